@@ -1,0 +1,23 @@
+#ifndef OPERATORSESSION_H
+#define OPERATORSESSION_H
+
+#include <QString>
+
+// The logged-in operator, filled once by the login and only read afterwards.
+struct OperatorSession
+{
+    QString loginName; // empty: nobody logged in
+    QString name;
+    float zuidizekou = 0;
+    float qiandanjine = 0;
+    QString xiugaixiaoshoudanjia;
+    QString xiugaibankajiage;
+    QString tupodijia;
+    QString xiugaitaocanxiaofeicishu;
+    QString xitongshezhi;
+    QString jinyong;
+};
+
+OperatorSession &operatorSession();
+
+#endif

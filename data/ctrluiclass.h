@@ -1,0 +1,92 @@
+#ifndef CTRLUICLASS_H
+#define CTRLUICLASS_H
+
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include "dbrecords.h"
+#include "dbsetconfig.h"
+
+class QComboBox;
+class QSqlQuery;
+class QSqlQueryModel;
+class QTableView;
+struct TableEntry;
+
+// A table view bound to a TableView entry of dbset.xml.
+struct ViewBinding
+{
+    QTableView *view = nullptr;       // owned by the dialog
+    QSqlQueryModel *model = nullptr;  // owned by the binding
+    TableViewinfo info;
+    QString baseSql;
+    ~ViewBinding();
+};
+
+// The data-layer object every window owns: statements, queries, the operation
+// log, the two message boxes, time texts, view bindings, combo fillers, CSV
+// export and period filters. All on Qt's default connection.
+class ctrlUiClass : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ctrlUiClass(QObject *parent = nullptr);
+    ~ctrlUiClass() override;
+
+    QString flavour() const { return QStringLiteral("SQLite"); }
+
+    // Statements. Failures go to the debug output (and mark an open
+    // TransactionScope failed); the result tells whether the statement worked.
+    bool execSql(const QString &sql);
+    QStringList queryRow(const QString &sql);          // exactly one row, else empty
+    QList<QStringList> queryRows(const QString &sql);
+    int countRows(const QString &sql);
+    void writeLog(const QString &user, const QString &text); // quotes are safe
+    static int rowCountOf(QSqlQuery &query);
+
+    static QString nowText();    // yyyy-MM-dd hh:mm:ss, local
+    static QString todayText();  // yyyy-MM-dd
+    static QString serialNow();  // yyyyMMddhhmmsszzz
+
+    // The "提示" notice and the "警告" question (true only for "是").
+    static void showInfo(const QString &text, QWidget *parent = nullptr);
+    static bool askYesNo(const QString &text, QWidget *parent = nullptr);
+
+    // The four generic statement builders; values are always bound.
+    bool insertRecord(const TableEntry *table, const QStringList &values);
+    bool insertSelect(const TableEntry *table, const QString &select);
+    bool updateRecord(const TableEntry *table, const QStringList &fields,
+                      const QStringList &values, int whereCount);
+    bool deleteRecord(const TableEntry *table, const QStringList &fields,
+                      const QStringList &values);
+
+    // Views bound to TableView entries, addressed by the entry name.
+    void setupView(const DbsetMap &map, QTableView *view, const QString &name);
+    void setupViewWith(const DbsetMap &map, QTableView *view, const QString &name,
+                       const QString &extra);
+    void refreshView(const QString &name, const QString &text, bool replace = false);
+    QStringList currentRowValues(const QString &name) const;
+    QStringList rowValues(const QString &name, int row) const;
+    int viewRowCount(const QString &name) const;
+    QString baseSql(const QString &name) const;
+    QTableView *boundView(const QString &name) const;
+    void exportView(const QString &name);
+    void clearViews();
+
+    // Drop-down lists.
+    void fillComboFromSql(QComboBox *box, const QString &sql);
+    static QString comboCurrentId(QComboBox *box);
+    void fillCombo(QComboBox *box, const QString &key, const QString &mode);
+
+    // WHERE fragment for a named period ("今天" … "上年", "其他"), local time.
+    static QString periodWhere(const QString &period, const QString &column);
+
+private:
+    void setupViewImpl(const DbsetMap &map, QTableView *view, const QString &name,
+                       const QString &extra);
+    QMap<QString, ViewBinding *> m_views;
+};
+
+#endif

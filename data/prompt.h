@@ -1,0 +1,38 @@
+#ifndef PROMPT_H
+#define PROMPT_H
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+// Every message box and file question of the program passes through here, so
+// tests can record the texts and script the answers.
+struct PromptRequest
+{
+    QString title;
+    QString text;
+    QStringList buttons;       // first = accept role; "确定", or "是","否"
+    QWidget *parent = nullptr;
+};
+
+// Returns the index of the clicked button, or -1 for Escape / closing the box.
+using PromptHandler = std::function<int(const PromptRequest &)>;
+// Returns the chosen file name, or "" when cancelled.
+using SaveFileHandler = std::function<QString(QWidget *parent, const QString &caption,
+                                              const QString &dir, const QString &filter)>;
+
+namespace Prompt {
+int ask(const PromptRequest &request);
+QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+
+// An empty handler restores the real dialogs.
+void setHandler(PromptHandler handler);
+void setSaveFileHandler(SaveFileHandler handler);
+
+// The style every box of the program carries.
+inline const char *styleSheet() { return "QLabel {font:15px;color:#4d85db;}"; }
+}
+
+#endif

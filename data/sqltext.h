@@ -1,0 +1,26 @@
+#ifndef SQLTEXT_H
+#define SQLTEXT_H
+
+#include <QString>
+
+// Typed text never becomes SQL as it stands.
+
+// The text with every single quote doubled, for placing between the quotes of a
+// statement: "where name='" + sqlEsc(name) + "'". LIKE wildcards are kept.
+QString sqlEsc(const QString &text);
+
+// A complete SQL text literal: 'O''Brien'.
+QString sqlLiteral(const QString &text);
+
+// Parses a number typed by a person (blanks around it allowed). Text that is not a
+// number gives 0 and *ok = false.
+double parseNumber(const QString &text, bool *ok = nullptr);
+
+// Money written by the program: plain decimal, at most two decimals, trailing zeros
+// dropped, never an exponent ("80", "12345.67", "1000000", "-3.5").
+QString moneyText(double value);
+
+// Factors and ratios: the general format with 6 significant digits.
+QString numberText(double value);
+
+#endif

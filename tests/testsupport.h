@@ -1,0 +1,59 @@
+#ifndef TESTSUPPORT_H
+#define TESTSUPPORT_H
+
+#include <QList>
+#include <QPair>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+
+class QWidget;
+class QAbstractButton;
+
+// A fresh working directory holding the shipped dbset.xml, made current, with the
+// database opened and every table created (as the main window's start-up does).
+// One per test function (or per test case via init()/cleanup()).
+class TestWorkdir
+{
+public:
+    explicit TestWorkdir(bool createSchema = true);
+    ~TestWorkdir();
+    QString path() const;
+    // Writes a dbset.xml of the test's own into the directory.
+    void writeDbset(const QByteArray &xml);
+private:
+    QTemporaryDir m_dir;
+    QString m_oldCwd;
+};
+
+// Records every prompt and answers it with scripted button texts. The default
+// answer when nothing is scripted is the first button ("确定", or "是").
+class PromptRecorder
+{
+public:
+    PromptRecorder();   // installs itself into the prompt seam
+    ~PromptRecorder();  // restores the real boxes
+    void answer(const QString &buttonText); // queue an answer ("是", "否", "确定", "" = Escape)
+    void saveFileName(const QString &path); // answer of the next save-file question
+    QStringList texts() const;              // texts shown so far, in order
+    QStringList titles() const;
+    QString last() const;
+    void clear();
+private:
+    struct Impl;
+    Impl *d;
+};
+
+// Runs action on the next modal dialog that opens (polls until one is active),
+// typically to fill it in and click its buttons. Call before the code that opens it.
+void onNextModal(std::function<void(QWidget *dialog)> action, int timeoutMs = 5000);
+
+// Clicks a button found by object name under the widget (fails the test when absent).
+void clickButton(QWidget *root, const QString &objectName);
+
+// Plain SQL on the default connection, for assertions.
+QString sqlValue(const QString &sql);          // first column of the first row, "" if none
+QList<QStringList> sqlRows(const QString &sql);
+void sqlExec(const QString &sql);              // fails the test when the statement fails
+
+#endif
