@@ -173,6 +173,19 @@ void FuwuxiaofeiDlg::on_toolButton_clicked()
     delete dlg;
 }
 
+// Takes an employee off this line again.
+void FuwuxiaofeiDlg::on_toolButton_3_clicked()
+{
+    const QStringList row = m_db.currentRowValues(QStringLiteral("提成明细临时表"));
+    if (row.isEmpty())
+        return;
+    if (!ctrlUiClass::askYesNo(QStringLiteral("你确定要删除'") + row.value(1) + QStringLiteral("'的提成吗?"), this))
+        return;
+    m_db.execSql(QStringLiteral("delete from temptichengmingxi where titleID=") + QStringLiteral("'") + sqlEsc(m_lineKey)
+                 + QStringLiteral("' and yuangongID='") + sqlEsc(row.first()) + QStringLiteral("'"));
+    refreshEmployees();
+}
+
 void FuwuxiaofeiDlg::on_groupBox_3_clicked()
 {
     on_toolButton_clicked();

@@ -32,6 +32,7 @@ public slots:
 
 private slots:
     void on_toolButton_clicked();
+    void on_toolButton_3_clicked();
     void on_groupBox_3_clicked();
     void on_toolButton_4_clicked();
     void on_toolButton_5_clicked();

@@ -195,6 +195,13 @@ private slots:
             // Saved for an employee, then the line is abandoned with 退出.
             addCommission(editor, "E01");
             QCOMPARE(sqlValue("select count(*) from temptichengmingxi"), QString("1"));
+            // Taken off the line again with 删除.
+            QVERIFY(selectRow(editor, "tableView", "E01"));
+            m_prompts->answer("是");
+            clickButton(editor, "toolButton_3");
+            QCOMPARE(sqlValue("select count(*) from temptichengmingxi"), QString("0"));
+            addCommission(editor, "E01");
+            QCOMPARE(sqlValue("select count(*) from temptichengmingxi"), QString("1"));
         }, false);
         QCOMPARE(sqlValue("select count(*) from temptichengmingxi"), QString("0"));
         QCOMPARE(sqlValue("select count(*) from tempxiaofeimingxi"), QString("0"));
