@@ -18,6 +18,7 @@ fukuanDlg::fukuanDlg(QWidget *parent)
 {
     ui->setupUi(this);
     ui->toolButton_4->hide();
+    ui->label_4->setStyleSheet(QStringLiteral("#label_4{color:rgb(255,0,0);font:bold 16px;}"));
     // Enter in the amount field confirms, as the cashier expects.
     connect(ui->lineEdit, &QLineEdit::returnPressed, ui->toolButton_3, &QToolButton::click);
     m_ctrl->fillCombo(ui->comboBox, QStringLiteral("续费方式"), QStringLiteral("xml"));
@@ -31,8 +32,12 @@ fukuanDlg::~fukuanDlg()
 void fukuanDlg::setData(const QStringList &list)
 {
     m_data = list;
-    if (!list.isEmpty())
+    if (!list.isEmpty()) {
         ui->label_4->setText(list.at(0));
+        // Most customers pay what is due: one Enter takes it, typing replaces it.
+        ui->lineEdit->setText(list.at(0));
+        ui->lineEdit->selectAll();
+    }
 }
 
 void fukuanDlg::on_toolButton_3_clicked()

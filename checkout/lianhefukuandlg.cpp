@@ -19,6 +19,8 @@ lianhefukuanDlg::lianhefukuanDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::lianhefukuanDlg)
 {
     ui->setupUi(this);
+    ui->label_5->setStyleSheet(QStringLiteral("#label_5{color:rgb(255,0,0);font:bold 16px;}"));
+    ui->label_6->setStyleSheet(QStringLiteral("#label_6{color:rgb(255,100,0);font:bold 16px;}"));
     m_boxes = {ui->checkBox, ui->checkBox_2, ui->checkBox_3, ui->checkBox_4, ui->checkBox_5};
     m_edits = {ui->lineEdit, ui->lineEdit_2, ui->lineEdit_3, ui->lineEdit_4, ui->lineEdit_5};
     for (QCheckBox *box : qAsConst(m_boxes))

@@ -267,6 +267,7 @@ void tst_Payment::singleReplyCarriesDocument()
     fukuanDlg dlg;
     dlg.setData({"50", "xf_20260101101010123", "2026-01-01 10:10:10"});
     QSignalSpy spy(&dlg, &fukuanDlg::DlgSend);
+    QCOMPARE(child<QLineEdit>(&dlg, "lineEdit")->text(), QString("50")); // the due is proposed
     child<QLineEdit>(&dlg, "lineEdit")->setText(" 50.00 ");
     clickButton(&dlg, "toolButton_3");
     QCOMPARE(spy.count(), 1);
