@@ -6,12 +6,14 @@
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
+#include <QDialog>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
 #include <functional>
+#include <memory>
 
 #include "addxiaofeidlg.h"
 #include "operatorsession.h"
@@ -62,6 +64,20 @@ inline void seedShop()
     operatorSession().xiugaixiaoshoudanjia = QStringLiteral("是");
 }
 
+inline bool selectRow(QWidget *root, const char *viewName, const QString &key);
+
+// A row that is not there must fail the test, not leave a modal dialog open
+// for ever.
+inline bool pickOrClose(QWidget *dialog, const QString &key)
+{
+    if (selectRow(dialog, "tableView", key))
+        return true;
+    QTest::qFail(qPrintable(QStringLiteral("no row ") + key), __FILE__, __LINE__);
+    if (auto *d = qobject_cast<QDialog *>(dialog))
+        d->reject();
+    return false;
+}
+
 inline QStringList memberInfo(const QString &id)
 {
     if (id == QStringLiteral("0000"))
@@ -110,11 +126,17 @@ inline void addCommission(QWidget *editor, const QString &employee, const char *
                           std::function<void(QWidget *)> beforeSave = {})
 {
     onNextModal([=](QWidget *commission) {
+        auto picked = std::make_shared<bool>(false);
         onNextModal([=](QWidget *picker) {
-            QVERIFY(selectRow(picker, "tableView", employee));
-            clickButton(picker, "toolButton");
+            *picked = pickOrClose(picker, employee);
+            if (*picked)
+                clickButton(picker, "toolButton");
         });
         clickButton(commission, "toolButton_3");
+        if (!*picked) {
+            qobject_cast<QDialog *>(commission)->reject();
+            return;
+        }
         clickButton(commission, orderRadio);
         if (beforeSave)
             beforeSave(commission);
@@ -129,7 +151,8 @@ inline void addLine(AddXiaofeiDlg &dlg, const char *addButton, const QString &it
                     std::function<void(QWidget *)> inEditor = {}, bool save = true)
 {
     onNextModal([=](QWidget *picker) {
-        QVERIFY2(selectRow(picker, "tableView", itemId), qPrintable(itemId));
+        if (!pickOrClose(picker, itemId))
+            return;
         onNextModal([=](QWidget *editor) {
             setText(editor, "lineEdit_4", quantity);
             if (inEditor)
