@@ -1,0 +1,9 @@
+#include <QApplication>
+
+#include "startup.h"
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    return runMochen(app);
+}

@@ -1,0 +1,7 @@
+#include "operatorsession.h"
+
+OperatorSession &operatorSession()
+{
+    static OperatorSession s;
+    return s;
+}

@@ -1,0 +1,538 @@
+#include "ctrluiclass.h"
+#include "prompt.h"
+#include "sqllog.h"
+#include "tableregistry.h"
+#include "transactionscope.h"
+#include "sqltext.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QHeaderView>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QTableView>
+#include <QTextStream>
+
+namespace {
+QStringList rowTexts(const QSqlQuery &q)
+{
+    QStringList row;
+    const int n = q.record().count();
+    row.reserve(n);
+    for (int i = 0; i < n; ++i)
+        row << q.value(i).toString();
+    return row;
+}
+
+void noteFailure(const QString &sql, const QSqlQuery &q)
+{
+    TransactionScope::noteFailure(sql, q.lastError().text());
+}
+
+// RFC 4180: a field holding the separator, a quote or a line break is quoted,
+// its quotes doubled, so columns never shift in a spreadsheet.
+QString csvField(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString out = text;
+    out.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + out + QLatin1Char('"');
+}
+} // namespace
+
+ViewBinding::~ViewBinding()
+{
+    if (view && view->model() == model)
+        view->setModel(nullptr);
+    delete model;
+}
+
+ctrlUiClass::ctrlUiClass(QObject *parent) : QObject(parent) {}
+
+ctrlUiClass::~ctrlUiClass() { clearViews(); }
+
+bool ctrlUiClass::execSql(const QString &sql)
+{
+    QSqlQuery q;
+    if (q.exec(sql)) {
+        qCDebug(lcSql).noquote() << sql;
+        return true;
+    }
+    qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+    noteFailure(sql, q);
+    return false;
+}
+
+QList<QStringList> ctrlUiClass::queryRows(const QString &sql)
+{
+    QList<QStringList> rows;
+    QSqlQuery q;
+    q.setForwardOnly(true);
+    if (!q.exec(sql)) {
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+        noteFailure(sql, q);
+        return rows;
+    }
+    while (q.next())
+        rows << rowTexts(q);
+    qCDebug(lcSql).noquote() << sql << QStringLiteral(":查询结果") << rows.size();
+    return rows;
+}
+
+QStringList ctrlUiClass::queryRow(const QString &sql)
+{
+    QSqlQuery q;
+    q.setForwardOnly(true);
+    if (!q.exec(sql)) {
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+        noteFailure(sql, q);
+        return {};
+    }
+    QStringList row;
+    if (q.next()) {
+        row = rowTexts(q);
+        if (q.next())
+            row.clear(); // more than one row counts as none
+    }
+    qCDebug(lcSql).noquote() << sql << QStringLiteral(":查询结果") << row;
+    return row;
+}
+
+int ctrlUiClass::countRows(const QString &sql)
+{
+    QSqlQuery q;
+    q.setForwardOnly(true);
+    if (!q.exec(sql)) {
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+        noteFailure(sql, q);
+        return 0;
+    }
+    int n = 0;
+    while (q.next())
+        ++n;
+    qCDebug(lcSql).noquote() << sql << QStringLiteral(":查询结果") << n;
+    return n;
+}
+
+void ctrlUiClass::writeLog(const QString &user, const QString &text)
+{
+    execSql(QStringLiteral("insert into log(time,user,log) values('") + nowText() + QStringLiteral("','")
+            + sqlEsc(user) + QStringLiteral("','") + sqlEsc(text) + QStringLiteral("')"));
+}
+
+int ctrlUiClass::rowCountOf(QSqlQuery &query)
+{
+    if (query.last()) {
+        const int n = query.at() + 1;
+        query.seek(QSql::BeforeFirstRow);
+        return n;
+    }
+    return 0;
+}
+
+QString ctrlUiClass::nowText()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
+
+QString ctrlUiClass::todayText()
+{
+    return QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+QString ctrlUiClass::serialNow()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmsszzz"));
+}
+
+void ctrlUiClass::showInfo(const QString &text, QWidget *parent)
+{
+    Prompt::ask({QStringLiteral("提示"), text, {QStringLiteral("确定")}, parent});
+}
+
+bool ctrlUiClass::askYesNo(const QString &text, QWidget *parent)
+{
+    return Prompt::ask({QStringLiteral("警告"), text, {QStringLiteral("是"), QStringLiteral("否")}, parent}) == 0;
+}
+
+bool ctrlUiClass::insertRecord(const TableEntry *table, const QStringList &values)
+{
+    if (!table)
+        return false;
+    QStringList marks;
+    for (int i = 0; i < values.size(); ++i)
+        marks << QStringLiteral("?");
+    const QString sql = QStringLiteral("INSERT INTO ") + table->name + QStringLiteral(" (")
+                        + table->columns.join(QLatin1Char(',')) + QStringLiteral(") ")
+                        + QStringLiteral("VALUES (") + marks.join(QLatin1Char(',')) + QStringLiteral(")");
+    QSqlQuery q;
+    if (!q.prepare(sql)) {
+        qCWarning(lcSql).noquote() << sql << QStringLiteral("数据库操作出错") << q.lastError().text();
+        noteFailure(sql, q);
+        return false;
+    }
+    qCDebug(lcSql).noquote() << sql;
+    for (int i = 0; i < values.size(); ++i) {
+        if (values.at(i).isEmpty())
+            q.bindValue(i, QVariant(QVariant::String));
+        else
+            q.bindValue(i, values.at(i));
+    }
+    if (values.size() != table->columns.size()) {
+        qCWarning(lcSql).noquote() << QStringLiteral("插入数据错误，数据不对应") + table->name;
+        TransactionScope::noteFailure(sql, QStringLiteral("插入数据错误，数据不对应"));
+        return false;
+    }
+    if (!q.exec()) {
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+        noteFailure(sql, q);
+        return false;
+    }
+    return true;
+}
+
+bool ctrlUiClass::insertSelect(const TableEntry *table, const QString &select)
+{
+    if (!table)
+        return false;
+    const QString sql = QStringLiteral("INSERT INTO ") + table->name + QStringLiteral(" (")
+                        + table->columns.join(QLatin1Char(',')) + QStringLiteral(") ") + select;
+    QSqlQuery q;
+    if (q.exec(sql)) {
+        qCDebug(lcSql).noquote() << sql;
+        return true;
+    }
+    qCWarning(lcSql).noquote() << QStringLiteral("插入数据失败！！！！") << sql << q.lastError().text();
+    noteFailure(sql, q);
+    return false;
+}
+
+bool ctrlUiClass::updateRecord(const TableEntry *table, const QStringList &fields,
+                               const QStringList &values, int whereCount)
+{
+    if (!table)
+        return false;
+    if (fields.size() != values.size()) {
+        qCWarning(lcSql) << "修改数据时发现数据对应错误";
+        TransactionScope::noteFailure(table->name, QStringLiteral("修改数据时发现数据对应错误"));
+        return false;
+    }
+    const int n = fields.size();
+    const int k = n - whereCount;
+    QString setPart;
+    for (int i = 0; i < k; ++i)
+        setPart += fields.at(i) + (i == k - 1 ? QStringLiteral("=? ") : QStringLiteral("=? ,"));
+    QString keyPart;
+    for (int i = qMax(k, 0); i < n; ++i)
+        keyPart += (i == k ? QStringLiteral("where ") : QStringLiteral("and ")) + fields.at(i) + QStringLiteral("=? ");
+    const QString sql = QStringLiteral("update ") + table->name + QStringLiteral(" set ") + setPart + keyPart;
+    QSqlQuery q;
+    if (!q.prepare(sql)) {
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+        noteFailure(sql, q);
+        return false;
+    }
+    qCDebug(lcSql).noquote() << sql;
+    for (int i = 0; i < n; ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec()) {
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+        noteFailure(sql, q);
+        return false;
+    }
+    return true;
+}
+
+bool ctrlUiClass::deleteRecord(const TableEntry *table, const QStringList &fields,
+                               const QStringList &values)
+{
+    if (!table)
+        return false;
+    if (fields.size() != values.size() || fields.isEmpty()) {
+        qCWarning(lcSql) << "删除数据时发现数据对应错误";
+        TransactionScope::noteFailure(table->name, QStringLiteral("删除数据时发现数据对应错误"));
+        return false;
+    }
+    QString sql = QStringLiteral("delete from ") + table->name + QStringLiteral(" where ") + fields.at(0)
+                  + QStringLiteral("=?");
+    for (int i = 1; i < fields.size(); ++i)
+        sql += QStringLiteral(" and ") + fields.at(i) + QStringLiteral("=?");
+    QSqlQuery q;
+    if (!q.prepare(sql)) {
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+        noteFailure(sql, q);
+        return false;
+    }
+    qCDebug(lcSql).noquote() << sql;
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec()) {
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+        noteFailure(sql, q);
+        return false;
+    }
+    return true;
+}
+
+void ctrlUiClass::setupView(const DbsetMap &map, QTableView *view, const QString &name)
+{
+    setupViewImpl(map, view, name, QString());
+}
+
+void ctrlUiClass::setupViewWith(const DbsetMap &map, QTableView *view, const QString &name,
+                                const QString &extra)
+{
+    setupViewImpl(map, view, name, extra);
+}
+
+void ctrlUiClass::setupViewImpl(const DbsetMap &map, QTableView *view, const QString &name,
+                                const QString &extra)
+{
+    if (!view || !map.contains(name))
+        return;
+    const TableViewinfo info = dbsetEntry<TableViewinfo>(map, name);
+    auto *b = new ViewBinding;
+    b->view = view;
+    b->model = new QSqlQueryModel;
+    b->info = info;
+    b->baseSql = info.SqlStr;
+
+    const QString sql = info.SqlStr + extra;
+    b->model->setQuery(sql);
+    if (b->model->lastError().isValid())
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << b->model->lastError().text();
+    else
+        qCDebug(lcSql).noquote() << sql;
+    while (b->model->canFetchMore())
+        b->model->fetchMore();
+    view->setModel(b->model);
+
+    view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(28);
+    view->setAlternatingRowColors(true);
+
+    // Captions come from the file as it is now, like every other reader.
+    const TableViewinfo fresh = dbsetEntry<TableViewinfo>(readDbset(), name);
+    if (fresh.row_name.size() > 1) {
+        for (int i = 0; i < fresh.row_name.size(); ++i)
+            b->model->setHeaderData(i, Qt::Horizontal, fresh.row_name.at(i), Qt::EditRole);
+    }
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+
+    if (ViewBinding *old = m_views.take(name)) {
+        if (old->view == view)
+            old->view = nullptr; // the new binding owns the view's model now
+        delete old;
+    }
+    m_views.insert(name, b);
+}
+
+void ctrlUiClass::refreshView(const QString &name, const QString &text, bool replace)
+{
+    ViewBinding *b = m_views.value(name);
+    if (!b)
+        return;
+    const QString sql = replace ? text : b->baseSql + text;
+    b->model->setQuery(sql);
+    if (b->model->lastError().isValid())
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << b->model->lastError().text();
+    else
+        qCDebug(lcSql).noquote() << sql;
+    while (b->model->canFetchMore())
+        b->model->fetchMore();
+    // setQuery drops the header data; give the captions back.
+    const TableViewinfo &info = b->info;
+    if (info.row_name.size() > 1) {
+        for (int i = 0; i < info.row_name.size(); ++i)
+            b->model->setHeaderData(i, Qt::Horizontal, info.row_name.at(i), Qt::EditRole);
+    }
+    if (b->view) {
+        b->view->setModel(b->model);
+    }
+}
+
+QStringList ctrlUiClass::rowValues(const QString &name, int row) const
+{
+    ViewBinding *b = m_views.value(name);
+    if (!b || row < 0 || row >= b->model->rowCount())
+        return {};
+    QStringList values;
+    for (int c = 0; c < b->model->columnCount(); ++c)
+        values << b->model->data(b->model->index(row, c), Qt::DisplayRole).toString();
+    return values;
+}
+
+QStringList ctrlUiClass::currentRowValues(const QString &name) const
+{
+    ViewBinding *b = m_views.value(name);
+    if (!b || !b->view)
+        return {};
+    const QModelIndex idx = b->view->currentIndex();
+    if (!idx.isValid())
+        return {};
+    return rowValues(name, idx.row());
+}
+
+int ctrlUiClass::viewRowCount(const QString &name) const
+{
+    ViewBinding *b = m_views.value(name);
+    return b ? b->model->rowCount() : 0;
+}
+
+QString ctrlUiClass::baseSql(const QString &name) const
+{
+    ViewBinding *b = m_views.value(name);
+    return b ? b->baseSql : QString();
+}
+
+QTableView *ctrlUiClass::boundView(const QString &name) const
+{
+    ViewBinding *b = m_views.value(name);
+    return b ? b->view : nullptr;
+}
+
+void ctrlUiClass::exportView(const QString &name)
+{
+    ViewBinding *b = m_views.value(name);
+    if (!b)
+        return;
+    const QString file = Prompt::saveFileName(b->view, tr("Excel file"),
+                                              QCoreApplication::applicationDirPath(),
+                                              tr("Files (*.csv)"));
+    if (file.isEmpty())
+        return;
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate))
+        return;
+    QTextStream out(&f); // the platform's local 8-bit encoding
+    QAbstractItemModel *m = b->model;
+    for (int c = 0; c < m->columnCount(); ++c)
+        out << csvField(m->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) << ",";
+    out << "\n";
+    for (int r = 0; r < m->rowCount(); ++r) {
+        for (int c = 0; c < m->columnCount(); ++c)
+            out << csvField(m->data(m->index(r, c), Qt::DisplayRole).toString()) << ",";
+        out << "\n";
+    }
+    out.flush();
+    f.close();
+    showInfo(QStringLiteral("导出数据成功,") + tr("信息已保存在%1！").arg(file), b->view);
+}
+
+void ctrlUiClass::clearViews()
+{
+    qDeleteAll(m_views);
+    m_views.clear();
+}
+
+void ctrlUiClass::fillComboFromSql(QComboBox *box, const QString &sql)
+{
+    if (!box)
+        return;
+    box->clear();
+    QSqlQuery q;
+    q.setForwardOnly(true);
+    if (!q.exec(sql)) {
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+        return;
+    }
+    qCDebug(lcSql).noquote() << sql;
+    while (q.next()) {
+        ComboBoxdata d;
+        d.id = q.value(0).toInt();
+        d.text = q.value(1).toString();
+        box->addItem(d.text, QVariant::fromValue(d));
+    }
+}
+
+QString ctrlUiClass::comboCurrentId(QComboBox *box)
+{
+    if (!box)
+        return QStringLiteral("0");
+    const QVariant v = box->currentData();
+    if (v.userType() != qMetaTypeId<ComboBoxdata>())
+        return QStringLiteral("0");
+    return QString::number(v.value<ComboBoxdata>().id);
+}
+
+void ctrlUiClass::fillCombo(QComboBox *box, const QString &key, const QString &mode)
+{
+    if (!box)
+        return;
+    if (mode == QLatin1String("xml")) {
+        const DbsetMap map = readDbset();
+        for (auto it = map.cbegin(); it != map.cend(); ++it) {
+            if (it.value().userType() != qMetaTypeId<ComBoxinfo>())
+                continue;
+            const ComBoxinfo info = it.value().value<ComBoxinfo>();
+            if (info.name != key)
+                continue;
+            if (info.type == QLatin1String("row_name")) {
+                box->addItems(info.row_name);
+            } else if (info.type == QLatin1String("SqlStr")) {
+                auto *model = new QSqlQueryModel(box);
+                model->setQuery(info.SqlStr);
+                box->setModel(model);
+            }
+            return;
+        }
+    } else if (mode == QLatin1String("Db") || mode == QLatin1String("db")) {
+        auto *model = new QSqlQueryModel(box);
+        model->setQuery(key);
+        if (model->lastError().isValid())
+            qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + key;
+        box->setModel(model);
+    }
+}
+
+QString ctrlUiClass::periodWhere(const QString &period, const QString &c)
+{
+    // Stored times are local, so "now" is the local now.
+    const QString now = QStringLiteral("datetime('now','localtime')");
+    auto same = [&](const QString &fmt, const QString &ref) {
+        return QStringLiteral("strftime('") + fmt + QStringLiteral("', ") + ref + QStringLiteral(") = strftime('")
+               + fmt + QStringLiteral("',") + c + QStringLiteral(")");
+    };
+    auto quarter = [&](const QString &x) {
+        return QStringLiteral("((cast(strftime('%m',") + x + QStringLiteral(") as integer)+2)/3)");
+    };
+    if (period == QStringLiteral("今天"))
+        return QStringLiteral(" where ") + same(QStringLiteral("%Y-%m-%d"), now);
+    if (period == QStringLiteral("昨天"))
+        return QStringLiteral(" where ")
+               + same(QStringLiteral("%Y-%m-%d"), QStringLiteral("datetime('now','localtime','-1 days')"));
+    if (period == QStringLiteral("本周"))
+        return QStringLiteral(" where ") + same(QStringLiteral("%Y-%W"), now);
+    if (period == QStringLiteral("上周"))
+        return QStringLiteral(" where ")
+               + same(QStringLiteral("%Y-%W"), QStringLiteral("datetime('now','localtime','-7 days')"));
+    if (period == QStringLiteral("本月"))
+        return QStringLiteral(" where ") + same(QStringLiteral("%Y-%m"), now);
+    if (period == QStringLiteral("上月"))
+        return QStringLiteral(" where ")
+               + same(QStringLiteral("%Y-%m"),
+                      QStringLiteral("datetime('now','localtime','start of month','-1 months')"));
+    if (period == QStringLiteral("本季"))
+        return QStringLiteral(" where ") + same(QStringLiteral("%Y"), now) + QStringLiteral(" and ")
+               + quarter(now) + QStringLiteral(" = ") + quarter(c);
+    if (period == QStringLiteral("上季")) {
+        const QString ref = QStringLiteral("datetime('now','localtime','start of month','-3 months')");
+        return QStringLiteral(" where ") + same(QStringLiteral("%Y"), ref) + QStringLiteral(" and ")
+               + quarter(ref) + QStringLiteral(" = ") + quarter(c);
+    }
+    if (period == QStringLiteral("本年"))
+        return QStringLiteral(" where ") + same(QStringLiteral("%Y"), now);
+    if (period == QStringLiteral("上年"))
+        return QStringLiteral(" where ")
+               + same(QStringLiteral("%Y"), QStringLiteral("datetime('now','localtime','start of year','-1 years')"));
+    if (period == QStringLiteral("其他"))
+        return QStringLiteral(" where ");
+    return QString();
+}

@@ -1,0 +1,127 @@
+#include "dbsetconfig.h"
+#include "sqllog.h"
+#include "transactionscope.h"
+
+#include <QDomDocument>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+const QString kListSeparator = QStringLiteral("\u3001"); // 、
+
+// Empty parts are kept: an empty attribute is a list with one empty string.
+QStringList splitList(const QString &text)
+{
+    return text.split(kListSeparator, Qt::KeepEmptyParts, Qt::CaseSensitive);
+}
+
+QMap<QString, std::function<void()>> &refills()
+{
+    static QMap<QString, std::function<void()>> m;
+    return m;
+}
+} // namespace
+
+DbsetMap readDbset(const QString &fileName)
+{
+    DbsetMap map;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return map;
+    QDomDocument doc;
+    if (!doc.setContent(&file))
+        return map;
+    file.close();
+
+    const QDomElement root = doc.documentElement();
+    qCDebug(lcSql) << root.nodeName();
+    for (QDomElement group = root.firstChildElement(); !group.isNull();
+         group = group.nextSiblingElement()) {
+        for (QDomNode node = group.firstChild(); !node.isNull(); node = node.nextSibling()) {
+            if (!node.isElement())
+                continue;
+            const QDomElement e = node.toElement();
+            const QString tag = e.tagName();
+            const QString name = e.attribute(QStringLiteral("name"));
+            if (tag == QLatin1String("Table")) {
+                map.insert(name, QVariant::fromValue(
+                                     Tableinfo{name, splitList(e.attribute(QStringLiteral("row_name")))}));
+            } else if (tag == QLatin1String("CreateTable")) {
+                map.insert(name, QVariant::fromValue(
+                                     CreateTableinfo{name, e.attribute(QStringLiteral("SqlStr"))}));
+            } else if (tag == QLatin1String("tempCreateTable")) {
+                map.insert(name, QVariant::fromValue(
+                                     tempCreateTableinfo{name, e.attribute(QStringLiteral("SqlStr"))}));
+            } else if (tag == QLatin1String("ComBox")) {
+                ComBoxinfo info;
+                info.name = name;
+                info.type = e.attribute(QStringLiteral("type"));
+                if (info.type == QLatin1String("row_name"))
+                    info.row_name = splitList(e.attribute(QStringLiteral("row_name")));
+                else if (info.type == QLatin1String("SqlStr"))
+                    info.SqlStr = e.attribute(QStringLiteral("SqlStr"));
+                map.insert(name, QVariant::fromValue(info));
+            } else if (tag == QLatin1String("TableView")) {
+                map.insert(name, QVariant::fromValue(
+                                     TableViewinfo{name, e.attribute(QStringLiteral("SqlStr")),
+                                                   splitList(e.attribute(QStringLiteral("row_name")))}));
+            } else if (tag == QLatin1String("Software")) {
+                map.insert(name, QVariant::fromValue(
+                                     Softwareinfo{name, e.attribute(QStringLiteral("info"))}));
+            }
+        }
+    }
+    return map;
+}
+
+bool openDatabase()
+{
+    QSqlDatabase db = QSqlDatabase::contains(QSqlDatabase::defaultConnection)
+                          ? QSqlDatabase::database(QSqlDatabase::defaultConnection, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+    db.setDatabaseName(QStringLiteral("mochenxinxi.db"));
+    if (db.open()) {
+        qCDebug(lcSql) << "Succeed to connect database.";
+        return true;
+    }
+    qCWarning(lcSql) << "Error: Failed to connect database." << db.lastError().text();
+    return false;
+}
+
+static void runCreate(const QString &sql)
+{
+    QSqlQuery q;
+    if (q.exec(sql)) {
+        qCDebug(lcSql).noquote() << sql;
+    } else {
+        qCWarning(lcSql).noquote() << QStringLiteral("创建表错误 故障") + sql << q.lastError().text();
+        TransactionScope::noteFailure(sql, q.lastError().text());
+    }
+}
+
+void createTables()
+{
+    const DbsetMap map = readDbset();
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        const QVariant &v = it.value();
+        if (v.userType() == qMetaTypeId<CreateTableinfo>()) {
+            runCreate(v.value<CreateTableinfo>().SqlStr);
+        } else if (v.userType() == qMetaTypeId<tempCreateTableinfo>()) {
+            const tempCreateTableinfo info = v.value<tempCreateTableinfo>();
+            runCreate(info.SqlStr);
+            const auto hook = refills().value(info.name);
+            if (hook)
+                hook();
+        }
+    }
+}
+
+void setTempTableRefill(const QString &entryName, std::function<void()> refill)
+{
+    if (refill)
+        refills().insert(entryName, std::move(refill));
+    else
+        refills().remove(entryName);
+}

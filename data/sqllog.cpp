@@ -1,0 +1,3 @@
+#include "sqllog.h"
+
+Q_LOGGING_CATEGORY(lcSql, "mochen.sql")

@@ -1,0 +1,100 @@
+#include "transactionscope.h"
+#include "sqllog.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+
+namespace {
+struct State
+{
+    int depth = 0;
+    bool failed = false;
+    QString firstError;
+};
+State &state()
+{
+    static State s;
+    return s;
+}
+} // namespace
+
+TransactionScope::TransactionScope()
+{
+    State &s = state();
+    if (s.depth == 0) {
+        m_outer = true;
+        s.failed = false;
+        s.firstError.clear();
+        QSqlDatabase db = QSqlDatabase::database();
+        if (!db.transaction()) {
+            s.failed = true;
+            s.firstError = QStringLiteral("BEGIN: ") + db.lastError().text();
+            qCWarning(lcSql) << "事务开始失败" << db.lastError().text();
+        }
+    }
+    ++s.depth;
+}
+
+TransactionScope::~TransactionScope()
+{
+    if (!m_done)
+        rollback();
+}
+
+bool TransactionScope::commit()
+{
+    State &s = state();
+    if (m_done)
+        return !s.failed;
+    m_done = true;
+    --s.depth;
+    if (!m_outer)
+        return !s.failed;
+    QSqlDatabase db = QSqlDatabase::database();
+    if (s.failed) {
+        db.rollback();
+        qCWarning(lcSql) << "事务回滚：" << s.firstError;
+        return false;
+    }
+    if (!db.commit()) {
+        s.failed = true;
+        s.firstError = QStringLiteral("COMMIT: ") + db.lastError().text();
+        qCWarning(lcSql) << "事务提交失败" << db.lastError().text();
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+void TransactionScope::rollback()
+{
+    State &s = state();
+    if (m_done)
+        return;
+    m_done = true;
+    --s.depth;
+    if (m_outer) {
+        QSqlDatabase::database().rollback();
+        qCDebug(lcSql) << "事务回滚";
+    } else {
+        // An inner scope that gives up makes the whole operation fail.
+        s.failed = true;
+        if (s.firstError.isEmpty())
+            s.firstError = QStringLiteral("rollback");
+    }
+}
+
+bool TransactionScope::failed() const { return state().failed; }
+QString TransactionScope::firstError() const { return state().firstError; }
+
+void TransactionScope::noteFailure(const QString &statement, const QString &error)
+{
+    State &s = state();
+    if (s.depth == 0)
+        return;
+    if (!s.failed)
+        s.firstError = statement + QStringLiteral(" : ") + error;
+    s.failed = true;
+}
+
+bool TransactionScope::active() { return state().depth > 0; }

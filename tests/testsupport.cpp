@@ -1,0 +1,153 @@
+#include "testsupport.h"
+
+#include "dbrecords.h"
+#include "dbsetconfig.h"
+#include "prompt.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+TestWorkdir::TestWorkdir(bool createSchema)
+{
+    registerRecordTypes();
+    m_oldCwd = QDir::currentPath();
+    QFile::copy(QStringLiteral(MOCHEN_SOURCE_DIR "/dbset.xml"), m_dir.filePath(QStringLiteral("dbset.xml")));
+    QDir::setCurrent(m_dir.path());
+    if (createSchema) {
+        openDatabase();
+        createTables();
+    }
+}
+
+TestWorkdir::~TestWorkdir()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+        if (db.isValid())
+            db.close();
+    }
+    QDir::setCurrent(m_oldCwd);
+}
+
+QString TestWorkdir::path() const { return m_dir.path(); }
+
+void TestWorkdir::writeDbset(const QByteArray &xml)
+{
+    QFile f(m_dir.filePath(QStringLiteral("dbset.xml")));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(xml);
+}
+
+struct PromptRecorder::Impl
+{
+    QStringList texts, titles, answers, files;
+};
+
+PromptRecorder::PromptRecorder() : d(new Impl)
+{
+    Prompt::setHandler([this](const PromptRequest &r) {
+        d->texts << r.text;
+        d->titles << r.title;
+        if (d->answers.isEmpty())
+            return r.buttons.isEmpty() ? -1 : 0;
+        const QString a = d->answers.takeFirst();
+        return int(r.buttons.indexOf(a));
+    });
+    Prompt::setSaveFileHandler([this](QWidget *, const QString &, const QString &, const QString &) {
+        return d->files.isEmpty() ? QString() : d->files.takeFirst();
+    });
+}
+
+PromptRecorder::~PromptRecorder()
+{
+    Prompt::setHandler({});
+    Prompt::setSaveFileHandler({});
+    delete d;
+}
+
+void PromptRecorder::answer(const QString &buttonText) { d->answers << buttonText; }
+void PromptRecorder::saveFileName(const QString &path) { d->files << path; }
+QStringList PromptRecorder::texts() const { return d->texts; }
+QStringList PromptRecorder::titles() const { return d->titles; }
+QString PromptRecorder::last() const { return d->texts.isEmpty() ? QString() : d->texts.last(); }
+void PromptRecorder::clear()
+{
+    d->texts.clear();
+    d->titles.clear();
+}
+
+void onNextModal(std::function<void(QWidget *)> action, int timeoutMs)
+{
+    // Remember what is modal now, so that only a dialog opened later is acted on.
+    QWidget *before = QApplication::activeModalWidget();
+    auto *timer = new QTimer;
+    auto deadline = std::make_shared<QDeadlineTimer>(timeoutMs);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, action, before, deadline]() {
+        QWidget *w = QApplication::activeModalWidget();
+        if (w && w != before && w->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            action(w);
+        } else if (deadline->hasExpired()) {
+            timer->stop();
+            timer->deleteLater();
+            qWarning("onNextModal: no modal dialog opened");
+        }
+    });
+    timer->start();
+}
+
+void clickButton(QWidget *root, const QString &objectName)
+{
+    auto *b = root ? root->findChild<QAbstractButton *>(objectName) : nullptr;
+    if (!b) {
+        QTest::qFail(qPrintable(QStringLiteral("no button ") + objectName), __FILE__, __LINE__);
+        return;
+    }
+    b->click();
+}
+
+QString sqlValue(const QString &sql)
+{
+    QSqlQuery q;
+    if (!q.exec(sql)) {
+        QTest::qFail(qPrintable(sql + QStringLiteral(" : ") + q.lastError().text()), __FILE__, __LINE__);
+        return {};
+    }
+    return q.next() ? q.value(0).toString() : QString();
+}
+
+QList<QStringList> sqlRows(const QString &sql)
+{
+    QList<QStringList> rows;
+    QSqlQuery q;
+    if (!q.exec(sql)) {
+        QTest::qFail(qPrintable(sql + QStringLiteral(" : ") + q.lastError().text()), __FILE__, __LINE__);
+        return rows;
+    }
+    while (q.next()) {
+        QStringList r;
+        for (int i = 0; i < q.record().count(); ++i)
+            r << q.value(i).toString();
+        rows << r;
+    }
+    return rows;
+}
+
+void sqlExec(const QString &sql)
+{
+    QSqlQuery q;
+    if (!q.exec(sql))
+        QTest::qFail(qPrintable(sql + QStringLiteral(" : ") + q.lastError().text()), __FILE__, __LINE__);
+}

@@ -1,0 +1,266 @@
+#include <QtTest>
+#include <QComboBox>
+#include <QTableView>
+#include <QHeaderView>
+
+#include "ctrluiclass.h"
+#include "dbsetconfig.h"
+#include "sqltext.h"
+#include "tableregistry.h"
+#include "transactionscope.h"
+#include "testsupport.h"
+
+// Statement builders, queries, the log, combos, views and export against a real file.
+class TestDataLayer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void builders();
+    void queryRowCounts();
+    void writeLogKeepsQuotes();
+    void viewsAndCaptions();
+    void exportCsv();
+    void combos();
+    void transactionRollsBackEverything();
+    void moneyAndNumbers_data();
+    void moneyAndNumbers();
+};
+
+static const QByteArray kSmallDbset =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<cfg><G>"
+    "<CreateTable name=\"create_t\" SqlStr=\"CREATE TABLE IF NOT EXISTS t (a TEXT, b TEXT, id TEXT)\"/>"
+    "<Table name=\"t\" row_name=\"a、b、id\"/>"
+    "<TableView name=\"v\" SqlStr=\"select a,b from t\" row_name=\"甲、乙\"/>"
+    "<TableView name=\"raw\" SqlStr=\"select a,b from t\" row_name=\"\"/>"
+    "<ComBox name=\"pay\" type=\"row_name\" row_name=\"现金、刷卡\"/>"
+    "<ComBox name=\"q\" type=\"SqlStr\" SqlStr=\"select a from t order by a\"/>"
+    "</G></cfg>";
+
+void TestDataLayer::builders()
+{
+    TestWorkdir wd(false);
+    wd.writeDbset(kSmallDbset);
+    openDatabase();
+    createTables();
+    TableRegistry reg;
+    const TableEntry *t = reg.find("t");
+    QVERIFY(t);
+    QCOMPARE(t->columns, QStringList({"a", "b", "id"}));
+    QVERIFY(!reg.find("nosuch"));
+    ctrlUiClass c;
+
+    // Values are bound: a quote is stored as it stands, "" becomes NULL.
+    QVERIFY(c.insertRecord(t, {"O'Brien", "", "7"}));
+    QCOMPARE(sqlValue("select a from t where id='7'"), QString("O'Brien"));
+    QCOMPARE(sqlValue("select count(*) from t where b is null"), QString("1"));
+
+    // One value short: nothing inserted.
+    QVERIFY(!c.insertRecord(t, {"x", "y"}));
+    QCOMPARE(sqlValue("select count(*) from t"), QString("1"));
+
+    QVERIFY(c.insertSelect(t, "select 'p','q','8'"));
+    QCOMPARE(sqlValue("select b from t where id='8'"), QString("q"));
+
+    QVERIFY(c.updateRecord(t, {"a", "id"}, {"1", "7"}, 1));
+    QCOMPARE(sqlValue("select a from t where id='7'"), QString("1"));
+    QVERIFY(c.updateRecord(t, {"a", "b", "id"}, {"z", "w'", "8"}, 1));
+    QCOMPARE(sqlRows("select a,b from t where id='8'").value(0), QStringList({"z", "w'"}));
+    QVERIFY(!c.updateRecord(t, {"a", "id"}, {"1"}, 1));
+
+    QVERIFY(c.deleteRecord(t, {"id", "a"}, {"8", "z"}));
+    QCOMPARE(sqlValue("select count(*) from t"), QString("1"));
+    QVERIFY(!c.deleteRecord(t, {"id"}, {}));
+    QCOMPARE(sqlValue("select count(*) from t"), QString("1"));
+}
+
+void TestDataLayer::queryRowCounts()
+{
+    TestWorkdir wd;
+    ctrlUiClass c;
+    sqlExec("insert into leibie(mingchen,leibiestr,beizhu) values('洗发','项目类型','')");
+    QCOMPARE(c.queryRow("select mingchen,leibiestr from leibie where mingchen='无'"), QStringList());
+    QCOMPARE(c.queryRow("select mingchen,leibiestr from leibie"), QStringList({"洗发", "项目类型"}));
+    sqlExec("insert into leibie(mingchen,leibiestr,beizhu) values('剪发','项目类型','')");
+    QCOMPARE(c.queryRow("select mingchen from leibie"), QStringList()); // two rows count as none
+    QCOMPARE(c.queryRows("select mingchen from leibie order by ID").size(), 2);
+    QCOMPARE(c.countRows("select * from leibie"), 2);
+    QCOMPARE(c.countRows("select * from nosuchtable"), 0);
+    QVERIFY(!c.execSql("insert into nosuchtable values(1)"));
+}
+
+void TestDataLayer::writeLogKeepsQuotes()
+{
+    TestWorkdir wd;
+    ctrlUiClass c;
+    c.writeLog("张'三", "删除'会员'");
+    const auto rows = sqlRows("select user,log,time from log");
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0][0], QString("张'三"));
+    QCOMPARE(rows[0][1], QString("删除'会员'"));
+    QVERIFY(QDateTime::fromString(rows[0][2], "yyyy-MM-dd hh:mm:ss").isValid());
+    QCOMPARE(ctrlUiClass::serialNow().size(), 17);
+}
+
+void TestDataLayer::viewsAndCaptions()
+{
+    TestWorkdir wd(false);
+    wd.writeDbset(kSmallDbset);
+    openDatabase();
+    createTables();
+    sqlExec("insert into t values('1','x','a'),('2','y','b')");
+    ctrlUiClass c;
+    QTableView view, raw;
+    const DbsetMap map = readDbset();
+    c.setupView(map, &view, "v");
+    c.setupView(map, &raw, "raw");
+    c.setupView(map, &raw, "missing"); // absent entry: nothing happens
+    QCOMPARE(c.viewRowCount("v"), 2);
+    QCOMPARE(view.model()->headerData(0, Qt::Horizontal).toString(), QString("甲"));
+    QCOMPARE(raw.model()->headerData(1, Qt::Horizontal).toString(), QString("b"));
+    QCOMPARE(view.verticalHeader()->defaultSectionSize(), 28);
+
+    c.refreshView("v", " where a='2'");
+    QCOMPARE(c.viewRowCount("v"), 1);
+    QCOMPARE(c.rowValues("v", 0), QStringList({"2", "y"}));
+    QCOMPARE(view.model()->headerData(1, Qt::Horizontal).toString(), QString("乙")); // captions kept
+    c.refreshView("v", "select a,b from t order by a desc", true);
+    QCOMPARE(c.rowValues("v", 0).value(0), QString("2"));
+    QCOMPARE(c.currentRowValues("v"), QStringList());
+    view.setCurrentIndex(view.model()->index(1, 0));
+    QCOMPARE(c.currentRowValues("v"), QStringList({"1", "x"}));
+    QCOMPARE(c.rowValues("nosuch", 0), QStringList());
+    QCOMPARE(c.viewRowCount("nosuch"), 0);
+
+    c.setupViewWith(map, &view, "v", " where a='1'");
+    QCOMPARE(c.viewRowCount("v"), 1);
+    QCOMPARE(c.baseSql("v"), QString("select a,b from t"));
+    c.clearViews();
+    QCOMPARE(c.viewRowCount("v"), 0);
+}
+
+void TestDataLayer::exportCsv()
+{
+    TestWorkdir wd(false);
+    wd.writeDbset(kSmallDbset);
+    openDatabase();
+    createTables();
+    sqlExec("insert into t values('1','plain','a'),('a,b','say \"hi\"','b'),('line\nbreak','x','c')");
+    ctrlUiClass c;
+    QTableView view;
+    c.setupView(readDbset(), &view, "v");
+    PromptRecorder prompts;
+
+    // Cancelled: nothing written, nothing said.
+    c.exportView("v");
+    QVERIFY(prompts.texts().isEmpty());
+
+    const QString file = wd.path() + "/out.csv";
+    prompts.saveFileName(file);
+    c.exportView("v");
+    QCOMPARE(prompts.last(), QString("导出数据成功,信息已保存在%1！").arg(file));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString text = QString::fromLocal8Bit(f.readAll());
+    QCOMPARE(text, QString("甲,乙,\n1,plain,\n\"a,b\",\"say \"\"hi\"\"\",\n\"line\nbreak\",x,\n"));
+}
+
+void TestDataLayer::combos()
+{
+    TestWorkdir wd(false);
+    wd.writeDbset(kSmallDbset);
+    openDatabase();
+    createTables();
+    sqlExec("insert into t values('b','x','1'),('a','y','2')");
+    ctrlUiClass c;
+    QComboBox box;
+    box.addItem("所有");
+    c.fillCombo(&box, "pay", "xml");
+    QCOMPARE(box.count(), 3);
+    QCOMPARE(box.itemText(2), QString("刷卡"));
+
+    QComboBox q;
+    c.fillCombo(&q, "q", "xml");
+    QCOMPARE(q.count(), 2);
+    QCOMPARE(q.itemText(0), QString("a"));
+
+    QComboBox db;
+    c.fillCombo(&db, "select b from t order by b", "Db");
+    QCOMPARE(db.itemText(1), QString("y"));
+    QComboBox none;
+    c.fillCombo(&none, "pay", "other");
+    QCOMPARE(none.count(), 0);
+
+    QComboBox ids;
+    c.fillComboFromSql(&ids, "select 7, '甲' union all select 9, '乙'");
+    QCOMPARE(ids.count(), 2);
+    QCOMPARE(ctrlUiClass::comboCurrentId(&ids), QString("7"));
+    ids.setCurrentIndex(1);
+    QCOMPARE(ctrlUiClass::comboCurrentId(&ids), QString("9"));
+    QCOMPARE(ctrlUiClass::comboCurrentId(&box), QString("0"));
+}
+
+void TestDataLayer::transactionRollsBackEverything()
+{
+    TestWorkdir wd;
+    ctrlUiClass c;
+    TableRegistry reg;
+    {
+        TransactionScope tx;
+        QVERIFY(c.execSql("insert into leibie(mingchen,leibiestr,beizhu) values('a','b','')"));
+        QVERIFY(c.insertRecord(reg.find("yuangong"), {"E1", "甲", "发型师", "", "否", ""}));
+        {
+            TransactionScope inner; // joins the outer one
+            QVERIFY(!c.execSql("insert into nosuchtable values(1)"));
+            QVERIFY(!inner.commit());
+        }
+        QVERIFY(c.execSql("insert into leibie(mingchen,leibiestr,beizhu) values('c','d','')"));
+        QVERIFY(!tx.commit());
+        QVERIFY(tx.firstError().contains("nosuchtable"));
+    }
+    QCOMPARE(sqlValue("select count(*) from leibie"), QString("0"));
+    QCOMPARE(sqlValue("select count(*) from yuangong"), QString("0"));
+    {
+        TransactionScope tx;
+        c.execSql("insert into leibie(mingchen,leibiestr,beizhu) values('a','b','')");
+        QVERIFY(tx.commit());
+    }
+    QCOMPARE(sqlValue("select count(*) from leibie"), QString("1"));
+    {
+        TransactionScope tx; // left without commit: rolled back
+        c.execSql("insert into leibie(mingchen,leibiestr,beizhu) values('x','y','')");
+    }
+    QCOMPARE(sqlValue("select count(*) from leibie"), QString("1"));
+    QVERIFY(!TransactionScope::active());
+}
+
+void TestDataLayer::moneyAndNumbers_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole") << 80.0 << "80";
+    QTest::newRow("cents") << 12345.67 << "12345.67";
+    QTest::newRow("million") << 1000000.0 << "1000000";
+    QTest::newRow("float noise") << (0.1 + 0.2) << "0.3";
+    QTest::newRow("half cent") << 2.675000001 << "2.68";
+    QTest::newRow("negative") << -3.5 << "-3.5";
+    QTest::newRow("negative zero") << -0.001 << "0";
+    QTest::newRow("big") << 123456789.1 << "123456789.1";
+}
+
+void TestDataLayer::moneyAndNumbers()
+{
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(moneyText(value), text);
+    bool ok = true;
+    QCOMPARE(parseNumber(" 12.5 ", &ok), 12.5);
+    QVERIFY(ok);
+    QCOMPARE(parseNumber("500--50", &ok), 0.0);
+    QVERIFY(!ok);
+    QCOMPARE(sqlEsc("a'b''"), QString("a''b''''"));
+    QCOMPARE(sqlLiteral("%张'"), QString("'%张'''"));
+    QCOMPARE(numberText(0.85), QString("0.85"));
+}
+
+QTEST_MAIN(TestDataLayer)
+#include "tst_datalayer.moc"
