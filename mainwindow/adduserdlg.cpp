@@ -33,8 +33,8 @@ void addUserDlg::setData(int mode, const QStringList &row)
     ui->lineEdit_4->setText(row.at(2));
     QCheckBox *rights[] = {ui->checkBox, ui->checkBox_2, ui->checkBox_3, ui->checkBox_4, ui->checkBox_5};
     for (int i = 0; i < 5; ++i)
-        rights[i]->setChecked(row.at(3 + i) == QLatin1String("是"));
-    ui->checkBox_6->setChecked(row.at(8) == QLatin1String("是"));
+        rights[i]->setChecked(row.at(3 + i) == QStringLiteral("是"));
+    ui->checkBox_6->setChecked(row.at(8) == QStringLiteral("是"));
     ui->lineEdit_2->setEnabled(false);
     ui->checkBox_6->setEnabled(true);
     // The name is the key of the change: it cannot be renamed here.

@@ -171,6 +171,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
 MainWindow::~MainWindow()
 {
+    // The bindings point at the views: they go before the widgets do.
+    delete m_ctrl;
+    m_ctrl = nullptr;
     delete ui;
 }
 
@@ -225,7 +228,7 @@ void MainWindow::setupViews()
         const QString name = QString::fromUtf8(v.name);
         if (!map.contains(name))
             continue; // no TableView entry: the view stays unbound
-        if (name == QLatin1String("消费明细"))
+        if (name == QStringLiteral("消费明细"))
             m_ctrl->setupViewWith(map, view, name,
                                   " where a.ID='" + sqlEsc(ui->label_18->text()) + "' GROUP BY xiangmuID");
         else if (v.suffix)
@@ -404,7 +407,7 @@ void MainWindow::refreshByTable(const QString &table)
 
 void MainWindow::DlgRecv(const QString &key, const QVariant &value)
 {
-    if (key == QLatin1String("添加数据")) {
+    if (key == QStringLiteral("添加数据")) {
         if (value.userType() == qMetaTypeId<dbctrlstruct>()) {
             const dbctrlstruct rec = value.value<dbctrlstruct>();
             const TableEntry *entry = m_registry->find(rec.table);
@@ -422,14 +425,14 @@ void MainWindow::DlgRecv(const QString &key, const QVariant &value)
             qCDebug(lcSql) << "添加" << rec.table;
             refreshByTable(rec.table);
         }
-    } else if (key == QLatin1String("修改数据") || key == QLatin1String("删除数据")) {
+    } else if (key == QStringLiteral("修改数据") || key == QStringLiteral("删除数据")) {
         if (value.userType() != qMetaTypeId<redbctrlstruct>())
             return;
         const redbctrlstruct rec = value.value<redbctrlstruct>();
         const TableEntry *entry = m_registry->find(rec.table);
         if (!entry)
             return;
-        if (key == QLatin1String("修改数据")) {
+        if (key == QStringLiteral("修改数据")) {
             m_ctrl->updateRecord(entry, rec.fields, rec.values, rec.whereCount);
             qCDebug(lcSql) << "修改" << rec.table;
         } else {
@@ -437,7 +440,7 @@ void MainWindow::DlgRecv(const QString &key, const QVariant &value)
             qCDebug(lcSql) << "删除" << rec.table;
         }
         refreshByTable(rec.table);
-    } else if (key == QLatin1String("刷新数据列表")) {
+    } else if (key == QStringLiteral("刷新数据列表")) {
         if (value.userType() == qMetaTypeId<dbctrlstruct>())
             refreshByTable(value.value<dbctrlstruct>().table);
     } else {
@@ -459,16 +462,16 @@ bool MainWindow::navigateTo(const QString &text)
         if (inner)
             inner->setCurrentIndex(page);
     };
-    if (text == QLatin1String("前台收银")) {
+    if (text == QStringLiteral("前台收银")) {
         show(0, nullptr, 0);
-    } else if (text == QLatin1String("会员管理")) {
+    } else if (text == QStringLiteral("会员管理")) {
         show(1, ui->tabWidget_3, 0);
         refreshByTable(QStringLiteral("huiyuan"));
-    } else if (text == QLatin1String("入库查询")) {
+    } else if (text == QStringLiteral("入库查询")) {
         show(2, ui->tabWidget_11, 0);
-    } else if (text == QLatin1String("出库查询")) {
+    } else if (text == QStringLiteral("出库查询")) {
         show(2, ui->tabWidget_11, 1);
-    } else if (text == QLatin1String("库存管理")) {
+    } else if (text == QStringLiteral("库存管理")) {
         show(2, ui->tabWidget_11, 2);
     } else {
         static const char *const reports[] = {"会员消费统计", "会员交费统计", "消费分析", "交班历史查询",
@@ -480,7 +483,7 @@ bool MainWindow::navigateTo(const QString &text)
                 return true;
             }
         }
-        if (operatorSession().xitongshezhi != QLatin1String("是")) {
+        if (operatorSession().xitongshezhi != QStringLiteral("是")) {
             ctrlUiClass::showInfo(QStringLiteral("你的权限不够，请使用管理员权限登录"), this);
             return false;
         }
@@ -578,7 +581,10 @@ void MainWindow::on_toolButton_7_clicked()
 
 void MainWindow::on_toolButton_10_clicked()
 {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHelpUrl)));
+    QString url = dbsetEntry<Softwareinfo>(readDbset(), QStringLiteral("helpUrl")).info;
+    if (url.isEmpty())
+        url = QString::fromLatin1(kHelpUrl);
+    QDesktopServices::openUrl(QUrl(url));
 }
 
 void MainWindow::on_toolButton_31_clicked()
@@ -598,6 +604,10 @@ void MainWindow::openOperatorDialog(int mode)
 {
     const QStringList row = mode == 2 ? m_ctrl->currentRowValues(QStringLiteral("用户管理"))
                                       : QStringList();
+    if (mode == 2 && row.isEmpty()) {
+        ctrlUiClass::showInfo(QStringLiteral("请先选择一个操作员"), this);
+        return;
+    }
     auto *dlg = new addUserDlg;
     connect(dlg, &addUserDlg::DlgSend, this, &MainWindow::DlgRecv);
     dlg->setData(mode, row);

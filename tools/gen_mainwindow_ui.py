@@ -88,7 +88,7 @@ class L:
                                               "name": self.name or auto("layout", 1)})
         stretches = [str(getattr(i, "stretch", 0)) for i in self.items]
         if self.cls in ("QVBoxLayout", "QHBoxLayout") and any(s != "0" for s in stretches):
-            prop(lay, "stretch", "string", ",".join(stretches))
+            lay.set("stretch", ",".join(stretches))
         prop(lay, "spacing", "number", self.spacing)
         for side, m in zip(("left", "top", "right", "bottom"), self.margins):
             prop(lay, side + "Margin", "number", m)
@@ -148,11 +148,11 @@ def combo(name, width=100):
     return W("QComboBox", name, [minw(width)])
 
 
-def date(name):
+def date(name):  # wide enough for "2026-12-31" with the arrow
     return W("QDateEdit", name, [
         lambda w: prop(w, "displayFormat", "string", "yyyy-MM-dd"),
         lambda w: prop(w, "calendarPopup", "bool", "true"),
-        minw(110)])
+        minw(128)])
 
 
 def table(name, stretch=0):
@@ -221,9 +221,9 @@ def member_panel():
              ("联系电话：", "label_17"), ("会员积分：", "label_14"), ("会员顾问：", "label_12")]
     form_items = []
     for cap, name in pairs:
-        form_items.append(row(label(cap, props=[fixw(72)]), label("", name), Spacer()))
+        form_items.append(row(label(cap, props=[fixw(84)]), label("", name), Spacer()))
     form_items.append(row(label("累计消费：", "label_19"), Spacer()))
-    form_items.append(row(label("会员欠款：", props=[fixw(72)]), label("", "label_20"), Spacer()))
+    form_items.append(row(label("会员欠款：", props=[fixw(84)]), label("", "label_20"), Spacer()))
     return box("groupBox", "会员信息", L("QVBoxLayout", [
         row(edit("lineEdit", 100, "姓名/电话"), button("toolButton_27", "查询")),
         row(button("toolButton_28", "散客"), button("toolButton_29", "添加会员"),
