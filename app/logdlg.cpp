@@ -2,23 +2,23 @@
 #include "ui_logdlg.h"
 
 #include "operatorsession.h"
+#include "passwordhash.h"
 #include "sqltext.h"
 
 #include <QLineEdit>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include "sqllog.h"
 
 QString encodePassword(const QString &password)
 {
-    const QByteArray bytes = password.toLatin1(); // non-Latin-1 characters become '?'
-    QString stored;
-    stored.reserve(bytes.size());
-    for (char c : bytes)
-        stored.append(QChar(static_cast<unsigned char>(c) ^ 0x5E));
-    return stored;
+    return PasswordHash::hash(password);
 }
 
 bool verifyPassword(const QString &typed, const QString &stored)
 {
-    return encodePassword(typed) == stored;
+    return PasswordHash::verify(typed, stored);
 }
 
 logDlg::logDlg(QWidget *parent) : QDialog(parent), ui(new Ui::logDlg)
@@ -68,6 +68,15 @@ void logDlg::on_toolButton_3_clicked()
         s.xiugaitaocanxiaofeicishu = row.at(7);
         s.xitongshezhi = row.at(8);
         s.jinyong = jinyong;
+        // An account still holding the old reversible form gets the hash now.
+        if (PasswordHash::isLegacy(row.at(0))) {
+            QSqlQuery q;
+            q.prepare(QStringLiteral("update user set password=? where name=?"));
+            q.addBindValue(encodePassword(ui->lineEdit->text()));
+            q.addBindValue(name);
+            if (!q.exec())
+                qCWarning(lcSql) << "数据库操作错误：" << q.lastQuery() << q.lastError().text();
+        }
         m_ctrl.writeLog(name, QStringLiteral("系统登录成功"));
         accept();
         return;

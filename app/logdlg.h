@@ -7,10 +7,10 @@
 
 namespace Ui { class logDlg; }
 
-// The stored form of a password (XOR with the one-byte key, Latin-1).
+// The stored form of a new or changed password: a salted PBKDF2 hash (passwordhash.h).
 QString encodePassword(const QString &password);
 
-// Whether a typed password matches the stored form of an operator.
+// Whether a typed password matches the stored form of an operator (either form).
 bool verifyPassword(const QString &typed, const QString &stored);
 
 // The login every session passes through; a successful login fills operatorSession().

@@ -5,11 +5,61 @@
 #include "mainwindow.h"
 #include "operatorsession.h"
 
+#include "dbbackup.h"
+#include "dbsetconfig.h"
+#include "prompt.h"
+#include "sqllog.h"
+
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+
+QString installationProblem()
+{
+    const QString where = QDir::currentPath();
+    if (!QFile::exists(QStringLiteral("dbset.xml")))
+        return QStringLiteral("找不到配置文件 dbset.xml（工作目录：%1）。\n程序无法启动，请检查安装。").arg(where);
+    const DbsetMap map = readDbset();
+    bool hasTables = false;
+    for (const QVariant &v : map)
+        hasTables = hasTables || v.userType() == qMetaTypeId<CreateTableinfo>();
+    if (!hasTables)
+        return QStringLiteral("配置文件 dbset.xml 无法读取或已损坏（工作目录：%1）。\n程序无法启动，请检查安装。").arg(where);
+
+    const QString dbProblem = QStringLiteral("无法使用数据库文件 mochenxinxi.db（工作目录：%1）：%2\n"
+                                             "为避免收银数据无法保存，程序将退出。");
+    if (!openDatabase())
+        return dbProblem.arg(where, QSqlDatabase::database(QSqlDatabase::defaultConnection, false).lastError().text());
+    // Reading the schema catches a file that is not a database; a write
+    // transaction catches a read-only file or folder.
+    QSqlQuery q;
+    if (!q.exec(QStringLiteral("select count(*) from sqlite_master")))
+        return dbProblem.arg(where, q.lastError().text());
+    q.finish();
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return dbProblem.arg(where, q.lastError().text());
+    q.exec(QStringLiteral("ROLLBACK"));
+    return QString();
+}
 
 int runMochen(QApplication &app)
 {
     registerRecordTypes();
+
+    // A cashier must never take sales that are not saved: stop at once when the
+    // configuration or the database cannot be used.
+    const QString problem = installationProblem();
+    if (!problem.isEmpty()) {
+        qCWarning(lcSql).noquote() << problem;
+        Prompt::ask({QStringLiteral("错误"), problem, {QStringLiteral("确定")}, nullptr});
+        return 1;
+    }
+    const QString backupProblem = backupDatabaseDaily();
+    if (!backupProblem.isEmpty())
+        Prompt::ask({QStringLiteral("提示"), QStringLiteral("今日数据库备份失败：%1\n可以继续使用，请尽快检查磁盘空间和文件夹权限。").arg(backupProblem),
+                     {QStringLiteral("确定")}, nullptr});
 
     // The main window opens the database and creates the tables before anyone logs in.
     MainWindow w;

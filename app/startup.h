@@ -1,10 +1,18 @@
 #ifndef STARTUP_H
 #define STARTUP_H
 
+#include <QString>
+
 class QApplication;
 
 // The program after the application object exists: main window (database and
 // tables), login, then the event loop. Returns the process exit code.
 int runMochen(QApplication &app);
+
+// What keeps the program from running safely in the working directory (missing or
+// broken dbset.xml, a database that cannot be opened, read or written); "" when fine.
+// Opens the database as a side effect.
+
+QString installationProblem();
 
 #endif

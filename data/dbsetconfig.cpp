@@ -78,12 +78,25 @@ DbsetMap readDbset(const QString &fileName)
 
 bool openDatabase()
 {
+    const QString fileName = QStringLiteral("mochenxinxi.db");
     QSqlDatabase db = QSqlDatabase::contains(QSqlDatabase::defaultConnection)
                           ? QSqlDatabase::database(QSqlDatabase::defaultConnection, false)
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
-    db.setDatabaseName(QStringLiteral("mochenxinxi.db"));
+    // Opened once per process; the start-up check may already have done it.
+    if (db.isOpen() && db.databaseName() == fileName)
+        return true;
+    db.setDatabaseName(fileName);
+    // A second copy of the program on the same file waits for the lock instead of failing.
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     if (db.open()) {
         qCDebug(lcSql) << "Succeed to connect database.";
+        // Write-ahead log with a full sync at every commit: a committed sale survives a
+        // crash or a power cut, and readers never block the cashier's writes.
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+            qCWarning(lcSql) << "PRAGMA journal_mode" << q.lastError().text();
+        if (!q.exec(QStringLiteral("PRAGMA synchronous=FULL")))
+            qCWarning(lcSql) << "PRAGMA synchronous" << q.lastError().text();
         return true;
     }
     qCWarning(lcSql) << "Error: Failed to connect database." << db.lastError().text();
@@ -104,6 +117,10 @@ static void runCreate(const QString &sql)
 void createTables()
 {
     const DbsetMap map = readDbset();
+    // One transaction for the whole walk: one sync to disk instead of one per
+    // statement. A failing statement fails alone and the rest still run.
+    QSqlDatabase db = QSqlDatabase::database();
+    const bool own = !TransactionScope::active() && db.transaction();
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
         const QVariant &v = it.value();
         if (v.userType() == qMetaTypeId<CreateTableinfo>()) {
@@ -116,6 +133,8 @@ void createTables()
                 hook();
         }
     }
+    if (own && !db.commit())
+        qCWarning(lcSql) << "创建表错误 故障" << db.lastError().text();
 }
 
 void setTempTableRefill(const QString &entryName, std::function<void()> refill)

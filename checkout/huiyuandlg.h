@@ -1,0 +1,44 @@
+#ifndef HUIYUANDLG_H
+#define HUIYUANDLG_H
+
+#include <QDialog>
+#include <QModelIndex>
+#include <QStringList>
+#include <QVariant>
+
+namespace Ui { class huiyuanDlg; }
+class ctrlUiClass;
+
+// Generic row picker over a TableView entry of dbset.xml ("会员选择", "员工管理",
+// "服务项目选择", ...). Answers once with the view name as key and the chosen
+// row (every column, as text) as a QStringList, then closes.
+class huiyuanDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit huiyuanDlg(QWidget *parent = nullptr);
+    ~huiyuanDlg() override;
+
+    // View name (also the reply key and the window title) and the text appended
+    // to the view's base SELECT (" " for none).
+    void setData(const QString &viewName, const QString &suffix);
+
+    QString viewName() const { return m_name; }
+
+signals:
+    void DlgSend(QString key, QVariant value);
+
+private slots:
+    void on_toolButton_clicked();   // 选中
+    void on_tableView_doubleClicked(const QModelIndex &index);
+    void on_toolButton_2_clicked(); // 取消
+
+private:
+    void reply();
+
+    Ui::huiyuanDlg *ui;
+    ctrlUiClass *m_ctrl;
+    QString m_name;
+};
+
+#endif

@@ -1,0 +1,43 @@
+#ifndef JIAOBANDLG_H
+#define JIAOBANDLG_H
+
+#include <QDialog>
+#include <QVariant>
+
+#include "ctrluiclass.h"
+
+class QStandardItemModel;
+namespace Ui { class jiaobanDlg; }
+
+// "交班统计": the takings since the current operator's login, per payment method,
+// and the handover to the next operator. The handover record is written only
+// after the next operator has logged in, and all of it in one transaction.
+class jiaobanDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit jiaobanDlg(QWidget *parent = nullptr);
+    ~jiaobanDlg() override;
+
+    QString startText() const;
+    QString endText() const;
+    QStandardItemModel *treeModel() const { return m_model; }
+
+signals:
+    void DlgSend(QString key, QVariant value);
+
+private slots:
+    void on_toolButton_83_clicked(); // 查询
+    void on_toolButton_84_clicked(); // 交班
+    void on_toolButton_5_clicked();  // 关闭
+
+private:
+    void requery();
+    bool prepareRecords(const QString &handoverId, const QString &operatorName);
+
+    Ui::jiaobanDlg *ui;
+    ctrlUiClass m_ctrl;
+    QStandardItemModel *m_model;
+};
+
+#endif

@@ -1,0 +1,117 @@
+#include "addhuiyuankadlg.h"
+#include "ui_addhuiyuankadlg.h"
+
+#include "dbrecords.h"
+#include "prompt.h"
+#include "sqltext.h"
+
+namespace {
+const QStringList kFactors = {
+    QStringLiteral("1"), QStringLiteral("0.95"), QStringLiteral("0.9"), QStringLiteral("0.85"),
+    QStringLiteral("0.8"), QStringLiteral("0.75"), QStringLiteral("0.7"), QStringLiteral("0.65"),
+    QStringLiteral("0.6"), QStringLiteral("0.55"), QStringLiteral("0.5"), QStringLiteral("0.45"),
+    QStringLiteral("0.4"), QStringLiteral("0.3")};
+
+void plainBox(const QString &text, QWidget *parent)
+{
+    PromptRequest r;
+    r.text = text;
+    r.buttons = QStringList{QStringLiteral("确定")};
+    r.parent = parent;
+    Prompt::ask(r);
+}
+
+// An amount field: empty counts as 0; anything else must be a number >= 0.
+bool readAmount(const QString &text, QString *out)
+{
+    if (text.trimmed().isEmpty()) {
+        *out = QStringLiteral("0");
+        return true;
+    }
+    bool ok = false;
+    const double v = parseNumber(text, &ok);
+    if (!ok || v < 0)
+        return false;
+    *out = moneyText(v);
+    return true;
+}
+} // namespace
+
+addhuiyuankaDlg::addhuiyuankaDlg(QWidget *parent)
+    : QDialog(parent), ui(new Ui::addhuiyuankaDlg)
+{
+    ui->setupUi(this);
+    ui->comboBox->addItems(kFactors);
+    ui->comboBox_2->addItems(kFactors);
+    ui->comboBox_3->addItems(kFactors);
+}
+
+addhuiyuankaDlg::~addhuiyuankaDlg()
+{
+    delete ui;
+}
+
+void addhuiyuankaDlg::setup(int mode, const QStringList &row)
+{
+    m_mode = mode;
+    if (mode != 2 || row.size() < 8)
+        return;
+    ui->lineEdit->setText(row.at(0));
+    // Members refer to their card type by name; a renamed type would match no
+    // row on save, so the name is fixed while editing.
+    ui->lineEdit->setReadOnly(true);
+    ui->lineEdit_2->setText(row.at(1));
+    ui->lineEdit_3->setText(row.at(2));
+    ui->comboBox->setCurrentText(row.at(3));
+    ui->comboBox_2->setCurrentText(row.at(4));
+    ui->comboBox_3->setCurrentText(row.at(5));
+    ui->textEdit->setPlainText(row.at(7));
+}
+
+void addhuiyuankaDlg::on_toolButton_clicked()
+{
+    const QString name = ui->lineEdit->text().trimmed();
+    if (name.isEmpty()) {
+        plainBox(QStringLiteral("会员名称不能为空"), this);
+        return;
+    }
+    QString value, price;
+    if (!readAmount(ui->lineEdit_2->text(), &value) || !readAmount(ui->lineEdit_3->text(), &price)) {
+        ctrlUiClass::showInfo(QStringLiteral("卡内金额和售价必须是不小于0的数字"), this);
+        return;
+    }
+    const QString remark = ui->textEdit->toPlainText();
+
+    if (m_mode == 2) {
+        redbctrlstruct req;
+        req.table = QStringLiteral("huiyuanka");
+        req.fields = QStringList{QStringLiteral("kaneijine"), QStringLiteral("jiage"),
+                                 QStringLiteral("fuwuzekou"), QStringLiteral("chanpinzekou"),
+                                 QStringLiteral("taocanzekou"), QStringLiteral("beizhu"),
+                                 QStringLiteral("name")};
+        req.values = QStringList{value, price, ui->comboBox->currentText(),
+                                 ui->comboBox_2->currentText(), ui->comboBox_3->currentText(),
+                                 remark, name};
+        req.whereCount = 1;
+        emit DlgSend(QStringLiteral("修改数据"), QVariant::fromValue(req));
+        accept();
+        return;
+    }
+
+    if (m_ctrl.countRows(QStringLiteral("select * from huiyuanka where name='") + sqlEsc(name)
+                         + QStringLiteral("'")) > 0) {
+        plainBox(QStringLiteral("会员名已经存在！请更换会员名"), this);
+        return;
+    }
+    dbctrlstruct req;
+    req.table = QStringLiteral("huiyuanka");
+    req.values = QStringList{name, value, price, ui->comboBox->currentText(),
+                             ui->comboBox_2->currentText(), ui->comboBox_3->currentText(), remark};
+    emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(req));
+    accept();
+}
+
+void addhuiyuankaDlg::on_toolButton_2_clicked()
+{
+    reject();
+}

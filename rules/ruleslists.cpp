@@ -1,0 +1,91 @@
+#include "ruleslists.h"
+
+#include "ctrluiclass.h"
+#include "dbsetconfig.h"
+#include "sqllog.h"
+#include "sqltext.h"
+
+namespace {
+
+const QString kColumns = QStringLiteral("(xiangmuID,xiangmuming,xiaoshoujiage,chengbenjiage,type,beizhu) ");
+
+// delete + the three inserts; a failing insert is reported and the next one still runs
+void refillList(const QString &table, const QString &serviceType)
+{
+    ctrlUiClass ui;
+    const QString failText = QStringLiteral("插入临时列表 ") + table + QStringLiteral("故障");
+    ui.execSql(QStringLiteral("delete from ") + table + QStringLiteral(" "));
+    const QStringList inserts = {
+        QStringLiteral("INSERT INTO ") + table + kColumns
+            + QStringLiteral("SELECT taocanID as 项目ID , name as 项目名称,zongjia as 销售价格,'0'  as  成本价格, "
+                             "'套餐'  as 类型, beizhu as 备注  from taocanmingxi  GROUP BY taocanID "),
+        QStringLiteral("INSERT INTO ") + table + kColumns
+            + QStringLiteral("SELECT ID as 项目ID , name as 项目名称,xiaoshoujiage as 销售价格,jinhuojiage  as  成本价格, "
+                             "'产品'  as 类型, beizhu as 备注  from chanpin  GROUP BY ID "),
+        QStringLiteral("INSERT INTO ") + table + kColumns
+            + QStringLiteral("SELECT ID as 项目ID , name as 项目名称,xiaoshoujiage as 销售价格,chengbenjiage  as  成本价格, '")
+            + serviceType + QStringLiteral("'  as 类型, beizhu as 备注  from fuwuxiangmu GROUP BY ID "),
+    };
+    for (const QString &sql : inserts) {
+        if (!ui.execSql(sql))
+            qCWarning(lcSql).noquote() << failText;
+    }
+}
+
+} // namespace
+
+void refillTichengList()
+{
+    refillList(QStringLiteral("temptichengliebiao"), QStringLiteral("服务项目"));
+}
+
+void refillCuxiaoList()
+{
+    refillList(QStringLiteral("tempcuxiaoliebiao"), QStringLiteral("项目"));
+}
+
+void fillItemList2(ctrlUiClass &ui, const QString &table, const QString &serviceType,
+                   const QString &failText)
+{
+    // Every row of a package repeats its selling price, so the price is taken
+    // once per package (MAX), not summed over the package's lines: a sum would
+    // multiply the price by the number of lines and skew every promotion
+    // computed from it.
+    ui.execSql(QStringLiteral("delete from ") + table);
+    if (!ui.execSql(QStringLiteral("INSERT INTO ") + table + kColumns
+                    + QStringLiteral("SELECT taocanID as 项目ID , name as 项目名称,ROUND(MAX(zongjia),3) as 销售价格,'0'  as  成本价格, "
+                                     "'套餐'  as 类型, beizhu as 备注  from taocanmingxi  GROUP BY taocanID ")))
+        qCWarning(lcSql).noquote() << failText;
+    if (!ui.execSql(QStringLiteral("INSERT INTO ") + table + kColumns
+                    + QStringLiteral("SELECT ID as 项目ID , name as 项目名称,xiaoshoujiage as 销售价格,jinhuojiage  as  成本价格, "
+                                     "'产品'  as 类型, beizhu as 备注  from chanpin  GROUP BY ID ")))
+        qCWarning(lcSql).noquote() << failText + QStringLiteral(" chanpin");
+    if (!ui.execSql(QStringLiteral("INSERT INTO ") + table + kColumns
+                    + QStringLiteral("SELECT ID as 项目ID , name as 项目名称,xiaoshoujiage as 销售价格,chengbenjiage  as  成本价格, '")
+                    + serviceType + QStringLiteral("'  as 类型, beizhu as 备注  from fuwuxiangmu  GROUP BY ID ")))
+        qCWarning(lcSql).noquote() << failText + QStringLiteral(" fuwuxiangmu");
+}
+
+void installRulesListRefills()
+{
+    setTempTableRefill(QStringLiteral("temptichengliebiao_db"), refillTichengList);
+    setTempTableRefill(QStringLiteral("tempcuxiaoliebiao_db"), refillCuxiaoList);
+}
+
+QStringList findCommissionRule(ctrlUiClass &ui, const QString &itemId, const QString &itemType,
+                               const QString &mode, const QString &employeeType)
+{
+    return ui.queryRow(QStringLiteral("select jisuanfanshi,tichengbili,tichengjiner from tichengshezhi where xiangmuID='")
+                       + sqlEsc(itemId) + QStringLiteral("' and xiangmuleixing='") + sqlEsc(itemType)
+                       + QStringLiteral("' and tichengfangshi='") + sqlEsc(mode)
+                       + QStringLiteral("' and  (yuangongleixing='") + sqlEsc(employeeType)
+                       + QStringLiteral("' or yuangongleixing='所有员工') "));
+}
+
+QStringList findPromotion(ctrlUiClass &ui, const QString &itemId, const QString &itemName,
+                          const QString &cardType)
+{
+    return ui.queryRow(QStringLiteral("select xiangmuID,xiangmumingcheng ,huiyuanleixing,xiaoshoujiage,youhuifangshi,youhuizekou,zuizhongjiage from cuxiao where xiangmuID='")
+                       + sqlEsc(itemId) + QStringLiteral("' and xiangmumingcheng='") + sqlEsc(itemName)
+                       + QStringLiteral("' and huiyuanleixing='") + sqlEsc(cardType) + QStringLiteral("'"));
+}

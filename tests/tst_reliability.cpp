@@ -1,0 +1,172 @@
+#include <QtTest>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "dbbackup.h"
+#include "dbsetconfig.h"
+#include "logdlg.h"
+#include "operatorsession.h"
+#include "passwordhash.h"
+#include "startup.h"
+#include "testsupport.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+// Passwords, a broken installation, durability settings and daily backups.
+class TestReliability : public QObject
+{
+    Q_OBJECT
+private slots:
+    void passwordHashes();
+    void legacyPasswordIsRewrittenAtLogin();
+    void brokenInstallation_data();
+    void brokenInstallation();
+    void durableConnection();
+    void dailyBackupKeepsThirty();
+};
+
+void TestReliability::passwordHashes()
+{
+    // RFC 7914 test vector for PBKDF2-HMAC-SHA256.
+    QCOMPARE(PasswordHash::pbkdf2Sha256("passwd", "salt", 1, 64).toHex(),
+             QByteArray("55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"
+                        "49ca9cccf179b645991664b39d77ef317c71b845b1e30bd509112041d3a19783"));
+    const QString a = encodePassword("密码");
+    const QString b = encodePassword("密码");
+    QVERIFY(a.startsWith("pbkdf2-sha256$"));
+    QVERIFY(a != b); // a salt of its own
+    QVERIFY(verifyPassword("密码", a));
+    QVERIFY(!verifyPassword("口令", a)); // same length, other characters
+    QVERIFY(!verifyPassword("", a));
+    QVERIFY(!verifyPassword("密码", "pbkdf2-sha256$x$y$z"));
+    QVERIFY(!verifyPassword("密码", "pbkdf2-sha256$100$$"));
+    QVERIFY(a.split('$').value(1).toInt() >= 100000);
+}
+
+void TestReliability::legacyPasswordIsRewrittenAtLogin()
+{
+    TestWorkdir wd;
+    operatorSession() = OperatorSession();
+    QCOMPARE(sqlValue("select password from user where name='admin'"), QString("fhjlom"));
+    PromptRecorder prompts;
+    {
+        logDlg dlg;
+        dlg.findChild<QLineEdit *>("lineEdit")->setText("864213");
+        clickButton(&dlg, "toolButton_3");
+    }
+    QCOMPARE(operatorSession().loginName, QString("admin"));
+    const QString stored = sqlValue("select password from user where name='admin'");
+    QVERIFY(stored.startsWith("pbkdf2-sha256$"));
+    QVERIFY(verifyPassword("864213", stored));
+    QVERIFY(prompts.texts().isEmpty());
+    QCOMPARE(sqlValue("select log from log"), QString("系统登录成功"));
+
+    // The next login compares against the hash.
+    operatorSession() = OperatorSession();
+    logDlg again;
+    again.findChild<QLineEdit *>("lineEdit")->setText("864213");
+    clickButton(&again, "toolButton_3");
+    QCOMPARE(operatorSession().loginName, QString("admin"));
+    QCOMPARE(sqlValue("select password from user where name='admin'"), stored);
+}
+
+void TestReliability::brokenInstallation_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no dbset.xml") << "nodbset" << "找不到配置文件 dbset.xml";
+    QTest::newRow("broken dbset.xml") << "brokendbset" << "dbset.xml 无法读取或已损坏";
+    QTest::newRow("not a database") << "garbage" << "无法使用数据库文件 mochenxinxi.db";
+    QTest::newRow("database is a folder") << "folder" << "无法使用数据库文件 mochenxinxi.db";
+}
+
+void TestReliability::brokenInstallation()
+{
+    QFETCH(QString, damage);
+    QFETCH(QString, message);
+    TestWorkdir wd(false);
+    {
+        QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+        if (db.isValid())
+            db.close();
+    }
+    if (damage == "nodbset")
+        QFile::remove("dbset.xml");
+    if (damage == "brokendbset")
+        wd.writeDbset("<dbset><Tables><CreateTable name=\"x\"");
+    if (damage == "garbage") {
+        QFile f("mochenxinxi.db");
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+    }
+    if (damage == "folder")
+        QVERIFY(QDir().mkdir("mochenxinxi.db"));
+
+    operatorSession() = OperatorSession();
+    PromptRecorder prompts;
+    QCOMPARE(runMochen(*qApp), 1); // no login dialog is shown: the run ends at once
+    QCOMPARE(prompts.texts().size(), 1);
+    QCOMPARE(prompts.titles().value(0), QString("错误"));
+    QVERIFY2(prompts.last().contains(message), qPrintable(prompts.last()));
+    if (damage == "garbage") {
+        QFile f("mochenxinxi.db");
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray(4096, 'x')); // the file was not touched
+    }
+}
+
+void TestReliability::durableConnection()
+{
+    TestWorkdir wd;
+    QCOMPARE(sqlValue("pragma journal_mode"), QString("wal"));
+    QCOMPARE(sqlValue("pragma synchronous"), QString("2")); // FULL
+    QVERIFY(sqlValue("pragma busy_timeout").toInt() >= 5000);
+    QVERIFY(openDatabase()); // a second call keeps the connection
+    QCOMPARE(sqlValue("select count(*) from user"), QString("1"));
+}
+
+void TestReliability::dailyBackupKeepsThirty()
+{
+    TestWorkdir wd;
+    sqlExec("insert into huiyuan(ID,name,shengyujine) values('1001','甲',500)");
+    QDir().mkpath("backup");
+    for (int i = 1; i <= 35; ++i) {
+        QFile f(QString("backup/mochenxinxi-2020%1.db").arg(1000 + i, 4, 10, QChar('0')));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(backupDatabaseDaily(), QString());
+    const QString today = "backup/mochenxinxi-" + QDate::currentDate().toString("yyyyMMdd") + ".db";
+    QVERIFY(QFile::exists(today));
+    QStringList kept = QDir("backup").entryList({"mochenxinxi-*.db"}, QDir::Files, QDir::Name);
+    QCOMPARE(kept.size(), 30);
+    QVERIFY(!kept.contains("mochenxinxi-20201001.db")); // the oldest went first
+    QVERIFY(kept.contains(today.mid(7)));
+
+    // The copy is a database holding the rows.
+    {
+        QSqlDatabase copy = QSqlDatabase::addDatabase("QSQLITE", "copy");
+        copy.setDatabaseName(today);
+        QVERIFY(copy.open());
+        QSqlQuery q(copy);
+        QVERIFY(q.exec("select shengyujine from huiyuan where ID='1001'"));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toDouble(), 500.0);
+    }
+    QSqlDatabase::removeDatabase("copy");
+
+    // Once a day: a second run leaves today's copy alone.
+    const QDateTime before = QFileInfo(today).lastModified();
+    sqlExec("update huiyuan set shengyujine=1");
+    QCOMPARE(backupDatabaseDaily(), QString());
+    QCOMPARE(QFileInfo(today).lastModified(), before);
+
+    // A backup that cannot be written is reported, not fatal.
+    QFile blocker("blocked");
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QVERIFY(!backupDatabaseDaily("blocked/backup").isEmpty());
+}
+
+QTEST_MAIN(TestReliability)
+#include "tst_reliability.moc"

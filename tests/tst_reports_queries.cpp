@@ -1,0 +1,480 @@
+#include <QtTest>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTableView>
+
+#include "ctrluiclass.h"
+#include "dbsetconfig.h"
+#include "reportquery.h"
+#include "testsupport.h"
+
+// The query pages' suffixes completed by the shipped views, run against a small
+// known set of rows dated relative to the local now.
+class TestReportQueries : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void periods_data();
+    void periods();
+    void otherRange();
+    void consumptionStats_data();
+    void consumptionStats();
+    void consumptionDetail_data();
+    void consumptionDetail();
+    void rankingAndPayments();
+    void analysis();
+    void ledgers();
+    void commissions();
+    void shiftHistoryEndDayInclusive();
+    void drillDowns();
+
+private:
+    // Runs a view as its page does: base statement of dbset.xml + suffix.
+    QList<QStringList> run(const QString &view, const QString &suffix);
+    QStringList column(const QList<QStringList> &rows, int col);
+    void addSale(const QString &id, const QString &member, const QDate &day, const QString &time,
+                 double paid, const QString &method, double amount, const QString &op = "admin");
+
+    TestWorkdir *m_dir = nullptr;
+    ctrlUiClass *m_ctrl = nullptr;
+    QTableView *m_view = nullptr;
+    QDate m_today;
+    // day offset of each dated sale; amounts are powers of two so a sum names the set
+    QList<int> m_offsets;
+};
+
+QList<QStringList> TestReportQueries::run(const QString &view, const QString &suffix)
+{
+    const DbsetMap map = readDbset();
+    if (!map.contains(view)) {
+        QTest::qFail(qPrintable("no view " + view), __FILE__, __LINE__);
+        return {};
+    }
+    const QString base = dbsetEntry<TableViewinfo>(map, view).SqlStr;
+    // The view must run as a complete statement; a failure would look like "no rows".
+    QSqlQuery probe;
+    if (!probe.exec(base + suffix)) {
+        QTest::qFail(qPrintable(base + suffix + " : " + probe.lastError().text()), __FILE__, __LINE__);
+        return {};
+    }
+    m_ctrl->setupView(map, m_view, view);
+    m_ctrl->refreshView(view, suffix);
+    QList<QStringList> rows;
+    for (int r = 0; r < m_ctrl->viewRowCount(view); ++r)
+        rows << m_ctrl->rowValues(view, r);
+    return rows;
+}
+
+QStringList TestReportQueries::column(const QList<QStringList> &rows, int col)
+{
+    QStringList out;
+    for (const QStringList &r : rows)
+        out << r.value(col);
+    return out;
+}
+
+void TestReportQueries::addSale(const QString &id, const QString &member, const QDate &day,
+                                const QString &time, double paid, const QString &method, double amount,
+                                const QString &op)
+{
+    sqlExec(QString("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,jine,"
+                    "xiaofeijine,yingshoujine,qiandanjine,qiankuanjine,shengyujine,suodejifen,caozuoyuan,beizhu) "
+                    "values('%1','%2','%3 %4',%5,'%6',%5,%7,%7,0,0,0,0,'%8','')")
+                .arg(id, member, day.toString("yyyy-MM-dd"), time)
+                .arg(paid).arg(method).arg(amount).arg(QString(op).replace("'", "''")));
+}
+
+void TestReportQueries::init()
+{
+    m_dir = new TestWorkdir;
+    m_ctrl = new ctrlUiClass;
+    m_view = new QTableView;
+    m_today = QDate::currentDate();
+    sqlExec("insert into huiyuan(ID,name,type,phone,shengyujine,jifen) values('1001','张三','金卡','139',500,0)");
+    sqlExec("insert into huiyuan(ID,name,type,phone,shengyujine,jifen) values('1002','李''四','银卡','138',80,0)");
+    // One single-method sale per day offset; sale i has the amount 2^i.
+    m_offsets = {0, 1, 3, 8, 40, 100, 400};
+    for (int i = 0; i < m_offsets.size(); ++i) {
+        const QString member = i % 2 ? "1002" : "1001";
+        addSale(QString("xf_%1").arg(i), member, m_today.addDays(-m_offsets[i]), "12:00:00",
+                1 << i, "现金", 1 << i, i == 4 ? "o'p" : "admin");
+    }
+}
+
+void TestReportQueries::cleanup()
+{
+    delete m_ctrl; // the bindings refer to the view
+    delete m_view;
+    delete m_dir;
+}
+
+namespace {
+int weekOfYear(const QDate &d) // strftime's %W: weeks begin on Monday, days before the first Monday are week 0
+{
+    return (d.dayOfYear() - 1 + 7 - (d.dayOfWeek() - 1)) / 7;
+}
+bool inPeriod(const QString &p, const QDate &d, const QDate &today)
+{
+    auto quarter = [](const QDate &x) { return (x.month() + 2) / 3; };
+    const QDate lastMonth = QDate(today.year(), today.month(), 1).addMonths(-1);
+    const QDate lastQuarter = QDate(today.year(), today.month(), 1).addMonths(-3);
+    const QDate lastWeek = today.addDays(-7);
+    if (p == "今天") return d == today;
+    if (p == "昨天") return d == today.addDays(-1);
+    if (p == "本周") return d.year() == today.year() && weekOfYear(d) == weekOfYear(today);
+    if (p == "上周") return d.year() == lastWeek.year() && weekOfYear(d) == weekOfYear(lastWeek);
+    if (p == "本月") return d.year() == today.year() && d.month() == today.month();
+    if (p == "上月") return d.year() == lastMonth.year() && d.month() == lastMonth.month();
+    if (p == "本季") return d.year() == today.year() && quarter(d) == quarter(today);
+    if (p == "上季") return d.year() == lastQuarter.year() && quarter(d) == quarter(lastQuarter);
+    if (p == "本年") return d.year() == today.year();
+    if (p == "上年") return d.year() == today.year() - 1;
+    return false;
+}
+} // namespace
+
+void TestReportQueries::periods_data()
+{
+    QTest::addColumn<QString>("period");
+    for (const char *p : {"今天", "昨天", "本周", "上周", "本月", "上月", "本季", "上季", "本年", "上年"})
+        QTest::newRow(p) << QString::fromUtf8(p);
+}
+
+// Every period selects exactly the sales whose local date lies in it, on each of
+// the three date columns the pages filter.
+void TestReportQueries::periods()
+{
+    QFETCH(QString, period);
+    int expected = 0;
+    QStringList expectedIds;
+    for (int i = 0; i < m_offsets.size(); ++i) {
+        if (inPeriod(period, m_today.addDays(-m_offsets[i]), m_today)) {
+            expected += 1 << i;
+            expectedIds << QString("xf_%1").arg(i);
+        }
+    }
+    const auto rows = run("消费统计", ReportQuery::consumptionStats(period, "", "", "", "", "所有"));
+    QStringList ids = column(rows, 1);
+    ids.sort();
+    QCOMPARE(ids, expectedIds);
+    int sum = 0;
+    for (const QString &v : column(rows, 4))
+        sum += v.toInt();
+    QCOMPARE(sum, expected);
+
+    // The same days as payments and as balance changes.
+    for (int i = 0; i < m_offsets.size(); ++i) {
+        const QString when = m_today.addDays(-m_offsets[i]).toString("yyyy-MM-dd") + " 09:30:00";
+        sqlExec(QString("insert into huiyuanjiaofei(ID,huiyuanid,jiaofeiriqi,jiaofeileixing,shifujine,fukuanleixing,"
+                        "caozuoyuan) values('CZ%1','1001','%2','会员充值',%3,'现金','admin')")
+                    .arg(i).arg(when).arg(1 << i));
+        sqlExec(QString("insert into huiyuanyuebiandong(huiyuanid,biandongriqi,biandongleixing,xiangmumingchen,"
+                        "yuezengjia,yuejianshao) values('1001','%1','会员充值','',%2,0)")
+                    .arg(when).arg(1 << i));
+    }
+    const auto pay = run("会员交费统计", ReportQuery::paymentStats(period, "", "", "", "", "所有", "所有"));
+    QCOMPARE(pay.isEmpty() ? 0 : pay.first().value(4).toInt(), expected);
+    const auto changes = run("余额变动", ReportQuery::balanceChanges(period, "", "", "", "所有"));
+    int changeSum = 0;
+    for (const QString &v : column(changes, 5))
+        changeSum += v.toInt();
+    QCOMPARE(changeSum, expected);
+}
+
+// "其他": an explicit range with the whole end day; start after end lists nothing.
+void TestReportQueries::otherRange()
+{
+    const QString s = m_today.addDays(-8).toString("yyyy-MM-dd");
+    const QString e = m_today.addDays(-1).toString("yyyy-MM-dd");
+    // sales 1 (yesterday, 12:00 on the end day), 2 (3 days ago) and 3 (8 days ago, the start day)
+    auto rows = run("消费统计", ReportQuery::consumptionStats("其他", s, e, "", "", "所有"));
+    QStringList ids = column(rows, 1);
+    ids.sort();
+    QCOMPARE(ids, QStringList({"xf_1", "xf_2", "xf_3"}));
+    // a sale at the last second of the end day still counts
+    addSale("xf_late", "1001", m_today.addDays(-1), "23:59:59", 5, "现金", 5);
+    rows = run("消费统计", ReportQuery::consumptionStats("其他", s, e, "", "", "所有"));
+    QCOMPARE(rows.size(), 4);
+    rows = run("消费统计", ReportQuery::consumptionStats("其他", e, s, "", "", "所有"));
+    QCOMPARE(rows.size(), 0);
+    // an unknown period name gives a valid statement over everything
+    rows = run("消费统计", ReportQuery::consumptionStats("", s, e, "", "", "所有"));
+    QCOMPARE(rows.size(), 8);
+}
+
+void TestReportQueries::consumptionStats_data()
+{
+    QTest::addColumn<QString>("member");
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<QStringList>("ids");
+    QTest::newRow("none") << "" << "" << "所有" << QStringList({"xf_0", "xf_1", "xf_2", "xf_3", "xf_4", "xf_5", "xf_6", "xf_w"});
+    QTest::newRow("member name") << "张" << "" << "所有" << QStringList({"xf_0", "xf_2", "xf_4", "xf_6"});
+    QTest::newRow("member id") << "1002" << "" << "所有" << QStringList({"xf_1", "xf_3", "xf_5"});
+    QTest::newRow("quote in name") << "李'四" << "" << "所有" << QStringList({"xf_1", "xf_3", "xf_5"});
+    QTest::newRow("walk-in") << "散客" << "" << "所有" << QStringList({"xf_w"});
+    QTest::newRow("document") << "" << "xf_3" << "所有" << QStringList({"xf_3"});
+    QTest::newRow("remark") << "" << "会员欠费" << "" << QStringList({"xf_6"});
+    QTest::newRow("operator with quote") << "" << "" << "o'p" << QStringList({"xf_4"});
+    // the member OR must not let the other filters leak: member 1002 and document xf_0 → nothing
+    QTest::newRow("member and document") << "1002" << "xf_0" << "所有" << QStringList();
+    QTest::newRow("all three") << "张" << "xf" << "o'p" << QStringList({"xf_4"});
+}
+
+void TestReportQueries::consumptionStats()
+{
+    QFETCH(QString, member);
+    QFETCH(QString, document);
+    QFETCH(QString, op);
+    QFETCH(QStringList, ids);
+    addSale("xf_w", "0000", m_today, "08:00:00", 7, "现金", 7);
+    sqlExec("update huiyuanxiaofei set beizhu='会员欠费' where ID='xf_6'");
+    // no period: every date
+    const auto rows = run("消费统计", ReportQuery::consumptionStats("", "", "", member, document, op));
+    QStringList got = column(rows, 1);
+    got.sort();
+    QCOMPARE(got, ids);
+}
+
+void TestReportQueries::consumptionDetail_data()
+{
+    QTest::addColumn<QString>("member");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<double>("amount");
+    QTest::newRow("all") << "" << "所有" << "" << 4 << 240.0;
+    QTest::newRow("services") << "" << "服务项目" << "" << 2 << 140.0;
+    QTest::newRow("products") << "" << "产品" << "" << 1 << 100.0;
+    QTest::newRow("item name") << "" << "所有" << "洗剪吹" << 1 << 40.0;
+    QTest::newRow("member") << "李" << "所有" << "" << 1 << 100.0;
+    QTest::newRow("walk-in") << "散客" << "所有" << "" << 0 << 0.0;
+    QTest::newRow("quote in item") << "" << "所有" << "精油'A" << 1 << 0.0;
+}
+
+// Detail lines of the sales of a period: a sale paid in two ways (two header rows)
+// still lists each of its lines once.
+void TestReportQueries::consumptionDetail()
+{
+    QFETCH(QString, member);
+    QFETCH(QString, kind);
+    QFETCH(QString, item);
+    QFETCH(int, lines);
+    QFETCH(double, amount);
+    sqlExec("delete from huiyuanxiaofei");
+    addSale("xf_a", "1001", m_today, "10:00:00", 100, "现金", 140);
+    addSale("xf_a", "1001", m_today, "10:00:00", 40, "储蓄卡", 0);
+    addSale("xf_b", "1002", m_today, "11:00:00", 100, "微信", 100);
+    const char *ins = "insert into xiaofeimingxi(ID,xiaofeileixing,xiangmuID,name,xiaoshoujiage,youhuijiage,shuliang,"
+                      "jine,jifen,fukuanfangshi,tichengyuangongID,fuwugonghao,beizhu) values";
+    sqlExec(QString(ins) + "('xf_a','服务项目','S1','洗剪吹',40,40,1,40,40,'现金','','admin','服务项目')");
+    sqlExec(QString(ins) + "('xf_a','服务项目','S2','烫发',100,100,1,100,100,'现金','','admin','服务项目')");
+    sqlExec(QString(ins) + "('xf_a','套餐消费','S3','精油''A',0,0,1,0,0,'现金','','admin','套餐消费')");
+    sqlExec(QString(ins) + "('xf_b','产品','P1','洗发水',100,100,1,100,100,'微信','','admin','产品')");
+    const auto rows = run("统计消费明细", ReportQuery::consumptionDetail("今天", "", "", member, kind, item));
+    QCOMPARE(rows.size(), lines);
+    double sum = 0;
+    for (const QString &v : column(rows, 10))
+        sum += v.toDouble();
+    QCOMPARE(sum, amount);
+}
+
+// Rankings order by the amount and filter by card type; payments filter by each
+// control; the package ranking counts package payments only.
+void TestReportQueries::rankingAndPayments()
+{
+    sqlExec("delete from huiyuanxiaofei");
+    addSale("s1", "1001", m_today, "10:00:00", 30, "现金", 30);
+    addSale("s2", "1002", m_today, "10:00:00", 50, "现金", 80);
+    addSale("s2", "1002", m_today, "10:00:00", 30, "储蓄卡", 0);
+    addSale("s3", "0000", m_today, "10:00:00", 999, "现金", 999);
+    auto rows = run("会员消费排行", ReportQuery::consumptionRanking("今天", "", "", "", "所有"));
+    QCOMPARE(column(rows, 0), QStringList({"1002", "1001"}));
+    QCOMPARE(rows.at(0).value(4), QString("1")); // one sale, two payment rows
+    QCOMPARE(rows.at(0).value(5).toDouble(), 80.0);
+    rows = run("会员消费排行", ReportQuery::consumptionRanking("今天", "", "", "", "金卡"));
+    QCOMPARE(column(rows, 0), QStringList({"1001"}));
+    rows = run("会员消费排行", ReportQuery::consumptionRanking("今天", "", "", "四", "所有"));
+    QCOMPARE(column(rows, 0), QStringList({"1002"}));
+
+    const QString now = m_today.toString("yyyy-MM-dd") + " 10:00:00";
+    auto pay = [&](const QString &id, const QString &member, const QString &type, double amount,
+                   const QString &emp, const QString &op) {
+        sqlExec(QString("insert into huiyuanjiaofei(ID,huiyuanid,jiaofeiriqi,jiaofeileixing,shifujine,fukuanleixing,"
+                        "yuangongName,caozuoyuan) values('%1','%2','%3','%4',%5,'现金','%6','%7')")
+                    .arg(id, member, now, type).arg(amount).arg(emp, QString(op).replace("'", "''")));
+    };
+    pay("BK1", "1001", "办卡交费", 300, "E1", "admin");
+    pay("CZ1", "1001", "会员充值", 200, "E2", "o'p");
+    pay("TC1", "1002", "套餐交费", 600, "E1", "admin");
+    pay("TC2", "1001", "套餐交费", 50, "E1", "admin");
+    struct Case { QString member, emp, op, type; QStringList ids; QStringList sums; };
+    const QList<Case> cases = {
+        {"", "", "所有", "所有", {"1002", "1001"}, {"600", "550"}},
+        {"1001", "", "所有", "所有", {"1001"}, {"550"}},
+        {"", "E1", "所有", "所有", {"1002", "1001"}, {"600", "350"}},
+        {"", "", "o'p", "所有", {"1001"}, {"200"}},
+        {"", "", "所有", "办卡交费", {"1001"}, {"300"}},
+        {"1002", "", "所有", "会员充值", {}, {}},
+    };
+    for (const Case &c : cases) {
+        rows = run("会员交费统计", ReportQuery::paymentStats("今天", "", "", c.member, c.emp, c.op, c.type));
+        QCOMPARE(column(rows, 0), c.ids);
+        QCOMPARE(column(rows, 4), c.sums);
+    }
+    rows = run("会员套餐排行", ReportQuery::packageRanking("今天", "", "", "所有"));
+    QCOMPARE(column(rows, 0), QStringList({"1002", "1001"}));
+    QCOMPARE(column(rows, 4), QStringList({"600", "50"}));
+    rows = run("会员套餐排行", ReportQuery::packageRanking("今天", "", "", "银卡"));
+    QCOMPARE(column(rows, 0), QStringList({"1002"}));
+}
+
+// Service and product analysis per item, with the category and name filters.
+void TestReportQueries::analysis()
+{
+    sqlExec("insert into fuwuxiangmu(ID,name,leibie,xiaoshoujiage) values('S1','洗剪吹','美发',40)");
+    sqlExec("insert into fuwuxiangmu(ID,name,leibie,xiaoshoujiage) values('S2','面部护理','美容',100)");
+    sqlExec("insert into chanpin(ID,name,leibie,xiaoshoujiage) values('P1','洗发水','洗护',50)");
+    sqlExec("insert into chanpin(ID,name,leibie,xiaoshoujiage) values('P''2','护发素','洗护',30)");
+    const char *ins = "insert into xiaofeimingxi(ID,xiaofeileixing,xiangmuID,name,xiaoshoujiage,youhuijiage,shuliang,"
+                      "jine,jifen,fukuanfangshi,tichengyuangongID,fuwugonghao,beizhu) values";
+    sqlExec(QString(ins) + "('xf_0','服务项目','S1','洗剪吹',40,40,1,40,40,'现金','','admin','')");
+    sqlExec(QString(ins) + "('xf_1','服务项目','S1','洗剪吹',40,36,2,72,40,'现金','','admin','')");
+    sqlExec(QString(ins) + "('xf_1','套餐消费','S2','面部护理',100,100,1,0,0,'现金','','admin','')");
+    sqlExec(QString(ins) + "('xf_2','产品','P1','洗发水',50,50,3,150,50,'现金','','admin','')");
+    sqlExec(QString(ins) + "('xf_2','产品','P''2','护发素',30,30,1,30,30,'现金','','admin','')");
+
+    auto rows = run("服务消费分析", ReportQuery::serviceAnalysis("", "所有"));
+    QCOMPARE(rows.size(), 2);
+    rows = run("服务消费分析", ReportQuery::serviceAnalysis("", "美发"));
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.at(0).mid(0, 5), QStringList({"S1", "洗剪吹", "美发", "3", "112"}));
+    rows = run("服务消费分析", ReportQuery::serviceAnalysis("面部护理", "美发"));
+    QCOMPARE(rows.size(), 0);
+    rows = run("服务消费分析明细", ReportQuery::drillDown("服务消费分析", {"S1", "洗剪吹", "美发", "3", "112"}));
+    QCOMPARE(column(rows, 0), QStringList({"xf_0", "xf_1"}));
+
+    rows = run("产品消费分析", ReportQuery::productAnalysis("", "所有"));
+    QCOMPARE(rows.size(), 2);
+    rows = run("产品消费分析", ReportQuery::productAnalysis("P'", "洗护"));
+    QCOMPARE(column(rows, 0), QStringList({"P'2"}));
+    rows = run("产品消费分析", ReportQuery::productAnalysis("洗发", "所有"));
+    QCOMPARE(column(rows, 4), QStringList({"150"}));
+    rows = run("产品消费分析明细", ReportQuery::drillDown("产品消费分析", {"P'2", "护发素", "洗护", "1"}));
+    QCOMPARE(column(rows, 3), QStringList({"P'2"}));
+    // fewer columns than the master promises: no drill-down
+    QVERIFY(ReportQuery::drillDown("产品消费分析", {"P1", "x", "y"}).isEmpty());
+}
+
+// The two ledgers list every change, also several written in the same second, and
+// filter by member and kind.
+void TestReportQueries::ledgers()
+{
+    const QString t = m_today.toString("yyyy-MM-dd") + " 10:00:00";
+    const char *ins = "insert into huiyuanyuebiandong(huiyuanid,biandongriqi,biandongleixing,xiangmumingchen,yuezengjia,"
+                      "yuejianshao,cishuzengjia,cishujianshao,dangshikaneiyue,dangshikaneicishu,caozuoyuan,beizhu) values";
+    sqlExec(QString(ins) + "('1001','" + t + "','会员消费','',0,30,0,0,470,0,'admin','消费单：x')");
+    sqlExec(QString(ins) + "('1001','" + t + "','会员套餐消费','S1',0,0,0,1,470,4,'admin','消费单：x')");
+    sqlExec(QString(ins) + "('1001','" + t + "','会员套餐消费','S2',0,0,0,1,470,2,'admin','消费单：x')");
+    sqlExec(QString(ins) + "('1002','" + t + "','会员充值','',100,0,0,0,180,0,'admin','充值单：y')");
+    auto rows = run("余额变动", ReportQuery::balanceChanges("今天", "", "", "", "所有"));
+    QCOMPARE(rows.size(), 4);
+    rows = run("余额变动", ReportQuery::balanceChanges("今天", "", "", "张三", "会员套餐消费"));
+    QCOMPARE(column(rows, 4), QStringList({"S1", "S2"}));
+    rows = run("余额变动", ReportQuery::balanceChanges("今天", "", "", "李'四", "所有"));
+    QCOMPARE(column(rows, 3), QStringList({"会员充值"}));
+
+    const char *jf = "insert into huiyuanjifen(huiyuanid,biandongriqi,biandongleixing,jifenzengjia,jifenjianshao,"
+                     "shengyujifen,caozuoyuan,beizhu) values";
+    sqlExec(QString(jf) + "('1001','" + t + "','会员消费',40,0,40,'admin','会员消费')");
+    sqlExec(QString(jf) + "('1001','" + t + "','会员消费',60,0,100,'admin','会员消费')");
+    sqlExec(QString(jf) + "('0000','" + t + "','会员消费',10,0,10,'admin','会员消费')");
+    rows = run("积分变动", ReportQuery::pointsChanges("今天", "", "", "", "所有"));
+    QCOMPARE(column(rows, 6), QStringList({"40", "100"}));
+    rows = run("积分变动", ReportQuery::pointsChanges("今天", "", "", "1002", "所有"));
+    QCOMPARE(rows.size(), 0);
+}
+
+// Commission per employee over sales and card issues: a sale paid in two ways
+// does not double its commission; codes with letters and quotes drill down.
+void TestReportQueries::commissions()
+{
+    sqlExec("delete from huiyuanxiaofei");
+    addSale("xf_a", "1001", m_today, "10:00:00", 60, "现金", 100);
+    addSale("xf_a", "1001", m_today, "10:00:00", 40, "储蓄卡", 0);
+    addSale("xf_old", "1001", m_today.addDays(-400), "10:00:00", 10, "现金", 10);
+    sqlExec("insert into huiyuanjiaofei(ID,huiyuanid,jiaofeiriqi,jiaofeileixing,shifujine,fukuanleixing) values('BK1',"
+            "'1002','" + m_today.toString("yyyy-MM-dd") + " 09:00:00','办卡交费',300,'现金')");
+    sqlExec("insert into yuangong(ID,name,type,jinyong) values('A01','小王','发型师','否')");
+    sqlExec("insert into yuangong(ID,name,type,jinyong) values('B''2','小李','助理','否')");
+    const char *ins = "insert into tichengmingxi(yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,tichengfangshi,"
+                      "jisuanfangshi,tichengbili,tichengjine,beizhu,titleID) values";
+    sqlExec(QString(ins) + "('A01','S1','洗剪吹','xf_a','点单提成','按比例提成',10,4,'消费提成','1')");
+    sqlExec(QString(ins) + "('A01','S2','烫发','xf_a','点单提成','按比例提成',10,6,'消费提成','2')");
+    sqlExec(QString(ins) + "('B''2','S1','洗剪吹','xf_a','轮单提成','按固定金额提成',0,2,'消费提成','1')");
+    sqlExec(QString(ins) + "('B''2','1002','李''四','BK1','','按固定金额提成',20,20,'开卡提成','tc1')");
+    sqlExec(QString(ins) + "('A01','S1','洗剪吹','xf_old','点单提成','按比例提成',10,1,'消费提成','1')");
+
+    auto rows = run("员工提成", ReportQuery::commissions("今天", "", "", "所有"));
+    QCOMPARE(column(rows, 0), QStringList({"A01", "B'2"}));
+    QCOMPARE(column(rows, 4), QStringList({"10", "22"}));
+    rows = run("员工提成", ReportQuery::commissions("本年", "", "", "小李"));
+    QCOMPARE(column(rows, 4), QStringList({"22"}));
+    rows = run("员工提成", ReportQuery::commissions("", "", "", "所有"));
+    QCOMPARE(column(rows, 4), QStringList({"11", "22"}));
+
+    rows = run("提成明细", ReportQuery::drillDown("员工提成", {"B'2", "小李"}));
+    QStringList docs = column(rows, 2);
+    docs.sort();
+    QCOMPARE(docs, QStringList({"BK1", "xf_a"}));
+    rows = run("提成明细", ReportQuery::drillDown("员工提成", {"A01"}));
+    QCOMPARE(rows.size(), 3);
+}
+
+// The handover history includes the whole end day and filters by operator.
+void TestReportQueries::shiftHistoryEndDayInclusive()
+{
+    const QString d1 = m_today.addDays(-2).toString("yyyy-MM-dd");
+    const QString d2 = m_today.toString("yyyy-MM-dd");
+    sqlExec("insert into jiaoban values('jb1','admin','" + d1 + " 08:00:00','" + d1 + " 20:00:00',100,20)");
+    sqlExec("insert into jiaoban values('jb2','o''p','" + d2 + " 08:00:00','" + d2 + " 21:30:00',50,0)");
+    sqlExec("insert into jiaobanmingxi values('jb2','o''p','实际收入',50)");
+    sqlExec("insert into jiaobanmingxi values('jb2','o''p','虚拟收入',0)");
+    auto rows = run("交班查询", ReportQuery::shiftHistory(d1, d2, "所有"));
+    QCOMPARE(column(rows, 0), QStringList({"jb1", "jb2"}));
+    rows = run("交班查询", ReportQuery::shiftHistory(d2, d2, "o'p"));
+    QCOMPARE(column(rows, 0), QStringList({"jb2"}));
+    rows = run("交班查询", ReportQuery::shiftHistory(d1, d1, "o'p"));
+    QCOMPARE(rows.size(), 0);
+    rows = run("交班明细查询", ReportQuery::drillDown("交班查询", {"jb2"}));
+    QCOMPARE(column(rows, 2), QStringList({"实际收入", "虚拟收入"}));
+}
+
+// Drill-downs of the sale and payment statistics.
+void TestReportQueries::drillDowns()
+{
+    const char *ins = "insert into xiaofeimingxi(ID,xiaofeileixing,xiangmuID,name,xiaoshoujiage,youhuijiage,shuliang,"
+                      "jine,jifen,fukuanfangshi,tichengyuangongID,fuwugonghao,beizhu) values";
+    sqlExec(QString(ins) + "('xf_0','服务项目','S1','洗剪吹',40,40,1,40,40,'现金','','admin','')");
+    sqlExec(QString(ins) + "('xf_0','服务项目','S1','洗剪吹',40,40,1,40,40,'现金','','admin','')");
+    sqlExec(QString(ins) + "('xf_1','产品','P1','洗发水',50,50,1,50,50,'现金','','admin','')");
+    const auto master = run("消费统计", ReportQuery::consumptionStats("今天", "", "", "", "", "所有"));
+    QCOMPARE(master.size(), 1);
+    auto rows = run("会员统计消费明细", ReportQuery::drillDown("消费统计", master.first()));
+    QCOMPARE(rows.size(), 2); // two equal lines stay two lines
+    QCOMPARE(column(rows, 3), QStringList({"洗剪吹", "洗剪吹"}));
+    QVERIFY(ReportQuery::drillDown("消费统计", {"only one"}).isEmpty());
+
+    sqlExec("insert into huiyuanjiaofei(ID,huiyuanid,jiaofeiriqi,jiaofeileixing,shifujine,fukuanleixing) "
+            "values('CZ1','1002','2026-01-01 10:00:00','会员充值',100,'现金')");
+    sqlExec("insert into huiyuanjiaofei(ID,huiyuanid,jiaofeiriqi,jiaofeileixing,shifujine,fukuanleixing) "
+            "values('CZ2','1001','2026-01-02 10:00:00','会员充值',100,'现金')");
+    rows = run("会员交费统计明细", ReportQuery::drillDown("会员交费统计", {"1002", "李'四"}));
+    QCOMPARE(column(rows, 0), QStringList({"CZ1"}));
+    QCOMPARE(ReportQuery::detailViewOf("会员交费统计"), QString("会员交费统计明细"));
+}
+
+QTEST_MAIN(TestReportQueries)
+#include "tst_reports_queries.moc"
