@@ -4,10 +4,7 @@
 #include "cataloguesupport.h"
 #include "ctrluiclass.h"
 #include "dbrecords.h"
-#if __has_include("huiyuandlg.h")
 #include "huiyuandlg.h"
-#define HAVE_PICKER 1
-#endif
 #include "sqltext.h"
 #include "transactionscope.h"
 
@@ -70,13 +67,11 @@ void addtaocanxiangmuDlg::DlgRecv(QString key, QVariant value)
 
 void addtaocanxiangmuDlg::on_toolButton_3_clicked()
 {
-#ifdef HAVE_PICKER
     huiyuanDlg *dlg = new huiyuanDlg;
     connect(dlg, &huiyuanDlg::DlgSend, this, &addtaocanxiangmuDlg::DlgRecv);
     dlg->setData(QStringLiteral("服务项目选择"), QStringLiteral(" "));
     dlg->exec();
     delete dlg;
-#endif
 }
 
 // A code typed by hand is looked up, so the line never carries a name or a
