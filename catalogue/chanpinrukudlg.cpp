@@ -1,6 +1,8 @@
 #include "chanpinrukudlg.h"
 #include "ui_chanpinrukudlg.h"
 
+#include <QHeaderView>
+
 #include "addkucundlg.h"
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
@@ -46,6 +48,10 @@ void chanpinrukuDlg::setData(const QString &kind)
     const DbsetMap map = readDbset();
     m_ctrl->setupViewWith(map, ui->tableView, QString::fromUtf8(kProducts), QString::fromUtf8(kStockFilter));
     m_ctrl->setupViewWith(map, ui->tableView_2, m_kind, linesFilter());
+    // Code and name first on screen; the row keeps its column order.
+    QHeaderView *header = ui->tableView->horizontalHeader();
+    header->moveSection(header->visualIndex(2), 0);
+    header->moveSection(header->visualIndex(4), 1);
 }
 
 QString chanpinrukuDlg::linesFilter() const
