@@ -15,7 +15,10 @@
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QTableView>
+#include <QProgressDialog>
 #include <QTextStream>
+
+#include <memory>
 
 namespace {
 QStringList rowTexts(const QSqlQuery &q)
@@ -416,11 +419,24 @@ void ctrlUiClass::exportView(const QString &name)
     for (int c = 0; c < m->columnCount(); ++c)
         out << csvField(m->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) << ",";
     out << "\n";
-    for (int r = 0; r < m->rowCount(); ++r) {
+    // Long lists take a while: show how far the export has come.
+    const int rows = m->rowCount();
+    std::unique_ptr<QProgressDialog> progress;
+    if (rows > 2000) {
+        progress = std::make_unique<QProgressDialog>(QStringLiteral("正在导出数据…"), QString(), 0, rows, b->view);
+        progress->setWindowTitle(QStringLiteral("导出"));
+        progress->setWindowModality(Qt::WindowModal);
+        progress->setMinimumDuration(300);
+    }
+    for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < m->columnCount(); ++c)
             out << csvField(m->data(m->index(r, c), Qt::DisplayRole).toString()) << ",";
         out << "\n";
+        if (progress && r % 500 == 0)
+            progress->setValue(r);
     }
+    if (progress)
+        progress->setValue(rows);
     out.flush();
     f.close();
     showInfo(QStringLiteral("导出数据成功,") + tr("信息已保存在%1！").arg(file), b->view);

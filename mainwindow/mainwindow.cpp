@@ -1,45 +1,667 @@
 #include "mainwindow.h"
+#include "ui_mainwindow.h"
 
+#include "adduserdlg.h"
+#include "appresources.h"
 #include "dbsetconfig.h"
+#include "navlistview.h"
+#include "operatorsession.h"
+#include "showlogdlg.h"
 #include "sqllog.h"
+#include "sqltext.h"
+#include "transactionscope.h"
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+#include <QApplication>
+#include <QDate>
+#include <QDateEdit>
+#include <QDesktopServices>
+#include <QFile>
+#include <QMouseEvent>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QUrl>
+
+namespace {
+
+const char *kHelpUrl = "https://mochen-help.github.io/manual/";
+
+// Views of the pages with the suffix of their first load; nullptr: bound only.
+struct ViewSetup
 {
-    setWindowTitle(QStringLiteral("会员管理收银系统"));
+    const char *name;
+    const char *widget;
+    const char *suffix;
+};
+
+const ViewSetup kViews[] = {
+    {"会员消费", "tableView", nullptr},
+    {"消费明细", "tableView_2", nullptr}, // suffix needs label_18, built below
+    {"会员交费", "tableView_3", nullptr},
+    {"会员套餐", "tableView_4", nullptr},
+    {"会员积分", "tableView_5", nullptr},
+    {"会员余额变动", "tableView_6", " where huiyuanid='0'  GROUP BY a.ID"},
+    {"会员管理", "tableView_9", " GROUP BY a.ID"},
+    {"会员套餐管理", "tableView_8", nullptr},
+    {"入库统计", "tableView_33",
+     " WHERE a.chanpinID=b.ID and a.rukuID!='000000' and a.type='入库明细' GROUP BY a.rukuID "},
+    {"入库明细", "tableView_34", " WHERE a.chanpinID=b.ID and a.rukuID!='000000'"},
+    {"出库统计", "tableView_36",
+     " WHERE a.chanpinID=b.ID and a.rukuID!='000000' and a.type='出库明细' GROUP BY a.rukuID "},
+    {"出库明细", "tableView_35", nullptr},
+    {"产品库存", "tableView_37", "  WHERE a.chanpinID=b.ID GROUP BY a.chanpinID"},
+    {"库存变动", "tableView_48",
+     "  where B.time<= A.time and A.rukuID!='000000'  AND a.chanpinID='0'  group by A.chanpinID,A.time order by A.time"},
+    {"消费统计", "tableView_14", " where a.huiyuanID=b.ID  GROUP BY a.ID"},
+    {"会员统计消费明细", "tableView_15", " where a.ID='t001'  GROUP BY i"},
+    {"统计消费明细", "tableView_16", " where a.ID=b.ID and b.huiyuanid=c.ID GROUP BY a.i"},
+    {"会员消费排行", "tableView_19",
+     " WHERE a.huiyuanid=b.ID GROUP BY a.huiyuanid ORDER BY  消费金额 DESC"},
+    {"会员交费统计", "tableView_10",
+     " where a.huiyuanid=b.ID GROUP BY huiyuanid ORDER BY 实付金额 DESC  "},
+    {"会员交费统计明细", "tableView_11", nullptr},
+    {"会员套餐排行", "tableView_13",
+     " where a.huiyuanid=b.ID and jiaofeileixing='套餐交费' GROUP BY huiyuanid ORDER BY 实付金额 DESC"},
+    {"服务消费分析", "tableView_20", "  GROUP BY a.xiangmuID"},
+    {"服务消费分析明细", "tableView_21", "  GROUP BY i"},
+    {"产品消费分析", "tableView_22", "  GROUP BY a.xiangmuID"},
+    {"产品消费分析明细", "tableView_23", "  GROUP BY i"},
+    {"交班查询", "tableView_46", nullptr},
+    {"交班明细查询", "tableView_47", nullptr},
+    {"余额变动", "tableView_27", " where  a.huiyuanid=b.ID  group by biandongriqi"},
+    {"积分变动", "tableView_28", " where  a.huiyuanid=b.ID  group by biandongriqi"},
+    {"员工提成", "tableView_41",
+     " WHERE a.yuangongID=b.ID and a.xiaofeiID=c.ID and c.ID= d.ID GROUP BY a.yuangongID"},
+    {"提成明细", "tableView_42", " WHERE a.yuangongID=b.ID and a.xiaofeiID=c.ID"},
+    {"收银明细查询", "tableView_12", nullptr},
+    {"服务项目列表", "tableView_24", nullptr},
+    {"产品管理", "tableView_25", "  GROUP BY b.ID "},
+    {"套餐列表", "tableView_26", nullptr},
+    {"套餐明细", "tableView_45", " where taocanID=0"},
+    {"提成策略临时列表", "tableView_39", nullptr},
+    {"提成策略明细", "tableView_40", nullptr},
+    {"促销策略临时列表", "tableView_44", nullptr},
+    {"促销策略明细", "tableView_43", nullptr},
+    {"会员卡信息", "tableView_32", nullptr},
+    {"用户管理", "tableView_29", nullptr},
+    {"员工管理", "tableView_30", nullptr},
+};
+
+// Start/end date pairs of the query pages: start = a month ago, end = today.
+const char *const kDatePairs[][2] = {
+    {"dateEdit", "dateEdit_2"},       {"dateEdit_3", "dateEdit_4"},
+    {"dateEdit_7", "dateEdit_8"},     {"dateEdit_9", "dateEdit_10"},
+    {"dateEdit_11", "dateEdit_12"},   {"dateEdit_13", "dateEdit_14"},
+    {"dateEdit_19", "dateEdit_20"},   {"dateEdit_21", "dateEdit_22"},
+    {"dateEdit_23", "dateEdit_24"},   {"dateEdit_25", "dateEdit_26"},
+    {"dateEdit_27", "dateEdit_28"},   {"dateEdit_29", "dateEdit_30"},
+};
+
+const char *const kQueryButtons[] = {
+    "toolButton_79", "toolButton_83", "toolButton_91", "toolButton_48",
+    "toolButton_75", "toolButton_52", "toolButton_65", "toolButton_123",
+    "toolButton_136", "toolButton_111", "toolButton_32", "toolButton_54",
+    "toolButton_139", "toolButton_144", "toolButton_55", "toolButton_36",
+};
+
+const char *const kDeleteButtons[] = {
+    "toolButton_39", "toolButton_46", "toolButton_106", "toolButton_151",
+    "toolButton_137", "toolButton_143", "toolButton_152",
+};
+
+const char *const kExportButtons[][2] = {
+    {"toolButton_18", "会员交费"},      {"toolButton_24", "会员余额变动"},
+    {"toolButton_77", "消费统计"},      {"toolButton_81", "统计消费明细"},
+    {"toolButton_89", "会员消费排行"},  {"toolButton_93", "会员交费统计"},
+    {"toolButton_73", "会员套餐排行"},  {"toolButton_99", "服务消费分析"},
+    {"toolButton_102", "产品消费分析"}, {"toolButton_121", "余额变动"},
+    {"toolButton_134", "积分变动"},     {"toolButton_110", "员工提成"},
+    {"toolButton_109", "套餐列表"},     {"toolButton_51", "产品管理"},
+    {"toolButton_42", "服务项目列表"},
+};
+
+const char *const kHiddenTabBars[] = {"tabWidget", "tabWidget_3", "tabWidget_5",
+                                      "tabWidget_6", "tabWidget_9", "tabWidget_11"};
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
+{
+    initAppResources();
+    registerRecordTypes();
+    ui->setupUi(this);
+    m_ctrl = new ctrlUiClass(this);
+    m_statModel = new QStandardItemModel(ui->treeView);
+
+    const QDate today = QDate::currentDate();
+    for (const auto &pair : kDatePairs) {
+        if (auto *start = findChild<QDateEdit *>(QLatin1String(pair[0])))
+            start->setDate(today.addMonths(-1));
+        if (auto *end = findChild<QDateEdit *>(QLatin1String(pair[1])))
+            end->setDate(today);
+    }
+    setWindowTitle(QStringLiteral("沐辰会员管理系统"));
+
     openDatabase();
+
+    applyStyle();
+    beforeTablesCreated();
     createTables();
+    afterTablesCreated();
+    setWindowState(windowState() | Qt::WindowMaximized);
+    for (const char *name : kHiddenTabBars) {
+        auto *tabs = findChild<QTabWidget *>(QLatin1String(name));
+        tabs->setStyleSheet(QStringLiteral(
+            "QTabWidget::pane{border-width: 0px; border-style: solid; border-color: rgb(230, 230, 230); "
+            "border-top: 0px solid #bbbbbb;}"));
+        if (auto *bar = tabs->findChild<QTabBar *>(QString(), Qt::FindDirectChildrenOnly))
+            bar->hide();
+    }
+    setupTitleArea();
+    ui->dateEdit_2->setDate(today);
+    ui->label_11->setStyleSheet(QStringLiteral("color:rgb(255,2,2)"));
+    setupViews();
+    setupNavigation();
+    setupCombos();
+    connectLists();
+
     m_registry = std::make_unique<TableRegistry>();
+    afterConstruction();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The bindings point at the views: they go before the widgets do.
+    delete m_ctrl;
+    m_ctrl = nullptr;
+    delete ui;
+}
+
+QString MainWindow::currentMemberId() const
+{
+    return ui->label_18->text();
+}
+
+// ---- construction steps ------------------------------------------------------
+
+void MainWindow::applyStyle()
+{
+    QFile file(QStringLiteral(":/qss/lightblue.css"));
+    if (!file.open(QFile::ReadOnly))
+        return;
+    const QString qss = QString::fromUtf8(file.readAll());
+    // The sheet begins with the palette colour; the widgets that the sheet does
+    // not reach take it from the palette.
+    qApp->setPalette(QPalette(QColor(qss.mid(20, 7))));
+    qApp->setStyleSheet(qss);
+}
+
+void MainWindow::setupTitleArea()
+{
+    statusBar()->setSizeGripEnabled(false);
+    m_statusLabel = new QLabel(this);
+    m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
+    m_statusLabel->setAlignment(Qt::AlignCenter);
+    m_statusLabel->setStyleSheet(QStringLiteral("color:rgb(255,255,255)"));
+    statusBar()->addPermanentWidget(m_statusLabel, 1);
+
+    ui->frame_2->setStyleSheet(QStringLiteral("#frame_2{border-image:url(:/image/title.png);}"));
+    statusBar()->setStyleSheet(QStringLiteral("#statusBar{border-image:url(:/image/title.png);}"));
+    const char *const buttons[] = {"toolButton_6", "toolButton_7", "toolButton_8", "toolButton_9",
+                                   "toolButton_10", "toolButton_31", "toolButton_35"};
+    for (const char *name : buttons) {
+        const QString n = QLatin1String(name);
+        findChild<QAbstractButton *>(n)->setStyleSheet(
+            QStringLiteral("#%1{border-image:url(:/image/toolbutton.png);color:rgb(255,255,255)}"
+                           "#%1:hover{border-image:url(:/image/toolbutton2.png);}").arg(n));
+    }
+    // The window has no system frame: the title area moves it.
+    ui->frame_2->installEventFilter(this);
+    ui->labTitle->installEventFilter(this);
+}
+
+void MainWindow::setupViews()
+{
+    const DbsetMap map = readDbset();
+    for (const ViewSetup &v : kViews) {
+        auto *view = findChild<QTableView *>(QLatin1String(v.widget));
+        const QString name = QString::fromUtf8(v.name);
+        if (!map.contains(name))
+            continue; // no TableView entry: the view stays unbound
+        if (name == QStringLiteral("消费明细"))
+            m_ctrl->setupViewWith(map, view, name,
+                                  " where a.ID='" + sqlEsc(ui->label_18->text()) + "' GROUP BY xiangmuID");
+        else if (v.suffix)
+            m_ctrl->setupViewWith(map, view, name, QString::fromUtf8(v.suffix));
+        else
+            m_ctrl->setupView(map, view, name);
+    }
+    // A member ID that matches nobody: the front-desk lists start empty.
+    refreshMemberViews(QStringLiteral("卿"));
+}
+
+void MainWindow::setupNavigation()
+{
+    qDebug() << "MainWindow initListview start";
+    setProperty("form", true);
+    setProperty("canMove", true);
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint);
+    setStyleSheet(QStringLiteral(
+        "QLabel#labTitle{background-color:qlineargradient(spread:pad, x1:0, y1:0, x2:1, y2:0, "
+        "stop:0 #2AA2DA, stop:1 #12B5C9);color:#F0F0F0;}"
+        "QWidget#widgetTop{background:#FFFFFF;}"
+        "QWidget#widgetMain{background:#F1F3F6;}"
+        "QListView#listView{background:rgb(52,73,94);border-width:0px;}"));
+
+    const QStringList items = {
+        "前台收银||0|", "前台收银|前台收银||",
+        "会员管理||0|", "会员管理|会员管理||",
+        "库存管理||0|", "产品管理|库存管理||", "入库查询|库存管理||", "出库查询|库存管理||",
+        "库存管理|库存管理||",
+        "统计报表||0|", "会员消费统计|统计报表||", "会员交费统计|统计报表||", "消费分析|统计报表||",
+        "交班历史查询|统计报表||", "变动统计|统计报表||", "员工提成查询|统计报表||", "综合统计|统计报表||",
+        "系统设置||0|", "服务项目|系统设置||", "产品管理|系统设置||", "套餐设置|系统设置||",
+        "提成策略|系统设置||", "促销方案|系统设置||", "会员卡设置|系统设置||", "操作员设置|系统设置||",
+        "员工管理|系统设置||",
+    };
+    NavListView *nav = ui->listView;
+    nav->setData(items);
+    nav->setColorLine(QColor(225, 225, 225));
+    nav->setColorBgNormal(QColor(231, 244, 255));
+    nav->setColorBgSelected(QColor(248, 250, 251));
+    nav->setColorBgHover(QColor(24, 189, 155));
+    nav->setColorTextNormal(QColor(0, 0, 0));
+    nav->setColorTextSelected(QColor(77, 133, 219));
+    nav->setColorTextHover(QColor(250, 250, 250));
+    nav->setStyleSheet(QStringLiteral("border: 0px;background-color: #EAF7FF"));
+    qDebug() << "MainWindow initListview end";
+}
+
+void MainWindow::setupCombos()
+{
+    const auto withAll = [](QComboBox *box) {
+        box->insertItem(0, QStringLiteral("所有"));
+        box->setCurrentIndex(0);
+    };
+    for (QComboBox *box : {ui->comboBox_4, ui->comboBox_6, ui->comboBox_9, ui->comboBox_12,
+                           ui->comboBox_11, ui->comboBox_29, ui->comboBox_30, ui->comboBox_27})
+        m_ctrl->fillCombo(box, QStringLiteral("时间选择"), QStringLiteral("xml"));
+    m_ctrl->fillCombo(ui->comboBox_32, QStringLiteral("付款方式"), QStringLiteral("xml"));
+    withAll(ui->comboBox_32);
+    m_ctrl->fillCombo(ui->comboBox_2, QStringLiteral("交费类型"), QStringLiteral("xml"));
+    withAll(ui->comboBox_2);
+    m_ctrl->fillCombo(ui->comboBox_24, QStringLiteral("入库类型"), QStringLiteral("xml"));
+    m_ctrl->fillCombo(ui->comboBox_25, QStringLiteral("出库类型"), QStringLiteral("xml"));
+    m_ctrl->fillCombo(ui->comboBox_7, QStringLiteral("消费类型"), QStringLiteral("xml"));
+
+    const QString users = QStringLiteral("select ID,name from user");
+    for (QComboBox *box : {ui->comboBox_5, ui->comboBox_33, ui->comboBox_31}) {
+        m_ctrl->fillComboFromSql(box, users);
+        withAll(box);
+    }
+    m_ctrl->fillComboFromSql(ui->comboBox_17, QStringLiteral(
+        "select ID, mingchen as 产品类别 from leibie where leibiestr='产品类型'"));
+    m_ctrl->fillComboFromSql(ui->comboBox_15, QStringLiteral(
+        "select ID, mingchen as 项目类型 from leibie where leibiestr='项目类型'"));
+    for (QComboBox *box : {ui->comboBox_3, ui->comboBox_10}) {
+        m_ctrl->fillComboFromSql(box, QStringLiteral("select ID, name  from huiyuanka"));
+        withAll(box);
+    }
+    m_ctrl->fillComboFromSql(ui->comboBox_22, QStringLiteral(
+        "select huiyuanid, biandongleixing  from huiyuanyuebiandong group by biandongleixing"));
+    withAll(ui->comboBox_22);
+    m_ctrl->fillComboFromSql(ui->comboBox_23, QStringLiteral(
+        "select huiyuanid, biandongleixing  from huiyuanjifen group by biandongleixing"));
+    withAll(ui->comboBox_23);
+    m_ctrl->fillComboFromSql(ui->comboBox_34, QStringLiteral("select ID,name from yuangong"));
+    withAll(ui->comboBox_34);
+    for (QComboBox *box : {ui->comboBox_26, ui->comboBox_19}) {
+        m_ctrl->fillComboFromSql(box, QStringLiteral(
+            "select ID,mingchen from leibie where leibiestr='产品类型'"));
+        withAll(box);
+    }
+    m_ctrl->fillComboFromSql(ui->comboBox_18, QStringLiteral(
+        "select ID,mingchen from leibie where leibiestr='项目类型'"));
+    withAll(ui->comboBox_18);
+}
+
+void MainWindow::connectLists()
+{
+    for (QTableView *view : {ui->tableView_29, ui->tableView_30, ui->tableView_32,
+                             ui->tableView_24, ui->tableView_25}) {
+        m_doubleClickViews.append(view);
+        connect(view, &QTableView::doubleClicked, this, &MainWindow::tableViewDoubleClick);
+    }
+    for (QTableView *view : {ui->tableView_26, ui->tableView_9, ui->tableView_46, ui->tableView_37}) {
+        m_clickViews.append(view);
+        connect(view, &QTableView::clicked, this, &MainWindow::tableViewClick);
+    }
+    for (const char *name : kQueryButtons) {
+        auto *button = findChild<QAbstractButton *>(QLatin1String(name));
+        m_queryButtons.append(button);
+        connect(button, &QAbstractButton::clicked, this, &MainWindow::btClick);
+    }
+    for (const char *name : kDeleteButtons) {
+        auto *button = findChild<QAbstractButton *>(QLatin1String(name));
+        m_deleteButtons.append(button);
+        connect(button, &QAbstractButton::clicked, this, &MainWindow::deletebtClick);
+    }
+    for (const auto &entry : kExportButtons) {
+        auto *button = findChild<QAbstractButton *>(QLatin1String(entry[0]));
+        m_exportButtons.insert(button, QString::fromUtf8(entry[1]));
+        connect(button, &QAbstractButton::clicked, this, &MainWindow::exportClick);
+    }
+}
+
+// ---- refresh -------------------------------------------------------------------
+
+void MainWindow::refreshMemberViews(const QString &memberId)
+{
+    const QString id = sqlEsc(memberId);
+    m_ctrl->refreshView(QStringLiteral("会员套餐"),
+                        " where huiyuanid='" + id + "' and a.xiangmuID=b.ID GROUP BY xiangmuID");
+    for (const char *view : {"会员消费", "会员交费", "会员积分"})
+        m_ctrl->refreshView(QString::fromUtf8(view), " where huiyuanid='" + id + "' GROUP BY ID");
+    m_ctrl->refreshView(QStringLiteral("会员余额变动"),
+                        " where huiyuanid='" + id
+                            + "' and (a.xiangmumingchen=b.ID or  xiangmumingchen == '') GROUP BY a.ID");
+}
+
+void MainWindow::refreshByTable(const QString &table)
+{
+    const auto rerun = [this](const char *view, const QString &suffix) {
+        m_ctrl->refreshView(QString::fromUtf8(view), suffix);
+    };
+    if (table == QLatin1String("huiyuanka")) {
+        rerun("会员卡信息", QStringLiteral(" "));
+    } else if (table == QLatin1String("yuangong")) {
+        rerun("员工管理", QStringLiteral(" "));
+    } else if (table == QLatin1String("user")) {
+        rerun("用户管理", QStringLiteral(" "));
+    } else if (table == QLatin1String("fuwuxiangmu")) {
+        rerun("服务项目列表", QStringLiteral(" "));
+    } else if (table == QLatin1String("chanpin")) {
+        rerun("产品管理", QStringLiteral(" group by b.ID "));
+    } else if (table == QLatin1String("chanpinrukumingxi")) {
+        rerun("产品库存", QStringLiteral("  WHERE a.chanpinID=b.ID GROUP BY a.chanpinID"));
+        rerun("入库明细", QStringLiteral(" WHERE a.chanpinID=b.ID  and a.rukuID!='000000'"));
+    } else if (table == QLatin1String("taocanmingxi")) {
+        rerun("套餐列表", QStringLiteral(" "));
+    } else if (table == QLatin1String("huiyuan")) {
+        rerun("会员管理", QStringLiteral(" GROUP BY a.ID"));
+    } else if (table == QLatin1String("huiyuanxiaofei")) {
+        const QString id = currentMemberId();
+        rerun("会员消费", " where huiyuanid  ='" + sqlEsc(id) + "' GROUP BY ID");
+        refreshMemberViews(id);
+        afterMemberDataChanged(table);
+    } else if (table == QLatin1String("huiyuanjiaofei")) {
+        // The member's own lists stay filtered to the member (an unfiltered
+        // points list here would show every member's points on the front desk).
+        refreshMemberViews(currentMemberId());
+        rerun("会员管理", QStringLiteral(" GROUP BY a.ID"));
+        afterMemberDataChanged(table);
+    }
+}
+
+// ---- requests ------------------------------------------------------------------
 
 void MainWindow::DlgRecv(const QString &key, const QVariant &value)
 {
     if (key == QStringLiteral("添加数据")) {
         if (value.userType() == qMetaTypeId<dbctrlstruct>()) {
-            const dbctrlstruct r = value.value<dbctrlstruct>();
-            if (const TableEntry *t = m_registry->find(r.table)) {
-                m_ctrl.insertRecord(t, r.values);
-                qCDebug(lcSql) << r.table;
-            }
+            const dbctrlstruct rec = value.value<dbctrlstruct>();
+            const TableEntry *entry = m_registry->find(rec.table);
+            if (!entry)
+                return;
+            m_ctrl->insertRecord(entry, rec.values);
+            qCDebug(lcSql) << "添加" << rec.table;
+            refreshByTable(rec.table);
         } else if (value.userType() == qMetaTypeId<dbctrlsqlstruct>()) {
-            const dbctrlsqlstruct r = value.value<dbctrlsqlstruct>();
-            if (const TableEntry *t = m_registry->find(r.table)) {
-                m_ctrl.insertSelect(t, r.select);
-                qCDebug(lcSql) << r.table;
+            const dbctrlsqlstruct rec = value.value<dbctrlsqlstruct>();
+            const TableEntry *entry = m_registry->find(rec.table);
+            if (!entry)
+                return;
+            m_ctrl->insertSelect(entry, rec.select);
+            qCDebug(lcSql) << "添加" << rec.table;
+            refreshByTable(rec.table);
+        }
+    } else if (key == QStringLiteral("修改数据") || key == QStringLiteral("删除数据")) {
+        if (value.userType() != qMetaTypeId<redbctrlstruct>())
+            return;
+        const redbctrlstruct rec = value.value<redbctrlstruct>();
+        const TableEntry *entry = m_registry->find(rec.table);
+        if (!entry)
+            return;
+        if (key == QStringLiteral("修改数据")) {
+            m_ctrl->updateRecord(entry, rec.fields, rec.values, rec.whereCount);
+            qCDebug(lcSql) << "修改" << rec.table;
+        } else {
+            m_ctrl->deleteRecord(entry, rec.fields, rec.values);
+            qCDebug(lcSql) << "删除" << rec.table;
+        }
+        refreshByTable(rec.table);
+    } else if (key == QStringLiteral("刷新数据列表")) {
+        if (value.userType() == qMetaTypeId<dbctrlstruct>())
+            refreshByTable(value.value<dbctrlstruct>().table);
+    } else {
+        handleAreaRequest(key, value);
+    }
+}
+
+// ---- navigation ----------------------------------------------------------------
+
+void MainWindow::on_listView_pressed(const QModelIndex &index)
+{
+    navigateTo(index.data(Qt::DisplayRole).toString());
+}
+
+bool MainWindow::navigateTo(const QString &text)
+{
+    const auto show = [this](int main, QTabWidget *inner, int page) {
+        ui->tabWidget->setCurrentIndex(main);
+        if (inner)
+            inner->setCurrentIndex(page);
+    };
+    if (text == QStringLiteral("前台收银")) {
+        show(0, nullptr, 0);
+    } else if (text == QStringLiteral("会员管理")) {
+        show(1, ui->tabWidget_3, 0);
+        refreshByTable(QStringLiteral("huiyuan"));
+    } else if (text == QStringLiteral("入库查询")) {
+        show(2, ui->tabWidget_11, 0);
+    } else if (text == QStringLiteral("出库查询")) {
+        show(2, ui->tabWidget_11, 1);
+    } else if (text == QStringLiteral("库存管理")) {
+        show(2, ui->tabWidget_11, 2);
+    } else {
+        static const char *const reports[] = {"会员消费统计", "会员交费统计", "消费分析", "交班历史查询",
+                                              "变动统计", nullptr, "员工提成查询", nullptr, "综合统计"};
+        for (int i = 0; i < 9; ++i) {
+            if (reports[i] && text == QString::fromUtf8(reports[i])) {
+                show(3, ui->tabWidget_5, i);
+                afterNavigate(text);
+                return true;
             }
         }
-    } else if (key == QStringLiteral("修改数据") && value.userType() == qMetaTypeId<redbctrlstruct>()) {
-        const redbctrlstruct r = value.value<redbctrlstruct>();
-        if (const TableEntry *t = m_registry->find(r.table)) {
-            m_ctrl.updateRecord(t, r.fields, r.values, r.whereCount);
-            qCDebug(lcSql) << "修改" + r.table;
+        if (operatorSession().xitongshezhi != QStringLiteral("是")) {
+            ctrlUiClass::showInfo(QStringLiteral("你的权限不够，请使用管理员权限登录"), this);
+            return false;
         }
-    } else if (key == QStringLiteral("删除数据") && value.userType() == qMetaTypeId<redbctrlstruct>()) {
-        const redbctrlstruct r = value.value<redbctrlstruct>();
-        if (const TableEntry *t = m_registry->find(r.table)) {
-            m_ctrl.deleteRecord(t, r.fields, r.values);
-            qCDebug(lcSql) << "删除" + r.table;
+        static const char *const settings[] = {"服务项目", "产品管理", "套餐设置", "提成策略",
+                                               "促销方案", "会员卡设置", "操作员设置", "员工管理"};
+        int page = -1;
+        for (int i = 0; i < 8; ++i)
+            if (text == QString::fromUtf8(settings[i]))
+                page = i;
+        if (page < 0)
+            return false;
+        show(4, ui->tabWidget_6, page);
+        afterNavigate(text); // the rules pages refill their item lists here
+        if (page == 3)
+            m_ctrl->refreshView(QStringLiteral("提成策略临时列表"), QStringLiteral(" "));
+        else if (page == 4)
+            m_ctrl->refreshView(QStringLiteral("促销策略临时列表"), QStringLiteral(" "));
+        return true;
+    }
+    afterNavigate(text);
+    return true;
+}
+
+// ---- deletions, export, title buttons -------------------------------------------
+
+void MainWindow::deletebtClick()
+{
+    const int position = m_deleteButtons.indexOf(qobject_cast<QAbstractButton *>(sender()));
+    if (position >= 0)
+        deleteRow(position);
+}
+
+void MainWindow::deleteRow(int position)
+{
+    struct Rule
+    {
+        const char *view;
+        int minColumns;
+        int shownColumn;
+    };
+    static const Rule rules[] = {
+        {"服务项目列表", 1, 1}, {"产品管理", 2, 1}, {"套餐列表", 2, 1}, {"会员卡信息", 1, 0},
+        {"用户管理", 1, 0},     {"员工管理", 2, 1}, {"产品库存", 2, 1},
+    };
+    const Rule &rule = rules[position];
+    const QStringList row = m_ctrl->currentRowValues(QString::fromUtf8(rule.view));
+    if (row.size() < rule.minColumns || row.size() <= rule.shownColumn)
+        return;
+    if (!ctrlUiClass::askYesNo("你确定要删除'" + row.at(rule.shownColumn) + "'吗?", this))
+        return;
+
+    // Codes are typed by people ("A01", "O'Neil"): always compared as quoted text.
+    const QString code = sqlLiteral(row.at(0));
+    switch (position) {
+    case 0: m_ctrl->execSql("delete from fuwuxiangmu where ID=" + code); break;
+    case 1: m_ctrl->execSql("delete from chanpin where ID=" + code); break;
+    case 2: m_ctrl->execSql("delete from taocanmingxi where taocanID=" + code); break;
+    case 3: m_ctrl->execSql("delete from huiyuanka where name=" + code); break;
+    case 4: m_ctrl->execSql("delete from user where name=" + code); break;
+    case 5: m_ctrl->execSql("delete from yuangong where ID=" + code); break;
+    case 6: {
+        // The product's stock movements go; the product itself and its zero
+        // movement stay, so it is still listed, with nothing in stock.
+        TransactionScope tx;
+        m_ctrl->execSql("delete from chanpinrukumingxi where chanpinID=" + code
+                        + " and rukuID!='000000'");
+        if (!tx.commit()) {
+            ctrlUiClass::showInfo(QStringLiteral("删除库存记录失败，本次操作未保存。"), this);
+            return;
+        }
+        refreshByTable(QStringLiteral("chanpinrukumingxi"));
+        break;
+    }
+    default: return;
+    }
+    m_ctrl->refreshView(QStringLiteral("服务项目列表"), QStringLiteral(" "));
+    m_ctrl->refreshView(QStringLiteral("产品管理"), QStringLiteral(" group by b.ID "));
+    for (const char *view : {"套餐列表", "会员卡信息", "用户管理", "员工管理"})
+        m_ctrl->refreshView(QString::fromUtf8(view), QStringLiteral(" "));
+}
+
+void MainWindow::exportClick()
+{
+    const QString view = m_exportButtons.value(qobject_cast<QAbstractButton *>(sender()));
+    if (!view.isEmpty())
+        m_ctrl->exportView(view);
+}
+
+void MainWindow::on_toolButton_7_clicked()
+{
+    auto *dlg = new showLogDlg;
+    dlg->exec();
+    delete dlg;
+}
+
+void MainWindow::on_toolButton_10_clicked()
+{
+    QString url = dbsetEntry<Softwareinfo>(readDbset(), QStringLiteral("helpUrl")).info;
+    if (url.isEmpty())
+        url = QString::fromLatin1(kHelpUrl);
+    QDesktopServices::openUrl(QUrl(url));
+}
+
+void MainWindow::on_toolButton_31_clicked()
+{
+    if (ctrlUiClass::askYesNo(QStringLiteral("是否确定退出软件？"), this))
+        close();
+}
+
+void MainWindow::on_toolButton_35_clicked()
+{
+    showMinimized();
+}
+
+// ---- operators -----------------------------------------------------------------
+
+void MainWindow::openOperatorDialog(int mode)
+{
+    const QStringList row = mode == 2 ? m_ctrl->currentRowValues(QStringLiteral("用户管理"))
+                                      : QStringList();
+    if (mode == 2 && row.isEmpty()) {
+        ctrlUiClass::showInfo(QStringLiteral("请先选择一个操作员"), this);
+        return;
+    }
+    auto *dlg = new addUserDlg;
+    connect(dlg, &addUserDlg::DlgSend, this, &MainWindow::DlgRecv);
+    dlg->setData(mode, row);
+    dlg->exec();
+    delete dlg;
+}
+
+void MainWindow::on_toolButton_138_clicked()
+{
+    openOperatorDialog(1);
+}
+
+void MainWindow::on_toolButton_140_clicked()
+{
+    openOperatorDialog(2);
+}
+
+// ---- window ------------------------------------------------------------------------
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    const OperatorSession &session = operatorSession();
+    m_statusLabel->setText(session.name.isEmpty()
+                               ? QStringLiteral("沐辰会员管理系统")
+                               : QStringLiteral("沐辰会员管理系统    当前操作员：%1    登录时间：%2")
+                                     .arg(session.name, ctrlUiClass::nowText()));
+    QMainWindow::showEvent(event);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->frame_2 || watched == ui->labTitle) {
+        switch (event->type()) {
+        case QEvent::MouseButtonDblClick:
+            setWindowState(windowState() ^ Qt::WindowMaximized);
+            return true;
+        case QEvent::MouseButtonPress: {
+            auto *me = static_cast<QMouseEvent *>(event);
+            if (me->button() == Qt::LeftButton && !isMaximized()) {
+                m_dragging = true;
+                m_dragOffset = me->globalPos() - frameGeometry().topLeft();
+            }
+            break;
+        }
+        case QEvent::MouseMove:
+            if (m_dragging)
+                move(static_cast<QMouseEvent *>(event)->globalPos() - m_dragOffset);
+            break;
+        case QEvent::MouseButtonRelease:
+            m_dragging = false;
+            break;
+        default:
+            break;
         }
     }
+    return QMainWindow::eventFilter(watched, event);
 }

@@ -1,28 +1,118 @@
 #ifndef MAINWINDOW_H
 #define MAINWINDOW_H
 
-// Placeholder shell: opens the database and answers the generic requests until
-// the full main window replaces it.
-
+#include <QList>
 #include <QMainWindow>
+#include <QMap>
+#include <QPoint>
+#include <QStringList>
+#include <QVariant>
 #include <memory>
 
 #include "ctrluiclass.h"
 #include "tableregistry.h"
 
+namespace Ui {
+class MainWindow;
+}
+
+class QAbstractButton;
+class QLabel;
+class QStandardItemModel;
+class QTableView;
+
+// The single top-level window: every page, the navigation list, the request
+// hub of all dialogs and the refresh of the lists that show a changed table.
+// Page behaviour of each area lives in mainwindow_<area>.cpp (declarations in
+// the marked blocks below); the area hooks are in mainwindow_hooks.cpp.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
+
 public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // Re-runs every list that shows the table ("huiyuan", "user", ...).
+    void refreshByTable(const QString &table);
+    // Re-runs the five front-desk lists for one member.
+    void refreshMemberViews(const QString &memberId);
+    // The member ID in the member panel; empty while no member is chosen.
+    QString currentMemberId() const;
+    // Selects the page of a navigation text, with the administrator check for
+    // the settings pages. Returns whether the page changed.
+    bool navigateTo(const QString &text);
+
 public slots:
+    // Entry point of every request a dialog sends through DlgSend.
     void DlgRecv(const QString &key, const QVariant &value);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private slots:
+    void on_listView_pressed(const QModelIndex &index);
+    void btClick();
+    void deletebtClick();
+    void tableViewClick();
+    void tableViewDoubleClick();
+    void exportClick();
+    void on_toolButton_7_clicked();   // 日志查询
+    void on_toolButton_10_clicked();  // 帮助
+    void on_toolButton_31_clicked();  // exit
+    void on_toolButton_35_clicked();  // minimise
+    void on_toolButton_138_clicked(); // operator: add
+    void on_toolButton_140_clicked(); // operator: change
+
 private:
-    ctrlUiClass m_ctrl;
+    void applyStyle();
+    void setupTitleArea();
+    void setupViews();
+    void setupNavigation();
+    void setupCombos();
+    void connectLists();
+    void deleteRow(int position);
+    void openOperatorDialog(int mode);
+
+    // ---- area hooks (mainwindow_hooks.cpp; each area fills in its lines) ----
+    // Keys other than the generic ones ("会员选择", "收款", ...).
+    void handleAreaRequest(const QString &key, const QVariant &value);
+    // Construction: just before / after the tables are created, and at the end.
+    void beforeTablesCreated();
+    void afterTablesCreated();
+    void afterConstruction();
+    // After the navigation selected a page (the settings pages refill their lists).
+    void afterNavigate(const QString &text);
+    // After the lists of a member table were re-run (member totals, reload).
+    void afterMemberDataChanged(const QString &table);
+
+    Ui::MainWindow *ui;
+    ctrlUiClass *m_ctrl = nullptr;
     std::unique_ptr<TableRegistry> m_registry;
+    QStandardItemModel *m_statModel = nullptr; // comprehensive statistics tree
+    QLabel *m_statusLabel = nullptr;
+    // Current member: ID, name, type, birthday, jiaofeijinE, shengyujine, phone,
+    // jifen, guwenrenyuan (filled by the front desk).
+    QStringList m_member;
+    QList<QAbstractButton *> m_queryButtons;   // btClick(), in this order
+    QList<QAbstractButton *> m_deleteButtons;  // deletebtClick(), in this order
+    QList<QTableView *> m_doubleClickViews;    // tableViewDoubleClick()
+    QList<QTableView *> m_clickViews;          // tableViewClick()
+    QMap<QAbstractButton *, QString> m_exportButtons; // button -> view name
+    QPoint m_dragOffset;
+    bool m_dragging = false;
+
+    // ---- frontdesk ----
+
+    // ---- members ----
+
+    // ---- catalogue ----
+
+    // ---- rules ----
+
+    // ---- reports ----
+
 };
 
 #endif

@@ -9,6 +9,11 @@ shop="${MOCHEN_SHOP:-$root/shop}"
 mkdir -p "$shop"
 # The shipped configuration; a newer one from the build replaces an older copy.
 cp -u "$root/dbset.xml" "$shop/dbset.xml"
+# A folder without a database gets the demo shop, unless an empty one is wanted.
+if [ ! -f "$shop/mochenxinxi.db" ] && [ "${MOCHEN_DEMO:-1}" != 0 ]; then
+  echo "First start in $shop: generating the demo shop (MOCHEN_DEMO=0 starts an empty shop)."
+  "$root/build/tools/mochen-gen" --scale demo --seed 1 --out "$shop"
+fi
 cd "$shop"
 echo "Working directory: $shop (database: $shop/mochenxinxi.db)"
 

@@ -29,6 +29,8 @@ private slots:
     void commissions();
     void shiftHistoryEndDayInclusive();
     void drillDowns();
+    void searchesGroupTheirOr();
+    void stockDocumentsAndDetails();
 
 private:
     // Runs a view as its page does: base statement of dbset.xml + suffix.
@@ -474,6 +476,101 @@ void TestReportQueries::drillDowns()
     rows = run("会员交费统计明细", ReportQuery::drillDown("会员交费统计", {"1002", "李'四"}));
     QCOMPARE(column(rows, 0), QStringList({"CZ1"}));
     QCOMPARE(ReportQuery::detailViewOf("会员交费统计"), QString("会员交费统计明细"));
+}
+
+// A text search OR-ed over two columns keeps the category (and the join) on every
+// match, and quotes are searched like any other character.
+void TestReportQueries::searchesGroupTheirOr()
+{
+    sqlExec("insert into chanpin(ID,name,leibie) values('P1','洗发水','洗护')");
+    sqlExec("insert into chanpin(ID,name,leibie) values('P2','洗发水旅行装','赠品')");
+    sqlExec("insert into chanpin(ID,name,leibie) values('X''9','P1替换装','赠品')");
+    for (const char *id : {"P1", "P2", "X'9"})
+        sqlExec(QString("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,"
+                        "user,beizhu) values('000000','2026-01-01 08:00:00','入库明细','%1',0,0,0,'','admin','')")
+                    .arg(QString(id).replace("'", "''")));
+    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu)"
+            " values('rk1','2026-01-02 08:00:00','入库明细','P1',10,5,50,'采购入库','admin','')");
+    auto rows = run("产品库存", ReportQuery::stockQuery("P1", "所有"));
+    QStringList ids = column(rows, 0);
+    ids.sort();
+    QCOMPARE(ids, QStringList({"P1", "X'9"})); // code P1 and the name "P1替换装"
+    rows = run("产品库存", ReportQuery::stockQuery("P1", "洗护"));
+    QCOMPARE(column(rows, 0), QStringList({"P1"}));
+    QCOMPARE(rows.at(0).value(6), QString("5"));
+    rows = run("产品库存", ReportQuery::stockQuery("", "赠品"));
+    QCOMPARE(rows.size(), 2);
+    rows = run("产品库存", ReportQuery::stockQuery("X'", "所有"));
+    QCOMPARE(column(rows, 0), QStringList({"X'9"}));
+    rows = run("库存变动", ReportQuery::drillDown("产品库存", {"P1"}));
+    QCOMPARE(rows.size(), 1);
+
+    rows = run("产品管理", ReportQuery::productSearch("洗发水", "所有"));
+    QCOMPARE(rows.size(), 2);
+    rows = run("产品管理", ReportQuery::productSearch("洗发水", "赠品"));
+    QCOMPARE(column(rows, 0), QStringList({"P2"}));
+    rows = run("产品管理", ReportQuery::productSearch("", "赠品"));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(ReportQuery::productSearch("", "所有"), QString(" GROUP BY b.ID"));
+
+    sqlExec("insert into fuwuxiangmu(ID,name,leibie) values('S1','洗剪吹','美发')");
+    sqlExec("insert into fuwuxiangmu(ID,name,leibie) values('S2','洗剪吹(儿童)','儿童')");
+    sqlExec("insert into fuwuxiangmu(ID,name,leibie) values('C''1','S1 加长','儿童')");
+    rows = run("服务项目列表", ReportQuery::serviceItemSearch("S1", "所有"));
+    QCOMPARE(rows.size(), 2);
+    rows = run("服务项目列表", ReportQuery::serviceItemSearch("S1", "美发"));
+    QCOMPARE(column(rows, 0), QStringList({"S1"}));
+    rows = run("服务项目列表", ReportQuery::serviceItemSearch("", "儿童"));
+    QCOMPARE(rows.size(), 2);
+    rows = run("服务项目列表", ReportQuery::serviceItemSearch("C'", "所有"));
+    QCOMPARE(column(rows, 0), QStringList({"C'1"}));
+    QCOMPARE(ReportQuery::serviceItemSearch("", "所有"), QString(" GROUP BY ID"));
+
+    // members: name or ID, never the phone
+    rows = run("会员管理", ReportQuery::memberSearch("李'"));
+    QCOMPARE(column(rows, 0), QStringList({"1002"}));
+    rows = run("会员管理", ReportQuery::memberSearch("139"));
+    QCOMPARE(rows.size(), 0);
+    rows = run("会员管理", ReportQuery::memberSearch(""));
+    QCOMPARE(rows.size(), 2);
+    sqlExec("insert into huiyuantaocan(huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu) values('1002','S1',5,4,1)");
+    rows = run("会员套餐管理", ReportQuery::drillDown("会员管理", {"1002"}));
+    QCOMPARE(column(rows, 0), QStringList({"S1"}));
+}
+
+// Stock documents by period, type and number, with their lines on a click.
+void TestReportQueries::stockDocumentsAndDetails()
+{
+    sqlExec("insert into chanpin(ID,name,leibie) values('P1','洗发水','洗护')");
+    const QString d = m_today.toString("yyyy-MM-dd");
+    auto move = [&](const QString &doc, const QString &day, const QString &type, double qty, const QString &why) {
+        sqlExec(QString("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,"
+                        "user,beizhu) values('%1','%2 23:30:00','%3','P1',10,%4,%5,'%6','admin','')")
+                    .arg(doc, day, type).arg(qty).arg(qty * 10).arg(why));
+    };
+    move("000000", d, "入库明细", 0, "");
+    move("入库ID: rk1", d, "入库明细", 5, "采购入库");
+    move("入库ID: rk1", d, "入库明细", 2, "采购入库");
+    move("入库ID: rk2", m_today.addDays(-5).toString("yyyy-MM-dd"), "入库明细", 1, "退货入库");
+    move("出库ID: ck1", d, "出库明细", -3, "报损出库");
+    move("xf_0", d, "出库明细", -1, "产品销售");
+    const QString from = m_today.addDays(-1).toString("yyyy-MM-dd");
+    auto rows = run("入库统计", ReportQuery::stockDocuments("入库明细", from, d, "所有类型", ""));
+    QCOMPARE(column(rows, 0), QStringList({"入库ID: rk1"}));
+    QCOMPARE(rows.at(0).value(4), QString("7"));
+    rows = run("入库统计", ReportQuery::stockDocuments("入库明细", m_today.addDays(-9).toString("yyyy-MM-dd"), d,
+                                                     "退货入库", ""));
+    QCOMPARE(column(rows, 0), QStringList({"入库ID: rk2"}));
+    rows = run("入库统计", ReportQuery::stockDocuments("入库明细", from, d, "所有类型", "rk9"));
+    QCOMPARE(rows.size(), 0);
+    rows = run("入库明细", ReportQuery::drillDown("入库统计", {"入库ID: rk1"}));
+    QCOMPARE(rows.size(), 2);
+    rows = run("出库统计", ReportQuery::stockDocuments("出库明细", from, d, "所有类型", ""));
+    QCOMPARE(rows.size(), 2);
+    rows = run("出库统计", ReportQuery::stockDocuments("出库明细", from, d, "产品销售", ""));
+    QCOMPARE(column(rows, 0), QStringList({"xf_0"}));
+    rows = run("出库明细", ReportQuery::drillDown("出库统计", {"出库ID: ck1"}));
+    QCOMPARE(column(rows, 7), QStringList({"-3"}));
 }
 
 QTEST_MAIN(TestReportQueries)

@@ -1,0 +1,50 @@
+#include "adddlg.h"
+#include "ui_adddlg.h"
+
+#include "cataloguesupport.h"
+#include "ctrluiclass.h"
+#include "sqltext.h"
+
+addDlg::addDlg(QWidget *parent)
+    : QDialog(parent), ui(new Ui::addDlg), m_ctrl(new ctrlUiClass(this))
+{
+    ui->setupUi(this);
+}
+
+addDlg::~addDlg()
+{
+    delete ui;
+}
+
+void addDlg::setData(const QString &listName)
+{
+    m_list = listName;
+    setWindowTitle(QStringLiteral("类别编辑 - ") + listName);
+}
+
+void addDlg::on_toolButton_clicked()
+{
+    const QString entry = ui->lineEdit->text().trimmed();
+    // An empty entry cannot be chosen sensibly, and a second copy of one
+    // would be deleted together with the first.
+    if (entry.isEmpty()) {
+        Catalogue::plainMessage(QStringLiteral("类别名称不能为空"), this);
+        return;
+    }
+    if (!m_ctrl->queryRows(QStringLiteral("select mingchen from leibie where mingchen='%1' and leibiestr='%2'")
+                               .arg(sqlEsc(entry), sqlEsc(m_list))).isEmpty()) {
+        Catalogue::plainMessage(QStringLiteral("该类别已经存在！"), this);
+        return;
+    }
+    if (!m_ctrl->execSql(QStringLiteral("INSERT INTO leibie(mingchen,leibiestr,beizhu) VALUES('%1','%2','')")
+                             .arg(sqlEsc(entry), sqlEsc(m_list)))) {
+        ctrlUiClass::showInfo(Catalogue::saveFailedText(), this);
+        return;
+    }
+    accept();
+}
+
+void addDlg::on_toolButton_2_clicked()
+{
+    reject();
+}

@@ -1,0 +1,123 @@
+#include "addkucundlg.h"
+#include "ui_addkucundlg.h"
+
+#include <QtMath>
+
+#include "cataloguesupport.h"
+#include "ctrluiclass.h"
+#include "dbrecords.h"
+#include "sqltext.h"
+#include "transactionscope.h"
+
+addkucunDlg::addkucunDlg(QWidget *parent)
+    : QDialog(parent), ui(new Ui::addkucunDlg)
+{
+    ui->setupUi(this);
+    connect(ui->lineEdit, &QLineEdit::textChanged, this, &addkucunDlg::showAmount);
+    connect(ui->lineEdit_2, &QLineEdit::textChanged, this, &addkucunDlg::showAmount);
+}
+
+addkucunDlg::~addkucunDlg()
+{
+    delete ui;
+}
+
+bool addkucunDlg::stockOut() const
+{
+    return m_kind == QStringLiteral("出库明细");
+}
+
+void addkucunDlg::setData(int mode, const QStringList &row, const QString &kind)
+{
+    m_mode = mode;
+    m_row = row;
+    m_kind = kind;
+    if (row.size() > 9) {
+        ui->label_2->setText(row.at(2));
+        ui->label_4->setText(row.at(3));
+        ui->label_6->setText(row.at(4));
+        ui->label_8->setText(row.at(5));
+        ui->lineEdit->setText(row.at(9));
+    }
+    if (mode == 2 && row.size() >= 6) {
+        ui->lineEdit->setText(row.value(6));
+        // A stock-out line is stored negative but typed and shown as the
+        // number of pieces that leave.
+        const double qty = parseNumber(row.value(7));
+        ui->lineEdit_2->setText(stockOut() ? numberText(qAbs(qty)) : row.value(7));
+        ui->lineEdit_3->setText(row.value(9));
+    }
+    showAmount();
+}
+
+void addkucunDlg::showAmount()
+{
+    const double amount = parseNumber(ui->lineEdit->text()) * parseNumber(ui->lineEdit_2->text());
+    ui->label_12->setText(moneyText(stockOut() ? -amount : amount));
+}
+
+void addkucunDlg::on_toolButton_clicked()
+{
+    if (ui->lineEdit->text().trimmed().isEmpty()) {
+        Catalogue::plainMessage(QStringLiteral("产品单价不能为空"), this);
+        return;
+    }
+    if (ui->lineEdit_2->text().trimmed().isEmpty()) {
+        Catalogue::plainMessage(QStringLiteral("产品数量不能为空"), this);
+        return;
+    }
+    bool ok = false;
+    const double price = parseNumber(ui->lineEdit->text(), &ok);
+    if (!ok || price < 0) {
+        Catalogue::plainMessage(QStringLiteral("产品单价必须是不小于0的数字"), this);
+        ui->lineEdit->setFocus();
+        return;
+    }
+    const double qty = parseNumber(ui->lineEdit_2->text(), &ok);
+    if (!ok || qty <= 0) {
+        Catalogue::plainMessage(QStringLiteral("产品数量必须是大于0的数字"), this);
+        ui->lineEdit_2->setFocus();
+        return;
+    }
+    if (m_row.size() < (m_mode == 2 ? 3 : 8))
+        return;
+    const double sign = stockOut() ? -1 : 1;
+    const QString priceText = moneyText(price);
+    const QString qtyText = numberText(sign * qty);
+    const QString amountText = moneyText(sign * qty * price);
+    const QString remark = ui->lineEdit_3->text();
+
+    TransactionScope tx;
+    if (m_mode == 2) {
+        redbctrlstruct rec;
+        rec.table = QStringLiteral("chanpinrukumingxi");
+        rec.fields = QStringList{QStringLiteral("xiaoshoujiage"), QStringLiteral("shuliang"), QStringLiteral("jine"),
+                                 QStringLiteral("beizhu"), QStringLiteral("rukuID"), QStringLiteral("chanpinID")};
+        rec.values = QStringList{priceText, qtyText, amountText, remark, m_row.at(0), m_row.at(2)};
+        rec.whereCount = 2;
+        // Two lines of one product in one document share document ID and
+        // product code: the line number keeps a correction to its own line.
+        if (m_row.size() > 12 && !m_row.at(12).isEmpty()) {
+            rec.fields << QStringLiteral("rowid");
+            rec.values << m_row.at(12);
+            rec.whereCount = 3;
+        }
+        emit DlgSend(QStringLiteral("修改数据"), QVariant::fromValue(rec));
+    } else {
+        dbctrlstruct rec;
+        rec.table = QStringLiteral("chanpinrukumingxi");
+        rec.values = QStringList{m_row.at(0), m_row.at(1), m_kind, m_row.at(2), priceText,
+                                 qtyText, amountText, m_row.at(6), m_row.at(7), remark};
+        emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(rec));
+    }
+    if (!tx.commit()) {
+        ctrlUiClass::showInfo(Catalogue::saveFailedText(), this);
+        return;
+    }
+    accept();
+}
+
+void addkucunDlg::on_toolButton_2_clicked()
+{
+    reject();
+}

@@ -1,0 +1,54 @@
+#ifndef ADDTAOCANDLG_H
+#define ADDTAOCANDLG_H
+
+#include <QDialog>
+#include <QModelIndex>
+#include <QStringList>
+#include <QVariant>
+
+namespace Ui { class addtaocanDlg; }
+class ctrlUiClass;
+class TableRegistry;
+
+// Edits one package: its header and its lines, kept in the scratch table
+// temptaocanxiangmuliebiao while the dialog is open. "保存" hands the rows of
+// taocanmingxi to the opener ("删除数据" of the old package, then one
+// "添加数据" per line) inside one transaction.
+class addtaocanDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit addtaocanDlg(QWidget *parent = nullptr);
+    ~addtaocanDlg() override;
+
+    // mode 1 = new, 2 = edit; row = the selected row of "套餐列表"
+    // (code, name, validity, price, remark, ...).
+    void setData(int mode, const QStringList &row);
+
+signals:
+    void DlgSend(QString key, QVariant value);
+
+public slots:
+    // Requests of the line dialog, carried out on the scratch table.
+    void DlgRecv(QString key, QVariant value);
+
+private slots:
+    void on_toolButton_clicked();   // 保存
+    void on_toolButton_2_clicked(); // 退出
+    void on_toolButton_3_clicked(); // 修改
+    void on_toolButton_4_clicked(); // 添加
+    void on_toolButton_5_clicked(); // 删除
+    void on_tableView_doubleClicked(const QModelIndex &index);
+
+private:
+    void openLine(int mode, const QStringList &row);
+    void reloadLines();
+
+    Ui::addtaocanDlg *ui;
+    ctrlUiClass *m_ctrl;
+    TableRegistry *m_registry;
+    int m_mode = 1;
+    QString m_oldCode; // the package being edited, as stored
+};
+
+#endif

@@ -1,0 +1,158 @@
+#include "addtaocanxiangmudlg.h"
+#include "ui_addtaocanxiangmudlg.h"
+
+#include "cataloguesupport.h"
+#include "ctrluiclass.h"
+#include "dbrecords.h"
+#include "huiyuandlg.h"
+#include "sqltext.h"
+#include "transactionscope.h"
+
+addtaocanxiangmuDlg::addtaocanxiangmuDlg(QWidget *parent)
+    : QDialog(parent), ui(new Ui::addtaocanxiangmuDlg), m_ctrl(new ctrlUiClass(this))
+{
+    ui->setupUi(this);
+    connect(ui->lineEdit_2, &QLineEdit::textChanged, this, &addtaocanxiangmuDlg::recomputeTotal);
+    connect(ui->lineEdit_4, &QLineEdit::textChanged, this, &addtaocanxiangmuDlg::recomputeTotal);
+}
+
+addtaocanxiangmuDlg::~addtaocanxiangmuDlg()
+{
+    delete ui;
+}
+
+void addtaocanxiangmuDlg::setData(int mode, const QStringList &row)
+{
+    m_mode = mode;
+    if (mode != 2 || row.size() < 8)
+        return;
+    m_oldCode = row.at(0);
+    ui->lineEdit->setText(row.at(0));
+    ui->lineEdit->setReadOnly(true);
+    ui->toolButton_3->setEnabled(false);
+    ui->label_5->setText(row.at(1));
+    ui->label_7->setText(row.at(2));
+    const QStringList cat = m_ctrl->queryRow(QStringLiteral("select leibie from fuwuxiangmu where ID='%1'")
+                                                 .arg(sqlEsc(row.at(0))));
+    ui->label_6->setText(cat.value(0));
+    ui->lineEdit_2->setText(row.at(3));
+    ui->lineEdit_4->setText(row.at(4));
+    ui->lineEdit_5->setText(row.at(5));
+    ui->lineEdit_3->setText(row.at(6));
+    ui->lineEdit_6->setText(row.at(7));
+}
+
+void addtaocanxiangmuDlg::showItem(const QStringList &item)
+{
+    ui->lineEdit->setText(item.at(0));
+    ui->lineEdit->setReadOnly(true);
+    ui->label_5->setText(item.at(1));
+    ui->label_6->setText(item.at(2));
+    ui->label_7->setText(item.at(3));
+    ui->lineEdit_4->setText(item.at(3));
+    ui->lineEdit_5->setText(item.at(3));
+    ui->lineEdit_2->setText(QStringLiteral("1"));
+    recomputeTotal();
+}
+
+void addtaocanxiangmuDlg::DlgRecv(QString key, QVariant value)
+{
+    if (key != QStringLiteral("服务项目选择"))
+        return;
+    const QStringList item = value.toStringList();
+    if (item.size() < 4)
+        return;
+    showItem(item);
+}
+
+void addtaocanxiangmuDlg::on_toolButton_3_clicked()
+{
+    huiyuanDlg *dlg = new huiyuanDlg;
+    connect(dlg, &huiyuanDlg::DlgSend, this, &addtaocanxiangmuDlg::DlgRecv);
+    dlg->setData(QStringLiteral("服务项目选择"), QStringLiteral(" "));
+    dlg->exec();
+    delete dlg;
+}
+
+// A code typed by hand is looked up, so the line never carries a name or a
+// price that does not belong to it.
+void addtaocanxiangmuDlg::on_lineEdit_editingFinished()
+{
+    if (ui->lineEdit->isReadOnly())
+        return;
+    const QString code = ui->lineEdit->text().trimmed();
+    if (code.isEmpty())
+        return;
+    const QStringList item = m_ctrl->queryRow(
+        QStringLiteral("select ID,name,leibie,xiaoshoujiage from fuwuxiangmu where ID='%1'")
+            .arg(sqlEsc(code)));
+    if (item.size() >= 4)
+        showItem(item);
+}
+
+void addtaocanxiangmuDlg::recomputeTotal()
+{
+    const double uses = parseNumber(ui->lineEdit_2->text());
+    const double price = parseNumber(ui->lineEdit_4->text());
+    ui->lineEdit_5->setText(moneyText(uses * price));
+}
+
+void addtaocanxiangmuDlg::on_toolButton_clicked()
+{
+    const QString code = ui->lineEdit->text().trimmed();
+    if (code.isEmpty()) {
+        Catalogue::plainMessage(QStringLiteral("员工编号不能为空"), this);
+        return;
+    }
+    if (ui->lineEdit_2->text().trimmed().isEmpty()) {
+        Catalogue::plainMessage(QStringLiteral("员工名不能为空"), this);
+        return;
+    }
+    if (ui->label_5->text().isEmpty()) {
+        on_lineEdit_editingFinished();
+        if (ui->label_5->text().isEmpty()) {
+            Catalogue::plainMessage(QStringLiteral("没有编号为“%1”的服务项目").arg(code), this);
+            return;
+        }
+    }
+    bool ok = false;
+    const double uses = parseNumber(ui->lineEdit_2->text(), &ok);
+    if (!ok || uses <= 0) {
+        Catalogue::plainMessage(QStringLiteral("服务次数必须是大于0的数字"), this);
+        ui->lineEdit_2->setFocus();
+        return;
+    }
+    QString price;
+    if (!Catalogue::readMoney(ui->lineEdit_4, QStringLiteral("优惠价格"), &price, this))
+        return;
+    QString listPrice = ui->label_7->text().trimmed();
+    if (!listPrice.isEmpty())
+        listPrice = moneyText(parseNumber(listPrice));
+    const QString total = moneyText(uses * parseNumber(price));
+    ui->lineEdit_5->setText(total);
+
+    dbctrlstruct line;
+    line.table = QStringLiteral("temptaocanxiangmuliebiao");
+    line.values = QStringList{code, ui->label_5->text(), listPrice, numberText(uses), price, total,
+                              ui->lineEdit_3->text().trimmed(), ui->lineEdit_6->text()};
+
+    TransactionScope tx;
+    if (m_mode == 2) {
+        redbctrlstruct old;
+        old.table = line.table;
+        old.fields = QStringList{QStringLiteral("xiangmuID")};
+        old.values = QStringList{m_oldCode.isEmpty() ? code : m_oldCode};
+        emit DlgSend(QStringLiteral("删除数据"), QVariant::fromValue(old));
+    }
+    emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(line));
+    if (!tx.commit()) {
+        ctrlUiClass::showInfo(Catalogue::saveFailedText(), this);
+        return;
+    }
+    accept();
+}
+
+void addtaocanxiangmuDlg::on_toolButton_2_clicked()
+{
+    reject();
+}

@@ -1,0 +1,39 @@
+#ifndef CATALOGUESUPPORT_H
+#define CATALOGUESUPPORT_H
+
+#include <QString>
+
+class QComboBox;
+class ctrlUiClass;
+class QLineEdit;
+class QWidget;
+
+// Small helpers shared by the catalogue and staff dialogs.
+namespace Catalogue {
+
+// The plain box (no title, one button) the edit dialogs use for refusals.
+void plainMessage(const QString &text, QWidget *parent = nullptr);
+
+// Reads a money field typed by a person. Empty counts as 0 when allowEmpty.
+// Text that is not a number, or a negative number, is refused with a message
+// naming the field; the field then gets the focus. On success *out holds the
+// amount as the money formatter writes it.
+bool readMoney(QLineEdit *edit, const QString &label, QString *out,
+               QWidget *parent, bool allowEmpty = true);
+
+// Makes text the combo's current entry. An entry that is no longer in the list
+// (deleted from its named list since) is kept as edit text instead of silently
+// becoming the first entry, so saving a row never changes its category.
+void setComboText(QComboBox *box, const QString &text);
+
+// Refills a combo from a statement (mode "db") and keeps the current text.
+void refillCombo(ctrlUiClass &ui, QComboBox *box, const QString &sql);
+
+// Statement that lists the entries of one named list, for the combos.
+QString listSql(const QString &listName, const QString &caption = QStringLiteral("类型"));
+
+// The message every catalogue dialog shows when its save did not land.
+QString saveFailedText();
+}
+
+#endif

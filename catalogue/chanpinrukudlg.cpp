@@ -1,0 +1,109 @@
+#include "chanpinrukudlg.h"
+#include "ui_chanpinrukudlg.h"
+
+#include <QHeaderView>
+
+#include "addkucundlg.h"
+#include "ctrluiclass.h"
+#include "dbsetconfig.h"
+#include "operatorsession.h"
+#include "sqltext.h"
+
+namespace {
+const char *kProducts = "产品信息";
+const char *kStockFilter = "  WHERE a.chanpinID=b.ID GROUP BY a.chanpinID ";
+}
+
+chanpinrukuDlg::chanpinrukuDlg(QWidget *parent)
+    : QDialog(parent), ui(new Ui::chanpinrukuDlg), m_ctrl(new ctrlUiClass(this))
+{
+    ui->setupUi(this);
+}
+
+chanpinrukuDlg::~chanpinrukuDlg()
+{
+    m_ctrl->clearViews();
+    delete ui;
+}
+
+void chanpinrukuDlg::setData(const QString &kind)
+{
+    m_kind = kind;
+    const bool in = kind == QStringLiteral("入库明细");
+    m_docId = (in ? QStringLiteral("入库ID: rk") : QStringLiteral("出库ID: ck")) + ctrlUiClass::serialNow();
+    m_today = ctrlUiClass::todayText();
+    ui->label_2->setText(m_docId);
+    setWindowTitle(in ? QStringLiteral("产品入库") : QStringLiteral("产品出库"));
+    ui->label_3->setText(in ? QStringLiteral("入库类型：") : QStringLiteral("出库类型："));
+    ui->label_4->setText(in ? QStringLiteral("双击选择你需要入库的产品") : QStringLiteral("双击选择你需要出库的产品"));
+    m_ctrl->fillCombo(ui->comboBox, in ? QStringLiteral("入库类型") : QStringLiteral("出库类型"), QStringLiteral("xml"));
+    // "所有类型" only switches the type filter of the query pages off; it is
+    // no reason a document line can have.
+    const int all = ui->comboBox->findText(QStringLiteral("所有类型"));
+    if (all >= 0)
+        ui->comboBox->removeItem(all);
+    if (ui->comboBox->count() > 0)
+        ui->comboBox->setCurrentIndex(0);
+
+    const DbsetMap map = readDbset();
+    m_ctrl->setupViewWith(map, ui->tableView, QString::fromUtf8(kProducts), QString::fromUtf8(kStockFilter));
+    m_ctrl->setupViewWith(map, ui->tableView_2, m_kind, linesFilter());
+    // Code and name first on screen; the row keeps its column order.
+    QHeaderView *header = ui->tableView->horizontalHeader();
+    header->moveSection(header->visualIndex(2), 0);
+    header->moveSection(header->visualIndex(4), 1);
+}
+
+QString chanpinrukuDlg::linesFilter() const
+{
+    return QStringLiteral(" where a.chanpinID=b.ID and a.rukuID='%1'  and a.rukuID!='000000'").arg(sqlEsc(m_docId));
+}
+
+void chanpinrukuDlg::reload()
+{
+    m_ctrl->refreshView(QString::fromUtf8(kProducts), QString::fromUtf8(kStockFilter));
+    m_ctrl->refreshView(m_kind, linesFilter());
+}
+
+void chanpinrukuDlg::on_tableView_doubleClicked(const QModelIndex &)
+{
+    QStringList row = m_ctrl->currentRowValues(QString::fromUtf8(kProducts));
+    if (row.size() < 10)
+        return;
+    row[0] = m_docId;
+    row[1] = m_today;
+    row[6] = ui->comboBox->currentText();
+    row[7] = operatorSession().loginName;
+    addkucunDlg *dlg = new addkucunDlg;
+    connect(dlg, &addkucunDlg::DlgSend, this, &chanpinrukuDlg::DlgRecv);
+    dlg->setData(1, row, m_kind);
+    dlg->exec();
+    delete dlg;
+    reload();
+}
+
+void chanpinrukuDlg::on_tableView_2_doubleClicked(const QModelIndex &)
+{
+    QStringList row = m_ctrl->currentRowValues(m_kind);
+    if (row.size() < 10)
+        return;
+    row[0] = m_docId;
+    row[1] = m_today;
+    addkucunDlg *dlg = new addkucunDlg;
+    connect(dlg, &addkucunDlg::DlgSend, this, &chanpinrukuDlg::DlgRecv);
+    dlg->setData(2, row, m_kind);
+    dlg->exec();
+    delete dlg;
+    reload();
+}
+
+void chanpinrukuDlg::DlgRecv(QString key, QVariant value)
+{
+    emit DlgSend(key, value);
+    reload();
+}
+
+void chanpinrukuDlg::on_toolButton_clicked()
+{
+    accept();
+}

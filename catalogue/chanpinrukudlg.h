@@ -1,0 +1,48 @@
+#ifndef CHANPINRUKUDLG_H
+#define CHANPINRUKUDLG_H
+
+#include <QDialog>
+#include <QModelIndex>
+#include <QString>
+#include <QVariant>
+
+namespace Ui { class chanpinrukuDlg; }
+class ctrlUiClass;
+
+// Puts a stock-in or stock-out document together: double-click a product to
+// add a line, double-click a line to correct it. Lines are written as they
+// are saved (through the opener), each in its own transaction.
+class chanpinrukuDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit chanpinrukuDlg(QWidget *parent = nullptr);
+    ~chanpinrukuDlg() override;
+
+    // kind: "入库明细" (stock-in) or "出库明细" (stock-out).
+    void setData(const QString &kind);
+    QString documentId() const { return m_docId; }
+
+signals:
+    void DlgSend(QString key, QVariant value);
+
+public slots:
+    void DlgRecv(QString key, QVariant value);
+
+private slots:
+    void on_tableView_doubleClicked(const QModelIndex &index);   // product -> new line
+    void on_tableView_2_doubleClicked(const QModelIndex &index); // line -> correct it
+    void on_toolButton_clicked();                                // 完成
+
+private:
+    void reload();
+    QString linesFilter() const;
+
+    Ui::chanpinrukuDlg *ui;
+    ctrlUiClass *m_ctrl;
+    QString m_kind;
+    QString m_docId;
+    QString m_today;
+};
+
+#endif

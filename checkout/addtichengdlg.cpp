@@ -1,0 +1,160 @@
+#include "addtichengdlg.h"
+#include "ui_addtichengdlg.h"
+
+#include "huiyuandlg.h"
+#include "sqltext.h"
+
+addtichengDlg::addtichengDlg(QWidget *parent)
+    : QDialog(parent), ui(new Ui::addtichengDlg)
+{
+    ui->setupUi(this);
+    ui->radioButton->setChecked(true);
+}
+
+addtichengDlg::~addtichengDlg()
+{
+    delete ui;
+}
+
+void addtichengDlg::setup(const QString &mode, const QString &itemId, float unitPrice, const QString &itemName,
+                          const QString &saleId, const QString &lineKey)
+{
+    m_mode = mode;
+    m_itemId = itemId;
+    m_unitPrice = unitPrice;
+    m_itemName = itemName;
+    m_saleId = saleId;
+    m_lineKey = lineKey;
+}
+
+QString addtichengDlg::orderMode() const
+{
+    if (ui->radioButton->isChecked())
+        return QStringLiteral("轮单提成");
+    if (ui->radioButton_2->isChecked())
+        return QStringLiteral("点单提成");
+    return QStringLiteral("其他提成");
+}
+
+void addtichengDlg::on_toolButton_3_clicked()
+{
+    auto *picker = new huiyuanDlg;
+    connect(picker, &huiyuanDlg::DlgSend, this, &addtichengDlg::DlgRecv);
+    picker->setData(QStringLiteral("员工管理"), QStringLiteral(" "));
+    picker->exec();
+    delete picker;
+}
+
+void addtichengDlg::DlgRecv(QString key, QVariant value)
+{
+    if (key != QStringLiteral("员工管理"))
+        return;
+    const QStringList row = value.toStringList();
+    if (row.size() <= 2)
+        return;
+    ui->label_8->setText(row.at(0));
+    ui->label_9->setText(row.at(1));
+    ui->label_10->setText(row.at(2));
+    lookUpRule();
+    applyMethodState();
+}
+
+// Finds the one rule for the item, its type, the order mode and the employee's
+// type (or all employees); with none, or with two that compete, nothing is proposed.
+void addtichengDlg::lookUpRule()
+{
+    if (ui->label_8->text().isEmpty())
+        return;
+    QString itemType = QStringLiteral("套餐");
+    if (m_mode == QStringLiteral("服务项目选择"))
+        itemType = QStringLiteral("服务项目");
+    else if (m_mode == QStringLiteral("产品选择"))
+        itemType = QStringLiteral("产品");
+
+    const QStringList rule = m_db.queryRow(
+        QStringLiteral("select jisuanfanshi,tichengbili,tichengjiner from tichengshezhi where xiangmuID='")
+        + sqlEsc(m_itemId) + "' and xiangmuleixing='" + itemType + "' and tichengfangshi='" + orderMode()
+        + "' and  (yuangongleixing='" + sqlEsc(ui->label_10->text()) + "' or yuangongleixing='所有员工') ");
+    if (rule.size() != 3)
+        return;
+    ui->label_11->setText(rule.at(0));
+    m_fixedAmount.clear();
+    if (rule.at(0) == QStringLiteral("按固定金额提成")) {
+        // A fixed-amount rule pays its amount, not a share of the price.
+        m_fixedAmount = moneyText(parseNumber(rule.at(2)));
+        ui->lineEdit->setText(QStringLiteral("0"));
+        ui->lineEdit_2->setText(m_fixedAmount);
+    } else if (rule.at(0) == QStringLiteral("不参与提成")) {
+        ui->lineEdit->setText(QStringLiteral("0"));
+        ui->lineEdit_2->setText(QStringLiteral("0"));
+    } else {
+        ui->lineEdit->setText(numberText(parseNumber(rule.at(1))));
+        ui->lineEdit_2->setText(moneyText(parseNumber(rule.at(1)) * double(m_unitPrice) / 100.0));
+    }
+    applyMethodState();
+}
+
+void addtichengDlg::applyMethodState()
+{
+    const QString method = ui->label_11->text();
+    if (method == QStringLiteral("按比例提成")) {
+        ui->lineEdit->setReadOnly(false);
+        ui->lineEdit_2->setReadOnly(true);
+    } else if (method == QStringLiteral("按固定金额提成")) {
+        ui->lineEdit->setReadOnly(true);
+        ui->lineEdit_2->setReadOnly(false);
+    } else if (method == QStringLiteral("不参与提成")) {
+        ui->lineEdit->setReadOnly(true);
+        ui->lineEdit_2->setReadOnly(true);
+    }
+}
+
+void addtichengDlg::on_radioButton_clicked() { lookUpRule(); }
+void addtichengDlg::on_radioButton_2_clicked() { lookUpRule(); }
+void addtichengDlg::on_radioButton_3_clicked() { lookUpRule(); }
+
+void addtichengDlg::on_lineEdit_textChanged(const QString &text)
+{
+    if (ui->label_11->text() == QStringLiteral("按固定金额提成")
+        || ui->label_11->text() == QStringLiteral("不参与提成"))
+        return;
+    ui->lineEdit_2->setText(moneyText(parseNumber(text) * double(m_unitPrice) / 100.0));
+}
+
+void addtichengDlg::on_toolButton_clicked()
+{
+    const QString employee = ui->label_8->text();
+    if (employee.isEmpty()) {
+        ctrlUiClass::showInfo(QStringLiteral("请先选择提成员工"), this);
+        return;
+    }
+    bool ratioOk = false, amountOk = false;
+    const QString ratioText = ui->lineEdit->text().trimmed();
+    const QString amountText = ui->lineEdit_2->text().trimmed();
+    const double ratio = ratioText.isEmpty() ? 0.0 : parseNumber(ratioText, &ratioOk);
+    const double amount = amountText.isEmpty() ? 0.0 : parseNumber(amountText, &amountOk);
+    if ((!ratioText.isEmpty() && !ratioOk) || (!amountText.isEmpty() && !amountOk) || ratio < 0 || amount < 0) {
+        ctrlUiClass::showInfo(QStringLiteral("提成比例和提成金额必须是不小于0的数字"), this);
+        return;
+    }
+    const QString mode = orderMode();
+    const bool done = m_db.execSql(
+        QStringLiteral("insert into temptichengmingxi(yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,tichengfangshi,"
+                       "jisuanfangshi,tichengbili,tichengjine,beizhu,titleID) values('")
+        + sqlEsc(employee) + "','" + sqlEsc(m_itemId) + "','" + sqlEsc(m_itemName) + "','" + sqlEsc(m_saleId) + "','"
+        + mode + "','" + sqlEsc(ui->label_11->text()) + "'," + numberText(ratio) + "," + moneyText(amount)
+        + ",'消费提成','" + sqlEsc(m_lineKey) + "')");
+    if (!done) {
+        ctrlUiClass::showInfo(QStringLiteral("保存提成失败，本次操作未保存"), this);
+        return;
+    }
+    emit DlgSend(QStringLiteral("员工提成"),
+                 QStringList{employee, ui->label_9->text(), ui->label_11->text(), mode, numberText(ratio),
+                             moneyText(amount)});
+    accept();
+}
+
+void addtichengDlg::on_toolButton_2_clicked()
+{
+    reject();
+}

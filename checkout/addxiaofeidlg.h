@@ -1,0 +1,68 @@
+#ifndef ADDXIAOFEIDLG_H
+#define ADDXIAOFEIDLG_H
+
+#include <QDialog>
+#include <QModelIndex>
+#include <QVariant>
+
+#include "ctrluiclass.h"
+
+namespace Ui { class AddXiaofeiDlg; }
+
+// The cashier's checkout: one sale for one member or for a walk-in customer,
+// from the first line to the committed sale.
+class AddXiaofeiDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit AddXiaofeiDlg(QWidget *parent = nullptr);
+    ~AddXiaofeiDlg() override;
+
+    // The customer summary: member ID, name, card-type name, two display-only
+    // values and the card balance (at most six are used).
+    void setHuiyuanInfo(const QStringList &info);
+    QString saleId() const { return m_saleId; }
+
+signals:
+    void DlgSend(QString key, QVariant value);
+
+public slots:
+    void DlgRecv(QString key, QVariant value);
+
+private slots:
+    void on_toolButton_3_clicked();
+    void on_toolButton_6_clicked();
+    void on_tableView_3_doubleClicked(const QModelIndex &index);
+    void on_toolButton_5_clicked();
+    void on_toolButton_8_clicked();
+    void on_lineEdit_4_textChanged(const QString &text);
+    void on_toolButton_10_clicked();
+    void on_toolButton_11_clicked();
+    void on_toolButton_2_clicked();
+    void on_toolButton_clicked();
+    void on_toolButton_7_clicked();
+
+private:
+    struct Payment
+    {
+        bool combined = false;
+        QString unpaid;       // combined: what stays unpaid
+        QStringList methods;  // combined: ticked methods, in the dialog's order
+        QStringList amounts;  // combined: their amounts
+    };
+
+    void openPicker(const QString &mode);
+    void deleteLine(const QString &lineType, const QString &viewName);
+    void refreshLines();
+    void refreshPackages();
+    void refreshTotals();
+    void updateButtons();
+    bool commitSale(const Payment &payment);
+
+    Ui::AddXiaofeiDlg *ui;
+    ctrlUiClass m_db;
+    QString m_saleId;
+    bool m_committed = false;
+};
+
+#endif

@@ -1,0 +1,274 @@
+#include "fuwuxiaofeidlg.h"
+#include "ui_fuwuxiaofeidlg.h"
+
+#include "addtichengdlg.h"
+#include "operatorsession.h"
+#include "sqltext.h"
+#include "transactionscope.h"
+
+#include <QThread>
+#include <cmath>
+
+namespace {
+
+// Line keys tell the commission rows of one line from those of the next; two
+// editors opened within the same millisecond must not share one.
+QString uniqueSerial()
+{
+    static QString last;
+    QString key = ctrlUiClass::serialNow();
+    while (key <= last) {
+        QThread::usleep(200);
+        key = ctrlUiClass::serialNow();
+    }
+    last = key;
+    return key;
+}
+
+// Whole positive number typed by the cashier; anything else is 0.
+int wholeNumber(const QString &text)
+{
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    return ok ? n : 0;
+}
+
+double cents(double value)
+{
+    return std::round(value * 100.0) / 100.0;
+}
+
+} // namespace
+
+FuwuxiaofeiDlg::FuwuxiaofeiDlg(QWidget *parent)
+    : QDialog(parent), ui(new Ui::FuwuxiaofeiDlg)
+{
+    ui->setupUi(this);
+    const DbsetMap map = readDbset();
+    const QString create = dbsetEntry<tempCreateTableinfo>(map, QStringLiteral("temptichengmingxi_db")).SqlStr;
+    if (!create.isEmpty())
+        m_db.execSql(create);
+    m_db.setupView(map, ui->tableView, QStringLiteral("提成明细临时表"));
+    m_lineKey = uniqueSerial();
+    refreshEmployees();
+}
+
+FuwuxiaofeiDlg::~FuwuxiaofeiDlg()
+{
+    m_db.clearViews();
+    delete ui;
+}
+
+QString FuwuxiaofeiDlg::lineType() const
+{
+    if (m_mode == QStringLiteral("产品选择"))
+        return QStringLiteral("产品");
+    if (packageMode())
+        return QStringLiteral("套餐消费");
+    return QStringLiteral("服务项目");
+}
+
+void FuwuxiaofeiDlg::setup(const QStringList &row, const QString &mode, const QString &saleId)
+{
+    m_mode = mode;
+    m_saleId = saleId;
+    m_cardName = row.isEmpty() ? QString() : row.last();
+
+    if (row.size() > 2) {
+        ui->label_2->setText(row.at(0));
+        ui->label_4->setText(row.at(1));
+    }
+
+    // The right to change a sale's unit price decides whether 优惠价 is typed.
+    ui->lineEdit_3->setReadOnly(operatorSession().xiugaixiaoshoudanjia == QStringLiteral("否"));
+
+    if (packageMode()) {
+        if (row.size() > 3) {
+            ui->lineEdit_5->setText(row.at(3));
+            ui->label_6->setText(row.at(2));
+        }
+        ui->label_5->setText(QStringLiteral("总次数"));
+        ui->label_11->setText(QStringLiteral("剩余次数"));
+        ui->lineEdit_4->setText(QStringLiteral("1"));
+        const QStringList price = m_db.queryRow(QStringLiteral("select xiaoshoujiage from fuwuxiangmu WHERE ID='%1'")
+                                                    .arg(sqlEsc(ui->label_2->text())));
+        if (!price.isEmpty())
+            ui->lineEdit->setText(moneyText(parseNumber(price.at(0))));
+        applyPromotionOr(QStringLiteral("1"));
+        return;
+    }
+
+    ui->lineEdit->setText(moneyText(parseNumber(row.value(3))));
+    // Services take the card's service discount, products its product discount.
+    const QString column = lineType() == QStringLiteral("产品") ? QStringLiteral("chanpinzekou")
+                                                                : QStringLiteral("fuwuzekou");
+    const QStringList card = m_db.queryRow(QStringLiteral("select %1 from huiyuanka where name='%2'")
+                                               .arg(column, sqlEsc(m_cardName)));
+    QString discount = QStringLiteral("1");
+    if (!card.isEmpty() && !card.at(0).trimmed().isEmpty()) {
+        bool ok = false;
+        const double factor = parseNumber(card.at(0), &ok);
+        if (ok && factor >= 0)
+            discount = numberText(factor);
+    }
+    applyPromotionOr(discount);
+    ui->lineEdit_4->clear();
+    recomputeTotal();
+}
+
+// A promotion for the item, its name and the member's card type wins over the
+// given discount factor.
+void FuwuxiaofeiDlg::applyPromotionOr(const QString &fallbackDiscount)
+{
+    const QStringList promo = m_db.queryRow(
+        QStringLiteral("select xiangmuID,xiangmumingcheng ,huiyuanleixing,xiaoshoujiage,youhuifangshi,youhuizekou,zuizhongjiage "
+                       "from cuxiao where xiangmuID='%1' and xiangmumingcheng='%2' and huiyuanleixing='%3'")
+            .arg(sqlEsc(ui->label_2->text()), sqlEsc(ui->label_4->text()), sqlEsc(m_cardName)));
+    if (promo.size() >= 7) {
+        ui->lineEdit_2->setText(promo.at(5));
+        ui->lineEdit_3->setText(moneyText(parseNumber(promo.at(6))));
+        if (!packageMode())
+            ui->label_6->setText(promo.at(4).isEmpty() ? QStringLiteral("促销") : promo.at(4));
+        return;
+    }
+    const double price = parseNumber(ui->lineEdit->text());
+    ui->lineEdit_2->setText(fallbackDiscount);
+    ui->lineEdit_3->setText(moneyText(cents(price * parseNumber(fallbackDiscount))));
+    if (!packageMode())
+        ui->label_6->setText(QStringLiteral("无"));
+}
+
+void FuwuxiaofeiDlg::recomputeTotal()
+{
+    if (packageMode())
+        return;
+    const double unit = parseNumber(ui->lineEdit_3->text());
+    const int quantity = wholeNumber(ui->lineEdit_4->text());
+    ui->lineEdit_5->setText(QString::number(unit * quantity, 'f', 2));
+}
+
+void FuwuxiaofeiDlg::on_lineEdit_3_textChanged(const QString &)
+{
+    recomputeTotal();
+}
+
+void FuwuxiaofeiDlg::on_lineEdit_4_textChanged(const QString &)
+{
+    recomputeTotal();
+}
+
+void FuwuxiaofeiDlg::refreshEmployees()
+{
+    m_db.refreshView(QStringLiteral("提成明细临时表"),
+                     QStringLiteral(" where a.titleID='%1' and a.yuangongID=b.ID").arg(sqlEsc(m_lineKey)));
+}
+
+void FuwuxiaofeiDlg::on_toolButton_clicked()
+{
+    auto *dlg = new addtichengDlg;
+    connect(dlg, &addtichengDlg::DlgSend, this, &FuwuxiaofeiDlg::DlgRecv);
+    dlg->setup(packageMode() ? QStringLiteral("服务项目选择") : m_mode, ui->label_2->text(),
+               float(parseNumber(ui->lineEdit_3->text())), ui->label_4->text(), m_saleId, m_lineKey);
+    dlg->exec();
+    delete dlg;
+}
+
+// Takes an employee off this line again.
+void FuwuxiaofeiDlg::on_toolButton_3_clicked()
+{
+    const QStringList row = m_db.currentRowValues(QStringLiteral("提成明细临时表"));
+    if (row.isEmpty())
+        return;
+    if (!ctrlUiClass::askYesNo(QStringLiteral("你确定要删除'") + row.value(1) + QStringLiteral("'的提成吗?"), this))
+        return;
+    m_db.execSql(QStringLiteral("delete from temptichengmingxi where titleID=") + QStringLiteral("'") + sqlEsc(m_lineKey)
+                 + QStringLiteral("' and yuangongID='") + sqlEsc(row.first()) + QStringLiteral("'"));
+    refreshEmployees();
+}
+
+void FuwuxiaofeiDlg::on_groupBox_3_clicked()
+{
+    on_toolButton_clicked();
+}
+
+void FuwuxiaofeiDlg::DlgRecv(QString key, QVariant value)
+{
+    if (key == QStringLiteral("员工提成")) {
+        refreshEmployees();
+        return;
+    }
+    emit DlgSend(key, value);
+}
+
+void FuwuxiaofeiDlg::on_toolButton_4_clicked()
+{
+    if (m_saved)
+        return;
+    const QString itemId = ui->label_2->text();
+    if (itemId.isEmpty()) {
+        ctrlUiClass::showInfo(QStringLiteral("请先选择一个项目"), this);
+        return;
+    }
+    bool ok = false;
+    const double unit = parseNumber(ui->lineEdit_3->text(), &ok);
+    if (!ok || unit < 0) {
+        ctrlUiClass::showInfo(QStringLiteral("优惠价必须是不小于0的数字"), this);
+        return;
+    }
+    const QString qtyText = ui->lineEdit_4->text().trimmed();
+    const int quantity = wholeNumber(qtyText);
+    if (quantity <= 0) {
+        ctrlUiClass::showInfo(QStringLiteral("数量必须是大于0的整数"), this);
+        return;
+    }
+    if (packageMode() && quantity > wholeNumber(ui->lineEdit_5->text())) {
+        ctrlUiClass::showInfo(QStringLiteral("套餐次数不够，请先充值"), this);
+        reject();
+        return;
+    }
+
+    const QString type = lineType();
+    const double listPrice = parseNumber(ui->lineEdit->text());
+    const double amount = packageMode() ? 0.0 : cents(unit * quantity);
+
+    // The line records its commission employee only when the line has exactly one.
+    QString employee;
+    const QList<QStringList> staff = m_db.queryRows(
+        QStringLiteral("select distinct yuangongID from temptichengmingxi where titleID='%1'").arg(sqlEsc(m_lineKey)));
+    if (staff.size() == 1 && !staff.first().isEmpty())
+        employee = staff.first().first();
+
+    TransactionScope tx;
+    const QString q = QStringLiteral("'");
+    m_db.execSql(QStringLiteral("insert into tempxiaofeimingxi(ID,xiaofeileixing,xiangmuID,name,xiaoshoujiage,youhuijiage,"
+                                "shuliang,jine,jifen,fukuanfangshi,tichengyuangongID,fuwugonghao,beizhu) values('")
+                 + sqlEsc(m_saleId) + "','" + type + "','" + sqlEsc(itemId) + "','" + sqlEsc(ui->label_4->text()) + "',"
+                 + moneyText(listPrice) + "," + moneyText(unit) + "," + QString::number(quantity) + ","
+                 + moneyText(amount) + "," + moneyText(listPrice) + ",'无','" + sqlEsc(employee) + "','"
+                 + sqlEsc(operatorSession().name) + "','" + type + q + ")");
+    if (packageMode()) {
+        m_db.execSql(QStringLiteral("update temphuiyuantaocanxiaofei set bencixiaofeicishu=%1 where xiangmuID='%2'")
+                         .arg(quantity)
+                         .arg(sqlEsc(itemId)));
+    }
+    if (!tx.commit()) {
+        ctrlUiClass::showInfo(QStringLiteral("保存消费项目失败，本次操作未保存"), this);
+        return;
+    }
+    m_saved = true;
+    emit DlgSend(packageMode() ? QStringLiteral("套餐消费刷新数据") : QStringLiteral("刷新数据"), QVariant());
+    accept();
+}
+
+void FuwuxiaofeiDlg::on_toolButton_5_clicked()
+{
+    reject();
+}
+
+void FuwuxiaofeiDlg::reject()
+{
+    // A line that was never added earns nobody a commission.
+    if (!m_saved)
+        m_db.execSql(QStringLiteral("delete from temptichengmingxi where titleID='%1'").arg(sqlEsc(m_lineKey)));
+    QDialog::reject();
+}

@@ -1,0 +1,58 @@
+#ifndef FUWUXIAOFEIDLG_H
+#define FUWUXIAOFEIDLG_H
+
+#include <QDialog>
+#include <QVariant>
+
+#include "ctrluiclass.h"
+
+namespace Ui { class FuwuxiaofeiDlg; }
+
+// Line editor of the checkout: prices one service or product line (or records
+// a use of a prepaid package item), collects the line's commission employees
+// and stores the line in the sale's working table.
+class FuwuxiaofeiDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit FuwuxiaofeiDlg(QWidget *parent = nullptr);
+    ~FuwuxiaofeiDlg() override;
+
+    // row: the picked view row with the card name appended; mode: "服务项目选择",
+    // "产品选择" or "套餐消费".
+    void setup(const QStringList &row, const QString &mode, const QString &saleId);
+    QString lineKey() const { return m_lineKey; }
+
+signals:
+    void DlgSend(QString key, QVariant value);
+
+public slots:
+    void DlgRecv(QString key, QVariant value);
+    void reject() override;
+
+private slots:
+    void on_toolButton_clicked();
+    void on_toolButton_3_clicked();
+    void on_groupBox_3_clicked();
+    void on_toolButton_4_clicked();
+    void on_toolButton_5_clicked();
+    void on_lineEdit_3_textChanged(const QString &text);
+    void on_lineEdit_4_textChanged(const QString &text);
+
+private:
+    bool packageMode() const { return m_mode == QStringLiteral("套餐消费"); }
+    QString lineType() const;
+    void recomputeTotal();
+    void refreshEmployees();
+    void applyPromotionOr(const QString &fallbackDiscount);
+
+    Ui::FuwuxiaofeiDlg *ui;
+    ctrlUiClass m_db;
+    QString m_mode;
+    QString m_cardName;
+    QString m_saleId;
+    QString m_lineKey;
+    bool m_saved = false;
+};
+
+#endif

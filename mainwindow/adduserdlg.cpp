@@ -1,0 +1,103 @@
+#include "adduserdlg.h"
+#include "ui_adduserdlg.h"
+
+#include "logdlg.h"
+#include "sqltext.h"
+
+namespace {
+QString flag(const QCheckBox *box)
+{
+    return box->isChecked() ? QStringLiteral("是") : QStringLiteral("否");
+}
+} // namespace
+
+addUserDlg::addUserDlg(QWidget *parent) : QDialog(parent), ui(new Ui::addUserDlg)
+{
+    ui->setupUi(this);
+    // A new operator always starts enabled; the flag opens up for changes only.
+    ui->checkBox_6->setEnabled(false);
+}
+
+addUserDlg::~addUserDlg()
+{
+    delete ui;
+}
+
+void addUserDlg::setData(int mode, const QStringList &row)
+{
+    m_mode = mode;
+    if (row.size() < 9)
+        return;
+    ui->lineEdit->setText(row.at(0));
+    ui->lineEdit_3->setText(row.at(1));
+    ui->lineEdit_4->setText(row.at(2));
+    QCheckBox *rights[] = {ui->checkBox, ui->checkBox_2, ui->checkBox_3, ui->checkBox_4, ui->checkBox_5};
+    for (int i = 0; i < 5; ++i)
+        rights[i]->setChecked(row.at(3 + i) == QStringLiteral("是"));
+    ui->checkBox_6->setChecked(row.at(8) == QStringLiteral("是"));
+    ui->lineEdit_2->setEnabled(false);
+    ui->checkBox_6->setEnabled(true);
+    // The name is the key of the change: it cannot be renamed here.
+    if (mode == 2)
+        ui->lineEdit->setReadOnly(true);
+}
+
+void addUserDlg::on_toolButton_clicked()
+{
+    const QString name = ui->lineEdit->text();
+    if (name.isEmpty()) {
+        ctrlUiClass::showInfo(QStringLiteral("操作员名称不能为空"), this);
+        return;
+    }
+    if (m_mode == 1
+        && !m_ctrl.queryRows("select * from user where name='" + sqlEsc(name) + "'").isEmpty()) {
+        ctrlUiClass::showInfo(QStringLiteral("该操作员已经存在！请更换会员名"), this);
+        return;
+    }
+    // The two amounts are optional; when given they must be numbers.
+    QString amounts[2];
+    const QLineEdit *amountEdits[2] = {ui->lineEdit_3, ui->lineEdit_4};
+    const char *const amountNames[2] = {"最低折扣", "签单金额"};
+    for (int i = 0; i < 2; ++i) {
+        const QString typed = amountEdits[i]->text().trimmed();
+        if (typed.isEmpty())
+            continue;
+        bool ok = false;
+        const double value = parseNumber(typed, &ok);
+        if (!ok || value < 0) {
+            ctrlUiClass::showInfo(QString::fromUtf8(amountNames[i]) + QStringLiteral("请输入不小于0的数字"), this);
+            return;
+        }
+        amounts[i] = i == 0 ? numberText(value) : moneyText(value);
+    }
+
+    QStringList values = {name, encodePassword(ui->lineEdit_2->text()), amounts[0], amounts[1],
+                          flag(ui->checkBox), flag(ui->checkBox_2), flag(ui->checkBox_3),
+                          flag(ui->checkBox_4), flag(ui->checkBox_5), flag(ui->checkBox_6)};
+    if (m_mode == 1) {
+        emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(dbctrlstruct{QStringLiteral("user"), values}));
+    } else {
+        values.removeAt(1);
+        values.removeAt(0);
+        values.append(name);
+        redbctrlstruct rec;
+        rec.table = QStringLiteral("user");
+        rec.fields = QStringList{"zuidizekou", "qiandanjine", "xiugaixiaoshoudanjia", "xiugaibankajiage",
+                                 "tupodijia", "xiugaitaocanxiaofeicishu", "xitongshezhi", "jinyong", "name"};
+        rec.values = values;
+        rec.whereCount = 1;
+        emit DlgSend(QStringLiteral("修改数据"), QVariant::fromValue(rec));
+    }
+    // The request is carried out by the opener right away; tell the person
+    // whether the operator is really there now.
+    if (m_ctrl.queryRows("select name from user where name='" + sqlEsc(name) + "'").isEmpty())
+        ctrlUiClass::showInfo(m_mode == 1 ? QStringLiteral("保存失败，操作员未保存")
+                                          : QStringLiteral("没有找到该操作员，未作修改"), this);
+    else
+        ctrlUiClass::showInfo(QStringLiteral("保存成功"), this);
+}
+
+void addUserDlg::on_toolButton_2_clicked()
+{
+    close();
+}

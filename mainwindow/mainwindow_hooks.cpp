@@ -1,0 +1,80 @@
+// The places where the areas plug their page behaviour into the main window.
+// Each area adds its calls on the lines marked with its name; the functions it
+// calls are declared in its block of mainwindow.h and defined in
+// mainwindow_<area>.cpp.
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include <QAbstractButton>
+#include <QTableView>
+
+// Keys other than the generic record requests.
+void MainWindow::handleAreaRequest(const QString &key, const QVariant &value)
+{
+    Q_UNUSED(key)
+    Q_UNUSED(value)
+    // frontdesk: "会员选择" (string list: the member record) -> selectMember(list)
+    // frontdesk: "收款" (string list from the payment dialog) -> repayDebt(list)
+}
+
+// Before createTables(): install the refills of the working lists.
+void MainWindow::beforeTablesCreated()
+{
+    // rules: setTempTableRefill("temptichengliebiao_db", ...) / ("tempcuxiaoliebiao_db", ...)
+}
+
+// After createTables(), before the views are set up.
+void MainWindow::afterTablesCreated()
+{
+    // reports: fill the cash-register detail table once (tempshouyinmingxi)
+}
+
+// Last step of the construction.
+void MainWindow::afterConstruction()
+{
+    // reports: refresh the comprehensive statistics for the default period
+}
+
+// After the navigation selected the page of `text`.
+void MainWindow::afterNavigate(const QString &text)
+{
+    Q_UNUSED(text)
+    // rules: "提成策略" -> refill the commission item list (the view is re-run afterwards)
+    // rules: "促销方案" -> refill the promotion item list (the view is re-run afterwards)
+}
+
+// After the lists of "huiyuanxiaofei" or "huiyuanjiaofei" were re-run.
+void MainWindow::afterMemberDataChanged(const QString &table)
+{
+    Q_UNUSED(table)
+    // frontdesk: "huiyuanxiaofei" -> member totals, then reload of the current member
+    // frontdesk: "huiyuanjiaofei" -> reload of the current member
+}
+
+// Query buttons, in the order of m_queryButtons.
+void MainWindow::btClick()
+{
+    const int position = m_queryButtons.indexOf(qobject_cast<QAbstractButton *>(sender()));
+    Q_UNUSED(position)
+    // reports: one branch per position (toolButton_79 ... toolButton_36)
+}
+
+// Single click on a master list: the detail list follows.
+void MainWindow::tableViewClick()
+{
+    auto *view = qobject_cast<QTableView *>(sender());
+    Q_UNUSED(view)
+    // catalogue: tableView_26 ("套餐列表" -> "套餐明细")
+    // members/reports: tableView_9 ("会员管理" -> "会员套餐管理")
+    // reports: tableView_46 ("交班查询" -> "交班明细查询"), tableView_37 ("产品库存" -> "库存变动")
+}
+
+// Double click on a settings list: the "修改" dialog of that list.
+void MainWindow::tableViewDoubleClick()
+{
+    auto *view = qobject_cast<QTableView *>(sender());
+    if (view == ui->tableView_29)
+        on_toolButton_140_clicked();
+    // members: tableView_32 (card type)
+    // catalogue: tableView_30 (employee), tableView_24 (service item), tableView_25 (product)
+}

@@ -1,0 +1,63 @@
+#ifndef TAOCANXUFEIDLG_H
+#define TAOCANXUFEIDLG_H
+
+#include <QDialog>
+#include <QList>
+#include <QPair>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+
+#include "ctrluiclass.h"
+#include "dbrecords.h"
+
+namespace Ui {
+class taocanxufeidlg;
+}
+struct TableEntry;
+
+// Package renewal: sells a member further uses, whole packages or single
+// service items, and takes the payment for them.
+class taocanxufeidlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit taocanxufeidlg(QWidget *parent = nullptr);
+    ~taocanxufeidlg() override;
+
+    // source "会员管理": a row of the member list (0 ID, 1 name, 13 card type,
+    // 14 balance, 15 points, 16 paid for the card); "会员交费": [ID, name, card
+    // type, total spent, points, balance] from the front desk.
+    void setup(const QString &source, const QStringList &row);
+
+signals:
+    void DlgSend(const QString &key, const QVariant &value);
+
+public slots:
+    void DlgRecv(const QString &key, const QVariant &value);
+
+private slots:
+    void on_toolButton_clicked();   // 续费 (no action)
+    void on_toolButton_2_clicked(); // 添加项目
+    void on_toolButton_3_clicked(); // 添加套餐
+    void on_toolButton_4_clicked(); // 付款
+    void on_toolButton_5_clicked(); // 联合付款
+    void on_toolButton_6_clicked(); // 取消
+
+private:
+    using Payment = QPair<QString, double>; // method, amount
+    void loadPackages();
+    void showAmounts();
+    bool checkCanPay();
+    void commit(const QList<Payment> &payments, double debt);
+
+    Ui::taocanxufeidlg *ui;
+    ctrlUiClass m_ctrl;
+    std::unique_ptr<TableEntry> m_scratch;
+    QString m_memberId;
+    double m_due = 0; // price of everything added while the dialog is open
+    bool m_haveCombined = false;
+    redbctrlstruct m_combined;
+};
+
+#endif

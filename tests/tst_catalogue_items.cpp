@@ -1,0 +1,298 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QTableView>
+#include <QtTest>
+
+#include "addfuwuxiangmudlg.h"
+#include "addleibiedlg.h"
+#include "addyuangongdlg.h"
+#include "catalogue_testkit.h"
+#include "ctrluiclass.h"
+#include "dbsetconfig.h"
+#include "testsupport.h"
+
+namespace {
+QStringList serviceListRow(const QString &id)
+{
+    // The row the main window hands over: a row of "服务项目列表".
+    ctrlUiClass ctrl;
+    QTableView view;
+    ctrl.setupView(readDbset(), &view, QStringLiteral("服务项目列表"));
+    for (int r = 0; r < ctrl.viewRowCount(QStringLiteral("服务项目列表")); ++r) {
+        const QStringList row = ctrl.rowValues(QStringLiteral("服务项目列表"), r);
+        if (row.value(0) == id)
+            return row;
+    }
+    return QStringList();
+}
+
+QStringList employeeListRow(const QString &id)
+{
+    ctrlUiClass ctrl;
+    QTableView view;
+    ctrl.setupView(readDbset(), &view, QStringLiteral("员工管理"));
+    for (int r = 0; r < ctrl.viewRowCount(QStringLiteral("员工管理")); ++r) {
+        const QStringList row = ctrl.rowValues(QStringLiteral("员工管理"), r);
+        if (row.value(0) == id)
+            return row;
+    }
+    return QStringList();
+}
+
+QStringList comboTexts(QComboBox *box)
+{
+    QStringList out;
+    for (int i = 0; i < box->count(); ++i)
+        out << box->itemText(i);
+    return out;
+}
+}
+
+class TestItems : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_dir.reset(new TestWorkdir);
+        sqlExec(QStringLiteral("insert into leibie(mingchen,leibiestr,beizhu) values('美发','项目类型','')"));
+        sqlExec(QStringLiteral("insert into leibie(mingchen,leibiestr,beizhu) values('美容','项目类型','')"));
+        sqlExec(QStringLiteral("insert into leibie(mingchen,leibiestr,beizhu) values('发型师','员工类别','')"));
+        sqlExec(QStringLiteral("insert into leibie(mingchen,leibiestr,beizhu) values('助理','员工类别','')"));
+    }
+    void cleanup() { m_dir.reset(); }
+
+    void serviceItemAddRefuseEdit()
+    {
+        PromptRecorder prompts;
+        Dispatcher d;
+        {
+            addfuwuxiangmuDlg dlg;
+            d.attach(&dlg);
+            dlg.setData(1, QStringList());
+            QCOMPARE(comboTexts(child<QComboBox>(&dlg, "comboBox")), (QStringList{"美发", "美容"}));
+            clickButton(&dlg, QStringLiteral("toolButton"));
+            QCOMPARE(prompts.last(), QStringLiteral("服务项目编号不能为空"));
+            setText(&dlg, "lineEdit", QStringLiteral("A'01"));
+            clickButton(&dlg, QStringLiteral("toolButton"));
+            QCOMPARE(prompts.last(), QStringLiteral("服务项目名不能为空"));
+            setText(&dlg, "lineEdit_2", QStringLiteral("洗剪吹"));
+            setCombo(&dlg, "comboBox", QStringLiteral("美容"));
+            setText(&dlg, "lineEdit_3", QStringLiteral("45"));
+            setText(&dlg, "lineEdit_4", QStringLiteral("三十"));
+            clickButton(&dlg, QStringLiteral("toolButton"));
+            QCOMPARE(prompts.last(), QStringLiteral("单价必须是不小于0的数字"));
+            QVERIFY(d.keys.isEmpty());
+            setText(&dlg, "lineEdit_4", QStringLiteral(" 30.50 "));
+            setText(&dlg, "lineEdit_5", QStringLiteral("10"));
+            setChecked(&dlg, "checkBox_2", true);
+            setText(&dlg, "lineEdit_7", QStringLiteral("7"));
+            setText(&dlg, "lineEdit_9", QStringLiteral("含洗发"));
+            clickButton(&dlg, QStringLiteral("toolButton"));
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(sqlRows(QStringLiteral("select * from fuwuxiangmu")),
+                 (QList<QStringList>{{"A'01", "洗剪吹", "美容", "45", "30.5", "10", "0", "否", "是", "7", "否", "", "含洗发", "否"}}));
+
+        // "添加" starts as a copy of the selected item: the same name is refused,
+        // and so is the same code under a new name.
+        const QStringList row = serviceListRow(QStringLiteral("A'01"));
+        QCOMPARE(row.size(), 14);
+        {
+            addfuwuxiangmuDlg dlg;
+            d.attach(&dlg);
+            dlg.setData(1, row);
+            QCOMPARE(child<QComboBox>(&dlg, "comboBox")->currentText(), QStringLiteral("美容"));
+            QVERIFY(child<QCheckBox>(&dlg, "checkBox_2")->isChecked());
+            QVERIFY(!child<QCheckBox>(&dlg, "checkBox")->isChecked());
+            setText(&dlg, "lineEdit", QStringLiteral("A02"));
+            clickButton(&dlg, QStringLiteral("toolButton"));
+            QCOMPARE(prompts.last(), QStringLiteral("服务项目已经存在！请更换服务项目名"));
+            setText(&dlg, "lineEdit", QStringLiteral("A'01"));
+            setText(&dlg, "lineEdit_2", QStringLiteral("精剪"));
+            clickButton(&dlg, QStringLiteral("toolButton"));
+            QCOMPARE(prompts.last(), QStringLiteral("服务项目编号已经存在！请更换服务项目编号"));
+            QCOMPARE(dlg.result(), int(QDialog::Rejected));
+            setText(&dlg, "lineEdit", QStringLiteral("A02"));
+            setChecked(&dlg, "checkBox", true);
+            clickButton(&dlg, QStringLiteral("toolButton"));
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(sqlValue(QStringLiteral("select shijiaxiangmu||shifouhuifan||shifouyouhulizhouqi||jinyong from fuwuxiangmu where ID='A02'")),
+                 QStringLiteral("是是否否"));
+
+        // Edit: everything but the code changes; the boxes are written as words.
+        {
+            addfuwuxiangmuDlg dlg;
+            d.attach(&dlg);
+            dlg.setData(2, serviceListRow(QStringLiteral("A'01")));
+            QVERIFY(child<QLineEdit>(&dlg, "lineEdit")->isReadOnly());
+            setText(&dlg, "lineEdit_2", QStringLiteral("精剪"));
+            clickButton(&dlg, QStringLiteral("toolButton"));
+            QCOMPARE(prompts.last(), QStringLiteral("服务项目已经存在！请更换服务项目名"));
+            setText(&dlg, "lineEdit_2", QStringLiteral("洗剪吹(长发)"));
+            setChecked(&dlg, "checkBox_2", false);
+            setChecked(&dlg, "checkBox_3", true);
+            setText(&dlg, "lineEdit_8", QStringLiteral("30"));
+            setChecked(&dlg, "checkBox_4", true);
+            clickButton(&dlg, QStringLiteral("toolButton"));
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(sqlRows(QStringLiteral("select ID,name,xiaoshoujiage,shifouhuifan,shifouyouhulizhouqi,zhouqi,jinyong from fuwuxiangmu order by ID")),
+                 (QList<QStringList>{{"A'01", "洗剪吹(长发)", "30.5", "否", "是", "30", "是"},
+                                     {"A02", "精剪", "30.5", "是", "否", "", "否"}}));
+    }
+
+    void shortRowsAndLostCategory()
+    {
+        // A row shorter than the list fills what it has; a category that is
+        // no longer in its list is kept, not replaced by the first entry.
+        Dispatcher d;
+        addfuwuxiangmuDlg dlg;
+        d.attach(&dlg);
+        dlg.setData(2, {"B1", "染发", "已删类别", "60", "120", "50", "100"});
+        QCOMPARE(child<QComboBox>(&dlg, "comboBox")->currentText(), QStringLiteral("已删类别"));
+        QCOMPARE(child<QLineEdit>(&dlg, "lineEdit_6")->text(), QStringLiteral("100"));
+        addfuwuxiangmuDlg tooShort;
+        tooShort.setData(2, {"B1", "染发", "美发"});
+        QCOMPARE(child<QLineEdit>(&tooShort, "lineEdit")->text(), QString());
+    }
+
+    void namedListsAddAndDelete()
+    {
+        PromptRecorder prompts;
+        sqlExec(QStringLiteral("insert into leibie(mingchen,leibiestr,beizhu) values('其他','产品类型','')"));
+        addleibieDlg dlg;
+        dlg.setData(QStringLiteral("项目类型"));
+        QCOMPARE(viewTexts(&dlg), (QStringList{"美发", "美容"}));
+
+        auto add = [&](const QString &text) {
+            onNextModal([text](QWidget *entry) {
+                setText(entry, "lineEdit", text);
+                clickButton(entry, QStringLiteral("toolButton"));
+                if (entry->isVisible()) // refused: leave it
+                    clickButton(entry, QStringLiteral("toolButton_2"));
+            });
+            clickButton(&dlg, QStringLiteral("toolButton"));
+        };
+        add(QStringLiteral("其他"));
+        add(QStringLiteral("O'Neil 造型"));
+        add(QStringLiteral("美发"));
+        QCOMPARE(prompts.last(), QStringLiteral("该类别已经存在！"));
+        add(QString());
+        QCOMPARE(prompts.last(), QStringLiteral("类别名称不能为空"));
+        QCOMPARE(viewTexts(&dlg), (QStringList{"美发", "美容", "其他", "O'Neil 造型"}));
+        QCOMPARE(sqlValue(QStringLiteral("select beizhu from leibie where mingchen='其他' and leibiestr='项目类型'")), QString());
+
+        auto *view = child<QTableView>(&dlg, "tableView");
+        prompts.answer(QStringLiteral("否"));
+        view->setCurrentIndex(view->model()->index(2, 0));
+        clickButton(&dlg, QStringLiteral("toolButton_2"));
+        QCOMPARE(prompts.last(), QStringLiteral("是否删除其他,确定吗？"));
+        QCOMPARE(viewTexts(&dlg).size(), 4);
+
+        prompts.answer(QStringLiteral("是"));
+        view->setCurrentIndex(view->model()->index(2, 0));
+        clickButton(&dlg, QStringLiteral("toolButton_2"));
+        view->setCurrentIndex(view->model()->index(2, 0));
+        clickButton(&dlg, QStringLiteral("toolButton_2"));
+        QCOMPARE(viewTexts(&dlg), (QStringList{"美发", "美容"}));
+        // The same word in another list stays.
+        QCOMPARE(sqlRows(QStringLiteral("select mingchen,leibiestr from leibie where mingchen='其他'")),
+                 (QList<QStringList>{{"其他", "产品类型"}}));
+    }
+
+    void listDialogRefillsOpenerCombo()
+    {
+        addyuangongDlg dlg;
+        auto *box = child<QComboBox>(&dlg, "comboBox");
+        QCOMPARE(comboTexts(box), (QStringList{"发型师", "助理"}));
+        setCombo(&dlg, "comboBox", QStringLiteral("助理"));
+        onNextModal([](QWidget *lists) {
+            onNextModal([](QWidget *entry) {
+                setText(entry, "lineEdit", QStringLiteral("技师"));
+                clickButton(entry, QStringLiteral("toolButton"));
+            });
+            clickButton(lists, QStringLiteral("toolButton"));
+            clickButton(lists, QStringLiteral("toolButton_3"));
+        });
+        clickButton(&dlg, QStringLiteral("toolButton_3"));
+        QCOMPARE(comboTexts(box), (QStringList{"发型师", "助理", "技师"}));
+        QCOMPARE(box->currentText(), QStringLiteral("助理"));
+    }
+
+    void employeeAddDuplicateEdit()
+    {
+        PromptRecorder prompts;
+        Dispatcher d;
+        {
+            addyuangongDlg dlg;
+            d.attach(&dlg);
+            dlg.setData(1, QStringList());
+            clickButton(&dlg, QStringLiteral("toolButton"));
+            QCOMPARE(prompts.last(), QStringLiteral("员工编号不能为空"));
+            setText(&dlg, "lineEdit", QStringLiteral("E'1"));
+            clickButton(&dlg, QStringLiteral("toolButton"));
+            QCOMPARE(prompts.last(), QStringLiteral("员工名不能为空"));
+            setText(&dlg, "lineEdit_2", QStringLiteral("张三"));
+            setCombo(&dlg, "comboBox", QStringLiteral("助理"));
+            setText(&dlg, "lineEdit_3", QStringLiteral("13800000000"));
+            child<QTextEdit>(&dlg, "textEdit")->setPlainText(QStringLiteral("早班"));
+            clickButton(&dlg, QStringLiteral("toolButton"));
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(sqlRows(QStringLiteral("select * from yuangong")),
+                 (QList<QStringList>{{"E'1", "张三", "助理", "13800000000", "否", "早班"}}));
+
+        const QStringList row = employeeListRow(QStringLiteral("E'1"));
+        QCOMPARE(row.size(), 6);
+        {
+            // A copy of the selected employee: same name refused, then same code refused.
+            addyuangongDlg dlg;
+            d.attach(&dlg);
+            dlg.setData(1, row);
+            QCOMPARE(child<QComboBox>(&dlg, "comboBox")->currentText(), QStringLiteral("助理"));
+            setText(&dlg, "lineEdit", QStringLiteral("E2"));
+            clickButton(&dlg, QStringLiteral("toolButton"));
+            QCOMPARE(prompts.last(), QStringLiteral("该操作员已经存在！请更换会员名"));
+            setText(&dlg, "lineEdit", QStringLiteral("E'1"));
+            setText(&dlg, "lineEdit_2", QStringLiteral("李四"));
+            clickButton(&dlg, QStringLiteral("toolButton"));
+            QCOMPARE(prompts.last(), QStringLiteral("该员工编号已经存在！请更换员工编号"));
+            setText(&dlg, "lineEdit", QStringLiteral("E2"));
+            setCombo(&dlg, "comboBox", QStringLiteral("发型师"));
+            clickButton(&dlg, QStringLiteral("toolButton"));
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        }
+        // Disabled elsewhere, enabled again by an edit.
+        sqlExec(QStringLiteral("update yuangong set jinyong='是'"));
+        {
+            addyuangongDlg dlg;
+            d.attach(&dlg);
+            dlg.setData(2, employeeListRow(QStringLiteral("E'1")));
+            setText(&dlg, "lineEdit_2", QStringLiteral("李四"));
+            clickButton(&dlg, QStringLiteral("toolButton"));
+            QCOMPARE(prompts.last(), QStringLiteral("该操作员已经存在！请更换会员名"));
+            setText(&dlg, "lineEdit_2", QStringLiteral("张三丰"));
+            setText(&dlg, "lineEdit_3", QString());
+            clickButton(&dlg, QStringLiteral("toolButton"));
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(sqlRows(QStringLiteral("select ID,name,type,phone,jinyong from yuangong order by ID")),
+                 (QList<QStringList>{{"E'1", "张三丰", "助理", "", "否"}, {"E2", "李四", "发型师", "13800000000", "是"}}));
+    }
+
+private:
+    static QStringList viewTexts(QWidget *dlg)
+    {
+        auto *view = child<QTableView>(dlg, "tableView");
+        QStringList out;
+        for (int r = 0; r < view->model()->rowCount(); ++r)
+            out << view->model()->index(r, 0).data().toString();
+        return out;
+    }
+    std::unique_ptr<TestWorkdir> m_dir;
+};
+
+QTEST_MAIN(TestItems)
+#include "tst_catalogue_items.moc"

@@ -1,0 +1,244 @@
+// Sale line entry: item picker, line editor and commission dialog, driven from
+// the checkout as a cashier does.
+
+#include <QtTest>
+
+#include "checkoutfixture.h"
+
+using namespace checkout_fixture;
+
+class TestCheckoutLines : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestWorkdir *m_dir = nullptr;
+    PromptRecorder *m_prompts = nullptr;
+
+private slots:
+    void init()
+    {
+        m_dir = new TestWorkdir;
+        m_prompts = new PromptRecorder;
+        seedShop();
+    }
+    void cleanup()
+    {
+        delete m_prompts;
+        delete m_dir;
+    }
+
+    void pricing_data()
+    {
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("quantity");
+        QTest::addColumn<QString>("discount");
+        QTest::addColumn<QString>("unitPrice");
+        QTest::addColumn<QString>("total");
+        QTest::newRow("service, card discount") << "1001" << "toolButton_3" << "S01" << "3" << "0.8" << "80" << "240.00";
+        QTest::newRow("product, product discount") << "1001" << "toolButton_6" << "P01" << "3" << "0.9" << "45" << "135.00";
+        QTest::newRow("walk-in pays the list price") << "0000" << "toolButton_3" << "S02" << "2" << "1" << "200" << "400.00";
+        QTest::newRow("card type without discount") << "1002" << "toolButton_6" << "P02" << "1" << "1" << "30" << "30.00";
+        QTest::newRow("half a unit counts nothing") << "1001" << "toolButton_3" << "S01" << "2.5" << "0.8" << "80" << "0.00";
+    }
+    void pricing()
+    {
+        QFETCH(QString, member);
+        QFETCH(QString, button);
+        QFETCH(QString, item);
+        QFETCH(QString, quantity);
+        QFETCH(QString, discount);
+        QFETCH(QString, unitPrice);
+        QFETCH(QString, total);
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo(member));
+        dlg.show();
+        QStringList seen;
+        addLine(dlg, qPrintable(button), item, quantity, [&seen](QWidget *editor) {
+            seen << text(editor, "label_6") << text(editor, "lineEdit_2") << text(editor, "lineEdit_3")
+                 << text(editor, "lineEdit_5");
+        }, false);
+        QCOMPARE(seen, (QStringList{"无", discount, unitPrice, total}));
+        QCOMPARE(sqlValue("select count(*) from tempxiaofeimingxi"), QString("0"));
+    }
+
+    void quantityMustBeWhole()
+    {
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        for (const QString &bad : {QString("2.5"), QString("-1"), QString("0"), QString("x")}) {
+            addLine(dlg, "toolButton_3", "S01", bad, [](QWidget *editor) {
+                clickButton(editor, "toolButton_4"); // refused, editor stays open
+                QVERIFY(editor->isVisible());
+            }, false);
+            QCOMPARE(m_prompts->last(), QString("数量必须是大于0的整数"));
+        }
+        addLine(dlg, "toolButton_3", "S01", "1", [](QWidget *editor) {
+            setText(editor, "lineEdit_3", "-5");
+            clickButton(editor, "toolButton_4");
+            QVERIFY(editor->isVisible());
+            setText(editor, "lineEdit_3", "75");
+        });
+        QCOMPARE(m_prompts->last(), QString("优惠价必须是不小于0的数字"));
+        QCOMPARE(sqlRows("select xiaoshoujiage,youhuijiage,shuliang,jine,jifen from tempxiaofeimingxi"),
+                 (QList<QStringList>{{"100", "75", "1", "75", "100"}}));
+        QCOMPARE(text(&dlg, "label_26"), QString("75"));
+    }
+
+    void unitPriceRight()
+    {
+        operatorSession().xiugaixiaoshoudanjia = QStringLiteral("否");
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        bool readOnly = false;
+        addLine(dlg, "toolButton_3", "S01", "1", [&readOnly](QWidget *editor) {
+            readOnly = editor->findChild<QLineEdit *>("lineEdit_3")->isReadOnly();
+        });
+        QVERIFY(readOnly);
+        operatorSession().xiugaixiaoshoudanjia = QStringLiteral("是");
+    }
+
+    void promotionOverridesTheCard()
+    {
+        const QString today = QDate::currentDate().toString("yyyy-MM-dd");
+        sqlExec("insert into cuxiaoshezhi(xiangmuID,xiangmuleixing,starttime,endtime,huiyuanleixing,cuxiaofangshi,"
+                "cuxiaobili,cuxiaojiner) values('P02','产品','2000-01-01','2099-12-31','金卡','按固定金额促销',0.6,18)");
+        QVERIFY2(!sqlValue("select zuizhongjiage from cuxiao where xiangmuID='P02' and huiyuanleixing='金卡'").isEmpty(),
+                 "the promotion view shows the rule");
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        QStringList seen;
+        addLine(dlg, "toolButton_6", "P02", "2", [&seen](QWidget *editor) {
+            seen << text(editor, "lineEdit_2") << text(editor, "lineEdit_3") << text(editor, "lineEdit_5");
+        });
+        QCOMPARE(seen, (QStringList{"0.6", "18", "36.00"}));
+        QCOMPARE(sqlRows("select xiaoshoujiage,youhuijiage,shuliang,jine,jifen from tempxiaofeimingxi"),
+                 (QList<QStringList>{{"30", "18", "2", "36", "30"}}));
+    }
+
+    void packageUses()
+    {
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        QStringList seen;
+        usePackage(dlg, "S02", "6", [&seen](QWidget *editor) {
+            seen << text(editor, "label_6") << text(editor, "lineEdit_5") << text(editor, "lineEdit_3")
+                 << text(editor, "label_11");
+        });
+        QCOMPARE(seen, (QStringList{"5", "5", "200", "剩余次数"}));
+        QCOMPARE(m_prompts->last(), QString("套餐次数不够，请先充值"));
+        QCOMPARE(sqlValue("select count(*) from tempxiaofeimingxi"), QString("0"));
+        QCOMPARE(sqlValue("select bencixiaofeicishu from temphuiyuantaocanxiaofei"), QString("0"));
+
+        // Recording the item again sets the uses of this sale, it does not add them.
+        usePackage(dlg, "S02", "1");
+        usePackage(dlg, "S02", "3");
+        QCOMPARE(sqlValue("select bencixiaofeicishu from temphuiyuantaocanxiaofei"), QString("3"));
+        QCOMPARE(sqlRows("select xiaofeileixing,shuliang,jine,jifen from tempxiaofeimingxi"),
+                 (QList<QStringList>{{"套餐消费", "1", "0", "200"}, {"套餐消费", "3", "0", "200"}}));
+        QCOMPARE(text(&dlg, "label_19"), QString("3"));
+    }
+
+    void commissionRows()
+    {
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        // 点单 on 洗剪吹 pays the fixed 15 of its rule.
+        QStringList proposal;
+        addLine(dlg, "toolButton_3", "S01", "1", [&proposal](QWidget *editor) {
+            addCommission(editor, "E01", "radioButton_2", [&proposal](QWidget *commission) {
+                proposal << text(commission, "label_9") << text(commission, "label_10") << text(commission, "label_11")
+                         << text(commission, "lineEdit_2");
+            });
+        });
+        QCOMPARE(proposal, (QStringList{"张三", "发型师", "按固定金额提成", "15"}));
+        // Two employees on one line: the line names no single one.
+        addLine(dlg, "toolButton_3", "S03", "1", [](QWidget *editor) {
+            addCommission(editor, "E01");
+            addCommission(editor, "E02", "radioButton_3", [](QWidget *commission) {
+                setText(commission, "lineEdit", "5"); // no rule for 染发: typed by hand, 5 % of 120
+            });
+            QCOMPARE(editor->findChild<QTableView *>("tableView")->model()->rowCount(), 2);
+        });
+        QCOMPARE(sqlRows("select xiangmuID,tichengyuangongID from tempxiaofeimingxi order by rowid"),
+                 (QList<QStringList>{{"S01", "E01"}, {"S03", ""}}));
+        QCOMPARE(sqlRows("select yuangongID,xiangmuID,tichengfangshi,jisuanfangshi,tichengbili,tichengjine,beizhu "
+                         "from temptichengmingxi order by rowid"),
+                 (QList<QStringList>{{"E01", "S01", "点单提成", "按固定金额提成", "0", "15", "消费提成"},
+                                     {"E01", "S03", "轮单提成", "", "0", "0", "消费提成"},
+                                     {"E02", "S03", "其他提成", "", "5", "6", "消费提成"}}));
+        const QList<QStringList> keys = sqlRows("select distinct titleID from temptichengmingxi order by rowid");
+        QCOMPARE(keys.size(), 2);
+    }
+
+    void commissionWithoutEmployeeOrLine()
+    {
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        // A commission needs an employee.
+        addLine(dlg, "toolButton_3", "S01", "1", [this](QWidget *editor) {
+            onNextModal([](QWidget *commission) {
+                clickButton(commission, "toolButton");
+                QVERIFY(commission->isVisible());
+                clickButton(commission, "toolButton_2");
+            });
+            clickButton(editor, "toolButton");
+            QCOMPARE(m_prompts->last(), QString("请先选择提成员工"));
+            // Saved for an employee, then the line is abandoned with 退出.
+            addCommission(editor, "E01");
+            QCOMPARE(sqlValue("select count(*) from temptichengmingxi"), QString("1"));
+            // Taken off the line again with 删除.
+            QVERIFY(selectRow(editor, "tableView", "E01"));
+            m_prompts->answer("是");
+            clickButton(editor, "toolButton_3");
+            QCOMPARE(sqlValue("select count(*) from temptichengmingxi"), QString("0"));
+            addCommission(editor, "E01");
+            QCOMPARE(sqlValue("select count(*) from temptichengmingxi"), QString("1"));
+        }, false);
+        QCOMPARE(sqlValue("select count(*) from temptichengmingxi"), QString("0"));
+        QCOMPARE(sqlValue("select count(*) from tempxiaofeimingxi"), QString("0"));
+    }
+
+    void quotesInNames()
+    {
+        sqlExec("insert into fuwuxiangmu(ID,name,leibie,xiaoshoujiage,jinyong) values('S''9','O''Brien 护理','美发',60,'否')");
+        sqlExec("insert into yuangong(ID,name,type,phone,jinyong,beizhu) values('E''3','张''三','发型师','','否','')");
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        addLine(dlg, "toolButton_3", "S'9", "1", [](QWidget *editor) { addCommission(editor, "E'3"); });
+        QCOMPARE(sqlRows("select xiangmuID,name,tichengyuangongID from tempxiaofeimingxi"),
+                 (QList<QStringList>{{"S'9", "O'Brien 护理", "E'3"}}));
+        QVERIFY(selectRow(&dlg, "tableView", "S'9"));
+        m_prompts->answer("是");
+        clickButton(&dlg, "toolButton_5");
+        QCOMPARE(sqlValue("select count(*) from tempxiaofeimingxi"), QString("0"));
+        QCOMPARE(sqlValue("select count(*) from temptichengmingxi"), QString("0"));
+    }
+
+    void workingTablesEmptyAfterCancel()
+    {
+        {
+            AddXiaofeiDlg dlg;
+            dlg.setHuiyuanInfo(memberInfo("1001"));
+            dlg.show();
+            addLine(dlg, "toolButton_3", "S01", "1", [](QWidget *editor) { addCommission(editor, "E01"); });
+            usePackage(dlg, "S02", "1");
+            clickButton(&dlg, "toolButton_2");
+        }
+        for (const char *table : {"tempxiaofeimingxi", "temptichengmingxi", "temphuiyuantaocanxiaofei", "xiaofeimingxi",
+                                  "huiyuanxiaofei"})
+            QCOMPARE(sqlValue(QStringLiteral("select count(*) from %1").arg(table)), QString("0"));
+    }
+};
+
+QTEST_MAIN(TestCheckoutLines)
+#include "tst_checkout_lines.moc"

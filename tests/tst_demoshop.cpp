@@ -1,0 +1,186 @@
+#include <QLineEdit>
+#include <QProcess>
+#include <QtTest>
+
+#include "huiyuankachongchi.h"
+#include "memberstestkit.h"
+#include "operatorsession.h"
+#include "shopgenerator.h"
+
+// The generated demo shop: what the generator writes must be what the program
+// itself would have written, so that the shop's money adds up everywhere.
+class TestDemoShop : public QObject
+{
+    Q_OBJECT
+private slots:
+    void ledgersAgreeWithBalancesUsesAndPoints();
+    void documentsAreWholeAndCounted();
+    void sameSeedSameShop();
+    void programWorksOnTheGeneratedShop();
+};
+
+namespace {
+ShopCounts generateDemo(quint64 seed)
+{
+    ShopScale scale;
+    [&] { QVERIFY(ShopScale::fromName(QStringLiteral("demo"), &scale)); }();
+    ShopGenerator gen(scale, seed, QDate(2026, 3, 1));
+    QString error;
+    const bool ok = gen.run(&error);
+    [&] { QVERIFY2(ok, qPrintable(error)); }();
+    return gen.counts();
+}
+
+int number(const QString &sql) { return sqlValue(sql).toInt(); }
+
+QString digest()
+{
+    QStringList parts;
+    for (const char *sql : {"select group_concat(ID||huiyuanid||xiaofeiriqi||shishoujine||fukuanfangshi||qiankuanjine,';') "
+                            "from huiyuanxiaofei",
+                            "select group_concat(huiyuanid||biandongleixing||dangshikaneiyue||dangshikaneicishu,';') "
+                            "from huiyuanyuebiandong",
+                            "select group_concat(ID||name||phone||shengyujine,';') from huiyuan",
+                            "select group_concat(xiangmuID||jine,';') from xiaofeimingxi"})
+        parts << sqlValue(QString::fromLatin1(sql));
+    return QString::number(qHash(parts.join(QLatin1Char('|'))));
+}
+} // namespace
+
+void TestDemoShop::ledgersAgreeWithBalancesUsesAndPoints()
+{
+    TestWorkdir wd;
+    generateDemo(1);
+
+    // The owner's own check passes on it.
+    QProcess check;
+    check.start(QStringLiteral("bash"), {QStringLiteral(MOCHEN_SOURCE_DIR "/scripts/check-db.sh"),
+                                         wd.path() + QStringLiteral("/mochenxinxi.db")});
+    QVERIFY(check.waitForFinished(30000));
+    QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
+
+    // Every member has ledger rows, and the latest one states the balance.
+    QCOMPARE(number("select count(*) from huiyuan h where not exists "
+                    "(select 1 from huiyuanyuebiandong y where y.huiyuanid=h.ID)"), 0);
+    QCOMPARE(number("select count(*) from huiyuan h join huiyuanyuebiandong y on y.ID=(select max(ID) from "
+                    "huiyuanyuebiandong where huiyuanid=h.ID) where abs(h.shengyujine-y.dangshikaneiyue)>0.005"), 0);
+    // The ledger's money adds up to the balance: what came in minus what went out.
+    QCOMPARE(number("select count(*) from huiyuan h where abs(h.shengyujine - (select sum(yuezengjia)-sum(yuejianshao) "
+                    "from huiyuanyuebiandong where huiyuanid=h.ID))>0.005"), 0);
+    // Card payments of sales are exactly the ledger's "会员消费" debits.
+    QCOMPARE(sqlValue("select ROUND(sum(shishoujine),2) from huiyuanxiaofei where fukuanfangshi='储蓄卡'"),
+             sqlValue("select ROUND(sum(yuejianshao),2) from huiyuanyuebiandong where biandongleixing='会员消费'"));
+    // Uses: bought minus taken is what is left, per member and item.
+    QCOMPARE(number("select count(*) from huiyuantaocan t where abs(t.shengyucishu - (select sum(cishuzengjia)-sum(cishujianshao) "
+                    "from huiyuanyuebiandong where huiyuanid=t.huiyuanID and xiangmumingchen=t.xiangmuID))>0.005"), 0);
+    QVERIFY(number("select count(*) from huiyuanyuebiandong where biandongleixing='会员套餐消费'") > 0);
+    // Points: the running total of each member is the sum of what was earned.
+    QCOMPARE(number("select count(*) from (select huiyuanid, max(ID) as last, sum(jifenzengjia) as earned from huiyuanjifen "
+                    "group by huiyuanid) s join huiyuanjifen j on j.ID=s.last where abs(j.shengyujifen-s.earned)>0.005"), 0);
+    // No balance below zero, no uses below zero, no product sold out of thin air.
+    QCOMPARE(number("select count(*) from huiyuan where shengyujine<0"), 0);
+    QCOMPARE(number("select count(*) from huiyuantaocan where shengyucishu<0"), 0);
+}
+
+void TestDemoShop::documentsAreWholeAndCounted()
+{
+    TestWorkdir wd;
+    const ShopCounts c = generateDemo(2);
+
+    QCOMPARE(number("select count(*) from huiyuan"), 30);
+    QCOMPARE(c.members, 30);
+    QCOMPARE(c.sales, 180);
+    QCOMPARE(number("select count(distinct ID) from huiyuanxiaofei"), 180);
+    QCOMPARE(number("select count(*) from huiyuanxiaofei"), int(c.headerRows));
+    QCOMPARE(number("select count(*) from xiaofeimingxi"), int(c.saleLines));
+    QVERIFY(c.saleLines > 2 * c.sales && c.saleLines < 3 * c.sales);
+    QCOMPARE(number("select count(*) from huiyuanjiaofei where jiaofeileixing='会员充值'"), 18);
+    QCOMPARE(number("select count(*) from huiyuanjiaofei where jiaofeileixing='办卡交费'"), 30);
+    QCOMPARE(number("select count(distinct ID) from huiyuanjiaofei where jiaofeileixing='套餐交费'"), 6);
+    QCOMPARE(number("select count(*) from jiaoban"), 28);
+    QCOMPARE(number("select count(*) from huiyuanjifen"), 180);
+    QCOMPARE(number("select count(*) from log"), int(c.logRows));
+
+    // Every sale has lines, a points row and a log row; every line a header.
+    QCOMPARE(number("select count(*) from (select ID from huiyuanxiaofei group by ID) h where not exists "
+                    "(select 1 from xiaofeimingxi l where l.ID=h.ID)"), 0);
+    QCOMPARE(number("select count(*) from xiaofeimingxi l where not exists (select 1 from huiyuanxiaofei h where h.ID=l.ID)"), 0);
+    QCOMPARE(number("select count(*) from log where log like '增加会员消费%'"), 180);
+    // Sale IDs, document numbers and their formats.
+    QCOMPARE(number("select count(*) from huiyuanxiaofei where ID not glob 'xf_[0-9]*' or length(ID)!=20"), 0);
+    QCOMPARE(number("select count(*) from huiyuanjiaofei where length(ID)-length(replace(replace(replace(ID,'BK',''),'CZ',''),'tcxf',''))=0"), 0);
+    QCOMPARE(number("select count(*) from chanpinrukumingxi where rukuID='000000'"), 12);
+    QVERIFY(number("select count(*) from chanpinrukumingxi where rukuID like '入库ID: rk%'") > 0);
+    QVERIFY(number("select count(*) from huiyuanxiaofei where beizhu='会员还款'") > 0
+            || number("select count(*) from huiyuanxiaofei where qiankuanjine>0") > 0);
+    // The sale header's amounts: the first row carries the receivable; all rows
+    // together received what was paid plus the debt left.
+    QCOMPARE(number("select count(*) from (select ID, sum(shishoujine) as paid, sum(yingshoujine) as due, "
+                    "sum(qiankuanjine) as debt from huiyuanxiaofei where ifnull(beizhu,'')!='会员还款' group by ID) "
+                    "where abs(paid+debt-due)>0.005"), 0);
+    QCOMPARE(number("select count(*) from (select ID, sum(jine) as lines from xiaofeimingxi group by ID) l "
+                    "join (select ID, sum(xiaofeijine) as amount from huiyuanxiaofei group by ID) h on h.ID=l.ID "
+                    "where abs(l.lines-h.amount)>0.005"), 0);
+    // Products: stock out of sales matches the product lines sold.
+    QCOMPARE(sqlValue("select -sum(shuliang) from chanpinrukumingxi where rukutype='产品销售'"),
+             sqlValue("select sum(shuliang) from xiaofeimingxi where xiaofeileixing='产品'"));
+    // A handover's income is the takings of its period, by card and by the rest.
+    QCOMPARE(number("select count(*) from jiaoban j where abs(j.shijishouru+j.xunishouru - "
+                    "(ifnull((select sum(shifujine) from huiyuanjiaofei where jiaofeiriqi between j.starttime and j.endtime),0)"
+                    "+ifnull((select sum(shishoujine) from huiyuanxiaofei where xiaofeiriqi between j.starttime and j.endtime),0)))>0.005"), 0);
+}
+
+void TestDemoShop::sameSeedSameShop()
+{
+    QString first, second, other;
+    {
+        TestWorkdir wd;
+        generateDemo(5);
+        first = digest();
+    }
+    {
+        TestWorkdir wd;
+        generateDemo(5);
+        second = digest();
+    }
+    {
+        TestWorkdir wd;
+        generateDemo(6);
+        other = digest();
+    }
+    QCOMPARE(first, second);
+    QVERIFY(first != other);
+}
+
+// The program's own top-up on a generated member keeps the ledger straight: the
+// generated rows are what the dialogs expect to find.
+void TestDemoShop::programWorksOnTheGeneratedShop()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    generateDemo(3);
+    operatorSession().loginName = QStringLiteral("admin");
+    const QStringList member = sqlRows("select ID,name,shengyujine,phone from huiyuan where ID='7'").value(0);
+    QCOMPARE(member.size(), 4);
+    const double before = member.at(2).toDouble();
+
+    DispatchStub main;
+    huiyuankachongchi dlg;
+    main.attach(&dlg);
+    dlg.setup(member);
+    dlg.findChild<QLineEdit *>(QStringLiteral("lineEdit"))->setText(QStringLiteral("300"));
+    dlg.findChild<QLineEdit *>(QStringLiteral("lineEdit_2"))->setText(QStringLiteral("30"));
+    clickButton(&dlg, QStringLiteral("toolButton"));
+
+    QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='7'").toDouble(), before + 330);
+    QCOMPARE(sqlValue("select dangshikaneiyue from huiyuanyuebiandong where huiyuanid='7' order by ID desc limit 1").toDouble(),
+             before + 330);
+    QProcess check;
+    check.start(QStringLiteral("bash"), {QStringLiteral(MOCHEN_SOURCE_DIR "/scripts/check-db.sh"),
+                                         wd.path() + QStringLiteral("/mochenxinxi.db")});
+    QVERIFY(check.waitForFinished(30000));
+    QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
+}
+
+QTEST_MAIN(TestDemoShop)
+#include "tst_demoshop.moc"

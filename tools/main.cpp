@@ -1,0 +1,172 @@
+// mochen-gen: makes a shop folder (dbset.xml + mochenxinxi.db) filled with a
+// generated shop, for the demo and for measuring the program on a big shop.
+//
+//   mochen-gen --scale demo|large|2x|4x [--seed N] [--end yyyy-MM-dd] --out DIR
+//              [--dbset FILE] [--force]
+
+#include "dbsetconfig.h"
+#include "shopgenerator.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTextStream>
+#include <QTime>
+
+#include <cstdio>
+
+namespace {
+
+void usage()
+{
+    std::fprintf(stderr,
+                 "usage: mochen-gen --scale demo|large|2x|4x [--seed N] [--end yyyy-MM-dd] --out DIR\n"
+                 "                  [--dbset FILE] [--force]\n"
+                 "  Creates DIR/mochenxinxi.db from dbset.xml (copied into DIR) and fills it with a\n"
+                 "  generated shop. Without --end the history ends now. --force replaces an existing\n"
+                 "  database in DIR.\n");
+}
+
+QString findDbset(const QString &given)
+{
+    if (!given.isEmpty())
+        return given;
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    const QStringList candidates{exeDir + QStringLiteral("/../dbset.xml"), exeDir + QStringLiteral("/dbset.xml"),
+                                 QStringLiteral(MOCHEN_SOURCE_DIR "/dbset.xml")};
+    for (const QString &c : candidates)
+        if (QFileInfo::exists(c))
+            return QFileInfo(c).canonicalFilePath();
+    return QString();
+}
+
+void pragma(const QString &sql)
+{
+    QSqlQuery q;
+    q.exec(sql);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("mochen.sql.debug=false"));
+
+    QString scaleName, outDir, dbsetArg, endArg;
+    quint64 seed = 1;
+    bool force = false;
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString a = args.at(i);
+        auto value = [&]() { return i + 1 < args.size() ? args.at(++i) : QString(); };
+        if (a == QLatin1String("--scale"))
+            scaleName = value();
+        else if (a == QLatin1String("--seed"))
+            seed = value().toULongLong();
+        else if (a == QLatin1String("--out"))
+            outDir = value();
+        else if (a == QLatin1String("--dbset"))
+            dbsetArg = value();
+        else if (a == QLatin1String("--end"))
+            endArg = value();
+        else if (a == QLatin1String("--force"))
+            force = true;
+        else {
+            usage();
+            return 2;
+        }
+    }
+    ShopScale scale;
+    if (outDir.isEmpty() || !ShopScale::fromName(scaleName, &scale)) {
+        usage();
+        return 2;
+    }
+    // Without an end date the history runs up to now: today's sales so far when the
+    // shop has been open a while, else up to yesterday's closing.
+    QDate end = QDate::currentDate();
+    int lastDayEnd = QTime::currentTime().msecsSinceStartOfDay() / 1000;
+    if (lastDayEnd < 10 * 3600) {
+        end = end.addDays(-1);
+        lastDayEnd = -1;
+    }
+    if (!endArg.isEmpty()) {
+        end = QDate::fromString(endArg, QStringLiteral("yyyy-MM-dd"));
+        lastDayEnd = -1;
+        if (!end.isValid()) {
+            std::fprintf(stderr, "mochen-gen: --end wants a date yyyy-MM-dd\n");
+            return 2;
+        }
+    }
+
+    const QString dbset = findDbset(dbsetArg);
+    if (dbset.isEmpty() || !QFileInfo::exists(dbset)) {
+        std::fprintf(stderr, "mochen-gen: dbset.xml not found (give --dbset FILE)\n");
+        return 2;
+    }
+    if (!QDir().mkpath(outDir)) {
+        std::fprintf(stderr, "mochen-gen: cannot create %s\n", qPrintable(outDir));
+        return 1;
+    }
+    QDir out(outDir);
+    const QString target = out.absoluteFilePath(QStringLiteral("dbset.xml"));
+    if (QFileInfo(dbset).canonicalFilePath() != QFileInfo(target).canonicalFilePath()) {
+        QFile::remove(target);
+        if (!QFile::copy(dbset, target)) {
+            std::fprintf(stderr, "mochen-gen: cannot copy %s to %s\n", qPrintable(dbset), qPrintable(target));
+            return 1;
+        }
+    }
+    const QString dbFile = out.absoluteFilePath(QStringLiteral("mochenxinxi.db"));
+    if (QFileInfo::exists(dbFile)) {
+        if (!force) {
+            std::fprintf(stderr, "mochen-gen: %s exists; use --force to replace it\n", qPrintable(dbFile));
+            return 1;
+        }
+        for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+            QFile::remove(dbFile + suffix);
+    }
+    QDir::setCurrent(out.absolutePath());
+
+    QElapsedTimer timer;
+    timer.start();
+    // The database is made exactly as the program makes it at start-up.
+    if (!openDatabase()) {
+        std::fprintf(stderr, "mochen-gen: cannot open %s\n", qPrintable(dbFile));
+        return 1;
+    }
+    createTables();
+    if (!QSqlDatabase::database().tables().contains(QStringLiteral("huiyuan"))) {
+        std::fprintf(stderr, "mochen-gen: dbset.xml did not create the tables\n");
+        return 1;
+    }
+    // One big transaction; the file is new, so a crash only loses the generation.
+    pragma(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    pragma(QStringLiteral("PRAGMA synchronous=OFF"));
+    pragma(QStringLiteral("PRAGMA cache_size=-262144"));
+
+    ShopGenerator gen(scale, seed, end);
+    gen.setLastDayEndsAt(lastDayEnd);
+    QString error;
+    const bool ok = gen.run(&error);
+    pragma(QStringLiteral("PRAGMA synchronous=FULL"));
+    pragma(QStringLiteral("PRAGMA journal_mode=WAL"));
+    if (!ok) {
+        std::fprintf(stderr, "mochen-gen: generation failed: %s\n", qPrintable(error));
+        return 1;
+    }
+    const ShopCounts &c = gen.counts();
+    QTextStream(stdout) << "mochen-gen: " << scale.name << " shop (seed " << seed << ", " << scale.days
+                        << " days to " << end.toString(QStringLiteral("yyyy-MM-dd")) << ") in " << dbFile << "\n"
+                        << "  members " << c.members << ", sales " << c.sales << " (" << c.saleLines << " lines, "
+                        << c.headerRows << " header rows), top-ups " << c.topups << ", renewals " << c.renewals
+                        << ", repayments " << c.repayments << ", handovers " << c.handovers << "\n"
+                        << "  ledger rows " << c.ledgerRows << ", points rows " << c.pointRows << ", log rows "
+                        << c.logRows << "; " << timer.elapsed() / 1000.0 << " s\n";
+    return 0;
+}

@@ -1,0 +1,1085 @@
+#include "shopgenerator.h"
+
+#include "passwordhash.h"
+#include "sqltext.h"
+
+#include <QMap>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+#include <QVector>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+bool ShopScale::fromName(const QString &name, ShopScale *out)
+{
+    ShopScale s;
+    s.name = name;
+    if (name == QLatin1String("demo")) {
+        s.members = 30;
+        s.days = 28;
+        s.sales = 180;
+        s.topups = 18;
+        s.renewals = 6;
+        s.serviceItems = 20;
+        s.products = 12;
+        s.employees = 6;
+        *out = s;
+        return true;
+    }
+    int factor = 0;
+    if (name == QLatin1String("large")) {
+        factor = 1;
+    } else if (name.endsWith(QLatin1Char('x'))) {
+        bool ok = false;
+        factor = name.left(name.size() - 1).toInt(&ok);
+        if (!ok || factor < 1 || factor > 16)
+            return false;
+    } else {
+        return false;
+    }
+    // Ten years of a busy salon; multiples grow the customers and the takings,
+    // not the years or the catalogue.
+    s.members = 50000 * factor;
+    s.days = 3650;
+    s.sales = 500000 * factor;
+    s.topups = 50000 * factor;
+    s.renewals = 8000 * factor;
+    s.serviceItems = 40;
+    s.products = 30;
+    s.employees = 20;
+    *out = s;
+    return true;
+}
+
+namespace {
+
+// A small generator of our own: the same numbers on every platform and library.
+struct Rng
+{
+    quint64 s;
+    explicit Rng(quint64 seed) : s(seed * 0x9E3779B97F4A7C15ULL + 0x2545F4914F6CDD1DULL) {}
+    quint64 next()
+    {
+        // splitmix64
+        quint64 z = (s += 0x9E3779B97F4A7C15ULL);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+        return z ^ (z >> 31);
+    }
+    int below(int n) { return n <= 1 ? 0 : int(next() % quint64(n)); }
+    double real() { return double(next() >> 11) / double(1ULL << 53); }
+    bool chance(double p) { return real() < p; }
+    int between(int lo, int hi) { return lo + below(hi - lo + 1); }
+};
+
+QString money(qint64 cents) { return moneyText(double(cents) / 100.0); }
+QVariant moneyV(qint64 cents) { return QVariant(double(cents) / 100.0); }
+QVariant nullText() { return QVariant(QString()); }
+qint64 roundCents(double v) { return qint64(std::llround(v)); }
+
+struct Item { QString id, name, cat; qint64 price = 0, cost = 0; };
+struct Product { QString id, name, cat, unit, spec, barcode; qint64 buy = 0, sell = 0; int stock = 0; };
+struct PackageLine { int item = 0; int uses = 0; qint64 unit = 0; };
+struct Package { QString id, name; qint64 price = 0; QVector<PackageLine> lines; };
+struct CardType { QString name; qint64 value = 0, price = 0; double svc = 1, prod = 1, pkg = 1; int weight = 0; };
+struct Employee { QString id, name, type; };
+struct Uses { int total = 0, left = 0, used = 0; };
+struct Promo { int item = 0; QString start, end; qint64 price = 0; };
+struct Rule { QString calc; double rate = 0; qint64 fixed = 0; };
+
+struct Member
+{
+    QString id, name, sex, birthday, phone, expiry, registered, adviser, card, issueEmployee, packageId;
+    int cardType = 0;
+    qint64 paidForCard = 0, balance = 0, points = 0;
+    int lastCount = 0;                 // dangshikaneicishu of the member's latest ledger row
+    QMap<QString, Uses> uses;          // item ID -> package uses held
+};
+
+struct Debt { int member = 0; QString saleId; qint64 rowid = 0; qint64 amount = 0; };
+
+struct Event { int ms = 0; int kind = 0; int arg = 0; };
+enum EventKind { IssueCard = 0, StockIn = 1, StockOut = 2, Sale = 3, TopUp = 4, Renewal = 5, Repay = 6 };
+
+// Text of one day plus a time of day, without QDateTime's cost per row.
+struct DayClock
+{
+    QByteArray date;    // yyyy-MM-dd
+    QByteArray compact; // yyyyMMdd
+    void set(const QDate &d)
+    {
+        date = d.toString(QStringLiteral("yyyy-MM-dd")).toLatin1();
+        compact = d.toString(QStringLiteral("yyyyMMdd")).toLatin1();
+    }
+    static void put2(char *p, int v) { p[0] = char('0' + v / 10); p[1] = char('0' + v % 10); }
+    QString at(int ms) const // "yyyy-MM-dd hh:mm:ss"
+    {
+        char buf[20];
+        memcpy(buf, date.constData(), 10);
+        const int s = ms / 1000;
+        buf[10] = ' ';
+        put2(buf + 11, s / 3600);
+        buf[13] = ':';
+        put2(buf + 14, s / 60 % 60);
+        buf[16] = ':';
+        put2(buf + 17, s % 60);
+        return QString::fromLatin1(buf, 19);
+    }
+    QString serial(int ms) const // "yyyyMMddhhmmsszzz"
+    {
+        char buf[17];
+        memcpy(buf, compact.constData(), 8);
+        const int s = ms / 1000;
+        put2(buf + 8, s / 3600);
+        put2(buf + 10, s / 60 % 60);
+        put2(buf + 12, s % 60);
+        const int z = ms % 1000;
+        buf[14] = char('0' + z / 100);
+        buf[15] = char('0' + z / 10 % 10);
+        buf[16] = char('0' + z % 10);
+        return QString::fromLatin1(buf, 17);
+    }
+};
+
+// Prepared statement with positional values; a failure ends the generation.
+class Stmt
+{
+public:
+    explicit Stmt(const QString &sql) : m_q(QSqlDatabase::database())
+    {
+        if (!m_q.prepare(sql))
+            throw std::runtime_error(("prepare: " + sql + " — " + m_q.lastError().text()).toStdString());
+        m_sql = sql;
+    }
+    void run(std::initializer_list<QVariant> values)
+    {
+        int i = 0;
+        for (const QVariant &v : values)
+            m_q.bindValue(i++, v);
+        if (!m_q.exec())
+            throw std::runtime_error(("exec: " + m_sql + " — " + m_q.lastError().text()).toStdString());
+    }
+    qint64 lastId() const { return m_q.lastInsertId().toLongLong(); }
+private:
+    QSqlQuery m_q;
+    QString m_sql;
+};
+
+QString placeholders(int n)
+{
+    QStringList p;
+    for (int i = 0; i < n; ++i)
+        p << QStringLiteral("?");
+    return p.join(QLatin1Char(','));
+}
+
+std::unique_ptr<Stmt> insertInto(const QString &table, const QString &columns)
+{
+    const int n = columns.count(QLatin1Char(',')) + 1;
+    return std::make_unique<Stmt>(QStringLiteral("insert into ") + table + QLatin1Char('(') + columns
+                                  + QStringLiteral(") values(") + placeholders(n) + QLatin1Char(')'));
+}
+
+
+const char *const kSurnames[] = {"王", "李", "张", "刘", "陈", "杨", "黄", "赵", "吴", "周", "徐", "孙",
+                                 "马", "朱", "胡", "郭", "何", "高", "林", "罗", "郑", "梁", "谢", "宋"};
+const char *const kGiven[] = {"伟", "芳", "娜", "敏", "静", "丽", "强", "磊", "军", "洋", "勇", "艳",
+                              "杰", "娟", "涛", "明", "超", "秀", "霞", "平", "刚", "桂", "英", "华",
+                              "红", "玲", "兰", "婷", "雪", "琳", "晨", "悦", "欣", "佳", "怡", "宇"};
+
+class Builder
+{
+public:
+    Builder(const ShopScale &scale, quint64 seed, const QDate &end, int lastDayEnd, ShopCounts &counts)
+        : sc(scale), rng(seed), endDate(end), lastDayEnd(lastDayEnd), cnt(counts) {}
+
+    void run();
+
+private:
+    const ShopScale &sc;
+    Rng rng;
+    QDate endDate;
+    int lastDayEnd;
+    ShopCounts &cnt;
+
+    QVector<Item> items;
+    QVector<Product> products;
+    QVector<Package> packages;
+    QVector<CardType> cards;
+    QVector<Employee> staff;
+    QVector<int> commissionStaff; // employees whose type has commission rules
+    QMap<QString, Rule> rules;    // key: itemType|itemID|employeeType|mode
+    QMap<QString, Rule> openingRule; // employee type -> first "轮单提成" rule in table order
+    QVector<Promo> promos;
+    QStringList operators;
+    QStringList otherMethods{QStringLiteral("现金"), QStringLiteral("支付宝"), QStringLiteral("微信"),
+                             QStringLiteral("刷卡")};
+    QStringList renewMethods{QStringLiteral("现金"), QStringLiteral("支付宝"), QStringLiteral("微信"),
+                             QStringLiteral("刷卡"), QStringLiteral("代金卷")};
+
+    QVector<Member> members;
+    qint64 walkInPoints = 0;
+    QMap<int, QVector<Debt>> debtsDue; // day -> debts repaid that day
+
+    // The day being generated.
+    DayClock clock;
+    int day = 0;
+    QString op;
+    QMap<QString, qint64> dayPayments; // fukuanleixing -> sum of shifujine
+    QMap<QString, qint64> daySales;    // fukuanfangshi -> sum of shishoujine
+
+    std::unique_ptr<Stmt> sHuiyuan, sJiaofei, sTicheng, sTaocanHeld, sLedger, sPoints, sHeader, sHeaderDebt,
+        sLine, sStock, sLog, sJiaoban, sJiaobanMx;
+
+    void prepare();
+    void catalogue();
+    void writeMembersAndUses();
+    void oneDay(int d, int issueQuota, int saleQuota, int topupQuota, int renewQuota);
+
+    void log(int ms, const QString &user, const QString &text)
+    {
+        sLog->run({clock.at(ms), user, text});
+        ++cnt.logRows;
+    }
+    void ledger(const QString &member, const QString &time, const QString &kind, const QString &item,
+                qint64 added, qint64 taken, int usesAdded, int usesTaken, qint64 balance, int uses,
+                const QString &user, const QString &remark)
+    {
+        sLedger->run({member, time, kind, item, moneyV(added), moneyV(taken), double(usesAdded),
+                      double(usesTaken), moneyV(balance), double(uses), user, remark});
+        ++cnt.ledgerRows;
+    }
+
+    void issueCard(int ms);
+    void stockDocument(int ms, bool in);
+    void sale(int ms);
+    void topUp(int ms);
+    void renewal(int ms);
+    void repay(int ms, const Debt &debt);
+    void handover(int ms, int loginMs);
+
+    int pickMember() { return members.isEmpty() ? -1 : rng.below(members.size()); }
+    const Employee &pickCommissionEmployee() { return staff.at(commissionStaff.at(rng.below(commissionStaff.size()))); }
+    static QString ruleKey(const QString &itemType, const QString &item, const QString &empType, const QString &mode)
+    {
+        return itemType + QLatin1Char('|') + item + QLatin1Char('|') + empType + QLatin1Char('|') + mode;
+    }
+};
+
+void Builder::prepare()
+{
+    sHuiyuan = insertInto(QStringLiteral("huiyuan"),
+                          QStringLiteral("ID,name,sex,birthday,phone,daoqi_time,login_time,password1,password2,"
+                                         "height,age,within_code,guwenrenyuan,address,jieshaoren,beizhu,type,"
+                                         "tichengyuangong,taocanID,jiaofeijinE,leijixiaofei,shengyujine,jifen"));
+    sJiaofei = insertInto(QStringLiteral("huiyuanjiaofei"),
+                          QStringLiteral("ID,huiyuanid,jiaofeiriqi,jiaofeileixing,yingjiaojine,shifujine,zengsongjine,"
+                                         "zengsongjine2,kaneijine,kaneijine2,qiankuanjine,fukuanleixing,yuangongName,"
+                                         "caozuoyuan,beizhu"));
+    sTicheng = insertInto(QStringLiteral("tichengmingxi"),
+                          QStringLiteral("yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,tichengfangshi,jisuanfangshi,"
+                                         "tichengbili,tichengjine,beizhu,titleID"));
+    sTaocanHeld = insertInto(QStringLiteral("huiyuantaocan"),
+                             QStringLiteral("huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu"));
+    sLedger = insertInto(QStringLiteral("huiyuanyuebiandong"),
+                         QStringLiteral("huiyuanid,biandongriqi,biandongleixing,xiangmumingchen,yuezengjia,yuejianshao,"
+                                        "cishuzengjia,cishujianshao,dangshikaneiyue,dangshikaneicishu,caozuoyuan,beizhu"));
+    sPoints = insertInto(QStringLiteral("huiyuanjifen"),
+                         QStringLiteral("huiyuanid,biandongriqi,biandongleixing,jifenzengjia,jifenjianshao,shengyujifen,"
+                                        "caozuoyuan,beizhu"));
+    sHeader = insertInto(QStringLiteral("huiyuanxiaofei"),
+                         QStringLiteral("ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,jine,xiaofeijine,yingshoujine,"
+                                        "qiandanjine,qiankuanjine,shengyujine,suodejifen,caozuoyuan,beizhu"));
+    sHeaderDebt = std::make_unique<Stmt>(
+        QStringLiteral("update huiyuanxiaofei set qiankuanjine=?,beizhu='会员还款' where rowid=?"));
+    sLine = insertInto(QStringLiteral("xiaofeimingxi"),
+                       QStringLiteral("ID,xiaofeileixing,xiangmuID,name,xiaoshoujiage,youhuijiage,shuliang,jine,jifen,"
+                                      "fukuanfangshi,tichengyuangongID,fuwugonghao,beizhu"));
+    sStock = insertInto(QStringLiteral("chanpinrukumingxi"),
+                        QStringLiteral("rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu"));
+    sLog = insertInto(QStringLiteral("log"), QStringLiteral("time,user,log"));
+    sJiaoban = insertInto(QStringLiteral("jiaoban"),
+                          QStringLiteral("jiaobanID,user,starttime,endtime,shijishouru,xunishouru"));
+    sJiaobanMx = insertInto(QStringLiteral("jiaobanmingxi"), QStringLiteral("jiaobanID,user,fukuanfangshi,jine"));
+}
+
+void Builder::catalogue()
+{
+    const QDate first = endDate.addDays(-(sc.days - 1));
+    clock.set(first);
+    const QString created = clock.at(8 * 3600 * 1000);
+
+    // Named lists.
+    Stmt leibie(QStringLiteral("INSERT INTO leibie(mingchen,leibiestr,beizhu) VALUES(?,?,'')"));
+    const QStringList itemCats{QStringLiteral("剪发"), QStringLiteral("烫发"), QStringLiteral("染发"),
+                               QStringLiteral("护理"), QStringLiteral("美容"), QStringLiteral("美甲")};
+    const QStringList productCats{QStringLiteral("洗护"), QStringLiteral("造型"), QStringLiteral("护肤")};
+    const QStringList units{QStringLiteral("瓶"), QStringLiteral("支"), QStringLiteral("盒")};
+    const QStringList staffTypes{QStringLiteral("发型师"), QStringLiteral("美容师"), QStringLiteral("助理"),
+                                 QStringLiteral("前台")};
+    for (const QString &c : itemCats)
+        leibie.run({c, QStringLiteral("项目类型")});
+    for (const QString &c : productCats)
+        leibie.run({c, QStringLiteral("产品类型")});
+    for (const QString &c : units)
+        leibie.run({c, QStringLiteral("产品单位")});
+    for (const QString &c : staffTypes)
+        leibie.run({c, QStringLiteral("员工类别")});
+
+    // Service items.
+    struct Base { const char *name; int cat; int price; };
+    const Base itemBase[] = {
+        {"女士精剪", 0, 58}, {"男士精剪", 0, 38}, {"儿童理发", 0, 25}, {"洗剪吹", 0, 48}, {"造型设计", 0, 88},
+        {"数码烫", 1, 380}, {"冷烫", 1, 260}, {"陶瓷烫", 1, 480}, {"时尚染发", 2, 280}, {"植物染发", 2, 360},
+        {"挑染", 2, 220}, {"头皮护理", 3, 168}, {"深层修护", 3, 198}, {"头部按摩", 3, 68}, {"面部清洁", 4, 128},
+        {"补水护理", 4, 198}, {"美白嫩肤", 4, 298}, {"眼部护理", 4, 158}, {"基础美甲", 5, 68}, {"光疗甲", 5, 168}};
+    const int nBase = int(sizeof(itemBase) / sizeof(itemBase[0]));
+    Stmt insItem(QStringLiteral("insert into fuwuxiangmu(ID,name,leibie,fuwushijian,xiaoshoujiage,chengbenjiage,dijia,"
+                                "shijiaxiangmu,shifouhuifan,huifangshijian,shifouyouhulizhouqi,zhouqi,beizhu,jinyong) "
+                                "values(?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+    for (int i = 0; i < sc.serviceItems; ++i) {
+        const Base &b = itemBase[i % nBase];
+        const int tier = i / nBase;
+        Item it;
+        it.id = QStringLiteral("X%1").arg(i + 1, 3, 10, QLatin1Char('0'));
+        it.name = QString::fromUtf8(b.name) + (tier ? QStringLiteral("(高级%1)").arg(tier) : QString());
+        it.cat = itemCats.at(b.cat);
+        it.price = qint64(b.price) * 100 * (2 + tier) / 2;
+        it.cost = it.price * 3 / 10;
+        insItem.run({it.id, it.name, it.cat, double(30 + 15 * (b.cat % 3)), moneyV(it.price), moneyV(it.cost),
+                     moneyV(it.price * 6 / 10), QStringLiteral("否"), b.cat >= 3 ? QStringLiteral("是") : QStringLiteral("否"),
+                     double(b.cat >= 3 ? 30 : 0), b.cat >= 3 ? QStringLiteral("是") : QStringLiteral("否"),
+                     double(b.cat >= 3 ? 30 : 0), QString(), QStringLiteral("否")});
+        items << it;
+    }
+
+    // Products, each with the zero movement of its creation.
+    struct PBase { const char *name; int cat; int unit; int buy; int sell; const char *spec; };
+    const PBase productBase[] = {
+        {"洗发水", 0, 0, 30, 68, "500ml"}, {"护发素", 0, 0, 26, 58, "500ml"}, {"发膜", 0, 2, 45, 98, "250g"},
+        {"护发精油", 0, 0, 60, 128, "100ml"}, {"发蜡", 1, 2, 18, 45, "80g"}, {"啫喱水", 1, 0, 12, 35, "250ml"},
+        {"定型喷雾", 1, 0, 16, 42, "300ml"}, {"洁面乳", 2, 1, 36, 88, "120g"}, {"爽肤水", 2, 0, 50, 118, "150ml"},
+        {"面霜", 2, 0, 85, 198, "50g"}, {"精华液", 2, 0, 120, 268, "30ml"}, {"面膜", 2, 2, 40, 98, "10片"}};
+    const int nPBase = int(sizeof(productBase) / sizeof(productBase[0]));
+    Stmt insProduct(QStringLiteral("insert into chanpin(ID,name,tiaoma,leibie,danwei,guige,jinhuojiage,xiaoshoujiage,dijia,"
+                                   "shijiashangpin,beizhu) values(?,?,?,?,?,?,?,?,?,?,?)"));
+    for (int i = 0; i < sc.products; ++i) {
+        const PBase &b = productBase[i % nPBase];
+        const int tier = i / nPBase;
+        Product p;
+        p.id = QStringLiteral("C%1").arg(i + 1, 3, 10, QLatin1Char('0'));
+        p.name = QString::fromUtf8(b.name) + (tier ? QStringLiteral("(%1号)").arg(tier + 1) : QString());
+        p.cat = productCats.at(b.cat);
+        p.unit = units.at(b.unit);
+        p.spec = QString::fromUtf8(b.spec);
+        p.barcode = QStringLiteral("69%1").arg(1000000000 + i * 7919 % 1000000000, 10, 10, QLatin1Char('0')).left(13);
+        p.buy = qint64(b.buy) * 100 * (3 + tier) / 3;
+        p.sell = qint64(b.sell) * 100 * (3 + tier) / 3;
+        sStock->run({QStringLiteral("000000"), created, QStringLiteral("入库明细"), p.id, QStringLiteral("0"),
+                     QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
+                     QStringLiteral("0")});
+        insProduct.run({p.id, p.name, p.barcode, p.cat, p.unit, p.spec, moneyV(p.buy), moneyV(p.sell),
+                        moneyV(p.sell * 7 / 10), QStringLiteral("否"), nullText()});
+        products << p;
+    }
+
+    // Packages: one row per line, each repeating the package header.
+    struct KLine { int item; int uses; };
+    struct KBase { const char *name; int price; KLine lines[3]; };
+    const KBase packageBase[] = {
+        {"剪发十次卡", 480, {{0, 10}, {-1, 0}, {-1, 0}}},
+        {"头皮护理套餐", 880, {{11, 5}, {13, 5}, {-1, 0}}},
+        {"美容年卡", 2280, {{14, 12}, {15, 6}, {-1, 0}}},
+        {"烫染套餐", 798, {{5, 1}, {8, 1}, {12, 2}}},
+        {"男士剪发卡", 368, {{1, 12}, {-1, 0}, {-1, 0}}},
+        {"美甲套餐", 560, {{18, 6}, {19, 2}, {-1, 0}}}};
+    Stmt insPackage(QStringLiteral("insert into taocanmingxi(taocanID,name,youxiaoqi,zongjia,xiangmuID,yuanjia,fuwucishu,"
+                                   "youhuijiage,heji,zhouqi,beizhu) values(?,?,?,?,?,?,?,?,?,?,?)"));
+    int pkgNo = 0;
+    for (const KBase &k : packageBase) {
+        Package p;
+        p.id = QStringLiteral("TC%1").arg(++pkgNo, 2, 10, QLatin1Char('0'));
+        p.name = QString::fromUtf8(k.name);
+        p.price = qint64(k.price) * 100;
+        qint64 list = 0;
+        for (const KLine &l : k.lines)
+            if (l.item >= 0 && l.item < items.size())
+                list += items.at(l.item).price * l.uses;
+        for (const KLine &l : k.lines) {
+            if (l.item < 0 || l.item >= items.size())
+                continue;
+            PackageLine pl;
+            pl.item = l.item;
+            pl.uses = l.uses;
+            pl.unit = list > 0 ? items.at(l.item).price * p.price / list : 0;
+            insPackage.run({p.id, p.name, QStringLiteral("365天"), moneyV(p.price), items.at(l.item).id,
+                            moneyV(items.at(l.item).price), double(l.uses), moneyV(pl.unit),
+                            moneyV(pl.unit * l.uses), double(30), QStringLiteral("购买后一年内有效")});
+            p.lines << pl;
+        }
+        if (!p.lines.isEmpty())
+            packages << p;
+    }
+
+    // Card types.
+    cards = {{QStringLiteral("普通卡"), 50000, 50000, 0.95, 0.98, 1, 35},
+             {QStringLiteral("银卡"), 100000, 100000, 0.9, 0.95, 0.95, 30},
+             {QStringLiteral("金卡"), 220000, 200000, 0.85, 0.9, 0.9, 18},
+             {QStringLiteral("钻石卡"), 550000, 500000, 0.8, 0.88, 0.85, 7},
+             {QStringLiteral("次卡"), 0, 0, 1, 1, 1, 10}};
+    Stmt insCard(QStringLiteral("insert into huiyuanka(name,kaneijine,jiage,fuwuzekou,chanpinzekou,taocanzekou,beizhu) "
+                                "values(?,?,?,?,?,?,?)"));
+    for (const CardType &c : cards)
+        insCard.run({c.name, moneyV(c.value), moneyV(c.price), c.svc, c.prod, c.pkg,
+                     c.value > c.price ? QStringLiteral("充%1送%2").arg(money(c.price), money(c.value - c.price))
+                                       : QString()});
+
+    // Staff.
+    Stmt insStaff(QStringLiteral("insert into yuangong(ID,name,type,phone,jinyong,beizhu) values(?,?,?,?,?,?)"));
+    const int typeOf[] = {0, 0, 1, 2, 3, 0, 1, 2, 0, 1};
+    for (int i = 0; i < sc.employees; ++i) {
+        Employee e;
+        e.id = QStringLiteral("E%1").arg(i + 1, 2, 10, QLatin1Char('0'));
+        e.name = QString::fromUtf8(kSurnames[(i * 7 + 3) % 24]) + QString::fromUtf8(kGiven[(i * 5 + 1) % 36])
+                 + (i % 3 == 0 ? QString::fromUtf8(kGiven[(i * 11 + 4) % 36]) : QString());
+        e.type = staffTypes.at(typeOf[i % 10]);
+        insStaff.run({e.id, e.name, e.type, QStringLiteral("139%1").arg(20000000 + i * 3137, 8, 10, QLatin1Char('0')),
+                      QStringLiteral("否"), QString()});
+        if (e.type != QStringLiteral("前台"))
+            commissionStaff << staff.size();
+        staff << e;
+    }
+
+    // Commission rules: per service item and staff type, a rate for the rota and a
+    // higher one when the customer asked for the person; products pay everyone alike.
+    Stmt insRule(QStringLiteral("insert into tichengshezhi(xiangmuID,xiangmuleixing,yuangongleixing,tichengfangshi,"
+                                "jisuanfanshi,tichengbili,tichengjiner) values(?,?,?,?,?,?,?)"));
+    auto addRule = [&](const QString &itemType, const QString &item, const QString &empType, const QString &mode,
+                       const Rule &r) {
+        insRule.run({item, itemType, empType, mode, r.calc, r.rate, moneyV(r.fixed)});
+        rules.insert(ruleKey(itemType, item, empType, mode), r);
+        if (mode == QStringLiteral("轮单提成") && !openingRule.contains(empType))
+            openingRule.insert(empType, r);
+    };
+    const QString ratio = QStringLiteral("按比例提成"), fixed = QStringLiteral("按固定金额提成");
+    for (const Item &it : qAsConst(items)) {
+        for (int t = 0; t < 3; ++t) {
+            const QString type = staffTypes.at(t);
+            if (t < 2) {
+                addRule(QStringLiteral("服务项目"), it.id, type, QStringLiteral("轮单提成"), Rule{ratio, 10 + 2.0 * t, 0});
+                addRule(QStringLiteral("服务项目"), it.id, type, QStringLiteral("点单提成"), Rule{ratio, 15 + 2.0 * t, 0});
+            } else {
+                addRule(QStringLiteral("服务项目"), it.id, type, QStringLiteral("轮单提成"), Rule{fixed, 0, 500});
+                addRule(QStringLiteral("服务项目"), it.id, type, QStringLiteral("点单提成"), Rule{fixed, 0, 800});
+            }
+        }
+    }
+    for (const Product &p : qAsConst(products)) {
+        addRule(QStringLiteral("产品"), p.id, QStringLiteral("所有员工"), QStringLiteral("轮单提成"), Rule{ratio, 5, 0});
+        addRule(QStringLiteral("产品"), p.id, QStringLiteral("所有员工"), QStringLiteral("点单提成"), Rule{ratio, 8, 0});
+    }
+
+    // Promotions: a month-long offer every half year, and one running now.
+    Stmt insPromo(QStringLiteral("insert into cuxiaoshezhi(xiangmuID,xiangmuleixing,starttime,endtime,huiyuanleixing,"
+                                 "cuxiaofangshi,cuxiaobili,cuxiaojiner) values(?,?,?,?,?,?,?,?)"));
+    auto addPromo = [&](int item, const QDate &from, const QDate &to) {
+        Promo p;
+        p.item = item;
+        p.start = from.toString(QStringLiteral("yyyy-MM-dd"));
+        p.end = to.toString(QStringLiteral("yyyy-MM-dd"));
+        p.price = items.at(item).price * 8 / 10;
+        insPromo.run({items.at(item).id, QStringLiteral("项目"), p.start, p.end, QStringLiteral("所有会员"),
+                      QStringLiteral("按比例促销"), 0.8, moneyV(p.price)});
+        promos << p;
+    };
+    for (int d = 30, k = 0; d + 30 < sc.days; d += 182, ++k)
+        addPromo((k * 3 + 4) % items.size(), first.addDays(d), first.addDays(d + 29));
+    addPromo(14 % items.size(), endDate.addDays(-13), endDate.addDays(16));
+
+    // Two cashiers beside the owner's admin account.
+    Stmt insUser(QStringLiteral("insert into user(name,password,zuidizekou,qiandanjine,xiugaixiaoshoudanjia,xiugaibankajiage,"
+                                "tupodijia,xiugaitaocanxiaofeicishu,xitongshezhi,jinyong) values(?,?,?,?,?,?,?,?,?,?)"));
+    for (const QString &name : {QStringLiteral("小王"), QStringLiteral("小李")})
+        insUser.run({name, PasswordHash::hash(QStringLiteral("123456")), 0.8, 0, QStringLiteral("否"),
+                     QStringLiteral("否"), QStringLiteral("否"), QStringLiteral("否"), QStringLiteral("否"),
+                     QStringLiteral("否")});
+    operators = QStringList{QStringLiteral("小王"), QStringLiteral("小李"), QStringLiteral("admin")};
+}
+
+// Card issue with the member dialog: payment row, opening commission, package
+// uses and the "会员办卡" ledger rows; the member row itself is written at the
+// end with its final balance (nothing reads it before).
+void Builder::issueCard(int ms)
+{
+    Member m;
+    const int n = members.size();
+    m.id = QString::number(n + 1);
+    const bool female = rng.chance(0.7);
+    m.sex = female ? QStringLiteral("女") : QStringLiteral("男");
+    m.name = QString::fromUtf8(kSurnames[rng.below(24)]) + QString::fromUtf8(kGiven[rng.below(36)])
+             + (rng.chance(0.6) ? QString::fromUtf8(kGiven[rng.below(36)]) : QString());
+    const QDate born = QDate(1960 + rng.below(45), 1 + rng.below(12), 1 + rng.below(28));
+    m.birthday = born.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00");
+    // Unique: the member number scrambled by a number prime to 10^8.
+    m.phone = QStringLiteral("1%1%2").arg(3 + rng.below(6)).arg((qint64(n + 1) * 48271 + 12345678) % 100000000, 9, 10,
+                                                                 QLatin1Char('0'));
+    m.registered = clock.at(ms);
+    m.expiry = QDate::fromString(QString::fromLatin1(clock.date), QStringLiteral("yyyy-MM-dd"))
+                   .addYears(3)
+                   .toString(QStringLiteral("yyyy-MM-dd"))
+               + QStringLiteral(" 00:00:00");
+    m.adviser = staff.at(rng.below(staff.size())).id;
+
+    int total = 0;
+    for (const CardType &c : qAsConst(cards))
+        total += c.weight;
+    int pick = rng.below(total);
+    int ct = 0;
+    while (pick >= cards.at(ct).weight) {
+        pick -= cards.at(ct).weight;
+        ++ct;
+    }
+    m.cardType = ct;
+    const CardType &card = cards.at(ct);
+    m.card = card.name;
+    const int pkg = (card.value == 0 || rng.chance(0.25)) && !packages.isEmpty() ? rng.below(packages.size()) : -1;
+    m.packageId = pkg >= 0 ? packages.at(pkg).id : QStringLiteral("0");
+    m.paidForCard = card.price;
+    m.balance = card.value;
+    m.points = 0;
+    const Employee *seller = rng.chance(0.6) && !commissionStaff.isEmpty() ? &pickCommissionEmployee() : nullptr;
+    m.issueEmployee = seller ? seller->id : QString();
+
+    const qint64 packagePrice = pkg >= 0 ? packages.at(pkg).price : 0;
+    const qint64 due = card.price + packagePrice;
+    const qint64 paid = rng.chance(0.04) ? due - due / 100 * 10 * (1 + rng.below(3)) : due;
+    const QString method = renewMethods.at(rng.below(renewMethods.size()));
+    const QString now = clock.at(ms);
+    const QString login = op;
+    const QString docId = QStringLiteral("BK") + clock.serial(ms);
+
+    // Package uses, one entry per item in item order (as "group by xiangmuID" gives them).
+    QMap<QString, int> bought;
+    QMap<QString, QString> names;
+    if (pkg >= 0) {
+        for (const PackageLine &l : packages.at(pkg).lines) {
+            bought[items.at(l.item).id] += l.uses;
+            names[items.at(l.item).id] = items.at(l.item).name;
+        }
+    }
+    QString remark = QStringLiteral("卡内金额:") + money(card.value);
+    for (auto it = bought.cbegin(); it != bought.cend(); ++it)
+        remark += QLatin1Char(' ') + names.value(it.key()) + QLatin1Char(':') + QString::number(it.value());
+
+    sJiaofei->run({docId, m.id, now, QStringLiteral("办卡交费"), moneyV(card.price), moneyV(paid),
+                   moneyV(card.value - card.price), QStringLiteral("0"), moneyV(card.value), moneyV(card.value),
+                   moneyV(due - paid), method, seller ? QVariant(seller->id) : nullText(), login, remark});
+    dayPayments[method] += paid;
+    if (seller && openingRule.contains(seller->type)) {
+        const Rule &r = openingRule.value(seller->type);
+        sTicheng->run({seller->id, m.id, m.name, docId, nullText(), r.calc, nullText(),
+                       r.calc == QStringLiteral("按比例提成") ? QVariant(r.rate) : moneyV(r.fixed),
+                       QStringLiteral("开卡提成"), QStringLiteral("tc") + clock.serial(ms + 1)});
+    }
+    const QString bill = QStringLiteral("交费单：") + docId;
+    if (!bought.isEmpty()) {
+        int i = 0;
+        for (auto it = bought.cbegin(); it != bought.cend(); ++it, ++i) {
+            Uses &u = m.uses[it.key()];
+            u.total += it.value();
+            u.left += it.value();
+            const bool last = i == bought.size() - 1;
+            // The opening balance stands on the last row of the issue.
+            ledger(m.id, now, QStringLiteral("会员办卡"), it.key(), last ? card.value : 0, 0, it.value(), 0,
+                   last ? card.value : 0, it.value(), login, bill);
+            m.lastCount = it.value();
+        }
+    } else {
+        ledger(m.id, now, QStringLiteral("会员办卡"), QString(), card.value, 0, 0, 0, card.value, 0, login, bill);
+        m.lastCount = 0;
+    }
+    log(ms, login, QStringLiteral("增加会员套餐  会员号：") + m.id);
+    members << m;
+    ++cnt.members;
+}
+
+void Builder::topUp(int ms)
+{
+    const int mi = pickMember();
+    if (mi < 0)
+        return;
+    Member &m = members[mi];
+    static const int amounts[] = {300, 500, 500, 1000, 1000, 1000, 2000, 2000, 3000, 5000};
+    const qint64 paidIn = qint64(amounts[rng.below(10)]) * 100;
+    const qint64 bonus = rng.chance(0.4) ? paidIn / 10 : 0;
+    const qint64 received = rng.chance(0.04) ? paidIn - paidIn / 10 * (2 + rng.below(3)) : paidIn;
+    const qint64 credited = paidIn + bonus;
+    const QString now = clock.at(ms);
+    const QString docId = QStringLiteral("CZ") + clock.serial(ms);
+    const QString method = renewMethods.at(rng.below(renewMethods.size()));
+    m.balance += credited;
+    ledger(m.id, now, QStringLiteral("会员充值"), QString(), credited, 0, 0, 0, m.balance, m.lastCount, op,
+           QStringLiteral("充值单：") + docId);
+    sJiaofei->run({docId, m.id, now, QStringLiteral("会员充值"), moneyV(paidIn), moneyV(received), moneyV(bonus),
+                   moneyV(bonus), moneyV(credited), moneyV(credited), moneyV(paidIn - received), method,
+                   staff.at(rng.below(staff.size())).name, op, QStringLiteral("会员卡充值:") + money(credited)});
+    dayPayments[method] += received;
+    log(ms, op, QStringLiteral("会员卡充值  会员号：") + m.id);
+    ++cnt.topups;
+}
+
+void Builder::renewal(int ms)
+{
+    const int mi = pickMember();
+    if (mi < 0 || packages.isEmpty())
+        return;
+    Member &m = members[mi];
+    const Package &p = packages.at(rng.below(packages.size()));
+    const qint64 due = p.price;
+    const qint64 paid = rng.chance(0.04) ? due / 2 : due;
+    const QString method = renewMethods.at(rng.below(renewMethods.size()));
+    const QString now = clock.at(ms);
+    const QString docId = QStringLiteral("tcxf") + clock.serial(ms);
+
+    QMap<QString, int> bought;
+    QMap<QString, QString> names;
+    for (const PackageLine &l : p.lines) {
+        bought[items.at(l.item).id] += l.uses;
+        names[items.at(l.item).id] = items.at(l.item).name;
+    }
+    QString remark = QStringLiteral("会员套餐交费:") + money(paid);
+    for (auto it = bought.cbegin(); it != bought.cend(); ++it)
+        remark += QLatin1Char(' ') + names.value(it.key()) + QLatin1Char(':') + QString::number(it.value());
+    sJiaofei->run({docId, m.id, now, QStringLiteral("套餐交费"), moneyV(due), moneyV(paid), QStringLiteral("0"),
+                   QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), moneyV(due - paid), method,
+                   staff.at(rng.below(staff.size())).name, op, remark});
+    dayPayments[method] += paid;
+    log(ms, op, QStringLiteral("会员套餐"));
+    for (auto it = bought.cbegin(); it != bought.cend(); ++it) {
+        Uses &u = m.uses[it.key()];
+        u.total += it.value();
+        u.left += it.value();
+        ledger(m.id, now, QStringLiteral("会员套餐充值"), it.key(), 0, 0, it.value(), 0, m.balance, u.left, op,
+               QStringLiteral("消费单：") + docId);
+        m.lastCount = u.left;
+    }
+    ++cnt.renewals;
+}
+
+void Builder::sale(int ms)
+{
+    const bool walkIn = members.isEmpty() || rng.chance(0.25);
+    const int mi = walkIn ? -1 : pickMember();
+    Member *m = walkIn ? nullptr : &members[mi];
+    const QString memberId = walkIn ? QStringLiteral("0000") : m->id;
+    const QString saleId = QStringLiteral("xf_") + clock.serial(ms - 120000);
+    const QString now = clock.at(ms);
+    const QString date = QString::fromLatin1(clock.date);
+    const CardType *card = walkIn ? nullptr : &cards.at(m->cardType);
+
+    struct Line { QString type, id, name; qint64 list = 0, unit = 0; int qty = 1; qint64 amount = 0;
+                  QString employee, mode; Rule rule; bool commission = false; int product = -1; };
+    QVector<Line> lines;
+    static const int lineCounts[] = {1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 4, 4, 4, 5};
+    const int nLines = lineCounts[rng.below(20)];
+    QMap<QString, int> usesTaken;
+    for (int k = 0; k < nLines; ++k) {
+        Line l;
+        // A member with package uses left takes one of them now and then.
+        if (m && usesTaken.isEmpty() && rng.chance(0.5)) {
+            QStringList held;
+            for (auto it = m->uses.cbegin(); it != m->uses.cend(); ++it)
+                if (it.value().left > 0)
+                    held << it.key();
+            if (!held.isEmpty()) {
+                const QString itemId = held.at(rng.below(held.size()));
+                const Item *it = nullptr;
+                for (const Item &x : qAsConst(items))
+                    if (x.id == itemId)
+                        it = &x;
+                l.type = QStringLiteral("套餐消费");
+                l.id = itemId;
+                l.name = it ? it->name : itemId;
+                l.list = it ? it->price : 0;
+                l.unit = 0;
+                l.amount = 0;
+                usesTaken[itemId] = 1;
+                lines << l;
+                continue;
+            }
+        }
+        if (rng.chance(0.78) || products.isEmpty()) {
+            const int ii = rng.below(items.size());
+            const Item &it = items.at(ii);
+            l.type = QStringLiteral("服务项目");
+            l.id = it.id;
+            l.name = it.name;
+            l.list = it.price;
+            l.unit = card ? roundCents(double(it.price) * card->svc) : it.price;
+            if (card) {
+                for (const Promo &p : qAsConst(promos))
+                    if (p.item == ii && p.start <= date && date <= p.end)
+                        l.unit = p.price;
+            }
+            l.qty = 1;
+            if (rng.chance(0.8) && !commissionStaff.isEmpty()) {
+                const Employee &e = pickCommissionEmployee();
+                l.mode = rng.chance(0.3) ? QStringLiteral("点单提成") : QStringLiteral("轮单提成");
+                l.rule = rules.value(ruleKey(QStringLiteral("服务项目"), it.id, e.type, l.mode));
+                l.employee = e.id;
+                l.commission = true;
+            }
+        } else {
+            const int pi = rng.below(products.size());
+            const Product &p = products.at(pi);
+            l.type = QStringLiteral("产品");
+            l.id = p.id;
+            l.name = p.name;
+            l.list = p.sell;
+            l.unit = card ? roundCents(double(p.sell) * card->prod) : p.sell;
+            l.qty = rng.chance(0.8) ? 1 : 2;
+            l.product = pi;
+            if (rng.chance(0.3) && !staff.isEmpty()) {
+                const Employee &e = staff.at(rng.below(staff.size()));
+                l.mode = QStringLiteral("轮单提成");
+                l.rule = rules.value(ruleKey(QStringLiteral("产品"), p.id, QStringLiteral("所有员工"), l.mode));
+                l.employee = e.id;
+                l.commission = true;
+            }
+        }
+        l.amount = l.unit * l.qty;
+        lines << l;
+    }
+
+    qint64 receivable = 0, points = 0;
+    for (const Line &l : qAsConst(lines)) {
+        if (l.type != QStringLiteral("套餐消费"))
+            receivable += l.amount;
+        points += l.list;
+    }
+
+    // Payment.
+    QVector<QPair<QString, qint64>> pays;
+    qint64 debt = 0, cardAmount = 0;
+    QString remark;
+    const double r = rng.real();
+    if (walkIn) {
+        pays.append({otherMethods.at(rng.below(otherMethods.size())), receivable});
+    } else if (receivable > 0 && r < 0.03) {
+        const qint64 paid = receivable * (3 + rng.below(5)) / 10;
+        debt = receivable - paid;
+        remark = QStringLiteral("会员欠费");
+        pays.append({otherMethods.at(rng.below(otherMethods.size())), paid});
+    } else if (receivable > 0 && r < 0.09 && m->balance > 0) {
+        // Part from the card, the rest another way; the combined payment lists the
+        // methods in its fixed order 支付宝, 微信, 现金, 储蓄卡.
+        cardAmount = qMin(m->balance, receivable / 2);
+        static const char *const firstMethods[] = {"支付宝", "微信", "现金"};
+        pays.append({QString::fromUtf8(firstMethods[rng.below(3)]), receivable - cardAmount});
+        pays.append({QStringLiteral("储蓄卡"), cardAmount});
+    } else if (m->balance >= receivable && r < 0.7) {
+        cardAmount = receivable;
+        pays.append({QStringLiteral("储蓄卡"), receivable});
+    } else {
+        pays.append({otherMethods.at(rng.below(otherMethods.size())), receivable});
+    }
+    const QString comboMethod = pays.first().first;
+    const QString bill = QStringLiteral("消费单：") + saleId;
+
+    if (m && cardAmount > 0) {
+        m->balance -= cardAmount;
+        ledger(m->id, now, QStringLiteral("会员消费"), QString(), 0, cardAmount, 0, 0, m->balance, m->lastCount,
+               op, bill);
+    }
+    const QString balanceText = m ? money(m->balance) : QStringLiteral("0");
+
+    for (const Line &l : qAsConst(lines)) {
+        sLine->run({saleId, l.type, l.id, l.name, moneyV(l.list), moneyV(l.unit), double(l.qty), moneyV(l.amount),
+                    moneyV(l.list), comboMethod, l.commission ? l.employee : QString(QLatin1String("")), op, l.type});
+        ++cnt.saleLines;
+    }
+    int lineNo = 0;
+    for (const Line &l : qAsConst(lines)) {
+        ++lineNo;
+        if (!l.commission)
+            continue;
+        const bool byRate = l.rule.calc == QStringLiteral("按比例提成");
+        const qint64 amount = byRate ? roundCents(double(l.unit) * l.rule.rate / 100.0) : l.rule.fixed;
+        sTicheng->run({l.employee, l.id, l.name, saleId, l.mode, l.rule.calc, byRate ? l.rule.rate : 0.0,
+                       moneyV(amount), QStringLiteral("消费提成"),
+                       saleId.mid(3) + QStringLiteral("%1").arg(lineNo, 2, 10, QLatin1Char('0'))});
+    }
+    qint64 firstRow = 0;
+    for (int k = 0; k < pays.size(); ++k) {
+        const QVariant amount = moneyV(pays.at(k).second);
+        if (k == 0)
+            sHeader->run({saleId, memberId, now, amount, pays.at(k).first, amount, moneyV(receivable),
+                          moneyV(receivable), QStringLiteral("0"), moneyV(debt), balanceText, moneyV(points), op,
+                          remark});
+        else
+            sHeader->run({saleId, memberId, now, amount, pays.at(k).first, amount, QStringLiteral("0"),
+                          QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), balanceText,
+                          QStringLiteral("0"), op, remark});
+        if (k == 0)
+            firstRow = sHeader->lastId();
+        daySales[pays.at(k).first] += pays.at(k).second;
+        ++cnt.headerRows;
+    }
+    if (m) {
+        for (auto it = usesTaken.cbegin(); it != usesTaken.cend(); ++it) {
+            Uses &u = m->uses[it.key()];
+            u.left -= it.value();
+            u.used += it.value();
+            ledger(m->id, now, QStringLiteral("会员套餐消费"), it.key(), 0, 0, 0, it.value(), m->balance, u.left, op,
+                   bill);
+            m->lastCount = u.left;
+        }
+    }
+    qint64 &held = m ? m->points : walkInPoints;
+    held += points;
+    sPoints->run({memberId, now, QStringLiteral("会员消费"), moneyV(points), QStringLiteral("0"), moneyV(held), op,
+                  QStringLiteral("会员消费")});
+    ++cnt.pointRows;
+
+    // Stock-out: one row per product of the sale, in product order.
+    QMap<QString, QPair<int, qint64>> sold;
+    QMap<QString, qint64> soldPrice;
+    for (const Line &l : qAsConst(lines)) {
+        if (l.product < 0)
+            continue;
+        sold[l.id].first += l.qty;
+        sold[l.id].second += l.amount;
+        soldPrice.insert(l.id, l.list);
+        products[l.product].stock -= l.qty;
+    }
+    for (auto it = sold.cbegin(); it != sold.cend(); ++it)
+        sStock->run({saleId, now, QStringLiteral("出库明细"), it.key(), moneyV(soldPrice.value(it.key())),
+                     double(-it.value().first), moneyV(-it.value().second), QStringLiteral("产品销售"), op,
+                     QStringLiteral("")});
+    log(ms, op, QStringLiteral("增加会员消费  会员号：") + memberId);
+    ++cnt.sales;
+
+    // Most debts are paid back within three weeks.
+    if (debt > 0 && rng.chance(0.7)) {
+        const int due = day + 1 + rng.below(20);
+        if (due < sc.days - 1)
+            debtsDue[due].append(Debt{mi, saleId, firstRow, debt});
+    }
+}
+
+void Builder::repay(int ms, const Debt &d)
+{
+    const Member &m = members.at(d.member);
+    const qint64 paid = rng.chance(0.85) ? d.amount : d.amount / 2;
+    const QString method = renewMethods.at(rng.below(renewMethods.size()));
+    sHeader->run({d.saleId, m.id, clock.at(ms), moneyV(paid), method, moneyV(paid), QStringLiteral("0"),
+                  QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
+                  QStringLiteral("0"), op, QStringLiteral("会员还款")});
+    sHeaderDebt->run({moneyV(d.amount - paid), d.rowid});
+    daySales[method] += paid;
+    log(ms, op, QStringLiteral("会员还款  会员号：") + m.id + QStringLiteral("  消费单：") + d.saleId);
+    ++cnt.headerRows;
+    ++cnt.repayments;
+}
+
+// A stock document: restock (in) brings every low product back up; a use (out)
+// takes a few for the salon's own work.
+void Builder::stockDocument(int ms, bool in)
+{
+    const QString docId = (in ? QStringLiteral("入库ID: rk") : QStringLiteral("出库ID: ck")) + clock.serial(ms);
+    const QString date = QString::fromLatin1(clock.date);
+    for (Product &p : products) {
+        int qty = 0;
+        if (in) {
+            if (p.stock >= 40)
+                continue;
+            qty = 120 - p.stock;
+        } else {
+            if (p.stock < 10 || !rng.chance(0.2))
+                continue;
+            qty = -(1 + rng.below(3));
+        }
+        sStock->run({docId, date, in ? QStringLiteral("入库明细") : QStringLiteral("出库明细"), p.id, moneyV(p.buy),
+                     double(qty), moneyV(p.buy * qty), in ? QStringLiteral("采购入库") : QStringLiteral("领用出库"), op,
+                     nullText()});
+        p.stock += qty;
+    }
+}
+
+// The shift handover at the end of the day: the records the handover dialog
+// writes for the period from the day's login to a minute after the handover.
+void Builder::handover(int ms, int loginMs)
+{
+    const QString start = clock.at(loginMs);
+    const QString end = clock.at(ms + 60000);
+    const QString id = QStringLiteral("jb") + clock.serial(ms);
+    QMap<QString, qint64> tongji;
+    qint64 payTotal = 0, saleTotal = 0, real = 0, virt = 0;
+    for (auto it = dayPayments.cbegin(); it != dayPayments.cend(); ++it) {
+        tongji[it.key()] += it.value();
+        payTotal += it.value();
+    }
+    for (auto it = daySales.cbegin(); it != daySales.cend(); ++it) {
+        tongji[it.key()] += it.value();
+        saleTotal += it.value();
+    }
+    for (auto it = tongji.cbegin(); it != tongji.cend(); ++it)
+        (it.key() == QStringLiteral("储蓄卡") ? virt : real) += it.value();
+    sJiaoban->run({id, op, start, end, moneyV(real), moneyV(virt)});
+    auto mx = [&](const QString &what, qint64 cents) { sJiaobanMx->run({id, op, what, moneyV(cents)}); };
+    mx(QStringLiteral("充值交费合计"), payTotal);
+    for (auto it = dayPayments.cbegin(); it != dayPayments.cend(); ++it)
+        mx(it.key(), it.value());
+    mx(QStringLiteral("消费收银合计"), saleTotal);
+    for (auto it = daySales.cbegin(); it != daySales.cend(); ++it)
+        mx(it.key(), it.value());
+    mx(QStringLiteral("收银合计"), payTotal + saleTotal);
+    for (auto it = tongji.cbegin(); it != tongji.cend(); ++it)
+        mx(it.key(), it.value());
+    mx(QStringLiteral("实际收入"), real);
+    mx(QStringLiteral("虚拟收入"), virt);
+    // The next operator logs in through the handover, then the handover is logged.
+    const QString next = operators.at((day + 1) % operators.size());
+    log(ms, next, QStringLiteral("系统登录成功"));
+    log(ms, op, QStringLiteral("交班"));
+    ++cnt.handovers;
+}
+
+void Builder::oneDay(int d, int issueQuota, int saleQuota, int topupQuota, int renewQuota)
+{
+    day = d;
+    clock.set(endDate.addDays(d - (sc.days - 1)));
+    op = operators.at(d % operators.size());
+    dayPayments.clear();
+    daySales.clear();
+
+    const int open = 9 * 3600 * 1000;
+    int close = 21 * 3600 * 1000;
+    const bool lastDay = d == sc.days - 1;
+    if (lastDay && lastDayEnd >= 0)
+        close = qBound(open + 60000, lastDayEnd * 1000, close);
+    const int loginMs = open - 5 * 60 * 1000;
+    log(loginMs, op, QStringLiteral("系统登录成功"));
+
+    QVector<Event> ev;
+    ev.reserve(issueQuota + saleQuota + topupQuota + renewQuota + 8);
+    auto at = [&](int from, int to) { return from + int(rng.next() % quint64(qMax(1, to - from))); };
+    // On the first day the cards are issued before the first customer is served.
+    const int issueEnd = d == 0 ? open + 3600 * 1000 : close;
+    for (int i = 0; i < issueQuota; ++i)
+        ev.append({at(open, issueEnd), IssueCard, 0});
+    const int busyFrom = d == 0 ? issueEnd : open;
+    for (int i = 0; i < saleQuota; ++i)
+        ev.append({at(busyFrom, close), Sale, 0});
+    for (int i = 0; i < topupQuota; ++i)
+        ev.append({at(busyFrom, close), TopUp, 0});
+    for (int i = 0; i < renewQuota; ++i)
+        ev.append({at(busyFrom, close), Renewal, 0});
+    const QVector<Debt> due = debtsDue.take(d);
+    for (int i = 0; i < due.size(); ++i)
+        ev.append({at(busyFrom, close), Repay, i});
+    if (d % 7 == 0)
+        ev.append({open - 20 * 60 * 1000, StockIn, 0});
+    if (d % 30 == 15)
+        ev.append({at(open, close), StockOut, 0});
+    std::sort(ev.begin(), ev.end(), [](const Event &a, const Event &b) {
+        return a.ms != b.ms ? a.ms < b.ms : a.kind < b.kind;
+    });
+    // Document numbers carry the millisecond: no two events share one.
+    for (int i = 1; i < ev.size(); ++i)
+        if (ev[i].ms <= ev[i - 1].ms)
+            ev[i].ms = ev[i - 1].ms + 1;
+
+    for (const Event &e : qAsConst(ev)) {
+        switch (e.kind) {
+        case IssueCard: issueCard(e.ms); break;
+        case StockIn: stockDocument(e.ms, true); break;
+        case StockOut: stockDocument(e.ms, false); break;
+        case Sale: sale(e.ms); break;
+        case TopUp: topUp(e.ms); break;
+        case Renewal: renewal(e.ms); break;
+        case Repay: repay(e.ms, due.at(e.arg)); break;
+        }
+    }
+    // Today's shift is still open when the shop is generated during the day.
+    if (!(lastDay && lastDayEnd >= 0))
+        handover(close + 30 * 60 * 1000, loginMs);
+}
+
+void Builder::writeMembersAndUses()
+{
+    for (const Member &m : qAsConst(members)) {
+        sHuiyuan->run({m.id, m.name, m.sex, m.birthday, m.phone, m.expiry, m.registered, nullText(), nullText(),
+                       nullText(), nullText(), nullText(), m.adviser, nullText(), nullText(), nullText(), m.card,
+                       m.issueEmployee.isEmpty() ? nullText() : QVariant(m.issueEmployee), m.packageId,
+                       moneyV(m.paidForCard), QStringLiteral("0"), moneyV(m.balance), moneyV(m.paidForCard / 2)});
+        for (auto it = m.uses.cbegin(); it != m.uses.cend(); ++it)
+            sTaocanHeld->run({m.id, it.key(), double(it.value().total), double(it.value().left),
+                              double(it.value().used)});
+    }
+}
+
+// Share of a total that falls on day d, so that the days add up to the total exactly.
+int quota(int d, qint64 total, int days)
+{
+    return int((qint64(d + 1) * total) / days - (qint64(d) * total) / days);
+}
+
+void Builder::run()
+{
+    prepare();
+    catalogue();
+    // A fifth of the members were customers before the program came; they get
+    // their cards on the first day.
+    const int opening = sc.members / 5;
+    const int rest = sc.members - opening;
+    for (int d = 0; d < sc.days; ++d)
+        oneDay(d, (d == 0 ? opening : 0) + quota(d, rest, sc.days), quota(d, sc.sales, sc.days),
+               quota(d, sc.topups, sc.days), quota(d, sc.renewals, sc.days));
+    writeMembersAndUses();
+}
+
+} // namespace
+
+ShopGenerator::ShopGenerator(const ShopScale &scale, quint64 seed, const QDate &endDate)
+    : m_scale(scale), m_seed(seed), m_end(endDate)
+{
+}
+
+bool ShopGenerator::run(QString *error)
+{
+    QSqlDatabase db = QSqlDatabase::database();
+    if (!db.isOpen()) {
+        if (error)
+            *error = QStringLiteral("database is not open");
+        return false;
+    }
+    m_counts = ShopCounts();
+    if (!db.transaction()) {
+        if (error)
+            *error = db.lastError().text();
+        return false;
+    }
+    try {
+        Builder b(m_scale, m_seed, m_end, m_lastDayEnd, m_counts);
+        b.run();
+    } catch (const std::exception &e) {
+        db.rollback();
+        if (error)
+            *error = QString::fromUtf8(e.what());
+        return false;
+    }
+    if (!db.commit()) {
+        if (error)
+            *error = db.lastError().text();
+        db.rollback();
+        return false;
+    }
+    return true;
+}
