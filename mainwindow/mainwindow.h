@@ -4,6 +4,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QMap>
+#include <QPair>
 #include <QPoint>
 #include <QStringList>
 #include <QVariant>
@@ -42,6 +43,9 @@ public:
     // Selects the page of a navigation text, with the administrator check for
     // the settings pages. Returns whether the page changed.
     bool navigateTo(const QString &text);
+    // Gives every list that has not been shown yet its first load now (the lists
+    // of the pages behind the front desk load when first shown).
+    void loadDeferredViews();
 
 public slots:
     // Entry point of every request a dialog sends through DlgSend.
@@ -68,7 +72,9 @@ private slots:
 private:
     void applyStyle();
     void setupTitleArea();
+    void setupFrame();
     void setupViews();
+    void loadDeferredView(QTableView *view);
     void setupNavigation();
     void setupCombos();
     void connectLists();
@@ -100,6 +106,7 @@ private:
     QList<QTableView *> m_doubleClickViews;    // tableViewDoubleClick()
     QList<QTableView *> m_clickViews;          // tableViewClick()
     QMap<QAbstractButton *, QString> m_exportButtons; // button -> view name
+    QMap<QTableView *, QPair<QString, QString>> m_deferred; // view -> name, first-load suffix
     QPoint m_dragOffset;
     bool m_dragging = false;
 
