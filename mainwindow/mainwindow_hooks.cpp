@@ -76,5 +76,11 @@ void MainWindow::tableViewDoubleClick()
     if (view == ui->tableView_29)
         on_toolButton_140_clicked();
     // members: tableView_32 (card type)
-    // catalogue: tableView_30 (employee), tableView_24 (service item), tableView_25 (product)
+    // catalogue:
+    if (view == ui->tableView_30)
+        openEmployeeDlg(2);
+    else if (view == ui->tableView_24)
+        openServiceItemDlg(2);
+    else if (view == ui->tableView_25)
+        openProductDlg(2);
 }
