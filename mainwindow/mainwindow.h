@@ -105,6 +105,12 @@ private:
 
     // ---- frontdesk ----
 
+    // ---- checkout ----
+private slots:
+    void on_toolButton_12_clicked(); // 添加消费
+private:
+    QStringList checkoutCustomer() const;
+
     // ---- members ----
 
     // ---- catalogue ----
