@@ -65,6 +65,7 @@ void TestMembersMainWindow::topUpOpenersShowEachValueUnderItsCaption()
     seedShop();
     seedMembers(2, 100);
     MainWindow w;
+    w.loadDeferredViews(); // the member list loads when first shown
 
     setLabel(&w, "label_18", QString());
     clickButton(&w, QStringLiteral("toolButton_15"));
@@ -178,6 +179,7 @@ void TestMembersMainWindow::renewalFromTheMemberListShowsTheNewBalance()
     seedShop();
     seedMembers(2, 100);
     MainWindow w;
+    w.loadDeferredViews(); // the member list loads when first shown
     selectRow(&w, "tableView_9", QStringLiteral("2"));
 
     onNextModal([](QWidget *d) {
