@@ -130,6 +130,13 @@ void addchanpinDlg::on_toolButton_clicked()
         ctrlUiClass::showInfo(Catalogue::saveFailedText(), this);
         return;
     }
+    if (m_mode != 2) {
+        // The stock lists join movements to products: they were re-run before
+        // the product row existed, so they are asked again.
+        dbctrlstruct refresh;
+        refresh.table = QStringLiteral("chanpinrukumingxi");
+        emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(refresh));
+    }
     accept();
 }
 

@@ -36,6 +36,16 @@ void noteFailure(const QString &sql, const QSqlQuery &q)
     TransactionScope::noteFailure(sql, q.lastError().text());
 }
 
+// Runs a statement; a failure goes to the debug output and into the open transaction scope.
+bool run(QSqlQuery &q, const QString &sql)
+{
+    if (q.exec(sql))
+        return true;
+    qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+    noteFailure(sql, q);
+    return false;
+}
+
 // RFC 4180: a field holding the separator, a quote or a line break is quoted,
 // its quotes doubled, so columns never shift in a spreadsheet.
 QString csvField(const QString &text)
@@ -63,13 +73,10 @@ ctrlUiClass::~ctrlUiClass() { clearViews(); }
 bool ctrlUiClass::execSql(const QString &sql)
 {
     QSqlQuery q;
-    if (q.exec(sql)) {
-        qCDebug(lcSql).noquote() << sql;
-        return true;
-    }
-    qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
-    noteFailure(sql, q);
-    return false;
+    if (!run(q, sql))
+        return false;
+    qCDebug(lcSql).noquote() << sql;
+    return true;
 }
 
 QList<QStringList> ctrlUiClass::queryRows(const QString &sql)
@@ -77,11 +84,8 @@ QList<QStringList> ctrlUiClass::queryRows(const QString &sql)
     QList<QStringList> rows;
     QSqlQuery q;
     q.setForwardOnly(true);
-    if (!q.exec(sql)) {
-        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
-        noteFailure(sql, q);
+    if (!run(q, sql))
         return rows;
-    }
     while (q.next())
         rows << rowTexts(q);
     qCDebug(lcSql).noquote() << sql << QStringLiteral(":查询结果") << rows.size();
@@ -92,11 +96,8 @@ QStringList ctrlUiClass::queryRow(const QString &sql)
 {
     QSqlQuery q;
     q.setForwardOnly(true);
-    if (!q.exec(sql)) {
-        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
-        noteFailure(sql, q);
+    if (!run(q, sql))
         return {};
-    }
     QStringList row;
     if (q.next()) {
         row = rowTexts(q);
@@ -111,11 +112,8 @@ int ctrlUiClass::countRows(const QString &sql)
 {
     QSqlQuery q;
     q.setForwardOnly(true);
-    if (!q.exec(sql)) {
-        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
-        noteFailure(sql, q);
+    if (!run(q, sql))
         return 0;
-    }
     int n = 0;
     while (q.next())
         ++n;

@@ -8,7 +8,6 @@
 #include "transactionscope.h"
 
 #include <QDateTime>
-#include <QHeaderView>
 #include <QStandardItemModel>
 
 namespace {
@@ -66,9 +65,14 @@ QString jiaobanDlg::endText() const
 void jiaobanDlg::requery()
 {
     TakingsTree::refill(m_ctrl, QStringLiteral("tongji"), startText(), endText());
+    showTree();
+}
+
+void jiaobanDlg::showTree()
+{
     TakingsTree::build(m_ctrl, m_model, QStringLiteral("tongji"), startText(), endText());
     ui->treeView->expandAll();
-    ui->treeView->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    ui->treeView->resizeColumnToContents(0);
 }
 
 // The handover record of the period shown: one tempjiaoban row and the detail
@@ -138,7 +142,7 @@ void jiaobanDlg::on_toolButton_84_clicked()
         ctrlUiClass::showInfo(QStringLiteral("交班记录保存失败，本次操作未保存"), this);
         return;
     }
-    TakingsTree::build(m_ctrl, m_model, QStringLiteral("tongji"), startText(), endText());
+    showTree();
     ctrlUiClass::showInfo(QStringLiteral("交班成功，当前操作员：") + operatorSession().loginName, this);
     accept();
 }

@@ -33,6 +33,7 @@ private slots:
 
 private:
     void requery();
+    void showTree();
     bool prepareRecords(const QString &handoverId, const QString &operatorName);
 
     Ui::jiaobanDlg *ui;

@@ -553,6 +553,25 @@ void MainWindow::deletebtClick()
         deleteRow(position);
 }
 
+// Nobody may lock the shop out of its own settings: the operator at work and the
+// last one holding the settings right stay.
+bool MainWindow::operatorMayGo(const QString &name)
+{
+    if (name == operatorSession().loginName) {
+        ctrlUiClass::showInfo(QStringLiteral("不能删除当前登录的操作员"), this);
+        return false;
+    }
+    const QString others = m_ctrl->queryRow(QStringLiteral("select count(*) from user where xitongshezhi='是' and name<>")
+                                            + sqlLiteral(name)).value(0);
+    const QString self = m_ctrl->queryRow(QStringLiteral("select count(*) from user where xitongshezhi='是' and name=")
+                                          + sqlLiteral(name)).value(0);
+    if (self.toInt() > 0 && others.toInt() == 0) {
+        ctrlUiClass::showInfo(QStringLiteral("至少要保留一个有系统设置权限的操作员"), this);
+        return false;
+    }
+    return true;
+}
+
 void MainWindow::deleteRow(int position)
 {
     struct Rule
@@ -568,6 +587,8 @@ void MainWindow::deleteRow(int position)
     const Rule &rule = rules[position];
     const QStringList row = m_ctrl->currentRowValues(QString::fromUtf8(rule.view));
     if (row.size() < rule.minColumns || row.size() <= rule.shownColumn)
+        return;
+    if (position == 4 && !operatorMayGo(row.at(0)))
         return;
     if (!ctrlUiClass::askYesNo("你确定要删除'" + row.at(rule.shownColumn) + "'吗?", this))
         return;

@@ -78,6 +78,7 @@ private:
     void setupNavigation();
     void setupCombos();
     void connectLists();
+    bool operatorMayGo(const QString &name);
     void deleteRow(int position);
     void openOperatorDialog(int mode);
 
@@ -140,6 +141,29 @@ private:
     void openRenewal(const QString &source, const QStringList &row);
 
     // ---- catalogue ----
+public:
+    // The edit dialogs of the settings pages; mode 2 edits the selected row.
+    void openServiceItemDlg(int mode);
+    void openProductDlg(int mode);
+    void openPackageDlg(int mode);
+    void openEmployeeDlg(int mode);
+    // The stock document window, kind "入库明细" or "出库明细".
+    void openStockDlg(const QString &kind);
+private slots:
+    void on_toolButton_37_clicked();  // service item: add
+    void on_toolButton_38_clicked();  // service item: change
+    void on_toolButton_44_clicked();  // product: add
+    void on_toolButton_45_clicked();  // product: change
+    void on_toolButton_104_clicked(); // package: add
+    void on_toolButton_105_clicked(); // package: change
+    void on_toolButton_141_clicked(); // employee: add
+    void on_toolButton_142_clicked(); // employee: change
+    void on_toolButton_153_clicked(); // 入库
+    void on_toolButton_148_clicked(); // 出库
+    void on_tableView_26_doubleClicked(const QModelIndex &index); // package: change
+private:
+    bool catalogueRow(const QString &view, int mode, const QString &what, QStringList *row);
+    // ---- end catalogue ----
 
     // ---- rules ----
     void rulesBeforeTablesCreated();              // hooks the item-list refills into createTables

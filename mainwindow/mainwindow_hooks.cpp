@@ -78,5 +78,11 @@ void MainWindow::tableViewDoubleClick()
         on_toolButton_140_clicked();
     if (view == ui->tableView_32) // members: card type
         openCardTypeDlg(2);
-    // catalogue: tableView_30 (employee), tableView_24 (service item), tableView_25 (product)
+    // catalogue:
+    if (view == ui->tableView_30)
+        openEmployeeDlg(2);
+    else if (view == ui->tableView_24)
+        openServiceItemDlg(2);
+    else if (view == ui->tableView_25)
+        openProductDlg(2);
 }

@@ -8,19 +8,37 @@
 #include "huiyuankachongchi.h"
 #include "taocanxufeidlg.h"
 
+#include <QItemSelectionModel>
+#include <QTableView>
+
 namespace {
 const char *kMemberList = "会员管理";
 const char *kCardTypeList = "会员卡信息";
 // Columns of the member list (see its comment in dbset.xml).
 const int kListPhone = 4;
 const int kListBalance = 14;
+
+// The row the operator has selected in a list. A list that was just re-run
+// keeps no selection, but the view may still hold a current index (it moves
+// to the first row when the view gets the focus back); acting on that row
+// would open the dialog for a member nobody chose.
+QStringList selectedRow(ctrlUiClass *ctrl, const char *viewName)
+{
+    QTableView *view = ctrl->boundView(QString::fromUtf8(viewName));
+    if (!view || !view->selectionModel())
+        return QStringList();
+    const QModelIndex current = view->currentIndex();
+    if (!current.isValid() || !view->selectionModel()->isRowSelected(current.row(), QModelIndex()))
+        return QStringList();
+    return ctrl->currentRowValues(QString::fromUtf8(viewName));
+}
 } // namespace
 
 void MainWindow::openCardTypeDlg(int mode)
 {
     QStringList row;
     if (mode == 2) {
-        row = m_ctrl->currentRowValues(QString::fromUtf8(kCardTypeList));
+        row = selectedRow(m_ctrl, kCardTypeList);
         if (row.size() < 8) {
             ctrlUiClass::showInfo(QStringLiteral("请先选择一个会员卡"), this);
             return;
@@ -37,7 +55,7 @@ bool MainWindow::openMemberDlg(int mode)
 {
     QStringList row;
     if (mode == 2) {
-        row = m_ctrl->currentRowValues(QString::fromUtf8(kMemberList));
+        row = selectedRow(m_ctrl, kMemberList);
         if (row.isEmpty()) {
             ctrlUiClass::showInfo(QStringLiteral("请先选择一个会员"), this);
             return false;
@@ -126,7 +144,7 @@ void MainWindow::on_tableView_9_doubleClicked(const QModelIndex &)
 // 充值 (member page): top-up of the selected member.
 void MainWindow::on_toolButton_4_clicked()
 {
-    const QStringList row = m_ctrl->currentRowValues(QString::fromUtf8(kMemberList));
+    const QStringList row = selectedRow(m_ctrl, kMemberList);
     if (row.size() < 15) {
         ctrlUiClass::showInfo(QStringLiteral("请选择一个会员！"), this);
         return;
@@ -137,7 +155,7 @@ void MainWindow::on_toolButton_4_clicked()
 // 套餐续费 (member page).
 void MainWindow::on_toolButton_33_clicked()
 {
-    const QStringList row = m_ctrl->currentRowValues(QString::fromUtf8(kMemberList));
+    const QStringList row = selectedRow(m_ctrl, kMemberList);
     if (row.isEmpty()) {
         ctrlUiClass::showInfo(QStringLiteral("请先选择一个会员"), this);
         return;

@@ -4,10 +4,12 @@
 #include "ui_mainwindow.h"
 
 #include "jiaobandlg.h"
+#include "operatorsession.h"
 #include "reportquery.h"
 #include "takingstree.h"
 
 #include <QDateEdit>
+#include <QLabel>
 #include <QStandardItemModel>
 
 namespace {
@@ -189,6 +191,7 @@ void MainWindow::refreshTakingsStatistics()
     TakingsTree::build(*m_ctrl, m_statModel, QStringLiteral("tempzonghetongji"), from, to);
     ui->treeView->setModel(m_statModel);
     ui->treeView->expandAll();
+    ui->treeView->resizeColumnToContents(0);
 }
 
 // The cash-register detail is made for the period asked, every time it is asked:
@@ -226,6 +229,10 @@ void MainWindow::on_toolButton_8_clicked()
     connect(dlg, &jiaobanDlg::DlgSend, this, &MainWindow::DlgRecv);
     const bool handedOver = dlg->exec() == QDialog::Accepted;
     delete dlg;
-    if (handedOver)
-        on_toolButton_66_clicked();
+    if (!handedOver)
+        return;
+    // The next operator works from now on: the status bar names them.
+    m_statusLabel->setText(QStringLiteral("沐辰会员管理系统    当前操作员：%1    登录时间：%2")
+                               .arg(operatorSession().name, ctrlUiClass::nowText()));
+    on_toolButton_66_clicked();
 }

@@ -419,11 +419,13 @@ void addhuiyuandlg::saveNew()
     }
     m_ctrl.writeLog(login, QStringLiteral("增加会员套餐  会员号：") + memberId);
 
-    if (!tx.commit()) {
+    const bool landed = tx.commit();
+    // The lists were re-run as the rows went in; show them as they now stand.
+    dbctrlstruct refresh;
+    refresh.table = QStringLiteral("huiyuan");
+    emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(refresh));
+    if (!landed) {
         ctrlUiClass::showInfo(QStringLiteral("会员办卡保存失败，本次操作未保存"), this);
-        dbctrlstruct refresh;
-        refresh.table = QStringLiteral("huiyuan");
-        emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(refresh));
         return;
     }
     accept();

@@ -60,11 +60,15 @@ void taocanxufeidlg::setup(const QString &source, const QStringList &row)
         m_memberId = row.at(0);
         ui->label_7->setText(row.at(0));
         ui->label_10->setText(row.at(1));
-        // Member list columns: 13 card type, 14 balance, 15 points, 16 paid for the card.
+        // Member list columns: 13 card type, 14 balance, 15 points.
         ui->label_12->setText(row.value(13));
         ui->label_11->setText(row.value(14));
         ui->label_9->setText(row.value(15));
-        ui->label_8->setText(row.value(16));
+        // 累计消费 is what the member has spent, not what the card cost.
+        const QStringList spent = m_ctrl.queryRow(
+            QStringLiteral("select ifnull(ROUND(sum(jine),3),0) from huiyuanxiaofei where huiyuanid=")
+            + sqlLiteral(m_memberId));
+        ui->label_8->setText(spent.value(0, row.value(16)));
     } else if (source == QStringLiteral("会员交费") && row.size() > 5) {
         m_memberId = row.at(0);
         ui->label_7->setText(row.at(0));
@@ -308,11 +312,14 @@ void taocanxufeidlg::commit(const QList<Payment> &payments, double debt)
             + QStringLiteral(",") + sqlLiteral(QStringLiteral("交费单：") + docId));
     }
 
-    if (!tx.commit()) {
+    const bool landed = tx.commit();
+    // The lists were re-run when the payment rows went in, before the balance
+    // and the packages changed; show them as they now stand.
+    dbctrlstruct refresh;
+    refresh.table = QStringLiteral("huiyuanjiaofei");
+    emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(refresh));
+    if (!landed) {
         ctrlUiClass::showInfo(QStringLiteral("套餐续费保存失败，本次操作未保存"), this);
-        dbctrlstruct refresh;
-        refresh.table = QStringLiteral("huiyuanjiaofei");
-        emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(refresh));
         return;
     }
     accept();

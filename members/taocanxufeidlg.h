@@ -26,7 +26,7 @@ public:
     ~taocanxufeidlg() override;
 
     // source "会员管理": a row of the member list (0 ID, 1 name, 13 card type,
-    // 14 balance, 15 points, 16 paid for the card); "会员交费": [ID, name, card
+    // 14 balance, 15 points; the total spent is looked up); "会员交费": [ID, name, card
     // type, total spent, points, balance] from the front desk.
     void setup(const QString &source, const QStringList &row);
 

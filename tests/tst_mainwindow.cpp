@@ -431,6 +431,20 @@ void TstMainWindow::operatorAddEditDelete()
     emit users->doubleClicked(users->currentIndex());
     QVERIFY(opened);
 
+    // The operator at work and the last one with the settings right stay.
+    operatorSession().loginName = "甲";
+    selectRow(users, "甲");
+    clickButton(&w, "toolButton_137");
+    QCOMPARE(prompts.last(), QString("不能删除当前登录的操作员"));
+    operatorSession().loginName = "admin";
+    sqlExec("update user set xitongshezhi='否' where name<>'甲'");
+    sqlExec("update user set xitongshezhi='是' where name='甲'");
+    clickButton(&w, "toolButton_137");
+    QCOMPARE(prompts.last(), QString("至少要保留一个有系统设置权限的操作员"));
+    QCOMPARE(sqlValue("select count(*) from user where name='甲'"), QString("1"));
+    sqlExec("update user set xitongshezhi='是' where name='admin'");
+    prompts.clear();
+
     // Delete.
     selectRow(users, "甲");
     prompts.answer("是");

@@ -1,6 +1,8 @@
 // The main-window buttons that open the member dialogs, driven through the
 // real window and its request dispatch.
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
@@ -53,6 +55,7 @@ private slots:
     void topUpOpenersShowEachValueUnderItsCaption();
     void cardIssueThroughTheWindow();
     void cardTypeButtonsAndDoubleClick();
+    void renewalFromTheMemberListShowsTheNewBalance();
 };
 
 void TestMembersMainWindow::topUpOpenersShowEachValueUnderItsCaption()
@@ -62,6 +65,7 @@ void TestMembersMainWindow::topUpOpenersShowEachValueUnderItsCaption()
     seedShop();
     seedMembers(2, 100);
     MainWindow w;
+    w.loadDeferredViews(); // the member list loads when first shown
 
     setLabel(&w, "label_18", QString());
     clickButton(&w, QStringLiteral("toolButton_15"));
@@ -91,6 +95,16 @@ void TestMembersMainWindow::topUpOpenersShowEachValueUnderItsCaption()
     clickButton(&w, QStringLiteral("toolButton_4"));
     QCOMPARE(sqlValue(QStringLiteral("select shengyujine from huiyuan where ID='2'")), QStringLiteral("120"));
     QVERIFY(ledgerAgrees(QStringLiteral("2")));
+
+    // The list was re-run: a current row that nobody selected (the view puts
+    // one on the first row when it gets the focus back) opens nothing.
+    auto *list = w.findChild<QTableView *>(QStringLiteral("tableView_9"));
+    list->selectionModel()->setCurrentIndex(list->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+    prompts.clear();
+    clickButton(&w, QStringLiteral("toolButton_33"));
+    QCOMPARE(prompts.last(), QStringLiteral("请先选择一个会员"));
+    clickButton(&w, QStringLiteral("toolButton_4"));
+    QCOMPARE(prompts.last(), QStringLiteral("请选择一个会员！"));
 }
 
 void TestMembersMainWindow::cardIssueThroughTheWindow()
@@ -156,6 +170,49 @@ void TestMembersMainWindow::cardTypeButtonsAndDoubleClick()
     });
     emit list->doubleClicked(list->currentIndex());
     QCOMPARE(sqlValue(QStringLiteral("select jiage from huiyuanka where name='银卡'")), QStringLiteral("900"));
+}
+
+void TestMembersMainWindow::renewalFromTheMemberListShowsTheNewBalance()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedShop();
+    seedMembers(2, 100);
+    MainWindow w;
+    w.loadDeferredViews(); // the member list loads when first shown
+    selectRow(&w, "tableView_9", QStringLiteral("2"));
+
+    onNextModal([](QWidget *d) {
+        QCOMPARE(d->windowTitle(), QStringLiteral("会员套餐设置"));
+        onNextModal([](QWidget *picker) {
+            auto *view = picker->findChild<QTableView *>(QStringLiteral("tableView"));
+            for (int r = 0; r < view->model()->rowCount(); ++r)
+                if (view->model()->index(r, 0).data().toString() == QLatin1String("T1"))
+                    view->setCurrentIndex(view->model()->index(r, 0));
+            clickButton(picker, QStringLiteral("toolButton_3"));
+        });
+        clickButton(d, QStringLiteral("toolButton_3"));
+        QCOMPARE(d->findChild<QLineEdit *>(QStringLiteral("lineEdit"))->text(), QStringLiteral("300"));
+        onNextModal([](QWidget *pay) {
+            pay->findChild<QAbstractButton *>(QStringLiteral("checkBox_4"))->click(); // 储蓄卡 100
+            pay->findChild<QAbstractButton *>(QStringLiteral("checkBox_3"))->click(); // 现金 200
+            clickButton(pay, QStringLiteral("toolButton_4"));
+        });
+        clickButton(d, QStringLiteral("toolButton_5"));
+    });
+    clickButton(&w, QStringLiteral("toolButton_33"));
+
+    QCOMPARE(sqlValue(QStringLiteral("select shengyujine from huiyuan where ID='2'")), QStringLiteral("0"));
+    QVERIFY(ledgerAgrees(QStringLiteral("2")));
+    auto *list = w.findChild<QTableView *>(QStringLiteral("tableView_9"));
+    bool shown = false;
+    for (int r = 0; r < list->model()->rowCount(); ++r) {
+        if (list->model()->index(r, 0).data().toString() == QLatin1String("2")) {
+            QCOMPARE(list->model()->index(r, 14).data().toString(), QStringLiteral("0"));
+            shown = true;
+        }
+    }
+    QVERIFY(shown);
 }
 
 QTEST_MAIN(TestMembersMainWindow)

@@ -1,6 +1,7 @@
 #include <QtTest>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -376,6 +377,7 @@ void TestReportsMainWindow::shiftHistoryAndHandover()
     });
     clickButton(m_win, "toolButton_8");
     QCOMPARE(sqlValue("select count(*) from jiaoban"), QString("2"));
+    QVERIFY(w<QLabel>("statusLabel")->text().contains("当前操作员：小红"));
     // the history (today inclusive) shows the new handover at once
     QCOMPARE(rows("tableView_46"), 1);
     QCOMPARE(cell("tableView_46", 0, 4), QString("750"));
