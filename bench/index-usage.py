@@ -24,7 +24,7 @@ for el in ET.parse(dbset_path).getroot().iter("CreateTable"):
 statements = []
 seen = set()
 for line in open(log_path, encoding="utf-8", errors="replace"):
-    m = re.match(r"mochen\.sql: (.*)$", line.rstrip("\n"))
+    m = re.search(r"mochen\.sql: (.*)$", line.rstrip("\n"))
     if not m:
         continue
     sql = m.group(1).strip()

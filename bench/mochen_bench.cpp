@@ -328,8 +328,7 @@ void Bench::cleanupTestCase()
     // The window stays until the process ends: only the figures matter here.
     if (w)
         w->hide();
-    std::printf("PEAK_RSS_KB bench=%ld child=%ld\n", peakRssKb(), childPeakKb);
-    std::fflush(stdout);
+    qInfo("PEAK_RSS_KB bench=%ld child=%ld", peakRssKb(), childPeakKb);
 }
 
 void Bench::startupToLogin()
