@@ -57,6 +57,9 @@ void MainWindow::selectMember(const QStringList &record)
         return;
     refreshMemberViews(record.at(0));
     showMemberTotals();
+    // The totals borrow the 交费金额 and 积分 labels; on choosing a member they
+    // show the member's own row, as they do after every reload.
+    fillMemberPanel(record);
 }
 
 void MainWindow::on_toolButton_27_clicked()

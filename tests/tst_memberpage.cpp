@@ -197,6 +197,8 @@ void tst_MemberPage::totalsShowTheOpenDebt()
     addSale("xf_3", "2", "2026-02-03 09:00:00", "10", "现金", "30", "20", "30");
     search("13800000001");
     QCOMPARE(labelText(m_main, "label_19"), QString("累计消费：180"));
+    QCOMPARE(labelText(m_main, "label_13"), QString("500")); // the member's own 交费金额
+    QCOMPARE(labelText(m_main, "label_14"), QString("12"));
     QCOMPARE(labelText(m_main, "label_20"), QString("70.5"));
     // One row per sale, with what is still open in column 9.
     auto *sales = m_main->findChild<QTableView *>("tableView");
