@@ -122,6 +122,12 @@ private:
     void setupFrontDesk();
     void fillMemberPanel(const QStringList &record);
 
+    // ---- checkout ----
+private slots:
+    void on_toolButton_12_clicked(); // 添加消费
+private:
+    QStringList checkoutCustomer() const;
+
     // ---- members ----
 
     // ---- catalogue ----

@@ -237,6 +237,26 @@ private slots:
         verifyLedger("1001");
     }
 
+    void packageUsesSpreadOverRows()
+    {
+        // Bought twice: 5 uses and later 2 more. Six uses take the first row
+        // empty and one of the second, never six from each.
+        sqlExec("insert into huiyuantaocan(huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu) values('1001','S02',2,2,0)");
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        usePackage(dlg, "S02", "6");
+        setMethod(dlg, "现金");
+        clickButton(&dlg, "toolButton_10");
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(sqlRows("select zongcishu,shengyucishu,xiaofeicishu from huiyuantaocan order by rowid"),
+                 (QList<QStringList>{{"5", "0", "5"}, {"2", "1", "1"}}));
+        QCOMPARE(sqlRows("select xiangmumingchen,cishujianshao,dangshikaneiyue,dangshikaneicishu from huiyuanyuebiandong "
+                         "where biandongleixing='会员套餐消费'"),
+                 (QList<QStringList>{{"S02", "6", "500", "1"}}));
+        verifyLedger("1001");
+    }
+
     void combinedPayment_data()
     {
         QTest::addColumn<bool>("withCard");
