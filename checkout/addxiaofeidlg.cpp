@@ -79,7 +79,9 @@ AddXiaofeiDlg::AddXiaofeiDlg(QWidget *parent)
     // Any amount from nothing up; a minus sign is never accepted.
     auto *validator = new QDoubleValidator(0.0, 1.0e9, 2, ui->lineEdit_4);
     validator->setNotation(QDoubleValidator::StandardNotation);
-    validator->setLocale(QLocale::c());
+    QLocale plain = QLocale::c();
+    plain.setNumberOptions(QLocale::RejectGroupSeparator);
+    validator->setLocale(plain);
     ui->lineEdit_4->setValidator(validator);
 
     ui->lineEdit->setText(QStringLiteral("0"));

@@ -194,6 +194,10 @@ void MainWindow::applyStyle()
     // not reach take it from the palette.
     qApp->setPalette(QPalette(QColor(qss.mid(20, 7))));
     qApp->setStyleSheet(qss);
+    // One text size on every platform, so the pages fit a 1366 x 768 screen.
+    QFont font = qApp->font();
+    font.setPixelSize(13);
+    qApp->setFont(font);
 }
 
 void MainWindow::setupTitleArea()
@@ -274,6 +278,7 @@ void MainWindow::setupNavigation()
     nav->setColorTextSelected(QColor(77, 133, 219));
     nav->setColorTextHover(QColor(250, 250, 250));
     nav->setStyleSheet(QStringLiteral("border: 0px;background-color: #EAF7FF"));
+    nav->setCurrentIndex(nav->model()->index(1, 0)); // the front desk is the first page shown
     qDebug() << "MainWindow initListview end";
 }
 

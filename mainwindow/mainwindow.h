@@ -133,6 +133,17 @@ private:
     // ---- catalogue ----
 
     // ---- rules ----
+    void rulesBeforeTablesCreated();              // hooks the item-list refills into createTables
+    void rulesAfterNavigate(const QString &text); // refills the page's item list
+    void clearRulesDetails();                     // detail lists empty until a click
+    void showTichengDetail(const QStringList &row);
+    void showCuxiaoDetail(const QStringList &row);
+private slots:
+    void on_tableView_39_clicked(const QModelIndex &index);       // 提成策略临时列表 -> 提成策略明细
+    void on_tableView_39_doubleClicked(const QModelIndex &index); // 服务提成设置
+    void on_tableView_44_clicked(const QModelIndex &index);       // 促销策略临时列表 -> 促销策略明细
+    void on_tableView_44_doubleClicked(const QModelIndex &index); // 促销设置
+private:
 
     // ---- reports ----
 

@@ -21,6 +21,7 @@ void MainWindow::handleAreaRequest(const QString &key, const QVariant &value)
 void MainWindow::beforeTablesCreated()
 {
     // rules: setTempTableRefill("temptichengliebiao_db", ...) / ("tempcuxiaoliebiao_db", ...)
+    rulesBeforeTablesCreated();
 }
 
 // After createTables(), before the views are set up.
@@ -34,14 +35,15 @@ void MainWindow::afterConstruction()
 {
     setupFrontDesk(); // frontdesk
     // reports: refresh the comprehensive statistics for the default period
+    clearRulesDetails(); // rules
 }
 
 // After the navigation selected the page of `text`.
 void MainWindow::afterNavigate(const QString &text)
 {
-    Q_UNUSED(text)
     // rules: "提成策略" -> refill the commission item list (the view is re-run afterwards)
     // rules: "促销方案" -> refill the promotion item list (the view is re-run afterwards)
+    rulesAfterNavigate(text);
 }
 
 // After the lists of "huiyuanxiaofei" or "huiyuanjiaofei" were re-run.

@@ -2,6 +2,9 @@
 // administrator check, the delete buttons and the operator dialog.
 #include <QAbstractItemModel>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QTabBar>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -98,6 +101,7 @@ private slots:
     void deleteWithoutRowAsksNothing();
     void stockDeleteKeepsProductAndOthers();
     void operatorAddEditDelete();
+    void shellButtonsAndLook();
 };
 
 void TstMainWindow::dispatchGenericKeys()
@@ -429,6 +433,52 @@ void TstMainWindow::operatorAddEditDelete()
     QCOMPARE(prompts.texts(), QStringList{"你确定要删除'甲'吗?"});
     QCOMPARE(sqlValue("select count(*) from user where name='甲'"), QString("0"));
     QCOMPARE(rowOf(users, "甲"), -1);
+}
+
+void TstMainWindow::shellButtonsAndLook()
+{
+    TestWorkdir dir;
+    sqlExec("insert into fuwuxiangmu(ID,name) values('A01','洗发')");
+    MainWindow w;
+    w.show();
+    QCOMPARE(w.windowTitle(), QString("沐辰会员管理系统"));
+    QVERIFY(w.windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(w.isMaximized());
+    // Pages are reached through the navigation only; the inner tabs keep their bars.
+    for (const char *name : {"tabWidget", "tabWidget_3", "tabWidget_5", "tabWidget_6", "tabWidget_9", "tabWidget_11"})
+        QVERIFY2(w.findChild<QTabWidget *>(name)->findChild<QTabBar *>()->isHidden(), name);
+    for (const char *name : {"tabWidget_2", "tabWidget_4", "tabWidget_7", "tabWidget_8", "tabWidget_10"})
+        QVERIFY2(!w.findChild<QTabWidget *>(name)->findChild<QTabBar *>()->isHidden(), name);
+    auto *status = w.findChild<QLabel *>("statusLabel");
+    QVERIFY(status && status->text().contains("admin"));
+    QVERIFY(!w.findChild<QLabel *>("label_11")->styleSheet().isEmpty());
+    QCOMPARE(w.findChild<QDateEdit *>("dateEdit_13")->date(), QDate::currentDate().addMonths(-1));
+    QCOMPARE(w.findChild<QDateEdit *>("dateEdit_14")->date(), QDate::currentDate());
+    // The period combos and the "所有" entries.
+    QCOMPARE(w.findChild<QComboBox *>("comboBox_4")->itemText(0), QString("今天"));
+    QCOMPARE(w.findChild<QComboBox *>("comboBox_32")->currentText(), QString("所有"));
+    QCOMPARE(w.findChild<QComboBox *>("comboBox_5")->itemText(1), QString("admin"));
+
+    // Export of the service item list to the chosen file.
+    PromptRecorder prompts;
+    const QString csv = dir.path() + "/items.csv";
+    prompts.saveFileName(csv);
+    clickButton(&w, "toolButton_42");
+    QFile f(csv);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    QVERIFY(lines.size() >= 2);
+    QVERIFY(lines.at(1).startsWith("A01,"));
+
+    // Exit asks first; "否" keeps the window.
+    prompts.clear();
+    prompts.answer("否");
+    clickButton(&w, "toolButton_31");
+    QCOMPARE(prompts.texts(), QStringList{"是否确定退出软件？"});
+    QVERIFY(w.isVisible());
+    prompts.answer("是");
+    clickButton(&w, "toolButton_31");
+    QVERIFY(!w.isVisible());
 }
 
 QTEST_MAIN(TstMainWindow)

@@ -176,16 +176,23 @@ def row(*items, margins=(0, 0, 0, 0)):
 
 
 def filters(*items):
-    """A filter bar: (caption, control) pairs and bare controls, then a stretch."""
-    out = []
-    for it in items:
-        if isinstance(it, tuple):
-            out.append(label(it[0]))
-            out.append(it[1])
-        else:
-            out.append(it)
-    out.append(Spacer())
-    return row(*out)
+    """A filter bar: (caption, control) pairs and bare controls, then a stretch.
+    A long bar is split after the period controls so that it fits 1366 pixels."""
+    def line(part):
+        out = []
+        for it in part:
+            if isinstance(it, tuple):
+                out.append(label(it[0]))
+                out.append(it[1])
+            else:
+                out.append(it)
+        out.append(Spacer())
+        return row(*out)
+
+    if len(items) <= 6:
+        return line(items)
+    split = 3 if isinstance(items[0], tuple) and items[0][0] == "时间选择：" else len(items) // 2
+    return L("QVBoxLayout", [line(items[:split]), line(items[split:])], margins=(0, 0, 0, 0))
 
 
 def page(name, title, items):
