@@ -129,6 +129,25 @@ private:
     QStringList checkoutCustomer() const;
 
     // ---- members ----
+public:
+    // Card type editor; mode 2 edits the selected row of "会员卡信息".
+    void openCardTypeDlg(int mode);
+    // Member dialog; mode 2 edits the selected row of "会员管理". True when saved.
+    bool openMemberDlg(int mode);
+private slots:
+    void on_toolButton_29_clicked();  // 添加会员 (front desk)
+    void on_toolButton_15_clicked();  // 会员交费: top-up (front desk)
+    void on_toolButton_16_clicked();  // 套餐续费 (front desk)
+    void on_toolButton_clicked();     // member page: 添加
+    void on_toolButton_2_clicked();   // member page: 修改
+    void on_tableView_9_doubleClicked(const QModelIndex &index);
+    void on_toolButton_4_clicked();   // member page: 充值
+    void on_toolButton_33_clicked();  // member page: 套餐续费
+    void on_toolButton_149_clicked(); // card type: 添加
+    void on_toolButton_150_clicked(); // card type: 修改
+private:
+    void openTopUp(const QStringList &member);
+    void openRenewal(const QString &source, const QStringList &row);
 
     // ---- catalogue ----
 

@@ -79,6 +79,7 @@ void MainWindow::tableViewDoubleClick()
     auto *view = qobject_cast<QTableView *>(sender());
     if (view == ui->tableView_29)
         on_toolButton_140_clicked();
-    // members: tableView_32 (card type)
+    if (view == ui->tableView_32) // members: card type
+        openCardTypeDlg(2);
     // catalogue: tableView_30 (employee), tableView_24 (service item), tableView_25 (product)
 }

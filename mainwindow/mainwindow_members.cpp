@@ -1,0 +1,156 @@
+// Member page and front-desk buttons that open the member dialogs: card types,
+// registration with card issue, top-up and package renewal.
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "addhuiyuandlg.h"
+#include "addhuiyuankadlg.h"
+#include "huiyuankachongchi.h"
+#include "taocanxufeidlg.h"
+
+namespace {
+const char *kMemberList = "会员管理";
+const char *kCardTypeList = "会员卡信息";
+// Columns of the member list (see its comment in dbset.xml).
+const int kListPhone = 4;
+const int kListBalance = 14;
+} // namespace
+
+void MainWindow::openCardTypeDlg(int mode)
+{
+    QStringList row;
+    if (mode == 2) {
+        row = m_ctrl->currentRowValues(QString::fromUtf8(kCardTypeList));
+        if (row.size() < 8) {
+            ctrlUiClass::showInfo(QStringLiteral("请先选择一个会员卡"), this);
+            return;
+        }
+    }
+    auto *dlg = new addhuiyuankaDlg;
+    connect(dlg, &addhuiyuankaDlg::DlgSend, this, &MainWindow::DlgRecv);
+    dlg->setup(mode, row);
+    dlg->exec();
+    delete dlg;
+}
+
+bool MainWindow::openMemberDlg(int mode)
+{
+    QStringList row;
+    if (mode == 2) {
+        row = m_ctrl->currentRowValues(QString::fromUtf8(kMemberList));
+        if (row.isEmpty()) {
+            ctrlUiClass::showInfo(QStringLiteral("请先选择一个会员"), this);
+            return false;
+        }
+    }
+    auto *dlg = new addhuiyuandlg;
+    connect(dlg, &addhuiyuandlg::DlgSend, this, &MainWindow::DlgRecv);
+    dlg->setup(mode, row);
+    const bool accepted = dlg->exec() == QDialog::Accepted;
+    delete dlg;
+    return accepted;
+}
+
+void MainWindow::openTopUp(const QStringList &member)
+{
+    auto *dlg = new huiyuankachongchi;
+    connect(dlg, &huiyuankachongchi::DlgSend, this, &MainWindow::DlgRecv);
+    dlg->setup(member);
+    dlg->exec();
+    delete dlg;
+}
+
+void MainWindow::openRenewal(const QString &source, const QStringList &row)
+{
+    auto *dlg = new taocanxufeidlg;
+    connect(dlg, &taocanxufeidlg::DlgSend, this, &MainWindow::DlgRecv);
+    dlg->setup(source, row);
+    dlg->exec();
+    delete dlg;
+}
+
+// 添加会员 (front desk): the member just registered becomes the current one.
+void MainWindow::on_toolButton_29_clicked()
+{
+    if (!openMemberDlg(1))
+        return;
+    const QStringList newest = m_ctrl->queryRow(QStringLiteral(
+        "select ID as 会员编号,name as 会员姓名,type as 会员类别,birthday as 会员生日,jiaofeijinE as 交费金额,"
+        "shengyujine as 剩余金额 ,phone as 电话,jifen as 积分, guwenrenyuan as 会员顾问 from huiyuan  "
+        "ORDER BY login_time desc LIMIT 1"));
+    if (!newest.isEmpty())
+        DlgRecv(QStringLiteral("会员选择"), QVariant(newest));
+}
+
+// 会员交费 (front desk): top-up of the current member.
+void MainWindow::on_toolButton_15_clicked()
+{
+    const QString id = currentMemberId();
+    if (id.isEmpty()) {
+        ctrlUiClass::showInfo(QStringLiteral("请选择一个会员或散户！"), this);
+        return;
+    }
+    // The dialog takes the balance before the phone.
+    openTopUp(QStringList{id, ui->label_15->text(), ui->label_11->text(), ui->label_17->text()});
+}
+
+// 套餐续费 (front desk).
+void MainWindow::on_toolButton_16_clicked()
+{
+    const QString id = currentMemberId();
+    if (id.isEmpty()) {
+        ctrlUiClass::showInfo(QStringLiteral("请先选择一个会员"), this);
+        return;
+    }
+    openRenewal(QStringLiteral("会员交费"),
+                QStringList{id, ui->label_15->text(), ui->label_10->text(), ui->label_13->text(),
+                            ui->label_14->text(), ui->label_11->text()});
+    refreshMemberViews(currentMemberId());
+}
+
+void MainWindow::on_toolButton_clicked()
+{
+    openMemberDlg(1);
+}
+
+void MainWindow::on_toolButton_2_clicked()
+{
+    openMemberDlg(2);
+}
+
+void MainWindow::on_tableView_9_doubleClicked(const QModelIndex &)
+{
+    openMemberDlg(2);
+}
+
+// 充值 (member page): top-up of the selected member.
+void MainWindow::on_toolButton_4_clicked()
+{
+    const QStringList row = m_ctrl->currentRowValues(QString::fromUtf8(kMemberList));
+    if (row.size() < 15) {
+        ctrlUiClass::showInfo(QStringLiteral("请选择一个会员！"), this);
+        return;
+    }
+    openTopUp(QStringList{row.at(0), row.at(1), row.at(kListBalance), row.at(kListPhone)});
+}
+
+// 套餐续费 (member page).
+void MainWindow::on_toolButton_33_clicked()
+{
+    const QStringList row = m_ctrl->currentRowValues(QString::fromUtf8(kMemberList));
+    if (row.isEmpty()) {
+        ctrlUiClass::showInfo(QStringLiteral("请先选择一个会员"), this);
+        return;
+    }
+    openRenewal(QStringLiteral("会员管理"), row);
+}
+
+void MainWindow::on_toolButton_149_clicked()
+{
+    openCardTypeDlg(1);
+}
+
+void MainWindow::on_toolButton_150_clicked()
+{
+    openCardTypeDlg(2);
+}
