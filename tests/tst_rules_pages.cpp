@@ -5,7 +5,9 @@
 #include <QRadioButton>
 #include <QTableView>
 
+#include "addtichengdlg.h"
 #include "ctrluiclass.h"
+#include "fuwuxiaofeidlg.h"
 #include "mainwindow.h"
 #include "operatorsession.h"
 #include "ruleslists.h"
@@ -21,6 +23,7 @@ private slots:
     void cleanup();
     void commissionPage();
     void promotionPage();
+    void rulesReachTheCounter();
 
 private:
     static int rowOf(QTableView *view, int column, const QString &text);
@@ -146,6 +149,60 @@ void TestRulesPages::promotionPage()
 
     ctrlUiClass ui;
     QCOMPARE(findPromotion(ui, "F1", "洗剪吹", "金卡").value(6), QString("80"));
+}
+
+// What the owner set on the two pages is what the cashier gets: a 10 % rule for
+// every employee and a price of 80 for 金卡 give a line at 80 and a commission of 8.
+void TestRulesPages::rulesReachTheCounter()
+{
+    sqlExec("insert into yuangong(ID,name,type,phone,jinyong,beizhu) values('E1','张三','发型师','','否','')");
+    QVERIFY(m_window->navigateTo("提成策略"));
+    auto *commissions = m_window->findChild<QTableView *>("tableView_39");
+    onNextModal([](QWidget *w) {
+        w->findChild<QLineEdit *>("lineEdit_5")->setText("10");
+        w->findChild<QLineEdit *>("lineEdit_6")->setText("10");
+        clickButton(w, "toolButton_2");
+    });
+    emit commissions->doubleClicked(commissions->model()->index(rowOf(commissions, 0, "F1"), 0));
+
+    QVERIFY(m_window->navigateTo("促销方案"));
+    auto *promotions = m_window->findChild<QTableView *>("tableView_44");
+    onNextModal([](QWidget *w) {
+        w->findChild<QRadioButton *>("radioButton_2")->click();
+        auto *types = w->findChild<QTableView *>("tableView");
+        types->selectRow(rowOf(types, 0, "金卡"));
+        onNextModal([](QWidget *small) {
+            auto *box = small->findChild<QComboBox *>("comboBox");
+            box->setCurrentIndex(box->findText("按固定金额促销"));
+            small->findChild<QLineEdit *>("lineEdit")->setText("80");
+            clickButton(small, "toolButton");
+        });
+        clickButton(w, "toolButton");
+        clickButton(w, "toolButton_2");
+    });
+    emit promotions->doubleClicked(promotions->model()->index(rowOf(promotions, 0, "F1"), 0));
+    QCOMPARE(sqlValue("select count(*) from cuxiaoshezhi"), QString("2"));
+
+    for (const QString &card : {QString("金卡"), QString("银卡")}) {
+        sqlExec("delete from temptichengmingxi");
+        FuwuxiaofeiDlg line;
+        line.setup({"F1", "洗剪吹", "", "100", card}, "服务项目选择", "xf_test");
+        const bool gold = card == "金卡";
+        // 金卡 has the promotion; 银卡 falls back to its card discount 0.95
+        QCOMPARE(line.findChild<QLineEdit *>("lineEdit_3")->text(), QString(gold ? "80" : "95"));
+        QString amount;
+        onNextModal([&amount](QWidget *w) {
+            auto *dlg = qobject_cast<addtichengDlg *>(w);
+            QVERIFY(dlg);
+            dlg->DlgRecv("员工管理", QVariant(QStringList{"E1", "张三", "发型师", "", "否", ""}));
+            amount = w->findChild<QLineEdit *>("lineEdit_2")->text();
+            clickButton(w, "toolButton");
+        });
+        clickButton(&line, "toolButton");
+        QCOMPARE(amount, QString(gold ? "8" : "9.5"));
+        QCOMPARE(sqlRows("select yuangongID,tichengfangshi,cast(tichengbili as text),cast(tichengjine as text) from temptichengmingxi"),
+                 (QList<QStringList>{{"E1", "轮单提成", "10.0", gold ? "8.0" : "9.5"}}));
+    }
 }
 
 QTEST_MAIN(TestRulesPages)
