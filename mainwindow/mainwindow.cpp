@@ -17,6 +17,9 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QMouseEvent>
+#include <QSplitter>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
 #include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTabBar>
@@ -68,8 +71,8 @@ const ViewSetup kViews[] = {
     {"产品消费分析明细", "tableView_23", "  GROUP BY i"},
     {"交班查询", "tableView_46", nullptr},
     {"交班明细查询", "tableView_47", nullptr},
-    {"余额变动", "tableView_27", " where  a.huiyuanid=b.ID  group by biandongriqi"},
-    {"积分变动", "tableView_28", " where  a.huiyuanid=b.ID  group by biandongriqi"},
+    {"余额变动", "tableView_27", " where  a.huiyuanid=b.ID  group by a.ID order by a.ID"},
+    {"积分变动", "tableView_28", " where  a.huiyuanid=b.ID  group by a.ID order by a.ID"},
     {"员工提成", "tableView_41",
      " WHERE a.yuangongID=b.ID and a.xiaofeiID=c.ID and c.ID= d.ID GROUP BY a.yuangongID"},
     {"提成明细", "tableView_42", " WHERE a.yuangongID=b.ID and a.xiaofeiID=c.ID"},
@@ -145,6 +148,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     openDatabase();
 
     applyStyle();
+    setupFrame();
     beforeTablesCreated();
     createTables();
     afterTablesCreated();
@@ -158,6 +162,11 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
             bar->hide();
     }
     setupTitleArea();
+    // Master lists above their details get the larger share.
+    for (QSplitter *splitter : findChildren<QSplitter *>()) {
+        splitter->setStretchFactor(0, splitter->orientation() == Qt::Vertical ? 3 : 1);
+        splitter->setStretchFactor(1, splitter->orientation() == Qt::Vertical ? 2 : 1);
+    }
     ui->dateEdit_2->setDate(today);
     ui->label_11->setStyleSheet(QStringLiteral("color:rgb(255,2,2)"));
     setupViews();
@@ -224,6 +233,15 @@ void MainWindow::setupTitleArea()
     ui->labTitle->installEventFilter(this);
 }
 
+// Lists on pages other than the front desk are bound with an empty result and
+// get their first load when they are first shown: the statistics over years of
+// sales would otherwise keep the login waiting. What the person sees when the
+// page opens is the same.
+static const char kDeferred[] = " LIMIT 0";
+static const QStringList kMemberViews = {QStringLiteral("会员套餐"), QStringLiteral("会员消费"),
+                                         QStringLiteral("会员交费"), QStringLiteral("会员积分"),
+                                         QStringLiteral("会员余额变动")};
+
 void MainWindow::setupViews()
 {
     const DbsetMap map = readDbset();
@@ -232,21 +250,30 @@ void MainWindow::setupViews()
         const QString name = QString::fromUtf8(v.name);
         if (!map.contains(name))
             continue; // no TableView entry: the view stays unbound
+        QString suffix = v.suffix ? QString::fromUtf8(v.suffix) : QString();
         if (name == QStringLiteral("消费明细"))
-            m_ctrl->setupViewWith(map, view, name,
-                                  " where a.ID='" + sqlEsc(ui->label_18->text()) + "' GROUP BY xiangmuID");
-        else if (v.suffix)
-            m_ctrl->setupViewWith(map, view, name, QString::fromUtf8(v.suffix));
-        else
+            suffix = " where a.ID='" + sqlEsc(ui->label_18->text()) + "' GROUP BY xiangmuID";
+        if (!ui->tab_qiantai->isAncestorOf(view)) {
+            m_ctrl->setupViewWith(map, view, name, suffix + QLatin1String(kDeferred));
+            m_deferred.insert(view, qMakePair(name, suffix));
+            view->installEventFilter(this);
+        } else if (kMemberViews.contains(name)) {
+            // Re-run for the member right below: no need to read every member's rows first.
+            m_ctrl->setupViewWith(map, view, name, suffix + QLatin1String(kDeferred));
+        } else if (suffix.isEmpty()) {
             m_ctrl->setupView(map, view, name);
+        } else {
+            m_ctrl->setupViewWith(map, view, name, suffix);
+        }
     }
     // A member ID that matches nobody: the front-desk lists start empty.
     refreshMemberViews(QStringLiteral("卿"));
 }
 
-void MainWindow::setupNavigation()
+void MainWindow::setupFrame()
 {
-    qDebug() << "MainWindow initListview start";
+    // Set before the lists are filled: restyling the window later re-measures
+    // every list column against its rows.
     setProperty("form", true);
     setProperty("canMove", true);
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint);
@@ -256,6 +283,11 @@ void MainWindow::setupNavigation()
         "QWidget#widgetTop{background:#FFFFFF;}"
         "QWidget#widgetMain{background:#F1F3F6;}"
         "QListView#listView{background:rgb(52,73,94);border-width:0px;}"));
+}
+
+void MainWindow::setupNavigation()
+{
+    qDebug() << "MainWindow initListview start";
 
     const QStringList items = {
         "前台收银||0|", "前台收银|前台收银||",
@@ -470,8 +502,8 @@ bool MainWindow::navigateTo(const QString &text)
     if (text == QStringLiteral("前台收银")) {
         show(0, nullptr, 0);
     } else if (text == QStringLiteral("会员管理")) {
+        refreshByTable(QStringLiteral("huiyuan")); // before the page shows: loaded once
         show(1, ui->tabWidget_3, 0);
-        refreshByTable(QStringLiteral("huiyuan"));
     } else if (text == QStringLiteral("入库查询")) {
         show(2, ui->tabWidget_11, 0);
     } else if (text == QStringLiteral("出库查询")) {
@@ -642,8 +674,32 @@ void MainWindow::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
 }
 
+void MainWindow::loadDeferredView(QTableView *view)
+{
+    const auto pending = m_deferred.take(view);
+    if (pending.first.isEmpty())
+        return;
+    view->removeEventFilter(this);
+    // Someone has filled it meanwhile (a query, a refresh): that result stays.
+    const auto *model = qobject_cast<QSqlQueryModel *>(view->model());
+    if (model && !model->query().lastQuery().endsWith(QLatin1String(kDeferred)))
+        return;
+    m_ctrl->refreshView(pending.first, pending.second);
+}
+
+void MainWindow::loadDeferredViews()
+{
+    const QList<QTableView *> views = m_deferred.keys();
+    for (QTableView *view : views)
+        loadDeferredView(view);
+}
+
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Show) {
+        if (auto *view = qobject_cast<QTableView *>(watched))
+            loadDeferredView(view);
+    }
     if (watched == ui->frame_2 || watched == ui->labTitle) {
         switch (event->type()) {
         case QEvent::MouseButtonDblClick:

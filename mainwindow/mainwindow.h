@@ -4,6 +4,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QMap>
+#include <QPair>
 #include <QPoint>
 #include <QStringList>
 #include <QVariant>
@@ -42,6 +43,9 @@ public:
     // Selects the page of a navigation text, with the administrator check for
     // the settings pages. Returns whether the page changed.
     bool navigateTo(const QString &text);
+    // Gives every list that has not been shown yet its first load now (the lists
+    // of the pages behind the front desk load when first shown).
+    void loadDeferredViews();
 
 public slots:
     // Entry point of every request a dialog sends through DlgSend.
@@ -68,7 +72,9 @@ private slots:
 private:
     void applyStyle();
     void setupTitleArea();
+    void setupFrame();
     void setupViews();
+    void loadDeferredView(QTableView *view);
     void setupNavigation();
     void setupCombos();
     void connectLists();
@@ -100,6 +106,7 @@ private:
     QList<QTableView *> m_doubleClickViews;    // tableViewDoubleClick()
     QList<QTableView *> m_clickViews;          // tableViewClick()
     QMap<QAbstractButton *, QString> m_exportButtons; // button -> view name
+    QMap<QTableView *, QPair<QString, QString>> m_deferred; // view -> name, first-load suffix
     QPoint m_dragOffset;
     bool m_dragging = false;
 
@@ -165,6 +172,28 @@ private slots:
 private:
 
     // ---- reports ----
+public:
+    // The "综合统计" tree for the period of dateEdit_13/dateEdit_14.
+    void refreshTakingsStatistics();
+private slots:
+    void on_tableView_14_clicked(const QModelIndex &index); // 消费统计 -> 会员统计消费明细
+    void on_tableView_10_clicked(const QModelIndex &index); // 会员交费统计 -> 明细
+    void on_tableView_20_clicked(const QModelIndex &index); // 服务消费分析 -> 明细
+    void on_tableView_22_clicked(const QModelIndex &index); // 产品消费分析 -> 明细
+    void on_tableView_41_clicked(const QModelIndex &index); // 员工提成 -> 提成明细
+    void on_tableView_33_clicked(const QModelIndex &index); // 入库统计 -> 入库明细
+    void on_tableView_36_clicked(const QModelIndex &index); // 出库统计 -> 出库明细
+    void on_tableView_clicked(const QModelIndex &index);    // 会员消费 -> 消费明细
+    void on_toolButton_86_clicked(); // 综合统计 查询: tree and cash-register detail
+    void on_toolButton_66_clicked(); // 交班历史 查询
+    void on_toolButton_8_clicked();  // 交班
+    void on_comboBox_32_activated(int index); // payment method of the cash-register detail
+private:
+    void reportsQuery(int position);          // btClick() branch by position
+    void reportsDrillDown(QTableView *view);  // tableViewClick() for tableView_9, _46, _37
+    void reportsShowDetail(const QString &master, const QStringList &row);
+    void refreshCashDetail();
+    // ---- end reports ----
 
 };
 

@@ -27,14 +27,14 @@ void MainWindow::beforeTablesCreated()
 // After createTables(), before the views are set up.
 void MainWindow::afterTablesCreated()
 {
-    // reports: fill the cash-register detail table once (tempshouyinmingxi)
+    // reports: the cash-register detail is filled per query (on "查询"), never at start-up
 }
 
 // Last step of the construction.
 void MainWindow::afterConstruction()
 {
     setupFrontDesk(); // frontdesk
-    // reports: refresh the comprehensive statistics for the default period
+    refreshTakingsStatistics(); // reports: the 综合统计 tree for the default period
     clearRulesDetails(); // rules
 }
 
@@ -59,15 +59,14 @@ void MainWindow::afterMemberDataChanged(const QString &table)
 void MainWindow::btClick()
 {
     const int position = m_queryButtons.indexOf(qobject_cast<QAbstractButton *>(sender()));
-    Q_UNUSED(position)
-    // reports: one branch per position (toolButton_79 ... toolButton_36)
+    reportsQuery(position); // reports: one branch per position (toolButton_79 ... toolButton_36)
 }
 
 // Single click on a master list: the detail list follows.
 void MainWindow::tableViewClick()
 {
     auto *view = qobject_cast<QTableView *>(sender());
-    Q_UNUSED(view)
+    reportsDrillDown(view); // reports: tableView_9, tableView_46, tableView_37
     // catalogue: tableView_26 ("套餐列表" -> "套餐明细")
     // members/reports: tableView_9 ("会员管理" -> "会员套餐管理")
     // reports: tableView_46 ("交班查询" -> "交班明细查询"), tableView_37 ("产品库存" -> "库存变动")

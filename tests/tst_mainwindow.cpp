@@ -102,12 +102,14 @@ private slots:
     void stockDeleteKeepsProductAndOthers();
     void operatorAddEditDelete();
     void shellButtonsAndLook();
+    void deferredFirstLoads();
 };
 
 void TstMainWindow::dispatchGenericKeys()
 {
     TestWorkdir dir;
     MainWindow w;
+    w.loadDeferredViews();
     auto *users = w.findChild<QTableView *>("tableView_29");
     QCOMPARE(users->model()->rowCount(), 1); // admin
 
@@ -282,6 +284,7 @@ void TstMainWindow::deleteButtons()
         for (const QString &sql : c.setup)
             sqlExec(sql);
     MainWindow w;
+    w.loadDeferredViews();
     PromptRecorder prompts;
     for (const Case &c : cases) {
         auto *table = w.findChild<QTableView *>(c.view);
@@ -336,6 +339,7 @@ void TstMainWindow::stockDeleteKeepsProductAndOthers()
              "insert into chanpinrukumingxi(rukuID,time,type,chanpinID,shuliang) values('rk1','2026-01-02','入库明细','P2',5)"})
         sqlExec(sql);
     MainWindow w;
+    w.loadDeferredViews();
     auto *stock = w.findChild<QTableView *>("tableView_37");
     PromptRecorder prompts;
     selectRow(stock, "P'1");
@@ -352,6 +356,7 @@ void TstMainWindow::operatorAddEditDelete()
 {
     TestWorkdir dir;
     MainWindow w;
+    w.loadDeferredViews();
     auto *users = w.findChild<QTableView *>("tableView_29");
     PromptRecorder prompts;
 
@@ -459,7 +464,8 @@ void TstMainWindow::shellButtonsAndLook()
     QCOMPARE(w.findChild<QComboBox *>("comboBox_32")->currentText(), QString("所有"));
     QCOMPARE(w.findChild<QComboBox *>("comboBox_5")->itemText(1), QString("admin"));
 
-    // Export of the service item list to the chosen file.
+    // Export of the service item list to the chosen file (its page first loads it).
+    QVERIFY(w.navigateTo("服务项目"));
     PromptRecorder prompts;
     const QString csv = dir.path() + "/items.csv";
     prompts.saveFileName(csv);
@@ -479,6 +485,37 @@ void TstMainWindow::shellButtonsAndLook()
     prompts.answer("是");
     clickButton(&w, "toolButton_31");
     QVERIFY(!w.isVisible());
+}
+
+void TstMainWindow::deferredFirstLoads()
+{
+    TestWorkdir dir;
+    addMissingViews(dir);
+    sqlExec("insert into fuwuxiangmu(ID,name) values('A01','洗发')");
+    sqlExec("insert into yuangong(ID,name) values('E01','小张')");
+    MainWindow w;
+    auto *items = w.findChild<QTableView *>("tableView_24");
+    auto *staff = w.findChild<QTableView *>("tableView_30");
+    // Not shown yet: bound with its captions, no rows fetched.
+    QCOMPARE(items->model()->rowCount(), 0);
+    QVERIFY(items->model()->columnCount() >= 2);
+    // A refresh before the page is shown is what the page then shows.
+    w.refreshByTable("yuangong");
+    QCOMPARE(staff->model()->rowCount(), 1);
+    sqlExec("insert into yuangong(ID,name) values('E02','小李')");
+
+    w.show();
+    QVERIFY(w.navigateTo("服务项目"));
+    QCOMPARE(items->model()->rowCount(), 1);
+    QVERIFY(w.navigateTo("员工管理"));
+    QCOMPARE(staff->model()->rowCount(), 1);
+    // Showing it again does not reload it.
+    sqlExec("insert into fuwuxiangmu(ID,name) values('A02','剪发')");
+    QVERIFY(w.navigateTo("前台收银"));
+    QVERIFY(w.navigateTo("服务项目"));
+    QCOMPARE(items->model()->rowCount(), 1);
+    // The front desk lists are loaded at once.
+    QVERIFY(w.findChild<QTableView *>("tableView")->model()->columnCount() > 0);
 }
 
 QTEST_MAIN(TstMainWindow)

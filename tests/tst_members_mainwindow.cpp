@@ -129,6 +129,7 @@ void TestMembersMainWindow::cardTypeButtonsAndDoubleClick()
     PromptRecorder prompts;
     seedShop();
     MainWindow w;
+    w.loadDeferredViews(); // the settings lists load when first shown
     auto *list = w.findChild<QTableView *>(QStringLiteral("tableView_32"));
     QCOMPARE(list->model()->rowCount(), 2);
 
