@@ -112,6 +112,23 @@ private:
     bool m_dragging = false;
 
     // ---- frontdesk ----
+public:
+    // "会员选择": the record becomes the current member; panel, lists and totals follow.
+    void selectMember(const QStringList &record);
+    // "收款" of the repayment's payment dialog: books the repayment in one transaction.
+    void repayDebt(const QStringList &reply);
+    // Re-reads the current member's row into the panel.
+    void reloadCurrentMember();
+    // 累计消费 and the open debt of the current member beside the panel.
+    void showMemberTotals();
+private slots:
+    void on_toolButton_27_clicked(); // 查询
+    void on_toolButton_28_clicked(); // 散客
+    void on_toolButton_14_clicked(); // 还款
+    void on_toolButton_3_clicked();  // 会员管理: 删除
+private:
+    void setupFrontDesk();
+    void fillMemberPanel(const QStringList &record);
 
     // ---- checkout ----
 private slots:

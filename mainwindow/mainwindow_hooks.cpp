@@ -11,10 +11,10 @@
 // Keys other than the generic record requests.
 void MainWindow::handleAreaRequest(const QString &key, const QVariant &value)
 {
-    Q_UNUSED(key)
-    Q_UNUSED(value)
-    // frontdesk: "会员选择" (string list: the member record) -> selectMember(list)
-    // frontdesk: "收款" (string list from the payment dialog) -> repayDebt(list)
+    if (key == QStringLiteral("会员选择"))
+        selectMember(value.toStringList()); // frontdesk
+    else if (key == QStringLiteral("收款"))
+        repayDebt(value.toStringList()); // frontdesk
 }
 
 // Before createTables(): install the refills of the working lists.
@@ -33,6 +33,7 @@ void MainWindow::afterTablesCreated()
 // Last step of the construction.
 void MainWindow::afterConstruction()
 {
+    setupFrontDesk(); // frontdesk
     refreshTakingsStatistics(); // reports: the 综合统计 tree for the default period
     clearRulesDetails(); // rules
 }
@@ -48,9 +49,10 @@ void MainWindow::afterNavigate(const QString &text)
 // After the lists of "huiyuanxiaofei" or "huiyuanjiaofei" were re-run.
 void MainWindow::afterMemberDataChanged(const QString &table)
 {
-    Q_UNUSED(table)
-    // frontdesk: "huiyuanxiaofei" -> member totals, then reload of the current member
-    // frontdesk: "huiyuanjiaofei" -> reload of the current member
+    // frontdesk: member totals after a sale, then the current member's row again
+    if (table == QLatin1String("huiyuanxiaofei"))
+        showMemberTotals();
+    reloadCurrentMember();
 }
 
 // Query buttons, in the order of m_queryButtons.

@@ -1,0 +1,249 @@
+// Front desk and member page: choosing the current member (search, picker,
+// walk-in), the member panel and its totals, member deletion and the repayment
+// of a sale's debt.
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "fukuandlg.h"
+#include "huiyuandlg.h"
+#include "operatorsession.h"
+#include "sqltext.h"
+#include "transactionscope.h"
+
+#include <QLineEdit>
+#include <QToolButton>
+#include <cmath>
+
+namespace {
+const char *kMemberColumns =
+    "select ID as 会员编号,name as 会员姓名,type as 会员类别,birthday as 会员生日,jiaofeijinE as 交费金额,"
+    "shengyujine as 剩余金额 ,phone as 电话,jifen as 积分, guwenrenyuan as 会员顾问 from huiyuan ";
+
+double toCents(double v) { return std::round(v * 100.0) / 100.0; }
+
+// name/phone filter of the member search; the typed text is only ever a LIKE pattern.
+QString memberFilter(const QString &text)
+{
+    const QString t = sqlEsc(text);
+    return QStringLiteral(" where name like '%") + t + QStringLiteral("%' or phone like '%") + t
+           + QStringLiteral("%'");
+}
+}
+
+void MainWindow::setupFrontDesk()
+{
+    // Enter in the search field searches, as the "查询" button does.
+    connect(ui->lineEdit, &QLineEdit::returnPressed, this, &MainWindow::on_toolButton_27_clicked);
+}
+
+void MainWindow::fillMemberPanel(const QStringList &record)
+{
+    QLabel *const labels[] = {ui->label_18, ui->label_15, ui->label_10, ui->label_16, ui->label_13,
+                              ui->label_11, ui->label_17, ui->label_14, ui->label_12};
+    for (int i = 0; i < 9 && i < record.size(); ++i) {
+        QString text = record.at(i);
+        // The birthday is shown as month and day ("yyyy-MM-dd ..." -> "MM-dd").
+        if (i == 3 && text.size() >= 10)
+            text = text.mid(5, 5);
+        labels[i]->setText(text);
+    }
+}
+
+void MainWindow::selectMember(const QStringList &record)
+{
+    m_member = record;
+    fillMemberPanel(record);
+    if (record.isEmpty())
+        return;
+    refreshMemberViews(record.at(0));
+    showMemberTotals();
+    // The totals borrow the 交费金额 and 积分 labels; on choosing a member they
+    // show the member's own row, as they do after every reload.
+    fillMemberPanel(record);
+}
+
+void MainWindow::on_toolButton_27_clicked()
+{
+    const QString text = ui->lineEdit->text();
+    const QString filter = memberFilter(text);
+    // Two rows are enough to tell one match from several, however many members the shop has.
+    const QList<QStringList> rows =
+        m_ctrl->queryRows(QString::fromUtf8(kMemberColumns) + filter + QStringLiteral(" LIMIT 2"));
+    if (rows.isEmpty())
+        return;
+    if (rows.size() == 1) {
+        selectMember(rows.first());
+        return;
+    }
+    huiyuanDlg picker;
+    connect(&picker, &huiyuanDlg::DlgSend, this, &MainWindow::DlgRecv);
+    picker.setData(QStringLiteral("会员选择"), filter);
+    const QPoint corner = ui->toolButton_27->mapToGlobal(QPoint(0, 0)) + QPoint(-150, 30);
+    picker.setGeometry(corner.x(), corner.y(), 630, 400);
+    picker.exec();
+}
+
+void MainWindow::on_toolButton_28_clicked()
+{
+    const QStringList walkIn{QStringLiteral("0000"), QStringLiteral("散客"), QStringLiteral("00"),
+                             QStringLiteral("01-01"), QStringLiteral("00"), QStringLiteral("00"),
+                             QStringLiteral("00"), QStringLiteral("00"), QStringLiteral("00"),
+                             QStringLiteral("00"), QStringLiteral("00")};
+    m_member = walkIn;
+    fillMemberPanel(walkIn);
+    // The totals of the previous member must not stay beside the walk-in customer.
+    showMemberTotals();
+}
+
+void MainWindow::reloadCurrentMember()
+{
+    const QString id = currentMemberId();
+    if (id.isEmpty())
+        return;
+    const QList<QStringList> rows = m_ctrl->queryRows(QString::fromUtf8(kMemberColumns)
+                                                      + QStringLiteral(" where ID= ") + sqlLiteral(id));
+    if (rows.size() != 1)
+        return;
+    m_member = rows.first();
+    fillMemberPanel(m_member);
+}
+
+void MainWindow::showMemberTotals()
+{
+    // The walk-in customer is everybody who is not a member: no totals of its own.
+    if (currentMemberId() == QLatin1String("0000") || currentMemberId().isEmpty()) {
+        ui->label_19->setText(QStringLiteral("累计消费："));
+        ui->label_20->setText(QStringLiteral("0"));
+        return;
+    }
+    const QString id = sqlLiteral(currentMemberId());
+    const QStringList sums = m_ctrl->queryRow(
+        QStringLiteral("select ROUND(sum(jine),3),ROUND(sum(suodejifen),3) from huiyuanxiaofei where huiyuanid=") + id);
+    if (sums.size() >= 2) {
+        const QString total = sums.at(0).isEmpty() ? QStringLiteral("0") : sums.at(0);
+        ui->label_13->setText(total);
+        ui->label_19->setText(QStringLiteral("累计消费：") + total);
+        ui->label_14->setText(sums.at(1).isEmpty() ? QStringLiteral("0") : sums.at(1));
+    }
+    const QStringList debt = m_ctrl->queryRow(
+        QStringLiteral("select ROUND(sum(qiankuanjine),3) from huiyuanxiaofei where huiyuanid=") + id);
+    ui->label_20->setText(debt.value(0).isEmpty() ? QStringLiteral("0") : debt.value(0));
+}
+
+void MainWindow::on_toolButton_3_clicked()
+{
+    const QStringList row = m_ctrl->currentRowValues(QStringLiteral("会员管理"));
+    if (row.size() < 15) {
+        ctrlUiClass::showInfo(QStringLiteral("请先选择一个需要删除的会员！"), this);
+        return;
+    }
+    const QString id = row.at(0);
+    const QString name = row.at(1);
+    // The list may be older than the card: decide on the balance stored now.
+    const QStringList stored =
+        m_ctrl->queryRow(QStringLiteral("select shengyujine from huiyuan where ID=") + sqlLiteral(id));
+    const double balance = parseNumber(stored.isEmpty() ? row.at(14) : stored.at(0));
+    if (balance > 0) {
+        ctrlUiClass::showInfo(QStringLiteral("会员：") + name + QStringLiteral("余额不为0不能删除"), this);
+        return;
+    }
+    if (!ctrlUiClass::askYesNo(QStringLiteral("是否真的要删除会员:") + name + QStringLiteral("?"), this))
+        return;
+    if (!m_ctrl->execSql(QStringLiteral("delete from huiyuan where ID=") + sqlLiteral(id))) {
+        ctrlUiClass::showInfo(QStringLiteral("删除会员失败，会员未删除"), this);
+        return;
+    }
+    const QString search = ui->lineEdit_3->text();
+    m_ctrl->refreshView(QStringLiteral("会员管理"),
+                        search.isEmpty()
+                            ? QStringLiteral("  GROUP BY a.ID")
+                            : QStringLiteral(" where a.name like '%") + sqlEsc(search)
+                                  + QStringLiteral("%' or a.ID like '%") + sqlEsc(search)
+                                  + QStringLiteral("%' GROUP BY a.ID"));
+    // A deleted member cannot stay the current one: a sale would be booked to nobody.
+    if (currentMemberId() == id) {
+        m_member.clear();
+        for (QLabel *label : {ui->label_18, ui->label_15, ui->label_10, ui->label_16, ui->label_13,
+                              ui->label_11, ui->label_17, ui->label_14, ui->label_12, ui->label_20})
+            label->clear();
+        ui->label_19->setText(QStringLiteral("累计消费："));
+    }
+}
+
+void MainWindow::on_toolButton_14_clicked()
+{
+    if (currentMemberId().isEmpty()) {
+        ctrlUiClass::showInfo(QStringLiteral("请选择一个会员！"), this);
+        return;
+    }
+    const QStringList row = m_ctrl->currentRowValues(QStringLiteral("会员消费"));
+    if (row.size() < 10 || !(parseNumber(row.at(9)) > 0)) {
+        ctrlUiClass::showInfo(QStringLiteral("请选择欠费金额大于0的订单"), this);
+        return;
+    }
+    fukuanDlg dlg;
+    connect(&dlg, &fukuanDlg::DlgSend, this, &MainWindow::DlgRecv);
+    dlg.setData({row.at(9), row.at(1), row.at(0)});
+    dlg.exec();
+}
+
+void MainWindow::repayDebt(const QStringList &reply)
+{
+    if (reply.size() < 4)
+        return;
+    const double paid = toCents(parseNumber(reply.at(0)));
+    const QString method = reply.at(2);
+    const QString sale = reply.at(3);
+    if (!(paid > 0)) {
+        ctrlUiClass::showInfo(QStringLiteral("还款金额必须大于0，本次还款未保存"), this);
+        return;
+    }
+    // The sale's own member and open debt, as stored now: the list on screen may
+    // belong to the member shown before "散客", or be older than the database.
+    const QStringList owner = m_ctrl->queryRow(
+        QStringLiteral("select huiyuanid,ROUND(sum(qiankuanjine),3) from huiyuanxiaofei where ID=")
+        + sqlLiteral(sale));
+    if (owner.size() < 2 || owner.at(0).isEmpty()) {
+        ctrlUiClass::showInfo(QStringLiteral("找不到该消费单，本次还款未保存"), this);
+        return;
+    }
+    const QString member = owner.at(0);
+    const double open = toCents(parseNumber(owner.at(1)));
+    if (paid > open) {
+        ctrlUiClass::showInfo(QStringLiteral("还款金额大于该单欠款金额，本次还款未保存"), this);
+        return;
+    }
+    // The debt stands on one header row of the sale (the first of a split payment).
+    const QStringList debtRow = m_ctrl->queryRow(
+        QStringLiteral("select rowid from huiyuanxiaofei where ID=") + sqlLiteral(sale)
+        + QStringLiteral(" and qiankuanjine>0 order by xiaofeiriqi,rowid LIMIT 1"));
+    if (debtRow.isEmpty()) {
+        ctrlUiClass::showInfo(QStringLiteral("该消费单没有欠款，本次还款未保存"), this);
+        return;
+    }
+    const QString left = moneyText(toCents(open - paid));
+    const OperatorSession &op = operatorSession();
+
+    TransactionScope tx;
+    // The repayment is takings of its own day and method; the sale's own
+    // payment rows keep what was paid at the counter.
+    m_ctrl->execSql(
+        QStringLiteral("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,jine,"
+                       "xiaofeijine,yingshoujine,qiandanjine,qiankuanjine,shengyujine,suodejifen,caozuoyuan,beizhu) "
+                       "values(")
+        + sqlLiteral(sale) + QStringLiteral(",") + sqlLiteral(member) + QStringLiteral(",")
+        + sqlLiteral(ctrlUiClass::nowText()) + QStringLiteral(",") + moneyText(paid) + QStringLiteral(",")
+        + sqlLiteral(method) + QStringLiteral(",") + moneyText(paid)
+        + QStringLiteral(",0,0,0,0,0,0,") + sqlLiteral(op.name) + QStringLiteral(",'会员还款')"));
+    m_ctrl->execSql(QStringLiteral("update huiyuanxiaofei set qiankuanjine=") + left
+                    + QStringLiteral(",beizhu='会员还款' where rowid=") + debtRow.at(0));
+    m_ctrl->execSql(QStringLiteral("update huiyuanxiaofei set qiankuanjine=0 where ID=") + sqlLiteral(sale)
+                    + QStringLiteral(" and qiankuanjine>0 and rowid!=") + debtRow.at(0));
+    m_ctrl->writeLog(op.loginName, QStringLiteral("会员还款  会员号：") + member
+                                       + QStringLiteral("  消费单：") + sale);
+    if (!tx.commit()) {
+        ctrlUiClass::showInfo(QStringLiteral("还款保存失败，本次还款未保存"), this);
+        return;
+    }
+    refreshByTable(QStringLiteral("huiyuanxiaofei"));
+}

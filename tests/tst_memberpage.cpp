@@ -1,0 +1,338 @@
+// The member page of the main window: choosing the current member, the panel
+// and its totals, member deletion and the repayment of a sale's debt.
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QtTest>
+
+#include "mainwindow.h"
+#include "operatorsession.h"
+#include "testsupport.h"
+
+namespace {
+QString labelText(QWidget *w, const char *name)
+{
+    auto *label = w->findChild<QLabel *>(QString::fromLatin1(name));
+    if (!label)
+        qFatal("missing label %s", name);
+    return label->text();
+}
+
+void addMember(const QString &id, const QString &name, const QString &phone, const QString &balance,
+               const QString &birthday = QStringLiteral("1990-05-06 00:00:00"))
+{
+    sqlExec(QStringLiteral("insert into huiyuan(ID,name,sex,type,birthday,jiaofeijinE,shengyujine,phone,jifen,"
+                           "guwenrenyuan,login_time) values('%1','%2','男','金卡','%5',500,%4,'%3',12,'E01',"
+                           "'2026-01-01 10:00:00')")
+                .arg(id, QString(name).replace("'", "''"), phone, balance, birthday));
+}
+
+// One sale header row (a split payment writes several rows with one ID).
+void addSale(const QString &id, const QString &member, const QString &when, const QString &paid,
+             const QString &method, const QString &amount, const QString &debt, const QString &points)
+{
+    sqlExec(QStringLiteral("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,jine,"
+                           "xiaofeijine,yingshoujine,qiandanjine,qiankuanjine,shengyujine,suodejifen,caozuoyuan,beizhu) "
+                           "values('%1','%2','%3',%4,'%5',%4,%6,%6,0,%7,0,%8,'收银员','%9')")
+                .arg(id, member, when, paid, method, amount, debt, points,
+                     debt == QLatin1String("0") ? QString() : QStringLiteral("会员欠费")));
+}
+
+int selectRowWith(QTableView *view, int column, const QString &text)
+{
+    for (int r = 0; r < view->model()->rowCount(); ++r) {
+        if (view->model()->index(r, column).data().toString() == text) {
+            view->selectRow(r);
+            view->setCurrentIndex(view->model()->index(r, 0));
+            return r;
+        }
+    }
+    return -1;
+}
+}
+
+class tst_MemberPage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+
+    void searchWithOneMatch();
+    void searchWithSeveralMatchesOpensThePicker();
+    void searchWithoutMatchKeepsTheMember();
+    void walkInKeepsTheLists();
+    void totalsShowTheOpenDebt();
+    void deletionRules();
+    void repayWholeDebt();
+    void repayPartOfASplitSale();
+    void repaymentRefusals();
+    void repaymentThatFailsWritesNothing();
+
+private:
+    void search(const QString &text);
+    TestWorkdir *m_work = nullptr;
+    MainWindow *m_main = nullptr;
+};
+
+// One main window for the whole program (building it is the slow part); every
+// test starts from the same four members and no current member.
+void tst_MemberPage::initTestCase()
+{
+    m_work = new TestWorkdir;
+    operatorSession().loginName = QStringLiteral("cashier");
+    operatorSession().name = QStringLiteral("收银员");
+    m_main = new MainWindow;
+}
+
+void tst_MemberPage::cleanupTestCase()
+{
+    delete m_main;
+    m_main = nullptr;
+    delete m_work;
+    m_work = nullptr;
+}
+
+void tst_MemberPage::init()
+{
+    sqlExec("drop trigger if exists no_update");
+    for (const char *table : {"huiyuan", "huiyuanxiaofei", "log"})
+        sqlExec(QStringLiteral("delete from ") + QString::fromLatin1(table));
+    addMember("1", "张三", "13800000001", "320.5");
+    addMember("2", "张三丰", "13900000002", "0", "1985-12-31 00:00:00");
+    addMember("3", "O'Brien", "13700000003", "-5");
+    addMember("4", "李四", "13600000004", "0.01");
+    m_main->findChild<QLabel *>("label_18")->clear();
+    m_main->findChild<QLineEdit *>("lineEdit_3")->clear();
+}
+
+void tst_MemberPage::search(const QString &text)
+{
+    m_main->findChild<QLineEdit *>("lineEdit")->setText(text);
+    clickButton(m_main, "toolButton_27");
+}
+
+void tst_MemberPage::searchWithOneMatch()
+{
+    addSale("xf_1", "2", "2026-02-01 09:00:00", "80", "现金", "100", "20", "100");
+    search("O'B");
+    QCOMPARE(labelText(m_main, "label_18"), QString("3"));
+    QCOMPARE(labelText(m_main, "label_15"), QString("O'Brien"));
+
+    search("13900000002"); // by phone
+    QCOMPARE(labelText(m_main, "label_18"), QString("2"));
+    QCOMPARE(labelText(m_main, "label_15"), QString("张三丰"));
+    QCOMPARE(labelText(m_main, "label_10"), QString("金卡"));
+    QCOMPARE(labelText(m_main, "label_16"), QString("12-31"));
+    QCOMPARE(labelText(m_main, "label_17"), QString("13900000002"));
+    QCOMPARE(labelText(m_main, "label_12"), QString("E01"));
+    // The member's own lists follow.
+    auto *sales = m_main->findChild<QTableView *>("tableView");
+    QCOMPARE(sales->model()->rowCount(), 1);
+    QCOMPARE(sales->model()->index(0, 1).data().toString(), QString("xf_1"));
+}
+
+void tst_MemberPage::searchWithSeveralMatchesOpensThePicker()
+{
+    QSize pickerSize;
+    QString pickerTitle;
+    int listed = -1;
+    onNextModal([&](QWidget *dlg) {
+        pickerSize = dlg->size();
+        pickerTitle = dlg->windowTitle();
+        auto *view = dlg->findChild<QTableView *>("tableView");
+        listed = view->model()->rowCount();
+        selectRowWith(view, 0, "2");
+        clickButton(dlg, "toolButton");
+    });
+    search("张三");
+    QCOMPARE(listed, 2);
+    QCOMPARE(pickerTitle, QString("会员选择"));
+    QCOMPARE(pickerSize, QSize(630, 400));
+    QCOMPARE(labelText(m_main, "label_18"), QString("2"));
+    QCOMPARE(labelText(m_main, "label_15"), QString("张三丰"));
+
+    // An empty search lists everybody.
+    onNextModal([&](QWidget *dlg) {
+        listed = dlg->findChild<QTableView *>("tableView")->model()->rowCount();
+        clickButton(dlg, "toolButton_2");
+    });
+    search("");
+    QCOMPARE(listed, 4);
+    QCOMPARE(labelText(m_main, "label_18"), QString("2")); // cancelled: unchanged
+}
+
+void tst_MemberPage::searchWithoutMatchKeepsTheMember()
+{
+    search("李四");
+    QCOMPARE(labelText(m_main, "label_18"), QString("4"));
+    search("王五");
+    QCOMPARE(labelText(m_main, "label_18"), QString("4"));
+    QCOMPARE(labelText(m_main, "label_15"), QString("李四"));
+}
+
+void tst_MemberPage::walkInKeepsTheLists()
+{
+    addSale("xf_1", "1", "2026-02-01 09:00:00", "100", "现金", "100", "0", "100");
+    search("13800000001");
+    auto *sales = m_main->findChild<QTableView *>("tableView");
+    QCOMPARE(sales->model()->rowCount(), 1);
+    clickButton(m_main, "toolButton_28");
+    QCOMPARE(labelText(m_main, "label_18"), QString("0000"));
+    QCOMPARE(labelText(m_main, "label_15"), QString("散客"));
+    QCOMPARE(labelText(m_main, "label_10"), QString("00"));
+    QCOMPARE(labelText(m_main, "label_16"), QString("01-01"));
+    QCOMPARE(labelText(m_main, "label_11"), QString("00"));
+    QCOMPARE(sales->model()->rowCount(), 1); // the lists are not re-run
+    QCOMPARE(labelText(m_main, "label_20"), QString("0"));
+}
+
+void tst_MemberPage::totalsShowTheOpenDebt()
+{
+    addSale("xf_1", "1", "2026-02-01 09:00:00", "80", "现金", "100", "20", "100");
+    addSale("xf_2", "1", "2026-02-02 09:00:00", "50", "储蓄卡", "150.5", "50.5", "150");
+    addSale("xf_2", "1", "2026-02-02 09:00:00", "50", "现金", "0", "0", "0");
+    addSale("xf_3", "2", "2026-02-03 09:00:00", "10", "现金", "30", "20", "30");
+    search("13800000001");
+    QCOMPARE(labelText(m_main, "label_19"), QString("累计消费：180"));
+    QCOMPARE(labelText(m_main, "label_13"), QString("500")); // the member's own 交费金额
+    QCOMPARE(labelText(m_main, "label_14"), QString("12"));
+    QCOMPARE(labelText(m_main, "label_20"), QString("70.5"));
+    // One row per sale, with what is still open in column 9.
+    auto *sales = m_main->findChild<QTableView *>("tableView");
+    QCOMPARE(sales->model()->rowCount(), 2);
+    QCOMPARE(sales->model()->index(1, 9).data().toString(), QString("50.5"));
+}
+
+void tst_MemberPage::deletionRules()
+{
+    PromptRecorder prompts;
+    m_main->refreshByTable("huiyuan");
+    auto *members = m_main->findChild<QTableView *>("tableView_9");
+    QCOMPARE(members->model()->rowCount(), 4);
+
+    members->setCurrentIndex(QModelIndex());
+    clickButton(m_main, "toolButton_3");
+    QCOMPARE(prompts.last(), QString("请先选择一个需要删除的会员！"));
+
+    QVERIFY(selectRowWith(members, 0, "4") >= 0); // balance 0.01
+    clickButton(m_main, "toolButton_3");
+    QCOMPARE(prompts.last(), QString("会员：李四余额不为0不能删除"));
+    QCOMPARE(sqlValue("select count(*) from huiyuan where ID='4'"), QString("1"));
+
+    // The list is older than the card: the stored balance decides.
+    sqlExec("update huiyuan set shengyujine=12 where ID='2'");
+    QVERIFY(selectRowWith(members, 0, "2") >= 0);
+    clickButton(m_main, "toolButton_3");
+    QCOMPARE(prompts.last(), QString("会员：张三丰余额不为0不能删除"));
+
+    QVERIFY(selectRowWith(members, 0, "3") >= 0); // negative balance may go
+    prompts.answer("否");
+    clickButton(m_main, "toolButton_3");
+    QCOMPARE(prompts.last(), QString("是否真的要删除会员:O'Brien?"));
+    QCOMPARE(sqlValue("select count(*) from huiyuan where ID='3'"), QString("1"));
+
+    search("O'Brien");
+    QCOMPARE(labelText(m_main, "label_18"), QString("3"));
+    addSale("xf_9", "3", "2026-02-01 09:00:00", "10", "现金", "10", "0", "10");
+    prompts.answer("是");
+    clickButton(m_main, "toolButton_3");
+    QCOMPARE(sqlValue("select count(*) from huiyuan where ID='3'"), QString("0"));
+    QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei where huiyuanid='3'"), QString("1"));
+    QCOMPARE(members->model()->rowCount(), 3);
+    QCOMPARE(labelText(m_main, "label_18"), QString()); // no longer the current member
+}
+
+void tst_MemberPage::repayWholeDebt()
+{
+    addSale("xf_1", "1", "2026-02-01 09:00:00", "80", "现金", "100", "20", "100");
+    search("13800000001");
+    QCOMPARE(labelText(m_main, "label_20"), QString("20"));
+    auto *sales = m_main->findChild<QTableView *>("tableView");
+    QVERIFY(selectRowWith(sales, 1, "xf_1") >= 0);
+    QString due;
+    onNextModal([&](QWidget *dlg) {
+        due = dlg->findChild<QLabel *>("label_4")->text();
+        dlg->findChild<QLineEdit *>("lineEdit")->setText("20");
+        clickButton(dlg, "toolButton_3");
+    });
+    clickButton(m_main, "toolButton_14");
+    QCOMPARE(due, QString("20"));
+
+    const auto rows = sqlRows("select shishoujine,fukuanfangshi,jine,xiaofeijine,qiankuanjine,beizhu,caozuoyuan "
+                              "from huiyuanxiaofei where ID='xf_1' order by xiaofeiriqi");
+    QCOMPARE(rows.size(), 2);
+    // The sale keeps what was paid at the counter; only its debt is settled.
+    QCOMPARE(rows.at(0), QStringList({"80", "现金", "80", "100", "0", "会员还款", "收银员"}));
+    QCOMPARE(rows.at(1).mid(0, 6), QStringList({"20", "现金", "20", "0", "0", "会员还款"}));
+    QCOMPARE(sqlValue("select huiyuanid from huiyuanxiaofei where ID='xf_1' and xiaofeijine=0"), QString("1"));
+    QCOMPARE(sqlValue("select ROUND(sum(shishoujine),3) from huiyuanxiaofei where ID='xf_1'"), QString("100"));
+    QCOMPARE(sqlValue("select count(*) from log where log like '会员还款%'"), QString("1"));
+    // The panel follows at once.
+    QCOMPARE(labelText(m_main, "label_20"), QString("0"));
+    QCOMPARE(sales->model()->index(0, 9).data().toString(), QString("0"));
+}
+
+void tst_MemberPage::repayPartOfASplitSale()
+{
+    PromptRecorder prompts;
+    addSale("xf_2", "1", "2026-02-02 09:00:00", "40", "储蓄卡", "100", "30", "100");
+    sqlExec("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,jine,xiaofeijine,"
+            "yingshoujine,qiandanjine,qiankuanjine,shengyujine,suodejifen,caozuoyuan,beizhu) "
+            "values('xf_2','1','2026-02-02 09:00:00',30,'现金',30,0,0,0,0,0,0,'收银员','')");
+    search("13800000001");
+    auto *sales = m_main->findChild<QTableView *>("tableView");
+    QVERIFY(selectRowWith(sales, 1, "xf_2") >= 0);
+    prompts.answer("是");
+    onNextModal([&](QWidget *dlg) {
+        dlg->findChild<QLineEdit *>("lineEdit")->setText("10");
+        clickButton(dlg, "toolButton_3");
+    });
+    clickButton(m_main, "toolButton_14");
+    QCOMPARE(prompts.last(), QString("欠款金额为：20 是否允许欠款?"));
+    QCOMPARE(sqlValue("select ROUND(sum(qiankuanjine),3) from huiyuanxiaofei where ID='xf_2'"), QString("20"));
+    QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei where ID='xf_2'"), QString("3"));
+    QCOMPARE(sqlValue("select shishoujine from huiyuanxiaofei where ID='xf_2' and fukuanfangshi='储蓄卡'"), QString("40"));
+    QCOMPARE(labelText(m_main, "label_20"), QString("20"));
+}
+
+void tst_MemberPage::repaymentRefusals()
+{
+    PromptRecorder prompts;
+    addSale("xf_1", "1", "2026-02-01 09:00:00", "100", "现金", "100", "0", "100");
+    clickButton(m_main, "toolButton_14");
+    QCOMPARE(prompts.last(), QString("请选择一个会员！"));
+
+    search("13800000001");
+    auto *sales = m_main->findChild<QTableView *>("tableView");
+    QVERIFY(selectRowWith(sales, 1, "xf_1") >= 0);
+    clickButton(m_main, "toolButton_14");
+    QCOMPARE(prompts.last(), QString("请选择欠费金额大于0的订单"));
+
+    // A reply for a sale whose debt is already smaller than the amount is refused.
+    addSale("xf_3", "1", "2026-02-03 09:00:00", "90", "现金", "100", "10", "100");
+    m_main->DlgRecv("收款", QStringList({"15", "0", "现金", "xf_3", "2026-02-03 09:00:00"}));
+    QCOMPARE(prompts.last(), QString("还款金额大于该单欠款金额，本次还款未保存"));
+    m_main->DlgRecv("收款", QStringList({"0", "10", "现金", "xf_3", "2026-02-03 09:00:00"}));
+    QCOMPARE(prompts.last(), QString("还款金额必须大于0，本次还款未保存"));
+    QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei where ID='xf_3'"), QString("1"));
+    QCOMPARE(sqlValue("select qiankuanjine from huiyuanxiaofei where ID='xf_3'"), QString("10"));
+}
+
+void tst_MemberPage::repaymentThatFailsWritesNothing()
+{
+    PromptRecorder prompts;
+    addSale("xf_1", "1", "2026-02-01 09:00:00", "80", "现金", "100", "20", "100");
+    search("13800000001");
+    sqlExec("create trigger no_update before update on huiyuanxiaofei begin select raise(abort,'locked'); end");
+    m_main->DlgRecv("收款", QStringList({"20", "0", "微信", "xf_1", "2026-02-01 09:00:00"}));
+    QCOMPARE(prompts.last(), QString("还款保存失败，本次还款未保存"));
+    QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei where ID='xf_1'"), QString("1"));
+    QCOMPARE(sqlValue("select qiankuanjine from huiyuanxiaofei where ID='xf_1'"), QString("20"));
+    QCOMPARE(sqlValue("select count(*) from log where log like '会员还款%'"), QString("0"));
+}
+
+QTEST_MAIN(tst_MemberPage)
+#include "tst_memberpage.moc"
