@@ -3,6 +3,8 @@
 
 #include <QMap>
 #include <QObject>
+#include <QPointer>
+#include <QTableView>
 #include <QString>
 #include <QStringList>
 
@@ -18,7 +20,7 @@ struct TableEntry;
 // A table view bound to a TableView entry of dbset.xml.
 struct ViewBinding
 {
-    QTableView *view = nullptr;       // owned by the dialog
+    QPointer<QTableView> view;        // owned by the dialog, which may go first
     QSqlQueryModel *model = nullptr;  // owned by the binding
     TableViewinfo info;
     QString baseSql;

@@ -136,6 +136,15 @@ void TestDataLayer::viewsAndCaptions()
     QCOMPARE(c.baseSql("v"), QString("select a,b from t"));
     c.clearViews();
     QCOMPARE(c.viewRowCount("v"), 0);
+
+    // A window's form may be torn down before its data-layer object.
+    auto *gone = new QTableView;
+    {
+        ctrlUiClass owner;
+        owner.setupView(map, gone, "v");
+        delete gone;
+        QCOMPARE(owner.currentRowValues("v"), QStringList());
+    }
 }
 
 void TestDataLayer::exportCsv()
