@@ -508,44 +508,54 @@ void ctrlUiClass::fillCombo(QComboBox *box, const QString &key, const QString &m
 
 QString ctrlUiClass::periodWhere(const QString &period, const QString &c)
 {
-    // Stored times are local, so "now" is the local now.
-    const QString now = QStringLiteral("datetime('now','localtime')");
-    auto same = [&](const QString &fmt, const QString &ref) {
-        return QStringLiteral("strftime('") + fmt + QStringLiteral("', ") + ref + QStringLiteral(") = strftime('")
-               + fmt + QStringLiteral("',") + c + QStringLiteral(")");
+    // Stored times are local text "yyyy-MM-dd hh:mm:ss", so "now" is the local now
+    // and a period is a half-open range of such texts: the date indexes serve it,
+    // where a function of every row's column could not use them.
+    auto d = [](const QString &modifiers) {
+        return QStringLiteral("date('now','localtime'") + modifiers + QStringLiteral(")");
     };
-    auto quarter = [&](const QString &x) {
-        return QStringLiteral("((cast(strftime('%m',") + x + QStringLiteral(") as integer)+2)/3)");
+    auto range = [&c](const QString &from, const QString &to) {
+        return QStringLiteral(" where ") + c + QStringLiteral(" >= ") + from + QStringLiteral(" and ") + c
+               + QStringLiteral(" < ") + to;
+    };
+    // Weeks start on Monday and, as strftime's %W counts them, never cross a new year.
+    auto week = [&](const QString &shift) {
+        const QString monday = d(shift + QStringLiteral(",'-6 days','weekday 1'"));
+        const QString yearStart = d(shift + QStringLiteral(",'start of year'"));
+        const QString yearEnd = d(shift + QStringLiteral(",'start of year','+1 years'"));
+        return range(QStringLiteral("max(") + monday + QStringLiteral(",") + yearStart + QStringLiteral(")"),
+                     QStringLiteral("min(date(") + monday + QStringLiteral(",'+7 days'),") + yearEnd + QStringLiteral(")"));
+    };
+    // First day of the quarter that holds the given day.
+    auto quarterStart = [&](const QString &shift) {
+        return QStringLiteral("date(") + d(shift + QStringLiteral(",'start of month'"))
+               + QStringLiteral(",'-'||((cast(strftime('%m',") + d(shift)
+               + QStringLiteral(") as integer)-1)%3)||' months')");
     };
     if (period == QStringLiteral("今天"))
-        return QStringLiteral(" where ") + same(QStringLiteral("%Y-%m-%d"), now);
+        return range(d(QString()), d(QStringLiteral(",'+1 days'")));
     if (period == QStringLiteral("昨天"))
-        return QStringLiteral(" where ")
-               + same(QStringLiteral("%Y-%m-%d"), QStringLiteral("datetime('now','localtime','-1 days')"));
+        return range(d(QStringLiteral(",'-1 days'")), d(QString()));
     if (period == QStringLiteral("本周"))
-        return QStringLiteral(" where ") + same(QStringLiteral("%Y-%W"), now);
+        return week(QString());
     if (period == QStringLiteral("上周"))
-        return QStringLiteral(" where ")
-               + same(QStringLiteral("%Y-%W"), QStringLiteral("datetime('now','localtime','-7 days')"));
+        return week(QStringLiteral(",'-7 days'"));
     if (period == QStringLiteral("本月"))
-        return QStringLiteral(" where ") + same(QStringLiteral("%Y-%m"), now);
+        return range(d(QStringLiteral(",'start of month'")), d(QStringLiteral(",'start of month','+1 months'")));
     if (period == QStringLiteral("上月"))
-        return QStringLiteral(" where ")
-               + same(QStringLiteral("%Y-%m"),
-                      QStringLiteral("datetime('now','localtime','start of month','-1 months')"));
-    if (period == QStringLiteral("本季"))
-        return QStringLiteral(" where ") + same(QStringLiteral("%Y"), now) + QStringLiteral(" and ")
-               + quarter(now) + QStringLiteral(" = ") + quarter(c);
+        return range(d(QStringLiteral(",'start of month','-1 months'")), d(QStringLiteral(",'start of month'")));
+    if (period == QStringLiteral("本季")) {
+        const QString start = quarterStart(QString());
+        return range(start, QStringLiteral("date(") + start + QStringLiteral(",'+3 months')"));
+    }
     if (period == QStringLiteral("上季")) {
-        const QString ref = QStringLiteral("datetime('now','localtime','start of month','-3 months')");
-        return QStringLiteral(" where ") + same(QStringLiteral("%Y"), ref) + QStringLiteral(" and ")
-               + quarter(ref) + QStringLiteral(" = ") + quarter(c);
+        const QString start = quarterStart(QString());
+        return range(QStringLiteral("date(") + start + QStringLiteral(",'-3 months')"), start);
     }
     if (period == QStringLiteral("本年"))
-        return QStringLiteral(" where ") + same(QStringLiteral("%Y"), now);
+        return range(d(QStringLiteral(",'start of year'")), d(QStringLiteral(",'start of year','+1 years'")));
     if (period == QStringLiteral("上年"))
-        return QStringLiteral(" where ")
-               + same(QStringLiteral("%Y"), QStringLiteral("datetime('now','localtime','start of year','-1 years')"));
+        return range(d(QStringLiteral(",'start of year','-1 years'")), d(QStringLiteral(",'start of year'")));
     if (period == QStringLiteral("其他"))
         return QStringLiteral(" where ");
     return QString();
