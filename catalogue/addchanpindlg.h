@@ -18,7 +18,7 @@ public:
     ~addchanpinDlg() override;
 
     // mode 1 = new, 2 = edit; row = the selected row of "产品管理"
-    // (ID, name, barcode, category, unit, specification, 时价商品, purchase
+    // (ID, name, barcode, category, unit, size (guige), 时价商品, purchase
     // price, selling price, floor price, remark). A new product starts as a copy.
     void setData(int mode, const QStringList &row);
 

@@ -18,7 +18,7 @@ public:
     ~addkucunDlg() override;
 
     // mode 1: row of "产品信息" with [0] document ID, [1] date, [2] product
-    // code, [3] specification, [4] name, [5] unit, [6] reason, [7] operator,
+    // code, [3] size (guige), [4] name, [5] unit, [6] reason, [7] operator,
     // [9] selling price. mode 2: row of the document's line list with [0]
     // document ID, [1] date, [2]..[5] as above, [6] unit price, [7] quantity,
     // [9] remark, [12] line number. kind: "入库明细" or "出库明细".

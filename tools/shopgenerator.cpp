@@ -84,7 +84,7 @@ QVariant nullText() { return QVariant(QString()); }
 qint64 roundCents(double v) { return qint64(std::llround(v)); }
 
 struct Item { QString id, name, cat; qint64 price = 0, cost = 0; };
-struct Product { QString id, name, cat, unit, spec, barcode; qint64 buy = 0, sell = 0; int stock = 0; };
+struct Product { QString id, name, cat, unit, guige, barcode; qint64 buy = 0, sell = 0; int stock = 0; };
 struct PackageLine { int item = 0; int uses = 0; qint64 unit = 0; };
 struct Package { QString id, name; qint64 price = 0; QVector<PackageLine> lines; };
 struct CardType { QString name; qint64 value = 0, price = 0; double svc = 1, prod = 1, pkg = 1; int weight = 0; };
@@ -360,7 +360,7 @@ void Builder::catalogue()
     }
 
     // Products, each with the zero movement of its creation.
-    struct PBase { const char *name; int cat; int unit; int buy; int sell; const char *spec; };
+    struct PBase { const char *name; int cat; int unit; int buy; int sell; const char *guige; };
     const PBase productBase[] = {
         {"洗发水", 0, 0, 30, 68, "500ml"}, {"护发素", 0, 0, 26, 58, "500ml"}, {"发膜", 0, 2, 45, 98, "250g"},
         {"护发精油", 0, 0, 60, 128, "100ml"}, {"发蜡", 1, 2, 18, 45, "80g"}, {"啫喱水", 1, 0, 12, 35, "250ml"},
@@ -377,14 +377,14 @@ void Builder::catalogue()
         p.name = QString::fromUtf8(b.name) + (tier ? QStringLiteral("(%1号)").arg(tier + 1) : QString());
         p.cat = productCats.at(b.cat);
         p.unit = units.at(b.unit);
-        p.spec = QString::fromUtf8(b.spec);
+        p.guige = QString::fromUtf8(b.guige);
         p.barcode = QStringLiteral("69%1").arg(1000000000 + i * 7919 % 1000000000, 10, 10, QLatin1Char('0')).left(13);
         p.buy = qint64(b.buy) * 100 * (3 + tier) / 3;
         p.sell = qint64(b.sell) * 100 * (3 + tier) / 3;
         sStock->run({QStringLiteral("000000"), created, QStringLiteral("入库明细"), p.id, QStringLiteral("0"),
                      QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
                      QStringLiteral("0")});
-        insProduct.run({p.id, p.name, p.barcode, p.cat, p.unit, p.spec, moneyV(p.buy), moneyV(p.sell),
+        insProduct.run({p.id, p.name, p.barcode, p.cat, p.unit, p.guige, moneyV(p.buy), moneyV(p.sell),
                         moneyV(p.sell * 7 / 10), QStringLiteral("否"), nullText()});
         products << p;
     }
