@@ -482,6 +482,12 @@ bool AddXiaofeiDlg::commitSale(const Payment &payment)
                  + qid + ",'" + now + "','会员消费',ROUND(sum(jifen),3),0,ROUND(sum(jifen),3)+"
                  + "ifnull((select shengyujifen from huiyuanjifen where huiyuanid=" + qid + " order by ID desc LIMIT 1),0),"
                  + qop + " ,'会员消费' from tempxiaofeimingxi group by ID");
+    // The member's own points total grows with the points row, or the panel and
+    // the member list would show the points of the card issue for ever.
+    if (id != QStringLiteral("0000"))
+        m_db.execSql(QStringLiteral("update huiyuan set jifen=ROUND(ifnull(jifen,0)+"
+                                    "ifnull((select sum(jifen) from tempxiaofeimingxi),0),3) where ID=")
+                     + qid);
 
     // Stock-out: one row per product, all of its lines together.
     m_db.execSql(QStringLiteral("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,"

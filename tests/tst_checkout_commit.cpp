@@ -96,6 +96,7 @@ private slots:
                  (QList<QStringList>{{"5", "4", "1"}}));
         QCOMPARE(sqlRows("select jifenzengjia,shengyujifen from huiyuanjifen where huiyuanid='1001' order by ID"),
                  (QList<QStringList>{{"40", "40"}, {"380", "420"}}));
+        QCOMPARE(sqlValue("select jifen from huiyuan where ID='1001'"), QString("380")); // the member's total grows too
         QCOMPARE(sqlRows("select rukuID,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user from chanpinrukumingxi "
                          "where rukutype='产品销售' order by chanpinID"),
                  (QList<QStringList>{{sale, "出库明细", "P01", "50", "-3", "-135", "产品销售", "admin"},
