@@ -1,4 +1,5 @@
 #include "ctrluiclass.h"
+#include "csvexport.h"
 #include "prompt.h"
 #include "sqllog.h"
 #include "tableregistry.h"
@@ -15,10 +16,7 @@
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QTableView>
-#include <QProgressDialog>
-#include <QTextStream>
 
-#include <memory>
 
 namespace {
 QStringList rowTexts(const QSqlQuery &q)
@@ -46,17 +44,6 @@ bool run(QSqlQuery &q, const QString &sql)
     return false;
 }
 
-// RFC 4180: a field holding the separator, a quote or a line break is quoted,
-// its quotes doubled, so columns never shift in a spreadsheet.
-QString csvField(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
-        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString out = text;
-    out.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + out + QLatin1Char('"');
-}
 } // namespace
 
 ViewBinding::~ViewBinding()
@@ -333,6 +320,7 @@ void ctrlUiClass::setupViewImpl(const DbsetMap &map, QTableView *view, const QSt
         delete old;
     }
     m_views.insert(name, b);
+    emit viewRefreshed(name);
 }
 
 void ctrlUiClass::refreshView(const QString &name, const QString &text, bool replace)
@@ -357,6 +345,7 @@ void ctrlUiClass::refreshView(const QString &name, const QString &text, bool rep
     if (b->view) {
         b->view->setModel(b->model);
     }
+    emit viewRefreshed(name);
 }
 
 QStringList ctrlUiClass::rowValues(const QString &name, int row) const
@@ -399,44 +388,39 @@ QTableView *ctrlUiClass::boundView(const QString &name) const
     return b ? b->view : nullptr;
 }
 
+QString ctrlUiClass::currentSql(const QString &name) const
+{
+    ViewBinding *b = m_views.value(name);
+    return b ? b->model->query().lastQuery() : QString();
+}
+
 void ctrlUiClass::exportView(const QString &name)
 {
     ViewBinding *b = m_views.value(name);
     if (!b)
         return;
-    const QString file = Prompt::saveFileName(b->view, tr("Excel file"),
-                                              QCoreApplication::applicationDirPath(),
-                                              tr("Files (*.csv)"));
-    if (file.isEmpty())
+    const QString suggested = CsvExport::defaultFolder() + QLatin1Char('/') + name + QLatin1Char('_')
+                              + QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".csv");
+    const QString chosen = Prompt::saveFileName(b->view, QStringLiteral("导出到 Excel（CSV 文件）"), suggested,
+                                                QStringLiteral("CSV 文件 (*.csv)"));
+    if (chosen.isEmpty())
         return;
-    QFile f(file);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate))
-        return;
-    QTextStream out(&f); // the platform's local 8-bit encoding
+    const QString file = CsvExport::withCsvSuffix(chosen);
     QAbstractItemModel *m = b->model;
+    QStringList header;
     for (int c = 0; c < m->columnCount(); ++c)
-        out << csvField(m->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) << ",";
-    out << "\n";
-    // Long lists take a while: show how far the export has come.
-    const int rows = m->rowCount();
-    std::unique_ptr<QProgressDialog> progress;
-    if (rows > 2000) {
-        progress = std::make_unique<QProgressDialog>(QStringLiteral("正在导出数据…"), QString(), 0, rows, b->view);
-        progress->setWindowTitle(QStringLiteral("导出"));
-        progress->setWindowModality(Qt::WindowModal);
-        progress->setMinimumDuration(300);
+        header << m->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    // Everything the list's statement selects goes out, not only the rows the
+    // list has fetched so far.
+    const CsvExport::Result r = CsvExport::write(file, header, currentSql(name), b->view);
+    if (r.cancelled) {
+        showInfo(QStringLiteral("导出已取消，没有写入文件。"), b->view);
+        return;
     }
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < m->columnCount(); ++c)
-            out << csvField(m->data(m->index(r, c), Qt::DisplayRole).toString()) << ",";
-        out << "\n";
-        if (progress && r % 500 == 0)
-            progress->setValue(r);
+    if (!r.ok) {
+        showInfo(QStringLiteral("导出失败，文件没有保存：%1\n%2").arg(file, r.error), b->view);
+        return;
     }
-    if (progress)
-        progress->setValue(rows);
-    out.flush();
-    f.close();
     showInfo(QStringLiteral("导出数据成功,") + tr("信息已保存在%1！").arg(file), b->view);
 }
 

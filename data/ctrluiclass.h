@@ -74,6 +74,9 @@ public:
     int viewRowCount(const QString &name) const;
     QString baseSql(const QString &name) const;
     QTableView *boundView(const QString &name) const;
+    // The statement whose result the list shows now (base statement and filter).
+    QString currentSql(const QString &name) const;
+    // Saves everything the list's statement selects as a CSV file the user chooses.
     void exportView(const QString &name);
     void clearViews();
 
@@ -84,6 +87,10 @@ public:
 
     // WHERE fragment for a named period ("今天" … "上年", "其他"), local time.
     static QString periodWhere(const QString &period, const QString &column);
+
+signals:
+    // A list has been (re-)run: its rows are new, details and totals follow.
+    void viewRefreshed(const QString &name);
 
 private:
     void setupViewImpl(const DbsetMap &map, QTableView *view, const QString &name,

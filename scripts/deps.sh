@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the program and the tests need,
-# only when one of them is missing.
+# only when one of them is missing. Root installs directly; anyone else through
+# sudo (a fresh container is root and has no sudo at all).
 set -euo pipefail
 PKGS="build-essential cmake qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libqt5xml5 \
-fonts-font-awesome fonts-wqy-zenhei xvfb xauth imagemagick sqlite3"
+qttranslations5-l10n fonts-font-awesome fonts-wqy-zenhei xvfb xauth imagemagick sqlite3"
 missing=""
 for p in $PKGS; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
 done
 if [ -n "$missing" ]; then
   SUDO=""
-  if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
+  if [ "$(id -u)" != 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "Missing Debian packages:$missing" >&2
+      echo "Install them as root (apt-get install$missing), or run this script as root." >&2
+      exit 1
+    fi
+    SUDO="sudo"
+  fi
   echo "Installing:$missing"
   $SUDO apt-get update
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing

@@ -3,7 +3,10 @@
 #include <QTableView>
 #include <QHeaderView>
 
+#include "csvexport.h"
 #include "ctrluiclass.h"
+#include "prompt.h"
+#include "qttranslations.h"
 #include "dbsetconfig.h"
 #include "sqltext.h"
 #include "tableregistry.h"
@@ -20,6 +23,7 @@ private slots:
     void writeLogKeepsQuotes();
     void viewsAndCaptions();
     void exportCsv();
+    void exportDialogInChinese();
     void combos();
     void transactionRollsBackEverything();
     void moneyAndNumbers_data();
@@ -153,7 +157,8 @@ void TestDataLayer::exportCsv()
     wd.writeDbset(kSmallDbset);
     openDatabase();
     createTables();
-    sqlExec("insert into t values('1','plain','a'),('a,b','say \"hi\"','b'),('line\nbreak','x','c')");
+    sqlExec("insert into t values('1','plain','a'),('a,b','say \"hi\"','b'),('line\nbreak','x','c'),"
+            "('0012','6912345678901','d'),('12.5','-60','e'),('13812345678','0','f')");
     ctrlUiClass c;
     QTableView view;
     c.setupView(readDbset(), &view, "v");
@@ -163,27 +168,75 @@ void TestDataLayer::exportCsv()
     c.exportView("v");
     QVERIFY(prompts.texts().isEmpty());
 
-    const QString file = wd.path() + "/out.csv";
-    prompts.saveFileName(file);
+    // ".csv" is added; UTF-8 with a byte-order mark, CRLF, no trailing comma;
+    // codes of digits that a spreadsheet would spoil stay text, amounts stay numbers.
+    prompts.saveFileName(wd.path() + "/月报");
     c.exportView("v");
+    const QString file = wd.path() + "/月报.csv";
     QCOMPARE(prompts.last(), QString("导出数据成功,信息已保存在%1！").arg(file));
     QFile f(file);
-    QVERIFY(f.open(QIODevice::ReadOnly | QIODevice::Text));
-    const QString text = QString::fromLocal8Bit(f.readAll());
-    QCOMPARE(text, QString("甲,乙,\n1,plain,\n\"a,b\",\"say \"\"hi\"\"\",\n\"line\nbreak\",x,\n"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+    QCOMPARE(QString::fromUtf8(bytes.mid(3)),
+             QString("甲,乙\r\n1,plain\r\n\"a,b\",\"say \"\"hi\"\"\"\r\n\"line\nbreak\",x\r\n"
+                     "=\"0012\",=\"6912345678901\"\r\n12.5,-60\r\n13812345678,0\r\n"));
+
+    // What the list shows now goes out: its filter, not the base statement.
+    c.refreshView("v", " where b='plain'");
+    prompts.saveFileName(file);
+    c.exportView("v");
+    f.close();
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("\xEF\xBB\xBF甲,乙\r\n1,plain\r\n"));
+    f.close();
+
+    // A file that cannot be written is said so, not reported as saved.
+    prompts.saveFileName(wd.path() + "/no/such/folder/x.csv");
+    c.exportView("v");
+    QVERIFY(prompts.last().startsWith("导出失败，文件没有保存"));
+    QVERIFY(!QFile::exists(wd.path() + "/no/such/folder/x.csv"));
 
     // A long list goes out whole (with a progress dialog on the way).
     sqlExec("with recursive n(i) as (select 1 union all select i+1 from n where i<5000) "
             "insert into t select i, 'r'||i, 'k' from n");
     c.refreshView("v", "");
-    QCOMPARE(c.viewRowCount("v"), 5003);
     prompts.saveFileName(file);
     c.exportView("v");
     QFile big(file);
-    QVERIFY(big.open(QIODevice::ReadOnly | QIODevice::Text));
+    QVERIFY(big.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = big.readAll().split('\n');
-    QCOMPARE(lines.size(), 5003 + 1 + 1 + 1); // header, one embedded break, the final newline
-    QCOMPARE(lines.at(lines.size() - 2), QByteArray("5000,r5000,"));
+    QCOMPARE(lines.size(), 5006 + 1 + 1 + 1); // header, one embedded break, the final line end
+    QCOMPARE(lines.at(lines.size() - 2), QByteArray("5000,r5000\r"));
+}
+
+// The save dialog opens in the documents folder with a Chinese caption, and Qt's
+// own dialog texts are translated.
+void TestDataLayer::exportDialogInChinese()
+{
+    QVERIFY(installQtTranslations(*QCoreApplication::instance()));
+    QVERIFY(QCoreApplication::translate("QFileDialog", "Save As") != QLatin1String("Save As"));
+
+    TestWorkdir wd(false);
+    wd.writeDbset(kSmallDbset);
+    openDatabase();
+    createTables();
+    ctrlUiClass c;
+    QTableView view;
+    c.setupView(readDbset(), &view, "v");
+    QString caption, dir, filter;
+    Prompt::setSaveFileHandler([&](QWidget *, const QString &cap, const QString &d, const QString &f) {
+        caption = cap;
+        dir = d;
+        filter = f;
+        return QString();
+    });
+    c.exportView("v");
+    Prompt::setSaveFileHandler({});
+    QCOMPARE(caption, QString("导出到 Excel（CSV 文件）"));
+    QVERIFY2(dir.startsWith(CsvExport::defaultFolder() + "/v_"), qPrintable(dir));
+    QVERIFY(!dir.startsWith(QCoreApplication::applicationDirPath()));
+    QCOMPARE(filter, QString("CSV 文件 (*.csv)"));
 }
 
 void TestDataLayer::combos()

@@ -1,0 +1,141 @@
+#include "csvexport.h"
+#include "sqllog.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProgressDialog>
+#include <QSaveFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStandardPaths>
+
+#include <memory>
+
+namespace CsvExport {
+
+namespace {
+bool isDigits(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
+// Rows between two looks at the progress dialog: often enough to stay responsive,
+// rare enough that the dialog costs nothing next to the writing.
+constexpr int kProgressStep = 256;
+} // namespace
+
+QString field(const QString &text)
+{
+    if (isDigits(text) && ((text.size() > 1 && text.at(0) == QLatin1Char('0')) || text.size() > 11))
+        return QStringLiteral("=\"") + text + QLatin1Char('"');
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString out = text;
+    out.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + out + QLatin1Char('"');
+}
+
+QString line(const QStringList &fields)
+{
+    QStringList out;
+    out.reserve(fields.size());
+    for (const QString &f : fields)
+        out << field(f);
+    return out.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+}
+
+QString withCsvSuffix(const QString &path)
+{
+    if (path.isEmpty() || path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        return path;
+    return path + QStringLiteral(".csv");
+}
+
+QString defaultFolder()
+{
+    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!docs.isEmpty() && QDir(docs).exists())
+        return docs;
+    return QDir::homePath();
+}
+
+Result write(const QString &path, const QStringList &header, const QString &sql, QWidget *parent)
+{
+    Result result;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        result.error = file.errorString();
+        return result;
+    }
+    const auto put = [&file](const QString &text) { return file.write(text.toUtf8()) >= 0; };
+    bool written = file.write("\xEF\xBB\xBF", 3) == 3 && put(line(header));
+
+    // How many rows to expect, for the progress bar; cheap next to the export itself.
+    int total = 0;
+    {
+        QSqlQuery count;
+        count.setForwardOnly(true);
+        if (count.exec(QStringLiteral("select count(*) from (") + sql + QStringLiteral(")")) && count.next())
+            total = count.value(0).toInt();
+    }
+    std::unique_ptr<QProgressDialog> progress;
+    if (total > kProgressStep) {
+        progress = std::make_unique<QProgressDialog>(QStringLiteral("正在导出数据…"), QStringLiteral("取消"),
+                                                     0, total, parent);
+        progress->setWindowTitle(QStringLiteral("导出"));
+        progress->setWindowModality(Qt::WindowModal);
+        progress->setMinimumDuration(400);
+        progress->setValue(0);
+    }
+
+    QSqlQuery q;
+    q.setForwardOnly(true);
+    if (!q.exec(sql)) {
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+        result.error = q.lastError().text();
+        file.cancelWriting();
+        return result;
+    }
+    qCDebug(lcSql).noquote() << sql;
+    const int columns = q.record().count();
+    QStringList row;
+    while (written && q.next()) {
+        row.clear();
+        for (int c = 0; c < columns; ++c)
+            row << q.value(c).toString();
+        written = put(line(row));
+        ++result.rows;
+        if (progress && result.rows % kProgressStep == 0) {
+            progress->setValue(int(qMin<qint64>(result.rows, total)));
+            if (progress->wasCanceled()) {
+                result.cancelled = true;
+                break;
+            }
+        }
+    }
+    // Read to the end or stopped: the statement must not stay open on the connection.
+    q.finish();
+    if (progress)
+        progress->setValue(total);
+    if (result.cancelled || !written) {
+        if (!written)
+            result.error = file.errorString();
+        file.cancelWriting();
+        return result;
+    }
+    if (!file.commit()) {
+        result.error = file.errorString();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace CsvExport
