@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimer>
 
 QString installationProblem()
 {
@@ -71,5 +72,7 @@ int runMochen(QApplication &app)
         return 0;
 
     w.showMaximized();
+    // Birthdays, packages running out, debts…: said once the window is up.
+    QTimer::singleShot(0, &w, &MainWindow::noticeDailyReminders);
     return app.exec();
 }

@@ -38,6 +38,14 @@ void addkucunDlg::setData(int mode, const QStringList &row, const QString &kind)
         ui->label_6->setText(row.at(4));
         ui->label_8->setText(row.at(5));
         ui->lineEdit->setText(row.at(9));
+        // Goods come in at what the shop paid for them, not at what they sell for.
+        if (mode == 1 && !stockOut()) {
+            ctrlUiClass ctrl;
+            const QStringList cost = ctrl.queryRow(QStringLiteral("select jinhuojiage from chanpin where ID=")
+                                                   + sqlLiteral(row.at(2)));
+            if (!cost.isEmpty() && !cost.at(0).isEmpty())
+                ui->lineEdit->setText(moneyText(cost.at(0).toDouble()));
+        }
     }
     if (mode == 2 && row.size() >= 6) {
         ui->lineEdit->setText(row.value(6));

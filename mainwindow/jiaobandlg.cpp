@@ -26,21 +26,32 @@ jiaobanDlg::jiaobanDlg(QWidget *parent)
                                   "fukuanfangshi varchar(50), jine float)"));
     m_ctrl.execSql(QStringLiteral("delete from tongji"));
 
-    // Without a login on record the shift starts at the beginning of today.
-    ui->dateTimeEdit->setDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
-    const QStringList last = m_ctrl.queryRow(
-        QStringLiteral("select  time from log  where log.log='系统登录成功'  order by time desc   limit   0,1 "));
-    if (!last.isEmpty()) {
-        QString text = last.first();
-        text.replace(QLatin1Char('T'), QLatin1Char(' '));
-        const QDateTime start = QDateTime::fromString(text, QLatin1String(kTimeFormat));
-        if (start.isValid())
-            ui->dateTimeEdit->setDateTime(start);
-    }
-    ui->dateTimeEdit_2->setDateTime(QDateTime::currentDateTime().addSecs(60));
+    ui->dateTimeEdit->setDateTime(shiftStart());
+    ui->dateTimeEdit_2->setDateTime(QDateTime::currentDateTime());
+    connect(ui->lineEdit_cash, &QLineEdit::textChanged, this, &jiaobanDlg::showCashDifference);
 
     requery();
     prepareRecords(QStringLiteral("jb") + ctrlUiClass::serialNow(), operatorSession().loginName);
+}
+
+// A shift begins where the last handover ended (the second after it: a sale of
+// that second belongs to the shift handed over), so that no sale counts in two
+// shifts and none in no shift. Before the first handover, at the newest login;
+// without either, at the beginning of today.
+QDateTime jiaobanDlg::shiftStart()
+{
+    const auto timeOf = [this](const QString &sql) {
+        const QStringList row = m_ctrl.queryRow(sql);
+        QString text = row.value(0);
+        text.replace(QLatin1Char('T'), QLatin1Char(' '));
+        return QDateTime::fromString(text, QLatin1String(kTimeFormat));
+    };
+    const QDateTime handedOver = timeOf(QStringLiteral("select max(endtime) from jiaoban"));
+    if (handedOver.isValid())
+        return handedOver.addSecs(1);
+    const QDateTime login = timeOf(
+        QStringLiteral("select  time from log  where log.log='系统登录成功'  order by time desc   limit   0,1 "));
+    return login.isValid() ? login : QDateTime(QDate::currentDate(), QTime(0, 0));
 }
 
 jiaobanDlg::~jiaobanDlg()
@@ -73,11 +84,49 @@ void jiaobanDlg::showTree()
     TakingsTree::build(m_ctrl, m_model, QStringLiteral("tongji"), startText(), endText());
     ui->treeView->expandAll();
     ui->treeView->resizeColumnToContents(0);
+    showCashDifference();
+}
+
+double jiaobanDlg::cashTakings()
+{
+    return m_ctrl.queryRow(QStringLiteral("select ifnull(ROUND(SUM(jine),2),0) from tongji where fukuanfangshi='现金'"))
+        .value(0).toDouble();
+}
+
+// The counted cash: empty when not counted, else a sum of money (false for anything else).
+bool jiaobanDlg::countedCash(QString *text) const
+{
+    const QString typed = ui->lineEdit_cash->text().trimmed();
+    *text = QString();
+    if (typed.isEmpty())
+        return true;
+    bool ok = false;
+    const double value = parseNumber(typed, &ok);
+    const int dot = typed.indexOf(QLatin1Char('.'));
+    if (!ok || value < 0 || value > 1e9 || (dot >= 0 && typed.size() - dot - 1 > 2))
+        return false;
+    *text = moneyText(value);
+    return true;
+}
+
+void jiaobanDlg::showCashDifference()
+{
+    const double takings = cashTakings();
+    ui->label_cashTakings->setText(QStringLiteral("现金收入：") + moneyText(takings));
+    QString counted;
+    if (!countedCash(&counted) || counted.isEmpty()) {
+        ui->label_cashDifference->setText(QString());
+        return;
+    }
+    const double difference = counted.toDouble() - takings;
+    ui->label_cashDifference->setText(QStringLiteral("差额：") + moneyText(difference)
+                                      + (difference < 0 ? QStringLiteral("（短款）")
+                                                        : difference > 0 ? QStringLiteral("（长款）") : QString()));
 }
 
 // The handover record of the period shown: one tempjiaoban row and the detail
 // lines, in the order the handover history lists them.
-bool jiaobanDlg::prepareRecords(const QString &handoverId, const QString &operatorName)
+bool jiaobanDlg::prepareRecords(const QString &handoverId, const QString &operatorName, const QString &counted)
 {
     const QString start = sqlEsc(startText());
     const QString end = sqlEsc(endText());
@@ -111,6 +160,13 @@ bool jiaobanDlg::prepareRecords(const QString &handoverId, const QString &operat
     };
     for (const QString &tail : tails)
         ok = m_ctrl.execSql(head + tail) && ok;
+    // The cash counted in the drawer and what it differs from the cash takings.
+    if (!counted.isEmpty()) {
+        ok = m_ctrl.execSql(head + QStringLiteral("','实点现金',") + counted) && ok;
+        ok = m_ctrl.execSql(head + QStringLiteral("','现金差额',ROUND(") + counted
+                            + QStringLiteral("-ifnull((select SUM(jine) from tongji where fukuanfangshi='现金'),0),2)"))
+            && ok;
+    }
     return ok;
 }
 
@@ -124,15 +180,21 @@ void jiaobanDlg::on_toolButton_84_clicked()
 {
     // The shift belongs to whoever is logged in now; the login below replaces the session.
     const QString outgoing = operatorSession().loginName;
+    QString counted;
+    if (!countedCash(&counted)) {
+        ctrlUiClass::showInfo(QStringLiteral("实点现金请填写金额（不小于 0，最多两位小数），不清点可留空"), this);
+        return;
+    }
 
     logDlg login;
     if (login.exec() != QDialog::Accepted)
         return; // no next operator: nothing is handed over, nothing written
 
+    // The shift ends at the moment of handover; the next one starts right after it.
+    ui->dateTimeEdit_2->setDateTime(QDateTime::currentDateTime());
     TransactionScope tx;
-    // The record is made from the period on screen, whatever was queried before.
     TakingsTree::refill(m_ctrl, QStringLiteral("tongji"), startText(), endText());
-    prepareRecords(QStringLiteral("jb") + ctrlUiClass::serialNow(), outgoing);
+    prepareRecords(QStringLiteral("jb") + ctrlUiClass::serialNow(), outgoing, counted);
     m_ctrl.execSql(QStringLiteral("insert into jiaoban(jiaobanID,user,starttime,endtime,shijishouru,xunishouru) "
                                   "select jiaobanID,user,starttime,endtime,shijishouru,xunishouru from tempjiaoban"));
     m_ctrl.execSql(QStringLiteral("insert into jiaobanmingxi(jiaobanID,user,fukuanfangshi,jine) "

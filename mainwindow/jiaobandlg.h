@@ -1,6 +1,7 @@
 #ifndef JIAOBANDLG_H
 #define JIAOBANDLG_H
 
+#include <QDateTime>
 #include <QDialog>
 #include <QVariant>
 
@@ -9,7 +10,7 @@
 class QStandardItemModel;
 namespace Ui { class jiaobanDlg; }
 
-// "交班统计": the takings since the current operator's login, per payment method,
+// "交班统计": the takings since the last handover (or login), per payment method,
 // and the handover to the next operator. The handover record is written only
 // after the next operator has logged in, and all of it in one transaction.
 class jiaobanDlg : public QDialog
@@ -34,7 +35,12 @@ private slots:
 private:
     void requery();
     void showTree();
-    bool prepareRecords(const QString &handoverId, const QString &operatorName);
+    bool prepareRecords(const QString &handoverId, const QString &operatorName,
+                        const QString &counted = QString());
+    QDateTime shiftStart();
+    double cashTakings();
+    bool countedCash(QString *text) const;
+    void showCashDifference();
 
     Ui::jiaobanDlg *ui;
     ctrlUiClass m_ctrl;

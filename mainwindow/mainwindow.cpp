@@ -3,6 +3,7 @@
 
 #include "adduserdlg.h"
 #include "appresources.h"
+#include "changelogtext.h"
 #include "dbsetconfig.h"
 #include "navlistview.h"
 #include "operatorsession.h"
@@ -44,7 +45,7 @@ const ViewSetup kViews[] = {
     {"会员套餐", "tableView_4", nullptr},
     {"会员积分", "tableView_5", nullptr},
     {"会员余额变动", "tableView_6", " where huiyuanid='0'  GROUP BY a.ID"},
-    {"会员管理", "tableView_9", " GROUP BY a.ID"},
+    {"会员管理", "tableView_9", " GROUP BY a.ID ORDER BY CAST(a.ID AS INTEGER), a.ID"},
     {"会员套餐管理", "tableView_8", nullptr},
     {"入库统计", "tableView_33",
      " WHERE a.chanpinID=b.ID and a.rukuID!='000000' and a.type='入库明细' GROUP BY a.rukuID "},
@@ -422,10 +423,11 @@ void MainWindow::refreshByTable(const QString &table)
     } else if (table == QLatin1String("chanpinrukumingxi")) {
         rerun("产品库存", QStringLiteral("  WHERE a.chanpinID=b.ID GROUP BY a.chanpinID"));
         rerun("入库明细", QStringLiteral(" WHERE a.chanpinID=b.ID  and a.rukuID!='000000'"));
+        refreshStockDocuments(); // a new document is listed at once
     } else if (table == QLatin1String("taocanmingxi")) {
         rerun("套餐列表", QStringLiteral(" "));
     } else if (table == QLatin1String("huiyuan")) {
-        rerun("会员管理", QStringLiteral(" GROUP BY a.ID"));
+        rerun("会员管理", QStringLiteral(" GROUP BY a.ID ORDER BY CAST(a.ID AS INTEGER), a.ID"));
     } else if (table == QLatin1String("huiyuanxiaofei")) {
         const QString id = currentMemberId();
         rerun("会员消费", " where huiyuanid  ='" + sqlEsc(id) + "' GROUP BY ID");
@@ -435,7 +437,7 @@ void MainWindow::refreshByTable(const QString &table)
         // The member's own lists stay filtered to the member (an unfiltered
         // points list here would show every member's points on the front desk).
         refreshMemberViews(currentMemberId());
-        rerun("会员管理", QStringLiteral(" GROUP BY a.ID"));
+        rerun("会员管理", QStringLiteral(" GROUP BY a.ID ORDER BY CAST(a.ID AS INTEGER), a.ID"));
         afterMemberDataChanged(table);
     }
 }
@@ -450,7 +452,8 @@ void MainWindow::DlgRecv(const QString &key, const QVariant &value)
             const TableEntry *entry = m_registry->find(rec.table);
             if (!entry)
                 return;
-            m_ctrl->insertRecord(entry, rec.values);
+            if (m_ctrl->insertRecord(entry, rec.values))
+                logChange(true, rec.table, entry->columns, rec.values);
             qCDebug(lcSql) << "添加" << rec.table;
             refreshByTable(rec.table);
         } else if (value.userType() == qMetaTypeId<dbctrlsqlstruct>()) {
@@ -470,7 +473,8 @@ void MainWindow::DlgRecv(const QString &key, const QVariant &value)
         if (!entry)
             return;
         if (key == QStringLiteral("修改数据")) {
-            m_ctrl->updateRecord(entry, rec.fields, rec.values, rec.whereCount);
+            if (m_ctrl->updateRecord(entry, rec.fields, rec.values, rec.whereCount))
+                logChange(false, rec.table, rec.fields, rec.values);
             qCDebug(lcSql) << "修改" << rec.table;
         } else {
             m_ctrl->deleteRecord(entry, rec.fields, rec.values);
@@ -483,6 +487,15 @@ void MainWindow::DlgRecv(const QString &key, const QVariant &value)
     } else {
         handleAreaRequest(key, value);
     }
+}
+
+// Adds and changes of the catalogue, staff, card types and stock documents leave a
+// log row, inside the transaction of the dialog that asked for them.
+void MainWindow::logChange(bool isAdd, const QString &table, const QStringList &columns, const QStringList &values)
+{
+    const QString text = ChangeLogText::text(isAdd, table, columns, values);
+    if (!text.isEmpty())
+        m_ctrl->writeLog(operatorSession().loginName, text);
 }
 
 // ---- navigation ----------------------------------------------------------------
@@ -704,6 +717,8 @@ void MainWindow::loadDeferredView(QTableView *view)
     // Someone has filled it meanwhile (a query, a refresh): that result stays.
     const auto *model = qobject_cast<QSqlQueryModel *>(view->model());
     if (model && !model->query().lastQuery().endsWith(QLatin1String(kDeferred)))
+        return;
+    if (reportsFirstLoad(view))
         return;
     m_ctrl->refreshView(pending.first, pending.second);
 }

@@ -18,6 +18,7 @@ class MainWindow;
 }
 
 class QAbstractButton;
+class QComboBox;
 class QLabel;
 class QStandardItemModel;
 class QTableView;
@@ -81,6 +82,7 @@ private:
     bool operatorMayGo(const QString &name);
     void deleteRow(int position);
     void openOperatorDialog(int mode);
+    void logChange(bool isAdd, const QString &table, const QStringList &columns, const QStringList &values);
 
     // ---- area hooks (mainwindow_hooks.cpp; each area fills in its lines) ----
     // Keys other than the generic ones ("会员选择", "收款", ...).
@@ -199,6 +201,9 @@ private:
 public:
     // The "综合统计" tree for the period of dateEdit_13/dateEdit_14.
     void refreshTakingsStatistics();
+    // "每日提醒": the reminder window; the notice asks first and says nothing when all is quiet.
+    void openDailyReminders();
+    void noticeDailyReminders();
 private slots:
     void on_tableView_14_clicked(const QModelIndex &index); // 消费统计 -> 会员统计消费明细
     void on_tableView_10_clicked(const QModelIndex &index); // 会员交费统计 -> 明细
@@ -217,6 +222,12 @@ private:
     void reportsDrillDown(QTableView *view);  // tableViewClick() for tableView_9, _46, _37
     void reportsShowDetail(const QString &master, const QStringList &row);
     void refreshCashDetail();
+    void setupReportFilters();
+    QComboBox *addPeriodControls(QWidget *queryButton, const QString &page);
+    QString analysisPeriod(const QString &page) const;
+    void clearDetailOf(const QString &master);
+    bool reportsFirstLoad(QTableView *view);
+    void refreshStockDocuments();
     // ---- end reports ----
 
 };

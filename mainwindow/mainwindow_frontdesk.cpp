@@ -91,6 +91,8 @@ void MainWindow::on_toolButton_28_clicked()
                              QStringLiteral("00"), QStringLiteral("00")};
     m_member = walkIn;
     fillMemberPanel(walkIn);
+    // The previous member's sales, payments and packages must not stay on screen.
+    refreshMemberViews(QStringLiteral("卿"));
     // The totals of the previous member must not stay beside the walk-in customer.
     showMemberTotals();
 }

@@ -34,6 +34,7 @@ void MainWindow::afterTablesCreated()
 void MainWindow::afterConstruction()
 {
     setupFrontDesk(); // frontdesk
+    setupReportFilters(); // reports: periods and dates agree, totals lines, details follow
     refreshTakingsStatistics(); // reports: the 综合统计 tree for the default period
     clearRulesDetails(); // rules
 }
@@ -44,6 +45,9 @@ void MainWindow::afterNavigate(const QString &text)
     // rules: "提成策略" -> refill the commission item list (the view is re-run afterwards)
     // rules: "促销方案" -> refill the promotion item list (the view is re-run afterwards)
     rulesAfterNavigate(text);
+    // reports: the takings are those of now, not of the start-up
+    if (text == QStringLiteral("综合统计"))
+        on_toolButton_86_clicked();
 }
 
 // After the lists of "huiyuanxiaofei" or "huiyuanjiaofei" were re-run.

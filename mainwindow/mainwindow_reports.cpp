@@ -4,10 +4,15 @@
 #include "ui_mainwindow.h"
 
 #include "jiaobandlg.h"
+#include "meiritixingdlg.h"
 #include "operatorsession.h"
+#include "periodfilter.h"
 #include "reportquery.h"
 #include "takingstree.h"
+#include "totalsline.h"
 
+#include <QBoxLayout>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QStandardItemModel>
@@ -23,7 +28,174 @@ QString typed(const QLineEdit *edit)
 {
     return edit->text().trimmed();
 }
+
+// Lists whose first load is their page's query, by position in the query buttons:
+// what the page lists agrees with its period and dates from the start.
+const QPair<const char *, int> kQueryFirstLoads[] = {
+    {"tableView_14", 0}, {"tableView_16", 1}, {"tableView_19", 2}, {"tableView_10", 3},
+    {"tableView_13", 4}, {"tableView_20", 5}, {"tableView_22", 6}, {"tableView_27", 7},
+    {"tableView_28", 8}, {"tableView_41", 9}, {"tableView_33", 11}, {"tableView_36", 12},
+};
+
+// Statistics lists that carry a 合计 line.
+const char *const kTotalledViews[][2] = {
+    {"消费统计", "tableView_14"},     {"统计消费明细", "tableView_16"}, {"会员消费排行", "tableView_19"},
+    {"会员交费统计", "tableView_10"}, {"会员套餐排行", "tableView_13"}, {"服务消费分析", "tableView_20"},
+    {"产品消费分析", "tableView_22"}, {"余额变动", "tableView_27"},     {"积分变动", "tableView_28"},
+    {"员工提成", "tableView_41"},     {"入库统计", "tableView_33"},     {"出库统计", "tableView_36"},
+    {"产品库存", "tableView_37"},     {"收银明细查询", "tableView_12"}, {"交班查询", "tableView_46"},
+    {"会员统计消费明细", "tableView_15"}, {"会员交费统计明细", "tableView_11"},
+    {"服务消费分析明细", "tableView_21"}, {"产品消费分析明细", "tableView_23"}, {"提成明细", "tableView_42"},
+};
 } // namespace
+
+// Period combos and their dates agree, the analysis pages get a period, the
+// statistics lists their totals, and a detail list empties when its master is re-run.
+void MainWindow::setupReportFilters()
+{
+    Ui::MainWindow *u = ui;
+    auto *service = addPeriodControls(u->toolButton_52, QStringLiteral("service"));
+    auto *product = addPeriodControls(u->toolButton_65, QStringLiteral("product"));
+    const QList<QPair<QComboBox *, QPair<QDateEdit *, QDateEdit *>>> pairs = {
+        {u->comboBox_4, {u->dateEdit, u->dateEdit_2}},      {u->comboBox_6, {u->dateEdit_3, u->dateEdit_4}},
+        {u->comboBox_9, {u->dateEdit_7, u->dateEdit_8}},    {u->comboBox_12, {u->dateEdit_11, u->dateEdit_12}},
+        {u->comboBox_11, {u->dateEdit_9, u->dateEdit_10}},  {u->comboBox_29, {u->dateEdit_27, u->dateEdit_28}},
+        {u->comboBox_30, {u->dateEdit_29, u->dateEdit_30}}, {u->comboBox_27, {u->dateEdit_23, u->dateEdit_24}},
+        {service, {findChild<QDateEdit *>(QStringLiteral("dateEdit_serviceFrom")),
+                   findChild<QDateEdit *>(QStringLiteral("dateEdit_serviceTo"))}},
+        {product, {findChild<QDateEdit *>(QStringLiteral("dateEdit_productFrom")),
+                   findChild<QDateEdit *>(QStringLiteral("dateEdit_productTo"))}},
+    };
+    for (const auto &p : pairs) {
+        if (p.first->findText(QStringLiteral("所有")) < 0)
+            p.first->addItem(QStringLiteral("所有"));
+        auto *filter = new PeriodFilter(p.first, p.second.first, p.second.second, this);
+        filter->select(QStringLiteral("本月"));
+    }
+    for (QComboBox *category : {u->comboBox_15, u->comboBox_17}) {
+        category->insertItem(0, QStringLiteral("所有"));
+        category->setCurrentIndex(0);
+    }
+    for (const auto &entry : kTotalledViews) {
+        if (auto *table = findChild<QTableView *>(QLatin1String(entry[1])))
+            new TotalsLine(m_ctrl, QString::fromUtf8(entry[0]), table);
+    }
+    connect(m_ctrl, &ctrlUiClass::viewRefreshed, this, &MainWindow::clearDetailOf);
+    connect(u->toolButton_6, &QAbstractButton::clicked, this, &MainWindow::openDailyReminders);
+}
+
+void MainWindow::openDailyReminders()
+{
+    auto *dlg = new meiritixingDlg;
+    connect(dlg, &meiritixingDlg::DlgSend, this, &MainWindow::DlgRecv);
+    const bool memberChosen = dlg->exec() == QDialog::Accepted;
+    delete dlg;
+    if (memberChosen)
+        navigateTo(QStringLiteral("前台收银"));
+}
+
+void MainWindow::noticeDailyReminders()
+{
+    const QString notice = meiritixingDlg::noticeText(*m_ctrl);
+    if (!notice.isEmpty() && ctrlUiClass::askYesNo(notice, this))
+        openDailyReminders();
+}
+
+// A period combo with its two dates, in front of a page's query button.
+QComboBox *MainWindow::addPeriodControls(QWidget *queryButton, const QString &page)
+{
+    auto *row = qobject_cast<QBoxLayout *>(queryButton->parentWidget()->layout());
+    QBoxLayout *layout = nullptr;
+    int at = -1;
+    // The button sits in a nested row: find the layout that holds it.
+    QList<QBoxLayout *> pending = {row};
+    while (!pending.isEmpty() && at < 0) {
+        QBoxLayout *l = pending.takeFirst();
+        if (!l)
+            continue;
+        at = l->indexOf(queryButton);
+        layout = l;
+        for (int i = 0; i < l->count(); ++i)
+            pending << qobject_cast<QBoxLayout *>(l->itemAt(i)->layout());
+    }
+    auto *combo = new QComboBox;
+    combo->setObjectName(QStringLiteral("comboBox_%1Period").arg(page));
+    combo->setMinimumWidth(80);
+    m_ctrl->fillCombo(combo, QStringLiteral("时间选择"), QStringLiteral("xml"));
+    const auto dateEdit = [&](const QString &name) {
+        auto *edit = new QDateEdit(QDate::currentDate());
+        edit->setObjectName(name);
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        edit->setCalendarPopup(true);
+        edit->setMinimumWidth(128);
+        return edit;
+    };
+    const QList<QWidget *> widgets = {
+        new QLabel(QStringLiteral("时间选择：")), combo,
+        new QLabel(QStringLiteral("开始日期：")), dateEdit(QStringLiteral("dateEdit_%1From").arg(page)),
+        new QLabel(QStringLiteral("结束日期：")), dateEdit(QStringLiteral("dateEdit_%1To").arg(page)),
+    };
+    if (!layout || at < 0)
+        return combo;
+    for (int i = 0; i < widgets.size(); ++i)
+        layout->insertWidget(at + i, widgets.at(i));
+    return combo;
+}
+
+// The stock document lists that have been shown follow a new or changed document.
+void MainWindow::refreshStockDocuments()
+{
+    if (!m_deferred.contains(ui->tableView_33))
+        reportsQuery(11);
+    if (!m_deferred.contains(ui->tableView_36))
+        reportsQuery(12);
+}
+
+// The sales of the analysis pages' period: their lines are kept by document number.
+QString MainWindow::analysisPeriod(const QString &page) const
+{
+    const auto *combo = findChild<QComboBox *>(QStringLiteral("comboBox_%1Period").arg(page));
+    const auto *from = findChild<QDateEdit *>(QStringLiteral("dateEdit_%1From").arg(page));
+    const auto *to = findChild<QDateEdit *>(QStringLiteral("dateEdit_%1To").arg(page));
+    if (!combo || !from || !to || combo->currentText() == QStringLiteral("所有"))
+        return QString();
+    return QStringLiteral(" and a.ID in (select ID from huiyuanxiaofei")
+           + ReportQuery::dateFilter(combo->currentText(), QStringLiteral("xiaofeiriqi"), dateText(from),
+                                     dateText(to))
+           + QStringLiteral(")");
+}
+
+// The detail list of a master shows nothing until a row of the new result is clicked.
+void MainWindow::clearDetailOf(const QString &master)
+{
+    const QString detail = ReportQuery::detailViewOf(master);
+    if (detail.isEmpty() || m_ctrl->baseSql(detail).isEmpty())
+        return;
+    m_ctrl->refreshView(detail, m_ctrl->baseSql(detail) + QStringLiteral(" LIMIT 0"), true);
+}
+
+// First load of a report list when its page is first shown; false: not a report list.
+bool MainWindow::reportsFirstLoad(QTableView *view)
+{
+    for (const auto &entry : kQueryFirstLoads) {
+        if (view->objectName() == QLatin1String(entry.first)) {
+            reportsQuery(entry.second);
+            return true;
+        }
+    }
+    if (view == ui->tableView_46) {
+        on_toolButton_66_clicked();
+        return true;
+    }
+    // Detail lists wait for a click on their master.
+    for (QTableView *detail : {ui->tableView_15, ui->tableView_11, ui->tableView_21, ui->tableView_23,
+                               ui->tableView_42, ui->tableView_34, ui->tableView_35, ui->tableView_47,
+                               ui->tableView_48, ui->tableView_8, ui->tableView_45})
+        if (view == detail)
+            return true;
+    return false;
+}
+
 
 // One branch per query button, in the order of m_queryButtons.
 void MainWindow::reportsQuery(int position)
@@ -62,11 +234,13 @@ void MainWindow::reportsQuery(int position)
         break;
     case 5: // toolButton_52: service analysis
         m_ctrl->refreshView(QStringLiteral("服务消费分析"),
-                            ReportQuery::serviceAnalysis(typed(u->lineEdit_15), u->comboBox_15->currentText()));
+                            analysisPeriod(QStringLiteral("service"))
+                                + ReportQuery::serviceAnalysis(typed(u->lineEdit_15), u->comboBox_15->currentText()));
         break;
     case 6: // toolButton_65: product analysis
         m_ctrl->refreshView(QStringLiteral("产品消费分析"),
-                            ReportQuery::productAnalysis(typed(u->lineEdit_16), u->comboBox_17->currentText()));
+                            analysisPeriod(QStringLiteral("product"))
+                                + ReportQuery::productAnalysis(typed(u->lineEdit_16), u->comboBox_17->currentText()));
         break;
     case 7: // toolButton_123: balance changes
         m_ctrl->refreshView(QStringLiteral("余额变动"),
@@ -86,7 +260,9 @@ void MainWindow::reportsQuery(int position)
                                                      dateText(u->dateEdit_24), u->comboBox_34->currentText()));
         break;
     case 10: // toolButton_32: member page search
-        m_ctrl->refreshView(QStringLiteral("会员管理"), ReportQuery::memberSearch(typed(u->lineEdit_3)));
+        // Member numbers are numbers to the shop: 2 comes before 10.
+        m_ctrl->refreshView(QStringLiteral("会员管理"), ReportQuery::memberSearch(typed(u->lineEdit_3))
+                                                          + QStringLiteral(" ORDER BY CAST(a.ID AS INTEGER), a.ID"));
         break;
     case 11: // toolButton_54: stock-in documents
         m_ctrl->refreshView(QStringLiteral("入库统计"),
@@ -120,9 +296,14 @@ void MainWindow::reportsQuery(int position)
 // The detail list of a master list follows the clicked row.
 void MainWindow::reportsShowDetail(const QString &master, const QStringList &row)
 {
-    const QString suffix = ReportQuery::drillDown(master, row);
+    QString suffix = ReportQuery::drillDown(master, row);
     if (suffix.isEmpty())
         return; // no row, or fewer columns than the list promises
+    // The analysis details show the sales of the period the master sums.
+    if (master == QStringLiteral("服务消费分析"))
+        suffix = analysisPeriod(QStringLiteral("service")) + suffix;
+    else if (master == QStringLiteral("产品消费分析"))
+        suffix = analysisPeriod(QStringLiteral("product")) + suffix;
     m_ctrl->refreshView(ReportQuery::detailViewOf(master), suffix);
 }
 

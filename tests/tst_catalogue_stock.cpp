@@ -116,7 +116,7 @@ private slots:
             QCOMPARE(dlg.result(), int(QDialog::Accepted));
         }
         QCOMPARE(sqlRows(QStringLiteral("select * from chanpin")),
-                 (QList<QStringList>{{"P'01", "洗发水", "6901234", "洗护", "瓶", "500ml", "20", "38.8", "0", "是", ""}}));
+                 (QList<QStringList>{{"P'01", "洗发水", "6901234", "洗护", "瓶", "500ml", "20", "38.8", "0", "是", "", "0"}}));
         const QList<QStringList> moves = sqlRows(QStringLiteral("select * from chanpinrukumingxi"));
         QCOMPARE(moves.size(), 1);
         QCOMPARE(moves.at(0).at(0), QStringLiteral("000000"));

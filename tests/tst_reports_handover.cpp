@@ -1,5 +1,6 @@
 #include <QtTest>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -185,7 +186,7 @@ void TestReportsHandover::handover()
     auto *dlg = new jiaobanDlg;
     QCOMPARE(dlg->startText(), loginText);
     const QDateTime end = QDateTime::fromString(dlg->endText(), "yyyy-MM-dd hh:mm:ss");
-    QVERIFY(qAbs(end.secsTo(QDateTime::currentDateTime().addSecs(60))) <= 2);
+    QVERIFY(qAbs(end.secsTo(QDateTime::currentDateTime())) <= 2); // now, not a minute ahead
     QMap<QString, QString> tree = treeOf(dlg->treeModel());
     QCOMPARE(tree.value("收银总计"), QString("280"));
     QCOMPARE(tree.value("实际收入"), QString("250"));
@@ -193,6 +194,18 @@ void TestReportsHandover::handover()
     QCOMPARE(tree.value("充值交费合计/现金"), QString("200"));
     // nothing is recorded before the handover
     QCOMPARE(sqlValue("select count(*) from jiaoban"), QString("0"));
+
+    // The counted cash must be money: anything else is refused before the login.
+    auto *cash = dlg->findChild<QLineEdit *>("lineEdit_cash");
+    QVERIFY(cash);
+    for (const char *bad : {"abc", "-5", "190.555"}) {
+        cash->setText(bad);
+        clickButton(dlg, "toolButton_84");
+        QVERIFY(prompts.last().startsWith("实点现金请填写金额"));
+        QCOMPARE(operatorSession().loginName, QString("admin"));
+    }
+    cash->setText("190");
+    QCOMPARE(dlg->findChild<QLabel *>("label_cashDifference")->text(), QString("差额：-10（短款）"));
 
     onNextModal([this](QWidget *login) { loginAs(login, "小红", "1"); });
     clickButton(dlg, "toolButton_84");
@@ -212,7 +225,12 @@ void TestReportsHandover::handover()
     }
     QCOMPARE(texts, QStringList({"充值交费合计=200", "现金=200", "消费收银合计=80", "储蓄卡=30", "微信=50",
                                  "收银合计=280", "储蓄卡=30", "微信=50", "现金=200", "实际收入=250",
-                                 "虚拟收入=30"}));
+                                 "虚拟收入=30", "实点现金=190", "现金差额=-10"}));
+    // The shift history shows the count and the difference beside the takings.
+    ctrlUiClass history;
+    QTableView historyView;
+    history.setupView(readDbset(), &historyView, "交班查询");
+    QCOMPARE(history.rowValues("交班查询", 0).mid(4), QStringList({"250", "30", "190", "-10"}));
     QCOMPARE(sqlValue("select count(*) from log where log='交班' and user='admin'"), QString("1"));
     QVERIFY(prompts.last().contains("交班成功"));
     QCOMPARE(dlg->result(), int(QDialog::Accepted));
@@ -222,8 +240,14 @@ void TestReportsHandover::handover()
     QCOMPARE(sqlValue("select count(*) from tempjiaoban"), QString("0"));
     QCOMPARE(sqlValue("select count(*) from tempjiaobanmingxi"), QString("0"));
     QCOMPARE(sqlValue("select count(*) from sqlite_temp_master where name='tongji'"), QString("0"));
+    // The next shift starts the second after the handover: a sale of the handover's
+    // own second was counted in the shift handed over, never again.
+    const QString handedOverAt = shift[0][3];
+    sale("xf_edge", handedOverAt, 7, "现金");
     dlg = new jiaobanDlg;
-    QCOMPARE(dlg->startText().left(10), m_today); // the new operator's login, just now
+    QCOMPARE(dlg->startText(),
+             QDateTime::fromString(handedOverAt, "yyyy-MM-dd hh:mm:ss").addSecs(1).toString("yyyy-MM-dd hh:mm:ss"));
+    QVERIFY(!treeOf(dlg->treeModel()).contains("收银总计/现金"));
     onNextModal([this](QWidget *login) { loginAs(login, "admin", "864213"); });
     clickButton(dlg, "toolButton_84");
     delete dlg;

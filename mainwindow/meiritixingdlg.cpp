@@ -1,0 +1,160 @@
+#include "meiritixingdlg.h"
+#include "ui_meiritixingdlg.h"
+
+#include "dbsetconfig.h"
+#include "sqltext.h"
+
+#include <QHeaderView>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QTableView>
+
+namespace {
+struct ListSpec
+{
+    const char *name;  // TableView entry of dbset.xml
+    const char *tab;   // tab caption
+    const char *unit;  // for the notice
+};
+
+const ListSpec kLists[] = {
+    {"生日提醒", "近期生日", "位会员近期生日"},
+    {"套餐将用完提醒", "套餐将用完", "项套餐快用完"},
+    {"会员卡到期提醒", "会员卡到期", "张会员卡30天内到期"},
+    {"久未到店提醒", "久未到店", "位会员60天未到店"},
+    {"欠款提醒", "未结欠款", "笔欠款未结清"},
+    {"库存不足提醒", "库存不足", "种产品库存不足"},
+};
+
+QString quotedName(const QString &name)
+{
+    QString n = name;
+    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+} // namespace
+
+meiritixingDlg::meiritixingDlg(QWidget *parent) : QDialog(parent), ui(new Ui::meiritixingDlg)
+{
+    ui->setupUi(this);
+    const DbsetMap map = readDbset();
+    for (const ListSpec &spec : kLists) {
+        const QString name = QString::fromUtf8(spec.name);
+        auto *view = new QTableView;
+        view->setObjectName(QStringLiteral("tableView_") + name);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        m_ctrl.setupView(map, view, name);
+        m_views << view;
+        ui->tabWidget->addTab(view, QString());
+        connect(view, &QTableView::doubleClicked, this,
+                [this, name](const QModelIndex &index) { openMember(name, index.row()); });
+    }
+    on_lineEdit_textChanged(QString());
+}
+
+meiritixingDlg::~meiritixingDlg()
+{
+    m_ctrl.clearViews();
+    delete ui;
+}
+
+QStringList meiritixingDlg::listNames()
+{
+    QStringList names;
+    for (const ListSpec &spec : kLists)
+        names << QString::fromUtf8(spec.name);
+    return names;
+}
+
+QList<QPair<QString, int>> meiritixingDlg::counts(ctrlUiClass &ctrl)
+{
+    QList<QPair<QString, int>> out;
+    const DbsetMap map = readDbset();
+    for (const ListSpec &spec : kLists) {
+        const QString name = QString::fromUtf8(spec.name);
+        const QString sql = dbsetEntry<TableViewinfo>(map, name).SqlStr;
+        const int n = sql.isEmpty() ? 0 : ctrl.queryRow(QStringLiteral("select count(*) from (") + sql
+                                                        + QStringLiteral(")")).value(0).toInt();
+        out << qMakePair(name, n);
+    }
+    return out;
+}
+
+QString meiritixingDlg::noticeText(ctrlUiClass &ctrl)
+{
+    QStringList parts;
+    const auto all = counts(ctrl);
+    for (int i = 0; i < all.size(); ++i)
+        if (all.at(i).second > 0)
+            parts << QString::number(all.at(i).second) + QString::fromUtf8(kLists[i].unit);
+    if (parts.isEmpty())
+        return QString();
+    return QStringLiteral("今日提醒：") + parts.join(QStringLiteral("，")) + QStringLiteral("。\n是否现在查看？");
+}
+
+QString meiritixingDlg::filtered(const QString &base, const QStringList &columns, const QString &text)
+{
+    if (text.trimmed().isEmpty() || columns.isEmpty())
+        return base;
+    const QString pattern = QStringLiteral(" like '%") + sqlEsc(text.trimmed()) + QStringLiteral("%'");
+    QStringList parts;
+    for (const QString &c : columns)
+        parts << quotedName(c) + pattern;
+    return QStringLiteral("select * from (") + base + QStringLiteral(") where ") + parts.join(QStringLiteral(" or "));
+}
+
+int meiritixingDlg::rowCount(const QString &list) const
+{
+    return m_ctrl.viewRowCount(list);
+}
+
+void meiritixingDlg::on_lineEdit_textChanged(const QString &text)
+{
+    for (int i = 0; i < m_views.size(); ++i) {
+        const QString name = QString::fromUtf8(kLists[i].name);
+        const QString base = m_ctrl.baseSql(name);
+        if (base.isEmpty())
+            continue;
+        // The search looks at the first two columns (number, name) and the phone.
+        QStringList columns;
+        if (auto *model = qobject_cast<QSqlQueryModel *>(m_views.at(i)->model())) {
+            const QSqlRecord record = model->record();
+            for (int c = 0; c < record.count(); ++c)
+                if (c < 2 || record.fieldName(c) == QStringLiteral("电话"))
+                    columns << record.fieldName(c);
+        }
+        m_ctrl.refreshView(name, filtered(base, columns, text), true);
+        ui->tabWidget->setTabText(i, QStringLiteral("%1（%2）").arg(QString::fromUtf8(kLists[i].tab))
+                                         .arg(m_ctrl.viewRowCount(name)));
+    }
+}
+
+void meiritixingDlg::on_toolButton_export_clicked()
+{
+    const int i = ui->tabWidget->currentIndex();
+    if (i >= 0 && i < m_views.size())
+        m_ctrl.exportView(QString::fromUtf8(kLists[i].name));
+}
+
+void meiritixingDlg::on_toolButton_close_clicked()
+{
+    close();
+}
+
+// The member of the row becomes the current member of the front desk.
+void meiritixingDlg::openMember(const QString &list, int row)
+{
+    if (list == QStringLiteral("库存不足提醒"))
+        return; // products, not members
+    const QString id = m_ctrl.rowValues(list, row).value(0);
+    if (id.isEmpty())
+        return;
+    const QStringList member = m_ctrl.queryRow(
+        QStringLiteral("select ID,name,type,birthday,jiaofeijinE,shengyujine,phone,jifen,guwenrenyuan from huiyuan "
+                       "where ID=") + sqlLiteral(id));
+    if (member.isEmpty())
+        return; // a walk-in's debt: no member to open
+    emit DlgSend(QStringLiteral("会员选择"), member);
+    accept(); // the opener shows the front desk
+
+}

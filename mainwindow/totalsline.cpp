@@ -1,0 +1,104 @@
+#include "totalsline.h"
+
+#include "ctrluiclass.h"
+#include "sqltext.h"
+
+#include <QLayout>
+#include <QSplitter>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+// Captions of columns that hold prices or ratios: summing them says nothing.
+bool isPerUnit(const QString &caption)
+{
+    for (const char *word : {"单价", "价格", "折扣", "比例", "底价", "编号", "单号", "卡号", "ID"})
+        if (caption.contains(QString::fromUtf8(word)))
+            return true;
+    return false;
+}
+
+QString quotedName(const QString &name)
+{
+    QString n = name;
+    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+} // namespace
+
+TotalsLine::TotalsLine(ctrlUiClass *ctrl, const QString &viewName, QTableView *table)
+    : m_ctrl(ctrl), m_view(viewName), m_table(table)
+{
+    setObjectName(QStringLiteral("totals_") + table->objectName());
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setStyleSheet(QStringLiteral("QLabel{background:#F5F9FC;border:1px solid #D5E3F0;border-top:0px;"
+                                 "padding:3px 8px;color:#1f3b57;}"));
+    QWidget *parent = table->parentWidget();
+    auto *box = new QWidget(parent);
+    auto *layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    if (auto *splitter = qobject_cast<QSplitter *>(parent)) {
+        splitter->replaceWidget(splitter->indexOf(table), box);
+    } else if (parent && parent->layout()) {
+        delete parent->layout()->replaceWidget(table, box, Qt::FindChildrenRecursively);
+    }
+    layout->addWidget(table, 1);
+    layout->addWidget(this, 0);
+    connect(ctrl, &ctrlUiClass::viewRefreshed, this, [this](const QString &name) {
+        if (name == m_view)
+            recompute();
+    });
+    recompute();
+}
+
+bool TotalsLine::isTotalled(const QString &caption)
+{
+    if (isPerUnit(caption))
+        return false;
+    for (const char *word : {"金额", "次数", "数量", "积分", "提成", "实收", "实付", "欠款", "收入", "合计"})
+        if (caption.contains(QString::fromUtf8(word)))
+            return true;
+    return false;
+}
+
+QString TotalsLine::statement(const QString &sql, const QStringList &columns)
+{
+    QString s = QStringLiteral("select count(*)");
+    for (const QString &c : columns)
+        s += QStringLiteral(", round(total(") + quotedName(c) + QStringLiteral("),2)");
+    return s + QStringLiteral(" from (") + sql + QStringLiteral(")");
+}
+
+void TotalsLine::recompute()
+{
+    if (!m_table)
+        return;
+    auto *model = qobject_cast<QSqlQueryModel *>(m_table->model());
+    const QString sql = m_ctrl->currentSql(m_view);
+    if (!model || sql.isEmpty()) {
+        setText(QString());
+        return;
+    }
+    const QSqlRecord record = model->record();
+    QStringList captions, columns;
+    for (int i = 0; i < record.count(); ++i) {
+        const QString caption = model->headerData(i, Qt::Horizontal).toString();
+        if (isTotalled(caption)) {
+            captions << caption;
+            columns << record.fieldName(i);
+        }
+    }
+    const QStringList sums = m_ctrl->queryRow(statement(sql, columns));
+    if (sums.isEmpty()) {
+        setText(QStringLiteral("合计：—"));
+        return;
+    }
+    QStringList parts;
+    parts << QStringLiteral("合计：%1 条").arg(sums.value(0));
+    for (int i = 0; i < captions.size(); ++i)
+        parts << captions.at(i) + QStringLiteral(" ") + moneyText(sums.value(i + 1).toDouble());
+    setText(parts.join(QStringLiteral("　　")));
+}

@@ -1,0 +1,386 @@
+#include <QtTest>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTreeView>
+
+#include "changelogtext.h"
+#include "ctrluiclass.h"
+#include "mainwindow.h"
+#include "meiritixingdlg.h"
+#include "operatorsession.h"
+#include "periodfilter.h"
+#include "testsupport.h"
+#include "totalsline.h"
+
+// The owner's month-end look at the reports: periods and dates that agree, totals
+// that match the rows, details that follow their master, takings of now, members
+// in number order, stock at cost, and log rows for catalogue changes.
+class TestReportsOwner : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void periodRangeMatchesTheListFilter_data();
+    void periodRangeMatchesTheListFilter();
+    void periodCombosAndDatesAgree();
+    void firstLoadAndTotalsAgreeWithSql();
+    void analysisPagesHavePeriodAndAll();
+    void detailsFollowTheirMaster();
+    void takingsRecomputedWhenShown();
+    void membersSortedByNumber();
+    void stockAtPurchasePrice();
+    void catalogueChangesAreLogged();
+    void dailyReminders();
+
+private:
+    template <typename T> T *w(const char *name)
+    {
+        T *found = m_win->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("no widget %s", name);
+        return found;
+    }
+    void choose(const char *combo, const QString &text)
+    {
+        auto *box = w<QComboBox>(combo);
+        const int i = box->findText(text);
+        QVERIFY2(i >= 0, qPrintable(QString(combo) + " has no " + text));
+        box->setCurrentIndex(i);
+    }
+    int rows(const char *view) { return w<QTableView>(view)->model()->rowCount(); }
+    QString cell(const char *view, int row, int col)
+    {
+        const QAbstractItemModel *m = w<QTableView>(view)->model();
+        return m->data(m->index(row, col)).toString();
+    }
+    void click(const char *view, int row)
+    {
+        auto *v = w<QTableView>(view);
+        const QModelIndex index = v->model()->index(row, 0);
+        v->setCurrentIndex(index);
+        emit v->clicked(index);
+    }
+    void sale(const QString &id, const QString &member, const QString &when, double amount);
+    void makeWindow();
+
+    TestWorkdir *m_dir = nullptr;
+    MainWindow *m_win = nullptr;
+    QString m_now;
+};
+
+void TestReportsOwner::init()
+{
+    m_dir = new TestWorkdir;
+    operatorSession() = OperatorSession();
+    operatorSession().loginName = "admin";
+    operatorSession().xitongshezhi = "是";
+    m_now = ctrlUiClass::nowText();
+}
+
+void TestReportsOwner::cleanup()
+{
+    delete m_win;
+    m_win = nullptr;
+    delete m_dir;
+}
+
+void TestReportsOwner::makeWindow()
+{
+    m_win = new MainWindow;
+}
+
+void TestReportsOwner::sale(const QString &id, const QString &member, const QString &when, double amount)
+{
+    sqlExec(QString("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,jine,xiaofeijine,"
+                    "yingshoujine,qiankuanjine,suodejifen,caozuoyuan) values('%1','%2','%3',%4,'现金',%4,%4,%4,0,0,'admin')")
+                .arg(id, member, when)
+                .arg(amount));
+    sqlExec(QString("insert into xiaofeimingxi(ID,xiaofeileixing,xiangmuID,name,xiaoshoujiage,youhuijiage,shuliang,jine)"
+                    " values('%1','服务项目','S1','洗剪吹',%2,%2,1,%2)")
+                .arg(id)
+                .arg(amount));
+}
+
+void TestReportsOwner::periodRangeMatchesTheListFilter_data()
+{
+    QTest::addColumn<QString>("period");
+    for (const char *p : {"今天", "昨天", "本周", "上周", "本月", "上月", "本季", "上季", "本年", "上年"})
+        QTest::newRow(p) << QString::fromUtf8(p);
+}
+
+// The dates a period shows are exactly the days its list filter selects.
+void TestReportsOwner::periodRangeMatchesTheListFilter()
+{
+    QFETCH(QString, period);
+    QDate from, to;
+    QVERIFY(PeriodFilter::range(period, QDate::currentDate(), &from, &to));
+    QVERIFY(from <= to);
+    sqlExec("create temp table d(t text)");
+    for (const QDate &day : {from.addDays(-1), from, to, to.addDays(1)}) {
+        const QString t = day.toString("yyyy-MM-dd");
+        sqlExec("insert into d values('" + t + " 00:00:00'),('" + t + " 23:59:59')");
+    }
+    const QStringList inside = {from.toString("yyyy-MM-dd") + " 00:00:00", from.toString("yyyy-MM-dd") + " 23:59:59",
+                                to.toString("yyyy-MM-dd") + " 00:00:00", to.toString("yyyy-MM-dd") + " 23:59:59"};
+    QStringList selected;
+    for (const QStringList &r : sqlRows("select distinct t from d" + ctrlUiClass::periodWhere(period, "t") + " order by t"))
+        selected << r.value(0);
+    QStringList expected = inside;
+    expected.removeDuplicates();
+    QCOMPARE(selected, expected);
+    sqlExec("drop table d");
+}
+
+void TestReportsOwner::periodCombosAndDatesAgree()
+{
+    makeWindow();
+    const QDate today = QDate::currentDate();
+    const QDate monthStart(today.year(), today.month(), 1);
+    // Every period combo opens on 本月 with the month's first and last day.
+    const QList<QPair<const char *, QPair<const char *, const char *>>> pages = {
+        {"comboBox_4", {"dateEdit", "dateEdit_2"}},       {"comboBox_6", {"dateEdit_3", "dateEdit_4"}},
+        {"comboBox_9", {"dateEdit_7", "dateEdit_8"}},     {"comboBox_12", {"dateEdit_11", "dateEdit_12"}},
+        {"comboBox_11", {"dateEdit_9", "dateEdit_10"}},   {"comboBox_29", {"dateEdit_27", "dateEdit_28"}},
+        {"comboBox_30", {"dateEdit_29", "dateEdit_30"}},  {"comboBox_27", {"dateEdit_23", "dateEdit_24"}},
+        {"comboBox_servicePeriod", {"dateEdit_serviceFrom", "dateEdit_serviceTo"}},
+        {"comboBox_productPeriod", {"dateEdit_productFrom", "dateEdit_productTo"}},
+    };
+    for (const auto &p : pages) {
+        QCOMPARE(w<QComboBox>(p.first)->currentText(), QString("本月"));
+        QCOMPARE(w<QDateEdit>(p.second.first)->date(), monthStart);
+        QCOMPARE(w<QDateEdit>(p.second.second)->date(), monthStart.addMonths(1).addDays(-1));
+        QVERIFY(w<QComboBox>(p.first)->findText("所有") >= 0);
+    }
+    // Choosing a period sets the dates; editing a date selects "其他".
+    choose("comboBox_4", "上月");
+    QCOMPARE(w<QDateEdit>("dateEdit")->date(), monthStart.addMonths(-1));
+    QCOMPARE(w<QDateEdit>("dateEdit_2")->date(), monthStart.addDays(-1));
+    w<QDateEdit>("dateEdit")->setDate(monthStart.addMonths(-1).addDays(3));
+    QCOMPARE(w<QComboBox>("comboBox_4")->currentText(), QString("其他"));
+    QCOMPARE(w<QDateEdit>("dateEdit")->date(), monthStart.addMonths(-1).addDays(3)); // kept
+    choose("comboBox_4", "所有");
+    QVERIFY(!w<QDateEdit>("dateEdit")->isEnabled());
+    choose("comboBox_4", "今天");
+    QVERIFY(w<QDateEdit>("dateEdit")->isEnabled());
+    QCOMPARE(w<QDateEdit>("dateEdit")->date(), today);
+    QCOMPARE(w<QDateEdit>("dateEdit_2")->date(), today);
+}
+
+// A page opened for the first time lists what its controls say, and its 合计 line
+// holds the sums sqlite3 gives for the same rows.
+void TestReportsOwner::firstLoadAndTotalsAgreeWithSql()
+{
+    sqlExec("insert into huiyuan(ID,name,type) values('1001','张三','金卡')");
+    sale("xf_now", "1001", m_now, 88.8);
+    sale("xf_now2", "0000", m_now, 11.25);
+    sale("xf_old", "1001", "2001-01-01 10:00:00", 500);
+    makeWindow();
+    m_win->show();
+    QVERIFY(m_win->navigateTo("会员消费统计"));
+    QCOMPARE(rows("tableView_14"), 2); // this month, not every sale ever
+    const QString expected = sqlValue("select round(total(shishoujine),2) from huiyuanxiaofei "
+                                      "where xiaofeiriqi>=date('now','localtime','start of month')");
+    QCOMPARE(expected, QString("100.05"));
+    const QString totals = w<QLabel>("totals_tableView_14")->text();
+    QVERIFY2(totals.startsWith("合计：2 条"), qPrintable(totals));
+    QVERIFY2(totals.contains("实收金额 100.05"), qPrintable(totals));
+    QVERIFY2(!totals.contains("消费单号"), qPrintable(totals));
+    choose("comboBox_4", "所有");
+    clickButton(m_win, "toolButton_79");
+    QCOMPARE(rows("tableView_14"), 3);
+    QVERIFY(w<QLabel>("totals_tableView_14")->text().contains("实收金额 600.05"));
+
+    // The aggregate is over the list's statement, columns named as it names them.
+    QCOMPARE(TotalsLine::statement("select a as \"x\"\"y\" from t", {"x\"y"}),
+             QString("select count(*), round(total(\"x\"\"y\"),2) from (select a as \"x\"\"y\" from t)"));
+    QVERIFY(TotalsLine::isTotalled("库存金额（进价）"));
+    QVERIFY(!TotalsLine::isTotalled("单价"));
+    QVERIFY(!TotalsLine::isTotalled("会员卡号"));
+}
+
+void TestReportsOwner::analysisPagesHavePeriodAndAll()
+{
+    sqlExec("insert into fuwuxiangmu(ID,name,leibie,xiaoshoujiage) values('S1','洗剪吹','美发',40)");
+    sale("xf_now", "0000", m_now, 40);
+    sale("xf_old", "0000", "2001-01-01 10:00:00", 40);
+    makeWindow();
+    QCOMPARE(w<QComboBox>("comboBox_15")->currentText(), QString("所有"));
+    QCOMPARE(w<QComboBox>("comboBox_17")->currentText(), QString("所有"));
+    clickButton(m_win, "toolButton_52");
+    QCOMPARE(rows("tableView_20"), 1);
+    QCOMPARE(cell("tableView_20", 0, 3), QString("1")); // this month's one use
+    click("tableView_20", 0);
+    QCOMPARE(rows("tableView_21"), 1);
+    choose("comboBox_servicePeriod", "所有");
+    clickButton(m_win, "toolButton_52");
+    QCOMPARE(cell("tableView_20", 0, 3), QString("2"));
+    choose("comboBox_servicePeriod", "上年");
+    clickButton(m_win, "toolButton_52");
+    QCOMPARE(rows("tableView_20"), 0);
+}
+
+void TestReportsOwner::detailsFollowTheirMaster()
+{
+    sqlExec("insert into huiyuan(ID,name,type) values('1001','张三','金卡')");
+    sale("xf_now", "1001", m_now, 40);
+    makeWindow();
+    choose("comboBox_4", "今天");
+    clickButton(m_win, "toolButton_79");
+    click("tableView_14", 0);
+    QCOMPARE(rows("tableView_15"), 1);
+    clickButton(m_win, "toolButton_79"); // a new result: its old detail goes
+    QCOMPARE(rows("tableView_15"), 0);
+
+    // Front desk: the member's sale lines, then a walk-in clears them.
+    m_win->DlgRecv("会员选择", QStringList({"1001", "张三", "金卡", "", "0", "0", "", "0", ""}));
+    click("tableView", 0);
+    QCOMPARE(rows("tableView_2"), 1);
+    clickButton(m_win, "toolButton_28"); // 散客
+    QCOMPARE(rows("tableView_2"), 0);
+}
+
+void TestReportsOwner::takingsRecomputedWhenShown()
+{
+    makeWindow();
+    sale("xf_later", "0000", m_now, 12.5);
+    QVERIFY(m_win->navigateTo("综合统计"));
+    auto *model = qobject_cast<QStandardItemModel *>(w<QTreeView>("treeView")->model());
+    QCOMPARE(model->item(1, 0)->text(), QString("消费收银合计"));
+    QCOMPARE(model->item(1, 1)->text(), QString("12.5"));
+}
+
+void TestReportsOwner::membersSortedByNumber()
+{
+    for (const char *id : {"10", "2", "1", "11"})
+        sqlExec(QString("insert into huiyuan(ID,name) values('%1','会员%1')").arg(id));
+    makeWindow();
+    QVERIFY(m_win->navigateTo("会员管理"));
+    QStringList ids;
+    for (int r = 0; r < rows("tableView_9"); ++r)
+        ids << cell("tableView_9", r, 0);
+    QCOMPARE(ids, QStringList({"1", "2", "10", "11"}));
+    w<QLineEdit>("lineEdit_3")->setText("1");
+    clickButton(m_win, "toolButton_32");
+    QCOMPARE(cell("tableView_9", 0, 0), QString("1"));
+    QCOMPARE(cell("tableView_9", 1, 0), QString("10"));
+}
+
+// Goods come in at cost, stock is valued at cost, and a new document is listed at once.
+void TestReportsOwner::stockAtPurchasePrice()
+{
+    sqlExec("insert into chanpin(ID,name,leibie,jinhuojiage,xiaoshoujiage) values('P1','洗发水','洗护',20,50)");
+    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu)"
+            " values('000000','" + m_now + "','入库明细','P1',0,0,0,'0','0','0')");
+    makeWindow();
+    m_win->show();
+    QVERIFY(m_win->navigateTo("入库查询"));
+    QCOMPARE(rows("tableView_33"), 0);
+    QString shownPrice;
+    onNextModal([&](QWidget *doc) {
+        auto *products = doc->findChild<QTableView *>("tableView");
+        QVERIFY(products && products->model()->rowCount() == 1);
+        onNextModal([&](QWidget *line) {
+            shownPrice = line->findChild<QLineEdit *>("lineEdit")->text();
+            line->findChild<QLineEdit *>("lineEdit_2")->setText("3");
+            clickButton(line, "toolButton");
+        });
+        const QModelIndex index = products->model()->index(0, 0);
+        products->setCurrentIndex(index);
+        emit products->doubleClicked(index);
+        doc->close();
+    });
+    clickButton(m_win, "toolButton_153");
+    QCOMPARE(shownPrice, QString("20"));
+    QCOMPARE(sqlValue("select jine from chanpinrukumingxi where rukuID like '入库ID: rk%'"), QString("60"));
+    QCOMPARE(rows("tableView_33"), 1); // listed without pressing 查询
+    // 3 in, 1 sold: 2 on hand worth 2 x 20
+    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu)"
+            " values('xf_1','" + m_now + "','出库明细','P1',50,-1,-50,'产品销售','admin','')");
+    QVERIFY(m_win->navigateTo("库存管理"));
+    clickButton(m_win, "toolButton_144");
+    QCOMPARE(cell("tableView_37", 0, 6), QString("2"));
+    QCOMPARE(cell("tableView_37", 0, 7), QString("40"));
+}
+
+void TestReportsOwner::catalogueChangesAreLogged()
+{
+    makeWindow();
+    m_win->DlgRecv("添加数据", QVariant::fromValue(dbctrlstruct{
+        "chanpin", {"P'9", "护发素", "6901234567890", "洗护", "瓶", "", "10", "30", "0", "否", ""}}));
+    m_win->DlgRecv("修改数据", QVariant::fromValue(redbctrlstruct{"chanpin", {"name", "ID"}, {"护发素2", "P'9"}, 1}));
+    m_win->DlgRecv("添加数据", QVariant::fromValue(dbctrlstruct{
+        "chanpinrukumingxi", {"000000", m_now, "入库明细", "P'9", "0", "0", "0", "0", "0", "0"}}));
+    m_win->DlgRecv("添加数据", QVariant::fromValue(dbctrlstruct{
+        "chanpinrukumingxi", {"出库ID: ck1", m_now, "出库明细", "P'9", "30", "-1", "-30", "报损", "admin", ""}}));
+    QStringList logged;
+    for (const QStringList &r : sqlRows("select user, log from log order by rowid"))
+        logged << r.join("|");
+    QCOMPARE(logged, QStringList({"admin|增加产品  产品编号：P'9", "admin|修改产品  产品编号：P'9",
+                                  "admin|增加出库明细  单号：出库ID: ck1  产品编号：P'9"}));
+    QCOMPARE(ChangeLogText::text(true, "huiyuanxiaofei", {"ID"}, {"x"}), QString());
+}
+
+// Each reminder list holds what it promises and nothing else; the search and the
+// double-click work on every member list.
+void TestReportsOwner::dailyReminders()
+{
+    const QDate today = QDate::currentDate();
+    const auto day = [&](int offset) { return today.addDays(offset).toString("yyyy-MM-dd"); };
+    const QString member = "insert into huiyuan(ID,name,phone,type,birthday,daoqi_time,login_time) values";
+    sqlExec(member + "('1','生日近','139','金卡','" + today.addDays(3).addYears(-30).toString("yyyy-MM-dd")
+            + "','" + day(400) + "','" + day(-1) + "')");
+    sqlExec(member + "('2','生日过','138','金卡','" + today.addDays(-1).addYears(-30).toString("yyyy-MM-dd")
+            + "','" + day(31) + "','" + day(-1) + "')");
+    sqlExec(member + "('3','卡到期','137','银卡','','" + day(30) + "','" + day(-100) + "')");
+    sqlExec(member + "('4','常来','136','银卡','','','" + day(-100) + "')");
+    sale("xf_recent", "4", m_now, 10);
+    sale("xf_debt", "3", day(-100) + " 10:00:00", 50);
+    sqlExec("update huiyuanxiaofei set qiankuanjine=20 where ID='xf_debt'");
+    sqlExec("insert into huiyuanjiaofei(ID,huiyuanid,jiaofeiriqi,jiaofeileixing,shifujine,qiankuanjine) values"
+            "('CZ1','2','" + m_now + "','会员充值',100,50),('CZ1','2','" + m_now + "','会员还款',50,-50)");
+    sqlExec("insert into huiyuantaocan(huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu) values"
+            "('1','S1',10,1,9),('2','S1',10,2,8)");
+    sqlExec("insert into chanpin(ID,name,kucunxiaxian) values('P1','洗发水',5),('P2','护发素',0)");
+    sqlExec("insert into chanpinrukumingxi(rukuID,chanpinID,shuliang) values('000000','P1',0),('rk','P1',5),"
+            "('000000','P2',0),('rk','P2',3)");
+
+    makeWindow();
+    ctrlUiClass ctrl;
+    QMap<QString, int> counts;
+    for (const auto &c : meiritixingDlg::counts(ctrl))
+        counts.insert(c.first, c.second);
+    QCOMPARE(counts.value("生日提醒"), 1);
+    QCOMPARE(counts.value("套餐将用完提醒"), 1);
+    QCOMPARE(counts.value("会员卡到期提醒"), 1);
+    QCOMPARE(counts.value("久未到店提醒"), 1); // registered or last seen 100 days ago
+    QCOMPARE(counts.value("欠款提醒"), 1);      // the repaid top-up is settled
+    QCOMPARE(counts.value("库存不足提醒"), 1);  // 5 of at least 5, not 3 of at least 0
+    QVERIFY(meiritixingDlg::noticeText(ctrl).startsWith("今日提醒：1位会员近期生日"));
+
+    bool seen = false;
+    onNextModal([&](QWidget *dlg) {
+        seen = true;
+        auto *r = qobject_cast<meiritixingDlg *>(dlg);
+        QVERIFY(r);
+        QCOMPARE(r->rowCount("欠款提醒"), 1);
+        r->findChild<QLineEdit *>("lineEdit")->setText("137");
+        QCOMPARE(r->rowCount("久未到店提醒"), 1);
+        QCOMPARE(r->rowCount("生日提醒"), 0);
+        auto *debts = r->findChild<QTableView *>("tableView_欠款提醒");
+        QVERIFY(debts);
+        QCOMPARE(debts->model()->index(0, 6).data().toString(), QString("20"));
+        emit debts->doubleClicked(debts->model()->index(0, 0));
+    });
+    clickButton(m_win, "toolButton_6");
+    QVERIFY(seen);
+    QCOMPARE(m_win->currentMemberId(), QString("3"));
+    QCOMPARE(w<QTabWidget>("tabWidget")->currentIndex(), 0);
+}
+
+QTEST_MAIN(TestReportsOwner)
+#include "tst_reports_owner.moc"
