@@ -201,7 +201,7 @@ private:
 public:
     // The "综合统计" tree for the period of dateEdit_13/dateEdit_14.
     void refreshTakingsStatistics();
-    // "每日提醒": the reminder window; the notice asks first and says nothing when all is quiet.
+    // "每日提醒": the reminder window; the notice after login (button caption and status bar).
     void openDailyReminders();
     void noticeDailyReminders();
 private slots:

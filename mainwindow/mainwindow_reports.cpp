@@ -94,11 +94,19 @@ void MainWindow::openDailyReminders()
         navigateTo(QStringLiteral("前台收银"));
 }
 
+// Said on the 每日提醒 button and in the status bar rather than in a box: the
+// first customer of the day should not wait behind a question.
 void MainWindow::noticeDailyReminders()
 {
+    int total = 0;
+    for (const auto &c : meiritixingDlg::counts(*m_ctrl))
+        total += c.second;
+    ui->toolButton_6->setText(total > 0 ? QStringLiteral("每日提醒(%1)").arg(total) : QStringLiteral("每日提醒"));
     const QString notice = meiritixingDlg::noticeText(*m_ctrl);
-    if (!notice.isEmpty() && ctrlUiClass::askYesNo(notice, this))
-        openDailyReminders();
+    if (notice.isEmpty())
+        return;
+    ui->toolButton_6->setToolTip(notice);
+    m_statusLabel->setText(m_statusLabel->text() + QStringLiteral("    ") + notice);
 }
 
 // A period combo with its two dates, in front of a page's query button.

@@ -89,7 +89,7 @@ QString meiritixingDlg::noticeText(ctrlUiClass &ctrl)
             parts << QString::number(all.at(i).second) + QString::fromUtf8(kLists[i].unit);
     if (parts.isEmpty())
         return QString();
-    return QStringLiteral("今日提醒：") + parts.join(QStringLiteral("，")) + QStringLiteral("。\n是否现在查看？");
+    return QStringLiteral("今日提醒：") + parts.join(QStringLiteral("，")) + QStringLiteral("。点击“每日提醒”查看。");
 }
 
 QString meiritixingDlg::filtered(const QString &base, const QStringList &columns, const QString &text)

@@ -26,7 +26,7 @@ public:
     static QStringList listNames();
     // How many rows each list holds today (name -> count), for the notice after login.
     static QList<QPair<QString, int>> counts(ctrlUiClass &ctrl);
-    // "今日提醒：生日 2 位……"; "" when every list is empty.
+    // "今日提醒：1位会员近期生日，…"; "" when every list is empty.
     static QString noticeText(ctrlUiClass &ctrl);
 
     int rowCount(const QString &list) const;

@@ -128,6 +128,7 @@ private slots:
         withDialog(w, "toolButton_44", [](QWidget *dlg) {
             setText(dlg, "lineEdit", QStringLiteral("P01"));
             setText(dlg, "lineEdit_2", QStringLiteral("洗发水"));
+            setText(dlg, "lineEdit_5", QStringLiteral("20"));
             setText(dlg, "lineEdit_6", QStringLiteral("38"));
             clickButton(dlg, QStringLiteral("toolButton"));
         });
@@ -138,7 +139,7 @@ private slots:
         stockDocument(w, "toolButton_148", QStringLiteral("P01"), QStringLiteral("3"));
         QCOMPARE(cell(stock, rowOf(stock, 0, QStringLiteral("P01")), 6), QStringLiteral("7"));
         QCOMPARE(sqlRows(QStringLiteral("select type,shuliang,jine from chanpinrukumingxi where rukuID!='000000' order by rowid")),
-                 (QList<QStringList>{{"入库明细", "10", "380"}, {"出库明细", "-3", "-114"}}));
+                 (QList<QStringList>{{"入库明细", "10", "200"}, {"出库明细", "-3", "-114"}})); // in at cost, out at the selling price
 
         // A package of the two items, each picked in the service item picker.
         withDialog(w, "toolButton_104", [](QWidget *pkg) {

@@ -1,4 +1,5 @@
 #include <QtTest>
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -361,6 +362,9 @@ void TestReportsOwner::dailyReminders()
     QCOMPARE(counts.value("欠款提醒"), 1);      // the repaid top-up is settled
     QCOMPARE(counts.value("库存不足提醒"), 1);  // 5 of at least 5, not 3 of at least 0
     QVERIFY(meiritixingDlg::noticeText(ctrl).startsWith("今日提醒：1位会员近期生日"));
+    m_win->noticeDailyReminders(); // after login: said without a box
+    QCOMPARE(w<QAbstractButton>("toolButton_6")->text(), QString("每日提醒(6)"));
+    QVERIFY(w<QLabel>("statusLabel")->text().contains("1张会员卡30天内到期"));
 
     bool seen = false;
     onNextModal([&](QWidget *dlg) {
