@@ -84,9 +84,11 @@ void addchanpinDlg::on_toolButton_clicked()
         return;
     }
     // A deleted product's movements stay as its history: a new product under
-    // the same code would inherit its stock and its sales.
+    // the same code would inherit its stock and its sales. (The zero movement
+    // of its creation carries nothing.)
     if (m_mode != 2
-        && !m_ctrl->queryRows(QStringLiteral("select 1 from chanpinrukumingxi where chanpinID='%1' limit 1").arg(sqlEsc(id)))
+        && !m_ctrl->queryRows(QStringLiteral("select 1 from chanpinrukumingxi where chanpinID='%1' and rukuID!='000000' limit 1")
+                                  .arg(sqlEsc(id)))
                 .isEmpty()) {
         Catalogue::plainMessage(QStringLiteral("该产品编码曾用于已删除的产品，还有它的出入库记录！请更换产品编码"), this);
         return;
