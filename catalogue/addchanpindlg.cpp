@@ -45,6 +45,10 @@ void addchanpinDlg::setData(int mode, const QStringList &row)
     ui->lineEdit_6->setText(row.at(8));
     ui->lineEdit_7->setText(row.at(9));
     ui->lineEdit_8->setText(row.at(10));
+    const QStringList level = m_ctrl->queryRow(QStringLiteral("select kucunxiaxian from chanpin where ID=")
+                                               + sqlLiteral(row.at(0)));
+    if (!level.isEmpty())
+        ui->lineEdit_lowStock->setText(numberText(level.at(0).toDouble()));
     if (mode == 2)
         ui->lineEdit->setReadOnly(true);
 }
@@ -98,6 +102,14 @@ void addchanpinDlg::on_toolButton_clicked()
         || !Catalogue::readMoney(ui->lineEdit_6, QStringLiteral("销售价格"), &selling, this)
         || !Catalogue::readMoney(ui->lineEdit_7, QStringLiteral("底价"), &floor, this))
         return;
+    // The low-stock level of the daily reminder: a count, 0 = remind when none is left.
+    bool levelOk = false;
+    const QString levelText = ui->lineEdit_lowStock->text().trimmed();
+    const double level = levelText.isEmpty() ? 0 : parseNumber(levelText, &levelOk);
+    if ((!levelText.isEmpty() && !levelOk) || level < 0 || level > 1e6) {
+        Catalogue::plainMessage(QStringLiteral("库存下限请填写 0 到 1000000 之间的数量"), this);
+        return;
+    }
 
     const QStringList values{ui->lineEdit_2->text().trimmed(),
                              ui->lineEdit_3->text().trimmed(),
@@ -136,6 +148,10 @@ void addchanpinDlg::on_toolButton_clicked()
         rec.values = QStringList{id} + values;
         emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(rec));
     }
+    // A shop file from before the low-stock level has no such column: it keeps none.
+    if (m_ctrl->countRows(QStringLiteral("select 1 from pragma_table_info('chanpin') where name='kucunxiaxian'")) == 1)
+        m_ctrl->execSql(QStringLiteral("update chanpin set kucunxiaxian=") + numberText(level)
+                        + QStringLiteral(" where ID=") + sqlLiteral(m_mode == 2 && !m_oldId.isEmpty() ? m_oldId : id));
     if (!tx.commit()) {
         ctrlUiClass::showInfo(Catalogue::saveFailedText(tx.firstError()), this);
         return;

@@ -301,6 +301,7 @@ void MainWindow::setupNavigation()
         "库存管理|库存管理||",
         "统计报表||0|", "会员消费统计|统计报表||", "会员交费统计|统计报表||", "消费分析|统计报表||",
         "交班历史查询|统计报表||", "变动统计|统计报表||", "员工提成查询|统计报表||", "综合统计|统计报表||",
+        "经营分析|统计报表||",
         "系统设置||0|", "服务项目|系统设置||", "产品管理|系统设置||", "套餐设置|系统设置||",
         "提成策略|系统设置||", "促销方案|系统设置||", "会员卡设置|系统设置||", "操作员设置|系统设置||",
         "员工管理|系统设置||",
@@ -529,8 +530,9 @@ bool MainWindow::navigateTo(const QString &text)
         show(2, ui->tabWidget_11, 2);
     } else {
         static const char *const reports[] = {"会员消费统计", "会员交费统计", "消费分析", "交班历史查询",
-                                              "变动统计", nullptr, "员工提成查询", nullptr, "综合统计"};
-        for (int i = 0; i < 9; ++i) {
+                                              "变动统计", nullptr, "员工提成查询", nullptr, "综合统计",
+                                              "经营分析"};
+        for (int i = 0; i < 10; ++i) {
             if (reports[i] && text == QString::fromUtf8(reports[i])) {
                 show(3, ui->tabWidget_5, i);
                 afterNavigate(text);

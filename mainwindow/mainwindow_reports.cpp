@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "businesscharts.h"
 #include "jiaobandlg.h"
 #include "meiritixingdlg.h"
 #include "operatorsession.h"
@@ -82,6 +83,9 @@ void MainWindow::setupReportFilters()
     }
     connect(m_ctrl, &ctrlUiClass::viewRefreshed, this, &MainWindow::clearDetailOf);
     connect(u->toolButton_6, &QAbstractButton::clicked, this, &MainWindow::openDailyReminders);
+    // "经营分析" sits beside "综合统计" (page 9); it draws when shown and on 查询.
+    auto *charts = new BusinessCharts(m_ctrl);
+    u->tabWidget_5->addTab(charts, QStringLiteral("经营分析"));
 }
 
 void MainWindow::openDailyReminders()
@@ -94,18 +98,14 @@ void MainWindow::openDailyReminders()
         navigateTo(QStringLiteral("前台收银"));
 }
 
-// Said on the 每日提醒 button and in the status bar rather than in a box: the
+// Said in the 每日提醒 button's tooltip and in the status bar, not in a box: the
 // first customer of the day should not wait behind a question.
 void MainWindow::noticeDailyReminders()
 {
-    int total = 0;
-    for (const auto &c : meiritixingDlg::counts(*m_ctrl))
-        total += c.second;
-    ui->toolButton_6->setText(total > 0 ? QStringLiteral("每日提醒(%1)").arg(total) : QStringLiteral("每日提醒"));
     const QString notice = meiritixingDlg::noticeText(*m_ctrl);
+    ui->toolButton_6->setToolTip(notice);
     if (notice.isEmpty())
         return;
-    ui->toolButton_6->setToolTip(notice);
     m_statusLabel->setText(m_statusLabel->text() + QStringLiteral("    ") + notice);
 }
 

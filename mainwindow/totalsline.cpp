@@ -11,10 +11,11 @@
 #include <QVBoxLayout>
 
 namespace {
-// Captions of columns that hold prices or ratios: summing them says nothing.
+// Captions of columns that hold prices, ratios, names or kinds: summing them says nothing.
 bool isPerUnit(const QString &caption)
 {
-    for (const char *word : {"单价", "价格", "折扣", "比例", "底价", "编号", "单号", "卡号", "ID"})
+    for (const char *word : {"单价", "价格", "折扣", "比例", "底价", "编号", "单号", "卡号", "ID", "员工", "方式",
+                             "类型", "类别", "日期", "时间", "姓名", "名称"})
         if (caption.contains(QString::fromUtf8(word)))
             return true;
     return false;
@@ -36,12 +37,13 @@ TotalsLine::TotalsLine(ctrlUiClass *ctrl, const QString &viewName, QTableView *t
     setStyleSheet(QStringLiteral("QLabel{background:#F5F9FC;border:1px solid #D5E3F0;border-top:0px;"
                                  "padding:3px 8px;color:#1f3b57;}"));
     QWidget *parent = table->parentWidget();
-    auto *box = new QWidget(parent);
+    // Made without a parent: a new child of a splitter would join it at the end.
+    auto *box = new QWidget;
     auto *layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     if (auto *splitter = qobject_cast<QSplitter *>(parent)) {
-        splitter->replaceWidget(splitter->indexOf(table), box);
+        splitter->insertWidget(splitter->indexOf(table), box); // the table leaves as it moves into the box
     } else if (parent && parent->layout()) {
         delete parent->layout()->replaceWidget(table, box, Qt::FindChildrenRecursively);
     }

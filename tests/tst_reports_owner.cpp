@@ -5,9 +5,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStandardItemModel>
+#include <QSplitter>
 #include <QTableView>
 #include <QTreeView>
 
+#include "addchanpindlg.h"
+#include "businesscharts.h"
 #include "changelogtext.h"
 #include "ctrluiclass.h"
 #include "mainwindow.h"
@@ -37,6 +40,8 @@ private slots:
     void stockAtPurchasePrice();
     void catalogueChangesAreLogged();
     void dailyReminders();
+    void productLowStockLevel();
+    void businessCharts();
 
 private:
     template <typename T> T *w(const char *name)
@@ -202,6 +207,9 @@ void TestReportsOwner::firstLoadAndTotalsAgreeWithSql()
     QVERIFY(TotalsLine::isTotalled("库存金额（进价）"));
     QVERIFY(!TotalsLine::isTotalled("单价"));
     QVERIFY(!TotalsLine::isTotalled("会员卡号"));
+    QVERIFY(!TotalsLine::isTotalled("提成员工"));
+    QVERIFY(!TotalsLine::isTotalled("提成方式"));
+    QVERIFY(TotalsLine::isTotalled("提成金额"));
 }
 
 void TestReportsOwner::analysisPagesHavePeriodAndAll()
@@ -303,6 +311,10 @@ void TestReportsOwner::stockAtPurchasePrice()
     sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu)"
             " values('xf_1','" + m_now + "','出库明细','P1',50,-1,-50,'产品销售','admin','')");
     QVERIFY(m_win->navigateTo("库存管理"));
+    // The totals line keeps the list in its place: stock above, its movements below.
+    auto *split = w<QSplitter>("splitter_5");
+    QVERIFY(split->widget(0)->isAncestorOf(w<QTableView>("tableView_37")));
+    QVERIFY(w<QTableView>("tableView_37")->isVisible());
     clickButton(m_win, "toolButton_144");
     QCOMPARE(cell("tableView_37", 0, 6), QString("2"));
     QCOMPARE(cell("tableView_37", 0, 7), QString("40"));
@@ -363,7 +375,7 @@ void TestReportsOwner::dailyReminders()
     QCOMPARE(counts.value("库存不足提醒"), 1);  // 5 of at least 5, not 3 of at least 0
     QVERIFY(meiritixingDlg::noticeText(ctrl).startsWith("今日提醒：1位会员近期生日"));
     m_win->noticeDailyReminders(); // after login: said without a box
-    QCOMPARE(w<QAbstractButton>("toolButton_6")->text(), QString("每日提醒(6)"));
+    QVERIFY(w<QAbstractButton>("toolButton_6")->toolTip().startsWith("今日提醒：1位会员近期生日"));
     QVERIFY(w<QLabel>("statusLabel")->text().contains("1张会员卡30天内到期"));
 
     bool seen = false;
@@ -384,6 +396,75 @@ void TestReportsOwner::dailyReminders()
     QVERIFY(seen);
     QCOMPARE(m_win->currentMemberId(), QString("3"));
     QCOMPARE(w<QTabWidget>("tabWidget")->currentIndex(), 0);
+}
+
+// The level the stock reminder compares with is kept per product.
+void TestReportsOwner::productLowStockLevel()
+{
+    makeWindow();
+    PromptRecorder prompts;
+    const auto save = [&](int mode, const QStringList &row, const QString &level) {
+        addchanpinDlg dlg;
+        connect(&dlg, &addchanpinDlg::DlgSend, m_win, &MainWindow::DlgRecv);
+        dlg.setData(mode, row);
+        if (mode == 1) {
+            dlg.findChild<QLineEdit *>("lineEdit")->setText("P1");
+            dlg.findChild<QLineEdit *>("lineEdit_2")->setText("洗发水");
+        }
+        QCOMPARE(dlg.findChild<QLineEdit *>("lineEdit_lowStock")->text(), mode == 1 ? QString("0") : QString("5"));
+        dlg.findChild<QLineEdit *>("lineEdit_lowStock")->setText(level);
+        clickButton(&dlg, "toolButton");
+    };
+    save(1, {}, "-1");
+    QCOMPARE(sqlValue("select count(*) from chanpin"), QString("0"));
+    save(1, {}, "5");
+    QCOMPARE(sqlValue("select kucunxiaxian from chanpin where ID='P1'"), QString("5"));
+    const QStringList row = {"P1", "洗发水", "", "", "", "", "否", "0", "0", "0", ""};
+    save(2, row, "2.5");
+    QCOMPARE(sqlValue("select kucunxiaxian from chanpin where ID='P1'"), QString("2.5"));
+    QCOMPARE(sqlValue("select count(*) from chanpin"), QString("1"));
+}
+
+// The charts draw the month's figures when their page is shown, the same as sqlite3 sums them.
+void TestReportsOwner::businessCharts()
+{
+    const QString today = m_now.left(10);
+    sqlExec("insert into fuwuxiangmu(ID,name,leibie,xiaoshoujiage) values('S1','洗剪吹','美发',40)");
+    sqlExec("insert into yuangong(ID,name) values('A01','小王')");
+    sqlExec("insert into huiyuan(ID,name,login_time) values('1','张三','" + m_now + "')");
+    sale("xf_1", "1", m_now, 40);
+    sale("xf_old", "1", "2001-01-01 10:00:00", 999);
+    sqlExec("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi) values"
+            "('xf_2','1','" + m_now + "',25.5,'储蓄卡')");
+    sqlExec("insert into huiyuanjiaofei(ID,huiyuanid,jiaofeiriqi,jiaofeileixing,shifujine,fukuanleixing) values"
+            "('CZ1','1','" + m_now + "','会员充值',100,'微信')");
+    sqlExec("insert into tichengmingxi(yuangongID,xiaofeiID,tichengjine) values('A01','xf_1',4),('A01','CZ1',10),"
+            "('A01','xf_old',50)");
+    makeWindow();
+    m_win->show();
+    QVERIFY(m_win->navigateTo("经营分析"));
+    auto *charts = m_win->findChild<BusinessCharts *>("businessCharts");
+    QVERIFY(charts && charts->isVisible());
+    QMap<QString, BusinessCharts::Series> shown;
+    for (const auto &c : charts->shown())
+        shown.insert(c.first, c.second);
+    QCOMPARE(shown.size(), 6);
+    using S = BusinessCharts::Series;
+    QCOMPARE(shown.value("每日实际收入（不含储蓄卡）"), S({{today, 140}}));
+    QCOMPARE(shown.value("各付款方式收款"), S({{"微信", 100}, {"现金", 40}, {"储蓄卡", 25.5}}));
+    QCOMPARE(shown.value("服务项目前十（金额）"), S({{"洗剪吹", 40}}));
+    QCOMPARE(shown.value("员工提成"), S({{"小王", 14}}));
+    QCOMPARE(shown.value("每周新会员（人）").size(), 1);
+    QCOMPARE(shown.value("每周新会员（人）").value(0).second, 1.0);
+    // 所有 takes every year in; 查询 redraws.
+    auto *period = m_win->findChild<QComboBox *>("comboBox_chartsPeriod");
+    period->setCurrentIndex(period->findText("所有"));
+    clickButton(m_win, "toolButton_charts");
+    shown.clear();
+    for (const auto &c : charts->shown())
+        shown.insert(c.first, c.second);
+    QCOMPARE(shown.value("员工提成"), S({{"小王", 64}}));
+    QCOMPARE(shown.value("每日实际收入（不含储蓄卡）").size(), 2);
 }
 
 QTEST_MAIN(TestReportsOwner)

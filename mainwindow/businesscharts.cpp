@@ -1,0 +1,235 @@
+#include "businesscharts.h"
+
+#include "ctrluiclass.h"
+#include "periodfilter.h"
+#include "sqltext.h"
+
+#include <algorithm>
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHorizontalBarSeries>
+#include <QLabel>
+#include <QPieSeries>
+#include <QPushButton>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+using namespace QtCharts;
+
+namespace {
+enum Kind { Columns, Pie, Bars };
+
+// " and <column> between … " for a period; no limit for empty texts.
+QString between(const QString &column, const QString &from, const QString &to)
+{
+    QString s;
+    if (!from.isEmpty())
+        s += QStringLiteral(" and ") + column + QStringLiteral(">=") + sqlLiteral(from);
+    if (!to.isEmpty())
+        s += QStringLiteral(" and ") + column + QStringLiteral("<=") + sqlLiteral(to + QStringLiteral(" 23:59:59"));
+    return s;
+}
+
+BusinessCharts::Series seriesOf(ctrlUiClass &ctrl, const QString &sql)
+{
+    BusinessCharts::Series out;
+    for (const QStringList &row : ctrl.queryRows(sql))
+        out << qMakePair(row.value(0), row.value(1).toDouble());
+    return out;
+}
+
+// Payments and sale receipts of the period as (day, method, amount).
+QString takings(const QString &from, const QString &to)
+{
+    return QStringLiteral("select substr(jiaofeiriqi,1,10) as day, fukuanleixing as method, shifujine as amount "
+                          "from huiyuanjiaofei where 1=1")
+           + between(QStringLiteral("jiaofeiriqi"), from, to)
+           + QStringLiteral(" union all select substr(xiaofeiriqi,1,10), fukuanfangshi, shishoujine "
+                            "from huiyuanxiaofei where 1=1")
+           + between(QStringLiteral("xiaofeiriqi"), from, to);
+}
+} // namespace
+
+BusinessCharts::BusinessCharts(ctrlUiClass *ctrl, QWidget *parent) : QWidget(parent), m_ctrl(ctrl)
+{
+    setObjectName(QStringLiteral("businessCharts"));
+    auto *layout = new QVBoxLayout(this);
+    auto *controls = new QHBoxLayout;
+    m_period = new QComboBox;
+    m_period->setObjectName(QStringLiteral("comboBox_chartsPeriod"));
+    m_period->setMinimumWidth(80);
+    ctrl->fillCombo(m_period, QStringLiteral("时间选择"), QStringLiteral("xml"));
+    m_period->addItem(QStringLiteral("所有"));
+    const auto dateEdit = [](const QString &name) {
+        auto *edit = new QDateEdit(QDate::currentDate());
+        edit->setObjectName(name);
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        edit->setCalendarPopup(true);
+        edit->setMinimumWidth(128);
+        return edit;
+    };
+    m_from = dateEdit(QStringLiteral("dateEdit_chartsFrom"));
+    m_to = dateEdit(QStringLiteral("dateEdit_chartsTo"));
+    auto *query = new QPushButton(QStringLiteral("查询"));
+    query->setObjectName(QStringLiteral("toolButton_charts"));
+    query->setMinimumSize(80, 30);
+    controls->addWidget(new QLabel(QStringLiteral("时间选择：")));
+    controls->addWidget(m_period);
+    controls->addWidget(new QLabel(QStringLiteral("开始日期：")));
+    controls->addWidget(m_from);
+    controls->addWidget(new QLabel(QStringLiteral("结束日期：")));
+    controls->addWidget(m_to);
+    controls->addWidget(query);
+    controls->addStretch(1);
+    layout->addLayout(controls);
+    m_grid = new QGridLayout;
+    m_grid->setSpacing(6);
+    layout->addLayout(m_grid, 1);
+    for (int i = 0; i < 6; ++i) {
+        auto *view = new QChartView;
+        view->setRenderHint(QPainter::Antialiasing);
+        view->setMinimumSize(300, 220);
+        m_views << view;
+        m_grid->addWidget(view, i / 3, i % 3);
+    }
+    auto *filter = new PeriodFilter(m_period, m_from, m_to, this);
+    filter->select(QStringLiteral("本月"));
+    connect(query, &QPushButton::clicked, this, &BusinessCharts::redraw);
+}
+
+BusinessCharts::Series BusinessCharts::takingsPerDay(ctrlUiClass &ctrl, const QString &from, const QString &to)
+{
+    return seriesOf(ctrl, QStringLiteral("select day, ROUND(SUM(amount),2) from (") + takings(from, to)
+                              + QStringLiteral(") where method<>'储蓄卡' group by day order by day"));
+}
+
+BusinessCharts::Series BusinessCharts::takingsPerMethod(ctrlUiClass &ctrl, const QString &from, const QString &to)
+{
+    return seriesOf(ctrl, QStringLiteral("select ifnull(method,''), ROUND(SUM(amount),2) from (") + takings(from, to)
+                              + QStringLiteral(") group by method having SUM(amount)<>0 order by SUM(amount) desc"));
+}
+
+BusinessCharts::Series BusinessCharts::topItems(ctrlUiClass &ctrl, const QString &from, const QString &to,
+                                                bool products)
+{
+    const QString kinds = products ? QStringLiteral("('产品')") : QStringLiteral("('服务项目','套餐消费')");
+    return seriesOf(ctrl, QStringLiteral("select max(a.name), ROUND(SUM(a.jine),2) from xiaofeimingxi a "
+                                         "where a.xiaofeileixing in ") + kinds
+                              + QStringLiteral(" and a.ID in (select ID from huiyuanxiaofei where 1=1")
+                              + between(QStringLiteral("xiaofeiriqi"), from, to)
+                              + QStringLiteral(") group by a.xiangmuID order by SUM(a.jine) desc limit 10"));
+}
+
+BusinessCharts::Series BusinessCharts::commissionPerEmployee(ctrlUiClass &ctrl, const QString &from,
+                                                             const QString &to)
+{
+    // Commission is earned on sales and on card issues and top-ups.
+    return seriesOf(ctrl, QStringLiteral("select ifnull(b.name,t.yuangongID), ROUND(SUM(t.tichengjine),2) "
+                                         "from tichengmingxi t left join yuangong b on b.ID=t.yuangongID "
+                                         "where t.xiaofeiID in (select ID from huiyuanxiaofei where 1=1")
+                              + between(QStringLiteral("xiaofeiriqi"), from, to)
+                              + QStringLiteral(" union select ID from huiyuanjiaofei where 1=1")
+                              + between(QStringLiteral("jiaofeiriqi"), from, to)
+                              + QStringLiteral(") group by t.yuangongID order by SUM(t.tichengjine) desc"));
+}
+
+BusinessCharts::Series BusinessCharts::newMembersPerWeek(ctrlUiClass &ctrl, const QString &from, const QString &to)
+{
+    // Weeks named by their Monday.
+    return seriesOf(ctrl, QStringLiteral("select date(substr(login_time,1,10),'-6 days','weekday 1') as week, "
+                                         "count(*) from huiyuan where length(login_time)>=10")
+                              + between(QStringLiteral("login_time"), from, to)
+                              + QStringLiteral(" group by week order by week"));
+}
+
+void BusinessCharts::period(QString *from, QString *to) const
+{
+    if (m_period->currentText() == QStringLiteral("所有")) {
+        *from = *to = QString();
+        return;
+    }
+    *from = m_from->date().toString(QStringLiteral("yyyy-MM-dd"));
+    *to = m_to->date().toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+void BusinessCharts::redraw()
+{
+    QString from, to;
+    period(&from, &to);
+    m_shown.clear();
+    place(0, QStringLiteral("每日实际收入（不含储蓄卡）"), takingsPerDay(*m_ctrl, from, to), Columns);
+    place(1, QStringLiteral("各付款方式收款"), takingsPerMethod(*m_ctrl, from, to), Pie);
+    place(2, QStringLiteral("服务项目前十（金额）"), topItems(*m_ctrl, from, to, false), Bars);
+    place(3, QStringLiteral("产品前十（金额）"), topItems(*m_ctrl, from, to, true), Bars);
+    place(4, QStringLiteral("员工提成"), commissionPerEmployee(*m_ctrl, from, to), Columns);
+    place(5, QStringLiteral("每周新会员（人）"), newMembersPerWeek(*m_ctrl, from, to), Columns);
+}
+
+void BusinessCharts::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    redraw();
+}
+
+void BusinessCharts::place(int index, const QString &title, const Series &data, int kind)
+{
+    m_shown << qMakePair(title, data);
+    auto *chart = new QChart;
+    chart->setTitle(data.isEmpty() ? title + QStringLiteral("：本期没有数据") : title);
+    chart->legend()->setVisible(kind == Pie);
+    chart->legend()->setAlignment(Qt::AlignRight);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    if (kind == Pie) {
+        auto *pie = new QPieSeries;
+        for (const auto &p : data)
+            pie->append(p.first + QStringLiteral(" ") + moneyText(p.second), p.second);
+        chart->addSeries(pie);
+    } else {
+        // Bars read best with the largest at the top.
+        Series ordered = data;
+        if (kind == Bars)
+            std::reverse(ordered.begin(), ordered.end());
+        auto *set = new QBarSet(title);
+        QStringList labels;
+        double top = 0;
+        for (const auto &p : ordered) {
+            *set << p.second;
+            labels << (kind == Columns && p.first.size() == 10 ? p.first.mid(5) : p.first);
+            top = qMax(top, p.second);
+        }
+        QAbstractBarSeries *series = kind == Bars ? static_cast<QAbstractBarSeries *>(new QHorizontalBarSeries)
+                                                  : static_cast<QAbstractBarSeries *>(new QBarSeries);
+        series->append(set);
+        // Values on the bars only while they fit beside each other.
+        series->setLabelsVisible(ordered.size() <= (kind == Bars ? 10 : 6));
+        series->setLabelsFormat(QStringLiteral("@value"));
+        chart->addSeries(series);
+        auto *categories = new QBarCategoryAxis;
+        categories->append(labels.isEmpty() ? QStringList{QString()} : labels);
+        // Small labels, days on end: a month of days or ten names fit a 1366 x 768 screen.
+        QFont small = categories->labelsFont();
+        small.setPixelSize(10);
+        categories->setLabelsFont(small);
+        if (kind == Columns && labels.size() > 7)
+            categories->setLabelsAngle(-90);
+        auto *values = new QValueAxis;
+        values->setLabelsFont(small);
+        values->setRange(0, top > 0 ? top * 1.15 : 1);
+        values->setLabelFormat(QStringLiteral("%.0f"));
+        chart->addAxis(categories, kind == Bars ? Qt::AlignLeft : Qt::AlignBottom);
+        chart->addAxis(values, kind == Bars ? Qt::AlignBottom : Qt::AlignLeft);
+        series->attachAxis(categories);
+        series->attachAxis(values);
+    }
+    QChart *old = m_views.at(index)->chart();
+    m_views.at(index)->setChart(chart);
+    delete old;
+}

@@ -1,0 +1,57 @@
+#ifndef BUSINESSCHARTS_H
+#define BUSINESSCHARTS_H
+
+#include <QList>
+#include <QPair>
+#include <QWidget>
+
+class ctrlUiClass;
+class QComboBox;
+class QDateEdit;
+class QGridLayout;
+class QLabel;
+
+namespace QtCharts {
+class QChartView;
+}
+
+// "经营分析": the period's takings per day and per payment method, the ten
+// services and products that brought the most, commission per employee and new
+// members per week, drawn as charts. Drawn on 查询 and whenever the page is shown.
+class BusinessCharts : public QWidget
+{
+    Q_OBJECT
+public:
+    BusinessCharts(ctrlUiClass *ctrl, QWidget *parent = nullptr);
+
+    using Series = QList<QPair<QString, double>>;
+    // The figures behind each chart for a period (dates "yyyy-MM-dd", both days
+    // whole; empty texts: no limit).
+    static Series takingsPerDay(ctrlUiClass &ctrl, const QString &from, const QString &to);
+    static Series takingsPerMethod(ctrlUiClass &ctrl, const QString &from, const QString &to);
+    static Series topItems(ctrlUiClass &ctrl, const QString &from, const QString &to, bool products);
+    static Series commissionPerEmployee(ctrlUiClass &ctrl, const QString &from, const QString &to);
+    static Series newMembersPerWeek(ctrlUiClass &ctrl, const QString &from, const QString &to);
+
+    // Redraws every chart for the period on the page.
+    void redraw();
+    // What the charts show now, per chart title (for tests and the eye).
+    QList<QPair<QString, Series>> shown() const { return m_shown; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void period(QString *from, QString *to) const;
+    void place(int index, const QString &title, const Series &data, int kind);
+
+    ctrlUiClass *m_ctrl;
+    QComboBox *m_period;
+    QDateEdit *m_from;
+    QDateEdit *m_to;
+    QGridLayout *m_grid;
+    QList<QtCharts::QChartView *> m_views;
+    QList<QPair<QString, Series>> m_shown;
+};
+
+#endif
