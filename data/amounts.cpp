@@ -29,7 +29,17 @@ int significantDecimals(const QString &fraction)
 
 } // namespace
 
+static MoneyInput parseMoney(const QString &typed, const QString &what, bool allowNegative);
+
 MoneyInput parseMoneyInput(const QString &typed, const QString &what, bool allowNegative)
+{
+    MoneyInput r = parseMoney(typed, what, allowNegative);
+    if (!r.ok)
+        r.cents = 0; // a refused amount is no amount
+    return r;
+}
+
+static MoneyInput parseMoney(const QString &typed, const QString &what, bool allowNegative)
 {
     MoneyInput r;
     const QString text = typed.trimmed();
@@ -78,7 +88,7 @@ MoneyInput parseMoneyInput(const QString &typed, const QString &what, bool allow
     }
     if (negative && r.cents != 0) {
         if (!allowNegative) {
-            r.error = what + QStringLiteral("不能小于0");
+            r.error = what + QStringLiteral("不能为负数");
             return r;
         }
         r.cents = -r.cents;
@@ -103,7 +113,7 @@ CountInput parseCountInput(const QString &typed, const QString &what, int maxDec
         return r;
     }
     if (v < 0) {
-        r.error = what + QStringLiteral("不能小于0");
+        r.error = what + QStringLiteral("不能为负数");
         return r;
     }
     if (v > kMaxCount) {

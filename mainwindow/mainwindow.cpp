@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "memberwriter.h"
 #include "ui_mainwindow.h"
 
 #include "adduserdlg.h"
@@ -590,6 +591,15 @@ void MainWindow::deleteRow(int position)
         return;
     if (position == 4 && !operatorMayGo(row.at(0)))
         return;
+    // A service item that members still hold uses of, or that a package sells,
+    // is prepaid value: deleting it would lose those uses.
+    if (position == 0) {
+        const QString why = MemberWriter::serviceItemInUse(row.at(0));
+        if (!why.isEmpty()) {
+            ctrlUiClass::showInfo(why, this);
+            return;
+        }
+    }
     if (!ctrlUiClass::askYesNo("你确定要删除'" + row.at(rule.shownColumn) + "'吗?", this))
         return;
 

@@ -1,6 +1,8 @@
 // Works the shop in a loop — sales, top-ups and package renewals through the real
 // dialogs — and prints each committed document, until it is killed. The crash
-// test (tst_crash) kills it at random moments and checks what is left.
+// test (tst_crash) kills it at random moments and checks what is left; the
+// two-desk test (tst_twodesk) runs two of them on one shop folder, each for a
+// given number of operations.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -24,8 +26,6 @@ void say(const QString &line)
 {
     out << line << Qt::endl; // flushed: the parent reads it after the kill
 }
-
-QString lastPayment() { return sqlValue("select ID from huiyuanjiaofei order by rowid desc limit 1"); }
 
 bool sale(MainWindow &main, const QString &member, bool usePackageToo)
 {
@@ -60,7 +60,7 @@ bool topUp(MainWindow &main, const QString &member)
     clickButton(&dlg, "toolButton");
     if (dlg.result() != QDialog::Accepted)
         return false;
-    say("topup " + lastPayment());
+    say("topup " + dlg.documentId());
     return true;
 }
 
@@ -83,7 +83,7 @@ bool renew(MainWindow &main, const QString &member)
     clickButton(&dlg, "toolButton_4");
     if (dlg.result() != QDialog::Accepted)
         return false;
-    say("renewal " + lastPayment());
+    say("renewal " + dlg.documentId());
     return true;
 }
 } // namespace
@@ -95,6 +95,8 @@ int main(int argc, char *argv[])
     registerRecordTypes();
     if (argc < 2)
         return 2;
+    // "desk N": one desk of several, stopping after N operations (refusals included).
+    const int operations = argc >= 4 && QByteArray(argv[2]) == "desk" ? QString::fromLocal8Bit(argv[3]).toInt() : -1;
     const QString dir = QString::fromLocal8Bit(argv[1]);
     QDir::setCurrent(dir);
     const bool fresh = !QFile::exists("mochenxinxi.db");
@@ -112,11 +114,13 @@ int main(int argc, char *argv[])
     PromptRecorder prompts; // every question gets its first answer
     say("ready");
     auto *rng = QRandomGenerator::global();
-    for (;;) {
+    for (int done = 0; operations < 0 || done < operations; ++done) {
         const QString member = rng->bounded(3) ? QStringLiteral("1001") : QStringLiteral("1002");
         const int op = rng->bounded(4);
         bool ok = op == 0 ? topUp(main, member) : op == 1 ? renew(main, member) : sale(main, member, rng->bounded(2));
         if (!ok)
             say("refused " + prompts.last());
     }
+    say("done");
+    return 0;
 }
