@@ -39,9 +39,13 @@ void fukuanDlg::setData(const QStringList &list)
 
 void fukuanDlg::on_toolButton_3_clicked()
 {
-    const MoneyInput received = parseMoneyInput(ui->lineEdit->text(), QStringLiteral("实收金额"));
+    const MoneyInput received = parseMoneyInput(ui->lineEdit->text(), QStringLiteral("实收金额"), true);
     if (received.notNumber) {
         ctrlUiClass::showInfo(QStringLiteral("请输入正确的实收金额"), this);
+        return;
+    }
+    if (received.ok && received.cents < 0) {
+        ctrlUiClass::showInfo(QStringLiteral("实收金额不能为负数"), this);
         return;
     }
     if (!received.ok) {

@@ -88,7 +88,7 @@ static MoneyInput parseMoney(const QString &typed, const QString &what, bool all
     }
     if (negative && r.cents != 0) {
         if (!allowNegative) {
-            r.error = what + QStringLiteral("不能为负数");
+            r.error = what + QStringLiteral("不能小于0");
             return r;
         }
         r.cents = -r.cents;
@@ -113,7 +113,7 @@ CountInput parseCountInput(const QString &typed, const QString &what, int maxDec
         return r;
     }
     if (v < 0) {
-        r.error = what + QStringLiteral("不能为负数");
+        r.error = what + QStringLiteral("不能小于0");
         return r;
     }
     if (v > kMaxCount) {

@@ -1,6 +1,7 @@
 #include "ledgersql.h"
 
 #include "ctrluiclass.h"
+#include "dbfailure.h"
 #include "sqllog.h"
 #include "transactionscope.h"
 
@@ -87,19 +88,9 @@ QString failureText(const QString &what, const QString &error, const QString &no
     // A refusal of the rules is a whole sentence of its own.
     if (error.startsWith(QLatin1String("REFUSED : ")))
         return error.mid(10);
-    QString cause;
-    const QString e = error.toLower();
-    if (e.contains(QLatin1String("database or disk is full")) || e.contains(QLatin1String("disk full")))
-        cause = QStringLiteral("磁盘已满");
-    else if (e.contains(QLatin1String("locked")) || e.contains(QLatin1String("busy")))
-        cause = QStringLiteral("另一台收银台正在保存，请稍后再试");
-    else if (e.contains(QLatin1String("readonly")) || e.contains(QLatin1String("read-only")))
-        cause = QStringLiteral("数据库文件只读");
-    else if (e.contains(QLatin1String("malformed")) || e.contains(QLatin1String("corrupt")))
-        cause = QStringLiteral("数据库文件已损坏");
-    QString text = what + QStringLiteral("，") + nothingSaved;
-    if (!cause.isEmpty())
-        text += QStringLiteral("（") + cause + QStringLiteral("）");
+    QString text = saveFailureText(what, error);
+    if (nothingSaved != QStringLiteral("本次操作未保存"))
+        text.replace(QStringLiteral("本次操作未保存"), nothingSaved);
     return text;
 }
 

@@ -4,6 +4,7 @@
 #include "amounts.h"
 #include "commissionrules.h"
 #include "ctrluiclass.h"
+#include "deletionlog.h"
 #include "ledgersql.h"
 #include "transactionscope.h"
 
@@ -253,7 +254,7 @@ LedgerResult MemberWriter::deleteMember(const QString &memberId, const QString &
         refuse(QStringLiteral("该会员还有欠款未还清，不能删除"));
     if (!tx.failed()) {
         execOne(QStringLiteral("delete from huiyuan where ID=?"), {memberId}, QStringLiteral("会员未删除"));
-        writeLog(operatorName, QStringLiteral("删除会员  会员号：") + memberId + QStringLiteral("  姓名：") + name);
+        writeLog(operatorName, deletionLogText(QStringLiteral("会员"), memberId, name));
     }
     return finish(tx, QStringLiteral("删除会员失败"), memberId);
 }

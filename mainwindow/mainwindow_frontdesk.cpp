@@ -151,7 +151,7 @@ void MainWindow::on_toolButton_3_clicked()
     }
     if (!ctrlUiClass::askYesNo(QStringLiteral("是否真的要删除会员:") + name + QStringLiteral("?"), this))
         return;
-    // Uses left and open debts are prepaid or owed value: the rules layer refuses.
+    // Balance, uses left and open debts are prepaid or owed value: the rules layer refuses.
     const LedgerResult removed = MemberWriter::deleteMember(id, operatorSession().loginName);
     if (!removed.ok) {
         ctrlUiClass::showInfo(removed.error, this);

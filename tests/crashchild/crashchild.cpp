@@ -15,6 +15,7 @@
 #include "dbsetconfig.h"
 #include "huiyuankachongchi.h"
 #include "mainwindow.h"
+#include "powercutvfs.h"
 #include "taocanxufeidlg.h"
 
 using namespace checkout_fixture;
@@ -90,13 +91,21 @@ bool renew(MainWindow &main, const QString &member)
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) // a desk may also be watched on a display
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     registerRecordTypes();
     if (argc < 2)
         return 2;
-    // "desk N": one desk of several, stopping after N operations (refusals included).
-    const int operations = argc >= 4 && QByteArray(argv[2]) == "desk" ? QString::fromLocal8Bit(argv[3]).toInt() : -1;
+    // "cut N seed" / "kill N seed": the power fails, or the process is killed,
+    // at the Nth write or sync after start-up (writes happen only in commits
+    // and checkpoints). "desk N": one desk of several, stopping after N
+    // operations (refusals included).
+    const QString how = argc >= 3 ? QString::fromLatin1(argv[2]) : QString();
+    const bool powerCut = argc >= 5 && (how == QLatin1String("cut") || how == QLatin1String("kill"));
+    const int operations = argc >= 4 && how == QLatin1String("desk") ? QString::fromLocal8Bit(argv[3]).toInt() : -1;
+    if (powerCut)
+        PowerCut::install();
     const QString dir = QString::fromLocal8Bit(argv[1]);
     QDir::setCurrent(dir);
     const bool fresh = !QFile::exists("mochenxinxi.db");
@@ -112,6 +121,12 @@ int main(int argc, char *argv[])
     operatorSession().name = QStringLiteral("admin");
     MainWindow main;
     PromptRecorder prompts; // every question gets its first answer
+    if (powerCut) {
+        // Checkpoints now and then as well, not only after 1000 pages.
+        sqlExec("pragma wal_autocheckpoint=50");
+        PowerCut::arm(how == QLatin1String("cut") ? PowerCut::Mode::Cut : PowerCut::Mode::Kill,
+                      QString::fromLatin1(argv[3]).toLong(), QString::fromLatin1(argv[4]).toUInt());
+    }
     say("ready");
     auto *rng = QRandomGenerator::global();
     for (int done = 0; operations < 0 || done < operations; ++done) {
