@@ -601,6 +601,8 @@ void Bench::statisticsQuery()
     auto *b = w->findChild<QAbstractButton *>(buttonName);
     if (!b || !ButtonPeek::listened(b))
         QSKIP("page not there");
+    reveal(b); // a person clicks the button of the page in front
+    QCoreApplication::processEvents();
     if (!periodCombo.isEmpty()) {
         auto *combo = w->findChild<QComboBox *>(periodCombo);
         if (combo) {
@@ -637,6 +639,8 @@ void Bench::statisticsDrillDown()
     auto *view = w->findChild<QTableView *>(master);
     if (!view || !ViewPeek::listened(view))
         QSKIP("page not there");
+    reveal(view);
+    QCoreApplication::processEvents();
     if (!fill.isEmpty()) {
         if (auto *b = w->findChild<QAbstractButton *>(fill))
             b->click();
@@ -653,6 +657,8 @@ void Bench::comprehensiveStatistics()
     QAbstractButton *b = button("toolButton_86");
     if (!b || !ButtonPeek::listened(b))
         QSKIP("page not there");
+    reveal(b);
+    QCoreApplication::processEvents();
     auto *from = child<QDateEdit>(w, "dateEdit_13");
     auto *to = child<QDateEdit>(w, "dateEdit_14");
     if (from && to) {

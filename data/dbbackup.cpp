@@ -1,4 +1,5 @@
 #include "dbbackup.h"
+#include "dbsetconfig.h"
 #include "sqllog.h"
 #include "sqltext.h"
 
@@ -29,6 +30,7 @@ QString backupDatabaseDaily(const QString &folder, int keep)
         QFile::remove(partial);
         return QStringLiteral("无法写入 %1").arg(target);
     }
+    optimizeDatabase(true); // once a day: statistics that follow the shop's growth
     QStringList copies = dir.entryList({QStringLiteral("mochenxinxi-????????.db")}, QDir::Files, QDir::Name);
     while (copies.size() > keep)
         dir.remove(copies.takeFirst());
