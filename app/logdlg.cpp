@@ -1,6 +1,8 @@
 #include "logdlg.h"
 #include "ui_logdlg.h"
 
+#include "changepassworddlg.h"
+#include "operatorpasswords.h"
 #include "operatorsession.h"
 #include "passwordhash.h"
 #include "sqltext.h"
@@ -29,7 +31,11 @@ logDlg::logDlg(QWidget *parent) : QDialog(parent), ui(new Ui::logDlg)
     ui->label_2->setText(QStringLiteral("密码"));
     ui->toolButton_3->setText(QStringLiteral("登录"));
     ui->toolButton_4->setText(QStringLiteral("退出"));
-    ui->label_3->setText(QStringLiteral("默认用户名：admin   默认密码：864213"));
+    // The default password is shown only while it still opens the shop: once it
+    // has been changed, showing it would only mislead (or help a stranger).
+    ui->label_3->setText(defaultAdminPasswordInUse()
+                             ? QStringLiteral("默认用户名：admin   默认密码：%1").arg(QLatin1String(kDefaultAdminPassword))
+                             : QStringLiteral("忘记密码请找有系统设置权限的操作员重置"));
     ui->lineEdit->setEchoMode(QLineEdit::Password);
     ui->lineEdit->setInputMethodHints(Qt::ImhHiddenText);
     connect(ui->lineEdit, &QLineEdit::returnPressed, ui->toolButton_3, &QToolButton::click);
@@ -56,7 +62,19 @@ void logDlg::on_toolButton_3_clicked()
         return;
     }
     const QString jinyong = row.at(9);
-    if (verifyPassword(ui->lineEdit->text(), row.at(0)) && jinyong == QStringLiteral("否")) {
+    const QString typed = ui->lineEdit->text();
+    const QString stored = row.at(0);
+    if (verifyPassword(typed, stored) && jinyong == QStringLiteral("否")) {
+        // Everybody knows the default password: it opens the shop only once,
+        // to choose a new one.
+        if (typed == QLatin1String(kDefaultAdminPassword)) {
+            ChangePasswordDlg change;
+            change.setOperator(name, true);
+            if (change.exec() != QDialog::Accepted) {
+                ctrlUiClass::showInfo(QStringLiteral("请先设置新密码，然后才能使用本系统"), this);
+                return;
+            }
+        }
         OperatorSession &s = operatorSession();
         s.loginName = name;
         s.name = row.at(1);
@@ -68,11 +86,12 @@ void logDlg::on_toolButton_3_clicked()
         s.xiugaitaocanxiaofeicishu = row.at(7);
         s.xitongshezhi = row.at(8);
         s.jinyong = jinyong;
-        // An account still holding the old reversible form gets the hash now.
-        if (PasswordHash::isLegacy(row.at(0))) {
+        // An account still holding the old reversible form gets the hash now
+        // (a new default password has just been stored as a hash anyway).
+        if (typed != QLatin1String(kDefaultAdminPassword) && PasswordHash::isLegacy(stored)) {
             QSqlQuery q;
             q.prepare(QStringLiteral("update user set password=? where name=?"));
-            q.addBindValue(encodePassword(ui->lineEdit->text()));
+            q.addBindValue(encodePassword(typed));
             q.addBindValue(name);
             if (!q.exec())
                 qCWarning(lcSql) << "数据库操作错误：" << q.lastQuery() << q.lastError().text();
@@ -84,6 +103,15 @@ void logDlg::on_toolButton_3_clicked()
     if (jinyong == QStringLiteral("是")) {
         ctrlUiClass::showInfo(QStringLiteral("你的账号已被禁用!请联系管理人员"), this);
         m_ctrl.writeLog(name, QStringLiteral("系统登录失败，账号已被禁用"));
+        return;
+    }
+    // A stored password that cannot be checked is not the typist's fault: say
+    // what helps.
+    if (stored.isEmpty() || (PasswordHash::isLegacy(stored) && !PasswordHash::legacyCanHold(typed))) {
+        ctrlUiClass::showInfo(QStringLiteral("该账号的密码无法核对（没有设置密码，或由旧版本保存而含有中文等字符）。\n"
+                                             "请让有系统设置权限的操作员为您重置密码。"),
+                              this);
+        m_ctrl.writeLog(name, QStringLiteral("系统登录失败，密码需要重置"));
         return;
     }
     ctrlUiClass::showInfo(QStringLiteral("你输入的密码错误!请输入正确的密码"), this);

@@ -156,10 +156,20 @@ QString legacyForm(const QString &password)
 
 bool isLegacy(const QString &stored) { return !stored.startsWith(kPrefix + QLatin1Char('$')); }
 
+bool legacyCanHold(const QString &typed)
+{
+    return QString::fromLatin1(typed.toLatin1()) == typed;
+}
+
 bool verify(const QString &typed, const QString &stored)
 {
+    // An account whose stored password is empty has no password: it never opens.
+    if (stored.isEmpty())
+        return false;
+    // The old form turned every character outside Latin-1 into the same byte, so
+    // "张三" would open an account of "李四"; such a typed password proves nothing.
     if (isLegacy(stored))
-        return legacyForm(typed) == stored;
+        return legacyCanHold(typed) && legacyForm(typed) == stored;
     const QStringList parts = stored.split(QLatin1Char('$'));
     if (parts.size() != 4)
         return false;

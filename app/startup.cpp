@@ -6,8 +6,10 @@
 #include "operatorsession.h"
 
 #include "dbbackup.h"
+#include "dbhealth.h"
 #include "dbsetconfig.h"
 #include "prompt.h"
+#include "schemaupgrade.h"
 #include "sqllog.h"
 
 #include <QApplication>
@@ -15,6 +17,7 @@
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimer>
 
 QString installationProblem()
 {
@@ -32,16 +35,15 @@ QString installationProblem()
                                              "为避免收银数据无法保存，程序将退出。");
     if (!openDatabase())
         return dbProblem.arg(where, QSqlDatabase::database(QSqlDatabase::defaultConnection, false).lastError().text());
-    // Reading the schema catches a file that is not a database; a write
-    // transaction catches a read-only file or folder.
+    // Reading the schema catches a file that is not a database.
     QSqlQuery q;
     if (!q.exec(QStringLiteral("select count(*) from sqlite_master")))
         return dbProblem.arg(where, q.lastError().text());
     q.finish();
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return dbProblem.arg(where, q.lastError().text());
-    q.exec(QStringLiteral("ROLLBACK"));
-    return QString();
+    const QString health = databaseHealthProblem();
+    if (!health.isEmpty())
+        return health;
+    return upgradeSchema(map);
 }
 
 int runMochen(QApplication &app)
@@ -56,11 +58,6 @@ int runMochen(QApplication &app)
         Prompt::ask({QStringLiteral("错误"), problem, {QStringLiteral("确定")}, nullptr});
         return 1;
     }
-    const QString backupProblem = backupDatabaseDaily();
-    if (!backupProblem.isEmpty())
-        Prompt::ask({QStringLiteral("提示"), QStringLiteral("今日数据库备份失败：%1\n可以继续使用，请尽快检查磁盘空间和文件夹权限。").arg(backupProblem),
-                     {QStringLiteral("确定")}, nullptr});
-
     // The main window opens the database and creates the tables before anyone logs in.
     MainWindow w;
     {
@@ -71,5 +68,14 @@ int runMochen(QApplication &app)
         return 0;
 
     w.showMaximized();
+    // The day's copy is made once the counter is open, beside it.
+    DailyBackup backup;
+    QObject::connect(&backup, &DailyBackup::finished, &w, [&w](const QString &problem) {
+        if (!problem.isEmpty())
+            Prompt::ask({QStringLiteral("提示"),
+                         QStringLiteral("今日数据库备份失败：%1\n可以继续收银，请尽快检查磁盘空间和备份文件夹的权限。").arg(problem),
+                         {QStringLiteral("确定")}, &w});
+    });
+    QTimer::singleShot(2000, &backup, [&backup]() { backup.start(); });
     return app.exec();
 }

@@ -10,9 +10,9 @@ class QApplication;
 int runMochen(QApplication &app);
 
 // What keeps the program from running safely in the working directory (missing or
-// broken dbset.xml, a database that cannot be opened, read or written); "" when fine.
-// Opens the database as a side effect.
-
+// broken dbset.xml, a database that cannot be opened, read or written, a damaged
+// file, tables that cannot be brought to the layout of dbset.xml); "" when fine.
+// Opens the database and adds missing columns as a side effect.
 QString installationProblem();
 
 #endif

@@ -83,6 +83,16 @@ void addchanpinDlg::on_toolButton_clicked()
         Catalogue::plainMessage(QStringLiteral("该产品编码已经存在！请更换产品编码"), this);
         return;
     }
+    // A deleted product's movements stay as its history: a new product under
+    // the same code would inherit its stock and its sales. (The zero movement
+    // of its creation carries nothing.)
+    if (m_mode != 2
+        && !m_ctrl->queryRows(QStringLiteral("select 1 from chanpinrukumingxi where chanpinID='%1' and rukuID!='000000' limit 1")
+                                  .arg(sqlEsc(id)))
+                .isEmpty()) {
+        Catalogue::plainMessage(QStringLiteral("该产品编码曾用于已删除的产品，还有它的出入库记录！请更换产品编码"), this);
+        return;
+    }
     QString purchase, selling, floor;
     if (!Catalogue::readMoney(ui->lineEdit_5, QStringLiteral("进货价格"), &purchase, this)
         || !Catalogue::readMoney(ui->lineEdit_6, QStringLiteral("销售价格"), &selling, this)
@@ -127,7 +137,7 @@ void addchanpinDlg::on_toolButton_clicked()
         emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(rec));
     }
     if (!tx.commit()) {
-        ctrlUiClass::showInfo(Catalogue::saveFailedText(), this);
+        ctrlUiClass::showInfo(Catalogue::saveFailedText(tx.firstError()), this);
         return;
     }
     if (m_mode != 2) {

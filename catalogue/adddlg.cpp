@@ -4,6 +4,7 @@
 #include "cataloguesupport.h"
 #include "ctrluiclass.h"
 #include "sqltext.h"
+#include "transactionscope.h"
 
 addDlg::addDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::addDlg), m_ctrl(new ctrlUiClass(this))
@@ -36,9 +37,11 @@ void addDlg::on_toolButton_clicked()
         Catalogue::plainMessage(QStringLiteral("该类别已经存在！"), this);
         return;
     }
-    if (!m_ctrl->execSql(QStringLiteral("INSERT INTO leibie(mingchen,leibiestr,beizhu) VALUES('%1','%2','')")
-                             .arg(sqlEsc(entry), sqlEsc(m_list)))) {
-        ctrlUiClass::showInfo(Catalogue::saveFailedText(), this);
+    TransactionScope tx;
+    m_ctrl->execSql(QStringLiteral("INSERT INTO leibie(mingchen,leibiestr,beizhu) VALUES('%1','%2','')")
+                        .arg(sqlEsc(entry), sqlEsc(m_list)));
+    if (!tx.commit()) {
+        ctrlUiClass::showInfo(Catalogue::saveFailedText(tx.firstError()), this);
         return;
     }
     accept();

@@ -95,18 +95,28 @@ void addfuwuxiangmuDlg::on_toolButton_clicked()
         || !Catalogue::readMoney(ui->lineEdit_5, QStringLiteral("成本价"), &cost, this)
         || !Catalogue::readMoney(ui->lineEdit_6, QStringLiteral("底价"), &floor, this))
         return;
+    // Times and periods are optional; when given they are sane numbers.
+    QString times[3];
+    QLineEdit *timeEdits[3] = {ui->lineEdit_3, ui->lineEdit_7, ui->lineEdit_8};
+    const char *const timeNames[3] = {"服务时间", "回访时间", "护理周期"};
+    for (int i = 0; i < 3; ++i) {
+        double v = 0;
+        if (!Catalogue::readCount(timeEdits[i], QString::fromUtf8(timeNames[i]), &v, this))
+            return;
+        times[i] = timeEdits[i]->text().trimmed().isEmpty() ? QString() : moneyText(v);
+    }
 
     const QStringList values{name,
                              ui->comboBox->currentText(),
-                             ui->lineEdit_3->text().trimmed(),
+                             times[0],
                              price,
                              cost,
                              floor,
                              yesNo(ui->checkBox->isChecked()),
                              yesNo(ui->checkBox_2->isChecked()),
-                             ui->lineEdit_7->text().trimmed(),
+                             times[1],
                              yesNo(ui->checkBox_3->isChecked()),
-                             ui->lineEdit_8->text().trimmed(),
+                             times[2],
                              ui->lineEdit_9->text(),
                              yesNo(ui->checkBox_4->isChecked())};
 
@@ -131,7 +141,7 @@ void addfuwuxiangmuDlg::on_toolButton_clicked()
         emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(rec));
     }
     if (!tx.commit()) {
-        ctrlUiClass::showInfo(Catalogue::saveFailedText(), this);
+        ctrlUiClass::showInfo(Catalogue::saveFailedText(tx.firstError()), this);
         return;
     }
     accept();

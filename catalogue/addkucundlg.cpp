@@ -3,6 +3,7 @@
 
 #include <QtMath>
 
+#include "amounts.h"
 #include "cataloguesupport.h"
 #include "ctrluiclass.h"
 #include "dbrecords.h"
@@ -44,7 +45,7 @@ void addkucunDlg::setData(int mode, const QStringList &row, const QString &kind)
         // A stock-out line is stored negative but typed and shown as the
         // number of pieces that leave.
         const double qty = parseNumber(row.value(7));
-        ui->lineEdit_2->setText(stockOut() ? numberText(qAbs(qty)) : row.value(7));
+        ui->lineEdit_2->setText(stockOut() ? moneyText(qAbs(qty)) : row.value(7));
         ui->lineEdit_3->setText(row.value(9));
     }
     showAmount();
@@ -66,24 +67,21 @@ void addkucunDlg::on_toolButton_clicked()
         Catalogue::plainMessage(QStringLiteral("产品数量不能为空"), this);
         return;
     }
-    bool ok = false;
-    const double price = parseNumber(ui->lineEdit->text(), &ok);
-    if (!ok || price < 0) {
-        Catalogue::plainMessage(QStringLiteral("产品单价必须是不小于0的数字"), this);
-        ui->lineEdit->setFocus();
+    QString priceTyped;
+    double qty = 0;
+    if (!Catalogue::readMoney(ui->lineEdit, QStringLiteral("产品单价"), &priceTyped, this)
+        || !Catalogue::readCount(ui->lineEdit_2, QStringLiteral("产品数量"), &qty, this, true))
         return;
-    }
-    const double qty = parseNumber(ui->lineEdit_2->text(), &ok);
-    if (!ok || qty <= 0) {
-        Catalogue::plainMessage(QStringLiteral("产品数量必须是大于0的数字"), this);
-        ui->lineEdit_2->setFocus();
+    const double price = parseNumber(priceTyped);
+    if (qty * price > centsToYuan(kMaxMoneyCents)) {
+        Catalogue::plainMessage(QStringLiteral("金额不能超过1000000000，请检查单价和数量"), this);
         return;
     }
     if (m_row.size() < (m_mode == 2 ? 3 : 8))
         return;
     const double sign = stockOut() ? -1 : 1;
     const QString priceText = moneyText(price);
-    const QString qtyText = numberText(sign * qty);
+    const QString qtyText = moneyText(sign * qty); // plain decimal: 1000000 pieces stay 1000000
     const QString amountText = moneyText(sign * qty * price);
     const QString remark = ui->lineEdit_3->text();
 
@@ -111,7 +109,7 @@ void addkucunDlg::on_toolButton_clicked()
         emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(rec));
     }
     if (!tx.commit()) {
-        ctrlUiClass::showInfo(Catalogue::saveFailedText(), this);
+        ctrlUiClass::showInfo(Catalogue::saveFailedText(tx.firstError()), this);
         return;
     }
     accept();

@@ -3,6 +3,10 @@
 
 #include "adddlg.h"
 #include "ctrluiclass.h"
+#include "dbfailure.h"
+#include "deletionlog.h"
+#include "operatorsession.h"
+#include "transactionscope.h"
 #include "dbsetconfig.h"
 #include "sqltext.h"
 
@@ -44,8 +48,13 @@ void addleibieDlg::on_toolButton_2_clicked()
         return;
     // Only this list's entry: the same word may stand in another list too
     // (a category "其他" of products and of services).
+    TransactionScope tx;
     m_ctrl->execSql(QStringLiteral("delete from leibie where mingchen='%1' and leibiestr='%2'")
                         .arg(sqlEsc(entry), sqlEsc(m_list)));
+    m_ctrl->writeLog(operatorSession().loginName,
+                     deletionLogText(QStringLiteral("类别（%1）").arg(m_list), QString(), entry));
+    if (!tx.commit())
+        ctrlUiClass::showInfo(saveFailureText(QStringLiteral("删除失败"), tx.firstError()), this);
     m_ctrl->refreshView(m_list, QStringLiteral(" "));
 }
 

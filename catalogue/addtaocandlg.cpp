@@ -181,7 +181,7 @@ void addtaocanDlg::on_toolButton_clicked()
         emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(rec));
     }
     if (!tx.commit()) {
-        ctrlUiClass::showInfo(Catalogue::saveFailedText(), this);
+        ctrlUiClass::showInfo(Catalogue::saveFailedText(tx.firstError()), this);
         return;
     }
     accept();

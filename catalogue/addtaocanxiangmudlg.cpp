@@ -1,6 +1,7 @@
 #include "addtaocanxiangmudlg.h"
 #include "ui_addtaocanxiangmudlg.h"
 
+#include "amounts.h"
 #include "cataloguesupport.h"
 #include "ctrluiclass.h"
 #include "dbrecords.h"
@@ -115,25 +116,25 @@ void addtaocanxiangmuDlg::on_toolButton_clicked()
             return;
         }
     }
-    bool ok = false;
-    const double uses = parseNumber(ui->lineEdit_2->text(), &ok);
-    if (!ok || uses <= 0) {
-        Catalogue::plainMessage(QStringLiteral("服务次数必须是大于0的数字"), this);
-        ui->lineEdit_2->setFocus();
+    double uses = 0;
+    if (!Catalogue::readCount(ui->lineEdit_2, QStringLiteral("服务次数"), &uses, this, true))
         return;
-    }
     QString price;
     if (!Catalogue::readMoney(ui->lineEdit_4, QStringLiteral("优惠价格"), &price, this))
         return;
     QString listPrice = ui->label_7->text().trimmed();
     if (!listPrice.isEmpty())
         listPrice = moneyText(parseNumber(listPrice));
+    if (uses * parseNumber(price) > centsToYuan(kMaxMoneyCents)) {
+        Catalogue::plainMessage(QStringLiteral("合计金额不能超过1000000000，请检查服务次数和优惠价格"), this);
+        return;
+    }
     const QString total = moneyText(uses * parseNumber(price));
     ui->lineEdit_5->setText(total);
 
     dbctrlstruct line;
     line.table = QStringLiteral("temptaocanxiangmuliebiao");
-    line.values = QStringList{code, ui->label_5->text(), listPrice, numberText(uses), price, total,
+    line.values = QStringList{code, ui->label_5->text(), listPrice, moneyText(uses), price, total,
                               ui->lineEdit_3->text().trimmed(), ui->lineEdit_6->text()};
 
     TransactionScope tx;
@@ -146,7 +147,7 @@ void addtaocanxiangmuDlg::on_toolButton_clicked()
     }
     emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(line));
     if (!tx.commit()) {
-        ctrlUiClass::showInfo(Catalogue::saveFailedText(), this);
+        ctrlUiClass::showInfo(Catalogue::saveFailedText(tx.firstError()), this);
         return;
     }
     accept();

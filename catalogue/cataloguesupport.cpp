@@ -3,7 +3,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "amounts.h"
 #include "ctrluiclass.h"
+#include "dbfailure.h"
 #include "prompt.h"
 #include "sqltext.h"
 
@@ -26,14 +28,30 @@ bool readMoney(QLineEdit *edit, const QString &label, QString *out, QWidget *par
         *out = QStringLiteral("0");
         return true;
     }
-    bool ok = false;
-    const double value = parseNumber(text, &ok);
-    if (!ok || value < 0) {
-        plainMessage(label + QStringLiteral("必须是不小于0的数字"), parent);
+    const MoneyInput money = parseMoneyInput(text, label);
+    if (!money.ok || text.isEmpty()) {
+        plainMessage(text.isEmpty() ? label + QStringLiteral("不能为空") : money.error, parent);
         edit->setFocus();
         return false;
     }
-    *out = moneyText(value);
+    *out = centsText(money.cents);
+    return true;
+}
+
+bool readCount(QLineEdit *edit, const QString &label, double *out, QWidget *parent, bool positive,
+               int maxDecimals)
+{
+    const QString text = edit->text().trimmed();
+    const CountInput count = parseCountInput(text, label, maxDecimals);
+    QString problem = count.error;
+    if (count.ok && positive && count.value <= 0)
+        problem = label + QStringLiteral("必须大于0");
+    if (!problem.isEmpty()) {
+        plainMessage(problem, parent);
+        edit->setFocus();
+        return false;
+    }
+    *out = count.value;
     return true;
 }
 
@@ -63,8 +81,8 @@ QString listSql(const QString &listName, const QString &caption)
         .arg(caption, sqlEsc(listName));
 }
 
-QString saveFailedText()
+QString saveFailedText(const QString &error)
 {
-    return QStringLiteral("保存失败，本次操作未保存");
+    return saveFailureText(QStringLiteral("保存失败"), error);
 }
 }

@@ -15,11 +15,17 @@ namespace Catalogue {
 void plainMessage(const QString &text, QWidget *parent = nullptr);
 
 // Reads a money field typed by a person. Empty counts as 0 when allowEmpty.
-// Text that is not a number, or a negative number, is refused with a message
-// naming the field; the field then gets the focus. On success *out holds the
-// amount as the money formatter writes it.
+// Text that is not a number, a negative amount, more than two decimals or more
+// than 1e9 is refused with a message naming the field; the field then gets the
+// focus. On success *out holds the amount as the money formatter writes it.
 bool readMoney(QLineEdit *edit, const QString &label, QString *out,
                QWidget *parent, bool allowEmpty = true);
+
+// Reads a quantity, a number of uses or a time typed by a person: empty is 0,
+// otherwise a number from 0 to 1e6 with at most maxDecimals decimals (above 0
+// when positive). Refusals as for readMoney.
+bool readCount(QLineEdit *edit, const QString &label, double *out, QWidget *parent,
+               bool positive = false, int maxDecimals = 2);
 
 // Makes text the combo's current entry. An entry that is no longer in the list
 // (deleted from its named list since) is kept as edit text instead of silently
@@ -32,8 +38,9 @@ void refillCombo(ctrlUiClass &ui, QComboBox *box, const QString &sql);
 // Statement that lists the entries of one named list, for the combos.
 QString listSql(const QString &listName, const QString &caption = QStringLiteral("类型"));
 
-// The message every catalogue dialog shows when its save did not land.
-QString saveFailedText();
+// The message every catalogue dialog shows when its save did not land, with
+// the cause (full disk, read-only file ...) read from the failure's text.
+QString saveFailedText(const QString &error = QString());
 }
 
 #endif

@@ -1,14 +1,19 @@
 #include "dbbackup.h"
+#include "dbfailure.h"
+#include "dbhealth.h"
 #include "dbsetconfig.h"
 #include "sqllog.h"
 #include "sqltext.h"
 
 #include <QDate>
 #include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QThread>
 #include <QSqlError>
 #include <QSqlQuery>
 
-QString backupDatabaseDaily(const QString &folder, int keep)
+QString backupDatabaseDaily(const QString &folder, int keep, const QString &connection)
 {
     QDir dir(folder);
     if (!dir.exists() && !QDir().mkpath(folder))
@@ -20,11 +25,19 @@ QString backupDatabaseDaily(const QString &folder, int keep)
     const QString partial = target + QStringLiteral(".part");
     QFile::remove(partial);
     // VACUUM INTO writes a consistent snapshot even while the WAL holds recent commits.
-    QSqlQuery q;
+    QSqlQuery q(connection.isEmpty() ? QSqlDatabase::database() : QSqlDatabase::database(connection));
     if (!q.exec(QStringLiteral("VACUUM INTO ") + sqlLiteral(partial))) {
         QFile::remove(partial);
         qCWarning(lcSql) << "备份失败" << q.lastError().text();
-        return q.lastError().text();
+        const QString cause = dbFailureCause(q.lastError().text());
+        return cause.isEmpty() ? q.lastError().text() : q.lastError().text() + QLatin1Char('\n') + cause;
+    }
+    // A copy that is not whole must never push out a good old one.
+    const QString damage = checkDatabaseFile(partial, true);
+    if (!damage.isEmpty()) {
+        QFile::remove(partial);
+        qCWarning(lcSql) << "备份未通过完整性检查" << damage;
+        return QStringLiteral("备份副本未通过完整性检查（%1），数据库可能已损坏，请联系技术支持。").arg(damage.left(200));
     }
     if (!QFile::rename(partial, target)) {
         QFile::remove(partial);
@@ -36,3 +49,42 @@ QString backupDatabaseDaily(const QString &folder, int keep)
         dir.remove(copies.takeFirst());
     return QString();
 }
+
+DailyBackup::DailyBackup(QObject *parent) : QObject(parent) {}
+
+DailyBackup::~DailyBackup()
+{
+    if (m_thread) {
+        m_thread->wait();
+        delete m_thread;
+    }
+}
+
+void DailyBackup::start(const QString &folder, int keep)
+{
+    if (m_thread)
+        return;
+    const QString file = QFileInfo(QSqlDatabase::database().databaseName()).absoluteFilePath();
+    const QString target = QFileInfo(folder).absoluteFilePath();
+    m_thread = QThread::create([this, file, target, keep]() {
+        const QString name = QStringLiteral("mochen_daily_backup");
+        QString problem;
+        {
+            // A connection of its own, reading only: the copy is one read
+            // transaction, and in the write-ahead log the counter writes on.
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(file);
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+            if (!db.open())
+                problem = db.lastError().text();
+            else
+                problem = backupDatabaseDaily(target, keep, name);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+        emit finished(problem);
+    });
+    m_thread->start(QThread::LowPriority);
+}
+
+bool DailyBackup::isRunning() const { return m_thread && m_thread->isRunning(); }

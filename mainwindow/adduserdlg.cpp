@@ -1,7 +1,11 @@
 #include "adduserdlg.h"
 #include "ui_adduserdlg.h"
 
+#include "dbfailure.h"
 #include "logdlg.h"
+#include "operatorpasswords.h"
+#include "operatorsession.h"
+#include "transactionscope.h"
 #include "sqltext.h"
 
 namespace {
@@ -35,7 +39,10 @@ void addUserDlg::setData(int mode, const QStringList &row)
     for (int i = 0; i < 5; ++i)
         rights[i]->setChecked(row.at(3 + i) == QStringLiteral("是"));
     ui->checkBox_6->setChecked(row.at(8) == QStringLiteral("是"));
-    ui->lineEdit_2->setEnabled(false);
+    // The stored password cannot be shown; typing a new one here resets it
+    // (for an operator who forgot theirs).
+    ui->lineEdit_2->clear();
+    ui->lineEdit_2->setPlaceholderText(QStringLiteral("不修改请留空；填写则重置为新密码"));
     ui->checkBox_6->setEnabled(true);
     // The name is the key of the change: it cannot be renamed here.
     if (mode == 2)
@@ -71,30 +78,61 @@ void addUserDlg::on_toolButton_clicked()
         amounts[i] = i == 0 ? numberText(value) : moneyText(value);
     }
 
-    QStringList values = {name, encodePassword(ui->lineEdit_2->text()), amounts[0], amounts[1],
+    const QString password = ui->lineEdit_2->text();
+    const bool resetPassword = m_mode == 1 || !password.isEmpty();
+    if (resetPassword) {
+        QString problem = newPasswordProblem(password, password);
+        if (!problem.isEmpty()) {
+            ctrlUiClass::showInfo(problem.replace(QStringLiteral("新密码"), QStringLiteral("密码")), this);
+            ui->lineEdit_2->setFocus();
+            return;
+        }
+    }
+    // Nobody may lock the shop out of its own settings.
+    if (m_mode == 2 && (!ui->checkBox_5->isChecked() || ui->checkBox_6->isChecked()) && isLastSettingsOperator(name)) {
+        ctrlUiClass::showInfo(keepOneSettingsOperatorText(), this);
+        return;
+    }
+
+    QStringList values = {name, resetPassword ? encodePassword(password) : QString(), amounts[0], amounts[1],
                           flag(ui->checkBox), flag(ui->checkBox_2), flag(ui->checkBox_3),
                           flag(ui->checkBox_4), flag(ui->checkBox_5), flag(ui->checkBox_6)};
+    // The request is carried out by the opener right away, inside this scope:
+    // a statement that fails there fails the save.
+    TransactionScope tx;
     if (m_mode == 1) {
         emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(dbctrlstruct{QStringLiteral("user"), values}));
     } else {
-        values.removeAt(1);
+        const QString stored = values.takeAt(1);
         values.removeAt(0);
-        values.append(name);
         redbctrlstruct rec;
         rec.table = QStringLiteral("user");
         rec.fields = QStringList{"zuidizekou", "qiandanjine", "xiugaixiaoshoudanjia", "xiugaibankajiage",
-                                 "tupodijia", "xiugaitaocanxiaofeicishu", "xitongshezhi", "jinyong", "name"};
+                                 "tupodijia", "xiugaitaocanxiaofeicishu", "xitongshezhi", "jinyong"};
+        if (resetPassword) {
+            rec.fields << QStringLiteral("password");
+            values << stored;
+        }
+        rec.fields << QStringLiteral("name");
+        values.append(name);
         rec.values = values;
         rec.whereCount = 1;
         emit DlgSend(QStringLiteral("修改数据"), QVariant::fromValue(rec));
     }
-    // The request is carried out by the opener right away; tell the person
-    // whether the operator is really there now.
-    if (m_ctrl.queryRows("select name from user where name='" + sqlEsc(name) + "'").isEmpty())
-        ctrlUiClass::showInfo(m_mode == 1 ? QStringLiteral("保存失败，操作员未保存")
-                                          : QStringLiteral("没有找到该操作员，未作修改"), this);
-    else
-        ctrlUiClass::showInfo(QStringLiteral("保存成功"), this);
+    const bool there = !m_ctrl.queryRows("select name from user where name='" + sqlEsc(name) + "'").isEmpty();
+    if (there && resetPassword && m_mode == 2)
+        m_ctrl.writeLog(operatorSession().loginName, QStringLiteral("重置操作员密码：") + name);
+    // Not there: nothing to keep (the scope rolls back as it goes).
+    if (!there || !tx.commit()) {
+        if (!there && m_mode == 2)
+            ctrlUiClass::showInfo(QStringLiteral("没有找到该操作员，未作修改"), this);
+        else
+            ctrlUiClass::showInfo(saveFailureText(QStringLiteral("保存失败"), tx.firstError()), this);
+        return;
+    }
+    if (resetPassword && m_mode == 2)
+        ui->lineEdit_2->clear();
+    ctrlUiClass::showInfo(QStringLiteral("保存成功"), this);
 }
 
 void addUserDlg::on_toolButton_2_clicked()

@@ -3,8 +3,12 @@
 
 #include "adduserdlg.h"
 #include "appresources.h"
+#include "dbfailure.h"
+#include "deletionlog.h"
+#include "changepassworddlg.h"
 #include "dbsetconfig.h"
 #include "navlistview.h"
+#include "operatorpasswords.h"
 #include "operatorsession.h"
 #include "showlogdlg.h"
 #include "sqllog.h"
@@ -221,7 +225,7 @@ void MainWindow::setupTitleArea()
     ui->frame_2->setStyleSheet(QStringLiteral("#frame_2{border-image:url(:/image/title.png);}"));
     statusBar()->setStyleSheet(QStringLiteral("#statusBar{border-image:url(:/image/title.png);}"));
     const char *const buttons[] = {"toolButton_6", "toolButton_7", "toolButton_8", "toolButton_9",
-                                   "toolButton_10", "toolButton_31", "toolButton_35"};
+                                   "toolButton_10", "toolButton_31", "toolButton_35", "changePasswordButton"};
     for (const char *name : buttons) {
         const QString n = QLatin1String(name);
         findChild<QAbstractButton *>(n)->setStyleSheet(
@@ -565,12 +569,8 @@ bool MainWindow::operatorMayGo(const QString &name)
         ctrlUiClass::showInfo(QStringLiteral("不能删除当前登录的操作员"), this);
         return false;
     }
-    const QString others = m_ctrl->queryRow(QStringLiteral("select count(*) from user where xitongshezhi='是' and name<>")
-                                            + sqlLiteral(name)).value(0);
-    const QString self = m_ctrl->queryRow(QStringLiteral("select count(*) from user where xitongshezhi='是' and name=")
-                                          + sqlLiteral(name)).value(0);
-    if (self.toInt() > 0 && others.toInt() == 0) {
-        ctrlUiClass::showInfo(QStringLiteral("至少要保留一个有系统设置权限的操作员"), this);
+    if (isLastSettingsOperator(name)) {
+        ctrlUiClass::showInfo(keepOneSettingsOperatorText(), this);
         return false;
     }
     return true;
@@ -583,10 +583,15 @@ void MainWindow::deleteRow(int position)
         const char *view;
         int minColumns;
         int shownColumn;
+        const char *what;   // in the log row
+        const char *table;
+        const char *keyColumn;
     };
     static const Rule rules[] = {
-        {"服务项目列表", 1, 1}, {"产品管理", 2, 1}, {"套餐列表", 2, 1}, {"会员卡信息", 1, 0},
-        {"用户管理", 1, 0},     {"员工管理", 2, 1}, {"产品库存", 2, 1},
+        {"服务项目列表", 1, 1, "服务项目", "fuwuxiangmu", "ID"}, {"产品管理", 2, 1, "产品", "chanpin", "ID"},
+        {"套餐列表", 2, 1, "套餐", "taocanmingxi", "taocanID"},  {"会员卡信息", 1, 0, "会员卡类型", "huiyuanka", "name"},
+        {"用户管理", 1, 0, "操作员", "user", "name"},            {"员工管理", 2, 1, "员工", "yuangong", "ID"},
+        {"产品库存", 2, 1, nullptr, nullptr, nullptr},
     };
     const Rule &rule = rules[position];
     const QStringList row = m_ctrl->currentRowValues(QString::fromUtf8(rule.view));
@@ -594,33 +599,28 @@ void MainWindow::deleteRow(int position)
         return;
     if (position == 4 && !operatorMayGo(row.at(0)))
         return;
+    // Clearing stock writes off goods: only for those who may change the settings.
+    if (position == 6 && operatorSession().xitongshezhi != QStringLiteral("是")) {
+        ctrlUiClass::showInfo(QStringLiteral("你的权限不够，请使用管理员权限登录"), this);
+        return;
+    }
     if (!ctrlUiClass::askYesNo("你确定要删除'" + row.at(rule.shownColumn) + "'吗?", this))
         return;
+    if (position == 6) {
+        clearProductStock(row);
+        return;
+    }
 
     // Codes are typed by people ("A01", "O'Neil"): always compared as quoted text.
-    const QString code = sqlLiteral(row.at(0));
-    switch (position) {
-    case 0: m_ctrl->execSql("delete from fuwuxiangmu where ID=" + code); break;
-    case 1: m_ctrl->execSql("delete from chanpin where ID=" + code); break;
-    case 2: m_ctrl->execSql("delete from taocanmingxi where taocanID=" + code); break;
-    case 3: m_ctrl->execSql("delete from huiyuanka where name=" + code); break;
-    case 4: m_ctrl->execSql("delete from user where name=" + code); break;
-    case 5: m_ctrl->execSql("delete from yuangong where ID=" + code); break;
-    case 6: {
-        // The product's stock movements go; the product itself and its zero
-        // movement stay, so it is still listed, with nothing in stock.
-        TransactionScope tx;
-        m_ctrl->execSql("delete from chanpinrukumingxi where chanpinID=" + code
-                        + " and rukuID!='000000'");
-        if (!tx.commit()) {
-            ctrlUiClass::showInfo(QStringLiteral("删除库存记录失败，本次操作未保存。"), this);
-            return;
-        }
-        refreshByTable(QStringLiteral("chanpinrukumingxi"));
-        break;
-    }
-    default: return;
-    }
+    // The row goes together with the log row that says so, or not at all.
+    TransactionScope tx;
+    m_ctrl->execSql(QStringLiteral("delete from %1 where %2=%3")
+                        .arg(QLatin1String(rule.table), QLatin1String(rule.keyColumn), sqlLiteral(row.at(0))));
+    m_ctrl->writeLog(operatorSession().loginName,
+                     deletionLogText(QString::fromUtf8(rule.what), row.at(0),
+                                     rule.shownColumn > 0 ? row.at(rule.shownColumn) : QString()));
+    if (!tx.commit())
+        ctrlUiClass::showInfo(saveFailureText(QStringLiteral("删除失败"), tx.firstError()), this);
     m_ctrl->refreshView(QStringLiteral("服务项目列表"), QStringLiteral(" "));
     m_ctrl->refreshView(QStringLiteral("产品管理"), QStringLiteral(" group by b.ID "));
     for (const char *view : {"套餐列表", "会员卡信息", "用户管理", "员工管理"})
@@ -639,6 +639,13 @@ void MainWindow::on_toolButton_7_clicked()
     auto *dlg = new showLogDlg;
     dlg->exec();
     delete dlg;
+}
+
+void MainWindow::on_changePasswordButton_clicked()
+{
+    ChangePasswordDlg dlg;
+    dlg.setOperator(operatorSession().loginName, false);
+    dlg.exec();
 }
 
 void MainWindow::on_toolButton_10_clicked()

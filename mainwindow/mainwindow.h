@@ -64,6 +64,7 @@ private slots:
     void exportClick();
     void on_toolButton_7_clicked();   // 日志查询
     void on_toolButton_10_clicked();  // 帮助
+    void on_changePasswordButton_clicked(); // 修改密码 of the operator at work
     void on_toolButton_31_clicked();  // exit
     void on_toolButton_35_clicked();  // minimise
     void on_toolButton_138_clicked(); // operator: add
@@ -178,6 +179,9 @@ private slots:
     void on_tableView_26_doubleClicked(const QModelIndex &index); // package: change
 private:
     bool catalogueRow(const QString &view, int mode, const QString &what, QStringList *row);
+    // "删除" of the stock page: one correcting movement brings the product's
+    // stock to zero; its history stays. row = a row of "产品库存".
+    void clearProductStock(const QStringList &row);
     // ---- end catalogue ----
 
     // ---- rules ----

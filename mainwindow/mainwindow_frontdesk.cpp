@@ -4,6 +4,8 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "dbfailure.h"
+#include "deletionlog.h"
 #include "fukuandlg.h"
 #include "huiyuandlg.h"
 #include "operatorsession.h"
@@ -143,8 +145,11 @@ void MainWindow::on_toolButton_3_clicked()
     }
     if (!ctrlUiClass::askYesNo(QStringLiteral("是否真的要删除会员:") + name + QStringLiteral("?"), this))
         return;
-    if (!m_ctrl->execSql(QStringLiteral("delete from huiyuan where ID=") + sqlLiteral(id))) {
-        ctrlUiClass::showInfo(QStringLiteral("删除会员失败，会员未删除"), this);
+    TransactionScope tx;
+    m_ctrl->execSql(QStringLiteral("delete from huiyuan where ID=") + sqlLiteral(id));
+    m_ctrl->writeLog(operatorSession().loginName, deletionLogText(QStringLiteral("会员"), id, name));
+    if (!tx.commit()) {
+        ctrlUiClass::showInfo(saveFailureText(QStringLiteral("删除会员失败"), tx.firstError()), this);
         return;
     }
     const QString search = ui->lineEdit_3->text();

@@ -1,6 +1,7 @@
 #include "addhuiyuankadlg.h"
 #include "ui_addhuiyuankadlg.h"
 
+#include "amounts.h"
 #include "dbrecords.h"
 #include "prompt.h"
 #include "sqltext.h"
@@ -21,19 +22,15 @@ void plainBox(const QString &text, QWidget *parent)
     Prompt::ask(r);
 }
 
-// An amount field: empty counts as 0; anything else must be a number >= 0.
-bool readAmount(const QString &text, QString *out)
+// An amount field: empty counts as 0; anything else a sane amount of money.
+// Returns the refusal naming the field, "" when *out holds the amount.
+QString readAmount(const QString &text, const QString &what, QString *out)
 {
-    if (text.trimmed().isEmpty()) {
-        *out = QStringLiteral("0");
-        return true;
-    }
-    bool ok = false;
-    const double v = parseNumber(text, &ok);
-    if (!ok || v < 0)
-        return false;
-    *out = moneyText(v);
-    return true;
+    const MoneyInput money = parseMoneyInput(text, what);
+    if (!money.ok)
+        return money.error;
+    *out = centsText(money.cents);
+    return QString();
 }
 } // namespace
 
@@ -76,8 +73,11 @@ void addhuiyuankaDlg::on_toolButton_clicked()
         return;
     }
     QString value, price;
-    if (!readAmount(ui->lineEdit_2->text(), &value) || !readAmount(ui->lineEdit_3->text(), &price)) {
-        ctrlUiClass::showInfo(QStringLiteral("卡内金额和售价必须是不小于0的数字"), this);
+    QString problem = readAmount(ui->lineEdit_2->text(), QStringLiteral("卡内金额"), &value);
+    if (problem.isEmpty())
+        problem = readAmount(ui->lineEdit_3->text(), QStringLiteral("售价"), &price);
+    if (!problem.isEmpty()) {
+        ctrlUiClass::showInfo(problem, this);
         return;
     }
     const QString remark = ui->textEdit->toPlainText();

@@ -1,5 +1,6 @@
 #include "rulevalues.h"
 
+#include "amounts.h"
 #include "sqltext.h"
 
 QString checkCommissionValue(const QString &text, double *value)
@@ -13,6 +14,8 @@ QString checkCommissionValue(const QString &text, double *value)
         return QStringLiteral("提成数值请输入数字");
     if (v < 0)
         return QStringLiteral("提成数值不能小于0");
+    if (v > centsToYuan(kMaxMoneyCents))
+        return QStringLiteral("提成数值不能超过1000000000");
     *value = v;
     return QString();
 }

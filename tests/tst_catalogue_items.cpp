@@ -81,7 +81,7 @@ private slots:
             setText(&dlg, "lineEdit_3", QStringLiteral("45"));
             setText(&dlg, "lineEdit_4", QStringLiteral("三十"));
             clickButton(&dlg, QStringLiteral("toolButton"));
-            QCOMPARE(prompts.last(), QStringLiteral("单价必须是不小于0的数字"));
+            QCOMPARE(prompts.last(), QStringLiteral("单价不是有效的数字"));
             QVERIFY(d.keys.isEmpty());
             setText(&dlg, "lineEdit_4", QStringLiteral(" 30.50 "));
             setText(&dlg, "lineEdit_5", QStringLiteral("10"));
@@ -200,6 +200,9 @@ private slots:
         // The same word in another list stays.
         QCOMPARE(sqlRows(QStringLiteral("select mingchen,leibiestr from leibie where mingchen='其他'")),
                  (QList<QStringList>{{"其他", "产品类型"}}));
+        // Each deletion leaves its log row.
+        QCOMPARE(sqlRows(QStringLiteral("select log from log")),
+                 (QList<QStringList>{{"删除类别（项目类型）  名称：其他"}, {"删除类别（项目类型）  名称：O'Neil 造型"}}));
     }
 
     void listDialogRefillsOpenerCombo()

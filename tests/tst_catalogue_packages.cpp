@@ -73,14 +73,14 @@ private slots:
 
         setText(&dlg, "lineEdit_2", QStringLiteral("0"));
         clickButton(&dlg, QStringLiteral("toolButton"));
-        QCOMPARE(prompts.last(), QStringLiteral("服务次数必须是大于0的数字"));
+        QCOMPARE(prompts.last(), QStringLiteral("服务次数必须大于0"));
         setText(&dlg, "lineEdit_2", QString());
         clickButton(&dlg, QStringLiteral("toolButton"));
         QCOMPARE(prompts.last(), QStringLiteral("员工名不能为空"));
         setText(&dlg, "lineEdit_2", QStringLiteral("5"));
         setText(&dlg, "lineEdit_4", QStringLiteral("-1"));
         clickButton(&dlg, QStringLiteral("toolButton"));
-        QCOMPARE(prompts.last(), QStringLiteral("优惠价格必须是不小于0的数字"));
+        QCOMPARE(prompts.last(), QStringLiteral("优惠价格不能小于0"));
         QVERIFY(d.keys.isEmpty());
 
         setText(&dlg, "lineEdit_4", QStringLiteral("24.5"));

@@ -148,6 +148,28 @@ private slots:
         QCOMPARE(sqlValue(QStringLiteral("select count(*) from chanpinrukumingxi")), QStringLiteral("1"));
     }
 
+    // A deleted product keeps its movements: its code is not given to a new one.
+    void deletedProductCodeIsNotReused()
+    {
+        PromptRecorder prompts;
+        Dispatcher d;
+        createProduct(d, QStringLiteral("P1"), QStringLiteral("洗发水"), QStringLiteral("12"));
+        sqlExec(QStringLiteral("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,shuliang) values('rk1','2026-01-02','入库明细','P1',10)"));
+        sqlExec(QStringLiteral("delete from chanpin where ID='P1'"));
+        addchanpinDlg dlg;
+        d.attach(&dlg);
+        dlg.setData(1, QStringList());
+        setText(&dlg, "lineEdit", QStringLiteral("P1"));
+        setText(&dlg, "lineEdit_2", QStringLiteral("新洗发水"));
+        clickButton(&dlg, QStringLiteral("toolButton"));
+        QCOMPARE(prompts.last(), QStringLiteral("该产品编码曾用于已删除的产品，还有它的出入库记录！请更换产品编码"));
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from chanpin")), QStringLiteral("0"));
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from chanpinrukumingxi")), QStringLiteral("2"));
+        setText(&dlg, "lineEdit", QStringLiteral("P2"));
+        clickButton(&dlg, QStringLiteral("toolButton"));
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    }
+
     void failedProductLeavesNoMovement()
     {
         PromptRecorder prompts;
@@ -215,9 +237,8 @@ private slots:
                 });
                 doubleClickRow(&doc, "tableView", p1);
             }
-            QCOMPARE(refusals, (QStringList{"产品单价不能为空", "产品数量不能为空", "产品数量必须是大于0的数字",
-                                            "产品数量必须是大于0的数字", "产品单价必须是不小于0的数字",
-                                            "产品单价必须是不小于0的数字"}));
+            QCOMPARE(refusals, (QStringList{"产品单价不能为空", "产品数量不能为空", "产品数量必须大于0",
+                                            "产品数量不能小于0", "产品单价不能小于0", "产品单价不是有效的数字"}));
             QCOMPARE(sqlValue(QStringLiteral("select count(*) from chanpinrukumingxi")), QStringLiteral("4"));
 
             addLine(&doc, QStringLiteral("P1"), QStringLiteral("12"), QStringLiteral("5"));

@@ -4,6 +4,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
+#include "crashchecks.h"
 #include "testsupport.h"
 
 // A shop killed at random moments in the middle of its work loses nothing it
@@ -15,72 +16,8 @@ private slots:
     void killedAgainAndAgain();
 };
 
-namespace {
-QStringList column(QSqlDatabase &db, const QString &sql)
-{
-    QStringList out;
-    QSqlQuery q(db);
-    if (!q.exec(sql))
-        return {QStringLiteral("<failed: %1>").arg(sql)};
-    while (q.next())
-        out << q.value(0).toString();
-    return out;
-}
+using namespace crash_checks;
 
-// Everything that must hold after any kill; returns what does not.
-QStringList problems(const QString &file, const QStringList &confirmed)
-{
-    QStringList bad;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-        db.setDatabaseName(file);
-        if (!db.open())
-            return {QStringLiteral("cannot open")};
-        if (column(db, "pragma integrity_check") != QStringList{"ok"})
-            bad << "integrity: " + column(db, "pragma integrity_check").join(';');
-        const QStringList checks = {
-            // balance = latest ledger balance, per member
-            "select 'balance '||h.ID from huiyuan h join huiyuanyuebiandong y on y.ID=(select max(ID) from huiyuanyuebiandong "
-            "where huiyuanid=h.ID) where abs(h.shengyujine-y.dangshikaneiyue)>0.005",
-            // uses left = latest ledger count of the item
-            "select 'uses '||t.huiyuanID||'/'||t.xiangmuID from huiyuantaocan t join huiyuanyuebiandong y on y.ID=(select max(ID) "
-            "from huiyuanyuebiandong where huiyuanid=t.huiyuanID and xiangmumingchen=t.xiangmuID) "
-            "where abs(t.shengyucishu-y.dangshikaneicishu)>0.005",
-            // one points row per sale (the shop starts with one)
-            "select 'points rows' where (select count(*) from huiyuanjifen)-1<>"
-            "(select count(distinct ID) from huiyuanxiaofei where ID like 'xf_%')",
-            // a sale has its lines and its lines have their sale
-            "select 'sale without lines '||ID from huiyuanxiaofei where ID like 'xf_%' and ID not in (select ID from xiaofeimingxi)",
-            "select 'lines without sale '||ID from xiaofeimingxi where ID not in (select ID from huiyuanxiaofei)",
-            "select 'commission without sale '||xiaofeiID from tichengmingxi where xiaofeiID like 'xf_%' "
-            "and xiaofeiID not in (select ID from huiyuanxiaofei)",
-            // a product sold left the stock in the same sale
-            "select 'stock row without sale '||rukuID from chanpinrukumingxi where rukuID like 'xf_%' "
-            "and rukuID not in (select ID from huiyuanxiaofei)",
-            // a top-up has exactly its one ledger row, a renewal its rows, and no ledger row lacks its payment
-            "select 'top-up ledger '||ID from huiyuanjiaofei where ID like 'CZ%' and "
-            "(select count(*) from huiyuanyuebiandong where beizhu='充值单：'||huiyuanjiaofei.ID)<>1",
-            "select 'renewal ledger '||ID from huiyuanjiaofei where ID like 'tcxf%' and "
-            "(select count(*) from huiyuanyuebiandong where beizhu like '%'||huiyuanjiaofei.ID)=0",
-            "select 'orphan ledger '||beizhu from huiyuanyuebiandong where (beizhu like '%CZ%' or beizhu like '%tcxf%') "
-            "and length(beizhu)>20 and substr(beizhu,5) not in (select ID from huiyuanjiaofei)",
-            // one log row per sale
-            "select 'sale log' where (select count(*) from log where log like '增加会员消费%')<>"
-            "(select count(distinct ID) from huiyuanxiaofei where ID like 'xf_%')",
-        };
-        for (const QString &sql : checks)
-            bad << column(db, sql);
-        const QStringList ids = column(db, "select ID from huiyuanxiaofei union select ID from huiyuanjiaofei");
-        const QSet<QString> docs(ids.begin(), ids.end());
-        for (const QString &doc : confirmed)
-            if (!docs.contains(doc))
-                bad << "confirmed but lost: " + doc;
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("check"));
-    return bad;
-}
-} // namespace
 
 void TestCrash::killedAgainAndAgain()
 {
@@ -89,17 +26,23 @@ void TestCrash::killedAgainAndAgain()
     QVERIFY(QFile::exists(child));
     auto *rng = QRandomGenerator::global();
     QStringList confirmed;
-    int kills = 0, operations = 0, midStart = 0;
+    int kills = 0, operations = 0, midStart = 0, inCommit = 0;
     while (kills < 55) {
         QProcess p;
         p.setProcessChannelMode(QProcess::SeparateChannels);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_LOGGING_RULES", "*.debug=false;*.warning=false");
         p.setProcessEnvironment(env);
-        p.start(child, {dir.path()});
+        // Every third run the child kills itself at a write or sync of a
+        // commit or checkpoint: aimed inside the commit, not near it.
+        const bool aimed = kills % 3 == 2;
+        QStringList args{dir.path()};
+        if (aimed)
+            args << "kill" << QString::number(rng->bounded(1, 120)) << QString::number(rng->generate());
+        p.start(child, args);
         QVERIFY(p.waitForStarted());
         QByteArray output;
-        const bool early = rng->bounded(8) == 0; // now and then during start-up
+        const bool early = !aimed && rng->bounded(8) == 0; // now and then during start-up
         if (early) {
             QTest::qWait(rng->bounded(50, 600));
             ++midStart;
@@ -109,24 +52,27 @@ void TestCrash::killedAgainAndAgain()
                 p.waitForReadyRead(100);
                 output += p.readAllStandardOutput();
             }
-            QTest::qWait(rng->bounded(30, 1500));
+            if (aimed)
+                QVERIFY(p.waitForFinished(60000));
+            else
+                QTest::qWait(rng->bounded(30, 1500));
         }
-        p.kill(); // SIGKILL
-        QVERIFY(p.waitForFinished(10000));
+        if (aimed) {
+            QCOMPARE(p.exitStatus(), QProcess::CrashExit);
+            ++inCommit;
+        } else {
+            p.kill(); // SIGKILL
+            QVERIFY(p.waitForFinished(10000));
+        }
         ++kills;
         output += p.readAllStandardOutput();
-        for (const QByteArray &line : output.split('\n')) {
-            const QList<QByteArray> words = line.trimmed().split(' ');
-            if (words.size() == 2 && (words[0] == "sale" || words[0] == "topup" || words[0] == "renewal")) {
-                confirmed << QString::fromLatin1(words[1]);
-                ++operations;
-            }
-        }
+        operations += readConfirmed(output, &confirmed);
         const QStringList bad = problems(dir.filePath("mochenxinxi.db"), confirmed);
         QVERIFY2(bad.isEmpty(), qPrintable(QStringLiteral("after kill %1: ").arg(kills) + bad.join("; ")));
     }
-    qInfo("%d kills (%d during start-up), %d operations confirmed before their kill, nothing lost",
-          kills, midStart, operations);
+    qInfo("%d kills (%d during start-up, %d at a write or sync inside a commit), %d operations confirmed "
+          "before their kill, nothing lost",
+          kills, midStart, inCommit, operations);
     QVERIFY(operations > 20); // a loaded machine gets fewer done between kills
 }
 

@@ -129,7 +129,7 @@ QMap<QString, DialogCase> cases()
     c["操作员"] = {"user", {{"lineEdit", true, true}},
                  [](QWidget *d) {
                      put(d, "lineEdit", "cashier");
-                     put(d, "lineEdit_2", "pw");
+                     put(d, "lineEdit_2", "pw1234");
                      put(d, "lineEdit_3", "0.8");
                      put(d, "lineEdit_4", "100");
                  },

@@ -260,26 +260,27 @@ void TstMainWindow::deleteButtons()
     {
         QString button, view;
         QStringList setup;
-        QString code, shown, remainingSql, remaining;
+        QString code, shown, remainingSql, remaining, log;
     };
     QList<Case> cases;
 
     cases.append({"toolButton_39", "tableView_24", QStringList{"insert into fuwuxiangmu(ID,name) values('A01','洗发')",
                        "insert into fuwuxiangmu(ID,name) values('A''02','烫发')",
-                       "insert into fuwuxiangmu(ID,name) values('1','染发')"}, "A'02", "烫发", "select group_concat(ID,',') from (select ID from fuwuxiangmu order by ID)", "1,A01"});
+                       "insert into fuwuxiangmu(ID,name) values('1','染发')"}, "A'02", "烫发", "select group_concat(ID,',') from (select ID from fuwuxiangmu order by ID)", "1,A01", "删除服务项目  编号：A'02  名称：烫发"});
     cases.append({"toolButton_46", "tableView_25", QStringList{"insert into chanpin(ID,name) values('P01','洗发水')",
-                       "insert into chanpin(ID,name) values('P''02','护发素')"}, "P01", "洗发水", "select group_concat(ID,',') from chanpin", "P'02"});
+                       "insert into chanpin(ID,name) values('P''02','护发素')"}, "P01", "洗发水", "select group_concat(ID,',') from chanpin", "P'02", "删除产品  编号：P01  名称：洗发水"});
     cases.append({"toolButton_106", "tableView_26", QStringList{"insert into taocanmingxi(taocanID,name,xiangmuID) values('TC1','护理套餐','A01')",
                        "insert into taocanmingxi(taocanID,name,xiangmuID) values('TC1','护理套餐','A02')",
-                       "insert into taocanmingxi(taocanID,name,xiangmuID) values('TC2','染烫套餐','A01')"}, "TC1", "护理套餐", "select group_concat(taocanID,',') from taocanmingxi", "TC2"});
+                       "insert into taocanmingxi(taocanID,name,xiangmuID) values('TC2','染烫套餐','A01')"}, "TC1", "护理套餐", "select group_concat(taocanID,',') from taocanmingxi", "TC2", "删除套餐  编号：TC1  名称：护理套餐"});
     cases.append({"toolButton_151", "tableView_32", QStringList{"insert into huiyuanka(name,jiage) values('金''卡',100)",
-                       "insert into huiyuanka(name,jiage) values('银卡',50)"}, "金'卡", "金'卡", "select group_concat(name,',') from huiyuanka", "银卡"});
-    cases.append({"toolButton_137", "tableView_29", QStringList{"insert into user(name,xitongshezhi) values('O''Neil','否')"}, "O'Neil", "O'Neil", "select group_concat(name,',') from user", "admin"});
+                       "insert into huiyuanka(name,jiage) values('银卡',50)"}, "金'卡", "金'卡", "select group_concat(name,',') from huiyuanka", "银卡", "删除会员卡类型  编号：金'卡"});
+    cases.append({"toolButton_137", "tableView_29", QStringList{"insert into user(name,xitongshezhi) values('O''Neil','否')"}, "O'Neil", "O'Neil", "select group_concat(name,',') from user", "admin", "删除操作员  编号：O'Neil"});
     cases.append({"toolButton_143", "tableView_30", QStringList{"insert into yuangong(ID,name) values('E01','小张')",
-                       "insert into yuangong(ID,name) values('E01x','小李')"}, "E01", "小张", "select group_concat(ID,',') from yuangong", "E01x"});
+                       "insert into yuangong(ID,name) values('E01x','小李')"}, "E01", "小张", "select group_concat(ID,',') from yuangong", "E01x", "删除员工  编号：E01  名称：小张"});
 
     TestWorkdir dir;
     addMissingViews(dir);
+    loginAs("admin", "是");
     for (const Case &c : cases)
         for (const QString &sql : c.setup)
             sqlExec(sql);
@@ -297,8 +298,10 @@ void TstMainWindow::deleteButtons()
         clickButton(&w, c.button);
         QCOMPARE(prompts.texts(), QStringList{"你确定要删除'" + c.shown + "'吗?"});
         QCOMPARE(sqlValue(c.remainingSql), before);
+        QCOMPARE(sqlValue("select count(*) from log"), QString("0"));
 
-        // "是" deletes exactly the selected code, and the list follows.
+        // "是" deletes exactly the selected code, and the list follows; the log
+        // row says who deleted what.
         const int rows = table->model()->rowCount();
         selectRow(table, c.code);
         prompts.answer("是");
@@ -306,6 +309,8 @@ void TstMainWindow::deleteButtons()
         QCOMPARE(sqlValue(c.remainingSql), c.remaining);
         QCOMPARE(rowOf(table, c.code), -1);
         QVERIFY(table->model()->rowCount() < rows);
+        QCOMPARE(sqlRows("select user, log from log"), (QList<QStringList>{{"admin", c.log}}));
+        sqlExec("delete from log");
     }
 }
 
@@ -330,26 +335,58 @@ void TstMainWindow::stockDeleteKeepsProductAndOthers()
 {
     TestWorkdir dir;
     addMissingViews(dir);
-    sqlExec("insert into chanpin(ID,name) values('P''1','洗发水')");
+    sqlExec("insert into chanpin(ID,name,jinhuojiage) values('P''1','洗发水',12.5)");
     sqlExec("insert into chanpin(ID,name) values('P2','护发素')");
+    sqlExec("insert into chanpin(ID,name) values('P3','发蜡')");
     for (const char *sql : {
              "insert into chanpinrukumingxi(rukuID,time,type,chanpinID,shuliang) values('000000','2026-01-01','入库明细','P''1',0)",
              "insert into chanpinrukumingxi(rukuID,time,type,chanpinID,shuliang) values('rk1','2026-01-02','入库明细','P''1',10)",
              "insert into chanpinrukumingxi(rukuID,time,type,chanpinID,shuliang) values('ck1','2026-01-03','出库明细','P''1',-3)",
-             "insert into chanpinrukumingxi(rukuID,time,type,chanpinID,shuliang) values('rk1','2026-01-02','入库明细','P2',5)"})
+             "insert into chanpinrukumingxi(rukuID,time,type,chanpinID,shuliang) values('rk1','2026-01-02','入库明细','P2',5)",
+             "insert into chanpinrukumingxi(rukuID,time,type,chanpinID,shuliang) values('ck2','2026-01-03','出库明细','P3',-2)"})
         sqlExec(sql);
+    const QString history = "select count(*) from chanpinrukumingxi where rukuID in ('000000','rk1','ck1','ck2')";
+    loginAs("小王", "否");
     MainWindow w;
     w.loadDeferredViews();
     auto *stock = w.findChild<QTableView *>("tableView_37");
     PromptRecorder prompts;
+
+    // Writing off goods needs the settings right.
+    selectRow(stock, "P'1");
+    clickButton(&w, "toolButton_152");
+    QCOMPARE(prompts.texts(), QStringList{"你的权限不够，请使用管理员权限登录"});
+    QCOMPARE(sqlValue("select count(*) from chanpinrukumingxi"), QString("5"));
+
+    // The stock goes to zero by one correcting movement; the history stays.
+    loginAs("admin", "是");
+    prompts.clear();
     selectRow(stock, "P'1");
     prompts.answer("是");
     clickButton(&w, "toolButton_152");
     QCOMPARE(prompts.texts(), QStringList{"你确定要删除'洗发水'吗?"});
-    QCOMPARE(sqlValue("select count(*) from chanpinrukumingxi where chanpinID='P''1'"), QString("1"));
+    QCOMPARE(sqlValue(history), QString("5"));
+    QCOMPARE(sqlRows("select substr(rukuID,1,8), time, type, xiaoshoujiage, shuliang, jine, rukutype, user from "
+                     "chanpinrukumingxi where rukutype='库存清零'"),
+             (QList<QStringList>{{"出库ID: ck", ctrlUiClass::todayText(), "出库明细", "12.5", "-7", "-87.5", "库存清零", "admin"}}));
     QCOMPARE(sqlValue("select total(shuliang) from chanpinrukumingxi where chanpinID='P''1'"), QString("0"));
-    QCOMPARE(sqlValue("select count(*) from chanpinrukumingxi where chanpinID='P2'"), QString("1"));
-    QCOMPARE(sqlValue("select count(*) from chanpin"), QString("2"));
+    QCOMPARE(sqlValue("select total(shuliang) from chanpinrukumingxi where chanpinID='P2'"), QString("5"));
+    QCOMPARE(sqlRows("select user, log from log"),
+             (QList<QStringList>{{"admin", "库存清零  产品编号：P'1  名称：洗发水  原库存：7"}}));
+
+    // Nothing to clear: said, nothing written. Stock below zero comes back up.
+    prompts.clear();
+    selectRow(stock, "P'1");
+    prompts.answer("是");
+    clickButton(&w, "toolButton_152");
+    QCOMPARE(prompts.last(), QString("产品'洗发水'的库存已经是0，无需清零"));
+    selectRow(stock, "P3");
+    prompts.answer("是");
+    clickButton(&w, "toolButton_152");
+    QCOMPARE(sqlRows("select type, shuliang from chanpinrukumingxi where rukutype='库存清零' and chanpinID='P3'"),
+             (QList<QStringList>{{"入库明细", "2"}}));
+    QCOMPARE(sqlValue("select count(*) from chanpinrukumingxi"), QString("7"));
+    QCOMPARE(sqlValue("select count(*) from chanpin"), QString("3"));
 }
 
 void TstMainWindow::operatorAddEditDelete()
@@ -364,7 +401,7 @@ void TstMainWindow::operatorAddEditDelete()
     onNextModal([](QWidget *dlg) {
         clickButton(dlg, "toolButton");
         dlg->findChild<QLineEdit *>("lineEdit")->setText("甲");
-        dlg->findChild<QLineEdit *>("lineEdit_2")->setText("123");
+        dlg->findChild<QLineEdit *>("lineEdit_2")->setText("123456");
         QVERIFY(!dlg->findChild<QCheckBox *>("checkBox_6")->isEnabled());
         dlg->findChild<QCheckBox *>("checkBox_2")->setChecked(true);
         clickButton(dlg, "toolButton");
@@ -377,7 +414,7 @@ void TstMainWindow::operatorAddEditDelete()
              (QList<QStringList>{{"1", "1", "否", "是", "否", "否"}}));
     const QString password = sqlValue("select password from user where name='甲'");
     QVERIFY(!password.isEmpty());
-    QVERIFY(password != "123");
+    QVERIFY(password != "123456");
     QVERIFY(rowOf(users, "甲") >= 0);
 
     // Add again under the same name: refused, nothing added; bad amount refused.
@@ -386,6 +423,7 @@ void TstMainWindow::operatorAddEditDelete()
         dlg->findChild<QLineEdit *>("lineEdit")->setText("甲");
         clickButton(dlg, "toolButton");
         dlg->findChild<QLineEdit *>("lineEdit")->setText("乙");
+        dlg->findChild<QLineEdit *>("lineEdit_2")->setText("yi1234");
         dlg->findChild<QLineEdit *>("lineEdit_4")->setText("500--50");
         clickButton(dlg, "toolButton");
         clickButton(dlg, "toolButton_2");
@@ -400,7 +438,7 @@ void TstMainWindow::operatorAddEditDelete()
     onNextModal([](QWidget *dlg) {
         auto *name = dlg->findChild<QLineEdit *>("lineEdit");
         QCOMPARE(name->text(), QString("甲"));
-        QVERIFY(!dlg->findChild<QLineEdit *>("lineEdit_2")->isEnabled());
+        QVERIFY(dlg->findChild<QLineEdit *>("lineEdit_2")->text().isEmpty()); // left empty: kept
         QVERIFY(dlg->findChild<QCheckBox *>("checkBox_2")->isChecked());
         QVERIFY(dlg->findChild<QCheckBox *>("checkBox_6")->isEnabled());
         dlg->findChild<QCheckBox *>("checkBox_5")->setChecked(true);
@@ -438,9 +476,9 @@ void TstMainWindow::operatorAddEditDelete()
     QCOMPARE(prompts.last(), QString("不能删除当前登录的操作员"));
     operatorSession().loginName = "admin";
     sqlExec("update user set xitongshezhi='否' where name<>'甲'");
-    sqlExec("update user set xitongshezhi='是' where name='甲'");
+    sqlExec("update user set xitongshezhi='是', jinyong='否' where name='甲'");
     clickButton(&w, "toolButton_137");
-    QCOMPARE(prompts.last(), QString("至少要保留一个有系统设置权限的操作员"));
+    QCOMPARE(prompts.last(), QString("至少要保留一个未禁用、有系统设置权限的操作员"));
     QCOMPARE(sqlValue("select count(*) from user where name='甲'"), QString("1"));
     sqlExec("update user set xitongshezhi='是' where name='admin'");
     prompts.clear();

@@ -241,6 +241,7 @@ void tst_MemberPage::deletionRules()
     clickButton(m_main, "toolButton_3");
     QCOMPARE(sqlValue("select count(*) from huiyuan where ID='3'"), QString("0"));
     QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei where huiyuanid='3'"), QString("1"));
+    QCOMPARE(sqlValue("select log from log order by rowid desc limit 1"), QString("删除会员  编号：3  名称：O'Brien"));
     QCOMPARE(members->model()->rowCount(), 3);
     QCOMPARE(labelText(m_main, "label_18"), QString()); // no longer the current member
 }

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "dbbackup.h"
+#include "dbhealth.h"
 #include "dbsetconfig.h"
 #include "logdlg.h"
 #include "operatorsession.h"
@@ -24,6 +25,7 @@ private slots:
     void brokenInstallation();
     void durableConnection();
     void dailyBackupKeepsThirty();
+    void dailyBackupBesideTheCounter();
 };
 
 void TestReliability::passwordHashes()
@@ -49,23 +51,24 @@ void TestReliability::legacyPasswordIsRewrittenAtLogin()
     TestWorkdir wd;
     operatorSession() = OperatorSession();
     QCOMPARE(sqlValue("select password from user where name='admin'"), QString("fhjlom"));
+    sqlExec("update user set password='" + PasswordHash::legacyForm("abc123") + "' where name='admin'");
     PromptRecorder prompts;
     {
         logDlg dlg;
-        dlg.findChild<QLineEdit *>("lineEdit")->setText("864213");
+        dlg.findChild<QLineEdit *>("lineEdit")->setText("abc123");
         clickButton(&dlg, "toolButton_3");
     }
     QCOMPARE(operatorSession().loginName, QString("admin"));
     const QString stored = sqlValue("select password from user where name='admin'");
     QVERIFY(stored.startsWith("pbkdf2-sha256$"));
-    QVERIFY(verifyPassword("864213", stored));
+    QVERIFY(verifyPassword("abc123", stored));
     QVERIFY(prompts.texts().isEmpty());
     QCOMPARE(sqlValue("select log from log"), QString("系统登录成功"));
 
     // The next login compares against the hash.
     operatorSession() = OperatorSession();
     logDlg again;
-    again.findChild<QLineEdit *>("lineEdit")->setText("864213");
+    again.findChild<QLineEdit *>("lineEdit")->setText("abc123");
     clickButton(&again, "toolButton_3");
     QCOMPARE(operatorSession().loginName, QString("admin"));
     QCOMPARE(sqlValue("select password from user where name='admin'"), stored);
@@ -166,6 +169,38 @@ void TestReliability::dailyBackupKeepsThirty()
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     QVERIFY(!backupDatabaseDaily("blocked/backup").isEmpty());
+}
+
+void TestReliability::dailyBackupBesideTheCounter()
+{
+    TestWorkdir wd;
+    for (int i = 0; i < 2000; ++i)
+        sqlExec(QString("insert into log(time,user,log) values('2026-01-01','admin','%1')").arg(QString(200, 'x')));
+    // The outcome comes back to this thread, queued.
+    QStringList outcomes;
+    DailyBackup backup;
+    connect(&backup, &DailyBackup::finished, this, [&outcomes](const QString &problem) { outcomes << problem; });
+    backup.start();
+    // The counter keeps writing while the copy is made: no write waits for it.
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 50; ++i)
+        sqlExec(QString("insert into huiyuan(ID,name) values('%1','甲')").arg(i));
+    QVERIFY(clock.elapsed() < 4000);
+    QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 1, 30000);
+    QCOMPARE(outcomes.first(), QString());
+    const QString today = "backup/mochenxinxi-" + QDate::currentDate().toString("yyyyMMdd") + ".db";
+    QCOMPARE(checkDatabaseFile(today, true), QString());
+
+    // A copy that cannot be written is told, and the thread ends.
+    QFile blocker("blocked");
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    DailyBackup failing;
+    connect(&failing, &DailyBackup::finished, this, [&outcomes](const QString &problem) { outcomes << problem; });
+    failing.start("blocked/backup");
+    QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 2, 30000);
+    QVERIFY(!outcomes.last().isEmpty());
 }
 
 QTEST_MAIN(TestReliability)

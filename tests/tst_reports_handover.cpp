@@ -224,7 +224,8 @@ void TestReportsHandover::handover()
     QCOMPARE(sqlValue("select count(*) from sqlite_temp_master where name='tongji'"), QString("0"));
     dlg = new jiaobanDlg;
     QCOMPARE(dlg->startText().left(10), m_today); // the new operator's login, just now
-    onNextModal([this](QWidget *login) { loginAs(login, "admin", "864213"); });
+    sqlExec("update user set password='" + encodePassword("admin864") + "' where name='admin'");
+    onNextModal([this](QWidget *login) { loginAs(login, "admin", "admin864"); });
     clickButton(dlg, "toolButton_84");
     delete dlg;
     QCOMPARE(sqlValue("select count(*) from jiaoban"), QString("2"));

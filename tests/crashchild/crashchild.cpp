@@ -13,6 +13,7 @@
 #include "dbsetconfig.h"
 #include "huiyuankachongchi.h"
 #include "mainwindow.h"
+#include "powercutvfs.h"
 #include "taocanxufeidlg.h"
 
 using namespace checkout_fixture;
@@ -95,6 +96,12 @@ int main(int argc, char *argv[])
     registerRecordTypes();
     if (argc < 2)
         return 2;
+    // "cut N seed" / "kill N seed": the power fails, or the process is killed,
+    // at the Nth write or sync after start-up (writes happen only in commits
+    // and checkpoints).
+    const QString how = argc >= 5 ? QString::fromLatin1(argv[2]) : QString();
+    if (!how.isEmpty())
+        PowerCut::install();
     const QString dir = QString::fromLocal8Bit(argv[1]);
     QDir::setCurrent(dir);
     const bool fresh = !QFile::exists("mochenxinxi.db");
@@ -110,6 +117,12 @@ int main(int argc, char *argv[])
     operatorSession().name = QStringLiteral("admin");
     MainWindow main;
     PromptRecorder prompts; // every question gets its first answer
+    if (!how.isEmpty()) {
+        // Checkpoints now and then as well, not only after 1000 pages.
+        sqlExec("pragma wal_autocheckpoint=50");
+        PowerCut::arm(how == QLatin1String("cut") ? PowerCut::Mode::Cut : PowerCut::Mode::Kill,
+                      QString::fromLatin1(argv[3]).toLong(), QString::fromLatin1(argv[4]).toUInt());
+    }
     say("ready");
     auto *rng = QRandomGenerator::global();
     for (;;) {

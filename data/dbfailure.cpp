@@ -1,0 +1,29 @@
+#include "dbfailure.h"
+
+QString dbFailureCause(const QString &errorText)
+{
+    // SQLite's own English texts, as they reach us through Qt's error text.
+    const QString e = errorText.toLower();
+    if (e.contains(QLatin1String("disk is full")) || e.contains(QLatin1String("no space left")))
+        return QStringLiteral("原因：磁盘空间已满，请清理磁盘后再试。");
+    if (e.contains(QLatin1String("readonly database")) || e.contains(QLatin1String("read-only"))
+        || e.contains(QLatin1String("readonly")))
+        return QStringLiteral("原因：数据库文件是只读的，请检查文件和文件夹的写入权限。");
+    if (e.contains(QLatin1String("database is locked")) || e.contains(QLatin1String("database table is locked"))
+        || e.contains(QLatin1String("database is busy")))
+        return QStringLiteral("原因：数据库正被另一台收银机或程序占用，请稍后再试。");
+    if (e.contains(QLatin1String("malformed")) || e.contains(QLatin1String("not a database")))
+        return QStringLiteral("原因：数据库文件已损坏，请立即联系管理人员用备份恢复。");
+    if (e.contains(QLatin1String("disk i/o error")) || e.contains(QLatin1String("unable to open database")))
+        return QStringLiteral("原因：无法读写数据库文件（磁盘故障或文件被移走），请检查磁盘。");
+    return QString();
+}
+
+QString saveFailureText(const QString &what, const QString &errorText)
+{
+    const QString cause = dbFailureCause(errorText);
+    QString text = what + QStringLiteral("，本次操作未保存");
+    if (!cause.isEmpty())
+        text += QLatin1Char('\n') + cause;
+    return text;
+}

@@ -1,0 +1,234 @@
+#include "schemaupgrade.h"
+#include "dbfailure.h"
+#include "sqllog.h"
+#include "sqltext.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+struct Column
+{
+    QString name;
+    QString type;
+    bool notNull = false;
+    QString defaultValue;
+    bool primaryKey = false;
+};
+
+QList<Column> columnsOf(QSqlDatabase &db, const QString &table, const QString &schema = QStringLiteral("main"))
+{
+    QList<Column> out;
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA %1.table_info(%2)").arg(schema, sqlLiteral(table))))
+        return out;
+    while (q.next()) {
+        Column c;
+        c.name = q.value(1).toString();
+        c.type = q.value(2).toString();
+        c.notNull = q.value(3).toInt() != 0;
+        c.defaultValue = q.value(4).isNull() ? QString() : q.value(4).toString();
+        c.primaryKey = q.value(5).toInt() != 0;
+        out << c;
+    }
+    return out;
+}
+
+// Columns that carry a UNIQUE constraint of their own (an automatic index).
+QStringList uniqueColumns(QSqlDatabase &db, const QString &table)
+{
+    QStringList out;
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA index_list(%1)").arg(sqlLiteral(table))))
+        return out;
+    QStringList indexes;
+    while (q.next())
+        if (q.value(2).toInt() != 0 && q.value(3).toString() == QLatin1String("u"))
+            indexes << q.value(1).toString();
+    for (const QString &index : indexes) {
+        QSqlQuery c(db);
+        if (c.exec(QStringLiteral("PRAGMA index_info(%1)").arg(sqlLiteral(index))))
+            while (c.next())
+                out << c.value(2).toString().toLower();
+    }
+    return out;
+}
+
+// SQLite's type affinity of a declared type: what decides how values compare.
+QString affinity(const QString &declared)
+{
+    const QString t = declared.toUpper();
+    if (t.contains(QLatin1String("INT")))
+        return QStringLiteral("INTEGER");
+    if (t.contains(QLatin1String("CHAR")) || t.contains(QLatin1String("CLOB")) || t.contains(QLatin1String("TEXT")))
+        return QStringLiteral("TEXT");
+    if (t.isEmpty() || t.contains(QLatin1String("BLOB")))
+        return QStringLiteral("BLOB");
+    if (t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA")) || t.contains(QLatin1String("DOUB")))
+        return QStringLiteral("REAL");
+    return QStringLiteral("NUMERIC");
+}
+
+QString stopText(const QString &what)
+{
+    return what + QStringLiteral("\n程序将退出，数据库没有改动。请使用与数据库配套的程序和 dbset.xml，或联系技术支持。");
+}
+
+// The tables dbset.xml describes, built in an empty database of their own so
+// that SQLite itself reads the definitions.
+class Blueprint
+{
+public:
+    Blueprint() : m_name(QStringLiteral("mochen_schema_blueprint"))
+    {
+        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        m_db.setDatabaseName(QStringLiteral(":memory:"));
+        m_db.open();
+    }
+    ~Blueprint()
+    {
+        m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    QSqlDatabase &db() { return m_db; }
+
+private:
+    QString m_name;
+    QSqlDatabase m_db;
+};
+
+} // namespace
+
+QString upgradeSchema(const DbsetMap &map, const QString &backupFolder)
+{
+    QSqlDatabase live = QSqlDatabase::database();
+    QSqlQuery q(live);
+    int version = 0;
+    if (q.exec(QStringLiteral("PRAGMA user_version")) && q.next())
+        version = q.value(0).toInt();
+    q.finish();
+    if (version > kSchemaVersion)
+        return stopText(QStringLiteral("数据库 mochenxinxi.db 由较新版本的程序建立（结构版本 %1，本程序为 %2）。")
+                            .arg(version)
+                            .arg(kSchemaVersion));
+
+    Blueprint blueprint;
+    QSqlDatabase &plan = blueprint.db();
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        // Working tables are private scratch space rebuilt at every start: one
+        // that fails costs a page, not the shop's data, so only the permanent
+        // definitions stop the program.
+        const bool permanent = it.value().userType() == qMetaTypeId<CreateTableinfo>();
+        QString sql;
+        if (permanent)
+            sql = it.value().value<CreateTableinfo>().SqlStr;
+        else if (it.value().userType() == qMetaTypeId<tempCreateTableinfo>())
+            sql = it.value().value<tempCreateTableinfo>().SqlStr;
+        else
+            continue;
+        QSqlQuery p(plan);
+        if (!p.exec(sql) && permanent)
+            return stopText(QStringLiteral("配置文件 dbset.xml 中的表定义“%1”无法执行：%2")
+                                .arg(it.key(), p.lastError().databaseText()));
+    }
+    // Every column list the generic insert uses must name real columns.
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        if (it.value().userType() != qMetaTypeId<Tableinfo>())
+            continue;
+        const Tableinfo info = it.value().value<Tableinfo>();
+        QList<Column> cols = columnsOf(plan, info.name);
+        if (cols.isEmpty())
+            cols = columnsOf(plan, info.name, QStringLiteral("temp"));
+        if (cols.isEmpty())
+            continue; // a list without a table of ours: the insert finds nothing to do
+        QStringList have;
+        for (const Column &c : cols)
+            have << c.name.toLower();
+        for (const QString &col : info.row_name)
+            if (!have.contains(col.toLower()))
+                return stopText(QStringLiteral("配置文件 dbset.xml 中表 %1 的列清单含有表定义里没有的列“%2”。")
+                                    .arg(info.name, col));
+    }
+
+    QStringList alters;
+    QStringList tables;
+    {
+        QSqlQuery t(plan);
+        t.exec(QStringLiteral("select name from sqlite_master where type='table' and name not like 'sqlite_%' order by name"));
+        while (t.next())
+            tables << t.value(0).toString();
+    }
+    for (const QString &table : tables) {
+        const QList<Column> have = columnsOf(live, table);
+        if (have.isEmpty())
+            continue; // created afresh at start-up
+        QMap<QString, Column> existing;
+        for (const Column &c : have)
+            existing.insert(c.name.toLower(), c);
+        const QStringList unique = uniqueColumns(plan, table);
+        for (const Column &want : columnsOf(plan, table)) {
+            const auto found = existing.constFind(want.name.toLower());
+            if (found != existing.cend()) {
+                if (affinity(found->type) != affinity(want.type))
+                    return stopText(QStringLiteral("数据库中表 %1 的列 %2 的类型是 %3，而 dbset.xml 中是 %4，无法自动调整。")
+                                        .arg(table, want.name, found->type, want.type));
+                continue;
+            }
+            if (want.primaryKey || unique.contains(want.name.toLower())
+                || (want.notNull && want.defaultValue.isEmpty()))
+                return stopText(QStringLiteral("数据库中表 %1 缺少列 %2，而该列带有主键、唯一或非空约束，无法自动补上。")
+                                    .arg(table, want.name));
+            QString add = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table, want.name, want.type);
+            if (want.notNull)
+                add += QStringLiteral(" NOT NULL");
+            if (!want.defaultValue.isEmpty())
+                add += QStringLiteral(" DEFAULT ") + want.defaultValue;
+            alters << add;
+        }
+    }
+
+    if (alters.isEmpty()) {
+        if (version != kSchemaVersion && !q.exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion)))
+            qCWarning(lcSql) << "PRAGMA user_version" << q.lastError().text();
+        return QString();
+    }
+
+    // A copy of the database as it was, before any column is added.
+    if (!QDir().mkpath(backupFolder))
+        return stopText(QStringLiteral("数据库需要升级，但无法建立备份文件夹 %1。").arg(QDir(backupFolder).absolutePath()));
+    const QString copy = QDir(backupFolder).absoluteFilePath(
+        QStringLiteral("upgrade-v%1-%2.db").arg(version).arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmss"))));
+    QFile::remove(copy);
+    if (!q.exec(QStringLiteral("VACUUM INTO ") + sqlLiteral(copy)))
+        return stopText(QStringLiteral("数据库需要升级，但升级前的备份失败：%1\n%2")
+                            .arg(q.lastError().text(), dbFailureCause(q.lastError().text())));
+
+    QString failed;
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        failed = q.lastError().text();
+    } else {
+        for (const QString &sql : qAsConst(alters)) {
+            if (!q.exec(sql)) {
+                failed = sql + QStringLiteral(" : ") + q.lastError().text();
+                break;
+            }
+            qCDebug(lcSql).noquote() << sql;
+        }
+        if (failed.isEmpty() && !q.exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion)))
+            failed = q.lastError().text();
+        if (failed.isEmpty() && !q.exec(QStringLiteral("COMMIT")))
+            failed = q.lastError().text();
+        if (!failed.isEmpty())
+            q.exec(QStringLiteral("ROLLBACK"));
+    }
+    if (!failed.isEmpty())
+        return stopText(QStringLiteral("数据库升级失败，已全部撤销：%1\n%2").arg(failed, dbFailureCause(failed)));
+    qCInfo(lcSql).noquote() << QStringLiteral("数据库已升级到结构版本 %1，升级前的备份：%2").arg(kSchemaVersion).arg(copy);
+    return QString();
+}

@@ -1,0 +1,21 @@
+#ifndef SCHEMAUPGRADE_H
+#define SCHEMAUPGRADE_H
+
+#include <QString>
+
+#include "dbsetconfig.h"
+
+// The version of the table layout this program writes, kept in the database's
+// "PRAGMA user_version" (0: a database from before versions were recorded).
+constexpr int kSchemaVersion = 2;
+
+// Brings the open database to the tables of dbset.xml before anything else runs:
+// every table that exists gets the columns it lacks (ALTER TABLE ... ADD COLUMN),
+// all in one transaction, after a copy into backupFolder; then the version is
+// recorded. Returns "" when the database fits (or was made to fit), otherwise
+// the message that stops the program: a definition in dbset.xml that does not
+// run or does not match its column list, a column that cannot be added, a type
+// that differs, a database from a newer program, or a failed upgrade.
+QString upgradeSchema(const DbsetMap &map, const QString &backupFolder = QStringLiteral("backup"));
+
+#endif

@@ -1,0 +1,23 @@
+-- The tables of the first released version, as its dbset.xml created them.
+CREATE TABLE IF NOT EXISTS huiyuan (ID TEXT PRIMARY KEY, name TEXT, sex TEXT, birthday TEXT, phone TEXT, daoqi_time TEXT, login_time TEXT, password1 TEXT, password2 TEXT, height TEXT, age TEXT, within_code TEXT, guwenrenyuan TEXT, address TEXT, jieshaoren TEXT, beizhu TEXT, type TEXT, tichengyuangong TEXT, taocanID TEXT, jiaofeijinE REAL, leijixiaofei REAL, shengyujine REAL, jifen REAL);
+CREATE TABLE IF NOT EXISTS huiyuanka (ID INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT UNIQUE, kaneijine REAL, jiage REAL, fuwuzekou REAL, chanpinzekou REAL, taocanzekou REAL, beizhu TEXT);
+CREATE TABLE IF NOT EXISTS huiyuantaocan (huiyuanID TEXT, xiangmuID TEXT, zongcishu REAL, shengyucishu REAL, xiaofeicishu REAL);
+CREATE TABLE IF NOT EXISTS huiyuanjiaofei (ID TEXT, huiyuanid TEXT, jiaofeiriqi TEXT, jiaofeileixing TEXT, yingjiaojine REAL, shifujine REAL, zengsongjine REAL, zengsongjine2 REAL, kaneijine REAL, kaneijine2 REAL, qiankuanjine REAL, fukuanleixing TEXT, yuangongName TEXT, caozuoyuan TEXT, beizhu TEXT);
+CREATE TABLE IF NOT EXISTS huiyuanyuebiandong (ID INTEGER PRIMARY KEY AUTOINCREMENT, huiyuanid TEXT, biandongriqi TEXT, biandongleixing TEXT, xiangmumingchen TEXT, yuezengjia REAL, yuejianshao REAL, cishuzengjia REAL, cishujianshao REAL, dangshikaneiyue REAL, dangshikaneicishu REAL, caozuoyuan TEXT, beizhu TEXT);
+CREATE TABLE IF NOT EXISTS huiyuanjifen (ID INTEGER PRIMARY KEY AUTOINCREMENT, huiyuanid TEXT, biandongriqi TEXT, biandongleixing TEXT, jifenzengjia REAL, jifenjianshao REAL, shengyujifen REAL, caozuoyuan TEXT, beizhu TEXT);
+CREATE TABLE IF NOT EXISTS huiyuanxiaofei (ID TEXT, huiyuanid TEXT, xiaofeiriqi TEXT, shishoujine REAL, fukuanfangshi TEXT, jine REAL, xiaofeijine REAL, yingshoujine REAL, qiandanjine REAL, qiankuanjine REAL, shengyujine REAL, suodejifen REAL, caozuoyuan TEXT, beizhu TEXT);
+CREATE TABLE IF NOT EXISTS xiaofeimingxi (ID TEXT, xiaofeileixing TEXT, xiangmuID TEXT, name TEXT, xiaoshoujiage REAL, youhuijiage REAL, shuliang REAL, jine REAL, jifen REAL, fukuanfangshi TEXT, tichengyuangongID TEXT, fuwugonghao TEXT, beizhu TEXT);
+CREATE TABLE IF NOT EXISTS tichengmingxi (yuangongID TEXT, xiangmuID TEXT, xiangmumingcheng TEXT, xiaofeiID TEXT, tichengfangshi TEXT, jisuanfangshi TEXT, tichengbili REAL, tichengjine REAL, beizhu TEXT, titleID TEXT);
+CREATE TABLE IF NOT EXISTS fuwuxiangmu (ID TEXT PRIMARY KEY, name TEXT, leibie TEXT, fuwushijian REAL, xiaoshoujiage REAL, chengbenjiage REAL, dijia REAL, shijiaxiangmu TEXT, shifouhuifan TEXT, huifangshijian REAL, shifouyouhulizhouqi TEXT, zhouqi REAL, beizhu TEXT, jinyong TEXT);
+CREATE TABLE IF NOT EXISTS chanpin (ID TEXT PRIMARY KEY, name TEXT, tiaoma TEXT, leibie TEXT, danwei TEXT, guige TEXT, jinhuojiage REAL, xiaoshoujiage REAL, dijia REAL, shijiashangpin TEXT, beizhu TEXT);
+CREATE TABLE IF NOT EXISTS chanpinrukumingxi (rukuID TEXT, time TEXT, type TEXT, chanpinID TEXT, xiaoshoujiage REAL, shuliang REAL, jine REAL, rukutype TEXT, user TEXT, beizhu TEXT);
+CREATE TABLE IF NOT EXISTS taocanmingxi (taocanID TEXT, name TEXT, youxiaoqi TEXT, zongjia REAL, xiangmuID TEXT, yuanjia REAL, fuwucishu REAL, youhuijiage REAL, heji REAL, zhouqi REAL, beizhu TEXT);
+CREATE TABLE IF NOT EXISTS leibie (ID INTEGER PRIMARY KEY AUTOINCREMENT, mingchen TEXT, leibiestr TEXT, beizhu TEXT);
+CREATE TABLE IF NOT EXISTS yuangong (ID TEXT PRIMARY KEY, name TEXT, type TEXT, phone TEXT, jinyong TEXT, beizhu TEXT);
+CREATE TABLE IF NOT EXISTS user (ID INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT, password TEXT, zuidizekou REAL, qiandanjine REAL, xiugaixiaoshoudanjia TEXT, xiugaibankajiage TEXT, tupodijia TEXT, xiugaitaocanxiaofeicishu TEXT, xitongshezhi TEXT, jinyong TEXT);
+CREATE TABLE IF NOT EXISTS tichengshezhi (xiangmuID TEXT, xiangmuleixing TEXT, yuangongleixing TEXT, tichengfangshi TEXT, jisuanfanshi TEXT, tichengbili REAL, tichengjiner REAL);
+CREATE TABLE IF NOT EXISTS cuxiaoshezhi (xiangmuID TEXT, xiangmuleixing TEXT, starttime TEXT, endtime TEXT, huiyuanleixing TEXT, cuxiaofangshi TEXT, cuxiaobili REAL, cuxiaojiner REAL);
+CREATE TABLE IF NOT EXISTS log (time TEXT, user TEXT, log TEXT);
+CREATE TABLE IF NOT EXISTS jiaoban (jiaobanID TEXT, user TEXT, starttime TEXT, endtime TEXT, shijishouru REAL, xunishouru REAL);
+CREATE TABLE IF NOT EXISTS jiaobanmingxi (jiaobanID TEXT, user TEXT, fukuanfangshi TEXT, jine REAL);
+INSERT INTO user(name,password,zuidizekou,qiandanjine,xiugaixiaoshoudanjia,xiugaibankajiage,tupodijia,xiugaitaocanxiaofeicishu,xitongshezhi,jinyong) SELECT 'admin','fhjlom',0,0,'是','是','是','是','是','否' WHERE NOT EXISTS (SELECT 1 FROM user);

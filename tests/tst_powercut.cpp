@@ -1,0 +1,75 @@
+#include <QtTest>
+#include <QProcess>
+#include <QRandomGenerator>
+
+#include "crashchecks.h"
+#include "testsupport.h"
+
+// The power fails in the middle of sales, top-ups and renewals: whatever the
+// disk had not been told to keep is lost (some of it, or all of it). The shop
+// must open again whole, with every operation it confirmed before the cut.
+class TestPowerCut : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cutAgainAndAgain_data();
+    void cutAgainAndAgain();
+    void cleanupTestCase();
+
+private:
+    // Two shops, cut in turn, so that both cores work; they live through all rounds.
+    QTemporaryDir m_dirs[2];
+    QStringList m_confirmed[2];
+    int m_cuts = 0;
+    int m_operations = 0;
+};
+
+using namespace crash_checks;
+
+// Rounds of twenty cuts, so that no single test function runs for minutes.
+void TestPowerCut::cutAgainAndAgain_data()
+{
+    QTest::addColumn<int>("cuts");
+    const int wanted = qEnvironmentVariableIntValue("MOCHEN_POWER_CUTS") > 0
+                           ? qEnvironmentVariableIntValue("MOCHEN_POWER_CUTS") : 200;
+    for (int done = 0, round = 1; done < wanted; done += 20, ++round)
+        QTest::newRow(qPrintable(QStringLiteral("round %1").arg(round))) << qMin(20, wanted - done);
+}
+
+void TestPowerCut::cutAgainAndAgain()
+{
+    QFETCH(int, cuts);
+    const QString child = QCoreApplication::applicationDirPath() + QStringLiteral("/mochen_crashchild");
+    QVERIFY(QFile::exists(child));
+    auto *rng = QRandomGenerator::global();
+    for (int n = 0; n < cuts; n += 2) {
+        QProcess p[2];
+        for (int i = 0; i < 2; ++i) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("QT_LOGGING_RULES", "*.debug=false;*.warning=false");
+            p[i].setProcessEnvironment(env);
+            // The writes and syncs of a few operations, sometimes of many.
+            const int at = rng->bounded(8) == 0 ? rng->bounded(1, 400) : rng->bounded(1, 80);
+            p[i].start(child, {m_dirs[i].path(), "cut", QString::number(at), QString::number(rng->generate())});
+        }
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(p[i].waitForStarted());
+            QVERIFY2(p[i].waitForFinished(120000), "the power was never cut");
+            QCOMPARE(p[i].exitStatus(), QProcess::NormalExit);
+            ++m_cuts;
+            m_operations += readConfirmed(p[i].readAllStandardOutput(), &m_confirmed[i]);
+            const QStringList bad = problems(m_dirs[i].filePath("mochenxinxi.db"), m_confirmed[i]);
+            QVERIFY2(bad.isEmpty(), qPrintable(QStringLiteral("after cut %1: ").arg(m_cuts) + bad.join("; ")));
+        }
+    }
+}
+
+void TestPowerCut::cleanupTestCase()
+{
+    qInfo("%d power cuts, %d operations confirmed before their cut, nothing lost, every check whole", m_cuts,
+          m_operations);
+    QVERIFY(m_operations > m_cuts / 4);
+}
+
+QTEST_MAIN(TestPowerCut)
+#include "tst_powercut.moc"
