@@ -75,7 +75,6 @@ private:
     void setupTitleArea();
     void setupFrame();
     void setupViews();
-    void loadDeferredView(QTableView *view);
     void setupNavigation();
     void setupCombos();
     void connectLists();
@@ -108,7 +107,6 @@ private:
     QList<QTableView *> m_doubleClickViews;    // tableViewDoubleClick()
     QList<QTableView *> m_clickViews;          // tableViewClick()
     QMap<QAbstractButton *, QString> m_exportButtons; // button -> view name
-    QMap<QTableView *, QPair<QString, QString>> m_deferred; // view -> name, first-load suffix
     QPoint m_dragOffset;
     bool m_dragging = false;
 

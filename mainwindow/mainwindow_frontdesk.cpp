@@ -9,6 +9,7 @@
 #include "fukuandlg.h"
 #include "huiyuandlg.h"
 #include "operatorsession.h"
+#include "reportquery.h"
 #include "sqltext.h"
 #include "transactionscope.h"
 
@@ -23,13 +24,6 @@ const char *kMemberColumns =
 
 double toCents(double v) { return std::round(v * 100.0) / 100.0; }
 
-// name/phone filter of the member search; the typed text is only ever a LIKE pattern.
-QString memberFilter(const QString &text)
-{
-    const QString t = sqlEsc(text);
-    return QStringLiteral(" where name like '%") + t + QStringLiteral("%' or phone like '%") + t
-           + QStringLiteral("%'");
-}
 }
 
 void MainWindow::setupFrontDesk()
@@ -67,7 +61,7 @@ void MainWindow::selectMember(const QStringList &record)
 void MainWindow::on_toolButton_27_clicked()
 {
     const QString text = ui->lineEdit->text();
-    const QString filter = memberFilter(text);
+    const QString filter = ReportQuery::memberPickerFilter(*m_ctrl, text);
     // Two rows are enough to tell one match from several, however many members the shop has.
     const QList<QStringList> rows =
         m_ctrl->queryRows(QString::fromUtf8(kMemberColumns) + filter + QStringLiteral(" LIMIT 2"));
