@@ -611,6 +611,8 @@ void Bench::statisticsQuery()
     auto *b = w->findChild<QAbstractButton *>(buttonName);
     if (!b || !ButtonPeek::listened(b))
         QSKIP("page not there");
+    reveal(b); // a person clicks the button of the page in front
+    QCoreApplication::processEvents();
     if (!periodCombo.isEmpty()) {
         auto *combo = w->findChild<QComboBox *>(periodCombo);
         if (combo) {
@@ -647,6 +649,8 @@ void Bench::statisticsDrillDown()
     auto *view = w->findChild<QTableView *>(master);
     if (!view || !ViewPeek::listened(view))
         QSKIP("page not there");
+    reveal(view);
+    QCoreApplication::processEvents();
     if (!fill.isEmpty()) {
         if (auto *b = w->findChild<QAbstractButton *>(fill))
             b->click();
@@ -663,6 +667,8 @@ void Bench::comprehensiveStatistics()
     QAbstractButton *b = button("toolButton_86");
     if (!b || !ButtonPeek::listened(b))
         QSKIP("page not there");
+    reveal(b);
+    QCoreApplication::processEvents();
     auto *from = child<QDateEdit>(w, "dateEdit_13");
     auto *to = child<QDateEdit>(w, "dateEdit_14");
     if (from && to) {

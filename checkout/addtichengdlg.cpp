@@ -2,6 +2,9 @@
 #include "ui_addtichengdlg.h"
 
 #include "huiyuandlg.h"
+#include "amounts.h"
+#include "basket.h"
+#include "commissionrules.h"
 #include "sqltext.h"
 
 addtichengDlg::addtichengDlg(QWidget *parent)
@@ -16,12 +19,12 @@ addtichengDlg::~addtichengDlg()
     delete ui;
 }
 
-void addtichengDlg::setup(const QString &mode, const QString &itemId, float unitPrice, const QString &itemName,
+void addtichengDlg::setup(const QString &mode, const QString &itemId, qint64 baseCents, const QString &itemName,
                           const QString &saleId, const QString &lineKey)
 {
     m_mode = mode;
     m_itemId = itemId;
-    m_unitPrice = unitPrice;
+    m_baseCents = baseCents;
     m_itemName = itemName;
     m_saleId = saleId;
     m_lineKey = lineKey;
@@ -71,25 +74,22 @@ void addtichengDlg::lookUpRule()
     else if (m_mode == QStringLiteral("产品选择"))
         itemType = QStringLiteral("产品");
 
-    const QStringList rule = m_db.queryRow(
-        QStringLiteral("select jisuanfanshi,tichengbili,tichengjiner from tichengshezhi where xiangmuID='")
-        + sqlEsc(m_itemId) + "' and xiangmuleixing='" + itemType + "' and tichengfangshi='" + orderMode()
-        + "' and  (yuangongleixing='" + sqlEsc(ui->label_10->text()) + "' or yuangongleixing='所有员工') ");
-    if (rule.size() != 3)
+    const CommissionRule rule = CommissionRules::find(m_itemId, itemType, orderMode(), ui->label_10->text());
+    if (!rule.found)
         return;
-    ui->label_11->setText(rule.at(0));
+    ui->label_11->setText(rule.method);
     m_fixedAmount.clear();
-    if (rule.at(0) == QStringLiteral("按固定金额提成")) {
+    if (rule.method == QStringLiteral("按固定金额提成")) {
         // A fixed-amount rule pays its amount, not a share of the price.
-        m_fixedAmount = moneyText(parseNumber(rule.at(2)));
+        m_fixedAmount = centsText(rule.fixedCents);
         ui->lineEdit->setText(QStringLiteral("0"));
         ui->lineEdit_2->setText(m_fixedAmount);
-    } else if (rule.at(0) == QStringLiteral("不参与提成")) {
+    } else if (rule.method == QStringLiteral("不参与提成")) {
         ui->lineEdit->setText(QStringLiteral("0"));
         ui->lineEdit_2->setText(QStringLiteral("0"));
     } else {
-        ui->lineEdit->setText(numberText(parseNumber(rule.at(1))));
-        ui->lineEdit_2->setText(moneyText(parseNumber(rule.at(1)) * double(m_unitPrice) / 100.0));
+        ui->lineEdit->setText(numberText(rule.rate));
+        ui->lineEdit_2->setText(centsText(CommissionRules::commissionCents(rule.method, rule.rate, 0, m_baseCents)));
     }
     applyMethodState();
 }
@@ -118,7 +118,8 @@ void addtichengDlg::on_lineEdit_textChanged(const QString &text)
     if (ui->label_11->text() == QStringLiteral("按固定金额提成")
         || ui->label_11->text() == QStringLiteral("不参与提成"))
         return;
-    ui->lineEdit_2->setText(moneyText(parseNumber(text) * double(m_unitPrice) / 100.0));
+    ui->lineEdit_2->setText(
+        centsText(CommissionRules::commissionCents(QStringLiteral("按比例提成"), parseNumber(text), 0, m_baseCents)));
 }
 
 void addtichengDlg::on_toolButton_clicked()
@@ -128,29 +129,31 @@ void addtichengDlg::on_toolButton_clicked()
         ctrlUiClass::showInfo(QStringLiteral("请先选择提成员工"), this);
         return;
     }
-    bool ratioOk = false, amountOk = false;
+    bool ratioOk = false;
     const QString ratioText = ui->lineEdit->text().trimmed();
-    const QString amountText = ui->lineEdit_2->text().trimmed();
     const double ratio = ratioText.isEmpty() ? 0.0 : parseNumber(ratioText, &ratioOk);
-    const double amount = amountText.isEmpty() ? 0.0 : parseNumber(amountText, &amountOk);
-    if ((!ratioText.isEmpty() && !ratioOk) || (!amountText.isEmpty() && !amountOk) || ratio < 0 || amount < 0) {
-        ctrlUiClass::showInfo(QStringLiteral("提成比例和提成金额必须是不小于0的数字"), this);
+    const MoneyInput amount = parseMoneyInput(ui->lineEdit_2->text(), QStringLiteral("提成金额"));
+    if ((!ratioText.isEmpty() && !ratioOk) || ratio < 0 || ratio > 100 || !amount.ok) {
+        ctrlUiClass::showInfo(amount.ok || amount.notNumber
+                                  ? QStringLiteral("提成比例和提成金额必须是不小于0的数字")
+                                  : amount.error,
+                              this);
         return;
     }
     const QString mode = orderMode();
-    const bool done = m_db.execSql(
-        QStringLiteral("insert into temptichengmingxi(yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,tichengfangshi,"
-                       "jisuanfangshi,tichengbili,tichengjine,beizhu,titleID) values('")
-        + sqlEsc(employee) + "','" + sqlEsc(m_itemId) + "','" + sqlEsc(m_itemName) + "','" + sqlEsc(m_saleId) + "','"
-        + mode + "','" + sqlEsc(ui->label_11->text()) + "'," + numberText(ratio) + "," + moneyText(amount)
-        + ",'消费提成','" + sqlEsc(m_lineKey) + "')");
-    if (!done) {
+    CommissionRow row;
+    row.employeeId = employee;
+    row.orderMode = mode;
+    row.method = ui->label_11->text();
+    row.rate = ratio;
+    row.cents = amount.cents;
+    if (!Basket(m_saleId).addCommission(m_lineKey, m_itemId, m_itemName, row)) {
         ctrlUiClass::showInfo(QStringLiteral("保存提成失败，本次操作未保存"), this);
         return;
     }
     emit DlgSend(QStringLiteral("员工提成"),
                  QStringList{employee, ui->label_9->text(), ui->label_11->text(), mode, numberText(ratio),
-                             moneyText(amount)});
+                             centsText(amount.cents)});
     accept();
 }
 

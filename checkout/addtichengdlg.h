@@ -17,7 +17,7 @@ public:
     explicit addtichengDlg(QWidget *parent = nullptr);
     ~addtichengDlg() override;
 
-    void setup(const QString &mode, const QString &itemId, float unitPrice, const QString &itemName,
+    void setup(const QString &mode, const QString &itemId, qint64 baseCents, const QString &itemName,
                const QString &saleId, const QString &lineKey);
 
 signals:
@@ -44,7 +44,7 @@ private:
     ctrlUiClass m_db;
     QString m_mode;
     QString m_itemId;
-    float m_unitPrice = 0;
+    qint64 m_baseCents = 0; // the amount a percentage is taken of: the line's amount
     QString m_itemName;
     QString m_saleId;
     QString m_lineKey;

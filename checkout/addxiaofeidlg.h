@@ -5,6 +5,7 @@
 #include <QModelIndex>
 #include <QVariant>
 
+#include "basket.h"
 #include "ctrluiclass.h"
 
 namespace Ui { class AddXiaofeiDlg; }
@@ -52,7 +53,7 @@ private:
     };
 
     void openPicker(const QString &mode);
-    void deleteLine(const QString &lineType, const QString &viewName);
+    void deleteLine(const QString &viewName);
     void refreshLines();
     void refreshPackages();
     void refreshTotals();
@@ -61,6 +62,7 @@ private:
 
     Ui::AddXiaofeiDlg *ui;
     ctrlUiClass m_db;
+    Basket m_basket;
     QString m_saleId;
     bool m_committed = false;
 };

@@ -2,16 +2,13 @@
 #include "ui_fukuandlg.h"
 
 #include "ctrluiclass.h"
+#include "amounts.h"
 #include "sqltext.h"
 
 #include <QLineEdit>
 #include <QToolButton>
 #include <cmath>
 
-namespace {
-// Amounts are compared in whole cents, so 0.1 + 0.2 paid against 0.3 due is paid in full.
-double toCents(double v) { return std::round(v * 100.0) / 100.0; }
-}
 
 fukuanDlg::fukuanDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::fukuanDlg), m_ctrl(new ctrlUiClass(this))
@@ -42,34 +39,37 @@ void fukuanDlg::setData(const QStringList &list)
 
 void fukuanDlg::on_toolButton_3_clicked()
 {
-    const QString typed = ui->lineEdit->text().trimmed();
-    bool ok = true;
-    const double received = typed.isEmpty() ? 0.0 : parseNumber(typed, &ok);
-    if (!ok) {
+    const MoneyInput received = parseMoneyInput(ui->lineEdit->text(), QStringLiteral("实收金额"), true);
+    if (received.notNumber) {
         ctrlUiClass::showInfo(QStringLiteral("请输入正确的实收金额"), this);
         return;
     }
-    if (received < 0) {
+    if (received.ok && received.cents < 0) {
         ctrlUiClass::showInfo(QStringLiteral("实收金额不能为负数"), this);
         return;
     }
-    const double due = parseNumber(ui->label_4->text());
-    const double debt = toCents(due - received);
+    if (!received.ok) {
+        ctrlUiClass::showInfo(received.error, this);
+        return;
+    }
+    const qint64 debt = parseMoneyInput(ui->label_4->text(), QString()).cents - received.cents;
     if (debt < 0) {
         ctrlUiClass::showInfo(QStringLiteral("实际付款金额大于需付金额，请确认"), this);
         return;
     }
     if (debt > 0
-        && !ctrlUiClass::askYesNo(QStringLiteral("欠款金额为：") + moneyText(debt)
+        && !ctrlUiClass::askYesNo(QStringLiteral("欠款金额为：") + centsText(debt)
                                       + QStringLiteral(" 是否允许欠款?"),
                                   this))
         return;
 
-    QStringList reply{moneyText(toCents(received)), moneyText(debt), ui->comboBox->currentText()};
+    QStringList reply{centsText(received.cents), centsText(debt), ui->comboBox->currentText()};
     if (m_data.size() >= 3)
         reply << m_data.at(1) << m_data.at(2);
+    m_keepOpen = false;
     emit DlgSend(QStringLiteral("收款"), QVariant(reply));
-    accept();
+    if (!m_keepOpen)
+        accept();
 }
 
 void fukuanDlg::on_toolButton_2_clicked()

@@ -21,6 +21,10 @@ public:
     // [amount due, (document ID, document date-time)]; value 0 is shown as due.
     void setData(const QStringList &list);
 
+    // Called by the opener while it handles "收款": the payment was refused or
+    // failed, so the dialog stays open with the cashier's input.
+    void keepOpen() { m_keepOpen = true; }
+
 signals:
     void DlgSend(QString key, QVariant value);
 
@@ -32,6 +36,7 @@ private:
     Ui::fukuanDlg *ui;
     ctrlUiClass *m_ctrl;
     QStringList m_data;
+    bool m_keepOpen = false;
 };
 
 #endif

@@ -3,8 +3,8 @@
 
 #include "addtichengdlg.h"
 #include "operatorsession.h"
+#include "amounts.h"
 #include "sqltext.h"
-#include "transactionscope.h"
 
 #include <QThread>
 #include <cmath>
@@ -72,6 +72,7 @@ void FuwuxiaofeiDlg::setup(const QStringList &row, const QString &mode, const QS
 {
     m_mode = mode;
     m_saleId = saleId;
+    m_basket = Basket(saleId);
     m_cardName = row.isEmpty() ? QString() : row.last();
 
     if (row.size() > 2) {
@@ -138,13 +139,27 @@ void FuwuxiaofeiDlg::applyPromotionOr(const QString &fallbackDiscount)
         ui->label_6->setText(QStringLiteral("无"));
 }
 
+qint64 FuwuxiaofeiDlg::lineAmountCents() const
+{
+    const MoneyInput unit = parseMoneyInput(ui->lineEdit_3->text(), QString());
+    if (!unit.ok)
+        return 0;
+    // Before a quantity is typed the line is one unit.
+    const int quantity = ui->lineEdit_4->text().trimmed().isEmpty() ? 1 : wholeNumber(ui->lineEdit_4->text());
+    return quantity > 0 ? unit.cents * quantity : 0;
+}
+
+// The total and every proportional commission follow the price and quantity
+// as they are typed: quantity 2 earns twice the commission of 1.
 void FuwuxiaofeiDlg::recomputeTotal()
 {
     if (packageMode())
         return;
-    const double unit = parseNumber(ui->lineEdit_3->text());
-    const int quantity = wholeNumber(ui->lineEdit_4->text());
-    ui->lineEdit_5->setText(QString::number(unit * quantity, 'f', 2));
+    const qint64 amount = lineAmountCents();
+    const qint64 shown = wholeNumber(ui->lineEdit_4->text()) > 0 ? amount : 0;
+    ui->lineEdit_5->setText(QString::number(double(shown) / 100.0, 'f', 2));
+    m_basket.rescaleCommissions(m_lineKey, amount);
+    refreshEmployees();
 }
 
 void FuwuxiaofeiDlg::on_lineEdit_3_textChanged(const QString &)
@@ -167,8 +182,10 @@ void FuwuxiaofeiDlg::on_toolButton_clicked()
 {
     auto *dlg = new addtichengDlg;
     connect(dlg, &addtichengDlg::DlgSend, this, &FuwuxiaofeiDlg::DlgRecv);
-    dlg->setup(packageMode() ? QStringLiteral("服务项目选择") : m_mode, ui->label_2->text(),
-               float(parseNumber(ui->lineEdit_3->text())), ui->label_4->text(), m_saleId, m_lineKey);
+    // A package use earns its commission on the item's price.
+    const qint64 base = packageMode() ? parseMoneyInput(ui->lineEdit_3->text(), QString()).cents : lineAmountCents();
+    dlg->setup(packageMode() ? QStringLiteral("服务项目选择") : m_mode, ui->label_2->text(), base,
+               ui->label_4->text(), m_saleId, m_lineKey);
     dlg->exec();
     delete dlg;
 }
@@ -181,8 +198,7 @@ void FuwuxiaofeiDlg::on_toolButton_3_clicked()
         return;
     if (!ctrlUiClass::askYesNo(QStringLiteral("你确定要删除'") + row.value(1) + QStringLiteral("'的提成吗?"), this))
         return;
-    m_db.execSql(QStringLiteral("delete from temptichengmingxi where titleID=") + QStringLiteral("'") + sqlEsc(m_lineKey)
-                 + QStringLiteral("' and yuangongID='") + sqlEsc(row.first()) + QStringLiteral("'"));
+    m_basket.removeCommission(m_lineKey, row.first());
     refreshEmployees();
 }
 
@@ -209,50 +225,41 @@ void FuwuxiaofeiDlg::on_toolButton_4_clicked()
         ctrlUiClass::showInfo(QStringLiteral("请先选择一个项目"), this);
         return;
     }
-    bool ok = false;
-    const double unit = parseNumber(ui->lineEdit_3->text(), &ok);
-    if (!ok || unit < 0) {
+    const MoneyInput unit = parseMoneyInput(ui->lineEdit_3->text(), QStringLiteral("优惠价"), true);
+    if (!unit.ok && !unit.notNumber) {
+        ctrlUiClass::showInfo(unit.error, this);
+        return;
+    }
+    if (!unit.ok || unit.cents < 0 || ui->lineEdit_3->text().trimmed().isEmpty()) {
         ctrlUiClass::showInfo(QStringLiteral("优惠价必须是不小于0的数字"), this);
         return;
     }
-    const QString qtyText = ui->lineEdit_4->text().trimmed();
-    const int quantity = wholeNumber(qtyText);
-    if (quantity <= 0) {
+    const int quantity = wholeNumber(ui->lineEdit_4->text());
+    if (quantity <= 0 || quantity > kMaxCount) {
         ctrlUiClass::showInfo(QStringLiteral("数量必须是大于0的整数"), this);
         return;
     }
-    if (packageMode() && quantity > wholeNumber(ui->lineEdit_5->text())) {
-        ctrlUiClass::showInfo(QStringLiteral("套餐次数不够，请先充值"), this);
-        reject();
-        return;
-    }
 
-    const QString type = lineType();
-    const double listPrice = parseNumber(ui->lineEdit->text());
-    const double amount = packageMode() ? 0.0 : cents(unit * quantity);
+    SaleLine line;
+    line.key = m_lineKey;
+    line.type = lineType();
+    line.itemId = itemId;
+    line.name = ui->label_4->text();
+    line.listCents = parseMoneyInput(ui->lineEdit->text(), QString()).cents;
+    line.unitCents = unit.cents;
+    line.quantity = quantity;
+    line.points = centsToYuan(line.listCents);
+    line.enteredBy = operatorSession().name;
+    // The line names its commission employee only when it has exactly one.
+    const QList<CommissionRow> staff = m_basket.commissions(m_lineKey);
+    if (staff.size() == 1)
+        line.employeeId = staff.first().employeeId;
 
-    // The line records its commission employee only when the line has exactly one.
-    QString employee;
-    const QList<QStringList> staff = m_db.queryRows(
-        QStringLiteral("select distinct yuangongID from temptichengmingxi where titleID='%1'").arg(sqlEsc(m_lineKey)));
-    if (staff.size() == 1 && !staff.first().isEmpty())
-        employee = staff.first().first();
-
-    TransactionScope tx;
-    const QString q = QStringLiteral("'");
-    m_db.execSql(QStringLiteral("insert into tempxiaofeimingxi(ID,xiaofeileixing,xiangmuID,name,xiaoshoujiage,youhuijiage,"
-                                "shuliang,jine,jifen,fukuanfangshi,tichengyuangongID,fuwugonghao,beizhu) values('")
-                 + sqlEsc(m_saleId) + "','" + type + "','" + sqlEsc(itemId) + "','" + sqlEsc(ui->label_4->text()) + "',"
-                 + moneyText(listPrice) + "," + moneyText(unit) + "," + QString::number(quantity) + ","
-                 + moneyText(amount) + "," + moneyText(listPrice) + ",'无','" + sqlEsc(employee) + "','"
-                 + sqlEsc(operatorSession().name) + "','" + type + q + ")");
-    if (packageMode()) {
-        m_db.execSql(QStringLiteral("update temphuiyuantaocanxiaofei set bencixiaofeicishu=%1 where xiangmuID='%2'")
-                         .arg(quantity)
-                         .arg(sqlEsc(itemId)));
-    }
-    if (!tx.commit()) {
-        ctrlUiClass::showInfo(QStringLiteral("保存消费项目失败，本次操作未保存"), this);
+    const LedgerResult added = m_basket.addLine(line);
+    if (!added.ok) {
+        ctrlUiClass::showInfo(added.error, this);
+        if (packageMode())
+            reject();
         return;
     }
     m_saved = true;
@@ -269,6 +276,6 @@ void FuwuxiaofeiDlg::reject()
 {
     // A line that was never added earns nobody a commission.
     if (!m_saved)
-        m_db.execSql(QStringLiteral("delete from temptichengmingxi where titleID='%1'").arg(sqlEsc(m_lineKey)));
+        m_basket.dropCommissions(m_lineKey);
     QDialog::reject();
 }

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QVariant>
 
+#include "basket.h"
 #include "ctrluiclass.h"
 
 namespace Ui { class FuwuxiaofeiDlg; }
@@ -45,9 +46,11 @@ private:
     void recomputeTotal();
     void refreshEmployees();
     void applyPromotionOr(const QString &fallbackDiscount);
+    qint64 lineAmountCents() const; // unit price × quantity as typed, 0 when not valid
 
     Ui::FuwuxiaofeiDlg *ui;
     ctrlUiClass m_db;
+    Basket m_basket{QString()};
     QString m_mode;
     QString m_cardName;
     QString m_saleId;

@@ -3,6 +3,7 @@
 
 #include "ctrluiclass.h"
 #include "dbrecords.h"
+#include "amounts.h"
 #include "sqltext.h"
 
 #include <QCheckBox>
@@ -117,39 +118,45 @@ void lianhefukuanDlg::on_toolButton_4_clicked()
 {
     QStringList names;
     QStringList amounts;
-    double paid = 0;
+    qint64 paid = 0;
+    const qint64 balanceCents = yuanToCents(balance());
     for (int i = 0; i < m_boxes.size(); ++i) {
         if (!m_boxes.at(i)->isChecked())
             continue;
         const QString caption = m_boxes.at(i)->text();
-        bool ok = false;
-        const double amount = parseNumber(m_edits.at(i)->text(), &ok);
-        if (!ok) {
+        const QString typed = m_edits.at(i)->text();
+        if (typed.trimmed().isEmpty() || parseMoneyInput(typed, caption).notNumber) {
             ctrlUiClass::showInfo(caption + QStringLiteral("的付款金额不是有效的数字"), this);
             return;
         }
-        if (amount < 0) {
+        // Whole cents only: three times 33.334 against 100 is not paid in full.
+        const MoneyInput amount = parseMoneyInput(typed, caption + QStringLiteral("的付款金额"), true);
+        if (!amount.ok) {
+            ctrlUiClass::showInfo(amount.error, this);
+            return;
+        }
+        if (amount.cents < 0) {
             ctrlUiClass::showInfo(caption + QStringLiteral("的付款金额不能为负数"), this);
             return;
         }
-        if (i == kCardRow && toCents(balance() - amount) < 0) {
+        if (i == kCardRow && amount.cents > balanceCents) {
             ctrlUiClass::showInfo(QStringLiteral("会员卡中余额余额少于输入余额"), this);
             return;
         }
-        paid += amount;
+        paid += amount.cents;
         names << caption;
-        amounts << moneyText(toCents(amount));
+        amounts << centsText(amount.cents);
     }
     if (names.isEmpty()) {
         ctrlUiClass::showInfo(QStringLiteral("请至少选择一种付款方式"), this);
         return;
     }
-    const double unpaid = toCents(due() - paid);
+    const qint64 unpaid = yuanToCents(due()) - paid;
     if (unpaid < 0) {
         ctrlUiClass::showInfo(QStringLiteral("付款金额合计大于应收金额，请确认"), this);
         return;
     }
-    const QString unpaidText = moneyText(unpaid);
+    const QString unpaidText = centsText(unpaid);
     ui->label_6->setText(unpaidText);
     if (unpaid > 0) {
         if (isWalkIn()) {
@@ -166,8 +173,10 @@ void lianhefukuanDlg::on_toolButton_4_clicked()
     answer.table = unpaidText;
     answer.fields = names;
     answer.values = amounts;
+    m_keepOpen = false;
     emit DlgSend(QStringLiteral("联合付款"), QVariant::fromValue(answer));
-    accept();
+    if (!m_keepOpen)
+        accept();
 }
 
 void lianhefukuanDlg::on_toolButton_5_clicked()

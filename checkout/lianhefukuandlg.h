@@ -24,6 +24,9 @@ public:
     // values set nothing. A customer text whose member ID (after the colon) is
     // "0000" is the walk-in customer, who may not leave a debt.
     void setData(const QStringList &list);
+    // Called by the opener while it handles "联合付款": the payment was refused or
+    // failed, so the dialog stays open with the cashier's amounts.
+    void keepOpen() { m_keepOpen = true; }
 
 signals:
     void DlgSend(QString key, QVariant value);
@@ -50,6 +53,7 @@ private:
     QList<QCheckBox *> m_boxes;
     QList<QLineEdit *> m_edits;
     bool m_adjusting = false;
+    bool m_keepOpen = false;
 };
 
 #endif

@@ -29,7 +29,17 @@ int significantDecimals(const QString &fraction)
 
 } // namespace
 
+static MoneyInput parseMoney(const QString &typed, const QString &what, bool allowNegative);
+
 MoneyInput parseMoneyInput(const QString &typed, const QString &what, bool allowNegative)
+{
+    MoneyInput r = parseMoney(typed, what, allowNegative);
+    if (!r.ok)
+        r.cents = 0; // a refused amount is no amount
+    return r;
+}
+
+static MoneyInput parseMoney(const QString &typed, const QString &what, bool allowNegative)
 {
     MoneyInput r;
     const QString text = typed.trimmed();

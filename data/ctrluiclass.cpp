@@ -53,6 +53,11 @@ ViewBinding::~ViewBinding()
     delete model;
 }
 
+namespace {
+// Rows a query's columns are sized from.
+constexpr int kSizingRows = 64;
+}
+
 ctrlUiClass::ctrlUiClass(QObject *parent) : QObject(parent) {}
 
 ctrlUiClass::~ctrlUiClass() { clearViews(); }
@@ -270,49 +275,58 @@ bool ctrlUiClass::deleteRecord(const TableEntry *table, const QStringList &field
 
 void ctrlUiClass::setupView(const DbsetMap &map, QTableView *view, const QString &name)
 {
-    setupViewImpl(map, view, name, QString());
+    if (ViewBinding *b = bind(map, view, name))
+        runView(b, b->baseSql);
 }
 
 void ctrlUiClass::setupViewWith(const DbsetMap &map, QTableView *view, const QString &name,
                                 const QString &extra)
 {
-    setupViewImpl(map, view, name, extra);
+    if (ViewBinding *b = bind(map, view, name))
+        runView(b, b->baseSql + extra);
 }
 
-void ctrlUiClass::setupViewImpl(const DbsetMap &map, QTableView *view, const QString &name,
-                                const QString &extra)
+void ctrlUiClass::setupViewDeferred(const DbsetMap &map, QTableView *view, const QString &name,
+                                    const QString &extra)
 {
-    if (!view || !map.contains(name))
+    ViewBinding *b = bind(map, view, name);
+    if (!b)
         return;
-    const TableViewinfo info = dbsetEntry<TableViewinfo>(map, name);
+    if (view->isVisible()) {
+        runView(b, b->baseSql + extra);
+        return;
+    }
+    b->pending = true;
+    b->pendingSql = b->baseSql + extra;
+}
+
+ViewBinding *ctrlUiClass::bind(const DbsetMap &map, QTableView *view, const QString &name)
+{
+    if (!view)
+        return nullptr;
+    if (!map.contains(name)) {
+        qCWarning(lcSql).noquote() << QStringLiteral("没有这个列表：") + name;
+        return nullptr;
+    }
     auto *b = new ViewBinding;
     b->view = view;
     b->model = new QSqlQueryModel;
-    b->info = info;
-    b->baseSql = info.SqlStr;
-
-    const QString sql = info.SqlStr + extra;
-    b->model->setQuery(sql);
-    if (b->model->lastError().isValid())
-        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << b->model->lastError().text();
-    else
-        qCDebug(lcSql).noquote() << sql;
-    while (b->model->canFetchMore())
-        b->model->fetchMore();
+    b->info = dbsetEntry<TableViewinfo>(map, name);
+    b->baseSql = b->info.SqlStr;
+    // Captions come from the file as it is now, like every other reader.
+    b->info.row_name = dbsetEntry<TableViewinfo>(readDbset(), name).row_name;
     view->setModel(b->model);
 
-    view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Columns are sized once per query from its first rows: sizing to every row
+    // would read the whole result, and sizing at every fetch makes columns jump.
+    QHeaderView *header = view->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setResizeContentsPrecision(kSizingRows);
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setDefaultSectionSize(28);
     view->setAlternatingRowColors(true);
-
-    // Captions come from the file as it is now, like every other reader.
-    const TableViewinfo fresh = dbsetEntry<TableViewinfo>(readDbset(), name);
-    if (fresh.row_name.size() > 1) {
-        for (int i = 0; i < fresh.row_name.size(); ++i)
-            b->model->setHeaderData(i, Qt::Horizontal, fresh.row_name.at(i), Qt::EditRole);
-    }
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->installEventFilter(this);
 
     if (ViewBinding *old = m_views.take(name)) {
         if (old->view == view)
@@ -320,38 +334,83 @@ void ctrlUiClass::setupViewImpl(const DbsetMap &map, QTableView *view, const QSt
         delete old;
     }
     m_views.insert(name, b);
-    emit viewRefreshed(name);
+    return b;
 }
 
-void ctrlUiClass::refreshView(const QString &name, const QString &text, bool replace)
+// The model fetches its first rows now and the rest as the list scrolls.
+void ctrlUiClass::runView(ViewBinding *b, QString sql) // a copy: it may be pendingSql
 {
-    ViewBinding *b = m_views.value(name);
-    if (!b)
-        return;
-    const QString sql = replace ? text : b->baseSql + text;
+    b->pending = false;
+    b->pendingSql.clear();
+    b->lastSql = sql;
     b->model->setQuery(sql);
     if (b->model->lastError().isValid())
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << b->model->lastError().text();
     else
         qCDebug(lcSql).noquote() << sql;
-    while (b->model->canFetchMore())
-        b->model->fetchMore();
     // setQuery drops the header data; give the captions back.
-    const TableViewinfo &info = b->info;
-    if (info.row_name.size() > 1) {
-        for (int i = 0; i < info.row_name.size(); ++i)
-            b->model->setHeaderData(i, Qt::Horizontal, info.row_name.at(i), Qt::EditRole);
+    const QStringList &captions = b->info.row_name;
+    if (captions.size() > 1) {
+        for (int i = 0; i < captions.size(); ++i)
+            b->model->setHeaderData(i, Qt::Horizontal, captions.at(i), Qt::EditRole);
     }
     if (b->view) {
         b->view->setModel(b->model);
+        b->view->resizeColumnsToContents();
     }
-    emit viewRefreshed(name);
+    emit viewRefreshed(b->info.name);
+}
+
+ViewBinding *ctrlUiClass::loaded(ViewBinding *b)
+{
+    if (b && b->pending)
+        runView(b, b->pendingSql);
+    return b;
+}
+
+bool ctrlUiClass::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show) {
+        for (ViewBinding *b : qAsConst(m_views)) {
+            if (b->pending && b->view == watched) {
+                runView(b, b->pendingSql);
+                break;
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ctrlUiClass::loadPendingViews()
+{
+    for (ViewBinding *b : qAsConst(m_views))
+        loaded(b);
+}
+
+bool ctrlUiClass::isPending(const QString &name) const
+{
+    ViewBinding *b = m_views.value(name);
+    return b && b->pending;
+}
+
+void ctrlUiClass::refreshView(const QString &name, const QString &text, bool replace)
+{
+    ViewBinding *b = m_views.value(name);
+    if (!b) {
+        qCWarning(lcSql).noquote() << QStringLiteral("没有这个列表：") + name;
+        return;
+    }
+    runView(b, replace ? text : b->baseSql + text);
 }
 
 QStringList ctrlUiClass::rowValues(const QString &name, int row) const
 {
-    ViewBinding *b = m_views.value(name);
-    if (!b || row < 0 || row >= b->model->rowCount())
+    ViewBinding *b = loaded(m_views.value(name));
+    if (!b || row < 0)
+        return {};
+    while (row >= b->model->rowCount() && b->model->canFetchMore())
+        b->model->fetchMore();
+    if (row >= b->model->rowCount())
         return {};
     QStringList values;
     for (int c = 0; c < b->model->columnCount(); ++c)
@@ -372,8 +431,37 @@ QStringList ctrlUiClass::currentRowValues(const QString &name) const
 
 int ctrlUiClass::viewRowCount(const QString &name) const
 {
-    ViewBinding *b = m_views.value(name);
+    ViewBinding *b = loaded(m_views.value(name));
     return b ? b->model->rowCount() : 0;
+}
+
+QStringList ctrlUiClass::viewTotals(const QString &name, const QList<int> &columns)
+{
+    QStringList totals;
+    for (int i = 0; i < columns.size(); ++i)
+        totals << QString();
+    ViewBinding *b = m_views.value(name);
+    if (!b) {
+        qCWarning(lcSql).noquote() << QStringLiteral("没有这个列表：") + name;
+        return totals;
+    }
+    loaded(b);
+    const QSqlRecord record = b->model->record();
+    QStringList sums;
+    for (int c : columns) {
+        if (c < 0 || c >= record.count()) {
+            sums << QStringLiteral("NULL");
+            continue;
+        }
+        QString column = record.fieldName(c);
+        column.replace(QLatin1String("\""), QLatin1String("\"\""));
+        sums << QStringLiteral("ROUND(SUM(\"") + column + QStringLiteral("\"),3)");
+    }
+    if (sums.isEmpty())
+        return totals;
+    const QStringList row = queryRow(QStringLiteral("select ") + sums.join(QLatin1Char(','))
+                                     + QStringLiteral(" from (") + b->lastSql + QStringLiteral(")"));
+    return row.size() == totals.size() ? row : totals;
 }
 
 QString ctrlUiClass::baseSql(const QString &name) const
@@ -382,21 +470,21 @@ QString ctrlUiClass::baseSql(const QString &name) const
     return b ? b->baseSql : QString();
 }
 
+QString ctrlUiClass::currentSql(const QString &name) const
+{
+    ViewBinding *b = m_views.value(name);
+    return !b ? QString() : b->pending ? b->pendingSql : b->lastSql;
+}
+
 QTableView *ctrlUiClass::boundView(const QString &name) const
 {
     ViewBinding *b = m_views.value(name);
     return b ? b->view : nullptr;
 }
 
-QString ctrlUiClass::currentSql(const QString &name) const
-{
-    ViewBinding *b = m_views.value(name);
-    return b ? b->model->query().lastQuery() : QString();
-}
-
 void ctrlUiClass::exportView(const QString &name)
 {
-    ViewBinding *b = m_views.value(name);
+    ViewBinding *b = loaded(m_views.value(name));
     if (!b)
         return;
     const QString suggested = CsvExport::defaultFolder() + QLatin1Char('/') + name + QLatin1Char('_')
@@ -426,6 +514,10 @@ void ctrlUiClass::exportView(const QString &name)
 
 void ctrlUiClass::clearViews()
 {
+    for (ViewBinding *b : qAsConst(m_views)) {
+        if (b->view)
+            b->view->removeEventFilter(this);
+    }
     qDeleteAll(m_views);
     m_views.clear();
 }

@@ -1,6 +1,7 @@
 #ifndef CTRLUICLASS_H
 #define CTRLUICLASS_H
 
+#include <QList>
 #include <QMap>
 #include <QObject>
 #include <QPointer>
@@ -24,6 +25,9 @@ struct ViewBinding
     QSqlQueryModel *model = nullptr;  // owned by the binding
     TableViewinfo info;
     QString baseSql;
+    QString lastSql;       // the statement the model holds now
+    QString pendingSql;    // a first load waiting for the view to be shown
+    bool pending = false;
     ~ViewBinding();
 };
 
@@ -68,14 +72,24 @@ public:
     void setupView(const DbsetMap &map, QTableView *view, const QString &name);
     void setupViewWith(const DbsetMap &map, QTableView *view, const QString &name,
                        const QString &extra);
+    // Binds the view and runs no SQL: the base statement + extra is run when the
+    // view is first shown, unless a refresh (which runs at once) came first.
+    void setupViewDeferred(const DbsetMap &map, QTableView *view, const QString &name,
+                           const QString &extra);
+    void loadPendingViews();                       // every first load still waiting
+    bool isPending(const QString &name) const;
     void refreshView(const QString &name, const QString &text, bool replace = false);
     QStringList currentRowValues(const QString &name) const;
     QStringList rowValues(const QString &name, int row) const;
-    int viewRowCount(const QString &name) const;
+    int viewRowCount(const QString &name) const;  // rows fetched so far
+    // Sums, ROUND(…,3), of the given columns over everything the view's current
+    // statement selects (its filter, not only the rows fetched so far), as one
+    // aggregate statement; a first load still waiting is run first. Empty
+    // texts for a failed statement or an unknown view.
+    QStringList viewTotals(const QString &name, const QList<int> &columns);
     QString baseSql(const QString &name) const;
+    QString currentSql(const QString &name) const; // what the list shows (or will, when shown)
     QTableView *boundView(const QString &name) const;
-    // The statement whose result the list shows now (base statement and filter).
-    QString currentSql(const QString &name) const;
     // Saves everything the list's statement selects as a CSV file the user chooses.
     void exportView(const QString &name);
     void clearViews();
@@ -93,8 +107,10 @@ signals:
     void viewRefreshed(const QString &name);
 
 private:
-    void setupViewImpl(const DbsetMap &map, QTableView *view, const QString &name,
-                       const QString &extra);
+    ViewBinding *bind(const DbsetMap &map, QTableView *view, const QString &name);
+    static void runView(ViewBinding *b, QString sql);
+    static ViewBinding *loaded(ViewBinding *b); // runs a waiting first load
+    bool eventFilter(QObject *watched, QEvent *event) override;
     QMap<QString, ViewBinding *> m_views;
 };
 

@@ -1,6 +1,7 @@
 #include "dbbackup.h"
 #include "dbfailure.h"
 #include "dbhealth.h"
+#include "dbsetconfig.h"
 #include "sqllog.h"
 #include "sqltext.h"
 
@@ -42,6 +43,7 @@ QString backupDatabaseDaily(const QString &folder, int keep, const QString &conn
         QFile::remove(partial);
         return QStringLiteral("无法写入 %1").arg(target);
     }
+    optimizeDatabase(true); // once a day: statistics that follow the shop's growth
     QStringList copies = dir.entryList({QStringLiteral("mochenxinxi-????????.db")}, QDir::Files, QDir::Name);
     while (copies.size() > keep)
         dir.remove(copies.takeFirst());

@@ -144,3 +144,19 @@ void setTempTableRefill(const QString &entryName, std::function<void()> refill)
     else
         refills().remove(entryName);
 }
+
+void optimizeDatabase(bool full)
+{
+    // Table statistics let the planner choose the date range over a walk of a
+    // member index. analysis_limit bounds ANALYZE to a sample of each index, so
+    // it costs the same at any size of shop.
+    QSqlQuery q;
+    q.exec(QStringLiteral("PRAGMA analysis_limit=400"));
+    q.exec(QStringLiteral("select 1 from sqlite_master where name='sqlite_stat1'"));
+    const bool haveStats = q.next();
+    const QString sql = full || !haveStats ? QStringLiteral("ANALYZE") : QStringLiteral("PRAGMA optimize");
+    if (q.exec(sql))
+        qCDebug(lcSql).noquote() << sql;
+    else
+        qCWarning(lcSql).noquote() << sql << q.lastError().text();
+}

@@ -40,6 +40,9 @@ template <typename T> T dbsetEntry(const DbsetMap &map, const QString &name)
 // Opens Qt's default connection on "mochenxinxi.db" in the working directory.
 // Returns whether it opened (callers that must not run on a dead database check it).
 bool openDatabase();
+// Table statistics for the query planner: gathered when the database has none
+// or `full` is set (after the daily backup), else PRAGMA optimize.
+void optimizeDatabase(bool full = false);
 
 // Runs every CreateTable/tempCreateTable statement of dbset.xml in map order.
 // After the working tables "temptichengliebiao_db" and "tempcuxiaoliebiao_db"

@@ -3,6 +3,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 
 namespace {
 struct State
@@ -25,11 +26,14 @@ TransactionScope::TransactionScope()
         m_outer = true;
         s.failed = false;
         s.firstError.clear();
-        QSqlDatabase db = QSqlDatabase::database();
-        if (!db.transaction()) {
+        // IMMEDIATE takes the write lock at once: two desks on one shop file
+        // queue up here (within the busy timeout) instead of both reading a
+        // balance and then colliding on their first write.
+        QSqlQuery begin(QSqlDatabase::database());
+        if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
             s.failed = true;
-            s.firstError = QStringLiteral("BEGIN: ") + db.lastError().text();
-            qCWarning(lcSql) << "事务开始失败" << db.lastError().text();
+            s.firstError = QStringLiteral("BEGIN: ") + begin.lastError().text();
+            qCWarning(lcSql) << "事务开始失败" << begin.lastError().text();
         }
     }
     ++s.depth;

@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "memberwriter.h"
 #include "ui_mainwindow.h"
 
 #include "adduserdlg.h"
@@ -58,11 +59,11 @@ const ViewSetup kViews[] = {
      " WHERE a.chanpinID=b.ID and a.rukuID!='000000' and a.type='出库明细' GROUP BY a.rukuID "},
     {"出库明细", "tableView_35", nullptr},
     {"产品库存", "tableView_37", "  WHERE a.chanpinID=b.ID GROUP BY a.chanpinID"},
-    {"库存变动", "tableView_48",
-     "  where B.time<= A.time and A.rukuID!='000000'  AND a.chanpinID='0'  group by A.chanpinID,A.time order by A.time"},
-    {"消费统计", "tableView_14", " where a.huiyuanID=b.ID  GROUP BY a.ID"},
+    {"库存变动", "tableView_48", " where A.rukuID!='000000' AND A.chanpinID='0' group by A.time order by A.time"},
+    {"消费统计", "tableView_14", " GROUP BY a.ID"},
     {"会员统计消费明细", "tableView_15", " where a.ID='t001'  GROUP BY i"},
-    {"统计消费明细", "tableView_16", " where a.ID=b.ID and b.huiyuanid=c.ID GROUP BY a.i"},
+    {"统计消费明细", "tableView_16",
+     " where not exists (select 1 from huiyuanxiaofei e where e.ID=b.ID and e.rowid<b.rowid)"},
     {"会员消费排行", "tableView_19",
      " WHERE a.huiyuanid=b.ID GROUP BY a.huiyuanid ORDER BY  消费金额 DESC"},
     {"会员交费统计", "tableView_10",
@@ -70,17 +71,16 @@ const ViewSetup kViews[] = {
     {"会员交费统计明细", "tableView_11", nullptr},
     {"会员套餐排行", "tableView_13",
      " where a.huiyuanid=b.ID and jiaofeileixing='套餐交费' GROUP BY huiyuanid ORDER BY 实付金额 DESC"},
-    {"服务消费分析", "tableView_20", "  GROUP BY a.xiangmuID"},
-    {"服务消费分析明细", "tableView_21", "  GROUP BY i"},
-    {"产品消费分析", "tableView_22", "  GROUP BY a.xiangmuID"},
-    {"产品消费分析明细", "tableView_23", "  GROUP BY i"},
+    {"服务消费分析", "tableView_20", " GROUP BY b.ID"},
+    {"服务消费分析明细", "tableView_21", nullptr},
+    {"产品消费分析", "tableView_22", " GROUP BY b.ID"},
+    {"产品消费分析明细", "tableView_23", nullptr},
     {"交班查询", "tableView_46", nullptr},
     {"交班明细查询", "tableView_47", nullptr},
-    {"余额变动", "tableView_27", " where  a.huiyuanid=b.ID  group by a.ID order by a.ID"},
-    {"积分变动", "tableView_28", " where  a.huiyuanid=b.ID  group by a.ID order by a.ID"},
-    {"员工提成", "tableView_41",
-     " WHERE a.yuangongID=b.ID and a.xiaofeiID=c.ID and c.ID= d.ID GROUP BY a.yuangongID"},
-    {"提成明细", "tableView_42", " WHERE a.yuangongID=b.ID and a.xiaofeiID=c.ID"},
+    {"余额变动", "tableView_27", " where a.huiyuanid=b.ID order by a.biandongriqi, a.ID"},
+    {"积分变动", "tableView_28", " where a.huiyuanid=b.ID order by a.biandongriqi, a.ID"},
+    {"员工提成", "tableView_41", " GROUP BY a.yuangongID"},
+    {"提成明细", "tableView_42", nullptr},
     {"收银明细查询", "tableView_12", nullptr},
     {"服务项目列表", "tableView_24", nullptr},
     {"产品管理", "tableView_25", "  GROUP BY b.ID "},
@@ -156,6 +156,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     setupFrame();
     beforeTablesCreated();
     createTables();
+    optimizeDatabase();
     afterTablesCreated();
     setWindowState(windowState() | Qt::WindowMaximized);
     for (const char *name : kHiddenTabBars) {
@@ -238,11 +239,9 @@ void MainWindow::setupTitleArea()
     ui->labTitle->installEventFilter(this);
 }
 
-// Lists on pages other than the front desk are bound with an empty result and
-// get their first load when they are first shown: the statistics over years of
-// sales would otherwise keep the login waiting. What the person sees when the
-// page opens is the same.
-static const char kDeferred[] = " LIMIT 0";
+// Lists on pages other than the front desk run their first load when they are
+// first shown: the statistics over years of sales would otherwise keep the login
+// waiting. What the person sees when the page opens is the same.
 static const QStringList kMemberViews = {QStringLiteral("会员套餐"), QStringLiteral("会员消费"),
                                          QStringLiteral("会员交费"), QStringLiteral("会员积分"),
                                          QStringLiteral("会员余额变动")};
@@ -258,13 +257,15 @@ void MainWindow::setupViews()
         QString suffix = v.suffix ? QString::fromUtf8(v.suffix) : QString();
         if (name == QStringLiteral("消费明细"))
             suffix = " where a.ID='" + sqlEsc(ui->label_18->text()) + "' GROUP BY xiangmuID";
-        if (!ui->tab_qiantai->isAncestorOf(view)) {
-            m_ctrl->setupViewWith(map, view, name, suffix + QLatin1String(kDeferred));
-            m_deferred.insert(view, qMakePair(name, suffix));
-            view->installEventFilter(this);
-        } else if (kMemberViews.contains(name)) {
-            // Re-run for the member right below: no need to read every member's rows first.
-            m_ctrl->setupViewWith(map, view, name, suffix + QLatin1String(kDeferred));
+        if (!ui->tab_qiantai->isAncestorOf(view) || kMemberViews.contains(name)) {
+            // The member lists are re-run for a member right below.
+            m_ctrl->setupViewDeferred(map, view, name, suffix);
+            // A report page's first load is its page's own query (its period and
+            // filters): this filter sees the first showing before the list layer's.
+            if (!ui->tab_qiantai->isAncestorOf(view)) {
+                m_firstLoads.insert(view, name);
+                view->installEventFilter(this);
+            }
         } else if (suffix.isEmpty()) {
             m_ctrl->setupView(map, view, name);
         } else {
@@ -320,6 +321,16 @@ void MainWindow::setupNavigation()
     qDebug() << "MainWindow initListview end";
 }
 
+// The kinds of a ledger, one index step per kind: a GROUP BY would read every
+// row of the ledger at each start.
+static QString distinctValues(const QString &table, const QString &column)
+{
+    return QStringLiteral("with recursive t(v) as (select min(%2) from %1 union all "
+                          "select (select min(%2) from %1 where %2 > t.v) from t where t.v is not null) "
+                          "select 0, v from t where v is not null")
+        .arg(table, column);
+}
+
 void MainWindow::setupCombos()
 {
     const auto withAll = [](QComboBox *box) {
@@ -350,11 +361,11 @@ void MainWindow::setupCombos()
         m_ctrl->fillComboFromSql(box, QStringLiteral("select ID, name  from huiyuanka"));
         withAll(box);
     }
-    m_ctrl->fillComboFromSql(ui->comboBox_22, QStringLiteral(
-        "select huiyuanid, biandongleixing  from huiyuanyuebiandong group by biandongleixing"));
+    m_ctrl->fillComboFromSql(ui->comboBox_22, distinctValues(QStringLiteral("huiyuanyuebiandong"),
+                                                             QStringLiteral("biandongleixing")));
     withAll(ui->comboBox_22);
-    m_ctrl->fillComboFromSql(ui->comboBox_23, QStringLiteral(
-        "select huiyuanid, biandongleixing  from huiyuanjifen group by biandongleixing"));
+    m_ctrl->fillComboFromSql(ui->comboBox_23, distinctValues(QStringLiteral("huiyuanjifen"),
+                                                             QStringLiteral("biandongleixing")));
     withAll(ui->comboBox_23);
     m_ctrl->fillComboFromSql(ui->comboBox_34, QStringLiteral("select ID,name from yuangong"));
     withAll(ui->comboBox_34);
@@ -610,6 +621,15 @@ void MainWindow::deleteRow(int position)
         return;
     if (position == 4 && !operatorMayGo(row.at(0)))
         return;
+    // A service item that members still hold uses of, or that a package sells,
+    // is prepaid value: deleting it would lose those uses.
+    if (position == 0) {
+        const QString why = MemberWriter::serviceItemInUse(row.at(0));
+        if (!why.isEmpty()) {
+            ctrlUiClass::showInfo(why, this);
+            return;
+        }
+    }
     // Clearing stock writes off goods: only for those who may change the settings.
     if (position == 6 && operatorSession().xitongshezhi != QStringLiteral("是")) {
         ctrlUiClass::showInfo(QStringLiteral("你的权限不够，请使用管理员权限登录"), this);
@@ -717,33 +737,19 @@ void MainWindow::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
 }
 
-void MainWindow::loadDeferredView(QTableView *view)
-{
-    const auto pending = m_deferred.take(view);
-    if (pending.first.isEmpty())
-        return;
-    view->removeEventFilter(this);
-    // Someone has filled it meanwhile (a query, a refresh): that result stays.
-    const auto *model = qobject_cast<QSqlQueryModel *>(view->model());
-    if (model && !model->query().lastQuery().endsWith(QLatin1String(kDeferred)))
-        return;
-    if (reportsFirstLoad(view))
-        return;
-    m_ctrl->refreshView(pending.first, pending.second);
-}
-
 void MainWindow::loadDeferredViews()
 {
-    const QList<QTableView *> views = m_deferred.keys();
-    for (QTableView *view : views)
-        loadDeferredView(view);
+    m_ctrl->loadPendingViews();
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Show) {
-        if (auto *view = qobject_cast<QTableView *>(watched))
-            loadDeferredView(view);
+    if (event->type() == QEvent::Show && m_firstLoads.contains(static_cast<QTableView *>(watched))) {
+        auto *view = static_cast<QTableView *>(watched);
+        const QString name = m_firstLoads.take(view);
+        view->removeEventFilter(this);
+        if (m_ctrl->isPending(name))
+            reportsFirstLoad(view);
     }
     if (watched == ui->frame_2 || watched == ui->labTitle) {
         switch (event->type()) {

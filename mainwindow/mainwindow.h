@@ -2,6 +2,7 @@
 #define MAINWINDOW_H
 
 #include <QList>
+#include <QHash>
 #include <QMainWindow>
 #include <QMap>
 #include <QPair>
@@ -76,7 +77,6 @@ private:
     void setupTitleArea();
     void setupFrame();
     void setupViews();
-    void loadDeferredView(QTableView *view);
     void setupNavigation();
     void setupCombos();
     void connectLists();
@@ -110,7 +110,6 @@ private:
     QList<QTableView *> m_doubleClickViews;    // tableViewDoubleClick()
     QList<QTableView *> m_clickViews;          // tableViewClick()
     QMap<QAbstractButton *, QString> m_exportButtons; // button -> view name
-    QMap<QTableView *, QPair<QString, QString>> m_deferred; // view -> name, first-load suffix
     QPoint m_dragOffset;
     bool m_dragging = false;
 
@@ -231,6 +230,7 @@ private:
     QString analysisPeriod(const QString &page) const;
     void clearDetailOf(const QString &master);
     bool reportsFirstLoad(QTableView *view);
+    QHash<QTableView *, QString> m_firstLoads; // report lists not shown yet, and their list names
     void refreshStockDocuments();
     // ---- end reports ----
 

@@ -4,15 +4,18 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "dbfailure.h"
-#include "deletionlog.h"
+#include "accountbooks.h"
+#include "amounts.h"
 #include "fukuandlg.h"
+#include "memberwriter.h"
 #include "huiyuandlg.h"
 #include "operatorsession.h"
+#include "reportquery.h"
 #include "sqltext.h"
 #include "transactionscope.h"
 
 #include <QLineEdit>
+#include <QTableView>
 #include <QToolButton>
 #include <cmath>
 
@@ -21,15 +24,7 @@ const char *kMemberColumns =
     "select ID as 会员编号,name as 会员姓名,type as 会员类别,birthday as 会员生日,jiaofeijinE as 交费金额,"
     "shengyujine as 剩余金额 ,phone as 电话,jifen as 积分, guwenrenyuan as 会员顾问 from huiyuan ";
 
-double toCents(double v) { return std::round(v * 100.0) / 100.0; }
 
-// name/phone filter of the member search; the typed text is only ever a LIKE pattern.
-QString memberFilter(const QString &text)
-{
-    const QString t = sqlEsc(text);
-    return QStringLiteral(" where name like '%") + t + QStringLiteral("%' or phone like '%") + t
-           + QStringLiteral("%'");
-}
 }
 
 void MainWindow::setupFrontDesk()
@@ -67,7 +62,7 @@ void MainWindow::selectMember(const QStringList &record)
 void MainWindow::on_toolButton_27_clicked()
 {
     const QString text = ui->lineEdit->text();
-    const QString filter = memberFilter(text);
+    const QString filter = ReportQuery::memberPickerFilter(*m_ctrl, text);
     // Two rows are enough to tell one match from several, however many members the shop has.
     const QList<QStringList> rows =
         m_ctrl->queryRows(QString::fromUtf8(kMemberColumns) + filter + QStringLiteral(" LIMIT 2"));
@@ -129,9 +124,8 @@ void MainWindow::showMemberTotals()
         ui->label_19->setText(QStringLiteral("累计消费：") + total);
         ui->label_14->setText(sums.at(1).isEmpty() ? QStringLiteral("0") : sums.at(1));
     }
-    const QStringList debt = m_ctrl->queryRow(
-        QStringLiteral("select ROUND(sum(qiankuanjine),3) from huiyuanxiaofei where huiyuanid=") + id);
-    ui->label_20->setText(debt.value(0).isEmpty() ? QStringLiteral("0") : debt.value(0));
+    // Open debts of every source: sales, card issues, top-ups and renewals.
+    ui->label_20->setText(centsText(DebtBook::memberDebt(currentMemberId())));
 }
 
 void MainWindow::on_toolButton_3_clicked()
@@ -153,11 +147,10 @@ void MainWindow::on_toolButton_3_clicked()
     }
     if (!ctrlUiClass::askYesNo(QStringLiteral("是否真的要删除会员:") + name + QStringLiteral("?"), this))
         return;
-    TransactionScope tx;
-    m_ctrl->execSql(QStringLiteral("delete from huiyuan where ID=") + sqlLiteral(id));
-    m_ctrl->writeLog(operatorSession().loginName, deletionLogText(QStringLiteral("会员"), id, name));
-    if (!tx.commit()) {
-        ctrlUiClass::showInfo(saveFailureText(QStringLiteral("删除会员失败"), tx.firstError()), this);
+    // Balance, uses left and open debts are prepaid or owed value: the rules layer refuses.
+    const LedgerResult removed = MemberWriter::deleteMember(id, operatorSession().loginName);
+    if (!removed.ok) {
+        ctrlUiClass::showInfo(removed.error, this);
         return;
     }
     const QString search = ui->lineEdit_3->text();
@@ -177,80 +170,51 @@ void MainWindow::on_toolButton_3_clicked()
     }
 }
 
+// 还款: the selected sale of 会员消费, or the selected card issue, top-up or
+// renewal of 会员交费, whichever list is on screen and shows a debt.
 void MainWindow::on_toolButton_14_clicked()
 {
     if (currentMemberId().isEmpty()) {
         ctrlUiClass::showInfo(QStringLiteral("请选择一个会员！"), this);
         return;
     }
-    const QStringList row = m_ctrl->currentRowValues(QStringLiteral("会员消费"));
-    if (row.size() < 10 || !(parseNumber(row.at(9)) > 0)) {
+    QStringList debt; // amount, document, date
+    const QStringList sale = m_ctrl->currentRowValues(QStringLiteral("会员消费"));
+    const QStringList payment = m_ctrl->currentRowValues(QStringLiteral("会员交费"));
+    QTableView *paymentView = m_ctrl->boundView(QStringLiteral("会员交费"));
+    const bool paymentShown = paymentView && paymentView->isVisible();
+    if (paymentShown && payment.size() > 8 && parseNumber(payment.at(8)) > 0)
+        debt = QStringList{payment.at(8), payment.at(0), payment.at(2)};
+    else if (sale.size() >= 10 && parseNumber(sale.at(9)) > 0)
+        debt = QStringList{sale.at(9), sale.at(1), sale.at(0)};
+    if (debt.isEmpty()) {
         ctrlUiClass::showInfo(QStringLiteral("请选择欠费金额大于0的订单"), this);
         return;
     }
     fukuanDlg dlg;
     connect(&dlg, &fukuanDlg::DlgSend, this, &MainWindow::DlgRecv);
-    dlg.setData({row.at(9), row.at(1), row.at(0)});
+    dlg.setData(debt);
     dlg.exec();
 }
 
 void MainWindow::repayDebt(const QStringList &reply)
 {
+    auto *pay = qobject_cast<fukuanDlg *>(sender());
     if (reply.size() < 4)
         return;
-    const double paid = toCents(parseNumber(reply.at(0)));
-    const QString method = reply.at(2);
-    const QString sale = reply.at(3);
-    if (!(paid > 0)) {
-        ctrlUiClass::showInfo(QStringLiteral("还款金额必须大于0，本次还款未保存"), this);
-        return;
-    }
-    // The sale's own member and open debt, as stored now: the list on screen may
-    // belong to the member shown before "散客", or be older than the database.
-    const QStringList owner = m_ctrl->queryRow(
-        QStringLiteral("select huiyuanid,ROUND(sum(qiankuanjine),3) from huiyuanxiaofei where ID=")
-        + sqlLiteral(sale));
-    if (owner.size() < 2 || owner.at(0).isEmpty()) {
-        ctrlUiClass::showInfo(QStringLiteral("找不到该消费单，本次还款未保存"), this);
-        return;
-    }
-    const QString member = owner.at(0);
-    const double open = toCents(parseNumber(owner.at(1)));
-    if (paid > open) {
-        ctrlUiClass::showInfo(QStringLiteral("还款金额大于该单欠款金额，本次还款未保存"), this);
-        return;
-    }
-    // The debt stands on one header row of the sale (the first of a split payment).
-    const QStringList debtRow = m_ctrl->queryRow(
-        QStringLiteral("select rowid from huiyuanxiaofei where ID=") + sqlLiteral(sale)
-        + QStringLiteral(" and qiankuanjine>0 order by xiaofeiriqi,rowid LIMIT 1"));
-    if (debtRow.isEmpty()) {
-        ctrlUiClass::showInfo(QStringLiteral("该消费单没有欠款，本次还款未保存"), this);
-        return;
-    }
-    const QString left = moneyText(toCents(open - paid));
-    const OperatorSession &op = operatorSession();
-
-    TransactionScope tx;
-    // The repayment is takings of its own day and method; the sale's own
-    // payment rows keep what was paid at the counter.
-    m_ctrl->execSql(
-        QStringLiteral("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,jine,"
-                       "xiaofeijine,yingshoujine,qiandanjine,qiankuanjine,shengyujine,suodejifen,caozuoyuan,beizhu) "
-                       "values(")
-        + sqlLiteral(sale) + QStringLiteral(",") + sqlLiteral(member) + QStringLiteral(",")
-        + sqlLiteral(ctrlUiClass::nowText()) + QStringLiteral(",") + moneyText(paid) + QStringLiteral(",")
-        + sqlLiteral(method) + QStringLiteral(",") + moneyText(paid)
-        + QStringLiteral(",0,0,0,0,0,0,") + sqlLiteral(op.name) + QStringLiteral(",'会员还款')"));
-    m_ctrl->execSql(QStringLiteral("update huiyuanxiaofei set qiankuanjine=") + left
-                    + QStringLiteral(",beizhu='会员还款' where rowid=") + debtRow.at(0));
-    m_ctrl->execSql(QStringLiteral("update huiyuanxiaofei set qiankuanjine=0 where ID=") + sqlLiteral(sale)
-                    + QStringLiteral(" and qiankuanjine>0 and rowid!=") + debtRow.at(0));
-    m_ctrl->writeLog(op.loginName, QStringLiteral("会员还款  会员号：") + member
-                                       + QStringLiteral("  消费单：") + sale);
-    if (!tx.commit()) {
-        ctrlUiClass::showInfo(QStringLiteral("还款保存失败，本次还款未保存"), this);
+    Repayment r;
+    r.cents = parseMoneyInput(reply.at(0), QString()).cents;
+    r.method = reply.at(2);
+    r.documentId = reply.at(3);
+    r.operatorName = operatorSession().name;
+    const LedgerResult done = MemberWriter::repay(r);
+    if (!done.ok) {
+        // The payment dialog stays open with what the cashier typed.
+        ctrlUiClass::showInfo(done.error, this);
+        if (pay)
+            pay->keepOpen();
         return;
     }
     refreshByTable(QStringLiteral("huiyuanxiaofei"));
+    refreshByTable(QStringLiteral("huiyuanjiaofei"));
 }

@@ -153,9 +153,9 @@ QComboBox *MainWindow::addPeriodControls(QWidget *queryButton, const QString &pa
 // The stock document lists that have been shown follow a new or changed document.
 void MainWindow::refreshStockDocuments()
 {
-    if (!m_deferred.contains(ui->tableView_33))
+    if (!m_firstLoads.contains(ui->tableView_33))
         reportsQuery(11);
-    if (!m_deferred.contains(ui->tableView_36))
+    if (!m_firstLoads.contains(ui->tableView_36))
         reportsQuery(12);
 }
 

@@ -4,6 +4,7 @@
 #include "sqltext.h"
 
 #include <QMap>
+#include <QRegularExpression>
 
 namespace {
 
@@ -47,32 +48,46 @@ bool ReportQuery::isAll(const QString &comboText)
     return comboText.isEmpty() || comboText == QStringLiteral("所有");
 }
 
+// The member's name as the sale lists show it: the walk-in customer has no member row.
+static QString saleMemberName(const QString &sale, const QString &member)
+{
+    return QStringLiteral("(CASE WHEN ") + sale + QStringLiteral(".huiyuanid='0000' THEN '散客' ELSE ") + member
+        + QStringLiteral(".name END)");
+}
+
 QString ReportQuery::consumptionStats(const QString &period, const QString &start, const QString &end,
                                       const QString &member, const QString &document,
                                       const QString &operatorName)
 {
-    QString s = dateFilter(period, QStringLiteral("xiaofeiriqi"), start, end);
+    QString s = dateFilter(period, QStringLiteral("a.xiaofeiriqi"), start, end);
     if (!member.isEmpty())
-        s += likeAny(member, {QStringLiteral("b.name"), QStringLiteral("b.ID")});
+        s += likeAny(member, {saleMemberName(QStringLiteral("a"), QStringLiteral("b")), QStringLiteral("a.huiyuanid")});
     if (!document.isEmpty())
         s += likeAny(document, {QStringLiteral("a.ID"), QStringLiteral("a.beizhu")});
     if (!isAll(operatorName))
         s += likeAny(operatorName, {QStringLiteral("a.caozuoyuan")});
-    return s + QStringLiteral(" and a.huiyuanid=b.ID  GROUP BY a.ID");
+    return s + QStringLiteral(" GROUP BY a.ID");
 }
 
 QString ReportQuery::consumptionDetail(const QString &period, const QString &start, const QString &end,
                                        const QString &member, const QString &kind,
                                        const QString &itemName)
 {
-    QString s = dateFilter(period, QStringLiteral("xiaofeiriqi"), start, end);
+    QString s = dateFilter(period, QStringLiteral("b.xiaofeiriqi"), start, end);
     if (!member.isEmpty())
-        s += likeAny(member, {QStringLiteral("c.name"), QStringLiteral("c.ID")});
+        s += likeAny(member, {saleMemberName(QStringLiteral("b"), QStringLiteral("c")), QStringLiteral("b.huiyuanid")});
     if (!isAll(kind))
         s += equals(QStringLiteral("xiaofeileixing"), kind);
     if (!itemName.isEmpty())
         s += equals(QStringLiteral("a.name"), itemName);
-    return s + QStringLiteral(" and a.ID=b.ID and b.huiyuanid=c.ID GROUP BY a.i");
+    return s + firstSaleRow();
+}
+
+// A sale paid in several ways (or repaid later) has several header rows: its lines
+// are listed once, with the first of them, and stream in date order.
+QString ReportQuery::firstSaleRow()
+{
+    return QStringLiteral(" and not exists (select 1 from huiyuanxiaofei e where e.ID=b.ID and e.rowid<b.rowid)");
 }
 
 QString ReportQuery::consumptionRanking(const QString &period, const QString &start, const QString &end,
@@ -118,7 +133,7 @@ QString ReportQuery::serviceAnalysis(const QString &itemName, const QString &cat
         s += equals(QStringLiteral("b.name"), itemName);
     if (!isAll(category))
         s += equals(QStringLiteral("b.leibie"), category);
-    return s + QStringLiteral("  GROUP BY a.xiangmuID");
+    return s + QStringLiteral(" GROUP BY b.ID");
 }
 
 QString ReportQuery::productAnalysis(const QString &text, const QString &category)
@@ -128,40 +143,51 @@ QString ReportQuery::productAnalysis(const QString &text, const QString &categor
         s += likeAny(text, {QStringLiteral("b.name"), QStringLiteral("b.ID")});
     if (!isAll(category))
         s += equals(QStringLiteral("b.leibie"), category);
-    return s + QStringLiteral(" GROUP BY a.xiangmuID");
+    return s + QStringLiteral(" GROUP BY b.ID");
 }
 
 // The ledgers are listed one row per change: several changes written in the same
-// second (a sale taking uses of two items) must not fold into one line.
-QString ReportQuery::balanceChanges(const QString &period, const QString &start, const QString &end,
-                                    const QString &member, const QString &kind)
+// second (a sale taking uses of two items) must not fold into one line. The date
+// index gives them in order (its rowid breaks the ties), so they stream.
+QString ReportQuery::ledgerChanges(const QString &period, const QString &start, const QString &end,
+                                   const QString &member, const QString &kind)
 {
-    QString s = dateFilter(period, QStringLiteral("biandongriqi"), start, end);
+    QString s = dateFilter(period, QStringLiteral("a.biandongriqi"), start, end);
     if (!member.isEmpty())
         s += likeAny(member, {QStringLiteral("b.name"), QStringLiteral("b.ID")});
     if (!isAll(kind))
         s += equals(QStringLiteral("biandongleixing"), kind);
-    return s + QStringLiteral(" and  a.huiyuanid=b.ID   group by a.ID order by a.ID");
+    return s + QStringLiteral(" and a.huiyuanid=b.ID order by a.biandongriqi, a.ID");
+}
+
+QString ReportQuery::balanceChanges(const QString &period, const QString &start, const QString &end,
+                                    const QString &member, const QString &kind)
+{
+    return ledgerChanges(period, start, end, member, kind);
 }
 
 QString ReportQuery::pointsChanges(const QString &period, const QString &start, const QString &end,
                                    const QString &member, const QString &kind)
 {
-    QString s = dateFilter(period, QStringLiteral("biandongriqi"), start, end);
-    if (!member.isEmpty())
-        s += likeAny(member, {QStringLiteral("b.name"), QStringLiteral("b.ID")});
-    if (!isAll(kind))
-        s += equals(QStringLiteral("biandongleixing"), kind);
-    return s + QStringLiteral(" and  a.huiyuanid=b.ID  group by a.ID order by a.ID");
+    return ledgerChanges(period, start, end, member, kind);
 }
 
 QString ReportQuery::commissions(const QString &period, const QString &start, const QString &end,
                                  const QString &employeeName)
 {
-    QString s = dateFilter(period, QStringLiteral("xiaofeiriqi"), start, end);
+    // The first header row of each document in the period, of sales and of card payments.
+    auto firstRows = [&](const QString &table, const QString &column) {
+        const QString range = dateFilter(period, QStringLiteral("h.") + column, start, end)
+                                  .replace(QRegularExpression(QStringLiteral("^\\s*where\\s")), QString());
+        return QStringLiteral("a.xiaofeiID in (select h.ID from ") + table + QStringLiteral(" h where ") + range
+            + QStringLiteral(" and not exists (select 1 from ") + table + QStringLiteral(" e where e.ID=h.ID and e.rowid<h.rowid))");
+    };
+    QString s = QStringLiteral(" where (") + firstRows(QStringLiteral("huiyuanxiaofei"), QStringLiteral("xiaofeiriqi"))
+        + QStringLiteral(" or ") + firstRows(QStringLiteral("huiyuanjiaofei"), QStringLiteral("jiaofeiriqi"))
+        + QStringLiteral(")");
     if (!isAll(employeeName))
         s += equals(QStringLiteral("b.name"), employeeName) + QStringLiteral(" ");
-    return s + QStringLiteral(" and a.yuangongID=b.ID and a.xiaofeiID=c.ID and c.ID= d.ID  GROUP BY a.yuangongID");
+    return s + QStringLiteral(" GROUP BY a.yuangongID");
 }
 
 QString ReportQuery::memberSearch(const QString &text)
@@ -298,10 +324,9 @@ QString ReportQuery::drillDown(const QString &masterView, const QStringList &row
     if (masterView == QStringLiteral("会员交费统计") && n >= 2)
         return QStringLiteral(" where huiyuanid='") + col(0) + QStringLiteral("' order by jiaofeiriqi");
     if ((masterView == QStringLiteral("服务消费分析") || masterView == QStringLiteral("产品消费分析")) && n >= 4)
-        return QStringLiteral(" and b.ID='") + col(0) + QStringLiteral("'  GROUP BY i");
+        return QStringLiteral(" and a.xiangmuID='") + col(0) + QStringLiteral("'");
     if (masterView == QStringLiteral("员工提成") && n >= 1)
-        return QStringLiteral(" WHERE a.yuangongID=b.ID and a.xiaofeiID=c.ID and a.yuangongID='") + col(0)
-            + QStringLiteral("'");
+        return QStringLiteral(" WHERE a.yuangongID='") + col(0) + QStringLiteral("'");
     if (masterView == QStringLiteral("入库统计") && n >= 1)
         return QStringLiteral(" WHERE a.chanpinID=b.ID and a.rukuID= '") + col(0)
             + QStringLiteral("'and a.rukuID!='000000'");
@@ -316,9 +341,28 @@ QString ReportQuery::drillDown(const QString &masterView, const QStringList &row
     if (masterView == QStringLiteral("交班查询") && n >= 1)
         return QStringLiteral(" where  jiaobanID='") + col(0) + QStringLiteral("'");
     if (masterView == QStringLiteral("产品库存") && n >= 1)
-        return QStringLiteral("  where B.time<= A.time and A.rukuID!='000000'  AND a.chanpinID='") + col(0)
-            + QStringLiteral("'  group by A.chanpinID,A.time order by A.time");
+        return QStringLiteral(" where A.rukuID!='000000' AND A.chanpinID='") + col(0)
+            + QStringLiteral("' group by A.time order by A.time");
     if (masterView == QStringLiteral("会员消费") && n >= 2)
         return QStringLiteral(" where a.ID='") + col(1) + QStringLiteral("' GROUP BY xiangmuID");
     return QString();
+}
+
+// Names and phone numbers that begin with the text, through their two indexes
+// (an exact match is among them); only when nobody's begins with it does the
+// search read every member for the text inside.
+QString ReportQuery::memberPickerFilter(ctrlUiClass &ctrl, const QString &text)
+{
+    const QString t = QStringLiteral("'") + sqlEsc(text) + QStringLiteral("'");
+    // Every text that begins with t sorts from t up to t followed by the last code point.
+    auto prefix = [&t](const QString &c) {
+        return QStringLiteral("(") + c + QStringLiteral(" >= ") + t + QStringLiteral(" and ") + c + QStringLiteral(" < ")
+            + t + QStringLiteral(" || char(1114111))");
+    };
+    const QString begins = QStringLiteral(" where ") + prefix(QStringLiteral("name")) + QStringLiteral(" or ")
+        + prefix(QStringLiteral("phone"));
+    if (!text.isEmpty() && !ctrl.queryRow(QStringLiteral("select 1 from huiyuan") + begins + QStringLiteral(" limit 1")).isEmpty())
+        return begins;
+    const QString p = QStringLiteral("'%") + sqlEsc(text) + QStringLiteral("%'");
+    return QStringLiteral(" where name like ") + p + QStringLiteral(" or phone like ") + p;
 }

@@ -60,6 +60,15 @@ public:
     // row has fewer columns than the master view promises.
     static QString drillDown(const QString &masterView, const QStringList &row);
     static QString detailViewOf(const QString &masterView);
+
+    // The member picker's filter for a typed name or phone number: those that
+    // begin with it, else those that hold it anywhere.
+    static QString memberPickerFilter(ctrlUiClass &ctrl, const QString &text);
+
+private:
+    static QString firstSaleRow();
+    static QString ledgerChanges(const QString &period, const QString &start, const QString &end,
+                                 const QString &member, const QString &kind);
 };
 
 #endif

@@ -8,19 +8,17 @@
 #include "huiyuandlg.h"
 #include "operatorsession.h"
 #include "prompt.h"
+#include "amounts.h"
+#include "memberwriter.h"
 #include "sqltext.h"
-#include "transactionscope.h"
 
 #include <QDateEdit>
 
 namespace {
 const char *kEmployeeSql = "select ID as 员工编号, name as 员工姓名 from yuangong";
-const char *kPackageSql = "select taocanID,name from taocanmingxi group by name";
+// One entry per package code: two packages of one name are two packages.
+const char *kPackageSql = "select taocanID,name from taocanmingxi group by taocanID order by min(rowid)";
 const char *kCardTypeSql = "select name as 会员卡名称 from huiyuanka";
-const char *kLedgerColumns =
-    "insert into huiyuanyuebiandong(huiyuanid,biandongriqi,biandongleixing,xiangmumingchen,"
-    "yuezengjia,yuejianshao,cishuzengjia,cishujianshao,dangshikaneiyue,dangshikaneicishu,"
-    "caozuoyuan,beizhu) ";
 
 void plainBox(const QString &text, QWidget *parent)
 {
@@ -198,6 +196,12 @@ void addhuiyuandlg::DlgRecv(const QString &key, const QVariant &value)
     }
     if (key == QStringLiteral("收款")) {
         m_payment = value.toStringList();
+        // The card is issued while the payment dialog is still open, so that a
+        // refusal leaves the cashier's payment in it.
+        if (!issueCard()) {
+            if (auto *pay = qobject_cast<fukuanDlg *>(sender()))
+                pay->keepOpen();
+        }
         return;
     }
     emit DlgSend(key, value);
@@ -221,10 +225,14 @@ void addhuiyuandlg::on_comboBox_3_currentTextChanged(const QString &cardType)
     ui->label_23->setText(m_cardFound ? r.at(3) : QString());
 }
 
-void addhuiyuandlg::on_comboBox_4_currentTextChanged(const QString &package)
+// The package is the one at the chosen index, by its code; every item it holds
+// is listed, also one no longer in the catalogue, since the member is credited
+// with all of them.
+void addhuiyuandlg::on_comboBox_4_currentTextChanged(const QString &)
 {
     if (!m_ready)
         return;
+    const QString code = m_packageIds.value(ui->comboBox_4->currentIndex(), QStringLiteral("0"));
     m_ctrl.execSql(QStringLiteral("delete  from  temphuiyuantaocan"));
     const QString id = ui->lineEdit->text();
     if (!id.isEmpty()) {
@@ -232,16 +240,14 @@ void addhuiyuandlg::on_comboBox_4_currentTextChanged(const QString &package)
             QStringLiteral("insert into temphuiyuantaocan(huiyuanID,xiangmuID,xiangmuname,yuanjia,"
                            "shengyucishu,youhui,heji,bencishu,shishou,zongcishu,xiaofeicishu)  select ")
             + q(id)
-            + QStringLiteral(",a.xiangmuID,b.name,b.xiaoshoujiage,a.fuwucishu,b.xiaoshoujiage,0,"
-                             "a.fuwucishu,0,a.fuwucishu,0 from taocanmingxi a,fuwuxiangmu b where  "
-                             "a.xiangmuID=b.ID and a.name='")
-            + sqlEsc(package) + QStringLiteral("'"));
+            + QStringLiteral(",a.xiangmuID,ifnull(b.name,a.xiangmuID),ifnull(b.xiaoshoujiage,a.yuanjia),a.fuwucishu,"
+                             "ifnull(b.xiaoshoujiage,a.yuanjia),0,a.fuwucishu,0,a.fuwucishu,0 from taocanmingxi a "
+                             "left join fuwuxiangmu b on a.xiangmuID=b.ID where a.taocanID=")
+            + q(code));
     }
     m_ctrl.refreshView(QStringLiteral("临时会员套餐"), QStringLiteral(" "));
     const QStringList price = m_ctrl.queryRow(
-        QStringLiteral("select zongjia from taocanmingxi a,fuwuxiangmu b where  a.xiangmuID=b.ID "
-                       "and a.name='")
-        + sqlEsc(package) + QStringLiteral("' GROUP BY taocanID"));
+        QStringLiteral("select max(zongjia) from taocanmingxi where taocanID=") + q(code));
     ui->label_26->setText(price.isEmpty() || price.at(0).isEmpty() ? QStringLiteral("0") : price.at(0));
 }
 
@@ -302,19 +308,20 @@ bool addhuiyuandlg::validateCommon()
 void addhuiyuandlg::saveNew()
 {
     // Everything that can refuse the issue is checked before the customer is
-    // asked to pay.
+    // asked to pay; the writer checks again inside its transaction.
     if (!validateCommon())
         return;
-    bool valueOk = false, priceOk = false;
-    const double cardValue = parseNumber(ui->lineEdit_12->text(), &valueOk);
-    if (!m_cardFound || !valueOk) {
+    if (!m_cardFound) {
         ctrlUiClass::showInfo(QStringLiteral("请选择一个有效的会员卡类型"), this);
         return;
     }
-    const QString priceText = ui->lineEdit_13->text().trimmed();
-    const double price = priceText.isEmpty() ? 0 : parseNumber(priceText, &priceOk);
-    if ((!priceText.isEmpty() && !priceOk) || price < 0) {
+    const MoneyInput price = parseMoneyInput(ui->lineEdit_13->text(), QStringLiteral("交费金额"), true);
+    if (price.notNumber || price.cents < 0) {
         ctrlUiClass::showInfo(QStringLiteral("交费金额必须是不小于0的数字"), this);
+        return;
+    }
+    if (!price.ok) {
+        ctrlUiClass::showInfo(price.error, this);
         return;
     }
     const QString memberId = ui->lineEdit->text().trimmed();
@@ -322,113 +329,57 @@ void addhuiyuandlg::saveNew()
         ctrlUiClass::showInfo(QStringLiteral("会员编号已经存在，请重新打开会员编辑"), this);
         return;
     }
-    const double packagePrice = parseNumber(ui->label_26->text());
-    const double due = price + packagePrice;
+    const qint64 due = price.cents + parseMoneyInput(ui->label_26->text(), QString()).cents;
 
     m_payment.clear();
+    m_issued = false;
     auto *pay = new fukuanDlg;
     connect(pay, &fukuanDlg::DlgSend, this, &addhuiyuandlg::DlgRecv);
-    pay->setData(QStringList{moneyText(due)});
-    const int paid = pay->exec();
+    pay->setData(QStringList{centsText(due)});
+    pay->exec();
     delete pay;
-    if (paid != QDialog::Accepted || m_payment.size() < 3)
+    if (!m_issued)
         return;
-
-    const QString login = operatorSession().loginName;
-    const QString now = ctrlUiClass::nowText();
-    const QString name = ui->lineEdit_2->text().trimmed();
-    const QString valueText = moneyText(cardValue);
-    const QString priceMoney = moneyText(price);
-    const QString employee = ui->lineEdit_11->text().trimmed();
-    const QString packageId = m_packageIds.value(ui->comboBox_4->currentIndex(), QStringLiteral("0"));
-
-    TransactionScope tx;
-
-    dbctrlstruct member;
-    member.table = QStringLiteral("huiyuan");
-    member.values = QStringList{
-        memberId, name, ui->comboBox->currentText(),
-        issueDate(ui->dateEdit), ui->lineEdit_3->text(), issueDate(ui->dateEdit_2), now,
-        ui->lineEdit_4->text(), ui->lineEdit_5->text(), ui->lineEdit_6->text(),
-        ui->lineEdit_7->text(), ui->lineEdit_8->text(), adviserId(), ui->lineEdit_9->text(),
-        ui->lineEdit_10->text(), ui->textEdit->toPlainText(), ui->comboBox_3->currentText(),
-        employee, packageId, priceMoney, QStringLiteral("0"), valueText, moneyText(price * 0.5)};
-    emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(member));
-
-    const QString docId = QStringLiteral("BK") + ctrlUiClass::serialNow();
-    QString remark = QStringLiteral("卡内金额:") + valueText;
-    const QList<QStringList> items = m_ctrl.queryRows(
-        QStringLiteral("select ifnull(b.name,a.xiangmuname), sum(a.bencishu) from temphuiyuantaocan a "
-                       "left join fuwuxiangmu b on a.xiangmuID=b.ID where a.bencishu>0 group by a.xiangmuID"));
-    for (const QStringList &it : items)
-        remark += QStringLiteral(" ") + it.value(0) + QStringLiteral(":") + numberText(parseNumber(it.value(1)));
-
-    dbctrlstruct payment;
-    payment.table = QStringLiteral("huiyuanjiaofei");
-    payment.values = QStringList{
-        docId, memberId, now, QStringLiteral("办卡交费"), priceMoney, m_payment.at(0),
-        moneyText(cardValue - price), QStringLiteral("0"), valueText, valueText, m_payment.at(1),
-        m_payment.at(2), employee, login, remark};
-    emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(payment));
-
-    if (!employee.isEmpty()) {
-        dbctrlsqlstruct commission;
-        commission.table = QStringLiteral("tichengmingxi");
-        commission.select =
-            QStringLiteral(" select '") + QStringLiteral("tc") + ctrlUiClass::serialNow()
-            + QStringLiteral("','") + sqlEsc(employee) + QStringLiteral("','") + sqlEsc(memberId)
-            + QStringLiteral("','") + sqlEsc(name) + QStringLiteral("','") + docId
-            + QStringLiteral("' ,jisuanfanshi,  case when jisuanfanshi = '按比例提成' then tichengbili "
-                             "else tichengjiner end,'开卡提成'  from tichengshezhi a,yuangong b WHERE "
-                             "a.yuangongleixing=b.type and b.ID='")
-            + sqlEsc(employee)
-            // The rules are kept per item, so several may match the employee's
-            // type; one card issue earns one opening commission.
-            + QStringLiteral("' and a.tichengfangshi='轮单提成' order by a.rowid LIMIT 1");
-        emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(commission));
-    }
-
-    m_ctrl.execSql(
-        QStringLiteral("insert into huiyuantaocan(huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu) "
-                       "select huiyuanID,xiangmuID,ROUND(sum(zongcishu),3),ROUND(sum(shengyucishu),3),"
-                       "ROUND(sum(xiaofeicishu),3) from temphuiyuantaocan where huiyuanID=")
-        + q(memberId) + QStringLiteral(" group by xiangmuID"));
-
-    const QString ledgerTail = QStringLiteral(",") + q(login) + QStringLiteral(",")
-                               + q(QStringLiteral("交费单：") + docId);
-    const int packageRows = m_ctrl.countRows(
-        QStringLiteral("select xiangmuID from temphuiyuantaocan where bencishu>0 group by xiangmuID"));
-    if (packageRows > 0) {
-        m_ctrl.execSql(QString::fromUtf8(kLedgerColumns) + QStringLiteral(" select ") + q(memberId)
-                       + QStringLiteral(",") + q(now)
-                       + QStringLiteral(",'会员办卡',b.xiangmuID,0,0,ROUND(sum(b.bencishu),3),0,0,"
-                                        "ROUND(sum(b.bencishu),3)")
-                       + ledgerTail
-                       + QStringLiteral(" from temphuiyuantaocan b where  b.bencishu>0 GROUP BY b.xiangmuID"));
-        // The opening balance is credited on the last row of the issue: the
-        // value put on the card, which is what the balance holds.
-        m_ctrl.execSql(QStringLiteral("update huiyuanyuebiandong set yuezengjia=") + valueText
-                       + QStringLiteral(",dangshikaneiyue=") + valueText
-                       + QStringLiteral(" where ID=(select max(ID) from huiyuanyuebiandong where huiyuanid=")
-                       + q(memberId) + QStringLiteral(")"));
-    } else {
-        m_ctrl.execSql(QString::fromUtf8(kLedgerColumns) + QStringLiteral(" VALUES(") + q(memberId)
-                       + QStringLiteral(",") + q(now) + QStringLiteral(",'会员办卡','',") + valueText
-                       + QStringLiteral(",0,0,0,") + valueText + QStringLiteral(",0") + ledgerTail
-                       + QStringLiteral(")"));
-    }
-    m_ctrl.writeLog(login, QStringLiteral("增加会员套餐  会员号：") + memberId);
-
-    const bool landed = tx.commit();
-    // The lists were re-run as the rows went in; show them as they now stand.
     dbctrlstruct refresh;
     refresh.table = QStringLiteral("huiyuan");
     emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(refresh));
-    if (!landed) {
-        ctrlUiClass::showInfo(QStringLiteral("会员办卡保存失败，本次操作未保存"), this);
-        return;
-    }
     accept();
+}
+
+bool addhuiyuandlg::issueCard()
+{
+    if (m_payment.size() < 3)
+        return false;
+    CardIssue c;
+    c.memberId = ui->lineEdit->text().trimmed();
+    c.name = ui->lineEdit_2->text().trimmed();
+    c.sex = ui->comboBox->currentText();
+    c.birthday = issueDate(ui->dateEdit);
+    c.phone = ui->lineEdit_3->text();
+    c.expiry = issueDate(ui->dateEdit_2);
+    c.password1 = ui->lineEdit_4->text();
+    c.password2 = ui->lineEdit_5->text();
+    c.height = ui->lineEdit_6->text();
+    c.age = ui->lineEdit_7->text();
+    c.withinCode = ui->lineEdit_8->text();
+    c.adviser = adviserId();
+    c.address = ui->lineEdit_9->text();
+    c.referrer = ui->lineEdit_10->text();
+    c.remark = ui->textEdit->toPlainText();
+    c.cardType = ui->comboBox_3->currentText();
+    c.employeeId = ui->lineEdit_11->text().trimmed();
+    c.packageId = m_packageIds.value(ui->comboBox_4->currentIndex(), QStringLiteral("0"));
+    c.priceCents = parseMoneyInput(ui->lineEdit_13->text(), QString()).cents;
+    c.receivedCents = parseMoneyInput(m_payment.at(0), QString()).cents;
+    c.method = m_payment.at(2);
+    c.operatorName = operatorSession().loginName;
+    const LedgerResult r = MemberWriter::issueCard(c);
+    if (!r.ok) {
+        ctrlUiClass::showInfo(r.error, this);
+        return false;
+    }
+    m_issued = true;
+    return true;
 }
 
 void addhuiyuandlg::saveEdit()

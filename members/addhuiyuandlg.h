@@ -47,6 +47,7 @@ private:
     void selectAdviser(const QString &id, const QString &name);
     bool validateCommon();
     void saveNew();
+    bool issueCard(); // with the payment dialog's answer; false when refused
     void saveEdit();
     static void setDateFromText(QDateEdit *edit, const QString &text, QDate *shown);
     QString dateForSave(QDateEdit *edit, const QDate &shown, const QString &stored) const;
@@ -58,6 +59,7 @@ private:
     QStringList m_adviserIds;  // employee IDs, parallel to comboBox_2
     QStringList m_packageIds;  // package codes, parallel to comboBox_4 ("无" last)
     QStringList m_payment;     // the payment dialog's answer
+    bool m_issued = false;
     bool m_cardFound = false;  // the card type lookup gave exactly one row
     // What edit mode loaded, so untouched dates are written back as they were.
     QString m_storedBirthday, m_storedExpiry;

@@ -3,22 +3,9 @@
 
 #include "dbrecords.h"
 #include "operatorsession.h"
+#include "amounts.h"
+#include "memberwriter.h"
 #include "sqltext.h"
-#include "transactionscope.h"
-
-namespace {
-// Empty counts as 0; anything else has to be a number of at least 0.
-bool readAmount(const QString &text, double *out)
-{
-    if (text.trimmed().isEmpty()) {
-        *out = 0;
-        return true;
-    }
-    bool ok = false;
-    *out = parseNumber(text, &ok);
-    return ok;
-}
-} // namespace
 
 huiyuankachongchi::huiyuankachongchi(QWidget *parent)
     : QDialog(parent), ui(new Ui::huiyuankachongchi)
@@ -74,81 +61,57 @@ void huiyuankachongchi::on_toolButton_2_clicked()
 void huiyuankachongchi::on_toolButton_clicked()
 {
     const QString memberId = ui->label_9->text().trimmed();
-    const QString idLit = sqlLiteral(memberId);
     if (memberId.isEmpty()
-        || m_ctrl.countRows(QStringLiteral("select ID from huiyuan where ID=") + idLit) < 1) {
+        || m_ctrl.countRows(QStringLiteral("select ID from huiyuan where ID=") + sqlLiteral(memberId)) < 1) {
         ctrlUiClass::showInfo(QStringLiteral("只能给已登记的会员充值，请先选择一个会员"), this);
         return;
     }
-    double paidIn = 0, bonus = 0, received = 0;
-    if (!readAmount(ui->lineEdit->text(), &paidIn) || !readAmount(ui->lineEdit_2->text(), &bonus)
-        || !readAmount(ui->lineEdit_4->text(), &received)) {
+    const MoneyInput paidIn = parseMoneyInput(ui->lineEdit->text(), QStringLiteral("交费金额"), true);
+    const MoneyInput bonus = parseMoneyInput(ui->lineEdit_2->text(), QStringLiteral("赠送金额"), true);
+    const MoneyInput received = parseMoneyInput(ui->lineEdit_4->text(), QStringLiteral("实际付款"), true);
+    if (paidIn.notNumber || bonus.notNumber || received.notNumber) {
         ctrlUiClass::showInfo(QStringLiteral("交费金额、赠送金额和实际付款必须是数字"), this);
         return;
     }
-    if (paidIn < 0 || bonus < 0 || received < 0) {
+    for (const MoneyInput *m : {&paidIn, &bonus, &received}) {
+        if (!m->ok) {
+            ctrlUiClass::showInfo(m->error, this);
+            return;
+        }
+    }
+    if (paidIn.cents < 0 || bonus.cents < 0 || received.cents < 0) {
         ctrlUiClass::showInfo(QStringLiteral("金额不能为负数"), this);
         return;
     }
-    const double credited = paidIn + bonus;
-    if (credited <= 0) {
+    if (paidIn.cents + bonus.cents <= 0) {
         ctrlUiClass::showInfo(QStringLiteral("请输入交费金额"), this);
         return;
     }
-    if (received > paidIn) {
+    if (received.cents > paidIn.cents) {
         ctrlUiClass::showInfo(QStringLiteral("实际付款金额大于交费金额，请确认"), this);
         return;
     }
-    const double debt = paidIn - received;
-    QString debtText = QStringLiteral("0");
-    if (debt > 0) {
-        debtText = moneyText(debt);
-        if (!ctrlUiClass::askYesNo(QStringLiteral("欠款") + debtText + QStringLiteral(",确定吗"), this))
-            return;
+    const qint64 debt = paidIn.cents - received.cents;
+    if (debt > 0
+        && !ctrlUiClass::askYesNo(QStringLiteral("欠款") + centsText(debt) + QStringLiteral(",确定吗"), this))
+        return;
+
+    TopUp t;
+    t.memberId = memberId;
+    t.paidInCents = paidIn.cents;
+    t.bonusCents = bonus.cents;
+    t.receivedCents = received.cents;
+    t.method = ui->comboBox_2->currentText();
+    t.employee = ui->comboBox->currentText();
+    t.operatorName = operatorSession().loginName;
+    const LedgerResult r = MemberWriter::topUp(t);
+    if (!r.ok) {
+        ctrlUiClass::showInfo(r.error, this);
+        return;
     }
-
-    const QString login = operatorSession().loginName;
-    const QString now = ctrlUiClass::nowText();
-    const QString creditedText = moneyText(credited);
-    const QString docId = QStringLiteral("CZ") + ctrlUiClass::serialNow();
-
-    TransactionScope tx;
-    // A NULL balance counts as 0, so the first top-up leaves the credited amount.
-    m_ctrl.execSql(QStringLiteral("update huiyuan set shengyujine=ROUND(ifnull(shengyujine,0)+")
-                   + creditedText + QStringLiteral(",2) where ID=") + idLit);
-    const QStringList lastCount = m_ctrl.queryRow(
-        QStringLiteral("select dangshikaneicishu from huiyuanyuebiandong where huiyuanid=") + idLit
-        + QStringLiteral(" order by ID desc LIMIT 1"));
-    const QString count = lastCount.isEmpty() || lastCount.at(0).isEmpty() ? QStringLiteral("0")
-                                                                           : lastCount.at(0);
-    // The ledger states the balance exactly as the member row now holds it.
-    m_ctrl.execSql(
-        QStringLiteral("insert into huiyuanyuebiandong(huiyuanid,biandongriqi,biandongleixing,"
-                       "xiangmumingchen,yuezengjia,yuejianshao,cishuzengjia,cishujianshao,"
-                       "dangshikaneiyue,dangshikaneicishu,caozuoyuan,beizhu)  VALUES(")
-        + idLit + QStringLiteral(",") + sqlLiteral(now) + QStringLiteral(",'会员充值',''," ) + creditedText
-        + QStringLiteral(",0,0,0,(select ifnull(shengyujine,0) from huiyuan where ID=") + idLit
-        + QStringLiteral("),") + numberText(parseNumber(count)) + QStringLiteral(",")
-        + sqlLiteral(login) + QStringLiteral(",") + sqlLiteral(QStringLiteral("充值单：") + docId)
-        + QStringLiteral(" )"));
-
-    dbctrlstruct payment;
-    payment.table = QStringLiteral("huiyuanjiaofei");
-    payment.values = QStringList{docId, memberId, now, QStringLiteral("会员充值"), moneyText(paidIn),
-                                 moneyText(received), moneyText(bonus), moneyText(bonus),
-                                 creditedText, creditedText, debtText, ui->comboBox_2->currentText(),
-                                 ui->comboBox->currentText(), login,
-                                 QStringLiteral("会员卡充值:") + creditedText};
-    emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(payment));
-    m_ctrl.writeLog(login, QStringLiteral("会员卡充值  会员号：") + memberId);
-
-    const bool landed = tx.commit();
+    m_documentId = r.documentId;
     dbctrlstruct refresh;
     refresh.table = QStringLiteral("huiyuanjiaofei");
     emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(refresh));
-    if (!landed) {
-        ctrlUiClass::showInfo(QStringLiteral("会员充值保存失败，本次操作未保存"), this);
-        return;
-    }
     accept();
 }

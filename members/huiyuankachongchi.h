@@ -22,6 +22,9 @@ public:
     // [member ID, name, balance, phone]; shorter lists leave the labels alone.
     void setup(const QStringList &member);
 
+    // The document of the last saved operation (empty until one is saved).
+    QString documentId() const { return m_documentId; }
+
 signals:
     void DlgSend(const QString &key, const QVariant &value);
 
@@ -37,6 +40,7 @@ private:
 
     Ui::huiyuankachongchi *ui;
     ctrlUiClass m_ctrl;
+    QString m_documentId;
 };
 
 #endif

@@ -5,29 +5,14 @@
 #include "dbsetconfig.h"
 #include "lianhefukuandlg.h"
 #include "operatorsession.h"
+#include "amounts.h"
+#include "memberwriter.h"
 #include "sqltext.h"
 #include "tableregistry.h"
 #include "taocanselectdlg.h"
-#include "transactionscope.h"
 
 namespace {
 const char *kView = "会员套餐续费";
-const char *kCardMethod = "储蓄卡";
-const char *kLedgerColumns =
-    "insert into huiyuanyuebiandong(huiyuanid,biandongriqi,biandongleixing,xiangmumingchen,"
-    "yuezengjia,yuejianshao,cishuzengjia,cishujianshao,dangshikaneiyue,dangshikaneicishu,"
-    "caozuoyuan,beizhu) ";
-
-bool readAmount(const QString &text, double *out)
-{
-    if (text.trimmed().isEmpty()) {
-        *out = 0;
-        return true;
-    }
-    bool ok = false;
-    *out = parseNumber(text, &ok);
-    return ok && *out >= 0;
-}
 } // namespace
 
 taocanxufeidlg::taocanxufeidlg(QWidget *parent)
@@ -107,6 +92,12 @@ void taocanxufeidlg::DlgRecv(const QString &key, const QVariant &value)
     if (key == QStringLiteral("联合付款") && value.canConvert<redbctrlstruct>()) {
         m_combined = value.value<redbctrlstruct>();
         m_haveCombined = true;
+        // Written while the payment dialog is open: a refusal keeps its amounts.
+        if (!commitCombined()) {
+            m_haveCombined = false;
+            if (auto *pay = qobject_cast<lianhefukuanDlg *>(sender()))
+                pay->keepOpen();
+        }
         return;
     }
     if (key != QStringLiteral("添加数据") || !value.canConvert<dbctrlstruct>())
@@ -182,20 +173,24 @@ void taocanxufeidlg::on_toolButton_4_clicked()
 {
     if (!checkCanPay())
         return;
-    double paid = 0;
-    if (!readAmount(ui->lineEdit_2->text(), &paid)) {
+    const MoneyInput paid = parseMoneyInput(ui->lineEdit_2->text(), QStringLiteral("支付金额"), true);
+    if (paid.notNumber || paid.cents < 0) {
         ctrlUiClass::showInfo(QStringLiteral("支付金额必须是不小于0的数字"), this);
         return;
     }
-    const double debt = m_due - paid;
-    if (debt < -0.004) {
+    if (!paid.ok) {
+        ctrlUiClass::showInfo(paid.error, this);
+        return;
+    }
+    const qint64 debt = yuanToCents(m_due) - paid.cents;
+    if (debt < 0) {
         ctrlUiClass::showInfo(QStringLiteral("实际付款金额大于需付金额，请确认"), this);
         return;
     }
-    if (debt > 0.004
-        && !ctrlUiClass::askYesNo(QStringLiteral("欠款") + moneyText(debt) + QStringLiteral(",确定吗"), this))
+    if (debt > 0 && !ctrlUiClass::askYesNo(QStringLiteral("欠款") + centsText(debt) + QStringLiteral(",确定吗"), this))
         return;
-    commit(QList<Payment>{Payment(ui->comboBox_2->currentText(), paid)}, debt > 0.004 ? debt : 0);
+    if (commit(QList<Payment>{Payment(ui->comboBox_2->currentText(), paid.cents)}, debt))
+        accept();
 }
 
 void taocanxufeidlg::on_toolButton_5_clicked()
@@ -209,120 +204,62 @@ void taocanxufeidlg::on_toolButton_5_clicked()
                              QStringLiteral("会员卡号：") + m_memberId, ui->label_11->text()});
     dlg->exec();
     delete dlg;
-    if (!m_haveCombined)
-        return;
+    if (m_haveCombined)
+        accept();
     m_haveCombined = false;
+}
+
+bool taocanxufeidlg::commitCombined()
+{
     QList<Payment> payments;
-    double card = 0;
     for (int i = 0; i < m_combined.fields.size(); ++i) {
-        double amount = 0;
-        if (!readAmount(m_combined.values.value(i), &amount)) {
-            ctrlUiClass::showInfo(QStringLiteral("付款金额必须是不小于0的数字"), this);
-            return;
+        const MoneyInput amount = parseMoneyInput(m_combined.values.value(i), m_combined.fields.at(i) + QStringLiteral("付款金额"));
+        if (!amount.ok) {
+            ctrlUiClass::showInfo(amount.notNumber ? QStringLiteral("付款金额必须是不小于0的数字") : amount.error, this);
+            return false;
         }
-        if (m_combined.fields.at(i) == QString::fromUtf8(kCardMethod))
-            card += amount;
-        payments << Payment(m_combined.fields.at(i), amount);
+        payments << Payment(m_combined.fields.at(i), amount.cents);
     }
     if (payments.isEmpty()) {
         ctrlUiClass::showInfo(QStringLiteral("请至少选择一种付款方式"), this);
-        return;
+        return false;
     }
-    if (card > 0) {
-        const QStringList balance = m_ctrl.queryRow(
-            QStringLiteral("select ifnull(shengyujine,0) from huiyuan where ID=") + sqlLiteral(m_memberId));
-        if (card > parseNumber(balance.value(0)) + 0.004) {
-            ctrlUiClass::showInfo(QStringLiteral("卡内余额不足请采用别的方式付款"), this);
-            return;
-        }
-    }
-    commit(payments, qMax(0.0, parseNumber(m_combined.table)));
+    return commit(payments, qMax<qint64>(0, parseMoneyInput(m_combined.table, QString()).cents));
 }
 
-void taocanxufeidlg::commit(const QList<Payment> &payments, double debt)
+// The renewal as one value for the rules layer: the uses added per item (added
+// to what the member holds, never rewriting it), the payments and the debt.
+bool taocanxufeidlg::commit(const QList<Payment> &payments, qint64 debtCents)
 {
-    const QString idLit = sqlLiteral(m_memberId);
-    const QString login = operatorSession().loginName;
-    const QString now = ctrlUiClass::nowText();
-    const QString docId = QStringLiteral("tcxf") + ctrlUiClass::serialNow();
-
-    double paidTotal = 0, card = 0;
+    Renewal r;
+    r.memberId = m_memberId;
+    r.dueCents = yuanToCents(m_due);
+    r.debtCents = debtCents;
+    r.employee = ui->comboBox->currentText();
+    r.operatorName = operatorSession().loginName;
+    qint64 paidTotal = 0;
     for (const Payment &p : payments) {
+        r.payments << PaymentPart{p.first, p.second};
         paidTotal += p.second;
-        if (p.first == QString::fromUtf8(kCardMethod))
-            card += p.second;
     }
-    QString remark = QStringLiteral("会员套餐交费:") + moneyText(paidTotal);
+    r.remark = QStringLiteral("会员套餐交费:") + centsText(paidTotal);
     const QList<QStringList> items = m_ctrl.queryRows(
-        QStringLiteral("select ifnull(b.name,a.xiangmuname), sum(a.bencishu) from temphuiyuantaocan a "
+        QStringLiteral("select a.xiangmuID, ifnull(b.name,a.xiangmuname), sum(a.bencishu) from temphuiyuantaocan a "
                        "left join fuwuxiangmu b on a.xiangmuID=b.ID where a.bencishu>0 group by a.xiangmuID"));
-    for (const QStringList &it : items)
-        remark += QStringLiteral(" ") + it.value(0) + QStringLiteral(":")
-                  + numberText(parseNumber(it.value(1)));
-
-    TransactionScope tx;
-    // One row per method, all under one document number; only the first
-    // carries the amount due and the debt.
-    for (int i = 0; i < payments.size(); ++i) {
-        dbctrlstruct row;
-        row.table = QStringLiteral("huiyuanjiaofei");
-        row.values = QStringList{docId, m_memberId, now, QStringLiteral("套餐交费"),
-                                 i == 0 ? moneyText(m_due) : QStringLiteral("0"),
-                                 moneyText(payments.at(i).second), QStringLiteral("0"),
-                                 QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
-                                 i == 0 ? moneyText(debt) : QStringLiteral("0"), payments.at(i).first,
-                                 ui->comboBox->currentText(), login, remark};
-        emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(row));
+    for (const QStringList &it : items) {
+        r.items << PackageItem{it.value(0), qint64(parseNumber(it.value(2)) + 0.5)};
+        r.remark += QStringLiteral(" ") + it.value(1) + QStringLiteral(":") + numberText(parseNumber(it.value(2)));
     }
-
-    m_ctrl.execSql(QStringLiteral("delete from huiyuantaocan where huiyuanID=") + idLit);
-    m_ctrl.execSql(
-        QStringLiteral("insert into huiyuantaocan(huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu) "
-                       "select huiyuanID,xiangmuID,ROUND(sum(zongcishu),3),ROUND(sum(shengyucishu),3),"
-                       "ROUND(sum(xiaofeicishu),3) from temphuiyuantaocan where huiyuanID=")
-        + idLit + QStringLiteral(" group by xiangmuID"));
-    m_ctrl.writeLog(login, QStringLiteral("会员套餐"));
-
-    // One row per item bought; the balance column repeats the member's balance
-    // as it stands, the count column gives the item's uses now left.
-    const QString tail = QStringLiteral(",") + sqlLiteral(login) + QStringLiteral(",")
-                         + sqlLiteral(QStringLiteral("消费单：") + docId);
-    m_ctrl.execSql(
-        QString::fromUtf8(kLedgerColumns) + QStringLiteral(" select ") + idLit + QStringLiteral(",")
-        + sqlLiteral(now)
-        + QStringLiteral(",'会员套餐充值',a.xiangmuID,0,0,ROUND(sum(a.bencishu),3),0,"
-                         "(select ifnull(shengyujine,0) from huiyuan where ID=")
-        + idLit + QStringLiteral("),ifnull(b.shengyucishu,0)") + tail
-        + QStringLiteral(" from temphuiyuantaocan a LEFT JOIN huiyuantaocan b on  a.xiangmuID=b.xiangmuID "
-                         "and b.huiyuanID=")
-        + idLit + QStringLiteral(" where  a.bencishu>0 and a.huiyuanID=") + idLit
-        + QStringLiteral(" GROUP BY a.xiangmuID"));
-
-    if (card > 0) {
-        // Paid from the card: the balance goes down and the ledger says so.
-        const QString cardText = moneyText(card);
-        m_ctrl.execSql(QStringLiteral("update huiyuan set shengyujine=ROUND(ifnull(shengyujine,0)-")
-                       + cardText + QStringLiteral(",2) where ID=") + idLit);
-        m_ctrl.execSql(
-            QString::fromUtf8(kLedgerColumns) + QStringLiteral(" select ") + idLit + QStringLiteral(",")
-            + sqlLiteral(now) + QStringLiteral(",'会员套餐交费','',0,") + cardText
-            + QStringLiteral(",0,0,(select ifnull(shengyujine,0) from huiyuan where ID=") + idLit
-            + QStringLiteral("),ifnull((select dangshikaneicishu from huiyuanyuebiandong where huiyuanid=")
-            + idLit + QStringLiteral(" order by ID desc LIMIT 1),0),") + sqlLiteral(login)
-            + QStringLiteral(",") + sqlLiteral(QStringLiteral("交费单：") + docId));
+    const LedgerResult result = MemberWriter::renew(r);
+    if (!result.ok) {
+        ctrlUiClass::showInfo(result.error, this);
+        return false;
     }
-
-    const bool landed = tx.commit();
-    // The lists were re-run when the payment rows went in, before the balance
-    // and the packages changed; show them as they now stand.
+    m_documentId = result.documentId;
     dbctrlstruct refresh;
     refresh.table = QStringLiteral("huiyuanjiaofei");
     emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(refresh));
-    if (!landed) {
-        ctrlUiClass::showInfo(QStringLiteral("套餐续费保存失败，本次操作未保存"), this);
-        return;
-    }
-    accept();
+    return true;
 }
 
 void taocanxufeidlg::on_toolButton_6_clicked()

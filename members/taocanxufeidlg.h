@@ -30,6 +30,9 @@ public:
     // type, total spent, points, balance] from the front desk.
     void setup(const QString &source, const QStringList &row);
 
+    // The document of the last saved operation (empty until one is saved).
+    QString documentId() const { return m_documentId; }
+
 signals:
     void DlgSend(const QString &key, const QVariant &value);
 
@@ -45,11 +48,12 @@ private slots:
     void on_toolButton_6_clicked(); // 取消
 
 private:
-    using Payment = QPair<QString, double>; // method, amount
+    using Payment = QPair<QString, qint64>; // method, amount in cents
     void loadPackages();
     void showAmounts();
     bool checkCanPay();
-    void commit(const QList<Payment> &payments, double debt);
+    bool commit(const QList<Payment> &payments, qint64 debtCents);
+    bool commitCombined();
 
     Ui::taocanxufeidlg *ui;
     ctrlUiClass m_ctrl;
@@ -58,6 +62,7 @@ private:
     double m_due = 0; // price of everything added while the dialog is open
     bool m_haveCombined = false;
     redbctrlstruct m_combined;
+    QString m_documentId;
 };
 
 #endif

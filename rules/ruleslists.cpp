@@ -9,8 +9,16 @@ namespace {
 
 const QString kColumns = QStringLiteral("(xiangmuID,xiangmuming,xiaoshoujiage,chengbenjiage,type,beizhu) ");
 
+// Issuing a card earns a commission too; its rules are kept per card type.
+QString cardTypesInto(const QString &table)
+{
+    return QStringLiteral("INSERT INTO ") + table + kColumns
+           + QStringLiteral("SELECT name as 项目ID, name as 项目名称, jiage as 销售价格, '0' as 成本价格, '会员卡' as 类型, "
+                            "beizhu as 备注 from huiyuanka GROUP BY name ");
+}
+
 // delete + the three inserts; a failing insert is reported and the next one still runs
-void refillList(const QString &table, const QString &serviceType)
+void refillList(const QString &table, const QString &serviceType, bool withCards)
 {
     ctrlUiClass ui;
     const QString failText = QStringLiteral("插入临时列表 ") + table + QStringLiteral("故障");
@@ -30,18 +38,20 @@ void refillList(const QString &table, const QString &serviceType)
         if (!ui.execSql(sql))
             qCWarning(lcSql).noquote() << failText;
     }
+    if (withCards && !ui.execSql(cardTypesInto(table)))
+        qCWarning(lcSql).noquote() << failText;
 }
 
 } // namespace
 
 void refillTichengList()
 {
-    refillList(QStringLiteral("temptichengliebiao"), QStringLiteral("服务项目"));
+    refillList(QStringLiteral("temptichengliebiao"), QStringLiteral("服务项目"), true);
 }
 
 void refillCuxiaoList()
 {
-    refillList(QStringLiteral("tempcuxiaoliebiao"), QStringLiteral("项目"));
+    refillList(QStringLiteral("tempcuxiaoliebiao"), QStringLiteral("项目"), false);
 }
 
 void fillItemList2(ctrlUiClass &ui, const QString &table, const QString &serviceType,
@@ -64,22 +74,14 @@ void fillItemList2(ctrlUiClass &ui, const QString &table, const QString &service
                     + QStringLiteral("SELECT ID as 项目ID , name as 项目名称,xiaoshoujiage as 销售价格,chengbenjiage  as  成本价格, '")
                     + serviceType + QStringLiteral("'  as 类型, beizhu as 备注  from fuwuxiangmu  GROUP BY ID ")))
         qCWarning(lcSql).noquote() << failText + QStringLiteral(" fuwuxiangmu");
+    if (table == QLatin1String("temptichengliebiao2") && !ui.execSql(cardTypesInto(table)))
+        qCWarning(lcSql).noquote() << failText + QStringLiteral(" huiyuanka");
 }
 
 void installRulesListRefills()
 {
     setTempTableRefill(QStringLiteral("temptichengliebiao_db"), refillTichengList);
     setTempTableRefill(QStringLiteral("tempcuxiaoliebiao_db"), refillCuxiaoList);
-}
-
-QStringList findCommissionRule(ctrlUiClass &ui, const QString &itemId, const QString &itemType,
-                               const QString &mode, const QString &employeeType)
-{
-    return ui.queryRow(QStringLiteral("select jisuanfanshi,tichengbili,tichengjiner from tichengshezhi where xiangmuID='")
-                       + sqlEsc(itemId) + QStringLiteral("' and xiangmuleixing='") + sqlEsc(itemType)
-                       + QStringLiteral("' and tichengfangshi='") + sqlEsc(mode)
-                       + QStringLiteral("' and  (yuangongleixing='") + sqlEsc(employeeType)
-                       + QStringLiteral("' or yuangongleixing='所有员工') "));
 }
 
 QStringList findPromotion(ctrlUiClass &ui, const QString &itemId, const QString &itemName,

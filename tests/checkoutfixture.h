@@ -31,7 +31,7 @@ inline void seedShop()
     sqlExec("insert into huiyuanka(name,kaneijine,jiage,fuwuzekou,chanpinzekou,taocanzekou,beizhu) "
             "values('普通卡',0,0,1,1,1,'')");
     sqlExec("insert into huiyuan(ID,name,type,shengyujine,jifen,login_time) "
-            "values('1001','王五','金卡',500,0,'2026-01-01 10:00:00')");
+            "values('1001','王五','金卡',500,40,'2026-01-01 10:00:00')");
     sqlExec("insert into huiyuan(ID,name,type,shengyujine,jifen,login_time) "
             "values('1002','赵六','普通卡',80,0,'2026-01-02 10:00:00')");
     sqlExec("insert into huiyuanyuebiandong(huiyuanid,biandongriqi,biandongleixing,xiangmumingchen,yuezengjia,"
@@ -58,6 +58,9 @@ inline void seedShop()
     sqlExec("insert into tichengshezhi(xiangmuID,xiangmuleixing,yuangongleixing,tichengfangshi,jisuanfanshi,tichengbili,"
             "tichengjiner) values('S01','服务项目','所有员工','点单提成','按固定金额提成',0,15)");
     sqlExec("insert into huiyuantaocan(huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu) values('1001','S02',5,5,0)");
+    sqlExec("insert into huiyuanyuebiandong(huiyuanid,biandongriqi,biandongleixing,xiangmumingchen,yuezengjia,"
+            "yuejianshao,cishuzengjia,cishujianshao,dangshikaneiyue,dangshikaneicishu,caozuoyuan,beizhu) "
+            "values('1001','2026-01-01 10:00:00','会员办卡','S02',0,0,5,0,500,5,'admin','交费单：BK1')");
 
     operatorSession().loginName = QStringLiteral("admin");
     operatorSession().name = QStringLiteral("admin");
@@ -194,13 +197,14 @@ inline void setMethod(AddXiaofeiDlg &dlg, const QString &method)
     box->setCurrentIndex(i);
 }
 
-// The ledger of a member agrees with the card: the latest balance row holds the balance.
+// The ledger of a member agrees with the card, and the shop's books hold together.
 inline void verifyLedger(const QString &id)
 {
     const QString ledger = sqlValue("select dangshikaneiyue from huiyuanyuebiandong where huiyuanid='" + id
                                     + "' order by ID desc LIMIT 1");
     const QString balance = sqlValue("select shengyujine from huiyuan where ID='" + id + "'");
     QCOMPARE(ledger.toDouble(), balance.toDouble());
+    verifyBooks();
 }
 
 } // namespace checkout_fixture

@@ -72,7 +72,8 @@ inline void seedShop()
         "('金卡',500,400,0.8,0.9,1,''),('银卡',1000,1000,0.95,1,1,'')"));
     sqlExec(QStringLiteral(
         "insert into tichengshezhi(xiangmuID,xiangmuleixing,yuangongleixing,tichengfangshi,jisuanfanshi,tichengbili,tichengjiner) values "
-        "('T1','套餐','发型师','轮单提成','按比例提成',10,0),('X1','服务项目','发型师','轮单提成','按固定金额提成',0,5)"));
+        "('T1','套餐','发型师','轮单提成','按比例提成',10,0),('X1','服务项目','发型师','轮单提成','按固定金额提成',0,5),"
+        "('金卡','会员卡','发型师','轮单提成','按比例提成',10,0)"));
 }
 
 // Members 1..n with a balance and a ledger that explains it.

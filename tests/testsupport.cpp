@@ -151,3 +151,15 @@ void sqlExec(const QString &sql)
     if (!q.exec(sql))
         QTest::qFail(qPrintable(sql + QStringLiteral(" : ") + q.lastError().text()), __FILE__, __LINE__);
 }
+
+QStringList bookProblems()
+{
+    QFile file(QStringLiteral(MOCHEN_SOURCE_DIR "/scripts/check-db.sql"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {QStringLiteral("scripts/check-db.sql 打不开")};
+    const QString sql = QString::fromUtf8(file.readAll());
+    QStringList problems;
+    for (const QStringList &r : sqlRows(sql))
+        problems << r.join(QStringLiteral(" | "));
+    return problems;
+}

@@ -56,4 +56,11 @@ QString sqlValue(const QString &sql);          // first column of the first row,
 QList<QStringList> sqlRows(const QString &sql);
 void sqlExec(const QString &sql);              // fails the test when the statement fails
 
+// The shop's books checked whole, with the statement scripts/check-db.sh runs:
+// every ledger chain, the members' figures against their ledgers, whole sales,
+// unique document IDs. Returns the problems found ("问题 | 明细"), empty when
+// all is well; verifyBooks() fails the test on any.
+QStringList bookProblems();
+#define verifyBooks() do { const QStringList p_ = bookProblems(); QVERIFY2(p_.isEmpty(), qPrintable(p_.join(QLatin1Char('\n')))); } while (0)
+
 #endif

@@ -23,21 +23,31 @@ void TestCheckDb::reportsDisagreements()
 {
     TestWorkdir wd;
     const QString db = wd.path() + "/mochenxinxi.db";
-    sqlExec("insert into huiyuan(ID,name,shengyujine) values('1001','甲',80),('1002','乙',50),('1003','丙',0)");
-    sqlExec("insert into huiyuanyuebiandong(huiyuanid,xiangmumingchen,dangshikaneiyue,dangshikaneicishu) values"
-            "('1001','',100,0),('1001','',80,0),('1002','',50,0),('1002','X1',50,3)");
-    sqlExec("insert into huiyuantaocan(huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu) values('1002','X1',5,3,2)");
+    const QString ledger = "insert into huiyuanyuebiandong(huiyuanid,xiangmumingchen,yuezengjia,yuejianshao,cishuzengjia,"
+                           "cishujianshao,dangshikaneiyue,dangshikaneicishu) values";
+    sqlExec("insert into huiyuan(ID,name,shengyujine,jifen) values('1001','甲',70,0),('1002','乙',50,0)");
+    // 1001: +100, +50, −80; 1002: +50 and 3 uses of X1.
+    sqlExec(ledger + "('1001','',100,0,0,0,100,0),('1001','',50,0,0,0,150,0),('1001','',0,80,0,0,70,0),"
+                     "('1002','',50,0,0,0,50,0),('1002','X1',0,0,3,0,50,3)");
+    sqlExec("insert into huiyuantaocan(huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu) values('1002','X1',3,3,0)");
     auto r = runCheck(db);
-    QCOMPARE(r.first, 0);
+    QVERIFY2(r.first == 0, qPrintable(r.second));
     QVERIFY2(r.second.contains("完整性检查: ok"), qPrintable(r.second));
 
-    sqlExec("update huiyuan set shengyujine=70 where ID='1002'");
+    // Two desks, one stale balance: the sale row repeats a balance read before the
+    // top-up landed. Member and latest row agree; only the chain shows the 50 lost.
+    sqlExec("update huiyuanyuebiandong set dangshikaneiyue=20 where huiyuanid='1001' and yuejianshao=80");
+    sqlExec("update huiyuan set shengyujine=20 where ID='1001'");
+    // A sale charged twice under one number, and uses that left without a ledger row.
+    sqlExec("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeijine,yingshoujine) values('xf_1','1002',30,30),('xf_1','1002',30,30)");
+    sqlExec("insert into xiaofeimingxi(ID,xiaofeileixing,xiangmuID) values('xf_1','服务项目','S1')");
     sqlExec("update huiyuantaocan set shengyucishu=2 where huiyuanID='1002'");
     r = runCheck(db);
     QCOMPARE(r.first, 1);
-    QVERIFY2(r.second.contains("1002 | 乙 | 70.0 | 50.0"), qPrintable(r.second));
-    QVERIFY2(r.second.contains("1002 | X1 | 2.0 | 3.0"), qPrintable(r.second));
-    QVERIFY(!r.second.contains("1001 |"));
+    QVERIFY2(r.second.contains("余额变动不连贯 | 1001 | 记录3 | 20.0 | 应为 70.0"), qPrintable(r.second));
+    QVERIFY2(r.second.contains("单号重复 | xf_1"), qPrintable(r.second));
+    QVERIFY2(r.second.contains("剩余次数与变动记录不符 | 1002 | X1 | 2.0 | 3.0"), qPrintable(r.second));
+    QVERIFY(!r.second.contains("1002 | 记录"));
 
     QCOMPARE(runCheck(wd.path() + "/none.db").first, 2);
 }

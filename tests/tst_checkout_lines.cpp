@@ -136,13 +136,65 @@ private slots:
         QCOMPARE(sqlValue("select count(*) from tempxiaofeimingxi"), QString("0"));
         QCOMPARE(sqlValue("select bencixiaofeicishu from temphuiyuantaocanxiaofei"), QString("0"));
 
-        // Recording the item again sets the uses of this sale, it does not add them.
+        // Each use line counts against what is left after the lines already in
+        // the basket: 1 + 3 fit in 5, another 2 do not.
         usePackage(dlg, "S02", "1");
         usePackage(dlg, "S02", "3");
-        QCOMPARE(sqlValue("select bencixiaofeicishu from temphuiyuantaocanxiaofei"), QString("3"));
+        QCOMPARE(sqlValue("select bencixiaofeicishu from temphuiyuantaocanxiaofei"), QString("4"));
+        usePackage(dlg, "S02", "2");
+        QCOMPARE(m_prompts->last(), QString("套餐次数不够，请先充值"));
         QCOMPARE(sqlRows("select xiaofeileixing,shuliang,jine,jifen from tempxiaofeimingxi"),
                  (QList<QStringList>{{"套餐消费", "1", "0", "200"}, {"套餐消费", "3", "0", "200"}}));
-        QCOMPARE(text(&dlg, "label_19"), QString("3"));
+        QCOMPARE(text(&dlg, "label_19"), QString("4"));
+        clickButton(&dlg, "toolButton_10");
+        QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001'"), QString("1"));
+        QCOMPARE(sqlValue("select sum(cishujianshao) from huiyuanyuebiandong where huiyuanid='1001'"), QString("4"));
+        verifyLedger("1001");
+    }
+
+    // Two lines of one item are two lines: each is deleted alone, with its own
+    // commission rows, and a package use of the same item keeps its own.
+    void oneLineDeletedAlone()
+    {
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        addLine(dlg, "toolButton_3", "S02", "1", [](QWidget *editor) { addCommission(editor, "E01"); });
+        addLine(dlg, "toolButton_3", "S02", "2", [](QWidget *editor) { addCommission(editor, "E02"); });
+        usePackage(dlg, "S02", "1", [](QWidget *editor) { addCommission(editor, "E01"); });
+        QCOMPARE(sqlValue("select count(*) from temptichengmingxi"), QString("3"));
+        auto *view = dlg.findChild<QTableView *>("tableView");
+        QCOMPARE(view->model()->rowCount(), 2);
+        view->setCurrentIndex(view->model()->index(1, 0));
+        m_prompts->answer("是");
+        clickButton(&dlg, "toolButton_5");
+        QCOMPARE(sqlRows("select xiaofeileixing,shuliang from tempxiaofeimingxi order by rowid"),
+                 (QList<QStringList>{{"服务项目", "1"}, {"套餐消费", "1"}}));
+        QCOMPARE(sqlRows("select yuangongID from temptichengmingxi order by rowid"),
+                 (QList<QStringList>{{"E01"}, {"E01"}}));
+        QCOMPARE(text(&dlg, "label_26"), QString("160"));
+    }
+
+    // A proportional commission is a share of the line's amount as it finally
+    // stands: quantity 2 earns twice the share of 1, and a new price is followed.
+    void commissionFollowsTheLine()
+    {
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        QString proposed;
+        addLine(dlg, "toolButton_3", "S01", "2", [&proposed](QWidget *editor) {
+            addCommission(editor, "E01", "radioButton", [&proposed](QWidget *commission) {
+                proposed = text(commission, "lineEdit_2");
+            });
+            setText(editor, "lineEdit_4", "3");
+            setText(editor, "lineEdit_3", "90");
+        });
+        QCOMPARE(proposed, QString("16")); // 10 % of 2 × 80
+        QCOMPARE(sqlRows("select tichengbili,tichengjine from temptichengmingxi"), (QList<QStringList>{{"10", "27"}}));
+        clickButton(&dlg, "toolButton_10");
+        QCOMPARE(sqlRows("select tichengbili,tichengjine from tichengmingxi"), (QList<QStringList>{{"10", "27"}}));
+        verifyLedger("1001");
     }
 
     void commissionRows()

@@ -16,15 +16,20 @@ QLineEdit *edit(QWidget *d, const char *name) { return d->findChild<QLineEdit *>
 QComboBox *combo(QWidget *d, const char *name) { return d->findChild<QComboBox *>(QLatin1String(name)); }
 QString labelText(QWidget *d, const char *name) { return d->findChild<QLabel *>(QLatin1String(name))->text(); }
 
-// Answers the payment dialog that the save opens.
-void payWith(const QString &received, bool *opened = nullptr)
+// Answers the payment dialog that the save opens. A payment the card issue
+// refuses leaves the dialog open with its amount; it is then closed with 退出.
+void payWith(const QString &received, bool *opened = nullptr, bool *stayedOpen = nullptr)
 {
-    onNextModal([received, opened](QWidget *w) {
+    onNextModal([received, opened, stayedOpen](QWidget *w) {
         if (opened)
             *opened = true;
         QCOMPARE(w->windowTitle(), QStringLiteral("付费"));
         w->findChild<QLineEdit *>(QStringLiteral("lineEdit"))->setText(received);
         clickButton(w, QStringLiteral("toolButton_3"));
+        if (stayedOpen)
+            *stayedOpen = w->isVisible() && w->findChild<QLineEdit *>(QStringLiteral("lineEdit"))->text() == received;
+        if (w->isVisible())
+            clickButton(w, QStringLiteral("toolButton_2"));
     });
 }
 
@@ -159,26 +164,35 @@ void TestCardIssue::issueWithPackageDebtAndCommission()
     QCOMPARE(row(QStringLiteral("select shengyujine,jiaofeijinE,jifen,taocanID,tichengyuangong from huiyuan where ID='1'")),
              (QStringList{QStringLiteral("500"), QStringLiteral("400"), QStringLiteral("200"), QStringLiteral("T1"),
                           QStringLiteral("A01")}));
+    // What is owed is the card and the package; the employee by name, as every payment row has it.
     const QStringList pay = row(QStringLiteral("select ID,yingjiaojine,shifujine,qiankuanjine,yuangongName,beizhu from huiyuanjiaofei"));
-    QCOMPARE(pay.mid(1), (QStringList{QStringLiteral("400"), QStringLiteral("600"), QStringLiteral("100"),
-                                      QStringLiteral("A01"), QStringLiteral("卡内金额:500 洗发:10 护理:2")}));
+    QCOMPARE(pay.mid(1), (QStringList{QStringLiteral("700"), QStringLiteral("600"), QStringLiteral("100"),
+                                      QStringLiteral("王美发"), QStringLiteral("卡内金额:500 洗发:10 护理:2")}));
     QCOMPARE(sqlRows(QStringLiteral("select huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu from huiyuantaocan order by xiangmuID")),
              (QList<QStringList>{{QStringLiteral("1"), QStringLiteral("X1"), QStringLiteral("10"), QStringLiteral("10"), QStringLiteral("0")},
                                  {QStringLiteral("1"), QStringLiteral("X2"), QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("0")}}));
-    // One row per item; the last one carries the card value credited.
+    // The card value, then one row per item, each chaining on the one before.
     QCOMPARE(sqlRows(QStringLiteral("select biandongleixing,xiangmumingchen,yuezengjia,cishuzengjia,dangshikaneiyue,"
                                     "dangshikaneicishu,beizhu from huiyuanyuebiandong order by ID")),
-             (QList<QStringList>{{QStringLiteral("会员办卡"), QStringLiteral("X1"), QStringLiteral("0"), QStringLiteral("10"),
-                                  QStringLiteral("0"), QStringLiteral("10"), QStringLiteral("交费单：") + pay.at(0)},
-                                 {QStringLiteral("会员办卡"), QStringLiteral("X2"), QStringLiteral("500"), QStringLiteral("2"),
+             (QList<QStringList>{{QStringLiteral("会员办卡"), QString(), QStringLiteral("500"), QStringLiteral("0"),
+                                  QStringLiteral("500"), QStringLiteral("0"), QStringLiteral("交费单：") + pay.at(0)},
+                                 {QStringLiteral("会员办卡"), QStringLiteral("X1"), QStringLiteral("0"), QStringLiteral("10"),
+                                  QStringLiteral("500"), QStringLiteral("10"), QStringLiteral("交费单：") + pay.at(0)},
+                                 {QStringLiteral("会员办卡"), QStringLiteral("X2"), QStringLiteral("0"), QStringLiteral("2"),
                                   QStringLiteral("500"), QStringLiteral("2"), QStringLiteral("交费单：") + pay.at(0)}}));
     QVERIFY(ledgerAgrees(QStringLiteral("1")));
-    // One opening commission, although two rules of the employee's type match.
+    // The card's points are a ledger row like any other.
+    QCOMPARE(sqlRows(QStringLiteral("select biandongleixing,jifenzengjia,shengyujifen from huiyuanjifen")),
+             (QList<QStringList>{{QStringLiteral("会员办卡"), QStringLiteral("200"), QStringLiteral("200")}}));
+    // The opening commission follows the card type's rule for a 发型师: 10 % of
+    // the card price, the rate kept apart from the amount.
     const QStringList tc = row(QStringLiteral("select titleID,yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,jisuanfangshi,"
-                                              "tichengjine,beizhu from tichengmingxi"));
+                                              "tichengbili,tichengjine,beizhu from tichengmingxi"));
     QVERIFY(tc.value(0).startsWith(QLatin1String("tc")));
     QCOMPARE(tc.mid(1), (QStringList{QStringLiteral("A01"), QStringLiteral("1"), QStringLiteral("李四"), pay.at(0),
-                                     QStringLiteral("按比例提成"), QStringLiteral("10"), QStringLiteral("开卡提成")}));
+                                     QStringLiteral("按比例提成"), QStringLiteral("10"), QStringLiteral("40"),
+                                     QStringLiteral("开卡提成")}));
+    verifyBooks();
 }
 
 void TestCardIssue::cancelledPaymentAndBadCardTypeWriteNothing()
@@ -261,10 +275,12 @@ void TestCardIssue::failureRollsBackEverything()
     combo(&dlg, "comboBox_3")->setCurrentText(QStringLiteral("金卡"));
     combo(&dlg, "comboBox_4")->setCurrentText(QStringLiteral("洗护套餐"));
     edit(&dlg, "lineEdit_11")->setText(QStringLiteral("A01"));
-    payWith(QStringLiteral("700"));
+    bool stayedOpen = false;
+    payWith(QStringLiteral("700"), nullptr, &stayedOpen);
     clickButton(&dlg, QStringLiteral("toolButton"));
 
     QCOMPARE(prompts.last(), QStringLiteral("会员办卡保存失败，本次操作未保存"));
+    QVERIFY(stayedOpen); // the cashier's payment is still there to try again
     QVERIFY(dlg.isVisible());
     QCOMPARE(edit(&dlg, "lineEdit_2")->text(), QStringLiteral("赵六"));
     QCOMPARE(moneySnapshot(), before);

@@ -116,7 +116,7 @@ void TestRenewal::renewHeldPackageAddsUses()
                                   QStringLiteral("消费单：") + pay.first().at(0)}}));
     QVERIFY(ledgerAgrees(QStringLiteral("1")));
     QCOMPARE(sqlValue(QStringLiteral("select shengyujine from huiyuan where ID='1'")), QStringLiteral("100"));
-    QCOMPARE(sqlValue(QStringLiteral("select log from log")), QStringLiteral("会员套餐"));
+    QCOMPARE(sqlValue(QStringLiteral("select log from log")), QStringLiteral("会员套餐  会员号：1")); // which member
     QCOMPARE(sqlValue(QStringLiteral("select count(*) from temphuiyuantaocan")), QStringLiteral("0"));
 }
 

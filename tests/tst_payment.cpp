@@ -167,6 +167,8 @@ void tst_Payment::combinedRefusals_data()
     QTest::newRow("negative") << "会员卡号：12" << "checkBox_5" << "-20" << "代金卷的付款金额不能为负数";
     QTest::newRow("overpaid") << "会员卡号：12" << "checkBox_3" << "250" << "付款金额合计大于应收金额，请确认";
     QTest::newRow("walk-in debt") << "会员卡号：0000" << "checkBox_3" << "50" << "散客不能欠费";
+    // Three times 33.334 would pass for 100 paid and book 99.99.
+    QTest::newRow("a third of a cent") << "会员卡号：12" << "checkBox_3" << "33.334" << "现金的付款金额最多只能有两位小数";
 }
 
 void tst_Payment::combinedRefusals()

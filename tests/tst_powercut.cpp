@@ -22,6 +22,7 @@ private:
     QStringList m_confirmed[2];
     int m_cuts = 0;
     int m_operations = 0;
+    int m_stalled = 0;
 };
 
 using namespace crash_checks;
@@ -42,22 +43,35 @@ void TestPowerCut::cutAgainAndAgain()
     const QString child = QCoreApplication::applicationDirPath() + QStringLiteral("/mochen_crashchild");
     QVERIFY(QFile::exists(child));
     auto *rng = QRandomGenerator::global();
-    for (int n = 0; n < cuts; n += 2) {
+    for (int done = 0; done < cuts;) {
         QProcess p[2];
         for (int i = 0; i < 2; ++i) {
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert("QT_LOGGING_RULES", "*.debug=false;*.warning=false");
             p[i].setProcessEnvironment(env);
+            // Into a file: a child never waits for this process to read its pipe.
+            p[i].setStandardOutputFile(m_dirs[i].filePath("child.out"));
             // The writes and syncs of a few operations, sometimes of many.
             const int at = rng->bounded(8) == 0 ? rng->bounded(1, 400) : rng->bounded(1, 80);
             p[i].start(child, {m_dirs[i].path(), "cut", QString::number(at), QString::number(rng->generate())});
         }
         for (int i = 0; i < 2; ++i) {
             QVERIFY(p[i].waitForStarted());
-            QVERIFY2(p[i].waitForFinished(120000), "the power was never cut");
-            QCOMPARE(p[i].exitStatus(), QProcess::NormalExit);
-            ++m_cuts;
-            m_operations += readConfirmed(p[i].readAllStandardOutput(), &m_confirmed[i]);
+            // A child that stalls (on a loaded machine a scripted dialog can be
+            // missed) is killed instead; its file is checked all the same, but
+            // only real cuts count.
+            if (p[i].waitForFinished(90000)) {
+                QCOMPARE(p[i].exitStatus(), QProcess::NormalExit);
+                ++m_cuts;
+                ++done;
+            } else {
+                p[i].kill();
+                p[i].waitForFinished(10000);
+                ++m_stalled;
+            }
+            QFile out(m_dirs[i].filePath("child.out"));
+            QVERIFY(out.open(QIODevice::ReadOnly));
+            m_operations += readConfirmed(out.readAll(), &m_confirmed[i]);
             const QStringList bad = problems(m_dirs[i].filePath("mochenxinxi.db"), m_confirmed[i]);
             QVERIFY2(bad.isEmpty(), qPrintable(QStringLiteral("after cut %1: ").arg(m_cuts) + bad.join("; ")));
         }
@@ -66,10 +80,21 @@ void TestPowerCut::cutAgainAndAgain()
 
 void TestPowerCut::cleanupTestCase()
 {
-    qInfo("%d power cuts, %d operations confirmed before their cut, nothing lost, every check whole", m_cuts,
-          m_operations);
+    qInfo("%d power cuts, %d operations confirmed before their cut, nothing lost, every check whole "
+          "(%d stalled children killed instead)",
+          m_cuts, m_operations, m_stalled);
     QVERIFY(m_operations > m_cuts / 4);
 }
 
-QTEST_MAIN(TestPowerCut)
+int main(int argc, char *argv[])
+{
+    // Two hundred cuts take minutes on a busy machine, more than QtTest's
+    // five-minute watchdog allows one test function.
+    if (!qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
+        qputenv("QTEST_FUNCTION_TIMEOUT", "1700000");
+    QCoreApplication app(argc, argv);
+    TestPowerCut test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_powercut.moc"

@@ -279,8 +279,10 @@ void TestRulesCuxiao::itemLists()
     refillTichengList();
     refillCuxiaoList();
     refillCuxiaoList(); // refilled, never doubled
-    QCOMPARE(sqlRows("select xiangmuID,type,xiaoshoujiage from temptichengliebiao order by xiangmuID"),
-             (QList<QStringList>{{"F1", "服务项目", "100"}, {"P1", "产品", "50"}, {"T1", "套餐", "300"}}));
+    // Card types are commission items too (the card issue's commission); promotions have no use for them.
+    QCOMPARE(sqlRows("select xiangmuID,type,xiaoshoujiage from temptichengliebiao order by type,xiangmuID"),
+             (QList<QStringList>{{"P1", "产品", "50"}, {"金卡", "会员卡", "1000"}, {"银卡", "会员卡", "500"},
+                                 {"T1", "套餐", "300"}, {"F1", "服务项目", "100"}}));
     QCOMPARE(sqlRows("select xiangmuID,type,xiaoshoujiage from tempcuxiaoliebiao order by xiangmuID"),
              (QList<QStringList>{{"F1", "项目", "100"}, {"P1", "产品", "50"}, {"T1", "套餐", "300"}}));
 
@@ -296,7 +298,7 @@ void TestRulesCuxiao::itemLists()
     sqlExec("delete from temptichengliebiao");
     sqlExec("delete from tempcuxiaoliebiao");
     createTables();
-    QCOMPARE(sqlValue("select count(*) from temptichengliebiao"), QString("3"));
+    QCOMPARE(sqlValue("select count(*) from temptichengliebiao"), QString("5"));
     QCOMPARE(sqlValue("select count(*) from tempcuxiaoliebiao"), QString("3"));
     setTempTableRefill("temptichengliebiao_db", {});
     setTempTableRefill("tempcuxiaoliebiao_db", {});

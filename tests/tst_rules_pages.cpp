@@ -11,6 +11,7 @@
 #include "mainwindow.h"
 #include "operatorsession.h"
 #include "ruleslists.h"
+#include "commissionrules.h"
 #include "testsupport.h"
 
 // The two settings pages of the main window, driven as the owner uses them:
@@ -74,7 +75,8 @@ void TestRulesPages::commissionPage()
     const int row = rowOf(list, 0, "F1");
     QVERIFY(row >= 0);
     QCOMPARE(list->model()->index(row, 4).data().toString(), QString("服务项目"));
-    QCOMPARE(list->model()->rowCount(), 2);
+    QCOMPARE(list->model()->rowCount(), 4); // the service item, the product and the two card types
+    QCOMPARE(list->model()->index(rowOf(list, 0, "金卡"), 4).data().toString(), QString("会员卡"));
 
     bool seen = false;
     onNextModal([&seen](QWidget *w) {
@@ -103,8 +105,7 @@ void TestRulesPages::commissionPage()
     emit list->clicked(list->model()->index(row, 0));
     QCOMPARE(detail->model()->rowCount(), 1);
 
-    ctrlUiClass ui;
-    QCOMPARE(findCommissionRule(ui, "F1", "服务项目", "轮单提成", "发型师").value(1), QString("10"));
+    QCOMPARE(CommissionRules::find("F1", "服务项目", "轮单提成", "发型师").rate, 10.0);
 }
 
 void TestRulesPages::promotionPage()

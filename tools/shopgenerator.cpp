@@ -1,5 +1,12 @@
 #include "shopgenerator.h"
 
+#include "accountbooks.h"
+#include "commissionrules.h"
+#include "ledgersql.h"
+#include "memberwriter.h"
+#include "salewriter.h"
+#include "transactionscope.h"
+
 #include "passwordhash.h"
 #include "sqltext.h"
 
@@ -200,6 +207,7 @@ public:
         : sc(scale), rng(seed), endDate(end), lastDayEnd(lastDayEnd), cnt(counts) {}
 
     void run();
+    QDateTime now() const { return eventTime; }
 
 private:
     const ShopScale &sc;
@@ -215,7 +223,6 @@ private:
     QVector<Employee> staff;
     QVector<int> commissionStaff; // employees whose type has commission rules
     QMap<QString, Rule> rules;    // key: itemType|itemID|employeeType|mode
-    QMap<QString, Rule> openingRule; // employee type -> first "轮单提成" rule in table order
     QVector<Promo> promos;
     QStringList operators;
     QStringList otherMethods{QStringLiteral("现金"), QStringLiteral("支付宝"), QStringLiteral("微信"),
@@ -234,12 +241,10 @@ private:
     QMap<QString, qint64> dayPayments; // fukuanleixing -> sum of shifujine
     QMap<QString, qint64> daySales;    // fukuanfangshi -> sum of shishoujine
 
-    std::unique_ptr<Stmt> sHuiyuan, sJiaofei, sTicheng, sTaocanHeld, sLedger, sPoints, sHeader, sHeaderDebt,
-        sLine, sStock, sLog, sJiaoban, sJiaobanMx;
+    std::unique_ptr<Stmt> sStock, sLog, sJiaoban, sJiaobanMx;
 
     void prepare();
     void catalogue();
-    void writeMembersAndUses();
     void oneDay(int d, int issueQuota, int saleQuota, int topupQuota, int renewQuota);
 
     void log(int ms, const QString &user, const QString &text)
@@ -247,15 +252,6 @@ private:
         sLog->run({clock.at(ms), user, text});
         ++cnt.logRows;
     }
-    void ledger(const QString &member, const QString &time, const QString &kind, const QString &item,
-                qint64 added, qint64 taken, int usesAdded, int usesTaken, qint64 balance, int uses,
-                const QString &user, const QString &remark)
-    {
-        sLedger->run({member, time, kind, item, moneyV(added), moneyV(taken), double(usesAdded),
-                      double(usesTaken), moneyV(balance), double(uses), user, remark});
-        ++cnt.ledgerRows;
-    }
-
     void issueCard(int ms);
     void stockDocument(int ms, bool in);
     void sale(int ms);
@@ -263,6 +259,19 @@ private:
     void renewal(int ms);
     void repay(int ms, const Debt &debt);
     void handover(int ms, int loginMs);
+
+    // The writers take the operation's time from the ledger clock: the event's time.
+    QDateTime eventTime;
+    void at(int ms)
+    {
+        eventTime = QDateTime(QDate::fromString(QString::fromLatin1(clock.date), QStringLiteral("yyyy-MM-dd")),
+                              QTime::fromMSecsSinceStartOfDay(ms));
+    }
+    static void write(const LedgerResult &r)
+    {
+        if (!r.ok)
+            throw std::runtime_error(("ledger: " + r.error).toStdString());
+    }
 
     int pickMember() { return members.isEmpty() ? -1 : rng.below(members.size()); }
     const Employee &pickCommissionEmployee() { return staff.at(commissionStaff.at(rng.below(commissionStaff.size()))); }
@@ -274,33 +283,6 @@ private:
 
 void Builder::prepare()
 {
-    sHuiyuan = insertInto(QStringLiteral("huiyuan"),
-                          QStringLiteral("ID,name,sex,birthday,phone,daoqi_time,login_time,password1,password2,"
-                                         "height,age,within_code,guwenrenyuan,address,jieshaoren,beizhu,type,"
-                                         "tichengyuangong,taocanID,jiaofeijinE,leijixiaofei,shengyujine,jifen"));
-    sJiaofei = insertInto(QStringLiteral("huiyuanjiaofei"),
-                          QStringLiteral("ID,huiyuanid,jiaofeiriqi,jiaofeileixing,yingjiaojine,shifujine,zengsongjine,"
-                                         "zengsongjine2,kaneijine,kaneijine2,qiankuanjine,fukuanleixing,yuangongName,"
-                                         "caozuoyuan,beizhu"));
-    sTicheng = insertInto(QStringLiteral("tichengmingxi"),
-                          QStringLiteral("yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,tichengfangshi,jisuanfangshi,"
-                                         "tichengbili,tichengjine,beizhu,titleID"));
-    sTaocanHeld = insertInto(QStringLiteral("huiyuantaocan"),
-                             QStringLiteral("huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu"));
-    sLedger = insertInto(QStringLiteral("huiyuanyuebiandong"),
-                         QStringLiteral("huiyuanid,biandongriqi,biandongleixing,xiangmumingchen,yuezengjia,yuejianshao,"
-                                        "cishuzengjia,cishujianshao,dangshikaneiyue,dangshikaneicishu,caozuoyuan,beizhu"));
-    sPoints = insertInto(QStringLiteral("huiyuanjifen"),
-                         QStringLiteral("huiyuanid,biandongriqi,biandongleixing,jifenzengjia,jifenjianshao,shengyujifen,"
-                                        "caozuoyuan,beizhu"));
-    sHeader = insertInto(QStringLiteral("huiyuanxiaofei"),
-                         QStringLiteral("ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,jine,xiaofeijine,yingshoujine,"
-                                        "qiandanjine,qiankuanjine,shengyujine,suodejifen,caozuoyuan,beizhu"));
-    sHeaderDebt = std::make_unique<Stmt>(
-        QStringLiteral("update huiyuanxiaofei set qiankuanjine=?,beizhu='会员还款' where rowid=?"));
-    sLine = insertInto(QStringLiteral("xiaofeimingxi"),
-                       QStringLiteral("ID,xiaofeileixing,xiangmuID,name,xiaoshoujiage,youhuijiage,shuliang,jine,jifen,"
-                                      "fukuanfangshi,tichengyuangongID,fuwugonghao,beizhu"));
     sStock = insertInto(QStringLiteral("chanpinrukumingxi"),
                         QStringLiteral("rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu"));
     sLog = insertInto(QStringLiteral("log"), QStringLiteral("time,user,log"));
@@ -464,8 +446,6 @@ void Builder::catalogue()
                        const Rule &r) {
         insRule.run({item, itemType, empType, mode, r.calc, r.rate, moneyV(r.fixed)});
         rules.insert(ruleKey(itemType, item, empType, mode), r);
-        if (mode == QStringLiteral("轮单提成") && !openingRule.contains(empType))
-            openingRule.insert(empType, r);
     };
     const QString ratio = QStringLiteral("按比例提成"), fixed = QStringLiteral("按固定金额提成");
     for (const Item &it : qAsConst(items)) {
@@ -479,6 +459,11 @@ void Builder::catalogue()
                 addRule(QStringLiteral("服务项目"), it.id, type, QStringLiteral("点单提成"), Rule{fixed, 0, 800});
             }
         }
+    }
+    // Selling a card earns 5 % of its price, the 发型师 8 %.
+    for (const CardType &c : qAsConst(cards)) {
+        addRule(QStringLiteral("会员卡"), c.name, QStringLiteral("所有员工"), QStringLiteral("轮单提成"), Rule{ratio, 5, 0});
+        addRule(QStringLiteral("会员卡"), c.name, staffTypes.at(0), QStringLiteral("轮单提成"), Rule{ratio, 8, 0});
     }
     for (const Product &p : qAsConst(products)) {
         addRule(QStringLiteral("产品"), p.id, QStringLiteral("所有员工"), QStringLiteral("轮单提成"), Rule{ratio, 5, 0});
@@ -512,9 +497,8 @@ void Builder::catalogue()
     operators = QStringList{QStringLiteral("小王"), QStringLiteral("小李"), QStringLiteral("admin")};
 }
 
-// Card issue with the member dialog: payment row, opening commission, package
-// uses and the "会员办卡" ledger rows; the member row itself is written at the
-// end with its final balance (nothing reads it before).
+// Card issue as the member dialog does it, through the same writer: member row,
+// payment row, opening commission, package uses, points and their ledger rows.
 void Builder::issueCard(int ms)
 {
     Member m;
@@ -577,36 +561,35 @@ void Builder::issueCard(int ms)
     for (auto it = bought.cbegin(); it != bought.cend(); ++it)
         remark += QLatin1Char(' ') + names.value(it.key()) + QLatin1Char(':') + QString::number(it.value());
 
-    sJiaofei->run({docId, m.id, now, QStringLiteral("办卡交费"), moneyV(card.price), moneyV(paid),
-                   moneyV(card.value - card.price), QStringLiteral("0"), moneyV(card.value), moneyV(card.value),
-                   moneyV(due - paid), method, seller ? QVariant(seller->id) : nullText(), login, remark});
+    at(ms);
+    CardIssue c;
+    c.memberId = m.id;
+    c.name = m.name;
+    c.sex = m.sex;
+    c.birthday = m.birthday;
+    c.phone = m.phone;
+    c.expiry = m.expiry;
+    c.adviser = m.adviser;
+    c.cardType = card.name;
+    c.employeeId = m.issueEmployee;
+    c.packageId = pkg >= 0 ? m.packageId : QString();
+    c.priceCents = card.price;
+    c.receivedCents = paid;
+    c.method = method;
+    c.operatorName = login;
+    write(MemberWriter::issueCard(c));
     dayPayments[method] += paid;
-    if (seller && openingRule.contains(seller->type)) {
-        const Rule &r = openingRule.value(seller->type);
-        sTicheng->run({seller->id, m.id, m.name, docId, nullText(), r.calc, nullText(),
-                       r.calc == QStringLiteral("按比例提成") ? QVariant(r.rate) : moneyV(r.fixed),
-                       QStringLiteral("开卡提成"), QStringLiteral("tc") + clock.serial(ms + 1)});
+    for (auto it = bought.cbegin(); it != bought.cend(); ++it) {
+        Uses &u = m.uses[it.key()];
+        u.total += it.value();
+        u.left += it.value();
     }
-    const QString bill = QStringLiteral("交费单：") + docId;
-    if (!bought.isEmpty()) {
-        int i = 0;
-        for (auto it = bought.cbegin(); it != bought.cend(); ++it, ++i) {
-            Uses &u = m.uses[it.key()];
-            u.total += it.value();
-            u.left += it.value();
-            const bool last = i == bought.size() - 1;
-            // The opening balance stands on the last row of the issue.
-            ledger(m.id, now, QStringLiteral("会员办卡"), it.key(), last ? card.value : 0, 0, it.value(), 0,
-                   last ? card.value : 0, it.value(), login, bill);
-            m.lastCount = it.value();
-        }
-    } else {
-        ledger(m.id, now, QStringLiteral("会员办卡"), QString(), card.value, 0, 0, 0, card.value, 0, login, bill);
-        m.lastCount = 0;
-    }
-    log(ms, login, QStringLiteral("增加会员套餐  会员号：") + m.id);
+    m.points = card.price / 2;
     members << m;
     ++cnt.members;
+    cnt.ledgerRows += 1 + bought.size();
+    ++cnt.pointRows;
+    ++cnt.logRows;
 }
 
 void Builder::topUp(int ms)
@@ -623,15 +606,23 @@ void Builder::topUp(int ms)
     const QString now = clock.at(ms);
     const QString docId = QStringLiteral("CZ") + clock.serial(ms);
     const QString method = renewMethods.at(rng.below(renewMethods.size()));
+    Q_UNUSED(now)
+    Q_UNUSED(docId)
+    at(ms);
+    ::TopUp t;
+    t.memberId = m.id;
+    t.paidInCents = paidIn;
+    t.bonusCents = bonus;
+    t.receivedCents = received;
+    t.method = method;
+    t.employee = staff.at(rng.below(staff.size())).name;
+    t.operatorName = op;
+    write(MemberWriter::topUp(t));
     m.balance += credited;
-    ledger(m.id, now, QStringLiteral("会员充值"), QString(), credited, 0, 0, 0, m.balance, m.lastCount, op,
-           QStringLiteral("充值单：") + docId);
-    sJiaofei->run({docId, m.id, now, QStringLiteral("会员充值"), moneyV(paidIn), moneyV(received), moneyV(bonus),
-                   moneyV(bonus), moneyV(credited), moneyV(credited), moneyV(paidIn - received), method,
-                   staff.at(rng.below(staff.size())).name, op, QStringLiteral("会员卡充值:") + money(credited)});
     dayPayments[method] += received;
-    log(ms, op, QStringLiteral("会员卡充值  会员号：") + m.id);
     ++cnt.topups;
+    ++cnt.ledgerRows;
+    ++cnt.logRows;
 }
 
 void Builder::renewal(int ms)
@@ -656,20 +647,29 @@ void Builder::renewal(int ms)
     QString remark = QStringLiteral("会员套餐交费:") + money(paid);
     for (auto it = bought.cbegin(); it != bought.cend(); ++it)
         remark += QLatin1Char(' ') + names.value(it.key()) + QLatin1Char(':') + QString::number(it.value());
-    sJiaofei->run({docId, m.id, now, QStringLiteral("套餐交费"), moneyV(due), moneyV(paid), QStringLiteral("0"),
-                   QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), moneyV(due - paid), method,
-                   staff.at(rng.below(staff.size())).name, op, remark});
+    Q_UNUSED(now)
+    Q_UNUSED(docId)
+    at(ms);
+    ::Renewal r;
+    r.memberId = m.id;
+    for (auto it = bought.cbegin(); it != bought.cend(); ++it)
+        r.items << PackageItem{it.key(), it.value()};
+    r.dueCents = due;
+    r.payments << PaymentPart{method, paid};
+    r.debtCents = due - paid;
+    r.employee = staff.at(rng.below(staff.size())).name;
+    r.remark = remark;
+    r.operatorName = op;
+    write(MemberWriter::renew(r));
     dayPayments[method] += paid;
-    log(ms, op, QStringLiteral("会员套餐"));
     for (auto it = bought.cbegin(); it != bought.cend(); ++it) {
         Uses &u = m.uses[it.key()];
         u.total += it.value();
         u.left += it.value();
-        ledger(m.id, now, QStringLiteral("会员套餐充值"), it.key(), 0, 0, it.value(), 0, m.balance, u.left, op,
-               QStringLiteral("消费单：") + docId);
-        m.lastCount = u.left;
     }
     ++cnt.renewals;
+    cnt.ledgerRows += bought.size();
+    ++cnt.logRows;
 }
 
 void Builder::sale(int ms)
@@ -790,100 +790,88 @@ void Builder::sale(int ms)
         pays.append({otherMethods.at(rng.below(otherMethods.size())), receivable});
     }
     const QString comboMethod = pays.first().first;
-    const QString bill = QStringLiteral("消费单：") + saleId;
 
-    if (m && cardAmount > 0) {
-        m->balance -= cardAmount;
-        ledger(m->id, now, QStringLiteral("会员消费"), QString(), 0, cardAmount, 0, 0, m->balance, m->lastCount,
-               op, bill);
-    }
-    const QString balanceText = m ? money(m->balance) : QStringLiteral("0");
-
-    for (const Line &l : qAsConst(lines)) {
-        sLine->run({saleId, l.type, l.id, l.name, moneyV(l.list), moneyV(l.unit), double(l.qty), moneyV(l.amount),
-                    moneyV(l.list), comboMethod, l.commission ? l.employee : QString(QLatin1String("")), op, l.type});
-        ++cnt.saleLines;
-    }
+    // The sale goes through the sale writer exactly as the checkout hands it over.
+    ::Sale value;
+    value.documentId = saleId;
+    value.memberId = memberId;
+    value.lineMethod = comboMethod;
+    value.operatorName = op;
+    value.debtCents = debt;
+    for (const auto &p : qAsConst(pays))
+        value.payments << PaymentPart{p.first, p.second};
     int lineNo = 0;
     for (const Line &l : qAsConst(lines)) {
         ++lineNo;
-        if (!l.commission)
-            continue;
-        const bool byRate = l.rule.calc == QStringLiteral("按比例提成");
-        const qint64 amount = byRate ? roundCents(double(l.unit) * l.rule.rate / 100.0) : l.rule.fixed;
-        sTicheng->run({l.employee, l.id, l.name, saleId, l.mode, l.rule.calc, byRate ? l.rule.rate : 0.0,
-                       moneyV(amount), QStringLiteral("消费提成"),
-                       saleId.mid(3) + QStringLiteral("%1").arg(lineNo, 2, 10, QLatin1Char('0'))});
+        SaleLine sl;
+        sl.key = saleId.mid(3) + QStringLiteral("%1").arg(lineNo, 2, 10, QLatin1Char('0'));
+        sl.type = l.type;
+        sl.itemId = l.id;
+        sl.name = l.name;
+        sl.listCents = l.list;
+        sl.unitCents = l.unit;
+        sl.quantity = l.qty;
+        sl.amountCents = l.amount;
+        sl.points = double(l.list) / 100.0;
+        sl.enteredBy = op;
+        if (l.commission) {
+            sl.employeeId = l.employee;
+            CommissionRow c;
+            c.employeeId = l.employee;
+            c.orderMode = l.mode;
+            c.method = l.rule.calc;
+            c.rate = l.rule.calc == QStringLiteral("按比例提成") ? l.rule.rate : 0.0;
+            // On the line's amount, as the checkout computes it.
+            c.cents = CommissionRules::commissionCents(l.rule.calc, l.rule.rate, l.rule.fixed, l.amount);
+            sl.commissions << c;
+        }
+        value.lines << sl;
     }
-    qint64 firstRow = 0;
-    for (int k = 0; k < pays.size(); ++k) {
-        const QVariant amount = moneyV(pays.at(k).second);
-        if (k == 0)
-            sHeader->run({saleId, memberId, now, amount, pays.at(k).first, amount, moneyV(receivable),
-                          moneyV(receivable), QStringLiteral("0"), moneyV(debt), balanceText, moneyV(points), op,
-                          remark});
-        else
-            sHeader->run({saleId, memberId, now, amount, pays.at(k).first, amount, QStringLiteral("0"),
-                          QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), balanceText,
-                          QStringLiteral("0"), op, remark});
-        if (k == 0)
-            firstRow = sHeader->lastId();
-        daySales[pays.at(k).first] += pays.at(k).second;
-        ++cnt.headerRows;
-    }
+    at(ms);
+    write(SaleWriter::commit(value));
+    cnt.saleLines += lines.size();
+    cnt.headerRows += pays.size();
+    for (const auto &p : qAsConst(pays))
+        daySales[p.first] += p.second;
     if (m) {
+        m->balance -= cardAmount;
         for (auto it = usesTaken.cbegin(); it != usesTaken.cend(); ++it) {
             Uses &u = m->uses[it.key()];
             u.left -= it.value();
             u.used += it.value();
-            ledger(m->id, now, QStringLiteral("会员套餐消费"), it.key(), 0, 0, 0, it.value(), m->balance, u.left, op,
-                   bill);
-            m->lastCount = u.left;
         }
     }
     qint64 &held = m ? m->points : walkInPoints;
     held += points;
-    sPoints->run({memberId, now, QStringLiteral("会员消费"), moneyV(points), QStringLiteral("0"), moneyV(held), op,
-                  QStringLiteral("会员消费")});
     ++cnt.pointRows;
-
-    // Stock-out: one row per product of the sale, in product order.
-    QMap<QString, QPair<int, qint64>> sold;
-    QMap<QString, qint64> soldPrice;
-    for (const Line &l : qAsConst(lines)) {
-        if (l.product < 0)
-            continue;
-        sold[l.id].first += l.qty;
-        sold[l.id].second += l.amount;
-        soldPrice.insert(l.id, l.list);
-        products[l.product].stock -= l.qty;
-    }
-    for (auto it = sold.cbegin(); it != sold.cend(); ++it)
-        sStock->run({saleId, now, QStringLiteral("出库明细"), it.key(), moneyV(soldPrice.value(it.key())),
-                     double(-it.value().first), moneyV(-it.value().second), QStringLiteral("产品销售"), op,
-                     QStringLiteral("")});
-    log(ms, op, QStringLiteral("增加会员消费  会员号：") + memberId);
+    for (const Line &l : qAsConst(lines))
+        if (l.product >= 0)
+            products[l.product].stock -= l.qty;
     ++cnt.sales;
+    ++cnt.logRows;
+    cnt.ledgerRows += (cardAmount > 0 ? 1 : 0) + usesTaken.size();
 
     // Most debts are paid back within three weeks.
     if (debt > 0 && rng.chance(0.7)) {
         const int due = day + 1 + rng.below(20);
         if (due < sc.days - 1)
-            debtsDue[due].append(Debt{mi, saleId, firstRow, debt});
+            debtsDue[due].append(Debt{mi, saleId, 0, debt});
     }
 }
 
 void Builder::repay(int ms, const Debt &d)
 {
-    const Member &m = members.at(d.member);
     const qint64 paid = rng.chance(0.85) ? d.amount : d.amount / 2;
     const QString method = renewMethods.at(rng.below(renewMethods.size()));
-    sHeader->run({d.saleId, m.id, clock.at(ms), moneyV(paid), method, moneyV(paid), QStringLiteral("0"),
-                  QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
-                  QStringLiteral("0"), op, QStringLiteral("会员还款")});
-    sHeaderDebt->run({moneyV(d.amount - paid), d.rowid});
+    at(ms);
+    Repayment r;
+    r.documentId = d.saleId;
+    r.cents = paid;
+    r.method = method;
+    r.operatorName = op;
+    write(MemberWriter::repay(r));
     daySales[method] += paid;
-    log(ms, op, QStringLiteral("会员还款  会员号：") + m.id + QStringLiteral("  消费单：") + d.saleId);
+    ++cnt.logRows;
     ++cnt.headerRows;
     ++cnt.repayments;
 }
@@ -1012,19 +1000,6 @@ void Builder::oneDay(int d, int issueQuota, int saleQuota, int topupQuota, int r
         handover(close + 30 * 60 * 1000, loginMs);
 }
 
-void Builder::writeMembersAndUses()
-{
-    for (const Member &m : qAsConst(members)) {
-        sHuiyuan->run({m.id, m.name, m.sex, m.birthday, m.phone, m.expiry, m.registered, nullText(), nullText(),
-                       nullText(), nullText(), nullText(), m.adviser, nullText(), nullText(), nullText(), m.card,
-                       m.issueEmployee.isEmpty() ? nullText() : QVariant(m.issueEmployee), m.packageId,
-                       moneyV(m.paidForCard), QStringLiteral("0"), moneyV(m.balance), moneyV(m.paidForCard / 2)});
-        for (auto it = m.uses.cbegin(); it != m.uses.cend(); ++it)
-            sTaocanHeld->run({m.id, it.key(), double(it.value().total), double(it.value().left),
-                              double(it.value().used)});
-    }
-}
-
 // Share of a total that falls on day d, so that the days add up to the total exactly.
 int quota(int d, qint64 total, int days)
 {
@@ -1042,7 +1017,6 @@ void Builder::run()
     for (int d = 0; d < sc.days; ++d)
         oneDay(d, (d == 0 ? opening : 0) + quota(d, rest, sc.days), quota(d, sc.sales, sc.days),
                quota(d, sc.topups, sc.days), quota(d, sc.renewals, sc.days));
-    writeMembersAndUses();
 }
 
 } // namespace
@@ -1061,24 +1035,28 @@ bool ShopGenerator::run(QString *error)
         return false;
     }
     m_counts = ShopCounts();
-    if (!db.transaction()) {
+    // One transaction for the whole history; every writer joins it.
+    TransactionScope tx;
+    if (tx.failed()) {
         if (error)
-            *error = db.lastError().text();
+            *error = tx.firstError();
         return false;
     }
     try {
         Builder b(m_scale, m_seed, m_end, m_lastDayEnd, m_counts);
+        LedgerSql::setClock([&b]() { return b.now(); });
         b.run();
     } catch (const std::exception &e) {
-        db.rollback();
+        LedgerSql::setClock({});
+        tx.rollback();
         if (error)
             *error = QString::fromUtf8(e.what());
         return false;
     }
-    if (!db.commit()) {
+    LedgerSql::setClock({});
+    if (!tx.commit()) {
         if (error)
-            *error = db.lastError().text();
-        db.rollback();
+            *error = tx.firstError();
         return false;
     }
     return true;

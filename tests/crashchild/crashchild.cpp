@@ -1,6 +1,8 @@
 // Works the shop in a loop — sales, top-ups and package renewals through the real
 // dialogs — and prints each committed document, until it is killed. The crash
-// test (tst_crash) kills it at random moments and checks what is left.
+// test (tst_crash) kills it at random moments and checks what is left; the
+// two-desk test (tst_twodesk) runs two of them on one shop folder, each for a
+// given number of operations.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -25,8 +27,6 @@ void say(const QString &line)
 {
     out << line << Qt::endl; // flushed: the parent reads it after the kill
 }
-
-QString lastPayment() { return sqlValue("select ID from huiyuanjiaofei order by rowid desc limit 1"); }
 
 bool sale(MainWindow &main, const QString &member, bool usePackageToo)
 {
@@ -61,7 +61,7 @@ bool topUp(MainWindow &main, const QString &member)
     clickButton(&dlg, "toolButton");
     if (dlg.result() != QDialog::Accepted)
         return false;
-    say("topup " + lastPayment());
+    say("topup " + dlg.documentId());
     return true;
 }
 
@@ -84,23 +84,27 @@ bool renew(MainWindow &main, const QString &member)
     clickButton(&dlg, "toolButton_4");
     if (dlg.result() != QDialog::Accepted)
         return false;
-    say("renewal " + lastPayment());
+    say("renewal " + dlg.documentId());
     return true;
 }
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) // a desk may also be watched on a display
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     registerRecordTypes();
     if (argc < 2)
         return 2;
     // "cut N seed" / "kill N seed": the power fails, or the process is killed,
     // at the Nth write or sync after start-up (writes happen only in commits
-    // and checkpoints).
-    const QString how = argc >= 5 ? QString::fromLatin1(argv[2]) : QString();
-    if (!how.isEmpty())
+    // and checkpoints). "desk N": one desk of several, stopping after N
+    // operations (refusals included).
+    const QString how = argc >= 3 ? QString::fromLatin1(argv[2]) : QString();
+    const bool powerCut = argc >= 5 && (how == QLatin1String("cut") || how == QLatin1String("kill"));
+    const int operations = argc >= 4 && how == QLatin1String("desk") ? QString::fromLocal8Bit(argv[3]).toInt() : -1;
+    if (powerCut)
         PowerCut::install();
     const QString dir = QString::fromLocal8Bit(argv[1]);
     QDir::setCurrent(dir);
@@ -117,7 +121,7 @@ int main(int argc, char *argv[])
     operatorSession().name = QStringLiteral("admin");
     MainWindow main;
     PromptRecorder prompts; // every question gets its first answer
-    if (!how.isEmpty()) {
+    if (powerCut) {
         // Checkpoints now and then as well, not only after 1000 pages.
         sqlExec("pragma wal_autocheckpoint=50");
         PowerCut::arm(how == QLatin1String("cut") ? PowerCut::Mode::Cut : PowerCut::Mode::Kill,
@@ -125,11 +129,13 @@ int main(int argc, char *argv[])
     }
     say("ready");
     auto *rng = QRandomGenerator::global();
-    for (;;) {
+    for (int done = 0; operations < 0 || done < operations; ++done) {
         const QString member = rng->bounded(3) ? QStringLiteral("1001") : QStringLiteral("1002");
         const int op = rng->bounded(4);
         bool ok = op == 0 ? topUp(main, member) : op == 1 ? renew(main, member) : sale(main, member, rng->bounded(2));
         if (!ok)
             say("refused " + prompts.last());
     }
+    say("done");
+    return 0;
 }

@@ -1,0 +1,261 @@
+#include "accountbooks.h"
+
+#include "amounts.h"
+#include "ledgersql.h"
+
+#include <QVariantList>
+
+using LedgerSql::exec;
+using LedgerSql::execOne;
+using LedgerSql::refuse;
+using LedgerSql::value;
+
+namespace {
+
+const QString kLedgerInsert = QStringLiteral(
+    "insert into huiyuanyuebiandong(huiyuanid,biandongriqi,biandongleixing,xiangmumingchen,yuezengjia,"
+    "yuejianshao,cishuzengjia,cishujianshao,dangshikaneiyue,dangshikaneicishu,caozuoyuan,beizhu) ");
+
+bool memberExists(const QString &memberId)
+{
+    return value(QStringLiteral("select 1 from huiyuan where ID=?"), {memberId}).isValid();
+}
+
+} // namespace
+
+bool BalanceBook::change(const QString &memberId, qint64 deltaCents, const Entry &e)
+{
+    if (deltaCents == 0)
+        return true;
+    if (!memberExists(memberId)) {
+        refuse(QStringLiteral("找不到该会员"));
+        return false;
+    }
+    // The guard compares whole cents, so 0.1 + 0.2 on the card pays 0.3 exactly.
+    if (!execOne(QStringLiteral("update huiyuan set shengyujine=ROUND(ifnull(shengyujine,0)+?,2) where ID=? "
+                                "and CAST(ROUND(ifnull(shengyujine,0)*100) AS INTEGER)+?>=0"),
+                 {centsToYuan(deltaCents), memberId, deltaCents}, QStringLiteral("卡内余额不足请采用别的方式付款")))
+        return false;
+    const qint64 up = deltaCents > 0 ? deltaCents : 0;
+    const qint64 down = deltaCents < 0 ? -deltaCents : 0;
+    return execOne(kLedgerInsert + QStringLiteral(
+                       "select ?,?,?,'',?,?,0,0,ifnull(shengyujine,0),"
+                       "ifnull((select dangshikaneicishu from huiyuanyuebiandong where huiyuanid=? "
+                       "order by ID desc LIMIT 1),0),?,? from huiyuan where ID=?"),
+                   {memberId, LedgerSql::now(), e.kind, centsToYuan(up), centsToYuan(down), memberId,
+                    e.operatorName, e.remark, memberId},
+                   QStringLiteral("余额变动记录未写入"));
+}
+
+qint64 BalanceBook::balance(const QString &memberId)
+{
+    return yuanToCents(value(QStringLiteral("select ifnull(shengyujine,0) from huiyuan where ID=?"), {memberId})
+                           .toDouble());
+}
+
+static bool usesLedgerRow(const QString &memberId, const QString &itemId, qint64 up, qint64 down,
+                          const Entry &e)
+{
+    return execOne(kLedgerInsert + QStringLiteral(
+                       "select ?,?,?,?,0,0,?,?,ifnull((select shengyujine from huiyuan where ID=?),0),"
+                       "ifnull((select ROUND(sum(shengyucishu),3) from huiyuantaocan where huiyuanID=? "
+                       "and xiangmuID=?),0),?,?"),
+                   {memberId, LedgerSql::now(), e.kind, itemId, up, down, memberId, memberId, itemId,
+                    e.operatorName, e.remark},
+                   QStringLiteral("次数变动记录未写入"));
+}
+
+bool UsesBook::add(const QString &memberId, const QString &itemId, qint64 uses, const Entry &e)
+{
+    if (uses <= 0) {
+        refuse(QStringLiteral("套餐次数必须大于0"));
+        return false;
+    }
+    if (!memberExists(memberId)) {
+        refuse(QStringLiteral("找不到该会员"));
+        return false;
+    }
+    const int n = exec(QStringLiteral("update huiyuantaocan set zongcishu=ifnull(zongcishu,0)+?,"
+                                      "shengyucishu=ifnull(shengyucishu,0)+? where rowid=(select min(rowid) "
+                                      "from huiyuantaocan where huiyuanID=? and xiangmuID=?)"),
+                       {uses, uses, memberId, itemId});
+    if (n < 0)
+        return false;
+    if (n == 0
+        && !execOne(QStringLiteral("insert into huiyuantaocan(huiyuanID,xiangmuID,zongcishu,shengyucishu,"
+                                   "xiaofeicishu) values(?,?,?,?,0)"),
+                    {memberId, itemId, uses, uses}, QStringLiteral("套餐次数未写入")))
+        return false;
+    return usesLedgerRow(memberId, itemId, uses, 0, e);
+}
+
+bool UsesBook::take(const QString &memberId, const QString &itemId, qint64 uses, const Entry &e)
+{
+    if (uses <= 0)
+        return true;
+    // Inside BEGIN IMMEDIATE nobody else writes between this read and the updates;
+    // each update still refuses to take more than its row holds.
+    const QList<QVariantList> held = LedgerSql::rows(
+        QStringLiteral("select rowid,ifnull(shengyucishu,0) from huiyuantaocan where huiyuanID=? and xiangmuID=? "
+                       "order by rowid"),
+        {memberId, itemId});
+    double total = 0;
+    for (const QVariantList &h : held)
+        total += qMax(0.0, h.value(1).toDouble());
+    if (total + 1e-6 < double(uses)) {
+        refuse(QStringLiteral("套餐次数不够，请先充值"));
+        return false;
+    }
+    double remaining = double(uses);
+    for (const QVariantList &h : held) {
+        if (remaining <= 1e-9)
+            break;
+        const double take = qMin(qMax(0.0, h.value(1).toDouble()), remaining);
+        if (take <= 0)
+            continue;
+        if (!execOne(QStringLiteral("update huiyuantaocan set xiaofeicishu=ifnull(xiaofeicishu,0)+?,"
+                                    "shengyucishu=shengyucishu-? where rowid=? and shengyucishu>=?-0.000001"),
+                     {take, take, h.value(0), take}, QStringLiteral("套餐次数不够，请先充值")))
+            return false;
+        remaining -= take;
+    }
+    return usesLedgerRow(memberId, itemId, 0, uses, e);
+}
+
+double UsesBook::left(const QString &memberId, const QString &itemId)
+{
+    return value(QStringLiteral("select ifnull(sum(shengyucishu),0) from huiyuantaocan where huiyuanID=? and "
+                                "xiangmuID=?"),
+                 {memberId, itemId})
+        .toDouble();
+}
+
+bool PointsBook::change(const QString &memberId, double delta, const Entry &e)
+{
+    const QString last = QStringLiteral(
+        "ifnull((select shengyujifen from huiyuanjifen where huiyuanid=? order by ID desc LIMIT 1),0)");
+    const double up = delta > 0 ? delta : 0;
+    const double down = delta < 0 ? -delta : 0;
+    const QString insert = QStringLiteral("insert into huiyuanjifen(huiyuanid,biandongriqi,biandongleixing,"
+                                          "jifenzengjia,jifenjianshao,shengyujifen,caozuoyuan,beizhu) ");
+    if (memberId == QLatin1String(kWalkInId)) {
+        // The walk-in customer has no member row; its points only chain in the ledger.
+        return execOne(insert + QStringLiteral("select ?,?,?,?,?,ROUND(") + last + QStringLiteral("+?,3),?,?"),
+                       {memberId, LedgerSql::now(), e.kind, up, down, memberId, delta, e.operatorName,
+                        e.remark},
+                       QStringLiteral("积分记录未写入"));
+    }
+    // The member's total follows the ledger: one figure for the panel, the
+    // checkout and the reports.
+    if (!execOne(QStringLiteral("update huiyuan set jifen=ROUND(") + last
+                     + QStringLiteral("+?,3) where ID=? and ") + last + QStringLiteral("+?>=-0.0005"),
+                 {memberId, delta, memberId, memberId, delta},
+                 memberExists(memberId) ? QStringLiteral("积分不足") : QStringLiteral("找不到该会员")))
+        return false;
+    return execOne(insert + QStringLiteral("select ?,?,?,?,?,jifen,?,? from huiyuan where ID=?"),
+                   {memberId, LedgerSql::now(), e.kind, up, down, e.operatorName, e.remark, memberId},
+                   QStringLiteral("积分记录未写入"));
+}
+
+double PointsBook::points(const QString &memberId)
+{
+    return value(QStringLiteral("select ifnull(shengyujifen,0) from huiyuanjifen where huiyuanid=? order by ID "
+                                "desc LIMIT 1"),
+                 {memberId})
+        .toDouble();
+}
+
+bool StockBook::move(const StockMove &m)
+{
+    return execOne(QStringLiteral("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,"
+                                  "jine,rukutype,user,beizhu) values(?,?,?,?,?,?,?,?,?,?)"),
+                   {m.documentId, LedgerSql::now(), m.kind, m.productId, centsToYuan(m.unitCents), m.quantity,
+                    centsToYuan(m.amountCents), m.reason, m.operatorName, m.remark},
+                   QStringLiteral("库存记录未写入"));
+}
+
+DebtBook::Open DebtBook::open(const QString &documentId)
+{
+    Open o;
+    for (const bool sale : {true, false}) {
+        const QString table = sale ? QStringLiteral("huiyuanxiaofei") : QStringLiteral("huiyuanjiaofei");
+        const QList<QVariantList> r = LedgerSql::rows(
+            QStringLiteral("select count(*),max(huiyuanid),CAST(ROUND(ifnull(sum(qiankuanjine),0)*100) AS INTEGER) "
+                           "from ")
+                + table + QStringLiteral(" where ID=?"),
+            {documentId});
+        if (!r.isEmpty() && r.first().value(0).toInt() > 0) {
+            o.found = true;
+            o.sale = sale;
+            o.memberId = r.first().value(1).toString();
+            o.cents = r.first().value(2).toLongLong();
+            return o;
+        }
+    }
+    return o;
+}
+
+bool DebtBook::repay(const Repayment &r)
+{
+    const Open o = open(r.documentId);
+    if (!o.found) {
+        refuse(QStringLiteral("找不到该单据，本次还款未保存"));
+        return false;
+    }
+    if (r.cents <= 0) {
+        refuse(QStringLiteral("还款金额必须大于0，本次还款未保存"));
+        return false;
+    }
+    if (o.cents <= 0) {
+        refuse(QStringLiteral("该单据没有欠款，本次还款未保存"));
+        return false;
+    }
+    if (r.cents > o.cents) {
+        refuse(QStringLiteral("还款金额大于该单欠款金额，本次还款未保存"));
+        return false;
+    }
+    const QString table = o.sale ? QStringLiteral("huiyuanxiaofei") : QStringLiteral("huiyuanjiaofei");
+    const QList<QVariantList> debtRows = LedgerSql::rows(
+        QStringLiteral("select rowid,CAST(ROUND(qiankuanjine*100) AS INTEGER) from ") + table
+            + QStringLiteral(" where ID=? and qiankuanjine>0 order by rowid"),
+        {r.documentId});
+    qint64 remaining = r.cents;
+    for (const QVariantList &d : debtRows) {
+        if (remaining <= 0)
+            break;
+        const qint64 take = qMin(remaining, d.value(1).toLongLong());
+        const QString extra = o.sale ? QStringLiteral(",beizhu='会员还款'") : QString();
+        if (!execOne(QStringLiteral("update ") + table + QStringLiteral(" set qiankuanjine=ROUND(qiankuanjine-?,2)")
+                         + extra + QStringLiteral(" where rowid=? and CAST(ROUND(qiankuanjine*100) AS INTEGER)>=?"),
+                     {centsToYuan(take), d.value(0), take}, QStringLiteral("欠款已被修改，请重试")))
+            return false;
+        remaining -= take;
+    }
+    if (remaining != 0) {
+        refuse(QStringLiteral("欠款已被修改，请重试"));
+        return false;
+    }
+    const double paid = centsToYuan(r.cents);
+    // The repayment is takings of its own day and method, under the debt's document.
+    if (o.sale)
+        return execOne(QStringLiteral("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,"
+                                      "jine,xiaofeijine,yingshoujine,qiandanjine,qiankuanjine,shengyujine,suodejifen,"
+                                      "caozuoyuan,beizhu) values(?,?,?,?,?,?,0,0,0,0,0,0,?,'会员还款')"),
+                       {r.documentId, o.memberId, LedgerSql::now(), paid, r.method, paid, r.operatorName},
+                       QStringLiteral("还款记录未写入"));
+    return execOne(QStringLiteral("insert into huiyuanjiaofei(ID,huiyuanid,jiaofeiriqi,jiaofeileixing,yingjiaojine,"
+                                  "shifujine,zengsongjine,zengsongjine2,kaneijine,kaneijine2,qiankuanjine,"
+                                  "fukuanleixing,yuangongName,caozuoyuan,beizhu) "
+                                  "values(?,?,?,'会员还款',0,?,0,0,0,0,0,?,'',?,'会员还款')"),
+                   {r.documentId, o.memberId, LedgerSql::now(), paid, r.method, r.operatorName},
+                   QStringLiteral("还款记录未写入"));
+}
+
+qint64 DebtBook::memberDebt(const QString &memberId)
+{
+    return value(QStringLiteral("select CAST(ROUND(((select ifnull(sum(qiankuanjine),0) from huiyuanxiaofei where "
+                                "huiyuanid=?)+(select ifnull(sum(qiankuanjine),0) from huiyuanjiaofei where "
+                                "huiyuanid=?))*100) AS INTEGER)"),
+                 {memberId, memberId})
+        .toLongLong();
+}

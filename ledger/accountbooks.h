@@ -1,0 +1,87 @@
+#ifndef ACCOUNTBOOKS_H
+#define ACCOUNTBOOKS_H
+
+#include "ledgertypes.h"
+
+#include <QString>
+
+// One class per kind of account. Each is the only place its rows are written,
+// and each must be called inside an open TransactionScope (the writers open it):
+// a refusal or a failure marks the scope failed and the caller's whole
+// operation is rolled back. Every change is relative and guarded in its WHERE,
+// and every ledger row states the figure read back inside the same transaction,
+// so previous + increase − decrease = this row, always.
+
+struct Entry
+{
+    QString kind;      // biandongleixing
+    QString operatorName;
+    QString remark;    // beizhu: the document, "消费单：xf_…"
+};
+
+// The stored-value balance (huiyuan.shengyujine) and its ledger rows.
+class BalanceBook
+{
+public:
+    // deltaCents > 0 credits, < 0 debits; a debit below zero is refused.
+    static bool change(const QString &memberId, qint64 deltaCents, const Entry &entry);
+    static qint64 balance(const QString &memberId);
+};
+
+// Prepaid uses per service item (huiyuantaocan) and their ledger rows.
+class UsesBook
+{
+public:
+    static bool add(const QString &memberId, const QString &itemId, qint64 uses, const Entry &entry);
+    // Refused when the member holds fewer uses of the item.
+    static bool take(const QString &memberId, const QString &itemId, qint64 uses, const Entry &entry);
+    static double left(const QString &memberId, const QString &itemId);
+};
+
+// Points: huiyuan.jifen always equals the member's latest huiyuanjifen row.
+class PointsBook
+{
+public:
+    static bool change(const QString &memberId, double delta, const Entry &entry);
+    static double points(const QString &memberId);
+};
+
+// Product stock movements (chanpinrukumingxi).
+struct StockMove
+{
+    QString documentId;  // rukuID
+    QString kind;        // type: 入库明细 / 出库明细
+    QString productId;
+    qint64 unitCents = 0;
+    double quantity = 0; // negative leaves the stock
+    qint64 amountCents = 0;
+    QString reason;      // rukutype: 产品销售 …
+    QString operatorName;
+    QString remark;
+};
+
+class StockBook
+{
+public:
+    static bool move(const StockMove &m);
+};
+
+// Debts of every source: a sale (huiyuanxiaofei) or a card issue, top-up or
+// renewal (huiyuanjiaofei). A document's open debt is the sum of qiankuanjine
+// over its rows; a repayment adds a row of takings and lowers the debt row.
+class DebtBook
+{
+public:
+    struct Open
+    {
+        bool found = false;
+        bool sale = false;   // huiyuanxiaofei, else huiyuanjiaofei
+        QString memberId;
+        qint64 cents = 0;
+    };
+    static Open open(const QString &documentId);
+    static bool repay(const Repayment &r);
+    static qint64 memberDebt(const QString &memberId);
+};
+
+#endif

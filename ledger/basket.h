@@ -1,0 +1,57 @@
+#ifndef BASKET_H
+#define BASKET_H
+
+#include "ledgertypes.h"
+
+#include <QString>
+
+// The checkout's open basket: its lines, their commission rows and the package
+// uses it will take. It lives in the connection's own TEMP tables and every
+// row carries the checkout's sale ID, so two desks on one shop file, or a
+// basket left by a crash, never mix with this one.
+class Basket
+{
+public:
+    explicit Basket(const QString &saleId);
+
+    const QString &saleId() const { return m_saleId; }
+
+    // Empties this basket and lists the member's package items with the uses left.
+    void open(const QString &memberId);
+    void clear();
+    // Empties the basket and the member's package list: the checkout is closing.
+    void close();
+
+    // Adds a priced line. A package use is refused when the member holds fewer
+    // uses than the lines already in the basket plus this one.
+    LedgerResult addLine(const SaleLine &line);
+    // Deletes that one line and its own commission rows.
+    bool removeLine(const QString &lineKey);
+
+    bool addCommission(const QString &lineKey, const QString &itemId, const QString &itemName,
+                       const CommissionRow &row);
+    bool removeCommission(const QString &lineKey, const QString &employeeId);
+    void dropCommissions(const QString &lineKey);
+    // Proportional commission follows the line's amount: called whenever the
+    // price or the quantity changes, and when the line is stored.
+    void rescaleCommissions(const QString &lineKey, qint64 amountCents);
+    QList<CommissionRow> commissions(const QString &lineKey) const;
+
+    qint64 usesLeft(const QString &itemId) const;     // held by the member, as listed at opening
+    qint64 usesPending(const QString &itemId) const;  // already in this basket
+
+    bool isEmpty() const;
+    qint64 moneyCents(const QString &type = QString()) const; // lines other than package uses
+    qint64 usesTotal() const;
+    int moneyLineCount() const; // lines other than package uses
+
+    // The basket as a value for the sale writer.
+    Sale toSale() const;
+
+private:
+    void refreshUses();
+    QString m_saleId;
+    QString m_memberId;
+};
+
+#endif

@@ -1,0 +1,163 @@
+#include "salewriter.h"
+
+#include "accountbooks.h"
+#include "amounts.h"
+#include "ctrluiclass.h"
+#include "ledgersql.h"
+#include "transactionscope.h"
+
+#include <QMap>
+
+using LedgerSql::exec;
+using LedgerSql::execOne;
+using LedgerSql::refuse;
+
+namespace {
+
+const QString kPackageUse = QStringLiteral("套餐消费");
+const QString kProduct = QStringLiteral("产品");
+
+// Checks that need no database: a refused sale writes nothing.
+QString checkShape(const Sale &s, qint64 receivable)
+{
+    if (s.lines.isEmpty())
+        return QStringLiteral("请先添加消费项目");
+    const bool walkIn = s.memberId == QLatin1String(kWalkInId);
+    if (s.debtCents < 0)
+        return QStringLiteral("付款金额合计大于应收金额，请确认");
+    if (s.debtCents > 0 && walkIn)
+        return QStringLiteral("散客不能欠费");
+    qint64 paid = 0;
+    for (const PaymentPart &p : s.payments) {
+        if (p.cents < 0)
+            return QStringLiteral("付款金额必须是不小于0的数字");
+        if (p.method == QString::fromUtf8(kCardMethod) && walkIn && p.cents > 0)
+            return QStringLiteral("散客没有会员卡，请采用别的方式付款");
+        paid += p.cents;
+    }
+    if (paid + s.debtCents != receivable)
+        return QStringLiteral("付款金额与应收金额不符，请重新付款");
+    for (const SaleLine &l : s.lines) {
+        if (l.quantity <= 0)
+            return QStringLiteral("数量必须是大于0的整数");
+        if (l.type != kPackageUse && l.amountCents != l.unitCents * l.quantity)
+            return QStringLiteral("消费项目的金额与单价、数量不符");
+    }
+    return QString();
+}
+
+} // namespace
+
+LedgerResult SaleWriter::commit(const Sale &s)
+{
+    qint64 saleCents = 0;
+    double points = 0;
+    QMap<QString, qint64> usesByItem;
+    for (const SaleLine &l : s.lines) {
+        if (l.type == kPackageUse)
+            usesByItem[l.itemId] += l.quantity;
+        else
+            saleCents += l.amountCents;
+        points += l.points;
+    }
+    const qint64 receivable = saleCents - s.signBillCents;
+    const QString refused = checkShape(s, receivable);
+    if (!refused.isEmpty())
+        return LedgerResult::failure(refused);
+
+    const bool walkIn = s.memberId == QLatin1String(kWalkInId);
+    qint64 cardCents = 0;
+    for (const PaymentPart &p : s.payments)
+        if (p.method == QString::fromUtf8(kCardMethod))
+            cardCents += p.cents;
+
+    TransactionScope tx;
+    // The basket is checked again inside the lock: a sale that another window
+    // of this desk already committed, or emptied, is not written twice.
+    if (!s.basketId.isEmpty()
+        && !LedgerSql::value(QStringLiteral("select 1 from tempxiaofeimingxi where ID=? LIMIT 1"), {s.basketId})
+                .isValid())
+        refuse(QStringLiteral("消费单已经结账或已清空"));
+    if (!walkIn && !LedgerSql::value(QStringLiteral("select 1 from huiyuan where ID=?"), {s.memberId}).isValid())
+        refuse(QStringLiteral("找不到该会员"));
+    const QString id = tx.failed() ? QString()
+                                   : LedgerSql::newDocumentId(QStringLiteral("xf_"), QStringLiteral("会员消费"),
+                                                              s.operatorName,
+                                                              s.documentId.isEmpty() ? s.basketId : s.documentId);
+    const QString bill = QStringLiteral("消费单：") + id;
+    const QString now = LedgerSql::now();
+
+    if (!tx.failed() && cardCents > 0)
+        BalanceBook::change(s.memberId, -cardCents, {QStringLiteral("会员消费"), s.operatorName, bill});
+
+    for (const SaleLine &l : s.lines) {
+        if (tx.failed())
+            break;
+        exec(QStringLiteral("insert into xiaofeimingxi(ID,xiaofeileixing,xiangmuID,name,xiaoshoujiage,youhuijiage,"
+                            "shuliang,jine,jifen,fukuanfangshi,tichengyuangongID,fuwugonghao,beizhu) "
+                            "values(?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+             {id, l.type, l.itemId, l.name, centsToYuan(l.listCents), centsToYuan(l.unitCents), l.quantity,
+              centsToYuan(l.type == kPackageUse ? 0 : l.amountCents), l.points, s.lineMethod, l.employeeId,
+              l.enteredBy, l.type});
+        for (const CommissionRow &c : l.commissions)
+            exec(QStringLiteral("insert into tichengmingxi(yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,"
+                                "tichengfangshi,jisuanfangshi,tichengbili,tichengjine,beizhu,titleID) "
+                                "values(?,?,?,?,?,?,?,?,'消费提成',?)"),
+                 {c.employeeId, l.itemId, l.name, id, c.orderMode, c.method, c.rate, centsToYuan(c.cents), l.key});
+    }
+
+    // One header row per payment method; totals, debt and points stand on the first.
+    const double balance = walkIn ? 0.0 : centsToYuan(BalanceBook::balance(s.memberId));
+    const QString enteredBy = s.lines.isEmpty() ? s.operatorName : s.lines.first().enteredBy;
+    QList<PaymentPart> pays = s.payments;
+    if (pays.isEmpty())
+        pays << PaymentPart{s.lineMethod, 0};
+    for (int k = 0; k < pays.size() && !tx.failed(); ++k) {
+        const bool first = k == 0;
+        const double amount = centsToYuan(pays.at(k).cents);
+        exec(QStringLiteral("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,jine,"
+                            "xiaofeijine,yingshoujine,qiandanjine,qiankuanjine,shengyujine,suodejifen,caozuoyuan,beizhu) "
+                            "values(?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+             {id, s.memberId, now, amount, pays.at(k).method, amount, first ? centsToYuan(saleCents) : 0.0,
+              first ? centsToYuan(receivable) : 0.0, first ? centsToYuan(s.signBillCents) : 0.0,
+              first ? centsToYuan(s.debtCents) : 0.0, balance, first ? points : 0.0, enteredBy,
+              s.debtCents > 0 ? QStringLiteral("会员欠费") : QString()});
+    }
+
+    for (auto it = usesByItem.cbegin(); it != usesByItem.cend() && !tx.failed(); ++it)
+        UsesBook::take(s.memberId, it.key(), it.value(), {QStringLiteral("会员套餐消费"), s.operatorName, bill});
+
+    if (!tx.failed())
+        PointsBook::change(s.memberId, points, {QStringLiteral("会员消费"), s.operatorName, bill});
+
+    // Stock-out: one movement per product, all of its lines together.
+    QMap<QString, StockMove> out;
+    for (const SaleLine &l : s.lines) {
+        if (l.type != kProduct)
+            continue;
+        StockMove &m = out[l.itemId];
+        m.documentId = id;
+        m.kind = QStringLiteral("出库明细");
+        m.productId = l.itemId;
+        m.unitCents = l.listCents;
+        m.quantity -= double(l.quantity);
+        m.amountCents -= l.amountCents;
+        m.reason = QStringLiteral("产品销售");
+        m.operatorName = s.operatorName;
+    }
+    for (const StockMove &m : out) {
+        if (tx.failed())
+            break;
+        StockBook::move(m);
+    }
+
+    if (!s.basketId.isEmpty()) {
+        exec(QStringLiteral("delete from tempxiaofeimingxi where ID=?"), {s.basketId});
+        exec(QStringLiteral("delete from temptichengmingxi where xiaofeiID=?"), {s.basketId});
+    }
+    if (!tx.failed())
+        LedgerSql::log(s.operatorName, QStringLiteral("增加会员消费  会员号：") + s.memberId);
+    if (!tx.commit())
+        return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("保存消费记录失败"), tx.firstError()));
+    return LedgerResult::success(id);
+}

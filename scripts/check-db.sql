@@ -1,0 +1,73 @@
+-- The shop's books, checked whole: every row returned is one problem, as
+-- (问题, 明细). The same statement runs in scripts/check-db.sh and at the end of
+-- every test that moves money.
+WITH
+bal AS (
+  SELECT huiyuanid, ID, dangshikaneiyue AS now_,
+         ifnull(LAG(dangshikaneiyue) OVER (PARTITION BY huiyuanid ORDER BY ID), 0)
+           + ifnull(yuezengjia, 0) - ifnull(yuejianshao, 0) AS expected
+  FROM huiyuanyuebiandong),
+uses AS (
+  SELECT huiyuanid, xiangmumingchen AS item, ID, dangshikaneicishu AS now_,
+         ifnull(LAG(dangshikaneicishu) OVER (PARTITION BY huiyuanid, xiangmumingchen ORDER BY ID), 0)
+           + ifnull(cishuzengjia, 0) - ifnull(cishujianshao, 0) AS expected
+  FROM huiyuanyuebiandong WHERE ifnull(xiangmumingchen, '') <> ''),
+pts AS (
+  SELECT huiyuanid, ID, shengyujifen AS now_,
+         ifnull(LAG(shengyujifen) OVER (PARTITION BY huiyuanid ORDER BY ID), 0)
+           + ifnull(jifenzengjia, 0) - ifnull(jifenjianshao, 0) AS expected
+  FROM huiyuanjifen),
+lastbal AS (
+  SELECT huiyuanid, dangshikaneiyue AS v FROM huiyuanyuebiandong y
+  WHERE ID = (SELECT MAX(ID) FROM huiyuanyuebiandong WHERE huiyuanid = y.huiyuanid)),
+lastuses AS (
+  SELECT huiyuanid, xiangmumingchen AS item, dangshikaneicishu AS v FROM huiyuanyuebiandong y
+  WHERE ID = (SELECT MAX(ID) FROM huiyuanyuebiandong
+              WHERE huiyuanid = y.huiyuanid AND xiangmumingchen = y.xiangmumingchen)
+    AND ifnull(xiangmumingchen, '') <> ''),
+lastpts AS (
+  SELECT huiyuanid, shengyujifen AS v FROM huiyuanjifen j
+  WHERE ID = (SELECT MAX(ID) FROM huiyuanjifen WHERE huiyuanid = j.huiyuanid)),
+sales AS (
+  SELECT DISTINCT ID FROM xiaofeimingxi)
+SELECT '余额变动不连贯', huiyuanid || ' | 记录' || ID || ' | ' || round(now_, 2) || ' | 应为 ' || round(expected, 2)
+  FROM bal WHERE abs(ifnull(now_, 0) - expected) > 0.005
+UNION ALL
+SELECT '次数变动不连贯', huiyuanid || ' | ' || item || ' | 记录' || ID || ' | ' || round(now_, 3) || ' | 应为 ' || round(expected, 3)
+  FROM uses WHERE abs(ifnull(now_, 0) - expected) > 0.0005
+UNION ALL
+SELECT '积分变动不连贯', huiyuanid || ' | 记录' || ID || ' | ' || round(now_, 3) || ' | 应为 ' || round(expected, 3)
+  FROM pts WHERE abs(ifnull(now_, 0) - expected) > 0.0005
+UNION ALL
+SELECT '余额与余额变动最新记录不符', h.ID || ' | ' || ifnull(h.name, '') || ' | ' || ifnull(h.shengyujine, 0) || ' | ' || ifnull(b.v, 0)
+  FROM huiyuan h JOIN lastbal b ON b.huiyuanid = h.ID
+  WHERE abs(ifnull(h.shengyujine, 0) - ifnull(b.v, 0)) > 0.005
+UNION ALL
+SELECT '剩余次数与变动记录不符', u.huiyuanid || ' | ' || u.item || ' | ' || ifnull(t.left_, 0) || ' | ' || ifnull(u.v, 0)
+  FROM lastuses u LEFT JOIN (SELECT huiyuanID, xiangmuID, sum(shengyucishu) AS left_ FROM huiyuantaocan
+                             GROUP BY huiyuanID, xiangmuID) t
+    ON t.huiyuanID = u.huiyuanid AND t.xiangmuID = u.item
+  WHERE u.huiyuanid IN (SELECT ID FROM huiyuan) AND abs(ifnull(t.left_, 0) - ifnull(u.v, 0)) > 0.0005
+UNION ALL
+SELECT '积分与积分记录不符', h.ID || ' | ' || ifnull(h.name, '') || ' | ' || ifnull(h.jifen, 0) || ' | ' || ifnull(p.v, 0)
+  FROM huiyuan h JOIN lastpts p ON p.huiyuanid = h.ID
+  WHERE abs(ifnull(h.jifen, 0) - ifnull(p.v, 0)) > 0.0005
+UNION ALL
+SELECT '消费单没有单头', s.ID FROM sales s
+  WHERE NOT EXISTS (SELECT 1 FROM huiyuanxiaofei x WHERE x.ID = s.ID)
+UNION ALL
+SELECT '消费单没有明细', x.ID FROM huiyuanxiaofei x
+  WHERE ifnull(x.beizhu, '') <> '会员还款' AND NOT EXISTS (SELECT 1 FROM xiaofeimingxi m WHERE m.ID = x.ID)
+  GROUP BY x.ID
+UNION ALL
+SELECT '消费单没有积分记录', s.ID FROM sales s
+  WHERE EXISTS (SELECT 1 FROM danjuhao d WHERE d.ID = s.ID)
+    AND NOT EXISTS (SELECT 1 FROM huiyuanjifen j WHERE j.beizhu = '消费单：' || s.ID)
+UNION ALL
+SELECT '单号重复', ID || ' | ' || group_concat(DISTINCT huiyuanid) FROM huiyuanxiaofei
+  GROUP BY ID HAVING count(DISTINCT huiyuanid) > 1
+    OR sum(CASE WHEN ifnull(beizhu, '') <> '会员还款' AND xiaofeijine IS NOT NULL AND yingshoujine <> 0 THEN 1 ELSE 0 END) > 1
+UNION ALL
+SELECT '单号重复', ID || ' | ' || group_concat(DISTINCT huiyuanid) FROM huiyuanjiaofei
+  GROUP BY ID HAVING count(DISTINCT huiyuanid) > 1
+    OR sum(CASE WHEN jiaofeileixing <> '会员还款' AND yingjiaojine <> 0 THEN 1 ELSE 0 END) > 1;

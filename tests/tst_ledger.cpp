@@ -1,0 +1,335 @@
+#include <QtTest>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include "accountbooks.h"
+#include "amounts.h"
+#include "basket.h"
+#include "checkoutfixture.h"
+#include "dbsetconfig.h"
+#include "ledgersql.h"
+#include "memberwriter.h"
+#include "salewriter.h"
+#include "transactionscope.h"
+
+using namespace checkout_fixture;
+
+// The rules layer on its own, without a window: what each writer refuses, what
+// it writes, and that the books still hold together afterwards.
+class TestLedger : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void moneyInput_data();
+    void moneyInput();
+    void saleRefusalsWriteNothing();
+    void cardIssue();
+    void cardIssuePackageByCode();
+    void renewalAddsToWhatIsHeld();
+    void debtsOfEverySource();
+    void deletionsKeepPrepaidValue();
+    void documentIdsAreUnique();
+    void basketBelongsToItsConnection();
+
+private:
+    std::unique_ptr<TestWorkdir> m_wd;
+    int rowsOfMoney();
+};
+
+void TestLedger::init()
+{
+    m_wd = std::make_unique<TestWorkdir>();
+    seedShop();
+}
+
+void TestLedger::cleanup()
+{
+    m_wd.reset();
+}
+
+// Every row a money operation may write, counted together.
+int TestLedger::rowsOfMoney()
+{
+    return sqlValue("select (select count(*) from huiyuanxiaofei)+(select count(*) from xiaofeimingxi)+"
+                    "(select count(*) from huiyuanjiaofei)+(select count(*) from huiyuanyuebiandong)+"
+                    "(select count(*) from huiyuanjifen)+(select count(*) from tichengmingxi)+"
+                    "(select count(*) from chanpinrukumingxi)+(select count(*) from huiyuan)+"
+                    "(select count(*) from danjuhao)")
+        .toInt();
+}
+
+void TestLedger::moneyInput_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<qint64>("cents");
+    QTest::newRow("plain") << "12345.67" << true << qint64(1234567);
+    QTest::newRow("empty is nothing") << "" << true << qint64(0);
+    QTest::newRow("trailing zeros") << "33.330" << true << qint64(3333);
+    QTest::newRow("a third of a cent") << "33.334" << false << qint64(0);
+    QTest::newRow("exponent, whole cents") << "1e3" << true << qint64(100000);
+    QTest::newRow("too large") << "1e308" << false << qint64(0);
+    QTest::newRow("above the bound") << "1000000000.01" << false << qint64(0);
+    QTest::newRow("negative") << "-5" << false << qint64(0);
+    QTest::newRow("not a number") << "五十" << false << qint64(0);
+    QTest::newRow("comment trick") << "500--50" << false << qint64(0);
+}
+
+void TestLedger::moneyInput()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, ok);
+    QFETCH(qint64, cents);
+    const MoneyInput m = parseMoneyInput(typed, QStringLiteral("金额"));
+    QCOMPARE(m.ok, ok);
+    QCOMPARE(m.cents, cents);
+    if (!ok)
+        QVERIFY(m.error.startsWith(QStringLiteral("金额")));
+}
+
+void TestLedger::saleRefusalsWriteNothing()
+{
+    const int before = rowsOfMoney();
+    Basket basket(QStringLiteral("xf_test1"));
+    basket.open(QStringLiteral("1002"));
+    SaleLine line;
+    line.key = QStringLiteral("k1");
+    line.type = QStringLiteral("服务项目");
+    line.itemId = QStringLiteral("S01");
+    line.name = QStringLiteral("洗剪吹");
+    line.listCents = 10000;
+    line.unitCents = 3333;
+    line.quantity = 3;
+    QVERIFY(basket.addLine(line).ok);
+    // 33.33 × 3 is 99.99, not 100: the line amount is the unit in cents times the quantity.
+    QCOMPARE(basket.moneyCents(), qint64(9999));
+
+    Sale sale = basket.toSale();
+    sale.memberId = QStringLiteral("1002");
+    sale.operatorName = QStringLiteral("admin");
+    sale.lineMethod = QStringLiteral("储蓄卡");
+    // 80 on the card does not pay 99.99.
+    sale.payments = {PaymentPart{QStringLiteral("储蓄卡"), 9999}};
+    LedgerResult r = SaleWriter::commit(sale);
+    QVERIFY(!r.ok);
+    QVERIFY2(r.error.contains(QStringLiteral("卡内余额不足")), qPrintable(r.error));
+    // Payments that do not add up to the receivable.
+    sale.payments = {PaymentPart{QStringLiteral("现金"), 9998}};
+    r = SaleWriter::commit(sale);
+    QVERIFY(!r.ok);
+    // The walk-in customer never owes.
+    sale.memberId = QStringLiteral("0000");
+    sale.payments = {PaymentPart{QStringLiteral("现金"), 9000}};
+    sale.debtCents = 999;
+    QCOMPARE(SaleWriter::commit(sale).error, QStringLiteral("散客不能欠费"));
+    QCOMPARE(rowsOfMoney(), before);
+    QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1002'"), QString("80"));
+
+    // Paid in full: written once; the same basket cannot be committed again.
+    sale.memberId = QStringLiteral("1002");
+    sale.debtCents = 1999;
+    sale.payments = {PaymentPart{QStringLiteral("储蓄卡"), 8000}};
+    r = SaleWriter::commit(sale);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1002'"), QString("0"));
+    QCOMPARE(sqlValue("select qiankuanjine from huiyuanxiaofei where ID='" + r.documentId + "'"), QString("19.99"));
+    QVERIFY(!SaleWriter::commit(sale).ok);
+    QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei"), QString("1"));
+    QCOMPARE(DebtBook::memberDebt(QStringLiteral("1002")), qint64(1999));
+    verifyBooks();
+}
+
+void TestLedger::cardIssue()
+{
+    // 10 % of the card price for a 发型师, the "所有员工" 5 % for everybody else.
+    sqlExec("insert into tichengshezhi values('金卡','会员卡','发型师','轮单提成','按比例提成',10,0)");
+    sqlExec("insert into tichengshezhi values('金卡','会员卡','所有员工','轮单提成','按比例提成',5,0)");
+    sqlExec("insert into tichengshezhi values('S01','服务项目','发型师','轮单提成','按固定金额提成',0,30)");
+    CardIssue c;
+    c.memberId = QStringLiteral("2001");
+    c.name = QStringLiteral("孙七");
+    c.cardType = QStringLiteral("金卡");
+    c.employeeId = QStringLiteral("E01");
+    c.priceCents = 40000;
+    c.receivedCents = 30000;
+    c.method = QStringLiteral("现金");
+    c.operatorName = QStringLiteral("admin");
+    const LedgerResult r = MemberWriter::issueCard(c);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(sqlRows("select tichengbili,tichengjine,jisuanfangshi,xiaofeiID from tichengmingxi"),
+             (QList<QStringList>{{"10", "40", "按比例提成", r.documentId}}));
+    // The employee by name, as top-ups and renewals store it; the debt on the payment row.
+    QCOMPARE(sqlRows("select yuangongName,qiankuanjine,shifujine from huiyuanjiaofei"),
+             (QList<QStringList>{{"张三", "100", "300"}}));
+    QCOMPARE(DebtBook::memberDebt(QStringLiteral("2001")), qint64(10000));
+    // One points total: the card's points are a ledger row, and the member row follows it.
+    QCOMPARE(sqlValue("select jifen from huiyuan where ID='2001'"), QString("200"));
+    QCOMPARE(sqlValue("select shengyujifen from huiyuanjifen where huiyuanid='2001'"), QString("200"));
+
+    c.memberId = QStringLiteral("2002");
+    c.employeeId = QStringLiteral("E02");
+    c.receivedCents = 40000;
+    QVERIFY(MemberWriter::issueCard(c).ok);
+    QCOMPARE(sqlValue("select tichengjine from tichengmingxi where xiangmuID='2002'"), QString("20"));
+    // A member number is issued once.
+    QVERIFY(!MemberWriter::issueCard(c).ok);
+    verifyBooks();
+}
+
+void TestLedger::cardIssuePackageByCode()
+{
+    // Two packages of one name; the second holds an item no longer in the catalogue.
+    sqlExec("insert into taocanmingxi(taocanID,name,zongjia,xiangmuID,fuwucishu) values('T1','护理套餐',300,'S01',3)");
+    sqlExec("insert into taocanmingxi(taocanID,name,zongjia,xiangmuID,fuwucishu) values('T2','护理套餐',800,'S03',4)");
+    sqlExec("insert into taocanmingxi(taocanID,name,zongjia,xiangmuID,fuwucishu) values('T2','护理套餐',800,'S09',2)");
+    CardIssue c;
+    c.memberId = QStringLiteral("2003");
+    c.cardType = QStringLiteral("普通卡");
+    c.packageId = QStringLiteral("T2");
+    c.receivedCents = 80000;
+    c.method = QStringLiteral("现金");
+    c.operatorName = QStringLiteral("admin");
+    const LedgerResult r = MemberWriter::issueCard(c);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(sqlValue("select yingjiaojine from huiyuanjiaofei"), QString("800"));
+    QCOMPARE(sqlRows("select xiangmuID,shengyucishu from huiyuantaocan where huiyuanID='2003' order by xiangmuID"),
+             (QList<QStringList>{{"S03", "4"}, {"S09", "2"}}));
+    // Paying for T1's price does not buy T2.
+    c.memberId = QStringLiteral("2004");
+    c.receivedCents = 90000;
+    QVERIFY(!MemberWriter::issueCard(c).ok);
+    verifyBooks();
+}
+
+void TestLedger::renewalAddsToWhatIsHeld()
+{
+    // 烫发 left the catalogue while 1001 still holds 5 prepaid uses of it.
+    sqlExec("delete from fuwuxiangmu where ID='S02'");
+    Renewal r;
+    r.memberId = QStringLiteral("1001");
+    r.items = {PackageItem{QStringLiteral("S01"), 3}, PackageItem{QStringLiteral("S02"), 2}};
+    r.dueCents = 25000;
+    r.payments = {PaymentPart{QStringLiteral("储蓄卡"), 5000}, PaymentPart{QStringLiteral("现金"), 15000}};
+    r.debtCents = 5000;
+    r.employee = QStringLiteral("李四");
+    r.operatorName = QStringLiteral("admin");
+    const LedgerResult done = MemberWriter::renew(r);
+    QVERIFY2(done.ok, qPrintable(done.error));
+    QCOMPARE(sqlRows("select xiangmuID,sum(shengyucishu) from huiyuantaocan where huiyuanID='1001' group by xiangmuID"),
+             (QList<QStringList>{{"S01", "3"}, {"S02", "7"}}));
+    QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1001'"), QString("450"));
+    QCOMPARE(sqlValue("select log from log order by rowid desc limit 1"), QString("会员套餐  会员号：1001"));
+    // Payments short of the due and no debt to cover it: refused whole.
+    const int before = rowsOfMoney();
+    r.debtCents = 0;
+    QVERIFY(!MemberWriter::renew(r).ok);
+    QCOMPARE(rowsOfMoney(), before);
+    verifyBooks();
+}
+
+void TestLedger::debtsOfEverySource()
+{
+    TopUp t;
+    t.memberId = QStringLiteral("1002");
+    t.paidInCents = 100000;
+    t.bonusCents = 5000;
+    t.receivedCents = 80000;
+    t.method = QStringLiteral("现金");
+    t.employee = QStringLiteral("E01");
+    t.operatorName = QStringLiteral("admin");
+    const LedgerResult top = MemberWriter::topUp(t);
+    QVERIFY2(top.ok, qPrintable(top.error));
+    QCOMPARE(sqlValue("select yuangongName from huiyuanjiaofei"), QString("张三"));
+    QCOMPARE(DebtBook::memberDebt(QStringLiteral("1002")), qint64(20000));
+
+    Repayment pay;
+    pay.documentId = top.documentId;
+    pay.cents = 25000;
+    pay.method = QStringLiteral("微信");
+    pay.operatorName = QStringLiteral("admin");
+    const int before = rowsOfMoney();
+    QVERIFY2(MemberWriter::repay(pay).error.contains(QStringLiteral("还款金额大于该单欠款金额")),
+             qPrintable(MemberWriter::repay(pay).error));
+    QCOMPARE(rowsOfMoney(), before);
+    pay.cents = 15000;
+    QVERIFY(MemberWriter::repay(pay).ok);
+    QCOMPARE(DebtBook::memberDebt(QStringLiteral("1002")), qint64(5000));
+    // The repayment is takings of its day and method, under the top-up's document.
+    QCOMPARE(sqlRows("select jiaofeileixing,shifujine,fukuanleixing from huiyuanjiaofei where ID='" + top.documentId
+                     + "' order by rowid"),
+             (QList<QStringList>{{"会员充值", "800", "现金"}, {"会员还款", "150", "微信"}}));
+    pay.documentId = QStringLiteral("nothing");
+    QVERIFY(!MemberWriter::repay(pay).ok);
+    verifyBooks();
+}
+
+void TestLedger::deletionsKeepPrepaidValue()
+{
+    // 1001: balance and uses; 1003: nothing left but a debt; 1004: nothing at all.
+    sqlExec("insert into huiyuan(ID,name,shengyujine,jifen) values('1003','欠','0',0),('1004','空','0',0)");
+    sqlExec("insert into huiyuanjiaofei(ID,huiyuanid,jiaofeileixing,qiankuanjine) values('CZ9','1003','会员充值',20)");
+    QVERIFY(MemberWriter::deleteMember(QStringLiteral("1001"), QStringLiteral("admin")).error.contains(QStringLiteral("余额")));
+    sqlExec("update huiyuan set shengyujine=0 where ID='1001'");
+    QVERIFY(MemberWriter::deleteMember(QStringLiteral("1001"), QStringLiteral("admin")).error.contains(QStringLiteral("套餐次数")));
+    QVERIFY(MemberWriter::deleteMember(QStringLiteral("1003"), QStringLiteral("admin")).error.contains(QStringLiteral("欠款")));
+    QCOMPARE(sqlValue("select count(*) from huiyuan where ID in ('1001','1003')"), QString("2"));
+    QVERIFY(MemberWriter::deleteMember(QStringLiteral("1004"), QStringLiteral("admin")).ok);
+    QCOMPARE(sqlValue("select count(*) from huiyuan where ID='1004'"), QString("0"));
+    QVERIFY(sqlValue("select log from log order by rowid desc limit 1").contains(QStringLiteral("1004")));
+
+    QVERIFY(!MemberWriter::serviceItemInUse(QStringLiteral("S02")).isEmpty()); // 1001 holds uses
+    sqlExec("insert into taocanmingxi(taocanID,name,xiangmuID,fuwucishu) values('T1','套','S03',2)");
+    QVERIFY(!MemberWriter::serviceItemInUse(QStringLiteral("S03")).isEmpty()); // a package sells it
+    QVERIFY(MemberWriter::serviceItemInUse(QStringLiteral("S01")).isEmpty());
+}
+
+void TestLedger::documentIdsAreUnique()
+{
+    QString first, second;
+    {
+        TransactionScope tx;
+        first = LedgerSql::newDocumentId(QStringLiteral("CZ"), QStringLiteral("会员充值"), QStringLiteral("admin"),
+                                         QStringLiteral("CZ20260101000000000"));
+        // Another desk asking for the same number gets a new one.
+        second = LedgerSql::newDocumentId(QStringLiteral("CZ"), QStringLiteral("会员充值"), QStringLiteral("admin"),
+                                          QStringLiteral("CZ20260101000000000"));
+        QVERIFY(tx.commit());
+    }
+    QCOMPARE(first, QString("CZ20260101000000000"));
+    QVERIFY(second.startsWith("CZ") && second != first);
+    // The table itself refuses a second row of one number.
+    QSqlQuery q;
+    QVERIFY(!q.exec("insert into danjuhao(ID) values('CZ20260101000000000')"));
+}
+
+void TestLedger::basketBelongsToItsConnection()
+{
+    Basket basket(QStringLiteral("xf_mine"));
+    basket.open(QStringLiteral("1001"));
+    SaleLine line;
+    line.key = QStringLiteral("k");
+    line.type = QStringLiteral("产品");
+    line.itemId = QStringLiteral("P01");
+    line.unitCents = 5000;
+    line.quantity = 1;
+    QVERIFY(basket.addLine(line).ok);
+    {
+        // A second desk on the same file sees a working table of its own, empty.
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("desk2"));
+        other.setDatabaseName(m_wd->path() + "/mochenxinxi.db");
+        QVERIFY(other.open());
+        QSqlQuery q(other);
+        QVERIFY(q.exec(dbsetEntry<tempCreateTableinfo>(readDbset(), QStringLiteral("tempxiaofeimingxi_db")).SqlStr));
+        QVERIFY(q.exec("select count(*) from tempxiaofeimingxi") && q.next());
+        QCOMPARE(q.value(0).toInt(), 0);
+        q.finish();
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("desk2"));
+    QCOMPARE(basket.toSale().lines.size(), 1);
+}
+
+QTEST_MAIN(TestLedger)
+#include "tst_ledger.moc"

@@ -1,0 +1,250 @@
+#include <QtTest>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include "ctrluiclass.h"
+#include "dbsetconfig.h"
+#include "reportquery.h"
+#include "testsupport.h"
+
+// The heavy statements of the lists and pickers, planned by SQLite as they would be
+// at a large shop: the table statistics of a generated shop of 50,000 members and
+// 500,000 sales are loaded into sqlite_stat1 of an empty database. A statement
+// that reads a whole history table row by row fails here.
+class TestPlans : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void indexServesStatement_data();
+    void indexServesStatement();
+    void memberPickerTries();
+    void stockTableFollowsMovements();
+
+private:
+    QStringList plan(const QString &sql);
+    TestWorkdir *m_dir = nullptr;
+    ctrlUiClass *m_ctrl = nullptr;
+};
+
+namespace {
+// sqlite_stat1 of the benchmark's large shop (ANALYZE with analysis_limit=400).
+const char *const kLargeShopStats[][3] = {
+    {"chanpin", "sqlite_autoindex_chanpin_1", "30 1"},
+    {"chanpinkucun", "sqlite_autoindex_chanpinkucun_1", "30 1"},
+    {"chanpinrukumingxi", "idx_chanpinrukumingxi_chanpinID_time", "233640 401 1 1 1"},
+    {"chanpinrukumingxi", "idx_chanpinrukumingxi_rukuID", "296352 2"},
+    {"chanpinrukumingxi", "idx_chanpinrukumingxi_time", "272320 2"},
+    {"cuxiaoshezhi", "idx_cuxiaoshezhi_xiangmuID", "21 1"},
+    {"fuwuxiangmu", "sqlite_autoindex_fuwuxiangmu_1", "40 1"},
+    {"huiyuan", "idx_huiyuan_name", "27071 3"},
+    {"huiyuan", "idx_huiyuan_phone", "27248 1"},
+    {"huiyuan", "sqlite_autoindex_huiyuan_1", "49104 1"},
+    {"huiyuanjiaofei", "idx_huiyuanjiaofei_ID", "95220 1"},
+    {"huiyuanjiaofei", "idx_huiyuanjiaofei_huiyuanid", "42504 4"},
+    {"huiyuanjiaofei", "idx_huiyuanjiaofei_jiaofeiriqi", "95220 4"},
+    {"huiyuanjifen", "idx_huiyuanjifen_biandongriqi", "523710 1"},
+    {"huiyuanjifen", "idx_huiyuanjifen_huiyuanid_ID", "549666 26 1"},
+    {"huiyuanjifen", "idx_huiyuanjifen_leixing", "548856 401 401"},
+    {"huiyuanka", "sqlite_autoindex_huiyuanka_1", "5 1"},
+    {"huiyuantaocan", "idx_huiyuantaocan_huiyuanID_xiangmuID", "18693 3 1"},
+    {"huiyuanxiaofei", "idx_huiyuanxiaofei_ID", "555296 1"},
+    {"huiyuanxiaofei", "idx_huiyuanxiaofei_huiyuanid", "638120 28"},
+    {"huiyuanxiaofei", "idx_huiyuanxiaofei_xiaofeiriqi", "555450 1"},
+    {"huiyuanyuebiandong", "idx_huiyuanyuebiandong_biandongriqi", "412620 5"},
+    {"huiyuanyuebiandong", "idx_huiyuanyuebiandong_huiyuanid_ID", "391440 15 1"},
+    {"huiyuanyuebiandong", "idx_huiyuanyuebiandong_leixing", "499746 401 2"},
+    {"jiaoban", "idx_jiaoban_endtime", "3588 1"},
+    {"jiaoban", "idx_jiaoban_jiaobanID", "3588 1"},
+    {"jiaobanmingxi", "idx_jiaobanmingxi_jiaobanID", "63480 21"},
+    {"leibie", nullptr, "16"},
+    {"log", "idx_log_time", "666540 4"},
+    {"taocanmingxi", "idx_taocanmingxi_taocanID", "11 2"},
+    {"tichengmingxi", "idx_tichengmingxi_xiaofeiID", "1034034 1"},
+    {"tichengmingxi", "idx_tichengmingxi_yuangongID", "831900 401"},
+    {"tichengshezhi", "idx_tichengshezhi_xiangmuID", "300 5"},
+    {"user", nullptr, "3"},
+    {"xiaofeimingxi", "idx_xiaofeimingxi_ID", "1340640 3"},
+    {"xiaofeimingxi", "idx_xiaofeimingxi_fenxi", "1477832 401 401 401 267"},
+    {"xiaofeimingxi", "idx_xiaofeimingxi_xiangmuID", "1208039 401"},
+    {"yuangong", "sqlite_autoindex_yuangong_1", "20 1"},
+};
+
+const QStringList kHistoryTables = {
+    QStringLiteral("huiyuanxiaofei"), QStringLiteral("xiaofeimingxi"), QStringLiteral("huiyuanjiaofei"),
+    QStringLiteral("huiyuanyuebiandong"), QStringLiteral("huiyuanjifen"), QStringLiteral("tichengmingxi"),
+    QStringLiteral("chanpinrukumingxi"), QStringLiteral("huiyuan")};
+
+QString base(const QString &view)
+{
+    return dbsetEntry<TableViewinfo>(readDbset(), view).SqlStr;
+}
+} // namespace
+
+void TestPlans::initTestCase()
+{
+    m_dir = new TestWorkdir;
+    m_ctrl = new ctrlUiClass;
+    sqlExec(QStringLiteral("ANALYZE"));
+    sqlExec(QStringLiteral("delete from sqlite_stat1"));
+    QSqlQuery q;
+    QVERIFY(q.prepare(QStringLiteral("insert into sqlite_stat1(tbl, idx, stat) values (?, ?, ?)")));
+    for (const auto &row : kLargeShopStats) {
+        q.addBindValue(QString::fromUtf8(row[0]));
+        q.addBindValue(row[1] ? QVariant(QString::fromUtf8(row[1])) : QVariant(QVariant::String));
+        q.addBindValue(QString::fromUtf8(row[2]));
+        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    }
+    // The planner reads the statistics again.
+    sqlExec(QStringLiteral("ANALYZE sqlite_schema"));
+}
+
+void TestPlans::cleanupTestCase()
+{
+    delete m_ctrl;
+    delete m_dir;
+}
+
+QStringList TestPlans::plan(const QString &sql)
+{
+    QStringList lines;
+    QSqlQuery q;
+    if (!q.exec(QStringLiteral("EXPLAIN QUERY PLAN ") + sql)) {
+        lines << QStringLiteral("FAILED: ") + q.lastError().text();
+        return lines;
+    }
+    while (q.next())
+        lines << q.value(3).toString();
+    return lines;
+}
+
+void TestPlans::indexServesStatement_data()
+{
+    QTest::addColumn<QString>("sql");
+    const QString y = QStringLiteral("本年");
+    const QString s = QStringLiteral("2026-01-01"), e = QStringLiteral("2026-12-31");
+    auto row = [](const char *name, const QString &sql) { QTest::newRow(name) << sql; };
+
+    row("消费统计", base("消费统计") + ReportQuery::consumptionStats(y, s, e, "", "", "所有"));
+    row("消费统计 member", base("消费统计") + ReportQuery::consumptionStats(y, s, e, "王", "", "所有"));
+    row("消费统计 其他", base("消费统计") + ReportQuery::consumptionStats("其他", s, e, "", "", "所有"));
+    row("统计消费明细", base("统计消费明细") + ReportQuery::consumptionDetail(y, s, e, "", "所有", ""));
+    row("会员消费排行", base("会员消费排行") + ReportQuery::consumptionRanking(y, s, e, "", "所有"));
+    row("会员交费统计", base("会员交费统计") + ReportQuery::paymentStats(y, s, e, "", "", "所有", "所有"));
+    row("会员套餐排行", base("会员套餐排行") + ReportQuery::packageRanking(y, s, e, "所有"));
+    row("余额变动", base("余额变动") + ReportQuery::balanceChanges(y, s, e, "", "所有"));
+    row("积分变动", base("积分变动") + ReportQuery::pointsChanges(y, s, e, "", "所有"));
+    row("员工提成", base("员工提成") + ReportQuery::commissions(y, s, e, "所有"));
+    row("服务消费分析", base("服务消费分析") + ReportQuery::serviceAnalysis("", "所有"));
+    row("产品消费分析", base("产品消费分析") + ReportQuery::productAnalysis("", "所有"));
+    row("消费统计→明细", base("会员统计消费明细") + ReportQuery::drillDown("消费统计", {"", "X1"}));
+    row("会员交费统计→明细", base("会员交费统计明细") + ReportQuery::drillDown("会员交费统计", {"M1", "x"}));
+    row("服务消费分析→明细", base("服务消费分析明细") + ReportQuery::drillDown("服务消费分析", {"S1", "", "", ""}));
+    row("产品消费分析→明细", base("产品消费分析明细") + ReportQuery::drillDown("产品消费分析", {"P1", "", "", ""}));
+    row("员工提成→明细", base("提成明细") + ReportQuery::drillDown("员工提成", {"E1"}));
+    row("产品库存→库存变动", base("库存变动") + ReportQuery::drillDown("产品库存", {"P1"}));
+    row("产品库存", base("产品库存") + ReportQuery::stockQuery("", "所有"));
+    row("产品选择", base("产品选择"));
+    row("会员消费 (front desk)", base("会员消费") + " where huiyuanid='M1' GROUP BY ID");
+    row("会员余额变动 (front desk)", base("会员余额变动")
+        + " where huiyuanid='M1' and (a.xiangmumingchen=b.ID or  xiangmumingchen == '') GROUP BY a.ID");
+    row("收银明细 fill", QStringLiteral("select ID from huiyuanxiaofei where xiaofeiriqi>='2026-01-01' "
+                                        "and xiaofeiriqi<='2026-12-31 23:59:59'"));
+    row("ledger kinds", QStringLiteral("with recursive t(v) as (select min(biandongleixing) from huiyuanjifen union all "
+                                       "select (select min(biandongleixing) from huiyuanjifen where biandongleixing > t.v) "
+                                       "from t where t.v is not null) select 0, v from t where v is not null"));
+}
+
+// "SCAN x" without an index is a walk of every row of x; x an alias of a history table.
+void TestPlans::indexServesStatement()
+{
+    QFETCH(QString, sql);
+    QSet<QString> names;
+    for (const QString &t : kHistoryTables) {
+        names << t;
+        const QRegularExpression alias(QStringLiteral("\\b") + t + QStringLiteral("\\s+(?:as\\s+)?(\\w+)"),
+                                       QRegularExpression::CaseInsensitiveOption);
+        auto it = alias.globalMatch(sql);
+        while (it.hasNext()) {
+            const QString a = it.next().captured(1);
+            static const QStringList keywords = {"where", "on", "join", "left", "group", "order", "union", "limit"};
+            if (!keywords.contains(a.toLower()))
+                names << a;
+        }
+    }
+    const QStringList lines = plan(sql);
+    QVERIFY2(!lines.isEmpty() && !lines.first().startsWith("FAILED"), qPrintable(lines.join('\n') + "\n" + sql));
+    for (const QString &line : lines) {
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^SCAN (\\w+)$")).match(line);
+        QVERIFY2(!m.hasMatch() || !names.contains(m.captured(1)),
+                 qPrintable(QStringLiteral("full scan of %1:\n%2\n%3").arg(m.captured(1), lines.join('\n'), sql)));
+    }
+}
+
+// The picker's search goes through the name and phone indexes before a substring scan.
+void TestPlans::memberPickerTries()
+{
+    sqlExec("insert into huiyuan(ID, name, phone) values ('M1', '王小明', '13800000001'), "
+            "('M2', '李王芳', '13900000002'), ('M3', '王''五', '13700000003')");
+    auto members = [this](const QString &text) {
+        const QString where = ReportQuery::memberPickerFilter(*m_ctrl, text);
+        QStringList ids;
+        for (const QStringList &r : sqlRows("select ID from huiyuan" + where + " order by ID"))
+            ids << r.at(0);
+        return qMakePair(where, ids);
+    };
+    const auto exact = members("13700000003");
+    QCOMPARE(exact.second, QStringList{"M3"});
+    const auto prefix = members("王");
+    QCOMPARE(prefix.second, (QStringList{"M1", "M3"})); // the name that begins with it
+    const auto quoted = members("王'五");
+    QCOMPARE(quoted.second, QStringList{"M3"});
+    const auto inside = members("王芳");
+    QCOMPARE(inside.second, QStringList{"M2"});
+    const auto phonePrefix = members("139");
+    QCOMPARE(phonePrefix.second, QStringList{"M2"});
+    QCOMPARE(members("王小明").second, QStringList{"M1"});
+    for (const auto &p : {exact, prefix, phonePrefix}) {
+        const QString lines = plan("select ID from huiyuan" + p.first).join('\n');
+        QVERIFY2(!lines.contains(QRegularExpression("^SCAN huiyuan$", QRegularExpression::MultilineOption)),
+                 qPrintable(lines));
+    }
+}
+
+// The picker's stock figure: filled once when an older shop first starts with the
+// table, then kept by the triggers through every insert, correction and deletion.
+void TestPlans::stockTableFollowsMovements()
+{
+    const QString stock = QStringLiteral("select chanpinID, ROUND(shuliang,3), ROUND(jine,3) from chanpinkucun order by chanpinID");
+    const QString sums = QStringLiteral("select chanpinID, ROUND(sum(shuliang),3), ROUND(sum(jine),3) from chanpinrukumingxi "
+                                        "group by chanpinID order by chanpinID");
+    // A shop from before the table, with movements.
+    for (const char *trigger : {"chanpinkucun_insert", "chanpinkucun_delete", "chanpinkucun_update"})
+        sqlExec(QStringLiteral("drop trigger %1").arg(trigger));
+    sqlExec("drop table chanpinkucun");
+    sqlExec("insert into chanpinrukumingxi(rukuID, time, chanpinID, shuliang, jine) values "
+            "('000000', '2026-01-01 08:00:00', 'P1', 0, 0), ('R1', '2026-01-02 08:00:00', 'P1', 10, 100), "
+            "('R1', '2026-01-02 08:00:00', 'P''2', 3, 30.5), ('C1', '2026-01-03 08:00:00', 'P1', -4, -40)");
+    createTables();
+    QCOMPARE(sqlRows(stock), (QList<QStringList>{{"P'2", "3", "30.5"}, {"P1", "6", "60"}}));
+    createTables(); // a second start adds nothing
+    QCOMPARE(sqlRows(stock), sqlRows(sums));
+
+    sqlExec("insert into chanpinrukumingxi(rukuID, time, chanpinID, shuliang, jine) values ('R2', '2026-01-04 08:00:00', 'P3', 2, 8)");
+    sqlExec("update chanpinrukumingxi set shuliang = -5, jine = -50 where rukuID = 'C1'");
+    sqlExec("update chanpinrukumingxi set chanpinID = 'P3' where rukuID = 'R1' and chanpinID = 'P''2'");
+    sqlExec("delete from chanpinrukumingxi where rukuID = 'R2'");
+    QCOMPARE(sqlRows(stock), (QList<QStringList>{{"P'2", "0", "0"}, {"P1", "5", "50"}, {"P3", "3", "30.5"}}));
+
+    // 库存变动: the stock after each movement is the running sum up to it.
+    const QList<QStringList> changes = sqlRows(base("库存变动") + ReportQuery::drillDown("产品库存", {"P1"}));
+    QCOMPARE(changes, (QList<QStringList>{{"2026-01-02 08:00:00", "P1", "10", "10"},
+                                          {"2026-01-03 08:00:00", "P1", "-5", "5"}}));
+    sqlExec("delete from chanpinrukumingxi");
+    sqlExec("delete from chanpinkucun");
+}
+
+QTEST_MAIN(TestPlans)
+#include "tst_plans.moc"
