@@ -7,6 +7,7 @@
 #include "sqltext.h"
 
 #include <QComboBox>
+#include <QSet>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
@@ -58,9 +59,37 @@ namespace {
 constexpr int kSizingRows = 64;
 }
 
-ctrlUiClass::ctrlUiClass(QObject *parent) : QObject(parent) {}
+namespace {
+QSet<ctrlUiClass *> &liveInstances()
+{
+    static QSet<ctrlUiClass *> all;
+    return all;
+}
+} // namespace
 
-ctrlUiClass::~ctrlUiClass() { clearViews(); }
+ctrlUiClass::ctrlUiClass(QObject *parent) : QObject(parent)
+{
+    liveInstances().insert(this);
+    TransactionScope::setReleaseReads(&ctrlUiClass::releasePendingReads);
+}
+
+ctrlUiClass::~ctrlUiClass()
+{
+    liveInstances().remove(this);
+    clearViews();
+}
+
+void ctrlUiClass::releasePendingReads()
+{
+    for (ctrlUiClass *c : qAsConst(liveInstances())) {
+        for (ViewBinding *b : qAsConst(c->m_views)) {
+            if (b->model && b->model->canFetchMore()) {
+                QSqlQuery q = b->model->query(); // shares the model's result
+                q.finish();
+            }
+        }
+    }
+}
 
 bool ctrlUiClass::execSql(const QString &sql)
 {

@@ -41,6 +41,10 @@ public:
     explicit ctrlUiClass(QObject *parent = nullptr);
     ~ctrlUiClass() override;
 
+    // Ends the reads of every list that has not fetched to its end (it keeps
+    // the rows it has until it is run again), so that the connection can write.
+    static void releasePendingReads();
+
     QString flavour() const { return QStringLiteral("SQLite"); }
 
     // Statements. Failures go to the debug output (and mark an open

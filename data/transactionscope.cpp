@@ -19,6 +19,19 @@ State &state()
 }
 } // namespace
 
+namespace {
+void (*&releaseReads())()
+{
+    static void (*hook)() = nullptr;
+    return hook;
+}
+} // namespace
+
+void TransactionScope::setReleaseReads(void (*release)())
+{
+    releaseReads() = release;
+}
+
 TransactionScope::TransactionScope()
 {
     State &s = state();
@@ -30,7 +43,12 @@ TransactionScope::TransactionScope()
         // queue up here (within the busy timeout) instead of both reading a
         // balance and then colliding on their first write.
         QSqlQuery begin(QSqlDatabase::database());
-        if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        bool begun = begin.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        if (!begun && releaseReads()) {
+            releaseReads()();
+            begun = begin.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        }
+        if (!begun) {
             s.failed = true;
             s.firstError = QStringLiteral("BEGIN: ") + begin.lastError().text();
             qCWarning(lcSql) << "事务开始失败" << begin.lastError().text();

@@ -35,6 +35,12 @@ public:
     static void noteFailure(const QString &statement, const QString &error);
     static bool active();
 
+    // Called when BEGIN IMMEDIATE finds the connection's snapshot outdated: a
+    // list still reading (a model not fetched to its end) holds the connection's
+    // read snapshot, and once another desk has committed no write can start on
+    // it. The hook ends those reads; the BEGIN is then tried again.
+    static void setReleaseReads(void (*release)());
+
 private:
     bool m_outer = false;
     bool m_done = false;

@@ -1,11 +1,13 @@
 #include <QtTest>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTableView>
 
 #include "accountbooks.h"
 #include "amounts.h"
 #include "basket.h"
 #include "checkoutfixture.h"
+#include "ctrluiclass.h"
 #include "dbsetconfig.h"
 #include "ledgersql.h"
 #include "memberwriter.h"
@@ -32,6 +34,7 @@ private slots:
     void deletionsKeepPrepaidValue();
     void documentIdsAreUnique();
     void basketBelongsToItsConnection();
+    void writeWhileAListIsReading();
 
 private:
     std::unique_ptr<TestWorkdir> m_wd;
@@ -329,6 +332,42 @@ void TestLedger::basketBelongsToItsConnection()
     }
     QSqlDatabase::removeDatabase(QStringLiteral("desk2"));
     QCOMPARE(basket.toSale().lines.size(), 1);
+}
+
+// A long list fetched only in part holds the connection's read snapshot; once
+// another desk has committed, no write could begin on this connection. The
+// write ends such reads and goes through.
+void TestLedger::writeWhileAListIsReading()
+{
+    sqlExec("begin");
+    for (int i = 0; i < 600; ++i)
+        sqlExec(QStringLiteral("insert into log(time,user,log) values('2026-01-01 10:00:00','admin','行%1')").arg(i));
+    sqlExec("commit");
+    ctrlUiClass ctrl;
+    QTableView view;
+    ctrl.setupView(readDbset(), &view, QStringLiteral("日志查询"));
+    QVERIFY(view.model() && view.model()->canFetchMore(QModelIndex()));
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("desk2"));
+        other.setDatabaseName(m_wd->path() + "/mochenxinxi.db");
+        QVERIFY(other.open());
+        QSqlQuery q(other);
+        QVERIFY(q.exec("insert into log(time,user,log) values('2026-01-01 11:00:00','小王','另一台收银台')"));
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("desk2"));
+    TopUp t;
+    t.memberId = QStringLiteral("1002");
+    t.paidInCents = 10000;
+    t.receivedCents = 10000;
+    t.method = QStringLiteral("现金");
+    t.operatorName = QStringLiteral("admin");
+    const LedgerResult r = MemberWriter::topUp(t);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1002'"), QString("180"));
+    // The list is read again, up to date.
+    ctrl.refreshView(QStringLiteral("日志查询"), QString());
+    QVERIFY(sqlValue("select count(*) from log").toInt() >= 602);
 }
 
 QTEST_MAIN(TestLedger)
