@@ -338,6 +338,7 @@ ViewBinding *ctrlUiClass::bind(const DbsetMap &map, QTableView *view, const QStr
         return nullptr;
     }
     auto *b = new ViewBinding;
+    b->owner = this;
     b->view = view;
     b->model = new QSqlQueryModel;
     b->info = dbsetEntry<TableViewinfo>(map, name);
@@ -387,7 +388,8 @@ void ctrlUiClass::runView(ViewBinding *b, QString sql) // a copy: it may be pend
         b->view->setModel(b->model);
         b->view->resizeColumnsToContents();
     }
-    emit viewRefreshed(b->info.name);
+    if (b->owner)
+        emit b->owner->viewRefreshed(b->info.name);
 }
 
 ViewBinding *ctrlUiClass::loaded(ViewBinding *b)

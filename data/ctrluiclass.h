@@ -19,6 +19,8 @@ class QTableView;
 struct TableEntry;
 
 // A table view bound to a TableView entry of dbset.xml.
+class ctrlUiClass;
+
 struct ViewBinding
 {
     QPointer<QTableView> view;        // owned by the dialog, which may go first
@@ -28,6 +30,7 @@ struct ViewBinding
     QString lastSql;       // the statement the model holds now
     QString pendingSql;    // a first load waiting for the view to be shown
     bool pending = false;
+    ctrlUiClass *owner = nullptr; // told when the list has been run again
     ~ViewBinding();
 };
 

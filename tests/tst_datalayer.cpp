@@ -203,7 +203,7 @@ void TestDataLayer::exportCsv()
     c.refreshView("v", "");
     // The list holds what it shows; reading a row further on fetches up to it.
     QVERIFY(c.viewRowCount("v") < 5003);
-    QCOMPARE(c.rowValues("v", 4000).value(1), QString("r3998"));
+    QCOMPARE(c.rowValues("v", 4000).value(1), QString("r3995")); // five rows stand before the long run
     prompts.saveFileName(file);
     c.exportView("v");
     QFile big(file);
