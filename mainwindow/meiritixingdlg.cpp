@@ -10,14 +10,14 @@
 #include <QTableView>
 
 namespace {
-struct ListSpec
+struct ReminderList
 {
     const char *name;  // TableView entry of dbset.xml
     const char *tab;   // tab caption
     const char *unit;  // for the notice
 };
 
-const ListSpec kLists[] = {
+const ReminderList kLists[] = {
     {"生日提醒", "近期生日", "位会员近期生日"},
     {"套餐将用完提醒", "套餐将用完", "项套餐快用完"},
     {"会员卡到期提醒", "会员卡到期", "张会员卡30天内到期"},
@@ -38,8 +38,8 @@ meiritixingDlg::meiritixingDlg(QWidget *parent) : QDialog(parent), ui(new Ui::me
 {
     ui->setupUi(this);
     const DbsetMap map = readDbset();
-    for (const ListSpec &spec : kLists) {
-        const QString name = QString::fromUtf8(spec.name);
+    for (const ReminderList &entry : kLists) {
+        const QString name = QString::fromUtf8(entry.name);
         auto *view = new QTableView;
         view->setObjectName(QStringLiteral("tableView_") + name);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -61,8 +61,8 @@ meiritixingDlg::~meiritixingDlg()
 QStringList meiritixingDlg::listNames()
 {
     QStringList names;
-    for (const ListSpec &spec : kLists)
-        names << QString::fromUtf8(spec.name);
+    for (const ReminderList &entry : kLists)
+        names << QString::fromUtf8(entry.name);
     return names;
 }
 
@@ -70,8 +70,8 @@ QList<QPair<QString, int>> meiritixingDlg::counts(ctrlUiClass &ctrl)
 {
     QList<QPair<QString, int>> out;
     const DbsetMap map = readDbset();
-    for (const ListSpec &spec : kLists) {
-        const QString name = QString::fromUtf8(spec.name);
+    for (const ReminderList &entry : kLists) {
+        const QString name = QString::fromUtf8(entry.name);
         const QString sql = dbsetEntry<TableViewinfo>(map, name).SqlStr;
         const int n = sql.isEmpty() ? 0 : ctrl.queryRow(QStringLiteral("select count(*) from (") + sql
                                                         + QStringLiteral(")")).value(0).toInt();
