@@ -439,8 +439,14 @@ QStringList ctrlUiClass::rowValues(const QString &name, int row) const
     ViewBinding *b = loaded(m_views.value(name));
     if (!b || row < 0)
         return {};
-    while (row >= b->model->rowCount() && b->model->canFetchMore())
+    // A statement that stops giving rows (aborted by a rollback, a failed step)
+    // still says it can fetch more: stop where it stands.
+    while (row >= b->model->rowCount() && b->model->canFetchMore()) {
+        const int before = b->model->rowCount();
         b->model->fetchMore();
+        if (b->model->rowCount() == before)
+            break;
+    }
     if (row >= b->model->rowCount())
         return {};
     QStringList values;

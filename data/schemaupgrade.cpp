@@ -202,9 +202,12 @@ QString upgradeSchema(const DbsetMap &map, const QString &backupFolder)
     // A copy of the database as it was, before any column is added.
     if (!QDir().mkpath(backupFolder))
         return stopText(QStringLiteral("数据库需要升级，但无法建立备份文件夹 %1。").arg(QDir(backupFolder).absolutePath()));
-    const QString copy = QDir(backupFolder).absoluteFilePath(
-        QStringLiteral("upgrade-v%1-%2.db").arg(version).arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmss"))));
-    QFile::remove(copy);
+    // Never over an earlier copy: two upgrades within one second must both keep theirs.
+    const QString stem = QDir(backupFolder).absoluteFilePath(
+        QStringLiteral("upgrade-v%1-%2").arg(version).arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmss"))));
+    QString copy = stem + QStringLiteral(".db");
+    for (int n = 2; QFile::exists(copy); ++n)
+        copy = stem + QStringLiteral("-%1.db").arg(n);
     if (!q.exec(QStringLiteral("VACUUM INTO ") + sqlLiteral(copy)))
         return stopText(QStringLiteral("数据库需要升级，但升级前的备份失败：%1\n%2")
                             .arg(q.lastError().text(), dbFailureCause(q.lastError().text())));

@@ -235,6 +235,7 @@ void TestStartupChecks::olderTablesGetTheirColumns()
     // An older layout: two columns the program writes are missing.
     closeDefault();
     QFile::remove("mochenxinxi.db");
+    QVERIFY(QDir("backup").removeRecursively());
     openDatabase();
     sqlExec("create table huiyuan (ID TEXT PRIMARY KEY, name TEXT, shengyujine REAL)");
     sqlExec("create table user (ID INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT, password TEXT)");
