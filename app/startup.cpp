@@ -78,6 +78,22 @@ int runMochen(QApplication &app)
                          QStringLiteral("今日数据库备份失败：%1\n可以继续收银，请尽快检查磁盘空间和备份文件夹的权限。").arg(problem),
                          {QStringLiteral("确定")}, &w});
     });
-    QTimer::singleShot(2000, &backup, [&backup]() { backup.start(); });
+    const auto startBackup = [&backup]() { QTimer::singleShot(2000, &backup, [&backup]() { backup.start(); }); };
+    // A large file's pages were not read before the login: they are read now,
+    // beside the counter, and damage stops the program as it would have at start.
+    PageCheck pages;
+    QObject::connect(&pages, &PageCheck::finished, &w, [&w, startBackup](const QString &damage) {
+        if (damage.isEmpty()) {
+            startBackup();
+            return;
+        }
+        qCWarning(lcSql).noquote() << damage;
+        Prompt::ask({QStringLiteral("错误"), damage, {QStringLiteral("确定")}, &w});
+        QCoreApplication::exit(1);
+    });
+    if (databaseFileBytes() > kInlinePageCheckBytes)
+        pages.start();
+    else
+        startBackup();
     return app.exec();
 }

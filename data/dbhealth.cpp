@@ -9,6 +9,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 
 namespace {
 QString where() { return QDir::currentPath(); }
@@ -33,7 +34,13 @@ QString checkAnswer(QSqlQuery &q)
 }
 } // namespace
 
-QString databaseHealthProblem()
+qint64 databaseFileBytes()
+{
+    const QString file = QSqlDatabase::database().databaseName();
+    return QFileInfo(file).size() + QFileInfo(file + QStringLiteral("-wal")).size();
+}
+
+QString databaseHealthProblem(qint64 inlinePageCheckBytes)
 {
     QSqlDatabase db = QSqlDatabase::database();
     QSqlQuery q(db);
@@ -60,6 +67,8 @@ QString databaseHealthProblem()
     }
     q.finish();
 
+    if (databaseFileBytes() > inlinePageCheckBytes)
+        return QString();
     if (!q.exec(QStringLiteral("PRAGMA quick_check")))
         return damagedDatabaseText(q.lastError().text());
     const QString answer = checkAnswer(q);
@@ -67,6 +76,29 @@ QString databaseHealthProblem()
     if (answer != QLatin1String("ok"))
         return damagedDatabaseText(answer);
     return QString();
+}
+
+PageCheck::PageCheck(QObject *parent) : QObject(parent) {}
+
+PageCheck::~PageCheck()
+{
+    if (m_thread) {
+        m_thread->wait();
+        delete m_thread;
+    }
+}
+
+void PageCheck::start(const QString &backupFolder)
+{
+    if (m_thread)
+        return;
+    const QString file = QFileInfo(QSqlDatabase::database().databaseName()).absoluteFilePath();
+    const QString folder = QFileInfo(backupFolder).absoluteFilePath();
+    m_thread = QThread::create([this, file, folder]() {
+        const QString finding = checkDatabaseFile(file, false);
+        emit finished(finding.isEmpty() ? QString() : damagedDatabaseText(finding, folder));
+    });
+    m_thread->start(QThread::LowPriority);
 }
 
 QString checkDatabaseFile(const QString &path, bool full)

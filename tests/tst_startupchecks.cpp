@@ -1,4 +1,5 @@
 #include <QtTest>
+#include <QSignalSpy>
 #include <QLineEdit>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -174,6 +175,20 @@ void TestStartupChecks::damagedFileNamesNewestGoodBackup()
     QVERIFY2(message.contains("mochenxinxi-20261201.db"), qPrintable(message));
     QVERIFY(!message.contains("mochenxinxi-20261205.db"));
     QVERIFY(message.contains("改名为 mochenxinxi.db"));
+
+    // A large file is let through to the login and its pages read beside the
+    // counter: the same damage and the same backup are told from there.
+    openDatabase();
+    QCOMPARE(databaseHealthProblem(0), QString());
+    {
+        PageCheck pages;
+        QSignalSpy done(&pages, &PageCheck::finished);
+        pages.start();
+        QVERIFY(done.wait(20000));
+        const QString later = done.first().first().toString();
+        QVERIFY2(later.contains("已损坏") && later.contains("mochenxinxi-20261201.db"), qPrintable(later));
+    }
+    closeDefault();
 
     // Without a usable copy it says so instead of pointing at junk.
     QVERIFY(QFile::remove("backup/mochenxinxi-20261201.db"));
