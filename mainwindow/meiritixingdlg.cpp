@@ -14,7 +14,7 @@ struct ReminderList
 {
     const char *name;  // TableView entry of dbset.xml
     const char *tab;   // tab caption
-    const char *unit;  // for the notice
+    const char *unit;  // for the notice; none for a list that is no reminder
 };
 
 const ReminderList kLists[] = {
@@ -24,6 +24,8 @@ const ReminderList kLists[] = {
     {"久未到店提醒", "久未到店", "位会员60天未到店"},
     {"欠款提醒", "未结欠款", "笔欠款未结清"},
     {"库存不足提醒", "库存不足", "种产品库存不足"},
+    // Beside the open debts, what has been paid back on them.
+    {"还款记录", "还款记录", nullptr},
 };
 
 QString quotedName(const QString &name)
@@ -71,6 +73,8 @@ QList<QPair<QString, int>> meiritixingDlg::counts(ctrlUiClass &ctrl)
     QList<QPair<QString, int>> out;
     const DbsetMap map = readDbset();
     for (const ReminderList &entry : kLists) {
+        if (!entry.unit)
+            continue;
         const QString name = QString::fromUtf8(entry.name);
         const QString sql = dbsetEntry<TableViewinfo>(map, name).SqlStr;
         const int n = sql.isEmpty() ? 0 : ctrl.queryRow(QStringLiteral("select count(*) from (") + sql

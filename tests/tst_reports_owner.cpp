@@ -15,6 +15,8 @@
 #include "ctrluiclass.h"
 #include "mainwindow.h"
 #include "meiritixingdlg.h"
+#include "ledgersql.h"
+#include "memberwriter.h"
 #include "operatorsession.h"
 #include "periodfilter.h"
 #include "testsupport.h"
@@ -363,6 +365,13 @@ void TestReportsOwner::dailyReminders()
             "('000000','P2',0),('rk','P2',3)");
 
     makeWindow();
+    // A partial repayment through the rules layer: the debt row shows what was
+    // owed, what came back and what is left, and the repayment has a row of its own.
+    // Paid back 99 days ago, so the member still counts as not seen for 60 days.
+    const QDateTime repaidAt(today.addDays(-99), QTime(11, 0));
+    LedgerSql::setClock([repaidAt]() { return repaidAt; });
+    QVERIFY(MemberWriter::repay(Repayment{"xf_debt", 500, "现金", "admin"}).ok);
+    LedgerSql::setClock({});
     ctrlUiClass ctrl;
     QMap<QString, int> counts;
     for (const auto &c : meiritixingDlg::counts(ctrl))
@@ -389,7 +398,25 @@ void TestReportsOwner::dailyReminders()
         QCOMPARE(r->rowCount("生日提醒"), 0);
         auto *debts = r->findChild<QTableView *>("tableView_欠款提醒");
         QVERIFY(debts);
-        QCOMPARE(debts->model()->index(0, 6).data().toString(), QString("20"));
+        const auto cells = [](QTableView *v, int row) {
+            QStringList out;
+            for (int c = 0; c < v->model()->columnCount(); ++c)
+                out << v->model()->index(row, c).data().toString();
+            return out;
+        };
+        QCOMPARE(cells(debts, 0).mid(3, 6), (QStringList{"消费", "xf_debt", day(-100) + " 10:00:00", "15", "20", "5"}));
+        r->findChild<QLineEdit *>("lineEdit")->setText("");
+        auto *repaid = r->findChild<QTableView *>("tableView_还款记录");
+        QVERIFY(repaid);
+        QCOMPARE(repaid->model()->rowCount(), 2);
+        QMap<QString, QStringList> byDocument; // source, amount, method, still owed
+        for (int row = 0; row < 2; ++row) {
+            const QStringList c = cells(repaid, row);
+            byDocument.insert(c.value(4), {c.value(3), c.value(6), c.value(7), c.value(9)});
+        }
+        QCOMPARE(byDocument.value("xf_debt"), (QStringList{"消费", "5", "现金", "15"}));
+        QCOMPARE(byDocument.value("CZ1"), (QStringList{"交费", "50", "", "0"}));
+        r->findChild<QLineEdit *>("lineEdit")->setText("137");
         emit debts->doubleClicked(debts->model()->index(0, 0));
     });
     clickButton(m_win, "toolButton_6");
