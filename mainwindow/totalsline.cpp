@@ -85,6 +85,11 @@ void TotalsLine::recompute()
         return;
     }
     const QSqlRecord record = model->record();
+    if (record.isEmpty()) {
+        // A list not shown yet has run nothing; its totals come with its first load.
+        setText(QString());
+        return;
+    }
     QStringList captions, columns;
     for (int i = 0; i < record.count(); ++i) {
         const QString caption = model->headerData(i, Qt::Horizontal).toString();
