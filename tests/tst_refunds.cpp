@@ -4,6 +4,7 @@
 #include "amounts.h"
 #include "checkoutfixture.h"
 #include "passwordhash.h"
+#include "takingstree.h"
 #include "tuichuzhidlg.h"
 #include "zuofeidlg.h"
 #include "memberwriter.h"
@@ -12,6 +13,7 @@
 #include "transactionscope.h"
 
 #include <QSqlQuery>
+#include <QStandardItemModel>
 
 using namespace checkout_fixture;
 
@@ -66,6 +68,20 @@ QString commit(Sale s)
     return r.documentId;
 }
 
+// The 综合统计 tree of today (as the handover builds it): caption → amount.
+QMap<QString, QString> takingsToday()
+{
+    ctrlUiClass ctrl;
+    QStandardItemModel model;
+    const QString day = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    TakingsTree::refill(ctrl, QStringLiteral("tempzonghetongji"), day, day + QStringLiteral(" 23:59:59"));
+    TakingsTree::build(ctrl, &model, QStringLiteral("tempzonghetongji"), day, day + QStringLiteral(" 23:59:59"));
+    QMap<QString, QString> t;
+    for (int r = 0; r < model.rowCount(); ++r)
+        t.insert(model.index(r, 0).data().toString(), model.index(r, 1).data().toString());
+    return t;
+}
+
 SaleVoid voidOf(const QString &saleId)
 {
     return SaleVoid{saleId, QStringLiteral("收银员点错了项目"), kAdmin, kAdmin};
@@ -112,6 +128,8 @@ void TestRefunds::voidGivesEverythingBack()
     const QString sale = commit(s);
     QVERIFY(!sale.isEmpty());
     QVERIFY(figures(QStringLiteral("1001")) != before);
+    QCOMPARE(takingsToday().value(QStringLiteral("实际收入")), QString("70"));
+    QCOMPARE(takingsToday().value(QStringLiteral("虚拟收入")), QString("100"));
 
     const SaleVoidPreview p = RefundWriter::previewVoid(sale);
     QVERIFY2(p.problem.isEmpty(), qPrintable(p.problem));
@@ -123,6 +141,10 @@ void TestRefunds::voidGivesEverythingBack()
     QVERIFY2(v.ok, qPrintable(v.error));
     QVERIFY(v.documentId.startsWith(QStringLiteral("ZF")));
     QCOMPARE(figures(QStringLiteral("1001")), before);
+    QCOMPARE(sqlValue("select xiaofeicishu from huiyuantaocan where huiyuanID='1001'"), QString("0"));
+    // Takings and the handover net the void out on the day it was made.
+    for (const char *caption : {"消费收银合计", "收银总计", "实际收入", "虚拟收入"})
+        QCOMPARE(takingsToday().value(QString::fromUtf8(caption)), QString("0"));
     // The sale stays as it was; the void is its own document, paid back by the
     // methods the money came in.
     QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei where ID='" + sale + "'"), QString("2"));
