@@ -133,10 +133,18 @@ private:
     void fillMemberPanel(const QStringList &record);
 
     // ---- checkout ----
+public:
+    // The counter's feedback line in the status bar (document, balance, uses, debt).
+    void showCounterStatus(const QString &text);
+    // "单号 … 余额 … 剩余次数 … 欠款 …" of a member after an operation on it.
+    QString counterFeedback(const QString &what, const QString &documentId, const QString &memberId) const;
 private slots:
     void on_toolButton_12_clicked(); // 添加消费
+    void on_toolButton_13_clicked(); // 解挂
 private:
     QStringList checkoutCustomer() const;
+    void runCheckout(const QString &heldId);
+    void setupCounterKeys();
 
     // ---- members ----
 public:

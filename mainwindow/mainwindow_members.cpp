@@ -75,7 +75,10 @@ void MainWindow::openTopUp(const QStringList &member)
     connect(dlg, &huiyuankachongchi::DlgSend, this, &MainWindow::DlgRecv);
     dlg->setup(member);
     dlg->exec();
+    const QString done = dlg->documentId();
     delete dlg;
+    if (!done.isEmpty())
+        showCounterStatus(counterFeedback(QStringLiteral("充值"), done, member.value(0)));
 }
 
 void MainWindow::openRenewal(const QString &source, const QStringList &row)
@@ -84,7 +87,10 @@ void MainWindow::openRenewal(const QString &source, const QStringList &row)
     connect(dlg, &taocanxufeidlg::DlgSend, this, &MainWindow::DlgRecv);
     dlg->setup(source, row);
     dlg->exec();
+    const QString done = dlg->documentId();
     delete dlg;
+    if (!done.isEmpty())
+        showCounterStatus(counterFeedback(QStringLiteral("套餐续费"), done, row.value(0)));
 }
 
 // 添加会员 (front desk): the member just registered becomes the current one.
