@@ -168,14 +168,25 @@ void AddXiaofeiDlg::setupKeys()
         Qt::Key key;
         const char *what;
     } keys[] = {
-        {ui->toolButton_10, Qt::Key_F10, "结账"}, {ui->toolButton_11, Qt::Key_F11, "联合结账"},
-        {ui->toolButton, Qt::Key_F8, "挂单"},     {ui->toolButton_3, Qt::Key_F5, "添加服务项目"},
-        {ui->toolButton_6, Qt::Key_F6, "添加产品"},
+        {ui->toolButton_10, Qt::Key_F10, "结账"},
+        {ui->toolButton_11, Qt::Key_F11, "联合结账"},
+        {ui->toolButton, Qt::Key_F8, "挂单"},
     };
     for (const auto &k : keys) {
         k.button->setShortcut(QKeySequence(k.key));
         k.button->setToolTip(QStringLiteral("%1（%2）").arg(QString::fromUtf8(k.what), QKeySequence(k.key).toString()));
     }
+    // The add buttons sit on their tabs; their keys work from any tab.
+    connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this, [this] {
+        ui->tabWidget->setCurrentIndex(0);
+        on_toolButton_3_clicked();
+    });
+    connect(new QShortcut(QKeySequence(Qt::Key_F6), this), &QShortcut::activated, this, [this] {
+        ui->tabWidget->setCurrentIndex(1);
+        on_toolButton_6_clicked();
+    });
+    ui->toolButton_3->setToolTip(QStringLiteral("添加服务项目（F5）"));
+    ui->toolButton_6->setToolTip(QStringLiteral("添加产品（F6）"));
     ui->toolButton_2->setToolTip(QStringLiteral("取消（Esc）"));
     ui->toolButton_5->setToolTip(QStringLiteral("删除选中的服务项目（Delete）"));
     ui->toolButton_8->setToolTip(QStringLiteral("删除选中的产品（Delete）"));
