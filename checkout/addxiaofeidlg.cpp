@@ -464,7 +464,9 @@ bool AddXiaofeiDlg::commitSale(const Payment &payment)
         // Change goes back to the customer: the takings (and a card debit) are
         // what the sale costs, never more.
         sale.payments << PaymentPart{sale.lineMethod, qMin(paid.cents, receivable)};
+        m_tenderedCents = paid.cents;
     } else {
+        m_tenderedCents = -1;
         const MoneyInput unpaid = parseMoneyInput(payment.unpaid, QStringLiteral("欠款金额"));
         if (!unpaid.ok) {
             ctrlUiClass::showInfo(unpaid.error, this);

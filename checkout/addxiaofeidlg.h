@@ -29,6 +29,9 @@ public:
     // The document this checkout ended with: the sale written, or the held bill.
     QString committedSaleId() const { return m_committed ? m_saleId : QString(); }
     QString heldBillId() const { return m_heldId; }
+    // What the customer handed over in a single payment (for the change on
+    // the receipt); -1 for a combined payment.
+    qint64 tenderedCents() const { return m_tenderedCents; }
 
     // Closing a checkout that still has lines asks whether to hold them,
     // throw them away or go back.
@@ -80,6 +83,7 @@ private:
     QString m_saleId;
     bool m_committed = false;
     QString m_heldId;
+    qint64 m_tenderedCents = -1;
 };
 
 #endif

@@ -134,8 +134,9 @@ private:
 
     // ---- checkout ----
 public:
-    // The counter's feedback line in the status bar (document, balance, uses, debt).
-    void showCounterStatus(const QString &text);
+    // The counter's feedback line in the status bar (document, balance, uses,
+    // debt); the document becomes the one F9 prints.
+    void showCounterStatus(const QString &text, const QString &documentId = QString());
     // "单号 … 余额 … 剩余次数 … 欠款 …" of a member after an operation on it.
     QString counterFeedback(const QString &what, const QString &documentId, const QString &memberId) const;
 private slots:
@@ -145,6 +146,7 @@ private:
     QStringList checkoutCustomer() const;
     void runCheckout(const QString &heldId);
     void setupCounterKeys();
+    QString m_lastDocument; // the latest document of this desk, for F9
 
     // ---- members ----
 public:
@@ -207,6 +209,20 @@ private slots:
     void on_tableView_44_clicked(const QModelIndex &index);       // 促销策略临时列表 -> 促销策略明细
     void on_tableView_44_doubleClicked(const QModelIndex &index); // 促销设置
 private:
+
+    // ---- refunds, voids and receipts ----
+public:
+    // 作废消费单 of a sale, from whichever list showed it; true when voided.
+    bool openVoidSale(const QString &saleId);
+private slots:
+    void on_toolButton_25_clicked();           // 退储值 (余额变动 tab)
+    void on_toolButton_21_clicked();           // 退套餐 (会员套餐 tab)
+    void on_toolButton_voidSale_clicked();     // 作废 (会员消费 tab)
+    void on_toolButton_voidStatSale_clicked(); // 作废 (消费统计 page)
+    void on_toolButton_17_clicked();           // 打印 (会员消费 tab)
+    void on_toolButton_19_clicked();           // 打印 (会员交费 tab)
+private:
+    bool refundMember(QString *memberId);
 
     // ---- reports ----
 public:

@@ -2,6 +2,8 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "receipts/receiptprinter.h"
+
 #include "accountbooks.h"
 #include "addxiaofeidlg.h"
 #include "amounts.h"
@@ -70,11 +72,13 @@ void MainWindow::runCheckout(const QString &heldId)
     dlg->exec();
     const QString sale = dlg->committedSaleId();
     const QString held = dlg->heldBillId();
+    const qint64 tendered = dlg->tenderedCents();
     delete dlg;
     refreshMemberViews(currentMemberId());
-    if (!sale.isEmpty())
-        showCounterStatus(counterFeedback(QStringLiteral("消费"), sale, currentMemberId()));
-    else if (!held.isEmpty())
+    if (!sale.isEmpty()) {
+        showCounterStatus(counterFeedback(QStringLiteral("消费"), sale, currentMemberId()), sale);
+        ReceiptPrinter::afterDocument(this, sale, tendered);
+    } else if (!held.isEmpty())
         showCounterStatus(QStringLiteral("已挂单  挂单号：%1  （%2 解挂可取回）").arg(held, QStringLiteral("F8")));
 }
 
@@ -119,8 +123,10 @@ void MainWindow::on_toolButton_13_clicked()
     runCheckout(chosen);
 }
 
-void MainWindow::showCounterStatus(const QString &text)
+void MainWindow::showCounterStatus(const QString &text, const QString &documentId)
 {
+    if (!documentId.isEmpty())
+        m_lastDocument = documentId;
     auto *label = statusBar()->findChild<QLabel *>(QStringLiteral("counterStatusLabel"));
     if (!label) {
         label = new QLabel(statusBar());
@@ -173,5 +179,15 @@ void MainWindow::setupCounterKeys()
         ui->lineEdit->selectAll();
     });
     ui->toolButton_27->setToolTip(QStringLiteral("查找会员（F2 到查询框，回车查询）"));
+    // F9 prints the latest document of this desk; the lists' 打印 prints the chosen row.
+    auto *print = new QShortcut(QKeySequence(Qt::Key_F9), this);
+    connect(print, &QShortcut::activated, this, [this] {
+        if (m_lastDocument.isEmpty())
+            ctrlUiClass::showInfo(QStringLiteral("本机还没有可打印的单据，请在列表中选中单据后点“打印”"), this);
+        else
+            ReceiptPrinter::preview(this, m_lastDocument);
+    });
+    for (QToolButton *b : {ui->toolButton_17, ui->toolButton_19})
+        b->setToolTip(QStringLiteral("打印选中的单据（F9 打印本机最近的一张单据）"));
     ui->lineEdit->setToolTip(ui->toolButton_27->toolTip());
 }

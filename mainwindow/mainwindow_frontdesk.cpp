@@ -4,6 +4,8 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "receipts/receiptprinter.h"
+
 #include "accountbooks.h"
 #include "amounts.h"
 #include "fukuandlg.h"
@@ -222,5 +224,6 @@ void MainWindow::repayDebt(const QStringList &reply)
     }
     refreshByTable(QStringLiteral("huiyuanxiaofei"));
     refreshByTable(QStringLiteral("huiyuanjiaofei"));
-    showCounterStatus(counterFeedback(QStringLiteral("还款"), done.documentId, currentMemberId()));
+    showCounterStatus(counterFeedback(QStringLiteral("还款"), done.documentId, currentMemberId()), done.documentId);
+    ReceiptPrinter::afterDocument(this, done.documentId);
 }
