@@ -91,6 +91,23 @@ bool UsesBook::add(const QString &memberId, const QString &itemId, qint64 uses, 
 
 bool UsesBook::take(const QString &memberId, const QString &itemId, qint64 uses, const Entry &e)
 {
+    return takeLeft(memberId, itemId, uses, e, false);
+}
+
+bool UsesBook::returnUnused(const QString &memberId, const QString &itemId, qint64 uses, const Entry &e)
+{
+    if (uses <= 0) {
+        refuse(QStringLiteral("退回次数必须大于0"));
+        return false;
+    }
+    return takeLeft(memberId, itemId, uses, e, true);
+}
+
+// Uses leave the rows of the item oldest first. A sale counts them consumed; a
+// return counts them as never bought.
+bool UsesBook::takeLeft(const QString &memberId, const QString &itemId, qint64 uses, const Entry &e,
+                        bool returned)
+{
     if (uses <= 0)
         return true;
     // Inside BEGIN IMMEDIATE nobody else writes between this read and the updates;
@@ -103,9 +120,11 @@ bool UsesBook::take(const QString &memberId, const QString &itemId, qint64 uses,
     for (const QVariantList &h : held)
         total += qMax(0.0, h.value(1).toDouble());
     if (total + 1e-6 < double(uses)) {
-        refuse(QStringLiteral("套餐次数不够，请先充值"));
+        refuse(returned ? QStringLiteral("退回次数大于剩余次数") : QStringLiteral("套餐次数不够，请先充值"));
         return false;
     }
+    const QString counter = returned ? QStringLiteral("zongcishu=ifnull(zongcishu,0)-?")
+                                     : QStringLiteral("xiaofeicishu=ifnull(xiaofeicishu,0)+?");
     double remaining = double(uses);
     for (const QVariantList &h : held) {
         if (remaining <= 1e-9)
@@ -113,13 +132,33 @@ bool UsesBook::take(const QString &memberId, const QString &itemId, qint64 uses,
         const double take = qMin(qMax(0.0, h.value(1).toDouble()), remaining);
         if (take <= 0)
             continue;
-        if (!execOne(QStringLiteral("update huiyuantaocan set xiaofeicishu=ifnull(xiaofeicishu,0)+?,"
-                                    "shengyucishu=shengyucishu-? where rowid=? and shengyucishu>=?-0.000001"),
+        if (!execOne(QStringLiteral("update huiyuantaocan set ") + counter
+                         + QStringLiteral(",shengyucishu=shengyucishu-? where rowid=? and shengyucishu>=?-0.000001"),
                      {take, take, h.value(0), take}, QStringLiteral("套餐次数不够，请先充值")))
             return false;
         remaining -= take;
     }
     return usesLedgerRow(memberId, itemId, 0, uses, e);
+}
+
+bool UsesBook::giveBack(const QString &memberId, const QString &itemId, qint64 uses, const Entry &e)
+{
+    if (uses <= 0)
+        return true;
+    // The oldest row of the item takes them back; a member whose row is gone
+    // (removed by hand) gets a new one, so the uses are not lost.
+    const int n = exec(QStringLiteral("update huiyuantaocan set shengyucishu=ifnull(shengyucishu,0)+?,"
+                                      "xiaofeicishu=max(ifnull(xiaofeicishu,0)-?,0) where rowid=(select min(rowid) "
+                                      "from huiyuantaocan where huiyuanID=? and xiangmuID=?)"),
+                       {uses, uses, memberId, itemId});
+    if (n < 0)
+        return false;
+    if (n == 0
+        && !execOne(QStringLiteral("insert into huiyuantaocan(huiyuanID,xiangmuID,zongcishu,shengyucishu,"
+                                   "xiaofeicishu) values(?,?,?,?,0)"),
+                    {memberId, itemId, uses, uses}, QStringLiteral("套餐次数未写入")))
+        return false;
+    return usesLedgerRow(memberId, itemId, uses, 0, e);
 }
 
 double UsesBook::left(const QString &memberId, const QString &itemId)

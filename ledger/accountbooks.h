@@ -35,7 +35,16 @@ public:
     static bool add(const QString &memberId, const QString &itemId, qint64 uses, const Entry &entry);
     // Refused when the member holds fewer uses of the item.
     static bool take(const QString &memberId, const QString &itemId, qint64 uses, const Entry &entry);
+    // Uses a void gives back: consumed becomes left again.
+    static bool giveBack(const QString &memberId, const QString &itemId, qint64 uses, const Entry &entry);
+    // Unused uses returned for money: no longer bought, no longer left.
+    // Refused when the member holds fewer uses of the item.
+    static bool returnUnused(const QString &memberId, const QString &itemId, qint64 uses, const Entry &entry);
     static double left(const QString &memberId, const QString &itemId);
+
+private:
+    static bool takeLeft(const QString &memberId, const QString &itemId, qint64 uses, const Entry &entry,
+                         bool returned);
 };
 
 // Points: huiyuan.jifen always equals the member's latest huiyuanjifen row.

@@ -200,6 +200,20 @@ private slots:
     void on_tableView_44_doubleClicked(const QModelIndex &index); // 促销设置
 private:
 
+    // ---- refunds, voids and receipts ----
+public:
+    // 作废消费单 of a sale, from whichever list showed it; true when voided.
+    bool openVoidSale(const QString &saleId);
+private slots:
+    void on_toolButton_25_clicked();           // 退储值 (余额变动 tab)
+    void on_toolButton_21_clicked();           // 退套餐 (会员套餐 tab)
+    void on_toolButton_voidSale_clicked();     // 作废 (会员消费 tab)
+    void on_toolButton_voidStatSale_clicked(); // 作废 (消费统计 page)
+    void on_toolButton_17_clicked();           // 打印 (会员消费 tab)
+    void on_toolButton_19_clicked();           // 打印 (会员交费 tab)
+private:
+    bool refundMember(QString *memberId);
+
     // ---- reports ----
 public:
     // The "综合统计" tree for the period of dateEdit_13/dateEdit_14.

@@ -4,6 +4,8 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "receipts/receiptprinter.h"
+
 #include "accountbooks.h"
 #include "amounts.h"
 #include "fukuandlg.h"
@@ -217,4 +219,5 @@ void MainWindow::repayDebt(const QStringList &reply)
     }
     refreshByTable(QStringLiteral("huiyuanxiaofei"));
     refreshByTable(QStringLiteral("huiyuanjiaofei"));
+    ReceiptPrinter::afterDocument(this, done.documentId);
 }

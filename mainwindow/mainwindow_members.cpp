@@ -7,6 +7,7 @@
 #include "addhuiyuankadlg.h"
 #include "huiyuankachongchi.h"
 #include "taocanxufeidlg.h"
+#include "receipts/receiptprinter.h"
 
 #include <QItemSelectionModel>
 #include <QTableView>
@@ -65,7 +66,10 @@ bool MainWindow::openMemberDlg(int mode)
     connect(dlg, &addhuiyuandlg::DlgSend, this, &MainWindow::DlgRecv);
     dlg->setup(mode, row);
     const bool accepted = dlg->exec() == QDialog::Accepted;
+    const QString issued = dlg->documentId();
     delete dlg;
+    if (!issued.isEmpty())
+        ReceiptPrinter::afterDocument(this, issued);
     return accepted;
 }
 
@@ -75,7 +79,10 @@ void MainWindow::openTopUp(const QStringList &member)
     connect(dlg, &huiyuankachongchi::DlgSend, this, &MainWindow::DlgRecv);
     dlg->setup(member);
     dlg->exec();
+    const QString done = dlg->documentId();
     delete dlg;
+    if (!done.isEmpty())
+        ReceiptPrinter::afterDocument(this, done);
 }
 
 void MainWindow::openRenewal(const QString &source, const QStringList &row)
@@ -84,7 +91,10 @@ void MainWindow::openRenewal(const QString &source, const QStringList &row)
     connect(dlg, &taocanxufeidlg::DlgSend, this, &MainWindow::DlgRecv);
     dlg->setup(source, row);
     dlg->exec();
+    const QString done = dlg->documentId();
     delete dlg;
+    if (!done.isEmpty())
+        ReceiptPrinter::afterDocument(this, done);
 }
 
 // 添加会员 (front desk): the member just registered becomes the current one.

@@ -379,6 +379,7 @@ bool addhuiyuandlg::issueCard()
         return false;
     }
     m_issued = true;
+    m_documentId = r.documentId;
     return true;
 }
 

@@ -25,6 +25,8 @@ public:
 
     // mode 1 = new member (row ignored), 2 = edit the row of the member list.
     void setup(int mode, const QStringList &row);
+    // The card issue's document, once one was saved.
+    QString documentId() const { return m_documentId; }
 
 signals:
     void DlgSend(const QString &key, const QVariant &value);
@@ -56,6 +58,7 @@ private:
     ctrlUiClass m_ctrl;
     int m_mode = 1;
     bool m_ready = false;
+    QString m_documentId;
     QStringList m_adviserIds;  // employee IDs, parallel to comboBox_2
     QStringList m_packageIds;  // package codes, parallel to comboBox_4 ("无" last)
     QStringList m_payment;     // the payment dialog's answer

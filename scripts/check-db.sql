@@ -29,7 +29,24 @@ lastpts AS (
   SELECT huiyuanid, shengyujifen AS v FROM huiyuanjifen j
   WHERE ID = (SELECT MAX(ID) FROM huiyuanjifen WHERE huiyuanid = j.huiyuanid)),
 sales AS (
-  SELECT DISTINCT ID FROM xiaofeimingxi)
+  SELECT DISTINCT ID FROM xiaofeimingxi),
+-- A voided sale and its void document, taken together, leave nothing behind.
+voids AS (
+  SELECT z.ID, z.zuofeiID, z.huiyuanid,
+    (SELECT ifnull(sum(shishoujine), 0) FROM huiyuanxiaofei x WHERE x.ID IN (z.ID, z.zuofeiID)) AS takings,
+    (SELECT ifnull(sum(qiankuanjine), 0) FROM huiyuanxiaofei x WHERE x.ID IN (z.ID, z.zuofeiID)) AS debt,
+    (SELECT ifnull(sum(jine), 0) FROM xiaofeimingxi m WHERE m.ID IN (z.ID, z.zuofeiID)) AS lines_,
+    (SELECT ifnull(sum(tichengjine), 0) FROM tichengmingxi t WHERE t.xiaofeiID IN (z.ID, z.zuofeiID)) AS commission,
+    (SELECT ifnull(sum(shuliang), 0) FROM chanpinrukumingxi r WHERE r.rukuID IN (z.ID, z.zuofeiID)) AS stock,
+    (SELECT ifnull(sum(ifnull(yuezengjia, 0) - ifnull(yuejianshao, 0)), 0) FROM huiyuanyuebiandong y
+      WHERE y.huiyuanid = z.huiyuanid AND y.beizhu IN ('消费单：' || z.ID, '作废单：' || z.zuofeiID)
+        AND ifnull(y.xiangmumingchen, '') = '') AS money,
+    (SELECT ifnull(sum(ifnull(cishuzengjia, 0) - ifnull(cishujianshao, 0)), 0) FROM huiyuanyuebiandong y
+      WHERE y.huiyuanid = z.huiyuanid AND y.beizhu IN ('消费单：' || z.ID, '作废单：' || z.zuofeiID)
+        AND ifnull(y.xiangmumingchen, '') <> '') AS uses,
+    (SELECT ifnull(sum(ifnull(jifenzengjia, 0) - ifnull(jifenjianshao, 0)), 0) FROM huiyuanjifen j
+      WHERE j.huiyuanid = z.huiyuanid AND j.beizhu IN ('消费单：' || z.ID, '作废单：' || z.zuofeiID)) AS points
+  FROM xiaofeizuofei z)
 SELECT '余额变动不连贯', huiyuanid || ' | 记录' || ID || ' | ' || round(now_, 2) || ' | 应为 ' || round(expected, 2)
   FROM bal WHERE abs(ifnull(now_, 0) - expected) > 0.005
 UNION ALL
@@ -62,7 +79,20 @@ SELECT '消费单没有明细', x.ID FROM huiyuanxiaofei x
 UNION ALL
 SELECT '消费单没有积分记录', s.ID FROM sales s
   WHERE EXISTS (SELECT 1 FROM danjuhao d WHERE d.ID = s.ID)
-    AND NOT EXISTS (SELECT 1 FROM huiyuanjifen j WHERE j.beizhu = '消费单：' || s.ID)
+    AND NOT EXISTS (SELECT 1 FROM huiyuanjifen j WHERE j.beizhu IN ('消费单：' || s.ID, '作废单：' || s.ID))
+UNION ALL
+SELECT '作废单与原单不相抵', ID || ' | ' || zuofeiID || ' | 收银' || round(takings, 2) || ' 欠款' || round(debt, 2)
+    || ' 明细' || round(lines_, 2) || ' 提成' || round(commission, 2) || ' 库存' || round(stock, 3)
+    || ' 余额' || round(money, 2) || ' 次数' || round(uses, 3) || ' 积分' || round(points, 3)
+  FROM voids
+  WHERE abs(takings) > 0.005 OR abs(debt) > 0.005 OR abs(lines_) > 0.005 OR abs(commission) > 0.005
+    OR abs(stock) > 0.0005 OR abs(money) > 0.005 OR abs(uses) > 0.0005 OR abs(points) > 0.0005
+    OR NOT EXISTS (SELECT 1 FROM huiyuanxiaofei x WHERE x.ID = voids.zuofeiID)
+UNION ALL
+SELECT '退款单没有变动记录', ID FROM huiyuanjiaofei
+  WHERE jiaofeileixing IN ('退储值', '退套餐')
+    AND NOT EXISTS (SELECT 1 FROM huiyuanyuebiandong y WHERE y.huiyuanid = huiyuanjiaofei.huiyuanid
+                    AND y.beizhu = '退款单：' || huiyuanjiaofei.ID)
 UNION ALL
 SELECT '单号重复', ID || ' | ' || group_concat(DISTINCT huiyuanid) FROM huiyuanxiaofei
   GROUP BY ID HAVING count(DISTINCT huiyuanid) > 1

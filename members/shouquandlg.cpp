@@ -1,0 +1,52 @@
+#include "shouquandlg.h"
+#include "ui_shouquandlg.h"
+
+#include "ctrluiclass.h"
+#include "ledgersql.h"
+#include "operatorsession.h"
+#include "passwordhash.h"
+#include "refundwriter.h"
+
+shouquandlg::shouquandlg(QWidget *parent) : QDialog(parent), ui(new Ui::shouquandlg)
+{
+    ui->setupUi(this);
+    connect(ui->lineEdit_password, &QLineEdit::returnPressed, ui->toolButton_ok, &QToolButton::click);
+}
+
+shouquandlg::~shouquandlg()
+{
+    delete ui;
+}
+
+QString shouquandlg::authorizer(QWidget *parent)
+{
+    const OperatorSession &s = operatorSession();
+    if (s.xitongshezhi == QStringLiteral("是") && RefundWriter::mayAuthorize(s.loginName))
+        return s.loginName;
+    shouquandlg dlg(parent);
+    if (dlg.exec() != QDialog::Accepted)
+        return QString();
+    return dlg.confirmedBy();
+}
+
+void shouquandlg::on_toolButton_ok_clicked()
+{
+    const QString name = ui->lineEdit_name->text().trimmed();
+    const QString stored =
+        LedgerSql::value(QStringLiteral("select password from user where name=?"), {name}).toString();
+    // One answer for a wrong name, a wrong password and a missing right: the
+    // box tells nobody which operators exist.
+    if (name.isEmpty() || !PasswordHash::verify(ui->lineEdit_password->text(), stored)
+        || !RefundWriter::mayAuthorize(name)) {
+        ctrlUiClass::showInfo(QStringLiteral("操作员或密码不对，或该操作员没有系统设置权限"), this);
+        ui->lineEdit_password->clear();
+        return;
+    }
+    m_confirmed = name;
+    accept();
+}
+
+void shouquandlg::on_toolButton_cancel_clicked()
+{
+    reject();
+}

@@ -1,0 +1,219 @@
+#include "receipts/receipt.h"
+
+#include "amounts.h"
+#include "ledgersql.h"
+#include "ledgertypes.h"
+
+using LedgerSql::rows;
+using LedgerSql::value;
+
+namespace {
+
+QString money(const QVariant &v)
+{
+    return centsText(yuanToCents(v.toDouble()));
+}
+
+QString count(const QVariant &v)
+{
+    return QString::number(v.toDouble());
+}
+
+bool isRepaymentRow(const QVariantList &r, int remarkColumn)
+{
+    return r.value(remarkColumn).toString() == QStringLiteral("会员还款");
+}
+
+// Every remark by which a writer ties its ledger rows to a document.
+QVariantList remarksOf(const QString &id)
+{
+    QVariantList v;
+    for (const char *prefix : {"消费单：", "交费单：", "充值单：", "退款单：", "作废单："})
+        v << QString::fromUtf8(prefix) + id;
+    return v;
+}
+
+const QString kRemarkIn = QStringLiteral(" beizhu in (?,?,?,?,?)");
+
+} // namespace
+
+Receipt Receipt::of(const QString &documentId, qint64 tenderedCents)
+{
+    Receipt r;
+    r.documentId = documentId;
+    if (documentId.isEmpty())
+        return r;
+    if (value(QStringLiteral("select 1 from huiyuanxiaofei where ID=? LIMIT 1"), {documentId}).isValid())
+        r.readSale(tenderedCents);
+    else if (value(QStringLiteral("select 1 from huiyuanjiaofei where ID=? LIMIT 1"), {documentId}).isValid())
+        r.readPayment();
+    else
+        return r;
+    r.found = true;
+    // The desk's operator who wrote the document, when its rows name nobody.
+    if (r.operatorName.isEmpty())
+        r.operatorName = value(QStringLiteral("select caozuoyuan from danjuhao where ID=?"), {documentId}).toString();
+    if (r.memberId == QLatin1String(kWalkInId))
+        r.memberName = QStringLiteral("散客");
+    else
+        r.memberName = value(QStringLiteral("select name from huiyuan where ID=?"), {r.memberId}).toString();
+    r.readFigures(r.memberId == QLatin1String(kWalkInId));
+    return r;
+}
+
+void Receipt::readSale(qint64 tenderedCents)
+{
+    const QList<QVariantList> head = rows(
+        QStringLiteral("select xiaofeiriqi,huiyuanid,shishoujine,fukuanfangshi,xiaofeijine,yingshoujine,qiandanjine,"
+                       "qiankuanjine,suodejifen,caozuoyuan,beizhu from huiyuanxiaofei where ID=? order by rowid"),
+        {documentId});
+    const QVariantList voided = rows(QStringLiteral("select ID,yuanyin from xiaofeizuofei where zuofeiID=?"),
+                                     {documentId}).value(0);
+    const QVariantList voidedBy = rows(QStringLiteral("select zuofeiID,yuanyin from xiaofeizuofei where ID=?"),
+                                       {documentId}).value(0);
+    title = voided.isEmpty() ? QStringLiteral("消费小票") : QStringLiteral("作废单");
+    time = head.first().value(0).toString();
+    memberId = head.first().value(1).toString();
+    operatorName = head.first().value(9).toString();
+
+    qint64 listTotal = 0, saleTotal = 0, signBill = 0, receivable = 0, cash = 0;
+    double points = 0;
+    for (const QVariantList &h : head) {
+        // A repayment row carries no sale figures; the sale's first row keeps
+        // them even after its debt was repaid.
+        const bool repayment = isRepaymentRow(h, 10) && yuanToCents(h.value(4).toDouble()) == 0
+                               && yuanToCents(h.value(5).toDouble()) == 0;
+        const qint64 paid = yuanToCents(h.value(2).toDouble());
+        if (repayment) {
+            payments << Pair{QStringLiteral("还款 ") + h.value(0).toString().left(10) + QStringLiteral(" ")
+                                 + h.value(3).toString(),
+                             centsText(paid)};
+            continue;
+        }
+        saleTotal += yuanToCents(h.value(4).toDouble());
+        receivable += yuanToCents(h.value(5).toDouble());
+        signBill += yuanToCents(h.value(6).toDouble());
+        points += h.value(8).toDouble();
+        if (paid != 0 || head.size() == 1)
+            payments << Pair{h.value(3).toString(), centsText(paid)};
+        if (h.value(3).toString() != QString::fromUtf8(kCardMethod))
+            cash += paid;
+    }
+
+    for (const QVariantList &l :
+         rows(QStringLiteral("select xiaofeileixing,name,shuliang,xiaoshoujiage,youhuijiage,jine from xiaofeimingxi "
+                             "where ID=? order by rowid"),
+              {documentId})) {
+        ReceiptLine line;
+        const bool use = l.value(0).toString() == QStringLiteral("套餐消费");
+        line.name = l.value(1).toString();
+        line.quantity = count(l.value(2));
+        line.listPrice = money(l.value(3));
+        line.price = use ? QStringLiteral("套餐") : money(l.value(4));
+        line.amount = money(l.value(5));
+        if (!use) {
+            const qint64 full = yuanToCents(l.value(3).toDouble() * l.value(2).toDouble());
+            listTotal += full;
+            const qint64 off = full - yuanToCents(l.value(5).toDouble());
+            if (off != 0)
+                line.discount = centsText(off);
+        }
+        lines << line;
+    }
+    totals << Pair{QStringLiteral("原价合计"), centsText(listTotal)};
+    if (listTotal != saleTotal)
+        totals << Pair{QStringLiteral("折扣优惠"), centsText(listTotal - saleTotal)};
+    totals << Pair{QStringLiteral("消费金额"), centsText(saleTotal)};
+    if (signBill != 0)
+        totals << Pair{QStringLiteral("签单优惠"), centsText(signBill)};
+    totals << Pair{QStringLiteral("应收金额"), centsText(receivable)};
+    if (tenderedCents >= 0 && tenderedCents >= cash) {
+        payments << Pair{QStringLiteral("收款"), centsText(tenderedCents)};
+        payments << Pair{QStringLiteral("找零"), centsText(tenderedCents - cash)};
+    }
+    after << Pair{QStringLiteral("本单积分"), QString::number(points)};
+    if (!voided.isEmpty())
+        notes << QStringLiteral("原消费单：") + voided.value(0).toString()
+              << QStringLiteral("作废原因：") + voided.value(1).toString();
+    if (!voidedBy.isEmpty())
+        notes << QStringLiteral("本单已作废，作废单：") + voidedBy.value(0).toString();
+}
+
+void Receipt::readPayment()
+{
+    const QList<QVariantList> head = rows(
+        QStringLiteral("select jiaofeiriqi,huiyuanid,jiaofeileixing,yingjiaojine,shifujine,zengsongjine,kaneijine,"
+                       "fukuanleixing,caozuoyuan,beizhu from huiyuanjiaofei where ID=? order by rowid"),
+        {documentId});
+    const QVariantList first = head.first();
+    const QString kind = first.value(2).toString();
+    static const QMap<QString, QString> titles = {
+        {QStringLiteral("办卡交费"), QStringLiteral("办卡小票")},   {QStringLiteral("会员充值"), QStringLiteral("充值小票")},
+        {QStringLiteral("套餐交费"), QStringLiteral("套餐续费小票")}, {QStringLiteral("退储值"), QStringLiteral("退储值小票")},
+        {QStringLiteral("退套餐"), QStringLiteral("退套餐小票")}};
+    title = titles.value(kind, kind + QStringLiteral("小票"));
+    time = first.value(0).toString();
+    memberId = first.value(1).toString();
+    operatorName = first.value(8).toString();
+
+    ReceiptLine line;
+    line.name = kind;
+    line.quantity = QStringLiteral("1");
+    line.listPrice = line.price = line.amount = money(first.value(3));
+    lines << line;
+    totals << Pair{kind.startsWith(QStringLiteral("退")) ? QStringLiteral("退款金额") : QStringLiteral("应交金额"),
+                   money(first.value(3))};
+    if (yuanToCents(first.value(5).toDouble()) != 0)
+        totals << Pair{QStringLiteral("赠送金额"), money(first.value(5))};
+    if (yuanToCents(first.value(6).toDouble()) != 0)
+        totals << Pair{QStringLiteral("卡内金额变动"), money(first.value(6))};
+    for (const QVariantList &h : head) {
+        if (h.value(2).toString() == QStringLiteral("会员还款"))
+            payments << Pair{QStringLiteral("还款 ") + h.value(0).toString().left(10) + QStringLiteral(" ")
+                                 + h.value(7).toString(),
+                             money(h.value(4))};
+        else
+            payments << Pair{h.value(7).toString(), money(h.value(4))};
+    }
+    if (!first.value(9).toString().isEmpty())
+        notes << first.value(9).toString();
+}
+
+// Debt, balance, uses and points as they stood right after this document.
+void Receipt::readFigures(bool walkIn)
+{
+    const qint64 debt = yuanToCents(
+        value(QStringLiteral("select ifnull(sum(qiankuanjine),0) from huiyuanxiaofei where ID=?"), {documentId})
+            .toDouble()
+        + value(QStringLiteral("select ifnull(sum(qiankuanjine),0) from huiyuanjiaofei where ID=?"), {documentId})
+              .toDouble());
+    if (debt != 0)
+        after << Pair{QStringLiteral("本单欠款"), centsText(debt)};
+    if (walkIn)
+        return;
+    QVariantList remarks = remarksOf(documentId);
+    const QVariantList ledger = rows(QStringLiteral("select dangshikaneiyue from huiyuanyuebiandong where huiyuanid=? and")
+                                         + kRemarkIn + QStringLiteral(" order by ID desc LIMIT 1"),
+                                     QVariantList{memberId} + remarks)
+                                    .value(0);
+    const QVariant balance = ledger.isEmpty()
+        ? value(QStringLiteral("select shengyujine from huiyuanxiaofei where ID=? order by rowid LIMIT 1"), {documentId})
+        : ledger.value(0);
+    if (balance.isValid())
+        after << Pair{QStringLiteral("卡内余额"), money(balance)};
+    else
+        after << Pair{QStringLiteral("卡内余额"),
+                      money(value(QStringLiteral("select shengyujine from huiyuan where ID=?"), {memberId}))};
+    for (const QVariantList &u :
+         rows(QStringLiteral("select ifnull(f.name,y.xiangmumingchen),y.dangshikaneicishu from huiyuanyuebiandong y "
+                             "left join fuwuxiangmu f on f.ID=y.xiangmumingchen where y.ID in (select max(ID) from "
+                             "huiyuanyuebiandong where huiyuanid=? and ifnull(xiangmumingchen,'')<>'' and")
+                  + kRemarkIn + QStringLiteral(" group by xiangmumingchen) order by y.ID"),
+              QVariantList{memberId} + remarks))
+        after << Pair{u.value(0).toString() + QStringLiteral(" 剩余次数"), count(u.value(1))};
+    const QVariant points = value(QStringLiteral("select shengyujifen from huiyuanjifen where huiyuanid=? and")
+                                      + kRemarkIn + QStringLiteral(" order by ID desc LIMIT 1"),
+                                  QVariantList{memberId} + remarks);
+    if (points.isValid())
+        after << Pair{QStringLiteral("累计积分"), count(points)};
+}

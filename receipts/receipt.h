@@ -1,0 +1,48 @@
+#ifndef RECEIPT_H
+#define RECEIPT_H
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QtGlobal>
+
+// One document as its receipt tells it, read back from the rows its writer
+// left: a sale or its void, a card issue, top-up, renewal or refund, with the
+// repayments taken on its debt since.
+struct ReceiptLine
+{
+    QString name;
+    QString quantity;
+    QString listPrice;
+    QString price;     // charged per unit; "套餐" for a package use
+    QString amount;
+    QString discount;  // list × quantity − amount, when there was one
+};
+
+struct Receipt
+{
+    using Pair = QPair<QString, QString>;
+
+    bool found = false;
+    QString title;
+    QString documentId;
+    QString time;
+    QString operatorName;
+    QString memberId;
+    QString memberName;
+    QList<ReceiptLine> lines;
+    QList<Pair> totals;    // caption, amount
+    QList<Pair> payments;  // method, amount
+    QList<Pair> after;     // debt, balance, uses left, points: the figures after this document
+    QStringList notes;
+
+    // tenderedCents ≥ 0: what the customer handed over in cash, for the change.
+    static Receipt of(const QString &documentId, qint64 tenderedCents = -1);
+
+private:
+    void readSale(qint64 tenderedCents);
+    void readPayment();
+    void readFigures(bool walkIn);
+};
+
+#endif

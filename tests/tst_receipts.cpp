@@ -1,0 +1,176 @@
+#include <QtTest>
+#include <QPrinterInfo>
+#include <QProcess>
+
+#include "checkoutfixture.h"
+#include "memberwriter.h"
+#include "receipts/receiptprinter.h"
+#include "receipts/receiptsettings.h"
+#include "refundwriter.h"
+#include "salewriter.h"
+
+using namespace checkout_fixture;
+
+// Every kind of document rendered to PDF on every paper, read back with
+// pdftotext: what a customer holds in their hand.
+class TestReceipts : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void everyKindOnEveryPaper_data();
+    void everyKindOnEveryPaper();
+    void autoPrintWithoutAPrinterTells();
+
+private:
+    std::unique_ptr<TestWorkdir> m_wd;
+    QMap<QString, QString> m_docs;
+};
+
+namespace {
+
+const QString kAdmin = QStringLiteral("admin");
+
+QString pdfText(const QString &path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    if (!p.waitForFinished(30000))
+        return QStringLiteral("<pdftotext did not finish>");
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+void TestReceipts::init()
+{
+    m_wd = std::make_unique<TestWorkdir>();
+    seedShop();
+    ReceiptSettings s;
+    s.shopName = QStringLiteral("墨辰美发");
+    s.address = QStringLiteral("人民路18号");
+    s.phone = QStringLiteral("0571-1234567");
+    QString error;
+    QVERIFY2(s.save(kAdmin, &error), qPrintable(error));
+
+    // A sale with a discount, a package use, card and cash and a debt, one
+    // repayment on it, then every other kind of document.
+    Sale sale;
+    sale.memberId = QStringLiteral("1001");
+    SaleLine cut;
+    cut.key = QStringLiteral("k1");
+    cut.type = QStringLiteral("服务项目");
+    cut.itemId = QStringLiteral("S01");
+    cut.name = QStringLiteral("洗剪吹");
+    cut.listCents = 10000;
+    cut.unitCents = 8000;
+    cut.quantity = 1;
+    cut.amountCents = 8000;
+    cut.points = 100;
+    SaleLine use = cut;
+    use.key = QStringLiteral("k2");
+    use.type = QStringLiteral("套餐消费");
+    use.itemId = QStringLiteral("S02");
+    use.name = QStringLiteral("烫发");
+    use.listCents = use.unitCents = 20000;
+    use.amountCents = 0;
+    use.points = 0;
+    sale.lines = {cut, use};
+    sale.payments = {PaymentPart{QStringLiteral("储蓄卡"), 3000}, PaymentPart{QStringLiteral("现金"), 2000}};
+    sale.debtCents = 3000;
+    sale.lineMethod = QStringLiteral("储蓄卡");
+    sale.operatorName = kAdmin;
+    const LedgerResult sold = SaleWriter::commit(sale);
+    QVERIFY2(sold.ok, qPrintable(sold.error));
+    QVERIFY(MemberWriter::repay(Repayment{sold.documentId, 1000, QStringLiteral("微信"), kAdmin}).ok);
+    m_docs[QStringLiteral("sale")] = sold.documentId;
+
+    TopUp t;
+    t.memberId = QStringLiteral("1002");
+    t.paidInCents = 50000;
+    t.bonusCents = 5000;
+    t.receivedCents = 45000;
+    t.method = QStringLiteral("现金");
+    t.operatorName = kAdmin;
+    m_docs[QStringLiteral("topup")] = MemberWriter::topUp(t).documentId;
+    m_docs[QStringLiteral("balance refund")] =
+        RefundWriter::refundBalance({QStringLiteral("1002"), 10000, 10000, QStringLiteral("微信"),
+                                     QStringLiteral("会员搬家"), kAdmin, kAdmin})
+            .documentId;
+    m_docs[QStringLiteral("package refund")] =
+        RefundWriter::refundPackage({QStringLiteral("1001"), QStringLiteral("S02"), 1, 15000, QStringLiteral("现金"),
+                                     QStringLiteral("不做了"), kAdmin, kAdmin})
+            .documentId;
+    m_docs[QStringLiteral("void")] =
+        RefundWriter::voidSale({sold.documentId, QStringLiteral("点错项目"), kAdmin, kAdmin}).documentId;
+    for (const QString &id : m_docs)
+        QVERIFY(!id.isEmpty());
+    verifyBooks();
+}
+
+void TestReceipts::cleanup()
+{
+    m_wd.reset();
+}
+
+void TestReceipts::everyKindOnEveryPaper_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("paper");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList papers = {"58mm", "80mm", "A4"};
+    for (const QString &paper : papers) {
+        const auto row = [&](const char *kind, const QStringList &expected) {
+            QTest::newRow(qPrintable(QString::fromUtf8(kind) + " " + paper)) << QString::fromUtf8(kind) << paper
+                                                                              << expected;
+        };
+        // Figures as they stood right after the sale: balance 470, 烫发 4 uses
+        // left, 140 points; its debt is gone with the void.
+        row("sale", {"消费小票", "洗剪吹", "烫发", "套餐", "80", "原价合计", "100", "折扣优惠", "应收金额",
+                     "储蓄卡", "现金", "还款", "微信", "卡内余额", "470", "剩余次数", "本单积分",
+                     "累计积分", "140", "本单已作废"});
+        row("topup", {"充值小票", "会员充值", "500", "赠送金额", "50", "赵六", "本单欠款", "卡内余额", "630"});
+        row("balance refund", {"退储值小票", "-100", "微信", "会员搬家", "卡内余额", "530"});
+        row("package refund", {"退套餐小票", "-150", "烫发 剩余次数", "3", "不做了"});
+        row("void", {"作废单", "洗剪吹", "-80", "原消费单", "点错项目", "卡内余额", "500"});
+    }
+}
+
+void TestReceipts::everyKindOnEveryPaper()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, paper);
+    QFETCH(QStringList, expected);
+    const QString id = m_docs.value(kind);
+    const QString path = m_wd->path() + QStringLiteral("/receipt.pdf");
+    QString error;
+    QVERIFY2(ReceiptPrinter::savePdf(id, paper, path, &error), qPrintable(error));
+    const QString text = pdfText(path);
+    for (const QString &common : {QStringLiteral("墨辰美发"), QStringLiteral("人民路18号"), id,
+                                  QStringLiteral("admin")})
+        QVERIFY2(text.contains(common), qPrintable(common + QStringLiteral(" missing in:\n") + text));
+    for (const QString &e : expected)
+        QVERIFY2(text.contains(e), qPrintable(e + QStringLiteral(" missing in:\n") + text));
+    QVERIFY(!ReceiptPrinter::savePdf(QStringLiteral("xf_none"), paper, path + QStringLiteral("x"), &error));
+}
+
+// The sale is saved whatever the printer does; the cashier is told it did not print.
+void TestReceipts::autoPrintWithoutAPrinterTells()
+{
+    PromptRecorder prompts;
+    ReceiptPrinter::afterDocument(nullptr, m_docs.value(QStringLiteral("sale")));
+    QVERIFY(prompts.texts().isEmpty());
+    ReceiptSettings s = ReceiptSettings::load();
+    s.autoPrint = true;
+    QString error;
+    QVERIFY(s.save(kAdmin, &error));
+    QVERIFY(ReceiptSettings::load().autoPrint);
+    ReceiptPrinter::afterDocument(nullptr, m_docs.value(QStringLiteral("sale")));
+    if (QPrinterInfo::defaultPrinter().isNull())
+        QVERIFY(prompts.last().contains(QStringLiteral("小票未打印")));
+    QCOMPARE(sqlValue("select count(*) from log where log='修改小票设置'"), QString("2"));
+}
+
+QTEST_MAIN(TestReceipts)
+#include "tst_receipts.moc"
