@@ -190,49 +190,52 @@ QStringList splitArgs(const QString &s)
     return args;
 }
 
-// SQLite's date modifiers ('+1 day', '-7 days', 'start of month',
-// 'localtime') as additions to a timestamp; false for one not known.
-bool intervalOf(const QStringList &mods, const QStringList &literals, QString *add, QString *trunc)
+// A text date or time of the shop ('yyyy-MM-dd' or 'yyyy-MM-dd hh:mm:ss') or
+// 'now', as a PostgreSQL timestamp expression, SQLite's modifiers applied in
+// their order ('+1 day', '-7 days', 'start of month', 'weekday 1',
+// 'localtime'); false for a modifier not known.
+QString timestampOf(const QStringList &args, const QStringList &literals, bool *ok)
 {
     static const QRegularExpression step(
         QStringLiteral("^\\s*([+-]?\\d+)\\s+(day|days|month|months|year|years|hour|hours|minute|minutes|second|seconds)\\s*$"),
         QRegularExpression::CaseInsensitiveOption);
-    for (const QString &mod : mods) {
+    static const QRegularExpression weekday(QStringLiteral("^\\s*weekday\\s+([0-6])\\s*$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    QString first;
+    QString ts;
+    if (literalOf(args.value(0), literals, &first) && first.trimmed().toLower() == QLatin1String("now"))
+        ts = QStringLiteral("localtimestamp(0)");
+    else
+        ts = QStringLiteral("cast(nullif(cast(%1 as text),'') as timestamp)").arg(args.value(0));
+    *ok = true;
+    for (const QString &mod : args.mid(1)) {
         QString t;
-        if (!literalOf(mod, literals, &t))
-            return false;
+        if (!literalOf(mod, literals, &t)) {
+            *ok = false;
+            break;
+        }
         const QString l = t.trimmed().toLower();
         if (l == QLatin1String("localtime") || l == QLatin1String("utc"))
             continue;
         if (l == QLatin1String("start of month") || l == QLatin1String("start of year")
             || l == QLatin1String("start of day")) {
-            *trunc = l.mid(9);
+            ts = QStringLiteral("date_trunc('%1', %2)").arg(l.mid(9), ts);
+            continue;
+        }
+        const auto w = weekday.match(t);
+        if (w.hasMatch()) {
+            ts = QStringLiteral("(%1 + make_interval(days => cast(mod(%2 - cast(extract(dow from %1) as integer) + 7, 7) as integer)))")
+                     .arg(ts, w.captured(1));
             continue;
         }
         const auto m = step.match(t);
-        if (!m.hasMatch())
-            return false;
-        *add += QStringLiteral(" + interval '%1 %2'").arg(m.captured(1), m.captured(2));
+        if (!m.hasMatch()) {
+            *ok = false;
+            break;
+        }
+        ts = QStringLiteral("(%1 + interval '%2 %3')").arg(ts, m.captured(1), m.captured(2));
     }
-    return true;
-}
-
-// A text date or time of the shop ('yyyy-MM-dd' or 'yyyy-MM-dd hh:mm:ss') or
-// 'now', as a PostgreSQL timestamp expression with the modifiers applied.
-QString timestampOf(const QStringList &args, const QStringList &literals, bool *ok)
-{
-    QString first;
-    QString base;
-    if (literalOf(args.value(0), literals, &first) && first.trimmed().toLower() == QLatin1String("now"))
-        base = QStringLiteral("localtimestamp(0)");
-    else
-        base = QStringLiteral("cast(nullif(cast(%1 as text),'') as timestamp)").arg(args.value(0));
-    QString add;
-    QString trunc;
-    *ok = intervalOf(args.mid(1), literals, &add, &trunc);
-    if (!trunc.isEmpty())
-        base = QStringLiteral("date_trunc('%1', %2)").arg(trunc, base);
-    return QStringLiteral("(%1%2)").arg(base, add);
+    return ts;
 }
 
 QString strftimeFormat(const QString &f)
