@@ -148,9 +148,10 @@ bool UsesBook::giveBack(const QString &memberId, const QString &itemId, qint64 u
     // The oldest row of the item takes them back; a member whose row is gone
     // (removed by hand) gets a new one, so the uses are not lost.
     const int n = exec(QStringLiteral("update huiyuantaocan set shengyucishu=ifnull(shengyucishu,0)+?,"
-                                      "xiaofeicishu=max(ifnull(xiaofeicishu,0)-?,0) where rowid=(select min(rowid) "
+                                      "xiaofeicishu=CASE WHEN ifnull(xiaofeicishu,0)>? THEN ifnull(xiaofeicishu,0)-? ELSE 0 END "
+                                      "where rowid=(select min(rowid) "
                                       "from huiyuantaocan where huiyuanID=? and xiangmuID=?)"),
-                       {uses, uses, memberId, itemId});
+                       {uses, uses, uses, memberId, itemId});
     if (n < 0)
         return false;
     if (n == 0

@@ -41,7 +41,7 @@ void receiptdlg::setup(const QString &documentId)
     m_documentId = documentId;
     ui->label_document->setText(documentId);
     m_preview->updatePreview();
-    m_preview->fitToWidth();
+    m_preview->fitInView(); // the whole receipt, however long the roll
 }
 
 void receiptdlg::paint(QPrinter *printer)

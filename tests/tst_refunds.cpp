@@ -3,12 +3,17 @@
 #include "accountbooks.h"
 #include "amounts.h"
 #include "checkoutfixture.h"
+#include "passwordhash.h"
+#include "takingstree.h"
+#include "tuichuzhidlg.h"
+#include "zuofeidlg.h"
 #include "memberwriter.h"
 #include "refundwriter.h"
 #include "salewriter.h"
 #include "transactionscope.h"
 
 #include <QSqlQuery>
+#include <QStandardItemModel>
 
 using namespace checkout_fixture;
 
@@ -27,6 +32,7 @@ private slots:
     void voidRefusals();
     void balanceRefund();
     void packageRefund();
+    void dialogsAskForTheRight();
 
 private:
     std::unique_ptr<TestWorkdir> m_wd;
@@ -60,6 +66,20 @@ QString commit(Sale s)
     if (!r.ok)
         qWarning() << r.error;
     return r.documentId;
+}
+
+// The 综合统计 tree of today (as the handover builds it): caption → amount.
+QMap<QString, QString> takingsToday()
+{
+    ctrlUiClass ctrl;
+    QStandardItemModel model;
+    const QString day = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    TakingsTree::refill(ctrl, QStringLiteral("tempzonghetongji"), day, day + QStringLiteral(" 23:59:59"));
+    TakingsTree::build(ctrl, &model, QStringLiteral("tempzonghetongji"), day, day + QStringLiteral(" 23:59:59"));
+    QMap<QString, QString> t;
+    for (int r = 0; r < model.rowCount(); ++r)
+        t.insert(model.index(r, 0).data().toString(), model.index(r, 1).data().toString());
+    return t;
 }
 
 SaleVoid voidOf(const QString &saleId)
@@ -108,6 +128,8 @@ void TestRefunds::voidGivesEverythingBack()
     const QString sale = commit(s);
     QVERIFY(!sale.isEmpty());
     QVERIFY(figures(QStringLiteral("1001")) != before);
+    QCOMPARE(takingsToday().value(QStringLiteral("实际收入")), QString("70"));
+    QCOMPARE(takingsToday().value(QStringLiteral("虚拟收入")), QString("100"));
 
     const SaleVoidPreview p = RefundWriter::previewVoid(sale);
     QVERIFY2(p.problem.isEmpty(), qPrintable(p.problem));
@@ -119,6 +141,10 @@ void TestRefunds::voidGivesEverythingBack()
     QVERIFY2(v.ok, qPrintable(v.error));
     QVERIFY(v.documentId.startsWith(QStringLiteral("ZF")));
     QCOMPARE(figures(QStringLiteral("1001")), before);
+    QCOMPARE(sqlValue("select xiaofeicishu from huiyuantaocan where huiyuanID='1001'"), QString("0"));
+    // Takings and the handover net the void out on the day it was made.
+    for (const char *caption : {"消费收银合计", "收银总计", "实际收入", "虚拟收入"})
+        QCOMPARE(takingsToday().value(QString::fromUtf8(caption)), QString("0"));
     // The sale stays as it was; the void is its own document, paid back by the
     // methods the money came in.
     QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei where ID='" + sale + "'"), QString("2"));
@@ -313,6 +339,74 @@ void TestRefunds::packageRefund()
     QVERIFY(RefundWriter::refundPackage(r).ok);
     QCOMPARE(BalanceBook::balance(QStringLiteral("1001")), qint64(95000));
     QCOMPARE(UsesBook::left(QStringLiteral("1001"), QStringLiteral("S02")), 0.0);
+    verifyBooks();
+}
+
+// At the counter: a cashier without the settings right has the owner confirm
+// with their password; wrong input writes nothing and leaves the dialog open.
+void TestRefunds::dialogsAskForTheRight()
+{
+    Sale s;
+    s.memberId = QStringLiteral("1001");
+    s.lines = {line(QStringLiteral("服务项目"), QStringLiteral("S01"), 10000, 1)};
+    s.payments = {PaymentPart{QStringLiteral("储蓄卡"), 10000}};
+    const QString sale = commit(s);
+    sqlExec("insert into user(name,password,xitongshezhi,jinyong) values('老板','"
+            + PasswordHash::hash(QStringLiteral("boss-2026"), 1000) + "','是','否')");
+    operatorSession().loginName = operatorSession().name = QStringLiteral("小李");
+    operatorSession().xitongshezhi = QStringLiteral("否");
+    PromptRecorder prompts;
+
+    zuofeidlg dlg;
+    QVERIFY(dlg.setup(sale).isEmpty());
+    QCOMPARE(text(&dlg, "label_card"), QString("100"));
+    clickButton(&dlg, "toolButton_ok");
+    QCOMPARE(prompts.last(), QString("请填写退款或作废的原因"));
+    setText(&dlg, "lineEdit_reason", QStringLiteral("点错项目"));
+    // The wrong password first: told, and asked again; then cancelled.
+    onNextModal([](QWidget *who) {
+        setText(who, "lineEdit_name", QStringLiteral("老板"));
+        setText(who, "lineEdit_password", QStringLiteral("guess"));
+        clickButton(who, "toolButton_ok");
+        QVERIFY(who->isVisible());
+        clickButton(who, "toolButton_cancel");
+    });
+    clickButton(&dlg, "toolButton_ok");
+    QVERIFY(prompts.texts().contains(QStringLiteral("操作员或密码不对，或该操作员没有系统设置权限")));
+    QCOMPARE(sqlValue("select count(*) from xiaofeizuofei"), QString("0"));
+    onNextModal([](QWidget *who) {
+        setText(who, "lineEdit_name", QStringLiteral("老板"));
+        setText(who, "lineEdit_password", QStringLiteral("boss-2026"));
+        clickButton(who, "toolButton_ok");
+    });
+    clickButton(&dlg, "toolButton_ok");
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(sqlValue("select caozuoyuan||'|'||shouquanren from xiaofeizuofei where ID='" + sale + "'"),
+             QString("小李|老板"));
+    QCOMPARE(BalanceBook::balance(QStringLiteral("1001")), qint64(50000));
+    zuofeidlg again;
+    QCOMPARE(again.setup(sale), QString("该消费单已经作废，不能再次作废"));
+
+    // Amounts the cashier mistypes never reach the books.
+    operatorSession().xitongshezhi = QStringLiteral("是");
+    operatorSession().loginName = kAdmin;
+    tuichuzhidlg refund;
+    refund.setup(QStringLiteral("1001"));
+    QCOMPARE(text(&refund, "lineEdit_taken"), QString("500"));
+    QVERIFY(text(&refund, "comboBox_method") != QStringLiteral("储蓄卡"));
+    setText(&refund, "lineEdit_reason", QStringLiteral("搬家"));
+    for (const QString &typed : {QStringLiteral("12.345"), QStringLiteral("五十"), QStringLiteral("0"),
+                                 QStringLiteral("500.01")}) {
+        setText(&refund, "lineEdit_taken", typed);
+        clickButton(&refund, "toolButton_ok");
+    }
+    QCOMPARE(sqlValue("select count(*) from huiyuanjiaofei"), QString("0"));
+    setText(&refund, "lineEdit_taken", QStringLiteral("200"));
+    setText(&refund, "lineEdit_paidBack", QStringLiteral("180"));
+    clickButton(&refund, "toolButton_ok");
+    QCOMPARE(refund.result(), int(QDialog::Accepted));
+    QCOMPARE(BalanceBook::balance(QStringLiteral("1001")), qint64(30000));
+    QCOMPARE(sqlValue("select shifujine from huiyuanjiaofei where ID='" + refund.documentId() + "'"), QString("-180"));
     verifyBooks();
 }
 
