@@ -1,4 +1,5 @@
 #include "changepassworddlg.h"
+#include "sqldialect.h"
 #include "ui_changepassworddlg.h"
 
 #include "ctrluiclass.h"
@@ -37,7 +38,7 @@ void ChangePasswordDlg::on_saveButton_clicked()
 {
     if (!m_firstLogin) {
         QSqlQuery q;
-        q.prepare(QStringLiteral("select password from user where name=?"));
+        q.prepare(SqlDialect::translate(QStringLiteral("select password from user where name=?")));
         q.addBindValue(m_name);
         const bool found = q.exec() && q.next();
         if (!found || !verifyPassword(ui->oldPasswordEdit->text(), q.value(0).toString())) {

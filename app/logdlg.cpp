@@ -1,4 +1,5 @@
 #include "logdlg.h"
+#include "sqldialect.h"
 #include "ui_logdlg.h"
 
 #include "changepassworddlg.h"
@@ -90,7 +91,7 @@ void logDlg::on_toolButton_3_clicked()
         // (a new default password has just been stored as a hash anyway).
         if (typed != QLatin1String(kDefaultAdminPassword) && PasswordHash::isLegacy(stored)) {
             QSqlQuery q;
-            q.prepare(QStringLiteral("update user set password=? where name=?"));
+            q.prepare(SqlDialect::translate(QStringLiteral("update user set password=? where name=?")));
             q.addBindValue(encodePassword(typed));
             q.addBindValue(name);
             if (!q.exec())

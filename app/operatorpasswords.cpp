@@ -1,4 +1,5 @@
 #include "operatorpasswords.h"
+#include "sqldialect.h"
 
 #include "ctrluiclass.h"
 #include "logdlg.h"
@@ -30,7 +31,7 @@ bool storeOperatorPassword(const QString &name, const QString &password, const Q
     const QString stored = encodePassword(password);
     TransactionScope tx;
     QSqlQuery q;
-    q.prepare(QStringLiteral("update user set password=? where name=?"));
+    q.prepare(SqlDialect::translate(QStringLiteral("update user set password=? where name=?")));
     q.addBindValue(stored);
     q.addBindValue(name);
     const bool changed = q.exec() && q.numRowsAffected() == 1;
@@ -52,7 +53,7 @@ bool storeOperatorPassword(const QString &name, const QString &password, const Q
 bool defaultAdminPasswordInUse()
 {
     QSqlQuery q;
-    q.prepare(QStringLiteral("select password from user where name='admin'"));
+    q.prepare(SqlDialect::translate(QStringLiteral("select password from user where name='admin'")));
     if (!q.exec() || !q.next())
         return false;
     return verifyPassword(QLatin1String(kDefaultAdminPassword), q.value(0).toString());
@@ -61,7 +62,7 @@ bool defaultAdminPasswordInUse()
 bool isLastSettingsOperator(const QString &name)
 {
     QSqlQuery q;
-    q.prepare(QStringLiteral("select sum(name=?), count(*) from user where xitongshezhi='是' and jinyong='否'"));
+    q.prepare(SqlDialect::translate(QStringLiteral("select sum(case when name=? then 1 else 0 end), count(*) from user where xitongshezhi='是' and jinyong='否'")));
     q.addBindValue(name);
     if (!q.exec() || !q.next())
         return false;

@@ -10,6 +10,8 @@
 #include "dbsetconfig.h"
 #include "prompt.h"
 #include "schemaupgrade.h"
+#include "shopconnection.h"
+#include "sqldialect.h"
 #include "sqllog.h"
 
 #include <QApplication>
@@ -33,8 +35,15 @@ QString installationProblem()
 
     const QString dbProblem = QStringLiteral("无法使用数据库文件 mochenxinxi.db（工作目录：%1）：%2\n"
                                              "为避免收银数据无法保存，程序将退出。");
-    if (!openDatabase())
+    if (!openDatabase()) {
+        if (!shopOpenProblem().isEmpty())
+            return shopOpenProblem() + QStringLiteral("\n为避免收银数据无法保存，程序将退出。");
         return dbProblem.arg(where, QSqlDatabase::database(QSqlDatabase::defaultConnection, false).lastError().text());
+    }
+    // A shop server keeps its own files, copies and upgrades (pg_dump, the
+    // owner's administrator): the checks of the shop file do not apply.
+    if (SqlDialect::isPostgres())
+        return QString();
     // Reading the schema catches a file that is not a database.
     QSqlQuery q;
     if (!q.exec(QStringLiteral("select count(*) from sqlite_master")))
@@ -91,9 +100,13 @@ int runMochen(QApplication &app)
         Prompt::ask({QStringLiteral("错误"), damage, {QStringLiteral("确定")}, &w});
         QCoreApplication::exit(1);
     });
-    if (databaseFileBytes() > kInlinePageCheckBytes)
-        pages.start();
-    else
-        startBackup();
+    // On a shop server the backup is the server's (pg_dump), not each desk's,
+    // and so are the checks of its pages.
+    if (!SqlDialect::isPostgres()) {
+        if (databaseFileBytes() > kInlinePageCheckBytes)
+            pages.start();
+        else
+            startBackup();
+    }
     return app.exec();
 }

@@ -2,6 +2,8 @@
 #include "ui_chanpinrukudlg.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QTimer>
 
 #include "addkucundlg.h"
 #include "ctrluiclass.h"
@@ -12,12 +14,19 @@
 namespace {
 const char *kProducts = "产品信息";
 const char *kStockFilter = "  WHERE a.chanpinID=b.ID GROUP BY a.chanpinID ";
+const int kCodeColumn = 2;
 }
 
 chanpinrukuDlg::chanpinrukuDlg(QWidget *parent)
-    : QDialog(parent), ui(new Ui::chanpinrukuDlg), m_ctrl(new ctrlUiClass(this))
+    : QDialog(parent), ui(new Ui::chanpinrukuDlg), m_ctrl(new ctrlUiClass(this)), m_typing(new QTimer(this))
 {
     ui->setupUi(this);
+    // The product list follows the typing, as the checkout's pickers do.
+    m_typing->setSingleShot(true);
+    m_typing->setInterval(150);
+    connect(m_typing, &QTimer::timeout, this, &chanpinrukuDlg::reload);
+    connect(ui->lineEdit, &QLineEdit::textEdited, m_typing, qOverload<>(&QTimer::start));
+    ui->lineEdit->installEventFilter(this);
 }
 
 chanpinrukuDlg::~chanpinrukuDlg()
@@ -61,13 +70,55 @@ QString chanpinrukuDlg::linesFilter() const
 
 void chanpinrukuDlg::reload()
 {
-    m_ctrl->refreshView(QString::fromUtf8(kProducts), QString::fromUtf8(kStockFilter));
+    m_typing->stop();
+    const QString typed = ui->lineEdit->text();
+    m_ctrl->refreshView(QString::fromUtf8(kProducts),
+                        typed.trimmed().isEmpty() ? QString::fromUtf8(kStockFilter) : m_search.suffix(typed));
+    if (m_ctrl->viewRowCount(QString::fromUtf8(kProducts)) > 0)
+        ui->tableView->selectRow(0);
     m_ctrl->refreshView(m_kind, linesFilter());
 }
 
 void chanpinrukuDlg::on_tableView_doubleClicked(const QModelIndex &)
 {
-    QStringList row = m_ctrl->currentRowValues(QString::fromUtf8(kProducts));
+    addLineFor(m_ctrl->currentRowValues(QString::fromUtf8(kProducts)));
+}
+
+// Enter in the search field: the product with exactly that code or barcode,
+// else the one chosen in the list.
+void chanpinrukuDlg::searchEntered()
+{
+    reload();
+    const QString products = QString::fromUtf8(kProducts);
+    const QString code = m_search.exactCode(ui->lineEdit->text());
+    for (int r = 0; !code.isEmpty() && r < m_ctrl->viewRowCount(products); ++r)
+        if (m_ctrl->rowValues(products, r).value(kCodeColumn) == code)
+            ui->tableView->selectRow(r);
+    addLineFor(m_ctrl->currentRowValues(products));
+    ui->lineEdit->clear();
+    ui->lineEdit->setFocus();
+}
+
+bool chanpinrukuDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != ui->lineEdit)
+        return QDialog::eventFilter(watched, event);
+    if (PickerSearch::walkList(ui->tableView, m_ctrl->viewRowCount(QString::fromUtf8(kProducts)), event))
+        return true;
+    // Enter here adds a line; it must not reach 完成, the dialog's default button.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            searchEntered();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void chanpinrukuDlg::addLineFor(const QStringList &productRow)
+{
+    QStringList row = productRow;
     if (row.size() < 10)
         return;
     row[0] = m_docId;

@@ -6,8 +6,11 @@
 #include <QString>
 #include <QVariant>
 
+#include "pickersearch.h"
+
 namespace Ui { class chanpinrukuDlg; }
 class ctrlUiClass;
+class QTimer;
 
 // Puts a stock-in or stock-out document together: double-click a product to
 // add a line, double-click a line to correct it. Lines are written as they
@@ -33,9 +36,14 @@ private slots:
     void on_tableView_doubleClicked(const QModelIndex &index);   // product -> new line
     void on_tableView_2_doubleClicked(const QModelIndex &index); // line -> correct it
     void on_toolButton_clicked();                                // 完成
+    void searchEntered();                                        // code or barcode -> new line
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void reload();
+    void addLineFor(const QStringList &productRow);
     QString linesFilter() const;
 
     Ui::chanpinrukuDlg *ui;
@@ -43,6 +51,8 @@ private:
     QString m_kind;
     QString m_docId;
     QString m_today;
+    PickerSearch m_search{QStringLiteral("产品信息")};
+    QTimer *m_typing = nullptr;
 };
 
 #endif

@@ -6,10 +6,14 @@
 #include "operatorsession.h"
 #include "shangpindlg.h"
 #include "amounts.h"
+#include "heldbills.h"
+#include "prompt.h"
 #include "salewriter.h"
 #include "sqltext.h"
 
 #include <QDoubleValidator>
+#include <QShortcut>
+#include <QToolButton>
 #include <QThread>
 #include <cmath>
 
@@ -76,7 +80,9 @@ AddXiaofeiDlg::AddXiaofeiDlg(QWidget *parent)
     ui->label_30->setText(QStringLiteral("000000"));
     ui->toolButton_4->hide();
     ui->toolButton_7->hide();
+    setupKeys();
     updateButtons();
+    ui->lineEdit_2->setFocus();
 }
 
 AddXiaofeiDlg::~AddXiaofeiDlg()
@@ -102,13 +108,108 @@ void AddXiaofeiDlg::setHuiyuanInfo(const QStringList &info)
     updateButtons();
 }
 
-void AddXiaofeiDlg::openPicker(const QString &mode)
+void AddXiaofeiDlg::openPicker(const QString &mode, const QString &typed)
 {
     auto *picker = new shangpinDlg;
     connect(picker, &shangpinDlg::DlgSend, this, &AddXiaofeiDlg::DlgRecv);
-    picker->setup(ui->label_8->text(), mode, m_saleId);
+    picker->setup(ui->label_8->text(), mode, m_saleId, typed);
     picker->exec();
     delete picker;
+}
+
+// Enter in 项目编号或名称 / 产品编号或名称: a code or barcode of one item adds
+// it at once with quantity 1 (a scanner types the digits and Enter); any other
+// text opens the picker with the matches.
+void AddXiaofeiDlg::scanned(const QString &mode, QLineEdit *field)
+{
+    const QString typed = field->text().trimmed();
+    bool added = false;
+    if (!typed.isEmpty()) {
+        shangpinDlg quick;
+        connect(&quick, &shangpinDlg::DlgSend, this, &AddXiaofeiDlg::DlgRecv);
+        quick.setup(ui->label_8->text(), mode, m_saleId, typed);
+        added = quick.addByCode(typed);
+    }
+    if (!added)
+        openPicker(mode, typed);
+    field->clear();
+    field->setFocus();
+}
+
+void AddXiaofeiDlg::setupKeys()
+{
+    connect(ui->lineEdit_2, &QLineEdit::returnPressed, this,
+            [this] { scanned(QStringLiteral("服务项目选择"), ui->lineEdit_2); });
+    connect(ui->lineEdit_3, &QLineEdit::returnPressed, this,
+            [this] { scanned(QStringLiteral("产品选择"), ui->lineEdit_3); });
+    ui->lineEdit_2->setPlaceholderText(QStringLiteral("编号或拼音首字母，回车添加（F2）"));
+    ui->lineEdit_3->setPlaceholderText(QStringLiteral("编号、条码或拼音首字母，回车添加（F3）"));
+    // Enter in 支付 checks out, as 结账 does.
+    connect(ui->lineEdit_4, &QLineEdit::returnPressed, this, [this] {
+        if (ui->toolButton_10->isEnabled())
+            on_toolButton_10_clicked();
+    });
+    auto focusSearch = [this](int tab, QLineEdit *field) {
+        return [this, tab, field] {
+            ui->tabWidget->setCurrentIndex(tab);
+            field->setFocus();
+            field->selectAll();
+        };
+    };
+    connect(new QShortcut(QKeySequence(Qt::Key_F2), this), &QShortcut::activated, this, focusSearch(0, ui->lineEdit_2));
+    connect(new QShortcut(QKeySequence(Qt::Key_F3), this), &QShortcut::activated, this, focusSearch(1, ui->lineEdit_3));
+    connect(new QShortcut(QKeySequence(Qt::Key_F4), this), &QShortcut::activated, this, [this] {
+        ui->lineEdit_4->setFocus();
+        ui->lineEdit_4->selectAll();
+    });
+    const struct
+    {
+        QToolButton *button;
+        Qt::Key key;
+        const char *what;
+    } keys[] = {
+        {ui->toolButton_10, Qt::Key_F10, "结账"},
+        {ui->toolButton_11, Qt::Key_F11, "联合结账"},
+        {ui->toolButton, Qt::Key_F8, "挂单"},
+    };
+    for (const auto &k : keys) {
+        k.button->setShortcut(QKeySequence(k.key));
+        k.button->setToolTip(QStringLiteral("%1（%2）").arg(QString::fromUtf8(k.what), QKeySequence(k.key).toString()));
+    }
+    // The add buttons sit on their tabs; their keys work from any tab.
+    connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this, [this] {
+        ui->tabWidget->setCurrentIndex(0);
+        on_toolButton_3_clicked();
+    });
+    connect(new QShortcut(QKeySequence(Qt::Key_F6), this), &QShortcut::activated, this, [this] {
+        ui->tabWidget->setCurrentIndex(1);
+        on_toolButton_6_clicked();
+    });
+    ui->toolButton_3->setToolTip(QStringLiteral("添加服务项目（F5）"));
+    ui->toolButton_6->setToolTip(QStringLiteral("添加产品（F6）"));
+    ui->toolButton_2->setToolTip(QStringLiteral("取消（Esc）"));
+    ui->toolButton_5->setToolTip(QStringLiteral("删除选中的服务项目（Delete）"));
+    ui->toolButton_8->setToolTip(QStringLiteral("删除选中的产品（Delete）"));
+    ui->lineEdit_4->setToolTip(QStringLiteral("支付金额（F4），回车结账"));
+    connect(new QShortcut(QKeySequence(QKeySequence::Delete), ui->tableView), &QShortcut::activated, this,
+            &AddXiaofeiDlg::on_toolButton_5_clicked);
+    connect(new QShortcut(QKeySequence(QKeySequence::Delete), ui->tableView_2), &QShortcut::activated, this,
+            &AddXiaofeiDlg::on_toolButton_8_clicked);
+}
+
+// A card past its expiry date is told before its balance pays.
+bool AddXiaofeiDlg::cardExpiredRefused(qint64 cardCents)
+{
+    if (cardCents <= 0)
+        return false;
+    const QString expiry =
+        m_db.queryRow(QStringLiteral("select ifnull(daoqi_time,'') from huiyuan where ID=") + sqlLiteral(ui->label_12->text()))
+            .value(0)
+            .trimmed();
+    if (expiry.size() < 10 || expiry.left(10) >= ctrlUiClass::todayText())
+        return false;
+    return !ctrlUiClass::askYesNo(
+        QStringLiteral("会员卡已于%1到期，仍要用卡内余额付款吗？").arg(expiry.left(10)), this);
 }
 
 void AddXiaofeiDlg::on_toolButton_3_clicked()
@@ -237,7 +338,8 @@ void AddXiaofeiDlg::on_lineEdit_4_textChanged(const QString &text)
 
 void AddXiaofeiDlg::on_toolButton_10_clicked()
 {
-    if (commitSale(Payment()))
+    m_committed = commitSale(Payment());
+    if (m_committed)
         accept();
 }
 
@@ -265,7 +367,59 @@ void AddXiaofeiDlg::on_toolButton_2_clicked()
 
 void AddXiaofeiDlg::on_toolButton_clicked()
 {
-    // Holding a bill is not offered yet.
+    if (holdBill())
+        accept();
+}
+
+bool AddXiaofeiDlg::holdBill()
+{
+    if (m_basket.isEmpty()) {
+        ctrlUiClass::showInfo(QStringLiteral("请先添加消费项目"), this);
+        return false;
+    }
+    const LedgerResult held =
+        HeldBills::hold(m_saleId, ui->label_12->text(), ui->label_10->text(), operatorSession().name);
+    if (!held.ok) {
+        ctrlUiClass::showInfo(held.error, this);
+        refreshLines();
+        refreshPackages();
+        updateButtons();
+        return false;
+    }
+    m_heldId = held.documentId;
+    return true;
+}
+
+LedgerResult AddXiaofeiDlg::resumeHeld(const QString &heldId)
+{
+    const LedgerResult resumed = HeldBills::resume(heldId, m_saleId, operatorSession().name);
+    m_basket.recountUses();
+    refreshLines();
+    refreshPackages();
+    updateButtons();
+    return resumed;
+}
+
+void AddXiaofeiDlg::reject()
+{
+    // Escape, 取消 and the window's close button all come here: a bill with
+    // lines is never dropped without the cashier saying so.
+    if (!m_committed && m_heldId.isEmpty() && !m_basket.isEmpty()) {
+        const int answer = Prompt::ask({QStringLiteral("警告"),
+                                        QStringLiteral("本单还有未结账的消费项目，要挂单保存、放弃本单，还是返回继续？"),
+                                        {QStringLiteral("挂单"), QStringLiteral("放弃"), QStringLiteral("返回")},
+                                        this});
+        if (answer == 0) {
+            if (holdBill())
+                accept();
+            return;
+        }
+        if (answer != 1)
+            return;
+        // Thrown away at once, not when the window is gone.
+        m_basket.clear();
+    }
+    QDialog::reject();
 }
 
 void AddXiaofeiDlg::on_toolButton_7_clicked()
@@ -310,7 +464,9 @@ bool AddXiaofeiDlg::commitSale(const Payment &payment)
         // Change goes back to the customer: the takings (and a card debit) are
         // what the sale costs, never more.
         sale.payments << PaymentPart{sale.lineMethod, qMin(paid.cents, receivable)};
+        m_tenderedCents = paid.cents;
     } else {
+        m_tenderedCents = -1;
         const MoneyInput unpaid = parseMoneyInput(payment.unpaid, QStringLiteral("欠款金额"));
         if (!unpaid.ok) {
             ctrlUiClass::showInfo(unpaid.error, this);
@@ -330,6 +486,13 @@ bool AddXiaofeiDlg::commitSale(const Payment &payment)
         }
         sale.debtCents = unpaid.cents;
     }
+
+    qint64 cardCents = 0;
+    for (const PaymentPart &p : qAsConst(sale.payments))
+        if (p.method == QString::fromUtf8(kCardMethod))
+            cardCents += p.cents;
+    if (!walkIn && cardExpiredRefused(cardCents))
+        return false;
 
     const LedgerResult result = SaleWriter::commit(sale);
     if (!result.ok) {

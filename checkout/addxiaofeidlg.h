@@ -9,6 +9,7 @@
 #include "ctrluiclass.h"
 
 namespace Ui { class AddXiaofeiDlg; }
+class QLineEdit;
 
 // The cashier's checkout: one sale for one member or for a walk-in customer,
 // from the first line to the committed sale.
@@ -23,6 +24,18 @@ public:
     // values and the card balance (at most six are used).
     void setHuiyuanInfo(const QStringList &info);
     QString saleId() const { return m_saleId; }
+    // Takes a held bill up into this (still empty) checkout.
+    LedgerResult resumeHeld(const QString &heldId);
+    // The document this checkout ended with: the sale written, or the held bill.
+    QString committedSaleId() const { return m_committed ? m_saleId : QString(); }
+    QString heldBillId() const { return m_heldId; }
+    // What the customer handed over in a single payment (for the change on
+    // the receipt); -1 for a combined payment.
+    qint64 tenderedCents() const { return m_tenderedCents; }
+
+    // Closing a checkout that still has lines asks whether to hold them,
+    // throw them away or go back.
+    void reject() override;
 
 signals:
     void DlgSend(QString key, QVariant value);
@@ -52,19 +65,25 @@ private:
         QStringList amounts;  // combined: their amounts
     };
 
-    void openPicker(const QString &mode);
+    void openPicker(const QString &mode, const QString &typed = QString());
+    void scanned(const QString &mode, QLineEdit *field);
+    void setupKeys();
+    bool cardExpiredRefused(qint64 cardCents);
     void deleteLine(const QString &viewName);
     void refreshLines();
     void refreshPackages();
     void refreshTotals();
     void updateButtons();
     bool commitSale(const Payment &payment);
+    bool holdBill();
 
     Ui::AddXiaofeiDlg *ui;
     ctrlUiClass m_db;
     Basket m_basket;
     QString m_saleId;
     bool m_committed = false;
+    QString m_heldId;
+    qint64 m_tenderedCents = -1;
 };
 
 #endif

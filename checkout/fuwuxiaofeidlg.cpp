@@ -51,6 +51,11 @@ FuwuxiaofeiDlg::FuwuxiaofeiDlg(QWidget *parent)
     m_db.setupView(map, ui->tableView, QStringLiteral("提成明细临时表"));
     m_lineKey = uniqueSerial();
     refreshEmployees();
+    // Enter in the price or the quantity saves the line, as 保存 does.
+    connect(ui->lineEdit_3, &QLineEdit::returnPressed, this, &FuwuxiaofeiDlg::on_toolButton_4_clicked);
+    connect(ui->lineEdit_4, &QLineEdit::returnPressed, this, &FuwuxiaofeiDlg::on_toolButton_4_clicked);
+    ui->toolButton_4->setToolTip(QStringLiteral("保存（回车）"));
+    ui->toolButton_5->setToolTip(QStringLiteral("退出（Esc）"));
 }
 
 FuwuxiaofeiDlg::~FuwuxiaofeiDlg()
@@ -113,8 +118,56 @@ void FuwuxiaofeiDlg::setup(const QStringList &row, const QString &mode, const QS
             discount = numberText(factor);
     }
     applyPromotionOr(discount);
-    ui->lineEdit_4->clear();
+    m_offeredCents = parseMoneyInput(ui->lineEdit_3->text(), QString()).cents;
+    // One is what a counter sells most; the cashier types over it.
+    ui->lineEdit_4->setText(QStringLiteral("1"));
+    ui->lineEdit_4->selectAll();
+    ui->lineEdit_4->setFocus();
     recomputeTotal();
+}
+
+bool FuwuxiaofeiDlg::addAtOnce()
+{
+    ui->lineEdit_4->setText(QStringLiteral("1"));
+    on_toolButton_4_clicked();
+    return m_saved;
+}
+
+QString FuwuxiaofeiDlg::priceAndStockRefusal(qint64 listCents, qint64 unitCents, int quantity)
+{
+    const OperatorSession &op = operatorSession();
+    const bool product = lineType() == QStringLiteral("产品");
+    const QString table = product ? QStringLiteral("chanpin") : QStringLiteral("fuwuxiangmu");
+    const QString id = sqlLiteral(ui->label_2->text());
+    const QStringList floor = m_db.queryRow(QStringLiteral("select ifnull(dijia,0) from %1 where ID=%2").arg(table, id));
+    const qint64 floorCents = yuanToCents(parseNumber(floor.value(0)));
+    if (floorCents > 0 && unitCents < floorCents && op.tupodijia != QStringLiteral("是"))
+        return QStringLiteral("优惠价%1低于该项目的底价%2，你没有突破底价的权限")
+            .arg(centsText(unitCents), centsText(floorCents));
+    // The lowest discount bounds what the operator gives by hand, not what the
+    // card or a promotion gives.
+    const double lowest = double(op.zuidizekou);
+    if (lowest > 0 && lowest < 1 && listCents > 0 && unitCents < m_offeredCents
+        && double(unitCents) < double(listCents) * lowest - 0.5)
+        return QStringLiteral("折扣低于你的最低折扣%1，不能保存").arg(numberText(lowest));
+    if (product) {
+        const double stock = parseNumber(
+            m_db.queryRow(QStringLiteral("select ifnull(sum(shuliang),0) from chanpinkucun where chanpinID=%1").arg(id))
+                .value(0));
+        const double inBasket = parseNumber(
+            m_db.queryRow(QStringLiteral("select ifnull(sum(shuliang),0) from tempxiaofeimingxi where ID=%1 and "
+                                         "xiaofeileixing='产品' and xiangmuID=%2")
+                              .arg(sqlLiteral(m_saleId), id))
+                .value(0));
+        const double left = stock - inBasket;
+        if (quantity > left + 1e-9
+            && !ctrlUiClass::askYesNo(QStringLiteral("产品'%1'库存只有%2，仍要卖出%3吗？")
+                                          .arg(ui->label_4->text(), numberText(qMax(0.0, left)))
+                                          .arg(quantity),
+                                      this))
+            return QStringLiteral("-"); // the cashier said no: nothing to tell
+    }
+    return QString();
 }
 
 // A promotion for the item, its name and the member's card type wins over the
@@ -240,6 +293,16 @@ void FuwuxiaofeiDlg::on_toolButton_4_clicked()
         return;
     }
 
+    if (!packageMode()) {
+        const QString refused =
+            priceAndStockRefusal(parseMoneyInput(ui->lineEdit->text(), QString()).cents, unit.cents, quantity);
+        if (!refused.isEmpty()) {
+            if (refused != QStringLiteral("-"))
+                ctrlUiClass::showInfo(refused, this);
+            return;
+        }
+    }
+
     SaleLine line;
     line.key = m_lineKey;
     line.type = lineType();
@@ -258,8 +321,10 @@ void FuwuxiaofeiDlg::on_toolButton_4_clicked()
     const LedgerResult added = m_basket.addLine(line);
     if (!added.ok) {
         ctrlUiClass::showInfo(added.error, this);
-        if (packageMode())
-            reject();
+        if (packageMode()) {
+            m_basket.dropCommissions(m_lineKey);
+            QDialog::reject();
+        }
         return;
     }
     m_saved = true;
@@ -274,6 +339,10 @@ void FuwuxiaofeiDlg::on_toolButton_5_clicked()
 
 void FuwuxiaofeiDlg::reject()
 {
+    // Employees already chosen would be lost: ask first.
+    if (!m_saved && !m_basket.commissions(m_lineKey).isEmpty()
+        && !ctrlUiClass::askYesNo(QStringLiteral("这一行还没有保存，确定放弃吗？"), this))
+        return;
     // A line that was never added earns nobody a commission.
     if (!m_saved)
         m_basket.dropCommissions(m_lineKey);

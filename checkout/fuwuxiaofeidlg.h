@@ -23,6 +23,9 @@ public:
     // "产品选择" or "套餐消费".
     void setup(const QStringList &row, const QString &mode, const QString &saleId);
     QString lineKey() const { return m_lineKey; }
+    // Stores the line as set up, quantity 1, without showing the editor (a
+    // scanned code). The same checks apply; true when the line was added.
+    bool addAtOnce();
 
 signals:
     void DlgSend(QString key, QVariant value);
@@ -47,6 +50,9 @@ private:
     void refreshEmployees();
     void applyPromotionOr(const QString &fallbackDiscount);
     qint64 lineAmountCents() const; // unit price × quantity as typed, 0 when not valid
+    // The operator's limits on the price and the shop's stock: a sentence when
+    // the line may not be stored, "" when it may (the cashier may have been asked).
+    QString priceAndStockRefusal(qint64 listCents, qint64 unitCents, int quantity);
 
     Ui::FuwuxiaofeiDlg *ui;
     ctrlUiClass m_db;
@@ -56,6 +62,7 @@ private:
     QString m_saleId;
     QString m_lineKey;
     bool m_saved = false;
+    qint64 m_offeredCents = -1; // the unit price the card or a promotion gives
 };
 
 #endif

@@ -6,8 +6,11 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "pickersearch.h"
+
 namespace Ui { class huiyuanDlg; }
 class ctrlUiClass;
+class QTimer;
 
 // Generic row picker over a TableView entry of dbset.xml ("会员选择", "员工管理",
 // "服务项目选择", ...). Answers once with the view name as key and the chosen
@@ -25,6 +28,9 @@ public:
 
     QString viewName() const { return m_name; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 signals:
     void DlgSend(QString key, QVariant value);
 
@@ -32,6 +38,8 @@ private slots:
     void on_toolButton_clicked();   // 选中
     void on_tableView_doubleClicked(const QModelIndex &index);
     void on_toolButton_2_clicked(); // 取消
+    void on_lineEdit_returnPressed();
+    void search(); // the list for the text typed so far
 
 private:
     void reply();
@@ -39,6 +47,8 @@ private:
     Ui::huiyuanDlg *ui;
     ctrlUiClass *m_ctrl;
     QString m_name;
+    PickerSearch m_search{QString()};
+    QTimer *m_typing = nullptr;
 };
 
 #endif

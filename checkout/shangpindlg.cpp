@@ -3,10 +3,20 @@
 
 #include "fuwuxiaofeidlg.h"
 
+#include <QTimer>
+
 shangpinDlg::shangpinDlg(QWidget *parent)
-    : QDialog(parent), ui(new Ui::shangpinDlg)
+    : QDialog(parent), ui(new Ui::shangpinDlg), m_typing(new QTimer(this))
 {
     ui->setupUi(this);
+    // The list follows the typing, once the cashier pauses.
+    m_typing->setSingleShot(true);
+    m_typing->setInterval(150);
+    connect(m_typing, &QTimer::timeout, this, &shangpinDlg::search);
+    connect(ui->lineEdit, &QLineEdit::textEdited, m_typing, qOverload<>(&QTimer::start));
+    ui->lineEdit->installEventFilter(this);
+    ui->toolButton->setToolTip(QStringLiteral("选中（回车）"));
+    ui->toolButton_2->setToolTip(QStringLiteral("取消（Esc）"));
 }
 
 shangpinDlg::~shangpinDlg()
@@ -15,14 +25,83 @@ shangpinDlg::~shangpinDlg()
     delete ui;
 }
 
-void shangpinDlg::setup(const QString &cardName, const QString &mode, const QString &saleId)
+void shangpinDlg::setup(const QString &cardName, const QString &mode, const QString &saleId, const QString &typed)
 {
     m_cardName = cardName;
     m_mode = mode;
     m_saleId = saleId;
+    m_search = PickerSearch(mode);
     setWindowTitle(mode);
-    m_db.setupView(readDbset(), ui->tableView, mode);
-    ui->toolButton->setEnabled(false);
+    ui->lineEdit->setPlaceholderText(mode == QStringLiteral("产品选择")
+                                         ? QStringLiteral("产品编号、条码、名称或拼音首字母，回车选中")
+                                         : QStringLiteral("项目编号、名称或拼音首字母，回车选中"));
+    ui->lineEdit->setText(typed);
+    m_db.setupViewWith(readDbset(), ui->tableView, mode, m_search.suffix(typed));
+    if (m_db.viewRowCount(mode) > 0)
+        ui->tableView->selectRow(0);
+    ui->toolButton->setEnabled(m_db.viewRowCount(mode) > 0);
+    ui->lineEdit->setFocus();
+}
+
+void shangpinDlg::search()
+{
+    m_typing->stop();
+    m_db.refreshView(m_mode, m_search.suffix(ui->lineEdit->text()));
+    const bool any = m_db.viewRowCount(m_mode) > 0;
+    if (any)
+        ui->tableView->selectRow(0);
+    ui->toolButton->setEnabled(any);
+}
+
+QStringList shangpinDlg::rowOf(const QString &code)
+{
+    m_db.refreshView(m_mode, m_search.suffix(code));
+    for (int r = 0; r < m_db.viewRowCount(m_mode); ++r) {
+        const QStringList row = m_db.rowValues(m_mode, r);
+        if (row.value(0) == code) {
+            ui->tableView->selectRow(r);
+            return row;
+        }
+    }
+    return QStringList();
+}
+
+bool shangpinDlg::addByCode(const QString &typed)
+{
+    const QString code = m_search.exactCode(typed);
+    if (code.isEmpty())
+        return false;
+    QStringList row = rowOf(code);
+    if (row.isEmpty())
+        return false; // a code the list does not offer (an item switched off)
+    row << m_cardName;
+    FuwuxiaofeiDlg editor;
+    connect(&editor, &FuwuxiaofeiDlg::DlgSend, this, &shangpinDlg::DlgRecv);
+    editor.setup(row, m_mode, m_saleId);
+    editor.addAtOnce();
+    return true;
+}
+
+// Enter: a code or barcode that names one item adds it at once; otherwise
+// the row chosen in the list goes to the line editor.
+void shangpinDlg::on_lineEdit_returnPressed()
+{
+    if (m_typing->isActive())
+        search();
+    if (addByCode(ui->lineEdit->text())) {
+        accept();
+        return;
+    }
+    if (m_db.viewRowCount(m_mode) > 0)
+        pickCurrent();
+}
+
+// Up and down in the search field walk the list, so the hands stay on the keys.
+bool shangpinDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->lineEdit && PickerSearch::walkList(ui->tableView, m_db.viewRowCount(m_mode), event))
+        return true;
+    return QDialog::eventFilter(watched, event);
 }
 
 void shangpinDlg::DlgRecv(QString key, QVariant value)

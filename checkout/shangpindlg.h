@@ -5,6 +5,9 @@
 #include <QVariant>
 
 #include "ctrluiclass.h"
+#include "pickersearch.h"
+
+class QTimer;
 
 namespace Ui { class shangpinDlg; }
 
@@ -17,8 +20,18 @@ public:
     explicit shangpinDlg(QWidget *parent = nullptr);
     ~shangpinDlg() override;
 
-    // mode is "服务项目选择" or "产品选择": window title and view name alike.
-    void setup(const QString &cardName, const QString &mode, const QString &saleId);
+    // mode is "服务项目选择" or "产品选择": window title and view name alike;
+    // typed is the search text to start with.
+    void setup(const QString &cardName, const QString &mode, const QString &saleId,
+               const QString &typed = QString());
+    // The item whose code (or barcode) is exactly the text goes into the sale
+    // at once, quantity 1, priced and checked as the line editor does. False
+    // when no single item has that code; true when one has (the line was
+    // added, or refused with its message).
+    bool addByCode(const QString &typed);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 signals:
     void DlgSend(QString key, QVariant value);
@@ -31,15 +44,20 @@ private slots:
     void on_tableView_doubleClicked(const QModelIndex &index);
     void on_toolButton_clicked();
     void on_toolButton_2_clicked();
+    void on_lineEdit_returnPressed();
 
 private:
     void pickCurrent();
+    void search();
+    QStringList rowOf(const QString &code);
 
     Ui::shangpinDlg *ui;
     ctrlUiClass m_db;
     QString m_cardName;
     QString m_mode;
     QString m_saleId;
+    PickerSearch m_search{QString()};
+    QTimer *m_typing = nullptr;
 };
 
 #endif

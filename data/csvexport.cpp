@@ -1,4 +1,5 @@
 #include "csvexport.h"
+#include "sqldialect.h"
 #include "sqllog.h"
 
 #include <QCoreApplication>
@@ -82,7 +83,7 @@ Result write(const QString &path, const QStringList &header, const QString &sql,
     {
         QSqlQuery count;
         count.setForwardOnly(true);
-        if (count.exec(QStringLiteral("select count(*) from (") + sql + QStringLiteral(")")) && count.next())
+        if (count.exec(SqlDialect::translate(QStringLiteral("select count(*) from (") + sql + QStringLiteral(") as export_rows"))) && count.next())
             total = count.value(0).toInt();
     }
     std::unique_ptr<QProgressDialog> progress;
@@ -97,7 +98,7 @@ Result write(const QString &path, const QStringList &header, const QString &sql,
 
     QSqlQuery q;
     q.setForwardOnly(true);
-    if (!q.exec(sql)) {
+    if (!q.exec(SqlDialect::translate(sql))) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
         result.error = q.lastError().text();
         file.cancelWriting();

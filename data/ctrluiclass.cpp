@@ -5,6 +5,7 @@
 #include "tableregistry.h"
 #include "transactionscope.h"
 #include "sqltext.h"
+#include "sqldialect.h"
 
 #include <QComboBox>
 #include <QSet>
@@ -38,7 +39,7 @@ void noteFailure(const QString &sql, const QSqlQuery &q)
 // Runs a statement; a failure goes to the debug output and into the open transaction scope.
 bool run(QSqlQuery &q, const QString &sql)
 {
-    if (q.exec(sql))
+    if (q.exec(SqlDialect::translate(sql)))
         return true;
     qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
     noteFailure(sql, q);
@@ -194,7 +195,7 @@ bool ctrlUiClass::insertRecord(const TableEntry *table, const QStringList &value
                         + table->columns.join(QLatin1Char(',')) + QStringLiteral(") ")
                         + QStringLiteral("VALUES (") + marks.join(QLatin1Char(',')) + QStringLiteral(")");
     QSqlQuery q;
-    if (!q.prepare(sql)) {
+    if (!q.prepare(SqlDialect::translate(sql))) {
         qCWarning(lcSql).noquote() << sql << QStringLiteral("数据库操作出错") << q.lastError().text();
         noteFailure(sql, q);
         return false;
@@ -226,7 +227,7 @@ bool ctrlUiClass::insertSelect(const TableEntry *table, const QString &select)
     const QString sql = QStringLiteral("INSERT INTO ") + table->name + QStringLiteral(" (")
                         + table->columns.join(QLatin1Char(',')) + QStringLiteral(") ") + select;
     QSqlQuery q;
-    if (q.exec(sql)) {
+    if (q.exec(SqlDialect::translate(sql))) {
         qCDebug(lcSql).noquote() << sql;
         return true;
     }
@@ -255,7 +256,7 @@ bool ctrlUiClass::updateRecord(const TableEntry *table, const QStringList &field
         keyPart += (i == k ? QStringLiteral("where ") : QStringLiteral("and ")) + fields.at(i) + QStringLiteral("=? ");
     const QString sql = QStringLiteral("update ") + table->name + QStringLiteral(" set ") + setPart + keyPart;
     QSqlQuery q;
-    if (!q.prepare(sql)) {
+    if (!q.prepare(SqlDialect::translate(sql))) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
         noteFailure(sql, q);
         return false;
@@ -286,7 +287,7 @@ bool ctrlUiClass::deleteRecord(const TableEntry *table, const QStringList &field
     for (int i = 1; i < fields.size(); ++i)
         sql += QStringLiteral(" and ") + fields.at(i) + QStringLiteral("=?");
     QSqlQuery q;
-    if (!q.prepare(sql)) {
+    if (!q.prepare(SqlDialect::translate(sql))) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
         noteFailure(sql, q);
         return false;
@@ -373,7 +374,7 @@ void ctrlUiClass::runView(ViewBinding *b, QString sql) // a copy: it may be pend
     b->pending = false;
     b->pendingSql.clear();
     b->lastSql = sql;
-    b->model->setQuery(sql);
+    b->model->setQuery(SqlDialect::translate(sql));
     if (b->model->lastError().isValid())
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << b->model->lastError().text();
     else
@@ -566,7 +567,7 @@ void ctrlUiClass::fillComboFromSql(QComboBox *box, const QString &sql)
     box->clear();
     QSqlQuery q;
     q.setForwardOnly(true);
-    if (!q.exec(sql)) {
+    if (!q.exec(SqlDialect::translate(sql))) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
         return;
     }
@@ -605,14 +606,14 @@ void ctrlUiClass::fillCombo(QComboBox *box, const QString &key, const QString &m
                 box->addItems(info.row_name);
             } else if (info.type == QLatin1String("SqlStr")) {
                 auto *model = new QSqlQueryModel(box);
-                model->setQuery(info.SqlStr);
+                model->setQuery(SqlDialect::translate(info.SqlStr));
                 box->setModel(model);
             }
             return;
         }
     } else if (mode == QLatin1String("Db") || mode == QLatin1String("db")) {
         auto *model = new QSqlQueryModel(box);
-        model->setQuery(key);
+        model->setQuery(SqlDialect::translate(key));
         if (model->lastError().isValid())
             qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + key;
         box->setModel(model);

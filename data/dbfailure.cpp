@@ -1,9 +1,17 @@
 #include "dbfailure.h"
+#include "sqldialect.h"
 
 QString dbFailureCause(const QString &errorText)
 {
     // SQLite's own English texts, as they reach us through Qt's error text.
     const QString e = errorText.toLower();
+    // A shop server's failures.
+    if (SqlDialect::isConnectionLostText(errorText))
+        return QStringLiteral("原因：与数据库服务器的连接已断开，请检查网络和服务器后再试。");
+    if (SqlDialect::isRetryableText(errorText))
+        return QStringLiteral("原因：其他收银台正在同时修改同一会员或同一单据，请再试一次。");
+    if (e.contains(QLatin1String("[sqlstate 53100]")))
+        return QStringLiteral("原因：数据库服务器的磁盘空间已满，请联系管理人员。");
     if (e.contains(QLatin1String("disk is full")) || e.contains(QLatin1String("no space left")))
         return QStringLiteral("原因：磁盘空间已满，请清理磁盘后再试。");
     if (e.contains(QLatin1String("readonly database")) || e.contains(QLatin1String("read-only"))

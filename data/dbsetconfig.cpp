@@ -1,4 +1,6 @@
 #include "dbsetconfig.h"
+#include "shopconnection.h"
+#include "sqldialect.h"
 #include "sqllog.h"
 #include "transactionscope.h"
 
@@ -76,9 +78,57 @@ DbsetMap readDbset(const QString &fileName)
     return map;
 }
 
+namespace {
+QString &openProblem()
+{
+    static QString p;
+    return p;
+}
+
+bool openShopServer(const ShopConnection &shop)
+{
+    const QString name = QString::fromLatin1(QSqlDatabase::defaultConnection);
+    if (QSqlDatabase::contains(name)) {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.isOpen() && SqlDialect::isPostgres(db) && db.databaseName() == shop.database
+            && db.hostName() == shop.host)
+            return true;
+        if (!SqlDialect::isPostgres(db)) {
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+        }
+    }
+    QString error;
+    if (shop.openServer(name, &error))
+        return true;
+    openProblem() = QStringLiteral("无法连接数据库服务器 %1：%2").arg(shop.engineText(), error);
+    qCWarning(lcSql).noquote() << openProblem();
+    return false;
+}
+} // namespace
+
+QString shopOpenProblem()
+{
+    return openProblem();
+}
+
 bool openDatabase()
 {
+    openProblem().clear();
+    const ShopConnection shop = ShopConnection::load();
+    setCurrentShopConnection(shop);
+    if (!shop.problem.isEmpty()) {
+        openProblem() = QStringLiteral("设置文件 %1 有误：%2").arg(ShopConnection::fileName(), shop.problem);
+        qCWarning(lcSql).noquote() << openProblem();
+        return false;
+    }
+    if (shop.postgres)
+        return openShopServer(shop);
     const QString fileName = QStringLiteral("mochenxinxi.db");
+    if (QSqlDatabase::contains(QSqlDatabase::defaultConnection)
+        && SqlDialect::isPostgres(QSqlDatabase::database(QSqlDatabase::defaultConnection, false)))
+        QSqlDatabase::removeDatabase(QString::fromLatin1(QSqlDatabase::defaultConnection));
     QSqlDatabase db = QSqlDatabase::contains(QSqlDatabase::defaultConnection)
                           ? QSqlDatabase::database(QSqlDatabase::defaultConnection, false)
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
@@ -103,10 +153,25 @@ bool openDatabase()
     return false;
 }
 
-static void runCreate(const QString &sql)
+static void runCreate(const QString &statement)
 {
+    const QString sql = SqlDialect::translate(statement);
     QSqlQuery q;
-    if (q.exec(sql)) {
+    // On the server a failing statement would spoil the rest of the
+    // transaction: each one gets its own savepoint.
+    const bool savepoint = SqlDialect::isPostgres() && q.exec(QStringLiteral("SAVEPOINT create_one"));
+    const bool ok = q.exec(sql);
+    if (savepoint) {
+        const QSqlError error = q.lastError();
+        QSqlQuery end;
+        end.exec(QString::fromLatin1(ok ? "RELEASE SAVEPOINT create_one" : "ROLLBACK TO SAVEPOINT create_one"));
+        if (!ok) {
+            qCWarning(lcSql).noquote() << QStringLiteral("创建表错误 故障") + sql << error.text();
+            TransactionScope::noteFailure(sql, error.text());
+            return;
+        }
+    }
+    if (ok) {
         qCDebug(lcSql).noquote() << sql;
     } else {
         qCWarning(lcSql).noquote() << QStringLiteral("创建表错误 故障") + sql << q.lastError().text();
@@ -120,7 +185,13 @@ void createTables()
     // One transaction for the whole walk: one sync to disk instead of one per
     // statement. A failing statement fails alone and the rest still run.
     QSqlDatabase db = QSqlDatabase::database();
-    const bool own = !TransactionScope::active() && db.transaction();
+    // On a shop server each statement stands alone (a failed one would spoil
+    // the transaction, the desk's working tables with it), and desks starting
+    // at the same moment take turns.
+    const bool server = SqlDialect::isPostgres();
+    if (server)
+        QSqlQuery(db).exec(QStringLiteral("SELECT pg_advisory_lock(724301)"));
+    const bool own = !TransactionScope::active() && !server && db.transaction();
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
         const QVariant &v = it.value();
         if (v.userType() == qMetaTypeId<CreateTableinfo>()) {
@@ -135,6 +206,8 @@ void createTables()
     }
     if (own && !db.commit())
         qCWarning(lcSql) << "创建表错误 故障" << db.lastError().text();
+    if (server)
+        QSqlQuery(db).exec(QStringLiteral("SELECT pg_advisory_unlock(724301)"));
 }
 
 void setTempTableRefill(const QString &entryName, std::function<void()> refill)
@@ -151,6 +224,12 @@ void optimizeDatabase(bool full)
     // member index. analysis_limit bounds ANALYZE to a sample of each index, so
     // it costs the same at any size of shop.
     QSqlQuery q;
+    if (SqlDialect::isPostgres()) {
+        // The server's autovacuum keeps its statistics; a full pass after the backup.
+        if (full && !q.exec(QStringLiteral("ANALYZE")))
+            qCWarning(lcSql) << "ANALYZE" << q.lastError().text();
+        return;
+    }
     q.exec(QStringLiteral("PRAGMA analysis_limit=400"));
     q.exec(QStringLiteral("select 1 from sqlite_master where name='sqlite_stat1'"));
     const bool haveStats = q.next();

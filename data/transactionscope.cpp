@@ -1,4 +1,6 @@
 #include "transactionscope.h"
+#include "dbsetconfig.h"
+#include "sqldialect.h"
 #include "sqllog.h"
 
 #include <QSqlDatabase>
@@ -20,6 +22,12 @@ State &state()
 } // namespace
 
 namespace {
+bool &conflictSeen()
+{
+    static bool seen = false;
+    return seen;
+}
+
 void (*&releaseReads())()
 {
     static void (*hook)() = nullptr;
@@ -42,15 +50,29 @@ TransactionScope::TransactionScope()
         // IMMEDIATE takes the write lock at once: two desks on one shop file
         // queue up here (within the busy timeout) instead of both reading a
         // balance and then colliding on their first write.
+        // On the server the same effect comes from serialisable isolation: a
+        // conflict fails the operation, which the rules layer runs again.
+        const QString beginSql = SqlDialect::beginWrite();
         QSqlQuery begin(QSqlDatabase::database());
-        bool begun = begin.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        bool begun = begin.exec(beginSql);
         if (!begun && releaseReads()) {
             releaseReads()();
-            begun = begin.exec(QStringLiteral("BEGIN IMMEDIATE"));
+            begun = begin.exec(beginSql);
+        }
+        if (!begun && SqlDialect::isPostgres() && SqlDialect::isConnectionLost(begin.lastError())) {
+            // The server went away since the last operation (a restart, the
+            // network): connect again, with this desk's working tables anew.
+            qCWarning(lcSql) << "数据库连接已断开，重新连接" << begin.lastError().text();
+            QSqlDatabase::database(QSqlDatabase::defaultConnection, false).close();
+            if (openDatabase()) {
+                createTables();
+                begin = QSqlQuery(QSqlDatabase::database());
+                begun = begin.exec(beginSql);
+            }
         }
         if (!begun) {
             s.failed = true;
-            s.firstError = QStringLiteral("BEGIN: ") + begin.lastError().text();
+            s.firstError = QStringLiteral("BEGIN: ") + SqlDialect::errorText(begin.lastError());
             qCWarning(lcSql) << "事务开始失败" << begin.lastError().text();
         }
     }
@@ -80,7 +102,9 @@ bool TransactionScope::commit()
     }
     if (!db.commit()) {
         s.failed = true;
-        s.firstError = QStringLiteral("COMMIT: ") + db.lastError().text();
+        s.firstError = QStringLiteral("COMMIT: ") + SqlDialect::errorText(db.lastError());
+        if (SqlDialect::isRetryableText(s.firstError))
+            conflictSeen() = true;
         qCWarning(lcSql) << "事务提交失败" << db.lastError().text();
         db.rollback();
         return false;
@@ -114,9 +138,18 @@ void TransactionScope::noteFailure(const QString &statement, const QString &erro
     State &s = state();
     if (s.depth == 0)
         return;
+    if (SqlDialect::isRetryableText(error))
+        conflictSeen() = true;
     if (!s.failed)
         s.firstError = statement + QStringLiteral(" : ") + error;
     s.failed = true;
 }
 
 bool TransactionScope::active() { return state().depth > 0; }
+
+bool TransactionScope::takeConflict()
+{
+    const bool seen = conflictSeen();
+    conflictSeen() = false;
+    return seen;
+}

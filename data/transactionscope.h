@@ -41,6 +41,12 @@ public:
     // it. The hook ends those reads; the BEGIN is then tried again.
     static void setReleaseReads(void (*release)());
 
+    // Whether an operation failed since the last call because another desk's
+    // transaction got in its way (on a server: a serialisation failure, a
+    // deadlock, a key taken in the same instant); clears the mark. Running the
+    // whole operation again is then the cure (see ledger/conflictretry.h).
+    static bool takeConflict();
+
 private:
     bool m_outer = false;
     bool m_done = false;

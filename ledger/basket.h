@@ -48,6 +48,10 @@ public:
     // The basket as a value for the sale writer.
     Sale toSale() const;
 
+    // Counts the package uses in the basket again (after lines came in from
+    // elsewhere, such as a resumed held bill).
+    void recountUses() { refreshUses(); }
+
 private:
     void refreshUses();
     QString m_saleId;

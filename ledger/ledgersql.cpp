@@ -2,6 +2,7 @@
 
 #include "ctrluiclass.h"
 #include "dbfailure.h"
+#include "sqldialect.h"
 #include "sqllog.h"
 #include "transactionscope.h"
 
@@ -16,16 +17,16 @@ namespace {
 
 bool prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &values)
 {
-    if (!q.prepare(sql)) {
+    if (!q.prepare(SqlDialect::translate(sql))) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
-        TransactionScope::noteFailure(sql, q.lastError().text());
+        TransactionScope::noteFailure(sql, SqlDialect::errorText(q.lastError()));
         return false;
     }
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values.at(i));
     if (!q.exec()) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
-        TransactionScope::noteFailure(sql, q.lastError().text());
+        TransactionScope::noteFailure(sql, SqlDialect::errorText(q.lastError()));
         return false;
     }
     qCDebug(lcSql).noquote() << sql << values;

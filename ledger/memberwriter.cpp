@@ -3,6 +3,7 @@
 #include "accountbooks.h"
 #include "amounts.h"
 #include "commissionrules.h"
+#include "conflictretry.h"
 #include "ctrluiclass.h"
 #include "deletionlog.h"
 #include "ledgersql.h"
@@ -51,7 +52,7 @@ QString employeeNameOf(const QString &idOrName)
 
 } // namespace
 
-LedgerResult MemberWriter::issueCard(const CardIssue &c)
+static LedgerResult issueCardOnce(const CardIssue &c)
 {
     if (c.memberId.trimmed().isEmpty())
         return LedgerResult::failure(QStringLiteral("会员编号不能为空"));
@@ -145,7 +146,7 @@ LedgerResult MemberWriter::issueCard(const CardIssue &c)
     return finish(tx, QStringLiteral("会员办卡保存失败"), id);
 }
 
-LedgerResult MemberWriter::topUp(const TopUp &t)
+static LedgerResult topUpOnce(const TopUp &t)
 {
     if (t.paidInCents < 0 || t.bonusCents < 0 || t.receivedCents < 0)
         return LedgerResult::failure(QStringLiteral("金额不能为负数"));
@@ -175,7 +176,7 @@ LedgerResult MemberWriter::topUp(const TopUp &t)
     return finish(tx, QStringLiteral("会员充值保存失败"), id);
 }
 
-LedgerResult MemberWriter::renew(const Renewal &r)
+static LedgerResult renewOnce(const Renewal &r)
 {
     qint64 paid = 0, card = 0;
     for (const PaymentPart &p : r.payments) {
@@ -222,7 +223,7 @@ LedgerResult MemberWriter::renew(const Renewal &r)
     return finish(tx, QStringLiteral("套餐续费保存失败"), id);
 }
 
-LedgerResult MemberWriter::repay(const Repayment &r)
+static LedgerResult repayOnce(const Repayment &r)
 {
     if (r.cents <= 0)
         return LedgerResult::failure(QStringLiteral("还款金额必须大于0，本次还款未保存"));
@@ -237,7 +238,7 @@ LedgerResult MemberWriter::repay(const Repayment &r)
     return LedgerResult::success(r.documentId);
 }
 
-LedgerResult MemberWriter::deleteMember(const QString &memberId, const QString &operatorName)
+static LedgerResult deleteMemberOnce(const QString &memberId, const QString &operatorName)
 {
     TransactionScope tx;
     if (!memberExists(memberId)) {
@@ -266,4 +267,31 @@ QString MemberWriter::serviceItemInUse(const QString &itemId)
     if (value(QStringLiteral("select 1 from taocanmingxi where xiangmuID=?"), {itemId}).isValid())
         return QStringLiteral("还有套餐包含该项目，不能删除");
     return QString();
+}
+
+// Each operation runs again from the start when another desk's transaction
+// got in its way.
+LedgerResult MemberWriter::issueCard(const CardIssue &c)
+{
+    return retryOnConflict([&] { return issueCardOnce(c); });
+}
+
+LedgerResult MemberWriter::topUp(const TopUp &t)
+{
+    return retryOnConflict([&] { return topUpOnce(t); });
+}
+
+LedgerResult MemberWriter::renew(const Renewal &r)
+{
+    return retryOnConflict([&] { return renewOnce(r); });
+}
+
+LedgerResult MemberWriter::repay(const Repayment &r)
+{
+    return retryOnConflict([&] { return repayOnce(r); });
+}
+
+LedgerResult MemberWriter::deleteMember(const QString &memberId, const QString &operatorName)
+{
+    return retryOnConflict([&] { return deleteMemberOnce(memberId, operatorName); });
 }

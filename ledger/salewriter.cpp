@@ -2,6 +2,7 @@
 
 #include "accountbooks.h"
 #include "amounts.h"
+#include "conflictretry.h"
 #include "ctrluiclass.h"
 #include "ledgersql.h"
 #include "transactionscope.h"
@@ -48,7 +49,7 @@ QString checkShape(const Sale &s, qint64 receivable)
 
 } // namespace
 
-LedgerResult SaleWriter::commit(const Sale &s)
+static LedgerResult commitOnce(const Sale &s)
 {
     qint64 saleCents = 0;
     double points = 0;
@@ -160,4 +161,11 @@ LedgerResult SaleWriter::commit(const Sale &s)
     if (!tx.commit())
         return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("保存消费记录失败"), tx.firstError()));
     return LedgerResult::success(id);
+}
+
+// Each operation runs again from the start when another desk's transaction
+// got in its way.
+LedgerResult SaleWriter::commit(const Sale &s)
+{
+    return retryOnConflict([&] { return commitOnce(s); });
 }

@@ -2,6 +2,8 @@
 #include "memberwriter.h"
 #include "ui_mainwindow.h"
 
+#include "shopconnection.h"
+
 #include "adduserdlg.h"
 #include "appresources.h"
 #include "changelogtext.h"
@@ -223,6 +225,14 @@ void MainWindow::setupTitleArea()
     m_statusLabel->setAlignment(Qt::AlignCenter);
     m_statusLabel->setStyleSheet(QStringLiteral("color:rgb(255,255,255)"));
     statusBar()->addPermanentWidget(m_statusLabel, 1);
+    // Which database and which desk: with several desks on one shop server the
+    // cashier sees at a glance where the sales go.
+    auto *engine = new QLabel(currentShopConnection().statusText(), this);
+    engine->setObjectName(QStringLiteral("engineLabel"));
+    engine->setStyleSheet(QStringLiteral("color:rgb(255,255,255)"));
+    statusBar()->addPermanentWidget(engine);
+    if (!currentShopConnection().desk.isEmpty())
+        setWindowTitle(windowTitle() + QStringLiteral(" - ") + currentShopConnection().desk);
 
     ui->frame_2->setStyleSheet(QStringLiteral("#frame_2{border-image:url(:/image/title.png);}"));
     statusBar()->setStyleSheet(QStringLiteral("#statusBar{border-image:url(:/image/title.png);}"));

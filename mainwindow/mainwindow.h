@@ -133,10 +133,20 @@ private:
     void fillMemberPanel(const QStringList &record);
 
     // ---- checkout ----
+public:
+    // The counter's feedback line in the status bar (document, balance, uses,
+    // debt); the document becomes the one F9 prints.
+    void showCounterStatus(const QString &text, const QString &documentId = QString());
+    // "单号 … 余额 … 剩余次数 … 欠款 …" of a member after an operation on it.
+    QString counterFeedback(const QString &what, const QString &documentId, const QString &memberId) const;
 private slots:
     void on_toolButton_12_clicked(); // 添加消费
+    void on_toolButton_13_clicked(); // 解挂
 private:
     QStringList checkoutCustomer() const;
+    void runCheckout(const QString &heldId);
+    void setupCounterKeys();
+    QString m_lastDocument; // the latest document of this desk, for F9
 
     // ---- members ----
 public:

@@ -33,6 +33,7 @@ void MainWindow::setupFrontDesk()
 {
     // Enter in the search field searches, as the "查询" button does.
     connect(ui->lineEdit, &QLineEdit::returnPressed, this, &MainWindow::on_toolButton_27_clicked);
+    setupCounterKeys();
 }
 
 void MainWindow::fillMemberPanel(const QStringList &record)
@@ -68,8 +69,12 @@ void MainWindow::on_toolButton_27_clicked()
     // Two rows are enough to tell one match from several, however many members the shop has.
     const QList<QStringList> rows =
         m_ctrl->queryRows(QString::fromUtf8(kMemberColumns) + filter + QStringLiteral(" LIMIT 2"));
-    if (rows.isEmpty())
+    if (rows.isEmpty()) {
+        ctrlUiClass::showInfo(text.trimmed().isEmpty() ? QStringLiteral("请输入会员姓名、电话或卡号再查询")
+                                                       : QStringLiteral("没有找到与“%1”相符的会员").arg(text),
+                              this);
         return;
+    }
     if (rows.size() == 1) {
         selectMember(rows.first());
         return;
@@ -219,5 +224,6 @@ void MainWindow::repayDebt(const QStringList &reply)
     }
     refreshByTable(QStringLiteral("huiyuanxiaofei"));
     refreshByTable(QStringLiteral("huiyuanjiaofei"));
+    showCounterStatus(counterFeedback(QStringLiteral("还款"), done.documentId, currentMemberId()), done.documentId);
     ReceiptPrinter::afterDocument(this, done.documentId);
 }

@@ -81,8 +81,10 @@ void MainWindow::openTopUp(const QStringList &member)
     dlg->exec();
     const QString done = dlg->documentId();
     delete dlg;
-    if (!done.isEmpty())
+    if (!done.isEmpty()) {
+        showCounterStatus(counterFeedback(QStringLiteral("充值"), done, member.value(0)), done);
         ReceiptPrinter::afterDocument(this, done);
+    }
 }
 
 void MainWindow::openRenewal(const QString &source, const QStringList &row)
@@ -93,8 +95,10 @@ void MainWindow::openRenewal(const QString &source, const QStringList &row)
     dlg->exec();
     const QString done = dlg->documentId();
     delete dlg;
-    if (!done.isEmpty())
+    if (!done.isEmpty()) {
+        showCounterStatus(counterFeedback(QStringLiteral("套餐续费"), done, row.value(0)), done);
         ReceiptPrinter::afterDocument(this, done);
+    }
 }
 
 // 添加会员 (front desk): the member just registered becomes the current one.

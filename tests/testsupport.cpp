@@ -3,6 +3,7 @@
 #include "dbrecords.h"
 #include "dbsetconfig.h"
 #include "prompt.h"
+#include "sqldialect.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,12 +18,39 @@
 #include <QTimer>
 #include <QWidget>
 
+namespace {
+// Test programs run side by side against one test server: each has its own schema.
+QString testSchema()
+{
+    return QStringLiteral("t%1").arg(QCoreApplication::applicationPid());
+}
+} // namespace
+
 TestWorkdir::TestWorkdir(bool createSchema)
 {
     registerRecordTypes();
     m_oldCwd = QDir::currentPath();
     QFile::copy(QStringLiteral(MOCHEN_SOURCE_DIR "/dbset.xml"), m_dir.filePath(QStringLiteral("dbset.xml")));
     QDir::setCurrent(m_dir.path());
+    // MOCHEN_TEST_PG="host=…;port=…;database=…;user=…" runs the test against a
+    // PostgreSQL server instead (scripts/pg-throwaway.sh starts one): the shop
+    // folder names the server, and the server's shop starts empty.
+    const QByteArray server = qgetenv("MOCHEN_TEST_PG");
+    if (!server.isEmpty()) {
+        QFile ini(m_dir.filePath(QStringLiteral("mochen-db.ini")));
+        if (ini.open(QIODevice::WriteOnly))
+            ini.write("engine=postgresql\n" + QByteArray(server).replace(';', '\n') + "\ndesk=测试\nschema="
+                      + testSchema().toUtf8() + "\n");
+        ini.close();
+        if (openDatabase()) {
+            QSqlQuery q;
+            if (!q.exec(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(testSchema()))
+                || !q.exec(QStringLiteral("CREATE SCHEMA %1").arg(testSchema())))
+                qWarning("resetting the test server failed: %s", qPrintable(q.lastError().text()));
+        } else {
+            qWarning("the test server (MOCHEN_TEST_PG) cannot be reached");
+        }
+    }
     if (createSchema) {
         openDatabase();
         createTables();
@@ -121,7 +149,7 @@ void clickButton(QWidget *root, const QString &objectName)
 QString sqlValue(const QString &sql)
 {
     QSqlQuery q;
-    if (!q.exec(sql)) {
+    if (!q.exec(SqlDialect::translate(sql))) {
         QTest::qFail(qPrintable(sql + QStringLiteral(" : ") + q.lastError().text()), __FILE__, __LINE__);
         return {};
     }
@@ -132,7 +160,7 @@ QList<QStringList> sqlRows(const QString &sql)
 {
     QList<QStringList> rows;
     QSqlQuery q;
-    if (!q.exec(sql)) {
+    if (!q.exec(SqlDialect::translate(sql))) {
         QTest::qFail(qPrintable(sql + QStringLiteral(" : ") + q.lastError().text()), __FILE__, __LINE__);
         return rows;
     }
@@ -148,7 +176,7 @@ QList<QStringList> sqlRows(const QString &sql)
 void sqlExec(const QString &sql)
 {
     QSqlQuery q;
-    if (!q.exec(sql))
+    if (!q.exec(SqlDialect::translate(sql)))
         QTest::qFail(qPrintable(sql + QStringLiteral(" : ") + q.lastError().text()), __FILE__, __LINE__);
 }
 

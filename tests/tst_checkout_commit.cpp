@@ -67,6 +67,9 @@ private slots:
         setMethod(dlg, "储蓄卡");
         setText(&dlg, "lineEdit_4", "322");
         QCOMPARE(text(&dlg, "label_30"), QString("0"));
+        // 护发素 has no stock: ringing it up asked, and the cashier went on.
+        QCOMPARE(m_prompts->texts(), QStringList{"产品'护发素'库存只有0，仍要卖出1吗？"});
+        m_prompts->clear();
 
         QSignalSpy sent(&dlg, &AddXiaofeiDlg::DlgSend);
         clickButton(&dlg, "toolButton_10");

@@ -12,6 +12,7 @@
 #include "ledgersql.h"
 #include "memberwriter.h"
 #include "salewriter.h"
+#include "sqldialect.h"
 #include "transactionscope.h"
 
 using namespace checkout_fixture;
@@ -339,6 +340,8 @@ void TestLedger::basketBelongsToItsConnection()
 // write ends such reads and goes through.
 void TestLedger::writeWhileAListIsReading()
 {
+    if (SqlDialect::isPostgres())
+        QSKIP("the server's driver reads a list whole: no reader holds a snapshot");
     sqlExec("begin");
     for (int i = 0; i < 600; ++i)
         sqlExec(QStringLiteral("insert into log(time,user,log) values('2026-01-01 10:00:00','admin','行%1')").arg(i));

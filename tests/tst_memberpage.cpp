@@ -166,9 +166,11 @@ void tst_MemberPage::searchWithSeveralMatchesOpensThePicker()
 
 void tst_MemberPage::searchWithoutMatchKeepsTheMember()
 {
+    PromptRecorder prompts;
     search("李四");
     QCOMPARE(labelText(m_main, "label_18"), QString("4"));
     search("王五");
+    QCOMPARE(prompts.texts(), QStringList{"没有找到与“王五”相符的会员"});
     QCOMPARE(labelText(m_main, "label_18"), QString("4"));
     QCOMPARE(labelText(m_main, "label_15"), QString("李四"));
 }

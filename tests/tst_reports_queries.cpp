@@ -6,6 +6,7 @@
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
 #include "reportquery.h"
+#include "sqldialect.h"
 #include "testsupport.h"
 
 // The query pages' suffixes completed by the shipped views, run against a small
@@ -57,7 +58,7 @@ QList<QStringList> TestReportQueries::run(const QString &view, const QString &su
     const QString base = dbsetEntry<TableViewinfo>(map, view).SqlStr;
     // The view must run as a complete statement; a failure would look like "no rows".
     QSqlQuery probe;
-    if (!probe.exec(base + suffix)) {
+    if (!probe.exec(SqlDialect::translate(base + suffix))) {
         QTest::qFail(qPrintable(base + suffix + " : " + probe.lastError().text()), __FILE__, __LINE__);
         return {};
     }

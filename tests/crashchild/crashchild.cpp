@@ -2,7 +2,9 @@
 // dialogs — and prints each committed document, until it is killed. The crash
 // test (tst_crash) kills it at random moments and checks what is left; the
 // two-desk test (tst_twodesk) runs two of them on one shop folder, each for a
-// given number of operations.
+// given number of operations. "ledgerdesk N" works the rules layer itself, with
+// no window (the four-desk test, on SQLite or on a shop server): sales, top-ups,
+// renewals and repayments.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -13,7 +15,10 @@
 #include "checkoutfixture.h"
 #include "dbrecords.h"
 #include "dbsetconfig.h"
+#include "basket.h"
 #include "huiyuankachongchi.h"
+#include "memberwriter.h"
+#include "salewriter.h"
 #include "mainwindow.h"
 #include "powercutvfs.h"
 #include "taocanxufeidlg.h"
@@ -87,6 +92,85 @@ bool renew(MainWindow &main, const QString &member)
     say("renewal " + dlg.documentId());
     return true;
 }
+// The rules layer as a desk uses it: each operation one writer call, its
+// outcome told on one line ("sale xf_…", "refused …").
+QString ledgerOperation(int op, const QString &member, int serial)
+{
+    auto *rng = QRandomGenerator::global();
+    LedgerResult r;
+    QString kind;
+    if (op == 0) {
+        TopUp t;
+        t.memberId = member;
+        t.paidInCents = 10000;
+        t.bonusCents = 1000;
+        t.receivedCents = 9000; // 10 owed, repaid later
+        t.method = QStringLiteral("现金");
+        t.operatorName = QStringLiteral("admin");
+        r = MemberWriter::topUp(t);
+        kind = QStringLiteral("topup");
+    } else if (op == 1) {
+        Renewal n;
+        n.memberId = member;
+        n.items = {PackageItem{QStringLiteral("S02"), 2}};
+        n.dueCents = 15000;
+        n.payments = {PaymentPart{QStringLiteral("现金"), 15000}};
+        n.remark = QStringLiteral("烫发×2");
+        n.operatorName = QStringLiteral("admin");
+        r = MemberWriter::renew(n);
+        kind = QStringLiteral("renewal");
+    } else if (op == 2) {
+        const QString debt = sqlValue("select ID from huiyuanjiaofei where huiyuanid='" + member
+                                      + "' and qiankuanjine>0 order by ID limit 1");
+        if (debt.isEmpty())
+            return QStringLiteral("refused 没有欠款");
+        Repayment p;
+        p.documentId = debt;
+        p.cents = 1000;
+        p.method = QStringLiteral("微信");
+        p.operatorName = QStringLiteral("admin");
+        r = MemberWriter::repay(p);
+        kind = QStringLiteral("repay");
+    } else {
+        Basket basket(QStringLiteral("xf_%1_%2").arg(QCoreApplication::applicationPid()).arg(serial));
+        basket.open(member);
+        SaleLine line;
+        line.key = QStringLiteral("k1");
+        line.type = QStringLiteral("服务项目");
+        line.itemId = QStringLiteral("S01");
+        line.name = QStringLiteral("洗剪吹");
+        line.listCents = 10000;
+        line.unitCents = 8000;
+        line.quantity = 1;
+        line.amountCents = 8000;
+        line.points = 8;
+        line.enteredBy = QStringLiteral("admin");
+        const LedgerResult added = basket.addLine(line);
+        if (!added.ok)
+            return QStringLiteral("refused ") + added.error;
+        if (rng->bounded(2) && basket.usesLeft(QStringLiteral("S02")) >= 1) {
+            SaleLine use = line;
+            use.key = QStringLiteral("k2");
+            use.type = QStringLiteral("套餐消费");
+            use.itemId = QStringLiteral("S02");
+            use.name = QStringLiteral("烫发");
+            use.amountCents = 0;
+            use.points = 0;
+            basket.addLine(use);
+        }
+        Sale sale = basket.toSale();
+        sale.memberId = member;
+        sale.operatorName = QStringLiteral("admin");
+        // The card when it looks enough; another desk may have spent it meanwhile.
+        const bool card = sqlValue("select shengyujine from huiyuan where ID='" + member + "'").toDouble() >= 80;
+        sale.lineMethod = card ? QStringLiteral("储蓄卡") : QStringLiteral("现金");
+        sale.payments = {PaymentPart{sale.lineMethod, 8000}};
+        r = SaleWriter::commit(sale);
+        basket.close();
+        kind = QStringLiteral("sale");
+    }
+    return r.ok ? kind + QLatin1Char(' ') + r.documentId : QStringLiteral("refused ") + r.error;
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -103,12 +187,16 @@ int main(int argc, char *argv[])
     // operations (refusals included).
     const QString how = argc >= 3 ? QString::fromLatin1(argv[2]) : QString();
     const bool powerCut = argc >= 5 && (how == QLatin1String("cut") || how == QLatin1String("kill"));
-    const int operations = argc >= 4 && how == QLatin1String("desk") ? QString::fromLocal8Bit(argv[3]).toInt() : -1;
+    const bool ledgerDesk = how == QLatin1String("ledgerdesk");
+    const int operations = argc >= 4 && (how == QLatin1String("desk") || ledgerDesk)
+                               ? QString::fromLocal8Bit(argv[3]).toInt()
+                               : -1;
     if (powerCut)
         PowerCut::install();
     const QString dir = QString::fromLocal8Bit(argv[1]);
     QDir::setCurrent(dir);
-    const bool fresh = !QFile::exists("mochenxinxi.db");
+    // On a shop server the test has made and seeded the shop already.
+    const bool fresh = !QFile::exists("mochenxinxi.db") && !QFile::exists("mochen-db.ini");
     if (!QFile::exists("dbset.xml"))
         QFile::copy(QStringLiteral(MOCHEN_SOURCE_DIR "/dbset.xml"), "dbset.xml");
     openDatabase();
@@ -119,6 +207,15 @@ int main(int argc, char *argv[])
     }
     operatorSession().loginName = QStringLiteral("admin");
     operatorSession().name = QStringLiteral("admin");
+    if (ledgerDesk) {
+        say("ready");
+        const QStringList members = {QStringLiteral("1001"), QStringLiteral("1002")};
+        for (int done = 0; done < operations; ++done)
+            say(ledgerOperation(QRandomGenerator::global()->bounded(4),
+                                members.at(QRandomGenerator::global()->bounded(2)), done));
+        say("done");
+        return 0;
+    }
     MainWindow main;
     PromptRecorder prompts; // every question gets its first answer
     if (powerCut) {

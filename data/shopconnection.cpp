@@ -1,0 +1,178 @@
+#include "shopconnection.h"
+
+#include "sqllog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTimeZone>
+
+ShopConnection ShopConnection::parse(const QString &text)
+{
+    ShopConnection c;
+    QString all = text;
+    all.replace(QLatin1Char(';'), QLatin1Char('\n'));
+    for (QString line : all.split(QLatin1Char('\n'))) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')) || line.startsWith(QLatin1Char('['))
+            || line.startsWith(QLatin1Char(';')))
+            continue;
+        const int eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            continue;
+        const QString key = line.left(eq).trimmed().toLower();
+        const QString value = line.mid(eq + 1).trimmed();
+        if (key == QLatin1String("engine")) {
+            const QString v = value.toLower();
+            c.postgres = v == QLatin1String("postgresql") || v == QLatin1String("postgres") || v == QLatin1String("pg");
+            if (!c.postgres && v != QLatin1String("sqlite"))
+                c.problem = QStringLiteral("数据库类型“%1”无法识别（可用：sqlite、postgresql）").arg(value);
+        } else if (key == QLatin1String("host")) {
+            c.host = value;
+        } else if (key == QLatin1String("port")) {
+            bool ok = false;
+            c.port = value.toInt(&ok);
+            if (!ok || c.port <= 0 || c.port > 65535)
+                c.problem = QStringLiteral("端口“%1”不是有效的端口号").arg(value);
+        } else if (key == QLatin1String("database") || key == QLatin1String("dbname")) {
+            c.database = value;
+        } else if (key == QLatin1String("user")) {
+            c.user = value;
+        } else if (key == QLatin1String("desk")) {
+            c.desk = value;
+        } else if (key == QLatin1String("schema")) {
+            c.schema = value;
+            static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+            if (!plain.match(value).hasMatch())
+                c.problem = QStringLiteral("模式名“%1”只能由字母、数字和下划线组成").arg(value);
+        } else if (key == QLatin1String("password_file")) {
+            c.passwordFile = value;
+        } else if (key == QLatin1String("password")) {
+            c.problem = QStringLiteral("密码不能写在设置文件里：请用环境变量 MOCHEN_DB_PASSWORD 或只有本人可读的密码文件");
+        }
+    }
+    if (c.postgres && c.problem.isEmpty() && c.database.isEmpty())
+        c.problem = QStringLiteral("设置文件没有写明数据库名（database=）");
+    return c;
+}
+
+ShopConnection ShopConnection::load(const QString &folder)
+{
+    QFile f(QDir(folder).filePath(fileName()));
+    if (!f.exists())
+        return ShopConnection();
+    if (!f.open(QIODevice::ReadOnly)) {
+        ShopConnection c;
+        c.problem = QStringLiteral("无法读取设置文件 %1").arg(fileName());
+        return c;
+    }
+    ShopConnection c = parse(QString::fromUtf8(f.readAll()));
+    if (!c.passwordFile.isEmpty() && QFileInfo(c.passwordFile).isRelative())
+        c.passwordFile = QDir(folder).absoluteFilePath(c.passwordFile);
+    return c;
+}
+
+QString ShopConnection::password(QString *problem) const
+{
+    const QByteArray env = qgetenv("MOCHEN_DB_PASSWORD");
+    if (!env.isEmpty())
+        return QString::fromUtf8(env);
+    if (passwordFile.isEmpty())
+        return QString();
+    QFile f(passwordFile);
+    if (!f.open(QIODevice::ReadOnly)) {
+        *problem = QStringLiteral("无法读取密码文件 %1").arg(passwordFile);
+        return QString();
+    }
+    // A password that the whole computer can read is no password.
+    const QFile::Permissions others = QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther;
+    if (f.permissions() & others) {
+        *problem = QStringLiteral("密码文件 %1 其他用户也能读取，请改为只有本人可读（chmod 600）").arg(passwordFile);
+        return QString();
+    }
+    return QString::fromUtf8(f.readAll()).section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+
+QString ShopConnection::engineText() const
+{
+    if (!postgres)
+        return QStringLiteral("SQLite mochenxinxi.db");
+    const QString where = host.isEmpty() || host.startsWith(QLatin1Char('/')) ? QStringLiteral("本机")
+                                                                               : host + QLatin1Char(':') + QString::number(port);
+    return QStringLiteral("PostgreSQL %1@%2/%3").arg(user, where, database);
+}
+
+QString ShopConnection::statusText() const
+{
+    QString text = QStringLiteral("数据库：") + engineText();
+    if (!desk.isEmpty())
+        text += QStringLiteral("　收银台：") + desk;
+    return text;
+}
+
+bool ShopConnection::openServer(const QString &connectionName, QString *error) const
+{
+    QString problem;
+    const QString pass = password(&problem);
+    if (!problem.isEmpty()) {
+        *error = problem;
+        return false;
+    }
+    QSqlDatabase db = QSqlDatabase::contains(connectionName) ? QSqlDatabase::database(connectionName, false)
+                                                             : QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
+    if (!db.isValid()) {
+        *error = QStringLiteral("缺少 PostgreSQL 驱动（Debian：apt-get install libqt5sql5-psql）");
+        return false;
+    }
+    if (!host.isEmpty())
+        db.setHostName(host);
+    db.setPort(port);
+    db.setDatabaseName(database);
+    db.setUserName(user);
+    db.setPassword(pass);
+    db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+    // Money is numeric(14,2) on the server; the program reads it as it reads
+    // SQLite's numbers.
+    db.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    if (!db.open()) {
+        *error = db.lastError().text();
+        return false;
+    }
+    QSqlQuery q(db);
+    // Dates are text written by the desks in local time; the server's own
+    // "now" must be the same clock.
+    const QString zone = QString::fromUtf8(QTimeZone::systemTimeZoneId());
+    if (!zone.isEmpty() && !q.exec(QStringLiteral("SET TIME ZONE '%1'").arg(zone)))
+        qCWarning(lcSql) << "SET TIME ZONE" << q.lastError().text();
+    q.exec(QStringLiteral("SET application_name = 'mochen %1'").arg(QString(desk).replace(QLatin1Char('\''), QString())));
+    q.exec(QStringLiteral("SET client_min_messages = warning"));
+    if (!schema.isEmpty() && !q.exec(QStringLiteral("SET search_path TO %1").arg(schema))) {
+        *error = q.lastError().text();
+        db.close();
+        return false;
+    }
+    qCDebug(lcSql).noquote() << "Succeed to connect database." << engineText();
+    return true;
+}
+
+namespace {
+ShopConnection &current()
+{
+    static ShopConnection c;
+    return c;
+}
+} // namespace
+
+const ShopConnection &currentShopConnection()
+{
+    return current();
+}
+
+void setCurrentShopConnection(const ShopConnection &c)
+{
+    current() = c;
+}

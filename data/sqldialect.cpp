@@ -1,0 +1,698 @@
+#include "sqldialect.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QStringList>
+
+namespace SqlDialect {
+
+bool isPostgres(const QSqlDatabase &db)
+{
+    return db.driverName() == QLatin1String("QPSQL");
+}
+
+Engine engine()
+{
+    if (!QSqlDatabase::contains(QSqlDatabase::defaultConnection))
+        return Engine::Sqlite;
+    return isPostgres(QSqlDatabase::database(QSqlDatabase::defaultConnection, false)) ? Engine::Postgres
+                                                                                       : Engine::Sqlite;
+}
+
+bool isPostgres()
+{
+    return engine() == Engine::Postgres;
+}
+
+QString translate(const QString &sql)
+{
+    return isPostgres() ? toPostgres(sql) : sql;
+}
+
+QString beginWrite()
+{
+    return isPostgres() ? QStringLiteral("BEGIN ISOLATION LEVEL SERIALIZABLE") : QStringLiteral("BEGIN IMMEDIATE");
+}
+
+QString errorText(const QSqlError &e)
+{
+    const QString text = e.text();
+    const QString code = e.nativeErrorCode();
+    // SQLSTATEs are five characters; SQLite's native codes are shorter numbers.
+    if (code.size() == 5)
+        return text + QStringLiteral(" [SQLSTATE ") + code + QLatin1Char(']');
+    return text;
+}
+
+bool isRetryableText(const QString &t)
+{
+    // 40001 serialisation failure, 40P01 deadlock, 23505 a key another desk
+    // took in the same instant (a document ID).
+    return t.contains(QLatin1String("[SQLSTATE 40001]")) || t.contains(QLatin1String("[SQLSTATE 40P01]"))
+           || t.contains(QLatin1String("[SQLSTATE 23505]"))
+           || t.contains(QLatin1String("could not serialize access"))
+           || t.contains(QLatin1String("deadlock detected"));
+}
+
+bool isRetryable(const QSqlError &e)
+{
+    return isRetryableText(errorText(e));
+}
+
+bool isConnectionLostText(const QString &t)
+{
+    const QString l = t.toLower();
+    return l.contains(QLatin1String("[sqlstate 08")) || l.contains(QLatin1String("[sqlstate 57p0"))
+           || l.contains(QLatin1String("server closed the connection")) || l.contains(QLatin1String("no connection to the server"))
+           || l.contains(QLatin1String("connection to server")) || l.contains(QLatin1String("terminating connection"));
+}
+
+bool isConnectionLost(const QSqlError &e)
+{
+    return isConnectionLostText(errorText(e));
+}
+
+// ---- SQLite → PostgreSQL ---------------------------------------------------------
+
+namespace {
+
+// String literals are set aside while the statement is rewritten, so that a
+// member called 'user' or a remark reading 'ifnull(' is never touched.
+struct Masked
+{
+    QString code;          // literals replaced by \x01N\x02
+    QStringList literals;  // with their quotes
+};
+
+Masked mask(const QString &sql)
+{
+    Masked m;
+    m.code.reserve(sql.size());
+    int i = 0;
+    while (i < sql.size()) {
+        const QChar c = sql.at(i);
+        // Comments go: an apostrophe in one is no literal.
+        if (c == QLatin1Char('-') && i + 1 < sql.size() && sql.at(i + 1) == QLatin1Char('-')) {
+            const int end = sql.indexOf(QLatin1Char('\n'), i);
+            i = end < 0 ? sql.size() : end;
+            continue;
+        }
+        if (c == QLatin1Char('/') && i + 1 < sql.size() && sql.at(i + 1) == QLatin1Char('*')) {
+            const int end = sql.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? sql.size() : end + 2;
+            m.code += QLatin1Char(' ');
+            continue;
+        }
+        if (c == QLatin1Char('\'')) {
+            int j = i + 1;
+            while (j < sql.size()) {
+                if (sql.at(j) == QLatin1Char('\'')) {
+                    if (j + 1 < sql.size() && sql.at(j + 1) == QLatin1Char('\'')) {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            m.code += QChar(1) + QString::number(m.literals.size()) + QChar(2);
+            m.literals << sql.mid(i, j - i + 1);
+            i = j + 1;
+        } else {
+            m.code += c;
+            ++i;
+        }
+    }
+    return m;
+}
+
+QString unmask(QString code, const QStringList &literals)
+{
+    static const QRegularExpression re(QStringLiteral("\\x01(\\d+)\\x02"));
+    QString out;
+    int last = 0;
+    auto it = re.globalMatch(code);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        out += code.mid(last, m.capturedStart() - last);
+        out += literals.value(m.captured(1).toInt());
+        last = m.capturedEnd();
+    }
+    out += code.mid(last);
+    return out;
+}
+
+// The literal's text without quotes, when `arg` is exactly one literal.
+bool literalOf(const QString &arg, const QStringList &literals, QString *text)
+{
+    static const QRegularExpression re(QStringLiteral("^\\s*\\x01(\\d+)\\x02\\s*$"));
+    const auto m = re.match(arg);
+    if (!m.hasMatch())
+        return false;
+    QString lit = literals.value(m.captured(1).toInt());
+    *text = lit.mid(1, lit.size() - 2).replace(QLatin1String("''"), QLatin1String("'"));
+    return true;
+}
+
+// Index of the parenthesis closing the one at `open`, or -1.
+int closing(const QString &s, int open)
+{
+    int depth = 0;
+    for (int i = open; i < s.size(); ++i) {
+        if (s.at(i) == QLatin1Char('('))
+            ++depth;
+        else if (s.at(i) == QLatin1Char(')') && --depth == 0)
+            return i;
+    }
+    return -1;
+}
+
+QStringList splitArgs(const QString &s)
+{
+    QStringList args;
+    int depth = 0;
+    int start = 0;
+    for (int i = 0; i < s.size(); ++i) {
+        const QChar c = s.at(i);
+        if (c == QLatin1Char('('))
+            ++depth;
+        else if (c == QLatin1Char(')'))
+            --depth;
+        else if (c == QLatin1Char(',') && depth == 0) {
+            args << s.mid(start, i - start).trimmed();
+            start = i + 1;
+        }
+    }
+    args << s.mid(start).trimmed();
+    return args;
+}
+
+// A text date or time of the shop ('yyyy-MM-dd' or 'yyyy-MM-dd hh:mm:ss') or
+// 'now', as a PostgreSQL timestamp expression, SQLite's modifiers applied in
+// their order ('+1 day', '-7 days', 'start of month', 'weekday 1',
+// 'localtime'); false for a modifier not known.
+QString timestampOf(const QStringList &args, const QStringList &literals, bool *ok)
+{
+    static const QRegularExpression step(
+        QStringLiteral("^\\s*([+-]?\\d+)\\s+(day|days|month|months|year|years|hour|hours|minute|minutes|second|seconds)\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression weekday(QStringLiteral("^\\s*weekday\\s+([0-6])\\s*$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    QString first;
+    QString ts;
+    if (literalOf(args.value(0), literals, &first) && first.trimmed().toLower() == QLatin1String("now"))
+        ts = QStringLiteral("localtimestamp(0)");
+    else
+        ts = QStringLiteral("cast(nullif(cast(%1 as text),'') as timestamp)").arg(args.value(0));
+    *ok = true;
+    for (const QString &mod : args.mid(1)) {
+        QString t;
+        if (!literalOf(mod, literals, &t)) {
+            *ok = false;
+            break;
+        }
+        const QString l = t.trimmed().toLower();
+        if (l == QLatin1String("localtime") || l == QLatin1String("utc"))
+            continue;
+        if (l == QLatin1String("start of month") || l == QLatin1String("start of year")
+            || l == QLatin1String("start of day")) {
+            ts = QStringLiteral("date_trunc('%1', %2)").arg(l.mid(9), ts);
+            continue;
+        }
+        const auto w = weekday.match(t);
+        if (w.hasMatch()) {
+            ts = QStringLiteral("(%1 + make_interval(days => cast(mod(%2 - cast(extract(dow from %1) as integer) + 7, 7) as integer)))")
+                     .arg(ts, w.captured(1));
+            continue;
+        }
+        const auto m = step.match(t);
+        if (!m.hasMatch()) {
+            *ok = false;
+            break;
+        }
+        ts = QStringLiteral("(%1 + interval '%2 %3')").arg(ts, m.captured(1), m.captured(2));
+    }
+    return ts;
+}
+
+QString strftimeFormat(const QString &f)
+{
+    QString out;
+    for (int i = 0; i < f.size(); ++i) {
+        if (f.at(i) != QLatin1Char('%') || i + 1 >= f.size()) {
+            out += f.at(i);
+            continue;
+        }
+        const QChar c = f.at(++i);
+        switch (c.toLatin1()) {
+        case 'Y': out += QLatin1String("YYYY"); break;
+        case 'm': out += QLatin1String("MM"); break;
+        case 'd': out += QLatin1String("DD"); break;
+        case 'H': out += QLatin1String("HH24"); break;
+        case 'M': out += QLatin1String("MI"); break;
+        case 'S': out += QLatin1String("SS"); break;
+        case 'j': out += QLatin1String("DDD"); break;
+        case 'W': out += QLatin1String("WW"); break;
+        case '%': out += QLatin1Char('%'); break;
+        default: out += QLatin1Char('%') + c; break;
+        }
+    }
+    return out;
+}
+
+// One function call rewritten; an empty result leaves it as it stands.
+QString rewriteCall(const QString &name, const QStringList &args, const QStringList &literals)
+{
+    const QString n = name.toLower();
+    if (n == QLatin1String("ifnull"))
+        return QStringLiteral("coalesce(%1)").arg(args.join(QLatin1Char(',')));
+    if (n == QLatin1String("total"))
+        return QStringLiteral("coalesce(sum(%1),0)").arg(args.value(0));
+    if (n == QLatin1String("instr") && args.size() == 2)
+        return QStringLiteral("strpos(cast(%1 as text),%2)").arg(args.at(0), args.at(1));
+    if ((n == QLatin1String("max") || n == QLatin1String("min")) && args.size() >= 2)
+        return QStringLiteral("%1(%2)").arg(n == QLatin1String("max") ? QStringLiteral("greatest")
+                                                                       : QStringLiteral("least"),
+                                            args.join(QLatin1Char(',')));
+    if (n == QLatin1String("round"))
+        return args.size() >= 2 ? QStringLiteral("round(cast(%1 as numeric),%2)").arg(args.at(0), args.at(1))
+                                : QStringLiteral("round(cast(%1 as numeric))").arg(args.value(0));
+    if (n == QLatin1String("substr") || n == QLatin1String("length")) {
+        QStringList a = args;
+        a[0] = QStringLiteral("cast(%1 as text)").arg(a.at(0));
+        return QStringLiteral("%1(%2)").arg(n, a.join(QLatin1Char(',')));
+    }
+    if (n == QLatin1String("group_concat")) {
+        QString value = args.value(0);
+        QString distinct;
+        static const QRegularExpression d(QStringLiteral("^distinct\\s+"), QRegularExpression::CaseInsensitiveOption);
+        const auto m = d.match(value);
+        if (m.hasMatch()) {
+            distinct = QStringLiteral("DISTINCT ");
+            value = value.mid(m.capturedEnd());
+        }
+        const QString sep = args.size() >= 2 ? args.at(1) : QStringLiteral("','");
+        return QStringLiteral("string_agg(%1cast(%2 as text),%3)").arg(distinct, value, sep);
+    }
+    if (n == QLatin1String("date") || n == QLatin1String("datetime") || n == QLatin1String("time")) {
+        // A plain text date needs no parsing: its first characters are the day.
+        QString first;
+        if (args.size() == 1 && !literalOf(args.at(0), literals, &first)) {
+            if (n == QLatin1String("date"))
+                return QStringLiteral("substr(cast(%1 as text),1,10)").arg(args.at(0));
+            if (n == QLatin1String("datetime"))
+                return QStringLiteral("substr(cast(%1 as text),1,19)").arg(args.at(0));
+        }
+        bool ok = false;
+        const QString ts = timestampOf(args, literals, &ok);
+        if (!ok)
+            return QString();
+        const char *fmt = n == QLatin1String("date") ? "YYYY-MM-DD"
+                          : n == QLatin1String("time") ? "HH24:MI:SS"
+                                                       : "YYYY-MM-DD HH24:MI:SS";
+        return QStringLiteral("to_char(%1,'%2')").arg(ts, QLatin1String(fmt));
+    }
+    if (n == QLatin1String("strftime") && args.size() >= 2) {
+        QString fmt;
+        if (!literalOf(args.at(0), literals, &fmt))
+            return QString();
+        bool ok = false;
+        const QString ts = timestampOf(args.mid(1), literals, &ok);
+        if (!ok)
+            return QString();
+        if (fmt == QLatin1String("%s"))
+            return QStringLiteral("cast(extract(epoch from %1) as bigint)").arg(ts);
+        if (fmt == QLatin1String("%w"))
+            return QStringLiteral("cast(extract(dow from %1) as integer)").arg(ts);
+        return QStringLiteral("to_char(%1,'%2')").arg(ts, strftimeFormat(fmt));
+    }
+    if (n == QLatin1String("julianday")) {
+        bool ok = false;
+        const QString ts = timestampOf(args, literals, &ok);
+        if (!ok)
+            return QString();
+        return QStringLiteral("(extract(epoch from %1)/86400.0 + 2440587.5)").arg(ts);
+    }
+    return QString();
+}
+
+const QStringList &rewrittenFunctions()
+{
+    static const QStringList names = {
+        QStringLiteral("ifnull"), QStringLiteral("total"),        QStringLiteral("instr"),
+        QStringLiteral("max"),    QStringLiteral("min"),          QStringLiteral("round"),
+        QStringLiteral("substr"), QStringLiteral("length"),       QStringLiteral("group_concat"),
+        QStringLiteral("date"),   QStringLiteral("datetime"),     QStringLiteral("time"),
+        QStringLiteral("strftime"), QStringLiteral("julianday")};
+    return names;
+}
+
+// Rewrites calls innermost first: the arguments of a call are already in
+// PostgreSQL's dialect when the call itself is rewritten.
+QString rewriteCalls(const QString &code, const QStringList &literals)
+{
+    static const QRegularExpression call(QStringLiteral("\\b([A-Za-z_]+)\\s*\\("));
+    QString out;
+    int pos = 0;
+    auto it = call.globalMatch(code);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        if (m.capturedStart() < pos)
+            continue;
+        const QString name = m.captured(1);
+        if (!rewrittenFunctions().contains(name.toLower()))
+            continue;
+        // "time" and "date" are also column names; only a call is rewritten.
+        const int open = m.capturedEnd() - 1;
+        const int close = closing(code, open);
+        if (close < 0)
+            continue;
+        const QString inner = rewriteCalls(code.mid(open + 1, close - open - 1), literals);
+        const QString replaced = rewriteCall(name, splitArgs(inner), literals);
+        out += code.mid(pos, m.capturedStart() - pos);
+        out += replaced.isEmpty() ? name + QLatin1Char('(') + inner + QLatin1Char(')') : replaced;
+        pos = close + 1;
+    }
+    out += code.mid(pos);
+    return out;
+}
+
+// Money columns hold cents exactly; rates and discounts keep four places.
+QString columnType(const QString &column)
+{
+    const QString c = column.toLower();
+    if (c.contains(QLatin1String("zekou")) || c.contains(QLatin1String("bili")))
+        return QStringLiteral("numeric(14,4)");
+    return QStringLiteral("numeric(14,2)");
+}
+
+QString rewriteCreate(QString code)
+{
+    static const QRegularExpression autoinc(QStringLiteral("\\bINTEGER\\s+PRIMARY\\s+KEY\\s+AUTOINCREMENT\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    code.replace(autoinc, QStringLiteral("INTEGER GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"));
+    static const QRegularExpression real(QStringLiteral("(\\w+)\\s+REAL\\b"), QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    int last = 0;
+    auto it = real.globalMatch(code);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        out += code.mid(last, m.capturedStart() - last);
+        out += m.captured(1) + QLatin1Char(' ') + columnType(m.captured(1));
+        last = m.capturedEnd();
+    }
+    out += code.mid(last);
+    static const QRegularExpression view(QStringLiteral("\\bCREATE\\s+(TEMP\\s+|TEMPORARY\\s+)?VIEW\\s+IF\\s+NOT\\s+EXISTS\\b"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    out.replace(view, QStringLiteral("CREATE OR REPLACE \\1VIEW"));
+    return out;
+}
+
+// The server refuses a bare column beside GROUP BY that SQLite takes from some
+// row of the group. The shop's statements group by a key the column depends on
+// (an item's name by its ID), so any row's value is the value: min() says so.
+bool isAggregate(const QString &expr)
+{
+    static const QRegularExpression agg(QStringLiteral("\\b(count|sum|min|max|avg|total|group_concat|string_agg)\\s*\\("),
+                                        QRegularExpression::CaseInsensitiveOption);
+    return agg.match(expr).hasMatch();
+}
+
+QString normalized(QString e)
+{
+    e = e.toLower();
+    e.remove(QRegularExpression(QStringLiteral("\\s+")));
+    return e;
+}
+
+QString lastPart(const QString &e)
+{
+    const int dot = e.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? e : e.mid(dot + 1);
+}
+
+// Position of the keyword at depth 0 of code[from, to), or -1.
+int keywordAt(const QString &code, int from, int to, const QRegularExpression &re, int *length)
+{
+    int depth = 0;
+    for (int i = from; i < to; ++i) {
+        const QChar c = code.at(i);
+        if (c == QLatin1Char('('))
+            ++depth;
+        else if (c == QLatin1Char(')')) {
+            if (--depth < 0)
+                return -1;
+        } else if (depth == 0 && (i == 0 || !(code.at(i - 1).isLetterOrNumber() || code.at(i - 1) == QLatin1Char('_')))) {
+            const auto m = re.match(code, i, QRegularExpression::NormalMatch, QRegularExpression::AnchoredMatchOption);
+            if (m.hasMatch()) {
+                *length = m.capturedLength();
+                return i;
+            }
+        }
+    }
+    return -1;
+}
+
+// End of the statement level that starts at `from`: the closing parenthesis or the end.
+int levelEnd(const QString &code, int from)
+{
+    int depth = 0;
+    for (int i = from; i < code.size(); ++i) {
+        if (code.at(i) == QLatin1Char('('))
+            ++depth;
+        else if (code.at(i) == QLatin1Char(')') && --depth < 0)
+            return i;
+    }
+    return code.size();
+}
+
+QString rewriteGroupBy(QString code)
+{
+    static const QRegularExpression select(QStringLiteral("\\bSELECT\\b"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression from(QStringLiteral("FROM\\b"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression groupBy(QStringLiteral("GROUP\\s+BY\\b"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression groupEnd(QStringLiteral("(HAVING|ORDER|LIMIT|UNION|WINDOW)\\b"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression setOp(QStringLiteral("(UNION|EXCEPT|INTERSECT)\\b"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression distinct(QStringLiteral("^\\s*(DISTINCT|ALL)\\b"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression aliased(QStringLiteral("^(.*?)\\s+(?:AS\\s+)?(\"[^\"]+\"|[\\w\\x{4e00}-\\x{9fff}]+)$"),
+                                            QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption
+                                                | QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression column(QStringLiteral("^[A-Za-z_][\\w]*(\\.[A-Za-z_][\\w]*)?$"));
+    static const QRegularExpression onlyLiteral(QStringLiteral("^\\x01\\d+\\x02$"));
+    QList<int> starts;
+    auto it = select.globalMatch(code);
+    while (it.hasNext())
+        starts.prepend(it.next().capturedStart());
+    for (const int start : starts) {
+        const int listStart = start + 6;
+        const int end = levelEnd(code, listStart);
+        int len = 0;
+        int stop = keywordAt(code, listStart, end, setOp, &len);
+        const int levelStop = stop < 0 ? end : stop;
+        const int fromAt = keywordAt(code, listStart, levelStop, from, &len);
+        if (fromAt < 0)
+            continue;
+        int groupLen = 0;
+        const int groupAt = keywordAt(code, fromAt, levelStop, groupBy, &groupLen);
+        if (groupAt < 0)
+            continue;
+        int gl = 0;
+        int groupStop = keywordAt(code, groupAt + groupLen, levelStop, groupEnd, &gl);
+        if (groupStop < 0)
+            groupStop = levelStop;
+        QSet<QString> keys;
+        for (const QString &g : splitArgs(code.mid(groupAt + groupLen, groupStop - groupAt - groupLen)))
+            keys << normalized(g);
+        QString list = code.mid(listStart, fromAt - listStart);
+        QString prefix;
+        const auto d = distinct.match(list);
+        if (d.hasMatch()) {
+            prefix = list.left(d.capturedEnd());
+            list = list.mid(d.capturedEnd());
+        }
+        QStringList items = splitArgs(list);
+        bool changed = false;
+        for (QString &item : items) {
+            QString expr = item.trimmed();
+            QString alias;
+            const auto a = aliased.match(expr);
+            static const QRegularExpression explicitAs(QStringLiteral("\\s+AS\\s+\\S+$"), QRegularExpression::CaseInsensitiveOption);
+            static const QRegularExpression endsOperand(QStringLiteral("[\\w)\\x02\"]$"));
+            const QString before = a.hasMatch() ? a.captured(1).trimmed() : QString();
+            if (a.hasMatch() && !before.isEmpty() && a.captured(2).compare(QLatin1String("END"), Qt::CaseInsensitive) != 0
+                && (explicitAs.match(expr).hasMatch() || endsOperand.match(before).hasMatch())) {
+                expr = a.captured(1).trimmed();
+                alias = a.captured(2);
+            }
+            const QString n = normalized(expr);
+            if (expr.isEmpty() || expr.endsWith(QLatin1Char('*')) || isAggregate(expr) || onlyLiteral.match(expr).hasMatch()
+                || expr.at(0).isDigit() || keys.contains(n) || keys.contains(lastPart(n))
+                || (!alias.isEmpty() && keys.contains(normalized(alias))))
+                continue;
+            bool keyed = false;
+            for (const QString &k : keys)
+                keyed = keyed || lastPart(k) == n;
+            if (keyed)
+                continue;
+            if (alias.isEmpty() && column.match(expr).hasMatch())
+                alias = lastPart(expr);
+            item = QStringLiteral(" min(%1)%2").arg(expr, alias.isEmpty() ? QString() : QStringLiteral(" AS ") + alias);
+            changed = true;
+        }
+        if (changed)
+            code = code.left(listStart) + QLatin1Char(' ') + prefix + items.join(QLatin1Char(',')) + QLatin1Char(' ')
+                   + code.mid(fromAt);
+    }
+    return code;
+}
+
+// SQLite's trigger (statements between BEGIN and END) becomes a trigger
+// function on the server, each statement of its body translated.
+bool rewriteTrigger(const Masked &m, QString *out)
+{
+    static const QRegularExpression trigger(
+        QStringLiteral("^\\s*CREATE\\s+TRIGGER\\s+(?:IF\\s+NOT\\s+EXISTS\\s+)?(\\w+)\\s+(.*?)\\s+ON\\s+(\\w+)"
+                       "\\s+(?:FOR\\s+EACH\\s+ROW\\s+)?(?:WHEN\\s+(.*?)\\s+)?BEGIN\\s+(.*?);?\\s*END\\s*;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const auto t = trigger.match(m.code);
+    if (!t.hasMatch())
+        return false;
+    const QString name = t.captured(1);
+    const QString table = t.captured(3);
+    QStringList body;
+    static const QRegularExpression raise(
+        QStringLiteral("^SELECT\\s+RAISE\\s*\\(\\s*(?:ABORT|FAIL|ROLLBACK)\\s*,\\s*(\\x01\\d+\\x02)\\s*\\)"),
+        QRegularExpression::CaseInsensitiveOption);
+    for (const QString &statement : t.captured(5).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString st = statement.trimmed();
+        if (st.isEmpty())
+            continue;
+        const auto r = raise.match(st);
+        if (r.hasMatch())
+            body << QStringLiteral("RAISE EXCEPTION '%', ") + unmask(r.captured(1), m.literals) + QLatin1Char(';');
+        else
+            body << toPostgres(unmask(st, m.literals)) + QLatin1Char(';');
+    }
+    QString code = body.join(QLatin1Char(' '));
+    if (!t.captured(4).isEmpty())
+        code = QStringLiteral("IF %1 THEN %2 END IF;").arg(toPostgres(unmask(t.captured(4), m.literals)), code);
+    *out = QStringLiteral("CREATE OR REPLACE FUNCTION %1_fn() RETURNS trigger LANGUAGE plpgsql AS $mochen$ "
+                          "BEGIN %2 IF TG_OP = 'DELETE' THEN RETURN OLD; END IF; RETURN NEW; END $mochen$; "
+                          "DROP TRIGGER IF EXISTS %1 ON %3; "
+                          "CREATE TRIGGER %1 %4 ON %3 FOR EACH ROW EXECUTE FUNCTION %1_fn()")
+               .arg(name, code, table, unmask(t.captured(2), m.literals));
+    return true;
+}
+
+} // namespace
+
+QString toPostgres(const QString &sql)
+{
+    Masked m = mask(sql);
+    QString translated;
+    if (rewriteTrigger(m, &translated))
+        return translated;
+    QString code = m.code;
+
+    static const QRegularExpression create(QStringLiteral("^\\s*CREATE\\b"), QRegularExpression::CaseInsensitiveOption);
+    if (create.match(code).hasMatch())
+        code = rewriteCreate(code);
+
+    // "user" is a reserved word on the server: the table and the columns of
+    // that name are quoted.
+    static const QRegularExpression user(QStringLiteral("(?<![\"\\w])user(?![\"\\w])"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    code.replace(user, QStringLiteral("\"user\""));
+
+    static const QRegularExpression rowid(QStringLiteral("\\b(rowid|_rowid_|oid)\\b"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    code.replace(rowid, QStringLiteral("ctid"));
+
+    // SQLite's LIKE ignores the case of Latin letters.
+    static const QRegularExpression like(QStringLiteral("\\bLIKE\\b"), QRegularExpression::CaseInsensitiveOption);
+    code.replace(like, QStringLiteral("ILIKE"));
+
+    static const QRegularExpression eqeq(QStringLiteral("=="));
+    code.replace(eqeq, QStringLiteral("="));
+
+    // CAST(x AS REAL) keeps cents on the server; CAST(x AS INTEGER) of a text
+    // that is no number is 0 on SQLite, an error on the server.
+    static const QRegularExpression asReal(QStringLiteral("\\bAS\\s+REAL\\b"), QRegularExpression::CaseInsensitiveOption);
+    code.replace(asReal, QStringLiteral("AS numeric"));
+    static const QRegularExpression castInt(QStringLiteral("\\bCAST\\s*\\("), QRegularExpression::CaseInsensitiveOption);
+    {
+        QString out;
+        int pos = 0;
+        auto it = castInt.globalMatch(code);
+        static const QRegularExpression asInt(QStringLiteral("^(.*)\\s+AS\\s+(INTEGER|INT)\\s*$"),
+                                              QRegularExpression::CaseInsensitiveOption
+                                                  | QRegularExpression::DotMatchesEverythingOption);
+        while (it.hasNext()) {
+            const auto mm = it.next();
+            if (mm.capturedStart() < pos)
+                continue;
+            const int open = mm.capturedEnd() - 1;
+            const int close = closing(code, open);
+            if (close < 0)
+                break;
+            const auto a = asInt.match(code.mid(open + 1, close - open - 1));
+            if (!a.hasMatch())
+                continue;
+            out += code.mid(pos, mm.capturedStart() - pos);
+            out += QStringLiteral("cast(coalesce(substring(cast(%1 as text) from '^\\s*[-+]?[0-9]+'),'0') as bigint)")
+                       .arg(a.captured(1));
+            pos = close + 1;
+        }
+        out += code.mid(pos);
+        code = out;
+    }
+
+    // SQLite takes "x+0" for the number at the start of a text.
+    static const QRegularExpression plusZero(QStringLiteral("(\\b[A-Za-z_][\\w.]*)\\s*\\+\\s*0(?![\\w.])"));
+    code.replace(plusZero, QStringLiteral("cast(coalesce(substring(cast(\\1 as text) from '^\\s*[-+]?[0-9]*[.]?[0-9]+'),'0') as numeric)"));
+
+    // A column named by a literal right after its expression: "round(x,2)'合计'".
+    static const QRegularExpression aliasLiteral(QStringLiteral("\\)\\s*\\x01(\\d+)\\x02"));
+    {
+        QString out;
+        int last = 0;
+        auto it = aliasLiteral.globalMatch(code);
+        while (it.hasNext()) {
+            const auto a = it.next();
+            QString text = m.literals.value(a.captured(1).toInt());
+            text = text.mid(1, text.size() - 2).replace(QLatin1String("''"), QLatin1String("'"));
+            out += code.mid(last, a.capturedStart() - last);
+            out += QStringLiteral(") AS \"%1\"").arg(text.replace(QLatin1Char('"'), QString()));
+            last = a.capturedEnd();
+        }
+        out += code.mid(last);
+        code = out;
+    }
+
+    static const QRegularExpression tableInfo(QStringLiteral("\\bpragma_table_info\\s*\\(\\s*(\\x01\\d+\\x02)\\s*\\)"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    code.replace(tableInfo, QStringLiteral("(select lower(column_name::text) as name from information_schema.columns "
+                                           "where table_schema = current_schema() and table_name = lower(\\1)) as pragma_table_info"));
+
+    code = rewriteGroupBy(code);
+    code = rewriteCalls(code, m.literals);
+
+    // LIMIT offset, count
+    static const QRegularExpression limit(QStringLiteral("\\bLIMIT\\s+(\\d+)\\s*,\\s*(\\d+)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    code.replace(limit, QStringLiteral("LIMIT \\2 OFFSET \\1"));
+
+    static const QRegularExpression orIgnore(QStringLiteral("^\\s*INSERT\\s+OR\\s+IGNORE\\s+INTO\\b"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    if (orIgnore.match(code).hasMatch()) {
+        code.replace(orIgnore, QStringLiteral("INSERT INTO"));
+        code += QStringLiteral(" ON CONFLICT DO NOTHING");
+    }
+    return unmask(code, m.literals);
+}
+
+} // namespace SqlDialect
