@@ -74,6 +74,10 @@ void MainWindow::runCheckout(const QString &heldId)
     const QString held = dlg->heldBillId();
     const qint64 tendered = dlg->tenderedCents();
     delete dlg;
+    // The next customer starts at the search field, with the keys working again.
+    activateWindow();
+    ui->lineEdit->setFocus();
+    ui->lineEdit->selectAll();
     refreshMemberViews(currentMemberId());
     if (!sale.isEmpty()) {
         showCounterStatus(counterFeedback(QStringLiteral("消费"), sale, currentMemberId()), sale);

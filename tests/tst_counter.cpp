@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QStatusBar>
 
+#include "chanpinrukudlg.h"
 #include "checkoutfixture.h"
 #include "dbrecords.h"
 #include "dbsetconfig.h"
@@ -39,6 +40,7 @@ private slots:
     void expiredCardIsToldBeforePaying();
     void memberSearchWithoutMatchSaysSo();
     void memberPickerAtALargeShop();
+    void stockDocumentFindsProducts();
 };
 
 namespace {
@@ -546,6 +548,33 @@ void TestCounter::memberPickerAtALargeShop()
         QCOMPARE(list->model()->rowCount(), s.rows);
         qInfo("member picker, %s: %lld ms", s.typed, ms);
     }
+}
+
+// The stock document's product list searches too; Enter there opens the line
+// for the product found and leaves the document open (完成 is its default button).
+void TestCounter::stockDocumentFindsProducts()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedShop();
+    chanpinrukuDlg doc;
+    doc.setData("入库明细");
+    doc.show();
+    auto *field = doc.findChild<QLineEdit *>("lineEdit");
+    auto *list = doc.findChild<QTableView *>("tableView");
+    field->setText("xfs");
+    emit field->textEdited("xfs");
+    QTRY_COMPARE(list->model()->rowCount(), 1);
+    QString opened;
+    onNextModal([&](QWidget *line) {
+        opened = line->windowTitle();
+        qobject_cast<QDialog *>(line)->reject();
+    });
+    field->setText("690001");
+    QTest::keyClick(field, Qt::Key_Return);
+    QVERIFY(!opened.isEmpty());
+    QVERIFY(doc.isVisible());
+    QCOMPARE(doc.result(), 0);
 }
 
 // One desk of twoDesksResumeTheSameBills: takes every held bill it can, in an
