@@ -159,7 +159,8 @@ static void runCreate(const QString &statement)
     QSqlQuery q;
     // On the server a failing statement would spoil the rest of the
     // transaction: each one gets its own savepoint.
-    const bool savepoint = SqlDialect::isPostgres() && q.exec(QStringLiteral("SAVEPOINT create_one"));
+    const bool savepoint = SqlDialect::isPostgres() && TransactionScope::active()
+                           && q.exec(QStringLiteral("SAVEPOINT create_one"));
     const bool ok = q.exec(sql);
     if (savepoint) {
         const QSqlError error = q.lastError();

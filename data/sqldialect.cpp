@@ -681,6 +681,24 @@ QString toPostgres(const QString &sql)
     code = rewriteGroupBy(code);
     code = rewriteCalls(code, m.literals);
 
+    // The server wants a name for every subquery in FROM.
+    static const QRegularExpression fromSub(QStringLiteral("\\b(FROM|JOIN)\\s*\\(\\s*SELECT\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression unnamed(QStringLiteral("^\\s*($|\\)|,|;|(WHERE|GROUP|ORDER|LIMIT|UNION|JOIN|LEFT|INNER|CROSS|ON|HAVING)\\b)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    for (int pos = 0, n = 0;;) {
+        const auto f = fromSub.match(code, pos);
+        if (!f.hasMatch())
+            break;
+        const int open = code.indexOf(QLatin1Char('('), f.capturedStart());
+        const int close = closing(code, open);
+        if (close < 0)
+            break;
+        if (unnamed.match(code.mid(close + 1, 40)).hasMatch())
+            code.insert(close + 1, QStringLiteral(" AS sub%1").arg(++n));
+        pos = open + 1;
+    }
+
     // LIMIT offset, count
     static const QRegularExpression limit(QStringLiteral("\\bLIMIT\\s+(\\d+)\\s*,\\s*(\\d+)"),
                                           QRegularExpression::CaseInsensitiveOption);

@@ -45,6 +45,7 @@ void TestSqlDialect::sameAnswer_data()
         << "select t.v from (select 'a' as k, 'x' as v union all select 'a', 'x') t group by t.k" << "x";
     QTest::newRow("bare expression beside group by")
         << "select upper(v) as w, count(*) from (select 'a' as k, 'x' as v union all select 'a', 'x') t group by k" << "X";
+    QTest::newRow("unnamed subquery") << "select count(*) from (select 1 union all select 2) where 1=1" << "2";
     QTest::newRow("user table") << "select count(*) from user where name='admin'" << "1";
     QTest::newRow("column of a table") << "select count(*) from pragma_table_info('chanpin') where name='kucunxiaxian'" << "1";
 }

@@ -28,10 +28,31 @@
 #include <QSqlRecord>
 #include <QTextStream>
 
+#include <cstdio>
+
 namespace {
 
-QTextStream out(stdout);
-QTextStream err(stderr);
+// Chinese text to a terminal whatever the locale of the session.
+struct Utf8Stream
+{
+    FILE *file;
+    Utf8Stream &operator<<(const QString &s)
+    {
+        std::fputs(s.toUtf8().constData(), file);
+        return *this;
+    }
+    Utf8Stream &operator<<(const char *s) { return *this << QString::fromUtf8(s); }
+    Utf8Stream &operator<<(qint64 n) { return *this << QString::number(n); }
+    Utf8Stream &operator<<(int n) { return *this << QString::number(n); }
+    Utf8Stream &operator<<(QTextStream &(*)(QTextStream &))
+    {
+        std::fputs("\n", file);
+        std::fflush(file);
+        return *this;
+    }
+};
+Utf8Stream out{stdout};
+Utf8Stream err{stderr};
 
 QString checkSql()
 {
@@ -181,6 +202,8 @@ int migrate(const QString &shopDir, const QString &target)
             continue; // the old shop did not have it yet
         QSqlQuery del(dst);
         ok = ok && del.exec(QStringLiteral("delete from %1").arg(quoted(table)));
+        if (!ok)
+            err << table << "：" << del.lastError().text() << Qt::endl;
         QStringList names;
         for (const QString &c : cols)
             names << quoted(c);
@@ -192,6 +215,8 @@ int migrate(const QString &shopDir, const QString &target)
         QSqlQuery read(src);
         read.setForwardOnly(true);
         ok = ok && read.exec(QStringLiteral("select %1 from %2").arg(cols.join(QLatin1Char(',')), table));
+        if (!ok)
+            err << table << "：" << read.lastError().text() << Qt::endl;
         qint64 copied = 0;
         QVariantList pending;
         int pendingRows = 0;
@@ -223,16 +248,22 @@ int migrate(const QString &shopDir, const QString &target)
         out << "  " << table << "：" << copied << " 行" << Qt::endl;
     }
     // Identity columns go on from the highest copied ID.
-    for (const QString &table : tables) {
-        QSqlQuery s(dst);
-        if (s.exec(QStringLiteral("select pg_get_serial_sequence('%1','id')").arg(quoted(table))) && s.next()
-            && !s.value(0).isNull()) {
-            QSqlQuery set(dst);
-            ok = ok && set.exec(QStringLiteral("select setval('%1', coalesce((select max(id) from %2),0)+1, false)")
-                                    .arg(s.value(0).toString(), quoted(table)));
-        }
+    QSqlQuery identities(dst);
+    identities.exec(QStringLiteral("select table_name, column_name from information_schema.columns "
+                                   "where table_schema = current_schema() and is_identity = 'YES'"));
+    QList<QPair<QString, QString>> idColumns;
+    while (identities.next())
+        idColumns << qMakePair(identities.value(0).toString(), identities.value(1).toString());
+    for (const auto &c : idColumns) {
+        QSqlQuery set(dst);
+        ok = ok && set.exec(QStringLiteral("select setval(pg_get_serial_sequence('%1','%2'), "
+                                           "coalesce((select max(%2) from %1),0)+1, false)")
+                                .arg(quoted(c.first), c.second));
+        if (!ok)
+            err << c.first << "：" << set.lastError().text() << Qt::endl;
     }
     if (!ok || !dst.commit()) {
+        err << dst.lastError().text() << Qt::endl;
         dst.rollback();
         err << "迁移失败，服务器上什么也没有留下。" << Qt::endl;
         return 4;
