@@ -1,6 +1,7 @@
 #include "heldbills.h"
 
 #include "amounts.h"
+#include "conflictretry.h"
 #include "ledgersql.h"
 #include "transactionscope.h"
 
@@ -38,10 +39,8 @@ bool take(const QString &heldId)
            && exec(QStringLiteral("delete from guadanticheng where guadanID=?"), {heldId}) >= 0;
 }
 
-} // namespace
-
-LedgerResult HeldBills::hold(const QString &basketId, const QString &memberId, const QString &memberName,
-                             const QString &operatorName)
+LedgerResult holdOnce(const QString &basketId, const QString &memberId, const QString &memberName,
+                      const QString &operatorName)
 {
     if (basketId.isEmpty())
         return LedgerResult::failure(QStringLiteral("请先添加消费项目"));
@@ -81,7 +80,7 @@ LedgerResult HeldBills::hold(const QString &basketId, const QString &memberId, c
     return LedgerResult::success(id);
 }
 
-LedgerResult HeldBills::resume(const QString &heldId, const QString &basketId, const QString &operatorName)
+LedgerResult resumeOnce(const QString &heldId, const QString &basketId, const QString &operatorName)
 {
     TransactionScope tx;
     // The lines are copied before the guarded delete: within the lock nobody
@@ -107,7 +106,7 @@ LedgerResult HeldBills::resume(const QString &heldId, const QString &basketId, c
     return LedgerResult::success(heldId);
 }
 
-LedgerResult HeldBills::discard(const QString &heldId, const QString &operatorName)
+LedgerResult discardOnce(const QString &heldId, const QString &operatorName)
 {
     TransactionScope tx;
     if (take(heldId))
@@ -115,6 +114,26 @@ LedgerResult HeldBills::discard(const QString &heldId, const QString &operatorNa
     if (!tx.commit())
         return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("删除挂单失败"), tx.firstError()));
     return LedgerResult::success(heldId);
+}
+
+} // namespace
+
+// Each attempt is one transaction; on a shop server a desk that got in the way
+// makes the whole operation run again from the start.
+LedgerResult HeldBills::hold(const QString &basketId, const QString &memberId, const QString &memberName,
+                             const QString &operatorName)
+{
+    return retryOnConflict([&] { return holdOnce(basketId, memberId, memberName, operatorName); });
+}
+
+LedgerResult HeldBills::resume(const QString &heldId, const QString &basketId, const QString &operatorName)
+{
+    return retryOnConflict([&] { return resumeOnce(heldId, basketId, operatorName); });
+}
+
+LedgerResult HeldBills::discard(const QString &heldId, const QString &operatorName)
+{
+    return retryOnConflict([&] { return discardOnce(heldId, operatorName); });
 }
 
 bool HeldBills::find(const QString &heldId, HeldBill *bill)
