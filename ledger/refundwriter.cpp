@@ -2,6 +2,7 @@
 
 #include "accountbooks.h"
 #include "amounts.h"
+#include "conflictretry.h"
 #include "ledgersql.h"
 #include "transactionscope.h"
 
@@ -73,7 +74,7 @@ bool RefundWriter::mayAuthorize(const QString &operatorName)
         .isValid();
 }
 
-LedgerResult RefundWriter::refundBalance(const BalanceRefund &r)
+static LedgerResult refundBalanceOnce(const BalanceRefund &r)
 {
     QString refused = checkCommon(r.reason, r.operatorName, r.authorizedBy);
     if (refused.isEmpty() && r.memberId == QLatin1String(kWalkInId))
@@ -115,7 +116,7 @@ LedgerResult RefundWriter::refundBalance(const BalanceRefund &r)
     return finish(tx, what, id);
 }
 
-LedgerResult RefundWriter::refundPackage(const PackageRefund &r)
+static LedgerResult refundPackageOnce(const PackageRefund &r)
 {
     QString refused = checkCommon(r.reason, r.operatorName, r.authorizedBy);
     if (refused.isEmpty() && r.memberId == QLatin1String(kWalkInId))
@@ -207,7 +208,7 @@ SaleVoidPreview RefundWriter::previewVoid(const QString &saleId)
     return p;
 }
 
-LedgerResult RefundWriter::voidSale(const SaleVoid &v)
+static LedgerResult voidSaleOnce(const SaleVoid &v)
 {
     const QString refused = checkCommon(v.reason, v.operatorName, v.authorizedBy);
     if (!refused.isEmpty())
@@ -217,7 +218,7 @@ LedgerResult RefundWriter::voidSale(const SaleVoid &v)
     TransactionScope tx;
     checkAuthorizer(v.authorizedBy);
     // Read again under the lock: another desk may have voided it a moment ago.
-    const SaleVoidPreview p = previewVoid(v.saleId);
+    const SaleVoidPreview p = RefundWriter::previewVoid(v.saleId);
     if (!tx.failed() && !p.problem.isEmpty())
         refuse(p.problem);
     const bool walkIn = p.memberId == QLatin1String(kWalkInId);
@@ -327,4 +328,21 @@ LedgerResult RefundWriter::voidSale(const SaleVoid &v)
                                       + v.authorizedBy,
                                   v.reason));
     return finish(tx, what, id);
+}
+
+// Each runs again from the start when another desk's transaction got in its
+// way on a shop server.
+LedgerResult RefundWriter::refundBalance(const BalanceRefund &r)
+{
+    return retryOnConflict([&] { return refundBalanceOnce(r); });
+}
+
+LedgerResult RefundWriter::refundPackage(const PackageRefund &r)
+{
+    return retryOnConflict([&] { return refundPackageOnce(r); });
+}
+
+LedgerResult RefundWriter::voidSale(const SaleVoid &v)
+{
+    return retryOnConflict([&] { return voidSaleOnce(v); });
 }
