@@ -98,7 +98,7 @@ void TotalsLine::recompute()
             columns << record.fieldName(i);
         }
     }
-    const QStringList sums = m_ctrl->queryRow(statement(sql, columns));
+    const QStringList sums = m_ctrl->queryRow(statement(sql, columns), m_ctrl->currentValues(m_view));
     if (sums.isEmpty()) {
         setText(QStringLiteral("合计：—"));
         return;
