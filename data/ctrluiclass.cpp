@@ -401,13 +401,15 @@ ViewBinding *ctrlUiClass::bind(const DbsetMap &map, QTableView *view, const QStr
 }
 
 // The model fetches its first rows now and the rest as the list scrolls.
-void ctrlUiClass::runView(ViewBinding *b, QString sql, QVariantList values) // copies: they may be pendingSql
+// Takes copies: sql and values may be the binding's own pending ones.
+void ctrlUiClass::runView(ViewBinding *b, QString sql, QVariantList values, std::optional<ViewFilter> declared)
 {
     b->pending = false;
     b->pendingSql.clear();
     b->pendingValues.clear();
     b->lastSql = sql;
     b->lastValues = values;
+    b->lastFilter = std::move(declared);
     if (values.isEmpty()) {
         b->model->setQuery(SqlDialect::translate(sql));
     } else {
@@ -472,8 +474,23 @@ void ctrlUiClass::setupDeclaredView(const DbsetMap &map, QTableView *view, const
 
 void ctrlUiClass::refreshView(const QString &name, const ViewFilter &filter)
 {
-    if (ViewBinding *b = binding(name))
-        runView(b, ViewDeclarations::statement(b->baseSql, name, filter), filter.values);
+    ViewBinding *b = binding(name);
+    if (!b)
+        return;
+    runView(b, ViewDeclarations::statement(b->baseSql, name, filter), filter.values, filter);
+}
+
+bool ctrlUiClass::declaredTotals(const QString &name, QString *sql, QVariantList *values) const
+{
+    ViewBinding *b = m_views.value(name);
+    if (!b || b->pending || !b->lastFilter)
+        return false;
+    const QString totals = ViewDeclarations::totalsStatement(name, *b->lastFilter);
+    if (totals.isEmpty())
+        return false;
+    *sql = totals;
+    *values = b->lastFilter->values;
+    return true;
 }
 
 void ctrlUiClass::showDefault(const QString &name)

@@ -14,6 +14,7 @@
 #include "viewfilter.h"
 
 #include <QVariantMap>
+#include <optional>
 
 class QComboBox;
 class QSqlQuery;
@@ -32,6 +33,7 @@ struct ViewBinding
     QString baseSql;
     QString lastSql;       // the statement the model holds now
     QVariantList lastValues; // its bound values
+    std::optional<ViewFilter> lastFilter; // when it was run as a declared list
     QString pendingSql;    // a first load waiting for the view to be shown
     QVariantList pendingValues;
     bool pending = false;
@@ -117,6 +119,9 @@ public:
     QString baseSql(const QString &name) const;
     QString currentSql(const QString &name) const; // what the list shows (or will, when shown)
     QVariantList currentValues(const QString &name) const; // the values bound to it
+    // The list's declared totals statement for what it shows now, with its
+    // values; false when it has none (or was last run with a text of its own).
+    bool declaredTotals(const QString &name, QString *sql, QVariantList *values) const;
     QTableView *boundView(const QString &name) const;
     // Saves everything the list's statement selects as a CSV file the user chooses.
     void exportView(const QString &name);
@@ -136,7 +141,8 @@ signals:
 
 private:
     ViewBinding *bind(const DbsetMap &map, QTableView *view, const QString &name);
-    static void runView(ViewBinding *b, QString sql, QVariantList values = QVariantList());
+    static void runView(ViewBinding *b, QString sql, QVariantList values = QVariantList(),
+                        std::optional<ViewFilter> declared = std::nullopt);
     ViewBinding *binding(const QString &name) const; // says so in the log when unknown
     static ViewBinding *loaded(ViewBinding *b); // runs a waiting first load
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -26,6 +26,10 @@ struct ViewDeclaration
     QStringList keys;      // the columns, by name, a click on a row hands to the detail
     QString detail;        // the list that follows a click on a row
     QString detailCondition; // condition on the detail, one ? per key
+    // An aggregate over the same rows as the list, without its grouping: the
+    // number of the list's rows, then the sum of each totalled column in the
+    // list's order. Empty: the totals are summed over the list's statement.
+    QString totals;
 
     ViewFilter defaultFilter() const { return ViewFilter(defaultCondition); }
 };
@@ -40,6 +44,8 @@ QString statement(const QString &base, const QString &name, const ViewFilter &fi
 // The filter of the detail list for a row of the master, read by column name;
 // nothing when the master has no detail or the row lacks a key column.
 std::optional<ViewFilter> detailFilter(const QString &master, const QVariantMap &row);
+// The declared totals statement for a filter; empty when the list has none.
+QString totalsStatement(const QString &name, const ViewFilter &filter);
 } // namespace ViewDeclarations
 
 #endif

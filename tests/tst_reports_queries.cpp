@@ -1,6 +1,8 @@
 #include <QtTest>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
 #include <QTableView>
 
 #include "ctrluiclass.h"
@@ -9,6 +11,7 @@
 #include "viewdeclarations.h"
 #include "sqldialect.h"
 #include "testsupport.h"
+#include "totalsline.h"
 
 // The query pages' suffixes completed by the shipped views, run against a small
 // known set of rows dated relative to the local now.
@@ -31,6 +34,7 @@ private slots:
     void commissions();
     void shiftHistoryEndDayInclusive();
     void drillDowns();
+    void declaredTotalsAgreeWithTheList();
     void searchesGroupTheirOr();
     void stockDocumentsAndDetails();
 
@@ -492,6 +496,55 @@ void TestReportQueries::drillDowns()
     rows = run("会员交费统计明细", ReportQuery::drillDown("会员交费统计", {{"会员卡号", "1002"}, {"会员姓名", "李'四"}}));
     QCOMPARE(column(rows, 0), QStringList({"CZ1"}));
     QCOMPARE(ReportQuery::detailViewOf("会员交费统计"), QString("会员交费统计明细"));
+}
+
+// The 合计 line of the sale lists comes from an aggregate of the rows instead of
+// summing the grouped list; both must say the same, also for a sale paid in two
+// ways, a walk-in sale, a void and a member filter.
+void TestReportQueries::declaredTotalsAgreeWithTheList()
+{
+    addSale("xf_split", "1001", m_today, "13:00:00", 30, "现金", 50);
+    addSale("xf_split", "1001", m_today, "13:00:00", 20, "储蓄卡", 0);
+    addSale("xf_walkin", "0000", m_today, "14:00:00", 12.5, "现金", 12.5);
+    addSale("xf_void", "1002", m_today, "15:00:00", 8, "现金", 8);
+    addSale("ZF_void", "1002", m_today, "15:30:00", -8, "现金", -8);
+    sqlExec("update huiyuanxiaofei set beizhu='作废冲销' where ID in ('xf_void','ZF_void')");
+    sqlExec("update huiyuanxiaofei set qiankuanjine=3.3, suodejifen=7 where ID='xf_split'");
+    const QList<QPair<QString, ViewFilter>> cases = {
+        {"消费统计", ReportQuery::consumptionStats("今天", "", "", "", "", "所有")},
+        {"消费统计", ReportQuery::consumptionStats("", "", "", "散客", "", "所有")},
+        {"消费统计", ReportQuery::consumptionStats("本年", "", "", "李'", "", "所有")},
+        {"会员消费排行", ReportQuery::consumptionRanking("", "", "", "", "所有")},
+        {"会员消费排行", ReportQuery::consumptionRanking("今天", "", "", "", "银卡")},
+    };
+    for (const auto &c : cases) {
+        const QList<QStringList> rows = run(c.first, c.second);
+        QString sql;
+        QVariantList values;
+        QVERIFY2(m_ctrl->declaredTotals(c.first, &sql, &values), qPrintable(c.first));
+        const QStringList declared = m_ctrl->queryRow(sql, values);
+        // The same sums over the list's own rows.
+        QStringList sums = {QString::number(rows.size())};
+        const QSqlRecord record = static_cast<QSqlQueryModel *>(m_view->model())->record();
+        for (int col = 0; col < record.count(); ++col) {
+            const QString caption = m_view->model()->headerData(col, Qt::Horizontal).toString();
+            if (!TotalsLine::isTotalled(caption))
+                continue;
+            double sum = 0;
+            for (const QStringList &r : rows)
+                sum += r.value(col).toDouble();
+            sums << QString::number(sum);
+        }
+        QStringList shown;
+        for (const QString &v : declared)
+            shown << QString::number(v.toDouble());
+        QCOMPARE(shown, sums);
+    }
+    // A list re-run with a text of its own has no declared totals any more.
+    m_ctrl->refreshView("消费统计", QStringLiteral(" where 1=0 GROUP BY a.ID"));
+    QString sql;
+    QVariantList values;
+    QVERIFY(!m_ctrl->declaredTotals("消费统计", &sql, &values));
 }
 
 // A text search OR-ed over two columns keeps the category (and the join) on every
