@@ -102,7 +102,7 @@ QString ReceiptLayout::html(const Receipt &r, const ReceiptSettings &s, const QS
         h += kRule + QStringLiteral("<table width=\"100%\">") + pairs(r.after) + QStringLiteral("</table>");
     for (const QString &n : r.notes)
         h += QStringLiteral("<p>") + esc(n) + QStringLiteral("</p>");
-    h += QStringLiteral("<p align=\"center\">谢谢惠顾，欢迎再次光临</p></body></html>");
+    h += QStringLiteral("<p align=\"center\">") + esc(r.closing) + QStringLiteral("</p></body></html>");
     return h;
 }
 
