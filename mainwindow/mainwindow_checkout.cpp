@@ -7,6 +7,7 @@
 #include "accountbooks.h"
 #include "addxiaofeidlg.h"
 #include "amounts.h"
+#include "elidedlabel.h"
 #include "guadandlg.h"
 #include "heldbills.h"
 #include "sqltext.h"
@@ -133,16 +134,14 @@ void MainWindow::showCounterStatus(const QString &text, const QString &documentI
         m_lastDocument = documentId;
     auto *label = statusBar()->findChild<QLabel *>(QStringLiteral("counterStatusLabel"));
     if (!label) {
-        label = new QLabel(statusBar());
+        // Beside the operator's line both give way at their ends on a
+        // 1366-pixel screen; the tooltip keeps the whole text.
+        label = new ElidedLabel(statusBar());
         label->setObjectName(QStringLiteral("counterStatusLabel"));
         label->setStyleSheet(QStringLiteral("color:rgb(255,255,255);font-weight:bold"));
-        // A long line gives way at its end instead of pushing the operator
-        // and engine labels off a 1366-pixel screen; the tooltip keeps it whole.
-        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        statusBar()->addWidget(label, 3);
+        statusBar()->addWidget(label, 1);
     }
     label->setText(text);
-    label->setToolTip(text);
 }
 
 QString MainWindow::counterFeedback(const QString &what, const QString &documentId, const QString &memberId) const

@@ -33,6 +33,7 @@ struct Receipt
     QList<ReceiptLine> lines;
     QList<Pair> totals;    // caption, amount
     QList<Pair> payments;  // method, amount
+    QString paymentsCaption = QStringLiteral("付款"); // "退回" / "退款" when money goes back
     QList<Pair> after;     // debt, balance, uses left, points: the figures after this document
     QStringList notes;
     // The last line: thanks for a sale, or what the document undid.

@@ -96,7 +96,8 @@ QString ReceiptLayout::html(const Receipt &r, const ReceiptSettings &s, const QS
     }
     h += QStringLiteral("</table>") + kRule;
     h += QStringLiteral("<table width=\"100%\">") + pairs(r.totals) + QStringLiteral("</table>") + kRule;
-    h += QStringLiteral("<table width=\"100%\"><tr><td colspan=\"2\"><b>付款</b></td></tr>") + pairs(r.payments)
+    h += QStringLiteral("<table width=\"100%\"><tr><td colspan=\"2\"><b>") + esc(r.paymentsCaption)
+         + QStringLiteral("</b></td></tr>") + pairs(r.payments)
          + QStringLiteral("</table>");
     if (!r.after.isEmpty())
         h += kRule + QStringLiteral("<table width=\"100%\">") + pairs(r.after) + QStringLiteral("</table>");

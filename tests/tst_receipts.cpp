@@ -4,6 +4,7 @@
 
 #include "checkoutfixture.h"
 #include "memberwriter.h"
+#include "operatorsession.h"
 #include "receipts/receiptprinter.h"
 #include "receipts/receiptsettings.h"
 #include "refundwriter.h"
@@ -22,6 +23,7 @@ private slots:
     void everyKindOnEveryPaper_data();
     void everyKindOnEveryPaper();
     void autoPrintWithoutAPrinterTells();
+    void previewOpensOnTheChosenPaper();
 
 private:
     std::unique_ptr<TestWorkdir> m_wd;
@@ -137,8 +139,8 @@ void TestReceipts::everyKindOnEveryPaper_data()
         row("balance refund", {"退储值小票", "-100", "微信", "会员搬家", "卡内余额", "530", "退款已办理"}, {"谢谢惠顾"});
         row("package refund", {"退套餐小票", "-150", "烫发 剩余次数", "3", "不做了", "退款已办理"}, {"谢谢惠顾"});
         // A void undoes a sale: it says so and thanks nobody for buying.
-        row("void", {"作废单", "洗剪吹", "-80", "原消费单", "点错项目", "卡内余额", "500", "本单已作废"},
-            {"谢谢惠顾"});
+        row("void", {"作废单", "洗剪吹", "-80", "原消费单", "点错项目", "卡内余额", "500", "退回", "本单已作废"},
+            {"谢谢惠顾", "付款"});
     }
 }
 
@@ -178,6 +180,34 @@ void TestReceipts::autoPrintWithoutAPrinterTells()
     if (QPrinterInfo::defaultPrinter().isNull())
         QVERIFY(prompts.last().contains(QStringLiteral("小票未打印")));
     QCOMPARE(sqlValue("select count(*) from log where log='修改小票设置'"), QString("2"));
+}
+
+// The preview shows the paper of the settings, also right after they were
+// changed from inside it.
+void TestReceipts::previewOpensOnTheChosenPaper()
+{
+    PromptRecorder prompts;
+    ReceiptSettings s = ReceiptSettings::load();
+    s.paper = QStringLiteral("58mm");
+    QString error;
+    QVERIFY(s.save(kAdmin, &error));
+    operatorSession().xitongshezhi = QStringLiteral("是");
+    QString opened, afterSettings;
+    onNextModal([&](QWidget *preview) {
+        opened = preview->findChild<QComboBox *>("comboBox_paper")->currentText();
+        onNextModal([](QWidget *settings) {
+            auto *paper = settings->findChild<QComboBox *>("comboBox_paper");
+            paper->setCurrentIndex(paper->findText("A4"));
+            clickButton(settings, "toolButton_ok");
+        });
+        clickButton(preview, "toolButton_settings");
+        afterSettings = preview->findChild<QComboBox *>("comboBox_paper")->currentText();
+        clickButton(preview, "toolButton_close");
+    });
+    ReceiptPrinter::preview(nullptr, m_docs.value(QStringLiteral("sale")));
+    QCOMPARE(opened, QString("58mm"));
+    QCOMPARE(afterSettings, QString("A4"));
+    QCOMPARE(ReceiptSettings::load().paper, QString("A4"));
 }
 
 QTEST_MAIN(TestReceipts)
