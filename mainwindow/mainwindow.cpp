@@ -2,6 +2,8 @@
 #include "memberwriter.h"
 #include "ui_mainwindow.h"
 
+#include "elidedlabel.h"
+
 #include "shopconnection.h"
 
 #include "adduserdlg.h"
@@ -161,7 +163,7 @@ void MainWindow::applyStyle()
 void MainWindow::setupTitleArea()
 {
     statusBar()->setSizeGripEnabled(false);
-    m_statusLabel = new QLabel(this);
+    m_statusLabel = new ElidedLabel(this);
     m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
     m_statusLabel->setAlignment(Qt::AlignCenter);
     m_statusLabel->setStyleSheet(QStringLiteral("color:rgb(255,255,255)"));

@@ -306,6 +306,10 @@ QString ReportQuery::memberPickerFilter(ctrlUiClass &ctrl, const QString &text)
         return QStringLiteral("(") + c + QStringLiteral(" >= ") + t + QStringLiteral(" and ") + c + QStringLiteral(" < ")
             + t + QStringLiteral(" || char(1114111))");
     };
+    // A card number names one member: it wins over names and phones that begin with it.
+    const QString card = QStringLiteral(" where ID=") + t;
+    if (!text.isEmpty() && !ctrl.queryRow(QStringLiteral("select 1 from huiyuan") + card + QStringLiteral(" limit 1")).isEmpty())
+        return card;
     const QString begins = QStringLiteral(" where ") + prefix(QStringLiteral("name")) + QStringLiteral(" or ")
         + prefix(QStringLiteral("phone"));
     if (!text.isEmpty() && !ctrl.queryRow(QStringLiteral("select 1 from huiyuan") + begins + QStringLiteral(" limit 1")).isEmpty())

@@ -278,7 +278,10 @@ void TestPlans::memberPickerTries()
     const auto phonePrefix = members("139");
     QCOMPARE(phonePrefix.second, QStringList{"M2"});
     QCOMPARE(members("王小明").second, QStringList{"M1"});
-    for (const auto &p : {exact, prefix, phonePrefix}) {
+    // A card number typed at the counter finds its member.
+    const auto card = members("M2");
+    QCOMPARE(card.second, QStringList{"M2"});
+    for (const auto &p : {exact, prefix, phonePrefix, card}) {
         const QString lines = plan("select ID from huiyuan" + p.first).join('\n');
         QVERIFY2(!lines.contains(QRegularExpression("^SCAN huiyuan$", QRegularExpression::MultilineOption)),
                  qPrintable(lines));
