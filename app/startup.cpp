@@ -8,6 +8,7 @@
 #include "dbbackup.h"
 #include "dbhealth.h"
 #include "dbsetconfig.h"
+#include "dialogkeys.h"
 #include "prompt.h"
 #include "schemaupgrade.h"
 #include "shopconnection.h"
@@ -58,6 +59,7 @@ QString installationProblem()
 int runMochen(QApplication &app)
 {
     registerRecordTypes();
+    DialogKeys::install();
 
     // A cashier must never take sales that are not saved: stop at once when the
     // configuration or the database cannot be used.

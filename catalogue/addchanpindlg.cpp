@@ -1,6 +1,8 @@
 #include "addchanpindlg.h"
 #include "ui_addchanpindlg.h"
 
+#include "dialogkeys.h"
+
 #include "addleibiedlg.h"
 #include "cataloguesupport.h"
 #include "ctrluiclass.h"
@@ -17,6 +19,7 @@ addchanpinDlg::addchanpinDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::addchanpinDlg), m_ctrl(new ctrlUiClass(this))
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton);
     m_ctrl->fillCombo(ui->comboBox, Catalogue::listSql(QString::fromUtf8(kCategoryList), QStringLiteral("类别")),
                       QStringLiteral("db"));
     m_ctrl->fillCombo(ui->comboBox_2, Catalogue::listSql(QString::fromUtf8(kUnitList), QStringLiteral("类别")),

@@ -1,6 +1,8 @@
 #include "adddlg.h"
 #include "ui_adddlg.h"
 
+#include "dialogkeys.h"
+
 #include "cataloguesupport.h"
 #include "ctrluiclass.h"
 #include "sqltext.h"
@@ -10,6 +12,7 @@ addDlg::addDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::addDlg), m_ctrl(new ctrlUiClass(this))
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton);
 }
 
 addDlg::~addDlg()

@@ -1,6 +1,8 @@
 #include "addfuwuxiangmudlg.h"
 #include "ui_addfuwuxiangmudlg.h"
 
+#include "dialogkeys.h"
+
 #include "addleibiedlg.h"
 #include "cataloguesupport.h"
 #include "ctrluiclass.h"
@@ -21,6 +23,7 @@ addfuwuxiangmuDlg::addfuwuxiangmuDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::addfuwuxiangmuDlg), m_ctrl(new ctrlUiClass(this))
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton);
     m_ctrl->fillCombo(ui->comboBox, Catalogue::listSql(QString::fromUtf8(kCategoryList)), QStringLiteral("db"));
 }
 

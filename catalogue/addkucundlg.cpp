@@ -1,6 +1,8 @@
 #include "addkucundlg.h"
 #include "ui_addkucundlg.h"
 
+#include "dialogkeys.h"
+
 #include <QtMath>
 
 #include "amounts.h"
@@ -14,6 +16,7 @@ addkucunDlg::addkucunDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::addkucunDlg)
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton);
     connect(ui->lineEdit, &QLineEdit::textChanged, this, &addkucunDlg::showAmount);
     connect(ui->lineEdit_2, &QLineEdit::textChanged, this, &addkucunDlg::showAmount);
 }

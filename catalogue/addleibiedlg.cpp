@@ -1,6 +1,8 @@
 #include "addleibiedlg.h"
 #include "ui_addleibiedlg.h"
 
+#include "dialogkeys.h"
+
 #include "adddlg.h"
 #include "ctrluiclass.h"
 #include "dbfailure.h"
@@ -14,6 +16,7 @@ addleibieDlg::addleibieDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::addleibieDlg), m_ctrl(new ctrlUiClass(this))
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton_3);
 }
 
 addleibieDlg::~addleibieDlg()

@@ -1,6 +1,8 @@
 #include "addtaocandlg.h"
 #include "ui_addtaocandlg.h"
 
+#include "dialogkeys.h"
+
 #include <QDebug>
 
 #include "addtaocanxiangmudlg.h"
@@ -23,6 +25,7 @@ addtaocanDlg::addtaocanDlg(QWidget *parent)
       m_registry(new TableRegistry)
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton);
     const DbsetMap map = readDbset();
     // A scratch table left over from a dialog that did not close cleanly must
     // not leak its lines into this package.

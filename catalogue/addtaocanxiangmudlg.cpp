@@ -1,6 +1,8 @@
 #include "addtaocanxiangmudlg.h"
 #include "ui_addtaocanxiangmudlg.h"
 
+#include "dialogkeys.h"
+
 #include "amounts.h"
 #include "cataloguesupport.h"
 #include "ctrluiclass.h"
@@ -13,6 +15,7 @@ addtaocanxiangmuDlg::addtaocanxiangmuDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::addtaocanxiangmuDlg), m_ctrl(new ctrlUiClass(this))
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton);
     connect(ui->lineEdit_2, &QLineEdit::textChanged, this, &addtaocanxiangmuDlg::recomputeTotal);
     connect(ui->lineEdit_4, &QLineEdit::textChanged, this, &addtaocanxiangmuDlg::recomputeTotal);
 }

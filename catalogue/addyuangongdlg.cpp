@@ -1,6 +1,8 @@
 #include "addyuangongdlg.h"
 #include "ui_addyuangongdlg.h"
 
+#include "dialogkeys.h"
+
 #include "addleibiedlg.h"
 #include "cataloguesupport.h"
 #include "ctrluiclass.h"
@@ -16,6 +18,7 @@ addyuangongDlg::addyuangongDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::addyuangongDlg), m_ctrl(new ctrlUiClass(this))
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton);
     m_ctrl->fillCombo(ui->comboBox, Catalogue::listSql(QString::fromUtf8(kTypeList)), QStringLiteral("db"));
 }
 

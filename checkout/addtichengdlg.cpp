@@ -1,17 +1,28 @@
 #include "addtichengdlg.h"
 #include "ui_addtichengdlg.h"
 
+#include "dialogkeys.h"
+
 #include "huiyuandlg.h"
 #include "amounts.h"
 #include "basket.h"
 #include "commissionrules.h"
 #include "sqltext.h"
 
+#include <QShortcut>
+
 addtichengDlg::addtichengDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::addtichengDlg)
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton);
     ui->radioButton->setChecked(true);
+    // The stylist is chosen from the keys as well: F2 or Enter on "..." opens
+    // the employee list, Enter there picks, Enter here saves.
+    auto *choose = new QShortcut(QKeySequence(Qt::Key_F2), this);
+    connect(choose, &QShortcut::activated, ui->toolButton_3, &QToolButton::click);
+    ui->toolButton_3->setToolTip(QStringLiteral("选择员工（F2）"));
+    ui->toolButton_3->setFocus();
 }
 
 addtichengDlg::~addtichengDlg()
@@ -60,6 +71,14 @@ void addtichengDlg::DlgRecv(QString key, QVariant value)
     ui->label_10->setText(row.at(2));
     lookUpRule();
     applyMethodState();
+    // The figure the cashier may still change takes the keys.
+    QLineEdit *next = !ui->lineEdit->isReadOnly() ? ui->lineEdit : ui->lineEdit_2;
+    if (next->isReadOnly())
+        ui->toolButton->setFocus();
+    else {
+        next->setFocus();
+        next->selectAll();
+    }
 }
 
 // Finds the one rule for the item, its type, the order mode and the employee's

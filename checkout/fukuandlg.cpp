@@ -1,6 +1,8 @@
 #include "fukuandlg.h"
 #include "ui_fukuandlg.h"
 
+#include "dialogkeys.h"
+
 #include "ctrluiclass.h"
 #include "amounts.h"
 #include "sqltext.h"
@@ -14,10 +16,9 @@ fukuanDlg::fukuanDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::fukuanDlg), m_ctrl(new ctrlUiClass(this))
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton_3);
     ui->toolButton_4->hide();
     ui->label_4->setStyleSheet(QStringLiteral("#label_4{color:rgb(255,0,0);font:bold 16px;}"));
-    // Enter in the amount field confirms, as the cashier expects.
-    connect(ui->lineEdit, &QLineEdit::returnPressed, ui->toolButton_3, &QToolButton::click);
     m_ctrl->fillCombo(ui->comboBox, QStringLiteral("续费方式"), QStringLiteral("xml"));
 }
 

@@ -6,6 +6,7 @@
 #include "amounts.h"
 #include "sqltext.h"
 
+#include <QShortcut>
 #include <QThread>
 #include <cmath>
 
@@ -56,6 +57,10 @@ FuwuxiaofeiDlg::FuwuxiaofeiDlg(QWidget *parent)
     connect(ui->lineEdit_4, &QLineEdit::returnPressed, this, &FuwuxiaofeiDlg::on_toolButton_4_clicked);
     ui->toolButton_4->setToolTip(QStringLiteral("保存（回车）"));
     ui->toolButton_5->setToolTip(QStringLiteral("退出（Esc）"));
+    // F2 adds the stylist or assistant who served this line.
+    connect(new QShortcut(QKeySequence(Qt::Key_F2), this), &QShortcut::activated, this,
+            &FuwuxiaofeiDlg::on_toolButton_clicked);
+    ui->toolButton->setToolTip(QStringLiteral("添加服务员工（F2）"));
 }
 
 FuwuxiaofeiDlg::~FuwuxiaofeiDlg()

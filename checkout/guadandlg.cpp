@@ -26,6 +26,8 @@ guadanDlg::guadanDlg(QWidget *parent)
     connect(del, &QShortcut::activated, this, &guadanDlg::on_toolButton_2_clicked);
     m_ctrl->setupViewWith(readDbset(), ui->tableView, kView, kOrder);
     ui->tableView->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The operator's column takes the rest of the width: no grey gap beside the list.
+    ui->tableView->horizontalHeader()->setStretchLastSection(true);
     reload();
 }
 

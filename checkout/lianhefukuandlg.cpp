@@ -1,6 +1,8 @@
 #include "lianhefukuandlg.h"
 #include "ui_lianhefukuandlg.h"
 
+#include "dialogkeys.h"
+
 #include "ctrluiclass.h"
 #include "dbrecords.h"
 #include "amounts.h"
@@ -20,6 +22,7 @@ lianhefukuanDlg::lianhefukuanDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::lianhefukuanDlg)
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton_4);
     ui->label_5->setStyleSheet(QStringLiteral("#label_5{color:rgb(255,0,0);font:bold 16px;}"));
     ui->label_6->setStyleSheet(QStringLiteral("#label_6{color:rgb(255,100,0);font:bold 16px;}"));
     m_boxes = {ui->checkBox, ui->checkBox_2, ui->checkBox_3, ui->checkBox_4, ui->checkBox_5};

@@ -7,6 +7,7 @@
 #include "accountbooks.h"
 #include "addxiaofeidlg.h"
 #include "amounts.h"
+#include "elidedlabel.h"
 #include "guadandlg.h"
 #include "heldbills.h"
 #include "sqltext.h"
@@ -133,7 +134,9 @@ void MainWindow::showCounterStatus(const QString &text, const QString &documentI
         m_lastDocument = documentId;
     auto *label = statusBar()->findChild<QLabel *>(QStringLiteral("counterStatusLabel"));
     if (!label) {
-        label = new QLabel(statusBar());
+        // Beside the operator's line both give way at their ends on a
+        // 1366-pixel screen; the tooltip keeps the whole text.
+        label = new ElidedLabel(statusBar());
         label->setObjectName(QStringLiteral("counterStatusLabel"));
         label->setStyleSheet(QStringLiteral("color:rgb(255,255,255);font-weight:bold"));
         statusBar()->addWidget(label, 1);
@@ -193,5 +196,18 @@ void MainWindow::setupCounterKeys()
     });
     for (QToolButton *b : {ui->toolButton_17, ui->toolButton_19})
         b->setToolTip(QStringLiteral("打印选中的单据（F9 打印本机最近的一张单据）"));
+    // F12 voids the sale chosen in 会员消费, else this desk's latest sale; the
+    // void dialog shows which sale it is before anything is undone.
+    auto *voidKey = new QShortcut(QKeySequence(Qt::Key_F12), this);
+    connect(voidKey, &QShortcut::activated, this, [this] {
+        QString sale = m_ctrl->currentRowValues(QStringLiteral("会员消费")).value(1);
+        if (sale.isEmpty() && !m_lastDocument.isEmpty()
+            && !m_ctrl->queryRow(QStringLiteral("select ID from huiyuanxiaofei where ID=") + sqlLiteral(m_lastDocument)
+                                 + QStringLiteral(" LIMIT 1"))
+                    .isEmpty())
+            sale = m_lastDocument;
+        openVoidSale(sale);
+    });
+    ui->toolButton_voidSale->setToolTip(QStringLiteral("作废选中的消费单（F12，未选中时为本机最近的一张消费单）"));
     ui->lineEdit->setToolTip(ui->toolButton_27->toolTip());
 }

@@ -1,6 +1,8 @@
 #include "addhuiyuandlg.h"
 #include "ui_addhuiyuandlg.h"
 
+#include "dialogkeys.h"
+
 #include "addhuiyuankadlg.h"
 #include "dbrecords.h"
 #include "dbsetconfig.h"
@@ -44,6 +46,7 @@ addhuiyuandlg::addhuiyuandlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::addhuiyuandlg)
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton);
     ui->comboBox->addItems(QStringList{QStringLiteral("男"), QStringLiteral("女")});
     const QDate today = QDate::currentDate();
     for (QDateEdit *e : {ui->dateEdit, ui->dateEdit_2}) {

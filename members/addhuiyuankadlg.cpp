@@ -1,6 +1,8 @@
 #include "addhuiyuankadlg.h"
 #include "ui_addhuiyuankadlg.h"
 
+#include "dialogkeys.h"
+
 #include "amounts.h"
 #include "dbrecords.h"
 #include "prompt.h"
@@ -38,6 +40,7 @@ addhuiyuankaDlg::addhuiyuankaDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::addhuiyuankaDlg)
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton);
     ui->comboBox->addItems(kFactors);
     ui->comboBox_2->addItems(kFactors);
     ui->comboBox_3->addItems(kFactors);

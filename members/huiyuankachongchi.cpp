@@ -1,6 +1,8 @@
 #include "huiyuankachongchi.h"
 #include "ui_huiyuankachongchi.h"
 
+#include "dialogkeys.h"
+
 #include "dbrecords.h"
 #include "operatorsession.h"
 #include "amounts.h"
@@ -11,6 +13,7 @@ huiyuankachongchi::huiyuankachongchi(QWidget *parent)
     : QDialog(parent), ui(new Ui::huiyuankachongchi)
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton);
     m_ctrl.fillCombo(ui->comboBox_2, QStringLiteral("续费方式"), QStringLiteral("xml"));
     m_ctrl.fillComboFromSql(ui->comboBox,
                             QStringLiteral("select ID as 员工编号, name as 员工姓名 from yuangong"));

@@ -1,6 +1,8 @@
 #include "shouquandlg.h"
 #include "ui_shouquandlg.h"
 
+#include "dialogkeys.h"
+
 #include "ctrluiclass.h"
 #include "ledgersql.h"
 #include "operatorsession.h"
@@ -10,7 +12,7 @@
 shouquandlg::shouquandlg(QWidget *parent) : QDialog(parent), ui(new Ui::shouquandlg)
 {
     ui->setupUi(this);
-    connect(ui->lineEdit_password, &QLineEdit::returnPressed, ui->toolButton_ok, &QToolButton::click);
+    DialogKeys::setMainAction(this, ui->toolButton_ok, DialogKeys::Cancel::Plain);
 }
 
 shouquandlg::~shouquandlg()

@@ -1,6 +1,8 @@
 #include "taocanxufeidlg.h"
 #include "ui_taocanxufeidlg.h"
 
+#include "dialogkeys.h"
+
 #include "addtaocanxiangmudlg.h"
 #include "dbsetconfig.h"
 #include "lianhefukuandlg.h"
@@ -19,6 +21,7 @@ taocanxufeidlg::taocanxufeidlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::taocanxufeidlg)
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton_4);
     m_scratch = std::make_unique<TableEntry>(
         QStringLiteral("temphuiyuantaocan"),
         QStringList{QStringLiteral("huiyuanID"), QStringLiteral("xiangmuID"),

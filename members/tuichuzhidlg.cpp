@@ -1,6 +1,8 @@
 #include "tuichuzhidlg.h"
 #include "ui_tuichuzhidlg.h"
 
+#include "dialogkeys.h"
+
 #include "amounts.h"
 #include "dbrecords.h"
 #include "ledgersql.h"
@@ -12,10 +14,10 @@
 tuichuzhidlg::tuichuzhidlg(QWidget *parent) : QDialog(parent), ui(new Ui::tuichuzhidlg)
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton_ok);
     m_ctrl.fillCombo(ui->comboBox_method, QStringLiteral("付款方式"), QStringLiteral("xml"));
     // Money paid back off the card cannot go back onto it.
     ui->comboBox_method->removeItem(ui->comboBox_method->findText(QString::fromUtf8(kCardMethod)));
-    connect(ui->lineEdit_reason, &QLineEdit::returnPressed, ui->toolButton_ok, &QToolButton::click);
 }
 
 tuichuzhidlg::~tuichuzhidlg()

@@ -1,6 +1,8 @@
 #include "tuitaocandlg.h"
 #include "ui_tuitaocandlg.h"
 
+#include "dialogkeys.h"
+
 #include "amounts.h"
 #include "dbrecords.h"
 #include "ledgersql.h"
@@ -12,8 +14,8 @@
 tuitaocandlg::tuitaocandlg(QWidget *parent) : QDialog(parent), ui(new Ui::tuitaocandlg)
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton_ok);
     m_ctrl.fillCombo(ui->comboBox_method, QStringLiteral("付款方式"), QStringLiteral("xml"));
-    connect(ui->lineEdit_reason, &QLineEdit::returnPressed, ui->toolButton_ok, &QToolButton::click);
 }
 
 tuitaocandlg::~tuitaocandlg()

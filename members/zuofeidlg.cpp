@@ -1,6 +1,8 @@
 #include "zuofeidlg.h"
 #include "ui_zuofeidlg.h"
 
+#include "dialogkeys.h"
+
 #include "amounts.h"
 #include "dbrecords.h"
 #include "ledgersql.h"
@@ -11,7 +13,7 @@
 zuofeidlg::zuofeidlg(QWidget *parent) : QDialog(parent), ui(new Ui::zuofeidlg)
 {
     ui->setupUi(this);
-    connect(ui->lineEdit_reason, &QLineEdit::returnPressed, ui->toolButton_ok, &QToolButton::click);
+    DialogKeys::setMainAction(this, ui->toolButton_ok);
 }
 
 zuofeidlg::~zuofeidlg()

@@ -137,6 +137,11 @@ void Receipt::readSale(qint64 tenderedCents)
               << QStringLiteral("作废原因：") + voided.value(1).toString();
     if (!voidedBy.isEmpty())
         notes << QStringLiteral("本单已作废，作废单：") + voidedBy.value(0).toString();
+    // Neither a void nor a sale it undid thanks the customer for a purchase.
+    if (!voided.isEmpty() || !voidedBy.isEmpty())
+        closing = QStringLiteral("本单已作废");
+    if (!voided.isEmpty())
+        paymentsCaption = QStringLiteral("退回");
 }
 
 void Receipt::readPayment()
@@ -152,6 +157,10 @@ void Receipt::readPayment()
         {QStringLiteral("套餐交费"), QStringLiteral("套餐续费小票")}, {QStringLiteral("退储值"), QStringLiteral("退储值小票")},
         {QStringLiteral("退套餐"), QStringLiteral("退套餐小票")}};
     title = titles.value(kind, kind + QStringLiteral("小票"));
+    if (kind.startsWith(QStringLiteral("退"))) {
+        closing = QStringLiteral("退款已办理");
+        paymentsCaption = QStringLiteral("退款");
+    }
     time = first.value(0).toString();
     memberId = first.value(1).toString();
     operatorName = first.value(8).toString();

@@ -33,8 +33,11 @@ struct Receipt
     QList<ReceiptLine> lines;
     QList<Pair> totals;    // caption, amount
     QList<Pair> payments;  // method, amount
+    QString paymentsCaption = QStringLiteral("付款"); // "退回" / "退款" when money goes back
     QList<Pair> after;     // debt, balance, uses left, points: the figures after this document
     QStringList notes;
+    // The last line: thanks for a sale, or what the document undid.
+    QString closing = QStringLiteral("谢谢惠顾，欢迎再次光临");
 
     // tenderedCents ≥ 0: what the customer handed over in cash, for the change.
     static Receipt of(const QString &documentId, qint64 tenderedCents = -1);

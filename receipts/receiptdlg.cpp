@@ -28,6 +28,12 @@ receiptdlg::receiptdlg(QWidget *parent)
     ui->comboBox_paper->addItems(ReceiptLayout::papers());
     ui->comboBox_paper->setCurrentText(ReceiptSettings::load().paper);
     ui->toolButton_settings->setEnabled(operatorSession().xitongshezhi == QStringLiteral("是"));
+    // From the keys: Ctrl+P prints, Ctrl+S saves the PDF, Escape closes.
+    ui->toolButton_print->setShortcut(QKeySequence(QKeySequence::Print));
+    ui->toolButton_pdf->setShortcut(QKeySequence(QKeySequence::Save));
+    ui->toolButton_print->setToolTip(QStringLiteral("打印（Ctrl+P）"));
+    ui->toolButton_pdf->setToolTip(QStringLiteral("另存为PDF（Ctrl+S）"));
+    ui->toolButton_close->setToolTip(QStringLiteral("关闭（Esc）"));
 }
 
 receiptdlg::~receiptdlg()
@@ -80,8 +86,13 @@ void receiptdlg::on_toolButton_pdf_clicked()
 void receiptdlg::on_toolButton_settings_clicked()
 {
     receiptsettingsdlg dlg(this);
-    if (dlg.exec() == QDialog::Accepted)
-        m_preview->updatePreview();
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    // The paper just chosen is the one shown.
+    const QSignalBlocker block(ui->comboBox_paper);
+    ui->comboBox_paper->setCurrentText(ReceiptSettings::load().paper);
+    m_preview->updatePreview();
+    m_preview->fitInView();
 }
 
 void receiptdlg::on_toolButton_close_clicked()

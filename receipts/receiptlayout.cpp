@@ -96,13 +96,14 @@ QString ReceiptLayout::html(const Receipt &r, const ReceiptSettings &s, const QS
     }
     h += QStringLiteral("</table>") + kRule;
     h += QStringLiteral("<table width=\"100%\">") + pairs(r.totals) + QStringLiteral("</table>") + kRule;
-    h += QStringLiteral("<table width=\"100%\"><tr><td colspan=\"2\"><b>付款</b></td></tr>") + pairs(r.payments)
+    h += QStringLiteral("<table width=\"100%\"><tr><td colspan=\"2\"><b>") + esc(r.paymentsCaption)
+         + QStringLiteral("</b></td></tr>") + pairs(r.payments)
          + QStringLiteral("</table>");
     if (!r.after.isEmpty())
         h += kRule + QStringLiteral("<table width=\"100%\">") + pairs(r.after) + QStringLiteral("</table>");
     for (const QString &n : r.notes)
         h += QStringLiteral("<p>") + esc(n) + QStringLiteral("</p>");
-    h += QStringLiteral("<p align=\"center\">谢谢惠顾，欢迎再次光临</p></body></html>");
+    h += QStringLiteral("<p align=\"center\">") + esc(r.closing) + QStringLiteral("</p></body></html>");
     return h;
 }
 

@@ -1,6 +1,8 @@
 #include "receipts/receiptsettingsdlg.h"
 #include "ui_receiptsettingsdlg.h"
 
+#include "dialogkeys.h"
+
 #include "receipts/receiptlayout.h"
 #include "receipts/receiptsettings.h"
 
@@ -10,6 +12,7 @@
 receiptsettingsdlg::receiptsettingsdlg(QWidget *parent) : QDialog(parent), ui(new Ui::receiptsettingsdlg)
 {
     ui->setupUi(this);
+    DialogKeys::setMainAction(this, ui->toolButton_ok);
     const ReceiptSettings s = ReceiptSettings::load();
     ui->lineEdit_shopName->setText(s.shopName);
     ui->lineEdit_address->setText(s.address);

@@ -12,7 +12,9 @@
 #include "dbrecords.h"
 #include "dbsetconfig.h"
 #include "guadandlg.h"
+#include "huiyuankachongchi.h"
 #include "heldbills.h"
+#include "operatorsession.h"
 #include "huiyuandlg.h"
 #include "mainwindow.h"
 #include "pickersearch.h"
@@ -41,6 +43,8 @@ private slots:
     void memberSearchWithoutMatchSaysSo();
     void memberPickerAtALargeShop();
     void stockDocumentFindsProducts();
+    void aMorningFromTheKeysAlone();
+    void dialogsAnswerEnterAndEscape();
 };
 
 namespace {
@@ -68,6 +72,84 @@ void restart()
     }
     QVERIFY(openDatabase());
     createTables();
+}
+
+// The keyboard at the desk: a key goes to the widget that has the focus, in the
+// window the system made active, as a person's key press does. No window with
+// the keys (a dialog closed and nobody took them back) fails the test.
+QWidget *keyTarget()
+{
+    QDeadlineTimer deadline(2000);
+    while (!deadline.hasExpired()) {
+        // A dialog just opened takes the keys once the system made it active.
+        QWidget *modal = QApplication::activeModalWidget();
+        QWidget *focus = QApplication::focusWidget();
+        if (focus && focus->window() == QApplication::activeWindow() && focus->window()->isVisible()
+            && (!modal || modal == focus->window()))
+            return focus;
+        QTest::qWait(10);
+    }
+    return nullptr;
+}
+
+// Fails the test and closes the dialogs still open, so that a lost focus
+// ends the test instead of leaving it waiting in a dialog for ever.
+void noWindowHasTheKeys()
+{
+    QTest::qFail("no window has the keys", __FILE__, __LINE__);
+    while (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+        dialog->done(QDialog::Rejected);
+}
+
+void key(int k, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QWidget *target = keyTarget();
+    if (!target) {
+        noWindowHasTheKeys();
+        return;
+    }
+    QTest::keyClick(target->window()->windowHandle(), Qt::Key(k), modifiers);
+    // A button's key presses it the way a click shows, a moment later.
+    if ((k >= Qt::Key_F1 && k <= Qt::Key_F12) || modifiers != Qt::NoModifier)
+        QTest::qWait(150);
+}
+
+void type(const QString &text)
+{
+    QWidget *target = keyTarget();
+    if (!target) {
+        noWindowHasTheKeys();
+        return;
+    }
+    QWindow *window = target->window()->windowHandle();
+    for (const QChar c : text) {
+        if (c.unicode() < 128)
+            QTest::keyClick(window, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, window, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+QString focusName()
+{
+    QWidget *target = keyTarget();
+    return target ? target->objectName() : QStringLiteral("<nothing>");
+}
+
+// What a void must put back: the member's card, points, ledger ends, the
+// stock and the commission, and the takings of the member's sales.
+QStringList figuresOf1001()
+{
+    return {sqlValue("select shengyujine from huiyuan where ID='1001'"),
+            sqlValue("select jifen from huiyuan where ID='1001'"),
+            sqlValue("select shengyujifen from huiyuanjifen where huiyuanid='1001' order by ID desc LIMIT 1"),
+            sqlValue("select dangshikaneiyue from huiyuanyuebiandong where huiyuanid='1001' order by ID desc LIMIT 1"),
+            sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001'"),
+            sqlValue("select ifnull(sum(shuliang),0) from chanpinkucun where chanpinID='P01'"),
+            sqlValue("select ifnull(sum(shuliang),0) from chanpinkucun where chanpinID='P02'"),
+            sqlValue("select ifnull(round(sum(tichengjine),2),0) from tichengmingxi"),
+            sqlValue("select ifnull(round(sum(shishoujine),2),0) from huiyuanxiaofei where huiyuanid='1001'"),
+            sqlValue("select ifnull(round(sum(qiankuanjine),2),0) from huiyuanxiaofei where huiyuanid='1001'")};
 }
 
 } // namespace
@@ -575,6 +657,183 @@ void TestCounter::stockDocumentFindsProducts()
     QVERIFY(!opened.isEmpty());
     QVERIFY(doc.isVisible());
     QCOMPARE(doc.result(), 0);
+}
+
+// The whole counter from the keys alone, through the real dialogs: find a
+// member, scan two products, a service with its stylist, hold; a walk-in;
+// take the bill up again, pay by card and cash, save the receipt as PDF, void
+// the sale. Every figure of the member is back where it was.
+void TestCounter::aMorningFromTheKeysAlone()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedShop();
+    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu) "
+            "values('入库ID: rk2','2026-01-01 09:00:00','入库明细','P02',10,5,50,'采购入库','admin','')");
+    operatorSession().xitongshezhi = QStringLiteral("是");
+    const QStringList before = figuresOf1001();
+
+    MainWindow w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+
+    key(Qt::Key_F2);
+    QCOMPARE(focusName(), QString("lineEdit"));
+    type("1001");
+    key(Qt::Key_Return);
+    QCOMPARE(w.currentMemberId(), QString("1001"));
+
+    onNextModal([&](QWidget *checkout) {
+        key(Qt::Key_F3);
+        QCOMPARE(focusName(), QString("lineEdit_3"));
+        type("690001");
+        key(Qt::Key_Return);
+        type("690002");
+        key(Qt::Key_Return);
+        // F5: the service list; initials choose the row, Enter opens the line.
+        onNextModal([&](QWidget *) {
+            onNextModal([&](QWidget *editor) {
+                onNextModal([&](QWidget *commission) {
+                    QCOMPARE(focusName(), QString("toolButton_3"));
+                    onNextModal([&](QWidget *) {
+                        type("E01");
+                        key(Qt::Key_Return);
+                    });
+                    key(Qt::Key_Return);
+                    QCOMPARE(text(commission, "label_8"), QString("E01"));
+                    QCOMPARE(focusName(), QString("lineEdit"));
+                    key(Qt::Key_Return);
+                });
+                key(Qt::Key_F2);
+                QCOMPARE(sqlValue("select yuangongID from temptichengmingxi"), QString("E01"));
+                QCOMPARE(focusName(), QString("lineEdit_4"));
+                QCOMPARE(text(editor, "lineEdit_4"), QString("1"));
+                key(Qt::Key_Return);
+            });
+            type("xjc");
+            key(Qt::Key_Return);
+        });
+        key(Qt::Key_F5);
+        QCOMPARE(text(checkout, "label_26"), QString("152")); // 80 + 45 + 27
+        key(Qt::Key_F8);
+    });
+    key(Qt::Key_F4);
+    QCOMPARE(HeldBills::count(), 1);
+
+    // A walk-in: a service by its code, the amount, Enter.
+    key(Qt::Key_F3);
+    QCOMPARE(w.currentMemberId(), QString("0000"));
+    onNextModal([&](QWidget *) {
+        type("S03");
+        key(Qt::Key_Return);
+        key(Qt::Key_F4);
+        type("150");
+        key(Qt::Key_Return);
+    });
+    key(Qt::Key_F4);
+    QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei where huiyuanid='0000'"), QString("1"));
+
+    // F8: the held bills; Enter takes the one bill up, for its member.
+    onNextModal([&](QWidget *) {
+        onNextModal([&](QWidget *checkout) {
+            QCOMPARE(text(checkout, "label_12"), QString("1001"));
+            QCOMPARE(text(checkout, "label_26"), QString("152"));
+            onNextModal([&](QWidget *) {
+                // 100 on the card, the rest in cash.
+                QCOMPARE(focusName(), QString("checkBox"));
+                key(Qt::Key_Tab);
+                key(Qt::Key_Tab);
+                key(Qt::Key_Tab);
+                QCOMPARE(focusName(), QString("checkBox_4"));
+                key(Qt::Key_Space);
+                QCOMPARE(focusName(), QString("lineEdit_4"));
+                type("100");
+                key(Qt::Key_Backtab);
+                key(Qt::Key_Backtab);
+                QCOMPARE(focusName(), QString("checkBox_3"));
+                key(Qt::Key_Space);
+                QCOMPARE(focusName(), QString("lineEdit_3"));
+                key(Qt::Key_Return);
+            });
+            key(Qt::Key_F11);
+        });
+        key(Qt::Key_Return);
+    });
+    key(Qt::Key_F8);
+    QCOMPARE(HeldBills::count(), 0);
+    QCOMPARE(w.currentMemberId(), QString("1001"));
+    const QString sale = sqlValue("select ID from huiyuanxiaofei where huiyuanid='1001'");
+    QVERIFY(!sale.isEmpty());
+    QCOMPARE(sqlRows("select fukuanfangshi,shishoujine from huiyuanxiaofei where ID='" + sale + "' order by fukuanfangshi"),
+             (QList<QStringList>{{"储蓄卡", "100"}, {"现金", "52"}}));
+    QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1001'"), QString("400"));
+    QCOMPARE(sqlValue("select yuangongID from tichengmingxi where xiaofeiID='" + sale + "'"), QString("E01"));
+
+    // F9: the receipt of that sale; Ctrl+S saves it as PDF, Escape closes.
+    const QString pdf = wd.path() + QStringLiteral("/receipt.pdf");
+    prompts.saveFileName(pdf);
+    onNextModal([&](QWidget *preview) {
+        QCOMPARE(text(preview, "label_document"), sale);
+        key(Qt::Key_S, Qt::ControlModifier);
+        key(Qt::Key_Escape);
+    });
+    key(Qt::Key_F9);
+    QVERIFY(QFileInfo(pdf).size() > 0);
+
+    // F12: void this desk's latest sale; a reason and Enter.
+    prompts.clear();
+    onNextModal([&](QWidget *voiding) {
+        QCOMPARE(text(voiding, "label_saleId"), sale);
+        QCOMPARE(focusName(), QString("lineEdit_reason"));
+        type("顾客改约");
+        key(Qt::Key_Return);
+    });
+    key(Qt::Key_F12);
+    QCOMPARE(prompts.texts().size(), 1); // the one question before a void
+    QCOMPARE(sqlValue("select count(*) from xiaofeizuofei where ID='" + sale + "'"), QString("1"));
+    QCOMPARE(figuresOf1001(), before);
+    const QString voidStatus = w.statusBar()->findChild<QLabel *>("counterStatusLabel")->text();
+    QVERIFY2(voidStatus.startsWith("作废成功"), qPrintable(voidStatus));
+    // The keys still work once the last dialog is gone.
+    key(Qt::Key_F2);
+    QCOMPARE(focusName(), QString("lineEdit"));
+    verifyLedger("1001");
+}
+
+// Outside the counter too: Enter saves, Escape asks only when typing would be lost.
+void TestCounter::dialogsAnswerEnterAndEscape()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedShop();
+    const QStringList member{"1002", "赵六", "普通卡", "80"};
+    {
+        huiyuankachongchi topUp;
+        topUp.setup(member);
+        topUp.show();
+        QVERIFY(QTest::qWaitForWindowActive(&topUp));
+        key(Qt::Key_Escape); // nothing typed: closes without a word
+        QVERIFY(!topUp.isVisible());
+        QVERIFY(prompts.texts().isEmpty());
+    }
+    huiyuankachongchi topUp;
+    topUp.setup(member);
+    topUp.show();
+    QVERIFY(QTest::qWaitForWindowActive(&topUp));
+    topUp.findChild<QLineEdit *>("lineEdit")->setFocus();
+    type("100");
+    prompts.answer("否");
+    key(Qt::Key_Escape);
+    QCOMPARE(prompts.last(), QString("输入的内容还没有保存，确定放弃吗？"));
+    QVERIFY(topUp.isVisible());
+    QCOMPARE(text(&topUp, "lineEdit"), QString("100"));
+    prompts.clear();
+    key(Qt::Key_Return);
+    QVERIFY(!topUp.isVisible());
+    QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1002'"), QString("180"));
+    // Enter pressed the action once: one top-up, one ledger row.
+    QCOMPARE(sqlValue("select count(*) from huiyuanjiaofei where huiyuanid='1002'"), QString("1"));
+    verifyLedger("1002");
 }
 
 // One desk of twoDesksResumeTheSameBills: takes every held bill it can, in an

@@ -4,6 +4,7 @@
 
 #include "checkoutfixture.h"
 #include "memberwriter.h"
+#include "operatorsession.h"
 #include "receipts/receiptprinter.h"
 #include "receipts/receiptsettings.h"
 #include "refundwriter.h"
@@ -22,6 +23,7 @@ private slots:
     void everyKindOnEveryPaper_data();
     void everyKindOnEveryPaper();
     void autoPrintWithoutAPrinterTells();
+    void previewOpensOnTheChosenPaper();
 
 private:
     std::unique_ptr<TestWorkdir> m_wd;
@@ -119,21 +121,26 @@ void TestReceipts::everyKindOnEveryPaper_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("paper");
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("absent");
     const QStringList papers = {"58mm", "80mm", "A4"};
     for (const QString &paper : papers) {
-        const auto row = [&](const char *kind, const QStringList &expected) {
+        const auto row = [&](const char *kind, const QStringList &expected, const QStringList &absent) {
             QTest::newRow(qPrintable(QString::fromUtf8(kind) + " " + paper)) << QString::fromUtf8(kind) << paper
-                                                                              << expected;
+                                                                              << expected << absent;
         };
         // Figures as they stood right after the sale: balance 470, 烫发 4 uses
         // left, 140 points; its debt is gone with the void.
         row("sale", {"消费小票", "洗剪吹", "烫发", "套餐", "80", "原价合计", "100", "折扣优惠", "应收金额",
                      "储蓄卡", "现金", "还款", "微信", "卡内余额", "470", "剩余次数", "本单积分",
-                     "累计积分", "140", "本单已作废"});
-        row("topup", {"充值小票", "会员充值", "500", "赠送金额", "50", "赵六", "本单欠款", "卡内余额", "630"});
-        row("balance refund", {"退储值小票", "-100", "微信", "会员搬家", "卡内余额", "530"});
-        row("package refund", {"退套餐小票", "-150", "烫发 剩余次数", "3", "不做了"});
-        row("void", {"作废单", "洗剪吹", "-80", "原消费单", "点错项目", "卡内余额", "500"});
+                     "累计积分", "140", "本单已作废"},
+            {"谢谢惠顾"});
+        row("topup", {"充值小票", "会员充值", "500", "赠送金额", "50", "赵六", "本单欠款", "卡内余额", "630", "谢谢惠顾"},
+            {"作废"});
+        row("balance refund", {"退储值小票", "-100", "微信", "会员搬家", "卡内余额", "530", "退款已办理"}, {"谢谢惠顾"});
+        row("package refund", {"退套餐小票", "-150", "烫发 剩余次数", "3", "不做了", "退款已办理"}, {"谢谢惠顾"});
+        // A void undoes a sale: it says so and thanks nobody for buying.
+        row("void", {"作废单", "洗剪吹", "-80", "原消费单", "点错项目", "卡内余额", "500", "退回", "本单已作废"},
+            {"谢谢惠顾", "付款"});
     }
 }
 
@@ -142,6 +149,7 @@ void TestReceipts::everyKindOnEveryPaper()
     QFETCH(QString, kind);
     QFETCH(QString, paper);
     QFETCH(QStringList, expected);
+    QFETCH(QStringList, absent);
     const QString id = m_docs.value(kind);
     const QString path = m_wd->path() + QStringLiteral("/receipt.pdf");
     QString error;
@@ -152,6 +160,8 @@ void TestReceipts::everyKindOnEveryPaper()
         QVERIFY2(text.contains(common), qPrintable(common + QStringLiteral(" missing in:\n") + text));
     for (const QString &e : expected)
         QVERIFY2(text.contains(e), qPrintable(e + QStringLiteral(" missing in:\n") + text));
+    for (const QString &a : absent)
+        QVERIFY2(!text.contains(a), qPrintable(a + QStringLiteral(" should not be in:\n") + text));
     QVERIFY(!ReceiptPrinter::savePdf(QStringLiteral("xf_none"), paper, path + QStringLiteral("x"), &error));
 }
 
@@ -170,6 +180,34 @@ void TestReceipts::autoPrintWithoutAPrinterTells()
     if (QPrinterInfo::defaultPrinter().isNull())
         QVERIFY(prompts.last().contains(QStringLiteral("小票未打印")));
     QCOMPARE(sqlValue("select count(*) from log where log='修改小票设置'"), QString("2"));
+}
+
+// The preview shows the paper of the settings, also right after they were
+// changed from inside it.
+void TestReceipts::previewOpensOnTheChosenPaper()
+{
+    PromptRecorder prompts;
+    ReceiptSettings s = ReceiptSettings::load();
+    s.paper = QStringLiteral("58mm");
+    QString error;
+    QVERIFY(s.save(kAdmin, &error));
+    operatorSession().xitongshezhi = QStringLiteral("是");
+    QString opened, afterSettings;
+    onNextModal([&](QWidget *preview) {
+        opened = preview->findChild<QComboBox *>("comboBox_paper")->currentText();
+        onNextModal([](QWidget *settings) {
+            auto *paper = settings->findChild<QComboBox *>("comboBox_paper");
+            paper->setCurrentIndex(paper->findText("A4"));
+            clickButton(settings, "toolButton_ok");
+        });
+        clickButton(preview, "toolButton_settings");
+        afterSettings = preview->findChild<QComboBox *>("comboBox_paper")->currentText();
+        clickButton(preview, "toolButton_close");
+    });
+    ReceiptPrinter::preview(nullptr, m_docs.value(QStringLiteral("sale")));
+    QCOMPARE(opened, QString("58mm"));
+    QCOMPARE(afterSettings, QString("A4"));
+    QCOMPARE(ReceiptSettings::load().paper, QString("A4"));
 }
 
 QTEST_MAIN(TestReceipts)
