@@ -286,6 +286,12 @@ QString rewriteCall(const QString &name, const QStringList &args, const QStringL
     const QString n = name.toLower();
     if (n == QLatin1String("ifnull"))
         return QStringLiteral("coalesce(%1)").arg(args.join(QLatin1Char(',')));
+    if (n == QLatin1String("char")) {
+        QStringList parts;
+        for (const QString &a : args)
+            parts << QStringLiteral("chr(cast(%1 as integer))").arg(a);
+        return QLatin1Char('(') + parts.join(QStringLiteral("||")) + QLatin1Char(')');
+    }
     if (n == QLatin1String("total"))
         return QStringLiteral("coalesce(sum(%1),0)").arg(args.value(0));
     if (n == QLatin1String("instr") && args.size() == 2)
@@ -359,7 +365,7 @@ QString rewriteCall(const QString &name, const QStringList &args, const QStringL
 const QStringList &rewrittenFunctions()
 {
     static const QStringList names = {
-        QStringLiteral("ifnull"), QStringLiteral("total"),        QStringLiteral("instr"),
+        QStringLiteral("ifnull"), QStringLiteral("total"),        QStringLiteral("char"),        QStringLiteral("instr"),
         QStringLiteral("max"),    QStringLiteral("min"),          QStringLiteral("round"),
         QStringLiteral("substr"), QStringLiteral("length"),       QStringLiteral("group_concat"),
         QStringLiteral("date"),   QStringLiteral("datetime"),     QStringLiteral("time"),
@@ -406,6 +412,13 @@ QString columnType(const QString &column)
     return QStringLiteral("numeric(14,2)");
 }
 
+// Tables this process created with a row number on the server.
+QSet<QString> &numberedTables()
+{
+    static QSet<QString> tables;
+    return tables;
+}
+
 QString rewriteCreate(QString code)
 {
     static const QRegularExpression autoinc(QStringLiteral("\\bINTEGER\\s+PRIMARY\\s+KEY\\s+AUTOINCREMENT\\b"),
@@ -432,6 +445,8 @@ QString rewriteCreate(QString code)
     static const QRegularExpression hasRowid(QStringLiteral("(^|[(,])\\s*rowid\\b"), QRegularExpression::CaseInsensitiveOption);
     const auto t = table.match(out);
     if (t.hasMatch()) {
+        static const QRegularExpression name(QStringLiteral("(\\w+)\\s*\\($"));
+        numberedTables().insert(name.match(t.captured(0)).captured(1).toLower());
         const int open = t.capturedEnd() - 1;
         const int close = closing(out, open);
         if (close > open && !hasRowid.match(out.mid(open, close - open)).hasMatch())
@@ -501,6 +516,21 @@ int levelEnd(const QString &code, int from)
     return code.size();
 }
 
+// The select list sums or counts at its own level (not only inside a
+// subquery, not as a window).
+bool aggregatesWithoutGroups(QString list)
+{
+    static const QRegularExpression sub(QStringLiteral("\\(\\s*SELECT\\b"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression window(QStringLiteral("\\bOVER\\s*\\("), QRegularExpression::CaseInsensitiveOption);
+    for (auto m = sub.match(list); m.hasMatch(); m = sub.match(list)) {
+        const int close = closing(list, m.capturedStart());
+        if (close < 0)
+            return false;
+        list.replace(m.capturedStart(), close - m.capturedStart() + 1, QStringLiteral("0"));
+    }
+    return isAggregate(list) && !window.match(list).hasMatch();
+}
+
 QString rewriteGroupBy(QString code)
 {
     static const QRegularExpression select(QStringLiteral("\\bSELECT\\b"), QRegularExpression::CaseInsensitiveOption);
@@ -530,15 +560,20 @@ QString rewriteGroupBy(QString code)
             continue;
         int groupLen = 0;
         const int groupAt = keywordAt(code, fromAt, levelStop, groupBy, &groupLen);
-        if (groupAt < 0)
-            continue;
-        int gl = 0;
-        int groupStop = keywordAt(code, groupAt + groupLen, levelStop, groupEnd, &gl);
-        if (groupStop < 0)
-            groupStop = levelStop;
         QSet<QString> keys;
-        for (const QString &g : splitArgs(code.mid(groupAt + groupLen, groupStop - groupAt - groupLen)))
-            keys << normalized(g);
+        if (groupAt < 0) {
+            // Sums without GROUP BY are one row on SQLite, its other columns
+            // taken from some row; the server wants that said too.
+            if (!aggregatesWithoutGroups(code.mid(listStart, fromAt - listStart)))
+                continue;
+        } else {
+            int gl = 0;
+            int groupStop = keywordAt(code, groupAt + groupLen, levelStop, groupEnd, &gl);
+            if (groupStop < 0)
+                groupStop = levelStop;
+            for (const QString &g : splitArgs(code.mid(groupAt + groupLen, groupStop - groupAt - groupLen)))
+                keys << normalized(g);
+        }
         QString list = code.mid(listStart, fromAt - listStart);
         QString prefix;
         const auto d = distinct.match(list);
@@ -611,6 +646,38 @@ QString orderGroups(QString code)
     if (insertAt < 0)
         insertAt = end;
     code.insert(insertAt, QStringLiteral(" ORDER BY ") + keys + QLatin1Char(' '));
+    return code;
+}
+
+// SQLite reads a table in the order its rows came in; the server in the order
+// they lie on disk, which an update changes (a list of operators or items
+// would reshuffle after each edit). A plain read of one table that says no
+// order gets the order of its row numbers.
+QString orderPlainReads(QString code)
+{
+    static const QRegularExpression plain(
+        QStringLiteral("^\\s*SELECT\\s+(?!DISTINCT\\b)(.*?)\\bFROM\\s+(\"?\\w+\"?)(?:\\s+(?:AS\\s+)?(?!WHERE\\b|LIMIT\\b)(\\w+))?"
+                       "\\s*($|WHERE\\b|LIMIT\\b)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression shaped(QStringLiteral("(ORDER\\s+BY|GROUP\\s+BY|UNION|EXCEPT|INTERSECT|JOIN|FOR\\s+UPDATE)\\b|,"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression limit(QStringLiteral("LIMIT\\b"), QRegularExpression::CaseInsensitiveOption);
+    const auto m = plain.match(code);
+    if (!m.hasMatch() || !numberedTables().contains(m.captured(2).remove(QLatin1Char('"')).toLower())
+        || isAggregate(m.captured(1)) || m.captured(1).count(QLatin1Char('(')) != m.captured(1).count(QLatin1Char(')')))
+        return code;
+    int end = code.size();
+    while (end > 0 && (code.at(end - 1).isSpace() || code.at(end - 1) == QLatin1Char(';')))
+        --end;
+    int unused = 0;
+    const int fromAt = m.capturedStart(2);
+    if (keywordAt(code, fromAt, end, shaped, &unused) >= 0)
+        return code;
+    int insertAt = keywordAt(code, fromAt, end, limit, &unused);
+    if (insertAt < 0)
+        insertAt = end;
+    const QString alias = m.captured(3).isEmpty() ? m.captured(2) : m.captured(3);
+    code.insert(insertAt, QStringLiteral(" ORDER BY %1.rowid ").arg(alias));
     return code;
 }
 
@@ -771,6 +838,7 @@ QString toPostgres(const QString &sql)
 
     code = rewriteGroupBy(code);
     code = orderGroups(code);
+    code = orderPlainReads(code);
     code = rewriteCalls(code, m.literals);
 
     // The server wants a name for every subquery in FROM.

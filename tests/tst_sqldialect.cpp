@@ -47,6 +47,10 @@ void TestSqlDialect::sameAnswer_data()
         << "select t.v from (select 'a' as k, 'x' as v union all select 'a', 'x') t group by t.k" << "x";
     QTest::newRow("bare expression beside group by")
         << "select upper(v) as w, count(*) from (select 'a' as k, 'x' as v union all select 'a', 'x') t group by k" << "X";
+    QTest::newRow("sum beside a bare column") << "select k, sum(v) from (select 'a' as k, 1 as v union all select 'a', 2) t" << "a";
+    QTest::newRow("count inside a subquery keeps the rows")
+        << "select count(*) from (select k, (select count(*) from user) as n from (select 'a' as k union all select 'b') t) u" << "2";
+    QTest::newRow("character by number") << "select 'a' || char(66)" << "aB";
     QTest::newRow("unnamed subquery") << "select count(*) from (select 1 union all select 2) where 1=1" << "2";
     QTest::newRow("quoted name") << "select b.`name` from user b where b.name='admin'" << "admin";
     QTest::newRow("catalogue") << "select count(*) from sqlite_master where name='huiyuan'" << "1";
@@ -124,6 +128,11 @@ void TestSqlDialect::rowsKeepTheirOrder()
     sqlExec("insert into xiaofeimingxi(ID,name) values('d1','a'),('d1','b'),('d1','c')");
     sqlExec("update xiaofeimingxi set jine=5 where name='a'");
     QCOMPARE(sqlValue("select group_concat(name,'') from (select name from xiaofeimingxi order by rowid) t"), QString("abc"));
+    // A plain read that names no order reads them in that order too.
+    QCOMPARE(sqlRows("select name from xiaofeimingxi where ID='d1'"), (QList<QStringList>{{"a"}, {"b"}, {"c"}}));
+    sqlExec("update user set password=password where name='admin'");
+    sqlExec("insert into user(name) values('b')");
+    QCOMPARE(sqlValue("select name from user"), QString("admin"));
     const QString first = sqlValue("select min(rowid) from xiaofeimingxi");
     QCOMPARE(sqlValue("select count(*) from xiaofeimingxi where rowid>" + first).toInt(), 2);
     // Groups come in the order of their keys when the statement names no order.
