@@ -203,6 +203,15 @@ void TestReportsOwner::firstLoadAndTotalsAgreeWithSql()
     QCOMPARE(rows("tableView_14"), 3);
     QVERIFY(w<QLabel>("totals_tableView_14")->text().contains("实收金额 600.05"));
 
+    // More sales than the list fetches at once: the 合计 line still counts them all.
+    for (int i = 0; i < 300; ++i)
+        sale(QString("xf_many%1").arg(i), i % 3 ? "1001" : "0000", m_now, 0.01 * (i + 1));
+    clickButton(m_win, "toolButton_79");
+    QVERIFY(w<QTableView>("tableView_14")->model()->canFetchMore(QModelIndex())); // only its first rows are in
+    const QString many = w<QLabel>("totals_tableView_14")->text();
+    QVERIFY2(many.startsWith("合计：303 条"), qPrintable(many));
+    QVERIFY2(many.contains("实收金额 1051.55"), qPrintable(many)); // 600.05 + 0.01 × (1 + … + 300)
+
     // The aggregate is over the list's statement, columns named as it names them.
     QCOMPARE(TotalsLine::statement("select a as \"x\"\"y\" from t", {"x\"y"}),
              QString("select count(*), round(total(\"x\"\"y\"),2) from (select a as \"x\"\"y\" from t)"));
