@@ -35,6 +35,7 @@ private slots:
     void periodRangeMatchesTheListFilter();
     void periodCombosAndDatesAgree();
     void firstLoadAndTotalsAgreeWithSql();
+    void detailsFollowTheMastersPeriod();
     void analysisPagesHavePeriodAndAll();
     void detailsFollowTheirMaster();
     void takingsRecomputedWhenShown();
@@ -177,6 +178,39 @@ void TestReportsOwner::periodCombosAndDatesAgree()
     QVERIFY(w<QDateEdit>("dateEdit")->isEnabled());
     QCOMPARE(w<QDateEdit>("dateEdit")->date(), today);
     QCOMPARE(w<QDateEdit>("dateEdit_2")->date(), today);
+}
+
+// A click on an employee's or a member's row lists the commissions and payments
+// that row sums (this month's), not those of every year.
+void TestReportsOwner::detailsFollowTheMastersPeriod()
+{
+    sqlExec("insert into huiyuan(ID,name,type) values('1001','张三','金卡')");
+    sqlExec("insert into yuangong(ID,name,type) values('E1','小李','发型师')");
+    sale("xf_now", "1001", m_now, 100);
+    sale("xf_old", "1001", "2001-01-01 10:00:00", 500);
+    for (const char *id : {"xf_now", "xf_old"})
+        sqlExec(QString("insert into tichengmingxi(yuangongID,xiangmuID,xiaofeiID,tichengjine,beizhu) "
+                        "values('E1','S1','%1',10,'')").arg(id));
+    for (const char *row : {"('CZ_now','1001','%1','会员充值',50,'现金')", "('CZ_old','1001','2001-01-01 10:00:00','会员充值',70,'现金')"})
+        sqlExec(QString("insert into huiyuanjiaofei(ID,huiyuanid,jiaofeiriqi,jiaofeileixing,shifujine,fukuanleixing) values")
+                + QString(row).arg(m_now));
+    makeWindow();
+    m_win->show();
+    const auto clickFirst = [this](const char *view) {
+        auto *v = w<QTableView>(view);
+        QVERIFY(v->model()->rowCount() > 0);
+        v->setCurrentIndex(v->model()->index(0, 0));
+        emit v->clicked(v->model()->index(0, 0));
+    };
+    QVERIFY(m_win->navigateTo("员工提成查询"));
+    QCOMPARE(rows("tableView_41"), 1);
+    clickFirst("tableView_41");
+    QCOMPARE(rows("tableView_42"), 1); // this month's commission only
+    QVERIFY(m_win->navigateTo("会员交费统计"));
+    QCOMPARE(rows("tableView_10"), 1);
+    clickFirst("tableView_10");
+    QCOMPARE(rows("tableView_11"), 1);
+    QCOMPARE(w<QTableView>("tableView_11")->model()->index(0, 0).data().toString(), QString("CZ_now"));
 }
 
 // A page opened for the first time lists what its controls say, and its 合计 line
