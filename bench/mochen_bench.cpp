@@ -16,6 +16,7 @@
 #include "operatorsession.h"
 #include "prompt.h"
 #include "startup.h"
+#include "viewdeclarations.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -48,6 +49,28 @@ namespace {
 double parseNumberText(QLabel *label) { return label ? label->text().toDouble() : 0.0; }
 
 QString shopDir() { return QString::fromLocal8Bit(qgetenv("MOCHEN_BENCH_SHOP")); }
+
+// The statement a list runs now, its values written in, one line per list in the
+// file MOCHEN_BENCH_RAW names: run-bench.sh times the same statements in the
+// sqlite3 command line beside the program's figures.
+void noteRawStatement(QObject *window, const QString &label, const QString &view)
+{
+    const QString path = QString::fromLocal8Bit(qgetenv("MOCHEN_BENCH_RAW"));
+    auto *ctrl = window ? window->findChild<ctrlUiClass *>() : nullptr;
+    if (path.isEmpty() || !ctrl)
+        return;
+    const QStringList parts = ctrl->currentSql(view).split(QLatin1Char('?'));
+    const QVariantList values = ctrl->currentValues(view);
+    if (parts.size() != values.size() + 1)
+        return;
+    QString sql = parts.first();
+    for (int i = 0; i < values.size(); ++i)
+        sql += QStringLiteral("'") + values.at(i).toString().replace(QLatin1Char('\''), QStringLiteral("''"))
+               + QStringLiteral("'") + parts.at(i + 1);
+    QFile f(path);
+    if (f.open(QIODevice::Append | QIODevice::Text))
+        f.write((label + QLatin1Char('\t') + sql.simplified() + QLatin1Char('\n')).toUtf8());
+}
 
 // A shop in daily use has left the default password behind (its first login
 // asks for a new one): the start-ups log in with this one.
@@ -587,27 +610,29 @@ void Bench::statisticsQuery_data()
 {
     QTest::addColumn<QString>("buttonName");
     QTest::addColumn<QString>("periodCombo");
-    const char *rows[][3] = {{"消费统计", "toolButton_79", "comboBox_4"},
-                             {"消费明细", "toolButton_83", "comboBox_6"},
-                             {"会员消费排行", "toolButton_91", "comboBox_9"},
-                             {"会员交费统计", "toolButton_48", "comboBox_12"},
-                             {"会员套餐排行", "toolButton_75", "comboBox_11"},
-                             {"服务消费分析", "toolButton_52", ""},
-                             {"产品消费分析", "toolButton_65", ""},
-                             {"余额变动", "toolButton_123", "comboBox_29"},
-                             {"积分变动", "toolButton_136", "comboBox_30"},
-                             {"员工提成", "toolButton_111", "comboBox_27"},
-                             {"会员查询", "toolButton_32", ""},
-                             {"产品库存", "toolButton_144", ""},
-                             {"交班查询", "toolButton_66", ""}};
+    QTest::addColumn<QString>("viewName");
+    const char *rows[][4] = {{"消费统计", "toolButton_79", "comboBox_4", "消费统计"},
+                             {"消费明细", "toolButton_83", "comboBox_6", "统计消费明细"},
+                             {"会员消费排行", "toolButton_91", "comboBox_9", "会员消费排行"},
+                             {"会员交费统计", "toolButton_48", "comboBox_12", "会员交费统计"},
+                             {"会员套餐排行", "toolButton_75", "comboBox_11", "会员套餐排行"},
+                             {"服务消费分析", "toolButton_52", "comboBox_servicePeriod", "服务消费分析"},
+                             {"产品消费分析", "toolButton_65", "comboBox_productPeriod", "产品消费分析"},
+                             {"余额变动", "toolButton_123", "comboBox_29", "余额变动"},
+                             {"积分变动", "toolButton_136", "comboBox_30", "积分变动"},
+                             {"员工提成", "toolButton_111", "comboBox_27", "员工提成"},
+                             {"会员查询", "toolButton_32", "", "会员管理"},
+                             {"产品库存", "toolButton_144", "", "产品库存"},
+                             {"交班查询", "toolButton_66", "", "交班查询"}};
     for (auto &r : rows)
-        QTest::newRow(r[0]) << QString::fromLatin1(r[1]) << QString::fromLatin1(r[2]);
+        QTest::newRow(r[0]) << QString::fromLatin1(r[1]) << QString::fromLatin1(r[2]) << QString::fromUtf8(r[3]);
 }
 
 void Bench::statisticsQuery()
 {
     QFETCH(QString, buttonName);
     QFETCH(QString, periodCombo);
+    QFETCH(QString, viewName);
     auto *b = w->findChild<QAbstractButton *>(buttonName);
     if (!b || !ButtonPeek::listened(b))
         QSKIP("page not there");
@@ -622,6 +647,11 @@ void Bench::statisticsQuery()
         }
     }
     clickTimed(b);
+    static QSet<QString> noted;
+    if (!noted.contains(viewName)) {
+        noted << viewName;
+        noteRawStatement(w, QStringLiteral("statisticsQuery · ") + QString::fromUtf8(QTest::currentDataTag()), viewName);
+    }
 }
 
 // Master view, the query button that fills it, its detail view.
@@ -660,6 +690,14 @@ void Bench::statisticsDrillDown()
     const QModelIndex first = view->model()->index(0, 0);
     view->setCurrentIndex(first);
     timed([&] { QMetaObject::invokeMethod(view, "clicked", Q_ARG(QModelIndex, first)); });
+    static QSet<QString> noted;
+    for (const ViewDeclaration &d : ViewDeclarations::all()) {
+        if (d.widget == master && !d.detail.isEmpty() && !noted.contains(d.detail)) {
+            noted << d.detail;
+            noteRawStatement(w, QStringLiteral("statisticsDrillDown · ") + QString::fromUtf8(QTest::currentDataTag()),
+                             d.detail);
+        }
+    }
 }
 
 void Bench::comprehensiveStatistics()
@@ -701,8 +739,8 @@ void Bench::exportMembers()
     // The member page's list as it stands after its first load: every member.
     ctrlUiClass ctrl;
     QTableView view;
-    ctrl.setupView(readDbset(), &view, QStringLiteral("会员管理"));
-    ctrl.refreshView(QStringLiteral("会员管理"), QStringLiteral(" GROUP BY a.ID"));
+    ctrl.setupDeclaredView(readDbset(), &view, QStringLiteral("会员管理"));
+    ctrl.showDefault(QStringLiteral("会员管理"));
     const QString file = QDir::temp().filePath(QStringLiteral("mochen-bench-export.csv"));
     QFile::remove(file);
     timed([&] { ctrl.exportView(QStringLiteral("会员管理")); });

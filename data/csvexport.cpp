@@ -67,7 +67,21 @@ QString defaultFolder()
     return QDir::homePath();
 }
 
-Result write(const QString &path, const QStringList &header, const QString &sql, QWidget *parent)
+namespace {
+bool execBound(QSqlQuery &q, const QString &sql, const QVariantList &values)
+{
+    if (values.isEmpty())
+        return q.exec(SqlDialect::translate(sql));
+    if (!q.prepare(SqlDialect::translate(sql)))
+        return false;
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    return q.exec();
+}
+} // namespace
+
+Result write(const QString &path, const QStringList &header, const QString &sql, QWidget *parent,
+             const QVariantList &values)
 {
     Result result;
     QSaveFile file(path);
@@ -83,7 +97,8 @@ Result write(const QString &path, const QStringList &header, const QString &sql,
     {
         QSqlQuery count;
         count.setForwardOnly(true);
-        if (count.exec(SqlDialect::translate(QStringLiteral("select count(*) from (") + sql + QStringLiteral(") as export_rows"))) && count.next())
+        if (execBound(count, QStringLiteral("select count(*) from (") + sql + QStringLiteral(") as export_rows"), values)
+            && count.next())
             total = count.value(0).toInt();
     }
     std::unique_ptr<QProgressDialog> progress;
@@ -98,7 +113,7 @@ Result write(const QString &path, const QStringList &header, const QString &sql,
 
     QSqlQuery q;
     q.setForwardOnly(true);
-    if (!q.exec(SqlDialect::translate(sql))) {
+    if (!execBound(q, sql, values)) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
         result.error = q.lastError().text();
         file.cancelWriting();

@@ -1,6 +1,7 @@
 #ifndef CSVEXPORT_H
 #define CSVEXPORT_H
 
+#include <QVariantList>
 #include <QString>
 #include <QStringList>
 
@@ -37,7 +38,8 @@ struct Result
 // progress dialog with a cancel button appears over parent when it takes a
 // moment. The file is replaced only when everything was written: a failed or
 // cancelled export leaves an earlier file of that name untouched.
-Result write(const QString &path, const QStringList &header, const QString &sql, QWidget *parent);
+Result write(const QString &path, const QStringList &header, const QString &sql, QWidget *parent,
+             const QVariantList &values = QVariantList()); // bound to the ? marks of sql
 
 } // namespace CsvExport
 

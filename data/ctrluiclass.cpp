@@ -6,6 +6,7 @@
 #include "transactionscope.h"
 #include "sqltext.h"
 #include "sqldialect.h"
+#include "viewdeclarations.h"
 
 #include <QComboBox>
 #include <QSet>
@@ -42,6 +43,22 @@ bool run(QSqlQuery &q, const QString &sql)
     if (q.exec(SqlDialect::translate(sql)))
         return true;
     qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+    noteFailure(sql, q);
+    return false;
+}
+
+// The same with values bound to its ? marks, in order.
+bool runBound(QSqlQuery &q, const QString &sql, const QVariantList &values)
+{
+    if (values.isEmpty())
+        return run(q, sql);
+    if (q.prepare(SqlDialect::translate(sql))) {
+        for (int i = 0; i < values.size(); ++i)
+            q.bindValue(i, values.at(i));
+        if (q.exec())
+            return true;
+    }
+    qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << values << q.lastError().text();
     noteFailure(sql, q);
     return false;
 }
@@ -101,6 +118,15 @@ bool ctrlUiClass::execSql(const QString &sql)
     return true;
 }
 
+bool ctrlUiClass::execSql(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery q;
+    if (!runBound(q, sql, values))
+        return false;
+    qCDebug(lcSql).noquote() << sql << values;
+    return true;
+}
+
 QList<QStringList> ctrlUiClass::queryRows(const QString &sql)
 {
     QList<QStringList> rows;
@@ -116,9 +142,14 @@ QList<QStringList> ctrlUiClass::queryRows(const QString &sql)
 
 QStringList ctrlUiClass::queryRow(const QString &sql)
 {
+    return queryRow(sql, QVariantList());
+}
+
+QStringList ctrlUiClass::queryRow(const QString &sql, const QVariantList &values)
+{
     QSqlQuery q;
     q.setForwardOnly(true);
-    if (!run(q, sql))
+    if (!runBound(q, sql, values))
         return {};
     QStringList row;
     if (q.next()) {
@@ -328,6 +359,7 @@ void ctrlUiClass::setupViewDeferred(const DbsetMap &map, QTableView *view, const
     }
     b->pending = true;
     b->pendingSql = b->baseSql + extra;
+    b->pendingValues.clear();
 }
 
 ViewBinding *ctrlUiClass::bind(const DbsetMap &map, QTableView *view, const QString &name)
@@ -369,16 +401,30 @@ ViewBinding *ctrlUiClass::bind(const DbsetMap &map, QTableView *view, const QStr
 }
 
 // The model fetches its first rows now and the rest as the list scrolls.
-void ctrlUiClass::runView(ViewBinding *b, QString sql) // a copy: it may be pendingSql
+// Takes copies: sql and values may be the binding's own pending ones.
+void ctrlUiClass::runView(ViewBinding *b, QString sql, QVariantList values, std::optional<ViewFilter> declared)
 {
     b->pending = false;
     b->pendingSql.clear();
+    b->pendingValues.clear();
     b->lastSql = sql;
-    b->model->setQuery(SqlDialect::translate(sql));
+    b->lastValues = values;
+    b->lastFilter = std::move(declared);
+    if (values.isEmpty()) {
+        b->model->setQuery(SqlDialect::translate(sql));
+    } else {
+        QSqlQuery q;
+        if (q.prepare(SqlDialect::translate(sql))) {
+            for (int i = 0; i < values.size(); ++i)
+                q.bindValue(i, values.at(i));
+            q.exec();
+        }
+        b->model->setQuery(q);
+    }
     if (b->model->lastError().isValid())
-        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << b->model->lastError().text();
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << values << b->model->lastError().text();
     else
-        qCDebug(lcSql).noquote() << sql;
+        qCDebug(lcSql).noquote() << sql << values;
     // setQuery drops the header data; give the captions back.
     const QStringList &captions = b->info.row_name;
     if (captions.size() > 1) {
@@ -396,8 +442,90 @@ void ctrlUiClass::runView(ViewBinding *b, QString sql) // a copy: it may be pend
 ViewBinding *ctrlUiClass::loaded(ViewBinding *b)
 {
     if (b && b->pending)
-        runView(b, b->pendingSql);
+        runView(b, b->pendingSql, b->pendingValues);
     return b;
+}
+
+ViewBinding *ctrlUiClass::binding(const QString &name) const
+{
+    ViewBinding *b = m_views.value(name);
+    if (!b)
+        qCWarning(lcSql).noquote() << QStringLiteral("没有这个列表：") + name;
+    return b;
+}
+
+void ctrlUiClass::setupDeclaredView(const DbsetMap &map, QTableView *view, const QString &name)
+{
+    const ViewDeclaration *d = ViewDeclarations::find(name);
+    if (!d) {
+        qCWarning(lcSql).noquote() << QStringLiteral("没有这个列表：") + name;
+        return;
+    }
+    ViewBinding *b = bind(map, view, name);
+    if (!b || !d->hasDefault)
+        return;
+    const ViewFilter filter = d->defaultFilter();
+    b->pendingSql = ViewDeclarations::statement(b->baseSql, name, filter);
+    b->pendingValues = filter.values;
+    b->pending = true;
+    if (view->isVisible())
+        loaded(b);
+}
+
+void ctrlUiClass::refreshView(const QString &name, const ViewFilter &filter)
+{
+    ViewBinding *b = binding(name);
+    if (!b)
+        return;
+    runView(b, ViewDeclarations::statement(b->baseSql, name, filter), filter.values, filter);
+}
+
+bool ctrlUiClass::declaredTotals(const QString &name, QString *sql, QVariantList *values) const
+{
+    ViewBinding *b = m_views.value(name);
+    if (!b || b->pending || !b->lastFilter)
+        return false;
+    const QString totals = ViewDeclarations::totalsStatement(name, *b->lastFilter);
+    if (totals.isEmpty())
+        return false;
+    *sql = totals;
+    *values = b->lastFilter->values;
+    return true;
+}
+
+void ctrlUiClass::showDefault(const QString &name)
+{
+    const ViewDeclaration *d = ViewDeclarations::find(name);
+    if (!d) {
+        qCWarning(lcSql).noquote() << QStringLiteral("没有这个列表：") + name;
+        return;
+    }
+    refreshView(name, d->defaultFilter());
+}
+
+QVariantMap ctrlUiClass::rowMap(const QString &name, int row) const
+{
+    const QStringList values = rowValues(name, row);
+    ViewBinding *b = m_views.value(name);
+    QVariantMap map;
+    if (!b || values.isEmpty())
+        return map;
+    const QSqlRecord record = b->model->record();
+    for (int c = 0; c < record.count() && c < values.size(); ++c)
+        map.insert(record.fieldName(c), values.at(c));
+    return map;
+}
+
+bool ctrlUiClass::showDetail(const QString &master, int row, const ViewFilter &extra)
+{
+    const ViewDeclaration *d = ViewDeclarations::find(master);
+    if (!d || d->detail.isEmpty())
+        return false;
+    const std::optional<ViewFilter> filter = ViewDeclarations::detailFilter(master, rowMap(master, row));
+    if (!filter)
+        return false;
+    refreshView(d->detail, extra + *filter);
+    return true;
 }
 
 bool ctrlUiClass::eventFilter(QObject *watched, QEvent *event)
@@ -405,7 +533,7 @@ bool ctrlUiClass::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::Show) {
         for (ViewBinding *b : qAsConst(m_views)) {
             if (b->pending && b->view == watched) {
-                runView(b, b->pendingSql);
+                runView(b, b->pendingSql, b->pendingValues);
                 break;
             }
         }
@@ -427,12 +555,8 @@ bool ctrlUiClass::isPending(const QString &name) const
 
 void ctrlUiClass::refreshView(const QString &name, const QString &text, bool replace)
 {
-    ViewBinding *b = m_views.value(name);
-    if (!b) {
-        qCWarning(lcSql).noquote() << QStringLiteral("没有这个列表：") + name;
-        return;
-    }
-    runView(b, replace ? text : b->baseSql + text);
+    if (ViewBinding *b = binding(name))
+        runView(b, replace ? text : b->baseSql + text);
 }
 
 QStringList ctrlUiClass::rowValues(const QString &name, int row) const
@@ -498,7 +622,7 @@ QStringList ctrlUiClass::viewTotals(const QString &name, const QList<int> &colum
     if (sums.isEmpty())
         return totals;
     const QStringList row = queryRow(QStringLiteral("select ") + sums.join(QLatin1Char(','))
-                                     + QStringLiteral(" from (") + b->lastSql + QStringLiteral(")"));
+                                     + QStringLiteral(" from (") + b->lastSql + QStringLiteral(")"), b->lastValues);
     return row.size() == totals.size() ? row : totals;
 }
 
@@ -512,6 +636,12 @@ QString ctrlUiClass::currentSql(const QString &name) const
 {
     ViewBinding *b = m_views.value(name);
     return !b ? QString() : b->pending ? b->pendingSql : b->lastSql;
+}
+
+QVariantList ctrlUiClass::currentValues(const QString &name) const
+{
+    ViewBinding *b = m_views.value(name);
+    return !b ? QVariantList() : b->pending ? b->pendingValues : b->lastValues;
 }
 
 QTableView *ctrlUiClass::boundView(const QString &name) const
@@ -538,7 +668,7 @@ void ctrlUiClass::exportView(const QString &name)
         header << m->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
     // Everything the list's statement selects goes out, not only the rows the
     // list has fetched so far.
-    const CsvExport::Result r = CsvExport::write(file, header, currentSql(name), b->view);
+    const CsvExport::Result r = CsvExport::write(file, header, currentSql(name), b->view, currentValues(name));
     if (r.cancelled) {
         showInfo(QStringLiteral("导出已取消，没有写入文件。"), b->view);
         return;

@@ -11,6 +11,10 @@
 
 #include "dbrecords.h"
 #include "dbsetconfig.h"
+#include "viewfilter.h"
+
+#include <QVariantMap>
+#include <optional>
 
 class QComboBox;
 class QSqlQuery;
@@ -28,7 +32,10 @@ struct ViewBinding
     TableViewinfo info;
     QString baseSql;
     QString lastSql;       // the statement the model holds now
+    QVariantList lastValues; // its bound values
+    std::optional<ViewFilter> lastFilter; // when it was run as a declared list
     QString pendingSql;    // a first load waiting for the view to be shown
+    QVariantList pendingValues;
     bool pending = false;
     ctrlUiClass *owner = nullptr; // told when the list has been run again
     ~ViewBinding();
@@ -53,7 +60,9 @@ public:
     // Statements. Failures go to the debug output (and mark an open
     // TransactionScope failed); the result tells whether the statement worked.
     bool execSql(const QString &sql);
+    bool execSql(const QString &sql, const QVariantList &values); // one ? per value
     QStringList queryRow(const QString &sql);          // exactly one row, else empty
+    QStringList queryRow(const QString &sql, const QVariantList &values);
     QList<QStringList> queryRows(const QString &sql);
     int countRows(const QString &sql);
     void writeLog(const QString &user, const QString &text); // quotes are safe
@@ -83,9 +92,22 @@ public:
     // view is first shown, unless a refresh (which runs at once) came first.
     void setupViewDeferred(const DbsetMap &map, QTableView *view, const QString &name,
                            const QString &extra);
+    // A declared list (see viewdeclarations.h): bound, its default condition run
+    // when the view is first shown; a list without a default waits for its page.
+    void setupDeclaredView(const DbsetMap &map, QTableView *view, const QString &name);
     void loadPendingViews();                       // every first load still waiting
     bool isPending(const QString &name) const;
+    // Appends text to the base statement (or replaces it): for a dialog's own lists.
     void refreshView(const QString &name, const QString &text, bool replace = false);
+    // Runs a list with its declared fixed conditions, the filter's (values bound)
+    // and its grouping; an unknown name is said in the log and runs nothing.
+    void refreshView(const QString &name, const ViewFilter &filter);
+    void showDefault(const QString &name);          // the declared default condition
+    // Fills the detail list of master for one of its rows (read by column name);
+    // extra conditions (the master's period) apply to the detail too. False when
+    // the master has no detail or the row lacks a key column.
+    bool showDetail(const QString &master, int row, const ViewFilter &extra = ViewFilter());
+    QVariantMap rowMap(const QString &name, int row) const; // column name -> value
     QStringList currentRowValues(const QString &name) const;
     QStringList rowValues(const QString &name, int row) const;
     int viewRowCount(const QString &name) const;  // rows fetched so far
@@ -96,6 +118,10 @@ public:
     QStringList viewTotals(const QString &name, const QList<int> &columns);
     QString baseSql(const QString &name) const;
     QString currentSql(const QString &name) const; // what the list shows (or will, when shown)
+    QVariantList currentValues(const QString &name) const; // the values bound to it
+    // The list's declared totals statement for what it shows now, with its
+    // values; false when it has none (or was last run with a text of its own).
+    bool declaredTotals(const QString &name, QString *sql, QVariantList *values) const;
     QTableView *boundView(const QString &name) const;
     // Saves everything the list's statement selects as a CSV file the user chooses.
     void exportView(const QString &name);
@@ -115,7 +141,9 @@ signals:
 
 private:
     ViewBinding *bind(const DbsetMap &map, QTableView *view, const QString &name);
-    static void runView(ViewBinding *b, QString sql);
+    static void runView(ViewBinding *b, QString sql, QVariantList values = QVariantList(),
+                        std::optional<ViewFilter> declared = std::nullopt);
+    ViewBinding *binding(const QString &name) const; // says so in the log when unknown
     static ViewBinding *loaded(ViewBinding *b); // runs a waiting first load
     bool eventFilter(QObject *watched, QEvent *event) override;
     QMap<QString, ViewBinding *> m_views;

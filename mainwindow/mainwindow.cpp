@@ -20,6 +20,7 @@
 #include "sqllog.h"
 #include "sqltext.h"
 #include "transactionscope.h"
+#include "viewdeclarations.h"
 
 #include <QApplication>
 #include <QDate>
@@ -38,66 +39,6 @@
 namespace {
 
 const char *kHelpUrl = "https://mochen-help.github.io/manual/";
-
-// Views of the pages with the suffix of their first load; nullptr: bound only.
-struct ViewSetup
-{
-    const char *name;
-    const char *widget;
-    const char *suffix;
-};
-
-const ViewSetup kViews[] = {
-    {"会员消费", "tableView", nullptr},
-    {"消费明细", "tableView_2", nullptr}, // suffix needs label_18, built below
-    {"会员交费", "tableView_3", nullptr},
-    {"会员套餐", "tableView_4", nullptr},
-    {"会员积分", "tableView_5", nullptr},
-    {"会员余额变动", "tableView_6", " where huiyuanid='0'  GROUP BY a.ID"},
-    {"会员管理", "tableView_9", " GROUP BY a.ID ORDER BY CAST(a.ID AS INTEGER), a.ID"},
-    {"会员套餐管理", "tableView_8", nullptr},
-    {"入库统计", "tableView_33",
-     " WHERE a.chanpinID=b.ID and a.rukuID!='000000' and a.type='入库明细' GROUP BY a.rukuID "},
-    {"入库明细", "tableView_34", " WHERE a.chanpinID=b.ID and a.rukuID!='000000'"},
-    {"出库统计", "tableView_36",
-     " WHERE a.chanpinID=b.ID and a.rukuID!='000000' and a.type='出库明细' GROUP BY a.rukuID "},
-    {"出库明细", "tableView_35", nullptr},
-    {"产品库存", "tableView_37", "  WHERE a.chanpinID=b.ID GROUP BY a.chanpinID"},
-    {"库存变动", "tableView_48", " where A.rukuID!='000000' AND A.chanpinID='0' group by A.time order by A.time"},
-    {"消费统计", "tableView_14", " GROUP BY a.ID"},
-    {"会员统计消费明细", "tableView_15", " where a.ID='t001'  GROUP BY i"},
-    {"统计消费明细", "tableView_16",
-     " where not exists (select 1 from huiyuanxiaofei e where e.ID=b.ID and e.rowid<b.rowid)"},
-    {"会员消费排行", "tableView_19",
-     " WHERE a.huiyuanid=b.ID GROUP BY a.huiyuanid ORDER BY  消费金额 DESC"},
-    {"会员交费统计", "tableView_10",
-     " where a.huiyuanid=b.ID GROUP BY huiyuanid ORDER BY 实付金额 DESC  "},
-    {"会员交费统计明细", "tableView_11", nullptr},
-    {"会员套餐排行", "tableView_13",
-     " where a.huiyuanid=b.ID and jiaofeileixing='套餐交费' GROUP BY huiyuanid ORDER BY 实付金额 DESC"},
-    {"服务消费分析", "tableView_20", " GROUP BY b.ID"},
-    {"服务消费分析明细", "tableView_21", nullptr},
-    {"产品消费分析", "tableView_22", " GROUP BY b.ID"},
-    {"产品消费分析明细", "tableView_23", nullptr},
-    {"交班查询", "tableView_46", nullptr},
-    {"交班明细查询", "tableView_47", nullptr},
-    {"余额变动", "tableView_27", " where a.huiyuanid=b.ID order by a.biandongriqi, a.ID"},
-    {"积分变动", "tableView_28", " where a.huiyuanid=b.ID order by a.biandongriqi, a.ID"},
-    {"员工提成", "tableView_41", " GROUP BY a.yuangongID"},
-    {"提成明细", "tableView_42", nullptr},
-    {"收银明细查询", "tableView_12", nullptr},
-    {"服务项目列表", "tableView_24", nullptr},
-    {"产品管理", "tableView_25", "  GROUP BY b.ID "},
-    {"套餐列表", "tableView_26", nullptr},
-    {"套餐明细", "tableView_45", " where taocanID=0"},
-    {"提成策略临时列表", "tableView_39", nullptr},
-    {"提成策略明细", "tableView_40", nullptr},
-    {"促销策略临时列表", "tableView_44", nullptr},
-    {"促销策略明细", "tableView_43", nullptr},
-    {"会员卡信息", "tableView_32", nullptr},
-    {"用户管理", "tableView_29", nullptr},
-    {"员工管理", "tableView_30", nullptr},
-};
 
 // Start/end date pairs of the query pages: start = a month ago, end = today.
 const char *const kDatePairs[][2] = {
@@ -254,34 +195,21 @@ void MainWindow::setupTitleArea()
 // Lists on pages other than the front desk run their first load when they are
 // first shown: the statistics over years of sales would otherwise keep the login
 // waiting. What the person sees when the page opens is the same.
-static const QStringList kMemberViews = {QStringLiteral("会员套餐"), QStringLiteral("会员消费"),
-                                         QStringLiteral("会员交费"), QStringLiteral("会员积分"),
-                                         QStringLiteral("会员余额变动")};
-
 void MainWindow::setupViews()
 {
     const DbsetMap map = readDbset();
-    for (const ViewSetup &v : kViews) {
-        auto *view = findChild<QTableView *>(QLatin1String(v.widget));
-        const QString name = QString::fromUtf8(v.name);
-        if (!map.contains(name))
-            continue; // no TableView entry: the view stays unbound
-        QString suffix = v.suffix ? QString::fromUtf8(v.suffix) : QString();
-        if (name == QStringLiteral("消费明细"))
-            suffix = " where a.ID='" + sqlEsc(ui->label_18->text()) + "' GROUP BY xiangmuID";
-        if (!ui->tab_qiantai->isAncestorOf(view) || kMemberViews.contains(name)) {
-            // The member lists are re-run for a member right below.
-            m_ctrl->setupViewDeferred(map, view, name, suffix);
-            // A report page's first load is its page's own query (its period and
-            // filters): this filter sees the first showing before the list layer's.
-            if (!ui->tab_qiantai->isAncestorOf(view)) {
-                m_firstLoads.insert(view, name);
-                view->installEventFilter(this);
-            }
-        } else if (suffix.isEmpty()) {
-            m_ctrl->setupView(map, view, name);
-        } else {
-            m_ctrl->setupViewWith(map, view, name, suffix);
+    for (const ViewDeclaration &d : ViewDeclarations::all()) {
+        auto *view = findChild<QTableView *>(d.widget);
+        if (!view || !map.contains(d.name)) {
+            qCWarning(lcSql).noquote() << QStringLiteral("没有这个列表：") + d.name + QLatin1Char(' ') + d.widget;
+            continue;
+        }
+        m_ctrl->setupDeclaredView(map, view, d.name);
+        // A report page's first load is its page's own query (its period and
+        // filters): this filter sees the first showing before the list layer's.
+        if (!ui->tab_qiantai->isAncestorOf(view)) {
+            m_firstLoads.insert(view, d.name);
+            view->installEventFilter(this);
         }
     }
     // A member ID that matches nobody: the front-desk lists start empty.
@@ -423,49 +351,41 @@ void MainWindow::connectLists()
 
 void MainWindow::refreshMemberViews(const QString &memberId)
 {
-    const QString id = sqlEsc(memberId);
-    m_ctrl->refreshView(QStringLiteral("会员套餐"),
-                        " where huiyuanid='" + id + "' and a.xiangmuID=b.ID GROUP BY xiangmuID");
-    for (const char *view : {"会员消费", "会员交费", "会员积分"})
-        m_ctrl->refreshView(QString::fromUtf8(view), " where huiyuanid='" + id + "' GROUP BY ID");
-    m_ctrl->refreshView(QStringLiteral("会员余额变动"),
-                        " where huiyuanid='" + id
-                            + "' and (a.xiangmumingchen=b.ID or  xiangmumingchen == '') GROUP BY a.ID");
+    const ViewFilter member(QStringLiteral("huiyuanid=?"), {memberId});
+    for (const char *view : {"会员套餐", "会员消费", "会员交费", "会员积分", "会员余额变动"})
+        m_ctrl->refreshView(QString::fromUtf8(view), member);
 }
 
 void MainWindow::refreshByTable(const QString &table)
 {
-    const auto rerun = [this](const char *view, const QString &suffix) {
-        m_ctrl->refreshView(QString::fromUtf8(view), suffix);
-    };
+    const auto rerun = [this](const char *view) { m_ctrl->showDefault(QString::fromUtf8(view)); };
     if (table == QLatin1String("huiyuanka")) {
-        rerun("会员卡信息", QStringLiteral(" "));
+        rerun("会员卡信息");
     } else if (table == QLatin1String("yuangong")) {
-        rerun("员工管理", QStringLiteral(" "));
+        rerun("员工管理");
     } else if (table == QLatin1String("user")) {
-        rerun("用户管理", QStringLiteral(" "));
+        rerun("用户管理");
     } else if (table == QLatin1String("fuwuxiangmu")) {
-        rerun("服务项目列表", QStringLiteral(" "));
+        rerun("服务项目列表");
     } else if (table == QLatin1String("chanpin")) {
-        rerun("产品管理", QStringLiteral(" group by b.ID "));
+        rerun("产品管理");
     } else if (table == QLatin1String("chanpinrukumingxi")) {
-        rerun("产品库存", QStringLiteral("  WHERE a.chanpinID=b.ID GROUP BY a.chanpinID"));
-        rerun("入库明细", QStringLiteral(" WHERE a.chanpinID=b.ID  and a.rukuID!='000000'"));
+        rerun("产品库存");
+        rerun("入库明细");
         refreshStockDocuments(); // a new document is listed at once
     } else if (table == QLatin1String("taocanmingxi")) {
-        rerun("套餐列表", QStringLiteral(" "));
+        rerun("套餐列表");
     } else if (table == QLatin1String("huiyuan")) {
-        rerun("会员管理", QStringLiteral(" GROUP BY a.ID ORDER BY CAST(a.ID AS INTEGER), a.ID"));
+        rerun("会员管理");
     } else if (table == QLatin1String("huiyuanxiaofei")) {
-        const QString id = currentMemberId();
-        rerun("会员消费", " where huiyuanid  ='" + sqlEsc(id) + "' GROUP BY ID");
-        refreshMemberViews(id);
+        // The member's lists, once: a sale lands in 会员消费 and its ledgers.
+        refreshMemberViews(currentMemberId());
         afterMemberDataChanged(table);
     } else if (table == QLatin1String("huiyuanjiaofei")) {
         // The member's own lists stay filtered to the member (an unfiltered
         // points list here would show every member's points on the front desk).
         refreshMemberViews(currentMemberId());
-        rerun("会员管理", QStringLiteral(" GROUP BY a.ID ORDER BY CAST(a.ID AS INTEGER), a.ID"));
+        rerun("会员管理");
         afterMemberDataChanged(table);
     }
 }
@@ -577,9 +497,9 @@ bool MainWindow::navigateTo(const QString &text)
         show(4, ui->tabWidget_6, page);
         afterNavigate(text); // the rules pages refill their item lists here
         if (page == 3)
-            m_ctrl->refreshView(QStringLiteral("提成策略临时列表"), QStringLiteral(" "));
+            m_ctrl->showDefault(QStringLiteral("提成策略临时列表"));
         else if (page == 4)
-            m_ctrl->refreshView(QStringLiteral("促销策略临时列表"), QStringLiteral(" "));
+            m_ctrl->showDefault(QStringLiteral("促销策略临时列表"));
         return true;
     }
     afterNavigate(text);
@@ -664,10 +584,8 @@ void MainWindow::deleteRow(int position)
                                      rule.shownColumn > 0 ? row.at(rule.shownColumn) : QString()));
     if (!tx.commit())
         ctrlUiClass::showInfo(saveFailureText(QStringLiteral("删除失败"), tx.firstError()), this);
-    m_ctrl->refreshView(QStringLiteral("服务项目列表"), QStringLiteral(" "));
-    m_ctrl->refreshView(QStringLiteral("产品管理"), QStringLiteral(" group by b.ID "));
-    for (const char *view : {"套餐列表", "会员卡信息", "用户管理", "员工管理"})
-        m_ctrl->refreshView(QString::fromUtf8(view), QStringLiteral(" "));
+    for (const char *view : {"服务项目列表", "产品管理", "套餐列表", "会员卡信息", "用户管理", "员工管理"})
+        m_ctrl->showDefault(QString::fromUtf8(view));
 }
 
 void MainWindow::exportClick()

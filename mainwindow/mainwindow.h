@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "ctrluiclass.h"
+#include "viewfilter.h"
 #include "tableregistry.h"
 
 namespace Ui {
@@ -246,12 +247,12 @@ private slots:
     void on_comboBox_32_activated(int index); // payment method of the cash-register detail
 private:
     void reportsQuery(int position);          // btClick() branch by position
-    void reportsDrillDown(QTableView *view);  // tableViewClick() for tableView_9, _46, _37
-    void reportsShowDetail(const QString &master, const QStringList &row);
+    void reportsDrillDown(QTableView *view);  // tableViewClick(): a master list with a detail
+    void reportsShowDetail(const QString &master, int row);
     void refreshCashDetail();
     void setupReportFilters();
     QComboBox *addPeriodControls(QWidget *queryButton, const QString &page);
-    QString analysisPeriod(const QString &page) const;
+    ViewFilter analysisPeriod(const QString &page) const;
     void clearDetailOf(const QString &master);
     bool reportsFirstLoad(QTableView *view);
     QHash<QTableView *, QString> m_firstLoads; // report lists not shown yet, and their list names

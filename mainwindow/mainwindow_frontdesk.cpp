@@ -160,13 +160,7 @@ void MainWindow::on_toolButton_3_clicked()
         ctrlUiClass::showInfo(removed.error, this);
         return;
     }
-    const QString search = ui->lineEdit_3->text();
-    m_ctrl->refreshView(QStringLiteral("会员管理"),
-                        search.isEmpty()
-                            ? QStringLiteral("  GROUP BY a.ID")
-                            : QStringLiteral(" where a.name like '%") + sqlEsc(search)
-                                  + QStringLiteral("%' or a.ID like '%") + sqlEsc(search)
-                                  + QStringLiteral("%' GROUP BY a.ID"));
+    m_ctrl->refreshView(QStringLiteral("会员管理"), ReportQuery::memberSearch(ui->lineEdit_3->text().trimmed()));
     // A deleted member cannot stay the current one: a sale would be booked to nobody.
     if (currentMemberId() == id) {
         m_member.clear();

@@ -11,6 +11,7 @@
 #include "reportquery.h"
 #include "takingstree.h"
 #include "totalsline.h"
+#include "viewdeclarations.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
@@ -160,17 +161,14 @@ void MainWindow::refreshStockDocuments()
 }
 
 // The sales of the analysis pages' period: their lines are kept by document number.
-QString MainWindow::analysisPeriod(const QString &page) const
+ViewFilter MainWindow::analysisPeriod(const QString &page) const
 {
     const auto *combo = findChild<QComboBox *>(QStringLiteral("comboBox_%1Period").arg(page));
     const auto *from = findChild<QDateEdit *>(QStringLiteral("dateEdit_%1From").arg(page));
     const auto *to = findChild<QDateEdit *>(QStringLiteral("dateEdit_%1To").arg(page));
     if (!combo || !from || !to || combo->currentText() == QStringLiteral("所有"))
-        return QString();
-    return QStringLiteral(" and a.ID in (select ID from huiyuanxiaofei")
-           + ReportQuery::dateFilter(combo->currentText(), QStringLiteral("xiaofeiriqi"), dateText(from),
-                                     dateText(to))
-           + QStringLiteral(")");
+        return ViewFilter();
+    return ReportQuery::salesOfPeriod(combo->currentText(), dateText(from), dateText(to));
 }
 
 // The detail list of a master shows nothing until a row of the new result is clicked.
@@ -269,8 +267,7 @@ void MainWindow::reportsQuery(int position)
         break;
     case 10: // toolButton_32: member page search
         // Member numbers are numbers to the shop: 2 comes before 10.
-        m_ctrl->refreshView(QStringLiteral("会员管理"), ReportQuery::memberSearch(typed(u->lineEdit_3))
-                                                          + QStringLiteral(" ORDER BY CAST(a.ID AS INTEGER), a.ID"));
+        m_ctrl->refreshView(QStringLiteral("会员管理"), ReportQuery::memberSearch(typed(u->lineEdit_3)));
         break;
     case 11: // toolButton_54: stock-in documents
         m_ctrl->refreshView(QStringLiteral("入库统计"),
@@ -301,72 +298,68 @@ void MainWindow::reportsQuery(int position)
     }
 }
 
-// The detail list of a master list follows the clicked row.
-void MainWindow::reportsShowDetail(const QString &master, const QStringList &row)
+// The detail list of a master list follows the clicked row; the analysis details
+// show the sales of the period their master sums.
+void MainWindow::reportsShowDetail(const QString &master, int row)
 {
-    QString suffix = ReportQuery::drillDown(master, row);
-    if (suffix.isEmpty())
-        return; // no row, or fewer columns than the list promises
-    // The analysis details show the sales of the period the master sums.
+    ViewFilter extra;
     if (master == QStringLiteral("服务消费分析"))
-        suffix = analysisPeriod(QStringLiteral("service")) + suffix;
+        extra = analysisPeriod(QStringLiteral("service"));
     else if (master == QStringLiteral("产品消费分析"))
-        suffix = analysisPeriod(QStringLiteral("product")) + suffix;
-    m_ctrl->refreshView(ReportQuery::detailViewOf(master), suffix);
+        extra = analysisPeriod(QStringLiteral("product"));
+    m_ctrl->showDetail(master, row, extra);
 }
 
 void MainWindow::reportsDrillDown(QTableView *view)
 {
-    QString master;
-    if (view == ui->tableView_9)
-        master = QStringLiteral("会员管理");
-    else if (view == ui->tableView_46)
-        master = QStringLiteral("交班查询");
-    else if (view == ui->tableView_37)
-        master = QStringLiteral("产品库存");
-    else
-        return;
-    reportsShowDetail(master, m_ctrl->currentRowValues(master));
+    for (const ViewDeclaration &d : ViewDeclarations::all()) {
+        if (d.widget == view->objectName() && !d.detail.isEmpty()) {
+            const QModelIndex current = view->currentIndex();
+            if (current.isValid())
+                reportsShowDetail(d.name, current.row());
+            return;
+        }
+    }
 }
 
 void MainWindow::on_tableView_14_clicked(const QModelIndex &index)
 {
-    reportsShowDetail(QStringLiteral("消费统计"), m_ctrl->rowValues(QStringLiteral("消费统计"), index.row()));
+    reportsShowDetail(QStringLiteral("消费统计"), index.row());
 }
 
 void MainWindow::on_tableView_10_clicked(const QModelIndex &index)
 {
-    reportsShowDetail(QStringLiteral("会员交费统计"), m_ctrl->rowValues(QStringLiteral("会员交费统计"), index.row()));
+    reportsShowDetail(QStringLiteral("会员交费统计"), index.row());
 }
 
 void MainWindow::on_tableView_20_clicked(const QModelIndex &index)
 {
-    reportsShowDetail(QStringLiteral("服务消费分析"), m_ctrl->rowValues(QStringLiteral("服务消费分析"), index.row()));
+    reportsShowDetail(QStringLiteral("服务消费分析"), index.row());
 }
 
 void MainWindow::on_tableView_22_clicked(const QModelIndex &index)
 {
-    reportsShowDetail(QStringLiteral("产品消费分析"), m_ctrl->rowValues(QStringLiteral("产品消费分析"), index.row()));
+    reportsShowDetail(QStringLiteral("产品消费分析"), index.row());
 }
 
 void MainWindow::on_tableView_41_clicked(const QModelIndex &index)
 {
-    reportsShowDetail(QStringLiteral("员工提成"), m_ctrl->rowValues(QStringLiteral("员工提成"), index.row()));
+    reportsShowDetail(QStringLiteral("员工提成"), index.row());
 }
 
 void MainWindow::on_tableView_33_clicked(const QModelIndex &index)
 {
-    reportsShowDetail(QStringLiteral("入库统计"), m_ctrl->rowValues(QStringLiteral("入库统计"), index.row()));
+    reportsShowDetail(QStringLiteral("入库统计"), index.row());
 }
 
 void MainWindow::on_tableView_36_clicked(const QModelIndex &index)
 {
-    reportsShowDetail(QStringLiteral("出库统计"), m_ctrl->rowValues(QStringLiteral("出库统计"), index.row()));
+    reportsShowDetail(QStringLiteral("出库统计"), index.row());
 }
 
 void MainWindow::on_tableView_clicked(const QModelIndex &index)
 {
-    reportsShowDetail(QStringLiteral("会员消费"), m_ctrl->rowValues(QStringLiteral("会员消费"), index.row()));
+    reportsShowDetail(QStringLiteral("会员消费"), index.row());
 }
 
 // The "综合统计" tree for the page's period (both days whole).

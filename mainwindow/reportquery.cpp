@@ -2,45 +2,52 @@
 
 #include "ctrluiclass.h"
 #include "sqltext.h"
+#include "viewdeclarations.h"
 
 #include <QMap>
 #include <QRegularExpression>
 
 namespace {
 
-// " and (a like '%T%' or b like '%T%') " — the OR stays inside its parentheses so
-// that every condition after it applies to every row.
-QString likeAny(const QString &text, const QStringList &columns)
+// "(a like ? or b like ?)": the text is bound; its % and _ stay wildcards.
+ViewFilter likeAny(const QString &text, const QStringList &columns)
 {
-    const QString pattern = QStringLiteral("'%") + sqlEsc(text) + QStringLiteral("%'");
     QStringList parts;
-    for (const QString &c : columns)
-        parts << c + QStringLiteral(" like ") + pattern;
-    return QStringLiteral(" and (") + parts.join(QStringLiteral(" or ")) + QStringLiteral(") ");
+    QVariantList values;
+    for (const QString &c : columns) {
+        parts << c + QStringLiteral(" like ?");
+        values << QStringLiteral("%") + text + QStringLiteral("%");
+    }
+    return ViewFilter(parts.join(QStringLiteral(" or ")), values);
 }
 
-QString equals(const QString &column, const QString &value)
+ViewFilter equals(const QString &column, const QString &value)
 {
-    return QStringLiteral(" and ") + column + QStringLiteral("='") + sqlEsc(value) + QStringLiteral("'");
+    return ViewFilter(column + QStringLiteral("=?"), {value});
 }
 
 QString endOfDay(const QString &date)
 {
-    return sqlEsc(date) + QStringLiteral(" 23:59:59");
+    return date + QStringLiteral(" 23:59:59");
+}
+
+// Both days whole.
+ViewFilter between(const QString &column, const QString &start, const QString &end)
+{
+    return ViewFilter(column + QStringLiteral(">=? and ") + column + QStringLiteral("<=?"), {start, endOfDay(end)});
 }
 
 } // namespace
 
-QString ReportQuery::dateFilter(const QString &period, const QString &column,
-                                const QString &start, const QString &end)
+ViewFilter ReportQuery::dateFilter(const QString &period, const QString &column,
+                                   const QString &start, const QString &end)
 {
-    if (period == QStringLiteral("其他")) {
-        return QStringLiteral(" where ") + column + QStringLiteral(">='") + sqlEsc(start)
-            + QStringLiteral("' and ") + column + QStringLiteral("<='") + endOfDay(end)
-            + QStringLiteral("' ");
-    }
-    const QString where = ctrlUiClass::periodWhere(period, column);
-    return where.trimmed().isEmpty() ? QStringLiteral(" where 1=1 ") : where;
+    if (period == QStringLiteral("其他"))
+        return between(column, start, end);
+    QString where = ctrlUiClass::periodWhere(period, column).trimmed();
+    if (where.startsWith(QStringLiteral("where ")))
+        where = where.mid(6);
+    return ViewFilter(where);
 }
 
 bool ReportQuery::isAll(const QString &comboText)
@@ -55,297 +62,237 @@ static QString saleMemberName(const QString &sale, const QString &member)
         + QStringLiteral(".name END)");
 }
 
-QString ReportQuery::consumptionStats(const QString &period, const QString &start, const QString &end,
-                                      const QString &member, const QString &document,
-                                      const QString &operatorName)
+ViewFilter ReportQuery::consumptionStats(const QString &period, const QString &start, const QString &end,
+                                         const QString &member, const QString &document,
+                                         const QString &operatorName)
 {
-    QString s = dateFilter(period, QStringLiteral("a.xiaofeiriqi"), start, end);
+    ViewFilter f = dateFilter(period, QStringLiteral("a.xiaofeiriqi"), start, end);
     if (!member.isEmpty())
-        s += likeAny(member, {saleMemberName(QStringLiteral("a"), QStringLiteral("b")), QStringLiteral("a.huiyuanid")});
+        f += likeAny(member, {saleMemberName(QStringLiteral("a"), QStringLiteral("b")), QStringLiteral("a.huiyuanid")});
     if (!document.isEmpty())
-        s += likeAny(document, {QStringLiteral("a.ID"), QStringLiteral("a.beizhu")});
+        f += likeAny(document, {QStringLiteral("a.ID"), QStringLiteral("a.beizhu")});
     if (!isAll(operatorName))
-        s += likeAny(operatorName, {QStringLiteral("a.caozuoyuan")});
-    return s + QStringLiteral(" GROUP BY a.ID");
+        f += likeAny(operatorName, {QStringLiteral("a.caozuoyuan")});
+    return f;
 }
 
-QString ReportQuery::consumptionDetail(const QString &period, const QString &start, const QString &end,
-                                       const QString &member, const QString &kind,
-                                       const QString &itemName)
+ViewFilter ReportQuery::consumptionDetail(const QString &period, const QString &start, const QString &end,
+                                          const QString &member, const QString &kind,
+                                          const QString &itemName)
 {
-    QString s = dateFilter(period, QStringLiteral("b.xiaofeiriqi"), start, end);
+    ViewFilter f = dateFilter(period, QStringLiteral("b.xiaofeiriqi"), start, end);
     if (!member.isEmpty())
-        s += likeAny(member, {saleMemberName(QStringLiteral("b"), QStringLiteral("c")), QStringLiteral("b.huiyuanid")});
+        f += likeAny(member, {saleMemberName(QStringLiteral("b"), QStringLiteral("c")), QStringLiteral("b.huiyuanid")});
     if (!isAll(kind))
-        s += equals(QStringLiteral("xiaofeileixing"), kind);
+        f += equals(QStringLiteral("xiaofeileixing"), kind);
     if (!itemName.isEmpty())
-        s += equals(QStringLiteral("a.name"), itemName);
-    return s + firstSaleRow();
+        f += equals(QStringLiteral("a.name"), itemName);
+    return f;
 }
 
-// A sale paid in several ways (or repaid later) has several header rows: its lines
-// are listed once, with the first of them, and stream in date order.
-QString ReportQuery::firstSaleRow()
+ViewFilter ReportQuery::consumptionRanking(const QString &period, const QString &start, const QString &end,
+                                           const QString &member, const QString &cardType)
 {
-    return QStringLiteral(" and not exists (select 1 from huiyuanxiaofei e where e.ID=b.ID and e.rowid<b.rowid)");
-}
-
-QString ReportQuery::consumptionRanking(const QString &period, const QString &start, const QString &end,
-                                        const QString &member, const QString &cardType)
-{
-    QString s = dateFilter(period, QStringLiteral("xiaofeiriqi"), start, end);
+    ViewFilter f = dateFilter(period, QStringLiteral("xiaofeiriqi"), start, end);
     if (!member.isEmpty())
-        s += likeAny(member, {QStringLiteral("b.name"), QStringLiteral("b.ID")});
+        f += likeAny(member, {QStringLiteral("b.name"), QStringLiteral("b.ID")});
     if (!isAll(cardType))
-        s += equals(QStringLiteral("b.type"), cardType);
-    return s + QStringLiteral(" and a.huiyuanid=b.ID GROUP BY a.huiyuanid ORDER BY  消费金额 DESC");
+        f += equals(QStringLiteral("b.type"), cardType);
+    return f;
 }
 
-QString ReportQuery::paymentStats(const QString &period, const QString &start, const QString &end,
-                                  const QString &memberId, const QString &employee,
-                                  const QString &operatorName, const QString &paymentType)
+ViewFilter ReportQuery::paymentStats(const QString &period, const QString &start, const QString &end,
+                                     const QString &memberId, const QString &employee,
+                                     const QString &operatorName, const QString &paymentType)
 {
-    QString s = dateFilter(period, QStringLiteral("jiaofeiriqi"), start, end);
+    ViewFilter f = dateFilter(period, QStringLiteral("jiaofeiriqi"), start, end);
     if (!memberId.isEmpty())
-        s += equals(QStringLiteral("huiyuanid"), memberId);
+        f += equals(QStringLiteral("huiyuanid"), memberId);
     if (!employee.isEmpty())
-        s += equals(QStringLiteral("yuangongName"), employee);
+        f += equals(QStringLiteral("yuangongName"), employee);
     if (!isAll(operatorName))
-        s += equals(QStringLiteral("caozuoyuan"), operatorName);
+        f += equals(QStringLiteral("caozuoyuan"), operatorName);
     if (!isAll(paymentType))
-        s += equals(QStringLiteral("jiaofeileixing"), paymentType);
-    return s + QStringLiteral(" and a.huiyuanid=b.ID GROUP BY huiyuanid ORDER BY 实付金额 DESC  ");
+        f += equals(QStringLiteral("jiaofeileixing"), paymentType);
+    return f;
 }
 
-QString ReportQuery::packageRanking(const QString &period, const QString &start, const QString &end,
-                                    const QString &cardType)
+ViewFilter ReportQuery::packageRanking(const QString &period, const QString &start, const QString &end,
+                                       const QString &cardType)
 {
-    QString s = dateFilter(period, QStringLiteral("jiaofeiriqi"), start, end);
+    ViewFilter f = dateFilter(period, QStringLiteral("jiaofeiriqi"), start, end);
     if (!isAll(cardType))
-        s += equals(QStringLiteral("b.type"), cardType);
-    return s + QStringLiteral(" and a.huiyuanid=b.ID and jiaofeileixing='套餐交费' GROUP BY huiyuanid ORDER BY 实付金额 DESC");
+        f += equals(QStringLiteral("b.type"), cardType);
+    return f;
 }
 
-QString ReportQuery::serviceAnalysis(const QString &itemName, const QString &category)
+ViewFilter ReportQuery::serviceAnalysis(const QString &itemName, const QString &category)
 {
-    QString s;
+    ViewFilter f;
     if (!itemName.isEmpty())
-        s += equals(QStringLiteral("b.name"), itemName);
+        f += equals(QStringLiteral("b.name"), itemName);
     if (!isAll(category))
-        s += equals(QStringLiteral("b.leibie"), category);
-    return s + QStringLiteral(" GROUP BY b.ID");
+        f += equals(QStringLiteral("b.leibie"), category);
+    return f;
 }
 
-QString ReportQuery::productAnalysis(const QString &text, const QString &category)
+ViewFilter ReportQuery::productAnalysis(const QString &text, const QString &category)
 {
-    QString s;
+    ViewFilter f;
     if (!text.isEmpty())
-        s += likeAny(text, {QStringLiteral("b.name"), QStringLiteral("b.ID")});
+        f += likeAny(text, {QStringLiteral("b.name"), QStringLiteral("b.ID")});
     if (!isAll(category))
-        s += equals(QStringLiteral("b.leibie"), category);
-    return s + QStringLiteral(" GROUP BY b.ID");
+        f += equals(QStringLiteral("b.leibie"), category);
+    return f;
 }
 
-// The ledgers are listed one row per change: several changes written in the same
-// second (a sale taking uses of two items) must not fold into one line. The date
-// index gives them in order (its rowid breaks the ties), so they stream.
-QString ReportQuery::ledgerChanges(const QString &period, const QString &start, const QString &end,
-                                   const QString &member, const QString &kind)
+ViewFilter ReportQuery::salesOfPeriod(const QString &period, const QString &start, const QString &end)
 {
-    QString s = dateFilter(period, QStringLiteral("a.biandongriqi"), start, end);
+    const ViewFilter range = dateFilter(period, QStringLiteral("xiaofeiriqi"), start, end);
+    if (range.isEmpty())
+        return ViewFilter();
+    return ViewFilter(QStringLiteral("a.ID in (select ID from huiyuanxiaofei where ") + range.text()
+                          + QStringLiteral(")"),
+                      range.values);
+}
+
+ViewFilter ReportQuery::ledgerChanges(const QString &period, const QString &start, const QString &end,
+                                      const QString &member, const QString &kind)
+{
+    ViewFilter f = dateFilter(period, QStringLiteral("a.biandongriqi"), start, end);
     if (!member.isEmpty())
-        s += likeAny(member, {QStringLiteral("b.name"), QStringLiteral("b.ID")});
+        f += likeAny(member, {QStringLiteral("b.name"), QStringLiteral("b.ID")});
     if (!isAll(kind))
-        s += equals(QStringLiteral("biandongleixing"), kind);
-    return s + QStringLiteral(" and a.huiyuanid=b.ID order by a.biandongriqi, a.ID");
+        f += equals(QStringLiteral("biandongleixing"), kind);
+    return f;
 }
 
-QString ReportQuery::balanceChanges(const QString &period, const QString &start, const QString &end,
-                                    const QString &member, const QString &kind)
+ViewFilter ReportQuery::balanceChanges(const QString &period, const QString &start, const QString &end,
+                                       const QString &member, const QString &kind)
 {
     return ledgerChanges(period, start, end, member, kind);
 }
 
-QString ReportQuery::pointsChanges(const QString &period, const QString &start, const QString &end,
-                                   const QString &member, const QString &kind)
+ViewFilter ReportQuery::pointsChanges(const QString &period, const QString &start, const QString &end,
+                                      const QString &member, const QString &kind)
 {
     return ledgerChanges(period, start, end, member, kind);
 }
 
-QString ReportQuery::commissions(const QString &period, const QString &start, const QString &end,
-                                 const QString &employeeName)
+ViewFilter ReportQuery::commissions(const QString &period, const QString &start, const QString &end,
+                                    const QString &employeeName)
 {
     // The first header row of each document in the period, of sales and of card payments.
+    QVariantList values;
     auto firstRows = [&](const QString &table, const QString &column) {
-        const QString range = dateFilter(period, QStringLiteral("h.") + column, start, end)
-                                  .replace(QRegularExpression(QStringLiteral("^\\s*where\\s")), QString());
-        return QStringLiteral("a.xiaofeiID in (select h.ID from ") + table + QStringLiteral(" h where ") + range
+        const ViewFilter range = dateFilter(period, QStringLiteral("h.") + column, start, end);
+        values << range.values;
+        return QStringLiteral("a.xiaofeiID in (select h.ID from ") + table + QStringLiteral(" h where ")
+            + (range.isEmpty() ? QStringLiteral("1=1") : range.text())
             + QStringLiteral(" and not exists (select 1 from ") + table + QStringLiteral(" e where e.ID=h.ID and e.rowid<h.rowid))");
     };
-    QString s = QStringLiteral(" where (") + firstRows(QStringLiteral("huiyuanxiaofei"), QStringLiteral("xiaofeiriqi"))
-        + QStringLiteral(" or ") + firstRows(QStringLiteral("huiyuanjiaofei"), QStringLiteral("jiaofeiriqi"))
-        + QStringLiteral(")");
+    const QString sales = firstRows(QStringLiteral("huiyuanxiaofei"), QStringLiteral("xiaofeiriqi"));
+    const QString payments = firstRows(QStringLiteral("huiyuanjiaofei"), QStringLiteral("jiaofeiriqi"));
+    ViewFilter f(sales + QStringLiteral(" or ") + payments, values);
     if (!isAll(employeeName))
-        s += equals(QStringLiteral("b.name"), employeeName) + QStringLiteral(" ");
-    return s + QStringLiteral(" GROUP BY a.yuangongID");
+        f += equals(QStringLiteral("b.name"), employeeName);
+    return f;
 }
 
-QString ReportQuery::memberSearch(const QString &text)
+ViewFilter ReportQuery::memberSearch(const QString &text)
 {
     if (text.isEmpty())
-        return QStringLiteral("  GROUP BY a.ID");
-    const QString p = QStringLiteral("'%") + sqlEsc(text) + QStringLiteral("%'");
-    return QStringLiteral(" where (a.name like ") + p + QStringLiteral(" or a.ID like ") + p
-        + QStringLiteral(") GROUP BY a.ID");
+        return ViewFilter();
+    return likeAny(text, {QStringLiteral("a.name"), QStringLiteral("a.ID")});
 }
 
-QString ReportQuery::stockDocuments(const QString &kind, const QString &start, const QString &end,
-                                    const QString &docType, const QString &docNumber)
+ViewFilter ReportQuery::stockDocuments(const QString &kind, const QString &start, const QString &end,
+                                       const QString &docType, const QString &docNumber)
 {
-    QString s = QStringLiteral(" WHERE a.chanpinID=b.ID and a.rukuID!='000000' and a.type='")
-        + sqlEsc(kind) + QStringLiteral("'") + QStringLiteral(" and time<='") + endOfDay(end)
-        + QStringLiteral("' and time>='") + sqlEsc(start) + QStringLiteral("'");
+    ViewFilter f = equals(QStringLiteral("a.type"), kind);
+    f += ViewFilter(QStringLiteral("time<=? and time>=?"), {endOfDay(end), start});
     if (!docType.isEmpty() && docType != QStringLiteral("所有类型") && docType != QStringLiteral("所有"))
-        s += equals(QStringLiteral("rukutype"), docType);
+        f += equals(QStringLiteral("rukutype"), docType);
     if (!docNumber.isEmpty())
-        s += QStringLiteral(" and a.rukuID like '%") + sqlEsc(docNumber) + QStringLiteral("%' ");
-    return s + QStringLiteral("  GROUP BY a.rukuID");
+        f += likeAny(docNumber, {QStringLiteral("a.rukuID")});
+    return f;
 }
 
-QString ReportQuery::stockQuery(const QString &text, const QString &category)
+ViewFilter ReportQuery::stockQuery(const QString &text, const QString &category)
 {
-    QString s;
-    if (!text.isEmpty()) {
-        const QString p = QStringLiteral("'%") + sqlEsc(text) + QStringLiteral("%'");
-        s = QStringLiteral(" where (a.chanpinID like ") + p + QStringLiteral(" or name like ") + p
-            + QStringLiteral(") and a.chanpinID=b.ID ");
-    } else {
-        s = QStringLiteral("  WHERE a.chanpinID=b.ID ");
-    }
+    ViewFilter f;
+    if (!text.isEmpty())
+        f += likeAny(text, {QStringLiteral("a.chanpinID"), QStringLiteral("name")});
     if (!isAll(category))
-        s += equals(QStringLiteral("leibie"), category);
-    return s + QStringLiteral(" GROUP BY a.chanpinID");
+        f += equals(QStringLiteral("leibie"), category);
+    return f;
 }
 
-QString ReportQuery::productSearch(const QString &text, const QString &category)
+ViewFilter ReportQuery::productSearch(const QString &text, const QString &category)
 {
-    QStringList conds;
-    if (!text.isEmpty()) {
-        const QString p = QStringLiteral("'%") + sqlEsc(text) + QStringLiteral("%'");
-        conds << QStringLiteral("(b.ID like ") + p + QStringLiteral(" or name like ") + p + QStringLiteral(")");
-    }
+    ViewFilter f;
+    if (!text.isEmpty())
+        f += likeAny(text, {QStringLiteral("b.ID"), QStringLiteral("name")});
     if (!isAll(category))
-        conds << QStringLiteral("leibie='") + sqlEsc(category) + QStringLiteral("'");
-    if (conds.isEmpty())
-        return QStringLiteral(" GROUP BY b.ID");
-    return QStringLiteral(" where ") + conds.join(QStringLiteral(" and ")) + QStringLiteral(" GROUP BY b.ID");
+        f += equals(QStringLiteral("leibie"), category);
+    return f;
 }
 
-QString ReportQuery::serviceItemSearch(const QString &text, const QString &category)
+ViewFilter ReportQuery::serviceItemSearch(const QString &text, const QString &category)
 {
-    QStringList conds;
-    if (!text.isEmpty()) {
-        const QString p = QStringLiteral("'%") + sqlEsc(text) + QStringLiteral("%'");
-        conds << QStringLiteral("(ID like ") + p + QStringLiteral(" or name like ") + p + QStringLiteral(")");
-    }
+    ViewFilter f;
+    if (!text.isEmpty())
+        f += likeAny(text, {QStringLiteral("ID"), QStringLiteral("name")});
     if (!isAll(category))
-        conds << QStringLiteral("leibie='") + sqlEsc(category) + QStringLiteral("'");
-    if (conds.isEmpty())
-        return QStringLiteral(" GROUP BY ID");
-    return QStringLiteral(" where ") + conds.join(QStringLiteral(" and ")) + QStringLiteral(" GROUP BY ID");
+        f += equals(QStringLiteral("leibie"), category);
+    return f;
 }
 
 // Both days inclusive, like every other date filter of the program.
-QString ReportQuery::shiftHistory(const QString &start, const QString &end, const QString &user)
+ViewFilter ReportQuery::shiftHistory(const QString &start, const QString &end, const QString &user)
 {
-    QString s = QStringLiteral(" where endtime>='") + sqlEsc(start) + QStringLiteral("' and endtime<='")
-        + endOfDay(end) + QStringLiteral("' ");
+    ViewFilter f = between(QStringLiteral("endtime"), start, end);
     if (!isAll(user))
-        s += equals(QStringLiteral("user"), user);
-    return s + QStringLiteral(" order by endtime");
+        f += equals(QStringLiteral("user"), user);
+    return f;
 }
 
-QString ReportQuery::cashDetail(const QString &start, const QString &end, const QString &method)
+ViewFilter ReportQuery::cashDetail(const QString &start, const QString &end, const QString &method)
 {
-    QString s = QStringLiteral(" where time>='") + sqlEsc(start) + QStringLiteral("' and time<='")
-        + endOfDay(end) + QStringLiteral("'");
+    ViewFilter f = between(QStringLiteral("time"), start, end);
     if (!isAll(method))
-        s += equals(QStringLiteral("fukuanfangshi"), method);
-    return s + QStringLiteral(" order by time");
+        f += equals(QStringLiteral("fukuanfangshi"), method);
+    return f;
 }
 
 // Filled for the period asked, each time: a record taken a minute ago is listed,
 // and start-up does no work that grows with the records.
 bool ReportQuery::fillCashDetail(ctrlUiClass &ctrl, const QString &start, const QString &end)
 {
-    const QString from = sqlEsc(start);
-    const QString to = endOfDay(end);
+    const QVariantList range = {start, endOfDay(end)};
     bool ok = ctrl.execSql(QStringLiteral("delete from tempshouyinmingxi"));
     ok = ctrl.execSql(QStringLiteral(
              "insert into tempshouyinmingxi(jiluID,time,shouyinleibie,fukuanfangshi,jine,huiyuanID,user) "
              "select ID,jiaofeiriqi,'客户交费',fukuanleixing,shifujine,huiyuanid,caozuoyuan from huiyuanjiaofei "
-             "where jiaofeiriqi>='") + from + QStringLiteral("' and jiaofeiriqi<='") + to + QStringLiteral("'"))
+             "where jiaofeiriqi>=? and jiaofeiriqi<=?"), range)
         && ok;
     ok = ctrl.execSql(QStringLiteral(
              "insert into tempshouyinmingxi(jiluID,time,shouyinleibie,fukuanfangshi,jine,huiyuanID,user) "
              "select ID,xiaofeiriqi,'客户消费',fukuanfangshi,shishoujine,huiyuanid,caozuoyuan from huiyuanxiaofei "
-             "where xiaofeiriqi>='") + from + QStringLiteral("' and xiaofeiriqi<='") + to + QStringLiteral("'"))
+             "where xiaofeiriqi>=? and xiaofeiriqi<=?"), range)
         && ok;
     return ok;
 }
 
 QString ReportQuery::detailViewOf(const QString &masterView)
 {
-    static const QMap<QString, QString> details = {
-        {QStringLiteral("消费统计"), QStringLiteral("会员统计消费明细")},
-        {QStringLiteral("会员交费统计"), QStringLiteral("会员交费统计明细")},
-        {QStringLiteral("服务消费分析"), QStringLiteral("服务消费分析明细")},
-        {QStringLiteral("产品消费分析"), QStringLiteral("产品消费分析明细")},
-        {QStringLiteral("员工提成"), QStringLiteral("提成明细")},
-        {QStringLiteral("入库统计"), QStringLiteral("入库明细")},
-        {QStringLiteral("出库统计"), QStringLiteral("出库明细")},
-        {QStringLiteral("套餐列表"), QStringLiteral("套餐明细")},
-        {QStringLiteral("会员管理"), QStringLiteral("会员套餐管理")},
-        {QStringLiteral("交班查询"), QStringLiteral("交班明细查询")},
-        {QStringLiteral("产品库存"), QStringLiteral("库存变动")},
-        {QStringLiteral("会员消费"), QStringLiteral("消费明细")},
-    };
-    return details.value(masterView);
+    const ViewDeclaration *d = ViewDeclarations::find(masterView);
+    return d ? d->detail : QString();
 }
 
-// Codes are typed by people ("A01", "王'记"), so every code taken from a row is
-// compared as a quoted text, never spliced as a number.
-QString ReportQuery::drillDown(const QString &masterView, const QStringList &row)
+std::optional<ViewFilter> ReportQuery::drillDown(const QString &masterView, const QVariantMap &row)
 {
-    auto col = [&row](int i) { return sqlEsc(row.value(i)); };
-    const int n = row.size();
-    if (masterView == QStringLiteral("消费统计") && n >= 2)
-        return QStringLiteral(" where a.ID='") + col(1) + QStringLiteral("'  GROUP BY i");
-    if (masterView == QStringLiteral("会员交费统计") && n >= 2)
-        return QStringLiteral(" where huiyuanid='") + col(0) + QStringLiteral("' order by jiaofeiriqi");
-    if ((masterView == QStringLiteral("服务消费分析") || masterView == QStringLiteral("产品消费分析")) && n >= 4)
-        return QStringLiteral(" and a.xiangmuID='") + col(0) + QStringLiteral("'");
-    if (masterView == QStringLiteral("员工提成") && n >= 1)
-        return QStringLiteral(" WHERE a.yuangongID='") + col(0) + QStringLiteral("'");
-    if (masterView == QStringLiteral("入库统计") && n >= 1)
-        return QStringLiteral(" WHERE a.chanpinID=b.ID and a.rukuID= '") + col(0)
-            + QStringLiteral("'and a.rukuID!='000000'");
-    if (masterView == QStringLiteral("出库统计") && n >= 1)
-        return QStringLiteral(" WHERE a.chanpinID=b.ID and a.rukuID='") + col(0)
-            + QStringLiteral("'and a.rukuID!='000000'");
-    if (masterView == QStringLiteral("套餐列表") && n >= 1)
-        return QStringLiteral(" where taocanID='") + col(0) + QStringLiteral("'");
-    if (masterView == QStringLiteral("会员管理") && n >= 1)
-        return QStringLiteral(" where xiangmuID=b.ID  and huiyuanID='") + col(0)
-            + QStringLiteral("'  GROUP BY xiangmuID");
-    if (masterView == QStringLiteral("交班查询") && n >= 1)
-        return QStringLiteral(" where  jiaobanID='") + col(0) + QStringLiteral("'");
-    if (masterView == QStringLiteral("产品库存") && n >= 1)
-        return QStringLiteral(" where A.rukuID!='000000' AND A.chanpinID='") + col(0)
-            + QStringLiteral("' group by A.time order by A.time");
-    if (masterView == QStringLiteral("会员消费") && n >= 2)
-        return QStringLiteral(" where a.ID='") + col(1) + QStringLiteral("' GROUP BY xiangmuID");
-    return QString();
+    return ViewDeclarations::detailFilter(masterView, row);
 }
 
 // Names and phone numbers that begin with the text, through their two indexes

@@ -21,8 +21,8 @@ QMap<QString, QString> stockList()
 {
     ctrlUiClass ctrl;
     QTableView view;
-    ctrl.setupViewWith(readDbset(), &view, QStringLiteral("产品库存"),
-                       QStringLiteral("  WHERE a.chanpinID=b.ID GROUP BY a.chanpinID"));
+    ctrl.setupDeclaredView(readDbset(), &view, QStringLiteral("产品库存"));
+    ctrl.showDefault(QStringLiteral("产品库存"));
     QMap<QString, QString> out;
     for (int r = 0; r < ctrl.viewRowCount(QStringLiteral("产品库存")); ++r) {
         const QStringList row = ctrl.rowValues(QStringLiteral("产品库存"), r);
@@ -272,11 +272,12 @@ private slots:
         // The document lists show only their own kind.
         ctrlUiClass ctrl;
         QTableView inView, changes;
-        ctrl.setupViewWith(readDbset(), &inView, QStringLiteral("入库明细"),
-                           QStringLiteral(" WHERE a.chanpinID=b.ID  and a.rukuID!='000000'"));
+        ctrl.setupDeclaredView(readDbset(), &inView, QStringLiteral("入库明细"));
+        ctrl.showDefault(QStringLiteral("入库明细"));
         QCOMPARE(ctrl.viewRowCount(QStringLiteral("入库明细")), 2);
-        ctrl.setupViewWith(readDbset(), &changes, QStringLiteral("库存变动"),
-                           ReportQuery::drillDown(QStringLiteral("产品库存"), {QStringLiteral("P1")}));
+        ctrl.setupDeclaredView(readDbset(), &changes, QStringLiteral("库存变动"));
+        ctrl.refreshView(QStringLiteral("库存变动"),
+                         *ReportQuery::drillDown(QStringLiteral("产品库存"), {{QStringLiteral("chanpinID"), QStringLiteral("P1")}}));
         QCOMPARE(ctrl.viewRowCount(QStringLiteral("库存变动")), 1);
         QCOMPARE(ctrl.rowValues(QStringLiteral("库存变动"), 0).value(3), QStringLiteral("7"));
     }

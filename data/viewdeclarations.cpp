@@ -1,0 +1,173 @@
+#include "viewdeclarations.h"
+
+namespace {
+
+struct Row
+{
+    const char *name;
+    const char *widget;
+    const char *fixed;
+    bool whereOpen;
+    const char *defaultCondition; // nullptr: bound only, run by its page (or, a detail, by a click)
+    const char *grouping;
+    const char *keys;             // "、" between several
+    const char *detail;
+    const char *detailCondition;
+    const char *totals = "";
+};
+
+const char *const kStockLines = "a.chanpinID=b.ID and a.rukuID!='000000'";
+const char *const kMemberJoin = "a.huiyuanid=b.ID";
+
+// One row per list of the main window.
+const Row kRows[] = {
+    // front desk: the current member's lists, run for a member at once
+    {"会员消费", "tableView", "", false, nullptr, "GROUP BY ID", "消费单号", "消费明细", "a.ID=?"},
+    {"消费明细", "tableView_2", "", false, "a.ID=''", "GROUP BY xiangmuID", "", "", ""},
+    {"会员交费", "tableView_3", "", false, nullptr, "GROUP BY ID", "", "", ""},
+    {"会员套餐", "tableView_4", "a.xiangmuID=b.ID", false, nullptr, "GROUP BY xiangmuID", "", "", ""},
+    {"会员积分", "tableView_5", "", false, nullptr, "GROUP BY ID", "", "", ""},
+    {"会员余额变动", "tableView_6", "a.xiangmumingchen=b.ID or xiangmumingchen == ''", false, "huiyuanid='0'",
+     "GROUP BY a.ID", "", "", ""},
+    // members page
+    {"会员管理", "tableView_9", "", false, "", "GROUP BY a.ID ORDER BY CAST(a.ID AS INTEGER), a.ID", "会员编号",
+     "会员套餐管理", "huiyuanID=?"},
+    {"会员套餐管理", "tableView_8", "", false, nullptr, "GROUP BY xiangmuID", "", "", ""},
+    // stock
+    {"入库统计", "tableView_33", kStockLines, false, "a.type='入库明细'", "GROUP BY a.rukuID", "入库单号", "入库明细",
+     "a.rukuID=?"},
+    {"入库明细", "tableView_34", kStockLines, false, nullptr, "", "", "", ""},
+    {"出库统计", "tableView_36", kStockLines, false, "a.type='出库明细'", "GROUP BY a.rukuID", "出库单号", "出库明细",
+     "a.rukuID=?"},
+    {"出库明细", "tableView_35", kStockLines, false, nullptr, "", "", "", ""},
+    {"产品库存", "tableView_37", "a.chanpinID=b.ID", false, "", "GROUP BY a.chanpinID", "chanpinID", "库存变动",
+     "A.chanpinID=?"},
+    {"库存变动", "tableView_48", "A.rukuID!='000000'", false, "A.chanpinID='0'", "group by A.time order by A.time",
+     "", "", ""},
+    // statistics
+    {"消费统计", "tableView_14", "", false, "", "GROUP BY a.ID", "消费单号", "会员统计消费明细", "a.ID=?",
+     "select count(distinct a.ID), round(total(a.xiaofeijine),2), round(total(a.shishoujine),2), "
+     "round(total(a.qiankuanjine),2), round(total(a.suodejifen),2) "
+     "from huiyuanxiaofei a left join huiyuan b on b.ID=a.huiyuanid"},
+    {"会员统计消费明细", "tableView_15", "", false, "a.ID='t001'", "GROUP BY i", "", "", ""},
+    // A sale paid in several ways (or repaid later) has several header rows: its
+    // lines are listed once, with the first of them, and stream in date order.
+    {"统计消费明细", "tableView_16", "not exists (select 1 from huiyuanxiaofei e where e.ID=b.ID and e.rowid<b.rowid)",
+     false, "", "", "", "", ""},
+    {"会员消费排行", "tableView_19", kMemberJoin, false, "", "GROUP BY a.huiyuanid ORDER BY 消费金额 DESC", "", "", "",
+     "select count(distinct a.huiyuanid), "
+     "count(distinct a.ID)-2*count(distinct CASE WHEN a.beizhu='作废冲销' THEN a.ID END), "
+     "round(total(a.xiaofeijine),2), round(total(a.shishoujine),2) from huiyuanxiaofei a, huiyuan b"},
+    {"会员交费统计", "tableView_10", kMemberJoin, false, "", "GROUP BY huiyuanid ORDER BY 实付金额 DESC", "会员卡号",
+     "会员交费统计明细", "huiyuanid=?"},
+    {"会员交费统计明细", "tableView_11", "", false, nullptr, "order by jiaofeiriqi", "", "", ""},
+    {"会员套餐排行", "tableView_13", "a.huiyuanid=b.ID and jiaofeileixing='套餐交费'", false, "",
+     "GROUP BY huiyuanid ORDER BY 实付金额 DESC", "", "", ""},
+    {"服务消费分析", "tableView_20", "", true, "", "GROUP BY b.ID", "项目编号", "服务消费分析明细", "a.xiangmuID=?"},
+    {"服务消费分析明细", "tableView_21", "", true, nullptr, "", "", "", ""},
+    {"产品消费分析", "tableView_22", "", true, "", "GROUP BY b.ID", "产品编号", "产品消费分析明细", "a.xiangmuID=?"},
+    {"产品消费分析明细", "tableView_23", "", true, nullptr, "", "", "", ""},
+    {"交班查询", "tableView_46", "", false, "", "order by endtime", "交班单号", "交班明细查询", "jiaobanID=?"},
+    {"交班明细查询", "tableView_47", "", false, nullptr, "", "", "", ""},
+    // The ledgers are listed one row per change: the date index gives them in
+    // order (the ID breaks the ties), so they stream.
+    {"余额变动", "tableView_27", kMemberJoin, false, "", "order by a.biandongriqi, a.ID", "", "", ""},
+    {"积分变动", "tableView_28", kMemberJoin, false, "", "order by a.biandongriqi, a.ID", "", "", ""},
+    {"员工提成", "tableView_41", "", false, "", "GROUP BY a.yuangongID", "员工编号", "提成明细", "a.yuangongID=?"},
+    {"提成明细", "tableView_42", "", false, nullptr, "", "", "", ""},
+    {"收银明细查询", "tableView_12", "", false, "", "order by time", "", "", ""},
+    // settings
+    {"服务项目列表", "tableView_24", "", false, "", "GROUP BY ID", "", "", ""},
+    {"产品管理", "tableView_25", "", false, "", "GROUP BY b.ID", "", "", ""},
+    {"套餐列表", "tableView_26", "", false, "", "", "taocanID", "套餐明细", "taocanID=?"},
+    {"套餐明细", "tableView_45", "", false, "taocanID=0", "", "", "", ""},
+    {"提成策略临时列表", "tableView_39", "", false, "", "", "", "", ""},
+    {"提成策略明细", "tableView_40", "", true, "", "", "", "", ""},
+    {"促销策略临时列表", "tableView_44", "", false, "", "", "", "", ""},
+    {"促销策略明细", "tableView_43", "", true, "", "", "", "", ""},
+    {"会员卡信息", "tableView_32", "", false, "", "", "", "", ""},
+    {"用户管理", "tableView_29", "", false, "", "", "", "", ""},
+    {"员工管理", "tableView_30", "", false, "", "", "", "", ""},
+};
+
+QVector<ViewDeclaration> build()
+{
+    QVector<ViewDeclaration> all;
+    for (const Row &r : kRows) {
+        ViewDeclaration d;
+        d.name = QString::fromUtf8(r.name);
+        d.widget = QString::fromUtf8(r.widget);
+        d.fixed = QString::fromUtf8(r.fixed);
+        d.whereOpen = r.whereOpen;
+        d.hasDefault = r.defaultCondition != nullptr;
+        d.defaultCondition = r.defaultCondition ? QString::fromUtf8(r.defaultCondition) : QString();
+        d.grouping = QString::fromUtf8(r.grouping);
+        d.keys = QString::fromUtf8(r.keys).split(QStringLiteral("、"), Qt::SkipEmptyParts);
+        d.detail = QString::fromUtf8(r.detail);
+        d.detailCondition = QString::fromUtf8(r.detailCondition);
+        d.totals = QString::fromUtf8(r.totals);
+        all << d;
+    }
+    return all;
+}
+
+} // namespace
+
+namespace ViewDeclarations {
+
+const QVector<ViewDeclaration> &all()
+{
+    static const QVector<ViewDeclaration> declarations = build();
+    return declarations;
+}
+
+const ViewDeclaration *find(const QString &name)
+{
+    for (const ViewDeclaration &d : all())
+        if (d.name == name)
+            return &d;
+    return nullptr;
+}
+
+QString statement(const QString &base, const QString &name, const ViewFilter &filter)
+{
+    const ViewDeclaration *d = find(name);
+    ViewFilter all;
+    if (d)
+        all.where(d->fixed);
+    all += filter;
+    QString sql = base;
+    if (!all.isEmpty())
+        sql += (d && d->whereOpen ? QStringLiteral(" and ") : QStringLiteral(" where ")) + all.text();
+    if (d && !d->grouping.isEmpty())
+        sql += QStringLiteral(" ") + d->grouping;
+    return sql;
+}
+
+QString totalsStatement(const QString &name, const ViewFilter &filter)
+{
+    const ViewDeclaration *d = find(name);
+    if (!d || d->totals.isEmpty())
+        return QString();
+    ViewFilter all;
+    all.where(d->fixed);
+    all += filter;
+    return all.isEmpty() ? d->totals : d->totals + QStringLiteral(" where ") + all.text();
+}
+
+std::optional<ViewFilter> detailFilter(const QString &master, const QVariantMap &row)
+{
+    const ViewDeclaration *d = find(master);
+    if (!d || d->detail.isEmpty() || d->keys.isEmpty())
+        return std::nullopt;
+    QVariantList values;
+    for (const QString &key : d->keys) {
+        if (!row.contains(key))
+            return std::nullopt;
+        // Codes are typed by people ("A01", "王'记"): compared as text, never as numbers.
+        values << row.value(key).toString();
+    }
+    return ViewFilter(d->detailCondition, values);
+}
+
+} // namespace ViewDeclarations

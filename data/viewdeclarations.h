@@ -1,0 +1,51 @@
+#ifndef VIEWDECLARATIONS_H
+#define VIEWDECLARATIONS_H
+
+#include "viewfilter.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+#include <QVector>
+#include <optional>
+
+// Everything a list of the main window is besides its statement (the TableView
+// entry of dbset.xml of the same name): where it is shown, the conditions it
+// always carries, its default condition, its grouping, and which list a click on
+// one of its rows fills, through which columns. Written here once; the pages,
+// refreshes, drill-downs and tests all read it from here.
+struct ViewDeclaration
+{
+    QString name;          // the TableView entry
+    QString widget;        // the main window's table view that shows it
+    QString fixed;         // conditions every statement of the list carries (joins)
+    bool whereOpen = false; // the entry's statement ends inside its own WHERE
+    bool hasDefault = false; // run as soon as bound (or shown), with the default condition
+    QString defaultCondition; // fixed text, no typed values
+    QString grouping;      // GROUP BY / ORDER BY after the conditions
+    QStringList keys;      // the columns, by name, a click on a row hands to the detail
+    QString detail;        // the list that follows a click on a row
+    QString detailCondition; // condition on the detail, one ? per key
+    // An aggregate over the same rows as the list, without its grouping: the
+    // number of the list's rows, then the sum of each totalled column in the
+    // list's order. Empty: the totals are summed over the list's statement.
+    QString totals;
+
+    ViewFilter defaultFilter() const { return ViewFilter(defaultCondition); }
+};
+
+namespace ViewDeclarations {
+const QVector<ViewDeclaration> &all();
+// nullptr for a list that is not declared (dialogs' own lists).
+const ViewDeclaration *find(const QString &name);
+// The statement of a list for a filter: base, the fixed and the filter's
+// conditions, then the grouping. A list not declared gets "base where conditions".
+QString statement(const QString &base, const QString &name, const ViewFilter &filter);
+// The filter of the detail list for a row of the master, read by column name;
+// nothing when the master has no detail or the row lacks a key column.
+std::optional<ViewFilter> detailFilter(const QString &master, const QVariantMap &row);
+// The declared totals statement for a filter; empty when the list has none.
+QString totalsStatement(const QString &name, const ViewFilter &filter);
+} // namespace ViewDeclarations
+
+#endif

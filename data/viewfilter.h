@@ -1,0 +1,45 @@
+#ifndef VIEWFILTER_H
+#define VIEWFILTER_H
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+// Conditions for a list, each with its values bound (one ? per value): what a
+// person types never becomes part of the statement's text. The conditions are
+// joined with "and" after the list's fixed conditions; its grouping follows.
+struct ViewFilter
+{
+    QStringList conditions;
+    QVariantList values;
+
+    ViewFilter() = default;
+    explicit ViewFilter(const QString &condition, const QVariantList &bound = {}) { where(condition, bound); }
+
+    ViewFilter &where(const QString &condition, const QVariantList &bound = {})
+    {
+        if (!condition.trimmed().isEmpty()) {
+            conditions << condition;
+            values << bound;
+        }
+        return *this;
+    }
+    ViewFilter &operator+=(const ViewFilter &other)
+    {
+        conditions << other.conditions;
+        values << other.values;
+        return *this;
+    }
+    friend ViewFilter operator+(ViewFilter a, const ViewFilter &b) { return a += b; }
+    bool isEmpty() const { return conditions.isEmpty(); }
+    // "(c1) and (c2)": an "or" inside a condition stays inside it.
+    QString text() const
+    {
+        QStringList parts;
+        for (const QString &c : conditions)
+            parts << QStringLiteral("(") + c + QStringLiteral(")");
+        return parts.join(QStringLiteral(" and "));
+    }
+};
+
+#endif
