@@ -5,6 +5,7 @@
 #
 #   bash bench/run-bench.sh [--scales "large 2x 4x"] [--median 5] [--work DIR]
 #                           [--no-noindex] [--regen] [--out FILE.md] [--build DIR]
+#                           [--table-only]   (the table from the runs already in --work)
 #
 # Every statistics query and drill-down is also timed "raw": the statement the
 # list ran, its values written in, through Python's sqlite3 module (the same
@@ -21,6 +22,7 @@ noindex=1
 regen=0
 out=""
 build=""
+tableonly=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --scales) scales="$2"; shift 2 ;;
@@ -30,6 +32,7 @@ while [ $# -gt 0 ]; do
     --regen) regen=1; shift ;;
     --out) out="$2"; shift 2 ;;
     --build) build="$2"; shift 2 ;;
+    --table-only) tableonly=1; shift ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -41,7 +44,7 @@ if [ -z "$build" ]; then
     cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   fi
 fi
-nice cmake --build "$build" -j2 --target mochen-bench mochen-gen >/dev/null
+[ "$tableonly" = 1 ] || nice cmake --build "$build" -j2 --target mochen-bench mochen-gen >/dev/null
 mkdir -p "$work"
 # The history ends yesterday, so "本年" and the shift of today behave as in a live shop.
 end=$(date -d yesterday +%Y-%m-%d)
@@ -62,10 +65,11 @@ gen() { # name scale dbset
 }
 
 runs=()
-for s in $scales; do gen "$s" "$s" "$root/dbset.xml"; runs+=("$s"); done
-if [ "$noindex" = 1 ]; then gen "large-noindex" large "$noidx_dbset"; runs+=("large-noindex"); fi
+for s in $scales; do [ "$tableonly" = 1 ] || gen "$s" "$s" "$root/dbset.xml"; runs+=("$s"); done
+if [ "$noindex" = 1 ]; then [ "$tableonly" = 1 ] || gen "large-noindex" large "$noidx_dbset"; runs+=("large-noindex"); fi
 
 for r in "${runs[@]}"; do
+  [ "$tableonly" = 1 ] && continue
   echo "benchmark on $r ..." >&2
   rm -f "$work/$r.raw"
   MOCHEN_BENCH_SHOP="$work/$r" MOCHEN_BENCH_RAW="$work/$r.raw" QT_QPA_PLATFORM=offscreen \

@@ -185,6 +185,17 @@ void AddXiaofeiDlg::setupKeys()
         ui->tabWidget->setCurrentIndex(1);
         on_toolButton_6_clicked();
     });
+    // F7: the member's packages; Enter on one records a use, as a double click does.
+    connect(new QShortcut(QKeySequence(Qt::Key_F7), this), &QShortcut::activated, this, [this] {
+        ui->tabWidget->setCurrentIndex(2);
+        ui->tableView_3->setFocus();
+        if (!ui->tableView_3->currentIndex().isValid() && m_db.viewRowCount(kPackageView) > 0)
+            ui->tableView_3->selectRow(0);
+    });
+    for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter})
+        connect(new QShortcut(QKeySequence(enter), ui->tableView_3, nullptr, nullptr, Qt::WidgetShortcut),
+                &QShortcut::activated, this, [this] { on_tableView_3_doubleClicked(ui->tableView_3->currentIndex()); });
+    ui->label_31->setText(QStringLiteral("双击或回车选择需要的项目（F7 到套餐列表）"));
     ui->toolButton_3->setToolTip(QStringLiteral("添加服务项目（F5）"));
     ui->toolButton_6->setToolTip(QStringLiteral("添加产品（F6）"));
     ui->toolButton_2->setToolTip(QStringLiteral("取消（Esc）"));

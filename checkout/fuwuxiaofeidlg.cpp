@@ -106,6 +106,8 @@ void FuwuxiaofeiDlg::setup(const QStringList &row, const QString &mode, const QS
         if (!price.isEmpty())
             ui->lineEdit->setText(moneyText(parseNumber(price.at(0))));
         applyPromotionOr(QStringLiteral("1"));
+        ui->lineEdit_4->selectAll();
+        ui->lineEdit_4->setFocus();
         return;
     }
 

@@ -5,12 +5,14 @@
 #include "sqltext.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QColor>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGridLayout>
@@ -25,6 +27,16 @@
 using namespace QtCharts;
 
 namespace {
+// The smallest of 1, 2 or 5 times a power of ten that is at least x (x > 0).
+double roundStep(double x)
+{
+    const double power = std::pow(10.0, std::floor(std::log10(x)));
+    for (const double m : {1.0, 2.0, 5.0, 10.0})
+        if (m * power >= x * (1 - 1e-9))
+            return m * power;
+    return 10 * power;
+}
+
 enum Kind { Columns, Pie, Bars };
 
 // " and <column> between … " for a period; no limit for empty texts.
@@ -211,6 +223,9 @@ void BusinessCharts::place(int index, const QString &title, const Series &data, 
         // Values on the bars only while they fit beside each other.
         series->setLabelsVisible(ordered.size() <= (kind == Bars ? 10 : 6));
         series->setLabelsFormat(QStringLiteral("@value"));
+        // Inside a short bar a value is cut to a few digits: put it past the end.
+        series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+        set->setLabelColor(QColor(QStringLiteral("#333333")));
         chart->addSeries(series);
         auto *categories = new QBarCategoryAxis;
         categories->append(labels.isEmpty() ? QStringList{QString()} : labels);
@@ -222,8 +237,16 @@ void BusinessCharts::place(int index, const QString &title, const Series &data, 
             categories->setLabelsAngle(-90);
         auto *values = new QValueAxis;
         values->setLabelsFont(small);
-        values->setRange(0, top > 0 ? top * 1.15 : 1);
-        values->setLabelFormat(QStringLiteral("%.0f"));
+        // Ticks on round steps (1, 2 or 5 times a power of ten): with the range cut
+        // in four equal parts a count of 5 sat between ticks labelled "4" and "6".
+        // Horizontal bars leave room for the value written past their end.
+        const double span = top > 0 ? top * (kind == Bars ? 1.3 : 1.15) : 1;
+        const double step = roundStep(span / 4);
+        const int ticks = int(std::ceil(span / step - 1e-9)) + 1;
+        values->setRange(0, step * (ticks - 1));
+        values->setTickCount(ticks);
+        const int decimals = step >= 1 ? 0 : int(std::ceil(-std::log10(step) - 1e-9));
+        values->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
         chart->addAxis(categories, kind == Bars ? Qt::AlignLeft : Qt::AlignBottom);
         chart->addAxis(values, kind == Bars ? Qt::AlignBottom : Qt::AlignLeft);
         series->attachAxis(categories);

@@ -300,13 +300,23 @@ void MainWindow::reportsQuery(int position)
 
 // The detail list of a master list follows the clicked row; the analysis details
 // show the sales of the period their master sums.
+// The detail lists what its master row sums: an employee's commissions and a
+// member's payments of the page's period and filters, not of every year.
 void MainWindow::reportsShowDetail(const QString &master, int row)
 {
+    Ui::MainWindow *u = ui;
     ViewFilter extra;
     if (master == QStringLiteral("服务消费分析"))
         extra = analysisPeriod(QStringLiteral("service"));
     else if (master == QStringLiteral("产品消费分析"))
         extra = analysisPeriod(QStringLiteral("product"));
+    else if (master == QStringLiteral("员工提成"))
+        extra = ReportQuery::commissions(u->comboBox_27->currentText(), dateText(u->dateEdit_23),
+                                         dateText(u->dateEdit_24), QStringLiteral("所有"));
+    else if (master == QStringLiteral("会员交费统计"))
+        extra = ReportQuery::paymentStats(u->comboBox_12->currentText(), dateText(u->dateEdit_11),
+                                          dateText(u->dateEdit_12), QString(), typed(u->lineEdit_5),
+                                          u->comboBox_33->currentText(), u->comboBox_2->currentText());
     m_ctrl->showDetail(master, row, extra);
 }
 

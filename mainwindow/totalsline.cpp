@@ -5,6 +5,7 @@
 
 #include <QLayout>
 #include <QSplitter>
+#include <QSqlError>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QTableView>
@@ -91,19 +92,35 @@ void TotalsLine::recompute()
         return;
     }
     QStringList captions, columns;
+    QList<int> positions;
     for (int i = 0; i < record.count(); ++i) {
         const QString caption = model->headerData(i, Qt::Horizontal).toString();
         if (isTotalled(caption)) {
             captions << caption;
             columns << record.fieldName(i);
+            positions << i;
         }
+    }
+    QStringList sums;
+    // A list that holds its whole result already (a ranking of 20 employees, a
+    // period's 40 services) is summed where it stands: running its grouped
+    // statement again would cost as much as the list did.
+    if (!model->canFetchMore() && !model->lastError().isValid()) {
+        QList<double> totals;
+        for (int i = 0; i < positions.size(); ++i)
+            totals << 0.0;
+        for (int r = 0; r < model->rowCount(); ++r)
+            for (int k = 0; k < positions.size(); ++k)
+                totals[k] += model->data(model->index(r, positions.at(k))).toDouble();
+        sums << QString::number(model->rowCount());
+        for (double t : totals)
+            sums << QString::number(t, 'f', 2);
     }
     // A declared aggregate over the list's rows costs a fraction of summing the
     // grouped list itself; it must give the count and one sum per column.
-    QStringList sums;
     QString declared;
     QVariantList values;
-    if (m_ctrl->declaredTotals(m_view, &declared, &values)) {
+    if (sums.isEmpty() && m_ctrl->declaredTotals(m_view, &declared, &values)) {
         sums = m_ctrl->queryRow(declared, values);
         if (sums.size() != columns.size() + 1)
             sums.clear();

@@ -714,7 +714,17 @@ void TestCounter::aMorningFromTheKeysAlone()
             key(Qt::Key_Return);
         });
         key(Qt::Key_F5);
-        QCOMPARE(text(checkout, "label_26"), QString("152")); // 80 + 45 + 27
+        // F7: the member's packages; Enter opens the use, Enter records it.
+        onNextModal([&](QWidget *use) {
+            QCOMPARE(focusName(), QString("lineEdit_4"));
+            QCOMPARE(text(use, "lineEdit_4"), QString("1"));
+            key(Qt::Key_Return);
+        });
+        key(Qt::Key_F7);
+        QCOMPARE(focusName(), QString("tableView_3"));
+        key(Qt::Key_Return);
+        QCOMPARE(sqlValue("select count(*) from tempxiaofeimingxi where xiaofeileixing='套餐消费'"), QString("1"));
+        QCOMPARE(text(checkout, "label_26"), QString("152")); // 80 + 45 + 27; a package use costs nothing more
         key(Qt::Key_F8);
     });
     key(Qt::Key_F4);
@@ -767,6 +777,7 @@ void TestCounter::aMorningFromTheKeysAlone()
     QCOMPARE(sqlRows("select fukuanfangshi,shishoujine from huiyuanxiaofei where ID='" + sale + "' order by fukuanfangshi"),
              (QList<QStringList>{{"储蓄卡", "100"}, {"现金", "52"}}));
     QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1001'"), QString("400"));
+    QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001'"), QString("4"));
     QCOMPARE(sqlValue("select yuangongID from tichengmingxi where xiaofeiID='" + sale + "'"), QString("E01"));
 
     // F9: the receipt of that sale; Ctrl+S saves it as PDF, Escape closes.

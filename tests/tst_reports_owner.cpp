@@ -11,6 +11,9 @@
 
 #include "addchanpindlg.h"
 #include "businesscharts.h"
+
+#include <QChartView>
+#include <QValueAxis>
 #include "changelogtext.h"
 #include "ctrluiclass.h"
 #include "mainwindow.h"
@@ -35,6 +38,7 @@ private slots:
     void periodRangeMatchesTheListFilter();
     void periodCombosAndDatesAgree();
     void firstLoadAndTotalsAgreeWithSql();
+    void detailsFollowTheMastersPeriod();
     void analysisPagesHavePeriodAndAll();
     void detailsFollowTheirMaster();
     void takingsRecomputedWhenShown();
@@ -179,6 +183,39 @@ void TestReportsOwner::periodCombosAndDatesAgree()
     QCOMPARE(w<QDateEdit>("dateEdit_2")->date(), today);
 }
 
+// A click on an employee's or a member's row lists the commissions and payments
+// that row sums (this month's), not those of every year.
+void TestReportsOwner::detailsFollowTheMastersPeriod()
+{
+    sqlExec("insert into huiyuan(ID,name,type) values('1001','张三','金卡')");
+    sqlExec("insert into yuangong(ID,name,type) values('E1','小李','发型师')");
+    sale("xf_now", "1001", m_now, 100);
+    sale("xf_old", "1001", "2001-01-01 10:00:00", 500);
+    for (const char *id : {"xf_now", "xf_old"})
+        sqlExec(QString("insert into tichengmingxi(yuangongID,xiangmuID,xiaofeiID,tichengjine,beizhu) "
+                        "values('E1','S1','%1',10,'')").arg(id));
+    for (const char *row : {"('CZ_now','1001','%1','会员充值',50,'现金')", "('CZ_old','1001','2001-01-01 10:00:00','会员充值',70,'现金')"})
+        sqlExec(QString("insert into huiyuanjiaofei(ID,huiyuanid,jiaofeiriqi,jiaofeileixing,shifujine,fukuanleixing) values")
+                + QString(row).arg(m_now));
+    makeWindow();
+    m_win->show();
+    const auto clickFirst = [this](const char *view) {
+        auto *v = w<QTableView>(view);
+        QVERIFY(v->model()->rowCount() > 0);
+        v->setCurrentIndex(v->model()->index(0, 0));
+        emit v->clicked(v->model()->index(0, 0));
+    };
+    QVERIFY(m_win->navigateTo("员工提成查询"));
+    QCOMPARE(rows("tableView_41"), 1);
+    clickFirst("tableView_41");
+    QCOMPARE(rows("tableView_42"), 1); // this month's commission only
+    QVERIFY(m_win->navigateTo("会员交费统计"));
+    QCOMPARE(rows("tableView_10"), 1);
+    clickFirst("tableView_10");
+    QCOMPARE(rows("tableView_11"), 1);
+    QCOMPARE(w<QTableView>("tableView_11")->model()->index(0, 0).data().toString(), QString("CZ_now"));
+}
+
 // A page opened for the first time lists what its controls say, and its 合计 line
 // holds the sums sqlite3 gives for the same rows.
 void TestReportsOwner::firstLoadAndTotalsAgreeWithSql()
@@ -202,6 +239,15 @@ void TestReportsOwner::firstLoadAndTotalsAgreeWithSql()
     clickButton(m_win, "toolButton_79");
     QCOMPARE(rows("tableView_14"), 3);
     QVERIFY(w<QLabel>("totals_tableView_14")->text().contains("实收金额 600.05"));
+
+    // More sales than the list fetches at once: the 合计 line still counts them all.
+    for (int i = 0; i < 300; ++i)
+        sale(QString("xf_many%1").arg(i), i % 3 ? "1001" : "0000", m_now, 0.01 * (i + 1));
+    clickButton(m_win, "toolButton_79");
+    QVERIFY(w<QTableView>("tableView_14")->model()->canFetchMore(QModelIndex())); // only its first rows are in
+    const QString many = w<QLabel>("totals_tableView_14")->text();
+    QVERIFY2(many.startsWith("合计：303 条"), qPrintable(many));
+    QVERIFY2(many.contains("实收金额 1051.55"), qPrintable(many)); // 600.05 + 0.01 × (1 + … + 300)
 
     // The aggregate is over the list's statement, columns named as it names them.
     QCOMPARE(TotalsLine::statement("select a as \"x\"\"y\" from t", {"x\"y"}),
@@ -347,8 +393,9 @@ void TestReportsOwner::dailyReminders()
     const QDate today = QDate::currentDate();
     const auto day = [&](int offset) { return today.addDays(offset).toString("yyyy-MM-dd"); };
     const QString member = "insert into huiyuan(ID,name,phone,type,birthday,daoqi_time,login_time) values";
+    // Stored as the member dialog stores it, with a time of day.
     sqlExec(member + "('1','生日近','139','金卡','" + today.addDays(3).addYears(-30).toString("yyyy-MM-dd")
-            + "','" + day(400) + "','" + day(-1) + "')");
+            + " 00:00:00','" + day(400) + "','" + day(-1) + "')");
     sqlExec(member + "('2','生日过','138','金卡','" + today.addDays(-1).addYears(-30).toString("yyyy-MM-dd")
             + "','" + day(31) + "','" + day(-1) + "')");
     sqlExec(member + "('3','卡到期','137','银卡','','" + day(30) + "','" + day(-100) + "')");
@@ -483,6 +530,18 @@ void TestReportsOwner::businessCharts()
     QCOMPARE(shown.value("员工提成"), S({{"小王", 14}}));
     QCOMPARE(shown.value("每周新会员（人）").size(), 1);
     QCOMPARE(shown.value("每周新会员（人）").value(0).second, 1.0);
+    // Every tick says the value it stands at: a count of 1 under ticks cut in four
+    // was drawn beside labels "0 0 1 1 1".
+    for (auto *view : charts->findChildren<QtCharts::QChartView *>())
+        for (auto *axis : view->chart()->axes())
+            if (auto *values = qobject_cast<QtCharts::QValueAxis *>(axis)) {
+                const double step = (values->max() - values->min()) / (values->tickCount() - 1);
+                for (int i = 0; i < values->tickCount(); ++i) {
+                    const double at = values->min() + i * step;
+                    const QString label = QString::asprintf(values->labelFormat().toLatin1().constData(), at);
+                    QVERIFY2(qAbs(label.toDouble() - at) < 1e-9, qPrintable(view->chart()->title() + ": " + label));
+                }
+            }
     // 所有 takes every year in; 查询 redraws.
     auto *period = m_win->findChild<QComboBox *>("comboBox_chartsPeriod");
     period->setCurrentIndex(period->findText("所有"));
