@@ -15,6 +15,7 @@
 #include "mainwindow.h"
 #include "operatorsession.h"
 #include "prompt.h"
+#include "sqldialect.h"
 #include "startup.h"
 #include "viewdeclarations.h"
 
@@ -86,7 +87,7 @@ long peakRssKb(int who = RUSAGE_SELF)
 QString scalar(const QString &sql)
 {
     QSqlQuery q;
-    if (q.exec(sql) && q.next())
+    if (q.exec(SqlDialect::translate(sql)) && q.next())
         return q.value(0).toString();
     return QString();
 }
@@ -329,7 +330,7 @@ void Bench::initTestCase()
     QVERIFY(installationProblem().isEmpty());
     {
         QSqlQuery q;
-        q.prepare(QStringLiteral("update user set password=? where name='admin'"));
+        q.prepare(SqlDialect::translate(QStringLiteral("update user set password=? where name='admin'")));
         q.addBindValue(encodePassword(QLatin1String(kBenchPassword)));
         QVERIFY(q.exec());
     }
