@@ -5,6 +5,8 @@
 #include "sqltext.h"
 
 #include <QHeaderView>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QTableView>
@@ -84,10 +86,33 @@ QList<QPair<QString, int>> meiritixingDlg::counts(ctrlUiClass &ctrl)
     return out;
 }
 
+QList<QPair<QString, int>> meiritixingDlg::counts(const QSqlDatabase &db)
+{
+    QList<QPair<QString, int>> out;
+    const DbsetMap map = readDbset();
+    for (const ReminderList &entry : kLists) {
+        if (!entry.unit)
+            continue;
+        const QString name = QString::fromUtf8(entry.name);
+        const QString sql = dbsetEntry<TableViewinfo>(map, name).SqlStr;
+        QSqlQuery q(db);
+        const int n = !sql.isEmpty() && q.exec(QStringLiteral("select count(*) from (") + sql + QStringLiteral(")"))
+                          && q.next()
+                      ? q.value(0).toInt()
+                      : 0;
+        out << qMakePair(name, n);
+    }
+    return out;
+}
+
 QString meiritixingDlg::noticeText(ctrlUiClass &ctrl)
 {
+    return noticeText(counts(ctrl));
+}
+
+QString meiritixingDlg::noticeText(const QList<QPair<QString, int>> &all)
+{
     QStringList parts;
-    const auto all = counts(ctrl);
     for (int i = 0; i < all.size(); ++i)
         if (all.at(i).second > 0)
             parts << QString::number(all.at(i).second) + QString::fromUtf8(kLists[i].unit);
