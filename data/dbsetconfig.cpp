@@ -192,6 +192,12 @@ void createTables()
     const bool server = SqlDialect::isPostgres();
     if (server)
         QSqlQuery(db).exec(QStringLiteral("SELECT pg_advisory_lock(724301)"));
+    if (server)
+        for (const QString &f : SqlDialect::serverFunctions()) {
+            QSqlQuery q(db);
+            if (!q.exec(f))
+                qCWarning(lcSql).noquote() << QStringLiteral("创建表错误 故障") + f << q.lastError().text();
+        }
     const bool own = !TransactionScope::active() && !server && db.transaction();
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
         const QVariant &v = it.value();

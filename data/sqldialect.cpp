@@ -75,6 +75,21 @@ bool isConnectionLost(const QSqlError &e)
     return isConnectionLostText(errorText(e));
 }
 
+QStringList serverFunctions()
+{
+    // SQLite reads a date it cannot use as NULL and rolls a day past the month's
+    // end over ('2027-02-29' is 1 March); the server's cast would fail the whole
+    // statement instead, so one member's odd birthday would empty a list.
+    return {QStringLiteral(
+        "CREATE OR REPLACE FUNCTION mochen_timestamp(t text) RETURNS timestamp LANGUAGE sql IMMUTABLE AS $mochen$ "
+        "select case when t ~ '^\\s*[0-9]{4}-[0-9]{2}-[0-9]{2}([ T][0-9]{2}:[0-9]{2}(:[0-9]{2}([.][0-9]+)?)?)?\\s*$' "
+        "and substr(trim(t),1,4) > '0000' and substr(trim(t),6,2) between '01' and '12' "
+        "and substr(trim(t),9,2) between '01' and '31' "
+        "then make_date(cast(substr(trim(t),1,4) as integer), cast(substr(trim(t),6,2) as integer), 1) "
+        "+ make_interval(days => cast(substr(trim(t),9,2) as integer) - 1) "
+        "+ cast(coalesce(nullif(substr(trim(t),12),''),'0') as interval) end $mochen$")};
+}
+
 // ---- SQLite → PostgreSQL ---------------------------------------------------------
 
 namespace {
@@ -206,13 +221,15 @@ QString timestampOf(const QStringList &args, const QStringList &literals, bool *
     if (literalOf(args.value(0), literals, &first) && first.trimmed().toLower() == QLatin1String("now"))
         ts = QStringLiteral("localtimestamp(0)");
     else
-        ts = QStringLiteral("cast(nullif(cast(%1 as text),'') as timestamp)").arg(args.value(0));
+        ts = QStringLiteral("mochen_timestamp(cast(%1 as text))").arg(args.value(0));
     *ok = true;
     for (const QString &mod : args.mid(1)) {
         QString t;
         if (!literalOf(mod, literals, &t)) {
-            *ok = false;
-            break;
+            // A step worked out by the statement ('-'||n||' months'): the
+            // server reads the same text as an interval.
+            ts = QStringLiteral("(%1 + cast(%2 as interval))").arg(ts, mod);
+            continue;
         }
         const QString l = t.trimmed().toLower();
         if (l == QLatin1String("localtime") || l == QLatin1String("utc"))
@@ -269,6 +286,12 @@ QString rewriteCall(const QString &name, const QStringList &args, const QStringL
     const QString n = name.toLower();
     if (n == QLatin1String("ifnull"))
         return QStringLiteral("coalesce(%1)").arg(args.join(QLatin1Char(',')));
+    if (n == QLatin1String("char")) {
+        QStringList parts;
+        for (const QString &a : args)
+            parts << QStringLiteral("chr(cast(%1 as integer))").arg(a);
+        return QLatin1Char('(') + parts.join(QStringLiteral("||")) + QLatin1Char(')');
+    }
     if (n == QLatin1String("total"))
         return QStringLiteral("coalesce(sum(%1),0)").arg(args.value(0));
     if (n == QLatin1String("instr") && args.size() == 2)
@@ -342,7 +365,7 @@ QString rewriteCall(const QString &name, const QStringList &args, const QStringL
 const QStringList &rewrittenFunctions()
 {
     static const QStringList names = {
-        QStringLiteral("ifnull"), QStringLiteral("total"),        QStringLiteral("instr"),
+        QStringLiteral("ifnull"), QStringLiteral("total"),        QStringLiteral("char"),        QStringLiteral("instr"),
         QStringLiteral("max"),    QStringLiteral("min"),          QStringLiteral("round"),
         QStringLiteral("substr"), QStringLiteral("length"),       QStringLiteral("group_concat"),
         QStringLiteral("date"),   QStringLiteral("datetime"),     QStringLiteral("time"),
@@ -389,6 +412,13 @@ QString columnType(const QString &column)
     return QStringLiteral("numeric(14,2)");
 }
 
+// Tables this process created with a row number on the server.
+QSet<QString> &numberedTables()
+{
+    static QSet<QString> tables;
+    return tables;
+}
+
 QString rewriteCreate(QString code)
 {
     static const QRegularExpression autoinc(QStringLiteral("\\bINTEGER\\s+PRIMARY\\s+KEY\\s+AUTOINCREMENT\\b"),
@@ -405,6 +435,23 @@ QString rewriteCreate(QString code)
         last = m.capturedEnd();
     }
     out += code.mid(last);
+    // The server has no rowid. The shop orders lines by it ("in the order they
+    // were rung up") and hands it back as a number, so every table gets a real
+    // one: a counter that new rows draw from, last so that a positional INSERT
+    // still fills the shop's own columns.
+    static const QRegularExpression table(
+        QStringLiteral("^\\s*CREATE\\s+(?:TEMP\\s+|TEMPORARY\\s+)?TABLE\\s+(?:IF\\s+NOT\\s+EXISTS\\s+)?\\w+\\s*\\("),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression hasRowid(QStringLiteral("(^|[(,])\\s*rowid\\b"), QRegularExpression::CaseInsensitiveOption);
+    const auto t = table.match(out);
+    if (t.hasMatch()) {
+        static const QRegularExpression name(QStringLiteral("(\\w+)\\s*\\($"));
+        numberedTables().insert(name.match(t.captured(0)).captured(1).toLower());
+        const int open = t.capturedEnd() - 1;
+        const int close = closing(out, open);
+        if (close > open && !hasRowid.match(out.mid(open, close - open)).hasMatch())
+            out.insert(close, QStringLiteral(", rowid bigserial"));
+    }
     static const QRegularExpression view(QStringLiteral("\\bCREATE\\s+(TEMP\\s+|TEMPORARY\\s+)?VIEW\\s+IF\\s+NOT\\s+EXISTS\\b"),
                                          QRegularExpression::CaseInsensitiveOption);
     out.replace(view, QStringLiteral("CREATE OR REPLACE \\1VIEW"));
@@ -469,6 +516,21 @@ int levelEnd(const QString &code, int from)
     return code.size();
 }
 
+// The select list sums or counts at its own level (not only inside a
+// subquery, not as a window).
+bool aggregatesWithoutGroups(QString list)
+{
+    static const QRegularExpression sub(QStringLiteral("\\(\\s*SELECT\\b"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression window(QStringLiteral("\\bOVER\\s*\\("), QRegularExpression::CaseInsensitiveOption);
+    for (auto m = sub.match(list); m.hasMatch(); m = sub.match(list)) {
+        const int close = closing(list, m.capturedStart());
+        if (close < 0)
+            return false;
+        list.replace(m.capturedStart(), close - m.capturedStart() + 1, QStringLiteral("0"));
+    }
+    return isAggregate(list) && !window.match(list).hasMatch();
+}
+
 QString rewriteGroupBy(QString code)
 {
     static const QRegularExpression select(QStringLiteral("\\bSELECT\\b"), QRegularExpression::CaseInsensitiveOption);
@@ -498,15 +560,20 @@ QString rewriteGroupBy(QString code)
             continue;
         int groupLen = 0;
         const int groupAt = keywordAt(code, fromAt, levelStop, groupBy, &groupLen);
-        if (groupAt < 0)
-            continue;
-        int gl = 0;
-        int groupStop = keywordAt(code, groupAt + groupLen, levelStop, groupEnd, &gl);
-        if (groupStop < 0)
-            groupStop = levelStop;
         QSet<QString> keys;
-        for (const QString &g : splitArgs(code.mid(groupAt + groupLen, groupStop - groupAt - groupLen)))
-            keys << normalized(g);
+        if (groupAt < 0) {
+            // Sums without GROUP BY are one row on SQLite, its other columns
+            // taken from some row; the server wants that said too.
+            if (!aggregatesWithoutGroups(code.mid(listStart, fromAt - listStart)))
+                continue;
+        } else {
+            int gl = 0;
+            int groupStop = keywordAt(code, groupAt + groupLen, levelStop, groupEnd, &gl);
+            if (groupStop < 0)
+                groupStop = levelStop;
+            for (const QString &g : splitArgs(code.mid(groupAt + groupLen, groupStop - groupAt - groupLen)))
+                keys << normalized(g);
+        }
         QString list = code.mid(listStart, fromAt - listStart);
         QString prefix;
         const auto d = distinct.match(list);
@@ -547,6 +614,70 @@ QString rewriteGroupBy(QString code)
             code = code.left(listStart) + QLatin1Char(' ') + prefix + items.join(QLatin1Char(',')) + QLatin1Char(' ')
                    + code.mid(fromAt);
     }
+    return code;
+}
+
+// SQLite hands out the groups of a GROUP BY in the order of their keys, and
+// lists and remarks show them so; the server's order is its own. A statement
+// that groups and says no order gets the keys' order.
+QString orderGroups(QString code)
+{
+    static const QRegularExpression groupBy(QStringLiteral("GROUP\\s+BY\\b"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression ordered(QStringLiteral("(ORDER\\s+BY|UNION|EXCEPT|INTERSECT)\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression tail(QStringLiteral("(HAVING|LIMIT|WINDOW)\\b"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression limit(QStringLiteral("LIMIT\\b"), QRegularExpression::CaseInsensitiveOption);
+    int end = code.size();
+    while (end > 0 && (code.at(end - 1).isSpace() || code.at(end - 1) == QLatin1Char(';')))
+        --end;
+    int len = 0;
+    const int at = keywordAt(code, 0, end, groupBy, &len);
+    int unused = 0;
+    if (at < 0 || keywordAt(code, 0, end, ordered, &unused) >= 0)
+        return code;
+    const int keysStart = at + len;
+    int keysEnd = keywordAt(code, keysStart, end, tail, &unused);
+    if (keysEnd < 0)
+        keysEnd = end;
+    const QString keys = code.mid(keysStart, keysEnd - keysStart).trimmed();
+    if (keys.isEmpty())
+        return code;
+    int insertAt = keywordAt(code, keysStart, end, limit, &unused);
+    if (insertAt < 0)
+        insertAt = end;
+    code.insert(insertAt, QStringLiteral(" ORDER BY ") + keys + QLatin1Char(' '));
+    return code;
+}
+
+// SQLite reads a table in the order its rows came in; the server in the order
+// they lie on disk, which an update changes (a list of operators or items
+// would reshuffle after each edit). A plain read of one table that says no
+// order gets the order of its row numbers.
+QString orderPlainReads(QString code)
+{
+    static const QRegularExpression plain(
+        QStringLiteral("^\\s*SELECT\\s+(?!DISTINCT\\b)(.*?)\\bFROM\\s+(\"?\\w+\"?)(?:\\s+(?:AS\\s+)?(?!WHERE\\b|LIMIT\\b)(\\w+))?"
+                       "\\s*($|WHERE\\b|LIMIT\\b)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression shaped(QStringLiteral("(ORDER\\s+BY|GROUP\\s+BY|UNION|EXCEPT|INTERSECT|JOIN|FOR\\s+UPDATE)\\b|,"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression limit(QStringLiteral("LIMIT\\b"), QRegularExpression::CaseInsensitiveOption);
+    const auto m = plain.match(code);
+    if (!m.hasMatch() || !numberedTables().contains(m.captured(2).remove(QLatin1Char('"')).toLower())
+        || isAggregate(m.captured(1)) || m.captured(1).count(QLatin1Char('(')) != m.captured(1).count(QLatin1Char(')')))
+        return code;
+    int end = code.size();
+    while (end > 0 && (code.at(end - 1).isSpace() || code.at(end - 1) == QLatin1Char(';')))
+        --end;
+    int unused = 0;
+    const int fromAt = m.capturedStart(2);
+    if (keywordAt(code, fromAt, end, shaped, &unused) >= 0)
+        return code;
+    int insertAt = keywordAt(code, fromAt, end, limit, &unused);
+    if (insertAt < 0)
+        insertAt = end;
+    const QString alias = m.captured(3).isEmpty() ? m.captured(2) : m.captured(3);
+    code.insert(insertAt, QStringLiteral(" ORDER BY %1.rowid ").arg(alias));
     return code;
 }
 
@@ -598,9 +729,20 @@ QString toPostgres(const QString &sql)
         return translated;
     QString code = m.code;
 
+    // A trigger is its function on the server; dropping the function drops the trigger.
+    static const QRegularExpression dropTrigger(QStringLiteral("^\\s*DROP\\s+TRIGGER\\s+(?:IF\\s+EXISTS\\s+)?(\\w+)\\s*;?\\s*$"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    const auto dt = dropTrigger.match(code);
+    if (dt.hasMatch())
+        return QStringLiteral("DROP FUNCTION IF EXISTS %1_fn() CASCADE").arg(dt.captured(1));
+
     static const QRegularExpression create(QStringLiteral("^\\s*CREATE\\b"), QRegularExpression::CaseInsensitiveOption);
     if (create.match(code).hasMatch())
         code = rewriteCreate(code);
+
+    // MySQL-style quoted names that SQLite also takes: the server's are plain.
+    static const QRegularExpression backtick(QStringLiteral("`(\\w+)`"));
+    code.replace(backtick, QStringLiteral("\\1"));
 
     // "user" is a reserved word on the server: the table and the columns of
     // that name are quoted.
@@ -608,9 +750,25 @@ QString toPostgres(const QString &sql)
                                          QRegularExpression::CaseInsensitiveOption);
     code.replace(user, QStringLiteral("\"user\""));
 
-    static const QRegularExpression rowid(QStringLiteral("\\b(rowid|_rowid_|oid)\\b"),
-                                          QRegularExpression::CaseInsensitiveOption);
-    code.replace(rowid, QStringLiteral("ctid"));
+    // Every table carries a column "rowid" on the server (see rewriteCreate).
+    static const QRegularExpression rowid(QStringLiteral("\\b(_rowid_|oid)\\b"), QRegularExpression::CaseInsensitiveOption);
+    code.replace(rowid, QStringLiteral("rowid"));
+
+    // SQLite's catalogue, as far as the shop asks it: which tables, views and
+    // indexes this connection sees by name.
+    static const QRegularExpression catalogue(QStringLiteral("\\bsqlite_(master|schema|temp_master|temp_schema)\\b"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    for (auto c = catalogue.match(code); c.hasMatch();) {
+        const bool temp = c.captured(1).startsWith(QLatin1String("temp"), Qt::CaseInsensitive);
+        const QString rows =
+                     QStringLiteral("(select cast(c.relname as text) as name, cast(c.relname as text) as tbl_name, "
+                                    "case c.relkind when 'r' then 'table' when 'v' then 'view' when 'i' then 'index' "
+                                    "else 'other' end as type, cast(null as text) as sql from pg_class c "
+                                    "where pg_table_is_visible(c.oid)%1) as %2")
+                         .arg(temp ? QStringLiteral(" and c.relpersistence='t'") : QString(), c.captured(0));
+        code.replace(c.capturedStart(), c.capturedLength(), rows);
+        c = catalogue.match(code, c.capturedStart() + rows.size());
+    }
 
     // SQLite's LIKE ignores the case of Latin letters.
     static const QRegularExpression like(QStringLiteral("\\bLIKE\\b"), QRegularExpression::CaseInsensitiveOption);
@@ -679,6 +837,8 @@ QString toPostgres(const QString &sql)
                                            "where table_schema = current_schema() and table_name = lower(\\1)) as pragma_table_info"));
 
     code = rewriteGroupBy(code);
+    code = orderGroups(code);
+    code = orderPlainReads(code);
     code = rewriteCalls(code, m.literals);
 
     // The server wants a name for every subquery in FROM.

@@ -24,6 +24,9 @@ QString translate(const QString &sql);
 // The statement for PostgreSQL, whatever the default connection is.
 QString toPostgres(const QString &sql);
 
+// Functions the translated statements call on the server, created with the tables.
+QStringList serverFunctions();
+
 // The statement that opens a writing transaction: on SQLite it takes the write
 // lock at once (two desks queue up); on the server it asks for serialisable
 // isolation, and a conflict makes the whole operation run again.

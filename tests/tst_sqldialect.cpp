@@ -16,6 +16,7 @@ private slots:
     void sameAnswer();
     void triggersAndUpserts();
     void moneyKeepsItsCents();
+    void rowsKeepTheirOrder();
     void literalsAreNeverRewritten();
     void settingsFile();
     void passwordFileMustBePrivate();
@@ -31,6 +32,7 @@ void TestSqlDialect::sameAnswer_data()
     QTest::newRow("date plus a day") << "select date('2024-02-28', '+1 day')" << "2024-02-29";
     QTest::newRow("start of month") << "select date('2024-02-28 09:00:00', 'start of month')" << "2024-02-01";
     QTest::newRow("datetime minus days") << "select datetime('2024-03-01 08:00:00', '-7 days')" << "2024-02-23 08:00:00";
+    QTest::newRow("computed step") << "select date('2024-05-17', 'start of month', '-'||((5-1)%3)||' months')" << "2024-04-01";
     QTest::newRow("strftime month") << "select strftime('%Y-%m', '2024-03-05 10:11:12')" << "2024-03";
     QTest::newRow("now is today") << "select date('now','localtime')" << QDate::currentDate().toString(Qt::ISODate);
     QTest::newRow("group_concat") << "select group_concat(v, '、') from (select 'a' as v union all select 'b') t" << "a、b";
@@ -45,8 +47,20 @@ void TestSqlDialect::sameAnswer_data()
         << "select t.v from (select 'a' as k, 'x' as v union all select 'a', 'x') t group by t.k" << "x";
     QTest::newRow("bare expression beside group by")
         << "select upper(v) as w, count(*) from (select 'a' as k, 'x' as v union all select 'a', 'x') t group by k" << "X";
+    QTest::newRow("sum beside a bare column") << "select k, sum(v) from (select 'a' as k, 1 as v union all select 'a', 2) t" << "a";
+    QTest::newRow("count inside a subquery keeps the rows")
+        << "select count(*) from (select k, (select count(*) from user) as n from (select 'a' as k union all select 'b') t) u" << "2";
+    QTest::newRow("character by number") << "select 'a' || char(66)" << "aB";
     QTest::newRow("unnamed subquery") << "select count(*) from (select 1 union all select 2) where 1=1" << "2";
+    QTest::newRow("quoted name") << "select b.`name` from user b where b.name='admin'" << "admin";
+    QTest::newRow("catalogue") << "select count(*) from sqlite_master where name='huiyuan'" << "1";
+    QTest::newRow("temp catalogue") << "select count(*) from sqlite_temp_master where name='huiyuan'" << "0";
     QTest::newRow("user table") << "select count(*) from user where name='admin'" << "1";
+    QTest::newRow("day past the month's end") << "select cast(julianday('2027-03-01')-julianday('2027-02-29') as integer)" << "0";
+    QTest::newRow("date that is none") << "select case when julianday('2027-13-01') is null then 'none' else 'date' end" << "none";
+    QTest::newRow("next year's number")
+        << "select case when strftime('%Y','now','localtime','+1 year') = cast(cast(strftime('%Y','now','localtime') as integer)+1 as text) then 'ok' else 'no' end"
+        << "ok";
     QTest::newRow("column of a table") << "select count(*) from pragma_table_info('chanpin') where name='kucunxiaxian'" << "1";
 }
 
@@ -103,6 +117,40 @@ void TestSqlDialect::moneyKeepsItsCents()
     }
     // Money reads back as a number the program formats as it always did.
     QCOMPARE(qRound64(sqlValue("select shengyujine from huiyuan").toDouble() * 100), qint64(100));
+}
+
+void TestSqlDialect::rowsKeepTheirOrder()
+{
+    TestWorkdir wd;
+    // Lines come back in the order they were rung up, also after one of them
+    // changed (the server writes a changed row elsewhere), and a row's number
+    // compares as a number.
+    sqlExec("insert into xiaofeimingxi(ID,name) values('d1','a'),('d1','b'),('d1','c')");
+    sqlExec("update xiaofeimingxi set jine=5 where name='a'");
+    QCOMPARE(sqlValue("select group_concat(name,'') from (select name from xiaofeimingxi order by rowid) t"), QString("abc"));
+    // A plain read that names no order reads them in that order too.
+    QCOMPARE(sqlRows("select name from xiaofeimingxi where ID='d1'"), (QList<QStringList>{{"a"}, {"b"}, {"c"}}));
+    sqlExec("update user set password=password where name='admin'");
+    sqlExec("insert into user(name) values('b')");
+    QCOMPARE(sqlValue("select name from user"), QString("admin"));
+    const QString first = sqlValue("select min(rowid) from xiaofeimingxi");
+    QCOMPARE(sqlValue("select count(*) from xiaofeimingxi where rowid>" + first).toInt(), 2);
+    // Groups come in the order of their keys when the statement names no order.
+    QStringList keys;
+    for (int i = 0; i < 30; ++i)
+        keys << QString("('g','k%1')").arg((i * 7) % 30, 2, 10, QChar('0'));
+    sqlExec("insert into xiaofeimingxi(ID,xiangmuID) values" + keys.join(','));
+    QStringList grouped;
+    for (const QStringList &r : sqlRows("select xiangmuID, count(*) from xiaofeimingxi where ID='g' group by xiangmuID"))
+        grouped << r.value(0);
+    QStringList sorted = grouped;
+    sorted.sort();
+    QCOMPARE(grouped.size(), 30);
+    QCOMPARE(grouped, sorted);
+    sqlExec("CREATE TEMP TABLE IF NOT EXISTS scratch (v TEXT)");
+    sqlExec("insert into scratch values('x'),('y')");
+    sqlExec("update scratch set v='z' where v='x'");
+    QCOMPARE(sqlValue("select group_concat(v,'') from (select v from scratch order by rowid) t"), QString("zy"));
 }
 
 void TestSqlDialect::literalsAreNeverRewritten()

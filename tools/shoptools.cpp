@@ -204,6 +204,9 @@ int migrate(const QString &shopDir, const QString &target)
         ok = ok && del.exec(QStringLiteral("delete from %1").arg(quoted(table)));
         if (!ok)
             err << table << "：" << del.lastError().text() << Qt::endl;
+        // SQLite's rowid goes into the server's rowid column: lines keep the
+        // order they were rung up in.
+        cols.prepend(QStringLiteral("rowid"));
         QStringList names;
         for (const QString &c : cols)
             names << quoted(c);
@@ -247,10 +250,11 @@ int migrate(const QString &shopDir, const QString &target)
         flush();
         out << "  " << table << "：" << copied << " 行" << Qt::endl;
     }
-    // Identity columns go on from the highest copied ID.
+    // Identity columns and row counters go on from the highest copied value.
     QSqlQuery identities(dst);
     identities.exec(QStringLiteral("select table_name, column_name from information_schema.columns "
-                                   "where table_schema = current_schema() and is_identity = 'YES'"));
+                                   "where table_schema = current_schema() "
+                                   "and (is_identity = 'YES' or column_default like 'nextval(%')"));
     QList<QPair<QString, QString>> idColumns;
     while (identities.next())
         idColumns << qMakePair(identities.value(0).toString(), identities.value(1).toString());
