@@ -11,6 +11,8 @@
 #include <QSqlRecord>
 #include <QTableView>
 
+#include <functional>
+
 namespace {
 struct ReminderList
 {
@@ -70,7 +72,9 @@ QStringList meiritixingDlg::listNames()
     return names;
 }
 
-QList<QPair<QString, int>> meiritixingDlg::counts(ctrlUiClass &ctrl)
+namespace {
+// How many rows each reminder list holds, counted by the caller's means.
+QList<QPair<QString, int>> countEach(const std::function<int(const QString &)> &count)
 {
     QList<QPair<QString, int>> out;
     const DbsetMap map = readDbset();
@@ -79,30 +83,23 @@ QList<QPair<QString, int>> meiritixingDlg::counts(ctrlUiClass &ctrl)
             continue;
         const QString name = QString::fromUtf8(entry.name);
         const QString sql = dbsetEntry<TableViewinfo>(map, name).SqlStr;
-        const int n = sql.isEmpty() ? 0 : ctrl.queryRow(QStringLiteral("select count(*) from (") + sql
-                                                        + QStringLiteral(")")).value(0).toInt();
-        out << qMakePair(name, n);
+        out << qMakePair(name, sql.isEmpty() ? 0 : count(QStringLiteral("select count(*) from (") + sql + QStringLiteral(")")));
     }
     return out;
+}
+} // namespace
+
+QList<QPair<QString, int>> meiritixingDlg::counts(ctrlUiClass &ctrl)
+{
+    return countEach([&ctrl](const QString &sql) { return ctrl.queryRow(sql).value(0).toInt(); });
 }
 
 QList<QPair<QString, int>> meiritixingDlg::counts(const QSqlDatabase &db)
 {
-    QList<QPair<QString, int>> out;
-    const DbsetMap map = readDbset();
-    for (const ReminderList &entry : kLists) {
-        if (!entry.unit)
-            continue;
-        const QString name = QString::fromUtf8(entry.name);
-        const QString sql = dbsetEntry<TableViewinfo>(map, name).SqlStr;
+    return countEach([&db](const QString &sql) {
         QSqlQuery q(db);
-        const int n = !sql.isEmpty() && q.exec(QStringLiteral("select count(*) from (") + sql + QStringLiteral(")"))
-                          && q.next()
-                      ? q.value(0).toInt()
-                      : 0;
-        out << qMakePair(name, n);
-    }
-    return out;
+        return q.exec(sql) && q.next() ? q.value(0).toInt() : 0;
+    });
 }
 
 QString meiritixingDlg::noticeText(ctrlUiClass &ctrl)
