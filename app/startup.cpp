@@ -41,10 +41,11 @@ QString installationProblem()
             return shopOpenProblem() + QStringLiteral("\n为避免收银数据无法保存，程序将退出。");
         return dbProblem.arg(where, QSqlDatabase::database(QSqlDatabase::defaultConnection, false).lastError().text());
     }
-    // A shop server keeps its own files, copies and upgrades (pg_dump, the
-    // owner's administrator): the checks of the shop file do not apply.
+    // A shop server keeps its own files and copies (pg_dump, the owner's
+    // administrator): the checks of the shop file do not apply, the tables of
+    // an older program still get their new columns.
     if (SqlDialect::isPostgres())
-        return QString();
+        return upgradeServerSchema(map);
     // Reading the schema catches a file that is not a database.
     QSqlQuery q;
     if (!q.exec(QStringLiteral("select count(*) from sqlite_master")))

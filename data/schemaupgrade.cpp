@@ -1,5 +1,6 @@
 #include "schemaupgrade.h"
 #include "dbfailure.h"
+#include "sqldialect.h"
 #include "sqllog.h"
 #include "sqltext.h"
 
@@ -233,5 +234,91 @@ QString upgradeSchema(const DbsetMap &map, const QString &backupFolder)
     if (!failed.isEmpty())
         return stopText(QStringLiteral("数据库升级失败，已全部撤销：%1\n%2").arg(failed, dbFailureCause(failed)));
     qCInfo(lcSql).noquote() << QStringLiteral("数据库已升级到结构版本 %1，升级前的备份：%2").arg(kSchemaVersion).arg(copy);
+    return QString();
+}
+
+QString upgradeServerSchema(const DbsetMap &map)
+{
+    Blueprint blueprint;
+    QSqlDatabase &plan = blueprint.db();
+    QStringList tables;
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        if (it.value().userType() != qMetaTypeId<CreateTableinfo>())
+            continue;
+        QSqlQuery p(plan);
+        if (!p.exec(it.value().value<CreateTableinfo>().SqlStr))
+            return stopText(QStringLiteral("配置文件 dbset.xml 中的表定义“%1”无法执行：%2")
+                                .arg(it.key(), p.lastError().databaseText()));
+    }
+    {
+        QSqlQuery t(plan);
+        t.exec(QStringLiteral("select name from sqlite_master where type='table' and name not like 'sqlite_%' order by name"));
+        while (t.next())
+            tables << t.value(0).toString();
+    }
+    QSqlDatabase live = QSqlDatabase::database();
+    QSqlQuery q(live);
+    // Desks starting together take turns, as with the tables themselves.
+    q.exec(QStringLiteral("SELECT pg_advisory_lock(724301)"));
+    QStringList alters;
+    QString refusal;
+    for (const QString &table : tables) {
+        QSqlQuery c(live);
+        c.prepare(QStringLiteral("select lower(column_name) from information_schema.columns "
+                                 "where table_schema = current_schema() and table_name = lower(?)"));
+        c.addBindValue(table);
+        QStringList have;
+        if (c.exec())
+            while (c.next())
+                have << c.value(0).toString();
+        if (have.isEmpty())
+            continue; // created afresh at start-up
+        const QString name = SqlDialect::toPostgres(table); // "user" is quoted there
+        const QStringList unique = uniqueColumns(plan, table);
+        for (const Column &want : columnsOf(plan, table)) {
+            if (have.contains(want.name.toLower()))
+                continue;
+            if (want.primaryKey || unique.contains(want.name.toLower()) || (want.notNull && want.defaultValue.isEmpty())) {
+                refusal = QStringLiteral("数据库中表 %1 缺少列 %2，而该列带有主键、唯一或非空约束，无法自动补上。").arg(table, want.name);
+                break;
+            }
+            QString add = QStringLiteral("ALTER TABLE %1 ADD COLUMN IF NOT EXISTS %2")
+                              .arg(name, SqlDialect::columnDeclaration(want.name, want.type));
+            if (want.notNull)
+                add += QStringLiteral(" NOT NULL");
+            if (!want.defaultValue.isEmpty())
+                add += QStringLiteral(" DEFAULT ") + want.defaultValue;
+            alters << add;
+        }
+        if (!refusal.isEmpty())
+            break;
+        if (!have.contains(QStringLiteral("rowid")))
+            alters << QStringLiteral("ALTER TABLE %1 ADD COLUMN IF NOT EXISTS rowid bigserial").arg(name);
+    }
+    QString failed;
+    if (refusal.isEmpty() && !alters.isEmpty()) {
+        if (!q.exec(QStringLiteral("BEGIN"))) {
+            failed = q.lastError().text();
+        } else {
+            for (const QString &sql : qAsConst(alters)) {
+                if (!q.exec(sql)) {
+                    failed = sql + QStringLiteral(" : ") + q.lastError().text();
+                    break;
+                }
+                qCDebug(lcSql).noquote() << sql;
+            }
+            if (failed.isEmpty() && !q.exec(QStringLiteral("COMMIT")))
+                failed = q.lastError().text();
+            if (!failed.isEmpty())
+                q.exec(QStringLiteral("ROLLBACK"));
+        }
+    }
+    q.exec(QStringLiteral("SELECT pg_advisory_unlock(724301)"));
+    if (!refusal.isEmpty())
+        return stopText(refusal);
+    if (!failed.isEmpty())
+        return stopText(QStringLiteral("数据库升级失败，已全部撤销：%1").arg(failed));
+    if (!alters.isEmpty())
+        qCInfo(lcSql).noquote() << QStringLiteral("服务器上的表已补上 %1 列").arg(alters.size());
     return QString();
 }

@@ -18,4 +18,10 @@ constexpr int kSchemaVersion = 2;
 // that differs, a database from a newer program, or a failed upgrade.
 QString upgradeSchema(const DbsetMap &map, const QString &backupFolder = QStringLiteral("backup"));
 
+// The same for a shop on a PostgreSQL server: tables made by an older program
+// get the columns they lack (and the row number every table has there), in
+// one transaction, one desk at a time. The server's copies are the owner's
+// pg_dump, so none is made here.
+QString upgradeServerSchema(const DbsetMap &map);
+
 #endif

@@ -721,6 +721,13 @@ bool rewriteTrigger(const Masked &m, QString *out)
 
 } // namespace
 
+QString columnDeclaration(const QString &name, const QString &sqliteType)
+{
+    if (sqliteType.contains(QLatin1String("REAL"), Qt::CaseInsensitive))
+        return name + QLatin1Char(' ') + columnType(name);
+    return name + QLatin1Char(' ') + (sqliteType.isEmpty() ? QStringLiteral("TEXT") : sqliteType);
+}
+
 QString toPostgres(const QString &sql)
 {
     Masked m = mask(sql);

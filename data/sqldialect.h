@@ -24,6 +24,9 @@ QString translate(const QString &sql);
 // The statement for PostgreSQL, whatever the default connection is.
 QString toPostgres(const QString &sql);
 
+// A column of dbset.xml as the server declares it (money as numeric).
+QString columnDeclaration(const QString &name, const QString &sqliteType);
+
 // Functions the translated statements call on the server, created with the tables.
 QStringList serverFunctions();
 
