@@ -34,6 +34,7 @@
 #include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QThread>
 #include <QUrl>
 
 namespace {
@@ -131,6 +132,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
 MainWindow::~MainWindow()
 {
+    // A worker still counting the reminders ends before its window does.
+    for (QThread *worker : findChildren<QThread *>())
+        worker->wait();
     // The bindings point at the views: they go before the widgets do.
     delete m_ctrl;
     m_ctrl = nullptr;

@@ -253,6 +253,7 @@ private:
     void setupReportFilters();
     QComboBox *addPeriodControls(QWidget *queryButton, const QString &page);
     ViewFilter analysisPeriod(const QString &page) const;
+    static void showReminderNotice(MainWindow *window, const QString &notice);
     void clearDetailOf(const QString &master);
     bool reportsFirstLoad(QTableView *view);
     QHash<QTableView *, QString> m_firstLoads; // report lists not shown yet, and their list names

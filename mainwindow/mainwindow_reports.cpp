@@ -17,7 +17,12 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
+#include <QApplication>
+#include <QFileInfo>
+#include <QPointer>
+#include <QSqlDatabase>
 #include <QStandardItemModel>
+#include <QThread>
 
 namespace {
 QString dateText(const QDateEdit *edit)
@@ -101,13 +106,50 @@ void MainWindow::openDailyReminders()
 
 // Said in the 每日提醒 button's tooltip and in the status bar, not in a box: the
 // first customer of the day should not wait behind a question.
+//
+// Counting them reads every member and every open debt (0.5 s at 50,000
+// members, 2 s at 200,000): on a shop file that is done on a read-only
+// connection of its own in a worker thread, so the window is at the cashier's
+// disposal at once and the notice follows when it is ready.
 void MainWindow::noticeDailyReminders()
 {
-    const QString notice = meiritixingDlg::noticeText(*m_ctrl);
-    ui->toolButton_6->setToolTip(notice);
+    const QSqlDatabase main = QSqlDatabase::database();
+    const QString file = main.databaseName();
+    if (main.driverName() != QLatin1String("QSQLITE") || file.isEmpty() || file == QLatin1String(":memory:")) {
+        showReminderNotice(this, meiritixingDlg::noticeText(*m_ctrl));
+        return;
+    }
+    const QString path = QFileInfo(file).absoluteFilePath();
+    QPointer<MainWindow> self(this);
+    QThread *worker = QThread::create([path, self]() {
+        QList<QPair<QString, int>> counts;
+        const QString name = QStringLiteral("mochen-reminders-%1").arg(quintptr(QThread::currentThreadId()));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(path);
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+            if (db.open())
+                counts = meiritixingDlg::counts(db);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+        const QString notice = meiritixingDlg::noticeText(counts);
+        QMetaObject::invokeMethod(
+            qApp, [self, notice]() { showReminderNotice(self, notice); }, Qt::QueuedConnection);
+    });
+    worker->setParent(this); // the window waits for it before it goes
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    worker->start(QThread::LowPriority);
+}
+
+void MainWindow::showReminderNotice(MainWindow *window, const QString &notice)
+{
+    if (!window)
+        return;
+    window->ui->toolButton_6->setToolTip(notice);
     if (notice.isEmpty())
         return;
-    m_statusLabel->setText(m_statusLabel->text() + QStringLiteral("    ") + notice);
+    window->m_statusLabel->setText(window->m_statusLabel->text() + QStringLiteral("    ") + notice);
 }
 
 // A period combo with its two dates, in front of a page's query button.

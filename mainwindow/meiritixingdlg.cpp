@@ -5,9 +5,13 @@
 #include "sqltext.h"
 
 #include <QHeaderView>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QTableView>
+
+#include <functional>
 
 namespace {
 struct ReminderList
@@ -68,7 +72,9 @@ QStringList meiritixingDlg::listNames()
     return names;
 }
 
-QList<QPair<QString, int>> meiritixingDlg::counts(ctrlUiClass &ctrl)
+namespace {
+// How many rows each reminder list holds, counted by the caller's means.
+QList<QPair<QString, int>> countEach(const std::function<int(const QString &)> &count)
 {
     QList<QPair<QString, int>> out;
     const DbsetMap map = readDbset();
@@ -77,17 +83,33 @@ QList<QPair<QString, int>> meiritixingDlg::counts(ctrlUiClass &ctrl)
             continue;
         const QString name = QString::fromUtf8(entry.name);
         const QString sql = dbsetEntry<TableViewinfo>(map, name).SqlStr;
-        const int n = sql.isEmpty() ? 0 : ctrl.queryRow(QStringLiteral("select count(*) from (") + sql
-                                                        + QStringLiteral(")")).value(0).toInt();
-        out << qMakePair(name, n);
+        out << qMakePair(name, sql.isEmpty() ? 0 : count(QStringLiteral("select count(*) from (") + sql + QStringLiteral(")")));
     }
     return out;
+}
+} // namespace
+
+QList<QPair<QString, int>> meiritixingDlg::counts(ctrlUiClass &ctrl)
+{
+    return countEach([&ctrl](const QString &sql) { return ctrl.queryRow(sql).value(0).toInt(); });
+}
+
+QList<QPair<QString, int>> meiritixingDlg::counts(const QSqlDatabase &db)
+{
+    return countEach([&db](const QString &sql) {
+        QSqlQuery q(db);
+        return q.exec(sql) && q.next() ? q.value(0).toInt() : 0;
+    });
 }
 
 QString meiritixingDlg::noticeText(ctrlUiClass &ctrl)
 {
+    return noticeText(counts(ctrl));
+}
+
+QString meiritixingDlg::noticeText(const QList<QPair<QString, int>> &all)
+{
     QStringList parts;
-    const auto all = counts(ctrl);
     for (int i = 0; i < all.size(); ++i)
         if (all.at(i).second > 0)
             parts << QString::number(all.at(i).second) + QString::fromUtf8(kLists[i].unit);

@@ -7,6 +7,7 @@
 
 #include "ctrluiclass.h"
 
+class QSqlDatabase;
 class QTableView;
 namespace Ui { class meiritixingDlg; }
 
@@ -26,8 +27,11 @@ public:
     static QStringList listNames();
     // How many rows each list holds today (name -> count), for the notice after login.
     static QList<QPair<QString, int>> counts(ctrlUiClass &ctrl);
+    // The same through a connection of the caller's own (a worker thread's).
+    static QList<QPair<QString, int>> counts(const QSqlDatabase &db);
     // "今日提醒：1位会员近期生日，…"; "" when every list is empty.
     static QString noticeText(ctrlUiClass &ctrl);
+    static QString noticeText(const QList<QPair<QString, int>> &counts);
 
     int rowCount(const QString &list) const;
     // The statement of a list filtered by a search text (first columns and phone).

@@ -430,9 +430,9 @@ void TestReportsOwner::dailyReminders()
     QCOMPARE(counts.value("欠款提醒"), 1);      // the repaid top-up is settled
     QCOMPARE(counts.value("库存不足提醒"), 1);  // 5 of at least 5, not 3 of at least 0
     QVERIFY(meiritixingDlg::noticeText(ctrl).startsWith("今日提醒：1位会员近期生日"));
-    m_win->noticeDailyReminders(); // after login: said without a box
-    QVERIFY(w<QAbstractButton>("toolButton_6")->toolTip().startsWith("今日提醒：1位会员近期生日"));
-    QVERIFY(w<QLabel>("statusLabel")->text().contains("1张会员卡30天内到期"));
+    m_win->noticeDailyReminders(); // after login: said without a box, counted beside the window
+    QTRY_VERIFY(w<QAbstractButton>("toolButton_6")->toolTip().startsWith("今日提醒：1位会员近期生日"));
+    QTRY_VERIFY(w<QLabel>("statusLabel")->text().contains("1张会员卡30天内到期"));
 
     bool seen = false;
     onNextModal([&](QWidget *dlg) {
