@@ -219,6 +219,12 @@ void MainWindow::clearDetailOf(const QString &master)
     const QString detail = ReportQuery::detailViewOf(master);
     if (detail.isEmpty() || m_ctrl->baseSql(detail).isEmpty())
         return;
+    // A false condition inside the list's own grouping: the bare statement of a
+    // grouped list (库存变动's running sum) is not valid on a shop server.
+    if (ViewDeclarations::find(detail)) {
+        m_ctrl->refreshView(detail, ViewFilter(QStringLiteral("1=0")));
+        return;
+    }
     m_ctrl->refreshView(detail, m_ctrl->baseSql(detail) + QStringLiteral(" LIMIT 0"), true);
 }
 
