@@ -11,6 +11,7 @@
 
 #include "addchanpindlg.h"
 #include "businesscharts.h"
+#include "sqldialect.h"
 
 #include <QChartView>
 #include <QValueAxis>
@@ -244,7 +245,9 @@ void TestReportsOwner::firstLoadAndTotalsAgreeWithSql()
     for (int i = 0; i < 300; ++i)
         sale(QString("xf_many%1").arg(i), i % 3 ? "1001" : "0000", m_now, 0.01 * (i + 1));
     clickButton(m_win, "toolButton_79");
-    QVERIFY(w<QTableView>("tableView_14")->model()->canFetchMore(QModelIndex())); // only its first rows are in
+    // Only its first rows are in; Qt's driver for the shop server reads a result whole.
+    if (!SqlDialect::isPostgres())
+        QVERIFY(w<QTableView>("tableView_14")->model()->canFetchMore(QModelIndex()));
     const QString many = w<QLabel>("totals_tableView_14")->text();
     QVERIFY2(many.startsWith("合计：303 条"), qPrintable(many));
     QVERIFY2(many.contains("实收金额 1051.55"), qPrintable(many)); // 600.05 + 0.01 × (1 + … + 300)
