@@ -104,6 +104,18 @@ private:
     QSqlDatabase m_db;
 };
 
+// Runs the column additions in order inside the caller's transaction; the
+// first failure (statement and cause) stops them, empty when all ran.
+QString runAlters(QSqlQuery &q, const QStringList &alters)
+{
+    for (const QString &sql : alters) {
+        if (!q.exec(sql))
+            return sql + QStringLiteral(" : ") + q.lastError().text();
+        qCDebug(lcSql).noquote() << sql;
+    }
+    return QString();
+}
+
 } // namespace
 
 QString upgradeSchema(const DbsetMap &map, const QString &backupFolder)
@@ -217,13 +229,7 @@ QString upgradeSchema(const DbsetMap &map, const QString &backupFolder)
     if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
         failed = q.lastError().text();
     } else {
-        for (const QString &sql : qAsConst(alters)) {
-            if (!q.exec(sql)) {
-                failed = sql + QStringLiteral(" : ") + q.lastError().text();
-                break;
-            }
-            qCDebug(lcSql).noquote() << sql;
-        }
+        failed = runAlters(q, alters);
         if (failed.isEmpty() && !q.exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion)))
             failed = q.lastError().text();
         if (failed.isEmpty() && !q.exec(QStringLiteral("COMMIT")))
@@ -300,13 +306,7 @@ QString upgradeServerSchema(const DbsetMap &map)
         if (!q.exec(QStringLiteral("BEGIN"))) {
             failed = q.lastError().text();
         } else {
-            for (const QString &sql : qAsConst(alters)) {
-                if (!q.exec(sql)) {
-                    failed = sql + QStringLiteral(" : ") + q.lastError().text();
-                    break;
-                }
-                qCDebug(lcSql).noquote() << sql;
-            }
+            failed = runAlters(q, alters);
             if (failed.isEmpty() && !q.exec(QStringLiteral("COMMIT")))
                 failed = q.lastError().text();
             if (!failed.isEmpty())
