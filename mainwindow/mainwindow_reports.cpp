@@ -219,13 +219,10 @@ void MainWindow::clearDetailOf(const QString &master)
     const QString detail = ReportQuery::detailViewOf(master);
     if (detail.isEmpty() || m_ctrl->baseSql(detail).isEmpty())
         return;
-    // A false condition inside the list's own grouping: the bare statement of a
-    // grouped list (库存变动's running sum) is not valid on a shop server.
-    if (ViewDeclarations::find(detail)) {
-        m_ctrl->refreshView(detail, ViewFilter(QStringLiteral("1=0")));
-        return;
-    }
-    m_ctrl->refreshView(detail, m_ctrl->baseSql(detail) + QStringLiteral(" LIMIT 0"), true);
+    // A false condition inside the list's own conditions and grouping (every detail
+    // list is declared): the bare statement of a grouped list, 库存变动's running
+    // sum, is not valid on a shop server.
+    m_ctrl->refreshView(detail, ViewFilter(QStringLiteral("1=0")));
 }
 
 // First load of a report list when its page is first shown; false: not a report list.
