@@ -67,12 +67,18 @@ struct StockMove
     QString reason;      // rukutype: 产品销售 …
     QString operatorName;
     QString remark;
+    QString time;        // the document's day or moment; empty: now
 };
 
 class StockBook
 {
 public:
     static bool move(const StockMove &m);
+    // Changes price, quantity and remark of one line of a document; refused
+    // when the line is gone (or, without its key, when the document holds the
+    // product on more than one line).
+    static bool correct(qint64 lineKey, const StockMove &m);
+    static double stock(const QString &productId);
 };
 
 // Debts of every source: a sale (huiyuanxiaofei) or a card issue, top-up or

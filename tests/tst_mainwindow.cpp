@@ -387,6 +387,15 @@ void TstMainWindow::stockDeleteKeepsProductAndOthers()
              (QList<QStringList>{{"入库明细", "2"}}));
     QCOMPARE(sqlValue("select count(*) from chanpinrukumingxi"), QString("7"));
     QCOMPARE(sqlValue("select count(*) from chanpin"), QString("3"));
+
+    // The movement goes with its log row or not at all.
+    sqlExec("create trigger nolog before insert on log begin select raise(abort,'refused'); end");
+    prompts.clear();
+    selectRow(stock, "P2");
+    prompts.answer("是");
+    clickButton(&w, "toolButton_152");
+    QCOMPARE(prompts.last(), QString("库存清零失败，本次操作未保存"));
+    QCOMPARE(sqlValue("select total(shuliang) from chanpinrukumingxi where chanpinID='P2'"), QString("5"));
 }
 
 void TstMainWindow::operatorAddEditDelete()
