@@ -235,6 +235,27 @@ double StockBook::stock(const QString &productId)
         .toDouble();
 }
 
+bool CommissionBook::add(const QString &documentId, const QString &itemId, const QString &itemName,
+                         const CommissionRow &c, const QString &remark, const QString &lineKey)
+{
+    return execOne(QStringLiteral("insert into tichengmingxi(yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,"
+                                  "tichengfangshi,jisuanfangshi,tichengbili,tichengjine,beizhu,titleID) "
+                                  "values(?,?,?,?,?,?,?,?,?,?)"),
+                   {c.employeeId, itemId, itemName, documentId, c.orderMode, c.method, c.rate, centsToYuan(c.cents),
+                    remark, lineKey},
+                   QStringLiteral("提成记录未写入"));
+}
+
+bool CommissionBook::reverse(const QString &fromDocument, const QString &toDocument, const QString &remark)
+{
+    return exec(QStringLiteral("insert into tichengmingxi(yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,tichengfangshi,"
+                               "jisuanfangshi,tichengbili,tichengjine,beizhu,titleID) "
+                               "select yuangongID,xiangmuID,xiangmumingcheng,?,tichengfangshi,jisuanfangshi,tichengbili,"
+                               "-tichengjine,?,titleID from tichengmingxi where xiaofeiID=? order by rowid"),
+                {toDocument, remark, fromDocument})
+           >= 0;
+}
+
 DebtBook::Open DebtBook::open(const QString &documentId)
 {
     Open o;

@@ -81,6 +81,17 @@ public:
     static double stock(const QString &productId);
 };
 
+// Commission rows (tichengmingxi): one per employee credited on a line or a card.
+class CommissionBook
+{
+public:
+    // remark: 消费提成 / 开卡提成; lineKey ties the row to its line (titleID).
+    static bool add(const QString &documentId, const QString &itemId, const QString &itemName,
+                    const CommissionRow &c, const QString &remark, const QString &lineKey);
+    // The rows of `fromDocument` again under `toDocument`, negated: a void nets them out.
+    static bool reverse(const QString &fromDocument, const QString &toDocument, const QString &remark);
+};
+
 // Debts of every source: a sale (huiyuanxiaofei) or a card issue, top-up or
 // renewal (huiyuanjiaofei). A document's open debt is the sum of qiankuanjine
 // over its rows; a repayment adds a row of takings and lowers the debt row.

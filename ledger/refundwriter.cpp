@@ -267,11 +267,7 @@ static LedgerResult voidSaleOnce(const SaleVoid &v)
                             "fukuanfangshi,tichengyuangongID,?,beizhu from xiaofeimingxi where ID=? order by rowid"),
              {id, v.operatorName, v.saleId});
     if (!tx.failed())
-        exec(QStringLiteral("insert into tichengmingxi(yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,tichengfangshi,"
-                            "jisuanfangshi,tichengbili,tichengjine,beizhu,titleID) "
-                            "select yuangongID,xiangmuID,xiangmumingcheng,?,tichengfangshi,jisuanfangshi,tichengbili,"
-                            "-tichengjine,?,titleID from tichengmingxi where xiaofeiID=? order by rowid"),
-             {id, kVoidMark, v.saleId});
+        CommissionBook::reverse(v.saleId, id, kVoidMark);
 
     const QList<QVariantList> stock = LedgerSql::rows(
         QStringLiteral("select chanpinID,sum(shuliang),sum(jine),max(xiaoshoujiage) from chanpinrukumingxi "
