@@ -333,6 +333,11 @@ bool DebtBook::repay(const Repayment &r)
                    QStringLiteral("还款记录未写入"));
 }
 
+bool DebtBook::cancelSaleDebt(const QString &saleId)
+{
+    return exec(QStringLiteral("update huiyuanxiaofei set qiankuanjine=0 where ID=? and qiankuanjine<>0"), {saleId}) >= 0;
+}
+
 qint64 DebtBook::memberDebt(const QString &memberId)
 {
     return value(QStringLiteral("select CAST(ROUND(((select ifnull(sum(qiankuanjine),0) from huiyuanxiaofei where "

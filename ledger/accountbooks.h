@@ -107,6 +107,8 @@ public:
     };
     static Open open(const QString &documentId);
     static bool repay(const Repayment &r);
+    // A voided sale owes nothing any more (the void document records what was cancelled).
+    static bool cancelSaleDebt(const QString &saleId);
     static qint64 memberDebt(const QString &memberId);
 };
 

@@ -241,7 +241,7 @@ static LedgerResult voidSaleOnce(const SaleVoid &v)
              v.reason.trimmed()},
             QStringLiteral("该消费单已经作废，不能再次作废"));
     if (p.openDebtCents != 0 && !tx.failed())
-        exec(QStringLiteral("update huiyuanxiaofei set qiankuanjine=0 where ID=? and qiankuanjine<>0"), {v.saleId});
+        DebtBook::cancelSaleDebt(v.saleId);
 
     if (p.cardCents != 0 && !tx.failed())
         BalanceBook::change(p.memberId, p.cardCents, entry);
