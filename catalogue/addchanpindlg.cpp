@@ -106,13 +106,9 @@ void addchanpinDlg::on_toolButton_clicked()
         || !Catalogue::readMoney(ui->lineEdit_7, QStringLiteral("底价"), &floor, this))
         return;
     // The low-stock level of the daily reminder: a count, 0 = remind when none is left.
-    bool levelOk = false;
-    const QString levelText = ui->lineEdit_lowStock->text().trimmed();
-    const double level = levelText.isEmpty() ? 0 : parseNumber(levelText, &levelOk);
-    if ((!levelText.isEmpty() && !levelOk) || level < 0 || level > 1e6) {
-        Catalogue::plainMessage(QStringLiteral("库存下限请填写 0 到 1000000 之间的数量"), this);
+    double level = 0;
+    if (!Catalogue::readCount(ui->lineEdit_lowStock, QStringLiteral("库存下限"), &level, this))
         return;
-    }
 
     const QStringList values{ui->lineEdit_2->text().trimmed(),
                              ui->lineEdit_3->text().trimmed(),

@@ -6,6 +6,7 @@
 #include "huiyuandlg.h"
 #include "amounts.h"
 #include "basket.h"
+#include "ledgersql.h"
 #include "commissionrules.h"
 #include "sqltext.h"
 
@@ -167,7 +168,7 @@ void addtichengDlg::on_toolButton_clicked()
     row.rate = ratio;
     row.cents = amount.cents;
     if (!Basket(m_saleId).addCommission(m_lineKey, m_itemId, m_itemName, row)) {
-        ctrlUiClass::showInfo(QStringLiteral("保存提成失败，本次操作未保存"), this);
+        ctrlUiClass::showInfo(LedgerSql::failureText(QStringLiteral("保存提成失败"), LedgerSql::lastError()), this);
         return;
     }
     emit DlgSend(QStringLiteral("员工提成"),

@@ -1,6 +1,7 @@
 #include "addxiaofeidlg.h"
 #include "ui_addxiaofeidlg.h"
 
+#include "ledgersql.h"
 #include "fuwuxiaofeidlg.h"
 #include "lianhefukuandlg.h"
 #include "operatorsession.h"
@@ -321,7 +322,7 @@ void AddXiaofeiDlg::deleteLine(const QString &viewName)
     if (!ctrlUiClass::askYesNo(QStringLiteral("你确定要删除'") + row.at(1) + QStringLiteral("' ?"), this))
         return;
     if (!m_basket.removeLine(row.at(kLineKeyColumn)))
-        ctrlUiClass::showInfo(QStringLiteral("删除消费项目失败，本次操作未保存"), this);
+        ctrlUiClass::showInfo(LedgerSql::failureText(QStringLiteral("删除消费项目失败"), LedgerSql::lastError()), this);
     refreshLines();
     refreshPackages();
     updateButtons();

@@ -43,14 +43,24 @@ QString backupDatabaseDaily(const QString &folder, int keep, const QString &conn
         QFile::remove(partial);
         return QStringLiteral("无法写入 %1").arg(target);
     }
-    optimizeDatabase(true); // once a day: statistics that follow the shop's growth
+    // Once a day: statistics that follow the shop's growth. They are written
+    // through the counter's own connection, which belongs to its thread alone.
+    if (connection.isEmpty())
+        optimizeDatabase(true);
     QStringList copies = dir.entryList({QStringLiteral("mochenxinxi-????????.db")}, QDir::Files, QDir::Name);
     while (copies.size() > keep)
         dir.remove(copies.takeFirst());
     return QString();
 }
 
-DailyBackup::DailyBackup(QObject *parent) : QObject(parent) {}
+DailyBackup::DailyBackup(QObject *parent) : QObject(parent)
+{
+    // Queued back to the counter's thread, before anyone else hears of it.
+    connect(this, &DailyBackup::finished, this, [](const QString &problem) {
+        if (problem.isEmpty())
+            optimizeDatabase(true);
+    });
+}
 
 DailyBackup::~DailyBackup()
 {

@@ -88,7 +88,7 @@ LedgerResult Basket::addLine(const SaleLine &line)
               centsToYuan(line.unitCents), line.quantity, centsToYuan(amount), line.points, line.employeeId,
               line.enteredBy, line.type, line.key})
         != 1)
-        return LedgerResult::failure(QStringLiteral("保存消费项目失败，本次操作未保存"));
+        return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("保存消费项目失败"), LedgerSql::lastError()));
     rescaleCommissions(line.key, amount);
     refreshUses();
     return LedgerResult::success(line.key);

@@ -15,10 +15,17 @@ namespace LedgerSql {
 
 namespace {
 
+QString &lastErrorText()
+{
+    static QString text;
+    return text;
+}
+
 bool prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &values)
 {
     if (!q.prepare(SqlDialect::translate(sql))) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+        lastErrorText() = SqlDialect::errorText(q.lastError());
         TransactionScope::noteFailure(sql, SqlDialect::errorText(q.lastError()));
         return false;
     }
@@ -26,6 +33,7 @@ bool prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &values)
         q.bindValue(i, values.at(i));
     if (!q.exec()) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+        lastErrorText() = SqlDialect::errorText(q.lastError());
         TransactionScope::noteFailure(sql, SqlDialect::errorText(q.lastError()));
         return false;
     }
@@ -77,6 +85,8 @@ QList<QVariantList> rows(const QString &sql, const QVariantList &values)
     }
     return out;
 }
+
+QString lastError() { return lastErrorText(); }
 
 void refuse(const QString &why)
 {

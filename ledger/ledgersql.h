@@ -24,6 +24,10 @@ bool execOne(const QString &sql, const QVariantList &values, const QString &why)
 QVariant value(const QString &sql, const QVariantList &values = {});
 QList<QVariantList> rows(const QString &sql, const QVariantList &values = {});
 
+// The error text of the last statement that failed here: a working-table write
+// runs outside any transaction, and its message still names the cause.
+QString lastError();
+
 // Marks the open transaction failed with a reason of the rules (not of SQL).
 void refuse(const QString &why);
 // The cashier's sentence for a failed operation: what failed ("保存消费记录失败"),

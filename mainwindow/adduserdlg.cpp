@@ -1,6 +1,8 @@
 #include "adduserdlg.h"
 #include "ui_adduserdlg.h"
 
+#include "amounts.h"
+
 #include "dbfailure.h"
 #include "logdlg.h"
 #include "operatorpasswords.h"
@@ -61,22 +63,28 @@ void addUserDlg::on_toolButton_clicked()
         ctrlUiClass::showInfo(QStringLiteral("该操作员已经存在！请更换会员名"), this);
         return;
     }
-    // The two amounts are optional; when given they must be numbers.
+    // The two amounts are optional; when given they must be sane numbers: the
+    // counter compares every discount and sign-bill with them.
     QString amounts[2];
-    const QLineEdit *amountEdits[2] = {ui->lineEdit_3, ui->lineEdit_4};
-    const char *const amountNames[2] = {"最低折扣", "签单金额"};
-    for (int i = 0; i < 2; ++i) {
-        const QString typed = amountEdits[i]->text().trimmed();
-        if (typed.isEmpty())
-            continue;
-        bool ok = false;
-        const double value = parseNumber(typed, &ok);
-        if (!ok || value < 0) {
-            ctrlUiClass::showInfo(QString::fromUtf8(amountNames[i]) + QStringLiteral("请输入不小于0的数字"), this);
-            return;
-        }
-        amounts[i] = i == 0 ? numberText(value) : moneyText(value);
+    const QString rateTyped = ui->lineEdit_3->text().trimmed();
+    const QString signTyped = ui->lineEdit_4->text().trimmed();
+    const CountInput rate = parseCountInput(rateTyped, QStringLiteral("最低折扣"), 4);
+    const MoneyInput sign = parseMoneyInput(signTyped, QStringLiteral("签单金额"));
+    // A slip (a letter, a minus) gets the plain hint; a bound its own sentence.
+    const auto hint = [](bool notNumber, const QString &error, const QString &what) {
+        return notNumber || error.endsWith(QStringLiteral("不能小于0")) ? what + QStringLiteral("请输入不小于0的数字")
+                                                                         : error;
+    };
+    if (!rate.ok || !sign.ok) {
+        ctrlUiClass::showInfo(!rate.ok ? hint(rate.notNumber, rate.error, QStringLiteral("最低折扣"))
+                                       : hint(sign.notNumber, sign.error, QStringLiteral("签单金额")),
+                              this);
+        return;
     }
+    if (!rateTyped.isEmpty())
+        amounts[0] = numberText(rate.value);
+    if (!signTyped.isEmpty())
+        amounts[1] = centsText(sign.cents);
 
     const QString password = ui->lineEdit_2->text();
     const bool resetPassword = m_mode == 1 || !password.isEmpty();

@@ -1,5 +1,7 @@
 #include "jiaobandlg.h"
 #include "ui_jiaobandlg.h"
+#include "dbfailure.h"
+#include "amounts.h"
 
 #include "logdlg.h"
 #include "operatorsession.h"
@@ -100,12 +102,10 @@ bool jiaobanDlg::countedCash(QString *text) const
     *text = QString();
     if (typed.isEmpty())
         return true;
-    bool ok = false;
-    const double value = parseNumber(typed, &ok);
-    const int dot = typed.indexOf(QLatin1Char('.'));
-    if (!ok || value < 0 || value > 1e9 || (dot >= 0 && typed.size() - dot - 1 > 2))
+    const MoneyInput cash = parseMoneyInput(typed, QStringLiteral("实点现金"));
+    if (!cash.ok)
         return false;
-    *text = moneyText(value);
+    *text = centsText(cash.cents);
     return true;
 }
 
@@ -201,7 +201,7 @@ void jiaobanDlg::on_toolButton_84_clicked()
                                   "select jiaobanID,user,fukuanfangshi,jine from tempjiaobanmingxi"));
     m_ctrl.writeLog(outgoing, QStringLiteral("交班"));
     if (!tx.commit()) {
-        ctrlUiClass::showInfo(QStringLiteral("交班记录保存失败，本次操作未保存"), this);
+        ctrlUiClass::showInfo(saveFailureText(QStringLiteral("交班记录保存失败"), tx.firstError()), this);
         return;
     }
     showTree();

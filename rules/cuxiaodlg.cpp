@@ -1,5 +1,6 @@
 #include "cuxiaodlg.h"
 #include "ui_cuxiaodlg.h"
+#include "dbfailure.h"
 
 #include "cuxiaocanshudlg.h"
 #include "dbsetconfig.h"
@@ -268,7 +269,7 @@ bool cuxiaoDlg::save()
     if (!ok)
         tx.rollback();
     if (!ok || !tx.commit()) {
-        ctrlUiClass::showInfo(QStringLiteral("保存促销设置失败，本次操作未保存"), this);
+        ctrlUiClass::showInfo(saveFailureText(QStringLiteral("保存促销设置失败"), tx.firstError()), this);
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "shezhitichengdlg.h"
 #include "ui_shezhitichengdlg.h"
+#include "dbfailure.h"
 
 #include "dbrecords.h"
 #include "dbsetconfig.h"
@@ -299,7 +300,7 @@ bool shezhitichengDlg::saveUniform()
     else
         m_ctrl.writeLog(operatorSession().loginName, QStringLiteral("提成设置  项目：") + m_id);
     if (!landed || !tx.commit()) {
-        ctrlUiClass::showInfo(QStringLiteral("保存提成设置失败，本次操作未保存"), this);
+        ctrlUiClass::showInfo(saveFailureText(QStringLiteral("保存提成设置失败"), tx.firstError()), this);
         return false;
     }
     return true;
@@ -317,7 +318,7 @@ bool shezhitichengDlg::saveByType()
         qCWarning(lcSql).noquote() << QStringLiteral("插入列表tichengshezhi故障");
     m_ctrl.writeLog(operatorSession().loginName, QStringLiteral("提成设置  项目：") + m_id);
     if (!tx.commit()) {
-        ctrlUiClass::showInfo(QStringLiteral("保存提成设置失败，本次操作未保存"), this);
+        ctrlUiClass::showInfo(saveFailureText(QStringLiteral("保存提成设置失败"), tx.firstError()), this);
         return false;
     }
     return true;

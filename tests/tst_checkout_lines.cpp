@@ -69,12 +69,13 @@ private slots:
         AddXiaofeiDlg dlg;
         dlg.setHuiyuanInfo(memberInfo("1001"));
         dlg.show();
-        for (const QString &bad : {QString("2.5"), QString("-1"), QString("0"), QString("x")}) {
+        for (const QString &bad : {QString("2.5"), QString("-1"), QString("0"), QString("x"), QString("nan"),
+                                   QString("2000000")}) {
             addLine(dlg, "toolButton_3", "S01", bad, [](QWidget *editor) {
                 clickButton(editor, "toolButton_4"); // refused, editor stays open
                 QVERIFY(editor->isVisible());
             }, false);
-            QCOMPARE(m_prompts->last(), QString("数量必须是大于0的整数"));
+            QCOMPARE(m_prompts->last(), bad == "2000000" ? QString("数量不能超过1000000") : QString("数量必须是大于0的整数"));
         }
         addLine(dlg, "toolButton_3", "S01", "1", [](QWidget *editor) {
             setText(editor, "lineEdit_3", "-5");

@@ -177,6 +177,8 @@ void TestTopUp::nullBalanceAndRefusals()
     for (const Case &c : {Case{"-100", "", "-100", "金额不能为负数"}, Case{"100", "-5", "100", "金额不能为负数"},
                           Case{"100--50", "", "100", "交费金额、赠送金额和实际付款必须是数字"},
                           Case{"", "", "", "请输入交费金额"},
+                          Case{"100", "1e308", "100", "赠送金额不能超过1000000000"},
+                          Case{"nan", "", "", "交费金额、赠送金额和实际付款必须是数字"},
                           Case{"100", "", "120", "实际付款金额大于交费金额，请确认"}}) {
         t.enter(QString::fromUtf8(c.paid), QString::fromUtf8(c.bonus), QString::fromUtf8(c.received));
         t.pay();

@@ -166,6 +166,8 @@ void tst_Payment::combinedRefusals_data()
     QTest::newRow("not a number") << "会员卡号：12" << "checkBox_3" << "abc" << "现金的付款金额不是有效的数字";
     QTest::newRow("negative") << "会员卡号：12" << "checkBox_5" << "-20" << "代金卷的付款金额不能为负数";
     QTest::newRow("overpaid") << "会员卡号：12" << "checkBox_3" << "250" << "付款金额合计大于应收金额，请确认";
+    QTest::newRow("1e308") << "会员卡号：12" << "checkBox_3" << "1e308" << "现金的付款金额不能超过1000000000";
+    QTest::newRow("inf") << "会员卡号：12" << "checkBox_3" << "inf" << "现金的付款金额不是有效的数字";
     QTest::newRow("walk-in debt") << "会员卡号：0000" << "checkBox_3" << "50" << "散客不能欠费";
     // Three times 33.334 would pass for 100 paid and book 99.99.
     QTest::newRow("a third of a cent") << "会员卡号：12" << "checkBox_3" << "33.334" << "现金的付款金额最多只能有两位小数";

@@ -198,7 +198,7 @@ void TestReportsHandover::handover()
     // The counted cash must be money: anything else is refused before the login.
     auto *cash = dlg->findChild<QLineEdit *>("lineEdit_cash");
     QVERIFY(cash);
-    for (const char *bad : {"abc", "-5", "190.555"}) {
+    for (const char *bad : {"abc", "-5", "190.555", "1e308", "nan"}) {
         cash->setText(bad);
         clickButton(dlg, "toolButton_84");
         QVERIFY(prompts.last().startsWith("实点现金请填写金额"));
@@ -287,10 +287,10 @@ void TestReportsHandover::handoverFailureWritesNothing()
     PromptRecorder prompts;
     sale("xf1", ctrlUiClass::nowText(), 50, "现金");
     auto *dlg = new jiaobanDlg;
-    sqlExec("drop table jiaoban");
+    sqlExec("create trigger full_disk before insert on jiaoban begin select raise(abort,'database or disk is full'); end");
     onNextModal([this](QWidget *login) { loginAs(login, "小红", "1"); });
     clickButton(dlg, "toolButton_84");
-    QCOMPARE(prompts.last(), QString("交班记录保存失败，本次操作未保存"));
+    QCOMPARE(prompts.last(), QString("交班记录保存失败，本次操作未保存\n原因：磁盘空间已满，请清理磁盘后再试。"));
     QCOMPARE(sqlValue("select count(*) from jiaobanmingxi"), QString("0"));
     QCOMPARE(sqlValue("select count(*) from log where log='交班'"), QString("0"));
     QVERIFY(dlg->result() != QDialog::Accepted);

@@ -214,12 +214,13 @@ void TestRulesCuxiao::reopenKeepsOneAllMembersRowAndThePeriod()
 void TestRulesCuxiao::failedSaveKeepsTheOldPromotions()
 {
     sqlExec("insert into cuxiaoshezhi values('F1','项目','2020-01-01','2099-12-31','所有会员','按比例促销',0.5,50)");
-    sqlExec("create trigger refuse_promotions before insert on cuxiaoshezhi begin select raise(abort,'refused'); end");
+    // SQLite's own words for a full disk, so that the message names the cause.
+    sqlExec("create trigger refuse_promotions before insert on cuxiaoshezhi begin select raise(abort,'database or disk is full'); end");
     std::unique_ptr<cuxiaoDlg> dlg(openDialog());
     setMethod(dlg.get(), "按比例促销");
     dlg->findChild<QLineEdit *>("lineEdit_5")->setText("0.8");
     clickButton(dlg.get(), "toolButton_2");
-    QCOMPARE(m_prompts->last(), QString("保存促销设置失败，本次操作未保存"));
+    QCOMPARE(m_prompts->last(), QString("保存促销设置失败，本次操作未保存\n原因：磁盘空间已满，请清理磁盘后再试。"));
     QVERIFY(dlg->result() != QDialog::Accepted);
     QCOMPARE(sqlRows("select cuxiaobili,cuxiaojiner from cuxiaoshezhi"), (QList<QStringList>{{"0.5", "50"}}));
     QCOMPARE(sqlValue("select count(*) from log"), QString("0"));

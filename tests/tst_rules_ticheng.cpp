@@ -272,7 +272,7 @@ void TestRulesTicheng::failedSaveKeepsTheOldRules()
 {
     sqlExec("insert into tichengshezhi values('F1','服务项目','所有员工','轮单提成','按比例提成',10,0)");
     // Any new rule for the item is refused by the database half-way through the save.
-    sqlExec("create trigger refuse_rules before insert on tichengshezhi begin select raise(abort,'refused'); end");
+    sqlExec("create trigger refuse_rules before insert on tichengshezhi begin select raise(abort,'database or disk is full'); end");
     for (bool byType : {false, true}) {
         std::unique_ptr<shezhitichengDlg> dlg(openDialog());
         if (byType) {
@@ -282,7 +282,7 @@ void TestRulesTicheng::failedSaveKeepsTheOldRules()
             dlg->findChild<QLineEdit *>("lineEdit_6")->setText("20");
         }
         clickButton(dlg.get(), "toolButton_2");
-        QCOMPARE(m_prompts->last(), QString("保存提成设置失败，本次操作未保存"));
+        QCOMPARE(m_prompts->last(), QString("保存提成设置失败，本次操作未保存\n原因：磁盘空间已满，请清理磁盘后再试。"));
         QVERIFY(dlg->result() != QDialog::Accepted);
         QCOMPARE(rules(), (QList<QStringList>{{"所有员工", "轮单提成", "按比例提成", "10", "0"}}));
     }

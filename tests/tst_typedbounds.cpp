@@ -6,12 +6,13 @@
 #include "addkucundlg.h"
 #include "addtaocandlg.h"
 #include "addtaocanxiangmudlg.h"
+#include "adduserdlg.h"
 #include "catalogue_testkit.h"
 #include "rulevalues.h"
 #include "testsupport.h"
 
-// Amounts and quantities typed into the catalogue dialogs stay within what a
-// shop can mean: nothing like 1e308, inf or NaN reaches the database.
+// Amounts and quantities typed into the catalogue and operator dialogs stay
+// within what a shop can mean: nothing like 1e308, inf or NaN reaches the database.
 class TestTypedBounds : public QObject
 {
     Q_OBJECT
@@ -71,6 +72,14 @@ QDialog *openDialog(Dispatcher &d, const QString &which)
         setText(dlg, "lineEdit_2", "1");
         return dlg;
     }
+    if (which == "operator") {
+        auto *dlg = new addUserDlg;
+        d.attach(dlg);
+        dlg->setData(1, {});
+        setText(dlg, "lineEdit", "小李");
+        setText(dlg, "lineEdit_2", "xiaoli1");
+        return dlg;
+    }
     auto *dlg = new addtaocanxiangmuDlg; // package line
     d.attach(dlg);
     dlg->setData(1, {});
@@ -92,6 +101,7 @@ void TestTypedBounds::refused_data()
     QTest::newRow("product price 1e308") << "product" << "lineEdit_6" << "1e308" << "销售价格" + tooMuch;
     QTest::newRow("product price inf") << "product" << "lineEdit_5" << "inf" << "进货价格不是有效的数字";
     QTest::newRow("product floor nan") << "product" << "lineEdit_7" << "nan" << "底价不是有效的数字";
+    QTest::newRow("product low stock 1e308") << "product" << "lineEdit_lowStock" << "1e308" << "库存下限不能超过1000000";
     QTest::newRow("product price 3 decimals") << "product" << "lineEdit_6" << "12.345" << "销售价格最多只能有两位小数";
     QTest::newRow("service price 1e9+1") << "service" << "lineEdit_4" << "1000000001" << "单价" + tooMuch;
     QTest::newRow("service time 1e308") << "service" << "lineEdit_3" << "1e308" << "服务时间不能超过1000000";
@@ -103,6 +113,8 @@ void TestTypedBounds::refused_data()
     QTest::newRow("stock quantity nan") << "stock" << "lineEdit_2" << "nan" << "产品数量不是有效的数字";
     QTest::newRow("stock amount over 1e9") << "stock" << "lineEdit_2" << "1000000" << "";
     QTest::newRow("package line uses 1e308") << "line" << "lineEdit_2" << "1e308" << "服务次数不能超过1000000";
+    QTest::newRow("operator sign-bill 1e308") << "operator" << "lineEdit_4" << "1e308" << "签单金额" + tooMuch;
+    QTest::newRow("operator lowest discount 1e308") << "operator" << "lineEdit_3" << "1e308" << "最低折扣不能超过1000000";
     QTest::newRow("package line price inf") << "line" << "lineEdit_4" << "inf" << "优惠价格不是有效的数字";
 }
 
