@@ -10,7 +10,8 @@
 #include "ctrluiclass.h"
 #include "dbrecords.h"
 #include "sqltext.h"
-#include "transactionscope.h"
+#include "operatorsession.h"
+#include "stockwriter.h"
 
 addkucunDlg::addkucunDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::addkucunDlg)
@@ -83,46 +84,34 @@ void addkucunDlg::on_toolButton_clicked()
     if (!Catalogue::readMoney(ui->lineEdit, QStringLiteral("产品单价"), &priceTyped, this)
         || !Catalogue::readCount(ui->lineEdit_2, QStringLiteral("产品数量"), &qty, this, true))
         return;
-    const double price = parseNumber(priceTyped);
-    if (qty * price > centsToYuan(kMaxMoneyCents)) {
+    const qint64 unitCents = parseMoneyInput(priceTyped, QStringLiteral("产品单价")).cents;
+    if (double(unitCents) * qty > double(kMaxMoneyCents)) {
         Catalogue::plainMessage(QStringLiteral("金额不能超过1000000000，请检查单价和数量"), this);
         return;
     }
     if (m_row.size() < (m_mode == 2 ? 3 : 8))
         return;
-    const double sign = stockOut() ? -1 : 1;
-    const QString priceText = moneyText(price);
-    const QString qtyText = moneyText(sign * qty); // plain decimal: 1000000 pieces stay 1000000
-    const QString amountText = moneyText(sign * qty * price);
-    const QString remark = ui->lineEdit_3->text();
-
-    TransactionScope tx;
-    if (m_mode == 2) {
-        redbctrlstruct rec;
-        rec.table = QStringLiteral("chanpinrukumingxi");
-        rec.fields = QStringList{QStringLiteral("xiaoshoujiage"), QStringLiteral("shuliang"), QStringLiteral("jine"),
-                                 QStringLiteral("beizhu"), QStringLiteral("rukuID"), QStringLiteral("chanpinID")};
-        rec.values = QStringList{priceText, qtyText, amountText, remark, m_row.at(0), m_row.at(2)};
-        rec.whereCount = 2;
-        // Two lines of one product in one document share document ID and
-        // product code: the line number keeps a correction to its own line.
-        if (m_row.size() > 12 && !m_row.at(12).isEmpty()) {
-            rec.fields << QStringLiteral("rowid");
-            rec.values << m_row.at(12);
-            rec.whereCount = 3;
-        }
-        emit DlgSend(QStringLiteral("修改数据"), QVariant::fromValue(rec));
-    } else {
-        dbctrlstruct rec;
-        rec.table = QStringLiteral("chanpinrukumingxi");
-        rec.values = QStringList{m_row.at(0), m_row.at(1), m_kind, m_row.at(2), priceText,
-                                 qtyText, amountText, m_row.at(6), m_row.at(7), remark};
-        emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(rec));
-    }
-    if (!tx.commit()) {
-        ctrlUiClass::showInfo(Catalogue::saveFailedText(tx.firstError()), this);
+    StockLine line;
+    line.documentId = m_row.at(0);
+    line.date = m_row.at(1);
+    line.kind = m_kind;
+    line.productId = m_row.at(2);
+    line.unitCents = unitCents;
+    line.quantity = qty;
+    line.remark = ui->lineEdit_3->text();
+    line.reason = m_mode == 2 ? QString() : m_row.at(6);
+    line.operatorName = m_mode == 2 ? operatorSession().loginName : m_row.at(7);
+    // Two lines of one product in one document share document ID and product
+    // code: the line number keeps a correction to its own line.
+    line.lineKey = m_mode == 2 ? m_row.value(12).toLongLong() : 0;
+    const LedgerResult r = m_mode == 2 ? StockWriter::correctLine(line) : StockWriter::addLine(line);
+    if (!r.ok) {
+        ctrlUiClass::showInfo(r.error, this);
         return;
     }
+    dbctrlstruct refresh;
+    refresh.table = QStringLiteral("chanpinrukumingxi");
+    emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(refresh));
     accept();
 }
 

@@ -209,9 +209,51 @@ bool StockBook::move(const StockMove &m)
 {
     return execOne(QStringLiteral("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,"
                                   "jine,rukutype,user,beizhu) values(?,?,?,?,?,?,?,?,?,?)"),
-                   {m.documentId, LedgerSql::now(), m.kind, m.productId, centsToYuan(m.unitCents), m.quantity,
-                    centsToYuan(m.amountCents), m.reason, m.operatorName, m.remark},
+                   {m.documentId, m.time.isEmpty() ? LedgerSql::now() : m.time, m.kind, m.productId,
+                    centsToYuan(m.unitCents), m.quantity, centsToYuan(m.amountCents), m.reason, m.operatorName,
+                    m.remark},
                    QStringLiteral("库存记录未写入"));
+}
+
+bool StockBook::correct(qint64 lineKey, const StockMove &m)
+{
+    // The kind stays in the WHERE: a correction never turns a stock-in line into a stock-out.
+    const QString set = QStringLiteral("update chanpinrukumingxi set xiaoshoujiage=?,shuliang=?,jine=?,beizhu=? "
+                                       "where rukuID=? and chanpinID=? and type=?");
+    const QVariantList values{centsToYuan(m.unitCents), m.quantity, centsToYuan(m.amountCents), m.remark,
+                              m.documentId, m.productId, m.kind};
+    if (lineKey > 0)
+        return execOne(set + QStringLiteral(" and rowid=?"), values + QVariantList{lineKey},
+                       QStringLiteral("该明细已不在单据中，请重新打开单据"));
+    return execOne(set, values, QStringLiteral("该单据中这个产品不止一行或已不在单据中，请重新打开单据"));
+}
+
+double StockBook::stock(const QString &productId)
+{
+    return value(QStringLiteral("select round(total(shuliang),3) from chanpinrukumingxi where chanpinID=?"),
+                 {productId})
+        .toDouble();
+}
+
+bool CommissionBook::add(const QString &documentId, const QString &itemId, const QString &itemName,
+                         const CommissionRow &c, const QString &remark, const QString &lineKey)
+{
+    return execOne(QStringLiteral("insert into tichengmingxi(yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,"
+                                  "tichengfangshi,jisuanfangshi,tichengbili,tichengjine,beizhu,titleID) "
+                                  "values(?,?,?,?,?,?,?,?,?,?)"),
+                   {c.employeeId, itemId, itemName, documentId, c.orderMode, c.method, c.rate, centsToYuan(c.cents),
+                    remark, lineKey},
+                   QStringLiteral("提成记录未写入"));
+}
+
+bool CommissionBook::reverse(const QString &fromDocument, const QString &toDocument, const QString &remark)
+{
+    return exec(QStringLiteral("insert into tichengmingxi(yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,tichengfangshi,"
+                               "jisuanfangshi,tichengbili,tichengjine,beizhu,titleID) "
+                               "select yuangongID,xiangmuID,xiangmumingcheng,?,tichengfangshi,jisuanfangshi,tichengbili,"
+                               "-tichengjine,?,titleID from tichengmingxi where xiaofeiID=? order by rowid"),
+                {toDocument, remark, fromDocument})
+           >= 0;
 }
 
 DebtBook::Open DebtBook::open(const QString &documentId)
@@ -289,6 +331,11 @@ bool DebtBook::repay(const Repayment &r)
                                   "values(?,?,?,'会员还款',0,?,0,0,0,0,0,?,'',?,'会员还款')"),
                    {r.documentId, o.memberId, LedgerSql::now(), paid, r.method, r.operatorName},
                    QStringLiteral("还款记录未写入"));
+}
+
+bool DebtBook::cancelSaleDebt(const QString &saleId)
+{
+    return exec(QStringLiteral("update huiyuanxiaofei set qiankuanjine=0 where ID=? and qiankuanjine<>0"), {saleId}) >= 0;
 }
 
 qint64 DebtBook::memberDebt(const QString &memberId)

@@ -67,12 +67,29 @@ struct StockMove
     QString reason;      // rukutype: 产品销售 …
     QString operatorName;
     QString remark;
+    QString time;        // the document's day or moment; empty: now
 };
 
 class StockBook
 {
 public:
     static bool move(const StockMove &m);
+    // Changes price, quantity and remark of one line of a document; refused
+    // when the line is gone (or, without its key, when the document holds the
+    // product on more than one line).
+    static bool correct(qint64 lineKey, const StockMove &m);
+    static double stock(const QString &productId);
+};
+
+// Commission rows (tichengmingxi): one per employee credited on a line or a card.
+class CommissionBook
+{
+public:
+    // remark: 消费提成 / 开卡提成; lineKey ties the row to its line (titleID).
+    static bool add(const QString &documentId, const QString &itemId, const QString &itemName,
+                    const CommissionRow &c, const QString &remark, const QString &lineKey);
+    // The rows of `fromDocument` again under `toDocument`, negated: a void nets them out.
+    static bool reverse(const QString &fromDocument, const QString &toDocument, const QString &remark);
 };
 
 // Debts of every source: a sale (huiyuanxiaofei) or a card issue, top-up or
@@ -90,6 +107,8 @@ public:
     };
     static Open open(const QString &documentId);
     static bool repay(const Repayment &r);
+    // A voided sale owes nothing any more (the void document records what was cancelled).
+    static bool cancelSaleDebt(const QString &saleId);
     static qint64 memberDebt(const QString &memberId);
 };
 

@@ -148,6 +148,11 @@ QString now()
     return clockNow().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
 }
 
+QString today()
+{
+    return clockNow().toString(QStringLiteral("yyyy-MM-dd"));
+}
+
 QString serialNow()
 {
     return clockNow().toString(QStringLiteral("yyyyMMddhhmmsszzz"));

@@ -46,6 +46,7 @@ QString newDocumentId(const QString &prefix, const QString &kind, const QString 
 using Clock = std::function<QDateTime()>;
 void setClock(Clock clock); // an empty clock is the wall clock
 QString now();              // yyyy-MM-dd hh:mm:ss
+QString today();            // yyyy-MM-dd
 QString serialNow();        // yyyyMMddhhmmsszzz
 
 // The operation log row of a writer, at the operation's time.

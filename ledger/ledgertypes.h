@@ -133,4 +133,19 @@ struct Repayment
     QString operatorName;
 };
 
+// One line of a stock document, or the correction of one.
+struct StockLine
+{
+    QString documentId;   // rukuID: "入库ID: rk…" or "出库ID: ck…"
+    QString date;         // the document's day
+    QString kind;         // 入库明细 / 出库明细
+    QString productId;
+    qint64 unitCents = 0;
+    double quantity = 0;  // pieces that come in or leave, as typed (> 0)
+    QString reason;       // rukutype: 采购入库 / 领用出库 …
+    QString remark;
+    QString operatorName;
+    qint64 lineKey = 0;   // the line a correction changes (its rowid); 0 when unknown
+};
+
 #endif

@@ -132,13 +132,14 @@ static LedgerResult issueCardOnce(const CardIssue &c)
                                   QStringLiteral("轮单提成"), CommissionRules::employeeType(c.employeeId));
         if (rule.found && rule.method != QStringLiteral("不参与提成")) {
             const qint64 cents = CommissionRules::commissionCents(rule.method, rule.rate, rule.fixedCents, c.priceCents);
-            execOne(QStringLiteral("insert into tichengmingxi(yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,"
-                                   "tichengfangshi,jisuanfangshi,tichengbili,tichengjine,beizhu,titleID) "
-                                   "values(?,?,?,?,'轮单提成',?,?,?,'开卡提成',?)"),
-                    {c.employeeId, c.memberId, c.name, id, rule.method,
-                     rule.method == QStringLiteral("按比例提成") ? rule.rate : 0.0, centsToYuan(cents),
-                     QStringLiteral("tc") + LedgerSql::serialNow()},
-                    QStringLiteral("开卡提成未写入"));
+            CommissionRow row;
+            row.employeeId = c.employeeId;
+            row.orderMode = QStringLiteral("轮单提成");
+            row.method = rule.method;
+            row.rate = rule.method == QStringLiteral("按比例提成") ? rule.rate : 0.0;
+            row.cents = cents;
+            CommissionBook::add(id, c.memberId, c.name, row, QStringLiteral("开卡提成"),
+                                QStringLiteral("tc") + LedgerSql::serialNow());
         }
     }
     if (!tx.failed())

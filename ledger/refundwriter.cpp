@@ -241,7 +241,7 @@ static LedgerResult voidSaleOnce(const SaleVoid &v)
              v.reason.trimmed()},
             QStringLiteral("该消费单已经作废，不能再次作废"));
     if (p.openDebtCents != 0 && !tx.failed())
-        exec(QStringLiteral("update huiyuanxiaofei set qiankuanjine=0 where ID=? and qiankuanjine<>0"), {v.saleId});
+        DebtBook::cancelSaleDebt(v.saleId);
 
     if (p.cardCents != 0 && !tx.failed())
         BalanceBook::change(p.memberId, p.cardCents, entry);
@@ -267,11 +267,7 @@ static LedgerResult voidSaleOnce(const SaleVoid &v)
                             "fukuanfangshi,tichengyuangongID,?,beizhu from xiaofeimingxi where ID=? order by rowid"),
              {id, v.operatorName, v.saleId});
     if (!tx.failed())
-        exec(QStringLiteral("insert into tichengmingxi(yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,tichengfangshi,"
-                            "jisuanfangshi,tichengbili,tichengjine,beizhu,titleID) "
-                            "select yuangongID,xiangmuID,xiangmumingcheng,?,tichengfangshi,jisuanfangshi,tichengbili,"
-                            "-tichengjine,?,titleID from tichengmingxi where xiaofeiID=? order by rowid"),
-             {id, kVoidMark, v.saleId});
+        CommissionBook::reverse(v.saleId, id, kVoidMark);
 
     const QList<QVariantList> stock = LedgerSql::rows(
         QStringLiteral("select chanpinID,sum(shuliang),sum(jine),max(xiaoshoujiage) from chanpinrukumingxi "

@@ -101,10 +101,8 @@ static LedgerResult commitOnce(const Sale &s)
               centsToYuan(l.type == kPackageUse ? 0 : l.amountCents), l.points, s.lineMethod, l.employeeId,
               l.enteredBy, l.type});
         for (const CommissionRow &c : l.commissions)
-            exec(QStringLiteral("insert into tichengmingxi(yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,"
-                                "tichengfangshi,jisuanfangshi,tichengbili,tichengjine,beizhu,titleID) "
-                                "values(?,?,?,?,?,?,?,?,'消费提成',?)"),
-                 {c.employeeId, l.itemId, l.name, id, c.orderMode, c.method, c.rate, centsToYuan(c.cents), l.key});
+            if (!tx.failed())
+                CommissionBook::add(id, l.itemId, l.name, c, QStringLiteral("消费提成"), l.key);
     }
 
     // One header row per payment method; totals, debt and points stand on the first.

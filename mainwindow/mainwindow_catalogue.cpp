@@ -9,10 +9,8 @@
 #include "addtaocandlg.h"
 #include "addyuangongdlg.h"
 #include "chanpinrukudlg.h"
-#include "dbfailure.h"
 #include "operatorsession.h"
-#include "sqltext.h"
-#include "transactionscope.h"
+#include "stockwriter.h"
 
 namespace {
 template <typename Dlg, typename Opener>
@@ -89,39 +87,9 @@ void MainWindow::on_tableView_26_doubleClicked(const QModelIndex &) { openPackag
 
 void MainWindow::clearProductStock(const QStringList &row)
 {
-    const QString code = sqlLiteral(row.at(0));
-    const QString name = row.at(1);
-    // The stock is read inside the transaction, so that a stock document saved
-    // at another desk meanwhile is cleared too.
-    TransactionScope tx;
-    const double stock = parseNumber(
-        m_ctrl->queryRow(QStringLiteral("select round(total(shuliang),3) from chanpinrukumingxi where chanpinID=") + code)
-            .value(0));
-    if (stock == 0) {
-        tx.rollback();
-        ctrlUiClass::showInfo(QStringLiteral("产品'") + name + QStringLiteral("'的库存已经是0，无需清零"), this);
-        return;
-    }
-    // Goods written off count at their purchase price; an outgoing movement
-    // for stock on hand, an incoming one for stock below zero.
-    const bool out = stock > 0;
-    const QString document = (out ? QStringLiteral("出库ID: ck") : QStringLiteral("入库ID: rk")) + ctrlUiClass::serialNow();
-    m_ctrl->execSql(QStringLiteral("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,"
-                                   "rukutype,user,beizhu) select %1,%2,%3,ID,ifnull(jinhuojiage,0),-s.n,"
-                                   "round(-ifnull(jinhuojiage,0)*s.n,2),'库存清零',%5,%6 from chanpin, "
-                                   "(select round(total(shuliang),3) n from chanpinrukumingxi where chanpinID=%4) s "
-                                   "where ID=%4 and s.n<>0")
-                        .arg(sqlLiteral(document), sqlLiteral(ctrlUiClass::todayText()),
-                             sqlLiteral(out ? QStringLiteral("出库明细") : QStringLiteral("入库明细")), code,
-                             sqlLiteral(operatorSession().loginName),
-                             sqlLiteral(QStringLiteral("库存清零，原库存 ") + moneyText(stock))));
-    const bool written = m_ctrl->countRows(QStringLiteral("select 1 from chanpinrukumingxi where rukuID=")
-                                           + sqlLiteral(document)) == 1;
-    m_ctrl->writeLog(operatorSession().loginName, QStringLiteral("库存清零  产品编号：") + row.at(0)
-                                                      + QStringLiteral("  名称：") + name
-                                                      + QStringLiteral("  原库存：") + moneyText(stock));
-    if (!written || !tx.commit()) {
-        ctrlUiClass::showInfo(saveFailureText(QStringLiteral("库存清零失败"), tx.firstError()), this);
+    const LedgerResult r = StockWriter::clearStock(row.at(0), operatorSession().loginName);
+    if (!r.ok) {
+        ctrlUiClass::showInfo(r.error, this);
         return;
     }
     refreshByTable(QStringLiteral("chanpinrukumingxi"));

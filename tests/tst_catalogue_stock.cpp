@@ -264,6 +264,13 @@ private slots:
                                      {"出库明细", "P1", "12", "-1", "-12", "领用出库", ""}}));
         QCOMPARE(stockList().value(QStringLiteral("P1")), QStringLiteral("7"));
         QCOMPARE(stockList().value(QStringLiteral("P2")), QStringLiteral("2.5"));
+        // Each line and each correction says so in the log, with the line itself.
+        QCOMPARE(sqlRows(QStringLiteral("select user,log from log where log like '%明细%' order by rowid")),
+                 (QList<QStringList>{{"admin", "增加入库明细  单号：" + inDoc + "  产品编号：P1"},
+                                     {"admin", "增加入库明细  单号：" + inDoc + "  产品编号：P2"},
+                                     {"admin", "增加出库明细  单号：" + outDoc + "  产品编号：P1"},
+                                     {"admin", "增加出库明细  单号：" + outDoc + "  产品编号：P1"},
+                                     {"admin", "修改出库明细  单号：" + outDoc + "  产品编号：P1"}}));
         // The stock table the lists read follows every insert and correction of a movement.
         QCOMPARE(sqlRows(QStringLiteral("select chanpinID, ROUND(shuliang,3), ROUND(jine,3) from chanpinkucun order by chanpinID")),
                  sqlRows(QStringLiteral("select chanpinID, ROUND(sum(shuliang),3), ROUND(sum(jine),3) from chanpinrukumingxi "
@@ -280,6 +287,61 @@ private slots:
                          *ReportQuery::drillDown(QStringLiteral("产品库存"), {{QStringLiteral("chanpinID"), QStringLiteral("P1")}}));
         QCOMPARE(ctrl.viewRowCount(QStringLiteral("库存变动")), 1);
         QCOMPARE(ctrl.rowValues(QStringLiteral("库存变动"), 0).value(3), QStringLiteral("7"));
+    }
+
+    // What happens meanwhile at another desk, or a disk that refuses the log:
+    // the line is refused as a whole, the cashier is told, and the line dialog
+    // stays open with what was typed.
+    void refusedLineKeepsItsDialog_data()
+    {
+        QTest::addColumn<bool>("correction");
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("log refused") << false
+            << "create trigger nolog before insert on log begin select raise(abort,'refused'); end"
+            << "保存失败，本次操作未保存";
+        QTest::newRow("product deleted") << false << "delete from chanpin where ID='P1'"
+                                         << "找不到该产品，本次操作未保存";
+        QTest::newRow("line deleted") << true << "delete from chanpinrukumingxi where rukuID!='000000'"
+                                      << "该明细已不在单据中，请重新打开单据";
+    }
+    void refusedLineKeepsItsDialog()
+    {
+        QFETCH(bool, correction);
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, told);
+        PromptRecorder prompts;
+        Dispatcher d;
+        createProduct(d, QStringLiteral("P1"), QStringLiteral("洗发水"), QStringLiteral("12"));
+        chanpinrukuDlg doc;
+        d.attach(&doc);
+        doc.setData(QStringLiteral("入库明细"));
+        if (correction)
+            addLine(&doc, QStringLiteral("P1"), QStringLiteral("12"), QStringLiteral("10"));
+        const QList<QStringList> before = sqlRows(QStringLiteral("select * from chanpinrukumingxi"));
+        const QList<QStringList> logBefore = sqlRows(QStringLiteral("select * from log"));
+        bool stayed = false;
+        QString shown;
+        QList<QStringList> afterMeanwhile, afterSave;
+        onNextModal([&](QWidget *line) {
+            sqlExec(meanwhile);
+            afterMeanwhile = sqlRows(QStringLiteral("select * from chanpinrukumingxi"));
+            setText(line, "lineEdit", QStringLiteral("11.5"));
+            setText(line, "lineEdit_2", QStringLiteral("4"));
+            setText(line, "lineEdit_3", QStringLiteral("补货"));
+            clickButton(line, QStringLiteral("toolButton"));
+            shown = prompts.last();
+            stayed = line->isVisible() && child<QLineEdit>(line, "lineEdit_2")->text() == QStringLiteral("4")
+                     && child<QLineEdit>(line, "lineEdit_3")->text() == QStringLiteral("补货");
+            afterSave = sqlRows(QStringLiteral("select * from chanpinrukumingxi"));
+            clickButton(line, QStringLiteral("toolButton_2"));
+        });
+        doubleClickRow(&doc, correction ? "tableView_2" : "tableView", 0);
+        QCOMPARE(shown, told);
+        QVERIFY(stayed);
+        QCOMPARE(afterSave, afterMeanwhile);
+        QVERIFY(!before.isEmpty());
+        QCOMPARE(sqlRows(QStringLiteral("select * from log")), logBefore);
     }
 
 private:

@@ -312,6 +312,21 @@ void TstMainWindow::deleteButtons()
         QCOMPARE(sqlRows("select user, log from log"), (QList<QStringList>{{"admin", c.log}}));
         sqlExec("delete from log");
     }
+
+    // A service item that members hold uses of, or that a package sells, is
+    // prepaid value: its deletion is refused before anything is asked.
+    sqlExec("insert into huiyuantaocan(huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu) values('1001','1',5,2,3)");
+    const QList<QPair<QString, QString>> held{{"1", "还有会员持有该项目的套餐次数，不能删除"},
+                                              {"A01", "还有套餐包含该项目，不能删除"}};
+    for (const auto &item : held) {
+        prompts.clear();
+        selectRow(w.findChild<QTableView *>("tableView_24"), item.first);
+        prompts.answer("是");
+        clickButton(&w, "toolButton_39");
+        QCOMPARE(prompts.texts(), QStringList{item.second});
+    }
+    QCOMPARE(sqlValue("select group_concat(ID,',') from (select ID from fuwuxiangmu order by ID)"), QString("1,A01"));
+    QCOMPARE(sqlValue("select count(*) from log"), QString("0"));
 }
 
 void TstMainWindow::deleteWithoutRowAsksNothing()
@@ -387,6 +402,15 @@ void TstMainWindow::stockDeleteKeepsProductAndOthers()
              (QList<QStringList>{{"入库明细", "2"}}));
     QCOMPARE(sqlValue("select count(*) from chanpinrukumingxi"), QString("7"));
     QCOMPARE(sqlValue("select count(*) from chanpin"), QString("3"));
+
+    // The movement goes with its log row or not at all.
+    sqlExec("create trigger nolog before insert on log begin select raise(abort,'refused'); end");
+    prompts.clear();
+    selectRow(stock, "P2");
+    prompts.answer("是");
+    clickButton(&w, "toolButton_152");
+    QCOMPARE(prompts.last(), QString("库存清零失败，本次操作未保存"));
+    QCOMPARE(sqlValue("select total(shuliang) from chanpinrukumingxi where chanpinID='P2'"), QString("5"));
 }
 
 void TstMainWindow::operatorAddEditDelete()

@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
 
 #include "mainwindow.h"
+#include "memberwriter.h"
 #include "operatorsession.h"
 #include "testsupport.h"
 
@@ -70,6 +72,7 @@ private slots:
     void repayPartOfASplitSale();
     void repaymentRefusals();
     void repaymentThatFailsWritesNothing();
+    void topUpDebtRepaidOnThePanel();
 
 private:
     void search(const QString &text);
@@ -98,7 +101,7 @@ void tst_MemberPage::cleanupTestCase()
 void tst_MemberPage::init()
 {
     sqlExec("drop trigger if exists no_update");
-    for (const char *table : {"huiyuan", "huiyuanxiaofei", "log"})
+    for (const char *table : {"huiyuan", "huiyuanxiaofei", "huiyuanjiaofei", "log"})
         sqlExec(QStringLiteral("delete from ") + QString::fromLatin1(table));
     addMember("1", "张三", "13800000001", "320.5");
     addMember("2", "张三丰", "13900000002", "0", "1985-12-31 00:00:00");
@@ -335,6 +338,60 @@ void tst_MemberPage::repaymentThatFailsWritesNothing()
     QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei where ID='xf_1'"), QString("1"));
     QCOMPARE(sqlValue("select qiankuanjine from huiyuanxiaofei where ID='xf_1'"), QString("20"));
     QCOMPARE(sqlValue("select count(*) from log where log like '会员还款%'"), QString("0"));
+}
+
+// A top-up's debt is on the panel like a sale's and is repaid from the payment
+// list. When the desk's repayment is refused (another desk repaid part of it
+// meanwhile), the payment dialog stays open with the amount typed.
+void tst_MemberPage::topUpDebtRepaidOnThePanel()
+{
+    PromptRecorder prompts;
+    TopUp t;
+    t.memberId = QStringLiteral("1");
+    t.paidInCents = 10000;
+    t.receivedCents = 8000;
+    t.method = QStringLiteral("现金");
+    t.operatorName = QStringLiteral("cashier");
+    const LedgerResult top = MemberWriter::topUp(t);
+    QVERIFY2(top.ok, qPrintable(top.error));
+    search("13800000001");
+    QCOMPARE(labelText(m_main, "label_20"), QString("20"));
+
+    m_main->show();
+    auto *tabs = m_main->findChild<QTabWidget *>("tabWidget_2");
+    QWidget *shownBefore = tabs->currentWidget();
+    tabs->setCurrentWidget(m_main->findChild<QWidget *>("tab_jiaofei"));
+    auto *payments = m_main->findChild<QTableView *>("tableView_3");
+    QVERIFY(selectRowWith(payments, 0, top.documentId) >= 0);
+    QString due, firstTold, kept;
+    bool stayed = false;
+    onNextModal([&](QWidget *dlg) {
+        due = dlg->findChild<QLabel *>("label_4")->text();
+        Repayment elsewhere;
+        elsewhere.documentId = top.documentId;
+        elsewhere.cents = 1500;
+        elsewhere.method = QStringLiteral("微信");
+        elsewhere.operatorName = QStringLiteral("desk2");
+        QVERIFY(MemberWriter::repay(elsewhere).ok);
+        dlg->findChild<QLineEdit *>("lineEdit")->setText("20");
+        clickButton(dlg, "toolButton_3");
+        firstTold = prompts.last();
+        stayed = dlg->isVisible();
+        kept = dlg->findChild<QLineEdit *>("lineEdit")->text();
+        dlg->findChild<QLineEdit *>("lineEdit")->setText("5");
+        clickButton(dlg, "toolButton_3");
+    });
+    clickButton(m_main, "toolButton_14");
+    tabs->setCurrentWidget(shownBefore);
+    m_main->hide();
+    QCOMPARE(due, QString("20"));
+    QCOMPARE(firstTold, QString("还款金额大于该单欠款金额，本次还款未保存"));
+    QVERIFY(stayed);
+    QCOMPARE(kept, QString("20"));
+    QCOMPARE(sqlRows("select jiaofeileixing,shifujine,qiankuanjine from huiyuanjiaofei where ID='" + top.documentId
+                     + "' order by rowid"),
+             (QList<QStringList>{{"会员充值", "80", "0"}, {"会员还款", "15", "0"}, {"会员还款", "5", "0"}}));
+    QCOMPARE(labelText(m_main, "label_20"), QString("0"));
 }
 
 QTEST_MAIN(tst_MemberPage)

@@ -5,6 +5,7 @@
 #include "ledgersql.h"
 #include "memberwriter.h"
 #include "salewriter.h"
+#include "stockwriter.h"
 #include "transactionscope.h"
 
 #include "passwordhash.h"
@@ -882,6 +883,7 @@ void Builder::stockDocument(int ms, bool in)
 {
     const QString docId = (in ? QStringLiteral("入库ID: rk") : QStringLiteral("出库ID: ck")) + clock.serial(ms);
     const QString date = QString::fromLatin1(clock.date);
+    at(ms);
     for (Product &p : products) {
         int qty = 0;
         if (in) {
@@ -893,9 +895,17 @@ void Builder::stockDocument(int ms, bool in)
                 continue;
             qty = -(1 + rng.below(3));
         }
-        sStock->run({docId, date, in ? QStringLiteral("入库明细") : QStringLiteral("出库明细"), p.id, moneyV(p.buy),
-                     double(qty), moneyV(p.buy * qty), in ? QStringLiteral("采购入库") : QStringLiteral("领用出库"), op,
-                     nullText()});
+        StockLine line;
+        line.documentId = docId;
+        line.date = date;
+        line.kind = in ? QStringLiteral("入库明细") : QStringLiteral("出库明细");
+        line.productId = p.id;
+        line.unitCents = p.buy;
+        line.quantity = qAbs(qty);
+        line.reason = in ? QStringLiteral("采购入库") : QStringLiteral("领用出库");
+        line.operatorName = op;
+        write(StockWriter::addLine(line));
+        ++cnt.logRows;
         p.stock += qty;
     }
 }
