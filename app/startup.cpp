@@ -91,17 +91,20 @@ int runMochen(QApplication &app)
                          {QStringLiteral("确定")}, &w});
     });
     const auto startBackup = [&backup]() { QTimer::singleShot(2000, &backup, [&backup]() { backup.start(); }); };
-    // A large file's pages were not read before the login: they are read now,
-    // beside the counter, and damage stops the program as it would have at start.
-    PageCheck pages;
-    QObject::connect(&pages, &PageCheck::finished, &w, [&w, startBackup](const QString &damage) {
-        if (damage.isEmpty()) {
-            startBackup();
-            return;
-        }
+    // Damage found beside the counter stops the program as it would have at start.
+    const auto stop = [&w](const QString &damage) {
         qCWarning(lcSql).noquote() << damage;
         Prompt::ask({QStringLiteral("错误"), damage, {QStringLiteral("确定")}, &w});
         QCoreApplication::exit(1);
+    };
+    QObject::connect(&backup, &DailyBackup::damaged, &w, stop);
+    // A large file's pages were not read before the login: they are read now.
+    PageCheck pages;
+    QObject::connect(&pages, &PageCheck::finished, &w, [startBackup, stop](const QString &damage) {
+        if (damage.isEmpty())
+            startBackup();
+        else
+            stop(damage);
     });
     // On a shop server the backup is the server's (pg_dump), not each desk's,
     // and so are the checks of its pages.

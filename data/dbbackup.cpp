@@ -92,6 +92,15 @@ void DailyBackup::start(const QString &folder, int keep)
             db.close();
         }
         QSqlDatabase::removeDatabase(name);
+        // A copy that fails its check may come from a damaged shop file: then
+        // the counter must stop as it would at start, not write on into it.
+        if (!problem.isEmpty()) {
+            const QString finding = checkDatabaseFile(file, false);
+            if (!finding.isEmpty()) {
+                emit damaged(damagedDatabaseText(finding, target));
+                return;
+            }
+        }
         emit finished(problem);
     });
     m_thread->start(QThread::LowPriority);

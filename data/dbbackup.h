@@ -30,6 +30,9 @@ public:
 signals:
     // Delivered in the thread that owns this object; "" when all went well.
     void finished(const QString &problem);
+    // Instead of finished: the copy failed and the shop file itself does not
+    // pass the page check. The whole damaged-database message.
+    void damaged(const QString &message);
 
 private:
     QThread *m_thread = nullptr;

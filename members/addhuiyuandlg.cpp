@@ -11,6 +11,8 @@
 #include "operatorsession.h"
 #include "prompt.h"
 #include "amounts.h"
+#include "dbfailure.h"
+#include "transactionscope.h"
 #include "memberwriter.h"
 #include "sqltext.h"
 
@@ -406,6 +408,12 @@ void addhuiyuandlg::saveEdit()
         ui->lineEdit_8->text(), adviserId(), ui->lineEdit_9->text(), ui->lineEdit_10->text(),
         ui->textEdit->toPlainText(), ui->lineEdit->text()};
     req.whereCount = 1;
+    // The opener writes the row inside this scope: a failure keeps what was typed.
+    TransactionScope tx;
     emit DlgSend(QStringLiteral("修改数据"), QVariant::fromValue(req));
+    if (!tx.commit()) {
+        ctrlUiClass::showInfo(saveFailureText(QStringLiteral("保存失败"), tx.firstError()), this);
+        return;
+    }
     accept();
 }

@@ -4,9 +4,11 @@
 #include "dialogkeys.h"
 
 #include "amounts.h"
+#include "dbfailure.h"
 #include "dbrecords.h"
 #include "prompt.h"
 #include "sqltext.h"
+#include "transactionscope.h"
 
 namespace {
 const QStringList kFactors = {
@@ -96,7 +98,13 @@ void addhuiyuankaDlg::on_toolButton_clicked()
                                  ui->comboBox_2->currentText(), ui->comboBox_3->currentText(),
                                  remark, name};
         req.whereCount = 1;
+        // The opener writes the row inside this scope: a failure keeps the dialog open.
+        TransactionScope tx;
         emit DlgSend(QStringLiteral("修改数据"), QVariant::fromValue(req));
+        if (!tx.commit()) {
+            ctrlUiClass::showInfo(saveFailureText(QStringLiteral("保存失败"), tx.firstError()), this);
+            return;
+        }
         accept();
         return;
     }
@@ -110,7 +118,12 @@ void addhuiyuankaDlg::on_toolButton_clicked()
     req.table = QStringLiteral("huiyuanka");
     req.values = QStringList{name, value, price, ui->comboBox->currentText(),
                              ui->comboBox_2->currentText(), ui->comboBox_3->currentText(), remark};
+    TransactionScope tx;
     emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(req));
+    if (!tx.commit()) {
+        ctrlUiClass::showInfo(saveFailureText(QStringLiteral("保存失败"), tx.firstError()), this);
+        return;
+    }
     accept();
 }
 

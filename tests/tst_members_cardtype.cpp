@@ -13,6 +13,7 @@ class TestCardType : public QObject
 private slots:
     void addDuplicateAndBadInput();
     void editKeepsNameAndUpdates();
+    void failedSaveStaysOpen();
 };
 
 static void fill(QWidget *d, const QString &name, const QString &value, const QString &price)
@@ -102,6 +103,31 @@ void TestCardType::editKeepsNameAndUpdates()
              (QList<QStringList>{{QStringLiteral("600"), QStringLiteral("400"), QStringLiteral("0.7"), QStringLiteral("老卡")}}));
     // The other card type is untouched.
     QCOMPARE(sqlValue(QStringLiteral("select kaneijine from huiyuanka where name='银卡'")), QStringLiteral("1000"));
+}
+
+void TestCardType::failedSaveStaysOpen()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    DispatchStub main;
+    seedShop();
+    // SQLite's own words for a full disk, on every write of the table.
+    sqlExec(QStringLiteral("create trigger full_insert before insert on huiyuanka begin select raise(abort,'database or disk is full'); end"));
+    sqlExec(QStringLiteral("create trigger full_update before update on huiyuanka begin select raise(abort,'database or disk is full'); end"));
+    const auto before = sqlRows(QStringLiteral("select * from huiyuanka order by name"));
+    const QStringList row{QStringLiteral("金卡"), QStringLiteral("500"), QStringLiteral("400"),
+                          QStringLiteral("0.8"), QStringLiteral("0.9"), QStringLiteral("1"),
+                          QStringLiteral("1"), QStringLiteral("老卡")};
+    for (int mode : {1, 2}) {
+        addhuiyuankaDlg dlg;
+        main.attach(&dlg);
+        dlg.setup(mode, mode == 2 ? row : QStringList());
+        fill(&dlg, mode == 2 ? QStringLiteral("金卡") : QStringLiteral("铂金卡"), QStringLiteral("600"), QStringLiteral("500"));
+        clickButton(&dlg, QStringLiteral("toolButton"));
+        QCOMPARE(prompts.last(), QStringLiteral("保存失败，本次操作未保存\n原因：磁盘空间已满，请清理磁盘后再试。"));
+        QVERIFY(dlg.result() != QDialog::Accepted);
+    }
+    QCOMPARE(sqlRows(QStringLiteral("select * from huiyuanka order by name")), before);
 }
 
 QTEST_MAIN(TestCardType)

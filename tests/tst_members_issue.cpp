@@ -334,6 +334,20 @@ void TestCardIssue::editKeepsStoredDataAndMoney()
     QCOMPARE(sqlRows(QStringLiteral("select * from huiyuanyuebiandong")), ledgerBefore);
     for (const char *t : {"huiyuanjiaofei", "huiyuantaocan", "tichengmingxi", "log"})
         QCOMPARE(sqlValue(QStringLiteral("select count(*) from ") + QLatin1String(t)), QStringLiteral("0"));
+
+    // A change the disk cannot take is told, and the dialog keeps what was typed.
+    sqlExec(QStringLiteral("create trigger full_disk before update on huiyuan begin select raise(abort,'database or disk is full'); end"));
+    {
+        addhuiyuandlg dlg;
+        main.attach(&dlg);
+        dlg.setup(2, listRow);
+        edit(&dlg, "lineEdit_2")->setText(QStringLiteral("会员贰"));
+        clickButton(&dlg, QStringLiteral("toolButton"));
+        QCOMPARE(prompts.last(), QStringLiteral("保存失败，本次操作未保存\n原因：磁盘空间已满，请清理磁盘后再试。"));
+        QVERIFY(dlg.result() != QDialog::Accepted);
+        QCOMPARE(edit(&dlg, "lineEdit_2")->text(), QStringLiteral("会员贰"));
+    }
+    QCOMPARE(sqlValue(QStringLiteral("select name from huiyuan where ID='2'")), QStringLiteral("会员2"));
 }
 
 QTEST_MAIN(TestCardIssue)

@@ -26,6 +26,7 @@ private slots:
     void durableConnection();
     void dailyBackupKeepsThirty();
     void dailyBackupBesideTheCounter();
+    void copyThatFailsItsCheckReplacesNothing();
 };
 
 void TestReliability::passwordHashes()
@@ -204,6 +205,39 @@ void TestReliability::dailyBackupBesideTheCounter()
     failing.start("blocked/backup");
     QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 2, 30000);
     QVERIFY(!outcomes.last().isEmpty());
+}
+
+void TestReliability::copyThatFailsItsCheckReplacesNothing()
+{
+    TestWorkdir wd;
+    sqlExec("insert into huiyuan(ID,name,shengyujine) values('1001','甲',500)");
+    QDir().mkpath("backup");
+    sqlExec("vacuum into 'backup/mochenxinxi-20201001.db'"); // the one good copy, the oldest too
+    // A row its table forbids, as damage can leave behind: no copy of it is
+    // whole (the copy is refused, or would fail the full check).
+    sqlExec("create table broken(x)");
+    sqlExec("insert into broken values(null)");
+    sqlExec("pragma writable_schema=1");
+    sqlExec("update sqlite_master set sql='CREATE TABLE broken(x NOT NULL)' where name='broken'");
+    sqlExec("pragma writable_schema=0");
+    const QStringList before = QDir("backup").entryList(QDir::Files);
+
+    // Keeping one copy, a good new one would push the old one out.
+    const QString problem = backupDatabaseDaily("backup", 1);
+    QVERIFY(!problem.isEmpty());
+    QCOMPARE(QDir("backup").entryList(QDir::Files), before);
+
+    // Beside the counter the same damage stops the work, naming the good copy.
+    QStringList finished, damaged;
+    DailyBackup backup;
+    connect(&backup, &DailyBackup::finished, this, [&finished](const QString &p) { finished << p; });
+    connect(&backup, &DailyBackup::damaged, this, [&damaged](const QString &m) { damaged << m; });
+    backup.start("backup", 1);
+    QTRY_COMPARE_WITH_TIMEOUT(damaged.size(), 1, 30000);
+    QVERIFY2(damaged.first().contains("已损坏") && damaged.first().contains("mochenxinxi-20201001.db"),
+             qPrintable(damaged.first()));
+    QVERIFY(finished.isEmpty());
+    QCOMPARE(QDir("backup").entryList(QDir::Files), before);
 }
 
 QTEST_MAIN(TestReliability)
