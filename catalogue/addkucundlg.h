@@ -9,7 +9,9 @@ namespace Ui { class addkucunDlg; }
 
 // One line of a stock document: adds a movement for a product (mode 1) or
 // corrects a line of the document (mode 2). Quantities are typed positive;
-// stock-out lines are stored negative.
+// stock-out lines are stored negative. When the writer refuses the line (the
+// product or the line gone at another desk, a failing disk), the dialog stays
+// open with what was typed; after a save it asks its opener to refresh lists.
 class addkucunDlg : public QDialog
 {
     Q_OBJECT

@@ -13,6 +13,7 @@
 #include "dbsetconfig.h"
 #include "operatorsession.h"
 #include "reportquery.h"
+#include "stockwriter.h"
 #include "testsupport.h"
 
 namespace {
@@ -287,6 +288,14 @@ private slots:
                          *ReportQuery::drillDown(QStringLiteral("产品库存"), {{QStringLiteral("chanpinID"), QStringLiteral("P1")}}));
         QCOMPARE(ctrl.viewRowCount(QStringLiteral("库存变动")), 1);
         QCOMPARE(ctrl.rowValues(QStringLiteral("库存变动"), 0).value(3), QStringLiteral("7"));
+
+        // Written off at the purchase price (none set: 0), once; a second time there is nothing to clear.
+        QVERIFY(StockWriter::clearStock(QStringLiteral("P2"), QStringLiteral("admin")).ok);
+        QCOMPARE(sqlRows(QStringLiteral("select type,shuliang,jine,rukutype from chanpinrukumingxi where rukutype='库存清零'")),
+                 (QList<QStringList>{{"出库明细", "-2.5", "0", "库存清零"}}));
+        QCOMPARE(StockWriter::clearStock(QStringLiteral("P2"), QStringLiteral("admin")).error,
+                 QStringLiteral("产品'发蜡'的库存已经是0，无需清零"));
+        QCOMPARE(stockList().value(QStringLiteral("P2")), QStringLiteral("0"));
     }
 
     // What happens meanwhile at another desk, or a disk that refuses the log:

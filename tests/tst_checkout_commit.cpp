@@ -281,7 +281,10 @@ private slots:
         QCOMPARE(text(&dlg, "label_26"), QString("320"));
         const QString sale = dlg.saleId();
 
-        onNextModal([=](QWidget *pay) {
+        // The first try fails at the disk: the payment dialog keeps every amount typed.
+        QString told;
+        QStringList kept;
+        onNextModal([&](QWidget *pay) {
             const QStringList boxes = withCard ? QStringList{"checkBox_4", "checkBox_2", "checkBox_3"}
                                                : QStringList{"checkBox", "checkBox_2", "checkBox_3"};
             const QStringList edits = withCard ? QStringList{"lineEdit_4", "lineEdit_2", "lineEdit_3"}
@@ -291,10 +294,19 @@ private slots:
                 clickButton(pay, boxes.at(i));
                 setText(pay, qPrintable(edits.at(i)), amounts.at(i));
             }
+            sqlExec("create trigger fail_points before insert on huiyuanjifen begin select raise(abort,'disk full'); end");
+            m_prompts->answer("是");
             clickButton(pay, "toolButton_4"); // 50 left unpaid: the debt question is answered 是
+            told = m_prompts->last();
+            for (const QString &e : edits)
+                kept << (pay->isVisible() ? text(pay, qPrintable(e)) : QString());
+            sqlExec("drop trigger fail_points");
+            m_prompts->answer("是");
+            clickButton(pay, "toolButton_4");
         });
-        m_prompts->answer("是");
         clickButton(&dlg, "toolButton_11");
+        QVERIFY2(told.startsWith(QString("保存消费记录失败，本次操作未保存")), qPrintable(told));
+        QCOMPARE(kept, (QStringList{"100", "50", "120"}));
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
 
         const QList<QStringList> headers = sqlRows(

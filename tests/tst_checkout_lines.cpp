@@ -77,12 +77,19 @@ private slots:
             }, false);
             QCOMPARE(m_prompts->last(), bad == "2000000" ? QString("数量不能超过1000000") : QString("数量必须是大于0的整数"));
         }
-        addLine(dlg, "toolButton_3", "S01", "1", [](QWidget *editor) {
+        // 33.333 × 3 would be booked as 33.33 a unit and 100 in all.
+        QString thirdOfACent;
+        addLine(dlg, "toolButton_3", "S01", "1", [&thirdOfACent, this](QWidget *editor) {
+            setText(editor, "lineEdit_3", "33.333");
+            clickButton(editor, "toolButton_4");
+            QVERIFY(editor->isVisible());
+            thirdOfACent = m_prompts->last();
             setText(editor, "lineEdit_3", "-5");
             clickButton(editor, "toolButton_4");
             QVERIFY(editor->isVisible());
             setText(editor, "lineEdit_3", "75");
         });
+        QCOMPARE(thirdOfACent, QString("优惠价最多只能有两位小数"));
         QCOMPARE(m_prompts->last(), QString("优惠价必须是不小于0的数字"));
         QCOMPARE(sqlRows("select xiaoshoujiage,youhuijiage,shuliang,jine,jifen from tempxiaofeimingxi"),
                  (QList<QStringList>{{"100", "75", "1", "75", "100"}}));

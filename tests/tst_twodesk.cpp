@@ -109,8 +109,16 @@ void TestTwoDesk::twoDesksOneShop()
              confirmed.size());
     // Nothing left in anybody's basket, and the books hold together.
     verifyBooks();
-    qInfo("two desks: %d operations confirmed, %d refused (%s), %lld ms", int(confirmed.size()), refusedCount,
-          qPrintable(results.first().refused.mid(0, 3).join(QStringLiteral("; "))), ms);
+    const auto count = [&](const QString &prefix) {
+        return int(std::count_if(confirmed.cbegin(), confirmed.cend(), [&](const QString &d) { return d.startsWith(prefix); }));
+    };
+    qInfo("two desks: %d operations confirmed (%d sales, %s by card; %s top-ups; %s renewals), %d refused (%s), "
+          "%lld ms",
+          int(confirmed.size()), count(QStringLiteral("xf_")),
+          qPrintable(sqlValue("select count(distinct ID) from huiyuanxiaofei where fukuanfangshi='储蓄卡'")),
+          qPrintable(sqlValue("select count(*) from huiyuanjiaofei where jiaofeileixing='会员充值'")),
+          qPrintable(sqlValue("select count(distinct ID) from huiyuanjiaofei where jiaofeileixing<>'会员充值'")),
+          refusedCount, qPrintable(results.first().refused.mid(0, 3).join(QStringLiteral("; "))), ms);
 }
 
 // Four desks on one shop (a file, or a shop server when MOCHEN_TEST_PG is set)
