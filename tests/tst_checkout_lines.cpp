@@ -96,6 +96,22 @@ private slots:
         QCOMPARE(text(&dlg, "label_26"), QString("75"));
     }
 
+    void fullDiskIsTold()
+    {
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        // SQLite's own words for a full disk, on the working table of the lines.
+        sqlExec("create trigger full_disk before insert on tempxiaofeimingxi begin "
+                "select raise(abort,'database or disk is full'); end");
+        addLine(dlg, "toolButton_3", "S01", "1", [](QWidget *editor) {
+            clickButton(editor, "toolButton_4");
+            QVERIFY(editor->isVisible());
+        }, false);
+        QCOMPARE(m_prompts->last(), QString("保存消费项目失败，本次操作未保存\n原因：磁盘空间已满，请清理磁盘后再试。"));
+        QCOMPARE(sqlValue("select count(*) from tempxiaofeimingxi"), QString("0"));
+    }
+
     void unitPriceRight()
     {
         operatorSession().xiugaixiaoshoudanjia = QStringLiteral("否");
