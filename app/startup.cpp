@@ -6,6 +6,7 @@
 #include "operatorsession.h"
 
 #include "dbbackup.h"
+#include "dbfailure.h"
 #include "dbhealth.h"
 #include "dbsetconfig.h"
 #include "dialogkeys.h"
@@ -34,12 +35,19 @@ QString installationProblem()
     if (!hasTables)
         return QStringLiteral("配置文件 dbset.xml 无法读取或已损坏（工作目录：%1）。\n程序无法启动，请检查安装。").arg(where);
 
-    const QString dbProblem = QStringLiteral("无法使用数据库文件 mochenxinxi.db（工作目录：%1）：%2\n"
-                                             "为避免收银数据无法保存，程序将退出。");
+    // A file whose very first page is damaged is no database at all: told as
+    // damage, with the copy to put back, like damage found deeper in.
+    const auto unusable = [&where](const QString &error) {
+        if (isDamageError(error))
+            return damagedDatabaseText(error);
+        return QStringLiteral("无法使用数据库文件 mochenxinxi.db（工作目录：%1）：%2\n"
+                              "为避免收银数据无法保存，程序将退出。")
+            .arg(where, error);
+    };
     if (!openDatabase()) {
         if (!shopOpenProblem().isEmpty())
             return shopOpenProblem() + QStringLiteral("\n为避免收银数据无法保存，程序将退出。");
-        return dbProblem.arg(where, QSqlDatabase::database(QSqlDatabase::defaultConnection, false).lastError().text());
+        return unusable(QSqlDatabase::database(QSqlDatabase::defaultConnection, false).lastError().text());
     }
     // A shop server keeps its own files and copies (pg_dump, the owner's
     // administrator): the checks of the shop file do not apply, the tables of
@@ -49,7 +57,7 @@ QString installationProblem()
     // Reading the schema catches a file that is not a database.
     QSqlQuery q;
     if (!q.exec(QStringLiteral("select count(*) from sqlite_master")))
-        return dbProblem.arg(where, q.lastError().text());
+        return unusable(q.lastError().text());
     q.finish();
     const QString health = databaseHealthProblem();
     if (!health.isEmpty())

@@ -20,11 +20,17 @@ QString dbFailureCause(const QString &errorText)
     if (e.contains(QLatin1String("database is locked")) || e.contains(QLatin1String("database table is locked"))
         || e.contains(QLatin1String("database is busy")))
         return QStringLiteral("原因：数据库正被另一台收银机或程序占用，请稍后再试。");
-    if (e.contains(QLatin1String("malformed")) || e.contains(QLatin1String("not a database")))
+    if (isDamageError(errorText))
         return QStringLiteral("原因：数据库文件已损坏，请立即联系管理人员用备份恢复。");
     if (e.contains(QLatin1String("disk i/o error")) || e.contains(QLatin1String("unable to open database")))
         return QStringLiteral("原因：无法读写数据库文件（磁盘故障或文件被移走），请检查磁盘。");
     return QString();
+}
+
+bool isDamageError(const QString &errorText)
+{
+    const QString e = errorText.toLower();
+    return e.contains(QLatin1String("malformed")) || e.contains(QLatin1String("not a database"));
 }
 
 QString saveFailureText(const QString &what, const QString &errorText)

@@ -9,6 +9,10 @@
 // "" when the text names no cause we can explain.
 QString dbFailureCause(const QString &errorText);
 
+// Whether the error text says the database file itself is damaged (or is no
+// database at all).
+bool isDamageError(const QString &errorText);
+
 // "<what>，本次操作未保存" followed (on a line of its own) by the cause when it is known: the one
 // wording of a save that did not land.
 QString saveFailureText(const QString &what, const QString &errorText);

@@ -81,7 +81,7 @@ void TestReliability::brokenInstallation_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("no dbset.xml") << "nodbset" << "找不到配置文件 dbset.xml";
     QTest::newRow("broken dbset.xml") << "brokendbset" << "dbset.xml 无法读取或已损坏";
-    QTest::newRow("not a database") << "garbage" << "无法使用数据库文件 mochenxinxi.db";
+    QTest::newRow("not a database") << "garbage" << "数据库文件 mochenxinxi.db 已损坏";
     QTest::newRow("database is a folder") << "folder" << "无法使用数据库文件 mochenxinxi.db";
 }
 

@@ -190,6 +190,15 @@ void TestStartupChecks::damagedFileNamesNewestGoodBackup()
     }
     closeDefault();
 
+    // A damaged first page makes the file no database at all: the same words.
+    {
+        QFile db("mochenxinxi.db");
+        QVERIFY(db.open(QIODevice::ReadWrite));
+        db.write(QByteArray(16, 'x'));
+    }
+    const QString header = startupMessage();
+    QVERIFY2(header.contains("已损坏") && header.contains("mochenxinxi-20261201.db"), qPrintable(header));
+
     // Without a usable copy it says so instead of pointing at junk.
     QVERIFY(QFile::remove("backup/mochenxinxi-20261201.db"));
     QVERIFY(QFile::remove("backup/mochenxinxi-20261130.db"));
