@@ -104,11 +104,13 @@ void addkucunDlg::on_toolButton_clicked()
     // Two lines of one product in one document share document ID and product
     // code: the line number keeps a correction to its own line.
     line.lineKey = m_mode == 2 ? m_row.value(12).toLongLong() : 0;
+    line.opensDocument = m_mode == 1 && m_opensDocument;
     const LedgerResult r = m_mode == 2 ? StockWriter::correctLine(line) : StockWriter::addLine(line);
     if (!r.ok) {
         ctrlUiClass::showInfo(r.error, this);
         return;
     }
+    m_savedDocumentId = r.documentId;
     dbctrlstruct refresh;
     refresh.table = QStringLiteral("chanpinrukumingxi");
     emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(refresh));

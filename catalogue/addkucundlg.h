@@ -25,6 +25,10 @@ public:
     // document ID, [1] date, [2]..[5] as above, [6] unit price, [7] quantity,
     // [9] remark, [12] line number. kind: "入库明细" or "出库明细".
     void setData(int mode, const QStringList &row, const QString &kind);
+    // The document's first line registers its number (see StockLine).
+    void setOpensDocument(bool opens) { m_opensDocument = opens; }
+    // The number the saved line went under: the asked one unless another desk had taken it.
+    QString savedDocumentId() const { return m_savedDocumentId; }
 
 signals:
     void DlgSend(QString key, QVariant value);
@@ -41,6 +45,8 @@ private:
     int m_mode = 1;
     QStringList m_row;
     QString m_kind;
+    bool m_opensDocument = false;
+    QString m_savedDocumentId;
 };
 
 #endif

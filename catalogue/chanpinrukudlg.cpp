@@ -128,7 +128,13 @@ void chanpinrukuDlg::addLineFor(const QStringList &productRow)
     addkucunDlg *dlg = new addkucunDlg;
     connect(dlg, &addkucunDlg::DlgSend, this, &chanpinrukuDlg::DlgRecv);
     dlg->setData(1, row, m_kind);
-    dlg->exec();
+    dlg->setOpensDocument(!m_docRegistered);
+    if (dlg->exec() == QDialog::Accepted && !dlg->savedDocumentId().isEmpty()) {
+        // The number is now this desk's; it changes only when another desk had taken it.
+        m_docId = dlg->savedDocumentId();
+        m_docRegistered = true;
+        ui->label_2->setText(m_docId);
+    }
     delete dlg;
     reload();
 }

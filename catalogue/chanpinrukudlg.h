@@ -50,6 +50,7 @@ private:
     ctrlUiClass *m_ctrl;
     QString m_kind;
     QString m_docId;
+    bool m_docRegistered = false;
     QString m_today;
     PickerSearch m_search{QStringLiteral("产品信息")};
     QTimer *m_typing = nullptr;

@@ -146,6 +146,9 @@ struct StockLine
     QString remark;
     QString operatorName;
     qint64 lineKey = 0;   // the line a correction changes (its rowid); 0 when unknown
+    // The first line of a document window: its number is registered with the
+    // line, or replaced by a fresh one when another desk has taken it.
+    bool opensDocument = false;
 };
 
 #endif

@@ -64,12 +64,26 @@ LedgerResult finish(TransactionScope &tx, const QString &what, const QString &id
     return LedgerResult::success(id);
 }
 
-LedgerResult writeLine(const StockLine &l, bool isAdd)
+QString documentPrefix(const QString &kind)
 {
-    const QString why = refusalOf(l);
+    return kind == kOut ? QStringLiteral("出库ID: ck") : QStringLiteral("入库ID: rk");
+}
+
+LedgerResult writeLine(const StockLine &asked, bool isAdd)
+{
+    const QString why = refusalOf(asked);
     if (!why.isEmpty())
         return LedgerResult::failure(why);
     TransactionScope tx;
+    StockLine l = asked;
+    // Document numbers come from the clock when the window opens: two desks
+    // opening a document in the same millisecond would mix their lines.
+    if (isAdd && l.opensDocument)
+        l.documentId = LedgerSql::newDocumentId(documentPrefix(l.kind), l.kind, l.operatorName, l.documentId);
+    if (l.documentId.isEmpty()) {
+        refuse(QStringLiteral("无法生成单号，本次操作未保存"));
+        return finish(tx, QStringLiteral("保存失败"), QString());
+    }
     // Another desk may have deleted the product while the document was open.
     if (!value(QStringLiteral("select 1 from chanpin where ID=?"), {l.productId}).isValid())
         refuse(QStringLiteral("找不到该产品，本次操作未保存"));
@@ -96,8 +110,12 @@ LedgerResult clearOnce(const QString &productId, const QString &operatorName)
     }
     const bool out = stock > 0;
     StockMove m;
-    m.documentId = (out ? QStringLiteral("出库ID: ck") : QStringLiteral("入库ID: rk")) + LedgerSql::serialNow();
     m.kind = out ? kOut : kIn;
+    m.documentId = LedgerSql::newDocumentId(documentPrefix(m.kind), m.kind, operatorName);
+    if (m.documentId.isEmpty()) {
+        refuse(QStringLiteral("无法生成单号，本次操作未保存"));
+        return finish(tx, QStringLiteral("库存清零失败"), QString());
+    }
     m.productId = productId;
     m.unitCents = yuanToCents(product.first().value(1).toDouble());
     m.quantity = -stock;

@@ -298,6 +298,42 @@ private slots:
         QCOMPARE(stockList().value(QStringLiteral("P2")), QStringLiteral("0"));
     }
 
+    // Document numbers come from the clock when the window opens. When another
+    // desk has saved a line under the same number meanwhile, this desk's lines
+    // go under a fresh one and the window shows only its own.
+    void documentNumberTakenAtAnotherDesk()
+    {
+        PromptRecorder prompts;
+        Dispatcher d;
+        createProduct(d, QStringLiteral("P1"), QStringLiteral("洗发水"), QStringLiteral("12"));
+        chanpinrukuDlg doc;
+        d.attach(&doc);
+        doc.setData(QStringLiteral("入库明细"));
+        const QString opened = doc.documentId();
+        StockLine other;
+        other.documentId = opened;
+        other.date = QStringLiteral("2026-01-02");
+        other.kind = QStringLiteral("入库明细");
+        other.productId = QStringLiteral("P1");
+        other.unitCents = 1200;
+        other.quantity = 5;
+        other.operatorName = QStringLiteral("小王");
+        other.opensDocument = true;
+        QVERIFY(StockWriter::addLine(other).ok);
+
+        addLine(&doc, QStringLiteral("P1"), QStringLiteral("12"), QStringLiteral("10"));
+        addLine(&doc, QStringLiteral("P1"), QStringLiteral("12"), QStringLiteral("1"));
+        const QString mine = doc.documentId();
+        QVERIFY(mine != opened);
+        QVERIFY(QRegularExpression(QStringLiteral("^入库ID: rk\\d{17}$")).match(mine).hasMatch());
+        QCOMPARE(child<QLabel>(&doc, "label_2")->text(), mine);
+        QCOMPARE(child<QTableView>(&doc, "tableView_2")->model()->rowCount(), 2);
+        QCOMPARE(sqlRows(QStringLiteral("select rukuID,shuliang from chanpinrukumingxi where rukuID!='000000' order by rowid")),
+                 (QList<QStringList>{{opened, "5"}, {mine, "10"}, {mine, "1"}}));
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from danjuhao where ID in ('%1','%2')").arg(opened, mine)),
+                 QStringLiteral("2"));
+    }
+
     // What happens meanwhile at another desk, or a disk that refuses the log:
     // the line is refused as a whole, the cashier is told, and the line dialog
     // stays open with what was typed.
