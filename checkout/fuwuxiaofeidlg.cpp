@@ -297,10 +297,7 @@ void FuwuxiaofeiDlg::on_toolButton_4_clicked()
     const CountInput count = parseCountInput(ui->lineEdit_4->text(), QStringLiteral("数量"), 0);
     if (!count.ok || count.value <= 0) {
         // Only a bound has a sentence of its own; every other slip gets the hint.
-        ctrlUiClass::showInfo(count.ok || count.notNumber || !count.error.endsWith(QStringLiteral("不能超过1000000"))
-                                  ? QStringLiteral("数量必须是大于0的整数")
-                                  : count.error,
-                              this);
+        ctrlUiClass::showInfo(count.tooLarge ? count.error : QStringLiteral("数量必须是大于0的整数"), this);
         return;
     }
     const int quantity = int(count.value);

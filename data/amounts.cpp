@@ -60,6 +60,7 @@ static MoneyInput parseMoney(const QString &typed, const QString &what, bool all
         // "1e3" and the like: accepted only when it is a whole number of cents.
         const double c = v * 100.0;
         if (std::fabs(c) > double(kMaxMoneyCents)) {
+            r.tooLarge = true;
             r.error = what + QStringLiteral("不能超过1000000000");
             return r;
         }
@@ -76,6 +77,7 @@ static MoneyInput parseMoney(const QString &typed, const QString &what, bool all
         }
         whole.remove(QRegularExpression(QStringLiteral("^0+")));
         if (whole.size() > 10) {
+            r.tooLarge = true;
             r.error = what + QStringLiteral("不能超过1000000000");
             return r;
         }
@@ -83,11 +85,13 @@ static MoneyInput parseMoney(const QString &typed, const QString &what, bool all
         r.cents = (whole.isEmpty() ? 0 : whole.toLongLong()) * 100 + cents2.toLongLong();
     }
     if (r.cents > kMaxMoneyCents) {
+        r.tooLarge = true;
         r.error = what + QStringLiteral("不能超过1000000000");
         return r;
     }
     if (negative && r.cents != 0) {
         if (!allowNegative) {
+            r.negative = true;
             r.error = what + QStringLiteral("不能小于0");
             return r;
         }
@@ -113,10 +117,12 @@ CountInput parseCountInput(const QString &typed, const QString &what, int maxDec
         return r;
     }
     if (v < 0) {
+        r.negative = true;
         r.error = what + QStringLiteral("不能小于0");
         return r;
     }
     if (v > kMaxCount) {
+        r.tooLarge = true;
         r.error = what + QStringLiteral("不能超过1000000");
         return r;
     }

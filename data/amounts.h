@@ -15,6 +15,8 @@ struct MoneyInput
 {
     bool ok = false;
     bool notNumber = false;  // the text is not a number at all
+    bool negative = false;   // refused for being below 0
+    bool tooLarge = false;   // refused for being above the bound
     qint64 cents = 0;
     QString error;           // a sentence for the cashier, naming the field
 };
@@ -28,6 +30,8 @@ struct CountInput
 {
     bool ok = false;
     bool notNumber = false;
+    bool negative = false;
+    bool tooLarge = false;
     double value = 0;
     QString error;
 };

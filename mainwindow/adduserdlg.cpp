@@ -71,13 +71,12 @@ void addUserDlg::on_toolButton_clicked()
     const CountInput rate = parseCountInput(rateTyped, QStringLiteral("最低折扣"), 4);
     const MoneyInput sign = parseMoneyInput(signTyped, QStringLiteral("签单金额"));
     // A slip (a letter, a minus) gets the plain hint; a bound its own sentence.
-    const auto hint = [](bool notNumber, const QString &error, const QString &what) {
-        return notNumber || error.endsWith(QStringLiteral("不能小于0")) ? what + QStringLiteral("请输入不小于0的数字")
-                                                                         : error;
+    const auto hint = [](bool slip, const QString &error, const QString &what) {
+        return slip ? what + QStringLiteral("请输入不小于0的数字") : error;
     };
     if (!rate.ok || !sign.ok) {
-        ctrlUiClass::showInfo(!rate.ok ? hint(rate.notNumber, rate.error, QStringLiteral("最低折扣"))
-                                       : hint(sign.notNumber, sign.error, QStringLiteral("签单金额")),
+        ctrlUiClass::showInfo(!rate.ok ? hint(rate.notNumber || rate.negative, rate.error, QStringLiteral("最低折扣"))
+                                       : hint(sign.notNumber || sign.negative, sign.error, QStringLiteral("签单金额")),
                               this);
         return;
     }
