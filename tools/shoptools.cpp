@@ -8,6 +8,7 @@
 // password_file= in the connection text. One program, two names: what it does
 // follows the name it was called by (or --migrate / --check first).
 
+#include "amounts.h"
 #include "dbrecords.h"
 #include "dbsetconfig.h"
 #include "shopconnection.h"
@@ -139,12 +140,8 @@ QString fingerprint(QSqlDatabase db, const QString &table, const QStringList &mo
     if (!q.exec(QStringLiteral("select %1 from %2").arg(parts.join(QLatin1Char(',')), name)) || !q.next())
         return QStringLiteral("失败：") + q.lastError().text();
     QStringList values{QStringLiteral("%1 行").arg(q.value(0).toLongLong())};
-    for (int i = 0; i < money.size(); ++i) {
-        const qint64 cents = q.value(i + 1).toLongLong();
-        values << money.at(i) + QLatin1Char(' ') + (cents < 0 ? QStringLiteral("-") : QString())
-                      + QString::number(qAbs(cents) / 100) + QLatin1Char('.')
-                      + QStringLiteral("%1").arg(qAbs(cents) % 100, 2, 10, QLatin1Char('0'));
-    }
+    for (int i = 0; i < money.size(); ++i)
+        values << money.at(i) + QLatin1Char(' ') + centsText(q.value(i + 1).toLongLong());
     return values.join(QStringLiteral(", "));
 }
 
