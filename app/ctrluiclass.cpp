@@ -198,13 +198,10 @@ void ctrlUiClass::runView(ViewBinding *b, QString sql, QVariantList values, std:
     if (values.isEmpty()) {
         b->model->setQuery(SqlDialect::translate(sql));
     } else {
-        QSqlQuery q;
-        if (q.prepare(SqlDialect::translate(sql))) {
-            for (int i = 0; i < values.size(); ++i)
-                q.bindValue(i, values.at(i));
-            q.exec();
-        }
-        b->model->setQuery(q);
+        // The model lets go of last time's result before the statement runs again.
+        b->model->clear();
+        b->prepared.run(sql, values);
+        b->model->setQuery(b->prepared.query());
     }
     if (b->model->lastError().isValid())
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << values << b->model->lastError().text();

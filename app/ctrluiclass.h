@@ -11,6 +11,7 @@
 
 #include "dbrecords.h"
 #include "dbsetconfig.h"
+#include "liststatement.h"
 #include "viewfilter.h"
 
 #include <QVariantMap>
@@ -38,6 +39,7 @@ struct ViewBinding
     QVariantList pendingValues;
     bool pending = false;
     ctrlUiClass *owner = nullptr; // told when the list has been run again
+    ListStatement prepared; // its bound statement, kept prepared
     ~ViewBinding();
 };
 

@@ -1,4 +1,5 @@
 #include "dbsetconfig.h"
+#include "preparedqueries.h"
 #include "shopconnection.h"
 #include "sqldialect.h"
 #include "sqllog.h"
@@ -122,6 +123,8 @@ QString shopOpenProblem()
 bool openDatabase()
 {
     openProblem().clear();
+    // Statements kept for the connection as it was open belong to it alone.
+    PreparedQueries::forgetAll();
     const ShopConnection shop = ShopConnection::load();
     setCurrentShopConnection(shop);
     if (!shop.problem.isEmpty()) {

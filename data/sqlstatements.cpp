@@ -1,4 +1,5 @@
 #include "sqlstatements.h"
+#include "preparedqueries.h"
 #include "sqllog.h"
 #include "sqltext.h"
 #include "sqldialect.h"
@@ -42,7 +43,7 @@ bool runBound(QSqlQuery &q, const QString &sql, const QVariantList &values)
 {
     if (values.isEmpty())
         return run(q, sql);
-    if (q.prepare(SqlDialect::translate(sql))) {
+    if (PreparedQueries::prepare(q, sql)) {
         for (int i = 0; i < values.size(); ++i)
             q.bindValue(i, values.at(i));
         if (q.exec())
@@ -50,6 +51,8 @@ bool runBound(QSqlQuery &q, const QString &sql, const QVariantList &values)
     }
     qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << values << q.lastError().text();
     noteFailure(sql, q);
+    q.finish();
+    PreparedQueries::forget(sql);
     return false;
 }
 
@@ -69,6 +72,7 @@ bool SqlStatements::execSql(const QString &sql, const QVariantList &values)
     QSqlQuery q;
     if (!runBound(q, sql, values))
         return false;
+    q.finish(); // the prepared statement goes back for the next use
     qCDebug(lcSql).noquote() << sql << values;
     return true;
 }
@@ -103,6 +107,7 @@ QStringList SqlStatements::queryRow(const QString &sql, const QVariantList &valu
         if (q.next())
             row.clear(); // more than one row counts as none
     }
+    q.finish();
     qCDebug(lcSql).noquote() << sql << QStringLiteral(":查询结果") << row;
     return row;
 }

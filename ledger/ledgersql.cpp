@@ -1,6 +1,7 @@
 #include "ledgersql.h"
 
 #include "dbfailure.h"
+#include "preparedqueries.h"
 #include "sqldialect.h"
 #include "sqllog.h"
 #include "transactionscope.h"
@@ -22,7 +23,7 @@ QString &lastErrorText()
 
 bool prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &values)
 {
-    if (!q.prepare(SqlDialect::translate(sql))) {
+    if (!PreparedQueries::prepare(q, sql)) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
         lastErrorText() = SqlDialect::errorText(q.lastError());
         TransactionScope::noteFailure(sql, SqlDialect::errorText(q.lastError()));
@@ -34,6 +35,8 @@ bool prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &values)
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
         lastErrorText() = SqlDialect::errorText(q.lastError());
         TransactionScope::noteFailure(sql, SqlDialect::errorText(q.lastError()));
+        q.finish();
+        PreparedQueries::forget(sql); // prepared afresh next time, in case it went stale
         return false;
     }
     qCDebug(lcSql).noquote() << sql << values;
@@ -47,7 +50,9 @@ int exec(const QString &sql, const QVariantList &values)
     QSqlQuery q;
     if (!prepareAndRun(q, sql, values))
         return -1;
-    return q.numRowsAffected();
+    const int n = q.numRowsAffected();
+    q.finish();
+    return n;
 }
 
 bool execOne(const QString &sql, const QVariantList &values, const QString &why)
@@ -66,7 +71,9 @@ QVariant value(const QString &sql, const QVariantList &values)
     q.setForwardOnly(true);
     if (!prepareAndRun(q, sql, values) || !q.next())
         return QVariant();
-    return q.value(0);
+    const QVariant v = q.value(0);
+    q.finish();
+    return v;
 }
 
 QList<QVariantList> rows(const QString &sql, const QVariantList &values)
@@ -82,6 +89,7 @@ QList<QVariantList> rows(const QString &sql, const QVariantList &values)
             row << q.value(i);
         out << row;
     }
+    q.finish();
     return out;
 }
 

@@ -2,12 +2,15 @@
 #include <QComboBox>
 #include <QTableView>
 #include <QHeaderView>
+#include <QSqlQuery>
 
 #include "csvexport.h"
 #include "ctrluiclass.h"
 #include "prompt.h"
 #include "qttranslations.h"
 #include "dbsetconfig.h"
+#include "ledgersql.h"
+#include "preparedqueries.h"
 #include "sqltext.h"
 #include "tableregistry.h"
 #include "transactionscope.h"
@@ -21,6 +24,7 @@ private slots:
     void builders();
     void queryRowCounts();
     void writeLogKeepsQuotes();
+    void statementsPreparedOnce();
     void viewsAndCaptions();
     void exportCsv();
     void exportDialogInChinese();
@@ -103,6 +107,47 @@ void TestDataLayer::writeLogKeepsQuotes()
     QCOMPARE(rows[0][1], QString("删除'会员'"));
     QVERIFY(QDateTime::fromString(rows[0][2], "yyyy-MM-dd hh:mm:ss").isValid());
     QCOMPARE(ctrlUiClass::serialNow().size(), 17);
+}
+
+// A statement is prepared once per connection and kept by its text; one still
+// being read is not handed out twice, and a shop opened anew prepares afresh.
+void TestDataLayer::statementsPreparedOnce()
+{
+    const QString insert = QStringLiteral("insert into leibie(mingchen,leibiestr,beizhu) values(?,?,'')");
+    const QString byKind = QStringLiteral("select mingchen from leibie where leibiestr=? order by ID");
+    {
+        TestWorkdir wd;
+        const qint64 before = PreparedQueries::reused();
+        QCOMPARE(LedgerSql::exec(insert, {"洗发", "项目类型"}), 1);
+        QCOMPARE(LedgerSql::exec(insert, {"剪发", "项目类型"}), 1);
+        QCOMPARE(LedgerSql::exec(insert, {"洗发水", "产品类型"}), 1);
+        QCOMPARE(PreparedQueries::reused() - before, 2);
+
+        // Reading one kind while the same statement is wanted for the other.
+        QSqlQuery outer;
+        QVERIFY(PreparedQueries::prepare(outer, byKind));
+        outer.bindValue(0, "项目类型");
+        QVERIFY(outer.exec());
+        QVERIFY(outer.next());
+        QCOMPARE(outer.value(0).toString(), QString("洗发"));
+        QCOMPARE(LedgerSql::rows(byKind, {"产品类型"}), QList<QVariantList>({{"洗发水"}}));
+        QVERIFY(outer.next());
+        QCOMPARE(outer.value(0).toString(), QString("剪发"));
+        QVERIFY(!outer.next());
+        outer.finish();
+
+        // A statement that fails is not kept.
+        const int kept = PreparedQueries::size();
+        QCOMPARE(LedgerSql::exec("insert into nosuchtable values(?)", {1}), -1);
+        QCOMPARE(LedgerSql::exec("insert into leibie(ID,mingchen) values(?,?)", {1, "重复"}), -1);
+        QCOMPARE(PreparedQueries::size(), kept);
+    }
+    {
+        TestWorkdir wd; // another shop file on the same connection name
+        QCOMPARE(LedgerSql::rows(byKind, {"项目类型"}), QList<QVariantList>());
+        QCOMPARE(LedgerSql::exec(insert, {"烫发", "项目类型"}), 1);
+        QCOMPARE(LedgerSql::value(byKind, {"项目类型"}).toString(), QString("烫发"));
+    }
 }
 
 void TestDataLayer::viewsAndCaptions()
