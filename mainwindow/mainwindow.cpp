@@ -8,7 +8,7 @@
 
 #include "adduserdlg.h"
 #include "appresources.h"
-#include "changelogtext.h"
+#include "recordrequests.h"
 #include "dbfailure.h"
 #include "deletionlog.h"
 #include "changepassworddlg.h"
@@ -398,56 +398,17 @@ void MainWindow::refreshByTable(const QString &table)
 
 void MainWindow::DlgRecv(const QString &key, const QVariant &value)
 {
-    if (key == QStringLiteral("添加数据")) {
-        if (value.userType() == qMetaTypeId<dbctrlstruct>()) {
-            const dbctrlstruct rec = value.value<dbctrlstruct>();
-            const TableEntry *entry = m_registry->find(rec.table);
-            if (!entry)
-                return;
-            if (m_ctrl->insertRecord(entry, rec.values))
-                logChange(true, rec.table, entry->columns, rec.values);
-            qCDebug(lcSql) << "添加" << rec.table;
-            refreshByTable(rec.table);
-        } else if (value.userType() == qMetaTypeId<dbctrlsqlstruct>()) {
-            const dbctrlsqlstruct rec = value.value<dbctrlsqlstruct>();
-            const TableEntry *entry = m_registry->find(rec.table);
-            if (!entry)
-                return;
-            m_ctrl->insertSelect(entry, rec.select);
-            qCDebug(lcSql) << "添加" << rec.table;
-            refreshByTable(rec.table);
-        }
-    } else if (key == QStringLiteral("修改数据") || key == QStringLiteral("删除数据")) {
-        if (value.userType() != qMetaTypeId<redbctrlstruct>())
-            return;
-        const redbctrlstruct rec = value.value<redbctrlstruct>();
-        const TableEntry *entry = m_registry->find(rec.table);
-        if (!entry)
-            return;
-        if (key == QStringLiteral("修改数据")) {
-            if (m_ctrl->updateRecord(entry, rec.fields, rec.values, rec.whereCount))
-                logChange(false, rec.table, rec.fields, rec.values);
-            qCDebug(lcSql) << "修改" << rec.table;
-        } else {
-            m_ctrl->deleteRecord(entry, rec.fields, rec.values);
-            qCDebug(lcSql) << "删除" << rec.table;
-        }
-        refreshByTable(rec.table);
+    if (RecordRequests::isRecordRequest(key)) {
+        const RecordRequests::Outcome done =
+            RecordRequests(*m_registry).carryOut(key, value, operatorSession().loginName);
+        if (!done.table.isEmpty())
+            refreshByTable(done.table);
     } else if (key == QStringLiteral("刷新数据列表")) {
         if (value.userType() == qMetaTypeId<dbctrlstruct>())
             refreshByTable(value.value<dbctrlstruct>().table);
     } else {
         handleAreaRequest(key, value);
     }
-}
-
-// Adds and changes of the catalogue, staff, card types and stock documents leave a
-// log row, inside the transaction of the dialog that asked for them.
-void MainWindow::logChange(bool isAdd, const QString &table, const QStringList &columns, const QStringList &values)
-{
-    const QString text = ChangeLogText::text(isAdd, table, columns, values);
-    if (!text.isEmpty())
-        m_ctrl->writeLog(operatorSession().loginName, text);
 }
 
 // ---- navigation ----------------------------------------------------------------

@@ -84,7 +84,6 @@ private:
     bool operatorMayGo(const QString &name);
     void deleteRow(int position);
     void openOperatorDialog(int mode);
-    void logChange(bool isAdd, const QString &table, const QStringList &columns, const QStringList &values);
 
     // ---- area hooks (mainwindow_hooks.cpp; each area fills in its lines) ----
     // Keys other than the generic ones ("会员选择", "收款", ...).

@@ -1,9 +1,8 @@
 #ifndef CATALOGUE_TESTKIT_H
 #define CATALOGUE_TESTKIT_H
 
-// Shared by the catalogue tests: a stand-in for the main window's request
-// dispatch (insert / update / delete through the table registry), and small
-// helpers to fill dialogs by object name.
+// Shared by the catalogue tests: the shared request dispatch (testsupport.h)
+// and small helpers to fill dialogs by object name.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,36 +17,10 @@
 #include "ctrluiclass.h"
 #include "dbrecords.h"
 #include "tableregistry.h"
+#include "testsupport.h"
 
-struct Dispatcher
-{
-    ctrlUiClass ctrl;
-    std::unique_ptr<TableRegistry> registry{new TableRegistry};
-    QStringList keys; // every request seen, as "key table"
-
-    void handle(const QString &key, const QVariant &value)
-    {
-        if (value.canConvert<dbctrlstruct>() && value.userType() == qMetaTypeId<dbctrlstruct>()) {
-            const dbctrlstruct r = value.value<dbctrlstruct>();
-            keys << key + QLatin1Char(' ') + r.table;
-            if (key == QStringLiteral("添加数据"))
-                ctrl.insertRecord(registry->find(r.table), r.values);
-        } else if (value.userType() == qMetaTypeId<redbctrlstruct>()) {
-            const redbctrlstruct r = value.value<redbctrlstruct>();
-            keys << key + QLatin1Char(' ') + r.table;
-            if (key == QStringLiteral("修改数据"))
-                ctrl.updateRecord(registry->find(r.table), r.fields, r.values, r.whereCount);
-            else if (key == QStringLiteral("删除数据"))
-                ctrl.deleteRecord(registry->find(r.table), r.fields, r.values);
-        }
-    }
-
-    // Connects a dialog's DlgSend(QString,QVariant) to this dispatcher.
-    template <typename Dlg> void attach(Dlg *dlg)
-    {
-        QObject::connect(dlg, &Dlg::DlgSend, [this](QString k, QVariant v) { handle(k, v); });
-    }
-};
+// The catalogue tests' name for the shared dispatch.
+using Dispatcher = TestDispatch;
 
 template <typename T> T *child(QObject *root, const char *name)
 {

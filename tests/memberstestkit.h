@@ -13,46 +13,8 @@
 #include "tableregistry.h"
 #include "testsupport.h"
 
-// Carries out the generic requests exactly as the main window does (same
-// builders, same registry), and remembers every key it was sent.
-struct DispatchStub
-{
-    TableRegistry registry;
-    ctrlUiClass ctrl;
-    QStringList keys;
-    QStringList tables;
-
-    void recv(const QString &key, const QVariant &value)
-    {
-        keys << key;
-        if (key == QStringLiteral("添加数据") && value.userType() == qMetaTypeId<dbctrlstruct>()) {
-            const auto r = value.value<dbctrlstruct>();
-            tables << r.table;
-            if (const TableEntry *t = registry.find(r.table))
-                ctrl.insertRecord(t, r.values);
-        } else if (key == QStringLiteral("添加数据") && value.userType() == qMetaTypeId<dbctrlsqlstruct>()) {
-            const auto r = value.value<dbctrlsqlstruct>();
-            tables << r.table;
-            if (const TableEntry *t = registry.find(r.table))
-                ctrl.insertSelect(t, r.select);
-        } else if (key == QStringLiteral("修改数据") && value.userType() == qMetaTypeId<redbctrlstruct>()) {
-            const auto r = value.value<redbctrlstruct>();
-            tables << r.table;
-            if (const TableEntry *t = registry.find(r.table))
-                ctrl.updateRecord(t, r.fields, r.values, r.whereCount);
-        } else if (key == QStringLiteral("删除数据") && value.userType() == qMetaTypeId<redbctrlstruct>()) {
-            const auto r = value.value<redbctrlstruct>();
-            tables << r.table;
-            if (const TableEntry *t = registry.find(r.table))
-                ctrl.deleteRecord(t, r.fields, r.values);
-        }
-    }
-
-    template <typename Dlg> void attach(Dlg *dlg)
-    {
-        QObject::connect(dlg, &Dlg::DlgSend, [this](const QString &k, const QVariant &v) { recv(k, v); });
-    }
-};
+// The members tests' name for the shared dispatch (testsupport.h).
+using DispatchStub = TestDispatch;
 
 // Employees, service items, two packages, card types and a commission rule.
 inline void seedShop()

@@ -1,6 +1,9 @@
 #include "testsupport.h"
 
 #include "dbrecords.h"
+#include "operatorsession.h"
+#include "recordrequests.h"
+#include "tableregistry.h"
 #include "dbsetconfig.h"
 #include "prompt.h"
 #include "sqldialect.h"
@@ -204,4 +207,19 @@ QStringList bookProblems()
     for (const QStringList &r : sqlRows(sql))
         problems << r.join(QStringLiteral(" | "));
     return problems;
+}
+
+TestDispatch::TestDispatch() : registry(new TableRegistry) {}
+TestDispatch::~TestDispatch() = default;
+
+void TestDispatch::recv(const QString &key, const QVariant &value)
+{
+    keys << key;
+    if (!RecordRequests::isRecordRequest(key))
+        return;
+    const RecordRequests::Outcome done = RecordRequests(*registry).carryOut(key, value, operatorSession().loginName);
+    if (!done.table.isEmpty()) {
+        tables << done.table;
+        requests << key + QLatin1Char(' ') + done.table;
+    }
 }

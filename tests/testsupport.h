@@ -4,8 +4,11 @@
 #include <QList>
 #include <QPair>
 #include <QStringList>
+#include <QObject>
 #include <QTemporaryDir>
+#include <QVariant>
 #include <functional>
+#include <memory>
 
 class QWidget;
 class QAbstractButton;
@@ -24,6 +27,31 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_oldCwd;
+};
+
+class TableRegistry;
+
+// The generic record requests a dialog sends ("添加数据", "修改数据",
+// "删除数据"), carried out exactly as the main window carries them out (the
+// store's RecordRequests), with every request remembered. Made after the
+// TestWorkdir (its registry reads the shop folder's dbset.xml).
+struct TestDispatch
+{
+    TestDispatch();
+    ~TestDispatch();
+    std::unique_ptr<TableRegistry> registry;
+    QStringList keys;     // every key sent, in order
+    QStringList tables;   // the table named by each record request
+    QStringList requests; // each record request as "key table"
+
+    void recv(const QString &key, const QVariant &value);
+    void handle(const QString &key, const QVariant &value) { recv(key, value); }
+
+    // Connects a dialog's DlgSend(QString,QVariant) to this dispatch.
+    template <typename Dlg> void attach(Dlg *dlg)
+    {
+        QObject::connect(dlg, &Dlg::DlgSend, [this](const QString &k, const QVariant &v) { recv(k, v); });
+    }
 };
 
 // Records every prompt and answers it with scripted button texts. The default

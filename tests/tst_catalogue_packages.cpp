@@ -187,7 +187,7 @@ private slots:
         QCOMPARE(sqlRows(QStringLiteral("select taocanID,name,xiangmuID,fuwucishu,heji,beizhu from taocanmingxi order by rowid")),
                  (QList<QStringList>{{"T'1", "美发年卡", "F'2", "2", "360", "开业特惠"},
                                      {"T'1", "美发年卡", "F1", "12", "300", "开业特惠"}}));
-        QCOMPARE(d.keys.count(QStringLiteral("删除数据 taocanmingxi")), 1);
+        QCOMPARE(d.requests.count(QStringLiteral("删除数据 taocanmingxi")), 1);
     }
 
     void sameItemTwiceAndDelete()

@@ -41,16 +41,14 @@ private:
 
     TestWorkdir *m_dir = nullptr;
     PromptRecorder *m_prompts = nullptr;
-    TableRegistry *m_registry = nullptr;
-    ctrlUiClass *m_ctrl = nullptr;
+    TestDispatch *m_dispatch = nullptr;
 };
 
 void TestRulesTicheng::init()
 {
     m_dir = new TestWorkdir;
     m_prompts = new PromptRecorder;
-    m_registry = new TableRegistry;
-    m_ctrl = new ctrlUiClass;
+    m_dispatch = new TestDispatch;
     operatorSession().loginName = "admin";
     sqlExec("insert into fuwuxiangmu(ID,name,xiaoshoujiage,chengbenjiage,beizhu) values('F1','洗剪吹',100,20,'')");
     sqlExec("insert into fuwuxiangmu(ID,name,xiaoshoujiage,chengbenjiage,beizhu) values('F2','烫发',300,60,'')");
@@ -59,29 +57,20 @@ void TestRulesTicheng::init()
 
 void TestRulesTicheng::cleanup()
 {
-    delete m_ctrl;
-    delete m_registry;
+    delete m_dispatch;
     delete m_prompts;
     delete m_dir;
 }
 
-// The dialog as the main window opens it, its requests carried out the way the
-// main window carries out "删除数据" and "添加数据".
+// The dialog as the main window opens it, its requests carried out as the main
+// window carries them out.
 shezhitichengDlg *TestRulesTicheng::openDialog(const QString &id, const QString &type)
 {
     refillTichengList();
     const QStringList row = sqlRows("select xiangmuID,xiangmuming,xiaoshoujiage,chengbenjiage,type,beizhu from temptichengliebiao where xiangmuID='"
                                     + id + "' and type='" + type + "'").value(0);
     auto *dlg = new shezhitichengDlg;
-    connect(dlg, &shezhitichengDlg::DlgSend, dlg, [this](const QString &key, const QVariant &v) {
-        if (key == "删除数据" && v.canConvert<redbctrlstruct>()) {
-            const auto r = v.value<redbctrlstruct>();
-            m_ctrl->deleteRecord(m_registry->find(r.table), r.fields, r.values);
-        } else if (key == "添加数据" && v.canConvert<dbctrlstruct>()) {
-            const auto r = v.value<dbctrlstruct>();
-            m_ctrl->insertRecord(m_registry->find(r.table), r.values);
-        }
-    });
+    m_dispatch->attach(dlg);
     dlg->init(2, row);
     return dlg;
 }

@@ -1,0 +1,70 @@
+#include "recordrequests.h"
+#include "changelogtext.h"
+#include "dbrecords.h"
+#include "sqllog.h"
+#include "sqlstatements.h"
+#include "tableregistry.h"
+
+RecordRequests::RecordRequests(const TableRegistry &registry) : m_registry(registry) {}
+
+bool RecordRequests::isRecordRequest(const QString &key)
+{
+    return key == QStringLiteral("添加数据") || key == QStringLiteral("修改数据") || key == QStringLiteral("删除数据");
+}
+
+namespace {
+void logChange(bool isAdd, const QString &table, const QStringList &columns, const QStringList &values,
+               const QString &operatorName)
+{
+    const QString text = ChangeLogText::text(isAdd, table, columns, values);
+    if (!text.isEmpty())
+        SqlStatements::writeLog(operatorName, text);
+}
+} // namespace
+
+RecordRequests::Outcome RecordRequests::carryOut(const QString &key, const QVariant &value,
+                                                 const QString &operatorName) const
+{
+    Outcome out;
+    if (key == QStringLiteral("添加数据")) {
+        if (value.userType() == qMetaTypeId<dbctrlstruct>()) {
+            const dbctrlstruct rec = value.value<dbctrlstruct>();
+            const TableEntry *entry = m_registry.find(rec.table);
+            if (!entry)
+                return out;
+            out.table = rec.table;
+            out.ok = SqlStatements::insertRecord(entry, rec.values);
+            // Inside the transaction of the dialog that asked for it.
+            if (out.ok)
+                logChange(true, rec.table, entry->columns, rec.values, operatorName);
+        } else if (value.userType() == qMetaTypeId<dbctrlsqlstruct>()) {
+            const dbctrlsqlstruct rec = value.value<dbctrlsqlstruct>();
+            const TableEntry *entry = m_registry.find(rec.table);
+            if (!entry)
+                return out;
+            out.table = rec.table;
+            out.ok = SqlStatements::insertSelect(entry, rec.select);
+        } else {
+            return out;
+        }
+        qCDebug(lcSql) << "添加" << out.table;
+    } else if (key == QStringLiteral("修改数据") || key == QStringLiteral("删除数据")) {
+        if (value.userType() != qMetaTypeId<redbctrlstruct>())
+            return out;
+        const redbctrlstruct rec = value.value<redbctrlstruct>();
+        const TableEntry *entry = m_registry.find(rec.table);
+        if (!entry)
+            return out;
+        out.table = rec.table;
+        if (key == QStringLiteral("修改数据")) {
+            out.ok = SqlStatements::updateRecord(entry, rec.fields, rec.values, rec.whereCount);
+            if (out.ok)
+                logChange(false, rec.table, rec.fields, rec.values, operatorName);
+            qCDebug(lcSql) << "修改" << rec.table;
+        } else {
+            out.ok = SqlStatements::deleteRecord(entry, rec.fields, rec.values);
+            qCDebug(lcSql) << "删除" << rec.table;
+        }
+    }
+    return out;
+}
