@@ -29,7 +29,7 @@ cuxiaoDlg::cuxiaoDlg(QWidget *parent)
     m_ctrl.execSql(dbsetEntry<tempCreateTableinfo>(map, QStringLiteral("tempcuxiaoshezhi_db")).SqlStr);
     // The working copy may survive a crash of an earlier session: start empty.
     m_ctrl.execSql(QStringLiteral("delete from tempcuxiaoshezhi"));
-    fillItemList2(m_ctrl, QStringLiteral("tempcuxiaoliebiao2"), QStringLiteral("项目"),
+    fillItemList2(QStringLiteral("tempcuxiaoliebiao2"), QStringLiteral("项目"),
                   QStringLiteral("插入临时列表 tempcuxiaoliebiao故障"));
     m_ctrl.setupViewWith(map, ui->tableView, kView, QStringLiteral(" and 1=0"));
     m_ctrl.fillCombo(ui->comboBox, QStringLiteral("促销类型设置"), QStringLiteral("xml"));

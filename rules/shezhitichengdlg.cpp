@@ -29,7 +29,7 @@ shezhitichengDlg::shezhitichengDlg(QWidget *parent)
     m_ctrl.execSql(dbsetEntry<tempCreateTableinfo>(map, QStringLiteral("temptichengliebiao2_db")).SqlStr);
     // The working copy may survive a crash of an earlier session: start empty.
     m_ctrl.execSql(QStringLiteral("delete from temptichengshezhi"));
-    fillItemList2(m_ctrl, QStringLiteral("temptichengliebiao2"), QStringLiteral("服务项目"),
+    fillItemList2(QStringLiteral("temptichengliebiao2"), QStringLiteral("服务项目"),
                   QStringLiteral("插入临时列表 temptichengliebiao故障"));
     // Empty until the item is known (the base statement alone would aggregate everything).
     m_ctrl.setupViewWith(map, ui->tableView, kView, QStringLiteral(" and 1=0 GROUP BY yuangongleixing"));

@@ -187,8 +187,8 @@ void TestRulesCuxiao::byTypeSeedsOnceAndEditsOneCardType()
 
     // the checkout finds the card-type price for 金卡 and nothing for 银卡 (its card discount applies)
     ctrlUiClass ui;
-    QCOMPARE(findPromotion(ui, "F1", "洗剪吹", "金卡").value(6), QString("80"));
-    QVERIFY(findPromotion(ui, "F1", "洗剪吹", "银卡").isEmpty());
+    QCOMPARE(findPromotion("F1", "洗剪吹", "金卡").value(6), QString("80"));
+    QVERIFY(findPromotion("F1", "洗剪吹", "银卡").isEmpty());
 }
 
 void TestRulesCuxiao::reopenKeepsOneAllMembersRowAndThePeriod()
@@ -235,38 +235,38 @@ void TestRulesCuxiao::lookupHonoursPeriodAndPrecedence()
 
     // inside its period, the end day included: every card type gets the all-members price
     saveUniform("按比例促销", "0.8", today.addDays(-5), today);
-    QCOMPARE(findPromotion(ui, "F1", "洗剪吹", "金卡"),
+    QCOMPARE(findPromotion("F1", "洗剪吹", "金卡"),
              (QStringList{"F1", "洗剪吹", "金卡", "100", "按比例促销", "0.8", "80"}));
-    QCOMPARE(findPromotion(ui, "F1", "洗剪吹", "银卡").value(6), QString("80"));
+    QCOMPARE(findPromotion("F1", "洗剪吹", "银卡").value(6), QString("80"));
     // not for a name that is no card type (the walk-in customer), nor under another name
-    QVERIFY(findPromotion(ui, "F1", "洗剪吹", "00").isEmpty());
-    QVERIFY(findPromotion(ui, "F1", "烫发", "金卡").isEmpty());
+    QVERIFY(findPromotion("F1", "洗剪吹", "00").isEmpty());
+    QVERIFY(findPromotion("F1", "烫发", "金卡").isEmpty());
 
     // a ratio follows the item's current price
     sqlExec("update fuwuxiangmu set xiaoshoujiage=120 where ID='F1'");
-    QCOMPARE(findPromotion(ui, "F1", "洗剪吹", "金卡").value(6), QString("96"));
+    QCOMPARE(findPromotion("F1", "洗剪吹", "金卡").value(6), QString("96"));
     sqlExec("update fuwuxiangmu set xiaoshoujiage=100 where ID='F1'");
 
     // a card-type rule wins over the all-members rule
     sqlExec("insert into cuxiaoshezhi values('F1','项目','" + day(-5) + "','" + day(0) + "','金卡','按固定金额促销',0.7,70)");
-    QCOMPARE(findPromotion(ui, "F1", "洗剪吹", "金卡").value(6), QString("70"));
-    QCOMPARE(findPromotion(ui, "F1", "洗剪吹", "银卡").value(6), QString("80"));
+    QCOMPARE(findPromotion("F1", "洗剪吹", "金卡").value(6), QString("70"));
+    QCOMPARE(findPromotion("F1", "洗剪吹", "银卡").value(6), QString("80"));
     // ... unless it has expired
     sqlExec("update cuxiaoshezhi set endtime='" + day(-1) + "' where huiyuanleixing='金卡'");
-    QCOMPARE(findPromotion(ui, "F1", "洗剪吹", "金卡").value(6), QString("80"));
+    QCOMPARE(findPromotion("F1", "洗剪吹", "金卡").value(6), QString("80"));
     // a valid "无优惠" rule for the card type gives no row: the card discount applies
     sqlExec("update cuxiaoshezhi set endtime='" + day(3) + "', cuxiaofangshi='无优惠', cuxiaobili=1, cuxiaojiner=100 where huiyuanleixing='金卡'");
-    QVERIFY(findPromotion(ui, "F1", "洗剪吹", "金卡").isEmpty());
+    QVERIFY(findPromotion("F1", "洗剪吹", "金卡").isEmpty());
 
     // outside the period nothing applies: one not begun, one ended yesterday
     sqlExec("delete from cuxiaoshezhi");
     sqlExec("insert into cuxiaoshezhi values('F1','项目','" + day(1) + "','" + day(9) + "','所有会员','按比例促销',0.5,50)");
     sqlExec("insert into cuxiaoshezhi values('P1','产品','" + day(-9) + "','" + day(-1) + "','所有会员','按比例促销',0.5,25)");
-    QVERIFY(findPromotion(ui, "F1", "洗剪吹", "金卡").isEmpty());
-    QVERIFY(findPromotion(ui, "P1", "洗发水", "金卡").isEmpty());
+    QVERIFY(findPromotion("F1", "洗剪吹", "金卡").isEmpty());
+    QVERIFY(findPromotion("P1", "洗发水", "金卡").isEmpty());
     // a product under its own kind
     sqlExec("update cuxiaoshezhi set endtime='" + day(2) + "' where xiangmuID='P1'");
-    QCOMPARE(findPromotion(ui, "P1", "洗发水", "金卡").value(6), QString("25"));
+    QCOMPARE(findPromotion("P1", "洗发水", "金卡").value(6), QString("25"));
     // never more than one row per item, name and card type
     QCOMPARE(sqlValue("select count(*) from (select 1 from cuxiao group by xiangmuID,xiangmumingcheng,huiyuanleixing having count(*)>1)"),
              QString("0"));

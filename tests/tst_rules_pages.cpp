@@ -149,7 +149,7 @@ void TestRulesPages::promotionPage()
     QCOMPARE(detail->model()->index(gold, 6).data().toString(), QString("有效"));
 
     ctrlUiClass ui;
-    QCOMPARE(findPromotion(ui, "F1", "洗剪吹", "金卡").value(6), QString("80"));
+    QCOMPARE(findPromotion("F1", "洗剪吹", "金卡").value(6), QString("80"));
 }
 
 // What the owner set on the two pages is what the cashier gets: a 10 % rule for

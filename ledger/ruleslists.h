@@ -4,8 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-class ctrlUiClass;
-
 // The item lists of the two rule pages: every sellable item (packages, products,
 // service items; card types too on the commission page, for the card issue's
 // commission) copied into a working table, refilled at start-up and each time a
@@ -16,8 +14,7 @@ void refillCuxiaoList();    // tempcuxiaoliebiao;  service items typed "项目"
 
 // The dialogs' private copies of the same list (temptichengliebiao2 /
 // tempcuxiaoliebiao2). Package prices are the package's selling price.
-void fillItemList2(ctrlUiClass &ui, const QString &table, const QString &serviceType,
-                   const QString &failText);
+void fillItemList2(const QString &table, const QString &serviceType, const QString &failText);
 
 // Hooks both refills into createTables(); the main window calls this before it
 // creates the tables.
@@ -26,7 +23,6 @@ void installRulesListRefills();
 // The promotion the checkout finds in the view cuxiao for an item, its name and
 // a card type: (xiangmuID, xiangmumingcheng, huiyuanleixing, xiaoshoujiage,
 // youhuifangshi, youhuizekou, zuizhongjiage), or empty when none applies.
-QStringList findPromotion(ctrlUiClass &ui, const QString &itemId, const QString &itemName,
-                          const QString &cardType);
+QStringList findPromotion(const QString &itemId, const QString &itemName, const QString &cardType);
 
 #endif

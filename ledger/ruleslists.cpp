@@ -1,9 +1,8 @@
 #include "ruleslists.h"
 
-#include "ctrluiclass.h"
 #include "dbsetconfig.h"
 #include "sqllog.h"
-#include "sqltext.h"
+#include "sqlstatements.h"
 
 namespace {
 
@@ -20,9 +19,8 @@ QString cardTypesInto(const QString &table)
 // delete + the three inserts; a failing insert is reported and the next one still runs
 void refillList(const QString &table, const QString &serviceType, bool withCards)
 {
-    ctrlUiClass ui;
     const QString failText = QStringLiteral("插入临时列表 ") + table + QStringLiteral("故障");
-    ui.execSql(QStringLiteral("delete from ") + table + QStringLiteral(" "));
+    SqlStatements::execSql(QStringLiteral("delete from ") + table + QStringLiteral(" "));
     const QStringList inserts = {
         QStringLiteral("INSERT INTO ") + table + kColumns
             + QStringLiteral("SELECT taocanID as 项目ID , name as 项目名称,zongjia as 销售价格,'0'  as  成本价格, "
@@ -35,10 +33,10 @@ void refillList(const QString &table, const QString &serviceType, bool withCards
             + serviceType + QStringLiteral("'  as 类型, beizhu as 备注  from fuwuxiangmu GROUP BY ID "),
     };
     for (const QString &sql : inserts) {
-        if (!ui.execSql(sql))
+        if (!SqlStatements::execSql(sql))
             qCWarning(lcSql).noquote() << failText;
     }
-    if (withCards && !ui.execSql(cardTypesInto(table)))
+    if (withCards && !SqlStatements::execSql(cardTypesInto(table)))
         qCWarning(lcSql).noquote() << failText;
 }
 
@@ -54,27 +52,26 @@ void refillCuxiaoList()
     refillList(QStringLiteral("tempcuxiaoliebiao"), QStringLiteral("项目"), false);
 }
 
-void fillItemList2(ctrlUiClass &ui, const QString &table, const QString &serviceType,
-                   const QString &failText)
+void fillItemList2(const QString &table, const QString &serviceType, const QString &failText)
 {
     // Every row of a package repeats its selling price, so the price is taken
     // once per package (MAX), not summed over the package's lines: a sum would
     // multiply the price by the number of lines and skew every promotion
     // computed from it.
-    ui.execSql(QStringLiteral("delete from ") + table);
-    if (!ui.execSql(QStringLiteral("INSERT INTO ") + table + kColumns
+    SqlStatements::execSql(QStringLiteral("delete from ") + table);
+    if (!SqlStatements::execSql(QStringLiteral("INSERT INTO ") + table + kColumns
                     + QStringLiteral("SELECT taocanID as 项目ID , name as 项目名称,ROUND(MAX(zongjia),3) as 销售价格,'0'  as  成本价格, "
                                      "'套餐'  as 类型, beizhu as 备注  from taocanmingxi  GROUP BY taocanID ")))
         qCWarning(lcSql).noquote() << failText;
-    if (!ui.execSql(QStringLiteral("INSERT INTO ") + table + kColumns
+    if (!SqlStatements::execSql(QStringLiteral("INSERT INTO ") + table + kColumns
                     + QStringLiteral("SELECT ID as 项目ID , name as 项目名称,xiaoshoujiage as 销售价格,jinhuojiage  as  成本价格, "
                                      "'产品'  as 类型, beizhu as 备注  from chanpin  GROUP BY ID ")))
         qCWarning(lcSql).noquote() << failText + QStringLiteral(" chanpin");
-    if (!ui.execSql(QStringLiteral("INSERT INTO ") + table + kColumns
+    if (!SqlStatements::execSql(QStringLiteral("INSERT INTO ") + table + kColumns
                     + QStringLiteral("SELECT ID as 项目ID , name as 项目名称,xiaoshoujiage as 销售价格,chengbenjiage  as  成本价格, '")
                     + serviceType + QStringLiteral("'  as 类型, beizhu as 备注  from fuwuxiangmu  GROUP BY ID ")))
         qCWarning(lcSql).noquote() << failText + QStringLiteral(" fuwuxiangmu");
-    if (table == QLatin1String("temptichengliebiao2") && !ui.execSql(cardTypesInto(table)))
+    if (table == QLatin1String("temptichengliebiao2") && !SqlStatements::execSql(cardTypesInto(table)))
         qCWarning(lcSql).noquote() << failText + QStringLiteral(" huiyuanka");
 }
 
@@ -84,10 +81,10 @@ void installRulesListRefills()
     setTempTableRefill(QStringLiteral("tempcuxiaoliebiao_db"), refillCuxiaoList);
 }
 
-QStringList findPromotion(ctrlUiClass &ui, const QString &itemId, const QString &itemName,
-                          const QString &cardType)
+QStringList findPromotion(const QString &itemId, const QString &itemName, const QString &cardType)
 {
-    return ui.queryRow(QStringLiteral("select xiangmuID,xiangmumingcheng ,huiyuanleixing,xiaoshoujiage,youhuifangshi,youhuizekou,zuizhongjiage from cuxiao where xiangmuID='")
-                       + sqlEsc(itemId) + QStringLiteral("' and xiangmumingcheng='") + sqlEsc(itemName)
-                       + QStringLiteral("' and huiyuanleixing='") + sqlEsc(cardType) + QStringLiteral("'"));
+    return SqlStatements::queryRow(
+        QStringLiteral("select xiangmuID,xiangmumingcheng ,huiyuanleixing,xiaoshoujiage,youhuifangshi,youhuizekou,zuizhongjiage "
+                       "from cuxiao where xiangmuID=? and xiangmumingcheng=? and huiyuanleixing=?"),
+        {itemId, itemName, cardType});
 }
