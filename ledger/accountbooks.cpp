@@ -21,7 +21,14 @@ bool memberExists(const QString &memberId)
     return value(QStringLiteral("select 1 from huiyuan where ID=?"), {memberId}).isValid();
 }
 
+const QString kLastPoints = QStringLiteral(
+    "ifnull((select shengyujifen from huiyuanjifen where huiyuanid=? order by ID desc LIMIT 1),0)");
+const QString kPointsInsert = QStringLiteral("insert into huiyuanjifen(huiyuanid,biandongriqi,biandongleixing,"
+                                             "jifenzengjia,jifenjianshao,shengyujifen,caozuoyuan,beizhu) ");
+
 } // namespace
+
+const char kBonusRefundableSetting[] = "赠送金额可退现";
 
 bool BalanceBook::change(const QString &memberId, qint64 deltaCents, const Entry &e)
 {
@@ -51,6 +58,34 @@ qint64 BalanceBook::balance(const QString &memberId)
 {
     return yuanToCents(value(QStringLiteral("select ifnull(shengyujine,0) from huiyuan where ID=?"), {memberId})
                            .toDouble());
+}
+
+StoredValue BalanceBook::storedValue(const QString &memberId)
+{
+    StoredValue v;
+    v.balanceCents = balance(memberId);
+    // Bonus given by card issues and top-ups, less bonus earlier refunds took
+    // off the card (their 赠送 is negative); paid value as every credit's part
+    // that was not bonus. A card that cost more than it holds gave no bonus.
+    const QVariantList sums = LedgerSql::rows(
+        QStringLiteral("select ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值') AND zengsongjine>0 "
+                       "THEN zengsongjine WHEN jiaofeileixing='退储值' THEN ifnull(zengsongjine,0) ELSE 0 END),0),"
+                       "ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值','退套餐') AND kaneijine>0 "
+                       "THEN kaneijine-(CASE WHEN zengsongjine>0 THEN zengsongjine ELSE 0 END) ELSE 0 END),0) "
+                       "from huiyuanjiaofei where huiyuanid=?"),
+        {memberId})
+                                  .value(0);
+    const qint64 onCard = qMax<qint64>(0, v.balanceCents);
+    v.bonusCents = qBound<qint64>(0, yuanToCents(sums.value(0).toDouble()), onCard);
+    v.paidCents = onCard - v.bonusCents;
+    v.paidEverCents = yuanToCents(sums.value(1).toDouble());
+    v.debtCents = DebtBook::memberDebt(memberId);
+    v.bonusRefundable = value(QStringLiteral("select zhi from dianpushezhi where mingcheng=?"),
+                              {QString::fromUtf8(kBonusRefundableSetting)})
+                            .toString()
+                        == QStringLiteral("是");
+    v.refundableCents = qMax<qint64>(0, (v.bonusRefundable ? onCard : v.paidCents) - v.debtCents);
+    return v;
 }
 
 static bool usesLedgerRow(const QString &memberId, const QString &itemId, qint64 up, qint64 down,
@@ -172,28 +207,29 @@ double UsesBook::left(const QString &memberId, const QString &itemId)
 
 bool PointsBook::change(const QString &memberId, double delta, const Entry &e)
 {
-    const QString last = QStringLiteral(
-        "ifnull((select shengyujifen from huiyuanjifen where huiyuanid=? order by ID desc LIMIT 1),0)");
+    if (memberId == QLatin1String(kWalkInId))
+        return changeUnfiled(memberId, delta, e);
     const double up = delta > 0 ? delta : 0;
     const double down = delta < 0 ? -delta : 0;
-    const QString insert = QStringLiteral("insert into huiyuanjifen(huiyuanid,biandongriqi,biandongleixing,"
-                                          "jifenzengjia,jifenjianshao,shengyujifen,caozuoyuan,beizhu) ");
-    if (memberId == QLatin1String(kWalkInId)) {
-        // The walk-in customer has no member row; its points only chain in the ledger.
-        return execOne(insert + QStringLiteral("select ?,?,?,?,?,ROUND(") + last + QStringLiteral("+?,3),?,?"),
-                       {memberId, LedgerSql::now(), e.kind, up, down, memberId, delta, e.operatorName,
-                        e.remark},
-                       QStringLiteral("积分记录未写入"));
-    }
     // The member's total follows the ledger: one figure for the panel, the
     // checkout and the reports.
-    if (!execOne(QStringLiteral("update huiyuan set jifen=ROUND(") + last
-                     + QStringLiteral("+?,3) where ID=? and ") + last + QStringLiteral("+?>=-0.0005"),
+    if (!execOne(QStringLiteral("update huiyuan set jifen=ROUND(") + kLastPoints
+                     + QStringLiteral("+?,3) where ID=? and ") + kLastPoints + QStringLiteral("+?>=-0.0005"),
                  {memberId, delta, memberId, memberId, delta},
                  memberExists(memberId) ? QStringLiteral("积分不足") : QStringLiteral("找不到该会员")))
         return false;
-    return execOne(insert + QStringLiteral("select ?,?,?,?,?,jifen,?,? from huiyuan where ID=?"),
+    return execOne(kPointsInsert + QStringLiteral("select ?,?,?,?,?,jifen,?,? from huiyuan where ID=?"),
                    {memberId, LedgerSql::now(), e.kind, up, down, e.operatorName, e.remark, memberId},
+                   QStringLiteral("积分记录未写入"));
+}
+
+// The walk-in customer, or a member deleted since: no member row to keep in step.
+bool PointsBook::changeUnfiled(const QString &memberId, double delta, const Entry &e)
+{
+    const double up = delta > 0 ? delta : 0;
+    const double down = delta < 0 ? -delta : 0;
+    return execOne(kPointsInsert + QStringLiteral("select ?,?,?,?,?,ROUND(") + kLastPoints + QStringLiteral("+?,3),?,?"),
+                   {memberId, LedgerSql::now(), e.kind, up, down, memberId, delta, e.operatorName, e.remark},
                    QStringLiteral("积分记录未写入"));
 }
 
@@ -256,6 +292,33 @@ bool CommissionBook::reverse(const QString &fromDocument, const QString &toDocum
            >= 0;
 }
 
+bool CommissionBook::reverseShare(const QString &fromDocument, const QString &toDocument, double share,
+                                  const QString &remark)
+{
+    if (share <= 0)
+        return true;
+    // What each row still holds: the row and every share taken of it before
+    // (they carry its line key and employee).
+    const QList<QVariantList> held = LedgerSql::rows(
+        QStringLiteral("select yuangongID,xiangmuID,xiangmumingcheng,tichengfangshi,jisuanfangshi,tichengbili,"
+                       "tichengjine,titleID,(select sum(x.tichengjine) from tichengmingxi x where x.titleID=t.titleID "
+                       "and x.yuangongID=t.yuangongID) from tichengmingxi t where xiaofeiID=? and tichengjine>0 "
+                       "order by rowid"),
+        {fromDocument});
+    for (const QVariantList &h : held) {
+        const qint64 whole = yuanToCents(h.value(6).toDouble());
+        const qint64 left = yuanToCents(h.value(8).toDouble());
+        const qint64 take = qMin(left, qRound64(double(whole) * qMin(1.0, share)));
+        if (take <= 0)
+            continue;
+        const CommissionRow c{h.value(0).toString(), h.value(3).toString(), h.value(4).toString(),
+                              h.value(5).toDouble(), -take};
+        if (!add(toDocument, h.value(1).toString(), h.value(2).toString(), c, remark, h.value(7).toString()))
+            return false;
+    }
+    return true;
+}
+
 DebtBook::Open DebtBook::open(const QString &documentId)
 {
     Open o;
@@ -271,6 +334,7 @@ DebtBook::Open DebtBook::open(const QString &documentId)
             o.sale = sale;
             o.memberId = r.first().value(1).toString();
             o.cents = r.first().value(2).toLongLong();
+            o.documentId = documentId;
             return o;
         }
     }
@@ -331,6 +395,38 @@ bool DebtBook::repay(const Repayment &r)
                                   "values(?,?,?,'会员还款',0,?,0,0,0,0,0,?,'',?,'会员还款')"),
                    {r.documentId, o.memberId, LedgerSql::now(), paid, r.method, r.operatorName},
                    QStringLiteral("还款记录未写入"));
+}
+
+QList<DebtBook::Open> DebtBook::openOf(const QString &memberId)
+{
+    QList<QPair<QString, Open>> found; // (date, debt)
+    for (const bool sale : {true, false}) {
+        const QString table = sale ? QStringLiteral("huiyuanxiaofei") : QStringLiteral("huiyuanjiaofei");
+        const QString day = sale ? QStringLiteral("xiaofeiriqi") : QStringLiteral("jiaofeiriqi");
+        const QList<QVariantList> r = LedgerSql::rows(
+            QStringLiteral("select ID,min(") + day
+                + QStringLiteral("),CAST(ROUND(ifnull(sum(qiankuanjine),0)*100) AS INTEGER) from ") + table
+                + QStringLiteral(" where huiyuanid=? and ID in (select ID from ") + table
+                + QStringLiteral(" where huiyuanid=? and qiankuanjine<>0) group by ID order by ID"),
+            {memberId, memberId});
+        for (const QVariantList &d : r) {
+            if (d.value(2).toLongLong() <= 0)
+                continue;
+            Open o;
+            o.found = true;
+            o.sale = sale;
+            o.memberId = memberId;
+            o.cents = d.value(2).toLongLong();
+            o.documentId = d.value(0).toString();
+            found << qMakePair(d.value(1).toString(), o);
+        }
+    }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const QPair<QString, Open> &a, const QPair<QString, Open> &b) { return a.first < b.first; });
+    QList<Open> out;
+    for (const auto &f : found)
+        out << f.second;
+    return out;
 }
 
 bool DebtBook::cancelSaleDebt(const QString &saleId)

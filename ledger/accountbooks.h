@@ -19,6 +19,23 @@ struct Entry
     QString remark;    // beizhu: the document, "消费单：xf_…"
 };
 
+// A member's card balance by where it came from. Spending takes paid value
+// first, so the bonus is what stays longest; a balance no payment row explains
+// (brought over from before) counts as paid.
+struct StoredValue
+{
+    qint64 balanceCents = 0;
+    qint64 paidCents = 0;       // paid for and not yet spent
+    qint64 bonusCents = 0;      // 赠送 still on the card
+    qint64 debtCents = 0;       // open debt of every document of the member
+    qint64 paidEverCents = 0;   // paid value ever put on the card: a refund's share of it
+    bool bonusRefundable = false; // the shop's setting 赠送金额可退现
+    qint64 refundableCents = 0; // what may be paid out: paid value (or all, with the setting) less the debt
+};
+
+// The shop setting (dianpushezhi) that lets bonus be paid out as cash: "是" / "否".
+extern const char kBonusRefundableSetting[];
+
 // The stored-value balance (huiyuan.shengyujine) and its ledger rows.
 class BalanceBook
 {
@@ -26,6 +43,7 @@ public:
     // deltaCents > 0 credits, < 0 debits; a debit below zero is refused.
     static bool change(const QString &memberId, qint64 deltaCents, const Entry &entry);
     static qint64 balance(const QString &memberId);
+    static StoredValue storedValue(const QString &memberId);
 };
 
 // Prepaid uses per service item (huiyuantaocan) and their ledger rows.
@@ -53,6 +71,8 @@ class PointsBook
 public:
     static bool change(const QString &memberId, double delta, const Entry &entry);
     static double points(const QString &memberId);
+    // Points of a member no longer on file: only their ledger chain moves.
+    static bool changeUnfiled(const QString &memberId, double delta, const Entry &entry);
 };
 
 // Product stock movements (chanpinrukumingxi).
@@ -90,6 +110,10 @@ public:
                     const CommissionRow &c, const QString &remark, const QString &lineKey);
     // The rows of `fromDocument` again under `toDocument`, negated: a void nets them out.
     static bool reverse(const QString &fromDocument, const QString &toDocument, const QString &remark);
+    // A share (0..1) of each row of `fromDocument` again under `toDocument`,
+    // negated; never more than the row still holds after earlier shares.
+    static bool reverseShare(const QString &fromDocument, const QString &toDocument, double share,
+                             const QString &remark);
 };
 
 // Debts of every source: a sale (huiyuanxiaofei) or a card issue, top-up or
@@ -104,8 +128,11 @@ public:
         bool sale = false;   // huiyuanxiaofei, else huiyuanjiaofei
         QString memberId;
         qint64 cents = 0;
+        QString documentId;
     };
     static Open open(const QString &documentId);
+    // The member's documents that still owe, oldest first.
+    static QList<Open> openOf(const QString &memberId);
     static bool repay(const Repayment &r);
     // A voided sale owes nothing any more (the void document records what was cancelled).
     static bool cancelSaleDebt(const QString &saleId);

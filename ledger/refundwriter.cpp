@@ -20,6 +20,7 @@ const QString kPaymentInsert = QStringLiteral(
     "zengsongjine2,kaneijine,kaneijine2,qiankuanjine,fukuanleixing,yuangongName,caozuoyuan,beizhu) "
     "values(?,?,?,?,?,?,?,?,?,?,0,?,'',?,?)");
 const QString kVoidMark = QStringLiteral("作废冲销");
+const QString kRefundMark = QStringLiteral("退款冲销");
 
 bool isCard(const QString &method)
 {
@@ -74,6 +75,38 @@ bool RefundWriter::mayAuthorize(const QString &operatorName)
         .isValid();
 }
 
+// The share of what the member ever paid onto the card that a refund hands
+// back: that share of the card issue's and top-ups' commission and points goes
+// back with it, through their books, under the refund's document.
+static void reverseEarnings(const QString &memberId, const QString &refundId, double share, const Entry &entry)
+{
+    if (share <= 0)
+        return;
+    share = qMin(1.0, share);
+    const QList<QVariantList> docs = LedgerSql::rows(
+        QStringLiteral("select ID from huiyuanjiaofei where huiyuanid=? and jiaofeileixing in ('办卡交费','会员充值') "
+                       "group by ID order by min(jiaofeiriqi),ID"),
+        {memberId});
+    double earned = 0;
+    for (const QVariantList &d : docs) {
+        if (!CommissionBook::reverseShare(d.value(0).toString(), refundId, share, kRefundMark))
+            return;
+        earned += value(QStringLiteral("select ifnull(sum(ifnull(jifenzengjia,0)-ifnull(jifenjianshao,0)),0) from "
+                                       "huiyuanjifen where huiyuanid=? and beizhu=?"),
+                        {memberId, QStringLiteral("交费单：") + d.value(0).toString()})
+                      .toDouble();
+    }
+    const double reversed = value(QStringLiteral("select ifnull(sum(ifnull(jifenjianshao,0)-ifnull(jifenzengjia,0)),0) "
+                                                 "from huiyuanjifen where huiyuanid=? and biandongleixing=?"),
+                                  {memberId, entry.kind})
+                                .toDouble();
+    // Points the member has spent since cannot be taken back.
+    const double take = qMin(qMin(qRound64(earned * share * 1000) / 1000.0, earned - reversed),
+                             PointsBook::points(memberId));
+    if (take > 0.0005)
+        PointsBook::change(memberId, -take, entry);
+}
+
 static LedgerResult refundBalanceOnce(const BalanceRefund &r)
 {
     QString refused = checkCommon(r.reason, r.operatorName, r.authorizedBy);
@@ -93,27 +126,144 @@ static LedgerResult refundBalanceOnce(const BalanceRefund &r)
     checkAuthorizer(r.authorizedBy);
     if (!tx.failed() && !memberExists(r.memberId))
         refuse(QStringLiteral("找不到该会员"));
-    if (!tx.failed() && BalanceBook::balance(r.memberId) < r.takenCents)
-        refuse(QStringLiteral("退款金额大于卡内余额，卡内余额：") + centsText(BalanceBook::balance(r.memberId)));
+    // Read under the lock: another desk may have sold from the card or taken a repayment.
+    const StoredValue sv = BalanceBook::storedValue(r.memberId);
+    if (!tx.failed() && sv.balanceCents < r.takenCents)
+        refuse(QStringLiteral("退款金额大于卡内余额，卡内余额：") + centsText(sv.balanceCents));
+    if (!tx.failed() && r.paidBackCents > sv.refundableCents)
+        refuse(RefundWriter::refundLimitText(sv));
+    if (!tx.failed() && r.takenCents < r.paidBackCents + sv.debtCents)
+        refuse(QStringLiteral("会员还有欠款") + centsText(sv.debtCents)
+               + QStringLiteral("元，退储值先从卡内还清欠款：扣除卡内金额至少为")
+               + centsText(r.paidBackCents + sv.debtCents) + QStringLiteral("元"));
     if (tx.failed())
         return finish(tx, what, QString());
 
     const QString id = LedgerSql::newDocumentId(QStringLiteral("TK"), QStringLiteral("退储值"), r.operatorName);
-    BalanceBook::change(r.memberId, -r.takenCents,
-                        {QStringLiteral("退储值"), r.operatorName, QStringLiteral("退款单：") + id});
-    const double kept = centsToYuan(r.takenCents - r.paidBackCents);
-    execOne(kPaymentInsert,
-            {id, r.memberId, LedgerSql::now(), QStringLiteral("退储值"), -centsToYuan(r.paidBackCents),
-             -centsToYuan(r.paidBackCents), -kept, -kept, -centsToYuan(r.takenCents), -centsToYuan(r.takenCents),
-             r.method, r.operatorName,
-             withReason(QStringLiteral("退储值:") + centsText(r.takenCents), r.reason)},
-            QStringLiteral("退款记录未写入"));
+    const Entry entry{QStringLiteral("退储值"), r.operatorName, QStringLiteral("退款单：") + id};
+    BalanceBook::change(r.memberId, -r.takenCents, entry);
+    // The card repays what the member owes, oldest first: takings by the card
+    // under each debt's own document.
+    qint64 cardDebt = 0;
+    for (const DebtBook::Open &o : DebtBook::openOf(r.memberId)) {
+        if (tx.failed())
+            break;
+        if (DebtBook::repay(Repayment{o.documentId, o.cents, QString::fromUtf8(kCardMethod), r.operatorName})
+            && !o.sale)
+            cardDebt += o.cents;
+    }
+    const qint64 kept = r.takenCents - sv.debtCents - r.paidBackCents;
+    const qint64 bonusOff = qMin(kept, sv.bonusCents);
+    QString remark = QStringLiteral("退储值:") + centsText(r.takenCents);
+    if (sv.debtCents > 0)
+        remark += QStringLiteral(" 还欠款:") + centsText(sv.debtCents);
+    if (bonusOff > 0)
+        remark += QStringLiteral(" 扣回赠送:") + centsText(bonusOff);
+    if (kept > bonusOff)
+        remark += QStringLiteral(" 不退:") + centsText(kept - bonusOff);
+    if (!tx.failed())
+        execOne(kPaymentInsert,
+                {id, r.memberId, LedgerSql::now(), QStringLiteral("退储值"), -centsToYuan(r.paidBackCents),
+                 -centsToYuan(r.paidBackCents), -centsToYuan(bonusOff), -centsToYuan(bonusOff),
+                 -centsToYuan(r.takenCents), -centsToYuan(r.takenCents), r.method, r.operatorName,
+                 withReason(remark, r.reason)},
+                QStringLiteral("退款记录未写入"));
+    if (!tx.failed() && sv.paidEverCents > 0)
+        reverseEarnings(r.memberId, id, double(r.paidBackCents + cardDebt) / double(sv.paidEverCents), entry);
     if (!tx.failed())
         LedgerSql::log(r.operatorName,
                        withReason(QStringLiteral("会员退储值  会员号：") + r.memberId + QStringLiteral("  单号：") + id
                                       + QStringLiteral("  确认人：") + r.authorizedBy,
                                   r.reason));
     return finish(tx, what, id);
+}
+
+QString RefundWriter::refundLimitText(const StoredValue &sv)
+{
+    QString why = QStringLiteral("实退金额不能大于可退金额") + centsText(sv.refundableCents) + QStringLiteral("元（实付储值")
+                  + centsText(sv.paidCents) + QStringLiteral("元");
+    if (sv.bonusCents > 0)
+        why += sv.bonusRefundable ? QStringLiteral("，赠送") + centsText(sv.bonusCents) + QStringLiteral("元")
+                                  : QStringLiteral("，赠送") + centsText(sv.bonusCents) + QStringLiteral("元不退现");
+    if (sv.debtCents > 0)
+        why += QStringLiteral("，欠款") + centsText(sv.debtCents) + QStringLiteral("元先从卡内还清");
+    return why + QStringLiteral("）");
+}
+
+QString RefundWriter::memberName(const QString &memberId)
+{
+    return value(QStringLiteral("select name from huiyuan where ID=?"), {memberId}).toString();
+}
+
+PackageQuote RefundWriter::quotePackage(const QString &memberId, const QString &itemId)
+{
+    PackageQuote q;
+    q.itemId = itemId;
+    const QVariantList item = LedgerSql::rows(QStringLiteral("select name,ifnull(xiaoshoujiage,0) from fuwuxiangmu "
+                                                             "where ID=?"),
+                                              {itemId})
+                                  .value(0);
+    q.name = item.isEmpty() ? itemId : item.value(0).toString();
+    q.usesLeft = UsesBook::left(memberId, itemId);
+    // Every card issue or renewal that sold uses of the item, by the remark
+    // its uses rows carry.
+    const QList<QVariantList> sold = LedgerSql::rows(
+        QStringLiteral("select beizhu,sum(cishuzengjia) from huiyuanyuebiandong where huiyuanid=? and "
+                       "xiangmumingchen=? and cishuzengjia>0 and biandongleixing in ('会员办卡','会员套餐充值') "
+                       "group by beizhu order by min(ID)"),
+        {memberId, itemId});
+    double money = 0, uses = 0;
+    for (const QVariantList &s : sold) {
+        const QString remark = s.value(0).toString();
+        const QString doc = remark.mid(remark.indexOf(QStringLiteral("：")) + 1);
+        const QList<QVariantList> pay = LedgerSql::rows(
+            QStringLiteral("select max(jiaofeileixing),ifnull(sum(yingjiaojine),0),ifnull(sum(kaneijine),0),"
+                           "ifnull(sum(zengsongjine),0) from huiyuanjiaofei where ID=? and jiaofeileixing in "
+                           "('办卡交费','套餐交费')"),
+            {doc});
+        if (pay.isEmpty() || pay.first().value(0).isNull())
+            continue; // no payment on file: not priced
+        const QVariantList p = pay.first();
+        // A card issue's due is the card's price and the package's; the card's
+        // price is what it holds less its bonus.
+        const double docMoney = p.value(0).toString() == QStringLiteral("办卡交费")
+                                    ? p.value(1).toDouble() - (p.value(2).toDouble() - p.value(3).toDouble())
+                                    : p.value(1).toDouble();
+        const QList<QVariantList> items = LedgerSql::rows(
+            QStringLiteral("select y.xiangmumingchen,sum(y.cishuzengjia),max(ifnull(f.xiaoshoujiage,0)) from "
+                           "huiyuanyuebiandong y left join fuwuxiangmu f on f.ID=y.xiangmumingchen where "
+                           "y.huiyuanid=? and y.beizhu=? and y.cishuzengjia>0 group by y.xiangmumingchen"),
+            {memberId, remark});
+        double weightAll = 0, weightThis = 0, usesAll = 0;
+        for (const QVariantList &i : items) {
+            weightAll += i.value(1).toDouble() * i.value(2).toDouble();
+            usesAll += i.value(1).toDouble();
+            if (i.value(0).toString() == itemId)
+                weightThis = i.value(1).toDouble() * i.value(2).toDouble();
+        }
+        const double share = weightAll > 0 ? weightThis / weightAll
+                                           : (usesAll > 0 ? s.value(1).toDouble() / usesAll : 0.0);
+        money += qMax(0.0, docMoney) * 100.0 * share;
+        uses += s.value(1).toDouble();
+    }
+    if (uses > 0) {
+        q.perUseCents = money / uses;
+    } else {
+        q.fromListPrice = true;
+        q.perUseCents = double(yuanToCents(item.value(1).toDouble()));
+    }
+    return q;
+}
+
+QList<PackageQuote> RefundWriter::packagesOf(const QString &memberId)
+{
+    QList<PackageQuote> out;
+    for (const QVariantList &i :
+         LedgerSql::rows(QStringLiteral("select xiangmuID from huiyuantaocan where huiyuanID=? group by xiangmuID "
+                                        "having sum(shengyucishu)>0 order by min(rowid)"),
+                         {memberId}))
+        out << quotePackage(memberId, i.value(0).toString());
+    return out;
 }
 
 static LedgerResult refundPackageOnce(const PackageRefund &r)
@@ -137,6 +287,16 @@ static LedgerResult refundPackageOnce(const PackageRefund &r)
     checkAuthorizer(r.authorizedBy);
     if (!tx.failed() && !memberExists(r.memberId))
         refuse(QStringLiteral("找不到该会员"));
+    const PackageQuote q = RefundWriter::quotePackage(r.memberId, r.itemId);
+    const qint64 limit = q.limitCents(r.uses);
+    if (!tx.failed() && r.paidBackCents > limit) {
+        if (r.aboveLimitBy.isEmpty())
+            refuse(QStringLiteral("退款金额不能大于") + centsText(limit) + QStringLiteral("元（每次")
+                   + centsText(qRound64(q.perUseCents)) + QStringLiteral("元×") + QString::number(r.uses)
+                   + QStringLiteral("次）；多退需有系统设置权限的操作员确认"));
+        else if (!RefundWriter::mayAuthorize(r.aboveLimitBy))
+            refuse(QStringLiteral("操作员") + r.aboveLimitBy + QStringLiteral("没有系统设置权限，不能多退"));
+    }
     if (tx.failed())
         return finish(tx, what, QString());
 
@@ -146,15 +306,17 @@ static LedgerResult refundPackageOnce(const PackageRefund &r)
     const bool toCard = isCard(r.method);
     if (toCard && !tx.failed())
         BalanceBook::change(r.memberId, r.paidBackCents, entry);
-    const QString name = value(QStringLiteral("select name from fuwuxiangmu where ID=?"), {r.itemId}).toString();
     const double back = centsToYuan(r.paidBackCents);
+    // Onto the card no money changes hands: the row takes nothing in or out,
+    // the card's value grows (and is takings when it is spent or paid out).
+    QString remark = QStringLiteral("退套餐:") + q.name + QStringLiteral(":") + QString::number(r.uses);
+    if (r.paidBackCents > limit)
+        remark += QStringLiteral(" 超出按次计价") + centsText(r.paidBackCents - limit)
+                  + QStringLiteral("元，确认人：") + r.aboveLimitBy;
     if (!tx.failed())
         execOne(kPaymentInsert,
-                {id, r.memberId, LedgerSql::now(), QStringLiteral("退套餐"), -back, -back, 0, 0,
-                 toCard ? back : 0.0, toCard ? back : 0.0, r.method, r.operatorName,
-                 withReason(QStringLiteral("退套餐:") + (name.isEmpty() ? r.itemId : name) + QStringLiteral(":")
-                                + QString::number(r.uses),
-                            r.reason)},
+                {id, r.memberId, LedgerSql::now(), QStringLiteral("退套餐"), -back, toCard ? 0.0 : -back, 0, 0,
+                 toCard ? back : 0.0, toCard ? back : 0.0, r.method, r.operatorName, withReason(remark, r.reason)},
                 QStringLiteral("退款记录未写入"));
     if (!tx.failed())
         LedgerSql::log(r.operatorName,
@@ -222,15 +384,26 @@ static LedgerResult voidSaleOnce(const SaleVoid &v)
     if (!tx.failed() && !p.problem.isEmpty())
         refuse(p.problem);
     const bool walkIn = p.memberId == QLatin1String(kWalkInId);
-    if (!tx.failed() && !walkIn && !memberExists(p.memberId))
-        refuse(QStringLiteral("找不到该消费单的会员"));
-    if (!tx.failed() && p.points > 0 && PointsBook::points(p.memberId) + 0.0005 < p.points)
+    const QString bill = QStringLiteral("消费单：") + v.saleId;
+    const QList<QVariantList> uses = LedgerSql::rows(
+        QStringLiteral("select xiangmumingchen,ROUND(sum(ifnull(cishujianshao,0)-ifnull(cishuzengjia,0))) from "
+                       "huiyuanyuebiandong where huiyuanid=? and beizhu=? and ifnull(xiangmumingchen,'')<>'' "
+                       "group by xiangmumingchen order by min(ID)"),
+        {p.memberId, bill});
+    // A member deleted since (nothing left on the card then): what came in by
+    // other methods goes back by them; there is no card to take back what it paid.
+    const bool unfiled = !walkIn && !tx.failed() && !memberExists(p.memberId);
+    if (unfiled && p.cardCents != 0)
+        refuse(QStringLiteral("该会员已删除，本单储蓄卡支付的") + centsText(p.cardCents)
+               + QStringLiteral("元无法退回卡内，不能作废"));
+    else if (unfiled && !uses.isEmpty())
+        refuse(QStringLiteral("该会员已删除，本单用掉的套餐次数无法退回，不能作废"));
+    if (!tx.failed() && !unfiled && p.points > 0 && PointsBook::points(p.memberId) + 0.0005 < p.points)
         refuse(QStringLiteral("该会员现有积分少于本单所得积分，不能作废"));
     if (tx.failed())
         return finish(tx, what, QString());
 
     const QString id = LedgerSql::newDocumentId(QStringLiteral("ZF"), QStringLiteral("消费作废"), v.operatorName);
-    const QString bill = QStringLiteral("消费单：") + v.saleId;
     const Entry entry{QStringLiteral("消费作废"), v.operatorName, QStringLiteral("作废单：") + id};
     const QString now = LedgerSql::now();
 
@@ -246,17 +419,14 @@ static LedgerResult voidSaleOnce(const SaleVoid &v)
     if (p.cardCents != 0 && !tx.failed())
         BalanceBook::change(p.memberId, p.cardCents, entry);
 
-    const QList<QVariantList> uses = LedgerSql::rows(
-        QStringLiteral("select xiangmumingchen,ROUND(sum(ifnull(cishujianshao,0)-ifnull(cishuzengjia,0))) from "
-                       "huiyuanyuebiandong where huiyuanid=? and beizhu=? and ifnull(xiangmumingchen,'')<>'' "
-                       "group by xiangmumingchen order by min(ID)"),
-        {p.memberId, bill});
     for (const QVariantList &u : uses) {
         if (tx.failed())
             break;
         UsesBook::giveBack(p.memberId, u.value(0).toString(), u.value(1).toLongLong(), entry);
     }
-    if (!tx.failed())
+    if (!tx.failed() && unfiled)
+        PointsBook::changeUnfiled(p.memberId, -p.points, entry);
+    else if (!tx.failed())
         PointsBook::change(p.memberId, -p.points, entry);
 
     // The reversing lines and commission rows: every analysis nets the sale out.
@@ -303,7 +473,7 @@ static LedgerResult voidSaleOnce(const SaleVoid &v)
         methods = LedgerSql::rows(QStringLiteral("select fukuanfangshi,0 from huiyuanxiaofei where ID=? order by rowid "
                                                  "LIMIT 1"),
                                   {v.saleId});
-    const double balance = walkIn ? 0.0 : centsToYuan(BalanceBook::balance(p.memberId));
+    const double balance = walkIn || unfiled ? 0.0 : centsToYuan(BalanceBook::balance(p.memberId));
     const QVariantList t = totals.value(0);
     for (int k = 0; k < methods.size() && !tx.failed(); ++k) {
         const bool first = k == 0;

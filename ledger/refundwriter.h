@@ -1,6 +1,7 @@
 #ifndef REFUNDWRITER_H
 #define REFUNDWRITER_H
 
+#include "accountbooks.h"
 #include "ledgertypes.h"
 
 #include <QString>
@@ -10,11 +11,14 @@
 // who holds the settings right (the one at work, or one who typed their
 // password), with a reason, a log row and a row of takings by its method.
 
+// Off the card goes `takenCents`: first the member's open debt, repaid from the
+// card; then what is handed back, at most the refundable amount; what is left
+// of it is kept by the shop, bonus first.
 struct BalanceRefund
 {
     QString memberId;
     qint64 takenCents = 0;      // off the card balance
-    qint64 paidBackCents = 0;   // handed back by `method`; at most takenCents (bonus kept by the shop)
+    qint64 paidBackCents = 0;   // handed back by `method`
     QString method;
     QString reason;
     QString operatorName;
@@ -26,11 +30,25 @@ struct PackageRefund
     QString memberId;
     QString itemId;
     qint64 uses = 0;
-    qint64 paidBackCents = 0;
+    qint64 paidBackCents = 0;   // at most what the uses cost, unless aboveLimitBy allowed more
     QString method;             // "储蓄卡" credits the card
     QString reason;
     QString operatorName;
     QString authorizedBy;
+    QString aboveLimitBy;       // holds the settings right, typed their password for an amount above the price
+};
+
+// What one use of a member's package item cost them: the money of each card
+// issue or renewal that sold uses of it, shared among its items by list price,
+// over the uses sold; the item's list price when no sale of them is on file.
+struct PackageQuote
+{
+    QString itemId;
+    QString name;
+    double usesLeft = 0;
+    double perUseCents = 0;
+    bool fromListPrice = false;
+    qint64 limitCents(qint64 uses) const { return qRound64(perUseCents * double(uses)); }
 };
 
 struct SaleVoid
@@ -63,6 +81,13 @@ public:
     // sale stays as it was, registered as voided; a sale voids once.
     static LedgerResult voidSale(const SaleVoid &v);
     static SaleVoidPreview previewVoid(const QString &saleId);
+
+    // The member's items with uses left, each priced per use.
+    static QList<PackageQuote> packagesOf(const QString &memberId);
+    static PackageQuote quotePackage(const QString &memberId, const QString &itemId);
+    static QString memberName(const QString &memberId);
+    // Why more than the refundable amount is refused, with its parts.
+    static QString refundLimitText(const StoredValue &sv);
 
     // Whether the operator (by name) may allow refunds and voids.
     static bool mayAuthorize(const QString &operatorName);

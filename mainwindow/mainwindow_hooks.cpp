@@ -53,9 +53,10 @@ void MainWindow::afterNavigate(const QString &text)
 // After the lists of "huiyuanxiaofei" or "huiyuanjiaofei" were re-run.
 void MainWindow::afterMemberDataChanged(const QString &table)
 {
-    // frontdesk: member totals after a sale, then the current member's row again
-    if (table == QLatin1String("huiyuanxiaofei"))
-        showMemberTotals();
+    // frontdesk: member totals (debt of every source: a top-up, card issue or
+    // renewal may leave one too), then the current member's row again
+    Q_UNUSED(table)
+    showMemberTotals();
     reloadCurrentMember();
 }
 

@@ -25,6 +25,11 @@ QString shouquandlg::authorizer(QWidget *parent)
     const OperatorSession &s = operatorSession();
     if (s.xitongshezhi == QStringLiteral("是") && RefundWriter::mayAuthorize(s.loginName))
         return s.loginName;
+    return confirmer(parent);
+}
+
+QString shouquandlg::confirmer(QWidget *parent)
+{
     shouquandlg dlg(parent);
     if (dlg.exec() != QDialog::Accepted)
         return QString();

@@ -19,6 +19,9 @@ public:
     // The operator who allows it: the one logged in when they hold the right,
     // else whoever confirms in this dialog; empty when nobody did.
     static QString authorizer(QWidget *parent);
+    // Always asks for the password, also of the operator at work: for an
+    // exception they allow on purpose (a refund above its price).
+    static QString confirmer(QWidget *parent);
 
     QString confirmedBy() const { return m_confirmed; }
 

@@ -5,7 +5,6 @@
 
 #include "amounts.h"
 #include "dbrecords.h"
-#include "ledgersql.h"
 #include "ledgertypes.h"
 #include "operatorsession.h"
 #include "refundwriter.h"
@@ -27,18 +26,36 @@ tuichuzhidlg::~tuichuzhidlg()
 
 void tuichuzhidlg::setup(const QString &memberId)
 {
-    const QVariantList m =
-        LedgerSql::rows(QStringLiteral("select name,ifnull(shengyujine,0) from huiyuan where ID=?"), {memberId}).value(0);
+    m_value = BalanceBook::storedValue(memberId);
     ui->label_memberId->setText(memberId);
-    ui->label_memberName->setText(m.value(0).toString());
-    ui->label_balance->setText(centsText(yuanToCents(m.value(1).toDouble())));
+    ui->label_memberName->setText(RefundWriter::memberName(memberId));
+    ui->label_balance->setText(centsText(m_value.balanceCents));
+    ui->label_paid->setText(centsText(m_value.paidCents));
+    ui->label_bonus->setText(centsText(m_value.bonusCents));
+    ui->label_debt->setText(centsText(m_value.debtCents));
+    ui->label_refundable->setText(centsText(m_value.refundableCents));
+    QStringList rule;
+    if (m_value.debtCents > 0)
+        rule << QStringLiteral("会员欠款") + centsText(m_value.debtCents) + QStringLiteral("元先从卡内还清");
+    if (m_value.bonusCents > 0)
+        rule << (m_value.bonusRefundable ? QStringLiteral("本店设置赠送金额可以退现")
+                                         : QStringLiteral("赠送金额不退现，退款时从卡内扣回"));
+    ui->label_rule->setText(rule.join(QStringLiteral("；")));
+    // The whole card is closed out by default: debt repaid, what was paid handed back.
     ui->lineEdit_taken->setText(ui->label_balance->text());
+    ui->lineEdit_paidBack->setText(ui->label_refundable->text());
 }
 
-// What is handed back follows what leaves the card, until the cashier keeps a bonus back.
-void tuichuzhidlg::on_lineEdit_taken_textChanged(const QString &text)
+// Handing back less than all keeps the rest on the card: only the debt and
+// the amount handed back leave it.
+void tuichuzhidlg::on_lineEdit_paidBack_textEdited(const QString &text)
 {
-    ui->lineEdit_paidBack->setText(text);
+    const MoneyInput back = parseMoneyInput(text, QStringLiteral("实退金额"));
+    if (!back.ok)
+        return;
+    ui->lineEdit_taken->setText(back.cents >= m_value.refundableCents
+                                    ? centsText(m_value.balanceCents)
+                                    : centsText(qMin(m_value.balanceCents, back.cents + m_value.debtCents)));
 }
 
 void tuichuzhidlg::on_toolButton_ok_clicked()
@@ -55,13 +72,24 @@ void tuichuzhidlg::on_toolButton_ok_clicked()
         ctrlUiClass::showInfo(QStringLiteral("退款金额必须大于0"), this);
         return;
     }
+    if (back.cents > m_value.refundableCents) {
+        ctrlUiClass::showInfo(RefundWriter::refundLimitText(m_value), this);
+        return;
+    }
     if (ui->lineEdit_reason->text().trimmed().isEmpty()) {
         ctrlUiClass::showInfo(QStringLiteral("请填写退款或作废的原因"), this);
         return;
     }
-    if (!ctrlUiClass::askYesNo(QStringLiteral("从会员卡扣除") + centsText(taken.cents) + QStringLiteral("元，以")
-                                   + ui->comboBox_method->currentText() + QStringLiteral("退给会员")
-                                   + centsText(back.cents) + QStringLiteral("元，确定吗？"),
+    QString parts;
+    const qint64 kept = taken.cents - m_value.debtCents - back.cents;
+    if (m_value.debtCents > 0)
+        parts += QStringLiteral("，其中还欠款") + centsText(m_value.debtCents) + QStringLiteral("元");
+    if (kept > 0)
+        parts += QStringLiteral("，") + centsText(kept)
+                 + (kept <= m_value.bonusCents ? QStringLiteral("元赠送金额扣回不退") : QStringLiteral("元扣除不退"));
+    if (!ctrlUiClass::askYesNo(QStringLiteral("从会员卡扣除") + centsText(taken.cents) + QStringLiteral("元") + parts
+                                   + QStringLiteral("，以") + ui->comboBox_method->currentText()
+                                   + QStringLiteral("退给会员") + centsText(back.cents) + QStringLiteral("元，确定吗？"),
                                this))
         return;
     const QString who = shouquandlg::authorizer(this);

@@ -4,13 +4,15 @@
 #include <QDialog>
 #include <QVariant>
 
+#include "accountbooks.h"
 #include "ctrluiclass.h"
 
 namespace Ui {
 class tuichuzhidlg;
 }
 
-// 退储值: part or all of a member's card balance paid back by a method.
+// 退储值: part or all of a member's card balance paid back by a method: the
+// balance shown as paid value, bonus and debt, the refundable amount proposed.
 class tuichuzhidlg : public QDialog
 {
     Q_OBJECT
@@ -25,7 +27,7 @@ signals:
     void DlgSend(const QString &key, const QVariant &value);
 
 private slots:
-    void on_lineEdit_taken_textChanged(const QString &text);
+    void on_lineEdit_paidBack_textEdited(const QString &text);
     void on_toolButton_ok_clicked();
     void on_toolButton_cancel_clicked();
 
@@ -33,6 +35,7 @@ private:
     Ui::tuichuzhidlg *ui;
     ctrlUiClass m_ctrl;
     QString m_documentId;
+    StoredValue m_value; // as the dialog opened; the writer reads it again
 };
 
 #endif

@@ -5,7 +5,6 @@
 
 #include "amounts.h"
 #include "dbrecords.h"
-#include "ledgersql.h"
 #include "ledgertypes.h"
 #include "operatorsession.h"
 #include "refundwriter.h"
@@ -26,35 +25,47 @@ tuitaocandlg::~tuitaocandlg()
 void tuitaocandlg::setup(const QString &memberId, const QString &itemId)
 {
     m_memberId = memberId;
-    const QVariantList m =
-        LedgerSql::rows(QStringLiteral("select name,ifnull(shengyujine,0) from huiyuan where ID=?"), {memberId}).value(0);
     ui->label_memberId->setText(memberId);
-    ui->label_memberName->setText(m.value(0).toString());
-    ui->label_balance->setText(centsText(yuanToCents(m.value(1).toDouble())));
-    const QList<QVariantList> items = LedgerSql::rows(
-        QStringLiteral("select t.xiangmuID,ifnull(max(f.name),t.xiangmuID),ROUND(sum(t.shengyucishu),3) from "
-                       "huiyuantaocan t left join fuwuxiangmu f on f.ID=t.xiangmuID where t.huiyuanID=? "
-                       "group by t.xiangmuID having sum(t.shengyucishu)>0 order by min(t.rowid)"),
-        {memberId});
+    ui->label_memberName->setText(RefundWriter::memberName(memberId));
+    ui->label_balance->setText(centsText(BalanceBook::balance(memberId)));
+    m_items = RefundWriter::packagesOf(memberId);
     ui->comboBox_item->clear();
-    for (const QVariantList &i : items)
-        ui->comboBox_item->addItem(i.value(1).toString(), QVariantList{i.value(0), i.value(2)});
-    for (int k = 0; k < items.size(); ++k)
-        if (items.at(k).value(0).toString() == itemId)
+    for (const PackageQuote &q : m_items)
+        ui->comboBox_item->addItem(q.name);
+    for (int k = 0; k < m_items.size(); ++k)
+        if (m_items.at(k).itemId == itemId)
             ui->comboBox_item->setCurrentIndex(k);
     on_comboBox_item_currentIndexChanged(ui->comboBox_item->currentIndex());
 }
 
-void tuitaocandlg::on_comboBox_item_currentIndexChanged(int index)
+PackageQuote tuitaocandlg::currentQuote() const
 {
-    const QVariantList item = ui->comboBox_item->itemData(index).toList();
-    ui->label_usesLeft->setText(item.isEmpty() ? QStringLiteral("0") : QString::number(item.value(1).toDouble()));
+    return m_items.value(ui->comboBox_item->currentIndex());
+}
+
+void tuitaocandlg::on_comboBox_item_currentIndexChanged(int)
+{
+    const PackageQuote q = currentQuote();
+    ui->label_usesLeft->setText(QString::number(q.usesLeft));
+    ui->label_perUse->setText(centsText(qRound64(q.perUseCents))
+                              + (q.fromListPrice ? QStringLiteral("（无购买记录，按原价）") : QString()));
+    on_lineEdit_uses_textChanged(ui->lineEdit_uses->text());
+}
+
+// The amount follows the uses: what they cost the member.
+void tuitaocandlg::on_lineEdit_uses_textChanged(const QString &text)
+{
+    const CountInput uses = parseCountInput(text, QStringLiteral("退回次数"), 0);
+    const qint64 n = uses.ok && uses.value > 0 ? qint64(uses.value) : 0;
+    const qint64 limit = currentQuote().limitCents(n);
+    ui->label_limit->setText(centsText(limit));
+    ui->lineEdit_amount->setText(n > 0 ? centsText(limit) : QString());
 }
 
 void tuitaocandlg::on_toolButton_ok_clicked()
 {
-    const QVariantList item = ui->comboBox_item->currentData().toList();
-    if (item.isEmpty()) {
+    const PackageQuote item = currentQuote();
+    if (item.itemId.isEmpty()) {
         ctrlUiClass::showInfo(QStringLiteral("该会员没有剩余的套餐次数"), this);
         return;
     }
@@ -63,7 +74,7 @@ void tuitaocandlg::on_toolButton_ok_clicked()
         ctrlUiClass::showInfo(uses.ok ? QStringLiteral("退回次数必须是大于0的整数") : uses.error, this);
         return;
     }
-    if (uses.value > item.value(1).toDouble() + 1e-6) {
+    if (uses.value > item.usesLeft + 1e-6) {
         ctrlUiClass::showInfo(QStringLiteral("退回次数大于剩余次数"), this);
         return;
     }
@@ -81,18 +92,31 @@ void tuitaocandlg::on_toolButton_ok_clicked()
                                    + QStringLiteral("退给会员") + centsText(amount.cents) + QStringLiteral("元，确定吗？"),
                                this))
         return;
-    const QString who = shouquandlg::authorizer(this);
+    // More than the uses cost is an exception someone with the right allows on purpose.
+    const qint64 limit = item.limitCents(qint64(uses.value));
+    QString aboveBy;
+    if (amount.cents > limit) {
+        if (!ctrlUiClass::askYesNo(QStringLiteral("退款金额") + centsText(amount.cents) + QStringLiteral("元超过按次计价的")
+                                       + centsText(limit) + QStringLiteral("元，需要有系统设置权限的操作员输入密码确认，继续吗？"),
+                                   this))
+            return;
+        aboveBy = shouquandlg::confirmer(this);
+        if (aboveBy.isEmpty())
+            return;
+    }
+    const QString who = aboveBy.isEmpty() ? shouquandlg::authorizer(this) : aboveBy;
     if (who.isEmpty())
         return;
     PackageRefund r;
     r.memberId = m_memberId;
-    r.itemId = item.value(0).toString();
+    r.itemId = item.itemId;
     r.uses = qint64(uses.value);
     r.paidBackCents = amount.cents;
     r.method = ui->comboBox_method->currentText();
     r.reason = ui->lineEdit_reason->text();
     r.operatorName = operatorSession().loginName;
     r.authorizedBy = who;
+    r.aboveLimitBy = aboveBy;
     const LedgerResult done = RefundWriter::refundPackage(r);
     if (!done.ok) {
         ctrlUiClass::showInfo(done.error, this);

@@ -5,12 +5,13 @@
 #include <QVariant>
 
 #include "ctrluiclass.h"
+#include "refundwriter.h"
 
 namespace Ui {
 class tuitaocandlg;
 }
 
-// 退套餐: unused uses of one package item returned for an amount.
+// 退套餐: unused uses of one package item returned for what they cost the member.
 class tuitaocandlg : public QDialog
 {
     Q_OBJECT
@@ -27,6 +28,7 @@ signals:
 
 private slots:
     void on_comboBox_item_currentIndexChanged(int index);
+    void on_lineEdit_uses_textChanged(const QString &text);
     void on_toolButton_ok_clicked();
     void on_toolButton_cancel_clicked();
 
@@ -35,6 +37,8 @@ private:
     ctrlUiClass m_ctrl;
     QString m_memberId;
     QString m_documentId;
+    QList<PackageQuote> m_items; // in the combo's order
+    PackageQuote currentQuote() const;
 };
 
 #endif

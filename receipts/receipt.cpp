@@ -157,13 +157,13 @@ void Receipt::readPayment()
         {QStringLiteral("套餐交费"), QStringLiteral("套餐续费小票")}, {QStringLiteral("退储值"), QStringLiteral("退储值小票")},
         {QStringLiteral("退套餐"), QStringLiteral("退套餐小票")}};
     title = titles.value(kind, kind + QStringLiteral("小票"));
-    if (kind.startsWith(QStringLiteral("退"))) {
-        closing = QStringLiteral("退款已办理");
-        paymentsCaption = QStringLiteral("退款");
-    }
     time = first.value(0).toString();
     memberId = first.value(1).toString();
     operatorName = first.value(8).toString();
+    if (kind == QStringLiteral("退储值") || kind == QStringLiteral("退套餐")) {
+        readRefund(first);
+        return;
+    }
 
     ReceiptLine line;
     line.name = kind;
@@ -186,6 +186,63 @@ void Receipt::readPayment()
     }
     if (!first.value(9).toString().isEmpty())
         notes << first.value(9).toString();
+}
+
+// A refund as its rows hold it, every amount as the money that goes back
+// (positive): the uses returned or the value taken off the card, how that
+// value was used, and what was handed over by which method.
+void Receipt::readRefund(const QVariantList &row)
+{
+    const QString kind = row.value(2).toString();
+    closing = QStringLiteral("退款已办理");
+    paymentsCaption = QStringLiteral("退款");
+    const qint64 back = -yuanToCents(row.value(3).toDouble()); // yingjiaojine: what the member gets back
+    const QString method = row.value(7).toString();
+    const QString remark = row.value(9).toString();
+    if (kind == QStringLiteral("退套餐")) {
+        for (const QVariantList &u :
+             rows(QStringLiteral("select ifnull(f.name,y.xiangmumingchen),y.cishujianshao from huiyuanyuebiandong y "
+                                 "left join fuwuxiangmu f on f.ID=y.xiangmumingchen where y.huiyuanid=? and y.beizhu=? "
+                                 "and ifnull(y.xiangmumingchen,'')<>'' order by y.ID"),
+                  {memberId, QStringLiteral("退款单：") + documentId})) {
+            ReceiptLine line;
+            line.name = u.value(0).toString();
+            line.quantity = count(u.value(1));
+            const double uses = u.value(1).toDouble();
+            line.listPrice = line.price = uses > 0 ? centsText(qRound64(double(back) / uses)) : centsText(back);
+            line.amount = centsText(back);
+            lines << line;
+        }
+        totals << Pair{QStringLiteral("退款金额"), centsText(back)};
+        payments << Pair{method == QString::fromUtf8(kCardMethod) ? QStringLiteral("退回储蓄卡") : method,
+                         centsText(back)};
+    } else {
+        const qint64 taken = -yuanToCents(row.value(6).toDouble());
+        const qint64 bonus = -yuanToCents(row.value(5).toDouble());
+        // The writer names the debt the card repaid in the remark ("还欠款:…").
+        const QString tag = QStringLiteral("还欠款:");
+        const int at = remark.indexOf(tag);
+        const qint64 debt = at < 0 ? 0
+                                   : parseMoneyInput(remark.mid(at + tag.size()).section(QLatin1Char(' '), 0, 0),
+                                                     QString())
+                                         .cents;
+        ReceiptLine line;
+        line.name = QStringLiteral("扣除卡内金额");
+        line.quantity = QStringLiteral("1");
+        line.listPrice = line.price = line.amount = centsText(taken);
+        lines << line;
+        totals << Pair{QStringLiteral("扣除卡内金额"), centsText(taken)};
+        if (debt > 0)
+            totals << Pair{QStringLiteral("冲还欠款"), centsText(debt)};
+        if (bonus > 0)
+            totals << Pair{QStringLiteral("扣回赠送"), centsText(bonus)};
+        if (taken - debt - bonus - back > 0)
+            totals << Pair{QStringLiteral("扣除不退"), centsText(taken - debt - bonus - back)};
+        totals << Pair{QStringLiteral("退款金额"), centsText(back)};
+        payments << Pair{method, centsText(back)};
+    }
+    if (!remark.isEmpty())
+        notes << remark;
 }
 
 // Debt, balance, uses and points as they stood right after this document.

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QVariantList>
 #include <QtGlobal>
 
 // One document as its receipt tells it, read back from the rows its writer
@@ -45,6 +46,7 @@ struct Receipt
 private:
     void readSale(qint64 tenderedCents);
     void readPayment();
+    void readRefund(const QVariantList &row);
     void readFigures(bool walkIn);
 };
 

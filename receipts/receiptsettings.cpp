@@ -1,6 +1,8 @@
 #include "receipts/receiptsettings.h"
 
+#include "accountbooks.h"
 #include "ledgersql.h"
+#include "refundwriter.h"
 #include "transactionscope.h"
 
 #include <QMap>
@@ -11,6 +13,7 @@ const QString kAddress = QStringLiteral("店铺地址");
 const QString kPhone = QStringLiteral("店铺电话");
 const QString kPaper = QStringLiteral("小票纸张");
 const QString kAutoPrint = QStringLiteral("结账后自动打印");
+const QString kPackageLowUses = QStringLiteral("套餐将用完次数"); // read by the reminder's list in dbset.xml
 } // namespace
 
 ReceiptSettings ReceiptSettings::load()
@@ -24,15 +27,24 @@ ReceiptSettings ReceiptSettings::load()
     s.phone = v.value(kPhone);
     s.paper = v.value(kPaper, s.paper);
     s.autoPrint = v.value(kAutoPrint) == QStringLiteral("是");
+    s.bonusRefundable = v.value(QString::fromUtf8(kBonusRefundableSetting)) == QStringLiteral("是");
+    s.packageLowUses = qMax(1, v.value(kPackageLowUses, QStringLiteral("1")).toInt());
     return s;
 }
 
 bool ReceiptSettings::save(const QString &operatorName, QString *error) const
 {
+    if (bonusRefundable != load().bonusRefundable && !RefundWriter::mayAuthorize(operatorName)) {
+        if (error)
+            *error = QStringLiteral("修改“赠送金额可退现”需要系统设置权限，设置未保存");
+        return false;
+    }
     TransactionScope tx;
     const QList<QPair<QString, QString>> values = {
         {kName, shopName.trimmed()}, {kAddress, address.trimmed()}, {kPhone, phone.trimmed()},
-        {kPaper, paper}, {kAutoPrint, autoPrint ? QStringLiteral("是") : QStringLiteral("否")}};
+        {kPaper, paper}, {kAutoPrint, autoPrint ? QStringLiteral("是") : QStringLiteral("否")},
+        {QString::fromUtf8(kBonusRefundableSetting), bonusRefundable ? QStringLiteral("是") : QStringLiteral("否")},
+        {kPackageLowUses, QString::number(qMax(1, packageLowUses))}};
     for (const auto &v : values) {
         LedgerSql::exec(QStringLiteral("delete from dianpushezhi where mingcheng=?"), {v.first});
         LedgerSql::exec(QStringLiteral("insert into dianpushezhi(mingcheng,zhi) values(?,?)"), {v.first, v.second});

@@ -20,6 +20,8 @@ receiptsettingsdlg::receiptsettingsdlg(QWidget *parent) : QDialog(parent), ui(ne
     ui->comboBox_paper->addItems(ReceiptLayout::papers());
     ui->comboBox_paper->setCurrentText(s.paper);
     ui->checkBox_autoPrint->setChecked(s.autoPrint);
+    ui->checkBox_bonusRefundable->setChecked(s.bonusRefundable);
+    ui->spinBox_packageLowUses->setValue(s.packageLowUses);
 }
 
 receiptsettingsdlg::~receiptsettingsdlg()
@@ -35,6 +37,8 @@ void receiptsettingsdlg::on_toolButton_ok_clicked()
     s.phone = ui->lineEdit_phone->text();
     s.paper = ui->comboBox_paper->currentText();
     s.autoPrint = ui->checkBox_autoPrint->isChecked();
+    s.bonusRefundable = ui->checkBox_bonusRefundable->isChecked();
+    s.packageLowUses = ui->spinBox_packageLowUses->value();
     QString error;
     if (!s.save(operatorSession().loginName, &error)) {
         ctrlUiClass::showInfo(error, this);

@@ -96,16 +96,21 @@ void TestReceipts::init()
     t.method = QStringLiteral("现金");
     t.operatorName = kAdmin;
     m_docs[QStringLiteral("topup")] = MemberWriter::topUp(t).documentId;
+    // The top-up's debt of 50 is repaid from the card first.
     m_docs[QStringLiteral("balance refund")] =
-        RefundWriter::refundBalance({QStringLiteral("1002"), 10000, 10000, QStringLiteral("微信"),
+        RefundWriter::refundBalance({QStringLiteral("1002"), 15000, 10000, QStringLiteral("微信"),
                                      QStringLiteral("会员搬家"), kAdmin, kAdmin})
             .documentId;
     m_docs[QStringLiteral("package refund")] =
-        RefundWriter::refundPackage({QStringLiteral("1001"), QStringLiteral("S02"), 1, 15000, QStringLiteral("现金"),
-                                     QStringLiteral("不做了"), kAdmin, kAdmin})
+        RefundWriter::refundPackage({QStringLiteral("1001"), QStringLiteral("S02"), 2, 30000, QStringLiteral("现金"),
+                                     QStringLiteral("不做了"), kAdmin, kAdmin, QString()})
             .documentId;
     m_docs[QStringLiteral("void")] =
         RefundWriter::voidSale({sold.documentId, QStringLiteral("点错项目"), kAdmin, kAdmin}).documentId;
+    m_docs[QStringLiteral("package refund to card")] =
+        RefundWriter::refundPackage({QStringLiteral("1001"), QStringLiteral("S02"), 1, 17550, QStringLiteral("储蓄卡"),
+                                     QStringLiteral("改做护理"), kAdmin, kAdmin, QString()})
+            .documentId;
     for (const QString &id : m_docs)
         QVERIFY(!id.isEmpty());
     verifyBooks();
@@ -134,10 +139,19 @@ void TestReceipts::everyKindOnEveryPaper_data()
                      "储蓄卡", "现金", "还款", "微信", "卡内余额", "470", "剩余次数", "本单积分",
                      "累计积分", "140", "本单已作废"},
             {"谢谢惠顾"});
-        row("topup", {"充值小票", "会员充值", "500", "赠送金额", "50", "赵六", "本单欠款", "卡内余额", "630", "谢谢惠顾"},
+        // Its debt was repaid from the card by the refund below.
+        row("topup", {"充值小票", "会员充值", "500", "赠送金额", "50", "赵六", "还款", "储蓄卡", "卡内余额", "630", "谢谢惠顾"},
             {"作废"});
-        row("balance refund", {"退储值小票", "-100", "微信", "会员搬家", "卡内余额", "530", "退款已办理"}, {"谢谢惠顾"});
-        row("package refund", {"退套餐小票", "-150", "烫发 剩余次数", "3", "不做了", "退款已办理"}, {"谢谢惠顾"});
+        // What the rows hold, as money going back: no minus signs, no bonus
+        // for a member who had none, the uses as many as were returned.
+        row("balance refund", {"退储值小票", "扣除卡内金额", "150", "冲还欠款", "50", "退款金额", "100", "微信",
+                               "会员搬家", "卡内余额", "480", "退款已办理"},
+            {"谢谢惠顾", "-100", "-150", "赠送", "扣除不退"});
+        row("package refund", {"退套餐小票", "烫发", "2", "150", "300", "退款金额", "现金", "烫发 剩余次数", "不做了",
+                               "退款已办理"},
+            {"谢谢惠顾", "-300", "-150", "赠送", "卡内金额变动"});
+        row("package refund to card", {"退套餐小票", "烫发", "175.5", "退回储蓄卡", "卡内余额", "675.5", "改做护理"},
+            {"-175.5", "卡内金额变动"});
         // A void undoes a sale: it says so and thanks nobody for buying.
         row("void", {"作废单", "洗剪吹", "-80", "原消费单", "点错项目", "卡内余额", "500", "退回", "本单已作废"},
             {"谢谢惠顾", "付款"});

@@ -4,8 +4,13 @@
 #include "amounts.h"
 #include "checkoutfixture.h"
 #include "passwordhash.h"
+#include "businesscharts.h"
+#include "meiritixingdlg.h"
+#include "receipts/receiptsettings.h"
+#include "reportquery.h"
 #include "takingstree.h"
 #include "tuichuzhidlg.h"
+#include "tuitaocandlg.h"
 #include "zuofeidlg.h"
 #include "memberwriter.h"
 #include "refundwriter.h"
@@ -33,6 +38,13 @@ private slots:
     void balanceRefund();
     void packageRefund();
     void dialogsAskForTheRight();
+    void balanceRefundPaysBackWhatWasPaid();
+    void cardRefundTakesCommissionAndPointsBack();
+    void packageRefundIsPricedByTheUses();
+    void takingsSayWhatHappened();
+    void voidOfADeletedMembersSale();
+    void refundDialogsShowTheLimits();
+    void packageReminderListsTheLastUses();
 
 private:
     std::unique_ptr<TestWorkdir> m_wd;
@@ -80,6 +92,58 @@ QMap<QString, QString> takingsToday()
     for (int r = 0; r < model.rowCount(); ++r)
         t.insert(model.index(r, 0).data().toString(), model.index(r, 1).data().toString());
     return t;
+}
+
+BalanceRefund cashBack(const QString &member, qint64 taken, qint64 back)
+{
+    return BalanceRefund{member, taken, back, QStringLiteral("现金"), QStringLiteral("会员退卡"), kAdmin, kAdmin};
+}
+
+PackageRefund usesBack(const QString &item, qint64 uses, qint64 back, const QString &method,
+                            const QString &aboveBy = QString())
+{
+    return PackageRefund{QStringLiteral("1001"), item, uses, back, method, QStringLiteral("不做了"), kAdmin, kAdmin,
+                         aboveBy};
+}
+
+LedgerResult topUp(const QString &member, qint64 paidIn, qint64 bonus, qint64 received)
+{
+    TopUp t;
+    t.memberId = member;
+    t.paidInCents = paidIn;
+    t.bonusCents = bonus;
+    t.receivedCents = received;
+    t.method = QStringLiteral("现金");
+    t.operatorName = kAdmin;
+    return MemberWriter::topUp(t);
+}
+
+// 金卡 (price and value 500) for 2001, 200 paid, 300 owed, 张三 credited 10 %.
+QString issueGoldCardWithDebt()
+{
+    sqlExec("insert into tichengshezhi(xiangmuID,xiangmuleixing,yuangongleixing,tichengfangshi,jisuanfanshi,"
+            "tichengbili,tichengjiner) values('金卡','会员卡','所有员工','轮单提成','按比例提成',10,0)");
+    CardIssue c;
+    c.memberId = QStringLiteral("2001");
+    c.name = QStringLiteral("孙七");
+    c.cardType = QStringLiteral("金卡");
+    c.employeeId = QStringLiteral("E01");
+    c.priceCents = 50000;
+    c.receivedCents = 20000;
+    c.method = QStringLiteral("现金");
+    c.operatorName = kAdmin;
+    const LedgerResult r = MemberWriter::issueCard(c);
+    if (!r.ok)
+        qWarning() << r.error;
+    return r.documentId;
+}
+
+QString storedText(const QString &member)
+{
+    const StoredValue v = BalanceBook::storedValue(member);
+    return QStringList{centsText(v.balanceCents), centsText(v.paidCents), centsText(v.bonusCents),
+                       centsText(v.debtCents), centsText(v.refundableCents)}
+        .join(QLatin1Char('|'));
 }
 
 SaleVoid voidOf(const QString &saleId)
@@ -313,8 +377,7 @@ void TestRefunds::balanceRefund()
 
 void TestRefunds::packageRefund()
 {
-    PackageRefund r{QStringLiteral("1001"), QStringLiteral("S02"), 2, 30000, QStringLiteral("现金"),
-                    QStringLiteral("不做了"), kAdmin, kAdmin};
+    PackageRefund r = usesBack(QStringLiteral("S02"), 2, 30000, QStringLiteral("现金"));
     const LedgerResult done = RefundWriter::refundPackage(r);
     QVERIFY2(done.ok, qPrintable(done.error));
     QCOMPARE(sqlRows("select zongcishu,shengyucishu,xiaofeicishu from huiyuantaocan where huiyuanID='1001'"),
@@ -408,6 +471,239 @@ void TestRefunds::dialogsAskForTheRight()
     QCOMPARE(BalanceBook::balance(QStringLiteral("1001")), qint64(30000));
     QCOMPARE(sqlValue("select shifujine from huiyuanjiaofei where ID='" + refund.documentId() + "'"), QString("-180"));
     verifyBooks();
+}
+
+// Paid value, bonus and debt: only what the member paid and does not owe is
+// handed back; bonus comes off the card unpaid; the debt is repaid from it first.
+void TestRefunds::balanceRefundPaysBackWhatWasPaid()
+{
+    QVERIFY(topUp(QStringLiteral("1002"), 100000, 20000, 100000).ok);
+    // balance | paid | bonus | debt | refundable (80 from before counts as paid)
+    QCOMPARE(storedText(QStringLiteral("1002")), QString("1280|1080|200|0|1080"));
+    const int rows = sqlValue("select count(*) from huiyuanjiaofei").toInt();
+    const QString refused = RefundWriter::refundBalance(cashBack(QStringLiteral("1002"), 128000, 128000)).error;
+    QVERIFY2(refused.contains(QStringLiteral("可退金额1080元")) && refused.contains(QStringLiteral("赠送200元不退现")),
+             qPrintable(refused));
+    QCOMPARE(sqlValue("select count(*) from huiyuanjiaofei").toInt(), rows);
+    const LedgerResult done = RefundWriter::refundBalance(cashBack(QStringLiteral("1002"), 128000, 108000));
+    QVERIFY2(done.ok, qPrintable(done.error));
+    QCOMPARE(sqlRows("select shifujine,zengsongjine,kaneijine from huiyuanjiaofei where ID='" + done.documentId + "'"),
+             (QList<QStringList>{{"-1080", "-200", "-1280"}}));
+    QCOMPARE(storedText(QStringLiteral("1002")), QString("0|0|0|0|0"));
+
+    // A top-up taken wholly as debt pays nothing out: the card repays the debt.
+    QVERIFY(topUp(QStringLiteral("1002"), 100000, 8000, 0).ok);
+    QCOMPARE(storedText(QStringLiteral("1002")), QString("1080|1000|80|1000|0"));
+    QVERIFY(RefundWriter::refundBalance(cashBack(QStringLiteral("1002"), 108000, 100)).error
+                .contains(QStringLiteral("可退金额0元")));
+    QVERIFY(RefundWriter::refundBalance(cashBack(QStringLiteral("1002"), 50000, 0)).error
+                .contains(QStringLiteral("先从卡内还清欠款")));
+    QVERIFY(RefundWriter::refundBalance(cashBack(QStringLiteral("1002"), 108000, 0)).ok);
+    QCOMPARE(storedText(QStringLiteral("1002")), QString("0|0|0|0|0"));
+    QCOMPARE(sqlRows("select fukuanleixing,shifujine from huiyuanjiaofei where jiaofeileixing='会员还款'"),
+             (QList<QStringList>{{"储蓄卡", "1000"}}));
+
+    // The shop may let bonus be paid out; only an operator with the right may say so.
+    ReceiptSettings set = ReceiptSettings::load();
+    set.bonusRefundable = true;
+    QString error;
+    QVERIFY(!set.save(QStringLiteral("小李"), &error));
+    QVERIFY(set.save(kAdmin, &error));
+    QVERIFY(topUp(QStringLiteral("1002"), 10000, 2000, 10000).ok);
+    QCOMPARE(storedText(QStringLiteral("1002")), QString("120|100|20|0|120"));
+    QVERIFY(RefundWriter::refundBalance(cashBack(QStringLiteral("1002"), 12000, 12000)).ok);
+    verifyBooks();
+}
+
+// A card issue of 500 with 10 % commission and 250 points, refunded in two
+// steps: each takes its share back, the debt repaid counting as undone.
+void TestRefunds::cardRefundTakesCommissionAndPointsBack()
+{
+    const QString card = issueGoldCardWithDebt();
+    QVERIFY(!card.isEmpty());
+    QCOMPARE(storedText(QStringLiteral("2001")), QString("500|500|0|300|200"));
+    const auto commission = [] {
+        return sqlValue("select ROUND(sum(tichengjine),2) from tichengmingxi where yuangongID='E01'");
+    };
+    QCOMPARE(commission(), QString("50"));
+    QCOMPARE(PointsBook::points(QStringLiteral("2001")), 250.0);
+
+    const LedgerResult first = RefundWriter::refundBalance(cashBack(QStringLiteral("2001"), 40000, 10000));
+    QVERIFY2(first.ok, qPrintable(first.error));
+    QCOMPARE(commission(), QString("10"));
+    QCOMPARE(PointsBook::points(QStringLiteral("2001")), 50.0);
+    QCOMPARE(DebtBook::memberDebt(QStringLiteral("2001")), qint64(0));
+    QCOMPARE(sqlValue("select beizhu from tichengmingxi where xiaofeiID='" + first.documentId + "'"),
+             QString("退款冲销"));
+    QVERIFY(RefundWriter::refundBalance(cashBack(QStringLiteral("2001"), 10000, 10000)).ok);
+    QCOMPARE(commission(), QString("0"));
+    QCOMPARE(PointsBook::points(QStringLiteral("2001")), 0.0);
+    QCOMPARE(BalanceBook::balance(QStringLiteral("2001")), qint64(0));
+    // Cash in 200, out 100 + 100: the card issue nets to nothing.
+    QCOMPARE(sqlValue("select ROUND(sum(shifujine),2) from huiyuanjiaofei where huiyuanid='2001' and "
+                      "fukuanleixing<>'储蓄卡'"),
+             QString("0"));
+    verifyBooks();
+}
+
+void TestRefunds::packageRefundIsPricedByTheUses()
+{
+    // A renewal of 2 × 洗剪吹 (list 100) and 2 × 烫发 (list 200) for 500: 烫发
+    // had 400 of the 600 list value, so a use of it cost 500 × 2/3 / 2.
+    Renewal rn;
+    rn.memberId = QStringLiteral("1001");
+    rn.items = {PackageItem{QStringLiteral("S01"), 2}, PackageItem{QStringLiteral("S02"), 2}};
+    rn.dueCents = 50000;
+    rn.payments = {PaymentPart{QStringLiteral("现金"), 50000}};
+    rn.operatorName = kAdmin;
+    QVERIFY(MemberWriter::renew(rn).ok);
+    const PackageQuote q = RefundWriter::quotePackage(QStringLiteral("1001"), QStringLiteral("S02"));
+    QVERIFY(!q.fromListPrice);
+    QCOMPARE(q.limitCents(2), qint64(33333));
+    QCOMPARE(RefundWriter::quotePackage(QStringLiteral("1001"), QStringLiteral("S01")).limitCents(2), qint64(16667));
+    sqlExec("insert into user(name,password,xitongshezhi,jinyong) values('小李','x','否','否')");
+
+    const int rows = sqlValue("select count(*) from huiyuanjiaofei").toInt();
+    const QString limited =
+        RefundWriter::refundPackage(usesBack(QStringLiteral("S02"), 1, 999900, QStringLiteral("储蓄卡"))).error;
+    QVERIFY2(limited.startsWith(QStringLiteral("退款金额不能大于166.67元")), qPrintable(limited));
+    QVERIFY(!RefundWriter::refundPackage(
+                 usesBack(QStringLiteral("S02"), 1, 999900, QStringLiteral("储蓄卡"), QStringLiteral("小李")))
+                 .ok);
+    QCOMPARE(sqlValue("select count(*) from huiyuanjiaofei").toInt(), rows);
+    const LedgerResult above = RefundWriter::refundPackage(
+        usesBack(QStringLiteral("S02"), 1, 20000, QStringLiteral("储蓄卡"), kAdmin));
+    QVERIFY2(above.ok, qPrintable(above.error));
+    QVERIFY(sqlValue("select beizhu from huiyuanjiaofei where ID='" + above.documentId + "'")
+                .contains(QStringLiteral("超出按次计价33.33元，确认人：admin")));
+    QCOMPARE(BalanceBook::balance(QStringLiteral("1001")), qint64(70000));
+    // Uses with no sale on file are priced at the list price.
+    QVERIFY(RefundWriter::quotePackage(QStringLiteral("1002"), QStringLiteral("S03")).fromListPrice);
+    QCOMPARE(RefundWriter::quotePackage(QStringLiteral("1002"), QStringLiteral("S03")).limitCents(1), qint64(15000));
+    verifyBooks();
+}
+
+// One day of every kind of money in and out: the tree, the cash detail and the
+// charts agree with sums made here from what each operation moved.
+void TestRefunds::takingsSayWhatHappened()
+{
+    Sale cash;
+    cash.memberId = QStringLiteral("1002");
+    cash.lines = {line(QStringLiteral("服务项目"), QStringLiteral("S01"), 10000, 1)};
+    cash.payments = {PaymentPart{QStringLiteral("现金"), 10000}};
+    QVERIFY(!commit(cash).isEmpty());
+    Sale card = cash;
+    card.memberId = QStringLiteral("1001");
+    card.lines = {line(QStringLiteral("服务项目"), QStringLiteral("S01"), 5000, 1)};
+    card.payments = {PaymentPart{QStringLiteral("储蓄卡"), 5000}};
+    QVERIFY(!commit(card).isEmpty());
+    QVERIFY(topUp(QStringLiteral("1001"), 100000, 20000, 100000).ok);
+    QVERIFY(RefundWriter::refundBalance(cashBack(QStringLiteral("1001"), 30000, 30000)).ok);
+    QVERIFY(RefundWriter::refundPackage(usesBack(QStringLiteral("S02"), 1, 15000, QStringLiteral("现金"))).ok);
+    QVERIFY(RefundWriter::refundPackage(usesBack(QStringLiteral("S02"), 1, 20000, QStringLiteral("储蓄卡"))).ok);
+
+    const qint64 real = 10000 + 100000 - 30000 - 15000; // the card refund moved no money
+    const qint64 virtualIn = 5000;
+    const QMap<QString, QString> t = takingsToday();
+    QCOMPARE(t.value(QStringLiteral("实际收入")), centsText(real));
+    QCOMPARE(t.value(QStringLiteral("虚拟收入")), centsText(virtualIn));
+    QCOMPARE(t.value(QStringLiteral("充值交费合计")), centsText(100000 - 30000 - 15000));
+    QCOMPARE(t.value(QStringLiteral("消费收银合计")), centsText(15000));
+    QCOMPARE(t.value(QStringLiteral("收银总计")), centsText(real + virtualIn));
+
+    ctrlUiClass ctrl;
+    const QString day = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    QVERIFY(ReportQuery::fillCashDetail(ctrl, day, day));
+    QCOMPARE(sqlValue("select ROUND(sum(jine),2) from tempshouyinmingxi where fukuanfangshi<>'储蓄卡'"), centsText(real));
+    QCOMPARE(sqlValue("select ROUND(sum(jine),2) from tempshouyinmingxi where fukuanfangshi='储蓄卡'"),
+             centsText(virtualIn));
+    QMap<QString, qint64> perMethod;
+    for (const auto &m : BusinessCharts::takingsPerMethod(ctrl, day, day))
+        perMethod[m.first] += yuanToCents(m.second);
+    QCOMPARE(perMethod.value(QStringLiteral("现金")), real);
+    QCOMPARE(perMethod.value(QStringLiteral("储蓄卡")), virtualIn);
+    verifyBooks();
+}
+
+// A member deleted after their sale (balance 0 first): the cash sale voids and
+// its points chain closes; the card part has no card to go back to.
+void TestRefunds::voidOfADeletedMembersSale()
+{
+    Sale cash;
+    cash.memberId = QStringLiteral("1002");
+    cash.lines = {line(QStringLiteral("服务项目"), QStringLiteral("S01"), 5000, 1)};
+    cash.payments = {PaymentPart{QStringLiteral("现金"), 5000}};
+    const QString cashSale = commit(cash);
+    Sale card = cash;
+    card.payments = {PaymentPart{QStringLiteral("储蓄卡"), 3000}, PaymentPart{QStringLiteral("现金"), 2000}};
+    const QString cardSale = commit(card);
+    QVERIFY(!cashSale.isEmpty() && !cardSale.isEmpty());
+    QVERIFY(RefundWriter::refundBalance(cashBack(QStringLiteral("1002"), 5000, 5000)).ok);
+    const LedgerResult gone = MemberWriter::deleteMember(QStringLiteral("1002"), kAdmin);
+    QVERIFY2(gone.ok, qPrintable(gone.error));
+
+    const LedgerResult v = RefundWriter::voidSale(voidOf(cashSale));
+    QVERIFY2(v.ok, qPrintable(v.error));
+    QCOMPARE(sqlValue("select ROUND(sum(shishoujine),2) from huiyuanxiaofei where ID in ('" + cashSale + "','"
+                      + v.documentId + "')"),
+             QString("0"));
+    QCOMPARE(RefundWriter::voidSale(voidOf(cardSale)).error, QString("该会员已删除，本单储蓄卡支付的30元无法退回卡内，不能作废"));
+    verifyBooks();
+}
+
+// At the counter: the balance split, the refundable amount proposed and held
+// to; the package price per use and the amount following the uses.
+void TestRefunds::refundDialogsShowTheLimits()
+{
+    QVERIFY(!issueGoldCardWithDebt().isEmpty());
+    PromptRecorder prompts;
+    tuichuzhidlg refund;
+    refund.setup(QStringLiteral("2001"));
+    QCOMPARE(QStringList({text(&refund, "label_balance"), text(&refund, "label_paid"), text(&refund, "label_bonus"),
+                          text(&refund, "label_debt"), text(&refund, "label_refundable"),
+                          text(&refund, "lineEdit_taken"), text(&refund, "lineEdit_paidBack")}),
+             QStringList({"500", "500", "0", "300", "200", "500", "200"}));
+    QVERIFY(text(&refund, "label_rule").contains(QStringLiteral("300元先从卡内还清")));
+    setText(&refund, "lineEdit_reason", QStringLiteral("退卡"));
+    setText(&refund, "lineEdit_paidBack", QStringLiteral("200.01"));
+    clickButton(&refund, "toolButton_ok");
+    QVERIFY2(prompts.last().startsWith(QStringLiteral("实退金额不能大于可退金额200元")), qPrintable(prompts.last()));
+    QCOMPARE(BalanceBook::balance(QStringLiteral("2001")), qint64(50000));
+    // Handing back less keeps the rest on the card: only the debt and the amount leave it.
+    auto *back = refund.findChild<QLineEdit *>(QStringLiteral("lineEdit_paidBack"));
+    back->clear();
+    QTest::keyClicks(back, QStringLiteral("50"));
+    QCOMPARE(text(&refund, "lineEdit_taken"), QString("350"));
+    clickButton(&refund, "toolButton_ok");
+    QCOMPARE(refund.result(), int(QDialog::Accepted));
+    QCOMPARE(storedText(QStringLiteral("2001")), QString("150|150|0|0|150"));
+
+    tuitaocandlg package;
+    package.setup(QStringLiteral("1001"), QStringLiteral("S02"));
+    QVERIFY(text(&package, "label_perUse").startsWith(QStringLiteral("200")));
+    setText(&package, "lineEdit_uses", QStringLiteral("2"));
+    QCOMPARE(text(&package, "lineEdit_amount"), QString("400"));
+    QCOMPARE(text(&package, "label_limit"), QString("400"));
+    verifyBooks();
+}
+
+void TestRefunds::packageReminderListsTheLastUses()
+{
+    sqlExec("insert into huiyuantaocan(huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu) values"
+            "('1002','S01',5,1,4),('1002','S03',5,0,5),('1001','S01',5,2,3)");
+    const auto listed = [] {
+        ctrlUiClass ctrl;
+        for (const auto &c : meiritixingDlg::counts(ctrl))
+            if (c.first == QStringLiteral("套餐将用完提醒"))
+                return c.second;
+        return -1;
+    };
+    QCOMPARE(listed(), 1); // the exhausted 染发 is no reminder
+    ReceiptSettings s = ReceiptSettings::load();
+    s.packageLowUses = 2;
+    QString error;
+    QVERIFY(s.save(kAdmin, &error));
+    QCOMPARE(listed(), 2);
 }
 
 QTEST_MAIN(TestRefunds)
