@@ -16,6 +16,7 @@
 #include <QShortcut>
 #include <QToolButton>
 #include <QThread>
+#include <QTimer>
 #include <cmath>
 
 namespace {
@@ -88,6 +89,10 @@ AddXiaofeiDlg::AddXiaofeiDlg(QWidget *parent)
 
 AddXiaofeiDlg::~AddXiaofeiDlg()
 {
+    // Closed without selling, holding or discarding it: the held bill is
+    // offered again as it was held.
+    if (!m_resumedFrom.isEmpty())
+        HeldBills::release(m_resumedFrom, m_basket.saleId());
     m_basket.close();
     m_db.clearViews();
     delete ui;
@@ -389,8 +394,8 @@ bool AddXiaofeiDlg::holdBill()
         ctrlUiClass::showInfo(QStringLiteral("请先添加消费项目"), this);
         return false;
     }
-    const LedgerResult held =
-        HeldBills::hold(m_saleId, ui->label_12->text(), ui->label_10->text(), operatorSession().name);
+    const LedgerResult held = HeldBills::hold(m_basket.saleId(), ui->label_12->text(), ui->label_10->text(),
+                                              operatorSession().name, m_resumedFrom);
     if (!held.ok) {
         ctrlUiClass::showInfo(held.error, this);
         refreshLines();
@@ -399,16 +404,33 @@ bool AddXiaofeiDlg::holdBill()
         return false;
     }
     m_heldId = held.documentId;
+    m_resumedFrom.clear();
     return true;
 }
 
 LedgerResult AddXiaofeiDlg::resumeHeld(const QString &heldId)
 {
-    const LedgerResult resumed = HeldBills::resume(heldId, m_saleId, operatorSession().name);
+    ResumeChanges changes;
+    const LedgerResult resumed = HeldBills::resume(heldId, m_basket.saleId(), operatorSession().name, &changes);
     m_basket.recountUses();
     refreshLines();
     refreshPackages();
     updateButtons();
+    if (!resumed.ok)
+        return resumed;
+    m_resumedFrom = heldId;
+    // Another desk offers the bill again only when this checkout stops saying
+    // it is still working on it.
+    if (!m_keepTaken) {
+        m_keepTaken = new QTimer(this);
+        connect(m_keepTaken, &QTimer::timeout, this, [this] {
+            if (!m_resumedFrom.isEmpty())
+                HeldBills::keepTaken(m_resumedFrom, m_basket.saleId());
+        });
+    }
+    m_keepTaken->start(HeldBills::kKeepAliveSecs * 1000);
+    if (!changes.isEmpty())
+        ctrlUiClass::showInfo(changes.text(), this);
     return resumed;
 }
 
@@ -428,6 +450,19 @@ void AddXiaofeiDlg::reject()
         }
         if (answer != 1)
             return;
+        // A held bill taken up and thrown away is gone for good.
+        if (!m_resumedFrom.isEmpty()) {
+            const LedgerResult gone = HeldBills::discard(m_resumedFrom, operatorSession().name, m_basket.saleId());
+            // A bill another checkout has taken meanwhile is not this one's to
+            // throw away: only the basket goes.
+            HeldBill bill;
+            if (!gone.ok && HeldBills::find(m_resumedFrom, &bill)
+                && (bill.takenBy.isEmpty() || bill.takenBy == m_basket.saleId())) {
+                ctrlUiClass::showInfo(gone.error, this);
+                return;
+            }
+            m_resumedFrom.clear();
+        }
         // Thrown away at once, not when the window is gone.
         m_basket.clear();
     }
@@ -454,6 +489,7 @@ bool AddXiaofeiDlg::commitSale(const Payment &payment)
     sale.memberId = walkIn ? QString::fromUtf8(kWalkInId) : id;
     sale.operatorName = operatorSession().name;
     sale.lineMethod = ui->comboBox->currentText();
+    sale.heldBillId = m_resumedFrom;
     sale.signBillCents = parseMoneyInput(ui->label_24->text(), QString()).cents;
     const qint64 receivable = m_basket.moneyCents() - sale.signBillCents;
 
@@ -515,6 +551,7 @@ bool AddXiaofeiDlg::commitSale(const Payment &payment)
         return false;
     }
     m_saleId = result.documentId;
+    m_resumedFrom.clear(); // sold with the sale
     dbctrlstruct refresh;
     refresh.table = QStringLiteral("huiyuanxiaofei");
     emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(refresh));

@@ -10,6 +10,7 @@
 
 namespace Ui { class AddXiaofeiDlg; }
 class QLineEdit;
+class QTimer;
 
 // The cashier's checkout: one sale for one member or for a walk-in customer,
 // from the first line to the committed sale.
@@ -24,8 +25,11 @@ public:
     // values and the card balance (at most six are used).
     void setHuiyuanInfo(const QStringList &info);
     QString saleId() const { return m_saleId; }
-    // Takes a held bill up into this (still empty) checkout.
+    // Takes a held bill up into this (still empty) checkout, priced again for
+    // the member's card type of now; the differences are told.
     LedgerResult resumeHeld(const QString &heldId);
+    // The held bill this checkout took up and still works on.
+    QString resumedBillId() const { return m_resumedFrom; }
     // The document this checkout ended with: the sale written, or the held bill.
     QString committedSaleId() const { return m_committed ? m_saleId : QString(); }
     QString heldBillId() const { return m_heldId; }
@@ -83,6 +87,8 @@ private:
     QString m_saleId;
     bool m_committed = false;
     QString m_heldId;
+    QString m_resumedFrom;
+    QTimer *m_keepTaken = nullptr;
     qint64 m_tenderedCents = -1;
 };
 

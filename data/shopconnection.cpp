@@ -9,6 +9,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QTimeZone>
 
 ShopConnection ShopConnection::parse(const QString &text)
@@ -114,6 +115,14 @@ QString ShopConnection::statusText() const
     return text;
 }
 
+QString ShopConnection::deskName() const
+{
+    if (!desk.isEmpty())
+        return desk;
+    const QString machine = QSysInfo::machineHostName().trimmed();
+    return machine.isEmpty() ? QStringLiteral("本机") : machine;
+}
+
 bool ShopConnection::openServer(const QString &connectionName, QString *error) const
 {
     QString problem;
@@ -175,4 +184,9 @@ const ShopConnection &currentShopConnection()
 void setCurrentShopConnection(const ShopConnection &c)
 {
     current() = c;
+}
+
+QString currentDeskName()
+{
+    return current().deskName();
 }

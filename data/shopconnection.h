@@ -44,6 +44,10 @@ struct ShopConnection
     QString engineText() const;
     // What the status bar says: engine and desk.
     QString statusText() const;
+    // The name this desk's documents and handovers carry: desk= of the file,
+    // else the computer's own name (desks sharing one shop folder each have
+    // their own computer, but would share the file).
+    QString deskName() const;
 
     // Opens Qt's default connection (or the named one) on the server: the
     // session's clock set to this computer's time zone, money read as numbers.
@@ -57,5 +61,7 @@ QString shopOpenProblem();
 // The connection the program opened, as read at start.
 const ShopConnection &currentShopConnection();
 void setCurrentShopConnection(const ShopConnection &c);
+// currentShopConnection().deskName()
+QString currentDeskName();
 
 #endif

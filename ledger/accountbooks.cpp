@@ -155,7 +155,9 @@ bool UsesBook::takeLeft(const QString &memberId, const QString &itemId, qint64 u
     for (const QVariantList &h : held)
         total += qMax(0.0, h.value(1).toDouble());
     if (total + 1e-6 < double(uses)) {
-        refuse(returned ? QStringLiteral("退回次数大于剩余次数") : QStringLiteral("套餐次数不够，请先充值"));
+        // The basket counted the uses when the lines went in: fewer now means
+        // they were spent meanwhile, not that the member must buy more.
+        refuse(returned ? QStringLiteral("退回次数大于剩余次数") : QStringLiteral("该会员的套餐次数已不足"));
         return false;
     }
     const QString counter = returned ? QStringLiteral("zongcishu=ifnull(zongcishu,0)-?")
@@ -169,7 +171,8 @@ bool UsesBook::takeLeft(const QString &memberId, const QString &itemId, qint64 u
             continue;
         if (!execOne(QStringLiteral("update huiyuantaocan set ") + counter
                          + QStringLiteral(",shengyucishu=shengyucishu-? where rowid=? and shengyucishu>=?-0.000001"),
-                     {take, take, h.value(0), take}, QStringLiteral("套餐次数不够，请先充值")))
+                     {take, take, h.value(0), take},
+                     returned ? QStringLiteral("退回次数大于剩余次数") : QStringLiteral("该会员的套餐次数已不足")))
             return false;
         remaining -= take;
     }
@@ -386,14 +389,15 @@ bool DebtBook::repay(const Repayment &r)
     if (o.sale)
         return execOne(QStringLiteral("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,"
                                       "jine,xiaofeijine,yingshoujine,qiandanjine,qiankuanjine,shengyujine,suodejifen,"
-                                      "caozuoyuan,beizhu) values(?,?,?,?,?,?,0,0,0,0,0,0,?,'会员还款')"),
-                       {r.documentId, o.memberId, LedgerSql::now(), paid, r.method, paid, r.operatorName},
+                                      "caozuoyuan,beizhu,shouyintai) values(?,?,?,?,?,?,0,0,0,0,0,0,?,'会员还款',?)"),
+                       {r.documentId, o.memberId, LedgerSql::now(), paid, r.method, paid, r.operatorName,
+                        LedgerSql::desk()},
                        QStringLiteral("还款记录未写入"));
     return execOne(QStringLiteral("insert into huiyuanjiaofei(ID,huiyuanid,jiaofeiriqi,jiaofeileixing,yingjiaojine,"
                                   "shifujine,zengsongjine,zengsongjine2,kaneijine,kaneijine2,qiankuanjine,"
-                                  "fukuanleixing,yuangongName,caozuoyuan,beizhu) "
-                                  "values(?,?,?,'会员还款',0,?,0,0,0,0,0,?,'',?,'会员还款')"),
-                   {r.documentId, o.memberId, LedgerSql::now(), paid, r.method, r.operatorName},
+                                  "fukuanleixing,yuangongName,caozuoyuan,beizhu,shouyintai) "
+                                  "values(?,?,?,'会员还款',0,?,0,0,0,0,0,?,'',?,'会员还款',?)"),
+                   {r.documentId, o.memberId, LedgerSql::now(), paid, r.method, r.operatorName, LedgerSql::desk()},
                    QStringLiteral("还款记录未写入"));
 }
 

@@ -1,11 +1,16 @@
 #include "heldbills.h"
 
 #include "amounts.h"
+#include "basket.h"
 #include "conflictretry.h"
 #include "ledgersql.h"
+#include "lineprices.h"
 #include "transactionscope.h"
 
+#include <QDateTime>
+#include <QMap>
 #include <QThread>
+#include <cmath>
 
 using LedgerSql::exec;
 using LedgerSql::refuse;
@@ -15,6 +20,8 @@ namespace {
 
 const QString kPackageUse = QStringLiteral("套餐消费");
 const QString kGone = QStringLiteral("该挂单已被其他收银台取走或删除");
+const QString kTakenElsewhere = QStringLiteral("该挂单已被其他收银台取走或删除，本单不能再挂单或结账，请放弃本单");
+const QString kHandPriced = QStringLiteral("是");
 
 // The held bill's own number: unique by the table's key, whichever desk holds
 // a bill in the same millisecond.
@@ -30,23 +37,58 @@ QString newHeldId()
     return QString();
 }
 
-// Removes the held bill; affected rows must be one, or another desk got there first.
-bool take(const QString &heldId)
+// A mark older than this was left by a checkout that is no longer there.
+QString takenCutoff()
 {
-    if (!LedgerSql::execOne(QStringLiteral("delete from guadan where ID=?"), {heldId}, kGone))
-        return false;
+    return QDateTime::fromString(LedgerSql::now(), QStringLiteral("yyyy-MM-dd hh:mm:ss"))
+        .addSecs(-HeldBills::kTakenTimeoutSecs)
+        .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
+
+bool dropLines(const QString &heldId)
+{
     return exec(QStringLiteral("delete from guadanmingxi where guadanID=?"), {heldId}) >= 0
            && exec(QStringLiteral("delete from guadanticheng where guadanID=?"), {heldId}) >= 0;
 }
 
+// Removes a bill the basket took (or that nobody holds now); affected rows
+// must be one, or another checkout has it.
+bool removeTaken(const QString &heldId, const QString &basketId, const QString &why)
+{
+    if (!LedgerSql::execOne(QStringLiteral("delete from guadan where ID=? and (qudanID=? or qudanID is null)"),
+                            {heldId, basketId}, why))
+        return false;
+    return dropLines(heldId);
+}
+
+// A price the cashier typed by hand stays what it was; every other line is
+// priced again when the bill is taken up.
+void markHandPrices(const QString &heldId, const QString &basketId, const QString &memberId)
+{
+    const QString card = LinePrices::cardTypeOf(memberId);
+    const QList<QVariantList> lines = LedgerSql::rows(
+        QStringLiteral("select hangID,xiaofeileixing,xiangmuID,name,youhuijiage from tempxiaofeimingxi where ID=? and "
+                       "xiaofeileixing!=?"),
+        {basketId, kPackageUse});
+    for (const QVariantList &l : lines) {
+        const LinePrices::Offer offer = LinePrices::offer(l.value(1).toString(), l.value(2).toString(),
+                                                          l.value(3).toString(), card);
+        if (offer.found && offer.unitCents != yuanToCents(l.value(4).toDouble()))
+            exec(QStringLiteral("update guadanmingxi set shoudongjia=? where guadanID=? and hangID=?"),
+                 {kHandPriced, heldId, l.value(0)});
+    }
+}
+
 LedgerResult holdOnce(const QString &basketId, const QString &memberId, const QString &memberName,
-                      const QString &operatorName)
+                      const QString &operatorName, const QString &replaces)
 {
     if (basketId.isEmpty())
         return LedgerResult::failure(QStringLiteral("请先添加消费项目"));
     TransactionScope tx;
     if (!value(QStringLiteral("select 1 from tempxiaofeimingxi where ID=? LIMIT 1"), {basketId}).isValid())
         refuse(QStringLiteral("请先添加消费项目"));
+    if (!tx.failed() && !replaces.isEmpty())
+        removeTaken(replaces, basketId, kTakenElsewhere);
     const QString id = tx.failed() ? QString() : newHeldId();
     if (!tx.failed()) {
         const qint64 cents = value(QStringLiteral("select CAST(ROUND(ifnull(sum(jine),0)*100) AS INTEGER) from "
@@ -57,9 +99,9 @@ LedgerResult holdOnce(const QString &basketId, const QString &memberId, const QS
                                                  "and xiaofeileixing=?"),
                                   {basketId, kPackageUse})
                                 .toDouble();
-        exec(QStringLiteral("insert into guadan(ID,huiyuanID,huiyuanname,guadanriqi,jine,cishu,caozuoyuan,beizhu) "
-                            "values(?,?,?,?,?,?,?,'')"),
-             {id, memberId, memberName, LedgerSql::now(), centsToYuan(cents), uses, operatorName});
+        exec(QStringLiteral("insert into guadan(ID,huiyuanID,huiyuanname,guadanriqi,jine,cishu,caozuoyuan,beizhu,"
+                            "shouyintai) values(?,?,?,?,?,?,?,'',?)"),
+             {id, memberId, memberName, LedgerSql::now(), centsToYuan(cents), uses, operatorName, LedgerSql::desk()});
         exec(QStringLiteral("insert into guadanmingxi(guadanID,hangID,xiaofeileixing,xiangmuID,name,xiaoshoujiage,"
                             "youhuijiage,shuliang,jine,jifen,tichengyuangongID,fuwugonghao,beizhu) select ?,hangID,"
                             "xiaofeileixing,xiangmuID,name,xiaoshoujiage,youhuijiage,shuliang,jine,jifen,"
@@ -70,9 +112,11 @@ LedgerResult holdOnce(const QString &basketId, const QString &memberId, const QS
                             "xiangmuID,xiangmumingcheng,tichengfangshi,jisuanfangshi,tichengbili,tichengjine,beizhu "
                             "from temptichengmingxi where xiaofeiID=? order by rowid"),
              {id, basketId});
+        markHandPrices(id, basketId, memberId);
         exec(QStringLiteral("delete from tempxiaofeimingxi where ID=?"), {basketId});
         exec(QStringLiteral("delete from temptichengmingxi where xiaofeiID=?"), {basketId});
-        LedgerSql::log(operatorName, QStringLiteral("挂单  会员号：") + memberId + QStringLiteral("  挂单号：") + id);
+        LedgerSql::log(operatorName, QStringLiteral("挂单  会员号：") + memberId + QStringLiteral("  挂单号：") + id
+                                         + (replaces.isEmpty() ? QString() : QStringLiteral("  原挂单号：") + replaces));
     }
     if (!tx.commit())
         return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("挂单失败"), tx.firstError(),
@@ -80,13 +124,106 @@ LedgerResult holdOnce(const QString &basketId, const QString &memberId, const QS
     return LedgerResult::success(id);
 }
 
-LedgerResult resumeOnce(const QString &heldId, const QString &basketId, const QString &operatorName)
+// Every money line of the basket priced as the line editor would price it now
+// for the member's card type; what the cashier typed by hand stays.
+void priceAgain(const QString &heldId, const QString &basketId, const QString &memberId, ResumeChanges *changes)
 {
+    const QString card = LinePrices::cardTypeOf(memberId);
+    const QList<QVariantList> lines = LedgerSql::rows(
+        QStringLiteral("select t.hangID,t.xiaofeileixing,t.xiangmuID,t.name,t.xiaoshoujiage,t.youhuijiage,t.shuliang,"
+                       "g.shoudongjia from tempxiaofeimingxi t left join guadanmingxi g on g.guadanID=? and "
+                       "g.hangID=t.hangID where t.ID=? and t.xiaofeileixing!=? order by t.rowid"),
+        {heldId, basketId, kPackageUse});
+    Basket basket(basketId);
+    for (const QVariantList &l : lines) {
+        const qint64 heldList = yuanToCents(l.value(4).toDouble());
+        const qint64 heldUnit = yuanToCents(l.value(5).toDouble());
+        const qint64 quantity = qint64(std::llround(l.value(6).toDouble()));
+        const LinePrices::Offer offer = LinePrices::offer(l.value(1).toString(), l.value(2).toString(),
+                                                          l.value(3).toString(), card);
+        if (!offer.found) {
+            changes->gone << l.value(3).toString();
+            continue;
+        }
+        const bool byHand = l.value(7).toString() == kHandPriced;
+        const qint64 unit = byHand ? heldUnit : offer.unitCents;
+        if (unit == heldUnit && offer.listCents == heldList)
+            continue;
+        const qint64 amount = unit * quantity;
+        exec(QStringLiteral("update tempxiaofeimingxi set xiaoshoujiage=?,youhuijiage=?,jine=?,jifen=? where ID=? and "
+                            "hangID=?"),
+             {centsToYuan(offer.listCents), centsToYuan(unit), centsToYuan(amount), centsToYuan(offer.listCents),
+              basketId, l.value(0)});
+        basket.rescaleCommissions(l.value(0).toString(), amount);
+        if (unit != heldUnit)
+            changes->prices << ResumeChanges::Price{l.value(3).toString(), quantity, heldUnit, unit};
+    }
+}
+
+// Uses another desk spent since the bill was held are not in it any more:
+// the lines keep what the member still holds.
+void trimUses(const QString &basketId, const QString &memberId, ResumeChanges *changes)
+{
+    const QList<QVariantList> items = LedgerSql::rows(
+        QStringLiteral("select xiangmuID,max(name),sum(shuliang) from tempxiaofeimingxi where ID=? and xiaofeileixing=? "
+                       "group by xiangmuID"),
+        {basketId, kPackageUse});
+    for (const QVariantList &item : items) {
+        const qint64 wanted = qint64(std::llround(item.value(2).toDouble()));
+        const qint64 left = qint64(std::floor(
+            value(QStringLiteral("select coalesce(sum(shengyucishu),0) from huiyuantaocan where huiyuanID=? and "
+                                 "xiangmuID=?"),
+                  {memberId, item.value(0)})
+                .toDouble()
+            + 1e-6));
+        if (wanted <= left)
+            continue;
+        changes->usesShort << QStringLiteral("%1：挂单%2次，现剩余%3次").arg(item.value(1).toString()).arg(wanted).arg(qMax<qint64>(left, 0));
+        qint64 excess = wanted - qMax<qint64>(left, 0);
+        const QList<QVariantList> lines = LedgerSql::rows(
+            QStringLiteral("select hangID,shuliang from tempxiaofeimingxi where ID=? and xiaofeileixing=? and "
+                           "xiangmuID=? order by rowid desc"),
+            {basketId, kPackageUse, item.value(0)});
+        for (const QVariantList &l : lines) {
+            if (excess <= 0)
+                break;
+            const qint64 q = qint64(std::llround(l.value(1).toDouble()));
+            if (q <= excess) {
+                exec(QStringLiteral("delete from tempxiaofeimingxi where ID=? and hangID=?"), {basketId, l.value(0)});
+                exec(QStringLiteral("delete from temptichengmingxi where xiaofeiID=? and titleID=?"), {basketId, l.value(0)});
+                excess -= q;
+            } else {
+                exec(QStringLiteral("update tempxiaofeimingxi set shuliang=? where ID=? and hangID=?"),
+                     {q - excess, basketId, l.value(0)});
+                excess = 0;
+            }
+        }
+    }
+}
+
+qint64 basketCents(const QString &basketId)
+{
+    return value(QStringLiteral("select CAST(ROUND(coalesce(sum(jine),0)*100) AS INTEGER) from tempxiaofeimingxi "
+                                "where ID=? and xiaofeileixing!=?"),
+                 {basketId, kPackageUse})
+        .toLongLong();
+}
+
+LedgerResult resumeOnce(const QString &heldId, const QString &basketId, const QString &operatorName,
+                        ResumeChanges *changes)
+{
+    *changes = ResumeChanges();
     TransactionScope tx;
-    // The lines are copied before the guarded delete: within the lock nobody
-    // else can change them, and a bill another desk took leaves nothing copied.
     if (value(QStringLiteral("select 1 from tempxiaofeimingxi where ID=? LIMIT 1"), {basketId}).isValid())
         refuse(QStringLiteral("本单已有消费项目，不能再取挂单"));
+    // Taken by this checkout from here on; within the lock nobody else can
+    // take it, and a bill another checkout holds leaves nothing copied.
+    if (!tx.failed())
+        LedgerSql::execOne(QStringLiteral("update guadan set qudanID=?,qudantai=?,qudanshijian=? where ID=? and "
+                                          "(qudanID is null or qudanID=? or qudanshijian<?)"),
+                           {basketId, LedgerSql::desk(), LedgerSql::now(), heldId, basketId, takenCutoff()}, kGone);
+    const QString memberId =
+        tx.failed() ? QString() : value(QStringLiteral("select huiyuanID from guadan where ID=?"), {heldId}).toString();
     if (!tx.failed()) {
         exec(QStringLiteral("insert into tempxiaofeimingxi(ID,xiaofeileixing,xiangmuID,name,xiaoshoujiage,youhuijiage,"
                             "shuliang,jine,jifen,fukuanfangshi,tichengyuangongID,fuwugonghao,beizhu,hangID) select ?,"
@@ -98,48 +235,120 @@ LedgerResult resumeOnce(const QString &heldId, const QString &basketId, const QS
                             "xiangmuID,xiangmumingcheng,?,tichengfangshi,jisuanfangshi,tichengbili,tichengjine,beizhu,"
                             "titleID from guadanticheng where guadanID=? order by rowid"),
              {basketId, heldId});
-        if (take(heldId))
-            LedgerSql::log(operatorName, QStringLiteral("解挂  挂单号：") + heldId);
+        changes->heldCents = basketCents(basketId);
+        priceAgain(heldId, basketId, memberId, changes);
+        trimUses(basketId, memberId, changes);
+        changes->nowCents = basketCents(basketId);
+        LedgerSql::log(operatorName, QStringLiteral("解挂  挂单号：") + heldId);
     }
-    if (!tx.commit())
+    if (!tx.commit()) {
+        *changes = ResumeChanges();
         return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("取挂单失败"), tx.firstError()));
+    }
     return LedgerResult::success(heldId);
 }
 
-LedgerResult discardOnce(const QString &heldId, const QString &operatorName)
+LedgerResult discardOnce(const QString &heldId, const QString &operatorName, const QString &basketId)
 {
     TransactionScope tx;
-    if (take(heldId))
+    const QList<QVariantList> bill = LedgerSql::rows(
+        QStringLiteral("select coalesce(qudanID,''),coalesce(qudantai,''),coalesce(qudanshijian,'') from guadan where ID=?"),
+        {heldId});
+    if (bill.isEmpty())
+        refuse(kGone);
+    else {
+        const QVariantList &b = bill.first();
+        const QString takenBy = b.value(0).toString();
+        if (!takenBy.isEmpty() && takenBy != basketId && b.value(2).toString() >= takenCutoff())
+            refuse(QStringLiteral("该挂单正在收银台%1结账，不能删除").arg(b.value(1).toString()));
+    }
+    if (!tx.failed() && LedgerSql::execOne(QStringLiteral("delete from guadan where ID=?"), {heldId}, kGone)
+        && dropLines(heldId))
         LedgerSql::log(operatorName, QStringLiteral("删除挂单  挂单号：") + heldId);
     if (!tx.commit())
         return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("删除挂单失败"), tx.firstError()));
     return LedgerResult::success(heldId);
 }
 
+QString cents(qint64 c)
+{
+    return centsText(c);
+}
+
 } // namespace
+
+QString ResumeChanges::text() const
+{
+    if (isEmpty())
+        return QString();
+    QStringList out;
+    if (!prices.isEmpty()) {
+        out << QStringLiteral("挂单已按会员现在的卡类型和价格重新计价：");
+        for (const Price &p : prices)
+            out << QStringLiteral("%1 ×%2：%3 → %4").arg(p.name).arg(p.quantity).arg(cents(p.heldUnitCents),
+                                                                                  cents(p.nowUnitCents));
+    }
+    if (!usesShort.isEmpty()) {
+        out << QStringLiteral("该会员的套餐次数已不足，已按剩余次数取回：");
+        out << usesShort;
+    }
+    if (!gone.isEmpty())
+        out << QStringLiteral("以下项目已不再销售，仍按挂单时的价格：") + gone.join(QStringLiteral("、"));
+    if (heldCents != nowCents)
+        out << QStringLiteral("合计：%1 → %2").arg(cents(heldCents), cents(nowCents));
+    return out.join(QLatin1Char('\n'));
+}
 
 // Each attempt is one transaction; on a shop server a desk that got in the way
 // makes the whole operation run again from the start.
 LedgerResult HeldBills::hold(const QString &basketId, const QString &memberId, const QString &memberName,
-                             const QString &operatorName)
+                             const QString &operatorName, const QString &replaces)
 {
-    return retryOnConflict([&] { return holdOnce(basketId, memberId, memberName, operatorName); });
+    return retryOnConflict([&] { return holdOnce(basketId, memberId, memberName, operatorName, replaces); });
 }
 
-LedgerResult HeldBills::resume(const QString &heldId, const QString &basketId, const QString &operatorName)
+LedgerResult HeldBills::resume(const QString &heldId, const QString &basketId, const QString &operatorName,
+                               ResumeChanges *changes)
 {
-    return retryOnConflict([&] { return resumeOnce(heldId, basketId, operatorName); });
+    ResumeChanges ignored;
+    return retryOnConflict([&] { return resumeOnce(heldId, basketId, operatorName, changes ? changes : &ignored); });
 }
 
-LedgerResult HeldBills::discard(const QString &heldId, const QString &operatorName)
+LedgerResult HeldBills::discard(const QString &heldId, const QString &operatorName, const QString &basketId)
 {
-    return retryOnConflict([&] { return discardOnce(heldId, operatorName); });
+    return retryOnConflict([&] { return discardOnce(heldId, operatorName, basketId); });
+}
+
+bool HeldBills::keepTaken(const QString &heldId, const QString &basketId)
+{
+    return exec(QStringLiteral("update guadan set qudanshijian=? where ID=? and qudanID=?"),
+                {LedgerSql::now(), heldId, basketId})
+           == 1;
+}
+
+bool HeldBills::release(const QString &heldId, const QString &basketId)
+{
+    return exec(QStringLiteral("update guadan set qudanID=null,qudantai=null,qudanshijian=null where ID=? and qudanID=?"),
+                {heldId, basketId})
+           >= 0;
+}
+
+int HeldBills::releaseDesk(const QString &desk)
+{
+    return exec(QStringLiteral("update guadan set qudanID=null,qudantai=null,qudanshijian=null where qudantai=?"),
+                {desk});
+}
+
+bool HeldBills::removeSold(const QString &heldId, const QString &basketId)
+{
+    return removeTaken(heldId, basketId, kTakenElsewhere);
 }
 
 bool HeldBills::find(const QString &heldId, HeldBill *bill)
 {
     const QList<QVariantList> rows = LedgerSql::rows(
-        QStringLiteral("select ID,huiyuanID,huiyuanname,guadanriqi,jine,cishu,caozuoyuan from guadan where ID=?"),
+        QStringLiteral("select ID,huiyuanID,huiyuanname,guadanriqi,jine,cishu,caozuoyuan,coalesce(qudanID,''),"
+                       "coalesce(qudantai,''),coalesce(qudanshijian,'') from guadan where ID=?"),
         {heldId});
     if (rows.size() != 1)
         return false;
@@ -152,6 +361,9 @@ bool HeldBills::find(const QString &heldId, HeldBill *bill)
         bill->cents = yuanToCents(r.value(4).toDouble());
         bill->uses = qint64(r.value(5).toDouble() + 0.5);
         bill->operatorName = r.value(6).toString();
+        bill->takenBy = r.value(7).toString();
+        bill->takenDesk = r.value(8).toString();
+        bill->takenAt = r.value(9).toString();
     }
     return true;
 }

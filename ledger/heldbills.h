@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // A held bill (挂单) as the list of held bills shows it.
 struct HeldBill
@@ -16,23 +17,72 @@ struct HeldBill
     qint64 cents = 0; // money lines, package uses not counted
     qint64 uses = 0;  // package uses
     QString operatorName;
+    QString takenBy;   // the checkout (its basket) working on it now; empty when free
+    QString takenDesk;
+    QString takenAt;
+};
+
+// What changed between holding a bill and taking it up again: the lines are
+// priced again for the member's card type of now, and package uses spent
+// meanwhile are no longer in it.
+struct ResumeChanges
+{
+    struct Price
+    {
+        QString name;
+        qint64 quantity = 0;
+        qint64 heldUnitCents = 0;
+        qint64 nowUnitCents = 0;
+    };
+    QList<Price> prices;
+    QStringList usesShort; // one sentence per package item that no longer has the uses
+    QStringList gone;      // items no longer sold: kept at the held price
+    qint64 heldCents = 0;
+    qint64 nowCents = 0;
+
+    bool isEmpty() const { return prices.isEmpty() && usesShort.isEmpty() && gone.isEmpty(); }
+    // The cashier's message; empty when nothing changed.
+    QString text() const;
 };
 
 // Held bills: a checkout's open basket put aside in the shop's own tables, so
 // that it outlives the program and any desk of the shop can take it up again.
-// Holding empties the basket and resuming fills one, each in one transaction;
-// a bill is resumed once, whichever desk asks first.
+// Taking it up marks the bill as this checkout's instead of deleting it: it
+// goes only when the sale is written, when it is held again or discarded. A
+// bill whose checkout died (its desk started again, or it gave no sign of life
+// for kTakenTimeoutSecs) is offered again; a sale removes the bill in its own
+// transaction, so one bill is never sold twice.
 class HeldBills
 {
 public:
-    // Moves the basket's lines and commission rows into a new held bill.
+    static constexpr int kTakenTimeoutSecs = 600;
+    static constexpr int kKeepAliveSecs = 60;
+
+    // Moves the basket's lines and commission rows into a new held bill. When
+    // the basket came from a held bill (`replaces`), that one goes in the same
+    // transaction; refused when another checkout has taken it meanwhile.
     static LedgerResult hold(const QString &basketId, const QString &memberId, const QString &memberName,
-                             const QString &operatorName);
-    // Moves the held bill into the (empty) basket; refused when another desk
-    // resumed or discarded it first.
-    static LedgerResult resume(const QString &heldId, const QString &basketId, const QString &operatorName);
-    // Throws a held bill away (nothing was ever charged for it).
-    static LedgerResult discard(const QString &heldId, const QString &operatorName);
+                             const QString &operatorName, const QString &replaces = QString());
+    // Copies the held bill into the (empty) basket and marks it taken by it,
+    // priced again for the member's card type of now; refused when another
+    // checkout has it or it was discarded.
+    static LedgerResult resume(const QString &heldId, const QString &basketId, const QString &operatorName,
+                               ResumeChanges *changes = nullptr);
+    // Throws a held bill away (nothing was ever charged for it); refused while
+    // another living checkout has it. `basketId`: the checkout that took it, if any.
+    static LedgerResult discard(const QString &heldId, const QString &operatorName,
+                                const QString &basketId = QString());
+    // The checkout working on the bill is still alive.
+    static bool keepTaken(const QString &heldId, const QString &basketId);
+    // The checkout closed without selling, holding or discarding it: the bill
+    // is offered again as it was held.
+    static bool release(const QString &heldId, const QString &basketId);
+    // At start: what this desk's checkouts had taken when the program ended
+    // is offered again. Returns how many bills.
+    static int releaseDesk(const QString &desk);
+    // Inside the sale's transaction: removes the bill the basket took; fails
+    // the transaction when another checkout has it or it is gone.
+    static bool removeSold(const QString &heldId, const QString &basketId);
 
     static bool find(const QString &heldId, HeldBill *bill);
     static int count();

@@ -41,6 +41,10 @@ QString failureText(const QString &what, const QString &error,
 QString newDocumentId(const QString &prefix, const QString &kind, const QString &operatorName,
                       const QString &wanted = QString());
 
+// The desk this program works at: every document and takings row records it,
+// and a handover counts its own desk's alone.
+QString desk();
+
 // The operation's time. Normally the wall clock; the shop generator sets a
 // clock of its own, so that a generated history runs through the same writers.
 using Clock = std::function<QDateTime()>;

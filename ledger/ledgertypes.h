@@ -78,6 +78,7 @@ struct Sale
     qint64 signBillCents = 0;
     QString lineMethod;   // the method written on the lines (the single-payment combo text)
     QString operatorName;
+    QString heldBillId;   // the held bill this basket took up: it goes with the sale, or the sale is refused
 };
 
 struct PackageItem

@@ -19,8 +19,8 @@ namespace {
 
 const QString kPaymentInsert = QStringLiteral(
     "insert into huiyuanjiaofei(ID,huiyuanid,jiaofeiriqi,jiaofeileixing,yingjiaojine,shifujine,zengsongjine,"
-    "zengsongjine2,kaneijine,kaneijine2,qiankuanjine,fukuanleixing,yuangongName,caozuoyuan,beizhu) "
-    "values(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    "zengsongjine2,kaneijine,kaneijine2,qiankuanjine,fukuanleixing,yuangongName,caozuoyuan,beizhu,shouyintai) "
+    "values(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
 
 bool memberExists(const QString &id)
 {
@@ -114,7 +114,7 @@ static LedgerResult issueCardOnce(const CardIssue &c)
     execOne(kPaymentInsert,
             {id, c.memberId, now, QStringLiteral("办卡交费"), centsToYuan(due), centsToYuan(c.receivedCents),
              centsToYuan(valueCents - c.priceCents), 0, centsToYuan(valueCents), centsToYuan(valueCents),
-             centsToYuan(debt), c.method, employeeName, c.operatorName, remark},
+             centsToYuan(debt), c.method, employeeName, c.operatorName, remark, LedgerSql::desk()},
             QStringLiteral("交费记录未写入"));
 
     if (!tx.failed())
@@ -169,7 +169,7 @@ static LedgerResult topUpOnce(const TopUp &t)
             {id, t.memberId, LedgerSql::now(), QStringLiteral("会员充值"), centsToYuan(t.paidInCents),
              centsToYuan(t.receivedCents), centsToYuan(t.bonusCents), centsToYuan(t.bonusCents),
              centsToYuan(credited), centsToYuan(credited), centsToYuan(debt), t.method, employeeNameOf(t.employee),
-             t.operatorName, QStringLiteral("会员卡充值:") + centsText(credited)},
+             t.operatorName, QStringLiteral("会员卡充值:") + centsText(credited), LedgerSql::desk()},
             QStringLiteral("交费记录未写入"));
     if (!tx.failed())
         writeLog(t.operatorName, QStringLiteral("会员卡充值  会员号：") + t.memberId);
@@ -206,7 +206,7 @@ static LedgerResult renewOnce(const Renewal &r)
         execOne(kPaymentInsert,
                 {id, r.memberId, now, QStringLiteral("套餐交费"), first ? centsToYuan(r.dueCents) : 0.0,
                  centsToYuan(r.payments.at(i).cents), 0, 0, 0, 0, first ? centsToYuan(r.debtCents) : 0.0,
-                 r.payments.at(i).method, employee, r.operatorName, r.remark},
+                 r.payments.at(i).method, employee, r.operatorName, r.remark, LedgerSql::desk()},
                 QStringLiteral("交费记录未写入"));
     }
     for (const PackageItem &item : r.items) {

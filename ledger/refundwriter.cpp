@@ -17,8 +17,8 @@ namespace {
 
 const QString kPaymentInsert = QStringLiteral(
     "insert into huiyuanjiaofei(ID,huiyuanid,jiaofeiriqi,jiaofeileixing,yingjiaojine,shifujine,zengsongjine,"
-    "zengsongjine2,kaneijine,kaneijine2,qiankuanjine,fukuanleixing,yuangongName,caozuoyuan,beizhu) "
-    "values(?,?,?,?,?,?,?,?,?,?,0,?,'',?,?)");
+    "zengsongjine2,kaneijine,kaneijine2,qiankuanjine,fukuanleixing,yuangongName,caozuoyuan,beizhu,shouyintai) "
+    "values(?,?,?,?,?,?,?,?,?,?,0,?,'',?,?,?)");
 const QString kVoidMark = QStringLiteral("作废冲销");
 const QString kRefundMark = QStringLiteral("退款冲销");
 
@@ -166,7 +166,7 @@ static LedgerResult refundBalanceOnce(const BalanceRefund &r)
                 {id, r.memberId, LedgerSql::now(), QStringLiteral("退储值"), -centsToYuan(r.paidBackCents),
                  -centsToYuan(r.paidBackCents), -centsToYuan(bonusOff), -centsToYuan(bonusOff),
                  -centsToYuan(r.takenCents), -centsToYuan(r.takenCents), r.method, r.operatorName,
-                 withReason(remark, r.reason)},
+                 withReason(remark, r.reason), LedgerSql::desk()},
                 QStringLiteral("退款记录未写入"));
     if (!tx.failed() && sv.paidEverCents > 0)
         reverseEarnings(r.memberId, id, double(r.paidBackCents + cardDebt) / double(sv.paidEverCents), entry);
@@ -316,7 +316,7 @@ static LedgerResult refundPackageOnce(const PackageRefund &r)
     if (!tx.failed())
         execOne(kPaymentInsert,
                 {id, r.memberId, LedgerSql::now(), QStringLiteral("退套餐"), -back, toCard ? 0.0 : -back, 0, 0,
-                 toCard ? back : 0.0, toCard ? back : 0.0, r.method, r.operatorName, withReason(remark, r.reason)},
+                 toCard ? back : 0.0, toCard ? back : 0.0, r.method, r.operatorName, withReason(remark, r.reason), LedgerSql::desk()},
                 QStringLiteral("退款记录未写入"));
     if (!tx.failed())
         LedgerSql::log(r.operatorName,
@@ -479,12 +479,12 @@ static LedgerResult voidSaleOnce(const SaleVoid &v)
         const bool first = k == 0;
         const double amount = -centsToYuan(cents(methods.at(k).value(1)));
         exec(QStringLiteral("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,jine,"
-                            "xiaofeijine,yingshoujine,qiandanjine,qiankuanjine,shengyujine,suodejifen,caozuoyuan,beizhu) "
-                            "values(?,?,?,?,?,?,?,?,?,0,?,?,?,?)"),
+                            "xiaofeijine,yingshoujine,qiandanjine,qiankuanjine,shengyujine,suodejifen,caozuoyuan,beizhu,shouyintai) "
+                            "values(?,?,?,?,?,?,?,?,?,0,?,?,?,?,?)"),
              {id, p.memberId, now, amount, methods.at(k).value(0), amount,
               first ? -centsToYuan(cents(t.value(0))) : 0.0, first ? -centsToYuan(cents(t.value(1))) : 0.0,
               first ? -centsToYuan(cents(t.value(2))) : 0.0, balance, first ? -p.points : 0.0, v.operatorName,
-              kVoidMark});
+              kVoidMark, LedgerSql::desk()});
     }
 
     if (!tx.failed())

@@ -3,6 +3,7 @@
 #include "accountbooks.h"
 #include "amounts.h"
 #include "conflictretry.h"
+#include "heldbills.h"
 #include "ledgersql.h"
 #include "transactionscope.h"
 
@@ -80,6 +81,10 @@ static LedgerResult commitOnce(const Sale &s)
         refuse(QStringLiteral("消费单已经结账或已清空"));
     if (!walkIn && !LedgerSql::value(QStringLiteral("select 1 from huiyuan where ID=?"), {s.memberId}).isValid())
         refuse(QStringLiteral("找不到该会员"));
+    // A resumed held bill is sold once: removed here, or the sale is refused
+    // because another checkout has taken it up meanwhile.
+    if (!tx.failed() && !s.heldBillId.isEmpty())
+        HeldBills::removeSold(s.heldBillId, s.basketId);
     const QString id = tx.failed() ? QString()
                                    : LedgerSql::newDocumentId(QStringLiteral("xf_"), QStringLiteral("会员消费"),
                                                               s.operatorName,
@@ -114,12 +119,12 @@ static LedgerResult commitOnce(const Sale &s)
         const bool first = k == 0;
         const double amount = centsToYuan(pays.at(k).cents);
         exec(QStringLiteral("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,jine,"
-                            "xiaofeijine,yingshoujine,qiandanjine,qiankuanjine,shengyujine,suodejifen,caozuoyuan,beizhu) "
-                            "values(?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+                            "xiaofeijine,yingshoujine,qiandanjine,qiankuanjine,shengyujine,suodejifen,caozuoyuan,beizhu,"
+                            "shouyintai) values(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
              {id, s.memberId, now, amount, pays.at(k).method, amount, first ? centsToYuan(saleCents) : 0.0,
               first ? centsToYuan(receivable) : 0.0, first ? centsToYuan(s.signBillCents) : 0.0,
               first ? centsToYuan(s.debtCents) : 0.0, balance, first ? points : 0.0, enteredBy,
-              s.debtCents > 0 ? QStringLiteral("会员欠费") : QString()});
+              s.debtCents > 0 ? QStringLiteral("会员欠费") : QString(), LedgerSql::desk()});
     }
 
     for (auto it = usesByItem.cbegin(); it != usesByItem.cend() && !tx.failed(); ++it)

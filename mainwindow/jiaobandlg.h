@@ -1,16 +1,15 @@
 #ifndef JIAOBANDLG_H
 #define JIAOBANDLG_H
 
-#include <QDateTime>
 #include <QDialog>
 #include <QVariant>
 
-#include "ctrluiclass.h"
+#include "takingsread.h"
 
 class QStandardItemModel;
 namespace Ui { class jiaobanDlg; }
 
-// "交班统计": the takings since the last handover (or login), per payment method,
+// "交班统计": this desk's takings since its last handover, per payment method,
 // and the handover to the next operator. The handover record is written only
 // after the next operator has logged in, and all of it in one transaction.
 class jiaobanDlg : public QDialog
@@ -22,6 +21,7 @@ public:
 
     QString startText() const;
     QString endText() const;
+    QString desk() const { return m_desk; }
     QStandardItemModel *treeModel() const { return m_model; }
 
 signals:
@@ -35,16 +35,13 @@ private slots:
 private:
     void requery();
     void showTree();
-    bool prepareRecords(const QString &handoverId, const QString &operatorName,
-                        const QString &counted = QString());
-    QDateTime shiftStart();
-    double cashTakings();
-    bool countedCash(QString *text) const;
+    bool countedCash(qint64 *cents, bool *counted) const;
     void showCashDifference();
 
     Ui::jiaobanDlg *ui;
-    ctrlUiClass m_ctrl;
     QStandardItemModel *m_model;
+    QString m_desk;
+    Takings m_takings;
 };
 
 #endif

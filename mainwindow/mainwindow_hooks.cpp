@@ -5,6 +5,9 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "heldbills.h"
+#include "ledgersql.h"
+
 #include <QAbstractButton>
 #include <QTableView>
 
@@ -27,6 +30,9 @@ void MainWindow::beforeTablesCreated()
 // After createTables(), before the views are set up.
 void MainWindow::afterTablesCreated()
 {
+    // checkout: held bills this desk's checkouts had taken up when the program
+    // ended are offered again
+    HeldBills::releaseDesk(LedgerSql::desk());
     // reports: the cash-register detail is filled per query (on "查询"), never at start-up
 }
 

@@ -424,8 +424,7 @@ void MainWindow::refreshTakingsStatistics()
         m_statModel = new QStandardItemModel(ui->treeView);
     const QString from = dateText(ui->dateEdit_13);
     const QString to = dateText(ui->dateEdit_14) + QStringLiteral(" 23:59:59");
-    TakingsTree::refill(*m_ctrl, QStringLiteral("tempzonghetongji"), from, to);
-    TakingsTree::build(*m_ctrl, m_statModel, QStringLiteral("tempzonghetongji"), from, to);
+    TakingsTree::build(m_statModel, TakingsRead::period(from, to));
     ui->treeView->setModel(m_statModel);
     ui->treeView->expandAll();
     ui->treeView->resizeColumnToContents(0);

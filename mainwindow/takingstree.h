@@ -1,30 +1,17 @@
 #ifndef TAKINGSTREE_H
 #define TAKINGSTREE_H
 
-#include <QString>
+#include "takingsread.h"
 
-class ctrlUiClass;
 class QStandardItemModel;
 
-// The takings of a period per payment method, as the "综合统计" page and the
-// shift handover show them. Payments into cards (huiyuanjiaofei.shifujine) and
-// consumption receipts (huiyuanxiaofei.shishoujine) are both takings; money paid
-// from the card balance ("储蓄卡") was taken at top-up time, so it is virtual
-// income and never real income.
+// The takings of a period as the "综合统计" page and the shift handover show
+// them: a two-level tree of 充值交费合计, 消费收银合计, 收银总计 (each with its
+// methods), 实际收入 and 虚拟收入.
 class TakingsTree
 {
 public:
-    // from and to are complete date-times (to inclusive). The work table
-    // (tempzonghetongji, or the handover's tongji) gets one row per source and method.
-    static bool refill(ctrlUiClass &ctrl, const QString &workTable, const QString &from, const QString &to);
-
-    // Rebuilds the two-level tree: 充值交费合计, 消费收银合计, 收银总计 (each with
-    // its methods), 实际收入, 虚拟收入.
-    static void build(ctrlUiClass &ctrl, QStandardItemModel *model, const QString &workTable,
-                      const QString &from, const QString &to);
-
-    // The first value of a one-row query, "0" when it is empty or missing.
-    static QString amount(ctrlUiClass &ctrl, const QString &sql);
+    static void build(QStandardItemModel *model, const Takings &takings);
 };
 
 #endif

@@ -14,6 +14,10 @@
 #include "guadandlg.h"
 #include "huiyuankachongchi.h"
 #include "heldbills.h"
+#include "accountbooks.h"
+#include "ledgersql.h"
+#include "transactionscope.h"
+#include "shopconnection.h"
 #include "operatorsession.h"
 #include "huiyuandlg.h"
 #include "mainwindow.h"
@@ -32,6 +36,8 @@ private slots:
     void closingABillWithLinesAsks();
     void aHeldBillIsResumedOnce();
     void twoDesksResumeTheSameBills();
+    void aResumedBillOutlivesItsCheckout();
+    void aResumedBillIsPricedForTheCardOfNow();
     void holdAndResumeAtTheFrontDesk();
     void pinyinInitialsOfNames();
     void pickersFindAsYouType_data();
@@ -191,8 +197,9 @@ void TestCounter::heldBillComesBackWhole()
     QVERIFY(dlg.resumeHeld(held).ok);
     QCOMPARE(text(&dlg, "label_26"), receivable);
     QCOMPARE(text(&dlg, "label_19"), QString("1"));
-    QCOMPARE(sqlValue("select count(*) from guadan"), QString("0"));
-    QCOMPARE(sqlValue("select count(*) from guadanmingxi"), QString("0"));
+    // Taken up, not gone: the bill stays until its sale is written.
+    QCOMPARE(sqlValue("select qudanID from guadan"), dlg.saleId());
+    QCOMPARE(sqlValue("select count(*) from guadanmingxi"), QString("3"));
     QCOMPARE(sqlRows("select yuangongID,tichengjine from temptichengmingxi where xiaofeiID='" + dlg.saleId() + "'"),
              (QList<QStringList>{{"E01", "8"}}));
     // The package list counts the held use again: a second use of 5 still fits, a sixth does not.
@@ -203,6 +210,8 @@ void TestCounter::heldBillComesBackWhole()
     clickButton(&dlg, "toolButton_10");
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QCOMPARE(sqlValue("select count(*) from xiaofeimingxi"), QString("3"));
+    QCOMPARE(sqlValue("select count(*) from guadan"), QString("0"));
+    QCOMPARE(sqlValue("select count(*) from guadanmingxi"), QString("0"));
     QCOMPARE(sqlValue("select yuangongID from tichengmingxi"), QString("E01"));
     QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1001'"), QString("330"));
     QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001'"), QString("4"));
@@ -335,10 +344,172 @@ void TestCounter::twoDesksResumeTheSameBills()
     all.sort();
     QCOMPARE(all.size(), bills);
     QCOMPARE(all.removeDuplicates(), 0);
-    QCOMPARE(HeldBills::count(), 0);
-    QCOMPARE(sqlValue("select count(*) from guadanmingxi"), QString("0"));
+    // Each bill marked by the one checkout that got it; nothing was lost.
+    QCOMPARE(HeldBills::count(), bills);
+    QCOMPARE(sqlValue("select count(distinct qudanID) from guadan where qudanID like 'xf_desk%'"), QString::number(bills));
     QCOMPARE(sqlValue("select count(*) from log where log like '解挂%'"), QString::number(bills));
     qInfo("desk one took %d bills, desk two %d", int(got[0].size()), int(got[1].size()));
+}
+
+namespace {
+void atDesk(const QString &name)
+{
+    ShopConnection c = currentShopConnection();
+    c.desk = name;
+    setCurrentShopConnection(c);
+}
+
+QString holdOne(const QString &member, std::function<void(AddXiaofeiDlg &)> fill)
+{
+    AddXiaofeiDlg dlg;
+    dlg.setHuiyuanInfo(memberInfo(member));
+    dlg.show();
+    fill(dlg);
+    clickButton(&dlg, "toolButton");
+    return dlg.heldBillId();
+}
+} // namespace
+
+// A bill taken up by a checkout that dies is not lost: it is offered again when
+// its desk starts, or to any desk once the checkout gave no sign of life; and
+// of two checkouts that took it, only the one holding it now can sell it.
+void TestCounter::aResumedBillOutlivesItsCheckout()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedShop();
+    const QString held = holdOne("1001", [](AddXiaofeiDlg &dlg) { addLine(dlg, "toolButton_3", "S01", "1"); });
+    QVERIFY(HeldBills::resume(held, "xf_dead", "admin").ok);
+    restart(); // the checkout's basket is gone with its connection
+    QCOMPARE(sqlRows("select qudanID,qudantai from guadan"), (QList<QStringList>{{"xf_dead", LedgerSql::desk()}}));
+    QCOMPARE(sqlValue("select count(*) from guadanmingxi where guadanID='" + held + "'"), QString("1"));
+
+    const QString here = LedgerSql::desk();
+    atDesk("前台2");
+    {
+        AddXiaofeiDlg early;
+        early.setHuiyuanInfo(memberInfo("1001"));
+        const LedgerResult r = early.resumeHeld(held);
+        QVERIFY(!r.ok);
+        QCOMPARE(r.error, QString("该挂单已被其他收银台取走或删除"));
+    }
+    // The desk that had it starts again (as the main window does at start).
+    atDesk(here);
+    QCOMPARE(HeldBills::releaseDesk(here), 1);
+    QCOMPARE(sqlValue("select count(*) from guadan where qudanID is null"), QString("1"));
+
+    atDesk("前台2");
+    AddXiaofeiDlg other;
+    other.setHuiyuanInfo(memberInfo("1001"));
+    other.show();
+    QVERIFY(other.resumeHeld(held).ok);
+    // 前台2 stops answering; after the timeout this desk may take the bill.
+    sqlExec("update guadan set qudanshijian='2001-01-01 00:00:00'");
+    atDesk(here);
+    AddXiaofeiDlg mine;
+    mine.setHuiyuanInfo(memberInfo("1001"));
+    mine.show();
+    QVERIFY(mine.resumeHeld(held).ok);
+    QCOMPARE(sqlValue("select qudanID from guadan"), mine.saleId());
+
+    // The checkout that lost it cannot sell it.
+    atDesk("前台2");
+    setText(&other, "lineEdit_4", "80");
+    clickButton(&other, "toolButton_10");
+    QVERIFY(other.isVisible());
+    QVERIFY2(prompts.last().contains("已被其他收银台取走"), qPrintable(prompts.last()));
+    QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei"), QString("0"));
+
+    atDesk(here);
+    setText(&mine, "lineEdit_4", "80");
+    clickButton(&mine, "toolButton_10");
+    QCOMPARE(mine.result(), int(QDialog::Accepted));
+    QCOMPARE(sqlValue("select count(distinct ID) from huiyuanxiaofei"), QString("1"));
+    QCOMPARE(HeldBills::count(), 0);
+    QCOMPARE(sqlValue("select count(*) from guadanmingxi"), QString("0"));
+
+    // Throwing away the lost copy empties that basket and touches nothing else.
+    prompts.answer("放弃");
+    clickButton(&other, "toolButton_2");
+    QVERIFY(!other.isVisible());
+    QCOMPARE(sqlValue("select count(*) from tempxiaofeimingxi where ID='" + other.saleId() + "'"), QString("0"));
+
+    // Closing a resumed checkout without selling offers the bill again; holding
+    // it again replaces it.
+    const QString second = holdOne("1001", [](AddXiaofeiDlg &dlg) { addLine(dlg, "toolButton_3", "S03", "1"); });
+    {
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        QVERIFY(dlg.resumeHeld(second).ok);
+    }
+    QCOMPARE(sqlRows("select ID,coalesce(qudanID,'') from guadan"), (QList<QStringList>{{second, ""}}));
+    QString third;
+    {
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        QVERIFY(dlg.resumeHeld(second).ok);
+        clickButton(&dlg, "toolButton");
+        third = dlg.heldBillId();
+    }
+    QCOMPARE(sqlRows("select ID,coalesce(qudanID,''),jine from guadan"), (QList<QStringList>{{third, "", "120"}}));
+    QCOMPARE(sqlValue("select count(*) from guadanmingxi"), QString("1"));
+    atDesk(QString());
+    verifyLedger("1001");
+}
+
+// The member's card changed and another desk used up the package while the
+// bill was held: the lines are priced for the card of now (a price typed by
+// hand stays), the uses no longer there are taken out, and the cashier is told.
+void TestCounter::aResumedBillIsPricedForTheCardOfNow()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedShop();
+    const QString held = holdOne("1001", [](AddXiaofeiDlg &dlg) {
+        addLine(dlg, "toolButton_3", "S01", "1");
+        addLine(dlg, "toolButton_3", "S03", "1", [](QWidget *editor) { setText(editor, "lineEdit_3", "70"); });
+        usePackage(dlg, "S02", "2");
+    });
+    QCOMPARE(sqlValue("select jine from guadan"), QString("150")); // 100 × 0.8 + 70 by hand
+    sqlExec("update huiyuan set type='普通卡' where ID='1001'");
+    // Another desk's sale of package uses, through the book as it writes them.
+    const auto otherDesk = [](qint64 uses) {
+        TransactionScope tx;
+        const Entry e{QStringLiteral("会员套餐消费"), QStringLiteral("admin"), QStringLiteral("消费单：xf_other")};
+        QVERIFY(uses > 0 ? UsesBook::take("1001", "S02", uses, e) : UsesBook::giveBack("1001", "S02", -uses, e));
+        QVERIFY(tx.commit());
+    };
+    otherDesk(4);
+
+    AddXiaofeiDlg dlg;
+    dlg.setHuiyuanInfo(memberInfo("1001"));
+    dlg.show();
+    prompts.clear();
+    QVERIFY(dlg.resumeHeld(held).ok);
+    QCOMPARE(prompts.texts().size(), 1);
+    const QString told = prompts.last();
+    for (const char *line : {"挂单已按会员现在的卡类型和价格重新计价", "洗剪吹 ×1：80 → 100", "该会员的套餐次数已不足",
+                             "烫发：挂单2次，现剩余1次", "合计：150 → 170"})
+        QVERIFY2(told.contains(QString::fromUtf8(line)), qPrintable(told));
+    QVERIFY2(!told.contains("染发"), qPrintable(told));
+    QCOMPARE(text(&dlg, "label_26"), QString("170"));
+    QCOMPARE(text(&dlg, "label_19"), QString("1"));
+
+    // The last use spent at another desk while the cashier takes the money.
+    otherDesk(1);
+    setText(&dlg, "lineEdit_4", "170");
+    clickButton(&dlg, "toolButton_10");
+    QVERIFY(dlg.isVisible());
+    QVERIFY2(prompts.last().contains("该会员的套餐次数已不足") && !prompts.last().contains("充值"),
+             qPrintable(prompts.last()));
+    otherDesk(-1);
+    clickButton(&dlg, "toolButton_10");
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(sqlRows("select xiangmuID,youhuijiage,shuliang,jine from xiaofeimingxi order by xiangmuID"),
+             (QList<QStringList>{{"S01", "100", "1", "100"}, {"S02", "200", "1", "0"}, {"S03", "70", "1", "70"}}));
+    QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001'"), QString("0"));
+    verifyLedger("1001");
 }
 
 // The cashier's way: F4 checkout for a member, hold; serve a walk-in; F8 shows

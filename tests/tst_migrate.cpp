@@ -41,12 +41,10 @@ using Periods = QList<QPair<QString, QString>>;
 QList<QMap<QString, QString>> takings(const Periods &periods)
 {
     createTables(); // the working table of the tree
-    ctrlUiClass ctrl;
     QList<QMap<QString, QString>> trees;
     for (const auto &p : periods) {
         QStandardItemModel model;
-        TakingsTree::refill(ctrl, QStringLiteral("tempzonghetongji"), p.first, p.second);
-        TakingsTree::build(ctrl, &model, QStringLiteral("tempzonghetongji"), p.first, p.second);
+        TakingsTree::build(&model, TakingsRead::period(p.first, p.second));
         trees << treeOf(model);
     }
     return trees;

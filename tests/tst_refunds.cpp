@@ -83,11 +83,9 @@ QString commit(Sale s)
 // The 综合统计 tree of today (as the handover builds it): caption → amount.
 QMap<QString, QString> takingsToday()
 {
-    ctrlUiClass ctrl;
     QStandardItemModel model;
     const QString day = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
-    TakingsTree::refill(ctrl, QStringLiteral("tempzonghetongji"), day, day + QStringLiteral(" 23:59:59"));
-    TakingsTree::build(ctrl, &model, QStringLiteral("tempzonghetongji"), day, day + QStringLiteral(" 23:59:59"));
+    TakingsTree::build(&model, TakingsRead::period(day, day + QStringLiteral(" 23:59:59")));
     QMap<QString, QString> t;
     for (int r = 0; r < model.rowCount(); ++r)
         t.insert(model.index(r, 0).data().toString(), model.index(r, 1).data().toString());

@@ -7,6 +7,11 @@
 
 #include "ctrluiclass.h"
 #include "jiaobandlg.h"
+#include "amounts.h"
+#include "handoverwriter.h"
+#include "ledgersql.h"
+#include "salewriter.h"
+#include "shopconnection.h"
 #include "logdlg.h"
 #include "operatorsession.h"
 #include "reportquery.h"
@@ -26,6 +31,7 @@ private slots:
     void handover();
     void handoverCancelledAtLogin();
     void handoverFailureWritesNothing();
+    void eachDeskHandsOverItsOwnShift();
 
 private:
     void pay(const QString &id, const QString &when, double amount, const QString &method);
@@ -101,10 +107,8 @@ void TestReportsHandover::takingsTree()
     sale("xf_old", "2001-01-01 10:00:00", 999, "现金");
     pay("CZ_old", "2001-01-01 10:00:00", 999, "储蓄卡");
 
-    ctrlUiClass ctrl;
     QStandardItemModel model;
-    QVERIFY(TakingsTree::refill(ctrl, "tempzonghetongji", m_today, m_today + " 23:59:59"));
-    TakingsTree::build(ctrl, &model, "tempzonghetongji", m_today, m_today + " 23:59:59");
+    TakingsTree::build(&model, TakingsRead::period(m_today, m_today + " 23:59:59"));
     QCOMPARE(model.rowCount(), 5);
     QCOMPARE(model.horizontalHeaderItem(0)->text(), QString("项目"));
     QCOMPARE(model.horizontalHeaderItem(1)->text(), QString("金额"));
@@ -125,10 +129,8 @@ void TestReportsHandover::takingsTree()
 void TestReportsHandover::takingsTreeEmptyPeriod()
 {
     sale("xf_old", "2001-01-01 10:00:00", 999, "现金");
-    ctrlUiClass ctrl;
     QStandardItemModel model;
-    TakingsTree::refill(ctrl, "tempzonghetongji", m_today, m_today + " 23:59:59");
-    TakingsTree::build(ctrl, &model, "tempzonghetongji", m_today, m_today + " 23:59:59");
+    TakingsTree::build(&model, TakingsRead::period(m_today, m_today + " 23:59:59"));
     const QMap<QString, QString> expected = {
         {"充值交费合计", "0"}, {"消费收银合计", "0"}, {"收银总计", "0"}, {"实际收入", "0"}, {"虚拟收入", "0"},
     };
@@ -226,11 +228,11 @@ void TestReportsHandover::handover()
     QCOMPARE(texts, QStringList({"充值交费合计=200", "现金=200", "消费收银合计=80", "储蓄卡=30", "微信=50",
                                  "收银合计=280", "储蓄卡=30", "微信=50", "现金=200", "实际收入=250",
                                  "虚拟收入=30", "实点现金=190", "现金差额=-10"}));
-    // The shift history shows the count and the difference beside the takings.
     ctrlUiClass history;
     QTableView historyView;
     history.setupView(readDbset(), &historyView, "交班查询");
-    QCOMPARE(history.rowValues("交班查询", 0).mid(4), QStringList({"250", "30", "190", "-10"}));
+    // The shift history shows the count and the difference beside the takings, and the desk.
+    QCOMPARE(history.rowValues("交班查询", 0).mid(4), QStringList({"250", "30", "190", "-10", LedgerSql::desk()}));
     QCOMPARE(sqlValue("select count(*) from log where log='交班' and user='admin'"), QString("1"));
     QVERIFY(prompts.last().contains("交班成功"));
     QCOMPARE(dlg->result(), int(QDialog::Accepted));
@@ -295,6 +297,107 @@ void TestReportsHandover::handoverFailureWritesNothing()
     QCOMPARE(sqlValue("select count(*) from log where log='交班'"), QString("0"));
     QVERIFY(dlg->result() != QDialog::Accepted);
     delete dlg;
+}
+
+namespace {
+
+void atDesk(const QString &name)
+{
+    ShopConnection c = currentShopConnection();
+    c.desk = name;
+    setCurrentShopConnection(c);
+}
+
+// A walk-in sale of one line through the sale writer, as a desk rings it up.
+QString walkInSale(qint64 cents, const QString &method)
+{
+    static int serial = 0;
+    Sale s;
+    s.memberId = QString::fromUtf8(kWalkInId);
+    s.operatorName = "admin";
+    s.lineMethod = method;
+    SaleLine l;
+    l.key = QString("k%1").arg(++serial);
+    l.type = "服务项目";
+    l.itemId = "S01";
+    l.name = "洗剪吹";
+    l.listCents = l.unitCents = l.amountCents = cents;
+    l.quantity = 1;
+    l.enteredBy = "admin";
+    s.lines << l;
+    s.payments << PaymentPart{method, cents};
+    const LedgerResult r = SaleWriter::commit(s);
+    return r.ok ? r.documentId : r.error;
+}
+
+} // namespace
+
+// Two desks on one shop: 小王 takes 80 cash at 前台1, 小李 100 by WeChat at
+// 前台2. Each desk's handover counts its own takings only, and one desk's
+// handover does not end the other's shift.
+void TestReportsHandover::eachDeskHandsOverItsOwnShift()
+{
+    PromptRecorder prompts;
+    // A handover of an older program, without a desk, ended every desk's shift.
+    sqlExec("insert into jiaoban(jiaobanID,user,starttime,endtime,shijishouru,xunishouru) values('jb_old','admin',"
+            "'2001-01-01 08:00:00','2001-01-01 10:00:00',0,0)");
+    QCOMPARE(HandoverWriter::shiftStart("前台9"), QString("2001-01-01 10:00:01"));
+
+    atDesk("前台1");
+    const QString first = walkInSale(8000, "现金");
+    atDesk("前台2");
+    const QString second = walkInSale(10000, "微信");
+    QCOMPARE(sqlValue("select shouyintai from huiyuanxiaofei where ID='" + first + "'"), QString("前台1"));
+    QCOMPARE(sqlValue("select shouyintai from danjuhao where ID='" + second + "'"), QString("前台2"));
+
+    atDesk("前台1");
+    auto *dlg = new jiaobanDlg;
+    QCOMPARE(dlg->findChild<QLabel *>("label_desk")->text(), QString("收银台：前台1"));
+    QCOMPARE(dlg->findChild<QLabel *>("label_cashTakings")->text(), QString("现金收入：80"));
+    QCOMPARE(treeOf(dlg->treeModel()).value("收银总计"), QString("80"));
+    onNextModal([this](QWidget *login) { loginAs(login, "小红", "1"); });
+    clickButton(dlg, "toolButton_84");
+    QVERIFY(prompts.last().contains("交班成功"));
+    delete dlg;
+    QCOMPARE(sqlRows("select shouyintai,shijishouru,xunishouru from jiaoban where jiaobanID<>'jb_old'"),
+             (QList<QStringList>{{"前台1", "80", "0"}}));
+    const QString handedOver = sqlValue("select endtime from jiaoban where shouyintai='前台1'");
+    // The number is registered like every other document.
+    QCOMPARE(sqlValue("select d.shouyintai from danjuhao d join jiaoban j on j.jiaobanID=d.ID"), QString("前台1"));
+
+    atDesk("前台2");
+    dlg = new jiaobanDlg;
+    QVERIFY2(dlg->startText() <= sqlValue("select xiaofeiriqi from huiyuanxiaofei where ID='" + second + "'"),
+             qPrintable(dlg->startText()));
+    QMap<QString, QString> tree = treeOf(dlg->treeModel());
+    QCOMPARE(tree.value("收银总计"), QString("100"));
+    QVERIFY(!tree.contains("收银总计/现金"));
+    QCOMPARE(dlg->findChild<QLabel *>("label_cashTakings")->text(), QString("现金收入：0"));
+    onNextModal([this](QWidget *login) { loginAs(login, "admin", "admin"); });
+    sqlExec("update user set password='" + encodePassword("admin") + "' where name='admin'");
+    clickButton(dlg, "toolButton_84");
+    delete dlg;
+    QCOMPARE(sqlValue("select shijishouru from jiaoban where shouyintai='前台2'"), QString("100"));
+    // The two handovers together are the shop's takings, none counted twice.
+    const QString day = handedOver.left(10);
+    QCOMPARE(sqlValue("select sum(shijishouru+xunishouru) from jiaoban"),
+             centsText(TakingsRead::period(day, day + " 23:59:59").totalCents()));
+
+    // A desk's next shift starts after its own handover, and a start inside
+    // the shift already handed over is refused.
+    atDesk("前台1");
+    QCOMPARE(HandoverWriter::shiftStart("前台1"),
+             QDateTime::fromString(handedOver, "yyyy-MM-dd hh:mm:ss").addSecs(1).toString("yyyy-MM-dd hh:mm:ss"));
+    Handover again;
+    again.desk = "前台1";
+    again.operatorName = "小红";
+    again.from = handedOver;
+    again.to = LedgerSql::now();
+    const LedgerResult overlap = HandoverWriter::write(again);
+    QVERIFY(!overlap.ok);
+    QVERIFY2(overlap.error.startsWith("开始时间早于本收银台上次交班的结束时间"), qPrintable(overlap.error));
+    QCOMPARE(sqlValue("select count(*) from jiaoban"), QString("3"));
+    atDesk(QString());
 }
 
 QTEST_MAIN(TestReportsHandover)

@@ -362,7 +362,7 @@ void TestReportsMainWindow::shiftHistoryAndHandover()
     PromptRecorder prompts;
     sqlExec("insert into user(name,password,jinyong) values('小红','" + encodePassword("1") + "','否')");
     sqlExec("insert into log(time,user,log) values('" + m_today + " 00:00:00','admin','系统登录成功')");
-    sqlExec("insert into jiaoban values('jb_old','admin','2001-01-01 08:00:00','2001-01-01 20:00:00',1,0)");
+    sqlExec("insert into jiaoban(jiaobanID,user,starttime,endtime,shijishouru,xunishouru) values('jb_old','admin','2001-01-01 08:00:00','2001-01-01 20:00:00',1,0)");
     w<QDateEdit>("dateEdit_26")->setDate(QDate::currentDate());
     clickButton(m_win, "toolButton_66");
     QCOMPARE(rows("tableView_46"), 0);

@@ -460,8 +460,8 @@ void TestReportQueries::shiftHistoryEndDayInclusive()
 {
     const QString d1 = m_today.addDays(-2).toString("yyyy-MM-dd");
     const QString d2 = m_today.toString("yyyy-MM-dd");
-    sqlExec("insert into jiaoban values('jb1','admin','" + d1 + " 08:00:00','" + d1 + " 20:00:00',100,20)");
-    sqlExec("insert into jiaoban values('jb2','o''p','" + d2 + " 08:00:00','" + d2 + " 21:30:00',50,0)");
+    sqlExec("insert into jiaoban(jiaobanID,user,starttime,endtime,shijishouru,xunishouru) values('jb1','admin','" + d1 + " 08:00:00','" + d1 + " 20:00:00',100,20)");
+    sqlExec("insert into jiaoban(jiaobanID,user,starttime,endtime,shijishouru,xunishouru) values('jb2','o''p','" + d2 + " 08:00:00','" + d2 + " 21:30:00',50,0)");
     sqlExec("insert into jiaobanmingxi values('jb2','o''p','实际收入',50)");
     sqlExec("insert into jiaobanmingxi values('jb2','o''p','虚拟收入',0)");
     auto rows = run("交班查询", ReportQuery::shiftHistory(d1, d2, "所有"));

@@ -17,6 +17,7 @@ class TestTwoDesk : public QObject
 private slots:
     void twoDesksOneShop();
     void fourDesksOneShop();
+    void eachDeskHandsOverItsOwnTakings();
 };
 
 namespace {
@@ -184,6 +185,94 @@ void TestTwoDesk::fourDesksOneShop()
     qInfo("four desks: %d documents and %d repayments confirmed, %d refused (%s), %lld ms (%.1f commits/s)",
           int(documents.size()), int(repaid.size()), refusedCount, qPrintable(refused.join("; ")), ms,
           1000.0 * (documents.size() + repaid.size()) / qMax<qint64>(ms, 1));
+}
+
+namespace {
+
+// What one desk took by its own account: real (not from the card) and card
+// takings in cents, from the operations it confirmed.
+struct DeskTakings
+{
+    qint64 real = 0;
+    qint64 card = 0;
+    QString handover;
+};
+
+DeskTakings ownTakings(const QByteArray &out)
+{
+    DeskTakings t;
+    for (const QByteArray &raw : out.split('\n')) {
+        const QStringList words = QString::fromUtf8(raw).trimmed().split(QLatin1Char(' '));
+        if (words.size() != 2)
+            continue;
+        if (words[0] == "topup")
+            t.real += 9000;
+        else if (words[0] == "renewal")
+            t.real += 15000;
+        else if (words[0] == "repay")
+            t.real += 1000;
+        else if (words[0] == "handover")
+            t.handover = words[1];
+        else if (words[0] == "sale")
+            (sqlValue("select fukuanfangshi from huiyuanxiaofei where ID='" + words[1] + "'") == "储蓄卡" ? t.card
+                                                                                                   : t.real) += 8000;
+    }
+    return t;
+}
+
+} // namespace
+
+// Two desks work the same shop at once and each hands its shift over when it
+// is done, twice: each handover holds exactly what its own desk took (by the
+// desk's own account), the two together are the shop's takings, and a desk's
+// second shift starts where its own first one ended.
+void TestTwoDesk::eachDeskHandsOverItsOwnTakings()
+{
+    TestWorkdir wd;
+    seedShop();
+    const QString child = QCoreApplication::applicationDirPath() + QStringLiteral("/mochen_crashchild");
+    const QStringList names = {QStringLiteral("前台1"), QStringLiteral("前台2")};
+    for (int round = 0; round < 2; ++round) {
+        QProcess desks[2];
+        for (int d = 0; d < 2; ++d) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("QT_LOGGING_RULES", "*.debug=false;*.warning=false;*.info=false");
+            desks[d].setProcessEnvironment(env);
+            desks[d].start(child, {wd.path(), QStringLiteral("ledgerdesk"), QString::number(30), names[d]});
+            QVERIFY(desks[d].waitForStarted());
+        }
+        DeskTakings took[2];
+        for (int d = 0; d < 2; ++d) {
+            QVERIFY2(desks[d].waitForFinished(240000), "a desk did not finish its operations");
+            QCOMPARE(desks[d].exitCode(), 0);
+            took[d] = ownTakings(desks[d].readAllStandardOutput());
+            QVERIFY2(took[d].handover.startsWith("jb"), qPrintable(names[d]));
+        }
+        for (int d = 0; d < 2; ++d) {
+            const QStringList row = sqlRows("select shouyintai,shijishouru,xunishouru,starttime from jiaoban where "
+                                            "jiaobanID='" + took[d].handover + "'")
+                                        .value(0);
+            QCOMPARE(row.value(0), names[d]);
+            QCOMPARE(qRound64(row.value(1).toDouble() * 100), took[d].real);
+            QCOMPARE(qRound64(row.value(2).toDouble() * 100), took[d].card);
+            if (round == 1) {
+                const QString before = sqlValue("select max(endtime) from jiaoban where shouyintai='" + names[d]
+                                                + "' and jiaobanID<>'" + took[d].handover + "'");
+                QCOMPARE(row.value(3), QDateTime::fromString(before, "yyyy-MM-dd hh:mm:ss").addSecs(1)
+                                           .toString("yyyy-MM-dd hh:mm:ss"));
+            }
+        }
+    }
+    // No takings row without its desk, and the handovers hold every one of them once.
+    QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei where coalesce(shouyintai,'')=''"), QString("0"));
+    QCOMPARE(sqlValue("select count(*) from huiyuanjiaofei where coalesce(shouyintai,'')=''"), QString("0"));
+    QCOMPARE(sqlValue("select count(*) from jiaoban"), QString("4"));
+    const qint64 handedOver = qRound64(sqlValue("select sum(shijishouru+xunishouru) from jiaoban").toDouble() * 100);
+    const qint64 taken = qRound64((sqlValue("select coalesce(sum(shifujine),0) from huiyuanjiaofei").toDouble()
+                                   + sqlValue("select coalesce(sum(shishoujine),0) from huiyuanxiaofei").toDouble())
+                                  * 100);
+    QCOMPARE(handedOver, taken);
+    verifyBooks();
 }
 
 QTEST_MAIN(TestTwoDesk)

@@ -288,7 +288,7 @@ void Builder::prepare()
                         QStringLiteral("rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu"));
     sLog = insertInto(QStringLiteral("log"), QStringLiteral("time,user,log"));
     sJiaoban = insertInto(QStringLiteral("jiaoban"),
-                          QStringLiteral("jiaobanID,user,starttime,endtime,shijishouru,xunishouru"));
+                          QStringLiteral("jiaobanID,user,starttime,endtime,shijishouru,xunishouru,shouyintai"));
     sJiaobanMx = insertInto(QStringLiteral("jiaobanmingxi"), QStringLiteral("jiaobanID,user,fukuanfangshi,jine"));
 }
 
@@ -929,7 +929,7 @@ void Builder::handover(int ms, int loginMs)
     }
     for (auto it = tongji.cbegin(); it != tongji.cend(); ++it)
         (it.key() == QStringLiteral("储蓄卡") ? virt : real) += it.value();
-    sJiaoban->run({id, op, start, end, moneyV(real), moneyV(virt)});
+    sJiaoban->run({id, op, start, end, moneyV(real), moneyV(virt), LedgerSql::desk()});
     auto mx = [&](const QString &what, qint64 cents) { sJiaobanMx->run({id, op, what, moneyV(cents)}); };
     mx(QStringLiteral("充值交费合计"), payTotal);
     for (auto it = dayPayments.cbegin(); it != dayPayments.cend(); ++it)

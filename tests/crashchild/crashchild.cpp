@@ -4,7 +4,8 @@
 // two-desk test (tst_twodesk) runs two of them on one shop folder, each for a
 // given number of operations. "ledgerdesk N" works the rules layer itself, with
 // no window (the four-desk test, on SQLite or on a shop server): sales, top-ups,
-// renewals and repayments.
+// renewals and repayments; "ledgerdesk N DESK" works as the desk of that name
+// and hands its shift over at the end.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,9 @@
 #include "checkoutfixture.h"
 #include "dbrecords.h"
 #include "dbsetconfig.h"
+#include "handoverwriter.h"
+#include "ledgersql.h"
+#include "shopconnection.h"
 #include "basket.h"
 #include "huiyuankachongchi.h"
 #include "memberwriter.h"
@@ -207,12 +211,26 @@ int main(int argc, char *argv[])
     }
     operatorSession().loginName = QStringLiteral("admin");
     operatorSession().name = QStringLiteral("admin");
+    if (ledgerDesk && argc >= 5) {
+        ShopConnection desk = currentShopConnection();
+        desk.desk = QString::fromLocal8Bit(argv[4]);
+        setCurrentShopConnection(desk);
+    }
     if (ledgerDesk) {
         say("ready");
         const QStringList members = {QStringLiteral("1001"), QStringLiteral("1002")};
         for (int done = 0; done < operations; ++done)
             say(ledgerOperation(QRandomGenerator::global()->bounded(4),
                                 members.at(QRandomGenerator::global()->bounded(2)), done));
+        if (argc >= 5) {
+            Handover h;
+            h.desk = LedgerSql::desk();
+            h.operatorName = QStringLiteral("admin");
+            h.from = HandoverWriter::shiftStart(h.desk);
+            h.to = LedgerSql::now();
+            const LedgerResult r = HandoverWriter::write(h);
+            say(r.ok ? QStringLiteral("handover ") + r.documentId : QStringLiteral("refused ") + r.error);
+        }
         say("done");
         return 0;
     }
