@@ -2,24 +2,23 @@
 
 #include "ctrluiclass.h"
 #include "sqltext.h"
+#include "summarybook.h"
 
 #include <QStandardItemModel>
 
+// The takings come from the daily summaries for the whole days of the period
+// and from the records only for the hours around them: a year is 365 rows a
+// method, not every payment and sale of the year.
 bool TakingsTree::refill(ctrlUiClass &ctrl, const QString &workTable, const QString &from, const QString &to)
 {
-    const QString f = sqlEsc(from);
-    const QString t = sqlEsc(to);
+    const QString source = SummaryBook::takingsSource(from, to);
     bool ok = ctrl.execSql(QStringLiteral("delete from ") + workTable);
-    ok = ctrl.execSql(QStringLiteral("INSERT into ") + workTable
-                      + QStringLiteral("(fukuanfangshi,jine) SELECT fukuanleixing,ROUND(SUM(shifujine),3) "
-                                       "from huiyuanjiaofei a WHERE jiaofeiriqi BETWEEN '")
-                      + f + QStringLiteral("' and '") + t + QStringLiteral("' GROUP BY a.fukuanleixing"))
-        && ok;
-    ok = ctrl.execSql(QStringLiteral("INSERT into ") + workTable
-                      + QStringLiteral("(fukuanfangshi,jine) SELECT fukuanfangshi,ROUND(SUM(shishoujine),3) "
-                                       "from huiyuanxiaofei a WHERE xiaofeiriqi BETWEEN '")
-                      + f + QStringLiteral("' and '") + t + QStringLiteral("' GROUP BY a.fukuanfangshi"))
-        && ok;
+    for (const char *kind : {"交费", "消费"})
+        ok = ctrl.execSql(QStringLiteral("INSERT into ") + workTable
+                          + QStringLiteral("(fukuanfangshi,jine) SELECT fangshi,ROUND(SUM(jine),3) from (") + source
+                          + QStringLiteral(") s WHERE laiyuan='") + QString::fromUtf8(kind)
+                          + QStringLiteral("' GROUP BY fangshi"))
+            && ok;
     return ok;
 }
 
@@ -34,23 +33,18 @@ QString TakingsTree::amount(ctrlUiClass &ctrl, const QString &sql)
 void TakingsTree::build(ctrlUiClass &ctrl, QStandardItemModel *model, const QString &workTable,
                         const QString &from, const QString &to)
 {
-    const QString f = sqlEsc(from);
-    const QString t = sqlEsc(to);
-    const QString payRange = QStringLiteral(" from huiyuanjiaofei WHERE jiaofeiriqi between '") + f
-        + QStringLiteral("' and '") + t + QStringLiteral("'");
-    const QString saleRange = QStringLiteral(" from huiyuanxiaofei WHERE xiaofeiriqi between '") + f
-        + QStringLiteral("' and '") + t + QStringLiteral("'");
+    const QString source = SummaryBook::takingsSource(from, to);
+    const QString payRange = QStringLiteral(" from (") + source + QStringLiteral(") s WHERE laiyuan='交费'");
+    const QString saleRange = QStringLiteral(" from (") + source + QStringLiteral(") s WHERE laiyuan='消费'");
 
     struct Line { QString caption, total, children; };
     const Line lines[] = {
         {QStringLiteral("充值交费合计"),
-         QStringLiteral("select  ROUND(sum(shifujine),3)") + payRange,
-         QStringLiteral("select  fukuanleixing,ROUND(sum(shifujine),3)") + payRange
-             + QStringLiteral(" GROUP BY fukuanleixing")},
+         QStringLiteral("select  ROUND(sum(jine),3)") + payRange,
+         QStringLiteral("select  fangshi,ROUND(sum(jine),3)") + payRange + QStringLiteral(" GROUP BY fangshi")},
         {QStringLiteral("消费收银合计"),
-         QStringLiteral("select  ROUND(sum(shishoujine),3)") + saleRange,
-         QStringLiteral("select  fukuanfangshi,ROUND(sum(shishoujine),3)") + saleRange
-             + QStringLiteral(" GROUP BY fukuanfangshi")},
+         QStringLiteral("select  ROUND(sum(jine),3)") + saleRange,
+         QStringLiteral("select  fangshi,ROUND(sum(jine),3)") + saleRange + QStringLiteral(" GROUP BY fangshi")},
         {QStringLiteral("收银总计"),
          QStringLiteral("select  ROUND(SUM(jine),3) from ") + workTable,
          QStringLiteral("select  fukuanfangshi,ROUND(SUM(jine),3) from ") + workTable
