@@ -12,7 +12,7 @@ takings_rows AS (
          CAST(round(ifnull(shifujine, 0) * 100) AS INTEGER)
   FROM huiyuanjiaofei),
 takings AS (
-  SELECT riqi, laiyuan, fangshi, sum(s_fen) AS s_fen, sum(r_fen) AS r_fen, sum(s_n) AS s_n, sum(r_n) AS r_n
+  SELECT riqi AS riqi, laiyuan AS laiyuan, fangshi AS fangshi, sum(s_fen) AS s_fen, sum(r_fen) AS r_fen, sum(s_n) AS s_n, sum(r_n) AS r_n
   FROM (SELECT riqi, laiyuan, fangshi, jine_fen AS s_fen, 0 AS r_fen, bishu AS s_n, 0 AS r_n FROM rihuizong_shouyin
         UNION ALL
         SELECT riqi, laiyuan, fangshi, 0, fen, 0, 1 FROM takings_rows) AS t
@@ -26,7 +26,7 @@ sales_rows AS (
          ifnull(a.suodejifen, 0) AS jf
   FROM huiyuanxiaofei a),
 sales AS (
-  SELECT riqi, sum(n) AS n, sum(xf) AS xf, sum(ss) AS ss, sum(qk) AS qk, sum(jf) AS jf
+  SELECT riqi AS riqi, sum(n) AS n, sum(xf) AS xf, sum(ss) AS ss, sum(qk) AS qk, sum(jf) AS jf
   FROM (SELECT riqi, danshu AS n, xiaofei_fen AS xf, shishou_fen AS ss, qiankuan_fen AS qk, jifen AS jf
         FROM rihuizong_xiaofei
         UNION ALL
