@@ -185,6 +185,42 @@ ViewBinding *ctrlUiClass::bind(const DbsetMap &map, QTableView *view, const QStr
     return b;
 }
 
+// Sizing columns to their contents measures every cell of the first rows: done
+// at every run it was most of a refresh's time, and it made the columns jump
+// under the cashier's eyes. So a list is sized once, when it first has rows (an
+// empty list from its header alone), and every later run keeps the widths it had,
+// including those the operator dragged.
+void ctrlUiClass::rememberColumnWidths(ViewBinding *b)
+{
+    if (!b->view)
+        return;
+    const QHeaderView *header = b->view->horizontalHeader();
+    if (b->widths.isEmpty() || header->count() != b->widths.size())
+        return;
+    for (int i = 0; i < b->widths.size(); ++i)
+        b->widths[i] = header->sectionSize(i);
+}
+
+void ctrlUiClass::keepColumnWidths(ViewBinding *b)
+{
+    QHeaderView *header = b->view->horizontalHeader();
+    const int columns = b->model->columnCount();
+    if (columns == 0)
+        return; // a failed statement: the widths wait for the next good one
+    const bool hasRows = b->model->rowCount() > 0;
+    if (columns == b->widths.size() && (b->sizedFromRows || !hasRows)) {
+        for (int i = 0; i < columns; ++i)
+            if (header->sectionSize(i) != b->widths.at(i))
+                header->resizeSection(i, b->widths.at(i));
+        return;
+    }
+    b->view->resizeColumnsToContents();
+    b->sizedFromRows = hasRows;
+    b->widths.resize(columns);
+    for (int i = 0; i < columns; ++i)
+        b->widths[i] = header->sectionSize(i);
+}
+
 // The model fetches its first rows now and the rest as the list scrolls.
 // Takes copies: sql and values may be the binding's own pending ones.
 void ctrlUiClass::runView(ViewBinding *b, QString sql, QVariantList values, std::optional<ViewFilter> declared)
@@ -195,6 +231,7 @@ void ctrlUiClass::runView(ViewBinding *b, QString sql, QVariantList values, std:
     b->lastSql = sql;
     b->lastValues = values;
     b->lastFilter = std::move(declared);
+    rememberColumnWidths(b);
     if (values.isEmpty()) {
         b->model->setQuery(SqlDialect::translate(sql));
     } else {
@@ -215,7 +252,7 @@ void ctrlUiClass::runView(ViewBinding *b, QString sql, QVariantList values, std:
     }
     if (b->view) {
         b->view->setModel(b->model);
-        b->view->resizeColumnsToContents();
+        keepColumnWidths(b);
     }
     if (b->owner)
         emit b->owner->viewRefreshed(b->info.name);

@@ -2,6 +2,7 @@
 #define CTRLUICLASS_H
 
 #include <QList>
+#include <QVector>
 #include <QMap>
 #include <QObject>
 #include <QPointer>
@@ -40,6 +41,10 @@ struct ViewBinding
     bool pending = false;
     ctrlUiClass *owner = nullptr; // told when the list has been run again
     ListStatement prepared; // its bound statement, kept prepared
+    // Column widths, set once from the header and the first rows and kept
+    // through every later run (and the operator's own adjustments with them).
+    QVector<int> widths;
+    bool sizedFromRows = false;
     ~ViewBinding();
 };
 
@@ -145,6 +150,8 @@ private:
     ViewBinding *bind(const DbsetMap &map, QTableView *view, const QString &name);
     static void runView(ViewBinding *b, QString sql, QVariantList values = QVariantList(),
                         std::optional<ViewFilter> declared = std::nullopt);
+    static void rememberColumnWidths(ViewBinding *b);
+    static void keepColumnWidths(ViewBinding *b);
     ViewBinding *binding(const QString &name) const; // says so in the log when unknown
     static ViewBinding *loaded(ViewBinding *b); // runs a waiting first load
     bool eventFilter(QObject *watched, QEvent *event) override;

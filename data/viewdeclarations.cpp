@@ -14,6 +14,8 @@ struct Row
     const char *detail;
     const char *detailCondition;
     const char *totals = "";
+    const char *summary = "";     // the totals from the daily summaries, ending inside its WHERE
+    const char *summaryDate = ""; // the list's date column the summaries' days stand for
 };
 
 const char *const kStockLines = "a.chanpinID=b.ID and a.rukuID!='000000'";
@@ -48,7 +50,10 @@ const Row kRows[] = {
     {"消费统计", "tableView_14", "", false, "", "GROUP BY a.ID", "消费单号", "会员统计消费明细", "a.ID=?",
      "select count(distinct a.ID), round(total(a.xiaofeijine),2), round(total(a.shishoujine),2), "
      "round(total(a.qiankuanjine),2), round(total(a.suodejifen),2) "
-     "from huiyuanxiaofei a left join huiyuan b on b.ID=a.huiyuanid"},
+     "from huiyuanxiaofei a left join huiyuan b on b.ID=a.huiyuanid",
+     "select ifnull(sum(danshu),0), round(ifnull(sum(xiaofei_fen),0)/100.0,2), round(ifnull(sum(shishou_fen),0)/100.0,2), "
+     "round(ifnull(sum(qiankuan_fen),0)/100.0,2), round(total(jifen),2) from rihuizong_xiaofei where 1=1",
+     "a.xiaofeiriqi"},
     {"会员统计消费明细", "tableView_15", "", false, "a.ID='t001'", "GROUP BY i", "", "", ""},
     // A sale paid in several ways (or repaid later) has several header rows: its
     // lines are listed once, with the first of them, and stream in date order.
@@ -106,6 +111,8 @@ QVector<ViewDeclaration> build()
         d.detail = QString::fromUtf8(r.detail);
         d.detailCondition = QString::fromUtf8(r.detailCondition);
         d.totals = QString::fromUtf8(r.totals);
+        d.summaryDate = QString::fromUtf8(r.summaryDate);
+        d.summaryTotals = QString::fromUtf8(r.summary);
         all << d;
     }
     return all;
@@ -149,6 +156,15 @@ QString totalsStatement(const QString &name, const ViewFilter &filter)
     const ViewDeclaration *d = find(name);
     if (!d || d->totals.isEmpty())
         return QString();
+    // A period alone (a sale's header rows counted by their days, the document
+    // on its first row's day) is summed from one summary row a day.
+    if (!d->summaryTotals.isEmpty() && d->fixed.isEmpty()
+        && (filter.isEmpty() || filter.periodOf == d->summaryDate)) {
+        if (filter.isEmpty())
+            return d->summaryTotals;
+        return d->summaryTotals + QStringLiteral(" and ")
+            + filter.text().replace(d->summaryDate, QStringLiteral("riqi"));
+    }
     ViewFilter all;
     all.where(d->fixed);
     all += filter;

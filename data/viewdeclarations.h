@@ -30,6 +30,10 @@ struct ViewDeclaration
     // number of the list's rows, then the sum of each totalled column in the
     // list's order. Empty: the totals are summed over the list's statement.
     QString totals;
+    // The same totals from the daily summaries (ending inside its WHERE), for a
+    // filter that is a period of summaryDate alone (or none): whole days, one row each.
+    QString summaryTotals;
+    QString summaryDate;
 
     ViewFilter defaultFilter() const { return ViewFilter(defaultCondition); }
 };

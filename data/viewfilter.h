@@ -12,6 +12,9 @@ struct ViewFilter
 {
     QStringList conditions;
     QVariantList values;
+    // The date column, when the filter is a period of it and nothing else: such
+    // totals can come from the daily summaries.
+    QString periodOf;
 
     ViewFilter() = default;
     explicit ViewFilter(const QString &condition, const QVariantList &bound = {}) { where(condition, bound); }
@@ -21,11 +24,16 @@ struct ViewFilter
         if (!condition.trimmed().isEmpty()) {
             conditions << condition;
             values << bound;
+            periodOf.clear();
         }
         return *this;
     }
     ViewFilter &operator+=(const ViewFilter &other)
     {
+        if (isEmpty())
+            periodOf = other.periodOf;
+        else if (!other.isEmpty())
+            periodOf.clear();
         conditions << other.conditions;
         values << other.values;
         return *this;

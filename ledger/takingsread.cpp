@@ -2,6 +2,7 @@
 
 #include "amounts.h"
 #include "ledgersql.h"
+#include "summarybook.h"
 
 #include <QMap>
 #include <algorithm>
@@ -95,6 +96,24 @@ qint64 Takings::methodCents(const QString &method) const
 Takings TakingsRead::period(const QString &from, const QString &to, const QString &desk)
 {
     Takings t;
+    if (desk.isEmpty()) {
+        // The whole shop: whole days from the daily summaries, the hours around
+        // them from the records, so a year reads a row a day and method.
+        const QString sql = QStringLiteral("select laiyuan, fangshi, CAST(ROUND(coalesce(sum(jine),0)*100) AS INTEGER) "
+                                           "from (")
+                            + SummaryBook::takingsSource(from, to) + QStringLiteral(") s group by laiyuan, fangshi");
+        for (const QVariantList &r : LedgerSql::rows(sql)) {
+            const MethodTakings line{r.value(1).toString(), r.value(2).toLongLong()};
+            if (r.value(0).toString() == QStringLiteral("交费"))
+                t.payments << line;
+            else
+                t.sales << line;
+        }
+        const auto byMethod = [](const MethodTakings &a, const MethodTakings &b) { return a.method < b.method; };
+        std::sort(t.payments.begin(), t.payments.end(), byMethod);
+        std::sort(t.sales.begin(), t.sales.end(), byMethod);
+        return t;
+    }
     t.payments = perMethod(QStringLiteral("huiyuanjiaofei"), QStringLiteral("fukuanleixing"),
                            QStringLiteral("shifujine"), QStringLiteral("jiaofeiriqi"), from, to, desk);
     t.sales = perMethod(QStringLiteral("huiyuanxiaofei"), QStringLiteral("fukuanfangshi"),

@@ -3,6 +3,7 @@
 #include "ctrluiclass.h"
 #include "periodfilter.h"
 #include "sqltext.h"
+#include "summarybook.h"
 
 #include <algorithm>
 #include <cmath>
@@ -58,15 +59,11 @@ BusinessCharts::Series seriesOf(ctrlUiClass &ctrl, const QString &sql)
     return out;
 }
 
-// Payments and sale receipts of the period as (day, method, amount).
+// Payments and sale receipts of the period as (day, method, amount), from the
+// daily summaries: one row a day and method however busy the shop.
 QString takings(const QString &from, const QString &to)
 {
-    return QStringLiteral("select substr(jiaofeiriqi,1,10) as day, fukuanleixing as method, shifujine as amount "
-                          "from huiyuanjiaofei where 1=1")
-           + between(QStringLiteral("jiaofeiriqi"), from, to)
-           + QStringLiteral(" union all select substr(xiaofeiriqi,1,10), fukuanfangshi, shishoujine "
-                            "from huiyuanxiaofei where 1=1")
-           + between(QStringLiteral("xiaofeiriqi"), from, to);
+    return SummaryBook::dailyTakings(from, to);
 }
 } // namespace
 

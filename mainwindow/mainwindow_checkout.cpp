@@ -79,7 +79,9 @@ void MainWindow::runCheckout(const QString &heldId)
     activateWindow();
     ui->lineEdit->setFocus();
     ui->lineEdit->selectAll();
-    refreshMemberViews(currentMemberId());
+    // A committed sale has had the member's lists run by its own "刷新数据列表".
+    if (sale.isEmpty())
+        refreshMemberViews(currentMemberId());
     if (!sale.isEmpty()) {
         showCounterStatus(counterFeedback(QStringLiteral("消费"), sale, currentMemberId()), sale);
         ReceiptPrinter::afterDocument(this, sale, tendered);

@@ -42,12 +42,18 @@ ViewFilter between(const QString &column, const QString &start, const QString &e
 ViewFilter ReportQuery::dateFilter(const QString &period, const QString &column,
                                    const QString &start, const QString &end)
 {
-    if (period == QStringLiteral("其他"))
-        return between(column, start, end);
-    QString where = ctrlUiClass::periodWhere(period, column).trimmed();
-    if (where.startsWith(QStringLiteral("where ")))
-        where = where.mid(6);
-    return ViewFilter(where);
+    ViewFilter f;
+    if (period == QStringLiteral("其他")) {
+        f = between(column, start, end);
+    } else {
+        QString where = ctrlUiClass::periodWhere(period, column).trimmed();
+        if (where.startsWith(QStringLiteral("where ")))
+            where = where.mid(6);
+        f = ViewFilter(where);
+    }
+    if (!f.isEmpty())
+        f.periodOf = column;
+    return f;
 }
 
 bool ReportQuery::isAll(const QString &comboText)

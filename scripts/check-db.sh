@@ -3,7 +3,8 @@
 # (scripts/check-db.sql): every ledger chain (previous + increase − decrease =
 # this row) for balances, package uses and points, the member's figures against
 # the latest ledger rows, sales with their header, lines and points row, and
-# document IDs that two desks must never share.
+# document IDs that two desks must never share; then the daily summaries
+# against the records they sum (scripts/check-summaries.sql).
 # Usage: bash scripts/check-db.sh [path/to/mochenxinxi.db]   (exit 0 = all well)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -30,5 +31,18 @@ if [ -n "$found" ]; then
   echo "$found"; problems=1
 else
   echo "账目检查: 余额、次数、积分的变动记录连贯，与会员一致；消费单完整；单号不重复"
+fi
+# The daily summaries against the records (a shop the program has not opened
+# since they were added has none yet: its next start builds them).
+if [ -n "$(sqlite3 -readonly "$db" "SELECT 1 FROM sqlite_master WHERE name='rihuizong_xiaofei'" 2>/dev/null)" ]; then
+  found=$(sqlite3 -readonly -separator ' | ' "$db" < "$here/check-summaries.sql" 2>&1)
+  if [ -n "$found" ]; then
+    echo "日汇总检查发现问题 (问题 | 明细):"
+    echo "$found"; problems=1
+  else
+    echo "日汇总检查: 每日收银与消费汇总与单据一致"
+  fi
+else
+  echo "日汇总检查: 尚未建立（程序下次启动时建立）"
 fi
 exit $problems

@@ -206,6 +206,12 @@ QStringList bookProblems()
     QStringList problems;
     for (const QStringList &r : sqlRows(sql))
         problems << r.join(QStringLiteral(" | "));
+    // The daily summaries must equal the records they sum, whatever the test wrote.
+    QFile summaries(QStringLiteral(MOCHEN_SOURCE_DIR "/scripts/check-summaries.sql"));
+    if (!summaries.open(QIODevice::ReadOnly))
+        return problems << QStringLiteral("scripts/check-summaries.sql 打不开");
+    for (const QStringList &r : sqlRows(QString::fromUtf8(summaries.readAll())))
+        problems << r.join(QStringLiteral(" | "));
     return problems;
 }
 

@@ -3,11 +3,14 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStandardItemModel>
 #include <QTableView>
 
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
 #include "reportquery.h"
+#include "summarybook.h"
+#include "takingstree.h"
 #include "viewdeclarations.h"
 #include "testsupport.h"
 
@@ -26,6 +29,7 @@ private slots:
     void memberPickerTries();
     void declarationsHoldTogether();
     void stockTableFollowsMovements();
+    void summariesFollowRecords();
 
 private:
     QStringList plan(const QString &sql, const QVariantList &values = QVariantList());
@@ -74,6 +78,8 @@ const char *const kLargeShopStats[][3] = {
     {"xiaofeimingxi", "idx_xiaofeimingxi_fenxi", "1477832 401 401 401 267"},
     {"xiaofeimingxi", "idx_xiaofeimingxi_xiangmuID", "1208039 401"},
     {"yuangong", "sqlite_autoindex_yuangong_1", "20 1"},
+    {"rihuizong_shouyin", "sqlite_autoindex_rihuizong_shouyin_1", "14600 4 2 1"},
+    {"rihuizong_xiaofei", "sqlite_autoindex_rihuizong_xiaofei_1", "3650 1"},
 };
 
 const QStringList kHistoryTables = {
@@ -176,6 +182,25 @@ void TestPlans::indexServesStatement_data()
         row(view, view, ViewFilter(QStringLiteral("huiyuanid=?"), {QStringLiteral("M1")}));
     plain("收银明细 fill", QStringLiteral("select ID from huiyuanxiaofei where xiaofeiriqi>='2026-01-01' "
                                           "and xiaofeiriqi<='2026-12-31 23:59:59'"));
+    // What the totals read from the daily summaries: the takings of whole days (综合统计,
+    // the charts), a handover's hours around them, the 合计 of 消费统计 for a period.
+    auto source = [&plain](const char *name, const QString &from, const QString &to) {
+        plain(name, QStringLiteral("select fangshi, ROUND(SUM(jine),3) from (") + SummaryBook::takingsSource(from, to)
+                        + QStringLiteral(") s WHERE laiyuan='消费' GROUP BY fangshi"));
+    };
+    source("takings 本年", s, e + QStringLiteral(" 23:59:59"));
+    source("takings handover", QStringLiteral("2026-03-01 09:12:00"), QStringLiteral("2026-03-04 18:00:00"));
+    source("takings within a day", QStringLiteral("2026-03-01 09:12:00"), QStringLiteral("2026-03-01 18:00:00"));
+    plain("charts per day", QStringLiteral("select day, ROUND(SUM(amount),2) from (") + SummaryBook::dailyTakings(s, e)
+                                + QStringLiteral(") where method<>'储蓄卡' group by day order by day"));
+    for (const QString &period : {y, QStringLiteral("其他")}) {
+        const ViewFilter f = ReportQuery::consumptionStats(period, s, e, "", "", "所有");
+        const QString totals = ViewDeclarations::totalsStatement(QStringLiteral("消费统计"), f);
+        QVERIFY2(totals.contains(QLatin1String("rihuizong_xiaofei")), qPrintable(totals));
+        QTest::newRow(qPrintable(QStringLiteral("消费统计 合计 ") + period)) << totals << f.values;
+    }
+    // The triggers' own look-up: is this row the first of its document?
+    plain("first header row", QStringLiteral("select 1 from huiyuanxiaofei e where e.ID='X1' and e.rowid<5"));
     plain("ledger kinds", QStringLiteral("with recursive t(v) as (select min(biandongleixing) from huiyuanjifen union all "
                                          "select (select min(biandongleixing) from huiyuanjifen where biandongleixing > t.v) "
                                          "from t where t.v is not null) select 0, v from t where v is not null"));
@@ -320,6 +345,112 @@ void TestPlans::stockTableFollowsMovements()
                                           {"2026-01-03 08:00:00", "P1", "-5", "5"}}));
     sqlExec("delete from chanpinrukumingxi");
     sqlExec("delete from chanpinkucun");
+}
+
+// The daily summaries: built from the records when an older shop first starts
+// with them, then kept by the triggers through every insert, correction and
+// deletion, equal to the records (the check every money test ends with), and
+// what the takings tree and the 合计 line show.
+void TestPlans::summariesFollowRecords()
+{
+    // The sales here are header rows alone: the summaries' own check, not the whole books'.
+    QFile file(QStringLiteral(MOCHEN_SOURCE_DIR "/scripts/check-summaries.sql"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString check = QString::fromUtf8(file.readAll());
+    auto differences = [&check]() {
+        QStringList out;
+        for (const QStringList &r : sqlRows(check))
+            out << r.join(QStringLiteral(" | "));
+        return out.join(QLatin1Char('\n'));
+    };
+#define verifySummaries() QVERIFY2(differences().isEmpty(), qPrintable(differences()))
+    const QString takings = QStringLiteral("select riqi, laiyuan, fangshi, jine_fen, bishu from rihuizong_shouyin "
+                                           "where bishu<>0 order by riqi, laiyuan, fangshi");
+    const QString sales = QStringLiteral("select riqi, danshu, xiaofei_fen, shishou_fen, qiankuan_fen from rihuizong_xiaofei "
+                                         "order by riqi");
+    // A shop from before the summaries: a sale paid two ways with a debt, repaid two days later.
+    for (const char *trigger : {"rihuizong_xiaofei_insert", "rihuizong_xiaofei_delete", "rihuizong_xiaofei_update",
+                                "rihuizong_jiaofei_insert", "rihuizong_jiaofei_delete", "rihuizong_jiaofei_update"})
+        sqlExec(QStringLiteral("drop trigger %1").arg(trigger));
+    sqlExec("drop table rihuizong_shouyin");
+    sqlExec("drop table rihuizong_xiaofei");
+    sqlExec("insert into huiyuanxiaofei(ID, huiyuanid, xiaofeiriqi, shishoujine, fukuanfangshi, xiaofeijine, qiankuanjine, suodejifen) values "
+            "('X1', 'M1', '2026-03-01 23:59:30', 30, '储蓄卡', 100, 50, 10), ('X1', 'M1', '2026-03-01 23:59:30', 20, '现金', 0, 0, 0), "
+            "('X1', 'M1', '2026-03-03 10:00:00', 50, '微信', 0, 0, 0)");
+    sqlExec("insert into huiyuanjiaofei(ID, huiyuanid, jiaofeiriqi, shifujine, fukuanleixing) values "
+            "('J1', 'M1', '2026-03-01 09:00:00', 500.1, '现金'), ('J2', 'M2', '2026-03-03 11:00:00', 0.07, '现金')");
+    createTables();
+    QCOMPARE(sqlRows(takings), (QList<QStringList>{{"2026-03-01", "交费", "现金", "50010", "1"},
+                                                   {"2026-03-01", "消费", "储蓄卡", "3000", "1"},
+                                                   {"2026-03-01", "消费", "现金", "2000", "1"},
+                                                   {"2026-03-03", "交费", "现金", "7", "1"},
+                                                   {"2026-03-03", "消费", "微信", "5000", "1"}}));
+    // The sale is one document, on the day of its first row; its repayment's takings on their own day.
+    QCOMPARE(sqlRows(sales), (QList<QStringList>{{"2026-03-01", "1", "10000", "5000", "5000"},
+                                                 {"2026-03-03", "0", "0", "5000", "0"}}));
+    createTables(); // a second start adds nothing
+    verifySummaries();
+
+    // Kept through the writes of every path: the debt repaid, a row corrected, moved, deleted.
+    sqlExec("update huiyuanxiaofei set qiankuanjine = 0 where ID = 'X1' and qiankuanjine <> 0");
+    sqlExec("update huiyuanjiaofei set shifujine = 480, fukuanleixing = '刷卡' where ID = 'J1'");
+    sqlExec("insert into huiyuanxiaofei(ID, huiyuanid, xiaofeiriqi, shishoujine, fukuanfangshi, xiaofeijine) values "
+            "('X2', '0000', '2026-03-02 08:00:00', 12.34, '现金', 12.34)");
+    sqlExec("update huiyuanxiaofei set xiaofeiriqi = '2026-03-04 08:00:00' where ID = 'X2'");
+    verifySummaries();
+    QCOMPARE(sqlValue("select danshu from rihuizong_xiaofei where riqi = '2026-03-04'"), QString("1"));
+    QCOMPARE(sqlValue("select danshu from rihuizong_xiaofei where riqi = '2026-03-02'"), QString("0"));
+    // The first row of X1 goes: the document now stands on the day of its next row.
+    sqlExec("delete from huiyuanxiaofei where ID = 'X1' and fukuanfangshi = '储蓄卡'");
+    verifySummaries();
+    sqlExec("delete from huiyuanxiaofei where ID = 'X1'");
+    sqlExec("delete from huiyuanjiaofei where ID = 'J2'");
+    verifySummaries();
+    QCOMPARE(sqlValue("select ifnull(sum(danshu),0) from rihuizong_xiaofei"), QString("1"));
+
+    // A summary changed behind the triggers' back is reported, and the rebuild mends it.
+    sqlExec("update rihuizong_shouyin set jine_fen = jine_fen + 1 where laiyuan = '交费'");
+    QVERIFY(differences().contains(QStringLiteral("日汇总收银与记录不符")));
+    QVERIFY(SummaryBook::rebuild(readDbset()).ok);
+    verifySummaries();
+
+    // What the pages read: the takings of whole days and of a handover's hours agree
+    // with the records; the 合计 of 消费统计 for a period comes from the summary.
+    sqlExec("insert into huiyuanxiaofei(ID, huiyuanid, xiaofeiriqi, shishoujine, fukuanfangshi, xiaofeijine, qiankuanjine, suodejifen) values "
+            "('X3', 'M1', '2026-03-04 19:00:00', 8, '现金', 8, 0, 1)");
+    auto tree = [this](const QString &from, const QString &to) {
+        sqlExec("create temp table if not exists tongji(ID INTEGER PRIMARY KEY, fukuanfangshi TEXT, jine REAL)");
+        QStandardItemModel model;
+        TakingsTree::refill(*m_ctrl, QStringLiteral("tongji"), from, to);
+        TakingsTree::build(*m_ctrl, &model, QStringLiteral("tongji"), from, to);
+        QStringList shown;
+        for (int r = 0; r < model.rowCount(); ++r) {
+            QString line = model.item(r, 0)->text() + '=' + model.item(r, 1)->text();
+            for (int c = 0; c < model.item(r, 0)->rowCount(); ++c)
+                line += ' ' + model.item(r, 0)->child(c, 0)->text() + ':' + model.item(r, 0)->child(c, 1)->text();
+            shown << line;
+        }
+        return shown.join(QStringLiteral("; "));
+    };
+    QCOMPARE(tree("2026-03-01 00:00:00", "2026-03-04 23:59:59"),
+             QString("充值交费合计=480 刷卡:480; 消费收银合计=20.34 现金:20.34; 收银总计=500.34 刷卡:480 现金:20.34; "
+                     "实际收入=500.34; 虚拟收入=0"));
+    // A handover from the evening of the 1st to the morning of the 4th: the whole days
+    // between from the summary, the hours at both ends from the records.
+    QCOMPARE(tree("2026-03-01 10:00:00", "2026-03-04 18:00:00"),
+             QString("充值交费合计=0; 消费收银合计=12.34 现金:12.34; 收银总计=12.34 现金:12.34; 实际收入=12.34; 虚拟收入=0"));
+    const ViewFilter period = ReportQuery::consumptionStats(QStringLiteral("其他"), QStringLiteral("2026-03-01"),
+                                                            QStringLiteral("2026-03-04"), "", "", "所有");
+    QCOMPARE(m_ctrl->queryRow(ViewDeclarations::totalsStatement(QStringLiteral("消费统计"), period), period.values),
+             (QStringList{"2", "20.34", "20.34", "0", "1"}));
+    // A member typed in: the summaries cannot tell members apart, the records answer.
+    const ViewFilter member = ReportQuery::consumptionStats(QStringLiteral("其他"), QStringLiteral("2026-03-01"),
+                                                            QStringLiteral("2026-03-04"), "M1", "", "所有");
+    QVERIFY(!ViewDeclarations::totalsStatement(QStringLiteral("消费统计"), member).contains("rihuizong"));
+    sqlExec("delete from huiyuanxiaofei");
+    sqlExec("delete from huiyuanjiaofei");
+    verifySummaries();
+#undef verifySummaries
 }
 
 QTEST_MAIN(TestPlans)

@@ -3,6 +3,7 @@
 //
 //   mochen-migrate SHOPDIR "host=…;port=…;database=…;user=…[;schema=…]"
 //   mochen-check [SHOPDIR] [--statements]
+//   mochen-check --rebuild-summaries [SHOPDIR]   (the daily summaries made again from the records)
 //
 // The server's password comes as for the program: MOCHEN_DB_PASSWORD, or
 // password_file= in the connection text. One program, two names: what it does
@@ -13,6 +14,7 @@
 #include "dbsetconfig.h"
 #include "shopconnection.h"
 #include "sqldialect.h"
+#include "summarybook.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -55,11 +57,11 @@ struct Utf8Stream
 Utf8Stream out{stdout};
 Utf8Stream err{stderr};
 
-QString checkSql()
+QString checkSql(const QString &file = QStringLiteral("check-db.sql"))
 {
-    const QStringList places = {QCoreApplication::applicationDirPath() + QStringLiteral("/check-db.sql"),
-                                QCoreApplication::applicationDirPath() + QStringLiteral("/../scripts/check-db.sql"),
-                                QStringLiteral(MOCHEN_SOURCE_DIR "/scripts/check-db.sql")};
+    const QStringList places = {QCoreApplication::applicationDirPath() + QLatin1Char('/') + file,
+                                QCoreApplication::applicationDirPath() + QStringLiteral("/../scripts/") + file,
+                                QStringLiteral(MOCHEN_SOURCE_DIR "/scripts/") + file};
     for (const QString &p : places) {
         QFile f(p);
         if (f.open(QIODevice::ReadOnly))
@@ -68,18 +70,21 @@ QString checkSql()
     return QString();
 }
 
-// The books' problems on one connection (check-db.sql in its dialect).
+// The books' problems on one connection (check-db.sql, then the daily summaries
+// against the records, check-summaries.sql, in its dialect).
 QStringList bookProblems(QSqlDatabase db)
 {
-    const QString sql = checkSql();
-    if (sql.isEmpty())
-        return {QStringLiteral("找不到 check-db.sql")};
-    QSqlQuery q(db);
-    if (!q.exec(SqlDialect::isPostgres(db) ? SqlDialect::toPostgres(sql) : sql))
-        return {QStringLiteral("检查语句失败：") + q.lastError().text()};
     QStringList problems;
-    while (q.next())
-        problems << q.value(0).toString() + QStringLiteral(" | ") + q.value(1).toString();
+    for (const QString &file : {QStringLiteral("check-db.sql"), QStringLiteral("check-summaries.sql")}) {
+        const QString sql = checkSql(file);
+        if (sql.isEmpty())
+            return {QStringLiteral("找不到 ") + file};
+        QSqlQuery q(db);
+        if (!q.exec(SqlDialect::isPostgres(db) ? SqlDialect::toPostgres(sql) : sql))
+            return {QStringLiteral("检查语句失败：") + q.lastError().text()};
+        while (q.next())
+            problems << q.value(0).toString() + QStringLiteral(" | ") + q.value(1).toString();
+    }
     return problems;
 }
 
@@ -357,6 +362,28 @@ int check(const QString &shopDir, bool statements)
     return found.isEmpty() && problems == 0 ? 0 : 1;
 }
 
+// The daily summaries made again from the records, in one transaction, then
+// compared with them.
+int rebuildSummaries(const QString &shopDir)
+{
+    QDir::setCurrent(shopDir);
+    if (!openDatabase()) {
+        err << "无法打开数据库：" << shopOpenProblem() << Qt::endl;
+        return 2;
+    }
+    createTables();
+    const LedgerResult r = SummaryBook::rebuild(readDbset());
+    if (!r.ok) {
+        err << r.error << Qt::endl;
+        return 1;
+    }
+    const QStringList found = bookProblems(QSqlDatabase::database());
+    for (const QString &p : found)
+        out << p << Qt::endl;
+    out << "日汇总已重建" << (found.isEmpty() ? "，账目检查无问题" : "，账目检查发现问题") << Qt::endl;
+    return found.isEmpty() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -378,5 +405,7 @@ int main(int argc, char **argv)
         return migrate(QFileInfo(args.at(0)).absoluteFilePath(), args.at(1));
     }
     const bool statements = args.removeAll(QStringLiteral("--statements")) > 0;
+    if (args.removeAll(QStringLiteral("--rebuild-summaries")) > 0)
+        return rebuildSummaries(args.isEmpty() ? QStringLiteral(".") : QFileInfo(args.first()).absoluteFilePath());
     return check(args.isEmpty() ? QStringLiteral(".") : QFileInfo(args.first()).absoluteFilePath(), statements);
 }

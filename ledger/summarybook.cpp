@@ -1,0 +1,99 @@
+#include "summarybook.h"
+
+#include "ledgersql.h"
+#include "sqltext.h"
+#include "transactionscope.h"
+
+#include <QDate>
+#include <QDateTime>
+
+namespace {
+
+const char kDayFormat[] = "yyyy-MM-dd";
+
+QDate dayOf(const QString &text)
+{
+    return QDate::fromString(text.left(10), QString::fromLatin1(kDayFormat));
+}
+
+QString dayText(const QDate &d)
+{
+    return d.toString(QString::fromLatin1(kDayFormat));
+}
+
+// The records of [lo, hi] (inclusive texts) as (laiyuan, fangshi, jine).
+QString recordsBetween(const QString &lo, const QString &hi)
+{
+    const QString l = sqlLiteral(lo);
+    const QString h = sqlLiteral(hi);
+    return QStringLiteral("select '交费' as laiyuan, ifnull(fukuanleixing,'') as fangshi, shifujine as jine "
+                          "from huiyuanjiaofei where jiaofeiriqi>=%1 and jiaofeiriqi<=%2 "
+                          "union all select '消费', ifnull(fukuanfangshi,''), shishoujine "
+                          "from huiyuanxiaofei where xiaofeiriqi>=%1 and xiaofeiriqi<=%2")
+        .arg(l, h);
+}
+
+} // namespace
+
+bool SummaryBook::startsDay(const QString &from)
+{
+    const QString t = from.trimmed();
+    return dayOf(t).isValid() && (t.size() == 10 || t.mid(10).trimmed() == QLatin1String("00:00:00"));
+}
+
+bool SummaryBook::endsDay(const QString &to)
+{
+    const QString t = to.trimmed();
+    return dayOf(t).isValid() && (t.size() == 10 || t.mid(10).trimmed() == QLatin1String("23:59:59"));
+}
+
+QString SummaryBook::takingsSource(const QString &from, const QString &to)
+{
+    const QDate a = dayOf(from.trimmed());
+    const QDate b = dayOf(to.trimmed());
+    if (!a.isValid() || !b.isValid())
+        return recordsBetween(from, to);
+    // The whole days inside the period; the hours around them come from the records.
+    const QDate first = startsDay(from) ? a : a.addDays(1);
+    const QDate last = endsDay(to) ? b : b.addDays(-1);
+    if (first > last)
+        return recordsBetween(from, to);
+    QString sql = QStringLiteral("select laiyuan, fangshi, jine_fen/100.0 as jine from rihuizong_shouyin "
+                                 "where riqi>=%1 and riqi<=%2 and bishu<>0")
+                      .arg(sqlLiteral(dayText(first)), sqlLiteral(dayText(last)));
+    if (first != a)
+        sql += QStringLiteral(" union all ") + recordsBetween(from, dayText(a) + QStringLiteral(" 23:59:59"));
+    if (last != b)
+        sql += QStringLiteral(" union all ") + recordsBetween(dayText(b), to);
+    return sql;
+}
+
+QString SummaryBook::dailyTakings(const QString &fromDate, const QString &toDate)
+{
+    QString sql = QStringLiteral("select riqi as day, fangshi as method, jine_fen/100.0 as amount "
+                                 "from rihuizong_shouyin where 1=1");
+    if (!fromDate.isEmpty())
+        sql += QStringLiteral(" and riqi>=") + sqlLiteral(fromDate.left(10));
+    if (!toDate.isEmpty())
+        sql += QStringLiteral(" and riqi<=") + sqlLiteral(toDate.left(10));
+    return sql;
+}
+
+LedgerResult SummaryBook::rebuild(const DbsetMap &map)
+{
+    QStringList fills;
+    for (auto it = map.cbegin(); it != map.cend(); ++it)
+        if (it.key().startsWith(QLatin1String("zzrihuizong_0fill")) && it.value().userType() == qMetaTypeId<CreateTableinfo>())
+            fills << it.value().value<CreateTableinfo>().SqlStr;
+    if (fills.isEmpty())
+        return LedgerResult::failure(QStringLiteral("配置文件 dbset.xml 中没有日汇总的建立语句"));
+    TransactionScope tx;
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_shouyin"));
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_xiaofei"));
+    for (const QString &fill : fills)
+        if (!tx.failed())
+            LedgerSql::exec(fill);
+    if (!tx.commit())
+        return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("重建日汇总失败"), tx.firstError()));
+    return LedgerResult::success(QString());
+}

@@ -1,0 +1,40 @@
+#ifndef SUMMARYBOOK_H
+#define SUMMARYBOOK_H
+
+#include "dbsetconfig.h"
+#include "ledgertypes.h"
+
+#include <QString>
+
+// The daily summaries: per day the takings of each source (消费 / 交费) and
+// payment method (rihuizong_shouyin), and the sales' totals (rihuizong_xiaofei),
+// so that the totals of a period read one row a day instead of every header row
+// of the period. The triggers of dbset.xml keep them, in the same statement as
+// the rows they sum: a writer does nothing for them, whichever rows it writes,
+// updates or deletes. Money in cents.
+//
+// A sale whose header rows lie on several days (a debt repaid later) counts as
+// one document on the day of its first row; each amount counts on its own row's day.
+class SummaryBook
+{
+public:
+    // The takings of [from, to] (texts "yyyy-MM-dd" or "yyyy-MM-dd hh:mm:ss",
+    // both ends inclusive) as a statement giving (laiyuan, fangshi, jine), one
+    // row per day and method or per record: whole days from the summary, the
+    // hours before the first and after the last whole day from the records.
+    static QString takingsSource(const QString &from, const QString &to);
+    // (day, method, amount) of the days from fromDate to toDate (dates; an empty
+    // text sets no limit on that side).
+    static QString dailyTakings(const QString &fromDate, const QString &toDate);
+
+    // Empties both summaries and fills them again from the records, in one
+    // transaction (the fill statements are those dbset.xml runs for a new table).
+    static LedgerResult rebuild(const DbsetMap &map);
+
+    // Whether the period's text is whole days: "yyyy-MM-dd", or a start at 00:00:00
+    // and an end at 23:59:59.
+    static bool startsDay(const QString &from);
+    static bool endsDay(const QString &to);
+};
+
+#endif
