@@ -84,6 +84,9 @@ private:
     bool m_committed = false;
     QString m_heldId;
     qint64 m_tenderedCents = -1;
+    // Until the cashier types in 支付 it proposes the amount due, so Enter
+    // pays in full; what she typed is never overwritten.
+    bool m_paidTyped = false;
 };
 
 #endif
