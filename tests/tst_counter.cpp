@@ -153,6 +153,20 @@ QStringList figuresOf1001()
             sqlValue("select ifnull(round(sum(qiankuanjine),2),0) from huiyuanxiaofei where huiyuanid='1001'")};
 }
 
+// At the front desk: member 1001, F4, one 洗剪吹, 挂单.
+void holdABillFor1001(MainWindow &w)
+{
+    w.selectMember(sqlRows("select ID,name,type,birthday,jiaofeijinE,shengyujine,phone,jifen,guwenrenyuan from huiyuan "
+                           "where ID='1001'").value(0));
+    onNextModal([](QWidget *dialog) {
+        auto *checkout = qobject_cast<AddXiaofeiDlg *>(dialog);
+        QVERIFY(checkout);
+        addLine(*checkout, "toolButton_3", "S01", "1");
+        clickButton(checkout, "toolButton");
+    });
+    clickButton(&w, "toolButton_12");
+}
+
 } // namespace
 
 void TestCounter::heldBillComesBackWhole()
@@ -352,15 +366,7 @@ void TestCounter::holdAndResumeAtTheFrontDesk()
     seedShop();
     MainWindow w;
     w.show();
-    w.selectMember(sqlRows("select ID,name,type,birthday,jiaofeijinE,shengyujine,phone,jifen,guwenrenyuan from huiyuan "
-                           "where ID='1001'").value(0));
-    onNextModal([](QWidget *dialog) {
-        auto *checkout = qobject_cast<AddXiaofeiDlg *>(dialog);
-        QVERIFY(checkout);
-        addLine(*checkout, "toolButton_3", "S01", "1");
-        clickButton(checkout, "toolButton");
-    });
-    clickButton(&w, "toolButton_12");
+    holdABillFor1001(w);
     QVERIFY(w.statusBar()->findChild<QLabel *>("counterStatusLabel")->text().startsWith("已挂单"));
 
     // A walk-in in between.
@@ -821,15 +827,7 @@ void TestCounter::resumedBillGivenUpLeavesNoHoldInTheStatus()
     seedShop();
     MainWindow w;
     w.show();
-    w.selectMember(sqlRows("select ID,name,type,birthday,jiaofeijinE,shengyujine,phone,jifen,guwenrenyuan from huiyuan "
-                           "where ID='1001'").value(0));
-    onNextModal([](QWidget *dialog) {
-        auto *checkout = qobject_cast<AddXiaofeiDlg *>(dialog);
-        QVERIFY(checkout);
-        addLine(*checkout, "toolButton_3", "S01", "1");
-        clickButton(checkout, "toolButton");
-    });
-    clickButton(&w, "toolButton_12");
+    holdABillFor1001(w);
     auto *status = w.statusBar()->findChild<QLabel *>("counterStatusLabel");
     QVERIFY(status->text().startsWith("已挂单"));
     onNextModal([&](QWidget *list) {
