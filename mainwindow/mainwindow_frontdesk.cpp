@@ -7,6 +7,7 @@
 #include "receipts/receiptprinter.h"
 
 #include "accountbooks.h"
+#include "commissionrules.h"
 #include "amounts.h"
 #include "fukuandlg.h"
 #include "memberwriter.h"
@@ -52,8 +53,8 @@ void MainWindow::fillMemberPanel(const QStringList &record)
             text = text.mid(5, 5);
         else if ((i == 4 || i == 5) && !text.isEmpty())
             text = moneyShown(parseNumber(text));
-        else if (i == 8 && !text.isEmpty())
-            text = m_ctrl->queryRow(QStringLiteral("select name from yuangong where ID=?"), {text}).value(0, text);
+        else if (const QString adviser = i == 8 ? CommissionRules::employeeName(text) : QString(); !adviser.isEmpty())
+            text = adviser;
         labels[i]->setText(text);
     }
 }
