@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QLoggingCategory>
 
+#include "promptboxes.h"
 #include "qttranslations.h"
 #include "startup.h"
 
@@ -13,5 +14,6 @@ int main(int argc, char *argv[])
         QLoggingCategory::setFilterRules(QStringLiteral("mochen.*.debug=false\ndefault.debug=false"));
     QApplication app(argc, argv);
     installQtTranslations(app);
+    PromptBoxes::install();
     return runMochen(app);
 }
