@@ -99,6 +99,13 @@ bool ctrlUiClass::askYesNo(const QString &text, QWidget *parent)
     return Prompt::ask({QStringLiteral("警告"), text, {QStringLiteral("是"), QStringLiteral("否")}, parent}) == 0;
 }
 
+bool ctrlUiClass::askYesNoDefaultNo(const QString &text, QWidget *parent)
+{
+    PromptRequest r{QStringLiteral("警告"), text, {QStringLiteral("是"), QStringLiteral("否")}, parent};
+    r.defaultButton = 1;
+    return Prompt::ask(r) == 0;
+}
+
 bool ctrlUiClass::insertRecord(const TableEntry *table, const QStringList &values)
 {
     return SqlStatements::insertRecord(table, values);

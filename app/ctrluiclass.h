@@ -82,6 +82,8 @@ public:
     // The "提示" notice and the "警告" question (true only for "是").
     static void showInfo(const QString &text, QWidget *parent = nullptr);
     static bool askYesNo(const QString &text, QWidget *parent = nullptr);
+    // The same question with "否" under Enter: for a "是" that creates a debt.
+    static bool askYesNoDefaultNo(const QString &text, QWidget *parent = nullptr);
 
     // The four generic statement builders; values are always bound.
     bool insertRecord(const TableEntry *table, const QStringList &values);

@@ -20,7 +20,7 @@ int realBox(const PromptRequest &r)
         buttons << box.addButton(r.buttons.at(i), role);
     }
     if (!buttons.isEmpty())
-        box.setDefaultButton(qobject_cast<QPushButton *>(buttons.first()));
+        box.setDefaultButton(qobject_cast<QPushButton *>(buttons.value(r.defaultButton, buttons.first())));
     // With a single button Escape means that button; with a question it means "no answer".
     if (buttons.size() == 1)
         box.setEscapeButton(buttons.first());

@@ -18,6 +18,10 @@ addtaocanxiangmuDlg::addtaocanxiangmuDlg(QWidget *parent)
     DialogKeys::setMainAction(this, ui->toolButton);
     connect(ui->lineEdit_2, &QLineEdit::textChanged, this, &addtaocanxiangmuDlg::recomputeTotal);
     connect(ui->lineEdit_4, &QLineEdit::textChanged, this, &addtaocanxiangmuDlg::recomputeTotal);
+    // 实收价格 is worked out, never typed: it must not look like a field that takes input.
+    ui->lineEdit_5->setFocusPolicy(Qt::NoFocus);
+    ui->lineEdit_5->setStyleSheet(QStringLiteral("QLineEdit{background:palette(window);border:none;}"));
+    ui->lineEdit_5->setToolTip(QStringLiteral("实收价格 = 服务次数 × 优惠价格，要改实收请改优惠价格"));
 }
 
 addtaocanxiangmuDlg::~addtaocanxiangmuDlg()
@@ -82,16 +86,33 @@ void addtaocanxiangmuDlg::on_toolButton_3_clicked()
 // price that does not belong to it.
 void addtaocanxiangmuDlg::on_lineEdit_editingFinished()
 {
+    lookUpTypedCode();
+}
+
+
+bool addtaocanxiangmuDlg::lookUpTypedCode()
+{
     if (ui->lineEdit->isReadOnly())
-        return;
+        return false;
     const QString code = ui->lineEdit->text().trimmed();
     if (code.isEmpty())
-        return;
+        return false;
     const QStringList item = m_ctrl->queryRow(
         QStringLiteral("select ID,name,leibie,xiaoshoujiage from fuwuxiangmu where ID='%1'")
             .arg(sqlEsc(code)));
-    if (item.size() >= 4)
-        showItem(item);
+    if (item.size() < 4)
+        return false;
+    showItem(item);
+    return true;
+}
+
+void addtaocanxiangmuDlg::presetItem(const QString &code)
+{
+    ui->lineEdit->setText(code);
+    if (lookUpTypedCode()) {
+        ui->lineEdit_2->setFocus();
+        ui->lineEdit_2->selectAll();
+    }
 }
 
 void addtaocanxiangmuDlg::recomputeTotal()
@@ -105,19 +126,28 @@ void addtaocanxiangmuDlg::on_toolButton_clicked()
 {
     const QString code = ui->lineEdit->text().trimmed();
     if (code.isEmpty()) {
-        Catalogue::plainMessage(QStringLiteral("员工编号不能为空"), this);
-        return;
-    }
-    if (ui->lineEdit_2->text().trimmed().isEmpty()) {
-        Catalogue::plainMessage(QStringLiteral("员工名不能为空"), this);
+        Catalogue::plainMessage(QStringLiteral("请输入项目编号，或点“...”选择服务项目"), this);
+        ui->lineEdit->setFocus();
         return;
     }
     if (ui->label_5->text().isEmpty()) {
-        on_lineEdit_editingFinished();
-        if (ui->label_5->text().isEmpty()) {
+        if (!lookUpTypedCode()) {
             Catalogue::plainMessage(QStringLiteral("没有编号为“%1”的服务项目").arg(code), this);
             return;
         }
+        // Enter right after a typed code finds the item and goes on to
+        // 服务次数: the line is saved by the next Enter, once the cashier has
+        // seen its price.
+        if (ui->lineEdit->hasFocus()) {
+            ui->lineEdit_2->setFocus();
+            ui->lineEdit_2->selectAll();
+            return;
+        }
+    }
+    if (ui->lineEdit_2->text().trimmed().isEmpty()) {
+        Catalogue::plainMessage(QStringLiteral("请输入服务次数"), this);
+        ui->lineEdit_2->setFocus();
+        return;
     }
     double uses = 0;
     if (!Catalogue::readCount(ui->lineEdit_2, QStringLiteral("服务次数"), &uses, this, true))

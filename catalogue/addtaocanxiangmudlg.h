@@ -23,6 +23,9 @@ public:
     // "套餐明细临时列表": code, name, list price, uses, discounted price,
     // line total, care cycle, remark).
     void setData(int mode, const QStringList &row);
+    // A new line for the service item of this code, as if it had been typed:
+    // what a renewal of an item the member already holds starts from.
+    void presetItem(const QString &code);
 
 signals:
     void DlgSend(QString key, QVariant value);
@@ -39,6 +42,7 @@ private slots:
 
 private:
     void showItem(const QStringList &item);
+    bool lookUpTypedCode();
 
     Ui::addtaocanxiangmuDlg *ui;
     ctrlUiClass *m_ctrl;

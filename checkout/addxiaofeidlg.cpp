@@ -14,6 +14,7 @@
 
 #include <QDoubleValidator>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <QThread>
 #include <QTimer>
@@ -75,11 +76,13 @@ AddXiaofeiDlg::AddXiaofeiDlg(QWidget *parent)
     validator->setLocale(plain);
     ui->lineEdit_4->setValidator(validator);
 
-    ui->lineEdit->setText(QStringLiteral("0"));
-    ui->label_24->setText(QStringLiteral("0000"));
-    ui->label_26->setText(QStringLiteral("0000"));
-    ui->lineEdit_4->setText(QStringLiteral("0"));
-    ui->label_30->setText(QStringLiteral("000000"));
+    ui->lineEdit->setText(QStringLiteral("0.00"));
+    // No sign-bill discount is given at this counter.
+    ui->label_24->setText(QStringLiteral("0.00"));
+    ui->label_26->setText(QStringLiteral("0.00"));
+    ui->lineEdit_4->setText(QStringLiteral("0.00"));
+    ui->label_30->clear();
+    connect(ui->lineEdit_4, &QLineEdit::textEdited, this, [this] { m_paidTyped = true; });
     ui->toolButton_4->hide();
     ui->toolButton_7->hide();
     setupKeys();
@@ -103,6 +106,14 @@ void AddXiaofeiDlg::setHuiyuanInfo(const QStringList &info)
     QLabel *labels[] = {ui->label_12, ui->label_10, ui->label_8, ui->label_11, ui->label_9, ui->label_7};
     for (int i = 0; i < info.size() && i < 6; ++i)
         labels[i]->setText(info.at(i));
+    // 累计消费 and 卡内余额 are money; the walk-in customer has neither.
+    const bool walkIn = ui->label_12->text() == QLatin1String(kWalkInId);
+    for (QLabel *money : {ui->label_11, ui->label_7}) {
+        const MoneyInput m = parseMoneyInput(money->text(), QString(), true);
+        money->setText(walkIn || money->text().isEmpty() ? QString() : m.ok ? centsShown(m.cents) : money->text());
+    }
+    if (walkIn)
+        ui->label_9->clear();
 
     const QString id = ui->label_12->text();
     m_basket.open(id);
@@ -301,13 +312,17 @@ void AddXiaofeiDlg::refreshTotals()
     const qint64 money = m_basket.moneyCents();
     const qint64 uses = m_basket.usesTotal();
     const bool anyMoneyLine = m_basket.moneyLineCount() > 0;
-    ui->label_17->setText(services > 0 ? centsText(services) : QString());
-    ui->label_18->setText(products > 0 ? centsText(products) : QString());
+    ui->label_17->setText(services > 0 ? centsShown(services) : QString());
+    ui->label_18->setText(products > 0 ? centsShown(products) : QString());
     ui->label_19->setText(uses > 0 ? QString::number(uses) : QString());
     // A sale of package uses only shows the uses in 合计; any money line shows money.
-    ui->label_20->setText(anyMoneyLine ? centsText(money) : (uses > 0 ? QString::number(uses) : QString()));
-    ui->lineEdit->setText(centsText(money));
-    ui->label_26->setText(centsText(money));
+    ui->label_20->setText(anyMoneyLine ? centsShown(money) : (uses > 0 ? QString::number(uses) : QString()));
+    ui->lineEdit->setText(centsShown(money));
+    ui->label_26->setText(centsShown(money));
+    if (!m_paidTyped) {
+        const QSignalBlocker quiet(ui->lineEdit_4);
+        ui->lineEdit_4->setText(centsShown(qMax<qint64>(0, money - parseMoneyInput(ui->label_24->text(), QString()).cents)));
+    }
     on_lineEdit_4_textChanged(ui->lineEdit_4->text());
 }
 
@@ -347,10 +362,12 @@ void AddXiaofeiDlg::on_lineEdit_4_textChanged(const QString &text)
 {
     const qint64 paid = parseMoneyInput(text, QString()).cents;
     const qint64 receivable = parseMoneyInput(ui->label_26->text(), QString()).cents;
-    if (paid >= receivable)
-        ui->label_30->setText(centsText(paid - receivable));
+    if (receivable <= 0 && paid <= 0)
+        ui->label_30->clear();
+    else if (paid >= receivable)
+        ui->label_30->setText(centsShown(paid - receivable));
     else
-        ui->label_30->setText(QStringLiteral("欠款") + centsText(receivable - paid));
+        ui->label_30->setText(QStringLiteral("欠款") + centsShown(receivable - paid));
 }
 
 void AddXiaofeiDlg::on_toolButton_10_clicked()
@@ -505,7 +522,7 @@ bool AddXiaofeiDlg::commitSale(const Payment &payment)
                 return false;
             }
             sale.debtCents = receivable - paid.cents;
-            if (!ctrlUiClass::askYesNo(QStringLiteral("欠款") + centsText(sale.debtCents) + QStringLiteral(",确定吗"),
+            if (!ctrlUiClass::askYesNoDefaultNo(QStringLiteral("欠款") + centsText(sale.debtCents) + QStringLiteral(",确定吗"),
                                        this))
                 return false;
         }

@@ -90,6 +90,9 @@ private:
     QString m_resumedFrom;
     QTimer *m_keepTaken = nullptr;
     qint64 m_tenderedCents = -1;
+    // Until the cashier types in 支付 it proposes the amount due, so Enter
+    // pays in full; what she typed is never overwritten.
+    bool m_paidTyped = false;
 };
 
 #endif

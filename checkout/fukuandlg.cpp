@@ -59,7 +59,7 @@ void fukuanDlg::on_toolButton_3_clicked()
         return;
     }
     if (debt > 0
-        && !ctrlUiClass::askYesNo(QStringLiteral("欠款金额为：") + centsText(debt)
+        && !ctrlUiClass::askYesNoDefaultNo(QStringLiteral("欠款金额为：") + centsText(debt)
                                       + QStringLiteral(" 是否允许欠款?"),
                                   this))
         return;

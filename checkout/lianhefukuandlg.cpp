@@ -48,6 +48,14 @@ void lianhefukuanDlg::setData(const QStringList &list)
     ui->label_7->setText(list.at(3));
 }
 
+void lianhefukuanDlg::withoutCard()
+{
+    ui->checkBox_4->setChecked(false);
+    ui->checkBox_4->setEnabled(false);
+    ui->checkBox_4->setToolTip(QStringLiteral("充值不能用卡内余额付款"));
+    ui->lineEdit_4->setText(QStringLiteral("0"));
+}
+
 bool lianhefukuanDlg::isWalkIn() const
 {
     // The customer text is "会员卡号：" + member ID; the walk-in customer is "0000".
@@ -166,7 +174,7 @@ void lianhefukuanDlg::on_toolButton_4_clicked()
             ctrlUiClass::showInfo(QStringLiteral("散客不能欠费"), this);
             return;
         }
-        if (!ctrlUiClass::askYesNo(QStringLiteral("欠款金额未") + unpaidText
+        if (!ctrlUiClass::askYesNoDefaultNo(QStringLiteral("欠款金额未") + unpaidText
                                        + QStringLiteral("是否同意欠款？"),
                                    this))
             return;

@@ -27,6 +27,8 @@ public:
     // Called by the opener while it handles "联合付款": the payment was refused or
     // failed, so the dialog stays open with the cashier's amounts.
     void keepOpen() { m_keepOpen = true; }
+    // Money paid onto the card cannot come from the card: 储蓄卡 is not offered.
+    void withoutCard();
 
 signals:
     void DlgSend(QString key, QVariant value);

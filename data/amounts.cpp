@@ -137,6 +137,15 @@ CountInput parseCountInput(const QString &typed, const QString &what, int maxDec
     return r;
 }
 
+QString centsShown(qint64 cents)
+{
+    const QString s = centsText(cents);
+    const int dot = s.indexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return s + QStringLiteral(".00");
+    return s.leftJustified(dot + 3, QLatin1Char('0'));
+}
+
 QString centsText(qint64 cents)
 {
     const bool negative = cents < 0;

@@ -42,6 +42,8 @@ CountInput parseCountInput(const QString &text, const QString &what, int maxDeci
 
 // Cents written as the money formatter writes amounts: "80", "12345.67", "-3.5".
 QString centsText(qint64 cents);
+// Cents as a person reads them: always two decimals ("36.10", "80.00").
+QString centsShown(qint64 cents);
 double centsToYuan(qint64 cents);
 // A stored amount back to cents (rounded half away from zero; stored amounts
 // already have at most two decimals).

@@ -16,6 +16,9 @@ struct PromptRequest
     QString text;
     QStringList buttons;       // first = accept role; "确定", or "是","否"
     QWidget *parent = nullptr;
+    // The button Enter presses. A question whose "是" books money the cashier
+    // may not have meant (a debt) defaults to its "否".
+    int defaultButton = 0;
 };
 
 // Returns the index of the clicked button, or -1 for Escape / closing the box.

@@ -1,4 +1,5 @@
 #include "sqltext.h"
+#include "amounts.h"
 
 #include <QtMath>
 #include <cmath>
@@ -44,6 +45,13 @@ QString moneyText(double value)
     if (s == QLatin1String("-0"))
         s = QStringLiteral("0");
     return s;
+}
+
+QString moneyShown(double value)
+{
+    if (!std::isfinite(value))
+        return QStringLiteral("0.00");
+    return centsShown(yuanToCents(value));
 }
 
 QString numberText(double value)

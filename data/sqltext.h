@@ -20,6 +20,11 @@ double parseNumber(const QString &text, bool *ok = nullptr);
 // dropped, never an exponent ("80", "12345.67", "1000000", "-3.5").
 QString moneyText(double value);
 
+// The same amount as a person reads it, on a label, a list or a receipt: always
+// two decimals ("36.10", "80.00", "-3.50"). Stored and exported values keep
+// moneyText.
+QString moneyShown(double value);
+
 // Factors and ratios: the general format with 6 significant digits.
 QString numberText(double value);
 

@@ -85,7 +85,7 @@ LedgerResult Basket::addLine(const SaleLine &line)
                             "shuliang,jine,jifen,fukuanfangshi,tichengyuangongID,fuwugonghao,beizhu,hangID) "
                             "values(?,?,?,?,?,?,?,?,?,'无',?,?,?,?)"),
              {m_saleId, line.type, line.itemId, line.name, centsToYuan(line.listCents),
-              centsToYuan(line.unitCents), line.quantity, centsToYuan(amount), line.points, line.employeeId,
+              centsToYuan(line.unitCents), line.quantity, centsToYuan(amount), use ? 0.0 : line.points, line.employeeId,
               line.enteredBy, line.type, line.key})
         != 1)
         return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("保存消费项目失败"), LedgerSql::lastError()));

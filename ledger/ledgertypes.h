@@ -112,6 +112,10 @@ struct TopUp
     QString method;
     QString employee;
     QString operatorName;
+    // Paid in several ways (card terminal and cash): one payment row each, the
+    // first carrying the amounts due, the bonus and the debt. Their sum is
+    // receivedCents; empty means all of it by method.
+    QList<PaymentPart> payments;
 };
 
 struct Renewal

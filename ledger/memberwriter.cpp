@@ -156,6 +156,18 @@ static LedgerResult topUpOnce(const TopUp &t)
     if (t.receivedCents > t.paidInCents)
         return LedgerResult::failure(QStringLiteral("实际付款金额大于交费金额，请确认"));
     const qint64 debt = t.paidInCents - t.receivedCents;
+    const QList<PaymentPart> parts =
+        t.payments.isEmpty() ? QList<PaymentPart>{PaymentPart{t.method, t.receivedCents}} : t.payments;
+    qint64 partsTotal = 0;
+    for (const PaymentPart &p : parts) {
+        if (p.cents < 0)
+            return LedgerResult::failure(QStringLiteral("金额不能为负数"));
+        if (p.method == QString::fromUtf8(kCardMethod))
+            return LedgerResult::failure(QStringLiteral("充值不能用卡内余额付款"));
+        partsTotal += p.cents;
+    }
+    if (partsTotal != t.receivedCents)
+        return LedgerResult::failure(QStringLiteral("各付款方式的金额之和与实际付款不符，请重新付款"));
 
     TransactionScope tx;
     if (!memberExists(t.memberId)) {
@@ -165,12 +177,17 @@ static LedgerResult topUpOnce(const TopUp &t)
     const QString id = LedgerSql::newDocumentId(QStringLiteral("CZ"), QStringLiteral("会员充值"), t.operatorName);
     BalanceBook::change(t.memberId, credited,
                         {QStringLiteral("会员充值"), t.operatorName, QStringLiteral("充值单：") + id});
-    execOne(kPaymentInsert,
-            {id, t.memberId, LedgerSql::now(), QStringLiteral("会员充值"), centsToYuan(t.paidInCents),
-             centsToYuan(t.receivedCents), centsToYuan(t.bonusCents), centsToYuan(t.bonusCents),
-             centsToYuan(credited), centsToYuan(credited), centsToYuan(debt), t.method, employeeNameOf(t.employee),
-             t.operatorName, QStringLiteral("会员卡充值:") + centsText(credited), LedgerSql::desk()},
-            QStringLiteral("交费记录未写入"));
+    for (int i = 0; i < parts.size() && !tx.failed(); ++i) {
+        // The card is credited once: the later rows carry only what they took.
+        const bool first = i == 0;
+        execOne(kPaymentInsert,
+                {id, t.memberId, LedgerSql::now(), QStringLiteral("会员充值"), centsToYuan(first ? t.paidInCents : 0),
+                 centsToYuan(parts.at(i).cents), centsToYuan(first ? t.bonusCents : 0),
+                 centsToYuan(first ? t.bonusCents : 0), centsToYuan(first ? credited : 0),
+                 centsToYuan(first ? credited : 0), centsToYuan(first ? debt : 0), parts.at(i).method,
+                 employeeNameOf(t.employee), t.operatorName, QStringLiteral("会员卡充值:") + centsText(credited), LedgerSql::desk()},
+                QStringLiteral("交费记录未写入"));
+    }
     if (!tx.failed())
         writeLog(t.operatorName, QStringLiteral("会员卡充值  会员号：") + t.memberId);
     return finish(tx, QStringLiteral("会员充值保存失败"), id);

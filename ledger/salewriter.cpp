@@ -59,7 +59,9 @@ static LedgerResult commitOnce(const Sale &s)
             usesByItem[l.itemId] += l.quantity;
         else
             saleCents += l.amountCents;
-        points += l.points;
+        // Points reward money spent: a use of a prepaid package costs nothing today.
+        if (l.type != kPackageUse)
+            points += l.points;
     }
     const qint64 receivable = saleCents - s.signBillCents;
     const QString refused = checkShape(s, receivable);
@@ -102,7 +104,7 @@ static LedgerResult commitOnce(const Sale &s)
                             "shuliang,jine,jifen,fukuanfangshi,tichengyuangongID,fuwugonghao,beizhu) "
                             "values(?,?,?,?,?,?,?,?,?,?,?,?,?)"),
              {id, l.type, l.itemId, l.name, centsToYuan(l.listCents), centsToYuan(l.unitCents), l.quantity,
-              centsToYuan(l.type == kPackageUse ? 0 : l.amountCents), l.points, s.lineMethod, l.employeeId,
+              centsToYuan(l.type == kPackageUse ? 0 : l.amountCents), l.type == kPackageUse ? 0.0 : l.points, s.lineMethod, l.employeeId,
               l.enteredBy, l.type});
         for (const CommissionRow &c : l.commissions)
             if (!tx.failed())

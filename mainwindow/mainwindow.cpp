@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "helpdlg.h"
 #include "memberwriter.h"
 #include "ui_mainwindow.h"
 
@@ -25,7 +26,6 @@
 #include <QApplication>
 #include <QDate>
 #include <QDateEdit>
-#include <QDesktopServices>
 #include <QFile>
 #include <QMouseEvent>
 #include <QSplitter>
@@ -35,11 +35,9 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QThread>
-#include <QUrl>
 
 namespace {
 
-const char *kHelpUrl = "https://mochen-help.github.io/manual/";
 
 // Start/end date pairs of the query pages: start = a month ago, end = today.
 const char *const kDatePairs[][2] = {
@@ -191,6 +189,9 @@ void MainWindow::setupTitleArea()
             QStringLiteral("#%1{border-image:url(:/image/toolbutton.png);color:rgb(255,255,255)}"
                            "#%1:hover{border-image:url(:/image/toolbutton2.png);}").arg(n));
     }
+    // 商品寄存 (customers' products kept at the shop) is not a feature of this
+    // program: a button that does nothing is not shown.
+    ui->toolButton_9->hide();
     // The window has no system frame: the title area moves it.
     ui->frame_2->installEventFilter(this);
     ui->labTitle->installEventFilter(this);
@@ -576,10 +577,8 @@ void MainWindow::on_changePasswordButton_clicked()
 
 void MainWindow::on_toolButton_10_clicked()
 {
-    QString url = dbsetEntry<Softwareinfo>(readDbset(), QStringLiteral("helpUrl")).info;
-    if (url.isEmpty())
-        url = QString::fromLatin1(kHelpUrl);
-    QDesktopServices::openUrl(QUrl(url));
+    HelpDlg help(dbsetEntry<Softwareinfo>(readDbset(), QStringLiteral("helpUrl")).info);
+    help.exec();
 }
 
 void MainWindow::on_toolButton_31_clicked()

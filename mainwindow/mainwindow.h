@@ -139,6 +139,8 @@ public:
     void showCounterStatus(const QString &text, const QString &documentId = QString());
     // "单号 … 余额 … 剩余次数 … 欠款 …" of a member after an operation on it.
     QString counterFeedback(const QString &what, const QString &documentId, const QString &memberId) const;
+    QString resumedNotPaidText(const QString &heldId) const;
+    void showRefundDone(const QString &what, const QString &documentId, const QString &memberId);
 private slots:
     void on_toolButton_12_clicked(); // 添加消费
     void on_toolButton_13_clicked(); // 解挂

@@ -87,6 +87,15 @@ void MainWindow::runCheckout(const QString &heldId)
         ReceiptPrinter::afterDocument(this, sale, tendered);
     } else if (!held.isEmpty())
         showCounterStatus(QStringLiteral("已挂单  挂单号：%1  （%2 解挂可取回）").arg(held, QStringLiteral("F8")));
+    else if (!heldId.isEmpty())
+        showCounterStatus(resumedNotPaidText(heldId));
+}
+
+// A bill taken up and then given up is no longer waiting: the status bar must
+// not keep offering it under F8.
+QString MainWindow::resumedNotPaidText(const QString &heldId) const
+{
+    return QStringLiteral("已取回挂单 %1，未结账").arg(heldId);
 }
 
 // 解挂: the shop's held bills; the chosen one is taken up in a checkout for its
@@ -156,8 +165,8 @@ QString MainWindow::counterFeedback(const QString &what, const QString &document
         QStringLiteral("select ifnull(sum(shengyucishu),0) from huiyuantaocan where huiyuanID=") + sqlLiteral(memberId))
                                         .value(0));
     text += QStringLiteral("  会员：%1  卡内余额：%2  套餐剩余次数：%3  欠款：%4")
-                .arg(name, centsText(BalanceBook::balance(memberId)), numberText(uses),
-                     centsText(DebtBook::memberDebt(memberId)));
+                .arg(name, centsShown(BalanceBook::balance(memberId)), numberText(uses),
+                     centsShown(DebtBook::memberDebt(memberId)));
     return text;
 }
 

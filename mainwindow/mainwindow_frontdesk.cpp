@@ -7,6 +7,7 @@
 #include "receipts/receiptprinter.h"
 
 #include "accountbooks.h"
+#include "commissionrules.h"
 #include "amounts.h"
 #include "fukuandlg.h"
 #include "memberwriter.h"
@@ -40,11 +41,20 @@ void MainWindow::fillMemberPanel(const QStringList &record)
 {
     QLabel *const labels[] = {ui->label_18, ui->label_15, ui->label_10, ui->label_16, ui->label_13,
                               ui->label_11, ui->label_17, ui->label_14, ui->label_12};
+    // The walk-in customer has no card, balance, phone, points or adviser:
+    // nothing is shown for them rather than a row of "00".
+    const bool walkIn = record.value(0) == QStringLiteral("0000");
     for (int i = 0; i < 9 && i < record.size(); ++i) {
         QString text = record.at(i);
+        if (walkIn && i >= 2)
+            text.clear();
         // The birthday is shown as month and day ("yyyy-MM-dd ..." -> "MM-dd").
-        if (i == 3 && text.size() >= 10)
+        else if (i == 3 && text.size() >= 10)
             text = text.mid(5, 5);
+        else if ((i == 4 || i == 5) && !text.isEmpty())
+            text = moneyShown(parseNumber(text));
+        else if (const QString adviser = i == 8 ? CommissionRules::employeeName(text) : QString(); !adviser.isEmpty())
+            text = adviser;
         labels[i]->setText(text);
     }
 }

@@ -38,8 +38,10 @@ void MainWindow::on_toolButton_25_clicked()
     connect(&dlg, &tuichuzhidlg::DlgSend, this, &MainWindow::DlgRecv);
     dlg.setup(member);
     dlg.exec();
-    if (!dlg.documentId().isEmpty())
+    if (!dlg.documentId().isEmpty()) {
+        showRefundDone(QStringLiteral("退储值"), dlg.documentId(), member);
         ReceiptPrinter::afterDocument(this, dlg.documentId());
+    }
 }
 
 void MainWindow::on_toolButton_21_clicked()
@@ -51,8 +53,19 @@ void MainWindow::on_toolButton_21_clicked()
     connect(&dlg, &tuitaocandlg::DlgSend, this, &MainWindow::DlgRecv);
     dlg.setup(member, m_ctrl->currentRowValues(QStringLiteral("会员套餐")).value(kPackageListItem));
     dlg.exec();
-    if (!dlg.documentId().isEmpty())
+    if (!dlg.documentId().isEmpty()) {
+        showRefundDone(QStringLiteral("退套餐"), dlg.documentId(), member);
         ReceiptPrinter::afterDocument(this, dlg.documentId());
+    }
+}
+
+// A refund says it was done, with the member's figures after it (never the
+// balance from before), in the status bar and on the member panel.
+void MainWindow::showRefundDone(const QString &what, const QString &documentId, const QString &memberId)
+{
+    if (memberId == currentMemberId())
+        reloadCurrentMember();
+    showCounterStatus(counterFeedback(what, documentId, memberId), documentId);
 }
 
 bool MainWindow::openVoidSale(const QString &saleId)

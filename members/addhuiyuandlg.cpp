@@ -49,7 +49,9 @@ addhuiyuandlg::addhuiyuandlg(QWidget *parent)
 {
     ui->setupUi(this);
     DialogKeys::setMainAction(this, ui->toolButton);
-    ui->comboBox->addItems(QStringList{QStringLiteral("男"), QStringLiteral("女")});
+    // Unknown until the cashier says: a hurried entry records no sex and no
+    // birthday rather than 男 and today (and a birthday greeting every year).
+    ui->comboBox->addItems(QStringList{QString(), QStringLiteral("男"), QStringLiteral("女")});
     const QDate today = QDate::currentDate();
     for (QDateEdit *e : {ui->dateEdit, ui->dateEdit_2}) {
         e->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
@@ -57,7 +59,7 @@ addhuiyuandlg::addhuiyuandlg(QWidget *parent)
         // A member without a stored date shows a blank field instead of a made-up date.
         e->setSpecialValueText(QStringLiteral(" "));
     }
-    ui->dateEdit->setDate(today);
+    ui->dateEdit->setDate(ui->dateEdit->minimumDate());
     ui->dateEdit_2->setDate(today.addYears(1));
 
     m_ctrl.setupView(readDbset(), ui->tableView, QStringLiteral("临时会员套餐"));

@@ -8,6 +8,9 @@
 #include "amounts.h"
 #include "memberwriter.h"
 #include "sqltext.h"
+#include "lianhefukuandlg.h"
+
+#include <QSignalBlocker>
 
 huiyuankachongchi::huiyuankachongchi(QWidget *parent)
     : QDialog(parent), ui(new Ui::huiyuankachongchi)
@@ -17,7 +20,6 @@ huiyuankachongchi::huiyuankachongchi(QWidget *parent)
     m_ctrl.fillCombo(ui->comboBox_2, QStringLiteral("续费方式"), QStringLiteral("xml"));
     m_ctrl.fillComboFromSql(ui->comboBox,
                             QStringLiteral("select ID as 员工编号, name as 员工姓名 from yuangong"));
-    ui->toolButton_3->hide();
 }
 
 huiyuankachongchi::~huiyuankachongchi()
@@ -54,6 +56,53 @@ void huiyuankachongchi::on_lineEdit_2_textChanged(const QString &)
 
 void huiyuankachongchi::on_toolButton_3_clicked()
 {
+    const MoneyInput paidIn = parseMoneyInput(ui->lineEdit->text(), QStringLiteral("交费金额"));
+    if (!paidIn.ok || paidIn.cents <= 0) {
+        ctrlUiClass::showInfo(paidIn.ok ? QStringLiteral("请输入交费金额") : paidIn.error, this);
+        return;
+    }
+    auto *pay = new lianhefukuanDlg;
+    connect(pay, &lianhefukuanDlg::DlgSend, this, &huiyuankachongchi::onCombinedPayment);
+    pay->setData(QStringList{centsText(paidIn.cents), centsText(paidIn.cents),
+                             QStringLiteral("会员卡号：") + ui->label_9->text(), ui->label_13->text()});
+    pay->withoutCard();
+    pay->exec();
+    delete pay;
+    if (!m_documentId.isEmpty())
+        accept();
+}
+
+void huiyuankachongchi::onCombinedPayment(const QString &key, const QVariant &value)
+{
+    if (key != QStringLiteral("联合付款") || value.userType() != qMetaTypeId<redbctrlstruct>())
+        return;
+    const redbctrlstruct reply = value.value<redbctrlstruct>();
+    QList<PaymentPart> parts;
+    qint64 received = 0;
+    for (int i = 0; i < reply.fields.size(); ++i) {
+        const MoneyInput amount =
+            parseMoneyInput(reply.values.value(i), reply.fields.at(i) + QStringLiteral("付款金额"));
+        if (!amount.ok) {
+            ctrlUiClass::showInfo(amount.error, this);
+            if (auto *pay = qobject_cast<lianhefukuanDlg *>(sender()))
+                pay->keepOpen();
+            return;
+        }
+        if (amount.cents > 0)
+            parts << PaymentPart{reply.fields.at(i), amount.cents};
+        received += amount.cents;
+    }
+    {
+        // 实际付款 is what the methods took together; the rest is owed.
+        const QSignalBlocker quiet(ui->lineEdit_4);
+        ui->lineEdit_4->setText(centsText(received));
+    }
+    if (parts.isEmpty() || !save(parts)) {
+        if (parts.isEmpty())
+            ctrlUiClass::showInfo(QStringLiteral("请至少选择一种付款方式"), this);
+        if (auto *pay = qobject_cast<lianhefukuanDlg *>(sender()))
+            pay->keepOpen();
+    }
 }
 
 void huiyuankachongchi::on_toolButton_2_clicked()
@@ -63,43 +112,51 @@ void huiyuankachongchi::on_toolButton_2_clicked()
 
 void huiyuankachongchi::on_toolButton_clicked()
 {
+    if (save({}))
+        accept();
+}
+
+bool huiyuankachongchi::save(const QList<PaymentPart> &payments)
+{
     const QString memberId = ui->label_9->text().trimmed();
     if (memberId.isEmpty()
         || m_ctrl.countRows(QStringLiteral("select ID from huiyuan where ID=") + sqlLiteral(memberId)) < 1) {
         ctrlUiClass::showInfo(QStringLiteral("只能给已登记的会员充值，请先选择一个会员"), this);
-        return;
+        return false;
     }
     const MoneyInput paidIn = parseMoneyInput(ui->lineEdit->text(), QStringLiteral("交费金额"), true);
     const MoneyInput bonus = parseMoneyInput(ui->lineEdit_2->text(), QStringLiteral("赠送金额"), true);
     const MoneyInput received = parseMoneyInput(ui->lineEdit_4->text(), QStringLiteral("实际付款"), true);
     if (paidIn.notNumber || bonus.notNumber || received.notNumber) {
         ctrlUiClass::showInfo(QStringLiteral("交费金额、赠送金额和实际付款必须是数字"), this);
-        return;
+        return false;
     }
     for (const MoneyInput *m : {&paidIn, &bonus, &received}) {
         if (!m->ok) {
             ctrlUiClass::showInfo(m->error, this);
-            return;
+            return false;
         }
     }
     if (paidIn.cents < 0 || bonus.cents < 0 || received.cents < 0) {
         ctrlUiClass::showInfo(QStringLiteral("金额不能为负数"), this);
-        return;
+        return false;
     }
     if (paidIn.cents + bonus.cents <= 0) {
         ctrlUiClass::showInfo(QStringLiteral("请输入交费金额"), this);
-        return;
+        return false;
     }
     if (received.cents > paidIn.cents) {
         ctrlUiClass::showInfo(QStringLiteral("实际付款金额大于交费金额，请确认"), this);
-        return;
+        return false;
     }
     const qint64 debt = paidIn.cents - received.cents;
-    if (debt > 0
-        && !ctrlUiClass::askYesNo(QStringLiteral("欠款") + centsText(debt) + QStringLiteral(",确定吗"), this))
-        return;
+    // The combined payment has asked about its debt already.
+    if (debt > 0 && payments.isEmpty()
+        && !ctrlUiClass::askYesNoDefaultNo(QStringLiteral("欠款") + centsText(debt) + QStringLiteral(",确定吗"), this))
+        return false;
 
     TopUp t;
+    t.payments = payments;
     t.memberId = memberId;
     t.paidInCents = paidIn.cents;
     t.bonusCents = bonus.cents;
@@ -110,11 +167,11 @@ void huiyuankachongchi::on_toolButton_clicked()
     const LedgerResult r = MemberWriter::topUp(t);
     if (!r.ok) {
         ctrlUiClass::showInfo(r.error, this);
-        return;
+        return false;
     }
     m_documentId = r.documentId;
     dbctrlstruct refresh;
     refresh.table = QStringLiteral("huiyuanjiaofei");
     emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(refresh));
-    accept();
+    return true;
 }

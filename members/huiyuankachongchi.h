@@ -7,6 +7,8 @@
 
 #include "ctrluiclass.h"
 
+struct PaymentPart;
+
 namespace Ui {
 class huiyuankachongchi;
 }
@@ -33,10 +35,14 @@ private slots:
     void on_lineEdit_2_textChanged(const QString &text);
     void on_toolButton_clicked();   // 付款
     void on_toolButton_2_clicked(); // 退出
-    void on_toolButton_3_clicked(); // 联合付款 (hidden)
+    void on_toolButton_3_clicked(); // 联合付款: part by card terminal, part in cash
+    void onCombinedPayment(const QString &key, const QVariant &value);
 
 private:
     void updateCredited();
+    // The checks and the save shared by 付款 and 联合付款; payments empty = all
+    // of 实际付款 by the chosen method.
+    bool save(const QList<PaymentPart> &payments);
 
     Ui::huiyuankachongchi *ui;
     ctrlUiClass m_ctrl;

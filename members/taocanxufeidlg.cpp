@@ -52,11 +52,7 @@ void taocanxufeidlg::setup(const QString &source, const QStringList &row)
         ui->label_12->setText(row.value(13));
         ui->label_11->setText(row.value(14));
         ui->label_9->setText(row.value(15));
-        // 累计消费 is what the member has spent, not what the card cost.
-        const QStringList spent = m_ctrl.queryRow(
-            QStringLiteral("select ifnull(ROUND(sum(jine),3),0) from huiyuanxiaofei where huiyuanid=")
-            + sqlLiteral(m_memberId));
-        ui->label_8->setText(spent.value(0, row.value(16)));
+        ui->label_8->setText(row.value(16));
     } else if (source == QStringLiteral("会员交费") && row.size() > 5) {
         m_memberId = row.at(0);
         ui->label_7->setText(row.at(0));
@@ -65,6 +61,21 @@ void taocanxufeidlg::setup(const QString &source, const QStringList &row)
         ui->label_8->setText(row.at(3));
         ui->label_9->setText(row.at(4));
         ui->label_11->setText(row.at(5));
+    }
+    if (!m_memberId.isEmpty()) {
+        // 累计消费 is what the member has spent, not what the card cost, from
+        // whichever page the dialog was opened.
+        const QStringList spent = m_ctrl.queryRow(
+            QStringLiteral("select ifnull(ROUND(sum(jine),3),0) from huiyuanxiaofei where huiyuanid=")
+            + sqlLiteral(m_memberId));
+        if (!spent.isEmpty())
+            ui->label_8->setText(spent.first());
+        for (QLabel *money : {ui->label_8, ui->label_11}) {
+            bool isNumber = false;
+            const double amount = parseNumber(money->text(), &isNumber);
+            if (isNumber)
+                money->setText(moneyShown(amount));
+        }
     }
     loadPackages();
 }
@@ -85,7 +96,7 @@ void taocanxufeidlg::loadPackages()
 
 void taocanxufeidlg::showAmounts()
 {
-    const QString due = moneyText(m_due);
+    const QString due = moneyShown(m_due);
     ui->lineEdit->setText(due);
     ui->lineEdit_2->setText(due);
 }
@@ -123,15 +134,35 @@ void taocanxufeidlg::DlgRecv(const QString &key, const QVariant &value)
     showAmounts();
 }
 
+// 续费 (or a double click) renews the item chosen in the list: the line dialog
+// opens with it, so its code is never typed again.
 void taocanxufeidlg::on_toolButton_clicked()
 {
+    const QString code = m_ctrl.currentRowValues(QString::fromUtf8(kView)).value(0);
+    if (code.isEmpty()) {
+        ctrlUiClass::showInfo(QStringLiteral("请先在列表中选择要续费的项目，或点“添加项目”“添加套餐”"), this);
+        return;
+    }
+    addItem(code);
+}
+
+void taocanxufeidlg::on_tableView_doubleClicked(const QModelIndex &)
+{
+    on_toolButton_clicked();
 }
 
 void taocanxufeidlg::on_toolButton_2_clicked()
 {
+    addItem(QString());
+}
+
+void taocanxufeidlg::addItem(const QString &code)
+{
     auto *dlg = new addtaocanxiangmuDlg;
     connect(dlg, &addtaocanxiangmuDlg::DlgSend, this, &taocanxufeidlg::DlgRecv);
     dlg->setData(1, QStringList());
+    if (!code.isEmpty())
+        dlg->presetItem(code);
     dlg->exec();
     delete dlg;
 }
@@ -190,7 +221,7 @@ void taocanxufeidlg::on_toolButton_4_clicked()
         ctrlUiClass::showInfo(QStringLiteral("实际付款金额大于需付金额，请确认"), this);
         return;
     }
-    if (debt > 0 && !ctrlUiClass::askYesNo(QStringLiteral("欠款") + centsText(debt) + QStringLiteral(",确定吗"), this))
+    if (debt > 0 && !ctrlUiClass::askYesNoDefaultNo(QStringLiteral("欠款") + centsText(debt) + QStringLiteral(",确定吗"), this))
         return;
     if (commit(QList<Payment>{Payment(ui->comboBox_2->currentText(), paid.cents)}, debt))
         accept();

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QModelIndex>
 #include <QPair>
 #include <QStringList>
 #include <QVariant>
@@ -40,7 +41,8 @@ public slots:
     void DlgRecv(const QString &key, const QVariant &value);
 
 private slots:
-    void on_toolButton_clicked();   // 续费 (no action)
+    void on_toolButton_clicked();   // 续费: more uses of the chosen item
+    void on_tableView_doubleClicked(const QModelIndex &index);
     void on_toolButton_2_clicked(); // 添加项目
     void on_toolButton_3_clicked(); // 添加套餐
     void on_toolButton_4_clicked(); // 付款
@@ -50,6 +52,7 @@ private slots:
 private:
     using Payment = QPair<QString, qint64>; // method, amount in cents
     void loadPackages();
+    void addItem(const QString &code);
     void showAmounts();
     bool checkCanPay();
     bool commit(const QList<Payment> &payments, qint64 debtCents);

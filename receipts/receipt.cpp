@@ -11,7 +11,7 @@ namespace {
 
 QString money(const QVariant &v)
 {
-    return centsText(yuanToCents(v.toDouble()));
+    return centsShown(yuanToCents(v.toDouble()));
 }
 
 QString count(const QVariant &v)
@@ -87,7 +87,7 @@ void Receipt::readSale(qint64 tenderedCents)
         if (repayment) {
             payments << Pair{QStringLiteral("还款 ") + h.value(0).toString().left(10) + QStringLiteral(" ")
                                  + h.value(3).toString(),
-                             centsText(paid)};
+                             centsShown(paid)};
             continue;
         }
         saleTotal += yuanToCents(h.value(4).toDouble());
@@ -95,18 +95,21 @@ void Receipt::readSale(qint64 tenderedCents)
         signBill += yuanToCents(h.value(6).toDouble());
         points += h.value(8).toDouble();
         if (paid != 0 || head.size() == 1)
-            payments << Pair{h.value(3).toString(), centsText(paid)};
+            payments << Pair{h.value(3).toString(), centsShown(paid)};
         if (h.value(3).toString() != QString::fromUtf8(kCardMethod))
             cash += paid;
     }
 
     for (const QVariantList &l :
-         rows(QStringLiteral("select xiaofeileixing,name,shuliang,xiaoshoujiage,youhuijiage,jine from xiaofeimingxi "
-                             "where ID=? order by rowid"),
+         rows(QStringLiteral("select xiaofeileixing,name,shuliang,xiaoshoujiage,youhuijiage,jine,"
+                             "(select group_concat(DISTINCT y.name) from tichengmingxi t, yuangong y where "
+                             "y.ID=t.yuangongID and t.xiaofeiID=xiaofeimingxi.ID and t.xiangmuID=xiaofeimingxi.xiangmuID) "
+                             "from xiaofeimingxi where ID=? order by rowid"),
               {documentId})) {
         ReceiptLine line;
         const bool use = l.value(0).toString() == QStringLiteral("套餐消费");
         line.name = l.value(1).toString();
+        line.staff = l.value(6).toString();
         line.quantity = count(l.value(2));
         line.listPrice = money(l.value(3));
         line.price = use ? QStringLiteral("套餐") : money(l.value(4));
@@ -116,20 +119,20 @@ void Receipt::readSale(qint64 tenderedCents)
             listTotal += full;
             const qint64 off = full - yuanToCents(l.value(5).toDouble());
             if (off != 0)
-                line.discount = centsText(off);
+                line.discount = centsShown(off);
         }
         lines << line;
     }
-    totals << Pair{QStringLiteral("原价合计"), centsText(listTotal)};
+    totals << Pair{QStringLiteral("原价合计"), centsShown(listTotal)};
     if (listTotal != saleTotal)
-        totals << Pair{QStringLiteral("折扣优惠"), centsText(listTotal - saleTotal)};
-    totals << Pair{QStringLiteral("消费金额"), centsText(saleTotal)};
+        totals << Pair{QStringLiteral("折扣优惠"), centsShown(listTotal - saleTotal)};
+    totals << Pair{QStringLiteral("消费金额"), centsShown(saleTotal)};
     if (signBill != 0)
-        totals << Pair{QStringLiteral("签单优惠"), centsText(signBill)};
-    totals << Pair{QStringLiteral("应收金额"), centsText(receivable)};
+        totals << Pair{QStringLiteral("签单优惠"), centsShown(signBill)};
+    totals << Pair{QStringLiteral("应收金额"), centsShown(receivable)};
     if (tenderedCents >= 0 && tenderedCents >= cash) {
-        payments << Pair{QStringLiteral("收款"), centsText(tenderedCents)};
-        payments << Pair{QStringLiteral("找零"), centsText(tenderedCents - cash)};
+        payments << Pair{QStringLiteral("收款"), centsShown(tenderedCents)};
+        payments << Pair{QStringLiteral("找零"), centsShown(tenderedCents - cash)};
     }
     after << Pair{QStringLiteral("本单积分"), QString::number(points)};
     if (!voided.isEmpty())
@@ -254,7 +257,7 @@ void Receipt::readFigures(bool walkIn)
         + value(QStringLiteral("select ifnull(sum(qiankuanjine),0) from huiyuanjiaofei where ID=?"), {documentId})
               .toDouble());
     if (debt != 0)
-        after << Pair{QStringLiteral("本单欠款"), centsText(debt)};
+        after << Pair{QStringLiteral("本单欠款"), centsShown(debt)};
     if (walkIn)
         return;
     QVariantList remarks = remarksOf(documentId);

@@ -18,6 +18,7 @@ struct ReceiptLine
     QString price;     // charged per unit; "套餐" for a package use
     QString amount;
     QString discount;  // list × quantity − amount, when there was one
+    QString staff;     // who served the line (the commission employees' names)
 };
 
 struct Receipt

@@ -44,6 +44,14 @@ QString pairs(const QList<Receipt::Pair> &rows)
 
 const QString kRule = QStringLiteral("<hr/>");
 
+// The stylist under the line they served, so the customer sees who did the work.
+QString staffRow(const ReceiptLine &l, int columns)
+{
+    if (l.staff.isEmpty())
+        return QString();
+    return QStringLiteral("<tr><td colspan=\"%1\">　服务：").arg(columns) + esc(l.staff) + QStringLiteral("</td></tr>");
+}
+
 } // namespace
 
 QStringList ReceiptLayout::papers()
@@ -83,6 +91,7 @@ QString ReceiptLayout::html(const Receipt &r, const ReceiptSettings &s, const QS
             if (!l.discount.isEmpty())
                 h += QStringLiteral("<tr><td colspan=\"4\" align=\"right\">原价") + esc(l.listPrice)
                      + QStringLiteral(" 优惠") + esc(l.discount) + QStringLiteral("</td></tr>");
+            h += staffRow(l, 4);
         }
     } else {
         h += QStringLiteral("<tr><th align=\"left\">项目</th><th align=\"right\">数量</th><th align=\"right\">原价</th>"
@@ -92,7 +101,8 @@ QString ReceiptLayout::html(const Receipt &r, const ReceiptSettings &s, const QS
                  + QStringLiteral("</td><td align=\"right\">") + esc(l.listPrice)
                  + QStringLiteral("</td><td align=\"right\">") + esc(l.price)
                  + QStringLiteral("</td><td align=\"right\">") + esc(l.discount)
-                 + QStringLiteral("</td><td align=\"right\">") + esc(l.amount) + QStringLiteral("</td></tr>");
+                 + QStringLiteral("</td><td align=\"right\">") + esc(l.amount) + QStringLiteral("</td></tr>")
+                 + staffRow(l, 6);
     }
     h += QStringLiteral("</table>") + kRule;
     h += QStringLiteral("<table width=\"100%\">") + pairs(r.totals) + QStringLiteral("</table>") + kRule;

@@ -92,6 +92,8 @@ PromptRecorder::PromptRecorder() : d(new Impl)
         if (d->answers.isEmpty())
             return r.buttons.isEmpty() ? -1 : 0;
         const QString a = d->answers.takeFirst();
+        if (a == QLatin1String(kEnter))
+            return r.buttons.isEmpty() ? -1 : r.defaultButton;
         return int(r.buttons.indexOf(a));
     });
     Prompt::setSaveFileHandler([this](QWidget *, const QString &, const QString &, const QString &) {

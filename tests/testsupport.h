@@ -61,7 +61,9 @@ class PromptRecorder
 public:
     PromptRecorder();   // installs itself into the prompt seam
     ~PromptRecorder();  // restores the real boxes
-    void answer(const QString &buttonText); // queue an answer ("是", "否", "确定", "" = Escape)
+    void answer(const QString &buttonText); // queue an answer ("是", "否", "确定", "" = Escape,
+                                            // kEnter = the box's default button)
+    static constexpr const char *kEnter = "\n";
     void saveFileName(const QString &path); // answer of the next save-file question
     QStringList texts() const;              // texts shown so far, in order
     QStringList titles() const;

@@ -61,7 +61,7 @@ private slots:
         d.attach(&dlg);
         dlg.setData(1, QStringList());
         clickButton(&dlg, QStringLiteral("toolButton"));
-        QCOMPARE(prompts.last(), QStringLiteral("员工编号不能为空"));
+        QCOMPARE(prompts.last(), QStringLiteral("请输入项目编号，或点“...”选择服务项目"));
 
         pick(&dlg, {QStringLiteral("F1"), QStringLiteral("洗剪吹"), QStringLiteral("美发"), QStringLiteral("30")});
         QCOMPARE(child<QLineEdit>(&dlg, "lineEdit_2")->text(), QStringLiteral("1"));
@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(prompts.last(), QStringLiteral("服务次数必须大于0"));
         setText(&dlg, "lineEdit_2", QString());
         clickButton(&dlg, QStringLiteral("toolButton"));
-        QCOMPARE(prompts.last(), QStringLiteral("员工名不能为空"));
+        QCOMPARE(prompts.last(), QStringLiteral("请输入服务次数"));
         setText(&dlg, "lineEdit_2", QStringLiteral("5"));
         setText(&dlg, "lineEdit_4", QStringLiteral("-1"));
         clickButton(&dlg, QStringLiteral("toolButton"));

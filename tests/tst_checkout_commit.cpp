@@ -5,6 +5,7 @@
 
 #include "checkoutfixture.h"
 #include "dbrecords.h"
+#include "amounts.h"
 
 using namespace checkout_fixture;
 
@@ -59,14 +60,14 @@ private slots:
         ringUpMixedSale(dlg);
 
         // 2×80 + 3×45 + 1×27 ; the package use shows in its own total.
-        QCOMPARE(text(&dlg, "label_17"), QString("160"));
-        QCOMPARE(text(&dlg, "label_18"), QString("162"));
+        QCOMPARE(text(&dlg, "label_17"), QString("160.00"));
+        QCOMPARE(text(&dlg, "label_18"), QString("162.00"));
         QCOMPARE(text(&dlg, "label_19"), QString("1"));
-        QCOMPARE(text(&dlg, "label_20"), QString("322"));
-        QCOMPARE(text(&dlg, "label_26"), QString("322"));
+        QCOMPARE(text(&dlg, "label_20"), QString("322.00"));
+        QCOMPARE(text(&dlg, "label_26"), QString("322.00"));
         setMethod(dlg, "储蓄卡");
         setText(&dlg, "lineEdit_4", "322");
-        QCOMPARE(text(&dlg, "label_30"), QString("0"));
+        QCOMPARE(text(&dlg, "label_30"), QString("0.00"));
         // 护发素 has no stock: ringing it up asked, and the cashier went on.
         QCOMPARE(m_prompts->texts(), QStringList{"产品'护发素'库存只有0，仍要卖出1吗？"});
         m_prompts->clear();
@@ -82,13 +83,13 @@ private slots:
                      {"服务项目", "S01", "洗剪吹", "100", "80", "2", "160", "100", "储蓄卡", "E01", "admin", "服务项目"},
                      {"产品", "P01", "洗发水", "50", "45", "3", "135", "50", "储蓄卡", "", "admin", "产品"},
                      {"产品", "P02", "护发素", "30", "27", "1", "27", "30", "储蓄卡", "", "admin", "产品"},
-                     {"套餐消费", "S02", "烫发", "200", "200", "1", "0", "200", "储蓄卡", "", "admin", "套餐消费"}}));
+                     {"套餐消费", "S02", "烫发", "200", "200", "1", "0", "0", "储蓄卡", "", "admin", "套餐消费"}}));
         QCOMPARE(sqlRows("select yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,tichengfangshi,jisuanfangshi,tichengbili,"
                          "tichengjine,beizhu from tichengmingxi"),
                  (QList<QStringList>{{"E01", "S01", "洗剪吹", sale, "轮单提成", "按比例提成", "10", "16", "消费提成"}}));
         QCOMPARE(sqlRows("select ID,huiyuanid,shishoujine,fukuanfangshi,jine,xiaofeijine,yingshoujine,qiandanjine,"
                          "qiankuanjine,shengyujine,suodejifen,caozuoyuan,beizhu from huiyuanxiaofei"),
-                 (QList<QStringList>{{sale, "1001", "322", "储蓄卡", "322", "322", "322", "0", "0", "178", "380", "admin", ""}}));
+                 (QList<QStringList>{{sale, "1001", "322", "储蓄卡", "322", "322", "322", "0", "0", "178", "180", "admin", ""}}));
         QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1001'"), QString("178"));
         QCOMPARE(sqlRows("select biandongleixing,xiangmumingchen,yuejianshao,cishujianshao,dangshikaneiyue,dangshikaneicishu,"
                          "beizhu from huiyuanyuebiandong where huiyuanid='1001' order by ID"),
@@ -99,8 +100,8 @@ private slots:
         QCOMPARE(sqlRows("select zongcishu,shengyucishu,xiaofeicishu from huiyuantaocan where huiyuanID='1001'"),
                  (QList<QStringList>{{"5", "4", "1"}}));
         QCOMPARE(sqlRows("select jifenzengjia,shengyujifen from huiyuanjifen where huiyuanid='1001' order by ID"),
-                 (QList<QStringList>{{"40", "40"}, {"380", "420"}}));
-        QCOMPARE(sqlValue("select jifen from huiyuan where ID='1001'"), QString("420")); // one total with its ledger
+                 (QList<QStringList>{{"40", "40"}, {"180", "220"}}));
+        QCOMPARE(sqlValue("select jifen from huiyuan where ID='1001'"), QString("220")); // one total with its ledger
         QCOMPARE(sqlRows("select rukuID,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user from chanpinrukumingxi "
                          "where rukutype='产品销售' order by chanpinID"),
                  (QList<QStringList>{{sale, "出库明细", "P01", "50", "-3", "-135", "产品销售", "admin"},
@@ -121,7 +122,7 @@ private slots:
         dlg.show();
         QCOMPARE(text(&dlg, "comboBox"), QString("支付宝"));
         addLine(dlg, "toolButton_3", "S01", "1"); // walk-in: no discount
-        QCOMPARE(text(&dlg, "label_26"), QString("100"));
+        QCOMPARE(text(&dlg, "label_26"), QString("100.00"));
 
         const QString before = snapshot();
         setText(&dlg, "lineEdit_4", "99.99");
@@ -139,7 +140,7 @@ private slots:
 
         setMethod(dlg, "支付宝");
         setText(&dlg, "lineEdit_4", "120");
-        QCOMPARE(text(&dlg, "label_30"), QString("20"));
+        QCOMPARE(text(&dlg, "label_30"), QString("20.00"));
         clickButton(&dlg, "toolButton_10");
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         // The change goes back to the customer: takings are the 100 the sale costs.
@@ -159,7 +160,7 @@ private slots:
         addLine(dlg, "toolButton_3", "S03", "1"); // 150 × 0.8
         setMethod(dlg, "现金");
         setText(&dlg, "lineEdit_4", "100");
-        QCOMPARE(text(&dlg, "label_30"), QString("欠款20"));
+        QCOMPARE(text(&dlg, "label_30"), QString("欠款20.00"));
 
         const QString before = snapshot();
         m_prompts->answer("否");
@@ -195,7 +196,7 @@ private slots:
         dlg.setHuiyuanInfo(memberInfo("1002"));
         dlg.show();
         addLine(dlg, "toolButton_3", "S01", "1");
-        QCOMPARE(text(&dlg, "label_26"), price);
+        QCOMPARE(text(&dlg, "label_26"), centsShown(parseMoneyInput(price, QString()).cents));
         setMethod(dlg, "储蓄卡");
         setText(&dlg, "lineEdit_4", price);
         const QString before = snapshot();
@@ -238,7 +239,7 @@ private slots:
                  (QList<QStringList>{{"会员充值", "0", "500", "0"}, {"会员办卡", "0", "500", "5"},
                                      {"会员套餐消费", "2", "500", "3"}}));
         QCOMPARE(sqlRows("select shishoujine,xiaofeijine,qiankuanjine,shengyujine,suodejifen from huiyuanxiaofei"),
-                 (QList<QStringList>{{"0", "0", "0", "500", "200"}}));
+                 (QList<QStringList>{{"0", "0", "0", "500", "0"}})); // a use earns no points
         QCOMPARE(sqlRows("select shengyucishu,xiaofeicishu from huiyuantaocan"), (QList<QStringList>{{"3", "2"}}));
         verifyLedger("1001");
     }
@@ -278,7 +279,7 @@ private slots:
         dlg.setHuiyuanInfo(memberInfo("1001"));
         dlg.show();
         addLine(dlg, "toolButton_3", "S02", "2"); // 2 × 160 = 320
-        QCOMPARE(text(&dlg, "label_26"), QString("320"));
+        QCOMPARE(text(&dlg, "label_26"), QString("320.00"));
         const QString sale = dlg.saleId();
 
         // The first try fails at the disk: the payment dialog keeps every amount typed.
@@ -341,7 +342,7 @@ private slots:
         dlg.show();
         addLine(dlg, "toolButton_3", "S01", "1", [](QWidget *editor) { addCommission(editor, "E01"); });
         addLine(dlg, "toolButton_3", "S03", "1", [](QWidget *editor) { addCommission(editor, "E02"); });
-        QCOMPARE(text(&dlg, "label_26"), QString("200"));
+        QCOMPARE(text(&dlg, "label_26"), QString("200.00"));
 
         clickButton(&dlg, "toolButton_5"); // nothing selected: nothing asked, nothing deleted
         QVERIFY(m_prompts->texts().isEmpty());
@@ -353,8 +354,8 @@ private slots:
         QCOMPARE(sqlRows("select xiangmuID from tempxiaofeimingxi"), (QList<QStringList>{{"S03"}}));
         QCOMPARE(sqlRows("select yuangongID,xiangmuID from temptichengmingxi"), (QList<QStringList>{{"E02", "S03"}}));
         // The totals follow at once: the receivable never keeps a deleted line.
-        QCOMPARE(text(&dlg, "label_26"), QString("120"));
-        QCOMPARE(text(&dlg, "lineEdit"), QString("120"));
+        QCOMPARE(text(&dlg, "label_26"), QString("120.00"));
+        QCOMPARE(text(&dlg, "lineEdit"), QString("120.00"));
 
         setMethod(dlg, "现金");
         setText(&dlg, "lineEdit_4", "120");
@@ -384,7 +385,7 @@ private slots:
         QVERIFY(dlg.result() != int(QDialog::Accepted));
         QCOMPARE(snapshot(), before);
         QCOMPARE(sqlRows("select * from tempxiaofeimingxi order by rowid"), lines);
-        QCOMPARE(text(&dlg, "label_26"), QString("322"));
+        QCOMPARE(text(&dlg, "label_26"), QString("322.00"));
         verifyLedger("1001");
 
         // Once the fault is gone the same checkout goes through.
@@ -417,6 +418,99 @@ private slots:
         verifyLedger("1001");
     }
 
+
+    // 支付 proposes what is due, so Enter alone pays in full; a smaller amount
+    // asks about the debt with 否 under Enter, and Enter then books nothing.
+    void payingInFullIsTheOneKeyPath()
+    {
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        const QString sale = dlg.saleId();
+        addLine(dlg, "toolButton_3", "S01", "1"); // 100 × 0.8
+        addLine(dlg, "toolButton_6", "P01", "1"); // 50 × 0.9
+        auto *paid = dlg.findChild<QLineEdit *>("lineEdit_4");
+        QCOMPARE(paid->text(), QString("125.00"));
+        QCOMPARE(text(&dlg, "label_26"), QString("125.00"));
+        QCOMPARE(text(&dlg, "label_30"), QString("0.00"));
+
+        // The cashier types less: her amount stays, and the debt question's
+        // default answer is 否.
+        paid->selectAll();
+        QTest::keyClicks(paid, "100");
+        QCOMPARE(text(&dlg, "label_30"), QString("欠款25.00"));
+        const QString before = snapshot();
+        m_prompts->answer(QString::fromLatin1(PromptRecorder::kEnter));
+        QTest::keyClick(paid, Qt::Key_Return);
+        QCOMPARE(m_prompts->last(), QString("欠款25,确定吗"));
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(snapshot(), before);
+        // A line added later keeps what she typed.
+        addLine(dlg, "toolButton_6", "P01", "1");
+        QCOMPARE(paid->text(), QString("100"));
+
+        // Emptied and left alone again, 支付 follows the amount due.
+        AddXiaofeiDlg second;
+        second.setHuiyuanInfo(memberInfo("1002"));
+        second.show();
+        addLine(second, "toolButton_3", "S02", "1");
+        setMethod(second, "现金");
+        m_prompts->clear();
+        QTest::keyClick(second.findChild<QLineEdit *>("lineEdit_4"), Qt::Key_Return);
+        QVERIFY2(m_prompts->texts().isEmpty(), qPrintable(m_prompts->texts().join(';')));
+        QCOMPARE(second.result(), int(QDialog::Accepted));
+        QCOMPARE(sqlRows("select shishoujine,qiankuanjine from huiyuanxiaofei where huiyuanid='1002'"),
+                 (QList<QStringList>{{"200", "0"}}));
+        Q_UNUSED(sale);
+        verifyBooks();
+    }
+
+    // A use of a prepaid package costs nothing today and earns no points; the
+    // money lines of the same sale still do.
+    void packageUseEarnsNoPoints()
+    {
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        const QString sale = dlg.saleId();
+        usePackage(dlg, "S02", "2");
+        clickButton(&dlg, "toolButton_10");
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(sqlRows("select jine,jifen from xiaofeimingxi where xiaofeileixing='套餐消费'"),
+                 (QList<QStringList>{{"0", "0"}}));
+        QCOMPARE(sqlValue("select sum(suodejifen) from huiyuanxiaofei"), QString("0"));
+        QCOMPARE(sqlValue("select jifen from huiyuan where ID='1001'"), QString("40"));
+
+        AddXiaofeiDlg mixed;
+        mixed.setHuiyuanInfo(memberInfo("1001"));
+        mixed.show();
+        usePackage(mixed, "S02", "1");
+        addLine(mixed, "toolButton_6", "P01", "1");
+        setMethod(mixed, "现金");
+        clickButton(&mixed, "toolButton_10");
+        QCOMPARE(mixed.result(), int(QDialog::Accepted));
+        QCOMPARE(sqlValue("select jifen from huiyuan where ID='1001'"), QString("90")); // 40 + 50 for the product
+        verifyBooks();
+    }
+
+    // A service scanned by its code names no stylist: the line says so, in
+    // the column a cashier reads; one chosen later is named, not coded.
+    void linesNameTheirStylist()
+    {
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        auto *services = dlg.findChild<QLineEdit *>("lineEdit_2");
+        QTest::keyClicks(services, "S03");
+        QTest::keyClick(services, Qt::Key_Return);
+        addLine(dlg, "toolButton_3", "S01", "1", [](QWidget *editor) { addCommission(editor, "E01"); });
+        auto *view = dlg.findChild<QTableView *>("tableView");
+        QAbstractItemModel *m = view->model();
+        QCOMPARE(m->rowCount(), 2);
+        QCOMPARE(m->headerData(6, Qt::Horizontal).toString(), QString("提成员工"));
+        QCOMPARE(m->index(0, 6).data().toString(), QString("未选择"));
+        QCOMPARE(m->index(1, 6).data().toString(), QString("张三"));
+    }
 };
 
 QTEST_MAIN(TestCheckoutCommit)

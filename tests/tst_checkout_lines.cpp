@@ -93,7 +93,7 @@ private slots:
         QCOMPARE(m_prompts->last(), QString("优惠价必须是不小于0的数字"));
         QCOMPARE(sqlRows("select xiaoshoujiage,youhuijiage,shuliang,jine,jifen from tempxiaofeimingxi"),
                  (QList<QStringList>{{"100", "75", "1", "75", "100"}}));
-        QCOMPARE(text(&dlg, "label_26"), QString("75"));
+        QCOMPARE(text(&dlg, "label_26"), QString("75.00"));
     }
 
     void fullDiskIsTold()
@@ -168,7 +168,7 @@ private slots:
         usePackage(dlg, "S02", "2");
         QCOMPARE(m_prompts->last(), QString("套餐次数不够，请先充值"));
         QCOMPARE(sqlRows("select xiaofeileixing,shuliang,jine,jifen from tempxiaofeimingxi"),
-                 (QList<QStringList>{{"套餐消费", "1", "0", "200"}, {"套餐消费", "3", "0", "200"}}));
+                 (QList<QStringList>{{"套餐消费", "1", "0", "0"}, {"套餐消费", "3", "0", "0"}}));
         QCOMPARE(text(&dlg, "label_19"), QString("4"));
         clickButton(&dlg, "toolButton_10");
         QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001'"), QString("1"));
@@ -196,7 +196,7 @@ private slots:
                  (QList<QStringList>{{"服务项目", "1"}, {"套餐消费", "1"}}));
         QCOMPARE(sqlRows("select yuangongID from temptichengmingxi order by rowid"),
                  (QList<QStringList>{{"E01"}, {"E01"}}));
-        QCOMPARE(text(&dlg, "label_26"), QString("160"));
+        QCOMPARE(text(&dlg, "label_26"), QString("160.00"));
     }
 
     // A proportional commission is a share of the line's amount as it finally

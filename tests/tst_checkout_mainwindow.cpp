@@ -28,8 +28,8 @@ private slots:
         QTest::addColumn<QString>("member");
         QTest::addColumn<QString>("receivable");
         QTest::addColumn<QString>("balance");
-        QTest::newRow("member") << "1001" << "80" << "420";
-        QTest::newRow("walk-in") << "0000" << "100" << "";
+        QTest::newRow("member") << "1001" << "80.00" << "420";
+        QTest::newRow("walk-in") << "0000" << "100.00" << "";
     }
     void saleShowsInTheMemberLists()
     {
@@ -59,9 +59,9 @@ private slots:
         clickButton(&w, "toolButton_12");
 
         if (member == QLatin1String("0000"))
-            QCOMPARE(customer, (QStringList{"0000", "散客", "00", "0"}));
+            QCOMPARE(customer, (QStringList{"0000", "散客", "00", ""})); // a walk-in has no balance to show
         else
-            QCOMPARE(customer, (QStringList{"1001", "王五", "金卡", "500"}));
+            QCOMPARE(customer, (QStringList{"1001", "王五", "金卡", "500.00"}));
         QCOMPARE(seenReceivable, receivable);
         QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei where huiyuanid='" + member + "'"), QString("1"));
         if (!balance.isEmpty()) {

@@ -39,6 +39,7 @@ private slots:
     void aResumedBillOutlivesItsCheckout();
     void aResumedBillIsPricedForTheCardOfNow();
     void holdAndResumeAtTheFrontDesk();
+    void resumedBillGivenUpLeavesNoHoldInTheStatus();
     void pinyinInitialsOfNames();
     void pickersFindAsYouType_data();
     void pickersFindAsYouType();
@@ -158,6 +159,20 @@ QStringList figuresOf1001()
             sqlValue("select ifnull(round(sum(qiankuanjine),2),0) from huiyuanxiaofei where huiyuanid='1001'")};
 }
 
+// At the front desk: member 1001, F4, one 洗剪吹, 挂单.
+void holdABillFor1001(MainWindow &w)
+{
+    w.selectMember(sqlRows("select ID,name,type,birthday,jiaofeijinE,shengyujine,phone,jifen,guwenrenyuan from huiyuan "
+                           "where ID='1001'").value(0));
+    onNextModal([](QWidget *dialog) {
+        auto *checkout = qobject_cast<AddXiaofeiDlg *>(dialog);
+        QVERIFY(checkout);
+        addLine(*checkout, "toolButton_3", "S01", "1");
+        clickButton(checkout, "toolButton");
+    });
+    clickButton(&w, "toolButton_12");
+}
+
 } // namespace
 
 void TestCounter::heldBillComesBackWhole()
@@ -173,7 +188,7 @@ void TestCounter::heldBillComesBackWhole()
         dlg.show();
         fillBill(dlg);
         receivable = text(&dlg, "label_26");
-        QCOMPARE(receivable, QString("170")); // 80 + 2 × 45
+        QCOMPARE(receivable, QString("170.00")); // 80 + 2 × 45
         clickButton(&dlg, "toolButton");
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         held = dlg.heldBillId();
@@ -522,15 +537,7 @@ void TestCounter::holdAndResumeAtTheFrontDesk()
     seedShop();
     MainWindow w;
     w.show();
-    w.selectMember(sqlRows("select ID,name,type,birthday,jiaofeijinE,shengyujine,phone,jifen,guwenrenyuan from huiyuan "
-                           "where ID='1001'").value(0));
-    onNextModal([](QWidget *dialog) {
-        auto *checkout = qobject_cast<AddXiaofeiDlg *>(dialog);
-        QVERIFY(checkout);
-        addLine(*checkout, "toolButton_3", "S01", "1");
-        clickButton(checkout, "toolButton");
-    });
-    clickButton(&w, "toolButton_12");
+    holdABillFor1001(w);
     QVERIFY(w.statusBar()->findChild<QLabel *>("counterStatusLabel")->text().startsWith("已挂单"));
 
     // A walk-in in between.
@@ -555,7 +562,7 @@ void TestCounter::holdAndResumeAtTheFrontDesk()
             auto *checkout = qobject_cast<AddXiaofeiDlg *>(dialog);
             QVERIFY(checkout);
             QCOMPARE(text(checkout, "label_12"), QString("1001"));
-            QCOMPARE(text(checkout, "label_26"), QString("80"));
+            QCOMPARE(text(checkout, "label_26"), QString("80.00"));
             setMethod(*checkout, "储蓄卡");
             setText(checkout, "lineEdit_4", "80");
             clickButton(checkout, "toolButton_10");
@@ -567,7 +574,7 @@ void TestCounter::holdAndResumeAtTheFrontDesk()
     QCOMPARE(w.currentMemberId(), QString("1001"));
     QCOMPARE(HeldBills::count(), 0);
     const QString status = w.statusBar()->findChild<QLabel *>("counterStatusLabel")->text();
-    QVERIFY2(status.contains("单号：xf_") && status.contains("卡内余额：420") && status.contains("套餐剩余次数：5"),
+    QVERIFY2(status.contains("单号：xf_") && status.contains("卡内余额：420.00") && status.contains("套餐剩余次数：5"),
              qPrintable(status));
 
     // With nothing held, 解挂 says so.
@@ -663,7 +670,7 @@ void TestCounter::scannedCodesGoStraightIn()
     QCOMPARE(sqlRows("select xiangmuID,shuliang,youhuijiage from tempxiaofeimingxi where ID='" + dlg.saleId()
                      + "' order by rowid"),
              (QList<QStringList>{{"P01", "1", "45"}, {"P01", "1", "45"}, {"P02", "1", "27"}, {"S01", "1", "80"}}));
-    QCOMPARE(text(&dlg, "label_26"), QString("197"));
+    QCOMPARE(text(&dlg, "label_26"), QString("197.00"));
     QVERIFY(products->text().isEmpty());
 
     int listed = -1;
@@ -895,7 +902,7 @@ void TestCounter::aMorningFromTheKeysAlone()
         QCOMPARE(focusName(), QString("tableView_3"));
         key(Qt::Key_Return);
         QCOMPARE(sqlValue("select count(*) from tempxiaofeimingxi where xiaofeileixing='套餐消费'"), QString("1"));
-        QCOMPARE(text(checkout, "label_26"), QString("152")); // 80 + 45 + 27; a package use costs nothing more
+        QCOMPARE(text(checkout, "label_26"), QString("152.00")); // 80 + 45 + 27; a package use costs nothing more
         key(Qt::Key_F8);
     });
     key(Qt::Key_F4);
@@ -918,7 +925,7 @@ void TestCounter::aMorningFromTheKeysAlone()
     onNextModal([&](QWidget *) {
         onNextModal([&](QWidget *checkout) {
             QCOMPARE(text(checkout, "label_12"), QString("1001"));
-            QCOMPARE(text(checkout, "label_26"), QString("152"));
+            QCOMPARE(text(checkout, "label_26"), QString("152.00"));
             onNextModal([&](QWidget *) {
                 // 100 on the card, the rest in cash.
                 QCOMPARE(focusName(), QString("checkBox"));
@@ -980,6 +987,31 @@ void TestCounter::aMorningFromTheKeysAlone()
     key(Qt::Key_F2);
     QCOMPARE(focusName(), QString("lineEdit"));
     verifyLedger("1001");
+}
+
+// A bill taken up and given up is gone: the status bar no longer offers it
+// under F8.
+void TestCounter::resumedBillGivenUpLeavesNoHoldInTheStatus()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedShop();
+    MainWindow w;
+    w.show();
+    holdABillFor1001(w);
+    auto *status = w.statusBar()->findChild<QLabel *>("counterStatusLabel");
+    QVERIFY(status->text().startsWith("已挂单"));
+    onNextModal([&](QWidget *list) {
+        onNextModal([&](QWidget *checkout) {
+            prompts.answer("放弃");
+            clickButton(checkout, "toolButton_2");
+        });
+        QTest::keyClick(list, Qt::Key_Return);
+    });
+    clickButton(&w, "toolButton_13");
+    QCOMPARE(HeldBills::count(), 0);
+    QVERIFY2(status->text().startsWith("已取回挂单"), qPrintable(status->text()));
+    QVERIFY(!status->text().contains("F8"));
 }
 
 // Outside the counter too: Enter saves, Escape asks only when typing would be lost.

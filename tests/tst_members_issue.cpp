@@ -70,6 +70,7 @@ private slots:
     void failureRollsBackEverything_data();
     void failureRollsBackEverything();
     void editKeepsStoredDataAndMoney();
+    void hurriedEntryLeavesBirthdayAndSexEmpty();
 };
 
 void TestCardIssue::issueWithoutPackage()
@@ -348,6 +349,30 @@ void TestCardIssue::editKeepsStoredDataAndMoney()
         QCOMPARE(edit(&dlg, "lineEdit_2")->text(), QStringLiteral("会员贰"));
     }
     QCOMPARE(sqlValue(QStringLiteral("select name from huiyuan where ID='2'")), QStringLiteral("会员2"));
+}
+
+// A member entered in a hurry gets no made-up birthday (and so no greeting
+// today) and no sex.
+void TestCardIssue::hurriedEntryLeavesBirthdayAndSexEmpty()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    DispatchStub main;
+    seedShop();
+    seedMembers(1);
+    addhuiyuandlg dlg;
+    main.attach(&dlg);
+    dlg.setup(1, {});
+    QCOMPARE(combo(&dlg, "comboBox")->currentText(), QString());
+    auto *birthday = dlg.findChild<QDateEdit *>(QStringLiteral("dateEdit"));
+    QCOMPARE(birthday->date(), birthday->minimumDate());
+    edit(&dlg, "lineEdit_2")->setText(QStringLiteral("急客"));
+    combo(&dlg, "comboBox_3")->setCurrentText(QStringLiteral("金卡"));
+    payWith(QStringLiteral("400"));
+    clickButton(&dlg, QStringLiteral("toolButton"));
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(row(QStringLiteral("select ifnull(sex,''),ifnull(birthday,'') from huiyuan where ID='2'")),
+             (QStringList{QString(), QString()}));
 }
 
 QTEST_MAIN(TestCardIssue)

@@ -192,7 +192,7 @@ void TestMembersMainWindow::renewalFromTheMemberListShowsTheNewBalance()
             clickButton(picker, QStringLiteral("toolButton_3"));
         });
         clickButton(d, QStringLiteral("toolButton_3"));
-        QCOMPARE(d->findChild<QLineEdit *>(QStringLiteral("lineEdit"))->text(), QStringLiteral("300"));
+        QCOMPARE(d->findChild<QLineEdit *>(QStringLiteral("lineEdit"))->text(), QStringLiteral("300.00"));
         onNextModal([](QWidget *pay) {
             pay->findChild<QAbstractButton *>(QStringLiteral("checkBox_4"))->click(); // 储蓄卡 100
             pay->findChild<QAbstractButton *>(QStringLiteral("checkBox_3"))->click(); // 现金 200

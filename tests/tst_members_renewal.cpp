@@ -70,6 +70,7 @@ private slots:
     void severalPackagesAndAnItemMakeTheAmountDue();
     void combinedPaymentSharesOneDocument();
     void refusalsAndFailureWriteNothing();
+    void renewTheChosenItemAtTheShownPrice();
 };
 
 void TestRenewal::renewHeldPackageAddsUses()
@@ -86,8 +87,8 @@ void TestRenewal::renewHeldPackageAddsUses()
         QCOMPARE(dlg.findChild<QTableView *>(QStringLiteral("tableView"))->model()->rowCount(), 1);
         pickPackage(dlg, QStringLiteral("T1"));
         QCOMPARE(dlg.findChild<QTableView *>(QStringLiteral("tableView"))->model()->rowCount(), 3);
-        QCOMPARE(edit(&dlg, "lineEdit")->text(), QStringLiteral("300"));
-        QCOMPARE(edit(&dlg, "lineEdit_2")->text(), QStringLiteral("300"));
+        QCOMPARE(edit(&dlg, "lineEdit")->text(), QStringLiteral("300.00"));
+        QCOMPARE(edit(&dlg, "lineEdit_2")->text(), QStringLiteral("300.00"));
         dlg.findChild<QComboBox *>(QStringLiteral("comboBox"))->setCurrentText(QStringLiteral("李助理"));
         clickButton(&dlg, QStringLiteral("toolButton_4"));
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
@@ -132,15 +133,15 @@ void TestRenewal::severalPackagesAndAnItemMakeTheAmountDue()
         dlg.setup(QStringLiteral("会员交费"), frontDeskRow(QStringLiteral("2"), QStringLiteral("100")));
         dlg.show();
         pickPackage(dlg, QStringLiteral("T1"));
-        QCOMPARE(edit(&dlg, "lineEdit")->text(), QStringLiteral("300"));
+        QCOMPARE(edit(&dlg, "lineEdit")->text(), QStringLiteral("300.00"));
         pickPackage(dlg, QStringLiteral("T2"));
-        QCOMPARE(edit(&dlg, "lineEdit")->text(), QStringLiteral("700"));
+        QCOMPARE(edit(&dlg, "lineEdit")->text(), QStringLiteral("700.00"));
         addItem(dlg, QStringLiteral("X3"), QStringLiteral("3"), QStringLiteral("40"));
-        QCOMPARE(edit(&dlg, "lineEdit")->text(), QStringLiteral("820"));
+        QCOMPARE(edit(&dlg, "lineEdit")->text(), QStringLiteral("820.00"));
         // The same package once more is owed once more.
         pickPackage(dlg, QStringLiteral("T1"));
-        QCOMPARE(edit(&dlg, "lineEdit")->text(), QStringLiteral("1120"));
-        QCOMPARE(edit(&dlg, "lineEdit_2")->text(), QStringLiteral("1120"));
+        QCOMPARE(edit(&dlg, "lineEdit")->text(), QStringLiteral("1120.00"));
+        QCOMPARE(edit(&dlg, "lineEdit_2")->text(), QStringLiteral("1120.00"));
 
         edit(&dlg, "lineEdit_2")->setText(QStringLiteral("1100"));
         prompts.answer(QStringLiteral("否"));
@@ -232,7 +233,7 @@ void TestRenewal::refusalsAndFailureWriteNothing()
         const auto text = [&](const char *n) { return fromList.findChild<QLabel *>(QLatin1String(n))->text(); };
         QCOMPARE((QStringList{text("label_7"), text("label_10"), text("label_12"), text("label_11"), text("label_9"), text("label_8")}),
                  (QStringList{QStringLiteral("1"), QStringLiteral("c1"), QStringLiteral("c13"), QStringLiteral("c14"),
-                              QStringLiteral("c15"), QStringLiteral("0")}));
+                              QStringLiteral("c15"), QStringLiteral("0.00")}));
     }
 
     taocanxufeidlg walkIn;
@@ -265,12 +266,71 @@ void TestRenewal::refusalsAndFailureWriteNothing()
     QCOMPARE(prompts.last(), QStringLiteral("套餐续费保存失败，本次操作未保存"));
     QVERIFY(dlg.isVisible());
     QCOMPARE(moneySnapshot(), before);
-    QCOMPARE(edit(&dlg, "lineEdit")->text(), QStringLiteral("400"));
+    QCOMPARE(edit(&dlg, "lineEdit")->text(), QStringLiteral("400.00"));
 
     sqlExec(QStringLiteral("drop trigger break_huiyuanyuebiandong"));
     clickButton(&dlg, QStringLiteral("toolButton_4"));
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QCOMPARE(sqlValue(QStringLiteral("select shengyucishu from huiyuantaocan where huiyuanID='1' and xiangmuID='X3'")), QStringLiteral("10"));
+}
+
+// 续费 renews the item chosen in the list without its code being typed again;
+// Enter after a typed code goes on to 服务次数 instead of a wrong message; and
+// the 实收价格 shown is exactly what the payment row charges.
+void TestRenewal::renewTheChosenItemAtTheShownPrice()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    DispatchStub main;
+    seedHolder();
+    taocanxufeidlg dlg;
+    main.attach(&dlg);
+    dlg.setup(QStringLiteral("会员交费"), frontDeskRow(QStringLiteral("1"), QStringLiteral("100")));
+    dlg.show();
+    clickButton(&dlg, QStringLiteral("toolButton"));
+    QVERIFY2(prompts.last().startsWith(QStringLiteral("请先在列表中选择要续费的项目")), qPrintable(prompts.last()));
+
+    auto *list = dlg.findChild<QTableView *>(QStringLiteral("tableView"));
+    list->setCurrentIndex(list->model()->index(0, 0));
+    QString shownTotal;
+    onNextModal([&](QWidget *w) {
+        QCOMPARE(edit(w, "lineEdit")->text(), QStringLiteral("X1"));
+        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("label_5"))->text(), QStringLiteral("洗发"));
+        QCOMPARE(w->focusWidget(), edit(w, "lineEdit_2"));
+        QCOMPARE(edit(w, "lineEdit_5")->focusPolicy(), Qt::NoFocus);
+        QVERIFY(edit(w, "lineEdit_5")->isReadOnly());
+        edit(w, "lineEdit_2")->setText(QStringLiteral("5"));
+        edit(w, "lineEdit_4")->setText(QStringLiteral("25.5"));
+        shownTotal = edit(w, "lineEdit_5")->text();
+        clickButton(w, QStringLiteral("toolButton"));
+    });
+    clickButton(&dlg, QStringLiteral("toolButton"));
+    QCOMPARE(shownTotal, QStringLiteral("127.5"));
+    QCOMPARE(edit(&dlg, "lineEdit")->text(), QStringLiteral("127.50"));
+
+    onNextModal([&](QWidget *w) {
+        QLineEdit *code = edit(w, "lineEdit");
+        code->setFocus();
+        QTest::keyClicks(code, QStringLiteral("X2"));
+        QTest::keyClick(code, Qt::Key_Return);
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("label_5"))->text(), QStringLiteral("护理"));
+        QCOMPARE(w->focusWidget(), edit(w, "lineEdit_2"));
+        edit(w, "lineEdit_2")->clear();
+        clickButton(w, QStringLiteral("toolButton"));
+        QCOMPARE(prompts.last(), QStringLiteral("请输入服务次数"));
+        qobject_cast<QDialog *>(w)->reject();
+    });
+    clickButton(&dlg, QStringLiteral("toolButton_2"));
+    QVERIFY(!prompts.texts().join(QLatin1Char(';')).contains(QStringLiteral("员工")));
+
+    clickButton(&dlg, QStringLiteral("toolButton_4"));
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(sqlRows(QStringLiteral("select yingjiaojine,shifujine from huiyuanjiaofei")),
+             (QList<QStringList>{{QStringLiteral("127.5"), QStringLiteral("127.5")}}));
+    QCOMPARE(sqlValue(QStringLiteral("select shengyucishu from huiyuantaocan where huiyuanID='1' and xiangmuID='X1'")),
+             QStringLiteral("9"));
+    QVERIFY(ledgerAgrees(QStringLiteral("1")));
 }
 
 QTEST_MAIN(TestRenewal)

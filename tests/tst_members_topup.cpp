@@ -49,6 +49,7 @@ private slots:
     void nullBalanceAndRefusals();
     void failureRollsBack_data();
     void failureRollsBack();
+    void combinedPaymentOneCreditSeveralRows();
 };
 
 void TestTopUp::typingAndLabels()
@@ -60,7 +61,7 @@ void TestTopUp::typingAndLabels()
     QCOMPARE(t.dlg.findChild<QLabel *>(QStringLiteral("label_10"))->text(), QStringLiteral("会员5"));
     QCOMPARE(t.dlg.findChild<QLabel *>(QStringLiteral("label_13"))->text(), QStringLiteral("88.5"));
     QCOMPARE(t.dlg.findChild<QLabel *>(QStringLiteral("label_15"))->text(), QStringLiteral("13800000005"));
-    QVERIFY(t.dlg.findChild<QWidget *>(QStringLiteral("toolButton_3"))->isHidden());
+    QVERIFY(!t.dlg.findChild<QWidget *>(QStringLiteral("toolButton_3"))->isHidden());
     QVERIFY(t.dlg.findChild<QComboBox *>(QStringLiteral("comboBox_2"))->count() > 0);
 
     edit(&t.dlg, "lineEdit")->setText(QStringLiteral("1000"));
@@ -218,6 +219,41 @@ void TestTopUp::failureRollsBack()
     QVERIFY(t.dlg.isVisible());
     QCOMPARE(edit(&t.dlg, "lineEdit")->text(), QStringLiteral("100"));
     QCOMPARE(moneySnapshot(), before);
+}
+
+// Part by card terminal, part in cash: the card is credited once, each method
+// has its row under one document, the card itself is not offered.
+void TestTopUp::combinedPaymentOneCreditSeveralRows()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    DispatchStub main;
+    seedShop();
+    seedMembers(1);
+    sqlExec(QStringLiteral("update huiyuan set shengyujine=300 where ID='1'"));
+    {
+        TopUp t(main, {QStringLiteral("1"), QStringLiteral("会员1"), QStringLiteral("300"), QString()});
+        t.enter(QStringLiteral("1000"), QStringLiteral("100"));
+        onNextModal([](QWidget *pay) {
+            QVERIFY(!pay->findChild<QWidget *>(QStringLiteral("checkBox_4"))->isEnabled());
+            clickButton(pay, QStringLiteral("checkBox")); // 支付宝 takes the whole remainder
+            pay->findChild<QLineEdit *>(QStringLiteral("lineEdit"))->setText(QStringLiteral("600"));
+            clickButton(pay, QStringLiteral("checkBox_3")); // 现金 the rest
+            clickButton(pay, QStringLiteral("toolButton_4"));
+        });
+        clickButton(&t.dlg, QStringLiteral("toolButton_3"));
+        QCOMPARE(t.dlg.result(), int(QDialog::Accepted));
+    }
+    QVERIFY2(prompts.texts().isEmpty(), qPrintable(prompts.texts().join(QLatin1Char(';'))));
+    QCOMPARE(sqlValue(QStringLiteral("select shengyujine from huiyuan where ID='1'")), QStringLiteral("1400"));
+    QCOMPARE(sqlRows(QStringLiteral("select fukuanleixing,yingjiaojine,shifujine,zengsongjine,kaneijine,qiankuanjine "
+                                    "from huiyuanjiaofei order by rowid")),
+             (QList<QStringList>{{QStringLiteral("支付宝"), QStringLiteral("1000"), QStringLiteral("600"),
+                                  QStringLiteral("100"), QStringLiteral("1100"), QStringLiteral("0")},
+                                 {QStringLiteral("现金"), QStringLiteral("0"), QStringLiteral("400"), QStringLiteral("0"),
+                                  QStringLiteral("0"), QStringLiteral("0")}}));
+    QCOMPARE(sqlValue(QStringLiteral("select count(distinct ID) from huiyuanjiaofei")), QStringLiteral("1"));
+    QVERIFY(ledgerAgrees(QStringLiteral("1")));
 }
 
 QTEST_MAIN(TestTopUp)

@@ -164,7 +164,7 @@ void tst_Payment::combinedRefusals_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("nothing ticked") << "会员卡号：12" << "" << "" << "请至少选择一种付款方式";
     QTest::newRow("not a number") << "会员卡号：12" << "checkBox_3" << "abc" << "现金的付款金额不是有效的数字";
-    QTest::newRow("negative") << "会员卡号：12" << "checkBox_5" << "-20" << "代金卷的付款金额不能为负数";
+    QTest::newRow("negative") << "会员卡号：12" << "checkBox_5" << "-20" << "代金券的付款金额不能为负数";
     QTest::newRow("overpaid") << "会员卡号：12" << "checkBox_3" << "250" << "付款金额合计大于应收金额，请确认";
     QTest::newRow("1e308") << "会员卡号：12" << "checkBox_3" << "1e308" << "现金的付款金额不能超过1000000000";
     QTest::newRow("inf") << "会员卡号：12" << "checkBox_3" << "inf" << "现金的付款金额不是有效的数字";

@@ -71,6 +71,7 @@ void TestReceipts::init()
     cut.amountCents = 8000;
     cut.points = 100;
     SaleLine use = cut;
+    cut.commissions = {CommissionRow{QStringLiteral("E01"), QStringLiteral("点单提成"), QStringLiteral("按比例提成"), 10, 800}};
     use.key = QStringLiteral("k2");
     use.type = QStringLiteral("套餐消费");
     use.itemId = QStringLiteral("S02");
@@ -135,9 +136,10 @@ void TestReceipts::everyKindOnEveryPaper_data()
         };
         // Figures as they stood right after the sale: balance 470, 烫发 4 uses
         // left, 140 points; its debt is gone with the void.
-        row("sale", {"消费小票", "洗剪吹", "烫发", "套餐", "80", "原价合计", "100", "折扣优惠", "应收金额",
-                     "储蓄卡", "现金", "还款", "微信", "卡内余额", "470", "剩余次数", "本单积分",
-                     "累计积分", "140", "本单已作废"},
+        // Money with its cents, and the stylist under the line she served.
+        row("sale", {"消费小票", "洗剪吹", "服务：张三", "烫发", "套餐", "80.00", "原价合计", "100.00", "折扣优惠",
+                     "应收金额", "储蓄卡", "30.00", "现金", "还款", "微信", "卡内余额", "470.00", "剩余次数",
+                     "本单积分", "累计积分", "140", "本单已作废"},
             {"谢谢惠顾"});
         // Its debt was repaid from the card by the refund below.
         row("topup", {"充值小票", "会员充值", "500", "赠送金额", "50", "赵六", "还款", "储蓄卡", "卡内余额", "630", "谢谢惠顾"},

@@ -133,7 +133,7 @@ void TestSchema::listsOfTheConfiguration()
     for (const QString &period : dbsetEntry<ComBoxinfo>(map, "时间选择").row_name)
         QVERIFY(!ctrlUiClass::periodWhere(period, "time").isEmpty());
     const QStringList pay = dbsetEntry<ComBoxinfo>(map, "付款方式").row_name;
-    for (const char *m : {"现金", "支付宝", "微信", "刷卡", "储蓄卡", "代金卷"})
+    for (const char *m : {"现金", "支付宝", "微信", "刷卡", "储蓄卡", "代金券"})
         QVERIFY(pay.contains(m));
     QCOMPARE(dbsetEntry<ComBoxinfo>(map, "入库类型").row_name.first(), QString("所有类型"));
     QCOMPARE(dbsetEntry<ComBoxinfo>(map, "出库类型").row_name.first(), QString("所有类型"));

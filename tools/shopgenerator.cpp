@@ -229,7 +229,7 @@ private:
     QStringList otherMethods{QStringLiteral("现金"), QStringLiteral("支付宝"), QStringLiteral("微信"),
                              QStringLiteral("刷卡")};
     QStringList renewMethods{QStringLiteral("现金"), QStringLiteral("支付宝"), QStringLiteral("微信"),
-                             QStringLiteral("刷卡"), QStringLiteral("代金卷")};
+                             QStringLiteral("刷卡"), QStringLiteral("代金券")};
 
     QVector<Member> members;
     qint64 walkInPoints = 0;
