@@ -78,6 +78,7 @@ struct Sale
     qint64 signBillCents = 0;
     QString lineMethod;   // the method written on the lines (the single-payment combo text)
     QString operatorName;
+    QString bookingId;    // the appointment this sale settles (已完成 with it); empty for none
 };
 
 struct PackageItem
