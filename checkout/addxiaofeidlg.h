@@ -26,6 +26,9 @@ public:
     QString saleId() const { return m_saleId; }
     // Takes a held bill up into this (still empty) checkout.
     LedgerResult resumeHeld(const QString &heldId);
+    // Takes a booking's items up into this (still empty) checkout; the sale's
+    // commit then settles the booking.
+    LedgerResult takeBooking(const QString &bookingId);
     // The document this checkout ended with: the sale written, or the held bill.
     QString committedSaleId() const { return m_committed ? m_saleId : QString(); }
     QString heldBillId() const { return m_heldId; }
@@ -84,6 +87,7 @@ private:
     bool m_committed = false;
     QString m_heldId;
     qint64 m_tenderedCents = -1;
+    QString m_bookingId; // the booking this sale settles
 };
 
 #endif

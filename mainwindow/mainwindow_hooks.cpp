@@ -37,6 +37,7 @@ void MainWindow::afterConstruction()
     setupReportFilters(); // reports: periods and dates agree, totals lines, details follow
     refreshTakingsStatistics(); // reports: the 综合统计 tree for the default period
     clearRulesDetails(); // rules
+    setupBooking(); // booking: the page, its key and the status bar
 }
 
 // After the navigation selected the page of `text`.
@@ -57,6 +58,7 @@ void MainWindow::afterMemberDataChanged(const QString &table)
     if (table == QLatin1String("huiyuanxiaofei"))
         showMemberTotals();
     reloadCurrentMember();
+    showMemberBookings(); // booking
 }
 
 // Query buttons, in the order of m_queryButtons.
