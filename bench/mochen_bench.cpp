@@ -8,6 +8,9 @@
 // the dialog the program opens, the rows the program writes. Start-up and login
 // are measured in a child process (a fresh program start each time).
 
+#include "bookingbook.h"
+#include "bookingpage.h"
+#include "bookingwriter.h"
 #include "ctrluiclass.h"
 #include "dbrecords.h"
 #include "dbsetconfig.h"
@@ -277,6 +280,9 @@ private slots:
     void comprehensiveStatistics();
     void handoverDialogOpen();
     void exportMembers();
+
+    void bookingDayView();
+    void bookingCommit();
 
 private:
     MainWindow *w = nullptr;
@@ -747,6 +753,59 @@ void Bench::exportMembers()
     timed([&] { ctrl.exportView(QStringLiteral("会员管理")); });
     QVERIFY(QFile(file).size() > 0);
     QFile::remove(file);
+}
+
+// The appointment book on its busiest day: the page reads the day (stylists,
+// their hours, every booked line) and paints it.
+void Bench::bookingDayView()
+{
+    if (!w || !w->bookingPage())
+        QSKIP("no appointment book");
+    QSqlQuery q;
+    q.exec(QStringLiteral("select riqi from yuyue group by riqi order by count(*) desc LIMIT 1"));
+    if (!q.next())
+        QSKIP("the shop has no bookings");
+    const QDate busiest = QDate::fromString(q.value(0).toString(), Qt::ISODate);
+    q.finish();
+    w->navigateTo(QStringLiteral("预约"));
+    w->bookingPage()->setDate(busiest.addDays(-1));
+    QCoreApplication::processEvents();
+    QBENCHMARK {
+        w->bookingPage()->setDate(busiest);
+        w->bookingPage()->view()->repaint();
+        w->bookingPage()->setDate(busiest.addDays(-1));
+    }
+    qInfo("busiest day %s: %d lines", qPrintable(busiest.toString(Qt::ISODate)),
+          int(BookingBook::day(busiest).size()));
+}
+
+// One booking through the writer: the clash look-up, the number, header, line and log.
+void Bench::bookingCommit()
+{
+    QSqlQuery q;
+    q.exec(QStringLiteral("select ID from yuangong where coalesce(jinyong,'否')<>'是' order by ID LIMIT 1"));
+    if (!q.next())
+        QSKIP("no employee");
+    BookingItem item;
+    item.employeeId = q.value(0).toString();
+    q.exec(QStringLiteral("select ID from fuwuxiangmu order by ID LIMIT 1"));
+    if (!q.next())
+        QSKIP("no service item");
+    item.itemId = q.value(0).toString();
+    q.finish();
+    // Far ahead, one quarter after the other: always a free slot.
+    static int n = 0;
+    Booking b;
+    b.customerName = QStringLiteral("测试顾客");
+    b.operatorName = QStringLiteral("admin");
+    b.outsideHoursAccepted = true;
+    QBENCHMARK {
+        item.start = QDateTime(QDate::currentDate().addYears(3), QTime(9, 0)).addSecs(qint64(n++) * 900);
+        item.minutes = 15;
+        b.items = {item};
+        const LedgerResult r = BookingWriter::book(b);
+        QVERIFY2(r.ok, qPrintable(r.error));
+    }
 }
 
 int main(int argc, char **argv)

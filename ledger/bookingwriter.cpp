@@ -1,5 +1,6 @@
 #include "bookingwriter.h"
 
+#include "bookingbook.h"
 #include "conflictretry.h"
 #include "ledgersql.h"
 #include "shopconnection.h"
@@ -70,33 +71,11 @@ QString stateOf(const QString &bookingId)
 // Reads the booking as written, for a change of one of its lines.
 bool load(const QString &bookingId, Booking *b, QString *state)
 {
-    const QList<QVariantList> head = LedgerSql::rows(
-        QStringLiteral("select huiyuanid,kehuming,dianhua,laiyuan,beizhu,shouyintai,zhuangtai from yuyue where ID=?"),
-        {bookingId});
-    if (head.isEmpty())
+    BookingRecord rec;
+    if (!BookingBook::find(bookingId, &rec))
         return false;
-    const QVariantList &h = head.first();
-    b->documentId = bookingId;
-    b->memberId = h.value(0).toString();
-    b->customerName = h.value(1).toString();
-    b->phone = h.value(2).toString();
-    b->source = h.value(3).toString();
-    b->remark = h.value(4).toString();
-    b->desk = h.value(5).toString();
-    *state = h.value(6).toString();
-    b->items.clear();
-    for (const QVariantList &r : LedgerSql::rows(
-             QStringLiteral("select xiangmuID,xiangmumingcheng,yuangongID,kaishi,shichang from yuyuemingxi "
-                            "where yuyueID=? order by hangID"),
-             {bookingId})) {
-        BookingItem i;
-        i.itemId = r.value(0).toString();
-        i.itemName = r.value(1).toString();
-        i.employeeId = r.value(2).toString();
-        i.start = QDateTime::fromString(r.value(3).toString(), kTimeFormat);
-        i.minutes = r.value(4).toInt();
-        b->items << i;
-    }
+    *b = rec.booking;
+    *state = rec.state;
     return true;
 }
 

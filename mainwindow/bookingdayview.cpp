@@ -130,7 +130,7 @@ QDateTime BookingDayView::timeAt(int column, int y) const
 int BookingDayView::columnOf(const BookingBlock &b) const
 {
     for (int c = 0; c < m_columns.size(); ++c)
-        if (m_columns.at(c).employeeId == b.employeeId && m_columns.at(c).date == b.start.date())
+        if (m_columns.at(c).day.employeeId == b.employeeId && m_columns.at(c).date == b.start.date())
             return c;
     return -1;
 }
@@ -204,9 +204,9 @@ void BookingDayView::paintEvent(QPaintEvent *)
         const Column &col = m_columns.at(c);
         const int x = kAxis + c * w;
         p.fillRect(QRect(x, kHeader, w, n * kRow), QColor(225, 228, 232));
-        if (col.working) {
-            const int from = qMax(minutesOf(col.start, m_opensMinutes), m_opensMinutes);
-            const int to = qMin(minutesOf(col.end, m_closesMinutes), m_closesMinutes);
+        if (col.day.working) {
+            const int from = qMax(minutesOf(col.day.start, m_opensMinutes), m_opensMinutes);
+            const int to = qMin(minutesOf(col.day.end, m_closesMinutes), m_closesMinutes);
             if (to > from)
                 p.fillRect(QRect(x, kHeader + (from - m_opensMinutes) * kRow / kQuarter, w,
                                  (to - from) * kRow / kQuarter),
@@ -221,7 +221,7 @@ void BookingDayView::paintEvent(QPaintEvent *)
         p.setFont(base);
         p.setPen(QColor(110, 110, 110));
         p.drawText(QRect(x + 4, kHeader / 2, w - 8, kHeader / 2 - 2), Qt::AlignCenter,
-                   col.working ? col.start + QStringLiteral("–") + col.end : QStringLiteral("休息"));
+                   col.day.working ? col.day.start + QStringLiteral("–") + col.day.end : QStringLiteral("休息"));
     }
     // Rows and the times of day.
     for (int r = 0; r <= n; ++r) {
@@ -346,12 +346,12 @@ void BookingDayView::mouseReleaseEvent(QMouseEvent *event)
     if (dragged && pressed >= 0 && c >= 0 && event->pos().y() >= kHeader) {
         const BookingBlock b = m_blocks.at(pressed);
         const QDateTime to = timeAt(c, event->pos().y());
-        if (to != b.start || m_columns.at(c).employeeId != b.employeeId)
-            emit blockMoved(b.bookingId, b.line, m_columns.at(c).employeeId, to);
+        if (to != b.start || m_columns.at(c).day.employeeId != b.employeeId)
+            emit blockMoved(b.bookingId, b.line, m_columns.at(c).day.employeeId, to);
         return;
     }
     if (free && c >= 0 && blockAt(event->pos()) < 0)
-        emit freeSlotChosen(m_columns.at(c).employeeId, timeAt(c, event->pos().y()));
+        emit freeSlotChosen(m_columns.at(c).day.employeeId, timeAt(c, event->pos().y()));
 }
 
 void BookingDayView::mouseDoubleClickEvent(QMouseEvent *event)
@@ -390,7 +390,7 @@ void BookingDayView::keyPressEvent(QKeyEvent *event)
         if (under >= 0)
             emit blockOpened(m_blocks.at(under).bookingId);
         else if (!m_columns.isEmpty())
-            emit freeSlotChosen(m_columns.at(m_cursorColumn).employeeId, cursorTime());
+            emit freeSlotChosen(m_columns.at(m_cursorColumn).day.employeeId, cursorTime());
         return;
     }
     default:
@@ -406,7 +406,7 @@ void BookingDayView::keyPressEvent(QKeyEvent *event)
         const int c = qBound(0, m_cursorColumn + dc, m_columns.size() - 1);
         const QDateTime start = b.start.addSecs(qint64(dr) * kQuarter * 60);
         moveCursorBy(dc, dr);
-        emit blockMoved(b.bookingId, b.line, m_columns.at(c).employeeId,
+        emit blockMoved(b.bookingId, b.line, m_columns.at(c).day.employeeId,
                         dc != 0 ? QDateTime(m_columns.at(c).date, b.start.time()) : start);
         return;
     }

@@ -22,14 +22,12 @@ class BookingDayView : public QWidget
 {
     Q_OBJECT
 public:
+    // A stylist's working day, drawn under a title.
     struct Column
     {
-        QString employeeId;
+        WorkingDay day;
         QDate date;
         QString title;
-        bool working = false;
-        QString start; // hh:mm
-        QString end;   // hh:mm
     };
 
     explicit BookingDayView(QWidget *parent = nullptr);

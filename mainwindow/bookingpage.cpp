@@ -4,7 +4,9 @@
 #include "bookingbook.h"
 #include "bookingdayview.h"
 #include "bookingdlg.h"
+#include "bookinghoursdlg.h"
 #include "bookingwriter.h"
+#include "receipts/bookingsheet.h"
 #include "ctrluiclass.h"
 #include "operatorsession.h"
 #include "prompt.h"
@@ -101,16 +103,15 @@ void BookingPage::refresh()
                 booked.insert(b.employeeId);
         for (const WorkingDay &d : WorkingHours::day(date()))
             if (d.working || booked.contains(d.employeeId))
-                columns << BookingDayView::Column{d.employeeId, date(), d.name, d.working, d.start, d.end};
+                columns << BookingDayView::Column{d, date(), d.name};
     } else {
         // The week of one stylist, Monday first.
         const QDate monday = date().addDays(1 - date().dayOfWeek());
         blocks = BookingBook::stylist(stylist, monday, 7);
         for (int i = 0; i < 7; ++i) {
-            const WorkingDay d = WorkingHours::dayOf(stylist, monday.addDays(i));
-            columns << BookingDayView::Column{stylist, monday.addDays(i),
-                                              QLocale(QLocale::Chinese).toString(monday.addDays(i), QStringLiteral("MM-dd dddd")),
-                                              d.working, d.start, d.end};
+            columns << BookingDayView::Column{
+                WorkingHours::dayOf(stylist, monday.addDays(i)), monday.addDays(i),
+                QLocale(QLocale::Chinese).toString(monday.addDays(i), QStringLiteral("MM-dd dddd"))};
         }
     }
     m_view->setColumns(columns);
@@ -238,7 +239,7 @@ void BookingPage::on_bookingNew_clicked()
         ctrlUiClass::showInfo(QStringLiteral("这一天没有上班的员工，请先在“工作时间”里安排"), this);
         return;
     }
-    bookAt(columns.at(c).employeeId, m_view->cursorTime());
+    bookAt(columns.at(c).day.employeeId, m_view->cursorTime());
 }
 
 void BookingPage::on_bookingOpen_clicked()
@@ -300,11 +301,22 @@ void BookingPage::on_bookingCancel_clicked()
     emit bookingsChanged();
 }
 
+// The hours are the owner's: the settings right, checked here where they are changed.
 void BookingPage::on_bookingHours_clicked()
 {
-    ctrlUiClass::showInfo(QStringLiteral("营业时间：%1–%2").arg(WorkingHours::shopOpens(), WorkingHours::shopCloses()), this);
+    if (operatorSession().xitongshezhi != QStringLiteral("是")) {
+        ctrlUiClass::showInfo(QStringLiteral("你的权限不够，请使用管理员权限登录"), this);
+        return;
+    }
+    BookingHoursDlg dlg;
+    dlg.setDate(date());
+    dlg.exec();
+    if (dlg.changed())
+        refresh();
 }
 
+// The day's sheet: the stylist of the week view, else the whole shop.
 void BookingPage::on_bookingPrint_clicked()
 {
+    BookingSheet::preview(this, date(), weekStylist());
 }

@@ -7,6 +7,7 @@
 #include "bookingbook.h"
 #include "bookingdayview.h"
 #include "bookingpage.h"
+#include "bookingusereport.h"
 #include "ctrluiclass.h"
 #include "ledgertypes.h"
 
@@ -27,6 +28,12 @@ void MainWindow::setupBooking()
         showBookingStatus();
         showMemberBookings();
     });
+    // The owner's utilisation list sits under the charts of 经营分析.
+    for (int i = 0; i < ui->tabWidget_5->count(); ++i)
+        if (ui->tabWidget_5->tabText(i) == QStringLiteral("经营分析")) {
+            if (auto *box = qobject_cast<QVBoxLayout *>(ui->tabWidget_5->widget(i)->layout()))
+                box->addWidget(new BookingUseReport);
+        }
     auto *key = new QShortcut(QKeySequence(Qt::Key_F11), this);
     connect(key, &QShortcut::activated, this, [this] { navigateTo(QStringLiteral("预约")); });
 
