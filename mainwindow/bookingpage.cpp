@@ -74,13 +74,13 @@ QString BookingPage::weekStylist() const
     return ui->bookingStylist->currentData().toString();
 }
 
-void BookingPage::fillStylists()
+void BookingPage::fillStylists(const QList<WorkingDay> &staff)
 {
     const QString chosen = weekStylist();
     ui->bookingStylist->blockSignals(true);
     ui->bookingStylist->clear();
     ui->bookingStylist->addItem(QStringLiteral("全部员工（日视图）"), QString());
-    for (const WorkingDay &d : WorkingHours::day(date()))
+    for (const WorkingDay &d : staff)
         ui->bookingStylist->addItem(d.name + QStringLiteral("（周视图）"), d.employeeId);
     const int at = ui->bookingStylist->findData(chosen);
     ui->bookingStylist->setCurrentIndex(at >= 0 ? at : 0);
@@ -89,7 +89,9 @@ void BookingPage::fillStylists()
 
 void BookingPage::refresh()
 {
-    fillStylists();
+    // One read of the day's staff serves the stylist list and the columns.
+    const QList<WorkingDay> staff = WorkingHours::day(date());
+    fillStylists(staff);
     m_view->setHours(WorkingHours::shopOpens(), WorkingHours::shopCloses());
     QList<BookingDayView::Column> columns;
     QList<BookingBlock> blocks;
@@ -101,7 +103,7 @@ void BookingPage::refresh()
         for (const BookingBlock &b : blocks)
             if (BookingState::holdsTime(b.state))
                 booked.insert(b.employeeId);
-        for (const WorkingDay &d : WorkingHours::day(date()))
+        for (const WorkingDay &d : staff)
             if (d.working || booked.contains(d.employeeId))
                 columns << BookingDayView::Column{d, date(), d.name};
     } else {

@@ -4,6 +4,8 @@
 #include <QDate>
 #include <QWidget>
 
+#include "booking.h"
+
 namespace Ui {
 class BookingPage;
 }
@@ -53,7 +55,7 @@ private slots:
 
 private:
     void setupKeys();
-    void fillStylists();
+    void fillStylists(const QList<WorkingDay> &staff);
     void updateButtons();
     QString weekStylist() const;
 
