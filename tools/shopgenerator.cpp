@@ -1084,12 +1084,12 @@ void Builder::bookingsNotKept()
     const int n = bookRng.below(3);
     for (int k = 0; k < n; ++k) {
         const bool walkIn = members.isEmpty() || bookRng.chance(0.3);
-        const Member *m = walkIn ? nullptr : &members.at(pickMember());
+        const Member *m = walkIn ? nullptr : &members.at(bookRng.below(members.size()));
         const Item &it = items.at(bookRng.below(items.size()));
         BookingItem b;
         b.itemId = it.id;
         b.itemName = it.name;
-        b.employeeId = pickCommissionEmployee().id;
+        b.employeeId = staff.at(commissionStaff.at(bookRng.below(commissionStaff.size()))).id;
         b.start = QDateTime(today, QTime(10 + bookRng.below(10), 15 * bookRng.below(4)));
         b.minutes = 30 + 15 * bookRng.below(3);
         const QString id = book(9 * 3600000 - 3600000 + bookRng.below(3000000), m ? m->id : QStringLiteral("0000"),
@@ -1115,12 +1115,12 @@ void Builder::bookingsToCome()
     const int perDay = qMax(3, sc.sales / qMax(1, sc.days) / 3);
     for (int d = 0; d < 4; ++d) {
         for (int k = 0; k < perDay; ++k) {
-            const Member &m = members.at(pickMember());
+            const Member &m = members.at(bookRng.below(members.size()));
             const Item &it = items.at(bookRng.below(items.size()));
             BookingItem b;
             b.itemId = it.id;
             b.itemName = it.name;
-            b.employeeId = pickCommissionEmployee().id;
+            b.employeeId = staff.at(commissionStaff.at(bookRng.below(commissionStaff.size()))).id;
             b.start = QDateTime(today.addDays(d), QTime(9 + bookRng.below(11), 15 * bookRng.below(4)));
             b.minutes = 30 + 15 * bookRng.below(3);
             if (d == 0 && b.start.time() < QTime(13, 0))
