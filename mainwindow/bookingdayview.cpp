@@ -48,7 +48,8 @@ void BookingDayView::setHours(const QString &opens, const QString &closes)
     m_opensMinutes = minutesOf(opens, 9 * 60) / kQuarter * kQuarter;
     m_closesMinutes = qMax(m_opensMinutes + kQuarter, minutesOf(closes, 21 * 60));
     m_cursorRow = qBound(0, m_cursorRow, rows() - 1);
-    updateGeometry();
+    // Every quarter hour keeps its height: the scroll area scrolls instead.
+    setMinimumSize(sizeHint());
     update();
 }
 
@@ -56,7 +57,7 @@ void BookingDayView::setColumns(const QList<Column> &columns)
 {
     m_columns = columns;
     m_cursorColumn = qBound(0, m_cursorColumn, qMax(0, m_columns.size() - 1));
-    updateGeometry();
+    setMinimumSize(sizeHint());
     update();
 }
 
@@ -111,6 +112,7 @@ void BookingDayView::setCursor(int column, const QDateTime &time)
     const int minutes = time.time().hour() * 60 + time.time().minute();
     m_cursorRow = qBound(0, (minutes - m_opensMinutes) / kQuarter, rows() - 1);
     update();
+    emit cursorMoved(slotRect(m_cursorColumn, cursorTime()));
 }
 
 int BookingDayView::columnAt(int x) const
@@ -212,16 +214,6 @@ void BookingDayView::paintEvent(QPaintEvent *)
                                  (to - from) * kRow / kQuarter),
                            Qt::white);
         }
-        p.fillRect(QRect(x, 0, w, kHeader), QColor(234, 247, 255));
-        p.setPen(QColor(40, 40, 40));
-        QFont bold = base;
-        bold.setBold(true);
-        p.setFont(bold);
-        p.drawText(QRect(x + 4, 2, w - 8, kHeader / 2), Qt::AlignCenter, col.title);
-        p.setFont(base);
-        p.setPen(QColor(110, 110, 110));
-        p.drawText(QRect(x + 4, kHeader / 2, w - 8, kHeader / 2 - 2), Qt::AlignCenter,
-                   col.day.working ? col.day.start + QStringLiteral("–") + col.day.end : QStringLiteral("休息"));
     }
     // Rows and the times of day.
     for (int r = 0; r <= n; ++r) {
@@ -286,6 +278,26 @@ void BookingDayView::paintEvent(QPaintEvent *)
             p.drawRect(QRect(target.left() + 2, target.top(), target.width() - 4, b.minutes * kRow / kQuarter));
         }
     }
+
+    // The names stay in sight at the top of what the scroll area shows.
+    const int top = qMax(0, visibleRegion().boundingRect().top());
+    for (int c = 0; c < m_columns.size(); ++c) {
+        const Column &col = m_columns.at(c);
+        const int x = kAxis + c * w;
+        p.fillRect(QRect(x, top, w, kHeader), QColor(234, 247, 255));
+        p.setPen(QColor(190, 195, 200));
+        p.drawRect(QRect(x, top, w, kHeader));
+        p.setPen(QColor(40, 40, 40));
+        QFont bold = base;
+        bold.setBold(true);
+        p.setFont(bold);
+        p.drawText(QRect(x + 4, top + 2, w - 8, kHeader / 2), Qt::AlignCenter, col.title);
+        p.setFont(base);
+        p.setPen(QColor(110, 110, 110));
+        p.drawText(QRect(x + 4, top + kHeader / 2, w - 8, kHeader / 2 - 2), Qt::AlignCenter,
+                   col.day.working ? col.day.start + QStringLiteral("–") + col.day.end : QStringLiteral("休息"));
+    }
+    p.fillRect(QRect(0, top, kAxis, kHeader), QColor(241, 243, 246));
 
     // Now, on today's columns.
     const QDateTime now = QDateTime::currentDateTime();
@@ -373,6 +385,7 @@ void BookingDayView::moveCursorBy(int columns, int rowsBy)
         emit selectionChanged();
     }
     update();
+    emit cursorMoved(slotRect(m_cursorColumn, cursorTime()));
 }
 
 void BookingDayView::keyPressEvent(QKeyEvent *event)

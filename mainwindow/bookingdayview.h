@@ -60,6 +60,8 @@ signals:
     void blockOpened(const QString &bookingId);
     void blockMoved(const QString &bookingId, int line, const QString &employeeId, const QDateTime &start);
     void selectionChanged();
+    // The cursor slot moved there: the scroll area keeps it in sight.
+    void cursorMoved(const QRect &slot);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

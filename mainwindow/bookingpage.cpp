@@ -12,6 +12,7 @@
 #include "prompt.h"
 #include "workinghours.h"
 
+#include <QScrollBar>
 #include <QShortcut>
 
 BookingPage::BookingPage(QWidget *parent) : QWidget(parent), ui(new Ui::BookingPage)
@@ -20,6 +21,8 @@ BookingPage::BookingPage(QWidget *parent) : QWidget(parent), ui(new Ui::BookingP
     m_view = new BookingDayView;
     m_view->setObjectName(QStringLiteral("bookingDayView"));
     ui->bookingScroll->setWidget(m_view);
+    // The stylists' names are drawn at the top of the visible part: redrawn as it scrolls.
+    connect(ui->bookingScroll->verticalScrollBar(), &QScrollBar::valueChanged, m_view, [this] { m_view->update(); });
     ui->bookingDate->setDate(QDate::currentDate());
     connect(ui->bookingDate, &QDateEdit::dateChanged, this, [this] { refresh(); });
     connect(ui->bookingStylist, QOverload<int>::of(&QComboBox::activated), this, [this] { refresh(); });
@@ -27,6 +30,9 @@ BookingPage::BookingPage(QWidget *parent) : QWidget(parent), ui(new Ui::BookingP
     connect(m_view, &BookingDayView::blockOpened, this, &BookingPage::openBooking);
     connect(m_view, &BookingDayView::blockMoved, this, &BookingPage::moveBooking);
     connect(m_view, &BookingDayView::selectionChanged, this, &BookingPage::updateButtons);
+    connect(m_view, &BookingDayView::cursorMoved, this, [this](const QRect &r) {
+        ui->bookingScroll->ensureVisible(r.center().x(), r.center().y(), r.width() / 2 + 8, r.height() * 2);
+    });
     setupKeys();
     updateButtons();
 }
@@ -116,8 +122,23 @@ void BookingPage::refresh()
                 QLocale(QLocale::Chinese).toString(monday.addDays(i), QStringLiteral("MM-dd dddd"))};
         }
     }
+    const bool newDay = m_shownDate != date();
+    m_shownDate = date();
     m_view->setColumns(columns);
     m_view->setBlocks(blocks);
+    // A day opens at the time now (today) or at its first booking.
+    if (newDay && !columns.isEmpty()) {
+        QDateTime first = QDateTime::currentDateTime();
+        if (first.date() != date()) {
+            first = QDateTime(date(), QTime(23, 0));
+            for (const BookingBlock &b : blocks)
+                if (b.state != BookingState::text(BookingState::kCancelled))
+                    first = qMin(first, b.start);
+            if (first.time() == QTime(23, 0))
+                first = QDateTime(date(), QTime(9, 0));
+        }
+        m_view->setCursor(qMax(0, m_view->cursorColumn()), first);
+    }
     int held = 0, arrived = 0, done = 0, missed = 0;
     for (const BookingBlock &b : blocks) {
         if (b.line != 1)

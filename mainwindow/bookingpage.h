@@ -61,6 +61,7 @@ private:
 
     Ui::BookingPage *ui;
     BookingDayView *m_view = nullptr;
+    QDate m_shownDate;
 };
 
 #endif
