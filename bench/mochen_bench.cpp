@@ -8,6 +8,11 @@
 // the dialog the program opens, the rows the program writes. Start-up and login
 // are measured in a child process (a fresh program start each time).
 
+#include "bookingbook.h"
+#include "bookingdayview.h"
+#include "bookingpage.h"
+#include "bookingwriter.h"
+#include "workinghours.h"
 #include "ctrluiclass.h"
 #include "dbrecords.h"
 #include "dbsetconfig.h"
@@ -43,6 +48,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -284,6 +290,9 @@ private slots:
     void takingsTreeYear();
     void handoverDialogOpen();
     void exportMembers();
+
+    void bookingDayView();
+    void bookingCommit();
 
 private:
     MainWindow *w = nullptr;
@@ -814,6 +823,72 @@ void Bench::exportMembers()
     timed([&] { ctrl.exportView(QStringLiteral("会员管理")); });
     QVERIFY(QFile(file).size() > 0);
     QFile::remove(file);
+}
+
+// The appointment book on its busiest day: the page reads the day (stylists,
+// their hours, every booked line) and paints it.
+void Bench::bookingDayView()
+{
+    if (!w || !w->bookingPage())
+        QSKIP("no appointment book");
+    QSqlQuery q;
+    q.exec(QStringLiteral("select riqi from yuyue group by riqi order by count(*) desc LIMIT 1"));
+    if (!q.next())
+        QSKIP("the shop has no bookings");
+    const QDate busiest = QDate::fromString(q.value(0).toString(), Qt::ISODate);
+    q.finish();
+    w->navigateTo(QStringLiteral("预约"));
+    // Each run comes from the day before, so the page reads and paints the day afresh.
+    QList<double> runs;
+    for (int i = 0; i < 5; ++i) {
+        w->bookingPage()->setDate(busiest.addDays(-1));
+        QCoreApplication::processEvents();
+        QElapsedTimer t;
+        t.start();
+        w->bookingPage()->setDate(busiest);
+        w->bookingPage()->view()->repaint();
+        runs << double(t.nsecsElapsed()) / 1e6;
+    }
+    std::sort(runs.begin(), runs.end());
+    QTest::setBenchmarkResult(runs.at(runs.size() / 2), QTest::WalltimeMilliseconds);
+    // The reads alone, beside the statement in the sqlite3 shell.
+    QElapsedTimer r;
+    r.start();
+    const int lines = BookingBook::day(busiest).size();
+    const int staff = WorkingHours::day(busiest).size();
+    qInfo("busiest day %s: %d lines, %d employees; page %.1f ms, its reads %.1f ms",
+          qPrintable(busiest.toString(Qt::ISODate)), lines, staff, runs.at(runs.size() / 2),
+          double(r.nsecsElapsed()) / 1e6);
+}
+
+// One booking through the writer: the clash look-up, the number, header, line and log.
+void Bench::bookingCommit()
+{
+    QSqlQuery q;
+    q.exec(QStringLiteral("select ID from yuangong where coalesce(jinyong,'否')<>'是' order by ID LIMIT 1"));
+    if (!q.next())
+        QSKIP("no employee");
+    BookingItem item;
+    item.employeeId = q.value(0).toString();
+    q.exec(QStringLiteral("select ID from fuwuxiangmu order by ID LIMIT 1"));
+    if (!q.next())
+        QSKIP("no service item");
+    item.itemId = q.value(0).toString();
+    // Far ahead, one quarter after the other, after those of earlier runs: always a free slot.
+    q.exec(QStringLiteral("select count(*) from yuyue where kehuming='测试顾客'"));
+    int n = q.next() ? q.value(0).toInt() : 0;
+    q.finish();
+    Booking b;
+    b.customerName = QStringLiteral("测试顾客");
+    b.operatorName = QStringLiteral("admin");
+    b.outsideHoursAccepted = true;
+    QBENCHMARK {
+        item.start = QDateTime(QDate::currentDate().addYears(3), QTime(9, 0)).addSecs(qint64(n++) * 900);
+        item.minutes = 15;
+        b.items = {item};
+        const LedgerResult r = BookingWriter::book(b);
+        QVERIFY2(r.ok, qPrintable(r.error));
+    }
 }
 
 int main(int argc, char **argv)

@@ -1,4 +1,5 @@
 #include "addxiaofeidlg.h"
+#include "bookingcheckout.h"
 #include "ui_addxiaofeidlg.h"
 
 #include "ledgersql.h"
@@ -425,6 +426,20 @@ bool AddXiaofeiDlg::holdBill()
     return true;
 }
 
+LedgerResult AddXiaofeiDlg::takeBooking(const QString &bookingId)
+{
+    const LedgerResult taken =
+        BookingCheckout::fill(m_basket, bookingId, ui->label_12->text(), ui->label_8->text(), operatorSession().name);
+    if (taken.ok)
+        m_bookingId = bookingId;
+    m_basket.recountUses();
+    refreshLines();
+    refreshPackages();
+    refreshTotals();
+    updateButtons();
+    return taken;
+}
+
 LedgerResult AddXiaofeiDlg::resumeHeld(const QString &heldId)
 {
     ResumeChanges changes;
@@ -505,6 +520,7 @@ bool AddXiaofeiDlg::commitSale(const Payment &payment)
     }
     sale.memberId = walkIn ? QString::fromUtf8(kWalkInId) : id;
     sale.operatorName = operatorSession().name;
+    sale.bookingId = m_bookingId;
     sale.lineMethod = ui->comboBox->currentText();
     sale.heldBillId = m_resumedFrom;
     sale.signBillCents = parseMoneyInput(ui->label_24->text(), QString()).cents;

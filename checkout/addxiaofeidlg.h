@@ -30,6 +30,9 @@ public:
     LedgerResult resumeHeld(const QString &heldId);
     // The held bill this checkout took up and still works on.
     QString resumedBillId() const { return m_resumedFrom; }
+    // Takes a booking's items up into this (still empty) checkout; the sale's
+    // commit then settles the booking.
+    LedgerResult takeBooking(const QString &bookingId);
     // The document this checkout ended with: the sale written, or the held bill.
     QString committedSaleId() const { return m_committed ? m_saleId : QString(); }
     QString heldBillId() const { return m_heldId; }
@@ -93,6 +96,7 @@ private:
     // Until the cashier types in 支付 it proposes the amount due, so Enter
     // pays in full; what she typed is never overwritten.
     bool m_paidTyped = false;
+    QString m_bookingId; // the booking this sale settles
 };
 
 #endif

@@ -79,6 +79,7 @@ struct Sale
     QString lineMethod;   // the method written on the lines (the single-payment combo text)
     QString operatorName;
     QString heldBillId;   // the held bill this basket took up: it goes with the sale, or the sale is refused
+    QString bookingId;    // the appointment this sale settles (已完成 with it); empty for none
 };
 
 struct PackageItem

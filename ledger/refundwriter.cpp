@@ -1,6 +1,7 @@
 #include "refundwriter.h"
 
 #include "accountbooks.h"
+#include "bookingwriter.h"
 #include "amounts.h"
 #include "conflictretry.h"
 #include "ledgersql.h"
@@ -487,6 +488,9 @@ static LedgerResult voidSaleOnce(const SaleVoid &v)
               kVoidMark, LedgerSql::desk()});
     }
 
+    // A booking settled by this sale is open again, the customer still there.
+    if (!tx.failed())
+        BookingWriter::reopenAfterVoid(v.saleId, v.operatorName);
     if (!tx.failed())
         LedgerSql::log(v.operatorName,
                        withReason(QStringLiteral("作废会员消费  会员号：") + p.memberId + QStringLiteral("  单号：")

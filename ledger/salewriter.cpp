@@ -1,6 +1,7 @@
 #include "salewriter.h"
 
 #include "accountbooks.h"
+#include "bookingwriter.h"
 #include "amounts.h"
 #include "conflictretry.h"
 #include "heldbills.h"
@@ -160,6 +161,8 @@ static LedgerResult commitOnce(const Sale &s)
         exec(QStringLiteral("delete from tempxiaofeimingxi where ID=?"), {s.basketId});
         exec(QStringLiteral("delete from temptichengmingxi where xiaofeiID=?"), {s.basketId});
     }
+    if (!tx.failed() && !s.bookingId.isEmpty())
+        BookingWriter::completeWithSale(s.bookingId, id, s.operatorName);
     if (!tx.failed())
         LedgerSql::log(s.operatorName, QStringLiteral("增加会员消费  会员号：") + s.memberId);
     if (!tx.commit())

@@ -248,6 +248,7 @@ void MainWindow::setupNavigation()
         "统计报表||0|", "会员消费统计|统计报表||", "会员交费统计|统计报表||", "消费分析|统计报表||",
         "交班历史查询|统计报表||", "变动统计|统计报表||", "员工提成查询|统计报表||", "综合统计|统计报表||",
         "经营分析|统计报表||",
+        "预约||0|", "预约|预约||",
         "系统设置||0|", "服务项目|系统设置||", "产品管理|系统设置||", "套餐设置|系统设置||",
         "提成策略|系统设置||", "促销方案|系统设置||", "会员卡设置|系统设置||", "操作员设置|系统设置||",
         "员工管理|系统设置||",
@@ -426,7 +427,9 @@ bool MainWindow::navigateTo(const QString &text)
         if (inner)
             inner->setCurrentIndex(page);
     };
-    if (text == QStringLiteral("前台收银")) {
+    if (navigateToBooking(text)) {
+        return true;
+    } else if (text == QStringLiteral("前台收银")) {
         show(0, nullptr, 0);
     } else if (text == QStringLiteral("会员管理")) {
         refreshByTable(QStringLiteral("huiyuan")); // before the page shows: loaded once

@@ -146,7 +146,7 @@ private slots:
     void on_toolButton_13_clicked(); // 解挂
 private:
     QStringList checkoutCustomer() const;
-    void runCheckout(const QString &heldId);
+    void runCheckout(const QString &heldId, const QString &bookingId = QString());
     void setupCounterKeys();
     QString m_lastDocument; // the latest document of this desk, for F9
 
@@ -260,6 +260,23 @@ private:
     QHash<QTableView *, QString> m_firstLoads; // report lists not shown yet, and their list names
     void refreshStockDocuments();
     // ---- end reports ----
+
+    // ---- booking ----
+public:
+    // The appointment book's page (F11); null before the construction ends.
+    class BookingPage *bookingPage() const { return m_bookingPage; }
+    // 开单 of a booking: its customer becomes current and the checkout opens with its lines.
+    void checkoutBooking(const QString &bookingId);
+private:
+    void setupBooking();
+    bool navigateToBooking(const QString &text);
+    // The current member's next booking and no-shows in the member panel.
+    void showMemberBookings();
+    // Today's bookings and those of the coming hour, in the status bar.
+    void showBookingStatus();
+    void afterBookingCheckout();
+    class BookingPage *m_bookingPage = nullptr;
+    // ---- end booking ----
 
 };
 

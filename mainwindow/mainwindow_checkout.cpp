@@ -57,7 +57,7 @@ void MainWindow::on_toolButton_12_clicked()
     runCheckout(QString());
 }
 
-void MainWindow::runCheckout(const QString &heldId)
+void MainWindow::runCheckout(const QString &heldId, const QString &bookingId)
 {
     auto *dlg = new AddXiaofeiDlg;
     connect(dlg, &AddXiaofeiDlg::DlgSend, this, &MainWindow::DlgRecv);
@@ -66,6 +66,14 @@ void MainWindow::runCheckout(const QString &heldId)
         const LedgerResult resumed = dlg->resumeHeld(heldId);
         if (!resumed.ok) {
             ctrlUiClass::showInfo(resumed.error, this);
+            delete dlg;
+            return;
+        }
+    }
+    if (!bookingId.isEmpty()) {
+        const LedgerResult taken = dlg->takeBooking(bookingId);
+        if (!taken.ok) {
+            ctrlUiClass::showInfo(taken.error, this);
             delete dlg;
             return;
         }
@@ -82,6 +90,8 @@ void MainWindow::runCheckout(const QString &heldId)
     // A committed sale has had the member's lists run by its own "刷新数据列表".
     if (sale.isEmpty())
         refreshMemberViews(currentMemberId());
+    if (!bookingId.isEmpty())
+        afterBookingCheckout(); // booking: the page and the status bar show the booking settled
     if (!sale.isEmpty()) {
         showCounterStatus(counterFeedback(QStringLiteral("消费"), sale, currentMemberId()), sale);
         ReceiptPrinter::afterDocument(this, sale, tendered);

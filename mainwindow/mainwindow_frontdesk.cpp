@@ -70,6 +70,7 @@ void MainWindow::selectMember(const QStringList &record)
     // The totals borrow the 交费金额 and 积分 labels; on choosing a member they
     // show the member's own row, as they do after every reload.
     fillMemberPanel(record);
+    showMemberBookings(); // booking
 }
 
 void MainWindow::on_toolButton_27_clicked()
@@ -109,6 +110,7 @@ void MainWindow::on_toolButton_28_clicked()
     refreshMemberViews(QStringLiteral("卿"));
     // The totals of the previous member must not stay beside the walk-in customer.
     showMemberTotals();
+    showMemberBookings(); // booking
 }
 
 void MainWindow::reloadCurrentMember()

@@ -43,6 +43,7 @@ void MainWindow::afterConstruction()
     setupReportFilters(); // reports: periods and dates agree, totals lines, details follow
     refreshTakingsStatistics(); // reports: the 综合统计 tree for the default period
     clearRulesDetails(); // rules
+    setupBooking(); // booking: the page, its key and the status bar
 }
 
 // After the navigation selected the page of `text`.
@@ -64,6 +65,7 @@ void MainWindow::afterMemberDataChanged(const QString &table)
     Q_UNUSED(table)
     showMemberTotals();
     reloadCurrentMember();
+    showMemberBookings(); // booking
 }
 
 // Query buttons, in the order of m_queryButtons.

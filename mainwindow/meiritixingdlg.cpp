@@ -28,6 +28,7 @@ const ReminderList kLists[] = {
     {"久未到店提醒", "久未到店", "位会员60天未到店"},
     {"欠款提醒", "未结欠款", "笔欠款未结清"},
     {"库存不足提醒", "库存不足", "种产品库存不足"},
+    {"今日预约提醒", "今日预约", "个预约今天待到店"},
     // Beside the open debts, what has been paid back on them.
     {"还款记录", "还款记录", nullptr},
 };

@@ -13,7 +13,8 @@ namespace Ui { class meiritixingDlg; }
 
 // "每日提醒": birthdays today and in the next 7 days, package items with 1 use or
 // fewer left, cards expiring within 30 days, members not seen for 60 days, open
-// debts of sales and payments, and products at or below their low-stock level.
+// debts of sales and payments, products at or below their low-stock level, and
+// today's bookings not yet settled.
 // Every list follows the search text, exports, and opens its member on the front
 // desk by double-click (DlgSend "会员选择").
 class meiritixingDlg : public QDialog

@@ -106,6 +106,13 @@ void TestDemoShop::documentsAreWholeAndCounted()
                     "(select 1 from xiaofeimingxi l where l.ID=h.ID)"), 0);
     QCOMPARE(number("select count(*) from xiaofeimingxi l where not exists (select 1 from huiyuanxiaofei h where h.ID=l.ID)"), 0);
     QCOMPARE(number("select count(*) from log where log like '增加会员消费%'"), 180);
+    // The book: every state, each settled booking with its sale of its member, bookings to come.
+    QCOMPARE(number("select count(*) from yuyue"), int(c.bookings));
+    QCOMPARE(number("select count(distinct zhuangtai) from yuyue"), 4);
+    QVERIFY(number("select count(*) from yuyue where zhuangtai='已完成'") > 0);
+    QCOMPARE(number("select count(*) from yuyue y where zhuangtai='已完成' and not exists "
+                    "(select 1 from huiyuanxiaofei h where h.ID=y.xiaofeiID and h.huiyuanid=y.huiyuanid)"), 0);
+    QVERIFY(number("select count(*) from yuyue where zhuangtai='已预约' and riqi>(select max(substr(xiaofeiriqi,1,10)) from huiyuanxiaofei)") > 0);
     // Sale IDs, document numbers and their formats.
     QCOMPARE(number("select count(*) from huiyuanxiaofei where ID not glob 'xf_[0-9]*' or length(ID)!=20"), 0);
     QCOMPARE(number("select count(*) from huiyuanjiaofei where length(ID)-length(replace(replace(replace(ID,'BK',''),'CZ',''),'tcxf',''))=0"), 0);

@@ -1,6 +1,7 @@
 #include "shopgenerator.h"
 
 #include "accountbooks.h"
+#include "bookingwriter.h"
 #include "commissionrules.h"
 #include "ledgersql.h"
 #include "memberwriter.h"
@@ -260,6 +261,15 @@ private:
     void renewal(int ms);
     void repay(int ms, const Debt &debt);
     void handover(int ms, int loginMs);
+
+    // The appointment book, drawn from a generator of its own so that the rest
+    // of the history stays what it was without it.
+    Rng bookRng{0xB00C};
+    int lastBookMs = -1;
+    QString book(int ms, const QString &memberId, const QString &name, const QString &phone,
+                 const QVector<BookingItem> &lines);
+    void bookingsNotKept();
+    void bookingsToCome();
 
     // The writers take the operation's time from the ledger clock: the event's time.
     QDateTime eventTime;
@@ -828,8 +838,31 @@ void Builder::sale(int ms)
         }
         value.lines << sl;
     }
+    // A part of the members' service work was booked a few hours before.
+    if (m && bookRng.chance(0.35)) {
+        QVector<BookingItem> booked;
+        QDateTime start = QDateTime(QDate::fromString(date, QStringLiteral("yyyy-MM-dd")),
+                                    QTime::fromMSecsSinceStartOfDay(ms / (15 * 60000) * (15 * 60000)));
+        for (const Line &l : qAsConst(lines)) {
+            if (l.type != QStringLiteral("服务项目") || !l.commission)
+                continue;
+            BookingItem b;
+            b.itemId = l.id;
+            b.itemName = l.name;
+            b.employeeId = l.employee;
+            b.start = start;
+            b.minutes = 30 + 15 * bookRng.below(3);
+            start = b.end();
+            if (b.end().date() == b.start.date())
+                booked << b;
+        }
+        if (!booked.isEmpty())
+            value.bookingId = book(qMax(60000, ms - bookRng.between(1, 4) * 3600000), memberId, m->name, m->phone, booked);
+    }
     at(ms);
     write(SaleWriter::commit(value));
+    if (!value.bookingId.isEmpty())
+        ++cnt.logRows; // the booking settled
     cnt.saleLines += lines.size();
     cnt.headerRows += pays.size();
     for (const auto &p : qAsConst(pays))
@@ -956,6 +989,7 @@ void Builder::oneDay(int d, int issueQuota, int saleQuota, int topupQuota, int r
     op = operators.at(d % operators.size());
     dayPayments.clear();
     daySales.clear();
+    lastBookMs = -1;
 
     const int open = 9 * 3600 * 1000;
     int close = 21 * 3600 * 1000;
@@ -1005,9 +1039,95 @@ void Builder::oneDay(int d, int issueQuota, int saleQuota, int topupQuota, int r
         case Repay: repay(e.ms, due.at(e.arg)); break;
         }
     }
+    bookingsNotKept();
+    if (lastDay)
+        bookingsToCome();
     // Today's shift is still open when the shop is generated during the day.
     if (!(lastDay && lastDayEnd >= 0))
         handover(close + 30 * 60 * 1000, loginMs);
+}
+
+// One booking through the writer, made at ms of the day; none when a stylist
+// is taken then (the writer would refuse it).
+QString Builder::book(int ms, const QString &memberId, const QString &name, const QString &phone,
+                      const QVector<BookingItem> &lines)
+{
+    for (const BookingItem &i : lines)
+        if (!BookingWriter::clashOf(i).isEmpty())
+            return QString();
+    // Document numbers carry the millisecond.
+    lastBookMs = qMax(ms, lastBookMs + 1);
+    at(lastBookMs);
+    Booking b;
+    b.memberId = memberId;
+    b.customerName = name;
+    b.phone = phone;
+    b.items = lines.toList();
+    static const char *const sources[] = {"电话", "电话", "电话", "到店", "其他"};
+    b.source = QString::fromUtf8(sources[bookRng.below(5)]);
+    b.operatorName = op;
+    b.desk = QStringLiteral("前台");
+    b.outsideHoursAccepted = true;
+    const LedgerResult r = BookingWriter::book(b);
+    write(r);
+    ++cnt.logRows; // every change of a booking is logged
+    ++cnt.bookings;
+    return r.documentId;
+}
+
+// Every day a few bookings are cancelled and a few customers do not come.
+void Builder::bookingsNotKept()
+{
+    if (commissionStaff.isEmpty() || items.isEmpty())
+        return;
+    const QDate today = QDate::fromString(QString::fromLatin1(clock.date), QStringLiteral("yyyy-MM-dd"));
+    const int n = bookRng.below(3);
+    for (int k = 0; k < n; ++k) {
+        const bool walkIn = members.isEmpty() || bookRng.chance(0.3);
+        const Member *m = walkIn ? nullptr : &members.at(bookRng.below(members.size()));
+        const Item &it = items.at(bookRng.below(items.size()));
+        BookingItem b;
+        b.itemId = it.id;
+        b.itemName = it.name;
+        b.employeeId = staff.at(commissionStaff.at(bookRng.below(commissionStaff.size()))).id;
+        b.start = QDateTime(today, QTime(10 + bookRng.below(10), 15 * bookRng.below(4)));
+        b.minutes = 30 + 15 * bookRng.below(3);
+        const QString id = book(9 * 3600000 - 3600000 + bookRng.below(3000000), m ? m->id : QStringLiteral("0000"),
+                                m ? m->name : QStringLiteral("散客") + QString::fromUtf8(kGiven[bookRng.below(36)]),
+                                m ? m->phone : QString(), {b});
+        if (id.isEmpty())
+            continue;
+        at(qMin(b.start.time().msecsSinceStartOfDay() + 1800000, 22 * 3600000));
+        if (bookRng.chance(0.5))
+            write(BookingWriter::cancel(id, bookRng.chance(0.5) ? QStringLiteral("顾客改期") : QStringLiteral("顾客取消"), op));
+        else
+            write(BookingWriter::noShow(id, op));
+        ++cnt.logRows;
+    }
+}
+
+// On the last day the book is filled for the next days.
+void Builder::bookingsToCome()
+{
+    if (commissionStaff.isEmpty() || items.isEmpty() || members.isEmpty())
+        return;
+    const QDate today = QDate::fromString(QString::fromLatin1(clock.date), QStringLiteral("yyyy-MM-dd"));
+    const int perDay = qMax(3, sc.sales / qMax(1, sc.days) / 3);
+    for (int d = 0; d < 4; ++d) {
+        for (int k = 0; k < perDay; ++k) {
+            const Member &m = members.at(bookRng.below(members.size()));
+            const Item &it = items.at(bookRng.below(items.size()));
+            BookingItem b;
+            b.itemId = it.id;
+            b.itemName = it.name;
+            b.employeeId = staff.at(commissionStaff.at(bookRng.below(commissionStaff.size()))).id;
+            b.start = QDateTime(today.addDays(d), QTime(9 + bookRng.below(11), 15 * bookRng.below(4)));
+            b.minutes = 30 + 15 * bookRng.below(3);
+            if (d == 0 && b.start.time() < QTime(13, 0))
+                continue; // today's morning is over
+            book(8 * 3600000 + k * 1000, m.id, m.name, m.phone, {b});
+        }
+    }
 }
 
 // Share of a total that falls on day d, so that the days add up to the total exactly.

@@ -1,0 +1,213 @@
+#include "workinghours.h"
+
+#include "conflictretry.h"
+#include "ledgersql.h"
+#include "transactionscope.h"
+
+#include <QRegularExpression>
+
+using LedgerSql::exec;
+using LedgerSql::refuse;
+
+namespace {
+
+const QString kOpensKey = QStringLiteral("营业开始");
+const QString kClosesKey = QStringLiteral("营业结束");
+const QString kDayOff = QStringLiteral("休息");
+const QString kChangedDay = QStringLiteral("调班");
+
+QString setting(const QString &key, const QString &fallback)
+{
+    const QString v = LedgerSql::value(QStringLiteral("select zhi from dianpushezhi where mingcheng=?"), {key}).toString();
+    return WorkingHours::isTime(v) ? v : fallback;
+}
+
+LedgerResult finish(TransactionScope &tx, const QString &what)
+{
+    if (!tx.commit())
+        return LedgerResult::failure(LedgerSql::failureText(what, tx.firstError()));
+    return LedgerResult::success(QString());
+}
+
+QString hoursRefusal(const QString &start, const QString &end)
+{
+    if (!WorkingHours::isTime(start) || !WorkingHours::isTime(end))
+        return QStringLiteral("时间格式应为 时:分，例如 09:30");
+    if (start >= end)
+        return QStringLiteral("结束时间必须晚于开始时间");
+    return QString();
+}
+
+QString hhmm(const QDateTime &t)
+{
+    return t.toString(QStringLiteral("HH:mm"));
+}
+
+} // namespace
+
+bool WorkingHours::isTime(const QString &text)
+{
+    static const QRegularExpression re(QStringLiteral("^([01][0-9]|2[0-3]):[0-5][0-9]$|^24:00$"));
+    return re.match(text).hasMatch();
+}
+
+QString WorkingHours::shopOpens()
+{
+    return setting(kOpensKey, QStringLiteral("09:00"));
+}
+
+QString WorkingHours::shopCloses()
+{
+    return setting(kClosesKey, QStringLiteral("21:00"));
+}
+
+LedgerResult WorkingHours::setShopHours(const QString &opens, const QString &closes, const QString &operatorName)
+{
+    const QString why = hoursRefusal(opens, closes);
+    if (!why.isEmpty())
+        return LedgerResult::failure(why);
+    return retryOnConflict([&] {
+        TransactionScope tx;
+        for (const auto &kv : {qMakePair(kOpensKey, opens), qMakePair(kClosesKey, closes)}) {
+            exec(QStringLiteral("delete from dianpushezhi where mingcheng=?"), {kv.first});
+            exec(QStringLiteral("insert into dianpushezhi(mingcheng,zhi) values(?,?)"), {kv.first, kv.second});
+        }
+        LedgerSql::log(operatorName, QStringLiteral("修改营业时间  %1–%2").arg(opens, closes));
+        return finish(tx, QStringLiteral("保存营业时间失败"));
+    });
+}
+
+QList<WeeklyHours> WorkingHours::weekly(const QString &employeeId)
+{
+    QList<WeeklyHours> out;
+    for (const QVariantList &r : LedgerSql::rows(
+             QStringLiteral("select xingqi,kaishi,jieshu from yuangongpaiban where yuangongID=? order by xingqi"),
+             {employeeId}))
+        out << WeeklyHours{r.value(0).toInt(), r.value(1).toString(), r.value(2).toString()};
+    return out;
+}
+
+LedgerResult WorkingHours::setWeekly(const QString &employeeId, const QList<WeeklyHours> &hours,
+                                     const QString &operatorName)
+{
+    for (const WeeklyHours &h : hours) {
+        if (h.weekday < 1 || h.weekday > 7)
+            return LedgerResult::failure(QStringLiteral("星期必须是1到7"));
+        const QString why = hoursRefusal(h.start, h.end);
+        if (!why.isEmpty())
+            return LedgerResult::failure(why);
+    }
+    return retryOnConflict([&] {
+        TransactionScope tx;
+        if (!LedgerSql::value(QStringLiteral("select 1 from yuangong where ID=?"), {employeeId}).isValid())
+            refuse(QStringLiteral("找不到该员工"));
+        exec(QStringLiteral("delete from yuangongpaiban where yuangongID=?"), {employeeId});
+        for (const WeeklyHours &h : hours)
+            if (!tx.failed())
+                exec(QStringLiteral("insert into yuangongpaiban(yuangongID,xingqi,kaishi,jieshu) values(?,?,?,?)"),
+                     {employeeId, h.weekday, h.start, h.end});
+        if (!tx.failed())
+            LedgerSql::log(operatorName, QStringLiteral("修改员工工作时间  员工编号：") + employeeId);
+        return finish(tx, QStringLiteral("保存工作时间失败"));
+    });
+}
+
+LedgerResult WorkingHours::setDay(const QString &employeeId, const QDate &date, const QString &kind,
+                                  const QString &start, const QString &end, const QString &operatorName)
+{
+    if (!date.isValid())
+        return LedgerResult::failure(QStringLiteral("日期不对"));
+    if (!kind.isEmpty() && kind != kDayOff && kind != kChangedDay)
+        return LedgerResult::failure(QStringLiteral("只能设为休息或调班"));
+    if (kind == kChangedDay) {
+        const QString why = hoursRefusal(start, end);
+        if (!why.isEmpty())
+            return LedgerResult::failure(why);
+    }
+    const QString day = date.toString(Qt::ISODate);
+    return retryOnConflict([&] {
+        TransactionScope tx;
+        if (!LedgerSql::value(QStringLiteral("select 1 from yuangong where ID=?"), {employeeId}).isValid())
+            refuse(QStringLiteral("找不到该员工"));
+        exec(QStringLiteral("delete from yuangongtiaoban where yuangongID=? and riqi=?"), {employeeId, day});
+        if (!kind.isEmpty() && !tx.failed())
+            exec(QStringLiteral("insert into yuangongtiaoban(yuangongID,riqi,leixing,kaishi,jieshu) values(?,?,?,?,?)"),
+                 {employeeId, day, kind, kind == kDayOff ? QString() : start, kind == kDayOff ? QString() : end});
+        if (!tx.failed())
+            LedgerSql::log(operatorName, QStringLiteral("员工%1  员工编号：%2  日期：%3")
+                                             .arg(kind.isEmpty() ? QStringLiteral("恢复正常上班") : kind, employeeId, day));
+        return finish(tx, QStringLiteral("保存排班失败"));
+    });
+}
+
+QList<WorkingDay> WorkingHours::day(const QDate &date)
+{
+    const QString opens = shopOpens(), closes = shopCloses();
+    const int weekday = date.dayOfWeek();
+    // Three reads whatever the number of stylists: the staff, their weekly
+    // hours of that weekday (and whether they have weekly hours at all), the
+    // changed days.
+    QList<WorkingDay> out;
+    for (const QVariantList &r : LedgerSql::rows(
+             QStringLiteral("select y.ID,y.name,y.type,"
+                            "(select count(*) from yuangongpaiban p where p.yuangongID=y.ID),"
+                            "(select p.kaishi from yuangongpaiban p where p.yuangongID=y.ID and p.xingqi=?),"
+                            "(select p.jieshu from yuangongpaiban p where p.yuangongID=y.ID and p.xingqi=?),"
+                            "t.leixing,t.kaishi,t.jieshu "
+                            "from yuangong y left join yuangongtiaoban t on t.yuangongID=y.ID and t.riqi=? "
+                            "where coalesce(y.jinyong,'否')<>'是' order by y.ID"),
+             {weekday, weekday, date.toString(Qt::ISODate)})) {
+        WorkingDay d;
+        d.employeeId = r.value(0).toString();
+        d.name = r.value(1).toString();
+        d.type = r.value(2).toString();
+        const bool hasWeekly = r.value(3).toInt() > 0;
+        const QString kind = r.value(6).toString();
+        if (kind == kDayOff) {
+            d.note = kDayOff;
+        } else if (kind == kChangedDay) {
+            d.note = kChangedDay;
+            d.working = true;
+            d.start = r.value(7).toString();
+            d.end = r.value(8).toString();
+        } else if (!hasWeekly) {
+            d.working = true;
+            d.start = opens;
+            d.end = closes;
+        } else if (!r.value(4).isNull()) {
+            d.working = true;
+            d.start = r.value(4).toString();
+            d.end = r.value(5).toString();
+        }
+        out << d;
+    }
+    return out;
+}
+
+WorkingDay WorkingHours::dayOf(const QString &employeeId, const QDate &date)
+{
+    for (const WorkingDay &d : day(date))
+        if (d.employeeId == employeeId)
+            return d;
+    WorkingDay none;
+    none.employeeId = employeeId;
+    return none;
+}
+
+QString WorkingHours::outsideHours(const BookingItem &item)
+{
+    const QDate date = item.start.date();
+    const QString from = hhmm(item.start);
+    // An item running to midnight ends at 24:00, not at 00:00.
+    const QString to = item.end().date() > date ? QStringLiteral("24:00") : hhmm(item.end());
+    const WorkingDay d = dayOf(item.employeeId, date);
+    const QString who = d.name.isEmpty() ? item.employeeId : d.name;
+    if (from < shopOpens() || to > shopCloses())
+        return QStringLiteral("%1–%2 不在营业时间 %3–%4 内").arg(from, to, shopOpens(), shopCloses());
+    if (!d.working)
+        return QStringLiteral("%1 %2 %3").arg(who, date.toString(Qt::ISODate),
+                                             d.note == kDayOff ? QStringLiteral("休息") : QStringLiteral("不上班"));
+    if (from < d.start || to > d.end)
+        return QStringLiteral("%1–%2 不在 %3 的工作时间 %4–%5 内").arg(from, to, who, d.start, d.end);
+    return QString();
+}

@@ -1,0 +1,138 @@
+// The appointment book in the main window: its page behind the navigation's
+// "预约" (and F11), the checkout of a booking, the member panel's next booking
+// and no-shows, and the status bar's bookings of today and the coming hour.
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "bookingbook.h"
+#include "bookingdayview.h"
+#include "bookingpage.h"
+#include "bookingusereport.h"
+#include "ctrluiclass.h"
+#include "ledgertypes.h"
+
+#include <QLabel>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+void MainWindow::setupBooking()
+{
+    m_bookingPage = new BookingPage;
+    m_bookingPage->setObjectName(QStringLiteral("bookingPage"));
+    // A page of its own after the others: the existing pages keep their indexes.
+    ui->tabWidget->addTab(m_bookingPage, QStringLiteral("预约"));
+    connect(m_bookingPage, &BookingPage::checkoutRequested, this, &MainWindow::checkoutBooking);
+    connect(m_bookingPage, &BookingPage::bookingsChanged, this, [this] {
+        showBookingStatus();
+        showMemberBookings();
+    });
+    // The owner's utilisation list sits under the charts of 经营分析.
+    for (int i = 0; i < ui->tabWidget_5->count(); ++i)
+        if (ui->tabWidget_5->tabText(i) == QStringLiteral("经营分析")) {
+            if (auto *box = qobject_cast<QVBoxLayout *>(ui->tabWidget_5->widget(i)->layout()))
+                box->addWidget(new BookingUseReport);
+        }
+    auto *key = new QShortcut(QKeySequence(Qt::Key_F11), this);
+    connect(key, &QShortcut::activated, this, [this] { navigateTo(QStringLiteral("预约")); });
+
+    auto *panel = new QLabel(ui->groupBox);
+    panel->setObjectName(QStringLiteral("label_memberBookings"));
+    panel->setWordWrap(true);
+    if (auto *rows = ui->groupBox->findChild<QVBoxLayout *>(QStringLiteral("layout_12")))
+        rows->addWidget(panel);
+
+    auto *status = new QLabel(statusBar());
+    status->setObjectName(QStringLiteral("bookingStatusLabel"));
+    status->setStyleSheet(QStringLiteral("color:rgb(255,255,255)"));
+    statusBar()->addPermanentWidget(status);
+    // The coming hour moves on by itself.
+    auto *clock = new QTimer(this);
+    clock->setObjectName(QStringLiteral("bookingStatusClock"));
+    connect(clock, &QTimer::timeout, this, &MainWindow::showBookingStatus);
+    clock->start(60 * 1000);
+    showBookingStatus();
+}
+
+bool MainWindow::navigateToBooking(const QString &text)
+{
+    if (text != QStringLiteral("预约") || !m_bookingPage)
+        return false;
+    ui->tabWidget->setCurrentWidget(m_bookingPage);
+    m_bookingPage->refresh();
+    m_bookingPage->view()->setFocus();
+    return true;
+}
+
+void MainWindow::checkoutBooking(const QString &bookingId)
+{
+    BookingRecord rec;
+    if (!BookingBook::find(bookingId, &rec)) {
+        ctrlUiClass::showInfo(QStringLiteral("找不到该预约，可能已被删除"), this);
+        return;
+    }
+    const QString member = rec.booking.memberId;
+    if (member.isEmpty() || member == QLatin1String(kWalkInId)) {
+        on_toolButton_28_clicked();
+    } else {
+        const QStringList record = BookingBook::memberRecord(member);
+        if (record.isEmpty()) {
+            ctrlUiClass::showInfo(QStringLiteral("找不到预约的会员（%1），该会员可能已被删除").arg(member), this);
+            return;
+        }
+        selectMember(record);
+    }
+    runCheckout(QString(), bookingId);
+}
+
+void MainWindow::afterBookingCheckout()
+{
+    if (m_bookingPage) {
+        m_bookingPage->refresh();
+        if (ui->tabWidget->currentWidget() == m_bookingPage)
+            m_bookingPage->view()->setFocus();
+    }
+    showBookingStatus();
+    showMemberBookings();
+}
+
+void MainWindow::showMemberBookings()
+{
+    auto *label = ui->groupBox->findChild<QLabel *>(QStringLiteral("label_memberBookings"));
+    if (!label)
+        return;
+    const QString id = currentMemberId();
+    if (id.isEmpty() || id == QLatin1String(kWalkInId)) {
+        label->clear();
+        return;
+    }
+    const MemberBookings m = BookingBook::member(id, QDateTime::currentDateTime());
+    label->setText(QStringLiteral("下次预约：%1　爽约：%2次")
+                       .arg(m.nextText.isEmpty() ? QStringLiteral("无") : m.nextText)
+                       .arg(m.noShows));
+    label->setStyleSheet(m.noShows > 0 ? QStringLiteral("color:rgb(192,80,77)") : QString());
+}
+
+void MainWindow::showBookingStatus()
+{
+    auto *label = statusBar()->findChild<QLabel *>(QStringLiteral("bookingStatusLabel"));
+    if (!label)
+        return;
+    const QDateTime now = QDateTime::currentDateTime();
+    const QList<BookingBlock> today = BookingBook::upcoming(QDateTime(now.date(), QTime(0, 0)),
+                                                            QDateTime(now.date().addDays(1), QTime(0, 0)));
+    QSet<QString> bookings;
+    QStringList soon;
+    for (const BookingBlock &b : today) {
+        bookings.insert(b.bookingId);
+        if (b.start >= now.addSecs(-15 * 60) && b.start < now.addSecs(3600))
+            soon << QStringLiteral("%1 %2 %3").arg(b.start.toString(QStringLiteral("HH:mm")), b.customerName, b.itemName);
+    }
+    QString text = QStringLiteral("今日待到预约 %1 个").arg(bookings.size());
+    if (!soon.isEmpty())
+        text += QStringLiteral("　一小时内：") + soon.mid(0, 3).join(QStringLiteral("，"))
+                + (soon.size() > 3 ? QStringLiteral(" 等%1个").arg(soon.size()) : QString());
+    label->setText(text);
+    label->setToolTip(soon.join(QLatin1Char('\n')));
+}

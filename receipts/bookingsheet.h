@@ -1,0 +1,22 @@
+#ifndef BOOKINGSHEET_H
+#define BOOKINGSHEET_H
+
+#include <QDate>
+#include <QString>
+
+class QPagedPaintDevice;
+class QWidget;
+
+// The day's appointment sheet on A4, for the whole shop or one stylist: each
+// stylist's bookings by time, with customer, phone, item, state and remark.
+// Printed or saved as PDF like the receipts.
+class BookingSheet
+{
+public:
+    // The preview, with print and save-as-PDF. An empty employee: the whole shop.
+    static void preview(QWidget *parent, const QDate &date, const QString &employeeId = QString());
+    static bool savePdf(const QDate &date, const QString &employeeId, const QString &path, QString *error = nullptr);
+    static void render(QPagedPaintDevice *device, const QDate &date, const QString &employeeId);
+};
+
+#endif

@@ -1,0 +1,182 @@
+// The appointment book at the counter: the page behind 预约, booking in a
+// free slot through the booking window, a clash refused with the window left
+// open, a block dragged to another stylist, a no-show from the keyboard shown
+// in the member panel, and a booking checked out with its lines and stylist.
+
+#include <QtTest>
+#include <QComboBox>
+#include <QSpinBox>
+#include <QTableView>
+
+#include "bookingdayview.h"
+#include "bookingpage.h"
+#include "bookingwriter.h"
+#include "checkoutfixture.h"
+#include "mainwindow.h"
+
+using namespace checkout_fixture;
+
+namespace {
+
+QDate bookDay()
+{
+    return QDate::currentDate().addDays(1);
+}
+
+QDateTime at(const QString &hhmm)
+{
+    return QDateTime(bookDay(), QTime::fromString(hhmm, QStringLiteral("HH:mm")));
+}
+
+// The page of the window, on the booking day.
+BookingDayView *openBook(MainWindow &w)
+{
+    w.navigateTo(QStringLiteral("预约"));
+    w.bookingPage()->setDate(bookDay());
+    return w.bookingPage()->view();
+}
+
+int columnOf(BookingDayView *view, const QString &employeeId)
+{
+    for (int c = 0; c < view->columns().size(); ++c)
+        if (view->columns().at(c).day.employeeId == employeeId)
+            return c;
+    return -1;
+}
+
+void mouse(QWidget *w, QEvent::Type type, const QPoint &p, Qt::MouseButtons buttons)
+{
+    QMouseEvent e(type, p, w->mapToGlobal(p), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+// The booking window: the member looked up, the first item, its minutes, save.
+void fillBooking(QWidget *dlg, const QString &member, const QString &item, int minutes)
+{
+    setText(dlg, "lineEdit_member", member);
+    clickButton(dlg, "toolButton_findMember");
+    auto *items = dlg->findChild<QComboBox *>("bookingItem_0");
+    QVERIFY(items);
+    items->setCurrentIndex(items->findData(item));
+    dlg->findChild<QSpinBox *>("bookingMinutes_0")->setValue(minutes);
+    clickButton(dlg, "toolButton_save");
+}
+
+} // namespace
+
+class TestBookingWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void bookMoveClashNoShow();
+    void bookingToSale();
+};
+
+void TestBookingWindow::bookMoveClashNoShow()
+{
+    TestWorkdir dir;
+    PromptRecorder prompts;
+    seedShop();
+    MainWindow w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    BookingDayView *view = openBook(w);
+    view->resize(900, 1400);
+    QCOMPARE(view->columns().size(), 2);
+    const int e01 = columnOf(view, "E01"), e02 = columnOf(view, "E02");
+
+    // A click in a free slot books there.
+    onNextModal([&](QWidget *dlg) { fillBooking(dlg, "1001", "S02", 60); });
+    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, view->slotRect(e01, at("14:00")).center());
+    QCOMPARE(sqlRows("select y.huiyuanid,y.kehuming,m.xiangmuID,m.yuangongID,m.kaishi,m.shichang from yuyue y "
+                     "join yuyuemingxi m on m.yuyueID=y.ID"),
+             QList<QStringList>({{"1001", "王五", "S02", "E01", at("14:00").toString("yyyy-MM-dd HH:mm"), "60"}}));
+    QCOMPARE(view->blocks().size(), 1);
+
+    // The same stylist half an hour earlier for an hour: refused, named, the window stays.
+    bool stillOpen = false;
+    onNextModal([&](QWidget *dlg) {
+        fillBooking(dlg, "1002", "S01", 60);
+        stillOpen = dlg->isVisible();
+        clickButton(dlg, "toolButton_close");
+    });
+    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, view->slotRect(e01, at("13:30")).center());
+    QVERIFY(stillOpen);
+    QCOMPARE(prompts.last(), QString("发型师 张三 14:00–15:00 已有预约：王五 烫发"));
+    QCOMPARE(sqlValue("select count(*) from yuyue"), QString("1"));
+
+    // Dragged to the other stylist at 15:00.
+    const QPoint from = view->blockRect(0).center();
+    const QPoint to = view->slotRect(e02, at("15:00")).center() + QPoint(0, 2);
+    mouse(view, QEvent::MouseButtonPress, from, Qt::LeftButton);
+    mouse(view, QEvent::MouseMove, from + QPoint(20, 20), Qt::LeftButton);
+    mouse(view, QEvent::MouseMove, to, Qt::LeftButton);
+    mouse(view, QEvent::MouseButtonRelease, to, Qt::NoButton);
+    QCOMPARE(sqlRows("select yuangongID,kaishi from yuyuemingxi").value(0),
+             QStringList({"E02", at("15:00").toString("yyyy-MM-dd HH:mm")}));
+
+    // From the keyboard: the cursor on the block, Ctrl+Up moves it a quarter earlier, Ctrl+M marks it missed.
+    view->setCursor(e02, at("15:00"));
+    QTest::keyClick(view, Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(sqlValue("select kaishi from yuyuemingxi"), at("14:45").toString("yyyy-MM-dd HH:mm"));
+    prompts.answer("是");
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_M, Qt::ControlModifier);
+    QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("爽约"));
+    QCOMPARE(sqlRows("select dongzuo from yuyuerizhi order by rowid"),
+             QList<QStringList>({{"新建预约"}, {"移动预约"}, {"移动预约"}, {"标为爽约"}}));
+
+    // The member panel remembers it.
+    w.DlgRecv("会员选择", QStringList{"1001", "王五", "金卡", "", "0", "500", "", "40", ""});
+    QCOMPARE(w.findChild<QLabel *>("label_memberBookings")->text(), QString("下次预约：无　爽约：1次"));
+}
+
+// 开单 on the page: the booking's member becomes current, the checkout opens
+// with the booked line and its stylist, the sale settles the booking.
+void TestBookingWindow::bookingToSale()
+{
+    TestWorkdir dir;
+    PromptRecorder prompts;
+    seedShop();
+    Booking b;
+    b.memberId = "1002";
+    BookingItem i;
+    i.itemId = "S01";
+    i.employeeId = "E02";
+    i.start = at("10:00");
+    b.items << i;
+    b.operatorName = "admin";
+    const QString id = BookingWriter::book(b).documentId;
+    QVERIFY(!id.isEmpty());
+    MainWindow w;
+    BookingDayView *view = openBook(w);
+    view->selectBooking(id);
+    clickButton(w.bookingPage(), "bookingArrive");
+    QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("已到店"));
+
+    QString staff, receivable;
+    onNextModal([&](QWidget *dialog) {
+        auto *checkout = qobject_cast<AddXiaofeiDlg *>(dialog);
+        QVERIFY(checkout);
+        QVERIFY(selectRow(checkout, "tableView", "S01"));
+        const QAbstractItemModel *lines = checkout->findChild<QTableView *>("tableView")->model();
+        staff = lines->index(0, 6).data().toString();
+        receivable = text(checkout, "label_26");
+        setMethod(*checkout, "现金");
+        setText(checkout, "lineEdit_4", receivable);
+        clickButton(checkout, "toolButton_10");
+    });
+    clickButton(w.bookingPage(), "bookingCheckout");
+    QCOMPARE(w.currentMemberId(), QString("1002"));
+    QCOMPARE(staff, QString("E02"));
+    QCOMPARE(receivable, QString("100"));
+    const QString sale = sqlValue("select ID from huiyuanxiaofei");
+    QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue").value(0), QStringList({"已完成", sale}));
+    QCOMPARE(sqlValue("select yuangongID from tichengmingxi where xiaofeiID='" + sale + "'"), QString("E02"));
+    verifyBooks();
+}
+
+QTEST_MAIN(TestBookingWindow)
+#include "tst_booking_window.moc"
