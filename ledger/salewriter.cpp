@@ -4,7 +4,6 @@
 #include "bookingwriter.h"
 #include "amounts.h"
 #include "conflictretry.h"
-#include "ctrluiclass.h"
 #include "ledgersql.h"
 #include "transactionscope.h"
 
