@@ -2,10 +2,12 @@
 
 #include "ctrluiclass.h"
 #include "dbfailure.h"
+#include "shopconnection.h"
 #include "sqldialect.h"
 #include "sqllog.h"
 #include "transactionscope.h"
 
+#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -21,21 +23,49 @@ QString &lastErrorText()
     return text;
 }
 
-bool prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &values)
+bool fail(QSqlQuery &q, const QString &sql)
 {
-    if (!q.prepare(SqlDialect::translate(sql))) {
-        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
-        lastErrorText() = SqlDialect::errorText(q.lastError());
-        TransactionScope::noteFailure(sql, SqlDialect::errorText(q.lastError()));
+    qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+    lastErrorText() = SqlDialect::errorText(q.lastError());
+    TransactionScope::noteFailure(sql, lastErrorText());
+    return false;
+}
+
+bool prepareOnce(QSqlQuery &q, const QString &sql, const QVariantList &values)
+{
+    if (!q.prepare(SqlDialect::translate(sql)))
         return false;
-    }
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values.at(i));
-    if (!q.exec()) {
-        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
-        lastErrorText() = SqlDialect::errorText(q.lastError());
-        TransactionScope::noteFailure(sql, SqlDialect::errorText(q.lastError()));
+    return q.exec();
+}
+
+// The one door of the rules layer's statements: refused without touching the
+// database inside a scope whose BEGIN failed, and for a write to the shop's
+// tables outside any transaction (unless `single`).
+bool prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &values, bool single = false)
+{
+    if (!TransactionScope::admits(sql, single)) {
+        lastErrorText() = TransactionScope::active() ? QStringLiteral("BEGIN failed")
+                          : ShopLink::isLost()        ? QStringLiteral("no connection to the server")
+                                                      : QStringLiteral("REFUSED : 写入不在事务中，已拒绝");
         return false;
+    }
+    if (!prepareOnce(q, sql, values)) {
+        // Outside a transaction a read, or a write to the connection's own
+        // working tables, is safe to run again on the new connection.
+        QString table;
+        const bool again = !TransactionScope::active() && SqlDialect::isConnectionLost(q.lastError())
+                           && (!TransactionScope::isWrite(sql, &table) || table.startsWith(QLatin1String("temp")));
+        if (!again)
+            return fail(q, sql);
+        ShopLink::noteLost(SqlDialect::errorText(q.lastError()));
+        if (!ShopLink::reopen())
+            return fail(q, sql);
+        q = QSqlQuery(QSqlDatabase::database());
+        q.setForwardOnly(true);
+        if (!prepareOnce(q, sql, values))
+            return fail(q, sql);
     }
     qCDebug(lcSql).noquote() << sql << values;
     return true;
@@ -47,6 +77,14 @@ int exec(const QString &sql, const QVariantList &values)
 {
     QSqlQuery q;
     if (!prepareAndRun(q, sql, values))
+        return -1;
+    return q.numRowsAffected();
+}
+
+int execSingle(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery q;
+    if (!prepareAndRun(q, sql, values, true))
         return -1;
     return q.numRowsAffected();
 }
@@ -115,8 +153,12 @@ QString newDocumentId(const QString &prefix, const QString &kind, const QString 
         // Inside BEGIN IMMEDIATE no other desk can register between this look and the insert.
         if (!value(QStringLiteral("select 1 from danjuhao where ID=?"), {id}).isValid()) {
             if (exec(QStringLiteral("insert into danjuhao(ID,leixing,riqi,caozuoyuan) values(?,?,?,?)"),
-                     {id, kind, now(), operatorName}) == 1)
+                     {id, kind, now(), operatorName}) == 1) {
+                // Known before the COMMIT: after a lost answer the document
+                // tells whether the operation landed.
+                TransactionScope::setOutcomeProbe(QStringLiteral("select 1 from danjuhao where ID=?"), {id});
                 return id;
+            }
             return QString();
         }
         id.clear();
@@ -160,6 +202,9 @@ QString serialNow()
 
 bool log(const QString &user, const QString &text)
 {
+    // A log row is whole by itself; inside an operation it joins its transaction.
+    if (!TransactionScope::active())
+        return execSingle(QStringLiteral("insert into log(time,user,log) values(?,?,?)"), {now(), user, text}) == 1;
     return execOne(QStringLiteral("insert into log(time,user,log) values(?,?,?)"), {now(), user, text},
                    QStringLiteral("日志未写入"));
 }

@@ -404,8 +404,14 @@ void MainWindow::DlgRecv(const QString &key, const QVariant &value)
             const TableEntry *entry = m_registry->find(rec.table);
             if (!entry)
                 return;
-            if (m_ctrl->insertRecord(entry, rec.values))
-                logChange(true, rec.table, entry->columns, rec.values);
+            {
+                // The row and its log row land together (joining the asking
+                // dialog's transaction when it has one).
+                TransactionScope tx;
+                if (m_ctrl->insertRecord(entry, rec.values))
+                    logChange(true, rec.table, entry->columns, rec.values);
+                tx.commit();
+            }
             qCDebug(lcSql) << "添加" << rec.table;
             refreshByTable(rec.table);
         } else if (value.userType() == qMetaTypeId<dbctrlsqlstruct>()) {
@@ -413,7 +419,11 @@ void MainWindow::DlgRecv(const QString &key, const QVariant &value)
             const TableEntry *entry = m_registry->find(rec.table);
             if (!entry)
                 return;
-            m_ctrl->insertSelect(entry, rec.select);
+            {
+                TransactionScope tx;
+                m_ctrl->insertSelect(entry, rec.select);
+                tx.commit();
+            }
             qCDebug(lcSql) << "添加" << rec.table;
             refreshByTable(rec.table);
         }
@@ -424,6 +434,7 @@ void MainWindow::DlgRecv(const QString &key, const QVariant &value)
         const TableEntry *entry = m_registry->find(rec.table);
         if (!entry)
             return;
+        TransactionScope tx;
         if (key == QStringLiteral("修改数据")) {
             if (m_ctrl->updateRecord(entry, rec.fields, rec.values, rec.whereCount))
                 logChange(false, rec.table, rec.fields, rec.values);
@@ -432,6 +443,7 @@ void MainWindow::DlgRecv(const QString &key, const QVariant &value)
             m_ctrl->deleteRecord(entry, rec.fields, rec.values);
             qCDebug(lcSql) << "删除" << rec.table;
         }
+        tx.commit();
         refreshByTable(rec.table);
     } else if (key == QStringLiteral("刷新数据列表")) {
         if (value.userType() == qMetaTypeId<dbctrlstruct>())

@@ -9,6 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QThread>
 #include <QTableView>
 #include <QTextStream>
 
@@ -186,6 +189,22 @@ int main(int argc, char *argv[])
     // and checkpoints). "desk N": one desk of several, stopping after N
     // operations (refusals included).
     const QString how = argc >= 3 ? QString::fromLatin1(argv[2]) : QString();
+    if (how == QLatin1String("hold") && argc >= 4) {
+        // "hold MS": another program holding the shop file's write lock for MS
+        // milliseconds, as a desk in the middle of a long save would.
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        db.setDatabaseName(QDir(QString::fromLocal8Bit(argv[1])).filePath(QStringLiteral("mochenxinxi.db")));
+        if (!db.open())
+            return 3;
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            return 4;
+        say("held");
+        QThread::msleep(QString::fromLatin1(argv[3]).toULong());
+        q.exec(QStringLiteral("ROLLBACK"));
+        say("released");
+        return 0;
+    }
     const bool powerCut = argc >= 5 && (how == QLatin1String("cut") || how == QLatin1String("kill"));
     const bool ledgerDesk = how == QLatin1String("ledgerdesk");
     const int operations = argc >= 4 && (how == QLatin1String("desk") || ledgerDesk)
