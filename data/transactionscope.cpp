@@ -186,7 +186,9 @@ bool TransactionScope::commit()
         // tell. Running the operation again blindly could charge twice.
         ShopLink::noteLost(error);
         qCWarning(lcSql) << "提交时连接断开，重新连接后查询结果" << error;
-        if (!s.probeSql.isEmpty() && ShopLink::reopen()) {
+        // The desk connects again at once, whatever the outcome.
+        const bool back = ShopLink::reopen();
+        if (back && !s.probeSql.isEmpty()) {
             QSqlQuery probe(QSqlDatabase::database());
             probe.setForwardOnly(true);
             bool asked = probe.prepare(SqlDialect::translate(s.probeSql));

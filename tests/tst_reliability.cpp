@@ -19,6 +19,7 @@
 #include "memberwriter.h"
 #include "refundwriter.h"
 #include "salewriter.h"
+#include "shopconnection.h"
 #include "stockwriter.h"
 #include "transactionscope.h"
 
@@ -44,6 +45,8 @@ private slots:
     void busyShopWritesNothing();
     void busyShopKeepsTheTopUpWindow();
     void writesOutsideATransactionAreRefused();
+    void lostCommitAnswer_data();
+    void lostCommitAnswer();
 };
 
 void TestReliability::passwordHashes()
@@ -486,6 +489,68 @@ void TestReliability::writesOutsideATransactionAreRefused()
         QVERIFY(tx.commit());
     }
     QCOMPARE(sqlValue("select count(*) from huiyuan"), QString("1"));
+}
+
+void TestReliability::lostCommitAnswer_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<bool>("landed");
+    QTest::newRow("answer lost") << int(TransactionScope::CommitFault::LoseAnswer) << true;
+    QTest::newRow("request lost") << int(TransactionScope::CommitFault::LoseRequest) << false;
+}
+
+// The connection breaks at COMMIT: after reconnecting the desk reports what the
+// books say, the checkout's basket is still there when the sale did not land,
+// and ringing it up again charges the member once.
+void TestReliability::lostCommitAnswer()
+{
+    QFETCH(int, fault);
+    QFETCH(bool, landed);
+    TestWorkdir wd;
+    checkout_fixture::seedShop();
+    QStringList notices;
+    ShopLink::setNotice([&notices](const QString &t) { notices << t; });
+    const QString card = QStringLiteral("储蓄卡");
+    Basket basket("xf_lost_commit");
+    basket.open("1001");
+    QVERIFY(basket.addLine(cashSale("1001", 8000, card).lines.first()).ok);
+    auto ringUp = [&] {
+        Sale sale = basket.toSale();
+        sale.lineMethod = card;
+        sale.payments = {PaymentPart{card, 8000}};
+        sale.operatorName = "admin";
+        return SaleWriter::commit(sale);
+    };
+    const int generation = ShopLink::generation();
+    TransactionScope::setCommitFault(TransactionScope::CommitFault(fault));
+    const LedgerResult r = ringUp();
+    QCOMPARE(ShopLink::generation(), generation + 1); // a new connection, working tables anew
+    QCOMPARE(r.ok, landed);
+    if (landed) {
+        QCOMPARE(sqlValue("select count(*) from danjuhao where ID='" + r.documentId + "'"), QString("1"));
+    } else {
+        QVERIFY2(r.error.contains(QStringLiteral("本次操作未保存")), qPrintable(r.error));
+        QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1001'"), QString("500"));
+        QVERIFY(!basket.isEmpty());
+        const LedgerResult again = ringUp();
+        QVERIFY2(again.ok, qPrintable(again.error));
+    }
+    QCOMPARE(sqlValue("select count(distinct ID) from huiyuanxiaofei"), QString("1"));
+    QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1001'"), QString("420"));
+    QCOMPARE(notices, QStringList({ShopLink::lostNotice(), ShopLink::backNotice()}));
+
+    // An operation without a document of its own: told that its outcome is
+    // not known, never that it was not saved.
+    const LedgerResult owed = MemberWriter::topUp(topUpOf("1002", 10000, 5000));
+    QVERIFY(owed.ok);
+    TransactionScope::setCommitFault(TransactionScope::CommitFault::LoseAnswer);
+    const LedgerResult repaid = MemberWriter::repay(Repayment{owed.documentId, 1000, "微信", "admin"});
+    QVERIFY(!repaid.ok);
+    QVERIFY2(repaid.error.contains(QStringLiteral("无法确认")) && !repaid.error.contains(QStringLiteral("未保存")),
+             qPrintable(repaid.error));
+    QCOMPARE(sqlValue("select count(*) from huiyuanjiaofei where jiaofeileixing='会员还款'"), QString("1"));
+    ShopLink::setNotice({});
+    verifyBooks();
 }
 
 QTEST_MAIN(TestReliability)
