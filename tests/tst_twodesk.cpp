@@ -123,8 +123,8 @@ void TestTwoDesk::twoDesksOneShop()
 }
 
 // Four desks on one shop (a file, or a shop server when MOCHEN_TEST_PG is set)
-// sell, top up, renew and repay on the same two members at once through the
-// rules layer: every operation a desk confirmed is in the books once, every
+// sell, top up, renew, repay, void sales and refund balances on the same two
+// members at once through the rules layer: every operation a desk confirmed is in the books once, every
 // debt repaid is gone from the debts, and every chain holds.
 void TestTwoDesk::fourDesksOneShop()
 {
@@ -142,7 +142,7 @@ void TestTwoDesk::fourDesksOneShop()
     }
     QElapsedTimer clock;
     clock.start();
-    QStringList documents, repaid, refused;
+    QStringList documents, repaid, refused, voids, refunds;
     for (QProcess &p : desks) {
         QVERIFY2(p.waitForFinished(480000), "a desk did not finish its operations");
         QCOMPARE(p.exitCode(), 0);
@@ -153,12 +153,20 @@ void TestTwoDesk::fourDesksOneShop()
                 repaid << words[1];
             else if (words.size() == 2 && (words[0] == "sale" || words[0] == "topup" || words[0] == "renewal"))
                 documents << words[1];
+            else if (words.size() == 2 && (words[0] == "void" || words[0] == "refund"))
+                (words[0] == "void" ? voids : refunds) << words[1];
             else if (words[0] == "refused")
                 refused << words.mid(1).join(' ');
         }
     }
     const qint64 ms = clock.elapsed();
-    QVERIFY(documents.size() + repaid.size() + refused.size() >= 4 * perDesk);
+    QVERIFY(documents.size() + repaid.size() + refused.size() + voids.size() + refunds.size() >= 4 * perDesk);
+    QVERIFY2(!voids.isEmpty() && !refunds.isEmpty(), "no void or refund landed");
+    // Every void once, of a sale voided once; refunds are documents like the rest.
+    QCOMPARE(sqlValue("select count(*) from xiaofeizuofei").toInt(), voids.size());
+    QCOMPARE(sqlValue("select count(distinct zuofeiID) from xiaofeizuofei").toInt(), voids.size());
+    QCOMPARE(sqlValue("select count(*) from huiyuanjiaofei where jiaofeileixing='退储值'").toInt(), refunds.size());
+    documents << voids << refunds;
     QVERIFY2(documents.size() + repaid.size() >= 4 * perDesk / 2, qPrintable(refused.mid(0, 5).join("; ")));
     // A refusal is one of the rules (the debt another desk just repaid, the
     // balance another desk just spent), never a failure or a collision with
@@ -181,8 +189,10 @@ void TestTwoDesk::fourDesksOneShop()
     verifyBooks();
     const int refusedCount = refused.size();
     refused.removeDuplicates();
-    qInfo("four desks: %d documents and %d repayments confirmed, %d refused (%s), %lld ms (%.1f commits/s)",
-          int(documents.size()), int(repaid.size()), refusedCount, qPrintable(refused.join("; ")), ms,
+    qInfo("four desks: %d documents (%d voids, %d balance refunds) and %d repayments confirmed, %d refused (%s), "
+          "%lld ms (%.1f commits/s)",
+          int(documents.size()), int(voids.size()), int(refunds.size()), int(repaid.size()), refusedCount,
+          qPrintable(refused.join("; ")), ms,
           1000.0 * (documents.size() + repaid.size()) / qMax<qint64>(ms, 1));
 }
 

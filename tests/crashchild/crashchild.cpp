@@ -4,7 +4,7 @@
 // two-desk test (tst_twodesk) runs two of them on one shop folder, each for a
 // given number of operations. "ledgerdesk N" works the rules layer itself, with
 // no window (the four-desk test, on SQLite or on a shop server): sales, top-ups,
-// renewals and repayments.
+// renewals, repayments, voids and balance refunds.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -21,6 +21,7 @@
 #include "basket.h"
 #include "huiyuankachongchi.h"
 #include "memberwriter.h"
+#include "refundwriter.h"
 #include "salewriter.h"
 #include "mainwindow.h"
 #include "powercutvfs.h"
@@ -134,6 +135,20 @@ QString ledgerOperation(int op, const QString &member, int serial)
         p.operatorName = QStringLiteral("admin");
         r = MemberWriter::repay(p);
         kind = QStringLiteral("repay");
+    } else if (op == 4) {
+        // The newest sale not voided yet, whichever desk rang it up: two desks
+        // may reach for the same one, and it voids once.
+        const QString sale = sqlValue("select ID from huiyuanxiaofei where ID like 'xf%' and ID not in "
+                                      "(select ID from xiaofeizuofei) order by rowid desc limit 1");
+        if (sale.isEmpty())
+            return QStringLiteral("refused 没有可作废的消费单");
+        r = RefundWriter::voidSale(SaleVoid{sale, QStringLiteral("收错了"), QStringLiteral("admin"), QStringLiteral("admin")});
+        kind = QStringLiteral("void");
+    } else if (op == 5) {
+        BalanceRefund b{member, 1000, 900, QStringLiteral("现金"), QStringLiteral("退一部分"), QStringLiteral("admin"),
+                        QStringLiteral("admin")};
+        r = RefundWriter::refundBalance(b);
+        kind = QStringLiteral("refund");
     } else {
         Basket basket(QStringLiteral("xf_%1_%2").arg(QCoreApplication::applicationPid()).arg(serial));
         basket.open(member);
@@ -230,7 +245,7 @@ int main(int argc, char *argv[])
         say("ready");
         const QStringList members = {QStringLiteral("1001"), QStringLiteral("1002")};
         for (int done = 0; done < operations; ++done)
-            say(ledgerOperation(QRandomGenerator::global()->bounded(4),
+            say(ledgerOperation(QRandomGenerator::global()->bounded(7),
                                 members.at(QRandomGenerator::global()->bounded(2)), done));
         say("done");
         return 0;
