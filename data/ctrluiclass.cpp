@@ -45,7 +45,9 @@ void noteFailure(const QString &sql, const QSqlQuery &q)
 bool againAfterReconnect(QSqlQuery &q, const QString &sql)
 {
     QString table;
-    if (TransactionScope::active() || !SqlDialect::isConnectionLost(q.lastError())
+    const QString error = SqlDialect::errorText(q.lastError());
+    if (TransactionScope::active()
+        || (!SqlDialect::isConnectionLostText(error) && !SqlDialect::isWorkingTableMissingText(error))
         || (TransactionScope::isWrite(sql, &table) && !table.startsWith(QLatin1String("temp"))))
         return false;
     ShopLink::noteLost(SqlDialect::errorText(q.lastError()));

@@ -7,7 +7,7 @@ QString dbFailureCause(const QString &errorText)
     // SQLite's own English texts, as they reach us through Qt's error text.
     const QString e = errorText.toLower();
     // A shop server's failures.
-    if (SqlDialect::isConnectionLostText(errorText))
+    if (SqlDialect::isConnectionLostText(errorText) || SqlDialect::isWorkingTableMissingText(errorText))
         return QStringLiteral("原因：与数据库服务器的连接已断开，请检查网络和服务器后再试。");
     // Another desk holds the write lock (the file's, or a row or table on the
     // server) for longer than a cashier should wait.

@@ -137,7 +137,13 @@ bool ShopConnection::openServer(const QString &connectionName, QString *error) c
     db.setDatabaseName(database);
     db.setUserName(user);
     db.setPassword(pass);
-    db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+    // The session's settings travel with the connection itself, so that a
+    // connection Qt opens again on its own (after the server dropped it) has
+    // them too: the limits on waiting and the shop's schema.
+    QString options = QStringLiteral("-c lock_timeout=5s -c statement_timeout=20s");
+    if (!schema.isEmpty())
+        options += QStringLiteral(" -c search_path=") + schema;
+    db.setConnectOptions(QStringLiteral("connect_timeout=5;options='%1'").arg(options));
     // Money is numeric(14,2) on the server; the program reads it as it reads
     // SQLite's numbers.
     db.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);

@@ -58,6 +58,16 @@ void setBusyTimeout(int ms)
         qCWarning(lcSql) << "PRAGMA busy_timeout" << q.lastError().text();
 }
 
+// Qt's server driver closes a connection whose socket broke; whoever asks
+// for the database next opens it again, without this desk's working tables.
+bool serverConnectionClosed()
+{
+    if (!QSqlDatabase::contains(QSqlDatabase::defaultConnection))
+        return false;
+    const QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+    return SqlDialect::isPostgres(db) && !db.isOpen();
+}
+
 // The connection breaks under the test's fault: as the network would do it.
 QString breakConnection()
 {
@@ -96,6 +106,8 @@ TransactionScope::TransactionScope()
         s.probeSql.clear();
         s.probeValues.clear();
         // A connection lost since the last statement is made anew first.
+        if (serverConnectionClosed())
+            ShopLink::noteLost(QStringLiteral("no connection to the server"));
         if (ShopLink::isLost())
             ShopLink::reopen();
         // IMMEDIATE takes the write lock at once: two desks on one shop file
@@ -242,7 +254,7 @@ QString TransactionScope::firstError() const { return state().firstError; }
 
 void TransactionScope::noteFailure(const QString &statement, const QString &error)
 {
-    if (SqlDialect::isConnectionLostText(error))
+    if (SqlDialect::isConnectionLostText(error) || SqlDialect::isWorkingTableMissingText(error))
         ShopLink::noteLost(error);
     State &s = state();
     if (s.depth == 0)
@@ -278,6 +290,8 @@ bool TransactionScope::admits(const QString &sql, bool single)
         return false;
     }
     if (s.depth == 0) {
+        if (serverConnectionClosed())
+            ShopLink::noteLost(QStringLiteral("no connection to the server"));
         if (ShopLink::isLost() && !ShopLink::reopen())
             return false;
         static const QRegularExpression createTemp(

@@ -55,7 +55,9 @@ bool prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &values,
         // Outside a transaction a read, or a write to the connection's own
         // working tables, is safe to run again on the new connection.
         QString table;
-        const bool again = !TransactionScope::active() && SqlDialect::isConnectionLost(q.lastError())
+        const QString error = SqlDialect::errorText(q.lastError());
+        const bool again = !TransactionScope::active()
+                           && (SqlDialect::isConnectionLostText(error) || SqlDialect::isWorkingTableMissingText(error))
                            && (!TransactionScope::isWrite(sql, &table) || table.startsWith(QLatin1String("temp")));
         if (!again)
             return fail(q, sql);
