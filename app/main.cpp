@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "promptboxes.h"
 #include "qttranslations.h"
 #include "startup.h"
 
@@ -7,5 +8,6 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     installQtTranslations(app);
+    PromptBoxes::install();
     return runMochen(app);
 }

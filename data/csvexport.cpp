@@ -4,14 +4,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QProgressDialog>
 #include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStandardPaths>
-
-#include <memory>
 
 namespace CsvExport {
 
@@ -80,8 +77,8 @@ bool execBound(QSqlQuery &q, const QString &sql, const QVariantList &values)
 }
 } // namespace
 
-Result write(const QString &path, const QStringList &header, const QString &sql, QWidget *parent,
-             const QVariantList &values)
+Result write(const QString &path, const QStringList &header, const QString &sql,
+             const QVariantList &values, const Progress &progress)
 {
     Result result;
     QSaveFile file(path);
@@ -101,14 +98,11 @@ Result write(const QString &path, const QStringList &header, const QString &sql,
             && count.next())
             total = count.value(0).toInt();
     }
-    std::unique_ptr<QProgressDialog> progress;
-    if (total > kProgressStep) {
-        progress = std::make_unique<QProgressDialog>(QStringLiteral("正在导出数据…"), QStringLiteral("取消"),
-                                                     0, total, parent);
-        progress->setWindowTitle(QStringLiteral("导出"));
-        progress->setWindowModality(Qt::WindowModal);
-        progress->setMinimumDuration(400);
-        progress->setValue(0);
+    const bool told = progress && total > kProgressStep;
+    if (told && !progress(0, total)) {
+        result.cancelled = true;
+        file.cancelWriting();
+        return result;
     }
 
     QSqlQuery q;
@@ -128,18 +122,15 @@ Result write(const QString &path, const QStringList &header, const QString &sql,
             row << q.value(c).toString();
         written = put(line(row));
         ++result.rows;
-        if (progress && result.rows % kProgressStep == 0) {
-            progress->setValue(int(qMin<qint64>(result.rows, total)));
-            if (progress->wasCanceled()) {
-                result.cancelled = true;
-                break;
-            }
+        if (told && result.rows % kProgressStep == 0 && !progress(qMin<qint64>(result.rows, total), total)) {
+            result.cancelled = true;
+            break;
         }
     }
     // Read to the end or stopped: the statement must not stay open on the connection.
     q.finish();
-    if (progress)
-        progress->setValue(total);
+    if (told && !result.cancelled)
+        progress(total, total);
     if (result.cancelled || !written) {
         if (!written)
             result.error = file.errorString();

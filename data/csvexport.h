@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-class QWidget;
+#include <functional>
 
 // Lists written as CSV files that a spreadsheet opens as they are: UTF-8 with a
 // byte-order mark, CRLF line ends, no trailing separator, and codes made of
@@ -33,13 +33,18 @@ struct Result
     QString error; // why the file could not be written, when known
 };
 
+// Told how far a long export has come (rows written, rows in all): once before
+// the first row, every few hundred rows and once at the end, and only when the
+// export is long enough to be worth a progress bar. Returning false stops it.
+using Progress = std::function<bool(qint64 done, qint64 total)>;
+
 // Writes the header and every row of the statement into the file. The rows are
-// read from the database as they are written (never all held at once); a
-// progress dialog with a cancel button appears over parent when it takes a
-// moment. The file is replaced only when everything was written: a failed or
-// cancelled export leaves an earlier file of that name untouched.
-Result write(const QString &path, const QStringList &header, const QString &sql, QWidget *parent,
-             const QVariantList &values = QVariantList()); // bound to the ? marks of sql
+// read from the database as they are written (never all held at once). The
+// file is replaced only when everything was written: a failed or cancelled
+// export leaves an earlier file of that name untouched.
+Result write(const QString &path, const QStringList &header, const QString &sql,
+             const QVariantList &values = QVariantList(), // bound to the ? marks of sql
+             const Progress &progress = Progress());
 
 } // namespace CsvExport
 

@@ -4,11 +4,11 @@
 #include "sqllog.h"
 #include "transactionscope.h"
 
-#include <QDomDocument>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QXmlStreamReader>
 
 namespace {
 const QString kListSeparator = QStringLiteral("\u3001"); // 、
@@ -32,50 +32,56 @@ DbsetMap readDbset(const QString &fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return map;
-    QDomDocument doc;
-    if (!doc.setContent(&file))
-        return map;
-    file.close();
-
-    const QDomElement root = doc.documentElement();
-    qCDebug(lcSql) << root.nodeName();
-    for (QDomElement group = root.firstChildElement(); !group.isNull();
-         group = group.nextSiblingElement()) {
-        for (QDomNode node = group.firstChild(); !node.isNull(); node = node.nextSibling()) {
-            if (!node.isElement())
-                continue;
-            const QDomElement e = node.toElement();
-            const QString tag = e.tagName();
-            const QString name = e.attribute(QStringLiteral("name"));
-            if (tag == QLatin1String("Table")) {
-                map.insert(name, QVariant::fromValue(
-                                     Tableinfo{name, splitList(e.attribute(QStringLiteral("row_name")))}));
-            } else if (tag == QLatin1String("CreateTable")) {
-                map.insert(name, QVariant::fromValue(
-                                     CreateTableinfo{name, e.attribute(QStringLiteral("SqlStr"))}));
-            } else if (tag == QLatin1String("tempCreateTable")) {
-                map.insert(name, QVariant::fromValue(
-                                     tempCreateTableinfo{name, e.attribute(QStringLiteral("SqlStr"))}));
-            } else if (tag == QLatin1String("ComBox")) {
-                ComBoxinfo info;
-                info.name = name;
-                info.type = e.attribute(QStringLiteral("type"));
-                if (info.type == QLatin1String("row_name"))
-                    info.row_name = splitList(e.attribute(QStringLiteral("row_name")));
-                else if (info.type == QLatin1String("SqlStr"))
-                    info.SqlStr = e.attribute(QStringLiteral("SqlStr"));
-                map.insert(name, QVariant::fromValue(info));
-            } else if (tag == QLatin1String("TableView")) {
-                map.insert(name, QVariant::fromValue(
-                                     TableViewinfo{name, e.attribute(QStringLiteral("SqlStr")),
-                                                   splitList(e.attribute(QStringLiteral("row_name")))}));
-            } else if (tag == QLatin1String("Software")) {
-                map.insert(name, QVariant::fromValue(
-                                     Softwareinfo{name, e.attribute(QStringLiteral("info"))}));
-            }
+    // Entries are the elements two levels below the root (root > group > entry);
+    // a file that is not well-formed XML gives no entries at all.
+    QXmlStreamReader xml(&file);
+    xml.setNamespaceProcessing(false);
+    DbsetMap read;
+    int depth = 0;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            --depth;
+            continue;
+        }
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        ++depth;
+        if (depth == 1)
+            qCDebug(lcSql) << xml.qualifiedName().toString();
+        if (depth != 3)
+            continue;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        const auto attribute = [&attributes](const char *key) {
+            return attributes.value(QLatin1String(key)).toString();
+        };
+        const QStringRef tag = xml.qualifiedName();
+        const QString name = attribute("name");
+        if (tag == QLatin1String("Table")) {
+            read.insert(name, QVariant::fromValue(Tableinfo{name, splitList(attribute("row_name"))}));
+        } else if (tag == QLatin1String("CreateTable")) {
+            read.insert(name, QVariant::fromValue(CreateTableinfo{name, attribute("SqlStr")}));
+        } else if (tag == QLatin1String("tempCreateTable")) {
+            read.insert(name, QVariant::fromValue(tempCreateTableinfo{name, attribute("SqlStr")}));
+        } else if (tag == QLatin1String("ComBox")) {
+            ComBoxinfo info;
+            info.name = name;
+            info.type = attribute("type");
+            if (info.type == QLatin1String("row_name"))
+                info.row_name = splitList(attribute("row_name"));
+            else if (info.type == QLatin1String("SqlStr"))
+                info.SqlStr = attribute("SqlStr");
+            read.insert(name, QVariant::fromValue(info));
+        } else if (tag == QLatin1String("TableView")) {
+            read.insert(name, QVariant::fromValue(
+                                  TableViewinfo{name, attribute("SqlStr"), splitList(attribute("row_name"))}));
+        } else if (tag == QLatin1String("Software")) {
+            read.insert(name, QVariant::fromValue(Softwareinfo{name, attribute("info")}));
         }
     }
-    return map;
+    if (xml.hasError())
+        return map;
+    return read;
 }
 
 namespace {

@@ -1,59 +1,50 @@
 #include "prompt.h"
-
-#include <QAbstractButton>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QPushButton>
+#include "sqllog.h"
 
 namespace {
-PromptHandler &handler()
+struct Handlers
 {
-    static PromptHandler h;
-    return h;
-}
-SaveFileHandler &saveHandler()
-{
-    static SaveFileHandler h;
-    return h;
-}
+    PromptHandler scripted; // a test's, or none
+    SaveFileHandler scriptedFiles;
+    PromptHandler boxes;    // the windows' real boxes
+    SaveFileHandler files;
+};
 
-int realBox(const PromptRequest &r)
+Handlers &handlers()
 {
-    QMessageBox box(r.parent);
-    box.setWindowTitle(r.title);
-    box.setText(r.text);
-    box.setIcon(QMessageBox::NoIcon);
-    box.setStyleSheet(QString::fromLatin1(Prompt::styleSheet()));
-    QList<QAbstractButton *> buttons;
-    for (int i = 0; i < r.buttons.size(); ++i) {
-        const auto role = i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole;
-        buttons << box.addButton(r.buttons.at(i), role);
-    }
-    if (!buttons.isEmpty())
-        box.setDefaultButton(qobject_cast<QPushButton *>(buttons.first()));
-    // With a single button Escape means that button; with a question it means "no answer".
-    if (buttons.size() == 1)
-        box.setEscapeButton(buttons.first());
-    box.exec();
-    return buttons.indexOf(box.clickedButton());
+    static Handlers h;
+    return h;
 }
 } // namespace
 
 namespace Prompt {
 int ask(const PromptRequest &request)
 {
-    if (handler())
-        return handler()(request);
-    return realBox(request);
+    const Handlers &h = handlers();
+    if (h.scripted)
+        return h.scripted(request);
+    if (h.boxes)
+        return h.boxes(request);
+    qCWarning(lcSql).noquote() << QStringLiteral("无人回答的提示：") + request.title << request.text;
+    return -1;
 }
 
 QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
 {
-    if (saveHandler())
-        return saveHandler()(parent, caption, dir, filter);
-    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+    const Handlers &h = handlers();
+    if (h.scriptedFiles)
+        return h.scriptedFiles(parent, caption, dir, filter);
+    if (h.files)
+        return h.files(parent, caption, dir, filter);
+    return QString();
 }
 
-void setHandler(PromptHandler h) { handler() = std::move(h); }
-void setSaveFileHandler(SaveFileHandler h) { saveHandler() = std::move(h); }
+void setHandler(PromptHandler h) { handlers().scripted = std::move(h); }
+void setSaveFileHandler(SaveFileHandler h) { handlers().scriptedFiles = std::move(h); }
+
+void setBoxes(PromptHandler boxes, SaveFileHandler files)
+{
+    handlers().boxes = std::move(boxes);
+    handlers().files = std::move(files);
+}
 } // namespace Prompt

@@ -8,7 +8,8 @@
 class QWidget;
 
 // Every message box and file question of the program passes through here, so
-// tests can record the texts and script the answers.
+// tests can record the texts and script the answers. The store only asks: the
+// boxes themselves are the windows' (app/promptboxes.cpp), given here once.
 struct PromptRequest
 {
     QString title;
@@ -30,6 +31,10 @@ QString saveFileName(QWidget *parent, const QString &caption, const QString &dir
 // An empty handler restores the real dialogs.
 void setHandler(PromptHandler handler);
 void setSaveFileHandler(SaveFileHandler handler);
+
+// The real boxes. Until they are given (a tool without windows) a question is
+// said in the log and answered as closed (-1), a file question as cancelled.
+void setBoxes(PromptHandler boxes, SaveFileHandler files);
 
 // The style every box of the program carries.
 inline const char *styleSheet() { return "QLabel {font:15px;color:#4d85db;}"; }

@@ -1,6 +1,5 @@
 #include "ledgersql.h"
 
-#include "ctrluiclass.h"
 #include "dbfailure.h"
 #include "shopconnection.h"
 #include "sqldialect.h"

@@ -4,7 +4,6 @@
 #include "amounts.h"
 #include "commissionrules.h"
 #include "conflictretry.h"
-#include "ctrluiclass.h"
 #include "deletionlog.h"
 #include "ledgersql.h"
 #include "transactionscope.h"

@@ -3,7 +3,6 @@
 #include "accountbooks.h"
 #include "amounts.h"
 #include "conflictretry.h"
-#include "ctrluiclass.h"
 #include "ledgersql.h"
 #include "transactionscope.h"
 

@@ -7,4 +7,20 @@ hits=$(grep -rnE 'QLatin1(String|Char)\("[^"]*[^ -~][^"]*"\)' --include='*.cpp' 
 if [ -n "$hits" ]; then
   echo "Chinese text inside QLatin1String (use QStringLiteral):"; echo "$hits"; status=1
 fi
+
+# Every statement belongs to the store (data/, ledger/). Above it, a line that
+# runs a query (QSqlQuery, execSql) or holds a statement text is counted per
+# file; tests/sql_outside_store.txt lists what was still left above the store,
+# and a file may only go down from there: a statement added above the store
+# fails here. When a file's count goes down, lower its line in the list too.
+baseline=tests/sql_outside_store.txt
+counts=$(sh tests/sql_outside_store.sh .)
+over=$(printf '%s\n' "$counts" | awk -v base="$baseline" '
+  BEGIN { while ((getline line < base) > 0) { if (line ~ /^#/ || line == "") continue; split(line, f, " "); allowed[f[1]] = f[2] } }
+  NF == 2 { a = ($1 in allowed) ? allowed[$1] : 0; if ($2 > a) printf "  %s: %d (allowed %d)\n", $1, $2, a;
+            else if ($2 < a) printf "note: %s is down to %d from %d; lower its line in %s\n", $1, $2, a, base > "/dev/stderr" }')
+if [ -n "$over" ]; then
+  echo "SQL above the store (move it into data/ or ledger/; the lines: sh tests/sql_outside_store.sh . --lines FILE):"
+  echo "$over"; status=1
+fi
 exit $status

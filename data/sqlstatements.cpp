@@ -1,0 +1,373 @@
+#include "sqlstatements.h"
+#include "shopconnection.h"
+#include "sqllog.h"
+#include "sqltext.h"
+#include "sqldialect.h"
+#include "tableregistry.h"
+#include "transactionscope.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+QStringList rowTexts(const QSqlQuery &q)
+{
+    QStringList row;
+    const int n = q.record().count();
+    row.reserve(n);
+    for (int i = 0; i < n; ++i)
+        row << q.value(i).toString();
+    return row;
+}
+
+void noteFailure(const QString &sql, const QSqlQuery &q)
+{
+    TransactionScope::noteFailure(sql, q.lastError().text());
+}
+
+// Outside a transaction, a read or a write to the connection's own working
+// tables that failed because the connection was lost runs once more on a new
+// connection; anything else stays failed (a shop write might have landed).
+bool againAfterReconnect(QSqlQuery &q, const QString &sql)
+{
+    QString table;
+    const QString error = SqlDialect::errorText(q.lastError());
+    if (TransactionScope::active()
+        || (!SqlDialect::isConnectionLostText(error) && !SqlDialect::isWorkingTableMissingText(error))
+        || (TransactionScope::isWrite(sql, &table) && !table.startsWith(QLatin1String("temp"))))
+        return false;
+    ShopLink::noteLost(error);
+    if (!ShopLink::reopen())
+        return false;
+    q = QSqlQuery(QSqlDatabase::database());
+    q.setForwardOnly(true);
+    return true;
+}
+
+// Runs a statement; a failure goes to the debug output and into the open
+// transaction scope. Refused without touching the database inside a scope
+// whose BEGIN failed, and for a write to the shop's tables outside any
+// transaction unless `single` says it is whole by itself.
+bool run(QSqlQuery &q, const QString &sql, bool single = false)
+{
+    if (!TransactionScope::admits(sql, single))
+        return false;
+    if (q.exec(SqlDialect::translate(sql)))
+        return true;
+    if (againAfterReconnect(q, sql) && q.exec(SqlDialect::translate(sql)))
+        return true;
+    qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+    noteFailure(sql, q);
+    return false;
+}
+
+bool prepared(QSqlQuery &q, const QString &sql, const QVariantList &values)
+{
+    if (!q.prepare(SqlDialect::translate(sql)))
+        return false;
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    return q.exec();
+}
+
+// The same with values bound to its ? marks, in order.
+bool runBound(QSqlQuery &q, const QString &sql, const QVariantList &values, bool single = false)
+{
+    if (values.isEmpty())
+        return run(q, sql, single);
+    if (!TransactionScope::admits(sql, single))
+        return false;
+    if (prepared(q, sql, values) || (againAfterReconnect(q, sql) && prepared(q, sql, values)))
+        return true;
+    qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << values << q.lastError().text();
+    noteFailure(sql, q);
+    return false;
+}
+
+} // namespace
+
+bool SqlStatements::execSql(const QString &sql)
+{
+    QSqlQuery q;
+    if (!run(q, sql))
+        return false;
+    qCDebug(lcSql).noquote() << sql;
+    return true;
+}
+
+bool SqlStatements::execSql(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery q;
+    if (!runBound(q, sql, values))
+        return false;
+    qCDebug(lcSql).noquote() << sql << values;
+    return true;
+}
+
+QList<QStringList> SqlStatements::queryRows(const QString &sql)
+{
+    QList<QStringList> rows;
+    QSqlQuery q;
+    q.setForwardOnly(true);
+    if (!run(q, sql))
+        return rows;
+    while (q.next())
+        rows << rowTexts(q);
+    qCDebug(lcSql).noquote() << sql << QStringLiteral(":查询结果") << rows.size();
+    return rows;
+}
+
+QStringList SqlStatements::queryRow(const QString &sql)
+{
+    return queryRow(sql, QVariantList());
+}
+
+QStringList SqlStatements::queryRow(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery q;
+    q.setForwardOnly(true);
+    if (!runBound(q, sql, values))
+        return {};
+    QStringList row;
+    if (q.next()) {
+        row = rowTexts(q);
+        if (q.next())
+            row.clear(); // more than one row counts as none
+    }
+    qCDebug(lcSql).noquote() << sql << QStringLiteral(":查询结果") << row;
+    return row;
+}
+
+int SqlStatements::countRows(const QString &sql)
+{
+    QSqlQuery q;
+    q.setForwardOnly(true);
+    if (!run(q, sql))
+        return 0;
+    int n = 0;
+    while (q.next())
+        ++n;
+    qCDebug(lcSql).noquote() << sql << QStringLiteral(":查询结果") << n;
+    return n;
+}
+
+void SqlStatements::writeLog(const QString &user, const QString &text)
+{
+    // A log row is whole by itself; inside an operation it joins its transaction.
+    const QString sql = QStringLiteral("insert into log(time,user,log) values('") + nowText() + QStringLiteral("','")
+                        + sqlEsc(user) + QStringLiteral("','") + sqlEsc(text) + QStringLiteral("')");
+    QSqlQuery q;
+    if (run(q, sql, true))
+        qCDebug(lcSql).noquote() << sql;
+}
+
+int SqlStatements::rowCountOf(QSqlQuery &query)
+{
+    if (query.last()) {
+        const int n = query.at() + 1;
+        query.seek(QSql::BeforeFirstRow);
+        return n;
+    }
+    return 0;
+}
+
+QString SqlStatements::nowText()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
+
+QString SqlStatements::todayText()
+{
+    return QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+QString SqlStatements::serialNow()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmsszzz"));
+}
+
+bool SqlStatements::insertRecord(const TableEntry *table, const QStringList &values)
+{
+    if (!table)
+        return false;
+    QStringList marks;
+    for (int i = 0; i < values.size(); ++i)
+        marks << QStringLiteral("?");
+    const QString sql = QStringLiteral("INSERT INTO ") + table->name + QStringLiteral(" (")
+                        + table->columns.join(QLatin1Char(',')) + QStringLiteral(") ")
+                        + QStringLiteral("VALUES (") + marks.join(QLatin1Char(',')) + QStringLiteral(")");
+    if (!TransactionScope::admits(sql))
+        return false;
+    QSqlQuery q;
+    if (!q.prepare(SqlDialect::translate(sql))) {
+        qCWarning(lcSql).noquote() << sql << QStringLiteral("数据库操作出错") << q.lastError().text();
+        noteFailure(sql, q);
+        return false;
+    }
+    qCDebug(lcSql).noquote() << sql;
+    for (int i = 0; i < values.size(); ++i) {
+        if (values.at(i).isEmpty())
+            q.bindValue(i, QVariant(QVariant::String));
+        else
+            q.bindValue(i, values.at(i));
+    }
+    if (values.size() != table->columns.size()) {
+        qCWarning(lcSql).noquote() << QStringLiteral("插入数据错误，数据不对应") + table->name;
+        TransactionScope::noteFailure(sql, QStringLiteral("插入数据错误，数据不对应"));
+        return false;
+    }
+    if (!q.exec()) {
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+        noteFailure(sql, q);
+        return false;
+    }
+    return true;
+}
+
+bool SqlStatements::insertSelect(const TableEntry *table, const QString &select)
+{
+    if (!table)
+        return false;
+    const QString sql = QStringLiteral("INSERT INTO ") + table->name + QStringLiteral(" (")
+                        + table->columns.join(QLatin1Char(',')) + QStringLiteral(") ") + select;
+    if (!TransactionScope::admits(sql))
+        return false;
+    QSqlQuery q;
+    if (q.exec(SqlDialect::translate(sql))) {
+        qCDebug(lcSql).noquote() << sql;
+        return true;
+    }
+    qCWarning(lcSql).noquote() << QStringLiteral("插入数据失败！！！！") << sql << q.lastError().text();
+    noteFailure(sql, q);
+    return false;
+}
+
+bool SqlStatements::updateRecord(const TableEntry *table, const QStringList &fields,
+                               const QStringList &values, int whereCount)
+{
+    if (!table)
+        return false;
+    if (fields.size() != values.size()) {
+        qCWarning(lcSql) << "修改数据时发现数据对应错误";
+        TransactionScope::noteFailure(table->name, QStringLiteral("修改数据时发现数据对应错误"));
+        return false;
+    }
+    const int n = fields.size();
+    const int k = n - whereCount;
+    QString setPart;
+    for (int i = 0; i < k; ++i)
+        setPart += fields.at(i) + (i == k - 1 ? QStringLiteral("=? ") : QStringLiteral("=? ,"));
+    QString keyPart;
+    for (int i = qMax(k, 0); i < n; ++i)
+        keyPart += (i == k ? QStringLiteral("where ") : QStringLiteral("and ")) + fields.at(i) + QStringLiteral("=? ");
+    const QString sql = QStringLiteral("update ") + table->name + QStringLiteral(" set ") + setPart + keyPart;
+    if (!TransactionScope::admits(sql))
+        return false;
+    QSqlQuery q;
+    if (!q.prepare(SqlDialect::translate(sql))) {
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+        noteFailure(sql, q);
+        return false;
+    }
+    qCDebug(lcSql).noquote() << sql;
+    for (int i = 0; i < n; ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec()) {
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+        noteFailure(sql, q);
+        return false;
+    }
+    return true;
+}
+
+bool SqlStatements::deleteRecord(const TableEntry *table, const QStringList &fields,
+                               const QStringList &values)
+{
+    if (!table)
+        return false;
+    if (fields.size() != values.size() || fields.isEmpty()) {
+        qCWarning(lcSql) << "删除数据时发现数据对应错误";
+        TransactionScope::noteFailure(table->name, QStringLiteral("删除数据时发现数据对应错误"));
+        return false;
+    }
+    QString sql = QStringLiteral("delete from ") + table->name + QStringLiteral(" where ") + fields.at(0)
+                  + QStringLiteral("=?");
+    for (int i = 1; i < fields.size(); ++i)
+        sql += QStringLiteral(" and ") + fields.at(i) + QStringLiteral("=?");
+    if (!TransactionScope::admits(sql))
+        return false;
+    QSqlQuery q;
+    if (!q.prepare(SqlDialect::translate(sql))) {
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+        noteFailure(sql, q);
+        return false;
+    }
+    qCDebug(lcSql).noquote() << sql;
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec()) {
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+        noteFailure(sql, q);
+        return false;
+    }
+    return true;
+}
+
+QString SqlStatements::periodWhere(const QString &period, const QString &c)
+{
+    // Stored times are local text "yyyy-MM-dd hh:mm:ss", so "now" is the local now
+    // and a period is a half-open range of such texts: the date indexes serve it,
+    // where a function of every row's column could not use them.
+    auto d = [](const QString &modifiers) {
+        return QStringLiteral("date('now','localtime'") + modifiers + QStringLiteral(")");
+    };
+    auto range = [&c](const QString &from, const QString &to) {
+        return QStringLiteral(" where ") + c + QStringLiteral(" >= ") + from + QStringLiteral(" and ") + c
+               + QStringLiteral(" < ") + to;
+    };
+    // Weeks start on Monday and, as strftime's %W counts them, never cross a new year.
+    auto week = [&](const QString &shift) {
+        const QString monday = d(shift + QStringLiteral(",'-6 days','weekday 1'"));
+        const QString yearStart = d(shift + QStringLiteral(",'start of year'"));
+        const QString yearEnd = d(shift + QStringLiteral(",'start of year','+1 years'"));
+        return range(QStringLiteral("max(") + monday + QStringLiteral(",") + yearStart + QStringLiteral(")"),
+                     QStringLiteral("min(date(") + monday + QStringLiteral(",'+7 days'),") + yearEnd + QStringLiteral(")"));
+    };
+    // First day of the quarter that holds the given day.
+    auto quarterStart = [&](const QString &shift) {
+        return QStringLiteral("date(") + d(shift + QStringLiteral(",'start of month'"))
+               + QStringLiteral(",'-'||((cast(strftime('%m',") + d(shift)
+               + QStringLiteral(") as integer)-1)%3)||' months')");
+    };
+    if (period == QStringLiteral("今天"))
+        return range(d(QString()), d(QStringLiteral(",'+1 days'")));
+    if (period == QStringLiteral("昨天"))
+        return range(d(QStringLiteral(",'-1 days'")), d(QString()));
+    if (period == QStringLiteral("本周"))
+        return week(QString());
+    if (period == QStringLiteral("上周"))
+        return week(QStringLiteral(",'-7 days'"));
+    if (period == QStringLiteral("本月"))
+        return range(d(QStringLiteral(",'start of month'")), d(QStringLiteral(",'start of month','+1 months'")));
+    if (period == QStringLiteral("上月"))
+        return range(d(QStringLiteral(",'start of month','-1 months'")), d(QStringLiteral(",'start of month'")));
+    if (period == QStringLiteral("本季")) {
+        const QString start = quarterStart(QString());
+        return range(start, QStringLiteral("date(") + start + QStringLiteral(",'+3 months')"));
+    }
+    if (period == QStringLiteral("上季")) {
+        const QString start = quarterStart(QString());
+        return range(QStringLiteral("date(") + start + QStringLiteral(",'-3 months')"), start);
+    }
+    if (period == QStringLiteral("本年"))
+        return range(d(QStringLiteral(",'start of year'")), d(QStringLiteral(",'start of year','+1 years'")));
+    if (period == QStringLiteral("上年"))
+        return range(d(QStringLiteral(",'start of year','-1 years'")), d(QStringLiteral(",'start of year'")));
+    if (period == QStringLiteral("其他"))
+        return QStringLiteral(" where ");
+    return QString();
+}
