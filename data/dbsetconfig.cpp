@@ -145,8 +145,9 @@ bool openDatabase()
     if (db.isOpen() && db.databaseName() == fileName)
         return true;
     db.setDatabaseName(fileName);
-    // A second copy of the program on the same file waits for the lock instead of failing.
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    // A second copy of the program on the same file waits for the lock instead
+    // of failing: within one budget per operation (see TransactionScope).
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(TransactionScope::busyBudgetMs()));
     if (db.open()) {
         qCDebug(lcSql) << "Succeed to connect database.";
         // Write-ahead log with a full sync at every commit: a committed sale survives a

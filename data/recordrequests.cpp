@@ -4,6 +4,7 @@
 #include "sqllog.h"
 #include "sqlstatements.h"
 #include "tableregistry.h"
+#include "transactionscope.h"
 
 RecordRequests::RecordRequests(const TableRegistry &registry) : m_registry(registry) {}
 
@@ -26,6 +27,9 @@ RecordRequests::Outcome RecordRequests::carryOut(const QString &key, const QVari
                                                  const QString &operatorName) const
 {
     Outcome out;
+    // The row and its log row land together (joining the asking dialog's
+    // transaction when it has one): no shop write runs outside a transaction.
+    TransactionScope tx;
     if (key == QStringLiteral("添加数据")) {
         if (value.userType() == qMetaTypeId<dbctrlstruct>()) {
             const dbctrlstruct rec = value.value<dbctrlstruct>();
@@ -66,5 +70,6 @@ RecordRequests::Outcome RecordRequests::carryOut(const QString &key, const QVari
             qCDebug(lcSql) << "删除" << rec.table;
         }
     }
+    out.ok = tx.commit() && out.ok;
     return out;
 }

@@ -1,10 +1,13 @@
 #include "shopconnection.h"
 
+#include "dbsetconfig.h"
 #include "sqllog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
+#include <QPair>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -143,7 +146,13 @@ bool ShopConnection::openServer(const QString &connectionName, QString *error) c
     db.setDatabaseName(database);
     db.setUserName(user);
     db.setPassword(pass);
-    db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+    // The session's settings travel with the connection itself, so that a
+    // connection Qt opens again on its own (after the server dropped it) has
+    // them too: the limits on waiting and the shop's schema.
+    QString options = QStringLiteral("-c lock_timeout=5s -c statement_timeout=20s");
+    if (!schema.isEmpty())
+        options += QStringLiteral(" -c search_path=") + schema;
+    db.setConnectOptions(QStringLiteral("connect_timeout=5;options='%1'").arg(options));
     // Money is numeric(14,2) on the server; the program reads it as it reads
     // SQLite's numbers.
     db.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
@@ -159,6 +168,12 @@ bool ShopConnection::openServer(const QString &connectionName, QString *error) c
         qCWarning(lcSql) << "SET TIME ZONE" << q.lastError().text();
     q.exec(QStringLiteral("SET application_name = 'mochen %1'").arg(QString(desk).replace(QLatin1Char('\''), QString())));
     q.exec(QStringLiteral("SET client_min_messages = warning"));
+    // A counter never waits without end: a row or table another session holds
+    // fails the statement after a few seconds (the operation is then rolled
+    // back whole and the cashier told), and so does a statement that runs away.
+    for (const QString &limit : serverTimeouts())
+        if (!q.exec(limit))
+            qCWarning(lcSql) << limit << q.lastError().text();
     if (!schema.isEmpty() && !q.exec(QStringLiteral("SET search_path TO %1").arg(schema))) {
         *error = q.lastError().text();
         db.close();
@@ -166,6 +181,11 @@ bool ShopConnection::openServer(const QString &connectionName, QString *error) c
     }
     qCDebug(lcSql).noquote() << "Succeed to connect database." << engineText();
     return true;
+}
+
+QStringList ShopConnection::serverTimeouts()
+{
+    return {QStringLiteral("SET lock_timeout = '5s'"), QStringLiteral("SET statement_timeout = '20s'")};
 }
 
 namespace {
@@ -190,3 +210,118 @@ QString currentDeskName()
 {
     return current().deskName();
 }
+
+namespace ShopLink {
+
+namespace {
+struct Link
+{
+    bool lost = false;
+    bool told = false; // the desk heard that the server is gone
+    int generation = 0;
+    int nextId = 1;
+    QList<QPair<int, std::function<void()>>> listeners;
+    std::function<void(const QString &)> notice;
+};
+Link &link()
+{
+    static Link l;
+    return l;
+}
+void tell(const QString &text)
+{
+    qCWarning(lcSql).noquote() << text;
+    if (link().notice)
+        link().notice(text);
+}
+} // namespace
+
+QString lostNotice()
+{
+    return QStringLiteral("无法连接数据库服务器：收银暂时不能保存。请检查网络和服务器，恢复后本机会自动重新连接，"
+                          "未保存的操作请在恢复后再做一次。");
+}
+
+QString backNotice()
+{
+    return QStringLiteral("已重新连接数据库服务器，可以继续收银。");
+}
+
+void noteLost(const QString &error)
+{
+    Link &l = link();
+    if (!l.lost)
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库连接已断开：") + error;
+    l.lost = true;
+    if (!l.told) {
+        l.told = true;
+        tell(lostNotice());
+    }
+}
+
+bool isLost()
+{
+    return link().lost;
+}
+
+bool reopen()
+{
+    Link &l = link();
+    {
+        QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+        if (db.isValid())
+            db.close();
+    }
+    if (!openDatabase()) {
+        l.lost = true;
+        if (!l.told) {
+            l.told = true;
+            tell(lostNotice());
+        }
+        return false;
+    }
+    l.lost = false;
+    ++l.generation;
+    // The working tables, the server's functions and their refills, as at start.
+    createTables();
+    qCInfo(lcSql) << "数据库已重新连接" << l.generation;
+    const auto listeners = l.listeners; // a listener may remove itself
+    for (const auto &entry : listeners)
+        entry.second();
+    if (l.told) {
+        l.told = false;
+        tell(backNotice());
+    }
+    return true;
+}
+
+int generation()
+{
+    return link().generation;
+}
+
+int addReopenListener(std::function<void()> listener)
+{
+    Link &l = link();
+    const int id = l.nextId++;
+    l.listeners.append(qMakePair(id, std::move(listener)));
+    return id;
+}
+
+void removeReopenListener(int id)
+{
+    auto &all = link().listeners;
+    for (int i = 0; i < all.size(); ++i) {
+        if (all.at(i).first == id) {
+            all.removeAt(i);
+            return;
+        }
+    }
+}
+
+void setNotice(std::function<void(const QString &)> notice)
+{
+    link().notice = std::move(notice);
+}
+
+} // namespace ShopLink

@@ -2,6 +2,8 @@
 #define SHOPCONNECTION_H
 
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 // Where this desk keeps the shop: the SQLite file in the shop folder (the
 // default, nothing to set up) or a PostgreSQL server that several desks share.
@@ -52,6 +54,9 @@ struct ShopConnection
     // Opens Qt's default connection (or the named one) on the server: the
     // session's clock set to this computer's time zone, money read as numbers.
     bool openServer(const QString &connectionName, QString *error) const;
+    // The session's limits on waiting, set at every connect: a lock held by
+    // another session for longer than lock_timeout fails the statement.
+    static QStringList serverTimeouts();
 };
 
 // Why openDatabase() failed, in the cashier's words (empty after success or
@@ -63,5 +68,39 @@ const ShopConnection &currentShopConnection();
 void setCurrentShopConnection(const ShopConnection &c);
 // currentShopConnection().deskName()
 QString currentDeskName();
+
+// A desk on a shop server loses its connection now and then (the server
+// restarts, the network drops, an administrator ends the session). The data
+// layer notices it at the statement that failed; before the next statement it
+// connects again and rebuilds what belonged to the old connection: the
+// session settings, the server's functions and the connection's own working
+// tables. Whatever the program keeps of its own for that connection (a
+// checkout's basket, prepared queries) listens to the reopen and refills or
+// forgets it.
+namespace ShopLink {
+
+// The statement's error says the connection is gone: the next statement
+// reconnects first. The desk is told once that the server cannot be reached.
+void noteLost(const QString &error);
+bool isLost();
+// Connects again and rebuilds the connection's state, then tells every
+// listener; the desk is told that the server is back. False while the shop
+// cannot be reached (still lost).
+bool reopen();
+// How many times the connection was opened anew: working rows filled on an
+// earlier connection are gone.
+int generation();
+
+// Called after every reopen, in the order added; the id removes it.
+int addReopenListener(std::function<void()> listener);
+void removeReopenListener(int id);
+
+// Where the desk's notices go ("无法连接数据库服务器…", "已重新连接…"); by
+// default the debug output only. An empty function restores that.
+void setNotice(std::function<void(const QString &)> notice);
+QString lostNotice();
+QString backNotice();
+
+} // namespace ShopLink
 
 #endif

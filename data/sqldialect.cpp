@@ -70,6 +70,12 @@ bool isConnectionLostText(const QString &t)
            || l.contains(QLatin1String("connection to server")) || l.contains(QLatin1String("terminating connection"));
 }
 
+bool isWorkingTableMissingText(const QString &t)
+{
+    static const QRegularExpression missing(QStringLiteral("relation \"temp\\w*\" does not exist"));
+    return isPostgres() && missing.match(t).hasMatch();
+}
+
 bool isConnectionLost(const QSqlError &e)
 {
     return isConnectionLostText(errorText(e));

@@ -48,6 +48,10 @@ bool isRetryableText(const QString &errorText);
 // The connection to the server is gone.
 bool isConnectionLost(const QSqlError &e);
 bool isConnectionLostText(const QString &errorText);
+// On the server: the connection's own working table (temp…) is not there,
+// because the connection was made anew without them (Qt reopens a dropped
+// connection by itself).
+bool isWorkingTableMissingText(const QString &errorText);
 
 } // namespace SqlDialect
 

@@ -1,5 +1,6 @@
 #include "sqlstatements.h"
 #include "preparedqueries.h"
+#include "shopconnection.h"
 #include "sqllog.h"
 #include "sqltext.h"
 #include "sqldialect.h"
@@ -8,6 +9,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -28,27 +30,60 @@ void noteFailure(const QString &sql, const QSqlQuery &q)
     TransactionScope::noteFailure(sql, q.lastError().text());
 }
 
-// Runs a statement; a failure goes to the debug output and into the open transaction scope.
-bool run(QSqlQuery &q, const QString &sql)
+// Outside a transaction, a read or a write to the connection's own working
+// tables that failed because the connection was lost runs once more on a new
+// connection; anything else stays failed (a shop write might have landed).
+bool againAfterReconnect(QSqlQuery &q, const QString &sql)
 {
+    QString table;
+    const QString error = SqlDialect::errorText(q.lastError());
+    if (TransactionScope::active()
+        || (!SqlDialect::isConnectionLostText(error) && !SqlDialect::isWorkingTableMissingText(error))
+        || (TransactionScope::isWrite(sql, &table) && !table.startsWith(QLatin1String("temp"))))
+        return false;
+    ShopLink::noteLost(error);
+    if (!ShopLink::reopen())
+        return false;
+    q = QSqlQuery(QSqlDatabase::database());
+    q.setForwardOnly(true);
+    return true;
+}
+
+// Runs a statement; a failure goes to the debug output and into the open
+// transaction scope. Refused without touching the database inside a scope
+// whose BEGIN failed, and for a write to the shop's tables outside any
+// transaction unless `single` says it is whole by itself.
+bool run(QSqlQuery &q, const QString &sql, bool single = false)
+{
+    if (!TransactionScope::admits(sql, single))
+        return false;
     if (q.exec(SqlDialect::translate(sql)))
+        return true;
+    if (againAfterReconnect(q, sql) && q.exec(SqlDialect::translate(sql)))
         return true;
     qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
     noteFailure(sql, q);
     return false;
 }
 
+bool prepared(QSqlQuery &q, const QString &sql, const QVariantList &values)
+{
+    if (!PreparedQueries::prepare(q, sql))
+        return false;
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    return q.exec();
+}
+
 // The same with values bound to its ? marks, in order.
-bool runBound(QSqlQuery &q, const QString &sql, const QVariantList &values)
+bool runBound(QSqlQuery &q, const QString &sql, const QVariantList &values, bool single = false)
 {
     if (values.isEmpty())
-        return run(q, sql);
-    if (PreparedQueries::prepare(q, sql)) {
-        for (int i = 0; i < values.size(); ++i)
-            q.bindValue(i, values.at(i));
-        if (q.exec())
-            return true;
-    }
+        return run(q, sql, single);
+    if (!TransactionScope::admits(sql, single))
+        return false;
+    if (prepared(q, sql, values) || (againAfterReconnect(q, sql) && prepared(q, sql, values)))
+        return true;
     qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << values << q.lastError().text();
     noteFailure(sql, q);
     q.finish();
@@ -127,8 +162,12 @@ int SqlStatements::countRows(const QString &sql)
 
 void SqlStatements::writeLog(const QString &user, const QString &text)
 {
-    execSql(QStringLiteral("insert into log(time,user,log) values('") + nowText() + QStringLiteral("','")
-            + sqlEsc(user) + QStringLiteral("','") + sqlEsc(text) + QStringLiteral("')"));
+    // A log row is whole by itself; inside an operation it joins its transaction.
+    const QString sql = QStringLiteral("insert into log(time,user,log) values('") + nowText() + QStringLiteral("','")
+                        + sqlEsc(user) + QStringLiteral("','") + sqlEsc(text) + QStringLiteral("')");
+    QSqlQuery q;
+    if (run(q, sql, true))
+        qCDebug(lcSql).noquote() << sql;
 }
 
 int SqlStatements::rowCountOf(QSqlQuery &query)
@@ -166,6 +205,8 @@ bool SqlStatements::insertRecord(const TableEntry *table, const QStringList &val
     const QString sql = QStringLiteral("INSERT INTO ") + table->name + QStringLiteral(" (")
                         + table->columns.join(QLatin1Char(',')) + QStringLiteral(") ")
                         + QStringLiteral("VALUES (") + marks.join(QLatin1Char(',')) + QStringLiteral(")");
+    if (!TransactionScope::admits(sql))
+        return false;
     QSqlQuery q;
     if (!q.prepare(SqlDialect::translate(sql))) {
         qCWarning(lcSql).noquote() << sql << QStringLiteral("数据库操作出错") << q.lastError().text();
@@ -198,6 +239,8 @@ bool SqlStatements::insertSelect(const TableEntry *table, const QString &select)
         return false;
     const QString sql = QStringLiteral("INSERT INTO ") + table->name + QStringLiteral(" (")
                         + table->columns.join(QLatin1Char(',')) + QStringLiteral(") ") + select;
+    if (!TransactionScope::admits(sql))
+        return false;
     QSqlQuery q;
     if (q.exec(SqlDialect::translate(sql))) {
         qCDebug(lcSql).noquote() << sql;
@@ -227,6 +270,8 @@ bool SqlStatements::updateRecord(const TableEntry *table, const QStringList &fie
     for (int i = qMax(k, 0); i < n; ++i)
         keyPart += (i == k ? QStringLiteral("where ") : QStringLiteral("and ")) + fields.at(i) + QStringLiteral("=? ");
     const QString sql = QStringLiteral("update ") + table->name + QStringLiteral(" set ") + setPart + keyPart;
+    if (!TransactionScope::admits(sql))
+        return false;
     QSqlQuery q;
     if (!q.prepare(SqlDialect::translate(sql))) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
@@ -258,6 +303,8 @@ bool SqlStatements::deleteRecord(const TableEntry *table, const QStringList &fie
                   + QStringLiteral("=?");
     for (int i = 1; i < fields.size(); ++i)
         sql += QStringLiteral(" and ") + fields.at(i) + QStringLiteral("=?");
+    if (!TransactionScope::admits(sql))
+        return false;
     QSqlQuery q;
     if (!q.prepare(SqlDialect::translate(sql))) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();

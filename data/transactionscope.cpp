@@ -1,8 +1,12 @@
 #include "transactionscope.h"
 #include "dbsetconfig.h"
+#include "shopconnection.h"
 #include "sqldialect.h"
 #include "sqllog.h"
 
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -11,13 +15,64 @@ namespace {
 struct State
 {
     int depth = 0;
+    bool live = false; // the outermost BEGIN worked
     bool failed = false;
     QString firstError;
+    QString probeSql;
+    QVariantList probeValues;
 };
 State &state()
 {
     static State s;
     return s;
+}
+
+const QString kUnknownOutcome = QStringLiteral("COMMIT_UNKNOWN: ");
+
+int &budgetMs()
+{
+    static int ms = 5000;
+    return ms;
+}
+
+TransactionScope::CommitFault &commitFault()
+{
+    static TransactionScope::CommitFault f = TransactionScope::CommitFault::None;
+    return f;
+}
+
+// Names of the TEMP tables a window made for itself ("tongji"): written
+// outside any transaction like the working tables of dbset.xml.
+QSet<QString> &ownTempTables()
+{
+    static QSet<QString> names;
+    return names;
+}
+
+void setBusyTimeout(int ms)
+{
+    if (SqlDialect::isPostgres())
+        return;
+    QSqlQuery q(QSqlDatabase::database());
+    if (!q.exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(qMax(ms, 0))))
+        qCWarning(lcSql) << "PRAGMA busy_timeout" << q.lastError().text();
+}
+
+// Qt's server driver closes a connection whose socket broke; whoever asks
+// for the database next opens it again, without this desk's working tables.
+bool serverConnectionClosed()
+{
+    if (!QSqlDatabase::contains(QSqlDatabase::defaultConnection))
+        return false;
+    const QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+    return SqlDialect::isPostgres(db) && !db.isOpen();
+}
+
+// The connection breaks under the test's fault: as the network would do it.
+QString breakConnection()
+{
+    QSqlDatabase::database(QSqlDatabase::defaultConnection, false).close();
+    return QStringLiteral("server closed the connection unexpectedly (fault at COMMIT) [SQLSTATE 08006]");
 }
 } // namespace
 
@@ -46,26 +101,39 @@ TransactionScope::TransactionScope()
     if (s.depth == 0) {
         m_outer = true;
         s.failed = false;
+        s.live = false;
         s.firstError.clear();
+        s.probeSql.clear();
+        s.probeValues.clear();
+        // A connection lost since the last statement is made anew first.
+        if (serverConnectionClosed())
+            ShopLink::noteLost(QStringLiteral("no connection to the server"));
+        if (ShopLink::isLost())
+            ShopLink::reopen();
         // IMMEDIATE takes the write lock at once: two desks on one shop file
-        // queue up here (within the busy timeout) instead of both reading a
+        // queue up here (within the busy budget) instead of both reading a
         // balance and then colliding on their first write.
         // On the server the same effect comes from serialisable isolation: a
         // conflict fails the operation, which the rules layer runs again.
         const QString beginSql = SqlDialect::beginWrite();
+        QElapsedTimer waited;
+        waited.start();
         QSqlQuery begin(QSqlDatabase::database());
         bool begun = begin.exec(beginSql);
-        if (!begun && releaseReads()) {
+        // A second try after the reads are ended, within what is left of the
+        // one budget: a desk never waits twice for the same lock.
+        const int left = budgetMs() - int(waited.elapsed());
+        if (!begun && releaseReads() && !SqlDialect::isConnectionLost(begin.lastError()) && left > 0) {
             releaseReads()();
+            setBusyTimeout(left);
             begun = begin.exec(beginSql);
+            setBusyTimeout(budgetMs());
         }
-        if (!begun && SqlDialect::isPostgres() && SqlDialect::isConnectionLost(begin.lastError())) {
+        if (!begun && SqlDialect::isConnectionLost(begin.lastError())) {
             // The server went away since the last operation (a restart, the
             // network): connect again, with this desk's working tables anew.
-            qCWarning(lcSql) << "数据库连接已断开，重新连接" << begin.lastError().text();
-            QSqlDatabase::database(QSqlDatabase::defaultConnection, false).close();
-            if (openDatabase()) {
-                createTables();
+            ShopLink::noteLost(SqlDialect::errorText(begin.lastError()));
+            if (ShopLink::reopen()) {
                 begin = QSqlQuery(QSqlDatabase::database());
                 begun = begin.exec(beginSql);
             }
@@ -73,8 +141,12 @@ TransactionScope::TransactionScope()
         if (!begun) {
             s.failed = true;
             s.firstError = QStringLiteral("BEGIN: ") + SqlDialect::errorText(begin.lastError());
-            qCWarning(lcSql) << "事务开始失败" << begin.lastError().text();
+            if (ShopLink::isLost() && !SqlDialect::isConnectionLost(begin.lastError()))
+                s.firstError += QStringLiteral(" (connection to server lost)");
+            qCWarning(lcSql) << "事务开始失败，本次操作的语句都不会执行" << begin.lastError().text()
+                             << waited.elapsed() << "ms";
         }
+        s.live = begun;
     }
     ++s.depth;
 }
@@ -94,22 +166,67 @@ bool TransactionScope::commit()
     --s.depth;
     if (!m_outer)
         return !s.failed;
+    const bool wasLive = s.live;
+    s.live = false;
     QSqlDatabase db = QSqlDatabase::database();
     if (s.failed) {
-        db.rollback();
+        if (wasLive)
+            db.rollback();
         qCWarning(lcSql) << "事务回滚：" << s.firstError;
         return false;
     }
-    if (!db.commit()) {
-        s.failed = true;
-        s.firstError = QStringLiteral("COMMIT: ") + SqlDialect::errorText(db.lastError());
-        if (SqlDialect::isRetryableText(s.firstError))
-            conflictSeen() = true;
-        qCWarning(lcSql) << "事务提交失败" << db.lastError().text();
-        db.rollback();
+    const CommitFault fault = commitFault();
+    commitFault() = CommitFault::None;
+    QString error;
+    bool committed = false;
+    if (fault == CommitFault::LoseRequest) {
+        error = breakConnection();
+    } else {
+        committed = db.commit();
+        if (!committed)
+            error = SqlDialect::errorText(db.lastError());
+        else if (fault == CommitFault::LoseAnswer) {
+            committed = false;
+            error = breakConnection();
+        }
+    }
+    if (committed)
+        return true;
+    s.failed = true;
+    if (SqlDialect::isConnectionLostText(error) || fault != CommitFault::None) {
+        // Whether the server got the COMMIT is not known: only the books can
+        // tell. Running the operation again blindly could charge twice.
+        ShopLink::noteLost(error);
+        qCWarning(lcSql) << "提交时连接断开，重新连接后查询结果" << error;
+        // The desk connects again at once, whatever the outcome.
+        const bool back = ShopLink::reopen();
+        if (back && !s.probeSql.isEmpty()) {
+            QSqlQuery probe(QSqlDatabase::database());
+            probe.setForwardOnly(true);
+            bool asked = probe.prepare(SqlDialect::translate(s.probeSql));
+            for (int i = 0; asked && i < s.probeValues.size(); ++i)
+                probe.bindValue(i, s.probeValues.at(i));
+            if (asked && probe.exec()) {
+                if (probe.next()) {
+                    qCWarning(lcSql) << "提交应答丢失，但本次操作已保存" << s.probeValues;
+                    s.failed = false;
+                    s.firstError.clear();
+                    return true;
+                }
+                s.firstError = QStringLiteral("COMMIT: ") + error;
+                qCWarning(lcSql) << "提交应答丢失，本次操作没有保存" << s.probeValues;
+                return false;
+            }
+        }
+        s.firstError = kUnknownOutcome + error;
         return false;
     }
-    return true;
+    s.firstError = QStringLiteral("COMMIT: ") + error;
+    if (SqlDialect::isRetryableText(s.firstError))
+        conflictSeen() = true;
+    qCWarning(lcSql) << "事务提交失败" << error;
+    db.rollback();
+    return false;
 }
 
 void TransactionScope::rollback()
@@ -120,7 +237,9 @@ void TransactionScope::rollback()
     m_done = true;
     --s.depth;
     if (m_outer) {
-        QSqlDatabase::database().rollback();
+        if (s.live)
+            QSqlDatabase::database().rollback();
+        s.live = false;
         qCDebug(lcSql) << "事务回滚";
     } else {
         // An inner scope that gives up makes the whole operation fail.
@@ -135,6 +254,8 @@ QString TransactionScope::firstError() const { return state().firstError; }
 
 void TransactionScope::noteFailure(const QString &statement, const QString &error)
 {
+    if (SqlDialect::isConnectionLostText(error) || SqlDialect::isWorkingTableMissingText(error))
+        ShopLink::noteLost(error);
     State &s = state();
     if (s.depth == 0)
         return;
@@ -146,6 +267,79 @@ void TransactionScope::noteFailure(const QString &statement, const QString &erro
 }
 
 bool TransactionScope::active() { return state().depth > 0; }
+
+bool TransactionScope::live() { return state().depth > 0 && state().live; }
+
+bool TransactionScope::isWrite(const QString &sql, QString *table)
+{
+    static const QRegularExpression write(
+        QStringLiteral("^\\s*(?:insert(?:\\s+or\\s+\\w+)?\\s+into|replace\\s+into|update(?:\\s+or\\s+\\w+)?|delete\\s+from)"
+                       "\\s+[\"`]?(\\w+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto m = write.match(sql);
+    if (m.hasMatch() && table)
+        *table = m.captured(1).toLower();
+    return m.hasMatch();
+}
+
+bool TransactionScope::admits(const QString &sql, bool single)
+{
+    State &s = state();
+    if (s.depth > 0 && !s.live) {
+        qCWarning(lcSql).noquote() << QStringLiteral("事务没有开始，语句未执行：") + sql;
+        return false;
+    }
+    if (s.depth == 0) {
+        if (serverConnectionClosed())
+            ShopLink::noteLost(QStringLiteral("no connection to the server"));
+        if (ShopLink::isLost() && !ShopLink::reopen())
+            return false;
+        static const QRegularExpression createTemp(
+            QStringLiteral("^\\s*create\\s+temp(?:orary)?\\s+table\\s+(?:if\\s+not\\s+exists\\s+)?(\\w+)"),
+            QRegularExpression::CaseInsensitiveOption);
+        const auto c = createTemp.match(sql);
+        if (c.hasMatch())
+            ownTempTables().insert(c.captured(1).toLower());
+        QString table;
+        if (!single && isWrite(sql, &table) && !table.startsWith(QLatin1String("temp"))
+            && !ownTempTables().contains(table)) {
+            // Several writes that belong together outside a transaction would
+            // land one by one: the writer forgot its scope.
+            qCWarning(lcSql).noquote() << QStringLiteral("写入不在事务中，已拒绝：") + sql;
+            return false;
+        }
+    }
+    return true;
+}
+
+int TransactionScope::busyBudgetMs() { return budgetMs(); }
+
+void TransactionScope::setBusyBudgetMs(int ms)
+{
+    budgetMs() = qMax(ms, 0);
+    if (QSqlDatabase::contains(QSqlDatabase::defaultConnection)
+        && QSqlDatabase::database(QSqlDatabase::defaultConnection, false).isOpen())
+        setBusyTimeout(budgetMs());
+}
+
+void TransactionScope::setOutcomeProbe(const QString &sql, const QVariantList &values)
+{
+    State &s = state();
+    if (s.depth == 0 || !s.probeSql.isEmpty())
+        return;
+    s.probeSql = sql;
+    s.probeValues = values;
+}
+
+bool TransactionScope::isOutcomeUnknown(const QString &error)
+{
+    return error.startsWith(kUnknownOutcome);
+}
+
+void TransactionScope::setCommitFault(CommitFault fault)
+{
+    commitFault() = fault;
+}
 
 bool TransactionScope::takeConflict()
 {

@@ -3,7 +3,13 @@
 #include "amounts.h"
 #include "commissionrules.h"
 #include "ledgersql.h"
+#include "shopconnection.h"
+#include "sqldialect.h"
 
+#include <QMap>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <cmath>
 
 using LedgerSql::exec;
@@ -13,12 +19,70 @@ namespace {
 const QString kPackageUse = QStringLiteral("套餐消费");
 }
 
-Basket::Basket(const QString &saleId) : m_saleId(saleId) {}
-
-void Basket::open(const QString &memberId)
+// What the program keeps of each open basket, so that a lost connection to a
+// shop server (which takes the TEMP tables with it) loses nothing: after every
+// change the basket's rows are copied here, and after a reconnect they are
+// written back into the new connection's working tables.
+namespace {
+struct Rows
 {
-    m_memberId = memberId;
-    clear();
+    QStringList columns;
+    QList<QVariantList> values;
+};
+struct Kept
+{
+    int users = 0; // Basket objects of this sale (the checkout and its line editor)
+    QString memberId;
+    Rows lines;
+    Rows commissions;
+};
+QMap<QString, Kept> &kept()
+{
+    static QMap<QString, Kept> all;
+    return all;
+}
+
+Rows readRows(const QString &sql, const QString &saleId)
+{
+    Rows r;
+    QSqlQuery q(QSqlDatabase::database());
+    q.setForwardOnly(true);
+    if (!q.prepare(SqlDialect::translate(sql)))
+        return r;
+    q.addBindValue(saleId);
+    if (!q.exec())
+        return r;
+    // The server's own row numbers are given anew on the new connection.
+    const QSqlRecord rec = q.record();
+    QList<int> kept;
+    for (int i = 0; i < rec.count(); ++i) {
+        if (rec.fieldName(i).compare(QLatin1String("rowid"), Qt::CaseInsensitive) == 0)
+            continue;
+        kept << i;
+        r.columns << rec.fieldName(i);
+    }
+    while (q.next()) {
+        QVariantList row;
+        for (int i : kept)
+            row << q.value(i);
+        r.values << row;
+    }
+    return r;
+}
+
+void writeRows(const QString &table, const Rows &rows)
+{
+    QStringList marks;
+    for (int i = 0; i < rows.columns.size(); ++i)
+        marks << QStringLiteral("?");
+    for (const QVariantList &row : rows.values)
+        exec(QStringLiteral("insert into ") + table + QLatin1Char('(') + rows.columns.join(QLatin1Char(','))
+                 + QStringLiteral(") values(") + marks.join(QLatin1Char(',')) + QLatin1Char(')'),
+             row);
+}
+
+void listPackageItems(const QString &memberId)
+{
     exec(QStringLiteral("delete from temphuiyuantaocanxiaofei"));
     if (memberId.isEmpty())
         return;
@@ -26,6 +90,87 @@ void Basket::open(const QString &memberId)
                         "bencixiaofeicishu) select huiyuanID,xiangmuID,ROUND(sum(zongcishu),3),ROUND(sum(shengyucishu),3),"
                         "ROUND(sum(xiaofeicishu),3),0 from huiyuantaocan where huiyuanID=? GROUP BY huiyuanID,xiangmuID"),
          {memberId});
+}
+
+void refillAfterReconnect()
+{
+    QString member;
+    for (auto it = kept().cbegin(); it != kept().cend(); ++it) {
+        // A sale whose COMMIT landed before the connection broke took its
+        // basket with it: nothing to give back.
+        if (value(QStringLiteral("select 1 from danjuhao where ID=?"), {it.key()}).isValid())
+            continue;
+        writeRows(QStringLiteral("tempxiaofeimingxi"), it->lines);
+        writeRows(QStringLiteral("temptichengmingxi"), it->commissions);
+        if (!it->memberId.isEmpty())
+            member = it->memberId;
+    }
+    if (!member.isEmpty()) {
+        listPackageItems(member);
+        for (auto it = kept().cbegin(); it != kept().cend(); ++it)
+            Basket(it.key()).recountUses();
+    }
+}
+} // namespace
+
+Basket::Basket(const QString &saleId) : m_saleId(saleId)
+{
+    static const int listener = ShopLink::addReopenListener(&refillAfterReconnect);
+    Q_UNUSED(listener)
+    hold();
+}
+
+Basket::Basket(const Basket &other) : m_saleId(other.m_saleId), m_memberId(other.m_memberId)
+{
+    hold();
+}
+
+Basket &Basket::operator=(const Basket &other)
+{
+    if (this != &other) {
+        release();
+        m_saleId = other.m_saleId;
+        m_memberId = other.m_memberId;
+        hold();
+    }
+    return *this;
+}
+
+Basket::~Basket()
+{
+    release();
+}
+
+void Basket::hold()
+{
+    if (!m_saleId.isEmpty())
+        ++kept()[m_saleId].users;
+}
+
+void Basket::release()
+{
+    auto it = kept().find(m_saleId);
+    if (it != kept().end() && --it->users <= 0)
+        kept().erase(it);
+}
+
+void Basket::keep()
+{
+    if (m_saleId.isEmpty())
+        return;
+    Kept &k = kept()[m_saleId];
+    if (!m_memberId.isEmpty())
+        k.memberId = m_memberId;
+    k.lines = readRows(QStringLiteral("select * from tempxiaofeimingxi where ID=?"), m_saleId);
+    k.commissions = readRows(QStringLiteral("select * from temptichengmingxi where xiaofeiID=?"), m_saleId);
+}
+
+void Basket::open(const QString &memberId)
+{
+    m_memberId = memberId;
+    kept()[m_saleId].memberId = memberId;
+    clear();
+    listPackageItems(memberId);
 }
 
 void Basket::clear()
@@ -47,6 +192,7 @@ void Basket::refreshUses()
                         "tempxiaofeimingxi t where t.ID=? and t.xiaofeileixing=? and "
                         "t.xiangmuID=temphuiyuantaocanxiaofei.xiangmuID)"),
          {m_saleId, kPackageUse});
+    keep();
 }
 
 qint64 Basket::usesLeft(const QString &itemId) const
@@ -107,24 +253,29 @@ bool Basket::removeLine(const QString &lineKey)
 bool Basket::addCommission(const QString &lineKey, const QString &itemId, const QString &itemName,
                            const CommissionRow &row)
 {
-    return exec(QStringLiteral("insert into temptichengmingxi(yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,"
-                               "tichengfangshi,jisuanfangshi,tichengbili,tichengjine,beizhu,titleID) "
-                               "values(?,?,?,?,?,?,?,?,'消费提成',?)"),
-                {row.employeeId, itemId, itemName, m_saleId, row.orderMode, row.method, row.rate,
-                 centsToYuan(row.cents), lineKey})
-           == 1;
+    const bool ok = exec(QStringLiteral("insert into temptichengmingxi(yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,"
+                                        "tichengfangshi,jisuanfangshi,tichengbili,tichengjine,beizhu,titleID) "
+                                        "values(?,?,?,?,?,?,?,?,'消费提成',?)"),
+                         {row.employeeId, itemId, itemName, m_saleId, row.orderMode, row.method, row.rate,
+                          centsToYuan(row.cents), lineKey})
+                    == 1;
+    keep();
+    return ok;
 }
 
 bool Basket::removeCommission(const QString &lineKey, const QString &employeeId)
 {
-    return exec(QStringLiteral("delete from temptichengmingxi where xiaofeiID=? and titleID=? and yuangongID=?"),
-                {m_saleId, lineKey, employeeId})
-           >= 0;
+    const bool ok = exec(QStringLiteral("delete from temptichengmingxi where xiaofeiID=? and titleID=? and yuangongID=?"),
+                         {m_saleId, lineKey, employeeId})
+                    >= 0;
+    keep();
+    return ok;
 }
 
 void Basket::dropCommissions(const QString &lineKey)
 {
     exec(QStringLiteral("delete from temptichengmingxi where xiaofeiID=? and titleID=?"), {m_saleId, lineKey});
+    keep();
 }
 
 void Basket::rescaleCommissions(const QString &lineKey, qint64 amountCents)
@@ -137,6 +288,7 @@ void Basket::rescaleCommissions(const QString &lineKey, qint64 amountCents)
         const qint64 c = CommissionRules::commissionCents(QStringLiteral("按比例提成"), r.value(1).toDouble(), 0, amountCents);
         exec(QStringLiteral("update temptichengmingxi set tichengjine=? where rowid=?"), {centsToYuan(c), r.value(0)});
     }
+    keep();
 }
 
 QList<CommissionRow> Basket::commissions(const QString &lineKey) const

@@ -8,11 +8,16 @@
 // The checkout's open basket: its lines, their commission rows and the package
 // uses it will take. It lives in the connection's own TEMP tables and every
 // row carries the checkout's sale ID, so two desks on one shop file, or a
-// basket left by a crash, never mix with this one.
+// basket left by a crash, never mix with this one. The program keeps a copy
+// of the rows too: a shop server's lost connection takes the TEMP tables with
+// it, and the basket is written back on the new one.
 class Basket
 {
 public:
     explicit Basket(const QString &saleId);
+    Basket(const Basket &other);
+    Basket &operator=(const Basket &other);
+    ~Basket();
 
     const QString &saleId() const { return m_saleId; }
 
@@ -54,6 +59,11 @@ public:
 
 private:
     void refreshUses();
+    // The program's own copy of the basket's rows, written back after a
+    // reconnect (see ShopLink).
+    void keep();
+    void hold();
+    void release();
     QString m_saleId;
     QString m_memberId;
 };

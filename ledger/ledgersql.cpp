@@ -7,6 +7,7 @@
 #include "sqllog.h"
 #include "transactionscope.h"
 
+#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -22,23 +23,53 @@ QString &lastErrorText()
     return text;
 }
 
-bool prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &values)
+bool fail(QSqlQuery &q, const QString &sql)
 {
-    if (!PreparedQueries::prepare(q, sql)) {
-        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
-        lastErrorText() = SqlDialect::errorText(q.lastError());
-        TransactionScope::noteFailure(sql, SqlDialect::errorText(q.lastError()));
+    qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
+    lastErrorText() = SqlDialect::errorText(q.lastError());
+    TransactionScope::noteFailure(sql, lastErrorText());
+    q.finish();
+    PreparedQueries::forget(sql); // prepared afresh next time, in case it went stale
+    return false;
+}
+
+bool prepareOnce(QSqlQuery &q, const QString &sql, const QVariantList &values)
+{
+    if (!PreparedQueries::prepare(q, sql))
         return false;
-    }
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values.at(i));
-    if (!q.exec()) {
-        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
-        lastErrorText() = SqlDialect::errorText(q.lastError());
-        TransactionScope::noteFailure(sql, SqlDialect::errorText(q.lastError()));
-        q.finish();
-        PreparedQueries::forget(sql); // prepared afresh next time, in case it went stale
+    return q.exec();
+}
+
+// The one door of the rules layer's statements: refused without touching the
+// database inside a scope whose BEGIN failed, and for a write to the shop's
+// tables outside any transaction (unless `single`).
+bool prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &values, bool single = false)
+{
+    if (!TransactionScope::admits(sql, single)) {
+        lastErrorText() = TransactionScope::active() ? QStringLiteral("BEGIN failed")
+                          : ShopLink::isLost()        ? QStringLiteral("no connection to the server")
+                                                      : QStringLiteral("REFUSED : 写入不在事务中，已拒绝");
         return false;
+    }
+    if (!prepareOnce(q, sql, values)) {
+        // Outside a transaction a read, or a write to the connection's own
+        // working tables, is safe to run again on the new connection.
+        QString table;
+        const QString error = SqlDialect::errorText(q.lastError());
+        const bool again = !TransactionScope::active()
+                           && (SqlDialect::isConnectionLostText(error) || SqlDialect::isWorkingTableMissingText(error))
+                           && (!TransactionScope::isWrite(sql, &table) || table.startsWith(QLatin1String("temp")));
+        if (!again)
+            return fail(q, sql);
+        ShopLink::noteLost(SqlDialect::errorText(q.lastError()));
+        if (!ShopLink::reopen())
+            return fail(q, sql);
+        q = QSqlQuery(QSqlDatabase::database());
+        q.setForwardOnly(true);
+        if (!prepareOnce(q, sql, values))
+            return fail(q, sql);
     }
     qCDebug(lcSql).noquote() << sql << values;
     return true;
@@ -50,6 +81,16 @@ int exec(const QString &sql, const QVariantList &values)
 {
     QSqlQuery q;
     if (!prepareAndRun(q, sql, values))
+        return -1;
+    const int n = q.numRowsAffected();
+    q.finish();
+    return n;
+}
+
+int execSingle(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery q;
+    if (!prepareAndRun(q, sql, values, true))
         return -1;
     const int n = q.numRowsAffected();
     q.finish();
@@ -122,9 +163,13 @@ QString newDocumentId(const QString &prefix, const QString &kind, const QString 
             id = prefix + serialNow();
         // Inside BEGIN IMMEDIATE no other desk can register between this look and the insert.
         if (!value(QStringLiteral("select 1 from danjuhao where ID=?"), {id}).isValid()) {
-            if (exec(QStringLiteral("insert into danjuhao(ID,leixing,riqi,caozuoyuan,shouyintai) values(?,?,?,?,?)"),
-                     {id, kind, now(), operatorName, desk()}) == 1)
+            if (exec(QStringLiteral("insert into danjuhao(ID,leixing,riqi,caozuoyuan) values(?,?,?,?)"),
+                     {id, kind, now(), operatorName}) == 1) {
+                // Known before the COMMIT: after a lost answer the document
+                // tells whether the operation landed.
+                TransactionScope::setOutcomeProbe(QStringLiteral("select 1 from danjuhao where ID=?"), {id});
                 return id;
+            }
             return QString();
         }
         id.clear();
@@ -166,13 +211,11 @@ QString serialNow()
     return clockNow().toString(QStringLiteral("yyyyMMddhhmmsszzz"));
 }
 
-QString desk()
-{
-    return currentDeskName();
-}
-
 bool log(const QString &user, const QString &text)
 {
+    // A log row is whole by itself; inside an operation it joins its transaction.
+    if (!TransactionScope::active())
+        return execSingle(QStringLiteral("insert into log(time,user,log) values(?,?,?)"), {now(), user, text}) == 1;
     return execOne(QStringLiteral("insert into log(time,user,log) values(?,?,?)"), {now(), user, text},
                    QStringLiteral("日志未写入"));
 }

@@ -15,8 +15,14 @@ class QSqlQuery;
 // whole operation is rolled back.
 namespace LedgerSql {
 
-// Runs the statement; returns the number of rows it changed, or -1 on failure.
+// Runs the statement; returns the number of rows it changed, or -1 on failure
+// (also when it was refused: inside a scope whose BEGIN failed, or a write to
+// the shop's tables outside any transaction).
 int exec(const QString &sql, const QVariantList &values = {});
+// The same for a write that is whole by itself (one setting, one working
+// row): allowed outside a transaction, where exec() refuses a write to the
+// shop's tables.
+int execSingle(const QString &sql, const QVariantList &values = {});
 // Runs the statement and insists that it changed exactly one row; anything else
 // fails the open transaction with `why`.
 bool execOne(const QString &sql, const QVariantList &values, const QString &why);

@@ -35,6 +35,8 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QThread>
+#include <QTimer>
+#include <QUrl>
 
 namespace {
 
@@ -130,6 +132,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
 MainWindow::~MainWindow()
 {
+    ShopLink::setNotice({});
     // A worker still counting the reminders ends before its window does.
     for (QThread *worker : findChildren<QThread *>())
         worker->wait();
@@ -176,6 +179,13 @@ void MainWindow::setupTitleArea()
     engine->setObjectName(QStringLiteral("engineLabel"));
     engine->setStyleSheet(QStringLiteral("color:rgb(255,255,255)"));
     statusBar()->addPermanentWidget(engine);
+    // Told once when the shop server cannot be reached and once when it is
+    // back: in the status bar, and in a box once the operation at hand ended.
+    ShopLink::setNotice([this, engine](const QString &text) {
+        engine->setText(ShopLink::isLost() ? currentShopConnection().statusText() + QStringLiteral("　（服务器无法连接）")
+                                           : currentShopConnection().statusText());
+        QTimer::singleShot(0, this, [this, text] { ctrlUiClass::showInfo(text, this); });
+    });
     if (!currentShopConnection().desk.isEmpty())
         setWindowTitle(windowTitle() + QStringLiteral(" - ") + currentShopConnection().desk);
 

@@ -57,6 +57,11 @@ void TestDataLayer::builders()
     QVERIFY(!reg.find("nosuch"));
     ctrlUiClass c;
 
+    // A shop table is written inside an operation's transaction, never alone.
+    QVERIFY(!c.insertRecord(t, {"O'Brien", "", "7"}));
+    QCOMPARE(sqlValue("select count(*) from t"), QString("0"));
+    TransactionScope tx; // rolled back at the end: the checks read inside it
+
     // Values are bound: a quote is stored as it stands, "" becomes NULL.
     QVERIFY(c.insertRecord(t, {"O'Brien", "", "7"}));
     QCOMPARE(sqlValue("select a from t where id='7'"), QString("O'Brien"));

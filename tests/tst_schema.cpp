@@ -4,6 +4,7 @@
 #include "dbsetconfig.h"
 #include "tableregistry.h"
 #include "testsupport.h"
+#include "transactionscope.h"
 
 // The shipped dbset.xml creates every table the program reads and writes.
 class TestSchema : public QObject
@@ -99,8 +100,12 @@ void TestSchema::genericInsertOrders()
     }
     // The debt repayment record: thirteen values, the last is the remark.
     ctrlUiClass c;
-    QVERIFY(c.insertRecord(reg.find("huiyuanxiaofei"),
-                           {"xf_1", "1001", "2026-01-01 10:00:00", "50", "现金", "50", "0", "0", "0", "0", "0", "0", "会员还款"}));
+    {
+        TransactionScope tx; // a shop table is written inside an operation
+        QVERIFY(c.insertRecord(reg.find("huiyuanxiaofei"),
+                               {"xf_1", "1001", "2026-01-01 10:00:00", "50", "现金", "50", "0", "0", "0", "0", "0", "0", "会员还款"}));
+        QVERIFY(tx.commit());
+    }
     QCOMPARE(sqlRows("select shishoujine,beizhu,qiankuanjine from huiyuanxiaofei").value(0),
              QStringList({"50", "会员还款", "0"}));
     QCOMPARE(reg.find("huiyuan")->columns.mid(0, 7),

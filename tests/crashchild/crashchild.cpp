@@ -4,12 +4,15 @@
 // two-desk test (tst_twodesk) runs two of them on one shop folder, each for a
 // given number of operations. "ledgerdesk N" works the rules layer itself, with
 // no window (the four-desk test, on SQLite or on a shop server): sales, top-ups,
-// renewals and repayments; "ledgerdesk N DESK" works as the desk of that name
-// and hands its shift over at the end.
+// renewals, repayments, voids and balance refunds; "ledgerdesk N DESK" works as
+// the desk of that name and hands its shift over at the end.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QThread>
 #include <QTableView>
 #include <QTextStream>
 
@@ -22,6 +25,7 @@
 #include "basket.h"
 #include "huiyuankachongchi.h"
 #include "memberwriter.h"
+#include "refundwriter.h"
 #include "salewriter.h"
 #include "mainwindow.h"
 #include "powercutvfs.h"
@@ -135,6 +139,20 @@ QString ledgerOperation(int op, const QString &member, int serial)
         p.operatorName = QStringLiteral("admin");
         r = MemberWriter::repay(p);
         kind = QStringLiteral("repay");
+    } else if (op == 4) {
+        // The newest sale not voided yet, whichever desk rang it up: two desks
+        // may reach for the same one, and it voids once.
+        const QString sale = sqlValue("select ID from huiyuanxiaofei where ID like 'xf%' and ID not in "
+                                      "(select ID from xiaofeizuofei) order by rowid desc limit 1");
+        if (sale.isEmpty())
+            return QStringLiteral("refused 没有可作废的消费单");
+        r = RefundWriter::voidSale(SaleVoid{sale, QStringLiteral("收错了"), QStringLiteral("admin"), QStringLiteral("admin")});
+        kind = QStringLiteral("void");
+    } else if (op == 5) {
+        BalanceRefund b{member, 1000, 900, QStringLiteral("现金"), QStringLiteral("退一部分"), QStringLiteral("admin"),
+                        QStringLiteral("admin")};
+        r = RefundWriter::refundBalance(b);
+        kind = QStringLiteral("refund");
     } else {
         Basket basket(QStringLiteral("xf_%1_%2").arg(QCoreApplication::applicationPid()).arg(serial));
         basket.open(member);
@@ -190,6 +208,22 @@ int main(int argc, char *argv[])
     // and checkpoints). "desk N": one desk of several, stopping after N
     // operations (refusals included).
     const QString how = argc >= 3 ? QString::fromLatin1(argv[2]) : QString();
+    if (how == QLatin1String("hold") && argc >= 4) {
+        // "hold MS": another program holding the shop file's write lock for MS
+        // milliseconds, as a desk in the middle of a long save would.
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        db.setDatabaseName(QDir(QString::fromLocal8Bit(argv[1])).filePath(QStringLiteral("mochenxinxi.db")));
+        if (!db.open())
+            return 3;
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            return 4;
+        say("held");
+        QThread::msleep(QString::fromLatin1(argv[3]).toULong());
+        q.exec(QStringLiteral("ROLLBACK"));
+        say("released");
+        return 0;
+    }
     const bool powerCut = argc >= 5 && (how == QLatin1String("cut") || how == QLatin1String("kill"));
     const bool ledgerDesk = how == QLatin1String("ledgerdesk");
     const int operations = argc >= 4 && (how == QLatin1String("desk") || ledgerDesk)
@@ -220,7 +254,7 @@ int main(int argc, char *argv[])
         say("ready");
         const QStringList members = {QStringLiteral("1001"), QStringLiteral("1002")};
         for (int done = 0; done < operations; ++done)
-            say(ledgerOperation(QRandomGenerator::global()->bounded(4),
+            say(ledgerOperation(QRandomGenerator::global()->bounded(7),
                                 members.at(QRandomGenerator::global()->bounded(2)), done));
         if (argc >= 5) {
             Handover h;
