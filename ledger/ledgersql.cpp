@@ -163,8 +163,8 @@ QString newDocumentId(const QString &prefix, const QString &kind, const QString 
             id = prefix + serialNow();
         // Inside BEGIN IMMEDIATE no other desk can register between this look and the insert.
         if (!value(QStringLiteral("select 1 from danjuhao where ID=?"), {id}).isValid()) {
-            if (exec(QStringLiteral("insert into danjuhao(ID,leixing,riqi,caozuoyuan) values(?,?,?,?)"),
-                     {id, kind, now(), operatorName}) == 1) {
+            if (exec(QStringLiteral("insert into danjuhao(ID,leixing,riqi,caozuoyuan,shouyintai) values(?,?,?,?,?)"),
+                     {id, kind, now(), operatorName, desk()}) == 1) {
                 // Known before the COMMIT: after a lost answer the document
                 // tells whether the operation landed.
                 TransactionScope::setOutcomeProbe(QStringLiteral("select 1 from danjuhao where ID=?"), {id});
@@ -209,6 +209,11 @@ QString today()
 QString serialNow()
 {
     return clockNow().toString(QStringLiteral("yyyyMMddhhmmsszzz"));
+}
+
+QString desk()
+{
+    return currentDeskName();
 }
 
 bool log(const QString &user, const QString &text)
