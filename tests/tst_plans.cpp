@@ -10,6 +10,7 @@
 #include "dbsetconfig.h"
 #include "reportquery.h"
 #include "summarybook.h"
+#include "takingsread.h"
 #include "takingstree.h"
 #include "viewdeclarations.h"
 #include "testsupport.h"
@@ -421,8 +422,7 @@ void TestPlans::summariesFollowRecords()
     auto tree = [this](const QString &from, const QString &to) {
         sqlExec("create temp table if not exists tongji(ID INTEGER PRIMARY KEY, fukuanfangshi TEXT, jine REAL)");
         QStandardItemModel model;
-        TakingsTree::refill(*m_ctrl, QStringLiteral("tongji"), from, to);
-        TakingsTree::build(*m_ctrl, &model, QStringLiteral("tongji"), from, to);
+        TakingsTree::build(&model, TakingsRead::period(from, to));
         QStringList shown;
         for (int r = 0; r < model.rowCount(); ++r) {
             QString line = model.item(r, 0)->text() + '=' + model.item(r, 1)->text();
