@@ -321,21 +321,21 @@ LedgerResult HeldBills::discard(const QString &heldId, const QString &operatorNa
 
 bool HeldBills::keepTaken(const QString &heldId, const QString &basketId)
 {
-    return exec(QStringLiteral("update guadan set qudanshijian=? where ID=? and qudanID=?"),
+    return LedgerSql::execSingle(QStringLiteral("update guadan set qudanshijian=? where ID=? and qudanID=?"),
                 {LedgerSql::now(), heldId, basketId})
            == 1;
 }
 
 bool HeldBills::release(const QString &heldId, const QString &basketId)
 {
-    return exec(QStringLiteral("update guadan set qudanID=null,qudantai=null,qudanshijian=null where ID=? and qudanID=?"),
+    return LedgerSql::execSingle(QStringLiteral("update guadan set qudanID=null,qudantai=null,qudanshijian=null where ID=? and qudanID=?"),
                 {heldId, basketId})
            >= 0;
 }
 
 int HeldBills::releaseDesk(const QString &desk)
 {
-    return exec(QStringLiteral("update guadan set qudanID=null,qudantai=null,qudanshijian=null where qudantai=?"),
+    return LedgerSql::execSingle(QStringLiteral("update guadan set qudanID=null,qudantai=null,qudanshijian=null where qudantai=?"),
                 {desk});
 }
 

@@ -508,7 +508,7 @@ void TestCounter::aResumedBillIsPricedForTheCardOfNow()
                              "烫发：挂单2次，现剩余1次", "合计：150 → 170"})
         QVERIFY2(told.contains(QString::fromUtf8(line)), qPrintable(told));
     QVERIFY2(!told.contains("染发"), qPrintable(told));
-    QCOMPARE(text(&dlg, "label_26"), QString("170"));
+    QCOMPARE(text(&dlg, "label_26"), QString("170.00"));
     QCOMPARE(text(&dlg, "label_19"), QString("1"));
 
     // The last use spent at another desk while the cashier takes the money.

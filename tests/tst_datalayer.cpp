@@ -123,9 +123,9 @@ void TestDataLayer::statementsPreparedOnce()
     {
         TestWorkdir wd;
         const qint64 before = PreparedQueries::reused();
-        QCOMPARE(LedgerSql::exec(insert, {"洗发", "项目类型"}), 1);
-        QCOMPARE(LedgerSql::exec(insert, {"剪发", "项目类型"}), 1);
-        QCOMPARE(LedgerSql::exec(insert, {"洗发水", "产品类型"}), 1);
+        QCOMPARE(LedgerSql::execSingle(insert, {"洗发", "项目类型"}), 1);
+        QCOMPARE(LedgerSql::execSingle(insert, {"剪发", "项目类型"}), 1);
+        QCOMPARE(LedgerSql::execSingle(insert, {"洗发水", "产品类型"}), 1);
         QCOMPARE(PreparedQueries::reused() - before, 2);
 
         // Reading one kind while the same statement is wanted for the other.
@@ -150,7 +150,7 @@ void TestDataLayer::statementsPreparedOnce()
     {
         TestWorkdir wd; // another shop file on the same connection name
         QCOMPARE(LedgerSql::rows(byKind, {"项目类型"}), QList<QVariantList>());
-        QCOMPARE(LedgerSql::exec(insert, {"烫发", "项目类型"}), 1);
+        QCOMPARE(LedgerSql::execSingle(insert, {"烫发", "项目类型"}), 1);
         QCOMPARE(LedgerSql::value(byKind, {"项目类型"}).toString(), QString("烫发"));
     }
 }

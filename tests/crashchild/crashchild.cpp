@@ -253,8 +253,11 @@ int main(int argc, char *argv[])
     if (ledgerDesk) {
         say("ready");
         const QStringList members = {QStringLiteral("1001"), QStringLiteral("1002")};
+        // A desk that hands its shift over keeps to sales, top-ups, renewals and
+        // repayments, so that its own account of its takings stays simple.
+        const int kinds = argc >= 5 ? 4 : 7;
         for (int done = 0; done < operations; ++done)
-            say(ledgerOperation(QRandomGenerator::global()->bounded(7),
+            say(ledgerOperation(QRandomGenerator::global()->bounded(kinds),
                                 members.at(QRandomGenerator::global()->bounded(2)), done));
         if (argc >= 5) {
             Handover h;
