@@ -171,7 +171,7 @@ void TestBookingWindow::bookingToSale()
     clickButton(w.bookingPage(), "bookingCheckout");
     QCOMPARE(w.currentMemberId(), QString("1002"));
     QCOMPARE(staff, QString("李四")); // the line names its stylist
-    QCOMPARE(receivable, QString("100"));
+    QCOMPARE(receivable, QString("100.00"));
     const QString sale = sqlValue("select ID from huiyuanxiaofei");
     QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue").value(0), QStringList({"已完成", sale}));
     QCOMPARE(sqlValue("select yuangongID from tichengmingxi where xiaofeiID='" + sale + "'"), QString("E02"));
