@@ -116,6 +116,59 @@ QString runAlters(QSqlQuery &q, const QStringList &alters)
     return QString();
 }
 
+// Corrections of rows that an older program wrote wrongly, each for the
+// versions before the one that stopped writing the fault. They run after the
+// columns are added, in the same transaction; the summaries follow the
+// corrected rows through their triggers.
+struct DataStep
+{
+    int fixedIn;   // the first version that no longer writes the fault
+    QString table; // the step is skipped when the table does not exist yet
+    QString count; // how many rows the step would change
+    QString sql;
+};
+
+// A package refund onto the card moved no money, but before version 4 it was
+// written with its amount as negative takings (shifujine), so the day showed
+// negative virtual takings. Such a row is told apart by its kind and method:
+// since then it is always written with shifujine 0.
+const QList<DataStep> &dataSteps()
+{
+    static const QList<DataStep> steps{
+        {4, QStringLiteral("huiyuanjiaofei"),
+         QStringLiteral("select count(*) from huiyuanjiaofei where jiaofeileixing='退套餐' and fukuanleixing='储蓄卡' "
+                        "and shifujine<>0"),
+         QStringLiteral("update huiyuanjiaofei set shifujine=0 where jiaofeileixing='退套餐' and "
+                        "fukuanleixing='储蓄卡' and shifujine<>0")},
+    };
+    return steps;
+}
+
+const QString kServerVersionKey = QStringLiteral("数据结构版本");
+
+// The steps a database of `version` still needs that have rows to change.
+QStringList pendingDataSteps(QSqlDatabase &db, int version, bool server)
+{
+    QStringList out;
+    for (const DataStep &step : dataSteps()) {
+        if (version >= step.fixedIn)
+            continue;
+        QSqlQuery q(db);
+        if (server) {
+            q.prepare(QStringLiteral("select 1 from information_schema.tables where table_schema = current_schema() "
+                                     "and table_name = ?"));
+            q.addBindValue(step.table);
+            if (!q.exec() || !q.next())
+                continue;
+        } else if (columnsOf(db, step.table).isEmpty()) {
+            continue;
+        }
+        if (q.exec(step.count) && q.next() && q.value(0).toLongLong() > 0)
+            out << step.sql;
+    }
+    return out;
+}
+
 } // namespace
 
 QString upgradeSchema(const DbsetMap &map, const QString &backupFolder)
@@ -206,7 +259,11 @@ QString upgradeSchema(const DbsetMap &map, const QString &backupFolder)
         }
     }
 
-    if (alters.isEmpty()) {
+    // Rows of an older program are corrected with the same care as its columns.
+    // A step's count reads the table before its columns are added; the step
+    // names only columns that every version had.
+    const QStringList steps = pendingDataSteps(live, version, false);
+    if (alters.isEmpty() && steps.isEmpty()) {
         if (version != kSchemaVersion && !q.exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion)))
             qCWarning(lcSql) << "PRAGMA user_version" << q.lastError().text();
         return QString();
@@ -229,7 +286,7 @@ QString upgradeSchema(const DbsetMap &map, const QString &backupFolder)
     if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
         failed = q.lastError().text();
     } else {
-        failed = runAlters(q, alters);
+        failed = runAlters(q, alters + steps);
         if (failed.isEmpty() && !q.exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion)))
             failed = q.lastError().text();
         if (failed.isEmpty() && !q.exec(QStringLiteral("COMMIT")))
@@ -301,6 +358,25 @@ QString upgradeServerSchema(const DbsetMap &map)
         if (!have.contains(QStringLiteral("rowid")))
             alters << QStringLiteral("ALTER TABLE %1 ADD COLUMN IF NOT EXISTS rowid bigserial").arg(name);
     }
+    // The server keeps no user_version: the version its rows were last
+    // corrected to is a line of the shop settings, written with the corrections.
+    QStringList steps;
+    if (refusal.isEmpty() && tables.contains(QStringLiteral("dianpushezhi"))) {
+        QSqlQuery v(live);
+        int version = 0;
+        const bool settings = v.exec(QStringLiteral("select zhi from dianpushezhi where mingcheng='%1'").arg(kServerVersionKey));
+        if (settings && v.next())
+            version = v.value(0).toInt();
+        if (settings && version < kSchemaVersion) {
+            steps = pendingDataSteps(live, version, true);
+            steps << QStringLiteral("delete from dianpushezhi where mingcheng='%1'").arg(kServerVersionKey)
+                  << QStringLiteral("insert into dianpushezhi(mingcheng,zhi) values('%1','%2')")
+                         .arg(kServerVersionKey)
+                         .arg(kSchemaVersion);
+        }
+    }
+    const int added = alters.size();
+    alters << steps;
     QString failed;
     if (refusal.isEmpty() && !alters.isEmpty()) {
         if (!q.exec(QStringLiteral("BEGIN"))) {
@@ -318,7 +394,7 @@ QString upgradeServerSchema(const DbsetMap &map)
         return stopText(refusal);
     if (!failed.isEmpty())
         return stopText(QStringLiteral("数据库升级失败，已全部撤销：%1").arg(failed));
-    if (!alters.isEmpty())
-        qCInfo(lcSql).noquote() << QStringLiteral("服务器上的表已补上 %1 列").arg(alters.size());
+    if (added > 0)
+        qCInfo(lcSql).noquote() << QStringLiteral("服务器上的表已补上 %1 列").arg(added);
     return QString();
 }

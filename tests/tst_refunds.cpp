@@ -15,6 +15,8 @@
 #include "memberwriter.h"
 #include "refundwriter.h"
 #include "salewriter.h"
+#include "schemaupgrade.h"
+#include "sqldialect.h"
 #include "transactionscope.h"
 
 #include <QSqlQuery>
@@ -45,6 +47,7 @@ private slots:
     void voidOfADeletedMembersSale();
     void refundDialogsShowTheLimits();
     void packageReminderListsTheLastUses();
+    void oldCardPackageRefundsAreCorrected();
 
 private:
     std::unique_ptr<TestWorkdir> m_wd;
@@ -702,6 +705,46 @@ void TestRefunds::packageReminderListsTheLastUses()
     QString error;
     QVERIFY(s.save(kAdmin, &error));
     QCOMPARE(listed(), 2);
+}
+
+// Package refunds onto the card written by the program before they stopped
+// counting as takings: the upgrade corrects them once, the day's figures
+// follow, and a cash refund keeps its takings.
+void TestRefunds::oldCardPackageRefundsAreCorrected()
+{
+    const LedgerResult toCard = RefundWriter::refundPackage(usesBack(QStringLiteral("S02"), 1, 20000, QStringLiteral("储蓄卡")));
+    const LedgerResult inCash = RefundWriter::refundPackage(usesBack(QStringLiteral("S02"), 1, 15000, QStringLiteral("现金")));
+    QVERIFY(toCard.ok && inCash.ok);
+    // As the older program wrote it: the amount as negative takings.
+    sqlExec("update huiyuanjiaofei set shifujine=yingjiaojine where ID='" + toCard.documentId + "'");
+    QCOMPARE(takingsToday().value(QStringLiteral("虚拟收入")), QString("-200"));
+    const bool server = SqlDialect::isPostgres();
+    const auto upgrade = [server] {
+        return server ? upgradeServerSchema(readDbset()) : upgradeSchema(readDbset(), QStringLiteral("backup"));
+    };
+    const auto version = [server] {
+        return server ? sqlValue("select zhi from dianpushezhi where mingcheng='数据结构版本'")
+                      : sqlValue("pragma user_version");
+    };
+    if (server)
+        sqlExec("delete from dianpushezhi where mingcheng='数据结构版本'");
+    else
+        sqlExec("pragma user_version=3");
+    QCOMPARE(upgrade(), QString());
+    QCOMPARE(version(), QString::number(kSchemaVersion));
+    QCOMPARE(sqlRows("select fukuanleixing,shifujine,kaneijine from huiyuanjiaofei where jiaofeileixing='退套餐' order by "
+                     "fukuanleixing"),
+             (QList<QStringList>{{"储蓄卡", "0", "200"}, {"现金", "-150", "0"}}));
+    const QMap<QString, QString> t = takingsToday();
+    QCOMPARE(t.value(QStringLiteral("虚拟收入")), QString("0"));
+    QCOMPARE(t.value(QStringLiteral("实际收入")), QString("-150"));
+    if (!server)
+        QCOMPARE(QDir(QStringLiteral("backup")).entryList({QStringLiteral("upgrade-v3-*.db")}).size(), 1);
+    // The correction is for older files only: a second start leaves the rows alone.
+    sqlExec("update huiyuanjiaofei set shifujine=yingjiaojine where ID='" + toCard.documentId + "'");
+    QCOMPARE(upgrade(), QString());
+    QCOMPARE(sqlValue("select shifujine from huiyuanjiaofei where ID='" + toCard.documentId + "'"), QString("-200"));
+    verifyBooks();
 }
 
 QTEST_MAIN(TestRefunds)
