@@ -5,10 +5,15 @@
 // given number of operations. "ledgerdesk N" works the rules layer itself, with
 // no window (the four-desk test, on SQLite or on a shop server): sales, top-ups,
 // renewals, repayments, voids and balance refunds; "ledgerdesk N DESK" works as
-// the desk of that name and hands its shift over at the end.
+// the desk of that name and hands its shift over at the end. "script DESK"
+// is the desk of that name doing what the test tells it, one operation per
+// line read (JSON), each answered by one line (tst_shopday).
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -193,6 +198,109 @@ QString ledgerOperation(int op, const QString &member, int serial)
     }
     return r.ok ? kind + QLatin1Char(' ') + r.documentId : QStringLiteral("refused ") + r.error;
 }
+qint64 centsOf(const QJsonValue &v)
+{
+    return qint64(v.toDouble());
+}
+
+QList<PaymentPart> paymentsOf(const QJsonValue &v)
+{
+    QList<PaymentPart> out;
+    for (const QJsonValue &p : v.toArray())
+        out << PaymentPart{p.toArray().at(0).toString(), centsOf(p.toArray().at(1))};
+    return out;
+}
+
+// One operation the test asks for, through the writer a window would call,
+// with admin at work and confirming: "ok DOCUMENT" or "refused WHY".
+QString scriptedOperation(const QJsonObject &o)
+{
+    const QString op = o.value("op").toString();
+    const QString admin = QStringLiteral("admin");
+    const QString member = o.value("member").toString();
+    LedgerResult r;
+    if (op == "sale") {
+        Sale s;
+        s.memberId = member;
+        int n = 0;
+        for (const QJsonValue &v : o.value("lines").toArray()) {
+            const QJsonObject l = v.toObject();
+            SaleLine line;
+            line.key = QStringLiteral("line%1").arg(++n);
+            line.type = l.value("type").toString();
+            line.itemId = line.name = l.value("item").toString();
+            line.listCents = line.unitCents = centsOf(l.value("unit"));
+            line.quantity = centsOf(l.value("qty"));
+            const bool use = line.type == QStringLiteral("套餐消费");
+            line.amountCents = use ? 0 : line.unitCents * line.quantity;
+            line.points = use ? 0 : double(line.amountCents) / 100;
+            line.enteredBy = admin;
+            if (l.contains("employee")) {
+                line.employeeId = l.value("employee").toString();
+                line.commissions = {CommissionRow{line.employeeId, QStringLiteral("轮单提成"),
+                                                  QStringLiteral("按比例提成"), 10, centsOf(l.value("commission"))}};
+            }
+            s.lines << line;
+        }
+        s.payments = paymentsOf(o.value("payments"));
+        s.lineMethod = s.payments.value(0).method;
+        s.debtCents = centsOf(o.value("debt"));
+        s.operatorName = admin;
+        r = SaleWriter::commit(s);
+    } else if (op == "topup") {
+        TopUp t;
+        t.memberId = member;
+        t.paidInCents = centsOf(o.value("paidIn"));
+        t.bonusCents = centsOf(o.value("bonus"));
+        t.receivedCents = centsOf(o.value("received"));
+        t.method = o.value("method").toString();
+        t.operatorName = admin;
+        r = MemberWriter::topUp(t);
+    } else if (op == "issue") {
+        CardIssue c;
+        c.memberId = member;
+        c.name = o.value("name").toString();
+        c.cardType = o.value("card").toString();
+        c.employeeId = o.value("employee").toString();
+        c.priceCents = centsOf(o.value("price"));
+        c.receivedCents = centsOf(o.value("received"));
+        c.method = o.value("method").toString();
+        c.operatorName = admin;
+        r = MemberWriter::issueCard(c);
+    } else if (op == "renew") {
+        Renewal n;
+        n.memberId = member;
+        for (const QJsonValue &i : o.value("items").toArray())
+            n.items << PackageItem{i.toArray().at(0).toString(), centsOf(i.toArray().at(1))};
+        n.dueCents = centsOf(o.value("due"));
+        n.payments = paymentsOf(o.value("payments"));
+        n.operatorName = admin;
+        r = MemberWriter::renew(n);
+    } else if (op == "repay") {
+        r = MemberWriter::repay(Repayment{o.value("doc").toString(), centsOf(o.value("cents")),
+                                          o.value("method").toString(), admin});
+    } else if (op == "refundBalance") {
+        r = RefundWriter::refundBalance(BalanceRefund{member, centsOf(o.value("taken")), centsOf(o.value("back")),
+                                                      o.value("method").toString(), QStringLiteral("会员退卡"), admin,
+                                                      admin});
+    } else if (op == "refundPackage") {
+        r = RefundWriter::refundPackage(PackageRefund{member, o.value("item").toString(), centsOf(o.value("uses")),
+                                                      centsOf(o.value("back")), o.value("method").toString(),
+                                                      QStringLiteral("不做了"), admin, admin, QString()});
+    } else if (op == "void") {
+        r = RefundWriter::voidSale(SaleVoid{o.value("sale").toString(), QStringLiteral("收错了"), admin, admin});
+    } else if (op == "handover") {
+        Handover h;
+        h.desk = LedgerSql::desk();
+        h.operatorName = admin;
+        h.from = HandoverWriter::shiftStart(h.desk);
+        h.to = LedgerSql::now();
+        r = HandoverWriter::write(h);
+    } else {
+        r = LedgerResult::failure(QStringLiteral("unknown operation ") + op);
+    }
+    return r.ok ? QStringLiteral("ok ") + r.documentId : QStringLiteral("refused ") + r.error;
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -225,7 +333,8 @@ int main(int argc, char *argv[])
         return 0;
     }
     const bool powerCut = argc >= 5 && (how == QLatin1String("cut") || how == QLatin1String("kill"));
-    const bool ledgerDesk = how == QLatin1String("ledgerdesk");
+    const bool scripted = how == QLatin1String("script") && argc >= 4;
+    const bool ledgerDesk = how == QLatin1String("ledgerdesk") || scripted;
     const int operations = argc >= 4 && (how == QLatin1String("desk") || ledgerDesk)
                                ? QString::fromLocal8Bit(argv[3]).toInt()
                                : -1;
@@ -249,6 +358,19 @@ int main(int argc, char *argv[])
         ShopConnection desk = currentShopConnection();
         desk.desk = QString::fromLocal8Bit(argv[4]);
         setCurrentShopConnection(desk);
+    }
+    if (scripted) {
+        ShopConnection desk = currentShopConnection();
+        desk.desk = QString::fromLocal8Bit(argv[3]);
+        setCurrentShopConnection(desk);
+        say("ready");
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly))
+            return 5;
+        for (QByteArray line = in.readLine(); !line.trimmed().isEmpty(); line = in.readLine())
+            say(scriptedOperation(QJsonDocument::fromJson(line).object()));
+        say("done");
+        return 0;
     }
     if (ledgerDesk) {
         say("ready");
