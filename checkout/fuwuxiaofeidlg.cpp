@@ -4,6 +4,7 @@
 #include "addtichengdlg.h"
 #include "operatorsession.h"
 #include "amounts.h"
+#include "lineprices.h"
 #include "sqltext.h"
 
 #include <QShortcut>
@@ -32,11 +33,6 @@ int wholeNumber(const QString &text)
     bool ok = false;
     const int n = text.trimmed().toInt(&ok);
     return ok ? n : 0;
-}
-
-double cents(double value)
-{
-    return std::round(value * 100.0) / 100.0;
 }
 
 } // namespace
@@ -101,30 +97,14 @@ void FuwuxiaofeiDlg::setup(const QStringList &row, const QString &mode, const QS
         ui->label_5->setText(QStringLiteral("总次数"));
         ui->label_11->setText(QStringLiteral("剩余次数"));
         ui->lineEdit_4->setText(QStringLiteral("1"));
-        const QStringList price = m_db.queryRow(QStringLiteral("select xiaoshoujiage from fuwuxiangmu WHERE ID='%1'")
-                                                    .arg(sqlEsc(ui->label_2->text())));
-        if (!price.isEmpty())
-            ui->lineEdit->setText(moneyText(parseNumber(price.at(0))));
-        applyPromotionOr(QStringLiteral("1"));
+        applyOffer(-1);
         ui->lineEdit_4->selectAll();
         ui->lineEdit_4->setFocus();
         return;
     }
 
-    ui->lineEdit->setText(moneyText(parseNumber(row.value(3))));
-    // Services take the card's service discount, products its product discount.
-    const QString column = lineType() == QStringLiteral("产品") ? QStringLiteral("chanpinzekou")
-                                                                : QStringLiteral("fuwuzekou");
-    const QStringList card = m_db.queryRow(QStringLiteral("select %1 from huiyuanka where name='%2'")
-                                               .arg(column, sqlEsc(m_cardName)));
-    QString discount = QStringLiteral("1");
-    if (!card.isEmpty() && !card.at(0).trimmed().isEmpty()) {
-        bool ok = false;
-        const double factor = parseNumber(card.at(0), &ok);
-        if (ok && factor >= 0)
-            discount = numberText(factor);
-    }
-    applyPromotionOr(discount);
+    // The picked row's price stands for an item no longer on file.
+    applyOffer(yuanToCents(parseNumber(row.value(3))));
     m_offeredCents = parseMoneyInput(ui->lineEdit_3->text(), QString()).cents;
     // One is what a counter sells most; the cashier types over it.
     ui->lineEdit_4->setText(QStringLiteral("1"));
@@ -144,10 +124,8 @@ QString FuwuxiaofeiDlg::priceAndStockRefusal(qint64 listCents, qint64 unitCents,
 {
     const OperatorSession &op = operatorSession();
     const bool product = lineType() == QStringLiteral("产品");
-    const QString table = product ? QStringLiteral("chanpin") : QStringLiteral("fuwuxiangmu");
     const QString id = sqlLiteral(ui->label_2->text());
-    const QStringList floor = m_db.queryRow(QStringLiteral("select ifnull(dijia,0) from %1 where ID=%2").arg(table, id));
-    const qint64 floorCents = yuanToCents(parseNumber(floor.value(0)));
+    const qint64 floorCents = m_offer.floorCents;
     if (floorCents > 0 && unitCents < floorCents && op.tupodijia != QStringLiteral("是"))
         return QStringLiteral("优惠价%1低于该项目的底价%2，你没有突破底价的权限")
             .arg(centsText(unitCents), centsText(floorCents));
@@ -177,26 +155,23 @@ QString FuwuxiaofeiDlg::priceAndStockRefusal(qint64 listCents, qint64 unitCents,
     return QString();
 }
 
-// A promotion for the item, its name and the member's card type wins over the
-// given discount factor.
-void FuwuxiaofeiDlg::applyPromotionOr(const QString &fallbackDiscount)
+// The price every checkout path offers (a promotion for the item, its name
+// and the card type, else the card's discount), shown with its factor.
+void FuwuxiaofeiDlg::applyOffer(qint64 pickedListCents)
 {
-    const QStringList promo = m_db.queryRow(
-        QStringLiteral("select xiangmuID,xiangmumingcheng ,huiyuanleixing,xiaoshoujiage,youhuifangshi,youhuizekou,zuizhongjiage "
-                       "from cuxiao where xiangmuID='%1' and xiangmumingcheng='%2' and huiyuanleixing='%3'")
-            .arg(sqlEsc(ui->label_2->text()), sqlEsc(ui->label_4->text()), sqlEsc(m_cardName)));
-    if (promo.size() >= 7) {
-        ui->lineEdit_2->setText(promo.at(5));
-        ui->lineEdit_3->setText(moneyText(parseNumber(promo.at(6))));
-        if (!packageMode())
-            ui->label_6->setText(promo.at(4).isEmpty() ? QStringLiteral("促销") : promo.at(4));
-        return;
-    }
-    const double price = parseNumber(ui->lineEdit->text());
-    ui->lineEdit_2->setText(fallbackDiscount);
-    ui->lineEdit_3->setText(moneyText(cents(price * parseNumber(fallbackDiscount))));
+    const QString itemId = ui->label_2->text();
+    const QString name = ui->label_4->text();
+    m_offer = LinePrices::offer(lineType(), itemId, name, m_cardName);
+    if (!m_offer.found && pickedListCents >= 0)
+        m_offer = LinePrices::offerAt(lineType(), itemId, name, m_cardName, pickedListCents);
+    if (m_offer.found || pickedListCents >= 0)
+        ui->lineEdit->setText(moneyText(centsToYuan(m_offer.listCents)));
+    ui->lineEdit_2->setText(m_offer.discountText);
+    ui->lineEdit_3->setText(moneyText(centsToYuan(m_offer.unitCents)));
     if (!packageMode())
-        ui->label_6->setText(QStringLiteral("无"));
+        ui->label_6->setText(!m_offer.promoted          ? QStringLiteral("无")
+                             : m_offer.promotionKind.isEmpty() ? QStringLiteral("促销")
+                                                               : m_offer.promotionKind);
 }
 
 qint64 FuwuxiaofeiDlg::lineAmountCents() const

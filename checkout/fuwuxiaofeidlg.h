@@ -5,6 +5,7 @@
 #include <QVariant>
 
 #include "basket.h"
+#include "lineprices.h"
 #include "ctrluiclass.h"
 
 namespace Ui { class FuwuxiaofeiDlg; }
@@ -48,7 +49,7 @@ private:
     QString lineType() const;
     void recomputeTotal();
     void refreshEmployees();
-    void applyPromotionOr(const QString &fallbackDiscount);
+    void applyOffer(qint64 pickedListCents);
     qint64 lineAmountCents() const; // unit price × quantity as typed, 0 when not valid
     // The operator's limits on the price and the shop's stock: a sentence when
     // the line may not be stored, "" when it may (the cashier may have been asked).
@@ -63,6 +64,7 @@ private:
     QString m_lineKey;
     bool m_saved = false;
     qint64 m_offeredCents = -1; // the unit price the card or a promotion gives
+    LinePrices::Offer m_offer;
 };
 
 #endif

@@ -223,7 +223,7 @@ LedgerResult Basket::addLine(const SaleLine &line)
         return LedgerResult::failure(QStringLiteral("数量必须是大于0的整数"));
     const bool use = line.type == kPackageUse;
     if (use && usesPending(line.itemId) + line.quantity > usesLeft(line.itemId))
-        return LedgerResult::failure(QStringLiteral("套餐次数不够，请先充值"));
+        return LedgerResult::failure(QStringLiteral("该会员的套餐次数已不足"));
     const qint64 amount = use ? 0 : line.unitCents * line.quantity;
     if (amount > kMaxMoneyCents)
         return LedgerResult::failure(QStringLiteral("金额不能超过1000000000"));

@@ -4,6 +4,9 @@
 #include <QtTest>
 
 #include "checkoutfixture.h"
+#include "amounts.h"
+#include "lineprices.h"
+#include "sqltext.h"
 
 using namespace checkout_fixture;
 
@@ -145,6 +148,33 @@ private slots:
                  (QList<QStringList>{{"30", "18", "2", "36", "30"}}));
     }
 
+    // The editor offers what every checkout path offers (a resumed held bill
+    // too), and a promotion that names no price leaves the card's price
+    // standing instead of selling the line for nothing.
+    void theEditorOffersTheCheckoutsPrice()
+    {
+        sqlExec("insert into cuxiaoshezhi(xiangmuID,xiangmuleixing,starttime,endtime,huiyuanleixing,cuxiaofangshi,"
+                "cuxiaobili,cuxiaojiner) values('P02','产品','2000-01-01','2099-12-31','金卡','按固定金额促销',0.6,18),"
+                "('S01','项目','2000-01-01','2099-12-31','金卡','按固定金额促销',1,NULL)");
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        const auto offered = [](const char *type, const char *item, const char *name) {
+            return moneyText(centsToYuan(LinePrices::offer(QString::fromUtf8(type), QString::fromUtf8(item),
+                                                           QString::fromUtf8(name), QStringLiteral("金卡"))
+                                             .unitCents));
+        };
+        QStringList seen;
+        const auto look = [&seen](QWidget *editor) { seen << text(editor, "lineEdit_3"); };
+        addLine(dlg, "toolButton_3", "S01", "1", look, false);
+        addLine(dlg, "toolButton_6", "P02", "1", look, false);
+        addLine(dlg, "toolButton_6", "P01", "1", look, false);
+        usePackage(dlg, "S02", "1", look);
+        QCOMPARE(seen, (QStringList{offered("服务项目", "S01", "洗剪吹"), offered("产品", "P02", "护发素"),
+                                    offered("产品", "P01", "洗发水"), offered("套餐消费", "S02", "烫发")}));
+        QCOMPARE(seen, (QStringList{"80", "18", "45", "200"}));
+    }
+
     void packageUses()
     {
         AddXiaofeiDlg dlg;
@@ -156,7 +186,7 @@ private slots:
                  << text(editor, "label_11");
         });
         QCOMPARE(seen, (QStringList{"5", "5", "200", "剩余次数"}));
-        QCOMPARE(m_prompts->last(), QString("套餐次数不够，请先充值"));
+        QCOMPARE(m_prompts->last(), QString("该会员的套餐次数已不足"));
         QCOMPARE(sqlValue("select count(*) from tempxiaofeimingxi"), QString("0"));
         QCOMPARE(sqlValue("select bencixiaofeicishu from temphuiyuantaocanxiaofei"), QString("0"));
 
@@ -166,7 +196,7 @@ private slots:
         usePackage(dlg, "S02", "3");
         QCOMPARE(sqlValue("select bencixiaofeicishu from temphuiyuantaocanxiaofei"), QString("4"));
         usePackage(dlg, "S02", "2");
-        QCOMPARE(m_prompts->last(), QString("套餐次数不够，请先充值"));
+        QCOMPARE(m_prompts->last(), QString("该会员的套餐次数已不足"));
         QCOMPARE(sqlRows("select xiaofeileixing,shuliang,jine,jifen from tempxiaofeimingxi"),
                  (QList<QStringList>{{"套餐消费", "1", "0", "0"}, {"套餐消费", "3", "0", "0"}}));
         QCOMPARE(text(&dlg, "label_19"), QString("4"));
