@@ -3,8 +3,10 @@
 #include "accountbooks.h"
 #include "bookingwriter.h"
 #include "commissionrules.h"
+#include "handoverwriter.h"
 #include "ledgersql.h"
 #include "memberwriter.h"
+#include "refundwriter.h"
 #include "salewriter.h"
 #include "stockwriter.h"
 #include "transactionscope.h"
@@ -114,7 +116,8 @@ struct Member
 struct Debt { int member = 0; QString saleId; qint64 rowid = 0; qint64 amount = 0; };
 
 struct Event { int ms = 0; int kind = 0; int arg = 0; };
-enum EventKind { IssueCard = 0, StockIn = 1, StockOut = 2, Sale = 3, TopUp = 4, Renewal = 5, Repay = 6 };
+enum EventKind { IssueCard = 0, StockIn = 1, StockOut = 2, Sale = 3, TopUp = 4, Renewal = 5, Repay = 6,
+                 RefundBalance = 7, RefundPackage = 8 };
 
 // Text of one day plus a time of day, without QDateTime's cost per row.
 struct DayClock
@@ -240,10 +243,8 @@ private:
     DayClock clock;
     int day = 0;
     QString op;
-    QMap<QString, qint64> dayPayments; // fukuanleixing -> sum of shifujine
-    QMap<QString, qint64> daySales;    // fukuanfangshi -> sum of shishoujine
 
-    std::unique_ptr<Stmt> sStock, sLog, sJiaoban, sJiaobanMx;
+    std::unique_ptr<Stmt> sStock, sLog;
 
     void prepare();
     void catalogue();
@@ -261,6 +262,18 @@ private:
     void renewal(int ms);
     void repay(int ms, const Debt &debt);
     void handover(int ms, int loginMs);
+
+    // Money given back: a sale voided at once, part of a card balance or a
+    // package's unused uses refunded. Drawn from a generator of their own; the
+    // owner (admin) confirms each, as the refund dialogs ask.
+    Rng backRng{0xBAC4};
+    void voidAtOnce(const QString &saleId);
+    void refundBalance(int ms);
+    void refundPackage(int ms);
+    // The rows the writers wrote for one of them, counted by the tables' row numbers.
+    struct Tally { qint64 headers = 0, lines = 0, logs = 0, points = 0, ledger = 0; };
+    static Tally tally();
+    void counted(const Tally &before);
 
     // The appointment book, drawn from a generator of its own so that the rest
     // of the history stays what it was without it.
@@ -297,9 +310,6 @@ void Builder::prepare()
     sStock = insertInto(QStringLiteral("chanpinrukumingxi"),
                         QStringLiteral("rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu"));
     sLog = insertInto(QStringLiteral("log"), QStringLiteral("time,user,log"));
-    sJiaoban = insertInto(QStringLiteral("jiaoban"),
-                          QStringLiteral("jiaobanID,user,starttime,endtime,shijishouru,xunishouru,shouyintai"));
-    sJiaobanMx = insertInto(QStringLiteral("jiaobanmingxi"), QStringLiteral("jiaobanID,user,fukuanfangshi,jine"));
 }
 
 void Builder::catalogue()
@@ -589,7 +599,6 @@ void Builder::issueCard(int ms)
     c.method = method;
     c.operatorName = login;
     write(MemberWriter::issueCard(c));
-    dayPayments[method] += paid;
     for (auto it = bought.cbegin(); it != bought.cend(); ++it) {
         Uses &u = m.uses[it.key()];
         u.total += it.value();
@@ -630,7 +639,6 @@ void Builder::topUp(int ms)
     t.operatorName = op;
     write(MemberWriter::topUp(t));
     m.balance += credited;
-    dayPayments[method] += received;
     ++cnt.topups;
     ++cnt.ledgerRows;
     ++cnt.logRows;
@@ -672,7 +680,6 @@ void Builder::renewal(int ms)
     r.remark = remark;
     r.operatorName = op;
     write(MemberWriter::renew(r));
-    dayPayments[method] += paid;
     for (auto it = bought.cbegin(); it != bought.cend(); ++it) {
         Uses &u = m.uses[it.key()];
         u.total += it.value();
@@ -865,8 +872,6 @@ void Builder::sale(int ms)
         ++cnt.logRows; // the booking settled
     cnt.saleLines += lines.size();
     cnt.headerRows += pays.size();
-    for (const auto &p : qAsConst(pays))
-        daySales[p.first] += p.second;
     if (m) {
         m->balance -= cardAmount;
         for (auto it = usesTaken.cbegin(); it != usesTaken.cend(); ++it) {
@@ -884,6 +889,25 @@ void Builder::sale(int ms)
     ++cnt.sales;
     ++cnt.logRows;
     cnt.ledgerRows += (cardAmount > 0 ? 1 : 0) + usesTaken.size();
+
+    // Now and then a sale is voided at once (the wrong item rung up): all of
+    // it comes back. A sale on credit or of a booking is left as it is.
+    if (debt == 0 && value.bookingId.isEmpty() && backRng.chance(0.02)) {
+        voidAtOnce(saleId);
+        if (m) {
+            m->balance += cardAmount;
+            for (auto it = usesTaken.cbegin(); it != usesTaken.cend(); ++it) {
+                Uses &u = m->uses[it.key()];
+                u.left += it.value();
+                u.used -= it.value();
+            }
+        }
+        held -= points;
+        for (const Line &l : qAsConst(lines))
+            if (l.product >= 0)
+                products[l.product].stock += l.qty;
+        return;
+    }
 
     // Most debts are paid back within three weeks.
     if (debt > 0 && rng.chance(0.7)) {
@@ -904,7 +928,6 @@ void Builder::repay(int ms, const Debt &d)
     r.method = method;
     r.operatorName = op;
     write(MemberWriter::repay(r));
-    daySales[method] += paid;
     ++cnt.logRows;
     ++cnt.headerRows;
     ++cnt.repayments;
@@ -943,43 +966,118 @@ void Builder::stockDocument(int ms, bool in)
     }
 }
 
-// The shift handover at the end of the day: the records the handover dialog
-// writes for the period from the day's login to a minute after the handover.
+// The shift handover at the end of the day, through the handover writer as
+// the dialog does it: the desk's takings from the day's login to a minute
+// after the handover.
 void Builder::handover(int ms, int loginMs)
 {
-    const QString start = clock.at(loginMs);
-    const QString end = clock.at(ms + 60000);
-    const QString id = QStringLiteral("jb") + clock.serial(ms);
-    QMap<QString, qint64> tongji;
-    qint64 payTotal = 0, saleTotal = 0, real = 0, virt = 0;
-    for (auto it = dayPayments.cbegin(); it != dayPayments.cend(); ++it) {
-        tongji[it.key()] += it.value();
-        payTotal += it.value();
-    }
-    for (auto it = daySales.cbegin(); it != daySales.cend(); ++it) {
-        tongji[it.key()] += it.value();
-        saleTotal += it.value();
-    }
-    for (auto it = tongji.cbegin(); it != tongji.cend(); ++it)
-        (it.key() == QStringLiteral("储蓄卡") ? virt : real) += it.value();
-    sJiaoban->run({id, op, start, end, moneyV(real), moneyV(virt), LedgerSql::desk()});
-    auto mx = [&](const QString &what, qint64 cents) { sJiaobanMx->run({id, op, what, moneyV(cents)}); };
-    mx(QStringLiteral("充值交费合计"), payTotal);
-    for (auto it = dayPayments.cbegin(); it != dayPayments.cend(); ++it)
-        mx(it.key(), it.value());
-    mx(QStringLiteral("消费收银合计"), saleTotal);
-    for (auto it = daySales.cbegin(); it != daySales.cend(); ++it)
-        mx(it.key(), it.value());
-    mx(QStringLiteral("收银合计"), payTotal + saleTotal);
-    for (auto it = tongji.cbegin(); it != tongji.cend(); ++it)
-        mx(it.key(), it.value());
-    mx(QStringLiteral("实际收入"), real);
-    mx(QStringLiteral("虚拟收入"), virt);
+    Handover h;
+    h.desk = LedgerSql::desk();
+    h.operatorName = op;
+    h.from = clock.at(loginMs);
+    h.to = clock.at(ms + 60000);
+    // The writer holds its lock into the next second, so that nothing more of
+    // the shift can be written: on the generator's clock that second has come.
+    at(ms + 61000);
+    write(HandoverWriter::write(h));
     // The next operator logs in through the handover, then the handover is logged.
     const QString next = operators.at((day + 1) % operators.size());
     log(ms, next, QStringLiteral("系统登录成功"));
-    log(ms, op, QStringLiteral("交班"));
+    ++cnt.logRows;
     ++cnt.handovers;
+}
+
+Builder::Tally Builder::tally()
+{
+    const auto last = [](const char *table) {
+        return LedgerSql::value(QStringLiteral("select coalesce(max(rowid),0) from ") + QLatin1String(table)).toLongLong();
+    };
+    return Tally{last("huiyuanxiaofei"), last("xiaofeimingxi"), last("log"), last("huiyuanjifen"),
+                 last("huiyuanyuebiandong")};
+}
+
+void Builder::counted(const Tally &before)
+{
+    const Tally after = tally();
+    cnt.headerRows += after.headers - before.headers;
+    cnt.saleLines += after.lines - before.lines;
+    cnt.logRows += after.logs - before.logs;
+    cnt.pointRows += after.points - before.points;
+    cnt.ledgerRows += after.ledger - before.ledger;
+}
+
+void Builder::voidAtOnce(const QString &saleId)
+{
+    const Tally before = tally();
+    write(RefundWriter::voidSale(SaleVoid{saleId, QStringLiteral("收银员点错了项目"), op, QStringLiteral("admin")}));
+    counted(before);
+    ++cnt.voids;
+}
+
+// A member hands their card back, or takes part of what they paid: the
+// refundable amount (paid value less debt, the bonus kept), the debt repaid
+// from the card first.
+void Builder::refundBalance(int ms)
+{
+    for (int tries = 0; tries < 5; ++tries) {
+        const int mi = members.isEmpty() ? -1 : backRng.below(members.size());
+        if (mi < 0)
+            return;
+        Member &m = members[mi];
+        const StoredValue sv = BalanceBook::storedValue(m.id);
+        if (sv.refundableCents <= 0)
+            continue;
+        const bool whole = backRng.chance(0.4);
+        const qint64 back = whole ? sv.refundableCents : qMax<qint64>(100, sv.refundableCents * backRng.between(2, 6) / 10);
+        const qint64 taken = whole ? sv.balanceCents : qMin(sv.balanceCents, back + sv.debtCents);
+        at(ms);
+        const Tally before = tally();
+        write(RefundWriter::refundBalance(BalanceRefund{m.id, taken, back,
+                                                        backRng.chance(0.7) ? QStringLiteral("现金") : QStringLiteral("微信"),
+                                                        whole ? QStringLiteral("会员退卡") : QStringLiteral("会员搬家"), op,
+                                                        QStringLiteral("admin")}));
+        counted(before);
+        m.balance = BalanceBook::balance(m.id);
+        // Its debts are repaid: none is left for a later day.
+        for (auto it = debtsDue.begin(); it != debtsDue.end(); ++it)
+            it.value().erase(std::remove_if(it.value().begin(), it.value().end(),
+                                            [mi](const Debt &d) { return d.member == mi; }),
+                             it.value().end());
+        ++cnt.balanceRefunds;
+        return;
+    }
+}
+
+// Unused uses of a package given back at what they cost, onto the card or in cash.
+void Builder::refundPackage(int ms)
+{
+    for (int tries = 0; tries < 5; ++tries) {
+        const int mi = members.isEmpty() ? -1 : backRng.below(members.size());
+        if (mi < 0)
+            return;
+        Member &m = members[mi];
+        QStringList held;
+        for (auto it = m.uses.cbegin(); it != m.uses.cend(); ++it)
+            if (it.value().left > 0)
+                held << it.key();
+        if (held.isEmpty())
+            continue;
+        const QString item = held.at(backRng.below(held.size()));
+        Uses &u = m.uses[item];
+        const int uses = backRng.chance(0.3) ? u.left : 1;
+        const PackageQuote q = RefundWriter::quotePackage(m.id, item);
+        at(ms);
+        const Tally before = tally();
+        write(RefundWriter::refundPackage(PackageRefund{m.id, item, uses, q.limitCents(uses),
+                                                        backRng.chance(0.5) ? QStringLiteral("储蓄卡") : QStringLiteral("现金"),
+                                                        QStringLiteral("不做了"), op, QStringLiteral("admin"), QString()}));
+        counted(before);
+        u.left -= uses;
+        u.total -= uses;
+        m.balance = BalanceBook::balance(m.id);
+        ++cnt.packageRefunds;
+        return;
+    }
 }
 
 void Builder::oneDay(int d, int issueQuota, int saleQuota, int topupQuota, int renewQuota)
@@ -987,8 +1085,6 @@ void Builder::oneDay(int d, int issueQuota, int saleQuota, int topupQuota, int r
     day = d;
     clock.set(endDate.addDays(d - (sc.days - 1)));
     op = operators.at(d % operators.size());
-    dayPayments.clear();
-    daySales.clear();
     lastBookMs = -1;
 
     const int open = 9 * 3600 * 1000;
@@ -1016,6 +1112,10 @@ void Builder::oneDay(int d, int issueQuota, int saleQuota, int topupQuota, int r
     const QVector<Debt> due = debtsDue.take(d);
     for (int i = 0; i < due.size(); ++i)
         ev.append({at(busyFrom, close), Repay, i});
+    if (backRng.chance(0.12))
+        ev.append({busyFrom + backRng.below(close - busyFrom), RefundBalance, 0});
+    if (backRng.chance(0.12))
+        ev.append({busyFrom + backRng.below(close - busyFrom), RefundPackage, 0});
     if (d % 7 == 0)
         ev.append({open - 20 * 60 * 1000, StockIn, 0});
     if (d % 30 == 15)
@@ -1037,6 +1137,8 @@ void Builder::oneDay(int d, int issueQuota, int saleQuota, int topupQuota, int r
         case TopUp: topUp(e.ms); break;
         case Renewal: renewal(e.ms); break;
         case Repay: repay(e.ms, due.at(e.arg)); break;
+        case RefundBalance: refundBalance(e.ms); break;
+        case RefundPackage: refundPackage(e.ms); break;
         }
     }
     bookingsNotKept();

@@ -7,7 +7,8 @@
 // Fills the open database (Qt's default connection, tables already created from
 // dbset.xml) with a shop that has been working for a while: catalogue, staff,
 // rules, members with cards and packages, and a history of sales, top-ups,
-// renewals, repayments, stock documents and shift handovers. Every operation
+// renewals, repayments, voids, refunds of balances and of package uses, stock
+// documents and shift handovers. Every operation
 // writes the rows the program itself writes for it, so the balances, uses and
 // points of every member agree with their ledgers.
 //
@@ -32,7 +33,7 @@ struct ShopCounts
 {
     qint64 members = 0, sales = 0, saleLines = 0, headerRows = 0, topups = 0, renewals = 0,
            repayments = 0, handovers = 0, ledgerRows = 0, pointRows = 0, logRows = 0,
-           bookings = 0;
+           bookings = 0, voids = 0, balanceRefunds = 0, packageRefunds = 0;
 };
 
 class ShopGenerator
