@@ -6,6 +6,7 @@
 #include "sqlstatements.h"
 #include "transactionscope.h"
 #include "sqldialect.h"
+#include "shopconnection.h"
 #include "viewdeclarations.h"
 
 #include <QComboBox>
@@ -239,13 +240,31 @@ void ctrlUiClass::runView(ViewBinding *b, QString sql, QVariantList values, std:
     b->lastValues = values;
     b->lastFilter = std::move(declared);
     rememberColumnWidths(b);
-    if (values.isEmpty()) {
-        b->model->setQuery(SqlDialect::translate(sql));
-    } else {
-        // The model lets go of last time's result before the statement runs again.
+    const auto read = [&] {
+        if (values.isEmpty()) {
+            b->model->setQuery(SqlDialect::translate(sql));
+        } else {
+            // The model lets go of last time's result before the statement runs again.
+            b->model->clear();
+            b->prepared.run(sql, values);
+            b->model->setQuery(b->prepared.query());
+        }
+    };
+    // A list reads through the same door as every statement: nothing in a
+    // scope whose BEGIN failed, and a desk that lost its server connects again
+    // first; a read that the lost connection broke runs once more on the new one.
+    if (!TransactionScope::admits(sql)) {
         b->model->clear();
-        b->prepared.run(sql, values);
-        b->model->setQuery(b->prepared.query());
+        qCWarning(lcSql).noquote() << QStringLiteral("列表未读取：") + sql;
+    } else {
+        read();
+        const QString error = SqlDialect::errorText(b->model->lastError());
+        if (b->model->lastError().isValid() && !TransactionScope::active()
+            && (SqlDialect::isConnectionLostText(error) || SqlDialect::isWorkingTableMissingText(error))) {
+            ShopLink::noteLost(error);
+            if (ShopLink::reopen())
+                read();
+        }
     }
     if (b->model->lastError().isValid())
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << values << b->model->lastError().text();

@@ -26,6 +26,7 @@ private slots:
     void eachDeskHandsOverItsOwnTakings();
     void serverDeskSurvivesLostConnection();
     void serverLockEndsTheWait();
+    void serverListReadsAfterLostConnection();
 };
 
 namespace {
@@ -411,6 +412,30 @@ void TestTwoDesk::serverLockEndsTheWait()
     QVERIFY(MemberWriter::topUp(t).ok);
     qInfo("the server's lock held the desk %lld ms before the message", ms);
     verifyBooks();
+}
+
+// A list refreshed after the server ended the desk's session reads on a new
+// connection instead of showing nothing; the desk is told once, both ways.
+void TestTwoDesk::serverListReadsAfterLostConnection()
+{
+    if (qEnvironmentVariableIsEmpty("MOCHEN_TEST_PG"))
+        QSKIP("a shop server's connection (MOCHEN_TEST_PG)");
+    TestWorkdir wd;
+    seedShop();
+    QStringList notices;
+    ShopLink::setNotice([&notices](const QString &t) { notices << t; });
+    OtherSession other;
+    ctrlUiClass ctrl;
+    QTableView view;
+    const QString list = QStringLiteral("服务项目列表");
+    ctrl.setupView(readDbset(), &view, list);
+    QCOMPARE(ctrl.viewRowCount(list), 3);
+    QVERIFY(other.run("select pg_terminate_backend(" + sqlValue("select pg_backend_pid()") + ")"));
+    QTest::qWait(200);
+    ctrl.refreshView(list, QString());
+    QCOMPARE(ctrl.viewRowCount(list), 3);
+    QCOMPARE(notices, (QStringList{ShopLink::lostNotice(), ShopLink::backNotice()}));
+    ShopLink::setNotice({});
 }
 
 QTEST_MAIN(TestTwoDesk)
