@@ -99,6 +99,7 @@ void jiaobanDlg::on_toolButton_84_clicked()
 {
     // The shift belongs to whoever is logged in now; the login below replaces the session.
     const QString outgoing = operatorSession().loginName;
+    const OperatorSession atWork = operatorSession();
     Handover h;
     if (!countedCash(&h.countedCashCents, &h.cashCounted)) {
         ctrlUiClass::showInfo(QStringLiteral("实点现金请填写金额（不小于 0，最多两位小数），不清点可留空"), this);
@@ -117,6 +118,8 @@ void jiaobanDlg::on_toolButton_84_clicked()
     h.to = endText();
     const LedgerResult done = HandoverWriter::write(h);
     if (!done.ok) {
+        // Not handed over: the shift, and the counter, stay with the outgoing operator.
+        operatorSession() = atWork;
         ctrlUiClass::showInfo(done.error, this);
         return;
     }

@@ -1,6 +1,7 @@
 #include <QtTest>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QRadioButton>
 
 #include "dbbackup.h"
 #include "dbhealth.h"
@@ -14,6 +15,9 @@
 #include "checkoutfixture.h"
 #include "ctrluiclass.h"
 #include "heldbills.h"
+#include "jiaobandlg.h"
+#include "ruleslists.h"
+#include "shezhitichengdlg.h"
 #include "huiyuankachongchi.h"
 #include "ledgersql.h"
 #include "memberwriter.h"
@@ -44,6 +48,7 @@ private slots:
     void busyShopWritesNothing_data();
     void busyShopWritesNothing();
     void busyShopKeepsTheTopUpWindow();
+    void busyShopKeepsTheRuleAndHandoverWindows();
     void writesOutsideATransactionAreRefused();
     void lostCommitAnswer_data();
     void lostCommitAnswer();
@@ -467,6 +472,66 @@ void TestReliability::busyShopKeepsTheTopUpWindow()
     // The README's five seconds, once.
     QVERIFY2(ms >= 4900 && ms < 6500, qPrintable(QString::number(ms)));
     qInfo("a cashier waited %lld ms for another desk's lock before the message", ms);
+}
+
+// The commission rule editor and the handover window, saved while another
+// desk holds the write lock: told so, nothing written, the window open with
+// its input; the handover's outgoing operator is still the one at work.
+void TestReliability::busyShopKeepsTheRuleAndHandoverWindows()
+{
+    TestWorkdir wd;
+    checkout_fixture::seedShop();
+    sqlExec("insert into user(name,password,jinyong) values('小红','" + encodePassword("1") + "','否')");
+    sqlExec("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,shouyintai) values('xf1','1001','"
+            + LedgerSql::now() + "',50,'现金','" + LedgerSql::desk() + "')");
+    operatorSession().loginName = operatorSession().name = QStringLiteral("admin");
+    const QString before = booksPrint();
+    const QString rulesBefore = sqlValue("select count(*) from tichengshezhi");
+    PromptRecorder prompts;
+    TestDispatch dispatch;
+    const int budget = TransactionScope::busyBudgetMs();
+    TransactionScope::setBusyBudgetMs(1000);
+    LockHolder other;
+    QVERIFY(other.start(3500));
+
+    refillTichengList();
+    shezhitichengDlg rule;
+    dispatch.attach(&rule);
+    rule.init(2, sqlRows("select xiangmuID,xiangmuming,xiaoshoujiage,chengbenjiage,type,beizhu from temptichengliebiao "
+                         "where xiangmuID='S02'")
+                     .value(0));
+    rule.show();
+    rule.findChild<QRadioButton *>("radioButton")->click();
+    auto *method = rule.findChild<QComboBox *>("comboBox");
+    method->setCurrentIndex(method->findText(QStringLiteral("按比例提成")));
+    rule.findChild<QLineEdit *>("lineEdit_5")->setText("10");
+    rule.findChild<QLineEdit *>("lineEdit_6")->setText("12.5");
+    clickButton(&rule, "toolButton_2");
+    QVERIFY2(prompts.last().contains(QStringLiteral("另一台收银机正在保存，请稍后再试")), qPrintable(prompts.last()));
+    QVERIFY(rule.isVisible() && rule.result() != QDialog::Accepted);
+    QCOMPARE(rule.findChild<QLineEdit *>("lineEdit_6")->text(), QString("12.5"));
+    QCOMPARE(sqlValue("select count(*) from tichengshezhi"), rulesBefore);
+
+    jiaobanDlg handover;
+    handover.show();
+    handover.findChild<QLineEdit *>("lineEdit_cash")->setText("50");
+    onNextModal([](QWidget *login) {
+        auto *box = login->findChild<QComboBox *>("comboBox");
+        box->setCurrentIndex(box->findText(QStringLiteral("小红")));
+        login->findChild<QLineEdit *>("lineEdit")->setText("1");
+        clickButton(login, "toolButton_3");
+    });
+    clickButton(&handover, "toolButton_84");
+    QVERIFY2(prompts.last().contains(QStringLiteral("另一台收银机正在保存，请稍后再试")), qPrintable(prompts.last()));
+    QVERIFY(handover.isVisible() && handover.result() != QDialog::Accepted);
+    QCOMPARE(handover.findChild<QLineEdit *>("lineEdit_cash")->text(), QString("50"));
+    QCOMPARE(sqlValue("select count(*) from jiaoban"), QString("0"));
+    QCOMPARE(operatorSession().loginName, QString("admin"));
+    TransactionScope::setBusyBudgetMs(budget);
+    QVERIFY(other.p.waitForFinished(10000));
+    // The log holds the 小红 login only: the books are as they were.
+    sqlExec("delete from log where log='系统登录成功'");
+    QCOMPARE(booksPrint(), before);
 }
 
 // A writer that forgot its transaction cannot write the shop's tables one
