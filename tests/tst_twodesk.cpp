@@ -1,9 +1,13 @@
 #include <QtTest>
 #include <QProcess>
 #include <QSqlQuery>
+#include <QComboBox>
+#include <QLineEdit>
 
 #include "checkoutfixture.h"
 #include "basket.h"
+#include "jiaobandlg.h"
+#include "logdlg.h"
 #include "memberwriter.h"
 #include "salewriter.h"
 #include "shopconnection.h"
@@ -435,7 +439,29 @@ void TestTwoDesk::serverListReadsAfterLostConnection()
     ctrl.refreshView(list, QString());
     QCOMPARE(ctrl.viewRowCount(list), 3);
     QCOMPARE(notices, (QStringList{ShopLink::lostNotice(), ShopLink::backNotice()}));
+
+    // The handover reads and writes through the store alone (no working table
+    // of its own): after another lost session it hands the shift over whole.
+    sqlExec("insert into user(name,password,jinyong) values('小红','" + encodePassword("1") + "','否')");
+    QVERIFY(MemberWriter::topUp(TopUp{"1001", 10000, 0, 10000, QStringLiteral("现金"), QString(), "admin", {}}).ok);
+    QVERIFY(other.run("select pg_terminate_backend(" + sqlValue("select pg_backend_pid()") + ")"));
+    QTest::qWait(200);
+    PromptRecorder prompts;
+    jiaobanDlg handover;
+    handover.show();
+    onNextModal([](QWidget *login) {
+        auto *box = login->findChild<QComboBox *>("comboBox");
+        box->setCurrentIndex(box->findText(QStringLiteral("小红")));
+        login->findChild<QLineEdit *>("lineEdit")->setText("1");
+        clickButton(login, "toolButton_3");
+    });
+    clickButton(&handover, "toolButton_84");
+    QCOMPARE(handover.result(), int(QDialog::Accepted));
+    QCOMPARE(sqlRows("select shijishouru, (select count(*) from jiaobanmingxi) from jiaoban"),
+             (QList<QStringList>{{"100", "7"}}));
+    QCOMPARE(notices.count(ShopLink::backNotice()), 2);
     ShopLink::setNotice({});
+    verifyBooks();
 }
 
 QTEST_MAIN(TestTwoDesk)
