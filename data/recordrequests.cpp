@@ -3,7 +3,9 @@
 #include "dbrecords.h"
 #include "sqllog.h"
 #include "sqlstatements.h"
+#include "prompt.h"
 #include "tableregistry.h"
+#include "textlimits.h"
 #include "transactionscope.h"
 
 RecordRequests::RecordRequests(const TableRegistry &registry) : m_registry(registry) {}
@@ -14,6 +16,40 @@ bool RecordRequests::isRecordRequest(const QString &key)
 }
 
 namespace {
+// A name column holds a name, any other text a remark's length; the password
+// column holds a hash, not typed text.
+int limitOf(const QString &column)
+{
+    const QString c = column.toLower();
+    if (c == QLatin1String("password"))
+        return -1;
+    if (c.endsWith(QLatin1String("name")) || c.endsWith(QLatin1String("mingcheng")) || c.endsWith(QLatin1String("mingchen"))
+        || c == QLatin1String("xiangmuming"))
+        return TextLimits::kName;
+    return TextLimits::kRemark;
+}
+
+// The first of the values (columns[i] ↔ values[i], the first `count`) that is
+// longer than its column keeps, as the message the operator sees; "" when all fit.
+QString tooLong(const QStringList &columns, const QStringList &values, int count)
+{
+    for (int i = 0; i < count && i < columns.size() && i < values.size(); ++i) {
+        const int limit = limitOf(columns.at(i));
+        if (limit > 0 && !TextLimits::refusal(QString(), values.at(i), limit).isEmpty())
+            return (limit == TextLimits::kName ? QStringLiteral("名称") : QStringLiteral("输入的文字"))
+                   + QStringLiteral("不能超过%1个字，未保存").arg(limit);
+    }
+    return QString();
+}
+
+bool refusedAsTooLong(const QString &why)
+{
+    if (why.isEmpty())
+        return false;
+    Prompt::ask({QStringLiteral("提示"), why, {QStringLiteral("确定")}, nullptr});
+    return true;
+}
+
 void logChange(bool isAdd, const QString &table, const QStringList &columns, const QStringList &values,
                const QString &operatorName)
 {
@@ -37,6 +73,8 @@ RecordRequests::Outcome RecordRequests::carryOut(const QString &key, const QVari
             if (!entry)
                 return out;
             out.table = rec.table;
+            if (refusedAsTooLong(tooLong(entry->columns, rec.values, rec.values.size())))
+                return out;
             out.ok = SqlStatements::insertRecord(entry, rec.values);
             // Inside the transaction of the dialog that asked for it.
             if (out.ok)
@@ -61,6 +99,8 @@ RecordRequests::Outcome RecordRequests::carryOut(const QString &key, const QVari
             return out;
         out.table = rec.table;
         if (key == QStringLiteral("修改数据")) {
+            if (refusedAsTooLong(tooLong(rec.fields, rec.values, rec.fields.size() - rec.whereCount)))
+                return out;
             out.ok = SqlStatements::updateRecord(entry, rec.fields, rec.values, rec.whereCount);
             if (out.ok)
                 logChange(false, rec.table, rec.fields, rec.values, operatorName);

@@ -4,6 +4,7 @@
 #include "conflictretry.h"
 #include "ledgersql.h"
 #include "shopconnection.h"
+#include "textlimits.h"
 #include "transactionscope.h"
 #include "workinghours.h"
 
@@ -213,6 +214,10 @@ QString BookingWriter::shapeRefusal(const Booking &b)
         return QStringLiteral("请填写顾客姓名");
     if (b.items.isEmpty())
         return QStringLiteral("请至少添加一个预约项目");
+    const QString tooLong = TextLimits::firstRefusal({{QStringLiteral("顾客姓名"), b.customerName, TextLimits::kName},
+                                                      {QStringLiteral("备注"), b.remark, TextLimits::kRemark}});
+    if (!tooLong.isEmpty())
+        return tooLong;
     if (!b.source.isEmpty() && !QString::fromUtf8(kBookingSources).split(QStringLiteral("、")).contains(b.source))
         return QStringLiteral("预约来源只能是电话、到店或其他");
     for (int n = 0; n < b.items.size(); ++n) {
@@ -304,6 +309,9 @@ LedgerResult BookingWriter::cancel(const QString &bookingId, const QString &reas
 {
     if (reason.trimmed().isEmpty())
         return LedgerResult::failure(QStringLiteral("请填写取消原因"));
+    const QString tooLong = TextLimits::refusal(QStringLiteral("取消原因"), reason, TextLimits::kReason);
+    if (!tooLong.isEmpty())
+        return LedgerResult::failure(tooLong);
     return changeState(bookingId, {text(kBooked), text(kArrived)}, kCancelled, reason.trimmed(),
                        QStringLiteral("取消预约"), operatorName);
 }

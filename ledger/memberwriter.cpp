@@ -6,6 +6,7 @@
 #include "conflictretry.h"
 #include "deletionlog.h"
 #include "ledgersql.h"
+#include "textlimits.h"
 #include "transactionscope.h"
 
 #include <QMap>
@@ -57,6 +58,11 @@ static LedgerResult issueCardOnce(const CardIssue &c)
         return LedgerResult::failure(QStringLiteral("会员编号不能为空"));
     if (c.priceCents < 0 || c.receivedCents < 0)
         return LedgerResult::failure(QStringLiteral("交费金额必须是不小于0的数字"));
+    const QString tooLong = TextLimits::firstRefusal({{QStringLiteral("会员姓名"), c.name, TextLimits::kName},
+                                                      {QStringLiteral("地址"), c.address, TextLimits::kRemark},
+                                                      {QStringLiteral("备注"), c.remark, TextLimits::kRemark}});
+    if (!tooLong.isEmpty())
+        return LedgerResult::failure(tooLong);
 
     TransactionScope tx;
     if (memberExists(c.memberId))

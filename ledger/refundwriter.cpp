@@ -5,6 +5,7 @@
 #include "amounts.h"
 #include "conflictretry.h"
 #include "ledgersql.h"
+#include "textlimits.h"
 #include "transactionscope.h"
 
 #include <QMap>
@@ -38,6 +39,9 @@ QString checkCommon(const QString &reason, const QString &operatorName, const QS
 {
     if (reason.trimmed().isEmpty())
         return QStringLiteral("请填写退款或作废的原因");
+    const QString tooLong = TextLimits::refusal(QStringLiteral("原因"), reason, TextLimits::kReason);
+    if (!tooLong.isEmpty())
+        return tooLong;
     if (operatorName.isEmpty() || authorizedBy.isEmpty())
         return QStringLiteral("需要有系统设置权限的操作员确认");
     return QString();

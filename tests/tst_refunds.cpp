@@ -15,6 +15,8 @@
 #include "memberwriter.h"
 #include "refundwriter.h"
 #include "salewriter.h"
+#include "bookingwriter.h"
+#include "dbrecords.h"
 #include "schemaupgrade.h"
 #include "sqldialect.h"
 #include "transactionscope.h"
@@ -48,6 +50,7 @@ private slots:
     void refundDialogsShowTheLimits();
     void packageReminderListsTheLastUses();
     void oldCardPackageRefundsAreCorrected();
+    void longTextsAreRefused();
 
 private:
     std::unique_ptr<TestWorkdir> m_wd;
@@ -744,6 +747,59 @@ void TestRefunds::oldCardPackageRefundsAreCorrected()
     sqlExec("update huiyuanjiaofei set shifujine=yingjiaojine where ID='" + toCard.documentId + "'");
     QCOMPARE(upgrade(), QString());
     QCOMPARE(sqlValue("select shifujine from huiyuanjiaofei where ID='" + toCard.documentId + "'"), QString("-200"));
+    verifyBooks();
+}
+
+// Reasons, names and remarks longer than the lists and slips hold are
+// refused with a message, whichever door they come by; nothing is written.
+void TestRefunds::longTextsAreRefused()
+{
+    Sale s;
+    s.memberId = QStringLiteral("1001");
+    s.lines = {line(QStringLiteral("服务项目"), QStringLiteral("S01"), 10000, 1)};
+    s.payments = {PaymentPart{QStringLiteral("现金"), 10000}};
+    const QString sale = commit(s);
+    const QString before = figures(QStringLiteral("1001")) + sqlValue("select count(*) from huiyuanjiaofei");
+    const QString reason(101, QChar(0x9519)); // 101 × 错
+    SaleVoid v = voidOf(sale);
+    v.reason = reason;
+    QCOMPARE(RefundWriter::voidSale(v).error, QString("原因不能超过100个字"));
+    BalanceRefund b = cashBack(QStringLiteral("1001"), 1000, 1000);
+    b.reason = reason;
+    QCOMPARE(RefundWriter::refundBalance(b).error, QString("原因不能超过100个字"));
+    PackageRefund p = usesBack(QStringLiteral("S02"), 1, 100, QStringLiteral("现金"));
+    p.reason = reason;
+    QCOMPARE(RefundWriter::refundPackage(p).error, QString("原因不能超过100个字"));
+    QCOMPARE(figures(QStringLiteral("1001")) + sqlValue("select count(*) from huiyuanjiaofei"), before);
+    v.reason = reason.left(100); // exactly the limit is kept whole
+    QVERIFY(RefundWriter::voidSale(v).ok);
+    QCOMPARE(sqlValue("select length(yuanyin) from xiaofeizuofei"), QString("100"));
+
+    CardIssue c;
+    c.memberId = QStringLiteral("2001");
+    c.name = QString(31, QChar(0x5f20)); // 31 × 张
+    c.cardType = QStringLiteral("金卡");
+    c.priceCents = c.receivedCents = 50000;
+    c.method = QStringLiteral("现金");
+    c.operatorName = kAdmin;
+    QCOMPARE(MemberWriter::issueCard(c).error, QString("会员姓名不能超过30个字"));
+    c.name = QStringLiteral("张三");
+    c.remark = QString(201, QLatin1Char('x'));
+    QCOMPARE(MemberWriter::issueCard(c).error, QString("备注不能超过200个字"));
+    QCOMPARE(BookingWriter::cancel(QStringLiteral("yy1"), reason, kAdmin).error, QString("取消原因不能超过100个字"));
+
+    // The generic edit requests (member, catalogue, staff): told, not stored.
+    PromptRecorder prompts;
+    TestDispatch dispatch;
+    redbctrlstruct rename;
+    rename.table = QStringLiteral("huiyuan");
+    rename.fields = QStringList{QStringLiteral("name"), QStringLiteral("ID")};
+    rename.values = QStringList{QString(31, QChar(0x5f20)), QStringLiteral("1002")};
+    rename.whereCount = 1;
+    dispatch.handle(QStringLiteral("修改数据"), QVariant::fromValue(rename));
+    QCOMPARE(prompts.last(), QString("名称不能超过30个字，未保存"));
+    QCOMPARE(sqlValue("select name from huiyuan where ID='1002'"), QString("赵六"));
+    QCOMPARE(sqlValue("select count(*) from huiyuan where ID='2001'"), QString("0"));
     verifyBooks();
 }
 
