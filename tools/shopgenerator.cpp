@@ -90,6 +90,7 @@ struct Rng
 };
 
 QString money(qint64 cents) { return moneyText(double(cents) / 100.0); }
+const QString kAuthorizer = QStringLiteral("店长");
 QVariant moneyV(qint64 cents) { return QVariant(double(cents) / 100.0); }
 QVariant nullText() { return QVariant(QString()); }
 qint64 roundCents(double v) { return qint64(std::llround(v)); }
@@ -265,7 +266,7 @@ private:
 
     // Money given back: a sale voided at once, part of a card balance or a
     // package's unused uses refunded. Drawn from a generator of their own; the
-    // owner (admin) confirms each, as the refund dialogs ask.
+    // manager (kAuthorizer) confirms each, as the refund dialogs ask.
     Rng backRng{0xBAC4};
     void voidAtOnce(const QString &saleId);
     void refundBalance(int ms);
@@ -516,6 +517,13 @@ void Builder::catalogue()
                      QStringLiteral("否"), QStringLiteral("否"), QStringLiteral("否"), QStringLiteral("否"),
                      QStringLiteral("否")});
     operators = QStringList{QStringLiteral("小王"), QStringLiteral("小李"), QStringLiteral("admin")};
+    // The manager who confirms the history's refunds and voids: a password of
+    // her own (the default authorises nothing), hashed with few rounds because
+    // the generator has it checked at every one of thousands of refunds. A
+    // demo shop's account, like the cashiers'.
+    insUser.run({kAuthorizer, PasswordHash::hash(QStringLiteral("654321"), 1000), 0, 0, QStringLiteral("是"),
+                 QStringLiteral("是"), QStringLiteral("是"), QStringLiteral("是"), QStringLiteral("是"),
+                 QStringLiteral("否")});
 }
 
 // Card issue as the member dialog does it, through the same writer: member row,
@@ -1009,7 +1017,7 @@ void Builder::counted(const Tally &before)
 void Builder::voidAtOnce(const QString &saleId)
 {
     const Tally before = tally();
-    write(RefundWriter::voidSale(SaleVoid{saleId, QStringLiteral("收银员点错了项目"), op, QStringLiteral("admin")}));
+    write(RefundWriter::voidSale(SaleVoid{saleId, QStringLiteral("收银员点错了项目"), op, kAuthorizer}));
     counted(before);
     ++cnt.voids;
 }
@@ -1035,7 +1043,7 @@ void Builder::refundBalance(int ms)
         write(RefundWriter::refundBalance(BalanceRefund{m.id, taken, back,
                                                         backRng.chance(0.7) ? QStringLiteral("现金") : QStringLiteral("微信"),
                                                         whole ? QStringLiteral("会员退卡") : QStringLiteral("会员搬家"), op,
-                                                        QStringLiteral("admin")}));
+                                                        kAuthorizer}));
         counted(before);
         m.balance = BalanceBook::balance(m.id);
         // Its debts are repaid: none is left for a later day.
@@ -1070,7 +1078,7 @@ void Builder::refundPackage(int ms)
         const Tally before = tally();
         write(RefundWriter::refundPackage(PackageRefund{m.id, item, uses, q.limitCents(uses),
                                                         backRng.chance(0.5) ? QStringLiteral("储蓄卡") : QStringLiteral("现金"),
-                                                        QStringLiteral("不做了"), op, QStringLiteral("admin"), QString()}));
+                                                        QStringLiteral("不做了"), op, kAuthorizer, QString()}));
         counted(before);
         u.left -= uses;
         u.total -= uses;
