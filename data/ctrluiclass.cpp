@@ -1,6 +1,7 @@
 #include "ctrluiclass.h"
 #include "csvexport.h"
 #include "prompt.h"
+#include "operatorstore.h"
 #include "sqllog.h"
 #include "tableregistry.h"
 #include "transactionscope.h"
@@ -58,7 +59,7 @@ bool runBound(QSqlQuery &q, const QString &sql, const QVariantList &values)
         if (q.exec())
             return true;
     }
-    qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << values << q.lastError().text();
+    qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << SqlLog::shown(sql, values) << q.lastError().text();
     noteFailure(sql, q);
     return false;
 }
@@ -123,7 +124,7 @@ bool ctrlUiClass::execSql(const QString &sql, const QVariantList &values)
     QSqlQuery q;
     if (!runBound(q, sql, values))
         return false;
-    qCDebug(lcSql).noquote() << sql << values;
+    qCDebug(lcSql).noquote() << sql << SqlLog::shown(sql, values);
     return true;
 }
 
@@ -157,7 +158,7 @@ QStringList ctrlUiClass::queryRow(const QString &sql, const QVariantList &values
         if (q.next())
             row.clear(); // more than one row counts as none
     }
-    qCDebug(lcSql).noquote() << sql << QStringLiteral(":查询结果") << row;
+    qCDebug(lcSql).noquote() << sql << QStringLiteral(":查询结果") << SqlLog::shown(sql, row);
     return row;
 }
 
@@ -422,9 +423,9 @@ void ctrlUiClass::runView(ViewBinding *b, QString sql, QVariantList values, std:
         b->model->setQuery(q);
     }
     if (b->model->lastError().isValid())
-        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << values << b->model->lastError().text();
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << SqlLog::shown(sql, values) << b->model->lastError().text();
     else
-        qCDebug(lcSql).noquote() << sql << values;
+        qCDebug(lcSql).noquote() << sql << SqlLog::shown(sql, values);
     // setQuery drops the header data; give the captions back.
     const QStringList &captions = b->info.row_name;
     if (captions.size() > 1) {
@@ -650,9 +651,16 @@ QTableView *ctrlUiClass::boundView(const QString &name) const
     return b ? b->view : nullptr;
 }
 
-void ctrlUiClass::exportView(const QString &name)
+void ctrlUiClass::exportView(const QString &name, const QString &byOperator)
 {
-    ViewBinding *b = loaded(m_views.value(name));
+    ViewBinding *b = m_views.value(name);
+    if (!b)
+        return;
+    if (!OperatorStore::holdsSettingsRight(byOperator)) {
+        showInfo(OperatorStore::noRightText(), b->view);
+        return;
+    }
+    b = loaded(b);
     if (!b)
         return;
     const QString suggested = CsvExport::defaultFolder() + QLatin1Char('/') + name + QLatin1Char('_')

@@ -35,8 +35,11 @@ bool isDamageError(const QString &errorText)
 
 QString saveFailureText(const QString &what, const QString &errorText)
 {
-    const QString cause = dbFailureCause(errorText);
     QString text = what + QStringLiteral("，本次操作未保存");
+    // A refusal of the rules (a missing right, say) is its own sentence.
+    if (errorText.startsWith(QLatin1String("REFUSED : ")))
+        return text + QLatin1Char('\n') + errorText.mid(10);
+    const QString cause = dbFailureCause(errorText);
     if (!cause.isEmpty())
         text += QLatin1Char('\n') + cause;
     return text;

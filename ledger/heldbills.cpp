@@ -3,6 +3,8 @@
 #include "amounts.h"
 #include "conflictretry.h"
 #include "ledgersql.h"
+#include "operatorstore.h"
+#include "sqltext.h"
 #include "transactionscope.h"
 
 #include <QThread>
@@ -106,11 +108,37 @@ LedgerResult resumeOnce(const QString &heldId, const QString &basketId, const QS
     return LedgerResult::success(heldId);
 }
 
-LedgerResult discardOnce(const QString &heldId, const QString &operatorName)
+// What the log keeps of a held bill thrown away: whose it was, what it came to
+// and what was on it, so that a bill rung up, served, paid in cash and then
+// deleted can still be found.
+QString discardLogText(const QString &heldId, const QString &authorizedBy)
+{
+    const QList<QVariantList> head = LedgerSql::rows(
+        QStringLiteral("select huiyuanID,huiyuanname,jine,cishu from guadan where ID=?"), {heldId});
+    const QList<QVariantList> lines = LedgerSql::rows(
+        QStringLiteral("select name,shuliang,jine from guadanmingxi where guadanID=? order by rowid"), {heldId});
+    QStringList shown;
+    for (int i = 0; i < lines.size() && i < 20; ++i)
+        shown << lines.at(i).value(0).toString() + QStringLiteral("×") + moneyText(lines.at(i).value(1).toDouble())
+                     + QLatin1Char(' ') + moneyText(lines.at(i).value(2).toDouble());
+    if (lines.size() > 20)
+        shown << QStringLiteral("等共%1行").arg(lines.size());
+    const QVariantList h = head.value(0);
+    return QStringLiteral("删除挂单  挂单号：") + heldId + QStringLiteral("  会员号：") + h.value(0).toString()
+           + QStringLiteral("  会员：") + h.value(1).toString() + QStringLiteral("  金额：")
+           + moneyText(h.value(2).toDouble()) + QStringLiteral("  套餐次数：") + moneyText(h.value(3).toDouble())
+           + QStringLiteral("  明细：") + shown.join(QStringLiteral("，")) + QStringLiteral("  确认人：") + authorizedBy;
+}
+
+LedgerResult discardOnce(const QString &heldId, const QString &operatorName, const QString &authorizedBy)
 {
     TransactionScope tx;
-    if (take(heldId))
-        LedgerSql::log(operatorName, QStringLiteral("删除挂单  挂单号：") + heldId);
+    // Inside the transaction: the right may have been taken away at another desk.
+    if (!OperatorStore::mayAuthorize(authorizedBy))
+        refuse(QStringLiteral("删除挂单需要有系统设置权限的操作员确认"));
+    const QString logText = tx.failed() ? QString() : discardLogText(heldId, authorizedBy);
+    if (!tx.failed() && take(heldId))
+        LedgerSql::log(operatorName, logText);
     if (!tx.commit())
         return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("删除挂单失败"), tx.firstError()));
     return LedgerResult::success(heldId);
@@ -131,9 +159,9 @@ LedgerResult HeldBills::resume(const QString &heldId, const QString &basketId, c
     return retryOnConflict([&] { return resumeOnce(heldId, basketId, operatorName); });
 }
 
-LedgerResult HeldBills::discard(const QString &heldId, const QString &operatorName)
+LedgerResult HeldBills::discard(const QString &heldId, const QString &operatorName, const QString &authorizedBy)
 {
-    return retryOnConflict([&] { return discardOnce(heldId, operatorName); });
+    return retryOnConflict([&] { return discardOnce(heldId, operatorName, authorizedBy); });
 }
 
 bool HeldBills::find(const QString &heldId, HeldBill *bill)

@@ -31,8 +31,10 @@ public:
     // Moves the held bill into the (empty) basket; refused when another desk
     // resumed or discarded it first.
     static LedgerResult resume(const QString &heldId, const QString &basketId, const QString &operatorName);
-    // Throws a held bill away (nothing was ever charged for it).
-    static LedgerResult discard(const QString &heldId, const QString &operatorName);
+    // Throws a held bill away (nothing was ever charged for it), allowed by an
+    // operator who may authorise refunds; the log row keeps the bill's member,
+    // amount and lines.
+    static LedgerResult discard(const QString &heldId, const QString &operatorName, const QString &authorizedBy);
 
     static bool find(const QString &heldId, HeldBill *bill);
     static int count();

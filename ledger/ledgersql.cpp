@@ -37,7 +37,7 @@ bool prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &values)
         TransactionScope::noteFailure(sql, SqlDialect::errorText(q.lastError()));
         return false;
     }
-    qCDebug(lcSql).noquote() << sql << values;
+    qCDebug(lcSql).noquote() << sql << SqlLog::shown(sql, values);
     return true;
 }
 

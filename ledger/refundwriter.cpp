@@ -4,6 +4,7 @@
 #include "amounts.h"
 #include "conflictretry.h"
 #include "ledgersql.h"
+#include "operatorstore.h"
 #include "transactionscope.h"
 
 #include <QMap>
@@ -69,9 +70,7 @@ qint64 cents(const QVariant &v)
 
 bool RefundWriter::mayAuthorize(const QString &operatorName)
 {
-    return value(QStringLiteral("select 1 from user where name=? and xitongshezhi='是' and ifnull(jinyong,'否')<>'是'"),
-                 {operatorName})
-        .isValid();
+    return OperatorStore::mayAuthorize(operatorName);
 }
 
 static LedgerResult refundBalanceOnce(const BalanceRefund &r)

@@ -16,6 +16,7 @@
 #include "navlistview.h"
 #include "operatorpasswords.h"
 #include "operatorsession.h"
+#include "operatorstore.h"
 #include "showlogdlg.h"
 #include "sqllog.h"
 #include "sqltext.h"
@@ -27,6 +28,7 @@
 #include <QDateEdit>
 #include <QDesktopServices>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QSqlQuery>
@@ -77,6 +79,34 @@ const char *const kExportButtons[][2] = {
 const char *const kHiddenTabBars[] = {"tabWidget", "tabWidget_3", "tabWidget_5",
                                       "tabWidget_6", "tabWidget_9", "tabWidget_11"};
 
+// The tables of the shop's settings: catalogue, card types, staff, operators,
+// commission rules. Whichever dialog or key sent a request for one, the operator
+// at work must hold the settings right now; a refusal fails the sender's
+// transaction (which then says so) or, outside one, is told here.
+bool settingsRequestAllowed(const QString &table, QWidget *parent)
+{
+    static const QStringList settingsTables = {"user", "huiyuanka", "fuwuxiangmu", "chanpin",
+                                               "taocanmingxi", "yuangong", "tichengshezhi"};
+    if (!settingsTables.contains(table) || OperatorStore::holdsSettingsRight(operatorSession().loginName))
+        return true;
+    if (TransactionScope::active())
+        OperatorStore::requireSettingsRight(operatorSession().loginName);
+    else
+        ctrlUiClass::showInfo(OperatorStore::noRightText(), parent);
+    return false;
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab that no widget took rise to the enclosing tab
+// widget, which turns its pages even with its bar hidden: a way past the
+// navigation's rights check onto the settings pages.
+bool isTabTurningKey(QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+        return false;
+    const auto *key = static_cast<QKeyEvent *>(event);
+    return (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && (key->modifiers() & Qt::ControlModifier);
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
@@ -112,6 +142,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
             "border-top: 0px solid #bbbbbb;}"));
         if (auto *bar = tabs->findChild<QTabBar *>(QString(), Qt::FindDirectChildrenOnly))
             bar->hide();
+        tabs->installEventFilter(this);
     }
     setupTitleArea();
     // Master lists above their details get the larger share.
@@ -402,7 +433,7 @@ void MainWindow::DlgRecv(const QString &key, const QVariant &value)
         if (value.userType() == qMetaTypeId<dbctrlstruct>()) {
             const dbctrlstruct rec = value.value<dbctrlstruct>();
             const TableEntry *entry = m_registry->find(rec.table);
-            if (!entry)
+            if (!entry || !settingsRequestAllowed(rec.table, this))
                 return;
             if (m_ctrl->insertRecord(entry, rec.values))
                 logChange(true, rec.table, entry->columns, rec.values);
@@ -411,7 +442,7 @@ void MainWindow::DlgRecv(const QString &key, const QVariant &value)
         } else if (value.userType() == qMetaTypeId<dbctrlsqlstruct>()) {
             const dbctrlsqlstruct rec = value.value<dbctrlsqlstruct>();
             const TableEntry *entry = m_registry->find(rec.table);
-            if (!entry)
+            if (!entry || !settingsRequestAllowed(rec.table, this))
                 return;
             m_ctrl->insertSelect(entry, rec.select);
             qCDebug(lcSql) << "添加" << rec.table;
@@ -422,7 +453,7 @@ void MainWindow::DlgRecv(const QString &key, const QVariant &value)
             return;
         const redbctrlstruct rec = value.value<redbctrlstruct>();
         const TableEntry *entry = m_registry->find(rec.table);
-        if (!entry)
+        if (!entry || !settingsRequestAllowed(rec.table, this))
             return;
         if (key == QStringLiteral("修改数据")) {
             if (m_ctrl->updateRecord(entry, rec.fields, rec.values, rec.whereCount))
@@ -486,10 +517,8 @@ bool MainWindow::navigateTo(const QString &text)
                 return true;
             }
         }
-        if (operatorSession().xitongshezhi != QStringLiteral("是")) {
-            ctrlUiClass::showInfo(QStringLiteral("你的权限不够，请使用管理员权限登录"), this);
+        if (!atWorkMayChangeSettings(this))
             return false;
-        }
         static const char *const settings[] = {"服务项目", "产品管理", "套餐设置", "提成策略",
                                                "促销方案", "会员卡设置", "操作员设置", "员工管理"};
         int page = -1;
@@ -555,6 +584,9 @@ void MainWindow::deleteRow(int position)
     const QStringList row = m_ctrl->currentRowValues(QString::fromUtf8(rule.view));
     if (row.size() < rule.minColumns || row.size() <= rule.shownColumn)
         return;
+    // Every one of these is a settings page's row (or writes goods off).
+    if (!atWorkMayChangeSettings(this))
+        return;
     if (position == 4 && !operatorMayGo(row.at(0)))
         return;
     // A service item that members still hold uses of, or that a package sells,
@@ -565,11 +597,6 @@ void MainWindow::deleteRow(int position)
             ctrlUiClass::showInfo(why, this);
             return;
         }
-    }
-    // Clearing stock writes off goods: only for those who may change the settings.
-    if (position == 6 && operatorSession().xitongshezhi != QStringLiteral("是")) {
-        ctrlUiClass::showInfo(QStringLiteral("你的权限不够，请使用管理员权限登录"), this);
-        return;
     }
     if (!ctrlUiClass::askYesNo("你确定要删除'" + row.at(rule.shownColumn) + "'吗?", this))
         return;
@@ -596,7 +623,7 @@ void MainWindow::exportClick()
 {
     const QString view = m_exportButtons.value(qobject_cast<QAbstractButton *>(sender()));
     if (!view.isEmpty())
-        m_ctrl->exportView(view);
+        m_ctrl->exportView(view, operatorSession().loginName);
 }
 
 void MainWindow::on_toolButton_7_clicked()
@@ -636,6 +663,8 @@ void MainWindow::on_toolButton_35_clicked()
 
 void MainWindow::openOperatorDialog(int mode)
 {
+    if (!atWorkMayChangeSettings(this))
+        return;
     const QStringList row = mode == 2 ? m_ctrl->currentRowValues(QStringLiteral("用户管理"))
                                       : QStringList();
     if (mode == 2 && row.isEmpty()) {
@@ -678,6 +707,11 @@ void MainWindow::loadDeferredViews()
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && isTabTurningKey(event) && qobject_cast<QTabWidget *>(watched)) {
+        for (const char *name : kHiddenTabBars)
+            if (watched->objectName() == QLatin1String(name))
+                return true;
+    }
     if (event->type() == QEvent::Show && m_firstLoads.contains(static_cast<QTableView *>(watched))) {
         auto *view = static_cast<QTableView *>(watched);
         const QString name = m_firstLoads.take(view);

@@ -1,6 +1,7 @@
 #include "receipts/receiptsettings.h"
 
 #include "ledgersql.h"
+#include "operatorstore.h"
 #include "transactionscope.h"
 
 #include <QMap>
@@ -30,6 +31,9 @@ ReceiptSettings ReceiptSettings::load()
 bool ReceiptSettings::save(const QString &operatorName, QString *error) const
 {
     TransactionScope tx;
+    // The shop's own name on every receipt: only for the settings right, looked
+    // up here whichever window asked.
+    OperatorStore::requireSettingsRight(operatorName);
     const QList<QPair<QString, QString>> values = {
         {kName, shopName.trimmed()}, {kAddress, address.trimmed()}, {kPhone, phone.trimmed()},
         {kPaper, paper}, {kAutoPrint, autoPrint ? QStringLiteral("是") : QStringLiteral("否")}};
