@@ -34,6 +34,8 @@ static const QByteArray kSmallDbset =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<cfg><G>"
     "<CreateTable name=\"create_t\" SqlStr=\"CREATE TABLE IF NOT EXISTS t (a TEXT, b TEXT, id TEXT)\"/>"
     "<Table name=\"t\" row_name=\"a、b、id\"/>"
+    "<CreateTable name=\"create_user\" SqlStr=\"CREATE TABLE IF NOT EXISTS user (name TEXT, password TEXT, xitongshezhi TEXT, jinyong TEXT)\"/>"
+    "<CreateTable name=\"user_admin\" SqlStr=\"INSERT INTO user(name,xitongshezhi,jinyong) SELECT 'admin','是','否' WHERE NOT EXISTS (SELECT 1 FROM user)\"/>"
     "<TableView name=\"v\" SqlStr=\"select a,b from t\" row_name=\"甲、乙\"/>"
     "<TableView name=\"raw\" SqlStr=\"select a,b from t\" row_name=\"\"/>"
     "<ComBox name=\"pay\" type=\"row_name\" row_name=\"现金、刷卡\"/>"

@@ -313,6 +313,15 @@ void recordOutput(QtMsgType, const QMessageLogContext &, const QString &text)
 {
     g_output << text;
 }
+// The debug output on, whatever QT_LOGGING_RULES the test runs under.
+QLoggingCategory::CategoryFilter g_previousFilter = nullptr;
+void sqlDebugOn(QLoggingCategory *category)
+{
+    if (g_previousFilter)
+        g_previousFilter(category);
+    if (qstrcmp(category->categoryName(), "mochen.sql") == 0)
+        category->setEnabled(QtDebugMsg, true);
+}
 } // namespace
 
 // No password, hash or old stored form reaches the debug output: not at the
@@ -321,7 +330,7 @@ void TestRights::debugOutputHoldsNoPassword()
 {
     TestWorkdir wd;
     sqlExec("update user set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
-    QLoggingCategory::setFilterRules("mochen.sql.debug=true");
+    g_previousFilter = QLoggingCategory::installFilter(sqlDebugOn);
     g_output.clear();
     const QtMessageHandler old = qInstallMessageHandler(recordOutput);
     PromptRecorder prompts;
@@ -338,7 +347,7 @@ void TestRights::debugOutputHoldsNoPassword()
             "user", {"甲", encodePassword("jia-2026"), "", "", "否", "否", "否", "否", "否", "否"}}));
     }
     qInstallMessageHandler(old);
-    QLoggingCategory::setFilterRules("mochen.sql.debug=false");
+    QLoggingCategory::installFilter(g_previousFilter);
     QCOMPARE(operatorSession().loginName, QString("admin"));
     QVERIFY(g_output.size() > 10);
     const QString all = g_output.join('\n');
