@@ -19,7 +19,7 @@ const QString kActiveWithSettings =
 
 // The first row of a read, as texts; a failing read fails the open transaction
 // (a right that could not be looked up is not held).
-QStringList firstRow(const QString &sql, const QVariantList &values)
+QStringList firstRow(const QString &sql, const QVariantList &values, bool onlyRow = false)
 {
     QSqlQuery q;
     q.setForwardOnly(true);
@@ -39,6 +39,8 @@ QStringList firstRow(const QString &sql, const QVariantList &values)
     if (q.next())
         for (int i = 0; i < q.record().count(); ++i)
             row << q.value(i).toString();
+    if (onlyRow && q.next())
+        row.clear(); // two operators of one name: neither is the one meant
     qCDebug(lcSql).noquote() << sql << SqlLog::shown(sql, values) << QStringLiteral(":查询结果")
                              << SqlLog::shown(sql, row);
     return row;
@@ -98,7 +100,7 @@ QStringList OperatorStore::loginRow(const QString &name)
     return firstRow(QStringLiteral("select password, name, zuidizekou, qiandanjine, xiugaixiaoshoudanjia, "
                                    "xiugaibankajiage, tupodijia, xiugaitaocanxiaofeicishu, xitongshezhi, jinyong "
                                    "from user where name=?"),
-                    {name});
+                    {name}, true);
 }
 
 bool OperatorStore::defaultAdminPasswordInUse()

@@ -36,7 +36,7 @@ bool exists(const QString &name);
 // The stored form of the operator's password; empty when there is none.
 QString storedPassword(const QString &name);
 // password, name, zuidizekou, qiandanjine, the five rights and jinyong of one
-// operator, as texts; empty when the name matches no row.
+// operator, as texts; empty when the name matches no row or more than one.
 QStringList loginRow(const QString &name);
 // Whether "admin" still opens with the default password.
 bool defaultAdminPasswordInUse();
