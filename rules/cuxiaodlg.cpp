@@ -5,6 +5,7 @@
 #include "cuxiaocanshudlg.h"
 #include "dbsetconfig.h"
 #include "operatorsession.h"
+#include "operatorstore.h"
 #include "ruleslists.h"
 #include "rulevalues.h"
 #include "sqllog.h"
@@ -244,6 +245,11 @@ bool cuxiaoDlg::save()
     const QString id = sqlEsc(m_id);
     const QString type = sqlEsc(m_type);
     TransactionScope tx;
+    // The settings right is looked up inside the save, whatever reached this dialog.
+    if (!OperatorStore::requireSettingsRight(operatorSession().loginName)) {
+        ctrlUiClass::showInfo(OperatorStore::noRightText(), this);
+        return false;
+    }
     if (!m_ctrl.execSql(QStringLiteral("delete from cuxiaoshezhi where xiangmuID='") + id
                         + QStringLiteral("' and xiangmuleixing='") + type + QStringLiteral("'")))
         qCWarning(lcSql).noquote() << QStringLiteral("删除临时列表 tempqichengshezhi故障");

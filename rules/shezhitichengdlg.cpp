@@ -5,6 +5,7 @@
 #include "dbrecords.h"
 #include "dbsetconfig.h"
 #include "operatorsession.h"
+#include "operatorstore.h"
 #include "ruleslists.h"
 #include "rulevalues.h"
 #include "sqllog.h"
@@ -267,6 +268,11 @@ bool shezhitichengDlg::saveUniform()
     }
 
     TransactionScope tx;
+    // The settings right is looked up inside the save, whatever reached this dialog.
+    if (!OperatorStore::requireSettingsRight(operatorSession().loginName)) {
+        ctrlUiClass::showInfo(OperatorStore::noRightText(), this);
+        return false;
+    }
     redbctrlstruct del;
     del.table = QStringLiteral("tichengshezhi");
     del.fields = QStringList{QStringLiteral("xiangmuleixing"), QStringLiteral("xiangmuID")};
@@ -309,6 +315,11 @@ bool shezhitichengDlg::saveUniform()
 bool shezhitichengDlg::saveByType()
 {
     TransactionScope tx;
+    // The settings right is looked up inside the save, whatever reached this dialog.
+    if (!OperatorStore::requireSettingsRight(operatorSession().loginName)) {
+        ctrlUiClass::showInfo(OperatorStore::noRightText(), this);
+        return false;
+    }
     if (!m_ctrl.execSql(QStringLiteral("delete from tichengshezhi where xiangmuID='") + sqlEsc(m_id)
                         + QStringLiteral("' and xiangmuleixing='") + sqlEsc(m_type) + QStringLiteral("'")))
         qCWarning(lcSql).noquote() << QStringLiteral("删除临时列表 tichengshezhi故障");
