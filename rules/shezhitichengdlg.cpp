@@ -1,4 +1,5 @@
 #include "shezhitichengdlg.h"
+#include "shopconnection.h"
 #include "ui_shezhitichengdlg.h"
 #include "dbfailure.h"
 
@@ -36,6 +37,7 @@ shezhitichengDlg::shezhitichengDlg(QWidget *parent)
     m_ctrl.fillCombo(ui->comboBox, QStringLiteral("提成类型设置"), QStringLiteral("xml"));
     for (QLineEdit *edit : {ui->lineEdit_5, ui->lineEdit_6, ui->lineEdit_7})
         connect(edit, &QLineEdit::returnPressed, ui->toolButton_2, &QToolButton::click);
+    m_linkGeneration = ShopLink::generation(); // the working rows are on this connection
 }
 
 shezhitichengDlg::~shezhitichengDlg()
@@ -266,6 +268,12 @@ bool shezhitichengDlg::saveUniform()
         values << v;
     }
 
+    // Its working rows were on the connection before a reconnect: saving them
+    // now would replace the item's rules with nothing.
+    if (ShopLink::generation() != m_linkGeneration) {
+        ctrlUiClass::showInfo(ShopLink::staleWindowText(), this);
+        return false;
+    }
     TransactionScope tx;
     redbctrlstruct del;
     del.table = QStringLiteral("tichengshezhi");
@@ -308,6 +316,12 @@ bool shezhitichengDlg::saveUniform()
 
 bool shezhitichengDlg::saveByType()
 {
+    // Its working rows were on the connection before a reconnect: saving them
+    // now would replace the item's rules with nothing.
+    if (ShopLink::generation() != m_linkGeneration) {
+        ctrlUiClass::showInfo(ShopLink::staleWindowText(), this);
+        return false;
+    }
     TransactionScope tx;
     if (!m_ctrl.execSql(QStringLiteral("delete from tichengshezhi where xiangmuID='") + sqlEsc(m_id)
                         + QStringLiteral("' and xiangmuleixing='") + sqlEsc(m_type) + QStringLiteral("'")))
