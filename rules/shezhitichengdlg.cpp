@@ -1,4 +1,5 @@
 #include "shezhitichengdlg.h"
+#include "shopconnection.h"
 #include "ui_shezhitichengdlg.h"
 #include "dbfailure.h"
 
@@ -37,6 +38,7 @@ shezhitichengDlg::shezhitichengDlg(QWidget *parent)
     m_ctrl.fillCombo(ui->comboBox, QStringLiteral("提成类型设置"), QStringLiteral("xml"));
     for (QLineEdit *edit : {ui->lineEdit_5, ui->lineEdit_6, ui->lineEdit_7})
         connect(edit, &QLineEdit::returnPressed, ui->toolButton_2, &QToolButton::click);
+    m_linkGeneration = ShopLink::generation(); // the working rows are on this connection
 }
 
 shezhitichengDlg::~shezhitichengDlg()
@@ -267,6 +269,12 @@ bool shezhitichengDlg::saveUniform()
         values << v;
     }
 
+    // Its working rows were on the connection before a reconnect: saving them
+    // now would replace the item's rules with nothing.
+    if (ShopLink::generation() != m_linkGeneration) {
+        ctrlUiClass::showInfo(ShopLink::staleWindowText(), this);
+        return false;
+    }
     TransactionScope tx;
     // The settings right is looked up inside the save, whatever reached this dialog.
     if (!OperatorStore::requireSettingsRight(operatorSession().loginName)) {
@@ -314,6 +322,12 @@ bool shezhitichengDlg::saveUniform()
 
 bool shezhitichengDlg::saveByType()
 {
+    // Its working rows were on the connection before a reconnect: saving them
+    // now would replace the item's rules with nothing.
+    if (ShopLink::generation() != m_linkGeneration) {
+        ctrlUiClass::showInfo(ShopLink::staleWindowText(), this);
+        return false;
+    }
     TransactionScope tx;
     // The settings right is looked up inside the save, whatever reached this dialog.
     if (!OperatorStore::requireSettingsRight(operatorSession().loginName)) {

@@ -187,6 +187,24 @@ void TestDataLayer::viewsAndCaptions()
     QCOMPARE(c.rowValues("nosuch", 0), QStringList());
     QCOMPARE(c.viewRowCount("nosuch"), 0);
 
+    // Columns are sized once: an empty list from its header, then from its first
+    // rows; every later run keeps the widths (a long text does not widen them, a
+    // failed statement does not lose them), the operator's own drag included.
+    sqlExec("insert into t values('3','" + QString(120, QLatin1Char('y')) + "','c')");
+    QTableView sized;
+    c.setupViewWith(map, &sized, "v", " where a='none'");
+    QHeaderView *header = sized.horizontalHeader();
+    const int fromHeader = header->sectionSize(1);
+    c.refreshView("v", " where a='3'");
+    QVERIFY(header->sectionSize(1) > fromHeader);
+    header->resizeSection(1, 77);
+    c.refreshView("v", " where a='1'");
+    QCOMPARE(header->sectionSize(1), 77);
+    c.refreshView("v", "select nosuch from t", true);
+    c.refreshView("v", " where a='3'");
+    QCOMPARE(header->sectionSize(1), 77);
+    sqlExec("delete from t where a='3'");
+
     c.setupViewWith(map, &view, "v", " where a='1'");
     QCOMPARE(c.viewRowCount("v"), 1);
     QCOMPARE(c.baseSql("v"), QString("select a,b from t"));
