@@ -8,6 +8,7 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "addxiaofeidlg.h"
 #include "adduserdlg.h"
 #include "dbrecords.h"
 #include "heldbills.h"
@@ -277,12 +278,44 @@ void TestRights::heldBillDeletionNeedsAuthoriser()
     QCOMPARE(sqlValue("select count(*) from log"), logRows);
 
     sqlExec("update user set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
+
     QVERIFY(HeldBills::discard(id, "小王", "admin").ok);
     QCOMPARE(HeldBills::count(), 0);
     QCOMPARE(sqlValue("select count(*) from guadanmingxi"), QString("0"));
     QCOMPARE(sqlRows("select user, log from log where log like '删除挂单%'"),
              (QList<QStringList>{{"小王", "删除挂单  挂单号：" + id
                                             + "  会员号：0000  会员：散客  金额：80  套餐次数：0  明细：洗剪吹×1 80  确认人：admin"}}));
+
+    // Taken up in the checkout and given up there: the same authoriser, or
+    // resuming first would be the way round the held-bill list.
+    const QString again = heldBill();
+    loginAs("小王");
+    PromptRecorder prompts;
+    AddXiaofeiDlg checkout;
+    checkout.setHuiyuanInfo({"0000", "散客", "00", "01-01", "00", "00"});
+    checkout.show();
+    QVERIFY(checkout.resumeHeld(again).ok);
+    bool asked = false;
+    prompts.answer("放弃");
+    onNextModal([&asked](QWidget *box) {
+        asked = box->inherits("shouquandlg");
+        qobject_cast<QDialog *>(box)->reject();
+    });
+    checkout.reject();
+    QVERIFY(asked);
+    QVERIFY(checkout.isVisible());
+    QCOMPARE(HeldBills::count(), 1);
+
+    prompts.answer("放弃");
+    onNextModal([](QWidget *box) {
+        box->findChild<QLineEdit *>("lineEdit_name")->setText("admin");
+        box->findChild<QLineEdit *>("lineEdit_password")->setText("boss-2026");
+        clickButton(box, "toolButton_ok");
+    });
+    checkout.reject();
+    QVERIFY(!checkout.isVisible());
+    QCOMPARE(HeldBills::count(), 0);
+    QCOMPARE(sqlValue("select count(*) from log where log like '删除挂单  挂单号：" + again + "%确认人：admin'"), QString("1"));
 }
 
 void TestRights::blankPasswordsRefused()
