@@ -4,7 +4,6 @@
 #include "dbrecords.h"
 #include "sqllog.h"
 #include "sqlstatements.h"
-#include "prompt.h"
 #include "tableregistry.h"
 #include "textlimits.h"
 #include "transactionscope.h"
@@ -43,11 +42,16 @@ QString tooLong(const QStringList &columns, const QStringList &values, int count
     return QString();
 }
 
-bool refusedAsTooLong(const QString &why)
+// A text too long for its column: told as the missing right is, or, inside
+// the asking dialog's transaction, failing it with the reason.
+bool refusedAsTooLong(const QString &why, bool joined, RecordRequests::Outcome *out)
 {
     if (why.isEmpty())
         return false;
-    Prompt::ask({QStringLiteral("提示"), why, {QStringLiteral("确定")}, nullptr});
+    if (joined)
+        TransactionScope::noteFailure(QStringLiteral("REFUSED"), why);
+    else
+        out->refused = why;
     return true;
 }
 
@@ -83,6 +87,7 @@ RecordRequests::Outcome RecordRequests::carryOut(const QString &key, const QVari
     }
     // The row and its log row land together (joining the asking dialog's
     // transaction when it has one): no shop write runs outside a transaction.
+    const bool joined = TransactionScope::active();
     TransactionScope tx;
     if (key == QStringLiteral("添加数据")) {
         if (value.userType() == qMetaTypeId<dbctrlstruct>()) {
@@ -91,7 +96,7 @@ RecordRequests::Outcome RecordRequests::carryOut(const QString &key, const QVari
             if (!entry)
                 return out;
             out.table = rec.table;
-            if (refusedAsTooLong(tooLong(entry->columns, rec.values, rec.values.size())))
+            if (refusedAsTooLong(tooLong(entry->columns, rec.values, rec.values.size()), joined, &out))
                 return out;
             out.ok = SqlStatements::insertRecord(entry, rec.values);
             // Inside the transaction of the dialog that asked for it.
@@ -117,7 +122,7 @@ RecordRequests::Outcome RecordRequests::carryOut(const QString &key, const QVari
             return out;
         out.table = rec.table;
         if (key == QStringLiteral("修改数据")) {
-            if (refusedAsTooLong(tooLong(rec.fields, rec.values, rec.fields.size() - rec.whereCount)))
+            if (refusedAsTooLong(tooLong(rec.fields, rec.values, rec.fields.size() - rec.whereCount), joined, &out))
                 return out;
             out.ok = SqlStatements::updateRecord(entry, rec.fields, rec.values, rec.whereCount);
             if (out.ok)

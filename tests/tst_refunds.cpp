@@ -17,6 +17,8 @@
 #include "salewriter.h"
 #include "bookingwriter.h"
 #include "dbrecords.h"
+#include "recordrequests.h"
+#include "tableregistry.h"
 #include "schemaupgrade.h"
 #include "sqldialect.h"
 #include "transactionscope.h"
@@ -791,15 +793,14 @@ void TestRefunds::longTextsAreRefused()
     QCOMPARE(BookingWriter::cancel(QStringLiteral("yy1"), reason, kAdmin).error, QString("取消原因不能超过100个字"));
 
     // The generic edit requests (member, catalogue, staff): told, not stored.
-    PromptRecorder prompts;
     TestDispatch dispatch;
     redbctrlstruct rename;
     rename.table = QStringLiteral("huiyuan");
     rename.fields = QStringList{QStringLiteral("name"), QStringLiteral("ID")};
     rename.values = QStringList{QString(31, QChar(0x5f20)), QStringLiteral("1002")};
     rename.whereCount = 1;
-    dispatch.handle(QStringLiteral("修改数据"), QVariant::fromValue(rename));
-    QCOMPARE(prompts.last(), QString("名称不能超过30个字，未保存"));
+    QCOMPARE(RecordRequests(*dispatch.registry).carryOut(QStringLiteral("修改数据"), QVariant::fromValue(rename), kAdmin).refused,
+             QString("名称不能超过30个字，未保存"));
     QCOMPARE(sqlValue("select name from huiyuan where ID='1002'"), QString("赵六"));
     QCOMPARE(sqlValue("select count(*) from huiyuan where ID='2001'"), QString("0"));
     verifyBooks();

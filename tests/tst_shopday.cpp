@@ -4,7 +4,6 @@
 #include "amounts.h"
 #include "businesscharts.h"
 #include "ledgersql.h"
-#include "passwordhash.h"
 #include "checkoutfixture.h"
 #include "reportquery.h"
 #include "takingstree.h"
@@ -313,8 +312,6 @@ void TestShopDay::aDayAtTwoDesks()
     TestWorkdir wd;
     seedShop();
     sqlExec("update huiyuan set jifen=40 where ID='1001'");
-    // The owner confirms the refunds and voids: a password of her own, as after the first login.
-    sqlExec("update user set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
     sqlExec("insert into tichengshezhi(xiangmuID,xiangmuleixing,yuangongleixing,tichengfangshi,jisuanfanshi,"
             "tichengbili,tichengjiner) values('金卡','会员卡','所有员工','轮单提成','按比例提成',10,0)");
     const QString dayStart = LedgerSql::now();
