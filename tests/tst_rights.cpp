@@ -107,6 +107,7 @@ private slots:
     void storeRefusesWithoutRight();
     void supervisorBoxRefusesDefaultAndBlank();
     void heldBillDeletionNeedsAuthoriser();
+    void counterF8DeletesNoBillWithoutAuthoriser();
     void blankPasswordsRefused();
     void debugOutputHoldsNoPassword();
 };
@@ -389,6 +390,50 @@ void TestRights::debugOutputHoldsNoPassword()
         QVERIFY2(!all.contains(secret), qPrintable(secret));
     for (const QStringList &row : sqlRows("select password from user"))
         QVERIFY2(!all.contains(row.value(0).mid(20, 16)), qPrintable(row.value(0)));
+}
+
+// At the counter, a cashier without the right presses F8 and deletes the held
+// bill: the supervisor box asks, the default password and a cancel delete
+// nothing, the owner's password does.
+void TestRights::counterF8DeletesNoBillWithoutAuthoriser()
+{
+    TestWorkdir wd;
+    seedSettingsRows();
+    const QString id = heldBill();
+    QVERIFY(!id.isEmpty());
+    loginAs("小王");
+    MainWindow w;
+    w.show();
+    w.loadDeferredViews();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    PromptRecorder prompts;
+    const auto deleteAtF8 = [&w](const QString &password) {
+        onNextModal([password](QWidget *list) {
+            selectFirstRow(list, "tableView");
+            onNextModal([password](QWidget *box) {
+                box->findChild<QLineEdit *>("lineEdit_name")->setText(QStringLiteral("admin"));
+                box->findChild<QLineEdit *>("lineEdit_password")->setText(password);
+                clickButton(box, "toolButton_ok");
+                if (box->isVisible())
+                    clickButton(box, "toolButton_cancel");
+            });
+            clickButton(list, "toolButton_2");
+            if (list->isVisible())
+                qobject_cast<QDialog *>(list)->reject();
+        });
+        // A button's key presses it as a click shows, a moment later.
+        QTest::keyClick(w.windowHandle(), Qt::Key_F8);
+        QTest::qWait(300);
+    };
+    deleteAtF8(QStringLiteral("864213"));
+    QVERIFY2(prompts.texts().join("|").contains(QStringLiteral("你确定要删除挂单")), qPrintable(prompts.texts().join("|")));
+    QCOMPARE(sqlValue("select count(*) from guadan"), QString("1"));
+    deleteAtF8(QStringLiteral("boss-2026"));
+    QCOMPARE(sqlValue("select count(*) from guadan"), QString("0"));
+    const QString logged = sqlValue("select log from log where log like '删除挂单%'");
+    QVERIFY2(logged.contains(id) && logged.contains(QStringLiteral("金额：80")) && logged.contains(QStringLiteral("确认人：admin")),
+             qPrintable(logged));
 }
 
 QTEST_MAIN(TestRights)
