@@ -1,0 +1,442 @@
+#include <QtTest>
+#include <QRandomGenerator>
+#include <QTextCodec>
+
+#include "accountbooks.h"
+#include "amounts.h"
+#include "checkoutfixture.h"
+#include "ledgersql.h"
+#include "memberwriter.h"
+#include "openingimport.h"
+#include "sheetreader.h"
+#include "takingsread.h"
+#include "xlsxfile.h"
+
+using namespace checkout_fixture;
+
+// A shop moving in from its spreadsheets: the reader takes the files shops
+// have, the dry run names every row it cannot take, and the import writes
+// opening values that are no takings, all or nothing, and can be taken back.
+class TestOpeningImport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void readsTheFilesShopsHave_data();
+    void readsTheFilesShopsHave();
+    void badFilesAreToldNeverCrash();
+    void workbookRoundTrip();
+    void headerGuess();
+    void dryRunListsEveryRefusedRow();
+    void importWritesOpeningValuesNotTakings();
+    void existingMembers_data();
+    void existingMembers();
+    void refusedWholeCancelledOrWithoutRight();
+    void openingDebtIsRepaidAsTakingsOfItsDay();
+    void takeBackWholeUntilTheMemberMoves();
+    void catalogueImport();
+
+private:
+    std::unique_ptr<TestWorkdir> m_wd;
+};
+
+namespace {
+
+const QString kHeader = QStringLiteral("会员卡号,姓名,性别,手机,生日,会员卡类型,卡内余额,赠送余额,积分,欠款,套餐次数");
+
+QByteArray gb18030(const QString &text)
+{
+    return QTextCodec::codecForName("GB18030")->fromUnicode(text);
+}
+
+OpeningImport importOf(const QString &csv, ExistingRows existing = ExistingRows::Skip,
+                       ImportKind kind = ImportKind::Members)
+{
+    const Sheet sheet = SheetReader::readCsv(csv.toUtf8());
+    OpeningImport im = OpeningImportWriter::fromSheet(kind, sheet, OpeningImportFields::guess(kind, sheet.header));
+    im.fileName = QStringLiteral("会员.csv");
+    im.existing = existing;
+    im.operatorName = QStringLiteral("admin");
+    return im;
+}
+
+QString today()
+{
+    return QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+} // namespace
+
+void TestOpeningImport::init()
+{
+    m_wd = std::make_unique<TestWorkdir>();
+    seedShop();
+}
+
+void TestOpeningImport::cleanup()
+{
+    m_wd.reset();
+}
+
+void TestOpeningImport::readsTheFilesShopsHave_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("encoding");
+    QTest::addColumn<QString>("separator");
+    const QString text = QStringLiteral("卡号,姓名,备注\r\n0012,张三,\"第一行\r\n第二行, 有逗号\"\r\n0013,\"李\"\"四\",\r\n\r\n");
+    QTest::newRow("utf-8 with bom") << QByteArray("\xEF\xBB\xBF") + text.toUtf8() << "UTF-8" << ",";
+    QTest::newRow("utf-8") << text.toUtf8() << "UTF-8" << ",";
+    QTest::newRow("gb18030 as Excel saves it") << gb18030(text) << "GB18030" << ",";
+    QString semi = text;
+    semi.replace(QStringLiteral(","), QStringLiteral(";"));
+    semi.replace(QStringLiteral("; 有逗号"), QStringLiteral(", 有逗号"));
+    QTest::newRow("semicolons") << semi.toUtf8() << "UTF-8" << ";";
+    QString tabs = text;
+    tabs.replace(QStringLiteral(","), QStringLiteral("\t"));
+    tabs.replace(QStringLiteral("\t 有逗号"), QStringLiteral(", 有逗号"));
+    QByteArray utf16("\xFF\xFE");
+    utf16 += QByteArray(reinterpret_cast<const char *>(tabs.utf16()), tabs.size() * 2);
+    QTest::newRow("utf-16 unicode text") << utf16 << "UTF-16" << "\t";
+}
+
+void TestOpeningImport::readsTheFilesShopsHave()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, encoding);
+    QFETCH(QString, separator);
+    const Sheet s = SheetReader::readBytes(bytes);
+    QVERIFY2(s.ok(), qPrintable(s.error));
+    QCOMPARE(s.encoding, encoding);
+    QCOMPARE(QString(s.separator), separator);
+    QCOMPARE(s.header, (QStringList{"卡号", "姓名", "备注"}));
+    QCOMPARE(s.rows.size(), 2);
+    QCOMPARE(s.rows.at(0), (QStringList{"0012", "张三", "第一行\n第二行, 有逗号"}));
+    QCOMPARE(s.rows.at(1), (QStringList{"0013", "李\"四", ""}));
+    QCOMPARE(s.rowNumbers, (QList<int>{2, 3}));
+
+    // Our own export writes codes as ="0012": the cell means the code.
+    const Sheet own = SheetReader::readCsv(QByteArray("ID,name\r\n=\"0012\",a\r\n"));
+    QCOMPARE(own.rows.value(0).value(0), QStringLiteral("0012"));
+}
+
+void TestOpeningImport::badFilesAreToldNeverCrash()
+{
+    const QList<QPair<QByteArray, QString>> bad{
+        {QByteArray(), QStringLiteral("空")},
+        {QByteArray("\xEF\xBB\xBF\r\n\r\n"), QStringLiteral("空")},
+        {QByteArray("a,b\r\n\"unclosed,1\r\n"), QStringLiteral("引号没有结束")},
+        {QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11), QStringLiteral("编码")},
+        {QByteArray("PK\x03\x04garbage", 11), QStringLiteral("Excel")},
+    };
+    for (const auto &b : bad) {
+        const Sheet s = SheetReader::readBytes(b.first);
+        QVERIFY2(s.error.contains(b.second), qPrintable(s.error));
+    }
+
+    // Random bytes and every truncation of a real CSV and a real workbook:
+    // either read or refused with a sentence, never a crash or a hang.
+    const QByteArray csv = gb18030(kHeader + QStringLiteral("\r\n1001,\"王\r\n五\",男,13800000000,1990-01-01,金卡,10,0,1,0,\"洗剪吹:2\"\r\n"));
+    XlsxFile::Writer w({{QStringLiteral("姓名"), XlsxFile::CellKind::Text}, {QStringLiteral("余额"), XlsxFile::CellKind::Money}});
+    w.addRow({QStringLiteral("王五"), QStringLiteral("12.5")});
+    QString error;
+    const QByteArray xlsx = w.package(&error);
+    QVERIFY(!xlsx.isEmpty());
+    QVERIFY(SheetReader::readBytes(xlsx).ok());
+    QRandomGenerator rng(27);
+    int refused = 0;
+    for (const QByteArray &whole : {csv, xlsx}) {
+        for (int n = 0; n < whole.size(); n += qMax(1, whole.size() / 300)) {
+            const Sheet s = SheetReader::readBytes(whole.left(n));
+            refused += s.ok() ? 0 : 1;
+            QVERIFY(s.ok() || !s.error.isEmpty());
+            QByteArray flipped = whole;
+            flipped[int(rng.bounded(flipped.size()))] = char(rng.bounded(256));
+            const Sheet f = SheetReader::readBytes(flipped);
+            QVERIFY(f.ok() || !f.error.isEmpty());
+        }
+    }
+    QVERIFY(refused > 0);
+    for (int i = 0; i < 200; ++i) {
+        QByteArray noise(int(rng.bounded(2000)), Qt::Uninitialized);
+        for (char &c : noise)
+            c = char(rng.bounded(256));
+        if (i % 2)
+            noise.prepend("PK\x03\x04");
+        const Sheet s = SheetReader::readBytes(noise);
+        QVERIFY(s.ok() || !s.error.isEmpty());
+    }
+}
+
+void TestOpeningImport::workbookRoundTrip()
+{
+    using XlsxFile::CellKind;
+    XlsxFile::Writer w({{QStringLiteral("会员编号"), CellKind::Text},
+                        {QStringLiteral("电话"), CellKind::Text},
+                        {QStringLiteral("剩余金额"), CellKind::Money},
+                        {QStringLiteral("登记时间"), CellKind::Date},
+                        {QStringLiteral("积分"), CellKind::Number}});
+    w.addRow({"0012", "13800138000", "1234.5", "2024-05-01 09:30:00", "12.5"});
+    w.addRow({"0013", "", "0.1", "2024-05-02", "3"});
+    w.addTotalsRow();
+    const QString path = QDir(m_wd->path()).filePath(QStringLiteral("out.xlsx"));
+    QString error;
+    QVERIFY2(w.save(path, &error), qPrintable(error));
+    const Sheet s = SheetReader::readFile(path);
+    QVERIFY2(s.ok(), qPrintable(s.error));
+    QCOMPARE(s.encoding, QStringLiteral("xlsx"));
+    QCOMPARE(s.header, (QStringList{"会员编号", "电话", "剩余金额", "登记时间", "积分"}));
+    QCOMPARE(s.rows.size(), 3);
+    QCOMPARE(s.rows.at(0), (QStringList{"0012", "13800138000", "1234.5", "2024-05-01 09:30:00", "12.5"}));
+    QCOMPARE(s.rows.at(1), (QStringList{"0013", "", "0.1", "2024-05-02", "3"}));
+    QCOMPARE(s.rows.at(2).value(0), QStringLiteral("合计"));
+    QCOMPARE(s.rows.at(2).value(2), QStringLiteral("1234.6"));
+}
+
+void TestOpeningImport::headerGuess()
+{
+    const QMap<int, QString> m = OpeningImportFields::guess(
+        ImportKind::Members,
+        {"会员编号", "会员姓名", "手机号码", "shengyujine", "剩余积分", "次数:洗剪吹", "烫发次数", "不认识的列", "联系电话"});
+    QCOMPARE(m.value(0), QStringLiteral("memberId"));
+    QCOMPARE(m.value(1), QStringLiteral("name"));
+    QCOMPARE(m.value(2), QStringLiteral("phone"));
+    QCOMPARE(m.value(3), QStringLiteral("balance"));
+    QCOMPARE(m.value(4), QStringLiteral("points"));
+    QCOMPARE(m.value(5), QStringLiteral("uses:洗剪吹"));
+    QCOMPARE(m.value(6), QStringLiteral("uses:烫发"));
+    QVERIFY(!m.contains(7));
+    QVERIFY(!m.contains(8)); // the phone is taken once
+}
+
+void TestOpeningImport::dryRunListsEveryRefusedRow()
+{
+    const QString csv = kHeader + QStringLiteral(
+        "\r\n2001,甲,女,13900000001,1990-02-03,金卡,100.50,10,20,0,洗剪吹:3"
+        "\r\n2002,,女,13900000002,,金卡,0,0,0,0,"            // 3: no name
+        "\r\n2003,丙,女,13800000000,,金卡,0,0,0,0,"          // 4: ok (1001 has no phone)
+        "\r\n2004,丁,女,13900000001,,金卡,0,0,0,0,"          // 5: phone of row 2
+        "\r\n2005,戊,女,,,钻石卡,0,0,0,0,"                   // 6: unknown card type
+        "\r\n2006,己,女,,,金卡,abc,0,0,0,"                   // 7: balance not a number
+        "\r\n2007,庚,女,,,金卡,1.234,0,0,0,"                 // 8: three decimals
+        "\r\n2008,辛,女,,1990-02-30,金卡,0,0,0,0,"           // 9: no such date
+        "\r\n2009,壬,女,,,金卡,0,0,0,0,美甲:2"               // 10: unknown item
+        "\r\n2001,癸,女,,,金卡,0,0,0,0,"                     // 11: card number of row 2
+        "\r\n2010,子,未知,,,金卡,0,0,0,-5,");                // 12: sex and a negative debt
+    OpeningImport im = importOf(csv);
+    const ImportCheck check = OpeningImportWriter::dryRun(im);
+    QStringList seen;
+    for (const RowProblem &p : check.problems)
+        seen << QStringLiteral("%1|%2").arg(p.row).arg(p.column);
+    QCOMPARE(seen, (QStringList{"3|姓名", "5|电话", "6|会员卡类型", "7|卡内余额", "8|卡内余额", "9|生日", "10|套餐次数",
+                                "11|会员卡号", "12|性别", "12|欠款"}));
+    QVERIFY(check.problems.at(4).reason.contains(QStringLiteral("两位小数")));
+    QCOMPARE(check.added, 2);
+    QCOMPARE(sqlValue("select count(*) from huiyuan"), QStringLiteral("2")); // the dry run wrote nothing
+
+    // The writer refuses the same sheet whole, naming the rows.
+    const LedgerResult r = OpeningImportWriter::write(im);
+    QVERIFY(!r.ok);
+    QVERIFY2(r.error.contains(QStringLiteral("第 3 行")), qPrintable(r.error));
+    QCOMPARE(sqlValue("select count(*) from huiyuan"), QStringLiteral("2"));
+    QCOMPARE(sqlValue("select count(*) from qichudaoru"), QStringLiteral("0"));
+}
+
+void TestOpeningImport::importWritesOpeningValuesNotTakings()
+{
+    const Takings before = TakingsRead::period(today(), today() + QStringLiteral(" 23:59:59"));
+    const QString csv = kHeader + QStringLiteral(",次数:烫发"
+        "\r\n2001,甲,女,13900000001,1990-02-03,金卡,100.50,10,20.5,30,洗剪吹:3;染发:1,2"
+        "\r\n,乙,男,13900000002,,,0,0,0,0,,"
+        "\r\n0099,丙,,,1985/7/8,普通卡,0.10,0.20,0,0,,");
+    OpeningImport im = importOf(csv);
+    im.defaultCardType = QStringLiteral("普通卡");
+    ImportCheck check;
+    const LedgerResult r = OpeningImportWriter::write(im, ImportProgress(), &check);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QVERIFY(r.documentId.startsWith(QStringLiteral("QC")));
+    QCOMPARE(check.added, 3);
+    QCOMPARE(sqlValue("select leixing from danjuhao where ID='" + r.documentId + "'"), QStringLiteral("期初导入"));
+
+    QCOMPARE(BalanceBook::balance("2001"), qint64(11050));
+    QCOMPARE(BalanceBook::storedValue("2001").bonusCents, qint64(1000));
+    QCOMPARE(PointsBook::points("2001"), 20.5);
+    QCOMPARE(UsesBook::left("2001", "S01"), 3.0);
+    QCOMPARE(UsesBook::left("2001", "S03"), 1.0);
+    QCOMPARE(UsesBook::left("2001", "S02"), 2.0);
+    QCOMPARE(DebtBook::memberDebt("2001"), qint64(3000));
+    QCOMPARE(sqlValue("select substr(birthday,1,10)||'|'||type from huiyuan where ID='2001'"),
+             QStringLiteral("1990-02-03|金卡"));
+    // Numbered as a card issue numbers: after the largest member number.
+    QCOMPARE(sqlValue("select ID||'|'||type from huiyuan where name='乙'"), QStringLiteral("1003|普通卡"));
+    QCOMPARE(BalanceBook::balance("0099"), qint64(30));
+    QCOMPARE(sqlValue("select substr(birthday,1,10) from huiyuan where ID='0099'"), QStringLiteral("1985-07-08"));
+
+    // No takings: not in the payments, the sales, the daily summaries.
+    const Takings after = TakingsRead::period(today(), today() + QStringLiteral(" 23:59:59"));
+    QCOMPARE(after.totalCents(), before.totalCents());
+    QCOMPARE(after.byMethod().size(), before.byMethod().size());
+    QCOMPARE(TakingsRead::period(today(), today() + QStringLiteral(" 23:59:59"), LedgerSql::desk()).totalCents(),
+             qint64(0));
+    QCOMPARE(sqlValue("select count(*) from huiyuanjiaofei"), QStringLiteral("0"));
+    QCOMPARE(sqlValue("select count(*) from rihuizong_shouyin where riqi='" + today() + "'"), QStringLiteral("0"));
+    QCOMPARE(sqlValue("select count(*) from huiyuanyuebiandong where biandongleixing='期初导入'"), QStringLiteral("5"));
+    QCOMPARE(sqlValue("select count(*) from log where log like '期初导入会员  单号：" + r.documentId + "%新增3%'"),
+             QStringLiteral("1"));
+    const QList<ImportRecord> listed = OpeningImportWriter::imports();
+    QCOMPARE(listed.size(), 1);
+    QCOMPARE(listed.first().fileName, QStringLiteral("会员.csv"));
+    QCOMPARE(listed.first().added, 3);
+    verifyBooks();
+}
+
+void TestOpeningImport::existingMembers_data()
+{
+    QTest::addColumn<int>("policy");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("nameAfter");
+    QTest::newRow("skip") << int(ExistingRows::Skip) << true << "王五";
+    QTest::newRow("update fields") << int(ExistingRows::UpdateFields) << true << "王五五";
+    QTest::newRow("refuse") << int(ExistingRows::Refuse) << false << "王五";
+}
+
+void TestOpeningImport::existingMembers()
+{
+    QFETCH(int, policy);
+    QFETCH(bool, ok);
+    QFETCH(QString, nameAfter);
+    sqlExec("update huiyuan set phone='13700000000' where ID='1002'");
+    // 1001 by its number (a balance in the sheet), 1002 by its phone alone.
+    const QString csv = QStringLiteral("会员卡号,姓名,手机,卡内余额,积分\r\n1001,王五五,,999,5\r\n,赵六,13700000000,1,1\r\n3001,新人,,5,0\r\n");
+    OpeningImport im = importOf(csv, ExistingRows(policy));
+    im.defaultCardType = QStringLiteral("普通卡");
+    const LedgerResult r = OpeningImportWriter::write(im);
+    QCOMPARE(r.ok, ok);
+    QCOMPARE(sqlValue("select name from huiyuan where ID='1001'"), nameAfter);
+    // Never the balances of a member on file.
+    QCOMPARE(BalanceBook::balance("1001"), qint64(50000));
+    QCOMPARE(PointsBook::points("1001"), 40.0);
+    QCOMPARE(BalanceBook::balance("1002"), qint64(8000));
+    QCOMPARE(sqlValue("select count(*) from huiyuan where ID='3001'"), ok ? QStringLiteral("1") : QStringLiteral("0"));
+    if (!ok)
+        QVERIFY2(r.error.contains(QStringLiteral("已经存在")), qPrintable(r.error));
+    if (policy == int(ExistingRows::UpdateFields)) {
+        // Taking it back gives the old name back.
+        QVERIFY(OpeningImportWriter::takeBack(r.documentId, "admin").ok);
+        QCOMPARE(sqlValue("select name from huiyuan where ID='1001'"), QStringLiteral("王五"));
+        QCOMPARE(sqlValue("select count(*) from huiyuan where ID='3001'"), QStringLiteral("0"));
+    }
+    verifyBooks();
+}
+
+void TestOpeningImport::refusedWholeCancelledOrWithoutRight()
+{
+    QString csv = kHeader;
+    for (int i = 0; i < 600; ++i)
+        csv += QStringLiteral("\r\n%1,会员%1,女,139%2,,金卡,10,0,1,0,洗剪吹:1").arg(5000 + i).arg(i, 8, 10, QLatin1Char('0'));
+    OpeningImport im = importOf(csv);
+    // Cancelled half way: nothing at all.
+    int calls = 0;
+    const LedgerResult cancelled = OpeningImportWriter::write(im, [&](int done, int total) {
+        ++calls;
+        return done < total / 2;
+    });
+    QVERIFY(!cancelled.ok);
+    QVERIFY(calls >= 2);
+    QVERIFY2(cancelled.error.contains(QStringLiteral("取消")), qPrintable(cancelled.error));
+    QCOMPARE(sqlValue("select count(*) from huiyuan"), QStringLiteral("2"));
+    QCOMPARE(sqlValue("select count(*) from huiyuanyuebiandong"), QStringLiteral("3"));
+    QCOMPARE(sqlValue("select count(*) from danjuhao"), QStringLiteral("0"));
+
+    // An operator without the settings right is refused in the writer itself.
+    sqlExec("insert into \"user\"(name,password,xitongshezhi,jinyong) values('小王','x','否','否')");
+    im.operatorName = QStringLiteral("小王");
+    const LedgerResult noRight = OpeningImportWriter::write(im);
+    QVERIFY(!noRight.ok);
+    QVERIFY2(noRight.error.contains(QStringLiteral("权限")), qPrintable(noRight.error));
+    QCOMPARE(sqlValue("select count(*) from huiyuan"), QStringLiteral("2"));
+    verifyBooks();
+}
+
+void TestOpeningImport::openingDebtIsRepaidAsTakingsOfItsDay()
+{
+    const LedgerResult r = OpeningImportWriter::write(
+        importOf(QStringLiteral("会员卡号,姓名,会员卡类型,欠款\r\n4001,欠款人,金卡,88.80\r\n")));
+    QVERIFY2(r.ok, qPrintable(r.error));
+    const QList<DebtBook::Open> open = DebtBook::openOf("4001");
+    QCOMPARE(open.size(), 1);
+    QCOMPARE(open.first().cents, qint64(8880));
+    Repayment pay{open.first().documentId, 5000, QStringLiteral("现金"), QStringLiteral("admin")};
+    const LedgerResult paid = MemberWriter::repay(pay);
+    QVERIFY2(paid.ok, qPrintable(paid.error));
+    QCOMPARE(DebtBook::memberDebt("4001"), qint64(3880));
+    const Takings day = TakingsRead::period(today(), today() + QStringLiteral(" 23:59:59"), LedgerSql::desk());
+    QCOMPARE(day.totalCents(), qint64(5000));
+    pay.cents = 3881;
+    QVERIFY(!MemberWriter::repay(pay).ok); // more than is owed
+    // Repaid once: the import can no longer be taken back.
+    const LedgerResult back = OpeningImportWriter::takeBack(r.documentId, "admin");
+    QVERIFY(!back.ok);
+    QVERIFY2(back.error.contains(QStringLiteral("4001")), qPrintable(back.error));
+    verifyBooks();
+}
+
+void TestOpeningImport::takeBackWholeUntilTheMemberMoves()
+{
+    const QString csv = kHeader + QStringLiteral("\r\n2001,甲,女,,,金卡,100,0,20,5,洗剪吹:3\r\n2002,乙,女,,,金卡,50,0,0,0,");
+    const LedgerResult first = OpeningImportWriter::write(importOf(csv));
+    QVERIFY(first.ok);
+    QVERIFY(OpeningImportWriter::takeBack(first.documentId, "admin").ok);
+    QCOMPARE(sqlValue("select count(*) from huiyuan"), QStringLiteral("2"));
+    QCOMPARE(sqlValue("select count(*) from huiyuanyuebiandong where biandongleixing='期初导入'"), QStringLiteral("0"));
+    QCOMPARE(sqlValue("select zhuangtai from qichudaoru where ID='" + first.documentId + "'"), QStringLiteral("已撤销"));
+    QCOMPARE(DebtBook::memberDebt("2001"), qint64(0));
+    QVERIFY(!OpeningImportWriter::takeBack(first.documentId, "admin").ok); // once
+    verifyBooks();
+
+    // Imported again, and a top-up of one member keeps the whole import.
+    const LedgerResult second = OpeningImportWriter::write(importOf(csv));
+    QVERIFY2(second.ok, qPrintable(second.error));
+    TopUp t;
+    t.memberId = QStringLiteral("2002");
+    t.paidInCents = t.receivedCents = 1000;
+    t.method = QStringLiteral("现金");
+    t.operatorName = QStringLiteral("admin");
+    QVERIFY(MemberWriter::topUp(t).ok);
+    const LedgerResult refused = OpeningImportWriter::takeBack(second.documentId, "admin");
+    QVERIFY(!refused.ok);
+    QVERIFY2(refused.error.contains(QStringLiteral("2002")), qPrintable(refused.error));
+    QCOMPARE(sqlValue("select count(*) from huiyuan"), QStringLiteral("4"));
+    QCOMPARE(BalanceBook::balance("2001"), qint64(10000));
+    QCOMPARE(sqlValue("select count(*) from log where log like '撤销期初导入%'"), QStringLiteral("1"));
+    verifyBooks();
+}
+
+void TestOpeningImport::catalogueImport()
+{
+    const QString items = QStringLiteral("项目编号,项目名称,类别,单价\r\nS01,洗剪吹新,美发,120\r\nS09,头疗,养护,88.8\r\nS10,,养护,1\r\n");
+    OpeningImport im = importOf(items, ExistingRows::UpdateFields, ImportKind::ServiceItems);
+    ImportCheck check = OpeningImportWriter::dryRun(im);
+    QCOMPARE(check.problems.size(), 1);
+    QCOMPARE(check.problems.first().row, 4);
+    im.items.removeLast();
+    im.problems.clear();
+    const LedgerResult r = OpeningImportWriter::write(im, ImportProgress(), &check);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(check.added, 1);
+    QCOMPARE(check.updated, 1);
+    QCOMPARE(sqlValue("select name||'|'||CAST(xiaoshoujiage*100 AS INTEGER) from fuwuxiangmu where ID='S01'"), QStringLiteral("洗剪吹新|12000"));
+    QCOMPARE(sqlValue("select name||'|'||CAST(round(xiaoshoujiage*100) AS INTEGER)||'|'||jinyong from fuwuxiangmu where ID='S09'"),
+             QStringLiteral("头疗|8880|否"));
+
+    OpeningImport products = importOf(QStringLiteral("产品编号,产品名称,条码,售价\r\nP09,发蜡,=\"0690009\",35\r\n"),
+                                      ExistingRows::Skip, ImportKind::Products);
+    QVERIFY(OpeningImportWriter::write(products).ok);
+    QCOMPARE(sqlValue("select tiaoma from chanpin where ID='P09'"), QStringLiteral("0690009"));
+    QCOMPARE(sqlValue("select count(*) from chanpinrukumingxi where chanpinID='P09' and rukuID='000000'"),
+             QStringLiteral("1"));
+    verifyBooks();
+}
+
+QTEST_MAIN(TestOpeningImport)
+#include "tst_openingimport.moc"
