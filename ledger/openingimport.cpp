@@ -113,7 +113,8 @@ QString normalSex(const QString &text, bool *ok)
 // "剪发:10;烫发：3" or "剪发*10、烫发*3": the items and their uses as written.
 bool parseUsesList(const QString &text, QList<QPair<QString, qint64>> *out, QString *why)
 {
-    const QStringList pieces = text.split(QRegularExpression(QStringLiteral("[;；,，、\\n]")), Qt::SkipEmptyParts);
+    static const QRegularExpression between(QStringLiteral("[;；,，、\\n]"));
+    const QStringList pieces = text.split(between, Qt::SkipEmptyParts);
     static const QRegularExpression piece(QStringLiteral("^\\s*(.+?)\\s*[:：*×xX=]\\s*(\\S+)\\s*次?\\s*$"));
     for (const QString &p : pieces) {
         if (p.trimmed().isEmpty())
@@ -952,7 +953,8 @@ OpeningImport fromSheet(ImportKind kind, const Sheet &sheet, const QMap<int, QSt
                 rd.problem(QStringLiteral("sex"), QStringLiteral("性别只能是“男”或“女”"));
             m.phone = rd.text(QStringLiteral("phone"));
             m.phone.remove(QLatin1Char(' ')).remove(QLatin1Char('-'));
-            if (!m.phone.isEmpty() && !QRegularExpression(QStringLiteral("^\\+?[0-9]{3,20}$")).match(m.phone).hasMatch())
+            static const QRegularExpression phoneShape(QStringLiteral("^\\+?[0-9]{3,20}$"));
+            if (!m.phone.isEmpty() && !phoneShape.match(m.phone).hasMatch())
                 rd.problem(QStringLiteral("phone"), QStringLiteral("电话“%1”只能由数字组成").arg(m.phone));
             if (!m.memberId.isEmpty() && m.memberId.size() > 32)
                 rd.problem(QStringLiteral("memberId"), QStringLiteral("会员卡号太长"));
