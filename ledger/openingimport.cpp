@@ -3,6 +3,7 @@
 #include "accountbooks.h"
 #include "amounts.h"
 #include "conflictretry.h"
+#include "csvexport.h"
 #include "ledgersql.h"
 #include "transactionscope.h"
 
@@ -11,7 +12,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QSet>
+#include "xlsxfile.h"
 
 using LedgerSql::exec;
 using LedgerSql::execOne;
@@ -913,6 +916,38 @@ QStringList templateSample(ImportKind kind)
     return out;
 }
 
+bool saveTemplate(ImportKind kind, const QString &path, QString *error)
+{
+    const QList<ImportField> all = fields(kind);
+    if (path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)) {
+        QList<XlsxFile::Column> columns;
+        for (const ImportField &f : all) {
+            // Money as numbers with two decimals; every other cell as text, so
+            // that a card number keeps its zeros and a date stays as typed.
+            const bool money = QStringList{QStringLiteral("balance"), QStringLiteral("bonus"), QStringLiteral("debt"),
+                                           QStringLiteral("xiaoshoujiage"), QStringLiteral("chengbenjiage"),
+                                           QStringLiteral("dijia"), QStringLiteral("jinhuojiage")}
+                                   .contains(f.key);
+            columns << XlsxFile::Column{f.caption, money ? XlsxFile::CellKind::Money : XlsxFile::CellKind::Text};
+        }
+        XlsxFile::Writer w(columns, kindName(kind) + QStringLiteral("导入模板"));
+        w.addRow(templateSample(kind));
+        return w.save(path, error);
+    }
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) {
+        *error = f.errorString();
+        return false;
+    }
+    const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + CsvExport::line(templateHeader(kind)).toUtf8()
+                             + CsvExport::line(templateSample(kind)).toUtf8();
+    if (f.write(bytes) != bytes.size() || !f.commit()) {
+        *error = f.errorString();
+        return false;
+    }
+    return true;
+}
+
 } // namespace OpeningImportFields
 
 namespace OpeningImportWriter {
@@ -1026,6 +1061,14 @@ LedgerResult write(const OpeningImport &import, const ImportProgress &progress, 
 LedgerResult takeBack(const QString &documentId, const QString &operatorName)
 {
     return retryOnConflict([&] { return takeBackOnce(documentId, operatorName); });
+}
+
+QStringList cardTypeNames()
+{
+    QStringList out;
+    for (const QVariantList &r : LedgerSql::rows(QStringLiteral("select name from huiyuanka order by ID")))
+        out << r.value(0).toString();
+    return out;
 }
 
 QList<ImportRecord> imports()

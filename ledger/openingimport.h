@@ -107,6 +107,8 @@ QString kindName(ImportKind kind);
 // A template a shop fills in: the header and one sample row, as CSV text.
 QStringList templateHeader(ImportKind kind);
 QStringList templateSample(ImportKind kind);
+// The template as a file a shop fills in: .xlsx when the path ends so, else CSV.
+bool saveTemplate(ImportKind kind, const QString &path, QString *error);
 } // namespace OpeningImportFields
 
 namespace OpeningImportWriter {
@@ -132,6 +134,8 @@ LedgerResult write(const OpeningImport &import, const ImportProgress &progress =
 LedgerResult takeBack(const QString &documentId, const QString &operatorName);
 
 QList<ImportRecord> imports();
+// The card types a row without one may be given.
+QStringList cardTypeNames();
 
 } // namespace OpeningImportWriter
 

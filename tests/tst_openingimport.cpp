@@ -1,10 +1,17 @@
 #include <QtTest>
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QRandomGenerator>
+#include <QTableWidget>
 #include <QTextCodec>
 
 #include "accountbooks.h"
 #include "amounts.h"
 #include "checkoutfixture.h"
+#include "daorudlg.h"
+#include "prompt.h"
 #include "ledgersql.h"
 #include "memberwriter.h"
 #include "openingimport.h"
@@ -21,6 +28,7 @@ class TestOpeningImport : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void readsTheFilesShopsHave_data();
@@ -36,6 +44,8 @@ private slots:
     void openingDebtIsRepaidAsTakingsOfItsDay();
     void takeBackWholeUntilTheMemberMoves();
     void catalogueImport();
+    void dialogChecksImportsAndRemembers();
+    void dialogCancelLeavesNothing();
 
 private:
     std::unique_ptr<TestWorkdir> m_wd;
@@ -67,6 +77,36 @@ QString today()
 }
 
 } // namespace
+
+// The import dialog as the cashier sees it.
+struct ImportScreen
+{
+    DaoruDlg *dlg;
+    QTableWidget *table(const char *name) const { return dlg->findChild<QTableWidget *>(QLatin1String(name)); }
+    int previewRows() const { return table("tableWidget_preview")->rowCount(); }
+    QStringList problems() const
+    {
+        QStringList out;
+        QTableWidget *t = table("tableWidget_problems");
+        for (int r = 0; r < t->rowCount(); ++r)
+            out << t->item(r, 0)->text() + QLatin1Char('|') + t->item(r, 1)->text();
+        return out;
+    }
+    QString summary() const { return dlg->findChild<QLabel *>(QStringLiteral("label_summary"))->text(); }
+    void click(const char *name) const { clickButton(dlg, QLatin1String(name)); }
+    void choose(const QString &path) const
+    {
+        Prompt::setOpenFileHandler([path](QWidget *, const QString &, const QString &, const QString &) { return path; });
+        click("pushButton_choose");
+        Prompt::setOpenFileHandler({});
+    }
+};
+
+void TestOpeningImport::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings().remove(QString());
+}
 
 void TestOpeningImport::init()
 {
@@ -435,6 +475,101 @@ void TestOpeningImport::catalogueImport()
     QCOMPARE(sqlValue("select tiaoma from chanpin where ID='P09'"), QStringLiteral("0690009"));
     QCOMPARE(sqlValue("select count(*) from chanpinrukumingxi where chanpinID='P09' and rukuID='000000'"),
              QStringLiteral("1"));
+    verifyBooks();
+}
+
+void TestOpeningImport::dialogChecksImportsAndRemembers()
+{
+    PromptRecorder prompts;
+    // A sheet as a shop keeps it: GB18030, its own headers, two faulty rows.
+    QString csv = QStringLiteral("卡号,客户姓名,联系电话,余额,积分,其他\r\n");
+    for (int i = 0; i < 30; ++i)
+        csv += QStringLiteral("%1,客户%1,138%2,%3,5,x\r\n").arg(7000 + i).arg(i, 8, 10, QLatin1Char('0')).arg(i == 4 ? "12.345" : "20");
+    csv += QStringLiteral(",,13900000000,1,1,x\r\n");
+    const QString path = QDir(m_wd->path()).filePath(QStringLiteral("客户.csv"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(gb18030(csv));
+    f.close();
+
+    TestDispatch dispatch;
+    auto dlg = std::make_unique<DaoruDlg>(ImportKind::Members);
+    dispatch.attach(dlg.get());
+    ImportScreen screen{dlg.get()};
+    screen.choose(path);
+    QCOMPARE(screen.previewRows(), 20);
+    QCOMPARE(dlg->mapping(), (QStringList{"memberId", "name", "phone", "balance", "points", ""}));
+    dlg->findChild<QComboBox *>(QStringLiteral("comboBox_cardType"))->setCurrentText(QStringLiteral("金卡"));
+    screen.click("pushButton_check");
+    QCOMPARE(screen.problems(), (QStringList{"6|余额", "32|客户姓名"}));
+    QVERIFY2(screen.summary().contains(QStringLiteral("2 行不能导入")), qPrintable(screen.summary()));
+    screen.click("pushButton_import");
+    QVERIFY2(prompts.last().contains(QStringLiteral("没有导入任何数据")), qPrintable(prompts.last()));
+    QCOMPARE(sqlValue("select count(*) from huiyuan"), QStringLiteral("2"));
+
+    // The remark column taken as 备注 this time: remembered for the next file.
+    dlg->setMapping(5, QStringLiteral("remark"));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    csv.replace(QStringLiteral("12.345"), QStringLiteral("12.34"));
+    csv.remove(QStringLiteral(",,13900000000,1,1,x\r\n"));
+    f.write(gb18030(csv));
+    f.close();
+    screen.click("pushButton_check");
+    dlg.reset();
+    dlg = std::make_unique<DaoruDlg>(ImportKind::Members);
+    dispatch.attach(dlg.get());
+    screen.dlg = dlg.get();
+    screen.choose(path);
+    QCOMPARE(dlg->mapping().value(5), QStringLiteral("remark"));
+    dlg->findChild<QComboBox *>(QStringLiteral("comboBox_cardType"))->setCurrentText(QStringLiteral("金卡"));
+    screen.click("pushButton_import");
+    QVERIFY2(prompts.last().contains(QStringLiteral("新增 30 条")), qPrintable(prompts.last()));
+    QCOMPARE(sqlValue("select count(*) from huiyuan where beizhu='x' and type='金卡'"), QStringLiteral("30"));
+    QCOMPARE(BalanceBook::balance("7004"), qint64(1234));
+    QVERIFY(dispatch.keys.contains(QStringLiteral("刷新数据列表")));
+    QCOMPARE(screen.table("tableWidget_imports")->rowCount(), 1);
+    QCOMPARE(dlg->findChild<QProgressBar *>()->value(), 30);
+
+    // Taken back from the list of imports, after the 警告 question.
+    screen.table("tableWidget_imports")->selectRow(0);
+    prompts.answer(QStringLiteral("是"));
+    screen.click("pushButton_takeBack");
+    QVERIFY2(prompts.last().contains(QStringLiteral("已撤销")), qPrintable(prompts.last()));
+    QCOMPARE(sqlValue("select count(*) from huiyuan"), QStringLiteral("2"));
+
+    // The template, saved and read back.
+    const QString templ = QDir(m_wd->path()).filePath(QStringLiteral("模板.xlsx"));
+    prompts.saveFileName(templ);
+    screen.click("pushButton_template");
+    const Sheet t = SheetReader::readFile(templ);
+    QVERIFY2(t.ok(), qPrintable(t.error));
+    QCOMPARE(t.header, OpeningImportFields::templateHeader(ImportKind::Members));
+    QCOMPARE(t.rows.value(0).value(6), QStringLiteral("500"));
+    verifyBooks();
+}
+
+void TestOpeningImport::dialogCancelLeavesNothing()
+{
+    PromptRecorder prompts;
+    QString csv = kHeader;
+    for (int i = 0; i < 2000; ++i)
+        csv += QStringLiteral("\r\n%1,会员%1,女,,,金卡,10,0,1,0,洗剪吹:1").arg(8000 + i);
+    const QString path = QDir(m_wd->path()).filePath(QStringLiteral("many.csv"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(csv.toUtf8());
+    f.close();
+    DaoruDlg dlg(ImportKind::Members);
+    ImportScreen screen{&dlg};
+    screen.choose(path);
+    // The cancel button is pressed while the rows go in (the window takes its
+    // events between batches).
+    QTimer::singleShot(0, &dlg, [&] { screen.click("pushButton_cancel"); });
+    screen.click("pushButton_import");
+    QVERIFY2(prompts.last().contains(QStringLiteral("导入已取消")), qPrintable(prompts.last()));
+    QCOMPARE(sqlValue("select count(*) from huiyuan"), QStringLiteral("2"));
+    QCOMPARE(sqlValue("select count(*) from qichudaoru"), QStringLiteral("0"));
+    QVERIFY(dlg.findChild<QPushButton *>(QStringLiteral("pushButton_import"))->isEnabled());
     verifyBooks();
 }
 
