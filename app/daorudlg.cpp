@@ -51,8 +51,10 @@ DaoruDlg::DaoruDlg(ImportKind kind, QWidget *parent) : QDialog(parent), ui(new U
     for (ExistingRows e : {ExistingRows::Skip, ExistingRows::UpdateFields, ExistingRows::Refuse})
         ui->comboBox_existing->addItem(QString::fromUtf8(existingText(e)), int(e));
     const bool members = kind == ImportKind::Members;
-    if (!members)
+    if (!members) {
         ui->comboBox_existing->setItemText(1, QStringLiteral("更新资料"));
+        ui->label_existing->setText(QStringLiteral("已有的（编号相同）："));
+    }
     ui->label_cardType->setVisible(members);
     ui->comboBox_cardType->setVisible(members);
     if (members) {
@@ -254,16 +256,30 @@ void DaoruDlg::on_pushButton_import_clicked()
     const ImportCheck check = OpeningImportWriter::dryRun(im);
     rememberMapping();
     showProblems(check);
-    if (!check.ok()) {
-        ui->tabWidget->setCurrentWidget(ui->tab_problems);
-        ctrlUiClass::showInfo(QStringLiteral("有 %1 处问题，没有导入任何数据。请按“检查结果”改正文件后再导入。")
-                                  .arg(check.problems.size()),
+    if (check.added + check.updated == 0) {
+        ui->tabWidget->setCurrentWidget(check.ok() ? ui->tab_mapping : ui->tab_problems);
+        ctrlUiClass::showInfo(check.ok() ? QStringLiteral("文件中没有需要导入的行。")
+                                         : QStringLiteral("有 %1 处问题，没有可以导入的行，没有导入任何数据。请按“检查结果”改正文件后再导入。")
+                                               .arg(check.problems.size()),
                               this);
         return;
     }
-    if (check.added + check.updated == 0) {
-        ctrlUiClass::showInfo(QStringLiteral("文件中没有需要导入的行。"), this);
-        return;
+    if (!check.ok()) {
+        ui->tabWidget->setCurrentWidget(ui->tab_problems);
+        QSet<int> rows;
+        for (const RowProblem &p : check.problems)
+            rows.insert(p.row);
+        PromptRequest ask;
+        ask.title = QStringLiteral("警告");
+        ask.text = QStringLiteral("有 %1 行不能导入（见“检查结果”）。\n只导入其余的行（新增 %2 条，更新 %3 条）吗？")
+                       .arg(rows.size())
+                       .arg(check.added)
+                       .arg(check.updated);
+        ask.buttons = QStringList{QStringLiteral("是"), QStringLiteral("否")};
+        ask.parent = this;
+        ask.defaultButton = 1;
+        if (Prompt::ask(ask) != 0)
+            return;
     }
     m_cancelled = false;
     setBusy(true);
@@ -286,11 +302,13 @@ void DaoruDlg::on_pushButton_import_clicked()
         ctrlUiClass::showInfo(m_cancelled ? QStringLiteral("导入已取消，没有写入任何数据。") : r.error, this);
         return;
     }
-    const QString done = QStringLiteral("导入完成：新增 %1 条，更新 %2 条，跳过 %3 条。导入单号：%4")
-                             .arg(check.added)
-                             .arg(check.updated)
-                             .arg(check.skipped)
-                             .arg(r.documentId);
+    QString done = QStringLiteral("导入完成：新增 %1 条，更新 %2 条，跳过 %3 条。导入单号：%4")
+                       .arg(check.added)
+                       .arg(check.updated)
+                       .arg(check.skipped)
+                       .arg(r.documentId);
+    if (!check.ok())
+        done += QStringLiteral("\n未导入的行见“检查结果”。");
     ui->label_summary->setText(done);
     const QString table = m_kind == ImportKind::Members      ? QStringLiteral("huiyuan")
                           : m_kind == ImportKind::ServiceItems ? QStringLiteral("fuwuxiangmu")
@@ -348,7 +366,8 @@ void DaoruDlg::fillImports()
     for (int i = 0; i < all.size(); ++i) {
         const ImportRecord &r = all.at(i);
         const QStringList cells{r.documentId, r.kind, r.time, r.operatorName, r.fileName, QString::number(r.rows),
-                                QString::number(r.added), QString::number(r.updated), QString::number(r.skipped), r.state};
+                                QString::number(r.added), QString::number(r.updated), QString::number(r.skipped),
+                                QString::number(r.refused), r.state};
         for (int c = 0; c < cells.size(); ++c)
             ui->tableWidget_imports->setItem(i, c, new QTableWidgetItem(cells.at(c)));
     }

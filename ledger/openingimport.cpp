@@ -626,10 +626,20 @@ LedgerResult writeOnce(const OpeningImport &im, const ImportProgress &progress, 
     const QList<Planned> planned = plan(im, shop, &check);
     if (checkOut)
         *checkOut = check;
-    if (!check.ok()) {
-        refuse(QStringLiteral("有 %1 处问题，本次导入未保存：\n").arg(check.problems.size()) + problemsText(check));
+    // The refused rows stay out (the check lists them); the sheet as a whole is
+    // refused only when its columns are wrong or no row is left to take.
+    bool sheetWrong = false;
+    for (const RowProblem &p : check.problems)
+        sheetWrong = sheetWrong || p.row <= 1;
+    if (sheetWrong || check.added + check.updated == 0) {
+        refuse((check.problems.isEmpty() ? QStringLiteral("文件中没有需要导入的行")
+                                         : QStringLiteral("有 %1 处问题，没有可以导入的行：\n").arg(check.problems.size())
+                                               + problemsText(check)));
         return LedgerResult::failure(LedgerSql::failureText(what, tx.firstError(), QStringLiteral("本次导入未保存")));
     }
+    QSet<int> refusedRows;
+    for (const RowProblem &p : check.problems)
+        refusedRows.insert(p.row);
     if (tx.failed())
         return LedgerResult::failure(LedgerSql::failureText(what, tx.firstError(), QStringLiteral("本次导入未保存")));
     const QString doc = LedgerSql::newDocumentId(QStringLiteral("QC"), kKind, im.operatorName);
@@ -650,16 +660,17 @@ LedgerResult writeOnce(const OpeningImport &im, const ImportProgress &progress, 
     }
     if (!tx.failed())
         execOne(QStringLiteral("insert into qichudaoru(ID,leixing,riqi,caozuoyuan,wenjian,hangshu,xinzeng,gengxin,"
-                               "tiaoguo,zhuangtai,shouyintai) values(?,?,?,?,?,?,?,?,?,'有效',?)"),
+                               "tiaoguo,jujue,zhuangtai,shouyintai) values(?,?,?,?,?,?,?,?,?,?,'有效',?)"),
                 {doc, OpeningImportFields::kindName(im.kind), LedgerSql::now(), im.operatorName, im.fileName,
-                 im.sheetRows, check.added, check.updated, check.skipped, LedgerSql::desk()},
+                 im.sheetRows, check.added, check.updated, check.skipped, refusedRows.size(), LedgerSql::desk()},
                 QStringLiteral("导入记录未写入"));
     if (!tx.failed())
-        LedgerSql::log(im.operatorName, QStringLiteral("期初导入%1  单号：%2  文件：%3  新增%4 更新%5 跳过%6")
+        LedgerSql::log(im.operatorName, QStringLiteral("期初导入%1  单号：%2  文件：%3  新增%4 更新%5 跳过%6 未导入%7")
                                             .arg(OpeningImportFields::kindName(im.kind), doc, im.fileName)
                                             .arg(check.added)
                                             .arg(check.updated)
-                                            .arg(check.skipped));
+                                            .arg(check.skipped)
+                                            .arg(refusedRows.size()));
     if (!tx.commit()) {
         if (cancelled)
             return LedgerResult::failure(QStringLiteral("导入已取消，没有写入任何数据。"));
@@ -1075,7 +1086,7 @@ QList<ImportRecord> imports()
 {
     QList<ImportRecord> out;
     for (const QVariantList &r : LedgerSql::rows(
-             QStringLiteral("select ID,leixing,riqi,caozuoyuan,wenjian,zhuangtai,hangshu,xinzeng,gengxin,tiaoguo "
+             QStringLiteral("select ID,leixing,riqi,caozuoyuan,wenjian,zhuangtai,hangshu,xinzeng,gengxin,tiaoguo,ifnull(jujue,0) "
                             "from qichudaoru order by riqi desc, ID desc"))) {
         ImportRecord rec;
         rec.documentId = r.value(0).toString();
@@ -1088,6 +1099,7 @@ QList<ImportRecord> imports()
         rec.added = r.value(7).toInt();
         rec.updated = r.value(8).toInt();
         rec.skipped = r.value(9).toInt();
+        rec.refused = r.value(10).toInt();
         out << rec;
     }
     return out;

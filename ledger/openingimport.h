@@ -94,7 +94,7 @@ using ImportProgress = std::function<bool(int done, int total)>;
 struct ImportRecord
 {
     QString documentId, kind, time, operatorName, fileName, state;
-    int rows = 0, added = 0, updated = 0, skipped = 0;
+    int rows = 0, added = 0, updated = 0, skipped = 0, refused = 0;
 };
 
 namespace OpeningImportFields {
@@ -122,9 +122,11 @@ OpeningImport fromSheet(ImportKind kind, const Sheet &sheet, const QMap<int, QSt
 // on file, duplicates within the file) and writes nothing.
 ImportCheck dryRun(const OpeningImport &import);
 
-// Takes every row in one transaction, or none: refused whole when any row is
-// refused (the dry run's list in the error), when the operator lacks the
-// settings right, or when cancelled. The document is the import's number.
+// Takes the rows the dry run accepts, in one transaction: every one of them or
+// none. The refused rows stay out and are in `check`; the whole sheet is
+// refused when its columns are wrong, when no row is left, when the operator
+// lacks the settings right, or when cancelled. The document is the import's
+// number.
 LedgerResult write(const OpeningImport &import, const ImportProgress &progress = ImportProgress(),
                    ImportCheck *check = nullptr);
 

@@ -274,12 +274,23 @@ void TestOpeningImport::dryRunListsEveryRefusedRow()
     QCOMPARE(check.added, 2);
     QCOMPARE(sqlValue("select count(*) from huiyuan"), QStringLiteral("2")); // the dry run wrote nothing
 
-    // The writer refuses the same sheet whole, naming the rows.
-    const LedgerResult r = OpeningImportWriter::write(im);
-    QVERIFY(!r.ok);
-    QVERIFY2(r.error.contains(QStringLiteral("第 3 行")), qPrintable(r.error));
-    QCOMPARE(sqlValue("select count(*) from huiyuan"), QStringLiteral("2"));
-    QCOMPARE(sqlValue("select count(*) from qichudaoru"), QStringLiteral("0"));
+    // The writer takes the two good rows and leaves the rest out.
+    ImportCheck written;
+    const LedgerResult r = OpeningImportWriter::write(im, ImportProgress(), &written);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(written.problems.size(), 10);
+    QCOMPARE(sqlValue("select group_concat(ID) from (select ID from huiyuan order by ID)"),
+             QStringLiteral("1001,1002,2001,2003"));
+    QCOMPARE(sqlValue("select xinzeng||'|'||jujue from qichudaoru"), QStringLiteral("2|9"));
+
+    // A sheet whose every row is refused, or whose name column is missing, writes nothing.
+    const LedgerResult none = OpeningImportWriter::write(importOf(kHeader + QStringLiteral("\r\n2020,,女,,,金卡,0,0,0,0,")));
+    QVERIFY(!none.ok);
+    QVERIFY2(none.error.contains(QStringLiteral("第 2 行")), qPrintable(none.error));
+    const LedgerResult noName = OpeningImportWriter::write(importOf(QStringLiteral("卡号,余额\r\n2021,5\r\n")));
+    QVERIFY(!noName.ok);
+    QCOMPARE(sqlValue("select count(*) from qichudaoru"), QStringLiteral("1"));
+    verifyBooks();
 }
 
 void TestOpeningImport::importWritesOpeningValuesNotTakings()
@@ -333,33 +344,35 @@ void TestOpeningImport::importWritesOpeningValuesNotTakings()
 void TestOpeningImport::existingMembers_data()
 {
     QTest::addColumn<int>("policy");
-    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("refused");
     QTest::addColumn<QString>("nameAfter");
-    QTest::newRow("skip") << int(ExistingRows::Skip) << true << "王五";
-    QTest::newRow("update fields") << int(ExistingRows::UpdateFields) << true << "王五五";
-    QTest::newRow("refuse") << int(ExistingRows::Refuse) << false << "王五";
+    QTest::newRow("skip") << int(ExistingRows::Skip) << 0 << "王五";
+    QTest::newRow("update fields") << int(ExistingRows::UpdateFields) << 0 << "王五五";
+    QTest::newRow("refuse") << int(ExistingRows::Refuse) << 2 << "王五";
 }
 
 void TestOpeningImport::existingMembers()
 {
     QFETCH(int, policy);
-    QFETCH(bool, ok);
+    QFETCH(int, refused);
     QFETCH(QString, nameAfter);
     sqlExec("update huiyuan set phone='13700000000' where ID='1002'");
     // 1001 by its number (a balance in the sheet), 1002 by its phone alone.
     const QString csv = QStringLiteral("会员卡号,姓名,手机,卡内余额,积分\r\n1001,王五五,,999,5\r\n,赵六,13700000000,1,1\r\n3001,新人,,5,0\r\n");
     OpeningImport im = importOf(csv, ExistingRows(policy));
     im.defaultCardType = QStringLiteral("普通卡");
-    const LedgerResult r = OpeningImportWriter::write(im);
-    QCOMPARE(r.ok, ok);
+    ImportCheck check;
+    const LedgerResult r = OpeningImportWriter::write(im, ImportProgress(), &check);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(check.problems.size(), refused);
+    if (refused)
+        QVERIFY2(check.problems.first().reason.contains(QStringLiteral("已经存在")), qPrintable(check.problems.first().reason));
     QCOMPARE(sqlValue("select name from huiyuan where ID='1001'"), nameAfter);
     // Never the balances of a member on file.
     QCOMPARE(BalanceBook::balance("1001"), qint64(50000));
     QCOMPARE(PointsBook::points("1001"), 40.0);
     QCOMPARE(BalanceBook::balance("1002"), qint64(8000));
-    QCOMPARE(sqlValue("select count(*) from huiyuan where ID='3001'"), ok ? QStringLiteral("1") : QStringLiteral("0"));
-    if (!ok)
-        QVERIFY2(r.error.contains(QStringLiteral("已经存在")), qPrintable(r.error));
+    QCOMPARE(BalanceBook::balance("3001"), qint64(500));
     if (policy == int(ExistingRows::UpdateFields)) {
         // Taking it back gives the old name back.
         QVERIFY(OpeningImportWriter::takeBack(r.documentId, "admin").ok);
@@ -375,6 +388,7 @@ void TestOpeningImport::refusedWholeCancelledOrWithoutRight()
     for (int i = 0; i < 600; ++i)
         csv += QStringLiteral("\r\n%1,会员%1,女,139%2,,金卡,10,0,1,0,洗剪吹:1").arg(5000 + i).arg(i, 8, 10, QLatin1Char('0'));
     OpeningImport im = importOf(csv);
+    QVERIFY(im.problems.isEmpty());
     // Cancelled half way: nothing at all.
     int calls = 0;
     const LedgerResult cancelled = OpeningImportWriter::write(im, [&](int done, int total) {
@@ -503,8 +517,9 @@ void TestOpeningImport::dialogChecksImportsAndRemembers()
     screen.click("pushButton_check");
     QCOMPARE(screen.problems(), (QStringList{"6|余额", "32|客户姓名"}));
     QVERIFY2(screen.summary().contains(QStringLiteral("2 行不能导入")), qPrintable(screen.summary()));
+    prompts.answer(QStringLiteral("否"));
     screen.click("pushButton_import");
-    QVERIFY2(prompts.last().contains(QStringLiteral("没有导入任何数据")), qPrintable(prompts.last()));
+    QVERIFY2(prompts.last().contains(QStringLiteral("有 2 行不能导入")), qPrintable(prompts.last()));
     QCOMPARE(sqlValue("select count(*) from huiyuan"), QStringLiteral("2"));
 
     // The remark column taken as 备注 this time: remembered for the next file.
