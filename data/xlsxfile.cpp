@@ -591,9 +591,9 @@ void Writer::addRow(const QStringList &cells)
         bool withTime = false;
         if ((kind == CellKind::Money || kind == CellKind::Number) && isNumberText(text, &v)) {
             if (kind == CellKind::Money) {
-                const qint64 cents = yuanToCents(v);
-                m_sumCents[i] += cents;
-                xml += QStringLiteral("<c r=\"%1\" s=\"%2\"><v>%3</v></c>").arg(ref).arg(kMoney).arg(centsText(cents));
+                // The amount as it stands (never rounded here); shown with two decimals.
+                m_sumCents[i] += yuanToCents(v);
+                xml += QStringLiteral("<c r=\"%1\" s=\"%2\"><v>%3</v></c>").arg(ref).arg(kMoney).arg(QString::number(v, 'g', 15));
             } else {
                 xml += QStringLiteral("<c r=\"%1\"><v>%2</v></c>").arg(ref, QString::number(v, 'g', 15));
             }

@@ -15,6 +15,7 @@
 #include "ledgersql.h"
 #include "memberwriter.h"
 #include "openingimport.h"
+#include "importsamples.h"
 #include "sheetreader.h"
 #include "takingsread.h"
 #include "xlsxfile.h"
@@ -44,6 +45,7 @@ private slots:
     void openingDebtIsRepaidAsTakingsOfItsDay();
     void takeBackWholeUntilTheMemberMoves();
     void catalogueImport();
+    void generatorSamplesCarryExactlyTheirFaults();
     void dialogChecksImportsAndRemembers();
     void dialogCancelLeavesNothing();
 
@@ -489,6 +491,58 @@ void TestOpeningImport::catalogueImport()
     QCOMPARE(sqlValue("select tiaoma from chanpin where ID='P09'"), QStringLiteral("0690009"));
     QCOMPARE(sqlValue("select count(*) from chanpinrukumingxi where chanpinID='P09' and rukuID='000000'"),
              QStringLiteral("1"));
+    verifyBooks();
+}
+
+// The generator's sample sheets, as a new shop takes them in: the items first,
+// then the members from the GB18030 CSV or the same rows as .xlsx. The check
+// lists exactly the rows the generator spoiled; the rest go in, and nothing of
+// it is takings.
+void TestOpeningImport::generatorSamplesCarryExactlyTheirFaults()
+{
+    sqlExec("insert into huiyuanka(name,kaneijine,jiage,fuwuzekou,chanpinzekou,taocanzekou,beizhu) "
+            "values('银卡',0,0,1,1,1,'')");
+    const QString folder = QDir(m_wd->path()).filePath(QStringLiteral("samples"));
+    QStringList files;
+    ImportSamples::Faults faults;
+    QString error;
+    QVERIFY2(ImportSamples::write(folder, 500, 20, 7, &files, &faults, &error), qPrintable(error));
+    QCOMPARE(faults.rows.size(), 20);
+    const auto import = [](ImportKind kind, const QString &path) {
+        const Sheet sheet = SheetReader::readFile(path);
+        OpeningImport im = OpeningImportWriter::fromSheet(kind, sheet, OpeningImportFields::guess(kind, sheet.header));
+        im.fileName = QFileInfo(path).fileName();
+        im.operatorName = QStringLiteral("admin");
+        return im;
+    };
+    QVERIFY(OpeningImportWriter::write(import(ImportKind::ServiceItems, files.at(0))).ok);
+    QVERIFY(OpeningImportWriter::write(import(ImportKind::Products, files.at(1))).ok);
+    ImportCheck fromCsv;
+    for (const QString &path : {files.at(2), files.at(3)}) {
+        const OpeningImport im = import(ImportKind::Members, path);
+        const ImportCheck check = OpeningImportWriter::dryRun(im);
+        QList<int> rows;
+        QStringList said;
+        for (const RowProblem &p : check.problems) {
+            if (!rows.contains(p.row))
+                rows << p.row;
+            said << QStringLiteral("%1 %2 %3").arg(p.row).arg(p.column, p.reason);
+        }
+        QVERIFY2(rows == faults.rows, qPrintable(said.join(QLatin1Char('\n'))));
+        QCOMPARE(check.added, 480);
+        if (path == files.at(2))
+            fromCsv = check;
+        else
+            QCOMPARE(check.problems.size(), fromCsv.problems.size());
+    }
+    QElapsedTimer t;
+    t.start();
+    const LedgerResult r = OpeningImportWriter::write(import(ImportKind::Members, files.at(3)));
+    QVERIFY2(r.ok, qPrintable(r.error));
+    qInfo("500 rows of .xlsx imported in %lld ms", static_cast<long long>(t.elapsed()));
+    QCOMPARE(sqlValue("select count(*) from huiyuan"), QStringLiteral("482"));
+    QCOMPARE(TakingsRead::period(today(), today() + QStringLiteral(" 23:59:59")).totalCents(), qint64(0));
+    QCOMPARE(sqlValue("select count(*) from rihuizong_shouyin"), QStringLiteral("0"));
     verifyBooks();
 }
 
