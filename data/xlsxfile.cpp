@@ -1,6 +1,7 @@
 #include "xlsxfile.h"
 
 #include "amounts.h"
+#include "csvexport.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -500,6 +501,16 @@ bool isNumberText(const QString &text, double *v)
     return ok && qIsFinite(*v);
 }
 
+// Digits a spreadsheet must not turn into a number: a leading zero, or more
+// than 11 digits (barcodes, card numbers), or a phone.
+bool looksLikeCode(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.startsWith(QLatin1Char('-')) || t.contains(QLatin1Char('.')))
+        return t.startsWith(QLatin1String("0")) && t.size() > 1 && t.at(1) != QLatin1Char('.');
+    return (t.size() > 1 && t.startsWith(QLatin1Char('0'))) || t.size() > 11;
+}
+
 } // namespace
 
 bool serialOf(const QString &text, double *serial, bool *withTime)
@@ -558,7 +569,25 @@ CellKind kindForCaption(const QString &caption)
     for (const QString &w : money)
         if (caption.contains(w))
             return CellKind::Money;
-    return CellKind::Text;
+    return CellKind::Auto;
+}
+
+CsvExport::Result writeQuery(const QString &path, const QStringList &header, const QString &sql, const QVariantList &values,
+                       const std::function<bool(qint64 done, qint64 total)> &progress, const QString &sheetName)
+{
+    QList<Column> columns;
+    for (const QString &h : header)
+        columns << Column{h, kindForCaption(h)};
+    Writer w(columns, sheetName);
+    CsvExport::Result result = CsvExport::forEachRow(sql, values, progress, [&](const QStringList &row) {
+        w.addRow(row);
+        return true;
+    });
+    if (!result.ok)
+        return result;
+    w.addTotalsRow();
+    result.ok = w.save(path, &result.error);
+    return result;
 }
 
 Writer::Writer(const QList<Column> &columns, const QString &sheetName) : m_columns(columns), m_sheetName(sheetName)
@@ -597,7 +626,9 @@ void Writer::addRow(const QStringList &cells)
             } else {
                 xml += QStringLiteral("<c r=\"%1\"><v>%2</v></c>").arg(ref, QString::number(v, 'g', 15));
             }
-        } else if (kind == CellKind::Date && serialOf(text, &serial, &withTime)) {
+        } else if (kind == CellKind::Auto && isNumberText(text, &v) && !looksLikeCode(text)) {
+            xml += QStringLiteral("<c r=\"%1\"><v>%2</v></c>").arg(ref, QString::number(v, 'g', 15));
+        } else if ((kind == CellKind::Date || kind == CellKind::Auto) && serialOf(text, &serial, &withTime)) {
             xml += QStringLiteral("<c r=\"%1\" s=\"%2\"><v>%3</v></c>")
                        .arg(ref)
                        .arg(withTime ? kDateTime : kDate)

@@ -1,6 +1,7 @@
 #ifndef XLSXFILE_H
 #define XLSXFILE_H
 
+#include "csvexport.h"
 #include "sheetreader.h"
 
 #include <QByteArray>
@@ -8,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+
+#include <functional>
 
 // Excel workbooks (.xlsx, the Office Open XML zip package) read and written
 // with libzip for the package and Qt's XML stream reader for the sheets.
@@ -24,6 +27,7 @@ enum class CellKind {
     Number,   // a number when the text is one, else text
     Money,    // a number shown with two decimals, summed on the 合计 line
     Date,     // yyyy-MM-dd as a date, yyyy-MM-dd hh:mm:ss as a date and time
+    Auto,     // a date or a number when it is one, text otherwise (a code with a leading zero stays text)
 };
 
 struct Column
@@ -54,9 +58,16 @@ private:
     qint64 m_rows = 0;
 };
 
-// The kind a list's column gets from its caption: money (金额, 价格, 余额 …),
-// dates (日期, 时间), numbers (积分, 次数, 数量 …); everything else stays text.
+// The kind a list's column gets from its caption: codes and phones text,
+// money (金额, 价格, 余额 …), dates (日期, 时间), numbers (积分, 次数, 数量 …);
+// any other column Auto.
 CellKind kindForCaption(const QString &caption);
+
+// A list written as a workbook: the header, every row of the statement (read
+// as they are written) and the 合计 line of its money columns. The file is
+// replaced only when all of it was written. The same answer as the CSV export.
+CsvExport::Result writeQuery(const QString &path, const QStringList &header, const QString &sql, const QVariantList &values,
+                       const std::function<bool(qint64 done, qint64 total)> &progress, const QString &sheetName);
 
 // A date or date-time text as Excel's serial day number; false when it is none.
 bool serialOf(const QString &text, double *serial, bool *withTime);

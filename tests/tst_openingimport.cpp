@@ -4,12 +4,16 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QProcess>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTextCodec>
 
 #include "accountbooks.h"
 #include "amounts.h"
 #include "checkoutfixture.h"
+#include "ctrluiclass.h"
+#include "dbsetconfig.h"
 #include "daorudlg.h"
 #include "prompt.h"
 #include "ledgersql.h"
@@ -36,6 +40,7 @@ private slots:
     void readsTheFilesShopsHave();
     void badFilesAreToldNeverCrash();
     void workbookRoundTrip();
+    void exportedWorkbookOpensInLibreOffice();
     void headerGuess();
     void dryRunListsEveryRefusedRow();
     void importWritesOpeningValuesNotTakings();
@@ -233,6 +238,58 @@ void TestOpeningImport::workbookRoundTrip()
     QCOMPARE(s.rows.at(1), (QStringList{"0013", "", "0.1", "2024-05-02", "3"}));
     QCOMPARE(s.rows.at(2).value(0), QStringLiteral("合计"));
     QCOMPARE(s.rows.at(2).value(2), QStringLiteral("1234.6"));
+}
+
+// 导出 to .xlsx from a real list: LibreOffice opens it and reads the same rows,
+// money with two decimals, codes with their zeros, dates as dates, the 合计 line.
+void TestOpeningImport::exportedWorkbookOpensInLibreOffice()
+{
+    sqlExec("insert into huiyuan(ID,name,phone,type,shengyujine,jifen,login_time) "
+            "values('0007','钱七','13800138000','金卡',1234.5,12.5,'2026-03-04 05:06:07')");
+    ctrlUiClass c;
+    QTableView view;
+    c.setupView(readDbset(), &view, QStringLiteral("会员管理"));
+    PromptRecorder prompts;
+    const QString file = QDir(m_wd->path()).filePath(QStringLiteral("会员.xlsx"));
+    prompts.saveFileName(file);
+    c.exportView(QStringLiteral("会员管理"));
+    QVERIFY2(prompts.last().startsWith(QStringLiteral("导出数据成功")), qPrintable(prompts.last()));
+
+    // Read back by our own reader: the header and every row, the totals under them.
+    const Sheet own = SheetReader::readFile(file);
+    QVERIFY2(own.ok(), qPrintable(own.error));
+    const int balance = own.header.indexOf(QStringLiteral("剩余金额"));
+    const int phone = own.header.indexOf(QStringLiteral("电话"));
+    QVERIFY(balance > 0 && phone > 0);
+    QCOMPARE(own.rows.size(), 4);
+    QCOMPARE(own.rows.at(2).value(0), QStringLiteral("0007"));
+    QCOMPARE(own.rows.at(3).value(0), QStringLiteral("合计"));
+    QCOMPARE(own.rows.at(3).value(balance), QStringLiteral("1814.5"));
+
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty())
+        QSKIP("LibreOffice (soffice) is not installed: scripts/deps.sh installs it");
+    const QString out = QDir(m_wd->path()).filePath(QStringLiteral("lo"));
+    QProcess lo;
+    lo.setProgram(soffice);
+    lo.setArguments({QStringLiteral("-env:UserInstallation=file://") + QDir(m_wd->path()).filePath(QStringLiteral("lo-profile")),
+                     QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                     QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76"), QStringLiteral("--outdir"), out, file});
+    lo.start();
+    QVERIFY2(lo.waitForFinished(120000), "LibreOffice did not finish");
+    QFile csv(QDir(out).filePath(QStringLiteral("会员.csv")));
+    QVERIFY2(csv.open(QIODevice::ReadOnly), qPrintable(QString::fromUtf8(lo.readAllStandardError())));
+    const Sheet seen = SheetReader::readCsv(csv.readAll());
+    QVERIFY2(seen.ok(), qPrintable(seen.error));
+    QCOMPARE(seen.header, own.header);
+    QCOMPARE(seen.rows.size(), 4);
+    QCOMPARE(seen.rows.at(2).value(0), QStringLiteral("0007"));
+    QCOMPARE(seen.rows.at(2).value(phone), QStringLiteral("13800138000"));
+    QCOMPARE(seen.rows.at(2).value(balance), QStringLiteral("1234.50"));
+    QCOMPARE(seen.rows.at(2).value(own.header.indexOf(QStringLiteral("登记时间"))), QStringLiteral("2026-03-04 05:06:07"));
+    QCOMPARE(seen.rows.at(0).value(balance), QStringLiteral("500.00"));
+    QCOMPARE(seen.rows.at(3).value(0), QStringLiteral("合计"));
+    QCOMPARE(seen.rows.at(3).value(balance), QStringLiteral("1814.50"));
 }
 
 void TestOpeningImport::headerGuess()
