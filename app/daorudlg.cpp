@@ -359,6 +359,25 @@ void DaoruDlg::on_pushButton_template_clicked()
     ctrlUiClass::showInfo(QStringLiteral("模板已保存在%1！").arg(path) + hint, this);
 }
 
+void DaoruDlg::on_pushButton_export_clicked()
+{
+    const QString suggested = CsvExport::defaultFolder() + QLatin1Char('/') + OpeningImportFields::kindName(m_kind)
+                              + QStringLiteral("资料.xlsx");
+    QString path = Prompt::saveFileName(this, QStringLiteral("导出为导入格式"), suggested,
+                                        QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive) && !path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        path += QStringLiteral(".xlsx");
+    QString error;
+    const int rows = OpeningImportWriter::exportSheet(m_kind, path, &error);
+    if (rows < 0) {
+        ctrlUiClass::showInfo(QStringLiteral("导出失败，文件没有保存：%1\n%2").arg(path, error), this);
+        return;
+    }
+    ctrlUiClass::showInfo(QStringLiteral("已导出 %1 条，信息已保存在%2！").arg(rows).arg(path), this);
+}
+
 void DaoruDlg::fillImports()
 {
     const QList<ImportRecord> all = OpeningImportWriter::imports();

@@ -37,6 +37,7 @@ public slots:
 private slots:
     void on_pushButton_choose_clicked();
     void on_pushButton_template_clicked();
+    void on_pushButton_export_clicked();
     void on_pushButton_check_clicked();
     void on_pushButton_import_clicked();
     void on_pushButton_cancel_clicked();

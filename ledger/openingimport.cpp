@@ -1074,6 +1074,73 @@ LedgerResult takeBack(const QString &documentId, const QString &operatorName)
     return retryOnConflict([&] { return takeBackOnce(documentId, operatorName); });
 }
 
+int exportSheet(ImportKind kind, const QString &path, QString *error)
+{
+    const QStringList header = OpeningImportFields::templateHeader(kind);
+    QList<QStringList> rows;
+    if (kind == ImportKind::Members) {
+        QHash<QString, QStringList> uses;
+        for (const QVariantList &u : LedgerSql::rows(QStringLiteral(
+                 "select huiyuanID, xiangmuID, ROUND(sum(shengyucishu),3) from huiyuantaocan group by huiyuanID, xiangmuID "
+                 "having sum(shengyucishu)>0 order by huiyuanID, xiangmuID")))
+            uses[u.value(0).toString()] << u.value(1).toString() + QLatin1Char(':') + QString::number(u.value(2).toDouble());
+        // In the order of fields(Members).
+        for (const QVariantList &m : LedgerSql::rows(QStringLiteral(
+                 "select ID,name,sex,phone,substr(birthday,1,10),type,ifnull(jifen,0),substr(daoqi_time,1,10),address,"
+                 "jieshaoren,within_code,height,age,beizhu from huiyuan order by ID"))) {
+            const QString id = m.value(0).toString();
+            const StoredValue v = BalanceBook::storedValue(id);
+            rows << QStringList{id,
+                                m.value(1).toString(),
+                                m.value(2).toString(),
+                                m.value(3).toString(),
+                                m.value(4).toString(),
+                                m.value(5).toString(),
+                                centsText(v.balanceCents - v.bonusCents),
+                                centsText(v.bonusCents),
+                                QString::number(m.value(6).toDouble(), 'f', 2).remove(QRegularExpression(QStringLiteral("\\.?0+$"))),
+                                centsText(v.debtCents),
+                                uses.value(id).join(QLatin1Char(';')),
+                                m.value(7).toString(),
+                                m.value(8).toString(),
+                                m.value(9).toString(),
+                                m.value(10).toString(),
+                                m.value(11).toString(),
+                                m.value(12).toString(),
+                                m.value(13).toString()};
+        }
+    } else {
+        const CatalogueTable t = catalogueTable(kind);
+        for (const QVariantList &r : LedgerSql::rows(QStringLiteral("select ") + t.columns.join(QLatin1Char(','))
+                                                     + QStringLiteral(" from ") + t.table + QStringLiteral(" order by ID"))) {
+            QStringList row;
+            for (int i = 0; i < t.columns.size(); ++i)
+                row << (t.moneyColumns.contains(t.columns.at(i)) ? centsText(yuanToCents(r.value(i).toDouble()))
+                                                                  : r.value(i).toString());
+            rows << row;
+        }
+    }
+    if (path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)) {
+        QList<XlsxFile::Column> columns;
+        for (const QString &h : header)
+            columns << XlsxFile::Column{h, XlsxFile::CellKind::Text};
+        XlsxFile::Writer w(columns, OpeningImportFields::kindName(kind));
+        for (const QStringList &r : rows)
+            w.addRow(r);
+        return w.save(path, error) ? rows.size() : -1;
+    }
+    QByteArray bytes("\xEF\xBB\xBF");
+    bytes += CsvExport::line(header).toUtf8();
+    for (const QStringList &r : rows)
+        bytes += CsvExport::line(r).toUtf8();
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+        *error = f.errorString();
+        return -1;
+    }
+    return rows.size();
+}
+
 QStringList cardTypeNames()
 {
     QStringList out;

@@ -136,6 +136,13 @@ LedgerResult write(const OpeningImport &import, const ImportProgress &progress =
 LedgerResult takeBack(const QString &documentId, const QString &operatorName);
 
 QList<ImportRecord> imports();
+// The shop's members (or service items, or products) written in the import's
+// own columns, so that another shop (or this one, moved) takes them in again:
+// balance and bonus as the books hold them, points, open debt, uses left per
+// item by its code. .xlsx when the path ends so, else CSV. The number of rows,
+// or -1 with *error.
+int exportSheet(ImportKind kind, const QString &path, QString *error);
+
 // The card types a row without one may be given.
 QStringList cardTypeNames();
 
