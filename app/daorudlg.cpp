@@ -337,16 +337,23 @@ void DaoruDlg::on_pushButton_close_clicked()
     reject();
 }
 
+// A workbook or CSV file to write; a name without either suffix becomes a workbook.
+QString DaoruDlg::askSavePath(const QString &caption, const QString &name)
+{
+    const QString suggested = CsvExport::defaultFolder() + QLatin1Char('/') + OpeningImportFields::kindName(m_kind) + name
+                              + QStringLiteral(".xlsx");
+    QString path = Prompt::saveFileName(this, caption, suggested, QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
+    if (!path.isEmpty() && !path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)
+        && !path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        path += QStringLiteral(".xlsx");
+    return path;
+}
+
 void DaoruDlg::on_pushButton_template_clicked()
 {
-    const QString suggested = CsvExport::defaultFolder() + QLatin1Char('/') + OpeningImportFields::kindName(m_kind)
-                              + QStringLiteral("导入模板.xlsx");
-    QString path = Prompt::saveFileName(this, QStringLiteral("保存导入模板"), suggested,
-                                        QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
+    const QString path = askSavePath(QStringLiteral("保存导入模板"), QStringLiteral("导入模板"));
     if (path.isEmpty())
         return;
-    if (!path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive) && !path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
-        path += QStringLiteral(".xlsx");
     QString error;
     if (!OpeningImportFields::saveTemplate(m_kind, path, &error)) {
         ctrlUiClass::showInfo(QStringLiteral("模板没有保存：%1\n%2").arg(path, error), this);
@@ -361,14 +368,9 @@ void DaoruDlg::on_pushButton_template_clicked()
 
 void DaoruDlg::on_pushButton_export_clicked()
 {
-    const QString suggested = CsvExport::defaultFolder() + QLatin1Char('/') + OpeningImportFields::kindName(m_kind)
-                              + QStringLiteral("资料.xlsx");
-    QString path = Prompt::saveFileName(this, QStringLiteral("导出为导入格式"), suggested,
-                                        QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
+    const QString path = askSavePath(QStringLiteral("导出为导入格式"), QStringLiteral("资料"));
     if (path.isEmpty())
         return;
-    if (!path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive) && !path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
-        path += QStringLiteral(".xlsx");
     QString error;
     const int rows = OpeningImportWriter::exportSheet(m_kind, path, &error);
     if (rows < 0) {

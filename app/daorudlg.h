@@ -51,6 +51,7 @@ private:
     void rememberMapping() const;
     void setBusy(bool busy);
     QString settingsGroup() const;
+    QString askSavePath(const QString &caption, const QString &name);
 
     Ui::DaoruDlg *ui;
     ImportKind m_kind;
