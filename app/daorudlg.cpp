@@ -2,6 +2,7 @@
 #include "ui_daorudlg.h"
 
 #include "csvexport.h"
+#include "dbsetconfig.h"
 #include "dbrecords.h"
 #include "ctrluiclass.h"
 #include "operatorsession.h"
@@ -19,6 +20,8 @@
 namespace {
 
 constexpr int kPreviewRows = 20;
+const char kImportList[] = "期初导入记录";
+const char kImportOrder[] = " order by a.riqi desc, a.ID desc";
 
 const char *existingText(ExistingRows e)
 {
@@ -64,7 +67,8 @@ DaoruDlg::DaoruDlg(ImportKind kind, QWidget *parent) : QDialog(parent), ui(new U
     }
     ui->tableWidget_mapping->horizontalHeader()->setStretchLastSection(true);
     ui->tableWidget_problems->horizontalHeader()->setStretchLastSection(true);
-    ui->tableWidget_imports->horizontalHeader()->setStretchLastSection(true);
+    m_ctrl = new ctrlUiClass(this);
+    m_ctrl->setupViewWith(readDbset(), ui->tableView_imports, QString::fromUtf8(kImportList), QString::fromUtf8(kImportOrder));
     ui->progressBar->setValue(0);
     ui->pushButton_import->setEnabled(false);
     ui->pushButton_check->setEnabled(false);
@@ -73,6 +77,8 @@ DaoruDlg::DaoruDlg(ImportKind kind, QWidget *parent) : QDialog(parent), ui(new U
 
 DaoruDlg::~DaoruDlg()
 {
+    // The list's binding points at the view: it goes before the widgets do.
+    delete m_ctrl;
     delete ui;
 }
 
@@ -382,42 +388,40 @@ void DaoruDlg::on_pushButton_export_clicked()
 
 void DaoruDlg::fillImports()
 {
-    const QList<ImportRecord> all = OpeningImportWriter::imports();
-    ui->tableWidget_imports->setRowCount(all.size());
-    for (int i = 0; i < all.size(); ++i) {
-        const ImportRecord &r = all.at(i);
-        const QStringList cells{r.documentId, r.kind, r.time, r.operatorName, r.fileName, QString::number(r.rows),
-                                QString::number(r.added), QString::number(r.updated), QString::number(r.skipped),
-                                QString::number(r.refused), r.state};
-        for (int c = 0; c < cells.size(); ++c)
-            ui->tableWidget_imports->setItem(i, c, new QTableWidgetItem(cells.at(c)));
-    }
-    ui->tableWidget_imports->resizeColumnsToContents();
+    m_ctrl->refreshView(QString::fromUtf8(kImportList), QString::fromUtf8(kImportOrder));
+}
+
+void DaoruDlg::on_pushButton_exportImports_clicked()
+{
+    m_ctrl->exportView(QString::fromUtf8(kImportList));
 }
 
 void DaoruDlg::on_pushButton_takeBack_clicked()
 {
-    const int row = ui->tableWidget_imports->currentRow();
-    QTableWidgetItem *id = row >= 0 ? ui->tableWidget_imports->item(row, 0) : nullptr;
-    if (!id || !ui->tableWidget_imports->selectionModel()->isRowSelected(row, QModelIndex())) {
+    const QModelIndex current = ui->tableView_imports->currentIndex();
+    const QStringList row = current.isValid() && ui->tableView_imports->selectionModel()->isRowSelected(current.row(), QModelIndex())
+                                ? m_ctrl->currentRowValues(QString::fromUtf8(kImportList))
+                                : QStringList();
+    if (row.size() < 2) {
         ctrlUiClass::showInfo(QStringLiteral("请先在导入记录中选择一次导入"), this);
         return;
     }
+    const QString id = row.at(0);
     PromptRequest ask;
     ask.title = QStringLiteral("警告");
-    ask.text = QStringLiteral("撤销导入 %1？\n这次导入新增的记录将被删除，更新过的资料恢复原样。").arg(id->text());
+    ask.text = QStringLiteral("撤销导入 %1？\n这次导入新增的记录将被删除，更新过的资料恢复原样。").arg(id);
     ask.buttons = QStringList{QStringLiteral("是"), QStringLiteral("否")};
     ask.parent = this;
     ask.defaultButton = 1;
     if (Prompt::ask(ask) != 0)
         return;
-    const LedgerResult r = OpeningImportWriter::takeBack(id->text(), operatorSession().name);
+    const LedgerResult r = OpeningImportWriter::takeBack(id, operatorSession().name);
     fillImports();
     if (!r.ok) {
         ctrlUiClass::showInfo(r.error, this);
         return;
     }
-    const QString kind = ui->tableWidget_imports->item(row, 1) ? ui->tableWidget_imports->item(row, 1)->text() : QString();
+    const QString kind = row.at(1);
     const QString table = kind == OpeningImportFields::kindName(ImportKind::ServiceItems) ? QStringLiteral("fuwuxiangmu")
                           : kind == OpeningImportFields::kindName(ImportKind::Products) ? QStringLiteral("chanpin")
                                                                                           : QStringLiteral("huiyuan");

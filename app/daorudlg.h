@@ -43,6 +43,7 @@ private slots:
     void on_pushButton_cancel_clicked();
     void on_pushButton_close_clicked();
     void on_pushButton_takeBack_clicked();
+    void on_pushButton_exportImports_clicked();
 
 private:
     OpeningImport build() const;
@@ -54,6 +55,7 @@ private:
     QString askSavePath(const QString &caption, const QString &name);
 
     Ui::DaoruDlg *ui;
+    class ctrlUiClass *m_ctrl;
     ImportKind m_kind;
     Sheet m_sheet;
     QString m_path;

@@ -1149,27 +1149,4 @@ QStringList cardTypeNames()
     return out;
 }
 
-QList<ImportRecord> imports()
-{
-    QList<ImportRecord> out;
-    for (const QVariantList &r : LedgerSql::rows(
-             QStringLiteral("select ID,leixing,riqi,caozuoyuan,wenjian,zhuangtai,hangshu,xinzeng,gengxin,tiaoguo,ifnull(jujue,0) "
-                            "from qichudaoru order by riqi desc, ID desc"))) {
-        ImportRecord rec;
-        rec.documentId = r.value(0).toString();
-        rec.kind = r.value(1).toString();
-        rec.time = r.value(2).toString();
-        rec.operatorName = r.value(3).toString();
-        rec.fileName = r.value(4).toString();
-        rec.state = r.value(5).toString();
-        rec.rows = r.value(6).toInt();
-        rec.added = r.value(7).toInt();
-        rec.updated = r.value(8).toInt();
-        rec.skipped = r.value(9).toInt();
-        rec.refused = r.value(10).toInt();
-        out << rec;
-    }
-    return out;
-}
-
 } // namespace OpeningImportWriter

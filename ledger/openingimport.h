@@ -91,12 +91,6 @@ struct ImportCheck
 // Told after each batch of rows; returning false cancels (nothing is written).
 using ImportProgress = std::function<bool(int done, int total)>;
 
-struct ImportRecord
-{
-    QString documentId, kind, time, operatorName, fileName, state;
-    int rows = 0, added = 0, updated = 0, skipped = 0, refused = 0;
-};
-
 namespace OpeningImportFields {
 QList<ImportField> fields(ImportKind kind);
 // Column index → field key for a header, guessed from the names; columns it
@@ -135,7 +129,6 @@ LedgerResult write(const OpeningImport &import, const ImportProgress &progress =
 // members has had a sale, top-up, repayment or refund since.
 LedgerResult takeBack(const QString &documentId, const QString &operatorName);
 
-QList<ImportRecord> imports();
 // The shop's members (or service items, or products) written in the import's
 // own columns, so that another shop (or this one, moved) takes them in again:
 // balance and bonus as the books hold them, points, open debt, uses left per
