@@ -484,6 +484,14 @@ void TestOpeningImport::openingDebtIsRepaidAsTakingsOfItsDay()
     QCOMPARE(day.totalCents(), qint64(5000));
     pay.cents = 3881;
     QVERIFY(!MemberWriter::repay(pay).ok); // more than is owed
+    // The reminders list it with what is still owed and what was repaid.
+    const DbsetMap lists = readDbset();
+    const QList<QStringList> owed = sqlRows(lists.value(QStringLiteral("欠款提醒")).value<TableViewinfo>().SqlStr);
+    QCOMPARE(owed.size(), 1);
+    QCOMPARE(owed.first().mid(3, 6), (QStringList{"期初", open.first().documentId, owed.first().value(5), "38.8", "88.8", "50"}));
+    const QList<QStringList> repaid = sqlRows(lists.value(QStringLiteral("还款记录")).value<TableViewinfo>().SqlStr);
+    QCOMPARE(repaid.size(), 1);
+    QCOMPARE(repaid.first().value(9), QStringLiteral("38.8"));
     // Repaid once: the import can no longer be taken back.
     const LedgerResult back = OpeningImportWriter::takeBack(r.documentId, "admin");
     QVERIFY(!back.ok);
