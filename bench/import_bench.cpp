@@ -157,8 +157,8 @@ int main(int argc, char **argv)
     } else {
         QFile::remove(QStringLiteral("mochen-db.ini"));
     }
-    if (!QFile::exists(QStringLiteral("dbset.xml")) && !QFile::copy(QStringLiteral(MOCHEN_SOURCE_DIR "/dbset.xml"),
-                                                                    QStringLiteral("dbset.xml"))) {
+    QFile::remove(QStringLiteral("dbset.xml"));
+    if (!QFile::copy(QStringLiteral(MOCHEN_SOURCE_DIR "/dbset.xml"), QStringLiteral("dbset.xml"))) {
         std::fprintf(stderr, "dbset.xml not found\n");
         return 1;
     }

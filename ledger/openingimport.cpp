@@ -645,6 +645,7 @@ LedgerResult writeOnce(const OpeningImport &im, const ImportProgress &progress, 
     const QString doc = LedgerSql::newDocumentId(QStringLiteral("QC"), kKind, im.operatorName);
     const int total = planned.size();
     bool cancelled = false;
+    int failedRow = 0; // the sheet row whose writing failed, for the message
     for (int i = 0; i < total && !tx.failed(); ++i) {
         const Planned &p = planned.at(i);
         if (p.outcome == Outcome::Add || p.outcome == Outcome::Update) {
@@ -652,6 +653,8 @@ LedgerResult writeOnce(const OpeningImport &im, const ImportProgress &progress, 
                 writeMember(doc, im, im.members.at(i), p);
             else
                 writeItem(doc, im, im.items.at(i), p);
+            if (tx.failed())
+                failedRow = im.kind == ImportKind::Members ? im.members.at(i).row : im.items.at(i).row;
         }
         if (progress && (i % 250 == 249 || i == total - 1) && !progress(i + 1, total)) {
             cancelled = true;
@@ -674,7 +677,8 @@ LedgerResult writeOnce(const OpeningImport &im, const ImportProgress &progress, 
     if (!tx.commit()) {
         if (cancelled)
             return LedgerResult::failure(QStringLiteral("导入已取消，没有写入任何数据。"));
-        return LedgerResult::failure(LedgerSql::failureText(what, tx.firstError(), QStringLiteral("本次导入未保存")));
+        const QString where = failedRow > 0 ? QStringLiteral("（第 %1 行）").arg(failedRow) : QString();
+        return LedgerResult::failure(LedgerSql::failureText(what + where, tx.firstError(), QStringLiteral("本次导入未保存")));
     }
     return LedgerResult::success(doc);
 }
