@@ -393,7 +393,7 @@ void DaoruDlg::fillImports()
 
 void DaoruDlg::on_pushButton_exportImports_clicked()
 {
-    m_ctrl->exportView(QString::fromUtf8(kImportList));
+    m_ctrl->exportView(QString::fromUtf8(kImportList), operatorSession().name);
 }
 
 void DaoruDlg::on_pushButton_takeBack_clicked()

@@ -5,6 +5,7 @@
 #include "conflictretry.h"
 #include "csvexport.h"
 #include "ledgersql.h"
+#include "operatorstore.h"
 #include "transactionscope.h"
 
 #include <QDate>
@@ -189,14 +190,6 @@ struct Reader
     }
 };
 
-bool mayImport(const QString &operatorName)
-{
-    return value(QStringLiteral("select 1 from user where name=? and xitongshezhi='是' and ifnull(jinyong,'否')<>'是'"),
-                 {operatorName})
-        .isValid();
-}
-
-const QString kNoRight = QStringLiteral("没有系统设置权限，不能导入或撤销期初数据");
 
 // The catalogue's columns by field key.
 struct CatalogueTable
@@ -615,11 +608,11 @@ QString problemsText(const ImportCheck &check)
 LedgerResult writeOnce(const OpeningImport &im, const ImportProgress &progress, ImportCheck *checkOut)
 {
     const QString what = QStringLiteral("期初导入失败");
-    if (!mayImport(im.operatorName))
-        return LedgerResult::failure(kNoRight);
+    if (!OperatorStore::holdsSettingsRight(im.operatorName))
+        return LedgerResult::failure(OperatorStore::noRightText());
     TransactionScope tx;
-    if (!mayImport(im.operatorName))
-        refuse(kNoRight);
+    // Again inside: another desk may have taken the right away meanwhile.
+    OperatorStore::requireSettingsRight(im.operatorName);
     ShopNow shop;
     shop.load(im.kind);
     ImportCheck check;
@@ -686,11 +679,10 @@ LedgerResult writeOnce(const OpeningImport &im, const ImportProgress &progress, 
 LedgerResult takeBackOnce(const QString &doc, const QString &operatorName)
 {
     const QString what = QStringLiteral("撤销期初导入失败");
-    if (!mayImport(operatorName))
-        return LedgerResult::failure(kNoRight);
+    if (!OperatorStore::holdsSettingsRight(operatorName))
+        return LedgerResult::failure(OperatorStore::noRightText());
     TransactionScope tx;
-    if (!mayImport(operatorName))
-        refuse(kNoRight);
+    OperatorStore::requireSettingsRight(operatorName);
     const QList<QVariantList> head =
         LedgerSql::rows(QStringLiteral("select leixing, riqi, zhuangtai from qichudaoru where ID=?"), {doc});
     if (head.isEmpty()) {

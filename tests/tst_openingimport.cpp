@@ -252,7 +252,7 @@ void TestOpeningImport::exportedWorkbookOpensInLibreOffice()
     PromptRecorder prompts;
     const QString file = QDir(m_wd->path()).filePath(QStringLiteral("会员.xlsx"));
     prompts.saveFileName(file);
-    c.exportView(QStringLiteral("会员管理"));
+    c.exportView(QStringLiteral("会员管理"), QStringLiteral("admin"));
     QVERIFY2(prompts.last().startsWith(QStringLiteral("导出数据成功")), qPrintable(prompts.last()));
 
     // Read back by our own reader: the header and every row, the totals under them.
