@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kPreviewRows = 20;
 const char kImportList[] = "期初导入记录";
-const char kImportOrder[] = " order by a.riqi desc, a.ID desc";
 
 const char *existingText(ExistingRows e)
 {
@@ -68,7 +67,7 @@ DaoruDlg::DaoruDlg(ImportKind kind, QWidget *parent) : QDialog(parent), ui(new U
     ui->tableWidget_mapping->horizontalHeader()->setStretchLastSection(true);
     ui->tableWidget_problems->horizontalHeader()->setStretchLastSection(true);
     m_ctrl = new ctrlUiClass(this);
-    m_ctrl->setupViewWith(readDbset(), ui->tableView_imports, QString::fromUtf8(kImportList), QString::fromUtf8(kImportOrder));
+    m_ctrl->setupView(readDbset(), ui->tableView_imports, QString::fromUtf8(kImportList));
     ui->progressBar->setValue(0);
     ui->pushButton_import->setEnabled(false);
     ui->pushButton_check->setEnabled(false);
@@ -388,7 +387,7 @@ void DaoruDlg::on_pushButton_export_clicked()
 
 void DaoruDlg::fillImports()
 {
-    m_ctrl->refreshView(QString::fromUtf8(kImportList), QString::fromUtf8(kImportOrder));
+    m_ctrl->refreshView(QString::fromUtf8(kImportList), QString());
 }
 
 void DaoruDlg::on_pushButton_exportImports_clicked()
