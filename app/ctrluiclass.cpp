@@ -1,5 +1,6 @@
 #include "ctrluiclass.h"
 #include "csvexport.h"
+#include "xlsxfile.h"
 #include "prompt.h"
 #include "promptboxes.h"
 #include "operatorstore.h"
@@ -511,10 +512,12 @@ void ctrlUiClass::exportView(const QString &name, const QString &byOperator)
     const QString suggested = CsvExport::defaultFolder() + QLatin1Char('/') + name + QLatin1Char('_')
                               + QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".csv");
     const QString chosen = Prompt::saveFileName(b->view, QStringLiteral("导出到 Excel（CSV 文件）"), suggested,
-                                                QStringLiteral("CSV 文件 (*.csv)"));
+                                                QStringLiteral("CSV 文件 (*.csv);;Excel 工作簿 (*.xlsx)"));
     if (chosen.isEmpty())
         return;
-    const QString file = CsvExport::withCsvSuffix(chosen);
+    // A name ending in .xlsx is a workbook: money as numbers, codes as text, the 合计 line.
+    const bool workbook = chosen.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive);
+    const QString file = workbook ? chosen : CsvExport::withCsvSuffix(chosen);
     QAbstractItemModel *m = b->model;
     QStringList header;
     for (int c = 0; c < m->columnCount(); ++c)
@@ -535,7 +538,9 @@ void ctrlUiClass::exportView(const QString &name, const QString &byOperator)
         progress->setValue(int(done));
         return !progress->wasCanceled();
     };
-    const CsvExport::Result r = CsvExport::write(file, header, currentSql(name), currentValues(name), told);
+    const CsvExport::Result r =
+        workbook ? XlsxFile::writeQuery(file, header, currentSql(name), currentValues(name), told, name)
+                 : CsvExport::write(file, header, currentSql(name), currentValues(name), told);
     progress.reset();
     if (r.cancelled) {
         showInfo(QStringLiteral("导出已取消，没有写入文件。"), b->view);

@@ -75,7 +75,8 @@ static MoneyInput parseMoney(const QString &typed, const QString &what, bool all
             r.error = what + QStringLiteral("最多只能有两位小数");
             return r;
         }
-        whole.remove(QRegularExpression(QStringLiteral("^0+")));
+        static const QRegularExpression leadingZeros(QStringLiteral("^0+"));
+        whole.remove(leadingZeros);
         if (whole.size() > 10) {
             r.tooLarge = true;
             r.error = what + QStringLiteral("不能超过1000000000");

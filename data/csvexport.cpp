@@ -77,18 +77,10 @@ bool execBound(QSqlQuery &q, const QString &sql, const QVariantList &values)
 }
 } // namespace
 
-Result write(const QString &path, const QStringList &header, const QString &sql,
-             const QVariantList &values, const Progress &progress)
+Result forEachRow(const QString &sql, const QVariantList &values, const Progress &progress,
+                  const std::function<bool(const QStringList &row)> &take)
 {
     Result result;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.error = file.errorString();
-        return result;
-    }
-    const auto put = [&file](const QString &text) { return file.write(text.toUtf8()) >= 0; };
-    bool written = file.write("\xEF\xBB\xBF", 3) == 3 && put(line(header));
-
     // How many rows to expect, for the progress bar; cheap next to the export itself.
     int total = 0;
     {
@@ -101,7 +93,6 @@ Result write(const QString &path, const QStringList &header, const QString &sql,
     const bool told = progress && total > kProgressStep;
     if (told && !progress(0, total)) {
         result.cancelled = true;
-        file.cancelWriting();
         return result;
     }
 
@@ -110,17 +101,17 @@ Result write(const QString &path, const QStringList &header, const QString &sql,
     if (!execBound(q, sql, values)) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
         result.error = q.lastError().text();
-        file.cancelWriting();
         return result;
     }
     qCDebug(lcSql).noquote() << sql;
     const int columns = q.record().count();
     QStringList row;
-    while (written && q.next()) {
+    bool taken = true;
+    while (taken && q.next()) {
         row.clear();
         for (int c = 0; c < columns; ++c)
             row << q.value(c).toString();
-        written = put(line(row));
+        taken = take(row);
         ++result.rows;
         if (told && result.rows % kProgressStep == 0 && !progress(qMin<qint64>(result.rows, total), total)) {
             result.cancelled = true;
@@ -131,17 +122,35 @@ Result write(const QString &path, const QStringList &header, const QString &sql,
     q.finish();
     if (told && !result.cancelled)
         progress(total, total);
-    if (result.cancelled || !written) {
-        if (!written)
-            result.error = file.errorString();
+    result.ok = taken && !result.cancelled;
+    return result;
+}
+
+Result write(const QString &path, const QStringList &header, const QString &sql,
+             const QVariantList &values, const Progress &progress)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        Result result;
+        result.error = file.errorString();
+        return result;
+    }
+    const auto put = [&file](const QString &text) { return file.write(text.toUtf8()) >= 0; };
+    const bool started = file.write("\xEF\xBB\xBF", 3) == 3 && put(line(header));
+    Result result = forEachRow(sql, values, progress, [&](const QStringList &row) { return started && put(line(row)); });
+    if (!started || (!result.ok && !result.cancelled && result.error.isEmpty())) {
+        result.ok = false;
+        result.error = file.errorString();
+    }
+    if (!result.ok) {
         file.cancelWriting();
         return result;
     }
     if (!file.commit()) {
+        result.ok = false;
         result.error = file.errorString();
         return result;
     }
-    result.ok = true;
     return result;
 }
 

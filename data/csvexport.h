@@ -42,6 +42,12 @@ using Progress = std::function<bool(qint64 done, qint64 total)>;
 // read from the database as they are written (never all held at once). The
 // file is replaced only when everything was written: a failed or cancelled
 // export leaves an earlier file of that name untouched.
+// Every row of the statement handed to `take` as texts, read as they are
+// handed on; `take` returning false stops (ok is then false). The rows and
+// the progress as write() counts them.
+Result forEachRow(const QString &sql, const QVariantList &values, const Progress &progress,
+                  const std::function<bool(const QStringList &row)> &take);
+
 Result write(const QString &path, const QStringList &header, const QString &sql,
              const QVariantList &values = QVariantList(), // bound to the ? marks of sql
              const Progress &progress = Progress());

@@ -31,9 +31,15 @@ namespace Prompt {
 int ask(const PromptRequest &request);
 QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
 
+// The file to read, for an import: "" when cancelled.
+QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+
 // An empty handler restores the real dialogs.
 void setHandler(PromptHandler handler);
 void setSaveFileHandler(SaveFileHandler handler);
+void setOpenFileHandler(SaveFileHandler handler);
+// The real open-file question (given by the windows beside the boxes).
+void setOpenFileBox(SaveFileHandler open);
 
 // The real boxes. Until they are given (a tool without windows) a question is
 // said in the log and answered as closed (-1), a file question as cancelled.

@@ -76,9 +76,18 @@ StoredValue BalanceBook::storedValue(const QString &memberId)
         {memberId})
                                   .value(0);
     const qint64 onCard = qMax<qint64>(0, v.balanceCents);
-    v.bonusCents = qBound<qint64>(0, yuanToCents(sums.value(0).toDouble()), onCard);
+    // A balance brought along by an opening import: its bonus stays bonus, the
+    // rest counts as paid for.
+    const QVariantList opening = LedgerSql::rows(
+        QStringLiteral("select ifnull(sum(m.zengsong),0), ifnull(sum(m.yue),0) from qichudaorumingxi m "
+                       "join qichudaoru d on d.ID=m.daoruID where m.duixiang=? and m.chuli='新增' "
+                       "and d.leixing='会员' and d.zhuangtai='有效'"),
+        {memberId})
+                                     .value(0);
+    v.bonusCents = qBound<qint64>(0, yuanToCents(sums.value(0).toDouble()) + yuanToCents(opening.value(0).toDouble()),
+                                  onCard);
     v.paidCents = onCard - v.bonusCents;
-    v.paidEverCents = yuanToCents(sums.value(1).toDouble());
+    v.paidEverCents = yuanToCents(sums.value(1).toDouble()) + yuanToCents(opening.value(1).toDouble());
     v.debtCents = DebtBook::memberDebt(memberId);
     v.bonusRefundable = value(QStringLiteral("select zhi from dianpushezhi where mingcheng=?"),
                               {QString::fromUtf8(kBonusRefundableSetting)})
@@ -341,6 +350,26 @@ DebtBook::Open DebtBook::open(const QString &documentId)
             return o;
         }
     }
+    return openingDebt(documentId);
+}
+
+// A debt a member brought along, put on file by an opening import: it is owed
+// under its own document (the import's number and the member), and repaid like
+// any other, as takings of the day it is paid.
+DebtBook::Open DebtBook::openingDebt(const QString &documentId)
+{
+    Open o;
+    const QList<QVariantList> r = LedgerSql::rows(
+        QStringLiteral("select duixiang, CAST(ROUND(ifnull(qiankuanweihuan,0)*100) AS INTEGER) from qichudaorumingxi "
+                       "where qiankuandanhao=?"),
+        {documentId});
+    if (r.size() == 1) {
+        o.found = true;
+        o.opening = true;
+        o.memberId = r.first().value(0).toString();
+        o.cents = r.first().value(1).toLongLong();
+        o.documentId = documentId;
+    }
     return o;
 }
 
@@ -363,8 +392,14 @@ bool DebtBook::repay(const Repayment &r)
         refuse(QStringLiteral("还款金额大于该单欠款金额，本次还款未保存"));
         return false;
     }
+    if (o.opening) {
+        if (!execOne(QStringLiteral("update qichudaorumingxi set qiankuanweihuan=ROUND(qiankuanweihuan-?,2) "
+                                    "where qiankuandanhao=? and CAST(ROUND(qiankuanweihuan*100) AS INTEGER)>=?"),
+                     {centsToYuan(r.cents), r.documentId, r.cents}, QStringLiteral("欠款已被修改，请重试")))
+            return false;
+    }
     const QString table = o.sale ? QStringLiteral("huiyuanxiaofei") : QStringLiteral("huiyuanjiaofei");
-    const QList<QVariantList> debtRows = LedgerSql::rows(
+    const QList<QVariantList> debtRows = o.opening ? QList<QVariantList>() : LedgerSql::rows(
         QStringLiteral("select rowid,CAST(ROUND(qiankuanjine*100) AS INTEGER) from ") + table
             + QStringLiteral(" where ID=? and qiankuanjine>0 order by rowid"),
         {r.documentId});
@@ -380,7 +415,7 @@ bool DebtBook::repay(const Repayment &r)
             return false;
         remaining -= take;
     }
-    if (remaining != 0) {
+    if (remaining != 0 && !o.opening) {
         refuse(QStringLiteral("欠款已被修改，请重试"));
         return false;
     }
@@ -425,6 +460,20 @@ QList<DebtBook::Open> DebtBook::openOf(const QString &memberId)
             found << qMakePair(d.value(1).toString(), o);
         }
     }
+    for (const QVariantList &d : LedgerSql::rows(
+             QStringLiteral("select m.qiankuandanhao, d.riqi, CAST(ROUND(m.qiankuanweihuan*100) AS INTEGER) "
+                            "from qichudaorumingxi m join qichudaoru d on d.ID=m.daoruID "
+                            "where m.duixiang=? and m.qiankuanweihuan>0 order by m.qiankuandanhao"),
+             {memberId})) {
+        Open o;
+        o.found = true;
+        o.opening = true;
+        o.memberId = memberId;
+        o.cents = d.value(2).toLongLong();
+        o.documentId = d.value(0).toString();
+        if (o.cents > 0)
+            found << qMakePair(d.value(1).toString(), o);
+    }
     std::stable_sort(found.begin(), found.end(),
                      [](const QPair<QString, Open> &a, const QPair<QString, Open> &b) { return a.first < b.first; });
     QList<Open> out;
@@ -442,7 +491,8 @@ qint64 DebtBook::memberDebt(const QString &memberId)
 {
     return value(QStringLiteral("select CAST(ROUND(((select ifnull(sum(qiankuanjine),0) from huiyuanxiaofei where "
                                 "huiyuanid=?)+(select ifnull(sum(qiankuanjine),0) from huiyuanjiaofei where "
-                                "huiyuanid=?))*100) AS INTEGER)"),
-                 {memberId, memberId})
+                                "huiyuanid=?)+(select ifnull(sum(qiankuanweihuan),0) from qichudaorumingxi where "
+                                "duixiang=? and qiankuandanhao is not null))*100) AS INTEGER)"),
+                 {memberId, memberId, memberId})
         .toLongLong();
 }

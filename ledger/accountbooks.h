@@ -129,6 +129,7 @@ public:
         QString memberId;
         qint64 cents = 0;
         QString documentId;
+        bool opening = false; // brought along, put on file by an opening import
     };
     static Open open(const QString &documentId);
     // The member's documents that still owe, oldest first.
@@ -137,6 +138,9 @@ public:
     // A voided sale owes nothing any more (the void document records what was cancelled).
     static bool cancelSaleDebt(const QString &saleId);
     static qint64 memberDebt(const QString &memberId);
+
+private:
+    static Open openingDebt(const QString &documentId);
 };
 
 #endif

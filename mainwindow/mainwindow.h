@@ -15,6 +15,8 @@
 #include "viewfilter.h"
 #include "tableregistry.h"
 
+enum class ImportKind;
+
 namespace Ui {
 class MainWindow;
 }
@@ -260,6 +262,13 @@ private:
     QHash<QTableView *, QString> m_firstLoads; // report lists not shown yet, and their list names
     void refreshStockDocuments();
     // ---- end reports ----
+
+    // ---- import ----
+private:
+    // 导入 beside the page buttons of members, service items and products.
+    void setupImports();
+    void openImportDlg(ImportKind kind);
+    // ---- end import ----
 
     // ---- booking ----
 public:

@@ -200,6 +200,14 @@ void MainWindow::on_toolButton_14_clicked()
         debt = QStringList{payment.at(8), payment.at(0), payment.at(2)};
     else if (sale.size() >= 10 && parseNumber(sale.at(9)) > 0)
         debt = QStringList{sale.at(9), sale.at(1), sale.at(0)};
+    // import: a debt the member brought along (期初导入) is in neither list; with no
+    // document chosen, it is the one repaid.
+    if (debt.isEmpty())
+        for (const DebtBook::Open &o : DebtBook::openOf(currentMemberId()))
+            if (o.opening) {
+                debt = QStringList{centsText(o.cents), o.documentId, QString()};
+                break;
+            }
     if (debt.isEmpty()) {
         ctrlUiClass::showInfo(QStringLiteral("请选择欠费金额大于0的订单"), this);
         return;

@@ -44,6 +44,7 @@ void MainWindow::afterConstruction()
     refreshTakingsStatistics(); // reports: the 综合统计 tree for the default period
     clearRulesDetails(); // rules
     setupBooking(); // booking: the page, its key and the status bar
+    setupImports(); // import: 导入 on the member, service-item and product pages
 }
 
 // After the navigation selected the page of `text`.

@@ -309,7 +309,7 @@ void TestDataLayer::exportDialogInChinese()
     QCOMPARE(caption, QString("导出到 Excel（CSV 文件）"));
     QVERIFY2(dir.startsWith(CsvExport::defaultFolder() + "/v_"), qPrintable(dir));
     QVERIFY(!dir.startsWith(QCoreApplication::applicationDirPath()));
-    QCOMPARE(filter, QString("CSV 文件 (*.csv)"));
+    QCOMPARE(filter, QString("CSV 文件 (*.csv);;Excel 工作簿 (*.xlsx)"));
 }
 
 void TestDataLayer::combos()

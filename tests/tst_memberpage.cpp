@@ -7,9 +7,12 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "accountbooks.h"
 #include "mainwindow.h"
 #include "memberwriter.h"
 #include "operatorsession.h"
+#include "openingimport.h"
+#include "sheetreader.h"
 #include "testsupport.h"
 
 namespace {
@@ -73,6 +76,7 @@ private slots:
     void repaymentRefusals();
     void repaymentThatFailsWritesNothing();
     void topUpDebtRepaidOnThePanel();
+    void openingDebtRepaidWithoutADocument();
 
 private:
     void search(const QString &text);
@@ -393,6 +397,37 @@ void tst_MemberPage::topUpDebtRepaidOnThePanel()
                      + "' order by rowid"),
              (QList<QStringList>{{"会员充值", "80", "0"}, {"会员还款", "15", "0"}, {"会员还款", "5", "0"}}));
     QCOMPARE(labelText(m_main, "label_20"), QString("0"));
+}
+
+// A debt brought along by the opening import sits in no list: 还款 with no
+// document chosen repays it.
+void tst_MemberPage::openingDebtRepaidWithoutADocument()
+{
+    PromptRecorder prompts;
+    const Sheet sheet = SheetReader::readCsv(QByteArray("会员卡号,姓名,电话,会员卡类型,欠款\r\n9,期初,13500000009,金卡,49.50\r\n"));
+    sqlExec("insert into huiyuanka(name,kaneijine,jiage,fuwuzekou,chanpinzekou,taocanzekou,beizhu) "
+            "select '金卡',0,0,1,1,1,'' where not exists (select 1 from huiyuanka where name='金卡')");
+    OpeningImport im = OpeningImportWriter::fromSheet(ImportKind::Members, sheet,
+                                                      OpeningImportFields::guess(ImportKind::Members, sheet.header));
+    im.operatorName = QStringLiteral("admin");
+    QVERIFY(OpeningImportWriter::write(im).ok);
+    search("13500000009");
+    QCOMPARE(labelText(m_main, "label_20"), QString("49.5"));
+    QString due;
+    onNextModal([&](QWidget *dlg) {
+        due = dlg->findChild<QLabel *>("label_4")->text();
+        dlg->findChild<QLineEdit *>("lineEdit")->setText("30");
+        clickButton(dlg, "toolButton_3");
+    });
+    prompts.answer("是"); // the rest stays owed
+    clickButton(m_main, "toolButton_14");
+    QCOMPARE(prompts.texts(), QStringList{"欠款金额为：19.5 是否允许欠款?"});
+    QCOMPARE(due, QString("49.5"));
+    QCOMPARE(labelText(m_main, "label_20"), QString("19.5"));
+    QCOMPARE(sqlValue("select CAST(shifujine*100 AS INTEGER)||'|'||jiaofeileixing from huiyuanjiaofei where huiyuanid='9'"), QString("3000|会员还款"));
+    QCOMPARE(DebtBook::memberDebt("9"), qint64(1950));
+    sqlExec("delete from qichudaorumingxi");
+    sqlExec("delete from qichudaoru");
 }
 
 QTEST_MAIN(tst_MemberPage)

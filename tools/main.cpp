@@ -3,8 +3,10 @@
 //
 //   mochen-gen --scale demo|large|2x|4x [--seed N] [--end yyyy-MM-dd] --out DIR
 //              [--dbset FILE] [--force]
+//   mochen-gen --import-samples DIR [--members N] [--faulty N] [--seed N]
 
 #include "dbsetconfig.h"
+#include "importsamples.h"
 #include "shopgenerator.h"
 
 #include <QCoreApplication>
@@ -27,6 +29,8 @@ void usage()
     std::fprintf(stderr,
                  "usage: mochen-gen --scale demo|large|2x|4x [--seed N] [--end yyyy-MM-dd] --out DIR\n"
                  "                  [--dbset FILE] [--force]\n"
+                 "       mochen-gen --import-samples DIR [--members 500] [--faulty 20] [--seed N]\n"
+                 "  writes sample files for 导入 (members as GB18030 CSV and .xlsx, service items, products).\n"
                  "  Creates DIR/mochenxinxi.db from dbset.xml (copied into DIR) and fills it with a\n"
                  "  generated shop. Without --end the history ends now. --force replaces an existing\n"
                  "  database in DIR.\n");
@@ -58,7 +62,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("mochen.sql.debug=false"));
 
-    QString scaleName, outDir, dbsetArg, endArg;
+    QString scaleName, outDir, dbsetArg, endArg, samplesDir;
+    int sampleMembers = 500, sampleFaulty = 20;
     quint64 seed = 1;
     bool force = false;
     const QStringList args = app.arguments();
@@ -77,10 +82,33 @@ int main(int argc, char **argv)
             endArg = value();
         else if (a == QLatin1String("--force"))
             force = true;
+        else if (a == QLatin1String("--import-samples"))
+            samplesDir = value();
+        else if (a == QLatin1String("--members"))
+            sampleMembers = value().toInt();
+        else if (a == QLatin1String("--faulty"))
+            sampleFaulty = value().toInt();
         else {
             usage();
             return 2;
         }
+    }
+    if (!samplesDir.isEmpty()) {
+        QStringList written;
+        ImportSamples::Faults faults;
+        QString error;
+        if (!ImportSamples::write(samplesDir, sampleMembers, sampleFaulty, seed, &written, &faults, &error)) {
+            std::fprintf(stderr, "mochen-gen: %s\n", qPrintable(error));
+            return 1;
+        }
+        QTextStream out(stdout);
+        for (const QString &f : written)
+            out << f << "\n";
+        QStringList rows;
+        for (int r : faults.rows)
+            rows << QString::number(r);
+        out << "faulty member rows: " << rows.join(QLatin1Char(' ')) << "\n";
+        return 0;
     }
     ShopScale scale;
     if (outDir.isEmpty() || !ShopScale::fromName(scaleName, &scale)) {
