@@ -1006,7 +1006,8 @@ OpeningImport fromSheet(ImportKind kind, const Sheet &sheet, const QMap<int, QSt
             m.balanceCents = rd.money(QStringLiteral("balance"), QStringLiteral("卡内余额"));
             m.bonusCents = rd.money(QStringLiteral("bonus"), QStringLiteral("赠送余额"));
             m.debtCents = rd.money(QStringLiteral("debt"), QStringLiteral("欠款"));
-            m.points = rd.count(QStringLiteral("points"), QStringLiteral("积分"), 2);
+            // Points are kept to thousandths (a refund takes back its share of them).
+            m.points = rd.count(QStringLiteral("points"), QStringLiteral("积分"), 3);
             m.address = rd.text(QStringLiteral("address"));
             m.referrer = rd.text(QStringLiteral("referrer"));
             m.remark = rd.text(QStringLiteral("remark"));
@@ -1094,7 +1095,7 @@ int exportSheet(ImportKind kind, const QString &path, QString *error)
                                 m.value(5).toString(),
                                 centsText(v.balanceCents - v.bonusCents),
                                 centsText(v.bonusCents),
-                                QString::number(m.value(6).toDouble(), 'f', 2).remove(QRegularExpression(QStringLiteral("\\.?0+$"))),
+                                QString::number(m.value(6).toDouble(), 'f', 3).remove(QRegularExpression(QStringLiteral("\\.?0+$"))),
                                 centsText(v.debtCents),
                                 uses.value(id).join(QLatin1Char(';')),
                                 m.value(7).toString(),
