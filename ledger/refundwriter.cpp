@@ -104,8 +104,10 @@ static void reverseEarnings(const QString &memberId, const QString &refundId, do
                                                  "from huiyuanjifen where huiyuanid=? and biandongleixing=?"),
                                   {memberId, entry.kind})
                                 .toDouble();
-    // Points the member has spent since cannot be taken back.
-    const double take = qMin(qMin(qRound64(earned * share * 1000) / 1000.0, earned - reversed),
+    // Points the member has spent since cannot be taken back. Hundredths, as
+    // the server's columns keep them: a thousandth would be rounded away there
+    // and the two engines would hold different totals.
+    const double take = qMin(qMin(qRound64(earned * share * 100) / 100.0, earned - reversed),
                              PointsBook::points(memberId));
     if (take > 0.0005)
         PointsBook::change(memberId, -take, entry);
