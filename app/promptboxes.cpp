@@ -32,6 +32,10 @@ QString realSaveFileName(QWidget *parent, const QString &caption, const QString 
 {
     return QFileDialog::getSaveFileName(parent, caption, dir, filter);
 }
+QString realOpenFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
 } // namespace
 
 namespace PromptBoxes {
@@ -42,5 +46,6 @@ void install()
         return;
     done = true;
     Prompt::setBoxes(realBox, realSaveFileName);
+    Prompt::setOpenFileBox(realOpenFileName);
 }
 } // namespace PromptBoxes

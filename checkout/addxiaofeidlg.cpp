@@ -1,4 +1,5 @@
 #include "addxiaofeidlg.h"
+#include "visitwarninglabel.h"
 #include "bookingcheckout.h"
 #include "ui_addxiaofeidlg.h"
 
@@ -87,6 +88,8 @@ AddXiaofeiDlg::AddXiaofeiDlg(QWidget *parent)
     ui->toolButton_4->hide();
     ui->toolButton_7->hide();
     setupKeys();
+    // The member's allergies and warnings from the visit notes, above the lines.
+    ui->verticalLayout->insertWidget(1, new VisitWarningLabel(this));
     updateButtons();
     ui->lineEdit_2->setFocus();
 }
@@ -117,6 +120,7 @@ void AddXiaofeiDlg::setHuiyuanInfo(const QStringList &info)
         ui->label_9->clear();
 
     const QString id = ui->label_12->text();
+    findChild<VisitWarningLabel *>(QStringLiteral("label_visitWarnings"))->showFor(id);
     m_basket.open(id);
     refreshLines();
     refreshPackages();

@@ -8,6 +8,8 @@ struct Handlers
     SaveFileHandler scriptedFiles;
     PromptHandler boxes;    // the windows' real boxes
     SaveFileHandler files;
+    SaveFileHandler scriptedOpen;
+    SaveFileHandler openBox;
 };
 
 Handlers &handlers()
@@ -38,6 +40,19 @@ QString saveFileName(QWidget *parent, const QString &caption, const QString &dir
         return h.files(parent, caption, dir, filter);
     return QString();
 }
+
+QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
+{
+    const Handlers &h = handlers();
+    if (h.scriptedOpen)
+        return h.scriptedOpen(parent, caption, dir, filter);
+    if (h.openBox)
+        return h.openBox(parent, caption, dir, filter);
+    return QString();
+}
+
+void setOpenFileHandler(SaveFileHandler h) { handlers().scriptedOpen = std::move(h); }
+void setOpenFileBox(SaveFileHandler box) { handlers().openBox = std::move(box); }
 
 void setHandler(PromptHandler h) { handlers().scripted = std::move(h); }
 void setSaveFileHandler(SaveFileHandler h) { handlers().scriptedFiles = std::move(h); }

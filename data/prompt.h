@@ -30,6 +30,10 @@ using SaveFileHandler = std::function<QString(QWidget *parent, const QString &ca
 namespace Prompt {
 int ask(const PromptRequest &request);
 QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+// The file to read (a picture to attach), or "" when cancelled.
+QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+void setOpenFileHandler(SaveFileHandler handler); // a test's answer; empty restores the real box
+void setOpenFileBox(SaveFileHandler box);         // the windows' real file box
 
 // An empty handler restores the real dialogs.
 void setHandler(PromptHandler handler);

@@ -278,6 +278,16 @@ private:
     class BookingPage *m_bookingPage = nullptr;
     // ---- end booking ----
 
+    // ---- member life ----
+public:
+    // 顾客档案 of the current member (F10).
+    void openVisitNotes();
+private:
+    void setupMemberLife();
+    // The current member's warnings from the visit notes, in the member panel.
+    void showMemberWarnings();
+    // ---- end member life ----
+
 };
 
 #endif

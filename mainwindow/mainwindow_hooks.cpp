@@ -44,6 +44,7 @@ void MainWindow::afterConstruction()
     refreshTakingsStatistics(); // reports: the 综合统计 tree for the default period
     clearRulesDetails(); // rules
     setupBooking(); // booking: the page, its key and the status bar
+    setupMemberLife(); // member life: visit notes (F10) and their warnings in the member panel
 }
 
 // After the navigation selected the page of `text`.
@@ -66,6 +67,7 @@ void MainWindow::afterMemberDataChanged(const QString &table)
     showMemberTotals();
     reloadCurrentMember();
     showMemberBookings(); // booking
+    showMemberWarnings(); // member life
 }
 
 // Query buttons, in the order of m_queryButtons.

@@ -106,6 +106,12 @@ void TestDemoShop::documentsAreWholeAndCounted()
                     "(select 1 from xiaofeimingxi l where l.ID=h.ID)"), 0);
     QCOMPARE(number("select count(*) from xiaofeimingxi l where not exists (select 1 from huiyuanxiaofei h where h.ID=l.ID)"), 0);
     QCOMPARE(number("select count(*) from log where log like '增加会员消费%'"), 180);
+    // Visit notes after some of the members' sales, each of its sale and its member, a few with warnings.
+    QCOMPARE(number("select count(*) from gukedangan"), int(c.visitNotes));
+    QVERIFY(c.visitNotes > 10);
+    QCOMPARE(number("select count(*) from gukedangan d where not exists (select 1 from huiyuanxiaofei h "
+                    "where h.ID=d.xiaofeiID and h.huiyuanid=d.huiyuanid)"), 0);
+    QVERIFY(number("select count(*) from gukedangan where jinggao<>''") > 0);
     // The book: every state, each settled booking with its sale of its member, bookings to come.
     QCOMPARE(number("select count(*) from yuyue"), int(c.bookings));
     QCOMPARE(number("select count(distinct zhuangtai) from yuyue"), 4);

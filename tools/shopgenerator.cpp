@@ -2,6 +2,7 @@
 
 #include "accountbooks.h"
 #include "bookingwriter.h"
+#include "visitnotes.h"
 #include "commissionrules.h"
 #include "ledgersql.h"
 #include "memberwriter.h"
@@ -270,6 +271,11 @@ private:
                  const QVector<BookingItem> &lines);
     void bookingsNotKept();
     void bookingsToCome();
+
+    // Visit notes after a part of the members' service sales, from a
+    // generator of their own as well.
+    Rng lifeRng{0x11FE};
+    void visitNote(int ms, const Member &m, const QString &saleId, const QString &stylist, const QString &service);
 
     // The writers take the operation's time from the ledger clock: the event's time.
     QDateTime eventTime;
@@ -863,6 +869,12 @@ void Builder::sale(int ms)
     write(SaleWriter::commit(value));
     if (!value.bookingId.isEmpty())
         ++cnt.logRows; // the booking settled
+    if (m)
+        for (const Line &l : qAsConst(lines))
+            if (l.type == QStringLiteral("服务项目") && l.commission) {
+                visitNote(ms + 60000, *m, saleId, l.employee, l.name);
+                break;
+            }
     cnt.saleLines += lines.size();
     cnt.headerRows += pays.size();
     for (const auto &p : qAsConst(pays))
@@ -1073,6 +1085,33 @@ QString Builder::book(int ms, const QString &memberId, const QString &name, cons
     ++cnt.logRows; // every change of a booking is logged
     ++cnt.bookings;
     return r.documentId;
+}
+
+void Builder::visitNote(int ms, const Member &m, const QString &saleId, const QString &stylist, const QString &service)
+{
+    if (!lifeRng.chance(0.3))
+        return;
+    static const char *const kFormulas[] = {"6/0 + 7/43 1:1，双氧 6%，35分钟", "8/1 + 9/0 2:1，双氧 9%，40分钟",
+                                            "5/5 单色，双氧 6%，30分钟", "冷烫 2号药水，卷杠 18号，15分钟"};
+    static const char *const kProducts[] = {"护色洗发水", "修护发膜", "免洗精油", "控油洗发水"};
+    static const char *const kWarnings[] = {"对PPD过敏", "头皮敏感，勿用高浓度双氧", "孕期，避免化学处理"};
+    VisitNote n;
+    n.memberId = m.id;
+    n.date = QString::fromLatin1(clock.date);
+    n.employeeId = stylist;
+    n.service = service;
+    if (lifeRng.chance(0.5))
+        n.formula = QString::fromUtf8(kFormulas[lifeRng.below(4)]);
+    n.products = QString::fromUtf8(kProducts[lifeRng.below(4)]);
+    // The same few members carry a warning, on some of their notes.
+    if (m.id.toInt() % 12 == 0 && lifeRng.chance(0.6))
+        n.warning = QString::fromUtf8(kWarnings[m.id.toInt() % 3]);
+    n.saleId = saleId;
+    n.operatorName = op;
+    at(ms);
+    write(VisitNotes::save(n));
+    ++cnt.logRows;
+    ++cnt.visitNotes;
 }
 
 // Every day a few bookings are cancelled and a few customers do not come.

@@ -1,0 +1,59 @@
+// A member's life in the shop, in the main window: the visit notes (顾客档案,
+// F10 or the member panel's button) and the warnings they carry, shown in the
+// member panel whenever a member is chosen.
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "ctrluiclass.h"
+#include "gukedangandlg.h"
+#include "ledgertypes.h"
+#include "visitnotes.h"
+#include "visitwarninglabel.h"
+
+#include <QShortcut>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+void MainWindow::setupMemberLife()
+{
+    auto *rows = ui->groupBox->findChild<QVBoxLayout *>(QStringLiteral("layout_12"));
+    auto *warnings = new VisitWarningLabel(ui->groupBox);
+    auto *notes = new QToolButton(ui->groupBox);
+    notes->setObjectName(QStringLiteral("toolButton_visitNotes"));
+    notes->setText(QStringLiteral("顾客档案（F10）"));
+    notes->setToolTip(QStringLiteral("当前会员的顾客档案：服务内容、配方、使用产品、过敏与注意；"
+                                     "在“会员消费”中选中一张消费单时，档案记在该单下"));
+    if (rows) {
+        rows->addWidget(warnings);
+        rows->addWidget(notes);
+    }
+    connect(notes, &QToolButton::clicked, this, &MainWindow::openVisitNotes);
+    auto *key = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(key, &QShortcut::activated, this, &MainWindow::openVisitNotes);
+}
+
+void MainWindow::openVisitNotes()
+{
+    const QString id = currentMemberId();
+    if (id.isEmpty() || id == QLatin1String(kWalkInId)) {
+        ctrlUiClass::showInfo(QStringLiteral("请先选择一个会员，散客没有顾客档案"), this);
+        return;
+    }
+    // A sale chosen in 会员消费 is the visit the note is written from.
+    QString saleId;
+    if (ui->tableView->selectionModel() && ui->tableView->selectionModel()->hasSelection()) {
+        const QVariantMap row = m_ctrl->rowMap(QStringLiteral("会员消费"), ui->tableView->currentIndex().row());
+        saleId = row.value(QStringLiteral("消费单号")).toString();
+    }
+    gukedangandlg dlg;
+    dlg.setup(id, m_member.value(1), saleId, saleId.isEmpty() ? QString() : VisitNotes::saleStylist(saleId));
+    dlg.exec();
+    showMemberWarnings();
+}
+
+void MainWindow::showMemberWarnings()
+{
+    if (auto *label = ui->groupBox->findChild<VisitWarningLabel *>(QStringLiteral("label_visitWarnings")))
+        label->showFor(currentMemberId());
+}

@@ -1,0 +1,284 @@
+// A member's life in the shop: visit notes with their pictures and warnings,
+// driven through the real windows, the rows read back.
+#include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QtTest>
+
+#include "addxiaofeidlg.h"
+#include "gukedangandlg.h"
+#include "mainwindow.h"
+#include "memberstestkit.h"
+#include "operatorsession.h"
+#include "prompt.h"
+#include "visitnotes.h"
+
+namespace {
+
+// The visit notes window as the cashier sees it.
+struct NotesScreen
+{
+    QWidget *d;
+    template <typename T> T *w(const char *name) const { return d->findChild<T *>(QLatin1String(name)); }
+    void fill(const QString &service, const QString &formula, const QString &warning, const QString &stylist = QString())
+    {
+        w<QLineEdit>("lineEdit_service")->setText(service);
+        w<QPlainTextEdit>("plainTextEdit_formula")->setPlainText(formula);
+        w<QLineEdit>("lineEdit_warning")->setText(warning);
+        if (!stylist.isEmpty())
+            w<QComboBox>("comboBox_employee")->setCurrentText(stylist);
+    }
+    void save() { clickButton(d, QStringLiteral("toolButton_save")); }
+    int notes() const { return w<QTableWidget>("tableWidget_notes")->rowCount(); }
+    void choose(int row) { w<QTableWidget>("tableWidget_notes")->selectRow(row); }
+    int pictures() const { return w<QListWidget>("listWidget_pictures")->count(); }
+    QString warnings() const { return w<QLabel>("label_warnings")->text(); }
+    void search(const QString &text)
+    {
+        w<QLineEdit>("lineEdit_search")->setText(text);
+        clickButton(d, QStringLiteral("toolButton_search"));
+    }
+};
+
+// A picture file of the given size, answered to the next file question.
+QString pictureFile(const QTemporaryDir &dir, const QString &name, int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(200, 120, 40));
+    const QString path = dir.filePath(name);
+    image.save(path);
+    return path;
+}
+
+// The answers to the next file questions, in order; then cancelled.
+void answerFile(const QString &path)
+{
+    static QStringList queue;
+    queue << path;
+    Prompt::setOpenFileHandler([](QWidget *, const QString &, const QString &, const QString &) {
+        return queue.isEmpty() ? QString() : queue.takeFirst();
+    });
+}
+
+} // namespace
+
+class TestMemberLife : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        operatorSession() = OperatorSession();
+        operatorSession().loginName = QStringLiteral("小王");
+    }
+    void visitNoteWrittenChangedSearchedAndDeleted();
+    void visitNoteRefusals();
+    void warningsAtTheCounterAndTheKey();
+};
+
+void TestMemberLife::visitNoteWrittenChangedSearchedAndDeleted()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    QTemporaryDir files;
+    seedShop();
+    seedMembers(2);
+
+    gukedangandlg dlg;
+    dlg.setup(QStringLiteral("1"), QStringLiteral("会员1"));
+    dlg.show();
+    NotesScreen s{&dlg};
+    QCOMPARE(s.notes(), 0);
+    s.fill(QStringLiteral("染发"), QStringLiteral("6/0 + 7/43 1:1，双氧 6%，35分钟"),
+           QStringLiteral("对PPD过敏"), QStringLiteral("王美发"));
+    s.w<QLineEdit>("lineEdit_products")->setText(QStringLiteral("O'Brien 护色素"));
+    // A large photo is kept scaled down; a second one beside it.
+    answerFile(pictureFile(files, QStringLiteral("before.jpg"), 3000, 1500));
+    s.w<QComboBox>("comboBox_pictureKind")->setCurrentText(QStringLiteral("服务前"));
+    clickButton(&dlg, QStringLiteral("toolButton_addPicture"));
+    answerFile(pictureFile(files, QStringLiteral("after.png"), 400, 300));
+    s.w<QComboBox>("comboBox_pictureKind")->setCurrentText(QStringLiteral("服务后"));
+    clickButton(&dlg, QStringLiteral("toolButton_addPicture"));
+    QCOMPARE(s.pictures(), 2);
+    s.save();
+    QVERIFY2(prompts.texts().isEmpty(), qPrintable(prompts.texts().join('\n')));
+
+    const QString id = dlg.currentNoteId();
+    QVERIFY(id.startsWith(QLatin1String("DA")));
+    QCOMPARE(sqlRows(QStringLiteral("select huiyuanid,yuangongID,fuwuneirong,peifang,chanpin,jinggao,caozuoyuan,xiaofeiID "
+                                    "from gukedangan")),
+             (QList<QStringList>{{"1", "A01", "染发", "6/0 + 7/43 1:1，双氧 6%，35分钟", "O'Brien 护色素", "对PPD过敏",
+                                  "小王", ""}}));
+    QCOMPARE(sqlValue(QStringLiteral("select leixing from danjuhao where ID='%1'").arg(id)), QStringLiteral("顾客档案"));
+    QCOMPARE(sqlRows(QStringLiteral("select xuhao,leixing,wenjianming from gukedangantupian order by xuhao")),
+             (QList<QStringList>{{"1", "服务前", "before.jpg"}, {"2", "服务后", "after.png"}}));
+    const QList<VisitPicture> stored = VisitNotes::pictures(id);
+    QCOMPARE(stored.size(), 2);
+    QImage first;
+    QVERIFY(first.loadFromData(stored.first().bytes));
+    QCOMPARE(first.size(), QSize(gukedangandlg::kPictureSide, gukedangandlg::kPictureSide / 2));
+    QCOMPARE(s.notes(), 1);
+    QCOMPARE(s.warnings(), QStringLiteral("注意：对PPD过敏"));
+    QCOMPARE(sqlRows(QStringLiteral("select user,log from log")),
+             (QList<QStringList>{{"小王", QStringLiteral("增加顾客档案  会员号：1  档案号：") + id}}));
+
+    // A second visit; the list shows the newest first, the warnings of both.
+    clickButton(&dlg, QStringLiteral("toolButton_new"));
+    QCOMPARE(s.pictures(), 0);
+    s.w<QDateEdit>("dateEdit_date")->setDate(QDate::currentDate().addDays(1));
+    s.fill(QStringLiteral("护理"), QString(), QStringLiteral("头皮敏感"));
+    s.save();
+    QCOMPARE(s.notes(), 2);
+    QCOMPARE(s.w<QTableWidget>("tableWidget_notes")->item(0, 2)->text(), QStringLiteral("护理"));
+    QCOMPARE(VisitNotes::warnings(QStringLiteral("1")), (QStringList{"头皮敏感", "对PPD过敏"}));
+
+    // Changing the first: one picture fewer, the warning lifted.
+    s.choose(1);
+    QCOMPARE(dlg.currentNoteId(), id);
+    QCOMPARE(s.pictures(), 2);
+    s.w<QListWidget>("listWidget_pictures")->setCurrentRow(0);
+    clickButton(&dlg, QStringLiteral("toolButton_removePicture"));
+    s.w<QLineEdit>("lineEdit_warning")->clear();
+    s.save();
+    QCOMPARE(sqlRows(QStringLiteral("select xuhao,leixing from gukedangantupian")), (QList<QStringList>{{"2", "服务后"}}));
+    QCOMPARE(sqlValue(QStringLiteral("select jinggao from gukedangan where ID='%1'").arg(id)), QString());
+    QCOMPARE(VisitNotes::warnings(QStringLiteral("1")), (QStringList{"头皮敏感"}));
+    QCOMPARE(sqlValue(QStringLiteral("select log from log order by rowid desc LIMIT 1")),
+             QStringLiteral("修改顾客档案  会员号：1  档案号：") + id);
+
+    // Searching: by the formula's words, by a quote, by nothing that is there.
+    s.search(QStringLiteral("7/43"));
+    QCOMPARE(s.notes(), 1);
+    s.search(QStringLiteral("O'Brien"));
+    QCOMPARE(s.notes(), 1);
+    s.search(QStringLiteral("烫发"));
+    QCOMPARE(s.notes(), 0);
+    QCOMPARE(VisitNotes::find(QString(), QStringLiteral("护理")).size(), 1); // every member's notes
+    s.search(QString());
+
+    // Deleting asks first; "否" keeps it, "是" removes it with its pictures.
+    s.choose(1);
+    prompts.answer(QStringLiteral("否"));
+    clickButton(&dlg, QStringLiteral("toolButton_delete"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from gukedangan")), QStringLiteral("2"));
+    prompts.answer(QStringLiteral("是"));
+    clickButton(&dlg, QStringLiteral("toolButton_delete"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from gukedangan")), QStringLiteral("1"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from gukedangantupian")), QStringLiteral("0"));
+    QCOMPARE(sqlValue(QStringLiteral("select log from log order by rowid desc LIMIT 1")),
+             QStringLiteral("删除顾客档案  会员号：1  档案号：") + id);
+    QCOMPARE(s.notes(), 1);
+}
+
+void TestMemberLife::visitNoteRefusals()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    QTemporaryDir files;
+    seedShop();
+    seedMembers(1);
+    gukedangandlg dlg;
+    dlg.setup(QStringLiteral("1"), QStringLiteral("会员1"));
+    NotesScreen s{&dlg};
+
+    // Nothing written: an empty note, a file that is no picture.
+    s.save();
+    QCOMPARE(prompts.last(), QStringLiteral("请填写服务内容、配方、使用产品或注意事项"));
+    QFile text(files.filePath(QStringLiteral("notes.jpg")));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("not a picture");
+    text.close();
+    answerFile(text.fileName());
+    clickButton(&dlg, QStringLiteral("toolButton_addPicture"));
+    QCOMPARE(prompts.last(), QStringLiteral("无法读取图片“notes.jpg”，请选择 JPG、PNG 或 BMP 图片"));
+    QCOMPARE(s.pictures(), 0);
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from gukedangan")), QStringLiteral("0"));
+
+    // Another desk deleted the note while it was open here: the change is
+    // refused, not written as a note of nobody's.
+    s.fill(QStringLiteral("剪发"), QString(), QString());
+    s.save();
+    const QString id = dlg.currentNoteId();
+    {
+        const LedgerResult gone = VisitNotes::remove(id, QStringLiteral("小李"));
+        QVERIFY(gone.ok);
+    }
+    s.fill(QStringLiteral("剪发+修眉"), QString(), QString());
+    answerFile(pictureFile(files, QStringLiteral("a.png"), 50, 50));
+    clickButton(&dlg, QStringLiteral("toolButton_addPicture"));
+    s.save();
+    QVERIFY(prompts.last().contains(QStringLiteral("可能已被另一台收银机删除")));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from gukedangan")), QStringLiteral("0"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from gukedangantupian")), QStringLiteral("0"));
+
+    // The walk-in customer and a member no longer on file have no notes.
+    VisitNote n;
+    n.memberId = QStringLiteral("0000");
+    n.date = QStringLiteral("2026-05-01");
+    n.service = QStringLiteral("剪发");
+    QVERIFY(!VisitNotes::save(n).ok);
+    n.memberId = QStringLiteral("99");
+    QCOMPARE(VisitNotes::save(n).error, QStringLiteral("找不到该会员，可能已被删除"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from gukedangan")), QStringLiteral("0"));
+}
+
+void TestMemberLife::warningsAtTheCounterAndTheKey()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedShop();
+    seedMembers(2, 100);
+    VisitNote n;
+    n.memberId = QStringLiteral("1");
+    n.date = QStringLiteral("2026-05-01");
+    n.warning = QStringLiteral("对PPD过敏");
+    n.operatorName = QStringLiteral("小王");
+    QVERIFY(VisitNotes::save(n).ok);
+
+    {
+        AddXiaofeiDlg checkout;
+        checkout.setHuiyuanInfo({"1", "会员1", "金卡", "0", "0", "100"});
+        auto *label = checkout.findChild<QLabel *>(QStringLiteral("label_visitWarnings"));
+        QVERIFY(!label->isHidden());
+        QCOMPARE(label->text(), QStringLiteral("⚠ 注意：对PPD过敏"));
+    }
+    {
+        AddXiaofeiDlg checkout;
+        checkout.setHuiyuanInfo({"2", "会员2", "金卡", "0", "0", "100"});
+        QVERIFY(checkout.findChild<QLabel *>(QStringLiteral("label_visitWarnings"))->isHidden());
+    }
+
+    MainWindow w;
+    auto *panel = w.findChild<QLabel *>(QStringLiteral("label_visitWarnings"));
+    w.findChild<QLineEdit *>(QStringLiteral("lineEdit"))->setText(QStringLiteral("会员1"));
+    clickButton(&w, QStringLiteral("toolButton_27"));
+    QVERIFY(!panel->isHidden());
+    QCOMPARE(panel->text(), QStringLiteral("⚠ 注意：对PPD过敏"));
+
+    // The key opens the member's notes; a note written there shows at once.
+    onNextModal([](QWidget *d) {
+        QCOMPARE(d->windowTitle(), QStringLiteral("顾客档案"));
+        NotesScreen s{d};
+        QCOMPARE(s.notes(), 1);
+        clickButton(d, QStringLiteral("toolButton_new"));
+        s.fill(QStringLiteral("烫发"), QString(), QStringLiteral("孕期"));
+        s.save();
+        clickButton(d, QStringLiteral("toolButton_close"));
+    });
+    w.openVisitNotes();
+    QCOMPARE(panel->text(), QStringLiteral("⚠ 注意：孕期；对PPD过敏"));
+
+    clickButton(&w, QStringLiteral("toolButton_28")); // 散客
+    QVERIFY(panel->isHidden());
+    w.openVisitNotes();
+    QCOMPARE(prompts.last(), QStringLiteral("请先选择一个会员，散客没有顾客档案"));
+}
+
+QTEST_MAIN(TestMemberLife)
+#include "tst_memberlife.moc"
