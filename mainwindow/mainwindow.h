@@ -282,6 +282,8 @@ private:
 public:
     // 顾客档案 of the current member (F10).
     void openVisitNotes();
+    // 会员卡升级 of the current member.
+    void openCardUpgrade();
 private:
     void setupMemberLife();
     // The current member's warnings from the visit notes, in the member panel.

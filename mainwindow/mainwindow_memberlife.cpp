@@ -1,11 +1,12 @@
 // A member's life in the shop, in the main window: the visit notes (顾客档案,
 // F10 or the member panel's button) and the warnings they carry, shown in the
-// member panel whenever a member is chosen.
+// member panel whenever a member is chosen; the card upgrade (会员卡升级).
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
 #include "ctrluiclass.h"
 #include "gukedangandlg.h"
+#include "huiyuankashengjidlg.h"
 #include "ledgertypes.h"
 #include "visitnotes.h"
 #include "visitwarninglabel.h"
@@ -24,10 +25,19 @@ void MainWindow::setupMemberLife()
     notes->setText(QStringLiteral("顾客档案（F10）"));
     notes->setToolTip(QStringLiteral("当前会员的顾客档案：服务内容、配方、使用产品、过敏与注意；"
                                      "在“会员消费”中选中一张消费单时，档案记在该单下"));
+    auto *upgrade = new QToolButton(ui->groupBox);
+    upgrade->setObjectName(QStringLiteral("toolButton_cardUpgrade"));
+    upgrade->setText(QStringLiteral("会员卡升级"));
+    upgrade->setToolTip(QStringLiteral("把当前会员的会员卡换成另一种，补交差价，卡内金额与折扣随新卡"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(notes);
+    buttons->addWidget(upgrade);
+    buttons->addStretch();
     if (rows) {
         rows->addWidget(warnings);
-        rows->addWidget(notes);
+        rows->addLayout(buttons);
     }
+    connect(upgrade, &QToolButton::clicked, this, &MainWindow::openCardUpgrade);
     connect(notes, &QToolButton::clicked, this, &MainWindow::openVisitNotes);
     auto *key = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(key, &QShortcut::activated, this, &MainWindow::openVisitNotes);
@@ -56,4 +66,20 @@ void MainWindow::showMemberWarnings()
 {
     if (auto *label = ui->groupBox->findChild<VisitWarningLabel *>(QStringLiteral("label_visitWarnings")))
         label->showFor(currentMemberId());
+}
+
+void MainWindow::openCardUpgrade()
+{
+    const QString id = currentMemberId();
+    if (id.isEmpty() || id == QLatin1String(kWalkInId)) {
+        ctrlUiClass::showInfo(QStringLiteral("请先选择一个会员，散客没有会员卡"), this);
+        return;
+    }
+    huiyuankashengjidlg dlg;
+    dlg.setup(id);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    // The balance, points, payment and the card type's discounts are new.
+    refreshByTable(QStringLiteral("huiyuanjiaofei"));
+    showCounterStatus(QStringLiteral("会员卡已升级  升级单：%1").arg(dlg.documentId()), dlg.documentId());
 }

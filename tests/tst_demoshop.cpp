@@ -98,7 +98,10 @@ void TestDemoShop::documentsAreWholeAndCounted()
     QCOMPARE(number("select count(*) from huiyuanjiaofei where jiaofeileixing='办卡交费'"), 30);
     QCOMPARE(number("select count(distinct ID) from huiyuanjiaofei where jiaofeileixing='套餐交费'"), 6);
     QCOMPARE(number("select count(*) from jiaoban"), 28);
-    QCOMPARE(number("select count(*) from huiyuanjifen"), 180 + 30); // a row per sale and per card issue
+    // a row per sale, per card issue and per card upgrade
+    QCOMPARE(number("select count(*) from huiyuanjifen"), 180 + 30 + int(c.cardUpgrades));
+    QVERIFY(c.cardUpgrades > 0);
+    QCOMPARE(number("select count(*) from huiyuankabiandong"), int(c.cardUpgrades));
     QCOMPARE(number("select count(*) from log"), int(c.logRows));
 
     // Every sale has lines, a points row and a log row; every line a header.
@@ -121,7 +124,7 @@ void TestDemoShop::documentsAreWholeAndCounted()
     QVERIFY(number("select count(*) from yuyue where zhuangtai='已预约' and riqi>(select max(substr(xiaofeiriqi,1,10)) from huiyuanxiaofei)") > 0);
     // Sale IDs, document numbers and their formats.
     QCOMPARE(number("select count(*) from huiyuanxiaofei where ID not glob 'xf_[0-9]*' or length(ID)!=20"), 0);
-    QCOMPARE(number("select count(*) from huiyuanjiaofei where length(ID)-length(replace(replace(replace(ID,'BK',''),'CZ',''),'tcxf',''))=0"), 0);
+    QCOMPARE(number("select count(*) from huiyuanjiaofei where length(ID)-length(replace(replace(replace(replace(ID,'BK',''),'CZ',''),'tcxf',''),'SJ',''))=0"), 0);
     QCOMPARE(number("select count(*) from chanpinrukumingxi where rukuID='000000'"), 12);
     QVERIFY(number("select count(*) from chanpinrukumingxi where rukuID like '入库ID: rk%'") > 0);
     QVERIFY(number("select count(*) from huiyuanxiaofei where beizhu='会员还款'") > 0

@@ -12,7 +12,10 @@
 #include <QtTest>
 
 #include "addxiaofeidlg.h"
+#include "accountbooks.h"
+#include "cardupgrade.h"
 #include "gukedangandlg.h"
+#include "huiyuankashengjidlg.h"
 #include "mainwindow.h"
 #include "memberstestkit.h"
 #include "operatorsession.h"
@@ -66,6 +69,41 @@ void answerFile(const QString &path)
     });
 }
 
+// The card upgrade window as the cashier sees it.
+struct UpgradeScreen
+{
+    huiyuankashengjidlg dlg;
+    explicit UpgradeScreen(const QString &memberId)
+    {
+        dlg.setup(memberId);
+        dlg.show();
+    }
+    QString text(const char *name) const { return dlg.findChild<QLabel *>(QLatin1String(name))->text(); }
+    void choose(const QString &type) { dlg.findChild<QComboBox *>(QStringLiteral("comboBox_newType"))->setCurrentText(type); }
+    void receive(const QString &amount) { dlg.findChild<QLineEdit *>(QStringLiteral("lineEdit_received"))->setText(amount); }
+    void confirm() { clickButton(&dlg, QStringLiteral("toolButton_ok")); }
+};
+
+// Members 1 and 2 on 金卡 (400 paid, 500 on the card); 钻石卡 costs 2000 and holds 2500.
+void seedUpgradeShop()
+{
+    seedShop();
+    seedMembers(2, 500);
+    sqlExec(QStringLiteral("insert into huiyuanka(name,kaneijine,jiage,fuwuzekou,chanpinzekou,taocanzekou,beizhu) "
+                           "values('钻石卡',2500,2000,0.7,0.8,0.9,'')"));
+    sqlExec(QStringLiteral("insert into user(name,xitongshezhi,jinyong) values('店长','是','否'),('小王','否','否')"));
+}
+
+QList<QStringList> upgradeRows()
+{
+    QList<QStringList> all;
+    all += sqlRows(QStringLiteral("select type,shengyujine,jifen from huiyuan order by ID"));
+    all += sqlRows(QStringLiteral("select * from huiyuanjiaofei order by rowid"));
+    all += sqlRows(QStringLiteral("select * from huiyuankabiandong order by rowid"));
+    all += sqlRows(QStringLiteral("select count(*) from huiyuanyuebiandong"));
+    return all;
+}
+
 } // namespace
 
 class TestMemberLife : public QObject
@@ -80,6 +118,10 @@ private slots:
     void visitNoteWrittenChangedSearchedAndDeleted();
     void visitNoteRefusals();
     void warningsAtTheCounterAndTheKey();
+    void cardUpgradeByRule_data();
+    void cardUpgradeByRule();
+    void cardUpgradeDebtDowngradeAndRefusals();
+    void cardUpgradeAtTwoDesksLandsOnce();
 };
 
 void TestMemberLife::visitNoteWrittenChangedSearchedAndDeleted()
@@ -278,6 +320,161 @@ void TestMemberLife::warningsAtTheCounterAndTheKey()
     QVERIFY(panel->isHidden());
     w.openVisitNotes();
     QCOMPARE(prompts.last(), QStringLiteral("请先选择一个会员，散客没有顾客档案"));
+}
+
+void TestMemberLife::cardUpgradeByRule_data()
+{
+    QTest::addColumn<QString>("rule");
+    QTest::addColumn<QString>("due");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("bonus");
+    QTest::addColumn<QString>("points");
+    QTest::newRow("补差价") << QString() << "1600" << "2000" << "400" << "800";
+    QTest::newRow("新卡全价") << QStringLiteral("新卡全价") << "2000" << "2500" << "500" << "1000";
+}
+
+void TestMemberLife::cardUpgradeByRule()
+{
+    QFETCH(QString, rule);
+    QFETCH(QString, due);
+    QFETCH(QString, value);
+    QFETCH(QString, bonus);
+    QFETCH(QString, points);
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedUpgradeShop();
+    if (!rule.isEmpty())
+        sqlExec(QStringLiteral("insert into dianpushezhi(mingcheng,zhi) values('会员卡升级计价','%1')").arg(rule));
+
+    UpgradeScreen s(QStringLiteral("1"));
+    QCOMPARE(s.text("label_oldType"), QStringLiteral("金卡"));
+    QCOMPARE(s.text("label_balance"), QStringLiteral("500.00"));
+    s.choose(QStringLiteral("钻石卡"));
+    // What the member pays and gets is shown before the payment.
+    QCOMPARE(s.text("label_rule"), rule.isEmpty() ? QStringLiteral("补差价") : rule);
+    QCOMPARE(s.text("label_due"), due + QStringLiteral(".00"));
+    QCOMPARE(s.text("label_value"), value + QStringLiteral(".00"));
+    QCOMPARE(s.text("label_bonus"), bonus + QStringLiteral(".00"));
+    QCOMPARE(s.text("label_discounts"), QStringLiteral("服务 0.7　产品 0.8　套餐 0.9"));
+    s.dlg.findChild<QComboBox *>(QStringLiteral("comboBox_method"))->setCurrentText(QStringLiteral("微信"));
+    s.confirm();
+    QVERIFY2(prompts.texts().isEmpty(), qPrintable(prompts.texts().join('\n')));
+    QCOMPARE(s.dlg.result(), int(QDialog::Accepted));
+    const QString id = s.dlg.documentId();
+    QVERIFY(id.startsWith(QLatin1String("SJ")));
+
+    const QString balance = QString::number(500 + value.toInt());
+    QCOMPARE(sqlRows(QStringLiteral("select type,shengyujine,jifen from huiyuan where ID='1'")),
+             (QList<QStringList>{{"钻石卡", balance, points}}));
+    QCOMPARE(sqlRows(QStringLiteral("select ID,jiaofeileixing,yingjiaojine,shifujine,zengsongjine,kaneijine,qiankuanjine,"
+                                    "fukuanleixing,caozuoyuan,beizhu from huiyuanjiaofei")),
+             (QList<QStringList>{{id, "会员卡升级", due, due, bonus, value, "0", "微信", "小王", "会员卡升级:金卡→钻石卡"}}));
+    QCOMPARE(sqlRows(QStringLiteral("select biandongleixing,yuezengjia,dangshikaneiyue,beizhu from huiyuanyuebiandong "
+                                    "where huiyuanid='1' order by ID desc LIMIT 1")),
+             (QList<QStringList>{{"会员卡升级", value, balance, QStringLiteral("升级单：") + id}}));
+    QCOMPARE(sqlRows(QStringLiteral("select biandongleixing,jifenzengjia,shengyujifen from huiyuanjifen where huiyuanid='1'")),
+             (QList<QStringList>{{"会员卡升级", points, points}}));
+    QCOMPARE(sqlRows(QStringLiteral("select ID,huiyuanid,jiuka,xinka,guize,yingjiaojine,shifujine,kaneijine,zengsongjine "
+                                    "from huiyuankabiandong")),
+             (QList<QStringList>{{id, "1", "金卡", "钻石卡", rule.isEmpty() ? "补差价" : rule, due, due, value, bonus}}));
+    QCOMPARE(sqlValue(QStringLiteral("select leixing from danjuhao where ID='%1'").arg(id)), QStringLiteral("会员卡升级"));
+    QCOMPARE(sqlValue(QStringLiteral("select log from log order by rowid desc LIMIT 1")),
+             QStringLiteral("会员卡升级  会员号：1  金卡→钻石卡"));
+    // The bonus stays bonus: a refund pays out what was paid, not what was given.
+    QCOMPARE(BalanceBook::storedValue(QStringLiteral("1")).bonusCents, qint64(bonus.toInt()) * 100);
+    QCOMPARE(CardUpgrades::history(QStringLiteral("1")).size(), 1);
+    verifyBooks();
+}
+
+void TestMemberLife::cardUpgradeDebtDowngradeAndRefusals()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedUpgradeShop();
+    const QList<QStringList> before = upgradeRows();
+
+    // Paying less asks about the debt; "否" writes nothing and keeps the window open.
+    {
+        UpgradeScreen s(QStringLiteral("1"));
+        s.choose(QStringLiteral("钻石卡"));
+        s.receive(QStringLiteral("1000"));
+        prompts.answer(QStringLiteral("否"));
+        s.confirm();
+        QCOMPARE(prompts.last(), QStringLiteral("欠款金额为：600.00 是否允许欠款?"));
+        QVERIFY(s.dlg.isVisible());
+        QCOMPARE(upgradeRows(), before);
+        s.receive(QStringLiteral("16000"));
+        s.confirm();
+        QCOMPARE(prompts.last(), QStringLiteral("实际付款金额大于需付金额，请确认"));
+        s.receive(QStringLiteral("1000"));
+        prompts.answer(QStringLiteral("是"));
+        s.confirm();
+        QCOMPARE(s.dlg.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(sqlValue(QStringLiteral("select qiankuanjine from huiyuanjiaofei")), QStringLiteral("600"));
+    QCOMPARE(DebtBook::memberDebt(QStringLiteral("1")), qint64(60000));
+
+    // Back to a cheaper card: refused without the settings right, nothing written.
+    const QList<QStringList> upgraded = upgradeRows();
+    {
+        UpgradeScreen s(QStringLiteral("1"));
+        s.choose(QStringLiteral("金卡"));
+        QCOMPARE(s.text("label_due"), QStringLiteral("0.00"));
+        prompts.answer(QStringLiteral("是"));
+        s.confirm();
+        QCOMPARE(prompts.last(), QStringLiteral("换成价格更低的会员卡需要系统设置权限"));
+        QVERIFY(s.dlg.isVisible());
+    }
+    QCOMPARE(upgradeRows(), upgraded);
+    // With it: the type changes, no money moves, the history keeps both.
+    operatorSession().loginName = QStringLiteral("店长");
+    {
+        UpgradeScreen s(QStringLiteral("1"));
+        s.choose(QStringLiteral("金卡"));
+        prompts.answer(QStringLiteral("是"));
+        s.confirm();
+        QCOMPARE(s.dlg.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(sqlValue(QStringLiteral("select type from huiyuan where ID='1'")), QStringLiteral("金卡"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from huiyuanjiaofei")), QStringLiteral("1"));
+    QCOMPARE(sqlValue(QStringLiteral("select shengyujine from huiyuan where ID='1'")), QStringLiteral("2500"));
+    QCOMPARE(sqlRows(QStringLiteral("select jiuka,xinka,guize,caozuoyuan from huiyuankabiandong order by rowid")),
+             (QList<QStringList>{{"金卡", "钻石卡", "补差价", "小王"}, {"钻石卡", "金卡", "降级", "店长"}}));
+
+    // No upgrade to the card the member holds, or for someone not on file.
+    QVERIFY(!CardUpgrades::quote(QStringLiteral("1"), QStringLiteral("金卡")).ok);
+    QCOMPARE(CardUpgrades::quote(QStringLiteral("0000"), QStringLiteral("钻石卡")).error,
+             QStringLiteral("只能给已登记的会员升级会员卡，请先选择一个会员"));
+    verifyBooks();
+}
+
+void TestMemberLife::cardUpgradeAtTwoDesksLandsOnce()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedUpgradeShop();
+    // Two desks open the upgrade of member 2 at once; one confirms first.
+    UpgradeScreen first(QStringLiteral("2"));
+    UpgradeScreen second(QStringLiteral("2"));
+    first.choose(QStringLiteral("钻石卡"));
+    second.choose(QStringLiteral("银卡"));
+    first.confirm();
+    QCOMPARE(first.dlg.result(), int(QDialog::Accepted));
+    second.confirm();
+    QCOMPARE(prompts.last(), QStringLiteral("该会员的会员卡已被另一台收银机改为“钻石卡”，请重新打开会员卡升级"));
+    QVERIFY(second.dlg.isVisible());
+    QCOMPARE(sqlValue(QStringLiteral("select type from huiyuan where ID='2'")), QStringLiteral("钻石卡"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from huiyuankabiandong")), QStringLiteral("1"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from huiyuanjiaofei")), QStringLiteral("1"));
+
+    // A price changed under an open window: the writer's own quote decides.
+    UpgradeScreen third(QStringLiteral("1"));
+    third.choose(QStringLiteral("钻石卡"));
+    sqlExec(QStringLiteral("update huiyuanka set jiage=2100 where name='钻石卡'"));
+    third.confirm();
+    QCOMPARE(prompts.last(), QStringLiteral("会员卡的价格已经变动，应收 1700.00 元，请重新打开会员卡升级"));
+    QCOMPARE(sqlValue(QStringLiteral("select type from huiyuan where ID='1'")), QStringLiteral("金卡"));
+    verifyBooks();
 }
 
 QTEST_MAIN(TestMemberLife)

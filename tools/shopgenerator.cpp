@@ -3,6 +3,7 @@
 #include "accountbooks.h"
 #include "bookingwriter.h"
 #include "visitnotes.h"
+#include "cardupgrade.h"
 #include "commissionrules.h"
 #include "ledgersql.h"
 #include "memberwriter.h"
@@ -115,7 +116,7 @@ struct Member
 struct Debt { int member = 0; QString saleId; qint64 rowid = 0; qint64 amount = 0; };
 
 struct Event { int ms = 0; int kind = 0; int arg = 0; };
-enum EventKind { IssueCard = 0, StockIn = 1, StockOut = 2, Sale = 3, TopUp = 4, Renewal = 5, Repay = 6 };
+enum EventKind { IssueCard = 0, StockIn = 1, StockOut = 2, Sale = 3, TopUp = 4, Renewal = 5, Repay = 6, CardUpgradeEvent = 7 };
 
 // Text of one day plus a time of day, without QDateTime's cost per row.
 struct DayClock
@@ -276,6 +277,7 @@ private:
     // generator of their own as well.
     Rng lifeRng{0x11FE};
     void visitNote(int ms, const Member &m, const QString &saleId, const QString &stylist, const QString &service);
+    void cardUpgrade(int ms);
 
     // The writers take the operation's time from the ledger clock: the event's time.
     QDateTime eventTime;
@@ -1032,6 +1034,9 @@ void Builder::oneDay(int d, int issueQuota, int saleQuota, int topupQuota, int r
         ev.append({open - 20 * 60 * 1000, StockIn, 0});
     if (d % 30 == 15)
         ev.append({at(open, close), StockOut, 0});
+    // Now and then a member moves to a better card.
+    if (d > 0 && lifeRng.chance(0.12))
+        ev.append({open + int(lifeRng.next() % quint64(close - open)), CardUpgradeEvent, 0});
     std::sort(ev.begin(), ev.end(), [](const Event &a, const Event &b) {
         return a.ms != b.ms ? a.ms < b.ms : a.kind < b.kind;
     });
@@ -1049,6 +1054,7 @@ void Builder::oneDay(int d, int issueQuota, int saleQuota, int topupQuota, int r
         case TopUp: topUp(e.ms); break;
         case Renewal: renewal(e.ms); break;
         case Repay: repay(e.ms, due.at(e.arg)); break;
+        case CardUpgradeEvent: cardUpgrade(e.ms); break;
         }
     }
     bookingsNotKept();
@@ -1112,6 +1118,41 @@ void Builder::visitNote(int ms, const Member &m, const QString &saleId, const QS
     write(VisitNotes::save(n));
     ++cnt.logRows;
     ++cnt.visitNotes;
+}
+
+void Builder::cardUpgrade(int ms)
+{
+    if (members.isEmpty())
+        return;
+    Member &m = members[lifeRng.below(members.size())];
+    int better = -1;
+    for (int i = 0; i < cards.size(); ++i)
+        if (cards.at(i).price > cards.at(m.cardType).price && (better < 0 || cards.at(i).price < cards.at(better).price))
+            better = i;
+    if (better < 0)
+        return;
+    at(ms);
+    const CardUpgradeQuote q = CardUpgrades::quote(m.id, cards.at(better).name);
+    if (!q.ok)
+        throw std::runtime_error(("upgrade: " + q.error).toStdString());
+    CardUpgrade u;
+    u.memberId = m.id;
+    u.fromType = q.oldType;
+    u.newType = q.newType;
+    u.dueCents = q.dueCents;
+    u.receivedCents = q.dueCents;
+    u.method = otherMethods.at(lifeRng.below(otherMethods.size()));
+    u.operatorName = op;
+    write(CardUpgrades::upgrade(u));
+    m.cardType = better;
+    m.card = q.newType;
+    m.balance += q.valueCents;
+    m.points += qRound64(q.points * 100); // kept in hundredths, as the sales keep them
+    dayPayments[u.method] += u.receivedCents;
+    cnt.ledgerRows += q.valueCents > 0 ? 1 : 0;
+    cnt.pointRows += q.points > 0 ? 1 : 0;
+    ++cnt.logRows;
+    ++cnt.cardUpgrades;
 }
 
 // Every day a few bookings are cancelled and a few customers do not come.
