@@ -6,6 +6,7 @@
 #include "conflictretry.h"
 #include "deletionlog.h"
 #include "ledgersql.h"
+#include "topupoffers.h"
 #include "transactionscope.h"
 
 #include <QMap>
@@ -175,6 +176,8 @@ static LedgerResult topUpOnce(const TopUp &t)
         return finish(tx, QStringLiteral("会员充值保存失败"), QString());
     }
     const QString id = LedgerSql::newDocumentId(QStringLiteral("CZ"), QStringLiteral("会员充值"), t.operatorName);
+    // 充值规则: the bonus held to the card type's tier, and the tier's points.
+    TopUpOffers::applyInside(t, id);
     BalanceBook::change(t.memberId, credited,
                         {QStringLiteral("会员充值"), t.operatorName, QStringLiteral("充值单：") + id});
     for (int i = 0; i < parts.size() && !tx.failed(); ++i) {

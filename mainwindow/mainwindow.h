@@ -284,6 +284,8 @@ public:
     void openVisitNotes();
     // 会员卡升级 of the current member.
     void openCardUpgrade();
+    // 充值规则 of the card type chosen in the card type list.
+    void openTopUpRules();
 private:
     void setupMemberLife();
     // The current member's warnings from the visit notes, in the member panel.

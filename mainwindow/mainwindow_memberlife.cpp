@@ -5,6 +5,7 @@
 #include "ui_mainwindow.h"
 
 #include "ctrluiclass.h"
+#include "chongzhiguizedlg.h"
 #include "gukedangandlg.h"
 #include "huiyuankashengjidlg.h"
 #include "ledgertypes.h"
@@ -38,6 +39,19 @@ void MainWindow::setupMemberLife()
         rows->addLayout(buttons);
     }
     connect(upgrade, &QToolButton::clicked, this, &MainWindow::openCardUpgrade);
+
+    // 充值规则 beside the card type list's 修改.
+    auto *rules = new QToolButton(ui->toolButton_150->parentWidget());
+    rules->setObjectName(QStringLiteral("toolButton_topUpRules"));
+    rules->setText(QStringLiteral("充值规则"));
+    rules->setMinimumSize(ui->toolButton_150->minimumSize());
+    rules->setToolTip(QStringLiteral("每种会员卡的“充X送Y”，充值时自动带出赠送金额"));
+    for (QBoxLayout *box : ui->toolButton_150->parentWidget()->findChildren<QBoxLayout *>())
+        if (box->indexOf(ui->toolButton_150) >= 0) {
+            box->insertWidget(box->indexOf(ui->toolButton_150) + 1, rules);
+            break;
+        }
+    connect(rules, &QToolButton::clicked, this, &MainWindow::openTopUpRules);
     connect(notes, &QToolButton::clicked, this, &MainWindow::openVisitNotes);
     auto *key = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(key, &QShortcut::activated, this, &MainWindow::openVisitNotes);
@@ -82,4 +96,11 @@ void MainWindow::openCardUpgrade()
     // The balance, points, payment and the card type's discounts are new.
     refreshByTable(QStringLiteral("huiyuanjiaofei"));
     showCounterStatus(QStringLiteral("会员卡已升级  升级单：%1").arg(dlg.documentId()), dlg.documentId());
+}
+
+void MainWindow::openTopUpRules()
+{
+    chongzhiguizedlg dlg;
+    dlg.setup(m_ctrl->currentRowValues(QStringLiteral("会员卡信息")).value(0));
+    dlg.exec();
 }

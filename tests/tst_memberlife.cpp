@@ -14,6 +14,9 @@
 #include "addxiaofeidlg.h"
 #include "accountbooks.h"
 #include "cardupgrade.h"
+#include "chongzhiguizedlg.h"
+#include "huiyuankachongchi.h"
+#include "topupoffers.h"
 #include "gukedangandlg.h"
 #include "huiyuankashengjidlg.h"
 #include "mainwindow.h"
@@ -122,6 +125,7 @@ private slots:
     void cardUpgradeByRule();
     void cardUpgradeDebtDowngradeAndRefusals();
     void cardUpgradeAtTwoDesksLandsOnce();
+    void topUpOffersSetAndApplied();
 };
 
 void TestMemberLife::visitNoteWrittenChangedSearchedAndDeleted()
@@ -474,6 +478,91 @@ void TestMemberLife::cardUpgradeAtTwoDesksLandsOnce()
     third.confirm();
     QCOMPARE(prompts.last(), QStringLiteral("会员卡的价格已经变动，应收 1700.00 元，请重新打开会员卡升级"));
     QCOMPARE(sqlValue(QStringLiteral("select type from huiyuan where ID='1'")), QStringLiteral("金卡"));
+    verifyBooks();
+}
+
+void TestMemberLife::topUpOffersSetAndApplied()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedUpgradeShop();
+    DispatchStub main;
+
+    // The rules window: two tiers for 金卡 and one for every other card.
+    const auto setRules = [](const QString &card, const QList<QStringList> &tiers) {
+        chongzhiguizedlg dlg;
+        dlg.setup(card);
+        auto *t = dlg.findChild<QTableWidget *>(QStringLiteral("tableWidget_tiers"));
+        while (t->rowCount())
+            t->removeRow(0);
+        for (const QStringList &tier : tiers) {
+            clickButton(&dlg, QStringLiteral("toolButton_addTier"));
+            for (int c = 0; c < 3; ++c)
+                t->item(t->rowCount() - 1, c)->setText(tier.at(c));
+        }
+        clickButton(&dlg, QStringLiteral("toolButton_save"));
+    };
+    setRules(QStringLiteral("金卡"), {{"1000", "100", "50"}, {"2000", "300", "0"}});
+    QCOMPARE(prompts.last(), QStringLiteral("修改充值规则需要系统设置权限"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from chongzhiguize")), QStringLiteral("0"));
+    operatorSession().loginName = QStringLiteral("店长");
+    setRules(QStringLiteral("金卡"), {{"2000", "300", "0"}, {"1000", "100", "50"}});
+    setRules(QStringLiteral("所有会员卡"), {{"500", "20", "0"}});
+    setRules(QStringLiteral("银卡"), {{"1000", "-5", "0"}});
+    QCOMPARE(prompts.last(), QStringLiteral("第1档的赠送金额不能小于0"));
+    QCOMPARE(sqlRows(QStringLiteral("select kaming,chongzhijine,zengsongjine,zengsongjifen,caozuoyuan from chongzhiguize "
+                                    "order by kaming,chongzhijine")),
+             (QList<QStringList>{{"所有会员卡", "500", "20", "0", "店长"},
+                                 {"金卡", "1000", "100", "50", "店长"},
+                                 {"金卡", "2000", "300", "0", "店长"}}));
+    QCOMPARE(sqlValue(QStringLiteral("select log from log where log like '修改充值规则%' order by rowid LIMIT 1")),
+             QStringLiteral("修改充值规则  会员卡：金卡  充2000送300 充1000送100"));
+
+    operatorSession().loginName = QStringLiteral("小王");
+    const auto topUp = [&](const QString &member, const QString &paid, const QString &bonus, QString *offer) {
+        huiyuankachongchi dlg;
+        main.attach(&dlg);
+        dlg.setup({member, QStringLiteral("会员") + member, QStringLiteral("500"), QString()});
+        dlg.show();
+        dlg.findChild<QLineEdit *>(QStringLiteral("lineEdit"))->setText(paid);
+        auto *hint = dlg.findChild<QLabel *>(QStringLiteral("label_topUpOffer"));
+        *offer = hint->isHidden() ? QString() : hint->text();
+        auto *bonusField = dlg.findChild<QLineEdit *>(QStringLiteral("lineEdit_2"));
+        const QString proposed = bonusField->text();
+        if (!bonus.isNull())
+            bonusField->setText(bonus);
+        clickButton(&dlg, QStringLiteral("toolButton"));
+        return proposed;
+    };
+    QString offer;
+    // The tier reached is proposed and shown before payment.
+    QCOMPARE(topUp("1", "1500", QString(), &offer), QStringLiteral("100"));
+    QCOMPARE(offer, QStringLiteral("充值优惠：充1000送100，送积分50（赠送可改少，改多需要系统设置权限）"));
+    QCOMPARE(sqlRows(QStringLiteral("select jiaofeileixing,yingjiaojine,zengsongjine,kaneijine from huiyuanjiaofei")),
+             (QList<QStringList>{{"会员充值", "1500", "100", "1600"}}));
+    QCOMPARE(sqlRows(QStringLiteral("select biandongleixing,jifenzengjia,shengyujifen,substr(beizhu,1,6) from huiyuanjifen")),
+             (QList<QStringList>{{"充值赠送积分", "50", "50", "充值单：CZ"}}));
+    QCOMPARE(sqlValue(QStringLiteral("select shengyujine from huiyuan where ID='1'")), QStringLiteral("2100"));
+    QCOMPARE(topUp("1", "2500", QStringLiteral("250"), &offer), QStringLiteral("300")); // less is the cashier's call
+    QCOMPARE(sqlValue(QStringLiteral("select zengsongjine from huiyuanjiaofei order by rowid desc LIMIT 1")),
+             QStringLiteral("250"));
+    QCOMPARE(topUp("1", "800", QString(), &offer), QStringLiteral("0"));
+    QCOMPARE(offer, QStringLiteral("充值优惠：未达到充值规则"));
+
+    // More than the tier: refused without the right, nothing written.
+    const QList<QStringList> before = moneySnapshot();
+    topUp("1", "1000", QStringLiteral("150"), &offer);
+    QCOMPARE(prompts.last(), QStringLiteral("按充值规则（充1000送100，送积分50）最多赠送 100.00 元，赠送更多需要系统设置权限"));
+    QCOMPARE(moneySnapshot(), before);
+    operatorSession().loginName = QStringLiteral("店长");
+    topUp("1", "1000", QStringLiteral("150"), &offer);
+    QCOMPARE(sqlValue(QStringLiteral("select zengsongjine from huiyuanjiaofei order by rowid desc LIMIT 1")),
+             QStringLiteral("150"));
+
+    // A card without tiers of its own takes the shop's.
+    sqlExec(QStringLiteral("update huiyuan set type='银卡' where ID='2'"));
+    QCOMPARE(TopUpOffers::offerFor(QStringLiteral("2"), 60000).text(), QStringLiteral("充500送20"));
+    QCOMPARE(BalanceBook::storedValue(QStringLiteral("1")).bonusCents, qint64(100 + 250 + 150) * 100);
     verifyBooks();
 }
 
