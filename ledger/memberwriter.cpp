@@ -6,6 +6,7 @@
 #include "conflictretry.h"
 #include "deletionlog.h"
 #include "ledgersql.h"
+#include "packageexpiry.h"
 #include "topupoffers.h"
 #include "transactionscope.h"
 
@@ -120,9 +121,10 @@ static LedgerResult issueCardOnce(const CardIssue &c)
 
     if (!tx.failed())
         BalanceBook::change(c.memberId, valueCents, {QStringLiteral("会员办卡"), c.operatorName, bill});
+    const int packageDays = c.packageId.isEmpty() ? 0 : PackageExpiry::daysForPackage(c.packageId);
     for (auto it = items.cbegin(); it != items.cend() && !tx.failed(); ++it)
-        if (it.value() > 0)
-            UsesBook::add(c.memberId, it.key(), it.value(), {QStringLiteral("会员办卡"), c.operatorName, bill});
+        if (it.value() > 0 && UsesBook::add(c.memberId, it.key(), it.value(), {QStringLiteral("会员办卡"), c.operatorName, bill}))
+            PackageExpiry::extendInside(c.memberId, it.key(), packageDays); // 有效期 from the package's days
     if (!tx.failed())
         PointsBook::change(c.memberId, points, {QStringLiteral("会员办卡"), c.operatorName, bill});
 
@@ -232,8 +234,9 @@ static LedgerResult renewOnce(const Renewal &r)
     for (const PackageItem &item : r.items) {
         if (tx.failed())
             break;
-        UsesBook::add(r.memberId, item.itemId, item.uses,
-                      {QStringLiteral("会员套餐充值"), r.operatorName, QStringLiteral("消费单：") + id});
+        if (UsesBook::add(r.memberId, item.itemId, item.uses,
+                          {QStringLiteral("会员套餐充值"), r.operatorName, QStringLiteral("消费单：") + id}))
+            PackageExpiry::extendInside(r.memberId, item.itemId, PackageExpiry::daysForItem(item.itemId)); // 有效期
     }
     if (card > 0 && !tx.failed())
         BalanceBook::change(r.memberId, -card,

@@ -6,6 +6,7 @@
 #include "conflictretry.h"
 #include "heldbills.h"
 #include "ledgersql.h"
+#include "packageexpiry.h"
 #include "transactionscope.h"
 
 #include <QMap>
@@ -131,7 +132,8 @@ static LedgerResult commitOnce(const Sale &s)
     }
 
     for (auto it = usesByItem.cbegin(); it != usesByItem.cend() && !tx.failed(); ++it)
-        UsesBook::take(s.memberId, it.key(), it.value(), {QStringLiteral("会员套餐消费"), s.operatorName, bill});
+        if (PackageExpiry::checkUseInside(s.memberId, it.key())) // 有效期
+            UsesBook::take(s.memberId, it.key(), it.value(), {QStringLiteral("会员套餐消费"), s.operatorName, bill});
 
     if (!tx.failed())
         PointsBook::change(s.memberId, points, {QStringLiteral("会员消费"), s.operatorName, bill});

@@ -286,6 +286,8 @@ public:
     void openCardUpgrade();
     // 充值规则 of the card type chosen in the card type list.
     void openTopUpRules();
+    // 套餐有效期 of the current member's packages.
+    void openPackageExpiry();
 private:
     void setupMemberLife();
     // The current member's warnings from the visit notes, in the member panel.

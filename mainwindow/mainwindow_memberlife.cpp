@@ -8,6 +8,7 @@
 #include "chongzhiguizedlg.h"
 #include "gukedangandlg.h"
 #include "huiyuankashengjidlg.h"
+#include "taocanyouxiaoqidlg.h"
 #include "ledgertypes.h"
 #include "visitnotes.h"
 #include "visitwarninglabel.h"
@@ -52,6 +53,19 @@ void MainWindow::setupMemberLife()
             break;
         }
     connect(rules, &QToolButton::clicked, this, &MainWindow::openTopUpRules);
+
+    // 套餐有效期 beside 退套餐 of the member's packages.
+    auto *expiry = new QToolButton(ui->toolButton_21->parentWidget());
+    expiry->setObjectName(QStringLiteral("toolButton_packageExpiry"));
+    expiry->setText(QStringLiteral("套餐有效期"));
+    expiry->setMinimumSize(ui->toolButton_21->minimumSize());
+    expiry->setToolTip(QStringLiteral("查看与延期当前会员的套餐到期日期（需店长授权），设置过期套餐能否使用"));
+    for (QBoxLayout *box : ui->toolButton_21->parentWidget()->findChildren<QBoxLayout *>())
+        if (box->indexOf(ui->toolButton_21) >= 0) {
+            box->insertWidget(box->indexOf(ui->toolButton_21) + 1, expiry);
+            break;
+        }
+    connect(expiry, &QToolButton::clicked, this, &MainWindow::openPackageExpiry);
     connect(notes, &QToolButton::clicked, this, &MainWindow::openVisitNotes);
     auto *key = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(key, &QShortcut::activated, this, &MainWindow::openVisitNotes);
@@ -103,4 +117,17 @@ void MainWindow::openTopUpRules()
     chongzhiguizedlg dlg;
     dlg.setup(m_ctrl->currentRowValues(QStringLiteral("会员卡信息")).value(0));
     dlg.exec();
+}
+
+void MainWindow::openPackageExpiry()
+{
+    const QString id = currentMemberId();
+    if (id.isEmpty() || id == QLatin1String(kWalkInId)) {
+        ctrlUiClass::showInfo(QStringLiteral("请先选择一个会员"), this);
+        return;
+    }
+    taocanyouxiaoqidlg dlg;
+    dlg.setup(id, m_member.value(1), m_ctrl->currentRowValues(QStringLiteral("会员套餐")).value(1));
+    dlg.exec();
+    refreshMemberViews(id);
 }

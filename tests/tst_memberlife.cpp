@@ -17,6 +17,12 @@
 #include "chongzhiguizedlg.h"
 #include "huiyuankachongchi.h"
 #include "topupoffers.h"
+#include "ledgersql.h"
+#include "meiritixingdlg.h"
+#include "memberwriter.h"
+#include "packageexpiry.h"
+#include "salewriter.h"
+#include "taocanyouxiaoqidlg.h"
 #include "gukedangandlg.h"
 #include "huiyuankashengjidlg.h"
 #include "mainwindow.h"
@@ -126,6 +132,8 @@ private slots:
     void cardUpgradeDebtDowngradeAndRefusals();
     void cardUpgradeAtTwoDesksLandsOnce();
     void topUpOffersSetAndApplied();
+    void packageExpirySetRefusedAndExtended();
+    void packageExpiryReminder();
 };
 
 void TestMemberLife::visitNoteWrittenChangedSearchedAndDeleted()
@@ -564,6 +572,136 @@ void TestMemberLife::topUpOffersSetAndApplied()
     QCOMPARE(TopUpOffers::offerFor(QStringLiteral("2"), 60000).text(), QStringLiteral("充500送20"));
     QCOMPARE(BalanceBook::storedValue(QStringLiteral("1")).bonusCents, qint64(100 + 250 + 150) * 100);
     verifyBooks();
+}
+
+namespace {
+void clockAt(const QString &when)
+{
+    // A clock that runs from the given moment, so that document numbers differ.
+    const QDateTime t = QDateTime::fromString(when, QStringLiteral("yyyy-MM-dd hh:mm"));
+    const QDateTime started = QDateTime::currentDateTime();
+    LedgerSql::setClock([t, started] { return t.addMSecs(started.msecsTo(QDateTime::currentDateTime())); });
+}
+
+// A sale of one use of the member's package item.
+LedgerResult useOne(const QString &memberId, const QString &itemId)
+{
+    Sale sale;
+    sale.memberId = memberId;
+    SaleLine use;
+    use.key = QStringLiteral("k1");
+    use.type = QStringLiteral("套餐消费");
+    use.itemId = itemId;
+    use.name = itemId;
+    use.quantity = 1;
+    sale.lines = {use};
+    sale.payments = {PaymentPart{QStringLiteral("现金"), 0}};
+    sale.lineMethod = QStringLiteral("现金");
+    sale.operatorName = QStringLiteral("小王");
+    return SaleWriter::commit(sale);
+}
+} // namespace
+
+void TestMemberLife::packageExpirySetRefusedAndExtended()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedUpgradeShop();
+    sqlExec(QStringLiteral("update taocanmingxi set youxiaoqi='6个月' where taocanID='T2'"));
+
+    // The card is issued with 洗护套餐 (365 days); later 剪发 uses are bought (6 months).
+    clockAt(QStringLiteral("2026-01-10 10:00"));
+    CardIssue c;
+    c.memberId = QStringLiteral("5");
+    c.name = QStringLiteral("会员5");
+    c.cardType = QStringLiteral("金卡");
+    c.packageId = QStringLiteral("T1");
+    c.priceCents = 40000;
+    c.receivedCents = 70000;
+    c.method = QStringLiteral("现金");
+    c.operatorName = QStringLiteral("小王");
+    QVERIFY(MemberWriter::issueCard(c).ok);
+    clockAt(QStringLiteral("2026-03-01 10:00"));
+    Renewal r;
+    r.memberId = QStringLiteral("5");
+    r.items = {PackageItem{QStringLiteral("X3"), 5}, PackageItem{QStringLiteral("X1"), 2}};
+    r.dueCents = 20000;
+    r.payments = {PaymentPart{QStringLiteral("现金"), 20000}};
+    r.operatorName = QStringLiteral("小王");
+    QVERIFY(MemberWriter::renew(r).ok);
+    QCOMPARE(sqlRows(QStringLiteral("select xiangmuID,shengyucishu,daoqiriqi from huiyuantaocan where huiyuanID='5' "
+                                    "order by xiangmuID")),
+             (QList<QStringList>{{"X1", "12", "2027-03-01"}, {"X2", "2", "2027-01-10"}, {"X3", "5", "2026-08-28"}}));
+
+    // After the date a use is refused and nothing is written; before it, it is taken.
+    clockAt(QStringLiteral("2027-02-05 10:00"));
+    const QList<QStringList> before = moneySnapshot();
+    const LedgerResult late = useOne(QStringLiteral("5"), QStringLiteral("X2"));
+    QVERIFY(!late.ok);
+    QVERIFY2(late.error.contains(QStringLiteral("套餐项目“护理”已于 2027-01-10 到期，不能再使用；如需使用请由店长授权延期")),
+             qPrintable(late.error));
+    QCOMPARE(moneySnapshot(), before);
+    QVERIFY(useOne(QStringLiteral("5"), QStringLiteral("X1")).ok);
+    QVERIFY(!useOne(QStringLiteral("5"), QStringLiteral("X3")).ok);
+
+    // The window: the date shown, an extension without the right asks for an
+    // authoriser (none comes: nothing changes), with it the use goes through.
+    operatorSession().loginName = QStringLiteral("小王");
+    {
+        taocanyouxiaoqidlg dlg;
+        dlg.setup(QStringLiteral("5"), QStringLiteral("会员5"), QStringLiteral("X2"));
+        QCOMPARE(dlg.findChild<QLabel *>(QStringLiteral("label_expiry"))->text(), QStringLiteral("2027-01-10"));
+        dlg.findChild<QDateEdit *>(QStringLiteral("dateEdit_until"))->setDate(QDate(2027, 6, 30));
+        onNextModal([](QWidget *box) { clickButton(box, QStringLiteral("toolButton_cancel")); });
+        clickButton(&dlg, QStringLiteral("toolButton_extend"));
+        QCOMPARE(PackageExpiry::expiry(QStringLiteral("5"), QStringLiteral("X2")), QStringLiteral("2027-01-10"));
+        clickButton(&dlg, QStringLiteral("toolButton_saveSettings"));
+        QCOMPARE(prompts.last(), QStringLiteral("修改套餐有效期设置需要系统设置权限"));
+
+        operatorSession().loginName = QStringLiteral("店长");
+        operatorSession().xitongshezhi = QStringLiteral("是");
+        clickButton(&dlg, QStringLiteral("toolButton_extend"));
+        QCOMPARE(prompts.last(), QStringLiteral("已延期到 2027-06-30"));
+    }
+    QCOMPARE(sqlRows(QStringLiteral("select biandongleixing,xiangmumingchen,yuezengjia,cishuzengjia,dangshikaneicishu,caozuoyuan,beizhu "
+                                    "from huiyuanyuebiandong where huiyuanid='5' order by ID desc LIMIT 1")),
+             (QList<QStringList>{{"套餐延期", "X2", "0", "0", "2", "店长", "套餐延期：护理 2027-01-10→2027-06-30 授权：店长"}}));
+    QVERIFY(sqlValue(QStringLiteral("select log from log order by rowid desc LIMIT 1")).startsWith(QStringLiteral("套餐延期  会员号：5")));
+    const LedgerResult extended = useOne(QStringLiteral("5"), QStringLiteral("X2"));
+    QVERIFY2(extended.ok, qPrintable(extended.error));
+
+    // The shop may let expired uses be used.
+    QVERIFY(PackageExpiry::setSettings(true, 15, QStringLiteral("店长")).ok);
+    QVERIFY(useOne(QStringLiteral("5"), QStringLiteral("X3")).ok);
+    QCOMPARE(PackageExpiry::noticeDays(), 15);
+    LedgerSql::setClock({});
+    verifyBooks();
+}
+
+void TestMemberLife::packageExpiryReminder()
+{
+    TestWorkdir wd;
+    seedUpgradeShop();
+    const QDate today = QDate::currentDate();
+    sqlExec(QStringLiteral("insert into huiyuantaocan(huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu,daoqiriqi) values "
+                           "('1','X1',5,3,2,'%1'),('1','X2',5,2,3,'%2'),('2','X1',5,0,5,'%1'),('2','X3',5,5,0,'%3'),"
+                           "('2','X2',5,5,0,'')")
+                .arg(today.addDays(10).toString(Qt::ISODate), today.addDays(-3).toString(Qt::ISODate),
+                     today.addDays(50).toString(Qt::ISODate)));
+    const auto count = [] {
+        ctrlUiClass ctrl;
+        for (const auto &c : meiritixingDlg::counts(ctrl))
+            if (c.first == QStringLiteral("套餐到期提醒"))
+                return c.second;
+        return -1;
+    };
+    // Within 30 days or past, with uses left: not the used-up one, not the far one, not the unlimited one.
+    QCOMPARE(count(), 2);
+    QVERIFY(PackageExpiry::setSettings(false, 60, QStringLiteral("店长")).ok);
+    QCOMPARE(count(), 3);
+    QVERIFY(PackageExpiry::setSettings(false, 7, QStringLiteral("店长")).ok);
+    QCOMPARE(count(), 1);
+    QVERIFY(!PackageExpiry::setSettings(false, 45, QStringLiteral("店长")).ok);
 }
 
 QTEST_MAIN(TestMemberLife)

@@ -5,6 +5,7 @@
 #include "visitnotes.h"
 #include "cardupgrade.h"
 #include "topupoffers.h"
+#include "packageexpiry.h"
 #include "commissionrules.h"
 #include "ledgersql.h"
 #include "memberwriter.h"
@@ -714,9 +715,13 @@ void Builder::sale(int ms)
         // A member with package uses left takes one of them now and then.
         if (m && usesTaken.isEmpty() && rng.chance(0.5)) {
             QStringList held;
-            for (auto it = m->uses.cbegin(); it != m->uses.cend(); ++it)
-                if (it.value().left > 0)
+            const QString today = QString::fromLatin1(clock.date);
+            for (auto it = m->uses.cbegin(); it != m->uses.cend(); ++it) {
+                // Uses past their package's 有效期 are refused at the counter.
+                const QString until = it.value().left > 0 ? PackageExpiry::expiry(m->id, it.key()) : QString();
+                if (it.value().left > 0 && (until.isEmpty() || until >= today))
                     held << it.key();
+            }
             if (!held.isEmpty()) {
                 const QString itemId = held.at(rng.below(held.size()));
                 const Item *it = nullptr;
