@@ -13,6 +13,8 @@ taocanyouxiaoqidlg::taocanyouxiaoqidlg(QWidget *parent) : QDialog(parent), ui(ne
     ui->comboBox_noticeDays->setCurrentIndex(ui->comboBox_noticeDays->findData(PackageExpiry::noticeDays()));
     ui->checkBox_allowExpired->setChecked(PackageExpiry::expiredUseAllowed());
     ui->label_expiry->setStyleSheet(QStringLiteral("color:rgb(192,0,0)"));
+    ui->gridLayout_extend->setColumnStretch(1, 1);
+    ui->gridLayout_settings->setColumnStretch(1, 1);
 }
 
 taocanyouxiaoqidlg::~taocanyouxiaoqidlg()
