@@ -5,6 +5,7 @@
 #include "commissionrules.h"
 #include "conflictretry.h"
 #include "ledgersql.h"
+#include "settingsright.h"
 #include "transactionscope.h"
 
 using LedgerSql::execOne;
@@ -14,14 +15,6 @@ using LedgerSql::value;
 const char kUpgradeRuleSetting[] = "会员卡升级计价";
 
 namespace {
-
-// The settings right of the operator as stored now, not as the login saw it.
-bool holdsSettingsRight(const QString &name)
-{
-    return value(QStringLiteral("select 1 from user where name=? and xitongshezhi='是' and ifnull(jinyong,'否')<>'是'"),
-                 {name})
-        .isValid();
-}
 
 struct CardType
 {

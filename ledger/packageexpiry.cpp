@@ -2,6 +2,7 @@
 
 #include "conflictretry.h"
 #include "ledgersql.h"
+#include "settingsright.h"
 #include "transactionscope.h"
 
 #include <QRegularExpression>
@@ -23,13 +24,6 @@ QString setting(const char *name)
 QString today()
 {
     return LedgerSql::today();
-}
-
-bool holdsSettingsRight(const QString &name)
-{
-    return value(QStringLiteral("select 1 from user where name=? and xitongshezhi='是' and ifnull(jinyong,'否')<>'是'"),
-                 {name})
-        .isValid();
 }
 
 QString itemName(const QString &itemId)

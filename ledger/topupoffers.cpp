@@ -4,6 +4,7 @@
 #include "amounts.h"
 #include "conflictretry.h"
 #include "ledgersql.h"
+#include "settingsright.h"
 #include "transactionscope.h"
 
 using LedgerSql::execOne;
@@ -13,14 +14,6 @@ using LedgerSql::value;
 const char kAllCardTypes[] = "所有会员卡";
 
 namespace {
-
-// The settings right of the operator as stored now, not as the login saw it.
-bool holdsSettingsRight(const QString &name)
-{
-    return value(QStringLiteral("select 1 from user where name=? and xitongshezhi='是' and ifnull(jinyong,'否')<>'是'"),
-                 {name})
-        .isValid();
-}
 
 LedgerResult setTiersOnce(const QString &cardType, const QList<TopUpTier> &tiers, const QString &operatorName)
 {

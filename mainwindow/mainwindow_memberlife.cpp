@@ -18,57 +18,53 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+namespace {
+// A button of this area; beside `neighbour` (after it, in its row) when one is given.
+QToolButton *memberLifeButton(QWidget *parent, const char *name, const QString &text, const QString &tip,
+                              QToolButton *neighbour = nullptr)
+{
+    auto *b = new QToolButton(neighbour ? neighbour->parentWidget() : parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setText(text);
+    b->setToolTip(tip);
+    if (!neighbour)
+        return b;
+    b->setMinimumSize(neighbour->minimumSize());
+    for (QBoxLayout *box : neighbour->parentWidget()->findChildren<QBoxLayout *>())
+        if (box->indexOf(neighbour) >= 0) {
+            box->insertWidget(box->indexOf(neighbour) + 1, b);
+            break;
+        }
+    return b;
+}
+} // namespace
+
 void MainWindow::setupMemberLife()
 {
-    auto *rows = ui->groupBox->findChild<QVBoxLayout *>(QStringLiteral("layout_12"));
-    auto *warnings = new VisitWarningLabel(ui->groupBox);
-    auto *notes = new QToolButton(ui->groupBox);
-    notes->setObjectName(QStringLiteral("toolButton_visitNotes"));
-    notes->setText(QStringLiteral("顾客档案（F10）"));
-    notes->setToolTip(QStringLiteral("当前会员的顾客档案：服务内容、配方、使用产品、过敏与注意；"
-                                     "在“会员消费”中选中一张消费单时，档案记在该单下"));
-    auto *upgrade = new QToolButton(ui->groupBox);
-    upgrade->setObjectName(QStringLiteral("toolButton_cardUpgrade"));
-    upgrade->setText(QStringLiteral("会员卡升级"));
-    upgrade->setToolTip(QStringLiteral("把当前会员的会员卡换成另一种，补交差价，卡内金额与折扣随新卡"));
+    auto *notes = memberLifeButton(ui->groupBox, "toolButton_visitNotes", QStringLiteral("顾客档案（F10）"),
+                                   QStringLiteral("当前会员的顾客档案：服务内容、配方、使用产品、过敏与注意；"
+                                                  "在“会员消费”中选中一张消费单时，档案记在该单下"));
+    auto *upgrade = memberLifeButton(ui->groupBox, "toolButton_cardUpgrade", QStringLiteral("会员卡升级"),
+                                     QStringLiteral("把当前会员的会员卡换成另一种，补交差价，卡内金额与折扣随新卡"));
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(notes);
     buttons->addWidget(upgrade);
     buttons->addStretch();
-    if (rows) {
-        rows->addWidget(warnings);
+    if (auto *rows = ui->groupBox->findChild<QVBoxLayout *>(QStringLiteral("layout_12"))) {
+        rows->addWidget(new VisitWarningLabel(ui->groupBox));
         rows->addLayout(buttons);
     }
-    connect(upgrade, &QToolButton::clicked, this, &MainWindow::openCardUpgrade);
-
-    // 充值规则 beside the card type list's 修改.
-    auto *rules = new QToolButton(ui->toolButton_150->parentWidget());
-    rules->setObjectName(QStringLiteral("toolButton_topUpRules"));
-    rules->setText(QStringLiteral("充值规则"));
-    rules->setMinimumSize(ui->toolButton_150->minimumSize());
-    rules->setToolTip(QStringLiteral("每种会员卡的“充X送Y”，充值时自动带出赠送金额"));
-    for (QBoxLayout *box : ui->toolButton_150->parentWidget()->findChildren<QBoxLayout *>())
-        if (box->indexOf(ui->toolButton_150) >= 0) {
-            box->insertWidget(box->indexOf(ui->toolButton_150) + 1, rules);
-            break;
-        }
-    connect(rules, &QToolButton::clicked, this, &MainWindow::openTopUpRules);
-
-    // 套餐有效期 beside 退套餐 of the member's packages.
-    auto *expiry = new QToolButton(ui->toolButton_21->parentWidget());
-    expiry->setObjectName(QStringLiteral("toolButton_packageExpiry"));
-    expiry->setText(QStringLiteral("套餐有效期"));
-    expiry->setMinimumSize(ui->toolButton_21->minimumSize());
-    expiry->setToolTip(QStringLiteral("查看与延期当前会员的套餐到期日期（需店长授权），设置过期套餐能否使用"));
-    for (QBoxLayout *box : ui->toolButton_21->parentWidget()->findChildren<QBoxLayout *>())
-        if (box->indexOf(ui->toolButton_21) >= 0) {
-            box->insertWidget(box->indexOf(ui->toolButton_21) + 1, expiry);
-            break;
-        }
-    connect(expiry, &QToolButton::clicked, this, &MainWindow::openPackageExpiry);
     connect(notes, &QToolButton::clicked, this, &MainWindow::openVisitNotes);
-    auto *key = new QShortcut(QKeySequence(Qt::Key_F10), this);
-    connect(key, &QShortcut::activated, this, &MainWindow::openVisitNotes);
+    connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this, &MainWindow::openVisitNotes);
+    connect(upgrade, &QToolButton::clicked, this, &MainWindow::openCardUpgrade);
+    // 充值规则 beside the card type list's 修改; 套餐有效期 beside 退套餐.
+    connect(memberLifeButton(this, "toolButton_topUpRules", QStringLiteral("充值规则"),
+                             QStringLiteral("每种会员卡的“充X送Y”，充值时自动带出赠送金额"), ui->toolButton_150),
+            &QToolButton::clicked, this, &MainWindow::openTopUpRules);
+    connect(memberLifeButton(this, "toolButton_packageExpiry", QStringLiteral("套餐有效期"),
+                             QStringLiteral("查看与延期当前会员的套餐到期日期（需店长授权），设置过期套餐能否使用"),
+                             ui->toolButton_21),
+            &QToolButton::clicked, this, &MainWindow::openPackageExpiry);
 }
 
 void MainWindow::openVisitNotes()
