@@ -288,6 +288,8 @@ public:
     void openTopUpRules();
     // 套餐有效期 of the current member's packages.
     void openPackageExpiry();
+    // 积分兑换 of the current member.
+    void openPointsRedemption();
 private:
     void setupMemberLife();
     // The current member's warnings from the visit notes, in the member panel.

@@ -8,6 +8,7 @@
 #include "chongzhiguizedlg.h"
 #include "gukedangandlg.h"
 #include "huiyuankashengjidlg.h"
+#include "jifenduihuandlg.h"
 #include "taocanyouxiaoqidlg.h"
 #include "ledgertypes.h"
 #include "visitnotes.h"
@@ -65,6 +66,13 @@ void MainWindow::setupMemberLife()
                              QStringLiteral("查看与延期当前会员的套餐到期日期（需店长授权），设置过期套餐能否使用"),
                              ui->toolButton_21),
             &QToolButton::clicked, this, &MainWindow::openPackageExpiry);
+    // The points tab's two buttons, which did nothing, redeem and void.
+    ui->toolButton_22->setText(QStringLiteral("积分兑换"));
+    ui->toolButton_23->setText(QStringLiteral("作废兑换"));
+    ui->toolButton_22->setToolTip(QStringLiteral("用当前会员的积分兑换产品、服务次数或储值"));
+    ui->toolButton_23->setToolTip(QStringLiteral("在积分兑换窗口的兑换记录中选择要作废的兑换单"));
+    connect(ui->toolButton_22, &QToolButton::clicked, this, &MainWindow::openPointsRedemption);
+    connect(ui->toolButton_23, &QToolButton::clicked, this, &MainWindow::openPointsRedemption);
 }
 
 void MainWindow::openVisitNotes()
@@ -126,4 +134,18 @@ void MainWindow::openPackageExpiry()
     dlg.setup(id, m_member.value(1), m_ctrl->currentRowValues(QStringLiteral("会员套餐")).value(1));
     dlg.exec();
     refreshMemberViews(id);
+}
+
+void MainWindow::openPointsRedemption()
+{
+    const QString id = currentMemberId();
+    if (id.isEmpty() || id == QLatin1String(kWalkInId)) {
+        ctrlUiClass::showInfo(QStringLiteral("请先选择一个会员，散客没有积分"), this);
+        return;
+    }
+    jifenduihuandlg dlg;
+    dlg.setup(id, m_member.value(1));
+    dlg.exec();
+    if (!dlg.lastDocument().isEmpty())
+        refreshByTable(QStringLiteral("huiyuanjiaofei")); // points, balance, uses and payments are new
 }

@@ -23,6 +23,10 @@
 #include "packageexpiry.h"
 #include "salewriter.h"
 #include "taocanyouxiaoqidlg.h"
+#include "jifenduihuandlg.h"
+#include "pointsredemption.h"
+#include <QSpinBox>
+#include <QCheckBox>
 #include "gukedangandlg.h"
 #include "huiyuankashengjidlg.h"
 #include "mainwindow.h"
@@ -134,6 +138,9 @@ private slots:
     void topUpOffersSetAndApplied();
     void packageExpirySetRefusedAndExtended();
     void packageExpiryReminder();
+    void pointsRedeemedAndVoided_data();
+    void pointsRedeemedAndVoided();
+    void pointsAtTwoDesksRedeemedOnce();
 };
 
 void TestMemberLife::visitNoteWrittenChangedSearchedAndDeleted()
@@ -702,6 +709,156 @@ void TestMemberLife::packageExpiryReminder()
     QVERIFY(PackageExpiry::setSettings(false, 7, QStringLiteral("店长")).ok);
     QCOMPARE(count(), 1);
     QVERIFY(!PackageExpiry::setSettings(false, 45, QStringLiteral("店长")).ok);
+}
+
+namespace {
+// The redemption window as the cashier sees it.
+struct RedeemScreen
+{
+    jifenduihuandlg dlg;
+    explicit RedeemScreen(const QString &memberId)
+    {
+        dlg.setup(memberId, QStringLiteral("会员") + memberId);
+        dlg.show();
+    }
+    QTableWidget *table(const char *name) { return dlg.findChild<QTableWidget *>(QLatin1String(name)); }
+    void addReward(const QString &id, const QString &kind, const QString &item, const QString &amount, const QString &points)
+    {
+        dlg.findChild<QLineEdit *>(QStringLiteral("lineEdit_rewardId"))->setText(id);
+        dlg.findChild<QLineEdit *>(QStringLiteral("lineEdit_rewardName"))->setText(id + QStringLiteral("奖励"));
+        dlg.findChild<QComboBox *>(QStringLiteral("comboBox_rewardKind"))->setCurrentText(kind);
+        dlg.findChild<QLineEdit *>(QStringLiteral("lineEdit_rewardItem"))->setText(item);
+        dlg.findChild<QLineEdit *>(QStringLiteral("lineEdit_rewardAmount"))->setText(amount);
+        dlg.findChild<QLineEdit *>(QStringLiteral("lineEdit_rewardPoints"))->setText(points);
+        clickButton(&dlg, QStringLiteral("toolButton_saveReward"));
+    }
+    void redeem(const QString &rewardId, int quantity)
+    {
+        QTableWidget *t = table("tableWidget_rewards");
+        for (int r = 0; r < t->rowCount(); ++r)
+            if (t->item(r, 0)->text() == rewardId)
+                t->selectRow(r);
+        dlg.findChild<QSpinBox *>(QStringLiteral("spinBox_quantity"))->setValue(quantity);
+        clickButton(&dlg, QStringLiteral("toolButton_redeem"));
+    }
+};
+
+// Member 1 holds 1000 points earned by a sale; the product P1 has 10 in stock.
+void seedPointsShop()
+{
+    seedUpgradeShop();
+    sqlExec(QStringLiteral("insert into chanpin(ID,name,xiaoshoujiage) values('P1','护发素',60)"));
+    sqlExec(QStringLiteral("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user) "
+                           "values('rk1','2026-01-01 09:00:00','入库明细','P1',60,10,600,'采购入库','admin')"));
+    sqlExec(QStringLiteral("insert into huiyuanjifen(huiyuanid,biandongriqi,biandongleixing,jifenzengjia,jifenjianshao,shengyujifen,caozuoyuan) "
+                           "values('1','2026-01-02 10:00:00','会员消费',1000,0,1000,'admin'),"
+                           "('2','2026-01-02 10:00:00','会员消费',150,0,150,'admin')"));
+    sqlExec(QStringLiteral("update huiyuan set jifen=1000 where ID='1'"));
+    sqlExec(QStringLiteral("update huiyuan set jifen=150 where ID='2'"));
+}
+} // namespace
+
+void TestMemberLife::pointsRedeemedAndVoided_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<QString>("check");    // what the reward moved, read back
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("takenBack");
+    QTest::newRow("产品") << "产品" << "P1" << "2"
+                        << "select ifnull(sum(shuliang),0) from chanpinrukumingxi where chanpinID='P1'" << "6" << "10";
+    QTest::newRow("服务次数") << "服务次数" << "X2" << "3"
+                          << "select ifnull(sum(shengyucishu),0) from huiyuantaocan where huiyuanID='1' and xiangmuID='X2'"
+                          << "6" << "0";
+    QTest::newRow("储值") << "储值" << "" << "50"
+                        << "select shengyujine from huiyuan where ID='1'" << "600" << "500";
+}
+
+void TestMemberLife::pointsRedeemedAndVoided()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, item);
+    QFETCH(QString, amount);
+    QFETCH(QString, check);
+    QFETCH(QString, given);
+    QFETCH(QString, takenBack);
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedPointsShop();
+
+    RedeemScreen s(QStringLiteral("1"));
+    // The rewards list is the owner's: refused for the cashier, kept for the owner.
+    s.addReward(QStringLiteral("R1"), kind, item, amount, QStringLiteral("300"));
+    QCOMPARE(prompts.last(), QStringLiteral("修改积分兑换项目需要系统设置权限"));
+    operatorSession().loginName = QStringLiteral("店长");
+    operatorSession().xitongshezhi = QStringLiteral("是");
+    s.addReward(QStringLiteral("R1"), kind, item, amount, QStringLiteral("300"));
+    QCOMPARE(s.table("tableWidget_rewards")->rowCount(), 1);
+
+    // Four times 300 is more than 1000 points: refused, nothing written.
+    s.redeem(QStringLiteral("R1"), 4);
+    QCOMPARE(prompts.last(), QStringLiteral("积分不足：需要 1200 积分，会员现有 1000 积分"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from jifenduihuan")), QStringLiteral("0"));
+    s.redeem(QStringLiteral("R1"), 2);
+    const QString id = s.dlg.lastDocument();
+    QVERIFY2(id.startsWith(QLatin1String("DH")), qPrintable(prompts.last()));
+    QCOMPARE(sqlRows(QStringLiteral("select huiyuanid,jiangliID,leixing,shuliang,danweishuliang,jifen,zhuangtai from jifenduihuan")),
+             (QList<QStringList>{{"1", "R1", kind, "2", kind == "储值" ? "5000" : amount, "600", "已兑换"}}));
+    QCOMPARE(sqlRows(QStringLiteral("select biandongleixing,jifenjianshao,shengyujifen,beizhu from huiyuanjifen "
+                                    "where huiyuanid='1' order by ID desc LIMIT 1")),
+             (QList<QStringList>{{"积分兑换", "600", "400", QStringLiteral("兑换单：") + id}}));
+    QCOMPARE(sqlValue(QStringLiteral("select jifen from huiyuan where ID='1'")), QStringLiteral("400"));
+    QCOMPARE(sqlValue(check), given);
+    QCOMPARE(s.dlg.findChild<QLabel *>(QStringLiteral("label_points"))->text(), QStringLiteral("400"));
+    if (kind == QStringLiteral("储值"))
+        QCOMPARE(BalanceBook::storedValue(QStringLiteral("1")).bonusCents, qint64(10000)); // given, not paid for
+    verifyBooks();
+
+    // The void gives everything back, once.
+    QTableWidget *history = s.table("tableWidget_history");
+    QCOMPARE(history->rowCount(), 1);
+    history->selectRow(0);
+    prompts.answer(QStringLiteral("是"));
+    clickButton(&s.dlg, QStringLiteral("toolButton_void"));
+    QCOMPARE(sqlValue(QStringLiteral("select zhuangtai||zuofeiren from jifenduihuan")), QStringLiteral("已作废店长"));
+    QCOMPARE(sqlValue(QStringLiteral("select jifen from huiyuan where ID='1'")), QStringLiteral("1000"));
+    QCOMPARE(sqlValue(check), takenBack);
+    QVERIFY(!PointsRedemption::voidRedemption(id, QStringLiteral("店长"), QStringLiteral("店长")).ok);
+    QCOMPARE(sqlValue(QStringLiteral("select jifen from huiyuan where ID='1'")), QStringLiteral("1000"));
+    verifyBooks();
+}
+
+void TestMemberLife::pointsAtTwoDesksRedeemedOnce()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedPointsShop();
+    Reward w;
+    w.id = QStringLiteral("R9");
+    w.name = QStringLiteral("洗发一次");
+    w.kind = QString::fromUtf8(kRewardService);
+    w.itemId = QStringLiteral("X1");
+    w.amount = 1;
+    w.points = 100;
+    QVERIFY(PointsRedemption::saveReward(w, QStringLiteral("店长")).ok);
+    // Member 2's 150 points are shown at two desks; each redeems 100.
+    RedeemScreen first(QStringLiteral("2"));
+    RedeemScreen second(QStringLiteral("2"));
+    first.redeem(QStringLiteral("R9"), 1);
+    QVERIFY(!first.dlg.lastDocument().isEmpty());
+    second.redeem(QStringLiteral("R9"), 1);
+    QCOMPARE(prompts.last(), QStringLiteral("积分不足：需要 100 积分，会员现有 50 积分"));
+    QVERIFY(second.dlg.lastDocument().isEmpty());
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from jifenduihuan")), QStringLiteral("1"));
+    QCOMPARE(sqlValue(QStringLiteral("select shengyucishu from huiyuantaocan where huiyuanID='2'")), QStringLiteral("1"));
+    // A used reward cannot be taken back: the void is refused whole.
+    QVERIFY(useOne(QStringLiteral("2"), QStringLiteral("X1")).ok);
+    const LedgerResult v = PointsRedemption::voidRedemption(first.dlg.lastDocument(), QStringLiteral("店长"), QStringLiteral("店长"));
+    QVERIFY(!v.ok);
+    QCOMPARE(sqlValue(QStringLiteral("select zhuangtai from jifenduihuan")), QStringLiteral("已兑换"));
+    QCOMPARE(sqlValue(QStringLiteral("select jifen from huiyuan where ID='2'")), QStringLiteral("50"));
+    verifyBooks();
 }
 
 QTEST_MAIN(TestMemberLife)

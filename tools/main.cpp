@@ -165,7 +165,7 @@ int main(int argc, char **argv)
                         << " days to " << end.toString(QStringLiteral("yyyy-MM-dd")) << ") in " << dbFile << "\n"
                         << "  members " << c.members << ", sales " << c.sales << " (" << c.saleLines << " lines, "
                         << c.headerRows << " header rows), top-ups " << c.topups << ", renewals " << c.renewals
-                        << ", repayments " << c.repayments << ", handovers " << c.handovers << ", bookings " << c.bookings << ", visit notes " << c.visitNotes << ", card upgrades " << c.cardUpgrades << "\n"
+                        << ", repayments " << c.repayments << ", handovers " << c.handovers << ", bookings " << c.bookings << ", visit notes " << c.visitNotes << ", card upgrades " << c.cardUpgrades << ", redemptions " << c.redemptions << "\n"
                         << "  ledger rows " << c.ledgerRows << ", points rows " << c.pointRows << ", log rows "
                         << c.logRows << "; " << timer.elapsed() / 1000.0 << " s\n";
     return 0;

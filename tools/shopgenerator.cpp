@@ -6,6 +6,7 @@
 #include "cardupgrade.h"
 #include "topupoffers.h"
 #include "packageexpiry.h"
+#include "pointsredemption.h"
 #include "commissionrules.h"
 #include "ledgersql.h"
 #include "memberwriter.h"
@@ -280,6 +281,7 @@ private:
     Rng lifeRng{0x11FE};
     void visitNote(int ms, const Member &m, const QString &saleId, const QString &stylist, const QString &service);
     void cardUpgrade(int ms);
+    void redemptions();
 
     // The writers take the operation's time from the ledger clock: the event's time.
     QDateTime eventTime;
@@ -1238,6 +1240,49 @@ void Builder::run()
     write(TopUpOffers::setTiers(QString::fromUtf8(kAllCardTypes),
                                 {TopUpTier{100000, 10000, 0}, TopUpTier{200000, 30000, 100}}, QStringLiteral("admin")));
     ++cnt.logRows;
+    redemptions();
+}
+
+// The rewards for points, and the members with most points taking one each.
+void Builder::redemptions()
+{
+    if (items.isEmpty())
+        return;
+    Reward wash;
+    wash.id = QStringLiteral("JF01");
+    wash.name = items.first().name + QStringLiteral("一次");
+    wash.kind = QString::fromUtf8(kRewardService);
+    wash.itemId = items.first().id;
+    wash.amount = 1;
+    wash.points = 1000;
+    Reward value;
+    value.id = QStringLiteral("JF02");
+    value.name = QStringLiteral("储值50元");
+    value.kind = QString::fromUtf8(kRewardValue);
+    value.amount = 5000;
+    value.points = 3000;
+    for (const Reward &r : {wash, value}) {
+        at(eventTime.time().msecsSinceStartOfDay() + 1000);
+        write(PointsRedemption::saveReward(r, QStringLiteral("admin")));
+        ++cnt.logRows;
+    }
+    int given = 0;
+    for (Member &m : members) {
+        if (given >= qMax(1, sc.members / 10))
+            break;
+        const Reward &r = m.points >= 300000 ? value : wash;
+        if (m.points < qRound64(r.points * 100))
+            continue;
+        // A second apart after the day's last event: each document its own number.
+        at(eventTime.time().msecsSinceStartOfDay() + 1000);
+        write(PointsRedemption::redeem(m.id, r.id, 1, op));
+        m.points -= qRound64(r.points * 100);
+        ++cnt.pointRows;
+        ++cnt.ledgerRows;
+        ++cnt.logRows;
+        ++cnt.redemptions;
+        ++given;
+    }
 }
 
 } // namespace
