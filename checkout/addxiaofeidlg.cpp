@@ -1,5 +1,6 @@
 #include "addxiaofeidlg.h"
 #include "visitwarninglabel.h"
+#include "daijinquanhaodlg.h"
 #include "bookingcheckout.h"
 #include "ui_addxiaofeidlg.h"
 
@@ -579,6 +580,9 @@ bool AddXiaofeiDlg::commitSale(const Payment &payment)
     if (!walkIn && cardExpiredRefused(cardCents))
         return false;
 
+    // 代金券: the number of each voucher paid with.
+    if (!daijinquanhaodlg::askNumbers(this, &sale.payments))
+        return false;
     const LedgerResult result = SaleWriter::commit(sale);
     if (!result.ok) {
         ctrlUiClass::showInfo(result.error, this);

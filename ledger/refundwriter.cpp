@@ -6,6 +6,7 @@
 #include "conflictretry.h"
 #include "ledgersql.h"
 #include "transactionscope.h"
+#include "vouchers.h"
 
 #include <QMap>
 
@@ -439,6 +440,8 @@ static LedgerResult voidSaleOnce(const SaleVoid &v)
              {id, v.operatorName, v.saleId});
     if (!tx.failed())
         CommissionBook::reverse(v.saleId, id, kVoidMark);
+    if (!tx.failed())
+        Vouchers::giveBackInside(v.saleId, id, v.operatorName); // 代金券 the sale took are good again
 
     const QList<QVariantList> stock = LedgerSql::rows(
         QStringLiteral("select chanpinID,sum(shuliang),sum(jine),max(xiaoshoujiage) from chanpinrukumingxi "

@@ -7,6 +7,7 @@
 #include "heldbills.h"
 #include "ledgersql.h"
 #include "packageexpiry.h"
+#include "vouchers.h"
 #include "transactionscope.h"
 
 #include <QMap>
@@ -112,6 +113,13 @@ static LedgerResult commitOnce(const Sale &s)
             if (!tx.failed())
                 CommissionBook::add(id, l.itemId, l.name, c, QStringLiteral("消费提成"), l.key);
     }
+
+    // 代金券: each voucher payment takes its voucher here, guarded against another desk.
+    for (const PaymentPart &p : s.payments)
+        if (!tx.failed() && Vouchers::isVoucherMethod(p.method))
+            Vouchers::useInside(p, id, s.operatorName);
+    if (!tx.failed() && s.payments.isEmpty() && Vouchers::isVoucherMethod(s.lineMethod))
+        Vouchers::useInside(PaymentPart{s.lineMethod, 0}, id, s.operatorName);
 
     // One header row per payment method; totals, debt and points stand on the first.
     const double balance = walkIn ? 0.0 : centsToYuan(BalanceBook::balance(s.memberId));

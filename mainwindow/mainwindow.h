@@ -290,6 +290,8 @@ public:
     void openPackageExpiry();
     // 积分兑换 of the current member.
     void openPointsRedemption();
+    // 代金券: the numbered vouchers.
+    void openVouchers();
 private:
     void setupMemberLife();
     // The current member's warnings from the visit notes, in the member panel.

@@ -6,6 +6,7 @@
 
 #include "ctrluiclass.h"
 #include "chongzhiguizedlg.h"
+#include "daijinquandlg.h"
 #include "gukedangandlg.h"
 #include "huiyuankashengjidlg.h"
 #include "jifenduihuandlg.h"
@@ -62,6 +63,9 @@ void MainWindow::setupMemberLife()
     connect(memberLifeButton(this, "toolButton_topUpRules", QStringLiteral("充值规则"),
                              QStringLiteral("每种会员卡的“充X送Y”，充值时自动带出赠送金额"), ui->toolButton_150),
             &QToolButton::clicked, this, &MainWindow::openTopUpRules);
+    connect(memberLifeButton(this, "toolButton_vouchers", QStringLiteral("代金券"),
+                             QStringLiteral("有编号的代金券：发放、售出、作废，已发、已用和未用的金额"), ui->toolButton_150),
+            &QToolButton::clicked, this, &MainWindow::openVouchers);
     connect(memberLifeButton(this, "toolButton_packageExpiry", QStringLiteral("套餐有效期"),
                              QStringLiteral("查看与延期当前会员的套餐到期日期（需店长授权），设置过期套餐能否使用"),
                              ui->toolButton_21),
@@ -148,4 +152,12 @@ void MainWindow::openPointsRedemption()
     dlg.exec();
     if (!dlg.lastDocument().isEmpty())
         refreshByTable(QStringLiteral("huiyuanjiaofei")); // points, balance, uses and payments are new
+}
+
+void MainWindow::openVouchers()
+{
+    daijinquandlg dlg;
+    dlg.exec();
+    if (!dlg.lastDocument().isEmpty())
+        refreshByTable(QStringLiteral("huiyuanjiaofei")); // a sold batch is takings
 }

@@ -22,9 +22,14 @@
 #include "memberwriter.h"
 #include "packageexpiry.h"
 #include "salewriter.h"
+#include "refundwriter.h"
 #include "taocanyouxiaoqidlg.h"
 #include "jifenduihuandlg.h"
 #include "pointsredemption.h"
+#include "daijinquandlg.h"
+#include "daijinquanhaodlg.h"
+#include "vouchers.h"
+#include <QTableView>
 #include <QSpinBox>
 #include <QCheckBox>
 #include "gukedangandlg.h"
@@ -141,6 +146,8 @@ private slots:
     void pointsRedeemedAndVoided_data();
     void pointsRedeemedAndVoided();
     void pointsAtTwoDesksRedeemedOnce();
+    void vouchersIssuedSoldAndListed();
+    void vouchersPayOnceWithTheirRest();
 };
 
 void TestMemberLife::visitNoteWrittenChangedSearchedAndDeleted()
@@ -858,6 +865,164 @@ void TestMemberLife::pointsAtTwoDesksRedeemedOnce()
     QVERIFY(!v.ok);
     QCOMPARE(sqlValue(QStringLiteral("select zhuangtai from jifenduihuan")), QStringLiteral("已兑换"));
     QCOMPARE(sqlValue(QStringLiteral("select jifen from huiyuan where ID='2'")), QStringLiteral("50"));
+    verifyBooks();
+}
+
+namespace {
+// A walk-in sale of one 剪发 paid by a voucher (its number, or none).
+LedgerResult payByVoucher(const QString &number, qint64 cents, const QString &method = QStringLiteral("代金券"))
+{
+    Sale sale;
+    sale.memberId = QStringLiteral("0000");
+    SaleLine cut;
+    cut.key = QStringLiteral("k1");
+    cut.type = QStringLiteral("服务项目");
+    cut.itemId = QStringLiteral("X3");
+    cut.name = QStringLiteral("剪发");
+    cut.listCents = cut.unitCents = cut.amountCents = cents;
+    cut.quantity = 1;
+    sale.lines = {cut};
+    sale.payments = {PaymentPart{method, cents, number}};
+    sale.lineMethod = method;
+    sale.operatorName = QStringLiteral("小王");
+    return SaleWriter::commit(sale);
+}
+
+void issueVouchers(int first, int count, qint64 valueCents, const QDate &until = QDate::currentDate().addDays(30))
+{
+    VoucherBatch b;
+    b.prefix = QStringLiteral("DJ");
+    b.first = first;
+    b.count = count;
+    b.valueCents = valueCents;
+    b.validUntil = until;
+    b.operatorName = QStringLiteral("店长");
+    QVERIFY(Vouchers::issue(b).ok);
+}
+} // namespace
+
+void TestMemberLife::vouchersIssuedSoldAndListed()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedUpgradeShop();
+    operatorSession().loginName = QStringLiteral("店长");
+    daijinquandlg dlg;
+    dlg.show();
+    const auto type = [&](const char *name, const QString &text) { dlg.findChild<QLineEdit *>(QLatin1String(name))->setText(text); };
+    type("lineEdit_prefix", QStringLiteral("DJ"));
+    type("lineEdit_first", QStringLiteral("0001"));
+    type("lineEdit_count", QStringLiteral("3"));
+    type("lineEdit_value", QStringLiteral("100"));
+    clickButton(&dlg, QStringLiteral("toolButton_issue"));
+    QVERIFY2(prompts.last().startsWith(QStringLiteral("已发放代金券 3 张  单号：FQ")), qPrintable(prompts.last()));
+    // The next batch starts where this one ended; these are sold, for 90 each.
+    QCOMPARE(dlg.findChild<QLineEdit *>(QStringLiteral("lineEdit_first"))->text(), QStringLiteral("4"));
+    type("lineEdit_count", QStringLiteral("2"));
+    type("lineEdit_price", QStringLiteral("90"));
+    type("lineEdit_member", QStringLiteral("1"));
+    clickButton(&dlg, QStringLiteral("toolButton_issue"));
+    QCOMPARE(sqlRows(QStringLiteral("select ID,mianzhi,yue,zhuangtai,laiyuan,shoujia,ifnull(huiyuanid,'') from daijinquan order by ID")),
+             (QList<QStringList>{{"DJ0001", "100", "100", "未使用", "发放", "0", ""},
+                                 {"DJ0002", "100", "100", "未使用", "发放", "0", ""},
+                                 {"DJ0003", "100", "100", "未使用", "发放", "0", ""},
+                                 {"DJ0004", "100", "100", "未使用", "售出", "90", "1"},
+                                 {"DJ0005", "100", "100", "未使用", "售出", "90", "1"}}));
+    QCOMPARE(sqlRows(QStringLiteral("select jiaofeileixing,huiyuanid,yingjiaojine,shifujine,fukuanleixing from huiyuanjiaofei")),
+             (QList<QStringList>{{"代金券售出", "1", "180", "180", "现金"}}));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from daijinquanbiandong where leixing='发放' and zengjia=100 and dangshiyue=100")),
+             QStringLiteral("5"));
+    // A number already given is refused whole: none of the batch is written.
+    type("lineEdit_first", QStringLiteral("5"));
+    clickButton(&dlg, QStringLiteral("toolButton_issue"));
+    QCOMPARE(prompts.last(), QStringLiteral("券号 DJ0005 已经存在，请换一个起始号码"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from daijinquan")), QStringLiteral("5"));
+
+    // Used and voided ones: the list and its totals say what is still owed.
+    QVERIFY(payByVoucher(QStringLiteral("DJ0001"), 10000).ok);
+    auto *view = dlg.findChild<QTableView *>(QStringLiteral("tableView_vouchers"));
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+        if (view->model()->index(r, 0).data().toString() == QStringLiteral("DJ0002"))
+            view->selectRow(r);
+    dlg.findChild<QLineEdit *>(QStringLiteral("lineEdit_voidReason"))->setText(QStringLiteral("丢失"));
+    prompts.answer(QStringLiteral("是"));
+    clickButton(&dlg, QStringLiteral("toolButton_void"));
+    QCOMPARE(sqlRows(QStringLiteral("select zhuangtai,yue,beizhu from daijinquan where ID='DJ0002'")),
+             (QList<QStringList>{{"已作废", "0", "丢失"}}));
+    clickButton(&dlg, QStringLiteral("toolButton_search"));
+    QCOMPARE(view->model()->rowCount(), 5);
+    const QString totals = dlg.findChild<QLabel *>(QStringLiteral("totals_tableView_vouchers"))->text();
+    QCOMPARE(totals, QStringLiteral("合计：5 条　　面值金额 500　　已用金额 100　　未用金额 300"));
+    dlg.findChild<QLineEdit *>(QStringLiteral("lineEdit_search"))->setText(QStringLiteral("DJ0004"));
+    clickButton(&dlg, QStringLiteral("toolButton_search"));
+    QCOMPARE(view->model()->rowCount(), 1);
+    verifyBooks();
+}
+
+void TestMemberLife::vouchersPayOnceWithTheirRest()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedUpgradeShop();
+    // Before the shop numbers its vouchers, 代金券 is a plain method.
+    QVERIFY(payByVoucher(QString(), 3000).ok);
+    issueVouchers(1, 4, 10000);
+    issueVouchers(9, 1, 10000, QDate::currentDate());
+    sqlExec(QStringLiteral("update daijinquan set youxiaoqizhi='2020-01-01' where ID='DJ0009'"));
+    sqlExec(QStringLiteral("update daijinquanbiandong set riqi=riqi where quanID='DJ0009'"));
+
+    // Now a voucher payment must name one, valid, unused, holding enough.
+    QCOMPARE(payByVoucher(QString(), 3000).error, QStringLiteral("用代金券付款请输入券号"));
+    QCOMPARE(payByVoucher(QStringLiteral("DJ0009"), 3000).error, QStringLiteral("代金券 DJ0009 已于 2020-01-01 过期"));
+    QCOMPARE(payByVoucher(QStringLiteral("DJ0007"), 3000).error, QStringLiteral("没有这张代金券：DJ0007"));
+    QCOMPARE(payByVoucher(QStringLiteral("DJ0001"), 12000).error,
+             QStringLiteral("代金券 DJ0001 只剩 100.00 元，不够支付 120.00 元"));
+
+    // The rest of a partly used voucher lapses unless the shop keeps it.
+    QVERIFY(payByVoucher(QStringLiteral("DJ0001"), 6000, QStringLiteral("代金卷")).ok);
+    QCOMPARE(sqlRows(QStringLiteral("select leixing,jianshao,dangshiyue from daijinquanbiandong where quanID='DJ0001' order by ID")),
+             (QList<QStringList>{{"发放", "0", "100"}, {"使用", "60", "40"}, {"余额失效", "40", "0"}}));
+    QCOMPARE(sqlValue(QStringLiteral("select zhuangtai from daijinquan where ID='DJ0001'")), QStringLiteral("已用完"));
+    QVERIFY(!Vouchers::setKeepsRest(true, QStringLiteral("小王")).ok);
+    QVERIFY(Vouchers::setKeepsRest(true, QStringLiteral("店长")).ok);
+    QVERIFY(payByVoucher(QStringLiteral("DJ0002"), 6000).ok);
+    QCOMPARE(sqlRows(QStringLiteral("select zhuangtai,yue from daijinquan where ID='DJ0002'")), (QList<QStringList>{{"部分使用", "40"}}));
+    QVERIFY(payByVoucher(QStringLiteral("DJ0002"), 4000).ok);
+    QCOMPARE(sqlRows(QStringLiteral("select zhuangtai,yue from daijinquan where ID='DJ0002'")), (QList<QStringList>{{"已用完", "0"}}));
+
+    // Two desks take one voucher: the first sale has it, the second is refused whole.
+    const QList<QStringList> before = moneySnapshot();
+    QVERIFY(payByVoucher(QStringLiteral("DJ0003"), 10000).ok);
+    const int sales = sqlValue(QStringLiteral("select count(distinct ID) from huiyuanxiaofei")).toInt();
+    QCOMPARE(payByVoucher(QStringLiteral("DJ0003"), 10000).error, QStringLiteral("代金券 DJ0003 已经用过了"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(distinct ID) from huiyuanxiaofei")).toInt(), sales);
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from daijinquanbiandong where quanID='DJ0003' and leixing='使用'")),
+             QStringLiteral("1"));
+    Q_UNUSED(before)
+
+    // At the counter the number is asked for each voucher payment, checked as typed.
+    QList<PaymentPart> pays{PaymentPart{QStringLiteral("现金"), 1000}, PaymentPart{QStringLiteral("代金券"), 5000}};
+    onNextModal([](QWidget *d) {
+        auto *number = d->findChild<QLineEdit *>(QStringLiteral("lineEdit_number"));
+        number->setText(QStringLiteral("DJ0003"));
+        QCOMPARE(d->findChild<QLabel *>(QStringLiteral("label_state"))->text(), QStringLiteral("代金券 DJ0003 已经用过了"));
+        number->setText(QStringLiteral("DJ0004"));
+        QVERIFY(d->findChild<QLabel *>(QStringLiteral("label_state"))->text().startsWith(QStringLiteral("面值 100.00，余额 100.00，有效期至")));
+        clickButton(d, QStringLiteral("toolButton_ok"));
+    });
+    QVERIFY(daijinquanhaodlg::askNumbers(nullptr, &pays));
+    QCOMPARE(pays.at(1).voucherNo, QStringLiteral("DJ0004"));
+    QVERIFY(pays.at(0).voucherNo.isEmpty());
+
+    // A voided sale gives its voucher back.
+    const LedgerResult sold = payByVoucher(QStringLiteral("DJ0004"), 3000);
+    QVERIFY(sold.ok);
+    QCOMPARE(sqlRows(QStringLiteral("select zhuangtai,yue from daijinquan where ID='DJ0004'")), (QList<QStringList>{{"部分使用", "70"}}));
+    const LedgerResult voided = RefundWriter::voidSale({sold.documentId, QStringLiteral("点错"), QStringLiteral("店长"), QStringLiteral("店长")});
+    QVERIFY2(voided.ok, qPrintable(voided.error));
+    QCOMPARE(sqlRows(QStringLiteral("select zhuangtai,yue from daijinquan where ID='DJ0004'")), (QList<QStringList>{{"未使用", "100"}}));
+    QCOMPARE(sqlValue(QStringLiteral("select leixing||danju from daijinquanbiandong where quanID='DJ0004' order by ID desc LIMIT 1")),
+             QStringLiteral("消费作废退回") + voided.documentId);
     verifyBooks();
 }
 

@@ -7,6 +7,7 @@
 #include "topupoffers.h"
 #include "packageexpiry.h"
 #include "pointsredemption.h"
+#include "vouchers.h"
 #include "commissionrules.h"
 #include "ledgersql.h"
 #include "memberwriter.h"
@@ -1241,6 +1242,22 @@ void Builder::run()
                                 {TopUpTier{100000, 10000, 0}, TopUpTier{200000, 30000, 100}}, QStringLiteral("admin")));
     ++cnt.logRows;
     redemptions();
+    // Twenty vouchers given away at the counter and five sold, valid three months.
+    for (const qint64 price : {qint64(0), qint64(4500)}) {
+        at(eventTime.time().msecsSinceStartOfDay() + 1000);
+        VoucherBatch b;
+        b.prefix = QStringLiteral("DJ");
+        b.first = price > 0 ? 21 : 1;
+        b.count = price > 0 ? 5 : 20;
+        b.valueCents = 5000;
+        b.priceCents = price;
+        b.method = QStringLiteral("现金");
+        b.validUntil = QDate::fromString(QString::fromLatin1(clock.date), Qt::ISODate).addMonths(3);
+        b.operatorName = op;
+        write(Vouchers::issue(b));
+        ++cnt.logRows;
+        cnt.vouchers += b.count;
+    }
 }
 
 // The rewards for points, and the members with most points taking one each.

@@ -32,7 +32,7 @@ struct ShopCounts
 {
     qint64 members = 0, sales = 0, saleLines = 0, headerRows = 0, topups = 0, renewals = 0,
            repayments = 0, handovers = 0, ledgerRows = 0, pointRows = 0, logRows = 0,
-           bookings = 0, visitNotes = 0, cardUpgrades = 0, redemptions = 0;
+           bookings = 0, visitNotes = 0, cardUpgrades = 0, redemptions = 0, vouchers = 0;
 };
 
 class ShopGenerator
