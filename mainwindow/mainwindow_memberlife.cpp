@@ -59,13 +59,14 @@ void MainWindow::setupMemberLife()
     connect(notes, &QToolButton::clicked, this, &MainWindow::openVisitNotes);
     connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this, &MainWindow::openVisitNotes);
     connect(upgrade, &QToolButton::clicked, this, &MainWindow::openCardUpgrade);
-    // 充值规则 beside the card type list's 修改; 套餐有效期 beside 退套餐.
-    connect(memberLifeButton(this, "toolButton_topUpRules", QStringLiteral("充值规则"),
-                             QStringLiteral("每种会员卡的“充X送Y”，充值时自动带出赠送金额"), ui->toolButton_150),
-            &QToolButton::clicked, this, &MainWindow::openTopUpRules);
+    // 充值规则, then 代金券, after the card type list's 修改.
+    QToolButton *rules = memberLifeButton(this, "toolButton_topUpRules", QStringLiteral("充值规则"),
+                                          QStringLiteral("每种会员卡的“充X送Y”，充值时自动带出赠送金额"), ui->toolButton_150);
+    connect(rules, &QToolButton::clicked, this, &MainWindow::openTopUpRules);
     connect(memberLifeButton(this, "toolButton_vouchers", QStringLiteral("代金券"),
-                             QStringLiteral("有编号的代金券：发放、售出、作废，已发、已用和未用的金额"), ui->toolButton_150),
+                             QStringLiteral("有编号的代金券：发放、售出、作废，已发、已用和未用的金额"), rules),
             &QToolButton::clicked, this, &MainWindow::openVouchers);
+    // 套餐有效期 beside 退套餐.
     connect(memberLifeButton(this, "toolButton_packageExpiry", QStringLiteral("套餐有效期"),
                              QStringLiteral("查看与延期当前会员的套餐到期日期（需店长授权），设置过期套餐能否使用"),
                              ui->toolButton_21),
