@@ -8,6 +8,7 @@
 #include "ledgersql.h"
 #include "packageexpiry.h"
 #include "topupoffers.h"
+#include "vouchers.h"
 #include "transactionscope.h"
 
 #include <QMap>
@@ -169,6 +170,10 @@ static LedgerResult topUpOnce(const TopUp &t)
             return LedgerResult::failure(QStringLiteral("充值不能用卡内余额付款"));
         partsTotal += p.cents;
     }
+    // A numbered voucher pays only at the checkout, where its number is taken.
+    for (const PaymentPart &p : parts)
+        if (Vouchers::isVoucherMethod(p.method) && p.cents > 0 && Vouchers::inUse())
+            return LedgerResult::failure(QStringLiteral("有编号的代金券只能在结账时使用，充值请选择其他付款方式"));
     if (partsTotal != t.receivedCents)
         return LedgerResult::failure(QStringLiteral("各付款方式的金额之和与实际付款不符，请重新付款"));
 
@@ -208,6 +213,9 @@ static LedgerResult renewOnce(const Renewal &r)
         if (p.method == QString::fromUtf8(kCardMethod))
             card += p.cents;
     }
+    for (const PaymentPart &p : r.payments)
+        if (Vouchers::isVoucherMethod(p.method) && p.cents > 0 && Vouchers::inUse())
+            return LedgerResult::failure(QStringLiteral("有编号的代金券只能在结账时使用，续费请选择其他付款方式"));
     if (r.items.isEmpty())
         return LedgerResult::failure(QStringLiteral("请先添加套餐或服务项目"));
     if (r.payments.isEmpty())

@@ -1014,6 +1014,14 @@ void TestMemberLife::vouchersPayOnceWithTheirRest()
     QCOMPARE(pays.at(1).voucherNo, QStringLiteral("DJ0004"));
     QVERIFY(pays.at(0).voucherNo.isEmpty());
 
+    // Top-ups and renewals cannot take a numbered voucher: its number is asked only at the checkout.
+    TopUp t;
+    t.memberId = QStringLiteral("1");
+    t.paidInCents = t.receivedCents = 5000;
+    t.method = QStringLiteral("代金券");
+    t.operatorName = QStringLiteral("小王");
+    QCOMPARE(MemberWriter::topUp(t).error, QStringLiteral("有编号的代金券只能在结账时使用，充值请选择其他付款方式"));
+
     // A voided sale gives its voucher back.
     const LedgerResult sold = payByVoucher(QStringLiteral("DJ0004"), 3000);
     QVERIFY(sold.ok);
