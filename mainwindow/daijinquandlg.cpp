@@ -106,7 +106,7 @@ void daijinquandlg::on_toolButton_saveSetting_clicked()
 
 void daijinquandlg::on_toolButton_export_clicked()
 {
-    m_ctrl.exportView(QString::fromUtf8(kList));
+    m_ctrl.exportView(QString::fromUtf8(kList), operatorSession().loginName);
 }
 
 void daijinquandlg::on_toolButton_close_clicked()

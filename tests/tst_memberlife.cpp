@@ -38,6 +38,7 @@
 #include "memberstestkit.h"
 #include "operatorsession.h"
 #include "prompt.h"
+#include "passwordhash.h"
 #include "visitnotes.h"
 
 namespace {
@@ -109,7 +110,9 @@ void seedUpgradeShop()
     seedMembers(2, 500);
     sqlExec(QStringLiteral("insert into huiyuanka(name,kaneijine,jiage,fuwuzekou,chanpinzekou,taocanzekou,beizhu) "
                            "values('钻石卡',2500,2000,0.7,0.8,0.9,'')"));
-    sqlExec(QStringLiteral("insert into user(name,xitongshezhi,jinyong) values('店长','是','否'),('小王','否','否')"));
+    // 店长 holds the settings right and a password of her own: she may authorise.
+    sqlExec(QStringLiteral("insert into user(name,password,xitongshezhi,jinyong) values('店长','%1','是','否'),('小王','','否','否')")
+                .arg(PasswordHash::legacyForm(QStringLiteral("boss-2026"))));
 }
 
 QList<QStringList> upgradeRows()
