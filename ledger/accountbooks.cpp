@@ -64,13 +64,14 @@ StoredValue BalanceBook::storedValue(const QString &memberId)
 {
     StoredValue v;
     v.balanceCents = balance(memberId);
-    // Bonus given by card issues and top-ups, less bonus earlier refunds took
+    // Bonus given by card issues, top-ups, card upgrades and points, less bonus earlier refunds took
     // off the card (their 赠送 is negative); paid value as every credit's part
     // that was not bonus. A card that cost more than it holds gave no bonus.
     const QVariantList sums = LedgerSql::rows(
-        QStringLiteral("select ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值') AND zengsongjine>0 "
-                       "THEN zengsongjine WHEN jiaofeileixing='退储值' THEN ifnull(zengsongjine,0) ELSE 0 END),0),"
-                       "ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值','退套餐') AND kaneijine>0 "
+        QStringLiteral("select ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值','会员卡升级') AND zengsongjine>0 "
+                       "THEN zengsongjine WHEN jiaofeileixing in ('退储值','积分兑换','积分兑换作废') THEN ifnull(zengsongjine,0) "
+                       "ELSE 0 END),0),"
+                       "ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值','会员卡升级','退套餐') AND kaneijine>0 "
                        "THEN kaneijine-(CASE WHEN zengsongjine>0 THEN zengsongjine ELSE 0 END) ELSE 0 END),0) "
                        "from huiyuanjiaofei where huiyuanid=?"),
         {memberId})

@@ -8,6 +8,7 @@
 #include "operatorstore.h"
 #include "textlimits.h"
 #include "transactionscope.h"
+#include "vouchers.h"
 
 #include <QMap>
 
@@ -442,6 +443,8 @@ static LedgerResult voidSaleOnce(const SaleVoid &v)
              {id, v.operatorName, v.saleId});
     if (!tx.failed())
         CommissionBook::reverse(v.saleId, id, kVoidMark);
+    if (!tx.failed())
+        Vouchers::giveBackInside(v.saleId, id, v.operatorName); // 代金券 the sale took are good again
 
     const QList<QVariantList> stock = LedgerSql::rows(
         QStringLiteral("select chanpinID,sum(shuliang),sum(jine),max(xiaoshoujiage) from chanpinrukumingxi "

@@ -71,6 +71,7 @@ void MainWindow::selectMember(const QStringList &record)
     // show the member's own row, as they do after every reload.
     fillMemberPanel(record);
     showMemberBookings(); // booking
+    showMemberWarnings(); // member life
 }
 
 void MainWindow::on_toolButton_27_clicked()
@@ -111,6 +112,7 @@ void MainWindow::on_toolButton_28_clicked()
     // The totals of the previous member must not stay beside the walk-in customer.
     showMemberTotals();
     showMemberBookings(); // booking
+    showMemberWarnings(); // member life
 }
 
 void MainWindow::reloadCurrentMember()

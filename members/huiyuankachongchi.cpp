@@ -9,6 +9,7 @@
 #include "memberwriter.h"
 #include "sqltext.h"
 #include "lianhefukuandlg.h"
+#include "topupofferhint.h"
 
 #include <QSignalBlocker>
 
@@ -35,6 +36,7 @@ void huiyuankachongchi::setup(const QStringList &member)
     ui->label_10->setText(member.at(1));
     ui->label_13->setText(member.at(2));
     ui->label_15->setText(member.at(3));
+    new TopUpOfferHint(this, ui->lineEdit, ui->lineEdit_2, member.at(0));
 }
 
 void huiyuankachongchi::updateCredited()
