@@ -60,20 +60,46 @@ qint64 BalanceBook::balance(const QString &memberId)
                            .toDouble());
 }
 
-StoredValue BalanceBook::storedValue(const QString &memberId)
+qint64 BalanceBook::balanceAt(const QString &memberId, const QString &asOf)
+{
+    if (asOf.isEmpty())
+        return balance(memberId);
+    const QVariant last = value(QStringLiteral("select dangshikaneiyue from huiyuanyuebiandong where huiyuanid=? "
+                                               "and biandongriqi<=? order by ID desc LIMIT 1"),
+                                {memberId, asOf});
+    if (last.isValid())
+        return yuanToCents(last.toDouble());
+    const QVariant registered = value(QStringLiteral("select 1 from huiyuan where ID=? and (ifnull(login_time,'')='' "
+                                                     "or login_time<=?)"),
+                                      {memberId, asOf});
+    if (!registered.isValid())
+        return 0;
+    // A balance brought over from before the ledger: what its first row started from.
+    const QVariant opening = value(QStringLiteral("select ifnull(dangshikaneiyue,0)-ifnull(yuezengjia,0)+"
+                                                  "ifnull(yuejianshao,0) from huiyuanyuebiandong where huiyuanid=? "
+                                                  "order by ID LIMIT 1"),
+                                   {memberId});
+    return opening.isValid() ? yuanToCents(opening.toDouble()) : balance(memberId);
+}
+
+StoredValue BalanceBook::storedValue(const QString &memberId, const QString &asOf)
 {
     StoredValue v;
-    v.balanceCents = balance(memberId);
+    v.balanceCents = balanceAt(memberId, asOf);
     // Bonus given by card issues and top-ups, less bonus earlier refunds took
     // off the card (their 赠送 is negative); paid value as every credit's part
     // that was not bonus. A card that cost more than it holds gave no bonus.
+    QVariantList bound{memberId};
+    if (!asOf.isEmpty())
+        bound << asOf;
     const QVariantList sums = LedgerSql::rows(
         QStringLiteral("select ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值') AND zengsongjine>0 "
                        "THEN zengsongjine WHEN jiaofeileixing='退储值' THEN ifnull(zengsongjine,0) ELSE 0 END),0),"
                        "ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值','退套餐') AND kaneijine>0 "
                        "THEN kaneijine-(CASE WHEN zengsongjine>0 THEN zengsongjine ELSE 0 END) ELSE 0 END),0) "
-                       "from huiyuanjiaofei where huiyuanid=?"),
-        {memberId})
+                       "from huiyuanjiaofei where huiyuanid=?")
+            + (asOf.isEmpty() ? QString() : QStringLiteral(" and jiaofeiriqi<=?")),
+        bound)
                                   .value(0);
     const qint64 onCard = qMax<qint64>(0, v.balanceCents);
     v.bonusCents = qBound<qint64>(0, yuanToCents(sums.value(0).toDouble()), onCard);

@@ -43,7 +43,13 @@ public:
     // deltaCents > 0 credits, < 0 debits; a debit below zero is refused.
     static bool change(const QString &memberId, qint64 deltaCents, const Entry &entry);
     static qint64 balance(const QString &memberId);
-    static StoredValue storedValue(const QString &memberId);
+    // The balance at a past moment (yyyy-MM-dd hh:mm:ss): the balance its last
+    // ledger row then recorded; before the first row, what that row started
+    // from, once the member was registered. Empty asOf: now.
+    static qint64 balanceAt(const QString &memberId, const QString &asOf);
+    // With asOf, the balance and its bonus as they stood then (the debt and
+    // what may be refunded are always of now).
+    static StoredValue storedValue(const QString &memberId, const QString &asOf = QString());
 };
 
 // Prepaid uses per service item (huiyuantaocan) and their ledger rows.

@@ -7,6 +7,7 @@
 #include "jiaobandlg.h"
 #include "meiritixingdlg.h"
 #include "operatorsession.h"
+#include "ownerreport.h"
 #include "periodfilter.h"
 #include "reportquery.h"
 #include "takingstree.h"
@@ -92,6 +93,8 @@ void MainWindow::setupReportFilters()
     // "经营分析" sits beside "综合统计" (page 9); it draws when shown and on 查询.
     auto *charts = new BusinessCharts(m_ctrl);
     u->tabWidget_5->addTab(charts, QStringLiteral("经营分析"));
+    // "经营指标" follows it (page 10): the owner's figures, filled on 查询.
+    u->tabWidget_5->addTab(new OwnerReport(m_ctrl), QStringLiteral("经营指标"));
 }
 
 void MainWindow::openDailyReminders()

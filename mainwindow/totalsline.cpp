@@ -22,6 +22,15 @@ bool isPerUnit(const QString &caption)
     return false;
 }
 
+// Money is shown with its cents; counts, uses and points as they are.
+bool isMoney(const QString &caption)
+{
+    for (const char *word : {"金额", "提成", "实收", "实付", "欠款", "收入"})
+        if (caption.contains(QString::fromUtf8(word)))
+            return true;
+    return false;
+}
+
 QString quotedName(const QString &name)
 {
     QString n = name;
@@ -134,6 +143,8 @@ void TotalsLine::recompute()
     QStringList parts;
     parts << QStringLiteral("合计：%1 条").arg(sums.value(0));
     for (int i = 0; i < captions.size(); ++i)
-        parts << captions.at(i) + QStringLiteral(" ") + moneyText(sums.value(i + 1).toDouble());
+        parts << captions.at(i) + QStringLiteral(" ")
+                     + (isMoney(captions.at(i)) ? moneyShown(sums.value(i + 1).toDouble())
+                                                : moneyText(sums.value(i + 1).toDouble()));
     setText(parts.join(QStringLiteral("　　")));
 }

@@ -1,0 +1,294 @@
+#include "ownerreport.h"
+
+#include "amounts.h"
+#include "ctrluiclass.h"
+#include "dbsetconfig.h"
+#include "ownerfigures.h"
+#include "periodfilter.h"
+#include "totalsline.h"
+#include "viewfilter.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+using namespace QtCharts;
+
+namespace {
+
+struct ListPage
+{
+    const char *list;
+    const char *widget;
+};
+
+const ListPage kLists[] = {
+    {"员工业绩", "tableView_ownerStylists"},   {"客户分析", "tableView_ownerCustomers"},
+    {"预收款", "tableView_ownerLiability"},     {"预收款月度", "tableView_ownerLiabilityMonths"},
+    {"退款作废", "tableView_ownerReversals"},   {"回访提醒", "tableView_ownerFollowUps"},
+};
+
+QDateEdit *dateEdit(const QString &name)
+{
+    auto *edit = new QDateEdit(QDate::currentDate());
+    edit->setObjectName(name);
+    edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    edit->setCalendarPopup(true);
+    edit->setMinimumWidth(128);
+    return edit;
+}
+
+QString endOf(const QDate &d)
+{
+    return d.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 23:59:59");
+}
+
+// Ticks on whole steps from zero, as the charts of 经营分析 draw them.
+QValueAxis *valueAxis(double top)
+{
+    auto *axis = new QValueAxis;
+    axis->setRange(0, top > 0 ? top * 1.15 : 1);
+    axis->setLabelFormat(QStringLiteral("%.0f"));
+    axis->setTickCount(5);
+    return axis;
+}
+
+} // namespace
+
+OwnerReport::OwnerReport(ctrlUiClass *ctrl, QWidget *parent) : QWidget(parent), m_ctrl(ctrl)
+{
+    setObjectName(QStringLiteral("ownerReport"));
+    auto *layout = new QVBoxLayout(this);
+    auto *bar = new QHBoxLayout;
+    m_period = new QComboBox;
+    m_period->setObjectName(QStringLiteral("comboBox_ownerPeriod"));
+    m_period->setMinimumWidth(80);
+    ctrl->fillCombo(m_period, QStringLiteral("时间选择"), QStringLiteral("xml"));
+    m_from = dateEdit(QStringLiteral("dateEdit_ownerFrom"));
+    m_to = dateEdit(QStringLiteral("dateEdit_ownerTo"));
+    m_asOf = dateEdit(QStringLiteral("dateEdit_ownerAsOf"));
+    m_asOf->setToolTip(QStringLiteral("预收款截至这一天的营业结束；月度变动列出本期的每个月"));
+    auto *run = new QPushButton(QStringLiteral("查询"));
+    run->setObjectName(QStringLiteral("toolButton_ownerQuery"));
+    run->setMinimumSize(80, 30);
+    auto *save = new QPushButton(QStringLiteral("导出"));
+    save->setObjectName(QStringLiteral("toolButton_ownerExport"));
+    save->setToolTip(QStringLiteral("导出当前列表（CSV 文件，可用 Excel 打开）"));
+    save->setMinimumSize(80, 30);
+    bar->addWidget(new QLabel(QStringLiteral("时间选择：")));
+    bar->addWidget(m_period);
+    bar->addWidget(new QLabel(QStringLiteral("开始日期：")));
+    bar->addWidget(m_from);
+    bar->addWidget(new QLabel(QStringLiteral("结束日期：")));
+    bar->addWidget(m_to);
+    bar->addWidget(new QLabel(QStringLiteral("预收款截至：")));
+    bar->addWidget(m_asOf);
+    bar->addWidget(run);
+    bar->addWidget(save);
+    bar->addStretch(1);
+    layout->addLayout(bar);
+
+    m_tabs = new QTabWidget;
+    m_tabs->setObjectName(QStringLiteral("ownerReportTabs"));
+    layout->addWidget(m_tabs, 1);
+
+    const auto page = [this](const QString &title) {
+        auto *w = new QWidget;
+        auto *box = new QVBoxLayout(w);
+        box->setContentsMargins(2, 2, 2, 2);
+        m_tabs->addTab(w, title);
+        return w;
+    };
+    addList(QStringLiteral("员工业绩"), QLatin1String(kLists[0].widget), page(QStringLiteral("员工业绩")));
+
+    QWidget *customers = page(QStringLiteral("客户与同比"));
+    auto *split = new QSplitter(Qt::Horizontal);
+    customers->layout()->addWidget(split);
+    auto *left = new QWidget;
+    left->setLayout(new QVBoxLayout);
+    left->layout()->setContentsMargins(0, 0, 0, 0);
+    split->addWidget(left);
+    addList(QStringLiteral("客户分析"), QLatin1String(kLists[1].widget), left);
+    m_comparisonChart = new QChartView;
+    m_comparisonChart->setObjectName(QStringLiteral("ownerComparisonChart"));
+    m_comparisonChart->setRenderHint(QPainter::Antialiasing);
+    m_comparisonChart->setMinimumWidth(360);
+    split->addWidget(m_comparisonChart);
+
+    QWidget *owed = page(QStringLiteral("预收款"));
+    auto *owedSplit = new QSplitter(Qt::Horizontal);
+    owed->layout()->addWidget(owedSplit);
+    auto *members = new QWidget;
+    members->setLayout(new QVBoxLayout);
+    members->layout()->setContentsMargins(0, 0, 0, 0);
+    owedSplit->addWidget(members);
+    addList(QStringLiteral("预收款"), QLatin1String(kLists[2].widget), members);
+    auto *months = new QWidget;
+    months->setLayout(new QVBoxLayout);
+    months->layout()->setContentsMargins(0, 0, 0, 0);
+    owedSplit->addWidget(months);
+    addList(QStringLiteral("预收款月度"), QLatin1String(kLists[3].widget), months);
+    m_liabilityChart = new QChartView;
+    m_liabilityChart->setObjectName(QStringLiteral("ownerLiabilityChart"));
+    m_liabilityChart->setRenderHint(QPainter::Antialiasing);
+    m_liabilityChart->setMinimumHeight(180);
+    months->layout()->addWidget(m_liabilityChart);
+    auto *saveMonths = new QPushButton(QStringLiteral("导出月度"));
+    saveMonths->setObjectName(QStringLiteral("toolButton_ownerExportMonths"));
+    months->layout()->addWidget(saveMonths);
+    connect(saveMonths, &QPushButton::clicked, this, [this] { m_ctrl->exportView(listNames().at(3)); });
+
+    addList(QStringLiteral("退款作废"), QLatin1String(kLists[4].widget), page(QStringLiteral("退款作废")));
+    addList(QStringLiteral("回访提醒"), QLatin1String(kLists[5].widget), page(QStringLiteral("回访提醒")));
+
+    auto *filter = new PeriodFilter(m_period, m_from, m_to, this);
+    filter->select(QStringLiteral("本月"));
+    connect(run, &QPushButton::clicked, this, &OwnerReport::query);
+    connect(save, &QPushButton::clicked, this, &OwnerReport::exportCurrent);
+}
+
+QStringList OwnerReport::listNames()
+{
+    QStringList names;
+    for (const ListPage &l : kLists)
+        names << QString::fromUtf8(l.list);
+    return names;
+}
+
+QTableView *OwnerReport::addList(const QString &name, const QString &objectName, QWidget *page)
+{
+    auto *view = new QTableView;
+    view->setObjectName(objectName);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->verticalHeader()->hide();
+    page->layout()->addWidget(view);
+    m_ctrl->setupView(readDbset(), view, name);
+    new TotalsLine(m_ctrl, name, view);
+    return view;
+}
+
+void OwnerReport::setPeriod(const QDate &from, const QDate &to)
+{
+    m_from->setDate(from);
+    m_to->setDate(to);
+}
+
+void OwnerReport::setLiabilityDate(const QDate &asOf)
+{
+    m_asOf->setDate(asOf);
+}
+
+void OwnerReport::query()
+{
+    const QDate from = m_from->date(), to = m_to->date();
+    if (from > to) {
+        ctrlUiClass::showInfo(QStringLiteral("开始日期不能晚于结束日期"), this);
+        return;
+    }
+    const PeriodComparison comparison = OwnerFigures::compare(from, to);
+    const QDate asOf = m_asOf->date();
+    const Liability owed = OwnerFigures::liability(asOf >= QDate::currentDate() ? QString() : endOf(asOf));
+    const QList<LiabilityMonth> months = OwnerFigures::liabilityByMonth(from, to);
+    const QString start = from.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00");
+    const bool filled = OwnerFigures::fillStylists(OwnerFigures::stylists(from, to))
+                        && OwnerFigures::fillComparison(comparison) && OwnerFigures::fillLiability(owed, months)
+                        && OwnerFigures::fillReversals(OwnerFigures::reversals(start, endOf(to)))
+                        && OwnerFigures::fillFollowUps(OwnerFigures::followUps(from, to));
+    for (const QString &name : listNames())
+        m_ctrl->refreshView(name, ViewFilter());
+    m_tabs->setTabText(2, QStringLiteral("预收款 ") + centsShown(owed.totalCents()));
+    drawComparison();
+    drawLiability();
+    if (!filled)
+        ctrlUiClass::showInfo(QStringLiteral("经营指标未能全部列出，请重新查询"), this);
+}
+
+void OwnerReport::drawComparison()
+{
+    // Read back from the list as shown: the chart says what the list says.
+    QList<QStringList> rows = m_ctrl->queryRows(m_ctrl->currentSql(QStringLiteral("客户分析")));
+    auto *series = new QBarSeries;
+    const QStringList periods{QStringLiteral("本期"), QStringLiteral("上期"), QStringLiteral("去年同期")};
+    const int columns[] = {1, 2, 4};
+    QStringList shown{QStringLiteral("消费金额"), QStringLiteral("实际收入"), QStringLiteral("客单价")};
+    QStringList labels;
+    double top = 0;
+    for (int p = 0; p < 3; ++p) {
+        auto *set = new QBarSet(periods.at(p));
+        for (const QStringList &r : rows) {
+            if (!shown.contains(r.value(0)))
+                continue;
+            const double v = r.value(columns[p]).toDouble();
+            *set << v;
+            top = qMax(top, v);
+            if (p == 0)
+                labels << r.value(0);
+        }
+        series->append(set);
+    }
+    auto *chart = new QChart;
+    chart->setTitle(QStringLiteral("本期、上期与去年同期（元）"));
+    chart->addSeries(series);
+    auto *x = new QBarCategoryAxis;
+    x->append(labels.isEmpty() ? QStringList{QString()} : labels);
+    chart->addAxis(x, Qt::AlignBottom);
+    series->attachAxis(x);
+    QValueAxis *y = valueAxis(top);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(y);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    QChart *old = m_comparisonChart->chart();
+    m_comparisonChart->setChart(chart);
+    delete old;
+}
+
+void OwnerReport::drawLiability()
+{
+    const QList<QStringList> rows = m_ctrl->queryRows(m_ctrl->currentSql(QStringLiteral("预收款月度")));
+    auto *set = new QBarSet(QStringLiteral("月末预收款"));
+    QStringList labels;
+    double top = 0;
+    for (const QStringList &r : rows) {
+        labels << r.value(0);
+        *set << r.value(4).toDouble();
+        top = qMax(top, r.value(4).toDouble());
+    }
+    auto *series = new QBarSeries;
+    series->append(set);
+    auto *chart = new QChart;
+    chart->setTitle(rows.isEmpty() ? QStringLiteral("月末预收款：本期没有数据") : QStringLiteral("月末预收款（元）"));
+    chart->legend()->hide();
+    chart->addSeries(series);
+    auto *x = new QBarCategoryAxis;
+    x->append(labels.isEmpty() ? QStringList{QString()} : labels);
+    chart->addAxis(x, Qt::AlignBottom);
+    series->attachAxis(x);
+    QValueAxis *y = valueAxis(top);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(y);
+    QChart *old = m_liabilityChart->chart();
+    m_liabilityChart->setChart(chart);
+    delete old;
+}
+
+void OwnerReport::exportCurrent()
+{
+    // The 预收款 page holds two lists: this is the members'; the months' has its own button.
+    const int tab = m_tabs->currentIndex();
+    m_ctrl->exportView(listNames().at(tab <= 2 ? tab : tab + 1));
+}

@@ -1,0 +1,51 @@
+#ifndef OWNERREPORT_H
+#define OWNERREPORT_H
+
+#include <QWidget>
+
+class ctrlUiClass;
+class QComboBox;
+class QDateEdit;
+class QTabWidget;
+class QTableView;
+namespace QtCharts {
+class QChartView;
+}
+
+// "经营指标": the figures an owner runs the shop by, for the chosen period:
+// each employee's 业绩 and 点单率, customers and how they came back against
+// the period before and the same days a year earlier, what the shop owes its
+// members (预收款) at a date and month by month, the refunds and voids with
+// who did and who allowed them, and the customers due for a follow-up call.
+// Each is a list of dbset.xml with its 合计 line and export.
+class OwnerReport : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit OwnerReport(ctrlUiClass *ctrl, QWidget *parent = nullptr);
+
+    // The lists, in the order of their tabs.
+    static QStringList listNames();
+    void setPeriod(const QDate &from, const QDate &to);
+    void setLiabilityDate(const QDate &asOf);
+
+public slots:
+    void query();
+    void exportCurrent();
+
+private:
+    QTableView *addList(const QString &name, const QString &objectName, QWidget *page);
+    void drawComparison();
+    void drawLiability();
+
+    ctrlUiClass *m_ctrl;
+    QComboBox *m_period;
+    QDateEdit *m_from;
+    QDateEdit *m_to;
+    QDateEdit *m_asOf;
+    QTabWidget *m_tabs;
+    QtCharts::QChartView *m_comparisonChart;
+    QtCharts::QChartView *m_liabilityChart;
+};
+
+#endif
