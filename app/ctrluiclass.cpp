@@ -1,5 +1,6 @@
 #include "ctrluiclass.h"
 #include "csvexport.h"
+#include "listcelldelegate.h"
 #include "prompt.h"
 #include "promptboxes.h"
 #include "sqllog.h"
@@ -181,6 +182,8 @@ ViewBinding *ctrlUiClass::bind(const DbsetMap &map, QTableView *view, const QStr
     view->verticalHeader()->setDefaultSectionSize(28);
     view->setAlternatingRowColors(true);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    if (!qobject_cast<ListCellDelegate *>(view->itemDelegate()))
+        view->setItemDelegate(new ListCellDelegate(view));
     view->installEventFilter(this);
 
     if (ViewBinding *old = m_views.take(name)) {

@@ -24,6 +24,9 @@
 #include <QPushButton>
 #include <QValueAxis>
 #include <QVBoxLayout>
+#include <QCursor>
+#include <QSignalBlocker>
+#include <QToolTip>
 
 using namespace QtCharts;
 
@@ -169,12 +172,42 @@ void BusinessCharts::period(QString *from, QString *to) const
     *to = m_to->date().toString(QStringLiteral("yyyy-MM-dd"));
 }
 
+// Days run into months past two months of them: a column a day of a year, or of
+// every year (所有), is a row of unreadable marks.
+BusinessCharts::Series BusinessCharts::perMonthBeyondTwoMonths(const Series &days)
+{
+    if (days.size() <= 62)
+        return days;
+    Series months;
+    for (const auto &d : days) {
+        const QString month = d.first.left(7);
+        if (!months.isEmpty() && months.last().first == month)
+            months.last().second += d.second;
+        else
+            months << qMakePair(month, d.second);
+    }
+    for (auto &m : months)
+        m.second = std::round(m.second * 100) / 100;
+    return months;
+}
+
 void BusinessCharts::redraw()
 {
     QString from, to;
     period(&from, &to);
     m_shown.clear();
-    place(0, QStringLiteral("每日实际收入（不含储蓄卡）"), takingsPerDay(*m_ctrl, from, to), Columns);
+    const Series days = takingsPerDay(*m_ctrl, from, to);
+    // 所有: the greyed dates say which days the charts cover.
+    if (from.isEmpty() && !days.isEmpty()) {
+        const QSignalBlocker a(m_from), b(m_to);
+        m_from->setDate(QDate::fromString(days.first().first, QStringLiteral("yyyy-MM-dd")));
+        m_to->setDate(QDate::fromString(days.last().first, QStringLiteral("yyyy-MM-dd")));
+    }
+    const Series shownDays = perMonthBeyondTwoMonths(days);
+    place(0,
+          shownDays.size() == days.size() ? QStringLiteral("每日实际收入（不含储蓄卡）")
+                                          : QStringLiteral("每月实际收入（不含储蓄卡）"),
+          shownDays, Columns);
     place(1, QStringLiteral("各付款方式收款"), takingsPerMethod(*m_ctrl, from, to), Pie);
     place(2, QStringLiteral("服务项目前十（金额）"), topItems(*m_ctrl, from, to, false), Bars);
     place(3, QStringLiteral("产品前十（金额）"), topItems(*m_ctrl, from, to, true), Bars);
@@ -193,13 +226,35 @@ void BusinessCharts::place(int index, const QString &title, const Series &data, 
     m_shown << qMakePair(title, data);
     auto *chart = new QChart;
     chart->setTitle(data.isEmpty() ? title + QStringLiteral("：本期没有数据") : title);
-    chart->legend()->setVisible(kind == Pie);
-    chart->legend()->setAlignment(Qt::AlignRight);
+    chart->legend()->setVisible(kind == Pie && !data.isEmpty());
+    // Under the pie the legend has the chart's width: beside it, "支付宝 10151.…" was cut.
+    chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setMargins(QMargins(4, 4, 4, 4));
-    if (kind == Pie) {
+    QChartView *view = m_views.at(index);
+    if (data.isEmpty()) {
+        // Nothing to draw: no axes running from 0.0 to 1.0 over nothing.
+    } else if (kind == Pie) {
+        // Colours far apart on the wheel: six blues could not be told apart.
+        static const char *const colours[] = {"#2E86DE", "#F39C12", "#27AE60", "#E74C3C", "#8E44AD",
+                                              "#16A085", "#D35400", "#7F8C8D"};
         auto *pie = new QPieSeries;
+        double total = 0;
         for (const auto &p : data)
-            pie->append(p.first + QStringLiteral(" ") + moneyText(p.second), p.second);
+            total += p.second;
+        int i = 0;
+        for (const auto &p : data) {
+            QPieSlice *slice = pie->append(p.first + QStringLiteral(" ") + moneyShown(p.second), p.second);
+            slice->setColor(QColor(QLatin1String(colours[i++ % 8])));
+            const QString tip = p.first + QStringLiteral("：") + moneyShown(p.second)
+                                + (total > 0 ? QStringLiteral("（%1%）").arg(100.0 * p.second / total, 0, 'f', 1)
+                                             : QString());
+            QObject::connect(slice, &QPieSlice::hovered, view, [view, tip](bool on) {
+                if (on)
+                    QToolTip::showText(QCursor::pos(), tip, view);
+                else
+                    QToolTip::hideText();
+            });
+        }
         chart->addSeries(pie);
     } else {
         // Bars read best with the largest at the top.
@@ -217,6 +272,17 @@ void BusinessCharts::place(int index, const QString &title, const Series &data, 
         QAbstractBarSeries *series = kind == Bars ? static_cast<QAbstractBarSeries *>(new QHorizontalBarSeries)
                                                   : static_cast<QAbstractBarSeries *>(new QBarSeries);
         series->append(set);
+        const bool money = kind != Columns || index != 5;
+        QObject::connect(set, &QBarSet::hovered, view, [view, ordered, money](bool on, int at) {
+            if (on && at >= 0 && at < ordered.size())
+                QToolTip::showText(QCursor::pos(),
+                                   ordered.at(at).first + QStringLiteral("：")
+                                       + (money ? moneyShown(ordered.at(at).second)
+                                                : QString::number(ordered.at(at).second)),
+                                   view);
+            else
+                QToolTip::hideText();
+        });
         // Values on the bars only while they fit beside each other.
         series->setLabelsVisible(ordered.size() <= (kind == Bars ? 10 : 6));
         series->setLabelsFormat(QStringLiteral("@value"));
@@ -249,7 +315,7 @@ void BusinessCharts::place(int index, const QString &title, const Series &data, 
         series->attachAxis(categories);
         series->attachAxis(values);
     }
-    QChart *old = m_views.at(index)->chart();
-    m_views.at(index)->setChart(chart);
+    QChart *old = view->chart();
+    view->setChart(chart);
     delete old;
 }

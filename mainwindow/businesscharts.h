@@ -33,6 +33,8 @@ public:
     static Series commissionPerEmployee(ctrlUiClass &ctrl, const QString &from, const QString &to);
     static Series newMembersPerWeek(ctrlUiClass &ctrl, const QString &from, const QString &to);
 
+    // A day's takings as they are drawn: per day, or per month past 62 days.
+    static Series perMonthBeyondTwoMonths(const Series &days);
     // Redraws every chart for the period on the page.
     void redraw();
     // What the charts show now, per chart title (for tests and the eye).

@@ -125,6 +125,26 @@ void jiaobanDlg::on_toolButton_84_clicked()
     accept();
 }
 
+HandoverSlip jiaobanDlg::slip() const
+{
+    qint64 cents = 0;
+    bool counted = false;
+    if (!countedCash(&cents, &counted))
+        counted = false;
+    return HandoverSlip::read(m_desk, operatorSession().loginName, startText(), endText(), counted, cents);
+}
+
+void jiaobanDlg::on_toolButton_printSlip_clicked()
+{
+    qint64 cents = 0;
+    bool counted = false;
+    if (!countedCash(&cents, &counted)) {
+        ctrlUiClass::showInfo(QStringLiteral("实点现金请填写金额（不小于 0，最多两位小数），不清点可留空"), this);
+        return;
+    }
+    slip().preview(this);
+}
+
 void jiaobanDlg::on_toolButton_5_clicked()
 {
     close();

@@ -1,6 +1,7 @@
 #include "totalsline.h"
 
 #include "ctrluiclass.h"
+#include "listcelldelegate.h"
 #include "sqltext.h"
 
 #include <QLayout>
@@ -17,15 +18,6 @@ bool isPerUnit(const QString &caption)
 {
     for (const char *word : {"单价", "价格", "折扣", "比例", "底价", "编号", "单号", "卡号", "ID", "员工", "方式",
                              "类型", "类别", "日期", "时间", "姓名", "名称"})
-        if (caption.contains(QString::fromUtf8(word)))
-            return true;
-    return false;
-}
-
-// Money is shown with its cents; counts, uses and points as they are.
-bool isMoney(const QString &caption)
-{
-    for (const char *word : {"金额", "提成", "实收", "实付", "欠款", "收入"})
         if (caption.contains(QString::fromUtf8(word)))
             return true;
     return false;
@@ -52,6 +44,9 @@ TotalsLine::TotalsLine(ctrlUiClass *ctrl, const QString &viewName, QTableView *t
     auto *layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    // The box takes the table's share of its splitter or layout: with none, the
+    // list beside a tree was squeezed into a narrow strip.
+    box->setSizePolicy(table->sizePolicy());
     if (auto *splitter = qobject_cast<QSplitter *>(parent)) {
         splitter->insertWidget(splitter->indexOf(table), box); // the table leaves as it moves into the box
     } else if (parent && parent->layout()) {
@@ -144,7 +139,7 @@ void TotalsLine::recompute()
     parts << QStringLiteral("合计：%1 条").arg(sums.value(0));
     for (int i = 0; i < captions.size(); ++i)
         parts << captions.at(i) + QStringLiteral(" ")
-                     + (isMoney(captions.at(i)) ? moneyShown(sums.value(i + 1).toDouble())
+                     + (ListCellDelegate::isMoneyCaption(captions.at(i)) ? moneyShown(sums.value(i + 1).toDouble())
                                                 : moneyText(sums.value(i + 1).toDouble()));
     setText(parts.join(QStringLiteral("　　")));
 }

@@ -1,4 +1,5 @@
 #include <QtTest>
+#include <QProcess>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -12,6 +13,7 @@
 #include "memberwriter.h"
 #include "ownerfigures.h"
 #include "ownerreport.h"
+#include "receipts/handoverslip.h"
 #include "refundwriter.h"
 #include "salewriter.h"
 
@@ -33,6 +35,7 @@ private slots:
     void refundsAndVoidsWithWhoAllowedThem();
     void followUpCallsAfterAService();
     void ownerPageListsTheFigures();
+    void handoverSlipSaysWhatTheShiftDid();
 
 private:
     std::unique_ptr<TestWorkdir> m_wd;
@@ -386,6 +389,34 @@ void TestOwnerFigures::ownerPageListsTheFigures()
     QVERIFY(csv.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(csv.readAll());
     QVERIFY2(text.contains("员工编号") && text.contains(stylists.at(1).name), qPrintable(text));
+}
+
+void TestOwnerFigures::handoverSlipSaysWhatTheShiftDid()
+{
+    const QString from = "2026-03-20 00:00:00", to = "2026-03-26 23:59:59";
+    const HandoverSlip slip =
+        HandoverSlip::read(LedgerSql::desk(), "小王", from, to, true, 12345);
+    const QString pdf = m_wd->path() + "/slip.pdf";
+    for (const QString &paper : {QStringLiteral("58mm"), QStringLiteral("80mm"), QStringLiteral("A4")}) {
+        QString error;
+        QVERIFY2(slip.savePdf(paper, pdf, &error), qPrintable(error));
+        QProcess p;
+        p.start("pdftotext", {"-layout", pdf, "-"});
+        QVERIFY(p.waitForFinished(30000));
+        const QString text = QString::fromUtf8(p.readAllStandardOutput()).simplified();
+        const auto sum = [](const QString &sql) { return centsShown(yuanToCents(sqlValue(sql).toDouble())); };
+        const QString period = " between '" + from + "' and '" + to + "'";
+        // Cash of the shift from the rows: sales (the void's reversal too) and payments (the refund too).
+        const QString cash = sum("select (select ifnull(sum(shishoujine),0) from huiyuanxiaofei where "
+                                 "fukuanfangshi='现金' and xiaofeiriqi" + period + ")+(select ifnull(sum(shifujine),0) "
+                                 "from huiyuanjiaofei where fukuanleixing='现金' and jiaofeiriqi" + period + ")");
+        for (const QString &expected : QStringList{QString("交班单"), QString("交班人 小王"), "消费收银 " + sum("select sum(shishoujine) from huiyuanxiaofei "
+                                                                        "where xiaofeiriqi" + period),
+              "充值交费 " + sum("select sum(shifujine) from huiyuanjiaofei where jiaofeiriqi" + period),
+              QString("退款 1 笔 50.00"), QString("作废 1 笔 100.00"), "现金收入 " + cash, QString("实点现金 123.45"),
+              "现金差额 " + centsShown(12345 - yuanToCents(cash.toDouble())), QString("确认：admin")})
+            QVERIFY2(text.contains(expected), qPrintable(paper + ": " + expected + "\n" + text));
+    }
 }
 
 QTEST_MAIN(TestOwnerFigures)
