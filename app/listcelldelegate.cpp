@@ -1,13 +1,13 @@
 #include "listcelldelegate.h"
 
 #include "sqltext.h"
+#include "takingsread.h"
 
 #include <QAbstractItemModel>
 #include <QPalette>
 
 namespace {
 const QString kOldVoucher = QStringLiteral("代金卷");
-const QString kVoucher = QStringLiteral("代金券");
 } // namespace
 
 bool ListCellDelegate::isMoneyCaption(const QString &caption)
@@ -34,8 +34,11 @@ QString ListCellDelegate::shownText(const QString &caption, const QVariant &valu
             return moneyShown(v);
     }
     if (text.contains(kOldVoucher)) {
-        QString fixed = text;
-        return fixed.replace(kOldVoucher, kVoucher);
+        // "现金+代金卷": each method under its name of today.
+        QStringList parts = text.split(QLatin1Char('+'));
+        for (QString &p : parts)
+            p = TakingsRead::methodName(p);
+        return parts.join(QLatin1Char('+'));
     }
     return text;
 }

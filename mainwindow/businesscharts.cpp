@@ -4,6 +4,7 @@
 #include "periodfilter.h"
 #include "sqltext.h"
 #include "summarybook.h"
+#include "takingsread.h"
 
 #include <algorithm>
 #include <cmath>
@@ -124,6 +125,22 @@ BusinessCharts::Series BusinessCharts::takingsPerDay(ctrlUiClass &ctrl, const QS
 }
 
 BusinessCharts::Series BusinessCharts::takingsPerMethod(ctrlUiClass &ctrl, const QString &from, const QString &to)
+{
+    // One slice per method under its name of today (代金卷 rows with 代金券).
+    Series out;
+    for (const auto &m : methodSeries(ctrl, from, to)) {
+        const QString name = TakingsRead::methodName(m.first);
+        auto it = std::find_if(out.begin(), out.end(), [&name](const auto &o) { return o.first == name; });
+        if (it == out.end())
+            out << qMakePair(name, m.second);
+        else
+            it->second += m.second;
+    }
+    std::stable_sort(out.begin(), out.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
+    return out;
+}
+
+BusinessCharts::Series BusinessCharts::methodSeries(ctrlUiClass &ctrl, const QString &from, const QString &to)
 {
     return seriesOf(ctrl, QStringLiteral("select ifnull(method,''), ROUND(SUM(amount),2) from (") + takings(from, to)
                               + QStringLiteral(") group by method having SUM(amount)<>0 order by SUM(amount) desc"));

@@ -45,6 +45,7 @@ protected:
 
 private:
     void period(QString *from, QString *to) const;
+    static Series methodSeries(ctrlUiClass &ctrl, const QString &from, const QString &to);
     void place(int index, const QString &title, const Series &data, int kind);
 
     ctrlUiClass *m_ctrl;
