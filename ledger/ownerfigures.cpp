@@ -269,15 +269,49 @@ CustomerFigures OwnerFigures::customers(const QDate &from, const QDate &to)
     return c;
 }
 
-PeriodComparison OwnerFigures::compare(const QDate &from, const QDate &to)
+PeriodComparison OwnerFigures::compare(const QDate &from, const QDate &fullTo)
 {
-    const qint64 days = from.daysTo(to) + 1;
+    // The days still to come are compared with nothing: 本月 on the 9th is the
+    // first nine days, against the first nine of the month before.
+    const QDate today = QDate::fromString(LedgerSql::today(), QStringLiteral("yyyy-MM-dd"));
+    const QDate to = fullTo > today && from <= today ? today : fullTo;
     PeriodComparison p;
     p.now = customers(from, to);
-    p.previous = customers(from.addDays(-days), from.addDays(-1));
+    if (from.day() == 1) {
+        // Months against as many months before, day for day.
+        const int months = (to.year() - from.year()) * 12 + to.month() - from.month() + 1;
+        const bool wholeLastMonth = to == QDate(to.year(), to.month(), 1).addMonths(1).addDays(-1);
+        QDate previousTo = to.addMonths(-months);
+        if (wholeLastMonth)
+            previousTo = QDate(previousTo.year(), previousTo.month(), 1).addMonths(1).addDays(-1);
+        p.previous = customers(from.addMonths(-months), previousTo);
+    } else {
+        const qint64 days = from.daysTo(to) + 1;
+        p.previous = customers(from.addDays(-days), from.addDays(-1));
+    }
     p.lastYear = customers(from.addYears(-1), to.addYears(-1));
     return p;
 }
+
+namespace {
+
+// One member's liability at a moment, by the refund's own pricing.
+MemberLiability memberAt(const QString &memberId, const QString &name, const QString &asOf)
+{
+    MemberLiability m;
+    m.memberId = memberId;
+    m.name = name;
+    const StoredValue v = BalanceBook::storedValue(memberId, asOf);
+    m.paidCents = v.paidCents;
+    m.bonusCents = v.bonusCents;
+    for (const PackageQuote &q : RefundWriter::packagesOf(memberId, asOf)) {
+        m.usesLeft += q.usesLeft;
+        m.packageCents += qRound64(q.perUseCents * q.usesLeft);
+    }
+    return m;
+}
+
+} // namespace
 
 Liability OwnerFigures::liability(const QString &asOf)
 {
@@ -292,16 +326,7 @@ Liability OwnerFigures::liability(const QString &asOf)
                                   "or login_time<=?)) order by ID"),
                    {asOf, asOf});
     for (const QVariantList &r : members) {
-        MemberLiability m;
-        m.memberId = r.value(0).toString();
-        m.name = r.value(1).toString();
-        const StoredValue v = BalanceBook::storedValue(m.memberId, asOf);
-        m.paidCents = v.paidCents;
-        m.bonusCents = v.bonusCents;
-        for (const PackageQuote &q : RefundWriter::packagesOf(m.memberId, asOf)) {
-            m.usesLeft += q.usesLeft;
-            m.packageCents += qRound64(q.perUseCents * q.usesLeft);
-        }
+        const MemberLiability m = memberAt(r.value(0).toString(), r.value(1).toString(), asOf);
         if (m.totalCents() != 0)
             l.members << m;
     }
@@ -314,18 +339,41 @@ QList<LiabilityMonth> OwnerFigures::liabilityByMonth(const QDate &from, const QD
     const QDate today = QDate::fromString(LedgerSql::today(), QStringLiteral("yyyy-MM-dd"));
     const QDate last = qMin(to, today);
     QDate month(from.year(), from.month(), 1);
-    const QDate before = month.addDays(-1);
-    qint64 previous = liability(dayEnd(before)).totalCents();
+    // The month before in full; then each month only the members whose ledger,
+    // payments or registration moved in it are read again: the others owe
+    // what they owed.
+    QString previousEnd = dayEnd(month.addDays(-1));
+    QMap<QString, MemberLiability> owed;
+    for (const MemberLiability &m : liability(previousEnd).members)
+        owed.insert(m.memberId, m);
+    qint64 previous = 0;
+    for (const MemberLiability &m : owed)
+        previous += m.totalCents();
     for (; month <= last; month = month.addMonths(1)) {
         const QDate end = month.addMonths(1).addDays(-1);
-        const Liability l = liability(end >= today ? QString() : dayEnd(end));
+        const QString asOf = end >= today ? LedgerSql::now() : dayEnd(end);
+        for (const QVariantList &r : rows(
+                 QStringLiteral("select h.ID, h.name from huiyuan h where h.ID in (select huiyuanid from "
+                                "huiyuanyuebiandong where biandongriqi>? and biandongriqi<=? union select huiyuanid "
+                                "from huiyuanjiaofei where jiaofeiriqi>? and jiaofeiriqi<=?) or (h.login_time>? and "
+                                "h.login_time<=?)"),
+                 {previousEnd, asOf, previousEnd, asOf, previousEnd, asOf})) {
+            const MemberLiability m = memberAt(r.value(0).toString(), r.value(1).toString(), asOf);
+            if (m.totalCents() != 0)
+                owed.insert(m.memberId, m);
+            else
+                owed.remove(m.memberId);
+        }
         LiabilityMonth m;
         m.month = month.toString(QStringLiteral("yyyy-MM"));
-        m.paidCents = l.paidCents();
-        m.bonusCents = l.bonusCents();
-        m.packageCents = l.packageCents();
+        for (const MemberLiability &o : owed) {
+            m.paidCents += o.paidCents;
+            m.bonusCents += o.bonusCents;
+            m.packageCents += o.packageCents;
+        }
         m.changeCents = m.totalCents() - previous;
         previous = m.totalCents();
+        previousEnd = asOf;
         out << m;
     }
     return out;

@@ -46,7 +46,9 @@ struct CustomerFigures
     qint64 averageBillCents() const { return bills > 0 ? qRound64(double(takingsCents) / double(bills)) : 0; }
 };
 
-// A period against the one just before it (as many days) and the same days a year earlier.
+// A period against the one just before it and the same days a year earlier: months
+// against as many months before (day for day), other periods against as many days
+// before. A period running past today ends today.
 struct PeriodComparison
 {
     CustomerFigures now;

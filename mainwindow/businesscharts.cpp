@@ -208,6 +208,22 @@ BusinessCharts::Series BusinessCharts::perMonthBeyondTwoMonths(const Series &day
     return months;
 }
 
+QValueAxis *BusinessCharts::valueAxisOver(double span)
+{
+    // Ticks on round steps (1, 2 or 5 times a power of ten): with the range cut
+    // in four equal parts a count of 5 sat between ticks labelled "4" and "6".
+    auto *values = new QValueAxis;
+    if (span <= 0)
+        span = 1;
+    const double step = roundStep(span / 4);
+    const int ticks = int(std::ceil(span / step - 1e-9)) + 1;
+    values->setRange(0, step * (ticks - 1));
+    values->setTickCount(ticks);
+    const int decimals = step >= 1 ? 0 : int(std::ceil(-std::log10(step) - 1e-9));
+    values->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+    return values;
+}
+
 void BusinessCharts::redraw()
 {
     QString from, to;
@@ -315,18 +331,9 @@ void BusinessCharts::place(int index, const QString &title, const Series &data, 
         categories->setLabelsFont(small);
         if (kind == Columns && labels.size() > 7)
             categories->setLabelsAngle(-90);
-        auto *values = new QValueAxis;
-        values->setLabelsFont(small);
-        // Ticks on round steps (1, 2 or 5 times a power of ten): with the range cut
-        // in four equal parts a count of 5 sat between ticks labelled "4" and "6".
         // Horizontal bars leave room for the value written past their end.
-        const double span = top > 0 ? top * (kind == Bars ? 1.3 : 1.15) : 1;
-        const double step = roundStep(span / 4);
-        const int ticks = int(std::ceil(span / step - 1e-9)) + 1;
-        values->setRange(0, step * (ticks - 1));
-        values->setTickCount(ticks);
-        const int decimals = step >= 1 ? 0 : int(std::ceil(-std::log10(step) - 1e-9));
-        values->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+        QValueAxis *values = valueAxisOver(top > 0 ? top * (kind == Bars ? 1.3 : 1.15) : 1);
+        values->setLabelsFont(small);
         chart->addAxis(categories, kind == Bars ? Qt::AlignLeft : Qt::AlignBottom);
         chart->addAxis(values, kind == Bars ? Qt::AlignBottom : Qt::AlignLeft);
         series->attachAxis(categories);

@@ -1,6 +1,7 @@
 #include "ownerreport.h"
 
 #include "amounts.h"
+#include "businesscharts.h"
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
 #include "ownerfigures.h"
@@ -57,16 +58,6 @@ QString endOf(const QDate &d)
     return d.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 23:59:59");
 }
 
-// Ticks on whole steps from zero, as the charts of 经营分析 draw them.
-QValueAxis *valueAxis(double top)
-{
-    auto *axis = new QValueAxis;
-    axis->setRange(0, top > 0 ? top * 1.15 : 1);
-    axis->setLabelFormat(QStringLiteral("%.0f"));
-    axis->setTickCount(5);
-    return axis;
-}
-
 } // namespace
 
 OwnerReport::OwnerReport(ctrlUiClass *ctrl, QWidget *parent) : QWidget(parent), m_ctrl(ctrl)
@@ -81,7 +72,7 @@ OwnerReport::OwnerReport(ctrlUiClass *ctrl, QWidget *parent) : QWidget(parent), 
     m_from = dateEdit(QStringLiteral("dateEdit_ownerFrom"));
     m_to = dateEdit(QStringLiteral("dateEdit_ownerTo"));
     m_asOf = dateEdit(QStringLiteral("dateEdit_ownerAsOf"));
-    m_asOf->setToolTip(QStringLiteral("预收款截至这一天的营业结束；月度变动列出本期的每个月"));
+    m_asOf->setToolTip(QStringLiteral("预收款截至这一天营业结束；月度变动列出到这一天为止的十二个月"));
     auto *run = new QPushButton(QStringLiteral("查询"));
     run->setObjectName(QStringLiteral("toolButton_ownerQuery"));
     run->setMinimumSize(80, 30);
@@ -128,6 +119,10 @@ OwnerReport::OwnerReport(ctrlUiClass *ctrl, QWidget *parent) : QWidget(parent), 
     m_comparisonChart->setRenderHint(QPainter::Antialiasing);
     m_comparisonChart->setMinimumWidth(360);
     split->addWidget(m_comparisonChart);
+    // The figures whole, their picture beside them.
+    left->setMinimumWidth(560);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
 
     QWidget *owed = page(QStringLiteral("预收款"));
     auto *owedSplit = new QSplitter(Qt::Horizontal);
@@ -182,6 +177,16 @@ QTableView *OwnerReport::addList(const QString &name, const QString &objectName,
     return view;
 }
 
+void OwnerReport::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // The figures of the period are there when the page is first opened.
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        query();
+    }
+}
+
 void OwnerReport::setPeriod(const QDate &from, const QDate &to)
 {
     m_from->setDate(from);
@@ -203,7 +208,8 @@ void OwnerReport::query()
     const PeriodComparison comparison = OwnerFigures::compare(from, to);
     const QDate asOf = m_asOf->date();
     const Liability owed = OwnerFigures::liability(asOf >= QDate::currentDate() ? QString() : endOf(asOf));
-    const QList<LiabilityMonth> months = OwnerFigures::liabilityByMonth(from, to);
+    // The twelve months up to the date the liability is read at.
+    const QList<LiabilityMonth> months = OwnerFigures::liabilityByMonth(asOf.addMonths(-11), asOf);
     const QString start = from.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00");
     const bool filled = OwnerFigures::fillStylists(OwnerFigures::stylists(from, to))
                         && OwnerFigures::fillComparison(comparison) && OwnerFigures::fillLiability(owed, months)
@@ -225,7 +231,8 @@ void OwnerReport::drawComparison()
     auto *series = new QBarSeries;
     const QStringList periods{QStringLiteral("本期"), QStringLiteral("上期"), QStringLiteral("去年同期")};
     const int columns[] = {1, 2, 4};
-    QStringList shown{QStringLiteral("消费金额"), QStringLiteral("实际收入"), QStringLiteral("客单价")};
+    // The two sums; the average bill, a hundredth of them, would not show.
+    const QStringList shown{QStringLiteral("消费金额"), QStringLiteral("实际收入")};
     QStringList labels;
     double top = 0;
     for (int p = 0; p < 3; ++p) {
@@ -248,7 +255,7 @@ void OwnerReport::drawComparison()
     x->append(labels.isEmpty() ? QStringList{QString()} : labels);
     chart->addAxis(x, Qt::AlignBottom);
     series->attachAxis(x);
-    QValueAxis *y = valueAxis(top);
+    QValueAxis *y = BusinessCharts::valueAxisOver(top * 1.15);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
     chart->legend()->setAlignment(Qt::AlignBottom);
@@ -278,7 +285,7 @@ void OwnerReport::drawLiability()
     x->append(labels.isEmpty() ? QStringList{QString()} : labels);
     chart->addAxis(x, Qt::AlignBottom);
     series->attachAxis(x);
-    QValueAxis *y = valueAxis(top);
+    QValueAxis *y = BusinessCharts::valueAxisOver(top * 1.15);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
     QChart *old = m_liabilityChart->chart();

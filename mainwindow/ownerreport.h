@@ -33,6 +33,9 @@ public slots:
     void query();
     void exportCurrent();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     QTableView *addList(const QString &name, const QString &objectName, QWidget *page);
     void drawComparison();
@@ -46,6 +49,7 @@ private:
     QTabWidget *m_tabs;
     QtCharts::QChartView *m_comparisonChart;
     QtCharts::QChartView *m_liabilityChart;
+    bool m_shownOnce = false;
 };
 
 #endif

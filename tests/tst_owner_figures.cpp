@@ -247,7 +247,7 @@ void TestOwnerFigures::customersAndComeBacks()
 void TestOwnerFigures::periodAgainstEarlierOnes()
 {
     const PeriodComparison p = OwnerFigures::compare(kFrom, kTo);
-    QCOMPARE(p.previous.from, QDate(2026, 1, 29));
+    QCOMPARE(p.previous.from, QDate(2026, 2, 1));
     QCOMPARE(p.previous.to, QDate(2026, 2, 28));
     QCOMPARE(p.lastYear.from, QDate(2025, 3, 1));
     const auto takings = [](const QString &from, const QString &to) {
@@ -255,10 +255,20 @@ void TestOwnerFigures::periodAgainstEarlierOnes()
                                     + "' and '" + to + " 23:59:59'").toDouble());
     };
     QCOMPARE(p.now.takingsCents, takings("2026-03-01", "2026-03-31"));
-    QCOMPARE(p.previous.takingsCents, takings("2026-01-29", "2026-02-28"));
+    QCOMPARE(p.previous.takingsCents, takings("2026-02-01", "2026-02-28"));
     QCOMPARE(p.lastYear.takingsCents, takings("2025-03-01", "2025-03-31"));
     QCOMPARE(p.previous.bills, qint64(1));
     QCOMPARE(p.lastYear.bills, qint64(1));
+    // The month running (today is 04-20): its first twenty days against the first twenty of March.
+    const PeriodComparison april = OwnerFigures::compare(QDate(2026, 4, 1), QDate(2026, 4, 30));
+    QCOMPARE(april.now.to, QDate(2026, 4, 20));
+    QCOMPARE(april.previous.from, QDate(2026, 3, 1));
+    QCOMPARE(april.previous.to, QDate(2026, 3, 20));
+    QCOMPARE(april.previous.takingsCents, takings("2026-03-01", "2026-03-20"));
+    // Other periods against as many days before.
+    const PeriodComparison days = OwnerFigures::compare(QDate(2026, 3, 10), QDate(2026, 3, 19));
+    QCOMPARE(days.previous.from, QDate(2026, 2, 28));
+    QCOMPARE(days.previous.to, QDate(2026, 3, 9));
 }
 
 void TestOwnerFigures::whatTheShopOwesItsMembers()
@@ -301,6 +311,16 @@ void TestOwnerFigures::whatTheShopOwesItsMembers()
     QCOMPARE(months.at(1).totalCents(), OwnerFigures::liability("2026-03-31 23:59:59").totalCents());
     QCOMPARE(months.at(1).changeCents, months.at(1).totalCents() - months.at(0).totalCents());
     QCOMPARE(months.at(2).totalCents(), now.totalCents()); // the month still running: now
+    // Read member by member where they moved, each month equals the whole read.
+    const QList<LiabilityMonth> year = OwnerFigures::liabilityByMonth(QDate(2025, 5, 1), QDate(2026, 3, 31));
+    QCOMPARE(year.size(), 11);
+    for (const LiabilityMonth &m : year) {
+        const QDate first = QDate::fromString(m.month + "-01", "yyyy-MM-dd");
+        const Liability whole =
+            OwnerFigures::liability(first.addMonths(1).addDays(-1).toString("yyyy-MM-dd") + " 23:59:59");
+        QCOMPARE(m.totalCents(), whole.totalCents());
+        QCOMPARE(m.bonusCents, whole.bonusCents());
+    }
     verifyBooks();
 }
 
@@ -375,7 +395,11 @@ void TestOwnerFigures::ownerPageListsTheFigures()
     const Liability march = OwnerFigures::liability("2026-03-31 23:59:59");
     auto *owed = page.findChild<QLabel *>("totals_tableView_ownerLiability");
     QVERIFY2(owed->text().contains("预收款金额 " + centsShown(march.totalCents())), qPrintable(owed->text()));
-    QCOMPARE(rows("预收款月度").size(), 1);
+    // Twelve months up to the date asked, each its month's end and change.
+    const QList<QStringList> months = rows("预收款月度");
+    QCOMPARE(months.size(), 12);
+    QCOMPARE(months.last().value(0), QString("2026-03"));
+    QCOMPARE(yuanToCents(months.last().value(4).toDouble()), march.totalCents());
     QCOMPARE(rows("退款作废").size(), 2);
     QCOMPARE(rows("回访提醒").size(), 2);
     QVERIFY(page.findChild<QTabWidget *>("ownerReportTabs")->tabText(2).contains(centsShown(march.totalCents())));
