@@ -456,6 +456,19 @@ QList<FollowUp> OwnerFigures::followUps(const QDate &from, const QDate &to)
     QList<FollowUp> out;
     if (longest <= 0)
         return out;
+    const QString start = dayStart(from.addDays(-longest)), end = dayEnd(to);
+    // Who served each item of each sale: its commission rows (a line with a
+    // stylist and an assistant has both).
+    QHash<QString, QStringList> servedBy;
+    for (const QVariantList &r :
+         rows(QStringLiteral("select t.xiaofeiID, t.xiangmuID, ifnull(y.name,t.yuangongID) from tichengmingxi t left "
+                             "join yuangong y on y.ID=t.yuangongID where t.beizhu='消费提成' and t.xiaofeiID in (select "
+                             "ID from huiyuanxiaofei where xiaofeiriqi>=? and xiaofeiriqi<=?) order by t.rowid"),
+              {start, end})) {
+        QStringList &names = servedBy[r.value(0).toString() + QLatin1Char('\n') + r.value(1).toString()];
+        if (!names.contains(r.value(2).toString()))
+            names << r.value(2).toString();
+    }
     for (const QVariantList &r : rows(
              QStringLiteral("select a.ID, max(a.huiyuanid), min(a.xiaofeiriqi), m.xiangmuID, max(m.name), "
                             "max(f.huifangshijian), max(h.name), max(h.phone), max(y.name) from huiyuanxiaofei a "
@@ -464,7 +477,7 @@ QList<FollowUp> OwnerFigures::followUps(const QDate &from, const QDate &to)
                             "f.shifouhuifan='是' and m.xiaofeileixing in ('服务项目','套餐消费') and "
                             "a.huiyuanid<>? and a.xiaofeiriqi>=? and a.xiaofeiriqi<=? and ")
                  + kCountedSale + QStringLiteral(" group by a.ID, m.xiangmuID"),
-             {QString::fromUtf8(kWalkInId), dayStart(from.addDays(-longest)), dayEnd(to)})) {
+             {QString::fromUtf8(kWalkInId), start, end})) {
         const QDate served = QDate::fromString(r.value(2).toString().left(10), QStringLiteral("yyyy-MM-dd"));
         const QDate due = served.addDays(r.value(5).toInt());
         if (due < from || due > to)
@@ -478,7 +491,8 @@ QList<FollowUp> OwnerFigures::followUps(const QDate &from, const QDate &to)
         f.itemName = r.value(4).toString();
         f.name = r.value(6).toString();
         f.phone = r.value(7).toString();
-        f.employee = r.value(8).toString();
+        const QStringList names = servedBy.value(f.saleId + QLatin1Char('\n') + f.itemId);
+        f.employee = names.isEmpty() ? r.value(8).toString() : names.join(QStringLiteral("、"));
         out << f;
     }
     std::sort(out.begin(), out.end(), [](const FollowUp &a, const FollowUp &b) {

@@ -362,6 +362,7 @@ void TestOwnerFigures::followUpCallsAfterAService()
         QCOMPARE(calls.at(i).memberId, expected.at(i).value(1));
     }
     QCOMPARE(calls.at(0).phone, QString("13900000003"));
+    QCOMPARE(calls.at(0).employee, QString("张三、李四")); // both on the line
     QVERIFY(OwnerFigures::followUps(QDate(2026, 3, 18), QDate(2026, 3, 18)).isEmpty());
 }
 
