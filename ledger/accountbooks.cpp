@@ -3,6 +3,7 @@
 #include "amounts.h"
 #include "ledgersql.h"
 
+#include <QHash>
 #include <QVariantList>
 
 using LedgerSql::exec;
@@ -82,34 +83,56 @@ qint64 BalanceBook::balanceAt(const QString &memberId, const QString &asOf)
     return opening.isValid() ? yuanToCents(opening.toDouble()) : balance(memberId);
 }
 
-StoredValue BalanceBook::storedValue(const QString &memberId, const QString &asOf)
+QHash<QString, CreditSums> BalanceBook::creditSums(const QString &memberId, const QString &asOf)
 {
-    StoredValue v;
-    v.balanceCents = balanceAt(memberId, asOf);
     // Bonus given by card issues and top-ups, less bonus earlier refunds took
     // off the card (their 赠送 is negative); paid value as every credit's part
     // that was not bonus. A card that cost more than it holds gave no bonus.
-    QVariantList bound{memberId};
-    if (!asOf.isEmpty())
+    QString where;
+    QVariantList bound;
+    if (!memberId.isEmpty()) {
+        where = QStringLiteral(" where huiyuanid=?");
+        bound << memberId;
+    }
+    if (!asOf.isEmpty()) {
+        where += (where.isEmpty() ? QStringLiteral(" where") : QStringLiteral(" and")) + QStringLiteral(" jiaofeiriqi<=?");
         bound << asOf;
-    const QVariantList sums = LedgerSql::rows(
-        QStringLiteral("select ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值') AND zengsongjine>0 "
-                       "THEN zengsongjine WHEN jiaofeileixing='退储值' THEN ifnull(zengsongjine,0) ELSE 0 END),0),"
-                       "ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值','退套餐') AND kaneijine>0 "
-                       "THEN kaneijine-(CASE WHEN zengsongjine>0 THEN zengsongjine ELSE 0 END) ELSE 0 END),0) "
-                       "from huiyuanjiaofei where huiyuanid=?")
-            + (asOf.isEmpty() ? QString() : QStringLiteral(" and jiaofeiriqi<=?")),
-        bound)
-                                  .value(0);
-    const qint64 onCard = qMax<qint64>(0, v.balanceCents);
-    v.bonusCents = qBound<qint64>(0, yuanToCents(sums.value(0).toDouble()), onCard);
+    }
+    QHash<QString, CreditSums> out;
+    for (const QVariantList &r : LedgerSql::rows(
+             QStringLiteral("select huiyuanid, ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值') AND "
+                            "zengsongjine>0 THEN zengsongjine WHEN jiaofeileixing='退储值' THEN ifnull(zengsongjine,0) "
+                            "ELSE 0 END),0), ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值','退套餐') AND "
+                            "kaneijine>0 THEN kaneijine-(CASE WHEN zengsongjine>0 THEN zengsongjine ELSE 0 END) ELSE 0 "
+                            "END),0) from huiyuanjiaofei")
+                 + where + QStringLiteral(" group by huiyuanid"),
+             bound))
+        out.insert(r.value(0).toString(),
+                   CreditSums{yuanToCents(r.value(1).toDouble()), yuanToCents(r.value(2).toDouble())});
+    return out;
+}
+
+StoredValue BalanceBook::split(qint64 balanceCents, const CreditSums &sums)
+{
+    StoredValue v;
+    v.balanceCents = balanceCents;
+    const qint64 onCard = qMax<qint64>(0, balanceCents);
+    v.bonusCents = qBound<qint64>(0, sums.bonusGivenCents, onCard);
     v.paidCents = onCard - v.bonusCents;
-    v.paidEverCents = yuanToCents(sums.value(1).toDouble());
+    v.paidEverCents = sums.paidEverCents;
+    v.refundableCents = v.paidCents;
+    return v;
+}
+
+StoredValue BalanceBook::storedValue(const QString &memberId, const QString &asOf)
+{
+    StoredValue v = split(balanceAt(memberId, asOf), creditSums(memberId, asOf).value(memberId));
     v.debtCents = DebtBook::memberDebt(memberId);
     v.bonusRefundable = value(QStringLiteral("select zhi from dianpushezhi where mingcheng=?"),
                               {QString::fromUtf8(kBonusRefundableSetting)})
                             .toString()
                         == QStringLiteral("是");
+    const qint64 onCard = qMax<qint64>(0, v.balanceCents);
     v.refundableCents = qMax<qint64>(0, (v.bonusRefundable ? onCard : v.paidCents) - v.debtCents);
     return v;
 }

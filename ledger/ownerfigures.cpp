@@ -313,23 +313,68 @@ MemberLiability memberAt(const QString &memberId, const QString &name, const QSt
 
 } // namespace
 
+// Every member at once: the balances and credit sums in a read each, divided
+// by BalanceBook's own rule; the uses priced member by member as a refund
+// prices them (few members hold uses, and pricing reads their renewals).
 Liability OwnerFigures::liability(const QString &asOf)
 {
     Liability l;
     l.asOf = asOf;
-    const QList<QVariantList> members =
-        asOf.isEmpty()
-            ? rows(QStringLiteral("select ID, name from huiyuan where ifnull(shengyujine,0)<>0 or ID in (select "
-                                  "huiyuanID from huiyuantaocan where shengyucishu>0) order by ID"))
-            : rows(QStringLiteral("select ID, name from huiyuan where ID in (select huiyuanid from huiyuanyuebiandong "
-                                  "where biandongriqi<=?) or (ifnull(shengyujine,0)<>0 and (ifnull(login_time,'')='' "
-                                  "or login_time<=?)) order by ID"),
-                   {asOf, asOf});
-    for (const QVariantList &r : members) {
-        const MemberLiability m = memberAt(r.value(0).toString(), r.value(1).toString(), asOf);
+    QHash<QString, QString> names;
+    for (const QVariantList &r : rows(QStringLiteral("select ID, name from huiyuan")))
+        names.insert(r.value(0).toString(), r.value(1).toString());
+    QMap<QString, qint64> balances;
+    if (asOf.isEmpty()) {
+        for (const QVariantList &r :
+             rows(QStringLiteral("select ID, ifnull(shengyujine,0) from huiyuan where ifnull(shengyujine,0)<>0")))
+            balances.insert(r.value(0).toString(), cents(r.value(1)));
+    } else {
+        // The balance each member's last ledger row of then recorded.
+        for (const QVariantList &r :
+             rows(QStringLiteral("select y.huiyuanid, y.dangshikaneiyue from huiyuanyuebiandong y join (select "
+                                 "huiyuanid, max(ID) as last from huiyuanyuebiandong where biandongriqi<=? group by "
+                                 "huiyuanid) l on l.last=y.ID"),
+                  {asOf}))
+            if (names.contains(r.value(0).toString()))
+                balances.insert(r.value(0).toString(), cents(r.value(1)));
+        // Members with no ledger row yet then: a balance brought over from before.
+        for (const QVariantList &r :
+             rows(QStringLiteral("select ID from huiyuan h where ifnull(shengyujine,0)<>0 and (ifnull(login_time,'')='' "
+                                 "or login_time<=?) and not exists (select 1 from huiyuanyuebiandong y where "
+                                 "y.huiyuanid=h.ID and y.biandongriqi<=?)"),
+                  {asOf, asOf}))
+            balances.insert(r.value(0).toString(), BalanceBook::balanceAt(r.value(0).toString(), asOf));
+    }
+    const QHash<QString, CreditSums> credits = BalanceBook::creditSums(QString(), asOf);
+    QMap<QString, MemberLiability> owed;
+    for (auto it = balances.cbegin(); it != balances.cend(); ++it) {
+        const StoredValue v = BalanceBook::split(it.value(), credits.value(it.key()));
+        MemberLiability &m = owed[it.key()];
+        m.memberId = it.key();
+        m.name = names.value(it.key());
+        m.paidCents = v.paidCents;
+        m.bonusCents = v.bonusCents;
+    }
+    const QList<QVariantList> holders =
+        asOf.isEmpty() ? rows(QStringLiteral("select distinct huiyuanID from huiyuantaocan where shengyucishu>0"))
+                       : rows(QStringLiteral("select distinct huiyuanid from huiyuanyuebiandong where "
+                                             "ifnull(xiangmumingchen,'')<>'' and biandongriqi<=?"),
+                              {asOf});
+    for (const QVariantList &r : holders) {
+        const QString id = r.value(0).toString();
+        if (!names.contains(id))
+            continue;
+        for (const PackageQuote &q : RefundWriter::packagesOf(id, asOf)) {
+            MemberLiability &m = owed[id];
+            m.memberId = id;
+            m.name = names.value(id);
+            m.usesLeft += q.usesLeft;
+            m.packageCents += qRound64(q.perUseCents * q.usesLeft);
+        }
+    }
+    for (const MemberLiability &m : owed)
         if (m.totalCents() != 0)
             l.members << m;
-    }
     return l;
 }
 
