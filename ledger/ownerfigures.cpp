@@ -519,10 +519,13 @@ QList<FollowUp> OwnerFigures::followUps(const QDate &from, const QDate &to)
                             "max(f.huifangshijian), max(h.name), max(h.phone), max(y.name) from huiyuanxiaofei a "
                             "join xiaofeimingxi m on m.ID=a.ID join fuwuxiangmu f on f.ID=m.xiangmuID join huiyuan h "
                             "on h.ID=a.huiyuanid left join yuangong y on y.ID=m.tichengyuangongID where "
+                            // From the period's sales: the lines of the items that
+                            // ask for a call reach back over every year.
+                            "m.ID in (select ID from huiyuanxiaofei where xiaofeiriqi>=? and xiaofeiriqi<=?) and "
                             "f.shifouhuifan='是' and m.xiaofeileixing in ('服务项目','套餐消费') and "
                             "a.huiyuanid<>? and a.xiaofeiriqi>=? and a.xiaofeiriqi<=? and ")
                  + kCountedSale + QStringLiteral(" group by a.ID, m.xiangmuID"),
-             {QString::fromUtf8(kWalkInId), start, end})) {
+             {start, end, QString::fromUtf8(kWalkInId), start, end})) {
         const QDate served = QDate::fromString(r.value(2).toString().left(10), QStringLiteral("yyyy-MM-dd"));
         const QDate due = served.addDays(r.value(5).toInt());
         if (due < from || due > to)

@@ -9,6 +9,7 @@
 #include "totalsline.h"
 #include "viewfilter.h"
 
+#include <QApplication>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -153,6 +154,7 @@ OwnerReport::OwnerReport(ctrlUiClass *ctrl, QWidget *parent) : QWidget(parent), 
     auto *filter = new PeriodFilter(m_period, m_from, m_to, this);
     filter->select(QStringLiteral("本月"));
     connect(run, &QPushButton::clicked, this, &OwnerReport::query);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &OwnerReport::fill);
     connect(save, &QPushButton::clicked, this, &OwnerReport::exportCurrent);
 }
 
@@ -200,26 +202,61 @@ void OwnerReport::setLiabilityDate(const QDate &asOf)
 
 void OwnerReport::query()
 {
-    const QDate from = m_from->date(), to = m_to->date();
-    if (from > to) {
+    if (m_from->date() > m_to->date()) {
         ctrlUiClass::showInfo(QStringLiteral("开始日期不能晚于结束日期"), this);
         return;
     }
-    const PeriodComparison comparison = OwnerFigures::compare(from, to);
-    const QDate asOf = m_asOf->date();
-    const Liability owed = OwnerFigures::liability(asOf >= QDate::currentDate() ? QString() : endOf(asOf));
-    // The twelve months up to the date the liability is read at.
-    const QList<LiabilityMonth> months = OwnerFigures::liabilityByMonth(asOf.addMonths(-11), asOf);
-    const QString start = from.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00");
-    const bool filled = OwnerFigures::fillStylists(OwnerFigures::stylists(from, to))
-                        && OwnerFigures::fillComparison(comparison) && OwnerFigures::fillLiability(owed, months)
-                        && OwnerFigures::fillReversals(OwnerFigures::reversals(start, endOf(to)))
-                        && OwnerFigures::fillFollowUps(OwnerFigures::followUps(from, to));
-    for (const QString &name : listNames())
+    // Each page is read when it is looked at: at a large shop the liability of
+    // fifty thousand members takes seconds the other pages need not wait for.
+    m_filled.clear();
+    m_tabs->setTabText(2, QStringLiteral("预收款"));
+    fill(m_tabs->currentIndex());
+}
+
+void OwnerReport::fill(int tab)
+{
+    if (tab < 0 || m_filled.contains(tab))
+        return;
+    m_filled.insert(tab);
+    const QDate from = m_from->date(), to = m_to->date();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool filled = true;
+    QStringList lists;
+    switch (tab) {
+    case 0:
+        filled = OwnerFigures::fillStylists(OwnerFigures::stylists(from, to));
+        lists << listNames().at(0);
+        break;
+    case 1:
+        filled = OwnerFigures::fillComparison(OwnerFigures::compare(from, to));
+        lists << listNames().at(1);
+        break;
+    case 2: {
+        const QDate asOf = m_asOf->date();
+        const Liability owed = OwnerFigures::liability(asOf >= QDate::currentDate() ? QString() : endOf(asOf));
+        // The twelve months up to the date the liability is read at.
+        filled = OwnerFigures::fillLiability(owed, OwnerFigures::liabilityByMonth(asOf.addMonths(-11), asOf));
+        lists << listNames().at(2) << listNames().at(3);
+        m_tabs->setTabText(2, QStringLiteral("预收款 ") + centsShown(owed.totalCents()));
+        break;
+    }
+    case 3:
+        filled = OwnerFigures::fillReversals(OwnerFigures::reversals(
+            from.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00"), endOf(to)));
+        lists << listNames().at(4);
+        break;
+    default:
+        filled = OwnerFigures::fillFollowUps(OwnerFigures::followUps(from, to));
+        lists << listNames().at(5);
+        break;
+    }
+    for (const QString &name : lists)
         m_ctrl->refreshView(name, ViewFilter());
-    m_tabs->setTabText(2, QStringLiteral("预收款 ") + centsShown(owed.totalCents()));
-    drawComparison();
-    drawLiability();
+    if (tab == 1)
+        drawComparison();
+    if (tab == 2)
+        drawLiability();
+    QApplication::restoreOverrideCursor();
     if (!filled)
         ctrlUiClass::showInfo(QStringLiteral("经营指标未能全部列出，请重新查询"), this);
 }

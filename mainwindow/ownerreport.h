@@ -1,6 +1,7 @@
 #ifndef OWNERREPORT_H
 #define OWNERREPORT_H
 
+#include <QSet>
 #include <QWidget>
 
 class ctrlUiClass;
@@ -37,6 +38,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void fill(int tab);
     QTableView *addList(const QString &name, const QString &objectName, QWidget *page);
     void drawComparison();
     void drawLiability();
@@ -50,6 +52,7 @@ private:
     QtCharts::QChartView *m_comparisonChart;
     QtCharts::QChartView *m_liabilityChart;
     bool m_shownOnce = false;
+    QSet<int> m_filled; // the pages read for the period on the page
 };
 
 #endif
