@@ -355,22 +355,28 @@ Liability OwnerFigures::liability(const QString &asOf)
         m.paidCents = v.paidCents;
         m.bonusCents = v.bonusCents;
     }
-    const QList<QVariantList> holders =
-        asOf.isEmpty() ? rows(QStringLiteral("select distinct huiyuanID from huiyuantaocan where shengyucishu>0"))
-                       : rows(QStringLiteral("select distinct huiyuanid from huiyuanyuebiandong where "
-                                             "ifnull(xiangmumingchen,'')<>'' and biandongriqi<=?"),
-                              {asOf});
-    for (const QVariantList &r : holders) {
+    // The items with uses left then, each priced as a refund of it would be.
+    const QList<QVariantList> held =
+        asOf.isEmpty()
+            ? rows(QStringLiteral("select huiyuanID, xiangmuID from huiyuantaocan group by huiyuanID, xiangmuID having "
+                                  "sum(shengyucishu)>0"))
+            : rows(QStringLiteral("select y.huiyuanid, y.xiangmumingchen from huiyuanyuebiandong y join (select "
+                                  "huiyuanid, xiangmumingchen, max(ID) as last from huiyuanyuebiandong where "
+                                  "ifnull(xiangmumingchen,'')<>'' and biandongriqi<=? group by huiyuanid, "
+                                  "xiangmumingchen) l on l.last=y.ID where y.dangshikaneicishu>0"),
+                   {asOf});
+    for (const QVariantList &r : held) {
         const QString id = r.value(0).toString();
         if (!names.contains(id))
             continue;
-        for (const PackageQuote &q : RefundWriter::packagesOf(id, asOf)) {
-            MemberLiability &m = owed[id];
-            m.memberId = id;
-            m.name = names.value(id);
-            m.usesLeft += q.usesLeft;
-            m.packageCents += qRound64(q.perUseCents * q.usesLeft);
-        }
+        const PackageQuote q = RefundWriter::quotePackage(id, r.value(1).toString(), asOf);
+        if (q.usesLeft <= 0)
+            continue;
+        MemberLiability &m = owed[id];
+        m.memberId = id;
+        m.name = names.value(id);
+        m.usesLeft += q.usesLeft;
+        m.packageCents += qRound64(q.perUseCents * q.usesLeft);
     }
     for (const MemberLiability &m : owed)
         if (m.totalCents() != 0)
@@ -397,17 +403,33 @@ QList<LiabilityMonth> OwnerFigures::liabilityByMonth(const QDate &from, const QD
     for (; month <= last; month = month.addMonths(1)) {
         const QDate end = month.addMonths(1).addDays(-1);
         const QString asOf = end >= today ? LedgerSql::now() : dayEnd(end);
+        QSet<QString> usesMoved;
+        for (const QVariantList &r : rows(QStringLiteral("select distinct huiyuanid from huiyuanyuebiandong where "
+                                                         "ifnull(xiangmumingchen,'')<>'' and biandongriqi>? and "
+                                                         "biandongriqi<=?"),
+                                          {previousEnd, asOf}))
+            usesMoved.insert(r.value(0).toString());
         for (const QVariantList &r : rows(
                  QStringLiteral("select h.ID, h.name from huiyuan h where h.ID in (select huiyuanid from "
                                 "huiyuanyuebiandong where biandongriqi>? and biandongriqi<=? union select huiyuanid "
                                 "from huiyuanjiaofei where jiaofeiriqi>? and jiaofeiriqi<=?) or (h.login_time>? and "
                                 "h.login_time<=?)"),
                  {previousEnd, asOf, previousEnd, asOf, previousEnd, asOf})) {
-            const MemberLiability m = memberAt(r.value(0).toString(), r.value(1).toString(), asOf);
+            const QString id = r.value(0).toString();
+            MemberLiability m;
+            if (usesMoved.contains(id) || !owed.contains(id)) {
+                m = memberAt(id, r.value(1).toString(), asOf);
+            } else {
+                // Only the card moved: the uses owed stay as they were.
+                m = owed.value(id);
+                const StoredValue v = BalanceBook::storedValue(id, asOf);
+                m.paidCents = v.paidCents;
+                m.bonusCents = v.bonusCents;
+            }
             if (m.totalCents() != 0)
-                owed.insert(m.memberId, m);
+                owed.insert(id, m);
             else
-                owed.remove(m.memberId);
+                owed.remove(id);
         }
         LiabilityMonth m;
         m.month = month.toString(QStringLiteral("yyyy-MM"));
