@@ -77,7 +77,7 @@ bool jiaobanDlg::countedCash(qint64 *cents, bool *counted) const
 void jiaobanDlg::showCashDifference()
 {
     const qint64 takings = m_takings.methodCents(QStringLiteral("现金"));
-    ui->label_cashTakings->setText(QStringLiteral("现金收入：") + centsText(takings));
+    ui->label_cashTakings->setText(QStringLiteral("现金收入：") + centsShown(takings));
     qint64 counted = 0;
     bool any = false;
     if (!countedCash(&counted, &any) || !any) {
@@ -85,7 +85,7 @@ void jiaobanDlg::showCashDifference()
         return;
     }
     const qint64 difference = counted - takings;
-    ui->label_cashDifference->setText(QStringLiteral("差额：") + centsText(difference)
+    ui->label_cashDifference->setText(QStringLiteral("差额：") + centsShown(difference)
                                       + (difference < 0 ? QStringLiteral("（短款）")
                                                         : difference > 0 ? QStringLiteral("（长款）") : QString()));
 }
