@@ -4,6 +4,7 @@
 #include "amounts.h"
 #include "ctrluiclass.h"
 #include "handoverwriter.h"
+#include "listcelldelegate.h"
 #include "ledgersql.h"
 #include "logdlg.h"
 #include "operatorsession.h"
@@ -21,6 +22,8 @@ jiaobanDlg::jiaobanDlg(QWidget *parent)
 {
     ui->setupUi(this);
     ui->treeView->setModel(m_model);
+    // Amounts with their cents, as every list shows them.
+    ui->treeView->setItemDelegate(new ListCellDelegate(ui->treeView));
     ui->label_desk->setText(QStringLiteral("收银台：") + m_desk);
 
     ui->dateTimeEdit->setDateTime(

@@ -5,6 +5,7 @@
 
 #include "businesscharts.h"
 #include "jiaobandlg.h"
+#include "listcelldelegate.h"
 #include "meiritixingdlg.h"
 #include "operatorsession.h"
 #include "ownerreport.h"
@@ -92,6 +93,7 @@ void MainWindow::setupReportFilters()
             new TotalsLine(m_ctrl, QString::fromUtf8(entry[0]), table);
     }
     followTheKeys();
+    u->treeView->setItemDelegate(new ListCellDelegate(u->treeView)); // 综合统计's amounts with their cents
     // 综合统计: the cash-register detail is the wide one, the tree beside it narrow.
     if (auto *split = findChild<QSplitter *>(QStringLiteral("splitter_10"))) {
         split->setStretchFactor(0, 1);

@@ -27,6 +27,7 @@
 #include "testsupport.h"
 #include "totalsline.h"
 #include "listcelldelegate.h"
+#include "sqltext.h"
 
 // The owner's month-end look at the reports: periods and dates that agree, totals
 // that match the rows, details that follow their master, takings of now, members
@@ -652,6 +653,11 @@ void TestReportsOwner::listsShowWhatThePersonMustSee()
         for (int c = 0; c < tree->rowCount(tree->index(r, 0)); ++c)
             methods << tree->index(c, 0, tree->index(r, 0)).data().toString();
     QVERIFY2(methods.contains("代金券") && !methods.contains("代金卷"), qPrintable(methods.join(",")));
+    // Its amounts are shown with their cents.
+    auto *treeDelegate = qobject_cast<ListCellDelegate *>(w<QTreeView>("treeView")->itemDelegate());
+    QVERIFY(treeDelegate);
+    QCOMPARE(ListCellDelegate::shownText(tree->headerData(1, Qt::Horizontal).toString(), tree->index(0, 1).data()),
+             moneyShown(tree->index(0, 1).data().toDouble()));
 
     QVERIFY(m_win->navigateTo("交班历史查询"));
     w<QDateEdit>("dateEdit_25")->setDate(QDate::currentDate().addDays(-1));
