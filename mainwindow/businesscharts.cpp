@@ -276,7 +276,8 @@ void BusinessCharts::place(int index, const QString &title, const Series &data, 
             total += p.second;
         int i = 0;
         for (const auto &p : data) {
-            QPieSlice *slice = pie->append(p.first + QStringLiteral(" ") + moneyShown(p.second), p.second);
+            // The legend names the method; the amount and share are in its tooltip.
+            QPieSlice *slice = pie->append(p.first, p.second);
             slice->setColor(QColor(QLatin1String(colours[i++ % 8])));
             const QString tip = p.first + QStringLiteral("：") + moneyShown(p.second)
                                 + (total > 0 ? QStringLiteral("（%1%）").arg(100.0 * p.second / total, 0, 'f', 1)
