@@ -92,21 +92,9 @@ bool refill(const QString &table, const QString &insert, const QList<QVariantLis
     return true;
 }
 
-// "…单号：ID  确认人：NAME  原因：…" → NAME, from the log row of a refund.
-QString authoriserOf(const QString &logText)
+// What follows a tag in a refund's log row ("…单号：ID  确认人：NAME  原因：…"), up to the next gap.
+QString tagged(const QString &logText, const QString &tag)
 {
-    const QString tag = QStringLiteral("确认人：");
-    const int at = logText.indexOf(tag);
-    if (at < 0)
-        return QString();
-    const int start = at + tag.size();
-    const int end = logText.indexOf(QStringLiteral("  "), start);
-    return logText.mid(start, end < 0 ? -1 : end - start).trimmed();
-}
-
-QString documentOf(const QString &logText)
-{
-    const QString tag = QStringLiteral("单号：");
     const int at = logText.indexOf(tag);
     if (at < 0)
         return QString();
@@ -482,7 +470,8 @@ QList<Reversal> OwnerFigures::reversals(const QString &from, const QString &to, 
     QHash<QString, QString> authorisers;
     for (const QVariantList &r : rows(QStringLiteral("select log from log where time>=? and time<=? and log like ?"),
                                       {from, to, QStringLiteral("会员退%")}))
-        authorisers.insert(documentOf(r.value(0).toString()), authoriserOf(r.value(0).toString()));
+        authorisers.insert(tagged(r.value(0).toString(), QStringLiteral("单号：")),
+                           tagged(r.value(0).toString(), QStringLiteral("确认人：")));
     for (const QVariantList &r :
          rows(QStringLiteral("select a.jiaofeiriqi, a.ID, a.huiyuanid, (select name from huiyuan h where "
                              "h.ID=a.huiyuanid), a.jiaofeileixing, a.shifujine, a.kaneijine, a.fukuanleixing, "

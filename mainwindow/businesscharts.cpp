@@ -81,14 +81,7 @@ BusinessCharts::BusinessCharts(ctrlUiClass *ctrl, QWidget *parent) : QWidget(par
     m_period->setMinimumWidth(80);
     ctrl->fillCombo(m_period, QStringLiteral("时间选择"), QStringLiteral("xml"));
     m_period->addItem(QStringLiteral("所有"));
-    const auto dateEdit = [](const QString &name) {
-        auto *edit = new QDateEdit(QDate::currentDate());
-        edit->setObjectName(name);
-        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-        edit->setCalendarPopup(true);
-        edit->setMinimumWidth(128);
-        return edit;
-    };
+    const auto dateEdit = [](const QString &name) { return PeriodFilter::dateEdit(name); };
     m_from = dateEdit(QStringLiteral("dateEdit_chartsFrom"));
     m_to = dateEdit(QStringLiteral("dateEdit_chartsTo"));
     auto *query = new QPushButton(QStringLiteral("查询"));

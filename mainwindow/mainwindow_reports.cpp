@@ -204,14 +204,7 @@ QComboBox *MainWindow::addPeriodControls(QWidget *queryButton, const QString &pa
     combo->setObjectName(QStringLiteral("comboBox_%1Period").arg(page));
     combo->setMinimumWidth(80);
     m_ctrl->fillCombo(combo, QStringLiteral("时间选择"), QStringLiteral("xml"));
-    const auto dateEdit = [&](const QString &name) {
-        auto *edit = new QDateEdit(QDate::currentDate());
-        edit->setObjectName(name);
-        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-        edit->setCalendarPopup(true);
-        edit->setMinimumWidth(128);
-        return edit;
-    };
+    const auto dateEdit = [](const QString &name) { return PeriodFilter::dateEdit(name); };
     const QList<QWidget *> widgets = {
         new QLabel(QStringLiteral("时间选择：")), combo,
         new QLabel(QStringLiteral("开始日期：")), dateEdit(QStringLiteral("dateEdit_%1From").arg(page)),

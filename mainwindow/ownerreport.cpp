@@ -44,14 +44,14 @@ const ListPage kLists[] = {
     {"退款作废", "tableView_ownerReversals"},   {"回访提醒", "tableView_ownerFollowUps"},
 };
 
-QDateEdit *dateEdit(const QString &name)
+// A column of a page's splitter, holding a list (and what goes under it).
+QWidget *column(QSplitter *split)
 {
-    auto *edit = new QDateEdit(QDate::currentDate());
-    edit->setObjectName(name);
-    edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    edit->setCalendarPopup(true);
-    edit->setMinimumWidth(128);
-    return edit;
+    auto *w = new QWidget;
+    w->setLayout(new QVBoxLayout);
+    w->layout()->setContentsMargins(0, 0, 0, 0);
+    split->addWidget(w);
+    return w;
 }
 
 QString endOf(const QDate &d)
@@ -70,9 +70,9 @@ OwnerReport::OwnerReport(ctrlUiClass *ctrl, QWidget *parent) : QWidget(parent), 
     m_period->setObjectName(QStringLiteral("comboBox_ownerPeriod"));
     m_period->setMinimumWidth(80);
     ctrl->fillCombo(m_period, QStringLiteral("时间选择"), QStringLiteral("xml"));
-    m_from = dateEdit(QStringLiteral("dateEdit_ownerFrom"));
-    m_to = dateEdit(QStringLiteral("dateEdit_ownerTo"));
-    m_asOf = dateEdit(QStringLiteral("dateEdit_ownerAsOf"));
+    m_from = PeriodFilter::dateEdit(QStringLiteral("dateEdit_ownerFrom"));
+    m_to = PeriodFilter::dateEdit(QStringLiteral("dateEdit_ownerTo"));
+    m_asOf = PeriodFilter::dateEdit(QStringLiteral("dateEdit_ownerAsOf"));
     m_asOf->setToolTip(QStringLiteral("预收款截至这一天营业结束；月度变动列出到这一天为止的十二个月"));
     auto *run = new QPushButton(QStringLiteral("查询"));
     run->setObjectName(QStringLiteral("toolButton_ownerQuery"));
@@ -110,10 +110,7 @@ OwnerReport::OwnerReport(ctrlUiClass *ctrl, QWidget *parent) : QWidget(parent), 
     QWidget *customers = page(QStringLiteral("客户与同比"));
     auto *split = new QSplitter(Qt::Horizontal);
     customers->layout()->addWidget(split);
-    auto *left = new QWidget;
-    left->setLayout(new QVBoxLayout);
-    left->layout()->setContentsMargins(0, 0, 0, 0);
-    split->addWidget(left);
+    QWidget *left = column(split);
     addList(QStringLiteral("客户分析"), QLatin1String(kLists[1].widget), left);
     m_comparisonChart = new QChartView;
     m_comparisonChart->setObjectName(QStringLiteral("ownerComparisonChart"));
@@ -128,15 +125,8 @@ OwnerReport::OwnerReport(ctrlUiClass *ctrl, QWidget *parent) : QWidget(parent), 
     QWidget *owed = page(QStringLiteral("预收款"));
     auto *owedSplit = new QSplitter(Qt::Horizontal);
     owed->layout()->addWidget(owedSplit);
-    auto *members = new QWidget;
-    members->setLayout(new QVBoxLayout);
-    members->layout()->setContentsMargins(0, 0, 0, 0);
-    owedSplit->addWidget(members);
-    addList(QStringLiteral("预收款"), QLatin1String(kLists[2].widget), members);
-    auto *months = new QWidget;
-    months->setLayout(new QVBoxLayout);
-    months->layout()->setContentsMargins(0, 0, 0, 0);
-    owedSplit->addWidget(months);
+    addList(QStringLiteral("预收款"), QLatin1String(kLists[2].widget), column(owedSplit));
+    QWidget *months = column(owedSplit);
     addList(QStringLiteral("预收款月度"), QLatin1String(kLists[3].widget), months);
     m_liabilityChart = new QChartView;
     m_liabilityChart->setObjectName(QStringLiteral("ownerLiabilityChart"));
@@ -285,8 +275,15 @@ void OwnerReport::drawComparison()
         }
         series->append(set);
     }
+    QChart *chart = drawBars(m_comparisonChart, QStringLiteral("本期、上期与去年同期（元）"), series, labels, top);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+}
+
+QChart *OwnerReport::drawBars(QChartView *view, const QString &title, QBarSeries *series, const QStringList &labels,
+                              double top)
+{
     auto *chart = new QChart;
-    chart->setTitle(QStringLiteral("本期、上期与去年同期（元）"));
+    chart->setTitle(title);
     chart->addSeries(series);
     auto *x = new QBarCategoryAxis;
     x->append(labels.isEmpty() ? QStringList{QString()} : labels);
@@ -295,10 +292,10 @@ void OwnerReport::drawComparison()
     QValueAxis *y = BusinessCharts::valueAxisOver(top * 1.15);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    QChart *old = m_comparisonChart->chart();
-    m_comparisonChart->setChart(chart);
+    QChart *old = view->chart();
+    view->setChart(chart);
     delete old;
+    return chart;
 }
 
 void OwnerReport::drawLiability()
@@ -314,20 +311,10 @@ void OwnerReport::drawLiability()
     }
     auto *series = new QBarSeries;
     series->append(set);
-    auto *chart = new QChart;
-    chart->setTitle(rows.isEmpty() ? QStringLiteral("月末预收款：本期没有数据") : QStringLiteral("月末预收款（元）"));
+    QChart *chart = drawBars(m_liabilityChart,
+                             rows.isEmpty() ? QStringLiteral("月末预收款：本期没有数据") : QStringLiteral("月末预收款（元）"),
+                             series, labels, top);
     chart->legend()->hide();
-    chart->addSeries(series);
-    auto *x = new QBarCategoryAxis;
-    x->append(labels.isEmpty() ? QStringList{QString()} : labels);
-    chart->addAxis(x, Qt::AlignBottom);
-    series->attachAxis(x);
-    QValueAxis *y = BusinessCharts::valueAxisOver(top * 1.15);
-    chart->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(y);
-    QChart *old = m_liabilityChart->chart();
-    m_liabilityChart->setChart(chart);
-    delete old;
 }
 
 void OwnerReport::exportCurrent()

@@ -10,6 +10,8 @@ class QDateEdit;
 class QTabWidget;
 class QTableView;
 namespace QtCharts {
+class QBarSeries;
+class QChart;
 class QChartView;
 }
 
@@ -42,6 +44,9 @@ private:
     QTableView *addList(const QString &name, const QString &objectName, QWidget *page);
     void drawComparison();
     void drawLiability();
+    // Bars over labels on a round-step axis, in place of the view's chart.
+    static QtCharts::QChart *drawBars(QtCharts::QChartView *view, const QString &title,
+                                      QtCharts::QBarSeries *series, const QStringList &labels, double top);
 
     ctrlUiClass *m_ctrl;
     QComboBox *m_period;
