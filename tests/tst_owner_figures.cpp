@@ -29,6 +29,7 @@ private slots:
     void init();
     void cleanup();
     void stylistsTakingsAndRequests();
+    void anItemTwiceOnOneSale();
     void customersAndComeBacks();
     void periodAgainstEarlierOnes();
     void whatTheShopOwesItsMembers();
@@ -202,6 +203,23 @@ void TestOwnerFigures::stylistsTakingsAndRequests()
     QCOMPARE(figures.value(1).requestRate(), 1.0);
     QCOMPARE(figures.value(1).services, qint64(2));
     QCOMPARE(figures.value(0).requested, qint64(0));
+}
+
+// Two 洗剪吹 on one bill, one by each: each has one service and one line's
+// money, not both lines' (the lines of a sale are told apart by their
+// commission rows alone).
+void TestOwnerFigures::anItemTwiceOnOneSale()
+{
+    const QList<StylistFigures> before = OwnerFigures::stylists(QDate(2026, 4, 16), QDate(2026, 4, 16));
+    QVERIFY(before.isEmpty());
+    sell("2026-04-16 10:00:00", "1002", {service("S01", 10000, {turn("E01")}), service("S01", 10000, {turn("E02")})});
+    const QList<StylistFigures> day = OwnerFigures::stylists(QDate(2026, 4, 16), QDate(2026, 4, 16));
+    QCOMPARE(day.size(), 2);
+    for (const StylistFigures &f : day) {
+        QCOMPARE(f.services, qint64(1));
+        QCOMPARE(f.takingsCents, qint64(10000));
+        QCOMPARE(f.customers, qint64(1));
+    }
 }
 
 void TestOwnerFigures::customersAndComeBacks()
