@@ -1,13 +1,9 @@
 #include "changepassworddlg.h"
-#include "sqldialect.h"
 #include "ui_changepassworddlg.h"
 
 #include "ctrluiclass.h"
-#include "dbfailure.h"
 #include "logdlg.h"
 #include "operatorpasswords.h"
-
-#include <QSqlQuery>
 
 ChangePasswordDlg::ChangePasswordDlg(QWidget *parent) : QDialog(parent), ui(new Ui::ChangePasswordDlg)
 {
@@ -37,11 +33,7 @@ void ChangePasswordDlg::setOperator(const QString &name, bool firstLogin)
 void ChangePasswordDlg::on_saveButton_clicked()
 {
     if (!m_firstLogin) {
-        QSqlQuery q;
-        q.prepare(SqlDialect::translate(QStringLiteral("select password from user where name=?")));
-        q.addBindValue(m_name);
-        const bool found = q.exec() && q.next();
-        if (!found || !verifyPassword(ui->oldPasswordEdit->text(), q.value(0).toString())) {
+        if (!verifyPassword(ui->oldPasswordEdit->text(), OperatorStore::storedPassword(m_name))) {
             ctrlUiClass::showInfo(QStringLiteral("原密码错误，请重新输入"), this);
             ui->oldPasswordEdit->setFocus();
             ui->oldPasswordEdit->selectAll();
@@ -58,7 +50,7 @@ void ChangePasswordDlg::on_saveButton_clicked()
     if (!storeOperatorPassword(m_name, ui->newPasswordEdit->text(),
                                m_firstLogin ? QStringLiteral("首次登录，设置新密码") : QStringLiteral("修改密码"),
                                &error)) {
-        ctrlUiClass::showInfo(saveFailureText(QStringLiteral("修改密码失败"), error), this);
+        ctrlUiClass::showInfo(error, this);
         return;
     }
     ctrlUiClass::showInfo(QStringLiteral("密码已修改，下次登录请使用新密码"), this);

@@ -3,6 +3,7 @@
 #include "listcelldelegate.h"
 #include "prompt.h"
 #include "promptboxes.h"
+#include "operatorstore.h"
 #include "sqllog.h"
 #include "sqlstatements.h"
 #include "transactionscope.h"
@@ -251,9 +252,9 @@ void ctrlUiClass::runView(ViewBinding *b, QString sql, QVariantList values, std:
         b->model->setQuery(b->prepared.query());
     }
     if (b->model->lastError().isValid())
-        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << values << b->model->lastError().text();
+        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << SqlLog::shown(sql, values) << b->model->lastError().text();
     else
-        qCDebug(lcSql).noquote() << sql << values;
+        qCDebug(lcSql).noquote() << sql << SqlLog::shown(sql, values);
     // setQuery drops the header data; give the captions back.
     const QStringList &captions = b->info.row_name;
     if (captions.size() > 1) {
@@ -479,9 +480,16 @@ QTableView *ctrlUiClass::boundView(const QString &name) const
     return b ? b->view : nullptr;
 }
 
-void ctrlUiClass::exportView(const QString &name)
+void ctrlUiClass::exportView(const QString &name, const QString &byOperator)
 {
-    ViewBinding *b = loaded(m_views.value(name));
+    ViewBinding *b = m_views.value(name);
+    if (!b)
+        return;
+    if (!OperatorStore::holdsSettingsRight(byOperator)) {
+        showInfo(OperatorStore::noRightText(), b->view);
+        return;
+    }
+    b = loaded(b);
     if (!b)
         return;
     const QString suggested = CsvExport::defaultFolder() + QLatin1Char('/') + name + QLatin1Char('_')

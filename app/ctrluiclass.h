@@ -132,8 +132,10 @@ public:
     // values; false when it has none (or was last run with a text of its own).
     bool declaredTotals(const QString &name, QString *sql, QVariantList *values) const;
     QTableView *boundView(const QString &name) const;
-    // Saves everything the list's statement selects as a CSV file the user chooses.
-    void exportView(const QString &name);
+    // Saves everything the list's statement selects as a CSV file the user
+    // chooses. A list leaves the shop with the members' names, phones and
+    // balances: only an operator holding the settings right may take it.
+    void exportView(const QString &name, const QString &byOperator);
     void clearViews();
 
     // Drop-down lists.

@@ -1,16 +1,14 @@
 #include "logdlg.h"
-#include "sqldialect.h"
 #include "ui_logdlg.h"
 
 #include "changepassworddlg.h"
 #include "operatorpasswords.h"
 #include "operatorsession.h"
 #include "passwordhash.h"
+#include "operatorwriter.h"
 #include "sqltext.h"
 
 #include <QLineEdit>
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include "sqllog.h"
 
@@ -53,10 +51,7 @@ logDlg::~logDlg() { delete ui; }
 void logDlg::on_toolButton_3_clicked()
 {
     const QString name = ui->comboBox->currentText();
-    const QStringList row = m_ctrl.queryRow(
-        QStringLiteral("select password , name,zuidizekou,qiandanjine,xiugaixiaoshoudanjia, xiugaibankajiage,"
-                       "tupodijia,xiugaitaocanxiaofeicishu,xitongshezhi,jinyong from user where name='")
-        + sqlEsc(name) + QStringLiteral("'"));
+    const QStringList row = OperatorStore::loginRow(name);
     if (row.isEmpty()) {
         ctrlUiClass::showInfo(QStringLiteral("你输入的用户名不存在!请输入正确的用户名"), this);
         m_ctrl.writeLog(name, QStringLiteral("系统登录失败，用户名不存在"));
@@ -66,9 +61,9 @@ void logDlg::on_toolButton_3_clicked()
     const QString typed = ui->lineEdit->text();
     const QString stored = row.at(0);
     if (verifyPassword(typed, stored) && jinyong == QStringLiteral("否")) {
-        // Everybody knows the default password: it opens the shop only once,
-        // to choose a new one.
-        if (typed == QLatin1String(kDefaultAdminPassword)) {
+        // Everybody knows the default password, and a blank one is none: they
+        // open the shop only once, to choose a new one.
+        if (OperatorStore::isWeakPassword(typed)) {
             ChangePasswordDlg change;
             change.setOperator(name, true);
             if (change.exec() != QDialog::Accepted) {
@@ -89,13 +84,10 @@ void logDlg::on_toolButton_3_clicked()
         s.jinyong = jinyong;
         // An account still holding the old reversible form gets the hash now
         // (a new default password has just been stored as a hash anyway).
-        if (typed != QLatin1String(kDefaultAdminPassword) && PasswordHash::isLegacy(stored)) {
-            QSqlQuery q;
-            q.prepare(SqlDialect::translate(QStringLiteral("update user set password=? where name=?")));
-            q.addBindValue(encodePassword(typed));
-            q.addBindValue(name);
-            if (!q.exec())
-                qCWarning(lcSql) << "数据库操作错误：" << q.lastQuery() << q.lastError().text();
+        if (!OperatorStore::isWeakPassword(typed) && PasswordHash::isLegacy(stored)) {
+            const LedgerResult upgraded = OperatorWriter::storePassword(name, encodePassword(typed), name, QString());
+            if (!upgraded.ok)
+                qCWarning(lcSql).noquote() << upgraded.error;
         }
         m_ctrl.writeLog(name, QStringLiteral("系统登录成功"));
         accept();

@@ -20,4 +20,10 @@ struct OperatorSession
 
 OperatorSession &operatorSession();
 
+class QWidget;
+// Whether the operator at work holds the settings right as the shop's rows say
+// now; when not, tells them so (the rights message) over `parent`. For the
+// windows' entries to what needs the right: a page, a dialog, a list export.
+bool atWorkMayChangeSettings(QWidget *parent);
+
 #endif

@@ -824,7 +824,7 @@ void Bench::exportMembers()
     ctrl.showDefault(QStringLiteral("会员管理"));
     const QString file = QDir::temp().filePath(QStringLiteral("mochen-bench-export.csv"));
     QFile::remove(file);
-    timed([&] { ctrl.exportView(QStringLiteral("会员管理")); });
+    timed([&] { ctrl.exportView(QStringLiteral("会员管理"), operatorSession().loginName); });
     QVERIFY(QFile(file).size() > 0);
     QFile::remove(file);
 }

@@ -1,5 +1,6 @@
 #include "addchanpindlg.h"
 #include "ui_addchanpindlg.h"
+#include "productbook.h"
 
 #include "dialogkeys.h"
 
@@ -48,10 +49,8 @@ void addchanpinDlg::setData(int mode, const QStringList &row)
     ui->lineEdit_6->setText(row.at(8));
     ui->lineEdit_7->setText(row.at(9));
     ui->lineEdit_8->setText(row.at(10));
-    const QStringList level = m_ctrl->queryRow(QStringLiteral("select kucunxiaxian from chanpin where ID=")
-                                               + sqlLiteral(row.at(0)));
-    if (!level.isEmpty())
-        ui->lineEdit_lowStock->setText(numberText(level.at(0).toDouble()));
+    if (const std::optional<double> level = ProductBook::stockLevel(row.at(0)))
+        ui->lineEdit_lowStock->setText(numberText(*level));
     if (mode == 2)
         ui->lineEdit->setReadOnly(true);
 }
@@ -85,18 +84,14 @@ void addchanpinDlg::on_toolButton_clicked()
         Catalogue::plainMessage(QStringLiteral("产品名称不能为空"), this);
         return;
     }
-    if (m_mode != 2
-        && !m_ctrl->queryRows(QStringLiteral("select ID from chanpin where ID='%1'").arg(sqlEsc(id))).isEmpty()) {
+    if (m_mode != 2 && ProductBook::exists(id)) {
         Catalogue::plainMessage(QStringLiteral("该产品编码已经存在！请更换产品编码"), this);
         return;
     }
     // A deleted product's movements stay as its history: a new product under
     // the same code would inherit its stock and its sales. (The zero movement
     // of its creation carries nothing.)
-    if (m_mode != 2
-        && !m_ctrl->queryRows(QStringLiteral("select 1 from chanpinrukumingxi where chanpinID='%1' and rukuID!='000000' limit 1")
-                                  .arg(sqlEsc(id)))
-                .isEmpty()) {
+    if (m_mode != 2 && ProductBook::codeHasMovements(id)) {
         Catalogue::plainMessage(QStringLiteral("该产品编码曾用于已删除的产品，还有它的出入库记录！请更换产品编码"), this);
         return;
     }
@@ -147,10 +142,7 @@ void addchanpinDlg::on_toolButton_clicked()
         rec.values = QStringList{id} + values;
         emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(rec));
     }
-    // A shop file from before the low-stock level has no such column: it keeps none.
-    if (m_ctrl->countRows(QStringLiteral("select 1 from pragma_table_info('chanpin') where name='kucunxiaxian'")) == 1)
-        m_ctrl->execSql(QStringLiteral("update chanpin set kucunxiaxian=") + numberText(level)
-                        + QStringLiteral(" where ID=") + sqlLiteral(m_mode == 2 && !m_oldId.isEmpty() ? m_oldId : id));
+    ProductBook::setStockLevel(m_mode == 2 && !m_oldId.isEmpty() ? m_oldId : id, level);
     if (!tx.commit()) {
         ctrlUiClass::showInfo(Catalogue::saveFailedText(tx.firstError()), this);
         return;

@@ -6,6 +6,8 @@
 #include "cataloguesupport.h"
 #include "ctrluiclass.h"
 #include "sqltext.h"
+#include "operatorsession.h"
+#include "operatorstore.h"
 #include "transactionscope.h"
 
 addDlg::addDlg(QWidget *parent)
@@ -41,6 +43,11 @@ void addDlg::on_toolButton_clicked()
         return;
     }
     TransactionScope tx;
+    // The settings right is looked up inside the save, whatever reached this dialog.
+    if (!OperatorStore::requireSettingsRight(operatorSession().loginName)) {
+        ctrlUiClass::showInfo(OperatorStore::noRightText(), this);
+        return;
+    }
     m_ctrl->execSql(QStringLiteral("INSERT INTO leibie(mingchen,leibiestr,beizhu) VALUES('%1','%2','')")
                         .arg(sqlEsc(entry), sqlEsc(m_list)));
     if (!tx.commit()) {

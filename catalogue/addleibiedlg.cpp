@@ -8,6 +8,7 @@
 #include "dbfailure.h"
 #include "deletionlog.h"
 #include "operatorsession.h"
+#include "operatorstore.h"
 #include "transactionscope.h"
 #include "dbsetconfig.h"
 #include "sqltext.h"
@@ -52,6 +53,11 @@ void addleibieDlg::on_toolButton_2_clicked()
     // Only this list's entry: the same word may stand in another list too
     // (a category "其他" of products and of services).
     TransactionScope tx;
+    // The settings right is looked up inside the save, whatever reached this dialog.
+    if (!OperatorStore::requireSettingsRight(operatorSession().loginName)) {
+        ctrlUiClass::showInfo(OperatorStore::noRightText(), this);
+        return;
+    }
     m_ctrl->execSql(QStringLiteral("delete from leibie where mingchen='%1' and leibiestr='%2'")
                         .arg(sqlEsc(entry), sqlEsc(m_list)));
     m_ctrl->writeLog(operatorSession().loginName,

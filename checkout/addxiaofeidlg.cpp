@@ -7,6 +7,7 @@
 #include "lianhefukuandlg.h"
 #include "operatorsession.h"
 #include "shangpindlg.h"
+#include "shouquandlg.h"
 #include "amounts.h"
 #include "heldbills.h"
 #include "prompt.h"
@@ -484,14 +485,25 @@ void AddXiaofeiDlg::reject()
             return;
         // A held bill taken up and thrown away is gone for good.
         if (!m_resumedFrom.isEmpty()) {
-            const LedgerResult gone = HeldBills::discard(m_resumedFrom, operatorSession().name, m_basket.saleId());
-            // A bill another checkout has taken meanwhile is not this one's to
-            // throw away: only the basket goes.
-            HeldBill bill;
-            if (!gone.ok && HeldBills::find(m_resumedFrom, &bill)
-                && (bill.takenBy.isEmpty() || bill.takenBy == m_basket.saleId())) {
-                ctrlUiClass::showInfo(gone.error, this);
-                return;
+            // A bill another checkout has taken meanwhile, or sold, is not this
+            // one's to throw away: only the basket goes.
+            const auto stillOurs = [this] {
+                HeldBill bill;
+                return HeldBills::find(m_resumedFrom, &bill)
+                       && (bill.takenBy.isEmpty() || bill.takenBy == m_basket.saleId());
+            };
+            if (stillOurs()) {
+                // Throwing a held bill away needs the same authoriser here as
+                // in the held-bill list, or resuming it first would be a way round.
+                const QString by = shouquandlg::authorizer(this);
+                if (by.isEmpty())
+                    return;
+                const LedgerResult gone =
+                    HeldBills::discard(m_resumedFrom, operatorSession().name, by, m_basket.saleId());
+                if (!gone.ok && stillOurs()) {
+                    ctrlUiClass::showInfo(gone.error, this);
+                    return;
+                }
             }
             m_resumedFrom.clear();
         }

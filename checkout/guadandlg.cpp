@@ -5,6 +5,7 @@
 #include "dbsetconfig.h"
 #include "heldbills.h"
 #include "operatorsession.h"
+#include "shouquandlg.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -84,7 +85,12 @@ void guadanDlg::on_toolButton_2_clicked()
                                    + QStringLiteral("）吗?"),
                                this))
         return;
-    const LedgerResult done = HeldBills::discard(row.at(0), operatorSession().name);
+    // A held bill may stand for goods handed over and cash taken: throwing it
+    // away is allowed as money going back out is.
+    const QString by = shouquandlg::authorizer(this);
+    if (by.isEmpty())
+        return;
+    const LedgerResult done = HeldBills::discard(row.at(0), operatorSession().loginName, by);
     if (!done.ok)
         ctrlUiClass::showInfo(done.error, this);
     reload();

@@ -45,8 +45,11 @@ QString saveFailureText(const QString &what, const QString &errorText)
     if (TransactionScope::isOutcomeUnknown(errorText))
         return what + QStringLiteral("：保存时与数据库服务器的连接中断，无法确认本次操作是否已经保存。\n"
                                      "请先在记录中查看，确认没有保存后再做一次，不要重复收款。");
-    const QString cause = dbFailureCause(errorText);
     QString text = what + QStringLiteral("，本次操作未保存");
+    // A refusal of the rules (a missing right, say) is its own sentence.
+    if (errorText.startsWith(QLatin1String("REFUSED : ")))
+        return text + QLatin1Char('\n') + errorText.mid(10);
+    const QString cause = dbFailureCause(errorText);
     if (!cause.isEmpty())
         text += QLatin1Char('\n') + cause;
     return text;

@@ -1,4 +1,5 @@
 #include "recordrequests.h"
+#include "operatorstore.h"
 #include "changelogtext.h"
 #include "dbrecords.h"
 #include "sqllog.h"
@@ -27,6 +28,23 @@ RecordRequests::Outcome RecordRequests::carryOut(const QString &key, const QVari
                                                  const QString &operatorName) const
 {
     Outcome out;
+    static const QStringList settingsTables = {"user", "huiyuanka", "fuwuxiangmu", "chanpin",
+                                               "taocanmingxi", "yuangong", "tichengshezhi"};
+    QString table;
+    if (value.userType() == qMetaTypeId<dbctrlstruct>())
+        table = value.value<dbctrlstruct>().table;
+    else if (value.userType() == qMetaTypeId<dbctrlsqlstruct>())
+        table = value.value<dbctrlsqlstruct>().table;
+    else if (value.userType() == qMetaTypeId<redbctrlstruct>())
+        table = value.value<redbctrlstruct>().table;
+    if (settingsTables.contains(table) && !OperatorStore::holdsSettingsRight(operatorName)) {
+        if (TransactionScope::active())
+            OperatorStore::requireSettingsRight(operatorName);
+        else
+            out.refused = OperatorStore::noRightText();
+        out.table = m_registry.find(table) ? table : QString();
+        return out;
+    }
     // The row and its log row land together (joining the asking dialog's
     // transaction when it has one): no shop write runs outside a transaction.
     TransactionScope tx;

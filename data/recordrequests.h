@@ -24,9 +24,14 @@ public:
     {
         QString table; // the table the request named, when the registry knows it; else ""
         bool ok = false; // the statement worked
+        QString refused; // a refusal to tell the operator (a missing right); "" otherwise
     };
     // Carries the request out; a payload of another kind or a table the
-    // registry does not know does nothing (an empty table in the outcome).
+    // registry does not know does nothing (an empty table in the outcome). A
+    // request for one of the shop's settings tables needs the operator to hold
+    // the settings right now, whichever dialog or key sent it: refused, it
+    // fails the asking dialog's transaction, or outside one comes back in
+    // `refused`.
     Outcome carryOut(const QString &key, const QVariant &value, const QString &operatorName) const;
 
 private:

@@ -247,6 +247,11 @@ QString backNotice()
     return QStringLiteral("已重新连接数据库服务器，可以继续收银。");
 }
 
+QString staleWindowText()
+{
+    return QStringLiteral("与数据库服务器的连接中断过，本窗口正在编辑的设置已经失效，没有保存。请关闭窗口后重新打开再设置。");
+}
+
 void noteLost(const QString &error)
 {
     Link &l = link();

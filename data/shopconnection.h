@@ -100,6 +100,8 @@ void removeReopenListener(int id);
 void setNotice(std::function<void(const QString &)> notice);
 QString lostNotice();
 QString backNotice();
+// Why a window that filled working rows on an earlier connection does not save.
+QString staleWindowText();
 
 } // namespace ShopLink
 

@@ -84,7 +84,7 @@ bool runBound(QSqlQuery &q, const QString &sql, const QVariantList &values, bool
         return false;
     if (prepared(q, sql, values) || (againAfterReconnect(q, sql) && prepared(q, sql, values)))
         return true;
-    qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << values << q.lastError().text();
+    qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << SqlLog::shown(sql, values) << q.lastError().text();
     noteFailure(sql, q);
     q.finish();
     PreparedQueries::forget(sql);
@@ -108,7 +108,7 @@ bool SqlStatements::execSql(const QString &sql, const QVariantList &values)
     if (!runBound(q, sql, values))
         return false;
     q.finish(); // the prepared statement goes back for the next use
-    qCDebug(lcSql).noquote() << sql << values;
+    qCDebug(lcSql).noquote() << sql << SqlLog::shown(sql, values);
     return true;
 }
 
@@ -143,7 +143,7 @@ QStringList SqlStatements::queryRow(const QString &sql, const QVariantList &valu
             row.clear(); // more than one row counts as none
     }
     q.finish();
-    qCDebug(lcSql).noquote() << sql << QStringLiteral(":查询结果") << row;
+    qCDebug(lcSql).noquote() << sql << QStringLiteral(":查询结果") << SqlLog::shown(sql, row);
     return row;
 }
 

@@ -5,6 +5,8 @@
 #include "conflictretry.h"
 #include "ledgersql.h"
 #include "lineprices.h"
+#include "operatorstore.h"
+#include "sqltext.h"
 #include "transactionscope.h"
 
 #include <QDateTime>
@@ -248,23 +250,50 @@ LedgerResult resumeOnce(const QString &heldId, const QString &basketId, const QS
     return LedgerResult::success(heldId);
 }
 
-LedgerResult discardOnce(const QString &heldId, const QString &operatorName, const QString &basketId)
+// What the log keeps of a held bill thrown away: whose it was, what it came to
+// and what was on it, so that a bill rung up, served, paid in cash and then
+// deleted can still be found.
+QString discardLogText(const QString &heldId, const QString &authorizedBy)
+{
+    const QList<QVariantList> head = LedgerSql::rows(
+        QStringLiteral("select huiyuanID,huiyuanname,jine,cishu from guadan where ID=?"), {heldId});
+    const QList<QVariantList> lines = LedgerSql::rows(
+        QStringLiteral("select name,shuliang,jine from guadanmingxi where guadanID=? order by rowid"), {heldId});
+    QStringList shown;
+    for (int i = 0; i < lines.size() && i < 20; ++i)
+        shown << lines.at(i).value(0).toString() + QStringLiteral("×") + moneyText(lines.at(i).value(1).toDouble())
+                     + QLatin1Char(' ') + moneyText(lines.at(i).value(2).toDouble());
+    if (lines.size() > 20)
+        shown << QStringLiteral("等共%1行").arg(lines.size());
+    const QVariantList h = head.value(0);
+    return QStringLiteral("删除挂单  挂单号：") + heldId + QStringLiteral("  会员号：") + h.value(0).toString()
+           + QStringLiteral("  会员：") + h.value(1).toString() + QStringLiteral("  金额：")
+           + moneyText(h.value(2).toDouble()) + QStringLiteral("  套餐次数：") + moneyText(h.value(3).toDouble())
+           + QStringLiteral("  明细：") + shown.join(QStringLiteral("，")) + QStringLiteral("  确认人：") + authorizedBy;
+}
+
+LedgerResult discardOnce(const QString &heldId, const QString &operatorName, const QString &authorizedBy,
+                         const QString &basketId)
 {
     TransactionScope tx;
-    const QList<QVariantList> bill = LedgerSql::rows(
+    // Inside the transaction: the right may have been taken away at another desk.
+    if (!OperatorStore::mayAuthorize(authorizedBy))
+        refuse(QStringLiteral("删除挂单需要有系统设置权限的操作员确认"));
+    const QList<QVariantList> bill = tx.failed() ? QList<QVariantList>() : LedgerSql::rows(
         QStringLiteral("select coalesce(qudanID,''),coalesce(qudantai,''),coalesce(qudanshijian,'') from guadan where ID=?"),
         {heldId});
-    if (bill.isEmpty())
+    if (!tx.failed() && bill.isEmpty())
         refuse(kGone);
-    else {
+    else if (!tx.failed()) {
         const QVariantList &b = bill.first();
         const QString takenBy = b.value(0).toString();
         if (!takenBy.isEmpty() && takenBy != basketId && b.value(2).toString() >= takenCutoff())
             refuse(QStringLiteral("该挂单正在收银台%1结账，不能删除").arg(b.value(1).toString()));
     }
+    const QString logText = tx.failed() ? QString() : discardLogText(heldId, authorizedBy);
     if (!tx.failed() && LedgerSql::execOne(QStringLiteral("delete from guadan where ID=?"), {heldId}, kGone)
         && dropLines(heldId))
-        LedgerSql::log(operatorName, QStringLiteral("删除挂单  挂单号：") + heldId);
+        LedgerSql::log(operatorName, logText);
     if (!tx.commit())
         return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("删除挂单失败"), tx.firstError()));
     return LedgerResult::success(heldId);
@@ -314,9 +343,10 @@ LedgerResult HeldBills::resume(const QString &heldId, const QString &basketId, c
     return retryOnConflict([&] { return resumeOnce(heldId, basketId, operatorName, changes ? changes : &ignored); });
 }
 
-LedgerResult HeldBills::discard(const QString &heldId, const QString &operatorName, const QString &basketId)
+LedgerResult HeldBills::discard(const QString &heldId, const QString &operatorName, const QString &authorizedBy,
+                                const QString &basketId)
 {
-    return retryOnConflict([&] { return discardOnce(heldId, operatorName, basketId); });
+    return retryOnConflict([&] { return discardOnce(heldId, operatorName, authorizedBy, basketId); });
 }
 
 bool HeldBills::keepTaken(const QString &heldId, const QString &basketId)

@@ -68,9 +68,11 @@ public:
     // checkout has it or it was discarded.
     static LedgerResult resume(const QString &heldId, const QString &basketId, const QString &operatorName,
                                ResumeChanges *changes = nullptr);
-    // Throws a held bill away (nothing was ever charged for it); refused while
-    // another living checkout has it. `basketId`: the checkout that took it, if any.
-    static LedgerResult discard(const QString &heldId, const QString &operatorName,
+    // Throws a held bill away (nothing was ever charged for it), allowed by an
+    // operator who may authorise it; refused while another living checkout has
+    // it. `basketId`: the checkout that took it, if any. The log row keeps the
+    // bill's member, amount and lines.
+    static LedgerResult discard(const QString &heldId, const QString &operatorName, const QString &authorizedBy,
                                 const QString &basketId = QString());
     // The checkout working on the bill is still alive.
     static bool keepTaken(const QString &heldId, const QString &basketId);

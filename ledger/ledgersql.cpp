@@ -71,7 +71,7 @@ bool prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &values,
         if (!prepareOnce(q, sql, values))
             return fail(q, sql);
     }
-    qCDebug(lcSql).noquote() << sql << values;
+    qCDebug(lcSql).noquote() << sql << SqlLog::shown(sql, values);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "amounts.h"
 #include "conflictretry.h"
 #include "ledgersql.h"
+#include "operatorstore.h"
 #include "transactionscope.h"
 
 #include <QMap>
@@ -71,9 +72,7 @@ qint64 cents(const QVariant &v)
 
 bool RefundWriter::mayAuthorize(const QString &operatorName)
 {
-    return value(QStringLiteral("select 1 from user where name=? and xitongshezhi='是' and ifnull(jinyong,'否')<>'是'"),
-                 {operatorName})
-        .isValid();
+    return OperatorStore::mayAuthorize(operatorName);
 }
 
 // The share of what the member ever paid onto the card that a refund hands

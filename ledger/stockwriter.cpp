@@ -4,6 +4,7 @@
 #include "amounts.h"
 #include "conflictretry.h"
 #include "ledgersql.h"
+#include "operatorstore.h"
 #include "sqltext.h"
 #include "transactionscope.h"
 
@@ -95,6 +96,10 @@ LedgerResult writeLine(const StockLine &asked, bool isAdd)
 LedgerResult clearOnce(const QString &productId, const QString &operatorName)
 {
     TransactionScope tx;
+    // Clearing writes goods off: only for the settings right, looked up here
+    // whatever button or key asked for it.
+    if (!OperatorStore::requireSettingsRight(operatorName))
+        return finish(tx, QStringLiteral("库存清零失败"), QString());
     // Read inside the transaction: a document saved at another desk meanwhile is cleared too.
     const QList<QVariantList> product = LedgerSql::rows(
         QStringLiteral("select name,ifnull(jinhuojiage,0) from chanpin where ID=?"), {productId});

@@ -7,8 +7,8 @@
 #include "logdlg.h"
 #include "operatorpasswords.h"
 #include "operatorsession.h"
-#include "transactionscope.h"
 #include "sqltext.h"
+#include "transactionscope.h"
 
 namespace {
 QString flag(const QCheckBox *box)
@@ -58,8 +58,7 @@ void addUserDlg::on_toolButton_clicked()
         ctrlUiClass::showInfo(QStringLiteral("操作员名称不能为空"), this);
         return;
     }
-    if (m_mode == 1
-        && !m_ctrl.queryRows("select * from user where name='" + sqlEsc(name) + "'").isEmpty()) {
+    if (m_mode == 1 && OperatorStore::exists(name)) {
         ctrlUiClass::showInfo(QStringLiteral("该操作员已经存在！请更换会员名"), this);
         return;
     }
@@ -126,7 +125,7 @@ void addUserDlg::on_toolButton_clicked()
         rec.whereCount = 1;
         emit DlgSend(QStringLiteral("修改数据"), QVariant::fromValue(rec));
     }
-    const bool there = !m_ctrl.queryRows("select name from user where name='" + sqlEsc(name) + "'").isEmpty();
+    const bool there = OperatorStore::exists(name);
     if (there && resetPassword && m_mode == 2)
         m_ctrl.writeLog(operatorSession().loginName, QStringLiteral("重置操作员密码：") + name);
     // Not there: nothing to keep (the scope rolls back as it goes).

@@ -28,6 +28,8 @@ void runEditor(Opener *opener, int mode, const QStringList &row)
 // whatever code is typed into it.
 bool MainWindow::catalogueRow(const QString &view, int mode, const QString &what, QStringList *row)
 {
+    if (!atWorkMayChangeSettings(this))
+        return false;
     *row = m_ctrl->currentRowValues(view);
     if (mode == 2 && row->isEmpty()) {
         ctrlUiClass::showInfo(QStringLiteral("请先选择一个") + what, this);

@@ -2,6 +2,7 @@
 // registration with card issue, top-up and package renewal.
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
+#include "operatorsession.h"
 
 #include "addhuiyuandlg.h"
 #include "addhuiyuankadlg.h"
@@ -37,6 +38,8 @@ QStringList selectedRow(ctrlUiClass *ctrl, const char *viewName)
 
 void MainWindow::openCardTypeDlg(int mode)
 {
+    if (!atWorkMayChangeSettings(this))
+        return;
     QStringList row;
     if (mode == 2) {
         row = selectedRow(m_ctrl, kCardTypeList);

@@ -2,6 +2,7 @@
 // 促销方案 (tableView_44 / tableView_43).
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
+#include "operatorsession.h"
 
 #include "cuxiaodlg.h"
 #include "ruleslists.h"
@@ -66,6 +67,8 @@ void MainWindow::on_tableView_39_doubleClicked(const QModelIndex &index)
     const QStringList row = m_ctrl->rowValues(kTichengList, index.row());
     if (row.size() < 5)
         return;
+    if (!atWorkMayChangeSettings(this))
+        return;
     auto *dlg = new shezhitichengDlg;
     connect(dlg, &shezhitichengDlg::DlgSend, this, &MainWindow::DlgRecv);
     dlg->init(2, row);
@@ -83,6 +86,8 @@ void MainWindow::on_tableView_44_doubleClicked(const QModelIndex &index)
 {
     const QStringList row = m_ctrl->rowValues(kCuxiaoList, index.row());
     if (row.size() < 5)
+        return;
+    if (!atWorkMayChangeSettings(this))
         return;
     auto *dlg = new cuxiaoDlg;
     connect(dlg, &cuxiaoDlg::DlgSend, this, &MainWindow::DlgRecv);

@@ -2,6 +2,7 @@
 #include "ui_meiritixingdlg.h"
 
 #include "dbsetconfig.h"
+#include "operatorsession.h"
 #include "sqltext.h"
 
 #include <QHeaderView>
@@ -160,7 +161,7 @@ void meiritixingDlg::on_toolButton_export_clicked()
 {
     const int i = ui->tabWidget->currentIndex();
     if (i >= 0 && i < m_views.size())
-        m_ctrl.exportView(QString::fromUtf8(kLists[i].name));
+        m_ctrl.exportView(QString::fromUtf8(kLists[i].name), operatorSession().loginName);
 }
 
 void meiritixingDlg::on_toolButton_close_clicked()

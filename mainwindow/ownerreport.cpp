@@ -4,6 +4,7 @@
 #include "businesscharts.h"
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
+#include "operatorsession.h"
 #include "ownerfigures.h"
 #include "periodfilter.h"
 #include "totalsline.h"
@@ -136,7 +137,7 @@ OwnerReport::OwnerReport(ctrlUiClass *ctrl, QWidget *parent) : QWidget(parent), 
     auto *saveMonths = new QPushButton(QStringLiteral("导出月度"));
     saveMonths->setObjectName(QStringLiteral("toolButton_ownerExportMonths"));
     months->layout()->addWidget(saveMonths);
-    connect(saveMonths, &QPushButton::clicked, this, [this] { m_ctrl->exportView(listNames().at(3)); });
+    connect(saveMonths, &QPushButton::clicked, this, [this] { m_ctrl->exportView(listNames().at(3), operatorSession().loginName); });
 
     addList(QStringLiteral("退款作废"), QLatin1String(kLists[4].widget), page(QStringLiteral("退款作废")));
     addList(QStringLiteral("回访提醒"), QLatin1String(kLists[5].widget), page(QStringLiteral("回访提醒")));
@@ -321,5 +322,5 @@ void OwnerReport::exportCurrent()
 {
     // The 预收款 page holds two lists: this is the members'; the months' has its own button.
     const int tab = m_tabs->currentIndex();
-    m_ctrl->exportView(listNames().at(tab <= 2 ? tab : tab + 1));
+    m_ctrl->exportView(listNames().at(tab <= 2 ? tab : tab + 1), operatorSession().loginName);
 }

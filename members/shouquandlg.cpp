@@ -4,10 +4,9 @@
 #include "dialogkeys.h"
 
 #include "ctrluiclass.h"
-#include "ledgersql.h"
 #include "operatorsession.h"
+#include "operatorstore.h"
 #include "passwordhash.h"
-#include "refundwriter.h"
 
 shouquandlg::shouquandlg(QWidget *parent) : QDialog(parent), ui(new Ui::shouquandlg)
 {
@@ -23,7 +22,7 @@ shouquandlg::~shouquandlg()
 QString shouquandlg::authorizer(QWidget *parent)
 {
     const OperatorSession &s = operatorSession();
-    if (s.xitongshezhi == QStringLiteral("是") && RefundWriter::mayAuthorize(s.loginName))
+    if (s.xitongshezhi == QStringLiteral("是") && OperatorStore::mayAuthorize(s.loginName))
         return s.loginName;
     return confirmer(parent);
 }
@@ -39,12 +38,18 @@ QString shouquandlg::confirmer(QWidget *parent)
 void shouquandlg::on_toolButton_ok_clicked()
 {
     const QString name = ui->lineEdit_name->text().trimmed();
-    const QString stored =
-        LedgerSql::value(QStringLiteral("select password from user where name=?"), {name}).toString();
+    const QString typed = ui->lineEdit_password->text();
+    // The default is printed in the manual and a blank is nothing: neither
+    // stands for a person, whoever's account still holds it.
+    if (OperatorStore::isWeakPassword(typed)) {
+        ctrlUiClass::showInfo(QStringLiteral("空密码或默认密码不能用于确认，请该操作员先修改自己的密码"), this);
+        ui->lineEdit_password->clear();
+        return;
+    }
     // One answer for a wrong name, a wrong password and a missing right: the
     // box tells nobody which operators exist.
-    if (name.isEmpty() || !PasswordHash::verify(ui->lineEdit_password->text(), stored)
-        || !RefundWriter::mayAuthorize(name)) {
+    if (name.isEmpty() || !PasswordHash::verify(typed, OperatorStore::storedPassword(name))
+        || !OperatorStore::mayAuthorize(name)) {
         ctrlUiClass::showInfo(QStringLiteral("操作员或密码不对，或该操作员没有系统设置权限"), this);
         ui->lineEdit_password->clear();
         return;

@@ -3,6 +3,7 @@
 #include "accountbooks.h"
 #include "ledgersql.h"
 #include "refundwriter.h"
+#include "operatorstore.h"
 #include "transactionscope.h"
 
 #include <QMap>
@@ -40,6 +41,9 @@ bool ReceiptSettings::save(const QString &operatorName, QString *error) const
         return false;
     }
     TransactionScope tx;
+    // The shop's own name on every receipt: only for the settings right, looked
+    // up here whichever window asked.
+    OperatorStore::requireSettingsRight(operatorName);
     const QList<QPair<QString, QString>> values = {
         {kName, shopName.trimmed()}, {kAddress, address.trimmed()}, {kPhone, phone.trimmed()},
         {kPaper, paper}, {kAutoPrint, autoPrint ? QStringLiteral("是") : QStringLiteral("否")},

@@ -1,10 +1,12 @@
 #include "cuxiaodlg.h"
+#include "shopconnection.h"
 #include "ui_cuxiaodlg.h"
 #include "dbfailure.h"
 
 #include "cuxiaocanshudlg.h"
 #include "dbsetconfig.h"
 #include "operatorsession.h"
+#include "operatorstore.h"
 #include "ruleslists.h"
 #include "rulevalues.h"
 #include "sqllog.h"
@@ -39,6 +41,7 @@ cuxiaoDlg::cuxiaoDlg(QWidget *parent)
     ui->dateEdit_2->setDate(QDate::currentDate().addMonths(1));
     on_comboBox_currentTextChanged(ui->comboBox->currentText());
     connect(ui->lineEdit_5, &QLineEdit::returnPressed, ui->toolButton_2, &QToolButton::click);
+    m_linkGeneration = ShopLink::generation(); // the working rows are on this connection
 }
 
 cuxiaoDlg::~cuxiaoDlg()
@@ -243,7 +246,18 @@ bool cuxiaoDlg::save()
 
     const QString id = sqlEsc(m_id);
     const QString type = sqlEsc(m_type);
+    // Its working rows were on the connection before a reconnect: saving them
+    // now would replace the item's rules with nothing.
+    if (ShopLink::generation() != m_linkGeneration) {
+        ctrlUiClass::showInfo(ShopLink::staleWindowText(), this);
+        return false;
+    }
     TransactionScope tx;
+    // The settings right is looked up inside the save, whatever reached this dialog.
+    if (!OperatorStore::requireSettingsRight(operatorSession().loginName)) {
+        ctrlUiClass::showInfo(OperatorStore::noRightText(), this);
+        return false;
+    }
     if (!m_ctrl.execSql(QStringLiteral("delete from cuxiaoshezhi where xiangmuID='") + id
                         + QStringLiteral("' and xiangmuleixing='") + type + QStringLiteral("'")))
         qCWarning(lcSql).noquote() << QStringLiteral("删除临时列表 tempqichengshezhi故障");

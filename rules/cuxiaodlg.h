@@ -53,6 +53,7 @@ private:
 
     Ui::cuxiaoDlg *ui;
     ctrlUiClass m_ctrl;
+    int m_linkGeneration = 0; // ShopLink::generation() when the working rows were filled
     int m_mode = 0;
     QString m_id;
     QString m_type;

@@ -1,10 +1,12 @@
 #include "shezhitichengdlg.h"
+#include "shopconnection.h"
 #include "ui_shezhitichengdlg.h"
 #include "dbfailure.h"
 
 #include "dbrecords.h"
 #include "dbsetconfig.h"
 #include "operatorsession.h"
+#include "operatorstore.h"
 #include "ruleslists.h"
 #include "rulevalues.h"
 #include "sqllog.h"
@@ -36,6 +38,7 @@ shezhitichengDlg::shezhitichengDlg(QWidget *parent)
     m_ctrl.fillCombo(ui->comboBox, QStringLiteral("提成类型设置"), QStringLiteral("xml"));
     for (QLineEdit *edit : {ui->lineEdit_5, ui->lineEdit_6, ui->lineEdit_7})
         connect(edit, &QLineEdit::returnPressed, ui->toolButton_2, &QToolButton::click);
+    m_linkGeneration = ShopLink::generation(); // the working rows are on this connection
 }
 
 shezhitichengDlg::~shezhitichengDlg()
@@ -266,7 +269,18 @@ bool shezhitichengDlg::saveUniform()
         values << v;
     }
 
+    // Its working rows were on the connection before a reconnect: saving them
+    // now would replace the item's rules with nothing.
+    if (ShopLink::generation() != m_linkGeneration) {
+        ctrlUiClass::showInfo(ShopLink::staleWindowText(), this);
+        return false;
+    }
     TransactionScope tx;
+    // The settings right is looked up inside the save, whatever reached this dialog.
+    if (!OperatorStore::requireSettingsRight(operatorSession().loginName)) {
+        ctrlUiClass::showInfo(OperatorStore::noRightText(), this);
+        return false;
+    }
     redbctrlstruct del;
     del.table = QStringLiteral("tichengshezhi");
     del.fields = QStringList{QStringLiteral("xiangmuleixing"), QStringLiteral("xiangmuID")};
@@ -308,7 +322,18 @@ bool shezhitichengDlg::saveUniform()
 
 bool shezhitichengDlg::saveByType()
 {
+    // Its working rows were on the connection before a reconnect: saving them
+    // now would replace the item's rules with nothing.
+    if (ShopLink::generation() != m_linkGeneration) {
+        ctrlUiClass::showInfo(ShopLink::staleWindowText(), this);
+        return false;
+    }
     TransactionScope tx;
+    // The settings right is looked up inside the save, whatever reached this dialog.
+    if (!OperatorStore::requireSettingsRight(operatorSession().loginName)) {
+        ctrlUiClass::showInfo(OperatorStore::noRightText(), this);
+        return false;
+    }
     if (!m_ctrl.execSql(QStringLiteral("delete from tichengshezhi where xiangmuID='") + sqlEsc(m_id)
                         + QStringLiteral("' and xiangmuleixing='") + sqlEsc(m_type) + QStringLiteral("'")))
         qCWarning(lcSql).noquote() << QStringLiteral("删除临时列表 tichengshezhi故障");

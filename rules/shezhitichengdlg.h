@@ -54,6 +54,7 @@ private:
 
     Ui::shezhitichengDlg *ui;
     ctrlUiClass m_ctrl;
+    int m_linkGeneration = 0; // ShopLink::generation() when the working rows were filled
     int m_mode = 0;
     QString m_id;
     QString m_type;

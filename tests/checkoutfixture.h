@@ -17,6 +17,7 @@
 
 #include "addxiaofeidlg.h"
 #include "operatorsession.h"
+#include "passwordhash.h"
 #include "testsupport.h"
 
 namespace checkout_fixture {
@@ -58,6 +59,9 @@ inline void seedShop()
     sqlExec("insert into tichengshezhi(xiangmuID,xiangmuleixing,yuangongleixing,tichengfangshi,jisuanfanshi,tichengbili,"
             "tichengjiner) values('S01','服务项目','所有员工','点单提成','按固定金额提成',0,15)");
     sqlExec("insert into huiyuantaocan(huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu) values('1001','S02',5,5,0)");
+    // As in every shop after its first login: the default password authorises
+    // nothing, so admin may allow refunds and voids only with one of its own.
+    sqlExec("update user set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
     sqlExec("insert into huiyuanyuebiandong(huiyuanid,biandongriqi,biandongleixing,xiangmumingchen,yuezengjia,"
             "yuejianshao,cishuzengjia,cishujianshao,dangshikaneiyue,dangshikaneicishu,caozuoyuan,beizhu) "
             "values('1001','2026-01-01 10:00:00','会员办卡','S02',0,0,5,0,500,5,'admin','交费单：BK1')");
@@ -65,6 +69,7 @@ inline void seedShop()
     operatorSession().loginName = QStringLiteral("admin");
     operatorSession().name = QStringLiteral("admin");
     operatorSession().xiugaixiaoshoudanjia = QStringLiteral("是");
+    operatorSession().xitongshezhi = QStringLiteral("是");
 }
 
 inline bool selectRow(QWidget *root, const char *viewName, const QString &key);

@@ -10,6 +10,7 @@
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
 #include "sqldialect.h"
+#include "operatorsession.h"
 #include "testsupport.h"
 
 namespace {
@@ -56,6 +57,7 @@ private slots:
     void init()
     {
         m_dir.reset(new TestWorkdir);
+        operatorSession().loginName = QStringLiteral("admin"); // the settings are an owner's work
         sqlExec(QStringLiteral("insert into leibie(mingchen,leibiestr,beizhu) values('美发','项目类型','')"));
         sqlExec(QStringLiteral("insert into leibie(mingchen,leibiestr,beizhu) values('美容','项目类型','')"));
         sqlExec(QStringLiteral("insert into leibie(mingchen,leibiestr,beizhu) values('发型师','员工类别','')"));

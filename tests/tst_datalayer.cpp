@@ -38,6 +38,8 @@ static const QByteArray kSmallDbset =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<cfg><G>"
     "<CreateTable name=\"create_t\" SqlStr=\"CREATE TABLE IF NOT EXISTS t (a TEXT, b TEXT, id TEXT)\"/>"
     "<Table name=\"t\" row_name=\"a、b、id\"/>"
+    "<CreateTable name=\"create_user\" SqlStr=\"CREATE TABLE IF NOT EXISTS user (name TEXT, password TEXT, xitongshezhi TEXT, jinyong TEXT)\"/>"
+    "<CreateTable name=\"user_admin\" SqlStr=\"INSERT INTO user(name,xitongshezhi,jinyong) SELECT 'admin','是','否' WHERE NOT EXISTS (SELECT 1 FROM user)\"/>"
     "<TableView name=\"v\" SqlStr=\"select a,b from t\" row_name=\"甲、乙\"/>"
     "<TableView name=\"raw\" SqlStr=\"select a,b from t\" row_name=\"\"/>"
     "<ComBox name=\"pay\" type=\"row_name\" row_name=\"现金、刷卡\"/>"
@@ -185,6 +187,24 @@ void TestDataLayer::viewsAndCaptions()
     QCOMPARE(c.rowValues("nosuch", 0), QStringList());
     QCOMPARE(c.viewRowCount("nosuch"), 0);
 
+    // Columns are sized once: an empty list from its header, then from its first
+    // rows; every later run keeps the widths (a long text does not widen them, a
+    // failed statement does not lose them), the operator's own drag included.
+    sqlExec("insert into t values('3','" + QString(120, QLatin1Char('y')) + "','c')");
+    QTableView sized;
+    c.setupViewWith(map, &sized, "v", " where a='none'");
+    QHeaderView *header = sized.horizontalHeader();
+    const int fromHeader = header->sectionSize(1);
+    c.refreshView("v", " where a='3'");
+    QVERIFY(header->sectionSize(1) > fromHeader);
+    header->resizeSection(1, 77);
+    c.refreshView("v", " where a='1'");
+    QCOMPARE(header->sectionSize(1), 77);
+    c.refreshView("v", "select nosuch from t", true);
+    c.refreshView("v", " where a='3'");
+    QCOMPARE(header->sectionSize(1), 77);
+    sqlExec("delete from t where a='3'");
+
     c.setupViewWith(map, &view, "v", " where a='1'");
     QCOMPARE(c.viewRowCount("v"), 1);
     QCOMPARE(c.baseSql("v"), QString("select a,b from t"));
@@ -215,13 +235,13 @@ void TestDataLayer::exportCsv()
     PromptRecorder prompts;
 
     // Cancelled: nothing written, nothing said.
-    c.exportView("v");
+    c.exportView("v", "admin");
     QVERIFY(prompts.texts().isEmpty());
 
     // ".csv" is added; UTF-8 with a byte-order mark, CRLF, no trailing comma;
     // codes of digits that a spreadsheet would spoil stay text, amounts stay numbers.
     prompts.saveFileName(wd.path() + "/月报");
-    c.exportView("v");
+    c.exportView("v", "admin");
     const QString file = wd.path() + "/月报.csv";
     QCOMPARE(prompts.last(), QString("导出数据成功,信息已保存在%1！").arg(file));
     QFile f(file);
@@ -235,7 +255,7 @@ void TestDataLayer::exportCsv()
     // What the list shows now goes out: its filter, not the base statement.
     c.refreshView("v", " where b='plain'");
     prompts.saveFileName(file);
-    c.exportView("v");
+    c.exportView("v", "admin");
     f.close();
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("\xEF\xBB\xBF甲,乙\r\n1,plain\r\n"));
@@ -243,7 +263,7 @@ void TestDataLayer::exportCsv()
 
     // A file that cannot be written is said so, not reported as saved.
     prompts.saveFileName(wd.path() + "/no/such/folder/x.csv");
-    c.exportView("v");
+    c.exportView("v", "admin");
     QVERIFY(prompts.last().startsWith("导出失败，文件没有保存"));
     QVERIFY(!QFile::exists(wd.path() + "/no/such/folder/x.csv"));
 
@@ -255,7 +275,7 @@ void TestDataLayer::exportCsv()
     QVERIFY(c.viewRowCount("v") < 5003);
     QCOMPARE(c.rowValues("v", 4000).value(1), QString("r3995")); // five rows stand before the long run
     prompts.saveFileName(file);
-    c.exportView("v");
+    c.exportView("v", "admin");
     QFile big(file);
     QVERIFY(big.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = big.readAll().split('\n');
@@ -284,7 +304,7 @@ void TestDataLayer::exportDialogInChinese()
         filter = f;
         return QString();
     });
-    c.exportView("v");
+    c.exportView("v", "admin");
     Prompt::setSaveFileHandler({});
     QCOMPARE(caption, QString("导出到 Excel（CSV 文件）"));
     QVERIFY2(dir.startsWith(CsvExport::defaultFolder() + "/v_"), qPrintable(dir));

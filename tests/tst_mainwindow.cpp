@@ -16,6 +16,7 @@
 #include "mainwindow.h"
 #include "navlistview.h"
 #include "navmodel.h"
+#include "operatorpasswords.h"
 #include "operatorsession.h"
 #include "testsupport.h"
 
@@ -494,15 +495,18 @@ void TstMainWindow::operatorAddEditDelete()
     QVERIFY(opened);
 
     // The operator at work and the last one with the settings right stay.
+    sqlExec("update user set xitongshezhi='是', jinyong='否' where name='甲'");
     operatorSession().loginName = "甲";
     selectRow(users, "甲");
     clickButton(&w, "toolButton_137");
     QCOMPARE(prompts.last(), QString("不能删除当前登录的操作员"));
+    // Whoever is not the last one with the right has lost it: the deletion is
+    // refused for that before anything else.
     operatorSession().loginName = "admin";
     sqlExec("update user set xitongshezhi='否' where name<>'甲'");
-    sqlExec("update user set xitongshezhi='是', jinyong='否' where name='甲'");
     clickButton(&w, "toolButton_137");
-    QCOMPARE(prompts.last(), QString("至少要保留一个未禁用、有系统设置权限的操作员"));
+    QCOMPARE(prompts.last(), QString("你的权限不够，请使用管理员权限登录"));
+    QVERIFY(isLastSettingsOperator("甲"));
     QCOMPARE(sqlValue("select count(*) from user where name='甲'"), QString("1"));
     sqlExec("update user set xitongshezhi='是' where name='admin'");
     prompts.clear();

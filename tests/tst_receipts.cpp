@@ -5,6 +5,7 @@
 #include "checkoutfixture.h"
 #include "memberwriter.h"
 #include "operatorsession.h"
+#include "passwordhash.h"
 #include "receipts/receiptprinter.h"
 #include "receipts/receiptsettings.h"
 #include "refundwriter.h"
@@ -49,6 +50,7 @@ void TestReceipts::init()
 {
     m_wd = std::make_unique<TestWorkdir>();
     seedShop();
+    sqlExec("update user set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
     ReceiptSettings s;
     s.shopName = QStringLiteral("墨辰美发");
     s.address = QStringLiteral("人民路18号");

@@ -170,6 +170,8 @@ void TestRefunds::init()
 {
     m_wd = std::make_unique<TestWorkdir>();
     seedShop();
+    // As in every shop after its first login: the default password authorises nothing.
+    sqlExec("update user set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
 }
 
 void TestRefunds::cleanup()

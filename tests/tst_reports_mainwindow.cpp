@@ -67,8 +67,12 @@ private:
     {
         const QDateTime now = QDateTime::currentDateTime();
         QDateTime t = now.addSecs(-60 * minutesAgo);
-        if (t.date() != now.date())
-            t = QDateTime(now.date(), QTime(0, 0).addSecs(1000 - minutesAgo));
+        // Just after midnight "minutes ago" is yesterday: the rows stay today, in
+        // the same order, and never later than now (at worst all at midnight).
+        if (t.date() != now.date()) {
+            const int sinceMidnight = now.time().msecsSinceStartOfDay() / 1000;
+            t = QDateTime(now.date(), QTime(0, 0).addSecs(qMax(0, sinceMidnight - minutesAgo)));
+        }
         return t.toString("yyyy-MM-dd hh:mm:ss");
     }
 

@@ -10,6 +10,7 @@
 #include "cuxiaodlg.h"
 #include "operatorsession.h"
 #include "ruleslists.h"
+#include "shopconnection.h"
 #include "testsupport.h"
 
 // The promotion settings of one item, and what the checkout then finds in cuxiao.
@@ -26,6 +27,7 @@ private slots:
     void byTypeSeedsOnceAndEditsOneCardType();
     void reopenKeepsOneAllMembersRowAndThePeriod();
     void failedSaveKeepsTheOldPromotions();
+    void reconnectWhileOpenSavesNothing();
     void lookupHonoursPeriodAndPrecedence();
     void itemLists();
 
@@ -224,6 +226,22 @@ void TestRulesCuxiao::failedSaveKeepsTheOldPromotions()
     QVERIFY(dlg->result() != QDialog::Accepted);
     QCOMPARE(sqlRows("select cuxiaobili,cuxiaojiner from cuxiaoshezhi"), (QList<QStringList>{{"0.5", "50"}}));
     QCOMPARE(sqlValue("select count(*) from log"), QString("0"));
+}
+
+// The connection was made anew while the editor was open (a shop server's
+// restart): its working rows are gone, and saving would put nothing in place
+// of the item's promotions.
+void TestRulesCuxiao::reconnectWhileOpenSavesNothing()
+{
+    sqlExec("insert into cuxiaoshezhi values('F1','项目','2020-01-01','2099-12-31','所有会员','按比例促销',0.5,50)");
+    std::unique_ptr<cuxiaoDlg> dlg(openDialog());
+    setMethod(dlg.get(), "按比例促销");
+    dlg->findChild<QLineEdit *>("lineEdit_5")->setText("0.8");
+    QVERIFY(ShopLink::reopen());
+    clickButton(dlg.get(), "toolButton_2");
+    QCOMPARE(m_prompts->last(), ShopLink::staleWindowText());
+    QVERIFY(dlg->result() != QDialog::Accepted);
+    QCOMPARE(sqlRows("select cuxiaobili,cuxiaojiner from cuxiaoshezhi"), (QList<QStringList>{{"0.5", "50"}}));
 }
 
 // cuxiao against real rows: the period, the card-type precedence, "无优惠", current prices.

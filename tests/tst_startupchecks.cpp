@@ -211,6 +211,7 @@ void TestStartupChecks::fullDiskIsToldAsFullDisk()
     TestWorkdir wd;
     PromptRecorder prompts;
     QLoggingCategory::setFilterRules("mochen.sql.warning=false"); // the statement is long
+    operatorSession().loginName = QStringLiteral("admin");
     sqlExec("pragma max_page_count=" + sqlValue("pragma page_count"));
     addDlg dlg;
     dlg.setData("产品类型");
