@@ -555,7 +555,7 @@ bool AddXiaofeiDlg::commitSale(const Payment &payment)
                 return false;
             }
             sale.debtCents = receivable - paid.cents;
-            if (!ctrlUiClass::askYesNoDefaultNo(QStringLiteral("欠款") + centsText(sale.debtCents) + QStringLiteral(",确定吗"),
+            if (!ctrlUiClass::askYesNoDefaultNo(QStringLiteral("欠款") + centsShown(sale.debtCents) + QStringLiteral(",确定吗"),
                                        this))
                 return false;
         }

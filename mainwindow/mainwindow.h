@@ -253,6 +253,7 @@ private:
     void reportsDrillDown(QTableView *view);  // tableViewClick(): a master list with a detail
     void reportsShowDetail(const QString &master, int row);
     void refreshCashDetail();
+    void followTheKeys();
     void setupReportFilters();
     QComboBox *addPeriodControls(QWidget *queryButton, const QString &page);
     ViewFilter analysisPeriod(const QString &page) const;

@@ -154,7 +154,7 @@ bool huiyuankachongchi::save(const QList<PaymentPart> &payments)
     const qint64 debt = paidIn.cents - received.cents;
     // The combined payment has asked about its debt already.
     if (debt > 0 && payments.isEmpty()
-        && !ctrlUiClass::askYesNoDefaultNo(QStringLiteral("欠款") + centsText(debt) + QStringLiteral(",确定吗"), this))
+        && !ctrlUiClass::askYesNoDefaultNo(QStringLiteral("欠款") + centsShown(debt) + QStringLiteral(",确定吗"), this))
         return false;
 
     TopUp t;
