@@ -1,6 +1,7 @@
 #include "ctrluiclass.h"
 #include "csvexport.h"
 #include "xlsxfile.h"
+#include "listcelldelegate.h"
 #include "prompt.h"
 #include "promptboxes.h"
 #include "operatorstore.h"
@@ -184,6 +185,8 @@ ViewBinding *ctrlUiClass::bind(const DbsetMap &map, QTableView *view, const QStr
     view->verticalHeader()->setDefaultSectionSize(28);
     view->setAlternatingRowColors(true);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    if (!qobject_cast<ListCellDelegate *>(view->itemDelegate()))
+        view->setItemDelegate(new ListCellDelegate(view));
     view->installEventFilter(this);
 
     if (ViewBinding *old = m_views.take(name)) {

@@ -18,6 +18,7 @@
 #include "dbsetconfig.h"
 #include "logdlg.h"
 #include "mainwindow.h"
+#include "ownerfigures.h"
 #include "operatorsession.h"
 #include "prompt.h"
 #include "salewriter.h"
@@ -293,6 +294,9 @@ private slots:
 
     void bookingDayView();
     void bookingCommit();
+
+    void ownerFigures_data();
+    void ownerFigures();
 
 private:
     MainWindow *w = nullptr;
@@ -906,3 +910,46 @@ int main(int argc, char **argv)
 }
 
 #include "mochen_bench.moc"
+
+// The owner's figures (经营指标), each read as the page reads it on 查询.
+void Bench::ownerFigures_data()
+{
+    QTest::addColumn<QString>("figure");
+    for (const char *f : {"员工业绩 本月", "员工业绩 本年", "客户分析 本月", "同比环比 本月", "预收款 今天",
+                          "预收款 上月末", "预收款 十二个月", "退款作废 本月", "回访 本月"})
+        QTest::newRow(f) << QString::fromUtf8(f);
+}
+
+void Bench::ownerFigures()
+{
+    QFETCH(QString, figure);
+    const QDate today = QDate::currentDate();
+    const QDate month(today.year(), today.month(), 1);
+    const QDate year(today.year(), 1, 1);
+    const QString monthStart = month.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00");
+    const QString todayEnd = today.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 23:59:59");
+    QElapsedTimer t;
+    t.start();
+    qint64 n = 0;
+    if (figure == QStringLiteral("员工业绩 本月"))
+        n = OwnerFigures::stylists(month, today).size();
+    else if (figure == QStringLiteral("员工业绩 本年"))
+        n = OwnerFigures::stylists(year, today).size();
+    else if (figure == QStringLiteral("客户分析 本月"))
+        n = OwnerFigures::customers(month, today).bills;
+    else if (figure == QStringLiteral("同比环比 本月"))
+        n = OwnerFigures::compare(month, today).now.bills;
+    else if (figure == QStringLiteral("预收款 今天"))
+        n = OwnerFigures::liability().members.size();
+    else if (figure == QStringLiteral("预收款 上月末"))
+        n = OwnerFigures::liability(month.addDays(-1).toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 23:59:59"))
+                .members.size();
+    else if (figure == QStringLiteral("预收款 十二个月"))
+        n = OwnerFigures::liabilityByMonth(month.addMonths(-11), today).size();
+    else if (figure == QStringLiteral("退款作废 本月"))
+        n = OwnerFigures::reversals(monthStart, todayEnd).size();
+    else
+        n = OwnerFigures::followUps(month, today).size();
+    QTest::setBenchmarkResult(double(t.nsecsElapsed()) / 1e6, QTest::WalltimeMilliseconds);
+    qInfo().noquote() << figure << "rows" << n;
+}

@@ -1,4 +1,6 @@
 #include "addxiaofeidlg.h"
+#include "visitwarninglabel.h"
+#include "daijinquanhaodlg.h"
 #include "bookingcheckout.h"
 #include "ui_addxiaofeidlg.h"
 
@@ -88,6 +90,8 @@ AddXiaofeiDlg::AddXiaofeiDlg(QWidget *parent)
     ui->toolButton_4->hide();
     ui->toolButton_7->hide();
     setupKeys();
+    // The member's allergies and warnings from the visit notes, above the lines.
+    ui->verticalLayout->insertWidget(1, new VisitWarningLabel(this));
     updateButtons();
     ui->lineEdit_2->setFocus();
 }
@@ -118,6 +122,7 @@ void AddXiaofeiDlg::setHuiyuanInfo(const QStringList &info)
         ui->label_9->clear();
 
     const QString id = ui->label_12->text();
+    findChild<VisitWarningLabel *>(QStringLiteral("label_visitWarnings"))->showFor(id);
     m_basket.open(id);
     refreshLines();
     refreshPackages();
@@ -550,7 +555,7 @@ bool AddXiaofeiDlg::commitSale(const Payment &payment)
                 return false;
             }
             sale.debtCents = receivable - paid.cents;
-            if (!ctrlUiClass::askYesNoDefaultNo(QStringLiteral("欠款") + centsText(sale.debtCents) + QStringLiteral(",确定吗"),
+            if (!ctrlUiClass::askYesNoDefaultNo(QStringLiteral("欠款") + centsShown(sale.debtCents) + QStringLiteral(",确定吗"),
                                        this))
                 return false;
         }
@@ -587,6 +592,9 @@ bool AddXiaofeiDlg::commitSale(const Payment &payment)
     if (!walkIn && cardExpiredRefused(cardCents))
         return false;
 
+    // 代金券: the number of each voucher paid with.
+    if (!daijinquanhaodlg::askNumbers(this, &sale.payments))
+        return false;
     const LedgerResult result = SaleWriter::commit(sale);
     if (!result.ok) {
         ctrlUiClass::showInfo(result.error, this);

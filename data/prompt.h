@@ -30,16 +30,14 @@ using SaveFileHandler = std::function<QString(QWidget *parent, const QString &ca
 namespace Prompt {
 int ask(const PromptRequest &request);
 QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
-
-// The file to read, for an import: "" when cancelled.
+// The file to read (a picture to attach, a sheet to import), or "" when cancelled.
 QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+void setOpenFileHandler(SaveFileHandler handler); // a test's answer; empty restores the real box
+void setOpenFileBox(SaveFileHandler box);         // the windows' real file box
 
 // An empty handler restores the real dialogs.
 void setHandler(PromptHandler handler);
 void setSaveFileHandler(SaveFileHandler handler);
-void setOpenFileHandler(SaveFileHandler handler);
-// The real open-file question (given by the windows beside the boxes).
-void setOpenFileBox(SaveFileHandler open);
 
 // The real boxes. Until they are given (a tool without windows) a question is
 // said in the log and answered as closed (-1), a file question as cancelled.

@@ -7,7 +7,9 @@
 
 // The version of the table layout this program writes, kept in the database's
 // "PRAGMA user_version" (0: a database from before versions were recorded).
-constexpr int kSchemaVersion = 5;
+// 6: huiyuantaocan.daoqiriqi, the expiry of a member's package uses, and the
+// member-life tables (visit notes, card changes, top-up tiers, rewards, vouchers).
+constexpr int kSchemaVersion = 6;
 
 // Brings the open database to the tables of dbset.xml before anything else runs:
 // every table that exists gets the columns it lacks (ALTER TABLE ... ADD COLUMN)

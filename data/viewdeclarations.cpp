@@ -24,7 +24,10 @@ const char *const kMemberJoin = "a.huiyuanid=b.ID";
 // One row per list of the main window.
 const Row kRows[] = {
     // front desk: the current member's lists, run for a member at once
-    {"会员消费", "tableView", "", false, nullptr, "GROUP BY ID", "消费单号", "消费明细", "a.ID=?"},
+    // In the order they were rung up: a void's reversing document ("ZF…") sorted
+    // by its number stood above every older sale ("xf_…").
+    {"会员消费", "tableView", "", false, nullptr, "GROUP BY ID ORDER BY min(xiaofeiriqi), ID", "消费单号", "消费明细",
+     "a.ID=?"},
     {"消费明细", "tableView_2", "", false, "a.ID=''", "GROUP BY xiangmuID", "", "", ""},
     {"会员交费", "tableView_3", "", false, nullptr, "GROUP BY ID", "", "", ""},
     {"会员套餐", "tableView_4", "a.xiangmuID=b.ID", false, nullptr, "GROUP BY xiangmuID", "", "", ""},
@@ -47,7 +50,7 @@ const Row kRows[] = {
     {"库存变动", "tableView_48", "A.rukuID!='000000'", false, "A.chanpinID='0'", "group by A.time order by A.time",
      "", "", ""},
     // statistics
-    {"消费统计", "tableView_14", "", false, "", "GROUP BY a.ID", "消费单号", "会员统计消费明细", "a.ID=?",
+    {"消费统计", "tableView_14", "", false, "", "GROUP BY a.ID ORDER BY min(a.xiaofeiriqi), a.ID", "消费单号", "会员统计消费明细", "a.ID=?",
      "select count(distinct a.ID), round(total(a.xiaofeijine),2), round(total(a.shishoujine),2), "
      "round(total(a.qiankuanjine),2), round(total(a.suodejifen),2) "
      "from huiyuanxiaofei a left join huiyuan b on b.ID=a.huiyuanid",

@@ -3,6 +3,7 @@
 #include "amounts.h"
 #include "ledgersql.h"
 
+#include <QHash>
 #include <QVariantList>
 
 using LedgerSql::exec;
@@ -60,39 +61,100 @@ qint64 BalanceBook::balance(const QString &memberId)
                            .toDouble());
 }
 
-StoredValue BalanceBook::storedValue(const QString &memberId)
+qint64 BalanceBook::balanceAt(const QString &memberId, const QString &asOf)
 {
-    StoredValue v;
-    v.balanceCents = balance(memberId);
-    // Bonus given by card issues and top-ups, less bonus earlier refunds took
-    // off the card (their 赠送 is negative); paid value as every credit's part
-    // that was not bonus. A card that cost more than it holds gave no bonus.
-    const QVariantList sums = LedgerSql::rows(
-        QStringLiteral("select ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值') AND zengsongjine>0 "
-                       "THEN zengsongjine WHEN jiaofeileixing='退储值' THEN ifnull(zengsongjine,0) ELSE 0 END),0),"
-                       "ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值','退套餐') AND kaneijine>0 "
-                       "THEN kaneijine-(CASE WHEN zengsongjine>0 THEN zengsongjine ELSE 0 END) ELSE 0 END),0) "
-                       "from huiyuanjiaofei where huiyuanid=?"),
-        {memberId})
-                                  .value(0);
-    const qint64 onCard = qMax<qint64>(0, v.balanceCents);
+    if (asOf.isEmpty())
+        return balance(memberId);
+    const QVariant last = value(QStringLiteral("select dangshikaneiyue from huiyuanyuebiandong where huiyuanid=? "
+                                               "and biandongriqi<=? order by ID desc LIMIT 1"),
+                                {memberId, asOf});
+    if (last.isValid())
+        return yuanToCents(last.toDouble());
+    const QVariant registered = value(QStringLiteral("select 1 from huiyuan where ID=? and (ifnull(login_time,'')='' "
+                                                     "or login_time<=?)"),
+                                      {memberId, asOf});
+    if (!registered.isValid())
+        return 0;
+    // A balance brought over from before the ledger: what its first row started from.
+    const QVariant opening = value(QStringLiteral("select ifnull(dangshikaneiyue,0)-ifnull(yuezengjia,0)+"
+                                                  "ifnull(yuejianshao,0) from huiyuanyuebiandong where huiyuanid=? "
+                                                  "order by ID LIMIT 1"),
+                                   {memberId});
+    return opening.isValid() ? yuanToCents(opening.toDouble()) : balance(memberId);
+}
+
+QHash<QString, CreditSums> BalanceBook::creditSums(const QString &memberId, const QString &asOf)
+{
+    // Bonus given by card issues, top-ups, card upgrades and points, less bonus
+    // earlier refunds took off the card (their 赠送 is negative); paid value as
+    // every credit's part that was not bonus. A card that cost more than it holds
+    // gave no bonus.
+    QString where;
+    QVariantList bound;
+    if (!memberId.isEmpty()) {
+        where = QStringLiteral(" where huiyuanid=?");
+        bound << memberId;
+    }
+    if (!asOf.isEmpty()) {
+        where += (where.isEmpty() ? QStringLiteral(" where") : QStringLiteral(" and")) + QStringLiteral(" jiaofeiriqi<=?");
+        bound << asOf;
+    }
+    QHash<QString, CreditSums> out;
+    for (const QVariantList &r : LedgerSql::rows(
+             QStringLiteral("select huiyuanid, ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值','会员卡升级') AND "
+                            "zengsongjine>0 THEN zengsongjine WHEN jiaofeileixing in ('退储值','积分兑换','积分兑换作废') "
+                            "THEN ifnull(zengsongjine,0) ELSE 0 END),0), ifnull(sum(CASE WHEN jiaofeileixing in "
+                            "('办卡交费','会员充值','会员卡升级','退套餐') AND kaneijine>0 THEN kaneijine-(CASE WHEN "
+                            "zengsongjine>0 THEN zengsongjine ELSE 0 END) ELSE 0 END),0) from huiyuanjiaofei")
+                 + where + QStringLiteral(" group by huiyuanid"),
+             bound))
+        out.insert(r.value(0).toString(),
+                   CreditSums{yuanToCents(r.value(1).toDouble()), yuanToCents(r.value(2).toDouble())});
     // A balance brought along by an opening import: its bonus stays bonus, the
     // rest counts as paid for.
-    const QVariantList opening = LedgerSql::rows(
-        QStringLiteral("select ifnull(sum(m.zengsong),0), ifnull(sum(m.yue),0) from qichudaorumingxi m "
-                       "join qichudaoru d on d.ID=m.daoruID where m.duixiang=? and m.chuli='新增' "
-                       "and d.leixing='会员' and d.zhuangtai='有效'"),
-        {memberId})
-                                     .value(0);
-    v.bonusCents = qBound<qint64>(0, yuanToCents(sums.value(0).toDouble()) + yuanToCents(opening.value(0).toDouble()),
-                                  onCard);
+    QString importWhere = QStringLiteral(" where m.chuli='新增' and d.leixing='会员' and d.zhuangtai='有效'");
+    QVariantList importBound;
+    if (!memberId.isEmpty()) {
+        importWhere += QStringLiteral(" and m.duixiang=?");
+        importBound << memberId;
+    }
+    if (!asOf.isEmpty()) {
+        importWhere += QStringLiteral(" and d.riqi<=?");
+        importBound << asOf;
+    }
+    for (const QVariantList &r : LedgerSql::rows(
+             QStringLiteral("select m.duixiang, ifnull(sum(m.zengsong),0), ifnull(sum(m.yue),0) from qichudaorumingxi m "
+                            "join qichudaoru d on d.ID=m.daoruID")
+                 + importWhere + QStringLiteral(" group by m.duixiang"),
+             importBound)) {
+        CreditSums &sums = out[r.value(0).toString()];
+        sums.bonusGivenCents += yuanToCents(r.value(1).toDouble());
+        sums.paidEverCents += yuanToCents(r.value(2).toDouble());
+    }
+    return out;
+}
+
+StoredValue BalanceBook::split(qint64 balanceCents, const CreditSums &sums)
+{
+    StoredValue v;
+    v.balanceCents = balanceCents;
+    const qint64 onCard = qMax<qint64>(0, balanceCents);
+    v.bonusCents = qBound<qint64>(0, sums.bonusGivenCents, onCard);
     v.paidCents = onCard - v.bonusCents;
-    v.paidEverCents = yuanToCents(sums.value(1).toDouble()) + yuanToCents(opening.value(1).toDouble());
+    v.paidEverCents = sums.paidEverCents;
+    v.refundableCents = v.paidCents;
+    return v;
+}
+
+StoredValue BalanceBook::storedValue(const QString &memberId, const QString &asOf)
+{
+    StoredValue v = split(balanceAt(memberId, asOf), creditSums(memberId, asOf).value(memberId));
     v.debtCents = DebtBook::memberDebt(memberId);
     v.bonusRefundable = value(QStringLiteral("select zhi from dianpushezhi where mingcheng=?"),
                               {QString::fromUtf8(kBonusRefundableSetting)})
                             .toString()
                         == QStringLiteral("是");
+    const qint64 onCard = qMax<qint64>(0, v.balanceCents);
     v.refundableCents = qMax<qint64>(0, (v.bonusRefundable ? onCard : v.paidCents) - v.debtCents);
     return v;
 }

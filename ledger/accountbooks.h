@@ -3,6 +3,7 @@
 
 #include "ledgertypes.h"
 
+#include <QHash>
 #include <QString>
 
 // One class per kind of account. Each is the only place its rows are written,
@@ -33,6 +34,14 @@ struct StoredValue
     qint64 refundableCents = 0; // what may be paid out: paid value (or all, with the setting) less the debt
 };
 
+// What a member's credits put on the card: bonus given (less bonus refunds
+// took back) and paid value ever.
+struct CreditSums
+{
+    qint64 bonusGivenCents = 0;
+    qint64 paidEverCents = 0;
+};
+
 // The shop setting (dianpushezhi) that lets bonus be paid out as cash: "是" / "否".
 extern const char kBonusRefundableSetting[];
 
@@ -43,7 +52,18 @@ public:
     // deltaCents > 0 credits, < 0 debits; a debit below zero is refused.
     static bool change(const QString &memberId, qint64 deltaCents, const Entry &entry);
     static qint64 balance(const QString &memberId);
-    static StoredValue storedValue(const QString &memberId);
+    // The balance at a past moment (yyyy-MM-dd hh:mm:ss): the balance its last
+    // ledger row then recorded; before the first row, what that row started
+    // from, once the member was registered. Empty asOf: now.
+    static qint64 balanceAt(const QString &memberId, const QString &asOf);
+    // With asOf, the balance and its bonus as they stood then (the debt and
+    // what may be refunded are always of now).
+    static StoredValue storedValue(const QString &memberId, const QString &asOf = QString());
+    // The credit sums of one member, or (empty memberId) of every member in one
+    // read, until asOf (empty: all).
+    static QHash<QString, CreditSums> creditSums(const QString &memberId, const QString &asOf);
+    // How a balance divides into paid value and bonus (debt and refund limit not set).
+    static StoredValue split(qint64 balanceCents, const CreditSums &sums);
 };
 
 // Prepaid uses per service item (huiyuantaocan) and their ledger rows.

@@ -37,8 +37,11 @@ struct LedgerResult
 
 struct PaymentPart
 {
+    PaymentPart() = default;
+    PaymentPart(const QString &m, qint64 c, const QString &voucher = QString()) : method(m), cents(c), voucherNo(voucher) {}
     QString method;
     qint64 cents = 0;
+    QString voucherNo; // paid by 代金券: the voucher's number
 };
 
 // One employee credited on one line (or on a card issue).

@@ -7,6 +7,9 @@
 #include "deletionlog.h"
 #include "ledgersql.h"
 #include "textlimits.h"
+#include "packageexpiry.h"
+#include "topupoffers.h"
+#include "vouchers.h"
 #include "transactionscope.h"
 
 #include <QMap>
@@ -125,9 +128,10 @@ static LedgerResult issueCardOnce(const CardIssue &c)
 
     if (!tx.failed())
         BalanceBook::change(c.memberId, valueCents, {QStringLiteral("会员办卡"), c.operatorName, bill});
+    const int packageDays = c.packageId.isEmpty() ? 0 : PackageExpiry::daysForPackage(c.packageId);
     for (auto it = items.cbegin(); it != items.cend() && !tx.failed(); ++it)
-        if (it.value() > 0)
-            UsesBook::add(c.memberId, it.key(), it.value(), {QStringLiteral("会员办卡"), c.operatorName, bill});
+        if (it.value() > 0 && UsesBook::add(c.memberId, it.key(), it.value(), {QStringLiteral("会员办卡"), c.operatorName, bill}))
+            PackageExpiry::extendInside(c.memberId, it.key(), packageDays); // 有效期 from the package's days
     if (!tx.failed())
         PointsBook::change(c.memberId, points, {QStringLiteral("会员办卡"), c.operatorName, bill});
 
@@ -172,6 +176,10 @@ static LedgerResult topUpOnce(const TopUp &t)
             return LedgerResult::failure(QStringLiteral("充值不能用卡内余额付款"));
         partsTotal += p.cents;
     }
+    // A numbered voucher pays only at the checkout, where its number is taken.
+    for (const PaymentPart &p : parts)
+        if (Vouchers::isVoucherMethod(p.method) && p.cents > 0 && Vouchers::inUse())
+            return LedgerResult::failure(QStringLiteral("有编号的代金券只能在结账时使用，充值请选择其他付款方式"));
     if (partsTotal != t.receivedCents)
         return LedgerResult::failure(QStringLiteral("各付款方式的金额之和与实际付款不符，请重新付款"));
 
@@ -181,6 +189,8 @@ static LedgerResult topUpOnce(const TopUp &t)
         return finish(tx, QStringLiteral("会员充值保存失败"), QString());
     }
     const QString id = LedgerSql::newDocumentId(QStringLiteral("CZ"), QStringLiteral("会员充值"), t.operatorName);
+    // 充值规则: the bonus held to the card type's tier, and the tier's points.
+    TopUpOffers::applyInside(t, id);
     BalanceBook::change(t.memberId, credited,
                         {QStringLiteral("会员充值"), t.operatorName, QStringLiteral("充值单：") + id});
     for (int i = 0; i < parts.size() && !tx.failed(); ++i) {
@@ -209,6 +219,9 @@ static LedgerResult renewOnce(const Renewal &r)
         if (p.method == QString::fromUtf8(kCardMethod))
             card += p.cents;
     }
+    for (const PaymentPart &p : r.payments)
+        if (Vouchers::isVoucherMethod(p.method) && p.cents > 0 && Vouchers::inUse())
+            return LedgerResult::failure(QStringLiteral("有编号的代金券只能在结账时使用，续费请选择其他付款方式"));
     if (r.items.isEmpty())
         return LedgerResult::failure(QStringLiteral("请先添加套餐或服务项目"));
     if (r.payments.isEmpty())
@@ -235,8 +248,9 @@ static LedgerResult renewOnce(const Renewal &r)
     for (const PackageItem &item : r.items) {
         if (tx.failed())
             break;
-        UsesBook::add(r.memberId, item.itemId, item.uses,
-                      {QStringLiteral("会员套餐充值"), r.operatorName, QStringLiteral("消费单：") + id});
+        if (UsesBook::add(r.memberId, item.itemId, item.uses,
+                          {QStringLiteral("会员套餐充值"), r.operatorName, QStringLiteral("消费单：") + id}))
+            PackageExpiry::extendInside(r.memberId, item.itemId, PackageExpiry::daysForItem(item.itemId)); // 有效期
     }
     if (card > 0 && !tx.failed())
         BalanceBook::change(r.memberId, -card,

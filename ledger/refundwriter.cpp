@@ -8,6 +8,7 @@
 #include "operatorstore.h"
 #include "textlimits.h"
 #include "transactionscope.h"
+#include "vouchers.h"
 
 #include <QMap>
 
@@ -201,7 +202,7 @@ QString RefundWriter::memberName(const QString &memberId)
     return value(QStringLiteral("select name from huiyuan where ID=?"), {memberId}).toString();
 }
 
-PackageQuote RefundWriter::quotePackage(const QString &memberId, const QString &itemId)
+PackageQuote RefundWriter::quotePackage(const QString &memberId, const QString &itemId, const QString &asOf)
 {
     PackageQuote q;
     q.itemId = itemId;
@@ -210,14 +211,24 @@ PackageQuote RefundWriter::quotePackage(const QString &memberId, const QString &
                                               {itemId})
                                   .value(0);
     q.name = item.isEmpty() ? itemId : item.value(0).toString();
-    q.usesLeft = UsesBook::left(memberId, itemId);
+    // Then: the uses its last uses row recorded (each row holds the item's uses after it).
+    q.usesLeft = asOf.isEmpty()
+                     ? UsesBook::left(memberId, itemId)
+                     : value(QStringLiteral("select dangshikaneicishu from huiyuanyuebiandong where huiyuanid=? and "
+                                            "xiangmumingchen=? and biandongriqi<=? order by ID desc LIMIT 1"),
+                             {memberId, itemId, asOf})
+                           .toDouble();
+    QVariantList bound{memberId, itemId};
+    if (!asOf.isEmpty())
+        bound << asOf;
     // Every card issue or renewal that sold uses of the item, by the remark
     // its uses rows carry.
     const QList<QVariantList> sold = LedgerSql::rows(
         QStringLiteral("select beizhu,sum(cishuzengjia) from huiyuanyuebiandong where huiyuanid=? and "
-                       "xiangmumingchen=? and cishuzengjia>0 and biandongleixing in ('会员办卡','会员套餐充值') "
-                       "group by beizhu order by min(ID)"),
-        {memberId, itemId});
+                       "xiangmumingchen=? and cishuzengjia>0 and biandongleixing in ('会员办卡','会员套餐充值')")
+            + (asOf.isEmpty() ? QString() : QStringLiteral(" and biandongriqi<=?"))
+            + QStringLiteral(" group by beizhu order by min(ID)"),
+        bound);
     double money = 0, uses = 0;
     for (const QVariantList &s : sold) {
         const QString remark = s.value(0).toString();
@@ -261,9 +272,21 @@ PackageQuote RefundWriter::quotePackage(const QString &memberId, const QString &
     return q;
 }
 
-QList<PackageQuote> RefundWriter::packagesOf(const QString &memberId)
+QList<PackageQuote> RefundWriter::packagesOf(const QString &memberId, const QString &asOf)
 {
     QList<PackageQuote> out;
+    if (!asOf.isEmpty()) {
+        for (const QVariantList &i : LedgerSql::rows(
+                 QStringLiteral("select xiangmumingchen from huiyuanyuebiandong where huiyuanid=? and "
+                                "ifnull(xiangmumingchen,'')<>'' and biandongriqi<=? group by xiangmumingchen "
+                                "order by min(ID)"),
+                 {memberId, asOf})) {
+            const PackageQuote q = quotePackage(memberId, i.value(0).toString(), asOf);
+            if (q.usesLeft > 0)
+                out << q;
+        }
+        return out;
+    }
     for (const QVariantList &i :
          LedgerSql::rows(QStringLiteral("select xiangmuID from huiyuantaocan where huiyuanID=? group by xiangmuID "
                                         "having sum(shengyucishu)>0 order by min(rowid)"),
@@ -444,6 +467,8 @@ static LedgerResult voidSaleOnce(const SaleVoid &v)
              {id, v.operatorName, v.saleId});
     if (!tx.failed())
         CommissionBook::reverse(v.saleId, id, kVoidMark);
+    if (!tx.failed())
+        Vouchers::giveBackInside(v.saleId, id, v.operatorName); // 代金券 the sale took are good again
 
     const QList<QVariantList> stock = LedgerSql::rows(
         QStringLiteral("select chanpinID,sum(shuliang),sum(jine),max(xiaoshoujiage) from chanpinrukumingxi "

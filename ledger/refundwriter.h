@@ -83,8 +83,11 @@ public:
     static SaleVoidPreview previewVoid(const QString &saleId);
 
     // The member's items with uses left, each priced per use.
-    static QList<PackageQuote> packagesOf(const QString &memberId);
-    static PackageQuote quotePackage(const QString &memberId, const QString &itemId);
+    // With asOf (yyyy-MM-dd hh:mm:ss), the uses left then, priced by the card
+    // issues and renewals made until then.
+    static QList<PackageQuote> packagesOf(const QString &memberId, const QString &asOf = QString());
+    static PackageQuote quotePackage(const QString &memberId, const QString &itemId,
+                                     const QString &asOf = QString());
     static QString memberName(const QString &memberId);
     // Why more than the refundable amount is refused, with its parts.
     static QString refundLimitText(const StoredValue &sv);

@@ -6,6 +6,8 @@
 #include "conflictretry.h"
 #include "heldbills.h"
 #include "ledgersql.h"
+#include "packageexpiry.h"
+#include "vouchers.h"
 #include "transactionscope.h"
 
 #include <QMap>
@@ -112,6 +114,13 @@ static LedgerResult commitOnce(const Sale &s)
                 CommissionBook::add(id, l.itemId, l.name, c, QStringLiteral("消费提成"), l.key);
     }
 
+    // 代金券: each voucher payment takes its voucher here, guarded against another desk.
+    for (const PaymentPart &p : s.payments)
+        if (!tx.failed() && Vouchers::isVoucherMethod(p.method))
+            Vouchers::useInside(p, id, s.operatorName);
+    if (!tx.failed() && s.payments.isEmpty() && Vouchers::isVoucherMethod(s.lineMethod))
+        Vouchers::useInside(PaymentPart{s.lineMethod, 0}, id, s.operatorName);
+
     // One header row per payment method; totals, debt and points stand on the first.
     const double balance = walkIn ? 0.0 : centsToYuan(BalanceBook::balance(s.memberId));
     const QString enteredBy = s.lines.isEmpty() ? s.operatorName : s.lines.first().enteredBy;
@@ -131,7 +140,8 @@ static LedgerResult commitOnce(const Sale &s)
     }
 
     for (auto it = usesByItem.cbegin(); it != usesByItem.cend() && !tx.failed(); ++it)
-        UsesBook::take(s.memberId, it.key(), it.value(), {QStringLiteral("会员套餐消费"), s.operatorName, bill});
+        if (PackageExpiry::checkUseInside(s.memberId, it.key())) // 有效期
+            UsesBook::take(s.memberId, it.key(), it.value(), {QStringLiteral("会员套餐消费"), s.operatorName, bill});
 
     if (!tx.failed())
         PointsBook::change(s.memberId, points, {QStringLiteral("会员消费"), s.operatorName, bill});

@@ -41,7 +41,32 @@ QList<MethodTakings> perMethod(const QString &table, const QString &method, cons
     return out;
 }
 
+// Lines of one method once, under its name as it is spelt now, in method order.
+QList<MethodTakings> underTodaysNames(const QList<MethodTakings> &lines)
+{
+    QMap<QString, qint64> merged;
+    for (const MethodTakings &l : lines)
+        merged[TakingsRead::methodName(l.method)] += l.cents;
+    QList<MethodTakings> out;
+    for (auto it = merged.cbegin(); it != merged.cend(); ++it)
+        out << MethodTakings{it.key(), it.value()};
+    return out;
+}
+
 } // namespace
+
+QString TakingsRead::methodName(const QString &stored)
+{
+    // Older versions wrote 代金券 as 代金卷: the same vouchers.
+    return stored == QStringLiteral("代金卷") ? QStringLiteral("代金券") : stored;
+}
+
+QStringList TakingsRead::storedNames(const QString &method)
+{
+    if (method == QStringLiteral("代金券"))
+        return {method, QStringLiteral("代金卷")};
+    return {method};
+}
 
 qint64 Takings::paymentsCents() const
 {
@@ -109,14 +134,13 @@ Takings TakingsRead::period(const QString &from, const QString &to, const QStrin
             else
                 t.sales << line;
         }
-        const auto byMethod = [](const MethodTakings &a, const MethodTakings &b) { return a.method < b.method; };
-        std::sort(t.payments.begin(), t.payments.end(), byMethod);
-        std::sort(t.sales.begin(), t.sales.end(), byMethod);
+        t.payments = underTodaysNames(t.payments);
+        t.sales = underTodaysNames(t.sales);
         return t;
     }
-    t.payments = perMethod(QStringLiteral("huiyuanjiaofei"), QStringLiteral("fukuanleixing"),
-                           QStringLiteral("shifujine"), QStringLiteral("jiaofeiriqi"), from, to, desk);
-    t.sales = perMethod(QStringLiteral("huiyuanxiaofei"), QStringLiteral("fukuanfangshi"),
-                        QStringLiteral("shishoujine"), QStringLiteral("xiaofeiriqi"), from, to, desk);
+    t.payments = underTodaysNames(perMethod(QStringLiteral("huiyuanjiaofei"), QStringLiteral("fukuanleixing"),
+                                            QStringLiteral("shifujine"), QStringLiteral("jiaofeiriqi"), from, to, desk));
+    t.sales = underTodaysNames(perMethod(QStringLiteral("huiyuanxiaofei"), QStringLiteral("fukuanfangshi"),
+                                         QStringLiteral("shishoujine"), QStringLiteral("xiaofeiriqi"), from, to, desk));
     return t;
 }

@@ -3,6 +3,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // What one payment method took in a period.
 struct MethodTakings
@@ -38,6 +39,11 @@ public:
     // the rows that desk wrote, and those written before rows carried a desk
     // (an older program's), count.
     static Takings period(const QString &from, const QString &to, const QString &desk = QString());
+    // A payment method as it is shown and counted: rows of older versions
+    // spelt 代金券 as 代金卷. And the other way: the stored names a method is
+    // found under.
+    static QString methodName(const QString &stored);
+    static QStringList storedNames(const QString &method);
 };
 
 #endif

@@ -4,6 +4,7 @@
 #include "periodfilter.h"
 #include "sqltext.h"
 #include "summarybook.h"
+#include "takingsread.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,6 +25,9 @@
 #include <QPushButton>
 #include <QValueAxis>
 #include <QVBoxLayout>
+#include <QCursor>
+#include <QSignalBlocker>
+#include <QToolTip>
 
 using namespace QtCharts;
 
@@ -77,14 +81,7 @@ BusinessCharts::BusinessCharts(ctrlUiClass *ctrl, QWidget *parent) : QWidget(par
     m_period->setMinimumWidth(80);
     ctrl->fillCombo(m_period, QStringLiteral("时间选择"), QStringLiteral("xml"));
     m_period->addItem(QStringLiteral("所有"));
-    const auto dateEdit = [](const QString &name) {
-        auto *edit = new QDateEdit(QDate::currentDate());
-        edit->setObjectName(name);
-        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-        edit->setCalendarPopup(true);
-        edit->setMinimumWidth(128);
-        return edit;
-    };
+    const auto dateEdit = [](const QString &name) { return PeriodFilter::dateEdit(name); };
     m_from = dateEdit(QStringLiteral("dateEdit_chartsFrom"));
     m_to = dateEdit(QStringLiteral("dateEdit_chartsTo"));
     auto *query = new QPushButton(QStringLiteral("查询"));
@@ -121,6 +118,22 @@ BusinessCharts::Series BusinessCharts::takingsPerDay(ctrlUiClass &ctrl, const QS
 }
 
 BusinessCharts::Series BusinessCharts::takingsPerMethod(ctrlUiClass &ctrl, const QString &from, const QString &to)
+{
+    // One slice per method under its name of today (代金卷 rows with 代金券).
+    Series out;
+    for (const auto &m : methodSeries(ctrl, from, to)) {
+        const QString name = TakingsRead::methodName(m.first);
+        auto it = std::find_if(out.begin(), out.end(), [&name](const auto &o) { return o.first == name; });
+        if (it == out.end())
+            out << qMakePair(name, m.second);
+        else
+            it->second += m.second;
+    }
+    std::stable_sort(out.begin(), out.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
+    return out;
+}
+
+BusinessCharts::Series BusinessCharts::methodSeries(ctrlUiClass &ctrl, const QString &from, const QString &to)
 {
     return seriesOf(ctrl, QStringLiteral("select ifnull(method,''), ROUND(SUM(amount),2) from (") + takings(from, to)
                               + QStringLiteral(") group by method having SUM(amount)<>0 order by SUM(amount) desc"));
@@ -169,12 +182,58 @@ void BusinessCharts::period(QString *from, QString *to) const
     *to = m_to->date().toString(QStringLiteral("yyyy-MM-dd"));
 }
 
+// Days run into months past two months of them: a column a day of a year, or of
+// every year (所有), is a row of unreadable marks.
+BusinessCharts::Series BusinessCharts::perMonthBeyondTwoMonths(const Series &days)
+{
+    if (days.size() <= 62)
+        return days;
+    Series months;
+    for (const auto &d : days) {
+        const QString month = d.first.left(7);
+        if (!months.isEmpty() && months.last().first == month)
+            months.last().second += d.second;
+        else
+            months << qMakePair(month, d.second);
+    }
+    for (auto &m : months)
+        m.second = std::round(m.second * 100) / 100;
+    return months;
+}
+
+QValueAxis *BusinessCharts::valueAxisOver(double span)
+{
+    // Ticks on round steps (1, 2 or 5 times a power of ten): with the range cut
+    // in four equal parts a count of 5 sat between ticks labelled "4" and "6".
+    auto *values = new QValueAxis;
+    if (span <= 0)
+        span = 1;
+    const double step = roundStep(span / 4);
+    const int ticks = int(std::ceil(span / step - 1e-9)) + 1;
+    values->setRange(0, step * (ticks - 1));
+    values->setTickCount(ticks);
+    const int decimals = step >= 1 ? 0 : int(std::ceil(-std::log10(step) - 1e-9));
+    values->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+    return values;
+}
+
 void BusinessCharts::redraw()
 {
     QString from, to;
     period(&from, &to);
     m_shown.clear();
-    place(0, QStringLiteral("每日实际收入（不含储蓄卡）"), takingsPerDay(*m_ctrl, from, to), Columns);
+    const Series days = takingsPerDay(*m_ctrl, from, to);
+    // 所有: the greyed dates say which days the charts cover.
+    if (from.isEmpty() && !days.isEmpty()) {
+        const QSignalBlocker a(m_from), b(m_to);
+        m_from->setDate(QDate::fromString(days.first().first, QStringLiteral("yyyy-MM-dd")));
+        m_to->setDate(QDate::fromString(days.last().first, QStringLiteral("yyyy-MM-dd")));
+    }
+    const Series shownDays = perMonthBeyondTwoMonths(days);
+    place(0,
+          shownDays.size() == days.size() ? QStringLiteral("每日实际收入（不含储蓄卡）")
+                                          : QStringLiteral("每月实际收入（不含储蓄卡）"),
+          shownDays, Columns);
     place(1, QStringLiteral("各付款方式收款"), takingsPerMethod(*m_ctrl, from, to), Pie);
     place(2, QStringLiteral("服务项目前十（金额）"), topItems(*m_ctrl, from, to, false), Bars);
     place(3, QStringLiteral("产品前十（金额）"), topItems(*m_ctrl, from, to, true), Bars);
@@ -193,13 +252,36 @@ void BusinessCharts::place(int index, const QString &title, const Series &data, 
     m_shown << qMakePair(title, data);
     auto *chart = new QChart;
     chart->setTitle(data.isEmpty() ? title + QStringLiteral("：本期没有数据") : title);
-    chart->legend()->setVisible(kind == Pie);
-    chart->legend()->setAlignment(Qt::AlignRight);
+    chart->legend()->setVisible(kind == Pie && !data.isEmpty());
+    // Under the pie the legend has the chart's width: beside it, "支付宝 10151.…" was cut.
+    chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setMargins(QMargins(4, 4, 4, 4));
-    if (kind == Pie) {
+    QChartView *view = m_views.at(index);
+    if (data.isEmpty()) {
+        // Nothing to draw: no axes running from 0.0 to 1.0 over nothing.
+    } else if (kind == Pie) {
+        // Colours far apart on the wheel: six blues could not be told apart.
+        static const char *const colours[] = {"#2E86DE", "#F39C12", "#27AE60", "#E74C3C", "#8E44AD",
+                                              "#16A085", "#D35400", "#7F8C8D"};
         auto *pie = new QPieSeries;
+        double total = 0;
         for (const auto &p : data)
-            pie->append(p.first + QStringLiteral(" ") + moneyText(p.second), p.second);
+            total += p.second;
+        int i = 0;
+        for (const auto &p : data) {
+            // The legend names the method; the amount and share are in its tooltip.
+            QPieSlice *slice = pie->append(p.first, p.second);
+            slice->setColor(QColor(QLatin1String(colours[i++ % 8])));
+            const QString tip = p.first + QStringLiteral("：") + moneyShown(p.second)
+                                + (total > 0 ? QStringLiteral("（%1%）").arg(100.0 * p.second / total, 0, 'f', 1)
+                                             : QString());
+            QObject::connect(slice, &QPieSlice::hovered, view, [view, tip](bool on) {
+                if (on)
+                    QToolTip::showText(QCursor::pos(), tip, view);
+                else
+                    QToolTip::hideText();
+            });
+        }
         chart->addSeries(pie);
     } else {
         // Bars read best with the largest at the top.
@@ -217,6 +299,17 @@ void BusinessCharts::place(int index, const QString &title, const Series &data, 
         QAbstractBarSeries *series = kind == Bars ? static_cast<QAbstractBarSeries *>(new QHorizontalBarSeries)
                                                   : static_cast<QAbstractBarSeries *>(new QBarSeries);
         series->append(set);
+        const bool money = kind != Columns || index != 5;
+        QObject::connect(set, &QBarSet::hovered, view, [view, ordered, money](bool on, int at) {
+            if (on && at >= 0 && at < ordered.size())
+                QToolTip::showText(QCursor::pos(),
+                                   ordered.at(at).first + QStringLiteral("：")
+                                       + (money ? moneyShown(ordered.at(at).second)
+                                                : QString::number(ordered.at(at).second)),
+                                   view);
+            else
+                QToolTip::hideText();
+        });
         // Values on the bars only while they fit beside each other.
         series->setLabelsVisible(ordered.size() <= (kind == Bars ? 10 : 6));
         series->setLabelsFormat(QStringLiteral("@value"));
@@ -232,24 +325,15 @@ void BusinessCharts::place(int index, const QString &title, const Series &data, 
         categories->setLabelsFont(small);
         if (kind == Columns && labels.size() > 7)
             categories->setLabelsAngle(-90);
-        auto *values = new QValueAxis;
-        values->setLabelsFont(small);
-        // Ticks on round steps (1, 2 or 5 times a power of ten): with the range cut
-        // in four equal parts a count of 5 sat between ticks labelled "4" and "6".
         // Horizontal bars leave room for the value written past their end.
-        const double span = top > 0 ? top * (kind == Bars ? 1.3 : 1.15) : 1;
-        const double step = roundStep(span / 4);
-        const int ticks = int(std::ceil(span / step - 1e-9)) + 1;
-        values->setRange(0, step * (ticks - 1));
-        values->setTickCount(ticks);
-        const int decimals = step >= 1 ? 0 : int(std::ceil(-std::log10(step) - 1e-9));
-        values->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+        QValueAxis *values = valueAxisOver(top > 0 ? top * (kind == Bars ? 1.3 : 1.15) : 1);
+        values->setLabelsFont(small);
         chart->addAxis(categories, kind == Bars ? Qt::AlignLeft : Qt::AlignBottom);
         chart->addAxis(values, kind == Bars ? Qt::AlignBottom : Qt::AlignLeft);
         series->attachAxis(categories);
         series->attachAxis(values);
     }
-    QChart *old = m_views.at(index)->chart();
-    m_views.at(index)->setChart(chart);
+    QChart *old = view->chart();
+    view->setChart(chart);
     delete old;
 }

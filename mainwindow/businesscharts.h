@@ -13,6 +13,7 @@ class QLabel;
 
 namespace QtCharts {
 class QChartView;
+class QValueAxis;
 }
 
 // "经营分析": the period's takings per day and per payment method, the ten
@@ -33,6 +34,10 @@ public:
     static Series commissionPerEmployee(ctrlUiClass &ctrl, const QString &from, const QString &to);
     static Series newMembersPerWeek(ctrlUiClass &ctrl, const QString &from, const QString &to);
 
+    // A value axis from 0 past span, its ticks on round steps (the caller owns it).
+    static QtCharts::QValueAxis *valueAxisOver(double span);
+    // A day's takings as they are drawn: per day, or per month past 62 days.
+    static Series perMonthBeyondTwoMonths(const Series &days);
     // Redraws every chart for the period on the page.
     void redraw();
     // What the charts show now, per chart title (for tests and the eye).
@@ -43,6 +48,7 @@ protected:
 
 private:
     void period(QString *from, QString *to) const;
+    static Series methodSeries(ctrlUiClass &ctrl, const QString &from, const QString &to);
     void place(int index, const QString &title, const Series &data, int kind);
 
     ctrlUiClass *m_ctrl;

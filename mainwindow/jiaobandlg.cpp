@@ -4,6 +4,7 @@
 #include "amounts.h"
 #include "ctrluiclass.h"
 #include "handoverwriter.h"
+#include "listcelldelegate.h"
 #include "ledgersql.h"
 #include "logdlg.h"
 #include "operatorsession.h"
@@ -21,6 +22,8 @@ jiaobanDlg::jiaobanDlg(QWidget *parent)
 {
     ui->setupUi(this);
     ui->treeView->setModel(m_model);
+    // Amounts with their cents, as every list shows them.
+    ui->treeView->setItemDelegate(new ListCellDelegate(ui->treeView));
     ui->label_desk->setText(QStringLiteral("收银台：") + m_desk);
 
     ui->dateTimeEdit->setDateTime(
@@ -77,7 +80,7 @@ bool jiaobanDlg::countedCash(qint64 *cents, bool *counted) const
 void jiaobanDlg::showCashDifference()
 {
     const qint64 takings = m_takings.methodCents(QStringLiteral("现金"));
-    ui->label_cashTakings->setText(QStringLiteral("现金收入：") + centsText(takings));
+    ui->label_cashTakings->setText(QStringLiteral("现金收入：") + centsShown(takings));
     qint64 counted = 0;
     bool any = false;
     if (!countedCash(&counted, &any) || !any) {
@@ -85,7 +88,7 @@ void jiaobanDlg::showCashDifference()
         return;
     }
     const qint64 difference = counted - takings;
-    ui->label_cashDifference->setText(QStringLiteral("差额：") + centsText(difference)
+    ui->label_cashDifference->setText(QStringLiteral("差额：") + centsShown(difference)
                                       + (difference < 0 ? QStringLiteral("（短款）")
                                                         : difference > 0 ? QStringLiteral("（长款）") : QString()));
 }
@@ -126,6 +129,26 @@ void jiaobanDlg::on_toolButton_84_clicked()
     requery();
     ctrlUiClass::showInfo(QStringLiteral("交班成功，当前操作员：") + operatorSession().loginName, this);
     accept();
+}
+
+HandoverSlip jiaobanDlg::slip() const
+{
+    qint64 cents = 0;
+    bool counted = false;
+    if (!countedCash(&cents, &counted))
+        counted = false;
+    return HandoverSlip::read(m_desk, operatorSession().loginName, startText(), endText(), counted, cents);
+}
+
+void jiaobanDlg::on_toolButton_printSlip_clicked()
+{
+    qint64 cents = 0;
+    bool counted = false;
+    if (!countedCash(&cents, &counted)) {
+        ctrlUiClass::showInfo(QStringLiteral("实点现金请填写金额（不小于 0，最多两位小数），不清点可留空"), this);
+        return;
+    }
+    slip().preview(this);
 }
 
 void jiaobanDlg::on_toolButton_5_clicked()

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QVariant>
 
+#include "receipts/handoverslip.h"
 #include "takingsread.h"
 
 class QStandardItemModel;
@@ -23,6 +24,8 @@ public:
     QString endText() const;
     QString desk() const { return m_desk; }
     QStandardItemModel *treeModel() const { return m_model; }
+    // The slip of the shift as the dialog shows it now (its period, the cash typed).
+    HandoverSlip slip() const;
 
 signals:
     void DlgSend(QString key, QVariant value);
@@ -31,6 +34,7 @@ private slots:
     void on_toolButton_83_clicked(); // 查询
     void on_toolButton_84_clicked(); // 交班
     void on_toolButton_5_clicked();  // 关闭
+    void on_toolButton_printSlip_clicked(); // 打印交班单
 
 private:
     void requery();

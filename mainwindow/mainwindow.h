@@ -253,6 +253,7 @@ private:
     void reportsDrillDown(QTableView *view);  // tableViewClick(): a master list with a detail
     void reportsShowDetail(const QString &master, int row);
     void refreshCashDetail();
+    void followTheKeys();
     void setupReportFilters();
     QComboBox *addPeriodControls(QWidget *queryButton, const QString &page);
     ViewFilter analysisPeriod(const QString &page) const;
@@ -286,6 +287,26 @@ private:
     void afterBookingCheckout();
     class BookingPage *m_bookingPage = nullptr;
     // ---- end booking ----
+
+    // ---- member life ----
+public:
+    // 顾客档案 of the current member (F10).
+    void openVisitNotes();
+    // 会员卡升级 of the current member.
+    void openCardUpgrade();
+    // 充值规则 of the card type chosen in the card type list.
+    void openTopUpRules();
+    // 套餐有效期 of the current member's packages.
+    void openPackageExpiry();
+    // 积分兑换 of the current member.
+    void openPointsRedemption();
+    // 代金券: the numbered vouchers.
+    void openVouchers();
+private:
+    void setupMemberLife();
+    // The current member's warnings from the visit notes, in the member panel.
+    void showMemberWarnings();
+    // ---- end member life ----
 
 };
 

@@ -71,6 +71,7 @@ void MainWindow::selectMember(const QStringList &record)
     // show the member's own row, as they do after every reload.
     fillMemberPanel(record);
     showMemberBookings(); // booking
+    showMemberWarnings(); // member life
 }
 
 void MainWindow::on_toolButton_27_clicked()
@@ -111,6 +112,7 @@ void MainWindow::on_toolButton_28_clicked()
     // The totals of the previous member must not stay beside the walk-in customer.
     showMemberTotals();
     showMemberBookings(); // booking
+    showMemberWarnings(); // member life
 }
 
 void MainWindow::reloadCurrentMember()
@@ -131,7 +133,7 @@ void MainWindow::showMemberTotals()
     // The walk-in customer is everybody who is not a member: no totals of its own.
     if (currentMemberId() == QLatin1String("0000") || currentMemberId().isEmpty()) {
         ui->label_19->setText(QStringLiteral("累计消费："));
-        ui->label_20->setText(QStringLiteral("0"));
+        ui->label_20->setText(centsShown(0));
         return;
     }
     const QString id = sqlLiteral(currentMemberId());
@@ -140,11 +142,11 @@ void MainWindow::showMemberTotals()
     if (sums.size() >= 2) {
         const QString total = sums.at(0).isEmpty() ? QStringLiteral("0") : sums.at(0);
         ui->label_13->setText(total);
-        ui->label_19->setText(QStringLiteral("累计消费：") + total);
+        ui->label_19->setText(QStringLiteral("累计消费：") + moneyShown(total.toDouble()));
         ui->label_14->setText(sums.at(1).isEmpty() ? QStringLiteral("0") : sums.at(1));
     }
     // Open debts of every source: sales, card issues, top-ups and renewals.
-    ui->label_20->setText(centsText(DebtBook::memberDebt(currentMemberId())));
+    ui->label_20->setText(centsShown(DebtBook::memberDebt(currentMemberId())));
 }
 
 void MainWindow::on_toolButton_3_clicked()

@@ -45,6 +45,7 @@ void MainWindow::afterConstruction()
     clearRulesDetails(); // rules
     setupBooking(); // booking: the page, its key and the status bar
     setupImports(); // import: 导入 on the member, service-item and product pages
+    setupMemberLife(); // member life: visit notes (F10) and their warnings in the member panel
 }
 
 // After the navigation selected the page of `text`.
@@ -67,6 +68,7 @@ void MainWindow::afterMemberDataChanged(const QString &table)
     showMemberTotals();
     reloadCurrentMember();
     showMemberBookings(); // booking
+    showMemberWarnings(); // member life
 }
 
 // Query buttons, in the order of m_queryButtons.

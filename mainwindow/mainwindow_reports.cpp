@@ -5,8 +5,10 @@
 
 #include "businesscharts.h"
 #include "jiaobandlg.h"
+#include "listcelldelegate.h"
 #include "meiritixingdlg.h"
 #include "operatorsession.h"
+#include "ownerreport.h"
 #include "periodfilter.h"
 #include "reportquery.h"
 #include "takingstree.h"
@@ -14,6 +16,9 @@
 #include "viewdeclarations.h"
 
 #include <QBoxLayout>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
+#include <QSplitter>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -87,11 +92,37 @@ void MainWindow::setupReportFilters()
         if (auto *table = findChild<QTableView *>(QLatin1String(entry[1])))
             new TotalsLine(m_ctrl, QString::fromUtf8(entry[0]), table);
     }
+    followTheKeys();
+    u->treeView->setItemDelegate(new ListCellDelegate(u->treeView)); // 综合统计's amounts with their cents
+    // 综合统计: the cash-register detail is the wide one, the tree beside it narrow.
+    if (auto *split = findChild<QSplitter *>(QStringLiteral("splitter_10"))) {
+        split->setStretchFactor(0, 1);
+        split->setStretchFactor(1, 3);
+    }
     connect(m_ctrl, &ctrlUiClass::viewRefreshed, this, &MainWindow::clearDetailOf);
     connect(u->toolButton_6, &QAbstractButton::clicked, this, &MainWindow::openDailyReminders);
     // "经营分析" sits beside "综合统计" (page 9); it draws when shown and on 查询.
     auto *charts = new BusinessCharts(m_ctrl);
     u->tabWidget_5->addTab(charts, QStringLiteral("经营分析"));
+    // "经营指标" follows it (page 10): the owner's figures, filled on 查询.
+    u->tabWidget_5->addTab(new OwnerReport(m_ctrl), QStringLiteral("经营指标"));
+}
+
+// A master list's detail follows the row chosen with the arrow keys as it
+// follows a click: the list tells its clicked() handlers, as a click does. A
+// mouse press moves the row too, but its own click follows when it is released.
+void MainWindow::followTheKeys()
+{
+    for (const ViewDeclaration &d : ViewDeclarations::all()) {
+        auto *view = d.detail.isEmpty() ? nullptr : findChild<QTableView *>(d.widget);
+        if (!view || !view->selectionModel())
+            continue;
+        connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, view,
+                [view](const QModelIndex &current) {
+                    if (current.isValid() && QGuiApplication::mouseButtons() == Qt::NoButton)
+                        emit view->clicked(current);
+                });
+    }
 }
 
 void MainWindow::openDailyReminders()
@@ -173,14 +204,7 @@ QComboBox *MainWindow::addPeriodControls(QWidget *queryButton, const QString &pa
     combo->setObjectName(QStringLiteral("comboBox_%1Period").arg(page));
     combo->setMinimumWidth(80);
     m_ctrl->fillCombo(combo, QStringLiteral("时间选择"), QStringLiteral("xml"));
-    const auto dateEdit = [&](const QString &name) {
-        auto *edit = new QDateEdit(QDate::currentDate());
-        edit->setObjectName(name);
-        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-        edit->setCalendarPopup(true);
-        edit->setMinimumWidth(128);
-        return edit;
-    };
+    const auto dateEdit = [](const QString &name) { return PeriodFilter::dateEdit(name); };
     const QList<QWidget *> widgets = {
         new QLabel(QStringLiteral("时间选择：")), combo,
         new QLabel(QStringLiteral("开始日期：")), dateEdit(QStringLiteral("dateEdit_%1From").arg(page)),

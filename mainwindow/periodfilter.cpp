@@ -65,6 +65,16 @@ bool PeriodFilter::range(const QString &period, const QDate &today, QDate *from,
     return true;
 }
 
+QDateEdit *PeriodFilter::dateEdit(const QString &objectName)
+{
+    auto *edit = new QDateEdit(QDate::currentDate());
+    edit->setObjectName(objectName);
+    edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    edit->setCalendarPopup(true);
+    edit->setMinimumWidth(128);
+    return edit;
+}
+
 void PeriodFilter::select(const QString &period)
 {
     const int i = m_period->findText(period);

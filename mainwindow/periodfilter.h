@@ -21,6 +21,9 @@ public:
     // "其他", "所有" and names it does not know.
     static bool range(const QString &period, const QDate &today, QDate *from, QDate *to);
 
+    // A date box of the pages' own kind: today, yyyy-MM-dd, with its calendar.
+    static QDateEdit *dateEdit(const QString &objectName);
+
     // Selects the period and shows its dates.
     void select(const QString &period);
 

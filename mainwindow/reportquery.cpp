@@ -1,4 +1,5 @@
 #include "reportquery.h"
+#include "takingsread.h"
 
 #include "ctrluiclass.h"
 #include "sqltext.h"
@@ -266,8 +267,12 @@ ViewFilter ReportQuery::shiftHistory(const QString &start, const QString &end, c
 ViewFilter ReportQuery::cashDetail(const QString &start, const QString &end, const QString &method)
 {
     ViewFilter f = between(QStringLiteral("time"), start, end);
-    if (!isAll(method))
-        f += equals(QStringLiteral("fukuanfangshi"), method);
+    if (!isAll(method)) {
+        // Found under every name it was stored by (代金券, once 代金卷).
+        const QStringList names = TakingsRead::storedNames(method);
+        f += names.size() == 1 ? equals(QStringLiteral("fukuanfangshi"), method)
+                               : ViewFilter(QStringLiteral("fukuanfangshi in (?,?)"), {names.at(0), names.at(1)});
+    }
     return f;
 }
 

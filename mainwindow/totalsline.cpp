@@ -1,6 +1,7 @@
 #include "totalsline.h"
 
 #include "ctrluiclass.h"
+#include "listcelldelegate.h"
 #include "sqltext.h"
 
 #include <QLayout>
@@ -43,6 +44,9 @@ TotalsLine::TotalsLine(ctrlUiClass *ctrl, const QString &viewName, QTableView *t
     auto *layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    // The box takes the table's share of its splitter or layout: with none, the
+    // list beside a tree was squeezed into a narrow strip.
+    box->setSizePolicy(table->sizePolicy());
     if (auto *splitter = qobject_cast<QSplitter *>(parent)) {
         splitter->insertWidget(splitter->indexOf(table), box); // the table leaves as it moves into the box
     } else if (parent && parent->layout()) {
@@ -134,6 +138,8 @@ void TotalsLine::recompute()
     QStringList parts;
     parts << QStringLiteral("合计：%1 条").arg(sums.value(0));
     for (int i = 0; i < captions.size(); ++i)
-        parts << captions.at(i) + QStringLiteral(" ") + moneyText(sums.value(i + 1).toDouble());
+        parts << captions.at(i) + QStringLiteral(" ")
+                     + (ListCellDelegate::isMoneyCaption(captions.at(i)) ? moneyShown(sums.value(i + 1).toDouble())
+                                                : moneyText(sums.value(i + 1).toDouble()));
     setText(parts.join(QStringLiteral("　　")));
 }

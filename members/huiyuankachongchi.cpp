@@ -9,6 +9,7 @@
 #include "memberwriter.h"
 #include "sqltext.h"
 #include "lianhefukuandlg.h"
+#include "topupofferhint.h"
 
 #include <QSignalBlocker>
 
@@ -35,6 +36,7 @@ void huiyuankachongchi::setup(const QStringList &member)
     ui->label_10->setText(member.at(1));
     ui->label_13->setText(member.at(2));
     ui->label_15->setText(member.at(3));
+    new TopUpOfferHint(this, ui->lineEdit, ui->lineEdit_2, member.at(0));
 }
 
 void huiyuankachongchi::updateCredited()
@@ -152,7 +154,7 @@ bool huiyuankachongchi::save(const QList<PaymentPart> &payments)
     const qint64 debt = paidIn.cents - received.cents;
     // The combined payment has asked about its debt already.
     if (debt > 0 && payments.isEmpty()
-        && !ctrlUiClass::askYesNoDefaultNo(QStringLiteral("欠款") + centsText(debt) + QStringLiteral(",确定吗"), this))
+        && !ctrlUiClass::askYesNoDefaultNo(QStringLiteral("欠款") + centsShown(debt) + QStringLiteral(",确定吗"), this))
         return false;
 
     TopUp t;

@@ -221,7 +221,7 @@ void taocanxufeidlg::on_toolButton_4_clicked()
         ctrlUiClass::showInfo(QStringLiteral("实际付款金额大于需付金额，请确认"), this);
         return;
     }
-    if (debt > 0 && !ctrlUiClass::askYesNoDefaultNo(QStringLiteral("欠款") + centsText(debt) + QStringLiteral(",确定吗"), this))
+    if (debt > 0 && !ctrlUiClass::askYesNoDefaultNo(QStringLiteral("欠款") + centsShown(debt) + QStringLiteral(",确定吗"), this))
         return;
     if (commit(QList<Payment>{Payment(ui->comboBox_2->currentText(), paid.cents)}, debt))
         accept();

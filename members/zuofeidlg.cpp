@@ -36,13 +36,13 @@ QString zuofeidlg::setup(const QString &saleId)
                               + (p.memberId == QLatin1String(kWalkInId) ? QStringLiteral("散客")
                                                                         : sale.value(2).toString()));
     ui->label_time->setText(sale.value(0).toString());
-    ui->label_amount->setText(centsText(yuanToCents(sale.value(1).toDouble())));
-    ui->label_card->setText(centsText(p.cardCents));
-    ui->label_cash->setText(centsText(p.cashCents)
-                            + (p.repaidCents > 0 ? QStringLiteral("（含已还欠款") + centsText(p.repaidCents)
+    ui->label_amount->setText(centsShown(yuanToCents(sale.value(1).toDouble())));
+    ui->label_card->setText(centsShown(p.cardCents));
+    ui->label_cash->setText(centsShown(p.cashCents)
+                            + (p.repaidCents > 0 ? QStringLiteral("（含已还欠款") + centsShown(p.repaidCents)
                                                        + QStringLiteral("）")
                                                  : QString()));
-    ui->label_debt->setText(centsText(p.openDebtCents));
+    ui->label_debt->setText(centsShown(p.openDebtCents));
     ui->label_points->setText(QString::number(p.points));
     return QString();
 }

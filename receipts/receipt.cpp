@@ -3,6 +3,7 @@
 #include "amounts.h"
 #include "ledgersql.h"
 #include "ledgertypes.h"
+#include "packageexpiry.h"
 
 using LedgerSql::rows;
 using LedgerSql::value;
@@ -274,12 +275,17 @@ void Receipt::readFigures(bool walkIn)
         after << Pair{QStringLiteral("卡内余额"),
                       money(value(QStringLiteral("select shengyujine from huiyuan where ID=?"), {memberId}))};
     for (const QVariantList &u :
-         rows(QStringLiteral("select ifnull(f.name,y.xiangmumingchen),y.dangshikaneicishu from huiyuanyuebiandong y "
+         rows(QStringLiteral("select ifnull(f.name,y.xiangmumingchen),y.dangshikaneicishu,y.xiangmumingchen from huiyuanyuebiandong y "
                              "left join fuwuxiangmu f on f.ID=y.xiangmumingchen where y.ID in (select max(ID) from "
                              "huiyuanyuebiandong where huiyuanid=? and ifnull(xiangmumingchen,'')<>'' and")
                   + kRemarkIn + QStringLiteral(" group by xiangmumingchen) order by y.ID"),
               QVariantList{memberId} + remarks))
-        after << Pair{u.value(0).toString() + QStringLiteral(" 剩余次数"), count(u.value(1))};
+    {
+        // The uses' expiry beside what is left, when the package has one.
+        const QString until = PackageExpiry::expiry(memberId, u.value(2).toString());
+        after << Pair{u.value(0).toString() + QStringLiteral(" 剩余次数"),
+                      count(u.value(1)) + (until.isEmpty() ? QString() : QStringLiteral("（%1到期）").arg(until))};
+    }
     const QVariant points = value(QStringLiteral("select shengyujifen from huiyuanjifen where huiyuanid=? and")
                                       + kRemarkIn + QStringLiteral(" order by ID desc LIMIT 1"),
                                   QVariantList{memberId} + remarks);

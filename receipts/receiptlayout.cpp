@@ -119,13 +119,18 @@ QString ReceiptLayout::html(const Receipt &r, const ReceiptSettings &s, const QS
 
 void ReceiptLayout::render(QPrinter *printer, const Receipt &r, const ReceiptSettings &s, const QString &paperName)
 {
+    renderHtml(printer, html(r, s, paperName), paperName);
+}
+
+void ReceiptLayout::renderHtml(QPrinter *printer, const QString &html, const QString &paperName)
+{
     const Paper paper = paperOf(paperName);
     QTextDocument doc;
     QFont font = doc.defaultFont();
     font.setPointSizeF(paper.pointSize);
     doc.setDefaultFont(font);
     doc.setDocumentMargin(0);
-    doc.setHtml(html(r, s, paperName));
+    doc.setHtml(html);
     printer->setFullPage(false);
     printer->setPageMargins(QMarginsF(paper.marginMm, paper.marginMm, paper.marginMm, paper.marginMm),
                             QPageLayout::Millimeter);

@@ -18,6 +18,8 @@ public:
     static QString html(const Receipt &receipt, const ReceiptSettings &settings, const QString &paper);
     static void render(QPrinter *printer, const Receipt &receipt, const ReceiptSettings &settings,
                        const QString &paper);
+    // Any slip of the desk laid out as HTML, on a roll cut to its length or on A4.
+    static void renderHtml(QPrinter *printer, const QString &html, const QString &paper);
 };
 
 #endif

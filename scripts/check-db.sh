@@ -25,6 +25,11 @@ sql=$(cat "$here/check-db.sql")
 if [ -z "$(sqlite3 -readonly "$db" "SELECT 1 FROM sqlite_master WHERE name='danjuhao'" 2>/dev/null)" ]; then
   sql=${sql//FROM danjuhao d/FROM (SELECT NULL AS ID WHERE 0) d}
 fi
+# A shop from before numbered vouchers has neither of their tables.
+if [ -z "$(sqlite3 -readonly "$db" "SELECT 1 FROM sqlite_master WHERE name='daijinquanbiandong'" 2>/dev/null)" ]; then
+  sql=${sql//FROM daijinquanbiandong/FROM (SELECT NULL AS quanID, NULL AS ID, NULL AS dangshiyue, NULL AS zengjia, NULL AS jianshao WHERE 0)}
+  sql=${sql//FROM daijinquan v/FROM (SELECT NULL AS ID, NULL AS yue WHERE 0) v}
+fi
 found=$(printf '%s\n' "$sql" | sqlite3 -readonly -separator ' | ' "$db" 2>&1)
 if [ -n "$found" ]; then
   echo "账目检查发现问题 (问题 | 明细):"

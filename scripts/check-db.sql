@@ -28,6 +28,15 @@ lastuses AS (
 lastpts AS (
   SELECT huiyuanid, shengyujifen AS v FROM huiyuanjifen j
   WHERE ID = (SELECT MAX(ID) FROM huiyuanjifen WHERE huiyuanid = j.huiyuanid)),
+-- 代金券: each voucher's ledger, and its rest against its latest row.
+vq AS (
+  SELECT quanID, ID, dangshiyue AS now_,
+         ifnull(LAG(dangshiyue) OVER (PARTITION BY quanID ORDER BY ID), 0)
+           + ifnull(zengjia, 0) - ifnull(jianshao, 0) AS expected
+  FROM daijinquanbiandong),
+lastvq AS (
+  SELECT quanID, dangshiyue AS v FROM daijinquanbiandong q
+  WHERE ID = (SELECT MAX(ID) FROM daijinquanbiandong WHERE quanID = q.quanID)),
 sales AS (
   SELECT DISTINCT ID FROM xiaofeimingxi),
 -- A voided sale and its void document, taken together, leave nothing behind.
@@ -69,6 +78,13 @@ UNION ALL
 SELECT '积分与积分记录不符', h.ID || ' | ' || ifnull(h.name, '') || ' | ' || ifnull(h.jifen, 0) || ' | ' || ifnull(p.v, 0)
   FROM huiyuan h JOIN lastpts p ON p.huiyuanid = h.ID
   WHERE abs(ifnull(h.jifen, 0) - ifnull(p.v, 0)) > 0.0005
+UNION ALL
+SELECT '代金券变动不连贯', quanID || ' | 记录' || ID || ' | ' || round(now_, 2) || ' | 应为 ' || round(expected, 2)
+  FROM vq WHERE abs(ifnull(now_, 0) - expected) > 0.005
+UNION ALL
+SELECT '代金券余额与变动记录不符', v.ID || ' | ' || ifnull(v.yue, 0) || ' | ' || ifnull(l.v, 0)
+  FROM daijinquan v LEFT JOIN lastvq l ON l.quanID = v.ID
+  WHERE abs(ifnull(v.yue, 0) - ifnull(l.v, 0)) > 0.005 OR v.yue < -0.005
 UNION ALL
 SELECT '消费单没有单头', s.ID FROM sales s
   WHERE NOT EXISTS (SELECT 1 FROM huiyuanxiaofei x WHERE x.ID = s.ID)

@@ -165,7 +165,7 @@ private slots:
         const QString before = snapshot();
         m_prompts->answer("否");
         clickButton(&dlg, "toolButton_10");
-        QCOMPARE(m_prompts->last(), QString("欠款20,确定吗"));
+        QCOMPARE(m_prompts->last(), QString("欠款20.00,确定吗"));
         QVERIFY(dlg.isVisible());
         QCOMPARE(snapshot(), before);
 
@@ -442,7 +442,7 @@ private slots:
         const QString before = snapshot();
         m_prompts->answer(QString::fromLatin1(PromptRecorder::kEnter));
         QTest::keyClick(paid, Qt::Key_Return);
-        QCOMPARE(m_prompts->last(), QString("欠款25,确定吗"));
+        QCOMPARE(m_prompts->last(), QString("欠款25.00,确定吗"));
         QVERIFY(dlg.isVisible());
         QCOMPARE(snapshot(), before);
         // A line added later keeps what she typed.

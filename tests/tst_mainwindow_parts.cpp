@@ -11,6 +11,8 @@
 #include "navlistview.h"
 #include "navmodel.h"
 #include "showlogdlg.h"
+#include "helpdlg.h"
+#include <QTextBrowser>
 #include "testsupport.h"
 
 namespace {
@@ -38,6 +40,7 @@ private slots:
     void navModelRowsAndCollapse();
     void navBadges();
     void logQuery();
+    void helpIsTheManualShippedWithTheProgram();
 };
 
 void TstMainWindowParts::navModelRowsAndCollapse()
@@ -145,6 +148,15 @@ void TstMainWindowParts::logQuery()
     keyword->setText("O'Neil");
     clickButton(&dlg, "toolButton_139");
     QCOMPARE(logTexts(view), QStringList{"备注：O'Neil"});
+}
+
+// An offline shop computer: 帮助 shows the manual inside the program, with
+// the web address only as a link beside it.
+void TstMainWindowParts::helpIsTheManualShippedWithTheProgram()
+{
+    HelpDlg help(QStringLiteral("https://example.invalid/manual"));
+    const QString text = help.findChild<QTextBrowser *>(QStringLiteral("textBrowser"))->toPlainText();
+    QVERIFY2(text.contains(QStringLiteral("不需要上网")) && text.contains(QStringLiteral("经营指标")), qPrintable(text));
 }
 
 QTEST_MAIN(TstMainWindowParts)

@@ -196,7 +196,7 @@ void tst_MemberPage::walkInClearsTheLists()
     QCOMPARE(labelText(m_main, "label_16"), QString());
     QCOMPARE(labelText(m_main, "label_11"), QString());
     QCOMPARE(sales->model()->rowCount(), 0); // the previous member's sales do not stay
-    QCOMPARE(labelText(m_main, "label_20"), QString("0"));
+    QCOMPARE(labelText(m_main, "label_20"), QString("0.00"));
 }
 
 void tst_MemberPage::totalsShowTheOpenDebt()
@@ -206,10 +206,10 @@ void tst_MemberPage::totalsShowTheOpenDebt()
     addSale("xf_2", "1", "2026-02-02 09:00:00", "50", "现金", "0", "0", "0");
     addSale("xf_3", "2", "2026-02-03 09:00:00", "10", "现金", "30", "20", "30");
     search("13800000001");
-    QCOMPARE(labelText(m_main, "label_19"), QString("累计消费：180"));
+    QCOMPARE(labelText(m_main, "label_19"), QString("累计消费：180.00"));
     QCOMPARE(labelText(m_main, "label_13"), QString("500.00")); // the member's own 交费金额
     QCOMPARE(labelText(m_main, "label_14"), QString("12"));
-    QCOMPARE(labelText(m_main, "label_20"), QString("70.5"));
+    QCOMPARE(labelText(m_main, "label_20"), QString("70.50"));
     // One row per sale, with what is still open in column 9.
     auto *sales = m_main->findChild<QTableView *>("tableView");
     QCOMPARE(sales->model()->rowCount(), 2);
@@ -260,7 +260,7 @@ void tst_MemberPage::repayWholeDebt()
 {
     addSale("xf_1", "1", "2026-02-01 09:00:00", "80", "现金", "100", "20", "100");
     search("13800000001");
-    QCOMPARE(labelText(m_main, "label_20"), QString("20"));
+    QCOMPARE(labelText(m_main, "label_20"), QString("20.00"));
     auto *sales = m_main->findChild<QTableView *>("tableView");
     QVERIFY(selectRowWith(sales, 1, "xf_1") >= 0);
     QString due;
@@ -282,7 +282,7 @@ void tst_MemberPage::repayWholeDebt()
     QCOMPARE(sqlValue("select ROUND(sum(shishoujine),3) from huiyuanxiaofei where ID='xf_1'"), QString("100"));
     QCOMPARE(sqlValue("select count(*) from log where log like '会员还款%'"), QString("1"));
     // The panel follows at once.
-    QCOMPARE(labelText(m_main, "label_20"), QString("0"));
+    QCOMPARE(labelText(m_main, "label_20"), QString("0.00"));
     QCOMPARE(sales->model()->index(0, 9).data().toString(), QString("0"));
 }
 
@@ -306,7 +306,7 @@ void tst_MemberPage::repayPartOfASplitSale()
     QCOMPARE(sqlValue("select ROUND(sum(qiankuanjine),3) from huiyuanxiaofei where ID='xf_2'"), QString("20"));
     QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei where ID='xf_2'"), QString("3"));
     QCOMPARE(sqlValue("select shishoujine from huiyuanxiaofei where ID='xf_2' and fukuanfangshi='储蓄卡'"), QString("40"));
-    QCOMPARE(labelText(m_main, "label_20"), QString("20"));
+    QCOMPARE(labelText(m_main, "label_20"), QString("20.00"));
 }
 
 void tst_MemberPage::repaymentRefusals()
@@ -360,7 +360,7 @@ void tst_MemberPage::topUpDebtRepaidOnThePanel()
     const LedgerResult top = MemberWriter::topUp(t);
     QVERIFY2(top.ok, qPrintable(top.error));
     search("13800000001");
-    QCOMPARE(labelText(m_main, "label_20"), QString("20"));
+    QCOMPARE(labelText(m_main, "label_20"), QString("20.00"));
 
     m_main->show();
     auto *tabs = m_main->findChild<QTabWidget *>("tabWidget_2");
@@ -396,7 +396,7 @@ void tst_MemberPage::topUpDebtRepaidOnThePanel()
     QCOMPARE(sqlRows("select jiaofeileixing,shifujine,qiankuanjine from huiyuanjiaofei where ID='" + top.documentId
                      + "' order by rowid"),
              (QList<QStringList>{{"会员充值", "80", "0"}, {"会员还款", "15", "0"}, {"会员还款", "5", "0"}}));
-    QCOMPARE(labelText(m_main, "label_20"), QString("0"));
+    QCOMPARE(labelText(m_main, "label_20"), QString("0.00"));
 }
 
 // A debt brought along by the opening import sits in no list: 还款 with no

@@ -146,7 +146,7 @@ void TestRenewal::severalPackagesAndAnItemMakeTheAmountDue()
         edit(&dlg, "lineEdit_2")->setText(QStringLiteral("1100"));
         prompts.answer(QStringLiteral("否"));
         clickButton(&dlg, QStringLiteral("toolButton_4"));
-        QCOMPARE(prompts.last(), QStringLiteral("欠款20,确定吗"));
+        QCOMPARE(prompts.last(), QStringLiteral("欠款20.00,确定吗"));
         QVERIFY(dlg.isVisible());
         QCOMPARE(sqlValue(QStringLiteral("select count(*) from huiyuanjiaofei")), QStringLiteral("0"));
         clickButton(&dlg, QStringLiteral("toolButton_4"));

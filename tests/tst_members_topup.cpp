@@ -143,7 +143,7 @@ void TestTopUp::debtAcceptedAndRefused()
         t.enter(QStringLiteral("1000"), QString(), QStringLiteral("800"));
         prompts.answer(QStringLiteral("否"));
         t.pay();
-        QCOMPARE(prompts.texts(), QStringList{QStringLiteral("欠款200,确定吗")});
+        QCOMPARE(prompts.texts(), QStringList{QStringLiteral("欠款200.00,确定吗")});
         QVERIFY(t.dlg.isVisible());
         QCOMPARE(moneySnapshot(), before);
 

@@ -430,7 +430,7 @@ void TestRefunds::dialogsAskForTheRight()
 
     zuofeidlg dlg;
     QVERIFY(dlg.setup(sale).isEmpty());
-    QCOMPARE(text(&dlg, "label_card"), QString("100"));
+    QCOMPARE(text(&dlg, "label_card"), QString("100.00"));
     clickButton(&dlg, "toolButton_ok");
     QCOMPARE(prompts.last(), QString("请填写退款或作废的原因"));
     setText(&dlg, "lineEdit_reason", QStringLiteral("点错项目"));

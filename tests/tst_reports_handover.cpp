@@ -207,7 +207,7 @@ void TestReportsHandover::handover()
         QCOMPARE(operatorSession().loginName, QString("admin"));
     }
     cash->setText("190");
-    QCOMPARE(dlg->findChild<QLabel *>("label_cashDifference")->text(), QString("差额：-10（短款）"));
+    QCOMPARE(dlg->findChild<QLabel *>("label_cashDifference")->text(), QString("差额：-10.00（短款）"));
 
     onNextModal([this](QWidget *login) { loginAs(login, "小红", "1"); });
     clickButton(dlg, "toolButton_84");
@@ -353,7 +353,7 @@ void TestReportsHandover::eachDeskHandsOverItsOwnShift()
     atDesk("前台1");
     auto *dlg = new jiaobanDlg;
     QCOMPARE(dlg->findChild<QLabel *>("label_desk")->text(), QString("收银台：前台1"));
-    QCOMPARE(dlg->findChild<QLabel *>("label_cashTakings")->text(), QString("现金收入：80"));
+    QCOMPARE(dlg->findChild<QLabel *>("label_cashTakings")->text(), QString("现金收入：80.00"));
     QCOMPARE(treeOf(dlg->treeModel()).value("收银总计"), QString("80"));
     onNextModal([this](QWidget *login) { loginAs(login, "小红", "1"); });
     clickButton(dlg, "toolButton_84");
@@ -372,7 +372,7 @@ void TestReportsHandover::eachDeskHandsOverItsOwnShift()
     QMap<QString, QString> tree = treeOf(dlg->treeModel());
     QCOMPARE(tree.value("收银总计"), QString("100"));
     QVERIFY(!tree.contains("收银总计/现金"));
-    QCOMPARE(dlg->findChild<QLabel *>("label_cashTakings")->text(), QString("现金收入：0"));
+    QCOMPARE(dlg->findChild<QLabel *>("label_cashTakings")->text(), QString("现金收入：0.00"));
     onNextModal([this](QWidget *login) { loginAs(login, "admin", "admin"); });
     sqlExec("update user set password='" + encodePassword("admin") + "' where name='admin'");
     clickButton(dlg, "toolButton_84");

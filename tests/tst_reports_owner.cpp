@@ -15,6 +15,7 @@
 
 #include <QChartView>
 #include <QValueAxis>
+#include <QPieSeries>
 #include "changelogtext.h"
 #include "ctrluiclass.h"
 #include "mainwindow.h"
@@ -25,6 +26,8 @@
 #include "periodfilter.h"
 #include "testsupport.h"
 #include "totalsline.h"
+#include "listcelldelegate.h"
+#include "sqltext.h"
 
 // The owner's month-end look at the reports: periods and dates that agree, totals
 // that match the rows, details that follow their master, takings of now, members
@@ -49,6 +52,7 @@ private slots:
     void dailyReminders();
     void productLowStockLevel();
     void businessCharts();
+    void listsShowWhatThePersonMustSee();
 
 private:
     template <typename T> T *w(const char *name)
@@ -554,6 +558,120 @@ void TestReportsOwner::businessCharts()
         shown.insert(c.first, c.second);
     QCOMPARE(shown.value("员工提成"), S({{"小王", 64}}));
     QCOMPARE(shown.value("每日实际收入（不含储蓄卡）").size(), 2);
+    // The greyed dates say what 所有 covers, not a period left from before.
+    QCOMPARE(w<QDateEdit>("dateEdit_chartsFrom")->date(), QDate(2001, 1, 1));
+    QCOMPARE(w<QDateEdit>("dateEdit_chartsTo")->date(), QDate::fromString(today, "yyyy-MM-dd"));
+    // The pie's slices can be told apart.
+    QSet<QRgb> colours;
+    int slices = 0;
+    for (auto *view : charts->findChildren<QtCharts::QChartView *>())
+        for (auto *series : view->chart()->series())
+            if (auto *pie = qobject_cast<QtCharts::QPieSeries *>(series))
+                for (auto *slice : pie->slices()) {
+                    colours.insert(slice->color().rgb());
+                    ++slices;
+                }
+    QCOMPARE(slices, 3);
+    QCOMPARE(colours.size(), 3);
+    // A period without sales draws no axes over nothing.
+    period->setCurrentIndex(period->findText("其他"));
+    w<QDateEdit>("dateEdit_chartsFrom")->setDate(QDate(1990, 1, 1));
+    w<QDateEdit>("dateEdit_chartsTo")->setDate(QDate(1990, 1, 31));
+    clickButton(m_win, "toolButton_charts");
+    for (auto *view : charts->findChildren<QtCharts::QChartView *>()) {
+        if (!view->chart()->title().startsWith("每") && !view->chart()->title().contains("前十")
+            && !view->chart()->title().startsWith("各") && !view->chart()->title().startsWith("员工"))
+            continue;
+        QVERIFY2(view->chart()->title().endsWith("本期没有数据"), qPrintable(view->chart()->title()));
+        QVERIFY2(view->chart()->axes().isEmpty(), qPrintable(view->chart()->title()));
+    }
+    // A year of days is drawn by month.
+    S year;
+    for (QDate d(2025, 1, 1); d.year() == 2025; d = d.addDays(1))
+        year << qMakePair(d.toString("yyyy-MM-dd"), 1.5);
+    const S months = BusinessCharts::perMonthBeyondTwoMonths(year);
+    QCOMPARE(months.size(), 12);
+    QCOMPARE(months.value(1), qMakePair(QString("2025-02"), 42.0));
+}
+
+
+// What the eye meets in the lists at 1366 x 768: money with its cents, the
+// void struck through and its reversal in its place in time, the old
+// 代金卷 as 代金券, the cash detail beside its tree at a width to read, and a
+// handover's lines following the arrow keys.
+void TestReportsOwner::listsShowWhatThePersonMustSee()
+{
+    sqlExec("insert into huiyuan(ID,name,login_time) values('1','张三','" + m_now + "')");
+    const QString earlier = QDateTime::currentDateTime().addSecs(-7200).toString("yyyy-MM-dd hh:mm:ss");
+    sale("xf_1", "1", earlier, 36.1);
+    sale("xf_2", "1", earlier, 38);
+    sqlExec("update huiyuanxiaofei set fukuanfangshi='代金卷' where ID='xf_2'");
+    sqlExec("insert into xiaofeizuofei(ID,zuofeiID,huiyuanid,zuofeiriqi,caozuoyuan,shouquanren,quxiaoqiankuan,yuanyin) "
+            "values('xf_1','ZF1','1','" + m_now + "','admin','admin',0,'点错')");
+    sale("ZF1", "1", m_now, -36.1);
+    sqlExec("update huiyuanxiaofei set beizhu='作废冲销' where ID='ZF1'");
+    sqlExec("insert into jiaoban(jiaobanID,user,starttime,endtime,shijishouru,xunishouru) values"
+            "('jb_1','admin','" + earlier + "','" + earlier + "',1,0),('jb_2','admin','" + earlier + "','" + m_now
+            + "',2,0)");
+    sqlExec("insert into jiaobanmingxi(jiaobanID,user,fukuanfangshi,jine) values('jb_1','admin','现金',1),"
+            "('jb_2','admin','现金',2),('jb_2','admin','实际收入',2)");
+    makeWindow();
+    m_win->setWindowState(Qt::WindowNoState);
+    m_win->resize(1366, 768);
+    m_win->show();
+
+    QVERIFY(m_win->navigateTo("会员消费统计"));
+    clickButton(m_win, "toolButton_79");
+    auto *sales = w<QTableView>("tableView_14");
+    QVERIFY(qobject_cast<ListCellDelegate *>(sales->itemDelegate()));
+    QCOMPARE(rows("tableView_14"), 3);
+    // In the order rung up: the reversal after the sales it follows.
+    QCOMPARE(cell("tableView_14", 0, 1) + cell("tableView_14", 1, 1) + cell("tableView_14", 2, 1), QString("xf_1xf_2ZF1"));
+    const QAbstractItemModel *m = sales->model();
+    QCOMPARE(ListCellDelegate::rowState(m->index(0, 0)), 1);
+    QCOMPARE(ListCellDelegate::rowState(m->index(1, 0)), 0);
+    QCOMPARE(ListCellDelegate::rowState(m->index(2, 0)), 2);
+    QCOMPARE(ListCellDelegate::shownText(m->headerData(4, Qt::Horizontal).toString(), m->index(0, 4).data()),
+             QString("36.10"));
+    QCOMPARE(ListCellDelegate::shownText(m->headerData(6, Qt::Horizontal).toString(), m->index(1, 6).data()),
+             QString("代金券"));
+    QCOMPARE(ListCellDelegate::shownText("所得积分", 12), QString("12"));
+    QVERIFY(w<QLabel>("totals_tableView_14")->text().contains("消费金额 38.00"));
+
+    QVERIFY(m_win->navigateTo("综合统计"));
+    QApplication::processEvents();
+    QVERIFY2(w<QTableView>("tableView_12")->width() > 2 * w<QTreeView>("treeView")->width(),
+             qPrintable(QString("%1 %2 %3").arg(w<QTableView>("tableView_12")->width()).arg(w<QTreeView>("treeView")->width()).arg(m_win->width())));
+    // The rows stored as 代金卷 are found as 代金券, and counted under it.
+    choose("comboBox_32", "代金券");
+    clickButton(m_win, "toolButton_86");
+    QCOMPARE(rows("tableView_12"), 1);
+    QCOMPARE(cell("tableView_12", 0, 0), QString("xf_2"));
+    const QAbstractItemModel *tree = w<QTreeView>("treeView")->model();
+    QStringList methods;
+    for (int r = 0; r < tree->rowCount(); ++r)
+        for (int c = 0; c < tree->rowCount(tree->index(r, 0)); ++c)
+            methods << tree->index(c, 0, tree->index(r, 0)).data().toString();
+    QVERIFY2(methods.contains("代金券") && !methods.contains("代金卷"), qPrintable(methods.join(",")));
+    // Its amounts are shown with their cents.
+    auto *treeDelegate = qobject_cast<ListCellDelegate *>(w<QTreeView>("treeView")->itemDelegate());
+    QVERIFY(treeDelegate);
+    QCOMPARE(ListCellDelegate::shownText(tree->headerData(1, Qt::Horizontal).toString(), tree->index(0, 1).data()),
+             moneyShown(tree->index(0, 1).data().toDouble()));
+
+    QVERIFY(m_win->navigateTo("交班历史查询"));
+    w<QDateEdit>("dateEdit_25")->setDate(QDate::currentDate().addDays(-1));
+    w<QDateEdit>("dateEdit_26")->setDate(QDate::currentDate().addDays(1));
+    clickButton(m_win, "toolButton_66");
+    QCOMPARE(rows("tableView_46"), 2);
+    auto *shifts = w<QTableView>("tableView_46");
+    shifts->setFocus();
+    QTest::keyClick(shifts, Qt::Key_Down);
+    QTest::keyClick(shifts, Qt::Key_Down);
+    QCOMPARE(shifts->currentIndex().row(), 1);
+    QCOMPARE(rows("tableView_47"), 2);
+    QTest::keyClick(shifts, Qt::Key_Up);
+    QCOMPARE(rows("tableView_47"), 1);
 }
 
 QTEST_MAIN(TestReportsOwner)

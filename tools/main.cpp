@@ -194,7 +194,8 @@ int main(int argc, char **argv)
                         << "  members " << c.members << ", sales " << c.sales << " (" << c.saleLines << " lines, "
                         << c.headerRows << " header rows), top-ups " << c.topups << ", renewals " << c.renewals
                         << ", repayments " << c.repayments << ", handovers " << c.handovers << ", voids " << c.voids << ", refunds "
-                        << c.balanceRefunds + c.packageRefunds << ", bookings " << c.bookings << "\n"
+                        << c.balanceRefunds + c.packageRefunds << ", bookings " << c.bookings
+                        << ", visit notes " << c.visitNotes << ", card upgrades " << c.cardUpgrades << ", redemptions " << c.redemptions << "\n"
                         << "  ledger rows " << c.ledgerRows << ", points rows " << c.pointRows << ", log rows "
                         << c.logRows << "; " << timer.elapsed() / 1000.0 << " s\n";
     return 0;

@@ -2,6 +2,12 @@
 
 #include "accountbooks.h"
 #include "bookingwriter.h"
+#include "visitnotes.h"
+#include "cardupgrade.h"
+#include "topupoffers.h"
+#include "packageexpiry.h"
+#include "pointsredemption.h"
+#include "vouchers.h"
 #include "commissionrules.h"
 #include "handoverwriter.h"
 #include "ledgersql.h"
@@ -118,7 +124,8 @@ struct Debt { int member = 0; QString saleId; qint64 rowid = 0; qint64 amount = 
 
 struct Event { int ms = 0; int kind = 0; int arg = 0; };
 enum EventKind { IssueCard = 0, StockIn = 1, StockOut = 2, Sale = 3, TopUp = 4, Renewal = 5, Repay = 6,
-                 RefundBalance = 7, RefundPackage = 8 };
+                 RefundBalance = 7, RefundPackage = 8,
+                 CardUpgradeEvent = 9 };
 
 // Text of one day plus a time of day, without QDateTime's cost per row.
 struct DayClock
@@ -284,6 +291,13 @@ private:
                  const QVector<BookingItem> &lines);
     void bookingsNotKept();
     void bookingsToCome();
+
+    // Visit notes after a part of the members' service sales, from a
+    // generator of their own as well.
+    Rng lifeRng{0x11FE};
+    void visitNote(int ms, const Member &m, const QString &saleId, const QString &stylist, const QString &service);
+    void cardUpgrade(int ms);
+    void redemptions();
 
     // The writers take the operation's time from the ledger clock: the event's time.
     QDateTime eventTime;
@@ -720,9 +734,13 @@ void Builder::sale(int ms)
         // A member with package uses left takes one of them now and then.
         if (m && usesTaken.isEmpty() && rng.chance(0.5)) {
             QStringList held;
-            for (auto it = m->uses.cbegin(); it != m->uses.cend(); ++it)
-                if (it.value().left > 0)
+            const QString today = QString::fromLatin1(clock.date);
+            for (auto it = m->uses.cbegin(); it != m->uses.cend(); ++it) {
+                // Uses past their package's 有效期 are refused at the counter.
+                const QString until = it.value().left > 0 ? PackageExpiry::expiry(m->id, it.key()) : QString();
+                if (it.value().left > 0 && (until.isEmpty() || until >= today))
                     held << it.key();
+            }
             if (!held.isEmpty()) {
                 const QString itemId = held.at(rng.below(held.size()));
                 const Item *it = nullptr;
@@ -878,6 +896,12 @@ void Builder::sale(int ms)
     write(SaleWriter::commit(value));
     if (!value.bookingId.isEmpty())
         ++cnt.logRows; // the booking settled
+    if (m)
+        for (const Line &l : qAsConst(lines))
+            if (l.type == QStringLiteral("服务项目") && l.commission) {
+                visitNote(ms + 60000, *m, saleId, l.employee, l.name);
+                break;
+            }
     cnt.saleLines += lines.size();
     cnt.headerRows += pays.size();
     if (m) {
@@ -1128,6 +1152,9 @@ void Builder::oneDay(int d, int issueQuota, int saleQuota, int topupQuota, int r
         ev.append({open - 20 * 60 * 1000, StockIn, 0});
     if (d % 30 == 15)
         ev.append({at(open, close), StockOut, 0});
+    // Now and then a member moves to a better card.
+    if (d > 0 && lifeRng.chance(0.12))
+        ev.append({open + int(lifeRng.next() % quint64(close - open)), CardUpgradeEvent, 0});
     std::sort(ev.begin(), ev.end(), [](const Event &a, const Event &b) {
         return a.ms != b.ms ? a.ms < b.ms : a.kind < b.kind;
     });
@@ -1147,6 +1174,7 @@ void Builder::oneDay(int d, int issueQuota, int saleQuota, int topupQuota, int r
         case Repay: repay(e.ms, due.at(e.arg)); break;
         case RefundBalance: refundBalance(e.ms); break;
         case RefundPackage: refundPackage(e.ms); break;
+        case CardUpgradeEvent: cardUpgrade(e.ms); break;
         }
     }
     bookingsNotKept();
@@ -1183,6 +1211,68 @@ QString Builder::book(int ms, const QString &memberId, const QString &name, cons
     ++cnt.logRows; // every change of a booking is logged
     ++cnt.bookings;
     return r.documentId;
+}
+
+void Builder::visitNote(int ms, const Member &m, const QString &saleId, const QString &stylist, const QString &service)
+{
+    if (!lifeRng.chance(0.3))
+        return;
+    static const char *const kFormulas[] = {"6/0 + 7/43 1:1，双氧 6%，35分钟", "8/1 + 9/0 2:1，双氧 9%，40分钟",
+                                            "5/5 单色，双氧 6%，30分钟", "冷烫 2号药水，卷杠 18号，15分钟"};
+    static const char *const kProducts[] = {"护色洗发水", "修护发膜", "免洗精油", "控油洗发水"};
+    static const char *const kWarnings[] = {"对PPD过敏", "头皮敏感，勿用高浓度双氧", "孕期，避免化学处理"};
+    VisitNote n;
+    n.memberId = m.id;
+    n.date = QString::fromLatin1(clock.date);
+    n.employeeId = stylist;
+    n.service = service;
+    if (lifeRng.chance(0.5))
+        n.formula = QString::fromUtf8(kFormulas[lifeRng.below(4)]);
+    n.products = QString::fromUtf8(kProducts[lifeRng.below(4)]);
+    // The same few members carry a warning, on some of their notes.
+    if (m.id.toInt() % 12 == 0 && lifeRng.chance(0.6))
+        n.warning = QString::fromUtf8(kWarnings[m.id.toInt() % 3]);
+    n.saleId = saleId;
+    n.operatorName = op;
+    at(ms);
+    write(VisitNotes::save(n));
+    ++cnt.logRows;
+    ++cnt.visitNotes;
+}
+
+void Builder::cardUpgrade(int ms)
+{
+    if (members.isEmpty())
+        return;
+    Member &m = members[lifeRng.below(members.size())];
+    int better = -1;
+    for (int i = 0; i < cards.size(); ++i)
+        if (cards.at(i).price > cards.at(m.cardType).price && (better < 0 || cards.at(i).price < cards.at(better).price))
+            better = i;
+    if (better < 0)
+        return;
+    at(ms);
+    const CardUpgradeQuote q = CardUpgrades::quote(m.id, cards.at(better).name);
+    if (!q.ok)
+        throw std::runtime_error(("upgrade: " + q.error).toStdString());
+    CardUpgrade u;
+    u.memberId = m.id;
+    u.fromType = q.oldType;
+    u.newType = q.newType;
+    u.dueCents = q.dueCents;
+    u.receivedCents = q.dueCents;
+    u.method = otherMethods.at(lifeRng.below(otherMethods.size()));
+    u.operatorName = op;
+    write(CardUpgrades::upgrade(u));
+    m.cardType = better;
+    m.card = q.newType;
+    m.balance += q.valueCents;
+    m.points += qRound64(q.points * 100); // kept in hundredths, as the sales keep them
+    dayPayments[u.method] += u.receivedCents;
+    cnt.ledgerRows += q.valueCents > 0 ? 1 : 0;
+    cnt.pointRows += q.points > 0 ? 1 : 0;
+    ++cnt.logRows;
+    ++cnt.cardUpgrades;
 }
 
 // Every day a few bookings are cancelled and a few customers do not come.
@@ -1257,6 +1347,70 @@ void Builder::run()
     for (int d = 0; d < sc.days; ++d)
         oneDay(d, (d == 0 ? opening : 0) + quota(d, rest, sc.days), quota(d, sc.sales, sc.days),
                quota(d, sc.topups, sc.days), quota(d, sc.renewals, sc.days));
+    // The owner set the top-up offers at the end of the history: the top-ups
+    // above were given their bonus by hand.
+    write(TopUpOffers::setTiers(QString::fromUtf8(kAllCardTypes),
+                                {TopUpTier{100000, 10000, 0}, TopUpTier{200000, 30000, 100}}, QStringLiteral("admin")));
+    ++cnt.logRows;
+    redemptions();
+    // Twenty vouchers given away at the counter and five sold, valid three months.
+    for (const qint64 price : {qint64(0), qint64(4500)}) {
+        at(eventTime.time().msecsSinceStartOfDay() + 1000);
+        VoucherBatch b;
+        b.prefix = QStringLiteral("DJ");
+        b.first = price > 0 ? 21 : 1;
+        b.count = price > 0 ? 5 : 20;
+        b.valueCents = 5000;
+        b.priceCents = price;
+        b.method = QStringLiteral("现金");
+        b.validUntil = QDate::fromString(QString::fromLatin1(clock.date), Qt::ISODate).addMonths(3);
+        b.operatorName = op;
+        write(Vouchers::issue(b));
+        ++cnt.logRows;
+        cnt.vouchers += b.count;
+    }
+}
+
+// The rewards for points, and the members with most points taking one each.
+void Builder::redemptions()
+{
+    if (items.isEmpty())
+        return;
+    Reward wash;
+    wash.id = QStringLiteral("JF01");
+    wash.name = items.first().name + QStringLiteral("一次");
+    wash.kind = QString::fromUtf8(kRewardService);
+    wash.itemId = items.first().id;
+    wash.amount = 1;
+    wash.points = 1000;
+    Reward value;
+    value.id = QStringLiteral("JF02");
+    value.name = QStringLiteral("储值50元");
+    value.kind = QString::fromUtf8(kRewardValue);
+    value.amount = 5000;
+    value.points = 3000;
+    for (const Reward &r : {wash, value}) {
+        at(eventTime.time().msecsSinceStartOfDay() + 1000);
+        write(PointsRedemption::saveReward(r, QStringLiteral("admin")));
+        ++cnt.logRows;
+    }
+    int given = 0;
+    for (Member &m : members) {
+        if (given >= qMax(1, sc.members / 10))
+            break;
+        const Reward &r = m.points >= 300000 ? value : wash;
+        if (m.points < qRound64(r.points * 100))
+            continue;
+        // A second apart after the day's last event: each document its own number.
+        at(eventTime.time().msecsSinceStartOfDay() + 1000);
+        write(PointsRedemption::redeem(m.id, r.id, 1, op));
+        m.points -= qRound64(r.points * 100);
+        ++cnt.pointRows;
+        ++cnt.ledgerRows;
+        ++cnt.logRows;
+        ++cnt.redemptions;
+        ++given;
+    }
 }
 
 } // namespace
