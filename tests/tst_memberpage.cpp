@@ -412,7 +412,7 @@ void tst_MemberPage::openingDebtRepaidWithoutADocument()
     im.operatorName = QStringLiteral("admin");
     QVERIFY(OpeningImportWriter::write(im).ok);
     search("13500000009");
-    QCOMPARE(labelText(m_main, "label_20"), QString("49.5"));
+    QCOMPARE(labelText(m_main, "label_20"), QString("49.50"));
     QString due;
     onNextModal([&](QWidget *dlg) {
         due = dlg->findChild<QLabel *>("label_4")->text();
@@ -423,7 +423,7 @@ void tst_MemberPage::openingDebtRepaidWithoutADocument()
     clickButton(m_main, "toolButton_14");
     QCOMPARE(prompts.texts(), QStringList{"欠款金额为：19.5 是否允许欠款?"});
     QCOMPARE(due, QString("49.5"));
-    QCOMPARE(labelText(m_main, "label_20"), QString("19.5"));
+    QCOMPARE(labelText(m_main, "label_20"), QString("19.50"));
     QCOMPARE(sqlValue("select CAST(shifujine*100 AS INTEGER)||'|'||jiaofeileixing from huiyuanjiaofei where huiyuanid='9'"), QString("3000|会员还款"));
     QCOMPARE(DebtBook::memberDebt("9"), qint64(1950));
     sqlExec("delete from qichudaorumingxi");
