@@ -856,7 +856,7 @@ QList<ImportField> fields(ImportKind kind)
         field("tiaoma", "产品条码", words("产品条码|条码|条形码|tiaoma|barcode"), false, "6901234567890"),
         field("leibie", "产品类别", words("产品类别|类别|分类|leibie|category"), false, "洗护"),
         field("danwei", "产品单位", words("产品单位|单位|danwei|unit"), false, "瓶"),
-        field("guige", "产品规格", words("产品规格|规格|guige|spec"), false, "500ml"),
+        field("guige", "产品规格", words("产品规格|规格|guige|size"), false, "500ml"),
         field("jinhuojiage", "进货价格", words("进货价格|进价|进货价|成本价|jinhuojiage"), false, "20.00"),
         field("xiaoshoujiage", "销售价格", words("销售价格|售价|单价|价格|零售价|xiaoshoujiage|price"), true, "58.00"),
         field("dijia", "底价", words("底价|最低价|dijia"), false, "45.00"),
