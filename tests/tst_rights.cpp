@@ -97,6 +97,15 @@ QString heldBill()
     return held.ok ? held.documentId : QString();
 }
 
+// The main window shown with its lists loaded and the keys going to it.
+bool showAtTheCounter(MainWindow &w)
+{
+    w.show();
+    w.loadDeferredViews();
+    w.activateWindow();
+    return QTest::qWaitForWindowActive(&w);
+}
+
 // A walk-in cash sale of 80 rung up by 小王, as the counter would leave it.
 QString walkInSale()
 {
@@ -426,10 +435,7 @@ void TestRights::counterF8DeletesNoBillWithoutAuthoriser()
     QVERIFY(!id.isEmpty());
     loginAs("小王");
     MainWindow w;
-    w.show();
-    w.loadDeferredViews();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QVERIFY(showAtTheCounter(w));
     PromptRecorder prompts;
     const auto deleteAtF8 = [&w](const QString &password) {
         onNextModal([password](QWidget *list) {
@@ -470,10 +476,7 @@ void TestRights::counterF12VoidsNothingWithoutAuthoriser()
     QVERIFY(!sale.isEmpty());
     loginAs("小王");
     MainWindow w;
-    w.show();
-    w.loadDeferredViews();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QVERIFY(showAtTheCounter(w));
     w.refreshMemberViews(QString::fromLatin1(kWalkInId));
     selectFirstRow(&w, "tableView");
     PromptRecorder prompts;
