@@ -13,6 +13,7 @@ namespace TextLimits {
 constexpr int kName = 30;    // a member's, a customer's or an item's name
 constexpr int kReason = 100; // why money is given back, a sale voided, a booking cancelled
 constexpr int kRemark = 200; // remarks and addresses
+constexpr int kNote = 1000;  // one paragraph of a member's visit note (never printed on a slip)
 
 // "" when the text (as it will be stored, trimmed) fits, else "<caption>不能超过N个字".
 QString refusal(const QString &caption, const QString &text, int limit);

@@ -6,6 +6,7 @@
 #include "conflictretry.h"
 #include "ledgersql.h"
 #include "settingsright.h"
+#include "textlimits.h"
 #include "transactionscope.h"
 
 using LedgerSql::execOne;
@@ -149,6 +150,9 @@ CardUpgradeQuote CardUpgrades::quote(const QString &memberId, const QString &new
 
 LedgerResult CardUpgrades::upgrade(const CardUpgrade &u)
 {
+    const QString tooLong = TextLimits::refusal(QStringLiteral("备注"), u.remark, TextLimits::kRemark);
+    if (!tooLong.isEmpty())
+        return LedgerResult::failure(tooLong + QStringLiteral("，本次操作未保存"));
     return retryOnConflict([&] { return upgradeOnce(u); });
 }
 

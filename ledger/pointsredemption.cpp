@@ -5,6 +5,7 @@
 #include "conflictretry.h"
 #include "ledgersql.h"
 #include "settingsright.h"
+#include "textlimits.h"
 #include "transactionscope.h"
 
 using LedgerSql::execOne;
@@ -166,6 +167,10 @@ LedgerResult PointsRedemption::saveReward(const Reward &w, const QString &op)
 {
     if (w.id.trimmed().isEmpty() || w.name.trimmed().isEmpty())
         return LedgerResult::failure(QStringLiteral("请填写兑换项目的编号和名称"));
+    const QString tooLong = TextLimits::firstRefusal({{QStringLiteral("编号"), w.id, TextLimits::kName},
+                                                      {QStringLiteral("名称"), w.name, TextLimits::kName}});
+    if (!tooLong.isEmpty())
+        return LedgerResult::failure(tooLong + QStringLiteral("，本次操作未保存"));
     if (w.points <= 0 || w.amount <= 0)
         return LedgerResult::failure(QStringLiteral("所需积分和数量都必须大于0"));
     const bool stored = w.kind == QString::fromUtf8(kRewardValue);

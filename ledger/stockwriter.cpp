@@ -6,6 +6,7 @@
 #include "ledgersql.h"
 #include "operatorstore.h"
 #include "sqltext.h"
+#include "textlimits.h"
 #include "transactionscope.h"
 
 #include <QtMath>
@@ -31,6 +32,11 @@ QString refusalOf(const StockLine &l)
         return QStringLiteral("产品单价不能小于0");
     if (double(l.unitCents) * l.quantity > double(kMaxMoneyCents))
         return QStringLiteral("金额不能超过1000000000，请检查单价和数量");
+    // The remark is shown in the document lists and printed on the slip.
+    const QString tooLong = TextLimits::firstRefusal({{QStringLiteral("出入库类型"), l.reason, TextLimits::kName},
+                                                      {QStringLiteral("备注"), l.remark, TextLimits::kRemark}});
+    if (!tooLong.isEmpty())
+        return tooLong + QStringLiteral("，本次操作未保存");
     return QString();
 }
 

@@ -2,6 +2,7 @@
 
 #include "conflictretry.h"
 #include "ledgersql.h"
+#include "textlimits.h"
 #include "transactionscope.h"
 
 using LedgerSql::execOne;
@@ -131,6 +132,13 @@ LedgerResult removeOnce(const QString &noteId, const QString &operatorName)
 
 LedgerResult VisitNotes::save(const VisitNote &note, const QList<VisitPicture> &added, const QList<int> &removed)
 {
+    const QString tooLong = TextLimits::firstRefusal({{QStringLiteral("服务内容"), note.service, TextLimits::kNote},
+                                                      {QStringLiteral("配方"), note.formula, TextLimits::kNote},
+                                                      {QStringLiteral("使用产品"), note.products, TextLimits::kNote},
+                                                      {QStringLiteral("过敏与注意"), note.warning, TextLimits::kNote},
+                                                      {QStringLiteral("备注"), note.remark, TextLimits::kNote}});
+    if (!tooLong.isEmpty())
+        return LedgerResult::failure(tooLong + QStringLiteral("，档案未保存"));
     return retryOnConflict([&] { return saveOnce(note, added, removed); });
 }
 

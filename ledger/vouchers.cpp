@@ -4,6 +4,7 @@
 #include "conflictretry.h"
 #include "ledgersql.h"
 #include "settingsright.h"
+#include "textlimits.h"
 #include "transactionscope.h"
 
 using LedgerSql::execOne;
@@ -166,11 +167,19 @@ QString Vouchers::whyNot(const QString &number, qint64 cents)
 
 LedgerResult Vouchers::issue(const VoucherBatch &b)
 {
+    // The number is printed on the voucher and the receipt.
+    const QString tooLong = TextLimits::firstRefusal({{QStringLiteral("券号前缀"), b.prefix, TextLimits::kName},
+                                                      {QStringLiteral("备注"), b.remark, TextLimits::kRemark}});
+    if (!tooLong.isEmpty())
+        return LedgerResult::failure(tooLong + QStringLiteral("，本次操作未保存"));
     return retryOnConflict([&] { return issueOnce(b); });
 }
 
 LedgerResult Vouchers::voidVoucher(const QString &number, const QString &reason, const QString &op)
 {
+    const QString tooLong = TextLimits::refusal(QStringLiteral("作废原因"), reason, TextLimits::kReason);
+    if (!tooLong.isEmpty())
+        return LedgerResult::failure(tooLong + QStringLiteral("，本次操作未保存"));
     return retryOnConflict([&] { return voidOnce(number, reason, op); });
 }
 

@@ -3,6 +3,7 @@
 #include "accountbooks.h"
 #include "ledgersql.h"
 #include "refundwriter.h"
+#include "textlimits.h"
 #include "operatorstore.h"
 #include "transactionscope.h"
 
@@ -38,6 +39,16 @@ bool ReceiptSettings::save(const QString &operatorName, QString *error) const
     if (bonusRefundable != load().bonusRefundable && !RefundWriter::mayAuthorize(operatorName)) {
         if (error)
             *error = QStringLiteral("修改“赠送金额可退现”需要系统设置权限，设置未保存");
+        return false;
+    }
+    // Printed at the head of every receipt: a text the paper cannot hold is
+    // refused rather than cut off at the printer.
+    const QString tooLong = TextLimits::firstRefusal({{kName, shopName, TextLimits::kName},
+                                                      {kAddress, address, TextLimits::kRemark},
+                                                      {kPhone, phone, TextLimits::kName}});
+    if (!tooLong.isEmpty()) {
+        if (error)
+            *error = tooLong + QStringLiteral("，设置未保存");
         return false;
     }
     TransactionScope tx;

@@ -1,24 +1,18 @@
 #include "cuxiaodlg.h"
 #include "shopconnection.h"
 #include "ui_cuxiaodlg.h"
-#include "dbfailure.h"
 
 #include "cuxiaocanshudlg.h"
 #include "dbsetconfig.h"
 #include "operatorsession.h"
-#include "operatorstore.h"
-#include "ruleslists.h"
+#include "rulebook.h"
 #include "rulevalues.h"
-#include "sqllog.h"
 #include "sqltext.h"
-#include "transactionscope.h"
 
 #include <QDate>
 
 namespace {
 const QString kView = QStringLiteral("促销策略明细临时表");
-const QString kUniformSuffix = QStringLiteral(" and huiyuanleixing='所有会员' GROUP BY huiyuanleixing ");
-const QString kByTypeSuffix = QStringLiteral(" and huiyuanleixing!='所有会员' GROUP BY huiyuanleixing ");
 const QString kDateFormat = QStringLiteral("yyyy-MM-dd");
 } // namespace
 
@@ -27,13 +21,8 @@ cuxiaoDlg::cuxiaoDlg(QWidget *parent)
 {
     ui->setupUi(this);
     const DbsetMap map = readDbset();
-    m_ctrl.execSql(dbsetEntry<tempCreateTableinfo>(map, QStringLiteral("tempcuxiaoliebiao2_db")).SqlStr);
-    m_ctrl.execSql(dbsetEntry<tempCreateTableinfo>(map, QStringLiteral("tempcuxiaoshezhi_db")).SqlStr);
-    // The working copy may survive a crash of an earlier session: start empty.
-    m_ctrl.execSql(QStringLiteral("delete from tempcuxiaoshezhi"));
-    fillItemList2(QStringLiteral("tempcuxiaoliebiao2"), QStringLiteral("项目"),
-                  QStringLiteral("插入临时列表 tempcuxiaoliebiao故障"));
-    m_ctrl.setupViewWith(map, ui->tableView, kView, QStringLiteral(" and 1=0"));
+    RuleBook::openPromotionWork();
+    m_ctrl.setupViewWith(map, ui->tableView, kView, RuleBook::promotionWorkCondition(RuleBook::WorkRows::None));
     m_ctrl.fillCombo(ui->comboBox, QStringLiteral("促销类型设置"), QStringLiteral("xml"));
     ui->dateEdit->setDisplayFormat(kDateFormat);
     ui->dateEdit_2->setDisplayFormat(kDateFormat);
@@ -62,8 +51,7 @@ void cuxiaoDlg::dropWorkTables()
         return;
     m_tablesDropped = true;
     m_ctrl.clearViews(); // a live model would keep the table locked
-    m_ctrl.execSql(QStringLiteral("drop table tempcuxiaoshezhi"));
-    m_ctrl.execSql(QStringLiteral("drop table tempcuxiaoliebiao2"));
+    RuleBook::closePromotionWork();
 }
 
 bool cuxiaoDlg::uniform() const
@@ -89,32 +77,17 @@ void cuxiaoDlg::init(int mode, const QStringList &row)
     ui->lineEdit_4->setText(row.at(3));
     on_comboBox_currentTextChanged(ui->comboBox->currentText()); // the hint names the price
 
-    const QString id = sqlEsc(m_id);
-    const QString type = sqlEsc(m_type);
-    if (!m_ctrl.execSql(QStringLiteral("insert into tempcuxiaoshezhi(xiangmuID,xiangmuleixing,huiyuanleixing,cuxiaofangshi,cuxiaobili,cuxiaojiner) "
-                                       "select b.xiangmuID ,b.type, huiyuanleixing as 员工类型,cuxiaofangshi , cuxiaobili ,cuxiaojiner  "
-                                       "from cuxiaoshezhi a , tempcuxiaoliebiao2 b where  a.xiangmuleixing=b.type and a.xiangmuID=b.xiangmuID and a.xiangmuID='")
-                        + id + QStringLiteral("' and b.type='") + type + QStringLiteral("' ")))
-        qCWarning(lcSql).noquote() << QStringLiteral("插入临时列表tempcuxiaoshezhi故障");
-
-    // The period the item's promotions were saved with, if any.
-    const QStringList period = m_ctrl.queryRow(
-        QStringLiteral("select MIN(substr(starttime,1,10)), MAX(substr(endtime,1,10)) from cuxiaoshezhi where xiangmuID='")
-        + id + QStringLiteral("' and xiangmuleixing='") + type + QStringLiteral("'"));
-    const QDate start = QDate::fromString(period.value(0), kDateFormat);
-    const QDate end = QDate::fromString(period.value(1), kDateFormat);
-    if (start.isValid() && end.isValid()) {
-        ui->dateEdit->setDate(start);
-        ui->dateEdit_2->setDate(end);
+    // The rules and the period the item's promotions were saved with, if any.
+    const PromotionPlan stored = RuleBook::loadPromotionWork(m_id, m_type);
+    if (stored.start.isValid() && stored.end.isValid()) {
+        ui->dateEdit->setDate(stored.start);
+        ui->dateEdit_2->setDate(stored.end);
     }
-
-    const QList<QStringList> rows = m_ctrl.queryRows(
-        QStringLiteral("select huiyuanleixing as 会员类型,xiaoshoujiage as 单价,cuxiaofangshi as 促销方式,cuxiaobili  as 优惠折扣, cuxiaojiner as 最终售价 "
-                       "from tempcuxiaoshezhi a , tempcuxiaoliebiao2 b where a.xiangmuleixing=b.type and  a.xiangmuID=b.xiangmuID"));
-    if (rows.size() == 1 && rows.first().value(0) == RuleWords::allMembers()) {
+    if (stored.rules.size() == 1 && stored.rules.first().cardType == RuleWords::allMembers()) {
         ui->radioButton->setChecked(true);
-        setUniformFields(rows.first().value(2), rows.first().value(3), rows.first().value(4));
-    } else if (rows.isEmpty()) {
+        const PromotionRule &r = stored.rules.first();
+        setUniformFields(r.method, numberText(r.ratio), moneyText(r.finalPrice));
+    } else if (stored.rules.isEmpty()) {
         ui->radioButton->setChecked(true);
     } else {
         ui->radioButton_2->setChecked(true);
@@ -142,7 +115,8 @@ void cuxiaoDlg::setUniformFields(const QString &method, const QString &ratio, co
 void cuxiaoDlg::showDetail()
 {
     ui->groupBox_3->setEnabled(uniform());
-    m_ctrl.refreshView(kView, uniform() ? kUniformSuffix : kByTypeSuffix);
+    m_ctrl.refreshView(kView, RuleBook::promotionWorkCondition(uniform() ? RuleBook::WorkRows::Everybody
+                                                                         : RuleBook::WorkRows::PerType));
 }
 
 void cuxiaoDlg::on_radioButton_clicked()
@@ -154,12 +128,8 @@ void cuxiaoDlg::on_radioButton_2_clicked()
 {
     // One no-discount row per card type that has no row yet, so choosing this
     // state again adds nothing twice.
-    if (!m_id.isEmpty()
-        && !m_ctrl.execSql(QStringLiteral("insert into tempcuxiaoshezhi(xiangmuID,xiangmuleixing,huiyuanleixing,cuxiaofangshi,cuxiaobili,cuxiaojiner) "
-                                          "SELECT b.xiangmuID,b.type,a.name , '无优惠','1',xiaoshoujiage from huiyuanka a,tempcuxiaoliebiao2 b where b.xiangmuID='")
-                           + sqlEsc(m_id) + QStringLiteral("' and b.type='") + sqlEsc(m_type)
-                           + QStringLiteral("' and not exists (select 1 from tempcuxiaoshezhi t where t.huiyuanleixing=a.name)  GROUP BY a.`name` ")))
-        qCWarning(lcSql).noquote() << QStringLiteral("插入临时列表 tempcuxiaoshezhi故障");
+    if (!m_id.isEmpty())
+        RuleBook::addCardTypesToPromotionWork(m_id, m_type);
     showDetail();
 }
 
@@ -203,10 +173,7 @@ void cuxiaoDlg::DlgRecv(QVariant value)
     checkPromotionValue(method, price(), row.at(2), &v); // the sender has refused bad figures already
     QString ratio, finalPrice;
     promotionFigures(method, price(), v, &ratio, &finalPrice);
-    if (!m_ctrl.execSql(QStringLiteral("UPDATE tempcuxiaoshezhi SET cuxiaofangshi = '") + sqlEsc(method)
-                        + QStringLiteral("' ,cuxiaobili=") + ratio + QStringLiteral(",cuxiaojiner=") + finalPrice
-                        + QStringLiteral(" WHERE huiyuanleixing='") + sqlEsc(row.at(0)) + QStringLiteral("'")))
-        qCWarning(lcSql).noquote() << QStringLiteral("修改临时列表 tempcuxiaoshezhi故障");
+    RuleBook::setPromotionWork(PromotionRule{row.at(0), method, parseNumber(ratio), parseNumber(finalPrice)});
     // In the uniform state the fields are what gets saved: keep them in step.
     if (uniform() && row.at(0) == RuleWords::allMembers())
         setUniformFields(method, ratio, finalPrice);
@@ -229,8 +196,6 @@ bool cuxiaoDlg::save()
         ctrlUiClass::showInfo(QStringLiteral("促销开始日期不能晚于结束日期"), this);
         return false;
     }
-    const QString start = startDate.toString(kDateFormat);
-    const QString end = endDate.toString(kDateFormat);
     const QString method = ui->comboBox->currentText();
     QString ratio, finalPrice;
     if (uniform()) {
@@ -244,46 +209,24 @@ bool cuxiaoDlg::save()
         promotionFigures(method, price(), v, &ratio, &finalPrice);
     }
 
-    const QString id = sqlEsc(m_id);
-    const QString type = sqlEsc(m_type);
     // Its working rows were on the connection before a reconnect: saving them
     // now would replace the item's rules with nothing.
     if (ShopLink::generation() != m_linkGeneration) {
         ctrlUiClass::showInfo(ShopLink::staleWindowText(), this);
         return false;
     }
-    TransactionScope tx;
-    // The settings right is looked up inside the save, whatever reached this dialog.
-    if (!OperatorStore::requireSettingsRight(operatorSession().loginName)) {
-        ctrlUiClass::showInfo(OperatorStore::noRightText(), this);
-        return false;
-    }
-    if (!m_ctrl.execSql(QStringLiteral("delete from cuxiaoshezhi where xiangmuID='") + id
-                        + QStringLiteral("' and xiangmuleixing='") + type + QStringLiteral("'")))
-        qCWarning(lcSql).noquote() << QStringLiteral("删除临时列表 tempqichengshezhi故障");
-    bool ok = true;
-    if (uniform()) {
-        // A stored "所有会员" row copied in at opening is replaced, never doubled.
-        m_ctrl.execSql(QStringLiteral("delete from tempcuxiaoshezhi where huiyuanleixing='所有会员'"));
-        m_ctrl.execSql(QStringLiteral("insert into tempcuxiaoshezhi(xiangmuID,xiangmuleixing,huiyuanleixing,cuxiaofangshi,cuxiaobili,cuxiaojiner) "
-                                      "SELECT b.xiangmuID,b.type,'所有会员' , '")
-                       + sqlEsc(method) + QStringLiteral("','") + ratio + QStringLiteral("','") + finalPrice
-                       + QStringLiteral("' from tempcuxiaoliebiao2 b where b.xiangmuID='") + id
-                       + QStringLiteral("' and b.type='") + type + QStringLiteral("'  "));
-        // An item that vanished from the catalogue meanwhile yields no row.
-        ok = m_ctrl.countRows(QStringLiteral("select 1 from tempcuxiaoshezhi where huiyuanleixing='所有会员'")) == 1;
-    }
-    if (!m_ctrl.execSql(QStringLiteral("insert into cuxiaoshezhi(xiangmuID,xiangmuleixing,starttime,endtime,huiyuanleixing,cuxiaofangshi,cuxiaobili,cuxiaojiner) "
-                                       "select xiangmuID,xiangmuleixing,'")
-                        + start + QStringLiteral("','") + end
-                        + QStringLiteral("',huiyuanleixing,cuxiaofangshi,cuxiaobili,cuxiaojiner  from tempcuxiaoshezhi  where huiyuanleixing")
-                        + (uniform() ? QStringLiteral("=") : QStringLiteral("!=")) + QStringLiteral("'所有会员' ")))
-        qCWarning(lcSql).noquote() << QStringLiteral("插入列表cuxiaoshezhi故障");
-    m_ctrl.writeLog(operatorSession().loginName, QStringLiteral("促销设置  项目：") + m_id);
-    if (!ok)
-        tx.rollback();
-    if (!ok || !tx.commit()) {
-        ctrlUiClass::showInfo(saveFailureText(QStringLiteral("保存促销设置失败"), tx.firstError()), this);
+    PromotionPlan plan;
+    plan.itemId = m_id;
+    plan.itemType = m_type;
+    plan.start = startDate;
+    plan.end = endDate;
+    if (uniform())
+        plan.rules = {PromotionRule{RuleWords::allMembers(), method, parseNumber(ratio), parseNumber(finalPrice)}};
+    else
+        plan.rules = RuleBook::promotionWorkByCardType();
+    const LedgerResult saved = RuleBook::savePromotions(plan, operatorSession().loginName);
+    if (!saved.ok) {
+        ctrlUiClass::showInfo(saved.error, this);
         return false;
     }
     return true;

@@ -1,25 +1,18 @@
 #include "shezhitichengdlg.h"
 #include "shopconnection.h"
 #include "ui_shezhitichengdlg.h"
-#include "dbfailure.h"
 
-#include "dbrecords.h"
 #include "dbsetconfig.h"
 #include "operatorsession.h"
-#include "operatorstore.h"
-#include "ruleslists.h"
+#include "rulebook.h"
 #include "rulevalues.h"
-#include "sqllog.h"
 #include "sqltext.h"
 #include "tichengcanshudlg.h"
-#include "transactionscope.h"
 
 namespace {
 const QString kView = QStringLiteral("提成策略明细临时表");
 const QStringList kModes = {QStringLiteral("轮单提成"), QStringLiteral("点单提成"),
                             QStringLiteral("其他提成")};
-const QString kUniformSuffix = QStringLiteral(" and yuangongleixing='所有员工' GROUP BY yuangongleixing ");
-const QString kByTypeSuffix = QStringLiteral(" and yuangongleixing!='所有员工' GROUP BY yuangongleixing ");
 } // namespace
 
 shezhitichengDlg::shezhitichengDlg(QWidget *parent)
@@ -27,14 +20,9 @@ shezhitichengDlg::shezhitichengDlg(QWidget *parent)
 {
     ui->setupUi(this);
     const DbsetMap map = readDbset();
-    m_ctrl.execSql(dbsetEntry<tempCreateTableinfo>(map, QStringLiteral("temptichengshezhi_db")).SqlStr);
-    m_ctrl.execSql(dbsetEntry<tempCreateTableinfo>(map, QStringLiteral("temptichengliebiao2_db")).SqlStr);
-    // The working copy may survive a crash of an earlier session: start empty.
-    m_ctrl.execSql(QStringLiteral("delete from temptichengshezhi"));
-    fillItemList2(QStringLiteral("temptichengliebiao2"), QStringLiteral("服务项目"),
-                  QStringLiteral("插入临时列表 temptichengliebiao故障"));
-    // Empty until the item is known (the base statement alone would aggregate everything).
-    m_ctrl.setupViewWith(map, ui->tableView, kView, QStringLiteral(" and 1=0 GROUP BY yuangongleixing"));
+    RuleBook::openCommissionWork();
+    // Empty until the item is known.
+    m_ctrl.setupViewWith(map, ui->tableView, kView, RuleBook::commissionWorkCondition(RuleBook::WorkRows::None));
     m_ctrl.fillCombo(ui->comboBox, QStringLiteral("提成类型设置"), QStringLiteral("xml"));
     for (QLineEdit *edit : {ui->lineEdit_5, ui->lineEdit_6, ui->lineEdit_7})
         connect(edit, &QLineEdit::returnPressed, ui->toolButton_2, &QToolButton::click);
@@ -59,8 +47,7 @@ void shezhitichengDlg::dropWorkTables()
         return;
     m_tablesDropped = true;
     m_ctrl.clearViews(); // a live model would keep the table locked
-    m_ctrl.execSql(QStringLiteral("drop table temptichengshezhi"));
-    m_ctrl.execSql(QStringLiteral("drop table temptichengliebiao2"));
+    RuleBook::closeCommissionWork();
 }
 
 bool shezhitichengDlg::uniform() const
@@ -80,30 +67,26 @@ void shezhitichengDlg::init(int mode, const QStringList &row)
     ui->lineEdit_3->setText(row.at(2));
     ui->lineEdit_4->setText(row.at(3));
 
-    const QString id = sqlEsc(m_id);
-    const QString type = sqlEsc(m_type);
-    if (!m_ctrl.execSql(QStringLiteral("insert into temptichengshezhi(xiangmuID,xiangmuleixing,yuangongleixing,tichengfangshi,jisuanfanshi,tichengbili,tichengjiner) "
-                                       "select b.xiangmuID ,b.type, yuangongleixing as 员工类型,tichengfangshi as 提成方式,jisuanfanshi , tichengbili ,tichengjiner  "
-                                       "from tichengshezhi a , temptichengliebiao2 b where  a.xiangmuleixing=b.type and a.xiangmuID=b.xiangmuID and a.xiangmuID='")
-                        + id + QStringLiteral("' and b.type='") + type + QStringLiteral("' ")))
-        qCWarning(lcSql).noquote() << QStringLiteral("插入临时列表 tempqichengshezhi故障");
-
-    const QList<QStringList> pivot = m_ctrl.queryRows(
-        QStringLiteral("select yuangongleixing as 员工类型,jisuanfanshi as 提成方式,"
-                       "ROUND(MAX(CASE tichengfangshi WHEN '轮单提成' THEN  tichengbili  END),3)'轮单提成比例' ,"
-                       "ROUND(MAX(CASE tichengfangshi WHEN '轮单提成' THEN  tichengjiner  END),3)'轮提单成金额',"
-                       "ROUND(MAX(CASE tichengfangshi WHEN '点单提成' THEN  tichengbili  END),3)'点单提成比例',"
-                       "ROUND(MAX(CASE tichengfangshi WHEN '点单提成' THEN  tichengjiner END),3)'点单提成金额',"
-                       "ROUND(MAX(CASE tichengfangshi WHEN '其他提成' THEN  tichengbili  END),3)'其他提成比例',"
-                       "ROUND(MAX(CASE tichengfangshi WHEN '其他提成' THEN  tichengjiner  END),3)'其他提成金额' "
-                       "from temptichengshezhi a , temptichengliebiao2 b where a.xiangmuleixing=b.type and a.xiangmuID=b.xiangmuID and a.xiangmuID='")
-        + id + QStringLiteral("' and b.type='") + type + QStringLiteral("'  GROUP BY yuangongleixing"));
-
-    if (pivot.size() == 1 && pivot.first().value(0) == RuleWords::allEmployees()) {
+    const CommissionPlan stored = RuleBook::loadCommissionWork(m_id, m_type);
+    bool allUniform = !stored.rules.isEmpty();
+    for (const CommissionPlanRule &r : stored.rules)
+        allUniform = allUniform && r.employeeType == RuleWords::allEmployees();
+    if (allUniform) {
         ui->radioButton->setChecked(true);
-        fillUniformFields(pivot.first().value(1), pivot.first());
+        // The figure of each mode as the pivot of the list shows it: percentage, amount.
+        const QString method = stored.rules.first().method;
+        QStringList values{RuleWords::allEmployees(), method};
+        for (const QString &mode : kModes) {
+            const CommissionPlanRule *found = nullptr;
+            for (const CommissionPlanRule &r : stored.rules)
+                if (r.mode == mode && !found)
+                    found = &r;
+            values << (found ? numberText(qRound64(found->ratio * 1000) / 1000.0) : QString())
+                   << (found ? numberText(qRound64(found->amount * 1000) / 1000.0) : QString());
+        }
+        fillUniformFields(method, values);
     } else {
-        if (pivot.isEmpty())
+        if (stored.rules.isEmpty())
             ui->radioButton->setChecked(true);
         else
             ui->radioButton_2->setChecked(true);
@@ -130,7 +113,8 @@ void shezhitichengDlg::fillUniformFields(const QString &method, const QStringLis
 void shezhitichengDlg::showDetail()
 {
     ui->groupBox_3->setEnabled(uniform());
-    m_ctrl.refreshView(kView, uniform() ? kUniformSuffix : kByTypeSuffix);
+    m_ctrl.refreshView(kView, RuleBook::commissionWorkCondition(uniform() ? RuleBook::WorkRows::Everybody
+                                                                          : RuleBook::WorkRows::PerType));
 }
 
 void shezhitichengDlg::on_radioButton_clicked()
@@ -150,13 +134,7 @@ void shezhitichengDlg::seedCategoryRules()
 {
     if (m_id.isEmpty())
         return;
-    for (const QString &mode : kModes) {
-        m_ctrl.execSql(QStringLiteral("insert into temptichengshezhi(xiangmuID,xiangmuleixing,yuangongleixing,tichengfangshi,jisuanfanshi,tichengbili,tichengjiner) select '")
-                       + sqlEsc(m_id) + QStringLiteral("' ,'") + sqlEsc(m_type) + QStringLiteral("', mingchen,'")
-                       + mode + QStringLiteral("','按比例提成' , 0 ,0  from leibie where leibiestr='员工类别'"
-                                               " and not exists (select 1 from temptichengshezhi t where t.yuangongleixing=leibie.mingchen and t.tichengfangshi='")
-                       + mode + QStringLiteral("') GROUP BY mingchen"));
-    }
+    RuleBook::addCategoriesToCommissionWork(m_id, m_type, kModes);
 }
 
 void shezhitichengDlg::on_comboBox_currentTextChanged(const QString &method)
@@ -197,25 +175,12 @@ void shezhitichengDlg::DlgRecv(QVariant value)
     const QStringList row = value.toStringList();
     if (row.size() < 5)
         return;
-    const QString type = sqlEsc(row.at(0));
     const QString method = row.at(1);
     for (int i = 0; i < kModes.size(); ++i) {
         double v = 0;
         checkCommissionValue(row.at(2 + i), &v); // the sender has refused bad figures already
-        QString sql;
-        if (method == RuleWords::byRatio())
-            sql = QStringLiteral("UPDATE temptichengshezhi SET jisuanfanshi = '") + sqlEsc(method)
-                  + QStringLiteral("' ,tichengbili=") + numberText(v) + QStringLiteral(",tichengjiner=0");
-        else if (method == RuleWords::byAmount())
-            sql = QStringLiteral("UPDATE temptichengshezhi SET jisuanfanshi = '") + sqlEsc(method)
-                  + QStringLiteral("' ,tichengjiner=") + moneyText(v) + QStringLiteral(", tichengbili=0");
-        else
-            sql = QStringLiteral("UPDATE temptichengshezhi SET jisuanfanshi = '") + sqlEsc(method)
-                  + QStringLiteral("' ,tichengjiner=0 ,tichengbili=0");
-        sql += QStringLiteral(" WHERE tichengfangshi = '") + kModes.at(i)
-               + QStringLiteral("' and yuangongleixing='") + type + QStringLiteral("'");
-        if (!m_ctrl.execSql(sql))
-            qCWarning(lcSql).noquote() << QStringLiteral("修改临时列表 tempqichengshezhi故障");
+        RuleBook::setCommissionWork(row.at(0), kModes.at(i), method, method == RuleWords::byRatio() ? v : 0,
+                                    method == RuleWords::byAmount() ? parseNumber(moneyText(v)) : 0);
     }
     // In the uniform state the fields are what gets saved: keep them in step.
     if (uniform() && row.at(0) == RuleWords::allEmployees()) {
@@ -275,49 +240,16 @@ bool shezhitichengDlg::saveUniform()
         ctrlUiClass::showInfo(ShopLink::staleWindowText(), this);
         return false;
     }
-    TransactionScope tx;
-    // The settings right is looked up inside the save, whatever reached this dialog.
-    if (!OperatorStore::requireSettingsRight(operatorSession().loginName)) {
-        ctrlUiClass::showInfo(OperatorStore::noRightText(), this);
-        return false;
-    }
-    redbctrlstruct del;
-    del.table = QStringLiteral("tichengshezhi");
-    del.fields = QStringList{QStringLiteral("xiangmuleixing"), QStringLiteral("xiangmuID")};
-    del.values = QStringList{m_type, m_id};
-    emit DlgSend(QStringLiteral("删除数据"), QVariant::fromValue(del));
-    QStringList bili, jiner;
+    CommissionPlan plan;
+    plan.itemId = m_id;
+    plan.itemType = m_type;
     for (int i = 0; i < kModes.size(); ++i) {
         const double v = values.at(i);
-        bili << (method == RuleWords::byRatio() ? numberText(v) : QStringLiteral("0"));
-        jiner << (method == RuleWords::byAmount() ? moneyText(v) : QStringLiteral("0"));
-        dbctrlstruct add;
-        add.table = QStringLiteral("tichengshezhi");
-        add.values = QStringList{m_id, m_type, RuleWords::allEmployees(), kModes.at(i), method,
-                                 bili.last(), jiner.last()};
-        emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(add));
+        plan.rules << CommissionPlanRule{RuleWords::allEmployees(), kModes.at(i), method,
+                                         method == RuleWords::byRatio() ? v : 0,
+                                         method == RuleWords::byAmount() ? parseNumber(moneyText(v)) : 0};
     }
-    // The rows are written by the opener: make sure exactly the three rules landed
-    // before the save is called done.
-    const QString item = QStringLiteral(" from tichengshezhi where xiangmuID='") + sqlEsc(m_id)
-                         + QStringLiteral("' and xiangmuleixing='") + sqlEsc(m_type) + QStringLiteral("'");
-    bool landed = m_ctrl.countRows(QStringLiteral("select 1") + item) == kModes.size();
-    for (int i = 0; landed && i < kModes.size(); ++i)
-        landed = m_ctrl.countRows(QStringLiteral("select 1") + item
-                                  + QStringLiteral(" and yuangongleixing='所有员工' and tichengfangshi='") + kModes.at(i)
-                                  + QStringLiteral("' and jisuanfanshi='") + sqlEsc(method)
-                                  + QStringLiteral("' and tichengbili=") + bili.at(i)
-                                  + QStringLiteral(" and tichengjiner=") + jiner.at(i))
-                 == 1;
-    if (!landed)
-        tx.rollback();
-    else
-        m_ctrl.writeLog(operatorSession().loginName, QStringLiteral("提成设置  项目：") + m_id);
-    if (!landed || !tx.commit()) {
-        ctrlUiClass::showInfo(saveFailureText(QStringLiteral("保存提成设置失败"), tx.firstError()), this);
-        return false;
-    }
-    return true;
+    return saved(RuleBook::saveCommissions(plan, operatorSession().loginName));
 }
 
 bool shezhitichengDlg::saveByType()
@@ -328,25 +260,18 @@ bool shezhitichengDlg::saveByType()
         ctrlUiClass::showInfo(ShopLink::staleWindowText(), this);
         return false;
     }
-    TransactionScope tx;
-    // The settings right is looked up inside the save, whatever reached this dialog.
-    if (!OperatorStore::requireSettingsRight(operatorSession().loginName)) {
-        ctrlUiClass::showInfo(OperatorStore::noRightText(), this);
-        return false;
-    }
-    if (!m_ctrl.execSql(QStringLiteral("delete from tichengshezhi where xiangmuID='") + sqlEsc(m_id)
-                        + QStringLiteral("' and xiangmuleixing='") + sqlEsc(m_type) + QStringLiteral("'")))
-        qCWarning(lcSql).noquote() << QStringLiteral("删除临时列表 tichengshezhi故障");
-    if (!m_ctrl.execSql(QStringLiteral("insert into tichengshezhi(xiangmuID,xiangmuleixing,yuangongleixing,tichengfangshi,jisuanfanshi,tichengbili,tichengjiner) "
-                                       "select xiangmuID,xiangmuleixing,yuangongleixing,tichengfangshi,jisuanfanshi,tichengbili,tichengjiner  "
-                                       "from temptichengshezhi  where yuangongleixing!='所有员工' ")))
-        qCWarning(lcSql).noquote() << QStringLiteral("插入列表tichengshezhi故障");
-    m_ctrl.writeLog(operatorSession().loginName, QStringLiteral("提成设置  项目：") + m_id);
-    if (!tx.commit()) {
-        ctrlUiClass::showInfo(saveFailureText(QStringLiteral("保存提成设置失败"), tx.firstError()), this);
-        return false;
-    }
-    return true;
+    CommissionPlan plan;
+    plan.itemId = m_id;
+    plan.itemType = m_type;
+    plan.rules = RuleBook::commissionWorkByCategory();
+    return saved(RuleBook::saveCommissions(plan, operatorSession().loginName));
+}
+
+bool shezhitichengDlg::saved(const LedgerResult &result)
+{
+    if (!result.ok)
+        ctrlUiClass::showInfo(result.error, this);
+    return result.ok;
 }
 
 void shezhitichengDlg::on_toolButton_3_clicked()

@@ -7,6 +7,7 @@
 #include <QVariant>
 
 #include "ctrluiclass.h"
+#include "ledgertypes.h"
 
 namespace Ui {
 class shezhitichengDlg;
@@ -50,6 +51,7 @@ private:
     void fillUniformFields(const QString &method, const QStringList &values);
     bool saveUniform();
     bool saveByType();
+    bool saved(const LedgerResult &result); // told when it failed
     void dropWorkTables();
 
     Ui::shezhitichengDlg *ui;

@@ -342,19 +342,25 @@ private slots:
         QTest::addColumn<bool>("correction");
         QTest::addColumn<QString>("meanwhile");
         QTest::addColumn<QString>("told");
+        QTest::addColumn<QString>("remark");
         QTest::newRow("log refused") << false
             << "create trigger nolog before insert on log begin select raise(abort,'refused'); end"
-            << "保存失败，本次操作未保存";
+            << "保存失败，本次操作未保存" << "补货";
         QTest::newRow("product deleted") << false << "delete from chanpin where ID='P1'"
-                                         << "找不到该产品，本次操作未保存";
+                                         << "找不到该产品，本次操作未保存" << "补货";
         QTest::newRow("line deleted") << true << "delete from chanpinrukumingxi where rukuID!='000000'"
-                                      << "该明细已不在单据中，请重新打开单据";
+                                      << "该明细已不在单据中，请重新打开单据" << "补货";
+        const QString tooLong = QString(201, QChar(0x8865));
+        QTest::newRow("remark too long") << false << "select 1" << "备注不能超过200个字，本次操作未保存" << tooLong;
+        QTest::newRow("remark too long, correction") << true << "select 1" << "备注不能超过200个字，本次操作未保存"
+                                                     << tooLong;
     }
     void refusedLineKeepsItsDialog()
     {
         QFETCH(bool, correction);
         QFETCH(QString, meanwhile);
         QFETCH(QString, told);
+        QFETCH(QString, remark);
         PromptRecorder prompts;
         Dispatcher d;
         createProduct(d, QStringLiteral("P1"), QStringLiteral("洗发水"), QStringLiteral("12"));
@@ -373,11 +379,11 @@ private slots:
             afterMeanwhile = sqlRows(QStringLiteral("select * from chanpinrukumingxi"));
             setText(line, "lineEdit", QStringLiteral("11.5"));
             setText(line, "lineEdit_2", QStringLiteral("4"));
-            setText(line, "lineEdit_3", QStringLiteral("补货"));
+            setText(line, "lineEdit_3", remark);
             clickButton(line, QStringLiteral("toolButton"));
             shown = prompts.last();
             stayed = line->isVisible() && child<QLineEdit>(line, "lineEdit_2")->text() == QStringLiteral("4")
-                     && child<QLineEdit>(line, "lineEdit_3")->text() == QStringLiteral("补货");
+                     && child<QLineEdit>(line, "lineEdit_3")->text() == remark;
             afterSave = sqlRows(QStringLiteral("select * from chanpinrukumingxi"));
             clickButton(line, QStringLiteral("toolButton_2"));
         });
@@ -387,6 +393,20 @@ private slots:
         QCOMPARE(afterSave, afterMeanwhile);
         QVERIFY(!before.isEmpty());
         QCOMPARE(sqlRows(QStringLiteral("select * from log")), logBefore);
+    }
+
+    // A remark as long as the list and the slip keep is stored whole.
+    void remarkWithinItsBoundIsStored()
+    {
+        PromptRecorder prompts;
+        Dispatcher d;
+        createProduct(d, QStringLiteral("P1"), QStringLiteral("洗发水"), QStringLiteral("12"));
+        chanpinrukuDlg doc;
+        d.attach(&doc);
+        doc.setData(QStringLiteral("入库明细"));
+        const QString remark = QString(200, QChar(0x8865));
+        addLine(&doc, QStringLiteral("P1"), QStringLiteral("12"), QStringLiteral("3"), remark);
+        QCOMPARE(sqlValue(QStringLiteral("select beizhu from chanpinrukumingxi where shuliang=3")), remark);
     }
 
 private:

@@ -10,6 +10,11 @@
 #include "addhuiyuandlg.h"
 #include "addhuiyuankadlg.h"
 #include "adduserdlg.h"
+#include "cardupgrade.h"
+#include "pointsredemption.h"
+#include "textlimits.h"
+#include "visitnotes.h"
+#include "vouchers.h"
 #include "addyuangongdlg.h"
 #include "mainwindow.h"
 #include "operatorsession.h"
@@ -24,6 +29,7 @@ private slots:
     void initTestCase();
     void textsAreStoredAsTyped_data();
     void textsAreStoredAsTyped();
+    void writersBoundTheirTexts();
 };
 
 namespace {
@@ -238,6 +244,78 @@ void TestHostile::textsAreStoredAsTyped()
     }
     QCOMPARE(sqlValue("select count(*) from huiyuan"), QString("1")); // still there after every "drop table"
     qInfo("%d hostile saves", saved);
+}
+
+// The writers of the member's life bound what a person types as the windows'
+// writers do: one character beyond the bound is refused with its caption and
+// writes nothing; at the bound the length is no reason to refuse.
+void TestHostile::writersBoundTheirTexts()
+{
+    TestWorkdir wd;
+    sqlExec("insert into huiyuan(ID,name,sex,birthday,phone,daoqi_time,login_time,type,shengyujine,jifen,jiaofeijinE) "
+            "values('1001','王五','男','1990-01-01','139','2030-01-01','2026-01-01 10:00:00','普通卡',0,0,0)");
+    const auto text = [](int n) { return QString(n, QChar(0x5B57)); };
+    const auto written = [] {
+        QStringList n;
+        for (const char *t : {"gukedangan", "daijinquan", "daijinquanbiandong", "huiyuankabiandong", "jifenjiangli",
+                              "huiyuanjiaofei", "log"})
+            n << sqlValue(QStringLiteral("select count(*) from %1").arg(QLatin1String(t)));
+        return n.join(QLatin1Char('|'));
+    };
+    using Attempt = std::function<LedgerResult(int over)>;
+    const QList<QPair<QString, Attempt>> attempts = {
+        {"备注不能超过1000个字，档案未保存",
+         [&](int over) {
+             VisitNote n;
+             n.memberId = "1001";
+             n.date = "2026-01-02";
+             n.service = "烫发";
+             n.remark = text(TextLimits::kNote + over);
+             n.operatorName = "admin";
+             return VisitNotes::save(n);
+         }},
+        {"备注不能超过200个字，本次操作未保存",
+         [&](int over) {
+             CardUpgrade u;
+             u.memberId = "1001";
+             u.fromType = "普通卡";
+             u.newType = "金卡";
+             u.method = "现金";
+             u.remark = text(TextLimits::kRemark + over);
+             u.operatorName = "admin";
+             return CardUpgrades::upgrade(u);
+         }},
+        {"券号前缀不能超过30个字，本次操作未保存",
+         [&](int over) {
+             VoucherBatch b;
+             b.prefix = text(TextLimits::kName + over);
+             b.valueCents = 5000;
+             b.validUntil = QDate::currentDate().addDays(30);
+             b.operatorName = "admin";
+             return Vouchers::issue(b);
+         }},
+        {"作废原因不能超过100个字，本次操作未保存",
+         [&](int over) { return Vouchers::voidVoucher("DJ0001", text(TextLimits::kReason + over), "admin"); }},
+        {"名称不能超过30个字，本次操作未保存",
+         [&](int over) {
+             Reward w;
+             w.id = "R1";
+             w.name = text(TextLimits::kName + over);
+             w.kind = "储值";
+             w.amount = 1000;
+             w.points = 100;
+             return PointsRedemption::saveReward(w, "admin");
+         }},
+    };
+    for (const auto &a : attempts) {
+        const QString before = written();
+        const LedgerResult beyond = a.second(1);
+        QVERIFY(!beyond.ok);
+        QCOMPARE(beyond.error, a.first);
+        QCOMPARE(written(), before);
+        const LedgerResult at = a.second(0);
+        QVERIFY2(!at.error.contains(QStringLiteral("不能超过")), qPrintable(at.error));
+    }
 }
 
 QTEST_MAIN(TestHostile)

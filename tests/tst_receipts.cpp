@@ -8,6 +8,7 @@
 #include "passwordhash.h"
 #include "receipts/receiptprinter.h"
 #include "receipts/receiptsettings.h"
+#include "receipts/receiptsettingsdlg.h"
 #include "refundwriter.h"
 #include "salewriter.h"
 
@@ -25,6 +26,7 @@ private slots:
     void everyKindOnEveryPaper();
     void autoPrintWithoutAPrinterTells();
     void previewOpensOnTheChosenPaper();
+    void settingsRefuseWhatNoReceiptHolds();
 
 private:
     std::unique_ptr<TestWorkdir> m_wd;
@@ -226,6 +228,43 @@ void TestReceipts::previewOpensOnTheChosenPaper()
     QCOMPARE(opened, QString("58mm"));
     QCOMPARE(afterSettings, QString("A4"));
     QCOMPARE(ReceiptSettings::load().paper, QString("A4"));
+}
+
+// The receipt's head holds a name of 30 characters and an address of 200; one
+// more is refused with a word, the dialog keeps the typing, nothing is written.
+void TestReceipts::settingsRefuseWhatNoReceiptHolds()
+{
+    PromptRecorder prompts;
+    operatorSession().loginName = kAdmin;
+    operatorSession().xitongshezhi = QStringLiteral("是");
+    const auto settingsRows = [] { return sqlRows("select mingcheng,zhi from dianpushezhi order by mingcheng"); };
+    const QList<QStringList> before = settingsRows();
+    const QString logBefore = sqlValue("select count(*) from log");
+    const QList<QPair<const char *, QString>> refused = {{"lineEdit_shopName", QString(31, QChar(0x5E97))},
+                                                         {"lineEdit_address", QString(201, QChar(0x8DEF))},
+                                                         {"lineEdit_phone", QString(31, QLatin1Char('1'))}};
+    for (const auto &typed : refused) {
+        receiptsettingsdlg dlg;
+        dlg.show();
+        setText(&dlg, typed.first, typed.second);
+        prompts.clear();
+        clickButton(&dlg, "toolButton_ok");
+        QVERIFY2(prompts.last().contains(QStringLiteral("不能超过")) && prompts.last().endsWith(QStringLiteral("设置未保存")),
+                 qPrintable(prompts.last()));
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(text(&dlg, typed.first), typed.second);
+        QCOMPARE(settingsRows(), before);
+        QCOMPARE(sqlValue("select count(*) from log"), logBefore);
+    }
+    receiptsettingsdlg dlg;
+    dlg.show();
+    setText(&dlg, "lineEdit_shopName", QString(30, QChar(0x5E97)));
+    setText(&dlg, "lineEdit_address", QString(200, QChar(0x8DEF)));
+    clickButton(&dlg, "toolButton_ok");
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    const ReceiptSettings stored = ReceiptSettings::load();
+    QCOMPARE(stored.shopName, QString(30, QChar(0x5E97)));
+    QCOMPARE(stored.address, QString(200, QChar(0x8DEF)));
 }
 
 QTEST_MAIN(TestReceipts)

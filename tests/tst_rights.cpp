@@ -19,6 +19,7 @@
 #include "passwordhash.h"
 #include "receipts/receiptsettings.h"
 #include "refundwriter.h"
+#include "salewriter.h"
 #include "shouquandlg.h"
 #include "stockwriter.h"
 #include "testsupport.h"
@@ -96,6 +97,36 @@ QString heldBill()
     return held.ok ? held.documentId : QString();
 }
 
+// The main window shown with its lists loaded and the keys going to it.
+bool showAtTheCounter(MainWindow &w)
+{
+    w.show();
+    w.loadDeferredViews();
+    w.activateWindow();
+    return QTest::qWaitForWindowActive(&w);
+}
+
+// A walk-in cash sale of 80 rung up by 小王, as the counter would leave it.
+QString walkInSale()
+{
+    SaleLine l;
+    l.key = l.itemId = QStringLiteral("S01");
+    l.type = QStringLiteral("服务项目");
+    l.name = QStringLiteral("洗剪吹");
+    l.listCents = l.unitCents = l.amountCents = 8000;
+    l.quantity = 1;
+    l.points = 80;
+    l.enteredBy = QStringLiteral("小王");
+    Sale s;
+    s.memberId = QString::fromLatin1(kWalkInId);
+    s.lines = {l};
+    s.payments = {PaymentPart{QStringLiteral("现金"), 8000}};
+    s.lineMethod = QStringLiteral("现金");
+    s.operatorName = QStringLiteral("小王");
+    const LedgerResult r = SaleWriter::commit(s);
+    return r.ok ? r.documentId : QString();
+}
+
 } // namespace
 
 class TestRights : public QObject
@@ -108,6 +139,7 @@ private slots:
     void supervisorBoxRefusesDefaultAndBlank();
     void heldBillDeletionNeedsAuthoriser();
     void counterF8DeletesNoBillWithoutAuthoriser();
+    void counterF12VoidsNothingWithoutAuthoriser();
     void blankPasswordsRefused();
     void debugOutputHoldsNoPassword();
 };
@@ -403,10 +435,7 @@ void TestRights::counterF8DeletesNoBillWithoutAuthoriser()
     QVERIFY(!id.isEmpty());
     loginAs("小王");
     MainWindow w;
-    w.show();
-    w.loadDeferredViews();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QVERIFY(showAtTheCounter(w));
     PromptRecorder prompts;
     const auto deleteAtF8 = [&w](const QString &password) {
         onNextModal([password](QWidget *list) {
@@ -434,6 +463,68 @@ void TestRights::counterF8DeletesNoBillWithoutAuthoriser()
     const QString logged = sqlValue("select log from log where log like '删除挂单%'");
     QVERIFY2(logged.contains(id) && logged.contains(QStringLiteral("金额：80")) && logged.contains(QStringLiteral("确认人：admin")),
              qPrintable(logged));
+}
+
+// F12 at the main window by a cashier without the right: the void asks the
+// supervisor box, and neither a blank nor the default password nor the
+// cashier's own undoes anything; the owner's does, once.
+void TestRights::counterF12VoidsNothingWithoutAuthoriser()
+{
+    TestWorkdir wd;
+    seedSettingsRows();
+    const QString sale = walkInSale();
+    QVERIFY(!sale.isEmpty());
+    loginAs("小王");
+    MainWindow w;
+    QVERIFY(showAtTheCounter(w));
+    w.refreshMemberViews(QString::fromLatin1(kWalkInId));
+    selectFirstRow(&w, "tableView");
+    PromptRecorder prompts;
+    const QString before = shopState() + sqlValue("select count(*) from xiaofeizuofei")
+                           + sqlValue("select count(*) from huiyuanjifen");
+    bool boxAsked = false;
+    const auto voidAtF12 = [&](const QString &name, const QString &password) {
+        boxAsked = false;
+        prompts.answer("是");
+        onNextModal([&, name, password](QWidget *voiding) {
+            voiding->findChild<QLineEdit *>("lineEdit_reason")->setText(QStringLiteral("点错项目"));
+            onNextModal([&, name, password](QWidget *box) {
+                boxAsked = true;
+                box->findChild<QLineEdit *>("lineEdit_name")->setText(name);
+                box->findChild<QLineEdit *>("lineEdit_password")->setText(password);
+                clickButton(box, "toolButton_ok");
+                if (box->isVisible())
+                    clickButton(box, "toolButton_cancel");
+            });
+            clickButton(voiding, "toolButton_ok");
+            if (voiding->isVisible())
+                qobject_cast<QDialog *>(voiding)->reject();
+        });
+        QTest::keyClick(w.windowHandle(), Qt::Key_F12);
+        QTest::qWait(300);
+    };
+    const QList<QPair<QString, QString>> refused = {{"admin", ""},
+                                                    {"admin", "   "},
+                                                    {"admin", "864213"},
+                                                    {"小王", "wang-2026"},
+                                                    {"admin", "guess"}};
+    for (const auto &who : refused) {
+        prompts.clear();
+        voidAtF12(who.first, who.second);
+        QVERIFY2(boxAsked, qPrintable(who.first + "/" + who.second));
+        const QString told = prompts.texts().join("|");
+        QVERIFY2(told.contains(QStringLiteral("默认密码不能用于确认")) || told.contains(QStringLiteral("操作员或密码不对")),
+                 qPrintable(told));
+        QCOMPARE(shopState() + sqlValue("select count(*) from xiaofeizuofei")
+                     + sqlValue("select count(*) from huiyuanjifen"),
+                 before);
+    }
+    voidAtF12(QStringLiteral("admin"), QStringLiteral("boss-2026"));
+    QVERIFY(boxAsked);
+    QCOMPARE(sqlValue("select caozuoyuan||'|'||shouquanren from xiaofeizuofei where ID='" + sale + "'"),
+             QString("小王|admin"));
+    QCOMPARE(sqlValue("select count(*) from xiaofeizuofei"), QString("1"));
+    verifyBooks();
 }
 
 QTEST_MAIN(TestRights)

@@ -9,6 +9,7 @@
 #include "ctrluiclass.h"
 #include "cuxiaodlg.h"
 #include "operatorsession.h"
+#include "rulebook.h"
 #include "ruleslists.h"
 #include "shopconnection.h"
 #include "testsupport.h"
@@ -28,6 +29,7 @@ private slots:
     void reopenKeepsOneAllMembersRowAndThePeriod();
     void failedSaveKeepsTheOldPromotions();
     void reconnectWhileOpenSavesNothing();
+    void storeRefusesWhatItCannotKeep();
     void lookupHonoursPeriodAndPrecedence();
     void itemLists();
 
@@ -242,6 +244,40 @@ void TestRulesCuxiao::reconnectWhileOpenSavesNothing()
     QCOMPARE(m_prompts->last(), ShopLink::staleWindowText());
     QVERIFY(dlg->result() != QDialog::Accepted);
     QCOMPARE(sqlRows("select cuxiaobili,cuxiaojiner from cuxiaoshezhi"), (QList<QStringList>{{"0.5", "50"}}));
+}
+
+// The plan as a value, without the window: refused whole, with a word, when it
+// cannot be kept as asked.
+void TestRulesCuxiao::storeRefusesWhatItCannotKeep()
+{
+    sqlExec("insert into cuxiaoshezhi values('F1','项目','2020-01-01','2099-12-31','所有会员','按比例促销',0.5,50)");
+    sqlExec("insert into user(name,password,xitongshezhi,jinyong) values('小王','x','否','否')");
+    const auto plan = [](const QString &item, const QDate &start, const QString &cardType) {
+        PromotionPlan p;
+        p.itemId = item;
+        p.itemType = QStringLiteral("项目");
+        p.start = start;
+        p.end = QDate(2026, 12, 31);
+        p.rules = {PromotionRule{cardType, QStringLiteral("按比例促销"), 0.8, 80}};
+        return p;
+    };
+    const QDate start(2026, 1, 1);
+    QCOMPARE(RuleBook::savePromotions(plan("F9", start, "所有会员"), "admin").error,
+             QString("该项目已被删除，促销设置未保存"));
+    QCOMPARE(RuleBook::savePromotions(plan("F1", QDate(2027, 1, 1), "所有会员"), "admin").error,
+             QString("促销开始日期不能晚于结束日期"));
+    QCOMPARE(RuleBook::savePromotions(plan("F1", start, QString(31, QChar(0x5361))), "admin").error,
+             QString("类型名称不能超过30个字"));
+    QVERIFY(RuleBook::savePromotions(plan("F1", start, "所有会员"), "小王").error.contains(QStringLiteral("你的权限不够")));
+    QCOMPARE(sqlRows("select cuxiaobili,cuxiaojiner from cuxiaoshezhi"), (QList<QStringList>{{"0.5", "50"}}));
+    QCOMPARE(sqlValue("select count(*) from log"), QString("0"));
+    // Card-type rules replace the uniform one whole, with their period.
+    PromotionPlan byType = plan("F1", start, "金卡");
+    byType.rules << PromotionRule{QStringLiteral("银卡"), QStringLiteral("无优惠"), 1, 100};
+    QVERIFY(RuleBook::savePromotions(byType, "admin").ok);
+    QCOMPARE(sqlRows("select huiyuanleixing,starttime,endtime,cuxiaobili,cuxiaojiner from cuxiaoshezhi order by huiyuanleixing"),
+             (QList<QStringList>{{"金卡", "2026-01-01", "2026-12-31", "0.8", "80"},
+                                 {"银卡", "2026-01-01", "2026-12-31", "1", "100"}}));
 }
 
 // cuxiao against real rows: the period, the card-type precedence, "无优惠", current prices.
