@@ -9,6 +9,7 @@
 #include "checkoutfixture.h"
 #include "dbrecords.h"
 #include "dbsetconfig.h"
+#include "heldbills.h"
 #include "ledgersql.h"
 #include "refundwriter.h"
 #include "salewriter.h"
@@ -32,6 +33,7 @@ private slots:
     void workingHours();
     void bookingBecomesSale();
     void settledElsewhereRefusesTheSale();
+    void heldBillKeepsItsBooking();
     void twoDesksOneSlot();
 
 private:
@@ -282,6 +284,67 @@ void TestBooking::settledElsewhereRefusesTheSale()
     QCOMPARE(sold.error, QString("这张消费单的预约现在是“已取消”（可能刚在其他收银台处理过），本次消费未保存"));
     QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei"), QString("0"));
     QCOMPARE(sqlValue("select count(*) from xiaofeimingxi"), QString("0"));
+    QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("已取消"));
+    verifyBooks();
+}
+
+// A bill rung up from a booking and held (挂单) keeps its booking: held
+// again it still has it, thrown away it gives the booking back as it was, and
+// while it is held the booking is not rung up a second time.
+void TestBooking::heldBillKeepsItsBooking()
+{
+    const QString id = BookingWriter::book(booking("1002", "S01", "E01", "14:00")).documentId;
+    const auto holdFromBooking = [&](const QString &basketId) {
+        Basket basket(basketId);
+        basket.open("1002");
+        const LedgerResult filled = BookingCheckout::fill(basket, id, "1002", "普通卡", "admin");
+        if (!filled.ok)
+            return filled;
+        return HeldBills::hold(basketId, "1002", "赵六", "admin", QString(), id);
+    };
+    const QString held = holdFromBooking("xf_one").documentId;
+    QVERIFY(held.startsWith("gd_"));
+    QCOMPARE(sqlRows("select yuyueID,yuyuezhuangtai from guadan").value(0), QStringList({id, "已预约"}));
+    QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("已到店"));
+    QCOMPARE(holdFromBooking("xf_two").error, QString("该预约已挂单（挂单号：%1），请从挂单中取回").arg(held));
+    QCOMPARE(sqlValue("select count(*) from tempxiaofeimingxi where ID='xf_two'"), QString("0"));
+
+    // Taken up and held again: the new bill has the booking and what it was at first.
+    Basket again(QStringLiteral("xf_three"));
+    again.open("1002");
+    QVERIFY(HeldBills::resume(held, again.saleId(), "admin").ok);
+    const QString heldAgain = HeldBills::hold(again.saleId(), "1002", "赵六", "admin", held).documentId;
+    QVERIFY(heldAgain.startsWith("gd_"));
+    QCOMPARE(sqlRows("select ID,yuyueID,yuyuezhuangtai from guadan"), QList<QStringList>({{heldAgain, id, "已预约"}}));
+
+    // Thrown away: the booking is open again as it was, and can be rung up.
+    QVERIFY(HeldBills::discard(heldAgain, "admin", "admin").ok);
+    QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("已预约"));
+    QCOMPARE(sqlRows("select dongzuo,zhuangtai from yuyuerizhi order by rowid"),
+             QList<QStringList>({{"新建预约", "已预约"}, {"挂单", "已到店"}, {"挂单", "已到店"}, {"删除挂单", "已预约"}}));
+
+    // Arrived first: thrown away it stays arrived. Cancelled while held: the
+    // sale is refused, and throwing the bill away leaves the cancellation.
+    QVERIFY(BookingWriter::arrive(id, "admin").ok);
+    const QString arrived = holdFromBooking("xf_four").documentId;
+    QVERIFY(HeldBills::discard(arrived, "admin", "admin").ok);
+    QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("已到店"));
+    const QString cancelled = holdFromBooking("xf_five").documentId;
+    QVERIFY(BookingWriter::cancel(id, "客人改期", "admin").ok);
+    Basket late(QStringLiteral("xf_six"));
+    late.open("1002");
+    QVERIFY(HeldBills::resume(cancelled, late.saleId(), "admin").ok);
+    Sale sale = late.toSale();
+    sale.memberId = "1002";
+    sale.operatorName = "admin";
+    sale.lineMethod = "现金";
+    sale.payments << PaymentPart{"现金", 10000};
+    sale.heldBillId = cancelled;
+    QCOMPARE(SaleWriter::commit(sale).error,
+             QString("这张消费单的预约现在是“已取消”（可能刚在其他收银台处理过），本次消费未保存"));
+    QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei"), QString("0"));
+    QCOMPARE(sqlValue("select count(*) from guadan"), QString("1"));
+    QVERIFY(HeldBills::discard(cancelled, "admin", "admin", late.saleId()).ok);
     QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("已取消"));
     verifyBooks();
 }
