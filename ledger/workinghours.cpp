@@ -2,6 +2,7 @@
 
 #include "conflictretry.h"
 #include "ledgersql.h"
+#include "operatorstore.h"
 #include "transactionscope.h"
 
 #include <QRegularExpression>
@@ -68,6 +69,8 @@ LedgerResult WorkingHours::setShopHours(const QString &opens, const QString &clo
         return LedgerResult::failure(why);
     return retryOnConflict([&] {
         TransactionScope tx;
+        // The hours are the owner's, whichever window or key reached here.
+        OperatorStore::requireSettingsRight(operatorName);
         for (const auto &kv : {qMakePair(kOpensKey, opens), qMakePair(kClosesKey, closes)}) {
             exec(QStringLiteral("delete from dianpushezhi where mingcheng=?"), {kv.first});
             exec(QStringLiteral("insert into dianpushezhi(mingcheng,zhi) values(?,?)"), {kv.first, kv.second});
@@ -99,7 +102,8 @@ LedgerResult WorkingHours::setWeekly(const QString &employeeId, const QList<Week
     }
     return retryOnConflict([&] {
         TransactionScope tx;
-        if (!LedgerSql::value(QStringLiteral("select 1 from yuangong where ID=?"), {employeeId}).isValid())
+        OperatorStore::requireSettingsRight(operatorName);
+        if (!tx.failed() && !LedgerSql::value(QStringLiteral("select 1 from yuangong where ID=?"), {employeeId}).isValid())
             refuse(QStringLiteral("找不到该员工"));
         exec(QStringLiteral("delete from yuangongpaiban where yuangongID=?"), {employeeId});
         for (const WeeklyHours &h : hours)
@@ -127,7 +131,8 @@ LedgerResult WorkingHours::setDay(const QString &employeeId, const QDate &date, 
     const QString day = date.toString(Qt::ISODate);
     return retryOnConflict([&] {
         TransactionScope tx;
-        if (!LedgerSql::value(QStringLiteral("select 1 from yuangong where ID=?"), {employeeId}).isValid())
+        OperatorStore::requireSettingsRight(operatorName);
+        if (!tx.failed() && !LedgerSql::value(QStringLiteral("select 1 from yuangong where ID=?"), {employeeId}).isValid())
             refuse(QStringLiteral("找不到该员工"));
         exec(QStringLiteral("delete from yuangongtiaoban where yuangongID=? and riqi=?"), {employeeId, day});
         if (!kind.isEmpty() && !tx.failed())

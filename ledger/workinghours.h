@@ -23,6 +23,7 @@ class WorkingHours
 public:
     static QString shopOpens();   // hh:mm, 09:00 unless set
     static QString shopCloses();  // hh:mm, 21:00 unless set
+    // The writers below need an operator (login name) holding the settings right.
     static LedgerResult setShopHours(const QString &opens, const QString &closes, const QString &operatorName);
 
     static QList<WeeklyHours> weekly(const QString &employeeId);
