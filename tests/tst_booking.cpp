@@ -31,6 +31,7 @@ private slots:
     void clashes_data();
     void clashes();
     void workingHours();
+    void dayMarks();
     void bookingBecomesSale();
     void settledElsewhereRefusesTheSale();
     void heldBillKeepsItsBooking();
@@ -213,6 +214,45 @@ void TestBooking::workingHours()
     QCOMPARE(WorkingHours::outsideHours(booking("1001", "S01", "E01", "15:00").items.first()), QString());
     QCOMPARE(WorkingHours::setDay("E01", bookDay(), "调班", "15:00", "3pm", "admin").error,
              QString("时间格式应为 时:分，例如 09:30"));
+
+    // A week read at once (the week view, the utilisation list) says what
+    // each day read alone says: the day off, the changed day, the weekly
+    // hours, the shop's hours.
+    QVERIFY(WorkingHours::setDay("E02", bookDay().addDays(2), "休息", "", "", "admin").ok);
+    QVERIFY(WorkingHours::setDay("E01", bookDay().addDays(3), "休息", "", "", "admin").ok);
+    const auto shown = [](const QList<WorkingDay> &staff) {
+        QStringList out;
+        for (const WorkingDay &d : staff)
+            out << QStringList{d.employeeId, d.name, d.type, d.working ? "上班" : "不上班", d.start, d.end, d.note}.join('/');
+        return out;
+    };
+    const QList<QList<WorkingDay>> week = WorkingHours::days(bookDay().addDays(-1), 7, WorkingHours::shopHours());
+    QCOMPARE(week.size(), 7);
+    for (int i = 0; i < 7; ++i)
+        QCOMPARE(shown(week.at(i)), shown(WorkingHours::day(bookDay().addDays(i - 1))));
+    QCOMPARE(shown(week.at(1)).value(0), QString("E01/张三/发型师/上班/15:00/20:00/调班"));
+    QCOMPARE(shown(WorkingHours::days(bookDay(), 1, WorkingHours::shopHours(), "E02").value(0)),
+             QStringList({"E02/李四/助理/上班/10:00/14:00/"}));
+}
+
+// Each block of the day carries its member's marks: a birthday within the
+// coming week, and a package item of the booking with two uses or fewer left.
+void TestBooking::dayMarks()
+{
+    sqlExec("update huiyuan set birthday='1990-" + QDate::currentDate().addDays(3).toString("MM-dd") + "' where ID='1001'");
+    sqlExec("update huiyuan set birthday='1990-" + QDate::currentDate().addDays(9).toString("MM-dd") + "' where ID='1002'");
+    QVERIFY(BookingWriter::book(booking("1001", "S02", "E01", "10:00")).ok);
+    QVERIFY(BookingWriter::book(booking("1002", "S01", "E02", "10:00")).ok);
+    QVERIFY(BookingWriter::book(booking(kWalkInId, "S01", "E01", "12:00")).ok);
+    const auto marks = [] {
+        QStringList out;
+        for (const BookingBlock &b : BookingBook::day(bookDay()))
+            out << b.memberId + (b.birthdaySoon ? "生日" : "") + (b.packageRunningOut ? "套餐将用完" : "");
+        return out;
+    };
+    QCOMPARE(marks(), QStringList({"1001生日", "1002", "0000"}));
+    sqlExec("update huiyuantaocan set shengyucishu=2 where huiyuanID='1001'");
+    QCOMPARE(marks(), QStringList({"1001生日套餐将用完", "1002", "0000"}));
 }
 
 // The booking brings its lines to the checkout (the held package first, the
