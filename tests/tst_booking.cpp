@@ -5,6 +5,7 @@
 #include "basket.h"
 #include "bookingbook.h"
 #include "bookingcheckout.h"
+#include "bookingtestkit.h"
 #include "bookingwriter.h"
 #include "checkoutfixture.h"
 #include "dbrecords.h"
@@ -56,21 +57,7 @@ QDateTime at(const QString &hhmm, const QDate &day = bookDay())
 Booking booking(const QString &member, const QString &item, const QString &employee, const QString &start,
                 int minutes = 60)
 {
-    Booking b;
-    b.memberId = member;
-    if (member == QLatin1String(kWalkInId)) {
-        b.customerName = QStringLiteral("李娜");
-        b.phone = QStringLiteral("13900000000");
-    }
-    BookingItem i;
-    i.itemId = item;
-    i.employeeId = employee;
-    i.start = at(start);
-    i.minutes = minutes;
-    b.items << i;
-    b.source = QStringLiteral("电话");
-    b.operatorName = QStringLiteral("admin");
-    return b;
+    return oneItemBooking(member, item, employee, at(start), minutes);
 }
 
 } // namespace

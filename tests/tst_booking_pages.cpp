@@ -15,6 +15,7 @@
 #include "bookingcheckout.h"
 #include "bookingdayview.h"
 #include "bookingpage.h"
+#include "bookingtestkit.h"
 #include "bookingusereport.h"
 #include "bookingwriter.h"
 #include "checkoutfixture.h"
@@ -36,25 +37,10 @@ QDateTime at(const QDate &day, const QString &hhmm)
 QString book(const QString &member, const QString &item, const QString &employee, const QDateTime &start,
              int minutes = 60)
 {
-    Booking b;
-    b.memberId = member;
-    if (member == QLatin1String(kWalkInId)) {
-        b.customerName = QStringLiteral("李娜");
-        b.phone = QStringLiteral("13900000000");
-    }
-    BookingItem i;
-    i.itemId = item;
-    i.employeeId = employee;
-    i.start = start;
-    i.minutes = minutes;
-    b.items << i;
+    Booking b = oneItemBooking(member, item, employee, start, minutes);
     b.remark = QStringLiteral("要靠窗");
-    b.operatorName = QStringLiteral("admin");
     b.outsideHoursAccepted = true;
-    const LedgerResult r = BookingWriter::book(b);
-    if (!r.ok)
-        qWarning("booking refused: %s", qPrintable(r.error));
-    return r.documentId;
+    return bookOne(b);
 }
 
 // The hours editor as the owner fills it in.

@@ -10,6 +10,7 @@
 
 #include "bookingdayview.h"
 #include "bookingpage.h"
+#include "bookingtestkit.h"
 #include "bookingwriter.h"
 #include "checkoutfixture.h"
 #include "mainwindow.h"
@@ -142,15 +143,7 @@ void TestBookingWindow::bookingToSale()
     TestWorkdir dir;
     PromptRecorder prompts;
     seedShop();
-    Booking b;
-    b.memberId = "1002";
-    BookingItem i;
-    i.itemId = "S01";
-    i.employeeId = "E02";
-    i.start = at("10:00");
-    b.items << i;
-    b.operatorName = "admin";
-    const QString id = BookingWriter::book(b).documentId;
+    const QString id = bookOne(oneItemBooking("1002", "S01", "E02", at("10:00")));
     QVERIFY(!id.isEmpty());
     MainWindow w;
     BookingDayView *view = openBook(w);
@@ -187,15 +180,7 @@ void TestBookingWindow::heldBookingBillSettlesAtTheOtherDesk()
     TestWorkdir dir;
     PromptRecorder prompts;
     seedShop();
-    Booking b;
-    b.memberId = "1002";
-    BookingItem i;
-    i.itemId = "S01";
-    i.employeeId = "E02";
-    i.start = at("10:00");
-    b.items << i;
-    b.operatorName = "admin";
-    const QString id = BookingWriter::book(b).documentId;
+    const QString id = bookOne(oneItemBooking("1002", "S01", "E02", at("10:00")));
     QVERIFY(!id.isEmpty());
 
     QString held;
