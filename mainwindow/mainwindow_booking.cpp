@@ -8,6 +8,7 @@
 #include "bookingdayview.h"
 #include "bookingpage.h"
 #include "bookingusereport.h"
+#include "heldbills.h"
 #include "ctrluiclass.h"
 #include "ledgertypes.h"
 
@@ -116,6 +117,13 @@ void MainWindow::checkoutBooking(const QString &bookingId)
             return;
         }
         selectMember(record);
+    }
+    // Rung up and held already: 开单 takes that bill up rather than a second one.
+    const QString held = HeldBills::holding(bookingId);
+    if (!held.isEmpty()) {
+        runCheckout(held, QString());
+        afterBookingCheckout();
+        return;
     }
     runCheckout(QString(), bookingId);
 }

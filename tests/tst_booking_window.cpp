@@ -73,6 +73,7 @@ private slots:
     void bookMoveClashNoShow();
     void bookingToSale();
     void heldBookingBillSettlesAtTheOtherDesk();
+    void checkoutOfAHeldBookingTakesUpItsBill();
 };
 
 void TestBookingWindow::bookMoveClashNoShow()
@@ -215,6 +216,43 @@ void TestBookingWindow::heldBookingBillSettlesAtTheOtherDesk()
     QCOMPARE(sqlRows("select dongzuo,zhuangtai from yuyuerizhi order by rowid"),
              QList<QStringList>({{"新建预约", "已预约"}, {"挂单", "已到店"}, {"开单结账", "已完成"}}));
     QCOMPARE(sqlValue("select count(*) from guadan"), QString("0"));
+    verifyBooks();
+}
+
+// 开单 on a booking whose bill is held opens that bill, not a second one.
+void TestBookingWindow::checkoutOfAHeldBookingTakesUpItsBill()
+{
+    TestWorkdir dir;
+    PromptRecorder prompts;
+    seedShop();
+    const QString id = bookOne(oneItemBooking("1002", "S01", "E02", at("10:00")));
+    {
+        AddXiaofeiDlg checkout;
+        checkout.setHuiyuanInfo(memberInfo("1002"));
+        QVERIFY(checkout.takeBooking(id).ok);
+        clickButton(&checkout, "toolButton"); // 挂单
+    }
+    const QString held = sqlValue("select ID from guadan");
+    QVERIFY(!held.isEmpty());
+    MainWindow w;
+    BookingDayView *view = openBook(w);
+    view->selectBooking(id);
+    QString lines;
+    onNextModal([&](QWidget *dialog) {
+        auto *checkout = qobject_cast<AddXiaofeiDlg *>(dialog);
+        QVERIFY(checkout);
+        lines = QString::number(checkout->findChild<QTableView *>("tableView")->model()->rowCount());
+        setMethod(*checkout, "现金");
+        setText(checkout, "lineEdit_4", text(checkout, "label_26"));
+        clickButton(checkout, "toolButton_10");
+    });
+    clickButton(w.bookingPage(), "bookingCheckout");
+    QCOMPARE(lines, QString("1"));
+    QCOMPARE(prompts.texts().filter("挂单").size(), 0);
+    const QString sale = sqlValue("select ID from huiyuanxiaofei");
+    QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue").value(0), QStringList({"已完成", sale}));
+    QCOMPARE(sqlValue("select count(*) from guadan"), QString("0"));
+    QCOMPARE(sqlValue("select count(*) from xiaofeimingxi"), QString("1"));
     verifyBooks();
 }
 
