@@ -419,7 +419,7 @@ bool AddXiaofeiDlg::holdBill()
         return false;
     }
     const LedgerResult held = HeldBills::hold(m_basket.saleId(), ui->label_12->text(), ui->label_10->text(),
-                                              operatorSession().name, m_resumedFrom);
+                                              operatorSession().name, m_resumedFrom, m_bookingId);
     if (!held.ok) {
         ctrlUiClass::showInfo(held.error, this);
         refreshLines();

@@ -5,6 +5,8 @@
 #include "ledgertypes.h"
 #include "workinghours.h"
 
+#include <QSet>
+
 using namespace BookingState;
 
 namespace {
@@ -18,27 +20,23 @@ QString stamp(const QDateTime &t)
 
 // The lines and their bookings; the marks for a birthday in the coming week
 // and a package item nearly used up come with them, so a day is one read.
-QList<BookingBlock> blocks(const QString &where, QVariantList values)
+QList<BookingBlock> blocks(const QString &where, const QVariantList &values)
 {
-    QStringList days;
+    // A birthday within the coming week, told by its month and day.
+    QSet<QString> days;
     const QDate today = QDate::currentDate();
     for (int d = 0; d < 8; ++d)
-        days << today.addDays(d).toString(QStringLiteral("MM-dd"));
-    QVariantList all;
-    for (const QString &d : days)
-        all << d;
-    all << values;
+        days.insert(today.addDays(d).toString(QStringLiteral("MM-dd")));
     QList<BookingBlock> out;
     for (const QVariantList &r : LedgerSql::rows(
              QStringLiteral("select y.ID,m.hangID,y.huiyuanid,y.kehuming,y.dianhua,m.xiangmuID,m.xiangmumingcheng,"
-                            "m.yuangongID,m.kaishi,m.shichang,y.zhuangtai,y.xiaofeiID,y.beizhu,"
-                            "(select count(*) from huiyuan h where h.ID=y.huiyuanid and substr(h.birthday,6,5) in "
-                            "(?,?,?,?,?,?,?,?)),"
+                            "m.yuangongID,m.kaishi,m.shichang,y.zhuangtai,y.xiaofeiID,y.beizhu,h.birthday,"
                             "(select sum(t.shengyucishu) from huiyuantaocan t where t.huiyuanID=y.huiyuanid "
                             "and t.xiangmuID=m.xiangmuID) "
-                            "from yuyuemingxi m join yuyue y on y.ID=m.yuyueID where ")
+                            "from yuyuemingxi m join yuyue y on y.ID=m.yuyueID left join huiyuan h on h.ID=y.huiyuanid "
+                            "where ")
                  + where + QStringLiteral(" order by m.kaishi,m.yuangongID,y.ID,m.hangID"),
-             all)) {
+             values)) {
         BookingBlock b;
         b.bookingId = r.value(0).toString();
         b.line = r.value(1).toInt();
@@ -53,7 +51,7 @@ QList<BookingBlock> blocks(const QString &where, QVariantList values)
         b.state = r.value(10).toString();
         b.saleId = r.value(11).toString();
         b.remark = r.value(12).toString();
-        b.birthdaySoon = r.value(13).toInt() > 0;
+        b.birthdaySoon = days.contains(r.value(13).toString().mid(5, 5));
         const double left = r.value(14).isNull() ? -1 : r.value(14).toDouble();
         b.packageRunningOut = left >= 0 && left <= 2;
         out << b;
@@ -159,8 +157,8 @@ QList<StylistUse> BookingBook::utilisation(const QDate &from, const QDate &to)
         const QTime e = b == QLatin1String("24:00") ? QTime(23, 59, 59) : QTime::fromString(b, QStringLiteral("HH:mm"));
         return s.isValid() && e.isValid() ? qMax(0, int((s.secsTo(e) + 59) / 60)) : 0;
     };
-    for (QDate d = from; d <= to; d = d.addDays(1))
-        for (const WorkingDay &w : WorkingHours::day(d))
+    for (const QList<WorkingDay> &day : WorkingHours::days(from, int(from.daysTo(to)) + 1, WorkingHours::shopHours()))
+        for (const WorkingDay &w : day)
             if (w.working && at.contains(w.employeeId))
                 out[at.value(w.employeeId)].workingMinutes += minutesOf(w.start, w.end);
     const QString start = from.toString(Qt::ISODate), end = to.addDays(1).toString(Qt::ISODate);

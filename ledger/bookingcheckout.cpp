@@ -3,6 +3,7 @@
 #include "amounts.h"
 #include "bookingbook.h"
 #include "commissionrules.h"
+#include "heldbills.h"
 #include "ledgersql.h"
 
 #include <QtMath>
@@ -43,6 +44,10 @@ LedgerResult BookingCheckout::fill(Basket &basket, const QString &bookingId, con
         return LedgerResult::failure(QStringLiteral("找不到该预约，可能已被删除"));
     if (rec.state != BookingState::text(BookingState::kBooked) && rec.state != BookingState::text(BookingState::kArrived))
         return LedgerResult::failure(QStringLiteral("该预约现在是“%1”，不能开单").arg(rec.state));
+    // One bill per booking: the held one is taken up, not rung up a second time.
+    const QString held = HeldBills::holding(bookingId);
+    if (!held.isEmpty())
+        return LedgerResult::failure(QStringLiteral("该预约已挂单（挂单号：%1），请从挂单中取回").arg(held));
     const QString bookedFor = rec.booking.memberId.isEmpty() ? QString::fromUtf8(kWalkInId) : rec.booking.memberId;
     if (bookedFor != memberId)
         return LedgerResult::failure(QStringLiteral("该预约不是这位顾客的，请先选择预约的会员"));

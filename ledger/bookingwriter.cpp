@@ -339,6 +339,40 @@ bool BookingWriter::completeWithSale(const QString &bookingId, const QString &sa
     return true;
 }
 
+bool BookingWriter::holdInBill(const QString &bookingId, const QString &heldId, const QString &operatorName,
+                               QString *stateBefore)
+{
+    const QString state = stateOf(bookingId);
+    *stateBefore = state;
+    if (state != text(kBooked) && state != text(kArrived)) {
+        refuse(state.isEmpty() ? QStringLiteral("找不到这张消费单的预约，可能已被删除，本单未挂单")
+                               : QStringLiteral("这张消费单的预约现在是“%1”（可能刚在其他收银台处理过），本单未挂单")
+                                     .arg(state));
+        return false;
+    }
+    if (!LedgerSql::execOne(QStringLiteral("update yuyue set zhuangtai=?,xiugaishijian=? where ID=? and zhuangtai=?"),
+                            {text(kArrived), LedgerSql::now(), bookingId, state},
+                            QStringLiteral("预约刚被其他收银台修改，本单未挂单")))
+        return false;
+    writeLog(bookingId, operatorName, QStringLiteral("挂单"), text(kArrived), QStringLiteral("挂单号：") + heldId);
+    return true;
+}
+
+bool BookingWriter::giveUpBill(const QString &bookingId, const QString &heldId, const QString &stateBefore,
+                               const QString &operatorName)
+{
+    // Cancelled or settled at another desk meanwhile: that stands.
+    if (stateOf(bookingId) != text(kArrived))
+        return true;
+    const QString back = stateBefore == text(kBooked) ? stateBefore : text(kArrived);
+    if (!LedgerSql::execOne(QStringLiteral("update yuyue set zhuangtai=?,xiugaishijian=? where ID=? and zhuangtai=?"),
+                            {back, LedgerSql::now(), bookingId, text(kArrived)},
+                            QStringLiteral("预约刚被其他收银台修改，挂单未删除")))
+        return false;
+    writeLog(bookingId, operatorName, QStringLiteral("删除挂单"), back, QStringLiteral("挂单号：") + heldId);
+    return true;
+}
+
 bool BookingWriter::reopenAfterVoid(const QString &saleId, const QString &operatorName)
 {
     const QList<QVariantList> booked =

@@ -27,6 +27,16 @@ public:
     // Refused (the whole sale with it) when another desk has cancelled the
     // booking or already settled it.
     static bool completeWithSale(const QString &bookingId, const QString &saleId, const QString &operatorName);
+    // Inside the transaction of holding a bill (挂单) made from the booking: the
+    // customer was served and pays later, so a 已预约 booking becomes 已到店
+    // (never a no-show). Refused (the hold with it) when another desk has
+    // cancelled or settled it. `stateBefore` gets what it was, for giving up.
+    static bool holdInBill(const QString &bookingId, const QString &heldId, const QString &operatorName,
+                           QString *stateBefore);
+    // Inside the transaction of throwing that held bill away: the booking is
+    // what it was before the bill was held, unless another desk changed it since.
+    static bool giveUpBill(const QString &bookingId, const QString &heldId, const QString &stateBefore,
+                           const QString &operatorName);
     // Inside the void's transaction: the booking of that sale is 已到店 again.
     static bool reopenAfterVoid(const QString &saleId, const QString &operatorName);
 

@@ -2,6 +2,7 @@
 
 #include "amounts.h"
 #include "basket.h"
+#include "bookingwriter.h"
 #include "conflictretry.h"
 #include "ledgersql.h"
 #include "lineprices.h"
@@ -81,17 +82,46 @@ void markHandPrices(const QString &heldId, const QString &basketId, const QStrin
     }
 }
 
+// The booking a held bill was rung up from, and the state the booking had
+// before the bill was first held; both empty for a bill of no booking.
+struct BookingLink
+{
+    QString bookingId;
+    QString stateBefore;
+};
+
+BookingLink bookingLink(const QString &heldId)
+{
+    const QVariantList r = LedgerSql::rows(QStringLiteral("select coalesce(yuyueID,''),coalesce(yuyuezhuangtai,'') "
+                                                          "from guadan where ID=?"),
+                                           {heldId})
+                               .value(0);
+    return {r.value(0).toString(), r.value(1).toString()};
+}
+
 LedgerResult holdOnce(const QString &basketId, const QString &memberId, const QString &memberName,
-                      const QString &operatorName, const QString &replaces)
+                      const QString &operatorName, const QString &replaces, const QString &bookingId)
 {
     if (basketId.isEmpty())
         return LedgerResult::failure(QStringLiteral("请先添加消费项目"));
     TransactionScope tx;
     if (!value(QStringLiteral("select 1 from tempxiaofeimingxi where ID=? LIMIT 1"), {basketId}).isValid())
         refuse(QStringLiteral("请先添加消费项目"));
-    if (!tx.failed() && !replaces.isEmpty())
+    // Held again: the booking and what it was before go on to the new bill.
+    QString booking = bookingId, bookingBefore;
+    if (!tx.failed() && !replaces.isEmpty()) {
+        const BookingLink link = bookingLink(replaces);
+        if (booking.isEmpty() || booking == link.bookingId) {
+            booking = link.bookingId;
+            bookingBefore = link.stateBefore;
+        }
         removeTaken(replaces, basketId, kTakenElsewhere);
+    }
     const QString id = tx.failed() ? QString() : newHeldId();
+    QString stateNow;
+    if (!tx.failed() && !booking.isEmpty() && BookingWriter::holdInBill(booking, id, operatorName, &stateNow)
+        && bookingBefore.isEmpty())
+        bookingBefore = stateNow;
     if (!tx.failed()) {
         const qint64 cents = value(QStringLiteral("select CAST(ROUND(ifnull(sum(jine),0)*100) AS INTEGER) from "
                                                   "tempxiaofeimingxi where ID=? and xiaofeileixing!=?"),
@@ -102,8 +132,9 @@ LedgerResult holdOnce(const QString &basketId, const QString &memberId, const QS
                                   {basketId, kPackageUse})
                                 .toDouble();
         exec(QStringLiteral("insert into guadan(ID,huiyuanID,huiyuanname,guadanriqi,jine,cishu,caozuoyuan,beizhu,"
-                            "shouyintai) values(?,?,?,?,?,?,?,'',?)"),
-             {id, memberId, memberName, LedgerSql::now(), centsToYuan(cents), uses, operatorName, LedgerSql::desk()});
+                            "shouyintai,yuyueID,yuyuezhuangtai) values(?,?,?,?,?,?,?,'',?,?,?)"),
+             {id, memberId, memberName, LedgerSql::now(), centsToYuan(cents), uses, operatorName, LedgerSql::desk(),
+              booking, bookingBefore});
         exec(QStringLiteral("insert into guadanmingxi(guadanID,hangID,xiaofeileixing,xiangmuID,name,xiaoshoujiage,"
                             "youhuijiage,shuliang,jine,jifen,tichengyuangongID,fuwugonghao,beizhu) select ?,hangID,"
                             "xiaofeileixing,xiangmuID,name,xiaoshoujiage,youhuijiage,shuliang,jine,jifen,"
@@ -118,7 +149,8 @@ LedgerResult holdOnce(const QString &basketId, const QString &memberId, const QS
         exec(QStringLiteral("delete from tempxiaofeimingxi where ID=?"), {basketId});
         exec(QStringLiteral("delete from temptichengmingxi where xiaofeiID=?"), {basketId});
         LedgerSql::log(operatorName, QStringLiteral("挂单  会员号：") + memberId + QStringLiteral("  挂单号：") + id
-                                         + (replaces.isEmpty() ? QString() : QStringLiteral("  原挂单号：") + replaces));
+                                         + (replaces.isEmpty() ? QString() : QStringLiteral("  原挂单号：") + replaces)
+                                         + (booking.isEmpty() ? QString() : QStringLiteral("  预约单：") + booking));
     }
     if (!tx.commit())
         return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("挂单失败"), tx.firstError(),
@@ -291,9 +323,13 @@ LedgerResult discardOnce(const QString &heldId, const QString &operatorName, con
             refuse(QStringLiteral("该挂单正在收银台%1结账，不能删除").arg(b.value(1).toString()));
     }
     const QString logText = tx.failed() ? QString() : discardLogText(heldId, authorizedBy);
+    const BookingLink link = tx.failed() ? BookingLink() : bookingLink(heldId);
     if (!tx.failed() && LedgerSql::execOne(QStringLiteral("delete from guadan where ID=?"), {heldId}, kGone)
         && dropLines(heldId))
         LedgerSql::log(operatorName, logText);
+    // Nothing was sold: the booking the bill was rung up from is open again.
+    if (!tx.failed() && !link.bookingId.isEmpty())
+        BookingWriter::giveUpBill(link.bookingId, heldId, link.stateBefore, operatorName);
     if (!tx.commit())
         return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("删除挂单失败"), tx.firstError()));
     return LedgerResult::success(heldId);
@@ -331,9 +367,9 @@ QString ResumeChanges::text() const
 // Each attempt is one transaction; on a shop server a desk that got in the way
 // makes the whole operation run again from the start.
 LedgerResult HeldBills::hold(const QString &basketId, const QString &memberId, const QString &memberName,
-                             const QString &operatorName, const QString &replaces)
+                             const QString &operatorName, const QString &replaces, const QString &bookingId)
 {
-    return retryOnConflict([&] { return holdOnce(basketId, memberId, memberName, operatorName, replaces); });
+    return retryOnConflict([&] { return holdOnce(basketId, memberId, memberName, operatorName, replaces, bookingId); });
 }
 
 LedgerResult HeldBills::resume(const QString &heldId, const QString &basketId, const QString &operatorName,
@@ -374,11 +410,21 @@ bool HeldBills::removeSold(const QString &heldId, const QString &basketId)
     return removeTaken(heldId, basketId, kTakenElsewhere);
 }
 
+QString HeldBills::bookingOf(const QString &heldId)
+{
+    return bookingLink(heldId).bookingId;
+}
+
+QString HeldBills::holding(const QString &bookingId)
+{
+    return value(QStringLiteral("select ID from guadan where yuyueID=? order by ID LIMIT 1"), {bookingId}).toString();
+}
+
 bool HeldBills::find(const QString &heldId, HeldBill *bill)
 {
     const QList<QVariantList> rows = LedgerSql::rows(
         QStringLiteral("select ID,huiyuanID,huiyuanname,guadanriqi,jine,cishu,caozuoyuan,coalesce(qudanID,''),"
-                       "coalesce(qudantai,''),coalesce(qudanshijian,'') from guadan where ID=?"),
+                       "coalesce(qudantai,''),coalesce(qudanshijian,''),coalesce(yuyueID,'') from guadan where ID=?"),
         {heldId});
     if (rows.size() != 1)
         return false;
@@ -394,6 +440,7 @@ bool HeldBills::find(const QString &heldId, HeldBill *bill)
         bill->takenBy = r.value(7).toString();
         bill->takenDesk = r.value(8).toString();
         bill->takenAt = r.value(9).toString();
+        bill->bookingId = r.value(10).toString();
     }
     return true;
 }

@@ -20,6 +20,7 @@ struct HeldBill
     QString takenBy;   // the checkout (its basket) working on it now; empty when free
     QString takenDesk;
     QString takenAt;
+    QString bookingId; // the booking (预约) the bill was rung up from; empty for none
 };
 
 // What changed between holding a bill and taking it up again: the lines are
@@ -61,8 +62,12 @@ public:
     // Moves the basket's lines and commission rows into a new held bill. When
     // the basket came from a held bill (`replaces`), that one goes in the same
     // transaction; refused when another checkout has taken it meanwhile.
+    // A bill rung up from a booking (`bookingId`, or the one `replaces` kept)
+    // keeps it: whoever sells the bill settles the booking, and throwing the
+    // bill away gives the booking back as it was.
     static LedgerResult hold(const QString &basketId, const QString &memberId, const QString &memberName,
-                             const QString &operatorName, const QString &replaces = QString());
+                             const QString &operatorName, const QString &replaces = QString(),
+                             const QString &bookingId = QString());
     // Copies the held bill into the (empty) basket and marks it taken by it,
     // priced again for the member's card type of now; refused when another
     // checkout has it or it was discarded.
@@ -85,6 +90,10 @@ public:
     // Inside the sale's transaction: removes the bill the basket took; fails
     // the transaction when another checkout has it or it is gone.
     static bool removeSold(const QString &heldId, const QString &basketId);
+    // The booking a held bill was rung up from; empty for none.
+    static QString bookingOf(const QString &heldId);
+    // The held bill that holds the booking; empty for none.
+    static QString holding(const QString &bookingId);
 
     static bool find(const QString &heldId, HeldBill *bill);
     static int count();

@@ -88,8 +88,13 @@ static LedgerResult commitOnce(const Sale &s)
         refuse(QStringLiteral("找不到该会员"));
     // A resumed held bill is sold once: removed here, or the sale is refused
     // because another checkout has taken it up meanwhile.
-    if (!tx.failed() && !s.heldBillId.isEmpty())
+    // A bill held from a booking settles it, at whichever desk it is sold.
+    QString bookingId = s.bookingId;
+    if (!tx.failed() && !s.heldBillId.isEmpty()) {
+        if (bookingId.isEmpty())
+            bookingId = HeldBills::bookingOf(s.heldBillId);
         HeldBills::removeSold(s.heldBillId, s.basketId);
+    }
     const QString id = tx.failed() ? QString()
                                    : LedgerSql::newDocumentId(QStringLiteral("xf_"), QStringLiteral("会员消费"),
                                                               s.operatorName,
@@ -171,8 +176,8 @@ static LedgerResult commitOnce(const Sale &s)
         exec(QStringLiteral("delete from tempxiaofeimingxi where ID=?"), {s.basketId});
         exec(QStringLiteral("delete from temptichengmingxi where xiaofeiID=?"), {s.basketId});
     }
-    if (!tx.failed() && !s.bookingId.isEmpty())
-        BookingWriter::completeWithSale(s.bookingId, id, s.operatorName);
+    if (!tx.failed() && !bookingId.isEmpty())
+        BookingWriter::completeWithSale(bookingId, id, s.operatorName);
     if (!tx.failed())
         LedgerSql::log(s.operatorName, QStringLiteral("增加会员消费  会员号：") + s.memberId);
     if (!tx.commit())

@@ -2,8 +2,10 @@
 
 #include "conflictretry.h"
 #include "ledgersql.h"
+#include "operatorstore.h"
 #include "transactionscope.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 using LedgerSql::exec;
@@ -16,11 +18,6 @@ const QString kClosesKey = QStringLiteral("营业结束");
 const QString kDayOff = QStringLiteral("休息");
 const QString kChangedDay = QStringLiteral("调班");
 
-QString setting(const QString &key, const QString &fallback)
-{
-    const QString v = LedgerSql::value(QStringLiteral("select zhi from dianpushezhi where mingcheng=?"), {key}).toString();
-    return WorkingHours::isTime(v) ? v : fallback;
-}
 
 LedgerResult finish(TransactionScope &tx, const QString &what)
 {
@@ -43,6 +40,36 @@ QString hhmm(const QDateTime &t)
     return t.toString(QStringLiteral("HH:mm"));
 }
 
+// One employee's day: a changed day (休息, 调班) first, else the weekly hours
+// of that weekday, else the shop's hours when the employee has no weekly
+// hours at all.
+struct DayRule
+{
+    bool hasWeekly = false;
+    QVariant weekStart, weekEnd; // null: no weekly hours that weekday
+    QString kind, changeStart, changeEnd;
+};
+
+void resolve(WorkingDay &d, const DayRule &r, const ShopHours &hours)
+{
+    if (r.kind == kDayOff) {
+        d.note = kDayOff;
+    } else if (r.kind == kChangedDay) {
+        d.note = kChangedDay;
+        d.working = true;
+        d.start = r.changeStart;
+        d.end = r.changeEnd;
+    } else if (!r.hasWeekly) {
+        d.working = true;
+        d.start = hours.opens;
+        d.end = hours.closes;
+    } else if (!r.weekStart.isNull()) {
+        d.working = true;
+        d.start = r.weekStart.toString();
+        d.end = r.weekEnd.toString();
+    }
+}
+
 } // namespace
 
 bool WorkingHours::isTime(const QString &text)
@@ -51,14 +78,27 @@ bool WorkingHours::isTime(const QString &text)
     return re.match(text).hasMatch();
 }
 
+ShopHours WorkingHours::shopHours()
+{
+    ShopHours h;
+    for (const QVariantList &r : LedgerSql::rows(
+             QStringLiteral("select mingcheng,zhi from dianpushezhi where mingcheng in (?,?)"), {kOpensKey, kClosesKey})) {
+        const QString v = r.value(1).toString();
+        if (!isTime(v))
+            continue;
+        (r.value(0).toString() == kOpensKey ? h.opens : h.closes) = v;
+    }
+    return h;
+}
+
 QString WorkingHours::shopOpens()
 {
-    return setting(kOpensKey, QStringLiteral("09:00"));
+    return shopHours().opens;
 }
 
 QString WorkingHours::shopCloses()
 {
-    return setting(kClosesKey, QStringLiteral("21:00"));
+    return shopHours().closes;
 }
 
 LedgerResult WorkingHours::setShopHours(const QString &opens, const QString &closes, const QString &operatorName)
@@ -68,6 +108,8 @@ LedgerResult WorkingHours::setShopHours(const QString &opens, const QString &clo
         return LedgerResult::failure(why);
     return retryOnConflict([&] {
         TransactionScope tx;
+        // The hours are the owner's, whichever window or key reached here.
+        OperatorStore::requireSettingsRight(operatorName);
         for (const auto &kv : {qMakePair(kOpensKey, opens), qMakePair(kClosesKey, closes)}) {
             exec(QStringLiteral("delete from dianpushezhi where mingcheng=?"), {kv.first});
             exec(QStringLiteral("insert into dianpushezhi(mingcheng,zhi) values(?,?)"), {kv.first, kv.second});
@@ -99,7 +141,8 @@ LedgerResult WorkingHours::setWeekly(const QString &employeeId, const QList<Week
     }
     return retryOnConflict([&] {
         TransactionScope tx;
-        if (!LedgerSql::value(QStringLiteral("select 1 from yuangong where ID=?"), {employeeId}).isValid())
+        OperatorStore::requireSettingsRight(operatorName);
+        if (!tx.failed() && !LedgerSql::value(QStringLiteral("select 1 from yuangong where ID=?"), {employeeId}).isValid())
             refuse(QStringLiteral("找不到该员工"));
         exec(QStringLiteral("delete from yuangongpaiban where yuangongID=?"), {employeeId});
         for (const WeeklyHours &h : hours)
@@ -127,7 +170,8 @@ LedgerResult WorkingHours::setDay(const QString &employeeId, const QDate &date, 
     const QString day = date.toString(Qt::ISODate);
     return retryOnConflict([&] {
         TransactionScope tx;
-        if (!LedgerSql::value(QStringLiteral("select 1 from yuangong where ID=?"), {employeeId}).isValid())
+        OperatorStore::requireSettingsRight(operatorName);
+        if (!tx.failed() && !LedgerSql::value(QStringLiteral("select 1 from yuangong where ID=?"), {employeeId}).isValid())
             refuse(QStringLiteral("找不到该员工"));
         exec(QStringLiteral("delete from yuangongtiaoban where yuangongID=? and riqi=?"), {employeeId, day});
         if (!kind.isEmpty() && !tx.failed())
@@ -142,11 +186,15 @@ LedgerResult WorkingHours::setDay(const QString &employeeId, const QDate &date, 
 
 QList<WorkingDay> WorkingHours::day(const QDate &date)
 {
-    const QString opens = shopOpens(), closes = shopCloses();
+    return day(date, shopHours());
+}
+
+QList<WorkingDay> WorkingHours::day(const QDate &date, const ShopHours &hours)
+{
     const int weekday = date.dayOfWeek();
-    // Three reads whatever the number of stylists: the staff, their weekly
-    // hours of that weekday (and whether they have weekly hours at all), the
-    // changed days.
+    // One read whatever the number of stylists: the staff with their weekly
+    // hours of that weekday (and whether they have weekly hours at all) and
+    // the changed day.
     QList<WorkingDay> out;
     for (const QVariantList &r : LedgerSql::rows(
              QStringLiteral("select y.ID,y.name,y.type,"
@@ -161,34 +209,75 @@ QList<WorkingDay> WorkingHours::day(const QDate &date)
         d.employeeId = r.value(0).toString();
         d.name = r.value(1).toString();
         d.type = r.value(2).toString();
-        const bool hasWeekly = r.value(3).toInt() > 0;
-        const QString kind = r.value(6).toString();
-        if (kind == kDayOff) {
-            d.note = kDayOff;
-        } else if (kind == kChangedDay) {
-            d.note = kChangedDay;
-            d.working = true;
-            d.start = r.value(7).toString();
-            d.end = r.value(8).toString();
-        } else if (!hasWeekly) {
-            d.working = true;
-            d.start = opens;
-            d.end = closes;
-        } else if (!r.value(4).isNull()) {
-            d.working = true;
-            d.start = r.value(4).toString();
-            d.end = r.value(5).toString();
-        }
+        resolve(d, {r.value(3).toInt() > 0, r.value(4), r.value(5), r.value(6).toString(), r.value(7).toString(),
+                    r.value(8).toString()},
+                hours);
         out << d;
+    }
+    return out;
+}
+
+QList<QList<WorkingDay>> WorkingHours::days(const QDate &from, int count, const ShopHours &hours,
+                                            const QString &employeeId)
+{
+    const QString one = employeeId.isEmpty() ? QString() : QStringLiteral(" and yuangongID=?");
+    const QVariantList who = employeeId.isEmpty() ? QVariantList() : QVariantList{employeeId};
+    const QList<QVariantList> staff = LedgerSql::rows(
+        QStringLiteral("select ID,name,type from yuangong where coalesce(jinyong,'否')<>'是'")
+            + (employeeId.isEmpty() ? QString() : QStringLiteral(" and ID=?")) + QStringLiteral(" order by ID"),
+        who);
+    // employee → weekday → start, end
+    QHash<QString, QHash<int, QPair<QString, QString>>> weekly;
+    for (const QVariantList &r : LedgerSql::rows(
+             QStringLiteral("select yuangongID,xingqi,kaishi,jieshu from yuangongpaiban where 1=1") + one
+                 + QStringLiteral(" order by yuangongID,xingqi"),
+             who)) {
+        auto &week = weekly[r.value(0).toString()];
+        if (!week.contains(r.value(1).toInt()))
+            week.insert(r.value(1).toInt(), {r.value(2).toString(), r.value(3).toString()});
+    }
+    // employee + date → kind, start, end
+    QHash<QString, QStringList> changed;
+    for (const QVariantList &r : LedgerSql::rows(
+             QStringLiteral("select yuangongID,riqi,leixing,kaishi,jieshu from yuangongtiaoban where riqi>=? and riqi<?")
+                 + one,
+             QVariantList{from.toString(Qt::ISODate), from.addDays(count).toString(Qt::ISODate)} + who))
+        changed.insert(r.value(0).toString() + QLatin1Char('|') + r.value(1).toString(),
+                       {r.value(2).toString(), r.value(3).toString(), r.value(4).toString()});
+
+    QList<QList<WorkingDay>> out;
+    for (int i = 0; i < count; ++i) {
+        const QDate date = from.addDays(i);
+        QList<WorkingDay> day;
+        for (const QVariantList &s : staff) {
+            WorkingDay d;
+            d.employeeId = s.value(0).toString();
+            d.name = s.value(1).toString();
+            d.type = s.value(2).toString();
+            const auto week = weekly.constFind(d.employeeId);
+            DayRule rule;
+            rule.hasWeekly = week != weekly.cend();
+            if (rule.hasWeekly && week->contains(date.dayOfWeek())) {
+                rule.weekStart = week->value(date.dayOfWeek()).first;
+                rule.weekEnd = week->value(date.dayOfWeek()).second;
+            }
+            const QStringList change = changed.value(d.employeeId + QLatin1Char('|') + date.toString(Qt::ISODate));
+            rule.kind = change.value(0);
+            rule.changeStart = change.value(1);
+            rule.changeEnd = change.value(2);
+            resolve(d, rule, hours);
+            day << d;
+        }
+        out << day;
     }
     return out;
 }
 
 WorkingDay WorkingHours::dayOf(const QString &employeeId, const QDate &date)
 {
-    for (const WorkingDay &d : day(date))
-        if (d.employeeId == employeeId)
-            return d;
+    const QList<WorkingDay> one = days(date, 1, shopHours(), employeeId).value(0);
+    if (!one.isEmpty())
+        return one.first();
     WorkingDay none;
     none.employeeId = employeeId;
     return none;
@@ -200,10 +289,12 @@ QString WorkingHours::outsideHours(const BookingItem &item)
     const QString from = hhmm(item.start);
     // An item running to midnight ends at 24:00, not at 00:00.
     const QString to = item.end().date() > date ? QStringLiteral("24:00") : hhmm(item.end());
-    const WorkingDay d = dayOf(item.employeeId, date);
+    const ShopHours hours = shopHours();
+    const QList<WorkingDay> one = days(date, 1, hours, item.employeeId).value(0);
+    const WorkingDay d = one.value(0);
     const QString who = d.name.isEmpty() ? item.employeeId : d.name;
-    if (from < shopOpens() || to > shopCloses())
-        return QStringLiteral("%1–%2 不在营业时间 %3–%4 内").arg(from, to, shopOpens(), shopCloses());
+    if (from < hours.opens || to > hours.closes)
+        return QStringLiteral("%1–%2 不在营业时间 %3–%4 内").arg(from, to, hours.opens, hours.closes);
     if (!d.working)
         return QStringLiteral("%1 %2 %3").arg(who, date.toString(Qt::ISODate),
                                              d.note == kDayOff ? QStringLiteral("休息") : QStringLiteral("不上班"));

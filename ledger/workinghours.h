@@ -18,11 +18,20 @@ struct WeeklyHours
     QString end;      // hh:mm
 };
 
+// The shop's opening hours, read together.
+struct ShopHours
+{
+    QString opens = QStringLiteral("09:00");
+    QString closes = QStringLiteral("21:00");
+};
+
 class WorkingHours
 {
 public:
+    static ShopHours shopHours(); // one read; 09:00–21:00 unless set
     static QString shopOpens();   // hh:mm, 09:00 unless set
     static QString shopCloses();  // hh:mm, 21:00 unless set
+    // The writers below need an operator (login name) holding the settings right.
     static LedgerResult setShopHours(const QString &opens, const QString &closes, const QString &operatorName);
 
     static QList<WeeklyHours> weekly(const QString &employeeId);
@@ -35,6 +44,11 @@ public:
 
     // Every employee not disabled, in the order of their numbers, with the day's hours.
     static QList<WorkingDay> day(const QDate &date);
+    static QList<WorkingDay> day(const QDate &date, const ShopHours &hours);
+    // The same for `count` days from `from`, one list per day: three reads
+    // whatever the number of days. `employeeId`: that employee only.
+    static QList<QList<WorkingDay>> days(const QDate &from, int count, const ShopHours &hours,
+                                         const QString &employeeId = QString());
     static WorkingDay dayOf(const QString &employeeId, const QDate &date);
 
     // Why the item lies outside the shop's or its stylist's hours; empty when it does not.

@@ -94,7 +94,7 @@ void BookingHoursDlg::saved(const QString &ok, const QString &error)
 void BookingHoursDlg::on_toolButton_saveShop_clicked()
 {
     const LedgerResult r = WorkingHours::setShopHours(hhmm(ui->timeEdit_opens), hhmm(ui->timeEdit_closes),
-                                                      operatorSession().name);
+                                                      operatorSession().loginName);
     saved(QStringLiteral("营业时间已保存"), r.ok ? QString() : r.error);
 }
 
@@ -113,7 +113,7 @@ void BookingHoursDlg::on_toolButton_saveWeek_clicked()
             return;
         }
     }
-    const LedgerResult r = WorkingHours::setWeekly(employee, week, operatorSession().name);
+    const LedgerResult r = WorkingHours::setWeekly(employee, week, operatorSession().loginName);
     saved(QStringLiteral("工作时间已保存"), r.ok ? QString() : r.error);
 }
 
@@ -125,7 +125,7 @@ void BookingHoursDlg::on_toolButton_saveDay_clicked()
     const QString kind = ui->comboBox_kind->currentIndex() == 0 ? QString() : ui->comboBox_kind->currentText();
     const LedgerResult r = WorkingHours::setDay(employee, ui->dateEdit_change->date(), kind,
                                                 hhmm(ui->timeEdit_changeFrom), hhmm(ui->timeEdit_changeTo),
-                                                operatorSession().name);
+                                                operatorSession().loginName);
     saved(QStringLiteral("%1 的安排已保存").arg(ui->dateEdit_change->date().toString(Qt::ISODate)),
           r.ok ? QString() : r.error);
 }

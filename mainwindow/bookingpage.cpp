@@ -95,10 +95,12 @@ void BookingPage::fillStylists(const QList<WorkingDay> &staff)
 
 void BookingPage::refresh()
 {
-    // One read of the day's staff serves the stylist list and the columns.
-    const QList<WorkingDay> staff = WorkingHours::day(date());
+    // One read of the shop's hours and one of the day's staff serve the
+    // stylist list, the rows and the columns.
+    const ShopHours hours = WorkingHours::shopHours();
+    const QList<WorkingDay> staff = WorkingHours::day(date(), hours);
     fillStylists(staff);
-    m_view->setHours(WorkingHours::shopOpens(), WorkingHours::shopCloses());
+    m_view->setHours(hours.opens, hours.closes);
     QList<BookingDayView::Column> columns;
     QList<BookingBlock> blocks;
     const QString stylist = weekStylist();
@@ -116,10 +118,12 @@ void BookingPage::refresh()
         // The week of one stylist, Monday first.
         const QDate monday = date().addDays(1 - date().dayOfWeek());
         blocks = BookingBook::stylist(stylist, monday, 7);
+        const QList<QList<WorkingDay>> week = WorkingHours::days(monday, 7, hours, stylist);
         for (int i = 0; i < 7; ++i) {
+            WorkingDay d = week.value(i).value(0);
+            d.employeeId = stylist;
             columns << BookingDayView::Column{
-                WorkingHours::dayOf(stylist, monday.addDays(i)), monday.addDays(i),
-                QLocale(QLocale::Chinese).toString(monday.addDays(i), QStringLiteral("MM-dd dddd"))};
+                d, monday.addDays(i), QLocale(QLocale::Chinese).toString(monday.addDays(i), QStringLiteral("MM-dd dddd"))};
         }
     }
     const bool newDay = m_shownDate != date();

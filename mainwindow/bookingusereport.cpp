@@ -3,6 +3,8 @@
 #include "amounts.h"
 #include "csvexport.h"
 #include "ctrluiclass.h"
+#include "operatorsession.h"
+#include "operatorstore.h"
 #include "prompt.h"
 
 #include <QBarCategoryAxis>
@@ -154,6 +156,12 @@ void BookingUseReport::query()
 
 void BookingUseReport::exportCsv()
 {
+    // An export takes the shop's figures out of the program: the settings
+    // right, as for every other list.
+    if (!OperatorStore::holdsSettingsRight(operatorSession().loginName)) {
+        ctrlUiClass::showInfo(OperatorStore::noRightText(), this);
+        return;
+    }
     if (m_rows.isEmpty())
         query();
     const QString path = Prompt::saveFileName(this, QStringLiteral("导出"),

@@ -8,6 +8,7 @@
 #include "bookingdayview.h"
 #include "bookingpage.h"
 #include "bookingusereport.h"
+#include "heldbills.h"
 #include "ctrluiclass.h"
 #include "ledgertypes.h"
 
@@ -15,7 +16,40 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
+#include <QSplitter>
 #include <QVBoxLayout>
+
+namespace {
+// Under the page's first row (its period and 查询), what the page holds goes
+// into the upper part of a splitter and the widget into its lower part.
+void underCharts(QVBoxLayout *box, QWidget *below)
+{
+    auto *charts = new QWidget;
+    charts->setObjectName(QStringLiteral("businessChartsBody"));
+    auto *moved = new QVBoxLayout(charts);
+    moved->setContentsMargins(0, 0, 0, 0);
+    while (box->count() > 1) {
+        QLayoutItem *item = box->takeAt(1);
+        if (QWidget *w = item->widget()) {
+            delete item;
+            moved->addWidget(w, 1);
+        } else if (QLayout *l = item->layout()) {
+            l->setParent(nullptr);
+            moved->addLayout(l, 1);
+        } else {
+            moved->addItem(item);
+        }
+    }
+    auto *split = new QSplitter(Qt::Vertical);
+    split->setObjectName(QStringLiteral("splitter_bookingUse"));
+    split->setChildrenCollapsible(false);
+    split->addWidget(charts);
+    split->addWidget(below);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 1);
+    box->addWidget(split, 1);
+}
+} // namespace
 
 void MainWindow::setupBooking()
 {
@@ -28,11 +62,12 @@ void MainWindow::setupBooking()
         showBookingStatus();
         showMemberBookings();
     });
-    // The owner's utilisation list sits under the charts of 经营分析.
+    // The owner's utilisation list sits under the charts of 经营分析, below a
+    // splitter that leaves the charts three quarters of the height.
     for (int i = 0; i < ui->tabWidget_5->count(); ++i)
         if (ui->tabWidget_5->tabText(i) == QStringLiteral("经营分析")) {
             if (auto *box = qobject_cast<QVBoxLayout *>(ui->tabWidget_5->widget(i)->layout()))
-                box->addWidget(new BookingUseReport);
+                underCharts(box, new BookingUseReport);
         }
     auto *key = new QShortcut(QKeySequence(Qt::Key_F11), this);
     connect(key, &QShortcut::activated, this, [this] { navigateTo(QStringLiteral("预约")); });
@@ -82,6 +117,13 @@ void MainWindow::checkoutBooking(const QString &bookingId)
             return;
         }
         selectMember(record);
+    }
+    // Rung up and held already: 开单 takes that bill up rather than a second one.
+    const QString held = HeldBills::holding(bookingId);
+    if (!held.isEmpty()) {
+        runCheckout(held, QString());
+        afterBookingCheckout();
+        return;
     }
     runCheckout(QString(), bookingId);
 }

@@ -8,6 +8,35 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
+QList<BookingSheet::Line> BookingSheet::lines(const QDate &date, const QString &employeeId)
+{
+    QList<Line> out;
+    out << Line{Line::Title, {QStringLiteral("预约表  %1").arg(date.toString(QStringLiteral("yyyy-MM-dd")))}};
+    const QList<BookingBlock> blocks = BookingBook::day(date);
+    for (const WorkingDay &d : WorkingHours::day(date)) {
+        if (!employeeId.isEmpty() && d.employeeId != employeeId)
+            continue;
+        QList<BookingBlock> own;
+        for (const BookingBlock &b : blocks)
+            if (b.employeeId == d.employeeId && b.state != QStringLiteral("已取消"))
+                own << b;
+        if (own.isEmpty() && !d.working)
+            continue;
+        out << Line{Line::Stylist, {d.name + QLatin1Char(' ') + d.type + QStringLiteral("  ")
+                                    + (d.working ? d.start + QStringLiteral("–") + d.end : QStringLiteral("休息"))}};
+        out << Line{Line::Head, {QStringLiteral("时间"), QStringLiteral("顾客"), QStringLiteral("电话"),
+                                 QStringLiteral("项目"), QStringLiteral("状态"), QStringLiteral("备注")}};
+        for (const BookingBlock &b : own)
+            out << Line{Line::Booking,
+                        {b.start.toString(QStringLiteral("HH:mm")) + QStringLiteral("–")
+                             + b.start.addSecs(qint64(b.minutes) * 60).toString(QStringLiteral("HH:mm")),
+                         b.customerName, b.phone, b.itemName, b.state, b.remark}};
+        if (own.isEmpty())
+            out << Line{Line::Nothing, {QString(), QStringLiteral("（没有预约）")}};
+    }
+    return out;
+}
+
 void BookingSheet::render(QPagedPaintDevice *device, const QDate &date, const QString &employeeId)
 {
     QPainter p(device);
@@ -17,10 +46,10 @@ void BookingSheet::render(QPagedPaintDevice *device, const QDate &date, const QS
     const int line = qMax(12, page.height() / 48);
     QFont font = p.font();
     font.setPixelSize(line * 6 / 10);
-    p.setFont(font);
+    QFont title = font;
+    title.setBold(true);
+    title.setPixelSize(line * 8 / 10);
     const QList<int> columns = {0, 10, 30, 50, 68, 85}; // percent of the width
-    const QStringList heads = {QStringLiteral("时间"), QStringLiteral("顾客"), QStringLiteral("电话"),
-                               QStringLiteral("项目"), QStringLiteral("状态"), QStringLiteral("备注")};
     int y = 0;
     const auto row = [&](const QStringList &cells) {
         if (y + line > page.height()) {
@@ -35,35 +64,23 @@ void BookingSheet::render(QPagedPaintDevice *device, const QDate &date, const QS
         }
         y += line;
     };
-    QFont title = font;
-    title.setBold(true);
-    title.setPixelSize(line * 8 / 10);
-    p.setFont(title);
-    p.drawText(QRect(0, y, page.width(), line * 3 / 2), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("预约表  %1").arg(date.toString(QStringLiteral("yyyy-MM-dd"))));
-    y += line * 2;
-    const QList<BookingBlock> blocks = BookingBook::day(date);
-    for (const WorkingDay &d : WorkingHours::day(date)) {
-        if (!employeeId.isEmpty() && d.employeeId != employeeId)
-            continue;
-        QList<BookingBlock> own;
-        for (const BookingBlock &b : blocks)
-            if (b.employeeId == d.employeeId && b.state != QStringLiteral("已取消"))
-                own << b;
-        if (own.isEmpty() && !d.working)
-            continue;
-        p.setFont(title);
-        row({d.name + QLatin1Char(' ') + d.type + QStringLiteral("  ")
-             + (d.working ? d.start + QStringLiteral("–") + d.end : QStringLiteral("休息"))});
-        p.setFont(font);
-        row(heads);
-        for (const BookingBlock &b : own)
-            row({b.start.toString(QStringLiteral("HH:mm")) + QStringLiteral("–")
-                     + b.start.addSecs(qint64(b.minutes) * 60).toString(QStringLiteral("HH:mm")),
-                 b.customerName, b.phone, b.itemName, b.state, b.remark});
-        if (own.isEmpty())
-            row({QString(), QStringLiteral("（没有预约）")});
-        y += line / 2;
+    for (const Line &l : lines(date, employeeId)) {
+        switch (l.kind) {
+        case Line::Title:
+            p.setFont(title);
+            p.drawText(QRect(0, y, page.width(), line * 3 / 2), Qt::AlignLeft | Qt::AlignVCenter, l.cells.value(0));
+            y += line * 2;
+            break;
+        case Line::Stylist:
+            if (y > line * 2)
+                y += line / 2; // a gap before every stylist but the first
+            p.setFont(title);
+            row(l.cells);
+            p.setFont(font);
+            break;
+        default:
+            row(l.cells);
+        }
     }
 }
 

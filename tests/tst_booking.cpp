@@ -5,10 +5,12 @@
 #include "basket.h"
 #include "bookingbook.h"
 #include "bookingcheckout.h"
+#include "bookingtestkit.h"
 #include "bookingwriter.h"
 #include "checkoutfixture.h"
 #include "dbrecords.h"
 #include "dbsetconfig.h"
+#include "heldbills.h"
 #include "ledgersql.h"
 #include "refundwriter.h"
 #include "salewriter.h"
@@ -30,8 +32,10 @@ private slots:
     void clashes_data();
     void clashes();
     void workingHours();
+    void dayMarks();
     void bookingBecomesSale();
     void settledElsewhereRefusesTheSale();
+    void heldBillKeepsItsBooking();
     void twoDesksOneSlot();
 
 private:
@@ -53,21 +57,7 @@ QDateTime at(const QString &hhmm, const QDate &day = bookDay())
 Booking booking(const QString &member, const QString &item, const QString &employee, const QString &start,
                 int minutes = 60)
 {
-    Booking b;
-    b.memberId = member;
-    if (member == QLatin1String(kWalkInId)) {
-        b.customerName = QStringLiteral("李娜");
-        b.phone = QStringLiteral("13900000000");
-    }
-    BookingItem i;
-    i.itemId = item;
-    i.employeeId = employee;
-    i.start = at(start);
-    i.minutes = minutes;
-    b.items << i;
-    b.source = QStringLiteral("电话");
-    b.operatorName = QStringLiteral("admin");
-    return b;
+    return oneItemBooking(member, item, employee, at(start), minutes);
 }
 
 } // namespace
@@ -211,6 +201,45 @@ void TestBooking::workingHours()
     QCOMPARE(WorkingHours::outsideHours(booking("1001", "S01", "E01", "15:00").items.first()), QString());
     QCOMPARE(WorkingHours::setDay("E01", bookDay(), "调班", "15:00", "3pm", "admin").error,
              QString("时间格式应为 时:分，例如 09:30"));
+
+    // A week read at once (the week view, the utilisation list) says what
+    // each day read alone says: the day off, the changed day, the weekly
+    // hours, the shop's hours.
+    QVERIFY(WorkingHours::setDay("E02", bookDay().addDays(2), "休息", "", "", "admin").ok);
+    QVERIFY(WorkingHours::setDay("E01", bookDay().addDays(3), "休息", "", "", "admin").ok);
+    const auto shown = [](const QList<WorkingDay> &staff) {
+        QStringList out;
+        for (const WorkingDay &d : staff)
+            out << QStringList{d.employeeId, d.name, d.type, d.working ? "上班" : "不上班", d.start, d.end, d.note}.join('/');
+        return out;
+    };
+    const QList<QList<WorkingDay>> week = WorkingHours::days(bookDay().addDays(-1), 7, WorkingHours::shopHours());
+    QCOMPARE(week.size(), 7);
+    for (int i = 0; i < 7; ++i)
+        QCOMPARE(shown(week.at(i)), shown(WorkingHours::day(bookDay().addDays(i - 1))));
+    QCOMPARE(shown(week.at(1)).value(0), QString("E01/张三/发型师/上班/15:00/20:00/调班"));
+    QCOMPARE(shown(WorkingHours::days(bookDay(), 1, WorkingHours::shopHours(), "E02").value(0)),
+             QStringList({"E02/李四/助理/上班/10:00/14:00/"}));
+}
+
+// Each block of the day carries its member's marks: a birthday within the
+// coming week, and a package item of the booking with two uses or fewer left.
+void TestBooking::dayMarks()
+{
+    sqlExec("update huiyuan set birthday='1990-" + QDate::currentDate().addDays(3).toString("MM-dd") + "' where ID='1001'");
+    sqlExec("update huiyuan set birthday='1990-" + QDate::currentDate().addDays(9).toString("MM-dd") + "' where ID='1002'");
+    QVERIFY(BookingWriter::book(booking("1001", "S02", "E01", "10:00")).ok);
+    QVERIFY(BookingWriter::book(booking("1002", "S01", "E02", "10:00")).ok);
+    QVERIFY(BookingWriter::book(booking(kWalkInId, "S01", "E01", "12:00")).ok);
+    const auto marks = [] {
+        QStringList out;
+        for (const BookingBlock &b : BookingBook::day(bookDay()))
+            out << b.memberId + (b.birthdaySoon ? "生日" : "") + (b.packageRunningOut ? "套餐将用完" : "");
+        return out;
+    };
+    QCOMPARE(marks(), QStringList({"1001生日", "1002", "0000"}));
+    sqlExec("update huiyuantaocan set shengyucishu=2 where huiyuanID='1001'");
+    QCOMPARE(marks(), QStringList({"1001生日套餐将用完", "1002", "0000"}));
 }
 
 // The booking brings its lines to the checkout (the held package first, the
@@ -282,6 +311,67 @@ void TestBooking::settledElsewhereRefusesTheSale()
     QCOMPARE(sold.error, QString("这张消费单的预约现在是“已取消”（可能刚在其他收银台处理过），本次消费未保存"));
     QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei"), QString("0"));
     QCOMPARE(sqlValue("select count(*) from xiaofeimingxi"), QString("0"));
+    QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("已取消"));
+    verifyBooks();
+}
+
+// A bill rung up from a booking and held (挂单) keeps its booking: held
+// again it still has it, thrown away it gives the booking back as it was, and
+// while it is held the booking is not rung up a second time.
+void TestBooking::heldBillKeepsItsBooking()
+{
+    const QString id = BookingWriter::book(booking("1002", "S01", "E01", "14:00")).documentId;
+    const auto holdFromBooking = [&](const QString &basketId) {
+        Basket basket(basketId);
+        basket.open("1002");
+        const LedgerResult filled = BookingCheckout::fill(basket, id, "1002", "普通卡", "admin");
+        if (!filled.ok)
+            return filled;
+        return HeldBills::hold(basketId, "1002", "赵六", "admin", QString(), id);
+    };
+    const QString held = holdFromBooking("xf_one").documentId;
+    QVERIFY(held.startsWith("gd_"));
+    QCOMPARE(sqlRows("select yuyueID,yuyuezhuangtai from guadan").value(0), QStringList({id, "已预约"}));
+    QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("已到店"));
+    QCOMPARE(holdFromBooking("xf_two").error, QString("该预约已挂单（挂单号：%1），请从挂单中取回").arg(held));
+    QCOMPARE(sqlValue("select count(*) from tempxiaofeimingxi where ID='xf_two'"), QString("0"));
+
+    // Taken up and held again: the new bill has the booking and what it was at first.
+    Basket again(QStringLiteral("xf_three"));
+    again.open("1002");
+    QVERIFY(HeldBills::resume(held, again.saleId(), "admin").ok);
+    const QString heldAgain = HeldBills::hold(again.saleId(), "1002", "赵六", "admin", held).documentId;
+    QVERIFY(heldAgain.startsWith("gd_"));
+    QCOMPARE(sqlRows("select ID,yuyueID,yuyuezhuangtai from guadan"), QList<QStringList>({{heldAgain, id, "已预约"}}));
+
+    // Thrown away: the booking is open again as it was, and can be rung up.
+    QVERIFY(HeldBills::discard(heldAgain, "admin", "admin").ok);
+    QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("已预约"));
+    QCOMPARE(sqlRows("select dongzuo,zhuangtai from yuyuerizhi order by rowid"),
+             QList<QStringList>({{"新建预约", "已预约"}, {"挂单", "已到店"}, {"挂单", "已到店"}, {"删除挂单", "已预约"}}));
+
+    // Arrived first: thrown away it stays arrived. Cancelled while held: the
+    // sale is refused, and throwing the bill away leaves the cancellation.
+    QVERIFY(BookingWriter::arrive(id, "admin").ok);
+    const QString arrived = holdFromBooking("xf_four").documentId;
+    QVERIFY(HeldBills::discard(arrived, "admin", "admin").ok);
+    QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("已到店"));
+    const QString cancelled = holdFromBooking("xf_five").documentId;
+    QVERIFY(BookingWriter::cancel(id, "客人改期", "admin").ok);
+    Basket late(QStringLiteral("xf_six"));
+    late.open("1002");
+    QVERIFY(HeldBills::resume(cancelled, late.saleId(), "admin").ok);
+    Sale sale = late.toSale();
+    sale.memberId = "1002";
+    sale.operatorName = "admin";
+    sale.lineMethod = "现金";
+    sale.payments << PaymentPart{"现金", 10000};
+    sale.heldBillId = cancelled;
+    QCOMPARE(SaleWriter::commit(sale).error,
+             QString("这张消费单的预约现在是“已取消”（可能刚在其他收银台处理过），本次消费未保存"));
+    QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei"), QString("0"));
+    QCOMPARE(sqlValue("select count(*) from guadan"), QString("1"));
+    QVERIFY(HeldBills::discard(cancelled, "admin", "admin", late.saleId()).ok);
     QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("已取消"));
     verifyBooks();
 }

@@ -10,9 +10,11 @@
 
 #include "bookingdayview.h"
 #include "bookingpage.h"
+#include "bookingtestkit.h"
 #include "bookingwriter.h"
 #include "checkoutfixture.h"
 #include "mainwindow.h"
+#include "shopconnection.h"
 
 using namespace checkout_fixture;
 
@@ -70,6 +72,8 @@ class TestBookingWindow : public QObject
 private slots:
     void bookMoveClashNoShow();
     void bookingToSale();
+    void heldBookingBillSettlesAtTheOtherDesk();
+    void checkoutOfAHeldBookingTakesUpItsBill();
 };
 
 void TestBookingWindow::bookMoveClashNoShow()
@@ -140,15 +144,7 @@ void TestBookingWindow::bookingToSale()
     TestWorkdir dir;
     PromptRecorder prompts;
     seedShop();
-    Booking b;
-    b.memberId = "1002";
-    BookingItem i;
-    i.itemId = "S01";
-    i.employeeId = "E02";
-    i.start = at("10:00");
-    b.items << i;
-    b.operatorName = "admin";
-    const QString id = BookingWriter::book(b).documentId;
+    const QString id = bookOne(oneItemBooking("1002", "S01", "E02", at("10:00")));
     QVERIFY(!id.isEmpty());
     MainWindow w;
     BookingDayView *view = openBook(w);
@@ -175,6 +171,88 @@ void TestBookingWindow::bookingToSale()
     const QString sale = sqlValue("select ID from huiyuanxiaofei");
     QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue").value(0), QStringList({"已完成", sale}));
     QCOMPARE(sqlValue("select yuangongID from tichengmingxi where xiaofeiID='" + sale + "'"), QString("E02"));
+    verifyBooks();
+}
+
+// 开单, then 挂单 (the customer pays later): the bill keeps its booking, and
+// the other desk that takes it up and sells it settles the booking once.
+void TestBookingWindow::heldBookingBillSettlesAtTheOtherDesk()
+{
+    TestWorkdir dir;
+    PromptRecorder prompts;
+    seedShop();
+    const QString id = bookOne(oneItemBooking("1002", "S01", "E02", at("10:00")));
+    QVERIFY(!id.isEmpty());
+
+    QString held;
+    {
+        AddXiaofeiDlg checkout;
+        checkout.setHuiyuanInfo(memberInfo("1002"));
+        checkout.show();
+        const LedgerResult taken = checkout.takeBooking(id);
+        QVERIFY2(taken.ok, qPrintable(taken.error));
+        clickButton(&checkout, "toolButton"); // 挂单
+        held = checkout.heldBillId();
+        QVERIFY(held.startsWith("gd_"));
+    }
+    // Served and waiting to pay: the customer is here, not a no-show.
+    QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue").value(0), QStringList({"已到店", ""}));
+    QCOMPARE(BookingWriter::noShow(id, "admin").error, QString("该预约现在是“已到店”，不能标为爽约"));
+
+    ShopConnection desk = currentShopConnection();
+    desk.desk = "前台2";
+    setCurrentShopConnection(desk);
+    AddXiaofeiDlg other;
+    other.setHuiyuanInfo(memberInfo("1002"));
+    other.show();
+    QVERIFY(other.resumeHeld(held).ok);
+    setMethod(other, "现金");
+    setText(&other, "lineEdit_4", text(&other, "label_26"));
+    clickButton(&other, "toolButton_10");
+    QCOMPARE(other.result(), int(QDialog::Accepted));
+    const QString sale = sqlValue("select ID from huiyuanxiaofei");
+    QVERIFY(!sale.isEmpty());
+    QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue").value(0), QStringList({"已完成", sale}));
+    QCOMPARE(sqlRows("select dongzuo,zhuangtai from yuyuerizhi order by rowid"),
+             QList<QStringList>({{"新建预约", "已预约"}, {"挂单", "已到店"}, {"开单结账", "已完成"}}));
+    QCOMPARE(sqlValue("select count(*) from guadan"), QString("0"));
+    verifyBooks();
+}
+
+// 开单 on a booking whose bill is held opens that bill, not a second one.
+void TestBookingWindow::checkoutOfAHeldBookingTakesUpItsBill()
+{
+    TestWorkdir dir;
+    PromptRecorder prompts;
+    seedShop();
+    const QString id = bookOne(oneItemBooking("1002", "S01", "E02", at("10:00")));
+    {
+        AddXiaofeiDlg checkout;
+        checkout.setHuiyuanInfo(memberInfo("1002"));
+        QVERIFY(checkout.takeBooking(id).ok);
+        clickButton(&checkout, "toolButton"); // 挂单
+    }
+    const QString held = sqlValue("select ID from guadan");
+    QVERIFY(!held.isEmpty());
+    MainWindow w;
+    BookingDayView *view = openBook(w);
+    view->selectBooking(id);
+    QString lines;
+    onNextModal([&](QWidget *dialog) {
+        auto *checkout = qobject_cast<AddXiaofeiDlg *>(dialog);
+        QVERIFY(checkout);
+        lines = QString::number(checkout->findChild<QTableView *>("tableView")->model()->rowCount());
+        setMethod(*checkout, "现金");
+        setText(checkout, "lineEdit_4", text(checkout, "label_26"));
+        clickButton(checkout, "toolButton_10");
+    });
+    clickButton(w.bookingPage(), "bookingCheckout");
+    QCOMPARE(lines, QString("1"));
+    QCOMPARE(prompts.texts().filter("挂单").size(), 0);
+    const QString sale = sqlValue("select ID from huiyuanxiaofei");
+    QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue").value(0), QStringList({"已完成", sale}));
+    QCOMPARE(sqlValue("select count(*) from guadan"), QString("0"));
+    QCOMPARE(sqlValue("select count(*) from xiaofeimingxi"), QString("1"));
     verifyBooks();
 }
 
