@@ -955,7 +955,7 @@ void TestMemberLife::vouchersIssuedSoldAndListed()
     clickButton(&dlg, QStringLiteral("toolButton_search"));
     QCOMPARE(view->model()->rowCount(), 5);
     const QString totals = dlg.findChild<QLabel *>(QStringLiteral("totals_tableView_vouchers"))->text();
-    QCOMPARE(totals, QStringLiteral("合计：5 条　　面值金额 500　　已用金额 100　　未用金额 300"));
+    QCOMPARE(totals, QStringLiteral("合计：5 条　　面值金额 500.00　　已用金额 100.00　　未用金额 300.00"));
     dlg.findChild<QLineEdit *>(QStringLiteral("lineEdit_search"))->setText(QStringLiteral("DJ0004"));
     clickButton(&dlg, QStringLiteral("toolButton_search"));
     QCOMPARE(view->model()->rowCount(), 1);
