@@ -52,10 +52,12 @@ LedgerResult upgradeOnce(const CardUpgrade &u)
     // Read again inside the transaction: another desk may have changed the
     // member's card, or the card types' prices, since the dialog opened.
     const CardUpgradeQuote q = CardUpgrades::quote(u.memberId, u.newType);
-    if (!q.ok)
-        refuse(q.error);
-    else if (q.oldType != u.fromType)
+    // Another desk's change is said first: its upgrade to the same card would
+    // otherwise read as "choose another card".
+    if (!q.oldType.isEmpty() && q.oldType != u.fromType)
         refuse(QStringLiteral("该会员的会员卡已被另一台收银机改为“%1”，请重新打开会员卡升级").arg(q.oldType));
+    else if (!q.ok)
+        refuse(q.error);
     else if (q.dueCents != u.dueCents)
         refuse(QStringLiteral("会员卡的价格已经变动，应收 %1 元，请重新打开会员卡升级").arg(centsShown(q.dueCents)));
     else if (q.downgrade && !holdsSettingsRight(u.operatorName))

@@ -28,6 +28,11 @@
 #include "pointsredemption.h"
 #include "daijinquandlg.h"
 #include "daijinquanhaodlg.h"
+#include "deskprocess.h"
+#include "sqldialect.h"
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include "vouchers.h"
 #include <QTableView>
 #include <QSpinBox>
@@ -151,6 +156,7 @@ private slots:
     void pointsAtTwoDesksRedeemedOnce();
     void vouchersIssuedSoldAndListed();
     void vouchersPayOnceWithTheirRest();
+    void racesAtTwoDeskProcesses();
 };
 
 void TestMemberLife::visitNoteWrittenChangedSearchedAndDeleted()
@@ -1034,6 +1040,106 @@ void TestMemberLife::vouchersPayOnceWithTheirRest()
     QCOMPARE(sqlRows(QStringLiteral("select zhuangtai,yue from daijinquan where ID='DJ0004'")), (QList<QStringList>{{"未使用", "100"}}));
     QCOMPARE(sqlValue(QStringLiteral("select leixing||danju from daijinquanbiandong where quanID='DJ0004' order by ID desc LIMIT 1")),
              QStringLiteral("消费作废退回") + voided.documentId);
+    verifyBooks();
+}
+
+namespace {
+QString json(const QJsonObject &o)
+{
+    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+
+// Both desks are asked at the same moment and answer. On a shop file a third
+// program holds the write lock meanwhile, so that both are waiting for it and
+// go the instant it is free; on a server both transactions run side by side.
+QStringList atOnce(DeskProcess *desks, const QString &first, const QString &second)
+{
+    DeskProcess holder;
+    const bool held = !SqlDialect::isPostgres() && holder.hold(QDir::currentPath(), 400);
+    desks[0].send(first);
+    desks[1].send(second);
+    QStringList answers{desks[0].answer(), desks[1].answer()};
+    if (held)
+        holder.released();
+    return answers;
+}
+
+// Exactly one of the two answers is "ok …"; the other is the refusal, whose start is given.
+void oneWins(const QStringList &answers, const QString &refusal)
+{
+    QVERIFY2(answers.filter(QRegularExpression(QStringLiteral("^ok "))).size() == 1, qPrintable(answers.join(" | ")));
+    const QString refused = answers.at(answers.at(0).startsWith(QStringLiteral("ok ")) ? 1 : 0);
+    QVERIFY2(refused.startsWith(QStringLiteral("refused ") + refusal), qPrintable(refused));
+}
+} // namespace
+
+// Two desks, each its own program on the one shop, race for the same voucher,
+// the same points and the same card: the one that comes second is refused
+// with a word and writes nothing.
+void TestMemberLife::racesAtTwoDeskProcesses()
+{
+    TestWorkdir wd;
+    seedPointsShop();
+    Reward w;
+    w.id = QStringLiteral("R9");
+    w.name = QStringLiteral("洗发一次");
+    w.kind = QString::fromUtf8(kRewardService);
+    w.itemId = QStringLiteral("X1");
+    w.amount = 1;
+    w.points = 100;
+    QVERIFY(PointsRedemption::saveReward(w, QStringLiteral("店长")).ok);
+    issueVouchers(1, 1, 10000);
+    const CardUpgradeQuote member1 = CardUpgrades::quote(QStringLiteral("1"), QStringLiteral("钻石卡"));
+    const CardUpgradeQuote member2 = CardUpgrades::quote(QStringLiteral("2"), QStringLiteral("钻石卡"));
+    QVERIFY(member1.ok && member2.ok);
+
+    DeskProcess desks[2];
+    QVERIFY(desks[0].start(wd.path(), QStringLiteral("前台1")));
+    QVERIFY(desks[1].start(wd.path(), QStringLiteral("前台2")));
+
+    // One voucher handed over at both desks for a 剪发 each.
+    const QJsonObject cut{{"type", "服务项目"}, {"item", "X3"}, {"unit", 10000.0}, {"qty", 1.0}};
+    const QString byVoucher = json({{"op", "sale"}, {"member", "0000"}, {"lines", QJsonArray{cut}},
+                                    {"payments", QJsonArray{QJsonArray{"代金券", 10000.0, "DJ0001"}}}});
+    oneWins(atOnce(desks, byVoucher, byVoucher), QStringLiteral("代金券 DJ0001 已经用过了"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(distinct ID) from huiyuanxiaofei")), QStringLiteral("1"));
+    QCOMPARE(sqlRows(QStringLiteral("select leixing,jianshao,dangshiyue from daijinquanbiandong where quanID='DJ0001' order by ID")),
+             (QList<QStringList>{{"发放", "0", "100"}, {"使用", "100", "0"}}));
+    QCOMPARE(sqlRows(QStringLiteral("select zhuangtai,yue from daijinquan")), (QList<QStringList>{{"已用完", "0"}}));
+
+    // Member 2's 150 points are redeemed for 100 at both desks.
+    const QString redeem = json({{"op", "redeem"}, {"member", "2"}, {"reward", "R9"}, {"qty", 1.0}});
+    oneWins(atOnce(desks, redeem, redeem), QStringLiteral("积分不足"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from jifenduihuan")), QStringLiteral("1"));
+    QCOMPARE(sqlValue(QStringLiteral("select jifen from huiyuan where ID='2'")), QStringLiteral("50"));
+    QCOMPARE(sqlValue(QStringLiteral("select shengyucishu from huiyuantaocan where huiyuanID='2' and xiangmuID='X1'")),
+             QStringLiteral("1"));
+
+    // Member 2's card upgraded at both desks: it is paid for once.
+    const QString upgrade2 = json({{"op", "upgrade"}, {"member", "2"}, {"from", "金卡"}, {"card", "钻石卡"},
+                                   {"due", double(member2.dueCents)}, {"received", double(member2.dueCents)},
+                                   {"method", "现金"}});
+    oneWins(atOnce(desks, upgrade2, upgrade2), QStringLiteral("该会员的会员卡已被另一台收银机改为“钻石卡”"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from huiyuankabiandong where huiyuanid='2'")), QStringLiteral("1"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from huiyuanjiaofei where huiyuanid='2' and jiaofeileixing='会员卡升级'")),
+             QStringLiteral("1"));
+    QCOMPARE(BalanceBook::balance(QStringLiteral("2")), 50000 + member2.valueCents);
+
+    // Member 1's card upgraded at one desk while the other tops it up: both
+    // land, neither credit lost.
+    const QString upgrade1 = json({{"op", "upgrade"}, {"member", "1"}, {"from", "金卡"}, {"card", "钻石卡"},
+                                   {"due", double(member1.dueCents)}, {"received", double(member1.dueCents)},
+                                   {"method", "现金"}});
+    const QString topUp1 = json({{"op", "topup"}, {"member", "1"}, {"paidIn", 100000.0}, {"bonus", 0.0},
+                                 {"received", 100000.0}, {"method", "现金"}});
+    const QStringList both = atOnce(desks, upgrade1, topUp1);
+    QVERIFY2(both.filter(QRegularExpression(QStringLiteral("^ok "))).size() == 2, qPrintable(both.join(" | ")));
+    QCOMPARE(sqlValue(QStringLiteral("select type from huiyuan where ID='1'")), QStringLiteral("钻石卡"));
+    QCOMPARE(BalanceBook::balance(QStringLiteral("1")), 50000 + member1.valueCents + 100000);
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from huiyuanyuebiandong where huiyuanid='1'")).toInt(), 3);
+
+    for (DeskProcess &d : desks)
+        QVERIFY(d.finish());
     verifyBooks();
 }
 
