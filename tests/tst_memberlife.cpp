@@ -148,6 +148,7 @@ private slots:
     void cardUpgradeByRule();
     void cardUpgradeDebtDowngradeAndRefusals();
     void cardUpgradeAtTwoDesksLandsOnce();
+    void cardUpgradeEarnsCommission();
     void topUpOffersSetAndApplied();
     void packageExpirySetRefusedAndExtended();
     void packageExpiryReminder();
@@ -509,6 +510,61 @@ void TestMemberLife::cardUpgradeAtTwoDesksLandsOnce()
     third.confirm();
     QCOMPARE(prompts.last(), QStringLiteral("会员卡的价格已经变动，应收 1700.00 元，请重新打开会员卡升级"));
     QCOMPARE(sqlValue(QStringLiteral("select type from huiyuan where ID='1'")), QStringLiteral("金卡"));
+    verifyBooks();
+}
+
+void TestMemberLife::cardUpgradeEarnsCommission()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedUpgradeShop();
+    // 钻石卡's rule: 10 % to whoever sells it.
+    sqlExec(QStringLiteral("insert into tichengshezhi(xiangmuID,xiangmuleixing,yuangongleixing,tichengfangshi,jisuanfanshi,"
+                           "tichengbili,tichengjiner) values('钻石卡','会员卡','所有员工','轮单提成','按比例提成',10,0)"));
+    const auto commission = [] {
+        return sqlRows(QStringLiteral("select yuangongID,xiangmuID,tichengjine,beizhu from tichengmingxi order by rowid"));
+    };
+    QString id;
+    {
+        UpgradeScreen s(QStringLiteral("1"));
+        s.choose(QStringLiteral("钻石卡"));
+        auto *employee = s.dlg.findChild<QComboBox *>(QStringLiteral("comboBox_employee"));
+        employee->setCurrentIndex(employee->findText(QStringLiteral("王美发")));
+        QCOMPARE(employee->currentData().toString(), QStringLiteral("A01"));
+        s.confirm();
+        QCOMPARE(s.dlg.result(), int(QDialog::Accepted));
+        id = s.dlg.documentId();
+    }
+    // On the 1600 paid for the difference, under the upgrade's own number.
+    QCOMPARE(commission(), (QList<QStringList>{{"A01", "1", "160", "升级提成"}}));
+    QCOMPARE(sqlValue(QStringLiteral("select xiaofeiID from tichengmingxi")), id);
+    // Without a seller, or back down to 金卡 (whose issue earns 10 %), nobody earns.
+    {
+        UpgradeScreen s(QStringLiteral("2"));
+        s.choose(QStringLiteral("钻石卡"));
+        s.confirm();
+    }
+    operatorSession().loginName = QStringLiteral("店长");
+    {
+        UpgradeScreen s(QStringLiteral("2"));
+        s.choose(QStringLiteral("金卡"));
+        auto *employee = s.dlg.findChild<QComboBox *>(QStringLiteral("comboBox_employee"));
+        employee->setCurrentIndex(employee->findText(QStringLiteral("王美发")));
+        prompts.answer(QStringLiteral("是"));
+        s.confirm();
+        QCOMPARE(s.dlg.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(commission().size(), 1);
+
+    // A refund of all that was paid takes the commission back with it.
+    const StoredValue sv = BalanceBook::storedValue(QStringLiteral("1"));
+    QCOMPARE(sv.paidEverCents, qint64(160000));
+    const LedgerResult back = RefundWriter::refundBalance(BalanceRefund{
+        QStringLiteral("1"), sv.balanceCents, sv.paidEverCents, QStringLiteral("现金"), QStringLiteral("会员退卡"),
+        QStringLiteral("店长"), QStringLiteral("店长")});
+    QVERIFY2(back.ok, qPrintable(back.error));
+    QCOMPARE(sqlRows(QStringLiteral("select xiaofeiID,tichengjine from tichengmingxi order by rowid")),
+             (QList<QStringList>{{id, "160"}, {back.documentId, "-160"}}));
     verifyBooks();
 }
 
