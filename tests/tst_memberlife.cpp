@@ -34,6 +34,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include "vouchers.h"
+#include "receipts/receipt.h"
+#include "receipts/receiptlayout.h"
+#include "receipts/receiptsettings.h"
 #include <QTableView>
 #include <QSpinBox>
 #include <QCheckBox>
@@ -934,8 +937,9 @@ void TestMemberLife::pointsAtTwoDesksRedeemedOnce()
 }
 
 namespace {
-// A walk-in sale of one 剪发 paid by a voucher (its number, or none).
-LedgerResult payByVoucher(const QString &number, qint64 cents, const QString &method = QStringLiteral("代金券"))
+// A walk-in sale of one 剪发 paid by a voucher (its number, or none), and the rest in cash.
+LedgerResult payByVoucher(const QString &number, qint64 cents, const QString &method = QStringLiteral("代金券"),
+                          qint64 cashCents = 0)
 {
     Sale sale;
     sale.memberId = QStringLiteral("0000");
@@ -944,10 +948,12 @@ LedgerResult payByVoucher(const QString &number, qint64 cents, const QString &me
     cut.type = QStringLiteral("服务项目");
     cut.itemId = QStringLiteral("X3");
     cut.name = QStringLiteral("剪发");
-    cut.listCents = cut.unitCents = cut.amountCents = cents;
+    cut.listCents = cut.unitCents = cut.amountCents = cents + cashCents;
     cut.quantity = 1;
     sale.lines = {cut};
     sale.payments = {PaymentPart{method, cents, number}};
+    if (cashCents > 0)
+        sale.payments << PaymentPart{QStringLiteral("现金"), cashCents};
     sale.lineMethod = method;
     sale.operatorName = QStringLiteral("小王");
     return SaleWriter::commit(sale);
@@ -1088,9 +1094,19 @@ void TestMemberLife::vouchersPayOnceWithTheirRest()
     QCOMPARE(MemberWriter::topUp(t).error, QStringLiteral("有编号的代金券只能在结账时使用，充值请选择其他付款方式"));
 
     // A voided sale gives its voucher back.
-    const LedgerResult sold = payByVoucher(QStringLiteral("DJ0004"), 3000);
+    const LedgerResult sold = payByVoucher(QStringLiteral("DJ0004"), 3000, QStringLiteral("代金券"), 2500);
     QVERIFY(sold.ok);
     QCOMPARE(sqlRows(QStringLiteral("select zhuangtai,yue from daijinquan where ID='DJ0004'")), (QList<QStringList>{{"部分使用", "70"}}));
+    // Its receipt names the voucher, what it gave and what is left on it.
+    const Receipt receipt = Receipt::of(sold.documentId);
+    QCOMPARE(receipt.notes, QStringList{QStringLiteral("代金券 DJ0004：本次使用 30.00，余额 70.00")});
+    QVERIFY(ReceiptLayout::html(receipt, ReceiptSettings(), QStringLiteral("58mm"))
+                .contains(QStringLiteral("代金券 DJ0004：本次使用 30.00，余额 70.00")));
+    // A rest that lapses with the sale is shown as gone.
+    QVERIFY(Vouchers::setKeepsRest(false, QStringLiteral("店长")).ok);
+    issueVouchers(20, 1, 5000);
+    const LedgerResult lapsed = payByVoucher(QStringLiteral("DJ0020"), 2000);
+    QCOMPARE(Receipt::of(lapsed.documentId).notes, QStringList{QStringLiteral("代金券 DJ0020：本次使用 20.00，余额 0.00")});
     const LedgerResult voided = RefundWriter::voidSale({sold.documentId, QStringLiteral("点错"), QStringLiteral("店长"), QStringLiteral("店长")});
     QVERIFY2(voided.ok, qPrintable(voided.error));
     QCOMPARE(sqlRows(QStringLiteral("select zhuangtai,yue from daijinquan where ID='DJ0004'")), (QList<QStringList>{{"未使用", "100"}}));
