@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include "addxiaofeidlg.h"
+#include "packageexpirydelegate.h"
 #include "accountbooks.h"
 #include "cardupgrade.h"
 #include "chongzhiguizedlg.h"
@@ -725,6 +726,40 @@ void TestMemberLife::packageExpirySetRefusedAndExtended()
     QCOMPARE(moneySnapshot(), before);
     QVERIFY(useOne(QStringLiteral("5"), QStringLiteral("X1")).ok);
     QVERIFY(!useOne(QStringLiteral("5"), QStringLiteral("X3")).ok);
+
+    // The checkout's package tab shows each date and marks the passed ones;
+    // choosing one of those says why before any line is added.
+    {
+        AddXiaofeiDlg checkout;
+        checkout.setHuiyuanInfo({"5", "会员5", "金卡", "0", "0", "0"});
+        checkout.show();
+        auto *packages = checkout.findChild<QTableView *>(QStringLiteral("tableView_3"));
+        QMap<QString, QString> shown;
+        for (int r = 0; r < packages->model()->rowCount(); ++r) {
+            const QModelIndex at = packages->model()->index(r, 5);
+            QStyleOptionViewItem o;
+            static_cast<PackageExpiryDelegate *>(packages->itemDelegate())->initStyleOption(&o, at);
+            shown.insert(packages->model()->index(r, 1).data().toString(), o.text);
+            QCOMPARE(o.palette.color(QPalette::Text) == Qt::red, o.text.endsWith(QStringLiteral("已过期")));
+        }
+        QCOMPARE(shown, (QMap<QString, QString>{{"洗发", "2027-03-01"}, {"护理", "2027-01-10 已过期"},
+                                                 {"剪发", "2026-08-28 已过期"}}));
+        QCOMPARE(packages->model()->headerData(5, Qt::Horizontal).toString(), QStringLiteral("到期日期"));
+        for (int r = 0; r < packages->model()->rowCount(); ++r)
+            if (packages->model()->index(r, 1).data().toString() == QStringLiteral("护理"))
+                packages->selectRow(r);
+        auto editorOpened = std::make_shared<bool>(false);
+        onNextModal([editorOpened](QWidget *editor) {
+            *editorOpened = true;
+            editor->close();
+        }, 200);
+        QMetaObject::invokeMethod(&checkout, "on_tableView_3_doubleClicked", Q_ARG(QModelIndex, packages->currentIndex()));
+        QCOMPARE(prompts.last(), QStringLiteral("套餐项目“护理”已于 2027-01-10 到期，不能再使用；如需使用请由店长授权延期"));
+        QTest::qWait(300); // the watch for a line editor ends unused
+        QVERIFY(!*editorOpened);
+        QCOMPARE(sqlValue(QStringLiteral("select ifnull(sum(bencixiaofeicishu),0) from temphuiyuantaocanxiaofei")),
+                 QStringLiteral("0"));
+    }
 
     // The window: the date shown, an extension without the right asks for an
     // authoriser (none comes: nothing changes), with it the use goes through.
