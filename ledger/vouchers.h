@@ -51,7 +51,8 @@ struct VoucherUse
 {
     QString number;
     qint64 takenCents = 0;
-    qint64 restCents = 0;  // 0 when the rest lapsed with the sale
+    qint64 restCents = 0;    // 0 when the rest lapsed with the sale
+    qint64 lapsedCents = 0;  // the rest that lapsed with it (the shop keeps no rest)
 };
 
 class Vouchers

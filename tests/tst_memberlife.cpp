@@ -1141,7 +1141,7 @@ void TestMemberLife::vouchersPayOnceWithTheirRest()
     QVERIFY(Vouchers::setKeepsRest(false, QStringLiteral("店长")).ok);
     issueVouchers(20, 1, 5000);
     const LedgerResult lapsed = payByVoucher(QStringLiteral("DJ0020"), 2000);
-    QCOMPARE(Receipt::of(lapsed.documentId).notes, QStringList{QStringLiteral("代金券 DJ0020：本次使用 20.00，余额 0.00")});
+    QCOMPARE(Receipt::of(lapsed.documentId).notes, QStringList{QStringLiteral("代金券 DJ0020：本次使用 20.00，余额 0.00（未用完的 30.00 已失效）")});
     const LedgerResult voided = RefundWriter::voidSale({sold.documentId, QStringLiteral("点错"), QStringLiteral("店长"), QStringLiteral("店长")});
     QVERIFY2(voided.ok, qPrintable(voided.error));
     QCOMPARE(sqlRows(QStringLiteral("select zhuangtai,yue from daijinquan where ID='DJ0004'")), (QList<QStringList>{{"未使用", "100"}}));

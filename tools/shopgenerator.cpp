@@ -1269,7 +1269,6 @@ void Builder::cardUpgrade(int ms)
     m.card = q.newType;
     m.balance += q.valueCents;
     m.points += qRound64(q.points * 100); // kept in hundredths, as the sales keep them
-    dayPayments[u.method] += u.receivedCents;
     cnt.ledgerRows += q.valueCents > 0 ? 1 : 0;
     cnt.pointRows += q.points > 0 ? 1 : 0;
     ++cnt.logRows;
