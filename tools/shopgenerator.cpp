@@ -1152,8 +1152,9 @@ void Builder::oneDay(int d, int issueQuota, int saleQuota, int topupQuota, int r
         ev.append({open - 20 * 60 * 1000, StockIn, 0});
     if (d % 30 == 15)
         ev.append({at(open, close), StockOut, 0});
-    // Now and then a member moves to a better card.
-    if (d > 0 && lifeRng.chance(0.12))
+    // Now and then a member moves to a better card; every tenth day at least,
+    // so that even the four weeks of the demo shop hold a few.
+    if (d > 0 && (d % 10 == 5 || lifeRng.chance(0.12)))
         ev.append({open + int(lifeRng.next() % quint64(close - open)), CardUpgradeEvent, 0});
     std::sort(ev.begin(), ev.end(), [](const Event &a, const Event &b) {
         return a.ms != b.ms ? a.ms < b.ms : a.kind < b.kind;
