@@ -13,6 +13,7 @@
 // Prints one line per step: milliseconds (median of five for the reads, per
 // operation for the writes).
 
+#include "benchshop.h"
 #include "dbsetconfig.h"
 #include "ledgersql.h"
 #include "pointsredemption.h"
@@ -214,40 +215,15 @@ int main(int argc, char **argv)
             dir = args.at(i + 1);
     }
     ops = qBound(1, ops, qMin(members, vouchers));
-    QDir().mkpath(dir);
-    QDir::setCurrent(dir);
-    for (const char *f : {"mochenxinxi.db", "mochenxinxi.db-wal", "mochenxinxi.db-shm", "dbset.xml"})
-        QFile::remove(QString::fromLatin1(f));
-    const QByteArray server = qgetenv("MOCHEN_TEST_PG");
-    if (!server.isEmpty()) {
-        QFile ini(QStringLiteral("mochen-db.ini"));
-        if (ini.open(QIODevice::WriteOnly))
-            ini.write("engine=postgresql\n" + QByteArray(server).replace(';', '\n') + "\ndesk=bench\nschema=memberlifebench\n");
-    } else {
-        QFile::remove(QStringLiteral("mochen-db.ini"));
-    }
-    if (!QFile::copy(QStringLiteral(MOCHEN_SOURCE_DIR "/dbset.xml"), QStringLiteral("dbset.xml"))) {
-        std::fprintf(stderr, "dbset.xml not found\n");
+    if (!openEmptyBenchShop(dir, "memberlifebench"))
         return 1;
-    }
-    if (!openDatabase()) {
-        std::fprintf(stderr, "the shop cannot be opened\n");
-        return 1;
-    }
-    if (!server.isEmpty()) {
-        QSqlQuery q;
-        q.exec(QStringLiteral("DROP SCHEMA IF EXISTS memberlifebench CASCADE"));
-        q.exec(QStringLiteral("CREATE SCHEMA memberlifebench"));
-        QSqlDatabase::database().close();
-        openDatabase();
-    }
-    createTables();
+    const bool server = SqlDialect::isPostgres();
     QElapsedTimer t;
     t.start();
     fill(members, notes, vouchers);
     line("shop filled (plain inserts)", t.elapsed(), -1,
          QStringLiteral("%1 members, %2 notes of one member, %3 vouchers, %4")
-             .arg(members).arg(notes).arg(vouchers).arg(server.isEmpty() ? QStringLiteral("file") : QStringLiteral("server")));
+             .arg(members).arg(notes).arg(vouchers).arg(server ? QStringLiteral("server") : QStringLiteral("file")));
     QSqlQuery(QStringLiteral("ANALYZE")).exec();
 
     // Reads.

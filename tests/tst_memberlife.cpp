@@ -854,6 +854,19 @@ struct RedeemScreen
 };
 
 // Member 1 holds 1000 points earned by a sale; the product P1 has 10 in stock.
+// R9: one 洗发 (X1) for 100 points.
+void saveWashReward()
+{
+    Reward w;
+    w.id = QStringLiteral("R9");
+    w.name = QStringLiteral("洗发一次");
+    w.kind = QString::fromUtf8(kRewardService);
+    w.itemId = QStringLiteral("X1");
+    w.amount = 1;
+    w.points = 100;
+    QVERIFY(PointsRedemption::saveReward(w, QStringLiteral("店长")).ok);
+}
+
 void seedPointsShop()
 {
     seedUpgradeShop();
@@ -944,14 +957,7 @@ void TestMemberLife::pointsAtTwoDesksRedeemedOnce()
     TestWorkdir wd;
     PromptRecorder prompts;
     seedPointsShop();
-    Reward w;
-    w.id = QStringLiteral("R9");
-    w.name = QStringLiteral("洗发一次");
-    w.kind = QString::fromUtf8(kRewardService);
-    w.itemId = QStringLiteral("X1");
-    w.amount = 1;
-    w.points = 100;
-    QVERIFY(PointsRedemption::saveReward(w, QStringLiteral("店长")).ok);
+    saveWashReward();
     // Member 2's 150 points are shown at two desks; each redeems 100.
     RedeemScreen first(QStringLiteral("2"));
     RedeemScreen second(QStringLiteral("2"));
@@ -1187,14 +1193,7 @@ void TestMemberLife::racesAtTwoDeskProcesses()
 {
     TestWorkdir wd;
     seedPointsShop();
-    Reward w;
-    w.id = QStringLiteral("R9");
-    w.name = QStringLiteral("洗发一次");
-    w.kind = QString::fromUtf8(kRewardService);
-    w.itemId = QStringLiteral("X1");
-    w.amount = 1;
-    w.points = 100;
-    QVERIFY(PointsRedemption::saveReward(w, QStringLiteral("店长")).ok);
+    saveWashReward();
     issueVouchers(1, 1, 10000);
     const CardUpgradeQuote member1 = CardUpgrades::quote(QStringLiteral("1"), QStringLiteral("钻石卡"));
     const CardUpgradeQuote member2 = CardUpgrades::quote(QStringLiteral("2"), QStringLiteral("钻石卡"));
