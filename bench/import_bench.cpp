@@ -10,6 +10,7 @@
 //
 // Prints one line per step: milliseconds.
 
+#include "benchshop.h"
 #include "dbsetconfig.h"
 #include "openingimport.h"
 #include "sheetreader.h"
@@ -144,36 +145,8 @@ int main(int argc, char **argv)
         else if (args.at(i) == QLatin1String("--dir"))
             dir = args.at(i + 1);
     }
-    QDir().mkpath(dir);
-    QDir::setCurrent(dir);
-    QFile::remove(QStringLiteral("mochenxinxi.db"));
-    QFile::remove(QStringLiteral("mochenxinxi.db-wal"));
-    QFile::remove(QStringLiteral("mochenxinxi.db-shm"));
-    const QByteArray server = qgetenv("MOCHEN_TEST_PG");
-    if (!server.isEmpty()) {
-        QFile ini(QStringLiteral("mochen-db.ini"));
-        if (ini.open(QIODevice::WriteOnly))
-            ini.write("engine=postgresql\n" + QByteArray(server).replace(';', '\n') + "\ndesk=bench\nschema=importbench\n");
-    } else {
-        QFile::remove(QStringLiteral("mochen-db.ini"));
-    }
-    QFile::remove(QStringLiteral("dbset.xml"));
-    if (!QFile::copy(QStringLiteral(MOCHEN_SOURCE_DIR "/dbset.xml"), QStringLiteral("dbset.xml"))) {
-        std::fprintf(stderr, "dbset.xml not found\n");
+    if (!openEmptyBenchShop(dir, "importbench"))
         return 1;
-    }
-    if (!openDatabase()) {
-        std::fprintf(stderr, "the shop cannot be opened\n");
-        return 1;
-    }
-    if (!server.isEmpty()) {
-        QSqlQuery q;
-        q.exec(QStringLiteral("DROP SCHEMA IF EXISTS importbench CASCADE"));
-        q.exec(QStringLiteral("CREATE SCHEMA importbench"));
-        QSqlDatabase::database().close();
-        openDatabase();
-    }
-    createTables();
     {
         QSqlQuery q;
         q.exec(QStringLiteral("insert into huiyuanka(name,kaneijine,jiage,fuwuzekou,chanpinzekou,taocanzekou,beizhu) "
@@ -213,7 +186,7 @@ int main(int argc, char **argv)
     q.exec(QStringLiteral("select count(*) from huiyuanyuebiandong"));
     q.next();
     line("  ledger rows written", 0, q.value(0).toString());
-    if (server.isEmpty())
+    if (qEnvironmentVariableIsEmpty("MOCHEN_TEST_PG"))
         line("raw SQLite inserts of the same rows", rawInserts(QDir(dir).filePath(QStringLiteral("raw.db")), rows));
     return r.ok ? 0 : 1;
 }

@@ -8,6 +8,8 @@
 #include "fuwuxiaofeidlg.h"
 #include "lianhefukuandlg.h"
 #include "operatorsession.h"
+#include "packageexpiry.h"
+#include "packageexpirydelegate.h"
 #include "shangpindlg.h"
 #include "shouquandlg.h"
 #include "amounts.h"
@@ -62,6 +64,7 @@ AddXiaofeiDlg::AddXiaofeiDlg(QWidget *parent)
 
     m_db.setupView(map, ui->tableView, kServiceView);
     m_db.setupView(map, ui->tableView_2, kProductView);
+    ui->tableView_3->setItemDelegate(new PackageExpiryDelegate(ui->tableView_3));
     m_db.setupViewWith(map, ui->tableView_3, kPackageView, kPackageSuffix);
     // The line key tells two lines of one item apart; the cashier never needs to see it.
     ui->tableView->setColumnHidden(kLineKeyColumn, true);
@@ -262,6 +265,12 @@ void AddXiaofeiDlg::on_tableView_3_doubleClicked(const QModelIndex &)
     QStringList row = m_db.currentRowValues(kPackageView);
     if (row.isEmpty())
         return;
+    // Said before the line is added: the sale would refuse the use at the end.
+    const QString expired = PackageExpiry::whyNot(ui->label_12->text(), row.first());
+    if (!expired.isEmpty()) {
+        ctrlUiClass::showInfo(expired, this);
+        return;
+    }
     row << ui->label_8->text();
     auto *editor = new FuwuxiaofeiDlg;
     connect(editor, &FuwuxiaofeiDlg::DlgSend, this, &AddXiaofeiDlg::DlgRecv);

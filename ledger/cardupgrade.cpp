@@ -53,10 +53,12 @@ LedgerResult upgradeOnce(const CardUpgrade &u)
     // Read again inside the transaction: another desk may have changed the
     // member's card, or the card types' prices, since the dialog opened.
     const CardUpgradeQuote q = CardUpgrades::quote(u.memberId, u.newType);
-    if (!q.ok)
-        refuse(q.error);
-    else if (q.oldType != u.fromType)
+    // Another desk's change is said first: its upgrade to the same card would
+    // otherwise read as "choose another card".
+    if (!q.oldType.isEmpty() && q.oldType != u.fromType)
         refuse(QStringLiteral("该会员的会员卡已被另一台收银机改为“%1”，请重新打开会员卡升级").arg(q.oldType));
+    else if (!q.ok)
+        refuse(q.error);
     else if (q.dueCents != u.dueCents)
         refuse(QStringLiteral("会员卡的价格已经变动，应收 %1 元，请重新打开会员卡升级").arg(centsShown(q.dueCents)));
     else if (q.downgrade && !holdsSettingsRight(u.operatorName))
@@ -92,6 +94,23 @@ LedgerResult upgradeOnce(const CardUpgrade &u)
         BalanceBook::change(u.memberId, q.valueCents, {QStringLiteral("会员卡升级"), u.operatorName, bill});
     if (q.points > 0 && !tx.failed())
         PointsBook::change(u.memberId, q.points, {QStringLiteral("会员卡升级"), u.operatorName, bill});
+    // The employee who sold the better card earns as on its issue (the
+    // card type's 会员卡 rule), on what the member pays for it.
+    if (!u.employee.isEmpty() && !q.downgrade && q.dueCents > 0 && !tx.failed()) {
+        const CommissionRule rule =
+            CommissionRules::find(q.newType, QString::fromUtf8(CommissionRules::kCardItemType), QStringLiteral("轮单提成"),
+                                  CommissionRules::employeeType(u.employee));
+        if (rule.found && rule.method != QStringLiteral("不参与提成")) {
+            CommissionRow row;
+            row.employeeId = u.employee;
+            row.orderMode = QStringLiteral("轮单提成");
+            row.method = rule.method;
+            row.rate = rule.method == QStringLiteral("按比例提成") ? rule.rate : 0.0;
+            row.cents = CommissionRules::commissionCents(rule.method, rule.rate, rule.fixedCents, q.dueCents);
+            CommissionBook::add(id, u.memberId, q.memberName, row, QStringLiteral("升级提成"),
+                                QStringLiteral("tc") + LedgerSql::serialNow());
+        }
+    }
     execOne(QStringLiteral("insert into huiyuankabiandong(ID,huiyuanid,riqi,jiuka,xinka,guize,yingjiaojine,shifujine,"
                            "kaneijine,zengsongjine,jifen,caozuoyuan,shouyintai,beizhu) values(?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
             {id, u.memberId, now, q.oldType, q.newType, q.downgrade ? QStringLiteral("降级") : q.rule,

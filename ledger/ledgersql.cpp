@@ -125,9 +125,13 @@ QList<QVariantList> rows(const QString &sql, const QVariantList &values)
     q.setForwardOnly(true);
     if (!prepareAndRun(q, sql, values))
         return out;
+    // The record is built anew at every call (on the server with its field
+    // types): once per statement, not once per cell.
+    const int columns = q.record().count();
     while (q.next()) {
         QVariantList row;
-        for (int i = 0; i < q.record().count(); ++i)
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i)
             row << q.value(i);
         out << row;
     }

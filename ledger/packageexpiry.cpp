@@ -110,13 +110,24 @@ bool PackageExpiry::extendInside(const QString &memberId, const QString &itemId,
 
 bool PackageExpiry::checkUseInside(const QString &memberId, const QString &itemId)
 {
-    const QString until = expiry(memberId, itemId);
-    if (until.isEmpty() || until >= today())
+    const QString why = whyNot(memberId, itemId);
+    if (why.isEmpty())
         return true;
-    if (setting(kExpiredUseSetting) == QStringLiteral("是"))
-        return true;
-    refuse(QStringLiteral("套餐项目“%1”已于 %2 到期，不能再使用；如需使用请由店长授权延期").arg(itemName(itemId), until));
+    refuse(why);
     return false;
+}
+
+QString PackageExpiry::whyNot(const QString &memberId, const QString &itemId)
+{
+    const QString until = expiry(memberId, itemId);
+    if (!isPast(until) || setting(kExpiredUseSetting) == QStringLiteral("是"))
+        return QString();
+    return QStringLiteral("套餐项目“%1”已于 %2 到期，不能再使用；如需使用请由店长授权延期").arg(itemName(itemId), until);
+}
+
+bool PackageExpiry::isPast(const QString &expiry)
+{
+    return !expiry.isEmpty() && expiry < today();
 }
 
 QString PackageExpiry::expiry(const QString &memberId, const QString &itemId)

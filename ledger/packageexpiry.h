@@ -39,6 +39,11 @@ public:
     // Inside a sale's transaction: fails it when the item's uses have expired
     // and the shop does not allow their use.
     static bool checkUseInside(const QString &memberId, const QString &itemId);
+    // Why the member may not use the item's uses today; empty when they may
+    // (the window asks before a line is added, the sale asks again inside).
+    static QString whyNot(const QString &memberId, const QString &itemId);
+    // Whether a date of daoqiriqi has passed (today is still good).
+    static bool isPast(const QString &expiry);
 
     static QString expiry(const QString &memberId, const QString &itemId);
     // A new date set by an authoriser (settings right), with a log row and a

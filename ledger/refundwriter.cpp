@@ -89,7 +89,7 @@ static void reverseEarnings(const QString &memberId, const QString &refundId, do
         return;
     share = qMin(1.0, share);
     const QList<QVariantList> docs = LedgerSql::rows(
-        QStringLiteral("select ID from huiyuanjiaofei where huiyuanid=? and jiaofeileixing in ('办卡交费','会员充值') "
+        QStringLiteral("select ID from huiyuanjiaofei where huiyuanid=? and jiaofeileixing in ('办卡交费','会员充值','会员卡升级') "
                        "group by ID order by min(jiaofeiriqi),ID"),
         {memberId});
     double earned = 0;

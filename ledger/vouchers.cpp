@@ -266,3 +266,23 @@ bool Vouchers::giveBackInside(const QString &saleId, const QString &voidId, cons
     }
     return true;
 }
+
+QList<VoucherUse> Vouchers::usedBy(const QString &saleId)
+{
+    QList<VoucherUse> out;
+    // Each row states the rest after it, so the sale's lowest is what it left.
+    for (const QVariantList &r : LedgerSql::rows(
+             QStringLiteral("select quanID,sum(case when leixing='使用' then jianshao else 0 end),min(dangshiyue),"
+                            "sum(case when leixing='余额失效' then jianshao else 0 end) "
+                            "from daijinquanbiandong where danju=? and leixing in ('使用','余额失效') "
+                            "group by quanID order by min(ID)"),
+             {saleId})) {
+        VoucherUse u;
+        u.number = r.value(0).toString();
+        u.takenCents = yuanToCents(r.value(1).toDouble());
+        u.restCents = yuanToCents(r.value(2).toDouble());
+        u.lapsedCents = yuanToCents(r.value(3).toDouble());
+        out << u;
+    }
+    return out;
+}

@@ -46,6 +46,15 @@ struct Voucher
     QString memberId;
 };
 
+// What one sale took from one voucher, and what the voucher held after it.
+struct VoucherUse
+{
+    QString number;
+    qint64 takenCents = 0;
+    qint64 restCents = 0;    // 0 when the rest lapsed with the sale
+    qint64 lapsedCents = 0;  // the rest that lapsed with it (the shop keeps no rest)
+};
+
 class Vouchers
 {
 public:
@@ -69,6 +78,8 @@ public:
     // Inside a sale's void: the vouchers the sale took (and the rest that
     // lapsed with it) are good again, unless voided since.
     static bool giveBackInside(const QString &saleId, const QString &voidId, const QString &operatorName);
+    // The vouchers a sale took, in the order it took them (its receipt names them).
+    static QList<VoucherUse> usedBy(const QString &saleId);
 };
 
 #endif

@@ -4,6 +4,7 @@
 #include "ledgersql.h"
 #include "ledgertypes.h"
 #include "packageexpiry.h"
+#include "vouchers.h"
 
 using LedgerSql::rows;
 using LedgerSql::value;
@@ -136,6 +137,11 @@ void Receipt::readSale(qint64 tenderedCents)
         payments << Pair{QStringLiteral("找零"), centsShown(tenderedCents - cash)};
     }
     after << Pair{QStringLiteral("本单积分"), QString::number(points)};
+    // A numbered voucher is named with what it gave, so the member can tell
+    // which paper voucher was taken and what is left on it.
+    for (const VoucherUse &u : Vouchers::usedBy(documentId))
+        notes << QStringLiteral("代金券 %1：本次使用 %2，余额 %3").arg(u.number, centsShown(u.takenCents), centsShown(u.restCents))
+                     + (u.lapsedCents > 0 ? QStringLiteral("（未用完的 %1 已失效）").arg(centsShown(u.lapsedCents)) : QString());
     if (!voided.isEmpty())
         notes << QStringLiteral("原消费单：") + voided.value(0).toString()
               << QStringLiteral("作废原因：") + voided.value(1).toString();

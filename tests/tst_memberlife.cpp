@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include "addxiaofeidlg.h"
+#include "packageexpirydelegate.h"
 #include "accountbooks.h"
 #include "cardupgrade.h"
 #include "chongzhiguizedlg.h"
@@ -28,7 +29,15 @@
 #include "pointsredemption.h"
 #include "daijinquandlg.h"
 #include "daijinquanhaodlg.h"
+#include "deskprocess.h"
+#include "sqldialect.h"
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include "vouchers.h"
+#include "receipts/receipt.h"
+#include "receipts/receiptlayout.h"
+#include "receipts/receiptsettings.h"
 #include <QTableView>
 #include <QSpinBox>
 #include <QCheckBox>
@@ -143,6 +152,7 @@ private slots:
     void cardUpgradeByRule();
     void cardUpgradeDebtDowngradeAndRefusals();
     void cardUpgradeAtTwoDesksLandsOnce();
+    void cardUpgradeEarnsCommission();
     void topUpOffersSetAndApplied();
     void packageExpirySetRefusedAndExtended();
     void packageExpiryReminder();
@@ -151,6 +161,7 @@ private slots:
     void pointsAtTwoDesksRedeemedOnce();
     void vouchersIssuedSoldAndListed();
     void vouchersPayOnceWithTheirRest();
+    void racesAtTwoDeskProcesses();
 };
 
 void TestMemberLife::visitNoteWrittenChangedSearchedAndDeleted()
@@ -506,6 +517,61 @@ void TestMemberLife::cardUpgradeAtTwoDesksLandsOnce()
     verifyBooks();
 }
 
+void TestMemberLife::cardUpgradeEarnsCommission()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedUpgradeShop();
+    // 钻石卡's rule: 10 % to whoever sells it.
+    sqlExec(QStringLiteral("insert into tichengshezhi(xiangmuID,xiangmuleixing,yuangongleixing,tichengfangshi,jisuanfanshi,"
+                           "tichengbili,tichengjiner) values('钻石卡','会员卡','所有员工','轮单提成','按比例提成',10,0)"));
+    const auto commission = [] {
+        return sqlRows(QStringLiteral("select yuangongID,xiangmuID,tichengjine,beizhu from tichengmingxi order by rowid"));
+    };
+    QString id;
+    {
+        UpgradeScreen s(QStringLiteral("1"));
+        s.choose(QStringLiteral("钻石卡"));
+        auto *employee = s.dlg.findChild<QComboBox *>(QStringLiteral("comboBox_employee"));
+        employee->setCurrentIndex(employee->findText(QStringLiteral("王美发")));
+        QCOMPARE(employee->currentData().toString(), QStringLiteral("A01"));
+        s.confirm();
+        QCOMPARE(s.dlg.result(), int(QDialog::Accepted));
+        id = s.dlg.documentId();
+    }
+    // On the 1600 paid for the difference, under the upgrade's own number.
+    QCOMPARE(commission(), (QList<QStringList>{{"A01", "1", "160", "升级提成"}}));
+    QCOMPARE(sqlValue(QStringLiteral("select xiaofeiID from tichengmingxi")), id);
+    // Without a seller, or back down to 金卡 (whose issue earns 10 %), nobody earns.
+    {
+        UpgradeScreen s(QStringLiteral("2"));
+        s.choose(QStringLiteral("钻石卡"));
+        s.confirm();
+    }
+    operatorSession().loginName = QStringLiteral("店长");
+    {
+        UpgradeScreen s(QStringLiteral("2"));
+        s.choose(QStringLiteral("金卡"));
+        auto *employee = s.dlg.findChild<QComboBox *>(QStringLiteral("comboBox_employee"));
+        employee->setCurrentIndex(employee->findText(QStringLiteral("王美发")));
+        prompts.answer(QStringLiteral("是"));
+        s.confirm();
+        QCOMPARE(s.dlg.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(commission().size(), 1);
+
+    // A refund of all that was paid takes the commission back with it.
+    const StoredValue sv = BalanceBook::storedValue(QStringLiteral("1"));
+    QCOMPARE(sv.paidEverCents, qint64(160000));
+    const LedgerResult back = RefundWriter::refundBalance(BalanceRefund{
+        QStringLiteral("1"), sv.balanceCents, sv.paidEverCents, QStringLiteral("现金"), QStringLiteral("会员退卡"),
+        QStringLiteral("店长"), QStringLiteral("店长")});
+    QVERIFY2(back.ok, qPrintable(back.error));
+    QCOMPARE(sqlRows(QStringLiteral("select xiaofeiID,tichengjine from tichengmingxi order by rowid")),
+             (QList<QStringList>{{id, "160"}, {back.documentId, "-160"}}));
+    verifyBooks();
+}
+
 void TestMemberLife::topUpOffersSetAndApplied()
 {
     TestWorkdir wd;
@@ -661,6 +727,40 @@ void TestMemberLife::packageExpirySetRefusedAndExtended()
     QVERIFY(useOne(QStringLiteral("5"), QStringLiteral("X1")).ok);
     QVERIFY(!useOne(QStringLiteral("5"), QStringLiteral("X3")).ok);
 
+    // The checkout's package tab shows each date and marks the passed ones;
+    // choosing one of those says why before any line is added.
+    {
+        AddXiaofeiDlg checkout;
+        checkout.setHuiyuanInfo({"5", "会员5", "金卡", "0", "0", "0"});
+        checkout.show();
+        auto *packages = checkout.findChild<QTableView *>(QStringLiteral("tableView_3"));
+        QMap<QString, QString> shown;
+        for (int r = 0; r < packages->model()->rowCount(); ++r) {
+            const QModelIndex at = packages->model()->index(r, 5);
+            QStyleOptionViewItem o;
+            static_cast<PackageExpiryDelegate *>(packages->itemDelegate())->initStyleOption(&o, at);
+            shown.insert(packages->model()->index(r, 1).data().toString(), o.text);
+            QCOMPARE(o.palette.color(QPalette::Text) == Qt::red, o.text.endsWith(QStringLiteral("已过期")));
+        }
+        QCOMPARE(shown, (QMap<QString, QString>{{"洗发", "2027-03-01"}, {"护理", "2027-01-10 已过期"},
+                                                 {"剪发", "2026-08-28 已过期"}}));
+        QCOMPARE(packages->model()->headerData(5, Qt::Horizontal).toString(), QStringLiteral("到期日期"));
+        for (int r = 0; r < packages->model()->rowCount(); ++r)
+            if (packages->model()->index(r, 1).data().toString() == QStringLiteral("护理"))
+                packages->selectRow(r);
+        auto editorOpened = std::make_shared<bool>(false);
+        onNextModal([editorOpened](QWidget *editor) {
+            *editorOpened = true;
+            editor->close();
+        }, 200);
+        QMetaObject::invokeMethod(&checkout, "on_tableView_3_doubleClicked", Q_ARG(QModelIndex, packages->currentIndex()));
+        QCOMPARE(prompts.last(), QStringLiteral("套餐项目“护理”已于 2027-01-10 到期，不能再使用；如需使用请由店长授权延期"));
+        QTest::qWait(300); // the watch for a line editor ends unused
+        QVERIFY(!*editorOpened);
+        QCOMPARE(sqlValue(QStringLiteral("select ifnull(sum(bencixiaofeicishu),0) from temphuiyuantaocanxiaofei")),
+                 QStringLiteral("0"));
+    }
+
     // The window: the date shown, an extension without the right asks for an
     // authoriser (none comes: nothing changes), with it the use goes through.
     operatorSession().loginName = QStringLiteral("小王");
@@ -754,6 +854,19 @@ struct RedeemScreen
 };
 
 // Member 1 holds 1000 points earned by a sale; the product P1 has 10 in stock.
+// R9: one 洗发 (X1) for 100 points.
+void saveWashReward()
+{
+    Reward w;
+    w.id = QStringLiteral("R9");
+    w.name = QStringLiteral("洗发一次");
+    w.kind = QString::fromUtf8(kRewardService);
+    w.itemId = QStringLiteral("X1");
+    w.amount = 1;
+    w.points = 100;
+    QVERIFY(PointsRedemption::saveReward(w, QStringLiteral("店长")).ok);
+}
+
 void seedPointsShop()
 {
     seedUpgradeShop();
@@ -844,14 +957,7 @@ void TestMemberLife::pointsAtTwoDesksRedeemedOnce()
     TestWorkdir wd;
     PromptRecorder prompts;
     seedPointsShop();
-    Reward w;
-    w.id = QStringLiteral("R9");
-    w.name = QStringLiteral("洗发一次");
-    w.kind = QString::fromUtf8(kRewardService);
-    w.itemId = QStringLiteral("X1");
-    w.amount = 1;
-    w.points = 100;
-    QVERIFY(PointsRedemption::saveReward(w, QStringLiteral("店长")).ok);
+    saveWashReward();
     // Member 2's 150 points are shown at two desks; each redeems 100.
     RedeemScreen first(QStringLiteral("2"));
     RedeemScreen second(QStringLiteral("2"));
@@ -872,8 +978,9 @@ void TestMemberLife::pointsAtTwoDesksRedeemedOnce()
 }
 
 namespace {
-// A walk-in sale of one 剪发 paid by a voucher (its number, or none).
-LedgerResult payByVoucher(const QString &number, qint64 cents, const QString &method = QStringLiteral("代金券"))
+// A walk-in sale of one 剪发 paid by a voucher (its number, or none), and the rest in cash.
+LedgerResult payByVoucher(const QString &number, qint64 cents, const QString &method = QStringLiteral("代金券"),
+                          qint64 cashCents = 0)
 {
     Sale sale;
     sale.memberId = QStringLiteral("0000");
@@ -882,10 +989,12 @@ LedgerResult payByVoucher(const QString &number, qint64 cents, const QString &me
     cut.type = QStringLiteral("服务项目");
     cut.itemId = QStringLiteral("X3");
     cut.name = QStringLiteral("剪发");
-    cut.listCents = cut.unitCents = cut.amountCents = cents;
+    cut.listCents = cut.unitCents = cut.amountCents = cents + cashCents;
     cut.quantity = 1;
     sale.lines = {cut};
     sale.payments = {PaymentPart{method, cents, number}};
+    if (cashCents > 0)
+        sale.payments << PaymentPart{QStringLiteral("现金"), cashCents};
     sale.lineMethod = method;
     sale.operatorName = QStringLiteral("小王");
     return SaleWriter::commit(sale);
@@ -1026,14 +1135,117 @@ void TestMemberLife::vouchersPayOnceWithTheirRest()
     QCOMPARE(MemberWriter::topUp(t).error, QStringLiteral("有编号的代金券只能在结账时使用，充值请选择其他付款方式"));
 
     // A voided sale gives its voucher back.
-    const LedgerResult sold = payByVoucher(QStringLiteral("DJ0004"), 3000);
+    const LedgerResult sold = payByVoucher(QStringLiteral("DJ0004"), 3000, QStringLiteral("代金券"), 2500);
     QVERIFY(sold.ok);
     QCOMPARE(sqlRows(QStringLiteral("select zhuangtai,yue from daijinquan where ID='DJ0004'")), (QList<QStringList>{{"部分使用", "70"}}));
+    // Its receipt names the voucher, what it gave and what is left on it.
+    const Receipt receipt = Receipt::of(sold.documentId);
+    QCOMPARE(receipt.notes, QStringList{QStringLiteral("代金券 DJ0004：本次使用 30.00，余额 70.00")});
+    QVERIFY(ReceiptLayout::html(receipt, ReceiptSettings(), QStringLiteral("58mm"))
+                .contains(QStringLiteral("代金券 DJ0004：本次使用 30.00，余额 70.00")));
+    // A rest that lapses with the sale is shown as gone.
+    QVERIFY(Vouchers::setKeepsRest(false, QStringLiteral("店长")).ok);
+    issueVouchers(20, 1, 5000);
+    const LedgerResult lapsed = payByVoucher(QStringLiteral("DJ0020"), 2000);
+    QCOMPARE(Receipt::of(lapsed.documentId).notes, QStringList{QStringLiteral("代金券 DJ0020：本次使用 20.00，余额 0.00（未用完的 30.00 已失效）")});
     const LedgerResult voided = RefundWriter::voidSale({sold.documentId, QStringLiteral("点错"), QStringLiteral("店长"), QStringLiteral("店长")});
     QVERIFY2(voided.ok, qPrintable(voided.error));
     QCOMPARE(sqlRows(QStringLiteral("select zhuangtai,yue from daijinquan where ID='DJ0004'")), (QList<QStringList>{{"未使用", "100"}}));
     QCOMPARE(sqlValue(QStringLiteral("select leixing||danju from daijinquanbiandong where quanID='DJ0004' order by ID desc LIMIT 1")),
              QStringLiteral("消费作废退回") + voided.documentId);
+    verifyBooks();
+}
+
+namespace {
+QString json(const QJsonObject &o)
+{
+    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+
+// Both desks are asked at the same moment and answer. On a shop file a third
+// program holds the write lock meanwhile, so that both are waiting for it and
+// go the instant it is free; on a server both transactions run side by side.
+QStringList atOnce(DeskProcess *desks, const QString &first, const QString &second)
+{
+    DeskProcess holder;
+    const bool held = !SqlDialect::isPostgres() && holder.hold(QDir::currentPath(), 400);
+    desks[0].send(first);
+    desks[1].send(second);
+    QStringList answers{desks[0].answer(), desks[1].answer()};
+    if (held)
+        holder.released();
+    return answers;
+}
+
+// Exactly one of the two answers is "ok …"; the other is the refusal, whose start is given.
+void oneWins(const QStringList &answers, const QString &refusal)
+{
+    QVERIFY2(answers.filter(QRegularExpression(QStringLiteral("^ok "))).size() == 1, qPrintable(answers.join(" | ")));
+    const QString refused = answers.at(answers.at(0).startsWith(QStringLiteral("ok ")) ? 1 : 0);
+    QVERIFY2(refused.startsWith(QStringLiteral("refused ") + refusal), qPrintable(refused));
+}
+} // namespace
+
+// Two desks, each its own program on the one shop, race for the same voucher,
+// the same points and the same card: the one that comes second is refused
+// with a word and writes nothing.
+void TestMemberLife::racesAtTwoDeskProcesses()
+{
+    TestWorkdir wd;
+    seedPointsShop();
+    saveWashReward();
+    issueVouchers(1, 1, 10000);
+    const CardUpgradeQuote member1 = CardUpgrades::quote(QStringLiteral("1"), QStringLiteral("钻石卡"));
+    const CardUpgradeQuote member2 = CardUpgrades::quote(QStringLiteral("2"), QStringLiteral("钻石卡"));
+    QVERIFY(member1.ok && member2.ok);
+
+    DeskProcess desks[2];
+    QVERIFY(desks[0].start(wd.path(), QStringLiteral("前台1")));
+    QVERIFY(desks[1].start(wd.path(), QStringLiteral("前台2")));
+
+    // One voucher handed over at both desks for a 剪发 each.
+    const QJsonObject cut{{"type", "服务项目"}, {"item", "X3"}, {"unit", 10000.0}, {"qty", 1.0}};
+    const QString byVoucher = json({{"op", "sale"}, {"member", "0000"}, {"lines", QJsonArray{cut}},
+                                    {"payments", QJsonArray{QJsonArray{"代金券", 10000.0, "DJ0001"}}}});
+    oneWins(atOnce(desks, byVoucher, byVoucher), QStringLiteral("代金券 DJ0001 已经用过了"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(distinct ID) from huiyuanxiaofei")), QStringLiteral("1"));
+    QCOMPARE(sqlRows(QStringLiteral("select leixing,jianshao,dangshiyue from daijinquanbiandong where quanID='DJ0001' order by ID")),
+             (QList<QStringList>{{"发放", "0", "100"}, {"使用", "100", "0"}}));
+    QCOMPARE(sqlRows(QStringLiteral("select zhuangtai,yue from daijinquan")), (QList<QStringList>{{"已用完", "0"}}));
+
+    // Member 2's 150 points are redeemed for 100 at both desks.
+    const QString redeem = json({{"op", "redeem"}, {"member", "2"}, {"reward", "R9"}, {"qty", 1.0}});
+    oneWins(atOnce(desks, redeem, redeem), QStringLiteral("积分不足"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from jifenduihuan")), QStringLiteral("1"));
+    QCOMPARE(sqlValue(QStringLiteral("select jifen from huiyuan where ID='2'")), QStringLiteral("50"));
+    QCOMPARE(sqlValue(QStringLiteral("select shengyucishu from huiyuantaocan where huiyuanID='2' and xiangmuID='X1'")),
+             QStringLiteral("1"));
+
+    // Member 2's card upgraded at both desks: it is paid for once.
+    const QString upgrade2 = json({{"op", "upgrade"}, {"member", "2"}, {"from", "金卡"}, {"card", "钻石卡"},
+                                   {"due", double(member2.dueCents)}, {"received", double(member2.dueCents)},
+                                   {"method", "现金"}});
+    oneWins(atOnce(desks, upgrade2, upgrade2), QStringLiteral("该会员的会员卡已被另一台收银机改为“钻石卡”"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from huiyuankabiandong where huiyuanid='2'")), QStringLiteral("1"));
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from huiyuanjiaofei where huiyuanid='2' and jiaofeileixing='会员卡升级'")),
+             QStringLiteral("1"));
+    QCOMPARE(BalanceBook::balance(QStringLiteral("2")), 50000 + member2.valueCents);
+
+    // Member 1's card upgraded at one desk while the other tops it up: both
+    // land, neither credit lost.
+    const QString upgrade1 = json({{"op", "upgrade"}, {"member", "1"}, {"from", "金卡"}, {"card", "钻石卡"},
+                                   {"due", double(member1.dueCents)}, {"received", double(member1.dueCents)},
+                                   {"method", "现金"}});
+    const QString topUp1 = json({{"op", "topup"}, {"member", "1"}, {"paidIn", 100000.0}, {"bonus", 0.0},
+                                 {"received", 100000.0}, {"method", "现金"}});
+    const QStringList both = atOnce(desks, upgrade1, topUp1);
+    QVERIFY2(both.filter(QRegularExpression(QStringLiteral("^ok "))).size() == 2, qPrintable(both.join(" | ")));
+    QCOMPARE(sqlValue(QStringLiteral("select type from huiyuan where ID='1'")), QStringLiteral("钻石卡"));
+    QCOMPARE(BalanceBook::balance(QStringLiteral("1")), 50000 + member1.valueCents + 100000);
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from huiyuanyuebiandong where huiyuanid='1'")).toInt(), 3);
+
+    for (DeskProcess &d : desks)
+        QVERIFY(d.finish());
     verifyBooks();
 }
 

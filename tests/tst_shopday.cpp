@@ -5,6 +5,7 @@
 #include "businesscharts.h"
 #include "ledgersql.h"
 #include "checkoutfixture.h"
+#include "deskprocess.h"
 #include "reportquery.h"
 #include "takingstree.h"
 
@@ -58,41 +59,6 @@ struct Expected
     Moves shop;
     Moves desk[2];
     QList<QPair<int, Moves>> handovers; // desk, its shift's takings
-};
-
-class DeskProcess
-{
-public:
-    bool start(const QString &shop, const QString &desk)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_LOGGING_RULES", "*.debug=false;*.warning=false;*.info=false");
-        m_p.setProcessEnvironment(env);
-        m_p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/mochen_crashchild"),
-                  {shop, QStringLiteral("script"), desk});
-        return m_p.waitForStarted() && answer() == QStringLiteral("ready");
-    }
-    QString run(const QString &operation)
-    {
-        m_p.write(operation.toUtf8() + '\n');
-        return answer();
-    }
-    bool finish()
-    {
-        m_p.write("\n");
-        const bool done = answer() == QStringLiteral("done");
-        return m_p.waitForFinished(30000) && m_p.exitCode() == 0 && done;
-    }
-
-private:
-    QString answer()
-    {
-        while (!m_p.canReadLine())
-            if (!m_p.waitForReadyRead(60000))
-                return QStringLiteral("<no answer>");
-        return QString::fromUtf8(m_p.readLine()).trimmed();
-    }
-    QProcess m_p;
 };
 
 QString op(const QJsonObject &o)

@@ -1263,6 +1263,7 @@ void Builder::cardUpgrade(int ms)
     u.dueCents = q.dueCents;
     u.receivedCents = q.dueCents;
     u.method = otherMethods.at(lifeRng.below(otherMethods.size()));
+    u.employee = m.issueEmployee; // the seller of the first card sells the better one
     u.operatorName = op;
     write(CardUpgrades::upgrade(u));
     m.cardType = better;

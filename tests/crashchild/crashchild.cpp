@@ -7,7 +7,7 @@
 // renewals, repayments, voids and balance refunds; "ledgerdesk N DESK" works as
 // the desk of that name and hands its shift over at the end. "script DESK"
 // is the desk of that name doing what the test tells it, one operation per
-// line read (JSON), each answered by one line (tst_shopday).
+// line read (JSON), each answered by one line (tst_shopday, tst_memberdesks).
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -28,6 +28,8 @@
 #include "ledgersql.h"
 #include "shopconnection.h"
 #include "basket.h"
+#include "cardupgrade.h"
+#include "pointsredemption.h"
 #include "huiyuankachongchi.h"
 #include "memberwriter.h"
 #include "refundwriter.h"
@@ -207,7 +209,7 @@ QList<PaymentPart> paymentsOf(const QJsonValue &v)
 {
     QList<PaymentPart> out;
     for (const QJsonValue &p : v.toArray())
-        out << PaymentPart{p.toArray().at(0).toString(), centsOf(p.toArray().at(1))};
+        out << PaymentPart{p.toArray().at(0).toString(), centsOf(p.toArray().at(1)), p.toArray().at(2).toString()};
     return out;
 }
 
@@ -289,6 +291,19 @@ QString scriptedOperation(const QJsonObject &o)
                                                       QStringLiteral("不做了"), admin, admin, QString()});
     } else if (op == "void") {
         r = RefundWriter::voidSale(SaleVoid{o.value("sale").toString(), QStringLiteral("收错了"), admin, admin});
+    } else if (op == "upgrade") {
+        CardUpgrade u;
+        u.memberId = member;
+        u.fromType = o.value("from").toString();
+        u.newType = o.value("card").toString();
+        u.dueCents = centsOf(o.value("due"));
+        u.receivedCents = centsOf(o.value("received"));
+        u.method = o.value("method").toString();
+        u.employee = o.value("employee").toString();
+        u.operatorName = admin;
+        r = CardUpgrades::upgrade(u);
+    } else if (op == "redeem") {
+        r = PointsRedemption::redeem(member, o.value("reward").toString(), int(o.value("qty").toDouble()), admin);
     } else if (op == "handover") {
         Handover h;
         h.desk = LedgerSql::desk();
