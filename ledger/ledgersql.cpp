@@ -125,14 +125,37 @@ QList<QVariantList> rows(const QString &sql, const QVariantList &values)
     q.setForwardOnly(true);
     if (!prepareAndRun(q, sql, values))
         return out;
+    // QSqlQuery::record() builds the whole field list each time: ask once,
+    // not once a value (it was most of the time of a read of many rows).
+    const int columns = q.record().count();
     while (q.next()) {
         QVariantList row;
-        for (int i = 0; i < q.record().count(); ++i)
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i)
             row << q.value(i);
         out << row;
     }
     q.finish();
     return out;
+}
+
+bool each(const QString &sql, const QVariantList &values, const std::function<void(const QVariantList &)> &row)
+{
+    QSqlQuery q;
+    q.setForwardOnly(true);
+    if (!prepareAndRun(q, sql, values))
+        return false;
+    const int columns = q.record().count();
+    QVariantList current;
+    for (int i = 0; i < columns; ++i)
+        current << QVariant();
+    while (q.next()) {
+        for (int i = 0; i < columns; ++i)
+            current[i] = q.value(i);
+        row(current);
+    }
+    q.finish();
+    return true;
 }
 
 QString lastError() { return lastErrorText(); }
