@@ -172,6 +172,17 @@ StoredValue BalanceBook::storedValue(const QString &memberId, const QString &asO
     return v;
 }
 
+qint64 BalanceBook::paidInCents(const QString &memberId)
+{
+    // The top-up's first payment row carries what was paid in; a stored-value
+    // refund's is what was handed back, negative.
+    return yuanToCents(value(QStringLiteral("select ifnull((select jiaofeijinE from huiyuan where ID=?),0)+ifnull((select "
+                                            "sum(yingjiaojine) from huiyuanjiaofei where huiyuanid=? and jiaofeileixing in "
+                                            "('会员充值','会员卡升级','退储值')),0)"),
+                             {memberId, memberId})
+                           .toDouble());
+}
+
 static bool usesLedgerRow(const QString &memberId, const QString &itemId, qint64 up, qint64 down,
                           const Entry &e)
 {
