@@ -284,12 +284,16 @@ void walk(const QStringList &moments,
 
 Liability LiabilityRead::now()
 {
-    const QList<Member> all = members();
+    QList<Member> all;
     QHash<QString, qint64> balances;
-    LedgerSql::each(QStringLiteral("select ID, ifnull(shengyujine,0) from huiyuan where ifnull(shengyujine,0)>0"), {},
-                    [&balances](const QVariantList &r) {
-                        balances.insert(r.value(0).toString(), yuanToCents(r.value(1).toDouble()));
+    LedgerSql::each(QStringLiteral("select ID, name, ifnull(shengyujine,0) from huiyuan"), {},
+                    [&all, &balances](const QVariantList &r) {
+                        all << Member{r.value(0).toString(), r.value(1).toString(), QString()};
+                        const qint64 cents = yuanToCents(r.value(2).toDouble());
+                        if (cents > 0)
+                            balances.insert(all.last().id, cents);
                     });
+    std::sort(all.begin(), all.end(), [](const Member &a, const Member &b) { return a.id < b.id; });
     UsesHeld uses;
     LedgerSql::each(QStringLiteral("select huiyuanID, xiangmuID, sum(shengyucishu) from huiyuantaocan group by "
                                    "huiyuanID, xiangmuID having sum(shengyucishu)>0"),
