@@ -18,7 +18,9 @@
 #include "dbsetconfig.h"
 #include "logdlg.h"
 #include "mainwindow.h"
+#include "accountbooks.h"
 #include "ownerfigures.h"
+#include "refundwriter.h"
 #include "operatorsession.h"
 #include "prompt.h"
 #include "salewriter.h"
@@ -297,6 +299,7 @@ private slots:
 
     void ownerFigures_data();
     void ownerFigures();
+    void liabilityAgainstMembers();
 
 private:
     MainWindow *w = nullptr;
@@ -952,4 +955,39 @@ void Bench::ownerFigures()
         n = OwnerFigures::followUps(month, today).size();
     QTest::setBenchmarkResult(double(t.nsecsElapsed()) / 1e6, QTest::WalltimeMilliseconds);
     qInfo().noquote() << figure << "rows" << n;
+}
+
+// Not timed: the whole-shop liability against the refund's own member-by-member
+// pricing, for every 25th member, today and at last month's end.
+void Bench::liabilityAgainstMembers()
+{
+    const QDate today = QDate::currentDate();
+    const QString lastMonth = QDate(today.year(), today.month(), 1).addDays(-1).toString(QStringLiteral("yyyy-MM-dd"))
+                              + QStringLiteral(" 23:59:59");
+    for (const QString &asOf : {QString(), lastMonth}) {
+        QHash<QString, MemberLiability> whole;
+        for (const MemberLiability &m : OwnerFigures::liability(asOf).members)
+            whole.insert(m.memberId, m);
+        int checked = 0, differ = 0;
+        QSqlQuery q(QStringLiteral("select ID from huiyuan order by ID"));
+        for (int n = 0; q.next(); ++n) {
+            if (n % 25)
+                continue;
+            const QString id = q.value(0).toString();
+            const StoredValue v = BalanceBook::storedValue(id, asOf);
+            qint64 package = 0;
+            for (const PackageQuote &p : RefundWriter::packagesOf(id, asOf))
+                package += qRound64(p.perUseCents * p.usesLeft);
+            const MemberLiability got = whole.value(id);
+            ++checked;
+            if (got.paidCents != v.paidCents || got.bonusCents != v.bonusCents || got.packageCents != package) {
+                if (++differ <= 5)
+                    qWarning().noquote() << id << asOf << got.paidCents << v.paidCents << got.bonusCents << v.bonusCents
+                                         << got.packageCents << package;
+            }
+        }
+        qInfo().noquote() << (asOf.isEmpty() ? QStringLiteral("now") : asOf) << "members checked" << checked << "differ"
+                          << differ;
+        QCOMPARE(differ, 0);
+    }
 }

@@ -83,7 +83,8 @@ qint64 BalanceBook::balanceAt(const QString &memberId, const QString &asOf)
     return opening.isValid() ? yuanToCents(opening.toDouble()) : balance(memberId);
 }
 
-QHash<QString, CreditSums> BalanceBook::creditSums(const QString &memberId, const QString &asOf)
+QHash<QString, CreditSums> BalanceBook::creditSums(const QString &memberId, const QString &asOf,
+                                                   const QString &after)
 {
     // Bonus given by card issues, top-ups, card upgrades and points, less bonus
     // earlier refunds took off the card (their 赠送 is negative); paid value as
@@ -99,17 +100,25 @@ QHash<QString, CreditSums> BalanceBook::creditSums(const QString &memberId, cons
         where += (where.isEmpty() ? QStringLiteral(" where") : QStringLiteral(" and")) + QStringLiteral(" jiaofeiriqi<=?");
         bound << asOf;
     }
+    if (!after.isEmpty()) {
+        where += (where.isEmpty() ? QStringLiteral(" where") : QStringLiteral(" and")) + QStringLiteral(" jiaofeiriqi>?");
+        bound << after;
+    }
     QHash<QString, CreditSums> out;
-    for (const QVariantList &r : LedgerSql::rows(
-             QStringLiteral("select huiyuanid, ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值','会员卡升级') AND "
-                            "zengsongjine>0 THEN zengsongjine WHEN jiaofeileixing in ('退储值','积分兑换','积分兑换作废') "
-                            "THEN ifnull(zengsongjine,0) ELSE 0 END),0), ifnull(sum(CASE WHEN jiaofeileixing in "
-                            "('办卡交费','会员充值','会员卡升级','退套餐') AND kaneijine>0 THEN kaneijine-(CASE WHEN "
-                            "zengsongjine>0 THEN zengsongjine ELSE 0 END) ELSE 0 END),0) from huiyuanjiaofei")
-                 + where + QStringLiteral(" group by huiyuanid"),
-             bound))
-        out.insert(r.value(0).toString(),
-                   CreditSums{yuanToCents(r.value(1).toDouble()), yuanToCents(r.value(2).toDouble())});
+    // Read a row at a time: for the whole shop it is a row per member. Grouped
+    // by an expression, SQLite reads the table in its own order instead of
+    // walking the member index with a lookup per row (a third of the time).
+    LedgerSql::each(
+        QStringLiteral("select huiyuanid||'', ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值','会员卡升级') AND "
+                       "zengsongjine>0 THEN zengsongjine WHEN jiaofeileixing in ('退储值','积分兑换','积分兑换作废') "
+                       "THEN ifnull(zengsongjine,0) ELSE 0 END),0), ifnull(sum(CASE WHEN jiaofeileixing in "
+                       "('办卡交费','会员充值','会员卡升级','退套餐') AND kaneijine>0 THEN kaneijine-(CASE WHEN "
+                       "zengsongjine>0 THEN zengsongjine ELSE 0 END) ELSE 0 END),0) from huiyuanjiaofei")
+            + where + QStringLiteral(" group by huiyuanid||''"),
+        bound, [&out](const QVariantList &r) {
+            out.insert(r.value(0).toString(),
+                       CreditSums{yuanToCents(r.value(1).toDouble()), yuanToCents(r.value(2).toDouble())});
+        });
     // A balance brought along by an opening import: its bonus stays bonus, the
     // rest counts as paid for.
     QString importWhere = QStringLiteral(" where m.chuli='新增' and d.leixing='会员' and d.zhuangtai='有效'");
@@ -121,6 +130,10 @@ QHash<QString, CreditSums> BalanceBook::creditSums(const QString &memberId, cons
     if (!asOf.isEmpty()) {
         importWhere += QStringLiteral(" and d.riqi<=?");
         importBound << asOf;
+    }
+    if (!after.isEmpty()) {
+        importWhere += QStringLiteral(" and d.riqi>?");
+        importBound << after;
     }
     for (const QVariantList &r : LedgerSql::rows(
              QStringLiteral("select m.duixiang, ifnull(sum(m.zengsong),0), ifnull(sum(m.yue),0) from qichudaorumingxi m "
@@ -157,6 +170,17 @@ StoredValue BalanceBook::storedValue(const QString &memberId, const QString &asO
     const qint64 onCard = qMax<qint64>(0, v.balanceCents);
     v.refundableCents = qMax<qint64>(0, (v.bonusRefundable ? onCard : v.paidCents) - v.debtCents);
     return v;
+}
+
+qint64 BalanceBook::paidInCents(const QString &memberId)
+{
+    // The top-up's first payment row carries what was paid in; a stored-value
+    // refund's is what was handed back, negative.
+    return yuanToCents(value(QStringLiteral("select ifnull((select jiaofeijinE from huiyuan where ID=?),0)+ifnull((select "
+                                            "sum(yingjiaojine) from huiyuanjiaofei where huiyuanid=? and jiaofeileixing in "
+                                            "('会员充值','会员卡升级','退储值')),0)"),
+                             {memberId, memberId})
+                           .toDouble());
 }
 
 static bool usesLedgerRow(const QString &memberId, const QString &itemId, qint64 up, qint64 down,

@@ -60,10 +60,16 @@ public:
     // what may be refunded are always of now).
     static StoredValue storedValue(const QString &memberId, const QString &asOf = QString());
     // The credit sums of one member, or (empty memberId) of every member in one
-    // read, until asOf (empty: all).
-    static QHash<QString, CreditSums> creditSums(const QString &memberId, const QString &asOf);
+    // read, until asOf (empty: all); with after, only the credits later than it
+    // (what moved between two moments).
+    static QHash<QString, CreditSums> creditSums(const QString &memberId, const QString &asOf,
+                                                 const QString &after = QString());
     // How a balance divides into paid value and bonus (debt and refund limit not set).
     static StoredValue split(qint64 balanceCents, const CreditSums &sums);
+    // What the member has paid for the card and onto it (交费金额): the card's
+    // price at issue, every top-up and card upgrade as paid in (owed or not),
+    // less the stored value paid back. Sales and package renewals are not in it.
+    static qint64 paidInCents(const QString &memberId);
 };
 
 // Prepaid uses per service item (huiyuantaocan) and their ledger rows.

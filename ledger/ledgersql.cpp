@@ -139,6 +139,25 @@ QList<QVariantList> rows(const QString &sql, const QVariantList &values)
     return out;
 }
 
+bool each(const QString &sql, const QVariantList &values, const std::function<void(const QVariantList &)> &row)
+{
+    QSqlQuery q;
+    q.setForwardOnly(true);
+    if (!prepareAndRun(q, sql, values))
+        return false;
+    const int columns = q.record().count();
+    QVariantList current;
+    for (int i = 0; i < columns; ++i)
+        current << QVariant();
+    while (q.next()) {
+        for (int i = 0; i < columns; ++i)
+            current[i] = q.value(i);
+        row(current);
+    }
+    q.finish();
+    return true;
+}
+
 QString lastError() { return lastErrorText(); }
 
 void refuse(const QString &why)

@@ -29,6 +29,9 @@ bool execOne(const QString &sql, const QVariantList &values, const QString &why)
 // First column of the first row (an invalid QVariant when there is none).
 QVariant value(const QString &sql, const QVariantList &values = {});
 QList<QVariantList> rows(const QString &sql, const QVariantList &values = {});
+// The rows one at a time, for reads of many: nothing is kept but the row at hand.
+// False when the statement failed.
+bool each(const QString &sql, const QVariantList &values, const std::function<void(const QVariantList &)> &row);
 
 // The error text of the last statement that failed here: a working-table write
 // runs outside any transaction, and its message still names the cause.

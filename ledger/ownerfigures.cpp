@@ -4,6 +4,7 @@
 #include "amounts.h"
 #include "ledgersql.h"
 #include "ledgertypes.h"
+#include "liabilityread.h"
 #include "refundwriter.h"
 #include "takingsread.h"
 
@@ -281,95 +282,10 @@ PeriodComparison OwnerFigures::compare(const QDate &from, const QDate &fullTo)
     return p;
 }
 
-namespace {
-
-// One member's liability at a moment, by the refund's own pricing.
-MemberLiability memberAt(const QString &memberId, const QString &name, const QString &asOf)
-{
-    MemberLiability m;
-    m.memberId = memberId;
-    m.name = name;
-    const StoredValue v = BalanceBook::storedValue(memberId, asOf);
-    m.paidCents = v.paidCents;
-    m.bonusCents = v.bonusCents;
-    for (const PackageQuote &q : RefundWriter::packagesOf(memberId, asOf)) {
-        m.usesLeft += q.usesLeft;
-        m.packageCents += qRound64(q.perUseCents * q.usesLeft);
-    }
-    return m;
-}
-
-} // namespace
-
-// Every member at once: the balances and credit sums in a read each, divided
-// by BalanceBook's own rule; the uses priced member by member as a refund
-// prices them (few members hold uses, and pricing reads their renewals).
+// Every member at once, as BalanceBook and a package refund value one member.
 Liability OwnerFigures::liability(const QString &asOf)
 {
-    Liability l;
-    l.asOf = asOf;
-    QHash<QString, QString> names;
-    for (const QVariantList &r : rows(QStringLiteral("select ID, name from huiyuan")))
-        names.insert(r.value(0).toString(), r.value(1).toString());
-    QMap<QString, qint64> balances;
-    if (asOf.isEmpty()) {
-        for (const QVariantList &r :
-             rows(QStringLiteral("select ID, ifnull(shengyujine,0) from huiyuan where ifnull(shengyujine,0)<>0")))
-            balances.insert(r.value(0).toString(), cents(r.value(1)));
-    } else {
-        // The balance each member's last ledger row of then recorded.
-        for (const QVariantList &r :
-             rows(QStringLiteral("select y.huiyuanid, y.dangshikaneiyue from huiyuanyuebiandong y join (select "
-                                 "huiyuanid, max(ID) as last from huiyuanyuebiandong where biandongriqi<=? group by "
-                                 "huiyuanid) l on l.last=y.ID"),
-                  {asOf}))
-            if (names.contains(r.value(0).toString()))
-                balances.insert(r.value(0).toString(), cents(r.value(1)));
-        // Members with no ledger row yet then: a balance brought over from before.
-        for (const QVariantList &r :
-             rows(QStringLiteral("select ID from huiyuan h where ifnull(shengyujine,0)<>0 and (ifnull(login_time,'')='' "
-                                 "or login_time<=?) and not exists (select 1 from huiyuanyuebiandong y where "
-                                 "y.huiyuanid=h.ID and y.biandongriqi<=?)"),
-                  {asOf, asOf}))
-            balances.insert(r.value(0).toString(), BalanceBook::balanceAt(r.value(0).toString(), asOf));
-    }
-    const QHash<QString, CreditSums> credits = BalanceBook::creditSums(QString(), asOf);
-    QMap<QString, MemberLiability> owed;
-    for (auto it = balances.cbegin(); it != balances.cend(); ++it) {
-        const StoredValue v = BalanceBook::split(it.value(), credits.value(it.key()));
-        MemberLiability &m = owed[it.key()];
-        m.memberId = it.key();
-        m.name = names.value(it.key());
-        m.paidCents = v.paidCents;
-        m.bonusCents = v.bonusCents;
-    }
-    // The items with uses left then, each priced as a refund of it would be.
-    const QList<QVariantList> held =
-        asOf.isEmpty()
-            ? rows(QStringLiteral("select huiyuanID, xiangmuID from huiyuantaocan group by huiyuanID, xiangmuID having "
-                                  "sum(shengyucishu)>0"))
-            : rows(QStringLiteral("select y.huiyuanid, y.xiangmumingchen from huiyuanyuebiandong y join (select "
-                                  "huiyuanid, xiangmumingchen, max(ID) as last from huiyuanyuebiandong where "
-                                  "ifnull(xiangmumingchen,'')<>'' and biandongriqi<=? group by huiyuanid, "
-                                  "xiangmumingchen) l on l.last=y.ID where y.dangshikaneicishu>0"),
-                   {asOf});
-    for (const QVariantList &r : held) {
-        const QString id = r.value(0).toString();
-        if (!names.contains(id))
-            continue;
-        const PackageQuote q = RefundWriter::quotePackage(id, r.value(1).toString(), asOf);
-        if (q.usesLeft <= 0)
-            continue;
-        MemberLiability &m = owed[id];
-        m.memberId = id;
-        m.name = names.value(id);
-        m.usesLeft += q.usesLeft;
-        m.packageCents += qRound64(q.perUseCents * q.usesLeft);
-    }
-    for (const MemberLiability &m : owed)
-        if (m.totalCents() != 0)
-            l.members << m;
-    return l;
+    return asOf.isEmpty() ? LiabilityRead::now() : LiabilityRead::at(asOf);
 }
 
 QList<LiabilityMonth> OwnerFigures::liabilityByMonth(const QDate &from, const QDate &to)
@@ -377,58 +293,27 @@ QList<LiabilityMonth> OwnerFigures::liabilityByMonth(const QDate &from, const QD
     QList<LiabilityMonth> out;
     const QDate today = QDate::fromString(LedgerSql::today(), QStringLiteral("yyyy-MM-dd"));
     const QDate last = qMin(to, today);
+    // The end of the month before, then each month's end (the month still
+    // running: now), read in one pass over the ledgers.
     QDate month(from.year(), from.month(), 1);
-    // The month before in full; then each month only the members whose ledger,
-    // payments or registration moved in it are read again: the others owe
-    // what they owed.
-    QString previousEnd = dayEnd(month.addDays(-1));
-    QMap<QString, MemberLiability> owed;
-    for (const MemberLiability &m : liability(previousEnd).members)
-        owed.insert(m.memberId, m);
-    qint64 previous = 0;
-    for (const MemberLiability &m : owed)
-        previous += m.totalCents();
+    QStringList moments{dayEnd(month.addDays(-1))};
+    QStringList names;
     for (; month <= last; month = month.addMonths(1)) {
         const QDate end = month.addMonths(1).addDays(-1);
-        const QString asOf = end >= today ? LedgerSql::now() : dayEnd(end);
-        QSet<QString> usesMoved;
-        for (const QVariantList &r : rows(QStringLiteral("select distinct huiyuanid from huiyuanyuebiandong where "
-                                                         "ifnull(xiangmumingchen,'')<>'' and biandongriqi>? and "
-                                                         "biandongriqi<=?"),
-                                          {previousEnd, asOf}))
-            usesMoved.insert(r.value(0).toString());
-        for (const QVariantList &r : rows(
-                 QStringLiteral("select h.ID, h.name from huiyuan h where h.ID in (select huiyuanid from "
-                                "huiyuanyuebiandong where biandongriqi>? and biandongriqi<=? union select huiyuanid "
-                                "from huiyuanjiaofei where jiaofeiriqi>? and jiaofeiriqi<=?) or (h.login_time>? and "
-                                "h.login_time<=?)"),
-                 {previousEnd, asOf, previousEnd, asOf, previousEnd, asOf})) {
-            const QString id = r.value(0).toString();
-            MemberLiability m;
-            if (usesMoved.contains(id) || !owed.contains(id)) {
-                m = memberAt(id, r.value(1).toString(), asOf);
-            } else {
-                // Only the card moved: the uses owed stay as they were.
-                m = owed.value(id);
-                const StoredValue v = BalanceBook::storedValue(id, asOf);
-                m.paidCents = v.paidCents;
-                m.bonusCents = v.bonusCents;
-            }
-            if (m.totalCents() != 0)
-                owed.insert(id, m);
-            else
-                owed.remove(id);
-        }
+        moments << (end >= today ? LedgerSql::now() : dayEnd(end));
+        names << month.toString(QStringLiteral("yyyy-MM"));
+    }
+    const QList<LiabilityTotals> owed = LiabilityRead::totalsAt(moments);
+    qint64 previous = owed.value(0).totalCents();
+    for (int i = 0; i < names.size(); ++i) {
+        const LiabilityTotals &l = owed.at(i + 1);
         LiabilityMonth m;
-        m.month = month.toString(QStringLiteral("yyyy-MM"));
-        for (const MemberLiability &o : owed) {
-            m.paidCents += o.paidCents;
-            m.bonusCents += o.bonusCents;
-            m.packageCents += o.packageCents;
-        }
+        m.month = names.at(i);
+        m.paidCents = l.paidCents;
+        m.bonusCents = l.bonusCents;
+        m.packageCents = l.packageCents;
         m.changeCents = m.totalCents() - previous;
         previous = m.totalCents();
-        previousEnd = asOf;
         out << m;
     }
     return out;

@@ -51,6 +51,9 @@ void MainWindow::fillMemberPanel(const QStringList &record)
         // The birthday is shown as month and day ("yyyy-MM-dd ..." -> "MM-dd").
         else if (i == 3 && text.size() >= 10)
             text = text.mid(5, 5);
+        // 交费金额: the card's price alone would never move after a top-up.
+        else if (i == 4 && !record.at(0).isEmpty())
+            text = centsShown(BalanceBook::paidInCents(record.at(0)));
         else if ((i == 4 || i == 5) && !text.isEmpty())
             text = moneyShown(parseNumber(text));
         else if (const QString adviser = i == 8 ? CommissionRules::employeeName(text) : QString(); !adviser.isEmpty())

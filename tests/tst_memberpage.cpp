@@ -12,6 +12,7 @@
 #include "memberwriter.h"
 #include "operatorsession.h"
 #include "openingimport.h"
+#include "refundwriter.h"
 #include "sheetreader.h"
 #include "testsupport.h"
 
@@ -76,6 +77,7 @@ private slots:
     void repaymentRefusals();
     void repaymentThatFailsWritesNothing();
     void topUpDebtRepaidOnThePanel();
+    void paidInFollowsTopUpsAndRefunds();
     void openingDebtRepaidWithoutADocument();
 
 private:
@@ -397,6 +399,34 @@ void tst_MemberPage::topUpDebtRepaidOnThePanel()
                      + "' order by rowid"),
              (QList<QStringList>{{"会员充值", "80", "0"}, {"会员还款", "15", "0"}, {"会员还款", "5", "0"}}));
     QCOMPARE(labelText(m_main, "label_20"), QString("0.00"));
+}
+
+// 交费金额 on the panel is what the member paid for the card and onto it: a
+// top-up through its window moves it at once, a stored-value refund takes back
+// what was handed back, a sale does not touch it.
+void tst_MemberPage::paidInFollowsTopUpsAndRefunds()
+{
+    PromptRecorder prompts;
+    sqlExec("update user set password='x', xitongshezhi='是' where name='admin'");
+    search("13800000001");
+    QCOMPARE(labelText(m_main, "label_13"), QString("500.00"));
+    onNextModal([](QWidget *dlg) {
+        dlg->findChild<QLineEdit *>("lineEdit")->setText("100");
+        dlg->findChild<QLineEdit *>("lineEdit_2")->setText("20");
+        clickButton(dlg, "toolButton");
+    });
+    clickButton(m_main, "toolButton_15");
+    QCOMPARE(labelText(m_main, "label_11"), QString("440.50"));
+    QCOMPARE(labelText(m_main, "label_13"), QString("600.00"));
+    addSale("xf_9", "1", "2026-02-01 09:00:00", "80", "现金", "80", "0", "80");
+    const LedgerResult back = RefundWriter::refundBalance(BalanceRefund{"1", 5000, 3000, QStringLiteral("现金"),
+                                                                        QStringLiteral("搬家"), QStringLiteral("cashier"),
+                                                                        QStringLiteral("admin")});
+    QVERIFY2(back.ok, qPrintable(back.error));
+    search("13800000001");
+    QCOMPARE(labelText(m_main, "label_13"), QString("570.00"));
+    QCOMPARE(BalanceBook::paidInCents("1"), qint64(57000));
+    QCOMPARE(BalanceBook::paidInCents("2"), qint64(50000));
 }
 
 // A debt brought along by the opening import sits in no list: 还款 with no

@@ -10,7 +10,10 @@
 #include "checkoutfixture.h"
 #include "ctrluiclass.h"
 #include "ledgersql.h"
+#include "cardupgrade.h"
 #include "memberwriter.h"
+#include "openingimport.h"
+#include "pointsredemption.h"
 #include "ownerfigures.h"
 #include "ownerreport.h"
 #include "receipts/handoverslip.h"
@@ -33,6 +36,7 @@ private slots:
     void customersAndComeBacks();
     void periodAgainstEarlierOnes();
     void whatTheShopOwesItsMembers();
+    void liabilityReadWholeEqualsMemberByMember();
     void refundsAndVoidsWithWhoAllowedThem();
     void followUpCallsAfterAService();
     void ownerPageListsTheFigures();
@@ -164,6 +168,120 @@ const QString kCounted = QStringLiteral(
     "(select ID, max(huiyuanid) as huiyuanid, min(xiaofeiriqi) as riqi, sum(xiaofeijine) as jine from huiyuanxiaofei "
     "where ID not in (select ID from xiaofeizuofei) and ID not in (select zuofeiID from xiaofeizuofei) "
     "and ifnull(beizhu,'') not in ('会员还款','作废冲销') group by ID)");
+
+
+// One member's liability as the refund dialogs price it: the stored value and
+// each item's uses, member by member.
+MemberLiability memberByMember(const QString &id, const QString &asOf)
+{
+    MemberLiability m;
+    m.memberId = id;
+    const StoredValue v = BalanceBook::storedValue(id, asOf);
+    m.paidCents = v.paidCents;
+    m.bonusCents = v.bonusCents;
+    for (const PackageQuote &q : RefundWriter::packagesOf(id, asOf)) {
+        m.usesLeft += q.usesLeft;
+        m.packageCents += qRound64(q.perUseCents * q.usesLeft);
+    }
+    return m;
+}
+
+// Everything that moves what a member is owed, after the month of history():
+// a card issued with a package and bonus, a card upgrade, stored value
+// redeemed for points, an opening import with uses, a package refund in cash
+// and onto the card, a void of a sale from the card and of a package use.
+void moreHistory()
+{
+    sqlExec("insert into huiyuanka(name,kaneijine,jiage,fuwuzekou,chanpinzekou,taocanzekou,beizhu) "
+            "values('银卡',650,500,0.9,0.95,1,'')");
+    sqlExec("insert into taocanmingxi(taocanID,name,zongjia,xiangmuID,yuanjia,fuwucishu) values"
+            "('T1','烫染套餐',900,'S02',200,3),('T1','烫染套餐',900,'S03',150,4)");
+    at("2026-04-02 09:30:00");
+    CardIssue c;
+    c.memberId = QStringLiteral("1004");
+    c.name = QStringLiteral("孙八");
+    c.cardType = QStringLiteral("银卡");
+    c.packageId = QStringLiteral("T1");
+    c.priceCents = 50000;
+    c.receivedCents = 140000;
+    c.method = QStringLiteral("现金");
+    c.operatorName = QStringLiteral("admin");
+    const LedgerResult issued = MemberWriter::issueCard(c);
+    QVERIFY2(issued.ok, qPrintable(issued.error));
+    at("2026-04-03 10:00:00");
+    const CardUpgradeQuote q = CardUpgrades::quote(QStringLiteral("1003"), QStringLiteral("银卡"));
+    QVERIFY2(q.ok, qPrintable(q.error));
+    CardUpgrade u;
+    u.memberId = QStringLiteral("1003");
+    u.fromType = q.oldType;
+    u.newType = q.newType;
+    u.dueCents = u.receivedCents = q.dueCents;
+    u.method = QStringLiteral("现金");
+    u.operatorName = QStringLiteral("admin");
+    const LedgerResult upgraded = CardUpgrades::upgrade(u);
+    QVERIFY2(upgraded.ok, qPrintable(upgraded.error));
+    at("2026-04-04 10:00:00");
+    Reward value;
+    value.id = QStringLiteral("R1");
+    value.name = QStringLiteral("储值30元");
+    value.kind = QString::fromUtf8(kRewardValue);
+    value.amount = 3000;
+    value.points = 50;
+    QVERIFY(PointsRedemption::saveReward(value, QStringLiteral("admin")).ok);
+    const LedgerResult redeemed = PointsRedemption::redeem(QStringLiteral("1001"), QStringLiteral("R1"), 1,
+                                                           QStringLiteral("admin"));
+    QVERIFY2(redeemed.ok, qPrintable(redeemed.error));
+    at("2026-04-05 10:00:00");
+    OpeningImport im;
+    im.kind = ImportKind::Members;
+    im.fileName = QStringLiteral("会员.csv");
+    im.sheetRows = 1;
+    im.operatorName = QStringLiteral("admin");
+    MemberOpening o;
+    o.row = 2;
+    o.memberId = QStringLiteral("2001");
+    o.name = QStringLiteral("老客");
+    o.cardType = QStringLiteral("金卡");
+    o.balanceCents = 32050;
+    o.bonusCents = 4000;
+    o.uses = {{QStringLiteral("S01"), 6}};
+    im.members = {o};
+    const LedgerResult imported = OpeningImportWriter::write(im);
+    QVERIFY2(imported.ok, qPrintable(imported.error));
+    at("2026-04-06 10:00:00");
+    const QString fromCard = sell("2026-04-06 10:00:00", "1004", {service("S01", 9000, {turn("E01")})}, "储蓄卡");
+    const QString used = sell("2026-04-07 10:00:00", "1004", {service("S02", 20000, {turn("E01")}, true)});
+    sell("2026-04-08 10:00:00", "2001", {service("S01", 10000, {turn("E02")}, true)});
+    int minute = 0;
+    for (const QString &sale : {fromCard, used}) {
+        at(QString("2026-04-09 10:0%1:00").arg(minute++));
+        QVERIFY(RefundWriter::voidSale(SaleVoid{sale, QStringLiteral("记错了"), QStringLiteral("小王"),
+                                                QStringLiteral("admin")})
+                    .ok);
+    }
+    at("2026-04-10 10:00:00");
+    const qint64 limit = RefundWriter::quotePackage("1004", "S03").limitCents(1);
+    LedgerResult back = RefundWriter::refundPackage(PackageRefund{"1004", "S03", 1, limit, QStringLiteral("现金"),
+                                                                  QStringLiteral("不做了"), QStringLiteral("小王"),
+                                                                  QStringLiteral("admin"), QString()});
+    QVERIFY2(back.ok, qPrintable(back.error));
+    at("2026-04-11 10:00:00");
+    back = RefundWriter::refundPackage(PackageRefund{"1004", "S02", 1, RefundWriter::quotePackage("1004", "S02").limitCents(1),
+                                                     QStringLiteral("储蓄卡"), QStringLiteral("换项目"),
+                                                     QStringLiteral("小王"), QStringLiteral("admin"), QString()});
+    QVERIFY2(back.ok, qPrintable(back.error));
+    // Two more uses dearer than the package's: a use is worth more from then on.
+    at("2026-04-13 10:00:00");
+    Renewal r;
+    r.memberId = QStringLiteral("1004");
+    r.items = {PackageItem{QStringLiteral("S03"), 2}};
+    r.dueCents = 40000;
+    r.payments = {PaymentPart{QStringLiteral("储蓄卡"), 10000}, PaymentPart{QStringLiteral("现金"), 30000}};
+    r.operatorName = QStringLiteral("admin");
+    const LedgerResult renewed = MemberWriter::renew(r);
+    QVERIFY2(renewed.ok, qPrintable(renewed.error));
+    at("2026-04-20 18:00:00");
+}
 
 } // namespace
 
@@ -339,6 +457,64 @@ void TestOwnerFigures::whatTheShopOwesItsMembers()
         QCOMPARE(m.totalCents(), whole.totalCents());
         QCOMPARE(m.bonusCents, whole.bonusCents());
     }
+    verifyBooks();
+}
+
+// The whole shop read at once gives every member what the refund dialogs
+// would: at each week's end of the history, at each month's end, and now.
+void TestOwnerFigures::liabilityReadWholeEqualsMemberByMember()
+{
+    moreHistory();
+    if (QTest::currentTestFailed())
+        return;
+    QStringList moments;
+    for (QDate d(2026, 1, 4); d <= QDate(2026, 4, 19); d = d.addDays(7))
+        moments << d.toString("yyyy-MM-dd") + " 23:59:59";
+    moments << "2026-04-07 10:00:00" << "2026-04-09 10:00:00" << QString(); // a moment of a write; now
+    QStringList members;
+    for (const QStringList &r : sqlRows("select ID from huiyuan order by ID"))
+        members << r.value(0);
+    QCOMPARE(members.size(), 5);
+    bool sawBonus = false, sawUses = false, sawImport = false;
+    for (const QString &asOf : moments) {
+        const Liability whole = OwnerFigures::liability(asOf);
+        QHash<QString, MemberLiability> read;
+        for (const MemberLiability &m : whole.members)
+            read.insert(m.memberId, m);
+        qint64 total = 0;
+        for (const QString &id : members) {
+            const MemberLiability one = memberByMember(id, asOf);
+            const MemberLiability got = read.value(id);
+            const QString at = id + " @ " + (asOf.isEmpty() ? QString("now") : asOf);
+            QVERIFY2(one.totalCents() != 0 || !read.contains(id), qPrintable(at));
+            QVERIFY2(got.paidCents == one.paidCents, qPrintable(at + QString(" paid %1 / %2").arg(got.paidCents).arg(one.paidCents)));
+            QVERIFY2(got.bonusCents == one.bonusCents, qPrintable(at + QString(" bonus %1 / %2").arg(got.bonusCents).arg(one.bonusCents)));
+            QVERIFY2(got.packageCents == one.packageCents,
+                     qPrintable(at + QString(" uses %1 / %2").arg(got.packageCents).arg(one.packageCents)));
+            QCOMPARE(got.usesLeft, one.usesLeft);
+            total += one.totalCents();
+            sawBonus = sawBonus || one.bonusCents > 0;
+            sawUses = sawUses || (id == "1004" && one.packageCents > 0);
+            sawImport = sawImport || (id == "2001" && one.totalCents() > 0);
+        }
+        QCOMPARE(whole.totalCents(), total);
+    }
+    QVERIFY(sawBonus && sawUses && sawImport);
+    // Month by month in one pass: each month's end as read on its own.
+    const QList<LiabilityMonth> months = OwnerFigures::liabilityByMonth(QDate(2025, 12, 1), QDate(2026, 4, 30));
+    QCOMPARE(months.size(), 5);
+    qint64 before = OwnerFigures::liability("2025-11-30 23:59:59").totalCents();
+    for (const LiabilityMonth &m : months) {
+        const QDate first = QDate::fromString(m.month + "-01", "yyyy-MM-dd");
+        const Liability alone = m.month == "2026-04" ? OwnerFigures::liability(LedgerSql::now())
+                                                     : OwnerFigures::liability(first.addMonths(1).addDays(-1).toString("yyyy-MM-dd") + " 23:59:59");
+        QCOMPARE(m.paidCents, alone.paidCents());
+        QCOMPARE(m.bonusCents, alone.bonusCents());
+        QCOMPARE(m.packageCents, alone.packageCents());
+        QCOMPARE(m.changeCents, m.totalCents() - before);
+        before = m.totalCents();
+    }
+    QCOMPARE(months.last().totalCents(), OwnerFigures::liability().totalCents());
     verifyBooks();
 }
 
