@@ -372,7 +372,7 @@ LedgerResult runWriter(const QString &which, const QString &debt, const QString 
         return RefundWriter::refundBalance(r);
     }
     if (which == "package refund") {
-        PackageRefund r{"1001", "S02", 1, 4000, "现金", "搬家", "admin", "admin"};
+        PackageRefund r{"1001", "S02", 1, 4000, "现金", "搬家", "admin", "admin", QString()};
         return RefundWriter::refundPackage(r);
     }
     if (which == "void")
