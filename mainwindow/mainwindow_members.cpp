@@ -77,7 +77,7 @@ void MainWindow::openTopUp(const MemberSummary &member)
 {
     auto *dlg = new huiyuankachongchi;
     connect(dlg, &huiyuankachongchi::DlgSend, this, &MainWindow::DlgRecv);
-    dlg->setup(member);
+    dlg->setMember(member);
     dlg->exec();
     const QString done = dlg->documentId();
     delete dlg;
@@ -91,7 +91,7 @@ void MainWindow::openRenewal(const MemberSummary &member)
 {
     auto *dlg = new taocanxufeidlg;
     connect(dlg, &taocanxufeidlg::DlgSend, this, &MainWindow::DlgRecv);
-    dlg->setup(member);
+    dlg->setMember(member);
     dlg->exec();
     const QString done = dlg->documentId();
     delete dlg;

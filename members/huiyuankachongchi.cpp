@@ -40,7 +40,7 @@ void huiyuankachongchi::setup(const QStringList &member)
     new TopUpOfferHint(this, ui->lineEdit, ui->lineEdit_2, member.at(0));
 }
 
-void huiyuankachongchi::setup(const MemberSummary &member)
+void huiyuankachongchi::setMember(const MemberSummary &member)
 {
     setup(QStringList{member.id, member.name, centsShown(member.balanceCents), member.phone});
 }

@@ -25,7 +25,7 @@ public:
     // [member ID, name, balance, phone]; shorter lists leave the labels alone.
     // ID, name, balance, phone (as a list row shows them).
     void setup(const QStringList &member);
-    void setup(const MemberSummary &member);
+    void setMember(const MemberSummary &member);
 
     // The document of the last saved operation (empty until one is saved).
     QString documentId() const { return m_documentId; }

@@ -77,7 +77,7 @@ void taocanxufeidlg::setup(const QString &source, const QStringList &row)
     loadPackages();
 }
 
-void taocanxufeidlg::setup(const MemberSummary &member)
+void taocanxufeidlg::setMember(const MemberSummary &member)
 {
     m_memberId = member.id;
     ui->label_7->setText(member.id);

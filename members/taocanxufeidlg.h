@@ -31,7 +31,7 @@ public:
     // 14 balance, 15 points; the total spent is looked up); "会员交费": [ID, name, card
     // type, total spent, points, balance] from the front desk.
     void setup(const QString &source, const QStringList &row);
-    void setup(const MemberSummary &member);
+    void setMember(const MemberSummary &member);
 
     // The document of the last saved operation (empty until one is saved).
     QString documentId() const { return m_documentId; }
