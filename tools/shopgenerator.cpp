@@ -1111,6 +1111,8 @@ void Builder::refundBalance(int ms)
                                                         kAuthorizer}));
         counted(before);
         m.balance = BalanceBook::balance(m.id);
+        // The refund took back its share of the points the card's money earned.
+        m.points = qRound64(PointsBook::points(m.id) * 100);
         // Its debts are repaid: none is left for a later day.
         for (auto it = debtsDue.begin(); it != debtsDue.end(); ++it)
             it.value().erase(std::remove_if(it.value().begin(), it.value().end(),
