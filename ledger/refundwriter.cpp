@@ -58,9 +58,7 @@ void checkAuthorizer(const QString &authorizedBy)
 
 LedgerResult finish(TransactionScope &tx, const QString &what, const QString &id)
 {
-    if (!tx.commit())
-        return LedgerResult::failure(LedgerSql::failureText(what, tx.firstError()));
-    return LedgerResult::success(id);
+    return LedgerSql::committed(tx, what, id);
 }
 
 QString withReason(const QString &text, const QString &reason)
