@@ -855,7 +855,10 @@ void Builder::sale(int ms)
     // the rest is paid the way it was going to be.
     QString voucherNo;
     qint64 voucherCents = 0;
-    if (pays.size() == 1 && debt == 0 && cardAmount == 0 && receivable > 0 && voucherRng.chance(0.3)) {
+    // At most about two a day whatever the shop's size, so that a large shop too keeps
+    // some vouchers whole and some partly used.
+    const double voucherShare = qMin(0.3, 2.0 * sc.days / double(qMax<qint64>(1, sc.sales)));
+    if (pays.size() == 1 && debt == 0 && cardAmount == 0 && receivable > 0 && voucherRng.chance(voucherShare)) {
         const int v = voucherHeld();
         if (v >= 0) {
             voucherNo = vouchersOut.at(v).number;
