@@ -166,6 +166,11 @@ void refuse(const QString &why)
     TransactionScope::noteFailure(QStringLiteral("REFUSED"), why);
 }
 
+QString unreachableText(const QString &what)
+{
+    return ShopLink::isLost() ? failureText(what, QStringLiteral("no connection to the server")) : QString();
+}
+
 QString failureText(const QString &what, const QString &error, const QString &nothingSaved)
 {
     // A refusal of the rules is a whole sentence of its own.

@@ -44,6 +44,10 @@ void refuse(const QString &why);
 // rules is told as it was given.
 QString failureText(const QString &what, const QString &error,
                     const QString &nothingSaved = QStringLiteral("本次操作未保存"));
+// While the shop's server cannot be reached, why `what` was not saved: a read
+// that came back empty then said nothing (a basket is not empty, a member not
+// unknown). Empty when the connection is fine.
+QString unreachableText(const QString &what);
 
 // A document ID of the form prefix + yyyyMMddhhmmsszzz that no desk has used:
 // registered in the document table inside the open transaction.

@@ -6,6 +6,7 @@
 #include "dbrecords.h"
 #include "operatorsession.h"
 #include "amounts.h"
+#include "ledgersql.h"
 #include "memberwriter.h"
 #include "sqltext.h"
 #include "lianhefukuandlg.h"
@@ -121,8 +122,14 @@ void huiyuankachongchi::on_toolButton_clicked()
 bool huiyuankachongchi::save(const QList<PaymentPart> &payments)
 {
     const QString memberId = ui->label_9->text().trimmed();
-    if (memberId.isEmpty()
-        || m_ctrl.countRows(QStringLiteral("select ID from huiyuan where ID=") + sqlLiteral(memberId)) < 1) {
+    const bool known = !memberId.isEmpty()
+                       && m_ctrl.countRows(QStringLiteral("select ID from huiyuan where ID=") + sqlLiteral(memberId)) >= 1;
+    const QString unreachable = LedgerSql::unreachableText(QStringLiteral("会员充值保存失败"));
+    if (!unreachable.isEmpty()) {
+        ctrlUiClass::showInfo(unreachable, this);
+        return false;
+    }
+    if (!known) {
         ctrlUiClass::showInfo(QStringLiteral("只能给已登记的会员充值，请先选择一个会员"), this);
         return false;
     }
