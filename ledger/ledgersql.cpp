@@ -58,8 +58,12 @@ bool prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &values,
         // working tables, is safe to run again on the new connection.
         QString table;
         const QString error = SqlDialect::errorText(q.lastError());
+        // A connection Qt closed at an earlier broken statement fails with no text.
+        const bool closed = SqlDialect::isPostgres()
+                            && !QSqlDatabase::database(QSqlDatabase::defaultConnection, false).isOpen();
         const bool again = !TransactionScope::active()
-                           && (SqlDialect::isConnectionLostText(error) || SqlDialect::isWorkingTableMissingText(error))
+                           && (SqlDialect::isConnectionLostText(error) || SqlDialect::isWorkingTableMissingText(error)
+                               || closed)
                            && (!TransactionScope::isWrite(sql, &table) || table.startsWith(QLatin1String("temp")));
         if (!again)
             return fail(q, sql);

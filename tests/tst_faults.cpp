@@ -49,6 +49,12 @@ QStringList serverControl()
     return QProcess::splitCommand(qEnvironmentVariable("MOCHEN_TEST_PG_CTL"));
 }
 
+#define SKIP_WITHOUT_SERVER_CONTROL()                                                                                 \
+    do {                                                                                                             \
+        if (qEnvironmentVariableIsEmpty("MOCHEN_TEST_PG") || serverControl().isEmpty())                             \
+            QSKIP("a shop server this test may stop and start (MOCHEN_TEST_PG, MOCHEN_TEST_PG_CTL)");                \
+    } while (0)
+
 bool controlServer(const QStringList &args)
 {
     QStringList command = serverControl();
@@ -322,8 +328,7 @@ void TestFaults::serverEndsTheSession()
 // that it is back.
 void TestFaults::serverStopsAndStartsUnderTheDialogs()
 {
-    if (qEnvironmentVariableIsEmpty("MOCHEN_TEST_PG") || serverControl().isEmpty())
-        QSKIP("a shop server this test may stop and start (MOCHEN_TEST_PG, MOCHEN_TEST_PG_CTL)");
+    SKIP_WITHOUT_SERVER_CONTROL();
     TestWorkdir wd;
     seedShop();
     QStringList notices;
@@ -395,8 +400,7 @@ void TestFaults::serverStopsAndStartsUnderTheDialogs()
 // and the books hold exactly what it reported.
 void TestFaults::serverRestartsInARunOfSales()
 {
-    if (qEnvironmentVariableIsEmpty("MOCHEN_TEST_PG") || serverControl().isEmpty())
-        QSKIP("a shop server this test may stop and start (MOCHEN_TEST_PG, MOCHEN_TEST_PG_CTL)");
+    SKIP_WITHOUT_SERVER_CONTROL();
     TestWorkdir wd;
     seedShop();
     QStringList notices;
