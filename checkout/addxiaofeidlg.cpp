@@ -432,7 +432,13 @@ void AddXiaofeiDlg::on_toolButton_clicked()
 
 bool AddXiaofeiDlg::holdBill()
 {
-    if (m_basket.isEmpty()) {
+    const bool empty = m_basket.isEmpty();
+    const QString unreachable = LedgerSql::unreachableText(QStringLiteral("挂单失败"));
+    if (!unreachable.isEmpty()) {
+        ctrlUiClass::showInfo(unreachable, this);
+        return false;
+    }
+    if (empty) {
         ctrlUiClass::showInfo(QStringLiteral("请先添加消费项目"), this);
         return false;
     }
@@ -550,6 +556,12 @@ bool AddXiaofeiDlg::commitSale(const Payment &payment)
     const bool walkIn = id == QLatin1String(kWalkInId) || ui->label_10->text() == QStringLiteral("散客");
 
     Sale sale = m_basket.toSale();
+    // The lines could not be read: the basket is kept, not empty.
+    const QString unreachable = LedgerSql::unreachableText(QStringLiteral("保存消费记录失败"));
+    if (!unreachable.isEmpty()) {
+        ctrlUiClass::showInfo(unreachable, this);
+        return false;
+    }
     if (sale.lines.isEmpty()) {
         ctrlUiClass::showInfo(QStringLiteral("请先添加消费项目"), this);
         return false;

@@ -1,6 +1,7 @@
 #include "shopconnection.h"
 
 #include "dbsetconfig.h"
+#include "preparedqueries.h"
 #include "sqllog.h"
 
 #include <QDir>
@@ -272,6 +273,10 @@ bool isLost()
 bool reopen()
 {
     Link &l = link();
+    // The statements prepared on the old connection die with it. The kept
+    // ones cannot tell by themselves: the new connection's handle may be
+    // given the very address of the old one.
+    PreparedQueries::forgetAll();
     {
         QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
         if (db.isValid())

@@ -72,7 +72,10 @@ bool isConnectionLostText(const QString &t)
 
 bool isWorkingTableMissingText(const QString &t)
 {
-    static const QRegularExpression missing(QStringLiteral("relation \"temp\\w*\" does not exist"));
+    // A statement prepared on this desk's session is gone as well when the
+    // session was replaced under it.
+    static const QRegularExpression missing(
+        QStringLiteral("relation \"temp\\w*\" does not exist|prepared statement \"\\w+\" does not exist"));
     return isPostgres() && missing.match(t).hasMatch();
 }
 

@@ -168,9 +168,11 @@ bool TransactionScope::commit()
         return !s.failed;
     const bool wasLive = s.live;
     s.live = false;
-    QSqlDatabase db = QSqlDatabase::database();
+    // Not database(): that would quietly open a closed connection again, a
+    // new session without this desk's working tables, and end nothing on it.
+    QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
     if (s.failed) {
-        if (wasLive)
+        if (wasLive && db.isOpen())
             db.rollback();
         qCWarning(lcSql) << "事务回滚：" << s.firstError;
         return false;
@@ -237,8 +239,9 @@ void TransactionScope::rollback()
     m_done = true;
     --s.depth;
     if (m_outer) {
-        if (s.live)
-            QSqlDatabase::database().rollback();
+        QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+        if (s.live && db.isOpen())
+            db.rollback();
         s.live = false;
         qCDebug(lcSql) << "事务回滚";
     } else {
@@ -254,8 +257,11 @@ QString TransactionScope::firstError() const { return state().firstError; }
 
 void TransactionScope::noteFailure(const QString &statement, const QString &error)
 {
-    if (SqlDialect::isConnectionLostText(error) || SqlDialect::isWorkingTableMissingText(error))
-        ShopLink::noteLost(error);
+    // Qt's server driver closes the connection at the first statement that
+    // found it broken; the statements after it fail with no text at all.
+    if (SqlDialect::isConnectionLostText(error) || SqlDialect::isWorkingTableMissingText(error)
+        || serverConnectionClosed())
+        ShopLink::noteLost(error.isEmpty() ? QStringLiteral("no connection to the server") : error);
     State &s = state();
     if (s.depth == 0)
         return;

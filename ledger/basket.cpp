@@ -42,16 +42,19 @@ QMap<QString, Kept> &kept()
     return all;
 }
 
-Rows readRows(const QString &sql, const QString &saleId)
+Rows readRows(const QString &sql, const QString &saleId, bool *ok)
 {
     Rows r;
-    QSqlQuery q(QSqlDatabase::database());
+    *ok = false;
+    // A closed connection is not opened again here, without its working tables.
+    QSqlQuery q(QSqlDatabase::database(QSqlDatabase::defaultConnection, false));
     q.setForwardOnly(true);
     if (!q.prepare(SqlDialect::translate(sql)))
         return r;
     q.addBindValue(saleId);
     if (!q.exec())
         return r;
+    *ok = true;
     // The server's own row numbers are given anew on the new connection.
     const QSqlRecord rec = q.record();
     QList<int> kept;
@@ -90,6 +93,20 @@ void listPackageItems(const QString &memberId)
                         "bencixiaofeicishu) select huiyuanID,xiangmuID,ROUND(sum(zongcishu),3),ROUND(sum(shengyucishu),3),"
                         "ROUND(sum(xiaofeicishu),3),0 from huiyuantaocan where huiyuanID=? GROUP BY huiyuanID,xiangmuID"),
          {memberId});
+}
+
+// Whether the program's copy of the basket holds the line.
+bool keptLine(const QString &saleId, const QString &lineKey)
+{
+    const Rows &rows = kept()[saleId].lines;
+    int column = -1;
+    for (int i = 0; i < rows.columns.size(); ++i)
+        if (rows.columns.at(i).compare(QLatin1String("hangID"), Qt::CaseInsensitive) == 0)
+            column = i;
+    for (const QVariantList &row : rows.values)
+        if (column >= 0 && row.value(column).toString() == lineKey)
+            return true;
+    return false;
 }
 
 void refillAfterReconnect()
@@ -154,15 +171,24 @@ void Basket::release()
         kept().erase(it);
 }
 
-void Basket::keep()
+bool Basket::keep()
 {
     if (m_saleId.isEmpty())
-        return;
+        return true;
     Kept &k = kept()[m_saleId];
     if (!m_memberId.isEmpty())
         k.memberId = m_memberId;
-    k.lines = readRows(QStringLiteral("select * from tempxiaofeimingxi where ID=?"), m_saleId);
-    k.commissions = readRows(QStringLiteral("select * from temptichengmingxi where xiaofeiID=?"), m_saleId);
+    // A copy that could not be read (the connection died just now) leaves the
+    // last good one in place: an empty read is not an empty basket.
+    bool linesRead = false, commissionsRead = false;
+    Rows lines = readRows(QStringLiteral("select * from tempxiaofeimingxi where ID=?"), m_saleId, &linesRead);
+    Rows commissions = readRows(QStringLiteral("select * from temptichengmingxi where xiaofeiID=?"), m_saleId,
+                                &commissionsRead);
+    if (!linesRead || !commissionsRead)
+        return false;
+    k.lines = lines;
+    k.commissions = commissions;
+    return true;
 }
 
 void Basket::open(const QString &memberId)
@@ -237,6 +263,11 @@ LedgerResult Basket::addLine(const SaleLine &line)
         return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("保存消费项目失败"), LedgerSql::lastError()));
     rescaleCommissions(line.key, amount);
     refreshUses();
+    // The line went into a working table that died before the program kept a
+    // copy: after the reconnect it is not in the basket, so it was not added.
+    if (!keptLine(m_saleId, line.key))
+        return LedgerResult::failure(
+            LedgerSql::failureText(QStringLiteral("保存消费项目失败"), QStringLiteral("no connection to the server")));
     return LedgerResult::success(line.key);
 }
 
@@ -312,7 +343,10 @@ QList<CommissionRow> Basket::commissions(const QString &lineKey) const
 
 bool Basket::isEmpty() const
 {
-    return !value(QStringLiteral("select 1 from tempxiaofeimingxi where ID=? LIMIT 1"), {m_saleId}).isValid();
+    if (value(QStringLiteral("select 1 from tempxiaofeimingxi where ID=? LIMIT 1"), {m_saleId}).isValid())
+        return false;
+    // No answer from a server that is gone: what the program kept says.
+    return !ShopLink::isLost() || kept().value(m_saleId).lines.values.isEmpty();
 }
 
 qint64 Basket::moneyCents(const QString &type) const

@@ -61,7 +61,7 @@ private:
     void refreshUses();
     // The program's own copy of the basket's rows, written back after a
     // reconnect (see ShopLink).
-    void keep();
+    bool keep(); // false when the rows could not be read: the last copy stays
     void hold();
     void release();
     QString m_saleId;

@@ -59,8 +59,12 @@ bool prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &values,
         // working tables, is safe to run again on the new connection.
         QString table;
         const QString error = SqlDialect::errorText(q.lastError());
+        // A connection Qt closed at an earlier broken statement fails with no text.
+        const bool closed = SqlDialect::isPostgres()
+                            && !QSqlDatabase::database(QSqlDatabase::defaultConnection, false).isOpen();
         const bool again = !TransactionScope::active()
-                           && (SqlDialect::isConnectionLostText(error) || SqlDialect::isWorkingTableMissingText(error))
+                           && (SqlDialect::isConnectionLostText(error) || SqlDialect::isWorkingTableMissingText(error)
+                               || closed)
                            && (!TransactionScope::isWrite(sql, &table) || table.startsWith(QLatin1String("temp")));
         if (!again)
             return fail(q, sql);
@@ -165,6 +169,11 @@ void refuse(const QString &why)
 {
     qCWarning(lcSql).noquote() << QStringLiteral("操作被拒绝：") + why;
     TransactionScope::noteFailure(QStringLiteral("REFUSED"), why);
+}
+
+QString unreachableText(const QString &what)
+{
+    return ShopLink::isLost() ? failureText(what, QStringLiteral("no connection to the server")) : QString();
 }
 
 QString failureText(const QString &what, const QString &error, const QString &nothingSaved)

@@ -46,6 +46,10 @@ void refuse(const QString &why);
 // rules is told as it was given.
 QString failureText(const QString &what, const QString &error,
                     const QString &nothingSaved = QStringLiteral("本次操作未保存"));
+// While the shop's server cannot be reached, why `what` was not saved: a read
+// that came back empty then said nothing (a basket is not empty, a member not
+// unknown). Empty when the connection is fine.
+QString unreachableText(const QString &what);
 
 // Commits the operation's scope and answers it: the document (or key) when it
 // landed, the cashier's sentence of `failureText` when it did not.

@@ -6,6 +6,7 @@
 #include "dbrecords.h"
 #include "operatorsession.h"
 #include "amounts.h"
+#include "ledgersql.h"
 #include "memberwriter.h"
 #include "membersummary.h"
 #include "sqltext.h"
@@ -127,7 +128,13 @@ void huiyuankachongchi::on_toolButton_clicked()
 bool huiyuankachongchi::save(const QList<PaymentPart> &payments)
 {
     const QString memberId = ui->label_9->text().trimmed();
-    if (!MemberSummary::exists(memberId)) {
+    const bool known = MemberSummary::exists(memberId);
+    const QString unreachable = LedgerSql::unreachableText(QStringLiteral("会员充值保存失败"));
+    if (!unreachable.isEmpty()) {
+        ctrlUiClass::showInfo(unreachable, this);
+        return false;
+    }
+    if (!known) {
         ctrlUiClass::showInfo(QStringLiteral("只能给已登记的会员充值，请先选择一个会员"), this);
         return false;
     }

@@ -29,21 +29,21 @@ void tuichuzhidlg::setup(const QString &memberId)
     m_value = BalanceBook::storedValue(memberId);
     ui->label_memberId->setText(memberId);
     ui->label_memberName->setText(RefundWriter::memberName(memberId));
-    ui->label_balance->setText(centsText(m_value.balanceCents));
-    ui->label_paid->setText(centsText(m_value.paidCents));
-    ui->label_bonus->setText(centsText(m_value.bonusCents));
-    ui->label_debt->setText(centsText(m_value.debtCents));
-    ui->label_refundable->setText(centsText(m_value.refundableCents));
+    ui->label_balance->setText(centsShown(m_value.balanceCents));
+    ui->label_paid->setText(centsShown(m_value.paidCents));
+    ui->label_bonus->setText(centsShown(m_value.bonusCents));
+    ui->label_debt->setText(centsShown(m_value.debtCents));
+    ui->label_refundable->setText(centsShown(m_value.refundableCents));
     QStringList rule;
     if (m_value.debtCents > 0)
-        rule << QStringLiteral("会员欠款") + centsText(m_value.debtCents) + QStringLiteral("元先从卡内还清");
+        rule << QStringLiteral("会员欠款") + centsShown(m_value.debtCents) + QStringLiteral("元先从卡内还清");
     if (m_value.bonusCents > 0)
         rule << (m_value.bonusRefundable ? QStringLiteral("本店设置赠送金额可以退现")
                                          : QStringLiteral("赠送金额不退现，退款时从卡内扣回"));
     ui->label_rule->setText(rule.join(QStringLiteral("；")));
     // The whole card is closed out by default: debt repaid, what was paid handed back.
-    ui->lineEdit_taken->setText(ui->label_balance->text());
-    ui->lineEdit_paidBack->setText(ui->label_refundable->text());
+    ui->lineEdit_taken->setText(centsText(m_value.balanceCents));
+    ui->lineEdit_paidBack->setText(centsText(m_value.refundableCents));
 }
 
 // Handing back less than all keeps the rest on the card: only the debt and

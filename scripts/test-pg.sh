@@ -15,6 +15,6 @@ fi
 dir=$(mktemp -d /tmp/mochen-pg.XXXXXX)
 trap 'bash "$root/scripts/pg-throwaway.sh" stop "$dir"' EXIT
 eval "$(bash "$root/scripts/pg-throwaway.sh" start "$dir")"
-export MOCHEN_TEST_PG
+export MOCHEN_TEST_PG MOCHEN_TEST_PG_CTL
 cd "$root/build"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" -L '^pg$'

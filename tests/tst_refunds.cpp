@@ -670,8 +670,8 @@ void TestRefunds::refundDialogsShowTheLimits()
     QCOMPARE(QStringList({text(&refund, "label_balance"), text(&refund, "label_paid"), text(&refund, "label_bonus"),
                           text(&refund, "label_debt"), text(&refund, "label_refundable"),
                           text(&refund, "lineEdit_taken"), text(&refund, "lineEdit_paidBack")}),
-             QStringList({"500", "500", "0", "300", "200", "500", "200"}));
-    QVERIFY(text(&refund, "label_rule").contains(QStringLiteral("300元先从卡内还清")));
+             QStringList({"500.00", "500.00", "0.00", "300.00", "200.00", "500", "200"}));
+    QVERIFY(text(&refund, "label_rule").contains(QStringLiteral("300.00元先从卡内还清")));
     setText(&refund, "lineEdit_reason", QStringLiteral("退卡"));
     setText(&refund, "lineEdit_paidBack", QStringLiteral("200.01"));
     clickButton(&refund, "toolButton_ok");

@@ -13,6 +13,7 @@
 #include "testsupport.h"
 #include "basket.h"
 #include "checkoutfixture.h"
+#include "lockholder.h"
 #include "ctrluiclass.h"
 #include "heldbills.h"
 #include "jiaobandlg.h"
@@ -266,28 +267,6 @@ void TestReliability::copyThatFailsItsCheckReplacesNothing()
 }
 
 namespace {
-
-// Another copy of the program holding the shop file's write lock for `ms`.
-struct LockHolder
-{
-    QProcess p;
-    bool start(int ms)
-    {
-        p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/mochen_crashchild"),
-                {QDir::currentPath(), QStringLiteral("hold"), QString::number(ms)});
-        if (!p.waitForStarted())
-            return false;
-        while (p.waitForReadyRead(5000))
-            if (p.readAllStandardOutput().contains("held"))
-                return true;
-        return false;
-    }
-    ~LockHolder()
-    {
-        if (p.state() != QProcess::NotRunning && !p.waitForFinished(15000))
-            p.kill();
-    }
-};
 
 // Everything an operation could leave behind, in one line.
 QString booksPrint()
