@@ -32,6 +32,7 @@ private slots:
     void stockTableFollowsMovements();
     void summariesFollowRecords();
     void voidFindsItsPointsByKey();
+    void liabilityReadsOnlyItsIndexes();
 
 private:
     QStringList plan(const QString &sql, const QVariantList &values = QVariantList());
@@ -464,6 +465,24 @@ void TestPlans::voidFindsItsPointsByKey()
                                    {QStringLiteral("0000"), QStringLiteral("消费单：xf_1")});
     QVERIFY2(lines.size() == 1 && lines.first().contains(QLatin1String("(huiyuanid=? AND beizhu=?)")),
              qPrintable(lines.join('\n')));
+}
+
+// The shop's 预收款 at a past moment groups every member's ledger rows up to then,
+// and prices uses from the few rows that put uses on a card: both read an index
+// alone, in the order it lies (no sort, no table row).
+void TestPlans::liabilityReadsOnlyItsIndexes()
+{
+    const QStringList last = plan(QStringLiteral("select max(ID) as last from huiyuanyuebiandong where biandongriqi<=? "
+                                                 "group by huiyuanid, xiangmumingchen"),
+                                  {QStringLiteral("2026-06-30 23:59:59")});
+    QVERIFY2(last.join('\n').contains(QLatin1String("COVERING INDEX idx_huiyuanyuebiandong_last"))
+                 && !last.join('\n').contains(QLatin1String("TEMP B-TREE")),
+             qPrintable(last.join('\n')));
+    const QStringList sold = plan(QStringLiteral("select ID, huiyuanid, ifnull(xiangmumingchen,''), ifnull(beizhu,''), "
+                                                 "biandongleixing, biandongriqi, cishuzengjia from huiyuanyuebiandong where "
+                                                 "cishuzengjia>0"));
+    QVERIFY2(sold.size() == 1 && sold.first().contains(QLatin1String("COVERING INDEX idx_huiyuanyuebiandong_uses")),
+             qPrintable(sold.join('\n')));
 }
 
 QTEST_MAIN(TestPlans)
