@@ -98,9 +98,33 @@ struct Pricing
                         });
     }
 
+    // The price of a use depends on nothing but which of its sales had happened
+    // (always those before a moment): one price per member, item and count of
+    // them, so a walk over many moments prices each item again only after a sale.
+    struct Priced
+    {
+        int sales = -1;
+        double cents = 0;
+    };
+    mutable QHash<QString, Priced> priced;
+
+    double perUseCents(const QString &member, const QString &item, const QString &asOf) const
+    {
+        const QString key = pairKey(member, item);
+        const auto s = sold.constFind(key);
+        int sales = 0;
+        if (s != sold.constEnd())
+            for (const Sold &one : *s)
+                sales += asOf.isEmpty() || one.when <= asOf ? 1 : 0;
+        Priced &p = priced[key];
+        if (p.sales != sales)
+            p = Priced{sales, pricedNow(member, item, asOf)};
+        return p.cents;
+    }
+
     // Cents a use of the item is worth to the member at asOf (empty: now): the
     // money of each sale of it over the uses they sold; never sold, its list price.
-    double perUseCents(const QString &member, const QString &item, const QString &asOf) const
+    double pricedNow(const QString &member, const QString &item, const QString &asOf) const
     {
         QList<Sold> groups;
         QHash<QString, int> byRemark;
@@ -229,10 +253,13 @@ void walk(const QStringList &moments,
     };
     // Until the first moment: each member's and item's last row.
     const QString first = moments.first();
+    // Grouped as the index idx_huiyuanyuebiandong_last lies, the groups are read
+    // from it in order, without the rows. An item stored as NULL and as '' makes
+    // two groups; the later of their rows wins in apply() all the same.
     LedgerSql::each(QStringLiteral("select y.ID, y.huiyuanid, ifnull(y.xiangmumingchen,''), y.dangshikaneiyue, "
-                                   "y.dangshikaneicishu from huiyuanyuebiandong y join (select ifnull(xiangmumingchen,'') "
-                                   "as item, huiyuanid, max(ID) as last from huiyuanyuebiandong where biandongriqi<=? "
-                                   "group by ifnull(xiangmumingchen,''), huiyuanid) l on l.last=y.ID"),
+                                   "y.dangshikaneicishu from huiyuanyuebiandong y join (select max(ID) as last from "
+                                   "huiyuanyuebiandong where biandongriqi<=? group by huiyuanid, xiangmumingchen) l on "
+                                   "l.last=y.ID"),
                     {first}, apply);
     // A member with no row by then had what their first row started from, once
     // registered (a balance brought over from before the ledger), or what the

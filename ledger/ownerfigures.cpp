@@ -113,28 +113,29 @@ QString reasonOf(const QString &remark)
 
 } // namespace
 
-qint64 Liability::paidCents() const
+namespace {
+qint64 sumOf(const QList<MemberLiability> &members, qint64 MemberLiability::*part)
 {
     qint64 t = 0;
     for (const MemberLiability &m : members)
-        t += m.paidCents;
+        t += m.*part;
     return t;
+}
+} // namespace
+
+qint64 Liability::paidCents() const
+{
+    return sumOf(members, &MemberLiability::paidCents);
 }
 
 qint64 Liability::bonusCents() const
 {
-    qint64 t = 0;
-    for (const MemberLiability &m : members)
-        t += m.bonusCents;
-    return t;
+    return sumOf(members, &MemberLiability::bonusCents);
 }
 
 qint64 Liability::packageCents() const
 {
-    qint64 t = 0;
-    for (const MemberLiability &m : members)
-        t += m.packageCents;
-    return t;
+    return sumOf(members, &MemberLiability::packageCents);
 }
 
 QList<StylistFigures> OwnerFigures::stylists(const QDate &from, const QDate &to)
