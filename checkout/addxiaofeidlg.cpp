@@ -464,7 +464,8 @@ LedgerResult AddXiaofeiDlg::takeBooking(const QString &bookingId)
 LedgerResult AddXiaofeiDlg::resumeHeld(const QString &heldId)
 {
     ResumeChanges changes;
-    const LedgerResult resumed = HeldBills::resume(heldId, m_basket.saleId(), operatorSession().name, &changes);
+    const LedgerResult resumed =
+        HeldBills::resume(heldId, m_basket.saleId(), operatorSession().name, &changes, ui->label_12->text());
     m_basket.recountUses();
     refreshLines();
     refreshPackages();

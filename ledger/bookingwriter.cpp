@@ -102,6 +102,15 @@ LedgerResult writeOnce(const Booking &asked, bool isNew, const QString &action)
             refuse(QStringLiteral("找不到该预约，可能已被删除"));
         else if (state != text(kBooked) && state != text(kArrived))
             refuse(QStringLiteral("该预约现在是“%1”，不能再修改").arg(state));
+        // Its bill is held for its member: the bill and the booking stay one customer's.
+        const QVariantList held = tx.failed() ? QVariantList()
+                                              : LedgerSql::rows(QStringLiteral("select ID,coalesce(huiyuanID,'') from guadan "
+                                                                               "where yuyueID=? order by ID LIMIT 1"),
+                                                                {b.documentId})
+                                                    .value(0);
+        if (!held.isEmpty() && held.value(1).toString() != b.memberId)
+            refuse(QStringLiteral("该预约已挂单（挂单号 %1），不能改为其他会员；请先结账，或删除挂单后再修改")
+                       .arg(held.value(0).toString()));
     }
     if (!walkIn && !tx.failed()) {
         const QList<QVariantList> m =

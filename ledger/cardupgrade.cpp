@@ -120,9 +120,7 @@ LedgerResult upgradeOnce(const CardUpgrade &u)
     if (!tx.failed())
         LedgerSql::log(u.operatorName,
                        QStringLiteral("会员卡升级  会员号：") + u.memberId + QStringLiteral("  ") + what);
-    if (!tx.commit())
-        return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("会员卡升级失败"), tx.firstError()));
-    return LedgerResult::success(id);
+    return LedgerSql::committed(tx, QStringLiteral("会员卡升级失败"), id);
 }
 
 } // namespace

@@ -244,12 +244,24 @@ qint64 basketCents(const QString &basketId)
 }
 
 LedgerResult resumeOnce(const QString &heldId, const QString &basketId, const QString &operatorName,
-                        ResumeChanges *changes)
+                        ResumeChanges *changes, const QString &checkoutMember)
 {
     *changes = ResumeChanges();
     TransactionScope tx;
     if (value(QStringLiteral("select 1 from tempxiaofeimingxi where ID=? LIMIT 1"), {basketId}).isValid())
         refuse(QStringLiteral("本单已有消费项目，不能再取挂单"));
+    // A bill rung up from a booking is that member's: sold to another, the
+    // booking would be settled by a sale of someone else, priced and paid by
+    // the wrong card.
+    if (!tx.failed() && !checkoutMember.isEmpty()) {
+        const QVariantList held = LedgerSql::rows(QStringLiteral("select coalesce(huiyuanID,''),coalesce(huiyuanname,''),"
+                                                                 "coalesce(yuyueID,'') from guadan where ID=?"),
+                                                  {heldId})
+                                      .value(0);
+        if (!held.value(2).toString().isEmpty() && held.value(0).toString() != checkoutMember)
+            refuse(QStringLiteral("挂单 %1 是预约会员 %2（%3）的，不能给其他会员结账，请选择该会员后再取单")
+                       .arg(heldId, held.value(1).toString(), held.value(0).toString()));
+    }
     // Taken by this checkout from here on; within the lock nobody else can
     // take it, and a bill another checkout holds leaves nothing copied.
     if (!tx.failed())
@@ -373,10 +385,11 @@ LedgerResult HeldBills::hold(const QString &basketId, const QString &memberId, c
 }
 
 LedgerResult HeldBills::resume(const QString &heldId, const QString &basketId, const QString &operatorName,
-                               ResumeChanges *changes)
+                               ResumeChanges *changes, const QString &checkoutMember)
 {
     ResumeChanges ignored;
-    return retryOnConflict([&] { return resumeOnce(heldId, basketId, operatorName, changes ? changes : &ignored); });
+    return retryOnConflict(
+        [&] { return resumeOnce(heldId, basketId, operatorName, changes ? changes : &ignored, checkoutMember); });
 }
 
 LedgerResult HeldBills::discard(const QString &heldId, const QString &operatorName, const QString &authorizedBy,

@@ -71,8 +71,10 @@ public:
     // Copies the held bill into the (empty) basket and marks it taken by it,
     // priced again for the member's card type of now; refused when another
     // checkout has it or it was discarded.
+    // `checkoutMember`: the member the checkout sells to; a bill from a
+    // booking is refused to any other.
     static LedgerResult resume(const QString &heldId, const QString &basketId, const QString &operatorName,
-                               ResumeChanges *changes = nullptr);
+                               ResumeChanges *changes = nullptr, const QString &checkoutMember = QString());
     // Throws a held bill away (nothing was ever charged for it), allowed by an
     // operator who may authorise it; refused while another living checkout has
     // it. `basketId`: the checkout that took it, if any. The log row keeps the

@@ -1,6 +1,7 @@
 #include "ledgersql.h"
 
 #include "dbfailure.h"
+#include "ledgertypes.h"
 #include "preparedqueries.h"
 #include "shopconnection.h"
 #include "sqldialect.h"
@@ -175,6 +176,13 @@ QString failureText(const QString &what, const QString &error, const QString &no
     if (nothingSaved != QStringLiteral("本次操作未保存"))
         text.replace(QStringLiteral("本次操作未保存"), nothingSaved);
     return text;
+}
+
+LedgerResult committed(TransactionScope &tx, const QString &what, const QString &id)
+{
+    if (!tx.commit())
+        return LedgerResult::failure(failureText(what, tx.firstError()));
+    return LedgerResult::success(id);
 }
 
 QString newDocumentId(const QString &prefix, const QString &kind, const QString &operatorName,

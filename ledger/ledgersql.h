@@ -9,6 +9,8 @@
 #include <QVariantList>
 
 class QSqlQuery;
+class TransactionScope;
+struct LedgerResult;
 
 // Statements of the rules layer: always prepared, values always bound. A failing
 // statement goes to the debug output and fails the open TransactionScope, so the
@@ -44,6 +46,10 @@ void refuse(const QString &why);
 // rules is told as it was given.
 QString failureText(const QString &what, const QString &error,
                     const QString &nothingSaved = QStringLiteral("本次操作未保存"));
+
+// Commits the operation's scope and answers it: the document (or key) when it
+// landed, the cashier's sentence of `failureText` when it did not.
+LedgerResult committed(TransactionScope &tx, const QString &what, const QString &id);
 
 // A document ID of the form prefix + yyyyMMddhhmmsszzz that no desk has used:
 // registered in the document table inside the open transaction.

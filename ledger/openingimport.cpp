@@ -114,6 +114,15 @@ QString normalSex(const QString &text, bool *ok)
     return QString();
 }
 
+// Why a uses cell is refused. Uses are counted whole, here as at the counter:
+// a sheet that keeps half uses says so, and the shop decides what they become.
+QString usesRefusal(const CountInput &n)
+{
+    if (n.error.endsWith(QStringLiteral("必须是整数")))
+        return n.error + QStringLiteral("（套餐次数按整次导入，半次请先折成整次，或把它的钱记入卡内余额）");
+    return n.error;
+}
+
 // "剪发:10;烫发：3" or "剪发*10、烫发*3": the items and their uses as written.
 bool parseUsesList(const QString &text, QList<QPair<QString, qint64>> *out, QString *why)
 {
@@ -130,7 +139,7 @@ bool parseUsesList(const QString &text, QList<QPair<QString, qint64>> *out, QStr
         }
         const CountInput n = parseCountInput(m.captured(2), QStringLiteral("次数"), 0);
         if (!n.ok) {
-            *why = QStringLiteral("%1：%2").arg(m.captured(1), n.error);
+            *why = QStringLiteral("%1：%2").arg(m.captured(1), usesRefusal(n));
             return false;
         }
         if (n.value > 0)
@@ -1021,7 +1030,7 @@ OpeningImport fromSheet(ImportKind kind, const Sheet &sheet, const QMap<int, QSt
                 const QString t = sheet.rows.at(r).value(uc.first).trimmed();
                 const CountInput n = parseCountInput(t, QStringLiteral("次数"), 0);
                 if (!n.ok) {
-                    im.problems << RowProblem{row, sheet.header.value(uc.first), n.error};
+                    im.problems << RowProblem{row, sheet.header.value(uc.first), usesRefusal(n)};
                     rd.good = false;
                 } else if (n.value > 0) {
                     m.uses << qMakePair(uc.second, qint64(n.value));

@@ -60,9 +60,7 @@ LedgerResult extendOnce(const QString &memberId, const QString &itemId, const QD
                 QStringLiteral("变动记录未写入"));
         LedgerSql::log(operatorName, QStringLiteral("套餐延期  会员号：") + memberId + QStringLiteral("  ") + note);
     }
-    if (!tx.commit())
-        return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("套餐延期失败"), tx.firstError()));
-    return LedgerResult::success(memberId);
+    return LedgerSql::committed(tx, QStringLiteral("套餐延期失败"), memberId);
 }
 
 } // namespace
@@ -175,9 +173,7 @@ LedgerResult PackageExpiry::setSettings(bool allowExpiredUse, int days, const QS
         if (!tx.failed())
             LedgerSql::log(operatorName, QStringLiteral("修改套餐有效期设置  过期可用：%1  提醒天数：%2")
                                              .arg(kv.at(0).second, kv.at(1).second));
-        if (!tx.commit())
-            return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("设置保存失败"), tx.firstError()));
-        return LedgerResult::success(QString());
+        return LedgerSql::committed(tx, QStringLiteral("设置保存失败"), QString());
     });
 }
 

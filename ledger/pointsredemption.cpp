@@ -104,9 +104,7 @@ LedgerResult redeemOnce(const QString &memberId, const QString &rewardId, int qu
             QStringLiteral("兑换记录未写入"));
     if (!tx.failed())
         LedgerSql::log(op, QStringLiteral("积分兑换  会员号：%1  %2  积分：%3").arg(memberId, what(w, quantity)).arg(points));
-    if (!tx.commit())
-        return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("积分兑换失败"), tx.firstError()));
-    return LedgerResult::success(id);
+    return LedgerSql::committed(tx, QStringLiteral("积分兑换失败"), id);
 }
 
 LedgerResult voidOnce(const QString &id, const QString &authoriser, const QString &op)
@@ -141,9 +139,7 @@ LedgerResult voidOnce(const QString &id, const QString &authoriser, const QStrin
         PointsBook::change(member, d.value(6).toDouble(), {QStringLiteral("积分兑换作废"), op, QStringLiteral("兑换单：") + id});
     if (!tx.failed())
         LedgerSql::log(op, QStringLiteral("作废积分兑换  会员号：%1  兑换单：%2  授权：%3").arg(member, id, authoriser));
-    if (!tx.commit())
-        return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("作废积分兑换失败"), tx.firstError()));
-    return LedgerResult::success(id);
+    return LedgerSql::committed(tx, QStringLiteral("作废积分兑换失败"), id);
 }
 
 } // namespace
@@ -195,9 +191,7 @@ LedgerResult PointsRedemption::saveReward(const Reward &w, const QString &op)
                     QStringLiteral("兑换项目未写入"));
             LedgerSql::log(op, QStringLiteral("修改积分兑换项目  %1 %2").arg(w.id.trimmed(), w.name.trimmed()));
         }
-        if (!tx.commit())
-            return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("兑换项目保存失败"), tx.firstError()));
-        return LedgerResult::success(w.id.trimmed());
+        return LedgerSql::committed(tx, QStringLiteral("兑换项目保存失败"), w.id.trimmed());
     });
 }
 
@@ -211,9 +205,7 @@ LedgerResult PointsRedemption::removeReward(const QString &id, const QString &op
             execOne(QStringLiteral("delete from jifenjiangli where ID=?"), {id}, QStringLiteral("兑换项目已不存在"));
         if (!tx.failed())
             LedgerSql::log(op, QStringLiteral("删除积分兑换项目  ") + id);
-        if (!tx.commit())
-            return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("删除兑换项目失败"), tx.firstError()));
-        return LedgerResult::success(id);
+        return LedgerSql::committed(tx, QStringLiteral("删除兑换项目失败"), id);
     });
 }
 

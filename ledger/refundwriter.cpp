@@ -58,9 +58,7 @@ void checkAuthorizer(const QString &authorizedBy)
 
 LedgerResult finish(TransactionScope &tx, const QString &what, const QString &id)
 {
-    if (!tx.commit())
-        return LedgerResult::failure(LedgerSql::failureText(what, tx.firstError()));
-    return LedgerResult::success(id);
+    return LedgerSql::committed(tx, what, id);
 }
 
 QString withReason(const QString &text, const QString &reason)
@@ -96,9 +94,12 @@ static void reverseEarnings(const QString &memberId, const QString &refundId, do
     for (const QVariantList &d : docs) {
         if (!CommissionBook::reverseShare(d.value(0).toString(), refundId, share, kRefundMark))
             return;
+        // A card issue or top-up books its points under 交费单, an upgrade
+        // under 升级单: both were earned by money the refund hands back.
         earned += value(QStringLiteral("select ifnull(sum(ifnull(jifenzengjia,0)-ifnull(jifenjianshao,0)),0) from "
-                                       "huiyuanjifen where huiyuanid=? and beizhu=?"),
-                        {memberId, QStringLiteral("交费单：") + d.value(0).toString()})
+                                       "huiyuanjifen where huiyuanid=? and beizhu in (?,?)"),
+                        {memberId, QStringLiteral("交费单：") + d.value(0).toString(),
+                         QStringLiteral("升级单：") + d.value(0).toString()})
                       .toDouble();
     }
     const double reversed = value(QStringLiteral("select ifnull(sum(ifnull(jifenjianshao,0)-ifnull(jifenzengjia,0)),0) "

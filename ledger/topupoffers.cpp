@@ -49,9 +49,7 @@ LedgerResult setTiersOnce(const QString &cardType, const QList<TopUpTier> &tiers
         LedgerSql::log(operatorName, QStringLiteral("修改充值规则  会员卡：") + cardType + QStringLiteral("  ")
                                          + (words.isEmpty() ? QStringLiteral("无") : words.join(QLatin1Char(' '))));
     }
-    if (!tx.commit())
-        return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("充值规则保存失败"), tx.firstError()));
-    return LedgerResult::success(cardType);
+    return LedgerSql::committed(tx, QStringLiteral("充值规则保存失败"), cardType);
 }
 
 } // namespace

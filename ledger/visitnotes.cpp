@@ -107,9 +107,7 @@ LedgerResult saveOnce(const VisitNote &n, const QList<VisitPicture> &added, cons
     if (!tx.failed())
         LedgerSql::log(n.operatorName, logText(fresh ? QStringLiteral("增加顾客档案") : QStringLiteral("修改顾客档案"),
                                                n.memberId, id));
-    if (!tx.commit())
-        return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("顾客档案保存失败"), tx.firstError()));
-    return LedgerResult::success(id);
+    return LedgerSql::committed(tx, QStringLiteral("顾客档案保存失败"), id);
 }
 
 LedgerResult removeOnce(const QString &noteId, const QString &operatorName)
@@ -123,9 +121,7 @@ LedgerResult removeOnce(const QString &noteId, const QString &operatorName)
         execOne(QStringLiteral("delete from gukedangan where ID=?"), {noteId}, QStringLiteral("顾客档案未删除"));
         LedgerSql::log(operatorName, logText(QStringLiteral("删除顾客档案"), member, noteId));
     }
-    if (!tx.commit())
-        return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("删除顾客档案失败"), tx.firstError()));
-    return LedgerResult::success(noteId);
+    return LedgerSql::committed(tx, QStringLiteral("删除顾客档案失败"), noteId);
 }
 
 } // namespace

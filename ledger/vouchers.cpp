@@ -100,9 +100,7 @@ LedgerResult issueOnce(const VoucherBatch &b)
                                            .arg(sold ? QStringLiteral("售出") : QStringLiteral("发放"))
                                            .arg(b.count)
                                            .arg(centsText(b.valueCents), id));
-    if (!tx.commit())
-        return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("代金券发放失败"), tx.firstError()));
-    return LedgerResult::success(id);
+    return LedgerSql::committed(tx, QStringLiteral("代金券发放失败"), id);
 }
 
 LedgerResult voidOnce(const QString &number, const QString &reason, const QString &op)
@@ -124,9 +122,7 @@ LedgerResult voidOnce(const QString &number, const QString &reason, const QStrin
         ledgerRow(number, QStringLiteral("作废"), 0, v.restCents, QString(), op);
         LedgerSql::log(op, QStringLiteral("作废代金券  %1  余额%2  原因：%3").arg(number, centsText(v.restCents), reason.trimmed()));
     }
-    if (!tx.commit())
-        return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("作废代金券失败"), tx.firstError()));
-    return LedgerResult::success(number);
+    return LedgerSql::committed(tx, QStringLiteral("作废代金券失败"), number);
 }
 
 } // namespace
@@ -203,9 +199,7 @@ LedgerResult Vouchers::setKeepsRest(bool keep, const QString &op)
                     QStringLiteral("设置未写入"));
             LedgerSql::log(op, QStringLiteral("修改代金券设置  部分使用保留余额：") + (keep ? QStringLiteral("是") : QStringLiteral("否")));
         }
-        if (!tx.commit())
-            return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("设置保存失败"), tx.firstError()));
-        return LedgerResult::success(QString());
+        return LedgerSql::committed(tx, QStringLiteral("设置保存失败"), QString());
     });
 }
 

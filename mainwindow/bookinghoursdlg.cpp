@@ -2,6 +2,7 @@
 #include "ui_bookinghoursdlg.h"
 
 #include "ctrluiclass.h"
+#include "dayendtimeedit.h"
 #include "operatorsession.h"
 #include "workinghours.h"
 
@@ -9,13 +10,14 @@
 #include <QTimeEdit>
 
 namespace {
+// The end edits show 24:00 as such; a start of 24:00 is refused by the writer.
 QString hhmm(const QTimeEdit *e)
 {
-    return e->time().toString(QStringLiteral("HH:mm"));
+    return DayEndTimeEdit::hhmm(e->time());
 }
 QTime timeOf(const QString &text)
 {
-    return text == QLatin1String("24:00") ? QTime(23, 59) : QTime::fromString(text, QStringLiteral("HH:mm"));
+    return DayEndTimeEdit::timeOf(text);
 }
 } // namespace
 

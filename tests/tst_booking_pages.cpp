@@ -99,6 +99,7 @@ class TestBookingPages : public QObject
     Q_OBJECT
 private slots:
     void hoursEditor();
+    void hoursEditorKeepsMidnight();
     void daySheet();
     void utilisationList();
 };
@@ -189,6 +190,51 @@ void TestBookingPages::hoursEditor()
     QCOMPARE(sqlValue("select zhi from dianpushezhi where mingcheng='营业开始'"), QString("10:00"));
     QCOMPARE(sqlValue("select count(*) from yuangongtiaoban"), QString("2"));
     QCOMPARE(sqlValue("select count(*) from log"), before);
+}
+
+// A shop open until midnight: 24:00 is shown as 24:00 and saved back as it
+// was (the editor once showed 23:59 and saving it unchanged shortened the day).
+void TestBookingPages::hoursEditorKeepsMidnight()
+{
+    TestWorkdir dir;
+    PromptRecorder prompts;
+    seedShop();
+    QVERIFY(WorkingHours::setShopHours("10:00", "24:00", operatorSession().loginName).ok);
+    QVERIFY(WorkingHours::setWeekly("E02", {{3, "18:00", "24:00"}}, operatorSession().loginName).ok);
+    MainWindow w;
+    w.navigateTo(QStringLiteral("预约"));
+    onNextModal([&](QWidget *dlg) {
+        auto *closes = dlg->findChild<QTimeEdit *>("timeEdit_closes");
+        QCOMPARE(closes->text(), QString("24:00"));
+        clickButton(dlg, "toolButton_saveShop");
+        QCOMPARE(prompts.last(), QString("营业时间已保存"));
+        HoursEditor hours{dlg};
+        hours.employee("E02");
+        auto *to = dlg->findChild<QTimeEdit *>("timeEdit_to3");
+        QCOMPARE(to->text(), QString("24:00"));
+        clickButton(dlg, "toolButton_saveWeek");
+        QCOMPARE(prompts.last(), QString("工作时间已保存"));
+        // Stepping: past 23:59 is the end of the day, and one step down from it is 23:00 or 23:59.
+        to->setTime(QTime(23, 30));
+        to->setCurrentSection(QDateTimeEdit::HourSection);
+        to->stepBy(1);
+        QCOMPARE(to->text(), QString("24:00"));
+        to->stepBy(1);
+        QCOMPARE(to->text(), QString("24:00"));
+        to->stepBy(-1);
+        QCOMPARE(to->text(), QString("23:00"));
+        to->setTime(QTime(23, 59));
+        to->setCurrentSection(QDateTimeEdit::MinuteSection);
+        to->stepBy(1);
+        QCOMPARE(to->text(), QString("24:00"));
+        to->stepBy(-1);
+        QCOMPARE(to->text(), QString("23:59"));
+        clickButton(dlg, "toolButton_close");
+    });
+    clickButton(w.bookingPage(), "bookingHours");
+    QCOMPARE(sqlValue("select zhi from dianpushezhi where mingcheng='营业结束'"), QString("24:00"));
+    QCOMPARE(sqlRows("select xingqi,kaishi,jieshu from yuangongpaiban where yuangongID='E02'"),
+             QList<QStringList>({{"3", "18:00", "24:00"}}));
 }
 
 // 打印 on the page: the sheet of the day lists each working stylist with the

@@ -11,6 +11,7 @@
 #include "bookingdayview.h"
 #include "bookingpage.h"
 #include "bookingtestkit.h"
+#include "bookingbook.h"
 #include "bookingwriter.h"
 #include "checkoutfixture.h"
 #include "mainwindow.h"
@@ -73,6 +74,7 @@ private slots:
     void bookMoveClashNoShow();
     void bookingToSale();
     void heldBookingBillSettlesAtTheOtherDesk();
+    void heldBookingBillStaysItsMembers();
     void checkoutOfAHeldBookingTakesUpItsBill();
 };
 
@@ -216,6 +218,58 @@ void TestBookingWindow::heldBookingBillSettlesAtTheOtherDesk()
     QCOMPARE(sqlRows("select dongzuo,zhuangtai from yuyuerizhi order by rowid"),
              QList<QStringList>({{"新建预约", "已预约"}, {"挂单", "已到店"}, {"开单结账", "已完成"}}));
     QCOMPARE(sqlValue("select count(*) from guadan"), QString("0"));
+    verifyBooks();
+}
+
+// A booking's held bill belongs to the booking's member: the booking cannot be
+// given to another member while the bill waits, and no checkout of another
+// member takes the bill up (it would settle the booking with someone else's sale).
+void TestBookingWindow::heldBookingBillStaysItsMembers()
+{
+    TestWorkdir dir;
+    PromptRecorder prompts;
+    seedShop();
+    const QString id = bookOne(oneItemBooking("1002", "S01", "E02", at("10:00")));
+    QString held;
+    {
+        AddXiaofeiDlg checkout;
+        checkout.setHuiyuanInfo(memberInfo("1002"));
+        QVERIFY(checkout.takeBooking(id).ok);
+        clickButton(&checkout, "toolButton"); // 挂单
+        held = checkout.heldBillId();
+    }
+    QVERIFY(!held.isEmpty());
+    BookingRecord rec;
+    QVERIFY(BookingBook::find(id, &rec));
+    Booking changed = rec.booking;
+    changed.memberId = "1001";
+    changed.customerName.clear();
+    changed.phone.clear();
+    changed.operatorName = "admin";
+    const QString before = sqlValue("select count(*) from log");
+    QCOMPARE(BookingWriter::change(changed).error,
+             QString("该预约已挂单（挂单号 %1），不能改为其他会员；请先结账，或删除挂单后再修改").arg(held));
+    QCOMPARE(sqlValue("select huiyuanid from yuyue"), QString("1002"));
+    QCOMPARE(sqlValue("select count(*) from log"), before);
+    // Its own member may still change the rest of it.
+    Booking remark = rec.booking;
+    remark.remark = "改到靠窗";
+    remark.operatorName = "admin";
+    QVERIFY(BookingWriter::change(remark).ok);
+
+    {
+        AddXiaofeiDlg other;
+        other.setHuiyuanInfo(memberInfo("1001"));
+        QCOMPARE(other.resumeHeld(held).error,
+                 QString("挂单 %1 是预约会员 %2（1002）的，不能给其他会员结账，请选择该会员后再取单")
+                     .arg(held, sqlValue("select name from huiyuan where ID='1002'")));
+    }
+    // Nothing taken: the bill waits as it was, and its member's checkout takes it up.
+    QCOMPARE(sqlRows("select coalesce(qudanID,''),huiyuanID from guadan"), QList<QStringList>({{"", "1002"}}));
+    QCOMPARE(sqlValue("select count(*) from tempxiaofeimingxi"), QString("0"));
+    AddXiaofeiDlg own;
+    own.setHuiyuanInfo(memberInfo("1002"));
+    QVERIFY(own.resumeHeld(held).ok);
     verifyBooks();
 }
 

@@ -109,7 +109,19 @@ void TestDemoShop::documentsAreWholeAndCounted()
     QVERIFY(number("select count(*) from huiyuanjiaofei where jiaofeileixing='退套餐' and fukuanleixing='储蓄卡'") > 0);
     QVERIFY(c.redemptions > 0);
     QCOMPARE(number("select count(*) from jifenduihuan"), int(c.redemptions));
-    QCOMPARE(number("select count(*) from daijinquan where yue=mianzhi"), int(c.vouchers));
+    // Vouchers: issued, some paid with at the checkout (used up, and partly used
+    // keeping their rest), each use a header row of its sale and a ledger row.
+    QCOMPARE(number("select count(*) from daijinquan"), int(c.vouchers));
+    QVERIFY(c.voucherPayments > 0);
+    QCOMPARE(number("select count(*) from huiyuanxiaofei where fukuanfangshi='代金券' and ID not in "
+                    "(select zuofeiID from xiaofeizuofei)"), int(c.voucherPayments));
+    QCOMPARE(number("select count(*) from daijinquanbiandong where leixing='使用'"), int(c.voucherPayments));
+    QVERIFY(number("select count(*) from daijinquan where yue=0 and zhuangtai='已用完'") > 0);
+    QVERIFY(number("select count(*) from daijinquan where yue>0 and yue<mianzhi and zhuangtai='部分使用'") > 0);
+    QVERIFY(number("select count(*) from daijinquan where yue=mianzhi") > 0);
+    QCOMPARE(sqlValue("select ROUND(sum(shishoujine),2) from huiyuanxiaofei where fukuanfangshi='代金券' and ID not in "
+                      "(select zuofeiID from xiaofeizuofei) and ID not in (select ID from xiaofeizuofei)"),
+             sqlValue("select ROUND(sum(mianzhi-yue),2) from daijinquan"));
     QVERIFY(c.cardUpgrades > 0);
     QCOMPARE(number("select count(*) from huiyuankabiandong"), int(c.cardUpgrades));
     QCOMPARE(number("select count(*) from log"), int(c.logRows));

@@ -153,6 +153,7 @@ private slots:
     void cardUpgradeDebtDowngradeAndRefusals();
     void cardUpgradeAtTwoDesksLandsOnce();
     void cardUpgradeEarnsCommission();
+    void cardUpgradeRefundTakesBackItsPoints();
     void topUpOffersSetAndApplied();
     void packageExpirySetRefusedAndExtended();
     void packageExpiryReminder();
@@ -569,6 +570,60 @@ void TestMemberLife::cardUpgradeEarnsCommission()
     QVERIFY2(back.ok, qPrintable(back.error));
     QCOMPARE(sqlRows(QStringLiteral("select xiaofeiID,tichengjine from tichengmingxi order by rowid")),
              (QList<QStringList>{{id, "160"}, {back.documentId, "-160"}}));
+    verifyBooks();
+}
+
+void TestMemberLife::cardUpgradeRefundTakesBackItsPoints()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedUpgradeShop();
+    const CardUpgradeQuote q = CardUpgrades::quote(QStringLiteral("1"), QStringLiteral("钻石卡"));
+    CardUpgrade u;
+    u.memberId = QStringLiteral("1");
+    u.fromType = QStringLiteral("金卡");
+    u.newType = QStringLiteral("钻石卡");
+    u.dueCents = u.receivedCents = q.dueCents;
+    u.method = QStringLiteral("现金");
+    u.operatorName = QStringLiteral("小王");
+    const LedgerResult up = CardUpgrades::upgrade(u);
+    QVERIFY2(up.ok, qPrintable(up.error));
+    // 1600 paid for the difference earns 800 points.
+    QCOMPARE(sqlValue(QStringLiteral("select jifen from huiyuan where ID='1'")), QStringLiteral("800"));
+    const auto refund = [](qint64 takenCents, qint64 backCents) {
+        const LedgerResult r = RefundWriter::refundBalance(BalanceRefund{
+            QStringLiteral("1"), takenCents, backCents, QStringLiteral("现金"), QStringLiteral("会员退卡"),
+            QStringLiteral("店长"), QStringLiteral("店长")});
+        if (!r.ok)
+            qWarning("%s", qPrintable(r.error));
+        return r;
+    };
+    const auto pointsRows = [] {
+        return sqlRows(QStringLiteral("select biandongleixing,jifenzengjia,jifenjianshao,shengyujifen from huiyuanjifen "
+                                      "order by ID"));
+    };
+
+    // Half of what was paid handed back takes half the points back, in the refund's own row.
+    const LedgerResult half = refund(80000, 80000);
+    QVERIFY(half.ok);
+    QCOMPARE(pointsRows(), (QList<QStringList>{{"会员卡升级", "800", "0", "800"}, {"退储值", "0", "400", "400"}}));
+    QCOMPARE(sqlValue(QStringLiteral("select beizhu from huiyuanjifen order by ID desc LIMIT 1")),
+             QStringLiteral("退款单：") + half.documentId);
+
+    // Points spent since cannot come back: the refund is not refused, it takes what is left.
+    Reward w;
+    w.id = QStringLiteral("R1");
+    w.name = QStringLiteral("洗吹一次");
+    w.kind = QString::fromUtf8(kRewardService);
+    w.itemId = QStringLiteral("X1");
+    w.amount = 1;
+    w.points = 300;
+    QVERIFY(PointsRedemption::saveReward(w, QStringLiteral("店长")).ok);
+    QVERIFY(PointsRedemption::redeem(QStringLiteral("1"), QStringLiteral("R1"), 1, QStringLiteral("小王")).ok);
+    const qint64 rest = BalanceBook::storedValue(QStringLiteral("1")).balanceCents;
+    QVERIFY(refund(rest, 80000).ok);
+    QCOMPARE(pointsRows().last(), (QStringList{"退储值", "0", "100", "0"}));
+    QCOMPARE(sqlValue(QStringLiteral("select jifen from huiyuan where ID='1'")), QStringLiteral("0"));
     verifyBooks();
 }
 

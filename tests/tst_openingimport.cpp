@@ -321,15 +321,18 @@ void TestOpeningImport::dryRunListsEveryRefusedRow()
         "\r\n2008,辛,女,,1990-02-30,金卡,0,0,0,0,"           // 9: no such date
         "\r\n2009,壬,女,,,金卡,0,0,0,0,美甲:2"               // 10: unknown item
         "\r\n2001,癸,女,,,金卡,0,0,0,0,"                     // 11: card number of row 2
-        "\r\n2010,子,未知,,,金卡,0,0,0,-5,");                // 12: sex and a negative debt
+        "\r\n2010,子,未知,,,金卡,0,0,0,-5,"                 // 12: sex and a negative debt
+        "\r\n2011,丑,女,,,金卡,0,0,0,0,洗剪吹:2.5");         // 13: half a use
     OpeningImport im = importOf(csv);
     const ImportCheck check = OpeningImportWriter::dryRun(im);
     QStringList seen;
     for (const RowProblem &p : check.problems)
         seen << QStringLiteral("%1|%2").arg(p.row).arg(p.column);
     QCOMPARE(seen, (QStringList{"3|姓名", "5|电话", "6|会员卡类型", "7|卡内余额", "8|卡内余额", "9|生日", "10|套餐次数",
-                                "11|会员卡号", "12|性别", "12|欠款"}));
+                                "11|会员卡号", "12|性别", "12|欠款", "13|套餐次数"}));
     QVERIFY(check.problems.at(4).reason.contains(QStringLiteral("两位小数")));
+    QCOMPARE(check.problems.at(10).reason,
+             QStringLiteral("洗剪吹：次数必须是整数（套餐次数按整次导入，半次请先折成整次，或把它的钱记入卡内余额）"));
     QCOMPARE(check.added, 2);
     QCOMPARE(sqlValue("select count(*) from huiyuan"), QStringLiteral("2")); // the dry run wrote nothing
 
@@ -337,10 +340,10 @@ void TestOpeningImport::dryRunListsEveryRefusedRow()
     ImportCheck written;
     const LedgerResult r = OpeningImportWriter::write(im, ImportProgress(), &written);
     QVERIFY2(r.ok, qPrintable(r.error));
-    QCOMPARE(written.problems.size(), 10);
+    QCOMPARE(written.problems.size(), 11);
     QCOMPARE(sqlValue("select group_concat(ID) from (select ID from huiyuan order by ID)"),
              QStringLiteral("1001,1002,2001,2003"));
-    QCOMPARE(sqlValue("select xinzeng||'|'||jujue from qichudaoru"), QStringLiteral("2|9"));
+    QCOMPARE(sqlValue("select xinzeng||'|'||jujue from qichudaoru"), QStringLiteral("2|10"));
 
     // A sheet whose every row is refused, or whose name column is missing, writes nothing.
     const LedgerResult none = OpeningImportWriter::write(importOf(kHeader + QStringLiteral("\r\n2020,,女,,,金卡,0,0,0,0,")));

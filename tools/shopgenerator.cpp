@@ -299,6 +299,24 @@ private:
     void cardUpgrade(int ms);
     void redemptions();
 
+    // Numbered vouchers: given away and sold ten days before the end of the
+    // history, then taken by some sales through the sale writer, partly used
+    // ones keeping their rest. From a generator of their own too.
+    Rng voucherRng{0xD41C};
+    struct VoucherHeld { QString number; qint64 rest = 0; };
+    QVector<VoucherHeld> vouchersOut;
+    void issueVouchers(int ms);
+    // A voucher with something left on it, by its place; -1: none.
+    int voucherHeld();
+    // A method for card issues, top-ups, renewals and repayments: once the
+    // shop numbers its vouchers, 代金券 pays only at the checkout (the writers
+    // refuse it elsewhere), so that draw is paid in cash.
+    QString renewMethod()
+    {
+        const QString m = renewMethods.at(rng.below(renewMethods.size()));
+        return !vouchersOut.isEmpty() && m == QStringLiteral("代金券") ? QStringLiteral("现金") : m;
+    }
+
     // The writers take the operation's time from the ledger clock: the event's time.
     QDateTime eventTime;
     void at(int ms)
@@ -586,7 +604,7 @@ void Builder::issueCard(int ms)
     const qint64 packagePrice = pkg >= 0 ? packages.at(pkg).price : 0;
     const qint64 due = card.price + packagePrice;
     const qint64 paid = rng.chance(0.04) ? due - due / 100 * 10 * (1 + rng.below(3)) : due;
-    const QString method = renewMethods.at(rng.below(renewMethods.size()));
+    const QString method = renewMethod();
     const QString now = clock.at(ms);
     const QString login = op;
     const QString docId = QStringLiteral("BK") + clock.serial(ms);
@@ -647,7 +665,7 @@ void Builder::topUp(int ms)
     const qint64 credited = paidIn + bonus;
     const QString now = clock.at(ms);
     const QString docId = QStringLiteral("CZ") + clock.serial(ms);
-    const QString method = renewMethods.at(rng.below(renewMethods.size()));
+    const QString method = renewMethod();
     Q_UNUSED(now)
     Q_UNUSED(docId)
     at(ms);
@@ -675,7 +693,7 @@ void Builder::renewal(int ms)
     const Package &p = packages.at(rng.below(packages.size()));
     const qint64 due = p.price;
     const qint64 paid = rng.chance(0.04) ? due / 2 : due;
-    const QString method = renewMethods.at(rng.below(renewMethods.size()));
+    const QString method = renewMethod();
     const QString now = clock.at(ms);
     const QString docId = QStringLiteral("tcxf") + clock.serial(ms);
 
@@ -833,6 +851,29 @@ void Builder::sale(int ms)
     } else {
         pays.append({otherMethods.at(rng.below(otherMethods.size())), receivable});
     }
+    // Now and then the customer hands over a voucher: it pays what it holds,
+    // the rest is paid the way it was going to be.
+    QString voucherNo;
+    qint64 voucherCents = 0;
+    // At most about two a day whatever the shop's size, so that a large shop too keeps
+    // some vouchers whole and some partly used.
+    const double voucherShare = qMin(0.3, 2.0 * sc.days / double(qMax<qint64>(1, sc.sales)));
+    if (pays.size() == 1 && debt == 0 && cardAmount == 0 && receivable > 0 && voucherRng.chance(voucherShare)) {
+        const int v = voucherHeld();
+        if (v >= 0) {
+            voucherNo = vouchersOut.at(v).number;
+            // Some keep part of it for another day (the cashier types the amount).
+            const qint64 rest = vouchersOut.at(v).rest;
+            voucherCents = qMin(receivable, voucherRng.chance(0.4) ? qMax<qint64>(100, rest / 200 * 100) : rest);
+            vouchersOut[v].rest -= voucherCents;
+            if (voucherCents == receivable)
+                pays.clear();
+            else
+                pays.first().second -= voucherCents;
+            pays.append({QStringLiteral("代金券"), voucherCents});
+            ++cnt.voucherPayments;
+        }
+    }
     const QString comboMethod = pays.first().first;
 
     // The sale goes through the sale writer exactly as the checkout hands it over.
@@ -843,7 +884,7 @@ void Builder::sale(int ms)
     value.operatorName = op;
     value.debtCents = debt;
     for (const auto &p : qAsConst(pays))
-        value.payments << PaymentPart{p.first, p.second};
+        value.payments << PaymentPart{p.first, p.second, p.first == QStringLiteral("代金券") ? voucherNo : QString()};
     int lineNo = 0;
     for (const Line &l : qAsConst(lines)) {
         ++lineNo;
@@ -926,6 +967,9 @@ void Builder::sale(int ms)
     // it comes back. A sale on credit or of a booking is left as it is.
     if (debt == 0 && value.bookingId.isEmpty() && backRng.chance(0.02)) {
         voidAtOnce(saleId);
+        for (VoucherHeld &v : vouchersOut)
+            if (v.number == voucherNo)
+                v.rest += voucherCents; // good again
         if (m) {
             m->balance += cardAmount;
             for (auto it = usesTaken.cbegin(); it != usesTaken.cend(); ++it) {
@@ -952,7 +996,7 @@ void Builder::sale(int ms)
 void Builder::repay(int ms, const Debt &d)
 {
     const qint64 paid = rng.chance(0.85) ? d.amount : d.amount / 2;
-    const QString method = renewMethods.at(rng.below(renewMethods.size()));
+    const QString method = renewMethod();
     at(ms);
     Repayment r;
     r.documentId = d.saleId;
@@ -1070,6 +1114,8 @@ void Builder::refundBalance(int ms)
                                                         kAuthorizer}));
         counted(before);
         m.balance = BalanceBook::balance(m.id);
+        // The refund took back its share of the points the card's money earned.
+        m.points = qRound64(PointsBook::points(m.id) * 100);
         // Its debts are repaid: none is left for a later day.
         for (auto it = debtsDue.begin(); it != debtsDue.end(); ++it)
             it.value().erase(std::remove_if(it.value().begin(), it.value().end(),
@@ -1126,6 +1172,8 @@ void Builder::oneDay(int d, int issueQuota, int saleQuota, int topupQuota, int r
         close = qBound(open + 60000, lastDayEnd * 1000, close);
     const int loginMs = open - 5 * 60 * 1000;
     log(loginMs, op, QStringLiteral("系统登录成功"));
+    if (d == qMax(0, sc.days - 10))
+        issueVouchers(loginMs + 60000);
 
     QVector<Event> ev;
     ev.reserve(issueQuota + saleQuota + topupQuota + renewQuota + 8);
@@ -1354,14 +1402,23 @@ void Builder::run()
                                 {TopUpTier{100000, 10000, 0}, TopUpTier{200000, 30000, 100}}, QStringLiteral("admin")));
     ++cnt.logRows;
     redemptions();
-    // Twenty vouchers given away at the counter and five sold, valid three months.
-    for (const qint64 price : {qint64(0), qint64(4500)}) {
-        at(eventTime.time().msecsSinceStartOfDay() + 1000);
+}
+
+// Twenty vouchers of 50 given away at the counter and five of 200 sold at
+// 180, valid three months; the shop keeps a partly used voucher's rest.
+void Builder::issueVouchers(int ms)
+{
+    at(ms);
+    write(Vouchers::setKeepsRest(true, QStringLiteral("admin")));
+    ++cnt.logRows;
+    for (const qint64 price : {qint64(0), qint64(18000)}) {
+        ms += 1000;
+        at(ms);
         VoucherBatch b;
         b.prefix = QStringLiteral("DJ");
         b.first = price > 0 ? 21 : 1;
         b.count = price > 0 ? 5 : 20;
-        b.valueCents = 5000;
+        b.valueCents = price > 0 ? 20000 : 5000;
         b.priceCents = price;
         b.method = QStringLiteral("现金");
         b.validUntil = QDate::fromString(QString::fromLatin1(clock.date), Qt::ISODate).addMonths(3);
@@ -1369,7 +1426,20 @@ void Builder::run()
         write(Vouchers::issue(b));
         ++cnt.logRows;
         cnt.vouchers += b.count;
+        for (int i = 0; i < b.count; ++i)
+            vouchersOut.append({b.prefix + QStringLiteral("%1").arg(b.first + i, b.digits, 10, QLatin1Char('0')),
+                                b.valueCents});
     }
+}
+
+int Builder::voucherHeld()
+{
+    // Any voucher with something left; most customers bring one they have not used yet.
+    QVector<int> held;
+    for (int i = 0; i < vouchersOut.size(); ++i)
+        if (vouchersOut.at(i).rest > 0)
+            held << i;
+    return held.isEmpty() ? -1 : held.at(voucherRng.below(held.size()));
 }
 
 // The rewards for points, and the members with most points taking one each.
@@ -1399,6 +1469,9 @@ void Builder::redemptions()
     for (Member &m : members) {
         if (given >= qMax(1, sc.members / 10))
             break;
+        // The store's own figure: the rules that take points back (refunds,
+        // voids limited by what is left) are not all followed here.
+        m.points = qRound64(PointsBook::points(m.id) * 100);
         const Reward &r = m.points >= 300000 ? value : wash;
         if (m.points < qRound64(r.points * 100))
             continue;

@@ -34,7 +34,8 @@ struct ShopCounts
     qint64 members = 0, sales = 0, saleLines = 0, headerRows = 0, topups = 0, renewals = 0,
            repayments = 0, handovers = 0, ledgerRows = 0, pointRows = 0, logRows = 0,
            bookings = 0, voids = 0, balanceRefunds = 0, packageRefunds = 0,
-           visitNotes = 0, cardUpgrades = 0, redemptions = 0, vouchers = 0;
+           visitNotes = 0, cardUpgrades = 0, redemptions = 0, vouchers = 0,
+           voucherPayments = 0;
 };
 
 class ShopGenerator
