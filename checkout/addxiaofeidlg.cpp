@@ -249,10 +249,7 @@ bool AddXiaofeiDlg::cardExpiredRefused(qint64 cardCents)
 {
     if (cardCents <= 0)
         return false;
-    const QString expiry =
-        m_db.queryRow(QStringLiteral("select ifnull(daoqi_time,'') from huiyuan where ID=") + sqlLiteral(ui->label_12->text()))
-            .value(0)
-            .trimmed();
+    const QString expiry = MemberSummary::cardExpiry(ui->label_12->text());
     if (expiry.size() < 10 || expiry.left(10) >= ctrlUiClass::todayText())
         return false;
     return !ctrlUiClass::askYesNo(

@@ -3,6 +3,7 @@
 
 #include "addtichengdlg.h"
 #include "operatorsession.h"
+#include "accountbooks.h"
 #include "amounts.h"
 #include "lineprices.h"
 #include "sqltext.h"
@@ -124,7 +125,6 @@ QString FuwuxiaofeiDlg::priceAndStockRefusal(qint64 listCents, qint64 unitCents,
 {
     const OperatorSession &op = operatorSession();
     const bool product = lineType() == QStringLiteral("产品");
-    const QString id = sqlLiteral(ui->label_2->text());
     const qint64 floorCents = m_offer.floorCents;
     if (floorCents > 0 && unitCents < floorCents && op.tupodijia != QStringLiteral("是"))
         return QStringLiteral("优惠价%1低于该项目的底价%2，你没有突破底价的权限")
@@ -136,14 +136,8 @@ QString FuwuxiaofeiDlg::priceAndStockRefusal(qint64 listCents, qint64 unitCents,
         && double(unitCents) < double(listCents) * lowest - 0.5)
         return QStringLiteral("折扣低于你的最低折扣%1，不能保存").arg(numberText(lowest));
     if (product) {
-        const double stock = parseNumber(
-            m_db.queryRow(QStringLiteral("select ifnull(sum(shuliang),0) from chanpinkucun where chanpinID=%1").arg(id))
-                .value(0));
-        const double inBasket = parseNumber(
-            m_db.queryRow(QStringLiteral("select ifnull(sum(shuliang),0) from tempxiaofeimingxi where ID=%1 and "
-                                         "xiaofeileixing='产品' and xiangmuID=%2")
-                              .arg(sqlLiteral(m_saleId), id))
-                .value(0));
+        const double stock = StockBook::onHand(ui->label_2->text());
+        const double inBasket = Basket(m_saleId).quantityOf(QStringLiteral("产品"), ui->label_2->text());
         const double left = stock - inBasket;
         if (quantity > left + 1e-9
             && !ctrlUiClass::askYesNo(QStringLiteral("产品'%1'库存只有%2，仍要卖出%3吗？")

@@ -369,6 +369,12 @@ double StockBook::stock(const QString &productId)
         .toDouble();
 }
 
+double StockBook::onHand(const QString &productId)
+{
+    return value(QStringLiteral("select ifnull(sum(shuliang),0) from chanpinkucun where chanpinID=?"), {productId})
+        .toDouble();
+}
+
 bool CommissionBook::add(const QString &documentId, const QString &itemId, const QString &itemName,
                          const CommissionRow &c, const QString &remark, const QString &lineKey)
 {

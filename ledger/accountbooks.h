@@ -125,6 +125,8 @@ public:
     // product on more than one line).
     static bool correct(qint64 lineKey, const StockMove &m);
     static double stock(const QString &productId);
+    // On hand as the kept stock table says (what the checkout warns about).
+    static double onHand(const QString &productId);
 };
 
 // Commission rows (tichengmingxi): one per employee credited on a line or a card.

@@ -243,6 +243,14 @@ qint64 Basket::usesPending(const QString &itemId) const
         .toLongLong();
 }
 
+double Basket::quantityOf(const QString &type, const QString &itemId) const
+{
+    return value(QStringLiteral("select ifnull(sum(shuliang),0) from tempxiaofeimingxi where ID=? and "
+                                "xiaofeileixing=? and xiangmuID=?"),
+                 {m_saleId, type, itemId})
+        .toDouble();
+}
+
 LedgerResult Basket::addLine(const SaleLine &line)
 {
     if (line.quantity <= 0)

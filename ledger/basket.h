@@ -44,6 +44,7 @@ public:
 
     qint64 usesLeft(const QString &itemId) const;     // held by the member, as listed at opening
     qint64 usesPending(const QString &itemId) const;  // already in this basket
+    double quantityOf(const QString &type, const QString &itemId) const; // lines of that kind and item
 
     bool isEmpty() const;
     qint64 moneyCents(const QString &type = QString()) const; // lines other than package uses

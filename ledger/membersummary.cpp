@@ -85,6 +85,13 @@ bool MemberSummary::exists(const QString &memberId)
         && LedgerSql::value(QStringLiteral("select 1 from huiyuan where ID=? LIMIT 1"), {memberId}).isValid();
 }
 
+QString MemberSummary::cardExpiry(const QString &memberId)
+{
+    return LedgerSql::value(QStringLiteral("select ifnull(daoqi_time,'') from huiyuan where ID=?"), {memberId})
+        .toString()
+        .trimmed();
+}
+
 QString MemberSummary::lastRegistered()
 {
     return LedgerSql::value(QStringLiteral("select ID from huiyuan ORDER BY login_time desc LIMIT 1")).toString();

@@ -38,6 +38,8 @@ struct MemberSummary
     // The walk-in customer for "0000", else read().
     static MemberSummary of(const QString &memberId);
     static bool exists(const QString &memberId);
+    // The card's expiry date as stored (daoqi_time), empty when it has none.
+    static QString cardExpiry(const QString &memberId);
     // The member registered last (the front desk's 添加会员 makes it the current one).
     static QString lastRegistered();
     // The members a front-desk search finds, at most `limit`: a card number names

@@ -203,6 +203,25 @@ QString RefundWriter::memberName(const QString &memberId)
     return value(QStringLiteral("select name from huiyuan where ID=?"), {memberId}).toString();
 }
 
+bool RefundWriter::isSale(const QString &documentId)
+{
+    return value(QStringLiteral("select 1 from huiyuanxiaofei where ID=? LIMIT 1"), {documentId}).isValid();
+}
+
+SaleHeader RefundWriter::saleHeader(const QString &saleId)
+{
+    const QVariantList sale = LedgerSql::rows(QStringLiteral("select min(x.xiaofeiriqi),ifnull(sum(x.xiaofeijine),0),max(h.name) "
+                                                  "from huiyuanxiaofei x left join huiyuan h on h.ID=x.huiyuanid "
+                                                  "where x.ID=?"),
+                                   {saleId})
+                                  .value(0);
+    SaleHeader h;
+    h.time = sale.value(0).toString();
+    h.amountCents = yuanToCents(sale.value(1).toDouble());
+    h.memberName = sale.value(2).toString();
+    return h;
+}
+
 PackageQuote RefundWriter::quotePackage(const QString &memberId, const QString &itemId, const QString &asOf)
 {
     PackageQuote q;

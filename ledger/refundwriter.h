@@ -71,6 +71,14 @@ struct SaleVoidPreview
     double points = 0;          // taken back
 };
 
+// What the void dialog shows of the sale: when, how much, whose.
+struct SaleHeader
+{
+    QString time;
+    qint64 amountCents = 0;
+    QString memberName;
+};
+
 class RefundWriter
 {
 public:
@@ -89,6 +97,9 @@ public:
     static PackageQuote quotePackage(const QString &memberId, const QString &itemId,
                                      const QString &asOf = QString());
     static QString memberName(const QString &memberId);
+    // Whether the document is a sale (a void is only offered for one).
+    static bool isSale(const QString &documentId);
+    static SaleHeader saleHeader(const QString &saleId);
     // Why more than the refundable amount is refused, with its parts.
     static QString refundLimitText(const StoredValue &sv);
 

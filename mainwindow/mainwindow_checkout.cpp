@@ -10,6 +10,7 @@
 #include "elidedlabel.h"
 #include "guadandlg.h"
 #include "heldbills.h"
+#include "refundwriter.h"
 #include "sqltext.h"
 
 #include <QLabel>
@@ -192,10 +193,7 @@ void MainWindow::setupCounterKeys()
     auto *voidKey = new QShortcut(QKeySequence(Qt::Key_F12), this);
     connect(voidKey, &QShortcut::activated, this, [this] {
         QString sale = m_ctrl->currentRowValues(QStringLiteral("会员消费")).value(1);
-        if (sale.isEmpty() && !m_lastDocument.isEmpty()
-            && !m_ctrl->queryRow(QStringLiteral("select ID from huiyuanxiaofei where ID=") + sqlLiteral(m_lastDocument)
-                                 + QStringLiteral(" LIMIT 1"))
-                    .isEmpty())
+        if (sale.isEmpty() && !m_lastDocument.isEmpty() && RefundWriter::isSale(m_lastDocument))
             sale = m_lastDocument;
         openVoidSale(sale);
     });

@@ -5,7 +5,6 @@
 
 #include "amounts.h"
 #include "dbrecords.h"
-#include "ledgersql.h"
 #include "operatorsession.h"
 #include "refundwriter.h"
 #include "shouquandlg.h"
@@ -27,16 +26,13 @@ QString zuofeidlg::setup(const QString &saleId)
     if (!p.problem.isEmpty())
         return p.problem;
     m_saleId = saleId;
-    const QVariantList sale = LedgerSql::rows(
-        QStringLiteral("select min(x.xiaofeiriqi),ifnull(sum(x.xiaofeijine),0),max(h.name) from huiyuanxiaofei x "
-                       "left join huiyuan h on h.ID=x.huiyuanid where x.ID=?"),
-        {saleId}).value(0);
+    const SaleHeader sale = RefundWriter::saleHeader(saleId);
     ui->label_saleId->setText(saleId);
     ui->label_member->setText(p.memberId + QStringLiteral(" ")
                               + (p.memberId == QLatin1String(kWalkInId) ? QStringLiteral("散客")
-                                                                        : sale.value(2).toString()));
-    ui->label_time->setText(sale.value(0).toString());
-    ui->label_amount->setText(centsShown(yuanToCents(sale.value(1).toDouble())));
+                                                                        : sale.memberName));
+    ui->label_time->setText(sale.time);
+    ui->label_amount->setText(centsShown(sale.amountCents));
     ui->label_card->setText(centsShown(p.cardCents));
     ui->label_cash->setText(centsShown(p.cashCents)
                             + (p.repaidCents > 0 ? QStringLiteral("（含已还欠款") + centsShown(p.repaidCents)
