@@ -13,6 +13,7 @@
 #include "shangpindlg.h"
 #include "shouquandlg.h"
 #include "amounts.h"
+#include "membersummary.h"
 #include "heldbills.h"
 #include "prompt.h"
 #include "salewriter.h"
@@ -133,6 +134,14 @@ void AddXiaofeiDlg::setHuiyuanInfo(const QStringList &info)
     if (id == QStringLiteral("0000") && ui->label_10->text() == QStringLiteral("散客"))
         ui->comboBox->setCurrentText(QStringLiteral("支付宝"));
     updateButtons();
+}
+
+void AddXiaofeiDlg::setCustomer(const MemberSummary &c)
+{
+    if (c.walkIn)
+        setHuiyuanInfo({c.id, c.name, QStringLiteral("00"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")});
+    else
+        setHuiyuanInfo({c.id, c.name, c.cardType, centsText(c.spentCents), numberText(c.points), centsText(c.balanceCents)});
 }
 
 void AddXiaofeiDlg::openPicker(const QString &mode, const QString &typed)

@@ -11,6 +11,7 @@
 namespace Ui { class AddXiaofeiDlg; }
 class QLineEdit;
 class QTimer;
+struct MemberSummary;
 
 // The cashier's checkout: one sale for one member or for a walk-in customer,
 // from the first line to the committed sale.
@@ -24,6 +25,8 @@ public:
     // The customer summary: member ID, name, card-type name, two display-only
     // values and the card balance (at most six are used).
     void setHuiyuanInfo(const QStringList &info);
+    // The customer as the store read it (the main window's way in).
+    void setCustomer(const MemberSummary &customer);
     QString saleId() const { return m_saleId; }
     // Takes a held bill up into this (still empty) checkout, priced again for
     // the member's card type of now; the differences are told.

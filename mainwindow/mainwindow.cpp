@@ -158,7 +158,7 @@ MainWindow::~MainWindow()
 
 QString MainWindow::currentMemberId() const
 {
-    return ui->label_18->text();
+    return m_member.id;
 }
 
 // ---- construction steps ------------------------------------------------------

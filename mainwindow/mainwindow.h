@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "ctrluiclass.h"
+#include "membersummary.h"
 #include "viewfilter.h"
 #include "tableregistry.h"
 
@@ -104,9 +105,9 @@ private:
     std::unique_ptr<TableRegistry> m_registry;
     QStandardItemModel *m_statModel = nullptr; // comprehensive statistics tree
     QLabel *m_statusLabel = nullptr;
-    // Current member: ID, name, type, birthday, jiaofeijinE, shengyujine, phone,
-    // jifen, guwenrenyuan (filled by the front desk).
-    QStringList m_member;
+    // Current member as read from the store (the front desk fills it; the
+    // walk-in customer is a value of its own).
+    MemberSummary m_member;
     QList<QAbstractButton *> m_queryButtons;   // btClick(), in this order
     QList<QAbstractButton *> m_deleteButtons;  // deletebtClick(), in this order
     QList<QTableView *> m_doubleClickViews;    // tableViewDoubleClick()
@@ -117,7 +118,9 @@ private:
 
     // ---- frontdesk ----
 public:
-    // "会员选择": the record becomes the current member; panel, lists and totals follow.
+    // "会员选择": the member becomes the current one; panel, lists and totals follow.
+    void selectMember(const MemberSummary &member);
+    // The same for a list row whose first column is the member's ID.
     void selectMember(const QStringList &record);
     // "收款" of the repayment's payment dialog: books the repayment in one transaction.
     void repayDebt(const QStringList &reply);
@@ -132,7 +135,8 @@ private slots:
     void on_toolButton_3_clicked();  // 会员管理: 删除
 private:
     void setupFrontDesk();
-    void fillMemberPanel(const QStringList &record);
+    void fillMemberPanel(const MemberSummary &member);
+    void clearMemberPanel();
 
     // ---- checkout ----
 public:
@@ -147,7 +151,7 @@ private slots:
     void on_toolButton_12_clicked(); // 添加消费
     void on_toolButton_13_clicked(); // 解挂
 private:
-    QStringList checkoutCustomer() const;
+    MemberSummary checkoutCustomer() const;
     void runCheckout(const QString &heldId, const QString &bookingId = QString());
     void setupCounterKeys();
     QString m_lastDocument; // the latest document of this desk, for F9
@@ -170,8 +174,8 @@ private slots:
     void on_toolButton_149_clicked(); // card type: 添加
     void on_toolButton_150_clicked(); // card type: 修改
 private:
-    void openTopUp(const QStringList &member);
-    void openRenewal(const QString &source, const QStringList &row);
+    void openTopUp(const MemberSummary &member);
+    void openRenewal(const MemberSummary &member);
 
     // ---- catalogue ----
 public:

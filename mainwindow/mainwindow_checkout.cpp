@@ -18,34 +18,12 @@
 #include <QStatusBar>
 #include <QToolButton>
 
-// What the checkout shows of the customer: ID, name, card type, consumption so
-// far, points, balance, read afresh from the database: the card is debited
-// against the stored balance, not against a panel older than the last payment.
-QStringList MainWindow::checkoutCustomer() const
+// The customer as stored now: the card is debited against the stored
+// balance, not against a panel older than the last payment.
+MemberSummary MainWindow::checkoutCustomer() const
 {
-    const QString id = currentMemberId();
-    if (id == QStringLiteral("0000"))
-        return {QStringLiteral("0000"), QStringLiteral("散客"), QStringLiteral("00"), QStringLiteral("0"),
-                QStringLiteral("0"), QStringLiteral("0")};
-
-    const QString key = sqlLiteral(id);
-    QStringList info = m_ctrl->queryRow(QStringLiteral("select ID,name,type from huiyuan where ID=") + key);
-    if (info.size() < 3) {
-        info = m_member.mid(0, 3);
-        while (info.size() < 3)
-            info << QString();
-        info[0] = id;
-    }
-    const QStringList spent = m_ctrl->queryRow(
-        QStringLiteral("select ROUND(sum(jine),3) from huiyuanxiaofei where huiyuanid=") + key);
-    info << moneyText(parseNumber(spent.value(0)));
-    const QStringList points = m_ctrl->queryRow(
-        QStringLiteral("select shengyujifen from huiyuanjifen where huiyuanid=") + key
-        + QStringLiteral(" order by ID desc LIMIT 1"));
-    info << (points.isEmpty() ? m_member.value(7, QStringLiteral("0")) : numberText(parseNumber(points.first())));
-    const QStringList balance = m_ctrl->queryRow(QStringLiteral("select shengyujine from huiyuan where ID=") + key);
-    info << (balance.isEmpty() ? m_member.value(5, QStringLiteral("0")) : moneyText(parseNumber(balance.first())));
-    return info;
+    const MemberSummary stored = MemberSummary::of(currentMemberId());
+    return stored.found() ? stored : m_member;
 }
 
 void MainWindow::on_toolButton_12_clicked()
@@ -61,7 +39,7 @@ void MainWindow::runCheckout(const QString &heldId, const QString &bookingId)
 {
     auto *dlg = new AddXiaofeiDlg;
     connect(dlg, &AddXiaofeiDlg::DlgSend, this, &MainWindow::DlgRecv);
-    dlg->setHuiyuanInfo(checkoutCustomer());
+    dlg->setCustomer(checkoutCustomer());
     if (!heldId.isEmpty()) {
         const LedgerResult resumed = dlg->resumeHeld(heldId);
         if (!resumed.ok) {
@@ -135,16 +113,12 @@ void MainWindow::on_toolButton_13_clicked()
     if (bill.memberId == QLatin1String(kWalkInId)) {
         on_toolButton_28_clicked();
     } else {
-        const QList<QStringList> rows = m_ctrl->queryRows(
-            QStringLiteral("select ID as 会员编号,name as 会员姓名,type as 会员类别,birthday as 会员生日,"
-                           "jiaofeijinE as 交费金额,shengyujine as 剩余金额 ,phone as 电话,jifen as 积分, "
-                           "guwenrenyuan as 会员顾问 from huiyuan where ID=")
-            + sqlLiteral(bill.memberId));
-        if (rows.size() != 1) {
+        const MemberSummary member = MemberSummary::read(bill.memberId);
+        if (!member.found()) {
             ctrlUiClass::showInfo(QStringLiteral("找不到挂单的会员（%1），该会员可能已被删除").arg(bill.memberId), this);
             return;
         }
-        selectMember(rows.first());
+        selectMember(member);
     }
     runCheckout(chosen);
 }
@@ -170,13 +144,9 @@ QString MainWindow::counterFeedback(const QString &what, const QString &document
     QString text = what + QStringLiteral("成功  单号：") + documentId;
     if (memberId.isEmpty() || memberId == QLatin1String(kWalkInId))
         return text;
-    const QString name = m_ctrl->queryRow(QStringLiteral("select name from huiyuan where ID=") + sqlLiteral(memberId)).value(0);
-    const double uses = parseNumber(m_ctrl->queryRow(
-        QStringLiteral("select ifnull(sum(shengyucishu),0) from huiyuantaocan where huiyuanID=") + sqlLiteral(memberId))
-                                        .value(0));
+    const MemberSummary m = MemberSummary::read(memberId);
     text += QStringLiteral("  会员：%1  卡内余额：%2  套餐剩余次数：%3  欠款：%4")
-                .arg(name, centsShown(BalanceBook::balance(memberId)), numberText(uses),
-                     centsShown(DebtBook::memberDebt(memberId)));
+                .arg(m.name, centsShown(m.balanceCents), numberText(m.usesLeft), centsShown(m.debtCents));
     return text;
 }
 

@@ -22,14 +22,6 @@
 #include <QToolButton>
 #include <cmath>
 
-namespace {
-const char *kMemberColumns =
-    "select ID as 会员编号,name as 会员姓名,type as 会员类别,birthday as 会员生日,jiaofeijinE as 交费金额,"
-    "shengyujine as 剩余金额 ,phone as 电话,jifen as 积分, guwenrenyuan as 会员顾问 from huiyuan ";
-
-
-}
-
 void MainWindow::setupFrontDesk()
 {
     // Enter in the search field searches, as the "查询" button does.
@@ -37,42 +29,49 @@ void MainWindow::setupFrontDesk()
     setupCounterKeys();
 }
 
-void MainWindow::fillMemberPanel(const QStringList &record)
+void MainWindow::fillMemberPanel(const MemberSummary &m)
 {
-    QLabel *const labels[] = {ui->label_18, ui->label_15, ui->label_10, ui->label_16, ui->label_13,
-                              ui->label_11, ui->label_17, ui->label_14, ui->label_12};
+    ui->label_18->setText(m.id);
+    ui->label_15->setText(m.name);
     // The walk-in customer has no card, balance, phone, points or adviser:
     // nothing is shown for them rather than a row of "00".
-    const bool walkIn = record.value(0) == QStringLiteral("0000");
-    for (int i = 0; i < 9 && i < record.size(); ++i) {
-        QString text = record.at(i);
-        if (walkIn && i >= 2)
-            text.clear();
-        // The birthday is shown as month and day ("yyyy-MM-dd ..." -> "MM-dd").
-        else if (i == 3 && text.size() >= 10)
-            text = text.mid(5, 5);
-        // 交费金额: the card's price alone would never move after a top-up.
-        else if (i == 4 && !record.at(0).isEmpty())
-            text = centsShown(BalanceBook::paidInCents(record.at(0)));
-        else if ((i == 4 || i == 5) && !text.isEmpty())
-            text = moneyShown(parseNumber(text));
-        else if (const QString adviser = i == 8 ? CommissionRules::employeeName(text) : QString(); !adviser.isEmpty())
-            text = adviser;
-        labels[i]->setText(text);
-    }
+    const bool shown = !m.walkIn;
+    ui->label_10->setText(shown ? m.cardType : QString());
+    ui->label_16->setText(shown ? m.birthdayShown() : QString());
+    // 交费金额: the card's price alone would never move after a top-up.
+    ui->label_13->setText(shown ? centsShown(m.paidInCents) : QString());
+    ui->label_11->setText(shown ? centsShown(m.balanceCents) : QString());
+    ui->label_17->setText(shown ? m.phone : QString());
+    ui->label_14->setText(shown ? QVariant(m.cardPoints).toString() : QString());
+    ui->label_12->setText(shown ? m.adviserName : QString());
+}
+
+void MainWindow::clearMemberPanel()
+{
+    m_member = MemberSummary();
+    for (QLabel *label : {ui->label_18, ui->label_15, ui->label_10, ui->label_16, ui->label_13, ui->label_11,
+                          ui->label_17, ui->label_14, ui->label_12, ui->label_20})
+        label->clear();
+    ui->label_19->setText(QStringLiteral("累计消费："));
 }
 
 void MainWindow::selectMember(const QStringList &record)
 {
-    m_member = record;
-    fillMemberPanel(record);
-    if (record.isEmpty())
+    selectMember(MemberSummary::of(record.value(0)));
+}
+
+void MainWindow::selectMember(const MemberSummary &member)
+{
+    if (!member.found()) {
+        clearMemberPanel();
         return;
-    refreshMemberViews(record.at(0));
+    }
+    m_member = member;
+    fillMemberPanel(member);
     showMemberTotals();
-    // The totals borrow the 交费金额 and 积分 labels; on choosing a member they
-    // show the member's own row, as they do after every reload.
-    fillMemberPanel(record);
+    // The walk-in customer's lists are nobody's: the previous member's sales,
+    // payments and packages must not stay on screen.
+    refreshMemberViews(member.walkIn ? QStringLiteral("卿") : member.id);
     showMemberBookings(); // booking
     showMemberWarnings(); // member life
 }
@@ -80,23 +79,21 @@ void MainWindow::selectMember(const QStringList &record)
 void MainWindow::on_toolButton_27_clicked()
 {
     const QString text = ui->lineEdit->text();
-    const QString filter = ReportQuery::memberPickerFilter(*m_ctrl, text);
-    // Two rows are enough to tell one match from several, however many members the shop has.
-    const QList<QStringList> rows =
-        m_ctrl->queryRows(QString::fromUtf8(kMemberColumns) + filter + QStringLiteral(" LIMIT 2"));
-    if (rows.isEmpty()) {
+    // Two matches are enough to tell one from several, however many members the shop has.
+    const QStringList found = MemberSummary::search(text, 2);
+    if (found.isEmpty()) {
         ctrlUiClass::showInfo(text.trimmed().isEmpty() ? QStringLiteral("请输入会员姓名、电话或卡号再查询")
                                                        : QStringLiteral("没有找到与“%1”相符的会员").arg(text),
                               this);
         return;
     }
-    if (rows.size() == 1) {
-        selectMember(rows.first());
+    if (found.size() == 1) {
+        selectMember(MemberSummary::read(found.first()));
         return;
     }
     huiyuanDlg picker;
     connect(&picker, &huiyuanDlg::DlgSend, this, &MainWindow::DlgRecv);
-    picker.setData(QStringLiteral("会员选择"), filter);
+    picker.setData(QStringLiteral("会员选择"), ReportQuery::memberPickerFilter(*m_ctrl, text));
     const QPoint corner = ui->toolButton_27->mapToGlobal(QPoint(0, 0)) + QPoint(-150, 30);
     picker.setGeometry(corner.x(), corner.y(), 630, 400);
     picker.exec();
@@ -104,52 +101,28 @@ void MainWindow::on_toolButton_27_clicked()
 
 void MainWindow::on_toolButton_28_clicked()
 {
-    const QStringList walkIn{QStringLiteral("0000"), QStringLiteral("散客"), QStringLiteral("00"),
-                             QStringLiteral("01-01"), QStringLiteral("00"), QStringLiteral("00"),
-                             QStringLiteral("00"), QStringLiteral("00"), QStringLiteral("00"),
-                             QStringLiteral("00"), QStringLiteral("00")};
-    m_member = walkIn;
-    fillMemberPanel(walkIn);
-    // The previous member's sales, payments and packages must not stay on screen.
-    refreshMemberViews(QStringLiteral("卿"));
-    // The totals of the previous member must not stay beside the walk-in customer.
-    showMemberTotals();
-    showMemberBookings(); // booking
-    showMemberWarnings(); // member life
+    selectMember(MemberSummary::walkInCustomer());
 }
 
 void MainWindow::reloadCurrentMember()
 {
-    const QString id = currentMemberId();
-    if (id.isEmpty())
+    if (m_member.walkIn || !m_member.found())
         return;
-    const QList<QStringList> rows = m_ctrl->queryRows(QString::fromUtf8(kMemberColumns)
-                                                      + QStringLiteral(" where ID= ") + sqlLiteral(id));
-    if (rows.size() != 1)
+    const MemberSummary again = MemberSummary::read(m_member.id);
+    if (!again.found())
         return;
-    m_member = rows.first();
+    m_member = again;
     fillMemberPanel(m_member);
+    showMemberTotals();
 }
 
 void MainWindow::showMemberTotals()
 {
     // The walk-in customer is everybody who is not a member: no totals of its own.
-    if (currentMemberId() == QLatin1String("0000") || currentMemberId().isEmpty()) {
-        ui->label_19->setText(QStringLiteral("累计消费："));
-        ui->label_20->setText(centsShown(0));
-        return;
-    }
-    const QString id = sqlLiteral(currentMemberId());
-    const QStringList sums = m_ctrl->queryRow(
-        QStringLiteral("select ROUND(sum(jine),3),ROUND(sum(suodejifen),3) from huiyuanxiaofei where huiyuanid=") + id);
-    if (sums.size() >= 2) {
-        const QString total = sums.at(0).isEmpty() ? QStringLiteral("0") : sums.at(0);
-        ui->label_13->setText(total);
-        ui->label_19->setText(QStringLiteral("累计消费：") + moneyShown(total.toDouble()));
-        ui->label_14->setText(sums.at(1).isEmpty() ? QStringLiteral("0") : sums.at(1));
-    }
+    const bool own = m_member.found() && !m_member.walkIn;
+    ui->label_19->setText(QStringLiteral("累计消费：") + (own ? centsShown(m_member.spentCents) : QString()));
     // Open debts of every source: sales, card issues, top-ups and renewals.
-    ui->label_20->setText(centsShown(DebtBook::memberDebt(currentMemberId())));
+    ui->label_20->setText(centsShown(own ? m_member.debtCents : 0));
 }
 
 void MainWindow::on_toolButton_3_clicked()
@@ -162,9 +135,8 @@ void MainWindow::on_toolButton_3_clicked()
     const QString id = row.at(0);
     const QString name = row.at(1);
     // The list may be older than the card: decide on the balance stored now.
-    const QStringList stored =
-        m_ctrl->queryRow(QStringLiteral("select shengyujine from huiyuan where ID=") + sqlLiteral(id));
-    const double balance = parseNumber(stored.isEmpty() ? row.at(14) : stored.at(0));
+    const MemberSummary stored = MemberSummary::read(id);
+    const qint64 balance = stored.found() ? stored.balanceCents : parseMoneyInput(row.at(14), QString(), true).cents;
     if (balance > 0) {
         ctrlUiClass::showInfo(QStringLiteral("会员：") + name + QStringLiteral("余额不为0不能删除"), this);
         return;
@@ -179,13 +151,8 @@ void MainWindow::on_toolButton_3_clicked()
     }
     m_ctrl->refreshView(QStringLiteral("会员管理"), ReportQuery::memberSearch(ui->lineEdit_3->text().trimmed()));
     // A deleted member cannot stay the current one: a sale would be booked to nobody.
-    if (currentMemberId() == id) {
-        m_member.clear();
-        for (QLabel *label : {ui->label_18, ui->label_15, ui->label_10, ui->label_16, ui->label_13,
-                              ui->label_11, ui->label_17, ui->label_14, ui->label_12, ui->label_20})
-            label->clear();
-        ui->label_19->setText(QStringLiteral("累计消费："));
-    }
+    if (currentMemberId() == id)
+        clearMemberPanel();
 }
 
 // 还款: the selected sale of 会员消费, or the selected card issue, top-up or

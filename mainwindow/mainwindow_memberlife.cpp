@@ -94,7 +94,7 @@ void MainWindow::openVisitNotes()
         saleId = row.value(QStringLiteral("消费单号")).toString();
     }
     gukedangandlg dlg;
-    dlg.setup(id, m_member.value(1), saleId, saleId.isEmpty() ? QString() : VisitNotes::saleStylist(saleId));
+    dlg.setup(id, m_member.name, saleId, saleId.isEmpty() ? QString() : VisitNotes::saleStylist(saleId));
     dlg.exec();
     showMemberWarnings();
 }
@@ -136,7 +136,7 @@ void MainWindow::openPackageExpiry()
         return;
     }
     taocanyouxiaoqidlg dlg;
-    dlg.setup(id, m_member.value(1), m_ctrl->currentRowValues(QStringLiteral("会员套餐")).value(1));
+    dlg.setup(id, m_member.name, m_ctrl->currentRowValues(QStringLiteral("会员套餐")).value(1));
     dlg.exec();
     refreshMemberViews(id);
 }
@@ -149,7 +149,7 @@ void MainWindow::openPointsRedemption()
         return;
     }
     jifenduihuandlg dlg;
-    dlg.setup(id, m_member.value(1));
+    dlg.setup(id, m_member.name);
     dlg.exec();
     if (!dlg.lastDocument().isEmpty())
         refreshByTable(QStringLiteral("huiyuanjiaofei")); // points, balance, uses and payments are new

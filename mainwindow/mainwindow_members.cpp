@@ -16,9 +16,6 @@
 namespace {
 const char *kMemberList = "会员管理";
 const char *kCardTypeList = "会员卡信息";
-// Columns of the member list (see its comment in dbset.xml).
-const int kListPhone = 4;
-const int kListBalance = 14;
 
 // The row the operator has selected in a list. A list that was just re-run
 // keeps no selection, but the view may still hold a current index (it moves
@@ -76,30 +73,30 @@ bool MainWindow::openMemberDlg(int mode)
     return accepted;
 }
 
-void MainWindow::openTopUp(const QStringList &member)
+void MainWindow::openTopUp(const MemberSummary &member)
 {
     auto *dlg = new huiyuankachongchi;
     connect(dlg, &huiyuankachongchi::DlgSend, this, &MainWindow::DlgRecv);
-    dlg->setup(member);
+    dlg->setMember(member);
     dlg->exec();
     const QString done = dlg->documentId();
     delete dlg;
     if (!done.isEmpty()) {
-        showCounterStatus(counterFeedback(QStringLiteral("充值"), done, member.value(0)), done);
+        showCounterStatus(counterFeedback(QStringLiteral("充值"), done, member.id), done);
         ReceiptPrinter::afterDocument(this, done);
     }
 }
 
-void MainWindow::openRenewal(const QString &source, const QStringList &row)
+void MainWindow::openRenewal(const MemberSummary &member)
 {
     auto *dlg = new taocanxufeidlg;
     connect(dlg, &taocanxufeidlg::DlgSend, this, &MainWindow::DlgRecv);
-    dlg->setup(source, row);
+    dlg->setMember(member);
     dlg->exec();
     const QString done = dlg->documentId();
     delete dlg;
     if (!done.isEmpty()) {
-        showCounterStatus(counterFeedback(QStringLiteral("套餐续费"), done, row.value(0)), done);
+        showCounterStatus(counterFeedback(QStringLiteral("套餐续费"), done, member.id), done);
         ReceiptPrinter::afterDocument(this, done);
     }
 }
@@ -109,12 +106,9 @@ void MainWindow::on_toolButton_29_clicked()
 {
     if (!openMemberDlg(1))
         return;
-    const QStringList newest = m_ctrl->queryRow(QStringLiteral(
-        "select ID as 会员编号,name as 会员姓名,type as 会员类别,birthday as 会员生日,jiaofeijinE as 交费金额,"
-        "shengyujine as 剩余金额 ,phone as 电话,jifen as 积分, guwenrenyuan as 会员顾问 from huiyuan  "
-        "ORDER BY login_time desc LIMIT 1"));
-    if (!newest.isEmpty())
-        DlgRecv(QStringLiteral("会员选择"), QVariant(newest));
+    const MemberSummary newest = MemberSummary::read(MemberSummary::lastRegistered());
+    if (newest.found())
+        selectMember(newest);
 }
 
 // 会员交费 (front desk): top-up of the current member.
@@ -125,8 +119,7 @@ void MainWindow::on_toolButton_15_clicked()
         ctrlUiClass::showInfo(QStringLiteral("请选择一个会员或散户！"), this);
         return;
     }
-    // The dialog takes the balance before the phone.
-    openTopUp(QStringList{id, ui->label_15->text(), ui->label_11->text(), ui->label_17->text()});
+    openTopUp(MemberSummary::of(id));
 }
 
 // 套餐续费 (front desk).
@@ -137,9 +130,7 @@ void MainWindow::on_toolButton_16_clicked()
         ctrlUiClass::showInfo(QStringLiteral("请先选择一个会员"), this);
         return;
     }
-    openRenewal(QStringLiteral("会员交费"),
-                QStringList{id, ui->label_15->text(), ui->label_10->text(), ui->label_13->text(),
-                            ui->label_14->text(), ui->label_11->text()});
+    openRenewal(MemberSummary::of(id));
     refreshMemberViews(currentMemberId());
 }
 
@@ -166,7 +157,7 @@ void MainWindow::on_toolButton_4_clicked()
         ctrlUiClass::showInfo(QStringLiteral("请选择一个会员！"), this);
         return;
     }
-    openTopUp(QStringList{row.at(0), row.at(1), row.at(kListBalance), row.at(kListPhone)});
+    openTopUp(MemberSummary::read(row.at(0)));
 }
 
 // 套餐续费 (member page).
@@ -177,7 +168,7 @@ void MainWindow::on_toolButton_33_clicked()
         ctrlUiClass::showInfo(QStringLiteral("请先选择一个会员"), this);
         return;
     }
-    openRenewal(QStringLiteral("会员管理"), row);
+    openRenewal(MemberSummary::read(row.at(0)));
 }
 
 void MainWindow::on_toolButton_149_clicked()

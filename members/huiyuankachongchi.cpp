@@ -7,6 +7,7 @@
 #include "operatorsession.h"
 #include "amounts.h"
 #include "memberwriter.h"
+#include "membersummary.h"
 #include "sqltext.h"
 #include "lianhefukuandlg.h"
 #include "topupofferhint.h"
@@ -37,6 +38,11 @@ void huiyuankachongchi::setup(const QStringList &member)
     ui->label_13->setText(member.at(2));
     ui->label_15->setText(member.at(3));
     new TopUpOfferHint(this, ui->lineEdit, ui->lineEdit_2, member.at(0));
+}
+
+void huiyuankachongchi::setMember(const MemberSummary &member)
+{
+    setup(QStringList{member.id, member.name, centsShown(member.balanceCents), member.phone});
 }
 
 void huiyuankachongchi::updateCredited()
@@ -121,8 +127,7 @@ void huiyuankachongchi::on_toolButton_clicked()
 bool huiyuankachongchi::save(const QList<PaymentPart> &payments)
 {
     const QString memberId = ui->label_9->text().trimmed();
-    if (memberId.isEmpty()
-        || m_ctrl.countRows(QStringLiteral("select ID from huiyuan where ID=") + sqlLiteral(memberId)) < 1) {
+    if (!MemberSummary::exists(memberId)) {
         ctrlUiClass::showInfo(QStringLiteral("只能给已登记的会员充值，请先选择一个会员"), this);
         return false;
     }

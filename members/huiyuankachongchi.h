@@ -8,6 +8,7 @@
 #include "ctrluiclass.h"
 
 struct PaymentPart;
+struct MemberSummary;
 
 namespace Ui {
 class huiyuankachongchi;
@@ -22,7 +23,9 @@ public:
     ~huiyuankachongchi() override;
 
     // [member ID, name, balance, phone]; shorter lists leave the labels alone.
+    // ID, name, balance, phone (as a list row shows them).
     void setup(const QStringList &member);
+    void setMember(const MemberSummary &member);
 
     // The document of the last saved operation (empty until one is saved).
     QString documentId() const { return m_documentId; }

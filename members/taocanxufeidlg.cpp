@@ -9,6 +9,7 @@
 #include "operatorsession.h"
 #include "amounts.h"
 #include "memberwriter.h"
+#include "membersummary.h"
 #include "sqltext.h"
 #include "tableregistry.h"
 #include "taocanselectdlg.h"
@@ -65,11 +66,7 @@ void taocanxufeidlg::setup(const QString &source, const QStringList &row)
     if (!m_memberId.isEmpty()) {
         // 累计消费 is what the member has spent, not what the card cost, from
         // whichever page the dialog was opened.
-        const QStringList spent = m_ctrl.queryRow(
-            QStringLiteral("select ifnull(ROUND(sum(jine),3),0) from huiyuanxiaofei where huiyuanid=")
-            + sqlLiteral(m_memberId));
-        if (!spent.isEmpty())
-            ui->label_8->setText(spent.first());
+        ui->label_8->setText(centsText(MemberSummary::read(m_memberId).spentCents));
         for (QLabel *money : {ui->label_8, ui->label_11}) {
             bool isNumber = false;
             const double amount = parseNumber(money->text(), &isNumber);
@@ -77,6 +74,18 @@ void taocanxufeidlg::setup(const QString &source, const QStringList &row)
                 money->setText(moneyShown(amount));
         }
     }
+    loadPackages();
+}
+
+void taocanxufeidlg::setMember(const MemberSummary &member)
+{
+    m_memberId = member.id;
+    ui->label_7->setText(member.id);
+    ui->label_10->setText(member.name);
+    ui->label_12->setText(member.cardType);
+    ui->label_11->setText(centsShown(member.balanceCents));
+    ui->label_9->setText(QVariant(member.cardPoints).toString());
+    ui->label_8->setText(centsShown(member.spentCents));
     loadPackages();
 }
 

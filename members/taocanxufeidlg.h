@@ -16,6 +16,7 @@ namespace Ui {
 class taocanxufeidlg;
 }
 struct TableEntry;
+struct MemberSummary;
 
 // Package renewal: sells a member further uses, whole packages or single
 // service items, and takes the payment for them.
@@ -30,6 +31,7 @@ public:
     // 14 balance, 15 points; the total spent is looked up); "会员交费": [ID, name, card
     // type, total spent, points, balance] from the front desk.
     void setup(const QString &source, const QStringList &row);
+    void setMember(const MemberSummary &member);
 
     // The document of the last saved operation (empty until one is saved).
     QString documentId() const { return m_documentId; }

@@ -18,7 +18,7 @@ private slots:
         TestWorkdir dir;
         PromptRecorder prompts;
         MainWindow w;
-        w.findChild<QLabel *>("label_18")->setText(QString());
+        w.selectMember(QStringList());
         clickButton(&w, "toolButton_12");
         QCOMPARE(prompts.last(), QString("请选择一个会员或散户！"));
     }
@@ -40,7 +40,7 @@ private slots:
         PromptRecorder prompts;
         seedShop();
         MainWindow w;
-        w.findChild<QLabel *>("label_18")->setText(member);
+        w.selectMember(QStringList{member});
 
         QStringList customer;
         QString seenReceivable;

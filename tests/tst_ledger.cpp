@@ -11,6 +11,7 @@
 #include "dbsetconfig.h"
 #include "ledgersql.h"
 #include "memberwriter.h"
+#include "membersummary.h"
 #include "salewriter.h"
 #include "sqldialect.h"
 #include "transactionscope.h"
@@ -32,6 +33,7 @@ private slots:
     void cardIssuePackageByCode();
     void renewalAddsToWhatIsHeld();
     void debtsOfEverySource();
+    void memberSummaryIsWhatItsRowsAdd();
     void deletionsKeepPrepaidValue();
     void documentIdsAreUnique();
     void basketBelongsToItsConnection();
@@ -266,6 +268,84 @@ void TestLedger::debtsOfEverySource()
              (QList<QStringList>{{"会员充值", "800", "现金"}, {"会员还款", "150", "微信"}}));
     pay.documentId = QStringLiteral("nothing");
     QVERIFY(!MemberWriter::repay(pay).ok);
+    verifyBooks();
+}
+
+// The counter's one read of a member against the books and the rows it sums:
+// a top-up with a debt, a sale on the card with points and a debt, a
+// repayment, an opening debt, a package.
+void TestLedger::memberSummaryIsWhatItsRowsAdd()
+{
+    const QString id = QStringLiteral("1002");
+    TopUp t;
+    t.memberId = id;
+    t.paidInCents = 100000;
+    t.bonusCents = 5000;
+    t.receivedCents = 80000;
+    t.method = QStringLiteral("现金");
+    t.operatorName = QStringLiteral("admin");
+    const LedgerResult top = MemberWriter::topUp(t);
+    QVERIFY2(top.ok, qPrintable(top.error));
+    Basket basket(QStringLiteral("xf_summary"));
+    basket.open(id);
+    SaleLine line;
+    line.key = QStringLiteral("k1");
+    line.type = QStringLiteral("服务项目");
+    line.itemId = QStringLiteral("S01");
+    line.name = QStringLiteral("洗剪吹");
+    line.listCents = line.unitCents = 3333;
+    line.quantity = 3;
+    QVERIFY(basket.addLine(line).ok);
+    Sale sale = basket.toSale();
+    sale.memberId = id;
+    sale.operatorName = QStringLiteral("admin");
+    sale.lineMethod = QStringLiteral("储蓄卡");
+    sale.debtCents = 999;
+    sale.payments = {PaymentPart{QStringLiteral("储蓄卡"), 9000}};
+    const LedgerResult sold = SaleWriter::commit(sale);
+    QVERIFY2(sold.ok, qPrintable(sold.error));
+    Repayment pay;
+    pay.documentId = top.documentId;
+    pay.cents = 15001;
+    pay.method = QStringLiteral("微信");
+    pay.operatorName = QStringLiteral("admin");
+    QVERIFY(MemberWriter::repay(pay).ok);
+    sqlExec("insert into qichudaorumingxi(duixiang,qiankuanweihuan,qiankuandanhao) values('1002',12.34,'QC1')");
+    sqlExec("update huiyuan set guwenrenyuan='E01' where ID='1002'");
+
+    const MemberSummary m = MemberSummary::read(id);
+    QVERIFY(m.found() && !m.walkIn);
+    QCOMPARE(m.name, sqlValue("select name from huiyuan where ID='1002'"));
+    QCOMPARE(m.balanceCents, BalanceBook::balance(id));
+    QCOMPARE(m.paidInCents, BalanceBook::paidInCents(id));
+    QCOMPARE(m.debtCents, DebtBook::memberDebt(id));
+    QCOMPARE(m.debtCents, qint64(100000 - 80000 - 15001 + 999 + 1234));
+    QCOMPARE(m.spentCents, yuanToCents(sqlValue("select sum(jine) from huiyuanxiaofei where huiyuanid='1002'").toDouble()));
+    QVERIFY(m.spentCents > 0);
+    QCOMPARE(m.points, PointsBook::points(id));
+    QCOMPARE(m.cardPoints, sqlValue("select jifen from huiyuan where ID='1002'").toDouble());
+    QCOMPARE(m.adviserName, QStringLiteral("张三"));
+    const MemberSummary held = MemberSummary::read(QStringLiteral("1001"));
+    QCOMPARE(held.usesLeft, 5.0);
+    QCOMPARE(held.cardType, QStringLiteral("金卡"));
+
+    // No points ledger yet: the card's own points; nobody and the walk-in have nothing.
+    sqlExec("insert into huiyuan(ID,name,shengyujine,jifen) values('1005','新',0,12)");
+    QCOMPARE(MemberSummary::read(QStringLiteral("1005")).points, 12.0);
+    QVERIFY(!MemberSummary::read(QStringLiteral("nobody")).found());
+    QVERIFY(!MemberSummary::exists(QString()));
+    const MemberSummary walkIn = MemberSummary::of(QStringLiteral("0000"));
+    QVERIFY(walkIn.walkIn && walkIn.balanceCents == 0 && walkIn.debtCents == 0);
+
+    // The search: a card number names one member; else a name or phone that
+    // begins with the text; else one that contains it; quotes are text.
+    sqlExec("insert into huiyuan(ID,name,phone,shengyujine,jifen) values('1003','张''三','13911112222',0,0),"
+            "('139','李四','0571',0,0)");
+    QCOMPARE(MemberSummary::search(QStringLiteral("139"), 2), QStringList{"139"});
+    QCOMPARE(MemberSummary::search(QStringLiteral("张'"), 2), QStringList{"1003"});
+    QCOMPARE(MemberSummary::search(QStringLiteral("1111"), 2), QStringList{"1003"});
+    QCOMPARE(MemberSummary::search(QStringLiteral("没有"), 2), QStringList());
+    QCOMPARE(MemberSummary::search(QString(), 2).size(), 2);
     verifyBooks();
 }
 

@@ -113,7 +113,7 @@ void tst_MemberPage::init()
     addMember("2", "张三丰", "13900000002", "0", "1985-12-31 00:00:00");
     addMember("3", "O'Brien", "13700000003", "-5");
     addMember("4", "李四", "13600000004", "0.01");
-    m_main->findChild<QLabel *>("label_18")->clear();
+    m_main->selectMember(QStringList());
     m_main->findChild<QLineEdit *>("lineEdit_3")->clear();
 }
 

@@ -67,16 +67,14 @@ void TestMembersMainWindow::topUpOpenersShowEachValueUnderItsCaption()
     MainWindow w;
     w.loadDeferredViews(); // the member list loads when first shown
 
-    setLabel(&w, "label_18", QString());
+    w.selectMember(QStringList());
     clickButton(&w, QStringLiteral("toolButton_15"));
     QCOMPARE(prompts.last(), QStringLiteral("请选择一个会员或散户！"));
 
-    // Front desk: the current member's panel.
-    setLabel(&w, "label_18", QStringLiteral("1"));
-    setLabel(&w, "label_15", QStringLiteral("会员1"));
-    setLabel(&w, "label_11", QStringLiteral("100"));
-    setLabel(&w, "label_17", QStringLiteral("13800000001"));
-    topUpOnNext({QStringLiteral("1"), QStringLiteral("会员1"), QStringLiteral("100"), QStringLiteral("13800000001")},
+    // Front desk: the current member, as stored (a panel label edited by hand is not read back).
+    w.selectMember(QStringList{QStringLiteral("1")});
+    setLabel(&w, "label_11", QStringLiteral("999"));
+    topUpOnNext({QStringLiteral("1"), QStringLiteral("会员1"), QStringLiteral("100.00"), QStringLiteral("13800000001")},
                 QStringLiteral("50"));
     clickButton(&w, QStringLiteral("toolButton_15"));
     QCOMPARE(sqlValue(QStringLiteral("select shengyujine from huiyuan where ID='1'")), QStringLiteral("150"));
@@ -90,7 +88,7 @@ void TestMembersMainWindow::topUpOpenersShowEachValueUnderItsCaption()
     clickButton(&w, QStringLiteral("toolButton_4"));
     QCOMPARE(prompts.last(), QStringLiteral("请选择一个会员！"));
     selectRow(&w, "tableView_9", QStringLiteral("2"));
-    topUpOnNext({QStringLiteral("2"), QStringLiteral("会员2"), QStringLiteral("100"), QStringLiteral("13800000002")},
+    topUpOnNext({QStringLiteral("2"), QStringLiteral("会员2"), QStringLiteral("100.00"), QStringLiteral("13800000002")},
                 QStringLiteral("20"));
     clickButton(&w, QStringLiteral("toolButton_4"));
     QCOMPARE(sqlValue(QStringLiteral("select shengyujine from huiyuan where ID='2'")), QStringLiteral("120"));

@@ -1,0 +1,49 @@
+#ifndef MEMBERSUMMARY_H
+#define MEMBERSUMMARY_H
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// What the counter shows of one customer at a moment: the card's row and the
+// sums that belong to it, read together in one statement, money in cents. The
+// panel, the checkout and the member dialogs read this value instead of
+// passing positional strings and reading labels back.
+struct MemberSummary
+{
+    QString id;            // empty: no member (not found, or none chosen)
+    QString name;
+    QString cardType;      // huiyuan.type, the card type's name
+    QString birthday;      // as stored, yyyy-MM-dd...
+    QString phone;
+    QString adviserId;     // guwenrenyuan
+    QString adviserName;   // the employee's name, else the stored text
+    qint64 balanceCents = 0;   // 卡内余额 (shengyujine)
+    qint64 paidInCents = 0;    // 交费金额: card price, top-ups and upgrades, less stored value paid back
+    qint64 spentCents = 0;     // 累计消费: every sale of the member
+    qint64 debtCents = 0;      // open debts of every source, opening ones included
+    double cardPoints = 0;     // huiyuan.jifen
+    double points = 0;         // the points ledger's last balance; cardPoints when it has none
+    double usesLeft = 0;       // package uses left over all items
+    bool walkIn = false;
+
+    bool found() const { return !id.isEmpty(); }
+    // "MM-dd" of the birthday, as the panel shows it.
+    QString birthdayShown() const;
+
+    // The member as stored now; found() is false when there is no such member.
+    static MemberSummary read(const QString &memberId);
+    // The walk-in customer: everybody who is not a member, with nothing of its own.
+    static MemberSummary walkInCustomer();
+    // The walk-in customer for "0000", else read().
+    static MemberSummary of(const QString &memberId);
+    static bool exists(const QString &memberId);
+    // The member registered last (the front desk's 添加会员 makes it the current one).
+    static QString lastRegistered();
+    // The members a front-desk search finds, at most `limit`: a card number names
+    // one member; else names and phones that begin with the text; else those
+    // that contain it (LIKE wildcards kept).
+    static QStringList search(const QString &text, int limit);
+};
+
+#endif
