@@ -124,6 +124,8 @@ void seedUpgradeShop()
                 .arg(PasswordHash::legacyForm(QStringLiteral("boss-2026"))));
 }
 
+void saveWashReward(); // R9: one 洗发 (X1) for 100 points
+
 QList<QStringList> upgradeRows()
 {
     QList<QStringList> all;
@@ -611,15 +613,8 @@ void TestMemberLife::cardUpgradeRefundTakesBackItsPoints()
              QStringLiteral("退款单：") + half.documentId);
 
     // Points spent since cannot come back: the refund is not refused, it takes what is left.
-    Reward w;
-    w.id = QStringLiteral("R1");
-    w.name = QStringLiteral("洗吹一次");
-    w.kind = QString::fromUtf8(kRewardService);
-    w.itemId = QStringLiteral("X1");
-    w.amount = 1;
-    w.points = 300;
-    QVERIFY(PointsRedemption::saveReward(w, QStringLiteral("店长")).ok);
-    QVERIFY(PointsRedemption::redeem(QStringLiteral("1"), QStringLiteral("R1"), 1, QStringLiteral("小王")).ok);
+    saveWashReward();
+    QVERIFY(PointsRedemption::redeem(QStringLiteral("1"), QStringLiteral("R9"), 3, QStringLiteral("小王")).ok);
     const qint64 rest = BalanceBook::storedValue(QStringLiteral("1")).balanceCents;
     QVERIFY(refund(rest, 80000).ok);
     QCOMPARE(pointsRows().last(), (QStringList{"退储值", "0", "100", "0"}));
