@@ -6,7 +6,7 @@
 #include "passwordhash.h"
 #include "businesscharts.h"
 #include "meiritixingdlg.h"
-#include "receipts/receiptsettings.h"
+#include "receiptsettings.h"
 #include "reportquery.h"
 #include "takingstree.h"
 #include "tuichuzhidlg.h"
