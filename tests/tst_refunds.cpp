@@ -621,7 +621,7 @@ void TestRefunds::takingsSayWhatHappened()
 
     ctrlUiClass ctrl;
     const QString day = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
-    QVERIFY(ReportQuery::fillCashDetail(ctrl, day, day));
+    QVERIFY(ReportQuery::fillCashDetail(day, day));
     QCOMPARE(sqlValue("select ROUND(sum(jine),2) from tempshouyinmingxi where fukuanfangshi<>'储蓄卡'"), centsText(real));
     QCOMPARE(sqlValue("select ROUND(sum(jine),2) from tempshouyinmingxi where fukuanfangshi='储蓄卡'"),
              centsText(virtualIn));

@@ -8,6 +8,7 @@
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
 #include "reportquery.h"
+#include "sqlstatements.h"
 #include "viewdeclarations.h"
 #include "sqldialect.h"
 #include "testsupport.h"
@@ -24,6 +25,7 @@ private slots:
     void periods_data();
     void periods();
     void otherRange();
+    void periodBoundsAgreeWithSqliteDates();
     void consumptionStats_data();
     void consumptionStats();
     void consumptionDetail_data();
@@ -224,6 +226,36 @@ void TestReportQueries::otherRange()
     // an unknown period name gives a valid statement over everything
     rows = run("消费统计", ReportQuery::consumptionStats("", s, e, "", "", "所有"));
     QCOMPARE(rows.size(), 8);
+}
+
+// The bounds worked out in the program and bound are the days SQLite's own date
+// arithmetic gave when the periods were written into the statement: every day of
+// a leap year and the next, so each week across a new year, each month's and
+// quarter's end and 29 February are among them.
+void TestReportQueries::periodBoundsAgreeWithSqliteDates()
+{
+    int checked = 0;
+    for (QDate day(2024, 1, 1); day <= QDate(2025, 12, 31); day = day.addDays(1)) {
+        const QString literal = QStringLiteral("'") + day.toString("yyyy-MM-dd") + QStringLiteral("'");
+        for (const char *p : {"今天", "昨天", "本周", "上周", "本月", "上月", "本季", "上季", "本年", "上年"}) {
+            const QString period = QString::fromUtf8(p);
+            QString where = SqlStatements::periodWhere(period, "c");
+            where.replace("'now','localtime'", literal);
+            const QStringList bounds = where.mid(QString(" where c >= ").size()).split(" and c < ");
+            QCOMPARE(bounds.size(), 2);
+            const QStringList engine = sqlRows("select " + bounds.at(0) + ", " + bounds.at(1)).value(0);
+            QString from, to;
+            QVERIFY(ReportQuery::periodRange(period, day, &from, &to));
+            if (QStringList{from, to} != engine)
+                QFAIL(qPrintable(QString("%1 on %2: %3–%4, SQLite %5").arg(period, day.toString(Qt::ISODate), from, to,
+                                                                            engine.join("–"))));
+            ++checked;
+        }
+    }
+    QCOMPARE(checked, 7310);
+    QString from, to;
+    QVERIFY(!ReportQuery::periodRange("其他", QDate(2025, 1, 1), &from, &to));
+    QVERIFY(!ReportQuery::periodRange("明天", QDate(2025, 1, 1), &from, &to));
 }
 
 void TestReportQueries::consumptionStats_data()

@@ -322,7 +322,7 @@ void TestShopDay::aDayAtTwoDesks()
     ctrlUiClass ctrl;
     const QString day = dayStart.left(10);
     if (dayEnd.left(10) == day) { // the day's lists need the day not to have turned meanwhile
-        QVERIFY(ReportQuery::fillCashDetail(ctrl, day, day));
+        QVERIFY(ReportQuery::fillCashDetail(day, day));
         QCOMPARE(sqlValue("select CAST(ROUND(coalesce(sum(jine),0)*100) AS INTEGER) from tempshouyinmingxi where "
                           "fukuanfangshi<>'储蓄卡'"),
                  QString::number(realOf(e.shop)));
