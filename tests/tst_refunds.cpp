@@ -5,6 +5,7 @@
 #include "checkoutfixture.h"
 #include "passwordhash.h"
 #include "businesscharts.h"
+#include "chartreads.h"
 #include "meiritixingdlg.h"
 #include "receiptsettings.h"
 #include "reportquery.h"
@@ -626,7 +627,7 @@ void TestRefunds::takingsSayWhatHappened()
     QCOMPARE(sqlValue("select ROUND(sum(jine),2) from tempshouyinmingxi where fukuanfangshi='储蓄卡'"),
              centsText(virtualIn));
     QMap<QString, qint64> perMethod;
-    for (const auto &m : BusinessCharts::takingsPerMethod(ctrl, day, day))
+    for (const auto &m : ChartReads::takingsPerMethod(day, day))
         perMethod[m.first] += yuanToCents(m.second);
     QCOMPARE(perMethod.value(QStringLiteral("现金")), real);
     QCOMPARE(perMethod.value(QStringLiteral("储蓄卡")), virtualIn);
