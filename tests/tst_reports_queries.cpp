@@ -5,6 +5,7 @@
 #include <QSqlRecord>
 #include <QTableView>
 
+#include "chartreads.h"
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
 #include "reportquery.h"
@@ -26,6 +27,7 @@ private slots:
     void periods();
     void otherRange();
     void periodBoundsAgreeWithSqliteDates();
+    void chartWeeksAgreeWithSqliteDates();
     void consumptionStats_data();
     void consumptionStats();
     void consumptionDetail_data();
@@ -256,6 +258,30 @@ void TestReportQueries::periodBoundsAgreeWithSqliteDates()
     QString from, to;
     QVERIFY(!ReportQuery::periodRange("其他", QDate(2025, 1, 1), &from, &to));
     QVERIFY(!ReportQuery::periodRange("明天", QDate(2025, 1, 1), &from, &to));
+}
+
+// The chart's weeks, once SQLite's 'weekday 1' modifier, now folded in the
+// program: the same Mondays and counts over two year ends, a period's edges and
+// a registration time that is no date.
+void TestReportQueries::chartWeeksAgreeWithSqliteDates()
+{
+    int n = 0;
+    for (QDate day(2024, 12, 20); day <= QDate(2026, 1, 12); day = day.addDays(day.month() == 6 ? 5 : 1))
+        sqlExec(QString("insert into huiyuan(ID,name,login_time) values('W%1','w','%2 %3')")
+                    .arg(n++).arg(day.toString("yyyy-MM-dd")).arg(n % 2 ? "00:00:00" : "23:59:59"));
+    sqlExec("insert into huiyuan(ID,name,login_time) values('Wx','w','2025-xx-yy 10:00'),('Wy','w','2025'),('Wz','w',NULL)");
+    for (const auto &range : QList<QPair<QString, QString>>{{"", ""}, {"2024-12-31", "2025-01-06"}, {"2025-12-29", "2026-01-04"}}) {
+        QString limits;
+        if (!range.first.isEmpty())
+            limits = " and login_time>='" + range.first + "' and login_time<='" + range.second + " 23:59:59'";
+        ChartSeries engine;
+        for (const QStringList &r : sqlRows("select date(substr(login_time,1,10),'-6 days','weekday 1') as week, count(*) "
+                                            "from huiyuan where length(login_time)>=10" + limits
+                                            + " group by week order by week"))
+            engine << qMakePair(r.value(0), r.value(1).toDouble());
+        QCOMPARE(ChartReads::newMembersPerWeek(range.first, range.second), engine);
+        QVERIFY(engine.size() >= 2);
+    }
 }
 
 void TestReportQueries::consumptionStats_data()
