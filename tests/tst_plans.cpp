@@ -494,6 +494,15 @@ void TestPlans::liabilityReadsOnlyItsIndexes()
                                                     "group by huiyuanid||''"));
     QVERIFY2(credits.join('\n').contains(QLatin1String("COVERING INDEX idx_huiyuanjiaofei_credit")),
              qPrintable(credits.join('\n')));
+    // Today's bonus reads only the rows that give or take bonus, never a
+    // lookup per row through the member index.
+    const QStringList bonus = plan(QStringLiteral("select huiyuanid||'', sum(zengsongjine) from huiyuanjiaofei where "
+                                                  "zengsongjine<>0 and jiaofeileixing in ('办卡交费','会员充值') group by "
+                                                  "huiyuanid||''"));
+    for (const QString &line : bonus)
+        QVERIFY2(line == QLatin1String("SCAN huiyuanjiaofei") || line.contains(QLatin1String("COVERING INDEX"))
+                     || line.contains(QLatin1String("TEMP B-TREE")),
+                 qPrintable(bonus.join('\n')));
 }
 
 QTEST_MAIN(TestPlans)
