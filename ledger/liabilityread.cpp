@@ -61,7 +61,7 @@ struct UseRow
 // A card issue's or renewal's payment rows, summed.
 struct DocPayment
 {
-    QString kind;
+    bool renewal = false; // a row of it is a renewal's (套餐交费): its due is all the package's
     double due = 0;
     double onCard = 0;
     double bonus = 0;
@@ -93,17 +93,14 @@ struct Pricing
                         [this](const QVariantList &r) { price.insert(r.value(0).toString(), r.value(1).toDouble()); });
         // Few rows put uses on a card; read as they are, they cost less than
         // grouped by the server.
-        LedgerSql::each(QStringLiteral("select ID, huiyuanid, ifnull(xiangmumingchen,''), ifnull(beizhu,''), "
-                                       "biandongleixing, biandongriqi, cishuzengjia from huiyuanyuebiandong where "
-                                       "cishuzengjia>0"),
+        LedgerSql::each(QStringLiteral("select ID, huiyuanid, ifnull(xiangmumingchen,''), ifnull(beizhu,''), CASE WHEN "
+                                       "biandongleixing in ('会员办卡','会员套餐充值') THEN 1 ELSE 0 END, biandongriqi, "
+                                       "cishuzengjia from huiyuanyuebiandong where cishuzengjia>0"),
                         {}, [&](const QVariantList &r) {
                             const int m = members.of(r.value(1).toString());
-                            if (m < 0)
-                                return;
-                            const QString kind = r.value(4).toString();
-                            rows[m] << UseRow{r.value(0).toLongLong(), r.value(2).toString(), r.value(3).toString(),
-                                              r.value(5).toString(), r.value(6).toDouble(),
-                                              kind == QStringLiteral("会员办卡") || kind == QStringLiteral("会员套餐充值")};
+                            if (m >= 0)
+                                rows[m] << UseRow{r.value(0).toLongLong(), r.value(2).toString(), r.value(3).toString(),
+                                                  r.value(5).toString(), r.value(6).toDouble(), r.value(4).toInt() == 1};
                         });
         for (QVector<UseRow> &l : rows)
             if (l.size() > 1)
@@ -111,12 +108,12 @@ struct Pricing
         // Their payment rows as they lie (most documents have one): grouped by
         // the server, SQLite would look each row up through the document index.
         payments.reserve(members.size());
-        LedgerSql::each(QStringLiteral("select ID, jiaofeileixing, ifnull(yingjiaojine,0), ifnull(kaneijine,0), "
-                                       "ifnull(zengsongjine,0) from huiyuanjiaofei where jiaofeileixing in "
-                                       "('办卡交费','套餐交费')"),
+        LedgerSql::each(QStringLiteral("select ID, CASE WHEN jiaofeileixing='套餐交费' THEN 1 ELSE 0 END, "
+                                       "ifnull(yingjiaojine,0), ifnull(kaneijine,0), ifnull(zengsongjine,0) from "
+                                       "huiyuanjiaofei where jiaofeileixing in ('办卡交费','套餐交费')"),
                         {}, [this](const QVariantList &r) {
                             DocPayment &p = payments[r.value(0).toString()];
-                            p.kind = qMax(p.kind, r.value(1).toString());
+                            p.renewal = p.renewal || r.value(1).toInt() == 1;
                             p.due += r.value(2).toDouble();
                             p.onCard += r.value(3).toDouble();
                             p.bonus += r.value(4).toDouble();
@@ -170,8 +167,7 @@ struct Pricing
                 continue; // no payment on file: not priced
             // A card issue's due is the card's price and the package's; the card's
             // price is what it holds less its bonus.
-            const double docMoney = pay->kind == QStringLiteral("办卡交费") ? pay->due - (pay->onCard - pay->bonus)
-                                                                          : pay->due;
+            const double docMoney = pay->renewal ? pay->due : pay->due - (pay->onCard - pay->bonus);
             // The document's items weighed by their list price, in the items' order.
             QVarLengthArray<QPair<QString, double>, 4> sameSale;
             for (const UseRow &r : mine) {
