@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QVariantList>
+#include <functional>
 
 using LedgerSql::exec;
 using LedgerSql::execOne;
@@ -83,68 +84,97 @@ qint64 BalanceBook::balanceAt(const QString &memberId, const QString &asOf)
     return opening.isValid() ? yuanToCents(opening.toDouble()) : balance(memberId);
 }
 
+namespace {
+
+// Bonus a credit row gives (less what it takes back): card issues, top-ups
+// and card upgrades give their 赠送; refunds and points take theirs (negative).
+const QString kBonusGiven = QStringLiteral(
+    "CASE WHEN jiaofeileixing in ('办卡交费','会员充值','会员卡升级') AND zengsongjine>0 THEN zengsongjine WHEN "
+    "jiaofeileixing in ('退储值','积分兑换','积分兑换作废') THEN ifnull(zengsongjine,0) ELSE 0 END");
+
+// " where …" of a member (empty: all) and a span of a date column (either end open when empty).
+QString creditWhere(const QString &memberColumn, const QString &dateColumn, const QString &memberId,
+                    const QString &asOf, const QString &after, QVariantList &bound, QString where = QString())
+{
+    const auto also = [&where, &bound](const QString &condition, const QString &v) {
+        where += (where.isEmpty() ? QStringLiteral(" where ") : QStringLiteral(" and ")) + condition;
+        bound << v;
+    };
+    if (!memberId.isEmpty())
+        also(memberColumn + QStringLiteral("=?"), memberId);
+    if (!asOf.isEmpty())
+        also(dateColumn + QStringLiteral("<=?"), asOf);
+    if (!after.isEmpty())
+        also(dateColumn + QStringLiteral(">?"), after);
+    return where;
+}
+
+// A balance brought along by an opening import: its bonus stays bonus, the
+// rest counts as paid for.
+void eachImported(const QString &memberId, const QString &asOf, const QString &after,
+                  const std::function<void(const QString &, const CreditSums &)> &sums)
+{
+    QVariantList bound;
+    const QString where = creditWhere(QStringLiteral("m.duixiang"), QStringLiteral("d.riqi"), memberId, asOf, after,
+                                      bound, QStringLiteral(" where m.chuli='新增' and d.leixing='会员' and "
+                                                            "d.zhuangtai='有效'"));
+    LedgerSql::each(QStringLiteral("select m.duixiang, ifnull(sum(m.zengsong),0), ifnull(sum(m.yue),0) from "
+                                   "qichudaorumingxi m join qichudaoru d on d.ID=m.daoruID")
+                        + where + QStringLiteral(" group by m.duixiang"),
+                    bound, [&sums](const QVariantList &r) {
+                        sums(r.value(0).toString(),
+                             CreditSums{yuanToCents(r.value(1).toDouble()), yuanToCents(r.value(2).toDouble())});
+                    });
+}
+
+} // namespace
+
 QHash<QString, CreditSums> BalanceBook::creditSums(const QString &memberId, const QString &asOf,
                                                    const QString &after)
 {
-    // Bonus given by card issues, top-ups, card upgrades and points, less bonus
-    // earlier refunds took off the card (their 赠送 is negative); paid value as
-    // every credit's part that was not bonus. A card that cost more than it holds
-    // gave no bonus.
-    QString where;
+    // Paid value as every credit's part that was not bonus. A card that cost
+    // more than it holds gave no bonus.
     QVariantList bound;
-    if (!memberId.isEmpty()) {
-        where = QStringLiteral(" where huiyuanid=?");
-        bound << memberId;
-    }
-    if (!asOf.isEmpty()) {
-        where += (where.isEmpty() ? QStringLiteral(" where") : QStringLiteral(" and")) + QStringLiteral(" jiaofeiriqi<=?");
-        bound << asOf;
-    }
-    if (!after.isEmpty()) {
-        where += (where.isEmpty() ? QStringLiteral(" where") : QStringLiteral(" and")) + QStringLiteral(" jiaofeiriqi>?");
-        bound << after;
-    }
+    const QString where = creditWhere(QStringLiteral("huiyuanid"), QStringLiteral("jiaofeiriqi"), memberId, asOf, after,
+                                      bound);
     QHash<QString, CreditSums> out;
     // Read a row at a time: for the whole shop it is a row per member. Grouped
     // by an expression, SQLite reads the table in its own order instead of
     // walking the member index with a lookup per row (a third of the time).
     LedgerSql::each(
-        QStringLiteral("select huiyuanid||'', ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值','会员卡升级') AND "
-                       "zengsongjine>0 THEN zengsongjine WHEN jiaofeileixing in ('退储值','积分兑换','积分兑换作废') "
-                       "THEN ifnull(zengsongjine,0) ELSE 0 END),0), ifnull(sum(CASE WHEN jiaofeileixing in "
-                       "('办卡交费','会员充值','会员卡升级','退套餐') AND kaneijine>0 THEN kaneijine-(CASE WHEN "
-                       "zengsongjine>0 THEN zengsongjine ELSE 0 END) ELSE 0 END),0) from huiyuanjiaofei")
+        QStringLiteral("select huiyuanid||'', ifnull(sum(") + kBonusGiven
+            + QStringLiteral("),0), ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值','会员卡升级','退套餐') "
+                             "AND kaneijine>0 THEN kaneijine-(CASE WHEN zengsongjine>0 THEN zengsongjine ELSE 0 END) "
+                             "ELSE 0 END),0) from huiyuanjiaofei")
             + where + QStringLiteral(" group by huiyuanid||''"),
         bound, [&out](const QVariantList &r) {
             out.insert(r.value(0).toString(),
                        CreditSums{yuanToCents(r.value(1).toDouble()), yuanToCents(r.value(2).toDouble())});
         });
-    // A balance brought along by an opening import: its bonus stays bonus, the
-    // rest counts as paid for.
-    QString importWhere = QStringLiteral(" where m.chuli='新增' and d.leixing='会员' and d.zhuangtai='有效'");
-    QVariantList importBound;
-    if (!memberId.isEmpty()) {
-        importWhere += QStringLiteral(" and m.duixiang=?");
-        importBound << memberId;
-    }
-    if (!asOf.isEmpty()) {
-        importWhere += QStringLiteral(" and d.riqi<=?");
-        importBound << asOf;
-    }
-    if (!after.isEmpty()) {
-        importWhere += QStringLiteral(" and d.riqi>?");
-        importBound << after;
-    }
-    for (const QVariantList &r : LedgerSql::rows(
-             QStringLiteral("select m.duixiang, ifnull(sum(m.zengsong),0), ifnull(sum(m.yue),0) from qichudaorumingxi m "
-                            "join qichudaoru d on d.ID=m.daoruID")
-                 + importWhere + QStringLiteral(" group by m.duixiang"),
-             importBound)) {
-        CreditSums &sums = out[r.value(0).toString()];
-        sums.bonusGivenCents += yuanToCents(r.value(1).toDouble());
-        sums.paidEverCents += yuanToCents(r.value(2).toDouble());
-    }
+    eachImported(memberId, asOf, after, [&out](const QString &member, const CreditSums &imported) {
+        CreditSums &sums = out[member];
+        sums.bonusGivenCents += imported.bonusGivenCents;
+        sums.paidEverCents += imported.paidEverCents;
+    });
     return out;
+}
+
+void BalanceBook::eachBonusGiven(const QString &asOf, const QString &after,
+                                 const std::function<void(const QString &, qint64)> &bonus)
+{
+    // Only the rows that move it: a third of the credits.
+    QVariantList bound;
+    const QString where = creditWhere(QStringLiteral("huiyuanid"), QStringLiteral("jiaofeiriqi"), QString(), asOf,
+                                      after, bound,
+                                      QStringLiteral(" where zengsongjine<>0 and jiaofeileixing in ('办卡交费','会员充值',"
+                                                     "'会员卡升级','退储值','积分兑换','积分兑换作废')"));
+    LedgerSql::each(QStringLiteral("select huiyuanid||'', ifnull(sum(") + kBonusGiven
+                        + QStringLiteral("),0) from huiyuanjiaofei") + where + QStringLiteral(" group by huiyuanid||''"),
+                    bound, [&bonus](const QVariantList &r) { bonus(r.value(0).toString(), yuanToCents(r.value(1).toDouble())); });
+    eachImported(QString(), asOf, after, [&bonus](const QString &member, const CreditSums &imported) {
+        if (imported.bonusGivenCents != 0)
+            bonus(member, imported.bonusGivenCents);
+    });
 }
 
 StoredValue BalanceBook::split(qint64 balanceCents, const CreditSums &sums)

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QString>
+#include <functional>
 
 // One class per kind of account. Each is the only place its rows are written,
 // and each must be called inside an open TransactionScope (the writers open it):
@@ -64,6 +65,12 @@ public:
     // (what moved between two moments).
     static QHash<QString, CreditSums> creditSums(const QString &memberId, const QString &asOf,
                                                  const QString &after = QString());
+    // Each member's bonus given (CreditSums::bonusGivenCents) in one read of the
+    // rows that move it, until asOf (empty: all), with after only later ones;
+    // a member whose rows give none may be left out, one may come more than
+    // once (its imported bonus apart): add them up.
+    static void eachBonusGiven(const QString &asOf, const QString &after,
+                               const std::function<void(const QString &memberId, qint64 cents)> &bonus);
     // How a balance divides into paid value and bonus (debt and refund limit not set).
     static StoredValue split(qint64 balanceCents, const CreditSums &sums);
     // What the member has paid for the card and onto it (交费金额): the card's

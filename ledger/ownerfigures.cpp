@@ -114,7 +114,7 @@ QString reasonOf(const QString &remark)
 } // namespace
 
 namespace {
-qint64 sumOf(const QList<MemberLiability> &members, qint64 MemberLiability::*part)
+qint64 sumOf(const QVector<MemberLiability> &members, qint64 MemberLiability::*part)
 {
     qint64 t = 0;
     for (const MemberLiability &m : members)

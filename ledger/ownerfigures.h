@@ -3,6 +3,7 @@
 
 #include <QDate>
 #include <QList>
+#include <QVector>
 #include <QString>
 
 // The figures a shop is run by, read from the rows the writers keep. A voided
@@ -73,7 +74,7 @@ struct MemberLiability
 struct Liability
 {
     QString asOf; // yyyy-MM-dd hh:mm:ss; empty: now
-    QList<MemberLiability> members;
+    QVector<MemberLiability> members;
     qint64 paidCents() const;
     qint64 bonusCents() const;
     qint64 packageCents() const;

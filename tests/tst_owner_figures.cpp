@@ -500,6 +500,10 @@ void TestOwnerFigures::liabilityReadWholeEqualsMemberByMember()
         QCOMPARE(whole.totalCents(), total);
     }
     QVERIFY(sawBonus && sawUses && sawImport);
+    // A card brought over from before the ledger, registered in January: owed
+    // from then on, though no row of it ever moves.
+    sqlExec("insert into huiyuan(ID,name,type,shengyujine,jifen,login_time) "
+            "values('3001','旧客','普通卡',88,0,'2026-01-15 09:00:00')");
     // Month by month in one pass: each month's end as read on its own.
     const QList<LiabilityMonth> months = OwnerFigures::liabilityByMonth(QDate(2025, 12, 1), QDate(2026, 4, 30));
     QCOMPARE(months.size(), 5);
