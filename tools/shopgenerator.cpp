@@ -996,11 +996,16 @@ void Builder::sale(int ms)
 void Builder::repay(int ms, const Debt &d)
 {
     const qint64 paid = rng.chance(0.85) ? d.amount : d.amount / 2;
+    // The debt was planned at the sale; a refund earlier today may have
+    // repaid it from the card since. Pay what the store says is still open.
+    const DebtBook::Open open = DebtBook::open(d.saleId);
+    if (!open.found || open.cents <= 0)
+        return;
     const QString method = renewMethod();
     at(ms);
     Repayment r;
     r.documentId = d.saleId;
-    r.cents = paid;
+    r.cents = qMin(paid, open.cents);
     r.method = method;
     r.operatorName = op;
     write(MemberWriter::repay(r));
@@ -1104,7 +1109,12 @@ void Builder::refundBalance(int ms)
         if (sv.refundableCents <= 0)
             continue;
         const bool whole = backRng.chance(0.4);
-        const qint64 back = whole ? sv.refundableCents : qMax<qint64>(100, sv.refundableCents * backRng.between(2, 6) / 10);
+        // Or a part of it, at least a yuan, but never more than the store pays
+        // out: a card with 0.30 left to refund gives 0.30, not the yuan. (The
+        // part is drawn only when asked for, so a seed keeps its shop.)
+        const qint64 back = whole ? sv.refundableCents
+                                  : qMin(sv.refundableCents,
+                                         qMax<qint64>(100, sv.refundableCents * backRng.between(2, 6) / 10));
         const qint64 taken = whole ? sv.balanceCents : qMin(sv.balanceCents, back + sv.debtCents);
         at(ms);
         const Tally before = tally();
