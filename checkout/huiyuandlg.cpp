@@ -40,8 +40,7 @@ void huiyuanDlg::setData(const QString &viewName, const QString &suffix)
     }
     ui->lineEdit->setEnabled(m_search.isValid());
     ui->lineEdit->setFocus();
-    m_ctrl->setupView(readDbset(), ui->tableView, viewName);
-    m_ctrl->refreshView(viewName, suffix);
+    m_ctrl->setupViewWith(readDbset(), ui->tableView, viewName, suffix);
     if (m_ctrl->viewRowCount(viewName) > 0)
         ui->tableView->selectRow(0);
 }
@@ -78,7 +77,7 @@ void huiyuanDlg::search()
     m_typing->stop();
     if (!m_search.isValid())
         return;
-    m_ctrl->refreshView(m_name, m_search.suffix(ui->lineEdit->text()));
+    m_ctrl->refreshView(m_name, m_search.filter(ui->lineEdit->text()));
     if (m_ctrl->viewRowCount(m_name) > 0)
         ui->tableView->selectRow(0);
 }
