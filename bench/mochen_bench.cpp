@@ -548,20 +548,31 @@ void Bench::pickerSearch()
 {
     QFETCH(QString, view);
     QFETCH(QString, typed);
-    // The generic picker runs the item pickers' lists and search too.
-    auto picker = std::make_unique<huiyuanDlg>();
-    picker->setData(view, QStringLiteral(" "));
-    picker->show();
-    QCoreApplication::processEvents();
-    auto *field = child<QLineEdit>(picker.get(), "lineEdit");
-    QVERIFY(field);
-    field->setText(typed);
-    // The initials of every name are worked out at the first letters typed:
-    // that first search is the one measured.
-    const int before = gStatements;
-    timed([&] { QMetaObject::invokeMethod(picker.get(), "search"); });
-    qInfo("STATEMENTS pickerSearch %d rows %d", gStatements - before,
-          child<QTableView>(picker.get(), "tableView")->model()->rowCount());
+    // The generic picker runs the item pickers' lists and search too. A fresh
+    // picker each time: the initials of every name are worked out at the first
+    // letters typed, and that first search is the one a cashier waits for.
+    QList<double> times;
+    int statements = 0, rows = 0;
+    for (int i = 0; i < 5; ++i) {
+        auto picker = std::make_unique<huiyuanDlg>();
+        picker->setData(view, QStringLiteral(" "));
+        picker->show();
+        QCoreApplication::processEvents();
+        auto *field = child<QLineEdit>(picker.get(), "lineEdit");
+        QVERIFY(field);
+        field->setText(typed);
+        const int before = gStatements;
+        QElapsedTimer t;
+        t.start();
+        QMetaObject::invokeMethod(picker.get(), "search");
+        QCoreApplication::processEvents();
+        times << double(t.nsecsElapsed()) / 1e6;
+        statements = gStatements - before;
+        rows = child<QTableView>(picker.get(), "tableView")->model()->rowCount();
+    }
+    std::sort(times.begin(), times.end());
+    qInfo("STATEMENTS pickerSearch %d rows %d", statements, rows);
+    QTest::setBenchmarkResult(times.at(times.size() / 2), QTest::WalltimeMilliseconds);
 }
 
 // Makes the row whose first column is key the current row of a view.
