@@ -66,9 +66,6 @@ AddXiaofeiDlg::AddXiaofeiDlg(QWidget *parent)
     m_db.setupViewDeferred(map, ui->tableView_2, kProductView, QString());
     ui->tableView_3->setItemDelegate(new PackageExpiryDelegate(ui->tableView_3));
     m_db.setupDeclaredView(map, ui->tableView_3, kPackageView);
-    // The line key tells two lines of one item apart; the cashier never needs to see it.
-    ui->tableView->setColumnHidden(kLineKeyColumn, true);
-    ui->tableView_2->setColumnHidden(kLineKeyColumn, true);
     m_db.fillCombo(ui->comboBox, QStringLiteral("付款方式"), QStringLiteral("xml"));
 
     ui->label_26->setStyleSheet(QStringLiteral("#label_26{color:rgb(255,0,0)}"));
@@ -327,14 +324,24 @@ void AddXiaofeiDlg::refreshAll()
 {
     m_db.refreshView(kServiceView, QString());
     m_db.refreshView(kProductView, QString());
+    hideLineKeys();
     m_db.refreshView(kPackageView, ViewFilter());
     refreshTotals();
+}
+
+// The line key tells two lines of one item apart; the cashier never needs to
+// see it. Hidden once the lists have their columns.
+void AddXiaofeiDlg::hideLineKeys()
+{
+    ui->tableView->setColumnHidden(kLineKeyColumn, true);
+    ui->tableView_2->setColumnHidden(kLineKeyColumn, true);
 }
 
 void AddXiaofeiDlg::refreshLines()
 {
     m_db.refreshView(kServiceView, QString());
     m_db.refreshView(kProductView, QString());
+    hideLineKeys();
     refreshTotals();
 }
 

@@ -84,6 +84,7 @@ private:
     bool cardExpiredRefused(qint64 cardCents);
     void deleteLine(const QString &viewName);
     void refreshAll();
+    void hideLineKeys();
     void refreshLines();
     void refreshPackages();
     void refreshTotals();
