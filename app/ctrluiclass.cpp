@@ -592,6 +592,19 @@ void ctrlUiClass::fillComboFromSql(QComboBox *box, const QString &sql)
     }
 }
 
+void ctrlUiClass::fillComboFromRows(QComboBox *box, const QList<QVariantList> &rows)
+{
+    if (!box)
+        return;
+    box->clear();
+    for (const QVariantList &r : rows) {
+        ComboBoxdata d;
+        d.id = r.value(0).toInt();
+        d.text = r.value(1).toString();
+        box->addItem(d.text, QVariant::fromValue(d));
+    }
+}
+
 QString ctrlUiClass::comboCurrentId(QComboBox *box)
 {
     if (!box)

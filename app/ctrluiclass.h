@@ -142,6 +142,8 @@ public:
 
     // Drop-down lists.
     void fillComboFromSql(QComboBox *box, const QString &sql);
+    // The same from rows the store read: first column the id, second the text shown.
+    static void fillComboFromRows(QComboBox *box, const QList<QVariantList> &rows);
     static QString comboCurrentId(QComboBox *box);
     void fillCombo(QComboBox *box, const QString &key, const QString &mode);
 

@@ -18,6 +18,7 @@
 #include "dbsetconfig.h"
 #include "logdlg.h"
 #include "mainwindow.h"
+#include "huiyuandlg.h"
 #include "accountbooks.h"
 #include "ownerfigures.h"
 #include "refundwriter.h"
@@ -44,6 +45,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QProcess>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QStackedWidget>
@@ -54,6 +56,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <sqlite3.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -94,6 +97,24 @@ void noteRawStatement(QObject *window, const QString &label, const QString &view
     QFile f(path);
     if (f.open(QIODevice::Append | QIODevice::Text))
         f.write((label + QLatin1Char('\t') + sql.simplified() + QLatin1Char('\n')).toUtf8());
+}
+
+// Statements run on the shop file, counted by SQLite itself (each statement
+// as it starts, a trigger's too): what a path costs in round trips on a server.
+int gStatements = 0;
+
+int countStatement(unsigned, void *, void *, void *)
+{
+    ++gStatements;
+    return 0;
+}
+
+void countStatementsOn(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        if (auto *h = *static_cast<sqlite3 *const *>(handle.data()))
+            sqlite3_trace_v2(h, SQLITE_TRACE_STMT, countStatement, nullptr);
 }
 
 // A shop in daily use has left the default password behind (its first login
@@ -289,6 +310,8 @@ private slots:
     void refreshAfterSale();
     void saleWriterCommit();
 
+    void pickerSearch_data();
+    void pickerSearch();
     void checkoutOpen();
     void checkoutAddFiveLines();
     void checkoutCommitCardAndCash();
@@ -364,6 +387,7 @@ void Bench::initTestCase()
 
     registerRecordTypes();
     QVERIFY(installationProblem().isEmpty());
+    countStatementsOn(QSqlDatabase::database());
     {
         QSqlQuery q;
         q.prepare(SqlDialect::translate(QStringLiteral("update user set password=? where name='admin'")));
@@ -520,6 +544,50 @@ void Bench::saleWriterCommit()
     QTest::setBenchmarkResult(ms, QTest::WalltimeMilliseconds);
 }
 
+// A picker's list for a text typed into its search field (the timer's pause
+// skipped), with the statements it ran.
+void Bench::pickerSearch_data()
+{
+    QTest::addColumn<QString>("view");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("member by surname") << "会员选择" << manyText;
+    QTest::newRow("member by initials") << "会员选择" << "zl";
+    QTest::newRow("member by phone prefix") << "会员选择" << onePhone.left(7);
+    QTest::newRow("service by code") << "服务项目选择" << "X0";
+    QTest::newRow("product by initials") << "产品选择" << "xf";
+}
+
+void Bench::pickerSearch()
+{
+    QFETCH(QString, view);
+    QFETCH(QString, typed);
+    // The generic picker runs the item pickers' lists and search too. A fresh
+    // picker each time: the initials of every name are worked out at the first
+    // letters typed, and that first search is the one a cashier waits for.
+    QList<double> times;
+    int statements = 0, rows = 0;
+    for (int i = 0; i < 5; ++i) {
+        auto picker = std::make_unique<huiyuanDlg>();
+        picker->setData(view, QStringLiteral(" "));
+        picker->show();
+        QCoreApplication::processEvents();
+        auto *field = child<QLineEdit>(picker.get(), "lineEdit");
+        QVERIFY(field);
+        field->setText(typed);
+        const int before = gStatements;
+        QElapsedTimer t;
+        t.start();
+        QMetaObject::invokeMethod(picker.get(), "search");
+        QCoreApplication::processEvents();
+        times << double(t.nsecsElapsed()) / 1e6;
+        statements = gStatements - before;
+        rows = child<QTableView>(picker.get(), "tableView")->model()->rowCount();
+    }
+    std::sort(times.begin(), times.end());
+    qInfo("STATEMENTS pickerSearch %d rows %d", statements, rows);
+    QTest::setBenchmarkResult(times.at(times.size() / 2), QTest::WalltimeMilliseconds);
+}
+
 // Makes the row whose first column is key the current row of a view.
 static bool selectRow(QWidget *root, const QString &key)
 {
@@ -579,9 +647,12 @@ void Bench::checkoutOpen()
     QElapsedTimer t;
     double shown = -1, added = -1, committed = -1;
     int before = scalar(QStringLiteral("select count(distinct ID) from huiyuanxiaofei")).toInt();
+    int statementsAtOpen = 0;
     onShown("AddXiaofeiDlg", [&](QDialog *dlg) {
         shown = double(t.nsecsElapsed()) / 1e6;
+        qInfo("STATEMENTS checkoutOpen %d", gStatements - statementsAtOpen);
         QElapsedTimer a;
+        const int statementsAtAdd = gStatements;
         a.start();
         for (const char *item : {"X001", "X004", "X012"})
             addLine(dlg, "toolButton_3", QString::fromLatin1(item));
@@ -589,6 +660,7 @@ void Bench::checkoutOpen()
             addLine(dlg, "toolButton_6", QString::fromLatin1(item));
         QCoreApplication::processEvents();
         added = double(a.nsecsElapsed()) / 1e6;
+        qInfo("STATEMENTS checkoutAddFiveLines %d", gStatements - statementsAtAdd);
         const double due = parseNumberText(child<QLabel>(dlg, "label_26"));
         onShown("QDialog", [&, due](QDialog *pay) {
             const double card = qRound(due * 50) / 100.0; // half, to the cent
@@ -602,11 +674,13 @@ void Bench::checkoutOpen()
             tick("checkBox_4", "lineEdit_4", card);
             tick("checkBox_3", "lineEdit_3", due - card);
             QElapsedTimer c;
+            const int statementsAtCommit = gStatements;
             c.start();
             if (auto *save = child<QAbstractButton>(pay, "toolButton_4"))
                 save->click();
             QCoreApplication::processEvents();
             committed = double(c.nsecsElapsed()) / 1e6;
+            qInfo("STATEMENTS checkoutCommitCardAndCash %d", gStatements - statementsAtCommit);
             if (pay->isVisible())
                 pay->reject();
         });
@@ -615,6 +689,7 @@ void Bench::checkoutOpen()
         if (dlg->isVisible())
             dlg->reject();
     });
+    statementsAtOpen = gStatements;
     t.start();
     open->click();
     QCoreApplication::processEvents();

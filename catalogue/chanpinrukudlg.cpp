@@ -13,7 +13,6 @@
 
 namespace {
 const char *kProducts = "产品信息";
-const char *kStockFilter = "  WHERE a.chanpinID=b.ID GROUP BY a.chanpinID ";
 const int kCodeColumn = 2;
 }
 
@@ -55,25 +54,27 @@ void chanpinrukuDlg::setData(const QString &kind)
         ui->comboBox->setCurrentIndex(0);
 
     const DbsetMap map = readDbset();
-    m_ctrl->setupViewWith(map, ui->tableView, QString::fromUtf8(kProducts), QString::fromUtf8(kStockFilter));
-    m_ctrl->setupViewWith(map, ui->tableView_2, m_kind, linesFilter());
+    m_ctrl->setupDeclaredView(map, ui->tableView, QString::fromUtf8(kProducts));
+    m_ctrl->refreshView(QString::fromUtf8(kProducts), ViewFilter());
+    m_ctrl->setupDeclaredView(map, ui->tableView_2, m_kind);
+    m_ctrl->refreshView(m_kind, linesFilter());
     // Code and name first on screen; the row keeps its column order.
     QHeaderView *header = ui->tableView->horizontalHeader();
     header->moveSection(header->visualIndex(2), 0);
     header->moveSection(header->visualIndex(4), 1);
 }
 
-QString chanpinrukuDlg::linesFilter() const
+// The document's own lines (the list's declaration joins them to their products).
+ViewFilter chanpinrukuDlg::linesFilter() const
 {
-    return QStringLiteral(" where a.chanpinID=b.ID and a.rukuID='%1'  and a.rukuID!='000000'").arg(sqlEsc(m_docId));
+    return ViewFilter(QStringLiteral("a.rukuID=?"), {m_docId});
 }
 
 void chanpinrukuDlg::reload()
 {
     m_typing->stop();
     const QString typed = ui->lineEdit->text();
-    m_ctrl->refreshView(QString::fromUtf8(kProducts),
-                        typed.trimmed().isEmpty() ? QString::fromUtf8(kStockFilter) : m_search.suffix(typed));
+    m_ctrl->refreshView(QString::fromUtf8(kProducts), m_search.filter(typed));
     if (m_ctrl->viewRowCount(QString::fromUtf8(kProducts)) > 0)
         ui->tableView->selectRow(0);
     m_ctrl->refreshView(m_kind, linesFilter());

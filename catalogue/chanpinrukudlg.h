@@ -44,7 +44,7 @@ protected:
 private:
     void reload();
     void addLineFor(const QStringList &productRow);
-    QString linesFilter() const;
+    ViewFilter linesFilter() const;
 
     Ui::chanpinrukuDlg *ui;
     ctrlUiClass *m_ctrl;

@@ -21,6 +21,7 @@
 
 #include <QDoubleValidator>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QThread>
@@ -32,7 +33,6 @@ namespace {
 const QString kServiceView = QStringLiteral("消费明细临时表服务");
 const QString kProductView = QStringLiteral("消费明细临时表产品");
 const QString kPackageView = QStringLiteral("套餐消费");
-const QString kPackageSuffix = QStringLiteral("where a.xiangmuID=b.ID GROUP BY xiangmuID");
 const int kLineKeyColumn = 8;
 
 // Sale IDs key every row of a sale; two checkouts must never share one. Across
@@ -57,19 +57,15 @@ AddXiaofeiDlg::AddXiaofeiDlg(QWidget *parent)
     ui->setupUi(this);
 
     const DbsetMap map = readDbset();
-    const QString create = dbsetEntry<tempCreateTableinfo>(map, QStringLiteral("tempxiaofeimingxi_db")).SqlStr;
-    if (!create.isEmpty())
-        m_db.execSql(create);
+    createWorkingTable(QStringLiteral("tempxiaofeimingxi_db"));
     m_saleId = m_basket.saleId();
-    m_basket.open(QString());
 
-    m_db.setupView(map, ui->tableView, kServiceView);
-    m_db.setupView(map, ui->tableView_2, kProductView);
+    // The basket is opened, and its lists run, for the customer the opener
+    // gives (setCustomer); a checkout shown without one opens for nobody.
+    m_db.setupViewDeferred(map, ui->tableView, kServiceView, QString());
+    m_db.setupViewDeferred(map, ui->tableView_2, kProductView, QString());
     ui->tableView_3->setItemDelegate(new PackageExpiryDelegate(ui->tableView_3));
-    m_db.setupViewWith(map, ui->tableView_3, kPackageView, kPackageSuffix);
-    // The line key tells two lines of one item apart; the cashier never needs to see it.
-    ui->tableView->setColumnHidden(kLineKeyColumn, true);
-    ui->tableView_2->setColumnHidden(kLineKeyColumn, true);
+    m_db.setupDeclaredView(map, ui->tableView_3, kPackageView);
     m_db.fillCombo(ui->comboBox, QStringLiteral("付款方式"), QStringLiteral("xml"));
 
     ui->label_26->setStyleSheet(QStringLiteral("#label_26{color:rgb(255,0,0)}"));
@@ -128,8 +124,8 @@ void AddXiaofeiDlg::setHuiyuanInfo(const QStringList &info)
     const QString id = ui->label_12->text();
     findChild<VisitWarningLabel *>(QStringLiteral("label_visitWarnings"))->showFor(id);
     m_basket.open(id);
-    refreshLines();
-    refreshPackages();
+    m_opened = true;
+    refreshAll();
 
     if (id == QStringLiteral("0000") && ui->label_10->text() == QStringLiteral("散客"))
         ui->comboBox->setCurrentText(QStringLiteral("支付宝"));
@@ -312,16 +308,46 @@ void AddXiaofeiDlg::DlgRecv(QString key, QVariant value)
     updateButtons();
 }
 
+void AddXiaofeiDlg::showEvent(QShowEvent *event)
+{
+    if (!m_opened) {
+        m_opened = true;
+        m_basket.open(QString());
+        refreshAll();
+        updateButtons();
+    }
+    QDialog::showEvent(event);
+}
+
+// Every list of the basket, then its totals once.
+void AddXiaofeiDlg::refreshAll()
+{
+    m_db.refreshView(kServiceView, QString());
+    m_db.refreshView(kProductView, QString());
+    hideLineKeys();
+    m_db.refreshView(kPackageView, ViewFilter());
+    refreshTotals();
+}
+
+// The line key tells two lines of one item apart; the cashier never needs to
+// see it. Hidden once the lists have their columns.
+void AddXiaofeiDlg::hideLineKeys()
+{
+    ui->tableView->setColumnHidden(kLineKeyColumn, true);
+    ui->tableView_2->setColumnHidden(kLineKeyColumn, true);
+}
+
 void AddXiaofeiDlg::refreshLines()
 {
     m_db.refreshView(kServiceView, QString());
     m_db.refreshView(kProductView, QString());
+    hideLineKeys();
     refreshTotals();
 }
 
 void AddXiaofeiDlg::refreshPackages()
 {
-    m_db.refreshView(kPackageView, kPackageSuffix);
+    m_db.refreshView(kPackageView, ViewFilter());
     refreshTotals();
 }
 
@@ -329,11 +355,12 @@ void AddXiaofeiDlg::refreshPackages()
 // leaves its amount behind in the receivable.
 void AddXiaofeiDlg::refreshTotals()
 {
-    const qint64 services = m_basket.moneyCents(QStringLiteral("服务项目"));
-    const qint64 products = m_basket.moneyCents(QStringLiteral("产品"));
-    const qint64 money = m_basket.moneyCents();
-    const qint64 uses = m_basket.usesTotal();
-    const bool anyMoneyLine = m_basket.moneyLineCount() > 0;
+    const BasketTotals totals = m_basket.totals();
+    const qint64 services = totals.servicesCents;
+    const qint64 products = totals.productsCents;
+    const qint64 money = totals.moneyCents;
+    const qint64 uses = totals.uses;
+    const bool anyMoneyLine = totals.moneyLines > 0;
     ui->label_17->setText(services > 0 ? centsShown(services) : QString());
     ui->label_18->setText(products > 0 ? centsShown(products) : QString());
     ui->label_19->setText(uses > 0 ? QString::number(uses) : QString());
@@ -365,8 +392,7 @@ void AddXiaofeiDlg::deleteLine(const QString &viewName)
         return;
     if (!m_basket.removeLine(row.at(kLineKeyColumn)))
         ctrlUiClass::showInfo(LedgerSql::failureText(QStringLiteral("删除消费项目失败"), LedgerSql::lastError()), this);
-    refreshLines();
-    refreshPackages();
+    refreshAll();
     updateButtons();
 }
 
@@ -443,8 +469,7 @@ bool AddXiaofeiDlg::holdBill()
                                               operatorSession().name, m_resumedFrom, m_bookingId);
     if (!held.ok) {
         ctrlUiClass::showInfo(held.error, this);
-        refreshLines();
-        refreshPackages();
+        refreshAll();
         updateButtons();
         return false;
     }
@@ -460,9 +485,7 @@ LedgerResult AddXiaofeiDlg::takeBooking(const QString &bookingId)
     if (taken.ok)
         m_bookingId = bookingId;
     m_basket.recountUses();
-    refreshLines();
-    refreshPackages();
-    refreshTotals();
+    refreshAll();
     updateButtons();
     return taken;
 }
@@ -473,8 +496,7 @@ LedgerResult AddXiaofeiDlg::resumeHeld(const QString &heldId)
     const LedgerResult resumed =
         HeldBills::resume(heldId, m_basket.saleId(), operatorSession().name, &changes, ui->label_12->text());
     m_basket.recountUses();
-    refreshLines();
-    refreshPackages();
+    refreshAll();
     updateButtons();
     if (!resumed.ok)
         return resumed;
@@ -626,8 +648,7 @@ bool AddXiaofeiDlg::commitSale(const Payment &payment)
     const LedgerResult result = SaleWriter::commit(sale);
     if (!result.ok) {
         ctrlUiClass::showInfo(result.error, this);
-        refreshLines();
-        refreshPackages();
+        refreshAll();
         updateButtons();
         return false;
     }

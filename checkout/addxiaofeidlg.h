@@ -66,6 +66,9 @@ private slots:
     void on_toolButton_clicked();
     void on_toolButton_7_clicked();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     struct Payment
     {
@@ -80,6 +83,8 @@ private:
     void setupKeys();
     bool cardExpiredRefused(qint64 cardCents);
     void deleteLine(const QString &viewName);
+    void refreshAll();
+    void hideLineKeys();
     void refreshLines();
     void refreshPackages();
     void refreshTotals();
@@ -99,6 +104,7 @@ private:
     // Until the cashier types in 支付 it proposes the amount due, so Enter
     // pays in full; what she typed is never overwritten.
     bool m_paidTyped = false;
+    bool m_opened = false; // the basket opened for a customer (or for nobody, when shown without one)
     QString m_bookingId; // the booking this sale settles
 };
 

@@ -42,13 +42,9 @@ FuwuxiaofeiDlg::FuwuxiaofeiDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::FuwuxiaofeiDlg)
 {
     ui->setupUi(this);
-    const DbsetMap map = readDbset();
-    const QString create = dbsetEntry<tempCreateTableinfo>(map, QStringLiteral("temptichengmingxi_db")).SqlStr;
-    if (!create.isEmpty())
-        m_db.execSql(create);
-    m_db.setupView(map, ui->tableView, QStringLiteral("提成明细临时表"));
+    createWorkingTable(QStringLiteral("temptichengmingxi_db"));
+    m_db.setupDeclaredView(readDbset(), ui->tableView, QStringLiteral("提成明细临时表"));
     m_lineKey = uniqueSerial();
-    refreshEmployees();
     // Enter in the price or the quantity saves the line, as 保存 does.
     connect(ui->lineEdit_3, &QLineEdit::returnPressed, this, &FuwuxiaofeiDlg::on_toolButton_4_clicked);
     connect(ui->lineEdit_4, &QLineEdit::returnPressed, this, &FuwuxiaofeiDlg::on_toolButton_4_clicked);
@@ -80,6 +76,8 @@ void FuwuxiaofeiDlg::setup(const QStringList &row, const QString &mode, const QS
     m_mode = mode;
     m_saleId = saleId;
     m_basket = Basket(saleId);
+    // The fields are filled first; the total and the commission list follow once.
+    m_filling = true;
     m_cardName = row.isEmpty() ? QString() : row.last();
 
     if (row.size() > 2) {
@@ -101,6 +99,8 @@ void FuwuxiaofeiDlg::setup(const QStringList &row, const QString &mode, const QS
         applyOffer(-1);
         ui->lineEdit_4->selectAll();
         ui->lineEdit_4->setFocus();
+        m_filling = false;
+        refreshEmployees();
         return;
     }
 
@@ -111,6 +111,7 @@ void FuwuxiaofeiDlg::setup(const QStringList &row, const QString &mode, const QS
     ui->lineEdit_4->setText(QStringLiteral("1"));
     ui->lineEdit_4->selectAll();
     ui->lineEdit_4->setFocus();
+    m_filling = false;
     recomputeTotal();
 }
 
@@ -182,7 +183,7 @@ qint64 FuwuxiaofeiDlg::lineAmountCents() const
 // as they are typed: quantity 2 earns twice the commission of 1.
 void FuwuxiaofeiDlg::recomputeTotal()
 {
-    if (packageMode())
+    if (packageMode() || m_filling)
         return;
     const qint64 amount = lineAmountCents();
     const qint64 shown = wholeNumber(ui->lineEdit_4->text()) > 0 ? amount : 0;
@@ -203,8 +204,7 @@ void FuwuxiaofeiDlg::on_lineEdit_4_textChanged(const QString &)
 
 void FuwuxiaofeiDlg::refreshEmployees()
 {
-    m_db.refreshView(QStringLiteral("提成明细临时表"),
-                     QStringLiteral(" where a.titleID='%1' and a.yuangongID=b.ID").arg(sqlEsc(m_lineKey)));
+    m_db.refreshView(QStringLiteral("提成明细临时表"), ViewFilter(QStringLiteral("a.titleID=?"), {m_lineKey}));
 }
 
 void FuwuxiaofeiDlg::on_toolButton_clicked()

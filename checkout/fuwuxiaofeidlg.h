@@ -62,6 +62,7 @@ private:
     QString m_cardName;
     QString m_saleId;
     QString m_lineKey;
+    bool m_filling = false; // setup() is filling the fields
     bool m_saved = false;
     qint64 m_offeredCents = -1; // the unit price the card or a promotion gives
     LinePrices::Offer m_offer;

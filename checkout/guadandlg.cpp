@@ -13,7 +13,6 @@
 
 namespace {
 const QString kView = QStringLiteral("挂单列表");
-const QString kOrder = QStringLiteral(" order by guadanriqi, ID");
 }
 
 guadanDlg::guadanDlg(QWidget *parent)
@@ -25,7 +24,7 @@ guadanDlg::guadanDlg(QWidget *parent)
     ui->toolButton_3->setToolTip(QStringLiteral("取消（Esc）"));
     auto *del = new QShortcut(QKeySequence(QKeySequence::Delete), this);
     connect(del, &QShortcut::activated, this, &guadanDlg::on_toolButton_2_clicked);
-    m_ctrl->setupViewWith(readDbset(), ui->tableView, kView, kOrder);
+    m_ctrl->setupDeclaredView(readDbset(), ui->tableView, kView);
     ui->tableView->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     // The operator's column takes the rest of the width: no grey gap beside the list.
     ui->tableView->horizontalHeader()->setStretchLastSection(true);
@@ -40,7 +39,7 @@ guadanDlg::~guadanDlg()
 
 void guadanDlg::reload()
 {
-    m_ctrl->refreshView(kView, kOrder);
+    m_ctrl->refreshView(kView, ViewFilter());
     if (m_ctrl->viewRowCount(kView) > 0)
         ui->tableView->selectRow(0);
     ui->tableView->setFocus();

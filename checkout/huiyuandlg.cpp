@@ -91,7 +91,7 @@ void huiyuanDlg::search()
     m_typing->stop();
     if (!m_search.isValid())
         return;
-    m_ctrl->refreshView(m_name, m_search.suffix(ui->lineEdit->text()));
+    m_ctrl->refreshView(m_name, m_search.filter(ui->lineEdit->text()));
     if (m_ctrl->viewRowCount(m_name) > 0)
         ui->tableView->selectRow(0);
 }

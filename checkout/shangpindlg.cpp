@@ -36,7 +36,8 @@ void shangpinDlg::setup(const QString &cardName, const QString &mode, const QStr
                                          ? QStringLiteral("产品编号、条码、名称或拼音首字母，回车选中")
                                          : QStringLiteral("项目编号、名称或拼音首字母，回车选中"));
     ui->lineEdit->setText(typed);
-    m_db.setupViewWith(readDbset(), ui->tableView, mode, m_search.suffix(typed));
+    m_db.setupDeclaredView(readDbset(), ui->tableView, mode);
+    m_db.refreshView(mode, m_search.filter(typed));
     if (m_db.viewRowCount(mode) > 0)
         ui->tableView->selectRow(0);
     ui->toolButton->setEnabled(m_db.viewRowCount(mode) > 0);
@@ -46,7 +47,7 @@ void shangpinDlg::setup(const QString &cardName, const QString &mode, const QStr
 void shangpinDlg::search()
 {
     m_typing->stop();
-    m_db.refreshView(m_mode, m_search.suffix(ui->lineEdit->text()));
+    m_db.refreshView(m_mode, m_search.filter(ui->lineEdit->text()));
     const bool any = m_db.viewRowCount(m_mode) > 0;
     if (any)
         ui->tableView->selectRow(0);
@@ -55,7 +56,7 @@ void shangpinDlg::search()
 
 QStringList shangpinDlg::rowOf(const QString &code)
 {
-    m_db.refreshView(m_mode, m_search.suffix(code));
+    m_db.refreshView(m_mode, m_search.filter(code));
     for (int r = 0; r < m_db.viewRowCount(m_mode); ++r) {
         const QStringList row = m_db.rowValues(m_mode, r);
         if (row.value(0) == code) {

@@ -3,7 +3,7 @@
 
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
-#include "sqltext.h"
+#include "packagedraft.h"
 
 namespace {
 const char *kView = "套餐列表";
@@ -32,16 +32,7 @@ void taocanselectDlg::choose()
     const QStringList row = m_ctrl->currentRowValues(QString::fromUtf8(kView));
     if (row.isEmpty())
         return;
-    // Package codes are typed by people ("A01"), so the code is compared as text.
-    const QString sql =
-        QStringLiteral("insert into temphuiyuantaocan(huiyuanID,xiangmuID,xiangmuname,yuanjia,"
-                       "shengyucishu,youhui,heji,bencishu,shishou,zongcishu,xiaofeicishu) select '")
-        + sqlEsc(m_huiyuanID)
-        + QStringLiteral("', xiangmuID as 项目编号,name as 项目名称, yuanjia as 原价 ,fuwucishu as 服务次数 "
-                         ",youhuijiage as 优惠价 ,heji as 合计,fuwucishu,zongjia,fuwucishu,0 from "
-                         "taocanmingxi where taocanID='")
-        + sqlEsc(row.at(0)) + QStringLiteral("'");
-    if (!m_ctrl->execSql(sql)) {
+    if (!PackageDraft::addPackage(m_huiyuanID, row.at(0))) {
         ctrlUiClass::showInfo(QStringLiteral("套餐项目读取失败，请重试"), this);
         return;
     }

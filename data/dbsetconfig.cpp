@@ -227,6 +227,15 @@ void createTables()
         QSqlQuery(db).exec(QStringLiteral("SELECT pg_advisory_unlock(724301)"));
 }
 
+void createWorkingTable(const QString &entryName)
+{
+    const QString sql = dbsetEntry<tempCreateTableinfo>(readDbset(), entryName).SqlStr;
+    if (sql.isEmpty())
+        qCWarning(lcSql).noquote() << QStringLiteral("没有这个临时表：") + entryName;
+    else
+        runCreate(sql);
+}
+
 void setTempTableRefill(const QString &entryName, std::function<void()> refill)
 {
     if (refill)

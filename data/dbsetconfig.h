@@ -49,6 +49,10 @@ void optimizeDatabase(bool full = false);
 // the matching refill hook runs (installed by the rules pages).
 void createTables();
 
+// Runs one tempCreateTable entry of dbset.xml again (CREATE TEMP TABLE IF NOT
+// EXISTS): a dialog whose working table must be there before its first row.
+void createWorkingTable(const QString &entryName);
+
 // The two refill hooks of createTables(); an empty function removes the hook.
 void setTempTableRefill(const QString &entryName, std::function<void()> refill);
 

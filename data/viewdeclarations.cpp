@@ -98,10 +98,26 @@ const Row kRows[] = {
     {"员工管理", "tableView_30", "", false, "", "", "", "", ""},
 };
 
-QVector<ViewDeclaration> build()
+// The dialogs' own lists that take bound conditions: not on the main window, so
+// not among all(), but composed the same way. A picker's rows are capped here
+// (PickerFilter::kMemberLimit, kItemLimit): its search shows the first matches.
+const Row kDialogRows[] = {
+    {"会员选择", "", "", false, nullptr, "LIMIT 200", "", "", ""},
+    {"服务项目选择", "", "", true, nullptr, "LIMIT 2000", "", "", ""},
+    {"产品选择", "", "", false, nullptr, "LIMIT 2000", "", "", ""},
+    // The stock documents' products: every product in stock, one row each.
+    {"产品信息", "", "", false, nullptr, "GROUP BY a.chanpinID", "", "", ""},
+    {"挂单列表", "", "", false, nullptr, "order by guadanriqi, ID", "", "", ""},
+    // The checkout's package items of its member, with the uses in the basket.
+    {"套餐消费", "", "a.xiangmuID=b.ID", false, "", "GROUP BY xiangmuID", "", "", ""},
+    // The commission rows of one line of the basket.
+    {"提成明细临时表", "", "a.yuangongID=b.ID", false, nullptr, "", "", "", ""},
+};
+
+template <typename Rows> QVector<ViewDeclaration> build(const Rows &rows)
 {
     QVector<ViewDeclaration> all;
-    for (const Row &r : kRows) {
+    for (const Row &r : rows) {
         ViewDeclaration d;
         d.name = QString::fromUtf8(r.name);
         d.widget = QString::fromUtf8(r.widget);
@@ -127,15 +143,17 @@ namespace ViewDeclarations {
 
 const QVector<ViewDeclaration> &all()
 {
-    static const QVector<ViewDeclaration> declarations = build();
+    static const QVector<ViewDeclaration> declarations = build(kRows);
     return declarations;
 }
 
 const ViewDeclaration *find(const QString &name)
 {
-    for (const ViewDeclaration &d : all())
-        if (d.name == name)
-            return &d;
+    static const QVector<ViewDeclaration> dialogLists = build(kDialogRows);
+    for (const QVector<ViewDeclaration> *declared : {&all(), &dialogLists})
+        for (const ViewDeclaration &d : *declared)
+            if (d.name == name)
+                return &d;
     return nullptr;
 }
 

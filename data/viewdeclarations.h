@@ -39,8 +39,9 @@ struct ViewDeclaration
 };
 
 namespace ViewDeclarations {
-const QVector<ViewDeclaration> &all();
-// nullptr for a list that is not declared (dialogs' own lists).
+const QVector<ViewDeclaration> &all(); // the main window's lists
+// The main window's lists, or a dialog's declared list (pickers, the checkout's
+// packages); nullptr for a list that is not declared.
 const ViewDeclaration *find(const QString &name);
 // The statement of a list for a filter: base, the fixed and the filter's
 // conditions, then the grouping. A list not declared gets "base where conditions".

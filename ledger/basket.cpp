@@ -195,8 +195,12 @@ void Basket::open(const QString &memberId)
 {
     m_memberId = memberId;
     kept()[m_saleId].memberId = memberId;
-    clear();
+    // The package list is listed anew with no uses in the basket: an emptied
+    // basket has none to count.
+    exec(QStringLiteral("delete from tempxiaofeimingxi where ID=?"), {m_saleId});
+    exec(QStringLiteral("delete from temptichengmingxi where xiaofeiID=?"), {m_saleId});
     listPackageItems(memberId);
+    keep();
 }
 
 void Basket::clear()
@@ -382,6 +386,27 @@ int Basket::moneyLineCount() const
     return value(QStringLiteral("select count(*) from tempxiaofeimingxi where ID=? and xiaofeileixing!=?"),
                  {m_saleId, kPackageUse})
         .toInt();
+}
+
+BasketTotals Basket::totals() const
+{
+    const QList<QVariantList> rows = LedgerSql::rows(
+        QStringLiteral("select CAST(ROUND(ifnull(sum(case when xiaofeileixing=? then jine end),0)*100) AS INTEGER),"
+                       "CAST(ROUND(ifnull(sum(case when xiaofeileixing=? then jine end),0)*100) AS INTEGER),"
+                       "CAST(ROUND(ifnull(sum(case when xiaofeileixing!=? then jine end),0)*100) AS INTEGER),"
+                       "ifnull(sum(case when xiaofeileixing=? then shuliang end),0),"
+                       "count(case when xiaofeileixing!=? then 1 end) from tempxiaofeimingxi where ID=?"),
+        {QStringLiteral("服务项目"), QStringLiteral("产品"), kPackageUse, kPackageUse, kPackageUse, m_saleId});
+    BasketTotals t;
+    if (rows.isEmpty())
+        return t;
+    const QVariantList &r = rows.first();
+    t.servicesCents = r.value(0).toLongLong();
+    t.productsCents = r.value(1).toLongLong();
+    t.moneyCents = r.value(2).toLongLong();
+    t.uses = r.value(3).toLongLong();
+    t.moneyLines = r.value(4).toInt();
+    return t;
 }
 
 Sale Basket::toSale() const

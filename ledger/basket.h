@@ -11,6 +11,16 @@
 // basket left by a crash, never mix with this one. The program keeps a copy
 // of the rows too: a shop server's lost connection takes the TEMP tables with
 // it, and the basket is written back on the new one.
+// The sums the checkout shows, read together in one statement.
+struct BasketTotals
+{
+    qint64 servicesCents = 0; // 服务项目 lines
+    qint64 productsCents = 0; // 产品 lines
+    qint64 moneyCents = 0;    // every line other than package uses
+    qint64 uses = 0;          // package uses
+    int moneyLines = 0;       // lines other than package uses
+};
+
 class Basket
 {
 public:
@@ -50,6 +60,7 @@ public:
     qint64 moneyCents(const QString &type = QString()) const; // lines other than package uses
     qint64 usesTotal() const;
     int moneyLineCount() const; // lines other than package uses
+    BasketTotals totals() const; // the four above at once
 
     // The basket as a value for the sale writer.
     Sale toSale() const;

@@ -92,6 +92,24 @@ QString MemberSummary::cardExpiry(const QString &memberId)
         .trimmed();
 }
 
+std::optional<MemberFormFields> MemberSummary::formFields(const QString &memberId)
+{
+    const QList<QVariantList> rows = LedgerSql::rows(
+        QStringLiteral("select birthday,daoqi_time,password1,password2,guwenrenyuan,beizhu from huiyuan where ID=?"),
+        {memberId});
+    if (rows.size() != 1)
+        return std::nullopt;
+    const QVariantList &r = rows.first();
+    return MemberFormFields{r.value(0).toString(), r.value(1).toString(), r.value(2).toString(),
+                            r.value(3).toString(), r.value(4).toString(), r.value(5).toString()};
+}
+
+qlonglong MemberSummary::nextNumber()
+{
+    const QVariant highest = LedgerSql::value(QStringLiteral("select max(ID+0) from huiyuan"));
+    return highest.isNull() ? 1 : static_cast<qlonglong>(highest.toDouble()) + 1;
+}
+
 QString MemberSummary::lastRegistered()
 {
     return LedgerSql::value(QStringLiteral("select ID from huiyuan ORDER BY login_time desc LIMIT 1")).toString();

@@ -4,11 +4,23 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // What the counter shows of one customer at a moment: the card's row and the
 // sums that belong to it, read together in one statement, money in cents. The
 // panel, the checkout and the member dialogs read this value instead of
 // passing positional strings and reading labels back.
+// What the member form edits besides the columns the member list shows, as stored.
+struct MemberFormFields
+{
+    QString birthday;
+    QString expiry;     // daoqi_time
+    QString password1;
+    QString password2;
+    QString adviserId;  // guwenrenyuan
+    QString remark;
+};
+
 struct MemberSummary
 {
     QString id;            // empty: no member (not found, or none chosen)
@@ -40,6 +52,9 @@ struct MemberSummary
     static bool exists(const QString &memberId);
     // The card's expiry date as stored (daoqi_time), empty when it has none.
     static QString cardExpiry(const QString &memberId);
+    static std::optional<MemberFormFields> formFields(const QString &memberId);
+    // The number after the highest numeric card number (1 for a shop without members).
+    static qlonglong nextNumber();
     // The member registered last (the front desk's 添加会员 makes it the current one).
     static QString lastRegistered();
     // The members a front-desk search finds, at most `limit`: a card number names

@@ -14,16 +14,14 @@
 #include "dbfailure.h"
 #include "transactionscope.h"
 #include "memberwriter.h"
+#include "choicelists.h"
+#include "membersummary.h"
+#include "packagedraft.h"
 #include "sqltext.h"
 
 #include <QDateEdit>
 
 namespace {
-const char *kEmployeeSql = "select ID as 员工编号, name as 员工姓名 from yuangong";
-// One entry per package code: two packages of one name are two packages.
-const char *kPackageSql = "select taocanID,name from taocanmingxi group by taocanID order by min(rowid)";
-const char *kCardTypeSql = "select name as 会员卡名称 from huiyuanka";
-
 void plainBox(const QString &text, QWidget *parent)
 {
     PromptRequest r;
@@ -32,8 +30,6 @@ void plainBox(const QString &text, QWidget *parent)
     r.parent = parent;
     Prompt::ask(r);
 }
-
-QString q(const QString &text) { return sqlLiteral(text); }
 
 // A date field left blank (its minimum) stores no date.
 QString issueDate(const QDateEdit *edit)
@@ -65,9 +61,11 @@ addhuiyuandlg::addhuiyuandlg(QWidget *parent)
     m_ctrl.setupView(readDbset(), ui->tableView, QStringLiteral("临时会员套餐"));
     fillAdvisers();
 
-    m_ctrl.fillComboFromSql(ui->comboBox_4, QString::fromUtf8(kPackageSql));
-    for (const QStringList &r : m_ctrl.queryRows(QString::fromUtf8(kPackageSql)))
-        m_packageIds << r.value(0);
+    // One entry per package code: two packages of one name are two packages.
+    const QList<QVariantList> packages = ChoiceLists::packages();
+    ctrlUiClass::fillComboFromRows(ui->comboBox_4, packages);
+    for (const QVariantList &r : packages)
+        m_packageIds << r.value(0).toString();
     ui->comboBox_4->addItem(QStringLiteral("无"));
     m_packageIds << QStringLiteral("0");
 
@@ -82,7 +80,7 @@ addhuiyuandlg::addhuiyuandlg(QWidget *parent)
 
 addhuiyuandlg::~addhuiyuandlg()
 {
-    m_ctrl.execSql(QStringLiteral("delete  from  temphuiyuantaocan"));
+    PackageDraft::clear();
     m_ctrl.clearViews();
     delete ui;
 }
@@ -91,17 +89,19 @@ void addhuiyuandlg::fillAdvisers()
 {
     // The combo's own item data only carries numeric ids; employee codes are
     // typed ("A01"), so the codes are kept beside it.
-    m_ctrl.fillComboFromSql(ui->comboBox_2, QString::fromUtf8(kEmployeeSql));
+    const QList<QVariantList> employees = ChoiceLists::employees();
+    ctrlUiClass::fillComboFromRows(ui->comboBox_2, employees);
     m_adviserIds.clear();
-    for (const QStringList &r : m_ctrl.queryRows(QString::fromUtf8(kEmployeeSql)))
-        m_adviserIds << r.value(0);
+    for (const QVariantList &r : employees)
+        m_adviserIds << r.value(0).toString();
 }
 
 void addhuiyuandlg::fillCardTypes()
 {
     const bool wasReady = m_ready;
     m_ready = false;
-    m_ctrl.fillCombo(ui->comboBox_3, QString::fromUtf8(kCardTypeSql), QStringLiteral("db"));
+    ui->comboBox_3->clear();
+    ui->comboBox_3->addItems(ChoiceLists::cardTypeNames());
     m_ready = wasReady;
 }
 
@@ -166,16 +166,13 @@ void addhuiyuandlg::setup(int mode, const QStringList &row)
         QString adviser;
         // What the list does not show (or shows reformatted) is taken from the
         // member's row itself, so that saving the edit keeps it unchanged.
-        const QStringList stored = m_ctrl.queryRow(
-            QStringLiteral("select birthday,daoqi_time,password1,password2,guwenrenyuan,beizhu "
-                           "from huiyuan where ID=") + q(row.at(0)));
-        if (stored.size() == 6) {
-            m_storedBirthday = stored.at(0);
-            m_storedExpiry = stored.at(1);
-            ui->lineEdit_4->setText(stored.at(2));
-            ui->lineEdit_5->setText(stored.at(3));
-            adviser = stored.at(4);
-            ui->textEdit->setPlainText(stored.at(5));
+        if (const auto stored = MemberSummary::formFields(row.at(0))) {
+            m_storedBirthday = stored->birthday;
+            m_storedExpiry = stored->expiry;
+            ui->lineEdit_4->setText(stored->password1);
+            ui->lineEdit_5->setText(stored->password2);
+            adviser = stored->adviserId;
+            ui->textEdit->setPlainText(stored->remark);
         }
         setDateFromText(ui->dateEdit, m_storedBirthday, &m_shownBirthday);
         setDateFromText(ui->dateEdit_2, m_storedExpiry, &m_shownExpiry);
@@ -185,11 +182,7 @@ void addhuiyuandlg::setup(int mode, const QStringList &row)
         return;
     }
     m_mode = 1;
-    const QStringList maxId = m_ctrl.queryRow(QStringLiteral("SELECT Max(ID+0) from huiyuan "));
-    qlonglong next = 1;
-    if (!maxId.isEmpty() && !maxId.at(0).isEmpty())
-        next = static_cast<qlonglong>(parseNumber(maxId.at(0))) + 1;
-    ui->lineEdit->setText(QString::number(next));
+    ui->lineEdit->setText(QString::number(MemberSummary::nextNumber()));
     ui->lineEdit->setEnabled(false);
 }
 
@@ -218,18 +211,15 @@ void addhuiyuandlg::on_comboBox_3_currentTextChanged(const QString &cardType)
 {
     if (!m_ready)
         return;
-    const QStringList r = m_ctrl.queryRow(
-        QStringLiteral("select kaneijine as 卡内金额,jiage as 交费金额,fuwuzekou as 服务折扣,"
-                       "chanpinzekou as 产品折扣 from huiyuanka where name='")
-        + sqlEsc(cardType) + QStringLiteral("'"));
     // No row, or two card types of one name: nothing is taken from either,
     // and the save refuses until a real card type is chosen.
-    m_cardFound = r.size() >= 4;
-    ui->lineEdit_12->setText(m_cardFound ? r.at(0) : QString());
+    const auto terms = ChoiceLists::cardTerms(cardType);
+    m_cardFound = terms.has_value();
+    ui->lineEdit_12->setText(m_cardFound ? terms->balance : QString());
     ui->lineEdit_12->setEnabled(false);
-    ui->lineEdit_13->setText(m_cardFound ? r.at(1) : QString());
-    ui->label_22->setText(m_cardFound ? r.at(2) : QString());
-    ui->label_23->setText(m_cardFound ? r.at(3) : QString());
+    ui->lineEdit_13->setText(m_cardFound ? terms->price : QString());
+    ui->label_22->setText(m_cardFound ? terms->serviceDiscount : QString());
+    ui->label_23->setText(m_cardFound ? terms->productDiscount : QString());
 }
 
 // The package is the one at the chosen index, by its code; every item it holds
@@ -240,22 +230,9 @@ void addhuiyuandlg::on_comboBox_4_currentTextChanged(const QString &)
     if (!m_ready)
         return;
     const QString code = m_packageIds.value(ui->comboBox_4->currentIndex(), QStringLiteral("0"));
-    m_ctrl.execSql(QStringLiteral("delete  from  temphuiyuantaocan"));
-    const QString id = ui->lineEdit->text();
-    if (!id.isEmpty()) {
-        m_ctrl.execSql(
-            QStringLiteral("insert into temphuiyuantaocan(huiyuanID,xiangmuID,xiangmuname,yuanjia,"
-                           "shengyucishu,youhui,heji,bencishu,shishou,zongcishu,xiaofeicishu)  select ")
-            + q(id)
-            + QStringLiteral(",a.xiangmuID,ifnull(b.name,a.xiangmuID),ifnull(b.xiaoshoujiage,a.yuanjia),a.fuwucishu,"
-                             "ifnull(b.xiaoshoujiage,a.yuanjia),0,a.fuwucishu,0,a.fuwucishu,0 from taocanmingxi a "
-                             "left join fuwuxiangmu b on a.xiangmuID=b.ID where a.taocanID=")
-            + q(code));
-    }
+    PackageDraft::listPackage(ui->lineEdit->text(), code);
     m_ctrl.refreshView(QStringLiteral("临时会员套餐"), QStringLiteral(" "));
-    const QStringList price = m_ctrl.queryRow(
-        QStringLiteral("select max(zongjia) from taocanmingxi where taocanID=") + q(code));
-    ui->label_26->setText(price.isEmpty() || price.at(0).isEmpty() ? QStringLiteral("0") : price.at(0));
+    ui->label_26->setText(PackageDraft::packagePrice(code));
 }
 
 void addhuiyuandlg::on_toolButton_3_clicked()
@@ -332,7 +309,7 @@ void addhuiyuandlg::saveNew()
         return;
     }
     const QString memberId = ui->lineEdit->text().trimmed();
-    if (m_ctrl.countRows(QStringLiteral("select ID from huiyuan where ID=") + q(memberId)) > 0) {
+    if (MemberSummary::exists(memberId)) {
         ctrlUiClass::showInfo(QStringLiteral("会员编号已经存在，请重新打开会员编辑"), this);
         return;
     }

@@ -7,6 +7,7 @@
 #include "dbfailure.h"
 #include "dbrecords.h"
 #include "prompt.h"
+#include "choicelists.h"
 #include "sqltext.h"
 #include "transactionscope.h"
 
@@ -109,8 +110,7 @@ void addhuiyuankaDlg::on_toolButton_clicked()
         return;
     }
 
-    if (m_ctrl.countRows(QStringLiteral("select * from huiyuanka where name='") + sqlEsc(name)
-                         + QStringLiteral("'")) > 0) {
+    if (ChoiceLists::cardTypeExists(name)) {
         plainBox(QStringLiteral("会员名已经存在！请更换会员名"), this);
         return;
     }

@@ -6,6 +6,7 @@
 #include "dbrecords.h"
 #include "operatorsession.h"
 #include "amounts.h"
+#include "choicelists.h"
 #include "ledgersql.h"
 #include "memberwriter.h"
 #include "membersummary.h"
@@ -21,8 +22,7 @@ huiyuankachongchi::huiyuankachongchi(QWidget *parent)
     ui->setupUi(this);
     DialogKeys::setMainAction(this, ui->toolButton);
     m_ctrl.fillCombo(ui->comboBox_2, QStringLiteral("续费方式"), QStringLiteral("xml"));
-    m_ctrl.fillComboFromSql(ui->comboBox,
-                            QStringLiteral("select ID as 员工编号, name as 员工姓名 from yuangong"));
+    ctrlUiClass::fillComboFromRows(ui->comboBox, ChoiceLists::employees());
 }
 
 huiyuankachongchi::~huiyuankachongchi()

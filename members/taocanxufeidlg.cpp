@@ -11,7 +11,8 @@
 #include "memberwriter.h"
 #include "membersummary.h"
 #include "sqltext.h"
-#include "tableregistry.h"
+#include "choicelists.h"
+#include "packagedraft.h"
 #include "taocanselectdlg.h"
 
 namespace {
@@ -23,22 +24,14 @@ taocanxufeidlg::taocanxufeidlg(QWidget *parent)
 {
     ui->setupUi(this);
     DialogKeys::setMainAction(this, ui->toolButton_4);
-    m_scratch = std::make_unique<TableEntry>(
-        QStringLiteral("temphuiyuantaocan"),
-        QStringList{QStringLiteral("huiyuanID"), QStringLiteral("xiangmuID"),
-                    QStringLiteral("xiangmuname"), QStringLiteral("yuanjia"),
-                    QStringLiteral("shengyucishu"), QStringLiteral("youhui"), QStringLiteral("heji"),
-                    QStringLiteral("bencishu"), QStringLiteral("shishou"),
-                    QStringLiteral("zongcishu"), QStringLiteral("xiaofeicishu")});
-    m_ctrl.fillComboFromSql(ui->comboBox,
-                            QStringLiteral("select ID as 员工编号, name as 员工姓名 from yuangong"));
+    ctrlUiClass::fillComboFromRows(ui->comboBox, ChoiceLists::employees());
     m_ctrl.fillCombo(ui->comboBox_2, QStringLiteral("续费方式"), QStringLiteral("xml"));
     showAmounts();
 }
 
 taocanxufeidlg::~taocanxufeidlg()
 {
-    m_ctrl.execSql(QStringLiteral("delete  from  temphuiyuantaocan"));
+    PackageDraft::clear();
     m_ctrl.clearViews();
     delete ui;
 }
@@ -92,14 +85,7 @@ void taocanxufeidlg::setMember(const MemberSummary &member)
 void taocanxufeidlg::loadPackages()
 {
     // Left-overs of a dialog that did not close cleanly must not be sold again.
-    m_ctrl.execSql(QStringLiteral("delete  from  temphuiyuantaocan"));
-    m_ctrl.execSql(
-        QStringLiteral("insert into temphuiyuantaocan(huiyuanID,xiangmuID,xiangmuname,yuanjia,"
-                       "shengyucishu,youhui,heji,bencishu,shishou,zongcishu,xiaofeicishu)  select "
-                       "huiyuanID,xiangmuID,name,xiaoshoujiage,shengyucishu,xiaoshoujiage,0,0,0,"
-                       "zongcishu,xiaofeicishu from huiyuantaocan a,fuwuxiangmu b where  "
-                       "a.xiangmuID=b.ID and huiyuanID='")
-        + sqlEsc(m_memberId) + QStringLiteral("'"));
+    PackageDraft::listHeld(m_memberId);
     m_ctrl.setupView(readDbset(), ui->tableView, QString::fromUtf8(kView));
 }
 
@@ -130,13 +116,11 @@ void taocanxufeidlg::DlgRecv(const QString &key, const QVariant &value)
         return;
     // code, name, list price, uses, discounted price, line total, ...
     const QStringList &v = line.values;
-    const QString uses = numberText(parseNumber(v.at(3)));
+    // Stored as the money formatter writes them: to the cent.
+    const auto money = [](const QString &text) { return parseNumber(moneyText(parseNumber(text))); };
     const double total = parseNumber(v.at(5));
-    const QString totalText = moneyText(total);
-    const QStringList row{m_memberId, v.at(0), v.at(1), moneyText(parseNumber(v.at(2))), uses,
-                          moneyText(parseNumber(v.at(4))), totalText, uses, totalText, uses,
-                          QStringLiteral("0")};
-    if (!m_ctrl.insertRecord(m_scratch.get(), row))
+    if (!PackageDraft::addItem(m_memberId, v.at(0), v.at(1), money(v.at(2)), parseNumber(numberText(parseNumber(v.at(3)))),
+                               money(v.at(4)), money(v.at(5))))
         return;
     m_due += total;
     m_ctrl.refreshView(QString::fromUtf8(kView), QStringLiteral(" "));
@@ -178,9 +162,7 @@ void taocanxufeidlg::addItem(const QString &code)
 
 void taocanxufeidlg::on_toolButton_3_clicked()
 {
-    const QStringList before =
-        m_ctrl.queryRow(QStringLiteral("select ifnull(max(rowid),0) from temphuiyuantaocan"));
-    const QString mark = before.value(0, QStringLiteral("0"));
+    const qint64 mark = PackageDraft::lastRow();
     auto *dlg = new taocanselectDlg;
     connect(dlg, &taocanselectDlg::DlgSend, this, &taocanxufeidlg::DlgRecv);
     dlg->setData(m_memberId);
@@ -188,24 +170,21 @@ void taocanxufeidlg::on_toolButton_3_clicked()
     delete dlg;
     // Every line of a package carries the package price; it is owed once per
     // package added.
-    const QList<QStringList> added = m_ctrl.queryRows(
-        QStringLiteral("select shishou from temphuiyuantaocan where rowid>") + numberText(parseNumber(mark))
-        + QStringLiteral(" order by rowid"));
-    if (added.isEmpty())
+    double charge = 0;
+    if (!PackageDraft::chargeAfter(mark, &charge))
         return;
-    m_due += parseNumber(added.first().value(0));
+    m_due += charge;
     m_ctrl.refreshView(QString::fromUtf8(kView), QStringLiteral(" "));
     showAmounts();
 }
 
 bool taocanxufeidlg::checkCanPay()
 {
-    if (m_memberId.isEmpty()
-        || m_ctrl.countRows(QStringLiteral("select ID from huiyuan where ID=") + sqlLiteral(m_memberId)) < 1) {
+    if (m_memberId.isEmpty() || !MemberSummary::exists(m_memberId)) {
         ctrlUiClass::showInfo(QStringLiteral("只能给已登记的会员续费套餐，请先选择一个会员"), this);
         return false;
     }
-    if (m_ctrl.countRows(QStringLiteral("select xiangmuID from temphuiyuantaocan where bencishu>0")) < 1) {
+    if (!PackageDraft::anyUsesToBuy()) {
         ctrlUiClass::showInfo(QStringLiteral("请先添加套餐或服务项目"), this);
         return false;
     }
@@ -286,12 +265,9 @@ bool taocanxufeidlg::commit(const QList<Payment> &payments, qint64 debtCents)
         paidTotal += p.second;
     }
     r.remark = QStringLiteral("会员套餐交费:") + centsText(paidTotal);
-    const QList<QStringList> items = m_ctrl.queryRows(
-        QStringLiteral("select a.xiangmuID, ifnull(b.name,a.xiangmuname), sum(a.bencishu) from temphuiyuantaocan a "
-                       "left join fuwuxiangmu b on a.xiangmuID=b.ID where a.bencishu>0 group by a.xiangmuID"));
-    for (const QStringList &it : items) {
-        r.items << PackageItem{it.value(0), qint64(parseNumber(it.value(2)) + 0.5)};
-        r.remark += QStringLiteral(" ") + it.value(1) + QStringLiteral(":") + numberText(parseNumber(it.value(2)));
+    for (const PackageDraft::Item &it : PackageDraft::itemsToBuy()) {
+        r.items << PackageItem{it.itemId, qint64(it.uses + 0.5)};
+        r.remark += QStringLiteral(" ") + it.name + QStringLiteral(":") + numberText(it.uses);
     }
     const LedgerResult result = MemberWriter::renew(r);
     if (!result.ok) {

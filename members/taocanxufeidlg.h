@@ -15,7 +15,6 @@
 namespace Ui {
 class taocanxufeidlg;
 }
-struct TableEntry;
 struct MemberSummary;
 
 // Package renewal: sells a member further uses, whole packages or single
@@ -62,7 +61,6 @@ private:
 
     Ui::taocanxufeidlg *ui;
     ctrlUiClass m_ctrl;
-    std::unique_ptr<TableEntry> m_scratch;
     QString m_memberId;
     double m_due = 0; // price of everything added while the dialog is open
     bool m_haveCombined = false;

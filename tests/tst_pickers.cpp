@@ -1,5 +1,6 @@
 // The generic row picker against the shipped member view.
 #include <QApplication>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QtTest>
@@ -17,6 +18,8 @@ private slots:
     void memberPickerAnswersWithTheChosenRow();
     void memberPickerDoubleClick();
     void memberPickerWithoutRowStaysOpen();
+    void typedTextIsFoundAsItStands_data();
+    void typedTextIsFoundAsItStands();
 
 private:
     TestWorkdir *m_work = nullptr;
@@ -75,6 +78,37 @@ void tst_Pickers::memberPickerWithoutRowStaysOpen()
     clickButton(&dlg, "toolButton_2");
     QCOMPARE(spy.count(), 0);
     QCOMPARE(dlg.result(), int(QDialog::Rejected));
+}
+
+// The search field's text is bound as it stands: a quote, "%" or "_" is a
+// character of the name, never a wildcard or the end of a string.
+void tst_Pickers::typedTextIsFoundAsItStands_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("found");
+    QTest::newRow("a quote") << "张'" << QStringList{"3"};
+    QTest::newRow("a percent sign") << "100%" << QStringList{"4"};
+    QTest::newRow("a lone percent sign") << "%" << QStringList{"4"};
+    QTest::newRow("an underscore") << "a_b" << QStringList{"6"};
+    QTest::newRow("a phone prefix") << "13900" << QStringList{"2"};
+}
+
+void tst_Pickers::typedTextIsFoundAsItStands()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, found);
+    sqlExec("insert into huiyuan(ID,name) values('4','100%纯'),('5','100分'),('6','a_b'),('7','axb')");
+    huiyuanDlg dlg;
+    dlg.setData("会员选择", " where 1=0");
+    auto *field = dlg.findChild<QLineEdit *>("lineEdit");
+    field->setText(typed);
+    QMetaObject::invokeMethod(&dlg, "search");
+    auto *view = dlg.findChild<QTableView *>("tableView");
+    QStringList codes;
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+        codes << view->model()->index(r, 0).data().toString();
+    codes.sort();
+    QCOMPARE(codes, found);
 }
 
 QTEST_MAIN(tst_Pickers)

@@ -1,0 +1,40 @@
+#include "choicelists.h"
+
+#include "ledgersql.h"
+
+namespace ChoiceLists {
+
+QList<QVariantList> employees()
+{
+    return LedgerSql::rows(QStringLiteral("select ID, name from yuangong"));
+}
+
+QList<QVariantList> packages()
+{
+    return LedgerSql::rows(QStringLiteral("select taocanID, min(name) from taocanmingxi group by taocanID order by min(rowid)"));
+}
+
+QStringList cardTypeNames()
+{
+    QStringList out;
+    for (const QVariantList &r : LedgerSql::rows(QStringLiteral("select name from huiyuanka")))
+        out << r.value(0).toString();
+    return out;
+}
+
+bool cardTypeExists(const QString &name)
+{
+    return LedgerSql::value(QStringLiteral("select 1 from huiyuanka where name=? LIMIT 1"), {name}).isValid();
+}
+
+std::optional<CardTerms> cardTerms(const QString &name)
+{
+    const QList<QVariantList> rows = LedgerSql::rows(
+        QStringLiteral("select kaneijine, jiage, fuwuzekou, chanpinzekou from huiyuanka where name=? LIMIT 2"), {name});
+    if (rows.size() != 1)
+        return std::nullopt;
+    const QVariantList &r = rows.first();
+    return CardTerms{r.value(0).toString(), r.value(1).toString(), r.value(2).toString(), r.value(3).toString()};
+}
+
+} // namespace ChoiceLists
