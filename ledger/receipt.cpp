@@ -46,9 +46,14 @@ Receipt Receipt::of(const QString &documentId, qint64 tenderedCents)
     r.shop = ReceiptSettings::load();
     if (documentId.isEmpty())
         return r;
-    if (value(QStringLiteral("select 1 from huiyuanxiaofei where ID=? LIMIT 1"), {documentId}).isValid())
+    // Whether the document is a sale or a payment, in one round trip.
+    const QVariantList kind = rows(QStringLiteral("select (select 1 from huiyuanxiaofei where ID=? LIMIT 1), "
+                                                  "(select 1 from huiyuanjiaofei where ID=? LIMIT 1)"),
+                                   {documentId, documentId})
+                                  .value(0);
+    if (!kind.value(0).isNull() && kind.value(0).isValid())
         r.readSale(tenderedCents);
-    else if (value(QStringLiteral("select 1 from huiyuanjiaofei where ID=? LIMIT 1"), {documentId}).isValid())
+    else if (!kind.value(1).isNull() && kind.value(1).isValid())
         r.readPayment();
     else
         return r;
@@ -70,10 +75,15 @@ void Receipt::readSale(qint64 tenderedCents)
         QStringLiteral("select xiaofeiriqi,huiyuanid,shishoujine,fukuanfangshi,xiaofeijine,yingshoujine,qiandanjine,"
                        "qiankuanjine,suodejifen,caozuoyuan,beizhu from huiyuanxiaofei where ID=? order by rowid"),
         {documentId});
-    const QVariantList voided = rows(QStringLiteral("select ID,yuanyin from xiaofeizuofei where zuofeiID=?"),
-                                     {documentId}).value(0);
-    const QVariantList voidedBy = rows(QStringLiteral("select zuofeiID,yuanyin from xiaofeizuofei where ID=?"),
-                                       {documentId}).value(0);
+    // The sale this void undid, or the void that undid this sale.
+    QVariantList voided, voidedBy;
+    for (const QVariantList &v : rows(QStringLiteral("select ID,zuofeiID,yuanyin from xiaofeizuofei where zuofeiID=? or ID=?"),
+                                      {documentId, documentId})) {
+        if (v.value(1).toString() == documentId)
+            voided = {v.value(0), v.value(2)};
+        else
+            voidedBy = {v.value(1), v.value(2)};
+    }
     title = voided.isEmpty() ? QStringLiteral("消费小票") : QStringLiteral("作废单");
     time = head.first().value(0).toString();
     memberId = head.first().value(1).toString();
@@ -259,11 +269,11 @@ void Receipt::readRefund(const QVariantList &row)
 // Debt, balance, uses and points as they stood right after this document.
 void Receipt::readFigures(bool walkIn)
 {
-    const qint64 debt = yuanToCents(
-        value(QStringLiteral("select coalesce(sum(qiankuanjine),0) from huiyuanxiaofei where ID=?"), {documentId})
-            .toDouble()
-        + value(QStringLiteral("select coalesce(sum(qiankuanjine),0) from huiyuanjiaofei where ID=?"), {documentId})
-              .toDouble());
+    const QVariantList owed = rows(QStringLiteral("select (select coalesce(sum(qiankuanjine),0) from huiyuanxiaofei where ID=?), "
+                                                  "(select coalesce(sum(qiankuanjine),0) from huiyuanjiaofei where ID=?)"),
+                                   {documentId, documentId})
+                                  .value(0);
+    const qint64 debt = yuanToCents(owed.value(0).toDouble() + owed.value(1).toDouble());
     if (debt != 0)
         after << Pair{QStringLiteral("本单欠款"), centsShown(debt)};
     if (walkIn)

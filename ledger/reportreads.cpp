@@ -59,15 +59,3 @@ QString ReportReads::searched(const QString &listSql, const QStringList &columns
     }
     return QStringLiteral("select * from (") + listSql + QStringLiteral(") t where ") + parts.join(QStringLiteral(" or "));
 }
-
-QStringList ReportReads::memberPick(const QString &memberId)
-{
-    const QList<QVariantList> rows = LedgerSql::rows(
-        QStringLiteral("select ID,name,type,birthday,jiaofeijinE,shengyujine,phone,jifen,guwenrenyuan from huiyuan "
-                       "where ID=?"),
-        {memberId});
-    QStringList out;
-    for (const QVariant &v : rows.value(0))
-        out << v.toString();
-    return out;
-}

@@ -10,7 +10,7 @@
 
 // Reads over a list's own statement (a TableView entry of dbset.xml, with the
 // values bound to it): its 合计 line, its number of rows, a search over its
-// columns, and the member row a reminder opens.
+// columns.
 class ReportReads
 {
 public:
@@ -28,10 +28,6 @@ public:
     // text bound, its % and _ kept as wildcards. The list itself for no text.
     static QString searched(const QString &listSql, const QStringList &columns, const QString &text,
                             QVariantList *values);
-
-    // The member as the front desk's 会员选择 hands it on (card, name, card type,
-    // birthday, paid, balance, phone, points, adviser); empty for no member.
-    static QStringList memberPick(const QString &memberId);
 };
 
 #endif

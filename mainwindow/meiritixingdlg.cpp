@@ -1,6 +1,7 @@
 #include "meiritixingdlg.h"
 #include "ui_meiritixingdlg.h"
 
+#include "bookingbook.h"
 #include "dbsetconfig.h"
 #include "operatorsession.h"
 #include "reportreads.h"
@@ -158,7 +159,7 @@ void meiritixingDlg::openMember(const QString &list, int row)
     const QString id = m_ctrl.rowValues(list, row).value(0);
     if (id.isEmpty())
         return;
-    const QStringList member = ReportReads::memberPick(id);
+    const QStringList member = BookingBook::memberRecord(id);
     if (member.isEmpty())
         return; // a walk-in's debt: no member to open
     emit DlgSend(QStringLiteral("会员选择"), member);

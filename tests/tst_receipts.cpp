@@ -7,6 +7,7 @@
 #include "operatorsession.h"
 #include "passwordhash.h"
 #include "receipts/receiptprinter.h"
+#include "receipt.h"
 #include "receiptsettings.h"
 #include "receipts/receiptsettingsdlg.h"
 #include "refundwriter.h"
@@ -92,6 +93,8 @@ void TestReceipts::init()
     QVERIFY2(sold.ok, qPrintable(sold.error));
     QVERIFY(MemberWriter::repay(Repayment{sold.documentId, 1000, QStringLiteral("微信"), kAdmin}).ok);
     m_docs[QStringLiteral("sale")] = sold.documentId;
+    // What is still owed on it, until the void below takes the debt away.
+    QVERIFY(Receipt::of(sold.documentId).after.contains(Receipt::Pair{QStringLiteral("本单欠款"), QStringLiteral("20.00")}));
 
     TopUp t;
     t.memberId = QStringLiteral("1002");
