@@ -2,6 +2,7 @@
 
 #include "dbsetconfig.h"
 #include "preparedqueries.h"
+#include "sqldialect.h"
 #include "sqllog.h"
 
 #include <QDir>
@@ -273,15 +274,27 @@ bool isLost()
 bool reopen()
 {
     Link &l = link();
+    {
+        QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+        const bool server = db.isValid() && SqlDialect::isPostgres(db);
+        if (db.isValid())
+            db.close();
+        // A server statement frees itself (DEALLOCATE) through its driver
+        // when it is prepared again or destroyed. Statements of the old
+        // session still held somewhere (a list's own, a caller's copy) would
+        // free themselves on the new session, which never had them: the
+        // error aborts the transaction open there, an operation lost. With
+        // the old driver gone they free nothing; the new connection gets a
+        // driver of its own.
+        if (server) {
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QString::fromLatin1(QSqlDatabase::defaultConnection));
+        }
+    }
     // The statements prepared on the old connection die with it. The kept
     // ones cannot tell by themselves: the new connection's handle may be
     // given the very address of the old one.
     PreparedQueries::forgetAll();
-    {
-        QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
-        if (db.isValid())
-            db.close();
-    }
     if (!openDatabase()) {
         l.lost = true;
         if (!l.told) {

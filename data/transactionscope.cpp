@@ -200,7 +200,9 @@ bool TransactionScope::commit()
         // tell. Running the operation again blindly could charge twice.
         ShopLink::noteLost(error);
         qCWarning(lcSql) << "提交时连接断开，重新连接后查询结果" << error;
-        // The desk connects again at once, whatever the outcome.
+        // The desk connects again at once, whatever the outcome (on a new
+        // driver: this handle to the old one goes first).
+        db = QSqlDatabase();
         const bool back = ShopLink::reopen();
         if (back && !s.probeSql.isEmpty()) {
             QSqlQuery probe(QSqlDatabase::database());

@@ -9,8 +9,10 @@
 #include "checkoutfixture.h"
 #include "huiyuankachongchi.h"
 #include "ledgersql.h"
+#include "liststatement.h"
 #include "lockholder.h"
 #include "memberwriter.h"
+#include "preparedqueries.h"
 #include "salewriter.h"
 #include "shopconnection.h"
 #include "transactionscope.h"
@@ -35,6 +37,7 @@ private slots:
     void serverStopsAndStartsUnderTheDialogs();
     void serverRestartsInARunOfSales();
     void commitAnswerLost();
+    void staleStatementsAbortNothingAfterAReconnect();
 };
 
 namespace {
@@ -465,6 +468,97 @@ void TestFaults::commitAnswerLost()
     QCOMPARE(run.refused, 8); // the lost requests, each saved at the next try
     run.print();
     VERIFY_RUN(run);
+}
+
+
+namespace {
+// The driver's "Unable to free statement …", counted while it lives.
+struct FreeWarnings
+{
+    static std::atomic<int> &count()
+    {
+        static std::atomic<int> n{0};
+        return n;
+    }
+    static QtMessageHandler &previous()
+    {
+        static QtMessageHandler p = nullptr;
+        return p;
+    }
+    FreeWarnings()
+    {
+        count() = 0;
+        previous() = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+            if (text.contains(QLatin1String("Unable to free statement")))
+                ++count();
+            if (previous())
+                previous()(type, context, text);
+        });
+    }
+    ~FreeWarnings() { qInstallMessageHandler(previous()); }
+};
+} // namespace
+
+// Statements prepared on a session the server ended are still held here and
+// there after the desk connects again (a list's own statement, a caller's copy
+// of a kept one). When they are prepared again or let go inside the next
+// operation, they must free nothing on the new session: a DEALLOCATE of a name
+// it never had fails, and on the server that failure aborts the operation's
+// transaction.
+void TestFaults::staleStatementsAbortNothingAfterAReconnect()
+{
+    if (qEnvironmentVariableIsEmpty("MOCHEN_TEST_PG"))
+        QSKIP("prepared statements of a server session (MOCHEN_TEST_PG)");
+    TestWorkdir wd;
+    seedShop();
+    FreeWarnings warnings;
+    const QString balance = QStringLiteral("select shengyujine from huiyuan where ID=?");
+    QSqlQuery held;
+    QVERIFY(PreparedQueries::prepare(held, balance));
+    held.bindValue(0, QStringLiteral("1001"));
+    QVERIFY(held.exec() && held.next());
+    held.finish();
+    ListStatement list;
+    QVERIFY(list.run(QStringLiteral("select ID,name from huiyuan where ID<>?"), {QStringLiteral("x")}));
+    list.release();
+
+    const int deskPid = LedgerSql::value(QStringLiteral("select pg_backend_pid()")).toInt();
+    QVERIFY(deskPid > 0);
+    {
+        QString error;
+        QVERIFY2(ShopConnection::load().openServer(QStringLiteral("killer"), &error), qPrintable(error));
+        QSqlQuery kill(QSqlDatabase::database(QStringLiteral("killer")));
+        QVERIFY(kill.exec(QStringLiteral("select pg_terminate_backend(%1)").arg(deskPid)) && kill.next());
+        QVERIFY(kill.value(0).toBool());
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("killer"));
+    // The desk's next look at the books connects again.
+    const int generation = ShopLink::generation();
+    QTRY_VERIFY(LedgerSql::value(QStringLiteral("select pg_backend_pid()")).toInt() != deskPid);
+    QVERIFY(ShopLink::generation() > generation);
+
+    // The list runs again on the new session, outside any operation.
+    QVERIFY(list.run(QStringLiteral("select ID,name from huiyuan where ID<>?"), {QStringLiteral("x")}));
+    list.release();
+    // An operation in whose transaction the old statement is let go.
+    {
+        TransactionScope tx;
+        QCOMPARE(LedgerSql::value(balance, {QStringLiteral("1001")}).toDouble(), 500.0);
+        held = QSqlQuery();
+        QCOMPARE(LedgerSql::exec(QStringLiteral("update huiyuan set beizhu=? where ID=?"),
+                                 {QStringLiteral("重新连接之后"), QStringLiteral("1001")}),
+                 1);
+        QVERIFY2(tx.commit(), qPrintable(tx.firstError()));
+    }
+    QCOMPARE(sqlValue("select beizhu from huiyuan where ID='1001'"), QStringLiteral("重新连接之后"));
+    QCOMPARE(int(FreeWarnings::count()), 0);
+    // And the store's own operations go on: a sale by card from a basket.
+    Run run;
+    run.fault = QStringLiteral("statements of an ended session");
+    run.sale(QStringLiteral("xf_stale_1"), 1, 0);
+    QCOMPARE(run.savedSales, 1);
+    QCOMPARE(int(FreeWarnings::count()), 0);
+    verifyBooks();
 }
 
 // The faults fill the debug output with warnings; the figures come after them.
