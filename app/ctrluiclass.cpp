@@ -409,6 +409,12 @@ void ctrlUiClass::refreshView(const QString &name, const QString &text, bool rep
         runView(b, replace ? text : b->baseSql + text);
 }
 
+void ctrlUiClass::refreshViewBound(const QString &name, const QString &sql, const QVariantList &values)
+{
+    if (ViewBinding *b = binding(name))
+        runView(b, sql, values);
+}
+
 QStringList ctrlUiClass::rowValues(const QString &name, int row) const
 {
     ViewBinding *b = loaded(m_views.value(name));

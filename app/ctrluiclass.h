@@ -108,6 +108,8 @@ public:
     bool isPending(const QString &name) const;
     // Appends text to the base statement (or replaces it): for a dialog's own lists.
     void refreshView(const QString &name, const QString &text, bool replace = false);
+    // Runs a statement of the store, its values bound, as a dialog's own list.
+    void refreshViewBound(const QString &name, const QString &sql, const QVariantList &values);
     // Runs a list with its declared fixed conditions, the filter's (values bound)
     // and its grouping; an unknown name is said in the log and runs nothing.
     void refreshView(const QString &name, const ViewFilter &filter);

@@ -23,6 +23,7 @@
 #include "refundwriter.h"
 #include "operatorsession.h"
 #include "prompt.h"
+#include "receipt.h"
 #include "salewriter.h"
 #include "takingsread.h"
 #include "takingstree.h"
@@ -309,6 +310,9 @@ private slots:
     void ownerFigures_data();
     void ownerFigures();
     void liabilityAgainstMembers();
+
+    void receiptRead_data();
+    void receiptRead();
 
 private:
     MainWindow *w = nullptr;
@@ -1002,4 +1006,33 @@ void Bench::liabilityAgainstMembers()
                           << differ;
         QCOMPARE(differ, 0);
     }
+}
+
+// A receipt as the printer reads it (the document, its lines, the member's
+// figures after it and the shop's settings): the median of nine reads of the
+// latest member's document of each kind.
+void Bench::receiptRead_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::newRow("消费单") << QStringLiteral("huiyuanxiaofei");
+    QTest::newRow("交费单") << QStringLiteral("huiyuanjiaofei");
+}
+
+void Bench::receiptRead()
+{
+    QFETCH(QString, table);
+    const QString id =
+        scalar(QStringLiteral("select ID from ") + table + QStringLiteral(" where huiyuanid<>'0000' order by rowid desc limit 1"));
+    if (id.isEmpty())
+        QSKIP("no document");
+    QList<double> times;
+    for (int i = 0; i < 9; ++i) {
+        QElapsedTimer t;
+        t.start();
+        const Receipt r = Receipt::of(id);
+        times << double(t.nsecsElapsed()) / 1e6;
+        QVERIFY(r.found);
+    }
+    std::sort(times.begin(), times.end());
+    QTest::setBenchmarkResult(times.at(4), QTest::WalltimeMilliseconds);
 }

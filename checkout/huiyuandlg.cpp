@@ -29,6 +29,22 @@ huiyuanDlg::~huiyuanDlg()
 
 void huiyuanDlg::setData(const QString &viewName, const QString &suffix)
 {
+    open(viewName);
+    m_ctrl->refreshView(viewName, suffix);
+    if (m_ctrl->viewRowCount(viewName) > 0)
+        ui->tableView->selectRow(0);
+}
+
+void huiyuanDlg::setData(const QString &viewName, const ViewFilter &filter)
+{
+    open(viewName);
+    m_ctrl->refreshView(viewName, filter);
+    if (m_ctrl->viewRowCount(viewName) > 0)
+        ui->tableView->selectRow(0);
+}
+
+void huiyuanDlg::open(const QString &viewName)
+{
     m_name = viewName;
     m_search = PickerSearch(viewName);
     setWindowTitle(viewName);
@@ -41,9 +57,6 @@ void huiyuanDlg::setData(const QString &viewName, const QString &suffix)
     ui->lineEdit->setEnabled(m_search.isValid());
     ui->lineEdit->setFocus();
     m_ctrl->setupView(readDbset(), ui->tableView, viewName);
-    m_ctrl->refreshView(viewName, suffix);
-    if (m_ctrl->viewRowCount(viewName) > 0)
-        ui->tableView->selectRow(0);
 }
 
 void huiyuanDlg::reply()

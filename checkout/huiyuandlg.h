@@ -7,6 +7,7 @@
 #include <QVariant>
 
 #include "pickersearch.h"
+#include "viewfilter.h"
 
 namespace Ui { class huiyuanDlg; }
 class ctrlUiClass;
@@ -25,6 +26,8 @@ public:
     // View name (also the reply key and the window title) and the text appended
     // to the view's base SELECT (" " for none).
     void setData(const QString &viewName, const QString &suffix);
+    // The same with its conditions bound (the member search of the front desk).
+    void setData(const QString &viewName, const ViewFilter &filter);
 
     QString viewName() const { return m_name; }
 
@@ -33,6 +36,9 @@ protected:
 
 signals:
     void DlgSend(QString key, QVariant value);
+
+private:
+    void open(const QString &viewName); // the title, the search field and the list's columns
 
 private slots:
     void on_toolButton_clicked();   // 选中

@@ -3,10 +3,7 @@
 #include "ctrluiclass.h"
 #include "periodfilter.h"
 #include "sqltext.h"
-#include "summarybook.h"
-#include "takingsread.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include <QBarCategoryAxis>
@@ -44,34 +41,9 @@ double roundStep(double x)
 
 enum Kind { Columns, Pie, Bars };
 
-// " and <column> between … " for a period; no limit for empty texts.
-QString between(const QString &column, const QString &from, const QString &to)
-{
-    QString s;
-    if (!from.isEmpty())
-        s += QStringLiteral(" and ") + column + QStringLiteral(">=") + sqlLiteral(from);
-    if (!to.isEmpty())
-        s += QStringLiteral(" and ") + column + QStringLiteral("<=") + sqlLiteral(to + QStringLiteral(" 23:59:59"));
-    return s;
-}
-
-BusinessCharts::Series seriesOf(ctrlUiClass &ctrl, const QString &sql)
-{
-    BusinessCharts::Series out;
-    for (const QStringList &row : ctrl.queryRows(sql))
-        out << qMakePair(row.value(0), row.value(1).toDouble());
-    return out;
-}
-
-// Payments and sale receipts of the period as (day, method, amount), from the
-// daily summaries: one row a day and method however busy the shop.
-QString takings(const QString &from, const QString &to)
-{
-    return SummaryBook::dailyTakings(from, to);
-}
 } // namespace
 
-BusinessCharts::BusinessCharts(ctrlUiClass *ctrl, QWidget *parent) : QWidget(parent), m_ctrl(ctrl)
+BusinessCharts::BusinessCharts(ctrlUiClass *ctrl, QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("businessCharts"));
     auto *layout = new QVBoxLayout(this);
@@ -109,67 +81,6 @@ BusinessCharts::BusinessCharts(ctrlUiClass *ctrl, QWidget *parent) : QWidget(par
     auto *filter = new PeriodFilter(m_period, m_from, m_to, this);
     filter->select(QStringLiteral("本月"));
     connect(query, &QPushButton::clicked, this, &BusinessCharts::redraw);
-}
-
-BusinessCharts::Series BusinessCharts::takingsPerDay(ctrlUiClass &ctrl, const QString &from, const QString &to)
-{
-    return seriesOf(ctrl, QStringLiteral("select day, ROUND(SUM(amount),2) from (") + takings(from, to)
-                              + QStringLiteral(") where method<>'储蓄卡' group by day order by day"));
-}
-
-BusinessCharts::Series BusinessCharts::takingsPerMethod(ctrlUiClass &ctrl, const QString &from, const QString &to)
-{
-    // One slice per method under its name of today (代金卷 rows with 代金券).
-    Series out;
-    for (const auto &m : methodSeries(ctrl, from, to)) {
-        const QString name = TakingsRead::methodName(m.first);
-        auto it = std::find_if(out.begin(), out.end(), [&name](const auto &o) { return o.first == name; });
-        if (it == out.end())
-            out << qMakePair(name, m.second);
-        else
-            it->second += m.second;
-    }
-    std::stable_sort(out.begin(), out.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
-    return out;
-}
-
-BusinessCharts::Series BusinessCharts::methodSeries(ctrlUiClass &ctrl, const QString &from, const QString &to)
-{
-    return seriesOf(ctrl, QStringLiteral("select ifnull(method,''), ROUND(SUM(amount),2) from (") + takings(from, to)
-                              + QStringLiteral(") group by method having SUM(amount)<>0 order by SUM(amount) desc"));
-}
-
-BusinessCharts::Series BusinessCharts::topItems(ctrlUiClass &ctrl, const QString &from, const QString &to,
-                                                bool products)
-{
-    const QString kinds = products ? QStringLiteral("('产品')") : QStringLiteral("('服务项目','套餐消费')");
-    return seriesOf(ctrl, QStringLiteral("select max(a.name), ROUND(SUM(a.jine),2) from xiaofeimingxi a "
-                                         "where a.xiaofeileixing in ") + kinds
-                              + QStringLiteral(" and a.ID in (select ID from huiyuanxiaofei where 1=1")
-                              + between(QStringLiteral("xiaofeiriqi"), from, to)
-                              + QStringLiteral(") group by a.xiangmuID order by SUM(a.jine) desc limit 10"));
-}
-
-BusinessCharts::Series BusinessCharts::commissionPerEmployee(ctrlUiClass &ctrl, const QString &from,
-                                                             const QString &to)
-{
-    // Commission is earned on sales and on card issues and top-ups.
-    return seriesOf(ctrl, QStringLiteral("select ifnull(b.name,t.yuangongID), ROUND(SUM(t.tichengjine),2) "
-                                         "from tichengmingxi t left join yuangong b on b.ID=t.yuangongID "
-                                         "where t.xiaofeiID in (select ID from huiyuanxiaofei where 1=1")
-                              + between(QStringLiteral("xiaofeiriqi"), from, to)
-                              + QStringLiteral(" union select ID from huiyuanjiaofei where 1=1")
-                              + between(QStringLiteral("jiaofeiriqi"), from, to)
-                              + QStringLiteral(") group by t.yuangongID order by SUM(t.tichengjine) desc"));
-}
-
-BusinessCharts::Series BusinessCharts::newMembersPerWeek(ctrlUiClass &ctrl, const QString &from, const QString &to)
-{
-    // Weeks named by their Monday.
-    return seriesOf(ctrl, QStringLiteral("select date(substr(login_time,1,10),'-6 days','weekday 1') as week, "
-                                         "count(*) from huiyuan where length(login_time)>=10")
-                              + between(QStringLiteral("login_time"), from, to)
-                              + QStringLiteral(" group by week order by week"));
 }
 
 void BusinessCharts::period(QString *from, QString *to) const
@@ -222,7 +133,7 @@ void BusinessCharts::redraw()
     QString from, to;
     period(&from, &to);
     m_shown.clear();
-    const Series days = takingsPerDay(*m_ctrl, from, to);
+    const Series days = ChartReads::takingsPerDay(from, to);
     // 所有: the greyed dates say which days the charts cover.
     if (from.isEmpty() && !days.isEmpty()) {
         const QSignalBlocker a(m_from), b(m_to);
@@ -234,11 +145,11 @@ void BusinessCharts::redraw()
           shownDays.size() == days.size() ? QStringLiteral("每日实际收入（不含储蓄卡）")
                                           : QStringLiteral("每月实际收入（不含储蓄卡）"),
           shownDays, Columns);
-    place(1, QStringLiteral("各付款方式收款"), takingsPerMethod(*m_ctrl, from, to), Pie);
-    place(2, QStringLiteral("服务项目前十（金额）"), topItems(*m_ctrl, from, to, false), Bars);
-    place(3, QStringLiteral("产品前十（金额）"), topItems(*m_ctrl, from, to, true), Bars);
-    place(4, QStringLiteral("员工提成"), commissionPerEmployee(*m_ctrl, from, to), Columns);
-    place(5, QStringLiteral("每周新会员（人）"), newMembersPerWeek(*m_ctrl, from, to), Columns);
+    place(1, QStringLiteral("各付款方式收款"), ChartReads::takingsPerMethod(from, to), Pie);
+    place(2, QStringLiteral("服务项目前十（金额）"), ChartReads::topItems(from, to, false), Bars);
+    place(3, QStringLiteral("产品前十（金额）"), ChartReads::topItems(from, to, true), Bars);
+    place(4, QStringLiteral("员工提成"), ChartReads::commissionPerEmployee(from, to), Columns);
+    place(5, QStringLiteral("每周新会员（人）"), ChartReads::newMembersPerWeek(from, to), Columns);
 }
 
 void BusinessCharts::showEvent(QShowEvent *event)

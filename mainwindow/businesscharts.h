@@ -1,8 +1,8 @@
 #ifndef BUSINESSCHARTS_H
 #define BUSINESSCHARTS_H
 
-#include <QList>
-#include <QPair>
+#include "chartreads.h"
+
 #include <QWidget>
 
 class ctrlUiClass;
@@ -25,14 +25,8 @@ class BusinessCharts : public QWidget
 public:
     BusinessCharts(ctrlUiClass *ctrl, QWidget *parent = nullptr);
 
-    using Series = QList<QPair<QString, double>>;
-    // The figures behind each chart for a period (dates "yyyy-MM-dd", both days
-    // whole; empty texts: no limit).
-    static Series takingsPerDay(ctrlUiClass &ctrl, const QString &from, const QString &to);
-    static Series takingsPerMethod(ctrlUiClass &ctrl, const QString &from, const QString &to);
-    static Series topItems(ctrlUiClass &ctrl, const QString &from, const QString &to, bool products);
-    static Series commissionPerEmployee(ctrlUiClass &ctrl, const QString &from, const QString &to);
-    static Series newMembersPerWeek(ctrlUiClass &ctrl, const QString &from, const QString &to);
+    // The figures behind each chart come from ChartReads.
+    using Series = ChartSeries;
 
     // A value axis from 0 past span, its ticks on round steps (the caller owns it).
     static QtCharts::QValueAxis *valueAxisOver(double span);
@@ -48,10 +42,8 @@ protected:
 
 private:
     void period(QString *from, QString *to) const;
-    static Series methodSeries(ctrlUiClass &ctrl, const QString &from, const QString &to);
     void place(int index, const QString &title, const Series &data, int kind);
 
-    ctrlUiClass *m_ctrl;
     QComboBox *m_period;
     QDateEdit *m_from;
     QDateEdit *m_to;

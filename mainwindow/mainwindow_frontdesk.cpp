@@ -93,7 +93,7 @@ void MainWindow::on_toolButton_27_clicked()
     }
     huiyuanDlg picker;
     connect(&picker, &huiyuanDlg::DlgSend, this, &MainWindow::DlgRecv);
-    picker.setData(QStringLiteral("会员选择"), ReportQuery::memberPickerFilter(*m_ctrl, text));
+    picker.setData(QStringLiteral("会员选择"), ReportQuery::memberPickerFilter(text));
     const QPoint corner = ui->toolButton_27->mapToGlobal(QPoint(0, 0)) + QPoint(-150, 30);
     picker.setGeometry(corner.x(), corner.y(), 630, 400);
     picker.exec();

@@ -460,7 +460,7 @@ void MainWindow::refreshCashDetail()
 {
     const QString from = dateText(ui->dateEdit_13);
     const QString to = dateText(ui->dateEdit_14);
-    ReportQuery::fillCashDetail(*m_ctrl, from, to);
+    ReportQuery::fillCashDetail(from, to);
     m_ctrl->refreshView(QStringLiteral("收银明细查询"),
                         ReportQuery::cashDetail(from, to, ui->comboBox_32->currentText()));
 }

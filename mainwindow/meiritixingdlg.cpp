@@ -3,11 +3,10 @@
 
 #include "dbsetconfig.h"
 #include "operatorsession.h"
-#include "sqltext.h"
+#include "reportreads.h"
 
 #include <QHeaderView>
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QTableView>
@@ -34,13 +33,6 @@ const ReminderList kLists[] = {
     // Beside the open debts, what has been paid back on them.
     {"还款记录", "还款记录", nullptr},
 };
-
-QString quotedName(const QString &name)
-{
-    QString n = name;
-    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + n + QLatin1Char('"');
-}
 } // namespace
 
 meiritixingDlg::meiritixingDlg(QWidget *parent) : QDialog(parent), ui(new Ui::meiritixingDlg)
@@ -86,23 +78,20 @@ QList<QPair<QString, int>> countEach(const std::function<int(const QString &)> &
             continue;
         const QString name = QString::fromUtf8(entry.name);
         const QString sql = dbsetEntry<TableViewinfo>(map, name).SqlStr;
-        out << qMakePair(name, sql.isEmpty() ? 0 : count(QStringLiteral("select count(*) from (") + sql + QStringLiteral(")")));
+        out << qMakePair(name, sql.isEmpty() ? 0 : count(sql));
     }
     return out;
 }
 } // namespace
 
-QList<QPair<QString, int>> meiritixingDlg::counts(ctrlUiClass &ctrl)
+QList<QPair<QString, int>> meiritixingDlg::counts(ctrlUiClass &)
 {
-    return countEach([&ctrl](const QString &sql) { return ctrl.queryRow(sql).value(0).toInt(); });
+    return countEach([](const QString &sql) { return ReportReads::rowCount(sql); });
 }
 
 QList<QPair<QString, int>> meiritixingDlg::counts(const QSqlDatabase &db)
 {
-    return countEach([&db](const QString &sql) {
-        QSqlQuery q(db);
-        return q.exec(sql) && q.next() ? q.value(0).toInt() : 0;
-    });
+    return countEach([&db](const QString &sql) { return ReportReads::rowCount(sql, db); });
 }
 
 QString meiritixingDlg::noticeText(ctrlUiClass &ctrl)
@@ -119,17 +108,6 @@ QString meiritixingDlg::noticeText(const QList<QPair<QString, int>> &all)
     if (parts.isEmpty())
         return QString();
     return QStringLiteral("今日提醒：") + parts.join(QStringLiteral("，")) + QStringLiteral("。点击“每日提醒”查看。");
-}
-
-QString meiritixingDlg::filtered(const QString &base, const QStringList &columns, const QString &text)
-{
-    if (text.trimmed().isEmpty() || columns.isEmpty())
-        return base;
-    const QString pattern = QStringLiteral(" like '%") + sqlEsc(text.trimmed()) + QStringLiteral("%'");
-    QStringList parts;
-    for (const QString &c : columns)
-        parts << quotedName(c) + pattern;
-    return QStringLiteral("select * from (") + base + QStringLiteral(") where ") + parts.join(QStringLiteral(" or "));
 }
 
 int meiritixingDlg::rowCount(const QString &list) const
@@ -152,7 +130,9 @@ void meiritixingDlg::on_lineEdit_textChanged(const QString &text)
                 if (c < 2 || record.fieldName(c) == QStringLiteral("电话"))
                     columns << record.fieldName(c);
         }
-        m_ctrl.refreshView(name, filtered(base, columns, text), true);
+        QVariantList values;
+        const QString sql = ReportReads::searched(base, columns, text, &values);
+        m_ctrl.refreshViewBound(name, sql, values);
         ui->tabWidget->setTabText(i, QStringLiteral("%1（%2）").arg(QString::fromUtf8(kLists[i].tab))
                                          .arg(m_ctrl.viewRowCount(name)));
     }
@@ -178,9 +158,7 @@ void meiritixingDlg::openMember(const QString &list, int row)
     const QString id = m_ctrl.rowValues(list, row).value(0);
     if (id.isEmpty())
         return;
-    const QStringList member = m_ctrl.queryRow(
-        QStringLiteral("select ID,name,type,birthday,jiaofeijinE,shengyujine,phone,jifen,guwenrenyuan from huiyuan "
-                       "where ID=") + sqlLiteral(id));
+    const QStringList member = ReportReads::memberPick(id);
     if (member.isEmpty())
         return; // a walk-in's debt: no member to open
     emit DlgSend(QStringLiteral("会员选择"), member);

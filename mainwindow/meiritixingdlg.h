@@ -35,8 +35,6 @@ public:
     static QString noticeText(const QList<QPair<QString, int>> &counts);
 
     int rowCount(const QString &list) const;
-    // The statement of a list filtered by a search text (first columns and phone).
-    static QString filtered(const QString &base, const QStringList &columns, const QString &text);
 
 signals:
     void DlgSend(QString key, QVariant value);

@@ -1,7 +1,7 @@
 #include "showlogdlg.h"
 #include "ui_showlogdlg.h"
 
-#include "sqltext.h"
+#include "reportquery.h"
 
 #include <QDateTime>
 
@@ -10,9 +10,7 @@ showLogDlg::showLogDlg(QWidget *parent) : QDialog(parent), ui(new Ui::showLogDlg
     ui->setupUi(this);
     m_ctrl.setupView(readDbset(), ui->tableView, QStringLiteral("日志查询"));
     const QDateTime now = QDateTime::currentDateTime();
-    m_ctrl.refreshView(QStringLiteral("日志查询"),
-                       " where time between '" + now.toString(QStringLiteral("yyyy-MM-dd 00:00:00"))
-                           + "'  and '" + now.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) + "'");
+    m_ctrl.refreshView(QStringLiteral("日志查询"), ReportQuery::operationLogToday(now));
     ui->dateEdit->setDate(now.date());
     ui->dateEdit_2->setDate(now.date());
 }
@@ -24,13 +22,10 @@ showLogDlg::~showLogDlg()
 
 void showLogDlg::on_toolButton_139_clicked()
 {
-    const QString start = ui->dateEdit->date().toString(QStringLiteral("yyyy-MM-dd"));
-    const QString end = ui->dateEdit_2->date().toString(QStringLiteral("yyyy-MM-dd")) + " 23:59:59";
-    QString where = " where time between '" + start + "'  and '" + end + "' ";
-    const QString keyword = ui->lineEdit->text();
-    if (!keyword.isEmpty())
-        where += "and log like '%" + sqlEsc(keyword) + "%'";
-    m_ctrl.refreshView(QStringLiteral("日志查询"), where);
+    m_ctrl.refreshView(QStringLiteral("日志查询"),
+                       ReportQuery::operationLog(ui->dateEdit->date().toString(QStringLiteral("yyyy-MM-dd")),
+                                                 ui->dateEdit_2->date().toString(QStringLiteral("yyyy-MM-dd")),
+                                                 ui->lineEdit->text()));
 }
 
 void showLogDlg::on_toolButton_2_clicked()

@@ -2,6 +2,7 @@
 
 #include "ctrluiclass.h"
 #include "listcelldelegate.h"
+#include "reportreads.h"
 #include "sqltext.h"
 
 #include <QLayout>
@@ -21,13 +22,6 @@ bool isPerUnit(const QString &caption)
         if (caption.contains(QString::fromUtf8(word)))
             return true;
     return false;
-}
-
-QString quotedName(const QString &name)
-{
-    QString n = name;
-    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + n + QLatin1Char('"');
 }
 } // namespace
 
@@ -69,14 +63,6 @@ bool TotalsLine::isTotalled(const QString &caption)
         if (caption.contains(QString::fromUtf8(word)))
             return true;
     return false;
-}
-
-QString TotalsLine::statement(const QString &sql, const QStringList &columns)
-{
-    QString s = QStringLiteral("select count(*)");
-    for (const QString &c : columns)
-        s += QStringLiteral(", round(total(") + quotedName(c) + QStringLiteral("),2)");
-    return s + QStringLiteral(" from (") + sql + QStringLiteral(")");
 }
 
 void TotalsLine::recompute()
@@ -130,7 +116,7 @@ void TotalsLine::recompute()
             sums.clear();
     }
     if (sums.isEmpty())
-        sums = m_ctrl->queryRow(statement(sql, columns), m_ctrl->currentValues(m_view));
+        sums = ReportReads::totals(sql, m_ctrl->currentValues(m_view), columns);
     if (sums.isEmpty()) {
         setText(QStringLiteral("合计：—"));
         return;

@@ -21,8 +21,6 @@ public:
 
     // Whether a column of this caption is summed: amounts, counts, points.
     static bool isTotalled(const QString &caption);
-    // "select count(*), round(sum("c1"),2), … from (<sql>)" for the named result columns.
-    static QString statement(const QString &sql, const QStringList &columns);
 
     void recompute();
 

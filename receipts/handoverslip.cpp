@@ -2,7 +2,7 @@
 
 #include "amounts.h"
 #include "receipts/receiptlayout.h"
-#include "receipts/receiptsettings.h"
+#include "receiptsettings.h"
 
 #include <QFile>
 #include <QPrintPreviewDialog>

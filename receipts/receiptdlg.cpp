@@ -1,10 +1,10 @@
 #include "receipts/receiptdlg.h"
 #include "ui_receiptdlg.h"
 
-#include "receipts/receipt.h"
+#include "receipt.h"
 #include "receipts/receiptlayout.h"
 #include "receipts/receiptprinter.h"
-#include "receipts/receiptsettings.h"
+#include "receiptsettings.h"
 #include "receipts/receiptsettingsdlg.h"
 
 #include "ctrluiclass.h"
@@ -52,8 +52,8 @@ void receiptdlg::setup(const QString &documentId)
 
 void receiptdlg::paint(QPrinter *printer)
 {
-    ReceiptLayout::render(printer, Receipt::of(m_documentId), ReceiptSettings::load(),
-                          ui->comboBox_paper->currentText());
+    const Receipt receipt = Receipt::of(m_documentId);
+    ReceiptLayout::render(printer, receipt, receipt.shop, ui->comboBox_paper->currentText());
 }
 
 void receiptdlg::on_comboBox_paper_currentIndexChanged(int)

@@ -1,7 +1,7 @@
 #include "receipts/receiptlayout.h"
 
-#include "receipts/receipt.h"
-#include "receipts/receiptsettings.h"
+#include "receipt.h"
+#include "receiptsettings.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPageSize>

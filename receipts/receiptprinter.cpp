@@ -1,9 +1,9 @@
 #include "receipts/receiptprinter.h"
 
-#include "receipts/receipt.h"
+#include "receipt.h"
 #include "receipts/receiptdlg.h"
 #include "receipts/receiptlayout.h"
-#include "receipts/receiptsettings.h"
+#include "receiptsettings.h"
 
 #include "ctrluiclass.h"
 
@@ -13,8 +13,7 @@
 
 void ReceiptPrinter::afterDocument(QWidget *parent, const QString &documentId, qint64 tenderedCents)
 {
-    const ReceiptSettings settings = ReceiptSettings::load();
-    if (!settings.autoPrint)
+    if (!ReceiptSettings::load().autoPrint)
         return;
     const Receipt receipt = Receipt::of(documentId, tenderedCents);
     if (!receipt.found)
@@ -27,7 +26,7 @@ void ReceiptPrinter::afterDocument(QWidget *parent, const QString &documentId, q
     }
     QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
     printer.setDocName(documentId);
-    ReceiptLayout::render(&printer, receipt, settings, settings.paper);
+    ReceiptLayout::render(&printer, receipt, receipt.shop, receipt.shop.paper);
 }
 
 void ReceiptPrinter::preview(QWidget *parent, const QString &documentId)
@@ -54,7 +53,7 @@ bool ReceiptPrinter::savePdf(const QString &documentId, const QString &paper, co
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
     printer.setDocName(documentId);
-    ReceiptLayout::render(&printer, receipt, ReceiptSettings::load(), paper);
+    ReceiptLayout::render(&printer, receipt, receipt.shop, paper);
     // QPrinter reports no failure of its own: the file tells.
     if (QFile(path).size() > 0)
         return true;

@@ -4,7 +4,7 @@
 #include "dialogkeys.h"
 
 #include "receipts/receiptlayout.h"
-#include "receipts/receiptsettings.h"
+#include "receiptsettings.h"
 
 #include "ctrluiclass.h"
 #include "operatorsession.h"

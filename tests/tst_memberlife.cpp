@@ -35,9 +35,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include "vouchers.h"
-#include "receipts/receipt.h"
+#include "receipt.h"
 #include "receipts/receiptlayout.h"
-#include "receipts/receiptsettings.h"
+#include "receiptsettings.h"
 #include <QTableView>
 #include <QSpinBox>
 #include <QCheckBox>

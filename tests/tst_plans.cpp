@@ -8,6 +8,7 @@
 
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
+#include "ledgersql.h"
 #include "reportquery.h"
 #include "summarybook.h"
 #include "takingsread.h"
@@ -292,12 +293,12 @@ void TestPlans::memberPickerTries()
 {
     sqlExec("insert into huiyuan(ID, name, phone) values ('M1', '王小明', '13800000001'), "
             "('M2', '李王芳', '13900000002'), ('M3', '王''五', '13700000003')");
-    auto members = [this](const QString &text) {
-        const QString where = ReportQuery::memberPickerFilter(*m_ctrl, text);
+    auto members = [](const QString &text) {
+        const ViewFilter f = ReportQuery::memberPickerFilter(text);
         QStringList ids;
-        for (const QStringList &r : sqlRows("select ID from huiyuan" + where + " order by ID"))
-            ids << r.at(0);
-        return qMakePair(where, ids);
+        for (const QVariantList &r : LedgerSql::rows("select ID from huiyuan where " + f.text() + " order by ID", f.values))
+            ids << r.at(0).toString();
+        return qMakePair(f.text(), ids);
     };
     const auto exact = members("13700000003");
     QCOMPARE(exact.second, QStringList{"M3"});
@@ -314,7 +315,7 @@ void TestPlans::memberPickerTries()
     const auto card = members("M2");
     QCOMPARE(card.second, QStringList{"M2"});
     for (const auto &p : {exact, prefix, phonePrefix, card}) {
-        const QString lines = plan("select ID from huiyuan" + p.first).join('\n');
+        const QString lines = plan("select ID from huiyuan where " + p.first).join('\n');
         QVERIFY2(!lines.contains(QRegularExpression("^SCAN huiyuan$", QRegularExpression::MultilineOption)),
                  qPrintable(lines));
     }

@@ -7,7 +7,7 @@
 #include "operatorsession.h"
 #include "passwordhash.h"
 #include "receipts/receiptprinter.h"
-#include "receipts/receiptsettings.h"
+#include "receiptsettings.h"
 #include "receipts/receiptsettingsdlg.h"
 #include "refundwriter.h"
 #include "salewriter.h"

@@ -5,8 +5,9 @@
 #include "checkoutfixture.h"
 #include "passwordhash.h"
 #include "businesscharts.h"
+#include "chartreads.h"
 #include "meiritixingdlg.h"
-#include "receipts/receiptsettings.h"
+#include "receiptsettings.h"
 #include "reportquery.h"
 #include "takingstree.h"
 #include "tuichuzhidlg.h"
@@ -621,12 +622,12 @@ void TestRefunds::takingsSayWhatHappened()
 
     ctrlUiClass ctrl;
     const QString day = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
-    QVERIFY(ReportQuery::fillCashDetail(ctrl, day, day));
+    QVERIFY(ReportQuery::fillCashDetail(day, day));
     QCOMPARE(sqlValue("select ROUND(sum(jine),2) from tempshouyinmingxi where fukuanfangshi<>'储蓄卡'"), centsText(real));
     QCOMPARE(sqlValue("select ROUND(sum(jine),2) from tempshouyinmingxi where fukuanfangshi='储蓄卡'"),
              centsText(virtualIn));
     QMap<QString, qint64> perMethod;
-    for (const auto &m : BusinessCharts::takingsPerMethod(ctrl, day, day))
+    for (const auto &m : ChartReads::takingsPerMethod(day, day))
         perMethod[m.first] += yuanToCents(m.second);
     QCOMPARE(perMethod.value(QStringLiteral("现金")), real);
     QCOMPARE(perMethod.value(QStringLiteral("储蓄卡")), virtualIn);

@@ -147,7 +147,7 @@ void TestReportsHandover::cashDetailListsRecordsTakenLater()
     ctrlUiClass ctrl;
     QTableView view;
     ctrl.setupView(readDbset(), &view, "收银明细查询");
-    QVERIFY(ReportQuery::fillCashDetail(ctrl, m_today, m_today));
+    QVERIFY(ReportQuery::fillCashDetail(m_today, m_today));
     ctrl.refreshView("收银明细查询", ReportQuery::cashDetail(m_today, m_today, "所有"));
     QCOMPARE(ctrl.viewRowCount("收银明细查询"), 2);
     QCOMPARE(ctrl.rowValues("收银明细查询", 0).mid(0, 5),
@@ -155,14 +155,14 @@ void TestReportsHandover::cashDetailListsRecordsTakenLater()
     QCOMPARE(ctrl.rowValues("收银明细查询", 1).value(2), QString("客户消费"));
 
     pay("CZ2", ctrlUiClass::nowText(), 30, "支付宝");
-    QVERIFY(ReportQuery::fillCashDetail(ctrl, m_today, m_today));
+    QVERIFY(ReportQuery::fillCashDetail(m_today, m_today));
     ctrl.refreshView("收银明细查询", ReportQuery::cashDetail(m_today, m_today, "所有"));
     QCOMPARE(ctrl.viewRowCount("收银明细查询"), 3);
     ctrl.refreshView("收银明细查询", ReportQuery::cashDetail(m_today, m_today, "支付宝"));
     QCOMPARE(ctrl.viewRowCount("收银明细查询"), 1);
     QCOMPARE(ctrl.rowValues("收银明细查询", 0).value(0), QString("CZ2"));
     // an old period only holds the old record
-    QVERIFY(ReportQuery::fillCashDetail(ctrl, "2001-01-01", "2001-01-01"));
+    QVERIFY(ReportQuery::fillCashDetail("2001-01-01", "2001-01-01"));
     ctrl.refreshView("收银明细查询", ReportQuery::cashDetail("2001-01-01", "2001-01-01", "所有"));
     QCOMPARE(ctrl.viewRowCount("收银明细查询"), 1);
     QCOMPARE(sqlValue("select count(*) from tempshouyinmingxi"), QString("1"));

@@ -5,9 +5,11 @@
 #include <QSqlRecord>
 #include <QTableView>
 
+#include "chartreads.h"
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
 #include "reportquery.h"
+#include "sqlstatements.h"
 #include "viewdeclarations.h"
 #include "sqldialect.h"
 #include "testsupport.h"
@@ -24,6 +26,8 @@ private slots:
     void periods_data();
     void periods();
     void otherRange();
+    void periodBoundsAgreeWithSqliteDates();
+    void chartWeeksAgreeWithSqliteDates();
     void consumptionStats_data();
     void consumptionStats();
     void consumptionDetail_data();
@@ -224,6 +228,64 @@ void TestReportQueries::otherRange()
     // an unknown period name gives a valid statement over everything
     rows = run("消费统计", ReportQuery::consumptionStats("", s, e, "", "", "所有"));
     QCOMPARE(rows.size(), 8);
+}
+
+// The bounds worked out in the program and bound are the days SQLite's own date
+// arithmetic gave when the periods were written into the statement: every day of
+// a leap year and the next, so each week across a new year, each month's and
+// quarter's end and 29 February are among them.
+void TestReportQueries::periodBoundsAgreeWithSqliteDates()
+{
+    int checked = 0;
+    for (QDate day(2024, 1, 1); day <= QDate(2025, 12, 31); day = day.addDays(1)) {
+        const QString literal = QStringLiteral("'") + day.toString("yyyy-MM-dd") + QStringLiteral("'");
+        for (const char *p : {"今天", "昨天", "本周", "上周", "本月", "上月", "本季", "上季", "本年", "上年"}) {
+            const QString period = QString::fromUtf8(p);
+            QString where = SqlStatements::periodWhere(period, "c");
+            where.replace("'now','localtime'", literal);
+            const QStringList bounds = where.mid(QString(" where c >= ").size()).split(" and c < ");
+            QCOMPARE(bounds.size(), 2);
+            const QStringList engine = sqlRows("select " + bounds.at(0) + ", " + bounds.at(1)).value(0);
+            QString from, to;
+            QVERIFY(ReportQuery::periodRange(period, day, &from, &to));
+            if (QStringList{from, to} != engine)
+                QFAIL(qPrintable(QString("%1 on %2: %3–%4, SQLite %5").arg(period, day.toString(Qt::ISODate), from, to,
+                                                                            engine.join("–"))));
+            ++checked;
+        }
+    }
+    QCOMPARE(checked, 7310);
+    QString from, to;
+    QVERIFY(!ReportQuery::periodRange("其他", QDate(2025, 1, 1), &from, &to));
+    QVERIFY(!ReportQuery::periodRange("明天", QDate(2025, 1, 1), &from, &to));
+}
+
+// The chart's weeks, once SQLite's 'weekday 1' modifier, now folded in the
+// program: the same Mondays and counts over two year ends, a period's edges and
+// a registration time that is no date.
+void TestReportQueries::chartWeeksAgreeWithSqliteDates()
+{
+    int n = 0;
+    for (QDate day(2024, 12, 20); day <= QDate(2026, 1, 12); day = day.addDays(day.month() == 6 ? 5 : 1), ++n)
+        sqlExec(QString("insert into huiyuan(ID,name,login_time) values('W%1','w','%2 %3')")
+                    .arg(n).arg(day.toString("yyyy-MM-dd")).arg(n % 2 ? "00:00:00" : "23:59:59"));
+    sqlExec("insert into huiyuan(ID,name,login_time) values('Wx','w','2025-xx-yy 10:00'),('Wy','w','2025'),('Wz','w',NULL)");
+    for (const auto &range : QList<QPair<QString, QString>>{{"", ""}, {"2024-12-31", "2025-01-06"}, {"2025-12-29", "2026-01-04"}}) {
+        QString limits;
+        if (!range.first.isEmpty())
+            limits = " and login_time>='" + range.first + "' and login_time<='" + range.second + " 23:59:59'";
+        ChartSeries engine;
+        for (const QStringList &r : sqlRows("select date(substr(login_time,1,10),'-6 days','weekday 1') as week, count(*) "
+                                            "from huiyuan where length(login_time)>=10" + limits
+                                            + " group by week order by week"))
+            engine << qMakePair(r.value(0), r.value(1).toDouble());
+        // In week order; the server sorted the weekless bucket last, SQLite first.
+        ChartSeries weeks = ChartReads::newMembersPerWeek(range.first, range.second);
+        QVERIFY(std::is_sorted(weeks.begin(), weeks.end()));
+        std::sort(engine.begin(), engine.end());
+        QCOMPARE(weeks, engine);
+        QVERIFY(engine.size() >= 2);
+    }
 }
 
 void TestReportQueries::consumptionStats_data()

@@ -17,7 +17,7 @@
 #include "operatorpasswords.h"
 #include "operatorsession.h"
 #include "passwordhash.h"
-#include "receipts/receiptsettings.h"
+#include "receiptsettings.h"
 #include "refundwriter.h"
 #include "salewriter.h"
 #include "shouquandlg.h"

@@ -1,12 +1,11 @@
 #include "reportquery.h"
 #include "takingsread.h"
 
-#include "ctrluiclass.h"
-#include "sqltext.h"
+#include "ledgersql.h"
 #include "viewdeclarations.h"
 
-#include <QMap>
-#include <QRegularExpression>
+#include <QDate>
+#include <QDateTime>
 
 namespace {
 
@@ -40,18 +39,58 @@ ViewFilter between(const QString &column, const QString &start, const QString &e
 
 } // namespace
 
+// Stored times are local text "yyyy-MM-dd hh:mm:ss", so a period is a half-open
+// range of day texts, worked out here and bound: the date indexes serve it on
+// both engines, and no engine's date functions are asked for it.
+bool ReportQuery::periodRange(const QString &period, const QDate &today, QString *from, QString *to)
+{
+    QDate a, b;
+    // Weeks start on Monday and, as strftime's %W counts them, never cross a new year.
+    auto week = [&](const QDate &day) {
+        const QDate monday = day.addDays(1 - day.dayOfWeek());
+        const QDate yearStart(day.year(), 1, 1);
+        a = qMax(monday, yearStart);
+        b = qMin(monday.addDays(7), yearStart.addYears(1));
+    };
+    const QDate month(today.year(), today.month(), 1);
+    const QDate quarter(today.year(), (today.month() - 1) / 3 * 3 + 1, 1);
+    const QDate year(today.year(), 1, 1);
+    if (period == QStringLiteral("今天"))
+        a = today, b = today.addDays(1);
+    else if (period == QStringLiteral("昨天"))
+        a = today.addDays(-1), b = today;
+    else if (period == QStringLiteral("本周"))
+        week(today);
+    else if (period == QStringLiteral("上周"))
+        week(today.addDays(-7));
+    else if (period == QStringLiteral("本月"))
+        a = month, b = month.addMonths(1);
+    else if (period == QStringLiteral("上月"))
+        a = month.addMonths(-1), b = month;
+    else if (period == QStringLiteral("本季"))
+        a = quarter, b = quarter.addMonths(3);
+    else if (period == QStringLiteral("上季"))
+        a = quarter.addMonths(-3), b = quarter;
+    else if (period == QStringLiteral("本年"))
+        a = year, b = year.addYears(1);
+    else if (period == QStringLiteral("上年"))
+        a = year.addYears(-1), b = year;
+    else
+        return false;
+    *from = a.toString(QStringLiteral("yyyy-MM-dd"));
+    *to = b.toString(QStringLiteral("yyyy-MM-dd"));
+    return true;
+}
+
 ViewFilter ReportQuery::dateFilter(const QString &period, const QString &column,
                                    const QString &start, const QString &end)
 {
     ViewFilter f;
-    if (period == QStringLiteral("其他")) {
+    QString from, to;
+    if (period == QStringLiteral("其他"))
         f = between(column, start, end);
-    } else {
-        QString where = ctrlUiClass::periodWhere(period, column).trimmed();
-        if (where.startsWith(QStringLiteral("where ")))
-            where = where.mid(6);
-        f = ViewFilter(where);
-    }
+    else if (periodRange(period, QDate::currentDate(), &from, &to))
+        f = ViewFilter(column + QStringLiteral(" >= ? and ") + column + QStringLiteral(" < ?"), {from, to});
     if (!f.isEmpty())
         f.periodOf = column;
     return f;
@@ -276,21 +315,35 @@ ViewFilter ReportQuery::cashDetail(const QString &start, const QString &end, con
     return f;
 }
 
+ViewFilter ReportQuery::operationLog(const QString &start, const QString &end, const QString &keyword)
+{
+    ViewFilter f = between(QStringLiteral("time"), start, end);
+    if (!keyword.isEmpty())
+        f += likeAny(keyword, {QStringLiteral("log")});
+    return f;
+}
+
+ViewFilter ReportQuery::operationLogToday(const QDateTime &now)
+{
+    return ViewFilter(QStringLiteral("time>=? and time<=?"),
+                      {now.toString(QStringLiteral("yyyy-MM-dd 00:00:00")), now.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))});
+}
+
 // Filled for the period asked, each time: a record taken a minute ago is listed,
 // and start-up does no work that grows with the records.
-bool ReportQuery::fillCashDetail(ctrlUiClass &ctrl, const QString &start, const QString &end)
+bool ReportQuery::fillCashDetail(const QString &start, const QString &end)
 {
     const QVariantList range = {start, endOfDay(end)};
-    bool ok = ctrl.execSql(QStringLiteral("delete from tempshouyinmingxi"));
-    ok = ctrl.execSql(QStringLiteral(
+    bool ok = LedgerSql::execSingle(QStringLiteral("delete from tempshouyinmingxi")) >= 0;
+    ok = LedgerSql::execSingle(QStringLiteral(
              "insert into tempshouyinmingxi(jiluID,time,shouyinleibie,fukuanfangshi,jine,huiyuanID,user) "
              "select ID,jiaofeiriqi,'客户交费',fukuanleixing,shifujine,huiyuanid,caozuoyuan from huiyuanjiaofei "
-             "where jiaofeiriqi>=? and jiaofeiriqi<=?"), range)
+             "where jiaofeiriqi>=? and jiaofeiriqi<=?"), range) >= 0
         && ok;
-    ok = ctrl.execSql(QStringLiteral(
+    ok = LedgerSql::execSingle(QStringLiteral(
              "insert into tempshouyinmingxi(jiluID,time,shouyinleibie,fukuanfangshi,jine,huiyuanID,user) "
              "select ID,xiaofeiriqi,'客户消费',fukuanfangshi,shishoujine,huiyuanid,caozuoyuan from huiyuanxiaofei "
-             "where xiaofeiriqi>=? and xiaofeiriqi<=?"), range)
+             "where xiaofeiriqi>=? and xiaofeiriqi<=?"), range) >= 0
         && ok;
     return ok;
 }
@@ -309,22 +362,21 @@ std::optional<ViewFilter> ReportQuery::drillDown(const QString &masterView, cons
 // Names and phone numbers that begin with the text, through their two indexes
 // (an exact match is among them); only when nobody's begins with it does the
 // search read every member for the text inside.
-QString ReportQuery::memberPickerFilter(ctrlUiClass &ctrl, const QString &text)
+ViewFilter ReportQuery::memberPickerFilter(const QString &text)
 {
-    const QString t = QStringLiteral("'") + sqlEsc(text) + QStringLiteral("'");
-    // Every text that begins with t sorts from t up to t followed by the last code point.
-    auto prefix = [&t](const QString &c) {
-        return QStringLiteral("(") + c + QStringLiteral(" >= ") + t + QStringLiteral(" and ") + c + QStringLiteral(" < ")
-            + t + QStringLiteral(" || char(1114111))");
-    };
     // A card number names one member: it wins over names and phones that begin with it.
-    const QString card = QStringLiteral(" where ID=") + t;
-    if (!text.isEmpty() && !ctrl.queryRow(QStringLiteral("select 1 from huiyuan") + card + QStringLiteral(" limit 1")).isEmpty())
+    const ViewFilter card(QStringLiteral("ID=?"), {text});
+    // Every text that begins with t sorts from t up to t followed by the last code point.
+    const QString last = QString::fromUcs4(U"\U0010FFFF");
+    const ViewFilter begins(QStringLiteral("(name >= ? and name < ?) or (phone >= ? and phone < ?)"),
+                            {text, text + last, text, text + last});
+    auto any = [](const ViewFilter &f) {
+        return LedgerSql::value(QStringLiteral("select 1 from huiyuan where ") + f.text() + QStringLiteral(" limit 1"),
+                                f.values).isValid();
+    };
+    if (!text.isEmpty() && any(card))
         return card;
-    const QString begins = QStringLiteral(" where ") + prefix(QStringLiteral("name")) + QStringLiteral(" or ")
-        + prefix(QStringLiteral("phone"));
-    if (!text.isEmpty() && !ctrl.queryRow(QStringLiteral("select 1 from huiyuan") + begins + QStringLiteral(" limit 1")).isEmpty())
+    if (!text.isEmpty() && any(begins))
         return begins;
-    const QString p = QStringLiteral("'%") + sqlEsc(text) + QStringLiteral("%'");
-    return QStringLiteral(" where name like ") + p + QStringLiteral(" or phone like ") + p;
+    return likeAny(text, {QStringLiteral("name"), QStringLiteral("phone")});
 }

@@ -8,7 +8,8 @@
 #include <QVariantMap>
 #include <optional>
 
-class ctrlUiClass;
+class QDate;
+class QDateTime;
 
 // The filters of the query pages: conditions with their values bound, which the
 // list's declaration (viewdeclarations.h) completes with its fixed conditions and
@@ -20,6 +21,10 @@ public:
     // whole end day included. An unknown period adds no condition.
     static ViewFilter dateFilter(const QString &period, const QString &column,
                               const QString &start, const QString &end);
+
+    // The period's half-open range of days [from, to) for today; false for "其他"
+    // and for a period not known.
+    static bool periodRange(const QString &period, const QDate &today, QString *from, QString *to);
 
     static bool isAll(const QString &comboText);
 
@@ -53,11 +58,14 @@ public:
     static ViewFilter productSearch(const QString &text, const QString &category);    // 产品管理
     static ViewFilter serviceItemSearch(const QString &text, const QString &category); // 服务项目列表
     static ViewFilter shiftHistory(const QString &start, const QString &end, const QString &user); // 交班查询
+    // 日志查询: both days whole, the keyword anywhere in the text; on opening, today so far.
+    static ViewFilter operationLog(const QString &start, const QString &end, const QString &keyword);
+    static ViewFilter operationLogToday(const QDateTime &now);
     static ViewFilter cashDetail(const QString &start, const QString &end, const QString &method); // 收银明细查询
 
     // The cash-register detail for a period: emptied and filled from the payment
     // and consumption records whose date lies between start and the end of end's day.
-    static bool fillCashDetail(ctrlUiClass &ctrl, const QString &start, const QString &end);
+    static bool fillCashDetail(const QString &start, const QString &end);
 
     // The detail list's filter for a clicked master row (column name -> value);
     // nothing when the row lacks a column the master hands on.
@@ -68,7 +76,7 @@ public:
 
     // The member picker's filter for a typed name or phone number: those that
     // begin with it, else those that hold it anywhere.
-    static QString memberPickerFilter(ctrlUiClass &ctrl, const QString &text);
+    static ViewFilter memberPickerFilter(const QString &text);
 
 private:
     static ViewFilter ledgerChanges(const QString &period, const QString &start, const QString &end,

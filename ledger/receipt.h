@@ -7,9 +7,12 @@
 #include <QVariantList>
 #include <QtGlobal>
 
+#include "receiptsettings.h"
+
 // One document as its receipt tells it, read back from the rows its writer
 // left: a sale or its void, a card issue, top-up, renewal or refund, with the
-// repayments taken on its debt since.
+// repayments taken on its debt since, and the shop's settings it is printed
+// with. The window prints from this value and reads nothing itself.
 struct ReceiptLine
 {
     QString name;
@@ -40,6 +43,7 @@ struct Receipt
     QStringList notes;
     // The last line: thanks for a sale, or what the document undid.
     QString closing = QStringLiteral("谢谢惠顾，欢迎再次光临");
+    ReceiptSettings shop; // the head (name, address, phone) and the paper
 
     // tenderedCents ≥ 0: what the customer handed over in cash, for the change.
     static Receipt of(const QString &documentId, qint64 tenderedCents = -1);

@@ -1,4 +1,4 @@
-#include "receipts/receipt.h"
+#include "receipt.h"
 
 #include "amounts.h"
 #include "ledgersql.h"
@@ -43,6 +43,7 @@ Receipt Receipt::of(const QString &documentId, qint64 tenderedCents)
 {
     Receipt r;
     r.documentId = documentId;
+    r.shop = ReceiptSettings::load();
     if (documentId.isEmpty())
         return r;
     if (value(QStringLiteral("select 1 from huiyuanxiaofei where ID=? LIMIT 1"), {documentId}).isValid())
@@ -211,9 +212,9 @@ void Receipt::readRefund(const QVariantList &row)
     const QString remark = row.value(9).toString();
     if (kind == QStringLiteral("退套餐")) {
         for (const QVariantList &u :
-             rows(QStringLiteral("select ifnull(f.name,y.xiangmumingchen),y.cishujianshao from huiyuanyuebiandong y "
+             rows(QStringLiteral("select coalesce(f.name,y.xiangmumingchen),y.cishujianshao from huiyuanyuebiandong y "
                                  "left join fuwuxiangmu f on f.ID=y.xiangmumingchen where y.huiyuanid=? and y.beizhu=? "
-                                 "and ifnull(y.xiangmumingchen,'')<>'' order by y.ID"),
+                                 "and coalesce(y.xiangmumingchen,'')<>'' order by y.ID"),
                   {memberId, QStringLiteral("退款单：") + documentId})) {
             ReceiptLine line;
             line.name = u.value(0).toString();
@@ -259,9 +260,9 @@ void Receipt::readRefund(const QVariantList &row)
 void Receipt::readFigures(bool walkIn)
 {
     const qint64 debt = yuanToCents(
-        value(QStringLiteral("select ifnull(sum(qiankuanjine),0) from huiyuanxiaofei where ID=?"), {documentId})
+        value(QStringLiteral("select coalesce(sum(qiankuanjine),0) from huiyuanxiaofei where ID=?"), {documentId})
             .toDouble()
-        + value(QStringLiteral("select ifnull(sum(qiankuanjine),0) from huiyuanjiaofei where ID=?"), {documentId})
+        + value(QStringLiteral("select coalesce(sum(qiankuanjine),0) from huiyuanjiaofei where ID=?"), {documentId})
               .toDouble());
     if (debt != 0)
         after << Pair{QStringLiteral("本单欠款"), centsShown(debt)};
@@ -281,9 +282,9 @@ void Receipt::readFigures(bool walkIn)
         after << Pair{QStringLiteral("卡内余额"),
                       money(value(QStringLiteral("select shengyujine from huiyuan where ID=?"), {memberId}))};
     for (const QVariantList &u :
-         rows(QStringLiteral("select ifnull(f.name,y.xiangmumingchen),y.dangshikaneicishu,y.xiangmumingchen from huiyuanyuebiandong y "
+         rows(QStringLiteral("select coalesce(f.name,y.xiangmumingchen),y.dangshikaneicishu,y.xiangmumingchen from huiyuanyuebiandong y "
                              "left join fuwuxiangmu f on f.ID=y.xiangmumingchen where y.ID in (select max(ID) from "
-                             "huiyuanyuebiandong where huiyuanid=? and ifnull(xiangmumingchen,'')<>'' and")
+                             "huiyuanyuebiandong where huiyuanid=? and coalesce(xiangmumingchen,'')<>'' and")
                   + kRemarkIn + QStringLiteral(" group by xiangmumingchen) order by y.ID"),
               QVariantList{memberId} + remarks))
     {

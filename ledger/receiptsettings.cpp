@@ -1,4 +1,4 @@
-#include "receipts/receiptsettings.h"
+#include "receiptsettings.h"
 
 #include "accountbooks.h"
 #include "ledgersql.h"
