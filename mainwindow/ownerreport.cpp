@@ -305,16 +305,19 @@ void OwnerReport::drawLiability()
     auto *set = new QBarSet(QStringLiteral("月末预收款"));
     QStringList labels;
     double top = 0;
+    // Twelve "yyyy-MM" under bars a few dozen pixels wide were cut to "2…": the
+    // bars say the month, the title the months' span.
     for (const QStringList &r : rows) {
-        labels << r.value(0);
+        labels << QString::number(r.value(0).mid(5).toInt());
         *set << r.value(4).toDouble();
         top = qMax(top, r.value(4).toDouble());
     }
     auto *series = new QBarSeries;
     series->append(set);
-    QChart *chart = drawBars(m_liabilityChart,
-                             rows.isEmpty() ? QStringLiteral("月末预收款：本期没有数据") : QStringLiteral("月末预收款（元）"),
-                             series, labels, top);
+    const QString title = rows.isEmpty() ? QStringLiteral("月末预收款：本期没有数据")
+                                         : QStringLiteral("月末预收款（元）：%1 至 %2 各月")
+                                               .arg(rows.first().value(0), rows.last().value(0));
+    QChart *chart = drawBars(m_liabilityChart, title, series, labels, top);
     chart->legend()->hide();
 }
 
