@@ -21,10 +21,8 @@ addchanpinDlg::addchanpinDlg(QWidget *parent)
 {
     ui->setupUi(this);
     DialogKeys::setMainAction(this, ui->toolButton);
-    m_ctrl->fillCombo(ui->comboBox, Catalogue::listSql(QString::fromUtf8(kCategoryList), QStringLiteral("类别")),
-                      QStringLiteral("db"));
-    m_ctrl->fillCombo(ui->comboBox_2, Catalogue::listSql(QString::fromUtf8(kUnitList), QStringLiteral("类别")),
-                      QStringLiteral("db"));
+    Catalogue::fillNamedList(ui->comboBox, QString::fromUtf8(kCategoryList));
+    Catalogue::fillNamedList(ui->comboBox_2, QString::fromUtf8(kUnitList));
 }
 
 addchanpinDlg::~addchanpinDlg()
@@ -61,7 +59,7 @@ void addchanpinDlg::on_toolButton_3_clicked()
     dlg->setData(QString::fromUtf8(kCategoryList));
     dlg->exec();
     delete dlg;
-    Catalogue::refillCombo(*m_ctrl, ui->comboBox, Catalogue::listSql(QString::fromUtf8(kCategoryList)));
+    Catalogue::refillNamedList(ui->comboBox, QString::fromUtf8(kCategoryList));
 }
 
 void addchanpinDlg::on_toolButton_4_clicked()
@@ -70,7 +68,7 @@ void addchanpinDlg::on_toolButton_4_clicked()
     dlg->setData(QString::fromUtf8(kUnitList));
     dlg->exec();
     delete dlg;
-    Catalogue::refillCombo(*m_ctrl, ui->comboBox_2, Catalogue::listSql(QString::fromUtf8(kUnitList)));
+    Catalogue::refillNamedList(ui->comboBox_2, QString::fromUtf8(kUnitList));
 }
 
 void addchanpinDlg::on_toolButton_clicked()
