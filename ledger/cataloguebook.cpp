@@ -1,5 +1,6 @@
 #include "cataloguebook.h"
 
+#include "accountbooks.h"
 #include "amounts.h"
 #include "changelogtext.h"
 #include "conflictretry.h"
@@ -7,6 +8,7 @@
 #include "ledgersql.h"
 #include "memberwriter.h"
 #include "operatorstore.h"
+#include "productbook.h"
 #include "textlimits.h"
 #include "transactionscope.h"
 
@@ -121,6 +123,41 @@ LedgerResult saveEmployeeOnce(const Employee &e, bool isNew, const QString &op)
     if (written)
         logChange(isNew, "yuangong", "ID", e.id, op);
     return LedgerSql::committed(tx, kSaveFailed, e.id);
+}
+
+LedgerResult saveProductOnce(const Product &p, bool isNew, const QString &op)
+{
+    TransactionScope tx;
+    if (!OperatorStore::requireSettingsRight(op))
+        return LedgerSql::committed(tx, kSaveFailed, QString());
+    const QString conflict = CatalogueBook::productConflict(p, isNew);
+    if (!conflict.isEmpty()) {
+        refuse(conflict);
+        return LedgerSql::committed(tx, kSaveFailed, QString());
+    }
+    const QVariantList values{p.name, p.barcode, p.category, p.unit, p.spec, money(p.purchaseCents),
+                              money(p.sellingCents), money(p.floorCents), yesNo(p.timePriced), p.remark, p.id};
+    bool written;
+    if (isNew) {
+        StockMove zero;
+        zero.documentId = QStringLiteral("000000");
+        zero.kind = QStringLiteral("入库明细");
+        zero.productId = p.id;
+        zero.reason = zero.operatorName = zero.remark = QStringLiteral("0");
+        written = StockBook::move(zero)
+                  && LedgerSql::execOne(QStringLiteral("insert into chanpin(name,tiaoma,leibie,danwei,guige,jinhuojiage,"
+                                                       "xiaoshoujiage,dijia,shijiashangpin,beizhu,ID) "
+                                                       "values(?,?,?,?,?,?,?,?,?,?,?)"),
+                                        values, QStringLiteral("产品未写入") + kNotSaved);
+    } else {
+        written = LedgerSql::execOne(QStringLiteral("update chanpin set name=?,tiaoma=?,leibie=?,danwei=?,guige=?,"
+                                                    "jinhuojiage=?,xiaoshoujiage=?,dijia=?,shijiashangpin=?,beizhu=? "
+                                                    "where ID=?"),
+                                     values, QStringLiteral("找不到该产品，可能已在另一台收银机删除") + kNotSaved);
+    }
+    if (written && ProductBook::setStockLevel(p.id, p.lowStock))
+        logChange(isNew, "chanpin", "ID", p.id, op);
+    return LedgerSql::committed(tx, kSaveFailed, p.id);
 }
 
 LedgerResult addCategoryOnce(const QString &list, const QString &entry, const QString &op)
@@ -263,6 +300,27 @@ QString CatalogueBook::employeeConflict(const Employee &e, bool isNew)
     return QString();
 }
 
+QString CatalogueBook::productConflict(const Product &p, bool isNew)
+{
+    const QString limits = tooLong({{QStringLiteral("产品名称"), p.name, TextLimits::kName},
+                                    {QStringLiteral("产品编号"), p.id, TextLimits::kRemark},
+                                    {QStringLiteral("产品条码"), p.barcode, TextLimits::kRemark},
+                                    {QStringLiteral("产品类别"), p.category, TextLimits::kRemark},
+                                    {QStringLiteral("产品单位"), p.unit, TextLimits::kRemark},
+                                    {QStringLiteral("产品规格"), p.spec, TextLimits::kRemark},
+                                    {QStringLiteral("备注"), p.remark, TextLimits::kRemark}});
+    if (!limits.isEmpty() || !isNew)
+        return limits;
+    if (ProductBook::exists(p.id))
+        return QStringLiteral("该产品编码已经存在！请更换产品编码");
+    // A deleted product's movements stay as its history: a new product under
+    // the same code would inherit its stock and its sales. (The zero movement
+    // of its creation carries nothing.)
+    if (ProductBook::codeHasMovements(p.id))
+        return QStringLiteral("该产品编码曾用于已删除的产品，还有它的出入库记录！请更换产品编码");
+    return QString();
+}
+
 QString CatalogueBook::categoryConflict(const QString &listName, const QString &entry)
 {
     // An empty entry cannot be chosen sensibly, and a second copy of one
@@ -291,6 +349,11 @@ LedgerResult CatalogueBook::saveServiceItem(const ServiceItem &item, bool isNew,
 LedgerResult CatalogueBook::saveEmployee(const Employee &employee, bool isNew, const QString &operatorName)
 {
     return retryOnConflict([&] { return saveEmployeeOnce(employee, isNew, operatorName); });
+}
+
+LedgerResult CatalogueBook::saveProduct(const Product &product, bool isNew, const QString &operatorName)
+{
+    return retryOnConflict([&] { return saveProductOnce(product, isNew, operatorName); });
 }
 
 LedgerResult CatalogueBook::addCategory(const QString &listName, const QString &entry, const QString &operatorName)

@@ -37,6 +37,22 @@ struct Employee
     QString remark;
 };
 
+struct Product
+{
+    QString id;
+    QString name;
+    QString barcode;
+    QString category;
+    QString unit;
+    QString spec;
+    qint64 purchaseCents = 0;
+    qint64 sellingCents = 0;
+    qint64 floorCents = 0;
+    bool timePriced = false;           // 时价商品
+    QString remark;
+    double lowStock = 0;               // the daily reminder's level: remind at or below it
+};
+
 // One line of a package: a service item, its uses and their price.
 struct PackageLine
 {
@@ -72,6 +88,7 @@ public:
     // again inside its transaction (another desk may have saved meanwhile).
     static QString serviceItemConflict(const ServiceItem &item, bool isNew);
     static QString employeeConflict(const Employee &employee, bool isNew);
+    static QString productConflict(const Product &product, bool isNew);
     static QString categoryConflict(const QString &listName, const QString &entry);
     // `replaces` is the code of the package being edited, empty for a new one.
     static QString packageConflict(const QString &packageId, const QString &replaces);
@@ -79,6 +96,9 @@ public:
     // A new row (isNew) or the change of the row of item.id.
     static LedgerResult saveServiceItem(const ServiceItem &item, bool isNew, const QString &operatorName);
     static LedgerResult saveEmployee(const Employee &employee, bool isNew, const QString &operatorName);
+    // A new product comes with its zero movement, which lists it in every
+    // stock list before it has any real movement.
+    static LedgerResult saveProduct(const Product &product, bool isNew, const QString &operatorName);
     static LedgerResult addCategory(const QString &listName, const QString &entry, const QString &operatorName);
     // The entry of this list only: the same word may stand in another list too.
     static LedgerResult removeCategory(const QString &listName, const QString &entry, const QString &operatorName);

@@ -163,6 +163,10 @@ private slots:
         sqlExec(QStringLiteral("insert into yuangong(ID,name) values('E1','小张')"));
         sqlExec(QStringLiteral("insert into taocanmingxi(taocanID,name,xiangmuID) values('T''1','护理套餐','A1')"));
         sqlExec(QStringLiteral("insert into user(name,password,xitongshezhi,jinyong) values('收银员','','否','否')"));
+        sqlExec(QStringLiteral("insert into chanpin(ID,name) values('P1','洗发水')"));
+        Product product;
+        product.id = QStringLiteral("P1");
+        product.name = QStringLiteral("护发素");
         ServiceItem sameName;
         sameName.id = QStringLiteral("A2");
         sameName.name = QStringLiteral("洗发");
@@ -182,6 +186,8 @@ private slots:
              [&] { return CatalogueBook::saveServiceItem(goneItem, false, "admin"); }},
             {noRight, [&] { return CatalogueBook::saveServiceItem(goneItem, true, "收银员"); }},
             {QStringLiteral("该操作员已经存在！请更换会员名"), [&] { return CatalogueBook::saveEmployee(sameEmployee, true, "admin"); }},
+            {QStringLiteral("该产品编码已经存在！请更换产品编码"), [&] { return CatalogueBook::saveProduct(product, true, "admin"); }},
+            {noRight, [&] { return CatalogueBook::saveProduct(product, false, "收银员"); }},
             {noRight, [&] { return CatalogueBook::addCategory("项目类型", "烫染", "收银员"); }},
             {noRight, [&] { return CatalogueBook::removeCategory("项目类型", "美发", "收银员"); }},
             {QStringLiteral("该套餐编号已经存在！请更换套餐编号"), [&] { return CatalogueBook::savePackage(taken, QString(), "admin"); }},
@@ -193,7 +199,7 @@ private slots:
         };
         const auto everything = [] {
             QStringList n;
-            for (const char *t : {"fuwuxiangmu", "yuangong", "taocanmingxi", "leibie", "user", "log"})
+            for (const char *t : {"fuwuxiangmu", "yuangong", "chanpin", "chanpinrukumingxi", "taocanmingxi", "leibie", "user", "log"})
                 n << sqlValue(QStringLiteral("select count(*) from %1").arg(QLatin1String(t)));
             return n.join(QLatin1Char('|'));
         };
