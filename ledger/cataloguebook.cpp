@@ -336,7 +336,7 @@ QString CatalogueBook::packageConflict(const QString &packageId, const QString &
 {
     // Rows of one package are found by their code: a second package under a
     // code already taken would mix its lines into the other one.
-    if (packageId != replaces && taken(QStringLiteral("select 1 from taocanmingxi where taocanID=?"), {packageId}))
+    if (packageId != replaces && taken(QStringLiteral("select 1 from taocanmingxi where taocanID=? LIMIT 1"), {packageId}))
         return QStringLiteral("该套餐编号已经存在！请更换套餐编号");
     return QString();
 }
