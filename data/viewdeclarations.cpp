@@ -95,7 +95,10 @@ const Row kRows[] = {
     {"员工提成", "tableView_41", "", false, "", "GROUP BY a.yuangongID", "员工编号", "提成明细", "a.yuangongID=?"},
     {"提成明细", "tableView_42", "", false, nullptr, "", "", "", "",
      "select count(*), round(total(a.tichengjine),2) from tichengmingxi a join yuangong b on a.yuangongID=b.ID"},
-    {"收银明细查询", "tableView_12", "", false, "", "order by time", "", "", ""},
+    // Empty until 查询 gives it a period (the 合计 of no period would be every day's).
+    {"收银明细查询", "tableView_12", "", false, "1=0", "order by time", "", "", "",
+     "select count(*), round(total(jine),2) from tempshouyinmingxi",
+     "select ifnull(sum(bishu),0), round(ifnull(sum(jine_fen),0)/100.0,2) from rihuizong_shouyin where 1=1", "time"},
     // settings
     {"服务项目列表", "tableView_24", "", false, "", "GROUP BY ID", "", "", ""},
     {"产品管理", "tableView_25", "", false, "", "GROUP BY b.ID", "", "", ""},

@@ -65,8 +65,8 @@ public:
     static ViewFilter operationLogToday(const QDateTime &now);
     static ViewFilter cashDetail(const QString &start, const QString &end, const QString &method); // 收银明细查询
 
-    // The cash-register detail for a period: emptied and filled from the payment
-    // and consumption records whose date lies between start and the end of end's day.
+    // The cash-register detail for a period: from now on it holds the payment and
+    // consumption records whose date lies between start and the end of end's day.
     static bool fillCashDetail(const QString &start, const QString &end);
 
     // The detail list's filter for a clicked master row (column name -> value);

@@ -37,6 +37,7 @@ private slots:
     void periodListsNameTheirMembersFromAnIndex_data();
     void periodListsNameTheirMembersFromAnIndex();
     void commissionsLookTheirDocumentsUpOnce();
+    void cashDetailStreamsTheRecords();
 
 private:
     QStringList plan(const QString &sql, const QVariantList &values = QVariantList());
@@ -553,6 +554,21 @@ void TestPlans::commissionsLookTheirDocumentsUpOnce()
     QVERIFY2(lines.first() == QLatin1String("SEARCH a USING INDEX idx_tichengmingxi_xiaofeiID (xiaofeiID=?)"),
              qPrintable(lines.join('\n') + "\n" + sql));
     QCOMPARE(lines.filter(QStringLiteral("LIST SUBQUERY")).size(), 1);
+}
+
+// The cash-register detail is a view of the period's records: its first screen comes
+// from the two date indexes merged in date order, with nothing copied or sorted.
+void TestPlans::cashDetailStreamsTheRecords()
+{
+    QVERIFY(ReportQuery::fillCashDetail(QStringLiteral("2026-01-01"), QStringLiteral("2026-12-31")));
+    const ViewFilter f = ReportQuery::cashDetail(QStringLiteral("2026-01-01"), QStringLiteral("2026-12-31"),
+                                                 QStringLiteral("所有"));
+    const QString sql = ViewDeclarations::statement(base(QStringLiteral("收银明细查询")), QStringLiteral("收银明细查询"), f);
+    const QString lines = plan(sql, f.values).join('\n');
+    QVERIFY2(lines.contains(QLatin1String("MERGE (UNION ALL)")) && !lines.contains(QLatin1String("TEMP B-TREE"))
+                 && lines.contains(QLatin1String("SEARCH a USING INDEX idx_huiyuanjiaofei_jiaofeiriqi"))
+                 && lines.contains(QLatin1String("SEARCH a USING INDEX idx_huiyuanxiaofei_xiaofeiriqi")),
+             qPrintable(lines + "\n" + sql));
 }
 
 QTEST_MAIN(TestPlans)

@@ -630,6 +630,16 @@ void TestReportQueries::declaredTotalsAgreeWithTheList()
     };
     for (const auto &c : cases)
         compareDeclaredTotals(c.first, c.second);
+    // The cash-register detail of ten whole days: its 合计 from the daily summaries,
+    // of both sources; with a method, from its records.
+    sqlExec("insert into huiyuanjiaofei(ID,huiyuanid,jiaofeiriqi,jiaofeileixing,shifujine,fukuanleixing) values('CZ1',"
+            "'1001','" + m_today.addDays(-2).toString("yyyy-MM-dd") + " 23:59:59','会员充值',100.05,'微信')");
+    const QString from = m_today.addDays(-10).toString("yyyy-MM-dd"), to = m_today.toString("yyyy-MM-dd");
+    QVERIFY(ReportQuery::fillCashDetail(from, to));
+    const ViewFilter all = ReportQuery::cashDetail(from, to, "所有");
+    QVERIFY(ViewDeclarations::totalsStatement("收银明细查询", all).contains("rihuizong_shouyin"));
+    QCOMPARE(compareDeclaredTotals("收银明细查询", all), 4 + 5 + 1);
+    QCOMPARE(compareDeclaredTotals("收银明细查询", ReportQuery::cashDetail(from, to, "微信")), 1);
     // A list re-run with a text of its own has no declared totals any more.
     m_ctrl->refreshView("消费统计", QStringLiteral(" where 1=0 GROUP BY a.ID"));
     QString sql;
