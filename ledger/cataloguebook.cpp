@@ -42,12 +42,18 @@ bool taken(const QString &sql, const QVariantList &values)
     return value(sql, values).isValid();
 }
 
-// The texts a save keeps, bounded as every other window bounds them: a name
-// fits a list column, anything else a remark's length.
-QString tooLong(std::initializer_list<TextLimits::Check> checks)
+// The texts a save keeps, bounded and refused in the words the generic record
+// requests have always used: a name fits a list column, any other text a
+// remark's length.
+QString tooLong(const QStringList &names, const QStringList &others)
 {
-    const QString why = TextLimits::firstRefusal(checks);
-    return why.isEmpty() ? why : why + kNotSaved;
+    for (const QString &n : names)
+        if (!TextLimits::refusal(QString(), n, TextLimits::kName).isEmpty())
+            return QStringLiteral("名称不能超过%1个字，未保存").arg(TextLimits::kName);
+    for (const QString &t : others)
+        if (!TextLimits::refusal(QString(), t, TextLimits::kRemark).isEmpty())
+            return QStringLiteral("输入的文字不能超过%1个字，未保存").arg(TextLimits::kRemark);
+    return QString();
 }
 
 // The row's log line, as the generic record requests have always written it.
@@ -262,10 +268,7 @@ LedgerResult removeOnce(CatalogueBook::Entry entry, const QString &key, const QS
 
 QString CatalogueBook::serviceItemConflict(const ServiceItem &item, bool isNew)
 {
-    const QString limits = tooLong({{QStringLiteral("项目名称"), item.name, TextLimits::kName},
-                                    {QStringLiteral("项目编号"), item.id, TextLimits::kRemark},
-                                    {QStringLiteral("所属类别"), item.category, TextLimits::kRemark},
-                                    {QStringLiteral("备注"), item.remark, TextLimits::kRemark}});
+    const QString limits = tooLong({item.name}, {item.id, item.category, item.remark});
     if (!limits.isEmpty())
         return limits;
     // An edit may keep its own name; a new item may take none that is in use.
@@ -281,11 +284,7 @@ QString CatalogueBook::serviceItemConflict(const ServiceItem &item, bool isNew)
 
 QString CatalogueBook::employeeConflict(const Employee &e, bool isNew)
 {
-    const QString limits = tooLong({{QStringLiteral("员工姓名"), e.name, TextLimits::kName},
-                                    {QStringLiteral("员工编号"), e.id, TextLimits::kRemark},
-                                    {QStringLiteral("员工类型"), e.type, TextLimits::kRemark},
-                                    {QStringLiteral("员工电话"), e.phone, TextLimits::kRemark},
-                                    {QStringLiteral("备注"), e.remark, TextLimits::kRemark}});
+    const QString limits = tooLong({e.name}, {e.id, e.type, e.phone, e.remark});
     if (!limits.isEmpty())
         return limits;
     // The name is what the combos show: it stays unique, also when an edit
@@ -302,13 +301,7 @@ QString CatalogueBook::employeeConflict(const Employee &e, bool isNew)
 
 QString CatalogueBook::productConflict(const Product &p, bool isNew)
 {
-    const QString limits = tooLong({{QStringLiteral("产品名称"), p.name, TextLimits::kName},
-                                    {QStringLiteral("产品编号"), p.id, TextLimits::kRemark},
-                                    {QStringLiteral("产品条码"), p.barcode, TextLimits::kRemark},
-                                    {QStringLiteral("产品类别"), p.category, TextLimits::kRemark},
-                                    {QStringLiteral("产品单位"), p.unit, TextLimits::kRemark},
-                                    {QStringLiteral("产品规格"), p.spec, TextLimits::kRemark},
-                                    {QStringLiteral("备注"), p.remark, TextLimits::kRemark}});
+    const QString limits = tooLong({p.name}, {p.id, p.barcode, p.category, p.unit, p.spec, p.remark});
     if (!limits.isEmpty() || !isNew)
         return limits;
     if (ProductBook::exists(p.id))
@@ -368,10 +361,7 @@ LedgerResult CatalogueBook::removeCategory(const QString &listName, const QStrin
 
 LedgerResult CatalogueBook::savePackage(const Package &package, const QString &replaces, const QString &operatorName)
 {
-    const QString limits = tooLong({{QStringLiteral("套餐名称"), package.name, TextLimits::kName},
-                                    {QStringLiteral("套餐编号"), package.id, TextLimits::kRemark},
-                                    {QStringLiteral("有效期"), package.validity, TextLimits::kRemark},
-                                    {QStringLiteral("备注"), package.remark, TextLimits::kRemark}});
+    const QString limits = tooLong({package.name}, {package.id, package.validity, package.remark});
     if (!limits.isEmpty())
         return LedgerResult::failure(limits);
     // A package exists only through its lines; saving none would lose it.
