@@ -12,6 +12,8 @@
 #include "textlimits.h"
 #include "transactionscope.h"
 
+#include <functional>
+
 using LedgerSql::exec;
 using LedgerSql::refuse;
 using LedgerSql::value;
@@ -56,6 +58,19 @@ QString tooLong(const QStringList &names, const QStringList &others)
     return QString();
 }
 
+// Inside a save's transaction: the operator holds the settings right as the
+// rows say now, and nothing the rows hold forbids the save (asked after the
+// right). Otherwise the transaction is failed with the reason.
+bool mayWrite(const QString &op, const std::function<QString()> &conflict)
+{
+    if (!OperatorStore::requireSettingsRight(op))
+        return false;
+    const QString why = conflict();
+    if (!why.isEmpty())
+        refuse(why);
+    return why.isEmpty();
+}
+
 // The row's log line, as the generic record requests have always written it.
 bool logChange(bool isAdd, const char *table, const char *keyColumn, const QString &key, const QString &operatorName)
 {
@@ -66,13 +81,8 @@ bool logChange(bool isAdd, const char *table, const char *keyColumn, const QStri
 LedgerResult saveServiceItemOnce(const ServiceItem &i, bool isNew, const QString &op)
 {
     TransactionScope tx;
-    if (!OperatorStore::requireSettingsRight(op))
+    if (!mayWrite(op, [&] { return CatalogueBook::serviceItemConflict(i, isNew); }))
         return LedgerSql::committed(tx, kSaveFailed, QString());
-    const QString conflict = CatalogueBook::serviceItemConflict(i, isNew);
-    if (!conflict.isEmpty()) {
-        refuse(conflict);
-        return LedgerSql::committed(tx, kSaveFailed, QString());
-    }
     const QVariantList values{i.name,
                               i.category,
                               optionalNumber(i.serviceTime),
@@ -108,13 +118,8 @@ LedgerResult saveServiceItemOnce(const ServiceItem &i, bool isNew, const QString
 LedgerResult saveEmployeeOnce(const Employee &e, bool isNew, const QString &op)
 {
     TransactionScope tx;
-    if (!OperatorStore::requireSettingsRight(op))
+    if (!mayWrite(op, [&] { return CatalogueBook::employeeConflict(e, isNew); }))
         return LedgerSql::committed(tx, kSaveFailed, QString());
-    const QString conflict = CatalogueBook::employeeConflict(e, isNew);
-    if (!conflict.isEmpty()) {
-        refuse(conflict);
-        return LedgerSql::committed(tx, kSaveFailed, QString());
-    }
     // Every save enables the employee: the dialog has no control for it.
     const QVariantList values{e.name, e.type, e.phone, QStringLiteral("否"), e.remark, e.id};
     bool written;
@@ -134,13 +139,8 @@ LedgerResult saveEmployeeOnce(const Employee &e, bool isNew, const QString &op)
 LedgerResult saveProductOnce(const Product &p, bool isNew, const QString &op)
 {
     TransactionScope tx;
-    if (!OperatorStore::requireSettingsRight(op))
+    if (!mayWrite(op, [&] { return CatalogueBook::productConflict(p, isNew); }))
         return LedgerSql::committed(tx, kSaveFailed, QString());
-    const QString conflict = CatalogueBook::productConflict(p, isNew);
-    if (!conflict.isEmpty()) {
-        refuse(conflict);
-        return LedgerSql::committed(tx, kSaveFailed, QString());
-    }
     const QVariantList values{p.name, p.barcode, p.category, p.unit, p.spec, money(p.purchaseCents),
                               money(p.sellingCents), money(p.floorCents), yesNo(p.timePriced), p.remark, p.id};
     bool written;
@@ -169,12 +169,7 @@ LedgerResult saveProductOnce(const Product &p, bool isNew, const QString &op)
 LedgerResult addCategoryOnce(const QString &list, const QString &entry, const QString &op)
 {
     TransactionScope tx;
-    if (!OperatorStore::requireSettingsRight(op))
-        return LedgerSql::committed(tx, kSaveFailed, QString());
-    const QString conflict = CatalogueBook::categoryConflict(list, entry);
-    if (!conflict.isEmpty())
-        refuse(conflict);
-    else
+    if (mayWrite(op, [&] { return CatalogueBook::categoryConflict(list, entry); }))
         LedgerSql::execOne(QStringLiteral("insert into leibie(mingchen,leibiestr,beizhu) values(?,?,'')"), {entry, list},
                            QStringLiteral("类别未写入") + kNotSaved);
     return LedgerSql::committed(tx, kSaveFailed, entry);
@@ -194,13 +189,8 @@ LedgerResult removeCategoryOnce(const QString &list, const QString &entry, const
 LedgerResult savePackageOnce(const Package &p, const QString &replaces, const QString &op)
 {
     TransactionScope tx;
-    if (!OperatorStore::requireSettingsRight(op))
+    if (!mayWrite(op, [&] { return CatalogueBook::packageConflict(p.id, replaces); }))
         return LedgerSql::committed(tx, kSaveFailed, QString());
-    const QString conflict = CatalogueBook::packageConflict(p.id, replaces);
-    if (!conflict.isEmpty()) {
-        refuse(conflict);
-        return LedgerSql::committed(tx, kSaveFailed, QString());
-    }
     if (!replaces.isEmpty())
         exec(QStringLiteral("delete from taocanmingxi where taocanID=?"), {replaces});
     // One row per line, in the editor's order: the order the package is
