@@ -12,6 +12,7 @@
 #include "recordrequests.h"
 #include "dbfailure.h"
 #include "changepassworddlg.h"
+#include "choicelists.h"
 #include "dbsetconfig.h"
 #include "navlistview.h"
 #include "operatorpasswords.h"
@@ -30,7 +31,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSplitter>
-#include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QStandardItemModel>
 #include <QStatusBar>
@@ -290,16 +290,6 @@ void MainWindow::setupNavigation()
     qDebug() << "MainWindow initListview end";
 }
 
-// The kinds of a ledger, one index step per kind: a GROUP BY would read every
-// row of the ledger at each start.
-static QString distinctValues(const QString &table, const QString &column)
-{
-    return QStringLiteral("with recursive t(v) as (select min(%2) from %1 union all "
-                          "select (select min(%2) from %1 where %2 > t.v) from t where t.v is not null) "
-                          "select 0, v from t where v is not null")
-        .arg(table, column);
-}
-
 void MainWindow::setupCombos()
 {
     const auto withAll = [](QComboBox *box) {
@@ -317,34 +307,34 @@ void MainWindow::setupCombos()
     m_ctrl->fillCombo(ui->comboBox_25, QStringLiteral("出库类型"), QStringLiteral("xml"));
     m_ctrl->fillCombo(ui->comboBox_7, QStringLiteral("消费类型"), QStringLiteral("xml"));
 
-    const QString users = QStringLiteral("select ID,name from user");
+    const auto fill = [](QComboBox *box, const QList<QVariantList> &rows) {
+        ctrlUiClass::fillComboFromRows(box, rows);
+    };
+    const QList<QVariantList> users = ChoiceLists::operators();
     for (QComboBox *box : {ui->comboBox_5, ui->comboBox_33, ui->comboBox_31}) {
-        m_ctrl->fillComboFromSql(box, users);
+        fill(box, users);
         withAll(box);
     }
-    m_ctrl->fillComboFromSql(ui->comboBox_17, QStringLiteral(
-        "select ID, mingchen as 产品类别 from leibie where leibiestr='产品类型'"));
-    m_ctrl->fillComboFromSql(ui->comboBox_15, QStringLiteral(
-        "select ID, mingchen as 项目类型 from leibie where leibiestr='项目类型'"));
+    const QList<QVariantList> productKinds = ChoiceLists::categories(QStringLiteral("产品类型"));
+    const QList<QVariantList> itemKinds = ChoiceLists::categories(QStringLiteral("项目类型"));
+    fill(ui->comboBox_17, productKinds);
+    fill(ui->comboBox_15, itemKinds);
+    const QList<QVariantList> cards = ChoiceLists::cardTypes();
     for (QComboBox *box : {ui->comboBox_3, ui->comboBox_10}) {
-        m_ctrl->fillComboFromSql(box, QStringLiteral("select ID, name  from huiyuanka"));
+        fill(box, cards);
         withAll(box);
     }
-    m_ctrl->fillComboFromSql(ui->comboBox_22, distinctValues(QStringLiteral("huiyuanyuebiandong"),
-                                                             QStringLiteral("biandongleixing")));
+    fill(ui->comboBox_22, ChoiceLists::balanceChangeKinds());
     withAll(ui->comboBox_22);
-    m_ctrl->fillComboFromSql(ui->comboBox_23, distinctValues(QStringLiteral("huiyuanjifen"),
-                                                             QStringLiteral("biandongleixing")));
+    fill(ui->comboBox_23, ChoiceLists::pointsChangeKinds());
     withAll(ui->comboBox_23);
-    m_ctrl->fillComboFromSql(ui->comboBox_34, QStringLiteral("select ID,name from yuangong"));
+    fill(ui->comboBox_34, ChoiceLists::employees());
     withAll(ui->comboBox_34);
     for (QComboBox *box : {ui->comboBox_26, ui->comboBox_19}) {
-        m_ctrl->fillComboFromSql(box, QStringLiteral(
-            "select ID,mingchen from leibie where leibiestr='产品类型'"));
+        fill(box, productKinds);
         withAll(box);
     }
-    m_ctrl->fillComboFromSql(ui->comboBox_18, QStringLiteral(
-        "select ID,mingchen from leibie where leibiestr='项目类型'"));
+    fill(ui->comboBox_18, itemKinds);
     withAll(ui->comboBox_18);
 }
 
