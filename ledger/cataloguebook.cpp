@@ -384,15 +384,6 @@ LedgerResult CatalogueBook::remove(Entry entry, const QString &key, const QStrin
     return retryOnConflict([&] { return removeOnce(entry, key, operatorName); });
 }
 
-QStringList CatalogueBook::listEntries(const QString &listName)
-{
-    QStringList out;
-    for (const QVariantList &r :
-         LedgerSql::rows(QStringLiteral("select mingchen from leibie where leibiestr=? order by ID"), {listName}))
-        out << r.value(0).toString();
-    return out;
-}
-
 QStringList CatalogueBook::serviceItem(const QString &itemId)
 {
     const QList<QVariantList> rows = LedgerSql::rows(
