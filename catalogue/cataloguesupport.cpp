@@ -4,7 +4,7 @@
 #include <QLineEdit>
 
 #include "amounts.h"
-#include "cataloguebook.h"
+#include "choicelists.h"
 #include "dbfailure.h"
 #include "prompt.h"
 
@@ -79,7 +79,8 @@ void setComboText(QComboBox *box, const QString &text)
 void fillNamedList(QComboBox *box, const QString &listName)
 {
     box->clear();
-    box->addItems(CatalogueBook::listEntries(listName));
+    for (const QVariantList &entry : ChoiceLists::categories(listName))
+        box->addItem(entry.value(1).toString());
 }
 
 void refillNamedList(QComboBox *box, const QString &listName)

@@ -12,6 +12,8 @@
 #include "textlimits.h"
 #include "transactionscope.h"
 
+#include <functional>
+
 using LedgerSql::exec;
 using LedgerSql::refuse;
 using LedgerSql::value;
@@ -42,12 +44,31 @@ bool taken(const QString &sql, const QVariantList &values)
     return value(sql, values).isValid();
 }
 
-// The texts a save keeps, bounded as every other window bounds them: a name
-// fits a list column, anything else a remark's length.
-QString tooLong(std::initializer_list<TextLimits::Check> checks)
+// The texts a save keeps, bounded and refused in the words the generic record
+// requests have always used: a name fits a list column, any other text a
+// remark's length.
+QString tooLong(const QStringList &names, const QStringList &others)
 {
-    const QString why = TextLimits::firstRefusal(checks);
-    return why.isEmpty() ? why : why + kNotSaved;
+    for (const QString &n : names)
+        if (!TextLimits::refusal(QString(), n, TextLimits::kName).isEmpty())
+            return QStringLiteral("名称不能超过%1个字，未保存").arg(TextLimits::kName);
+    for (const QString &t : others)
+        if (!TextLimits::refusal(QString(), t, TextLimits::kRemark).isEmpty())
+            return QStringLiteral("输入的文字不能超过%1个字，未保存").arg(TextLimits::kRemark);
+    return QString();
+}
+
+// Inside a save's transaction: the operator holds the settings right as the
+// rows say now, and nothing the rows hold forbids the save (asked after the
+// right). Otherwise the transaction is failed with the reason.
+bool mayWrite(const QString &op, const std::function<QString()> &conflict)
+{
+    if (!OperatorStore::requireSettingsRight(op))
+        return false;
+    const QString why = conflict();
+    if (!why.isEmpty())
+        refuse(why);
+    return why.isEmpty();
 }
 
 // The row's log line, as the generic record requests have always written it.
@@ -60,13 +81,8 @@ bool logChange(bool isAdd, const char *table, const char *keyColumn, const QStri
 LedgerResult saveServiceItemOnce(const ServiceItem &i, bool isNew, const QString &op)
 {
     TransactionScope tx;
-    if (!OperatorStore::requireSettingsRight(op))
+    if (!mayWrite(op, [&] { return CatalogueBook::serviceItemConflict(i, isNew); }))
         return LedgerSql::committed(tx, kSaveFailed, QString());
-    const QString conflict = CatalogueBook::serviceItemConflict(i, isNew);
-    if (!conflict.isEmpty()) {
-        refuse(conflict);
-        return LedgerSql::committed(tx, kSaveFailed, QString());
-    }
     const QVariantList values{i.name,
                               i.category,
                               optionalNumber(i.serviceTime),
@@ -102,13 +118,8 @@ LedgerResult saveServiceItemOnce(const ServiceItem &i, bool isNew, const QString
 LedgerResult saveEmployeeOnce(const Employee &e, bool isNew, const QString &op)
 {
     TransactionScope tx;
-    if (!OperatorStore::requireSettingsRight(op))
+    if (!mayWrite(op, [&] { return CatalogueBook::employeeConflict(e, isNew); }))
         return LedgerSql::committed(tx, kSaveFailed, QString());
-    const QString conflict = CatalogueBook::employeeConflict(e, isNew);
-    if (!conflict.isEmpty()) {
-        refuse(conflict);
-        return LedgerSql::committed(tx, kSaveFailed, QString());
-    }
     // Every save enables the employee: the dialog has no control for it.
     const QVariantList values{e.name, e.type, e.phone, QStringLiteral("否"), e.remark, e.id};
     bool written;
@@ -128,13 +139,8 @@ LedgerResult saveEmployeeOnce(const Employee &e, bool isNew, const QString &op)
 LedgerResult saveProductOnce(const Product &p, bool isNew, const QString &op)
 {
     TransactionScope tx;
-    if (!OperatorStore::requireSettingsRight(op))
+    if (!mayWrite(op, [&] { return CatalogueBook::productConflict(p, isNew); }))
         return LedgerSql::committed(tx, kSaveFailed, QString());
-    const QString conflict = CatalogueBook::productConflict(p, isNew);
-    if (!conflict.isEmpty()) {
-        refuse(conflict);
-        return LedgerSql::committed(tx, kSaveFailed, QString());
-    }
     const QVariantList values{p.name, p.barcode, p.category, p.unit, p.spec, money(p.purchaseCents),
                               money(p.sellingCents), money(p.floorCents), yesNo(p.timePriced), p.remark, p.id};
     bool written;
@@ -163,12 +169,7 @@ LedgerResult saveProductOnce(const Product &p, bool isNew, const QString &op)
 LedgerResult addCategoryOnce(const QString &list, const QString &entry, const QString &op)
 {
     TransactionScope tx;
-    if (!OperatorStore::requireSettingsRight(op))
-        return LedgerSql::committed(tx, kSaveFailed, QString());
-    const QString conflict = CatalogueBook::categoryConflict(list, entry);
-    if (!conflict.isEmpty())
-        refuse(conflict);
-    else
+    if (mayWrite(op, [&] { return CatalogueBook::categoryConflict(list, entry); }))
         LedgerSql::execOne(QStringLiteral("insert into leibie(mingchen,leibiestr,beizhu) values(?,?,'')"), {entry, list},
                            QStringLiteral("类别未写入") + kNotSaved);
     return LedgerSql::committed(tx, kSaveFailed, entry);
@@ -188,13 +189,8 @@ LedgerResult removeCategoryOnce(const QString &list, const QString &entry, const
 LedgerResult savePackageOnce(const Package &p, const QString &replaces, const QString &op)
 {
     TransactionScope tx;
-    if (!OperatorStore::requireSettingsRight(op))
+    if (!mayWrite(op, [&] { return CatalogueBook::packageConflict(p.id, replaces); }))
         return LedgerSql::committed(tx, kSaveFailed, QString());
-    const QString conflict = CatalogueBook::packageConflict(p.id, replaces);
-    if (!conflict.isEmpty()) {
-        refuse(conflict);
-        return LedgerSql::committed(tx, kSaveFailed, QString());
-    }
     if (!replaces.isEmpty())
         exec(QStringLiteral("delete from taocanmingxi where taocanID=?"), {replaces});
     // One row per line, in the editor's order: the order the package is
@@ -262,10 +258,7 @@ LedgerResult removeOnce(CatalogueBook::Entry entry, const QString &key, const QS
 
 QString CatalogueBook::serviceItemConflict(const ServiceItem &item, bool isNew)
 {
-    const QString limits = tooLong({{QStringLiteral("项目名称"), item.name, TextLimits::kName},
-                                    {QStringLiteral("项目编号"), item.id, TextLimits::kRemark},
-                                    {QStringLiteral("所属类别"), item.category, TextLimits::kRemark},
-                                    {QStringLiteral("备注"), item.remark, TextLimits::kRemark}});
+    const QString limits = tooLong({item.name}, {item.id, item.category, item.remark});
     if (!limits.isEmpty())
         return limits;
     // An edit may keep its own name; a new item may take none that is in use.
@@ -281,11 +274,7 @@ QString CatalogueBook::serviceItemConflict(const ServiceItem &item, bool isNew)
 
 QString CatalogueBook::employeeConflict(const Employee &e, bool isNew)
 {
-    const QString limits = tooLong({{QStringLiteral("员工姓名"), e.name, TextLimits::kName},
-                                    {QStringLiteral("员工编号"), e.id, TextLimits::kRemark},
-                                    {QStringLiteral("员工类型"), e.type, TextLimits::kRemark},
-                                    {QStringLiteral("员工电话"), e.phone, TextLimits::kRemark},
-                                    {QStringLiteral("备注"), e.remark, TextLimits::kRemark}});
+    const QString limits = tooLong({e.name}, {e.id, e.type, e.phone, e.remark});
     if (!limits.isEmpty())
         return limits;
     // The name is what the combos show: it stays unique, also when an edit
@@ -302,13 +291,7 @@ QString CatalogueBook::employeeConflict(const Employee &e, bool isNew)
 
 QString CatalogueBook::productConflict(const Product &p, bool isNew)
 {
-    const QString limits = tooLong({{QStringLiteral("产品名称"), p.name, TextLimits::kName},
-                                    {QStringLiteral("产品编号"), p.id, TextLimits::kRemark},
-                                    {QStringLiteral("产品条码"), p.barcode, TextLimits::kRemark},
-                                    {QStringLiteral("产品类别"), p.category, TextLimits::kRemark},
-                                    {QStringLiteral("产品单位"), p.unit, TextLimits::kRemark},
-                                    {QStringLiteral("产品规格"), p.spec, TextLimits::kRemark},
-                                    {QStringLiteral("备注"), p.remark, TextLimits::kRemark}});
+    const QString limits = tooLong({p.name}, {p.id, p.barcode, p.category, p.unit, p.spec, p.remark});
     if (!limits.isEmpty() || !isNew)
         return limits;
     if (ProductBook::exists(p.id))
@@ -368,10 +351,7 @@ LedgerResult CatalogueBook::removeCategory(const QString &listName, const QStrin
 
 LedgerResult CatalogueBook::savePackage(const Package &package, const QString &replaces, const QString &operatorName)
 {
-    const QString limits = tooLong({{QStringLiteral("套餐名称"), package.name, TextLimits::kName},
-                                    {QStringLiteral("套餐编号"), package.id, TextLimits::kRemark},
-                                    {QStringLiteral("有效期"), package.validity, TextLimits::kRemark},
-                                    {QStringLiteral("备注"), package.remark, TextLimits::kRemark}});
+    const QString limits = tooLong({package.name}, {package.id, package.validity, package.remark});
     if (!limits.isEmpty())
         return LedgerResult::failure(limits);
     // A package exists only through its lines; saving none would lose it.
@@ -402,15 +382,6 @@ QString CatalogueBook::removalRefusal(Entry entry, const QString &key, const QSt
 LedgerResult CatalogueBook::remove(Entry entry, const QString &key, const QString &operatorName)
 {
     return retryOnConflict([&] { return removeOnce(entry, key, operatorName); });
-}
-
-QStringList CatalogueBook::listEntries(const QString &listName)
-{
-    QStringList out;
-    for (const QVariantList &r :
-         LedgerSql::rows(QStringLiteral("select mingchen from leibie where leibiestr=? order by ID"), {listName}))
-        out << r.value(0).toString();
-    return out;
 }
 
 QStringList CatalogueBook::serviceItem(const QString &itemId)

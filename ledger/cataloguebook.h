@@ -114,8 +114,6 @@ public:
     static QString removalRefusal(Entry entry, const QString &key, const QString &operatorName);
     static LedgerResult remove(Entry entry, const QString &key, const QString &operatorName);
 
-    // The entries of one named list ("项目类型", "员工类别" …), in the order they were added.
-    static QStringList listEntries(const QString &listName);
     // A service item's code, name, category and list price as texts; empty when there is none.
     static QStringList serviceItem(const QString &itemId);
 };

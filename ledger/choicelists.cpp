@@ -26,7 +26,7 @@ QList<QVariantList> operators()
 
 QList<QVariantList> categories(const QString &kind)
 {
-    return LedgerSql::rows(QStringLiteral("select ID, mingchen from leibie where leibiestr=?"), {kind});
+    return LedgerSql::rows(QStringLiteral("select ID, mingchen from leibie where leibiestr=? order by ID"), {kind});
 }
 
 QList<QVariantList> cardTypes()

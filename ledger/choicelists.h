@@ -13,7 +13,8 @@ namespace ChoiceLists {
 
 // Code and name of every operator, in the table's order.
 QList<QVariantList> operators();
-// Code and name of the categories of one kind ("产品类型", "项目类型", "员工类别"…).
+// Code and name of the categories of one kind ("产品类型", "项目类型", "员工类别"…),
+// in the order they were added.
 QList<QVariantList> categories(const QString &kind);
 // Code and name of every card type, in the table's order.
 QList<QVariantList> cardTypes();

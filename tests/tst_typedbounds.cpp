@@ -116,6 +116,8 @@ void TestTypedBounds::refused_data()
     QTest::newRow("operator sign-bill 1e308") << "operator" << "lineEdit_4" << "1e308" << "签单金额" + tooMuch;
     QTest::newRow("operator lowest discount 1e308") << "operator" << "lineEdit_3" << "1e308" << "最低折扣不能超过1000000";
     QTest::newRow("package line price inf") << "line" << "lineEdit_4" << "inf" << "优惠价格不是有效的数字";
+    // The care cycle is stored as a number of days: a word there was stored as typed.
+    QTest::newRow("package line cycle text") << "line" << "lineEdit_3" << "每周" << "护理周期不是有效的数字";
 }
 
 void TestTypedBounds::refused()
