@@ -65,7 +65,11 @@ LedgerResult issueOnce(const VoucherBatch &b)
         return LedgerResult::failure(QStringLiteral("请选择付款方式"));
 
     TransactionScope tx;
-    if (!b.memberId.isEmpty() && !value(QStringLiteral("select 1 from huiyuan where ID=?"), {b.memberId}).isValid())
+    // A voucher given away, or sold for less than it pays, is the shop's money
+    // handed out: the owner's call, like a bonus.
+    if (b.priceCents < b.valueCents && !holdsSettingsRight(b.operatorName))
+        refuse(QStringLiteral("发放或低于面值出售代金券需要系统设置权限"));
+    else if (!b.memberId.isEmpty() && !value(QStringLiteral("select 1 from huiyuan where ID=?"), {b.memberId}).isValid())
         refuse(QStringLiteral("找不到该会员"));
     const QString id = tx.failed() ? QString()
                                    : LedgerSql::newDocumentId(QStringLiteral("FQ"), QStringLiteral("代金券发放"), b.operatorName);

@@ -468,12 +468,7 @@ bool MainWindow::navigateTo(const QString &text)
         }
         if (!atWorkMayChangeSettings(this))
             return false;
-        static const char *const settings[] = {"服务项目", "产品管理", "套餐设置", "提成策略",
-                                               "促销方案", "会员卡设置", "操作员设置", "员工管理"};
-        int page = -1;
-        for (int i = 0; i < 8; ++i)
-            if (text == QString::fromUtf8(settings[i]))
-                page = i;
+        const int page = settingsPages().indexOf(text);
         if (page < 0)
             return false;
         show(4, ui->tabWidget_6, page);
@@ -486,6 +481,18 @@ bool MainWindow::navigateTo(const QString &text)
     }
     afterNavigate(text);
     return true;
+}
+
+QStringList MainWindow::settingsPages()
+{
+    return {QStringLiteral("服务项目"), QStringLiteral("产品管理"),   QStringLiteral("套餐设置"),
+            QStringLiteral("提成策略"), QStringLiteral("促销方案"),   QStringLiteral("会员卡设置"),
+            QStringLiteral("操作员设置"), QStringLiteral("员工管理")};
+}
+
+QList<QAbstractButton *> MainWindow::guardedButtons() const
+{
+    return m_deleteButtons + m_exportButtons.keys();
 }
 
 // ---- deletions, export, title buttons -------------------------------------------

@@ -49,6 +49,12 @@ public:
     // Selects the page of a navigation text, with the administrator check for
     // the settings pages. Returns whether the page changed.
     bool navigateTo(const QString &text);
+    // The navigation texts only an operator with the settings right may open,
+    // in the order of their pages.
+    static QStringList settingsPages();
+    // The delete and export buttons wherever they are: each asks for the
+    // settings right at the press.
+    QList<QAbstractButton *> guardedButtons() const;
     // Gives every list that has not been shown yet its first load now (the lists
     // of the pages behind the front desk load when first shown).
     void loadDeferredViews();

@@ -1,6 +1,7 @@
 // 导入 on the member, service-item and product pages: the shop's own
 // spreadsheets taken in (app/daorudlg.*), the lists re-run afterwards.
 #include "mainwindow.h"
+#include "operatorsession.h"
 #include "ui_mainwindow.h"
 
 #include "daorudlg.h"
@@ -50,6 +51,8 @@ void MainWindow::setupImports()
 
 void MainWindow::openImportDlg(ImportKind kind)
 {
+    if (!atWorkMayChangeSettings(this))
+        return;
     auto *dlg = new DaoruDlg(kind);
     connect(dlg, &DaoruDlg::DlgSend, this, &MainWindow::DlgRecv);
     dlg->exec();

@@ -2,6 +2,7 @@
 // F10 or the member panel's button) and the warnings they carry, shown in the
 // member panel whenever a member is chosen; the card upgrade (会员卡升级).
 #include "mainwindow.h"
+#include "operatorsession.h"
 #include "ui_mainwindow.h"
 
 #include "ctrluiclass.h"
@@ -123,6 +124,8 @@ void MainWindow::openCardUpgrade()
 
 void MainWindow::openTopUpRules()
 {
+    if (!atWorkMayChangeSettings(this))
+        return;
     chongzhiguizedlg dlg;
     dlg.setup(m_ctrl->currentRowValues(QStringLiteral("会员卡信息")).value(0));
     dlg.exec();
@@ -157,6 +160,8 @@ void MainWindow::openPointsRedemption()
 
 void MainWindow::openVouchers()
 {
+    if (!atWorkMayChangeSettings(this))
+        return;
     daijinquandlg dlg;
     dlg.exec();
     if (!dlg.lastDocument().isEmpty())

@@ -1099,6 +1099,22 @@ void TestMemberLife::vouchersIssuedSoldAndListed()
     clickButton(&dlg, QStringLiteral("toolButton_issue"));
     QCOMPARE(prompts.last(), QStringLiteral("券号 DJ0005 已经存在，请换一个起始号码"));
     QCOMPARE(sqlValue(QStringLiteral("select count(*) from daijinquan")), QStringLiteral("5"));
+    // A cashier without the settings right gives nothing away, nor sells below
+    // face value, whatever window reached the writer; at face value she sells.
+    operatorSession().loginName = QStringLiteral("小王");
+    type("lineEdit_first", QStringLiteral("20"));
+    type("lineEdit_count", QStringLiteral("1"));
+    for (const char *price : {"0", "99.99"}) {
+        type("lineEdit_price", QString::fromLatin1(price));
+        clickButton(&dlg, QStringLiteral("toolButton_issue"));
+        QVERIFY2(prompts.last().contains(QStringLiteral("需要系统设置权限")), qPrintable(prompts.last()));
+    }
+    QCOMPARE(sqlValue(QStringLiteral("select count(*) from daijinquan")), QStringLiteral("5"));
+    type("lineEdit_price", QStringLiteral("100"));
+    clickButton(&dlg, QStringLiteral("toolButton_issue"));
+    QCOMPARE(sqlRows(QStringLiteral("select caozuoyuan,laiyuan,shoujia from daijinquan where ID='DJ0020'")),
+             (QList<QStringList>{{"小王", "售出", "100"}}));
+    operatorSession().loginName = QStringLiteral("店长");
 
     // Used and voided ones: the list and its totals say what is still owed.
     QVERIFY(payByVoucher(QStringLiteral("DJ0001"), 10000).ok);
@@ -1112,9 +1128,9 @@ void TestMemberLife::vouchersIssuedSoldAndListed()
     QCOMPARE(sqlRows(QStringLiteral("select zhuangtai,yue,beizhu from daijinquan where ID='DJ0002'")),
              (QList<QStringList>{{"已作废", "0", "丢失"}}));
     clickButton(&dlg, QStringLiteral("toolButton_search"));
-    QCOMPARE(view->model()->rowCount(), 5);
+    QCOMPARE(view->model()->rowCount(), 6);
     const QString totals = dlg.findChild<QLabel *>(QStringLiteral("totals_tableView_vouchers"))->text();
-    QCOMPARE(totals, QStringLiteral("合计：5 条　　面值金额 500.00　　已用金额 100.00　　未用金额 300.00"));
+    QCOMPARE(totals, QStringLiteral("合计：6 条　　面值金额 600.00　　已用金额 100.00　　未用金额 400.00"));
     dlg.findChild<QLineEdit *>(QStringLiteral("lineEdit_search"))->setText(QStringLiteral("DJ0004"));
     clickButton(&dlg, QStringLiteral("toolButton_search"));
     QCOMPARE(view->model()->rowCount(), 1);

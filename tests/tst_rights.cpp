@@ -1,10 +1,13 @@
 // A cashier without the settings right, at every door a keyboard or a mouse
 // reaches: nothing opens, nothing is written. The supervisor box and the
 // writers that move money back out refuse a default or blank password.
+#include <QAbstractButton>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTableView>
 #include <QtTest>
 
@@ -135,6 +138,7 @@ class TestRights : public QObject
 private slots:
     void cleanup() { operatorSession() = OperatorSession(); }
     void cashierReachesNoSettings();
+    void everyGuardedButtonRefusesACashier();
     void storeRefusesWithoutRight();
     void supervisorBoxRefusesDefaultAndBlank();
     void heldBillDeletionNeedsAuthoriser();
@@ -220,6 +224,91 @@ void TestRights::cashierReachesNoSettings()
     clickButton(&dlg, "toolButton");
     QCOMPARE(prompts.texts(), QStringList{"保存失败，本次操作未保存\n" + kNoRight});
     QCOMPARE(shopState(), before);
+}
+
+// Every button of every page the settings right guards, and every delete and
+// export button of the window, pressed from the keyboard (focus and Space) by
+// a cashier who got there anyway, with a row chosen in each list: nothing opens,
+// nothing is written. The pages and buttons come from the window itself, so a
+// new button on a guarded page is pressed too.
+void TestRights::everyGuardedButtonRefusesACashier()
+{
+    TestWorkdir wd;
+    seedSettingsRows();
+    MainWindow w;
+    QVERIFY(showAtTheCounter(w));
+    PromptRecorder prompts;
+    const QString before = shopState();
+    auto *settings = w.findChild<QTabWidget *>("tabWidget_6");
+    QVERIFY(settings);
+
+    // Whatever modal window a press opens is noted and shut at once.
+    QStringList opened;
+    QString pressing;
+    QTimer watcher;
+    watcher.setInterval(5);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        opened << pressing + QStringLiteral(" → ") + QString::fromLatin1(modal->metaObject()->className());
+        if (auto *dlg = qobject_cast<QDialog *>(modal))
+            dlg->reject();
+        else
+            modal->close();
+    });
+    watcher.start();
+
+    QStringList refusedSilently;
+    int pressed = 0;
+    const auto press = [&](QAbstractButton *b, const QString &where) {
+        pressing = where + QLatin1Char(' ') + b->objectName() + QLatin1Char(' ') + b->text();
+        prompts.clear();
+        prompts.answer("是");
+        prompts.answer("是");
+        prompts.saveFileName(wd.path() + "/out.csv");
+        if (b->isVisible()) {
+            b->setFocus();
+            QTest::keyClick(b, Qt::Key_Space);
+        } else {
+            b->click(); // a page not shown now: what a shortcut or a stray event would do
+        }
+        QCoreApplication::processEvents();
+        ++pressed;
+        for (const QString &text : prompts.texts())
+            QVERIFY2(text.contains(kNoRight) || text.startsWith(QStringLiteral("请")),
+                     qPrintable(pressing + QStringLiteral(": ") + text));
+    };
+    for (const QString &page : MainWindow::settingsPages()) {
+        // The manager opens the page (its lists loaded), then the cashier takes the desk.
+        loginAs("admin");
+        QVERIFY2(w.navigateTo(page), qPrintable(page));
+        loginAs("小王");
+        QWidget *shown = settings->currentWidget();
+        for (QTableView *list : shown->findChildren<QTableView *>())
+            if (list->model() && list->model()->rowCount() > 0)
+                list->setCurrentIndex(list->model()->index(0, 0));
+        for (QAbstractButton *b : shown->findChildren<QAbstractButton *>())
+            if (b->isVisible() && b->isEnabled() && !qobject_cast<QTabBar *>(b->parentWidget()))
+                press(b, page);
+        // A double-click on a row opens its editor on some pages.
+        for (QTableView *list : shown->findChildren<QTableView *>()) {
+            if (!list->model() || list->model()->rowCount() == 0 || !list->isVisible())
+                continue;
+            pressing = page + QStringLiteral(" double-click ") + list->objectName();
+            const QRect cell = list->visualRect(list->model()->index(0, 0));
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+            QCoreApplication::processEvents();
+        }
+    }
+    loginAs("小王");
+    for (QAbstractButton *b : w.guardedButtons())
+        press(b, QStringLiteral("guarded"));
+    watcher.stop();
+    QVERIFY2(opened.isEmpty(), qPrintable(opened.join(QStringLiteral("\n"))));
+    QVERIFY(!QFile::exists(wd.path() + "/out.csv"));
+    QCOMPARE(shopState(), before);
+    QVERIFY2(pressed >= 40, qPrintable(QString::number(pressed)));
 }
 
 // The writers and the store's own entries look the right up themselves.
