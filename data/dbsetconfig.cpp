@@ -6,6 +6,7 @@
 #include "transactionscope.h"
 
 #include <QFile>
+#include <QMutex>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -25,17 +26,13 @@ QMap<QString, std::function<void()>> &refills()
     static QMap<QString, std::function<void()>> m;
     return m;
 }
-} // namespace
 
-DbsetMap readDbset(const QString &fileName)
+DbsetMap parseDbset(const QByteArray &contents)
 {
     DbsetMap map;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return map;
     // Entries are the elements two levels below the root (root > group > entry);
     // a file that is not well-formed XML gives no entries at all.
-    QXmlStreamReader xml(&file);
+    QXmlStreamReader xml(contents);
     xml.setNamespaceProcessing(false);
     DbsetMap read;
     int depth = 0;
@@ -83,6 +80,30 @@ DbsetMap readDbset(const QString &fileName)
     if (xml.hasError())
         return map;
     return read;
+}
+} // namespace
+
+// Every window reads the file again when it binds its lists (dozens at start-up,
+// a few per dialog), and what it reads is what the file holds now; but the file
+// almost never changes, so the contents are compared with the last ones parsed
+// and the same contents are parsed once per process.
+DbsetMap readDbset(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return DbsetMap();
+    const QByteArray contents = file.readAll();
+    static QMutex lock;
+    static QByteArray lastContents;
+    static DbsetMap lastMap;
+    static bool parsed = false;
+    QMutexLocker locked(&lock);
+    if (!parsed || contents != lastContents) {
+        lastMap = parseDbset(contents);
+        lastContents = contents;
+        parsed = true;
+    }
+    return lastMap;
 }
 
 namespace {

@@ -26,8 +26,9 @@ Q_DECLARE_METATYPE(Softwareinfo)
 // Entry name -> one of the records above, ordered by name.
 using DbsetMap = QMap<QString, QVariant>;
 
-// Reads and parses the file anew on every call; an empty map when the file is
-// missing or not well-formed.
+// Reads the file on every call, so the entries are always those the file holds
+// now; contents already parsed in this process are not parsed again. An empty
+// map when the file is missing or not well-formed.
 DbsetMap readDbset(const QString &fileName = QStringLiteral("dbset.xml"));
 
 // Unpacks an entry of a given kind; an empty record when the entry is of another kind.

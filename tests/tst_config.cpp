@@ -54,6 +54,15 @@ void TestConfig::brokenOrMissingFile()
     QVERIFY(!readDbset("nosuchfile.xml").size());
     wd.writeDbset("<r><g><Table name=\"a\" row_name=\"x\"/></g>"); // not well-formed
     QVERIFY(readDbset().isEmpty());
+
+    // Read as the file is now, however quickly it changes and whatever its size:
+    // never an earlier file's entries.
+    wd.writeDbset("<r><g><Table name=\"a\" row_name=\"x\"/></g></r>");
+    QCOMPARE(readDbset().keys(), QStringList({"a"}));
+    wd.writeDbset("<r><g><Table name=\"b\" row_name=\"x\"/></g></r>");
+    QCOMPARE(readDbset().keys(), QStringList({"b"}));
+    QVERIFY(QFile::remove("dbset.xml"));
+    QVERIFY(readDbset().isEmpty());
 }
 
 void TestConfig::createOrderAndRefills()
