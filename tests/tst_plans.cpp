@@ -33,7 +33,12 @@ private slots:
     void stockTableFollowsMovements();
     void summariesFollowRecords();
     void voidFindsItsPointsByKey();
+    void bookCheckLooksUpByKey();
     void liabilityReadsOnlyItsIndexes();
+    void periodListsNameTheirMembersFromAnIndex_data();
+    void periodListsNameTheirMembersFromAnIndex();
+    void commissionsLookTheirDocumentsUpOnce();
+    void cashDetailStreamsTheRecords();
 
 private:
     QStringList plan(const QString &sql, const QVariantList &values = QVariantList());
@@ -53,6 +58,7 @@ const char *const kLargeShopStats[][3] = {
     {"fuwuxiangmu", "sqlite_autoindex_fuwuxiangmu_1", "40 1"},
     {"huiyuan", "idx_huiyuan_name", "27071 3"},
     {"huiyuan", "idx_huiyuan_phone", "27248 1"},
+    {"huiyuan", "idx_huiyuan_lists", "49104 1 1 1 1"},
     {"huiyuan", "sqlite_autoindex_huiyuan_1", "49104 1"},
     {"huiyuanjiaofei", "idx_huiyuanjiaofei_credit", "95220 4 2 2 1 1"},
     {"huiyuanjiaofei", "idx_huiyuanjiaofei_ID", "95220 1"},
@@ -69,7 +75,7 @@ const char *const kLargeShopStats[][3] = {
     {"huiyuanxiaofei", "idx_huiyuanxiaofei_xiaofeiriqi", "555450 1"},
     {"huiyuanyuebiandong", "idx_huiyuanyuebiandong_biandongriqi", "412620 5"},
     {"huiyuanyuebiandong", "idx_huiyuanyuebiandong_huiyuanid_ID", "391440 15 1"},
-    {"huiyuanyuebiandong", "idx_huiyuanyuebiandong_last", "412620 15 8 1"},
+    {"huiyuanyuebiandong", "idx_huiyuanyuebiandong_lastrow", "412620 15 8 1 1 1 1"},
     {"huiyuanyuebiandong", "idx_huiyuanyuebiandong_uses", "41580 3 1 1 1 1 1"},
     {"huiyuanyuebiandong", "idx_huiyuanyuebiandong_leixing", "499746 401 2"},
     {"jiaoban", "idx_jiaoban_endtime", "3588 1"},
@@ -471,16 +477,55 @@ void TestPlans::voidFindsItsPointsByKey()
              qPrintable(lines.join('\n')));
 }
 
-// The shop's 预收款 at a past moment groups every member's ledger rows up to then,
+// The books' check runs its correlated look-ups once per sale, member or row:
+// each must find its rows by key. A scan there, or a skip-scan that walks
+// every member's part of an index (ANY(huiyuanid)), makes the check of a large
+// shop run for hours (the points of each sale looked up by document alone).
+void TestPlans::bookCheckLooksUpByKey()
+{
+    for (const char *file : {"check-db.sql", "check-summaries.sql"}) {
+        QFile f(QStringLiteral(MOCHEN_SOURCE_DIR "/scripts/") + QLatin1String(file));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QSqlQuery q;
+        QVERIFY2(q.exec(QStringLiteral("EXPLAIN QUERY PLAN ") + QString::fromUtf8(f.readAll())),
+                 qPrintable(q.lastError().text()));
+        QHash<int, int> parent;
+        QHash<int, QString> detail;
+        QList<int> order;
+        while (q.next()) {
+            const int id = q.value(0).toInt();
+            parent.insert(id, q.value(1).toInt());
+            detail.insert(id, q.value(3).toString());
+            order << id;
+        }
+        QVERIFY(!order.isEmpty());
+        QStringList all;
+        for (int id : order)
+            all << detail.value(id);
+        for (int id : order) {
+            bool correlated = false;
+            for (int up = parent.value(id); up != 0 && !correlated; up = parent.value(up))
+                correlated = detail.value(up).startsWith(QLatin1String("CORRELATED"));
+            const QString &line = detail.value(id);
+            QVERIFY2(!correlated || (!line.startsWith(QLatin1String("SCAN ")) && !line.contains(QLatin1String("ANY("))),
+                     qPrintable(QStringLiteral("%1: %2\n%3").arg(QLatin1String(file), line, all.join('\n'))));
+        }
+    }
+}
+
+// The shop's 预收款 at a past moment takes every member's and item's last ledger row up to then,
 // prices uses from the few rows that put uses on a card, and sums what each
 // card was credited: each reads an index
 // alone, in the order it lies (no sort, no table row).
 void TestPlans::liabilityReadsOnlyItsIndexes()
 {
-    const QStringList last = plan(QStringLiteral("select max(ID) as last from huiyuanyuebiandong where biandongriqi<=? "
-                                                 "group by huiyuanid, xiangmumingchen"),
+    const QStringList last = plan(QStringLiteral("select ID, huiyuanid, ifnull(xiangmumingchen,''), dangshikaneiyue, "
+                                                 "dangshikaneicishu from (select ID, huiyuanid, xiangmumingchen, "
+                                                 "dangshikaneiyue, dangshikaneicishu, lead(ID) over (partition by "
+                                                 "huiyuanid, xiangmumingchen order by ID) as later from huiyuanyuebiandong "
+                                                 "where biandongriqi<=?) t where later is null"),
                                   {QStringLiteral("2026-06-30 23:59:59")});
-    QVERIFY2(last.join('\n').contains(QLatin1String("COVERING INDEX idx_huiyuanyuebiandong_last"))
+    QVERIFY2(last.join('\n').contains(QLatin1String("COVERING INDEX idx_huiyuanyuebiandong_lastrow"))
                  && !last.join('\n').contains(QLatin1String("TEMP B-TREE")),
              qPrintable(last.join('\n')));
     const QStringList sold = plan(QStringLiteral("select ID, huiyuanid, ifnull(xiangmumingchen,''), ifnull(beizhu,''), "
@@ -505,6 +550,65 @@ void TestPlans::liabilityReadsOnlyItsIndexes()
         QVERIFY2(line == QLatin1String("SCAN huiyuanjiaofei") || line.contains(QLatin1String("COVERING INDEX"))
                      || line.contains(QLatin1String("TEMP B-TREE")),
                  qPrintable(bonus.join('\n')));
+}
+
+// The period lists name the member of every row they read: from the member index
+// that holds name, card type and phone, not from the member's whole row.
+void TestPlans::periodListsNameTheirMembersFromAnIndex_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QVariantList>("values");
+    const QString y = QStringLiteral("本年");
+    const QList<QPair<QString, ViewFilter>> lists = {
+        {"消费统计", ReportQuery::consumptionStats(y, "", "", "", "", "所有")},
+        {"会员消费排行", ReportQuery::consumptionRanking(y, "", "", "", "所有")},
+        {"会员交费统计", ReportQuery::paymentStats(y, "", "", "", "", "所有", "所有")},
+        {"余额变动", ReportQuery::balanceChanges(y, "", "", "", "所有")},
+        {"积分变动", ReportQuery::pointsChanges(y, "", "", "", "所有")},
+    };
+    for (const auto &l : lists) {
+        QTest::newRow(qPrintable(l.first)) << ViewDeclarations::statement(base(l.first), l.first, l.second)
+                                          << l.second.values;
+        const QString totals = ViewDeclarations::totalsStatement(l.first, l.second);
+        if (!totals.contains(QLatin1String("rihuizong")))
+            QTest::newRow(qPrintable(l.first + QStringLiteral(" 合计"))) << totals << l.second.values;
+    }
+}
+
+void TestPlans::periodListsNameTheirMembersFromAnIndex()
+{
+    QFETCH(QString, sql);
+    QFETCH(QVariantList, values);
+    const QString lines = plan(sql, values).join('\n');
+    QVERIFY2(lines.contains(QLatin1String("SEARCH b USING COVERING INDEX idx_huiyuan_lists (ID=?)")),
+             qPrintable(lines + "\n" + sql));
+}
+
+// 员工提成 looks each commission row of the period's documents up once: an OR of
+// two document lists was tested again against both on every row it found.
+void TestPlans::commissionsLookTheirDocumentsUpOnce()
+{
+    const ViewFilter f = ReportQuery::commissions(QStringLiteral("本年"), "", "", QStringLiteral("所有"));
+    const QString sql = ViewDeclarations::statement(base(QStringLiteral("员工提成")), QStringLiteral("员工提成"), f);
+    const QStringList lines = plan(sql, f.values);
+    QVERIFY2(lines.first() == QLatin1String("SEARCH a USING INDEX idx_tichengmingxi_xiaofeiID (xiaofeiID=?)"),
+             qPrintable(lines.join('\n') + "\n" + sql));
+    QCOMPARE(lines.filter(QStringLiteral("LIST SUBQUERY")).size(), 1);
+}
+
+// The cash-register detail is a view of the period's records: its first screen comes
+// from the two date indexes merged in date order, with nothing copied or sorted.
+void TestPlans::cashDetailStreamsTheRecords()
+{
+    QVERIFY(ReportQuery::fillCashDetail(QStringLiteral("2026-01-01"), QStringLiteral("2026-12-31")));
+    const ViewFilter f = ReportQuery::cashDetail(QStringLiteral("2026-01-01"), QStringLiteral("2026-12-31"),
+                                                 QStringLiteral("所有"));
+    const QString sql = ViewDeclarations::statement(base(QStringLiteral("收银明细查询")), QStringLiteral("收银明细查询"), f);
+    const QString lines = plan(sql, f.values).join('\n');
+    QVERIFY2(lines.contains(QLatin1String("MERGE (UNION ALL)")) && !lines.contains(QLatin1String("TEMP B-TREE"))
+                 && lines.contains(QLatin1String("SEARCH a USING INDEX idx_huiyuanjiaofei_jiaofeiriqi"))
+                 && lines.contains(QLatin1String("SEARCH a USING INDEX idx_huiyuanxiaofei_xiaofeiriqi")),
+             qPrintable(lines + "\n" + sql));
 }
 
 QTEST_MAIN(TestPlans)
