@@ -297,6 +297,7 @@ void TestRights::everyGuardedButtonRefusesACashier()
                 continue;
             pressing = page + QStringLiteral(" double-click ") + list->objectName();
             const QRect cell = list->visualRect(list->model()->index(0, 0));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
             QCoreApplication::processEvents();
         }
