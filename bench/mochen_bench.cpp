@@ -1029,6 +1029,10 @@ void Bench::ownerFigures()
     // both are given.
     const double cpuBefore = threadCpuMs();
     qint64 n = 0;
+    QStringList totals; // the liability's figures to the cent, to compare one build with another
+    const auto cents = [](qint64 paid, qint64 bonus, qint64 package) {
+        return QStringLiteral("%1/%2/%3").arg(paid).arg(bonus).arg(package);
+    };
     if (figure == QStringLiteral("员工业绩 本月"))
         n = OwnerFigures::stylists(month, today).size();
     else if (figure == QStringLiteral("员工业绩 本年"))
@@ -1037,19 +1041,26 @@ void Bench::ownerFigures()
         n = OwnerFigures::customers(month, today).bills;
     else if (figure == QStringLiteral("同比环比 本月"))
         n = OwnerFigures::compare(month, today).now.bills;
-    else if (figure == QStringLiteral("预收款 今天"))
-        n = OwnerFigures::liability().members.size();
-    else if (figure == QStringLiteral("预收款 上月末"))
-        n = OwnerFigures::liability(month.addDays(-1).toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 23:59:59"))
-                .members.size();
-    else if (figure == QStringLiteral("预收款 十二个月"))
-        n = OwnerFigures::liabilityByMonth(month.addMonths(-11), today).size();
+    else if (figure.startsWith(QStringLiteral("预收款 ")) && !figure.endsWith(QStringLiteral("十二个月"))) {
+        const Liability l = figure.endsWith(QStringLiteral("今天"))
+                                ? OwnerFigures::liability()
+                                : OwnerFigures::liability(month.addDays(-1).toString(QStringLiteral("yyyy-MM-dd"))
+                                                          + QStringLiteral(" 23:59:59"));
+        n = l.members.size();
+        totals << cents(l.paidCents(), l.bonusCents(), l.packageCents());
+    } else if (figure == QStringLiteral("预收款 十二个月")) {
+        const QList<LiabilityMonth> months = OwnerFigures::liabilityByMonth(month.addMonths(-11), today);
+        n = months.size();
+        for (const LiabilityMonth &m : months)
+            totals << m.month + QLatin1Char('=') + cents(m.paidCents, m.bonusCents, m.packageCents);
+    }
     else if (figure == QStringLiteral("退款作废 本月"))
         n = OwnerFigures::reversals(monthStart, todayEnd).size();
     else
         n = OwnerFigures::followUps(month, today).size();
     QTest::setBenchmarkResult(double(t.nsecsElapsed()) / 1e6, QTest::WalltimeMilliseconds);
-    qInfo().noquote() << figure << "rows" << n << "cpu ms" << qRound(threadCpuMs() - cpuBefore);
+    qInfo().noquote() << figure << "rows" << n << "cpu ms" << qRound(threadCpuMs() - cpuBefore)
+                      << (totals.isEmpty() ? QString() : QStringLiteral("cents paid/bonus/package ") + totals.join(' '));
 }
 
 // Not timed: the whole-shop liability against the refund's own member-by-member

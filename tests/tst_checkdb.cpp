@@ -30,6 +30,11 @@ void TestCheckDb::reportsDisagreements()
     sqlExec(ledger + "('1001','',100,0,0,0,100,0),('1001','',50,0,0,0,150,0),('1001','',0,80,0,0,70,0),"
                      "('1002','',50,0,0,0,50,0),('1002','X1',0,0,3,0,50,3)");
     sqlExec("insert into huiyuantaocan(huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu) values('1002','X1',3,3,0)");
+    // A sale with its number, header, line and its member's points row.
+    sqlExec("insert into danjuhao(ID,leixing) values('xf_2','会员消费')");
+    sqlExec("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeijine,yingshoujine) values('xf_2','1001',10,10)");
+    sqlExec("insert into xiaofeimingxi(ID,xiaofeileixing,xiangmuID) values('xf_2','服务项目','S1')");
+    sqlExec("insert into huiyuanjifen(huiyuanid,jifenzengjia,jifenjianshao,shengyujifen,beizhu) values('1001',0,0,0,'消费单：xf_2')");
     auto r = runCheck(db);
     QVERIFY2(r.first == 0, qPrintable(r.second));
     QVERIFY2(r.second.contains("完整性检查: ok"), qPrintable(r.second));
@@ -42,11 +47,14 @@ void TestCheckDb::reportsDisagreements()
     sqlExec("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeijine,yingshoujine) values('xf_1','1002',30,30),('xf_1','1002',30,30)");
     sqlExec("insert into xiaofeimingxi(ID,xiaofeileixing,xiangmuID) values('xf_1','服务项目','S1')");
     sqlExec("update huiyuantaocan set shengyucishu=2 where huiyuanID='1002'");
+    // The sale's points row filed under another member is not the sale's.
+    sqlExec("update huiyuanjifen set huiyuanid='1002' where beizhu='消费单：xf_2'");
     r = runCheck(db);
     QCOMPARE(r.first, 1);
     QVERIFY2(r.second.contains("余额变动不连贯 | 1001 | 记录3 | 20.0 | 应为 70.0"), qPrintable(r.second));
     QVERIFY2(r.second.contains("单号重复 | xf_1"), qPrintable(r.second));
     QVERIFY2(r.second.contains("剩余次数与变动记录不符 | 1002 | X1 | 2.0 | 3.0"), qPrintable(r.second));
+    QVERIFY2(r.second.contains("消费单没有积分记录 | xf_2"), qPrintable(r.second));
     QVERIFY(!r.second.contains("1002 | 记录"));
 
     QCOMPARE(runCheck(wd.path() + "/none.db").first, 2);
