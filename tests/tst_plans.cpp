@@ -194,8 +194,11 @@ void TestPlans::indexServesStatement_data()
     plain("欠款提醒", base("欠款提醒"));
     for (const char *view : {"会员消费", "会员交费", "会员积分", "会员套餐", "会员余额变动"})
         row(view, view, ViewFilter(QStringLiteral("huiyuanid=?"), {QStringLiteral("M1")}));
-    plain("收银明细 fill", QStringLiteral("select ID from huiyuanxiaofei where xiaofeiriqi>='2026-01-01' "
-                                          "and xiaofeiriqi<='2026-12-31 23:59:59'"));
+    // The cash-register detail of a year and its 合计 (from the daily summaries).
+    const ViewFilter cash = ReportQuery::cashDetail(s, e, QStringLiteral("所有"));
+    row("收银明细查询", "收银明细查询", cash);
+    QVERIFY(ViewDeclarations::totalsStatement(QStringLiteral("收银明细查询"), cash).contains(QLatin1String("rihuizong_shouyin")));
+    QTest::newRow("收银明细查询 合计") << ViewDeclarations::totalsStatement(QStringLiteral("收银明细查询"), cash) << cash.values;
     // What the totals read from the daily summaries: the takings of whole days (综合统计,
     // the charts), a handover's hours around them, the 合计 of 消费统计 for a period.
     auto source = [&plain](const char *name, const QString &from, const QString &to) {
