@@ -113,6 +113,8 @@ const Row kDialogRows[] = {
     {"套餐消费", "", "a.xiangmuID=b.ID", false, "", "GROUP BY xiangmuID", "", "", ""},
     // The commission rows of one line of the basket.
     {"提成明细临时表", "", "a.yuangongID=b.ID", false, nullptr, "", "", "", ""},
+    // The package editor's lines, in the order they were made.
+    {"套餐明细临时列表", "", "", false, nullptr, "order by hanghao", "", "", ""},
 };
 
 template <typename Rows> QVector<ViewDeclaration> build(const Rows &rows)

@@ -84,7 +84,6 @@ private:
     void setupNavigation();
     void setupCombos();
     void connectLists();
-    bool operatorMayGo(const QString &name);
     void deleteRow(int position);
     void openOperatorDialog(int mode);
 
