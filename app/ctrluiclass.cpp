@@ -87,7 +87,6 @@ QStringList ctrlUiClass::queryRow(const QString &sql, const QVariantList &values
 }
 int ctrlUiClass::countRows(const QString &sql) { return SqlStatements::countRows(sql); }
 void ctrlUiClass::writeLog(const QString &user, const QString &text) { SqlStatements::writeLog(user, text); }
-int ctrlUiClass::rowCountOf(QSqlQuery &query) { return SqlStatements::rowCountOf(query); }
 QString ctrlUiClass::nowText() { return SqlStatements::nowText(); }
 QString ctrlUiClass::todayText() { return SqlStatements::todayText(); }
 QString ctrlUiClass::serialNow() { return SqlStatements::serialNow(); }
@@ -453,35 +452,6 @@ int ctrlUiClass::viewRowCount(const QString &name) const
     return b ? b->model->rowCount() : 0;
 }
 
-QStringList ctrlUiClass::viewTotals(const QString &name, const QList<int> &columns)
-{
-    QStringList totals;
-    for (int i = 0; i < columns.size(); ++i)
-        totals << QString();
-    ViewBinding *b = m_views.value(name);
-    if (!b) {
-        qCWarning(lcSql).noquote() << QStringLiteral("没有这个列表：") + name;
-        return totals;
-    }
-    loaded(b);
-    const QSqlRecord record = b->model->record();
-    QStringList sums;
-    for (int c : columns) {
-        if (c < 0 || c >= record.count()) {
-            sums << QStringLiteral("NULL");
-            continue;
-        }
-        QString column = record.fieldName(c);
-        column.replace(QLatin1String("\""), QLatin1String("\"\""));
-        sums << QStringLiteral("ROUND(SUM(\"") + column + QStringLiteral("\"),3)");
-    }
-    if (sums.isEmpty())
-        return totals;
-    const QStringList row = queryRow(QStringLiteral("select ") + sums.join(QLatin1Char(','))
-                                     + QStringLiteral(" from (") + b->lastSql + QStringLiteral(")"), b->lastValues);
-    return row.size() == totals.size() ? row : totals;
-}
-
 QString ctrlUiClass::baseSql(const QString &name) const
 {
     ViewBinding *b = m_views.value(name);
@@ -574,22 +544,10 @@ void ctrlUiClass::clearViews()
 
 void ctrlUiClass::fillComboFromSql(QComboBox *box, const QString &sql)
 {
-    if (!box)
-        return;
-    box->clear();
-    QSqlQuery q;
-    q.setForwardOnly(true);
-    if (!q.exec(SqlDialect::translate(sql))) {
-        qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
-        return;
-    }
-    qCDebug(lcSql).noquote() << sql;
-    while (q.next()) {
-        ComboBoxdata d;
-        d.id = q.value(0).toInt();
-        d.text = q.value(1).toString();
-        box->addItem(d.text, QVariant::fromValue(d));
-    }
+    QList<QVariantList> rows;
+    for (const QStringList &r : SqlStatements::queryRows(sql))
+        rows << QVariantList{r.value(0), r.value(1)};
+    fillComboFromRows(box, rows);
 }
 
 void ctrlUiClass::fillComboFromRows(QComboBox *box, const QList<QVariantList> &rows)

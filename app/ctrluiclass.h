@@ -19,7 +19,6 @@
 #include <optional>
 
 class QComboBox;
-class QSqlQuery;
 class QSqlQueryModel;
 class QTableView;
 struct TableEntry;
@@ -73,7 +72,6 @@ public:
     QList<QStringList> queryRows(const QString &sql);
     int countRows(const QString &sql);
     void writeLog(const QString &user, const QString &text); // quotes are safe
-    static int rowCountOf(QSqlQuery &query);
 
     static QString nowText();    // yyyy-MM-dd hh:mm:ss, local
     static QString todayText();  // yyyy-MM-dd
@@ -122,11 +120,6 @@ public:
     QStringList currentRowValues(const QString &name) const;
     QStringList rowValues(const QString &name, int row) const;
     int viewRowCount(const QString &name) const;  // rows fetched so far
-    // Sums, ROUND(…,3), of the given columns over everything the view's current
-    // statement selects (its filter, not only the rows fetched so far), as one
-    // aggregate statement; a first load still waiting is run first. Empty
-    // texts for a failed statement or an unknown view.
-    QStringList viewTotals(const QString &name, const QList<int> &columns);
     QString baseSql(const QString &name) const;
     QString currentSql(const QString &name) const; // what the list shows (or will, when shown)
     QVariantList currentValues(const QString &name) const; // the values bound to it
