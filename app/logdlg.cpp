@@ -2,6 +2,7 @@
 #include "ui_logdlg.h"
 
 #include "changepassworddlg.h"
+#include "choicelists.h"
 #include "operatorpasswords.h"
 #include "operatorsession.h"
 #include "passwordhash.h"
@@ -39,7 +40,7 @@ logDlg::logDlg(QWidget *parent) : QDialog(parent), ui(new Ui::logDlg)
     ui->lineEdit->setInputMethodHints(Qt::ImhHiddenText);
     connect(ui->lineEdit, &QLineEdit::returnPressed, ui->toolButton_3, &QToolButton::click);
 
-    m_ctrl.fillComboFromSql(ui->comboBox, QStringLiteral("select ID,name from user"));
+    ctrlUiClass::fillComboFromRows(ui->comboBox, ChoiceLists::operators());
 
     const DbsetMap map = readDbset();
     if (map.value(QStringLiteral("logoDlgTitle")).userType() == qMetaTypeId<Softwareinfo>())

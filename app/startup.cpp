@@ -19,8 +19,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
 #include <QSqlError>
-#include <QSqlQuery>
 #include <QTimer>
 
 QString installationProblem()
@@ -54,11 +54,9 @@ QString installationProblem()
     // an older program still get their new columns.
     if (SqlDialect::isPostgres())
         return upgradeServerSchema(map);
-    // Reading the schema catches a file that is not a database.
-    QSqlQuery q;
-    if (!q.exec(QStringLiteral("select count(*) from sqlite_master")))
-        return unusable(q.lastError().text());
-    q.finish();
+    const QString unreadable = schemaReadError();
+    if (!unreadable.isEmpty())
+        return unusable(unreadable);
     const QString health = databaseHealthProblem();
     if (!health.isEmpty())
         return health;

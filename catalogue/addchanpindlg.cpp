@@ -5,11 +5,12 @@
 #include "dialogkeys.h"
 
 #include "addleibiedlg.h"
+#include "cataloguebook.h"
 #include "cataloguesupport.h"
 #include "ctrluiclass.h"
 #include "dbrecords.h"
+#include "operatorsession.h"
 #include "sqltext.h"
-#include "transactionscope.h"
 
 namespace {
 const char *kCategoryList = "产品类型";
@@ -21,10 +22,8 @@ addchanpinDlg::addchanpinDlg(QWidget *parent)
 {
     ui->setupUi(this);
     DialogKeys::setMainAction(this, ui->toolButton);
-    m_ctrl->fillCombo(ui->comboBox, Catalogue::listSql(QString::fromUtf8(kCategoryList), QStringLiteral("类别")),
-                      QStringLiteral("db"));
-    m_ctrl->fillCombo(ui->comboBox_2, Catalogue::listSql(QString::fromUtf8(kUnitList), QStringLiteral("类别")),
-                      QStringLiteral("db"));
+    Catalogue::fillNamedList(ui->comboBox, QString::fromUtf8(kCategoryList));
+    Catalogue::fillNamedList(ui->comboBox_2, QString::fromUtf8(kUnitList));
 }
 
 addchanpinDlg::~addchanpinDlg()
@@ -61,7 +60,7 @@ void addchanpinDlg::on_toolButton_3_clicked()
     dlg->setData(QString::fromUtf8(kCategoryList));
     dlg->exec();
     delete dlg;
-    Catalogue::refillCombo(*m_ctrl, ui->comboBox, Catalogue::listSql(QString::fromUtf8(kCategoryList)));
+    Catalogue::refillNamedList(ui->comboBox, QString::fromUtf8(kCategoryList));
 }
 
 void addchanpinDlg::on_toolButton_4_clicked()
@@ -70,90 +69,55 @@ void addchanpinDlg::on_toolButton_4_clicked()
     dlg->setData(QString::fromUtf8(kUnitList));
     dlg->exec();
     delete dlg;
-    Catalogue::refillCombo(*m_ctrl, ui->comboBox_2, Catalogue::listSql(QString::fromUtf8(kUnitList)));
+    Catalogue::refillNamedList(ui->comboBox_2, QString::fromUtf8(kUnitList));
 }
 
 void addchanpinDlg::on_toolButton_clicked()
 {
-    const QString id = ui->lineEdit->text().trimmed();
-    if (id.isEmpty()) {
+    Product p;
+    p.id = ui->lineEdit->text().trimmed();
+    p.name = ui->lineEdit_2->text().trimmed();
+    if (p.id.isEmpty()) {
         Catalogue::plainMessage(QStringLiteral("产品编码不能为空"), this);
         return;
     }
-    if (ui->lineEdit_2->text().trimmed().isEmpty()) {
+    if (p.name.isEmpty()) {
         Catalogue::plainMessage(QStringLiteral("产品名称不能为空"), this);
         return;
     }
-    if (m_mode != 2 && ProductBook::exists(id)) {
-        Catalogue::plainMessage(QStringLiteral("该产品编码已经存在！请更换产品编码"), this);
+    // The code is the key of an edit: it identifies the row, it is not edited.
+    const bool isNew = m_mode != 2;
+    if (!isNew && !m_oldId.isEmpty())
+        p.id = m_oldId;
+    p.barcode = ui->lineEdit_3->text().trimmed();
+    p.category = ui->comboBox->currentText();
+    p.unit = ui->comboBox_2->currentText();
+    p.spec = ui->lineEdit_4->text().trimmed();
+    p.timePriced = ui->checkBox->isChecked();
+    p.remark = ui->lineEdit_8->text();
+    const QString conflict = CatalogueBook::productConflict(p, isNew);
+    if (!conflict.isEmpty()) {
+        Catalogue::plainMessage(conflict, this);
         return;
     }
-    // A deleted product's movements stay as its history: a new product under
-    // the same code would inherit its stock and its sales. (The zero movement
-    // of its creation carries nothing.)
-    if (m_mode != 2 && ProductBook::codeHasMovements(id)) {
-        Catalogue::plainMessage(QStringLiteral("该产品编码曾用于已删除的产品，还有它的出入库记录！请更换产品编码"), this);
-        return;
-    }
-    QString purchase, selling, floor;
-    if (!Catalogue::readMoney(ui->lineEdit_5, QStringLiteral("进货价格"), &purchase, this)
-        || !Catalogue::readMoney(ui->lineEdit_6, QStringLiteral("销售价格"), &selling, this)
-        || !Catalogue::readMoney(ui->lineEdit_7, QStringLiteral("底价"), &floor, this))
+    if (!Catalogue::readCents(ui->lineEdit_5, QStringLiteral("进货价格"), &p.purchaseCents, this)
+        || !Catalogue::readCents(ui->lineEdit_6, QStringLiteral("销售价格"), &p.sellingCents, this)
+        || !Catalogue::readCents(ui->lineEdit_7, QStringLiteral("底价"), &p.floorCents, this))
         return;
     // The low-stock level of the daily reminder: a count, 0 = remind when none is left.
-    double level = 0;
-    if (!Catalogue::readCount(ui->lineEdit_lowStock, QStringLiteral("库存下限"), &level, this))
+    if (!Catalogue::readCount(ui->lineEdit_lowStock, QStringLiteral("库存下限"), &p.lowStock, this))
         return;
 
-    const QStringList values{ui->lineEdit_2->text().trimmed(),
-                             ui->lineEdit_3->text().trimmed(),
-                             ui->comboBox->currentText(),
-                             ui->comboBox_2->currentText(),
-                             ui->lineEdit_4->text().trimmed(),
-                             purchase,
-                             selling,
-                             floor,
-                             ui->checkBox->isChecked() ? QStringLiteral("是") : QStringLiteral("否"),
-                             ui->lineEdit_8->text()};
-
-    TransactionScope tx;
-    if (m_mode == 2) {
-        redbctrlstruct rec;
-        rec.table = QStringLiteral("chanpin");
-        rec.fields = QStringList{QStringLiteral("name"), QStringLiteral("tiaoma"), QStringLiteral("leibie"),
-                                 QStringLiteral("danwei"), QStringLiteral("guige"), QStringLiteral("jinhuojiage"),
-                                 QStringLiteral("xiaoshoujiage"), QStringLiteral("dijia"),
-                                 QStringLiteral("shijiashangpin"), QStringLiteral("beizhu"), QStringLiteral("ID")};
-        rec.values = values;
-        rec.values << (m_oldId.isEmpty() ? id : m_oldId);
-        rec.whereCount = 1;
-        emit DlgSend(QStringLiteral("修改数据"), QVariant::fromValue(rec));
-    } else {
-        // The zero movement lists the product in every stock list before it
-        // has any real movement; product and movement land together or not at all.
-        const QString zero = QStringLiteral("0");
-        dbctrlstruct move;
-        move.table = QStringLiteral("chanpinrukumingxi");
-        move.values = QStringList{QStringLiteral("000000"), ctrlUiClass::nowText(), QStringLiteral("入库明细"),
-                                  id, zero, zero, zero, zero, zero, zero};
-        emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(move));
-        dbctrlstruct rec;
-        rec.table = QStringLiteral("chanpin");
-        rec.values = QStringList{id} + values;
-        emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(rec));
-    }
-    ProductBook::setStockLevel(m_mode == 2 && !m_oldId.isEmpty() ? m_oldId : id, level);
-    if (!tx.commit()) {
-        ctrlUiClass::showInfo(Catalogue::saveFailedText(tx.firstError()), this);
+    const LedgerResult r = CatalogueBook::saveProduct(p, isNew, operatorSession().loginName);
+    if (!r.ok) {
+        ctrlUiClass::showInfo(r.error, this);
         return;
     }
-    if (m_mode != 2) {
-        // The stock lists join movements to products: they were re-run before
-        // the product row existed, so they are asked again.
-        dbctrlstruct refresh;
-        refresh.table = QStringLiteral("chanpinrukumingxi");
-        emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(refresh));
-    }
+    emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(dbctrlstruct{QStringLiteral("chanpin"), {}}));
+    // The stock lists join movements to products: a new product is listed there too.
+    if (isNew)
+        emit DlgSend(QStringLiteral("刷新数据列表"),
+                     QVariant::fromValue(dbctrlstruct{QStringLiteral("chanpinrukumingxi"), {}}));
     accept();
 }
 

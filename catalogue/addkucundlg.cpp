@@ -11,6 +11,7 @@
 #include "dbrecords.h"
 #include "sqltext.h"
 #include "operatorsession.h"
+#include "productbook.h"
 #include "stockwriter.h"
 
 addkucunDlg::addkucunDlg(QWidget *parent)
@@ -45,11 +46,8 @@ void addkucunDlg::setData(int mode, const QStringList &row, const QString &kind)
         ui->lineEdit->setText(row.at(9));
         // Goods come in at what the shop paid for them, not at what they sell for.
         if (mode == 1 && !stockOut()) {
-            ctrlUiClass ctrl;
-            const QStringList cost = ctrl.queryRow(QStringLiteral("select jinhuojiage from chanpin where ID=")
-                                                   + sqlLiteral(row.at(2)));
-            if (!cost.isEmpty() && !cost.at(0).isEmpty())
-                ui->lineEdit->setText(moneyText(cost.at(0).toDouble()));
+            if (const std::optional<double> cost = ProductBook::purchasePrice(row.at(2)))
+                ui->lineEdit->setText(moneyText(*cost));
         }
     }
     if (mode == 2 && row.size() >= 6) {

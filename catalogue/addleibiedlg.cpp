@@ -4,14 +4,10 @@
 #include "dialogkeys.h"
 
 #include "adddlg.h"
+#include "cataloguebook.h"
 #include "ctrluiclass.h"
-#include "dbfailure.h"
-#include "deletionlog.h"
-#include "operatorsession.h"
-#include "operatorstore.h"
-#include "transactionscope.h"
 #include "dbsetconfig.h"
-#include "sqltext.h"
+#include "operatorsession.h"
 
 addleibieDlg::addleibieDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::addleibieDlg), m_ctrl(new ctrlUiClass(this))
@@ -50,20 +46,9 @@ void addleibieDlg::on_toolButton_2_clicked()
     const QString entry = row.at(0);
     if (!ctrlUiClass::askYesNo(QStringLiteral("是否删除") + entry + QStringLiteral(",确定吗？"), this))
         return;
-    // Only this list's entry: the same word may stand in another list too
-    // (a category "其他" of products and of services).
-    TransactionScope tx;
-    // The settings right is looked up inside the save, whatever reached this dialog.
-    if (!OperatorStore::requireSettingsRight(operatorSession().loginName)) {
-        ctrlUiClass::showInfo(OperatorStore::noRightText(), this);
-        return;
-    }
-    m_ctrl->execSql(QStringLiteral("delete from leibie where mingchen='%1' and leibiestr='%2'")
-                        .arg(sqlEsc(entry), sqlEsc(m_list)));
-    m_ctrl->writeLog(operatorSession().loginName,
-                     deletionLogText(QStringLiteral("类别（%1）").arg(m_list), QString(), entry));
-    if (!tx.commit())
-        ctrlUiClass::showInfo(saveFailureText(QStringLiteral("删除失败"), tx.firstError()), this);
+    const LedgerResult r = CatalogueBook::removeCategory(m_list, entry, operatorSession().loginName);
+    if (!r.ok)
+        ctrlUiClass::showInfo(r.error, this);
     m_ctrl->refreshView(m_list, QStringLiteral(" "));
 }
 

@@ -8,12 +8,10 @@
 
 namespace Ui { class addtaocanDlg; }
 class ctrlUiClass;
-class TableRegistry;
 
-// Edits one package: its header and its lines, kept in the scratch table
-// temptaocanxiangmuliebiao while the dialog is open. "保存" hands the rows of
-// taocanmingxi to the opener ("删除数据" of the old package, then one
-// "添加数据" per line) inside one transaction.
+// Edits one package: its header and its lines, kept as the connection's
+// working lines (PackageLines) while the dialog is open. "保存" writes the
+// package with CatalogueBook and asks the opener to refresh its lists.
 class addtaocanDlg : public QDialog
 {
     Q_OBJECT
@@ -29,7 +27,7 @@ signals:
     void DlgSend(QString key, QVariant value);
 
 public slots:
-    // Requests of the line dialog, carried out on the scratch table.
+    // Requests of the line dialog, carried out on the working lines.
     void DlgRecv(QString key, QVariant value);
 
 private slots:
@@ -46,7 +44,6 @@ private:
 
     Ui::addtaocanDlg *ui;
     ctrlUiClass *m_ctrl;
-    TableRegistry *m_registry;
     int m_mode = 1;
     QString m_oldCode; // the package being edited, as stored
 };

@@ -4,6 +4,7 @@
 #include "dialogkeys.h"
 
 #include "amounts.h"
+#include "cataloguebook.h"
 #include "cataloguesupport.h"
 #include "ctrluiclass.h"
 #include "dbrecords.h"
@@ -40,9 +41,7 @@ void addtaocanxiangmuDlg::setData(int mode, const QStringList &row)
     ui->toolButton_3->setEnabled(false);
     ui->label_5->setText(row.at(1));
     ui->label_7->setText(row.at(2));
-    const QStringList cat = m_ctrl->queryRow(QStringLiteral("select leibie from fuwuxiangmu where ID='%1'")
-                                                 .arg(sqlEsc(row.at(0))));
-    ui->label_6->setText(cat.value(0));
+    ui->label_6->setText(CatalogueBook::serviceItem(row.at(0)).value(2));
     ui->lineEdit_2->setText(row.at(3));
     ui->lineEdit_4->setText(row.at(4));
     ui->lineEdit_5->setText(row.at(5));
@@ -97,9 +96,7 @@ bool addtaocanxiangmuDlg::lookUpTypedCode()
     const QString code = ui->lineEdit->text().trimmed();
     if (code.isEmpty())
         return false;
-    const QStringList item = m_ctrl->queryRow(
-        QStringLiteral("select ID,name,leibie,xiaoshoujiage from fuwuxiangmu where ID='%1'")
-            .arg(sqlEsc(code)));
+    const QStringList item = CatalogueBook::serviceItem(code);
     if (item.size() < 4)
         return false;
     showItem(item);
@@ -154,6 +151,10 @@ void addtaocanxiangmuDlg::on_toolButton_clicked()
         return;
     QString price;
     if (!Catalogue::readMoney(ui->lineEdit_4, QStringLiteral("优惠价格"), &price, this))
+        return;
+    // The care cycle is a number of days, or none.
+    double cycle = 0;
+    if (!Catalogue::readCount(ui->lineEdit_3, QStringLiteral("护理周期"), &cycle, this))
         return;
     QString listPrice = ui->label_7->text().trimmed();
     if (!listPrice.isEmpty())

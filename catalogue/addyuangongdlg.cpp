@@ -4,11 +4,11 @@
 #include "dialogkeys.h"
 
 #include "addleibiedlg.h"
+#include "cataloguebook.h"
 #include "cataloguesupport.h"
 #include "ctrluiclass.h"
 #include "dbrecords.h"
-#include "sqltext.h"
-#include "transactionscope.h"
+#include "operatorsession.h"
 
 namespace {
 const char *kTypeList = "员工类别";
@@ -19,7 +19,7 @@ addyuangongDlg::addyuangongDlg(QWidget *parent)
 {
     ui->setupUi(this);
     DialogKeys::setMainAction(this, ui->toolButton);
-    m_ctrl->fillCombo(ui->comboBox, Catalogue::listSql(QString::fromUtf8(kTypeList)), QStringLiteral("db"));
+    Catalogue::fillNamedList(ui->comboBox, QString::fromUtf8(kTypeList));
 }
 
 addyuangongDlg::~addyuangongDlg()
@@ -51,62 +51,39 @@ void addyuangongDlg::on_toolButton_3_clicked()
     dlg->setData(QString::fromUtf8(kTypeList));
     dlg->exec();
     delete dlg;
-    Catalogue::refillCombo(*m_ctrl, ui->comboBox, Catalogue::listSql(QString::fromUtf8(kTypeList)));
+    Catalogue::refillNamedList(ui->comboBox, QString::fromUtf8(kTypeList));
 }
 
 void addyuangongDlg::on_toolButton_clicked()
 {
-    const QString id = ui->lineEdit->text().trimmed();
-    const QString name = ui->lineEdit_2->text().trimmed();
-    if (id.isEmpty()) {
+    Employee e;
+    e.id = ui->lineEdit->text().trimmed();
+    e.name = ui->lineEdit_2->text().trimmed();
+    if (e.id.isEmpty()) {
         Catalogue::plainMessage(QStringLiteral("员工编号不能为空"), this);
         return;
     }
-    if (name.isEmpty()) {
+    if (e.name.isEmpty()) {
         Catalogue::plainMessage(QStringLiteral("员工名不能为空"), this);
         return;
     }
-    // The name is what the combos show: it stays unique, also when an edit
-    // renames someone to the name of another employee.
-    QString sameName = QStringLiteral("select ID from yuangong where name='%1'").arg(sqlEsc(name));
-    if (m_mode == 2)
-        sameName += QStringLiteral(" and ID!='%1'").arg(sqlEsc(m_oldId));
-    if (!m_ctrl->queryRows(sameName).isEmpty()) {
-        Catalogue::plainMessage(QStringLiteral("该操作员已经存在！请更换会员名"), this);
+    const bool isNew = m_mode != 2;
+    if (!isNew && !m_oldId.isEmpty())
+        e.id = m_oldId;
+    e.type = ui->comboBox->currentText();
+    e.phone = ui->lineEdit_3->text().trimmed();
+    e.remark = ui->textEdit->toPlainText();
+    const QString conflict = CatalogueBook::employeeConflict(e, isNew);
+    if (!conflict.isEmpty()) {
+        Catalogue::plainMessage(conflict, this);
         return;
     }
-    if (m_mode != 2) {
-        // Commission rows and the pickers find an employee by code; two
-        // employees under one code could not be told apart.
-        if (!m_ctrl->queryRows(QStringLiteral("select ID from yuangong where ID='%1'").arg(sqlEsc(id))).isEmpty()) {
-            Catalogue::plainMessage(QStringLiteral("该员工编号已经存在！请更换员工编号"), this);
-            return;
-        }
-    }
-    const QString type = ui->comboBox->currentText();
-    const QString phone = ui->lineEdit_3->text().trimmed();
-    const QString remark = ui->textEdit->toPlainText();
-
-    TransactionScope tx;
-    if (m_mode == 2) {
-        redbctrlstruct rec;
-        rec.table = QStringLiteral("yuangong");
-        rec.fields = QStringList{QStringLiteral("name"), QStringLiteral("type"), QStringLiteral("phone"),
-                                 QStringLiteral("jinyong"), QStringLiteral("beizhu"), QStringLiteral("ID")};
-        rec.values = QStringList{name, type, phone, QStringLiteral("否"), remark,
-                                 m_oldId.isEmpty() ? id : m_oldId};
-        rec.whereCount = 1;
-        emit DlgSend(QStringLiteral("修改数据"), QVariant::fromValue(rec));
-    } else {
-        dbctrlstruct rec;
-        rec.table = QStringLiteral("yuangong");
-        rec.values = QStringList{id, name, type, phone, QStringLiteral("否"), remark};
-        emit DlgSend(QStringLiteral("添加数据"), QVariant::fromValue(rec));
-    }
-    if (!tx.commit()) {
-        ctrlUiClass::showInfo(Catalogue::saveFailedText(tx.firstError()), this);
+    const LedgerResult r = CatalogueBook::saveEmployee(e, isNew, operatorSession().loginName);
+    if (!r.ok) {
+        ctrlUiClass::showInfo(r.error, this);
         return;
     }
+    emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(dbctrlstruct{QStringLiteral("yuangong"), {}}));
     accept();
 }
 

@@ -4,10 +4,9 @@
 #include <QLineEdit>
 
 #include "amounts.h"
-#include "ctrluiclass.h"
+#include "cataloguebook.h"
 #include "dbfailure.h"
 #include "prompt.h"
-#include "sqltext.h"
 
 namespace Catalogue {
 
@@ -35,6 +34,15 @@ bool readMoney(QLineEdit *edit, const QString &label, QString *out, QWidget *par
         return false;
     }
     *out = centsText(money.cents);
+    return true;
+}
+
+bool readCents(QLineEdit *edit, const QString &label, qint64 *cents, QWidget *parent, bool allowEmpty)
+{
+    QString text;
+    if (!readMoney(edit, label, &text, parent, allowEmpty))
+        return false;
+    *cents = parseMoneyInput(text, label).cents;
     return true;
 }
 
@@ -68,17 +76,17 @@ void setComboText(QComboBox *box, const QString &text)
     box->setEditText(text);
 }
 
-void refillCombo(ctrlUiClass &ui, QComboBox *box, const QString &sql)
+void fillNamedList(QComboBox *box, const QString &listName)
 {
-    const QString keep = box->currentText();
-    ui.fillCombo(box, sql, QStringLiteral("db"));
-    setComboText(box, keep);
+    box->clear();
+    box->addItems(CatalogueBook::listEntries(listName));
 }
 
-QString listSql(const QString &listName, const QString &caption)
+void refillNamedList(QComboBox *box, const QString &listName)
 {
-    return QStringLiteral("select mingchen as %1 from leibie where leibiestr='%2'")
-        .arg(caption, sqlEsc(listName));
+    const QString keep = box->currentText();
+    fillNamedList(box, listName);
+    setComboText(box, keep);
 }
 
 QString saveFailedText(const QString &error)

@@ -4,7 +4,6 @@
 #include <QString>
 
 class QComboBox;
-class ctrlUiClass;
 class QLineEdit;
 class QWidget;
 
@@ -20,6 +19,8 @@ void plainMessage(const QString &text, QWidget *parent = nullptr);
 // focus. On success *out holds the amount as the money formatter writes it.
 bool readMoney(QLineEdit *edit, const QString &label, QString *out,
                QWidget *parent, bool allowEmpty = true);
+// The same, the amount in cents.
+bool readCents(QLineEdit *edit, const QString &label, qint64 *cents, QWidget *parent, bool allowEmpty = true);
 
 // Reads a quantity, a number of uses or a time typed by a person: empty is 0,
 // otherwise a number from 0 to 1e6 with at most maxDecimals decimals (above 0
@@ -32,11 +33,10 @@ bool readCount(QLineEdit *edit, const QString &label, double *out, QWidget *pare
 // becoming the first entry, so saving a row never changes its category.
 void setComboText(QComboBox *box, const QString &text);
 
-// Refills a combo from a statement (mode "db") and keeps the current text.
-void refillCombo(ctrlUiClass &ui, QComboBox *box, const QString &sql);
-
-// Statement that lists the entries of one named list, for the combos.
-QString listSql(const QString &listName, const QString &caption = QStringLiteral("类型"));
+// Fills a combo with the entries of one named list ("项目类型" …); the refill
+// after the list was edited keeps the current text.
+void fillNamedList(QComboBox *box, const QString &listName);
+void refillNamedList(QComboBox *box, const QString &listName);
 
 // The message every catalogue dialog shows when its save did not land, with
 // the cause (full disk, read-only file ...) read from the failure's text.

@@ -40,6 +40,14 @@ qint64 databaseFileBytes()
     return QFileInfo(file).size() + QFileInfo(file + QStringLiteral("-wal")).size();
 }
 
+QString schemaReadError()
+{
+    QSqlQuery q(QSqlDatabase::database());
+    if (!q.exec(QStringLiteral("select count(*) from sqlite_master")))
+        return q.lastError().text();
+    return QString();
+}
+
 QString databaseHealthProblem(qint64 inlinePageCheckBytes)
 {
     QSqlDatabase db = QSqlDatabase::database();

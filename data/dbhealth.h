@@ -17,6 +17,10 @@ constexpr qint64 kInlinePageCheckBytes = qint64(64) << 20;
 // The database file and its write-ahead log, in bytes.
 qint64 databaseFileBytes();
 
+// Reading the schema catches a file that is not a database: "" when it can be
+// read, else the driver's error.
+QString schemaReadError();
+
 // The file can really be written (a probe write, rolled back), the write-ahead
 // log is on, and, for a file of at most `inlinePageCheckBytes`, a quick check
 // of every page finds no damage.

@@ -90,9 +90,10 @@ const Row kRows[] = {
     {"套餐列表", "tableView_26", "", false, "", "", "taocanID", "套餐明细", "taocanID=?"},
     {"套餐明细", "tableView_45", "", false, "taocanID='0'", "", "", "", ""},
     {"提成策略临时列表", "tableView_39", "", false, "", "", "", "", ""},
-    {"提成策略明细", "tableView_40", "", true, "", "", "", "", ""},
+    // The rules of the item clicked in the list beside: none before a click.
+    {"提成策略明细", "tableView_40", "", true, "1=0", "GROUP BY yuangongleixing", "", "", ""},
     {"促销策略临时列表", "tableView_44", "", false, "", "", "", "", ""},
-    {"促销策略明细", "tableView_43", "", true, "", "", "", "", ""},
+    {"促销策略明细", "tableView_43", "", true, "1=0", "", "", "", ""},
     {"会员卡信息", "tableView_32", "", false, "", "", "", "", ""},
     {"用户管理", "tableView_29", "", false, "", "", "", "", ""},
     {"员工管理", "tableView_30", "", false, "", "", "", "", ""},
@@ -112,6 +113,8 @@ const Row kDialogRows[] = {
     {"套餐消费", "", "a.xiangmuID=b.ID", false, "", "GROUP BY xiangmuID", "", "", ""},
     // The commission rows of one line of the basket.
     {"提成明细临时表", "", "a.yuangongID=b.ID", false, nullptr, "", "", "", ""},
+    // The package editor's lines, in the order they were made.
+    {"套餐明细临时列表", "", "", false, nullptr, "order by hanghao", "", "", ""},
 };
 
 template <typename Rows> QVector<ViewDeclaration> build(const Rows &rows)

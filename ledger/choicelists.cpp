@@ -2,7 +2,47 @@
 
 #include "ledgersql.h"
 
+namespace {
+
+// The kinds of a ledger, one index step per kind: a GROUP BY would read every
+// row of the ledger at each start.
+QList<QVariantList> distinctKinds(const QString &table)
+{
+    return LedgerSql::rows(QStringLiteral("with recursive t(v) as (select min(biandongleixing) from %1 union all "
+                                          "select (select min(biandongleixing) from %1 where biandongleixing > t.v) "
+                                          "from t where t.v is not null) "
+                                          "select 0, v from t where v is not null")
+                               .arg(table));
+}
+
+} // namespace
+
 namespace ChoiceLists {
+
+QList<QVariantList> operators()
+{
+    return LedgerSql::rows(QStringLiteral("select ID, name from user"));
+}
+
+QList<QVariantList> categories(const QString &kind)
+{
+    return LedgerSql::rows(QStringLiteral("select ID, mingchen from leibie where leibiestr=?"), {kind});
+}
+
+QList<QVariantList> cardTypes()
+{
+    return LedgerSql::rows(QStringLiteral("select ID, name from huiyuanka"));
+}
+
+QList<QVariantList> balanceChangeKinds()
+{
+    return distinctKinds(QStringLiteral("huiyuanyuebiandong"));
+}
+
+QList<QVariantList> pointsChangeKinds()
+{
+    return distinctKinds(QStringLiteral("huiyuanjifen"));
+}
 
 QList<QVariantList> employees()
 {

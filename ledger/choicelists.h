@@ -6,9 +6,21 @@
 #include <QVariantList>
 #include <optional>
 
-// What the member forms offer to choose from, and the terms of a card type,
-// read by the store: the forms fill their combo boxes from these rows.
+// What the forms and the query pages offer to choose from, and the terms of a
+// card type, read by the store: the windows fill their combo boxes from these
+// rows (code or 0 first, the text shown second).
 namespace ChoiceLists {
+
+// Code and name of every operator, in the table's order.
+QList<QVariantList> operators();
+// Code and name of the categories of one kind ("产品类型", "项目类型", "员工类别"…).
+QList<QVariantList> categories(const QString &kind);
+// Code and name of every card type, in the table's order.
+QList<QVariantList> cardTypes();
+// The kinds of change the balance ledger and the points ledger hold, sorted,
+// each once (with 0 for a code).
+QList<QVariantList> balanceChangeKinds();
+QList<QVariantList> pointsChangeKinds();
 
 // Code and name of every employee, in the table's order.
 QList<QVariantList> employees();

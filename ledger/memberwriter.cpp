@@ -299,9 +299,10 @@ static LedgerResult deleteMemberOnce(const QString &memberId, const QString &ope
 
 QString MemberWriter::serviceItemInUse(const QString &itemId)
 {
-    if (value(QStringLiteral("select 1 from huiyuantaocan where xiangmuID=? and shengyucishu>0"), {itemId}).isValid())
+    // One row answers: a server would otherwise send every holder's row.
+    if (value(QStringLiteral("select 1 from huiyuantaocan where xiangmuID=? and shengyucishu>0 LIMIT 1"), {itemId}).isValid())
         return QStringLiteral("还有会员持有该项目的套餐次数，不能删除");
-    if (value(QStringLiteral("select 1 from taocanmingxi where xiangmuID=?"), {itemId}).isValid())
+    if (value(QStringLiteral("select 1 from taocanmingxi where xiangmuID=? LIMIT 1"), {itemId}).isValid())
         return QStringLiteral("还有套餐包含该项目，不能删除");
     return QString();
 }

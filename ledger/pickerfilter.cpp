@@ -3,19 +3,6 @@
 #include "ledgersql.h"
 #include "pinyininitials.h"
 
-namespace {
-
-// The text as a LIKE pattern that matches it literally inside a name.
-QString containsPattern(QString text)
-{
-    text.replace(QLatin1Char('!'), QStringLiteral("!!"));
-    text.replace(QLatin1Char('%'), QStringLiteral("!%"));
-    text.replace(QLatin1Char('_'), QStringLiteral("!_"));
-    return QLatin1Char('%') + text + QLatin1Char('%');
-}
-
-} // namespace
-
 PickerFilter::PickerFilter(const QString &viewName)
 {
     m_nameColumn = QStringLiteral("name");
@@ -52,8 +39,10 @@ ViewFilter PickerFilter::filter(const QString &typed)
         terms << QStringLiteral("(%1%2 >= ? and %1%2 < ?)").arg(m_alias, c);
         values << t << upTo;
     }
-    terms << QStringLiteral("%1%2 like ? escape '!'").arg(m_alias, m_nameColumn);
-    values << containsPattern(t);
+    // Bound, so a quote is only a quote; "%" and "_" stay wildcards, as in every
+    // other search of the program, so the same typed text finds the same names.
+    terms << QStringLiteral("%1%2 like ?").arg(m_alias, m_nameColumn);
+    values << QLatin1Char('%') + t + QLatin1Char('%');
     const QStringList codes =
         initialsMatches(t, m_table == QLatin1String("huiyuan") ? kMemberLimit : kItemLimit);
     if (!codes.isEmpty()) {

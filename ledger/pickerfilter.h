@@ -14,7 +14,8 @@
 // is a filter of bound values on the list's declared statement, whose
 // declaration (data/viewdeclarations.cpp) also caps the rows, so a shop with a
 // hundred thousand members shows the first matches at once. What is typed is
-// found as it stands: a quote, a "%" or a "_" is a character of the name.
+// bound: a quote is a character of the name, and in the name "%" and "_" are
+// wildcards, as in the report searches.
 class PickerFilter
 {
 public:

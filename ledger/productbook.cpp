@@ -15,6 +15,14 @@ bool codeHasMovements(const QString &productId)
         .isValid();
 }
 
+std::optional<double> purchasePrice(const QString &productId)
+{
+    const QVariant price = LedgerSql::value(QStringLiteral("select jinhuojiage from chanpin where ID=?"), {productId});
+    if (price.isNull() || price.toString().isEmpty())
+        return std::nullopt;
+    return price.toDouble();
+}
+
 std::optional<double> stockLevel(const QString &productId)
 {
     const QList<QVariantList> rows =

@@ -264,34 +264,30 @@ ViewFilter ReportQuery::stockDocuments(const QString &kind, const QString &start
     return f;
 }
 
-ViewFilter ReportQuery::stockQuery(const QString &text, const QString &category)
+// The catalogue lists' search: the text inside the code or the name, within a category.
+static ViewFilter codeOrNameIn(const QString &codeColumn, const QString &text, const QString &category)
 {
     ViewFilter f;
     if (!text.isEmpty())
-        f += likeAny(text, {QStringLiteral("a.chanpinID"), QStringLiteral("name")});
-    if (!isAll(category))
+        f += likeAny(text, {codeColumn, QStringLiteral("name")});
+    if (!ReportQuery::isAll(category))
         f += equals(QStringLiteral("leibie"), category);
     return f;
+}
+
+ViewFilter ReportQuery::stockQuery(const QString &text, const QString &category)
+{
+    return codeOrNameIn(QStringLiteral("a.chanpinID"), text, category);
 }
 
 ViewFilter ReportQuery::productSearch(const QString &text, const QString &category)
 {
-    ViewFilter f;
-    if (!text.isEmpty())
-        f += likeAny(text, {QStringLiteral("b.ID"), QStringLiteral("name")});
-    if (!isAll(category))
-        f += equals(QStringLiteral("leibie"), category);
-    return f;
+    return codeOrNameIn(QStringLiteral("b.ID"), text, category);
 }
 
 ViewFilter ReportQuery::serviceItemSearch(const QString &text, const QString &category)
 {
-    ViewFilter f;
-    if (!text.isEmpty())
-        f += likeAny(text, {QStringLiteral("ID"), QStringLiteral("name")});
-    if (!isAll(category))
-        f += equals(QStringLiteral("leibie"), category);
-    return f;
+    return codeOrNameIn(QStringLiteral("ID"), text, category);
 }
 
 // Both days inclusive, like every other date filter of the program.

@@ -88,3 +88,8 @@ QStringList findPromotion(const QString &itemId, const QString &itemName, const 
                        "from cuxiao where xiangmuID=? and xiangmumingcheng=? and huiyuanleixing=?"),
         {itemId, itemName, cardType});
 }
+
+ViewFilter rulesOfItem(const QString &itemId, const QString &itemType)
+{
+    return ViewFilter(QStringLiteral("a.xiangmuID=? and a.xiangmuleixing=?"), {itemId, itemType});
+}

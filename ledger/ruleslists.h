@@ -1,6 +1,8 @@
 #ifndef RULESLISTS_H
 #define RULESLISTS_H
 
+#include "viewfilter.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +21,10 @@ void fillItemList2(const QString &table, const QString &serviceType, const QStri
 // Hooks both refills into createTables(); the main window calls this before it
 // creates the tables.
 void installRulesListRefills();
+
+// The detail lists of both pages (提成策略明细, 促销策略明细): the rules of one
+// item of the list, by its code and its type (column 0 and 4 of the list).
+ViewFilter rulesOfItem(const QString &itemId, const QString &itemType);
 
 // The promotion the checkout finds in the view cuxiao for an item, its name and
 // a card type: (xiangmuID, xiangmumingcheng, huiyuanleixing, xiaoshoujiage,

@@ -1,6 +1,6 @@
 #include "mainwindow.h"
 #include "helpdlg.h"
-#include "memberwriter.h"
+#include "cataloguebook.h"
 #include "ui_mainwindow.h"
 
 #include "elidedlabel.h"
@@ -11,8 +11,8 @@
 #include "appresources.h"
 #include "recordrequests.h"
 #include "dbfailure.h"
-#include "deletionlog.h"
 #include "changepassworddlg.h"
+#include "choicelists.h"
 #include "dbsetconfig.h"
 #include "navlistview.h"
 #include "operatorpasswords.h"
@@ -31,7 +31,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSplitter>
-#include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QStandardItemModel>
 #include <QStatusBar>
@@ -291,16 +290,6 @@ void MainWindow::setupNavigation()
     qDebug() << "MainWindow initListview end";
 }
 
-// The kinds of a ledger, one index step per kind: a GROUP BY would read every
-// row of the ledger at each start.
-static QString distinctValues(const QString &table, const QString &column)
-{
-    return QStringLiteral("with recursive t(v) as (select min(%2) from %1 union all "
-                          "select (select min(%2) from %1 where %2 > t.v) from t where t.v is not null) "
-                          "select 0, v from t where v is not null")
-        .arg(table, column);
-}
-
 void MainWindow::setupCombos()
 {
     const auto withAll = [](QComboBox *box) {
@@ -318,34 +307,34 @@ void MainWindow::setupCombos()
     m_ctrl->fillCombo(ui->comboBox_25, QStringLiteral("出库类型"), QStringLiteral("xml"));
     m_ctrl->fillCombo(ui->comboBox_7, QStringLiteral("消费类型"), QStringLiteral("xml"));
 
-    const QString users = QStringLiteral("select ID,name from user");
+    const auto fill = [](QComboBox *box, const QList<QVariantList> &rows) {
+        ctrlUiClass::fillComboFromRows(box, rows);
+    };
+    const QList<QVariantList> users = ChoiceLists::operators();
     for (QComboBox *box : {ui->comboBox_5, ui->comboBox_33, ui->comboBox_31}) {
-        m_ctrl->fillComboFromSql(box, users);
+        fill(box, users);
         withAll(box);
     }
-    m_ctrl->fillComboFromSql(ui->comboBox_17, QStringLiteral(
-        "select ID, mingchen as 产品类别 from leibie where leibiestr='产品类型'"));
-    m_ctrl->fillComboFromSql(ui->comboBox_15, QStringLiteral(
-        "select ID, mingchen as 项目类型 from leibie where leibiestr='项目类型'"));
+    const QList<QVariantList> productKinds = ChoiceLists::categories(QStringLiteral("产品类型"));
+    const QList<QVariantList> itemKinds = ChoiceLists::categories(QStringLiteral("项目类型"));
+    fill(ui->comboBox_17, productKinds);
+    fill(ui->comboBox_15, itemKinds);
+    const QList<QVariantList> cards = ChoiceLists::cardTypes();
     for (QComboBox *box : {ui->comboBox_3, ui->comboBox_10}) {
-        m_ctrl->fillComboFromSql(box, QStringLiteral("select ID, name  from huiyuanka"));
+        fill(box, cards);
         withAll(box);
     }
-    m_ctrl->fillComboFromSql(ui->comboBox_22, distinctValues(QStringLiteral("huiyuanyuebiandong"),
-                                                             QStringLiteral("biandongleixing")));
+    fill(ui->comboBox_22, ChoiceLists::balanceChangeKinds());
     withAll(ui->comboBox_22);
-    m_ctrl->fillComboFromSql(ui->comboBox_23, distinctValues(QStringLiteral("huiyuanjifen"),
-                                                             QStringLiteral("biandongleixing")));
+    fill(ui->comboBox_23, ChoiceLists::pointsChangeKinds());
     withAll(ui->comboBox_23);
-    m_ctrl->fillComboFromSql(ui->comboBox_34, QStringLiteral("select ID,name from yuangong"));
+    fill(ui->comboBox_34, ChoiceLists::employees());
     withAll(ui->comboBox_34);
     for (QComboBox *box : {ui->comboBox_26, ui->comboBox_19}) {
-        m_ctrl->fillComboFromSql(box, QStringLiteral(
-            "select ID,mingchen from leibie where leibiestr='产品类型'"));
+        fill(box, productKinds);
         withAll(box);
     }
-    m_ctrl->fillComboFromSql(ui->comboBox_18, QStringLiteral(
-        "select ID,mingchen from leibie where leibiestr='项目类型'"));
+    fill(ui->comboBox_18, itemKinds);
     withAll(ui->comboBox_18);
 }
 
@@ -508,51 +497,34 @@ void MainWindow::deletebtClick()
         deleteRow(position);
 }
 
-// Nobody may lock the shop out of its own settings: the operator at work and the
-// last one holding the settings right stay.
-bool MainWindow::operatorMayGo(const QString &name)
-{
-    if (name == operatorSession().loginName) {
-        ctrlUiClass::showInfo(QStringLiteral("不能删除当前登录的操作员"), this);
-        return false;
-    }
-    if (isLastSettingsOperator(name)) {
-        ctrlUiClass::showInfo(keepOneSettingsOperatorText(), this);
-        return false;
-    }
-    return true;
-}
-
 void MainWindow::deleteRow(int position)
 {
+    using Entry = CatalogueBook::Entry;
     struct Rule
     {
         const char *view;
         int minColumns;
         int shownColumn;
-        const char *what;   // in the log row
-        const char *table;
-        const char *keyColumn;
+        Entry entry;
     };
     static const Rule rules[] = {
-        {"服务项目列表", 1, 1, "服务项目", "fuwuxiangmu", "ID"}, {"产品管理", 2, 1, "产品", "chanpin", "ID"},
-        {"套餐列表", 2, 1, "套餐", "taocanmingxi", "taocanID"},  {"会员卡信息", 1, 0, "会员卡类型", "huiyuanka", "name"},
-        {"用户管理", 1, 0, "操作员", "user", "name"},            {"员工管理", 2, 1, "员工", "yuangong", "ID"},
-        {"产品库存", 2, 1, nullptr, nullptr, nullptr},
+        {"服务项目列表", 1, 1, Entry::ServiceItem}, {"产品管理", 2, 1, Entry::Product},
+        {"套餐列表", 2, 1, Entry::Package},         {"会员卡信息", 1, 0, Entry::CardType},
+        {"用户管理", 1, 0, Entry::Operator},        {"员工管理", 2, 1, Entry::Employee},
+        {"产品库存", 2, 1, Entry::Product}, // writes the stock off, the product stays
     };
     const Rule &rule = rules[position];
+    const bool stockOnly = position == 6;
     const QStringList row = m_ctrl->currentRowValues(QString::fromUtf8(rule.view));
     if (row.size() < rule.minColumns || row.size() <= rule.shownColumn)
         return;
-    // Every one of these is a settings page's row (or writes goods off).
+    // Every one of these is a settings page's row (or writes goods off). What
+    // refuses the deletion is told before anything is asked, and asked again
+    // by the writer inside its transaction.
     if (!atWorkMayChangeSettings(this))
         return;
-    if (position == 4 && !operatorMayGo(row.at(0)))
-        return;
-    // A service item that members still hold uses of, or that a package sells,
-    // is prepaid value: deleting it would lose those uses.
-    if (position == 0) {
-        const QString why = MemberWriter::serviceItemInUse(row.at(0));
+    if (!stockOnly) {
+        const QString why = CatalogueBook::removalRefusal(rule.entry, row.at(0), operatorSession().loginName);
         if (!why.isEmpty()) {
             ctrlUiClass::showInfo(why, this);
             return;
@@ -560,21 +532,13 @@ void MainWindow::deleteRow(int position)
     }
     if (!ctrlUiClass::askYesNo("你确定要删除'" + row.at(rule.shownColumn) + "'吗?", this))
         return;
-    if (position == 6) {
+    if (stockOnly) {
         clearProductStock(row);
         return;
     }
-
-    // Codes are typed by people ("A01", "O'Neil"): always compared as quoted text.
-    // The row goes together with the log row that says so, or not at all.
-    TransactionScope tx;
-    m_ctrl->execSql(QStringLiteral("delete from %1 where %2=%3")
-                        .arg(QLatin1String(rule.table), QLatin1String(rule.keyColumn), sqlLiteral(row.at(0))));
-    m_ctrl->writeLog(operatorSession().loginName,
-                     deletionLogText(QString::fromUtf8(rule.what), row.at(0),
-                                     rule.shownColumn > 0 ? row.at(rule.shownColumn) : QString()));
-    if (!tx.commit())
-        ctrlUiClass::showInfo(saveFailureText(QStringLiteral("删除失败"), tx.firstError()), this);
+    const LedgerResult r = CatalogueBook::remove(rule.entry, row.at(0), operatorSession().loginName);
+    if (!r.ok)
+        ctrlUiClass::showInfo(r.error, this);
     for (const char *view : {"服务项目列表", "产品管理", "套餐列表", "会员卡信息", "用户管理", "员工管理"})
         m_ctrl->showDefault(QString::fromUtf8(view));
 }

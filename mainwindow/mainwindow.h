@@ -84,7 +84,6 @@ private:
     void setupNavigation();
     void setupCombos();
     void connectLists();
-    bool operatorMayGo(const QString &name);
     void deleteRow(int position);
     void openOperatorDialog(int mode);
 
@@ -208,7 +207,6 @@ private:
     // ---- rules ----
     void rulesBeforeTablesCreated();              // hooks the item-list refills into createTables
     void rulesAfterNavigate(const QString &text); // refills the page's item list
-    void clearRulesDetails();                     // detail lists empty until a click
     void showTichengDetail(const QStringList &row);
     void showCuxiaoDetail(const QStringList &row);
 private slots:

@@ -42,7 +42,6 @@ void MainWindow::afterConstruction()
     setupFrontDesk(); // frontdesk
     setupReportFilters(); // reports: periods and dates agree, totals lines, details follow
     refreshTakingsStatistics(); // reports: the 综合统计 tree for the default period
-    clearRulesDetails(); // rules
     setupBooking(); // booking: the page, its key and the status bar
     setupImports(); // import: 导入 on the member, service-item and product pages
     setupMemberLife(); // member life: visit notes (F10) and their warnings in the member panel

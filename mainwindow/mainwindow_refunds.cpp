@@ -5,7 +5,6 @@
 
 #include "ledgertypes.h"
 #include "receipts/receiptprinter.h"
-#include "sqltext.h"
 #include "tuichuzhidlg.h"
 #include "tuitaocandlg.h"
 #include "zuofeidlg.h"
@@ -87,10 +86,7 @@ bool MainWindow::openVoidSale(const QString &saleId)
     // Every list the void touched: the member's, the statistics, stock and commission.
     for (const char *table : {"huiyuanjiaofei", "chanpinrukumingxi", "tichengmingxi"})
         refreshByTable(QString::fromUtf8(table));
-    const QString member = m_ctrl->queryRow(QStringLiteral("select huiyuanid from huiyuanxiaofei where ID=")
-                                            + sqlLiteral(dlg.documentId()) + QStringLiteral(" LIMIT 1"))
-                               .value(0);
-    showCounterStatus(counterFeedback(QStringLiteral("作废"), dlg.documentId(), member), dlg.documentId());
+    showCounterStatus(counterFeedback(QStringLiteral("作废"), dlg.documentId(), dlg.memberId()), dlg.documentId());
     ReceiptPrinter::afterDocument(this, dlg.documentId());
     return true;
 }

@@ -7,7 +7,6 @@
 #include "cuxiaodlg.h"
 #include "ruleslists.h"
 #include "shezhitichengdlg.h"
-#include "sqltext.h"
 
 namespace {
 const QString kTichengList = QStringLiteral("提成策略临时列表");
@@ -31,30 +30,18 @@ void MainWindow::rulesAfterNavigate(const QString &text)
         refillCuxiaoList();
 }
 
-// The detail lists stay empty until an item is clicked (their base statements
-// are only complete with an item's condition).
-void MainWindow::clearRulesDetails()
-{
-    m_ctrl->refreshView(kTichengDetail, QStringLiteral(" and 1=0 GROUP BY yuangongleixing"));
-    m_ctrl->refreshView(kCuxiaoDetail, QStringLiteral(" and 1=0"));
-}
-
 void MainWindow::showTichengDetail(const QStringList &row)
 {
     if (row.size() < 5)
         return;
-    m_ctrl->refreshView(kTichengDetail, QStringLiteral(" and a.xiangmuID='") + sqlEsc(row.at(0))
-                                            + QStringLiteral("' and xiangmuleixing='") + sqlEsc(row.at(4))
-                                            + QStringLiteral("' GROUP BY yuangongleixing"));
+    m_ctrl->refreshView(kTichengDetail, rulesOfItem(row.at(0), row.at(4)));
 }
 
 void MainWindow::showCuxiaoDetail(const QStringList &row)
 {
     if (row.size() < 5)
         return;
-    m_ctrl->refreshView(kCuxiaoDetail, QStringLiteral("and a.xiangmuID='") + sqlEsc(row.at(0))
-                                           + QStringLiteral("' and a.xiangmuleixing='") + sqlEsc(row.at(4))
-                                           + QStringLiteral("'"));
+    m_ctrl->refreshView(kCuxiaoDetail, rulesOfItem(row.at(0), row.at(4)));
 }
 
 void MainWindow::on_tableView_39_clicked(const QModelIndex &index)

@@ -26,6 +26,7 @@ QString zuofeidlg::setup(const QString &saleId)
     if (!p.problem.isEmpty())
         return p.problem;
     m_saleId = saleId;
+    m_memberId = p.memberId;
     const SaleHeader sale = RefundWriter::saleHeader(saleId);
     ui->label_saleId->setText(saleId);
     ui->label_member->setText(p.memberId + QStringLiteral(" ")

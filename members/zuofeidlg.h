@@ -21,6 +21,8 @@ public:
     // Why the sale cannot be voided, or "" when the dialog is ready.
     QString setup(const QString &saleId);
     QString documentId() const { return m_documentId; }
+    // The sale's member, whose the reversing document is too.
+    QString memberId() const { return m_memberId; }
 
 signals:
     void DlgSend(const QString &key, const QVariant &value);
@@ -33,6 +35,7 @@ private:
     Ui::zuofeidlg *ui;
     ctrlUiClass m_ctrl;
     QString m_saleId;
+    QString m_memberId;
     QString m_documentId;
 };
 

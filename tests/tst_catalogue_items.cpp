@@ -6,6 +6,7 @@
 #include "addfuwuxiangmudlg.h"
 #include "addleibiedlg.h"
 #include "addyuangongdlg.h"
+#include "cataloguebook.h"
 #include "catalogue_testkit.h"
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
@@ -146,6 +147,70 @@ private slots:
         QCOMPARE(sqlRows(QStringLiteral("select ID,name,xiaoshoujiage,shifouhuifan,shifouyouhulizhouqi,zhouqi,jinyong from fuwuxiangmu order by ID")),
                  (QList<QStringList>{{"A'01", "洗剪吹(长发)", "30.5", "否", "是", "30", "是"},
                                      {"A02", "精剪", "30.5", "是", "否", noCycle, "否"}}));
+        QCOMPARE(sqlRows(QStringLiteral("select user,log from log order by rowid")),
+                 (QList<QStringList>{{"admin", "增加服务项目  项目编号：A'01"},
+                                     {"admin", "增加服务项目  项目编号：A02"},
+                                     {"admin", "修改服务项目  项目编号：A'01"}}));
+        QCOMPARE(d.keys, (QStringList{"刷新数据列表", "刷新数据列表", "刷新数据列表"}));
+    }
+
+    void writersCheckAgainInsideTheSave()
+    {
+        // What a dialog checked before its save may have changed at another
+        // desk by the time it saves: the writer asks again inside its
+        // transaction, and a refusal writes nothing at all.
+        sqlExec(QStringLiteral("insert into fuwuxiangmu(ID,name) values('A1','洗发')"));
+        sqlExec(QStringLiteral("insert into yuangong(ID,name) values('E1','小张')"));
+        sqlExec(QStringLiteral("insert into taocanmingxi(taocanID,name,xiangmuID) values('T''1','护理套餐','A1')"));
+        sqlExec(QStringLiteral("insert into user(name,password,xitongshezhi,jinyong) values('收银员','','否','否')"));
+        sqlExec(QStringLiteral("insert into chanpin(ID,name) values('P1','洗发水')"));
+        Product product;
+        product.id = QStringLiteral("P1");
+        product.name = QStringLiteral("护发素");
+        ServiceItem sameName;
+        sameName.id = QStringLiteral("A2");
+        sameName.name = QStringLiteral("洗发");
+        ServiceItem goneItem;
+        goneItem.id = QStringLiteral("A9");
+        goneItem.name = QStringLiteral("剪发");
+        Employee sameEmployee{QStringLiteral("E2"), QStringLiteral("小张"), QString(), QString(), QString()};
+        Package taken;
+        taken.id = QStringLiteral("T'1");
+        taken.name = QStringLiteral("别的套餐");
+        taken.lines << PackageLine{QStringLiteral("A1"), QString(), std::nullopt, 1, 100, 100, std::nullopt, QString()};
+        const QString noRight = QStringLiteral("你的权限不够，请使用管理员权限登录");
+        using Entry = CatalogueBook::Entry;
+        const QList<QPair<QString, std::function<LedgerResult()>>> attempts = {
+            {QStringLiteral("服务项目已经存在！请更换服务项目名"), [&] { return CatalogueBook::saveServiceItem(sameName, true, "admin"); }},
+            {QStringLiteral("找不到该服务项目，可能已在另一台收银机删除，本次操作未保存"),
+             [&] { return CatalogueBook::saveServiceItem(goneItem, false, "admin"); }},
+            {noRight, [&] { return CatalogueBook::saveServiceItem(goneItem, true, "收银员"); }},
+            {QStringLiteral("该操作员已经存在！请更换会员名"), [&] { return CatalogueBook::saveEmployee(sameEmployee, true, "admin"); }},
+            {QStringLiteral("该产品编码已经存在！请更换产品编码"), [&] { return CatalogueBook::saveProduct(product, true, "admin"); }},
+            {noRight, [&] { return CatalogueBook::saveProduct(product, false, "收银员"); }},
+            {noRight, [&] { return CatalogueBook::addCategory("项目类型", "烫染", "收银员"); }},
+            {noRight, [&] { return CatalogueBook::removeCategory("项目类型", "美发", "收银员"); }},
+            {QStringLiteral("该套餐编号已经存在！请更换套餐编号"), [&] { return CatalogueBook::savePackage(taken, QString(), "admin"); }},
+            {noRight, [&] { return CatalogueBook::savePackage(taken, "T'1", "收银员"); }},
+            {QStringLiteral("还有套餐包含该项目，不能删除"), [&] { return CatalogueBook::remove(Entry::ServiceItem, "A1", "admin"); }},
+            {noRight, [&] { return CatalogueBook::remove(Entry::Employee, "E1", "收银员"); }},
+            {QStringLiteral("不能删除当前登录的操作员"), [&] { return CatalogueBook::remove(Entry::Operator, "admin", "admin"); }},
+            {QStringLiteral("找不到要删除的记录，可能已在另一台收银机删除"), [&] { return CatalogueBook::remove(Entry::Employee, "E9", "admin"); }},
+        };
+        const auto everything = [] {
+            QStringList n;
+            for (const char *t : {"fuwuxiangmu", "yuangong", "chanpin", "chanpinrukumingxi", "taocanmingxi", "leibie", "user", "log"})
+                n << sqlValue(QStringLiteral("select count(*) from %1").arg(QLatin1String(t)));
+            return n.join(QLatin1Char('|'));
+        };
+        const QString before = everything();
+        for (const auto &a : attempts) {
+            const LedgerResult r = a.second();
+            QVERIFY2(!r.ok, qPrintable(a.first));
+            QCOMPARE(r.error, a.first);
+            QCOMPARE(everything(), before);
+        }
+        QCOMPARE(sqlValue(QStringLiteral("select name from taocanmingxi")), QStringLiteral("护理套餐"));
     }
 
     void shortRowsAndLostCategory()

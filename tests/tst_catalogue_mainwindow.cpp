@@ -9,6 +9,7 @@
 #include "catalogue_testkit.h"
 #include "mainwindow.h"
 #include "operatorsession.h"
+#include "prompt.h"
 #include "testsupport.h"
 
 namespace {
@@ -193,6 +194,43 @@ private slots:
         QCOMPARE(staff->model()->rowCount(), 2);
         QCOMPARE(cell(staff, rowOf(staff, 0, QStringLiteral("E02")), 2), QStringLiteral("助理"));
         QCOMPARE(cell(staff, rowOf(staff, 0, QStringLiteral("E01")), 2), QStringLiteral("发型师"));
+    }
+
+    void deletionAsksTheRowsAgainAfterTheQuestion_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("a package takes the item")
+            << "insert into taocanmingxi(taocanID,name,xiangmuID) values('T1','护理套餐','F01')"
+            << "还有套餐包含该项目，不能删除";
+        QTest::newRow("the right is taken away") << "update user set xitongshezhi='否' where name='admin'"
+                                                 << "你的权限不够，请使用管理员权限登录";
+    }
+
+    void deletionAsksTheRowsAgainAfterTheQuestion()
+    {
+        // While "你确定要删除…" is open, another desk changes what the deletion
+        // depends on: the answer "是" deletes nothing, and says why.
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, said);
+        TestWorkdir dir;
+        sqlExec(QStringLiteral("insert into fuwuxiangmu(ID,name) values('F01','洗剪吹')"));
+        MainWindow w;
+        w.loadDeferredViews();
+        auto *items = child<QTableView>(&w, "tableView_24");
+        selectRow(items, 0, QStringLiteral("F01"));
+        QStringList texts;
+        Prompt::setHandler([&](const PromptRequest &r) {
+            texts << r.text;
+            if (r.text.startsWith(QStringLiteral("你确定要删除")))
+                sqlExec(meanwhile);
+            return 0;
+        });
+        clickButton(&w, QStringLiteral("toolButton_39"));
+        Prompt::setHandler(PromptHandler());
+        QCOMPARE(texts, (QStringList{"你确定要删除'洗剪吹'吗?", said}));
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from fuwuxiangmu")), QStringLiteral("1"));
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from log")), QStringLiteral("0"));
     }
 };
 

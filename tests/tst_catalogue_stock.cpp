@@ -147,6 +147,8 @@ private slots:
         }
         QCOMPARE(sqlRows(QStringLiteral("select xiaoshoujiage,shijiashangpin from chanpin")), (QList<QStringList>{{"42", "否"}}));
         QCOMPARE(sqlValue(QStringLiteral("select count(*) from chanpinrukumingxi")), QStringLiteral("1"));
+        QCOMPARE(sqlRows(QStringLiteral("select log from log order by rowid")),
+                 (QList<QStringList>{{"增加产品  产品编号：P'01"}, {"修改产品  产品编号：P'01"}}));
     }
 
     // A deleted product keeps its movements: its code is not given to a new one.

@@ -986,6 +986,7 @@ void TestCounter::aMorningFromTheKeysAlone()
     QCOMPARE(figuresOf1001(), before);
     const QString voidStatus = w.statusBar()->findChild<QLabel *>("counterStatusLabel")->text();
     QVERIFY2(voidStatus.startsWith("作废成功"), qPrintable(voidStatus));
+    QVERIFY2(voidStatus.contains("卡内余额："), qPrintable(voidStatus)); // the member's figures after the void
     // The keys still work once the last dialog is gone.
     key(Qt::Key_F2);
     QCOMPARE(focusName(), QString("lineEdit"));
