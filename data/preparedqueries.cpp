@@ -1,12 +1,16 @@
 #include "preparedqueries.h"
+#include "shopconnection.h"
 #include "sqldialect.h"
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QPointer>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QVariant>
+
+#include <algorithm>
 
 namespace {
 // Enough for every fixed statement of the store and the lists, few enough that
@@ -22,7 +26,10 @@ struct Entry
 struct Cache
 {
     QHash<QString, Entry> entries;
-    const QSqlDriver *driver = nullptr; // the connection the entries belong to
+    // Server statements whose session ended while their driver lives on (see
+    // letGo): kept, never freed through that driver, until the driver is gone.
+    QList<QSqlQuery> parked;
+    QPointer<const QSqlDriver> driver; // the connection the entries belong to
     const void *handle = nullptr;        // and its native handle (sqlite3*, PGconn*)
     quint64 clock = 0;
     qint64 reused = 0;
@@ -39,11 +46,54 @@ Cache &cache()
     return c;
 }
 
+// A server statement frees itself (DEALLOCATE) through its driver when the
+// last copy of it goes. On its own live session that is right. On a session
+// that ended it cannot work: a closed driver prints "Unable to free statement:
+// connection pointer is NULL", a broken one "no connection to the server", and
+// a driver Qt opened again on a new session sends DEALLOCATE for a name that
+// session never had, aborting the transaction open there. Such a statement
+// has nothing left to free (the server dropped it with its session), so it is
+// kept until its driver is gone, when it goes without a word.
+void letGo(const QSqlQuery &q, bool ownSession)
+{
+    const QSqlDriver *driver = q.driver();
+    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
+        return; // SQLite finalizes its statements itself, on its own file
+    if (ownSession && driver->isOpen() && !ShopLink::isLost())
+        return;
+    Cache &c = cache();
+    c.parked.append(q);
+}
+
+// The parked statements whose driver has gone can go now: nothing of them
+// reaches any server.
+void sweepParked()
+{
+    Cache &c = cache();
+    c.parked.erase(std::remove_if(c.parked.begin(), c.parked.end(), [](const QSqlQuery &q) { return !q.driver(); }),
+                   c.parked.end());
+}
+
+void letGoAll(bool ownSession)
+{
+    Cache &c = cache();
+    for (const Entry &e : qAsConst(c.entries))
+        letGo(e.query, ownSession);
+    c.entries.clear();
+    sweepParked();
+}
+
 // Before the connections go: a kept server statement deallocates itself on its
 // connection when it is destroyed.
 void dropAtExit()
 {
     PreparedQueries::forgetAll();
+    // What is still parked belongs to sessions that are gone: abandoned, never
+    // freed through a driver that would speak to another session or to none.
+    static auto *abandoned = new QList<QSqlQuery>;
+    Cache &c = cache();
+    abandoned->append(c.parked);
+    c.parked.clear();
 }
 
 // The kept statements belong to the connection as it is open now; when the
@@ -51,11 +101,13 @@ void dropAtExit()
 void checkConnection(const QSqlDatabase &db)
 {
     Cache &c = cache();
+    if (!c.parked.isEmpty())
+        sweepParked();
     // Both drivers hand their native handle over as a pointer.
     const QVariant native = db.driver() ? db.driver()->handle() : QVariant();
     const void *handle = native.isValid() ? *static_cast<void *const *>(native.constData()) : nullptr;
     if (c.driver != db.driver() || c.handle != handle) {
-        c.entries.clear();
+        letGoAll(false);
         ++c.generation;
         c.driver = db.driver();
         c.handle = handle;
@@ -70,8 +122,10 @@ void dropOldest()
         if (!it->query.isActive() && (oldest == c.entries.end() || it->lastUse < oldest->lastUse))
             oldest = it;
     }
-    if (oldest != c.entries.end())
+    if (oldest != c.entries.end()) {
+        letGo(oldest->query, true);
         c.entries.erase(oldest);
+    }
 }
 } // namespace
 
@@ -114,7 +168,7 @@ bool PreparedQueries::prepare(QSqlQuery &q, const QString &sql)
 void PreparedQueries::forgetAll()
 {
     Cache &c = cache();
-    c.entries.clear();
+    letGoAll(true);
     c.driver = nullptr;
     c.handle = nullptr;
     ++c.generation;
@@ -122,7 +176,18 @@ void PreparedQueries::forgetAll()
 
 void PreparedQueries::forget(const QString &sql)
 {
-    cache().entries.remove(sql);
+    Cache &c = cache();
+    const auto it = c.entries.constFind(sql);
+    if (it == c.entries.constEnd())
+        return;
+    letGo(it->query, true);
+    c.entries.erase(it);
+}
+
+int PreparedQueries::parked()
+{
+    sweepParked();
+    return cache().parked.size();
 }
 
 int PreparedQueries::size()

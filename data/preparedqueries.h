@@ -30,8 +30,12 @@ public:
     // again (a new shop file, a reconnect to the server), whose statements
     // the old ones no longer belong to. Also drops the one statement whose
     // text is given, when it failed and may be stale (a table recreated).
+    // A statement of a server session that ended is not freed through its
+    // driver (which would speak to no session, or to another one): it waits,
+    // parked, until that driver is gone.
     static void forgetAll();
     static void forget(const QString &sql);
+    static int parked();
 
     // How many statements are kept, and how many preparations were saved
     // since the start (for the bench and the tests).

@@ -20,6 +20,9 @@ struct Row
 
 const char *const kStockLines = "a.chanpinID=b.ID and a.rukuID!='000000'";
 const char *const kMemberJoin = "a.huiyuanid=b.ID";
+// The 合计 of the payment rankings: members, payments, amount paid.
+const char *const kPaymentTotals =
+    "select count(distinct a.huiyuanid), count(*), round(total(a.shifujine),2) from huiyuanjiaofei a, huiyuan b";
 
 // One row per list of the main window.
 const Row kRows[] = {
@@ -67,23 +70,35 @@ const Row kRows[] = {
      "count(distinct a.ID)-2*count(distinct CASE WHEN a.beizhu='作废冲销' THEN a.ID END), "
      "round(total(a.xiaofeijine),2), round(total(a.shishoujine),2) from huiyuanxiaofei a, huiyuan b"},
     {"会员交费统计", "tableView_10", kMemberJoin, false, "", "GROUP BY huiyuanid ORDER BY 实付金额 DESC", "会员卡号",
-     "会员交费统计明细", "huiyuanid=?"},
+     "会员交费统计明细", "huiyuanid=?", kPaymentTotals},
     {"会员交费统计明细", "tableView_11", "", false, nullptr, "order by jiaofeiriqi", "", "", ""},
     {"会员套餐排行", "tableView_13", "a.huiyuanid=b.ID and jiaofeileixing='套餐交费'", false, "",
-     "GROUP BY huiyuanid ORDER BY 实付金额 DESC", "", "", ""},
+     "GROUP BY huiyuanid ORDER BY 实付金额 DESC", "", "", "", kPaymentTotals},
     {"服务消费分析", "tableView_20", "", true, "", "GROUP BY b.ID", "项目编号", "服务消费分析明细", "a.xiangmuID=?"},
-    {"服务消费分析明细", "tableView_21", "", true, nullptr, "", "", "", ""},
+    {"服务消费分析明细", "tableView_21", "", true, nullptr, "", "", "", "",
+     "select count(*), round(total(a.shuliang),2), round(total(a.jine),2) from xiaofeimingxi a "
+     "join fuwuxiangmu b on a.xiangmuID=b.ID where a.xiaofeileixing in ('服务项目','套餐消费')"},
     {"产品消费分析", "tableView_22", "", true, "", "GROUP BY b.ID", "产品编号", "产品消费分析明细", "a.xiangmuID=?"},
-    {"产品消费分析明细", "tableView_23", "", true, nullptr, "", "", "", ""},
+    {"产品消费分析明细", "tableView_23", "", true, nullptr, "", "", "", "",
+     "select count(*), round(total(a.shuliang),2), round(total(a.jine),2) from xiaofeimingxi a "
+     "join chanpin b on a.xiangmuID=b.ID where a.xiaofeileixing='产品'"},
     {"交班查询", "tableView_46", "", false, "", "order by endtime", "交班单号", "交班明细查询", "jiaobanID=?"},
     {"交班明细查询", "tableView_47", "", false, nullptr, "", "", "", ""},
     // The ledgers are listed one row per change: the date index gives them in
     // order (the ID breaks the ties), so they stream.
-    {"余额变动", "tableView_27", kMemberJoin, false, "", "order by a.biandongriqi, a.ID", "", "", ""},
-    {"积分变动", "tableView_28", kMemberJoin, false, "", "order by a.biandongriqi, a.ID", "", "", ""},
+    {"余额变动", "tableView_27", kMemberJoin, false, "", "order by a.biandongriqi, a.ID", "", "", "",
+     "select count(*), round(total(a.cishuzengjia),2), round(total(a.cishujianshao),2), "
+     "round(total(a.dangshikaneicishu),2) from huiyuanyuebiandong a, huiyuan b"},
+    {"积分变动", "tableView_28", kMemberJoin, false, "", "order by a.biandongriqi, a.ID", "", "", "",
+     "select count(*), round(total(a.jifenzengjia),2), round(total(a.jifenjianshao),2), "
+     "round(total(a.shengyujifen),2) from huiyuanjifen a, huiyuan b"},
     {"员工提成", "tableView_41", "", false, "", "GROUP BY a.yuangongID", "员工编号", "提成明细", "a.yuangongID=?"},
-    {"提成明细", "tableView_42", "", false, nullptr, "", "", "", ""},
-    {"收银明细查询", "tableView_12", "", false, "", "order by time", "", "", ""},
+    {"提成明细", "tableView_42", "", false, nullptr, "", "", "", "",
+     "select count(*), round(total(a.tichengjine),2) from tichengmingxi a join yuangong b on a.yuangongID=b.ID"},
+    // Empty until 查询 gives it a period (the 合计 of no period would be every day's).
+    {"收银明细查询", "tableView_12", "", false, "1=0", "order by time", "", "", "",
+     "select count(*), round(total(jine),2) from tempshouyinmingxi",
+     "select ifnull(sum(bishu),0), round(ifnull(sum(jine_fen),0)/100.0,2) from rihuizong_shouyin where 1=1", "time"},
     // settings
     {"服务项目列表", "tableView_24", "", false, "", "GROUP BY ID", "", "", ""},
     {"产品管理", "tableView_25", "", false, "", "GROUP BY b.ID", "", "", ""},
@@ -192,7 +207,9 @@ QString totalsStatement(const QString &name, const ViewFilter &filter)
     ViewFilter all;
     all.where(d->fixed);
     all += filter;
-    return all.isEmpty() ? d->totals : d->totals + QStringLiteral(" where ") + all.text();
+    if (all.isEmpty())
+        return d->totals;
+    return d->totals + (d->whereOpen ? QStringLiteral(" and ") : QStringLiteral(" where ")) + all.text();
 }
 
 std::optional<ViewFilter> detailFilter(const QString &master, const QVariantMap &row)

@@ -28,7 +28,8 @@ struct ViewDeclaration
     QString detailCondition; // condition on the detail, one ? per key
     // An aggregate over the same rows as the list, without its grouping: the
     // number of the list's rows, then the sum of each totalled column in the
-    // list's order. Empty: the totals are summed over the list's statement.
+    // list's order (ending inside its WHERE when the list's statement does).
+    // Empty: the totals are summed over the list's statement.
     QString totals;
     // The same totals from the daily summaries (ending inside its WHERE), for a
     // filter that is a period of summaryDate alone (or none): whole days, one row each.

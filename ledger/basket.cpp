@@ -3,11 +3,13 @@
 #include "amounts.h"
 #include "commissionrules.h"
 #include "ledgersql.h"
+#include "preparedqueries.h"
 #include "shopconnection.h"
 #include "sqldialect.h"
 
 #include <QMap>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <cmath>
@@ -46,14 +48,22 @@ Rows readRows(const QString &sql, const QString &saleId, bool *ok)
 {
     Rows r;
     *ok = false;
-    // A closed connection is not opened again here, without its working tables.
-    QSqlQuery q(QSqlDatabase::database(QSqlDatabase::defaultConnection, false));
-    q.setForwardOnly(true);
-    if (!q.prepare(SqlDialect::translate(sql)))
+    // A closed connection is not opened again here, without its working tables
+    // (the kept statements never open one).
+    QSqlQuery q;
+    if (!PreparedQueries::prepare(q, sql))
         return r;
     q.addBindValue(saleId);
-    if (!q.exec())
+    if (!q.exec()) {
+        // The read that found the session gone says so, before the statement
+        // is let go (it has nothing left to free on that session).
+        const QString error = SqlDialect::errorText(q.lastError());
+        if (SqlDialect::isConnectionLostText(error))
+            ShopLink::noteLost(error);
+        q.finish();
+        PreparedQueries::forget(sql);
         return r;
+    }
     *ok = true;
     // The server's own row numbers are given anew on the new connection.
     const QSqlRecord rec = q.record();
@@ -70,6 +80,7 @@ Rows readRows(const QString &sql, const QString &saleId, bool *ok)
             row << q.value(i);
         r.values << row;
     }
+    q.finish();
     return r;
 }
 

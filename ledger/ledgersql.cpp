@@ -116,9 +116,11 @@ QVariant value(const QString &sql, const QVariantList &values)
 {
     QSqlQuery q;
     q.setForwardOnly(true);
-    if (!prepareAndRun(q, sql, values) || !q.next())
+    if (!prepareAndRun(q, sql, values))
         return QVariant();
-    const QVariant v = q.value(0);
+    // Finished with a row or without: a kept statement left active is not
+    // shared, and every later call would prepare (and free) one of its own.
+    const QVariant v = q.next() ? q.value(0) : QVariant();
     q.finish();
     return v;
 }

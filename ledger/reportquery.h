@@ -50,6 +50,8 @@ public:
                                  const QString &member, const QString &kind);      // 积分变动
     static ViewFilter commissions(const QString &period, const QString &start, const QString &end,
                                const QString &employeeName);                      // 员工提成
+    // The commission rows of the period for the drill-down 员工提成 → 提成明细.
+    static ViewFilter commissionLines(const QString &period, const QString &start, const QString &end);
     static ViewFilter memberSearch(const QString &text);                             // 会员管理
     // kind is "入库明细" or "出库明细"; a document type of "所有类型" adds no condition.
     static ViewFilter stockDocuments(const QString &kind, const QString &start, const QString &end,
@@ -63,8 +65,8 @@ public:
     static ViewFilter operationLogToday(const QDateTime &now);
     static ViewFilter cashDetail(const QString &start, const QString &end, const QString &method); // 收银明细查询
 
-    // The cash-register detail for a period: emptied and filled from the payment
-    // and consumption records whose date lies between start and the end of end's day.
+    // The cash-register detail for a period: from now on it holds the payment and
+    // consumption records whose date lies between start and the end of end's day.
     static bool fillCashDetail(const QString &start, const QString &end);
 
     // The detail list's filter for a clicked master row (column name -> value);
@@ -79,6 +81,10 @@ public:
     static ViewFilter memberPickerFilter(const QString &text);
 
 private:
+    // Commission rows of the documents whose first header row lies in the period;
+    // oneList: the sales' and the card payments' documents as one list.
+    static ViewFilter commissionDocuments(const QString &period, const QString &start, const QString &end,
+                                          bool oneList);
     static ViewFilter ledgerChanges(const QString &period, const QString &start, const QString &end,
                                  const QString &member, const QString &kind);
 };

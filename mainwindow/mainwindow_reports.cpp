@@ -380,8 +380,8 @@ void MainWindow::reportsShowDetail(const QString &master, int row)
     else if (master == QStringLiteral("产品消费分析"))
         extra = analysisPeriod(QStringLiteral("product"));
     else if (master == QStringLiteral("员工提成"))
-        extra = ReportQuery::commissions(u->comboBox_27->currentText(), dateText(u->dateEdit_23),
-                                         dateText(u->dateEdit_24), QStringLiteral("所有"));
+        extra = ReportQuery::commissionLines(u->comboBox_27->currentText(), dateText(u->dateEdit_23),
+                                             dateText(u->dateEdit_24));
     else if (master == QStringLiteral("会员交费统计"))
         extra = ReportQuery::paymentStats(u->comboBox_12->currentText(), dateText(u->dateEdit_11),
                                           dateText(u->dateEdit_12), QString(), typed(u->lineEdit_5),

@@ -240,8 +240,38 @@ public:
 
 } // namespace
 
+namespace {
+// The driver's "Unable to free statement …", counted over the whole run: a
+// statement of an ended session freed through its driver, which reaches no
+// session (or the wrong one). Counted from the start of each case to its
+// cleanup, so that what a case leaves behind for the next one counts there.
+struct FreeWarnings
+{
+    static std::atomic<int> &count()
+    {
+        static std::atomic<int> n{0};
+        return n;
+    }
+    static void install()
+    {
+        static QtMessageHandler previous = nullptr;
+        static const bool installed =
+            (previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+                 if (text.contains(QLatin1String("Unable to free statement")))
+                     ++count();
+                 if (previous)
+                     previous(type, context, text);
+             }),
+             true);
+        Q_UNUSED(installed)
+    }
+};
+} // namespace
+
 void TestFaults::init()
 {
+    FreeWarnings::install();
+    FreeWarnings::count() = 0;
     ShopLink::setNotice({});
 }
 
@@ -252,6 +282,7 @@ void TestFaults::cleanup()
         controlServer({QStringLiteral("start")});
     ShopLink::setNotice({});
     TransactionScope::setCommitFault(TransactionScope::CommitFault::None);
+    QCOMPARE(int(FreeWarnings::count()), 0);
 }
 
 // Another program holds the shop file's write lock for longer than the busy
@@ -471,33 +502,6 @@ void TestFaults::commitAnswerLost()
 }
 
 
-namespace {
-// The driver's "Unable to free statement …", counted while it lives.
-struct FreeWarnings
-{
-    static std::atomic<int> &count()
-    {
-        static std::atomic<int> n{0};
-        return n;
-    }
-    static QtMessageHandler &previous()
-    {
-        static QtMessageHandler p = nullptr;
-        return p;
-    }
-    FreeWarnings()
-    {
-        count() = 0;
-        previous() = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
-            if (text.contains(QLatin1String("Unable to free statement")))
-                ++count();
-            if (previous())
-                previous()(type, context, text);
-        });
-    }
-    ~FreeWarnings() { qInstallMessageHandler(previous()); }
-};
-} // namespace
 
 // Statements prepared on a session the server ended are still held here and
 // there after the desk connects again (a list's own statement, a caller's copy
@@ -511,7 +515,6 @@ void TestFaults::staleStatementsAbortNothingAfterAReconnect()
         QSKIP("prepared statements of a server session (MOCHEN_TEST_PG)");
     TestWorkdir wd;
     seedShop();
-    FreeWarnings warnings;
     const QString balance = QStringLiteral("select shengyujine from huiyuan where ID=?");
     QSqlQuery held;
     QVERIFY(PreparedQueries::prepare(held, balance));

@@ -35,6 +35,10 @@ private slots:
     void voidFindsItsPointsByKey();
     void bookCheckLooksUpByKey();
     void liabilityReadsOnlyItsIndexes();
+    void periodListsNameTheirMembersFromAnIndex_data();
+    void periodListsNameTheirMembersFromAnIndex();
+    void commissionsLookTheirDocumentsUpOnce();
+    void cashDetailStreamsTheRecords();
 
 private:
     QStringList plan(const QString &sql, const QVariantList &values = QVariantList());
@@ -54,6 +58,7 @@ const char *const kLargeShopStats[][3] = {
     {"fuwuxiangmu", "sqlite_autoindex_fuwuxiangmu_1", "40 1"},
     {"huiyuan", "idx_huiyuan_name", "27071 3"},
     {"huiyuan", "idx_huiyuan_phone", "27248 1"},
+    {"huiyuan", "idx_huiyuan_lists", "49104 1 1 1 1"},
     {"huiyuan", "sqlite_autoindex_huiyuan_1", "49104 1"},
     {"huiyuanjiaofei", "idx_huiyuanjiaofei_credit", "95220 4 2 2 1 1"},
     {"huiyuanjiaofei", "idx_huiyuanjiaofei_ID", "95220 1"},
@@ -545,6 +550,65 @@ void TestPlans::liabilityReadsOnlyItsIndexes()
         QVERIFY2(line == QLatin1String("SCAN huiyuanjiaofei") || line.contains(QLatin1String("COVERING INDEX"))
                      || line.contains(QLatin1String("TEMP B-TREE")),
                  qPrintable(bonus.join('\n')));
+}
+
+// The period lists name the member of every row they read: from the member index
+// that holds name, card type and phone, not from the member's whole row.
+void TestPlans::periodListsNameTheirMembersFromAnIndex_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QVariantList>("values");
+    const QString y = QStringLiteral("本年");
+    const QList<QPair<QString, ViewFilter>> lists = {
+        {"消费统计", ReportQuery::consumptionStats(y, "", "", "", "", "所有")},
+        {"会员消费排行", ReportQuery::consumptionRanking(y, "", "", "", "所有")},
+        {"会员交费统计", ReportQuery::paymentStats(y, "", "", "", "", "所有", "所有")},
+        {"余额变动", ReportQuery::balanceChanges(y, "", "", "", "所有")},
+        {"积分变动", ReportQuery::pointsChanges(y, "", "", "", "所有")},
+    };
+    for (const auto &l : lists) {
+        QTest::newRow(qPrintable(l.first)) << ViewDeclarations::statement(base(l.first), l.first, l.second)
+                                          << l.second.values;
+        const QString totals = ViewDeclarations::totalsStatement(l.first, l.second);
+        if (!totals.contains(QLatin1String("rihuizong")))
+            QTest::newRow(qPrintable(l.first + QStringLiteral(" 合计"))) << totals << l.second.values;
+    }
+}
+
+void TestPlans::periodListsNameTheirMembersFromAnIndex()
+{
+    QFETCH(QString, sql);
+    QFETCH(QVariantList, values);
+    const QString lines = plan(sql, values).join('\n');
+    QVERIFY2(lines.contains(QLatin1String("SEARCH b USING COVERING INDEX idx_huiyuan_lists (ID=?)")),
+             qPrintable(lines + "\n" + sql));
+}
+
+// 员工提成 looks each commission row of the period's documents up once: an OR of
+// two document lists was tested again against both on every row it found.
+void TestPlans::commissionsLookTheirDocumentsUpOnce()
+{
+    const ViewFilter f = ReportQuery::commissions(QStringLiteral("本年"), "", "", QStringLiteral("所有"));
+    const QString sql = ViewDeclarations::statement(base(QStringLiteral("员工提成")), QStringLiteral("员工提成"), f);
+    const QStringList lines = plan(sql, f.values);
+    QVERIFY2(lines.first() == QLatin1String("SEARCH a USING INDEX idx_tichengmingxi_xiaofeiID (xiaofeiID=?)"),
+             qPrintable(lines.join('\n') + "\n" + sql));
+    QCOMPARE(lines.filter(QStringLiteral("LIST SUBQUERY")).size(), 1);
+}
+
+// The cash-register detail is a view of the period's records: its first screen comes
+// from the two date indexes merged in date order, with nothing copied or sorted.
+void TestPlans::cashDetailStreamsTheRecords()
+{
+    QVERIFY(ReportQuery::fillCashDetail(QStringLiteral("2026-01-01"), QStringLiteral("2026-12-31")));
+    const ViewFilter f = ReportQuery::cashDetail(QStringLiteral("2026-01-01"), QStringLiteral("2026-12-31"),
+                                                 QStringLiteral("所有"));
+    const QString sql = ViewDeclarations::statement(base(QStringLiteral("收银明细查询")), QStringLiteral("收银明细查询"), f);
+    const QString lines = plan(sql, f.values).join('\n');
+    QVERIFY2(lines.contains(QLatin1String("MERGE (UNION ALL)")) && !lines.contains(QLatin1String("TEMP B-TREE"))
+                 && lines.contains(QLatin1String("SEARCH a USING INDEX idx_huiyuanjiaofei_jiaofeiriqi"))
+                 && lines.contains(QLatin1String("SEARCH a USING INDEX idx_huiyuanxiaofei_xiaofeiriqi")),
+             qPrintable(lines + "\n" + sql));
 }
 
 QTEST_MAIN(TestPlans)

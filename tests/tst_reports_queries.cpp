@@ -47,6 +47,7 @@ private:
     QList<QStringList> run(const QString &view, const ViewFilter &filter);
     QList<QStringList> run(const QString &view, const std::optional<ViewFilter> &filter);
     QStringList column(const QList<QStringList> &rows, int col);
+    int compareDeclaredTotals(const QString &view, const ViewFilter &filter);
     void addSale(const QString &id, const QString &member, const QDate &day, const QString &time,
                  double paid, const QString &method, double amount, const QString &op = "admin");
 
@@ -110,6 +111,38 @@ void TestReportQueries::addSale(const QString &id, const QString &member, const 
                     "values('%1','%2','%3 %4',%5,'%6',%5,%7,%7,0,0,0,0,'%8','')")
                 .arg(id, member, day.toString("yyyy-MM-dd"), time)
                 .arg(paid).arg(method).arg(amount).arg(QString(op).replace("'", "''")));
+}
+
+// The list's declared 合计 (one aggregate over its rows) against the sums of the
+// rows the list shows; returns the number of rows.
+int TestReportQueries::compareDeclaredTotals(const QString &view, const ViewFilter &filter)
+{
+    const QList<QStringList> rows = run(view, filter);
+    QString sql;
+    QVariantList values;
+    if (!m_ctrl->declaredTotals(view, &sql, &values)) {
+        QTest::qFail(qPrintable("no declared totals for " + view), __FILE__, __LINE__);
+        return -1;
+    }
+    const QStringList declared = m_ctrl->queryRow(sql, values);
+    QStringList sums = {QString::number(rows.size())};
+    const QSqlRecord record = static_cast<QSqlQueryModel *>(m_view->model())->record();
+    for (int col = 0; col < record.count(); ++col) {
+        const QString caption = m_view->model()->headerData(col, Qt::Horizontal).toString();
+        if (!TotalsLine::isTotalled(caption))
+            continue;
+        double sum = 0;
+        for (const QStringList &r : rows)
+            sum += r.value(col).toDouble();
+        sums << QString::number(sum);
+    }
+    QStringList shown;
+    for (const QString &v : declared)
+        shown << QString::number(v.toDouble());
+    if (shown != sums)
+        QTest::qFail(qPrintable(view + ": declared " + shown.join(',') + ", the list's rows " + sums.join(',')),
+                     __FILE__, __LINE__);
+    return rows.size();
 }
 
 void TestReportQueries::init()
@@ -413,6 +446,9 @@ void TestReportQueries::rankingAndPayments()
     QCOMPARE(column(rows, 4), QStringList({"600", "50"}));
     rows = run("会员套餐排行", ReportQuery::packageRanking("今天", "", "", "银卡"));
     QCOMPARE(column(rows, 0), QStringList({"1002"}));
+    QCOMPARE(compareDeclaredTotals("会员交费统计", ReportQuery::paymentStats("今天", "", "", "", "", "所有", "所有")), 2);
+    QCOMPARE(compareDeclaredTotals("会员交费统计", ReportQuery::paymentStats("今天", "", "", "", "E1", "所有", "所有")), 2);
+    QCOMPARE(compareDeclaredTotals("会员套餐排行", ReportQuery::packageRanking("今天", "", "", "所有")), 2);
 }
 
 // Service and product analysis per item, with the category and name filters.
@@ -450,6 +486,11 @@ void TestReportQueries::analysis()
     QCOMPARE(column(rows, 3), QStringList({"P'2"}));
     // fewer columns than the master promises: no drill-down
     QVERIFY(!ReportQuery::drillDown("产品消费分析", {{"产品名称", "P1"}})); // the code column is missing
+    // The details' 合计, within the period of the sales (xf_0 is today's, xf_1 yesterday's).
+    const ViewFilter today = ReportQuery::salesOfPeriod("今天", "", "");
+    QCOMPARE(compareDeclaredTotals("服务消费分析明细", today + *ReportQuery::drillDown("服务消费分析", {{"项目编号", "S1"}})), 1);
+    QCOMPARE(compareDeclaredTotals("服务消费分析明细", *ReportQuery::drillDown("服务消费分析", {{"项目编号", "S1"}})), 2);
+    QCOMPARE(compareDeclaredTotals("产品消费分析明细", *ReportQuery::drillDown("产品消费分析", {{"产品编号", "P1"}})), 1);
 }
 
 // The two ledgers list every change, also several written in the same second, and
@@ -479,6 +520,9 @@ void TestReportQueries::ledgers()
     QCOMPARE(column(rows, 6), QStringList({"40", "100"}));
     rows = run("积分变动", ReportQuery::pointsChanges("今天", "", "", "1002", "所有"));
     QCOMPARE(rows.size(), 0);
+    // The walk-in customer's points row has no member: in neither the list nor its 合计.
+    QCOMPARE(compareDeclaredTotals("积分变动", ReportQuery::pointsChanges("今天", "", "", "", "所有")), 2);
+    QCOMPARE(compareDeclaredTotals("余额变动", ReportQuery::balanceChanges("今天", "", "", "张三", "所有")), 3);
 }
 
 // Commission per employee over sales and card issues: a sale paid in two ways
@@ -515,6 +559,11 @@ void TestReportQueries::commissions()
     QCOMPARE(docs, QStringList({"BK1", "xf_a"}));
     rows = run("提成明细", ReportQuery::drillDown("员工提成", {{"员工编号", "A01"}}));
     QCOMPARE(rows.size(), 3);
+    // The drill-down from a period: the document's first row decides, as for the totals.
+    const ViewFilter today = ReportQuery::commissionLines("今天", "", "");
+    rows = run("提成明细", today + *ReportQuery::drillDown("员工提成", {{"员工编号", "A01"}}));
+    QCOMPARE(column(rows, 9), QStringList({"4", "6"}));
+    QCOMPARE(compareDeclaredTotals("提成明细", today + *ReportQuery::drillDown("员工提成", {{"员工编号", "B'2"}})), 2);
 }
 
 // The handover history includes the whole end day and filters by operator.
@@ -579,29 +628,18 @@ void TestReportQueries::declaredTotalsAgreeWithTheList()
         {"会员消费排行", ReportQuery::consumptionRanking("", "", "", "", "所有")},
         {"会员消费排行", ReportQuery::consumptionRanking("今天", "", "", "", "银卡")},
     };
-    for (const auto &c : cases) {
-        const QList<QStringList> rows = run(c.first, c.second);
-        QString sql;
-        QVariantList values;
-        QVERIFY2(m_ctrl->declaredTotals(c.first, &sql, &values), qPrintable(c.first));
-        const QStringList declared = m_ctrl->queryRow(sql, values);
-        // The same sums over the list's own rows.
-        QStringList sums = {QString::number(rows.size())};
-        const QSqlRecord record = static_cast<QSqlQueryModel *>(m_view->model())->record();
-        for (int col = 0; col < record.count(); ++col) {
-            const QString caption = m_view->model()->headerData(col, Qt::Horizontal).toString();
-            if (!TotalsLine::isTotalled(caption))
-                continue;
-            double sum = 0;
-            for (const QStringList &r : rows)
-                sum += r.value(col).toDouble();
-            sums << QString::number(sum);
-        }
-        QStringList shown;
-        for (const QString &v : declared)
-            shown << QString::number(v.toDouble());
-        QCOMPARE(shown, sums);
-    }
+    for (const auto &c : cases)
+        compareDeclaredTotals(c.first, c.second);
+    // The cash-register detail of ten whole days: its 合计 from the daily summaries,
+    // of both sources; with a method, from its records.
+    sqlExec("insert into huiyuanjiaofei(ID,huiyuanid,jiaofeiriqi,jiaofeileixing,shifujine,fukuanleixing) values('CZ1',"
+            "'1001','" + m_today.addDays(-2).toString("yyyy-MM-dd") + " 23:59:59','会员充值',100.05,'微信')");
+    const QString from = m_today.addDays(-10).toString("yyyy-MM-dd"), to = m_today.toString("yyyy-MM-dd");
+    QVERIFY(ReportQuery::fillCashDetail(from, to));
+    const ViewFilter all = ReportQuery::cashDetail(from, to, "所有");
+    QVERIFY(ViewDeclarations::totalsStatement("收银明细查询", all).contains("rihuizong_shouyin"));
+    QCOMPARE(compareDeclaredTotals("收银明细查询", all), 4 + 5 + 1);
+    QCOMPARE(compareDeclaredTotals("收银明细查询", ReportQuery::cashDetail(from, to, "微信")), 1);
     // A list re-run with a text of its own has no declared totals any more.
     m_ctrl->refreshView("消费统计", QStringLiteral(" where 1=0 GROUP BY a.ID"));
     QString sql;

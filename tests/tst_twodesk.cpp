@@ -144,6 +144,14 @@ void TestTwoDesk::fourDesksOneShop()
 {
     TestWorkdir wd;
     seedShop();
+    // A card that only the desks' refunds draw on, paid for, with no debt:
+    // enough for every refund four desks can ask of it, so each one that is
+    // refused is refused by a fault, not by the other members' luck.
+    sqlExec("insert into huiyuan(ID,name,type,shengyujine,jifen,login_time) "
+            "values('1003','孙七','普通卡',1000,0,'2026-01-03 10:00:00')");
+    sqlExec("insert into huiyuanyuebiandong(huiyuanid,biandongriqi,biandongleixing,xiangmumingchen,yuezengjia,"
+            "yuejianshao,cishuzengjia,cishujianshao,dangshikaneiyue,dangshikaneicishu,caozuoyuan,beizhu) "
+            "values('1003','2026-01-03 10:00:00','会员充值','',1000,0,0,0,1000,0,'admin','充值单：CZ3')");
     const QString child = QCoreApplication::applicationDirPath() + QStringLiteral("/mochen_crashchild");
     const int perDesk = 110;
     QProcess desks[4];
@@ -184,6 +192,12 @@ void TestTwoDesk::fourDesksOneShop()
     QCOMPARE(sqlValue("select count(*) from xiaofeizuofei").toInt(), voids.size());
     QCOMPARE(sqlValue("select count(distinct zuofeiID) from xiaofeizuofei").toInt(), voids.size());
     QCOMPARE(sqlValue("select count(*) from huiyuanjiaofei where jiaofeileixing='退储值'").toInt(), refunds.size());
+    // The refunds-only card paid back 10 a time, whatever the others did.
+    const int spareRefunds =
+        sqlValue("select count(*) from huiyuanjiaofei where jiaofeileixing='退储值' and huiyuanid='1003'").toInt();
+    QVERIFY(spareRefunds > 0);
+    QCOMPARE(qRound64(sqlValue("select shengyujine from huiyuan where ID='1003'").toDouble() * 100),
+             qint64(100000 - 1000 * spareRefunds));
     documents << voids << refunds;
     QVERIFY2(documents.size() + repaid.size() >= 4 * perDesk / 2, qPrintable(refused.mid(0, 5).join("; ")));
     // A refusal is one of the rules (the debt another desk just repaid, the
