@@ -103,7 +103,7 @@ const Row kRows[] = {
     {"服务项目列表", "tableView_24", "", false, "", "GROUP BY ID", "", "", ""},
     {"产品管理", "tableView_25", "", false, "", "GROUP BY b.ID", "", "", ""},
     {"套餐列表", "tableView_26", "", false, "", "", "taocanID", "套餐明细", "taocanID=?"},
-    {"套餐明细", "tableView_45", "", false, "taocanID=0", "", "", "", ""},
+    {"套餐明细", "tableView_45", "", false, "taocanID='0'", "", "", "", ""},
     {"提成策略临时列表", "tableView_39", "", false, "", "", "", "", ""},
     // The rules of the item clicked in the list beside: none before a click.
     {"提成策略明细", "tableView_40", "", true, "1=0", "GROUP BY yuangongleixing", "", "", ""},

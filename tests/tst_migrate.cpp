@@ -1,4 +1,5 @@
 #include <QProcess>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QtTest>
@@ -9,6 +10,7 @@
 #include "shopgenerator.h"
 #include "sqldialect.h"
 #include "takingstree.h"
+#include "viewdeclarations.h"
 #include "testsupport.h"
 
 // A shop moved from its SQLite file onto a server shows the owner the same
@@ -95,6 +97,15 @@ void TestMigrate::movedShopShowsTheSameTakings()
     for (int i = 0; i < periods.size(); ++i)
         QCOMPARE(after.at(i), before.at(i));
     QCOMPARE(bookProblems(), QStringList());
+
+    // Every list of the main window opens on the server with its default condition.
+    const DbsetMap map = readDbset();
+    for (const ViewDeclaration &d : ViewDeclarations::all()) {
+        QSqlQuery q;
+        const QString sql = ViewDeclarations::statement(dbsetEntry<TableViewinfo>(map, d.name).SqlStr, d.name,
+                                                        d.defaultFilter());
+        QVERIFY2(q.exec(SqlDialect::translate(sql)), qPrintable(d.name + QStringLiteral("：") + q.lastError().text()));
+    }
 }
 
 void TestMigrate::olderServerTablesGetTheirColumns()

@@ -15,6 +15,7 @@
 #include "shopconnection.h"
 #include "sqldialect.h"
 #include "summarybook.h"
+#include "viewdeclarations.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -348,8 +349,13 @@ int check(const QString &shopDir, bool statements)
         const DbsetMap map = readDbset();
         for (auto it = map.cbegin(); it != map.cend(); ++it) {
             QString sql;
-            if (it.value().userType() == qMetaTypeId<TableViewinfo>())
+            // A declared list runs with its joins, grouping and default condition:
+            // its entry alone is not a statement the server accepts.
+            if (it.value().userType() == qMetaTypeId<TableViewinfo>()) {
                 sql = it.value().value<TableViewinfo>().SqlStr;
+                if (const ViewDeclaration *d = ViewDeclarations::find(it.key()))
+                    sql = ViewDeclarations::statement(sql, it.key(), d->defaultFilter());
+            }
             else if (it.value().userType() == qMetaTypeId<ComBoxinfo>())
                 sql = it.value().value<ComBoxinfo>().SqlStr;
             if (sql.trimmed().isEmpty())
