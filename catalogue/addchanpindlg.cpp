@@ -92,7 +92,7 @@ void addchanpinDlg::on_toolButton_clicked()
     p.barcode = ui->lineEdit_3->text().trimmed();
     p.category = ui->comboBox->currentText();
     p.unit = ui->comboBox_2->currentText();
-    p.spec = ui->lineEdit_4->text().trimmed();
+    p.size = ui->lineEdit_4->text().trimmed();
     p.timePriced = ui->checkBox->isChecked();
     p.remark = ui->lineEdit_8->text();
     const QString conflict = CatalogueBook::productConflict(p, isNew);

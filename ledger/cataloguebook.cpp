@@ -141,7 +141,7 @@ LedgerResult saveProductOnce(const Product &p, bool isNew, const QString &op)
     TransactionScope tx;
     if (!mayWrite(op, [&] { return CatalogueBook::productConflict(p, isNew); }))
         return LedgerSql::committed(tx, kSaveFailed, QString());
-    const QVariantList values{p.name, p.barcode, p.category, p.unit, p.spec, money(p.purchaseCents),
+    const QVariantList values{p.name, p.barcode, p.category, p.unit, p.size, money(p.purchaseCents),
                               money(p.sellingCents), money(p.floorCents), yesNo(p.timePriced), p.remark, p.id};
     bool written;
     if (isNew) {
@@ -291,7 +291,7 @@ QString CatalogueBook::employeeConflict(const Employee &e, bool isNew)
 
 QString CatalogueBook::productConflict(const Product &p, bool isNew)
 {
-    const QString limits = tooLong({p.name}, {p.id, p.barcode, p.category, p.unit, p.spec, p.remark});
+    const QString limits = tooLong({p.name}, {p.id, p.barcode, p.category, p.unit, p.size, p.remark});
     if (!limits.isEmpty() || !isNew)
         return limits;
     if (ProductBook::exists(p.id))

@@ -44,7 +44,7 @@ struct Product
     QString barcode;
     QString category;
     QString unit;
-    QString spec;
+    QString size; // 产品规格: "500ml", "10片"
     qint64 purchaseCents = 0;
     qint64 sellingCents = 0;
     qint64 floorCents = 0;
