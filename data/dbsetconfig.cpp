@@ -1,4 +1,5 @@
 #include "dbsetconfig.h"
+#include "enginedriver.h"
 #include "preparedqueries.h"
 #include "shopconnection.h"
 #include "sqldialect.h"
@@ -61,6 +62,10 @@ DbsetMap parseDbset(const QByteArray &contents)
             read.insert(name, QVariant::fromValue(CreateTableinfo{name, attribute("SqlStr")}));
         } else if (tag == QLatin1String("tempCreateTable")) {
             read.insert(name, QVariant::fromValue(tempCreateTableinfo{name, attribute("SqlStr")}));
+        } else if (tag == QLatin1String("CreateTrigger")) {
+            read.insert(name, QVariant::fromValue(CreateTriggerinfo{name, attribute("trigger"), attribute("table"),
+                                                                    attribute("event"), attribute("when"),
+                                                                    attribute("body")}));
         } else if (tag == QLatin1String("ComBox")) {
             ComBoxinfo info;
             info.name = name;
@@ -224,7 +229,7 @@ void createTables()
     if (server)
         QSqlQuery(db).exec(QStringLiteral("SELECT pg_advisory_lock(724301)"));
     if (server)
-        for (const QString &f : SqlDialect::serverFunctions()) {
+        for (const QString &f : EngineDriver::current().serverFunctions()) {
             QSqlQuery q(db);
             if (!q.exec(f))
                 qCWarning(lcSql).noquote() << QStringLiteral("创建表错误 故障") + f << q.lastError().text();
@@ -278,8 +283,7 @@ void optimizeDatabase(bool full)
         return;
     }
     q.exec(QStringLiteral("PRAGMA analysis_limit=400"));
-    q.exec(QStringLiteral("select 1 from sqlite_master where name='sqlite_stat1'"));
-    const bool haveStats = q.next();
+    const bool haveStats = EngineDriver::current().hasTable(QStringLiteral("sqlite_stat1"));
     const QString sql = full || !haveStats ? QStringLiteral("ANALYZE") : QStringLiteral("PRAGMA optimize");
     if (q.exec(sql))
         qCDebug(lcSql).noquote() << sql;

@@ -1,4 +1,5 @@
 #include "sqldialect.h"
+#include "enginedriver.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -34,69 +35,37 @@ QString translate(const QString &sql)
 
 QString beginWrite()
 {
-    return isPostgres() ? QStringLiteral("BEGIN ISOLATION LEVEL SERIALIZABLE") : QStringLiteral("BEGIN IMMEDIATE");
+    return EngineDriver::current().beginWrite();
 }
 
 QString errorText(const QSqlError &e)
 {
-    const QString text = e.text();
-    const QString code = e.nativeErrorCode();
-    // SQLSTATEs are five characters; SQLite's native codes are shorter numbers.
-    if (code.size() == 5)
-        return text + QStringLiteral(" [SQLSTATE ") + code + QLatin1Char(']');
-    return text;
+    return EngineDriver::errorText(e);
 }
 
 bool isRetryableText(const QString &t)
 {
-    // 40001 serialisation failure, 40P01 deadlock, 23505 a key another desk
-    // took in the same instant (a document ID).
-    return t.contains(QLatin1String("[SQLSTATE 40001]")) || t.contains(QLatin1String("[SQLSTATE 40P01]"))
-           || t.contains(QLatin1String("[SQLSTATE 23505]"))
-           || t.contains(QLatin1String("could not serialize access"))
-           || t.contains(QLatin1String("deadlock detected"));
+    return EngineDriver::isRetryable(t);
 }
 
 bool isRetryable(const QSqlError &e)
 {
-    return isRetryableText(errorText(e));
+    return EngineDriver::isRetryable(e);
 }
 
 bool isConnectionLostText(const QString &t)
 {
-    const QString l = t.toLower();
-    return l.contains(QLatin1String("[sqlstate 08")) || l.contains(QLatin1String("[sqlstate 57p0"))
-           || l.contains(QLatin1String("server closed the connection")) || l.contains(QLatin1String("no connection to the server"))
-           || l.contains(QLatin1String("connection to server")) || l.contains(QLatin1String("terminating connection"));
+    return EngineDriver::isConnectionLost(t);
 }
 
 bool isWorkingTableMissingText(const QString &t)
 {
-    // A statement prepared on this desk's session is gone as well when the
-    // session was replaced under it.
-    static const QRegularExpression missing(
-        QStringLiteral("relation \"temp\\w*\" does not exist|prepared statement \"\\w+\" does not exist"));
-    return isPostgres() && missing.match(t).hasMatch();
+    return EngineDriver::current().isWorkingTableMissing(t);
 }
 
 bool isConnectionLost(const QSqlError &e)
 {
-    return isConnectionLostText(errorText(e));
-}
-
-QStringList serverFunctions()
-{
-    // SQLite reads a date it cannot use as NULL and rolls a day past the month's
-    // end over ('2027-02-29' is 1 March); the server's cast would fail the whole
-    // statement instead, so one member's odd birthday would empty a list.
-    return {QStringLiteral(
-        "CREATE OR REPLACE FUNCTION mochen_timestamp(t text) RETURNS timestamp LANGUAGE sql IMMUTABLE AS $mochen$ "
-        "select case when t ~ '^\\s*[0-9]{4}-[0-9]{2}-[0-9]{2}([ T][0-9]{2}:[0-9]{2}(:[0-9]{2}([.][0-9]+)?)?)?\\s*$' "
-        "and substr(trim(t),1,4) > '0000' and substr(trim(t),6,2) between '01' and '12' "
-        "and substr(trim(t),9,2) between '01' and '31' "
-        "then make_date(cast(substr(trim(t),1,4) as integer), cast(substr(trim(t),6,2) as integer), 1) "
-        "+ make_interval(days => cast(substr(trim(t),9,2) as integer) - 1) "
-        "+ cast(coalesce(nullif(substr(trim(t),12),''),'0') as interval) end $mochen$")};
+    return EngineDriver::isConnectionLost(e);
 }
 
 // ---- SQLite → PostgreSQL ---------------------------------------------------------
@@ -766,26 +735,6 @@ QString toPostgres(const QString &sql)
                                          QRegularExpression::CaseInsensitiveOption);
     code.replace(user, QStringLiteral("\"user\""));
 
-    // Every table carries a column "rowid" on the server (see rewriteCreate).
-    static const QRegularExpression rowid(QStringLiteral("\\b(_rowid_|oid)\\b"), QRegularExpression::CaseInsensitiveOption);
-    code.replace(rowid, QStringLiteral("rowid"));
-
-    // SQLite's catalogue, as far as the shop asks it: which tables, views and
-    // indexes this connection sees by name.
-    static const QRegularExpression catalogue(QStringLiteral("\\bsqlite_(master|schema|temp_master|temp_schema)\\b"),
-                                              QRegularExpression::CaseInsensitiveOption);
-    for (auto c = catalogue.match(code); c.hasMatch();) {
-        const bool temp = c.captured(1).startsWith(QLatin1String("temp"), Qt::CaseInsensitive);
-        const QString rows =
-                     QStringLiteral("(select cast(c.relname as text) as name, cast(c.relname as text) as tbl_name, "
-                                    "case c.relkind when 'r' then 'table' when 'v' then 'view' when 'i' then 'index' "
-                                    "else 'other' end as type, cast(null as text) as sql from pg_class c "
-                                    "where pg_table_is_visible(c.oid)%1) as %2")
-                         .arg(temp ? QStringLiteral(" and c.relpersistence='t'") : QString(), c.captured(0));
-        code.replace(c.capturedStart(), c.capturedLength(), rows);
-        c = catalogue.match(code, c.capturedStart() + rows.size());
-    }
-
     // SQLite's LIKE ignores the case of Latin letters.
     static const QRegularExpression like(QStringLiteral("\\bLIKE\\b"), QRegularExpression::CaseInsensitiveOption);
     code.replace(like, QStringLiteral("ILIKE"));
@@ -846,11 +795,6 @@ QString toPostgres(const QString &sql)
         out += code.mid(last);
         code = out;
     }
-
-    static const QRegularExpression tableInfo(QStringLiteral("\\bpragma_table_info\\s*\\(\\s*(\\x01\\d+\\x02)\\s*\\)"),
-                                              QRegularExpression::CaseInsensitiveOption);
-    code.replace(tableInfo, QStringLiteral("(select lower(column_name::text) as name from information_schema.columns "
-                                           "where table_schema = current_schema() and table_name = lower(\\1)) as pragma_table_info"));
 
     code = rewriteGroupBy(code);
     code = orderGroups(code);

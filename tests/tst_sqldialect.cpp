@@ -2,6 +2,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "enginedriver.h"
 #include "shopconnection.h"
 #include "sqldialect.h"
 #include "testsupport.h"
@@ -21,6 +22,7 @@ private slots:
     void settingsFile();
     void passwordFileMustBePrivate();
     void failuresAreClassified();
+    void catalogueIsAskedOfTheDriver();
 };
 
 void TestSqlDialect::sameAnswer_data()
@@ -53,15 +55,12 @@ void TestSqlDialect::sameAnswer_data()
     QTest::newRow("character by number") << "select 'a' || char(66)" << "aB";
     QTest::newRow("unnamed subquery") << "select count(*) from (select 1 union all select 2) where 1=1" << "2";
     QTest::newRow("quoted name") << "select b.`name` from user b where b.name='admin'" << "admin";
-    QTest::newRow("catalogue") << "select count(*) from sqlite_master where name='huiyuan'" << "1";
-    QTest::newRow("temp catalogue") << "select count(*) from sqlite_temp_master where name='huiyuan'" << "0";
     QTest::newRow("user table") << "select count(*) from user where name='admin'" << "1";
     QTest::newRow("day past the month's end") << "select cast(julianday('2027-03-01')-julianday('2027-02-29') as integer)" << "0";
     QTest::newRow("date that is none") << "select case when julianday('2027-13-01') is null then 'none' else 'date' end" << "none";
     QTest::newRow("next year's number")
         << "select case when strftime('%Y','now','localtime','+1 year') = cast(cast(strftime('%Y','now','localtime') as integer)+1 as text) then 'ok' else 'no' end"
         << "ok";
-    QTest::newRow("column of a table") << "select count(*) from pragma_table_info('chanpin') where name='kucunxiaxian'" << "1";
 }
 
 void TestSqlDialect::sameAnswer()
@@ -206,15 +205,50 @@ void TestSqlDialect::passwordFileMustBePrivate()
 void TestSqlDialect::failuresAreClassified()
 {
     const QSqlError conflict("could not serialize access", "QPSQL: Unable to create query", QSqlError::StatementError, "40001");
-    QVERIFY(SqlDialect::isRetryable(conflict));
-    QVERIFY(!SqlDialect::isConnectionLost(conflict));
+    QVERIFY(EngineDriver::isRetryable(conflict));
+    QVERIFY(!EngineDriver::isConnectionLost(conflict));
     const QSqlError gone("server closed the connection unexpectedly", "", QSqlError::ConnectionError, "08006");
-    QVERIFY(SqlDialect::isConnectionLost(gone));
-    QVERIFY(!SqlDialect::isRetryable(gone));
+    QVERIFY(EngineDriver::isConnectionLost(gone));
+    QVERIFY(!EngineDriver::isRetryable(gone));
     // SQLite's codes are no SQLSTATEs.
     const QSqlError locked("database is locked", "", QSqlError::StatementError, "5");
-    QVERIFY(!SqlDialect::isRetryable(locked));
-    QCOMPARE(SqlDialect::errorText(locked), locked.text());
+    QVERIFY(!EngineDriver::isRetryable(locked));
+    QCOMPARE(EngineDriver::errorText(locked), locked.text());
+    // A desk's working table gone with its session is a server's fault only.
+    const QString missing = "ERROR:  relation \"tempxiaofeimingxi\" does not exist [SQLSTATE 42P01]";
+    QVERIFY(EngineDriver::postgres().isWorkingTableMissing(missing));
+    QVERIFY(!EngineDriver::sqlite().isWorkingTableMissing(missing));
+    QVERIFY(!EngineDriver::postgres().isWorkingTableMissing("ERROR:  relation \"huiyuan\" does not exist"));
+}
+
+void TestSqlDialect::catalogueIsAskedOfTheDriver()
+{
+    TestWorkdir wd;
+    const EngineDriver &driver = EngineDriver::current();
+    QCOMPARE(driver.isServer(), SqlDialect::isPostgres());
+    // The shop's tables, views and indexes by name, whatever the case.
+    QVERIFY(driver.hasTable("huiyuan"));
+    QVERIFY(driver.hasTable("HuiYuan"));
+    QVERIFY(driver.hasTable("user"));
+    QVERIFY(!driver.hasTable("cuxiao")); // a view
+    QVERIFY(driver.hasView("cuxiao"));
+    QVERIFY(!driver.hasView("huiyuan"));
+    QVERIFY(driver.hasIndex("idx_huiyuan_phone"));
+    QVERIFY(!driver.hasIndex("huiyuan"));
+    QVERIFY(!driver.hasTable("no_such_table"));
+    // The connection's own working tables count, a name in a text does not.
+    QVERIFY(driver.hasTable("tempxiaofeimingxi"));
+    sqlExec("CREATE TEMP TABLE IF NOT EXISTS scratch_o (v TEXT)");
+    QVERIFY(driver.hasTable("scratch_o"));
+    sqlExec("DROP TABLE scratch_o");
+    QVERIFY(!driver.hasTable("scratch_o"));
+    QVERIFY(!driver.hasTable("huiyuan' or '1'='1"));
+    // Columns in their order, in lower case.
+    QVERIFY(driver.hasColumn("chanpin", "kucunxiaxian"));
+    QVERIFY(driver.hasColumn("chanpin", "KucunXiaxian"));
+    QVERIFY(!driver.hasColumn("chanpin", "no_column"));
+    QCOMPARE(driver.columns(QSqlDatabase::database(), "log").mid(0, 3), (QStringList{"time", "user", "log"}));
+    QCOMPARE(driver.columns(QSqlDatabase::database(), "no_such_table"), QStringList());
 }
 
 QTEST_MAIN(TestSqlDialect)
