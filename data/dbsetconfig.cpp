@@ -1,5 +1,6 @@
 #include "dbsetconfig.h"
 #include "enginedriver.h"
+#include "postgresdriver.h"
 #include "preparedqueries.h"
 #include "shopconnection.h"
 #include "sqldialect.h"
@@ -65,7 +66,7 @@ DbsetMap parseDbset(const QByteArray &contents)
         } else if (tag == QLatin1String("CreateTrigger")) {
             read.insert(name, QVariant::fromValue(CreateTriggerinfo{name, attribute("trigger"), attribute("table"),
                                                                     attribute("event"), attribute("when"),
-                                                                    attribute("body")}));
+                                                                    attribute("body"), attribute("refuse")}));
         } else if (tag == QLatin1String("ComBox")) {
             ComBoxinfo info;
             info.name = name;
@@ -151,6 +152,7 @@ bool openDatabase()
     openProblem().clear();
     // Statements kept for the connection as it was open belong to it alone.
     PreparedQueries::forgetAll();
+    PostgresDriver::forgetRowNumbers();
     const ShopConnection shop = ShopConnection::load();
     setCurrentShopConnection(shop);
     if (!shop.problem.isEmpty()) {
@@ -189,9 +191,23 @@ bool openDatabase()
     return false;
 }
 
-static void runCreate(const QString &statement)
+// A statement of dbset.xml as the engine runs it: a table from its declared
+// columns, any other statement as the data layer runs statements.
+static QString engineStatement(const QString &statement)
 {
-    const QString sql = SqlDialect::translate(statement);
+    const EngineDriver &driver = EngineDriver::current();
+    if (EngineDriver::isCreateTable(statement))
+        return driver.createTable(statement);
+    QString view;
+    QString select;
+    bool temp = false;
+    if (EngineDriver::splitCreateViewIfMissing(statement, &view, &temp, &select))
+        return driver.createViewHead(view, temp) + QLatin1Char(' ') + SqlDialect::translate(select);
+    return SqlDialect::translate(statement);
+}
+
+static void runCreate(const QString &sql)
+{
     QSqlQuery q;
     // On the server a failing statement would spoil the rest of the
     // transaction: each one gets its own savepoint.
@@ -238,10 +254,13 @@ void createTables()
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
         const QVariant &v = it.value();
         if (v.userType() == qMetaTypeId<CreateTableinfo>()) {
-            runCreate(v.value<CreateTableinfo>().SqlStr);
+            runCreate(engineStatement(v.value<CreateTableinfo>().SqlStr));
+        } else if (v.userType() == qMetaTypeId<CreateTriggerinfo>()) {
+            for (const QString &sql : EngineDriver::current().createTrigger(v.value<CreateTriggerinfo>()))
+                runCreate(sql);
         } else if (v.userType() == qMetaTypeId<tempCreateTableinfo>()) {
             const tempCreateTableinfo info = v.value<tempCreateTableinfo>();
-            runCreate(info.SqlStr);
+            runCreate(engineStatement(info.SqlStr));
             const auto hook = refills().value(info.name);
             if (hook)
                 hook();
@@ -249,6 +268,7 @@ void createTables()
     }
     if (own && !db.commit())
         qCWarning(lcSql) << "创建表错误 故障" << db.lastError().text();
+    PostgresDriver::forgetRowNumbers();
     if (server)
         QSqlQuery(db).exec(QStringLiteral("SELECT pg_advisory_unlock(724301)"));
 }
@@ -259,7 +279,7 @@ void createWorkingTable(const QString &entryName)
     if (sql.isEmpty())
         qCWarning(lcSql).noquote() << QStringLiteral("没有这个临时表：") + entryName;
     else
-        runCreate(sql);
+        runCreate(engineStatement(sql));
 }
 
 void setTempTableRefill(const QString &entryName, std::function<void()> refill)

@@ -85,6 +85,26 @@ int afterLiteral(const QString &s, int i)
 }
 } // namespace
 
+bool EngineDriver::isCreateTable(const QString &sql)
+{
+    TableParts parts;
+    return splitCreateTable(sql, &parts);
+}
+
+bool EngineDriver::splitCreateViewIfMissing(const QString &sql, QString *name, bool *temp, QString *select)
+{
+    static const QRegularExpression head(
+        QStringLiteral("^\\s*CREATE\\s+(TEMP\\s+|TEMPORARY\\s+)?VIEW\\s+IF\\s+NOT\\s+EXISTS\\s+(\\w+)\\s+AS\\s+"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto m = head.match(sql);
+    if (!m.hasMatch())
+        return false;
+    *name = m.captured(2);
+    *temp = !m.captured(1).isEmpty();
+    *select = sql.mid(m.capturedEnd());
+    return true;
+}
+
 bool EngineDriver::splitCreateTable(const QString &sql, TableParts *parts)
 {
     static const QRegularExpression head(

@@ -43,6 +43,14 @@ public:
     // The table of a CREATE TABLE statement of dbset.xml, as this engine
     // creates it. Any other statement is handed back unchanged.
     virtual QString createTable(const QString &declaredSql) const = 0;
+    static bool isCreateTable(const QString &sql);
+    // A view made only where it is missing ("CREATE [TEMP] VIEW IF NOT
+    // EXISTS name AS select…"): its name, whether it is the connection's own,
+    // and its query; false for any other statement.
+    static bool splitCreateViewIfMissing(const QString &sql, QString *name, bool *temp, QString *select);
+    // What comes before the query of such a view on this engine (the server
+    // replaces a view that is there).
+    virtual QString createViewHead(const QString &name, bool temp) const = 0;
     // "ALTER TABLE … ADD COLUMN …" for a column declared `declared` (NOT NULL
     // and DEFAULT as dbset.xml gives them).
     QString addColumn(const QString &table, const QString &column, const QString &declared, bool notNull,

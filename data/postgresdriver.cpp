@@ -1,8 +1,11 @@
 #include "postgresdriver.h"
 #include "dbsetconfig.h"
 #include "sqldialect.h"
+#include "sqltext.h"
 
+#include <QHash>
 #include <QMap>
+#include <QMutex>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -51,7 +54,9 @@ QString PostgresDriver::createTable(const QString &declaredSql) const
     for (const QString &item : parts.items) {
         QString name, declared, rest;
         if (!splitColumn(item, &name, &declared, &rest)) {
-            items << item.trimmed();
+            static const QRegularExpression reserved(QStringLiteral("(?<![\"\\w])user(?![\"\\w])"),
+                                                     QRegularExpression::CaseInsensitiveOption);
+            items << item.trimmed().replace(reserved, quotedName(QStringLiteral("user")));
             continue;
         }
         rowNumber = rowNumber || name.compare(QLatin1String("rowid"), Qt::CaseInsensitive) == 0;
@@ -83,6 +88,8 @@ QStringList PostgresDriver::createTrigger(const CreateTriggerinfo &t) const
     QStringList body;
     for (const QString &statement : triggerStatements(t.body))
         body << SqlDialect::toPostgres(statement) + QLatin1Char(';');
+    if (!t.refusal.isEmpty())
+        body.prepend(QStringLiteral("RAISE EXCEPTION '%', %1;").arg(sqlLiteral(t.refusal)));
     QString code = body.join(QLatin1Char(' '));
     if (!t.when.trimmed().isEmpty())
         code = QStringLiteral("IF %1 THEN %2 END IF;").arg(SqlDialect::toPostgres(t.when.trimmed()), code);
@@ -154,6 +161,47 @@ QStringList PostgresDriver::columns(const QSqlDatabase &db, const QString &table
         while (q.next())
             out << q.value(0).toString();
     return out;
+}
+
+namespace {
+QMutex &rowNumberLock()
+{
+    static QMutex lock;
+    return lock;
+}
+QHash<QString, bool> &rowNumbers()
+{
+    static QHash<QString, bool> known;
+    return known;
+}
+} // namespace
+
+bool PostgresDriver::hasRowNumber(const QSqlDatabase &db, const QString &table)
+{
+    const QString key = db.connectionName() + QLatin1Char('\n') + table.toLower();
+    {
+        QMutexLocker locked(&rowNumberLock());
+        const auto known = rowNumbers().constFind(key);
+        if (known != rowNumbers().cend())
+            return known.value();
+    }
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("select 1 from pg_attribute a join pg_class c on c.oid = a.attrelid "
+                             "where c.relname = lower(?) and c.relkind in ('r','p') and pg_table_is_visible(c.oid) "
+                             "and a.attname = 'rowid' and not a.attisdropped"));
+    q.addBindValue(table);
+    if (!q.exec())
+        return false; // not kept: the next statement asks again
+    const bool has = q.next();
+    QMutexLocker locked(&rowNumberLock());
+    rowNumbers().insert(key, has);
+    return has;
+}
+
+void PostgresDriver::forgetRowNumbers()
+{
+    QMutexLocker locked(&rowNumberLock());
+    rowNumbers().clear();
 }
 
 bool PostgresDriver::isWorkingTableMissing(const QString &t) const

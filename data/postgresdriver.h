@@ -19,6 +19,11 @@ public:
     static QString identityColumn();
     static QString rowNumberColumn();
 
+    QString createViewHead(const QString &name, bool temp) const override
+    {
+        return QStringLiteral("CREATE OR REPLACE %1VIEW %2 AS").arg(temp ? QStringLiteral("TEMP ") : QString(), name);
+    }
+
     QStringList createTrigger(const CreateTriggerinfo &trigger) const override;
     QString dropTrigger(const QString &name, const QString &table) const override;
 
@@ -33,6 +38,12 @@ public:
     using EngineDriver::hasView;
     // The server's own type of each column ("numeric(14,2)", "bigint", …), by lower-case name.
     QMap<QString, QString> columnTypes(const QSqlDatabase &db, const QString &table) const;
+
+    // Whether the table carries the row number; asked of the catalogue once
+    // per connection and table, until forgetRowNumbers() (a new connection,
+    // tables created).
+    static bool hasRowNumber(const QSqlDatabase &db, const QString &table);
+    static void forgetRowNumbers();
 
     bool isWorkingTableMissing(const QString &errorText) const override;
 

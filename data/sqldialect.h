@@ -24,9 +24,6 @@ QString translate(const QString &sql);
 // The statement for PostgreSQL, whatever the default connection is.
 QString toPostgres(const QString &sql);
 
-// A column of dbset.xml as the server declares it (money as numeric).
-QString columnDeclaration(const QString &name, const QString &sqliteType);
-
 // The answers of the connection's EngineDriver, for the callers that still ask here.
 QString beginWrite();
 QString errorText(const QSqlError &e);

@@ -1,5 +1,6 @@
 #include "sqlitedriver.h"
 #include "dbsetconfig.h"
+#include "sqltext.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -39,6 +40,8 @@ QStringList SqliteDriver::createTrigger(const CreateTriggerinfo &t) const
     if (!t.when.trimmed().isEmpty())
         sql += QStringLiteral(" WHEN ") + t.when.trimmed();
     sql += QStringLiteral(" BEGIN");
+    if (!t.refusal.isEmpty())
+        sql += QStringLiteral("\n  SELECT RAISE(ABORT, %1);").arg(sqlLiteral(t.refusal));
     for (const QString &statement : triggerStatements(t.body))
         sql += QStringLiteral("\n  ") + statement + QLatin1Char(';');
     sql += QStringLiteral(" END");

@@ -15,6 +15,11 @@ public:
     QString quotedName(const QString &name) const override { return name; }
     QString createTable(const QString &declaredSql) const override;
 
+    QString createViewHead(const QString &name, bool temp) const override
+    {
+        return QStringLiteral("CREATE %1VIEW IF NOT EXISTS %2 AS").arg(temp ? QStringLiteral("TEMP ") : QString(), name);
+    }
+
     QStringList createTrigger(const CreateTriggerinfo &trigger) const override;
     QString dropTrigger(const QString &name, const QString &table) const override;
 

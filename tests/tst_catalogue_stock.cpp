@@ -177,7 +177,7 @@ private slots:
     {
         PromptRecorder prompts;
         Dispatcher d;
-        sqlExec(QStringLiteral("create trigger refuse before insert on chanpin begin select raise(abort,'refused'); end"));
+        refuseRows("refuse", "BEFORE INSERT", "chanpin", "refused");
         addchanpinDlg dlg;
         d.attach(&dlg);
         dlg.setData(1, QStringList());
@@ -346,7 +346,7 @@ private slots:
         QTest::addColumn<QString>("told");
         QTest::addColumn<QString>("remark");
         QTest::newRow("log refused") << false
-            << "create trigger nolog before insert on log begin select raise(abort,'refused'); end"
+            << "refuse the log"
             << "保存失败，本次操作未保存" << "补货";
         QTest::newRow("product deleted") << false << "delete from chanpin where ID='P1'"
                                          << "找不到该产品，本次操作未保存" << "补货";
@@ -377,7 +377,10 @@ private slots:
         QString shown;
         QList<QStringList> afterMeanwhile, afterSave;
         onNextModal([&](QWidget *line) {
-            sqlExec(meanwhile);
+            if (meanwhile == QLatin1String("refuse the log"))
+                refuseRows("nolog", "BEFORE INSERT", "log", "refused");
+            else
+                sqlExec(meanwhile);
             afterMeanwhile = sqlRows(QStringLiteral("select * from chanpinrukumingxi"));
             setText(line, "lineEdit", QStringLiteral("11.5"));
             setText(line, "lineEdit_2", QStringLiteral("4"));

@@ -295,13 +295,13 @@ private slots:
                 clickButton(pay, boxes.at(i));
                 setText(pay, qPrintable(edits.at(i)), amounts.at(i));
             }
-            sqlExec("create trigger fail_points before insert on huiyuanjifen begin select raise(abort,'disk full'); end");
+            refuseRows("fail_points", "BEFORE INSERT", "huiyuanjifen", "disk full");
             m_prompts->answer("是");
             clickButton(pay, "toolButton_4"); // 50 left unpaid: the debt question is answered 是
             told = m_prompts->last();
             for (const QString &e : edits)
                 kept << (pay->isVisible() ? text(pay, qPrintable(e)) : QString());
-            sqlExec("drop trigger fail_points");
+            dropTrigger("fail_points", "huiyuanjifen");
             m_prompts->answer("是");
             clickButton(pay, "toolButton_4");
         });
@@ -376,7 +376,7 @@ private slots:
 
         // The points row is written late in the commit, after the balance, the
         // lines, the header and the package counts.
-        sqlExec("create trigger fail_points before insert on huiyuanjifen begin select raise(abort,'disk full'); end");
+        refuseRows("fail_points", "BEFORE INSERT", "huiyuanjifen", "disk full");
         const QString before = snapshot();
         const QList<QStringList> lines = sqlRows("select * from tempxiaofeimingxi order by rowid");
         clickButton(&dlg, "toolButton_10");
@@ -389,7 +389,7 @@ private slots:
         verifyLedger("1001");
 
         // Once the fault is gone the same checkout goes through.
-        sqlExec("drop trigger fail_points");
+        dropTrigger("fail_points", "huiyuanjifen");
         clickButton(&dlg, "toolButton_10");
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1001'"), QString("178"));

@@ -7,6 +7,7 @@
 #include "amounts.h"
 #include "basket.h"
 #include "checkoutfixture.h"
+#include "enginedriver.h"
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
 #include "ledgersql.h"
@@ -405,7 +406,8 @@ void TestLedger::basketBelongsToItsConnection()
         other.setDatabaseName(m_wd->path() + "/mochenxinxi.db");
         QVERIFY(other.open());
         QSqlQuery q(other);
-        QVERIFY(q.exec(dbsetEntry<tempCreateTableinfo>(readDbset(), QStringLiteral("tempxiaofeimingxi_db")).SqlStr));
+        QVERIFY(q.exec(EngineDriver::sqlite().createTable(
+            dbsetEntry<tempCreateTableinfo>(readDbset(), QStringLiteral("tempxiaofeimingxi_db")).SqlStr)));
         QVERIFY(q.exec("select count(*) from tempxiaofeimingxi") && q.next());
         QCOMPARE(q.value(0).toInt(), 0);
         q.finish();

@@ -405,7 +405,7 @@ void TstMainWindow::stockDeleteKeepsProductAndOthers()
     QCOMPARE(sqlValue("select count(*) from chanpin"), QString("3"));
 
     // The movement goes with its log row or not at all.
-    sqlExec("create trigger nolog before insert on log begin select raise(abort,'refused'); end");
+    refuseRows("nolog", "BEFORE INSERT", "log", "refused");
     prompts.clear();
     selectRow(stock, "P2");
     prompts.answer("是");

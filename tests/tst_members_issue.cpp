@@ -337,7 +337,7 @@ void TestCardIssue::editKeepsStoredDataAndMoney()
         QCOMPARE(sqlValue(QStringLiteral("select count(*) from ") + QLatin1String(t)), QStringLiteral("0"));
 
     // A change the disk cannot take is told, and the dialog keeps what was typed.
-    sqlExec(QStringLiteral("create trigger full_disk before update on huiyuan begin select raise(abort,'database or disk is full'); end"));
+    refuseRows("full_disk", "BEFORE UPDATE", "huiyuan", "database or disk is full");
     {
         addhuiyuandlg dlg;
         main.attach(&dlg);

@@ -262,7 +262,7 @@ void TestPasswords::failedUpdateIsAFailure()
     TestWorkdir wd;
     operatorSession().loginName = "admin";
     addOperator("小李", encodePassword("xiaoli1"));
-    sqlExec("create trigger no_update before update on user begin select raise(abort, 'refused'); end");
+    refuseRows("no_update", "BEFORE UPDATE", "user", "refused");
     PromptRecorder prompts;
     MainWindow w;
     w.loadDeferredViews();

@@ -290,7 +290,7 @@ void TestReportsHandover::handoverFailureWritesNothing()
     PromptRecorder prompts;
     sale("xf1", ctrlUiClass::nowText(), 50, "现金");
     auto *dlg = new jiaobanDlg;
-    sqlExec("create trigger full_disk before insert on jiaoban begin select raise(abort,'database or disk is full'); end");
+    refuseRows("full_disk", "BEFORE INSERT", "jiaoban", "database or disk is full");
     onNextModal([this](QWidget *login) { loginAs(login, "小红", "1"); });
     clickButton(dlg, "toolButton_84");
     QCOMPARE(prompts.last(), QString("交班记录保存失败，本次操作未保存\n原因：磁盘空间已满，请清理磁盘后再试。"));

@@ -221,7 +221,7 @@ void TestRulesCuxiao::failedSaveKeepsTheOldPromotions()
 {
     sqlExec("insert into cuxiaoshezhi values('F1','项目','2020-01-01','2099-12-31','所有会员','按比例促销',0.5,50)");
     // SQLite's own words for a full disk, so that the message names the cause.
-    sqlExec("create trigger refuse_promotions before insert on cuxiaoshezhi begin select raise(abort,'database or disk is full'); end");
+    refuseRows("refuse_promotions", "BEFORE INSERT", "cuxiaoshezhi", "database or disk is full");
     std::unique_ptr<cuxiaoDlg> dlg(openDialog());
     setMethod(dlg.get(), "按比例促销");
     dlg->findChild<QLineEdit *>("lineEdit_5")->setText("0.8");

@@ -263,7 +263,7 @@ void TestRulesTicheng::failedSaveKeepsTheOldRules()
 {
     sqlExec("insert into tichengshezhi values('F1','服务项目','所有员工','轮单提成','按比例提成',10,0)");
     // Any new rule for the item is refused by the database half-way through the save.
-    sqlExec("create trigger refuse_rules before insert on tichengshezhi begin select raise(abort,'database or disk is full'); end");
+    refuseRows("refuse_rules", "BEFORE INSERT", "tichengshezhi", "database or disk is full");
     for (bool byType : {false, true}) {
         std::unique_ptr<shezhitichengDlg> dlg(openDialog());
         if (byType) {

@@ -15,6 +15,7 @@ private slots:
     void tablesAndColumns();
     void genericInsertOrders();
     void secondStartIsHarmless();
+    void moneyStaysRealInTheFile();
     void listsOfTheConfiguration();
 };
 
@@ -111,6 +112,22 @@ void TestSchema::genericInsertOrders()
     QCOMPARE(reg.find("huiyuan")->columns.mid(0, 7),
              QStringList({"ID", "name", "sex", "birthday", "phone", "daoqi_time", "login_time"}));
     QCOMPARE(reg.find("huiyuan")->columns.mid(19), QStringList({"jiaofeijinE", reg.find("huiyuan")->columns.at(20), "shengyujine", "jifen"}));
+}
+
+// dbset.xml declares money as MONEY; the file keeps the REAL columns every
+// earlier version wrote, so that 5 is stored and compared as 5.0 there too.
+void TestSchema::moneyStaysRealInTheFile()
+{
+    TestWorkdir wd;
+    QCOMPARE(sqlValue("select count(*) from (select sql from sqlite_master union all select sql from sqlite_temp_master) "
+                      "where sql like '%MONEY%'"), QString("0"));
+    sqlExec("insert into huiyuan(ID,name,shengyujine,jifen) values('1001','甲',5,2)");
+    QCOMPARE(sqlRows("select typeof(shengyujine), typeof(jifen) from huiyuan"), (QList<QStringList>{{"real", "real"}}));
+    sqlExec("insert into tempxiaofeimingxi(ID,jine,shuliang) values('x',5,1)");
+    QCOMPARE(sqlValue("select typeof(jine) from tempxiaofeimingxi"), QString("real"));
+    // The triggers are there and keep the stock.
+    sqlExec("insert into chanpinrukumingxi(rukuID,chanpinID,shuliang,jine) values('rk1','P1',2,20)");
+    QCOMPARE(sqlRows("select shuliang, jine, typeof(jine) from chanpinkucun"), (QList<QStringList>{{"2", "20", "real"}}));
 }
 
 void TestSchema::secondStartIsHarmless()

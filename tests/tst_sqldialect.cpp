@@ -2,6 +2,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "dbsetconfig.h"
 #include "enginedriver.h"
 #include "shopconnection.h"
 #include "sqldialect.h"
@@ -17,6 +18,9 @@ private slots:
     void sameAnswer();
     void triggersAndUpserts();
     void moneyKeepsItsCents();
+    void numbersKeepWhatTheyHold();
+    void tablesAsEachEngineWritesThem_data();
+    void tablesAsEachEngineWritesThem();
     void rowsKeepTheirOrder();
     void literalsAreNeverRewritten();
     void settingsFile();
@@ -94,11 +98,82 @@ void TestSqlDialect::triggersAndUpserts()
     QCOMPARE(sqlValue("select jine from chanpinkucun where chanpinID='P1'").toDouble(), 40.0);
     sqlExec("INSERT OR IGNORE INTO chanpinkucun(chanpinID) VALUES ('P1')");
     QCOMPARE(sqlValue("select count(*) from chanpinkucun").toInt(), 1);
-    // A refusing trigger refuses on either engine.
-    sqlExec("CREATE TRIGGER no_logs BEFORE INSERT ON log BEGIN SELECT RAISE(ABORT, 'no'); END");
+    // A trigger written by each engine: its condition holds it back, and a
+    // statement of its body that fails fails the row that fired it.
+    const EngineDriver &driver = EngineDriver::current();
+    const CreateTriggerinfo refuse{"t", "no_logs", "log", "BEFORE INSERT", "NEW.log <> 'ok'",
+                                   "UPDATE log SET log = log WHERE 1 = 0;\n"
+                                   "INSERT INTO rihuizong_shouyin(riqi, laiyuan, fangshi) VALUES (NULL, 'x', 'y');", ""};
+    const auto run = [](const QString &sql) {
+        QSqlQuery q;
+        QVERIFY2(q.exec(sql), qPrintable(sql + " : " + q.lastError().text()));
+    };
+    for (const QString &sql : driver.createTrigger(refuse))
+        run(sql);
     QSqlQuery q;
     QVERIFY(!q.exec(SqlDialect::translate("insert into log(time,user,log) values('t','u','l')")));
-    QCOMPARE(sqlValue("select count(*) from log").toInt(), 0);
+    sqlExec("insert into log(time,user,log) values('t','u','ok')");
+    QCOMPARE(sqlValue("select count(*) from log").toInt(), 1);
+    QCOMPARE(sqlValue("select count(*) from rihuizong_shouyin").toInt(), 0);
+    // Made twice (every start does) it is still one trigger; dropped, it is gone.
+    for (const QString &sql : driver.createTrigger(refuse))
+        run(sql);
+    QVERIFY(!q.exec(SqlDialect::translate("insert into log(time,user,log) values('t','u','l')")));
+    run(driver.dropTrigger("no_logs", "log"));
+    sqlExec("insert into log(time,user,log) values('t','u','l')");
+    QCOMPARE(sqlValue("select count(*) from log").toInt(), 2);
+}
+
+void TestSqlDialect::numbersKeepWhatTheyHold()
+{
+    TestWorkdir wd;
+    // Points, rates, quantities and uses keep every decimal the program wrote,
+    // on the server as in the file; money keeps its cents.
+    sqlExec("insert into huiyuan(ID,name,shengyujine,jifen) values('m1','甲',12.5,0.125)");
+    sqlExec("update huiyuan set jifen = jifen + 12.3456 where ID='m1'");
+    sqlExec("insert into huiyuanka(name,jiage,fuwuzekou,chanpinzekou) values('金卡',1000,0.875,0.12345)");
+    sqlExec("insert into huiyuanjifen(huiyuanid,jifenzengjia,shengyujifen) values('m1',0.005,12.4706)");
+    sqlExec("insert into xiaofeimingxi(ID,shuliang,jine,jifen) values('d1',0.333,19.99,1.999)");
+    sqlExec("insert into huiyuantaocan(huiyuanID,xiangmuID,shengyucishu) values('m1','F1',2.5)");
+    QCOMPARE(sqlRows("select shengyujine, jifen from huiyuan"), (QList<QStringList>{{"12.5", "12.4706"}}));
+    QCOMPARE(sqlRows("select fuwuzekou, chanpinzekou from huiyuanka"), (QList<QStringList>{{"0.875", "0.12345"}}));
+    QCOMPARE(sqlValue("select jifenzengjia from huiyuanjifen"), QString("0.005"));
+    QCOMPARE(sqlRows("select shuliang, jine, jifen from xiaofeimingxi"), (QList<QStringList>{{"0.333", "19.99", "1.999"}}));
+    QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan"), QString("2.5"));
+    QCOMPARE(sqlValue("select count(*) from huiyuan where jifen = 12.4706"), QString("1"));
+    // The daily summary adds the points of a sale as they are.
+    sqlExec("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,xiaofeijine,suodejifen) values('x1','m1','2026-05-01 10:00:00',10,0.75)");
+    QCOMPARE(sqlValue("select jifen from rihuizong_xiaofei where riqi='2026-05-01'"), QString("0.75"));
+}
+
+void TestSqlDialect::tablesAsEachEngineWritesThem_data()
+{
+    QTest::addColumn<QString>("declared");
+    QTest::addColumn<QString>("sqlite");
+    QTest::addColumn<QString>("server");
+    QTest::newRow("money and points")
+        << "CREATE TABLE IF NOT EXISTS t (ID TEXT PRIMARY KEY, jine MONEY, jifen REAL, n INTEGER NOT NULL DEFAULT 0)"
+        << "CREATE TABLE IF NOT EXISTS t (ID TEXT PRIMARY KEY, jine REAL, jifen REAL, n INTEGER NOT NULL DEFAULT 0)"
+        << "CREATE TABLE IF NOT EXISTS t (ID text PRIMARY KEY, jine numeric(14,2), jifen numeric, n bigint NOT NULL DEFAULT 0, rowid bigserial)";
+    QTest::newRow("identity, a reserved name, a table key")
+        << "CREATE TABLE IF NOT EXISTS user (ID INTEGER PRIMARY KEY AUTOINCREMENT, user TEXT, b MONEY DEFAULT 0, PRIMARY KEY (user, b))"
+        << "CREATE TABLE IF NOT EXISTS user (ID INTEGER PRIMARY KEY AUTOINCREMENT, user TEXT, b REAL DEFAULT 0, PRIMARY KEY (user, b))"
+        << "CREATE TABLE IF NOT EXISTS \"user\" (ID bigint GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY, \"user\" text, b numeric(14,2) DEFAULT 0, PRIMARY KEY (\"user\", b), rowid bigserial)";
+    QTest::newRow("working table, a default with a comma")
+        << "CREATE TEMP TABLE IF NOT EXISTS tempt (a TEXT DEFAULT 'x,y', money MONEY)"
+        << "CREATE TEMP TABLE IF NOT EXISTS tempt (a TEXT DEFAULT 'x,y', money REAL)"
+        << "CREATE TEMP TABLE IF NOT EXISTS tempt (a text DEFAULT 'x,y', money numeric(14,2), rowid bigserial)";
+    QTest::newRow("not a table") << "CREATE INDEX IF NOT EXISTS i ON t(jine)" << "CREATE INDEX IF NOT EXISTS i ON t(jine)"
+                                 << "CREATE INDEX IF NOT EXISTS i ON t(jine)";
+}
+
+void TestSqlDialect::tablesAsEachEngineWritesThem()
+{
+    QFETCH(QString, declared);
+    QFETCH(QString, sqlite);
+    QFETCH(QString, server);
+    QCOMPARE(EngineDriver::sqlite().createTable(declared), sqlite);
+    QCOMPARE(EngineDriver::postgres().createTable(declared), server);
 }
 
 void TestSqlDialect::moneyKeepsItsCents()
@@ -146,7 +221,7 @@ void TestSqlDialect::rowsKeepTheirOrder()
     sorted.sort();
     QCOMPARE(grouped.size(), 30);
     QCOMPARE(grouped, sorted);
-    sqlExec("CREATE TEMP TABLE IF NOT EXISTS scratch (v TEXT)");
+    sqlExec(EngineDriver::current().createTable("CREATE TEMP TABLE IF NOT EXISTS scratch (v TEXT)"));
     sqlExec("insert into scratch values('x'),('y')");
     sqlExec("update scratch set v='z' where v='x'");
     QCOMPARE(sqlValue("select group_concat(v,'') from (select v from scratch order by rowid) t"), QString("zy"));
