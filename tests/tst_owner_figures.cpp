@@ -167,7 +167,7 @@ void history()
 const QString kCounted = QStringLiteral(
     "(select ID, max(huiyuanid) as huiyuanid, min(xiaofeiriqi) as riqi, sum(xiaofeijine) as jine from huiyuanxiaofei "
     "where ID not in (select ID from xiaofeizuofei) and ID not in (select zuofeiID from xiaofeizuofei) "
-    "and ifnull(beizhu,'') not in ('会员还款','作废冲销') group by ID)");
+    "and coalesce(beizhu,'') not in ('会员还款','作废冲销') group by ID)");
 
 
 // One member's liability as the refund dialogs price it: the stored value and
@@ -373,9 +373,9 @@ void TestOwnerFigures::customersAndComeBacks()
     QCOMPARE(c.back60, qint64(2)); // 1003: 03-10 and 04-15
     // Real income: every method but the card, top-ups and renewals included, the refund out.
     QCOMPARE(centsText(c.realIncomeCents),
-             centsText(yuanToCents(sqlValue("select round((select ifnull(sum(shishoujine),0) from huiyuanxiaofei "
+             centsText(yuanToCents(sqlValue("select round((select coalesce(sum(shishoujine),0) from huiyuanxiaofei "
                                             "where fukuanfangshi<>'储蓄卡' and " + kMarch + ")+(select "
-                                            "ifnull(sum(shifujine),0) from huiyuanjiaofei where fukuanleixing<>'储蓄卡' "
+                                            "coalesce(sum(shifujine),0) from huiyuanjiaofei where fukuanleixing<>'储蓄卡' "
                                             "and jiaofeiriqi between '2026-03-01' and '2026-03-31 23:59:59'),2)")
                                        .toDouble())));
 }
@@ -387,7 +387,7 @@ void TestOwnerFigures::periodAgainstEarlierOnes()
     QCOMPARE(p.previous.to, QDate(2026, 2, 28));
     QCOMPARE(p.lastYear.from, QDate(2025, 3, 1));
     const auto takings = [](const QString &from, const QString &to) {
-        return yuanToCents(sqlValue("select ifnull(sum(jine),0) from " + kCounted + " c where riqi between '" + from
+        return yuanToCents(sqlValue("select coalesce(sum(jine),0) from " + kCounted + " c where riqi between '" + from
                                     + "' and '" + to + " 23:59:59'").toDouble());
     };
     QCOMPARE(p.now.takingsCents, takings("2026-03-01", "2026-03-31"));
@@ -411,7 +411,7 @@ void TestOwnerFigures::whatTheShopOwesItsMembers()
 {
     // Stored value: each member's balance as the ledger last recorded it.
     const auto balances = [](const QString &asOf) {
-        return yuanToCents(sqlValue("select ifnull(sum(dangshikaneiyue),0) from huiyuanyuebiandong y where ID=(select "
+        return yuanToCents(sqlValue("select coalesce(sum(dangshikaneiyue),0) from huiyuanyuebiandong y where ID=(select "
                                     "max(ID) from huiyuanyuebiandong x where x.huiyuanid=y.huiyuanid and "
                                     "x.biandongriqi<='" + asOf + "')").toDouble());
     };
@@ -634,8 +634,8 @@ void TestOwnerFigures::handoverSlipSaysWhatTheShiftDid()
         const auto sum = [](const QString &sql) { return centsShown(yuanToCents(sqlValue(sql).toDouble())); };
         const QString period = " between '" + from + "' and '" + to + "'";
         // Cash of the shift from the rows: sales (the void's reversal too) and payments (the refund too).
-        const QString cash = sum("select (select ifnull(sum(shishoujine),0) from huiyuanxiaofei where "
-                                 "fukuanfangshi='现金' and xiaofeiriqi" + period + ")+(select ifnull(sum(shifujine),0) "
+        const QString cash = sum("select (select coalesce(sum(shishoujine),0) from huiyuanxiaofei where "
+                                 "fukuanfangshi='现金' and xiaofeiriqi" + period + ")+(select coalesce(sum(shifujine),0) "
                                  "from huiyuanjiaofei where fukuanleixing='现金' and jiaofeiriqi" + period + ")");
         for (const QString &expected : QStringList{QString("交班单"), QString("交班人 小王"), "消费收银 " + sum("select sum(shishoujine) from huiyuanxiaofei "
                                                                         "where xiaofeiriqi" + period),
