@@ -1,5 +1,6 @@
 #include "postgresdriver.h"
 #include "dbsetconfig.h"
+#include "shopfunctions.h"
 #include "sqldialect.h"
 #include "sqltext.h"
 
@@ -218,12 +219,15 @@ QStringList PostgresDriver::serverFunctions() const
     // SQLite reads a date it cannot use as NULL and rolls a day past the month's
     // end over ('2027-02-29' is 1 March); the server's cast would fail the whole
     // statement instead, so one member's odd birthday would empty a list.
-    return {QStringLiteral(
+    // The shop's own functions follow: they must be there before any view or
+    // trigger that calls them.
+    return QStringList{QStringLiteral(
         "CREATE OR REPLACE FUNCTION mochen_timestamp(t text) RETURNS timestamp LANGUAGE sql IMMUTABLE AS $mochen$ "
         "select case when t ~ '^\\s*[0-9]{4}-[0-9]{2}-[0-9]{2}([ T][0-9]{2}:[0-9]{2}(:[0-9]{2}([.][0-9]+)?)?)?\\s*$' "
         "and substr(trim(t),1,4) > '0000' and substr(trim(t),6,2) between '01' and '12' "
         "and substr(trim(t),9,2) between '01' and '31' "
         "then make_date(cast(substr(trim(t),1,4) as integer), cast(substr(trim(t),6,2) as integer), 1) "
         "+ make_interval(days => cast(substr(trim(t),9,2) as integer) - 1) "
-        "+ cast(coalesce(nullif(substr(trim(t),12),''),'0') as interval) end $mochen$")};
+        "+ cast(coalesce(nullif(substr(trim(t),12),''),'0') as interval) end $mochen$")}
+           + ShopFunctions::serverDefinitions();
 }
