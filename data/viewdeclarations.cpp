@@ -31,24 +31,24 @@ const Row kRows[] = {
     // by its number stood above every older sale ("xf_…").
     {"会员消费", "tableView", "", false, nullptr, "GROUP BY ID ORDER BY min(xiaofeiriqi), ID", "消费单号", "消费明细",
      "a.ID=?"},
-    {"消费明细", "tableView_2", "", false, "a.ID=''", "GROUP BY xiangmuID", "", "", ""},
-    {"会员交费", "tableView_3", "", false, nullptr, "GROUP BY ID", "", "", ""},
-    {"会员套餐", "tableView_4", "a.xiangmuID=b.ID", false, nullptr, "GROUP BY xiangmuID", "", "", ""},
-    {"会员积分", "tableView_5", "", false, nullptr, "GROUP BY ID", "", "", ""},
-    {"会员余额变动", "tableView_6", "a.xiangmumingchen=b.ID or xiangmumingchen == ''", false, "huiyuanid='0'",
-     "GROUP BY a.ID", "", "", ""},
+    {"消费明细", "tableView_2", "", false, "a.ID=''", "GROUP BY xiangmuID ORDER BY xiangmuID", "", "", ""},
+    {"会员交费", "tableView_3", "", false, nullptr, "GROUP BY ID ORDER BY ID", "", "", ""},
+    {"会员套餐", "tableView_4", "a.xiangmuID=b.ID", false, nullptr, "GROUP BY xiangmuID ORDER BY xiangmuID", "", "", ""},
+    {"会员积分", "tableView_5", "", false, nullptr, "ORDER BY a.ID", "", "", ""},
+    {"会员余额变动", "tableView_6", "a.xiangmumingchen=b.ID or xiangmumingchen = ''", false, "huiyuanid='0'",
+     "ORDER BY a.ID", "", "", ""},
     // members page
-    {"会员管理", "tableView_9", "", false, "", "GROUP BY a.ID ORDER BY CAST(a.ID AS INTEGER), a.ID", "会员编号",
+    {"会员管理", "tableView_9", "", false, "", "ORDER BY CAST(a.ID AS INTEGER), a.ID", "会员编号",
      "会员套餐管理", "huiyuanID=?"},
-    {"会员套餐管理", "tableView_8", "", false, nullptr, "GROUP BY xiangmuID", "", "", ""},
+    {"会员套餐管理", "tableView_8", "", false, nullptr, "GROUP BY xiangmuID ORDER BY xiangmuID", "", "", ""},
     // stock
-    {"入库统计", "tableView_33", kStockLines, false, "a.type='入库明细'", "GROUP BY a.rukuID", "入库单号", "入库明细",
+    {"入库统计", "tableView_33", kStockLines, false, "a.type='入库明细'", "GROUP BY a.rukuID ORDER BY a.rukuID", "入库单号", "入库明细",
      "a.rukuID=?"},
     {"入库明细", "tableView_34", kStockLines, false, nullptr, "", "", "", ""},
-    {"出库统计", "tableView_36", kStockLines, false, "a.type='出库明细'", "GROUP BY a.rukuID", "出库单号", "出库明细",
+    {"出库统计", "tableView_36", kStockLines, false, "a.type='出库明细'", "GROUP BY a.rukuID ORDER BY a.rukuID", "出库单号", "出库明细",
      "a.rukuID=?"},
     {"出库明细", "tableView_35", kStockLines, false, nullptr, "", "", "", ""},
-    {"产品库存", "tableView_37", "a.chanpinID=b.ID", false, "", "GROUP BY a.chanpinID", "chanpinID", "库存变动",
+    {"产品库存", "tableView_37", "a.chanpinID=b.ID", false, "", "GROUP BY a.chanpinID ORDER BY a.chanpinID", "chanpinID", "库存变动",
      "A.chanpinID=?"},
     {"库存变动", "tableView_48", "A.rukuID!='000000'", false, "A.chanpinID='0'", "group by A.time order by A.time",
      "", "", ""},
@@ -60,25 +60,25 @@ const Row kRows[] = {
      "select coalesce(sum(danshu),0), round(coalesce(sum(xiaofei_fen),0)/100.0,2), round(coalesce(sum(shishou_fen),0)/100.0,2), "
      "round(coalesce(sum(qiankuan_fen),0)/100.0,2), round(total(jifen),2) from rihuizong_xiaofei where 1=1",
      "a.xiaofeiriqi"},
-    {"会员统计消费明细", "tableView_15", "", false, "a.ID='t001'", "GROUP BY i", "", "", ""},
+    {"会员统计消费明细", "tableView_15", "", false, "a.ID='t001'", "ORDER BY i", "", "", ""},
     // A sale paid in several ways (or repaid later) has several header rows: its
     // lines are listed once, with the first of them, and stream in date order.
     {"统计消费明细", "tableView_16", "not exists (select 1 from huiyuanxiaofei e where e.ID=b.ID and e.rowid<b.rowid)",
      false, "", "", "", "", ""},
-    {"会员消费排行", "tableView_19", kMemberJoin, false, "", "GROUP BY a.huiyuanid ORDER BY 消费金额 DESC", "", "", "",
+    {"会员消费排行", "tableView_19", kMemberJoin, false, "", "GROUP BY a.huiyuanid ORDER BY 消费金额 DESC, a.huiyuanid", "", "", "",
      "select count(distinct a.huiyuanid), "
      "count(distinct a.ID)-2*count(distinct CASE WHEN a.beizhu='作废冲销' THEN a.ID END), "
      "round(total(a.xiaofeijine),2), round(total(a.shishoujine),2) from huiyuanxiaofei a, huiyuan b"},
-    {"会员交费统计", "tableView_10", kMemberJoin, false, "", "GROUP BY huiyuanid ORDER BY 实付金额 DESC", "会员卡号",
+    {"会员交费统计", "tableView_10", kMemberJoin, false, "", "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "会员卡号",
      "会员交费统计明细", "huiyuanid=?", kPaymentTotals},
     {"会员交费统计明细", "tableView_11", "", false, nullptr, "order by jiaofeiriqi", "", "", ""},
     {"会员套餐排行", "tableView_13", "a.huiyuanid=b.ID and jiaofeileixing='套餐交费'", false, "",
-     "GROUP BY huiyuanid ORDER BY 实付金额 DESC", "", "", "", kPaymentTotals},
-    {"服务消费分析", "tableView_20", "", true, "", "GROUP BY b.ID", "项目编号", "服务消费分析明细", "a.xiangmuID=?"},
+     "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "", "", "", kPaymentTotals},
+    {"服务消费分析", "tableView_20", "", true, "", "GROUP BY b.ID ORDER BY b.ID", "项目编号", "服务消费分析明细", "a.xiangmuID=?"},
     {"服务消费分析明细", "tableView_21", "", true, nullptr, "", "", "", "",
      "select count(*), round(total(a.shuliang),2), round(total(a.jine),2) from xiaofeimingxi a "
      "join fuwuxiangmu b on a.xiangmuID=b.ID where a.xiaofeileixing in ('服务项目','套餐消费')"},
-    {"产品消费分析", "tableView_22", "", true, "", "GROUP BY b.ID", "产品编号", "产品消费分析明细", "a.xiangmuID=?"},
+    {"产品消费分析", "tableView_22", "", true, "", "GROUP BY b.ID ORDER BY b.ID", "产品编号", "产品消费分析明细", "a.xiangmuID=?"},
     {"产品消费分析明细", "tableView_23", "", true, nullptr, "", "", "", "",
      "select count(*), round(total(a.shuliang),2), round(total(a.jine),2) from xiaofeimingxi a "
      "join chanpin b on a.xiangmuID=b.ID where a.xiaofeileixing='产品'"},
@@ -92,7 +92,7 @@ const Row kRows[] = {
     {"积分变动", "tableView_28", kMemberJoin, false, "", "order by a.biandongriqi, a.ID", "", "", "",
      "select count(*), round(total(a.jifenzengjia),2), round(total(a.jifenjianshao),2), "
      "round(total(a.shengyujifen),2) from huiyuanjifen a, huiyuan b"},
-    {"员工提成", "tableView_41", "", false, "", "GROUP BY a.yuangongID", "员工编号", "提成明细", "a.yuangongID=?"},
+    {"员工提成", "tableView_41", "", false, "", "GROUP BY a.yuangongID ORDER BY a.yuangongID", "员工编号", "提成明细", "a.yuangongID=?"},
     {"提成明细", "tableView_42", "", false, nullptr, "", "", "", "",
      "select count(*), round(total(a.tichengjine),2) from tichengmingxi a join yuangong b on a.yuangongID=b.ID"},
     // Empty until 查询 gives it a period (the 合计 of no period would be every day's).
@@ -100,13 +100,13 @@ const Row kRows[] = {
      "select count(*), round(total(jine),2) from tempshouyinmingxi",
      "select coalesce(sum(bishu),0), round(coalesce(sum(jine_fen),0)/100.0,2) from rihuizong_shouyin where 1=1", "time"},
     // settings
-    {"服务项目列表", "tableView_24", "", false, "", "GROUP BY ID", "", "", ""},
-    {"产品管理", "tableView_25", "", false, "", "GROUP BY b.ID", "", "", ""},
+    {"服务项目列表", "tableView_24", "", false, "", "ORDER BY ID", "", "", ""},
+    {"产品管理", "tableView_25", "", false, "", "ORDER BY b.ID", "", "", ""},
     {"套餐列表", "tableView_26", "", false, "", "", "taocanID", "套餐明细", "taocanID=?"},
     {"套餐明细", "tableView_45", "", false, "taocanID='0'", "", "", "", ""},
     {"提成策略临时列表", "tableView_39", "", false, "", "", "", "", ""},
     // The rules of the item clicked in the list beside: none before a click.
-    {"提成策略明细", "tableView_40", "", true, "1=0", "GROUP BY yuangongleixing", "", "", ""},
+    {"提成策略明细", "tableView_40", "", true, "1=0", "GROUP BY yuangongleixing ORDER BY yuangongleixing", "", "", ""},
     {"促销策略临时列表", "tableView_44", "", false, "", "", "", "", ""},
     {"促销策略明细", "tableView_43", "", true, "1=0", "", "", "", ""},
     {"会员卡信息", "tableView_32", "", false, "", "", "", "", ""},
@@ -122,10 +122,10 @@ const Row kDialogRows[] = {
     {"服务项目选择", "", "", true, nullptr, "LIMIT 2000", "", "", ""},
     {"产品选择", "", "", false, nullptr, "LIMIT 2000", "", "", ""},
     // The stock documents' products: every product in stock, one row each.
-    {"产品信息", "", "", false, nullptr, "GROUP BY a.chanpinID", "", "", ""},
+    {"产品信息", "", "", false, nullptr, "GROUP BY a.chanpinID ORDER BY a.chanpinID", "", "", ""},
     {"挂单列表", "", "", false, nullptr, "order by guadanriqi, ID", "", "", ""},
     // The checkout's package items of its member, with the uses in the basket.
-    {"套餐消费", "", "a.xiangmuID=b.ID", false, "", "GROUP BY xiangmuID", "", "", ""},
+    {"套餐消费", "", "a.xiangmuID=b.ID", false, "", "GROUP BY xiangmuID ORDER BY xiangmuID", "", "", ""},
     // The commission rows of one line of the basket.
     {"提成明细临时表", "", "a.yuangongID=b.ID", false, nullptr, "", "", "", ""},
     // The package editor's lines, in the order they were made.

@@ -120,7 +120,7 @@ void eachImported(const QString &memberId, const QString &asOf, const QString &a
                                                             "d.zhuangtai='有效'"));
     LedgerSql::each(QStringLiteral("select m.duixiang, coalesce(sum(m.zengsong),0), coalesce(sum(m.yue),0) from "
                                    "qichudaorumingxi m join qichudaoru d on d.ID=m.daoruID")
-                        + where + QStringLiteral(" group by m.duixiang"),
+                        + where + QStringLiteral(" group by m.duixiang order by m.duixiang"),
                     bound, [&sums](const QVariantList &r) {
                         sums(r.value(0).toString(),
                              CreditSums{yuanToCents(r.value(1).toDouble()), yuanToCents(r.value(2).toDouble())});
@@ -146,7 +146,7 @@ QHash<QString, CreditSums> BalanceBook::creditSums(const QString &memberId, cons
             + QStringLiteral("),0), coalesce(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值','会员卡升级','退套餐') "
                              "AND kaneijine>0 THEN kaneijine-(CASE WHEN zengsongjine>0 THEN zengsongjine ELSE 0 END) "
                              "ELSE 0 END),0) from huiyuanjiaofei")
-            + where + QStringLiteral(" group by huiyuanid||''"),
+            + where + QStringLiteral(" group by huiyuanid||'' order by huiyuanid||''"),
         bound, [&out](const QVariantList &r) {
             out.insert(r.value(0).toString(),
                        CreditSums{yuanToCents(r.value(1).toDouble()), yuanToCents(r.value(2).toDouble())});
@@ -169,7 +169,7 @@ void BalanceBook::eachBonusGiven(const QString &asOf, const QString &after,
                                       QStringLiteral(" where zengsongjine<>0 and jiaofeileixing in ('办卡交费','会员充值',"
                                                      "'会员卡升级','退储值','积分兑换','积分兑换作废')"));
     LedgerSql::each(QStringLiteral("select huiyuanid||'', coalesce(sum(") + kBonusGiven
-                        + QStringLiteral("),0) from huiyuanjiaofei") + where + QStringLiteral(" group by huiyuanid||''"),
+                        + QStringLiteral("),0) from huiyuanjiaofei") + where + QStringLiteral(" group by huiyuanid||'' order by huiyuanid||''"),
                     bound, [&bonus](const QVariantList &r) { bonus(r.value(0).toString(), yuanToCents(r.value(1).toDouble())); });
     eachImported(QString(), asOf, after, [&bonus](const QString &member, const CreditSums &imported) {
         if (imported.bonusGivenCents != 0)

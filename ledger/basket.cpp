@@ -102,7 +102,7 @@ void listPackageItems(const QString &memberId)
         return;
     exec(QStringLiteral("insert into temphuiyuantaocanxiaofei(huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu,"
                         "bencixiaofeicishu) select huiyuanID,xiangmuID,ROUND(sum(zongcishu),3),ROUND(sum(shengyucishu),3),"
-                        "ROUND(sum(xiaofeicishu),3),0 from huiyuantaocan where huiyuanID=? GROUP BY huiyuanID,xiangmuID"),
+                        "ROUND(sum(xiaofeicishu),3),0 from huiyuantaocan where huiyuanID=? GROUP BY huiyuanID,xiangmuID ORDER BY huiyuanID,xiangmuID"),
          {memberId});
 }
 

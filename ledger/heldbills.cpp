@@ -200,7 +200,7 @@ void trimUses(const QString &basketId, const QString &memberId, ResumeChanges *c
 {
     const QList<QVariantList> items = LedgerSql::rows(
         QStringLiteral("select xiangmuID,max(name),sum(shuliang) from tempxiaofeimingxi where ID=? and xiaofeileixing=? "
-                       "group by xiangmuID"),
+                       "group by xiangmuID order by xiangmuID"),
         {basketId, kPackageUse});
     for (const QVariantList &item : items) {
         const qint64 wanted = qint64(std::llround(item.value(2).toDouble()));

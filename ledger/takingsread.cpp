@@ -126,7 +126,7 @@ Takings TakingsRead::period(const QString &from, const QString &to, const QStrin
         // them from the records, so a year reads a row a day and method.
         const QString sql = QStringLiteral("select laiyuan, fangshi, CAST(ROUND(coalesce(sum(jine),0)*100) AS INTEGER) "
                                            "from (")
-                            + SummaryBook::takingsSource(from, to) + QStringLiteral(") s group by laiyuan, fangshi");
+                            + SummaryBook::takingsSource(from, to) + QStringLiteral(") s group by laiyuan, fangshi order by laiyuan, fangshi");
         for (const QVariantList &r : LedgerSql::rows(sql)) {
             const MethodTakings line{r.value(1).toString(), r.value(2).toLongLong()};
             if (r.value(0).toString() == QStringLiteral("交费"))

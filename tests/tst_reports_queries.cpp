@@ -30,6 +30,7 @@ private slots:
     void chartWeeksAgreeWithSqliteDates();
     void consumptionStats_data();
     void consumptionStats();
+    void aSaleIsTheRowsOfItsFirstHeader();
     void consumptionDetail_data();
     void consumptionDetail();
     void rankingAndPayments();
@@ -382,6 +383,30 @@ void TestReportQueries::consumptionStats()
     QStringList got = column(rows, 1);
     got.sort();
     QCOMPARE(got, ids);
+}
+
+// A sale paid in two ways is two header rows, and a later repayment of its debt
+// a third, by another operator with its own remark: the list shows the sale
+// once, with the operator and remark of its first row and every row's money,
+// on either engine.
+void TestReportQueries::aSaleIsTheRowsOfItsFirstHeader()
+{
+    const QString day = m_today.toString("yyyy-MM-dd");
+    for (const QString &row : {QString("'xf_split','1001','%1 09:00:00',30,'现金',30,30,30,20,'zz收银','首单'"),
+                               QString("'xf_split','1001','%1 09:00:00',50,'储蓄卡',50,50,50,0,'zz收银',''"),
+                               QString("'xf_split','1001','%1 18:00:00',20,'现金',20,0,0,-20,'aa店长','会员还款'")})
+        sqlExec("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,jine,xiaofeijine,"
+                "yingshoujine,qiankuanjine,caozuoyuan,beizhu) values(" + row.arg(day) + ")");
+    const auto rows = run("消费统计", ReportQuery::consumptionStats("", "", "", "", "xf_split", "所有"));
+    QCOMPARE(rows.size(), 1);
+    const QStringList sale = rows.first();
+    QCOMPARE(sale.value(1), QString("xf_split"));
+    QCOMPARE(sale.value(0), day + " 09:00:00");
+    QCOMPARE(sale.value(4).toDouble(), 80.0); // 消费金额
+    QCOMPARE(sale.value(5).toDouble(), 100.0); // 实收金额
+    QCOMPARE(sale.value(7).toDouble(), 0.0); // 欠款金额: 20 owed, 20 repaid
+    QCOMPARE(sale.value(9), QString("zz收银"));
+    QCOMPARE(sale.value(10), QString("首单"));
 }
 
 void TestReportQueries::consumptionDetail_data()
