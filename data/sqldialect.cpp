@@ -367,9 +367,6 @@ QString toPostgres(const QString &sql)
     if (create.match(code).hasMatch())
         code = rewriteCreate(code);
 
-    // MySQL-style quoted names that SQLite also takes: the server's are plain.
-    static const QRegularExpression backtick(QStringLiteral("`(\\w+)`"));
-    code.replace(backtick, QStringLiteral("\\1"));
 
     // "user" is a reserved word on the server: the table and the columns of
     // that name are quoted.
@@ -397,12 +394,7 @@ QString toPostgres(const QString &sql)
         c = catalogue.match(code, c.capturedStart() + rows.size());
     }
 
-    // SQLite's LIKE ignores the case of Latin letters.
-    static const QRegularExpression like(QStringLiteral("\\bLIKE\\b"), QRegularExpression::CaseInsensitiveOption);
-    code.replace(like, QStringLiteral("ILIKE"));
 
-    static const QRegularExpression eqeq(QStringLiteral("=="));
-    code.replace(eqeq, QStringLiteral("="));
 
     // CAST(x AS REAL) keeps cents on the server; CAST(x AS INTEGER) of a text
     // that is no number is 0 on SQLite, an error on the server.

@@ -130,6 +130,6 @@ QStringList MemberSummary::search(const QString &text, int limit)
             return begins;
     }
     const QString contains = QStringLiteral("%") + text + QStringLiteral("%");
-    return ids(LedgerSql::rows(QStringLiteral("select ID from huiyuan where name like ? or phone like ? LIMIT ?"),
+    return ids(LedgerSql::rows(QStringLiteral("select ID from huiyuan where lower(name) like lower(?) or lower(phone) like lower(?) LIMIT ?"),
                                {contains, contains, limit}));
 }

@@ -54,7 +54,7 @@ QString ReportReads::searched(const QString &listSql, const QStringList &columns
         return listSql;
     QStringList parts;
     for (const QString &c : columns) {
-        parts << quotedName(c) + QStringLiteral(" like ?");
+        parts << QStringLiteral("lower(") + quotedName(c) + QStringLiteral(") like lower(?)");
         *values << QStringLiteral("%") + t + QStringLiteral("%");
     }
     return QStringLiteral("select * from (") + listSql + QStringLiteral(") t where ") + parts.join(QStringLiteral(" or "));

@@ -363,6 +363,7 @@ void TestReportQueries::consumptionStats_data()
     QTest::newRow("quote in name") << "李'四" << "" << "所有" << QStringList({"xf_1", "xf_3", "xf_5"});
     QTest::newRow("walk-in") << "散客" << "" << "所有" << QStringList({"xf_w"});
     QTest::newRow("document") << "" << "xf_3" << "所有" << QStringList({"xf_3"});
+    QTest::newRow("document in capitals") << "" << "XF_3" << "所有" << QStringList({"xf_3"});
     QTest::newRow("remark") << "" << "会员欠费" << "" << QStringList({"xf_6"});
     QTest::newRow("operator with quote") << "" << "" << "o'p" << QStringList({"xf_4"});
     // the member OR must not let the other filters leak: member 1002 and document xf_0 → nothing

@@ -109,11 +109,11 @@ void TestSqlDialect::sameAnswer_data()
     QTest::newRow("text plus zero") << "select max(v+0) from (select '9' as v union all select '10') t" << "10";
     QTest::newRow("limit offset, count") << "select v from (select 1 as v union all select 2 union all select 3) t order by v limit 1, 1" << "2";
     QTest::newRow("alias literal") << "select n from (select round(2.345, 2)'n') t" << "2.35";
-    QTest::newRow("like ignores case") << "select count(*) from (select 'Anna' as n) t where n like 'an%'" << "1";
+    // The shop's rule for typed searches: Latin letters in either case.
+    QTest::newRow("like ignores case") << "select count(*) from (select 'Anna' as n) t where lower(n) like lower('AN%')" << "1";
     QTest::newRow("count inside a subquery keeps the rows")
         << "select count(*) from (select k, (select count(*) from user) as n from (select 'a' as k union all select 'b') t) u" << "2";
     QTest::newRow("unnamed subquery") << "select count(*) from (select 1 union all select 2) where 1=1" << "2";
-    QTest::newRow("quoted name") << "select b.`name` from user b where b.name='admin'" << "admin";
     QTest::newRow("catalogue") << "select count(*) from sqlite_master where name='huiyuan'" << "1";
     QTest::newRow("temp catalogue") << "select count(*) from sqlite_temp_master where name='huiyuan'" << "0";
     QTest::newRow("user table") << "select count(*) from user where name='admin'" << "1";
@@ -270,13 +270,20 @@ void TestSqlDialect::statementsAreWrittenForBothEngines()
     static const QRegularExpression sqliteOnly(
         QStringLiteral("\\b(ifnull|strftime|julianday|datetime|date|time|char|instr|printf|iif|unicode)\\s*\\("),
         QRegularExpression::CaseInsensitiveOption);
+    // SQLite's spellings the server reads otherwise or not at all: `name`, ==,
+    // and a LIKE against a typed text whose letters the server would compare
+    // by case (the shop's searches say lower(column) like lower(?)).
+    static const QRegularExpression sqliteSpelling(QStringLiteral("`\\w+`|==|\\blike\\s+\\?"),
+                                                   QRegularExpression::CaseInsensitiveOption);
     const QList<Statement> statements = shippedStatements();
     QVERIFY(statements.size() > 500);
     QStringList found;
     for (const Statement &s : statements) {
-        const auto m = sqliteOnly.match(s.text);
-        if (m.hasMatch())
-            found << s.where + QStringLiteral("：") + m.captured(0);
+        for (const QRegularExpression *re : {&sqliteOnly, &sqliteSpelling}) {
+            const auto m = re->match(s.text);
+            if (m.hasMatch())
+                found << s.where + QStringLiteral("：") + m.captured(0);
+        }
     }
     QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
 }
