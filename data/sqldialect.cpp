@@ -394,44 +394,6 @@ QString toPostgres(const QString &sql)
         c = catalogue.match(code, c.capturedStart() + rows.size());
     }
 
-
-
-    // CAST(x AS REAL) keeps cents on the server; CAST(x AS INTEGER) of a text
-    // that is no number is 0 on SQLite, an error on the server.
-    static const QRegularExpression asReal(QStringLiteral("\\bAS\\s+REAL\\b"), QRegularExpression::CaseInsensitiveOption);
-    code.replace(asReal, QStringLiteral("AS numeric"));
-    static const QRegularExpression castInt(QStringLiteral("\\bCAST\\s*\\("), QRegularExpression::CaseInsensitiveOption);
-    {
-        QString out;
-        int pos = 0;
-        auto it = castInt.globalMatch(code);
-        static const QRegularExpression asInt(QStringLiteral("^(.*)\\s+AS\\s+(INTEGER|INT)\\s*$"),
-                                              QRegularExpression::CaseInsensitiveOption
-                                                  | QRegularExpression::DotMatchesEverythingOption);
-        while (it.hasNext()) {
-            const auto mm = it.next();
-            if (mm.capturedStart() < pos)
-                continue;
-            const int open = mm.capturedEnd() - 1;
-            const int close = closing(code, open);
-            if (close < 0)
-                break;
-            const auto a = asInt.match(code.mid(open + 1, close - open - 1));
-            if (!a.hasMatch())
-                continue;
-            out += code.mid(pos, mm.capturedStart() - pos);
-            out += QStringLiteral("cast(coalesce(substring(cast(%1 as text) from '^\\s*[-+]?[0-9]+'),'0') as bigint)")
-                       .arg(a.captured(1));
-            pos = close + 1;
-        }
-        out += code.mid(pos);
-        code = out;
-    }
-
-    // SQLite takes "x+0" for the number at the start of a text.
-    static const QRegularExpression plusZero(QStringLiteral("(\\b[A-Za-z_][\\w.]*)\\s*\\+\\s*0(?![\\w.])"));
-    code.replace(plusZero, QStringLiteral("cast(coalesce(substring(cast(\\1 as text) from '^\\s*[-+]?[0-9]*[.]?[0-9]+'),'0') as numeric)"));
-
     // A column named by a literal right after its expression: "round(x,2)'合计'".
     static const QRegularExpression aliasLiteral(QStringLiteral("\\)\\s*\\x01(\\d+)\\x02"));
     {

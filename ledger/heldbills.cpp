@@ -123,7 +123,7 @@ LedgerResult holdOnce(const QString &basketId, const QString &memberId, const QS
         && bookingBefore.isEmpty())
         bookingBefore = stateNow;
     if (!tx.failed()) {
-        const qint64 cents = value(QStringLiteral("select CAST(ROUND(coalesce(sum(jine),0)*100) AS INTEGER) from "
+        const qint64 cents = value(QStringLiteral("select CAST(ROUND(coalesce(sum(jine),0)*100) AS BIGINT) from "
                                                   "tempxiaofeimingxi where ID=? and xiaofeileixing!=?"),
                                    {basketId, kPackageUse})
                                  .toLongLong();
@@ -237,7 +237,7 @@ void trimUses(const QString &basketId, const QString &memberId, ResumeChanges *c
 
 qint64 basketCents(const QString &basketId)
 {
-    return value(QStringLiteral("select CAST(ROUND(coalesce(sum(jine),0)*100) AS INTEGER) from tempxiaofeimingxi "
+    return value(QStringLiteral("select CAST(ROUND(coalesce(sum(jine),0)*100) AS BIGINT) from tempxiaofeimingxi "
                                 "where ID=? and xiaofeileixing!=?"),
                  {basketId, kPackageUse})
         .toLongLong();

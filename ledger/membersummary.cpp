@@ -106,7 +106,7 @@ std::optional<MemberFormFields> MemberSummary::formFields(const QString &memberI
 
 qlonglong MemberSummary::nextNumber()
 {
-    const QVariant highest = LedgerSql::value(QStringLiteral("select max(ID+0) from huiyuan"));
+    const QVariant highest = LedgerSql::value(QStringLiteral("select max(mochen_int(ID)) from huiyuan"));
     return highest.isNull() ? 1 : static_cast<qlonglong>(highest.toDouble()) + 1;
 }
 

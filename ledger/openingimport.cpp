@@ -817,7 +817,7 @@ LedgerResult takeBackOnce(const QString &doc, const QString &operatorName)
     const QString remark = QStringLiteral("期初单：") + doc;
     const QList<QVariantList> lines = LedgerSql::rows(
         QStringLiteral("select duixiang, chuli, coalesce(jiuzhi,''), hanghao, "
-                       "CAST(ROUND(coalesce(qiankuan,0)*100) AS INTEGER), CAST(ROUND(coalesce(qiankuanweihuan,0)*100) AS INTEGER) "
+                       "CAST(ROUND(coalesce(qiankuan,0)*100) AS BIGINT), CAST(ROUND(coalesce(qiankuanweihuan,0)*100) AS BIGINT) "
                        "from qichudaorumingxi where daoruID=? order by hanghao"),
         {doc});
     const bool members = kind == OpeningImportFields::kindName(ImportKind::Members);
