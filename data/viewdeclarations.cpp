@@ -16,6 +16,8 @@ struct Row
     const char *totals = "";
     const char *summary = "";     // the totals from the daily summaries, ending inside its WHERE
     const char *summaryDate = ""; // the list's date column the summaries' days stand for
+    const char *memberList = "";  // the list from the sales per member and day (see the header)
+    const char *memberTotals = "";
 };
 
 const char *const kStockLines = "a.chanpinID=b.ID and a.rukuID!='000000'";
@@ -65,10 +67,23 @@ const Row kRows[] = {
     // lines are listed once, with the first of them, and stream in date order.
     {"统计消费明细", "tableView_16", "not exists (select 1 from huiyuanxiaofei e where e.ID=b.ID and e.rowid<b.rowid)",
      false, "", "", "", "", ""},
-    {"会员消费排行", "tableView_19", kMemberJoin, false, "", "GROUP BY a.huiyuanid ORDER BY 消费金额 DESC", "", "", "",
+    // Members with equal sums in the order of their numbers, however the list is read.
+    {"会员消费排行", "tableView_19", kMemberJoin, false, "", "GROUP BY a.huiyuanid ORDER BY 消费金额 DESC, a.huiyuanid", "",
+     "", "",
      "select count(distinct a.huiyuanid), "
      "count(distinct a.ID)-2*count(distinct CASE WHEN a.beizhu='作废冲销' THEN a.ID END), "
-     "round(total(a.xiaofeijine),2), round(total(a.shishoujine),2) from huiyuanxiaofei a, huiyuan b"},
+     "round(total(a.xiaofeijine),2), round(total(a.shishoujine),2) from huiyuanxiaofei a, huiyuan b",
+     "", "xiaofeiriqi",
+     // The period's days grouped by member first, then each member named once.
+     "select t.huiyuanid as 会员卡号, b.name as 会员姓名, b.type as 会员类别, b.phone as 电话, t.n as 消费次数, "
+     "ROUND(t.xf/100.0,3) as 消费金额, ROUND(t.ss/100.0,3) as 实收金额 "
+     "from (select s.huiyuanid as huiyuanid, sum(s.danshu)-2*sum(s.zuofei) as n, sum(s.xiaofei_fen) as xf, "
+     "sum(s.shishou_fen) as ss from rihuizong_huiyuan s where 1=1%1 group by s.huiyuanid) t "
+     "join huiyuan b on b.ID=t.huiyuanid%2 ORDER BY 消费金额 DESC, t.huiyuanid",
+     "select count(*), coalesce(sum(t.n),0), round(coalesce(sum(t.xf),0)/100.0,2), round(coalesce(sum(t.ss),0)/100.0,2) "
+     "from (select s.huiyuanid as huiyuanid, sum(s.danshu)-2*sum(s.zuofei) as n, sum(s.xiaofei_fen) as xf, "
+     "sum(s.shishou_fen) as ss from rihuizong_huiyuan s where 1=1%1 group by s.huiyuanid) t "
+     "join huiyuan b on b.ID=t.huiyuanid%2"},
     {"会员交费统计", "tableView_10", kMemberJoin, false, "", "GROUP BY huiyuanid ORDER BY 实付金额 DESC", "会员卡号",
      "会员交费统计明细", "huiyuanid=?", kPaymentTotals},
     {"会员交费统计明细", "tableView_11", "", false, nullptr, "order by jiaofeiriqi", "", "", ""},
@@ -150,6 +165,8 @@ template <typename Rows> QVector<ViewDeclaration> build(const Rows &rows)
         d.totals = QString::fromUtf8(r.totals);
         d.summaryDate = QString::fromUtf8(r.summaryDate);
         d.summaryTotals = QString::fromUtf8(r.summary);
+        d.memberList = QString::fromUtf8(r.memberList);
+        d.memberTotals = QString::fromUtf8(r.memberTotals);
         all << d;
     }
     return all;
@@ -175,9 +192,31 @@ const ViewDeclaration *find(const QString &name)
     return nullptr;
 }
 
+// A ranking's statement from the sales per member and day: its period (whole
+// days) inside, on the summary's days; its conditions on the member outside.
+// Empty when the filter holds anything else. The values stay in their order:
+// the period's come first in both.
+static QString fromMemberSummary(const ViewDeclaration *d, const QString &text, const ViewFilter &filter)
+{
+    if (!d || text.isEmpty() || !filter.memberSummary || (!filter.memberPeriodOf.isEmpty() && filter.memberPeriodOf != d->summaryDate))
+        return QString();
+    QStringList conditions = filter.conditions;
+    QString period;
+    if (!filter.memberPeriodOf.isEmpty() && !conditions.isEmpty())
+        period = QStringLiteral(" and (") + conditions.takeFirst().replace(d->summaryDate, QStringLiteral("s.riqi"))
+            + QStringLiteral(")");
+    const QString member = conditions.isEmpty() ? QString()
+                                                : QStringLiteral(" where (") + conditions.join(QStringLiteral(") and ("))
+                                                      + QStringLiteral(")");
+    return text.arg(period, member);
+}
+
 QString statement(const QString &base, const QString &name, const ViewFilter &filter)
 {
     const ViewDeclaration *d = find(name);
+    const QString summary = fromMemberSummary(d, d ? d->memberList : QString(), filter);
+    if (!summary.isEmpty())
+        return summary;
     ViewFilter all;
     if (d)
         all.where(d->fixed);
@@ -195,6 +234,9 @@ QString totalsStatement(const QString &name, const ViewFilter &filter)
     const ViewDeclaration *d = find(name);
     if (!d || d->totals.isEmpty())
         return QString();
+    const QString members = fromMemberSummary(d, d->memberTotals, filter);
+    if (!members.isEmpty())
+        return members;
     // A period alone (a sale's header rows counted by their days, the document
     // on its first row's day) is summed from one summary row a day.
     if (!d->summaryTotals.isEmpty() && d->fixed.isEmpty()

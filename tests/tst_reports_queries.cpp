@@ -33,6 +33,7 @@ private slots:
     void consumptionDetail_data();
     void consumptionDetail();
     void rankingAndPayments();
+    void rankingReadsTheMemberDays();
     void analysis();
     void ledgers();
     void commissions();
@@ -449,6 +450,78 @@ void TestReportQueries::rankingAndPayments()
     QCOMPARE(compareDeclaredTotals("会员交费统计", ReportQuery::paymentStats("今天", "", "", "", "", "所有", "所有")), 2);
     QCOMPARE(compareDeclaredTotals("会员交费统计", ReportQuery::paymentStats("今天", "", "", "", "E1", "所有", "所有")), 2);
     QCOMPARE(compareDeclaredTotals("会员套餐排行", ReportQuery::packageRanking("今天", "", "", "所有")), 2);
+}
+
+// The ranking of a period is read from the sales per member and day, kept by the
+// triggers through every write; it shows what the header rows show, row for row,
+// whatever the period and the member's filters, and its 合计 sums its rows.
+void TestReportQueries::rankingReadsTheMemberDays()
+{
+    QFile file(QStringLiteral(MOCHEN_SOURCE_DIR "/scripts/check-summaries.sql"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString check = QString::fromUtf8(file.readAll());
+    auto differences = [&check]() {
+        QStringList out;
+        for (const QStringList &r : sqlRows(check))
+            out << r.join(QStringLiteral(" | "));
+        return out.join(QLatin1Char('\n'));
+    };
+    sqlExec("insert into huiyuan(ID,name,type,phone,shengyujine,jifen) values('1003','王五','金卡','137',0,0)");
+    addSale("split", "1002", m_today, "09:00:00", 3, "现金", 5);
+    addSale("split", "1002", m_today, "09:00:00", 2, "储蓄卡", 0);
+    addSale("gone", "1002", m_today, "09:30:00", 1, "现金", 1);
+    addSale("gone", "1002", m_today, "09:30:00", 6, "微信", 6);
+    addSale("void", "1001", m_today, "10:00:00", 40, "现金", 40);
+    addSale("ZFvoid", "1001", m_today, "10:05:00", -40, "现金", -40);
+    sqlExec("update huiyuanxiaofei set beizhu='作废冲销' where ID='ZFvoid'"); // as the void writes its reversal
+    addSale("walkin", "0000", m_today, "11:00:00", 500, "现金", 500);
+    // 王五 spends as much as 李'四 does today: equal sums stand in the order of the numbers.
+    addSale("tie", "1003", m_today, "12:30:00", 11, "现金", 11);
+    addSale("moved", "1003", m_today, "12:00:00", 7, "现金", 7);
+    sqlExec(QString("update huiyuanxiaofei set xiaofeiriqi='%1 12:00:00' where ID='moved'")
+                .arg(m_today.addDays(-1).toString("yyyy-MM-dd")));
+    // A document's first row deleted: it counts on the day of the row that is left.
+    sqlExec("delete from huiyuanxiaofei where ID='gone' and fukuanfangshi='现金'");
+    QVERIFY2(differences().isEmpty(), qPrintable(differences()));
+
+    const QString from = m_today.addDays(-45).toString("yyyy-MM-dd"), to = m_today.toString("yyyy-MM-dd");
+    struct Case { QString period, member, cardType; };
+    const QList<Case> cases = {{"今天", "", "所有"}, {"本月", "", "所有"}, {"本年", "", "所有"}, {"上年", "", "所有"},
+                               {"其他", "", "所有"}, {"", "", "所有"}, {"本年", "四", "所有"}, {"", "", "金卡"},
+                               {"今天", "100", "金卡"}};
+    for (const Case &c : cases) {
+        const ViewFilter summary = ReportQuery::consumptionRanking(c.period, from, to, c.member, c.cardType);
+        ViewFilter rows = summary;
+        rows.memberSummary = false;
+        const QString name = c.period + "/" + c.member + "/" + c.cardType;
+        QVERIFY2(ViewDeclarations::statement("", "会员消费排行", summary).contains("rihuizong_huiyuan"), qPrintable(name));
+        QVERIFY2(ViewDeclarations::totalsStatement("会员消费排行", summary).contains("rihuizong_huiyuan"), qPrintable(name));
+        QVERIFY2(!ViewDeclarations::statement(dbsetEntry<TableViewinfo>(readDbset(), "会员消费排行").SqlStr, "会员消费排行", rows).contains("rihuizong"), qPrintable(name));
+        const QList<QStringList> fromSummary = run("会员消费排行", summary);
+        QCOMPARE(fromSummary, run("会员消费排行", rows));
+        QCOMPARE(compareDeclaredTotals("会员消费排行", summary), fromSummary.size());
+    }
+    const QList<QStringList> today = run("会员消费排行", ReportQuery::consumptionRanking("今天", "", "", "", "所有"));
+    QCOMPARE(column(today, 0), QStringList({"1002", "1003", "1001"}));
+    QCOMPARE(column(today, 4), QStringList({"2", "1", "1"})); // the void and its reversal count for nothing
+    QCOMPARE(column(today, 6), QStringList({"11", "11", "1"}));
+
+    // A filter on the sale's own rows is not the member's: the ranking reads the rows.
+    ViewFilter operatorToo = ReportQuery::consumptionRanking("今天", "", "", "", "所有");
+    operatorToo += ViewFilter("a.caozuoyuan=?", {"admin"});
+    QVERIFY(!ViewDeclarations::statement(dbsetEntry<TableViewinfo>(readDbset(), "会员消费排行").SqlStr, "会员消费排行", operatorToo).contains("rihuizong"));
+    QVERIFY(!ViewDeclarations::totalsStatement("会员消费排行", operatorToo).contains("rihuizong"));
+
+    // A debt repaid on a later day: the repayment's money on its own day, the
+    // document on the day of its first row, as in the other daily summaries.
+    addSale("debt", "1003", m_today.addDays(-2), "08:00:00", 0, "现金", 30);
+    addSale("debt", "1003", m_today, "08:00:00", 30, "现金", 0);
+    QVERIFY2(differences().isEmpty(), qPrintable(differences()));
+    const QList<QStringList> repaid = run("会员消费排行", ReportQuery::consumptionRanking("今天", "", "", "", "所有"));
+    QCOMPARE(column(repaid, 0), QStringList({"1002", "1003", "1001"}));
+    QCOMPARE(repaid.at(1).value(4), QString("1"));
+    QCOMPARE(repaid.at(1).value(5).toDouble(), 11.0);
+    QCOMPARE(repaid.at(1).value(6).toDouble(), 41.0);
 }
 
 // Service and product analysis per item, with the category and name filters.
