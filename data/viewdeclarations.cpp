@@ -18,6 +18,7 @@ struct Row
     const char *summaryDate = ""; // the list's date column the summaries' days stand for
     const char *memberList = "";  // the list from the sales per member and day (see the header)
     const char *memberTotals = "";
+    const char *periodList = "";  // the list from the sales per document and day (see the header)
 };
 
 const char *const kStockLines = "a.chanpinID=b.ID and a.rukuID!='000000'";
@@ -61,7 +62,24 @@ const Row kRows[] = {
      "from huiyuanxiaofei a left join huiyuan b on b.ID=a.huiyuanid",
      "select ifnull(sum(danshu),0), round(ifnull(sum(xiaofei_fen),0)/100.0,2), round(ifnull(sum(shishou_fen),0)/100.0,2), "
      "round(ifnull(sum(qiankuan_fen),0)/100.0,2), round(total(jifen),2) from rihuizong_xiaofei where 1=1",
-     "a.xiaofeiriqi"},
+     "a.xiaofeiriqi", "", "",
+     // A document's day rows of the period, in time order from the index; the few
+     // documents with rows on several days of the period are summed over them, and
+     // listed at their first.
+     "WITH q AS NOT MATERIALIZED (SELECT s.ID, s.riqi, s.shijian, s.huiyuanid, s.duori, s.xiaofei_fen, s.shishou_fen, "
+     "s.qiankuan_fen, s.jifen, s.fangshi, s.caozuoyuan, s.beizhu FROM rihuizong_danju s WHERE 1=1%1) "
+     "SELECT q.shijian AS 消费时间, q.ID AS 消费单号, q.huiyuanid AS 会员卡号, "
+     "CASE WHEN q.huiyuanid='0000' THEN '散客' ELSE b.name END AS 会员姓名, "
+     "ROUND(CASE WHEN q.duori=0 THEN q.xiaofei_fen ELSE (SELECT sum(d.xiaofei_fen) FROM q d WHERE d.ID=q.ID) END/100.0,3) AS 消费金额, "
+     "ROUND(CASE WHEN q.duori=0 THEN q.shishou_fen ELSE (SELECT sum(d.shishou_fen) FROM q d WHERE d.ID=q.ID) END/100.0,3) AS 实收金额, "
+     "CASE WHEN q.duori=0 THEN q.fangshi ELSE (SELECT group_concat(t.fangshi,'+') FROM "
+     "(SELECT d.fangshi AS fangshi FROM q d WHERE d.ID=q.ID ORDER BY d.riqi) t) END AS 付款方式, "
+     "ROUND(CASE WHEN q.duori=0 THEN q.qiankuan_fen ELSE (SELECT sum(d.qiankuan_fen) FROM q d WHERE d.ID=q.ID) END/100.0,3) AS 欠款金额, "
+     "ROUND(CASE WHEN q.duori=0 THEN q.jifen ELSE (SELECT sum(d.jifen) FROM q d WHERE d.ID=q.ID) END,3) AS 所得积分, "
+     "q.caozuoyuan AS 操作员, coalesce((SELECT '已作废' FROM xiaofeizuofei z WHERE z.ID=q.ID), q.beizhu) AS 备注 "
+     "FROM q LEFT JOIN huiyuan b ON b.ID=q.huiyuanid "
+     "WHERE q.duori=0 OR NOT EXISTS (SELECT 1 FROM q d WHERE d.ID=q.ID AND d.riqi<q.riqi) "
+     "ORDER BY q.shijian, q.ID"},
     {"会员统计消费明细", "tableView_15", "", false, "a.ID='t001'", "GROUP BY i", "", "", ""},
     // A sale paid in several ways (or repaid later) has several header rows: its
     // lines are listed once, with the first of them, and stream in date order.
@@ -167,6 +185,7 @@ template <typename Rows> QVector<ViewDeclaration> build(const Rows &rows)
         d.summaryTotals = QString::fromUtf8(r.summary);
         d.memberList = QString::fromUtf8(r.memberList);
         d.memberTotals = QString::fromUtf8(r.memberTotals);
+        d.periodList = QString::fromUtf8(r.periodList);
         all << d;
     }
     return all;
@@ -217,6 +236,13 @@ QString statement(const QString &base, const QString &name, const ViewFilter &fi
     const QString summary = fromMemberSummary(d, d ? d->memberList : QString(), filter);
     if (!summary.isEmpty())
         return summary;
+    // A period alone (whole days) of a list of documents: their day rows.
+    if (d && !d->periodList.isEmpty() && d->fixed.isEmpty()
+        && (filter.isEmpty() || (filter.periodOf == d->summaryDate && filter.conditions.size() == 1)))
+        return d->periodList.arg(filter.isEmpty() ? QString()
+                                                  : QStringLiteral(" and (")
+                                                        + QString(filter.conditions.first()).replace(d->summaryDate, QStringLiteral("s.shijian"))
+                                                        + QStringLiteral(")"));
     ViewFilter all;
     if (d)
         all.where(d->fixed);

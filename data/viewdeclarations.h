@@ -41,6 +41,9 @@ struct ViewDeclaration
     // %2 the member's conditions.
     QString memberList;
     QString memberTotals;
+    // A list of documents read from the sales per document and day, for a filter
+    // that is a period of summaryDate alone (or none): %1 takes the period.
+    QString periodList;
 
     ViewFilter defaultFilter() const { return ViewFilter(defaultCondition); }
 };

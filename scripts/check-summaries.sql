@@ -3,7 +3,8 @@
 -- scripts/check-db.sh and, with the books, at the end of every test that moves
 -- money. Amounts in cents; a sale's document counts on the day of its first row
 -- (per member and day too, a void's document likewise), and a member's day with
--- no header row left has no summary row.
+-- no header row left has no summary row; per document and day, the day's first
+-- time, sums and whether the document has rows on other days.
 WITH
 takings_rows AS (
   SELECT ifnull(substr(xiaofeiriqi, 1, 10), '') AS riqi, '消费' AS laiyuan, ifnull(fukuanfangshi, '') AS fangshi,
@@ -49,7 +50,25 @@ members AS (
         FROM rihuizong_huiyuan
         UNION ALL
         SELECT riqi, huiyuanid, 0, 0, 1, -n, -zf, -xf, -ss FROM members_rows) AS m
-  GROUP BY riqi, huiyuanid)
+  GROUP BY riqi, huiyuanid),
+documents_rows AS (
+  SELECT a.ID AS ID, coalesce(substr(a.xiaofeiriqi, 1, 10), '') AS riqi, coalesce(min(a.xiaofeiriqi), '') AS shijian,
+         min(a.huiyuanid) AS huiyuanid, count(*) AS bishu,
+         CASE WHEN EXISTS (SELECT 1 FROM huiyuanxiaofei e WHERE e.ID = a.ID
+                           AND coalesce(substr(e.xiaofeiriqi, 1, 10), '') <> coalesce(substr(a.xiaofeiriqi, 1, 10), ''))
+              THEN 1 ELSE 0 END AS duori,
+         sum(CAST(round(coalesce(a.xiaofeijine, 0) * 100) AS INTEGER)) AS xf,
+         sum(CAST(round(coalesce(a.shishoujine, 0) * 100) AS INTEGER)) AS ss,
+         sum(CAST(round(coalesce(a.qiankuanjine, 0) * 100) AS INTEGER)) AS qk,
+         sum(coalesce(a.suodejifen, 0)) AS jf
+  FROM huiyuanxiaofei a
+  GROUP BY a.ID, coalesce(substr(a.xiaofeiriqi, 1, 10), '')),
+documents AS (
+  SELECT coalesce(r.ID, s.ID) AS ID, coalesce(r.riqi, s.riqi) AS riqi
+  FROM documents_rows r FULL OUTER JOIN rihuizong_danju s ON s.ID = r.ID AND s.riqi = r.riqi
+  WHERE r.ID IS NULL OR s.ID IS NULL OR s.shijian <> r.shijian OR coalesce(s.huiyuanid, '') <> coalesce(r.huiyuanid, '')
+     OR s.bishu <> r.bishu OR s.duori <> r.duori OR s.xiaofei_fen <> r.xf OR s.shishou_fen <> r.ss
+     OR s.qiankuan_fen <> r.qk OR abs(s.jifen - r.jf) > 0.0005)
 SELECT '日汇总收银与记录不符', riqi || ' | ' || laiyuan || ' | ' || fangshi || ' | 汇总 ' || s_n || ' 笔 ' || s_fen
     || ' 分 | 记录 ' || r_n || ' 笔 ' || r_fen || ' 分'
   FROM takings WHERE s_fen <> r_fen OR s_n <> r_n
@@ -60,4 +79,6 @@ SELECT '日汇总消费与记录不符', riqi || ' | 差 单数 ' || n || ' 消�
 UNION ALL
 SELECT '会员日汇总与记录不符', riqi || ' | ' || huiyuanid || ' | 汇总 ' || s_b || ' 笔 | 记录 ' || r_b || ' 笔 | 差 单数 ' || n
     || ' 作废单 ' || zf || ' 消费 ' || xf || ' 实收 ' || ss || ' 分'
-  FROM members WHERE s_b <> r_b OR (s_n > 0 AND r_b = 0) OR n <> 0 OR zf <> 0 OR xf <> 0 OR ss <> 0;
+  FROM members WHERE s_b <> r_b OR (s_n > 0 AND r_b = 0) OR n <> 0 OR zf <> 0 OR xf <> 0 OR ss <> 0
+UNION ALL
+SELECT '单据日汇总与记录不符', ID || ' | ' || riqi FROM documents;

@@ -39,6 +39,7 @@ private slots:
     void periodListsNameTheirMembersFromAnIndex();
     void commissionsLookTheirDocumentsUpOnce();
     void cashDetailStreamsTheRecords();
+    void documentsStreamFromTheirDays();
 
 private:
     QStringList plan(const QString &sql, const QVariantList &values = QVariantList());
@@ -96,12 +97,15 @@ const char *const kLargeShopStats[][3] = {
     {"rihuizong_xiaofei", "sqlite_autoindex_rihuizong_xiaofei_1", "3650 1"},
     {"rihuizong_huiyuan", "idx_rihuizong_huiyuan_lists", "385018 106 1 1 1 1 1"},
     {"rihuizong_huiyuan", "sqlite_autoindex_rihuizong_huiyuan_1", "385018 106 1"},
+    {"rihuizong_danju", "idx_rihuizong_danju_shijian", "515797 1 1"},
+    {"rihuizong_danju", "sqlite_autoindex_rihuizong_danju_1", "515797 1 1"},
 };
 
 const QStringList kHistoryTables = {
     QStringLiteral("huiyuanxiaofei"), QStringLiteral("xiaofeimingxi"), QStringLiteral("huiyuanjiaofei"),
     QStringLiteral("huiyuanyuebiandong"), QStringLiteral("huiyuanjifen"), QStringLiteral("tichengmingxi"),
-    QStringLiteral("chanpinrukumingxi"), QStringLiteral("huiyuan"), QStringLiteral("rihuizong_huiyuan")};
+    QStringLiteral("chanpinrukumingxi"), QStringLiteral("huiyuan"), QStringLiteral("rihuizong_huiyuan"),
+    QStringLiteral("rihuizong_danju")};
 
 QString base(const QString &view)
 {
@@ -398,8 +402,10 @@ void TestPlans::summariesFollowRecords()
     // A shop from before the summaries: a sale paid two ways with a debt, repaid two days later.
     for (const char *trigger : {"rihuizong_xiaofei_insert", "rihuizong_xiaofei_delete", "rihuizong_xiaofei_update",
                                 "rihuizong_jiaofei_insert", "rihuizong_jiaofei_delete", "rihuizong_jiaofei_update",
-                                "rihuizong_huiyuan_insert", "rihuizong_huiyuan_delete", "rihuizong_huiyuan_update"})
+                                "rihuizong_huiyuan_insert", "rihuizong_huiyuan_delete", "rihuizong_huiyuan_update",
+                                "rihuizong_danju_insert", "rihuizong_danju_delete", "rihuizong_danju_update"})
         sqlExec(QStringLiteral("drop trigger %1").arg(trigger));
+    sqlExec("drop table rihuizong_danju");
     sqlExec("drop table rihuizong_shouyin");
     sqlExec("drop table rihuizong_xiaofei");
     sqlExec("drop table rihuizong_huiyuan");
@@ -417,6 +423,11 @@ void TestPlans::summariesFollowRecords()
     // The sale is one document, on the day of its first row; its repayment's takings on their own day.
     QCOMPARE(sqlRows(sales), (QList<QStringList>{{"2026-03-01", "1", "10000", "5000", "5000"},
                                                  {"2026-03-03", "0", "0", "5000", "0"}}));
+    // Per document and day: the day's first time, its methods in order, the other day known.
+    QCOMPARE(sqlRows("select ID, riqi, shijian, huiyuanid, bishu, duori, xiaofei_fen, shishou_fen, qiankuan_fen, fangshi "
+                     "from rihuizong_danju order by ID, riqi"),
+             (QList<QStringList>{{"X1", "2026-03-01", "2026-03-01 23:59:30", "M1", "2", "1", "10000", "5000", "5000", "储蓄卡+现金"},
+                                 {"X1", "2026-03-03", "2026-03-03 10:00:00", "M1", "1", "1", "0", "5000", "0", "微信"}}));
     // Per member and day: the document on its first day, its repayment's money on its own.
     QCOMPARE(sqlRows("select riqi, huiyuanid, bishu, danshu, zuofei, xiaofei_fen, shishou_fen from rihuizong_huiyuan "
                      "order by riqi, huiyuanid"),
@@ -614,6 +625,20 @@ void TestPlans::commissionsLookTheirDocumentsUpOnce()
     QVERIFY2(lines.first() == QLatin1String("SEARCH a USING INDEX idx_tichengmingxi_xiaofeiID (xiaofeiID=?)"),
              qPrintable(lines.join('\n') + "\n" + sql));
     QCOMPARE(lines.filter(QStringLiteral("LIST SUBQUERY")).size(), 1);
+}
+
+// The documents of a period stream from the day rows' time index: the first screen
+// is read without grouping or sorting the period.
+void TestPlans::documentsStreamFromTheirDays()
+{
+    for (const QString &period : {QStringLiteral("本年"), QStringLiteral("其他"), QString()}) {
+        const ViewFilter f = ReportQuery::consumptionStats(period, QStringLiteral("2026-01-01"), QStringLiteral("2026-12-31"),
+                                                           "", "", QStringLiteral("所有"));
+        const QString sql = ViewDeclarations::statement(base(QStringLiteral("消费统计")), QStringLiteral("消费统计"), f);
+        const QString lines = plan(sql, f.values).join('\n');
+        QVERIFY2(lines.contains(QLatin1String("USING INDEX idx_rihuizong_danju_shijian")) && !lines.contains(QLatin1String("TEMP B-TREE")),
+                 qPrintable(lines + "\n" + sql));
+    }
 }
 
 // The cash-register detail is a view of the period's records: its first screen comes
