@@ -213,11 +213,13 @@ const ViewDeclaration *find(const QString &name)
 
 // A ranking's statement from the sales per member and day: its period (whole
 // days) inside, on the summary's days; its conditions on the member outside.
-// Empty when the filter holds anything else. The values stay in their order:
+// A filter with no condition at all is every day. Empty when the filter holds
+// anything else. The values stay in their order:
 // the period's come first in both.
 static QString fromMemberSummary(const ViewDeclaration *d, const QString &text, const ViewFilter &filter)
 {
-    if (!d || text.isEmpty() || !filter.memberSummary || (!filter.memberPeriodOf.isEmpty() && filter.memberPeriodOf != d->summaryDate))
+    if (!d || text.isEmpty() || (!filter.memberSummary && !filter.isEmpty())
+        || (!filter.memberPeriodOf.isEmpty() && filter.memberPeriodOf != d->summaryDate))
         return QString();
     QStringList conditions = filter.conditions;
     QString period;
