@@ -347,6 +347,9 @@ void TestFaults::serverEndsTheSession()
     QVERIFY(killer.wait(10000));
     LedgerSql::value(QStringLiteral("select 1")); // the desk's next look at the books connects again
     QVERIFY2(killer.kills >= 3, qPrintable(QString::number(killer.kills)));
+    // The session Qt opened again has the shop's settings, not the server's defaults.
+    QCOMPARE(LedgerSql::value(QStringLiteral("select current_setting('jit')")).toString(), QStringLiteral("off"));
+    QCOMPARE(LedgerSql::value(QStringLiteral("select current_setting('lock_timeout')")).toString(), QStringLiteral("5s"));
     QVERIFY2(run.unsavedSales.isEmpty(), qPrintable(run.unsavedSales.join(' ') + ": " + run.reasons.join('\n')));
     QCOMPARE(run.savedSales, rounds);
     QCOMPARE(run.savedTopUps, rounds);
