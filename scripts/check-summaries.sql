@@ -51,18 +51,21 @@ members AS (
         UNION ALL
         SELECT riqi, huiyuanid, 0, 0, 1, -n, -zf, -xf, -ss FROM members_rows) AS m
   GROUP BY riqi, huiyuanid),
-documents_rows AS (
+documents_grouped AS (
   SELECT a.ID AS ID, coalesce(substr(a.xiaofeiriqi, 1, 10), '') AS riqi, coalesce(min(a.xiaofeiriqi), '') AS shijian,
          min(a.huiyuanid) AS huiyuanid, count(*) AS bishu,
-         CASE WHEN EXISTS (SELECT 1 FROM huiyuanxiaofei e WHERE e.ID = a.ID
-                           AND coalesce(substr(e.xiaofeiriqi, 1, 10), '') <> coalesce(substr(a.xiaofeiriqi, 1, 10), ''))
-              THEN 1 ELSE 0 END AS duori,
          sum(CAST(round(coalesce(a.xiaofeijine, 0) * 100) AS INTEGER)) AS xf,
          sum(CAST(round(coalesce(a.shishoujine, 0) * 100) AS INTEGER)) AS ss,
          sum(CAST(round(coalesce(a.qiankuanjine, 0) * 100) AS INTEGER)) AS qk,
          sum(coalesce(a.suodejifen, 0)) AS jf
   FROM huiyuanxiaofei a
   GROUP BY a.ID, coalesce(substr(a.xiaofeiriqi, 1, 10), '')),
+documents_rows AS (
+  SELECT g.ID AS ID, g.riqi AS riqi, g.shijian AS shijian, g.huiyuanid AS huiyuanid, g.bishu AS bishu,
+         CASE WHEN EXISTS (SELECT 1 FROM huiyuanxiaofei e WHERE e.ID = g.ID
+                           AND coalesce(substr(e.xiaofeiriqi, 1, 10), '') <> g.riqi) THEN 1 ELSE 0 END AS duori,
+         g.xf AS xf, g.ss AS ss, g.qk AS qk, g.jf AS jf
+  FROM documents_grouped g),
 documents AS (
   SELECT coalesce(r.ID, s.ID) AS ID, coalesce(r.riqi, s.riqi) AS riqi
   FROM documents_rows r FULL OUTER JOIN rihuizong_danju s ON s.ID = r.ID AND s.riqi = r.riqi
