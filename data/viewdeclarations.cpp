@@ -16,6 +16,9 @@ struct Row
     const char *totals = "";
     const char *summary = "";     // the totals from the daily summaries, ending inside its WHERE
     const char *summaryDate = ""; // the list's date column the summaries' days stand for
+    const char *memberList = "";  // the list from the sales per member and day (see the header)
+    const char *memberTotals = "";
+    const char *periodList = "";  // the list from the sales per document and day (see the header)
 };
 
 const char *const kStockLines = "a.chanpinID=b.ID and a.rukuID!='000000'";
@@ -59,16 +62,46 @@ const Row kRows[] = {
      "from huiyuanxiaofei a left join huiyuan b on b.ID=a.huiyuanid",
      "select coalesce(sum(danshu),0), round(coalesce(sum(xiaofei_fen),0)/100.0,2), round(coalesce(sum(shishou_fen),0)/100.0,2), "
      "round(coalesce(sum(qiankuan_fen),0)/100.0,2), round(total(jifen),2) from rihuizong_xiaofei where 1=1",
-     "a.xiaofeiriqi"},
+     "a.xiaofeiriqi", "", "",
+     // A document's day rows of the period, in time order from the index; the few
+     // documents with rows on several days of the period are summed over them, and
+     // listed at their first.
+     "WITH q AS NOT MATERIALIZED (SELECT s.ID, s.riqi, s.shijian, s.huiyuanid, s.duori, s.xiaofei_fen, s.shishou_fen, "
+     "s.qiankuan_fen, s.jifen, s.fangshi, s.caozuoyuan, s.beizhu FROM rihuizong_danju s WHERE 1=1%1) "
+     "SELECT q.shijian AS 消费时间, q.ID AS 消费单号, q.huiyuanid AS 会员卡号, "
+     "CASE WHEN q.huiyuanid='0000' THEN '散客' ELSE b.name END AS 会员姓名, "
+     "ROUND(CASE WHEN q.duori=0 THEN q.xiaofei_fen ELSE (SELECT sum(d.xiaofei_fen) FROM q d WHERE d.ID=q.ID) END/100.0,3) AS 消费金额, "
+     "ROUND(CASE WHEN q.duori=0 THEN q.shishou_fen ELSE (SELECT sum(d.shishou_fen) FROM q d WHERE d.ID=q.ID) END/100.0,3) AS 实收金额, "
+     "CASE WHEN q.duori=0 THEN q.fangshi ELSE (SELECT group_concat(t.fangshi,'+') FROM "
+     "(SELECT d.fangshi AS fangshi FROM q d WHERE d.ID=q.ID ORDER BY d.riqi) t) END AS 付款方式, "
+     "ROUND(CASE WHEN q.duori=0 THEN q.qiankuan_fen ELSE (SELECT sum(d.qiankuan_fen) FROM q d WHERE d.ID=q.ID) END/100.0,3) AS 欠款金额, "
+     "ROUND(CASE WHEN q.duori=0 THEN q.jifen ELSE (SELECT sum(d.jifen) FROM q d WHERE d.ID=q.ID) END,3) AS 所得积分, "
+     "q.caozuoyuan AS 操作员, coalesce((SELECT '已作废' FROM xiaofeizuofei z WHERE z.ID=q.ID), q.beizhu) AS 备注 "
+     "FROM q LEFT JOIN huiyuan b ON b.ID=q.huiyuanid "
+     "WHERE q.duori=0 OR NOT EXISTS (SELECT 1 FROM q d WHERE d.ID=q.ID AND d.riqi<q.riqi) "
+     "ORDER BY q.shijian, q.ID"},
     {"会员统计消费明细", "tableView_15", "", false, "a.ID='t001'", "ORDER BY i", "", "", ""},
     // A sale paid in several ways (or repaid later) has several header rows: its
     // lines are listed once, with the first of them, and stream in date order.
     {"统计消费明细", "tableView_16", "not exists (select 1 from huiyuanxiaofei e where e.ID=b.ID and e.rowid<b.rowid)",
      false, "", "", "", "", ""},
-    {"会员消费排行", "tableView_19", kMemberJoin, false, "", "GROUP BY a.huiyuanid ORDER BY 消费金额 DESC, a.huiyuanid", "", "", "",
+    // Members with equal sums in the order of their numbers, however the list is read.
+    {"会员消费排行", "tableView_19", kMemberJoin, false, "", "GROUP BY a.huiyuanid ORDER BY 消费金额 DESC, a.huiyuanid", "",
+     "", "",
      "select count(distinct a.huiyuanid), "
      "count(distinct a.ID)-2*count(distinct CASE WHEN a.beizhu='作废冲销' THEN a.ID END), "
-     "round(total(a.xiaofeijine),2), round(total(a.shishoujine),2) from huiyuanxiaofei a, huiyuan b"},
+     "round(total(a.xiaofeijine),2), round(total(a.shishoujine),2) from huiyuanxiaofei a, huiyuan b",
+     "", "xiaofeiriqi",
+     // The period's days grouped by member first, then each member named once.
+     "select t.huiyuanid as 会员卡号, b.name as 会员姓名, b.type as 会员类别, b.phone as 电话, t.n as 消费次数, "
+     "ROUND(t.xf/100.0,3) as 消费金额, ROUND(t.ss/100.0,3) as 实收金额 "
+     "from (select s.huiyuanid as huiyuanid, sum(s.danshu)-2*sum(s.zuofei) as n, sum(s.xiaofei_fen) as xf, "
+     "sum(s.shishou_fen) as ss from rihuizong_huiyuan s where 1=1%1 group by s.huiyuanid) t "
+     "join huiyuan b on b.ID=t.huiyuanid%2 ORDER BY 消费金额 DESC, t.huiyuanid",
+     "select count(*), coalesce(sum(t.n),0), round(coalesce(sum(t.xf),0)/100.0,2), round(coalesce(sum(t.ss),0)/100.0,2) "
+     "from (select s.huiyuanid as huiyuanid, sum(s.danshu)-2*sum(s.zuofei) as n, sum(s.xiaofei_fen) as xf, "
+     "sum(s.shishou_fen) as ss from rihuizong_huiyuan s where 1=1%1 group by s.huiyuanid) t "
+     "join huiyuan b on b.ID=t.huiyuanid%2"},
     {"会员交费统计", "tableView_10", kMemberJoin, false, "", "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "会员卡号",
      "会员交费统计明细", "huiyuanid=?", kPaymentTotals},
     {"会员交费统计明细", "tableView_11", "", false, nullptr, "order by jiaofeiriqi", "", "", ""},
@@ -150,6 +183,9 @@ template <typename Rows> QVector<ViewDeclaration> build(const Rows &rows)
         d.totals = QString::fromUtf8(r.totals);
         d.summaryDate = QString::fromUtf8(r.summaryDate);
         d.summaryTotals = QString::fromUtf8(r.summary);
+        d.memberList = QString::fromUtf8(r.memberList);
+        d.memberTotals = QString::fromUtf8(r.memberTotals);
+        d.periodList = QString::fromUtf8(r.periodList);
         all << d;
     }
     return all;
@@ -175,9 +211,40 @@ const ViewDeclaration *find(const QString &name)
     return nullptr;
 }
 
+// A ranking's statement from the sales per member and day: its period (whole
+// days) inside, on the summary's days; its conditions on the member outside.
+// A filter with no condition at all is every day. Empty when the filter holds
+// anything else. The values stay in their order:
+// the period's come first in both.
+static QString fromMemberSummary(const ViewDeclaration *d, const QString &text, const ViewFilter &filter)
+{
+    if (!d || text.isEmpty() || (!filter.memberSummary && !filter.isEmpty())
+        || (!filter.memberPeriodOf.isEmpty() && filter.memberPeriodOf != d->summaryDate))
+        return QString();
+    QStringList conditions = filter.conditions;
+    QString period;
+    if (!filter.memberPeriodOf.isEmpty() && !conditions.isEmpty())
+        period = QStringLiteral(" and (") + conditions.takeFirst().replace(d->summaryDate, QStringLiteral("s.riqi"))
+            + QStringLiteral(")");
+    const QString member = conditions.isEmpty() ? QString()
+                                                : QStringLiteral(" where (") + conditions.join(QStringLiteral(") and ("))
+                                                      + QStringLiteral(")");
+    return text.arg(period, member);
+}
+
 QString statement(const QString &base, const QString &name, const ViewFilter &filter)
 {
     const ViewDeclaration *d = find(name);
+    const QString summary = fromMemberSummary(d, d ? d->memberList : QString(), filter);
+    if (!summary.isEmpty())
+        return summary;
+    // A period alone (whole days) of a list of documents: their day rows.
+    if (d && !d->periodList.isEmpty() && d->fixed.isEmpty()
+        && (filter.isEmpty() || (filter.periodOf == d->summaryDate && filter.conditions.size() == 1)))
+        return d->periodList.arg(filter.isEmpty() ? QString()
+                                                  : QStringLiteral(" and (")
+                                                        + QString(filter.conditions.first()).replace(d->summaryDate, QStringLiteral("s.shijian"))
+                                                        + QStringLiteral(")"));
     ViewFilter all;
     if (d)
         all.where(d->fixed);
@@ -195,6 +262,9 @@ QString totalsStatement(const QString &name, const ViewFilter &filter)
     const ViewDeclaration *d = find(name);
     if (!d || d->totals.isEmpty())
         return QString();
+    const QString members = fromMemberSummary(d, d->memberTotals, filter);
+    if (!members.isEmpty())
+        return members;
     // A period alone (a sale's header rows counted by their days, the document
     // on its first row's day) is summed from one summary row a day.
     if (!d->summaryTotals.isEmpty() && d->fixed.isEmpty()

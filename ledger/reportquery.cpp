@@ -105,10 +105,14 @@ ViewFilter ReportQuery::consumptionRanking(const QString &period, const QString 
                                            const QString &member, const QString &cardType)
 {
     ViewFilter f = dateFilter(period, QStringLiteral("xiaofeiriqi"), start, end);
+    const QString periodOf = f.periodOf;
     if (!member.isEmpty())
         f += likeAny(member, {QStringLiteral("b.name"), QStringLiteral("b.ID")});
     if (!isAll(cardType))
         f += equals(QStringLiteral("b.type"), cardType);
+    // The period, then the member's own columns: the sales per member and day answer it.
+    f.memberSummary = true;
+    f.memberPeriodOf = periodOf;
     return f;
 }
 
