@@ -58,6 +58,7 @@ DaoruDlg::DaoruDlg(ImportKind kind, QWidget *parent) : QDialog(parent), ui(new U
         ui->label_existing->setText(kind == ImportKind::CardTypes ? QStringLiteral("已有的（名称相同）：")
                                                                   : QStringLiteral("已有的（编号相同）："));
     }
+    ui->comboBox_cardType->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     ui->label_cardType->setVisible(members);
     ui->comboBox_cardType->setVisible(members);
     if (members) {

@@ -180,15 +180,20 @@ struct Reader
         t.remove(QLatin1Char(',')).remove(QStringLiteral("¥")).remove(QStringLiteral("￥")).remove(QStringLiteral("元"));
         const MoneyInput m = parseMoneyInput(t, what);
         if (!m.ok)
-            problem(key, m.error);
+            problem(key, m.error + asWritten(key));
         return m.cents;
     }
     double count(const QString &key, const QString &what, int decimals)
     {
         const CountInput n = parseCountInput(text(key), what, decimals);
         if (!n.ok)
-            problem(key, n.error);
+            problem(key, n.error + asWritten(key));
         return n.value;
+    }
+    // The cell as the sheet has it, so the cashier finds it among hundreds.
+    QString asWritten(const QString &key)
+    {
+        return QStringLiteral("：“%1”").arg(text(key));
     }
     QString date(const QString &key, const QString &what)
     {

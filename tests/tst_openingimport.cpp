@@ -333,6 +333,7 @@ void TestOpeningImport::dryRunListsEveryRefusedRow()
         seen << QStringLiteral("%1|%2").arg(p.row).arg(p.column);
     QCOMPARE(seen, (QStringList{"3|姓名", "5|电话", "6|会员卡类型", "7|卡内余额", "8|卡内余额", "9|生日", "10|套餐次数",
                                 "11|会员卡号", "12|性别", "12|欠款", "13|套餐次数"}));
+    QCOMPARE(check.problems.at(3).reason, QStringLiteral("卡内余额不是有效的数字：“abc”"));
     QVERIFY(check.problems.at(4).reason.contains(QStringLiteral("两位小数")));
     QCOMPARE(check.problems.at(10).reason,
              QStringLiteral("洗剪吹：次数必须是整数（套餐次数按整次导入，半次请先折成整次，或把它的钱记入卡内余额）"));
