@@ -5,6 +5,7 @@
 #include "conflictretry.h"
 #include "csvexport.h"
 #include "ledgersql.h"
+#include "memberwriter.h"
 #include "operatorstore.h"
 #include "textlimits.h"
 #include "transactionscope.h"
@@ -280,18 +281,6 @@ QString normalFactor(const QString &text, const QString &what, QString *why)
     return QString::number(double(thousandths) / 1000, 'g', 6);
 }
 
-// The rows that name a card type, and how a refusal says so.
-struct CardTypeUse
-{
-    const char *sql;
-    const char *what;
-};
-const CardTypeUse kCardTypeUses[] = {
-    {"select 1 from huiyuan where type=? LIMIT 1", "会员"},
-    {"select 1 from chongzhiguize where kaming=? LIMIT 1", "充值优惠规则"},
-    {"select 1 from cuxiaoshezhi where huiyuanleixing=? LIMIT 1", "促销方案"},
-    {"select 1 from huiyuankabiandong where jiuka=? or xinka=? LIMIT 1", "会员卡升级记录"},
-};
 
 // What the shop holds now, read once for a whole sheet (inside the
 // transaction when writing, so that no other desk changes it meanwhile).
@@ -929,15 +918,8 @@ LedgerResult takeBackOnce(const QString &doc, const QString &operatorName)
                 break;
             }
         } else if (added && importKind == ImportKind::CardTypes) {
-            // A card type named anywhere would leave that row pointing at nothing.
-            QString usedBy;
-            for (const CardTypeUse &u : kCardTypeUses) {
-                const QString sql = QString::fromUtf8(u.sql);
-                if (value(sql, sql.count(QLatin1Char('?')) == 2 ? QVariantList{id, id} : QVariantList{id}).isValid()) {
-                    usedBy = QString::fromUtf8(u.what);
-                    break;
-                }
-            }
+            // A card type named anywhere, its history too, came into use after the import.
+            const QString usedBy = MemberWriter::cardTypeUser(id, true);
             if (!usedBy.isEmpty()) {
                 refuse(QStringLiteral("会员卡类型“%1”在导入后已被%2使用，不能撤销这次导入").arg(id, usedBy));
                 break;
