@@ -58,13 +58,17 @@ DaoruDlg::DaoruDlg(ImportKind kind, QWidget *parent) : QDialog(parent), ui(new U
         ui->label_existing->setText(kind == ImportKind::CardTypes ? QStringLiteral("已有的（名称相同）：")
                                                                   : QStringLiteral("已有的（编号相同）："));
     }
-    ui->comboBox_cardType->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     ui->label_cardType->setVisible(members);
     ui->comboBox_cardType->setVisible(members);
     if (members) {
         ui->comboBox_cardType->addItem(QStringLiteral("（作为错误列出）"), QString());
         for (const QString &name : OpeningImportWriter::cardTypeNames())
             ui->comboBox_cardType->addItem(name, name);
+        // The style's arrow sits over the text: room for the longest item beside it.
+        int widest = 0;
+        for (int i = 0; i < ui->comboBox_cardType->count(); ++i)
+            widest = qMax(widest, ui->comboBox_cardType->fontMetrics().horizontalAdvance(ui->comboBox_cardType->itemText(i)));
+        ui->comboBox_cardType->setMinimumWidth(widest + 40);
     }
     ui->tableWidget_mapping->horizontalHeader()->setStretchLastSection(true);
     ui->tableWidget_problems->horizontalHeader()->setStretchLastSection(true);
