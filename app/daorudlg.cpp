@@ -253,6 +253,8 @@ void DaoruDlg::setBusy(bool busy)
     for (QWidget *w : {static_cast<QWidget *>(ui->pushButton_choose), static_cast<QWidget *>(ui->pushButton_template),
                        static_cast<QWidget *>(ui->pushButton_check), static_cast<QWidget *>(ui->pushButton_import),
                        static_cast<QWidget *>(ui->pushButton_close), static_cast<QWidget *>(ui->pushButton_takeBack),
+                       // An export would run inside the import's transaction and hold it behind its file question.
+                       static_cast<QWidget *>(ui->pushButton_export), static_cast<QWidget *>(ui->pushButton_exportImports),
                        static_cast<QWidget *>(ui->tableWidget_mapping), static_cast<QWidget *>(ui->comboBox_existing),
                        static_cast<QWidget *>(ui->comboBox_cardType)})
         w->setEnabled(!busy);
