@@ -33,6 +33,7 @@
 #include <QSplitter>
 #include <QSqlQueryModel>
 #include <QStandardItemModel>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QThread>
@@ -492,7 +493,12 @@ QStringList MainWindow::settingsPages()
 
 QList<QAbstractButton *> MainWindow::guardedButtons() const
 {
-    return m_deleteButtons + m_exportButtons.keys();
+    QList<QAbstractButton *> out = m_deleteButtons + m_exportButtons.keys();
+    // 导入 writes members' balances and the catalogue: the settings right, also
+    // on the member page, which is no settings page.
+    for (QAbstractButton *b : findChildren<QAbstractButton *>(QRegularExpression(QStringLiteral("^toolButton_import"))))
+        out << b;
+    return out;
 }
 
 // ---- deletions, export, title buttons -------------------------------------------

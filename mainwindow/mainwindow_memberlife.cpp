@@ -154,8 +154,13 @@ void MainWindow::openPointsRedemption()
     jifenduihuandlg dlg;
     dlg.setup(id, m_member.name);
     dlg.exec();
-    if (!dlg.lastDocument().isEmpty())
-        refreshByTable(QStringLiteral("huiyuanjiaofei")); // points, balance, uses and payments are new
+    if (dlg.lastDocument().isEmpty())
+        return;
+    refreshByTable(QStringLiteral("huiyuanjiaofei")); // points, balance, uses and payments are new
+    // The status line still named the figures of the counter's last document,
+    // and stored value given for points changes the balance it shows. F9 keeps
+    // printing that document: a redemption has no receipt.
+    showCounterStatus(counterFeedback(dlg.lastAction(), dlg.lastDocument(), id));
 }
 
 void MainWindow::openVouchers()
