@@ -1,6 +1,6 @@
 // Query pages, the comprehensive statistics, the cash-register detail and the
 // shift handover: the page behaviour of the reports area.
-#include "mainwindow.h"
+#include "reportpages.h"
 #include "ui_mainwindow.h"
 
 #include "businesscharts.h"
@@ -15,16 +15,16 @@
 #include "totalsline.h"
 #include "viewdeclarations.h"
 
+#include <QApplication>
 #include <QBoxLayout>
-#include <QGuiApplication>
-#include <QItemSelectionModel>
-#include <QSplitter>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QLabel>
-#include <QApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
+#include <QLabel>
 #include <QPointer>
+#include <QSplitter>
 #include <QSqlDatabase>
 #include <QStandardItemModel>
 #include <QThread>
@@ -40,6 +40,13 @@ QString typed(const QLineEdit *edit)
 {
     return edit->text().trimmed();
 }
+
+const char *const kQueryButtons[] = {
+    "toolButton_79", "toolButton_83", "toolButton_91", "toolButton_48",
+    "toolButton_75", "toolButton_52", "toolButton_65", "toolButton_123",
+    "toolButton_136", "toolButton_111", "toolButton_32", "toolButton_54",
+    "toolButton_139", "toolButton_144", "toolButton_55", "toolButton_36",
+};
 
 // Lists whose first load is their page's query, by position in the query buttons:
 // what the page lists agrees with its period and dates from the start.
@@ -61,9 +68,32 @@ const char *const kTotalledViews[][2] = {
 };
 } // namespace
 
+ReportPages::ReportPages(MainWindow *window, Ui::MainWindow *form, ctrlUiClass *ctrl)
+    : MainPage(window, form, ctrl), m_statModel(new QStandardItemModel(form->treeView))
+{
+}
+
+void ReportPages::deferFirstLoad(QTableView *view, const QString &name)
+{
+    m_firstLoads.insert(view, name);
+    view->installEventFilter(this);
+}
+
+bool ReportPages::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *view = static_cast<QTableView *>(watched);
+    if (event->type() == QEvent::Show && m_firstLoads.contains(view)) {
+        const QString name = m_firstLoads.take(view);
+        view->removeEventFilter(this);
+        if (m_ctrl->isPending(name))
+            firstLoad(view);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 // Period combos and their dates agree, the analysis pages get a period, the
 // statistics lists their totals, and a detail list empties when its master is re-run.
-void MainWindow::setupReportFilters()
+void ReportPages::setup()
 {
     Ui::MainWindow *u = ui;
     auto *service = addPeriodControls(u->toolButton_52, QStringLiteral("service"));
@@ -73,10 +103,10 @@ void MainWindow::setupReportFilters()
         {u->comboBox_9, {u->dateEdit_7, u->dateEdit_8}},    {u->comboBox_12, {u->dateEdit_11, u->dateEdit_12}},
         {u->comboBox_11, {u->dateEdit_9, u->dateEdit_10}},  {u->comboBox_29, {u->dateEdit_27, u->dateEdit_28}},
         {u->comboBox_30, {u->dateEdit_29, u->dateEdit_30}}, {u->comboBox_27, {u->dateEdit_23, u->dateEdit_24}},
-        {service, {findChild<QDateEdit *>(QStringLiteral("dateEdit_serviceFrom")),
-                   findChild<QDateEdit *>(QStringLiteral("dateEdit_serviceTo"))}},
-        {product, {findChild<QDateEdit *>(QStringLiteral("dateEdit_productFrom")),
-                   findChild<QDateEdit *>(QStringLiteral("dateEdit_productTo"))}},
+        {service, {m_window->findChild<QDateEdit *>(QStringLiteral("dateEdit_serviceFrom")),
+                   m_window->findChild<QDateEdit *>(QStringLiteral("dateEdit_serviceTo"))}},
+        {product, {m_window->findChild<QDateEdit *>(QStringLiteral("dateEdit_productFrom")),
+                   m_window->findChild<QDateEdit *>(QStringLiteral("dateEdit_productTo"))}},
     };
     for (const auto &p : pairs) {
         if (p.first->findText(QStringLiteral("所有")) < 0)
@@ -89,18 +119,33 @@ void MainWindow::setupReportFilters()
         category->setCurrentIndex(0);
     }
     for (const auto &entry : kTotalledViews) {
-        if (auto *table = findChild<QTableView *>(QLatin1String(entry[1])))
+        if (auto *table = m_window->findChild<QTableView *>(QLatin1String(entry[1])))
             new TotalsLine(m_ctrl, QString::fromUtf8(entry[0]), table);
     }
     followTheKeys();
     u->treeView->setItemDelegate(new ListCellDelegate(u->treeView)); // 综合统计's amounts with their cents
     // 综合统计: the cash-register detail is the wide one, the tree beside it narrow.
-    if (auto *split = findChild<QSplitter *>(QStringLiteral("splitter_10"))) {
+    if (auto *split = m_window->findChild<QSplitter *>(QStringLiteral("splitter_10"))) {
         split->setStretchFactor(0, 1);
         split->setStretchFactor(1, 3);
     }
-    connect(m_ctrl, &ctrlUiClass::viewRefreshed, this, &MainWindow::clearDetailOf);
-    connect(u->toolButton_6, &QAbstractButton::clicked, this, &MainWindow::openDailyReminders);
+    connect(m_ctrl, &ctrlUiClass::viewRefreshed, this, &ReportPages::clearDetailOf);
+    connect(u->toolButton_6, &QAbstractButton::clicked, this, &ReportPages::openDailyReminders);
+    for (int i = 0; i < int(sizeof kQueryButtons / sizeof *kQueryButtons); ++i)
+        connect(m_window->findChild<QAbstractButton *>(QLatin1String(kQueryButtons[i])), &QAbstractButton::clicked,
+                this, [this, i] { query(i); });
+    // A click on a master row fills its detail list.
+    for (const ViewDeclaration &d : ViewDeclarations::all()) {
+        auto *view = d.detail.isEmpty() ? nullptr : m_window->findChild<QTableView *>(d.widget);
+        if (!view)
+            continue;
+        const QString master = d.name;
+        connect(view, &QTableView::clicked, this, [this, master](const QModelIndex &index) { showDetail(master, index.row()); });
+    }
+    connect(u->toolButton_86, &QAbstractButton::clicked, this, &ReportPages::refreshTakings);
+    connect(u->comboBox_32, QOverload<int>::of(&QComboBox::activated), this, &ReportPages::refreshCashDetail);
+    connect(u->toolButton_66, &QAbstractButton::clicked, this, &ReportPages::refreshShiftHistory);
+    connect(u->toolButton_8, &QAbstractButton::clicked, this, &ReportPages::handOver);
     // "经营分析" sits beside "综合统计" (page 9); it draws when shown and on 查询.
     auto *charts = new BusinessCharts(m_ctrl);
     u->tabWidget_5->addTab(charts, QStringLiteral("经营分析"));
@@ -111,10 +156,10 @@ void MainWindow::setupReportFilters()
 // A master list's detail follows the row chosen with the arrow keys as it
 // follows a click: the list tells its clicked() handlers, as a click does. A
 // mouse press moves the row too, but its own click follows when it is released.
-void MainWindow::followTheKeys()
+void ReportPages::followTheKeys()
 {
     for (const ViewDeclaration &d : ViewDeclarations::all()) {
-        auto *view = d.detail.isEmpty() ? nullptr : findChild<QTableView *>(d.widget);
+        auto *view = d.detail.isEmpty() ? nullptr : m_window->findChild<QTableView *>(d.widget);
         if (!view || !view->selectionModel())
             continue;
         connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, view,
@@ -125,14 +170,14 @@ void MainWindow::followTheKeys()
     }
 }
 
-void MainWindow::openDailyReminders()
+void ReportPages::openDailyReminders()
 {
     auto *dlg = new meiritixingDlg;
-    connect(dlg, &meiritixingDlg::DlgSend, this, &MainWindow::DlgRecv);
+    sendsToWindow(dlg);
     const bool memberChosen = dlg->exec() == QDialog::Accepted;
     delete dlg;
     if (memberChosen)
-        navigateTo(QStringLiteral("前台收银"));
+        m_window->navigateTo(QStringLiteral("前台收银"));
 }
 
 // Said in the 每日提醒 button's tooltip and in the status bar, not in a box: the
@@ -142,7 +187,7 @@ void MainWindow::openDailyReminders()
 // members, 2 s at 200,000): on a shop file that is done on a read-only
 // connection of its own in a worker thread, so the window is at the cashier's
 // disposal at once and the notice follows when it is ready.
-void MainWindow::noticeDailyReminders()
+void ReportPages::noticeDailyReminders()
 {
     const QSqlDatabase main = QSqlDatabase::database();
     const QString file = main.databaseName();
@@ -151,7 +196,7 @@ void MainWindow::noticeDailyReminders()
         return;
     }
     const QString path = QFileInfo(file).absoluteFilePath();
-    QPointer<MainWindow> self(this);
+    QPointer<ReportPages> self(this);
     QThread *worker = QThread::create([path, self]() {
         QList<QPair<QString, int>> counts;
         const QString name = QStringLiteral("mochen-reminders-%1").arg(quintptr(QThread::currentThreadId()));
@@ -168,23 +213,24 @@ void MainWindow::noticeDailyReminders()
         QMetaObject::invokeMethod(
             qApp, [self, notice]() { showReminderNotice(self, notice); }, Qt::QueuedConnection);
     });
-    worker->setParent(this); // the window waits for it before it goes
+    worker->setParent(m_window); // the window waits for it before it goes
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     worker->start(QThread::LowPriority);
 }
 
-void MainWindow::showReminderNotice(MainWindow *window, const QString &notice)
+void ReportPages::showReminderNotice(ReportPages *pages, const QString &notice)
 {
-    if (!window)
+    if (!pages)
         return;
-    window->ui->toolButton_6->setToolTip(notice);
+    pages->ui->toolButton_6->setToolTip(notice);
     if (notice.isEmpty())
         return;
-    window->m_statusLabel->setText(window->m_statusLabel->text() + QStringLiteral("    ") + notice);
+    QLabel *status = pages->m_window->statusLabel();
+    status->setText(status->text() + QStringLiteral("    ") + notice);
 }
 
 // A period combo with its two dates, in front of a page's query button.
-QComboBox *MainWindow::addPeriodControls(QWidget *queryButton, const QString &page)
+QComboBox *ReportPages::addPeriodControls(QWidget *queryButton, const QString &page)
 {
     auto *row = qobject_cast<QBoxLayout *>(queryButton->parentWidget()->layout());
     QBoxLayout *layout = nullptr;
@@ -218,27 +264,27 @@ QComboBox *MainWindow::addPeriodControls(QWidget *queryButton, const QString &pa
 }
 
 // The stock document lists that have been shown follow a new or changed document.
-void MainWindow::refreshStockDocuments()
+void ReportPages::refreshStockDocuments()
 {
     if (!m_firstLoads.contains(ui->tableView_33))
-        reportsQuery(11);
+        query(11);
     if (!m_firstLoads.contains(ui->tableView_36))
-        reportsQuery(12);
+        query(12);
 }
 
 // The sales of the analysis pages' period: their lines are kept by document number.
-ViewFilter MainWindow::analysisPeriod(const QString &page) const
+ViewFilter ReportPages::analysisPeriod(const QString &page) const
 {
-    const auto *combo = findChild<QComboBox *>(QStringLiteral("comboBox_%1Period").arg(page));
-    const auto *from = findChild<QDateEdit *>(QStringLiteral("dateEdit_%1From").arg(page));
-    const auto *to = findChild<QDateEdit *>(QStringLiteral("dateEdit_%1To").arg(page));
+    const auto *combo = m_window->findChild<QComboBox *>(QStringLiteral("comboBox_%1Period").arg(page));
+    const auto *from = m_window->findChild<QDateEdit *>(QStringLiteral("dateEdit_%1From").arg(page));
+    const auto *to = m_window->findChild<QDateEdit *>(QStringLiteral("dateEdit_%1To").arg(page));
     if (!combo || !from || !to || combo->currentText() == QStringLiteral("所有"))
         return ViewFilter();
     return ReportQuery::salesOfPeriod(combo->currentText(), dateText(from), dateText(to));
 }
 
 // The detail list of a master shows nothing until a row of the new result is clicked.
-void MainWindow::clearDetailOf(const QString &master)
+void ReportPages::clearDetailOf(const QString &master)
 {
     const QString detail = ReportQuery::detailViewOf(master);
     if (detail.isEmpty() || m_ctrl->baseSql(detail).isEmpty())
@@ -250,16 +296,16 @@ void MainWindow::clearDetailOf(const QString &master)
 }
 
 // First load of a report list when its page is first shown; false: not a report list.
-bool MainWindow::reportsFirstLoad(QTableView *view)
+bool ReportPages::firstLoad(QTableView *view)
 {
     for (const auto &entry : kQueryFirstLoads) {
         if (view->objectName() == QLatin1String(entry.first)) {
-            reportsQuery(entry.second);
+            query(entry.second);
             return true;
         }
     }
     if (view == ui->tableView_46) {
-        on_toolButton_66_clicked();
+        refreshShiftHistory();
         return true;
     }
     // Detail lists wait for a click on their master.
@@ -273,7 +319,7 @@ bool MainWindow::reportsFirstLoad(QTableView *view)
 
 
 // One branch per query button, in the order of m_queryButtons.
-void MainWindow::reportsQuery(int position)
+void ReportPages::query(int position)
 {
     Ui::MainWindow *u = ui;
     switch (position) {
@@ -371,7 +417,7 @@ void MainWindow::reportsQuery(int position)
 // show the sales of the period their master sums.
 // The detail lists what its master row sums: an employee's commissions and a
 // member's payments of the page's period and filters, not of every year.
-void MainWindow::reportsShowDetail(const QString &master, int row)
+void ReportPages::showDetail(const QString &master, int row)
 {
     Ui::MainWindow *u = ui;
     ViewFilter extra;
@@ -389,63 +435,9 @@ void MainWindow::reportsShowDetail(const QString &master, int row)
     m_ctrl->showDetail(master, row, extra);
 }
 
-void MainWindow::reportsDrillDown(QTableView *view)
-{
-    for (const ViewDeclaration &d : ViewDeclarations::all()) {
-        if (d.widget == view->objectName() && !d.detail.isEmpty()) {
-            const QModelIndex current = view->currentIndex();
-            if (current.isValid())
-                reportsShowDetail(d.name, current.row());
-            return;
-        }
-    }
-}
-
-void MainWindow::on_tableView_14_clicked(const QModelIndex &index)
-{
-    reportsShowDetail(QStringLiteral("消费统计"), index.row());
-}
-
-void MainWindow::on_tableView_10_clicked(const QModelIndex &index)
-{
-    reportsShowDetail(QStringLiteral("会员交费统计"), index.row());
-}
-
-void MainWindow::on_tableView_20_clicked(const QModelIndex &index)
-{
-    reportsShowDetail(QStringLiteral("服务消费分析"), index.row());
-}
-
-void MainWindow::on_tableView_22_clicked(const QModelIndex &index)
-{
-    reportsShowDetail(QStringLiteral("产品消费分析"), index.row());
-}
-
-void MainWindow::on_tableView_41_clicked(const QModelIndex &index)
-{
-    reportsShowDetail(QStringLiteral("员工提成"), index.row());
-}
-
-void MainWindow::on_tableView_33_clicked(const QModelIndex &index)
-{
-    reportsShowDetail(QStringLiteral("入库统计"), index.row());
-}
-
-void MainWindow::on_tableView_36_clicked(const QModelIndex &index)
-{
-    reportsShowDetail(QStringLiteral("出库统计"), index.row());
-}
-
-void MainWindow::on_tableView_clicked(const QModelIndex &index)
-{
-    reportsShowDetail(QStringLiteral("会员消费"), index.row());
-}
-
 // The "综合统计" tree for the page's period (both days whole).
-void MainWindow::refreshTakingsStatistics()
+void ReportPages::refreshTakingsStatistics()
 {
-    if (!m_statModel)
-        m_statModel = new QStandardItemModel(ui->treeView);
     const QString from = dateText(ui->dateEdit_13);
     const QString to = dateText(ui->dateEdit_14) + QStringLiteral(" 23:59:59");
     TakingsTree::build(m_statModel, TakingsRead::period(from, to));
@@ -456,7 +448,7 @@ void MainWindow::refreshTakingsStatistics()
 
 // The cash-register detail is made for the period asked, every time it is asked:
 // records taken since start-up are in it, and start-up does no work for it.
-void MainWindow::refreshCashDetail()
+void ReportPages::refreshCashDetail()
 {
     const QString from = dateText(ui->dateEdit_13);
     const QString to = dateText(ui->dateEdit_14);
@@ -465,34 +457,28 @@ void MainWindow::refreshCashDetail()
                         ReportQuery::cashDetail(from, to, ui->comboBox_32->currentText()));
 }
 
-void MainWindow::on_toolButton_86_clicked()
+void ReportPages::refreshTakings()
 {
     refreshTakingsStatistics();
     refreshCashDetail();
 }
 
-void MainWindow::on_comboBox_32_activated(int)
-{
-    refreshCashDetail();
-}
-
-void MainWindow::on_toolButton_66_clicked()
+void ReportPages::refreshShiftHistory()
 {
     m_ctrl->refreshView(QStringLiteral("交班查询"),
                         ReportQuery::shiftHistory(dateText(ui->dateEdit_25), dateText(ui->dateEdit_26),
                                                   ui->comboBox_31->currentText()));
 }
 
-void MainWindow::on_toolButton_8_clicked()
+void ReportPages::handOver()
 {
     auto *dlg = new jiaobanDlg;
-    connect(dlg, &jiaobanDlg::DlgSend, this, &MainWindow::DlgRecv);
+    sendsToWindow(dlg);
     const bool handedOver = dlg->exec() == QDialog::Accepted;
     delete dlg;
     if (!handedOver)
         return;
     // The next operator works from now on: the status bar names them.
-    m_statusLabel->setText(QStringLiteral("沐辰会员管理系统    当前操作员：%1    登录时间：%2")
-                               .arg(operatorSession().name, ctrlUiClass::nowText()));
-    on_toolButton_66_clicked();
+    m_window->showOperatorLine();
+    refreshShiftHistory();
 }
