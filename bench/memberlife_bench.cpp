@@ -229,7 +229,7 @@ int main(int argc, char **argv)
     // Reads.
     const QString notesRaw = QStringLiteral(
         "select a.ID,a.huiyuanid,a.riqi,a.yuangongID,a.fuwuneirong,a.peifang,a.chanpin,a.jinggao,a.beizhu,a.xiaofeiID,"
-        "a.caozuoyuan,ifnull(e.name,a.yuangongID),a.jianlishijian,"
+        "a.caozuoyuan,coalesce(e.name,a.yuangongID),a.jianlishijian,"
         "(select count(*) from gukedangantupian p where p.danganID=a.ID) from gukedangan a left join yuangong e on "
         "e.ID=a.yuangongID where 1=1 and a.huiyuanid=? order by a.riqi desc, a.jianlishijian desc, a.ID desc LIMIT ?");
     line("visit notes of the member, newest 200", medianMs([] { VisitNotes::find(kMember); }),
@@ -237,7 +237,7 @@ int main(int argc, char **argv)
     const QString searchRaw = QStringLiteral(
         "select a.ID from gukedangan a left join yuangong e on e.ID=a.yuangongID where 1=1 and a.huiyuanid=? and "
         "(a.fuwuneirong like ? or a.peifang like ? or a.chanpin like ? or a.jinggao like ? or a.beizhu like ? or "
-        "ifnull(e.name,'') like ?) order by a.riqi desc, a.jianlishijian desc, a.ID desc LIMIT ?");
+        "coalesce(e.name,'') like ?) order by a.riqi desc, a.jianlishijian desc, a.ID desc LIMIT ?");
     const QString pattern = QStringLiteral("%配方1234%");
     line("visit notes of the member, searched", medianMs([] { VisitNotes::find(kMember, QStringLiteral("配方1234")); }),
          medianMs([&] { plain(searchRaw, {kMember, pattern, pattern, pattern, pattern, pattern, pattern, 200}); }),

@@ -1,4 +1,5 @@
 #include "sqldialect.h"
+#include "shopfunctions.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -89,14 +90,15 @@ QStringList serverFunctions()
     // SQLite reads a date it cannot use as NULL and rolls a day past the month's
     // end over ('2027-02-29' is 1 March); the server's cast would fail the whole
     // statement instead, so one member's odd birthday would empty a list.
-    return {QStringLiteral(
+    return QStringList{QStringLiteral(
         "CREATE OR REPLACE FUNCTION mochen_timestamp(t text) RETURNS timestamp LANGUAGE sql IMMUTABLE AS $mochen$ "
         "select case when t ~ '^\\s*[0-9]{4}-[0-9]{2}-[0-9]{2}([ T][0-9]{2}:[0-9]{2}(:[0-9]{2}([.][0-9]+)?)?)?\\s*$' "
         "and substr(trim(t),1,4) > '0000' and substr(trim(t),6,2) between '01' and '12' "
         "and substr(trim(t),9,2) between '01' and '31' "
         "then make_date(cast(substr(trim(t),1,4) as integer), cast(substr(trim(t),6,2) as integer), 1) "
         "+ make_interval(days => cast(substr(trim(t),9,2) as integer) - 1) "
-        "+ cast(coalesce(nullif(substr(trim(t),12),''),'0') as interval) end $mochen$")};
+        "+ cast(coalesce(nullif(substr(trim(t),12),''),'0') as interval) end $mochen$")}
+           + ShopFunctions::serverDefinitions();
 }
 
 // ---- SQLite → PostgreSQL ---------------------------------------------------------
@@ -169,18 +171,6 @@ QString unmask(QString code, const QStringList &literals)
     return out;
 }
 
-// The literal's text without quotes, when `arg` is exactly one literal.
-bool literalOf(const QString &arg, const QStringList &literals, QString *text)
-{
-    static const QRegularExpression re(QStringLiteral("^\\s*\\x01(\\d+)\\x02\\s*$"));
-    const auto m = re.match(arg);
-    if (!m.hasMatch())
-        return false;
-    QString lit = literals.value(m.captured(1).toInt());
-    *text = lit.mid(1, lit.size() - 2).replace(QLatin1String("''"), QLatin1String("'"));
-    return true;
-}
-
 // Index of the parenthesis closing the one at `open`, or -1.
 int closing(const QString &s, int open)
 {
@@ -212,204 +202,6 @@ QStringList splitArgs(const QString &s)
     }
     args << s.mid(start).trimmed();
     return args;
-}
-
-// A text date or time of the shop ('yyyy-MM-dd' or 'yyyy-MM-dd hh:mm:ss') or
-// 'now', as a PostgreSQL timestamp expression, SQLite's modifiers applied in
-// their order ('+1 day', '-7 days', 'start of month', 'weekday 1',
-// 'localtime'); false for a modifier not known.
-QString timestampOf(const QStringList &args, const QStringList &literals, bool *ok)
-{
-    static const QRegularExpression step(
-        QStringLiteral("^\\s*([+-]?\\d+)\\s+(day|days|month|months|year|years|hour|hours|minute|minutes|second|seconds)\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression weekday(QStringLiteral("^\\s*weekday\\s+([0-6])\\s*$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    QString first;
-    QString ts;
-    if (literalOf(args.value(0), literals, &first) && first.trimmed().toLower() == QLatin1String("now"))
-        ts = QStringLiteral("localtimestamp(0)");
-    else
-        ts = QStringLiteral("mochen_timestamp(cast(%1 as text))").arg(args.value(0));
-    *ok = true;
-    for (const QString &mod : args.mid(1)) {
-        QString t;
-        if (!literalOf(mod, literals, &t)) {
-            // A step worked out by the statement ('-'||n||' months'): the
-            // server reads the same text as an interval.
-            ts = QStringLiteral("(%1 + cast(%2 as interval))").arg(ts, mod);
-            continue;
-        }
-        const QString l = t.trimmed().toLower();
-        if (l == QLatin1String("localtime") || l == QLatin1String("utc"))
-            continue;
-        if (l == QLatin1String("start of month") || l == QLatin1String("start of year")
-            || l == QLatin1String("start of day")) {
-            ts = QStringLiteral("date_trunc('%1', %2)").arg(l.mid(9), ts);
-            continue;
-        }
-        const auto w = weekday.match(t);
-        if (w.hasMatch()) {
-            ts = QStringLiteral("(%1 + make_interval(days => cast(mod(%2 - cast(extract(dow from %1) as integer) + 7, 7) as integer)))")
-                     .arg(ts, w.captured(1));
-            continue;
-        }
-        const auto m = step.match(t);
-        if (!m.hasMatch()) {
-            *ok = false;
-            break;
-        }
-        ts = QStringLiteral("(%1 + interval '%2 %3')").arg(ts, m.captured(1), m.captured(2));
-    }
-    return ts;
-}
-
-QString strftimeFormat(const QString &f)
-{
-    QString out;
-    for (int i = 0; i < f.size(); ++i) {
-        if (f.at(i) != QLatin1Char('%') || i + 1 >= f.size()) {
-            out += f.at(i);
-            continue;
-        }
-        const QChar c = f.at(++i);
-        switch (c.toLatin1()) {
-        case 'Y': out += QLatin1String("YYYY"); break;
-        case 'm': out += QLatin1String("MM"); break;
-        case 'd': out += QLatin1String("DD"); break;
-        case 'H': out += QLatin1String("HH24"); break;
-        case 'M': out += QLatin1String("MI"); break;
-        case 'S': out += QLatin1String("SS"); break;
-        case 'j': out += QLatin1String("DDD"); break;
-        case 'W': out += QLatin1String("WW"); break;
-        case '%': out += QLatin1Char('%'); break;
-        default: out += QLatin1Char('%') + c; break;
-        }
-    }
-    return out;
-}
-
-// One function call rewritten; an empty result leaves it as it stands.
-QString rewriteCall(const QString &name, const QStringList &args, const QStringList &literals)
-{
-    const QString n = name.toLower();
-    if (n == QLatin1String("ifnull"))
-        return QStringLiteral("coalesce(%1)").arg(args.join(QLatin1Char(',')));
-    if (n == QLatin1String("char")) {
-        QStringList parts;
-        for (const QString &a : args)
-            parts << QStringLiteral("chr(cast(%1 as integer))").arg(a);
-        return QLatin1Char('(') + parts.join(QStringLiteral("||")) + QLatin1Char(')');
-    }
-    if (n == QLatin1String("total"))
-        return QStringLiteral("coalesce(sum(%1),0)").arg(args.value(0));
-    if (n == QLatin1String("instr") && args.size() == 2)
-        return QStringLiteral("strpos(cast(%1 as text),%2)").arg(args.at(0), args.at(1));
-    if ((n == QLatin1String("max") || n == QLatin1String("min")) && args.size() >= 2)
-        return QStringLiteral("%1(%2)").arg(n == QLatin1String("max") ? QStringLiteral("greatest")
-                                                                       : QStringLiteral("least"),
-                                            args.join(QLatin1Char(',')));
-    if (n == QLatin1String("round"))
-        return args.size() >= 2 ? QStringLiteral("round(cast(%1 as numeric),%2)").arg(args.at(0), args.at(1))
-                                : QStringLiteral("round(cast(%1 as numeric))").arg(args.value(0));
-    if (n == QLatin1String("substr") || n == QLatin1String("length")) {
-        QStringList a = args;
-        a[0] = QStringLiteral("cast(%1 as text)").arg(a.at(0));
-        return QStringLiteral("%1(%2)").arg(n, a.join(QLatin1Char(',')));
-    }
-    if (n == QLatin1String("group_concat")) {
-        QString value = args.value(0);
-        QString distinct;
-        static const QRegularExpression d(QStringLiteral("^distinct\\s+"), QRegularExpression::CaseInsensitiveOption);
-        const auto m = d.match(value);
-        if (m.hasMatch()) {
-            distinct = QStringLiteral("DISTINCT ");
-            value = value.mid(m.capturedEnd());
-        }
-        const QString sep = args.size() >= 2 ? args.at(1) : QStringLiteral("','");
-        return QStringLiteral("string_agg(%1cast(%2 as text),%3)").arg(distinct, value, sep);
-    }
-    if (n == QLatin1String("date") || n == QLatin1String("datetime") || n == QLatin1String("time")) {
-        // A plain text date needs no parsing: its first characters are the day.
-        QString first;
-        if (args.size() == 1 && !literalOf(args.at(0), literals, &first)) {
-            if (n == QLatin1String("date"))
-                return QStringLiteral("substr(cast(%1 as text),1,10)").arg(args.at(0));
-            if (n == QLatin1String("datetime"))
-                return QStringLiteral("substr(cast(%1 as text),1,19)").arg(args.at(0));
-        }
-        bool ok = false;
-        const QString ts = timestampOf(args, literals, &ok);
-        if (!ok)
-            return QString();
-        const char *fmt = n == QLatin1String("date") ? "YYYY-MM-DD"
-                          : n == QLatin1String("time") ? "HH24:MI:SS"
-                                                       : "YYYY-MM-DD HH24:MI:SS";
-        return QStringLiteral("to_char(%1,'%2')").arg(ts, QLatin1String(fmt));
-    }
-    if (n == QLatin1String("strftime") && args.size() >= 2) {
-        QString fmt;
-        if (!literalOf(args.at(0), literals, &fmt))
-            return QString();
-        bool ok = false;
-        const QString ts = timestampOf(args.mid(1), literals, &ok);
-        if (!ok)
-            return QString();
-        if (fmt == QLatin1String("%s"))
-            return QStringLiteral("cast(extract(epoch from %1) as bigint)").arg(ts);
-        if (fmt == QLatin1String("%w"))
-            return QStringLiteral("cast(extract(dow from %1) as integer)").arg(ts);
-        return QStringLiteral("to_char(%1,'%2')").arg(ts, strftimeFormat(fmt));
-    }
-    if (n == QLatin1String("julianday")) {
-        bool ok = false;
-        const QString ts = timestampOf(args, literals, &ok);
-        if (!ok)
-            return QString();
-        return QStringLiteral("(extract(epoch from %1)/86400.0 + 2440587.5)").arg(ts);
-    }
-    return QString();
-}
-
-const QStringList &rewrittenFunctions()
-{
-    static const QStringList names = {
-        QStringLiteral("ifnull"), QStringLiteral("total"),        QStringLiteral("char"),        QStringLiteral("instr"),
-        QStringLiteral("max"),    QStringLiteral("min"),          QStringLiteral("round"),
-        QStringLiteral("substr"), QStringLiteral("length"),       QStringLiteral("group_concat"),
-        QStringLiteral("date"),   QStringLiteral("datetime"),     QStringLiteral("time"),
-        QStringLiteral("strftime"), QStringLiteral("julianday")};
-    return names;
-}
-
-// Rewrites calls innermost first: the arguments of a call are already in
-// PostgreSQL's dialect when the call itself is rewritten.
-QString rewriteCalls(const QString &code, const QStringList &literals)
-{
-    static const QRegularExpression call(QStringLiteral("\\b([A-Za-z_]+)\\s*\\("));
-    QString out;
-    int pos = 0;
-    auto it = call.globalMatch(code);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        if (m.capturedStart() < pos)
-            continue;
-        const QString name = m.captured(1);
-        if (!rewrittenFunctions().contains(name.toLower()))
-            continue;
-        // "time" and "date" are also column names; only a call is rewritten.
-        const int open = m.capturedEnd() - 1;
-        const int close = closing(code, open);
-        if (close < 0)
-            continue;
-        const QString inner = rewriteCalls(code.mid(open + 1, close - open - 1), literals);
-        const QString replaced = rewriteCall(name, splitArgs(inner), literals);
-        out += code.mid(pos, m.capturedStart() - pos);
-        out += replaced.isEmpty() ? name + QLatin1Char('(') + inner + QLatin1Char(')') : replaced;
-        pos = close + 1;
-    }
-    out += code.mid(pos);
-    return out;
 }
 
 // Money columns hold cents exactly; rates and discounts keep four places.
@@ -855,7 +647,6 @@ QString toPostgres(const QString &sql)
     code = rewriteGroupBy(code);
     code = orderGroups(code);
     code = orderPlainReads(code);
-    code = rewriteCalls(code, m.literals);
 
     // The server wants a name for every subquery in FROM.
     static const QRegularExpression fromSub(QStringLiteral("\\b(FROM|JOIN)\\s*\\(\\s*SELECT\\b"),

@@ -322,57 +322,57 @@ bool SqlStatements::deleteRecord(const TableEntry *table, const QStringList &fie
     return true;
 }
 
+// Stored times are local text "yyyy-MM-dd hh:mm:ss", so a period is a half-open
+// range of day texts, worked out here: the date indexes serve it on both
+// engines, and no engine's date functions are asked for it.
+bool SqlStatements::periodRange(const QString &period, const QDate &today, QString *from, QString *to)
+{
+    QDate a, b;
+    // Weeks start on Monday and, as strftime's %W counts them, never cross a new year.
+    auto week = [&](const QDate &day) {
+        const QDate monday = day.addDays(1 - day.dayOfWeek());
+        const QDate yearStart(day.year(), 1, 1);
+        a = qMax(monday, yearStart);
+        b = qMin(monday.addDays(7), yearStart.addYears(1));
+    };
+    const QDate month(today.year(), today.month(), 1);
+    const QDate quarter(today.year(), (today.month() - 1) / 3 * 3 + 1, 1);
+    const QDate year(today.year(), 1, 1);
+    if (period == QStringLiteral("今天"))
+        a = today, b = today.addDays(1);
+    else if (period == QStringLiteral("昨天"))
+        a = today.addDays(-1), b = today;
+    else if (period == QStringLiteral("本周"))
+        week(today);
+    else if (period == QStringLiteral("上周"))
+        week(today.addDays(-7));
+    else if (period == QStringLiteral("本月"))
+        a = month, b = month.addMonths(1);
+    else if (period == QStringLiteral("上月"))
+        a = month.addMonths(-1), b = month;
+    else if (period == QStringLiteral("本季"))
+        a = quarter, b = quarter.addMonths(3);
+    else if (period == QStringLiteral("上季"))
+        a = quarter.addMonths(-3), b = quarter;
+    else if (period == QStringLiteral("本年"))
+        a = year, b = year.addYears(1);
+    else if (period == QStringLiteral("上年"))
+        a = year.addYears(-1), b = year;
+    else
+        return false;
+    *from = a.toString(QStringLiteral("yyyy-MM-dd"));
+    *to = b.toString(QStringLiteral("yyyy-MM-dd"));
+    return true;
+}
+
 QString SqlStatements::periodWhere(const QString &period, const QString &c)
 {
-    // Stored times are local text "yyyy-MM-dd hh:mm:ss", so "now" is the local now
-    // and a period is a half-open range of such texts: the date indexes serve it,
-    // where a function of every row's column could not use them.
-    auto d = [](const QString &modifiers) {
-        return QStringLiteral("date('now','localtime'") + modifiers + QStringLiteral(")");
-    };
-    auto range = [&c](const QString &from, const QString &to) {
-        return QStringLiteral(" where ") + c + QStringLiteral(" >= ") + from + QStringLiteral(" and ") + c
-               + QStringLiteral(" < ") + to;
-    };
-    // Weeks start on Monday and, as strftime's %W counts them, never cross a new year.
-    auto week = [&](const QString &shift) {
-        const QString monday = d(shift + QStringLiteral(",'-6 days','weekday 1'"));
-        const QString yearStart = d(shift + QStringLiteral(",'start of year'"));
-        const QString yearEnd = d(shift + QStringLiteral(",'start of year','+1 years'"));
-        return range(QStringLiteral("max(") + monday + QStringLiteral(",") + yearStart + QStringLiteral(")"),
-                     QStringLiteral("min(date(") + monday + QStringLiteral(",'+7 days'),") + yearEnd + QStringLiteral(")"));
-    };
-    // First day of the quarter that holds the given day.
-    auto quarterStart = [&](const QString &shift) {
-        return QStringLiteral("date(") + d(shift + QStringLiteral(",'start of month'"))
-               + QStringLiteral(",'-'||((cast(strftime('%m',") + d(shift)
-               + QStringLiteral(") as integer)-1)%3)||' months')");
-    };
-    if (period == QStringLiteral("今天"))
-        return range(d(QString()), d(QStringLiteral(",'+1 days'")));
-    if (period == QStringLiteral("昨天"))
-        return range(d(QStringLiteral(",'-1 days'")), d(QString()));
-    if (period == QStringLiteral("本周"))
-        return week(QString());
-    if (period == QStringLiteral("上周"))
-        return week(QStringLiteral(",'-7 days'"));
-    if (period == QStringLiteral("本月"))
-        return range(d(QStringLiteral(",'start of month'")), d(QStringLiteral(",'start of month','+1 months'")));
-    if (period == QStringLiteral("上月"))
-        return range(d(QStringLiteral(",'start of month','-1 months'")), d(QStringLiteral(",'start of month'")));
-    if (period == QStringLiteral("本季")) {
-        const QString start = quarterStart(QString());
-        return range(start, QStringLiteral("date(") + start + QStringLiteral(",'+3 months')"));
-    }
-    if (period == QStringLiteral("上季")) {
-        const QString start = quarterStart(QString());
-        return range(QStringLiteral("date(") + start + QStringLiteral(",'-3 months')"), start);
-    }
-    if (period == QStringLiteral("本年"))
-        return range(d(QStringLiteral(",'start of year'")), d(QStringLiteral(",'start of year','+1 years'")));
-    if (period == QStringLiteral("上年"))
-        return range(d(QStringLiteral(",'start of year','-1 years'")), d(QStringLiteral(",'start of year'")));
     if (period == QStringLiteral("其他"))
         return QStringLiteral(" where ");
-    return QString();
+    QString from, to;
+    if (!periodRange(period, QDate::currentDate(), &from, &to))
+        return QString();
+    // The bounds are the program's own day texts, never typed ones.
+    return QStringLiteral(" where ") + c + QStringLiteral(" >= '") + from + QStringLiteral("' and ") + c
+           + QStringLiteral(" < '") + to + QStringLiteral("'");
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVariantList>
 
+class QDate;
 class QSqlQuery;
 struct TableEntry;
 
@@ -40,6 +41,9 @@ public:
 
     // WHERE fragment for a named period ("今天" … "上年", "其他"), local time.
     static QString periodWhere(const QString &period, const QString &column);
+    // The period's half-open range of days [from, to) for `today`; false for
+    // "其他" and for a period not known.
+    static bool periodRange(const QString &period, const QDate &today, QString *from, QString *to);
 };
 
 #endif

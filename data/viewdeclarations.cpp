@@ -57,8 +57,8 @@ const Row kRows[] = {
      "select count(distinct a.ID), round(total(a.xiaofeijine),2), round(total(a.shishoujine),2), "
      "round(total(a.qiankuanjine),2), round(total(a.suodejifen),2) "
      "from huiyuanxiaofei a left join huiyuan b on b.ID=a.huiyuanid",
-     "select ifnull(sum(danshu),0), round(ifnull(sum(xiaofei_fen),0)/100.0,2), round(ifnull(sum(shishou_fen),0)/100.0,2), "
-     "round(ifnull(sum(qiankuan_fen),0)/100.0,2), round(total(jifen),2) from rihuizong_xiaofei where 1=1",
+     "select coalesce(sum(danshu),0), round(coalesce(sum(xiaofei_fen),0)/100.0,2), round(coalesce(sum(shishou_fen),0)/100.0,2), "
+     "round(coalesce(sum(qiankuan_fen),0)/100.0,2), round(total(jifen),2) from rihuizong_xiaofei where 1=1",
      "a.xiaofeiriqi"},
     {"会员统计消费明细", "tableView_15", "", false, "a.ID='t001'", "GROUP BY i", "", "", ""},
     // A sale paid in several ways (or repaid later) has several header rows: its
@@ -98,7 +98,7 @@ const Row kRows[] = {
     // Empty until 查询 gives it a period (the 合计 of no period would be every day's).
     {"收银明细查询", "tableView_12", "", false, "1=0", "order by time", "", "", "",
      "select count(*), round(total(jine),2) from tempshouyinmingxi",
-     "select ifnull(sum(bishu),0), round(ifnull(sum(jine_fen),0)/100.0,2) from rihuizong_shouyin where 1=1", "time"},
+     "select coalesce(sum(bishu),0), round(coalesce(sum(jine_fen),0)/100.0,2) from rihuizong_shouyin where 1=1", "time"},
     // settings
     {"服务项目列表", "tableView_24", "", false, "", "GROUP BY ID", "", "", ""},
     {"产品管理", "tableView_25", "", false, "", "GROUP BY b.ID", "", "", ""},

@@ -24,7 +24,7 @@ bool memberExists(const QString &memberId)
 }
 
 const QString kLastPoints = QStringLiteral(
-    "ifnull((select shengyujifen from huiyuanjifen where huiyuanid=? order by ID desc LIMIT 1),0)");
+    "coalesce((select shengyujifen from huiyuanjifen where huiyuanid=? order by ID desc LIMIT 1),0)");
 const QString kPointsInsert = QStringLiteral("insert into huiyuanjifen(huiyuanid,biandongriqi,biandongleixing,"
                                              "jifenzengjia,jifenjianshao,shengyujifen,caozuoyuan,beizhu) ");
 
@@ -41,15 +41,15 @@ bool BalanceBook::change(const QString &memberId, qint64 deltaCents, const Entry
         return false;
     }
     // The guard compares whole cents, so 0.1 + 0.2 on the card pays 0.3 exactly.
-    if (!execOne(QStringLiteral("update huiyuan set shengyujine=ROUND(ifnull(shengyujine,0)+?,2) where ID=? "
-                                "and CAST(ROUND(ifnull(shengyujine,0)*100) AS INTEGER)+?>=0"),
+    if (!execOne(QStringLiteral("update huiyuan set shengyujine=ROUND(coalesce(shengyujine,0)+?,2) where ID=? "
+                                "and CAST(ROUND(coalesce(shengyujine,0)*100) AS INTEGER)+?>=0"),
                  {centsToYuan(deltaCents), memberId, deltaCents}, QStringLiteral("卡内余额不足请采用别的方式付款")))
         return false;
     const qint64 up = deltaCents > 0 ? deltaCents : 0;
     const qint64 down = deltaCents < 0 ? -deltaCents : 0;
     return execOne(kLedgerInsert + QStringLiteral(
-                       "select ?,?,?,'',?,?,0,0,ifnull(shengyujine,0),"
-                       "ifnull((select dangshikaneicishu from huiyuanyuebiandong where huiyuanid=? "
+                       "select ?,?,?,'',?,?,0,0,coalesce(shengyujine,0),"
+                       "coalesce((select dangshikaneicishu from huiyuanyuebiandong where huiyuanid=? "
                        "order by ID desc LIMIT 1),0),?,? from huiyuan where ID=?"),
                    {memberId, LedgerSql::now(), e.kind, centsToYuan(up), centsToYuan(down), memberId,
                     e.operatorName, e.remark, memberId},
@@ -58,7 +58,7 @@ bool BalanceBook::change(const QString &memberId, qint64 deltaCents, const Entry
 
 qint64 BalanceBook::balance(const QString &memberId)
 {
-    return yuanToCents(value(QStringLiteral("select ifnull(shengyujine,0) from huiyuan where ID=?"), {memberId})
+    return yuanToCents(value(QStringLiteral("select coalesce(shengyujine,0) from huiyuan where ID=?"), {memberId})
                            .toDouble());
 }
 
@@ -71,14 +71,14 @@ qint64 BalanceBook::balanceAt(const QString &memberId, const QString &asOf)
                                 {memberId, asOf});
     if (last.isValid())
         return yuanToCents(last.toDouble());
-    const QVariant registered = value(QStringLiteral("select 1 from huiyuan where ID=? and (ifnull(login_time,'')='' "
+    const QVariant registered = value(QStringLiteral("select 1 from huiyuan where ID=? and (coalesce(login_time,'')='' "
                                                      "or login_time<=?)"),
                                       {memberId, asOf});
     if (!registered.isValid())
         return 0;
     // A balance brought over from before the ledger: what its first row started from.
-    const QVariant opening = value(QStringLiteral("select ifnull(dangshikaneiyue,0)-ifnull(yuezengjia,0)+"
-                                                  "ifnull(yuejianshao,0) from huiyuanyuebiandong where huiyuanid=? "
+    const QVariant opening = value(QStringLiteral("select coalesce(dangshikaneiyue,0)-coalesce(yuezengjia,0)+"
+                                                  "coalesce(yuejianshao,0) from huiyuanyuebiandong where huiyuanid=? "
                                                   "order by ID LIMIT 1"),
                                    {memberId});
     return opening.isValid() ? yuanToCents(opening.toDouble()) : balance(memberId);
@@ -90,7 +90,7 @@ namespace {
 // and card upgrades give their 赠送; refunds and points take theirs (negative).
 const QString kBonusGiven = QStringLiteral(
     "CASE WHEN jiaofeileixing in ('办卡交费','会员充值','会员卡升级') AND zengsongjine>0 THEN zengsongjine WHEN "
-    "jiaofeileixing in ('退储值','积分兑换','积分兑换作废') THEN ifnull(zengsongjine,0) ELSE 0 END");
+    "jiaofeileixing in ('退储值','积分兑换','积分兑换作废') THEN coalesce(zengsongjine,0) ELSE 0 END");
 
 // " where …" of a member (empty: all) and a span of a date column (either end open when empty).
 QString creditWhere(const QString &memberColumn, const QString &dateColumn, const QString &memberId,
@@ -118,7 +118,7 @@ void eachImported(const QString &memberId, const QString &asOf, const QString &a
     const QString where = creditWhere(QStringLiteral("m.duixiang"), QStringLiteral("d.riqi"), memberId, asOf, after,
                                       bound, QStringLiteral(" where m.chuli='新增' and d.leixing='会员' and "
                                                             "d.zhuangtai='有效'"));
-    LedgerSql::each(QStringLiteral("select m.duixiang, ifnull(sum(m.zengsong),0), ifnull(sum(m.yue),0) from "
+    LedgerSql::each(QStringLiteral("select m.duixiang, coalesce(sum(m.zengsong),0), coalesce(sum(m.yue),0) from "
                                    "qichudaorumingxi m join qichudaoru d on d.ID=m.daoruID")
                         + where + QStringLiteral(" group by m.duixiang"),
                     bound, [&sums](const QVariantList &r) {
@@ -142,8 +142,8 @@ QHash<QString, CreditSums> BalanceBook::creditSums(const QString &memberId, cons
     // by an expression, SQLite reads the table in its own order instead of
     // walking the member index with a lookup per row (a third of the time).
     LedgerSql::each(
-        QStringLiteral("select huiyuanid||'', ifnull(sum(") + kBonusGiven
-            + QStringLiteral("),0), ifnull(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值','会员卡升级','退套餐') "
+        QStringLiteral("select huiyuanid||'', coalesce(sum(") + kBonusGiven
+            + QStringLiteral("),0), coalesce(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值','会员卡升级','退套餐') "
                              "AND kaneijine>0 THEN kaneijine-(CASE WHEN zengsongjine>0 THEN zengsongjine ELSE 0 END) "
                              "ELSE 0 END),0) from huiyuanjiaofei")
             + where + QStringLiteral(" group by huiyuanid||''"),
@@ -168,7 +168,7 @@ void BalanceBook::eachBonusGiven(const QString &asOf, const QString &after,
                                       after, bound,
                                       QStringLiteral(" where zengsongjine<>0 and jiaofeileixing in ('办卡交费','会员充值',"
                                                      "'会员卡升级','退储值','积分兑换','积分兑换作废')"));
-    LedgerSql::each(QStringLiteral("select huiyuanid||'', ifnull(sum(") + kBonusGiven
+    LedgerSql::each(QStringLiteral("select huiyuanid||'', coalesce(sum(") + kBonusGiven
                         + QStringLiteral("),0) from huiyuanjiaofei") + where + QStringLiteral(" group by huiyuanid||''"),
                     bound, [&bonus](const QVariantList &r) { bonus(r.value(0).toString(), yuanToCents(r.value(1).toDouble())); });
     eachImported(QString(), asOf, after, [&bonus](const QString &member, const CreditSums &imported) {
@@ -206,7 +206,7 @@ qint64 BalanceBook::paidInCents(const QString &memberId)
 {
     // The top-up's first payment row carries what was paid in; a stored-value
     // refund's is what was handed back, negative.
-    return yuanToCents(value(QStringLiteral("select ifnull((select jiaofeijinE from huiyuan where ID=?),0)+ifnull((select "
+    return yuanToCents(value(QStringLiteral("select coalesce((select jiaofeijinE from huiyuan where ID=?),0)+coalesce((select "
                                             "sum(yingjiaojine) from huiyuanjiaofei where huiyuanid=? and jiaofeileixing in "
                                             "('会员充值','会员卡升级','退储值')),0)"),
                              {memberId, memberId})
@@ -217,8 +217,8 @@ static bool usesLedgerRow(const QString &memberId, const QString &itemId, qint64
                           const Entry &e)
 {
     return execOne(kLedgerInsert + QStringLiteral(
-                       "select ?,?,?,?,0,0,?,?,ifnull((select shengyujine from huiyuan where ID=?),0),"
-                       "ifnull((select ROUND(sum(shengyucishu),3) from huiyuantaocan where huiyuanID=? "
+                       "select ?,?,?,?,0,0,?,?,coalesce((select shengyujine from huiyuan where ID=?),0),"
+                       "coalesce((select ROUND(sum(shengyucishu),3) from huiyuantaocan where huiyuanID=? "
                        "and xiangmuID=?),0),?,?"),
                    {memberId, LedgerSql::now(), e.kind, itemId, up, down, memberId, memberId, itemId,
                     e.operatorName, e.remark},
@@ -235,8 +235,8 @@ bool UsesBook::add(const QString &memberId, const QString &itemId, qint64 uses, 
         refuse(QStringLiteral("找不到该会员"));
         return false;
     }
-    const int n = exec(QStringLiteral("update huiyuantaocan set zongcishu=ifnull(zongcishu,0)+?,"
-                                      "shengyucishu=ifnull(shengyucishu,0)+? where rowid=(select min(rowid) "
+    const int n = exec(QStringLiteral("update huiyuantaocan set zongcishu=coalesce(zongcishu,0)+?,"
+                                      "shengyucishu=coalesce(shengyucishu,0)+? where rowid=(select min(rowid) "
                                       "from huiyuantaocan where huiyuanID=? and xiangmuID=?)"),
                        {uses, uses, memberId, itemId});
     if (n < 0)
@@ -273,7 +273,7 @@ bool UsesBook::takeLeft(const QString &memberId, const QString &itemId, qint64 u
     // Inside BEGIN IMMEDIATE nobody else writes between this read and the updates;
     // each update still refuses to take more than its row holds.
     const QList<QVariantList> held = LedgerSql::rows(
-        QStringLiteral("select rowid,ifnull(shengyucishu,0) from huiyuantaocan where huiyuanID=? and xiangmuID=? "
+        QStringLiteral("select rowid,coalesce(shengyucishu,0) from huiyuantaocan where huiyuanID=? and xiangmuID=? "
                        "order by rowid"),
         {memberId, itemId});
     double total = 0;
@@ -285,8 +285,8 @@ bool UsesBook::takeLeft(const QString &memberId, const QString &itemId, qint64 u
         refuse(returned ? QStringLiteral("退回次数大于剩余次数") : QStringLiteral("该会员的套餐次数已不足"));
         return false;
     }
-    const QString counter = returned ? QStringLiteral("zongcishu=ifnull(zongcishu,0)-?")
-                                     : QStringLiteral("xiaofeicishu=ifnull(xiaofeicishu,0)+?");
+    const QString counter = returned ? QStringLiteral("zongcishu=coalesce(zongcishu,0)-?")
+                                     : QStringLiteral("xiaofeicishu=coalesce(xiaofeicishu,0)+?");
     double remaining = double(uses);
     for (const QVariantList &h : held) {
         if (remaining <= 1e-9)
@@ -310,8 +310,8 @@ bool UsesBook::giveBack(const QString &memberId, const QString &itemId, qint64 u
         return true;
     // The oldest row of the item takes them back; a member whose row is gone
     // (removed by hand) gets a new one, so the uses are not lost.
-    const int n = exec(QStringLiteral("update huiyuantaocan set shengyucishu=ifnull(shengyucishu,0)+?,"
-                                      "xiaofeicishu=CASE WHEN ifnull(xiaofeicishu,0)>? THEN ifnull(xiaofeicishu,0)-? ELSE 0 END "
+    const int n = exec(QStringLiteral("update huiyuantaocan set shengyucishu=coalesce(shengyucishu,0)+?,"
+                                      "xiaofeicishu=CASE WHEN coalesce(xiaofeicishu,0)>? THEN coalesce(xiaofeicishu,0)-? ELSE 0 END "
                                       "where rowid=(select min(rowid) "
                                       "from huiyuantaocan where huiyuanID=? and xiangmuID=?)"),
                        {uses, uses, uses, memberId, itemId});
@@ -327,7 +327,7 @@ bool UsesBook::giveBack(const QString &memberId, const QString &itemId, qint64 u
 
 double UsesBook::left(const QString &memberId, const QString &itemId)
 {
-    return value(QStringLiteral("select ifnull(sum(shengyucishu),0) from huiyuantaocan where huiyuanID=? and "
+    return value(QStringLiteral("select coalesce(sum(shengyucishu),0) from huiyuantaocan where huiyuanID=? and "
                                 "xiangmuID=?"),
                  {memberId, itemId})
         .toDouble();
@@ -363,7 +363,7 @@ bool PointsBook::changeUnfiled(const QString &memberId, double delta, const Entr
 
 double PointsBook::points(const QString &memberId)
 {
-    return value(QStringLiteral("select ifnull(shengyujifen,0) from huiyuanjifen where huiyuanid=? order by ID "
+    return value(QStringLiteral("select coalesce(shengyujifen,0) from huiyuanjifen where huiyuanid=? order by ID "
                                 "desc LIMIT 1"),
                  {memberId})
         .toDouble();
@@ -401,7 +401,7 @@ double StockBook::stock(const QString &productId)
 
 double StockBook::onHand(const QString &productId)
 {
-    return value(QStringLiteral("select ifnull(sum(shuliang),0) from chanpinkucun where chanpinID=?"), {productId})
+    return value(QStringLiteral("select coalesce(sum(shuliang),0) from chanpinkucun where chanpinID=?"), {productId})
         .toDouble();
 }
 
@@ -459,7 +459,7 @@ DebtBook::Open DebtBook::open(const QString &documentId)
     for (const bool sale : {true, false}) {
         const QString table = sale ? QStringLiteral("huiyuanxiaofei") : QStringLiteral("huiyuanjiaofei");
         const QList<QVariantList> r = LedgerSql::rows(
-            QStringLiteral("select count(*),max(huiyuanid),CAST(ROUND(ifnull(sum(qiankuanjine),0)*100) AS INTEGER) "
+            QStringLiteral("select count(*),max(huiyuanid),CAST(ROUND(coalesce(sum(qiankuanjine),0)*100) AS INTEGER) "
                            "from ")
                 + table + QStringLiteral(" where ID=?"),
             {documentId});
@@ -482,7 +482,7 @@ DebtBook::Open DebtBook::openingDebt(const QString &documentId)
 {
     Open o;
     const QList<QVariantList> r = LedgerSql::rows(
-        QStringLiteral("select duixiang, CAST(ROUND(ifnull(qiankuanweihuan,0)*100) AS INTEGER) from qichudaorumingxi "
+        QStringLiteral("select duixiang, CAST(ROUND(coalesce(qiankuanweihuan,0)*100) AS INTEGER) from qichudaorumingxi "
                        "where qiankuandanhao=?"),
         {documentId});
     if (r.size() == 1) {
@@ -566,7 +566,7 @@ QList<DebtBook::Open> DebtBook::openOf(const QString &memberId)
         const QString day = sale ? QStringLiteral("xiaofeiriqi") : QStringLiteral("jiaofeiriqi");
         const QList<QVariantList> r = LedgerSql::rows(
             QStringLiteral("select ID,min(") + day
-                + QStringLiteral("),CAST(ROUND(ifnull(sum(qiankuanjine),0)*100) AS INTEGER) from ") + table
+                + QStringLiteral("),CAST(ROUND(coalesce(sum(qiankuanjine),0)*100) AS INTEGER) from ") + table
                 + QStringLiteral(" where huiyuanid=? and ID in (select ID from ") + table
                 + QStringLiteral(" where huiyuanid=? and qiankuanjine<>0) group by ID order by ID"),
             {memberId, memberId});
@@ -611,9 +611,9 @@ bool DebtBook::cancelSaleDebt(const QString &saleId)
 
 qint64 DebtBook::memberDebt(const QString &memberId)
 {
-    return value(QStringLiteral("select CAST(ROUND(((select ifnull(sum(qiankuanjine),0) from huiyuanxiaofei where "
-                                "huiyuanid=?)+(select ifnull(sum(qiankuanjine),0) from huiyuanjiaofei where "
-                                "huiyuanid=?)+(select ifnull(sum(qiankuanweihuan),0) from qichudaorumingxi where "
+    return value(QStringLiteral("select CAST(ROUND(((select coalesce(sum(qiankuanjine),0) from huiyuanxiaofei where "
+                                "huiyuanid=?)+(select coalesce(sum(qiankuanjine),0) from huiyuanjiaofei where "
+                                "huiyuanid=?)+(select coalesce(sum(qiankuanweihuan),0) from qichudaorumingxi where "
                                 "duixiang=? and qiankuandanhao is not null))*100) AS INTEGER)"),
                  {memberId, memberId, memberId})
         .toLongLong();

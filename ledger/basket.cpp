@@ -229,7 +229,7 @@ void Basket::close()
 
 void Basket::refreshUses()
 {
-    exec(QStringLiteral("update temphuiyuantaocanxiaofei set bencixiaofeicishu=(select ifnull(sum(shuliang),0) from "
+    exec(QStringLiteral("update temphuiyuantaocanxiaofei set bencixiaofeicishu=(select coalesce(sum(shuliang),0) from "
                         "tempxiaofeimingxi t where t.ID=? and t.xiaofeileixing=? and "
                         "t.xiangmuID=temphuiyuantaocanxiaofei.xiangmuID)"),
          {m_saleId, kPackageUse});
@@ -243,7 +243,7 @@ qint64 Basket::usesLeft(const QString &itemId) const
     const QString member = !m_memberId.isEmpty()
                                ? m_memberId
                                : value(QStringLiteral("select huiyuanID from temphuiyuantaocanxiaofei LIMIT 1")).toString();
-    const double left = value(QStringLiteral("select ifnull(sum(shengyucishu),0) from huiyuantaocan where huiyuanID=? "
+    const double left = value(QStringLiteral("select coalesce(sum(shengyucishu),0) from huiyuantaocan where huiyuanID=? "
                                              "and xiangmuID=?"),
                               {member, itemId})
                             .toDouble();
@@ -252,7 +252,7 @@ qint64 Basket::usesLeft(const QString &itemId) const
 
 qint64 Basket::usesPending(const QString &itemId) const
 {
-    return value(QStringLiteral("select ifnull(sum(shuliang),0) from tempxiaofeimingxi where ID=? and "
+    return value(QStringLiteral("select coalesce(sum(shuliang),0) from tempxiaofeimingxi where ID=? and "
                                 "xiaofeileixing=? and xiangmuID=?"),
                  {m_saleId, kPackageUse, itemId})
         .toLongLong();
@@ -260,7 +260,7 @@ qint64 Basket::usesPending(const QString &itemId) const
 
 double Basket::quantityOf(const QString &type, const QString &itemId) const
 {
-    return value(QStringLiteral("select ifnull(sum(shuliang),0) from tempxiaofeimingxi where ID=? and "
+    return value(QStringLiteral("select coalesce(sum(shuliang),0) from tempxiaofeimingxi where ID=? and "
                                 "xiaofeileixing=? and xiangmuID=?"),
                  {m_saleId, type, itemId})
         .toDouble();
@@ -349,7 +349,7 @@ QList<CommissionRow> Basket::commissions(const QString &lineKey) const
 {
     QList<CommissionRow> out;
     const QList<QVariantList> rows = LedgerSql::rows(
-        QStringLiteral("select yuangongID,tichengfangshi,jisuanfangshi,ifnull(tichengbili,0),ifnull(tichengjine,0) "
+        QStringLiteral("select yuangongID,tichengfangshi,jisuanfangshi,coalesce(tichengbili,0),coalesce(tichengjine,0) "
                        "from temptichengmingxi where xiaofeiID=? and titleID=? order by rowid"),
         {m_saleId, lineKey});
     for (const QVariantList &r : rows) {
@@ -375,11 +375,11 @@ bool Basket::isEmpty() const
 qint64 Basket::moneyCents(const QString &type) const
 {
     if (type.isEmpty())
-        return value(QStringLiteral("select CAST(ROUND(ifnull(sum(jine),0)*100) AS INTEGER) from tempxiaofeimingxi "
+        return value(QStringLiteral("select CAST(ROUND(coalesce(sum(jine),0)*100) AS INTEGER) from tempxiaofeimingxi "
                                     "where ID=? and xiaofeileixing!=?"),
                      {m_saleId, kPackageUse})
             .toLongLong();
-    return value(QStringLiteral("select CAST(ROUND(ifnull(sum(jine),0)*100) AS INTEGER) from tempxiaofeimingxi "
+    return value(QStringLiteral("select CAST(ROUND(coalesce(sum(jine),0)*100) AS INTEGER) from tempxiaofeimingxi "
                                 "where ID=? and xiaofeileixing=?"),
                  {m_saleId, type})
         .toLongLong();
@@ -387,7 +387,7 @@ qint64 Basket::moneyCents(const QString &type) const
 
 qint64 Basket::usesTotal() const
 {
-    return value(QStringLiteral("select ifnull(sum(shuliang),0) from tempxiaofeimingxi where ID=? and xiaofeileixing=?"),
+    return value(QStringLiteral("select coalesce(sum(shuliang),0) from tempxiaofeimingxi where ID=? and xiaofeileixing=?"),
                  {m_saleId, kPackageUse})
         .toLongLong();
 }
@@ -402,10 +402,10 @@ int Basket::moneyLineCount() const
 BasketTotals Basket::totals() const
 {
     const QList<QVariantList> rows = LedgerSql::rows(
-        QStringLiteral("select CAST(ROUND(ifnull(sum(case when xiaofeileixing=? then jine end),0)*100) AS INTEGER),"
-                       "CAST(ROUND(ifnull(sum(case when xiaofeileixing=? then jine end),0)*100) AS INTEGER),"
-                       "CAST(ROUND(ifnull(sum(case when xiaofeileixing!=? then jine end),0)*100) AS INTEGER),"
-                       "ifnull(sum(case when xiaofeileixing=? then shuliang end),0),"
+        QStringLiteral("select CAST(ROUND(coalesce(sum(case when xiaofeileixing=? then jine end),0)*100) AS INTEGER),"
+                       "CAST(ROUND(coalesce(sum(case when xiaofeileixing=? then jine end),0)*100) AS INTEGER),"
+                       "CAST(ROUND(coalesce(sum(case when xiaofeileixing!=? then jine end),0)*100) AS INTEGER),"
+                       "coalesce(sum(case when xiaofeileixing=? then shuliang end),0),"
                        "count(case when xiaofeileixing!=? then 1 end) from tempxiaofeimingxi where ID=?"),
         {QStringLiteral("服务项目"), QStringLiteral("产品"), kPackageUse, kPackageUse, kPackageUse, m_saleId});
     BasketTotals t;

@@ -29,8 +29,8 @@ CardType cardType(const QString &name)
 {
     CardType t;
     const QList<QVariantList> r = LedgerSql::rows(
-        QStringLiteral("select ifnull(jiage,0),ifnull(kaneijine,0),ifnull(fuwuzekou,1),ifnull(chanpinzekou,1),"
-                       "ifnull(taocanzekou,1) from huiyuanka where name=?"),
+        QStringLiteral("select coalesce(jiage,0),coalesce(kaneijine,0),coalesce(fuwuzekou,1),coalesce(chanpinzekou,1),"
+                       "coalesce(taocanzekou,1) from huiyuanka where name=?"),
         {name});
     if (!r.isEmpty()) {
         const QVariantList &c = r.first();
@@ -130,7 +130,7 @@ CardUpgradeQuote CardUpgrades::quote(const QString &memberId, const QString &new
     CardUpgradeQuote q;
     q.newType = newType;
     const QList<QVariantList> member =
-        LedgerSql::rows(QStringLiteral("select ifnull(type,''),name from huiyuan where ID=?"), {memberId});
+        LedgerSql::rows(QStringLiteral("select coalesce(type,''),name from huiyuan where ID=?"), {memberId});
     if (member.isEmpty()) {
         q.error = QStringLiteral("只能给已登记的会员升级会员卡，请先选择一个会员");
         return q;
@@ -177,7 +177,7 @@ QList<CardUpgrades::Change> CardUpgrades::history(const QString &memberId)
 {
     QList<Change> out;
     for (const QVariantList &r : LedgerSql::rows(
-             QStringLiteral("select ID,riqi,jiuka,xinka,ifnull(yingjiaojine,0),ifnull(kaneijine,0),ifnull(shifujine,0),"
+             QStringLiteral("select ID,riqi,jiuka,xinka,coalesce(yingjiaojine,0),coalesce(kaneijine,0),coalesce(shifujine,0),"
                             "caozuoyuan,beizhu from huiyuankabiandong where huiyuanid=? order by riqi desc, ID desc"),
              {memberId})) {
         Change c;

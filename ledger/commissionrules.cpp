@@ -14,7 +14,7 @@ CommissionRule find(const QString &itemId, const QString &itemType, const QStrin
 {
     CommissionRule rule;
     const QList<QVariantList> rows = LedgerSql::rows(
-        QStringLiteral("select jisuanfanshi,ifnull(tichengbili,0),ifnull(tichengjiner,0) from tichengshezhi "
+        QStringLiteral("select jisuanfanshi,coalesce(tichengbili,0),coalesce(tichengjiner,0) from tichengshezhi "
                        "where xiangmuID=? and xiangmuleixing=? and tichengfangshi=? and yuangongleixing in (?,'所有员工') "
                        "order by case when yuangongleixing='所有员工' then 1 else 0 end, rowid LIMIT 1"),
         {itemId, itemType, orderMode, employeeType});

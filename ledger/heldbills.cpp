@@ -123,11 +123,11 @@ LedgerResult holdOnce(const QString &basketId, const QString &memberId, const QS
         && bookingBefore.isEmpty())
         bookingBefore = stateNow;
     if (!tx.failed()) {
-        const qint64 cents = value(QStringLiteral("select CAST(ROUND(ifnull(sum(jine),0)*100) AS INTEGER) from "
+        const qint64 cents = value(QStringLiteral("select CAST(ROUND(coalesce(sum(jine),0)*100) AS INTEGER) from "
                                                   "tempxiaofeimingxi where ID=? and xiaofeileixing!=?"),
                                    {basketId, kPackageUse})
                                  .toLongLong();
-        const double uses = value(QStringLiteral("select ifnull(sum(shuliang),0) from tempxiaofeimingxi where ID=? "
+        const double uses = value(QStringLiteral("select coalesce(sum(shuliang),0) from tempxiaofeimingxi where ID=? "
                                                  "and xiaofeileixing=?"),
                                   {basketId, kPackageUse})
                                 .toDouble();

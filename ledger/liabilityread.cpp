@@ -33,7 +33,7 @@ struct Members
 
     void read()
     {
-        LedgerSql::each(QStringLiteral("select ID, name, ifnull(login_time,''), ifnull(shengyujine,0) from huiyuan"),
+        LedgerSql::each(QStringLiteral("select ID, name, coalesce(login_time,''), coalesce(shengyujine,0) from huiyuan"),
                         {}, [this](const QVariantList &r) {
                             list << Member{r.value(0).toString(), r.value(1).toString(), r.value(2).toString(),
                                            yuanToCents(r.value(3).toDouble())};
@@ -89,11 +89,11 @@ struct Pricing
     {
         rows.resize(members.size());
         priced.resize(members.size());
-        LedgerSql::each(QStringLiteral("select ID, ifnull(xiaoshoujiage,0) from fuwuxiangmu"), {},
+        LedgerSql::each(QStringLiteral("select ID, coalesce(xiaoshoujiage,0) from fuwuxiangmu"), {},
                         [this](const QVariantList &r) { price.insert(r.value(0).toString(), r.value(1).toDouble()); });
         // Few rows put uses on a card; read as they are, they cost less than
         // grouped by the server.
-        LedgerSql::each(QStringLiteral("select ID, huiyuanid, ifnull(xiangmumingchen,''), ifnull(beizhu,''), CASE WHEN "
+        LedgerSql::each(QStringLiteral("select ID, huiyuanid, coalesce(xiangmumingchen,''), coalesce(beizhu,''), CASE WHEN "
                                        "biandongleixing in ('会员办卡','会员套餐充值') THEN 1 ELSE 0 END, biandongriqi, "
                                        "cishuzengjia from huiyuanyuebiandong where cishuzengjia>0"),
                         {}, [&](const QVariantList &r) {
@@ -109,7 +109,7 @@ struct Pricing
         // the server, SQLite would look each row up through the document index.
         payments.reserve(members.size());
         LedgerSql::each(QStringLiteral("select ID, CASE WHEN jiaofeileixing='套餐交费' THEN 1 ELSE 0 END, "
-                                       "ifnull(yingjiaojine,0), ifnull(kaneijine,0), ifnull(zengsongjine,0) from "
+                                       "coalesce(yingjiaojine,0), coalesce(kaneijine,0), coalesce(zengsongjine,0) from "
                                        "huiyuanjiaofei where jiaofeileixing in ('办卡交费','套餐交费')"),
                         {}, [this](const QVariantList &r) {
                             DocPayment &p = payments[r.value(0).toString()];
@@ -317,7 +317,7 @@ QList<LiabilityTotals> walk(const QStringList &moments, QVector<MemberLiability>
     // joined back, the server hashed 80,000 groups (spilling to disk) and read
     // the table twice. An item stored as NULL and as '' makes two partitions;
     // the later of their rows wins in apply() all the same.
-    LedgerSql::each(QStringLiteral("select ID, huiyuanid, ifnull(xiangmumingchen,''), dangshikaneiyue, dangshikaneicishu "
+    LedgerSql::each(QStringLiteral("select ID, huiyuanid, coalesce(xiangmumingchen,''), dangshikaneiyue, dangshikaneicishu "
                                    "from (select ID, huiyuanid, xiangmumingchen, dangshikaneiyue, dangshikaneicishu, "
                                    "lead(ID) over (partition by huiyuanid, xiangmumingchen order by ID) as later from "
                                    "huiyuanyuebiandong where biandongriqi<=?) t where later is null"),
@@ -326,9 +326,9 @@ QList<LiabilityTotals> walk(const QStringList &moments, QVector<MemberLiability>
     // registered (a balance brought over from before the ledger), or what the
     // card holds when there is no row at all.
     QVector<qint64> opening(n);
-    LedgerSql::each(QStringLiteral("select h.ID, (select ifnull(y.dangshikaneiyue,0)-ifnull(y.yuezengjia,0)+"
-                                   "ifnull(y.yuejianshao,0) from huiyuanyuebiandong y where y.huiyuanid=h.ID order by "
-                                   "y.ID LIMIT 1), ifnull(h.shengyujine,0) from huiyuan h where not exists (select 1 from "
+    LedgerSql::each(QStringLiteral("select h.ID, (select coalesce(y.dangshikaneiyue,0)-coalesce(y.yuezengjia,0)+"
+                                   "coalesce(y.yuejianshao,0) from huiyuanyuebiandong y where y.huiyuanid=h.ID order by "
+                                   "y.ID LIMIT 1), coalesce(h.shengyujine,0) from huiyuan h where not exists (select 1 from "
                                    "huiyuanyuebiandong x where x.huiyuanid=h.ID and x.biandongriqi<=?)"),
                     {first}, [&](const QVariantList &r) {
                         const int m = members.of(r.value(0).toString());
@@ -338,7 +338,7 @@ QList<LiabilityTotals> walk(const QStringList &moments, QVector<MemberLiability>
     // What moved after it, up to the last moment, in the order of its clock.
     QList<QVariantList> later;
     if (moments.size() > 1)
-        later = LedgerSql::rows(QStringLiteral("select ID, huiyuanid, ifnull(xiangmumingchen,''), dangshikaneiyue, "
+        later = LedgerSql::rows(QStringLiteral("select ID, huiyuanid, coalesce(xiangmumingchen,''), dangshikaneiyue, "
                                                "dangshikaneicishu, biandongriqi from huiyuanyuebiandong where "
                                                "biandongriqi>? and biandongriqi<=? order by biandongriqi, ID"),
                                 {first, moments.last()});

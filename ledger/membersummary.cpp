@@ -10,16 +10,16 @@
 namespace {
 // One row: the card's columns, then each sum by its own key lookup.
 const char *kRead =
-    "select h.ID,h.name,h.type,h.birthday,h.phone,h.guwenrenyuan,h.jifen,ifnull(h.shengyujine,0),"
+    "select h.ID,h.name,h.type,h.birthday,h.phone,h.guwenrenyuan,h.jifen,coalesce(h.shengyujine,0),"
     "(select name from yuangong where ID=h.guwenrenyuan),"
-    "ifnull(h.jiaofeijinE,0)+ifnull((select sum(yingjiaojine) from huiyuanjiaofei where huiyuanid=h.ID and "
+    "coalesce(h.jiaofeijinE,0)+coalesce((select sum(yingjiaojine) from huiyuanjiaofei where huiyuanid=h.ID and "
     "jiaofeileixing in ('会员充值','会员卡升级','退储值')),0),"
-    "ifnull((select ROUND(sum(jine),3) from huiyuanxiaofei where huiyuanid=h.ID),0),"
+    "coalesce((select ROUND(sum(jine),3) from huiyuanxiaofei where huiyuanid=h.ID),0),"
     "(select shengyujifen from huiyuanjifen where huiyuanid=h.ID order by ID desc LIMIT 1),"
-    "(select ifnull(sum(qiankuanjine),0) from huiyuanxiaofei where huiyuanid=h.ID)+(select ifnull(sum(qiankuanjine),0) "
-    "from huiyuanjiaofei where huiyuanid=h.ID)+(select ifnull(sum(qiankuanweihuan),0) from qichudaorumingxi where "
+    "(select coalesce(sum(qiankuanjine),0) from huiyuanxiaofei where huiyuanid=h.ID)+(select coalesce(sum(qiankuanjine),0) "
+    "from huiyuanjiaofei where huiyuanid=h.ID)+(select coalesce(sum(qiankuanweihuan),0) from qichudaorumingxi where "
     "duixiang=h.ID and qiankuandanhao is not null),"
-    "(select ifnull(sum(shengyucishu),0) from huiyuantaocan where huiyuanID=h.ID) "
+    "(select coalesce(sum(shengyucishu),0) from huiyuantaocan where huiyuanID=h.ID) "
     "from huiyuan h where h.ID=?";
 
 QStringList ids(const QList<QVariantList> &rows)
@@ -87,7 +87,7 @@ bool MemberSummary::exists(const QString &memberId)
 
 QString MemberSummary::cardExpiry(const QString &memberId)
 {
-    return LedgerSql::value(QStringLiteral("select ifnull(daoqi_time,'') from huiyuan where ID=?"), {memberId})
+    return LedgerSql::value(QStringLiteral("select coalesce(daoqi_time,'') from huiyuan where ID=?"), {memberId})
         .toString()
         .trimmed();
 }

@@ -71,7 +71,7 @@ static LedgerResult issueCardOnce(const CardIssue &c)
     if (memberExists(c.memberId))
         refuse(QStringLiteral("会员编号已经存在"));
     const QList<QVariantList> card = LedgerSql::rows(
-        QStringLiteral("select ifnull(kaneijine,0) from huiyuanka where name=?"), {c.cardType});
+        QStringLiteral("select coalesce(kaneijine,0) from huiyuanka where name=?"), {c.cardType});
     if (card.isEmpty())
         refuse(QStringLiteral("请选择一个有效的会员卡类型"));
     const qint64 valueCents = card.isEmpty() ? 0 : yuanToCents(card.first().value(0).toDouble());
@@ -82,7 +82,7 @@ static LedgerResult issueCardOnce(const CardIssue &c)
     qint64 packageCents = 0;
     if (!c.packageId.isEmpty() && c.packageId != QLatin1String("0")) {
         const QList<QVariantList> lines = LedgerSql::rows(
-            QStringLiteral("select xiangmuID,ifnull(fuwucishu,0),ifnull(zongjia,0) from taocanmingxi where taocanID=? "
+            QStringLiteral("select xiangmuID,coalesce(fuwucishu,0),coalesce(zongjia,0) from taocanmingxi where taocanID=? "
                            "order by rowid"),
             {c.packageId});
         if (lines.isEmpty())

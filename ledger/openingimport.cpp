@@ -239,7 +239,7 @@ struct ShopNow
     void load(ImportKind kind)
     {
         if (kind == ImportKind::Members) {
-            for (const QVariantList &r : LedgerSql::rows(QStringLiteral("select ID, ifnull(phone,'') from huiyuan"))) {
+            for (const QVariantList &r : LedgerSql::rows(QStringLiteral("select ID, coalesce(phone,'') from huiyuan"))) {
                 members.insert(r.value(0).toString());
                 const QString phone = r.value(1).toString().trimmed();
                 if (!phone.isEmpty())
@@ -816,8 +816,8 @@ LedgerResult takeBackOnce(const QString &doc, const QString &operatorName)
     const QString since = head.first().value(1).toString();
     const QString remark = QStringLiteral("期初单：") + doc;
     const QList<QVariantList> lines = LedgerSql::rows(
-        QStringLiteral("select duixiang, chuli, ifnull(jiuzhi,''), hanghao, "
-                       "CAST(ROUND(ifnull(qiankuan,0)*100) AS INTEGER), CAST(ROUND(ifnull(qiankuanweihuan,0)*100) AS INTEGER) "
+        QStringLiteral("select duixiang, chuli, coalesce(jiuzhi,''), hanghao, "
+                       "CAST(ROUND(coalesce(qiankuan,0)*100) AS INTEGER), CAST(ROUND(coalesce(qiankuanweihuan,0)*100) AS INTEGER) "
                        "from qichudaorumingxi where daoruID=? order by hanghao"),
         {doc});
     const bool members = kind == OpeningImportFields::kindName(ImportKind::Members);
@@ -839,9 +839,9 @@ LedgerResult takeBackOnce(const QString &doc, const QString &operatorName)
                 return value(sql + after.arg(timeColumn) + QStringLiteral(" LIMIT 1"), values + at).isValid();
             };
             const bool moved =
-                any(QStringLiteral("select 1 from huiyuanyuebiandong where huiyuanid=? and ifnull(beizhu,'')<>?"),
+                any(QStringLiteral("select 1 from huiyuanyuebiandong where huiyuanid=? and coalesce(beizhu,'')<>?"),
                     QStringLiteral("biandongriqi"), {id, remark})
-                || any(QStringLiteral("select 1 from huiyuanjifen where huiyuanid=? and ifnull(beizhu,'')<>?"),
+                || any(QStringLiteral("select 1 from huiyuanjifen where huiyuanid=? and coalesce(beizhu,'')<>?"),
                        QStringLiteral("biandongriqi"), {id, remark})
                 || any(QStringLiteral("select 1 from huiyuanxiaofei where huiyuanid=?"), QStringLiteral("xiaofeiriqi"), {id})
                 || any(QStringLiteral("select 1 from huiyuanjiaofei where huiyuanid=?"), QStringLiteral("jiaofeiriqi"), {id})
@@ -1202,7 +1202,7 @@ int exportSheet(ImportKind kind, const QString &path, QString *error)
             uses[u.value(0).toString()] << u.value(1).toString() + QLatin1Char(':') + QString::number(u.value(2).toDouble());
         // In the order of fields(Members).
         for (const QVariantList &m : LedgerSql::rows(QStringLiteral(
-                 "select ID,name,sex,phone,substr(birthday,1,10),type,ifnull(jifen,0),substr(daoqi_time,1,10),address,"
+                 "select ID,name,sex,phone,substr(birthday,1,10),type,coalesce(jifen,0),substr(daoqi_time,1,10),address,"
                  "jieshaoren,within_code,height,age,beizhu from huiyuan order by ID"))) {
             const QString id = m.value(0).toString();
             const StoredValue v = BalanceBook::storedValue(id);

@@ -37,7 +37,7 @@ qint64 cents(const QVariant &v)
 // A sale that counts: not voided, not a void's reversing document. Rows that
 // only repay an old debt are takings of their day, not a visit.
 const QString kCountedSale = QStringLiteral(
-    "not (ifnull(a.beizhu,'')='会员还款' and ifnull(a.xiaofeijine,0)=0) and not exists (select 1 from "
+    "not (coalesce(a.beizhu,'')='会员还款' and coalesce(a.xiaofeijine,0)=0) and not exists (select 1 from "
     "xiaofeizuofei z where z.ID=a.ID) and not exists (select 1 from xiaofeizuofei z where z.zuofeiID=a.ID)");
 
 struct Bill
@@ -55,7 +55,7 @@ QList<Bill> billsOf(const QString &from, const QString &to)
 {
     QList<Bill> out;
     for (const QVariantList &r :
-         rows(QStringLiteral("select a.ID, max(a.huiyuanid), min(a.xiaofeiriqi), sum(ifnull(a.xiaofeijine,0)) from "
+         rows(QStringLiteral("select a.ID, max(a.huiyuanid), min(a.xiaofeiriqi), sum(coalesce(a.xiaofeijine,0)) from "
                              "huiyuanxiaofei a where a.xiaofeiriqi>=? and a.xiaofeiriqi<=? and ")
                   + kCountedSale + QStringLiteral(" group by a.ID order by min(a.xiaofeiriqi), a.ID"),
               {from, to}))
@@ -149,7 +149,7 @@ QList<StylistFigures> OwnerFigures::stylists(const QDate &from, const QDate &to)
     // Money of each item on each sale, and how many lines it came in.
     QHash<QString, QPair<qint64, int>> itemMoney;
     for (const QVariantList &r :
-         rows(QStringLiteral("select m.ID, m.xiangmuID, sum(ifnull(m.jine,0)), count(*) from xiaofeimingxi m where "
+         rows(QStringLiteral("select m.ID, m.xiangmuID, sum(coalesce(m.jine,0)), count(*) from xiaofeimingxi m where "
                              "m.ID in (") + periodSales + QStringLiteral(") group by m.ID, m.xiangmuID"),
               {start, end}))
         itemMoney.insert(r.value(0).toString() + QLatin1Char('\n') + r.value(1).toString(),
@@ -393,7 +393,7 @@ QList<FollowUp> OwnerFigures::followUps(const QDate &from, const QDate &to)
 {
     // Served at most as many days before the period as the longest follow-up wait.
     const int longest =
-        LedgerSql::value(QStringLiteral("select ifnull(max(huifangshijian),0) from fuwuxiangmu where shifouhuifan='是'"))
+        LedgerSql::value(QStringLiteral("select coalesce(max(huifangshijian),0) from fuwuxiangmu where shifouhuifan='是'"))
             .toInt();
     QList<FollowUp> out;
     if (longest <= 0)
@@ -403,7 +403,7 @@ QList<FollowUp> OwnerFigures::followUps(const QDate &from, const QDate &to)
     // stylist and an assistant has both).
     QHash<QString, QStringList> servedBy;
     for (const QVariantList &r :
-         rows(QStringLiteral("select t.xiaofeiID, t.xiangmuID, ifnull(y.name,t.yuangongID) from tichengmingxi t left "
+         rows(QStringLiteral("select t.xiaofeiID, t.xiangmuID, coalesce(y.name,t.yuangongID) from tichengmingxi t left "
                              "join yuangong y on y.ID=t.yuangongID where t.beizhu='消费提成' and t.xiaofeiID in (select "
                              "ID from huiyuanxiaofei where xiaofeiriqi>=? and xiaofeiriqi<=?) order by t.rowid"),
               {start, end})) {

@@ -32,8 +32,8 @@ void listPackage(const QString &memberId, const QString &packageId)
     if (memberId.isEmpty())
         return;
     execSingle(kColumns
-                   + QStringLiteral("select ?,a.xiangmuID,ifnull(b.name,a.xiangmuID),ifnull(b.xiaoshoujiage,a.yuanjia),"
-                                    "a.fuwucishu,ifnull(b.xiaoshoujiage,a.yuanjia),0,a.fuwucishu,0,a.fuwucishu,0 "
+                   + QStringLiteral("select ?,a.xiangmuID,coalesce(b.name,a.xiangmuID),coalesce(b.xiaoshoujiage,a.yuanjia),"
+                                    "a.fuwucishu,coalesce(b.xiaoshoujiage,a.yuanjia),0,a.fuwucishu,0,a.fuwucishu,0 "
                                     "from taocanmingxi a left join fuwuxiangmu b on a.xiangmuID=b.ID where a.taocanID=?"),
                {memberId, packageId});
 }
@@ -65,7 +65,7 @@ QString packagePrice(const QString &packageId)
 
 qint64 lastRow()
 {
-    return LedgerSql::value(QStringLiteral("select ifnull(max(rowid),0) from temphuiyuantaocan")).toLongLong();
+    return LedgerSql::value(QStringLiteral("select coalesce(max(rowid),0) from temphuiyuantaocan")).toLongLong();
 }
 
 bool chargeAfter(qint64 row, double *charge)
@@ -87,7 +87,7 @@ QList<Item> itemsToBuy()
 {
     QList<Item> out;
     const QList<QVariantList> rows = LedgerSql::rows(
-        QStringLiteral("select a.xiangmuID, ifnull(b.name,a.xiangmuname), sum(a.bencishu) from temphuiyuantaocan a "
+        QStringLiteral("select a.xiangmuID, coalesce(b.name,a.xiangmuname), sum(a.bencishu) from temphuiyuantaocan a "
                        "left join fuwuxiangmu b on a.xiangmuID=b.ID where a.bencishu>0 group by a.xiangmuID"));
     for (const QVariantList &r : rows)
         out << Item{r.value(0).toString(), r.value(1).toString(), r.value(2).toDouble()};

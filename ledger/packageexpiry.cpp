@@ -53,8 +53,8 @@ LedgerResult extendOnce(const QString &memberId, const QString &itemId, const QD
         // A ledger row that changes nothing: the member's history shows the extension.
         execOne(QStringLiteral("insert into huiyuanyuebiandong(huiyuanid,biandongriqi,biandongleixing,xiangmumingchen,"
                                "yuezengjia,yuejianshao,cishuzengjia,cishujianshao,dangshikaneiyue,dangshikaneicishu,"
-                               "caozuoyuan,beizhu) select ?,?,'套餐延期',?,0,0,0,0,ifnull((select shengyujine from huiyuan "
-                               "where ID=?),0),ifnull((select ROUND(sum(shengyucishu),3) from huiyuantaocan where "
+                               "caozuoyuan,beizhu) select ?,?,'套餐延期',?,0,0,0,0,coalesce((select shengyujine from huiyuan "
+                               "where ID=?),0),coalesce((select ROUND(sum(shengyucishu),3) from huiyuantaocan where "
                                "huiyuanID=? and xiangmuID=?),0),?,?"),
                 {memberId, LedgerSql::now(), itemId, memberId, memberId, itemId, operatorName, note},
                 QStringLiteral("变动记录未写入"));
@@ -130,7 +130,7 @@ bool PackageExpiry::isPast(const QString &expiry)
 
 QString PackageExpiry::expiry(const QString &memberId, const QString &itemId)
 {
-    return value(QStringLiteral("select max(ifnull(daoqiriqi,'')) from huiyuantaocan where huiyuanID=? and xiangmuID=?"),
+    return value(QStringLiteral("select max(coalesce(daoqiriqi,'')) from huiyuantaocan where huiyuanID=? and xiangmuID=?"),
                  {memberId, itemId})
         .toString();
 }
@@ -181,8 +181,8 @@ QList<HeldPackageItem> PackageExpiry::itemsOf(const QString &memberId)
 {
     QList<HeldPackageItem> out;
     for (const QVariantList &r : LedgerSql::rows(
-             QStringLiteral("select a.xiangmuID,ifnull(max(b.name),a.xiangmuID),ROUND(sum(a.shengyucishu),3),"
-                            "max(ifnull(a.daoqiriqi,'')) from huiyuantaocan a left join fuwuxiangmu b on b.ID=a.xiangmuID "
+             QStringLiteral("select a.xiangmuID,coalesce(max(b.name),a.xiangmuID),ROUND(sum(a.shengyucishu),3),"
+                            "max(coalesce(a.daoqiriqi,'')) from huiyuantaocan a left join fuwuxiangmu b on b.ID=a.xiangmuID "
                             "where a.huiyuanID=? group by a.xiangmuID order by a.xiangmuID"),
              {memberId})) {
         HeldPackageItem h;

@@ -96,13 +96,13 @@ static void reverseEarnings(const QString &memberId, const QString &refundId, do
             return;
         // A card issue or top-up books its points under 交费单, an upgrade
         // under 升级单: both were earned by money the refund hands back.
-        earned += value(QStringLiteral("select ifnull(sum(ifnull(jifenzengjia,0)-ifnull(jifenjianshao,0)),0) from "
+        earned += value(QStringLiteral("select coalesce(sum(coalesce(jifenzengjia,0)-coalesce(jifenjianshao,0)),0) from "
                                        "huiyuanjifen where huiyuanid=? and beizhu in (?,?)"),
                         {memberId, QStringLiteral("交费单：") + d.value(0).toString(),
                          QStringLiteral("升级单：") + d.value(0).toString()})
                       .toDouble();
     }
-    const double reversed = value(QStringLiteral("select ifnull(sum(ifnull(jifenjianshao,0)-ifnull(jifenzengjia,0)),0) "
+    const double reversed = value(QStringLiteral("select coalesce(sum(coalesce(jifenjianshao,0)-coalesce(jifenzengjia,0)),0) "
                                                  "from huiyuanjifen where huiyuanid=? and biandongleixing=?"),
                                   {memberId, entry.kind})
                                 .toDouble();
@@ -210,7 +210,7 @@ bool RefundWriter::isSale(const QString &documentId)
 
 SaleHeader RefundWriter::saleHeader(const QString &saleId)
 {
-    const QVariantList sale = LedgerSql::rows(QStringLiteral("select min(x.xiaofeiriqi),ifnull(sum(x.xiaofeijine),0),max(h.name) "
+    const QVariantList sale = LedgerSql::rows(QStringLiteral("select min(x.xiaofeiriqi),coalesce(sum(x.xiaofeijine),0),max(h.name) "
                                                   "from huiyuanxiaofei x left join huiyuan h on h.ID=x.huiyuanid "
                                                   "where x.ID=?"),
                                    {saleId})
@@ -226,7 +226,7 @@ PackageQuote RefundWriter::quotePackage(const QString &memberId, const QString &
 {
     PackageQuote q;
     q.itemId = itemId;
-    const QVariantList item = LedgerSql::rows(QStringLiteral("select name,ifnull(xiaoshoujiage,0) from fuwuxiangmu "
+    const QVariantList item = LedgerSql::rows(QStringLiteral("select name,coalesce(xiaoshoujiage,0) from fuwuxiangmu "
                                                              "where ID=?"),
                                               {itemId})
                                   .value(0);
@@ -254,8 +254,8 @@ PackageQuote RefundWriter::quotePackage(const QString &memberId, const QString &
         const QString remark = s.value(0).toString();
         const QString doc = remark.mid(remark.indexOf(QStringLiteral("：")) + 1);
         const QList<QVariantList> pay = LedgerSql::rows(
-            QStringLiteral("select max(jiaofeileixing),ifnull(sum(yingjiaojine),0),ifnull(sum(kaneijine),0),"
-                           "ifnull(sum(zengsongjine),0) from huiyuanjiaofei where ID=? and jiaofeileixing in "
+            QStringLiteral("select max(jiaofeileixing),coalesce(sum(yingjiaojine),0),coalesce(sum(kaneijine),0),"
+                           "coalesce(sum(zengsongjine),0) from huiyuanjiaofei where ID=? and jiaofeileixing in "
                            "('办卡交费','套餐交费')"),
             {doc});
         if (pay.isEmpty() || pay.first().value(0).isNull())
@@ -267,7 +267,7 @@ PackageQuote RefundWriter::quotePackage(const QString &memberId, const QString &
                                     ? p.value(1).toDouble() - (p.value(2).toDouble() - p.value(3).toDouble())
                                     : p.value(1).toDouble();
         const QList<QVariantList> items = LedgerSql::rows(
-            QStringLiteral("select y.xiangmumingchen,sum(y.cishuzengjia),max(ifnull(f.xiaoshoujiage,0)) from "
+            QStringLiteral("select y.xiangmumingchen,sum(y.cishuzengjia),max(coalesce(f.xiaoshoujiage,0)) from "
                            "huiyuanyuebiandong y left join fuwuxiangmu f on f.ID=y.xiangmumingchen where "
                            "y.huiyuanid=? and y.beizhu=? and y.cishuzengjia>0 group by y.xiangmumingchen"),
             {memberId, remark});
@@ -298,7 +298,7 @@ QList<PackageQuote> RefundWriter::packagesOf(const QString &memberId, const QStr
     if (!asOf.isEmpty()) {
         for (const QVariantList &i : LedgerSql::rows(
                  QStringLiteral("select xiangmumingchen from huiyuanyuebiandong where huiyuanid=? and "
-                                "ifnull(xiangmumingchen,'')<>'' and biandongriqi<=? group by xiangmumingchen "
+                                "coalesce(xiangmumingchen,'')<>'' and biandongriqi<=? group by xiangmumingchen "
                                 "order by min(ID)"),
                  {memberId, asOf})) {
             const PackageQuote q = quotePackage(memberId, i.value(0).toString(), asOf);
@@ -380,7 +380,7 @@ SaleVoidPreview RefundWriter::previewVoid(const QString &saleId)
 {
     SaleVoidPreview p;
     const QList<QVariantList> head = LedgerSql::rows(
-        QStringLiteral("select count(*),max(huiyuanid),ifnull(sum(qiankuanjine),0) from huiyuanxiaofei where ID=?"),
+        QStringLiteral("select count(*),max(huiyuanid),coalesce(sum(qiankuanjine),0) from huiyuanxiaofei where ID=?"),
         {saleId});
     if (saleId.isEmpty() || head.isEmpty() || head.first().value(0).toInt() == 0) {
         p.problem = QStringLiteral("找不到该消费单");
@@ -401,18 +401,18 @@ SaleVoidPreview RefundWriter::previewVoid(const QString &saleId)
     p.memberId = head.first().value(1).toString();
     p.openDebtCents = cents(head.first().value(2));
     const QString bill = QStringLiteral("消费单：") + saleId;
-    p.cardCents = cents(value(QStringLiteral("select ifnull(sum(ifnull(yuejianshao,0)-ifnull(yuezengjia,0)),0) from "
+    p.cardCents = cents(value(QStringLiteral("select coalesce(sum(coalesce(yuejianshao,0)-coalesce(yuezengjia,0)),0) from "
                                              "huiyuanyuebiandong where huiyuanid=? and beizhu=? and "
-                                             "ifnull(xiangmumingchen,'')=''"),
+                                             "coalesce(xiangmumingchen,'')=''"),
                               {p.memberId, bill}));
-    p.cashCents = cents(value(QStringLiteral("select ifnull(sum(shishoujine),0) from huiyuanxiaofei where ID=? and "
+    p.cashCents = cents(value(QStringLiteral("select coalesce(sum(shishoujine),0) from huiyuanxiaofei where ID=? and "
                                              "fukuanfangshi<>?"),
                               {saleId, QString::fromUtf8(kCardMethod)}));
-    p.repaidCents = cents(value(QStringLiteral("select ifnull(sum(shishoujine),0) from huiyuanxiaofei where ID=? and "
-                                               "beizhu='会员还款' and ifnull(xiaofeijine,0)=0 and "
-                                               "ifnull(yingshoujine,0)=0"),
+    p.repaidCents = cents(value(QStringLiteral("select coalesce(sum(shishoujine),0) from huiyuanxiaofei where ID=? and "
+                                               "beizhu='会员还款' and coalesce(xiaofeijine,0)=0 and "
+                                               "coalesce(yingshoujine,0)=0"),
                                 {saleId}));
-    p.points = value(QStringLiteral("select ifnull(sum(ifnull(jifenzengjia,0)-ifnull(jifenjianshao,0)),0) from "
+    p.points = value(QStringLiteral("select coalesce(sum(coalesce(jifenzengjia,0)-coalesce(jifenjianshao,0)),0) from "
                                     "huiyuanjifen where huiyuanid=? and beizhu=?"),
                      {p.memberId, bill})
                    .toDouble();
@@ -435,8 +435,8 @@ static LedgerResult voidSaleOnce(const SaleVoid &v)
     const bool walkIn = p.memberId == QLatin1String(kWalkInId);
     const QString bill = QStringLiteral("消费单：") + v.saleId;
     const QList<QVariantList> uses = LedgerSql::rows(
-        QStringLiteral("select xiangmumingchen,ROUND(sum(ifnull(cishujianshao,0)-ifnull(cishuzengjia,0))) from "
-                       "huiyuanyuebiandong where huiyuanid=? and beizhu=? and ifnull(xiangmumingchen,'')<>'' "
+        QStringLiteral("select xiangmumingchen,ROUND(sum(coalesce(cishujianshao,0)-coalesce(cishuzengjia,0))) from "
+                       "huiyuanyuebiandong where huiyuanid=? and beizhu=? and coalesce(xiangmumingchen,'')<>'' "
                        "group by xiangmumingchen order by min(ID)"),
         {p.memberId, bill});
     // A member deleted since (nothing left on the card then): what came in by
@@ -513,11 +513,11 @@ static LedgerResult voidSaleOnce(const SaleVoid &v)
     // The takings paid back, by the methods they came in (repayments too); the
     // first row carries the sale's totals and points, negated.
     const QList<QVariantList> totals = LedgerSql::rows(
-        QStringLiteral("select ifnull(sum(xiaofeijine),0),ifnull(sum(yingshoujine),0),ifnull(sum(qiandanjine),0) "
+        QStringLiteral("select coalesce(sum(xiaofeijine),0),coalesce(sum(yingshoujine),0),coalesce(sum(qiandanjine),0) "
                        "from huiyuanxiaofei where ID=?"),
         {v.saleId});
     QList<QVariantList> methods = LedgerSql::rows(
-        QStringLiteral("select fukuanfangshi,ifnull(sum(shishoujine),0) from huiyuanxiaofei where ID=? "
+        QStringLiteral("select fukuanfangshi,coalesce(sum(shishoujine),0) from huiyuanxiaofei where ID=? "
                        "group by fukuanfangshi having ROUND(sum(shishoujine),2)<>0 order by min(rowid)"),
         {v.saleId});
     if (methods.isEmpty())

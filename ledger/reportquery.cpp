@@ -2,6 +2,7 @@
 #include "takingsread.h"
 
 #include "ledgersql.h"
+#include "sqlstatements.h"
 #include "viewdeclarations.h"
 
 #include <QDate>
@@ -39,47 +40,9 @@ ViewFilter between(const QString &column, const QString &start, const QString &e
 
 } // namespace
 
-// Stored times are local text "yyyy-MM-dd hh:mm:ss", so a period is a half-open
-// range of day texts, worked out here and bound: the date indexes serve it on
-// both engines, and no engine's date functions are asked for it.
 bool ReportQuery::periodRange(const QString &period, const QDate &today, QString *from, QString *to)
 {
-    QDate a, b;
-    // Weeks start on Monday and, as strftime's %W counts them, never cross a new year.
-    auto week = [&](const QDate &day) {
-        const QDate monday = day.addDays(1 - day.dayOfWeek());
-        const QDate yearStart(day.year(), 1, 1);
-        a = qMax(monday, yearStart);
-        b = qMin(monday.addDays(7), yearStart.addYears(1));
-    };
-    const QDate month(today.year(), today.month(), 1);
-    const QDate quarter(today.year(), (today.month() - 1) / 3 * 3 + 1, 1);
-    const QDate year(today.year(), 1, 1);
-    if (period == QStringLiteral("今天"))
-        a = today, b = today.addDays(1);
-    else if (period == QStringLiteral("昨天"))
-        a = today.addDays(-1), b = today;
-    else if (period == QStringLiteral("本周"))
-        week(today);
-    else if (period == QStringLiteral("上周"))
-        week(today.addDays(-7));
-    else if (period == QStringLiteral("本月"))
-        a = month, b = month.addMonths(1);
-    else if (period == QStringLiteral("上月"))
-        a = month.addMonths(-1), b = month;
-    else if (period == QStringLiteral("本季"))
-        a = quarter, b = quarter.addMonths(3);
-    else if (period == QStringLiteral("上季"))
-        a = quarter.addMonths(-3), b = quarter;
-    else if (period == QStringLiteral("本年"))
-        a = year, b = year.addYears(1);
-    else if (period == QStringLiteral("上年"))
-        a = year.addYears(-1), b = year;
-    else
-        return false;
-    *from = a.toString(QStringLiteral("yyyy-MM-dd"));
-    *to = b.toString(QStringLiteral("yyyy-MM-dd"));
-    return true;
+    return SqlStatements::periodRange(period, today, from, to);
 }
 
 ViewFilter ReportQuery::dateFilter(const QString &period, const QString &column,

@@ -108,7 +108,7 @@ LedgerResult clearOnce(const QString &productId, const QString &operatorName)
         return finish(tx, QStringLiteral("库存清零失败"), QString());
     // Read inside the transaction: a document saved at another desk meanwhile is cleared too.
     const QList<QVariantList> product = LedgerSql::rows(
-        QStringLiteral("select name,ifnull(jinhuojiage,0) from chanpin where ID=?"), {productId});
+        QStringLiteral("select name,coalesce(jinhuojiage,0) from chanpin where ID=?"), {productId});
     if (product.isEmpty()) {
         refuse(QStringLiteral("找不到该产品，本次操作未保存"));
         return finish(tx, QStringLiteral("库存清零失败"), QString());

@@ -26,9 +26,9 @@ QString recordsBetween(const QString &lo, const QString &hi)
 {
     const QString l = sqlLiteral(lo);
     const QString h = sqlLiteral(hi);
-    return QStringLiteral("select '交费' as laiyuan, ifnull(fukuanleixing,'') as fangshi, shifujine as jine "
+    return QStringLiteral("select '交费' as laiyuan, coalesce(fukuanleixing,'') as fangshi, shifujine as jine "
                           "from huiyuanjiaofei where jiaofeiriqi>=%1 and jiaofeiriqi<=%2 "
-                          "union all select '消费', ifnull(fukuanfangshi,''), shishoujine "
+                          "union all select '消费', coalesce(fukuanfangshi,''), shishoujine "
                           "from huiyuanxiaofei where xiaofeiriqi>=%1 and xiaofeiriqi<=%2")
         .arg(l, h);
 }

@@ -68,7 +68,7 @@ QList<TopUpTier> TopUpOffers::tiers(const QString &cardType)
 {
     QList<TopUpTier> out;
     for (const QVariantList &r : LedgerSql::rows(
-             QStringLiteral("select chongzhijine,ifnull(zengsongjine,0),ifnull(zengsongjifen,0) from chongzhiguize "
+             QStringLiteral("select chongzhijine,coalesce(zengsongjine,0),coalesce(zengsongjifen,0) from chongzhiguize "
                             "where kaming=? order by chongzhijine"),
              {cardType})) {
         TopUpTier t;

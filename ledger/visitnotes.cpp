@@ -13,7 +13,7 @@ namespace {
 
 const char kNoteColumns[] =
     "select a.ID,a.huiyuanid,a.riqi,a.yuangongID,a.fuwuneirong,a.peifang,a.chanpin,a.jinggao,a.beizhu,a.xiaofeiID,"
-    "a.caozuoyuan,ifnull(e.name,a.yuangongID),a.jianlishijian,"
+    "a.caozuoyuan,coalesce(e.name,a.yuangongID),a.jianlishijian,"
     "(select count(*) from gukedangantupian p where p.danganID=a.ID) "
     "from gukedangan a left join yuangong e on e.ID=a.yuangongID ";
 
@@ -155,7 +155,7 @@ QList<VisitNote> VisitNotes::find(const QString &memberId, const QString &text, 
     if (!t.isEmpty()) {
         // Typed text is a bound pattern: % and _ stay wildcards, quotes are harmless.
         sql += QStringLiteral(" and (a.fuwuneirong like ? or a.peifang like ? or a.chanpin like ? or a.jinggao like ? "
-                              "or a.beizhu like ? or ifnull(e.name,'') like ?)");
+                              "or a.beizhu like ? or coalesce(e.name,'') like ?)");
         const QString pattern = QLatin1Char('%') + t + QLatin1Char('%');
         for (int i = 0; i < 6; ++i)
             values << pattern;
@@ -209,7 +209,7 @@ QStringList VisitNotes::warnings(const QString &memberId)
 
 QString VisitNotes::saleStylist(const QString &saleId)
 {
-    return value(QStringLiteral("select tichengyuangongID from xiaofeimingxi where ID=? and ifnull(tichengyuangongID,'')<>'' "
+    return value(QStringLiteral("select tichengyuangongID from xiaofeimingxi where ID=? and coalesce(tichengyuangongID,'')<>'' "
                                 "order by case when xiaofeileixing='产品' then 1 else 0 end, rowid LIMIT 1"),
                  {saleId})
         .toString();

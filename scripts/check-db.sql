@@ -4,18 +4,18 @@
 WITH
 bal AS (
   SELECT huiyuanid, ID, dangshikaneiyue AS now_,
-         ifnull(LAG(dangshikaneiyue) OVER (PARTITION BY huiyuanid ORDER BY ID), 0)
-           + ifnull(yuezengjia, 0) - ifnull(yuejianshao, 0) AS expected
+         coalesce(LAG(dangshikaneiyue) OVER (PARTITION BY huiyuanid ORDER BY ID), 0)
+           + coalesce(yuezengjia, 0) - coalesce(yuejianshao, 0) AS expected
   FROM huiyuanyuebiandong),
 uses AS (
   SELECT huiyuanid, xiangmumingchen AS item, ID, dangshikaneicishu AS now_,
-         ifnull(LAG(dangshikaneicishu) OVER (PARTITION BY huiyuanid, xiangmumingchen ORDER BY ID), 0)
-           + ifnull(cishuzengjia, 0) - ifnull(cishujianshao, 0) AS expected
-  FROM huiyuanyuebiandong WHERE ifnull(xiangmumingchen, '') <> ''),
+         coalesce(LAG(dangshikaneicishu) OVER (PARTITION BY huiyuanid, xiangmumingchen ORDER BY ID), 0)
+           + coalesce(cishuzengjia, 0) - coalesce(cishujianshao, 0) AS expected
+  FROM huiyuanyuebiandong WHERE coalesce(xiangmumingchen, '') <> ''),
 pts AS (
   SELECT huiyuanid, ID, shengyujifen AS now_,
-         ifnull(LAG(shengyujifen) OVER (PARTITION BY huiyuanid ORDER BY ID), 0)
-           + ifnull(jifenzengjia, 0) - ifnull(jifenjianshao, 0) AS expected
+         coalesce(LAG(shengyujifen) OVER (PARTITION BY huiyuanid ORDER BY ID), 0)
+           + coalesce(jifenzengjia, 0) - coalesce(jifenjianshao, 0) AS expected
   FROM huiyuanjifen),
 lastbal AS (
   SELECT huiyuanid, dangshikaneiyue AS v FROM huiyuanyuebiandong y
@@ -24,15 +24,15 @@ lastuses AS (
   SELECT huiyuanid, xiangmumingchen AS item, dangshikaneicishu AS v FROM huiyuanyuebiandong y
   WHERE ID = (SELECT MAX(ID) FROM huiyuanyuebiandong
               WHERE huiyuanid = y.huiyuanid AND xiangmumingchen = y.xiangmumingchen)
-    AND ifnull(xiangmumingchen, '') <> ''),
+    AND coalesce(xiangmumingchen, '') <> ''),
 lastpts AS (
   SELECT huiyuanid, shengyujifen AS v FROM huiyuanjifen j
   WHERE ID = (SELECT MAX(ID) FROM huiyuanjifen WHERE huiyuanid = j.huiyuanid)),
 -- 代金券: each voucher's ledger, and its rest against its latest row.
 vq AS (
   SELECT quanID, ID, dangshiyue AS now_,
-         ifnull(LAG(dangshiyue) OVER (PARTITION BY quanID ORDER BY ID), 0)
-           + ifnull(zengjia, 0) - ifnull(jianshao, 0) AS expected
+         coalesce(LAG(dangshiyue) OVER (PARTITION BY quanID ORDER BY ID), 0)
+           + coalesce(zengjia, 0) - coalesce(jianshao, 0) AS expected
   FROM daijinquanbiandong),
 lastvq AS (
   SELECT quanID, dangshiyue AS v FROM daijinquanbiandong q
@@ -42,55 +42,55 @@ sales AS (
 -- A voided sale and its void document, taken together, leave nothing behind.
 voids AS (
   SELECT z.ID, z.zuofeiID, z.huiyuanid,
-    (SELECT ifnull(sum(shishoujine), 0) FROM huiyuanxiaofei x WHERE x.ID IN (z.ID, z.zuofeiID)) AS takings,
-    (SELECT ifnull(sum(qiankuanjine), 0) FROM huiyuanxiaofei x WHERE x.ID IN (z.ID, z.zuofeiID)) AS debt,
-    (SELECT ifnull(sum(jine), 0) FROM xiaofeimingxi m WHERE m.ID IN (z.ID, z.zuofeiID)) AS lines_,
-    (SELECT ifnull(sum(tichengjine), 0) FROM tichengmingxi t WHERE t.xiaofeiID IN (z.ID, z.zuofeiID)) AS commission,
-    (SELECT ifnull(sum(shuliang), 0) FROM chanpinrukumingxi r WHERE r.rukuID IN (z.ID, z.zuofeiID)) AS stock,
-    (SELECT ifnull(sum(ifnull(yuezengjia, 0) - ifnull(yuejianshao, 0)), 0) FROM huiyuanyuebiandong y
+    (SELECT coalesce(sum(shishoujine), 0) FROM huiyuanxiaofei x WHERE x.ID IN (z.ID, z.zuofeiID)) AS takings,
+    (SELECT coalesce(sum(qiankuanjine), 0) FROM huiyuanxiaofei x WHERE x.ID IN (z.ID, z.zuofeiID)) AS debt,
+    (SELECT coalesce(sum(jine), 0) FROM xiaofeimingxi m WHERE m.ID IN (z.ID, z.zuofeiID)) AS lines_,
+    (SELECT coalesce(sum(tichengjine), 0) FROM tichengmingxi t WHERE t.xiaofeiID IN (z.ID, z.zuofeiID)) AS commission,
+    (SELECT coalesce(sum(shuliang), 0) FROM chanpinrukumingxi r WHERE r.rukuID IN (z.ID, z.zuofeiID)) AS stock,
+    (SELECT coalesce(sum(coalesce(yuezengjia, 0) - coalesce(yuejianshao, 0)), 0) FROM huiyuanyuebiandong y
       WHERE y.huiyuanid = z.huiyuanid AND y.beizhu IN ('消费单：' || z.ID, '作废单：' || z.zuofeiID)
-        AND ifnull(y.xiangmumingchen, '') = '') AS money,
-    (SELECT ifnull(sum(ifnull(cishuzengjia, 0) - ifnull(cishujianshao, 0)), 0) FROM huiyuanyuebiandong y
+        AND coalesce(y.xiangmumingchen, '') = '') AS money,
+    (SELECT coalesce(sum(coalesce(cishuzengjia, 0) - coalesce(cishujianshao, 0)), 0) FROM huiyuanyuebiandong y
       WHERE y.huiyuanid = z.huiyuanid AND y.beizhu IN ('消费单：' || z.ID, '作废单：' || z.zuofeiID)
-        AND ifnull(y.xiangmumingchen, '') <> '') AS uses,
-    (SELECT ifnull(sum(ifnull(jifenzengjia, 0) - ifnull(jifenjianshao, 0)), 0) FROM huiyuanjifen j
+        AND coalesce(y.xiangmumingchen, '') <> '') AS uses,
+    (SELECT coalesce(sum(coalesce(jifenzengjia, 0) - coalesce(jifenjianshao, 0)), 0) FROM huiyuanjifen j
       WHERE j.huiyuanid = z.huiyuanid AND j.beizhu IN ('消费单：' || z.ID, '作废单：' || z.zuofeiID)) AS points
   FROM xiaofeizuofei z)
 SELECT '余额变动不连贯', huiyuanid || ' | 记录' || ID || ' | ' || round(now_, 2) || ' | 应为 ' || round(expected, 2)
-  FROM bal WHERE abs(ifnull(now_, 0) - expected) > 0.005
+  FROM bal WHERE abs(coalesce(now_, 0) - expected) > 0.005
 UNION ALL
 SELECT '次数变动不连贯', huiyuanid || ' | ' || item || ' | 记录' || ID || ' | ' || round(now_, 3) || ' | 应为 ' || round(expected, 3)
-  FROM uses WHERE abs(ifnull(now_, 0) - expected) > 0.0005
+  FROM uses WHERE abs(coalesce(now_, 0) - expected) > 0.0005
 UNION ALL
 SELECT '积分变动不连贯', huiyuanid || ' | 记录' || ID || ' | ' || round(now_, 3) || ' | 应为 ' || round(expected, 3)
-  FROM pts WHERE abs(ifnull(now_, 0) - expected) > 0.0005
+  FROM pts WHERE abs(coalesce(now_, 0) - expected) > 0.0005
 UNION ALL
-SELECT '余额与余额变动最新记录不符', h.ID || ' | ' || ifnull(h.name, '') || ' | ' || ifnull(h.shengyujine, 0) || ' | ' || ifnull(b.v, 0)
+SELECT '余额与余额变动最新记录不符', h.ID || ' | ' || coalesce(h.name, '') || ' | ' || coalesce(h.shengyujine, 0) || ' | ' || coalesce(b.v, 0)
   FROM huiyuan h JOIN lastbal b ON b.huiyuanid = h.ID
-  WHERE abs(ifnull(h.shengyujine, 0) - ifnull(b.v, 0)) > 0.005
+  WHERE abs(coalesce(h.shengyujine, 0) - coalesce(b.v, 0)) > 0.005
 UNION ALL
-SELECT '剩余次数与变动记录不符', u.huiyuanid || ' | ' || u.item || ' | ' || ifnull(t.left_, 0) || ' | ' || ifnull(u.v, 0)
+SELECT '剩余次数与变动记录不符', u.huiyuanid || ' | ' || u.item || ' | ' || coalesce(t.left_, 0) || ' | ' || coalesce(u.v, 0)
   FROM lastuses u LEFT JOIN (SELECT huiyuanID, xiangmuID, sum(shengyucishu) AS left_ FROM huiyuantaocan
                              GROUP BY huiyuanID, xiangmuID) t
     ON t.huiyuanID = u.huiyuanid AND t.xiangmuID = u.item
-  WHERE u.huiyuanid IN (SELECT ID FROM huiyuan) AND abs(ifnull(t.left_, 0) - ifnull(u.v, 0)) > 0.0005
+  WHERE u.huiyuanid IN (SELECT ID FROM huiyuan) AND abs(coalesce(t.left_, 0) - coalesce(u.v, 0)) > 0.0005
 UNION ALL
-SELECT '积分与积分记录不符', h.ID || ' | ' || ifnull(h.name, '') || ' | ' || ifnull(h.jifen, 0) || ' | ' || ifnull(p.v, 0)
+SELECT '积分与积分记录不符', h.ID || ' | ' || coalesce(h.name, '') || ' | ' || coalesce(h.jifen, 0) || ' | ' || coalesce(p.v, 0)
   FROM huiyuan h JOIN lastpts p ON p.huiyuanid = h.ID
-  WHERE abs(ifnull(h.jifen, 0) - ifnull(p.v, 0)) > 0.0005
+  WHERE abs(coalesce(h.jifen, 0) - coalesce(p.v, 0)) > 0.0005
 UNION ALL
 SELECT '代金券变动不连贯', quanID || ' | 记录' || ID || ' | ' || round(now_, 2) || ' | 应为 ' || round(expected, 2)
-  FROM vq WHERE abs(ifnull(now_, 0) - expected) > 0.005
+  FROM vq WHERE abs(coalesce(now_, 0) - expected) > 0.005
 UNION ALL
-SELECT '代金券余额与变动记录不符', v.ID || ' | ' || ifnull(v.yue, 0) || ' | ' || ifnull(l.v, 0)
+SELECT '代金券余额与变动记录不符', v.ID || ' | ' || coalesce(v.yue, 0) || ' | ' || coalesce(l.v, 0)
   FROM daijinquan v LEFT JOIN lastvq l ON l.quanID = v.ID
-  WHERE abs(ifnull(v.yue, 0) - ifnull(l.v, 0)) > 0.005 OR v.yue < -0.005
+  WHERE abs(coalesce(v.yue, 0) - coalesce(l.v, 0)) > 0.005 OR v.yue < -0.005
 UNION ALL
 SELECT '消费单没有单头', s.ID FROM sales s
   WHERE NOT EXISTS (SELECT 1 FROM huiyuanxiaofei x WHERE x.ID = s.ID)
 UNION ALL
 SELECT '消费单没有明细', x.ID FROM huiyuanxiaofei x
-  WHERE ifnull(x.beizhu, '') <> '会员还款' AND NOT EXISTS (SELECT 1 FROM xiaofeimingxi m WHERE m.ID = x.ID)
+  WHERE coalesce(x.beizhu, '') <> '会员还款' AND NOT EXISTS (SELECT 1 FROM xiaofeimingxi m WHERE m.ID = x.ID)
   GROUP BY x.ID
 UNION ALL
 -- A sale's points row is its member's: looked up by member and document, as
@@ -116,7 +116,7 @@ SELECT '退款单没有变动记录', ID FROM huiyuanjiaofei
 UNION ALL
 SELECT '单号重复', ID || ' | ' || group_concat(DISTINCT huiyuanid) FROM huiyuanxiaofei
   GROUP BY ID HAVING count(DISTINCT huiyuanid) > 1
-    OR sum(CASE WHEN ifnull(beizhu, '') <> '会员还款' AND xiaofeijine IS NOT NULL AND yingshoujine <> 0 THEN 1 ELSE 0 END) > 1
+    OR sum(CASE WHEN coalesce(beizhu, '') <> '会员还款' AND xiaofeijine IS NOT NULL AND yingshoujine <> 0 THEN 1 ELSE 0 END) > 1
 UNION ALL
 SELECT '单号重复', ID || ' | ' || group_concat(DISTINCT huiyuanid) FROM huiyuanjiaofei
   GROUP BY ID HAVING count(DISTINCT huiyuanid) > 1

@@ -4,12 +4,12 @@
 -- money. Amounts in cents; a sale's document counts on the day of its first row.
 WITH
 takings_rows AS (
-  SELECT ifnull(substr(xiaofeiriqi, 1, 10), '') AS riqi, '消费' AS laiyuan, ifnull(fukuanfangshi, '') AS fangshi,
-         CAST(round(ifnull(shishoujine, 0) * 100) AS INTEGER) AS fen
+  SELECT coalesce(substr(xiaofeiriqi, 1, 10), '') AS riqi, '消费' AS laiyuan, coalesce(fukuanfangshi, '') AS fangshi,
+         CAST(round(coalesce(shishoujine, 0) * 100) AS INTEGER) AS fen
   FROM huiyuanxiaofei
   UNION ALL
-  SELECT ifnull(substr(jiaofeiriqi, 1, 10), ''), '交费', ifnull(fukuanleixing, ''),
-         CAST(round(ifnull(shifujine, 0) * 100) AS INTEGER)
+  SELECT coalesce(substr(jiaofeiriqi, 1, 10), ''), '交费', coalesce(fukuanleixing, ''),
+         CAST(round(coalesce(shifujine, 0) * 100) AS INTEGER)
   FROM huiyuanjiaofei),
 takings AS (
   SELECT riqi AS riqi, laiyuan AS laiyuan, fangshi AS fangshi, sum(s_fen) AS s_fen, sum(r_fen) AS r_fen, sum(s_n) AS s_n, sum(r_n) AS r_n
@@ -18,12 +18,12 @@ takings AS (
         SELECT riqi, laiyuan, fangshi, 0, fen, 0, 1 FROM takings_rows) AS t
   GROUP BY riqi, laiyuan, fangshi),
 sales_rows AS (
-  SELECT ifnull(substr(a.xiaofeiriqi, 1, 10), '') AS riqi,
+  SELECT coalesce(substr(a.xiaofeiriqi, 1, 10), '') AS riqi,
          CASE WHEN EXISTS (SELECT 1 FROM huiyuanxiaofei e WHERE e.ID = a.ID AND e.rowid < a.rowid) THEN 0 ELSE 1 END AS n,
-         CAST(round(ifnull(a.xiaofeijine, 0) * 100) AS INTEGER) AS xf,
-         CAST(round(ifnull(a.shishoujine, 0) * 100) AS INTEGER) AS ss,
-         CAST(round(ifnull(a.qiankuanjine, 0) * 100) AS INTEGER) AS qk,
-         ifnull(a.suodejifen, 0) AS jf
+         CAST(round(coalesce(a.xiaofeijine, 0) * 100) AS INTEGER) AS xf,
+         CAST(round(coalesce(a.shishoujine, 0) * 100) AS INTEGER) AS ss,
+         CAST(round(coalesce(a.qiankuanjine, 0) * 100) AS INTEGER) AS qk,
+         coalesce(a.suodejifen, 0) AS jf
   FROM huiyuanxiaofei a),
 sales AS (
   SELECT riqi AS riqi, sum(n) AS n, sum(xf) AS xf, sum(ss) AS ss, sum(qk) AS qk, sum(jf) AS jf

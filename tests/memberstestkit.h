@@ -71,7 +71,7 @@ inline QList<QStringList> moneySnapshot()
 // The latest ledger row explains the balance.
 inline bool ledgerAgrees(const QString &memberId)
 {
-    const QString balance = sqlValue(QStringLiteral("select ifnull(shengyujine,0) from huiyuan where ID='%1'").arg(memberId));
+    const QString balance = sqlValue(QStringLiteral("select coalesce(shengyujine,0) from huiyuan where ID='%1'").arg(memberId));
     const QString ledger = sqlValue(QStringLiteral(
         "select dangshikaneiyue from huiyuanyuebiandong where huiyuanid='%1' order by ID desc limit 1").arg(memberId));
     return !ledger.isEmpty() && qAbs(balance.toDouble() - ledger.toDouble()) < 0.001;

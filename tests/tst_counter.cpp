@@ -153,11 +153,11 @@ QStringList figuresOf1001()
             sqlValue("select shengyujifen from huiyuanjifen where huiyuanid='1001' order by ID desc LIMIT 1"),
             sqlValue("select dangshikaneiyue from huiyuanyuebiandong where huiyuanid='1001' order by ID desc LIMIT 1"),
             sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001'"),
-            sqlValue("select ifnull(sum(shuliang),0) from chanpinkucun where chanpinID='P01'"),
-            sqlValue("select ifnull(sum(shuliang),0) from chanpinkucun where chanpinID='P02'"),
-            sqlValue("select ifnull(round(sum(tichengjine),2),0) from tichengmingxi"),
-            sqlValue("select ifnull(round(sum(shishoujine),2),0) from huiyuanxiaofei where huiyuanid='1001'"),
-            sqlValue("select ifnull(round(sum(qiankuanjine),2),0) from huiyuanxiaofei where huiyuanid='1001'")};
+            sqlValue("select coalesce(sum(shuliang),0) from chanpinkucun where chanpinID='P01'"),
+            sqlValue("select coalesce(sum(shuliang),0) from chanpinkucun where chanpinID='P02'"),
+            sqlValue("select coalesce(round(sum(tichengjine),2),0) from tichengmingxi"),
+            sqlValue("select coalesce(round(sum(shishoujine),2),0) from huiyuanxiaofei where huiyuanid='1001'"),
+            sqlValue("select coalesce(round(sum(qiankuanjine),2),0) from huiyuanxiaofei where huiyuanid='1001'")};
 }
 
 // At the front desk: member 1001, F4, one 洗剪吹, 挂单.

@@ -77,7 +77,7 @@ void TestDemoShop::ledgersAgreeWithBalancesUsesAndPoints()
     // Card payments of sales are exactly the ledger's "会员消费" debits (a
     // void's and a debt repaid from the card by a refund have ledger rows of their own).
     QCOMPARE(sqlValue("select ROUND(sum(shishoujine),2) from huiyuanxiaofei where fukuanfangshi='储蓄卡' and "
-                      "ifnull(beizhu,'')<>'会员还款' and ID not in (select zuofeiID from xiaofeizuofei)"),
+                      "coalesce(beizhu,'')<>'会员还款' and ID not in (select zuofeiID from xiaofeizuofei)"),
              sqlValue("select ROUND(sum(yuejianshao),2) from huiyuanyuebiandong where biandongleixing='会员消费'"));
     // Uses: bought minus taken is what is left, per member and item.
     QCOMPARE(number("select count(*) from huiyuantaocan t where abs(t.shengyucishu - (select sum(cishuzengjia)-sum(cishujianshao) "
@@ -163,7 +163,7 @@ void TestDemoShop::documentsAreWholeAndCounted()
     // The sale header's amounts: the first row carries the receivable; all rows
     // together received what was paid plus the debt left.
     QCOMPARE(number("select count(*) from (select ID, sum(shishoujine) as paid, sum(yingshoujine) as due, "
-                    "sum(qiankuanjine) as debt from huiyuanxiaofei where ifnull(beizhu,'')!='会员还款' group by ID) "
+                    "sum(qiankuanjine) as debt from huiyuanxiaofei where coalesce(beizhu,'')!='会员还款' group by ID) "
                     "where abs(paid+debt-due)>0.005"), 0);
     QCOMPARE(number("select count(*) from (select ID, sum(jine) as lines from xiaofeimingxi group by ID) l "
                     "join (select ID, sum(xiaofeijine) as amount from huiyuanxiaofei group by ID) h on h.ID=l.ID "
@@ -176,8 +176,8 @@ void TestDemoShop::documentsAreWholeAndCounted()
     QCOMPARE(number("select count(*) from jiaoban where coalesce(shouyintai,'')='' or jiaobanID not in "
                     "(select ID from danjuhao)"), 0);
     QCOMPARE(number("select count(*) from jiaoban j where abs(j.shijishouru+j.xunishouru - "
-                    "(ifnull((select sum(shifujine) from huiyuanjiaofei where jiaofeiriqi between j.starttime and j.endtime),0)"
-                    "+ifnull((select sum(shishoujine) from huiyuanxiaofei where xiaofeiriqi between j.starttime and j.endtime),0)))>0.005"), 0);
+                    "(coalesce((select sum(shifujine) from huiyuanjiaofei where jiaofeiriqi between j.starttime and j.endtime),0)"
+                    "+coalesce((select sum(shishoujine) from huiyuanxiaofei where xiaofeiriqi between j.starttime and j.endtime),0)))>0.005"), 0);
 }
 
 void TestDemoShop::sameSeedSameShop()

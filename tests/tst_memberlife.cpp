@@ -807,7 +807,7 @@ void TestMemberLife::packageExpirySetRefusedAndExtended()
         QCOMPARE(prompts.last(), QStringLiteral("套餐项目“护理”已于 2027-01-10 到期，不能再使用；如需使用请由店长授权延期"));
         QTest::qWait(300); // the watch for a line editor ends unused
         QVERIFY(!*editorOpened);
-        QCOMPARE(sqlValue(QStringLiteral("select ifnull(sum(bencixiaofeicishu),0) from temphuiyuantaocanxiaofei")),
+        QCOMPARE(sqlValue(QStringLiteral("select coalesce(sum(bencixiaofeicishu),0) from temphuiyuantaocanxiaofei")),
                  QStringLiteral("0"));
     }
 
@@ -940,9 +940,9 @@ void TestMemberLife::pointsRedeemedAndVoided_data()
     QTest::addColumn<QString>("given");
     QTest::addColumn<QString>("takenBack");
     QTest::newRow("产品") << "产品" << "P1" << "2"
-                        << "select ifnull(sum(shuliang),0) from chanpinrukumingxi where chanpinID='P1'" << "6" << "10";
+                        << "select coalesce(sum(shuliang),0) from chanpinrukumingxi where chanpinID='P1'" << "6" << "10";
     QTest::newRow("服务次数") << "服务次数" << "X2" << "3"
-                          << "select ifnull(sum(shengyucishu),0) from huiyuantaocan where huiyuanID='1' and xiangmuID='X2'"
+                          << "select coalesce(sum(shengyucishu),0) from huiyuantaocan where huiyuanID='1' and xiangmuID='X2'"
                           << "6" << "0";
     QTest::newRow("储值") << "储值" << "" << "50"
                         << "select shengyujine from huiyuan where ID='1'" << "600" << "500";
@@ -1084,7 +1084,7 @@ void TestMemberLife::vouchersIssuedSoldAndListed()
     type("lineEdit_price", QStringLiteral("90"));
     type("lineEdit_member", QStringLiteral("1"));
     clickButton(&dlg, QStringLiteral("toolButton_issue"));
-    QCOMPARE(sqlRows(QStringLiteral("select ID,mianzhi,yue,zhuangtai,laiyuan,shoujia,ifnull(huiyuanid,'') from daijinquan order by ID")),
+    QCOMPARE(sqlRows(QStringLiteral("select ID,mianzhi,yue,zhuangtai,laiyuan,shoujia,coalesce(huiyuanid,'') from daijinquan order by ID")),
              (QList<QStringList>{{"DJ0001", "100", "100", "未使用", "发放", "0", ""},
                                  {"DJ0002", "100", "100", "未使用", "发放", "0", ""},
                                  {"DJ0003", "100", "100", "未使用", "发放", "0", ""},

@@ -371,7 +371,7 @@ void TestCardIssue::hurriedEntryLeavesBirthdayAndSexEmpty()
     payWith(QStringLiteral("400"));
     clickButton(&dlg, QStringLiteral("toolButton"));
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
-    QCOMPARE(row(QStringLiteral("select ifnull(sex,''),ifnull(birthday,'') from huiyuan where ID='2'")),
+    QCOMPARE(row(QStringLiteral("select coalesce(sex,''),coalesce(birthday,'') from huiyuan where ID='2'")),
              (QStringList{QString(), QString()}));
 }
 

@@ -170,7 +170,7 @@ void history()
 const QString kCounted = QStringLiteral(
     "(select ID, max(huiyuanid) as huiyuanid, min(xiaofeiriqi) as riqi, sum(xiaofeijine) as jine from huiyuanxiaofei "
     "where ID not in (select ID from xiaofeizuofei) and ID not in (select zuofeiID from xiaofeizuofei) "
-    "and ifnull(beizhu,'') not in ('会员还款','作废冲销') group by ID)");
+    "and coalesce(beizhu,'') not in ('会员还款','作废冲销') group by ID)");
 
 
 // One member's liability as the refund dialogs price it: the stored value and
@@ -362,8 +362,8 @@ void TestOwnerFigures::customersAndComeBacks()
                       + " d where d.huiyuanid=c.huiyuanid and d.riqi<'2026-03-01')"));
     QCOMPARE(c.newMembers + c.returningMembers, c.members);
     // Came back: days from the first visit of the month to the next visit on a later day.
-    const QString gaps = "select f.huiyuanid, (select min(julianday(date(n.riqi))) from " + kCounted
-                         + " n where n.huiyuanid=f.huiyuanid and date(n.riqi)>date(f.first)) - julianday(date(f.first)) "
+    const QString gaps = "select f.huiyuanid, (select min(mochen_day_number(n.riqi)) from " + kCounted
+                         + " n where n.huiyuanid=f.huiyuanid and substr(n.riqi,1,10)>substr(f.first,1,10)) - mochen_day_number(f.first) "
                            "as gap from (select huiyuanid, min(riqi) as first from " + kCounted
                          + " c where riqi between '2026-03-01' and '2026-03-31 23:59:59' and huiyuanid<>'0000' group by "
                            "huiyuanid) f";
@@ -376,9 +376,9 @@ void TestOwnerFigures::customersAndComeBacks()
     QCOMPARE(c.back60, qint64(2)); // 1003: 03-10 and 04-15
     // Real income: every method but the card, top-ups and renewals included, the refund out.
     QCOMPARE(centsText(c.realIncomeCents),
-             centsText(yuanToCents(sqlValue("select round((select ifnull(sum(shishoujine),0) from huiyuanxiaofei "
+             centsText(yuanToCents(sqlValue("select round((select coalesce(sum(shishoujine),0) from huiyuanxiaofei "
                                             "where fukuanfangshi<>'储蓄卡' and " + kMarch + ")+(select "
-                                            "ifnull(sum(shifujine),0) from huiyuanjiaofei where fukuanleixing<>'储蓄卡' "
+                                            "coalesce(sum(shifujine),0) from huiyuanjiaofei where fukuanleixing<>'储蓄卡' "
                                             "and jiaofeiriqi between '2026-03-01' and '2026-03-31 23:59:59'),2)")
                                        .toDouble())));
 }
@@ -390,7 +390,7 @@ void TestOwnerFigures::periodAgainstEarlierOnes()
     QCOMPARE(p.previous.to, QDate(2026, 2, 28));
     QCOMPARE(p.lastYear.from, QDate(2025, 3, 1));
     const auto takings = [](const QString &from, const QString &to) {
-        return yuanToCents(sqlValue("select ifnull(sum(jine),0) from " + kCounted + " c where riqi between '" + from
+        return yuanToCents(sqlValue("select coalesce(sum(jine),0) from " + kCounted + " c where riqi between '" + from
                                     + "' and '" + to + " 23:59:59'").toDouble());
     };
     QCOMPARE(p.now.takingsCents, takings("2026-03-01", "2026-03-31"));
@@ -414,7 +414,7 @@ void TestOwnerFigures::whatTheShopOwesItsMembers()
 {
     // Stored value: each member's balance as the ledger last recorded it.
     const auto balances = [](const QString &asOf) {
-        return yuanToCents(sqlValue("select ifnull(sum(dangshikaneiyue),0) from huiyuanyuebiandong y where ID=(select "
+        return yuanToCents(sqlValue("select coalesce(sum(dangshikaneiyue),0) from huiyuanyuebiandong y where ID=(select "
                                     "max(ID) from huiyuanyuebiandong x where x.huiyuanid=y.huiyuanid and "
                                     "x.biandongriqi<='" + asOf + "')").toDouble());
     };
@@ -553,13 +553,14 @@ void TestOwnerFigures::followUpCallsAfterAService()
     // A member's 染发 (a follow-up item, 7 days) in the month, a package use
     // included; the walk-in has nobody to call, the void is not a service.
     const QList<QStringList> expected =
-        sqlRows("select date(c.riqi,'+7 days'), c.huiyuanid, m.xiangmuID from " + kCounted
+        sqlRows("select substr(c.riqi,1,10), c.huiyuanid, m.xiangmuID from " + kCounted
                 + " c join xiaofeimingxi m on m.ID=c.ID where m.xiangmuID='S03' and c.huiyuanid<>'0000' and "
-                  "date(c.riqi,'+7 days') between '2026-03-01' and '2026-03-31' order by 1");
+                  "mochen_day_number(c.riqi)+7 between mochen_day_number('2026-03-01') and mochen_day_number('2026-03-31') "
+                  "order by 1");
     QCOMPARE(calls.size(), expected.size());
     QCOMPARE(calls.size(), 2);
     for (int i = 0; i < calls.size(); ++i) {
-        QCOMPARE(calls.at(i).dueDate, expected.at(i).value(0));
+        QCOMPARE(calls.at(i).dueDate, QDate::fromString(expected.at(i).value(0), Qt::ISODate).addDays(7).toString(Qt::ISODate));
         QCOMPARE(calls.at(i).memberId, expected.at(i).value(1));
     }
     QCOMPARE(calls.at(0).phone, QString("13900000003"));
@@ -662,8 +663,8 @@ void TestOwnerFigures::handoverSlipSaysWhatTheShiftDid()
         const auto sum = [](const QString &sql) { return centsShown(yuanToCents(sqlValue(sql).toDouble())); };
         const QString period = " between '" + from + "' and '" + to + "'";
         // Cash of the shift from the rows: sales (the void's reversal too) and payments (the refund too).
-        const QString cash = sum("select (select ifnull(sum(shishoujine),0) from huiyuanxiaofei where "
-                                 "fukuanfangshi='现金' and xiaofeiriqi" + period + ")+(select ifnull(sum(shifujine),0) "
+        const QString cash = sum("select (select coalesce(sum(shishoujine),0) from huiyuanxiaofei where "
+                                 "fukuanfangshi='现金' and xiaofeiriqi" + period + ")+(select coalesce(sum(shifujine),0) "
                                  "from huiyuanjiaofei where fukuanleixing='现金' and jiaofeiriqi" + period + ")");
         for (const QString &expected : QStringList{QString("交班单"), QString("交班人 小王"), "消费收银 " + sum("select sum(shishoujine) from huiyuanxiaofei "
                                                                         "where xiaofeiriqi" + period),

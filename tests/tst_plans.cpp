@@ -424,7 +424,7 @@ void TestPlans::summariesFollowRecords()
     sqlExec("delete from huiyuanxiaofei where ID = 'X1'");
     sqlExec("delete from huiyuanjiaofei where ID = 'J2'");
     verifySummaries();
-    QCOMPARE(sqlValue("select ifnull(sum(danshu),0) from rihuizong_xiaofei"), QString("1"));
+    QCOMPARE(sqlValue("select coalesce(sum(danshu),0) from rihuizong_xiaofei"), QString("1"));
 
     // A summary changed behind the triggers' back is reported, and the rebuild mends it.
     sqlExec("update rihuizong_shouyin set jine_fen = jine_fen + 1 where laiyuan = '交费'");
@@ -474,7 +474,7 @@ void TestPlans::summariesFollowRecords()
 // rows and more, by member and document, never the member's rows one by one.
 void TestPlans::voidFindsItsPointsByKey()
 {
-    const QStringList lines = plan(QStringLiteral("select ifnull(sum(ifnull(jifenzengjia,0)-ifnull(jifenjianshao,0)),0) "
+    const QStringList lines = plan(QStringLiteral("select coalesce(sum(coalesce(jifenzengjia,0)-coalesce(jifenjianshao,0)),0) "
                                                   "from huiyuanjifen where huiyuanid=? and beizhu=?"),
                                    {QStringLiteral("0000"), QStringLiteral("消费单：xf_1")});
     QVERIFY2(lines.size() == 1 && lines.first().contains(QLatin1String("(huiyuanid=? AND beizhu=?)")),
@@ -523,7 +523,7 @@ void TestPlans::bookCheckLooksUpByKey()
 // alone, in the order it lies (no sort, no table row).
 void TestPlans::liabilityReadsOnlyItsIndexes()
 {
-    const QStringList last = plan(QStringLiteral("select ID, huiyuanid, ifnull(xiangmumingchen,''), dangshikaneiyue, "
+    const QStringList last = plan(QStringLiteral("select ID, huiyuanid, coalesce(xiangmumingchen,''), dangshikaneiyue, "
                                                  "dangshikaneicishu from (select ID, huiyuanid, xiangmumingchen, "
                                                  "dangshikaneiyue, dangshikaneicishu, lead(ID) over (partition by "
                                                  "huiyuanid, xiangmumingchen order by ID) as later from huiyuanyuebiandong "
@@ -532,7 +532,7 @@ void TestPlans::liabilityReadsOnlyItsIndexes()
     QVERIFY2(last.join('\n').contains(QLatin1String("COVERING INDEX idx_huiyuanyuebiandong_lastrow"))
                  && !last.join('\n').contains(QLatin1String("TEMP B-TREE")),
              qPrintable(last.join('\n')));
-    const QStringList sold = plan(QStringLiteral("select ID, huiyuanid, ifnull(xiangmumingchen,''), ifnull(beizhu,''), "
+    const QStringList sold = plan(QStringLiteral("select ID, huiyuanid, coalesce(xiangmumingchen,''), coalesce(beizhu,''), "
                                                  "CASE WHEN biandongleixing in ('会员办卡','会员套餐充值') THEN 1 ELSE 0 "
                                                  "END, biandongriqi, cishuzengjia from huiyuanyuebiandong where "
                                                  "cishuzengjia>0"));

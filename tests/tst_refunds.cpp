@@ -165,10 +165,10 @@ QString figures(const QString &member)
                    "(select jifen from huiyuan where ID='" + member + "'),"
                    "(select group_concat(xiangmuID||':'||shengyucishu) from huiyuantaocan where huiyuanID='" + member
                    + "'),(select sum(shuliang) from chanpinrukumingxi where chanpinID='P01'),"
-                   "(select ROUND(ifnull(sum(shishoujine),0),2) from huiyuanxiaofei),"
-                   "(select ROUND(ifnull(sum(qiankuanjine),0),2) from huiyuanxiaofei where huiyuanid='" + member + "'),"
-                   "(select ROUND(ifnull(sum(tichengjine),0),2) from tichengmingxi),"
-                   "(select ROUND(ifnull(sum(jine),0),2) from xiaofeimingxi)")
+                   "(select ROUND(coalesce(sum(shishoujine),0),2) from huiyuanxiaofei),"
+                   "(select ROUND(coalesce(sum(qiankuanjine),0),2) from huiyuanxiaofei where huiyuanid='" + member + "'),"
+                   "(select ROUND(coalesce(sum(tichengjine),0),2) from tichengmingxi),"
+                   "(select ROUND(coalesce(sum(jine),0),2) from xiaofeimingxi)")
         .value(0)
         .join(QLatin1Char('|'));
 }
@@ -232,7 +232,7 @@ void TestRefunds::voidGivesEverythingBack()
     QVERIFY(sqlValue("select log from log where log like '作废会员消费%'").contains(sale));
     // What the lists show: the sale marked, both documents in the member's
     // list, and a void does not count as a visit.
-    QCOMPARE(sqlValue("select 备注 from (select min(xiaofeiriqi),ID,ifnull((select '已作废' from xiaofeizuofei z "
+    QCOMPARE(sqlValue("select 备注 from (select min(xiaofeiriqi),ID,coalesce((select '已作废' from xiaofeizuofei z "
                       "where z.ID=huiyuanxiaofei.ID),group_concat(DISTINCT NULLIF(beizhu,''))) as 备注 from "
                       "huiyuanxiaofei where ID='" + sale + "' group by ID)"),
              QString("已作废"));
@@ -290,7 +290,7 @@ void TestRefunds::voidOfASaleWithDebt()
     QCOMPARE(sqlValue("select quxiaoqiankuan from xiaofeizuofei"), centsText(15000 - repaid));
     // Takings of each method net out, the repayment's method included.
     QCOMPARE(sqlValue("select ROUND(sum(shishoujine),2) from huiyuanxiaofei where fukuanfangshi='现金'"), QString("0"));
-    QCOMPARE(sqlValue("select ifnull(ROUND(sum(shishoujine),2),0) from huiyuanxiaofei where fukuanfangshi='微信'"),
+    QCOMPARE(sqlValue("select coalesce(ROUND(sum(shishoujine),2),0) from huiyuanxiaofei where fukuanfangshi='微信'"),
              QString("0"));
     // No repayment can be taken on a voided sale.
     QVERIFY(!MemberWriter::repay(Repayment{sale, 100, QStringLiteral("现金"), kAdmin}).ok);

@@ -111,7 +111,7 @@ void TestTwoDesk::twoDesksOneShop()
         const QString table = doc.startsWith("xf_") ? "huiyuanxiaofei" : "huiyuanjiaofei";
         const QString firstRows = doc.startsWith("xf_")
                                       ? sqlValue("select count(*) from huiyuanxiaofei where ID='" + doc
-                                                 + "' and ifnull(beizhu,'')<>'会员还款' and yingshoujine<>0")
+                                                 + "' and coalesce(beizhu,'')<>'会员还款' and yingshoujine<>0")
                                       : sqlValue("select count(*) from huiyuanjiaofei where ID='" + doc
                                                  + "' and yingjiaojine<>0");
         QVERIFY2(firstRows.toInt() <= 1, qPrintable(doc));

@@ -144,7 +144,7 @@ QString fingerprint(QSqlDatabase db, const QString &table, const QStringList &mo
     // rows drifts by more than a cent, and would report a difference that is none.
     for (const QString &c : money)
         parts << (pg ? QStringLiteral("coalesce(sum(round(%1*100)),0)").arg(quoted(c))
-                     : QStringLiteral("ifnull(sum(cast(round(%1*100) as integer)),0)").arg(c));
+                     : QStringLiteral("coalesce(sum(cast(round(%1*100) as integer)),0)").arg(c));
     QSqlQuery q(db);
     const QString name = pg ? quoted(table) : table;
     if (!q.exec(QStringLiteral("select %1 from %2").arg(parts.join(QLatin1Char(',')), name)) || !q.next())
