@@ -29,6 +29,8 @@
 #include <QStandardItemModel>
 #include <QThread>
 
+#include <functional>
+
 namespace {
 QString dateText(const QDateEdit *edit)
 {
@@ -40,21 +42,6 @@ QString typed(const QLineEdit *edit)
 {
     return edit->text().trimmed();
 }
-
-const char *const kQueryButtons[] = {
-    "toolButton_79", "toolButton_83", "toolButton_91", "toolButton_48",
-    "toolButton_75", "toolButton_52", "toolButton_65", "toolButton_123",
-    "toolButton_136", "toolButton_111", "toolButton_32", "toolButton_54",
-    "toolButton_139", "toolButton_144", "toolButton_55", "toolButton_36",
-};
-
-// Lists whose first load is their page's query, by position in the query buttons:
-// what the page lists agrees with its period and dates from the start.
-const QPair<const char *, int> kQueryFirstLoads[] = {
-    {"tableView_14", 0}, {"tableView_16", 1}, {"tableView_19", 2}, {"tableView_10", 3},
-    {"tableView_13", 4}, {"tableView_20", 5}, {"tableView_22", 6}, {"tableView_27", 7},
-    {"tableView_28", 8}, {"tableView_41", 9}, {"tableView_33", 11}, {"tableView_36", 12},
-};
 
 // Statistics lists that carry a 合计 line.
 const char *const kTotalledViews[][2] = {
@@ -86,7 +73,7 @@ bool ReportPages::eventFilter(QObject *watched, QEvent *event)
         const QString name = m_firstLoads.take(view);
         view->removeEventFilter(this);
         if (m_ctrl->isPending(name))
-            firstLoad(view);
+            firstLoad(name);
     }
     return QObject::eventFilter(watched, event);
 }
@@ -131,9 +118,7 @@ void ReportPages::setup()
     }
     connect(m_ctrl, &ctrlUiClass::viewRefreshed, this, &ReportPages::clearDetailOf);
     connect(u->toolButton_6, &QAbstractButton::clicked, this, &ReportPages::openDailyReminders);
-    for (int i = 0; i < int(sizeof kQueryButtons / sizeof *kQueryButtons); ++i)
-        connect(m_window->findChild<QAbstractButton *>(QLatin1String(kQueryButtons[i])), &QAbstractButton::clicked,
-                this, [this, i] { query(i); });
+    setupQueries();
     // A click on a master row fills its detail list.
     for (const ViewDeclaration &d : ViewDeclarations::all()) {
         auto *view = d.detail.isEmpty() ? nullptr : m_window->findChild<QTableView *>(d.widget);
@@ -267,9 +252,9 @@ QComboBox *ReportPages::addPeriodControls(QWidget *queryButton, const QString &p
 void ReportPages::refreshStockDocuments()
 {
     if (!m_firstLoads.contains(ui->tableView_33))
-        query(11);
+        query(QStringLiteral("入库统计"));
     if (!m_firstLoads.contains(ui->tableView_36))
-        query(12);
+        query(QStringLiteral("出库统计"));
 }
 
 // The sales of the analysis pages' period: their lines are kept by document number.
@@ -295,122 +280,105 @@ void ReportPages::clearDetailOf(const QString &master)
     m_ctrl->refreshView(detail, ViewFilter(QStringLiteral("1=0")));
 }
 
-// First load of a report list when its page is first shown; false: not a report list.
-bool ReportPages::firstLoad(QTableView *view)
+// First load of a report list when its page is first shown: its page's query.
+// Other lists (the details) take their declared default.
+void ReportPages::firstLoad(const QString &list)
 {
-    for (const auto &entry : kQueryFirstLoads) {
-        if (view->objectName() == QLatin1String(entry.first)) {
-            query(entry.second);
+    for (const PageQuery &q : qAsConst(m_queries)) {
+        if (q.list == list && q.firstLoad) {
+            m_ctrl->refreshView(list, q.filter());
+            return;
+        }
+    }
+    if (list == QStringLiteral("交班查询"))
+        refreshShiftHistory();
+}
+
+// Each list a page's 查询 runs, its button, whether that query is also the
+// list's first load (its period and filters from the start), and the filter
+// the page's controls make at the press.
+void ReportPages::setupQueries()
+{
+    Ui::MainWindow *u = ui;
+    const auto add = [this](const QString &list, QAbstractButton *button, bool firstLoad,
+                            std::function<ViewFilter()> filter) {
+        m_queries.append({list, firstLoad, std::move(filter)});
+        connect(button, &QAbstractButton::clicked, this, [this, list] { query(list); });
+    };
+    add(QStringLiteral("消费统计"), u->toolButton_79, true, [u] { // sale documents
+        return ReportQuery::consumptionStats(u->comboBox_4->currentText(), dateText(u->dateEdit),
+            dateText(u->dateEdit_2), typed(u->lineEdit_8), typed(u->lineEdit_9), u->comboBox_5->currentText());
+    });
+    add(QStringLiteral("统计消费明细"), u->toolButton_83, true, [u] { // sale lines
+        return ReportQuery::consumptionDetail(u->comboBox_6->currentText(), dateText(u->dateEdit_3),
+            dateText(u->dateEdit_4), typed(u->lineEdit_10), u->comboBox_7->currentText(),
+            typed(u->lineEdit_11));
+    });
+    add(QStringLiteral("会员消费排行"), u->toolButton_91, true, [u] { // consumption ranking
+        return ReportQuery::consumptionRanking(u->comboBox_9->currentText(), dateText(u->dateEdit_7),
+            dateText(u->dateEdit_8), typed(u->lineEdit_14), u->comboBox_10->currentText());
+    });
+    add(QStringLiteral("会员交费统计"), u->toolButton_48, true, [u] { // payments per member
+        return ReportQuery::paymentStats(u->comboBox_12->currentText(), dateText(u->dateEdit_11),
+            dateText(u->dateEdit_12), typed(u->lineEdit_4), typed(u->lineEdit_5), u->comboBox_33->currentText(),
+            u->comboBox_2->currentText());
+    });
+    add(QStringLiteral("会员套餐排行"), u->toolButton_75, true, [u] { // package payment ranking
+        return ReportQuery::packageRanking(u->comboBox_11->currentText(), dateText(u->dateEdit_9),
+            dateText(u->dateEdit_10), u->comboBox_3->currentText());
+    });
+    add(QStringLiteral("服务消费分析"), u->toolButton_52, true, [this, u] { // service analysis
+        return analysisPeriod(QStringLiteral("service")) + ReportQuery::serviceAnalysis(typed(u->lineEdit_15),
+            u->comboBox_15->currentText());
+    });
+    add(QStringLiteral("产品消费分析"), u->toolButton_65, true, [this, u] { // product analysis
+        return analysisPeriod(QStringLiteral("product")) + ReportQuery::productAnalysis(typed(u->lineEdit_16),
+            u->comboBox_17->currentText());
+    });
+    add(QStringLiteral("余额变动"), u->toolButton_123, true, [u] { // balance changes
+        return ReportQuery::balanceChanges(u->comboBox_29->currentText(), dateText(u->dateEdit_27),
+            dateText(u->dateEdit_28), typed(u->lineEdit_21), u->comboBox_22->currentText());
+    });
+    add(QStringLiteral("积分变动"), u->toolButton_136, true, [u] { // points changes
+        return ReportQuery::pointsChanges(u->comboBox_30->currentText(), dateText(u->dateEdit_29),
+            dateText(u->dateEdit_30), typed(u->lineEdit_22), u->comboBox_23->currentText());
+    });
+    add(QStringLiteral("员工提成"), u->toolButton_111, true, [u] { // commissions
+        return ReportQuery::commissions(u->comboBox_27->currentText(), dateText(u->dateEdit_23),
+            dateText(u->dateEdit_24), u->comboBox_34->currentText());
+    });
+    // Member numbers are numbers to the shop: 2 comes before 10.
+    add(QStringLiteral("会员管理"), u->toolButton_32, false, [u] { // member page search
+        return ReportQuery::memberSearch(typed(u->lineEdit_3));
+    });
+    add(QStringLiteral("入库统计"), u->toolButton_54, true, [u] { // stock-in documents
+        return ReportQuery::stockDocuments(QStringLiteral("入库明细"), dateText(u->dateEdit_19),
+            dateText(u->dateEdit_20), u->comboBox_24->currentText(), typed(u->lineEdit_23));
+    });
+    add(QStringLiteral("出库统计"), u->toolButton_139, true, [u] { // stock-out documents
+        return ReportQuery::stockDocuments(QStringLiteral("出库明细"), dateText(u->dateEdit_21),
+            dateText(u->dateEdit_22), u->comboBox_25->currentText(), typed(u->lineEdit_24));
+    });
+    add(QStringLiteral("产品库存"), u->toolButton_144, false, [u] { // stock on hand
+        return ReportQuery::stockQuery(typed(u->lineEdit_25), u->comboBox_26->currentText());
+    });
+    add(QStringLiteral("产品管理"), u->toolButton_55, false, [u] { // products
+        return ReportQuery::productSearch(typed(u->lineEdit_18), u->comboBox_19->currentText());
+    });
+    add(QStringLiteral("服务项目列表"), u->toolButton_36, false, [u] { // service items
+        return ReportQuery::serviceItemSearch(typed(u->lineEdit_17), u->comboBox_18->currentText());
+    });
+}
+
+bool ReportPages::query(const QString &list)
+{
+    for (const PageQuery &q : qAsConst(m_queries)) {
+        if (q.list == list) {
+            m_ctrl->refreshView(list, q.filter());
             return true;
         }
     }
-    if (view == ui->tableView_46) {
-        refreshShiftHistory();
-        return true;
-    }
-    // Detail lists wait for a click on their master.
-    for (QTableView *detail : {ui->tableView_15, ui->tableView_11, ui->tableView_21, ui->tableView_23,
-                               ui->tableView_42, ui->tableView_34, ui->tableView_35, ui->tableView_47,
-                               ui->tableView_48, ui->tableView_8, ui->tableView_45})
-        if (view == detail)
-            return true;
     return false;
-}
-
-
-// One branch per query button, in the order of m_queryButtons.
-void ReportPages::query(int position)
-{
-    Ui::MainWindow *u = ui;
-    switch (position) {
-    case 0: // toolButton_79: sale documents
-        m_ctrl->refreshView(QStringLiteral("消费统计"),
-                            ReportQuery::consumptionStats(u->comboBox_4->currentText(), dateText(u->dateEdit),
-                                                          dateText(u->dateEdit_2), typed(u->lineEdit_8),
-                                                          typed(u->lineEdit_9), u->comboBox_5->currentText()));
-        break;
-    case 1: // toolButton_83: sale lines
-        m_ctrl->refreshView(QStringLiteral("统计消费明细"),
-                            ReportQuery::consumptionDetail(u->comboBox_6->currentText(), dateText(u->dateEdit_3),
-                                                           dateText(u->dateEdit_4), typed(u->lineEdit_10),
-                                                           u->comboBox_7->currentText(), typed(u->lineEdit_11)));
-        break;
-    case 2: // toolButton_91: consumption ranking
-        m_ctrl->refreshView(QStringLiteral("会员消费排行"),
-                            ReportQuery::consumptionRanking(u->comboBox_9->currentText(), dateText(u->dateEdit_7),
-                                                            dateText(u->dateEdit_8), typed(u->lineEdit_14),
-                                                            u->comboBox_10->currentText()));
-        break;
-    case 3: // toolButton_48: payments per member
-        m_ctrl->refreshView(QStringLiteral("会员交费统计"),
-                            ReportQuery::paymentStats(u->comboBox_12->currentText(), dateText(u->dateEdit_11),
-                                                      dateText(u->dateEdit_12), typed(u->lineEdit_4),
-                                                      typed(u->lineEdit_5), u->comboBox_33->currentText(),
-                                                      u->comboBox_2->currentText()));
-        break;
-    case 4: // toolButton_75: package payment ranking
-        m_ctrl->refreshView(QStringLiteral("会员套餐排行"),
-                            ReportQuery::packageRanking(u->comboBox_11->currentText(), dateText(u->dateEdit_9),
-                                                        dateText(u->dateEdit_10), u->comboBox_3->currentText()));
-        break;
-    case 5: // toolButton_52: service analysis
-        m_ctrl->refreshView(QStringLiteral("服务消费分析"),
-                            analysisPeriod(QStringLiteral("service"))
-                                + ReportQuery::serviceAnalysis(typed(u->lineEdit_15), u->comboBox_15->currentText()));
-        break;
-    case 6: // toolButton_65: product analysis
-        m_ctrl->refreshView(QStringLiteral("产品消费分析"),
-                            analysisPeriod(QStringLiteral("product"))
-                                + ReportQuery::productAnalysis(typed(u->lineEdit_16), u->comboBox_17->currentText()));
-        break;
-    case 7: // toolButton_123: balance changes
-        m_ctrl->refreshView(QStringLiteral("余额变动"),
-                            ReportQuery::balanceChanges(u->comboBox_29->currentText(), dateText(u->dateEdit_27),
-                                                        dateText(u->dateEdit_28), typed(u->lineEdit_21),
-                                                        u->comboBox_22->currentText()));
-        break;
-    case 8: // toolButton_136: points changes
-        m_ctrl->refreshView(QStringLiteral("积分变动"),
-                            ReportQuery::pointsChanges(u->comboBox_30->currentText(), dateText(u->dateEdit_29),
-                                                       dateText(u->dateEdit_30), typed(u->lineEdit_22),
-                                                       u->comboBox_23->currentText()));
-        break;
-    case 9: // toolButton_111: commissions
-        m_ctrl->refreshView(QStringLiteral("员工提成"),
-                            ReportQuery::commissions(u->comboBox_27->currentText(), dateText(u->dateEdit_23),
-                                                     dateText(u->dateEdit_24), u->comboBox_34->currentText()));
-        break;
-    case 10: // toolButton_32: member page search
-        // Member numbers are numbers to the shop: 2 comes before 10.
-        m_ctrl->refreshView(QStringLiteral("会员管理"), ReportQuery::memberSearch(typed(u->lineEdit_3)));
-        break;
-    case 11: // toolButton_54: stock-in documents
-        m_ctrl->refreshView(QStringLiteral("入库统计"),
-                            ReportQuery::stockDocuments(QStringLiteral("入库明细"), dateText(u->dateEdit_19),
-                                                        dateText(u->dateEdit_20), u->comboBox_24->currentText(),
-                                                        typed(u->lineEdit_23)));
-        break;
-    case 12: // toolButton_139: stock-out documents
-        m_ctrl->refreshView(QStringLiteral("出库统计"),
-                            ReportQuery::stockDocuments(QStringLiteral("出库明细"), dateText(u->dateEdit_21),
-                                                        dateText(u->dateEdit_22), u->comboBox_25->currentText(),
-                                                        typed(u->lineEdit_24)));
-        break;
-    case 13: // toolButton_144: stock on hand
-        m_ctrl->refreshView(QStringLiteral("产品库存"),
-                            ReportQuery::stockQuery(typed(u->lineEdit_25), u->comboBox_26->currentText()));
-        break;
-    case 14: // toolButton_55: products
-        m_ctrl->refreshView(QStringLiteral("产品管理"),
-                            ReportQuery::productSearch(typed(u->lineEdit_18), u->comboBox_19->currentText()));
-        break;
-    case 15: // toolButton_36: service items
-        m_ctrl->refreshView(QStringLiteral("服务项目列表"),
-                            ReportQuery::serviceItemSearch(typed(u->lineEdit_17), u->comboBox_18->currentText()));
-        break;
-    default:
-        break;
-    }
 }
 
 // The detail list of a master list follows the clicked row; the analysis details

@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QVector>
+#include <functional>
 
 class QAbstractButton;
 class QComboBox;
@@ -44,7 +46,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void query(int position);              // one branch per query button, in kQueryButtons' order
+    void setupQueries();
+    // Runs the page query of the list with the filter its controls make; false
+    // when the list has no page query.
+    bool query(const QString &list);
     void showDetail(const QString &master, int row);
     void refreshCashDetail();
     void refreshShiftHistory();
@@ -54,8 +59,15 @@ private:
     ViewFilter analysisPeriod(const QString &page) const;
     static void showReminderNotice(ReportPages *pages, const QString &notice);
     void clearDetailOf(const QString &master);
-    bool firstLoad(QTableView *view);
+    void firstLoad(const QString &list);
 
+    struct PageQuery
+    {
+        QString list;
+        bool firstLoad;
+        std::function<ViewFilter()> filter;
+    };
+    QVector<PageQuery> m_queries;
     QStandardItemModel *m_statModel = nullptr; // comprehensive statistics tree
     QHash<QTableView *, QString> m_firstLoads; // report lists not shown yet, and their list names
 };
