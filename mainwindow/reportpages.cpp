@@ -43,15 +43,11 @@ QString typed(const QLineEdit *edit)
     return edit->text().trimmed();
 }
 
-// Statistics lists that carry a 合计 line.
-const char *const kTotalledViews[][2] = {
-    {"消费统计", "tableView_14"},     {"统计消费明细", "tableView_16"}, {"会员消费排行", "tableView_19"},
-    {"会员交费统计", "tableView_10"}, {"会员套餐排行", "tableView_13"}, {"服务消费分析", "tableView_20"},
-    {"产品消费分析", "tableView_22"}, {"余额变动", "tableView_27"},     {"积分变动", "tableView_28"},
-    {"员工提成", "tableView_41"},     {"入库统计", "tableView_33"},     {"出库统计", "tableView_36"},
-    {"产品库存", "tableView_37"},     {"收银明细查询", "tableView_12"}, {"交班查询", "tableView_46"},
-    {"会员统计消费明细", "tableView_15"}, {"会员交费统计明细", "tableView_11"},
-    {"服务消费分析明细", "tableView_21"}, {"产品消费分析明细", "tableView_23"}, {"提成明细", "tableView_42"},
+// Statistics lists that carry a 合计 line (under the table view they are declared in).
+const char *const kTotalledViews[] = {
+    "消费统计", "统计消费明细", "会员消费排行", "会员交费统计", "会员套餐排行", "服务消费分析", "产品消费分析",
+    "余额变动", "积分变动", "员工提成", "入库统计", "出库统计", "产品库存", "收银明细查询", "交班查询",
+    "会员统计消费明细", "会员交费统计明细", "服务消费分析明细", "产品消费分析明细", "提成明细",
 };
 } // namespace
 
@@ -105,9 +101,11 @@ void ReportPages::setup()
         category->insertItem(0, QStringLiteral("所有"));
         category->setCurrentIndex(0);
     }
-    for (const auto &entry : kTotalledViews) {
-        if (auto *table = m_window->findChild<QTableView *>(QLatin1String(entry[1])))
-            new TotalsLine(m_ctrl, QString::fromUtf8(entry[0]), table);
+    for (const char *list : kTotalledViews) {
+        const QString name = QString::fromUtf8(list);
+        const ViewDeclaration *d = ViewDeclarations::find(name);
+        if (auto *table = d ? m_window->findChild<QTableView *>(d->widget) : nullptr)
+            new TotalsLine(m_ctrl, name, table);
     }
     followTheKeys();
     u->treeView->setItemDelegate(new ListCellDelegate(u->treeView)); // 综合统计's amounts with their cents
