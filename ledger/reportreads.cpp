@@ -1,6 +1,7 @@
 #include "reportreads.h"
 
 #include "ledgersql.h"
+#include "viewdeclarations.h"
 
 #include <QSqlQuery>
 
@@ -31,6 +32,17 @@ QStringList ReportReads::totals(const QString &listSql, const QVariantList &valu
     const QList<QVariantList> rows = LedgerSql::rows(totalsStatement(listSql, columns), values);
     QStringList out;
     for (const QVariant &v : rows.value(0))
+        out << v.toString();
+    return out;
+}
+
+QStringList ReportReads::declaredTotals(const QString &listName, const ViewFilter &filter)
+{
+    const QString sql = ViewDeclarations::totalsStatement(listName, filter);
+    if (sql.isEmpty())
+        return {};
+    QStringList out;
+    for (const QVariant &v : LedgerSql::rows(sql, filter.values).value(0))
         out << v.toString();
     return out;
 }
