@@ -76,7 +76,12 @@ const Row kRows[] = {
      "(SELECT d.fangshi AS fangshi FROM q d WHERE d.ID=q.ID ORDER BY d.riqi) t) END AS 付款方式, "
      "ROUND(CASE WHEN q.duori=0 THEN q.qiankuan_fen ELSE (SELECT sum(d.qiankuan_fen) FROM q d WHERE d.ID=q.ID) END/100.0,3) AS 欠款金额, "
      "ROUND(CASE WHEN q.duori=0 THEN q.jifen ELSE (SELECT sum(d.jifen) FROM q d WHERE d.ID=q.ID) END,3) AS 所得积分, "
-     "q.caozuoyuan AS 操作员, coalesce((SELECT '已作废' FROM xiaofeizuofei z WHERE z.ID=q.ID), q.beizhu) AS 备注 "
+     // A document of several days names its first row's operator and remark, as
+     // the header rows' statement does, whichever of its days the period holds.
+     "CASE WHEN q.duori=0 THEN q.caozuoyuan ELSE (SELECT f.caozuoyuan FROM huiyuanxiaofei f WHERE f.ID=q.ID "
+     "ORDER BY f.rowid LIMIT 1) END AS 操作员, coalesce((SELECT '已作废' FROM xiaofeizuofei z WHERE z.ID=q.ID), "
+     "CASE WHEN q.duori=0 THEN q.beizhu ELSE (SELECT f.beizhu FROM huiyuanxiaofei f WHERE f.ID=q.ID "
+     "ORDER BY f.rowid LIMIT 1) END) AS 备注 "
      "FROM q LEFT JOIN huiyuan b ON b.ID=q.huiyuanid "
      "WHERE q.duori=0 OR NOT EXISTS (SELECT 1 FROM q d WHERE d.ID=q.ID AND d.riqi<q.riqi) "
      "ORDER BY q.shijian, q.ID"},

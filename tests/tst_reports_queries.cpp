@@ -669,10 +669,11 @@ void TestReportQueries::documentsReadTheirDays()
     QCOMPARE(row("sold").value(10), QString("已作废"));
     QCOMPARE(row("walkin").value(3), QString("散客"));
     QVERIFY(row("gone").isEmpty());
-    // Today alone: the repayment, at its own time, with its own operator.
+    // Today alone: the repayment, at its own time and with its own sums, but the
+    // sale's operator and remark are its first row's, as on the header rows.
     const QList<QStringList> today = run("消费统计", ReportQuery::consumptionStats("今天", "", "", "", "", "所有"));
     QCOMPARE(today.first().mid(0, 2), QStringList({to + " 08:00:00", "debt"}));
-    QCOMPARE(today.first().mid(4, 6), QStringList({"0", "20", "现金", "0", "0", "晚班"}));
+    QCOMPARE(today.first().mid(4, 7), QStringList({"0", "20", "现金", "0", "0", "早班", "赊账"}));
 }
 
 // Service and product analysis per item, with the category and name filters.
