@@ -3,6 +3,7 @@
 #include "xlsxfile.h"
 #include "listcelldelegate.h"
 #include "prompt.h"
+#include "reportreads.h"
 #include "promptboxes.h"
 #include "operatorstore.h"
 #include "sqllog.h"
@@ -20,7 +21,6 @@
 #include <QHeaderView>
 #include <QProgressDialog>
 #include <QSqlError>
-#include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QTableView>
@@ -64,28 +64,12 @@ void ctrlUiClass::releasePendingReads()
 {
     for (ctrlUiClass *c : qAsConst(liveInstances())) {
         for (ViewBinding *b : qAsConst(c->m_views)) {
-            if (b->model && b->model->canFetchMore()) {
-                QSqlQuery q = b->model->query(); // shares the model's result
-                q.finish();
-            }
+            if (b->model && b->model->canFetchMore())
+                ListStatement::finish(b->model);
         }
     }
 }
 
-// The statement side lives in the store (data/sqlstatements.cpp); a window
-// reaches it through its own ctrlUiClass as it always has.
-bool ctrlUiClass::execSql(const QString &sql) { return SqlStatements::execSql(sql); }
-bool ctrlUiClass::execSql(const QString &sql, const QVariantList &values)
-{
-    return SqlStatements::execSql(sql, values);
-}
-QList<QStringList> ctrlUiClass::queryRows(const QString &sql) { return SqlStatements::queryRows(sql); }
-QStringList ctrlUiClass::queryRow(const QString &sql) { return SqlStatements::queryRow(sql); }
-QStringList ctrlUiClass::queryRow(const QString &sql, const QVariantList &values)
-{
-    return SqlStatements::queryRow(sql, values);
-}
-int ctrlUiClass::countRows(const QString &sql) { return SqlStatements::countRows(sql); }
 void ctrlUiClass::writeLog(const QString &user, const QString &text) { SqlStatements::writeLog(user, text); }
 QString ctrlUiClass::nowText() { return SqlStatements::nowText(); }
 QString ctrlUiClass::todayText() { return SqlStatements::todayText(); }
@@ -112,10 +96,6 @@ bool ctrlUiClass::askYesNoDefaultNo(const QString &text, QWidget *parent)
 bool ctrlUiClass::insertRecord(const TableEntry *table, const QStringList &values)
 {
     return SqlStatements::insertRecord(table, values);
-}
-bool ctrlUiClass::insertSelect(const TableEntry *table, const QString &select)
-{
-    return SqlStatements::insertSelect(table, select);
 }
 bool ctrlUiClass::updateRecord(const TableEntry *table, const QStringList &fields,
                                const QStringList &values, int whereCount)
@@ -244,16 +224,7 @@ void ctrlUiClass::runView(ViewBinding *b, QString sql, QVariantList values, std:
     b->lastValues = values;
     b->lastFilter = std::move(declared);
     rememberColumnWidths(b);
-    const auto read = [&] {
-        if (values.isEmpty()) {
-            b->model->setQuery(SqlDialect::translate(sql));
-        } else {
-            // The model lets go of last time's result before the statement runs again.
-            b->model->clear();
-            b->prepared.run(sql, values);
-            b->model->setQuery(b->prepared.query());
-        }
-    };
+    const auto read = [&] { b->prepared.fill(b->model, sql, values); };
     // A list reads through the same door as every statement: nothing in a
     // scope whose BEGIN failed, and a desk that lost its server connects again
     // first; a read that the lost connection broke runs once more on the new one.
@@ -329,17 +300,12 @@ void ctrlUiClass::refreshView(const QString &name, const ViewFilter &filter)
     runView(b, ViewDeclarations::statement(b->baseSql, name, filter), filter.values, filter);
 }
 
-bool ctrlUiClass::declaredTotals(const QString &name, QString *sql, QVariantList *values) const
+QStringList ctrlUiClass::declaredTotals(const QString &name) const
 {
     ViewBinding *b = m_views.value(name);
     if (!b || b->pending || !b->lastFilter)
-        return false;
-    const QString totals = ViewDeclarations::totalsStatement(name, *b->lastFilter);
-    if (totals.isEmpty())
-        return false;
-    *sql = totals;
-    *values = b->lastFilter->values;
-    return true;
+        return {};
+    return ReportReads::declaredTotals(name, *b->lastFilter);
 }
 
 void ctrlUiClass::showDefault(const QString &name)
@@ -542,14 +508,6 @@ void ctrlUiClass::clearViews()
     m_views.clear();
 }
 
-void ctrlUiClass::fillComboFromSql(QComboBox *box, const QString &sql)
-{
-    QList<QVariantList> rows;
-    for (const QStringList &r : SqlStatements::queryRows(sql))
-        rows << QVariantList{r.value(0), r.value(1)};
-    fillComboFromRows(box, rows);
-}
-
 void ctrlUiClass::fillComboFromRows(QComboBox *box, const QList<QVariantList> &rows)
 {
     if (!box)
@@ -589,21 +547,16 @@ void ctrlUiClass::fillCombo(QComboBox *box, const QString &key, const QString &m
                 box->addItems(info.row_name);
             } else if (info.type == QLatin1String("SqlStr")) {
                 auto *model = new QSqlQueryModel(box);
-                model->setQuery(SqlDialect::translate(info.SqlStr));
+                ListStatement::fillOnce(model, info.SqlStr);
                 box->setModel(model);
             }
             return;
         }
     } else if (mode == QLatin1String("Db") || mode == QLatin1String("db")) {
         auto *model = new QSqlQueryModel(box);
-        model->setQuery(SqlDialect::translate(key));
+        ListStatement::fillOnce(model, key);
         if (model->lastError().isValid())
             qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + key;
         box->setModel(model);
     }
-}
-
-QString ctrlUiClass::periodWhere(const QString &period, const QString &column)
-{
-    return SqlStatements::periodWhere(period, column);
 }

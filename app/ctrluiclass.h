@@ -63,14 +63,6 @@ public:
 
     QString flavour() const { return QStringLiteral("SQLite"); }
 
-    // Statements. Failures go to the debug output (and mark an open
-    // TransactionScope failed); the result tells whether the statement worked.
-    bool execSql(const QString &sql);
-    bool execSql(const QString &sql, const QVariantList &values); // one ? per value
-    QStringList queryRow(const QString &sql);          // exactly one row, else empty
-    QStringList queryRow(const QString &sql, const QVariantList &values);
-    QList<QStringList> queryRows(const QString &sql);
-    int countRows(const QString &sql);
     void writeLog(const QString &user, const QString &text); // quotes are safe
 
     static QString nowText();    // yyyy-MM-dd hh:mm:ss, local
@@ -85,7 +77,6 @@ public:
 
     // The four generic statement builders; values are always bound.
     bool insertRecord(const TableEntry *table, const QStringList &values);
-    bool insertSelect(const TableEntry *table, const QString &select);
     bool updateRecord(const TableEntry *table, const QStringList &fields,
                       const QStringList &values, int whereCount);
     bool deleteRecord(const TableEntry *table, const QStringList &fields,
@@ -123,9 +114,10 @@ public:
     QString baseSql(const QString &name) const;
     QString currentSql(const QString &name) const; // what the list shows (or will, when shown)
     QVariantList currentValues(const QString &name) const; // the values bound to it
-    // The list's declared totals statement for what it shows now, with its
-    // values; false when it has none (or was last run with a text of its own).
-    bool declaredTotals(const QString &name, QString *sql, QVariantList *values) const;
+    // The list's declared 合计 for what it shows now, read by the store: the
+    // count, then one sum per totalled column. Empty when it has none (or was
+    // last run with a text of its own).
+    QStringList declaredTotals(const QString &name) const;
     QTableView *boundView(const QString &name) const;
     // Saves everything the list's statement selects as a CSV file the user
     // chooses. A list leaves the shop with the members' names, phones and
@@ -133,15 +125,11 @@ public:
     void exportView(const QString &name, const QString &byOperator);
     void clearViews();
 
-    // Drop-down lists.
-    void fillComboFromSql(QComboBox *box, const QString &sql);
-    // The same from rows the store read: first column the id, second the text shown.
+    // Drop-down lists, from rows the store read: first column the id, second the text shown.
     static void fillComboFromRows(QComboBox *box, const QList<QVariantList> &rows);
     static QString comboCurrentId(QComboBox *box);
     void fillCombo(QComboBox *box, const QString &key, const QString &mode);
 
-    // WHERE fragment for a named period ("今天" … "上年", "其他"), local time.
-    static QString periodWhere(const QString &period, const QString &column);
 
 signals:
     // A list has been (re-)run: its rows are new, details and totals follow.

@@ -55,7 +55,8 @@ DaoruDlg::DaoruDlg(ImportKind kind, QWidget *parent) : QDialog(parent), ui(new U
     const bool members = kind == ImportKind::Members;
     if (!members) {
         ui->comboBox_existing->setItemText(1, QStringLiteral("更新资料"));
-        ui->label_existing->setText(QStringLiteral("已有的（编号相同）："));
+        ui->label_existing->setText(kind == ImportKind::CardTypes ? QStringLiteral("已有的（名称相同）：")
+                                                                  : QStringLiteral("已有的（编号相同）："));
     }
     ui->label_cardType->setVisible(members);
     ui->comboBox_cardType->setVisible(members);
@@ -63,6 +64,11 @@ DaoruDlg::DaoruDlg(ImportKind kind, QWidget *parent) : QDialog(parent), ui(new U
         ui->comboBox_cardType->addItem(QStringLiteral("（作为错误列出）"), QString());
         for (const QString &name : OpeningImportWriter::cardTypeNames())
             ui->comboBox_cardType->addItem(name, name);
+        // The style's arrow sits over the text: room for the longest item beside it.
+        int widest = 0;
+        for (int i = 0; i < ui->comboBox_cardType->count(); ++i)
+            widest = qMax(widest, ui->comboBox_cardType->fontMetrics().horizontalAdvance(ui->comboBox_cardType->itemText(i)));
+        ui->comboBox_cardType->setMinimumWidth(widest + 40);
     }
     ui->tableWidget_mapping->horizontalHeader()->setStretchLastSection(true);
     ui->tableWidget_problems->horizontalHeader()->setStretchLastSection(true);
@@ -247,6 +253,8 @@ void DaoruDlg::setBusy(bool busy)
     for (QWidget *w : {static_cast<QWidget *>(ui->pushButton_choose), static_cast<QWidget *>(ui->pushButton_template),
                        static_cast<QWidget *>(ui->pushButton_check), static_cast<QWidget *>(ui->pushButton_import),
                        static_cast<QWidget *>(ui->pushButton_close), static_cast<QWidget *>(ui->pushButton_takeBack),
+                       // An export would run inside the import's transaction and hold it behind its file question.
+                       static_cast<QWidget *>(ui->pushButton_export), static_cast<QWidget *>(ui->pushButton_exportImports),
                        static_cast<QWidget *>(ui->tableWidget_mapping), static_cast<QWidget *>(ui->comboBox_existing),
                        static_cast<QWidget *>(ui->comboBox_cardType)})
         w->setEnabled(!busy);
@@ -315,10 +323,8 @@ void DaoruDlg::on_pushButton_import_clicked()
     if (!check.ok())
         done += QStringLiteral("\n未导入的行见“检查结果”。");
     ui->label_summary->setText(done);
-    const QString table = m_kind == ImportKind::Members      ? QStringLiteral("huiyuan")
-                          : m_kind == ImportKind::ServiceItems ? QStringLiteral("fuwuxiangmu")
-                                                               : QStringLiteral("chanpin");
-    emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(dbctrlstruct{table, {}}));
+    emit DlgSend(QStringLiteral("刷新数据列表"),
+                 QVariant::fromValue(dbctrlstruct{OpeningImportFields::tableOf(m_kind), {}}));
     ctrlUiClass::showInfo(done, this);
 }
 
@@ -368,6 +374,8 @@ void DaoruDlg::on_pushButton_template_clicked()
     if (m_kind == ImportKind::Members)
         hint = QStringLiteral("\n套餐次数写成“项目:次数”，多个项目用分号隔开，如“剪发:10;烫发:2”；"
                               "也可以每个项目一列，表头写“次数:项目名称”。");
+    else if (m_kind == ImportKind::CardTypes)
+        hint = QStringLiteral("\n折扣写成 0.9（九折）、1（不打折），也可以写“9折”“8.8折”。");
     ctrlUiClass::showInfo(QStringLiteral("模板已保存在%1！").arg(path) + hint, this);
 }
 
@@ -420,10 +428,7 @@ void DaoruDlg::on_pushButton_takeBack_clicked()
         ctrlUiClass::showInfo(r.error, this);
         return;
     }
-    const QString kind = row.at(1);
-    const QString table = kind == OpeningImportFields::kindName(ImportKind::ServiceItems) ? QStringLiteral("fuwuxiangmu")
-                          : kind == OpeningImportFields::kindName(ImportKind::Products) ? QStringLiteral("chanpin")
-                                                                                          : QStringLiteral("huiyuan");
+    const QString table = OpeningImportFields::tableOf(OpeningImportFields::kindOfName(row.at(1)));
     emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(dbctrlstruct{table, {}}));
     ctrlUiClass::showInfo(QStringLiteral("导入 %1 已撤销。").arg(r.documentId), this);
 }

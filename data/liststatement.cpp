@@ -2,6 +2,8 @@
 #include "preparedqueries.h"
 #include "sqldialect.h"
 
+#include <QSqlQueryModel>
+
 bool ListStatement::run(const QString &sql, const QVariantList &values)
 {
     m_query.finish();
@@ -25,4 +27,26 @@ bool ListStatement::run(const QString &sql, const QVariantList &values)
 void ListStatement::release()
 {
     m_query.finish();
+}
+
+void ListStatement::finish(QSqlQueryModel *model)
+{
+    QSqlQuery q = model->query(); // shares the model's result
+    q.finish();
+}
+
+void ListStatement::fill(QSqlQueryModel *model, const QString &sql, const QVariantList &values)
+{
+    if (values.isEmpty()) {
+        fillOnce(model, sql);
+        return;
+    }
+    model->clear();
+    run(sql, values);
+    model->setQuery(m_query);
+}
+
+void ListStatement::fillOnce(QSqlQueryModel *model, const QString &sql)
+{
+    model->setQuery(SqlDialect::translate(sql));
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVariantList>
 
+class QSqlQueryModel;
+
 // A list's bound statement, kept prepared while the list is run again with
 // other values (another member, another period): one round trip on a server
 // instead of three. It belongs to one list, so no other list's run can change
@@ -18,6 +20,14 @@ public:
     // Lets go of the last result (a model should have let go of it first).
     void release();
     const QSqlQuery &query() const { return m_query; }
+    // Runs the list into its model: with values, bound to this kept statement
+    // (the model lets go of last time's result first); without, as it stands.
+    void fill(QSqlQueryModel *model, const QString &sql, const QVariantList &values);
+    // A statement without values run once into a model (a drop-down list).
+    static void fillOnce(QSqlQueryModel *model, const QString &sql);
+    // Ends the read of a model that has not fetched to its end (it keeps the
+    // rows it has), so that the connection can write.
+    static void finish(QSqlQueryModel *model);
 
 private:
     QSqlQuery m_query;

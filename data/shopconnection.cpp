@@ -150,8 +150,11 @@ bool ShopConnection::openServer(const QString &connectionName, QString *error) c
     db.setPassword(pass);
     // The session's settings travel with the connection itself, so that a
     // connection Qt opens again on its own (after the server dropped it) has
-    // them too: the limits on waiting and the shop's schema.
-    QString options = QStringLiteral("-c lock_timeout=5s -c statement_timeout=20s");
+    // them too: the limits on waiting and the shop's schema. No JIT: a period
+    // list's plan is costed high enough for it, and compiling it took longer
+    // than the list (员工提成's detail of a year at a large shop: 1.5 s with,
+    // 0.7 s without).
+    QString options = QStringLiteral("-c lock_timeout=5s -c statement_timeout=20s -c jit=off");
     if (!schema.isEmpty())
         options += QStringLiteral(" -c search_path=") + schema;
     db.setConnectOptions(QStringLiteral("connect_timeout=5;options='%1'").arg(options));

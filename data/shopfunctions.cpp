@@ -52,6 +52,14 @@ void dayNumber(sqlite3_context *ctx, int, sqlite3_value **argv)
         sqlite3_result_int64(ctx, kEpoch.daysTo(d));
 }
 
+void wholeNumber(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
+        sqlite3_result_null(ctx);
+    else
+        sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0])); // CAST(x AS INTEGER)'s reading
+}
+
 int addFunctions(sqlite3 *db, char **, const sqlite3_api_routines *)
 {
     // mochen_today reads the clock: not deterministic, so never folded into an index.
@@ -59,6 +67,9 @@ int addFunctions(sqlite3 *db, char **, const sqlite3_api_routines *)
     if (rc == SQLITE_OK)
         rc = sqlite3_create_function_v2(db, "mochen_day_number", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                         dayNumber, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function_v2(db, "mochen_int", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, wholeNumber,
+                                        nullptr, nullptr, nullptr);
     return rc;
 }
 
@@ -84,6 +95,10 @@ QStringList serverDefinitions()
         // and rolls a day past the month's end over, as SQLite does.
         QStringLiteral("CREATE OR REPLACE FUNCTION mochen_day_number(t text) RETURNS integer LANGUAGE sql IMMUTABLE AS $mochen$ "
                        "select cast(mochen_timestamp(substr(trim(t),1,10)) as date) - date '1970-01-01' $mochen$"),
+        QStringLiteral("CREATE OR REPLACE FUNCTION mochen_int(t text) RETURNS bigint LANGUAGE sql IMMUTABLE STRICT AS "
+                       "$mochen$ select cast(coalesce(substring(t from '^\\s*[-+]?[0-9]+'),'0') as bigint) $mochen$"),
+        QStringLiteral("CREATE OR REPLACE FUNCTION mochen_int(x numeric) RETURNS bigint LANGUAGE sql IMMUTABLE STRICT AS "
+                       "$mochen$ select cast(trunc(x) as bigint) $mochen$"),
         QStringLiteral("CREATE OR REPLACE FUNCTION round(x double precision, n integer) RETURNS numeric LANGUAGE sql "
                        "IMMUTABLE AS $mochen$ select round(cast(x as numeric), n) $mochen$"),
         // SQLite's total(): a sum that is 0, not NULL, over no rows.

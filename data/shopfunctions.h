@@ -14,6 +14,9 @@
 //   mochen_day_number(t)  the day of the date text t counted from 1970-01-01;
 //                         NULL when t holds no date; a day past its month's end
 //                         rolls over ('2027-02-29' is 1 March)
+//   mochen_int(x)         the whole number x begins with, 0 when it begins with
+//                         none, NULL for NULL: SQLite's CAST(x AS INTEGER), which
+//                         the server refuses for a text that is no number
 //   total(x)              (server) the sum, 0 when there are no rows
 //   group_concat(x[,sep]) (server) the texts joined, ',' by default
 //   round(x,n)            (server) also for a floating-point x

@@ -152,26 +152,6 @@ int closing(const QString &s, int open)
     return -1;
 }
 
-QStringList splitArgs(const QString &s)
-{
-    QStringList args;
-    int depth = 0;
-    int start = 0;
-    for (int i = 0; i < s.size(); ++i) {
-        const QChar c = s.at(i);
-        if (c == QLatin1Char('('))
-            ++depth;
-        else if (c == QLatin1Char(')'))
-            --depth;
-        else if (c == QLatin1Char(',') && depth == 0) {
-            args << s.mid(start, i - start).trimmed();
-            start = i + 1;
-        }
-    }
-    args << s.mid(start).trimmed();
-    return args;
-}
-
 // A table that has the row number the server's tables carry ("rowid"): every
 // table of the shop does, whichever process created it; a view or a scratch
 // table of a statement does not.
@@ -180,27 +160,12 @@ bool numbered(const QString &table)
     return !EngineDriver::current().isServer() || PostgresDriver::hasRowNumber(QSqlDatabase::database(), table);
 }
 
-// The server refuses a bare column beside GROUP BY that SQLite takes from some
-// row of the group. The shop's statements group by a key the column depends on
-// (an item's name by its ID), so any row's value is the value: min() says so.
+// A read that sums or counts is one row (or one per group): no order to give it.
 bool isAggregate(const QString &expr)
 {
     static const QRegularExpression agg(QStringLiteral("\\b(count|sum|min|max|avg|total|group_concat|string_agg)\\s*\\("),
                                         QRegularExpression::CaseInsensitiveOption);
     return agg.match(expr).hasMatch();
-}
-
-QString normalized(QString e)
-{
-    e = e.toLower();
-    e.remove(QRegularExpression(QStringLiteral("\\s+")));
-    return e;
-}
-
-QString lastPart(const QString &e)
-{
-    const int dot = e.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? e : e.mid(dot + 1);
 }
 
 // Position of the keyword at depth 0 of code[from, to), or -1.
@@ -223,152 +188,6 @@ int keywordAt(const QString &code, int from, int to, const QRegularExpression &r
         }
     }
     return -1;
-}
-
-// End of the statement level that starts at `from`: the closing parenthesis or the end.
-int levelEnd(const QString &code, int from)
-{
-    int depth = 0;
-    for (int i = from; i < code.size(); ++i) {
-        if (code.at(i) == QLatin1Char('('))
-            ++depth;
-        else if (code.at(i) == QLatin1Char(')') && --depth < 0)
-            return i;
-    }
-    return code.size();
-}
-
-// The select list sums or counts at its own level (not only inside a
-// subquery, not as a window).
-bool aggregatesWithoutGroups(QString list)
-{
-    static const QRegularExpression sub(QStringLiteral("\\(\\s*SELECT\\b"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression window(QStringLiteral("\\bOVER\\s*\\("), QRegularExpression::CaseInsensitiveOption);
-    for (auto m = sub.match(list); m.hasMatch(); m = sub.match(list)) {
-        const int close = closing(list, m.capturedStart());
-        if (close < 0)
-            return false;
-        list.replace(m.capturedStart(), close - m.capturedStart() + 1, QStringLiteral("0"));
-    }
-    return isAggregate(list) && !window.match(list).hasMatch();
-}
-
-QString rewriteGroupBy(QString code)
-{
-    static const QRegularExpression select(QStringLiteral("\\bSELECT\\b"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression from(QStringLiteral("FROM\\b"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression groupBy(QStringLiteral("GROUP\\s+BY\\b"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression groupEnd(QStringLiteral("(HAVING|ORDER|LIMIT|UNION|WINDOW)\\b"),
-                                             QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression setOp(QStringLiteral("(UNION|EXCEPT|INTERSECT)\\b"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression distinct(QStringLiteral("^\\s*(DISTINCT|ALL)\\b"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression aliased(QStringLiteral("^(.*?)\\s+(?:AS\\s+)?(\"[^\"]+\"|[\\w\\x{4e00}-\\x{9fff}]+)$"),
-                                            QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption
-                                                | QRegularExpression::UseUnicodePropertiesOption);
-    static const QRegularExpression column(QStringLiteral("^[A-Za-z_][\\w]*(\\.[A-Za-z_][\\w]*)?$"));
-    static const QRegularExpression onlyLiteral(QStringLiteral("^\\x01\\d+\\x02$"));
-    QList<int> starts;
-    auto it = select.globalMatch(code);
-    while (it.hasNext())
-        starts.prepend(it.next().capturedStart());
-    for (const int start : starts) {
-        const int listStart = start + 6;
-        const int end = levelEnd(code, listStart);
-        int len = 0;
-        int stop = keywordAt(code, listStart, end, setOp, &len);
-        const int levelStop = stop < 0 ? end : stop;
-        const int fromAt = keywordAt(code, listStart, levelStop, from, &len);
-        if (fromAt < 0)
-            continue;
-        int groupLen = 0;
-        const int groupAt = keywordAt(code, fromAt, levelStop, groupBy, &groupLen);
-        QSet<QString> keys;
-        if (groupAt < 0) {
-            // Sums without GROUP BY are one row on SQLite, its other columns
-            // taken from some row; the server wants that said too.
-            if (!aggregatesWithoutGroups(code.mid(listStart, fromAt - listStart)))
-                continue;
-        } else {
-            int gl = 0;
-            int groupStop = keywordAt(code, groupAt + groupLen, levelStop, groupEnd, &gl);
-            if (groupStop < 0)
-                groupStop = levelStop;
-            for (const QString &g : splitArgs(code.mid(groupAt + groupLen, groupStop - groupAt - groupLen)))
-                keys << normalized(g);
-        }
-        QString list = code.mid(listStart, fromAt - listStart);
-        QString prefix;
-        const auto d = distinct.match(list);
-        if (d.hasMatch()) {
-            prefix = list.left(d.capturedEnd());
-            list = list.mid(d.capturedEnd());
-        }
-        QStringList items = splitArgs(list);
-        bool changed = false;
-        for (QString &item : items) {
-            QString expr = item.trimmed();
-            QString alias;
-            const auto a = aliased.match(expr);
-            static const QRegularExpression explicitAs(QStringLiteral("\\s+AS\\s+\\S+$"), QRegularExpression::CaseInsensitiveOption);
-            static const QRegularExpression endsOperand(QStringLiteral("[\\w)\\x02\"]$"));
-            const QString before = a.hasMatch() ? a.captured(1).trimmed() : QString();
-            if (a.hasMatch() && !before.isEmpty() && a.captured(2).compare(QLatin1String("END"), Qt::CaseInsensitive) != 0
-                && (explicitAs.match(expr).hasMatch() || endsOperand.match(before).hasMatch())) {
-                expr = a.captured(1).trimmed();
-                alias = a.captured(2);
-            }
-            const QString n = normalized(expr);
-            if (expr.isEmpty() || expr.endsWith(QLatin1Char('*')) || isAggregate(expr) || onlyLiteral.match(expr).hasMatch()
-                || expr.at(0).isDigit() || keys.contains(n) || keys.contains(lastPart(n))
-                || (!alias.isEmpty() && keys.contains(normalized(alias))))
-                continue;
-            bool keyed = false;
-            for (const QString &k : keys)
-                keyed = keyed || lastPart(k) == n;
-            if (keyed)
-                continue;
-            if (alias.isEmpty() && column.match(expr).hasMatch())
-                alias = lastPart(expr);
-            item = QStringLiteral(" min(%1)%2").arg(expr, alias.isEmpty() ? QString() : QStringLiteral(" AS ") + alias);
-            changed = true;
-        }
-        if (changed)
-            code = code.left(listStart) + QLatin1Char(' ') + prefix + items.join(QLatin1Char(',')) + QLatin1Char(' ')
-                   + code.mid(fromAt);
-    }
-    return code;
-}
-
-// SQLite hands out the groups of a GROUP BY in the order of their keys, and
-// lists and remarks show them so; the server's order is its own. A statement
-// that groups and says no order gets the keys' order.
-QString orderGroups(QString code)
-{
-    static const QRegularExpression groupBy(QStringLiteral("GROUP\\s+BY\\b"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression ordered(QStringLiteral("(ORDER\\s+BY|UNION|EXCEPT|INTERSECT)\\b"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression tail(QStringLiteral("(HAVING|LIMIT|WINDOW)\\b"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression limit(QStringLiteral("LIMIT\\b"), QRegularExpression::CaseInsensitiveOption);
-    int end = code.size();
-    while (end > 0 && (code.at(end - 1).isSpace() || code.at(end - 1) == QLatin1Char(';')))
-        --end;
-    int len = 0;
-    const int at = keywordAt(code, 0, end, groupBy, &len);
-    int unused = 0;
-    if (at < 0 || keywordAt(code, 0, end, ordered, &unused) >= 0)
-        return code;
-    const int keysStart = at + len;
-    int keysEnd = keywordAt(code, keysStart, end, tail, &unused);
-    if (keysEnd < 0)
-        keysEnd = end;
-    const QString keys = code.mid(keysStart, keysEnd - keysStart).trimmed();
-    if (keys.isEmpty())
-        return code;
-    int insertAt = keywordAt(code, keysStart, end, limit, &unused);
-    if (insertAt < 0)
-        insertAt = end;
-    code.insert(insertAt, QStringLiteral(" ORDER BY ") + keys + QLatin1Char(' '));
-    return code;
 }
 
 // SQLite reads a table in the order its rows came in; the server in the order
@@ -410,58 +229,11 @@ QString toPostgres(const QString &sql)
     Masked m = mask(sql);
     QString code = m.code;
 
-    // MySQL-style quoted names that SQLite also takes: the server's are plain.
-    static const QRegularExpression backtick(QStringLiteral("`(\\w+)`"));
-    code.replace(backtick, QStringLiteral("\\1"));
-
     // "user" is a reserved word on the server: the table and the columns of
     // that name are quoted.
     static const QRegularExpression user(QStringLiteral("(?<![\"\\w])user(?![\"\\w])"),
                                          QRegularExpression::CaseInsensitiveOption);
     code.replace(user, QStringLiteral("\"user\""));
-
-    // SQLite's LIKE ignores the case of Latin letters.
-    static const QRegularExpression like(QStringLiteral("\\bLIKE\\b"), QRegularExpression::CaseInsensitiveOption);
-    code.replace(like, QStringLiteral("ILIKE"));
-
-    static const QRegularExpression eqeq(QStringLiteral("=="));
-    code.replace(eqeq, QStringLiteral("="));
-
-    // CAST(x AS REAL) keeps cents on the server; CAST(x AS INTEGER) of a text
-    // that is no number is 0 on SQLite, an error on the server.
-    static const QRegularExpression asReal(QStringLiteral("\\bAS\\s+REAL\\b"), QRegularExpression::CaseInsensitiveOption);
-    code.replace(asReal, QStringLiteral("AS numeric"));
-    static const QRegularExpression castInt(QStringLiteral("\\bCAST\\s*\\("), QRegularExpression::CaseInsensitiveOption);
-    {
-        QString out;
-        int pos = 0;
-        auto it = castInt.globalMatch(code);
-        static const QRegularExpression asInt(QStringLiteral("^(.*)\\s+AS\\s+(INTEGER|INT)\\s*$"),
-                                              QRegularExpression::CaseInsensitiveOption
-                                                  | QRegularExpression::DotMatchesEverythingOption);
-        while (it.hasNext()) {
-            const auto mm = it.next();
-            if (mm.capturedStart() < pos)
-                continue;
-            const int open = mm.capturedEnd() - 1;
-            const int close = closing(code, open);
-            if (close < 0)
-                break;
-            const auto a = asInt.match(code.mid(open + 1, close - open - 1));
-            if (!a.hasMatch())
-                continue;
-            out += code.mid(pos, mm.capturedStart() - pos);
-            out += QStringLiteral("cast(coalesce(substring(cast(%1 as text) from '^\\s*[-+]?[0-9]+'),'0') as bigint)")
-                       .arg(a.captured(1));
-            pos = close + 1;
-        }
-        out += code.mid(pos);
-        code = out;
-    }
-
-    // SQLite takes "x+0" for the number at the start of a text.
-    static const QRegularExpression plusZero(QStringLiteral("(\\b[A-Za-z_][\\w.]*)\\s*\\+\\s*0(?![\\w.])"));
-    code.replace(plusZero, QStringLiteral("cast(coalesce(substring(cast(\\1 as text) from '^\\s*[-+]?[0-9]*[.]?[0-9]+'),'0') as numeric)"));
 
     // A column named by a literal right after its expression: "round(x,2)'合计'".
     static const QRegularExpression aliasLiteral(QStringLiteral("\\)\\s*\\x01(\\d+)\\x02"));
@@ -481,8 +253,6 @@ QString toPostgres(const QString &sql)
         code = out;
     }
 
-    code = rewriteGroupBy(code);
-    code = orderGroups(code);
     code = orderPlainReads(code);
 
     // The server wants a name for every subquery in FROM.

@@ -16,6 +16,9 @@ struct Row
     const char *totals = "";
     const char *summary = "";     // the totals from the daily summaries, ending inside its WHERE
     const char *summaryDate = ""; // the list's date column the summaries' days stand for
+    const char *memberList = "";  // the list from the sales per member and day (see the header)
+    const char *memberTotals = "";
+    const char *periodList = "";  // the list from the sales per document and day (see the header)
 };
 
 const char *const kStockLines = "a.chanpinID=b.ID and a.rukuID!='000000'";
@@ -31,24 +34,24 @@ const Row kRows[] = {
     // by its number stood above every older sale ("xf_…").
     {"会员消费", "tableView", "", false, nullptr, "GROUP BY ID ORDER BY min(xiaofeiriqi), ID", "消费单号", "消费明细",
      "a.ID=?"},
-    {"消费明细", "tableView_2", "", false, "a.ID=''", "GROUP BY xiangmuID", "", "", ""},
-    {"会员交费", "tableView_3", "", false, nullptr, "GROUP BY ID", "", "", ""},
-    {"会员套餐", "tableView_4", "a.xiangmuID=b.ID", false, nullptr, "GROUP BY xiangmuID", "", "", ""},
-    {"会员积分", "tableView_5", "", false, nullptr, "GROUP BY ID", "", "", ""},
-    {"会员余额变动", "tableView_6", "a.xiangmumingchen=b.ID or xiangmumingchen == ''", false, "huiyuanid='0'",
-     "GROUP BY a.ID", "", "", ""},
+    {"消费明细", "tableView_2", "", false, "a.ID=''", "GROUP BY xiangmuID ORDER BY xiangmuID", "", "", ""},
+    {"会员交费", "tableView_3", "", false, nullptr, "GROUP BY ID ORDER BY ID", "", "", ""},
+    {"会员套餐", "tableView_4", "a.xiangmuID=b.ID", false, nullptr, "GROUP BY xiangmuID ORDER BY xiangmuID", "", "", ""},
+    {"会员积分", "tableView_5", "", false, nullptr, "ORDER BY a.ID", "", "", ""},
+    {"会员余额变动", "tableView_6", "a.xiangmumingchen=b.ID or xiangmumingchen = ''", false, "huiyuanid='0'",
+     "ORDER BY a.ID", "", "", ""},
     // members page
-    {"会员管理", "tableView_9", "", false, "", "GROUP BY a.ID ORDER BY CAST(a.ID AS INTEGER), a.ID", "会员编号",
+    {"会员管理", "tableView_9", "", false, "", "ORDER BY mochen_int(a.ID), a.ID", "会员编号",
      "会员套餐管理", "huiyuanID=?"},
-    {"会员套餐管理", "tableView_8", "", false, nullptr, "GROUP BY xiangmuID", "", "", ""},
+    {"会员套餐管理", "tableView_8", "", false, nullptr, "GROUP BY xiangmuID ORDER BY xiangmuID", "", "", ""},
     // stock
-    {"入库统计", "tableView_33", kStockLines, false, "a.type='入库明细'", "GROUP BY a.rukuID", "入库单号", "入库明细",
+    {"入库统计", "tableView_33", kStockLines, false, "a.type='入库明细'", "GROUP BY a.rukuID ORDER BY a.rukuID", "入库单号", "入库明细",
      "a.rukuID=?"},
     {"入库明细", "tableView_34", kStockLines, false, nullptr, "", "", "", ""},
-    {"出库统计", "tableView_36", kStockLines, false, "a.type='出库明细'", "GROUP BY a.rukuID", "出库单号", "出库明细",
+    {"出库统计", "tableView_36", kStockLines, false, "a.type='出库明细'", "GROUP BY a.rukuID ORDER BY a.rukuID", "出库单号", "出库明细",
      "a.rukuID=?"},
     {"出库明细", "tableView_35", kStockLines, false, nullptr, "", "", "", ""},
-    {"产品库存", "tableView_37", "a.chanpinID=b.ID", false, "", "GROUP BY a.chanpinID", "chanpinID", "库存变动",
+    {"产品库存", "tableView_37", "a.chanpinID=b.ID", false, "", "GROUP BY a.chanpinID ORDER BY a.chanpinID", "chanpinID", "库存变动",
      "A.chanpinID=?"},
     {"库存变动", "tableView_48", "A.rukuID!='000000'", false, "A.chanpinID='0'", "group by A.time order by A.time",
      "", "", ""},
@@ -59,26 +62,61 @@ const Row kRows[] = {
      "from huiyuanxiaofei a left join huiyuan b on b.ID=a.huiyuanid",
      "select coalesce(sum(danshu),0), round(coalesce(sum(xiaofei_fen),0)/100.0,2), round(coalesce(sum(shishou_fen),0)/100.0,2), "
      "round(coalesce(sum(qiankuan_fen),0)/100.0,2), round(total(jifen),2) from rihuizong_xiaofei where 1=1",
-     "a.xiaofeiriqi"},
-    {"会员统计消费明细", "tableView_15", "", false, "a.ID='t001'", "GROUP BY i", "", "", ""},
+     "a.xiaofeiriqi", "", "",
+     // A document's day rows of the period, in time order from the index; the few
+     // documents with rows on several days of the period are summed over them, and
+     // listed at their first.
+     "WITH q AS NOT MATERIALIZED (SELECT s.ID, s.riqi, s.shijian, s.huiyuanid, s.duori, s.xiaofei_fen, s.shishou_fen, "
+     "s.qiankuan_fen, s.jifen, s.fangshi, s.caozuoyuan, s.beizhu FROM rihuizong_danju s WHERE 1=1%1) "
+     "SELECT q.shijian AS 消费时间, q.ID AS 消费单号, q.huiyuanid AS 会员卡号, "
+     "CASE WHEN q.huiyuanid='0000' THEN '散客' ELSE b.name END AS 会员姓名, "
+     "ROUND(CASE WHEN q.duori=0 THEN q.xiaofei_fen ELSE (SELECT sum(d.xiaofei_fen) FROM q d WHERE d.ID=q.ID) END/100.0,3) AS 消费金额, "
+     "ROUND(CASE WHEN q.duori=0 THEN q.shishou_fen ELSE (SELECT sum(d.shishou_fen) FROM q d WHERE d.ID=q.ID) END/100.0,3) AS 实收金额, "
+     "CASE WHEN q.duori=0 THEN q.fangshi ELSE (SELECT group_concat(t.fangshi,'+') FROM "
+     "(SELECT d.fangshi AS fangshi FROM q d WHERE d.ID=q.ID ORDER BY d.riqi) t) END AS 付款方式, "
+     "ROUND(CASE WHEN q.duori=0 THEN q.qiankuan_fen ELSE (SELECT sum(d.qiankuan_fen) FROM q d WHERE d.ID=q.ID) END/100.0,3) AS 欠款金额, "
+     "ROUND(CASE WHEN q.duori=0 THEN q.jifen ELSE (SELECT sum(d.jifen) FROM q d WHERE d.ID=q.ID) END,3) AS 所得积分, "
+     // A document of several days names its first row's operator and remark, as
+     // the header rows' statement does, whichever of its days the period holds.
+     "CASE WHEN q.duori=0 THEN q.caozuoyuan ELSE (SELECT f.caozuoyuan FROM huiyuanxiaofei f WHERE f.ID=q.ID "
+     "ORDER BY f.rowid LIMIT 1) END AS 操作员, coalesce((SELECT '已作废' FROM xiaofeizuofei z WHERE z.ID=q.ID), "
+     "CASE WHEN q.duori=0 THEN q.beizhu ELSE (SELECT f.beizhu FROM huiyuanxiaofei f WHERE f.ID=q.ID "
+     "ORDER BY f.rowid LIMIT 1) END) AS 备注 "
+     "FROM q LEFT JOIN huiyuan b ON b.ID=q.huiyuanid "
+     "WHERE q.duori=0 OR NOT EXISTS (SELECT 1 FROM q d WHERE d.ID=q.ID AND d.riqi<q.riqi) "
+     "ORDER BY q.shijian, q.ID"},
+    {"会员统计消费明细", "tableView_15", "", false, "a.ID='t001'", "ORDER BY i", "", "", ""},
     // A sale paid in several ways (or repaid later) has several header rows: its
     // lines are listed once, with the first of them, and stream in date order.
     {"统计消费明细", "tableView_16", "not exists (select 1 from huiyuanxiaofei e where e.ID=b.ID and e.rowid<b.rowid)",
      false, "", "", "", "", ""},
-    {"会员消费排行", "tableView_19", kMemberJoin, false, "", "GROUP BY a.huiyuanid ORDER BY 消费金额 DESC", "", "", "",
+    // Members with equal sums in the order of their numbers, however the list is read.
+    {"会员消费排行", "tableView_19", kMemberJoin, false, "", "GROUP BY a.huiyuanid ORDER BY 消费金额 DESC, a.huiyuanid", "",
+     "", "",
      "select count(distinct a.huiyuanid), "
      "count(distinct a.ID)-2*count(distinct CASE WHEN a.beizhu='作废冲销' THEN a.ID END), "
-     "round(total(a.xiaofeijine),2), round(total(a.shishoujine),2) from huiyuanxiaofei a, huiyuan b"},
-    {"会员交费统计", "tableView_10", kMemberJoin, false, "", "GROUP BY huiyuanid ORDER BY 实付金额 DESC", "会员卡号",
+     "round(total(a.xiaofeijine),2), round(total(a.shishoujine),2) from huiyuanxiaofei a, huiyuan b",
+     "", "xiaofeiriqi",
+     // The period's days grouped by member first, then each member named once.
+     "select t.huiyuanid as 会员卡号, b.name as 会员姓名, b.type as 会员类别, b.phone as 电话, t.n as 消费次数, "
+     "ROUND(t.xf/100.0,3) as 消费金额, ROUND(t.ss/100.0,3) as 实收金额 "
+     "from (select s.huiyuanid as huiyuanid, sum(s.danshu)-2*sum(s.zuofei) as n, sum(s.xiaofei_fen) as xf, "
+     "sum(s.shishou_fen) as ss from rihuizong_huiyuan s where 1=1%1 group by s.huiyuanid) t "
+     "join huiyuan b on b.ID=t.huiyuanid%2 ORDER BY 消费金额 DESC, t.huiyuanid",
+     "select count(*), coalesce(sum(t.n),0), round(coalesce(sum(t.xf),0)/100.0,2), round(coalesce(sum(t.ss),0)/100.0,2) "
+     "from (select s.huiyuanid as huiyuanid, sum(s.danshu)-2*sum(s.zuofei) as n, sum(s.xiaofei_fen) as xf, "
+     "sum(s.shishou_fen) as ss from rihuizong_huiyuan s where 1=1%1 group by s.huiyuanid) t "
+     "join huiyuan b on b.ID=t.huiyuanid%2"},
+    {"会员交费统计", "tableView_10", kMemberJoin, false, "", "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "会员卡号",
      "会员交费统计明细", "huiyuanid=?", kPaymentTotals},
     {"会员交费统计明细", "tableView_11", "", false, nullptr, "order by jiaofeiriqi", "", "", ""},
     {"会员套餐排行", "tableView_13", "a.huiyuanid=b.ID and jiaofeileixing='套餐交费'", false, "",
-     "GROUP BY huiyuanid ORDER BY 实付金额 DESC", "", "", "", kPaymentTotals},
-    {"服务消费分析", "tableView_20", "", true, "", "GROUP BY b.ID", "项目编号", "服务消费分析明细", "a.xiangmuID=?"},
+     "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "", "", "", kPaymentTotals},
+    {"服务消费分析", "tableView_20", "", true, "", "GROUP BY b.ID ORDER BY b.ID", "项目编号", "服务消费分析明细", "a.xiangmuID=?"},
     {"服务消费分析明细", "tableView_21", "", true, nullptr, "", "", "", "",
      "select count(*), round(total(a.shuliang),2), round(total(a.jine),2) from xiaofeimingxi a "
      "join fuwuxiangmu b on a.xiangmuID=b.ID where a.xiaofeileixing in ('服务项目','套餐消费')"},
-    {"产品消费分析", "tableView_22", "", true, "", "GROUP BY b.ID", "产品编号", "产品消费分析明细", "a.xiangmuID=?"},
+    {"产品消费分析", "tableView_22", "", true, "", "GROUP BY b.ID ORDER BY b.ID", "产品编号", "产品消费分析明细", "a.xiangmuID=?"},
     {"产品消费分析明细", "tableView_23", "", true, nullptr, "", "", "", "",
      "select count(*), round(total(a.shuliang),2), round(total(a.jine),2) from xiaofeimingxi a "
      "join chanpin b on a.xiangmuID=b.ID where a.xiaofeileixing='产品'"},
@@ -92,7 +130,7 @@ const Row kRows[] = {
     {"积分变动", "tableView_28", kMemberJoin, false, "", "order by a.biandongriqi, a.ID", "", "", "",
      "select count(*), round(total(a.jifenzengjia),2), round(total(a.jifenjianshao),2), "
      "round(total(a.shengyujifen),2) from huiyuanjifen a, huiyuan b"},
-    {"员工提成", "tableView_41", "", false, "", "GROUP BY a.yuangongID", "员工编号", "提成明细", "a.yuangongID=?"},
+    {"员工提成", "tableView_41", "", false, "", "GROUP BY a.yuangongID ORDER BY a.yuangongID", "员工编号", "提成明细", "a.yuangongID=?"},
     {"提成明细", "tableView_42", "", false, nullptr, "", "", "", "",
      "select count(*), round(total(a.tichengjine),2) from tichengmingxi a join yuangong b on a.yuangongID=b.ID"},
     // Empty until 查询 gives it a period (the 合计 of no period would be every day's).
@@ -100,13 +138,13 @@ const Row kRows[] = {
      "select count(*), round(total(jine),2) from tempshouyinmingxi",
      "select coalesce(sum(bishu),0), round(coalesce(sum(jine_fen),0)/100.0,2) from rihuizong_shouyin where 1=1", "time"},
     // settings
-    {"服务项目列表", "tableView_24", "", false, "", "GROUP BY ID", "", "", ""},
-    {"产品管理", "tableView_25", "", false, "", "GROUP BY b.ID", "", "", ""},
+    {"服务项目列表", "tableView_24", "", false, "", "ORDER BY ID", "", "", ""},
+    {"产品管理", "tableView_25", "", false, "", "ORDER BY b.ID", "", "", ""},
     {"套餐列表", "tableView_26", "", false, "", "", "taocanID", "套餐明细", "taocanID=?"},
     {"套餐明细", "tableView_45", "", false, "taocanID='0'", "", "", "", ""},
     {"提成策略临时列表", "tableView_39", "", false, "", "", "", "", ""},
     // The rules of the item clicked in the list beside: none before a click.
-    {"提成策略明细", "tableView_40", "", true, "1=0", "GROUP BY yuangongleixing", "", "", ""},
+    {"提成策略明细", "tableView_40", "", true, "1=0", "GROUP BY yuangongleixing ORDER BY yuangongleixing", "", "", ""},
     {"促销策略临时列表", "tableView_44", "", false, "", "", "", "", ""},
     {"促销策略明细", "tableView_43", "", true, "1=0", "", "", "", ""},
     {"会员卡信息", "tableView_32", "", false, "", "", "", "", ""},
@@ -122,10 +160,10 @@ const Row kDialogRows[] = {
     {"服务项目选择", "", "", true, nullptr, "LIMIT 2000", "", "", ""},
     {"产品选择", "", "", false, nullptr, "LIMIT 2000", "", "", ""},
     // The stock documents' products: every product in stock, one row each.
-    {"产品信息", "", "", false, nullptr, "GROUP BY a.chanpinID", "", "", ""},
+    {"产品信息", "", "", false, nullptr, "GROUP BY a.chanpinID ORDER BY a.chanpinID", "", "", ""},
     {"挂单列表", "", "", false, nullptr, "order by guadanriqi, ID", "", "", ""},
     // The checkout's package items of its member, with the uses in the basket.
-    {"套餐消费", "", "a.xiangmuID=b.ID", false, "", "GROUP BY xiangmuID", "", "", ""},
+    {"套餐消费", "", "a.xiangmuID=b.ID", false, "", "GROUP BY xiangmuID ORDER BY xiangmuID", "", "", ""},
     // The commission rows of one line of the basket.
     {"提成明细临时表", "", "a.yuangongID=b.ID", false, nullptr, "", "", "", ""},
     // The package editor's lines, in the order they were made.
@@ -150,6 +188,9 @@ template <typename Rows> QVector<ViewDeclaration> build(const Rows &rows)
         d.totals = QString::fromUtf8(r.totals);
         d.summaryDate = QString::fromUtf8(r.summaryDate);
         d.summaryTotals = QString::fromUtf8(r.summary);
+        d.memberList = QString::fromUtf8(r.memberList);
+        d.memberTotals = QString::fromUtf8(r.memberTotals);
+        d.periodList = QString::fromUtf8(r.periodList);
         all << d;
     }
     return all;
@@ -175,9 +216,40 @@ const ViewDeclaration *find(const QString &name)
     return nullptr;
 }
 
+// A ranking's statement from the sales per member and day: its period (whole
+// days) inside, on the summary's days; its conditions on the member outside.
+// A filter with no condition at all is every day. Empty when the filter holds
+// anything else. The values stay in their order:
+// the period's come first in both.
+static QString fromMemberSummary(const ViewDeclaration *d, const QString &text, const ViewFilter &filter)
+{
+    if (!d || text.isEmpty() || (!filter.memberSummary && !filter.isEmpty())
+        || (!filter.memberPeriodOf.isEmpty() && filter.memberPeriodOf != d->summaryDate))
+        return QString();
+    QStringList conditions = filter.conditions;
+    QString period;
+    if (!filter.memberPeriodOf.isEmpty() && !conditions.isEmpty())
+        period = QStringLiteral(" and (") + conditions.takeFirst().replace(d->summaryDate, QStringLiteral("s.riqi"))
+            + QStringLiteral(")");
+    const QString member = conditions.isEmpty() ? QString()
+                                                : QStringLiteral(" where (") + conditions.join(QStringLiteral(") and ("))
+                                                      + QStringLiteral(")");
+    return text.arg(period, member);
+}
+
 QString statement(const QString &base, const QString &name, const ViewFilter &filter)
 {
     const ViewDeclaration *d = find(name);
+    const QString summary = fromMemberSummary(d, d ? d->memberList : QString(), filter);
+    if (!summary.isEmpty())
+        return summary;
+    // A period alone (whole days) of a list of documents: their day rows.
+    if (d && !d->periodList.isEmpty() && d->fixed.isEmpty()
+        && (filter.isEmpty() || (filter.periodOf == d->summaryDate && filter.conditions.size() == 1)))
+        return d->periodList.arg(filter.isEmpty() ? QString()
+                                                  : QStringLiteral(" and (")
+                                                        + QString(filter.conditions.first()).replace(d->summaryDate, QStringLiteral("s.shijian"))
+                                                        + QStringLiteral(")"));
     ViewFilter all;
     if (d)
         all.where(d->fixed);
@@ -195,6 +267,9 @@ QString totalsStatement(const QString &name, const ViewFilter &filter)
     const ViewDeclaration *d = find(name);
     if (!d || d->totals.isEmpty())
         return QString();
+    const QString members = fromMemberSummary(d, d->memberTotals, filter);
+    if (!members.isEmpty())
+        return members;
     // A period alone (a sale's header rows counted by their days, the document
     // on its first row's day) is summed from one summary row a day.
     if (!d->summaryTotals.isEmpty() && d->fixed.isEmpty()

@@ -35,6 +35,15 @@ struct ViewDeclaration
     // filter that is a period of summaryDate alone (or none): whole days, one row each.
     QString summaryTotals;
     QString summaryDate;
+    // A ranking per member read from the sales per member and day, and its 合计,
+    // for a filter that is a period of summaryDate (or none) and conditions on the
+    // member's row (b) alone (ViewFilter::memberSummary): %1 takes the period,
+    // %2 the member's conditions.
+    QString memberList;
+    QString memberTotals;
+    // A list of documents read from the sales per document and day, for a filter
+    // that is a period of summaryDate alone (or none): %1 takes the period.
+    QString periodList;
 
     ViewFilter defaultFilter() const { return ViewFilter(defaultCondition); }
 };

@@ -15,6 +15,11 @@ struct ViewFilter
     // The date column, when the filter is a period of it and nothing else: such
     // totals can come from the daily summaries.
     QString periodOf;
+    // Set by a ranking whose conditions are a period of memberPeriodOf (first,
+    // when there is one) and conditions on the member's own row alone: such a
+    // list can be read from the sales per member and day.
+    bool memberSummary = false;
+    QString memberPeriodOf;
 
     ViewFilter() = default;
     explicit ViewFilter(const QString &condition, const QVariantList &bound = {}) { where(condition, bound); }
@@ -25,15 +30,20 @@ struct ViewFilter
             conditions << condition;
             values << bound;
             periodOf.clear();
+            memberSummary = false;
         }
         return *this;
     }
     ViewFilter &operator+=(const ViewFilter &other)
     {
-        if (isEmpty())
+        if (isEmpty()) {
             periodOf = other.periodOf;
-        else if (!other.isEmpty())
+            memberSummary = other.memberSummary;
+            memberPeriodOf = other.memberPeriodOf;
+        } else if (!other.isEmpty()) {
             periodOf.clear();
+            memberSummary = false;
+        }
         conditions << other.conditions;
         values << other.values;
         return *this;

@@ -42,7 +42,7 @@ bool BalanceBook::change(const QString &memberId, qint64 deltaCents, const Entry
     }
     // The guard compares whole cents, so 0.1 + 0.2 on the card pays 0.3 exactly.
     if (!execOne(QStringLiteral("update huiyuan set shengyujine=ROUND(coalesce(shengyujine,0)+?,2) where ID=? "
-                                "and CAST(ROUND(coalesce(shengyujine,0)*100) AS INTEGER)+?>=0"),
+                                "and CAST(ROUND(coalesce(shengyujine,0)*100) AS BIGINT)+?>=0"),
                  {centsToYuan(deltaCents), memberId, deltaCents}, QStringLiteral("卡内余额不足请采用别的方式付款")))
         return false;
     const qint64 up = deltaCents > 0 ? deltaCents : 0;
@@ -120,7 +120,7 @@ void eachImported(const QString &memberId, const QString &asOf, const QString &a
                                                             "d.zhuangtai='有效'"));
     LedgerSql::each(QStringLiteral("select m.duixiang, coalesce(sum(m.zengsong),0), coalesce(sum(m.yue),0) from "
                                    "qichudaorumingxi m join qichudaoru d on d.ID=m.daoruID")
-                        + where + QStringLiteral(" group by m.duixiang"),
+                        + where + QStringLiteral(" group by m.duixiang order by m.duixiang"),
                     bound, [&sums](const QVariantList &r) {
                         sums(r.value(0).toString(),
                              CreditSums{yuanToCents(r.value(1).toDouble()), yuanToCents(r.value(2).toDouble())});
@@ -146,7 +146,7 @@ QHash<QString, CreditSums> BalanceBook::creditSums(const QString &memberId, cons
             + QStringLiteral("),0), coalesce(sum(CASE WHEN jiaofeileixing in ('办卡交费','会员充值','会员卡升级','退套餐') "
                              "AND kaneijine>0 THEN kaneijine-(CASE WHEN zengsongjine>0 THEN zengsongjine ELSE 0 END) "
                              "ELSE 0 END),0) from huiyuanjiaofei")
-            + where + QStringLiteral(" group by huiyuanid||''"),
+            + where + QStringLiteral(" group by huiyuanid||'' order by huiyuanid||''"),
         bound, [&out](const QVariantList &r) {
             out.insert(r.value(0).toString(),
                        CreditSums{yuanToCents(r.value(1).toDouble()), yuanToCents(r.value(2).toDouble())});
@@ -169,7 +169,7 @@ void BalanceBook::eachBonusGiven(const QString &asOf, const QString &after,
                                       QStringLiteral(" where zengsongjine<>0 and jiaofeileixing in ('办卡交费','会员充值',"
                                                      "'会员卡升级','退储值','积分兑换','积分兑换作废')"));
     LedgerSql::each(QStringLiteral("select huiyuanid||'', coalesce(sum(") + kBonusGiven
-                        + QStringLiteral("),0) from huiyuanjiaofei") + where + QStringLiteral(" group by huiyuanid||''"),
+                        + QStringLiteral("),0) from huiyuanjiaofei") + where + QStringLiteral(" group by huiyuanid||'' order by huiyuanid||''"),
                     bound, [&bonus](const QVariantList &r) { bonus(r.value(0).toString(), yuanToCents(r.value(1).toDouble())); });
     eachImported(QString(), asOf, after, [&bonus](const QString &member, const CreditSums &imported) {
         if (imported.bonusGivenCents != 0)
@@ -459,7 +459,7 @@ DebtBook::Open DebtBook::open(const QString &documentId)
     for (const bool sale : {true, false}) {
         const QString table = sale ? QStringLiteral("huiyuanxiaofei") : QStringLiteral("huiyuanjiaofei");
         const QList<QVariantList> r = LedgerSql::rows(
-            QStringLiteral("select count(*),max(huiyuanid),CAST(ROUND(coalesce(sum(qiankuanjine),0)*100) AS INTEGER) "
+            QStringLiteral("select count(*),max(huiyuanid),CAST(ROUND(coalesce(sum(qiankuanjine),0)*100) AS BIGINT) "
                            "from ")
                 + table + QStringLiteral(" where ID=?"),
             {documentId});
@@ -482,7 +482,7 @@ DebtBook::Open DebtBook::openingDebt(const QString &documentId)
 {
     Open o;
     const QList<QVariantList> r = LedgerSql::rows(
-        QStringLiteral("select duixiang, CAST(ROUND(coalesce(qiankuanweihuan,0)*100) AS INTEGER) from qichudaorumingxi "
+        QStringLiteral("select duixiang, CAST(ROUND(coalesce(qiankuanweihuan,0)*100) AS BIGINT) from qichudaorumingxi "
                        "where qiankuandanhao=?"),
         {documentId});
     if (r.size() == 1) {
@@ -516,13 +516,13 @@ bool DebtBook::repay(const Repayment &r)
     }
     if (o.opening) {
         if (!execOne(QStringLiteral("update qichudaorumingxi set qiankuanweihuan=ROUND(qiankuanweihuan-?,2) "
-                                    "where qiankuandanhao=? and CAST(ROUND(qiankuanweihuan*100) AS INTEGER)>=?"),
+                                    "where qiankuandanhao=? and CAST(ROUND(qiankuanweihuan*100) AS BIGINT)>=?"),
                      {centsToYuan(r.cents), r.documentId, r.cents}, QStringLiteral("欠款已被修改，请重试")))
             return false;
     }
     const QString table = o.sale ? QStringLiteral("huiyuanxiaofei") : QStringLiteral("huiyuanjiaofei");
     const QList<QVariantList> debtRows = o.opening ? QList<QVariantList>() : LedgerSql::rows(
-        QStringLiteral("select rowid,CAST(ROUND(qiankuanjine*100) AS INTEGER) from ") + table
+        QStringLiteral("select rowid,CAST(ROUND(qiankuanjine*100) AS BIGINT) from ") + table
             + QStringLiteral(" where ID=? and qiankuanjine>0 order by rowid"),
         {r.documentId});
     qint64 remaining = r.cents;
@@ -532,7 +532,7 @@ bool DebtBook::repay(const Repayment &r)
         const qint64 take = qMin(remaining, d.value(1).toLongLong());
         const QString extra = o.sale ? QStringLiteral(",beizhu='会员还款'") : QString();
         if (!execOne(QStringLiteral("update ") + table + QStringLiteral(" set qiankuanjine=ROUND(qiankuanjine-?,2)")
-                         + extra + QStringLiteral(" where rowid=? and CAST(ROUND(qiankuanjine*100) AS INTEGER)>=?"),
+                         + extra + QStringLiteral(" where rowid=? and CAST(ROUND(qiankuanjine*100) AS BIGINT)>=?"),
                      {centsToYuan(take), d.value(0), take}, QStringLiteral("欠款已被修改，请重试")))
             return false;
         remaining -= take;
@@ -566,7 +566,7 @@ QList<DebtBook::Open> DebtBook::openOf(const QString &memberId)
         const QString day = sale ? QStringLiteral("xiaofeiriqi") : QStringLiteral("jiaofeiriqi");
         const QList<QVariantList> r = LedgerSql::rows(
             QStringLiteral("select ID,min(") + day
-                + QStringLiteral("),CAST(ROUND(coalesce(sum(qiankuanjine),0)*100) AS INTEGER) from ") + table
+                + QStringLiteral("),CAST(ROUND(coalesce(sum(qiankuanjine),0)*100) AS BIGINT) from ") + table
                 + QStringLiteral(" where huiyuanid=? and ID in (select ID from ") + table
                 + QStringLiteral(" where huiyuanid=? and qiankuanjine<>0) group by ID order by ID"),
             {memberId, memberId});
@@ -583,7 +583,7 @@ QList<DebtBook::Open> DebtBook::openOf(const QString &memberId)
         }
     }
     for (const QVariantList &d : LedgerSql::rows(
-             QStringLiteral("select m.qiankuandanhao, d.riqi, CAST(ROUND(m.qiankuanweihuan*100) AS INTEGER) "
+             QStringLiteral("select m.qiankuandanhao, d.riqi, CAST(ROUND(m.qiankuanweihuan*100) AS BIGINT) "
                             "from qichudaorumingxi m join qichudaoru d on d.ID=m.daoruID "
                             "where m.duixiang=? and m.qiankuanweihuan>0 order by m.qiankuandanhao"),
              {memberId})) {
@@ -614,7 +614,7 @@ qint64 DebtBook::memberDebt(const QString &memberId)
     return value(QStringLiteral("select CAST(ROUND(((select coalesce(sum(qiankuanjine),0) from huiyuanxiaofei where "
                                 "huiyuanid=?)+(select coalesce(sum(qiankuanjine),0) from huiyuanjiaofei where "
                                 "huiyuanid=?)+(select coalesce(sum(qiankuanweihuan),0) from qichudaorumingxi where "
-                                "duixiang=? and qiankuandanhao is not null))*100) AS INTEGER)"),
+                                "duixiang=? and qiankuandanhao is not null))*100) AS BIGINT)"),
                  {memberId, memberId, memberId})
         .toLongLong();
 }

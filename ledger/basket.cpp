@@ -102,7 +102,7 @@ void listPackageItems(const QString &memberId)
         return;
     exec(QStringLiteral("insert into temphuiyuantaocanxiaofei(huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu,"
                         "bencixiaofeicishu) select huiyuanID,xiangmuID,ROUND(sum(zongcishu),3),ROUND(sum(shengyucishu),3),"
-                        "ROUND(sum(xiaofeicishu),3),0 from huiyuantaocan where huiyuanID=? GROUP BY huiyuanID,xiangmuID"),
+                        "ROUND(sum(xiaofeicishu),3),0 from huiyuantaocan where huiyuanID=? GROUP BY huiyuanID,xiangmuID ORDER BY huiyuanID,xiangmuID"),
          {memberId});
 }
 
@@ -375,11 +375,11 @@ bool Basket::isEmpty() const
 qint64 Basket::moneyCents(const QString &type) const
 {
     if (type.isEmpty())
-        return value(QStringLiteral("select CAST(ROUND(coalesce(sum(jine),0)*100) AS INTEGER) from tempxiaofeimingxi "
+        return value(QStringLiteral("select CAST(ROUND(coalesce(sum(jine),0)*100) AS BIGINT) from tempxiaofeimingxi "
                                     "where ID=? and xiaofeileixing!=?"),
                      {m_saleId, kPackageUse})
             .toLongLong();
-    return value(QStringLiteral("select CAST(ROUND(coalesce(sum(jine),0)*100) AS INTEGER) from tempxiaofeimingxi "
+    return value(QStringLiteral("select CAST(ROUND(coalesce(sum(jine),0)*100) AS BIGINT) from tempxiaofeimingxi "
                                 "where ID=? and xiaofeileixing=?"),
                  {m_saleId, type})
         .toLongLong();
@@ -402,9 +402,9 @@ int Basket::moneyLineCount() const
 BasketTotals Basket::totals() const
 {
     const QList<QVariantList> rows = LedgerSql::rows(
-        QStringLiteral("select CAST(ROUND(coalesce(sum(case when xiaofeileixing=? then jine end),0)*100) AS INTEGER),"
-                       "CAST(ROUND(coalesce(sum(case when xiaofeileixing=? then jine end),0)*100) AS INTEGER),"
-                       "CAST(ROUND(coalesce(sum(case when xiaofeileixing!=? then jine end),0)*100) AS INTEGER),"
+        QStringLiteral("select CAST(ROUND(coalesce(sum(case when xiaofeileixing=? then jine end),0)*100) AS BIGINT),"
+                       "CAST(ROUND(coalesce(sum(case when xiaofeileixing=? then jine end),0)*100) AS BIGINT),"
+                       "CAST(ROUND(coalesce(sum(case when xiaofeileixing!=? then jine end),0)*100) AS BIGINT),"
                        "coalesce(sum(case when xiaofeileixing=? then shuliang end),0),"
                        "count(case when xiaofeileixing!=? then 1 end) from tempxiaofeimingxi where ID=?"),
         {QStringLiteral("服务项目"), QStringLiteral("产品"), kPackageUse, kPackageUse, kPackageUse, m_saleId});

@@ -188,7 +188,7 @@ QList<StylistUse> BookingBook::utilisation(const QDate &from, const QDate &to)
                             "sum(case when exists(select 1 from yuyue y where y.xiaofeiID=a.ID) then 0 else a.jine end) "
                             "from xiaofeimingxi a where a.ID in (select h.ID from huiyuanxiaofei h "
                             "where h.xiaofeiriqi>=? and h.xiaofeiriqi<?) and a.tichengyuangongID<>'' "
-                            "group by a.tichengyuangongID"),
+                            "group by a.tichengyuangongID order by a.tichengyuangongID"),
              {start, end})) {
         const QString id = r.value(0).toString();
         if (!at.contains(id))

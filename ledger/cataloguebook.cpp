@@ -368,6 +368,13 @@ QString CatalogueBook::removalRefusal(Entry entry, const QString &key, const QSt
     // sells, is prepaid value: deleting it would lose those uses.
     if (entry == Entry::ServiceItem)
         return MemberWriter::serviceItemInUse(key);
+    // Members holding the type would lose its discounts at the counter, the
+    // rules would offer to no card. A card upgrade's history may name it.
+    if (entry == Entry::CardType) {
+        const QString usedBy = MemberWriter::cardTypeUser(key, false);
+        if (!usedBy.isEmpty())
+            return QStringLiteral("该会员卡类型还有%1在使用，不能删除").arg(usedBy);
+    }
     // Nobody may lock the shop out of its own settings: the operator at work
     // and the last one holding the settings right stay.
     if (entry == Entry::Operator) {

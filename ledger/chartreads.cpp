@@ -57,7 +57,7 @@ ChartSeries ChartReads::takingsPerMethod(const QString &from, const QString &to)
     const QString sql = QStringLiteral("select coalesce(fangshi,''), round(sum(jine_fen)/100.0,2) from rihuizong_shouyin "
                                        "where 1=1")
         + summaryDays(from, to, &values)
-        + QStringLiteral(" group by fangshi having sum(jine_fen)<>0 order by sum(jine_fen) desc");
+        + QStringLiteral(" group by fangshi having sum(jine_fen)<>0 order by sum(jine_fen) desc, fangshi");
     ChartSeries out;
     for (const auto &m : seriesOf(sql, values)) {
         const QString name = TakingsRead::methodName(m.first);
@@ -108,7 +108,7 @@ ChartSeries ChartReads::newMembersPerWeek(const QString &from, const QString &to
     QVariantList values;
     const QString sql = QStringLiteral("select substr(login_time,1,10), count(*) from huiyuan where length(login_time)>=10")
         + within(QStringLiteral("login_time"), from, to, &values)
-        + QStringLiteral(" group by substr(login_time,1,10)");
+        + QStringLiteral(" group by substr(login_time,1,10) order by substr(login_time,1,10)");
     // Days into their weeks here, where neither engine's date arithmetic is needed;
     // a day that is no date counts under no week, as before.
     QMap<QString, double> weeks;

@@ -123,7 +123,7 @@ LedgerResult holdOnce(const QString &basketId, const QString &memberId, const QS
         && bookingBefore.isEmpty())
         bookingBefore = stateNow;
     if (!tx.failed()) {
-        const qint64 cents = value(QStringLiteral("select CAST(ROUND(coalesce(sum(jine),0)*100) AS INTEGER) from "
+        const qint64 cents = value(QStringLiteral("select CAST(ROUND(coalesce(sum(jine),0)*100) AS BIGINT) from "
                                                   "tempxiaofeimingxi where ID=? and xiaofeileixing!=?"),
                                    {basketId, kPackageUse})
                                  .toLongLong();
@@ -200,7 +200,7 @@ void trimUses(const QString &basketId, const QString &memberId, ResumeChanges *c
 {
     const QList<QVariantList> items = LedgerSql::rows(
         QStringLiteral("select xiangmuID,max(name),sum(shuliang) from tempxiaofeimingxi where ID=? and xiaofeileixing=? "
-                       "group by xiangmuID"),
+                       "group by xiangmuID order by xiangmuID"),
         {basketId, kPackageUse});
     for (const QVariantList &item : items) {
         const qint64 wanted = qint64(std::llround(item.value(2).toDouble()));
@@ -237,7 +237,7 @@ void trimUses(const QString &basketId, const QString &memberId, ResumeChanges *c
 
 qint64 basketCents(const QString &basketId)
 {
-    return value(QStringLiteral("select CAST(ROUND(coalesce(sum(jine),0)*100) AS INTEGER) from tempxiaofeimingxi "
+    return value(QStringLiteral("select CAST(ROUND(coalesce(sum(jine),0)*100) AS BIGINT) from tempxiaofeimingxi "
                                 "where ID=? and xiaofeileixing!=?"),
                  {basketId, kPackageUse})
         .toLongLong();

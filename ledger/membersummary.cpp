@@ -106,7 +106,7 @@ std::optional<MemberFormFields> MemberSummary::formFields(const QString &memberI
 
 qlonglong MemberSummary::nextNumber()
 {
-    const QVariant highest = LedgerSql::value(QStringLiteral("select max(ID+0) from huiyuan"));
+    const QVariant highest = LedgerSql::value(QStringLiteral("select max(mochen_int(ID)) from huiyuan"));
     return highest.isNull() ? 1 : static_cast<qlonglong>(highest.toDouble()) + 1;
 }
 
@@ -130,6 +130,6 @@ QStringList MemberSummary::search(const QString &text, int limit)
             return begins;
     }
     const QString contains = QStringLiteral("%") + text + QStringLiteral("%");
-    return ids(LedgerSql::rows(QStringLiteral("select ID from huiyuan where name like ? or phone like ? LIMIT ?"),
+    return ids(LedgerSql::rows(QStringLiteral("select ID from huiyuan where lower(name) like lower(?) or lower(phone) like lower(?) LIMIT ?"),
                                {contains, contains, limit}));
 }

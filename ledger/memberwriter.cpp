@@ -307,6 +307,21 @@ QString MemberWriter::serviceItemInUse(const QString &itemId)
     return QString();
 }
 
+QString MemberWriter::cardTypeUser(const QString &name, bool withHistory)
+{
+    // Members find their discounts by the name, the rules offer by it.
+    if (value(QStringLiteral("select 1 from huiyuan where type=? LIMIT 1"), {name}).isValid())
+        return QStringLiteral("会员");
+    if (value(QStringLiteral("select 1 from chongzhiguize where kaming=? LIMIT 1"), {name}).isValid())
+        return QStringLiteral("充值优惠规则");
+    if (value(QStringLiteral("select 1 from cuxiaoshezhi where huiyuanleixing=? LIMIT 1"), {name}).isValid())
+        return QStringLiteral("促销方案");
+    if (withHistory
+        && value(QStringLiteral("select 1 from huiyuankabiandong where jiuka=? or xinka=? LIMIT 1"), {name, name}).isValid())
+        return QStringLiteral("会员卡升级记录");
+    return QString();
+}
+
 // Each operation runs again from the start when another desk's transaction
 // got in its way.
 LedgerResult MemberWriter::issueCard(const CardIssue &c)

@@ -17,6 +17,9 @@ public:
     // Why a service item may not be deleted (members hold uses of it, or a
     // package contains it); empty when it may.
     static QString serviceItemInUse(const QString &itemId);
+    // What still names a card type: "会员", "充值优惠规则" or "促销方案", and
+    // with the history "会员卡升级记录" too; empty when nothing does.
+    static QString cardTypeUser(const QString &name, bool withHistory);
 };
 
 #endif

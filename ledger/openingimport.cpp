@@ -5,7 +5,9 @@
 #include "conflictretry.h"
 #include "csvexport.h"
 #include "ledgersql.h"
+#include "memberwriter.h"
 #include "operatorstore.h"
+#include "textlimits.h"
 #include "transactionscope.h"
 
 #include <QDate>
@@ -179,15 +181,20 @@ struct Reader
         t.remove(QLatin1Char(',')).remove(QStringLiteral("¥")).remove(QStringLiteral("￥")).remove(QStringLiteral("元"));
         const MoneyInput m = parseMoneyInput(t, what);
         if (!m.ok)
-            problem(key, m.error);
+            problem(key, m.error + asWritten(key));
         return m.cents;
     }
     double count(const QString &key, const QString &what, int decimals)
     {
         const CountInput n = parseCountInput(text(key), what, decimals);
         if (!n.ok)
-            problem(key, n.error);
+            problem(key, n.error + asWritten(key));
         return n.value;
+    }
+    // The cell as the sheet has it, so the cashier finds it among hundreds.
+    QString asWritten(const QString &key)
+    {
+        return QStringLiteral("：“%1”").arg(text(key));
     }
     QString date(const QString &key, const QString &what)
     {
@@ -204,24 +211,76 @@ struct Reader
 struct CatalogueTable
 {
     QString table;
+    QString key;         // the column a row is found by: its code, or a card type's name
+    QString keyCaption;  // how the messages name it
     QStringList columns; // field keys are the column names
     QStringList moneyColumns;
+    QStringList factorColumns; // discounts: the fraction of the list price charged
 };
 
 CatalogueTable catalogueTable(ImportKind kind)
 {
     if (kind == ImportKind::ServiceItems)
-        return {QStringLiteral("fuwuxiangmu"),
+        return {QStringLiteral("fuwuxiangmu"), QStringLiteral("ID"), QStringLiteral("编号"),
                 {QStringLiteral("ID"), QStringLiteral("name"), QStringLiteral("leibie"), QStringLiteral("fuwushijian"),
                  QStringLiteral("xiaoshoujiage"), QStringLiteral("chengbenjiage"), QStringLiteral("dijia"),
                  QStringLiteral("beizhu")},
-                {QStringLiteral("xiaoshoujiage"), QStringLiteral("chengbenjiage"), QStringLiteral("dijia")}};
-    return {QStringLiteral("chanpin"),
+                {QStringLiteral("xiaoshoujiage"), QStringLiteral("chengbenjiage"), QStringLiteral("dijia")},
+                {}};
+    // Members, the top-up rules, the promotions and the card changes name a
+    // card type by its name: it is the key (the ID is the table's own).
+    if (kind == ImportKind::CardTypes)
+        return {QStringLiteral("huiyuanka"), QStringLiteral("name"), QStringLiteral("会员卡名称"),
+                {QStringLiteral("name"), QStringLiteral("kaneijine"), QStringLiteral("jiage"),
+                 QStringLiteral("fuwuzekou"), QStringLiteral("chanpinzekou"), QStringLiteral("taocanzekou"),
+                 QStringLiteral("beizhu")},
+                {QStringLiteral("kaneijine"), QStringLiteral("jiage")},
+                {QStringLiteral("fuwuzekou"), QStringLiteral("chanpinzekou"), QStringLiteral("taocanzekou")}};
+    return {QStringLiteral("chanpin"), QStringLiteral("ID"), QStringLiteral("编号"),
             {QStringLiteral("ID"), QStringLiteral("name"), QStringLiteral("tiaoma"), QStringLiteral("leibie"),
              QStringLiteral("danwei"), QStringLiteral("guige"), QStringLiteral("jinhuojiage"),
              QStringLiteral("xiaoshoujiage"), QStringLiteral("dijia"), QStringLiteral("beizhu")},
-            {QStringLiteral("jinhuojiage"), QStringLiteral("xiaoshoujiage"), QStringLiteral("dijia")}};
+            {QStringLiteral("jinhuojiage"), QStringLiteral("xiaoshoujiage"), QStringLiteral("dijia")},
+            {}};
 }
+
+// A discount as shops write it: 0.9, 9折, 8.8折, 95折 or 90%. The factor is
+// what the checkout multiplies the list price by, so it lies in (0, 1]; a
+// bare 9 is refused rather than guessed (nine times the price, or 9折?).
+QString normalFactor(const QString &text, const QString &what, QString *why)
+{
+    QString t = text.trimmed();
+    t.remove(QLatin1Char(' '));
+    if (t.isEmpty())
+        return QString();
+    double divisor = 1;
+    if (t.endsWith(QStringLiteral("折"))) {
+        t.chop(1);
+        bool ok = false;
+        const double n = t.toDouble(&ok);
+        divisor = ok && n > 10 ? 100 : 10;
+    } else if (t.endsWith(QLatin1Char('%')) || t.endsWith(QStringLiteral("％"))) {
+        t.chop(1);
+        divisor = 100;
+    }
+    static const QRegularExpression decimal(QStringLiteral("^\\d{1,3}(?:\\.\\d+)?$"));
+    if (!decimal.match(t).hasMatch()) {
+        *why = QStringLiteral("%1“%2”不是有效的折扣（如 0.9、9折 或 90%）").arg(what, text.trimmed());
+        return QString();
+    }
+    const double f = t.toDouble() / divisor;
+    if (!(f > 0) || f > 1) {
+        *why = QStringLiteral("%1“%2”应在 0 到 1 之间（0.9 为九折，1 为不打折）").arg(what, text.trimmed());
+        return QString();
+    }
+    const qint64 thousandths = qRound64(f * 1000);
+    if (qAbs(f * 1000 - double(thousandths)) > 1e-6) {
+        *why = QStringLiteral("%1“%2”最多精确到千分之一").arg(what, text.trimmed());
+        return QString();
+    }
+    return QString::number(double(thousandths) / 1000, 'g', 6);
+}
+
 
 // What the shop holds now, read once for a whole sheet (inside the
 // transaction when writing, so that no other desk changes it meanwhile).
@@ -263,7 +322,7 @@ struct ShopNow
             }
         } else {
             const CatalogueTable t = catalogueTable(kind);
-            for (const QVariantList &r : LedgerSql::rows(QStringLiteral("select ID from ") + t.table))
+            for (const QVariantList &r : LedgerSql::rows(QStringLiteral("select ") + t.key + QStringLiteral(" from ") + t.table))
                 items.insert(r.value(0).toString());
         }
     }
@@ -291,12 +350,13 @@ QList<Planned> plan(const OpeningImport &im, ShopNow &shop, ImportCheck *check)
         check->problems << RowProblem{row, column, why};
     };
     if (im.kind != ImportKind::Members) {
+        const CatalogueTable t = catalogueTable(im.kind);
         for (const CatalogueOpening &c : im.items) {
             Planned p;
-            const QString id = c.fields.value(QStringLiteral("ID"));
+            const QString id = c.fields.value(t.key);
             bool bad = refusedRows.contains(c.row);
             if (idRow.contains(id)) {
-                refuseRow(c.row, QStringLiteral("编号"), QStringLiteral("编号与第 %1 行重复").arg(idRow.value(id)));
+                refuseRow(c.row, t.keyCaption, QStringLiteral("%1与第 %2 行重复").arg(t.keyCaption).arg(idRow.value(id)));
                 bad = true;
             }
             idRow.insert(id, c.row);
@@ -306,7 +366,7 @@ QList<Planned> plan(const OpeningImport &im, ShopNow &shop, ImportCheck *check)
             }
             if (shop.items.contains(id)) {
                 if (im.existing == ExistingRows::Refuse) {
-                    refuseRow(c.row, QStringLiteral("编号"), QStringLiteral("编号 %1 已经存在").arg(id));
+                    refuseRow(c.row, t.keyCaption, QStringLiteral("%1 %2 已经存在").arg(t.keyCaption, id));
                     out << p;
                     continue;
                 }
@@ -631,30 +691,40 @@ private:
     int m_count = 0, m_firstRow = 0, m_lastRow = 0;
 };
 
+// A checked cell as its column stores it: numbers as numbers (a discount not
+// given is none), texts as texts or NULL.
+QVariant storedValue(const CatalogueTable &t, const QString &col, const QString &v)
+{
+    if (t.factorColumns.contains(col))
+        return v.isEmpty() ? 1.0 : v.toDouble();
+    if (t.moneyColumns.contains(col) || col == QLatin1String("fuwushijian"))
+        return v.isEmpty() ? 0.0 : v.toDouble();
+    return orNull(v);
+}
+
 bool writeItem(const QString &doc, const OpeningImport &im, const CatalogueOpening &c, const Planned &p)
 {
     const CatalogueTable t = catalogueTable(im.kind);
     const QString why = QStringLiteral("第 %1 行未写入").arg(c.row);
+    const QString whereKey = QStringLiteral(" where ") + t.key + QStringLiteral("=?");
     if (p.outcome == Outcome::Update) {
         QStringList sets, cols;
         QVariantList values;
         for (const QString &col : t.columns)
-            if (col != QLatin1String("ID") && c.given.contains(col)) {
+            if (col != t.key && c.given.contains(col)) {
                 sets << col + QStringLiteral("=?");
                 cols << col;
-                values << c.fields.value(col);
+                values << storedValue(t, col, c.fields.value(col));
             }
         QJsonObject old;
         if (!cols.isEmpty()) {
             const QList<QVariantList> now = LedgerSql::rows(
-                QStringLiteral("select ") + cols.join(QLatin1Char(',')) + QStringLiteral(" from ") + t.table
-                    + QStringLiteral(" where ID=?"),
+                QStringLiteral("select ") + cols.join(QLatin1Char(',')) + QStringLiteral(" from ") + t.table + whereKey,
                 {p.memberId});
             for (int i = 0; i < cols.size() && !now.isEmpty(); ++i)
                 old.insert(cols.at(i), QJsonValue::fromVariant(now.first().value(i)));
             values << p.memberId;
-            if (!execOne(QStringLiteral("update ") + t.table + QStringLiteral(" set ") + sets.join(QLatin1Char(','))
-                             + QStringLiteral(" where ID=?"),
+            if (!execOne(QStringLiteral("update ") + t.table + QStringLiteral(" set ") + sets.join(QLatin1Char(',')) + whereKey,
                          values, why))
                 return false;
         }
@@ -667,17 +737,13 @@ bool writeItem(const QString &doc, const OpeningImport &im, const CatalogueOpeni
     QVariantList values;
     for (const QString &col : t.columns) {
         marks << QStringLiteral("?");
-        const QString v = c.fields.value(col);
-        if (t.moneyColumns.contains(col) || col == QLatin1String("fuwushijian"))
-            values << (v.isEmpty() ? 0.0 : v.toDouble());
-        else
-            values << orNull(v);
+        values << storedValue(t, col, c.fields.value(col));
     }
     QString extraCols, extraValues;
     if (im.kind == ImportKind::ServiceItems) {
         extraCols = QStringLiteral(",shijiaxiangmu,shifouhuifan,huifangshijian,shifouyouhulizhouqi,zhouqi,jinyong");
         extraValues = QStringLiteral(",'否','否',0,'否',0,'否'");
-    } else {
+    } else if (im.kind == ImportKind::Products) {
         extraCols = QStringLiteral(",shijiashangpin");
         extraValues = QStringLiteral(",'否'");
     }
@@ -817,13 +883,12 @@ LedgerResult takeBackOnce(const QString &doc, const QString &operatorName)
     const QString remark = QStringLiteral("期初单：") + doc;
     const QList<QVariantList> lines = LedgerSql::rows(
         QStringLiteral("select duixiang, chuli, coalesce(jiuzhi,''), hanghao, "
-                       "CAST(ROUND(coalesce(qiankuan,0)*100) AS INTEGER), CAST(ROUND(coalesce(qiankuanweihuan,0)*100) AS INTEGER) "
+                       "CAST(ROUND(coalesce(qiankuan,0)*100) AS BIGINT), CAST(ROUND(coalesce(qiankuanweihuan,0)*100) AS BIGINT) "
                        "from qichudaorumingxi where daoruID=? order by hanghao"),
         {doc});
-    const bool members = kind == OpeningImportFields::kindName(ImportKind::Members);
-    const CatalogueTable t = catalogueTable(kind == OpeningImportFields::kindName(ImportKind::Products)
-                                                ? ImportKind::Products
-                                                : ImportKind::ServiceItems);
+    const ImportKind importKind = OpeningImportFields::kindOfName(kind);
+    const bool members = importKind == ImportKind::Members;
+    const CatalogueTable t = catalogueTable(importKind);
     for (const QVariantList &l : lines) {
         if (tx.failed())
             break;
@@ -852,7 +917,14 @@ LedgerResult takeBackOnce(const QString &doc, const QString &operatorName)
                            .arg(l.value(3).toInt()));
                 break;
             }
-        } else if (added && kind == OpeningImportFields::kindName(ImportKind::ServiceItems)) {
+        } else if (added && importKind == ImportKind::CardTypes) {
+            // A card type named anywhere, its history too, came into use after the import.
+            const QString usedBy = MemberWriter::cardTypeUser(id, true);
+            if (!usedBy.isEmpty()) {
+                refuse(QStringLiteral("会员卡类型“%1”在导入后已被%2使用，不能撤销这次导入").arg(id, usedBy));
+                break;
+            }
+        } else if (added && importKind == ImportKind::ServiceItems) {
             if (value(QStringLiteral("select 1 from xiaofeimingxi where xiangmuID=? LIMIT 1"), {id}).isValid()
                 || value(QStringLiteral("select 1 from huiyuantaocan where xiangmuID=? LIMIT 1"), {id}).isValid()
                 || value(QStringLiteral("select 1 from taocanmingxi where xiangmuID=? LIMIT 1"), {id}).isValid()) {
@@ -867,6 +939,7 @@ LedgerResult takeBackOnce(const QString &doc, const QString &operatorName)
             }
         }
         const QString table = members ? QStringLiteral("huiyuan") : t.table;
+        const QString whereKey = QStringLiteral(" where ") + (members ? QStringLiteral("ID") : t.key) + QStringLiteral("=?");
         if (added) {
             if (members) {
                 exec(QStringLiteral("delete from huiyuanyuebiandong where huiyuanid=? and beizhu=?"), {id, remark});
@@ -875,7 +948,7 @@ LedgerResult takeBackOnce(const QString &doc, const QString &operatorName)
             } else if (t.table == QLatin1String("chanpin")) {
                 exec(QStringLiteral("delete from chanpinrukumingxi where chanpinID=? and rukuID='000000'"), {id});
             }
-            execOne(QStringLiteral("delete from ") + table + QStringLiteral(" where ID=?"), {id},
+            execOne(QStringLiteral("delete from ") + table + whereKey, {id},
                     QStringLiteral("第 %1 行的记录已不在，不能撤销").arg(l.value(3).toInt()));
         } else {
             const QJsonObject old = QJsonDocument::fromJson(l.value(2).toString().toUtf8()).object();
@@ -883,10 +956,9 @@ LedgerResult takeBackOnce(const QString &doc, const QString &operatorName)
             QVariantList values;
             for (auto it = old.constBegin(); it != old.constEnd(); ++it) {
                 // Only names this import wrote itself are set back.
-                bool known = false;
+                bool known = !members && t.columns.contains(it.key()) && it.key() != t.key;
                 for (const auto &c : memberColumns())
-                    known = known || c.second == it.key();
-                known = known || t.columns.contains(it.key());
+                    known = known || (members && c.second == it.key());
                 if (!known)
                     continue;
                 sets << it.key() + QStringLiteral("=?");
@@ -894,8 +966,7 @@ LedgerResult takeBackOnce(const QString &doc, const QString &operatorName)
             }
             if (!sets.isEmpty()) {
                 values << id;
-                exec(QStringLiteral("update ") + table + QStringLiteral(" set ") + sets.join(QLatin1Char(','))
-                         + QStringLiteral(" where ID=?"),
+                exec(QStringLiteral("update ") + table + QStringLiteral(" set ") + sets.join(QLatin1Char(',')) + whereKey,
                      values);
             }
         }
@@ -927,8 +998,23 @@ QString kindName(ImportKind kind)
         return QStringLiteral("服务项目");
     case ImportKind::Products:
         return QStringLiteral("产品");
+    case ImportKind::CardTypes:
+        return QStringLiteral("会员卡类型");
     }
     return QString();
+}
+
+ImportKind kindOfName(const QString &name)
+{
+    for (ImportKind k : {ImportKind::ServiceItems, ImportKind::Products, ImportKind::CardTypes})
+        if (name == kindName(k))
+            return k;
+    return ImportKind::Members;
+}
+
+QString tableOf(ImportKind kind)
+{
+    return kind == ImportKind::Members ? QStringLiteral("huiyuan") : catalogueTable(kind).table;
 }
 
 QList<ImportField> fields(ImportKind kind)
@@ -957,6 +1043,17 @@ QList<ImportField> fields(ImportKind kind)
             field("height", "身高", words("身高|height"), false, ""),
             field("age", "年龄", words("年龄|age"), false, ""),
             field("remark", "备注", words("备注|说明|beizhu|remark|note"), false, ""),
+        };
+    if (kind == ImportKind::CardTypes)
+        return {
+            field("name", "会员卡名称", words("会员卡名称|卡名称|会员卡类型|卡类型|会员卡|卡种|会员等级|名称|name|kaming|mingcheng"),
+                  true, "金卡"),
+            field("kaneijine", "卡内金额", words("卡内金额|卡值|面值|储值金额|充值金额|kaneijine|value"), false, "1000.00"),
+            field("jiage", "售价", words("售价|价格|办卡金额|办卡价格|交费金额|jiage|price"), false, "800.00"),
+            field("fuwuzekou", "服务折扣", words("服务折扣|项目折扣|服务项目折扣|fuwuzekou"), false, "0.9"),
+            field("chanpinzekou", "产品折扣", words("产品折扣|商品折扣|chanpinzekou"), false, "0.95"),
+            field("taocanzekou", "套餐折扣", words("套餐折扣|taocanzekou"), false, "1"),
+            field("beizhu", "备注", words("备注|说明|beizhu|remark"), false, ""),
         };
     if (kind == ImportKind::ServiceItems)
         return {
@@ -1050,9 +1147,11 @@ bool saveTemplate(ImportKind kind, const QString &path, QString *error)
         for (const ImportField &f : all) {
             // Money as numbers with two decimals; every other cell as text, so
             // that a card number keeps its zeros and a date stays as typed.
-            const bool money = QStringList{QStringLiteral("balance"), QStringLiteral("bonus"), QStringLiteral("debt"),
-                                           QStringLiteral("xiaoshoujiage"), QStringLiteral("chengbenjiage"),
-                                           QStringLiteral("dijia"), QStringLiteral("jinhuojiage")}
+            const bool money = QStringList{QStringLiteral("balance"),       QStringLiteral("bonus"),
+                                           QStringLiteral("debt"),          QStringLiteral("xiaoshoujiage"),
+                                           QStringLiteral("chengbenjiage"), QStringLiteral("dijia"),
+                                           QStringLiteral("jinhuojiage"),   QStringLiteral("kaneijine"),
+                                           QStringLiteral("jiage")}
                                    .contains(f.key);
             columns << XlsxFile::Column{f.caption, money ? XlsxFile::CellKind::Money : XlsxFile::CellKind::Text};
         }
@@ -1158,11 +1257,22 @@ OpeningImport fromSheet(ImportKind kind, const Sheet &sheet, const QMap<int, QSt
                     c.fields.insert(f.key, centsText(cents));
                 } else if (f.key == QLatin1String("fuwushijian")) {
                     c.fields.insert(f.key, QString::number(rd.count(f.key, f.caption, 0)));
+                } else if (t.factorColumns.contains(f.key)) {
+                    QString why;
+                    c.fields.insert(f.key, normalFactor(rd.text(f.key), f.caption, &why));
+                    if (!why.isEmpty())
+                        rd.problem(f.key, why);
                 } else {
                     c.fields.insert(f.key, rd.text(f.key));
                 }
                 if (f.required && rd.text(f.key).isEmpty())
                     rd.problem(f.key, QStringLiteral("缺少") + f.caption);
+            }
+            // A card type's name is what members, rules and receipts show.
+            if (kind == ImportKind::CardTypes) {
+                const QString tooLong = TextLimits::refusal(QStringLiteral("会员卡名称"), c.fields.value(t.key), TextLimits::kName);
+                if (!tooLong.isEmpty())
+                    rd.problem(t.key, tooLong);
             }
             c.given = rd.given;
             im.items << c;

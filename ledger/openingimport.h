@@ -12,16 +12,16 @@
 #include <functional>
 
 // A shop moving in: its members with their balances, points, open debts and
-// package uses, or its service items and products, taken from its own
+// package uses, or its card types, service items and products, taken from its own
 // spreadsheet. The sheet's rows become values here (every cell checked as the
 // dialogs check typed text), a dry run lists every row that cannot be taken,
 // and the writer takes the good rows in one transaction as one opening
 // document (期初导入): ledger rows that are not takings.
 
-enum class ImportKind { Members, ServiceItems, Products };
+enum class ImportKind { Members, ServiceItems, Products, CardTypes };
 
-// What happens to a row whose member (same card number or phone) or item
-// (same code) is already on file.
+// What happens to a row whose member (same card number or phone), item (same
+// code) or card type (same name) is already on file.
 enum class ExistingRows { Skip, UpdateFields, Refuse };
 
 struct ImportField
@@ -96,8 +96,11 @@ QList<ImportField> fields(ImportKind kind);
 // Column index → field key for a header, guessed from the names; columns it
 // does not know are left out.
 QMap<int, QString> guess(ImportKind kind, const QStringList &header);
-// The kind's name in the documents and messages: 会员 / 服务项目 / 产品.
+// The kind's name in the documents and messages: 会员 / 服务项目 / 产品 / 会员卡类型.
 QString kindName(ImportKind kind);
+ImportKind kindOfName(const QString &name);
+// The table whose lists an import of the kind changes.
+QString tableOf(ImportKind kind);
 // A template a shop fills in: the header and one sample row, as CSV text.
 QStringList templateHeader(ImportKind kind);
 QStringList templateSample(ImportKind kind);
@@ -125,8 +128,9 @@ LedgerResult write(const OpeningImport &import, const ImportProgress &progress =
                    ImportCheck *check = nullptr);
 
 // Undoes an import whole: its members and their opening rows go, updated
-// fields get their old values back, its items go. Refused once any of its
-// members has had a sale, top-up, repayment or refund since.
+// fields get their old values back, its items and card types go. Refused once
+// any of its members has had a sale, top-up, repayment or refund since, or
+// once anything uses an item or card type it added.
 LedgerResult takeBack(const QString &documentId, const QString &operatorName);
 
 // The shop's members (or service items, or products) written in the import's

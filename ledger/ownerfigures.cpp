@@ -150,7 +150,7 @@ QList<StylistFigures> OwnerFigures::stylists(const QDate &from, const QDate &to)
     QHash<QString, QPair<qint64, int>> itemMoney;
     for (const QVariantList &r :
          rows(QStringLiteral("select m.ID, m.xiangmuID, sum(coalesce(m.jine,0)), count(*) from xiaofeimingxi m where "
-                             "m.ID in (") + periodSales + QStringLiteral(") group by m.ID, m.xiangmuID"),
+                             "m.ID in (") + periodSales + QStringLiteral(") group by m.ID, m.xiangmuID order by m.ID, m.xiangmuID"),
               {start, end}))
         itemMoney.insert(r.value(0).toString() + QLatin1Char('\n') + r.value(1).toString(),
                          qMakePair(cents(r.value(2)), r.value(3).toInt()));
@@ -166,7 +166,7 @@ QList<StylistFigures> OwnerFigures::stylists(const QDate &from, const QDate &to)
          rows(QStringLiteral("select t.yuangongID, max(y.name), t.xiaofeiID, t.titleID, max(t.xiangmuID), "
                              "max(CASE WHEN t.tichengfangshi='点单提成' THEN 1 ELSE 0 END) from tichengmingxi t "
                              "left join yuangong y on y.ID=t.yuangongID where t.beizhu='消费提成' and t.xiaofeiID in (")
-                  + periodSales + QStringLiteral(") group by t.yuangongID, t.xiaofeiID, t.titleID"),
+                  + periodSales + QStringLiteral(") group by t.yuangongID, t.xiaofeiID, t.titleID order by t.yuangongID, t.xiaofeiID, t.titleID"),
               {start, end})) {
         const QString sale = r.value(2).toString();
         if (!memberOfBill.contains(sale))
@@ -354,8 +354,8 @@ QList<Reversal> OwnerFigures::reversals(const QString &from, const QString &to, 
             out << v;
     }
     QHash<QString, QString> authorisers;
-    for (const QVariantList &r : rows(QStringLiteral("select log from log where time>=? and time<=? and log like ?"),
-                                      {from, to, QStringLiteral("会员退%")}))
+    for (const QVariantList &r : rows(QStringLiteral("select log from log where time>=? and time<=? and log like '会员退%'"),
+                                      {from, to}))
         authorisers.insert(tagged(r.value(0).toString(), QStringLiteral("单号：")),
                            tagged(r.value(0).toString(), QStringLiteral("确认人：")));
     for (const QVariantList &r :
@@ -421,7 +421,7 @@ QList<FollowUp> OwnerFigures::followUps(const QDate &from, const QDate &to)
                             "m.ID in (select ID from huiyuanxiaofei where xiaofeiriqi>=? and xiaofeiriqi<=?) and "
                             "f.shifouhuifan='是' and m.xiaofeileixing in ('服务项目','套餐消费') and "
                             "a.huiyuanid<>? and a.xiaofeiriqi>=? and a.xiaofeiriqi<=? and ")
-                 + kCountedSale + QStringLiteral(" group by a.ID, m.xiangmuID"),
+                 + kCountedSale + QStringLiteral(" group by a.ID, m.xiangmuID order by a.ID, m.xiangmuID"),
              {start, end, QString::fromUtf8(kWalkInId), start, end})) {
         const QDate served = QDate::fromString(r.value(2).toString().left(10), QStringLiteral("yyyy-MM-dd"));
         const QDate due = served.addDays(r.value(5).toInt());

@@ -87,8 +87,8 @@ QList<Item> itemsToBuy()
 {
     QList<Item> out;
     const QList<QVariantList> rows = LedgerSql::rows(
-        QStringLiteral("select a.xiangmuID, coalesce(b.name,a.xiangmuname), sum(a.bencishu) from temphuiyuantaocan a "
-                       "left join fuwuxiangmu b on a.xiangmuID=b.ID where a.bencishu>0 group by a.xiangmuID"));
+        QStringLiteral("select a.xiangmuID, coalesce(max(b.name),max(a.xiangmuname)), sum(a.bencishu) from temphuiyuantaocan a "
+                       "left join fuwuxiangmu b on a.xiangmuID=b.ID where a.bencishu>0 group by a.xiangmuID order by a.xiangmuID"));
     for (const QVariantList &r : rows)
         out << Item{r.value(0).toString(), r.value(1).toString(), r.value(2).toDouble()};
     return out;

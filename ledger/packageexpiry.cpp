@@ -84,7 +84,7 @@ int PackageExpiry::daysForItem(const QString &itemId)
 {
     int best = 0;
     for (const QVariantList &r :
-         LedgerSql::rows(QStringLiteral("select youxiaoqi from taocanmingxi where xiangmuID=? group by youxiaoqi"), {itemId}))
+         LedgerSql::rows(QStringLiteral("select youxiaoqi from taocanmingxi where xiangmuID=? group by youxiaoqi order by youxiaoqi"), {itemId}))
         best = qMax(best, daysOf(r.value(0).toString()));
     return best;
 }

@@ -41,7 +41,7 @@ ViewFilter PickerFilter::filter(const QString &typed)
     }
     // Bound, so a quote is only a quote; "%" and "_" stay wildcards, as in every
     // other search of the program, so the same typed text finds the same names.
-    terms << QStringLiteral("%1%2 like ?").arg(m_alias, m_nameColumn);
+    terms << QStringLiteral("lower(%1%2) like lower(?)").arg(m_alias, m_nameColumn);
     values << QLatin1Char('%') + t + QLatin1Char('%');
     const QStringList codes =
         initialsMatches(t, m_table == QLatin1String("huiyuan") ? kMemberLimit : kItemLimit);

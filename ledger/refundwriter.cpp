@@ -269,7 +269,7 @@ PackageQuote RefundWriter::quotePackage(const QString &memberId, const QString &
         const QList<QVariantList> items = LedgerSql::rows(
             QStringLiteral("select y.xiangmumingchen,sum(y.cishuzengjia),max(coalesce(f.xiaoshoujiage,0)) from "
                            "huiyuanyuebiandong y left join fuwuxiangmu f on f.ID=y.xiangmumingchen where "
-                           "y.huiyuanid=? and y.beizhu=? and y.cishuzengjia>0 group by y.xiangmumingchen"),
+                           "y.huiyuanid=? and y.beizhu=? and y.cishuzengjia>0 group by y.xiangmumingchen order by y.xiangmumingchen"),
             {memberId, remark});
         double weightAll = 0, weightThis = 0, usesAll = 0;
         for (const QVariantList &i : items) {

@@ -10,13 +10,15 @@
 
 namespace {
 
-// "(a like ? or b like ?)": the text is bound; its % and _ stay wildcards.
+// "(lower(a) like lower(?) or …)": the text is bound; its % and _ stay wildcards,
+// and Latin letters match in either case on both engines (card numbers and
+// pinyin codes are typed either way; Chinese has no case).
 ViewFilter likeAny(const QString &text, const QStringList &columns)
 {
     QStringList parts;
     QVariantList values;
     for (const QString &c : columns) {
-        parts << c + QStringLiteral(" like ?");
+        parts << QStringLiteral("lower(") + c + QStringLiteral(") like lower(?)");
         values << QStringLiteral("%") + text + QStringLiteral("%");
     }
     return ViewFilter(parts.join(QStringLiteral(" or ")), values);
@@ -103,10 +105,14 @@ ViewFilter ReportQuery::consumptionRanking(const QString &period, const QString 
                                            const QString &member, const QString &cardType)
 {
     ViewFilter f = dateFilter(period, QStringLiteral("xiaofeiriqi"), start, end);
+    const QString periodOf = f.periodOf;
     if (!member.isEmpty())
         f += likeAny(member, {QStringLiteral("b.name"), QStringLiteral("b.ID")});
     if (!isAll(cardType))
         f += equals(QStringLiteral("b.type"), cardType);
+    // The period, then the member's own columns: the sales per member and day answer it.
+    f.memberSummary = true;
+    f.memberPeriodOf = periodOf;
     return f;
 }
 

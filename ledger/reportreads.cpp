@@ -1,6 +1,7 @@
 #include "reportreads.h"
 
 #include "ledgersql.h"
+#include "viewdeclarations.h"
 
 #include <QSqlQuery>
 
@@ -35,6 +36,17 @@ QStringList ReportReads::totals(const QString &listSql, const QVariantList &valu
     return out;
 }
 
+QStringList ReportReads::declaredTotals(const QString &listName, const ViewFilter &filter)
+{
+    const QString sql = ViewDeclarations::totalsStatement(listName, filter);
+    if (sql.isEmpty())
+        return {};
+    QStringList out;
+    for (const QVariant &v : LedgerSql::rows(sql, filter.values).value(0))
+        out << v.toString();
+    return out;
+}
+
 int ReportReads::rowCount(const QString &listSql)
 {
     return LedgerSql::value(counted(listSql)).toInt();
@@ -54,7 +66,7 @@ QString ReportReads::searched(const QString &listSql, const QStringList &columns
         return listSql;
     QStringList parts;
     for (const QString &c : columns) {
-        parts << quotedName(c) + QStringLiteral(" like ?");
+        parts << QStringLiteral("lower(") + quotedName(c) + QStringLiteral(") like lower(?)");
         *values << QStringLiteral("%") + t + QStringLiteral("%");
     }
     return QStringLiteral("select * from (") + listSql + QStringLiteral(") t where ") + parts.join(QStringLiteral(" or "));

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+struct ViewFilter;
+
 // Reads over a list's own statement (a TableView entry of dbset.xml, with the
 // values bound to it): its 合计 line, its number of rows, a search over its
 // columns.
@@ -18,6 +20,10 @@ public:
     static QString totalsStatement(const QString &listSql, const QStringList &columns);
     // Those figures as text; empty when the statement failed.
     static QStringList totals(const QString &listSql, const QVariantList &values, const QStringList &columns);
+    // The declared list's own 合计 (see ViewDeclarations::totalsStatement) for
+    // the filter it was run with: the count, then one sum per totalled column.
+    // Empty when the list declares none or the statement failed.
+    static QStringList declaredTotals(const QString &listName, const ViewFilter &filter);
 
     // How many rows the list's statement gives, on the program's connection or
     // on another (a reminder count in a worker thread); 0 when it failed.

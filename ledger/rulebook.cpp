@@ -145,13 +145,14 @@ QString RuleBook::promotionWorkCondition(WorkRows rows)
 {
     switch (rows) {
     case WorkRows::None:
-        return QStringLiteral(" and 1=0");
+        // The base statement alone would aggregate everything.
+        return QStringLiteral(" and 1=0 GROUP BY huiyuanleixing");
     case WorkRows::Everybody:
-        return QStringLiteral(" and huiyuanleixing='所有会员' GROUP BY huiyuanleixing ");
+        return QStringLiteral(" and huiyuanleixing='所有会员' GROUP BY huiyuanleixing ORDER BY huiyuanleixing");
     case WorkRows::PerType:
         break;
     }
-    return QStringLiteral(" and huiyuanleixing!='所有会员' GROUP BY huiyuanleixing ");
+    return QStringLiteral(" and huiyuanleixing!='所有会员' GROUP BY huiyuanleixing ORDER BY huiyuanleixing");
 }
 
 QString RuleBook::commissionWorkCondition(WorkRows rows)
@@ -159,13 +160,13 @@ QString RuleBook::commissionWorkCondition(WorkRows rows)
     switch (rows) {
     case WorkRows::None:
         // The base statement alone would aggregate everything.
-        return QStringLiteral(" and 1=0 GROUP BY yuangongleixing");
+        return QStringLiteral(" and 1=0 GROUP BY yuangongleixing ORDER BY yuangongleixing");
     case WorkRows::Everybody:
-        return QStringLiteral(" and yuangongleixing='所有员工' GROUP BY yuangongleixing ");
+        return QStringLiteral(" and yuangongleixing='所有员工' GROUP BY yuangongleixing ORDER BY yuangongleixing");
     case WorkRows::PerType:
         break;
     }
-    return QStringLiteral(" and yuangongleixing!='所有员工' GROUP BY yuangongleixing ");
+    return QStringLiteral(" and yuangongleixing!='所有员工' GROUP BY yuangongleixing ORDER BY yuangongleixing");
 }
 
 // ---- the promotion editor's working rows ---------------------------------------
@@ -216,7 +217,7 @@ void RuleBook::addCardTypesToPromotionWork(const QString &itemId, const QString 
     work(QStringLiteral("insert into tempcuxiaoshezhi(xiangmuID,xiangmuleixing,huiyuanleixing,cuxiaofangshi,cuxiaobili,"
                         "cuxiaojiner) select b.xiangmuID,b.type,a.name,'无优惠',1,min(b.xiaoshoujiage) from huiyuanka a, "
                         "tempcuxiaoliebiao2 b where b.xiangmuID=? and b.type=? and not exists (select 1 from "
-                        "tempcuxiaoshezhi t where t.huiyuanleixing=a.name) group by b.xiangmuID,b.type,a.name"),
+                        "tempcuxiaoshezhi t where t.huiyuanleixing=a.name) group by b.xiangmuID,b.type,a.name order by b.xiangmuID,b.type,a.name"),
          {itemId, itemType}, "插入临时列表 tempcuxiaoshezhi故障");
 }
 
@@ -279,7 +280,7 @@ void RuleBook::addCategoriesToCommissionWork(const QString &itemId, const QStrin
         work(QStringLiteral("insert into temptichengshezhi(xiangmuID,xiangmuleixing,yuangongleixing,tichengfangshi,"
                             "jisuanfanshi,tichengbili,tichengjiner) select ?,?,mingchen,?,'按比例提成',0,0 from leibie "
                             "where leibiestr='员工类别' and not exists (select 1 from temptichengshezhi t where "
-                            "t.yuangongleixing=leibie.mingchen and t.tichengfangshi=?) group by mingchen"),
+                            "t.yuangongleixing=leibie.mingchen and t.tichengfangshi=?) group by mingchen order by mingchen"),
              {itemId, itemType, mode, mode}, "插入临时列表 temptichengshezhi故障");
 }
 

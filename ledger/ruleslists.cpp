@@ -12,8 +12,8 @@ const QString kColumns = QStringLiteral("(xiangmuID,xiangmuming,xiaoshoujiage,ch
 QString cardTypesInto(const QString &table)
 {
     return QStringLiteral("INSERT INTO ") + table + kColumns
-           + QStringLiteral("SELECT name as 项目ID, name as 项目名称, jiage as 销售价格, '0' as 成本价格, '会员卡' as 类型, "
-                            "beizhu as 备注 from huiyuanka GROUP BY name ");
+           + QStringLiteral("SELECT name as 项目ID, name as 项目名称, max(jiage) as 销售价格, '0' as 成本价格, '会员卡' as 类型, "
+                            "max(beizhu) as 备注 from huiyuanka GROUP BY name ORDER BY name");
 }
 
 // delete + the three inserts; a failing insert is reported and the next one still runs
@@ -23,14 +23,14 @@ void refillList(const QString &table, const QString &serviceType, bool withCards
     SqlStatements::execSql(QStringLiteral("delete from ") + table + QStringLiteral(" "));
     const QStringList inserts = {
         QStringLiteral("INSERT INTO ") + table + kColumns
-            + QStringLiteral("SELECT taocanID as 项目ID , name as 项目名称,zongjia as 销售价格,'0'  as  成本价格, "
-                             "'套餐'  as 类型, beizhu as 备注  from taocanmingxi  GROUP BY taocanID "),
+            + QStringLiteral("SELECT taocanID as 项目ID , max(name) as 项目名称,max(zongjia) as 销售价格,'0'  as  成本价格, "
+                             "'套餐'  as 类型, max(beizhu) as 备注  from taocanmingxi  GROUP BY taocanID ORDER BY taocanID"),
         QStringLiteral("INSERT INTO ") + table + kColumns
             + QStringLiteral("SELECT ID as 项目ID , name as 项目名称,xiaoshoujiage as 销售价格,jinhuojiage  as  成本价格, "
-                             "'产品'  as 类型, beizhu as 备注  from chanpin  GROUP BY ID "),
+                             "'产品'  as 类型, beizhu as 备注  from chanpin  ORDER BY ID"),
         QStringLiteral("INSERT INTO ") + table + kColumns
             + QStringLiteral("SELECT ID as 项目ID , name as 项目名称,xiaoshoujiage as 销售价格,chengbenjiage  as  成本价格, '")
-            + serviceType + QStringLiteral("'  as 类型, beizhu as 备注  from fuwuxiangmu GROUP BY ID "),
+            + serviceType + QStringLiteral("'  as 类型, beizhu as 备注  from fuwuxiangmu ORDER BY ID"),
     };
     for (const QString &sql : inserts) {
         if (!SqlStatements::execSql(sql))
@@ -60,16 +60,16 @@ void fillItemList2(const QString &table, const QString &serviceType, const QStri
     // computed from it.
     SqlStatements::execSql(QStringLiteral("delete from ") + table);
     if (!SqlStatements::execSql(QStringLiteral("INSERT INTO ") + table + kColumns
-                    + QStringLiteral("SELECT taocanID as 项目ID , name as 项目名称,ROUND(MAX(zongjia),3) as 销售价格,'0'  as  成本价格, "
-                                     "'套餐'  as 类型, beizhu as 备注  from taocanmingxi  GROUP BY taocanID ")))
+                    + QStringLiteral("SELECT taocanID as 项目ID , max(name) as 项目名称,ROUND(MAX(zongjia),3) as 销售价格,'0'  as  成本价格, "
+                                     "'套餐'  as 类型, max(beizhu) as 备注  from taocanmingxi  GROUP BY taocanID ORDER BY taocanID")))
         qCWarning(lcSql).noquote() << failText;
     if (!SqlStatements::execSql(QStringLiteral("INSERT INTO ") + table + kColumns
                     + QStringLiteral("SELECT ID as 项目ID , name as 项目名称,xiaoshoujiage as 销售价格,jinhuojiage  as  成本价格, "
-                                     "'产品'  as 类型, beizhu as 备注  from chanpin  GROUP BY ID ")))
+                                     "'产品'  as 类型, beizhu as 备注  from chanpin  ORDER BY ID")))
         qCWarning(lcSql).noquote() << failText + QStringLiteral(" chanpin");
     if (!SqlStatements::execSql(QStringLiteral("INSERT INTO ") + table + kColumns
                     + QStringLiteral("SELECT ID as 项目ID , name as 项目名称,xiaoshoujiage as 销售价格,chengbenjiage  as  成本价格, '")
-                    + serviceType + QStringLiteral("'  as 类型, beizhu as 备注  from fuwuxiangmu  GROUP BY ID ")))
+                    + serviceType + QStringLiteral("'  as 类型, beizhu as 备注  from fuwuxiangmu  ORDER BY ID")))
         qCWarning(lcSql).noquote() << failText + QStringLiteral(" fuwuxiangmu");
     if (table == QLatin1String("temptichengliebiao2") && !SqlStatements::execSql(cardTypesInto(table)))
         qCWarning(lcSql).noquote() << failText + QStringLiteral(" huiyuanka");

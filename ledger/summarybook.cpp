@@ -90,6 +90,7 @@ LedgerResult SummaryBook::rebuild(const DbsetMap &map)
     TransactionScope tx;
     LedgerSql::exec(QStringLiteral("delete from rihuizong_shouyin"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_xiaofei"));
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_huiyuan"));
     for (const QString &fill : fills)
         if (!tx.failed())
             LedgerSql::exec(fill);

@@ -8,8 +8,8 @@
 
 // The daily summaries: per day the takings of each source (消费 / 交费) and
 // payment method (rihuizong_shouyin), and the sales' totals (rihuizong_xiaofei),
-// so that the totals of a period read one row a day instead of every header row
-// of the period. The triggers of dbset.xml keep them, in the same statement as
+// and the sales per member and day (rihuizong_huiyuan, for the rankings), so that
+// the totals of a period read one row a day instead of every header row of the period. The triggers of dbset.xml keep them, in the same statement as
 // the rows they sum: a writer does nothing for them, whichever rows it writes,
 // updates or deletes. Money in cents.
 //
@@ -27,7 +27,7 @@ public:
     // text sets no limit on that side).
     static QString dailyTakings(const QString &fromDate, const QString &toDate);
 
-    // Empties both summaries and fills them again from the records, in one
+    // Empties the summaries and fills them again from the records, in one
     // transaction (the fill statements are those dbset.xml runs for a new table).
     static LedgerResult rebuild(const DbsetMap &map);
 

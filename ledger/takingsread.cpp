@@ -24,7 +24,7 @@ qint64 sumOf(const QList<MethodTakings> &lines)
 QList<MethodTakings> perMethod(const QString &table, const QString &method, const QString &amount,
                                const QString &time, const QString &from, const QString &to, const QString &desk)
 {
-    QString sql = QStringLiteral("select %1, CAST(ROUND(coalesce(sum(%2),0)*100) AS INTEGER) from %3 where %4>=? "
+    QString sql = QStringLiteral("select %1, CAST(ROUND(coalesce(sum(%2),0)*100) AS BIGINT) from %3 where %4>=? "
                                  "and %4<=?")
                       .arg(method, amount, table, time);
     QVariantList values{from, to};
@@ -124,9 +124,9 @@ Takings TakingsRead::period(const QString &from, const QString &to, const QStrin
     if (desk.isEmpty()) {
         // The whole shop: whole days from the daily summaries, the hours around
         // them from the records, so a year reads a row a day and method.
-        const QString sql = QStringLiteral("select laiyuan, fangshi, CAST(ROUND(coalesce(sum(jine),0)*100) AS INTEGER) "
+        const QString sql = QStringLiteral("select laiyuan, fangshi, CAST(ROUND(coalesce(sum(jine),0)*100) AS BIGINT) "
                                            "from (")
-                            + SummaryBook::takingsSource(from, to) + QStringLiteral(") s group by laiyuan, fangshi");
+                            + SummaryBook::takingsSource(from, to) + QStringLiteral(") s group by laiyuan, fangshi order by laiyuan, fangshi");
         for (const QVariantList &r : LedgerSql::rows(sql)) {
             const MethodTakings line{r.value(1).toString(), r.value(2).toLongLong()};
             if (r.value(0).toString() == QStringLiteral("交费"))

@@ -154,8 +154,9 @@ QList<VisitNote> VisitNotes::find(const QString &memberId, const QString &text, 
     const QString t = text.trimmed();
     if (!t.isEmpty()) {
         // Typed text is a bound pattern: % and _ stay wildcards, quotes are harmless.
-        sql += QStringLiteral(" and (a.fuwuneirong like ? or a.peifang like ? or a.chanpin like ? or a.jinggao like ? "
-                              "or a.beizhu like ? or coalesce(e.name,'') like ?)");
+        sql += QStringLiteral(" and (lower(a.fuwuneirong) like lower(?) or lower(a.peifang) like lower(?) "
+                              "or lower(a.chanpin) like lower(?) or lower(a.jinggao) like lower(?) "
+                              "or lower(a.beizhu) like lower(?) or lower(coalesce(e.name,'')) like lower(?))");
         const QString pattern = QLatin1Char('%') + t + QLatin1Char('%');
         for (int i = 0; i < 6; ++i)
             values << pattern;

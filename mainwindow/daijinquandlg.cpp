@@ -37,7 +37,7 @@ void daijinquandlg::on_toolButton_search_clicked()
 {
     const QString t = ui->lineEdit_search->text().trimmed();
     m_ctrl.refreshView(QString::fromUtf8(kList),
-                       t.isEmpty() ? ViewFilter() : ViewFilter(QStringLiteral("(ID like ? or huiyuanid=?)"),
+                       t.isEmpty() ? ViewFilter() : ViewFilter(QStringLiteral("(lower(ID) like lower(?) or huiyuanid=?)"),
                                                               {QLatin1Char('%') + t + QLatin1Char('%'), t}));
 }
 

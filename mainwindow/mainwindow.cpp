@@ -1,13 +1,19 @@
 #include "mainwindow.h"
 #include "helpdlg.h"
-#include "cataloguebook.h"
 #include "ui_mainwindow.h"
+
+#include "bookingdesk.h"
+#include "frontdesk.h"
+#include "memberactions.h"
+#include "memberlife.h"
+#include "refundactions.h"
+#include "reportpages.h"
+#include "settingsactions.h"
 
 #include "elidedlabel.h"
 
 #include "shopconnection.h"
 
-#include "adduserdlg.h"
 #include "appresources.h"
 #include "recordrequests.h"
 #include "dbfailure.h"
@@ -33,6 +39,7 @@
 #include <QSplitter>
 #include <QSqlQueryModel>
 #include <QStandardItemModel>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QThread>
@@ -50,18 +57,6 @@ const char *const kDatePairs[][2] = {
     {"dateEdit_19", "dateEdit_20"},   {"dateEdit_21", "dateEdit_22"},
     {"dateEdit_23", "dateEdit_24"},   {"dateEdit_25", "dateEdit_26"},
     {"dateEdit_27", "dateEdit_28"},   {"dateEdit_29", "dateEdit_30"},
-};
-
-const char *const kQueryButtons[] = {
-    "toolButton_79", "toolButton_83", "toolButton_91", "toolButton_48",
-    "toolButton_75", "toolButton_52", "toolButton_65", "toolButton_123",
-    "toolButton_136", "toolButton_111", "toolButton_32", "toolButton_54",
-    "toolButton_139", "toolButton_144", "toolButton_55", "toolButton_36",
-};
-
-const char *const kDeleteButtons[] = {
-    "toolButton_39", "toolButton_46", "toolButton_106", "toolButton_151",
-    "toolButton_137", "toolButton_143", "toolButton_152",
 };
 
 const char *const kExportButtons[][2] = {
@@ -97,7 +92,13 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     registerRecordTypes();
     ui->setupUi(this);
     m_ctrl = new ctrlUiClass(this);
-    m_statModel = new QStandardItemModel(ui->treeView);
+    m_frontDesk = new FrontDesk(this, ui, m_ctrl);
+    m_members = new MemberActions(this, ui, m_ctrl, m_frontDesk);
+    m_refunds = new RefundActions(this, ui, m_ctrl, m_frontDesk);
+    m_memberLife = new MemberLife(this, ui, m_ctrl, m_frontDesk);
+    m_booking = new BookingDesk(this, ui, m_ctrl, m_frontDesk);
+    m_reports = new ReportPages(this, ui, m_ctrl);
+    m_settings = new SettingsActions(this, ui, m_ctrl);
 
     const QDate today = QDate::currentDate();
     for (const auto &pair : kDatePairs) {
@@ -157,7 +158,27 @@ MainWindow::~MainWindow()
 
 QString MainWindow::currentMemberId() const
 {
-    return m_member.id;
+    return m_frontDesk->currentMemberId();
+}
+
+void MainWindow::selectMember(const QStringList &record)
+{
+    m_frontDesk->selectMember(record);
+}
+
+void MainWindow::noticeDailyReminders()
+{
+    m_reports->noticeDailyReminders();
+}
+
+void MainWindow::openVisitNotes()
+{
+    m_memberLife->openVisitNotes();
+}
+
+BookingPage *MainWindow::bookingPage() const
+{
+    return m_booking->page();
 }
 
 // ---- construction steps ------------------------------------------------------
@@ -235,10 +256,8 @@ void MainWindow::setupViews()
         m_ctrl->setupDeclaredView(map, view, d.name);
         // A report page's first load is its page's own query (its period and
         // filters): this filter sees the first showing before the list layer's.
-        if (!ui->tab_qiantai->isAncestorOf(view)) {
-            m_firstLoads.insert(view, d.name);
-            view->installEventFilter(this);
-        }
+        if (!ui->tab_qiantai->isAncestorOf(view))
+            m_reports->deferFirstLoad(view, d.name);
     }
     // A member ID that matches nobody: the front-desk lists start empty.
     refreshMemberViews(QStringLiteral("卿"));
@@ -340,25 +359,6 @@ void MainWindow::setupCombos()
 
 void MainWindow::connectLists()
 {
-    for (QTableView *view : {ui->tableView_29, ui->tableView_30, ui->tableView_32,
-                             ui->tableView_24, ui->tableView_25}) {
-        m_doubleClickViews.append(view);
-        connect(view, &QTableView::doubleClicked, this, &MainWindow::tableViewDoubleClick);
-    }
-    for (QTableView *view : {ui->tableView_26, ui->tableView_9, ui->tableView_46, ui->tableView_37}) {
-        m_clickViews.append(view);
-        connect(view, &QTableView::clicked, this, &MainWindow::tableViewClick);
-    }
-    for (const char *name : kQueryButtons) {
-        auto *button = findChild<QAbstractButton *>(QLatin1String(name));
-        m_queryButtons.append(button);
-        connect(button, &QAbstractButton::clicked, this, &MainWindow::btClick);
-    }
-    for (const char *name : kDeleteButtons) {
-        auto *button = findChild<QAbstractButton *>(QLatin1String(name));
-        m_deleteButtons.append(button);
-        connect(button, &QAbstractButton::clicked, this, &MainWindow::deletebtClick);
-    }
     for (const auto &entry : kExportButtons) {
         auto *button = findChild<QAbstractButton *>(QLatin1String(entry[0]));
         m_exportButtons.insert(button, QString::fromUtf8(entry[1]));
@@ -391,7 +391,7 @@ void MainWindow::refreshByTable(const QString &table)
     } else if (table == QLatin1String("chanpinrukumingxi")) {
         rerun("产品库存");
         rerun("入库明细");
-        refreshStockDocuments(); // a new document is listed at once
+        m_reports->refreshStockDocuments(); // a new document is listed at once
     } else if (table == QLatin1String("taocanmingxi")) {
         rerun("套餐列表");
     } else if (table == QLatin1String("huiyuan")) {
@@ -442,7 +442,7 @@ bool MainWindow::navigateTo(const QString &text)
         if (inner)
             inner->setCurrentIndex(page);
     };
-    if (navigateToBooking(text)) {
+    if (m_booking->navigate(text)) {
         return true;
     } else if (text == QStringLiteral("前台收银")) {
         show(0, nullptr, 0);
@@ -473,10 +473,6 @@ bool MainWindow::navigateTo(const QString &text)
             return false;
         show(4, ui->tabWidget_6, page);
         afterNavigate(text); // the rules pages refill their item lists here
-        if (page == 3)
-            m_ctrl->showDefault(QStringLiteral("提成策略临时列表"));
-        else if (page == 4)
-            m_ctrl->showDefault(QStringLiteral("促销策略临时列表"));
         return true;
     }
     afterNavigate(text);
@@ -492,63 +488,15 @@ QStringList MainWindow::settingsPages()
 
 QList<QAbstractButton *> MainWindow::guardedButtons() const
 {
-    return m_deleteButtons + m_exportButtons.keys();
+    QList<QAbstractButton *> out = m_settings->deleteButtons() + m_exportButtons.keys();
+    // 导入 writes members' balances and the catalogue: the settings right, also
+    // on the member page, which is no settings page.
+    for (QAbstractButton *b : findChildren<QAbstractButton *>(QRegularExpression(QStringLiteral("^toolButton_import"))))
+        out << b;
+    return out;
 }
 
 // ---- deletions, export, title buttons -------------------------------------------
-
-void MainWindow::deletebtClick()
-{
-    const int position = m_deleteButtons.indexOf(qobject_cast<QAbstractButton *>(sender()));
-    if (position >= 0)
-        deleteRow(position);
-}
-
-void MainWindow::deleteRow(int position)
-{
-    using Entry = CatalogueBook::Entry;
-    struct Rule
-    {
-        const char *view;
-        int minColumns;
-        int shownColumn;
-        Entry entry;
-    };
-    static const Rule rules[] = {
-        {"服务项目列表", 1, 1, Entry::ServiceItem}, {"产品管理", 2, 1, Entry::Product},
-        {"套餐列表", 2, 1, Entry::Package},         {"会员卡信息", 1, 0, Entry::CardType},
-        {"用户管理", 1, 0, Entry::Operator},        {"员工管理", 2, 1, Entry::Employee},
-        {"产品库存", 2, 1, Entry::Product}, // writes the stock off, the product stays
-    };
-    const Rule &rule = rules[position];
-    const bool stockOnly = position == 6;
-    const QStringList row = m_ctrl->currentRowValues(QString::fromUtf8(rule.view));
-    if (row.size() < rule.minColumns || row.size() <= rule.shownColumn)
-        return;
-    // Every one of these is a settings page's row (or writes goods off). What
-    // refuses the deletion is told before anything is asked, and asked again
-    // by the writer inside its transaction.
-    if (!atWorkMayChangeSettings(this))
-        return;
-    if (!stockOnly) {
-        const QString why = CatalogueBook::removalRefusal(rule.entry, row.at(0), operatorSession().loginName);
-        if (!why.isEmpty()) {
-            ctrlUiClass::showInfo(why, this);
-            return;
-        }
-    }
-    if (!ctrlUiClass::askYesNo("你确定要删除'" + row.at(rule.shownColumn) + "'吗?", this))
-        return;
-    if (stockOnly) {
-        clearProductStock(row);
-        return;
-    }
-    const LedgerResult r = CatalogueBook::remove(rule.entry, row.at(0), operatorSession().loginName);
-    if (!r.ok)
-        ctrlUiClass::showInfo(r.error, this);
-    for (const char *view : {"服务项目列表", "产品管理", "套餐列表", "会员卡信息", "用户管理", "员工管理"})
-        m_ctrl->showDefault(QString::fromUtf8(view));
-}
 
 void MainWindow::exportClick()
 {
@@ -588,44 +536,20 @@ void MainWindow::on_toolButton_35_clicked()
     showMinimized();
 }
 
-// ---- operators -----------------------------------------------------------------
-
-void MainWindow::openOperatorDialog(int mode)
-{
-    if (!atWorkMayChangeSettings(this))
-        return;
-    const QStringList row = mode == 2 ? m_ctrl->currentRowValues(QStringLiteral("用户管理"))
-                                      : QStringList();
-    if (mode == 2 && row.isEmpty()) {
-        ctrlUiClass::showInfo(QStringLiteral("请先选择一个操作员"), this);
-        return;
-    }
-    auto *dlg = new addUserDlg;
-    connect(dlg, &addUserDlg::DlgSend, this, &MainWindow::DlgRecv);
-    dlg->setData(mode, row);
-    dlg->exec();
-    delete dlg;
-}
-
-void MainWindow::on_toolButton_138_clicked()
-{
-    openOperatorDialog(1);
-}
-
-void MainWindow::on_toolButton_140_clicked()
-{
-    openOperatorDialog(2);
-}
-
 // ---- window ------------------------------------------------------------------------
 
-void MainWindow::showEvent(QShowEvent *event)
+void MainWindow::showOperatorLine()
 {
     const OperatorSession &session = operatorSession();
     m_statusLabel->setText(session.name.isEmpty()
                                ? QStringLiteral("沐辰会员管理系统")
                                : QStringLiteral("沐辰会员管理系统    当前操作员：%1    登录时间：%2")
                                      .arg(session.name, ctrlUiClass::nowText()));
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    showOperatorLine();
     QMainWindow::showEvent(event);
 }
 
@@ -640,13 +564,6 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         for (const char *name : kHiddenTabBars)
             if (watched->objectName() == QLatin1String(name))
                 return true;
-    }
-    if (event->type() == QEvent::Show && m_firstLoads.contains(static_cast<QTableView *>(watched))) {
-        auto *view = static_cast<QTableView *>(watched);
-        const QString name = m_firstLoads.take(view);
-        view->removeEventFilter(this);
-        if (m_ctrl->isPending(name))
-            reportsFirstLoad(view);
     }
     if (watched == ui->frame_2 || watched == ui->labTitle) {
         switch (event->type()) {

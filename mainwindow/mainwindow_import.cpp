@@ -1,4 +1,4 @@
-// 导入 on the member, service-item and product pages: the shop's own
+// 导入 on the member, service-item, product and card-type pages: the shop's own
 // spreadsheets taken in (app/daorudlg.*), the lists re-run afterwards.
 #include "mainwindow.h"
 #include "operatorsession.h"
@@ -23,6 +23,7 @@ const ImportPlace kImportPlaces[] = {
     {"toolButton_33", true, "toolButton_importMembers", ImportKind::Members},       // after 套餐续费
     {"toolButton_42", false, "toolButton_importItems", ImportKind::ServiceItems},   // before 导出
     {"toolButton_51", false, "toolButton_importProducts", ImportKind::Products},    // before 导出
+    {"toolButton_151", true, "toolButton_importCardTypes", ImportKind::CardTypes},  // after 删除
 };
 } // namespace
 

@@ -213,20 +213,24 @@ void OwnerReport::fill(int tab)
     QApplication::setOverrideCursor(Qt::WaitCursor);
     bool filled = true;
     QStringList lists;
+    PeriodComparison comparison;
+    QList<LiabilityMonth> months;
     switch (tab) {
     case 0:
         filled = OwnerFigures::fillStylists(OwnerFigures::stylists(from, to));
         lists << listNames().at(0);
         break;
     case 1:
-        filled = OwnerFigures::fillComparison(OwnerFigures::compare(from, to));
+        comparison = OwnerFigures::compare(from, to);
+        filled = OwnerFigures::fillComparison(comparison);
         lists << listNames().at(1);
         break;
     case 2: {
         const QDate asOf = m_asOf->date();
         const Liability owed = OwnerFigures::liability(asOf >= QDate::currentDate() ? QString() : endOf(asOf));
         // The twelve months up to the date the liability is read at.
-        filled = OwnerFigures::fillLiability(owed, OwnerFigures::liabilityByMonth(asOf.addMonths(-11), asOf));
+        months = OwnerFigures::liabilityByMonth(asOf.addMonths(-11), asOf);
+        filled = OwnerFigures::fillLiability(owed, months);
         lists << listNames().at(2) << listNames().at(3);
         m_tabs->setTabText(2, QStringLiteral("预收款 ") + centsShown(owed.totalCents()));
         break;
@@ -243,36 +247,33 @@ void OwnerReport::fill(int tab)
     }
     for (const QString &name : lists)
         m_ctrl->refreshView(name, ViewFilter());
+    // The charts draw the figures the lists were filled with: a list that could
+    // not be filled is drawn as empty as it shows.
     if (tab == 1)
-        drawComparison();
+        drawComparison(filled ? &comparison : nullptr);
     if (tab == 2)
-        drawLiability();
+        drawLiability(filled ? months : QList<LiabilityMonth>());
     QApplication::restoreOverrideCursor();
     if (!filled)
         ctrlUiClass::showInfo(QStringLiteral("经营指标未能全部列出，请重新查询"), this);
 }
 
-void OwnerReport::drawComparison()
+void OwnerReport::drawComparison(const PeriodComparison *p)
 {
-    // Read back from the list as shown: the chart says what the list says.
-    QList<QStringList> rows = m_ctrl->queryRows(m_ctrl->currentSql(QStringLiteral("客户分析")));
     auto *series = new QBarSeries;
     const QStringList periods{QStringLiteral("本期"), QStringLiteral("上期"), QStringLiteral("去年同期")};
-    const int columns[] = {1, 2, 4};
     // The two sums; the average bill, a hundredth of them, would not show.
-    const QStringList shown{QStringLiteral("消费金额"), QStringLiteral("实际收入")};
-    QStringList labels;
+    const QStringList labels = p ? QStringList{QStringLiteral("消费金额"), QStringLiteral("实际收入")} : QStringList();
     double top = 0;
-    for (int p = 0; p < 3; ++p) {
-        auto *set = new QBarSet(periods.at(p));
-        for (const QStringList &r : rows) {
-            if (!shown.contains(r.value(0)))
-                continue;
-            const double v = r.value(columns[p]).toDouble();
-            *set << v;
-            top = qMax(top, v);
-            if (p == 0)
-                labels << r.value(0);
+    for (int i = 0; i < 3; ++i) {
+        auto *set = new QBarSet(periods.at(i));
+        if (p) {
+            const CustomerFigures &f = i == 0 ? p->now : i == 1 ? p->previous : p->lastYear;
+            for (const qint64 cents : {f.takingsCents, f.realIncomeCents}) {
+                const double yuan = double(cents) / 100.0;
+                *set << yuan;
+                top = qMax(top, yuan);
+            }
         }
         series->append(set);
     }
@@ -299,24 +300,24 @@ QChart *OwnerReport::drawBars(QChartView *view, const QString &title, QBarSeries
     return chart;
 }
 
-void OwnerReport::drawLiability()
+void OwnerReport::drawLiability(const QList<LiabilityMonth> &months)
 {
-    const QList<QStringList> rows = m_ctrl->queryRows(m_ctrl->currentSql(QStringLiteral("预收款月度")));
     auto *set = new QBarSet(QStringLiteral("月末预收款"));
     QStringList labels;
     double top = 0;
     // Twelve "yyyy-MM" under bars a few dozen pixels wide were cut to "2…": the
     // bars say the month, the title the months' span.
-    for (const QStringList &r : rows) {
-        labels << QString::number(r.value(0).mid(5).toInt());
-        *set << r.value(4).toDouble();
-        top = qMax(top, r.value(4).toDouble());
+    for (const LiabilityMonth &m : months) {
+        const double yuan = double(m.totalCents()) / 100.0;
+        labels << QString::number(m.month.mid(5).toInt());
+        *set << yuan;
+        top = qMax(top, yuan);
     }
     auto *series = new QBarSeries;
     series->append(set);
-    const QString title = rows.isEmpty() ? QStringLiteral("月末预收款：本期没有数据")
-                                         : QStringLiteral("月末预收款（元）：%1 至 %2 各月")
-                                               .arg(rows.first().value(0), rows.last().value(0));
+    const QString title = months.isEmpty() ? QStringLiteral("月末预收款：本期没有数据")
+                                           : QStringLiteral("月末预收款（元）：%1 至 %2 各月")
+                                                 .arg(months.first().month, months.last().month);
     QChart *chart = drawBars(m_liabilityChart, title, series, labels, top);
     chart->legend()->hide();
 }

@@ -1,10 +1,13 @@
 #ifndef OWNERREPORT_H
 #define OWNERREPORT_H
 
+#include <QList>
 #include <QSet>
 #include <QWidget>
 
 class ctrlUiClass;
+struct LiabilityMonth;
+struct PeriodComparison;
 class QComboBox;
 class QDateEdit;
 class QTabWidget;
@@ -42,8 +45,9 @@ protected:
 private:
     void fill(int tab);
     QTableView *addList(const QString &name, const QString &objectName, QWidget *page);
-    void drawComparison();
-    void drawLiability();
+    // Null: nothing to draw.
+    void drawComparison(const PeriodComparison *p);
+    void drawLiability(const QList<LiabilityMonth> &months);
     // Bars over labels on a round-step axis, in place of the view's chart.
     static QtCharts::QChart *drawBars(QtCharts::QChartView *view, const QString &title,
                                       QtCharts::QBarSeries *series, const QStringList &labels, double top);

@@ -108,10 +108,8 @@ void TotalsLine::recompute()
     }
     // A declared aggregate over the list's rows costs a fraction of summing the
     // grouped list itself; it must give the count and one sum per column.
-    QString declared;
-    QVariantList values;
-    if (sums.isEmpty() && m_ctrl->declaredTotals(m_view, &declared, &values)) {
-        sums = m_ctrl->queryRow(declared, values);
+    if (sums.isEmpty()) {
+        sums = m_ctrl->declaredTotals(m_view);
         if (sums.size() != columns.size() + 1)
             sums.clear();
     }

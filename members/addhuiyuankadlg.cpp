@@ -65,9 +65,15 @@ void addhuiyuankaDlg::setup(int mode, const QStringList &row)
     ui->lineEdit->setReadOnly(true);
     ui->lineEdit_2->setText(row.at(1));
     ui->lineEdit_3->setText(row.at(2));
-    ui->comboBox->setCurrentText(row.at(3));
-    ui->comboBox_2->setCurrentText(row.at(4));
-    ui->comboBox_3->setCurrentText(row.at(5));
+    // A factor the list does not offer (an imported 8.8折) is kept as it is: a
+    // combo that stayed on "1" would drop the discount on any other change.
+    const QList<QPair<QComboBox *, QString>> factors{
+        {ui->comboBox, row.at(3)}, {ui->comboBox_2, row.at(4)}, {ui->comboBox_3, row.at(5)}};
+    for (const auto &f : factors) {
+        if (!f.second.isEmpty() && f.first->findText(f.second) < 0)
+            f.first->addItem(f.second);
+        f.first->setCurrentText(f.second);
+    }
     ui->textEdit->setPlainText(row.at(7));
 }
 

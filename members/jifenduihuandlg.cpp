@@ -104,6 +104,7 @@ void jifenduihuandlg::on_toolButton_redeem_clicked()
         return;
     }
     m_last = done.documentId;
+    m_lastAction = QStringLiteral("积分兑换");
     reload();
     ctrlUiClass::showInfo(QStringLiteral("兑换成功  兑换单：") + done.documentId, this);
 }
@@ -130,6 +131,7 @@ void jifenduihuandlg::on_toolButton_void_clicked()
         return;
     }
     m_last = d.id;
+    m_lastAction = QStringLiteral("作废积分兑换");
     reload();
 }
 

@@ -19,6 +19,8 @@ public:
     ~jifenduihuandlg() override;
     void setup(const QString &memberId, const QString &memberName);
     QString lastDocument() const { return m_last; }
+    // What the last document was: 积分兑换, or 作废积分兑换 for a void.
+    QString lastAction() const { return m_lastAction; }
 
 private slots:
     void on_toolButton_redeem_clicked();
@@ -35,6 +37,7 @@ private:
     Ui::jifenduihuandlg *ui;
     QString m_memberId;
     QString m_last;
+    QString m_lastAction;
     QList<Reward> m_offered;      // enabled rewards, as listed for redemption
     QList<Reward> m_all;          // every reward, as listed for editing
     QList<Redemption> m_history;

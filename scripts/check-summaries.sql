@@ -1,7 +1,10 @@
 -- The daily summaries against the records they sum: every row returned is one
 -- day (and source and method) where they differ, as (问题, 明细). Run by
 -- scripts/check-db.sh and, with the books, at the end of every test that moves
--- money. Amounts in cents; a sale's document counts on the day of its first row.
+-- money. Amounts in cents; a sale's document counts on the day of its first row
+-- (per member and day too, a void's document likewise), and a member's day with
+-- no header row left has no summary row; per document and day, the day's first
+-- time, sums and whether the document has rows on other days.
 WITH
 takings_rows AS (
   SELECT coalesce(substr(xiaofeiriqi, 1, 10), '') AS riqi, '消费' AS laiyuan, coalesce(fukuanfangshi, '') AS fangshi,
@@ -31,11 +34,54 @@ sales AS (
         FROM rihuizong_xiaofei
         UNION ALL
         SELECT riqi, -n, -xf, -ss, -qk, -jf FROM sales_rows) AS s
-  GROUP BY riqi)
+  GROUP BY riqi),
+members_rows AS (
+  SELECT coalesce(substr(a.xiaofeiriqi, 1, 10), '') AS riqi, coalesce(a.huiyuanid, '') AS huiyuanid,
+         CASE WHEN EXISTS (SELECT 1 FROM huiyuanxiaofei e WHERE e.ID = a.ID AND e.rowid < a.rowid) THEN 0 ELSE 1 END AS n,
+         CASE WHEN a.beizhu = '作废冲销' AND NOT EXISTS (SELECT 1 FROM huiyuanxiaofei e WHERE e.ID = a.ID AND e.rowid < a.rowid)
+              THEN 1 ELSE 0 END AS zf,
+         CAST(round(coalesce(a.xiaofeijine, 0) * 100) AS INTEGER) AS xf,
+         CAST(round(coalesce(a.shishoujine, 0) * 100) AS INTEGER) AS ss
+  FROM huiyuanxiaofei a),
+members AS (
+  SELECT riqi AS riqi, huiyuanid AS huiyuanid, sum(s_n) AS s_n, sum(s_b) AS s_b, sum(r_b) AS r_b, sum(n) AS n,
+         sum(zf) AS zf, sum(xf) AS xf, sum(ss) AS ss
+  FROM (SELECT riqi, huiyuanid, 1 AS s_n, bishu AS s_b, 0 AS r_b, danshu AS n, zuofei AS zf, xiaofei_fen AS xf, shishou_fen AS ss
+        FROM rihuizong_huiyuan
+        UNION ALL
+        SELECT riqi, huiyuanid, 0, 0, 1, -n, -zf, -xf, -ss FROM members_rows) AS m
+  GROUP BY riqi, huiyuanid),
+documents_grouped AS (
+  SELECT a.ID AS ID, coalesce(substr(a.xiaofeiriqi, 1, 10), '') AS riqi, coalesce(min(a.xiaofeiriqi), '') AS shijian,
+         min(a.huiyuanid) AS huiyuanid, count(*) AS bishu,
+         sum(CAST(round(coalesce(a.xiaofeijine, 0) * 100) AS INTEGER)) AS xf,
+         sum(CAST(round(coalesce(a.shishoujine, 0) * 100) AS INTEGER)) AS ss,
+         sum(CAST(round(coalesce(a.qiankuanjine, 0) * 100) AS INTEGER)) AS qk,
+         sum(coalesce(a.suodejifen, 0)) AS jf
+  FROM huiyuanxiaofei a
+  GROUP BY a.ID, coalesce(substr(a.xiaofeiriqi, 1, 10), '')),
+documents_rows AS (
+  SELECT g.ID AS ID, g.riqi AS riqi, g.shijian AS shijian, g.huiyuanid AS huiyuanid, g.bishu AS bishu,
+         CASE WHEN EXISTS (SELECT 1 FROM huiyuanxiaofei e WHERE e.ID = g.ID
+                           AND coalesce(substr(e.xiaofeiriqi, 1, 10), '') <> g.riqi) THEN 1 ELSE 0 END AS duori,
+         g.xf AS xf, g.ss AS ss, g.qk AS qk, g.jf AS jf
+  FROM documents_grouped g),
+documents AS (
+  SELECT coalesce(r.ID, s.ID) AS ID, coalesce(r.riqi, s.riqi) AS riqi
+  FROM documents_rows r FULL OUTER JOIN rihuizong_danju s ON s.ID = r.ID AND s.riqi = r.riqi
+  WHERE r.ID IS NULL OR s.ID IS NULL OR s.shijian <> r.shijian OR coalesce(s.huiyuanid, '') <> coalesce(r.huiyuanid, '')
+     OR s.bishu <> r.bishu OR s.duori <> r.duori OR s.xiaofei_fen <> r.xf OR s.shishou_fen <> r.ss
+     OR s.qiankuan_fen <> r.qk OR abs(s.jifen - r.jf) > 0.0005)
 SELECT '日汇总收银与记录不符', riqi || ' | ' || laiyuan || ' | ' || fangshi || ' | 汇总 ' || s_n || ' 笔 ' || s_fen
     || ' 分 | 记录 ' || r_n || ' 笔 ' || r_fen || ' 分'
   FROM takings WHERE s_fen <> r_fen OR s_n <> r_n
 UNION ALL
 SELECT '日汇总消费与记录不符', riqi || ' | 差 单数 ' || n || ' 消费 ' || xf || ' 实收 ' || ss || ' 欠款 ' || qk
     || ' 分 积分 ' || round(jf, 3)
-  FROM sales WHERE n <> 0 OR xf <> 0 OR ss <> 0 OR qk <> 0 OR abs(jf) > 0.0005;
+  FROM sales WHERE n <> 0 OR xf <> 0 OR ss <> 0 OR qk <> 0 OR abs(jf) > 0.0005
+UNION ALL
+SELECT '会员日汇总与记录不符', riqi || ' | ' || huiyuanid || ' | 汇总 ' || s_b || ' 笔 | 记录 ' || r_b || ' 笔 | 差 单数 ' || n
+    || ' 作废单 ' || zf || ' 消费 ' || xf || ' 实收 ' || ss || ' 分'
+  FROM members WHERE s_b <> r_b OR (s_n > 0 AND r_b = 0) OR n <> 0 OR zf <> 0 OR xf <> 0 OR ss <> 0
+UNION ALL
+SELECT '单据日汇总与记录不符', ID || ' | ' || riqi FROM documents;

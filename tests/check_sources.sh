@@ -23,4 +23,12 @@ if [ -n "$over" ]; then
   echo "SQL above the store (move it into data/ or ledger/; the lines: sh tests/sql_outside_store.sh . --lines FILE):"
   echo "$over"; status=1
 fi
+# The main window wires its areas; what their widgets do lives in each area's
+# own class (mainwindow/frontdesk.*, reportpages.*, ...). It must not grow back
+# into the hub of everything.
+lines=$(cat mainwindow/mainwindow.h mainwindow/mainwindow*.cpp | wc -l)
+if [ "$lines" -ge 1200 ]; then
+  echo "MainWindow is $lines lines (mainwindow/mainwindow.h and mainwindow/mainwindow*.cpp): move a page's behaviour into its own class"
+  status=1
+fi
 exit $status

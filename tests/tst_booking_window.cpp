@@ -137,6 +137,10 @@ void TestBookingWindow::bookMoveClashNoShow()
     // The member panel remembers it.
     w.DlgRecv("会员选择", QStringList{"1001", "王五", "金卡", "", "0", "500", "", "40", ""});
     QCOMPARE(w.findChild<QLabel *>("label_memberBookings")->text(), QString("下次预约：无　爽约：1次"));
+    // A panel emptied (the member deleted, or nobody found) keeps no other member's bookings.
+    w.selectMember(QStringList{"9999"});
+    QCOMPARE(w.currentMemberId(), QString());
+    QCOMPARE(w.findChild<QLabel *>("label_memberBookings")->text(), QString());
 }
 
 // 开单 on the page: the booking's member becomes current, the checkout opens

@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "ctrluiclass.h"
+#include "sqlstatements.h"
 #include "dbsetconfig.h"
 #include "testsupport.h"
 
@@ -135,14 +136,14 @@ void TestConfig::periods()
             if (it.value()(dates[i]))
                 want << QString::number(i);
         QStringList got;
-        for (const QStringList &r : sqlRows("select user from log" + ctrlUiClass::periodWhere(it.key(), "time")
+        for (const QStringList &r : sqlRows("select user from log" + SqlStatements::periodWhere(it.key(), "time")
                                             + " order by user+0"))
             got << r[0];
         QCOMPARE(got.join(','), want.join(','));
     }
-    QCOMPARE(ctrlUiClass::periodWhere("其他", "time"), QString(" where "));
-    QCOMPARE(ctrlUiClass::periodWhere("明天", "time"), QString());
-    QVERIFY(ctrlUiClass::periodWhere("今天", "a.time").startsWith(" where "));
+    QCOMPARE(SqlStatements::periodWhere("其他", "time"), QString(" where "));
+    QCOMPARE(SqlStatements::periodWhere("明天", "time"), QString());
+    QVERIFY(SqlStatements::periodWhere("今天", "a.time").startsWith(" where "));
 }
 
 QTEST_MAIN(TestConfig)

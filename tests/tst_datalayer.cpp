@@ -6,6 +6,7 @@
 
 #include "csvexport.h"
 #include "ctrluiclass.h"
+#include "sqlstatements.h"
 #include "prompt.h"
 #include "qttranslations.h"
 #include "dbsetconfig.h"
@@ -73,7 +74,7 @@ void TestDataLayer::builders()
     QVERIFY(!c.insertRecord(t, {"x", "y"}));
     QCOMPARE(sqlValue("select count(*) from t"), QString("1"));
 
-    QVERIFY(c.insertSelect(t, "select 'p','q','8'"));
+    QVERIFY(SqlStatements::insertSelect(t, "select 'p','q','8'"));
     QCOMPARE(sqlValue("select b from t where id='8'"), QString("q"));
 
     QVERIFY(c.updateRecord(t, {"a", "id"}, {"1", "7"}, 1));
@@ -91,16 +92,15 @@ void TestDataLayer::builders()
 void TestDataLayer::queryRowCounts()
 {
     TestWorkdir wd;
-    ctrlUiClass c;
     sqlExec("insert into leibie(mingchen,leibiestr,beizhu) values('洗发','项目类型','')");
-    QCOMPARE(c.queryRow("select mingchen,leibiestr from leibie where mingchen='无'"), QStringList());
-    QCOMPARE(c.queryRow("select mingchen,leibiestr from leibie"), QStringList({"洗发", "项目类型"}));
+    QCOMPARE(SqlStatements::queryRow("select mingchen,leibiestr from leibie where mingchen='无'"), QStringList());
+    QCOMPARE(SqlStatements::queryRow("select mingchen,leibiestr from leibie"), QStringList({"洗发", "项目类型"}));
     sqlExec("insert into leibie(mingchen,leibiestr,beizhu) values('剪发','项目类型','')");
-    QCOMPARE(c.queryRow("select mingchen from leibie"), QStringList()); // two rows count as none
-    QCOMPARE(c.queryRows("select mingchen from leibie order by ID").size(), 2);
-    QCOMPARE(c.countRows("select * from leibie"), 2);
-    QCOMPARE(c.countRows("select * from nosuchtable"), 0);
-    QVERIFY(!c.execSql("insert into nosuchtable values(1)"));
+    QCOMPARE(SqlStatements::queryRow("select mingchen from leibie"), QStringList()); // two rows count as none
+    QCOMPARE(SqlStatements::queryRows("select mingchen from leibie order by ID").size(), 2);
+    QCOMPARE(SqlStatements::countRows("select * from leibie"), 2);
+    QCOMPARE(SqlStatements::countRows("select * from nosuchtable"), 0);
+    QVERIFY(!SqlStatements::execSql("insert into nosuchtable values(1)"));
 }
 
 void TestDataLayer::writeLogKeepsQuotes()
@@ -339,7 +339,7 @@ void TestDataLayer::combos()
     QCOMPARE(none.count(), 0);
 
     QComboBox ids;
-    c.fillComboFromSql(&ids, "select 7, '甲' union all select 9, '乙'");
+    ctrlUiClass::fillComboFromRows(&ids, {{7, "甲"}, {9, "乙"}});
     QCOMPARE(ids.count(), 2);
     QCOMPARE(ctrlUiClass::comboCurrentId(&ids), QString("7"));
     ids.setCurrentIndex(1);
@@ -354,14 +354,14 @@ void TestDataLayer::transactionRollsBackEverything()
     TableRegistry reg;
     {
         TransactionScope tx;
-        QVERIFY(c.execSql("insert into leibie(mingchen,leibiestr,beizhu) values('a','b','')"));
+        QVERIFY(SqlStatements::execSql("insert into leibie(mingchen,leibiestr,beizhu) values('a','b','')"));
         QVERIFY(c.insertRecord(reg.find("yuangong"), {"E1", "甲", "发型师", "", "否", ""}));
         {
             TransactionScope inner; // joins the outer one
-            QVERIFY(!c.execSql("insert into nosuchtable values(1)"));
+            QVERIFY(!SqlStatements::execSql("insert into nosuchtable values(1)"));
             QVERIFY(!inner.commit());
         }
-        QVERIFY(c.execSql("insert into leibie(mingchen,leibiestr,beizhu) values('c','d','')"));
+        QVERIFY(SqlStatements::execSql("insert into leibie(mingchen,leibiestr,beizhu) values('c','d','')"));
         QVERIFY(!tx.commit());
         QVERIFY(tx.firstError().contains("nosuchtable"));
     }
@@ -369,13 +369,13 @@ void TestDataLayer::transactionRollsBackEverything()
     QCOMPARE(sqlValue("select count(*) from yuangong"), QString("0"));
     {
         TransactionScope tx;
-        c.execSql("insert into leibie(mingchen,leibiestr,beizhu) values('a','b','')");
+        SqlStatements::execSql("insert into leibie(mingchen,leibiestr,beizhu) values('a','b','')");
         QVERIFY(tx.commit());
     }
     QCOMPARE(sqlValue("select count(*) from leibie"), QString("1"));
     {
         TransactionScope tx; // left without commit: rolled back
-        c.execSql("insert into leibie(mingchen,leibiestr,beizhu) values('x','y','')");
+        SqlStatements::execSql("insert into leibie(mingchen,leibiestr,beizhu) values('x','y','')");
     }
     QCOMPARE(sqlValue("select count(*) from leibie"), QString("1"));
     QVERIFY(!TransactionScope::active());

@@ -40,6 +40,7 @@
 #include "receiptsettings.h"
 #include <QTableView>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QCheckBox>
 #include "gukedangandlg.h"
 #include "huiyuankashengjidlg.h"
@@ -162,6 +163,7 @@ private slots:
     void pointsRedeemedAndVoided_data();
     void pointsRedeemedAndVoided();
     void pointsAtTwoDesksRedeemedOnce();
+    void pointsRedeemedAtTheCounterShowTheNewBalance();
     void vouchersIssuedSoldAndListed();
     void vouchersPayOnceWithTheirRest();
     void racesAtTwoDeskProcesses();
@@ -1024,6 +1026,49 @@ void TestMemberLife::pointsAtTwoDesksRedeemedOnce()
     QVERIFY(!v.ok);
     QCOMPARE(sqlValue(QStringLiteral("select zhuangtai from jifenduihuan")), QStringLiteral("已兑换"));
     QCOMPARE(sqlValue(QStringLiteral("select jifen from huiyuan where ID='2'")), QStringLiteral("50"));
+    verifyBooks();
+}
+
+// Stored value given for points at the counter: the status line under the
+// window names the balance after it, not the one of the counter's last document.
+void TestMemberLife::pointsRedeemedAtTheCounterShowTheNewBalance()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedPointsShop();
+    Reward value;
+    value.id = QStringLiteral("R5");
+    value.name = QStringLiteral("储值50");
+    value.kind = QString::fromUtf8(kRewardValue);
+    value.amount = 5000;
+    value.points = 300;
+    QVERIFY(PointsRedemption::saveReward(value, QStringLiteral("店长")).ok);
+
+    MainWindow w;
+    w.findChild<QLineEdit *>(QStringLiteral("lineEdit"))->setText(QStringLiteral("会员1"));
+    clickButton(&w, QStringLiteral("toolButton_27"));
+    // A top-up at the counter: the status line names the balance after it.
+    onNextModal([](QWidget *dlg) {
+        dlg->findChild<QLineEdit *>(QStringLiteral("lineEdit"))->setText(QStringLiteral("100"));
+        clickButton(dlg, QStringLiteral("toolButton"));
+    });
+    clickButton(&w, QStringLiteral("toolButton_15"));
+    auto *status = w.statusBar()->findChild<QLabel *>(QStringLiteral("counterStatusLabel"));
+    QVERIFY(status);
+    QVERIFY2(status->text().contains(QStringLiteral("卡内余额：600.00")), qPrintable(status->text()));
+
+    onNextModal([](QWidget *d) {
+        auto *dlg = qobject_cast<jifenduihuandlg *>(d);
+        QVERIFY(dlg);
+        dlg->findChild<QTableWidget *>(QStringLiteral("tableWidget_rewards"))->selectRow(0);
+        clickButton(dlg, QStringLiteral("toolButton_redeem"));
+        clickButton(dlg, QStringLiteral("toolButton_close"));
+    });
+    clickButton(&w, QStringLiteral("toolButton_22"));
+    QVERIFY2(status->text().startsWith(QStringLiteral("积分兑换成功  单号：DH")), qPrintable(status->text()));
+    QVERIFY2(status->text().contains(QStringLiteral("卡内余额：650.00")), qPrintable(status->text()));
+    QCOMPARE(w.findChild<QLabel *>(QStringLiteral("label_11"))->text(), QStringLiteral("650.00"));
+    QCOMPARE(BalanceBook::balance(QStringLiteral("1")), qint64(65000));
     verifyBooks();
 }
 

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "addhuiyuankadlg.h"
+#include "cataloguebook.h"
 #include "memberstestkit.h"
 
 class TestCardType : public QObject
@@ -14,6 +15,7 @@ private slots:
     void addDuplicateAndBadInput();
     void editKeepsNameAndUpdates();
     void failedSaveStaysOpen();
+    void deletionRefusedWhileNamed();
 };
 
 static void fill(QWidget *d, const QString &name, const QString &value, const QString &price)
@@ -128,6 +130,35 @@ void TestCardType::failedSaveStaysOpen()
         QVERIFY(dlg.result() != QDialog::Accepted);
     }
     QCOMPARE(sqlRows(QStringLiteral("select * from huiyuanka order by name")), before);
+}
+
+// A card type goes only when no member holds it and no rule offers to it; a
+// card upgrade's history may still name it.
+void TestCardType::deletionRefusedWhileNamed()
+{
+    TestWorkdir wd;
+    seedShop();
+    sqlExec(QStringLiteral("insert into huiyuanka(name,kaneijine,jiage,fuwuzekou,chanpinzekou,taocanzekou,beizhu) values "
+                           "('学生卡',0,0,1,1,1,''),('员工卡',0,0,1,1,1,''),('旧卡',0,0,1,1,1,''),('空卡',0,0,1,1,1,'')"));
+    sqlExec(QStringLiteral("insert into huiyuan(ID,name,type,shengyujine,jifen,login_time) "
+                           "values('88','持卡人','金卡',0,0,'2026-01-01 00:00:00')"));
+    sqlExec(QStringLiteral("insert into chongzhiguize(kaming,chongzhijine,zengsongjine,zengsongjifen) values('学生卡',100,10,0)"));
+    sqlExec(QStringLiteral("insert into cuxiaoshezhi(xiangmuID,xiangmuleixing,huiyuanleixing,cuxiaofangshi,cuxiaobili) "
+                           "values('X1','服务项目','员工卡','打折',0.5)"));
+    sqlExec(QStringLiteral("insert into huiyuankabiandong(ID,huiyuanid,jiuka,xinka) values('SJ1','88','旧卡','金卡')"));
+    using Entry = CatalogueBook::Entry;
+    const QList<QPair<QString, QString>> refused{{QStringLiteral("金卡"), QStringLiteral("会员")},
+                                                 {QStringLiteral("学生卡"), QStringLiteral("充值优惠规则")},
+                                                 {QStringLiteral("员工卡"), QStringLiteral("促销方案")}};
+    for (const auto &r : refused) {
+        const LedgerResult done = CatalogueBook::remove(Entry::CardType, r.first, QStringLiteral("admin"));
+        QVERIFY(!done.ok);
+        QVERIFY2(done.error.contains(QStringLiteral("该会员卡类型还有%1在使用，不能删除").arg(r.second)), qPrintable(done.error));
+    }
+    QVERIFY(CatalogueBook::remove(Entry::CardType, QStringLiteral("旧卡"), QStringLiteral("admin")).ok);
+    QVERIFY(CatalogueBook::remove(Entry::CardType, QStringLiteral("空卡"), QStringLiteral("admin")).ok);
+    QCOMPARE(sqlValue(QStringLiteral("select group_concat(name,',') from (select name from huiyuanka order by ID)")),
+             QStringLiteral("金卡,银卡,学生卡,员工卡"));
 }
 
 QTEST_MAIN(TestCardType)

@@ -1,5 +1,8 @@
 #include <QtTest>
 #include <QProcess>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChartView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -604,6 +607,31 @@ void TestOwnerFigures::ownerPageListsTheFigures()
     QCOMPARE(months.size(), 12);
     QCOMPARE(months.last().value(0), QString("2026-03"));
     QCOMPARE(yuanToCents(months.last().value(4).toDouble()), march.totalCents());
+    // The charts beside the lists draw what the lists say: 消费金额 and 实际收入
+    // of 本期, 上期 and 去年同期; each month's 月末预收款.
+    const auto bars = [&page](const char *chart) {
+        QList<QList<double>> out;
+        for (auto *series : page.findChild<QtCharts::QChartView *>(chart)->chart()->series())
+            for (QtCharts::QBarSet *set : static_cast<QtCharts::QBarSeries *>(series)->barSets()) {
+                QList<double> values;
+                for (int i = 0; i < set->count(); ++i)
+                    values << set->at(i);
+                out << values;
+            }
+        return out;
+    };
+    const QList<QList<double>> compared = bars("ownerComparisonChart");
+    QCOMPARE(compared.size(), 3);
+    const int columnOf[] = {1, 2, 4};
+    for (int p = 0; p < 3; ++p)
+        QCOMPARE(compared.at(p), (QList<double>{comparison.at(0).value(columnOf[p]).toDouble(),
+                                                comparison.at(1).value(columnOf[p]).toDouble()}));
+    QVERIFY(compared.at(0).at(0) > 0);
+    QList<double> monthEnds;
+    for (const QStringList &m : months)
+        monthEnds << m.value(4).toDouble();
+    QCOMPARE(bars("ownerLiabilityChart"), QList<QList<double>>{monthEnds});
+    QVERIFY(page.findChild<QtCharts::QChartView *>("ownerLiabilityChart")->chart()->title().contains("至 2026-03 各月"));
     QCOMPARE(rows("退款作废").size(), 2);
     QCOMPARE(rows("回访提醒").size(), 2);
     QVERIFY(tabs->tabText(2).contains(centsShown(march.totalCents())));

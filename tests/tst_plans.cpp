@@ -13,6 +13,7 @@
 #include "summarybook.h"
 #include "takingsread.h"
 #include "takingstree.h"
+#include "reportreads.h"
 #include "viewdeclarations.h"
 #include "testsupport.h"
 
@@ -39,6 +40,7 @@ private slots:
     void periodListsNameTheirMembersFromAnIndex();
     void commissionsLookTheirDocumentsUpOnce();
     void cashDetailStreamsTheRecords();
+    void documentsStreamFromTheirDays();
 
 private:
     QStringList plan(const QString &sql, const QVariantList &values = QVariantList());
@@ -94,12 +96,17 @@ const char *const kLargeShopStats[][3] = {
     {"yuangong", "sqlite_autoindex_yuangong_1", "20 1"},
     {"rihuizong_shouyin", "sqlite_autoindex_rihuizong_shouyin_1", "14600 4 2 1"},
     {"rihuizong_xiaofei", "sqlite_autoindex_rihuizong_xiaofei_1", "3650 1"},
+    {"rihuizong_huiyuan", "idx_rihuizong_huiyuan_lists", "385018 106 1 1 1 1 1"},
+    {"rihuizong_huiyuan", "sqlite_autoindex_rihuizong_huiyuan_1", "385018 106 1"},
+    {"rihuizong_danju", "idx_rihuizong_danju_shijian", "515797 1 1"},
+    {"rihuizong_danju", "sqlite_autoindex_rihuizong_danju_1", "515797 1 1"},
 };
 
 const QStringList kHistoryTables = {
     QStringLiteral("huiyuanxiaofei"), QStringLiteral("xiaofeimingxi"), QStringLiteral("huiyuanjiaofei"),
     QStringLiteral("huiyuanyuebiandong"), QStringLiteral("huiyuanjifen"), QStringLiteral("tichengmingxi"),
-    QStringLiteral("chanpinrukumingxi"), QStringLiteral("huiyuan")};
+    QStringLiteral("chanpinrukumingxi"), QStringLiteral("huiyuan"), QStringLiteral("rihuizong_huiyuan"),
+    QStringLiteral("rihuizong_danju")};
 
 QString base(const QString &view)
 {
@@ -169,6 +176,14 @@ void TestPlans::indexServesStatement_data()
     row("消费统计 其他", "消费统计", ReportQuery::consumptionStats("其他", s, e, "", "", "所有"));
     row("统计消费明细", "统计消费明细", ReportQuery::consumptionDetail(y, s, e, "", "所有", ""));
     row("会员消费排行", "会员消费排行", ReportQuery::consumptionRanking(y, s, e, "", "所有"));
+    row("会员消费排行 其他 金卡", "会员消费排行", ReportQuery::consumptionRanking("其他", s, e, "", "金卡"));
+    row("会员消费排行 member", "会员消费排行", ReportQuery::consumptionRanking(y, s, e, "王", "所有"));
+    for (const QString &period : {y, QStringLiteral("其他")}) {
+        const ViewFilter f = ReportQuery::consumptionRanking(period, s, e, "", "所有");
+        const QString totals = ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), f);
+        QVERIFY2(totals.contains(QLatin1String("rihuizong_huiyuan")), qPrintable(totals));
+        QTest::newRow(qPrintable(QStringLiteral("会员消费排行 合计 ") + period)) << totals << f.values;
+    }
     row("会员交费统计", "会员交费统计", ReportQuery::paymentStats(y, s, e, "", "", "所有", "所有"));
     row("会员套餐排行", "会员套餐排行", ReportQuery::packageRanking(y, s, e, "所有"));
     row("余额变动", "余额变动", ReportQuery::balanceChanges(y, s, e, "", "所有"));
@@ -387,10 +402,14 @@ void TestPlans::summariesFollowRecords()
                                          "order by riqi");
     // A shop from before the summaries: a sale paid two ways with a debt, repaid two days later.
     for (const char *trigger : {"rihuizong_xiaofei_insert", "rihuizong_xiaofei_delete", "rihuizong_xiaofei_update",
-                                "rihuizong_jiaofei_insert", "rihuizong_jiaofei_delete", "rihuizong_jiaofei_update"})
+                                "rihuizong_jiaofei_insert", "rihuizong_jiaofei_delete", "rihuizong_jiaofei_update",
+                                "rihuizong_huiyuan_insert", "rihuizong_huiyuan_delete", "rihuizong_huiyuan_update",
+                                "rihuizong_danju_insert", "rihuizong_danju_delete", "rihuizong_danju_update"})
         sqlExec(QStringLiteral("drop trigger %1").arg(trigger));
+    sqlExec("drop table rihuizong_danju");
     sqlExec("drop table rihuizong_shouyin");
     sqlExec("drop table rihuizong_xiaofei");
+    sqlExec("drop table rihuizong_huiyuan");
     sqlExec("insert into huiyuanxiaofei(ID, huiyuanid, xiaofeiriqi, shishoujine, fukuanfangshi, xiaofeijine, qiankuanjine, suodejifen) values "
             "('X1', 'M1', '2026-03-01 23:59:30', 30, '储蓄卡', 100, 50, 10), ('X1', 'M1', '2026-03-01 23:59:30', 20, '现金', 0, 0, 0), "
             "('X1', 'M1', '2026-03-03 10:00:00', 50, '微信', 0, 0, 0)");
@@ -405,6 +424,16 @@ void TestPlans::summariesFollowRecords()
     // The sale is one document, on the day of its first row; its repayment's takings on their own day.
     QCOMPARE(sqlRows(sales), (QList<QStringList>{{"2026-03-01", "1", "10000", "5000", "5000"},
                                                  {"2026-03-03", "0", "0", "5000", "0"}}));
+    // Per document and day: the day's first time, its methods in order, the other day known.
+    QCOMPARE(sqlRows("select ID, riqi, shijian, huiyuanid, bishu, duori, xiaofei_fen, shishou_fen, qiankuan_fen, fangshi "
+                     "from rihuizong_danju order by ID, riqi"),
+             (QList<QStringList>{{"X1", "2026-03-01", "2026-03-01 23:59:30", "M1", "2", "1", "10000", "5000", "5000", "储蓄卡+现金"},
+                                 {"X1", "2026-03-03", "2026-03-03 10:00:00", "M1", "1", "1", "0", "5000", "0", "微信"}}));
+    // Per member and day: the document on its first day, its repayment's money on its own.
+    QCOMPARE(sqlRows("select riqi, huiyuanid, bishu, danshu, zuofei, xiaofei_fen, shishou_fen from rihuizong_huiyuan "
+                     "order by riqi, huiyuanid"),
+             (QList<QStringList>{{"2026-03-01", "M1", "2", "1", "0", "10000", "5000"},
+                                 {"2026-03-03", "M1", "1", "0", "0", "0", "5000"}}));
     createTables(); // a second start adds nothing
     verifySummaries();
 
@@ -457,7 +486,7 @@ void TestPlans::summariesFollowRecords()
              QString("充值交费合计=0; 消费收银合计=12.34 现金:12.34; 收银总计=12.34 现金:12.34; 实际收入=12.34; 虚拟收入=0"));
     const ViewFilter period = ReportQuery::consumptionStats(QStringLiteral("其他"), QStringLiteral("2026-03-01"),
                                                             QStringLiteral("2026-03-04"), "", "", "所有");
-    QCOMPARE(m_ctrl->queryRow(ViewDeclarations::totalsStatement(QStringLiteral("消费统计"), period), period.values),
+    QCOMPARE(ReportReads::declaredTotals(QStringLiteral("消费统计"), period),
              (QStringList{"2", "20.34", "20.34", "0", "1"}));
     // A member typed in: the summaries cannot tell members apart, the records answer.
     const ViewFilter member = ReportQuery::consumptionStats(QStringLiteral("其他"), QStringLiteral("2026-03-01"),
@@ -597,6 +626,20 @@ void TestPlans::commissionsLookTheirDocumentsUpOnce()
     QVERIFY2(lines.first() == QLatin1String("SEARCH a USING INDEX idx_tichengmingxi_xiaofeiID (xiaofeiID=?)"),
              qPrintable(lines.join('\n') + "\n" + sql));
     QCOMPARE(lines.filter(QStringLiteral("LIST SUBQUERY")).size(), 1);
+}
+
+// The documents of a period stream from the day rows' time index: the first screen
+// is read without grouping or sorting the period.
+void TestPlans::documentsStreamFromTheirDays()
+{
+    for (const QString &period : {QStringLiteral("本年"), QStringLiteral("其他"), QString()}) {
+        const ViewFilter f = ReportQuery::consumptionStats(period, QStringLiteral("2026-01-01"), QStringLiteral("2026-12-31"),
+                                                           "", "", QStringLiteral("所有"));
+        const QString sql = ViewDeclarations::statement(base(QStringLiteral("消费统计")), QStringLiteral("消费统计"), f);
+        const QString lines = plan(sql, f.values).join('\n');
+        QVERIFY2(lines.contains(QLatin1String("USING INDEX idx_rihuizong_danju_shijian")) && !lines.contains(QLatin1String("TEMP B-TREE")),
+                 qPrintable(lines + "\n" + sql));
+    }
 }
 
 // The cash-register detail is a view of the period's records: its first screen comes

@@ -21,6 +21,7 @@
 #include "shezhitichengdlg.h"
 #include "huiyuankachongchi.h"
 #include "ledgersql.h"
+#include "sqlstatements.h"
 #include "memberwriter.h"
 #include "refundwriter.h"
 #include "salewriter.h"
@@ -520,13 +521,12 @@ void TestReliability::writesOutsideATransactionAreRefused()
 {
     TestWorkdir wd;
     QCOMPARE(LedgerSql::exec("insert into huiyuan(ID,name) values('9','甲')"), -1);
-    ctrlUiClass ui;
-    QVERIFY(!ui.execSql("update user set jinyong='是'"));
+    QVERIFY(!SqlStatements::execSql("update user set jinyong='是'"));
     QCOMPARE(sqlValue("select count(*) from huiyuan"), QString("0"));
     QCOMPARE(sqlValue("select jinyong from user"), QString("否"));
     QVERIFY(LedgerSql::exec("insert into tempxiaofeimingxi(ID) values('x')") == 1);
     QVERIFY(LedgerSql::log("admin", "单独一行"));
-    ui.writeLog("admin", "也是单独一行");
+    SqlStatements::writeLog("admin", "也是单独一行");
     QCOMPARE(sqlValue("select count(*) from log"), QString("2"));
     {
         TransactionScope tx;

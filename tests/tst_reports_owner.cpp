@@ -10,6 +10,7 @@
 #include <QTreeView>
 
 #include "addchanpindlg.h"
+#include "sqlstatements.h"
 #include "businesscharts.h"
 #include "sqldialect.h"
 
@@ -146,7 +147,7 @@ void TestReportsOwner::periodRangeMatchesTheListFilter()
     const QStringList inside = {from.toString("yyyy-MM-dd") + " 00:00:00", from.toString("yyyy-MM-dd") + " 23:59:59",
                                 to.toString("yyyy-MM-dd") + " 00:00:00", to.toString("yyyy-MM-dd") + " 23:59:59"};
     QStringList selected;
-    for (const QStringList &r : sqlRows("select distinct t from d" + ctrlUiClass::periodWhere(period, "t") + " order by t"))
+    for (const QStringList &r : sqlRows("select distinct t from d" + SqlStatements::periodWhere(period, "t") + " order by t"))
         selected << r.value(0);
     QStringList expected = inside;
     expected.removeDuplicates();

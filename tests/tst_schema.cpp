@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "ctrluiclass.h"
+#include "sqlstatements.h"
 #include "dbsetconfig.h"
 #include "tableregistry.h"
 #include "testsupport.h"
@@ -153,7 +154,7 @@ void TestSchema::listsOfTheConfiguration()
     QCOMPARE(dbsetEntry<ComBoxinfo>(map, "时间选择").row_name,
              QStringList({"今天", "昨天", "本周", "上周", "本月", "上月", "本季", "上季", "本年", "上年", "其他"}));
     for (const QString &period : dbsetEntry<ComBoxinfo>(map, "时间选择").row_name)
-        QVERIFY(!ctrlUiClass::periodWhere(period, "time").isEmpty());
+        QVERIFY(!SqlStatements::periodWhere(period, "time").isEmpty());
     const QStringList pay = dbsetEntry<ComBoxinfo>(map, "付款方式").row_name;
     for (const char *m : {"现金", "支付宝", "微信", "刷卡", "储蓄卡", "代金券"})
         QVERIFY(pay.contains(m));

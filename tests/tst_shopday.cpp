@@ -9,6 +9,12 @@
 #include "deskprocess.h"
 #include "reportquery.h"
 #include "takingstree.h"
+#include "dbsetconfig.h"
+#include "sqldialect.h"
+#include "viewdeclarations.h"
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -384,6 +390,41 @@ void TestShopDay::aDayAtTwoDesks()
         QCOMPARE(sqlValue("select sum(shuliang) from chanpinrukumingxi where chanpinID='" + it.key() + "'").toDouble(),
                  it.value());
     verifyBooks();
+
+    // The day's lists of documents and of members, read from the day summaries,
+    // show what the day's header rows show.
+    auto rows = [](const QString &view, const ViewFilter &f) {
+        const QString sql = ViewDeclarations::statement(dbsetEntry<TableViewinfo>(readDbset(), view).SqlStr, view, f);
+        QSqlQuery q;
+        bool ok = q.prepare(SqlDialect::translate(sql));
+        for (int i = 0; ok && i < f.values.size(); ++i)
+            q.bindValue(i, f.values.at(i));
+        QList<QStringList> out;
+        if (!ok || !q.exec()) {
+            out << QStringList{q.lastError().text(), sql};
+            return out;
+        }
+        while (q.next()) {
+            QStringList r;
+            for (int c = 0; c < q.record().count(); ++c)
+                r << q.value(c).toString();
+            out << r.mid(0, 6) + r.mid(7, 2); // the methods' order and a document's operator differ on a server
+        }
+        return out;
+    };
+    const ViewFilter periodDocs = ReportQuery::consumptionStats(QStringLiteral("今天"), "", "", "", "", QStringLiteral("所有"));
+    QVERIFY(ViewDeclarations::statement(QString(), QStringLiteral("消费统计"), periodDocs).contains(QLatin1String("rihuizong_danju")));
+    const QList<QStringList> fromDays = rows(QStringLiteral("消费统计"), periodDocs);
+    QCOMPARE(fromDays.size(), sqlValue("select count(distinct ID) from huiyuanxiaofei where xiaofeiriqi>='" + dayStart.left(10)
+                                           + "'").toInt());
+    QVERIFY(!fromDays.isEmpty());
+    QCOMPARE(fromDays, rows(QStringLiteral("消费统计"), periodDocs + ViewFilter(QStringLiteral("1=1"))));
+    ViewFilter members = ReportQuery::consumptionRanking(QStringLiteral("今天"), "", "", "", QStringLiteral("所有"));
+    QVERIFY(members.memberSummary);
+    const QList<QStringList> ranking = rows(QStringLiteral("会员消费排行"), members);
+    members.memberSummary = false;
+    QCOMPARE(ranking, rows(QStringLiteral("会员消费排行"), members));
+    QVERIFY(!ranking.isEmpty());
 }
 
 QTEST_MAIN(TestShopDay)

@@ -60,6 +60,18 @@ bool write(const QString &folder, int members, int faulty, quint64 seed, QString
     if (!save(productsPath, gbk->fromUnicode(productsCsv), error))
         return false;
 
+    // Card types, discounts written as shops write them: what the members' rows name.
+    const QStringList cardHeader{QStringLiteral("会员卡名称"), QStringLiteral("卡内金额"), QStringLiteral("售价"),
+                                 QStringLiteral("服务折扣"), QStringLiteral("产品折扣"), QStringLiteral("套餐折扣"),
+                                 QStringLiteral("备注")};
+    QString cardsCsv = CsvExport::line(cardHeader);
+    cardsCsv += CsvExport::line({"金卡", "1000", "800", "8.8折", "0.95", "0.9", "充800送200"});
+    cardsCsv += CsvExport::line({"银卡", "500", "450", "95折", "1", "1", ""});
+    cardsCsv += CsvExport::line({"白金卡", "3000", "2400", "0.8", "0.9", "0.85", "年卡"});
+    const QString cardsPath = dir.filePath(QStringLiteral("会员卡类型导入示例.csv"));
+    if (!save(cardsPath, gbk->fromUnicode(cardsCsv), error))
+        return false;
+
     // Members: the faults spread over the sheet, one kind after another.
     const QStringList header{QStringLiteral("会员卡号"), QStringLiteral("姓名"), QStringLiteral("性别"),
                              QStringLiteral("手机号码"), QStringLiteral("生日"), QStringLiteral("卡类型"),
@@ -147,7 +159,7 @@ bool write(const QString &folder, int members, int faulty, quint64 seed, QString
     if (!w.save(xlsxPath, error))
         return false;
     if (written)
-        *written = QStringList{itemsPath, productsPath, csvPath, xlsxPath};
+        *written = QStringList{itemsPath, productsPath, csvPath, xlsxPath, cardsPath};
     return true;
 }
 

@@ -1,7 +1,7 @@
 // The appointment book in the main window: its page behind the navigation's
 // "预约" (and F11), the checkout of a booking, the member panel's next booking
 // and no-shows, and the status bar's bookings of today and the coming hour.
-#include "mainwindow.h"
+#include "bookingdesk.h"
 #include "ui_mainwindow.h"
 
 #include "bookingbook.h"
@@ -10,6 +10,7 @@
 #include "bookingusereport.h"
 #include "heldbills.h"
 #include "ctrluiclass.h"
+#include "frontdesk.h"
 #include "ledgertypes.h"
 
 #include <QLabel>
@@ -51,17 +52,24 @@ void underCharts(QVBoxLayout *box, QWidget *below)
 }
 } // namespace
 
-void MainWindow::setupBooking()
+BookingDesk::BookingDesk(MainWindow *window, Ui::MainWindow *form, ctrlUiClass *ctrl, FrontDesk *desk)
+    : MainPage(window, form, ctrl), m_desk(desk)
 {
-    m_bookingPage = new BookingPage;
-    m_bookingPage->setObjectName(QStringLiteral("bookingPage"));
+}
+
+void BookingDesk::setup()
+{
+    m_page = new BookingPage;
+    m_page->setObjectName(QStringLiteral("bookingPage"));
     // A page of its own after the others: the existing pages keep their indexes.
-    ui->tabWidget->addTab(m_bookingPage, QStringLiteral("预约"));
-    connect(m_bookingPage, &BookingPage::checkoutRequested, this, &MainWindow::checkoutBooking);
-    connect(m_bookingPage, &BookingPage::bookingsChanged, this, [this] {
-        showBookingStatus();
+    ui->tabWidget->addTab(m_page, QStringLiteral("预约"));
+    connect(m_page, &BookingPage::checkoutRequested, this, &BookingDesk::checkoutBooking);
+    connect(m_page, &BookingPage::bookingsChanged, this, [this] {
+        showStatus();
         showMemberBookings();
     });
+    connect(m_desk, &FrontDesk::memberChanged, this, &BookingDesk::showMemberBookings);
+    connect(m_desk, &FrontDesk::bookingCheckedOut, this, &BookingDesk::afterCheckout);
     // The owner's utilisation list sits under the charts of 经营分析, below a
     // splitter that leaves the charts three quarters of the height.
     for (int i = 0; i < ui->tabWidget_5->count(); ++i)
@@ -69,8 +77,8 @@ void MainWindow::setupBooking()
             if (auto *box = qobject_cast<QVBoxLayout *>(ui->tabWidget_5->widget(i)->layout()))
                 underCharts(box, new BookingUseReport);
         }
-    auto *key = new QShortcut(QKeySequence(Qt::Key_F11), this);
-    connect(key, &QShortcut::activated, this, [this] { navigateTo(QStringLiteral("预约")); });
+    auto *key = new QShortcut(QKeySequence(Qt::Key_F11), m_window);
+    connect(key, &QShortcut::activated, this, [this] { m_window->navigateTo(QStringLiteral("预约")); });
 
     auto *panel = new QLabel(ui->groupBox);
     panel->setObjectName(QStringLiteral("label_memberBookings"));
@@ -78,73 +86,73 @@ void MainWindow::setupBooking()
     if (auto *rows = ui->groupBox->findChild<QVBoxLayout *>(QStringLiteral("layout_12")))
         rows->addWidget(panel);
 
-    auto *status = new QLabel(statusBar());
+    auto *status = new QLabel(m_window->statusBar());
     status->setObjectName(QStringLiteral("bookingStatusLabel"));
     status->setStyleSheet(QStringLiteral("color:rgb(255,255,255)"));
-    statusBar()->addPermanentWidget(status);
+    m_window->statusBar()->addPermanentWidget(status);
     // The coming hour moves on by itself.
-    auto *clock = new QTimer(this);
+    auto *clock = new QTimer(m_window);
     clock->setObjectName(QStringLiteral("bookingStatusClock"));
-    connect(clock, &QTimer::timeout, this, &MainWindow::showBookingStatus);
+    connect(clock, &QTimer::timeout, this, &BookingDesk::showStatus);
     clock->start(60 * 1000);
-    showBookingStatus();
+    showStatus();
 }
 
-bool MainWindow::navigateToBooking(const QString &text)
+bool BookingDesk::navigate(const QString &text)
 {
-    if (text != QStringLiteral("预约") || !m_bookingPage)
+    if (text != QStringLiteral("预约") || !m_page)
         return false;
-    ui->tabWidget->setCurrentWidget(m_bookingPage);
-    m_bookingPage->refresh();
-    m_bookingPage->view()->setFocus();
+    ui->tabWidget->setCurrentWidget(m_page);
+    m_page->refresh();
+    m_page->view()->setFocus();
     return true;
 }
 
-void MainWindow::checkoutBooking(const QString &bookingId)
+void BookingDesk::checkoutBooking(const QString &bookingId)
 {
     BookingRecord rec;
     if (!BookingBook::find(bookingId, &rec)) {
-        ctrlUiClass::showInfo(QStringLiteral("找不到该预约，可能已被删除"), this);
+        ctrlUiClass::showInfo(QStringLiteral("找不到该预约，可能已被删除"), m_window);
         return;
     }
     const QString member = rec.booking.memberId;
     if (member.isEmpty() || member == QLatin1String(kWalkInId)) {
-        on_toolButton_28_clicked();
+        m_desk->selectWalkIn();
     } else {
         const QStringList record = BookingBook::memberRecord(member);
         if (record.isEmpty()) {
-            ctrlUiClass::showInfo(QStringLiteral("找不到预约的会员（%1），该会员可能已被删除").arg(member), this);
+            ctrlUiClass::showInfo(QStringLiteral("找不到预约的会员（%1），该会员可能已被删除").arg(member), m_window);
             return;
         }
-        selectMember(record);
+        m_desk->selectMember(record);
     }
     // Rung up and held already: 开单 takes that bill up rather than a second one.
     const QString held = HeldBills::holding(bookingId);
     if (!held.isEmpty()) {
-        runCheckout(held, QString());
-        afterBookingCheckout();
+        m_desk->runCheckout(held, QString());
+        afterCheckout();
         return;
     }
-    runCheckout(QString(), bookingId);
+    m_desk->runCheckout(QString(), bookingId);
 }
 
-void MainWindow::afterBookingCheckout()
+void BookingDesk::afterCheckout()
 {
-    if (m_bookingPage) {
-        m_bookingPage->refresh();
-        if (ui->tabWidget->currentWidget() == m_bookingPage)
-            m_bookingPage->view()->setFocus();
+    if (m_page) {
+        m_page->refresh();
+        if (ui->tabWidget->currentWidget() == m_page)
+            m_page->view()->setFocus();
     }
-    showBookingStatus();
+    showStatus();
     showMemberBookings();
 }
 
-void MainWindow::showMemberBookings()
+void BookingDesk::showMemberBookings()
 {
     auto *label = ui->groupBox->findChild<QLabel *>(QStringLiteral("label_memberBookings"));
     if (!label)
         return;
-    const QString id = currentMemberId();
+    const QString id = m_desk->currentMemberId();
     if (id.isEmpty() || id == QLatin1String(kWalkInId)) {
         label->clear();
         return;
@@ -156,9 +164,9 @@ void MainWindow::showMemberBookings()
     label->setStyleSheet(m.noShows > 0 ? QStringLiteral("color:rgb(192,80,77)") : QString());
 }
 
-void MainWindow::showBookingStatus()
+void BookingDesk::showStatus()
 {
-    auto *label = statusBar()->findChild<QLabel *>(QStringLiteral("bookingStatusLabel"));
+    auto *label = m_window->statusBar()->findChild<QLabel *>(QStringLiteral("bookingStatusLabel"));
     if (!label)
         return;
     const QDateTime now = QDateTime::currentDateTime();

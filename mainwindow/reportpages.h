@@ -1,0 +1,75 @@
+#ifndef REPORTPAGES_H
+#define REPORTPAGES_H
+
+#include "mainpage.h"
+#include "viewfilter.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QVector>
+#include <functional>
+
+class QAbstractButton;
+class QComboBox;
+class QLabel;
+class QStandardItemModel;
+class QTableView;
+
+// The query and statistics pages: each page's 查询 with its period and
+// filters, the detail list that follows a master row, the first load of a
+// list when its page is first shown, the 合计 lines, 综合统计 with the
+// cash-register detail, the handover and its history, and the daily reminders.
+class ReportPages : public MainPage
+{
+    Q_OBJECT
+public:
+    ReportPages(MainWindow *window, Ui::MainWindow *form, ctrlUiClass *ctrl);
+
+    // Period combos and their dates agree, the analysis pages get a period, the
+    // statistics lists their totals, the pages' buttons their actions.
+    void setup();
+    // A report list runs its page's own query (its period and filters) when it
+    // is first shown, not the list's bare default.
+    void deferFirstLoad(QTableView *view, const QString &name);
+    // The "综合统计" tree for the period of dateEdit_13/dateEdit_14.
+    void refreshTakingsStatistics();
+    // 综合统计's 查询: the tree and the cash-register detail.
+    void refreshTakings();
+    // The stock document lists that have been shown follow a new or changed document.
+    void refreshStockDocuments();
+    // "每日提醒": the reminder window; the notice after login (button caption and status bar).
+    void openDailyReminders();
+    void noticeDailyReminders();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void setupQueries();
+    // Runs the page query of the list with the filter its controls make; false
+    // when the list has no page query.
+    bool query(const QString &list);
+    void showDetail(const QString &master, int row);
+    void refreshCashDetail();
+    void refreshShiftHistory();
+    void handOver();
+    void followTheKeys();
+    QComboBox *addPeriodControls(QWidget *queryButton, const QString &page);
+    ViewFilter analysisPeriod(const QString &page) const;
+    static void showReminderNotice(ReportPages *pages, const QString &notice);
+    void clearDetailOf(const QString &master);
+    void firstLoad(const QString &list);
+
+    struct PageQuery
+    {
+        QString list;
+        bool firstLoad;
+        std::function<ViewFilter()> filter;
+    };
+    QVector<PageQuery> m_queries;
+    QStandardItemModel *m_statModel = nullptr; // comprehensive statistics tree
+    QHash<QTableView *, QString> m_firstLoads; // report lists not shown yet, and their list names
+};
+
+#endif
