@@ -235,24 +235,6 @@ QString toPostgres(const QString &sql)
                                          QRegularExpression::CaseInsensitiveOption);
     code.replace(user, QStringLiteral("\"user\""));
 
-    // A column named by a literal right after its expression: "round(x,2)'合计'".
-    static const QRegularExpression aliasLiteral(QStringLiteral("\\)\\s*\\x01(\\d+)\\x02"));
-    {
-        QString out;
-        int last = 0;
-        auto it = aliasLiteral.globalMatch(code);
-        while (it.hasNext()) {
-            const auto a = it.next();
-            QString text = m.literals.value(a.captured(1).toInt());
-            text = text.mid(1, text.size() - 2).replace(QLatin1String("''"), QLatin1String("'"));
-            out += code.mid(last, a.capturedStart() - last);
-            out += QStringLiteral(") AS \"%1\"").arg(text.replace(QLatin1Char('"'), QString()));
-            last = a.capturedEnd();
-        }
-        out += code.mid(last);
-        code = out;
-    }
-
     code = orderPlainReads(code);
 
     // The server wants a name for every subquery in FROM.
@@ -273,10 +255,6 @@ QString toPostgres(const QString &sql)
         pos = open + 1;
     }
 
-    // LIMIT offset, count
-    static const QRegularExpression limit(QStringLiteral("\\bLIMIT\\s+(\\d+)\\s*,\\s*(\\d+)"),
-                                          QRegularExpression::CaseInsensitiveOption);
-    code.replace(limit, QStringLiteral("LIMIT \\2 OFFSET \\1"));
 
     static const QRegularExpression orIgnore(QStringLiteral("^\\s*INSERT\\s+OR\\s+IGNORE\\s+INTO\\b"),
                                              QRegularExpression::CaseInsensitiveOption);

@@ -243,6 +243,17 @@ QStringList bookProblems()
     return problems;
 }
 
+QString summaryDifferences()
+{
+    QFile file(QStringLiteral(MOCHEN_SOURCE_DIR "/scripts/check-summaries.sql"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("scripts/check-summaries.sql 打不开");
+    QStringList out;
+    for (const QStringList &r : sqlRows(QString::fromUtf8(file.readAll())))
+        out << r.join(QStringLiteral(" | "));
+    return out.join(QLatin1Char('\n'));
+}
+
 TestDispatch::TestDispatch() : registry(new TableRegistry) {}
 TestDispatch::~TestDispatch() = default;
 

@@ -97,6 +97,8 @@ void dropTrigger(const QString &trigger, const QString &table);
 // unique document IDs. Returns the problems found ("问题 | 明细"), empty when
 // all is well; verifyBooks() fails the test on any.
 QStringList bookProblems();
+// The daily summaries against the records they sum, one line per difference; empty when equal.
+QString summaryDifferences();
 #define verifyBooks() do { const QStringList p_ = bookProblems(); QVERIFY2(p_.isEmpty(), qPrintable(p_.join(QLatin1Char('\n')))); } while (0)
 
 #endif
