@@ -48,24 +48,31 @@ bool EngineDriver::hasColumn(const QSqlDatabase &db, const QString &table, const
     return columns(db, table).contains(column.toLower());
 }
 
+// The connection as it is: a look-up never opens a session again behind an
+// open transaction (the statements after it would land on the new one alone).
+static QSqlDatabase shopDatabase()
+{
+    return QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+}
+
 bool EngineDriver::hasTable(const QString &name) const
 {
-    return hasTable(QSqlDatabase::database(), name);
+    return hasTable(shopDatabase(), name);
 }
 
 bool EngineDriver::hasView(const QString &name) const
 {
-    return hasView(QSqlDatabase::database(), name);
+    return hasView(shopDatabase(), name);
 }
 
 bool EngineDriver::hasIndex(const QString &name) const
 {
-    return hasIndex(QSqlDatabase::database(), name);
+    return hasIndex(shopDatabase(), name);
 }
 
 bool EngineDriver::hasColumn(const QString &table, const QString &column) const
 {
-    return hasColumn(QSqlDatabase::database(), table, column);
+    return hasColumn(shopDatabase(), table, column);
 }
 
 namespace {

@@ -179,6 +179,8 @@ QHash<QString, bool> &rowNumbers()
 
 bool PostgresDriver::hasRowNumber(const QSqlDatabase &db, const QString &table)
 {
+    if (!db.isOpen())
+        return false; // the statement it is asked for cannot run either
     const QString key = db.connectionName() + QLatin1Char('\n') + table.toLower();
     {
         QMutexLocker locked(&rowNumberLock());

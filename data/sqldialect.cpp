@@ -155,9 +155,13 @@ int closing(const QString &s, int open)
 // A table that has the row number the server's tables carry ("rowid"): every
 // table of the shop does, whichever process created it; a view or a scratch
 // table of a statement does not.
+// Asked of the connection as it is, never opened again here: a statement
+// translated inside a transaction whose session ended must fail with it, not
+// run by itself on a new session.
 bool numbered(const QString &table)
 {
-    return !EngineDriver::current().isServer() || PostgresDriver::hasRowNumber(QSqlDatabase::database(), table);
+    return !EngineDriver::current().isServer()
+           || PostgresDriver::hasRowNumber(QSqlDatabase::database(QSqlDatabase::defaultConnection, false), table);
 }
 
 // A read that sums or counts is one row (or one per group): no order to give it.

@@ -18,6 +18,7 @@ struct State
     int depth = 0;
     bool live = false; // the outermost BEGIN worked
     bool failed = false;
+    bool sessionEnded = false; // the server session BEGIN ran on is gone
     QString firstError;
     QString probeSql;
     QVariantList probeValues;
@@ -103,6 +104,7 @@ TransactionScope::TransactionScope()
         m_outer = true;
         s.failed = false;
         s.live = false;
+        s.sessionEnded = false;
         s.firstError.clear();
         s.probeSql.clear();
         s.probeValues.clear();
@@ -296,6 +298,17 @@ bool TransactionScope::admits(const QString &sql, bool single)
     State &s = state();
     if (s.depth > 0 && !s.live) {
         qCWarning(lcSql).noquote() << QStringLiteral("事务没有开始，语句未执行：") + sql;
+        return false;
+    }
+    // The transaction lived on the session that ended: whatever opens the
+    // connection again later, nothing more of this operation may run there,
+    // where it would land by itself, outside any transaction.
+    if (s.depth > 0 && (s.sessionEnded || serverConnectionClosed())) {
+        if (!s.sessionEnded) {
+            s.sessionEnded = true;
+            noteFailure(sql, QStringLiteral("no connection to the server"));
+        }
+        qCWarning(lcSql).noquote() << QStringLiteral("与服务器的连接已断开，本次操作的语句不再执行：") + sql;
         return false;
     }
     if (s.depth == 0) {
