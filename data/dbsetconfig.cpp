@@ -232,6 +232,35 @@ static void runCreate(const QString &sql)
     }
 }
 
+// A trigger is several statements on the server (its function, the trigger
+// dropped and made anew): one transaction, so that a desk already selling never
+// writes a row in the instant between the drop and the create, which its
+// summaries would then miss.
+static void runTogether(const QStringList &statements)
+{
+    if (statements.size() < 2 || !SqlDialect::isPostgres() || TransactionScope::active()) {
+        for (const QString &sql : statements)
+            runCreate(sql);
+        return;
+    }
+    QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+    if (!db.transaction()) {
+        qCWarning(lcSql).noquote() << QStringLiteral("创建表错误 故障") + statements.first() << db.lastError().text();
+        return;
+    }
+    for (const QString &sql : statements) {
+        QSqlQuery q(db);
+        if (!q.exec(sql)) {
+            qCWarning(lcSql).noquote() << QStringLiteral("创建表错误 故障") + sql << q.lastError().text();
+            db.rollback();
+            return;
+        }
+        qCDebug(lcSql).noquote() << sql;
+    }
+    if (!db.commit())
+        qCWarning(lcSql) << "创建表错误 故障" << db.lastError().text();
+}
+
 void createTables()
 {
     const DbsetMap map = readDbset();
@@ -261,8 +290,7 @@ void createTables()
         if (v.userType() == qMetaTypeId<CreateTableinfo>()) {
             runCreate(engineStatement(v.value<CreateTableinfo>().SqlStr));
         } else if (v.userType() == qMetaTypeId<CreateTriggerinfo>()) {
-            for (const QString &sql : EngineDriver::current().createTrigger(v.value<CreateTriggerinfo>()))
-                runCreate(sql);
+            runTogether(EngineDriver::current().createTrigger(v.value<CreateTriggerinfo>()));
         } else if (v.userType() == qMetaTypeId<tempCreateTableinfo>()) {
             const tempCreateTableinfo info = v.value<tempCreateTableinfo>();
             runCreate(engineStatement(info.SqlStr));
