@@ -112,12 +112,15 @@ bool PostgresDriver::inCatalogue(const QSqlDatabase &db, const QString &kinds, c
 {
     // What this connection sees by name: its search path and its own
     // temporary tables, as an unqualified name in a statement resolves.
+    // The look-ups here are plain statements with the name as a literal, not
+    // prepared ones: those free themselves on the server when they go, which
+    // fails on a session ended in the meantime (and they run in the middle of
+    // the desk's operations).
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("select 1 from pg_class c where c.relname = lower(?) "
-                             "and position(c.relkind::text in ?) > 0 and pg_table_is_visible(c.oid)"));
-    q.addBindValue(name);
-    q.addBindValue(kinds);
-    return q.exec() && q.next();
+    return q.exec(QStringLiteral("select 1 from pg_class c where c.relname = lower(%1) "
+                                 "and position(c.relkind::text in %2) > 0 and pg_table_is_visible(c.oid)")
+                      .arg(sqlLiteral(name), sqlLiteral(kinds)))
+           && q.next();
 }
 
 bool PostgresDriver::hasTable(const QSqlDatabase &db, const QString &name) const
@@ -139,12 +142,11 @@ QMap<QString, QString> PostgresDriver::columnTypes(const QSqlDatabase &db, const
 {
     QMap<QString, QString> out;
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("select lower(a.attname), format_type(a.atttypid, a.atttypmod) from pg_attribute a "
-                             "join pg_class c on c.oid = a.attrelid where c.relname = lower(?) "
-                             "and c.relkind in ('r','p') and pg_table_is_visible(c.oid) "
-                             "and a.attnum > 0 and not a.attisdropped"));
-    q.addBindValue(table);
-    if (q.exec())
+    if (q.exec(QStringLiteral("select lower(a.attname), format_type(a.atttypid, a.atttypmod) from pg_attribute a "
+                              "join pg_class c on c.oid = a.attrelid where c.relname = lower(%1) "
+                              "and c.relkind in ('r','p') and pg_table_is_visible(c.oid) "
+                              "and a.attnum > 0 and not a.attisdropped")
+                   .arg(sqlLiteral(table))))
         while (q.next())
             out.insert(q.value(0).toString(), q.value(1).toString());
     return out;
@@ -154,11 +156,10 @@ QStringList PostgresDriver::columns(const QSqlDatabase &db, const QString &table
 {
     QStringList out;
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("select lower(a.attname) from pg_attribute a join pg_class c on c.oid = a.attrelid "
-                             "where c.relname = lower(?) and c.relkind in ('r','p','v','m') "
-                             "and pg_table_is_visible(c.oid) and a.attnum > 0 and not a.attisdropped order by a.attnum"));
-    q.addBindValue(table);
-    if (q.exec())
+    if (q.exec(QStringLiteral("select lower(a.attname) from pg_attribute a join pg_class c on c.oid = a.attrelid "
+                              "where c.relname = lower(%1) and c.relkind in ('r','p','v','m') "
+                              "and pg_table_is_visible(c.oid) and a.attnum > 0 and not a.attisdropped order by a.attnum")
+                   .arg(sqlLiteral(table))))
         while (q.next())
             out << q.value(0).toString();
     return out;
@@ -189,11 +190,10 @@ bool PostgresDriver::hasRowNumber(const QSqlDatabase &db, const QString &table)
             return known.value();
     }
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("select 1 from pg_attribute a join pg_class c on c.oid = a.attrelid "
-                             "where c.relname = lower(?) and c.relkind in ('r','p') and pg_table_is_visible(c.oid) "
-                             "and a.attname = 'rowid' and not a.attisdropped"));
-    q.addBindValue(table);
-    if (!q.exec())
+    if (!q.exec(QStringLiteral("select 1 from pg_attribute a join pg_class c on c.oid = a.attrelid "
+                               "where c.relname = lower(%1) and c.relkind in ('r','p') and pg_table_is_visible(c.oid) "
+                               "and a.attname = 'rowid' and not a.attisdropped")
+                    .arg(sqlLiteral(table))))
         return false; // not kept: the next statement asks again
     const bool has = q.next();
     QMutexLocker locked(&rowNumberLock());
