@@ -100,13 +100,17 @@ bool MemberActions::openMemberDlg(int mode)
 }
 
 // A top-up or renewal for one member: its dialog, then the figures after it
-// in the status bar and the receipt.
+// in the status bar and the receipt. The dialog's own refresh is the one the
+// member's lists get.
 template <typename Dlg> void MemberActions::openPayment(const MemberSummary &member, const QString &what)
 {
     auto *dlg = new Dlg;
     sendsToWindow(dlg);
     dlg->setMember(member);
-    dlg->exec();
+    {
+        const MainWindow::RefreshHold once(m_window);
+        dlg->exec();
+    }
     const QString done = dlg->documentId();
     delete dlg;
     if (!done.isEmpty()) {
@@ -155,7 +159,6 @@ void MemberActions::renewAtDesk()
         return;
     }
     openRenewal(MemberSummary::of(id));
-    m_window->refreshMemberViews(m_desk->currentMemberId());
 }
 
 // 充值 (member page): top-up of the selected member.
