@@ -19,6 +19,7 @@
 #include "mainwindow.h"
 #include "accountbooks.h"
 #include "salewriter.h"
+#include "shopconnection.h"
 #include "viewdeclarations.h"
 #include "navlistview.h"
 #include "navmodel.h"
@@ -788,7 +789,9 @@ void TstMainWindow::shellButtonsAndLook()
     sqlExec("insert into fuwuxiangmu(ID,name) values('A01','洗发')");
     MainWindow w;
     w.show();
-    QCOMPARE(w.windowTitle(), QString("沐辰会员管理系统"));
+    // A desk of a shop server says which desk it is.
+    const QString desk = currentShopConnection().desk;
+    QCOMPARE(w.windowTitle(), QString("沐辰会员管理系统") + (desk.isEmpty() ? QString() : " - " + desk));
     QVERIFY(w.windowFlags() & Qt::FramelessWindowHint);
     QVERIFY(w.isMaximized());
     // Pages are reached through the navigation only; the inner tabs keep their bars.
