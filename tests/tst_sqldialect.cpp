@@ -20,6 +20,7 @@ private slots:
     void triggersAndUpserts();
     void moneyKeepsItsCents();
     void numbersKeepWhatTheyHold();
+    void summariesFollowRowsDeletedTogether();
     void tablesAsEachEngineWritesThem_data();
     void tablesAsEachEngineWritesThem();
     void rowsKeepTheirOrder();
@@ -204,6 +205,34 @@ void TestSqlDialect::numbersKeepWhatTheyHold()
     // The daily summary adds the points of a sale as they are.
     sqlExec("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,xiaofeijine,suodejifen) values('x1','m1','2026-05-01 10:00:00',10,0.75)");
     QCOMPARE(sqlValue("select jifen from rihuizong_xiaofei where riqi='2026-05-01'"), QString("0.75"));
+}
+
+// Several header rows of one document deleted by one statement: the server
+// runs the row triggers after the whole statement, each seeing none of the
+// deleted rows, the file after each row; the document counts once, on the day
+// (and member) of its first row left, on both.
+void TestSqlDialect::summariesFollowRowsDeletedTogether()
+{
+    TestWorkdir wd;
+    sqlExec("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,xiaofeijine,shishoujine,fukuanfangshi,beizhu) values "
+            "('x1','m1','2026-05-01 10:00:00',30,30,'现金',''), ('x1','m1','2026-05-01 10:00:00',20,20,'微信',''), "
+            "('x1','m2','2026-05-02 09:00:00',0,10,'现金',''), ('x1','m1','2026-05-03 09:00:00',0,5,'现金',''), "
+            "('v1','m1','2026-05-01 11:00:00',-30,-30,'现金','作废冲销'), ('v1','m1','2026-05-03 11:00:00',0,0,'现金','')");
+    const QString sales = QStringLiteral("select riqi, danshu from rihuizong_xiaofei order by riqi");
+    const QString members = QStringLiteral("select riqi, huiyuanid, danshu, zuofei from rihuizong_huiyuan order by riqi, huiyuanid");
+    QCOMPARE(sqlRows(sales), (QList<QStringList>{{"2026-05-01", "2"}, {"2026-05-02", "0"}, {"2026-05-03", "0"}}));
+    // The first two rows of x1 go: it stands on its third row's day and member.
+    sqlExec("delete from huiyuanxiaofei where ID='x1' and xiaofeiriqi='2026-05-01 10:00:00'");
+    QCOMPARE(sqlRows(sales), (QList<QStringList>{{"2026-05-01", "1"}, {"2026-05-02", "1"}, {"2026-05-03", "0"}}));
+    QCOMPARE(sqlRows(members), (QList<QStringList>{{"2026-05-01", "m1", "1", "1"},
+                                                   {"2026-05-02", "m2", "1", "0"},
+                                                   {"2026-05-03", "m1", "0", "0"}}));
+    QCOMPARE(summaryDifferences(), QString());
+    // Every row of both documents in one statement: nothing counts any more.
+    sqlExec("delete from huiyuanxiaofei where ID in ('x1','v1')");
+    QCOMPARE(sqlRows(sales), (QList<QStringList>{{"2026-05-01", "0"}, {"2026-05-02", "0"}, {"2026-05-03", "0"}}));
+    QCOMPARE(sqlValue("select count(*) from rihuizong_huiyuan"), QString("0"));
+    QCOMPARE(summaryDifferences(), QString());
 }
 
 void TestSqlDialect::tablesAsEachEngineWritesThem_data()
