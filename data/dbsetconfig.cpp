@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -192,7 +193,8 @@ bool openDatabase()
 }
 
 // A statement of dbset.xml as the engine runs it: a table from its declared
-// columns, any other statement as the data layer runs statements.
+// columns, a view's query as it is written (for both engines), any other
+// statement as the data layer runs statements.
 static QString engineStatement(const QString &statement)
 {
     const EngineDriver &driver = EngineDriver::current();
@@ -202,7 +204,11 @@ static QString engineStatement(const QString &statement)
     QString select;
     bool temp = false;
     if (EngineDriver::splitCreateViewIfMissing(statement, &view, &temp, &select))
-        return driver.createViewHead(view, temp) + QLatin1Char(' ') + SqlDialect::translate(select);
+        return driver.createViewHead(view, temp) + QLatin1Char(' ') + select;
+    static const QRegularExpression createView(QStringLiteral("^\\s*CREATE\\s+(?:TEMP\\s+|TEMPORARY\\s+)?VIEW\\b"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    if (createView.match(statement).hasMatch())
+        return statement;
     return SqlDialect::translate(statement);
 }
 

@@ -1,7 +1,6 @@
 #include "postgresdriver.h"
 #include "dbsetconfig.h"
 #include "shopfunctions.h"
-#include "sqldialect.h"
 #include "sqltext.h"
 
 #include <QHash>
@@ -84,16 +83,16 @@ QString PostgresDriver::createTable(const QString &declaredSql) const
 
 QStringList PostgresDriver::createTrigger(const CreateTriggerinfo &t) const
 {
-    // The body is statements of the shop; those still written in SQLite's
-    // words go through the data layer's statement translation.
+    // The body is statements of the shop written for both engines (ON CONFLICT
+    // DO NOTHING, explicit orders); the function runs them as they stand.
     QStringList body;
     for (const QString &statement : triggerStatements(t.body))
-        body << SqlDialect::toPostgres(statement) + QLatin1Char(';');
+        body << statement + QLatin1Char(';');
     if (!t.refusal.isEmpty())
         body.prepend(QStringLiteral("RAISE EXCEPTION '%', %1;").arg(sqlLiteral(t.refusal)));
     QString code = body.join(QLatin1Char(' '));
     if (!t.when.trimmed().isEmpty())
-        code = QStringLiteral("IF %1 THEN %2 END IF;").arg(SqlDialect::toPostgres(t.when.trimmed()), code);
+        code = QStringLiteral("IF %1 THEN %2 END IF;").arg(t.when.trimmed(), code);
     const QString table = quotedName(t.table);
     return {QStringLiteral("CREATE OR REPLACE FUNCTION %1_fn() RETURNS trigger LANGUAGE plpgsql AS $mochen$ "
                            "BEGIN %2 IF TG_OP = 'DELETE' THEN RETURN OLD; END IF; RETURN NEW; END $mochen$")
