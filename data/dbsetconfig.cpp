@@ -7,6 +7,7 @@
 #include "sqllog.h"
 #include "transactionscope.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QMutex>
 #include <QRegularExpression>
@@ -238,33 +239,92 @@ static void runCreate(const QString &sql)
     }
 }
 
-// A trigger is several statements on the server (its function, the trigger
-// dropped and made anew): one transaction, so that a desk already selling never
-// writes a row in the instant between the drop and the create, which its
-// summaries would then miss.
-static void runTogether(const QStringList &statements)
+// The statements that make one trigger or view, and the record of what made
+// it, as one step: a desk already selling never writes a row in the instant
+// between a trigger's drop and its create (its summaries would miss the row),
+// and a step that fails leaves the old object and its record as they were.
+// On the server outside a transaction it is one of its own; inside the walk's
+// transaction (the file's) a savepoint.
+static void runTogether(const QStringList &statements, const QString &object, const QString &hash)
 {
-    if (statements.size() < 2 || !SqlDialect::isPostgres() || TransactionScope::active()) {
-        for (const QString &sql : statements)
-            runCreate(sql);
-        return;
-    }
     QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
-    if (!db.transaction()) {
-        qCWarning(lcSql).noquote() << QStringLiteral("创建表错误 故障") + statements.first() << db.lastError().text();
+    const bool own = SqlDialect::isPostgres() && !TransactionScope::active();
+    QSqlQuery q(db);
+    if (!q.exec(own ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT make_object"))) {
+        qCWarning(lcSql).noquote() << QStringLiteral("创建表错误 故障") + statements.value(0) << q.lastError().text();
         return;
     }
+    QString failed;
+    QSqlError error;
     for (const QString &sql : statements) {
-        QSqlQuery q(db);
         if (!q.exec(sql)) {
-            qCWarning(lcSql).noquote() << QStringLiteral("创建表错误 故障") + sql << q.lastError().text();
-            db.rollback();
-            return;
+            failed = sql;
+            error = q.lastError();
+            break;
         }
         qCDebug(lcSql).noquote() << sql;
     }
-    if (!db.commit())
-        qCWarning(lcSql) << "创建表错误 故障" << db.lastError().text();
+    if (failed.isEmpty() && !object.isEmpty()) {
+        q.prepare(QStringLiteral("INSERT INTO mochen_objects(name, hash) VALUES (?, ?) "
+                                 "ON CONFLICT (name) DO UPDATE SET hash = excluded.hash"));
+        q.addBindValue(object);
+        q.addBindValue(hash);
+        if (!q.exec()) {
+            failed = q.lastQuery();
+            error = q.lastError();
+        }
+    }
+    QSqlQuery end(db);
+    if (failed.isEmpty()) {
+        end.exec(own ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE SAVEPOINT make_object"));
+        return;
+    }
+    qCWarning(lcSql).noquote() << QStringLiteral("创建表错误 故障") + failed << error.text();
+    if (own) {
+        end.exec(QStringLiteral("ROLLBACK"));
+    } else {
+        end.exec(QStringLiteral("ROLLBACK TO SAVEPOINT make_object"));
+        end.exec(QStringLiteral("RELEASE SAVEPOINT make_object"));
+    }
+    TransactionScope::noteFailure(failed, error.text());
+}
+
+// What made a trigger or view last time, as mochen_objects holds it (empty
+// when nothing is recorded, as in a shop from before the record).
+static QString madeWith(const QSqlDatabase &db, const QString &object)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("select hash from mochen_objects where name = ?"));
+    q.addBindValue(object);
+    return q.exec() && q.next() ? q.value(0).toString() : QString();
+}
+
+static QString hashOf(const QStringList &statements)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(statements.join(QLatin1Char('\n')).toUtf8(), QCryptographicHash::Sha1).toHex());
+}
+
+// A trigger or view is made again only where it is missing or the statements
+// that make it on this engine are no longer those that made it: a changed
+// definition in dbset.xml reaches a shop made before it, and an unchanged one
+// is left alone (no drop at each start under the desks that are selling).
+static void makeObject(const QString &object, bool exists, const QString &drop, const QStringList &make)
+{
+    const QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+    const QString hash = hashOf(make);
+    if (exists && madeWith(db, object) == hash)
+        return;
+    runTogether(QStringList{drop} + make, object, hash);
+}
+
+// "CREATE [TEMP] VIEW [IF NOT EXISTS] name AS …": the view's name.
+static QString viewName(const QString &statement)
+{
+    static const QRegularExpression head(
+        QStringLiteral("^\\s*CREATE\\s+(?:TEMP\\s+|TEMPORARY\\s+)?VIEW\\s+(?:IF\\s+NOT\\s+EXISTS\\s+)?(\\w+)\\s+AS\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    return head.match(statement).captured(1);
 }
 
 void createTables()
@@ -291,12 +351,23 @@ void createTables()
                 qCWarning(lcSql).noquote() << QStringLiteral("创建表错误 故障") + f << q.lastError().text();
         }
     const bool own = !TransactionScope::active() && !server && db.transaction();
+    const EngineDriver &driver = EngineDriver::current();
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
         const QVariant &v = it.value();
         if (v.userType() == qMetaTypeId<CreateTableinfo>()) {
-            runCreate(engineStatement(v.value<CreateTableinfo>().SqlStr));
+            const QString sql = v.value<CreateTableinfo>().SqlStr;
+            const QString view = viewName(sql);
+            if (view.isEmpty())
+                runCreate(engineStatement(sql));
+            else
+                makeObject(view, driver.hasView(db, view), QStringLiteral("DROP VIEW IF EXISTS ") + view,
+                           {engineStatement(sql)});
         } else if (v.userType() == qMetaTypeId<CreateTriggerinfo>()) {
-            runTogether(EngineDriver::current().createTrigger(v.value<CreateTriggerinfo>()));
+            // SQLite's CREATE TRIGGER IF NOT EXISTS keeps a trigger that is
+            // there: the old one goes first on both engines.
+            const CreateTriggerinfo t = v.value<CreateTriggerinfo>();
+            makeObject(t.trigger, driver.hasTrigger(db, t.trigger), driver.dropTrigger(t.trigger, t.table),
+                       driver.createTrigger(t));
         } else if (v.userType() == qMetaTypeId<tempCreateTableinfo>()) {
             const tempCreateTableinfo info = v.value<tempCreateTableinfo>();
             runCreate(engineStatement(info.SqlStr));

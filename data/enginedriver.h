@@ -73,6 +73,7 @@ public:
     virtual bool hasTable(const QSqlDatabase &db, const QString &name) const = 0;
     virtual bool hasView(const QSqlDatabase &db, const QString &name) const = 0;
     virtual bool hasIndex(const QSqlDatabase &db, const QString &name) const = 0;
+    virtual bool hasTrigger(const QSqlDatabase &db, const QString &name) const = 0;
     // The table's columns in their order, in lower case; empty when there is no such table.
     virtual QStringList columns(const QSqlDatabase &db, const QString &table) const = 0;
     bool hasColumn(const QSqlDatabase &db, const QString &table, const QString &column) const;

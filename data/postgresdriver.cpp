@@ -137,6 +137,15 @@ bool PostgresDriver::hasIndex(const QSqlDatabase &db, const QString &name) const
     return inCatalogue(db, QStringLiteral("i"), name);
 }
 
+bool PostgresDriver::hasTrigger(const QSqlDatabase &db, const QString &name) const
+{
+    QSqlQuery q(db);
+    return q.exec(QStringLiteral("select 1 from pg_trigger t join pg_class c on c.oid = t.tgrelid where t.tgname = lower(%1) "
+                                 "and not t.tgisinternal and pg_table_is_visible(c.oid)")
+                      .arg(sqlLiteral(name)))
+           && q.next();
+}
+
 QMap<QString, QString> PostgresDriver::columnTypes(const QSqlDatabase &db, const QString &table) const
 {
     QMap<QString, QString> out;

@@ -32,6 +32,7 @@ public:
     bool hasTable(const QSqlDatabase &db, const QString &name) const override;
     bool hasView(const QSqlDatabase &db, const QString &name) const override;
     bool hasIndex(const QSqlDatabase &db, const QString &name) const override;
+    bool hasTrigger(const QSqlDatabase &db, const QString &name) const override;
     QStringList columns(const QSqlDatabase &db, const QString &table) const override;
     using EngineDriver::hasIndex;
     using EngineDriver::hasTable;

@@ -80,6 +80,11 @@ bool SqliteDriver::hasIndex(const QSqlDatabase &db, const QString &name) const
     return inCatalogue(db, QStringLiteral("index"), name);
 }
 
+bool SqliteDriver::hasTrigger(const QSqlDatabase &db, const QString &name) const
+{
+    return inCatalogue(db, QStringLiteral("trigger"), name);
+}
+
 QStringList SqliteDriver::columns(const QSqlDatabase &db, const QString &table) const
 {
     // The connection's own temporary table first, as SQLite resolves a name.
