@@ -130,7 +130,9 @@ const Row kRows[] = {
     {"积分变动", "tableView_28", kMemberJoin, false, "", "order by a.biandongriqi, a.ID", "", "", "",
      "select count(*), round(total(a.jifenzengjia),2), round(total(a.jifenjianshao),2), "
      "round(total(a.shengyujifen),2) from huiyuanjifen a, huiyuan b"},
-    {"员工提成", "tableView_41", "", false, "", "GROUP BY a.yuangongID ORDER BY a.yuangongID", "员工编号", "提成明细", "a.yuangongID=?"},
+    // Each employee in turn, their documents of the period from the summary's index.
+    {"员工提成", "tableView_41", "s.yuangongid=b.ID", false, "", "GROUP BY b.ID ORDER BY b.ID", "员工编号", "提成明细",
+     "a.yuangongID=?"},
     {"提成明细", "tableView_42", "", false, nullptr, "", "", "", "",
      "select count(*), round(total(a.tichengjine),2) from tichengmingxi a join yuangong b on a.yuangongID=b.ID"},
     // Empty until 查询 gives it a period (the 合计 of no period would be every day's).
