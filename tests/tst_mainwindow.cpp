@@ -138,6 +138,7 @@ private slots:
     void declaredTablesRerunTheirLists();
     void memberListsRunOncePerDocument_data();
     void memberListsRunOncePerDocument();
+    void reminderCountsOutliveNoWindow();
     void navigationAdminCheck();
     void deleteButtons();
     void deleteWithoutRowAsksNothing();
@@ -455,6 +456,24 @@ void TstMainWindow::memberListsRunOncePerDocument()
         QCOMPARE(DebtBook::memberDebt("1001"), qint64(0));
     QCOMPARE(prompts.texts().filter("失败"), QStringList());
     verifyBooks();
+}
+
+// The reminders are counted beside the window; a window closed before they
+// are ready is neither waited for by the cashier nor told afterwards.
+void TstMainWindow::reminderCountsOutliveNoWindow()
+{
+    TestWorkdir dir;
+    sqlExec("insert into huiyuan(ID,name,login_time) values('1','甲','2020-01-01 10:00:00')");
+    for (int round = 0; round < 2; ++round) {
+        auto *w = new MainWindow;
+        w->noticeDailyReminders();
+        if (round == 1) {
+            QTRY_VERIFY(w->findChild<QAbstractButton *>("toolButton_6")->toolTip().contains("1位会员60天未到店"));
+            QVERIFY(w->statusLabel()->text().contains("1位会员60天未到店"));
+        }
+        delete w;
+        QCoreApplication::processEvents();
+    }
 }
 
 void TstMainWindow::navigationAdminCheck()
