@@ -516,8 +516,11 @@ void Bench::refreshAfterSale()
 void Bench::refreshAfterDocument_data()
 {
     QTest::addColumn<bool>("atOnce");
-    QTest::newRow("table by table") << false;
-    QTest::newRow("the document's tables at once") << true;
+    QTest::addColumn<bool>("memberPageOpened");
+    QTest::newRow("table by table") << false << false;
+    QTest::newRow("the document's tables at once") << true << false;
+    QTest::newRow("table by table, member page opened") << false << true;
+    QTest::newRow("at once, member page opened") << true << true;
 }
 
 // What the front desk does after a repayment or a void of the member on screen:
@@ -526,10 +529,16 @@ void Bench::refreshAfterDocument_data()
 void Bench::refreshAfterDocument()
 {
     QFETCH(bool, atOnce);
+    QFETCH(bool, memberPageOpened);
     auto *edit = child<QLineEdit>(w, "lineEdit");
     QAbstractButton *b = button("toolButton_27");
     if (!edit || !b)
         QSKIP("front desk not there");
+    if (memberPageOpened) { // 会员管理 loaded: it follows a payment
+        w->navigateTo(QStringLiteral("会员管理"));
+        QCoreApplication::processEvents();
+        w->navigateTo(QStringLiteral("前台收银"));
+    }
     edit->setText(onePhone);
     b->click();
     QCoreApplication::processEvents();
@@ -544,8 +553,9 @@ void Bench::refreshAfterDocument()
         }
     });
     qInfo("STATEMENTS refreshAfterDocument %s %d", QTest::currentDataTag(), gStatements - before);
-    for (const ViewDeclaration *d : ViewDeclarations::refreshedBy(tables))
-        noteRawStatement(w, QStringLiteral("refreshAfterDocument ") + d->name, d->name);
+    if (!qEnvironmentVariableIsEmpty("MOCHEN_BENCH_RAW"))
+        for (const ViewDeclaration *d : ViewDeclarations::refreshedBy(tables))
+            noteRawStatement(w, QStringLiteral("refreshAfterDocument ") + d->name, d->name);
 }
 
 // The writer alone: a walk-in sale of one service paid in cash, one
