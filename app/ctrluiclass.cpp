@@ -318,6 +318,20 @@ void ctrlUiClass::showDefault(const QString &name)
     refreshView(name, d->defaultFilter());
 }
 
+void ctrlUiClass::showDefaultWhenShown(const QString &name)
+{
+    ViewBinding *b = m_views.value(name);
+    const ViewDeclaration *d = ViewDeclarations::find(name);
+    if (!b || !d || !b->view || b->view->isVisible()) {
+        showDefault(name);
+        return;
+    }
+    const ViewFilter filter = d->defaultFilter();
+    b->pendingSql = ViewDeclarations::statement(b->baseSql, name, filter);
+    b->pendingValues = filter.values;
+    b->pending = true;
+}
+
 QVariantMap ctrlUiClass::rowMap(const QString &name, int row) const
 {
     const QStringList values = rowValues(name, row);

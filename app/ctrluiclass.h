@@ -103,6 +103,9 @@ public:
     // and its grouping; an unknown name is said in the log and runs nothing.
     void refreshView(const QString &name, const ViewFilter &filter);
     void showDefault(const QString &name);          // the declared default condition
+    // The same when the list is on screen; otherwise it becomes the list's next
+    // load, run when its view is shown again.
+    void showDefaultWhenShown(const QString &name);
     // Fills the detail list of master for one of its rows (read by column name);
     // extra conditions (the master's period) apply to the detail too. False when
     // the master has no detail or the row lacks a key column.

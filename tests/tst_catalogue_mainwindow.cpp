@@ -99,6 +99,7 @@ private slots:
                                 "insert into leibie(mingchen,leibiestr,beizhu) values('助理','员工类别','')"})
             sqlExec(QString::fromUtf8(sql));
         MainWindow w;
+        w.loadDeferredViews(); // the settings lists load when first shown
         auto *items = child<QTableView>(&w, "tableView_24");
         auto *products = child<QTableView>(&w, "tableView_25");
         auto *packages = child<QTableView>(&w, "tableView_26");

@@ -221,6 +221,7 @@ void tst_MemberPage::totalsShowTheOpenDebt()
 void tst_MemberPage::deletionRules()
 {
     PromptRecorder prompts;
+    m_main->loadDeferredViews(); // the member list loads when first shown
     m_main->refreshByTable("huiyuan");
     auto *members = m_main->findChild<QTableView *>("tableView_9");
     QCOMPARE(members->model()->rowCount(), 4);
