@@ -347,11 +347,16 @@ private:
     QString checkoutPhone;
     QList<double> addTimes, commitTimes;
 
-    // Whether the main window has its slot for a button yet (the form can be
-    // there before the area behind it is).
-    bool wired(const char *slot) const
+    // Whether a click on the button does anything yet (the form can be there
+    // before the area behind it is): someone listens to its clicked signal, the
+    // window's own slot or one of the areas it wires.
+    struct Listened : QAbstractButton
     {
-        return w && w->metaObject()->indexOfMethod(slot) >= 0;
+        int clickReceivers() const { return receivers(SIGNAL(clicked(bool))); }
+    };
+    static bool wired(QAbstractButton *b)
+    {
+        return b && static_cast<Listened *>(b)->clickReceivers() > 0;
     }
     QAbstractButton *button(const char *name)
     {
@@ -378,7 +383,10 @@ private:
 
 void Bench::initTestCase()
 {
-    if (shopDir().isEmpty() || !QFile::exists(shopDir() + QStringLiteral("/mochenxinxi.db")))
+    // A shop folder holds the file, or a mochen-db.ini naming the server it is on.
+    if (shopDir().isEmpty()
+        || (!QFile::exists(shopDir() + QStringLiteral("/mochenxinxi.db"))
+            && !QFile::exists(shopDir() + QStringLiteral("/mochen-db.ini"))))
         QSKIP("MOCHEN_BENCH_SHOP must name a generated shop folder");
     QDir::setCurrent(shopDir());
     // The daily backup is measured on its own (startupFirstOfDayWithBackup);
@@ -395,7 +403,7 @@ void Bench::initTestCase()
     countStatementsOn(QSqlDatabase::database());
     {
         QSqlQuery q;
-        q.prepare(SqlDialect::translate(QStringLiteral("update user set password=? where name='admin'")));
+        q.prepare(SqlDialect::translate(QStringLiteral("update \"user\" set password=? where name='admin'")));
         q.addBindValue(encodePassword(QLatin1String(kBenchPassword)));
         QVERIFY(q.exec());
     }
@@ -471,7 +479,7 @@ void Bench::memberSearchOneMatch()
 {
     auto *edit = child<QLineEdit>(w, "lineEdit");
     QAbstractButton *b = button("toolButton_27");
-    if (!edit || !b || !wired("on_toolButton_27_clicked()"))
+    if (!edit || !b || !wired(b))
         QSKIP("front desk not there");
     edit->setText(onePhone);
     clickTimed(b);
@@ -482,7 +490,7 @@ void Bench::memberSearchManyMatches()
 {
     auto *edit = child<QLineEdit>(w, "lineEdit");
     QAbstractButton *b = button("toolButton_27");
-    if (!edit || !b || !wired("on_toolButton_27_clicked()"))
+    if (!edit || !b || !wired(b))
         QSKIP("front desk not there");
     const int matches = scalar(QStringLiteral("select count(*) from huiyuan where name like '%%1%' or phone like '%%1%'")
                                    .arg(manyText)).toInt();
@@ -509,7 +517,7 @@ void Bench::refreshAfterSale()
 {
     auto *edit = child<QLineEdit>(w, "lineEdit");
     QAbstractButton *b = button("toolButton_27");
-    if (!edit || !b || !wired("on_toolButton_27_clicked()"))
+    if (!edit || !b || !wired(b))
         QSKIP("front desk not there");
     edit->setText(onePhone);
     b->click();
@@ -643,7 +651,7 @@ void Bench::checkoutOpen()
     auto *edit = child<QLineEdit>(w, "lineEdit");
     QAbstractButton *search = button("toolButton_27");
     QAbstractButton *open = button("toolButton_12");
-    if (!edit || !search || !open || !wired("on_toolButton_27_clicked()") || !wired("on_toolButton_12_clicked()"))
+    if (!edit || !search || !open || !wired(search) || !wired(open))
         QSKIP("front desk not there");
     edit->setText(checkoutPhone);
     search->click();
@@ -896,7 +904,7 @@ void Bench::takingsTreeYear()
 void Bench::handoverDialogOpen()
 {
     QAbstractButton *b = button("toolButton_8");
-    if (!b || !wired("on_toolButton_8_clicked()"))
+    if (!b || !wired(b))
         QSKIP("handover button not there");
     QElapsedTimer t;
     double shown = -1;
