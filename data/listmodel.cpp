@@ -71,6 +71,12 @@ void ListModel::clear()
     m_rows.clear();
     m_rest.clear();
     m_values.clear();
+    // A result read on a server session that has since been replaced (the
+    // desk connected again) has lost its driver with it, and clearing it asks
+    // that driver for a new result: it is let go of instead. On a file the
+    // driver outlives a reopen.
+    if (!query().driver())
+        QSqlQueryModel::setQuery(QSqlQuery());
     QSqlQueryModel::clear();
 }
 
