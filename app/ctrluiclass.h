@@ -18,6 +18,7 @@
 #include <QVariantMap>
 #include <optional>
 
+class ListModel;
 class QComboBox;
 class QSqlQueryModel;
 class QTableView;
@@ -29,7 +30,7 @@ class ctrlUiClass;
 struct ViewBinding
 {
     QPointer<QTableView> view;        // owned by the dialog, which may go first
-    QSqlQueryModel *model = nullptr;  // owned by the binding
+    ListModel *model = nullptr;       // owned by the binding
     TableViewinfo info;
     QString baseSql;
     QString lastSql;       // the statement the model holds now
@@ -86,6 +87,10 @@ public:
     void setupView(const DbsetMap &map, QTableView *view, const QString &name);
     void setupViewWith(const DbsetMap &map, QTableView *view, const QString &name,
                        const QString &extra);
+    // Binds the view and runs nothing: for a list its caller runs at once with a
+    // filter of its own (a picker), so that the unfiltered base statement (every
+    // member of the shop) is never read for nothing.
+    void bindView(const DbsetMap &map, QTableView *view, const QString &name);
     // Binds the view and runs no SQL: the base statement + extra is run when the
     // view is first shown, unless a refresh (which runs at once) came first.
     void setupViewDeferred(const DbsetMap &map, QTableView *view, const QString &name,
