@@ -12,6 +12,10 @@ QString sqlEsc(const QString &text);
 // A complete SQL text literal: 'O''Brien'.
 QString sqlLiteral(const QString &text);
 
+// A table or column name as a statement writes it: a word the server reserves
+// ("user") in double quotes, which SQLite reads the same.
+QString sqlName(const QString &name);
+
 // Parses a number typed by a person (blanks around it allowed). Text that is not a
 // number gives 0 and *ok = false.
 double parseNumber(const QString &text, bool *ok = nullptr);

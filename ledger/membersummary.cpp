@@ -124,12 +124,12 @@ QStringList MemberSummary::search(const QString &text, int limit)
         // the last code point: both columns' indexes serve the range.
         const QString upTo = text + QString::fromUcs4(U"\U0010FFFF");
         const QStringList begins = ids(LedgerSql::rows(
-            QStringLiteral("select ID from huiyuan where (name >= ? and name < ?) or (phone >= ? and phone < ?) LIMIT ?"),
+            QStringLiteral("select ID from huiyuan where (name >= ? and name < ?) or (phone >= ? and phone < ?) order by ID LIMIT ?"),
             {text, upTo, text, upTo, limit}));
         if (!begins.isEmpty())
             return begins;
     }
     const QString contains = QStringLiteral("%") + text + QStringLiteral("%");
-    return ids(LedgerSql::rows(QStringLiteral("select ID from huiyuan where lower(name) like lower(?) or lower(phone) like lower(?) LIMIT ?"),
+    return ids(LedgerSql::rows(QStringLiteral("select ID from huiyuan where lower(name) like lower(?) or lower(phone) like lower(?) order by ID LIMIT ?"),
                                {contains, contains, limit}));
 }

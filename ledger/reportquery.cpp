@@ -287,7 +287,7 @@ ViewFilter ReportQuery::shiftHistory(const QString &start, const QString &end, c
 {
     ViewFilter f = between(QStringLiteral("endtime"), start, end);
     if (!isAll(user))
-        f += equals(QStringLiteral("user"), user);
+        f += equals(QStringLiteral("\"user\""), user);
     return f;
 }
 
