@@ -395,7 +395,7 @@ void Bench::initTestCase()
     countStatementsOn(QSqlDatabase::database());
     {
         QSqlQuery q;
-        q.prepare(SqlDialect::translate(QStringLiteral("update user set password=? where name='admin'")));
+        q.prepare(SqlDialect::translate(QStringLiteral("update \"user\" set password=? where name='admin'")));
         q.addBindValue(encodePassword(QLatin1String(kBenchPassword)));
         QVERIFY(q.exec());
     }
