@@ -16,6 +16,13 @@ QString sqlLiteral(const QString &text)
     return QLatin1Char('\'') + sqlEsc(text) + QLatin1Char('\'');
 }
 
+const char kLikeEscape[] = " escape '\\'";
+
+QString likeContaining(const QString &typed)
+{
+    return QLatin1Char('%') + QString(typed).replace(QLatin1Char('\\'), QLatin1String("\\\\")) + QLatin1Char('%');
+}
+
 QString sqlName(const QString &name)
 {
     if (name.compare(QLatin1String("user"), Qt::CaseInsensitive) == 0)

@@ -1,4 +1,5 @@
 #include "membersummary.h"
+#include "sqltext.h"
 
 #include "amounts.h"
 #include "ledgersql.h"
@@ -123,13 +124,19 @@ QStringList MemberSummary::search(const QString &text, int limit)
         // Every text that begins with `text` sorts from it up to it followed by
         // the last code point: both columns' indexes serve the range.
         const QString upTo = text + QString::fromUcs4(U"\U0010FFFF");
+        // The first by name and the first by phone, each in its index's order, so
+        // that both engines pick the same members when more than `limit` match
+        // ("王"), without sorting every match.
         const QStringList begins = ids(LedgerSql::rows(
-            QStringLiteral("select ID from huiyuan where (name >= ? and name < ?) or (phone >= ? and phone < ?) order by ID LIMIT ?"),
-            {text, upTo, text, upTo, limit}));
+            QStringLiteral("select ID from (select ID from (select ID from huiyuan where name >= ? and name < ? "
+                           "order by name, ID LIMIT ?) n union select ID from (select ID from huiyuan where phone >= ? "
+                           "and phone < ? order by phone, ID LIMIT ?) p) m order by ID LIMIT ?"),
+            {text, upTo, limit, text, upTo, limit, limit}));
         if (!begins.isEmpty())
             return begins;
     }
-    const QString contains = QStringLiteral("%") + text + QStringLiteral("%");
-    return ids(LedgerSql::rows(QStringLiteral("select ID from huiyuan where lower(name) like lower(?) or lower(phone) like lower(?) order by ID LIMIT ?"),
+    const QString contains = likeContaining(text);
+    return ids(LedgerSql::rows(QStringLiteral("select ID from huiyuan where lower(name) like lower(?) escape '\\' "
+                                              "or lower(phone) like lower(?) escape '\\' order by ID LIMIT ?"),
                                {contains, contains, limit}));
 }
