@@ -130,9 +130,13 @@ const Row kRows[] = {
     {"积分变动", "tableView_28", kMemberJoin, false, "", "order by a.biandongriqi, a.ID", "", "", "",
      "select count(*), round(total(a.jifenzengjia),2), round(total(a.jifenjianshao),2), "
      "round(total(a.shengyujifen),2) from huiyuanjifen a, huiyuan b"},
-    {"员工提成", "tableView_41", "", false, "", "GROUP BY a.yuangongID ORDER BY a.yuangongID", "员工编号", "提成明细", "a.yuangongID=?"},
-    {"提成明细", "tableView_42", "", false, nullptr, "", "", "", "",
-     "select count(*), round(total(a.tichengjine),2) from tichengmingxi a join yuangong b on a.yuangongID=b.ID"},
+    // Each employee in turn, their documents of the period from the summary's index.
+    {"员工提成", "tableView_41", "s.yuangongid=b.ID", false, "", "GROUP BY b.ID ORDER BY b.ID", "员工编号", "提成明细",
+     "s.yuangongid=?"},
+    // The employee's documents in time order, each document's rows as they were written;
+    // the 合计 from the summary's rows alone.
+    {"提成明细", "tableView_42", "", true, nullptr, "ORDER BY s.riqi, s.xiaofeiID, a.rowid", "", "", "",
+     "select coalesce(sum(s.hangshu),0), round(coalesce(sum(s.jine_fen),0)/100.0,2) from rihuizong_ticheng s where 1=1"},
     // Empty until 查询 gives it a period (the 合计 of no period would be every day's).
     {"收银明细查询", "tableView_12", "", false, "1=0", "order by time", "", "", "",
      "select count(*), round(total(jine),2) from tempshouyinmingxi",

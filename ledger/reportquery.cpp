@@ -195,47 +195,23 @@ ViewFilter ReportQuery::pointsChanges(const QString &period, const QString &star
     return ledgerChanges(period, start, end, member, kind);
 }
 
-// The first header row of each document in the period, of sales and of card payments.
-ViewFilter ReportQuery::commissionDocuments(const QString &period, const QString &start, const QString &end,
-                                            bool oneList)
-{
-    QVariantList values;
-    auto firstRows = [&](const QString &table, const QString &column) {
-        const ViewFilter range = dateFilter(period, QStringLiteral("h.") + column, start, end);
-        values << range.values;
-        return QStringLiteral("select h.ID from ") + table + QStringLiteral(" h where ")
-            + (range.isEmpty() ? QStringLiteral("1=1") : range.text())
-            + QStringLiteral(" and not exists (select 1 from ") + table + QStringLiteral(" e where e.ID=h.ID and e.rowid<h.rowid)");
-    };
-    const QString sales = firstRows(QStringLiteral("huiyuanxiaofei"), QStringLiteral("xiaofeiriqi"));
-    const QString payments = firstRows(QStringLiteral("huiyuanjiaofei"), QStringLiteral("jiaofeiriqi"));
-    if (oneList)
-        return ViewFilter(QStringLiteral("a.xiaofeiID in (") + sales + QStringLiteral(" union all ") + payments
-                              + QStringLiteral(")"),
-                          values);
-    return ViewFilter(QStringLiteral("a.xiaofeiID in (") + sales + QStringLiteral(") or a.xiaofeiID in (") + payments
-                          + QStringLiteral(")"),
-                      values);
-}
-
-// The totals per employee read the period's documents as one list: "in (sales)
-// or in (payments)" looked each commission row up once and then tested it again
-// against both lists (230 ms of 本年 at a large shop, against 130).
+// The documents whose first header row lies in the period, of sales and of card
+// payments, are the period's rows of rihuizong_ticheng (one per document and
+// employee, on that day).
 ViewFilter ReportQuery::commissions(const QString &period, const QString &start, const QString &end,
                                     const QString &employeeName)
 {
-    ViewFilter f = commissionDocuments(period, start, end, true);
+    ViewFilter f = dateFilter(period, QStringLiteral("s.riqi"), start, end);
     if (!isAll(employeeName))
         f += equals(QStringLiteral("b.name"), employeeName);
     return f;
 }
 
-// One employee's rows are found by the employee first, so the two lists cost
-// nothing more; they keep the order the list has always shown (sales, then card
-// payments, each by document number).
+// One employee's documents of the period, from the summary's index: the rows of
+// those documents alone are read.
 ViewFilter ReportQuery::commissionLines(const QString &period, const QString &start, const QString &end)
 {
-    return commissionDocuments(period, start, end, false);
+    return dateFilter(period, QStringLiteral("s.riqi"), start, end);
 }
 
 ViewFilter ReportQuery::memberSearch(const QString &text)

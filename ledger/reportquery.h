@@ -81,10 +81,6 @@ public:
     static ViewFilter memberPickerFilter(const QString &text);
 
 private:
-    // Commission rows of the documents whose first header row lies in the period;
-    // oneList: the sales' and the card payments' documents as one list.
-    static ViewFilter commissionDocuments(const QString &period, const QString &start, const QString &end,
-                                          bool oneList);
     static ViewFilter ledgerChanges(const QString &period, const QString &start, const QString &end,
                                  const QString &member, const QString &kind);
 };

@@ -91,6 +91,9 @@ LedgerResult SummaryBook::rebuild(const DbsetMap &map)
     LedgerSql::exec(QStringLiteral("delete from rihuizong_shouyin"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_xiaofei"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_huiyuan"));
+    // Every fill runs only into an empty summary: the per-document ones too.
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_danju"));
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_ticheng"));
     for (const QString &fill : fills)
         if (!tx.failed())
             LedgerSql::exec(fill);

@@ -8,7 +8,9 @@
 
 // The daily summaries: per day the takings of each source (消费 / 交费) and
 // payment method (rihuizong_shouyin), and the sales' totals (rihuizong_xiaofei),
-// and the sales per member and day (rihuizong_huiyuan, for the rankings), so that
+// and the sales per member and day (rihuizong_huiyuan, for the rankings), per
+// document and day (rihuizong_danju) and the commission of each document and
+// employee on its first day (rihuizong_ticheng, for 员工提成), so that
 // the totals of a period read one row a day instead of every header row of the period. The triggers of dbset.xml keep them, in the same statement as
 // the rows they sum: a writer does nothing for them, whichever rows it writes,
 // updates or deletes. Money in cents.

@@ -4,7 +4,9 @@
 -- money. Amounts in cents; a sale's document counts on the day of its first row
 -- (per member and day too, a void's document likewise), and a member's day with
 -- no header row left has no summary row; per document and day, the day's first
--- time, sums and whether the document has rows on other days.
+-- time, sums and whether the document has rows on other days; per document and
+-- employee, the commission rows on the day of the document's first header row
+-- (a sale's, else a card payment's).
 WITH
 takings_rows AS (
   SELECT coalesce(substr(xiaofeiriqi, 1, 10), '') AS riqi, '消费' AS laiyuan, coalesce(fukuanfangshi, '') AS fangshi,
@@ -71,7 +73,24 @@ documents AS (
   FROM documents_rows r FULL OUTER JOIN rihuizong_danju s ON s.ID = r.ID AND s.riqi = r.riqi
   WHERE r.ID IS NULL OR s.ID IS NULL OR s.shijian <> r.shijian OR coalesce(s.huiyuanid, '') <> coalesce(r.huiyuanid, '')
      OR s.bishu <> r.bishu OR s.duori <> r.duori OR s.xiaofei_fen <> r.xf OR s.shishou_fen <> r.ss
-     OR s.qiankuan_fen <> r.qk OR abs(s.jifen - r.jf) > 0.0005)
+     OR s.qiankuan_fen <> r.qk OR abs(s.jifen - r.jf) > 0.0005),
+commissions_rows AS (
+  SELECT t.xiaofeiID AS xiaofeiID, coalesce(t.yuangongID, '') AS yuangongid,
+         coalesce((SELECT coalesce(substr(e.xiaofeiriqi, 1, 10), '') FROM huiyuanxiaofei e WHERE e.ID = t.xiaofeiID
+                   ORDER BY e.rowid LIMIT 1),
+                  (SELECT coalesce(substr(j.jiaofeiriqi, 1, 10), '') FROM huiyuanjiaofei j WHERE j.ID = t.xiaofeiID
+                   ORDER BY j.rowid LIMIT 1)) AS riqi,
+         count(*) AS n, sum(CASE WHEN t.beizhu = '作废冲销' THEN -1 ELSE 1 END) AS b,
+         sum(CAST(round(coalesce(t.tichengjine, 0) * 100) AS INTEGER)) AS f
+  FROM tichengmingxi t
+  GROUP BY t.xiaofeiID, coalesce(t.yuangongID, '')),
+commissions AS (
+  SELECT coalesce(r.xiaofeiID, s.xiaofeiID) AS xiaofeiID, coalesce(r.yuangongid, s.yuangongid) AS yuangongid
+  FROM (SELECT c.xiaofeiID AS xiaofeiID, c.yuangongid AS yuangongid, c.riqi AS riqi, c.n AS n, c.b AS b, c.f AS f
+        FROM commissions_rows c WHERE c.riqi IS NOT NULL) r
+       FULL OUTER JOIN rihuizong_ticheng s ON s.xiaofeiID = r.xiaofeiID AND s.yuangongid = r.yuangongid
+  WHERE r.xiaofeiID IS NULL OR s.xiaofeiID IS NULL OR s.riqi <> r.riqi OR s.hangshu <> r.n OR s.bishu <> r.b
+     OR s.jine_fen <> r.f)
 SELECT '日汇总收银与记录不符', riqi || ' | ' || laiyuan || ' | ' || fangshi || ' | 汇总 ' || s_n || ' 笔 ' || s_fen
     || ' 分 | 记录 ' || r_n || ' 笔 ' || r_fen || ' 分'
   FROM takings WHERE s_fen <> r_fen OR s_n <> r_n
@@ -84,4 +103,6 @@ SELECT '会员日汇总与记录不符', riqi || ' | ' || huiyuanid || ' | 汇�
     || ' 作废单 ' || zf || ' 消费 ' || xf || ' 实收 ' || ss || ' 分'
   FROM members WHERE s_b <> r_b OR (s_n > 0 AND r_b = 0) OR n <> 0 OR zf <> 0 OR xf <> 0 OR ss <> 0
 UNION ALL
-SELECT '单据日汇总与记录不符', ID || ' | ' || riqi FROM documents;
+SELECT '单据日汇总与记录不符', ID || ' | ' || riqi FROM documents
+UNION ALL
+SELECT '提成汇总与记录不符', xiaofeiID || ' | ' || yuangongid FROM commissions;

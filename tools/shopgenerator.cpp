@@ -20,6 +20,7 @@
 #include "passwordhash.h"
 #include "sqltext.h"
 
+#include <QElapsedTimer>
 #include <QMap>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -29,6 +30,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -1403,9 +1405,16 @@ void Builder::run()
     // their cards on the first day.
     const int opening = sc.members / 5;
     const int rest = sc.members - opening;
-    for (int d = 0; d < sc.days; ++d)
+    // A big shop takes a while: a line on stderr every hundred days says how far it is.
+    const bool progress = qEnvironmentVariableIsSet("MOCHEN_GEN_PROGRESS");
+    QElapsedTimer clockOn;
+    clockOn.start();
+    for (int d = 0; d < sc.days; ++d) {
         oneDay(d, (d == 0 ? opening : 0) + quota(d, rest, sc.days), quota(d, sc.sales, sc.days),
                quota(d, sc.topups, sc.days), quota(d, sc.renewals, sc.days));
+        if (progress && d % 100 == 0)
+            std::fprintf(stderr, "day %d of %d, %.1f s\n", d, sc.days, clockOn.elapsed() / 1000.0);
+    }
     // The owner set the top-up offers at the end of the history: the top-ups
     // above were given their bonus by hand.
     write(TopUpOffers::setTiers(QString::fromUtf8(kAllCardTypes),
