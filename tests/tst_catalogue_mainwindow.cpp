@@ -204,7 +204,7 @@ private slots:
         QTest::newRow("a package takes the item")
             << "insert into taocanmingxi(taocanID,name,xiangmuID) values('T1','护理套餐','F01')"
             << "还有套餐包含该项目，不能删除";
-        QTest::newRow("the right is taken away") << "update user set xitongshezhi='否' where name='admin'"
+        QTest::newRow("the right is taken away") << "update \"user\" set xitongshezhi='否' where name='admin'"
                                                  << "你的权限不够，请使用管理员权限登录";
     }
 

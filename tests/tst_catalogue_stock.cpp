@@ -213,7 +213,7 @@ private slots:
             QCOMPARE(child<QTableView>(&doc, "tableView_2")->model()->rowCount(), 2);
             QCOMPARE(rowOf(&doc, "tableView", 2, QStringLiteral("P1")) >= 0, true);
         }
-        QCOMPARE(sqlRows(QStringLiteral("select rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu "
+        QCOMPARE(sqlRows(QStringLiteral("select rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,\"user\",beizhu "
                                         "from chanpinrukumingxi where rukuID!='000000' order by rowid")),
                  (QList<QStringList>{{inDoc, ctrlUiClass::todayText(), "入库明细", "P1", "12", "10", "120", "采购入库", "admin", "首批"},
                                      {inDoc, ctrlUiClass::todayText(), "入库明细", "P2", "30", "2.5", "75", "采购入库", "admin", ""}}));
@@ -268,7 +268,7 @@ private slots:
         QCOMPARE(stockList().value(QStringLiteral("P1")), QStringLiteral("7"));
         QCOMPARE(stockList().value(QStringLiteral("P2")), QStringLiteral("2.5"));
         // Each line and each correction says so in the log, with the line itself.
-        QCOMPARE(sqlRows(QStringLiteral("select user,log from log where log like '%明细%' order by rowid")),
+        QCOMPARE(sqlRows(QStringLiteral("select \"user\",log from log where log like '%明细%' order by rowid")),
                  (QList<QStringList>{{"admin", "增加入库明细  单号：" + inDoc + "  产品编号：P1"},
                                      {"admin", "增加入库明细  单号：" + inDoc + "  产品编号：P2"},
                                      {"admin", "增加出库明细  单号：" + outDoc + "  产品编号：P1"},

@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(sqlRows("select jifenzengjia,shengyujifen from huiyuanjifen where huiyuanid='1001' order by ID"),
                  (QList<QStringList>{{"40", "40"}, {"180", "220"}}));
         QCOMPARE(sqlValue("select jifen from huiyuan where ID='1001'"), QString("220")); // one total with its ledger
-        QCOMPARE(sqlRows("select rukuID,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user from chanpinrukumingxi "
+        QCOMPARE(sqlRows("select rukuID,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,\"user\" from chanpinrukumingxi "
                          "where rukutype='产品销售' order by chanpinID"),
                  (QList<QStringList>{{sale, "出库明细", "P01", "50", "-3", "-135", "产品销售", "admin"},
                                      {sale, "出库明细", "P02", "30", "-1", "-27", "产品销售", "admin"}}));

@@ -159,14 +159,14 @@ void TstMainWindow::dispatchGenericKeys()
     // Insert with values in the table's column order; the list follows.
     w.DlgRecv("添加数据", QVariant::fromValue(dbctrlstruct{
         "user", {"甲", "pw", "", "", "否", "否", "否", "否", "否", "否"}}));
-    QCOMPARE(sqlValue("select count(*) from user where name='甲'"), QString("1"));
-    QCOMPARE(sqlValue("select zuidizekou is null from user where name='甲'"), QString("1"));
+    QCOMPARE(sqlValue("select count(*) from \"user\" where name='甲'"), QString("1"));
+    QCOMPARE(sqlValue("select zuidizekou is null from \"user\" where name='甲'"), QString("1"));
     QCOMPARE(users->model()->rowCount(), 2);
 
     // Insert from a query.
     w.DlgRecv("添加数据", QVariant::fromValue(dbctrlsqlstruct{
         "user", "select '乙','pw',0.9,100,'是','否','否','否','否','否'"}));
-    QCOMPARE(sqlValue("select qiandanjine from user where name='乙'"), QString("100"));
+    QCOMPARE(sqlValue("select qiandanjine from \"user\" where name='乙'"), QString("100"));
     QCOMPARE(users->model()->rowCount(), 3);
 
     // Update: fields, then the key fields.
@@ -176,8 +176,8 @@ void TstMainWindow::dispatchGenericKeys()
     upd.values = QStringList{"是", "甲"};
     upd.whereCount = 1;
     w.DlgRecv("修改数据", QVariant::fromValue(upd));
-    QCOMPARE(sqlValue("select xitongshezhi from user where name='甲'"), QString("是"));
-    QCOMPARE(sqlValue("select xitongshezhi from user where name='乙'"), QString("否"));
+    QCOMPARE(sqlValue("select xitongshezhi from \"user\" where name='甲'"), QString("是"));
+    QCOMPARE(sqlValue("select xitongshezhi from \"user\" where name='乙'"), QString("否"));
 
     // Delete by key.
     redbctrlstruct del;
@@ -185,11 +185,11 @@ void TstMainWindow::dispatchGenericKeys()
     del.fields = QStringList{"name"};
     del.values = QStringList{"乙"};
     w.DlgRecv("删除数据", QVariant::fromValue(del));
-    QCOMPARE(sqlValue("select count(*) from user where name='乙'"), QString("0"));
+    QCOMPARE(sqlValue("select count(*) from \"user\" where name='乙'"), QString("0"));
     QCOMPARE(users->model()->rowCount(), 2);
 
     // A table without registry entry, a wrong payload, an unknown key: nothing.
-    sqlExec("insert into user(name) values('丙')");
+    sqlExec("insert into \"user\"(name) values('丙')");
     const QString logRows = sqlValue("select count(*) from log");
     w.DlgRecv("添加数据", QVariant::fromValue(dbctrlstruct{"log", {"2026-01-01 00:00:00", "x", "y"}}));
     w.DlgRecv("修改数据", QVariant::fromValue(dbctrlstruct{"user", {"x"}}));
@@ -198,7 +198,7 @@ void TstMainWindow::dispatchGenericKeys()
     w.DlgRecv("删除数据", QVariant::fromValue(del));
     w.DlgRecv("不存在的请求", QVariant::fromValue(dbctrlstruct{"user", {}}));
     QCOMPARE(sqlValue("select count(*) from log"), logRows);
-    QCOMPARE(sqlValue("select count(*) from user"), QString("3"));
+    QCOMPARE(sqlValue("select count(*) from \"user\""), QString("3"));
     QCOMPARE(users->model()->rowCount(), 2); // not refreshed
 
     // "刷新数据列表" re-runs the lists of the named table only.
@@ -572,7 +572,7 @@ void TstMainWindow::deleteButtons()
                        "insert into taocanmingxi(taocanID,name,xiangmuID) values('TC2','染烫套餐','A01')"}, "TC1", "护理套餐", "select group_concat(taocanID,',') from taocanmingxi", "TC2", "删除套餐  编号：TC1  名称：护理套餐"});
     cases.append({"toolButton_151", "tableView_32", QStringList{"insert into huiyuanka(name,jiage) values('金''卡',100)",
                        "insert into huiyuanka(name,jiage) values('银卡',50)"}, "金'卡", "金'卡", "select group_concat(name,',') from huiyuanka", "银卡", "删除会员卡类型  编号：金'卡"});
-    cases.append({"toolButton_137", "tableView_29", QStringList{"insert into user(name,xitongshezhi) values('O''Neil','否')"}, "O'Neil", "O'Neil", "select group_concat(name,',') from user", "admin", "删除操作员  编号：O'Neil"});
+    cases.append({"toolButton_137", "tableView_29", QStringList{"insert into \"user\"(name,xitongshezhi) values('O''Neil','否')"}, "O'Neil", "O'Neil", "select group_concat(name,',') from \"user\"", "admin", "删除操作员  编号：O'Neil"});
     cases.append({"toolButton_143", "tableView_30", QStringList{"insert into yuangong(ID,name) values('E01','小张')",
                        "insert into yuangong(ID,name) values('E01x','小李')"}, "E01", "小张", "select group_concat(ID,',') from yuangong", "E01x", "删除员工  编号：E01  名称：小张"});
 
@@ -607,7 +607,7 @@ void TstMainWindow::deleteButtons()
         QCOMPARE(sqlValue(c.remainingSql), c.remaining);
         QCOMPARE(rowOf(table, c.code), -1);
         QVERIFY(table->model()->rowCount() < rows);
-        QCOMPARE(sqlRows("select user, log from log"), (QList<QStringList>{{"admin", c.log}}));
+        QCOMPARE(sqlRows("select \"user\", log from log"), (QList<QStringList>{{"admin", c.log}}));
         sqlExec("delete from log");
     }
 
@@ -641,7 +641,7 @@ void TstMainWindow::deleteWithoutRowAsksNothing()
     QVERIFY2(prompts.texts().isEmpty(), qPrintable(prompts.texts().join("|")));
     QCOMPARE(sqlValue("select count(*) from fuwuxiangmu"), QString("1"));
     QCOMPARE(sqlValue("select count(*) from yuangong"), QString("1"));
-    QCOMPARE(sqlValue("select count(*) from user"), QString("1"));
+    QCOMPARE(sqlValue("select count(*) from \"user\""), QString("1"));
 }
 
 void TstMainWindow::stockDeleteKeepsProductAndOthers()
@@ -679,12 +679,12 @@ void TstMainWindow::stockDeleteKeepsProductAndOthers()
     clickButton(&w, "toolButton_152");
     QCOMPARE(prompts.texts(), QStringList{"你确定要删除'洗发水'吗?"});
     QCOMPARE(sqlValue(history), QString("5"));
-    QCOMPARE(sqlRows("select substr(rukuID,1,8), time, type, xiaoshoujiage, shuliang, jine, rukutype, user from "
+    QCOMPARE(sqlRows("select substr(rukuID,1,8), time, type, xiaoshoujiage, shuliang, jine, rukutype, \"user\" from "
                      "chanpinrukumingxi where rukutype='库存清零'"),
              (QList<QStringList>{{"出库ID: ck", ctrlUiClass::todayText(), "出库明细", "12.5", "-7", "-87.5", "库存清零", "admin"}}));
     QCOMPARE(sqlValue("select total(shuliang) from chanpinrukumingxi where chanpinID='P''1'"), QString("0"));
     QCOMPARE(sqlValue("select total(shuliang) from chanpinrukumingxi where chanpinID='P2'"), QString("5"));
-    QCOMPARE(sqlRows("select user, log from log"),
+    QCOMPARE(sqlRows("select \"user\", log from log"),
              (QList<QStringList>{{"admin", "库存清零  产品编号：P'1  名称：洗发水  原库存：7"}}));
 
     // Nothing to clear: said, nothing written. Stock below zero comes back up.
@@ -732,9 +732,9 @@ void TstMainWindow::operatorAddEditDelete()
     clickButton(&w, "toolButton_138");
     QCOMPARE(prompts.texts(), (QStringList{"操作员名称不能为空", "保存成功"}));
     QCOMPARE(sqlRows("select zuidizekou is null, qiandanjine is null, xiugaixiaoshoudanjia, xiugaibankajiage, "
-                     "xitongshezhi, jinyong from user where name='甲'"),
+                     "xitongshezhi, jinyong from \"user\" where name='甲'"),
              (QList<QStringList>{{"1", "1", "否", "是", "否", "否"}}));
-    const QString password = sqlValue("select password from user where name='甲'");
+    const QString password = sqlValue("select password from \"user\" where name='甲'");
     QVERIFY(!password.isEmpty());
     QVERIFY(password != "123456");
     QVERIFY(rowOf(users, "甲") >= 0);
@@ -752,7 +752,7 @@ void TstMainWindow::operatorAddEditDelete()
     });
     clickButton(&w, "toolButton_138");
     QCOMPARE(prompts.texts(), (QStringList{"该操作员已经存在！请更换会员名", "签单金额请输入不小于0的数字"}));
-    QCOMPARE(sqlValue("select count(*) from user"), QString("2"));
+    QCOMPARE(sqlValue("select count(*) from \"user\""), QString("2"));
 
     // Edit: rights and amounts change, the password stays, the name is the key.
     prompts.clear();
@@ -776,9 +776,9 @@ void TstMainWindow::operatorAddEditDelete()
     clickButton(&w, "toolButton_140");
     QCOMPARE(prompts.texts(), (QStringList{"保存成功", "没有找到该操作员，未作修改"}));
     QCOMPARE(sqlRows("select zuidizekou, qiandanjine, xiugaibankajiage, xitongshezhi, jinyong, password "
-                     "from user where name='甲'"),
+                     "from \"user\" where name='甲'"),
              (QList<QStringList>{{"0.8", "200", "是", "是", "是", password}}));
-    QCOMPARE(sqlValue("select count(*) from user where name='丁'"), QString("0"));
+    QCOMPARE(sqlValue("select count(*) from \"user\" where name='丁'"), QString("0"));
 
     // Double click on the list opens the same edit.
     prompts.clear();
@@ -792,7 +792,7 @@ void TstMainWindow::operatorAddEditDelete()
     QVERIFY(opened);
 
     // The operator at work and the last one with the settings right stay.
-    sqlExec("update user set xitongshezhi='是', jinyong='否' where name='甲'");
+    sqlExec("update \"user\" set xitongshezhi='是', jinyong='否' where name='甲'");
     operatorSession().loginName = "甲";
     selectRow(users, "甲");
     clickButton(&w, "toolButton_137");
@@ -800,12 +800,12 @@ void TstMainWindow::operatorAddEditDelete()
     // Whoever is not the last one with the right has lost it: the deletion is
     // refused for that before anything else.
     operatorSession().loginName = "admin";
-    sqlExec("update user set xitongshezhi='否' where name<>'甲'");
+    sqlExec("update \"user\" set xitongshezhi='否' where name<>'甲'");
     clickButton(&w, "toolButton_137");
     QCOMPARE(prompts.last(), QString("你的权限不够，请使用管理员权限登录"));
     QVERIFY(isLastSettingsOperator("甲"));
-    QCOMPARE(sqlValue("select count(*) from user where name='甲'"), QString("1"));
-    sqlExec("update user set xitongshezhi='是' where name='admin'");
+    QCOMPARE(sqlValue("select count(*) from \"user\" where name='甲'"), QString("1"));
+    sqlExec("update \"user\" set xitongshezhi='是' where name='admin'");
     prompts.clear();
 
     // Delete.
@@ -813,7 +813,7 @@ void TstMainWindow::operatorAddEditDelete()
     prompts.answer("是");
     clickButton(&w, "toolButton_137");
     QCOMPARE(prompts.texts(), QStringList{"你确定要删除'甲'吗?"});
-    QCOMPARE(sqlValue("select count(*) from user where name='甲'"), QString("0"));
+    QCOMPARE(sqlValue("select count(*) from \"user\" where name='甲'"), QString("0"));
     QCOMPARE(rowOf(users, "甲"), -1);
 }
 

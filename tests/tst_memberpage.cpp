@@ -408,7 +408,7 @@ void tst_MemberPage::topUpDebtRepaidOnThePanel()
 void tst_MemberPage::paidInFollowsTopUpsAndRefunds()
 {
     PromptRecorder prompts;
-    sqlExec("update user set password='x', xitongshezhi='是' where name='admin'");
+    sqlExec("update \"user\" set password='x', xitongshezhi='是' where name='admin'");
     search("13800000001");
     QCOMPARE(labelText(m_main, "label_13"), QString("500.00"));
     onNextModal([](QWidget *dlg) {

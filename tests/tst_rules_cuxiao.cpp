@@ -253,7 +253,7 @@ void TestRulesCuxiao::reconnectWhileOpenSavesNothing()
 void TestRulesCuxiao::storeRefusesWhatItCannotKeep()
 {
     sqlExec("insert into cuxiaoshezhi values('F1','项目','2020-01-01','2099-12-31','所有会员','按比例促销',0.5,50)");
-    sqlExec("insert into user(name,password,xitongshezhi,jinyong) values('小王','x','否','否')");
+    sqlExec("insert into \"user\"(name,password,xitongshezhi,jinyong) values('小王','x','否','否')");
     const auto plan = [](const QString &item, const QDate &start, const QString &cardType) {
         PromotionPlan p;
         p.itemId = item;

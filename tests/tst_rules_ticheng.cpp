@@ -283,7 +283,7 @@ void TestRulesTicheng::savedByTheStoreWhoeverOpenedIt()
 {
     // No opener to carry requests: the dialog saves through the store, which
     // looks the right up at the save and keeps no rules for a deleted item.
-    sqlExec("insert into user(name,password,xitongshezhi,jinyong) values('小王','x','否','否')");
+    sqlExec("insert into \"user\"(name,password,xitongshezhi,jinyong) values('小王','x','否','否')");
     sqlExec("insert into tichengshezhi values('F1','服务项目','所有员工','轮单提成','按比例提成',10,0)");
     refillTichengList();
     const QStringList row = sqlRows("select * from temptichengliebiao where xiangmuID='F1'").value(0);
@@ -305,7 +305,7 @@ void TestRulesTicheng::savedByTheStoreWhoeverOpenedIt()
     QCOMPARE(rules(), (QList<QStringList>{{"所有员工", "其他提成", "按比例提成", "0", "0"},
                                           {"所有员工", "点单提成", "按比例提成", "15", "0"},
                                           {"所有员工", "轮单提成", "按比例提成", "15", "0"}}));
-    QCOMPARE(sqlValue("select user||' '||log from log"), QString("admin 提成设置  项目：F1"));
+    QCOMPARE(sqlValue("select \"user\"||' '||log from log"), QString("admin 提成设置  项目：F1"));
 
     // Deleted at another desk while the editor was open.
     operatorSession().loginName = "admin";

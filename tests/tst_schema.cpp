@@ -139,8 +139,8 @@ void TestSchema::secondStartIsHarmless()
     createTables();
     createTables();
     QCOMPARE(sqlValue("select count(*) from leibie"), QString("1"));
-    QCOMPARE(sqlValue("select count(*) from user"), QString("1")); // admin is added once
-    QCOMPARE(sqlValue("select password from user where name='admin'"), QString("fhjlom"));
+    QCOMPARE(sqlValue("select count(*) from \"user\""), QString("1")); // admin is added once
+    QCOMPARE(sqlValue("select password from \"user\" where name='admin'"), QString("fhjlom"));
     sqlExec("insert into huiyuanyuebiandong(huiyuanid,dangshikaneiyue) values('1001',50)");
     QCOMPARE(sqlValue("select dangshikaneiyue from huiyuanyuebiandong where huiyuanid='1001' order by ID desc LIMIT 1"),
              QString("50"));

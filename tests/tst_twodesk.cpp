@@ -462,7 +462,7 @@ void TestTwoDesk::serverListReadsAfterLostConnection()
 
     // The handover reads and writes through the store alone (no working table
     // of its own): after another lost session it hands the shift over whole.
-    sqlExec("insert into user(name,password,jinyong) values('小红','" + encodePassword("1") + "','否')");
+    sqlExec("insert into \"user\"(name,password,jinyong) values('小红','" + encodePassword("1") + "','否')");
     QVERIFY(MemberWriter::topUp(TopUp{"1001", 10000, 0, 10000, QStringLiteral("现金"), QString(), "admin", {}}).ok);
     QVERIFY(other.run("select pg_terminate_backend(" + sqlValue("select pg_backend_pid()") + ")"));
     QTest::qWait(200);
