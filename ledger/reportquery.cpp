@@ -149,7 +149,7 @@ ViewFilter ReportQuery::serviceAnalysis(const QString &itemName, const QString &
         f += equals(QStringLiteral("b.name"), itemName);
     if (!isAll(category))
         f += equals(QStringLiteral("b.leibie"), category);
-    return f;
+    return itemsOfPeriod(ViewFilter(), f);
 }
 
 ViewFilter ReportQuery::productAnalysis(const QString &text, const QString &category)
@@ -159,16 +159,27 @@ ViewFilter ReportQuery::productAnalysis(const QString &text, const QString &cate
         f += likeAny(text, {QStringLiteral("b.name"), QStringLiteral("b.ID")});
     if (!isAll(category))
         f += equals(QStringLiteral("b.leibie"), category);
+    return itemsOfPeriod(ViewFilter(), f);
+}
+
+ViewFilter ReportQuery::itemsOfPeriod(const ViewFilter &period, const ViewFilter &items)
+{
+    ViewFilter f = period + items;
+    f.memberSummary = true;
+    f.memberPeriodOf = period.periodOf;
     return f;
 }
 
+// A document's lines belong to the day of its first header row, as in the
+// daily summaries: a sale repaid on a later day is not counted again in the
+// period of the repayment, and the periods of a year add up to the year.
 ViewFilter ReportQuery::salesOfPeriod(const QString &period, const QString &start, const QString &end)
 {
-    const ViewFilter range = dateFilter(period, QStringLiteral("xiaofeiriqi"), start, end);
+    const ViewFilter range = dateFilter(period, QStringLiteral("e.xiaofeiriqi"), start, end);
     if (range.isEmpty())
         return ViewFilter();
-    return ViewFilter(QStringLiteral("a.ID in (select ID from huiyuanxiaofei where ") + range.text()
-                          + QStringLiteral(")"),
+    return ViewFilter(QStringLiteral("a.ID in (select e.ID from huiyuanxiaofei e where ") + range.text()
+                          + QStringLiteral(" and e.rowid=(select min(f.rowid) from huiyuanxiaofei f where f.ID=e.ID))"),
                       range.values);
 }
 
