@@ -225,7 +225,7 @@ ViewFilter ReportPages::analysisPeriod(const QString &page, bool lines) const
     if (!combo || !from || !to || combo->currentText() == QStringLiteral("所有"))
         return ViewFilter();
     if (lines)
-        return ReportQuery::salesOfPeriod(combo->currentText(), dateText(from), dateText(to));
+        return ReportQuery::documentsOfPeriod(combo->currentText(), dateText(from), dateText(to));
     return ReportQuery::dateFilter(combo->currentText(), QStringLiteral("xiaofeiriqi"), dateText(from), dateText(to));
 }
 

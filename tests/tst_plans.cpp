@@ -109,6 +109,7 @@ const char *const kLargeShopStats[][3] = {
     {"rihuizong_ticheng", "sqlite_autoindex_rihuizong_ticheng_1", "838316 2 1"},
     {"rihuizong_xiangmu", "idx_rihuizong_xiangmu_fenxi", "263156 87719 24 1 1 1"},
     {"rihuizong_xiangmu", "sqlite_autoindex_rihuizong_xiangmu_1", "263156 72 24 1"},
+    {"rihuizong_danjuri", "idx_rihuizong_danjuri_riqi", "508019 140 1"},
     {"rihuizong_danjuri", "sqlite_autoindex_rihuizong_danjuri_1", "508019 1"},
 };
 
@@ -288,9 +289,9 @@ void TestPlans::indexServesStatement_data()
         }
     }
     row("服务消费分析→明细 本年", "服务消费分析明细",
-        ReportQuery::salesOfPeriod(y, s, e) + *ReportQuery::drillDown("服务消费分析", {{"项目编号", "S1"}}));
+        ReportQuery::documentsOfPeriod(y, s, e) + *ReportQuery::drillDown("服务消费分析", {{"项目编号", "S1"}}));
     row("产品消费分析→明细 本年", "产品消费分析明细",
-        ReportQuery::salesOfPeriod(y, s, e) + *ReportQuery::drillDown("产品消费分析", {{"产品编号", "P1"}}));
+        ReportQuery::documentsOfPeriod(y, s, e) + *ReportQuery::drillDown("产品消费分析", {{"产品编号", "P1"}}));
     row("入库统计", "入库统计", ReportQuery::stockDocuments("入库明细", s, e, "所有类型", ""));
     row("交班查询", "交班查询", ReportQuery::shiftHistory(s, e, "所有"));
     detail("消费统计→明细", "消费统计", {{"消费单号", "X1"}});

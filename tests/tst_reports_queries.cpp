@@ -773,6 +773,16 @@ void TestReportQueries::analysisReadsTheItemDays()
             QVERIFY2(!dbsetStatement(l.first, rows).contains("rihuizong"), qPrintable(name));
             QCOMPARE(run(l.first, summary), run(l.first, rows));
         }
+        // The details find the same documents by the day recorded for their lines.
+        for (const char *item : {"S1", "S2", "P1"}) {
+            const QString master = QByteArray(item).startsWith("P") ? "产品消费分析" : "服务消费分析";
+            const ViewFilter click = *ReportQuery::drillDown(master, {{"项目编号", item}, {"产品编号", item}});
+            const QString detail = ReportQuery::detailViewOf(master);
+            QVERIFY(dbsetStatement(detail, ReportQuery::documentsOfPeriod(period, from, to) + click).contains("rihuizong_danjuri")
+                    || period.isEmpty());
+            QCOMPARE(run(detail, ReportQuery::documentsOfPeriod(period, from, to) + click),
+                     run(detail, ReportQuery::salesOfPeriod(period, from, to) + click));
+        }
     }
     // Today: a1, a2, the void and its reversal; the debt and the moved sale not.
     const QList<QStringList> today = run("服务消费分析", ReportQuery::itemsOfPeriod(
