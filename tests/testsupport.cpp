@@ -7,7 +7,6 @@
 #include "dbsetconfig.h"
 #include "enginedriver.h"
 #include "prompt.h"
-#include "sqldialect.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -165,7 +164,7 @@ QString shown(const QVariant &v)
 QString sqlValue(const QString &sql)
 {
     QSqlQuery q;
-    if (!q.exec(SqlDialect::translate(sql))) {
+    if (!q.exec(sql)) {
         QTest::qFail(qPrintable(sql + QStringLiteral(" : ") + q.lastError().text()), __FILE__, __LINE__);
         return {};
     }
@@ -176,7 +175,7 @@ QList<QStringList> sqlRows(const QString &sql)
 {
     QList<QStringList> rows;
     QSqlQuery q;
-    if (!q.exec(SqlDialect::translate(sql))) {
+    if (!q.exec(sql)) {
         QTest::qFail(qPrintable(sql + QStringLiteral(" : ") + q.lastError().text()), __FILE__, __LINE__);
         return rows;
     }
@@ -202,7 +201,7 @@ void refuseRows(const QString &trigger, const QString &event, const QString &tab
     t.table = table;
     t.when = when;
     t.refusal = message;
-    // The engine's own statements: nothing of them is translated.
+    // The engine's own statements, as its driver writes them.
     for (const QString &sql : EngineDriver::current().createTrigger(t)) {
         QSqlQuery q;
         if (!q.exec(sql))
@@ -221,7 +220,7 @@ void dropTrigger(const QString &trigger, const QString &table)
 void sqlExec(const QString &sql)
 {
     QSqlQuery q;
-    if (!q.exec(SqlDialect::translate(sql)))
+    if (!q.exec(sql))
         QTest::qFail(qPrintable(sql + QStringLiteral(" : ") + q.lastError().text()), __FILE__, __LINE__);
 }
 
