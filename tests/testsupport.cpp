@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
@@ -180,8 +181,9 @@ QList<QStringList> sqlRows(const QString &sql)
         return rows;
     }
     // The server's tables carry their row number as a column; "*" shows it,
-    // SQLite's does not. Asked for by name, it stays.
-    const bool rowidAsked = sql.contains(QLatin1String("rowid"), Qt::CaseInsensitive);
+    // SQLite's does not. Named among the columns (not only in the order), it stays.
+    static const QRegularExpression from(QStringLiteral("\\bfrom\\b"), QRegularExpression::CaseInsensitiveOption);
+    const bool rowidAsked = sql.left(from.match(sql).capturedStart()).contains(QLatin1String("rowid"), Qt::CaseInsensitive);
     while (q.next()) {
         QStringList r;
         for (int i = 0; i < q.record().count(); ++i)
