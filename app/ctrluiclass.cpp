@@ -10,7 +10,7 @@
 #include "sqllog.h"
 #include "sqlstatements.h"
 #include "transactionscope.h"
-#include "sqldialect.h"
+#include "enginedriver.h"
 #include "shopconnection.h"
 #include "viewdeclarations.h"
 
@@ -239,9 +239,9 @@ void ctrlUiClass::runView(ViewBinding *b, QString sql, QVariantList values, std:
         qCWarning(lcSql).noquote() << QStringLiteral("列表未读取：") + sql;
     } else {
         read();
-        const QString error = SqlDialect::errorText(b->model->lastError());
+        const QString error = EngineDriver::errorText(b->model->lastError());
         if (b->model->lastError().isValid() && !TransactionScope::active()
-            && (SqlDialect::isConnectionLostText(error) || SqlDialect::isWorkingTableMissingText(error))) {
+            && (EngineDriver::isConnectionLost(error) || EngineDriver::current().isWorkingTableMissing(error))) {
             ShopLink::noteLost(error);
             if (ShopLink::reopen())
                 read();

@@ -13,7 +13,7 @@
 #include "prompt.h"
 #include "schemaupgrade.h"
 #include "shopconnection.h"
-#include "sqldialect.h"
+#include "enginedriver.h"
 #include "sqllog.h"
 
 #include <QApplication>
@@ -52,7 +52,7 @@ QString installationProblem()
     // A shop server keeps its own files and copies (pg_dump, the owner's
     // administrator): the checks of the shop file do not apply, the tables of
     // an older program still get their new columns.
-    if (SqlDialect::isPostgres())
+    if (EngineDriver::current().isServer())
         return upgradeServerSchema(map);
     const QString unreadable = schemaReadError();
     if (!unreadable.isEmpty())
@@ -114,7 +114,7 @@ int runMochen(QApplication &app)
     });
     // On a shop server the backup is the server's (pg_dump), not each desk's,
     // and so are the checks of its pages.
-    if (!SqlDialect::isPostgres()) {
+    if (!EngineDriver::current().isServer()) {
         if (databaseFileBytes() > kInlinePageCheckBytes)
             pages.start();
         else

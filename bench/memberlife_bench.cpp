@@ -18,7 +18,7 @@
 #include "ledgersql.h"
 #include "pointsredemption.h"
 #include "salewriter.h"
-#include "sqldialect.h"
+#include "enginedriver.h"
 #include "visitnotes.h"
 #include "vouchers.h"
 
@@ -63,7 +63,7 @@ double medianMs(const std::function<void()> &f, int runs = 5)
 int plain(const QString &sql, const QVariantList &values)
 {
     QSqlQuery q;
-    q.prepare(SqlDialect::isPostgres() ? SqlDialect::translate(sql) : sql); // what the server is sent
+    q.prepare(sql);
     for (const QVariant &v : values)
         q.addBindValue(v);
     q.exec();
@@ -93,7 +93,7 @@ void fill(int members, int notes, int vouchers)
     q.exec(QStringLiteral("insert into jifenjiangli(ID,mingcheng,leixing,xiangmuID,shuliang,jifen,qiyong) "
                           "values('R1','洗剪吹一次','服务次数','S01',1,100,'是')"));
     q.exec(QStringLiteral("insert into dianpushezhi(mingcheng,zhi) values('代金券余额保留','是')"));
-    q.exec(SqlDialect::isPostgres() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
+    q.exec(EngineDriver::current().isServer() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
     QSqlQuery m, j, n, v, b;
     m.prepare(QStringLiteral("insert into huiyuan(ID,name,sex,phone,type,shengyujine,jifen) values(?,?,'女',?,'金卡',0,1000)"));
     j.prepare(QStringLiteral("insert into huiyuanjifen(huiyuanid,biandongriqi,biandongleixing,jifenzengjia,jifenjianshao,"
@@ -132,7 +132,7 @@ void fill(int members, int notes, int vouchers)
 void rawRedemption(const QString &member, int i)
 {
     QSqlQuery q;
-    q.exec(SqlDialect::isPostgres() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
+    q.exec(EngineDriver::current().isServer() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
     QSqlQuery u, l, d;
     u.prepare(QStringLiteral("update huiyuan set jifen=jifen-100 where ID=? and jifen>=100"));
     exec(u, {member});
@@ -151,7 +151,7 @@ void rawRedemption(const QString &member, int i)
 void rawVoucherUse(const QString &number, int i)
 {
     QSqlQuery q;
-    q.exec(SqlDialect::isPostgres() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
+    q.exec(EngineDriver::current().isServer() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
     QSqlQuery u, l;
     u.prepare(QStringLiteral("update daijinquan set yue=yue-30 where ID=? and yue>=30"));
     exec(u, {number});
@@ -217,7 +217,7 @@ int main(int argc, char **argv)
     ops = qBound(1, ops, qMin(members, vouchers));
     if (!openEmptyBenchShop(dir, "memberlifebench"))
         return 1;
-    const bool server = SqlDialect::isPostgres();
+    const bool server = EngineDriver::current().isServer();
     QElapsedTimer t;
     t.start();
     fill(members, notes, vouchers);

@@ -28,7 +28,7 @@
 #include "salewriter.h"
 #include "takingsread.h"
 #include "takingstree.h"
-#include "sqldialect.h"
+#include "enginedriver.h"
 #include "startup.h"
 #include "viewdeclarations.h"
 
@@ -131,7 +131,7 @@ long peakRssKb(int who = RUSAGE_SELF)
 QString scalar(const QString &sql)
 {
     QSqlQuery q;
-    if (q.exec(SqlDialect::translate(sql)) && q.next())
+    if (q.exec(sql) && q.next())
         return q.value(0).toString();
     return QString();
 }
@@ -394,7 +394,7 @@ void Bench::initTestCase()
     countStatementsOn(QSqlDatabase::database());
     {
         QSqlQuery q;
-        q.prepare(SqlDialect::translate(QStringLiteral("update \"user\" set password=? where name='admin'")));
+        q.prepare(QStringLiteral("update \"user\" set password=? where name='admin'"));
         q.addBindValue(encodePassword(QLatin1String(kBenchPassword)));
         QVERIFY(q.exec());
     }

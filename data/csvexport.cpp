@@ -1,5 +1,5 @@
 #include "csvexport.h"
-#include "sqldialect.h"
+#include "enginedriver.h"
 #include "sqllog.h"
 
 #include <QCoreApplication>
@@ -68,8 +68,8 @@ namespace {
 bool execBound(QSqlQuery &q, const QString &sql, const QVariantList &values)
 {
     if (values.isEmpty())
-        return q.exec(SqlDialect::translate(sql));
-    if (!q.prepare(SqlDialect::translate(sql)))
+        return q.exec(sql);
+    if (!q.prepare(sql))
         return false;
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values.at(i));

@@ -1,9 +1,7 @@
 #include "dbsetconfig.h"
 #include "enginedriver.h"
-#include "postgresdriver.h"
 #include "preparedqueries.h"
 #include "shopconnection.h"
-#include "sqldialect.h"
 #include "sqllog.h"
 #include "transactionscope.h"
 
@@ -126,10 +124,10 @@ bool openShopServer(const ShopConnection &shop)
     const QString name = QString::fromLatin1(QSqlDatabase::defaultConnection);
     if (QSqlDatabase::contains(name)) {
         QSqlDatabase db = QSqlDatabase::database(name, false);
-        if (db.isOpen() && SqlDialect::isPostgres(db) && db.databaseName() == shop.database
+        if (db.isOpen() && EngineDriver::of(db).isServer() && db.databaseName() == shop.database
             && db.hostName() == shop.host)
             return true;
-        if (!SqlDialect::isPostgres(db)) {
+        if (!EngineDriver::of(db).isServer()) {
             db.close();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(name);
@@ -154,7 +152,6 @@ bool openDatabase()
     openProblem().clear();
     // Statements kept for the connection as it was open belong to it alone.
     PreparedQueries::forgetAll();
-    PostgresDriver::forgetRowNumbers();
     const ShopConnection shop = ShopConnection::load();
     setCurrentShopConnection(shop);
     if (!shop.problem.isEmpty()) {
@@ -166,7 +163,7 @@ bool openDatabase()
         return openShopServer(shop);
     const QString fileName = QStringLiteral("mochenxinxi.db");
     if (QSqlDatabase::contains(QSqlDatabase::defaultConnection)
-        && SqlDialect::isPostgres(QSqlDatabase::database(QSqlDatabase::defaultConnection, false)))
+        && EngineDriver::of(QSqlDatabase::database(QSqlDatabase::defaultConnection, false)).isServer())
         QSqlDatabase::removeDatabase(QString::fromLatin1(QSqlDatabase::defaultConnection));
     QSqlDatabase db = QSqlDatabase::contains(QSqlDatabase::defaultConnection)
                           ? QSqlDatabase::database(QSqlDatabase::defaultConnection, false)
@@ -194,8 +191,8 @@ bool openDatabase()
 }
 
 // A statement of dbset.xml as the engine runs it: a table from its declared
-// columns, a view's query as it is written (for both engines), any other
-// statement as the data layer runs statements.
+// columns, a view made where it is missing in the engine's own words, any
+// other statement as it is written (for both engines).
 static QString engineStatement(const QString &statement)
 {
     const EngineDriver &driver = EngineDriver::current();
@@ -206,11 +203,7 @@ static QString engineStatement(const QString &statement)
     bool temp = false;
     if (EngineDriver::splitCreateViewIfMissing(statement, &view, &temp, &select))
         return driver.createViewHead(view, temp) + QLatin1Char(' ') + select;
-    static const QRegularExpression createView(QStringLiteral("^\\s*CREATE\\s+(?:TEMP\\s+|TEMPORARY\\s+)?VIEW\\b"),
-                                               QRegularExpression::CaseInsensitiveOption);
-    if (createView.match(statement).hasMatch())
-        return statement;
-    return SqlDialect::translate(statement);
+    return statement;
 }
 
 static void runCreate(const QString &sql)
@@ -218,7 +211,7 @@ static void runCreate(const QString &sql)
     QSqlQuery q;
     // On the server a failing statement would spoil the rest of the
     // transaction: each one gets its own savepoint.
-    const bool savepoint = SqlDialect::isPostgres() && TransactionScope::active()
+    const bool savepoint = EngineDriver::current().isServer() && TransactionScope::active()
                            && q.exec(QStringLiteral("SAVEPOINT create_one"));
     const bool ok = q.exec(sql);
     if (savepoint) {
@@ -248,7 +241,7 @@ static void runCreate(const QString &sql)
 static void runTogether(const QStringList &statements, const QString &object, const QString &hash)
 {
     QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
-    const bool own = SqlDialect::isPostgres() && !TransactionScope::active();
+    const bool own = EngineDriver::current().isServer() && !TransactionScope::active();
     QSqlQuery q(db);
     if (!q.exec(own ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT make_object"))) {
         qCWarning(lcSql).noquote() << QStringLiteral("创建表错误 故障") + statements.value(0) << q.lastError().text();
@@ -336,7 +329,7 @@ void createTables()
     // On a shop server each statement stands alone (a failed one would spoil
     // the transaction, the desk's working tables with it), and desks starting
     // at the same moment take turns.
-    const bool server = SqlDialect::isPostgres();
+    const bool server = EngineDriver::current().isServer();
     if (server)
         QSqlQuery(db).exec(QStringLiteral("SELECT pg_advisory_lock(724301)"));
     // A summary's fill for a shop that had none reads every header row once
@@ -378,7 +371,6 @@ void createTables()
     }
     if (own && !db.commit())
         qCWarning(lcSql) << "创建表错误 故障" << db.lastError().text();
-    PostgresDriver::forgetRowNumbers();
     if (server) {
         for (const QString &limit : ShopConnection::serverTimeouts())
             QSqlQuery(db).exec(limit);
@@ -409,7 +401,7 @@ void optimizeDatabase(bool full)
     // member index. analysis_limit bounds ANALYZE to a sample of each index, so
     // it costs the same at any size of shop.
     QSqlQuery q;
-    if (SqlDialect::isPostgres()) {
+    if (EngineDriver::current().isServer()) {
         // The server's autovacuum keeps its statistics; a full pass after the backup.
         if (full && !q.exec(QStringLiteral("ANALYZE")))
             qCWarning(lcSql) << "ANALYZE" << q.lastError().text();

@@ -1,6 +1,6 @@
 #include "listmodel.h"
 
-#include "sqldialect.h"
+#include "enginedriver.h"
 #include "sqllog.h"
 #include "transactionscope.h"
 
@@ -100,7 +100,7 @@ void ListModel::readRest()
     if (!ok) {
         // The list keeps the rows it shows; the next run of it reads again.
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + m_rest
-                                   << SqlLog::shown(m_rest, m_values) << SqlDialect::errorText(q.lastError());
+                                   << SqlLog::shown(m_rest, m_values) << EngineDriver::errorText(q.lastError());
         return;
     }
     qCDebug(lcSql).noquote() << m_rest << SqlLog::shown(m_rest, m_values);

@@ -1,23 +1,18 @@
 #include "liststatement.h"
 #include "listmodel.h"
 #include "preparedqueries.h"
-#include "sqldialect.h"
+#include "enginedriver.h"
 
 #include <QSqlDriver>
 
 bool ListStatement::run(const QString &sql, const QVariantList &values)
-{
-    return runAs(sql, SqlDialect::translate(sql), values);
-}
-
-bool ListStatement::runAs(const QString &sql, const QString &engineSql, const QVariantList &values)
 {
     m_query.finish();
     const quint64 generation = PreparedQueries::generation();
     if (m_sql != sql || m_generation != generation) {
         m_query = QSqlQuery();
         m_sql.clear();
-        if (!m_query.prepare(engineSql))
+        if (!m_query.prepare(sql))
             return false;
         m_sql = sql;
         m_generation = generation;
@@ -47,7 +42,7 @@ void ListStatement::finish(QSqlQueryModel *model)
 
 void ListStatement::fill(ListModel *model, const QString &sql, const QVariantList &values)
 {
-    if (!SqlDialect::isPostgres()) {
+    if (!EngineDriver::current().isServer()) {
         if (values.isEmpty()) {
             fillOnce(model, sql);
             return;
@@ -59,20 +54,19 @@ void ListStatement::fill(ListModel *model, const QString &sql, const QVariantLis
     }
     // The server ships a whole result: the list reads its first rows, and the
     // rest only when it is scrolled to them.
-    const QString whole = SqlDialect::translate(sql);
-    const QString first = ListModel::firstRowsOf(whole);
+    const QString first = ListModel::firstRowsOf(sql);
     model->clear();
     if (values.isEmpty()) {
         QSqlQuery once;
         once.exec(first);
-        model->show(once, whole);
+        model->show(once, sql);
         return;
     }
-    runAs(first, first, values);
-    model->show(m_query, whole, values);
+    run(first, values);
+    model->show(m_query, sql, values);
 }
 
 void ListStatement::fillOnce(QSqlQueryModel *model, const QString &sql)
 {
-    model->setQuery(SqlDialect::translate(sql));
+    model->setQuery(sql);
 }

@@ -32,9 +32,6 @@ public:
     static void finish(QSqlQueryModel *model);
 
 private:
-    // sql is the key the statement is kept by, engineSql what is prepared.
-    bool runAs(const QString &sql, const QString &engineSql, const QVariantList &values);
-
     QSqlQuery m_query;
     QString m_sql;
     quint64 m_generation = 0;

@@ -1,7 +1,7 @@
 #include "operatorstore.h"
 
 #include "passwordhash.h"
-#include "sqldialect.h"
+#include "enginedriver.h"
 #include "sqllog.h"
 #include "transactionscope.h"
 
@@ -23,16 +23,16 @@ QStringList firstRow(const QString &sql, const QVariantList &values, bool onlyRo
 {
     QSqlQuery q;
     q.setForwardOnly(true);
-    if (!q.prepare(SqlDialect::translate(sql))) {
+    if (!q.prepare(sql)) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
-        TransactionScope::noteFailure(sql, SqlDialect::errorText(q.lastError()));
+        TransactionScope::noteFailure(sql, EngineDriver::errorText(q.lastError()));
         return {};
     }
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values.at(i));
     if (!q.exec()) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
-        TransactionScope::noteFailure(sql, SqlDialect::errorText(q.lastError()));
+        TransactionScope::noteFailure(sql, EngineDriver::errorText(q.lastError()));
         return {};
     }
     QStringList row;
@@ -92,14 +92,14 @@ bool OperatorStore::exists(const QString &name)
 
 QString OperatorStore::storedPassword(const QString &name)
 {
-    return firstRow(QStringLiteral("select password from \"user\" where name=?"), {name}).value(0);
+    return firstRow(QStringLiteral("select password from \"user\" where name=? order by ID"), {name}).value(0);
 }
 
 QStringList OperatorStore::loginRow(const QString &name)
 {
     return firstRow(QStringLiteral("select password, name, zuidizekou, qiandanjine, xiugaixiaoshoudanjia, "
                                    "xiugaibankajiage, tupodijia, xiugaitaocanxiaofeicishu, xitongshezhi, jinyong "
-                                   "from \"user\" where name=?"),
+                                   "from \"user\" where name=? order by ID"),
                     {name}, true);
 }
 

@@ -3,9 +3,7 @@
 #include "shopfunctions.h"
 #include "sqltext.h"
 
-#include <QHash>
 #include <QMap>
-#include <QMutex>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -171,48 +169,6 @@ QStringList PostgresDriver::columns(const QSqlDatabase &db, const QString &table
         while (q.next())
             out << q.value(0).toString();
     return out;
-}
-
-namespace {
-QMutex &rowNumberLock()
-{
-    static QMutex lock;
-    return lock;
-}
-QHash<QString, bool> &rowNumbers()
-{
-    static QHash<QString, bool> known;
-    return known;
-}
-} // namespace
-
-bool PostgresDriver::hasRowNumber(const QSqlDatabase &db, const QString &table)
-{
-    if (!db.isOpen())
-        return false; // the statement it is asked for cannot run either
-    const QString key = db.connectionName() + QLatin1Char('\n') + table.toLower();
-    {
-        QMutexLocker locked(&rowNumberLock());
-        const auto known = rowNumbers().constFind(key);
-        if (known != rowNumbers().cend())
-            return known.value();
-    }
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("select 1 from pg_attribute a join pg_class c on c.oid = a.attrelid "
-                               "where c.relname = lower(%1) and c.relkind in ('r','p') and pg_table_is_visible(c.oid) "
-                               "and a.attname = 'rowid' and not a.attisdropped")
-                    .arg(sqlLiteral(table))))
-        return false; // not kept: the next statement asks again
-    const bool has = q.next();
-    QMutexLocker locked(&rowNumberLock());
-    rowNumbers().insert(key, has);
-    return has;
-}
-
-void PostgresDriver::forgetRowNumbers()
-{
-    QMutexLocker locked(&rowNumberLock());
-    rowNumbers().clear();
 }
 
 bool PostgresDriver::isWorkingTableMissing(const QString &t) const

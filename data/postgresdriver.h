@@ -40,12 +40,6 @@ public:
     // The server's own type of each column ("numeric(14,2)", "bigint", …), by lower-case name.
     QMap<QString, QString> columnTypes(const QSqlDatabase &db, const QString &table) const;
 
-    // Whether the table carries the row number; asked of the catalogue once
-    // per connection and table, until forgetRowNumbers() (a new connection,
-    // tables created).
-    static bool hasRowNumber(const QSqlDatabase &db, const QString &table);
-    static void forgetRowNumbers();
-
     bool isWorkingTableMissing(const QString &errorText) const override;
 
     QStringList serverFunctions() const override;

@@ -1,6 +1,6 @@
 #include "preparedqueries.h"
 #include "shopconnection.h"
-#include "sqldialect.h"
+#include "enginedriver.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -135,7 +135,7 @@ bool PreparedQueries::prepare(QSqlQuery &q, const QString &sql)
     if (!db.isOpen()) {
         q = QSqlQuery(db);
         q.setForwardOnly(true);
-        return q.prepare(SqlDialect::translate(sql));
+        return q.prepare(sql);
     }
     checkConnection(db);
     Cache &c = cache();
@@ -145,7 +145,7 @@ bool PreparedQueries::prepare(QSqlQuery &q, const QString &sql)
             // Someone is still reading it: a statement of one's own this time.
             q = QSqlQuery(db);
             q.setForwardOnly(true);
-            return q.prepare(SqlDialect::translate(sql));
+            return q.prepare(sql);
         }
         it->lastUse = ++c.clock;
         ++c.reused;
@@ -154,7 +154,7 @@ bool PreparedQueries::prepare(QSqlQuery &q, const QString &sql)
     }
     QSqlQuery fresh(db);
     fresh.setForwardOnly(true);
-    if (!fresh.prepare(SqlDialect::translate(sql))) {
+    if (!fresh.prepare(sql)) {
         q = fresh;
         return false;
     }

@@ -7,8 +7,7 @@ class QSqlQuery;
 
 // Statements prepared once per connection and kept by their text, so that a
 // statement run again costs one round trip (on a server, Qt's driver would
-// otherwise send PREPARE, EXECUTE and DEALLOCATE every time) and its text is
-// translated for the engine once.
+// otherwise send PREPARE, EXECUTE and DEALLOCATE every time).
 //
 //   QSqlQuery q;
 //   if (PreparedQueries::prepare(q, sql)) { bind…; q.exec(); read…; }

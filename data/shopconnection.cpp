@@ -2,7 +2,7 @@
 
 #include "dbsetconfig.h"
 #include "preparedqueries.h"
-#include "sqldialect.h"
+#include "enginedriver.h"
 #include "sqllog.h"
 
 #include <QDir>
@@ -279,7 +279,7 @@ bool reopen()
     Link &l = link();
     {
         QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
-        const bool server = db.isValid() && SqlDialect::isPostgres(db);
+        const bool server = db.isValid() && EngineDriver::of(db).isServer();
         if (db.isValid())
             db.close();
         // A server statement frees itself (DEALLOCATE) through its driver

@@ -3,7 +3,7 @@
 #include "shopconnection.h"
 #include "sqllog.h"
 #include "sqltext.h"
-#include "sqldialect.h"
+#include "enginedriver.h"
 #include "tableregistry.h"
 #include "transactionscope.h"
 
@@ -36,9 +36,9 @@ void noteFailure(const QString &sql, const QSqlQuery &q)
 bool againAfterReconnect(QSqlQuery &q, const QString &sql)
 {
     QString table;
-    const QString error = SqlDialect::errorText(q.lastError());
+    const QString error = EngineDriver::errorText(q.lastError());
     if (TransactionScope::active()
-        || (!SqlDialect::isConnectionLostText(error) && !SqlDialect::isWorkingTableMissingText(error))
+        || (!EngineDriver::isConnectionLost(error) && !EngineDriver::current().isWorkingTableMissing(error))
         || (TransactionScope::isWrite(sql, &table) && !table.startsWith(QLatin1String("temp"))))
         return false;
     ShopLink::noteLost(error);
@@ -57,9 +57,9 @@ bool run(QSqlQuery &q, const QString &sql, bool single = false)
 {
     if (!TransactionScope::admits(sql, single))
         return false;
-    if (q.exec(SqlDialect::translate(sql)))
+    if (q.exec(sql))
         return true;
-    if (againAfterReconnect(q, sql) && q.exec(SqlDialect::translate(sql)))
+    if (againAfterReconnect(q, sql) && q.exec(sql))
         return true;
     qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
     noteFailure(sql, q);
@@ -220,7 +220,7 @@ bool SqlStatements::insertRecord(const TableEntry *table, const QStringList &val
     if (!TransactionScope::admits(sql))
         return false;
     QSqlQuery q;
-    if (!q.prepare(SqlDialect::translate(sql))) {
+    if (!q.prepare(sql)) {
         qCWarning(lcSql).noquote() << sql << QStringLiteral("数据库操作出错") << q.lastError().text();
         noteFailure(sql, q);
         return false;
@@ -254,7 +254,7 @@ bool SqlStatements::insertSelect(const TableEntry *table, const QString &select)
     if (!TransactionScope::admits(sql))
         return false;
     QSqlQuery q;
-    if (q.exec(SqlDialect::translate(sql))) {
+    if (q.exec(sql)) {
         qCDebug(lcSql).noquote() << sql;
         return true;
     }
@@ -285,7 +285,7 @@ bool SqlStatements::updateRecord(const TableEntry *table, const QStringList &fie
     if (!TransactionScope::admits(sql))
         return false;
     QSqlQuery q;
-    if (!q.prepare(SqlDialect::translate(sql))) {
+    if (!q.prepare(sql)) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
         noteFailure(sql, q);
         return false;
@@ -318,7 +318,7 @@ bool SqlStatements::deleteRecord(const TableEntry *table, const QStringList &fie
     if (!TransactionScope::admits(sql))
         return false;
     QSqlQuery q;
-    if (!q.prepare(SqlDialect::translate(sql))) {
+    if (!q.prepare(sql)) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
         noteFailure(sql, q);
         return false;

@@ -2,7 +2,6 @@
 #include "dbsetconfig.h"
 #include "shopconnection.h"
 #include "enginedriver.h"
-#include "sqldialect.h"
 #include "sqllog.h"
 
 #include <QElapsedTimer>
@@ -210,7 +209,7 @@ bool TransactionScope::commit()
         if (back && !s.probeSql.isEmpty()) {
             QSqlQuery probe(QSqlDatabase::database());
             probe.setForwardOnly(true);
-            bool asked = probe.prepare(SqlDialect::translate(s.probeSql));
+            bool asked = probe.prepare(s.probeSql);
             for (int i = 0; asked && i < s.probeValues.size(); ++i)
                 probe.bindValue(i, s.probeValues.at(i));
             if (asked && probe.exec()) {

@@ -5,7 +5,7 @@
 #include "ledgersql.h"
 #include "preparedqueries.h"
 #include "shopconnection.h"
-#include "sqldialect.h"
+#include "enginedriver.h"
 
 #include <QMap>
 #include <QSqlDatabase>
@@ -57,8 +57,8 @@ Rows readRows(const QString &sql, const QString &saleId, bool *ok)
     if (!q.exec()) {
         // The read that found the session gone says so, before the statement
         // is let go (it has nothing left to free on that session).
-        const QString error = SqlDialect::errorText(q.lastError());
-        if (SqlDialect::isConnectionLostText(error))
+        const QString error = EngineDriver::errorText(q.lastError());
+        if (EngineDriver::isConnectionLost(error))
             ShopLink::noteLost(error);
         q.finish();
         PreparedQueries::forget(sql);

@@ -4,7 +4,7 @@
 #include "ledgertypes.h"
 #include "preparedqueries.h"
 #include "shopconnection.h"
-#include "sqldialect.h"
+#include "enginedriver.h"
 #include "sqllog.h"
 #include "transactionscope.h"
 
@@ -27,7 +27,7 @@ QString &lastErrorText()
 bool fail(QSqlQuery &q, const QString &sql)
 {
     qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();
-    lastErrorText() = SqlDialect::errorText(q.lastError());
+    lastErrorText() = EngineDriver::errorText(q.lastError());
     TransactionScope::noteFailure(sql, lastErrorText());
     q.finish();
     PreparedQueries::forget(sql); // prepared afresh next time, in case it went stale
@@ -58,17 +58,17 @@ bool prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &values,
         // Outside a transaction a read, or a write to the connection's own
         // working tables, is safe to run again on the new connection.
         QString table;
-        const QString error = SqlDialect::errorText(q.lastError());
+        const QString error = EngineDriver::errorText(q.lastError());
         // A connection Qt closed at an earlier broken statement fails with no text.
-        const bool closed = SqlDialect::isPostgres()
+        const bool closed = EngineDriver::current().isServer()
                             && !QSqlDatabase::database(QSqlDatabase::defaultConnection, false).isOpen();
         const bool again = !TransactionScope::active()
-                           && (SqlDialect::isConnectionLostText(error) || SqlDialect::isWorkingTableMissingText(error)
+                           && (EngineDriver::isConnectionLost(error) || EngineDriver::current().isWorkingTableMissing(error)
                                || closed)
                            && (!TransactionScope::isWrite(sql, &table) || table.startsWith(QLatin1String("temp")));
         if (!again)
             return fail(q, sql);
-        ShopLink::noteLost(SqlDialect::errorText(q.lastError()));
+        ShopLink::noteLost(EngineDriver::errorText(q.lastError()));
         if (!ShopLink::reopen())
             return fail(q, sql);
         q = QSqlQuery(QSqlDatabase::database());

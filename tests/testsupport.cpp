@@ -7,7 +7,6 @@
 #include "dbsetconfig.h"
 #include "enginedriver.h"
 #include "prompt.h"
-#include "sqldialect.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -16,6 +15,7 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
@@ -165,7 +165,7 @@ QString shown(const QVariant &v)
 QString sqlValue(const QString &sql)
 {
     QSqlQuery q;
-    if (!q.exec(SqlDialect::translate(sql))) {
+    if (!q.exec(sql)) {
         QTest::qFail(qPrintable(sql + QStringLiteral(" : ") + q.lastError().text()), __FILE__, __LINE__);
         return {};
     }
@@ -176,13 +176,14 @@ QList<QStringList> sqlRows(const QString &sql)
 {
     QList<QStringList> rows;
     QSqlQuery q;
-    if (!q.exec(SqlDialect::translate(sql))) {
+    if (!q.exec(sql)) {
         QTest::qFail(qPrintable(sql + QStringLiteral(" : ") + q.lastError().text()), __FILE__, __LINE__);
         return rows;
     }
     // The server's tables carry their row number as a column; "*" shows it,
-    // SQLite's does not. Asked for by name, it stays.
-    const bool rowidAsked = sql.contains(QLatin1String("rowid"), Qt::CaseInsensitive);
+    // SQLite's does not. Named among the columns (not only in the order), it stays.
+    static const QRegularExpression from(QStringLiteral("\\bfrom\\b"), QRegularExpression::CaseInsensitiveOption);
+    const bool rowidAsked = sql.left(from.match(sql).capturedStart()).contains(QLatin1String("rowid"), Qt::CaseInsensitive);
     while (q.next()) {
         QStringList r;
         for (int i = 0; i < q.record().count(); ++i)
@@ -202,7 +203,7 @@ void refuseRows(const QString &trigger, const QString &event, const QString &tab
     t.table = table;
     t.when = when;
     t.refusal = message;
-    // The engine's own statements: nothing of them is translated.
+    // The engine's own statements, as its driver writes them.
     for (const QString &sql : EngineDriver::current().createTrigger(t)) {
         QSqlQuery q;
         if (!q.exec(sql))
@@ -221,7 +222,7 @@ void dropTrigger(const QString &trigger, const QString &table)
 void sqlExec(const QString &sql)
 {
     QSqlQuery q;
-    if (!q.exec(SqlDialect::translate(sql)))
+    if (!q.exec(sql))
         QTest::qFail(qPrintable(sql + QStringLiteral(" : ") + q.lastError().text()), __FILE__, __LINE__);
 }
 

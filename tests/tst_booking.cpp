@@ -90,7 +90,7 @@ void TestBooking::bookingRowsAndStates()
     QCOMPARE(r.documentId.size(), 19);
     const QString id = r.documentId;
     QCOMPARE(sqlValue("select leixing from danjuhao where ID='" + id + "'"), QString("预约"));
-    QCOMPARE(sqlRows("select huiyuanid,kehuming,riqi,kaishi,jieshu,zhuangtai,laiyuan from yuyue").value(0),
+    QCOMPARE(sqlRows("select huiyuanid,kehuming,riqi,kaishi,jieshu,zhuangtai,laiyuan from yuyue order by rowid").value(0),
              QStringList({"1001", "王五", bookDay().toString(Qt::ISODate), at("14:00").toString("yyyy-MM-dd HH:mm"),
                           at("15:30").toString("yyyy-MM-dd HH:mm"), "已预约", "电话"}));
     QCOMPARE(sqlRows("select hangID,xiangmuID,xiangmumingcheng,yuangongID,shichang from yuyuemingxi order by hangID"),
@@ -108,7 +108,7 @@ void TestBooking::bookingRowsAndStates()
     QVERIFY(BookingWriter::arrive(id, "admin").ok);
     QCOMPARE(BookingWriter::noShow(id, "admin").error, QString("该预约现在是“已到店”，不能标为爽约"));
     QVERIFY(BookingWriter::cancel(id, "顾客临时有事", "admin").ok);
-    QCOMPARE(sqlRows("select zhuangtai,quxiaoyuanyin from yuyue").value(0), QStringList({"已取消", "顾客临时有事"}));
+    QCOMPARE(sqlRows("select zhuangtai,quxiaoyuanyin from yuyue order by rowid").value(0), QStringList({"已取消", "顾客临时有事"}));
     QCOMPARE(BookingWriter::arrive(id, "admin").error, QString("该预约现在是“已取消”，不能到店"));
     QCOMPARE(BookingWriter::move(id, 1, "E01", at("16:00"), false, "admin").error,
              QString("该预约现在是“已取消”，不能再修改"));
@@ -159,13 +159,13 @@ void TestBooking::clashes()
         const QString other = BookingWriter::book(booking("1002", "S01", employee, "17:00", minutes)).documentId;
         QVERIFY(!other.isEmpty());
         QCOMPARE(BookingWriter::move(other, 1, employee, at(start), false, "admin").error, refusal);
-        QCOMPARE(sqlValue("select kaishi from yuyuemingxi where yuyueID='" + other + "'"),
+        QCOMPARE(sqlValue("select kaishi from yuyuemingxi where yuyueID='" + other + "' order by rowid"),
                  at("17:00").toString("yyyy-MM-dd HH:mm"));
         // Time given up by a cancel or a no-show is free again.
         QVERIFY(BookingWriter::noShow(first.documentId, "admin").ok);
         const LedgerResult moved = BookingWriter::move(other, 1, employee, at(start), false, "admin");
         QVERIFY2(moved.ok, qPrintable(moved.error));
-        QCOMPARE(sqlValue("select kaishi from yuyuemingxi where yuyueID='" + other + "'"),
+        QCOMPARE(sqlValue("select kaishi from yuyuemingxi where yuyueID='" + other + "' order by rowid"),
                  at(start).toString("yyyy-MM-dd HH:mm"));
         QCOMPARE(sqlValue("select count(*) from yuyuemingxi where yuyueID='" + other + "'"), QString("1"));
     }
@@ -280,14 +280,14 @@ void TestBooking::bookingBecomesSale()
     sale.bookingId = id;
     const LedgerResult sold = SaleWriter::commit(sale);
     QVERIFY2(sold.ok, qPrintable(sold.error));
-    QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue").value(0), QStringList({"已完成", sold.documentId}));
-    QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001' and xiangmuID='S02'"), QString("4"));
-    QCOMPARE(sqlValue("select yuangongID from tichengmingxi where xiaofeiID='" + sold.documentId + "' and xiangmuID='S01'"),
+    QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue order by rowid").value(0), QStringList({"已完成", sold.documentId}));
+    QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001' and xiangmuID='S02' order by rowid"), QString("4"));
+    QCOMPARE(sqlValue("select yuangongID from tichengmingxi where xiaofeiID='" + sold.documentId + "' and xiangmuID='S01' order by rowid"),
              QString("E02"));
 
     const LedgerResult voided = RefundWriter::voidSale({sold.documentId, "收错了", "admin", "admin"});
     QVERIFY2(voided.ok, qPrintable(voided.error));
-    QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue").value(0), QStringList({"已到店", ""}));
+    QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue order by rowid").value(0), QStringList({"已到店", ""}));
     QCOMPARE(sqlValue("select dongzuo from yuyuerizhi order by rowid desc LIMIT 1"), QString("消费单作废"));
     verifyBooks();
 }
@@ -311,7 +311,7 @@ void TestBooking::settledElsewhereRefusesTheSale()
     QCOMPARE(sold.error, QString("这张消费单的预约现在是“已取消”（可能刚在其他收银台处理过），本次消费未保存"));
     QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei"), QString("0"));
     QCOMPARE(sqlValue("select count(*) from xiaofeimingxi"), QString("0"));
-    QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("已取消"));
+    QCOMPARE(sqlValue("select zhuangtai from yuyue order by rowid"), QString("已取消"));
     verifyBooks();
 }
 
@@ -331,8 +331,8 @@ void TestBooking::heldBillKeepsItsBooking()
     };
     const QString held = holdFromBooking("xf_one").documentId;
     QVERIFY(held.startsWith("gd_"));
-    QCOMPARE(sqlRows("select yuyueID,yuyuezhuangtai from guadan").value(0), QStringList({id, "已预约"}));
-    QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("已到店"));
+    QCOMPARE(sqlRows("select yuyueID,yuyuezhuangtai from guadan order by rowid").value(0), QStringList({id, "已预约"}));
+    QCOMPARE(sqlValue("select zhuangtai from yuyue order by rowid"), QString("已到店"));
     QCOMPARE(holdFromBooking("xf_two").error, QString("该预约已挂单（挂单号：%1），请从挂单中取回").arg(held));
     QCOMPARE(sqlValue("select count(*) from tempxiaofeimingxi where ID='xf_two'"), QString("0"));
 
@@ -342,11 +342,11 @@ void TestBooking::heldBillKeepsItsBooking()
     QVERIFY(HeldBills::resume(held, again.saleId(), "admin").ok);
     const QString heldAgain = HeldBills::hold(again.saleId(), "1002", "赵六", "admin", held).documentId;
     QVERIFY(heldAgain.startsWith("gd_"));
-    QCOMPARE(sqlRows("select ID,yuyueID,yuyuezhuangtai from guadan"), QList<QStringList>({{heldAgain, id, "已预约"}}));
+    QCOMPARE(sqlRows("select ID,yuyueID,yuyuezhuangtai from guadan order by rowid"), QList<QStringList>({{heldAgain, id, "已预约"}}));
 
     // Thrown away: the booking is open again as it was, and can be rung up.
     QVERIFY(HeldBills::discard(heldAgain, "admin", "admin").ok);
-    QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("已预约"));
+    QCOMPARE(sqlValue("select zhuangtai from yuyue order by rowid"), QString("已预约"));
     QCOMPARE(sqlRows("select dongzuo,zhuangtai from yuyuerizhi order by rowid"),
              QList<QStringList>({{"新建预约", "已预约"}, {"挂单", "已到店"}, {"挂单", "已到店"}, {"删除挂单", "已预约"}}));
 
@@ -355,7 +355,7 @@ void TestBooking::heldBillKeepsItsBooking()
     QVERIFY(BookingWriter::arrive(id, "admin").ok);
     const QString arrived = holdFromBooking("xf_four").documentId;
     QVERIFY(HeldBills::discard(arrived, "admin", "admin").ok);
-    QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("已到店"));
+    QCOMPARE(sqlValue("select zhuangtai from yuyue order by rowid"), QString("已到店"));
     const QString cancelled = holdFromBooking("xf_five").documentId;
     QVERIFY(BookingWriter::cancel(id, "客人改期", "admin").ok);
     Basket late(QStringLiteral("xf_six"));
@@ -372,7 +372,7 @@ void TestBooking::heldBillKeepsItsBooking()
     QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei"), QString("0"));
     QCOMPARE(sqlValue("select count(*) from guadan"), QString("1"));
     QVERIFY(HeldBills::discard(cancelled, "admin", "admin", late.saleId()).ok);
-    QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("已取消"));
+    QCOMPARE(sqlValue("select zhuangtai from yuyue order by rowid"), QString("已取消"));
     verifyBooks();
 }
 

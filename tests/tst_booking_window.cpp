@@ -118,19 +118,19 @@ void TestBookingWindow::bookMoveClashNoShow()
     mouse(view, QEvent::MouseMove, from + QPoint(20, 20), Qt::LeftButton);
     mouse(view, QEvent::MouseMove, to, Qt::LeftButton);
     mouse(view, QEvent::MouseButtonRelease, to, Qt::NoButton);
-    QCOMPARE(sqlRows("select yuangongID,kaishi from yuyuemingxi").value(0),
+    QCOMPARE(sqlRows("select yuangongID,kaishi from yuyuemingxi order by rowid").value(0),
              QStringList({"E02", at("15:00").toString("yyyy-MM-dd HH:mm")}));
 
     // From the keyboard: the cursor on the block, Ctrl+Up moves it a quarter earlier, Ctrl+M marks it missed.
     view->setCursor(e02, at("15:00"));
     QTest::keyClick(view, Qt::Key_Up, Qt::ControlModifier);
-    QCOMPARE(sqlValue("select kaishi from yuyuemingxi"), at("14:45").toString("yyyy-MM-dd HH:mm"));
+    QCOMPARE(sqlValue("select kaishi from yuyuemingxi order by rowid"), at("14:45").toString("yyyy-MM-dd HH:mm"));
     prompts.answer("是");
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     view->setFocus();
     QTest::keyClick(view, Qt::Key_M, Qt::ControlModifier);
-    QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("爽约"));
+    QCOMPARE(sqlValue("select zhuangtai from yuyue order by rowid"), QString("爽约"));
     QCOMPARE(sqlRows("select dongzuo from yuyuerizhi order by rowid"),
              QList<QStringList>({{"新建预约"}, {"移动预约"}, {"移动预约"}, {"标为爽约"}}));
 
@@ -156,7 +156,7 @@ void TestBookingWindow::bookingToSale()
     BookingDayView *view = openBook(w);
     view->selectBooking(id);
     clickButton(w.bookingPage(), "bookingArrive");
-    QCOMPARE(sqlValue("select zhuangtai from yuyue"), QString("已到店"));
+    QCOMPARE(sqlValue("select zhuangtai from yuyue order by rowid"), QString("已到店"));
 
     QString staff, receivable;
     onNextModal([&](QWidget *dialog) {
@@ -174,9 +174,9 @@ void TestBookingWindow::bookingToSale()
     QCOMPARE(w.currentMemberId(), QString("1002"));
     QCOMPARE(staff, QString("李四")); // the line names its stylist
     QCOMPARE(receivable, QString("100.00"));
-    const QString sale = sqlValue("select ID from huiyuanxiaofei");
-    QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue").value(0), QStringList({"已完成", sale}));
-    QCOMPARE(sqlValue("select yuangongID from tichengmingxi where xiaofeiID='" + sale + "'"), QString("E02"));
+    const QString sale = sqlValue("select ID from huiyuanxiaofei order by rowid");
+    QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue order by rowid").value(0), QStringList({"已完成", sale}));
+    QCOMPARE(sqlValue("select yuangongID from tichengmingxi where xiaofeiID='" + sale + "' order by rowid"), QString("E02"));
     verifyBooks();
 }
 
@@ -202,7 +202,7 @@ void TestBookingWindow::heldBookingBillSettlesAtTheOtherDesk()
         QVERIFY(held.startsWith("gd_"));
     }
     // Served and waiting to pay: the customer is here, not a no-show.
-    QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue").value(0), QStringList({"已到店", ""}));
+    QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue order by rowid").value(0), QStringList({"已到店", ""}));
     QCOMPARE(BookingWriter::noShow(id, "admin").error, QString("该预约现在是“已到店”，不能标为爽约"));
 
     ShopConnection desk = currentShopConnection();
@@ -216,9 +216,9 @@ void TestBookingWindow::heldBookingBillSettlesAtTheOtherDesk()
     setText(&other, "lineEdit_4", text(&other, "label_26"));
     clickButton(&other, "toolButton_10");
     QCOMPARE(other.result(), int(QDialog::Accepted));
-    const QString sale = sqlValue("select ID from huiyuanxiaofei");
+    const QString sale = sqlValue("select ID from huiyuanxiaofei order by rowid");
     QVERIFY(!sale.isEmpty());
-    QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue").value(0), QStringList({"已完成", sale}));
+    QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue order by rowid").value(0), QStringList({"已完成", sale}));
     QCOMPARE(sqlRows("select dongzuo,zhuangtai from yuyuerizhi order by rowid"),
              QList<QStringList>({{"新建预约", "已预约"}, {"挂单", "已到店"}, {"开单结账", "已完成"}}));
     QCOMPARE(sqlValue("select count(*) from guadan"), QString("0"));
@@ -253,7 +253,7 @@ void TestBookingWindow::heldBookingBillStaysItsMembers()
     const QString before = sqlValue("select count(*) from log");
     QCOMPARE(BookingWriter::change(changed).error,
              QString("该预约已挂单（挂单号 %1），不能改为其他会员；请先结账，或删除挂单后再修改").arg(held));
-    QCOMPARE(sqlValue("select huiyuanid from yuyue"), QString("1002"));
+    QCOMPARE(sqlValue("select huiyuanid from yuyue order by rowid"), QString("1002"));
     QCOMPARE(sqlValue("select count(*) from log"), before);
     // Its own member may still change the rest of it.
     Booking remark = rec.booking;
@@ -269,7 +269,7 @@ void TestBookingWindow::heldBookingBillStaysItsMembers()
                      .arg(held, sqlValue("select name from huiyuan where ID='1002'")));
     }
     // Nothing taken: the bill waits as it was, and its member's checkout takes it up.
-    QCOMPARE(sqlRows("select coalesce(qudanID,''),huiyuanID from guadan"), QList<QStringList>({{"", "1002"}}));
+    QCOMPARE(sqlRows("select coalesce(qudanID,''),huiyuanID from guadan order by rowid"), QList<QStringList>({{"", "1002"}}));
     QCOMPARE(sqlValue("select count(*) from tempxiaofeimingxi"), QString("0"));
     AddXiaofeiDlg own;
     own.setHuiyuanInfo(memberInfo("1002"));
@@ -290,7 +290,7 @@ void TestBookingWindow::checkoutOfAHeldBookingTakesUpItsBill()
         QVERIFY(checkout.takeBooking(id).ok);
         clickButton(&checkout, "toolButton"); // 挂单
     }
-    const QString held = sqlValue("select ID from guadan");
+    const QString held = sqlValue("select ID from guadan order by rowid");
     QVERIFY(!held.isEmpty());
     MainWindow w;
     BookingDayView *view = openBook(w);
@@ -307,8 +307,8 @@ void TestBookingWindow::checkoutOfAHeldBookingTakesUpItsBill()
     clickButton(w.bookingPage(), "bookingCheckout");
     QCOMPARE(lines, QString("1"));
     QCOMPARE(prompts.texts().filter("挂单").size(), 0);
-    const QString sale = sqlValue("select ID from huiyuanxiaofei");
-    QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue").value(0), QStringList({"已完成", sale}));
+    const QString sale = sqlValue("select ID from huiyuanxiaofei order by rowid");
+    QCOMPARE(sqlRows("select zhuangtai,xiaofeiID from yuyue order by rowid").value(0), QStringList({"已完成", sale}));
     QCOMPARE(sqlValue("select count(*) from guadan"), QString("0"));
     QCOMPARE(sqlValue("select count(*) from xiaofeimingxi"), QString("1"));
     verifyBooks();

@@ -164,7 +164,7 @@ private slots:
         QCOMPARE(sqlValue(QStringLiteral("select count(*) from taocanmingxi")), QStringLiteral("2"));
 
         // Edit: the row of "套餐列表" loads header and lines; rename and change a line.
-        const QStringList listRow = sqlRows(QStringLiteral("select taocanID,name,youxiaoqi,zongjia,beizhu from taocanmingxi limit 1")).value(0);
+        const QStringList listRow = sqlRows(QStringLiteral("select taocanID,name,youxiaoqi,zongjia,beizhu from taocanmingxi order by rowid limit 1")).value(0);
         {
             addtaocanDlg dlg;
             d.attach(&dlg);
@@ -205,7 +205,7 @@ private slots:
         view->setCurrentIndex(view->model()->index(0, 0));
         clickButton(&dlg, QStringLiteral("toolButton_5"));
         // Both lines of the item share its code and go together.
-        QCOMPARE(sqlRows(QStringLiteral("select xiangmuID from temptaocanxiangmuliebiao")), (QList<QStringList>{{"F'2"}}));
+        QCOMPARE(sqlRows(QStringLiteral("select xiangmuID from temptaocanxiangmuliebiao order by rowid")), (QList<QStringList>{{"F'2"}}));
         QCOMPARE(child<QLabel>(&dlg, "label_6")->text(), QStringLiteral("原价：200"));
     }
 
@@ -222,7 +222,7 @@ private slots:
         clickButton(&dlg, QStringLiteral("toolButton"));
         QCOMPARE(prompts.last(), QStringLiteral("保存失败，本次操作未保存"));
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
-        QCOMPARE(sqlRows(QStringLiteral("select taocanID,name,xiangmuID,fuwucishu from taocanmingxi")),
+        QCOMPARE(sqlRows(QStringLiteral("select taocanID,name,xiangmuID,fuwucishu from taocanmingxi order by rowid")),
                  (QList<QStringList>{{"P1", "旧套餐", "F1", "4"}}));
     }
 

@@ -117,9 +117,9 @@ private slots:
             clickButton(&dlg, QStringLiteral("toolButton"));
             QCOMPARE(dlg.result(), int(QDialog::Accepted));
         }
-        QCOMPARE(sqlRows(QStringLiteral("select * from chanpin")),
+        QCOMPARE(sqlRows(QStringLiteral("select * from chanpin order by rowid")),
                  (QList<QStringList>{{"P'01", "洗发水", "6901234", "洗护", "瓶", "500ml", "20", "38.8", "0", "是", "", "0"}}));
-        const QList<QStringList> moves = sqlRows(QStringLiteral("select * from chanpinrukumingxi"));
+        const QList<QStringList> moves = sqlRows(QStringLiteral("select * from chanpinrukumingxi order by rowid"));
         QCOMPARE(moves.size(), 1);
         QCOMPARE(moves.at(0).at(0), QStringLiteral("000000"));
         QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$")).match(moves.at(0).at(1)).hasMatch());
@@ -145,7 +145,7 @@ private slots:
             clickButton(&dlg, QStringLiteral("toolButton"));
             QCOMPARE(dlg.result(), int(QDialog::Accepted));
         }
-        QCOMPARE(sqlRows(QStringLiteral("select xiaoshoujiage,shijiashangpin from chanpin")), (QList<QStringList>{{"42", "否"}}));
+        QCOMPARE(sqlRows(QStringLiteral("select xiaoshoujiage,shijiashangpin from chanpin order by rowid")), (QList<QStringList>{{"42", "否"}}));
         QCOMPARE(sqlValue(QStringLiteral("select count(*) from chanpinrukumingxi")), QStringLiteral("1"));
         QCOMPARE(sqlRows(QStringLiteral("select log from log order by rowid")),
                  (QList<QStringList>{{"增加产品  产品编号：P'01"}, {"修改产品  产品编号：P'01"}}));
@@ -293,7 +293,7 @@ private slots:
 
         // Written off at the purchase price (none set: 0), once; a second time there is nothing to clear.
         QVERIFY(StockWriter::clearStock(QStringLiteral("P2"), QStringLiteral("admin")).ok);
-        QCOMPARE(sqlRows(QStringLiteral("select type,shuliang,jine,rukutype from chanpinrukumingxi where rukutype='库存清零'")),
+        QCOMPARE(sqlRows(QStringLiteral("select type,shuliang,jine,rukutype from chanpinrukumingxi where rukutype='库存清零' order by rowid")),
                  (QList<QStringList>{{"出库明细", "-2.5", "0", "库存清零"}}));
         QCOMPARE(StockWriter::clearStock(QStringLiteral("P2"), QStringLiteral("admin")).error,
                  QStringLiteral("产品'发蜡'的库存已经是0，无需清零"));
@@ -371,8 +371,8 @@ private slots:
         doc.setData(QStringLiteral("入库明细"));
         if (correction)
             addLine(&doc, QStringLiteral("P1"), QStringLiteral("12"), QStringLiteral("10"));
-        const QList<QStringList> before = sqlRows(QStringLiteral("select * from chanpinrukumingxi"));
-        const QList<QStringList> logBefore = sqlRows(QStringLiteral("select * from log"));
+        const QList<QStringList> before = sqlRows(QStringLiteral("select * from chanpinrukumingxi order by rowid"));
+        const QList<QStringList> logBefore = sqlRows(QStringLiteral("select * from log order by rowid"));
         bool stayed = false;
         QString shown;
         QList<QStringList> afterMeanwhile, afterSave;
@@ -381,7 +381,7 @@ private slots:
                 refuseRows("nolog", "BEFORE INSERT", "log", "refused");
             else
                 sqlExec(meanwhile);
-            afterMeanwhile = sqlRows(QStringLiteral("select * from chanpinrukumingxi"));
+            afterMeanwhile = sqlRows(QStringLiteral("select * from chanpinrukumingxi order by rowid"));
             setText(line, "lineEdit", QStringLiteral("11.5"));
             setText(line, "lineEdit_2", QStringLiteral("4"));
             setText(line, "lineEdit_3", remark);
@@ -389,7 +389,7 @@ private slots:
             shown = prompts.last();
             stayed = line->isVisible() && child<QLineEdit>(line, "lineEdit_2")->text() == QStringLiteral("4")
                      && child<QLineEdit>(line, "lineEdit_3")->text() == remark;
-            afterSave = sqlRows(QStringLiteral("select * from chanpinrukumingxi"));
+            afterSave = sqlRows(QStringLiteral("select * from chanpinrukumingxi order by rowid"));
             clickButton(line, QStringLiteral("toolButton_2"));
         });
         doubleClickRow(&doc, correction ? "tableView_2" : "tableView", 0);
@@ -397,7 +397,7 @@ private slots:
         QVERIFY(stayed);
         QCOMPARE(afterSave, afterMeanwhile);
         QVERIFY(!before.isEmpty());
-        QCOMPARE(sqlRows(QStringLiteral("select * from log")), logBefore);
+        QCOMPARE(sqlRows(QStringLiteral("select * from log order by rowid")), logBefore);
     }
 
     // A remark as long as the list and the slip keep is stored whole.
@@ -411,7 +411,7 @@ private slots:
         doc.setData(QStringLiteral("入库明细"));
         const QString remark = QString(200, QChar(0x8865));
         addLine(&doc, QStringLiteral("P1"), QStringLiteral("12"), QStringLiteral("3"), remark);
-        QCOMPARE(sqlValue(QStringLiteral("select beizhu from chanpinrukumingxi where shuliang=3")), remark);
+        QCOMPARE(sqlValue(QStringLiteral("select beizhu from chanpinrukumingxi where shuliang=3 order by rowid")), remark);
     }
 
 private:

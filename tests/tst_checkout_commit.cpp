@@ -85,10 +85,10 @@ private slots:
                      {"产品", "P02", "护发素", "30", "27", "1", "27", "30", "储蓄卡", "", "admin", "产品"},
                      {"套餐消费", "S02", "烫发", "200", "200", "1", "0", "0", "储蓄卡", "", "admin", "套餐消费"}}));
         QCOMPARE(sqlRows("select yuangongID,xiangmuID,xiangmumingcheng,xiaofeiID,tichengfangshi,jisuanfangshi,tichengbili,"
-                         "tichengjine,beizhu from tichengmingxi"),
+                         "tichengjine,beizhu from tichengmingxi order by rowid"),
                  (QList<QStringList>{{"E01", "S01", "洗剪吹", sale, "轮单提成", "按比例提成", "10", "16", "消费提成"}}));
         QCOMPARE(sqlRows("select ID,huiyuanid,shishoujine,fukuanfangshi,jine,xiaofeijine,yingshoujine,qiandanjine,"
-                         "qiankuanjine,shengyujine,suodejifen,caozuoyuan,beizhu from huiyuanxiaofei"),
+                         "qiankuanjine,shengyujine,suodejifen,caozuoyuan,beizhu from huiyuanxiaofei order by rowid"),
                  (QList<QStringList>{{sale, "1001", "322", "储蓄卡", "322", "322", "322", "0", "0", "178", "180", "admin", ""}}));
         QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1001'"), QString("178"));
         QCOMPARE(sqlRows("select biandongleixing,xiangmumingchen,yuejianshao,cishujianshao,dangshikaneiyue,dangshikaneicishu,"
@@ -97,7 +97,7 @@ private slots:
                                      {"会员办卡", "S02", "0", "0", "500", "5", "交费单：BK1"},
                                      {"会员消费", "", "322", "0", "178", "5", "消费单：" + sale},
                                      {"会员套餐消费", "S02", "0", "1", "178", "4", "消费单：" + sale}}));
-        QCOMPARE(sqlRows("select zongcishu,shengyucishu,xiaofeicishu from huiyuantaocan where huiyuanID='1001'"),
+        QCOMPARE(sqlRows("select zongcishu,shengyucishu,xiaofeicishu from huiyuantaocan where huiyuanID='1001' order by rowid"),
                  (QList<QStringList>{{"5", "4", "1"}}));
         QCOMPARE(sqlRows("select jifenzengjia,shengyujifen from huiyuanjifen where huiyuanid='1001' order by ID"),
                  (QList<QStringList>{{"40", "40"}, {"180", "220"}}));
@@ -144,9 +144,9 @@ private slots:
         clickButton(&dlg, "toolButton_10");
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         // The change goes back to the customer: takings are the 100 the sale costs.
-        QCOMPARE(sqlRows("select huiyuanid,shishoujine,fukuanfangshi,qiankuanjine,shengyujine,suodejifen from huiyuanxiaofei"),
+        QCOMPARE(sqlRows("select huiyuanid,shishoujine,fukuanfangshi,qiankuanjine,shengyujine,suodejifen from huiyuanxiaofei order by rowid"),
                  (QList<QStringList>{{"0000", "100", "支付宝", "0", "0", "100"}}));
-        QCOMPARE(sqlRows("select huiyuanid,jifenzengjia,shengyujifen from huiyuanjifen where huiyuanid='0000'"),
+        QCOMPARE(sqlRows("select huiyuanid,jifenzengjia,shengyujifen from huiyuanjifen where huiyuanid='0000' order by rowid"),
                  (QList<QStringList>{{"0000", "100", "100"}}));
         QCOMPARE(sqlValue("select count(*) from huiyuanyuebiandong where huiyuanid='0000'"), QString("0"));
         QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1001'"), QString("500"));
@@ -173,7 +173,7 @@ private slots:
         clickButton(&dlg, "toolButton_10");
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(sqlRows("select shishoujine,fukuanfangshi,xiaofeijine,yingshoujine,qiankuanjine,shengyujine,beizhu "
-                         "from huiyuanxiaofei"),
+                         "from huiyuanxiaofei order by rowid"),
                  (QList<QStringList>{{"100", "现金", "120", "120", "20", "500", "会员欠费"}}));
         QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1001'"), QString("500"));
         verifyLedger("1001");
@@ -238,9 +238,9 @@ private slots:
                          "where huiyuanid='1001' order by ID"),
                  (QList<QStringList>{{"会员充值", "0", "500", "0"}, {"会员办卡", "0", "500", "5"},
                                      {"会员套餐消费", "2", "500", "3"}}));
-        QCOMPARE(sqlRows("select shishoujine,xiaofeijine,qiankuanjine,shengyujine,suodejifen from huiyuanxiaofei"),
+        QCOMPARE(sqlRows("select shishoujine,xiaofeijine,qiankuanjine,shengyujine,suodejifen from huiyuanxiaofei order by rowid"),
                  (QList<QStringList>{{"0", "0", "0", "500", "0"}})); // a use earns no points
-        QCOMPARE(sqlRows("select shengyucishu,xiaofeicishu from huiyuantaocan"), (QList<QStringList>{{"3", "2"}}));
+        QCOMPARE(sqlRows("select shengyucishu,xiaofeicishu from huiyuantaocan order by rowid"), (QList<QStringList>{{"3", "2"}}));
         verifyLedger("1001");
     }
 
@@ -261,7 +261,7 @@ private slots:
         QCOMPARE(sqlRows("select zongcishu,shengyucishu,xiaofeicishu from huiyuantaocan order by rowid"),
                  (QList<QStringList>{{"5", "0", "5"}, {"2", "1", "1"}}));
         QCOMPARE(sqlRows("select xiangmumingchen,cishujianshao,dangshikaneiyue,dangshikaneicishu from huiyuanyuebiandong "
-                         "where biandongleixing='会员套餐消费'"),
+                         "where biandongleixing='会员套餐消费' order by rowid"),
                  (QList<QStringList>{{"S02", "6", "500", "1"}}));
         verifyLedger("1001");
     }
@@ -351,8 +351,8 @@ private slots:
         m_prompts->answer("是");
         clickButton(&dlg, "toolButton_5");
         QCOMPARE(m_prompts->last(), QString("你确定要删除'洗剪吹' ?"));
-        QCOMPARE(sqlRows("select xiangmuID from tempxiaofeimingxi"), (QList<QStringList>{{"S03"}}));
-        QCOMPARE(sqlRows("select yuangongID,xiangmuID from temptichengmingxi"), (QList<QStringList>{{"E02", "S03"}}));
+        QCOMPARE(sqlRows("select xiangmuID from tempxiaofeimingxi order by rowid"), (QList<QStringList>{{"S03"}}));
+        QCOMPARE(sqlRows("select yuangongID,xiangmuID from temptichengmingxi order by rowid"), (QList<QStringList>{{"E02", "S03"}}));
         // The totals follow at once: the receivable never keeps a deleted line.
         QCOMPARE(text(&dlg, "label_26"), QString("120.00"));
         QCOMPARE(text(&dlg, "lineEdit"), QString("120.00"));
@@ -360,9 +360,9 @@ private slots:
         setMethod(dlg, "现金");
         setText(&dlg, "lineEdit_4", "120");
         clickButton(&dlg, "toolButton_10");
-        QCOMPARE(sqlRows("select xiangmuID,jine from xiaofeimingxi"), (QList<QStringList>{{"S03", "120"}}));
-        QCOMPARE(sqlRows("select yuangongID,xiangmuID from tichengmingxi"), (QList<QStringList>{{"E02", "S03"}}));
-        QCOMPARE(sqlValue("select yingshoujine from huiyuanxiaofei"), QString("120"));
+        QCOMPARE(sqlRows("select xiangmuID,jine from xiaofeimingxi order by rowid"), (QList<QStringList>{{"S03", "120"}}));
+        QCOMPARE(sqlRows("select yuangongID,xiangmuID from tichengmingxi order by rowid"), (QList<QStringList>{{"E02", "S03"}}));
+        QCOMPARE(sqlValue("select yingshoujine from huiyuanxiaofei order by rowid"), QString("120"));
     }
 
     void failureMidCommitSavesNothing()
@@ -459,7 +459,7 @@ private slots:
         QTest::keyClick(second.findChild<QLineEdit *>("lineEdit_4"), Qt::Key_Return);
         QVERIFY2(m_prompts->texts().isEmpty(), qPrintable(m_prompts->texts().join(';')));
         QCOMPARE(second.result(), int(QDialog::Accepted));
-        QCOMPARE(sqlRows("select shishoujine,qiankuanjine from huiyuanxiaofei where huiyuanid='1002'"),
+        QCOMPARE(sqlRows("select shishoujine,qiankuanjine from huiyuanxiaofei where huiyuanid='1002' order by rowid"),
                  (QList<QStringList>{{"200", "0"}}));
         Q_UNUSED(sale);
         verifyBooks();
@@ -476,7 +476,7 @@ private slots:
         usePackage(dlg, "S02", "2");
         clickButton(&dlg, "toolButton_10");
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QCOMPARE(sqlRows("select jine,jifen from xiaofeimingxi where xiaofeileixing='套餐消费'"),
+        QCOMPARE(sqlRows("select jine,jifen from xiaofeimingxi where xiaofeileixing='套餐消费' order by rowid"),
                  (QList<QStringList>{{"0", "0"}}));
         QCOMPARE(sqlValue("select sum(suodejifen) from huiyuanxiaofei"), QString("0"));
         QCOMPARE(sqlValue("select jifen from huiyuan where ID='1001'"), QString("40"));

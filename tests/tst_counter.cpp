@@ -152,7 +152,7 @@ QStringList figuresOf1001()
             sqlValue("select jifen from huiyuan where ID='1001'"),
             sqlValue("select shengyujifen from huiyuanjifen where huiyuanid='1001' order by ID desc LIMIT 1"),
             sqlValue("select dangshikaneiyue from huiyuanyuebiandong where huiyuanid='1001' order by ID desc LIMIT 1"),
-            sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001'"),
+            sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001' order by rowid"),
             sqlValue("select coalesce(sum(shuliang),0) from chanpinkucun where chanpinID='P01'"),
             sqlValue("select coalesce(sum(shuliang),0) from chanpinkucun where chanpinID='P02'"),
             sqlValue("select coalesce(round(sum(tichengjine),2),0) from tichengmingxi"),
@@ -196,14 +196,14 @@ void TestCounter::heldBillComesBackWhole()
         QVERIFY(held.startsWith("gd_"));
         QCOMPARE(basketRows(dlg.saleId()), QString("0"));
     }
-    QCOMPARE(sqlRows("select huiyuanID,huiyuanname,jine,cishu,caozuoyuan from guadan"),
+    QCOMPARE(sqlRows("select huiyuanID,huiyuanname,jine,cishu,caozuoyuan from guadan order by rowid"),
              (QList<QStringList>{{"1001", "王五", "170", "1", "admin"}}));
     QCOMPARE(sqlValue("select count(*) from guadanmingxi where guadanID='" + held + "'"), QString("3"));
     QCOMPARE(sqlValue("select count(*) from guadanticheng where guadanID='" + held + "'"), QString("1"));
     // Holding moves nothing: no sale, no debit, no use taken, no stock out.
     QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei"), QString("0"));
     QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1001'"), QString("500"));
-    QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001'"), QString("5"));
+    QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001' order by rowid"), QString("5"));
 
     restart();
 
@@ -214,12 +214,12 @@ void TestCounter::heldBillComesBackWhole()
     QCOMPARE(text(&dlg, "label_26"), receivable);
     QCOMPARE(text(&dlg, "label_19"), QString("1"));
     // Taken up, not gone: the bill stays until its sale is written.
-    QCOMPARE(sqlValue("select qudanID from guadan"), dlg.saleId());
+    QCOMPARE(sqlValue("select qudanID from guadan order by rowid"), dlg.saleId());
     QCOMPARE(sqlValue("select count(*) from guadanmingxi"), QString("3"));
-    QCOMPARE(sqlRows("select yuangongID,tichengjine from temptichengmingxi where xiaofeiID='" + dlg.saleId() + "'"),
+    QCOMPARE(sqlRows("select yuangongID,tichengjine from temptichengmingxi where xiaofeiID='" + dlg.saleId() + "' order by rowid"),
              (QList<QStringList>{{"E01", "8"}}));
     // The package list counts the held use again: a second use of 5 still fits, a sixth does not.
-    QCOMPARE(sqlValue("select bencixiaofeicishu from temphuiyuantaocanxiaofei where xiangmuID='S02'"), QString("1"));
+    QCOMPARE(sqlValue("select bencixiaofeicishu from temphuiyuantaocanxiaofei where xiangmuID='S02' order by rowid"), QString("1"));
 
     setMethod(dlg, "储蓄卡");
     setText(&dlg, "lineEdit_4", receivable);
@@ -228,9 +228,9 @@ void TestCounter::heldBillComesBackWhole()
     QCOMPARE(sqlValue("select count(*) from xiaofeimingxi"), QString("3"));
     QCOMPARE(sqlValue("select count(*) from guadan"), QString("0"));
     QCOMPARE(sqlValue("select count(*) from guadanmingxi"), QString("0"));
-    QCOMPARE(sqlValue("select yuangongID from tichengmingxi"), QString("E01"));
+    QCOMPARE(sqlValue("select yuangongID from tichengmingxi order by rowid"), QString("E01"));
     QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1001'"), QString("330"));
-    QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001'"), QString("4"));
+    QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001' order by rowid"), QString("4"));
     QCOMPARE(sqlValue("select shuliang from chanpinkucun where chanpinID='P01'"), QString("8"));
     verifyLedger("1001");
 }
@@ -268,7 +268,7 @@ void TestCounter::closingABillWithLinesAsks()
     QCOMPARE(sqlValue("select count(*) from guadan"), held);
     QCOMPARE(basketRows(dlg.saleId()), QString(stillOpen ? "1" : "0"));
     if (held == "1")
-        QCOMPARE(sqlRows("select huiyuanID,huiyuanname,jine from guadan"), (QList<QStringList>{{"0000", "散客", "100"}}));
+        QCOMPARE(sqlRows("select huiyuanID,huiyuanname,jine from guadan order by rowid"), (QList<QStringList>{{"0000", "散客", "100"}}));
 
     // A checkout without lines closes without a question.
     AddXiaofeiDlg empty;
@@ -397,7 +397,7 @@ void TestCounter::aResumedBillOutlivesItsCheckout()
     const QString held = holdOne("1001", [](AddXiaofeiDlg &dlg) { addLine(dlg, "toolButton_3", "S01", "1"); });
     QVERIFY(HeldBills::resume(held, "xf_dead", "admin").ok);
     restart(); // the checkout's basket is gone with its connection
-    QCOMPARE(sqlRows("select qudanID,qudantai from guadan"), (QList<QStringList>{{"xf_dead", LedgerSql::desk()}}));
+    QCOMPARE(sqlRows("select qudanID,qudantai from guadan order by rowid"), (QList<QStringList>{{"xf_dead", LedgerSql::desk()}}));
     QCOMPARE(sqlValue("select count(*) from guadanmingxi where guadanID='" + held + "'"), QString("1"));
 
     const QString here = LedgerSql::desk();
@@ -426,7 +426,7 @@ void TestCounter::aResumedBillOutlivesItsCheckout()
     mine.setHuiyuanInfo(memberInfo("1001"));
     mine.show();
     QVERIFY(mine.resumeHeld(held).ok);
-    QCOMPARE(sqlValue("select qudanID from guadan"), mine.saleId());
+    QCOMPARE(sqlValue("select qudanID from guadan order by rowid"), mine.saleId());
 
     // The checkout that lost it cannot sell it.
     atDesk("前台2");
@@ -458,7 +458,7 @@ void TestCounter::aResumedBillOutlivesItsCheckout()
         dlg.setHuiyuanInfo(memberInfo("1001"));
         QVERIFY(dlg.resumeHeld(second).ok);
     }
-    QCOMPARE(sqlRows("select ID,coalesce(qudanID,'') from guadan"), (QList<QStringList>{{second, ""}}));
+    QCOMPARE(sqlRows("select ID,coalesce(qudanID,'') from guadan order by rowid"), (QList<QStringList>{{second, ""}}));
     QString third;
     {
         AddXiaofeiDlg dlg;
@@ -468,7 +468,7 @@ void TestCounter::aResumedBillOutlivesItsCheckout()
         clickButton(&dlg, "toolButton");
         third = dlg.heldBillId();
     }
-    QCOMPARE(sqlRows("select ID,coalesce(qudanID,''),jine from guadan"), (QList<QStringList>{{third, "", "120"}}));
+    QCOMPARE(sqlRows("select ID,coalesce(qudanID,''),jine from guadan order by rowid"), (QList<QStringList>{{third, "", "120"}}));
     QCOMPARE(sqlValue("select count(*) from guadanmingxi"), QString("1"));
     atDesk(QString());
     verifyLedger("1001");
@@ -487,7 +487,7 @@ void TestCounter::aResumedBillIsPricedForTheCardOfNow()
         addLine(dlg, "toolButton_3", "S03", "1", [](QWidget *editor) { setText(editor, "lineEdit_3", "70"); });
         usePackage(dlg, "S02", "2");
     });
-    QCOMPARE(sqlValue("select jine from guadan"), QString("150")); // 100 × 0.8 + 70 by hand
+    QCOMPARE(sqlValue("select jine from guadan order by rowid"), QString("150")); // 100 × 0.8 + 70 by hand
     sqlExec("update huiyuan set type='普通卡' where ID='1001'");
     // Another desk's sale of package uses, through the book as it writes them.
     const auto otherDesk = [](qint64 uses) {
@@ -524,7 +524,7 @@ void TestCounter::aResumedBillIsPricedForTheCardOfNow()
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QCOMPARE(sqlRows("select xiangmuID,youhuijiage,shuliang,jine from xiaofeimingxi order by xiangmuID"),
              (QList<QStringList>{{"S01", "100", "1", "100"}, {"S02", "200", "1", "0"}, {"S03", "70", "1", "70"}}));
-    QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001'"), QString("0"));
+    QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001' order by rowid"), QString("0"));
     verifyLedger("1001");
 }
 
@@ -760,7 +760,7 @@ void TestCounter::expiredCardIsToldBeforePaying()
     prompts.clear();
     clickButton(&dlg, "toolButton_10");
     QVERIFY(prompts.texts().isEmpty());
-    QCOMPARE(sqlValue("select fukuanfangshi from huiyuanxiaofei"), QString("现金"));
+    QCOMPARE(sqlValue("select fukuanfangshi from huiyuanxiaofei order by rowid"), QString("现金"));
     verifyLedger("1001");
 }
 
@@ -886,7 +886,7 @@ void TestCounter::aMorningFromTheKeysAlone()
                     key(Qt::Key_Return);
                 });
                 key(Qt::Key_F2);
-                QCOMPARE(sqlValue("select yuangongID from temptichengmingxi"), QString("E01"));
+                QCOMPARE(sqlValue("select yuangongID from temptichengmingxi order by rowid"), QString("E01"));
                 QCOMPARE(focusName(), QString("lineEdit_4"));
                 QCOMPARE(text(editor, "lineEdit_4"), QString("1"));
                 key(Qt::Key_Return);
@@ -953,13 +953,13 @@ void TestCounter::aMorningFromTheKeysAlone()
     key(Qt::Key_F8);
     QCOMPARE(HeldBills::count(), 0);
     QCOMPARE(w.currentMemberId(), QString("1001"));
-    const QString sale = sqlValue("select ID from huiyuanxiaofei where huiyuanid='1001'");
+    const QString sale = sqlValue("select ID from huiyuanxiaofei where huiyuanid='1001' order by rowid");
     QVERIFY(!sale.isEmpty());
     QCOMPARE(sqlRows("select fukuanfangshi,shishoujine from huiyuanxiaofei where ID='" + sale + "' order by fukuanfangshi"),
              (QList<QStringList>{{"储蓄卡", "100"}, {"现金", "52"}}));
     QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1001'"), QString("400"));
-    QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001'"), QString("4"));
-    QCOMPARE(sqlValue("select yuangongID from tichengmingxi where xiaofeiID='" + sale + "'"), QString("E01"));
+    QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001' order by rowid"), QString("4"));
+    QCOMPARE(sqlValue("select yuangongID from tichengmingxi where xiaofeiID='" + sale + "' order by rowid"), QString("E01"));
 
     // F9: the receipt of that sale; Ctrl+S saves it as PDF, Escape closes.
     const QString pdf = wd.path() + QStringLiteral("/receipt.pdf");
@@ -1063,7 +1063,7 @@ static int runDesk(const QString &dir)
     if (!openDatabase())
         return 2;
     createTables();
-    QList<QStringList> ids = sqlRows("select ID from guadan");
+    QList<QStringList> ids = sqlRows("select ID from guadan order by rowid");
     std::shuffle(ids.begin(), ids.end(), *QRandomGenerator::global());
     QTextStream out(stdout);
     out << "ready" << Qt::endl;

@@ -93,12 +93,12 @@ void TestDataLayer::queryRowCounts()
 {
     TestWorkdir wd;
     sqlExec("insert into leibie(mingchen,leibiestr,beizhu) values('洗发','项目类型','')");
-    QCOMPARE(SqlStatements::queryRow("select mingchen,leibiestr from leibie where mingchen='无'"), QStringList());
-    QCOMPARE(SqlStatements::queryRow("select mingchen,leibiestr from leibie"), QStringList({"洗发", "项目类型"}));
+    QCOMPARE(SqlStatements::queryRow("select mingchen,leibiestr from leibie where mingchen='无' order by rowid"), QStringList());
+    QCOMPARE(SqlStatements::queryRow("select mingchen,leibiestr from leibie order by rowid"), QStringList({"洗发", "项目类型"}));
     sqlExec("insert into leibie(mingchen,leibiestr,beizhu) values('剪发','项目类型','')");
-    QCOMPARE(SqlStatements::queryRow("select mingchen from leibie"), QStringList()); // two rows count as none
+    QCOMPARE(SqlStatements::queryRow("select mingchen from leibie order by rowid"), QStringList()); // two rows count as none
     QCOMPARE(SqlStatements::queryRows("select mingchen from leibie order by ID").size(), 2);
-    QCOMPARE(SqlStatements::countRows("select * from leibie"), 2);
+    QCOMPARE(SqlStatements::countRows("select * from leibie order by rowid"), 2);
     QCOMPARE(SqlStatements::countRows("select * from nosuchtable"), 0);
     QVERIFY(!SqlStatements::execSql("insert into nosuchtable values(1)"));
 }
@@ -108,7 +108,7 @@ void TestDataLayer::writeLogKeepsQuotes()
     TestWorkdir wd;
     ctrlUiClass c;
     c.writeLog("张'三", "删除'会员'");
-    const auto rows = sqlRows("select \"user\",log,time from log");
+    const auto rows = sqlRows("select \"user\",log,time from log order by rowid");
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0][0], QString("张'三"));
     QCOMPARE(rows[0][1], QString("删除'会员'"));

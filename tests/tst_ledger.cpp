@@ -14,7 +14,6 @@
 #include "memberwriter.h"
 #include "membersummary.h"
 #include "salewriter.h"
-#include "sqldialect.h"
 #include "transactionscope.h"
 
 using namespace checkout_fixture;
@@ -141,7 +140,7 @@ void TestLedger::saleRefusalsWriteNothing()
     r = SaleWriter::commit(sale);
     QVERIFY2(r.ok, qPrintable(r.error));
     QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1002'"), QString("0"));
-    QCOMPARE(sqlValue("select qiankuanjine from huiyuanxiaofei where ID='" + r.documentId + "'"), QString("19.99"));
+    QCOMPARE(sqlValue("select qiankuanjine from huiyuanxiaofei where ID='" + r.documentId + "' order by rowid"), QString("19.99"));
     QVERIFY(!SaleWriter::commit(sale).ok);
     QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei"), QString("1"));
     QCOMPARE(DebtBook::memberDebt(QStringLiteral("1002")), qint64(1999));
@@ -165,21 +164,21 @@ void TestLedger::cardIssue()
     c.operatorName = QStringLiteral("admin");
     const LedgerResult r = MemberWriter::issueCard(c);
     QVERIFY2(r.ok, qPrintable(r.error));
-    QCOMPARE(sqlRows("select tichengbili,tichengjine,jisuanfangshi,xiaofeiID from tichengmingxi"),
+    QCOMPARE(sqlRows("select tichengbili,tichengjine,jisuanfangshi,xiaofeiID from tichengmingxi order by rowid"),
              (QList<QStringList>{{"10", "40", "按比例提成", r.documentId}}));
     // The employee by name, as top-ups and renewals store it; the debt on the payment row.
-    QCOMPARE(sqlRows("select yuangongName,qiankuanjine,shifujine from huiyuanjiaofei"),
+    QCOMPARE(sqlRows("select yuangongName,qiankuanjine,shifujine from huiyuanjiaofei order by rowid"),
              (QList<QStringList>{{"张三", "100", "300"}}));
     QCOMPARE(DebtBook::memberDebt(QStringLiteral("2001")), qint64(10000));
     // One points total: the card's points are a ledger row, and the member row follows it.
     QCOMPARE(sqlValue("select jifen from huiyuan where ID='2001'"), QString("200"));
-    QCOMPARE(sqlValue("select shengyujifen from huiyuanjifen where huiyuanid='2001'"), QString("200"));
+    QCOMPARE(sqlValue("select shengyujifen from huiyuanjifen where huiyuanid='2001' order by rowid"), QString("200"));
 
     c.memberId = QStringLiteral("2002");
     c.employeeId = QStringLiteral("E02");
     c.receivedCents = 40000;
     QVERIFY(MemberWriter::issueCard(c).ok);
-    QCOMPARE(sqlValue("select tichengjine from tichengmingxi where xiangmuID='2002'"), QString("20"));
+    QCOMPARE(sqlValue("select tichengjine from tichengmingxi where xiangmuID='2002' order by rowid"), QString("20"));
     // A member number is issued once.
     QVERIFY(!MemberWriter::issueCard(c).ok);
     verifyBooks();
@@ -200,7 +199,7 @@ void TestLedger::cardIssuePackageByCode()
     c.operatorName = QStringLiteral("admin");
     const LedgerResult r = MemberWriter::issueCard(c);
     QVERIFY2(r.ok, qPrintable(r.error));
-    QCOMPARE(sqlValue("select yingjiaojine from huiyuanjiaofei"), QString("800"));
+    QCOMPARE(sqlValue("select yingjiaojine from huiyuanjiaofei order by rowid"), QString("800"));
     QCOMPARE(sqlRows("select xiangmuID,shengyucishu from huiyuantaocan where huiyuanID='2003' order by xiangmuID"),
              (QList<QStringList>{{"S03", "4"}, {"S09", "2"}}));
     // Paying for T1's price does not buy T2.
@@ -248,7 +247,7 @@ void TestLedger::debtsOfEverySource()
     t.operatorName = QStringLiteral("admin");
     const LedgerResult top = MemberWriter::topUp(t);
     QVERIFY2(top.ok, qPrintable(top.error));
-    QCOMPARE(sqlValue("select yuangongName from huiyuanjiaofei"), QString("张三"));
+    QCOMPARE(sqlValue("select yuangongName from huiyuanjiaofei order by rowid"), QString("张三"));
     QCOMPARE(DebtBook::memberDebt(QStringLiteral("1002")), qint64(20000));
 
     Repayment pay;
@@ -422,7 +421,7 @@ void TestLedger::basketBelongsToItsConnection()
 // write ends such reads and goes through.
 void TestLedger::writeWhileAListIsReading()
 {
-    if (SqlDialect::isPostgres())
+    if (EngineDriver::current().isServer())
         QSKIP("the server's driver reads a list whole: no reader holds a snapshot");
     sqlExec("begin");
     for (int i = 0; i < 600; ++i)

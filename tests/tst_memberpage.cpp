@@ -291,7 +291,7 @@ void tst_MemberPage::repayWholeDebt()
     // The sale keeps what was paid at the counter; only its debt is settled.
     QCOMPARE(rows.at(0), QStringList({"80", "现金", "80", "100", "0", "会员还款", "收银员"}));
     QCOMPARE(rows.at(1).mid(0, 6), QStringList({"20", "现金", "20", "0", "0", "会员还款"}));
-    QCOMPARE(sqlValue("select huiyuanid from huiyuanxiaofei where ID='xf_1' and xiaofeijine=0"), QString("1"));
+    QCOMPARE(sqlValue("select huiyuanid from huiyuanxiaofei where ID='xf_1' and xiaofeijine=0 order by rowid"), QString("1"));
     QCOMPARE(sqlValue("select ROUND(sum(shishoujine),3) from huiyuanxiaofei where ID='xf_1'"), QString("100"));
     QCOMPARE(sqlValue("select count(*) from log where log like '会员还款%'"), QString("1"));
     // The panel follows at once.
@@ -318,7 +318,7 @@ void tst_MemberPage::repayPartOfASplitSale()
     QCOMPARE(prompts.last(), QString("欠款金额为：20 是否允许欠款?"));
     QCOMPARE(sqlValue("select ROUND(sum(qiankuanjine),3) from huiyuanxiaofei where ID='xf_2'"), QString("20"));
     QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei where ID='xf_2'"), QString("3"));
-    QCOMPARE(sqlValue("select shishoujine from huiyuanxiaofei where ID='xf_2' and fukuanfangshi='储蓄卡'"), QString("40"));
+    QCOMPARE(sqlValue("select shishoujine from huiyuanxiaofei where ID='xf_2' and fukuanfangshi='储蓄卡' order by rowid"), QString("40"));
     QCOMPARE(labelText(m_main, "label_20"), QString("20.00"));
 }
 
@@ -342,7 +342,7 @@ void tst_MemberPage::repaymentRefusals()
     m_main->DlgRecv("收款", QStringList({"0", "10", "现金", "xf_3", "2026-02-03 09:00:00"}));
     QCOMPARE(prompts.last(), QString("还款金额必须大于0，本次还款未保存"));
     QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei where ID='xf_3'"), QString("1"));
-    QCOMPARE(sqlValue("select qiankuanjine from huiyuanxiaofei where ID='xf_3'"), QString("10"));
+    QCOMPARE(sqlValue("select qiankuanjine from huiyuanxiaofei where ID='xf_3' order by rowid"), QString("10"));
 }
 
 void tst_MemberPage::repaymentThatFailsWritesNothing()
@@ -354,7 +354,7 @@ void tst_MemberPage::repaymentThatFailsWritesNothing()
     m_main->DlgRecv("收款", QStringList({"20", "0", "微信", "xf_1", "2026-02-01 09:00:00"}));
     QVERIFY2(prompts.last().startsWith(QString("还款保存失败，本次还款未保存")), qPrintable(prompts.last()));
     QCOMPARE(sqlValue("select count(*) from huiyuanxiaofei where ID='xf_1'"), QString("1"));
-    QCOMPARE(sqlValue("select qiankuanjine from huiyuanxiaofei where ID='xf_1'"), QString("20"));
+    QCOMPARE(sqlValue("select qiankuanjine from huiyuanxiaofei where ID='xf_1' order by rowid"), QString("20"));
     QCOMPARE(sqlValue("select count(*) from log where log like '会员还款%'"), QString("0"));
 }
 
@@ -480,7 +480,7 @@ void tst_MemberPage::openingDebtRepaidWithoutADocument()
     QCOMPARE(prompts.texts(), QStringList{"欠款金额为：19.5 是否允许欠款?"});
     QCOMPARE(due, QString("49.5"));
     QCOMPARE(labelText(m_main, "label_20"), QString("19.50"));
-    QCOMPARE(sqlValue("select CAST(shifujine*100 AS INTEGER)||'|'||jiaofeileixing from huiyuanjiaofei where huiyuanid='9'"), QString("3000|会员还款"));
+    QCOMPARE(sqlValue("select CAST(shifujine*100 AS INTEGER)||'|'||jiaofeileixing from huiyuanjiaofei where huiyuanid='9' order by rowid"), QString("3000|会员还款"));
     QCOMPARE(DebtBook::memberDebt("9"), qint64(1950));
     sqlExec("delete from qichudaorumingxi");
     sqlExec("delete from qichudaoru");

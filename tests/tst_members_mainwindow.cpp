@@ -126,11 +126,11 @@ void TestMembersMainWindow::cardIssueThroughTheWindow()
     });
     clickButton(&w, QStringLiteral("toolButton_29"));
 
-    QCOMPARE(sqlRows(QStringLiteral("select ID,name,type,shengyujine,taocanID from huiyuan")),
+    QCOMPARE(sqlRows(QStringLiteral("select ID,name,type,shengyujine,taocanID from huiyuan order by rowid")),
              (QList<QStringList>{{QStringLiteral("1"), QStringLiteral("新会员"), QStringLiteral("银卡"), QStringLiteral("1000"),
                                   QStringLiteral("T2")}}));
-    QCOMPARE(sqlValue(QStringLiteral("select shifujine from huiyuanjiaofei where huiyuanid='1'")), QStringLiteral("1400"));
-    QCOMPARE(sqlValue(QStringLiteral("select shengyucishu from huiyuantaocan where huiyuanID='1'")), QStringLiteral("10"));
+    QCOMPARE(sqlValue(QStringLiteral("select shifujine from huiyuanjiaofei where huiyuanid='1' order by rowid")), QStringLiteral("1400"));
+    QCOMPARE(sqlValue(QStringLiteral("select shengyucishu from huiyuantaocan where huiyuanID='1' order by rowid")), QStringLiteral("10"));
     QVERIFY(ledgerAgrees(QStringLiteral("1")));
     // The member list shows the new member at once.
     QCOMPARE(w.findChild<QTableView *>(QStringLiteral("tableView_9"))->model()->rowCount(), 1);

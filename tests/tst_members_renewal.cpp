@@ -99,7 +99,7 @@ void TestRenewal::renewHeldPackageAddsUses()
                                  {QStringLiteral("1"), QStringLiteral("X2"), QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("0")}}));
     const QList<QStringList> pay = sqlRows(QStringLiteral(
         "select ID,huiyuanid,jiaofeileixing,yingjiaojine,shifujine,zengsongjine,zengsongjine2,kaneijine,kaneijine2,"
-        "qiankuanjine,fukuanleixing,yuangongName,caozuoyuan,beizhu from huiyuanjiaofei"));
+        "qiankuanjine,fukuanleixing,yuangongName,caozuoyuan,beizhu from huiyuanjiaofei order by rowid"));
     QCOMPARE(pay.size(), 1);
     QVERIFY(pay.first().at(0).startsWith(QLatin1String("tcxf")));
     QCOMPARE(pay.first().mid(1), (QStringList{QStringLiteral("1"), QStringLiteral("套餐交费"), QStringLiteral("300"),
@@ -117,7 +117,7 @@ void TestRenewal::renewHeldPackageAddsUses()
                                   QStringLiteral("消费单：") + pay.first().at(0)}}));
     QVERIFY(ledgerAgrees(QStringLiteral("1")));
     QCOMPARE(sqlValue(QStringLiteral("select shengyujine from huiyuan where ID='1'")), QStringLiteral("100"));
-    QCOMPARE(sqlValue(QStringLiteral("select log from log")), QStringLiteral("会员套餐  会员号：1")); // which member
+    QCOMPARE(sqlValue(QStringLiteral("select log from log order by rowid")), QStringLiteral("会员套餐  会员号：1")); // which member
     QCOMPARE(sqlValue(QStringLiteral("select count(*) from temphuiyuantaocan")), QStringLiteral("0"));
 }
 
@@ -152,7 +152,7 @@ void TestRenewal::severalPackagesAndAnItemMakeTheAmountDue()
         clickButton(&dlg, QStringLiteral("toolButton_4"));
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
     }
-    QCOMPARE(sqlRows(QStringLiteral("select yingjiaojine,shifujine,qiankuanjine,beizhu from huiyuanjiaofei")),
+    QCOMPARE(sqlRows(QStringLiteral("select yingjiaojine,shifujine,qiankuanjine,beizhu from huiyuanjiaofei order by rowid")),
              (QList<QStringList>{{QStringLiteral("1120"), QStringLiteral("1100"), QStringLiteral("20"),
                                   QStringLiteral("会员套餐交费:1100 洗发:20 护理:4 剪发:13")}}));
     QCOMPARE(sqlRows(QStringLiteral("select xiangmuID,zongcishu,shengyucishu from huiyuantaocan where huiyuanID='2' order by xiangmuID")),
@@ -160,7 +160,7 @@ void TestRenewal::severalPackagesAndAnItemMakeTheAmountDue()
                                  {QStringLiteral("X2"), QStringLiteral("4"), QStringLiteral("4")},
                                  {QStringLiteral("X3"), QStringLiteral("13"), QStringLiteral("13")}}));
     // Member 1's packages are not touched by member 2's renewal.
-    QCOMPARE(sqlRows(QStringLiteral("select xiangmuID,zongcishu,shengyucishu from huiyuantaocan where huiyuanID='1'")),
+    QCOMPARE(sqlRows(QStringLiteral("select xiangmuID,zongcishu,shengyucishu from huiyuantaocan where huiyuanID='1' order by rowid")),
              (QList<QStringList>{{QStringLiteral("X1"), QStringLiteral("10"), QStringLiteral("4")}}));
     QVERIFY(ledgerAgrees(QStringLiteral("2")));
 }
@@ -271,7 +271,7 @@ void TestRenewal::refusalsAndFailureWriteNothing()
     dropTrigger("break_huiyuanyuebiandong", "huiyuanyuebiandong");
     clickButton(&dlg, QStringLiteral("toolButton_4"));
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
-    QCOMPARE(sqlValue(QStringLiteral("select shengyucishu from huiyuantaocan where huiyuanID='1' and xiangmuID='X3'")), QStringLiteral("10"));
+    QCOMPARE(sqlValue(QStringLiteral("select shengyucishu from huiyuantaocan where huiyuanID='1' and xiangmuID='X3' order by rowid")), QStringLiteral("10"));
 }
 
 // 续费 renews the item chosen in the list without its code being typed again;
@@ -326,9 +326,9 @@ void TestRenewal::renewTheChosenItemAtTheShownPrice()
 
     clickButton(&dlg, QStringLiteral("toolButton_4"));
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
-    QCOMPARE(sqlRows(QStringLiteral("select yingjiaojine,shifujine from huiyuanjiaofei")),
+    QCOMPARE(sqlRows(QStringLiteral("select yingjiaojine,shifujine from huiyuanjiaofei order by rowid")),
              (QList<QStringList>{{QStringLiteral("127.5"), QStringLiteral("127.5")}}));
-    QCOMPARE(sqlValue(QStringLiteral("select shengyucishu from huiyuantaocan where huiyuanID='1' and xiangmuID='X1'")),
+    QCOMPARE(sqlValue(QStringLiteral("select shengyucishu from huiyuantaocan where huiyuanID='1' and xiangmuID='X1' order by rowid")),
              QStringLiteral("9"));
     QVERIFY(ledgerAgrees(QStringLiteral("1")));
 }

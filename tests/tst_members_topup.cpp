@@ -99,7 +99,7 @@ void TestTopUp::topUpWithBonusFirstAndLaterLedgerRows()
                                   QStringLiteral("cashier"), QStringLiteral("充值单：CZ")}}));
     const QList<QStringList> pay = sqlRows(QStringLiteral(
         "select ID,huiyuanid,jiaofeileixing,yingjiaojine,shifujine,zengsongjine,zengsongjine2,kaneijine,kaneijine2,"
-        "qiankuanjine,fukuanleixing,yuangongName,caozuoyuan,beizhu from huiyuanjiaofei"));
+        "qiankuanjine,fukuanleixing,yuangongName,caozuoyuan,beizhu from huiyuanjiaofei order by rowid"));
     QCOMPARE(pay.size(), 1);
     QVERIFY(pay.first().at(0).startsWith(QLatin1String("CZ")));
     QCOMPARE(pay.first().mid(1), (QStringList{QStringLiteral("1"), QStringLiteral("会员充值"), QStringLiteral("1000"),
@@ -107,8 +107,8 @@ void TestTopUp::topUpWithBonusFirstAndLaterLedgerRows()
                                               QStringLiteral("1200"), QStringLiteral("1200"), QStringLiteral("0"),
                                               QStringLiteral("现金"), QStringLiteral("李助理"), QStringLiteral("cashier"),
                                               QStringLiteral("会员卡充值:1200")}));
-    QCOMPARE(sqlValue(QStringLiteral("select substr(beizhu,5) from huiyuanyuebiandong")), pay.first().at(0));
-    QCOMPARE(sqlRows(QStringLiteral("select \"user\",log from log")),
+    QCOMPARE(sqlValue(QStringLiteral("select substr(beizhu,5) from huiyuanyuebiandong order by rowid")), pay.first().at(0));
+    QCOMPARE(sqlRows(QStringLiteral("select \"user\",log from log order by rowid")),
              (QList<QStringList>{{QStringLiteral("cashier"), QStringLiteral("会员卡充值  会员号：1")}}));
     QVERIFY(main.keys.contains(QStringLiteral("刷新数据列表")));
     QVERIFY(ledgerAgrees(QStringLiteral("1")));
@@ -153,7 +153,7 @@ void TestTopUp::debtAcceptedAndRefused()
     }
     // The card is credited in full; the payment row carries the debt.
     QCOMPARE(sqlValue(QStringLiteral("select shengyujine from huiyuan where ID='1'")), QStringLiteral("1050"));
-    QCOMPARE(sqlRows(QStringLiteral("select shifujine,kaneijine,qiankuanjine from huiyuanjiaofei")),
+    QCOMPARE(sqlRows(QStringLiteral("select shifujine,kaneijine,qiankuanjine from huiyuanjiaofei order by rowid")),
              (QList<QStringList>{{QStringLiteral("800"), QStringLiteral("1000"), QStringLiteral("200")}}));
     QVERIFY(ledgerAgrees(QStringLiteral("1")));
 }

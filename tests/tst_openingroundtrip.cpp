@@ -45,7 +45,7 @@ struct Holding
 QMap<QString, Holding> holdings()
 {
     QMap<QString, Holding> out;
-    for (const QStringList &m : sqlRows(QStringLiteral("select ID from huiyuan"))) {
+    for (const QStringList &m : sqlRows(QStringLiteral("select ID from huiyuan order by rowid"))) {
         Holding h;
         const StoredValue v = BalanceBook::storedValue(m.value(0));
         h.balance = v.balanceCents;
@@ -100,7 +100,7 @@ void TestOpeningRoundTrip::demoShopMovesMemberByMember()
         QString error;
         QVERIFY2(gen.run(&error), qPrintable(error));
         before = holdings();
-        cardTypes = sqlRows(QStringLiteral("select name,kaneijine,jiage,fuwuzekou,chanpinzekou,taocanzekou from huiyuanka"));
+        cardTypes = sqlRows(QStringLiteral("select name,kaneijine,jiage,fuwuzekou,chanpinzekou,taocanzekou from huiyuanka order by rowid"));
         QVERIFY(OpeningImportWriter::exportSheet(ImportKind::ServiceItems, items, &error) > 0);
         QCOMPARE(OpeningImportWriter::exportSheet(ImportKind::Members, members, &error), before.size());
         if (!server.isEmpty())

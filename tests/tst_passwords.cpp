@@ -106,7 +106,7 @@ void TestPasswords::firstLoginWithDefaultPasswordSetsANewOne()
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
     }
     QVERIFY(verifyPassword("店长的密码1", storedOf("admin")));
-    QCOMPARE(sqlRows("select \"user\", log from log"),
+    QCOMPARE(sqlRows("select \"user\", log from log order by rowid"),
              (QList<QStringList>{{"admin", "首次登录，设置新密码"}, {"admin", "系统登录成功"}}));
 
     // From now on the default is neither shown nor accepted.
@@ -137,7 +137,7 @@ void TestPasswords::changeFromTheMainWindow()
     QCOMPARE(prompts.texts(), (QStringList{"原密码错误，请重新输入", "新密码不能为空，也不能只有空格", "密码已修改，下次登录请使用新密码"}));
     QVERIFY(verifyPassword("newsecret", storedOf("小王")));
     QVERIFY(!verifyPassword("xiaowang1", storedOf("小王")));
-    QCOMPARE(sqlRows("select \"user\", log from log"), (QList<QStringList>{{"小王", "修改密码"}}));
+    QCOMPARE(sqlRows("select \"user\", log from log order by rowid"), (QList<QStringList>{{"小王", "修改密码"}}));
 }
 
 void TestPasswords::storedFormsThatProveNothing_data()
@@ -166,7 +166,7 @@ void TestPasswords::storedFormsThatProveNothing()
     QCOMPARE(operatorSession().loginName, opens ? QString("甲") : QString());
     if (!opens) {
         QVERIFY2(prompts.last().contains("请让有系统设置权限的操作员为您重置密码"), qPrintable(prompts.last()));
-        QCOMPARE(sqlValue("select log from log"), QString("系统登录失败，密码需要重置"));
+        QCOMPARE(sqlValue("select log from log order by rowid"), QString("系统登录失败，密码需要重置"));
         QCOMPARE(storedOf("甲"), stored); // nothing was migrated
     } else {
         QVERIFY(storedOf("甲").startsWith("pbkdf2-sha256$"));
@@ -211,7 +211,7 @@ void TestPasswords::newOperatorsAndResets()
     QCOMPARE(prompts.texts(), (QStringList{"保存成功", "保存成功"}));
     QVERIFY(verifyPassword("forgotten2", storedOf("小李")));
     QCOMPARE(sqlValue("select xiugaixiaoshoudanjia from \"user\" where name='小李'"), QString("是"));
-    QCOMPARE(sqlRows("select \"user\", log from log"), (QList<QStringList>{{"admin", "重置操作员密码：小李"}}));
+    QCOMPARE(sqlRows("select \"user\", log from log order by rowid"), (QList<QStringList>{{"admin", "重置操作员密码：小李"}}));
 }
 
 void TestPasswords::lastSettingsOperatorStays()

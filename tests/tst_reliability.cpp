@@ -91,7 +91,7 @@ void TestReliability::legacyPasswordIsRewrittenAtLogin()
     QVERIFY(stored.startsWith("pbkdf2-sha256$"));
     QVERIFY(verifyPassword("abc123", stored));
     QVERIFY(prompts.texts().isEmpty());
-    QCOMPARE(sqlValue("select log from log"), QString("系统登录成功"));
+    QCOMPARE(sqlValue("select log from log order by rowid"), QString("系统登录成功"));
 
     // The next login compares against the hash.
     operatorSession() = OperatorSession();
@@ -479,7 +479,7 @@ void TestReliability::busyShopKeepsTheRuleAndHandoverWindows()
     shezhitichengDlg rule;
     dispatch.attach(&rule);
     rule.init(2, sqlRows("select xiangmuID,xiangmuming,xiaoshoujiage,chengbenjiage,type,beizhu from temptichengliebiao "
-                         "where xiangmuID='S02'")
+                         "where xiangmuID='S02' order by rowid")
                      .value(0));
     rule.show();
     rule.findChild<QRadioButton *>("radioButton")->click();

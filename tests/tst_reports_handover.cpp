@@ -214,7 +214,7 @@ void TestReportsHandover::handover()
     clickButton(dlg, "toolButton_84");
 
     QCOMPARE(operatorSession().loginName, QString("小红"));
-    const auto shift = sqlRows("select jiaobanID,\"user\",starttime,endtime,shijishouru,xunishouru from jiaoban");
+    const auto shift = sqlRows("select jiaobanID,\"user\",starttime,endtime,shijishouru,xunishouru from jiaoban order by rowid");
     QCOMPARE(shift.size(), 1);
     QVERIFY(shift[0][0].startsWith("jb"));
     QCOMPARE(shift[0][0].size(), 19);
@@ -348,7 +348,7 @@ void TestReportsHandover::eachDeskHandsOverItsOwnShift()
     const QString first = walkInSale(8000, "现金");
     atDesk("前台2");
     const QString second = walkInSale(10000, "微信");
-    QCOMPARE(sqlValue("select shouyintai from huiyuanxiaofei where ID='" + first + "'"), QString("前台1"));
+    QCOMPARE(sqlValue("select shouyintai from huiyuanxiaofei where ID='" + first + "' order by rowid"), QString("前台1"));
     QCOMPARE(sqlValue("select shouyintai from danjuhao where ID='" + second + "'"), QString("前台2"));
 
     atDesk("前台1");
@@ -360,15 +360,15 @@ void TestReportsHandover::eachDeskHandsOverItsOwnShift()
     clickButton(dlg, "toolButton_84");
     QVERIFY(prompts.last().contains("交班成功"));
     delete dlg;
-    QCOMPARE(sqlRows("select shouyintai,shijishouru,xunishouru from jiaoban where jiaobanID<>'jb_old'"),
+    QCOMPARE(sqlRows("select shouyintai,shijishouru,xunishouru from jiaoban where jiaobanID<>'jb_old' order by rowid"),
              (QList<QStringList>{{"前台1", "80", "0"}}));
-    const QString handedOver = sqlValue("select endtime from jiaoban where shouyintai='前台1'");
+    const QString handedOver = sqlValue("select endtime from jiaoban where shouyintai='前台1' order by rowid");
     // The number is registered like every other document.
     QCOMPARE(sqlValue("select d.shouyintai from danjuhao d join jiaoban j on j.jiaobanID=d.ID"), QString("前台1"));
 
     atDesk("前台2");
     dlg = new jiaobanDlg;
-    QVERIFY2(dlg->startText() <= sqlValue("select xiaofeiriqi from huiyuanxiaofei where ID='" + second + "'"),
+    QVERIFY2(dlg->startText() <= sqlValue("select xiaofeiriqi from huiyuanxiaofei where ID='" + second + "' order by rowid"),
              qPrintable(dlg->startText()));
     QMap<QString, QString> tree = treeOf(dlg->treeModel());
     QCOMPARE(tree.value("收银总计"), QString("100"));
@@ -378,7 +378,7 @@ void TestReportsHandover::eachDeskHandsOverItsOwnShift()
     sqlExec("update \"user\" set password='" + encodePassword("admin") + "' where name='admin'");
     clickButton(dlg, "toolButton_84");
     delete dlg;
-    QCOMPARE(sqlValue("select shijishouru from jiaoban where shouyintai='前台2'"), QString("100"));
+    QCOMPARE(sqlValue("select shijishouru from jiaoban where shouyintai='前台2' order by rowid"), QString("100"));
     // The two handovers together are the shop's takings, none counted twice.
     const QString day = handedOver.left(10);
     QCOMPARE(sqlValue("select sum(shijishouru+xunishouru) from jiaoban"),

@@ -405,7 +405,7 @@ void TestRights::heldBillDeletionNeedsAuthoriser()
     QVERIFY(HeldBills::discard(id, "小王", "admin").ok);
     QCOMPARE(HeldBills::count(), 0);
     QCOMPARE(sqlValue("select count(*) from guadanmingxi"), QString("0"));
-    QCOMPARE(sqlRows("select \"user\", log from log where log like '删除挂单%'"),
+    QCOMPARE(sqlRows("select \"user\", log from log where log like '删除挂单%' order by rowid"),
              (QList<QStringList>{{"小王", "删除挂单  挂单号：" + id
                                             + "  会员号：0000  会员：散客  金额：80  套餐次数：0  明细：洗剪吹×1 80  确认人：admin"}}));
 
@@ -550,7 +550,7 @@ void TestRights::counterF8DeletesNoBillWithoutAuthoriser()
     QCOMPARE(sqlValue("select count(*) from guadan"), QString("1"));
     deleteAtF8(QStringLiteral("boss-2026"));
     QCOMPARE(sqlValue("select count(*) from guadan"), QString("0"));
-    const QString logged = sqlValue("select log from log where log like '删除挂单%'");
+    const QString logged = sqlValue("select log from log where log like '删除挂单%' order by rowid");
     QVERIFY2(logged.contains(id) && logged.contains(QStringLiteral("金额：80")) && logged.contains(QStringLiteral("确认人：admin")),
              qPrintable(logged));
 }

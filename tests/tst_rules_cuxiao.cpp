@@ -64,7 +64,7 @@ cuxiaoDlg *TestRulesCuxiao::openDialog(const QString &id, const QString &type)
 {
     refillCuxiaoList();
     const QStringList row = sqlRows("select xiangmuID,xiangmuming,xiaoshoujiage,chengbenjiage,type,beizhu from tempcuxiaoliebiao where xiangmuID='"
-                                    + id + "' and type='" + type + "'").value(0);
+                                    + id + "' and type='" + type + "' order by rowid").value(0);
     auto *dlg = new cuxiaoDlg;
     dlg->init(2, row);
     return dlg;
@@ -111,7 +111,7 @@ void TestRulesCuxiao::uniformSaveComputesRatioAndPrice()
     QFETCH(QString, price);
     const QDate today = QDate::currentDate();
     saveUniform(method, value, today.addDays(-3), today.addDays(10));
-    const QList<QStringList> rows = sqlRows("select xiangmuID,xiangmuleixing,starttime,endtime,huiyuanleixing,cuxiaofangshi,cuxiaobili,cuxiaojiner from cuxiaoshezhi");
+    const QList<QStringList> rows = sqlRows("select xiangmuID,xiangmuleixing,starttime,endtime,huiyuanleixing,cuxiaofangshi,cuxiaobili,cuxiaojiner from cuxiaoshezhi order by rowid");
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0], (QStringList{"F1", "项目", today.addDays(-3).toString("yyyy-MM-dd"),
                                    today.addDays(10).toString("yyyy-MM-dd"), "所有会员", method, ratio, price}));
@@ -149,7 +149,7 @@ void TestRulesCuxiao::uniformFigureChecks()
     clickButton(dlg.get(), "toolButton_2");
     QCOMPARE(m_prompts->last(), message);
     QVERIFY(dlg->result() != QDialog::Accepted);
-    QCOMPARE(sqlRows("select cuxiaobili,cuxiaojiner from cuxiaoshezhi"), (QList<QStringList>{{"0.5", "50"}}));
+    QCOMPARE(sqlRows("select cuxiaobili,cuxiaojiner from cuxiaoshezhi order by rowid"), (QList<QStringList>{{"0.5", "50"}}));
 }
 
 void TestRulesCuxiao::byTypeSeedsOnceAndEditsOneCardType()
@@ -183,7 +183,7 @@ void TestRulesCuxiao::byTypeSeedsOnceAndEditsOneCardType()
     });
     clickButton(dlg.get(), "toolButton");
     QVERIFY(seen);
-    QCOMPARE(sqlRows("select cuxiaofangshi,cuxiaobili,cuxiaojiner from tempcuxiaoshezhi where huiyuanleixing='金卡'"),
+    QCOMPARE(sqlRows("select cuxiaofangshi,cuxiaobili,cuxiaojiner from tempcuxiaoshezhi where huiyuanleixing='金卡' order by rowid"),
              (QList<QStringList>{{"按固定金额促销", "0.8", "80"}}));
 
     clickButton(dlg.get(), "toolButton_2");
@@ -212,7 +212,7 @@ void TestRulesCuxiao::reopenKeepsOneAllMembersRowAndThePeriod()
         clickButton(dlg.get(), "toolButton_2");
         QCOMPARE(dlg->result(), int(QDialog::Accepted));
     }
-    QCOMPARE(sqlRows("select huiyuanleixing,cuxiaofangshi,cuxiaobili,cuxiaojiner,starttime,endtime from cuxiaoshezhi"),
+    QCOMPARE(sqlRows("select huiyuanleixing,cuxiaofangshi,cuxiaobili,cuxiaojiner,starttime,endtime from cuxiaoshezhi order by rowid"),
              (QList<QStringList>{{"所有会员", "按固定金额促销", "0.75", "75", start.toString("yyyy-MM-dd"),
                                   end.toString("yyyy-MM-dd")}}));
 }
@@ -228,7 +228,7 @@ void TestRulesCuxiao::failedSaveKeepsTheOldPromotions()
     clickButton(dlg.get(), "toolButton_2");
     QCOMPARE(m_prompts->last(), QString("保存促销设置失败，本次操作未保存\n原因：磁盘空间已满，请清理磁盘后再试。"));
     QVERIFY(dlg->result() != QDialog::Accepted);
-    QCOMPARE(sqlRows("select cuxiaobili,cuxiaojiner from cuxiaoshezhi"), (QList<QStringList>{{"0.5", "50"}}));
+    QCOMPARE(sqlRows("select cuxiaobili,cuxiaojiner from cuxiaoshezhi order by rowid"), (QList<QStringList>{{"0.5", "50"}}));
     QCOMPARE(sqlValue("select count(*) from log"), QString("0"));
 }
 
@@ -245,7 +245,7 @@ void TestRulesCuxiao::reconnectWhileOpenSavesNothing()
     clickButton(dlg.get(), "toolButton_2");
     QCOMPARE(m_prompts->last(), ShopLink::staleWindowText());
     QVERIFY(dlg->result() != QDialog::Accepted);
-    QCOMPARE(sqlRows("select cuxiaobili,cuxiaojiner from cuxiaoshezhi"), (QList<QStringList>{{"0.5", "50"}}));
+    QCOMPARE(sqlRows("select cuxiaobili,cuxiaojiner from cuxiaoshezhi order by rowid"), (QList<QStringList>{{"0.5", "50"}}));
 }
 
 // The plan as a value, without the window: refused whole, with a word, when it
@@ -271,7 +271,7 @@ void TestRulesCuxiao::storeRefusesWhatItCannotKeep()
     QCOMPARE(RuleBook::savePromotions(plan("F1", start, QString(31, QChar(0x5361))), "admin").error,
              QString("类型名称不能超过30个字"));
     QVERIFY(RuleBook::savePromotions(plan("F1", start, "所有会员"), "小王").error.contains(QStringLiteral("你的权限不够")));
-    QCOMPARE(sqlRows("select cuxiaobili,cuxiaojiner from cuxiaoshezhi"), (QList<QStringList>{{"0.5", "50"}}));
+    QCOMPARE(sqlRows("select cuxiaobili,cuxiaojiner from cuxiaoshezhi order by rowid"), (QList<QStringList>{{"0.5", "50"}}));
     QCOMPARE(sqlValue("select count(*) from log"), QString("0"));
     // Card-type rules replace the uniform one whole, with their period.
     PromotionPlan byType = plan("F1", start, "金卡");
@@ -324,7 +324,7 @@ void TestRulesCuxiao::lookupHonoursPeriodAndPrecedence()
     sqlExec("update cuxiaoshezhi set endtime='" + day(2) + "' where xiangmuID='P1'");
     QCOMPARE(findPromotion("P1", "洗发水", "金卡").value(6), QString("25"));
     // never more than one row per item, name and card type
-    QCOMPARE(sqlValue("select count(*) from (select 1 from cuxiao group by xiangmuID,xiangmumingcheng,huiyuanleixing having count(*)>1)"),
+    QCOMPARE(sqlValue("select count(*) from (select 1 from cuxiao group by xiangmuID,xiangmumingcheng,huiyuanleixing having count(*)>1) t"),
              QString("0"));
 }
 
@@ -348,7 +348,7 @@ void TestRulesCuxiao::itemLists()
     setMethod(dlg.get(), "按比例促销");
     dlg->findChild<QLineEdit *>("lineEdit_5")->setText("0.9");
     clickButton(dlg.get(), "toolButton_2");
-    QCOMPARE(sqlValue("select cuxiaojiner from cuxiaoshezhi where xiangmuID='T1'"), QString("270"));
+    QCOMPARE(sqlValue("select cuxiaojiner from cuxiaoshezhi where xiangmuID='T1' order by rowid"), QString("270"));
 
     // createTables fills both lists through the hooks the main window installs
     installRulesListRefills();

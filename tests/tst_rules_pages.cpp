@@ -202,7 +202,7 @@ void TestRulesPages::rulesReachTheCounter()
         clickButton(&line, "toolButton");
         QCOMPARE(amount, QString(gold ? "8" : "9.5"));
         // Compared as numbers: the server writes 10.0000 where SQLite writes 10.0.
-        const auto rows = sqlRows("select yuangongID,tichengfangshi,tichengbili,tichengjine from temptichengmingxi");
+        const auto rows = sqlRows("select yuangongID,tichengfangshi,tichengbili,tichengjine from temptichengmingxi order by rowid");
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows.at(0).mid(0, 2), (QStringList{"E1", "轮单提成"}));
         QCOMPARE(rows.at(0).at(2).toDouble(), 10.0);

@@ -69,7 +69,7 @@ shezhitichengDlg *TestRulesTicheng::openDialog(const QString &id, const QString 
 {
     refillTichengList();
     const QStringList row = sqlRows("select xiangmuID,xiangmuming,xiaoshoujiage,chengbenjiage,type,beizhu from temptichengliebiao where xiangmuID='"
-                                    + id + "' and type='" + type + "'").value(0);
+                                    + id + "' and type='" + type + "' order by rowid").value(0);
     auto *dlg = new shezhitichengDlg;
     m_dispatch->attach(dlg);
     dlg->init(2, row);
@@ -254,7 +254,7 @@ void TestRulesTicheng::editOneTypeThroughTheSmallDialog()
                                  {"点单提成", "按固定金额提成", "0", "30"},
                                  {"轮单提成", "按固定金额提成", "0", "20"}}));
     clickButton(dlg.get(), "toolButton_2");
-    QCOMPARE(sqlValue("select tichengjiner from tichengshezhi where yuangongleixing='发型师' and tichengfangshi='点单提成'"),
+    QCOMPARE(sqlValue("select tichengjiner from tichengshezhi where yuangongleixing='发型师' and tichengfangshi='点单提成' order by rowid"),
              QString("30"));
     QCOMPARE(sqlValue("select count(*) from tichengshezhi where yuangongleixing='助理'"), QString("3"));
 }
@@ -286,7 +286,7 @@ void TestRulesTicheng::savedByTheStoreWhoeverOpenedIt()
     sqlExec("insert into \"user\"(name,password,xitongshezhi,jinyong) values('小王','x','否','否')");
     sqlExec("insert into tichengshezhi values('F1','服务项目','所有员工','轮单提成','按比例提成',10,0)");
     refillTichengList();
-    const QStringList row = sqlRows("select * from temptichengliebiao where xiangmuID='F1'").value(0);
+    const QStringList row = sqlRows("select * from temptichengliebiao where xiangmuID='F1' order by rowid").value(0);
     const auto save = [&row](const QString &who) {
         operatorSession().loginName = who;
         shezhitichengDlg dlg;
@@ -305,7 +305,7 @@ void TestRulesTicheng::savedByTheStoreWhoeverOpenedIt()
     QCOMPARE(rules(), (QList<QStringList>{{"所有员工", "其他提成", "按比例提成", "0", "0"},
                                           {"所有员工", "点单提成", "按比例提成", "15", "0"},
                                           {"所有员工", "轮单提成", "按比例提成", "15", "0"}}));
-    QCOMPARE(sqlValue("select \"user\"||' '||log from log"), QString("admin 提成设置  项目：F1"));
+    QCOMPARE(sqlValue("select \"user\"||' '||log from log order by rowid"), QString("admin 提成设置  项目：F1"));
 
     // Deleted at another desk while the editor was open.
     operatorSession().loginName = "admin";

@@ -12,7 +12,7 @@
 #include "dbsetconfig.h"
 #include "reportquery.h"
 #include "shopgenerator.h"
-#include "sqldialect.h"
+#include "enginedriver.h"
 #include "takingsread.h"
 #include "takingstree.h"
 #include "viewdeclarations.h"
@@ -69,7 +69,7 @@ QStringList answer(const Asked &a, QString *error)
 {
     QSqlQuery q;
     q.setForwardOnly(true);
-    if (!q.prepare(SqlDialect::translate(a.sql))) {
+    if (!q.prepare(a.sql)) {
         *error = q.lastError().text();
         return {};
     }
@@ -260,7 +260,7 @@ void TestSameAnswer::listsTotalsAndTakings()
     QVERIFY(QFile::copy(QStringLiteral(MOCHEN_SOURCE_DIR "/dbset.xml"), fileShop + QStringLiteral("/dbset.xml")));
     QDir::setCurrent(fileShop);
     QVERIFY(openDatabase());
-    QVERIFY(!SqlDialect::isPostgres());
+    QVERIFY(!EngineDriver::current().isServer());
     createTables();
     ShopScale scale;
     scale.name = QStringLiteral("same-answer");
@@ -307,7 +307,7 @@ void TestSameAnswer::listsTotalsAndTakings()
     QVERIFY2(migrate.exitCode() == 0, qPrintable(told));
     QDir::setCurrent(wd.path());
     QVERIFY(openDatabase());
-    QVERIFY(SqlDialect::isPostgres());
+    QVERIFY(EngineDriver::current().isServer());
     const Answers onServer = askAll(asked, &failures);
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
     QVERIFY2(summaryAgainstRows(onServer).isEmpty(), qPrintable(summaryAgainstRows(onServer).join(QLatin1Char('\n'))));

@@ -10,7 +10,7 @@
 #include "reportquery.h"
 #include "takingstree.h"
 #include "dbsetconfig.h"
-#include "sqldialect.h"
+#include "enginedriver.h"
 #include "viewdeclarations.h"
 #include <QSqlError>
 #include <QSqlQuery>
@@ -350,7 +350,7 @@ void TestShopDay::aDayAtTwoDesks()
     for (int h = 0; h < handovers.size(); ++h) {
         const QStringList row = sqlRows("select shouyintai, CAST(ROUND(shijishouru*100) AS INTEGER), "
                                         "CAST(ROUND(xunishouru*100) AS INTEGER) from jiaoban where jiaobanID='"
-                                        + handovers[h] + "'")
+                                        + handovers[h] + "' order by rowid")
                                     .value(0);
         const Moves &want = e.handovers[h].second;
         QCOMPARE(row.value(0), kDesks[e.handovers[h].first]);
@@ -359,8 +359,8 @@ void TestShopDay::aDayAtTwoDesks()
         QCOMPARE(text(handoverLines(handovers[h])), text(moved(want)));
     }
     // Desk 1's second shift starts the second after its first ended.
-    QCOMPARE(sqlValue("select starttime from jiaoban where jiaobanID='" + handovers[1] + "'"),
-             QDateTime::fromString(sqlValue("select endtime from jiaoban where jiaobanID='" + handovers[0] + "'"),
+    QCOMPARE(sqlValue("select starttime from jiaoban where jiaobanID='" + handovers[1] + "' order by rowid"),
+             QDateTime::fromString(sqlValue("select endtime from jiaoban where jiaobanID='" + handovers[0] + "' order by rowid"),
                                    "yyyy-MM-dd hh:mm:ss")
                  .addSecs(1)
                  .toString("yyyy-MM-dd hh:mm:ss"));
@@ -396,7 +396,7 @@ void TestShopDay::aDayAtTwoDesks()
     auto rows = [](const QString &view, const ViewFilter &f) {
         const QString sql = ViewDeclarations::statement(dbsetEntry<TableViewinfo>(readDbset(), view).SqlStr, view, f);
         QSqlQuery q;
-        bool ok = q.prepare(SqlDialect::translate(sql));
+        bool ok = q.prepare(sql);
         for (int i = 0; ok && i < f.values.size(); ++i)
             q.bindValue(i, f.values.at(i));
         QList<QStringList> out;

@@ -8,6 +8,7 @@
 #include "adddlg.h"
 #include "dbfailure.h"
 #include "dbhealth.h"
+#include "enginedriver.h"
 #include "operatorsession.h"
 #include "schemaupgrade.h"
 #include "startup.h"
@@ -255,7 +256,7 @@ void TestStartupChecks::olderTablesGetTheirColumns()
     closeDefault();
     QCOMPARE(installationProblem(), QString());
     QCOMPARE(sqlValue("pragma user_version"), QString::number(kSchemaVersion));
-    QCOMPARE(sqlValue("select shengyujine+jifen from huiyuan"), QString("312"));
+    QCOMPARE(sqlValue("select shengyujine+jifen from huiyuan order by rowid"), QString("312"));
 
     // An older layout: two columns the program writes are missing.
     closeDefault();
@@ -271,7 +272,7 @@ void TestStartupChecks::olderTablesGetTheirColumns()
     const QString huiyuan = schemaOf("huiyuan");
     QVERIFY2(huiyuan.contains("jifen REAL") && huiyuan.contains("leijixiaofei REAL"), qPrintable(huiyuan));
     QVERIFY(schemaOf("user").contains("xitongshezhi TEXT"));
-    QCOMPARE(sqlRows("select name, shengyujine, jifen is null from huiyuan"), (QList<QStringList>{{"甲", "300", "1"}}));
+    QCOMPARE(sqlRows("select name, shengyujine, jifen is null from huiyuan order by rowid"), (QList<QStringList>{{"甲", "300", "1"}}));
     QCOMPARE(sqlValue("pragma user_version"), QString::number(kSchemaVersion));
     // The copy taken before holds the old layout.
     const QStringList copies = QDir("backup").entryList({"upgrade-v0-*.db"});
@@ -288,7 +289,7 @@ void TestStartupChecks::olderTablesGetTheirColumns()
     QSqlDatabase::removeDatabase("old");
     // The program then runs on it: the columns are there for the indexes and lists.
     createTables();
-    QCOMPARE(sqlValue("select count(*) from sqlite_master where name='idx_huiyuan_phone'"), QString("1"));
+    QVERIFY(EngineDriver::current().hasIndex("idx_huiyuan_phone"));
 }
 
 void TestStartupChecks::unfitLayoutStops_data()

@@ -257,7 +257,7 @@ DeskTakings ownTakings(const QByteArray &out)
         else if (words[0] == "handover")
             t.handover = words[1];
         else if (words[0] == "sale")
-            (sqlValue("select fukuanfangshi from huiyuanxiaofei where ID='" + words[1] + "'") == "储蓄卡" ? t.card
+            (sqlValue("select fukuanfangshi from huiyuanxiaofei where ID='" + words[1] + "' order by rowid") == "储蓄卡" ? t.card
                                                                                                    : t.real) += 8000;
     }
     return t;
@@ -335,7 +335,7 @@ void TestTwoDesk::eachDeskHandsOverItsOwnTakings()
         }
         for (int d = 0; d < 2; ++d) {
             const QStringList row = sqlRows("select shouyintai,shijishouru,xunishouru,starttime from jiaoban where "
-                                            "jiaobanID='" + took[d].handover + "'")
+                                            "jiaobanID='" + took[d].handover + "' order by rowid")
                                         .value(0);
             QCOMPARE(row.value(0), names[d]);
             QCOMPARE(qRound64(row.value(1).toDouble() * 100), took[d].real);

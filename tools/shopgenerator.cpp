@@ -343,8 +343,8 @@ private:
 void Builder::prepare()
 {
     sStock = insertInto(QStringLiteral("chanpinrukumingxi"),
-                        QStringLiteral("rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu"));
-    sLog = insertInto(QStringLiteral("log"), QStringLiteral("time,user,log"));
+                        QStringLiteral("rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,\"user\",beizhu"));
+    sLog = insertInto(QStringLiteral("log"), QStringLiteral("time,\"user\",log"));
 }
 
 void Builder::catalogue()

@@ -13,7 +13,7 @@
 #include "dbrecords.h"
 #include "dbsetconfig.h"
 #include "shopconnection.h"
-#include "sqldialect.h"
+#include "enginedriver.h"
 #include "summarybook.h"
 #include "viewdeclarations.h"
 
@@ -72,20 +72,20 @@ QString checkSql(const QString &file = QStringLiteral("check-db.sql"))
 }
 
 // The books' problems on one connection (check-db.sql, then the daily summaries
-// against the records, check-summaries.sql, in its dialect).
+// against the records, check-summaries.sql, written for both engines).
 QStringList bookProblems(QSqlDatabase db)
 {
     QStringList problems;
     // The desk's bound on a statement is for a cashier waiting at the counter;
     // the whole books of a large shop take longer than that on a server.
-    if (SqlDialect::isPostgres(db))
+    if (EngineDriver::of(db).isServer())
         QSqlQuery(db).exec(QStringLiteral("SET statement_timeout = 0"));
     for (const QString &file : {QStringLiteral("check-db.sql"), QStringLiteral("check-summaries.sql")}) {
         const QString sql = checkSql(file);
         if (sql.isEmpty())
             return {QStringLiteral("找不到 ") + file};
         QSqlQuery q(db);
-        if (!q.exec(SqlDialect::isPostgres(db) ? SqlDialect::toPostgres(sql) : sql))
+        if (!q.exec(sql))
             return {QStringLiteral("检查语句失败：") + q.lastError().text()};
         while (q.next())
             problems << q.value(0).toString() + QStringLiteral(" | ") + q.value(1).toString();
@@ -138,7 +138,7 @@ QString quoted(const QString &column)
 // Count and sums of one table: "rows 1234, jine 56789.12, …".
 QString fingerprint(QSqlDatabase db, const QString &table, const QStringList &money)
 {
-    const bool pg = SqlDialect::isPostgres(db);
+    const bool pg = EngineDriver::of(db).isServer();
     QStringList parts{QStringLiteral("count(*)")};
     // Summed in whole cents: a floating-point total over a few hundred thousand
     // rows drifts by more than a cent, and would report a difference that is none.
@@ -361,7 +361,7 @@ int check(const QString &shopDir, bool statements)
             if (sql.trimmed().isEmpty())
                 continue;
             QSqlQuery q;
-            const QString run = SqlDialect::translate(QStringLiteral("select * from (%1) as t limit 0").arg(sql));
+            const QString run = QStringLiteral("select * from (%1) as t limit 0").arg(sql);
             if (!q.exec(run)) {
                 ++problems;
                 out << "语句失败 " << it.key() << "：" << q.lastError().databaseText().section(QLatin1Char('\n'), 0, 0)
