@@ -1,5 +1,7 @@
 #include "viewdeclarations.h"
 
+#include <QDate>
+
 namespace {
 
 struct Row
@@ -19,6 +21,8 @@ struct Row
     const char *memberList = "";  // the list from the sales per member and day (see the header)
     const char *memberTotals = "";
     const char *periodList = "";  // the list from the sales per document and day (see the header)
+    const char *memberYearList = "";  // the list from the sales per member and year (see the header)
+    const char *memberYearTotals = "";
 };
 
 const char *const kStockLines = "a.chanpinID=b.ID and a.rukuID!='000000'";
@@ -106,7 +110,16 @@ const Row kRows[] = {
      "select count(*), coalesce(sum(t.n),0), round(coalesce(sum(t.xf),0)/100.0,2), round(coalesce(sum(t.ss),0)/100.0,2) "
      "from (select s.huiyuanid as huiyuanid, sum(s.danshu)-2*sum(s.zuofei) as n, sum(s.xiaofei_fen) as xf, "
      "sum(s.shishou_fen) as ss from rihuizong_huiyuan s where 1=1%1 group by s.huiyuanid) t "
-     "join huiyuan b on b.ID=t.huiyuanid%2"},
+     "join huiyuan b on b.ID=t.huiyuanid%2",
+     "",
+     // A whole year: its one row per member.
+     "select t.huiyuanid as 会员卡号, b.name as 会员姓名, b.type as 会员类别, b.phone as 电话, t.n as 消费次数, "
+     "ROUND(t.xf/100.0,3) as 消费金额, ROUND(t.ss/100.0,3) as 实收金额 "
+     "from (select s.huiyuanid as huiyuanid, s.danshu-2*s.zuofei as n, s.xiaofei_fen as xf, s.shishou_fen as ss "
+     "from rihuizong_huiyuan_nian s where 1=1%1) t join huiyuan b on b.ID=t.huiyuanid%2 ORDER BY 消费金额 DESC, t.huiyuanid",
+     "select count(*), coalesce(sum(t.n),0), round(coalesce(sum(t.xf),0)/100.0,2), round(coalesce(sum(t.ss),0)/100.0,2) "
+     "from (select s.huiyuanid as huiyuanid, s.danshu-2*s.zuofei as n, s.xiaofei_fen as xf, s.shishou_fen as ss "
+     "from rihuizong_huiyuan_nian s where 1=1%1) t join huiyuan b on b.ID=t.huiyuanid%2"},
     {"会员交费统计", "tableView_10", kMemberJoin, false, "", "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "会员卡号",
      "会员交费统计明细", "huiyuanid=?", kPaymentTotals},
     {"会员交费统计明细", "tableView_11", "", false, nullptr, "order by jiaofeiriqi", "", "", ""},
@@ -195,6 +208,8 @@ template <typename Rows> QVector<ViewDeclaration> build(const Rows &rows)
         d.memberList = QString::fromUtf8(r.memberList);
         d.memberTotals = QString::fromUtf8(r.memberTotals);
         d.periodList = QString::fromUtf8(r.periodList);
+        d.memberYearList = QString::fromUtf8(r.memberYearList);
+        d.memberYearTotals = QString::fromUtf8(r.memberYearTotals);
         all << d;
     }
     return all;
@@ -225,14 +240,37 @@ const ViewDeclaration *find(const QString &name)
 // A filter with no condition at all is every day. Empty when the filter holds
 // anything else. The values stay in their order:
 // the period's come first in both.
-static QString fromMemberSummary(const ViewDeclaration *d, const QString &text, const ViewFilter &filter)
+// Whether the filter's period (its first two values: a first day, and the day
+// after the last or the last day's end) is one calendar year.
+static bool periodIsOneYear(const ViewFilter &filter)
+{
+    if (filter.memberPeriodOf.isEmpty() || filter.conditions.isEmpty() || filter.values.size() < 2)
+        return false;
+    const QString from = filter.values.at(0).toString(), to = filter.values.at(1).toString();
+    const QDate first = QDate::fromString(from.left(10), QStringLiteral("yyyy-MM-dd"));
+    if (!first.isValid() || first.month() != 1 || first.day() != 1
+        || (from.size() > 10 && from.mid(10) != QLatin1String(" 00:00:00")))
+        return false;
+    return to == first.addYears(1).toString(QStringLiteral("yyyy-MM-dd"))
+        || to == QString::number(first.year()) + QStringLiteral("-12-31 23:59:59");
+}
+
+static QString fromMemberSummary(const ViewDeclaration *d, QString text, const ViewFilter &filter,
+                                 const QString &yearText = QString())
 {
     if (!d || text.isEmpty() || (!filter.memberSummary && !filter.isEmpty())
         || (!filter.memberPeriodOf.isEmpty() && filter.memberPeriodOf != d->summaryDate))
         return QString();
     QStringList conditions = filter.conditions;
     QString period;
-    if (!filter.memberPeriodOf.isEmpty() && !conditions.isEmpty())
+    // A whole year is its rows per member and year: the same values, compared as years.
+    if (!yearText.isEmpty() && periodIsOneYear(filter)) {
+        text = yearText;
+        period = QStringLiteral(" and (")
+            + conditions.takeFirst().replace(d->summaryDate, QStringLiteral("s.nian")).replace(QLatin1Char('?'),
+                                                                                              QStringLiteral("substr(?,1,4)"))
+            + QStringLiteral(")");
+    } else if (!filter.memberPeriodOf.isEmpty() && !conditions.isEmpty())
         period = QStringLiteral(" and (") + conditions.takeFirst().replace(d->summaryDate, QStringLiteral("s.riqi"))
             + QStringLiteral(")");
     const QString member = conditions.isEmpty() ? QString()
@@ -244,7 +282,7 @@ static QString fromMemberSummary(const ViewDeclaration *d, const QString &text, 
 QString statement(const QString &base, const QString &name, const ViewFilter &filter)
 {
     const ViewDeclaration *d = find(name);
-    const QString summary = fromMemberSummary(d, d ? d->memberList : QString(), filter);
+    const QString summary = fromMemberSummary(d, d ? d->memberList : QString(), filter, d ? d->memberYearList : QString());
     if (!summary.isEmpty())
         return summary;
     // A period alone (whole days) of a list of documents: their day rows.
@@ -271,7 +309,7 @@ QString totalsStatement(const QString &name, const ViewFilter &filter)
     const ViewDeclaration *d = find(name);
     if (!d || d->totals.isEmpty())
         return QString();
-    const QString members = fromMemberSummary(d, d->memberTotals, filter);
+    const QString members = fromMemberSummary(d, d->memberTotals, filter, d->memberYearTotals);
     if (!members.isEmpty())
         return members;
     // A period alone (a sale's header rows counted by their days, the document

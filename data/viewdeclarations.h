@@ -41,6 +41,10 @@ struct ViewDeclaration
     // %2 the member's conditions.
     QString memberList;
     QString memberTotals;
+    // The same for a period of one whole year, from the sales per member and year
+    // (one row per member, nothing grouped): %1 takes the year, %2 the member's conditions.
+    QString memberYearList;
+    QString memberYearTotals;
     // A list of documents read from the sales per document and day, for a filter
     // that is a period of summaryDate alone (or none): %1 takes the period.
     QString periodList;

@@ -90,6 +90,9 @@ LedgerResult SummaryBook::rebuild(const DbsetMap &map)
     TransactionScope tx;
     LedgerSql::exec(QStringLiteral("delete from rihuizong_shouyin"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_xiaofei"));
+    // The years first: the members' days then go without work for their triggers
+    // (the days filled again fill the years through them).
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_huiyuan_nian"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_huiyuan"));
     // Every fill runs only into an empty summary: the per-document ones too.
     LedgerSql::exec(QStringLiteral("delete from rihuizong_danju"));

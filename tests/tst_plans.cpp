@@ -41,6 +41,7 @@ private slots:
     void commissionsReadTheirSummary();
     void cashDetailStreamsTheRecords();
     void documentsStreamFromTheirDays();
+    void rankingOfAYearGroupsNothing();
 
 private:
     QStringList plan(const QString &sql, const QVariantList &values = QVariantList());
@@ -101,6 +102,8 @@ const char *const kLargeShopStats[][3] = {
     {"rihuizong_danju", "idx_rihuizong_danju_shijian", "515797 1 1"},
     {"rihuizong_danju", "sqlite_autoindex_rihuizong_danju_1", "515797 1 1"},
     {"rihuizong_ticheng", "idx_rihuizong_ticheng_yuangong", "838316 41916 12 1 1 1"},
+    {"rihuizong_huiyuan_nian", "idx_rihuizong_huiyuan_nian_lists", "208312 18938 1 1 1 1 1"},
+    {"rihuizong_huiyuan_nian", "sqlite_autoindex_rihuizong_huiyuan_nian_1", "208312 18938 1"},
     {"rihuizong_ticheng", "sqlite_autoindex_rihuizong_ticheng_1", "838316 2 1"},
 };
 
@@ -108,7 +111,8 @@ const QStringList kHistoryTables = {
     QStringLiteral("huiyuanxiaofei"), QStringLiteral("xiaofeimingxi"), QStringLiteral("huiyuanjiaofei"),
     QStringLiteral("huiyuanyuebiandong"), QStringLiteral("huiyuanjifen"), QStringLiteral("tichengmingxi"),
     QStringLiteral("chanpinrukumingxi"), QStringLiteral("huiyuan"), QStringLiteral("rihuizong_huiyuan"),
-    QStringLiteral("rihuizong_danju"), QStringLiteral("rihuizong_ticheng")};
+    QStringLiteral("rihuizong_danju"), QStringLiteral("rihuizong_ticheng"),
+    QStringLiteral("rihuizong_huiyuan_nian")};
 
 QString base(const QString &view)
 {
@@ -180,6 +184,7 @@ void TestPlans::indexServesStatement_data()
     row("会员消费排行", "会员消费排行", ReportQuery::consumptionRanking(y, s, e, "", "所有"));
     row("会员消费排行 其他 金卡", "会员消费排行", ReportQuery::consumptionRanking("其他", s, e, "", "金卡"));
     row("会员消费排行 member", "会员消费排行", ReportQuery::consumptionRanking(y, s, e, "王", "所有"));
+    row("会员消费排行 上月", "会员消费排行", ReportQuery::consumptionRanking("上月", s, e, "", "所有"));
     for (const QString &period : {y, QStringLiteral("其他")}) {
         const ViewFilter f = ReportQuery::consumptionRanking(period, s, e, "", "所有");
         const QString totals = ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), f);
@@ -401,8 +406,10 @@ void TestPlans::summariesFollowRecords()
                                 "rihuizong_danju_insert", "rihuizong_danju_delete", "rihuizong_danju_update",
                                 "rihuizong_ticheng_insert", "rihuizong_ticheng_delete", "rihuizong_ticheng_update",
                                 "rihuizong_ticheng_xf_insert", "rihuizong_ticheng_xf_delete", "rihuizong_ticheng_xf_update",
-                                "rihuizong_ticheng_jf_insert", "rihuizong_ticheng_jf_delete", "rihuizong_ticheng_jf_update"})
+                                "rihuizong_ticheng_jf_insert", "rihuizong_ticheng_jf_delete", "rihuizong_ticheng_jf_update",
+                                "rihuizong_huiyuan_nian_insert", "rihuizong_huiyuan_nian_delete", "rihuizong_huiyuan_nian_update"})
         sqlExec(QStringLiteral("drop trigger %1").arg(trigger));
+    sqlExec("drop table rihuizong_huiyuan_nian");
     sqlExec("drop table rihuizong_ticheng");
     sqlExec("drop table rihuizong_danju");
     sqlExec("drop table rihuizong_shouyin");
@@ -441,6 +448,9 @@ void TestPlans::summariesFollowRecords()
     QCOMPARE(sqlRows(commissions), (QList<QStringList>{{"J1", "E2", "2026-03-01", "1", "1", "2501"},
                                                        {"X1", "E1", "2026-03-01", "2", "2", "475"},
                                                        {"X1", "E2", "2026-03-01", "1", "1", "300"}}));
+    // Per member and year, the member's days summed.
+    QCOMPARE(sqlRows("select nian, huiyuanid, tianshu, danshu, xiaofei_fen, shishou_fen from rihuizong_huiyuan_nian"),
+             (QList<QStringList>{{"2026", "M1", "2", "1", "10000", "10000"}}));
     createTables(); // a second start adds nothing
     verifySummaries();
     // The sale writer writes the commission rows before the header rows; a void
@@ -682,6 +692,26 @@ void TestPlans::commissionsReadTheirSummary()
 
 // The documents of a period stream from the day rows' time index: the first screen
 // is read without grouping or sorting the period.
+// A year's ranking and its 合计 read the year's one row per member from the index,
+// grouping nothing; any other period groups its days.
+void TestPlans::rankingOfAYearGroupsNothing()
+{
+    for (const QString &period : {QStringLiteral("本年"), QStringLiteral("其他")}) {
+        const ViewFilter f = ReportQuery::consumptionRanking(period, QStringLiteral("2026-01-01"), QStringLiteral("2026-12-31"),
+                                                             "", QStringLiteral("所有"));
+        for (const QString &sql : {ViewDeclarations::statement(base(QStringLiteral("会员消费排行")), QStringLiteral("会员消费排行"), f),
+                                   ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), f)}) {
+            const QString lines = plan(sql, f.values).join('\n');
+            QVERIFY2(lines.contains(QLatin1String("SEARCH s USING COVERING INDEX idx_rihuizong_huiyuan_nian_lists (nian>? AND nian<"))
+                         && !lines.contains(QLatin1String("GROUP BY")),
+                     qPrintable(lines + "\n" + sql));
+        }
+    }
+    const ViewFilter month = ReportQuery::consumptionRanking(QStringLiteral("本月"), "", "", "", QStringLiteral("所有"));
+    QVERIFY(!ViewDeclarations::statement(base(QStringLiteral("会员消费排行")), QStringLiteral("会员消费排行"), month)
+                 .contains(QLatin1String("rihuizong_huiyuan_nian")));
+}
+
 void TestPlans::documentsStreamFromTheirDays()
 {
     for (const QString &period : {QStringLiteral("本年"), QStringLiteral("其他"), QString()}) {
