@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QRegularExpression>
 
 namespace {
 
@@ -77,6 +78,21 @@ QString SummaryBook::dailyTakings(const QString &fromDate, const QString &toDate
     if (!toDate.isEmpty())
         sql += QStringLiteral(" and riqi<=") + sqlLiteral(toDate.left(10));
     return sql;
+}
+
+bool SummaryBook::dropTriggers(const DbsetMap &map)
+{
+    static const QRegularExpression trigger(QStringLiteral("^\\s*CREATE\\s+TRIGGER\\s+(?:IF\\s+NOT\\s+EXISTS\\s+)?(\\w+)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    bool ok = true;
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        if (!it.key().startsWith(QLatin1String("zzrihuizong_")) || it.value().userType() != qMetaTypeId<CreateTableinfo>())
+            continue;
+        const QRegularExpressionMatch m = trigger.match(it.value().value<CreateTableinfo>().SqlStr);
+        if (m.hasMatch())
+            ok = LedgerSql::execSingle(QStringLiteral("DROP TRIGGER IF EXISTS ") + m.captured(1)) >= 0 && ok;
+    }
+    return ok;
 }
 
 LedgerResult SummaryBook::rebuild(const DbsetMap &map)
