@@ -187,6 +187,94 @@ const Row kDialogRows[] = {
     {"套餐明细临时列表", "", "", false, nullptr, "order by hanghao", "", "", ""},
 };
 
+// How the main window wires a list besides its statement: its first load when
+// that is not its default condition's, its page's query buttons and its export
+// button, its 合计 line, the front desk's member column and the tables whose
+// changes re-run it (object names and tables with a space between several).
+// A list not named here loads by its default condition (or waits for its page,
+// its master or its member when it has none) and has no buttons of its own.
+enum class Load { ByDefault, AtOnce, PageQuery };
+
+struct Wiring
+{
+    const char *name;
+    Load load;
+    const char *queryButtons;
+    const char *exportButton;
+    bool totalled;
+    const char *memberColumn;
+    const char *refreshedBy;
+};
+
+// A sale lands in huiyuanxiaofei, a card issue, top-up, renewal or refund in
+// huiyuanjiaofei: either moves the member's balance, points and uses.
+const char *const kMemberTables = "huiyuanxiaofei huiyuanjiaofei";
+
+const Wiring kWiring[] = {
+    // front desk: the member chosen, run at once for nobody
+    {"会员消费", Load::AtOnce, "", "", false, "huiyuanid", kMemberTables},
+    {"会员交费", Load::AtOnce, "", "toolButton_18", false, "huiyuanid", kMemberTables},
+    {"会员套餐", Load::AtOnce, "", "toolButton_20", false, "huiyuanid", kMemberTables},
+    {"会员积分", Load::AtOnce, "", "", false, "huiyuanid", kMemberTables},
+    {"会员余额变动", Load::AtOnce, "", "toolButton_24", false, "huiyuanid", kMemberTables},
+    // members page: a top-up or refund changes the balance column
+    {"会员管理", Load::ByDefault, "toolButton_32", "", false, "", "huiyuan huiyuanjiaofei"},
+    // stock: the documents list a new one at once; their details follow their
+    // masters (a re-run master empties its detail)
+    {"入库统计", Load::PageQuery, "toolButton_54", "", true, "", "chanpinrukumingxi"},
+    {"出库统计", Load::PageQuery, "toolButton_139", "", true, "", "chanpinrukumingxi"},
+    {"产品库存", Load::ByDefault, "toolButton_144", "", true, "", "chanpinrukumingxi"},
+    // statistics: read for the page's period, never re-run behind the cashier's back
+    {"消费统计", Load::PageQuery, "toolButton_79", "toolButton_77", true, "", ""},
+    {"会员统计消费明细", Load::ByDefault, "", "", true, "", ""},
+    {"统计消费明细", Load::PageQuery, "toolButton_83", "toolButton_81", true, "", ""},
+    {"会员消费排行", Load::PageQuery, "toolButton_91", "toolButton_89", true, "", ""},
+    {"会员交费统计", Load::PageQuery, "toolButton_48", "toolButton_93", true, "", ""},
+    {"会员交费统计明细", Load::ByDefault, "", "", true, "", ""},
+    {"会员套餐排行", Load::PageQuery, "toolButton_75", "toolButton_73", true, "", ""},
+    {"服务消费分析", Load::PageQuery, "toolButton_52", "toolButton_99", true, "", ""},
+    {"服务消费分析明细", Load::ByDefault, "", "", true, "", ""},
+    {"产品消费分析", Load::PageQuery, "toolButton_65", "toolButton_102", true, "", ""},
+    {"产品消费分析明细", Load::ByDefault, "", "", true, "", ""},
+    {"交班查询", Load::PageQuery, "toolButton_66", "", true, "", ""},
+    {"余额变动", Load::PageQuery, "toolButton_123", "toolButton_121", true, "", ""},
+    {"积分变动", Load::PageQuery, "toolButton_136", "toolButton_134", true, "", ""},
+    {"员工提成", Load::PageQuery, "toolButton_111", "toolButton_110", true, "", ""},
+    {"提成明细", Load::ByDefault, "", "", true, "", ""},
+    {"收银明细查询", Load::ByDefault, "toolButton_86", "", true, "", ""},
+    // settings
+    {"服务项目列表", Load::ByDefault, "toolButton_36", "toolButton_42", false, "", "fuwuxiangmu"},
+    {"产品管理", Load::ByDefault, "toolButton_55", "toolButton_51", false, "", "chanpin"},
+    {"套餐列表", Load::ByDefault, "", "toolButton_109", false, "", "taocanmingxi"},
+    {"会员卡信息", Load::ByDefault, "", "", false, "", "huiyuanka"},
+    {"用户管理", Load::ByDefault, "", "", false, "", "user"},
+    {"员工管理", Load::ByDefault, "", "", false, "", "yuangong"},
+};
+
+QStringList words(const char *text)
+{
+    return QString::fromUtf8(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+void wire(ViewDeclaration &d)
+{
+    d.firstLoad = d.hasDefault ? ViewDeclaration::FirstLoad::Shown : ViewDeclaration::FirstLoad::Waits;
+    for (const Wiring &w : kWiring) {
+        if (d.name != QString::fromUtf8(w.name))
+            continue;
+        if (w.load == Load::AtOnce)
+            d.firstLoad = ViewDeclaration::FirstLoad::AtOnce;
+        else if (w.load == Load::PageQuery)
+            d.firstLoad = ViewDeclaration::FirstLoad::PageQuery;
+        d.queryButtons = words(w.queryButtons);
+        d.exportButton = QString::fromUtf8(w.exportButton);
+        d.totalled = w.totalled;
+        d.memberColumn = QString::fromUtf8(w.memberColumn);
+        d.refreshedBy = words(w.refreshedBy);
+        return;
+    }
+}
+
 template <typename Rows> QVector<ViewDeclaration> build(const Rows &rows)
 {
     QVector<ViewDeclaration> all;
@@ -210,6 +298,7 @@ template <typename Rows> QVector<ViewDeclaration> build(const Rows &rows)
         d.periodList = QString::fromUtf8(r.periodList);
         d.memberYearList = QString::fromUtf8(r.memberYearList);
         d.memberYearTotals = QString::fromUtf8(r.memberYearTotals);
+        wire(d);
         all << d;
     }
     return all;
@@ -223,6 +312,18 @@ const QVector<ViewDeclaration> &all()
 {
     static const QVector<ViewDeclaration> declarations = build(kRows);
     return declarations;
+}
+
+QVector<const ViewDeclaration *> refreshedBy(const QStringList &tables)
+{
+    QVector<const ViewDeclaration *> lists;
+    for (const ViewDeclaration &d : all())
+        for (const QString &table : tables)
+            if (d.refreshedBy.contains(table)) {
+                lists << &d;
+                break;
+            }
+    return lists;
 }
 
 const ViewDeclaration *find(const QString &name)

@@ -49,11 +49,39 @@ struct ViewDeclaration
     // that is a period of summaryDate alone (or none): %1 takes the period.
     QString periodList;
 
+    // How a list gets its first rows.
+    enum class FirstLoad {
+        AtOnce,    // at start-up, before the window is shown: the member lists, for nobody
+        Shown,     // its default condition, when it is first shown
+        PageQuery, // its page's 查询 (the page's period and filters), when it is first shown
+        Waits,     // nothing until its page's 查询, a row of its master or a member is chosen
+    };
+    FirstLoad firstLoad = FirstLoad::Waits;
+    // The buttons (object names on the main window) that run its page's 查询,
+    // and the one that exports it.
+    QStringList queryButtons;
+    QString exportButton;
+    bool totalled = false; // a 合计 line under the list
+    // The front desk's lists of the member chosen: run for that member through
+    // this column, whatever else changes.
+    QString memberColumn;
+    // The tables whose changes re-run the list: a member list for its member,
+    // a list whose first load is its page's query by that query once it has been
+    // shown, any other by its default condition.
+    QStringList refreshedBy;
+
     ViewFilter defaultFilter() const { return ViewFilter(defaultCondition); }
+    ViewFilter memberFilter(const QString &memberId) const
+    {
+        return ViewFilter(memberColumn + QStringLiteral("=?"), {memberId});
+    }
 };
 
 namespace ViewDeclarations {
 const QVector<ViewDeclaration> &all(); // the main window's lists
+// The main window's lists whose refreshedBy names one of the tables, each once,
+// in the order of all().
+QVector<const ViewDeclaration *> refreshedBy(const QStringList &tables);
 // The main window's lists, or a dialog's declared list (pickers, the checkout's
 // packages); nullptr for a list that is not declared.
 const ViewDeclaration *find(const QString &name);

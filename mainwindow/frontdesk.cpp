@@ -197,8 +197,8 @@ void FrontDesk::repayDebt(const QStringList &reply, QObject *from)
             pay->keepOpen();
         return;
     }
-    m_window->refreshByTable(QStringLiteral("huiyuanxiaofei"));
-    m_window->refreshByTable(QStringLiteral("huiyuanjiaofei"));
+    // A repaid sale or payment: the member's lists once, the member page's balance too.
+    m_window->refreshByTable(QStringList{QStringLiteral("huiyuanxiaofei"), QStringLiteral("huiyuanjiaofei")});
     showCounterStatus(counterFeedback(QStringLiteral("还款"), done.documentId, currentMemberId()), done.documentId);
     ReceiptPrinter::afterDocument(m_window, done.documentId);
 }
@@ -239,7 +239,10 @@ void FrontDesk::runCheckout(const QString &heldId, const QString &bookingId)
             return;
         }
     }
-    dlg->exec();
+    {
+        const MainWindow::RefreshHold once(m_window);
+        dlg->exec();
+    }
     const QString sale = dlg->committedSaleId();
     const QString held = dlg->heldBillId();
     const qint64 tendered = dlg->tenderedCents();

@@ -46,6 +46,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 
 
@@ -57,17 +59,6 @@ const char *const kDatePairs[][2] = {
     {"dateEdit_19", "dateEdit_20"},   {"dateEdit_21", "dateEdit_22"},
     {"dateEdit_23", "dateEdit_24"},   {"dateEdit_25", "dateEdit_26"},
     {"dateEdit_27", "dateEdit_28"},   {"dateEdit_29", "dateEdit_30"},
-};
-
-const char *const kExportButtons[][2] = {
-    {"toolButton_18", "会员交费"},      {"toolButton_24", "会员余额变动"},
-    {"toolButton_77", "消费统计"},      {"toolButton_81", "统计消费明细"},
-    {"toolButton_89", "会员消费排行"},  {"toolButton_93", "会员交费统计"},
-    {"toolButton_73", "会员套餐排行"},  {"toolButton_99", "服务消费分析"},
-    {"toolButton_102", "产品消费分析"}, {"toolButton_121", "余额变动"},
-    {"toolButton_134", "积分变动"},     {"toolButton_110", "员工提成"},
-    {"toolButton_109", "套餐列表"},     {"toolButton_51", "产品管理"},
-    {"toolButton_42", "服务项目列表"},
 };
 
 const char *const kHiddenTabBars[] = {"tabWidget", "tabWidget_3", "tabWidget_5",
@@ -256,10 +247,11 @@ void MainWindow::setupViews()
         m_ctrl->setupDeclaredView(map, view, d.name);
         // A report page's first load is its page's own query (its period and
         // filters): this filter sees the first showing before the list layer's.
-        if (!ui->tab_qiantai->isAncestorOf(view))
+        if (d.firstLoad == ViewDeclaration::FirstLoad::PageQuery)
             m_reports->deferFirstLoad(view, d.name);
     }
-    // A member ID that matches nobody: the front-desk lists start empty.
+    // The lists loaded at once are the member's: for a member ID that matches
+    // nobody, so that the front desk starts empty.
     refreshMemberViews(QStringLiteral("卿"));
 }
 
@@ -359,9 +351,15 @@ void MainWindow::setupCombos()
 
 void MainWindow::connectLists()
 {
-    for (const auto &entry : kExportButtons) {
-        auto *button = findChild<QAbstractButton *>(QLatin1String(entry[0]));
-        m_exportButtons.insert(button, QString::fromUtf8(entry[1]));
+    for (const ViewDeclaration &d : ViewDeclarations::all()) {
+        if (d.exportButton.isEmpty())
+            continue;
+        auto *button = findChild<QAbstractButton *>(d.exportButton);
+        if (!button) {
+            qCWarning(lcSql).noquote() << QStringLiteral("没有这个导出按钮：") + d.exportButton + QLatin1Char(' ') + d.name;
+            continue;
+        }
+        m_exportButtons.insert(button, d.name);
         connect(button, &QAbstractButton::clicked, this, &MainWindow::exportClick);
     }
 }
@@ -370,43 +368,59 @@ void MainWindow::connectLists()
 
 void MainWindow::refreshMemberViews(const QString &memberId)
 {
-    const ViewFilter member(QStringLiteral("huiyuanid=?"), {memberId});
-    for (const char *view : {"会员套餐", "会员消费", "会员交费", "会员积分", "会员余额变动"})
-        m_ctrl->refreshView(QString::fromUtf8(view), member);
+    for (const ViewDeclaration &d : ViewDeclarations::all())
+        if (!d.memberColumn.isEmpty())
+            m_ctrl->refreshView(d.name, d.memberFilter(memberId));
 }
 
 void MainWindow::refreshByTable(const QString &table)
 {
-    const auto rerun = [this](const char *view) { m_ctrl->showDefault(QString::fromUtf8(view)); };
-    if (table == QLatin1String("huiyuanka")) {
-        rerun("会员卡信息");
-    } else if (table == QLatin1String("yuangong")) {
-        rerun("员工管理");
-    } else if (table == QLatin1String("user")) {
-        rerun("用户管理");
-    } else if (table == QLatin1String("fuwuxiangmu")) {
-        rerun("服务项目列表");
-    } else if (table == QLatin1String("chanpin")) {
-        rerun("产品管理");
-    } else if (table == QLatin1String("chanpinrukumingxi")) {
-        rerun("产品库存");
-        rerun("入库明细");
-        m_reports->refreshStockDocuments(); // a new document is listed at once
-    } else if (table == QLatin1String("taocanmingxi")) {
-        rerun("套餐列表");
-    } else if (table == QLatin1String("huiyuan")) {
-        rerun("会员管理");
-    } else if (table == QLatin1String("huiyuanxiaofei")) {
-        // The member's lists, once: a sale lands in 会员消费 and its ledgers.
-        refreshMemberViews(currentMemberId());
-        afterMemberDataChanged(table);
-    } else if (table == QLatin1String("huiyuanjiaofei")) {
-        // The member's own lists stay filtered to the member (an unfiltered
-        // points list here would show every member's points on the front desk).
-        refreshMemberViews(currentMemberId());
-        rerun("会员管理");
-        afterMemberDataChanged(table);
+    refreshByTable(QStringList{table});
+}
+
+void MainWindow::refreshByTable(const QStringList &tables)
+{
+    if (m_refreshHolds == 0) {
+        rerunLists(tables);
+        return;
     }
+    for (const QString &table : tables)
+        if (!m_heldTables.contains(table))
+            m_heldTables << table;
+}
+
+// Each list once, however many of its tables changed. The member's lists stay
+// filtered to the member (an unfiltered points list here would show every
+// member's points on the front desk).
+void MainWindow::rerunLists(const QStringList &tables)
+{
+    bool memberLists = false;
+    for (const ViewDeclaration *d : ViewDeclarations::refreshedBy(tables)) {
+        if (!d->memberColumn.isEmpty()) {
+            m_ctrl->refreshView(d->name, d->memberFilter(currentMemberId()));
+            memberLists = true;
+        } else if (d->firstLoad == ViewDeclaration::FirstLoad::PageQuery) {
+            m_reports->requery(d->name); // listed at once once its page has been shown
+        } else {
+            m_ctrl->showDefault(d->name);
+        }
+    }
+    if (memberLists)
+        afterMemberDataChanged();
+}
+
+MainWindow::RefreshHold::RefreshHold(MainWindow *window) : m_window(window)
+{
+    ++m_window->m_refreshHolds;
+}
+
+MainWindow::RefreshHold::~RefreshHold()
+{
+    if (--m_window->m_refreshHolds > 0)
+        return;
+    const QStringList tables = std::exchange(m_window->m_heldTables, QStringList());
+    if (!tables.isEmpty())
+        m_window->rerunLists(tables);
 }
 
 // ---- requests ------------------------------------------------------------------

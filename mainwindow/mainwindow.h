@@ -43,10 +43,27 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // Re-runs every list that shows the table ("huiyuan", "user", ...).
+    // Re-runs every list declared to show the table ("huiyuan", "user", ...).
     void refreshByTable(const QString &table);
-    // Re-runs the five front-desk lists for one member.
+    // The tables one document changed: each list that shows any of them re-runs once.
+    void refreshByTable(const QStringList &tables);
+    // Re-runs the front desk's lists of the member chosen for one member.
     void refreshMemberViews(const QString &memberId);
+
+    // While one is alive the refreshes asked of the window are gathered, and
+    // when the last one ends each list they name re-runs once: held around a
+    // document's dialog, whose own "刷新数据列表" and its opener's then count once.
+    class RefreshHold
+    {
+    public:
+        explicit RefreshHold(MainWindow *window);
+        ~RefreshHold();
+        RefreshHold(const RefreshHold &) = delete;
+        RefreshHold &operator=(const RefreshHold &) = delete;
+
+    private:
+        MainWindow *m_window;
+    };
     // The member ID in the member panel; empty while no member is chosen.
     QString currentMemberId() const;
     // "会员选择" of a list row whose first column is the member's ID.
@@ -109,14 +126,17 @@ private:
     void afterConstruction();
     // After the navigation selected a page (the settings pages refill their lists).
     void afterNavigate(const QString &text);
-    // After the lists of a member table were re-run (member totals, reload).
-    void afterMemberDataChanged(const QString &table);
+    // After the member's lists were re-run for a changed table (member totals, reload).
+    void afterMemberDataChanged();
+    void rerunLists(const QStringList &tables);
 
     Ui::MainWindow *ui;
     ctrlUiClass *m_ctrl = nullptr;
     std::unique_ptr<TableRegistry> m_registry;
     QLabel *m_statusLabel = nullptr;
     QMap<QAbstractButton *, QString> m_exportButtons; // button -> view name
+    int m_refreshHolds = 0;
+    QStringList m_heldTables; // asked for while held, in order, each once
     QPoint m_dragOffset;
     bool m_dragging = false;
 

@@ -64,11 +64,10 @@ void MainWindow::afterNavigate(const QString &text)
         m_reports->refreshTakings();
 }
 
-// After the lists of "huiyuanxiaofei" or "huiyuanjiaofei" were re-run.
-void MainWindow::afterMemberDataChanged(const QString &table)
+// After the member's lists were re-run for a document (a sale, top-up, refund ...).
+void MainWindow::afterMemberDataChanged()
 {
     // frontdesk: member totals (debt of every source), then the current
     // member's row again; booking and member life follow the panel
-    Q_UNUSED(table)
     m_frontDesk->memberDataChanged();
 }

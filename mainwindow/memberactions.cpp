@@ -99,32 +99,34 @@ bool MemberActions::openMemberDlg(int mode)
     return accepted;
 }
 
-void MemberActions::openTopUp(const MemberSummary &member)
+// A top-up or renewal for one member: its dialog, then the figures after it
+// in the status bar and the receipt. The dialog's own refresh is the one the
+// member's lists get.
+template <typename Dlg> void MemberActions::openPayment(const MemberSummary &member, const QString &what)
 {
-    auto *dlg = new huiyuankachongchi;
+    auto *dlg = new Dlg;
     sendsToWindow(dlg);
     dlg->setMember(member);
-    dlg->exec();
+    {
+        const MainWindow::RefreshHold once(m_window);
+        dlg->exec();
+    }
     const QString done = dlg->documentId();
     delete dlg;
     if (!done.isEmpty()) {
-        m_desk->showCounterStatus(m_desk->counterFeedback(QStringLiteral("充值"), done, member.id), done);
+        m_desk->showCounterStatus(m_desk->counterFeedback(what, done, member.id), done);
         ReceiptPrinter::afterDocument(m_window, done);
     }
 }
 
+void MemberActions::openTopUp(const MemberSummary &member)
+{
+    openPayment<huiyuankachongchi>(member, QStringLiteral("充值"));
+}
+
 void MemberActions::openRenewal(const MemberSummary &member)
 {
-    auto *dlg = new taocanxufeidlg;
-    sendsToWindow(dlg);
-    dlg->setMember(member);
-    dlg->exec();
-    const QString done = dlg->documentId();
-    delete dlg;
-    if (!done.isEmpty()) {
-        m_desk->showCounterStatus(m_desk->counterFeedback(QStringLiteral("套餐续费"), done, member.id), done);
-        ReceiptPrinter::afterDocument(m_window, done);
-    }
+    openPayment<taocanxufeidlg>(member, QStringLiteral("套餐续费"));
 }
 
 // 添加会员 (front desk): the member just registered becomes the current one.
@@ -157,7 +159,6 @@ void MemberActions::renewAtDesk()
         return;
     }
     openRenewal(MemberSummary::of(id));
-    m_window->refreshMemberViews(m_desk->currentMemberId());
 }
 
 // 充值 (member page): top-up of the selected member.

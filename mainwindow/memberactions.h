@@ -21,6 +21,7 @@ public:
     bool openMemberDlg(int mode);
 
 private:
+    template <typename Dlg> void openPayment(const MemberSummary &member, const QString &what);
     void openTopUp(const MemberSummary &member);
     void openRenewal(const MemberSummary &member);
     void registerAtDesk();

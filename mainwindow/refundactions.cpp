@@ -80,7 +80,10 @@ void RefundActions::refundBalance()
     tuichuzhidlg dlg;
     sendsToWindow(&dlg);
     dlg.setup(member);
-    dlg.exec();
+    {
+        const MainWindow::RefreshHold once(m_window);
+        dlg.exec();
+    }
     if (!dlg.documentId().isEmpty()) {
         showRefundDone(QStringLiteral("退储值"), dlg.documentId(), member);
         ReceiptPrinter::afterDocument(m_window, dlg.documentId());
@@ -95,7 +98,10 @@ void RefundActions::refundPackage()
     tuitaocandlg dlg;
     sendsToWindow(&dlg);
     dlg.setup(member, m_ctrl->currentRowValues(QStringLiteral("会员套餐")).value(kPackageListItem));
-    dlg.exec();
+    {
+        const MainWindow::RefreshHold once(m_window);
+        dlg.exec();
+    }
     if (!dlg.documentId().isEmpty()) {
         showRefundDone(QStringLiteral("退套餐"), dlg.documentId(), member);
         ReceiptPrinter::afterDocument(m_window, dlg.documentId());
@@ -124,12 +130,16 @@ bool RefundActions::openVoidSale(const QString &saleId)
         return false;
     }
     sendsToWindow(&dlg);
-    dlg.exec();
-    if (dlg.documentId().isEmpty())
-        return false;
-    // Every list the void touched: the member's, the statistics, stock and commission.
-    for (const char *table : {"huiyuanjiaofei", "chanpinrukumingxi", "tichengmingxi"})
-        m_window->refreshByTable(QString::fromUtf8(table));
+    {
+        // The dialog names the sale's table; every list the void touched runs
+        // once: the member's, the statistics, stock and commission.
+        const MainWindow::RefreshHold once(m_window);
+        dlg.exec();
+        if (dlg.documentId().isEmpty())
+            return false;
+        m_window->refreshByTable(QStringList{QStringLiteral("huiyuanjiaofei"), QStringLiteral("chanpinrukumingxi"),
+                                             QStringLiteral("tichengmingxi")});
+    }
     m_desk->showCounterStatus(m_desk->counterFeedback(QStringLiteral("作废"), dlg.documentId(), dlg.memberId()),
                               dlg.documentId());
     ReceiptPrinter::afterDocument(m_window, dlg.documentId());

@@ -11,6 +11,7 @@
 #include "ownerreport.h"
 #include "periodfilter.h"
 #include "reportquery.h"
+#include "sqllog.h"
 #include "takingstree.h"
 #include "totalsline.h"
 #include "viewdeclarations.h"
@@ -43,12 +44,6 @@ QString typed(const QLineEdit *edit)
     return edit->text().trimmed();
 }
 
-// Statistics lists that carry a 合计 line (under the table view they are declared in).
-const char *const kTotalledViews[] = {
-    "消费统计", "统计消费明细", "会员消费排行", "会员交费统计", "会员套餐排行", "服务消费分析", "产品消费分析",
-    "余额变动", "积分变动", "员工提成", "入库统计", "出库统计", "产品库存", "收银明细查询", "交班查询",
-    "会员统计消费明细", "会员交费统计明细", "服务消费分析明细", "产品消费分析明细", "提成明细",
-};
 } // namespace
 
 ReportPages::ReportPages(MainWindow *window, Ui::MainWindow *form, ctrlUiClass *ctrl)
@@ -101,12 +96,9 @@ void ReportPages::setup()
         category->insertItem(0, QStringLiteral("所有"));
         category->setCurrentIndex(0);
     }
-    for (const char *list : kTotalledViews) {
-        const QString name = QString::fromUtf8(list);
-        const ViewDeclaration *d = ViewDeclarations::find(name);
-        if (auto *table = d ? m_window->findChild<QTableView *>(d->widget) : nullptr)
-            new TotalsLine(m_ctrl, name, table);
-    }
+    for (const ViewDeclaration &d : ViewDeclarations::all())
+        if (auto *table = d.totalled ? m_window->findChild<QTableView *>(d.widget) : nullptr)
+            new TotalsLine(m_ctrl, d.name, table);
     followTheKeys();
     u->treeView->setItemDelegate(new ListCellDelegate(u->treeView)); // 综合统计's amounts with their cents
     // 综合统计: the cash-register detail is the wide one, the tree beside it narrow.
@@ -125,9 +117,7 @@ void ReportPages::setup()
         const QString master = d.name;
         connect(view, &QTableView::clicked, this, [this, master](const QModelIndex &index) { showDetail(master, index.row()); });
     }
-    connect(u->toolButton_86, &QAbstractButton::clicked, this, &ReportPages::refreshTakings);
     connect(u->comboBox_32, QOverload<int>::of(&QComboBox::activated), this, &ReportPages::refreshCashDetail);
-    connect(u->toolButton_66, &QAbstractButton::clicked, this, &ReportPages::refreshShiftHistory);
     connect(u->toolButton_8, &QAbstractButton::clicked, this, &ReportPages::handOver);
     // "经营分析" sits beside "综合统计" (page 9); it draws when shown and on 查询.
     auto *charts = new BusinessCharts(m_ctrl);
@@ -246,13 +236,12 @@ QComboBox *ReportPages::addPeriodControls(QWidget *queryButton, const QString &p
     return combo;
 }
 
-// The stock document lists that have been shown follow a new or changed document.
-void ReportPages::refreshStockDocuments()
+void ReportPages::requery(const QString &list)
 {
-    if (!m_firstLoads.contains(ui->tableView_33))
-        query(QStringLiteral("入库统计"));
-    if (!m_firstLoads.contains(ui->tableView_36))
-        query(QStringLiteral("出库统计"));
+    const ViewDeclaration *d = ViewDeclarations::find(list);
+    auto *view = d ? m_window->findChild<QTableView *>(d->widget) : nullptr;
+    if (view && !m_firstLoads.contains(view))
+        query(list);
 }
 
 // The sales of the analysis pages' period: their lines are kept by document number.
@@ -279,104 +268,116 @@ void ReportPages::clearDetailOf(const QString &master)
 }
 
 // First load of a report list when its page is first shown: its page's query.
-// Other lists (the details) take their declared default.
 void ReportPages::firstLoad(const QString &list)
 {
-    for (const PageQuery &q : qAsConst(m_queries)) {
-        if (q.list == list && q.firstLoad) {
-            m_ctrl->refreshView(list, q.filter());
-            return;
-        }
-    }
-    if (list == QStringLiteral("交班查询"))
-        refreshShiftHistory();
+    query(list);
 }
 
-// Each list a page's 查询 runs, its button, whether that query is also the
-// list's first load (its period and filters from the start), and the filter
-// the page's controls make at the press.
+// The filter each list's page query makes from its page's controls at the
+// press (the buttons that run it are declared with the list), and what the
+// page prepares before it.
 void ReportPages::setupQueries()
 {
     Ui::MainWindow *u = ui;
-    const auto add = [this](const QString &list, QAbstractButton *button, bool firstLoad,
-                            std::function<ViewFilter()> filter) {
-        m_queries.append({list, firstLoad, std::move(filter)});
-        connect(button, &QAbstractButton::clicked, this, [this, list] { query(list); });
+    const auto add = [this](const char *list, std::function<ViewFilter()> filter, std::function<void()> prepare = {}) {
+        m_queries.insert(QString::fromUtf8(list), {std::move(filter), std::move(prepare)});
     };
-    add(QStringLiteral("消费统计"), u->toolButton_79, true, [u] { // sale documents
+    add("消费统计", [u] { // sale documents
         return ReportQuery::consumptionStats(u->comboBox_4->currentText(), dateText(u->dateEdit),
             dateText(u->dateEdit_2), typed(u->lineEdit_8), typed(u->lineEdit_9), u->comboBox_5->currentText());
     });
-    add(QStringLiteral("统计消费明细"), u->toolButton_83, true, [u] { // sale lines
+    add("统计消费明细", [u] { // sale lines
         return ReportQuery::consumptionDetail(u->comboBox_6->currentText(), dateText(u->dateEdit_3),
             dateText(u->dateEdit_4), typed(u->lineEdit_10), u->comboBox_7->currentText(),
             typed(u->lineEdit_11));
     });
-    add(QStringLiteral("会员消费排行"), u->toolButton_91, true, [u] { // consumption ranking
+    add("会员消费排行", [u] { // consumption ranking
         return ReportQuery::consumptionRanking(u->comboBox_9->currentText(), dateText(u->dateEdit_7),
             dateText(u->dateEdit_8), typed(u->lineEdit_14), u->comboBox_10->currentText());
     });
-    add(QStringLiteral("会员交费统计"), u->toolButton_48, true, [u] { // payments per member
+    add("会员交费统计", [u] { // payments per member
         return ReportQuery::paymentStats(u->comboBox_12->currentText(), dateText(u->dateEdit_11),
             dateText(u->dateEdit_12), typed(u->lineEdit_4), typed(u->lineEdit_5), u->comboBox_33->currentText(),
             u->comboBox_2->currentText());
     });
-    add(QStringLiteral("会员套餐排行"), u->toolButton_75, true, [u] { // package payment ranking
+    add("会员套餐排行", [u] { // package payment ranking
         return ReportQuery::packageRanking(u->comboBox_11->currentText(), dateText(u->dateEdit_9),
             dateText(u->dateEdit_10), u->comboBox_3->currentText());
     });
-    add(QStringLiteral("服务消费分析"), u->toolButton_52, true, [this, u] { // service analysis
+    add("服务消费分析", [this, u] { // service analysis
         return analysisPeriod(QStringLiteral("service")) + ReportQuery::serviceAnalysis(typed(u->lineEdit_15),
             u->comboBox_15->currentText());
     });
-    add(QStringLiteral("产品消费分析"), u->toolButton_65, true, [this, u] { // product analysis
+    add("产品消费分析", [this, u] { // product analysis
         return analysisPeriod(QStringLiteral("product")) + ReportQuery::productAnalysis(typed(u->lineEdit_16),
             u->comboBox_17->currentText());
     });
-    add(QStringLiteral("余额变动"), u->toolButton_123, true, [u] { // balance changes
+    add("余额变动", [u] { // balance changes
         return ReportQuery::balanceChanges(u->comboBox_29->currentText(), dateText(u->dateEdit_27),
             dateText(u->dateEdit_28), typed(u->lineEdit_21), u->comboBox_22->currentText());
     });
-    add(QStringLiteral("积分变动"), u->toolButton_136, true, [u] { // points changes
+    add("积分变动", [u] { // points changes
         return ReportQuery::pointsChanges(u->comboBox_30->currentText(), dateText(u->dateEdit_29),
             dateText(u->dateEdit_30), typed(u->lineEdit_22), u->comboBox_23->currentText());
     });
-    add(QStringLiteral("员工提成"), u->toolButton_111, true, [u] { // commissions
+    add("员工提成", [u] { // commissions
         return ReportQuery::commissions(u->comboBox_27->currentText(), dateText(u->dateEdit_23),
             dateText(u->dateEdit_24), u->comboBox_34->currentText());
     });
+    add("交班查询", [u] { // handovers
+        return ReportQuery::shiftHistory(dateText(u->dateEdit_25), dateText(u->dateEdit_26),
+                                         u->comboBox_31->currentText());
+    });
+    // 综合统计's 查询: the tree, then the cash records of the period and their list.
+    add("收银明细查询", [u] { // cash-register detail
+        return ReportQuery::cashDetail(dateText(u->dateEdit_13), dateText(u->dateEdit_14), u->comboBox_32->currentText());
+    }, [this, u] {
+        refreshTakingsStatistics();
+        ReportQuery::fillCashDetail(dateText(u->dateEdit_13), dateText(u->dateEdit_14));
+    });
     // Member numbers are numbers to the shop: 2 comes before 10.
-    add(QStringLiteral("会员管理"), u->toolButton_32, false, [u] { // member page search
+    add("会员管理", [u] { // member page search
         return ReportQuery::memberSearch(typed(u->lineEdit_3));
     });
-    add(QStringLiteral("入库统计"), u->toolButton_54, true, [u] { // stock-in documents
+    add("入库统计", [u] { // stock-in documents
         return ReportQuery::stockDocuments(QStringLiteral("入库明细"), dateText(u->dateEdit_19),
             dateText(u->dateEdit_20), u->comboBox_24->currentText(), typed(u->lineEdit_23));
     });
-    add(QStringLiteral("出库统计"), u->toolButton_139, true, [u] { // stock-out documents
+    add("出库统计", [u] { // stock-out documents
         return ReportQuery::stockDocuments(QStringLiteral("出库明细"), dateText(u->dateEdit_21),
             dateText(u->dateEdit_22), u->comboBox_25->currentText(), typed(u->lineEdit_24));
     });
-    add(QStringLiteral("产品库存"), u->toolButton_144, false, [u] { // stock on hand
+    add("产品库存", [u] { // stock on hand
         return ReportQuery::stockQuery(typed(u->lineEdit_25), u->comboBox_26->currentText());
     });
-    add(QStringLiteral("产品管理"), u->toolButton_55, false, [u] { // products
+    add("产品管理", [u] { // products
         return ReportQuery::productSearch(typed(u->lineEdit_18), u->comboBox_19->currentText());
     });
-    add(QStringLiteral("服务项目列表"), u->toolButton_36, false, [u] { // service items
+    add("服务项目列表", [u] { // service items
         return ReportQuery::serviceItemSearch(typed(u->lineEdit_17), u->comboBox_18->currentText());
     });
+    for (const ViewDeclaration &d : ViewDeclarations::all()) {
+        for (const QString &name : d.queryButtons) {
+            auto *button = m_window->findChild<QAbstractButton *>(name);
+            if (!button || !m_queries.contains(d.name)) {
+                qCWarning(lcSql).noquote() << QStringLiteral("没有这个查询：") + name + QLatin1Char(' ') + d.name;
+                continue;
+            }
+            const QString list = d.name;
+            connect(button, &QAbstractButton::clicked, this, [this, list] { query(list); });
+        }
+    }
 }
 
 bool ReportPages::query(const QString &list)
 {
-    for (const PageQuery &q : qAsConst(m_queries)) {
-        if (q.list == list) {
-            m_ctrl->refreshView(list, q.filter());
-            return true;
-        }
-    }
-    return false;
+    const auto q = m_queries.constFind(list);
+    if (q == m_queries.constEnd())
+        return false;
+    if (q->prepare)
+        q->prepare();
+    m_ctrl->refreshView(list, q->filter());
+    return true;
 }
 
 // The detail list of a master list follows the clicked row; the analysis details
@@ -416,24 +417,13 @@ void ReportPages::refreshTakingsStatistics()
 // records taken since start-up are in it, and start-up does no work for it.
 void ReportPages::refreshCashDetail()
 {
-    const QString from = dateText(ui->dateEdit_13);
-    const QString to = dateText(ui->dateEdit_14);
-    ReportQuery::fillCashDetail(from, to);
-    m_ctrl->refreshView(QStringLiteral("收银明细查询"),
-                        ReportQuery::cashDetail(from, to, ui->comboBox_32->currentText()));
+    ReportQuery::fillCashDetail(dateText(ui->dateEdit_13), dateText(ui->dateEdit_14));
+    m_ctrl->refreshView(QStringLiteral("收银明细查询"), m_queries.value(QStringLiteral("收银明细查询")).filter());
 }
 
 void ReportPages::refreshTakings()
 {
-    refreshTakingsStatistics();
-    refreshCashDetail();
-}
-
-void ReportPages::refreshShiftHistory()
-{
-    m_ctrl->refreshView(QStringLiteral("交班查询"),
-                        ReportQuery::shiftHistory(dateText(ui->dateEdit_25), dateText(ui->dateEdit_26),
-                                                  ui->comboBox_31->currentText()));
+    query(QStringLiteral("收银明细查询"));
 }
 
 void ReportPages::handOver()
@@ -446,5 +436,5 @@ void ReportPages::handOver()
         return;
     // The next operator works from now on: the status bar names them.
     m_window->showOperatorLine();
-    refreshShiftHistory();
+    query(QStringLiteral("交班查询"));
 }

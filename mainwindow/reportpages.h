@@ -7,7 +7,6 @@
 #include <QHash>
 #include <QList>
 #include <QString>
-#include <QVector>
 #include <functional>
 
 class QAbstractButton;
@@ -36,8 +35,9 @@ public:
     void refreshTakingsStatistics();
     // 综合统计's 查询: the tree and the cash-register detail.
     void refreshTakings();
-    // The stock document lists that have been shown follow a new or changed document.
-    void refreshStockDocuments();
+    // Runs the page query of a list whose first load is its page's query, once
+    // it has been shown (until then its first load will read what changed).
+    void requery(const QString &list);
     // "每日提醒": the reminder window; the notice after login (button caption and status bar).
     void openDailyReminders();
     void noticeDailyReminders();
@@ -52,7 +52,6 @@ private:
     bool query(const QString &list);
     void showDetail(const QString &master, int row);
     void refreshCashDetail();
-    void refreshShiftHistory();
     void handOver();
     void followTheKeys();
     QComboBox *addPeriodControls(QWidget *queryButton, const QString &page);
@@ -63,11 +62,10 @@ private:
 
     struct PageQuery
     {
-        QString list;
-        bool firstLoad;
-        std::function<ViewFilter()> filter;
+        std::function<ViewFilter()> filter; // what the page's controls make at the press
+        std::function<void()> prepare;      // what the page makes before the list is read
     };
-    QVector<PageQuery> m_queries;
+    QHash<QString, PageQuery> m_queries; // list -> its page's query
     QStandardItemModel *m_statModel = nullptr; // comprehensive statistics tree
     QHash<QTableView *, QString> m_firstLoads; // report lists not shown yet, and their list names
 };

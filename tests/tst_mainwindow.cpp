@@ -10,10 +10,17 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTableView>
+#include <QToolButton>
 #include <QtTest>
 
+#include "checkoutfixture.h"
+#include "ctrluiclass.h"
 #include "dbrecords.h"
 #include "mainwindow.h"
+#include "accountbooks.h"
+#include "salewriter.h"
+#include "shopconnection.h"
+#include "viewdeclarations.h"
 #include "navlistview.h"
 #include "navmodel.h"
 #include "operatorpasswords.h"
@@ -83,6 +90,36 @@ QModelIndex navIndex(NavListView *nav, const QString &text, int level)
     return QModelIndex();
 }
 
+// The lists the window runs while `action` runs, each with the number of its runs.
+QMap<QString, int> listsRun(MainWindow &w, const std::function<void()> &action)
+{
+    auto *ctrl = w.findChild<ctrlUiClass *>(QString(), Qt::FindDirectChildrenOnly);
+    QMap<QString, int> runs;
+    if (!ctrl)
+        return runs;
+    const QMetaObject::Connection c =
+        QObject::connect(ctrl, &ctrlUiClass::viewRefreshed, [&runs](const QString &name) { ++runs[name]; });
+    action();
+    QObject::disconnect(c);
+    return runs;
+}
+
+// A dialog that refused what it was given stays open: the test goes on (and fails on the rows).
+void closeIfOpen(QWidget *dialog)
+{
+    if (auto *d = qobject_cast<QDialog *>(dialog); d && d->isVisible())
+        d->reject();
+}
+
+QStringList memberLists()
+{
+    QStringList names;
+    for (const ViewDeclaration &d : ViewDeclarations::all())
+        if (!d.memberColumn.isEmpty())
+            names << d.name;
+    return names;
+}
+
 const QStringList kUserColumns = {"name", "password", "zuidizekou", "qiandanjine",
                                   "xiugaixiaoshoudanjia", "xiugaibankajiage", "tupodijia",
                                   "xiugaitaocanxiaofeicishu", "xitongshezhi", "jinyong"};
@@ -97,6 +134,10 @@ private slots:
 
     void dispatchGenericKeys();
     void refreshByTableName();
+    void declarationsWireTheButtons();
+    void declaredTablesRerunTheirLists();
+    void memberListsRunOncePerDocument_data();
+    void memberListsRunOncePerDocument();
     void navigationAdminCheck();
     void deleteButtons();
     void deleteWithoutRowAsksNothing();
@@ -192,6 +233,228 @@ void TstMainWindow::refreshByTableName()
     QCOMPARE(items->model()->rowCount(), items0);
     w.refreshByTable("fuwuxiangmu");
     QCOMPARE(items->model()->rowCount(), items0 + 1);
+}
+
+// Every 查询 and 导出 of the form belongs to exactly one declared list, every
+// declared button is in the form and runs (or saves) its list, and the 合计
+// lines are those declared.
+void TstMainWindow::declarationsWireTheButtons()
+{
+    TestWorkdir dir;
+    addMissingViews(dir);
+    PromptRecorder prompts;
+    MainWindow w;
+    QMap<QString, QStringList> claimed; // button -> the lists naming it
+    for (const ViewDeclaration &d : ViewDeclarations::all()) {
+        for (const QString &b : d.queryButtons)
+            claimed[b] << d.name;
+        if (!d.exportButton.isEmpty())
+            claimed[d.exportButton] << d.name;
+        QCOMPARE(bool(w.findChild<QLabel *>("totals_" + d.widget)), d.totalled);
+    }
+    const QRegularExpression formButton("^toolButton_\\d+$");
+    int formButtons = 0;
+    for (QToolButton *b : w.findChildren<QToolButton *>(formButton)) {
+        // The front desk's 查询 finds a member; it runs no list of its own.
+        if ((b->text() != "查询" && b->text() != "导出") || b->objectName() == "toolButton_27")
+            continue;
+        ++formButtons;
+        QVERIFY2(claimed.value(b->objectName()).size() == 1,
+                 qPrintable(b->objectName() + ": " + claimed.value(b->objectName()).join("、")));
+    }
+    QCOMPARE(claimed.size(), formButtons);
+
+    w.show();
+    for (const ViewDeclaration &d : ViewDeclarations::all()) {
+        for (const QString &name : d.queryButtons) {
+            auto *b = w.findChild<QAbstractButton *>(name);
+            QVERIFY2(b && b->text() == "查询", qPrintable(name));
+            QCOMPARE(listsRun(w, [b] { b->click(); }).value(d.name), 1);
+        }
+        if (d.exportButton.isEmpty())
+            continue;
+        auto *b = w.findChild<QAbstractButton *>(d.exportButton);
+        QVERIFY2(b && b->text() == "导出", qPrintable(d.exportButton));
+        const QString csv = dir.path() + "/" + d.widget + ".csv";
+        prompts.saveFileName(csv);
+        b->click();
+        QFile f(csv);
+        QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(d.name));
+        // The header is the list's own captions.
+        auto *view = w.findChild<QTableView *>(d.widget);
+        const QString header = QString::fromUtf8(f.readLine()).trimmed();
+        QVERIFY2(header.startsWith(view->model()->headerData(0, Qt::Horizontal).toString()),
+                 qPrintable(d.name + ": " + header));
+    }
+}
+
+// A changed table re-runs the lists declared to show it, each once, and no
+// other (a re-run master empties its detail); a list whose first load is its
+// page's query waits for its page until then.
+void TstMainWindow::declaredTablesRerunTheirLists()
+{
+    TestWorkdir dir;
+    addMissingViews(dir);
+    checkout_fixture::seedShop();
+    MainWindow w;
+    w.selectMember(QStringList{"1001"});
+    QStringList tables;
+    for (const ViewDeclaration &d : ViewDeclarations::all())
+        for (const QString &t : d.refreshedBy)
+            if (!tables.contains(t))
+                tables << t;
+    QVERIFY(tables.size() >= 10);
+    const auto expected = [](const QString &table, bool pagesShown) {
+        QMap<QString, int> runs;
+        for (const ViewDeclaration *d : ViewDeclarations::refreshedBy({table})) {
+            if (d->firstLoad == ViewDeclaration::FirstLoad::PageQuery && !pagesShown)
+                continue;
+            runs[d->name] = 1;
+            if (!d->detail.isEmpty())
+                runs[d->detail] = 1;
+        }
+        return runs;
+    };
+    for (const bool shown : {false, true}) {
+        if (shown) {
+            w.show();
+            for (const char *page : {"入库查询", "出库查询", "库存管理", "会员管理"})
+                QVERIFY(w.navigateTo(page));
+        }
+        for (const QString &table : tables) {
+            QCOMPARE(listsRun(w, [&] { w.refreshByTable(table); }), expected(table, shown));
+            for (const QString &list : memberLists())
+                QCOMPARE(w.findChild<ctrlUiClass *>()->currentValues(list), QVariantList{"1001"});
+        }
+    }
+    // What changed is shown: a product entered lists in 产品管理, a stock movement in 产品库存.
+    auto *products = w.findChild<QTableView *>("tableView_25");
+    auto *stock = w.findChild<QTableView *>("tableView_37");
+    const int productRows = products->model()->rowCount();
+    sqlExec("insert into chanpin(ID,name) values('P09','发蜡')");
+    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,shuliang) values('rk9','2026-01-02','入库明细','P09',3)");
+    w.refreshByTable(QStringList{"chanpin", "chanpinrukumingxi"});
+    QCOMPARE(products->model()->rowCount(), productRows + 1);
+    QVERIFY(rowOf(stock, "P09") >= 0);
+}
+
+void TstMainWindow::memberListsRunOncePerDocument_data()
+{
+    QTest::addColumn<QString>("document");
+    for (const char *d : {"消费", "充值", "套餐续费", "退储值", "作废", "还款"})
+        QTest::newRow(d) << QString::fromUtf8(d);
+}
+
+// A sale, top-up, renewal, refund, void or repayment re-runs each of the
+// member's lists once, however many tables it names, and the lists show it.
+void TstMainWindow::memberListsRunOncePerDocument()
+{
+    QFETCH(QString, document);
+    using namespace checkout_fixture;
+    TestWorkdir dir;
+    PromptRecorder prompts;
+    seedShop();
+    sqlExec("insert into taocanmingxi(taocanID,name,youxiaoqi,zongjia,xiangmuID,yuanjia,fuwucishu,youhuijiage,heji,"
+            "zhouqi,beizhu) values('T1','洗护套餐','365',300,'S01',100,3,100,300,0,'')");
+    // A sale with 50 owed on it, for the void and the repayment.
+    Sale owed;
+    owed.memberId = "1001";
+    SaleLine l;
+    l.key = l.type = "服务项目";
+    l.itemId = "S01";
+    l.name = "洗剪吹";
+    l.listCents = l.unitCents = l.amountCents = 10000;
+    l.quantity = 1;
+    l.enteredBy = "admin";
+    owed.lines = {l};
+    owed.payments = {PaymentPart{"现金", 5000}};
+    owed.debtCents = 5000;
+    owed.operatorName = "admin";
+    owed.lineMethod = "现金";
+    const LedgerResult first = SaleWriter::commit(owed);
+    QVERIFY2(first.ok, qPrintable(first.error));
+
+    MainWindow w;
+    w.selectMember(QStringList{"1001"});
+    auto *sales = w.findChild<QTableView *>("tableView");
+    auto *payments = w.findChild<QTableView *>("tableView_3");
+    QCOMPARE(sales->model()->rowCount(), 1);
+    const int paymentRows = payments->model()->rowCount();
+    const auto chooseSale = [sales] { sales->setCurrentIndex(sales->model()->index(0, 0)); };
+
+    const QMap<QString, int> runs = listsRun(w, [&] {
+        if (document == "消费") {
+            onNextModal([](QWidget *dialog) {
+                auto *checkout = qobject_cast<AddXiaofeiDlg *>(dialog);
+                QVERIFY(checkout);
+                addLine(*checkout, "toolButton_3", "S01", "1");
+                setMethod(*checkout, "储蓄卡");
+                setText(checkout, "lineEdit_4", text(checkout, "label_26"));
+                clickButton(checkout, "toolButton_10");
+                closeIfOpen(checkout);
+            });
+            clickButton(&w, "toolButton_12");
+        } else if (document == "充值") {
+            onNextModal([](QWidget *d) {
+                setText(d, "lineEdit", "50");
+                clickButton(d, "toolButton");
+                closeIfOpen(d);
+            });
+            clickButton(&w, "toolButton_15");
+        } else if (document == "套餐续费") {
+            onNextModal([](QWidget *d) {
+                onNextModal([](QWidget *picker) {
+                    selectRow(picker, "tableView", "T1");
+                    clickButton(picker, "toolButton_3");
+                });
+                clickButton(d, "toolButton_3");
+                onNextModal([](QWidget *pay) {
+                    pay->findChild<QAbstractButton *>("checkBox_3")->click(); // 现金
+                    clickButton(pay, "toolButton_4");
+                    closeIfOpen(pay);
+                });
+                clickButton(d, "toolButton_5");
+                closeIfOpen(d);
+            });
+            clickButton(&w, "toolButton_16");
+        } else if (document == "退储值") {
+            onNextModal([](QWidget *d) {
+                setText(d, "lineEdit_taken", "150"); // the 50 owed first
+                setText(d, "lineEdit_paidBack", "100");
+                setText(d, "lineEdit_reason", "搬家");
+                clickButton(d, "toolButton_ok");
+                closeIfOpen(d);
+            });
+            clickButton(&w, "toolButton_25");
+        } else if (document == "作废") {
+            chooseSale();
+            onNextModal([](QWidget *d) {
+                setText(d, "lineEdit_reason", "点错项目");
+                clickButton(d, "toolButton_ok");
+                closeIfOpen(d);
+            });
+            clickButton(&w, "toolButton_voidSale");
+        } else if (document == "还款") {
+            chooseSale();
+            onNextModal([](QWidget *pay) {
+                clickButton(pay, "toolButton_3"); // what is owed, as offered
+                closeIfOpen(pay);
+            });
+            clickButton(&w, "toolButton_14");
+        }
+    });
+    for (const QString &list : memberLists())
+        QVERIFY2(runs.value(list) == 1, qPrintable(QString("%1 ran %2 times for %3: %4")
+                                                       .arg(list).arg(runs.value(list)).arg(document, prompts.texts().join("|"))));
+    // What the document wrote is on the front desk.
+    if (document == "消费" || document == "作废")
+        QCOMPARE(sales->model()->rowCount(), 2);
+    else if (document != "还款")
+        QCOMPARE(payments->model()->rowCount(), paymentRows + 1);
+    else
+        QCOMPARE(DebtBook::memberDebt("1001"), qint64(0));
+    QCOMPARE(prompts.texts().filter("失败"), QStringList());
+    verifyBooks();
 }
 
 void TstMainWindow::navigationAdminCheck()
@@ -526,7 +789,9 @@ void TstMainWindow::shellButtonsAndLook()
     sqlExec("insert into fuwuxiangmu(ID,name) values('A01','洗发')");
     MainWindow w;
     w.show();
-    QCOMPARE(w.windowTitle(), QString("沐辰会员管理系统"));
+    // A desk of a shop server says which desk it is.
+    const QString desk = currentShopConnection().desk;
+    QCOMPARE(w.windowTitle(), QString("沐辰会员管理系统") + (desk.isEmpty() ? QString() : " - " + desk));
     QVERIFY(w.windowFlags() & Qt::FramelessWindowHint);
     QVERIFY(w.isMaximized());
     // Pages are reached through the navigation only; the inner tabs keep their bars.
