@@ -2,6 +2,7 @@
 #include "csvexport.h"
 #include "xlsxfile.h"
 #include "listcelldelegate.h"
+#include "listmodel.h"
 #include "prompt.h"
 #include "reportreads.h"
 #include "promptboxes.h"
@@ -115,6 +116,11 @@ void ctrlUiClass::setupView(const DbsetMap &map, QTableView *view, const QString
         runView(b, b->baseSql);
 }
 
+void ctrlUiClass::bindView(const DbsetMap &map, QTableView *view, const QString &name)
+{
+    bind(map, view, name);
+}
+
 void ctrlUiClass::setupViewWith(const DbsetMap &map, QTableView *view, const QString &name,
                                 const QString &extra)
 {
@@ -148,7 +154,7 @@ ViewBinding *ctrlUiClass::bind(const DbsetMap &map, QTableView *view, const QStr
     auto *b = new ViewBinding;
     b->owner = this;
     b->view = view;
-    b->model = new QSqlQueryModel;
+    b->model = new ListModel;
     b->info = dbsetEntry<TableViewinfo>(map, name);
     b->baseSql = b->info.SqlStr;
     // Captions come from the file as it is now, like every other reader.
@@ -316,6 +322,20 @@ void ctrlUiClass::showDefault(const QString &name)
         return;
     }
     refreshView(name, d->defaultFilter());
+}
+
+void ctrlUiClass::showDefaultWhenShown(const QString &name)
+{
+    ViewBinding *b = m_views.value(name);
+    const ViewDeclaration *d = ViewDeclarations::find(name);
+    if (!b || !d || !b->view || b->view->isVisible()) {
+        showDefault(name);
+        return;
+    }
+    const ViewFilter filter = d->defaultFilter();
+    b->pendingSql = ViewDeclarations::statement(b->baseSql, name, filter);
+    b->pendingValues = filter.values;
+    b->pending = true;
 }
 
 QVariantMap ctrlUiClass::rowMap(const QString &name, int row) const

@@ -18,6 +18,7 @@
 #include <QVariantMap>
 #include <optional>
 
+class ListModel;
 class QComboBox;
 class QSqlQueryModel;
 class QTableView;
@@ -29,7 +30,7 @@ class ctrlUiClass;
 struct ViewBinding
 {
     QPointer<QTableView> view;        // owned by the dialog, which may go first
-    QSqlQueryModel *model = nullptr;  // owned by the binding
+    ListModel *model = nullptr;       // owned by the binding
     TableViewinfo info;
     QString baseSql;
     QString lastSql;       // the statement the model holds now
@@ -86,6 +87,10 @@ public:
     void setupView(const DbsetMap &map, QTableView *view, const QString &name);
     void setupViewWith(const DbsetMap &map, QTableView *view, const QString &name,
                        const QString &extra);
+    // Binds the view and runs nothing: for a list its caller runs at once with a
+    // filter of its own (a picker), so that the unfiltered base statement (every
+    // member of the shop) is never read for nothing.
+    void bindView(const DbsetMap &map, QTableView *view, const QString &name);
     // Binds the view and runs no SQL: the base statement + extra is run when the
     // view is first shown, unless a refresh (which runs at once) came first.
     void setupViewDeferred(const DbsetMap &map, QTableView *view, const QString &name,
@@ -103,6 +108,9 @@ public:
     // and its grouping; an unknown name is said in the log and runs nothing.
     void refreshView(const QString &name, const ViewFilter &filter);
     void showDefault(const QString &name);          // the declared default condition
+    // The same when the list is on screen; otherwise it becomes the list's next
+    // load, run when its view is shown again.
+    void showDefaultWhenShown(const QString &name);
     // Fills the detail list of master for one of its rows (read by column name);
     // extra conditions (the master's period) apply to the detail too. False when
     // the master has no detail or the row lacks a key column.

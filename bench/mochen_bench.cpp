@@ -308,6 +308,8 @@ private slots:
     void memberSearchOneMatch();
     void memberSearchManyMatches();
     void refreshAfterSale();
+    void refreshAfterDocument_data();
+    void refreshAfterDocument();
     void saleWriterCommit();
 
     void pickerSearch_data();
@@ -347,12 +349,6 @@ private:
     QString checkoutPhone;
     QList<double> addTimes, commitTimes;
 
-    // Whether the main window has its slot for a button yet (the form can be
-    // there before the area behind it is).
-    bool wired(const char *slot) const
-    {
-        return w && w->metaObject()->indexOfMethod(slot) >= 0;
-    }
     QAbstractButton *button(const char *name)
     {
         auto *b = child<QAbstractButton>(w, name);
@@ -378,7 +374,10 @@ private:
 
 void Bench::initTestCase()
 {
-    if (shopDir().isEmpty() || !QFile::exists(shopDir() + QStringLiteral("/mochenxinxi.db")))
+    // A shop folder holds the file, or a mochen-db.ini naming the server it is on.
+    if (shopDir().isEmpty()
+        || (!QFile::exists(shopDir() + QStringLiteral("/mochenxinxi.db"))
+            && !QFile::exists(shopDir() + QStringLiteral("/mochen-db.ini"))))
         QSKIP("MOCHEN_BENCH_SHOP must name a generated shop folder");
     QDir::setCurrent(shopDir());
     // The daily backup is measured on its own (startupFirstOfDayWithBackup);
@@ -395,7 +394,7 @@ void Bench::initTestCase()
     countStatementsOn(QSqlDatabase::database());
     {
         QSqlQuery q;
-        q.prepare(SqlDialect::translate(QStringLiteral("update user set password=? where name='admin'")));
+        q.prepare(SqlDialect::translate(QStringLiteral("update \"user\" set password=? where name='admin'")));
         q.addBindValue(encodePassword(QLatin1String(kBenchPassword)));
         QVERIFY(q.exec());
     }
@@ -471,7 +470,7 @@ void Bench::memberSearchOneMatch()
 {
     auto *edit = child<QLineEdit>(w, "lineEdit");
     QAbstractButton *b = button("toolButton_27");
-    if (!edit || !b || !wired("on_toolButton_27_clicked()"))
+    if (!edit || !b)
         QSKIP("front desk not there");
     edit->setText(onePhone);
     clickTimed(b);
@@ -482,7 +481,7 @@ void Bench::memberSearchManyMatches()
 {
     auto *edit = child<QLineEdit>(w, "lineEdit");
     QAbstractButton *b = button("toolButton_27");
-    if (!edit || !b || !wired("on_toolButton_27_clicked()"))
+    if (!edit || !b)
         QSKIP("front desk not there");
     const int matches = scalar(QStringLiteral("select count(*) from huiyuan where name like '%%1%' or phone like '%%1%'")
                                    .arg(manyText)).toInt();
@@ -509,12 +508,57 @@ void Bench::refreshAfterSale()
 {
     auto *edit = child<QLineEdit>(w, "lineEdit");
     QAbstractButton *b = button("toolButton_27");
-    if (!edit || !b || !wired("on_toolButton_27_clicked()"))
+    if (!edit || !b)
         QSKIP("front desk not there");
     edit->setText(onePhone);
     b->click();
     QCoreApplication::processEvents();
     timed([this] { w->refreshByTable(QStringLiteral("huiyuanxiaofei")); });
+}
+
+void Bench::refreshAfterDocument_data()
+{
+    QTest::addColumn<bool>("atOnce");
+    QTest::addColumn<bool>("memberPageOpened");
+    QTest::newRow("table by table") << false << false;
+    QTest::newRow("the document's tables at once") << true << false;
+    QTest::newRow("table by table, member page opened") << false << true;
+    QTest::newRow("at once, member page opened") << true << true;
+}
+
+// What the front desk does after a repayment or a void of the member on screen:
+// the document changed both huiyuanxiaofei and huiyuanjiaofei. Named one table
+// at a time (as the desk did) the member's lists ran twice; named at once, once.
+void Bench::refreshAfterDocument()
+{
+    QFETCH(bool, atOnce);
+    QFETCH(bool, memberPageOpened);
+    auto *edit = child<QLineEdit>(w, "lineEdit");
+    QAbstractButton *b = button("toolButton_27");
+    if (!edit || !b)
+        QSKIP("front desk not there");
+    if (memberPageOpened) { // 会员管理 loaded: it follows a payment
+        w->navigateTo(QStringLiteral("会员管理"));
+        QCoreApplication::processEvents();
+        w->navigateTo(QStringLiteral("前台收银"));
+    }
+    edit->setText(onePhone);
+    b->click();
+    QCoreApplication::processEvents();
+    const QStringList tables = {QStringLiteral("huiyuanxiaofei"), QStringLiteral("huiyuanjiaofei")};
+    const int before = gStatements;
+    timed([this, atOnce, &tables] {
+        if (atOnce) {
+            w->refreshByTable(tables);
+        } else {
+            for (const QString &table : tables)
+                w->refreshByTable(table);
+        }
+    });
+    qInfo("STATEMENTS refreshAfterDocument %s %d", QTest::currentDataTag(), gStatements - before);
+    if (!qEnvironmentVariableIsEmpty("MOCHEN_BENCH_RAW"))
+        for (const ViewDeclaration *d : ViewDeclarations::refreshedBy(tables))
+            noteRawStatement(w, QStringLiteral("refreshAfterDocument ") + d->name, d->name);
 }
 
 // The writer alone: a walk-in sale of one service paid in cash, one
@@ -545,6 +589,8 @@ void Bench::saleWriterCommit()
     t.start();
     const LedgerResult r = SaleWriter::commit(sale);
     const double ms = double(t.nsecsElapsed()) / 1e6;
+    // QtTest prints a figure above 1 ms in whole milliseconds: the writer's own, to the microsecond.
+    qInfo("WRITER_MS %.3f", ms);
     QVERIFY2(r.ok, qPrintable(r.error));
     QTest::setBenchmarkResult(ms, QTest::WalltimeMilliseconds);
 }
@@ -643,7 +689,7 @@ void Bench::checkoutOpen()
     auto *edit = child<QLineEdit>(w, "lineEdit");
     QAbstractButton *search = button("toolButton_27");
     QAbstractButton *open = button("toolButton_12");
-    if (!edit || !search || !open || !wired("on_toolButton_27_clicked()") || !wired("on_toolButton_12_clicked()"))
+    if (!edit || !search || !open)
         QSKIP("front desk not there");
     edit->setText(checkoutPhone);
     search->click();
@@ -896,7 +942,7 @@ void Bench::takingsTreeYear()
 void Bench::handoverDialogOpen()
 {
     QAbstractButton *b = button("toolButton_8");
-    if (!b || !wired("on_toolButton_8_clicked()"))
+    if (!b)
         QSKIP("handover button not there");
     QElapsedTimer t;
     double shown = -1;

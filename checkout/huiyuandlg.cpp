@@ -56,7 +56,8 @@ void huiyuanDlg::open(const QString &viewName)
     }
     ui->lineEdit->setEnabled(m_search.isValid());
     ui->lineEdit->setFocus();
-    m_ctrl->setupView(readDbset(), ui->tableView, viewName);
+    // Both callers run the list with their filter next.
+    m_ctrl->bindView(readDbset(), ui->tableView, viewName);
 }
 
 void huiyuanDlg::reply()

@@ -1,5 +1,5 @@
 #include "dbfailure.h"
-#include "sqldialect.h"
+#include "enginedriver.h"
 #include "transactionscope.h"
 
 QString dbFailureCause(const QString &errorText)
@@ -7,7 +7,7 @@ QString dbFailureCause(const QString &errorText)
     // SQLite's own English texts, as they reach us through Qt's error text.
     const QString e = errorText.toLower();
     // A shop server's failures.
-    if (SqlDialect::isConnectionLostText(errorText) || SqlDialect::isWorkingTableMissingText(errorText))
+    if (EngineDriver::isConnectionLost(errorText) || EngineDriver::current().isWorkingTableMissing(errorText))
         return QStringLiteral("原因：与数据库服务器的连接已断开，请检查网络和服务器后再试。");
     // Another desk holds the write lock (the file's, or a row or table on the
     // server) for longer than a cashier should wait.
@@ -16,7 +16,7 @@ QString dbFailureCause(const QString &errorText)
         return QStringLiteral("原因：另一台收银机正在保存，请稍后再试。");
     if (e.contains(QLatin1String("[sqlstate 57014]")))
         return QStringLiteral("原因：数据库服务器在限定的时间内没有完成（可能另一台收银机正在保存），请稍后再试。");
-    if (SqlDialect::isRetryableText(errorText))
+    if (EngineDriver::isRetryable(errorText))
         return QStringLiteral("原因：其他收银台正在同时修改同一会员或同一单据，请再试一次。");
     if (e.contains(QLatin1String("[sqlstate 53100]")))
         return QStringLiteral("原因：数据库服务器的磁盘空间已满，请联系管理人员。");

@@ -10,6 +10,7 @@ void registerRecordTypes()
     qRegisterMetaType<Tableinfo>("Tableinfo");
     qRegisterMetaType<CreateTableinfo>("CreateTableinfo");
     qRegisterMetaType<tempCreateTableinfo>("tempCreateTableinfo");
+    qRegisterMetaType<CreateTriggerinfo>("CreateTriggerinfo");
     qRegisterMetaType<ComBoxinfo>("ComBoxinfo");
     qRegisterMetaType<TableViewinfo>("TableViewinfo");
     qRegisterMetaType<Softwareinfo>("Softwareinfo");

@@ -1,12 +1,16 @@
 #include "dbsetconfig.h"
+#include "enginedriver.h"
+#include "postgresdriver.h"
 #include "preparedqueries.h"
 #include "shopconnection.h"
 #include "sqldialect.h"
 #include "sqllog.h"
 #include "transactionscope.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -61,6 +65,10 @@ DbsetMap parseDbset(const QByteArray &contents)
             read.insert(name, QVariant::fromValue(CreateTableinfo{name, attribute("SqlStr")}));
         } else if (tag == QLatin1String("tempCreateTable")) {
             read.insert(name, QVariant::fromValue(tempCreateTableinfo{name, attribute("SqlStr")}));
+        } else if (tag == QLatin1String("CreateTrigger")) {
+            read.insert(name, QVariant::fromValue(CreateTriggerinfo{name, attribute("trigger"), attribute("table"),
+                                                                    attribute("event"), attribute("when"),
+                                                                    attribute("body"), attribute("refuse")}));
         } else if (tag == QLatin1String("ComBox")) {
             ComBoxinfo info;
             info.name = name;
@@ -146,6 +154,7 @@ bool openDatabase()
     openProblem().clear();
     // Statements kept for the connection as it was open belong to it alone.
     PreparedQueries::forgetAll();
+    PostgresDriver::forgetRowNumbers();
     const ShopConnection shop = ShopConnection::load();
     setCurrentShopConnection(shop);
     if (!shop.problem.isEmpty()) {
@@ -184,9 +193,28 @@ bool openDatabase()
     return false;
 }
 
-static void runCreate(const QString &statement)
+// A statement of dbset.xml as the engine runs it: a table from its declared
+// columns, a view's query as it is written (for both engines), any other
+// statement as the data layer runs statements.
+static QString engineStatement(const QString &statement)
 {
-    const QString sql = SqlDialect::translate(statement);
+    const EngineDriver &driver = EngineDriver::current();
+    if (EngineDriver::isCreateTable(statement))
+        return driver.createTable(statement);
+    QString view;
+    QString select;
+    bool temp = false;
+    if (EngineDriver::splitCreateViewIfMissing(statement, &view, &temp, &select))
+        return driver.createViewHead(view, temp) + QLatin1Char(' ') + select;
+    static const QRegularExpression createView(QStringLiteral("^\\s*CREATE\\s+(?:TEMP\\s+|TEMPORARY\\s+)?VIEW\\b"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    if (createView.match(statement).hasMatch())
+        return statement;
+    return SqlDialect::translate(statement);
+}
+
+static void runCreate(const QString &sql)
+{
     QSqlQuery q;
     // On the server a failing statement would spoil the rest of the
     // transaction: each one gets its own savepoint.
@@ -211,6 +239,94 @@ static void runCreate(const QString &statement)
     }
 }
 
+// The statements that make one trigger or view, and the record of what made
+// it, as one step: a desk already selling never writes a row in the instant
+// between a trigger's drop and its create (its summaries would miss the row),
+// and a step that fails leaves the old object and its record as they were.
+// On the server outside a transaction it is one of its own; inside the walk's
+// transaction (the file's) a savepoint.
+static void runTogether(const QStringList &statements, const QString &object, const QString &hash)
+{
+    QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+    const bool own = SqlDialect::isPostgres() && !TransactionScope::active();
+    QSqlQuery q(db);
+    if (!q.exec(own ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT make_object"))) {
+        qCWarning(lcSql).noquote() << QStringLiteral("创建表错误 故障") + statements.value(0) << q.lastError().text();
+        return;
+    }
+    QString failed;
+    QSqlError error;
+    for (const QString &sql : statements) {
+        if (!q.exec(sql)) {
+            failed = sql;
+            error = q.lastError();
+            break;
+        }
+        qCDebug(lcSql).noquote() << sql;
+    }
+    if (failed.isEmpty() && !object.isEmpty()) {
+        q.prepare(QStringLiteral("INSERT INTO mochen_objects(name, hash) VALUES (?, ?) "
+                                 "ON CONFLICT (name) DO UPDATE SET hash = excluded.hash"));
+        q.addBindValue(object);
+        q.addBindValue(hash);
+        if (!q.exec()) {
+            failed = q.lastQuery();
+            error = q.lastError();
+        }
+    }
+    QSqlQuery end(db);
+    if (failed.isEmpty()) {
+        end.exec(own ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE SAVEPOINT make_object"));
+        return;
+    }
+    qCWarning(lcSql).noquote() << QStringLiteral("创建表错误 故障") + failed << error.text();
+    if (own) {
+        end.exec(QStringLiteral("ROLLBACK"));
+    } else {
+        end.exec(QStringLiteral("ROLLBACK TO SAVEPOINT make_object"));
+        end.exec(QStringLiteral("RELEASE SAVEPOINT make_object"));
+    }
+    TransactionScope::noteFailure(failed, error.text());
+}
+
+// What made a trigger or view last time, as mochen_objects holds it (empty
+// when nothing is recorded, as in a shop from before the record).
+static QString madeWith(const QSqlDatabase &db, const QString &object)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("select hash from mochen_objects where name = ?"));
+    q.addBindValue(object);
+    return q.exec() && q.next() ? q.value(0).toString() : QString();
+}
+
+static QString hashOf(const QStringList &statements)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(statements.join(QLatin1Char('\n')).toUtf8(), QCryptographicHash::Sha1).toHex());
+}
+
+// A trigger or view is made again only where it is missing or the statements
+// that make it on this engine are no longer those that made it: a changed
+// definition in dbset.xml reaches a shop made before it, and an unchanged one
+// is left alone (no drop at each start under the desks that are selling).
+static void makeObject(const QString &object, bool exists, const QString &drop, const QStringList &make)
+{
+    const QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+    const QString hash = hashOf(make);
+    if (exists && madeWith(db, object) == hash)
+        return;
+    runTogether(QStringList{drop} + make, object, hash);
+}
+
+// "CREATE [TEMP] VIEW [IF NOT EXISTS] name AS …": the view's name.
+static QString viewName(const QString &statement)
+{
+    static const QRegularExpression head(
+        QStringLiteral("^\\s*CREATE\\s+(?:TEMP\\s+|TEMPORARY\\s+)?VIEW\\s+(?:IF\\s+NOT\\s+EXISTS\\s+)?(\\w+)\\s+AS\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    return head.match(statement).captured(1);
+}
+
 void createTables()
 {
     const DbsetMap map = readDbset();
@@ -229,19 +345,32 @@ void createTables()
     if (server)
         QSqlQuery(db).exec(QStringLiteral("SET statement_timeout = 0"));
     if (server)
-        for (const QString &f : SqlDialect::serverFunctions()) {
+        for (const QString &f : EngineDriver::current().serverFunctions()) {
             QSqlQuery q(db);
             if (!q.exec(f))
                 qCWarning(lcSql).noquote() << QStringLiteral("创建表错误 故障") + f << q.lastError().text();
         }
     const bool own = !TransactionScope::active() && !server && db.transaction();
+    const EngineDriver &driver = EngineDriver::current();
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
         const QVariant &v = it.value();
         if (v.userType() == qMetaTypeId<CreateTableinfo>()) {
-            runCreate(v.value<CreateTableinfo>().SqlStr);
+            const QString sql = v.value<CreateTableinfo>().SqlStr;
+            const QString view = viewName(sql);
+            if (view.isEmpty())
+                runCreate(engineStatement(sql));
+            else
+                makeObject(view, driver.hasView(db, view), QStringLiteral("DROP VIEW IF EXISTS ") + view,
+                           {engineStatement(sql)});
+        } else if (v.userType() == qMetaTypeId<CreateTriggerinfo>()) {
+            // SQLite's CREATE TRIGGER IF NOT EXISTS keeps a trigger that is
+            // there: the old one goes first on both engines.
+            const CreateTriggerinfo t = v.value<CreateTriggerinfo>();
+            makeObject(t.trigger, driver.hasTrigger(db, t.trigger), driver.dropTrigger(t.trigger, t.table),
+                       driver.createTrigger(t));
         } else if (v.userType() == qMetaTypeId<tempCreateTableinfo>()) {
             const tempCreateTableinfo info = v.value<tempCreateTableinfo>();
-            runCreate(info.SqlStr);
+            runCreate(engineStatement(info.SqlStr));
             const auto hook = refills().value(info.name);
             if (hook)
                 hook();
@@ -249,6 +378,7 @@ void createTables()
     }
     if (own && !db.commit())
         qCWarning(lcSql) << "创建表错误 故障" << db.lastError().text();
+    PostgresDriver::forgetRowNumbers();
     if (server) {
         for (const QString &limit : ShopConnection::serverTimeouts())
             QSqlQuery(db).exec(limit);
@@ -262,7 +392,7 @@ void createWorkingTable(const QString &entryName)
     if (sql.isEmpty())
         qCWarning(lcSql).noquote() << QStringLiteral("没有这个临时表：") + entryName;
     else
-        runCreate(sql);
+        runCreate(engineStatement(sql));
 }
 
 void setTempTableRefill(const QString &entryName, std::function<void()> refill)
@@ -286,8 +416,7 @@ void optimizeDatabase(bool full)
         return;
     }
     q.exec(QStringLiteral("PRAGMA analysis_limit=400"));
-    q.exec(QStringLiteral("select 1 from sqlite_master where name='sqlite_stat1'"));
-    const bool haveStats = q.next();
+    const bool haveStats = EngineDriver::current().hasTable(QStringLiteral("sqlite_stat1"));
     const QString sql = full || !haveStats ? QStringLiteral("ANALYZE") : QStringLiteral("PRAGMA optimize");
     if (q.exec(sql))
         qCDebug(lcSql).noquote() << sql;

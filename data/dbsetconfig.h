@@ -12,6 +12,11 @@
 struct Tableinfo { QString name; QStringList row_name; };
 struct CreateTableinfo { QString name; QString SqlStr; };
 struct tempCreateTableinfo { QString name; QString SqlStr; };
+// A trigger, written by each engine its own way (see EngineDriver): its SQL
+// name, the table, the event ("AFTER INSERT", "AFTER UPDATE OF a, b"), an
+// optional condition on NEW/OLD, the statements of its body, and a message
+// with which it refuses the row before them (a guard), if any.
+struct CreateTriggerinfo { QString name; QString trigger; QString table; QString event; QString when; QString body; QString refusal; };
 struct ComBoxinfo { QString name; QString type; QString SqlStr; QStringList row_name; };
 struct TableViewinfo { QString name; QString SqlStr; QStringList row_name; };
 struct Softwareinfo { QString name; QString info; };
@@ -19,6 +24,7 @@ struct Softwareinfo { QString name; QString info; };
 Q_DECLARE_METATYPE(Tableinfo)
 Q_DECLARE_METATYPE(CreateTableinfo)
 Q_DECLARE_METATYPE(tempCreateTableinfo)
+Q_DECLARE_METATYPE(CreateTriggerinfo)
 Q_DECLARE_METATYPE(ComBoxinfo)
 Q_DECLARE_METATYPE(TableViewinfo)
 Q_DECLARE_METATYPE(Softwareinfo)

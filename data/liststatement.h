@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariantList>
 
+class ListModel;
 class QSqlQueryModel;
 
 // A list's bound statement, kept prepared while the list is run again with
@@ -22,7 +23,8 @@ public:
     const QSqlQuery &query() const { return m_query; }
     // Runs the list into its model: with values, bound to this kept statement
     // (the model lets go of last time's result first); without, as it stands.
-    void fill(QSqlQueryModel *model, const QString &sql, const QVariantList &values);
+    // On a server only its first rows are read (see ListModel).
+    void fill(ListModel *model, const QString &sql, const QVariantList &values);
     // A statement without values run once into a model (a drop-down list).
     static void fillOnce(QSqlQueryModel *model, const QString &sql);
     // Ends the read of a model that has not fetched to its end (it keeps the
@@ -30,6 +32,9 @@ public:
     static void finish(QSqlQueryModel *model);
 
 private:
+    // sql is the key the statement is kept by, engineSql what is prepared.
+    bool runAs(const QString &sql, const QString &engineSql, const QVariantList &values);
+
     QSqlQuery m_query;
     QString m_sql;
     quint64 m_generation = 0;

@@ -57,7 +57,7 @@ bool OperatorStore::holdsSettingsRight(const QString &name)
 {
     if (name.isEmpty())
         return false;
-    return !firstRow(QStringLiteral("select 1 from user where name=? and ") + kActiveWithSettings, {name}).isEmpty();
+    return !firstRow(QStringLiteral("select 1 from \"user\" where name=? and ") + kActiveWithSettings, {name}).isEmpty();
 }
 
 bool OperatorStore::requireSettingsRight(const QString &name)
@@ -87,19 +87,19 @@ bool OperatorStore::mayAuthorize(const QString &name)
 
 bool OperatorStore::exists(const QString &name)
 {
-    return !firstRow(QStringLiteral("select 1 from user where name=?"), {name}).isEmpty();
+    return !firstRow(QStringLiteral("select 1 from \"user\" where name=?"), {name}).isEmpty();
 }
 
 QString OperatorStore::storedPassword(const QString &name)
 {
-    return firstRow(QStringLiteral("select password from user where name=?"), {name}).value(0);
+    return firstRow(QStringLiteral("select password from \"user\" where name=?"), {name}).value(0);
 }
 
 QStringList OperatorStore::loginRow(const QString &name)
 {
     return firstRow(QStringLiteral("select password, name, zuidizekou, qiandanjine, xiugaixiaoshoudanjia, "
                                    "xiugaibankajiage, tupodijia, xiugaitaocanxiaofeicishu, xitongshezhi, jinyong "
-                                   "from user where name=?"),
+                                   "from \"user\" where name=?"),
                     {name}, true);
 }
 
@@ -112,7 +112,7 @@ bool OperatorStore::defaultAdminPasswordInUse()
 bool OperatorStore::isLastSettingsOperator(const QString &name)
 {
     const QStringList row = firstRow(QStringLiteral("select sum(case when name=? then 1 else 0 end), count(*) "
-                                                    "from user where ")
+                                                    "from \"user\" where ")
                                          + kActiveWithSettings,
                                      {name});
     return row.value(0).toInt() > 0 && row.value(1).toInt() == 1;

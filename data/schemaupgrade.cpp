@@ -1,12 +1,14 @@
 #include "schemaupgrade.h"
 #include "dbfailure.h"
-#include "sqldialect.h"
+#include "enginedriver.h"
+#include "postgresdriver.h"
 #include "sqllog.h"
 #include "sqltext.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -147,22 +149,15 @@ const QList<DataStep> &dataSteps()
 const QString kServerVersionKey = QStringLiteral("数据结构版本");
 
 // The steps a database of `version` still needs that have rows to change.
-QStringList pendingDataSteps(QSqlDatabase &db, int version, bool server)
+QStringList pendingDataSteps(QSqlDatabase &db, int version)
 {
     QStringList out;
     for (const DataStep &step : dataSteps()) {
         if (version >= step.fixedIn)
             continue;
-        QSqlQuery q(db);
-        if (server) {
-            q.prepare(QStringLiteral("select 1 from information_schema.tables where table_schema = current_schema() "
-                                     "and table_name = ?"));
-            q.addBindValue(step.table);
-            if (!q.exec() || !q.next())
-                continue;
-        } else if (columnsOf(db, step.table).isEmpty()) {
+        if (!EngineDriver::of(db).hasTable(db, step.table))
             continue;
-        }
+        QSqlQuery q(db);
         if (q.exec(step.count) && q.next() && q.value(0).toLongLong() > 0)
             out << step.sql;
     }
@@ -190,18 +185,25 @@ QString upgradeSchema(const DbsetMap &map, const QString &backupFolder)
         // Working tables are private scratch space rebuilt at every start: one
         // that fails costs a page, not the shop's data, so only the permanent
         // definitions stop the program.
-        const bool permanent = it.value().userType() == qMetaTypeId<CreateTableinfo>();
-        QString sql;
-        if (permanent)
-            sql = it.value().value<CreateTableinfo>().SqlStr;
+        // The tables keep their declared types here (MONEY…): what each
+        // engine makes of them is its driver's.
+        const bool permanent = it.value().userType() == qMetaTypeId<CreateTableinfo>()
+                               || it.value().userType() == qMetaTypeId<CreateTriggerinfo>();
+        QStringList statements;
+        if (it.value().userType() == qMetaTypeId<CreateTableinfo>())
+            statements << it.value().value<CreateTableinfo>().SqlStr;
+        else if (it.value().userType() == qMetaTypeId<CreateTriggerinfo>())
+            statements = EngineDriver::sqlite().createTrigger(it.value().value<CreateTriggerinfo>());
         else if (it.value().userType() == qMetaTypeId<tempCreateTableinfo>())
-            sql = it.value().value<tempCreateTableinfo>().SqlStr;
+            statements << it.value().value<tempCreateTableinfo>().SqlStr;
         else
             continue;
-        QSqlQuery p(plan);
-        if (!p.exec(sql) && permanent)
-            return stopText(QStringLiteral("配置文件 dbset.xml 中的表定义“%1”无法执行：%2")
-                                .arg(it.key(), p.lastError().databaseText()));
+        for (const QString &sql : statements) {
+            QSqlQuery p(plan);
+            if (!p.exec(sql) && permanent)
+                return stopText(QStringLiteral("配置文件 dbset.xml 中的表定义“%1”无法执行：%2")
+                                    .arg(it.key(), p.lastError().databaseText()));
+        }
     }
     // Every column list the generic insert uses must name real columns.
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
@@ -222,6 +224,7 @@ QString upgradeSchema(const DbsetMap &map, const QString &backupFolder)
                                     .arg(info.name, col));
     }
 
+    const EngineDriver &file = EngineDriver::sqlite();
     QStringList alters;
     QStringList tables;
     {
@@ -241,28 +244,23 @@ QString upgradeSchema(const DbsetMap &map, const QString &backupFolder)
         for (const Column &want : columnsOf(plan, table)) {
             const auto found = existing.constFind(want.name.toLower());
             if (found != existing.cend()) {
-                if (affinity(found->type) != affinity(want.type))
+                if (affinity(found->type) != affinity(file.columnType(want.type)))
                     return stopText(QStringLiteral("数据库中表 %1 的列 %2 的类型是 %3，而 dbset.xml 中是 %4，无法自动调整。")
-                                        .arg(table, want.name, found->type, want.type));
+                                        .arg(table, want.name, found->type, file.columnType(want.type)));
                 continue;
             }
             if (want.primaryKey || unique.contains(want.name.toLower())
                 || (want.notNull && want.defaultValue.isEmpty()))
                 return stopText(QStringLiteral("数据库中表 %1 缺少列 %2，而该列带有主键、唯一或非空约束，无法自动补上。")
                                     .arg(table, want.name));
-            QString add = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table, want.name, want.type);
-            if (want.notNull)
-                add += QStringLiteral(" NOT NULL");
-            if (!want.defaultValue.isEmpty())
-                add += QStringLiteral(" DEFAULT ") + want.defaultValue;
-            alters << add;
+            alters << file.addColumn(table, want.name, want.type, want.notNull, want.defaultValue);
         }
     }
 
     // Rows of an older program are corrected with the same care as its columns.
     // A step's count reads the table before its columns are added; the step
     // names only columns that every version had.
-    const QStringList steps = pendingDataSteps(live, version, false);
+    const QStringList steps = pendingDataSteps(live, version);
     if (alters.isEmpty() && steps.isEmpty()) {
         if (version != kSchemaVersion && !q.exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion)))
             qCWarning(lcSql) << "PRAGMA user_version" << q.lastError().text();
@@ -325,38 +323,51 @@ QString upgradeServerSchema(const DbsetMap &map)
     q.exec(QStringLiteral("SELECT pg_advisory_lock(724301)"));
     QStringList alters;
     QString refusal;
+    const PostgresDriver server;
+    QStringList widened;
     for (const QString &table : tables) {
-        QSqlQuery c(live);
-        c.prepare(QStringLiteral("select lower(column_name) from information_schema.columns "
-                                 "where table_schema = current_schema() and table_name = lower(?)"));
-        c.addBindValue(table);
-        QStringList have;
-        if (c.exec())
-            while (c.next())
-                have << c.value(0).toString();
+        const QMap<QString, QString> have = server.columnTypes(live, table);
         if (have.isEmpty())
             continue; // created afresh at start-up
-        const QString name = SqlDialect::toPostgres(table); // "user" is quoted there
+        const QString name = server.quotedName(table);
         const QStringList unique = uniqueColumns(plan, table);
         for (const Column &want : columnsOf(plan, table)) {
-            if (have.contains(want.name.toLower()))
+            const auto found = have.constFind(want.name.toLower());
+            if (found != have.cend()) {
+                // Earlier versions rounded every number to two places (four
+                // for a rate) on the server alone: points, uses and rates
+                // become numbers kept as written, which loses nothing.
+                if (server.columnType(want.type) == QLatin1String("numeric")
+                    && found.value().startsWith(QLatin1String("numeric(")))
+                    widened << QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE numeric")
+                                   .arg(name, server.quotedName(want.name.toLower()));
                 continue;
+            }
             if (want.primaryKey || unique.contains(want.name.toLower()) || (want.notNull && want.defaultValue.isEmpty())) {
                 refusal = QStringLiteral("数据库中表 %1 缺少列 %2，而该列带有主键、唯一或非空约束，无法自动补上。").arg(table, want.name);
                 break;
             }
-            QString add = QStringLiteral("ALTER TABLE %1 ADD COLUMN IF NOT EXISTS %2")
-                              .arg(name, SqlDialect::columnDeclaration(want.name, want.type));
-            if (want.notNull)
-                add += QStringLiteral(" NOT NULL");
-            if (!want.defaultValue.isEmpty())
-                add += QStringLiteral(" DEFAULT ") + want.defaultValue;
-            alters << add;
+            alters << server.addColumn(table, want.name, want.type, want.notNull, want.defaultValue);
         }
         if (!refusal.isEmpty())
             break;
         if (!have.contains(QStringLiteral("rowid")))
-            alters << QStringLiteral("ALTER TABLE %1 ADD COLUMN IF NOT EXISTS rowid bigserial").arg(name);
+            alters << QStringLiteral("ALTER TABLE %1 ADD COLUMN IF NOT EXISTS %2").arg(name, PostgresDriver::rowNumberColumn());
+    }
+    // A view stands in the way of a column's new type: the shop's views go
+    // first and are made again by the start-up that follows.
+    if (!widened.isEmpty()) {
+        static const QRegularExpression view(
+            QStringLiteral("^\\s*CREATE\\s+(?:OR\\s+REPLACE\\s+)?(?:TEMP\\s+|TEMPORARY\\s+)?VIEW\\s+(?:IF\\s+NOT\\s+EXISTS\\s+)?(\\w+)"),
+            QRegularExpression::CaseInsensitiveOption);
+        for (const QVariant &v : map) {
+            if (v.userType() != qMetaTypeId<CreateTableinfo>())
+                continue;
+            const auto m = view.match(v.value<CreateTableinfo>().SqlStr);
+            if (m.hasMatch())
+                alters << QStringLiteral("DROP VIEW IF EXISTS %1").arg(m.captured(1));
+        }
+        alters << widened;
     }
     // The server keeps no user_version: the version its rows were last
     // corrected to is a line of the shop settings, written with the corrections.
@@ -368,7 +379,7 @@ QString upgradeServerSchema(const DbsetMap &map)
         if (settings && v.next())
             version = v.value(0).toInt();
         if (settings && version < kSchemaVersion) {
-            steps = pendingDataSteps(live, version, true);
+            steps = pendingDataSteps(live, version);
             steps << QStringLiteral("delete from dianpushezhi where mingcheng='%1'").arg(kServerVersionKey)
                   << QStringLiteral("insert into dianpushezhi(mingcheng,zhi) values('%1','%2')")
                          .arg(kServerVersionKey)
@@ -395,6 +406,6 @@ QString upgradeServerSchema(const DbsetMap &map)
     if (!failed.isEmpty())
         return stopText(QStringLiteral("数据库升级失败，已全部撤销：%1").arg(failed));
     if (added > 0)
-        qCInfo(lcSql).noquote() << QStringLiteral("服务器上的表已补上 %1 列").arg(added);
+        qCInfo(lcSql).noquote() << QStringLiteral("服务器上的表结构已更新（%1 项）").arg(added);
     return QString();
 }

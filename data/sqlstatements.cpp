@@ -163,7 +163,7 @@ int SqlStatements::countRows(const QString &sql)
 void SqlStatements::writeLog(const QString &user, const QString &text)
 {
     // A log row is whole by itself; inside an operation it joins its transaction.
-    const QString sql = QStringLiteral("insert into log(time,user,log) values('") + nowText() + QStringLiteral("','")
+    const QString sql = QStringLiteral("insert into log(time,\"user\",log) values('") + nowText() + QStringLiteral("','")
                         + sqlEsc(user) + QStringLiteral("','") + sqlEsc(text) + QStringLiteral("')");
     QSqlQuery q;
     if (run(q, sql, true))
@@ -195,6 +195,18 @@ QString SqlStatements::serialNow()
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmsszzz"));
 }
 
+namespace {
+
+QString sqlNames(const QStringList &columns)
+{
+    QStringList names;
+    for (const QString &c : columns)
+        names << sqlName(c);
+    return names.join(QLatin1Char(','));
+}
+
+} // namespace
+
 bool SqlStatements::insertRecord(const TableEntry *table, const QStringList &values)
 {
     if (!table)
@@ -202,8 +214,8 @@ bool SqlStatements::insertRecord(const TableEntry *table, const QStringList &val
     QStringList marks;
     for (int i = 0; i < values.size(); ++i)
         marks << QStringLiteral("?");
-    const QString sql = QStringLiteral("INSERT INTO ") + table->name + QStringLiteral(" (")
-                        + table->columns.join(QLatin1Char(',')) + QStringLiteral(") ")
+    const QString sql = QStringLiteral("INSERT INTO ") + sqlName(table->name) + QStringLiteral(" (")
+                        + sqlNames(table->columns) + QStringLiteral(") ")
                         + QStringLiteral("VALUES (") + marks.join(QLatin1Char(',')) + QStringLiteral(")");
     if (!TransactionScope::admits(sql))
         return false;
@@ -237,8 +249,8 @@ bool SqlStatements::insertSelect(const TableEntry *table, const QString &select)
 {
     if (!table)
         return false;
-    const QString sql = QStringLiteral("INSERT INTO ") + table->name + QStringLiteral(" (")
-                        + table->columns.join(QLatin1Char(',')) + QStringLiteral(") ") + select;
+    const QString sql = QStringLiteral("INSERT INTO ") + sqlName(table->name) + QStringLiteral(" (")
+                        + sqlNames(table->columns) + QStringLiteral(") ") + select;
     if (!TransactionScope::admits(sql))
         return false;
     QSqlQuery q;
@@ -265,11 +277,11 @@ bool SqlStatements::updateRecord(const TableEntry *table, const QStringList &fie
     const int k = n - whereCount;
     QString setPart;
     for (int i = 0; i < k; ++i)
-        setPart += fields.at(i) + (i == k - 1 ? QStringLiteral("=? ") : QStringLiteral("=? ,"));
+        setPart += sqlName(fields.at(i)) + (i == k - 1 ? QStringLiteral("=? ") : QStringLiteral("=? ,"));
     QString keyPart;
     for (int i = qMax(k, 0); i < n; ++i)
-        keyPart += (i == k ? QStringLiteral("where ") : QStringLiteral("and ")) + fields.at(i) + QStringLiteral("=? ");
-    const QString sql = QStringLiteral("update ") + table->name + QStringLiteral(" set ") + setPart + keyPart;
+        keyPart += (i == k ? QStringLiteral("where ") : QStringLiteral("and ")) + sqlName(fields.at(i)) + QStringLiteral("=? ");
+    const QString sql = QStringLiteral("update ") + sqlName(table->name) + QStringLiteral(" set ") + setPart + keyPart;
     if (!TransactionScope::admits(sql))
         return false;
     QSqlQuery q;
@@ -299,10 +311,10 @@ bool SqlStatements::deleteRecord(const TableEntry *table, const QStringList &fie
         TransactionScope::noteFailure(table->name, QStringLiteral("删除数据时发现数据对应错误"));
         return false;
     }
-    QString sql = QStringLiteral("delete from ") + table->name + QStringLiteral(" where ") + fields.at(0)
+    QString sql = QStringLiteral("delete from ") + sqlName(table->name) + QStringLiteral(" where ") + sqlName(fields.at(0))
                   + QStringLiteral("=?");
     for (int i = 1; i < fields.size(); ++i)
-        sql += QStringLiteral(" and ") + fields.at(i) + QStringLiteral("=?");
+        sql += QStringLiteral(" and ") + sqlName(fields.at(i)) + QStringLiteral("=?");
     if (!TransactionScope::admits(sql))
         return false;
     QSqlQuery q;

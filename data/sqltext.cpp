@@ -16,6 +16,20 @@ QString sqlLiteral(const QString &text)
     return QLatin1Char('\'') + sqlEsc(text) + QLatin1Char('\'');
 }
 
+const char kLikeEscape[] = " escape '\\'";
+
+QString likeContaining(const QString &typed)
+{
+    return QLatin1Char('%') + QString(typed).replace(QLatin1Char('\\'), QLatin1String("\\\\")) + QLatin1Char('%');
+}
+
+QString sqlName(const QString &name)
+{
+    if (name.compare(QLatin1String("user"), Qt::CaseInsensitive) == 0)
+        return QLatin1Char('"') + name + QLatin1Char('"');
+    return name;
+}
+
 double parseNumber(const QString &text, bool *ok)
 {
     bool good = false;

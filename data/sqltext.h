@@ -12,6 +12,18 @@ QString sqlEsc(const QString &text);
 // A complete SQL text literal: 'O''Brien'.
 QString sqlLiteral(const QString &text);
 
+// A search for rows whose column contains the typed text: "lower(col) like
+// lower(?)" + kLikeEscape, bound to likeContaining(text). The typed % and _
+// stay wildcards, as in every search of the program; a backslash is a
+// backslash on both engines (the server reads it as LIKE's escape character
+// unless told otherwise, SQLite has none unless told one).
+QString likeContaining(const QString &typed);
+extern const char kLikeEscape[];
+
+// A table or column name as a statement writes it: a word the server reserves
+// ("user") in double quotes, which SQLite reads the same.
+QString sqlName(const QString &name);
+
 // Parses a number typed by a person (blanks around it allowed). Text that is not a
 // number gives 0 and *ok = false.
 double parseNumber(const QString &text, bool *ok = nullptr);

@@ -1,6 +1,7 @@
 #include "transactionscope.h"
 #include "dbsetconfig.h"
 #include "shopconnection.h"
+#include "enginedriver.h"
 #include "sqldialect.h"
 #include "sqllog.h"
 
@@ -17,6 +18,7 @@ struct State
     int depth = 0;
     bool live = false; // the outermost BEGIN worked
     bool failed = false;
+    bool sessionEnded = false; // the server session BEGIN ran on is gone
     QString firstError;
     QString probeSql;
     QVariantList probeValues;
@@ -51,7 +53,7 @@ QSet<QString> &ownTempTables()
 
 void setBusyTimeout(int ms)
 {
-    if (SqlDialect::isPostgres())
+    if (EngineDriver::current().isServer())
         return;
     QSqlQuery q(QSqlDatabase::database());
     if (!q.exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(qMax(ms, 0))))
@@ -65,7 +67,7 @@ bool serverConnectionClosed()
     if (!QSqlDatabase::contains(QSqlDatabase::defaultConnection))
         return false;
     const QSqlDatabase db = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
-    return SqlDialect::isPostgres(db) && !db.isOpen();
+    return EngineDriver::of(db).isServer() && !db.isOpen();
 }
 
 // The connection breaks under the test's fault: as the network would do it.
@@ -102,6 +104,7 @@ TransactionScope::TransactionScope()
         m_outer = true;
         s.failed = false;
         s.live = false;
+        s.sessionEnded = false;
         s.firstError.clear();
         s.probeSql.clear();
         s.probeValues.clear();
@@ -115,7 +118,7 @@ TransactionScope::TransactionScope()
         // balance and then colliding on their first write.
         // On the server the same effect comes from serialisable isolation: a
         // conflict fails the operation, which the rules layer runs again.
-        const QString beginSql = SqlDialect::beginWrite();
+        const QString beginSql = EngineDriver::current().beginWrite();
         QElapsedTimer waited;
         waited.start();
         QSqlQuery begin(QSqlDatabase::database());
@@ -123,16 +126,16 @@ TransactionScope::TransactionScope()
         // A second try after the reads are ended, within what is left of the
         // one budget: a desk never waits twice for the same lock.
         const int left = budgetMs() - int(waited.elapsed());
-        if (!begun && releaseReads() && !SqlDialect::isConnectionLost(begin.lastError()) && left > 0) {
+        if (!begun && releaseReads() && !EngineDriver::isConnectionLost(begin.lastError()) && left > 0) {
             releaseReads()();
             setBusyTimeout(left);
             begun = begin.exec(beginSql);
             setBusyTimeout(budgetMs());
         }
-        if (!begun && SqlDialect::isConnectionLost(begin.lastError())) {
+        if (!begun && EngineDriver::isConnectionLost(begin.lastError())) {
             // The server went away since the last operation (a restart, the
             // network): connect again, with this desk's working tables anew.
-            ShopLink::noteLost(SqlDialect::errorText(begin.lastError()));
+            ShopLink::noteLost(EngineDriver::errorText(begin.lastError()));
             if (ShopLink::reopen()) {
                 begin = QSqlQuery(QSqlDatabase::database());
                 begun = begin.exec(beginSql);
@@ -140,8 +143,8 @@ TransactionScope::TransactionScope()
         }
         if (!begun) {
             s.failed = true;
-            s.firstError = QStringLiteral("BEGIN: ") + SqlDialect::errorText(begin.lastError());
-            if (ShopLink::isLost() && !SqlDialect::isConnectionLost(begin.lastError()))
+            s.firstError = QStringLiteral("BEGIN: ") + EngineDriver::errorText(begin.lastError());
+            if (ShopLink::isLost() && !EngineDriver::isConnectionLost(begin.lastError()))
                 s.firstError += QStringLiteral(" (connection to server lost)");
             qCWarning(lcSql) << "事务开始失败，本次操作的语句都不会执行" << begin.lastError().text()
                              << waited.elapsed() << "ms";
@@ -186,7 +189,7 @@ bool TransactionScope::commit()
     } else {
         committed = db.commit();
         if (!committed)
-            error = SqlDialect::errorText(db.lastError());
+            error = EngineDriver::errorText(db.lastError());
         else if (fault == CommitFault::LoseAnswer) {
             committed = false;
             error = breakConnection();
@@ -195,7 +198,7 @@ bool TransactionScope::commit()
     if (committed)
         return true;
     s.failed = true;
-    if (SqlDialect::isConnectionLostText(error) || fault != CommitFault::None) {
+    if (EngineDriver::isConnectionLost(error) || fault != CommitFault::None) {
         // Whether the server got the COMMIT is not known: only the books can
         // tell. Running the operation again blindly could charge twice.
         ShopLink::noteLost(error);
@@ -226,7 +229,7 @@ bool TransactionScope::commit()
         return false;
     }
     s.firstError = QStringLiteral("COMMIT: ") + error;
-    if (SqlDialect::isRetryableText(s.firstError))
+    if (EngineDriver::isRetryable(s.firstError))
         conflictSeen() = true;
     qCWarning(lcSql) << "事务提交失败" << error;
     db.rollback();
@@ -261,13 +264,13 @@ void TransactionScope::noteFailure(const QString &statement, const QString &erro
 {
     // Qt's server driver closes the connection at the first statement that
     // found it broken; the statements after it fail with no text at all.
-    if (SqlDialect::isConnectionLostText(error) || SqlDialect::isWorkingTableMissingText(error)
+    if (EngineDriver::isConnectionLost(error) || EngineDriver::current().isWorkingTableMissing(error)
         || serverConnectionClosed())
         ShopLink::noteLost(error.isEmpty() ? QStringLiteral("no connection to the server") : error);
     State &s = state();
     if (s.depth == 0)
         return;
-    if (SqlDialect::isRetryableText(error))
+    if (EngineDriver::isRetryable(error))
         conflictSeen() = true;
     if (!s.failed)
         s.firstError = statement + QStringLiteral(" : ") + error;
@@ -295,6 +298,17 @@ bool TransactionScope::admits(const QString &sql, bool single)
     State &s = state();
     if (s.depth > 0 && !s.live) {
         qCWarning(lcSql).noquote() << QStringLiteral("事务没有开始，语句未执行：") + sql;
+        return false;
+    }
+    // The transaction lived on the session that ended: whatever opens the
+    // connection again later, nothing more of this operation may run there,
+    // where it would land by itself, outside any transaction.
+    if (s.depth > 0 && (s.sessionEnded || serverConnectionClosed())) {
+        if (!s.sessionEnded) {
+            s.sessionEnded = true;
+            noteFailure(sql, QStringLiteral("no connection to the server"));
+        }
+        qCWarning(lcSql).noquote() << QStringLiteral("与服务器的连接已断开，本次操作的语句不再执行：") + sql;
         return false;
     }
     if (s.depth == 0) {

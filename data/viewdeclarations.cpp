@@ -92,7 +92,10 @@ const Row kRows[] = {
     {"会员统计消费明细", "tableView_15", "", false, "a.ID='t001'", "ORDER BY i", "", "", ""},
     // A sale paid in several ways (or repaid later) has several header rows: its
     // lines are listed once, with the first of them, and stream in date order.
-    {"统计消费明细", "tableView_16", "not exists (select 1 from huiyuanxiaofei e where e.ID=b.ID and e.rowid<b.rowid)",
+    // The first row is asked of each row of the period by its document's
+    // index: "no earlier row" as an anti-join made the server hash every
+    // header row of the shop's history, and then every line.
+    {"统计消费明细", "tableView_16", "b.rowid=(select min(e.rowid) from huiyuanxiaofei e where e.ID=b.ID)",
      false, "", "", "", "", ""},
     // Members with equal sums in the order of their numbers, however the list is read.
     {"会员消费排行", "tableView_19", kMemberJoin, false, "", "GROUP BY a.huiyuanid ORDER BY 消费金额 DESC, a.huiyuanid", "",
@@ -134,7 +137,7 @@ const Row kRows[] = {
      "select count(*), round(total(a.shuliang),2), round(total(a.jine),2) from xiaofeimingxi a "
      "join chanpin b on a.xiangmuID=b.ID where a.xiaofeileixing='产品'"},
     {"交班查询", "tableView_46", "", false, "", "order by endtime", "交班单号", "交班明细查询", "jiaobanID=?"},
-    {"交班明细查询", "tableView_47", "", false, nullptr, "", "", "", ""},
+    {"交班明细查询", "tableView_47", "", false, nullptr, "ORDER BY rowid", "", "", ""},
     // The ledgers are listed one row per change: the date index gives them in
     // order (the ID breaks the ties), so they stream.
     {"余额变动", "tableView_27", kMemberJoin, false, "", "order by a.biandongriqi, a.ID", "", "", "",
@@ -163,18 +166,18 @@ const Row kRows[] = {
     // The rules of the item clicked in the list beside: none before a click.
     {"提成策略明细", "tableView_40", "", true, "1=0", "GROUP BY yuangongleixing ORDER BY yuangongleixing", "", "", ""},
     {"促销策略临时列表", "tableView_44", "", false, "", "", "", "", ""},
-    {"促销策略明细", "tableView_43", "", true, "1=0", "", "", "", ""},
-    {"会员卡信息", "tableView_32", "", false, "", "", "", "", ""},
-    {"用户管理", "tableView_29", "", false, "", "", "", "", ""},
-    {"员工管理", "tableView_30", "", false, "", "", "", "", ""},
+    {"促销策略明细", "tableView_43", "", true, "1=0", "ORDER BY a.rowid", "", "", ""},
+    {"会员卡信息", "tableView_32", "", false, "", "ORDER BY ID", "", "", ""},
+    {"用户管理", "tableView_29", "", false, "", "ORDER BY ID", "", "", ""},
+    {"员工管理", "tableView_30", "", false, "", "ORDER BY rowid", "", "", ""},
 };
 
 // The dialogs' own lists that take bound conditions: not on the main window, so
 // not among all(), but composed the same way. A picker's rows are capped here
 // (PickerFilter::kMemberLimit, kItemLimit): its search shows the first matches.
 const Row kDialogRows[] = {
-    {"会员选择", "", "", false, nullptr, "LIMIT 200", "", "", ""},
-    {"服务项目选择", "", "", true, nullptr, "LIMIT 2000", "", "", ""},
+    {"会员选择", "", "", false, nullptr, "ORDER BY rowid LIMIT 200", "", "", ""},
+    {"服务项目选择", "", "", true, nullptr, "ORDER BY rowid LIMIT 2000", "", "", ""},
     {"产品选择", "", "", false, nullptr, "LIMIT 2000", "", "", ""},
     // The stock documents' products: every product in stock, one row each.
     {"产品信息", "", "", false, nullptr, "GROUP BY a.chanpinID ORDER BY a.chanpinID", "", "", ""},
@@ -185,6 +188,8 @@ const Row kDialogRows[] = {
     {"提成明细临时表", "", "a.yuangongID=b.ID", false, nullptr, "", "", "", ""},
     // The package editor's lines, in the order they were made.
     {"套餐明细临时列表", "", "", false, nullptr, "order by hanghao", "", "", ""},
+    // The operation log, in the order it was written.
+    {"日志查询", "", "", false, nullptr, "ORDER BY rowid", "", "", ""},
 };
 
 // How the main window wires a list besides its statement: its first load when

@@ -66,8 +66,8 @@ struct ViewDeclaration
     // this column, whatever else changes.
     QString memberColumn;
     // The tables whose changes re-run the list: a member list for its member,
-    // a list whose first load is its page's query by that query once it has been
-    // shown, any other by its default condition.
+    // a list whose first load is its page's query by that query, any other by
+    // its default condition; a list not loaded yet is left to its first load.
     QStringList refreshedBy;
 
     ViewFilter defaultFilter() const { return ViewFilter(defaultCondition); }

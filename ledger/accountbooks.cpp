@@ -372,7 +372,7 @@ double PointsBook::points(const QString &memberId)
 bool StockBook::move(const StockMove &m)
 {
     return execOne(QStringLiteral("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,"
-                                  "jine,rukutype,user,beizhu) values(?,?,?,?,?,?,?,?,?,?)"),
+                                  "jine,rukutype,\"user\",beizhu) values(?,?,?,?,?,?,?,?,?,?)"),
                    {m.documentId, m.time.isEmpty() ? LedgerSql::now() : m.time, m.kind, m.productId,
                     centsToYuan(m.unitCents), m.quantity, centsToYuan(m.amountCents), m.reason, m.operatorName,
                     m.remark},
@@ -483,7 +483,7 @@ DebtBook::Open DebtBook::openingDebt(const QString &documentId)
     Open o;
     const QList<QVariantList> r = LedgerSql::rows(
         QStringLiteral("select duixiang, CAST(ROUND(coalesce(qiankuanweihuan,0)*100) AS BIGINT) from qichudaorumingxi "
-                       "where qiankuandanhao=?"),
+                       "where qiankuandanhao=? order by rowid"),
         {documentId});
     if (r.size() == 1) {
         o.found = true;

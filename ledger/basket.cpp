@@ -192,8 +192,8 @@ bool Basket::keep()
     // A copy that could not be read (the connection died just now) leaves the
     // last good one in place: an empty read is not an empty basket.
     bool linesRead = false, commissionsRead = false;
-    Rows lines = readRows(QStringLiteral("select * from tempxiaofeimingxi where ID=?"), m_saleId, &linesRead);
-    Rows commissions = readRows(QStringLiteral("select * from temptichengmingxi where xiaofeiID=?"), m_saleId,
+    Rows lines = readRows(QStringLiteral("select * from tempxiaofeimingxi where ID=? order by rowid"), m_saleId, &linesRead);
+    Rows commissions = readRows(QStringLiteral("select * from temptichengmingxi where xiaofeiID=? order by rowid"), m_saleId,
                                 &commissionsRead);
     if (!linesRead || !commissionsRead)
         return false;
@@ -242,7 +242,7 @@ qint64 Basket::usesLeft(const QString &itemId) const
     // package items the checkout listed.
     const QString member = !m_memberId.isEmpty()
                                ? m_memberId
-                               : value(QStringLiteral("select huiyuanID from temphuiyuantaocanxiaofei LIMIT 1")).toString();
+                               : value(QStringLiteral("select huiyuanID from temphuiyuantaocanxiaofei order by rowid LIMIT 1")).toString();
     const double left = value(QStringLiteral("select coalesce(sum(shengyucishu),0) from huiyuantaocan where huiyuanID=? "
                                              "and xiangmuID=?"),
                               {member, itemId})
@@ -336,7 +336,7 @@ void Basket::rescaleCommissions(const QString &lineKey, qint64 amountCents)
 {
     const QList<QVariantList> rows = LedgerSql::rows(
         QStringLiteral("select rowid,tichengbili from temptichengmingxi where xiaofeiID=? and titleID=? and "
-                       "jisuanfangshi='按比例提成'"),
+                       "jisuanfangshi='按比例提成' order by rowid"),
         {m_saleId, lineKey});
     for (const QVariantList &r : rows) {
         const qint64 c = CommissionRules::commissionCents(QStringLiteral("按比例提成"), r.value(1).toDouble(), 0, amountCents);

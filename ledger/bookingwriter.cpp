@@ -385,7 +385,7 @@ bool BookingWriter::giveUpBill(const QString &bookingId, const QString &heldId, 
 bool BookingWriter::reopenAfterVoid(const QString &saleId, const QString &operatorName)
 {
     const QList<QVariantList> booked =
-        LedgerSql::rows(QStringLiteral("select ID from yuyue where xiaofeiID=? and zhuangtai=?"), {saleId, text(kDone)});
+        LedgerSql::rows(QStringLiteral("select ID from yuyue where xiaofeiID=? and zhuangtai=? order by ID"), {saleId, text(kDone)});
     for (const QVariantList &r : booked) {
         const QString id = r.value(0).toString();
         if (!LedgerSql::execOne(QStringLiteral("update yuyue set zhuangtai=?,xiaofeiID='',xiugaishijian=? "

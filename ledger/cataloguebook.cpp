@@ -226,7 +226,7 @@ const Removal &removalOf(CatalogueBook::Entry e)
         {"产品", "chanpin", "ID", "select name from chanpin where ID=?"},
         {"套餐", "taocanmingxi", "taocanID", "select min(name) from taocanmingxi where taocanID=?"},
         {"会员卡类型", "huiyuanka", "name", nullptr},
-        {"操作员", "user", "name", nullptr},
+        {"操作员", "\"user\"", "name", nullptr},
         {"员工", "yuangong", "ID", "select name from yuangong where ID=?"},
     };
     return removals[int(e)];

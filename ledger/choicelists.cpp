@@ -21,7 +21,7 @@ namespace ChoiceLists {
 
 QList<QVariantList> operators()
 {
-    return LedgerSql::rows(QStringLiteral("select ID, name from user"));
+    return LedgerSql::rows(QStringLiteral("select ID, name from \"user\" order by ID"));
 }
 
 QList<QVariantList> categories(const QString &kind)
@@ -31,7 +31,7 @@ QList<QVariantList> categories(const QString &kind)
 
 QList<QVariantList> cardTypes()
 {
-    return LedgerSql::rows(QStringLiteral("select ID, name from huiyuanka"));
+    return LedgerSql::rows(QStringLiteral("select ID, name from huiyuanka order by ID"));
 }
 
 QList<QVariantList> balanceChangeKinds()
@@ -46,7 +46,7 @@ QList<QVariantList> pointsChangeKinds()
 
 QList<QVariantList> employees()
 {
-    return LedgerSql::rows(QStringLiteral("select ID, name from yuangong"));
+    return LedgerSql::rows(QStringLiteral("select ID, name from yuangong order by rowid"));
 }
 
 QList<QVariantList> packages()
@@ -57,7 +57,7 @@ QList<QVariantList> packages()
 QStringList cardTypeNames()
 {
     QStringList out;
-    for (const QVariantList &r : LedgerSql::rows(QStringLiteral("select name from huiyuanka")))
+    for (const QVariantList &r : LedgerSql::rows(QStringLiteral("select name from huiyuanka order by ID")))
         out << r.value(0).toString();
     return out;
 }

@@ -53,7 +53,7 @@ LedgerResult writeOnce(const Handover &h)
     const QString id = tx.failed() ? QString()
                                    : LedgerSql::newDocumentId(QStringLiteral("jb"), QStringLiteral("交班"), h.operatorName);
     if (!tx.failed())
-        LedgerSql::execOne(QStringLiteral("insert into jiaoban(jiaobanID,user,starttime,endtime,shijishouru,xunishouru,"
+        LedgerSql::execOne(QStringLiteral("insert into jiaoban(jiaobanID,\"user\",starttime,endtime,shijishouru,xunishouru,"
                                           "shouyintai) values(?,?,?,?,?,?,?)"),
                            {id, h.operatorName, h.from, h.to, centsToYuan(t.realCents()),
                             centsToYuan(t.virtualCents()), h.desk},
@@ -61,7 +61,7 @@ LedgerResult writeOnce(const Handover &h)
     for (const MethodTakings &line : HandoverWriter::detailLines(t, h.cashCounted, h.countedCashCents)) {
         if (tx.failed())
             break;
-        LedgerSql::execOne(QStringLiteral("insert into jiaobanmingxi(jiaobanID,user,fukuanfangshi,jine) values(?,?,?,?)"),
+        LedgerSql::execOne(QStringLiteral("insert into jiaobanmingxi(jiaobanID,\"user\",fukuanfangshi,jine) values(?,?,?,?)"),
                            {id, h.operatorName, line.method, centsToYuan(line.cents)},
                            QStringLiteral("交班明细未写入"));
     }

@@ -71,7 +71,7 @@ void markHandPrices(const QString &heldId, const QString &basketId, const QStrin
     const QString card = LinePrices::cardTypeOf(memberId);
     const QList<QVariantList> lines = LedgerSql::rows(
         QStringLiteral("select hangID,xiaofeileixing,xiangmuID,name,youhuijiage from tempxiaofeimingxi where ID=? and "
-                       "xiaofeileixing!=?"),
+                       "xiaofeileixing!=? order by rowid"),
         {basketId, kPackageUse});
     for (const QVariantList &l : lines) {
         const LinePrices::Offer offer = LinePrices::offer(l.value(1).toString(), l.value(2).toString(),

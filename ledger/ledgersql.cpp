@@ -262,8 +262,8 @@ bool log(const QString &user, const QString &text)
 {
     // A log row is whole by itself; inside an operation it joins its transaction.
     if (!TransactionScope::active())
-        return execSingle(QStringLiteral("insert into log(time,user,log) values(?,?,?)"), {now(), user, text}) == 1;
-    return execOne(QStringLiteral("insert into log(time,user,log) values(?,?,?)"), {now(), user, text},
+        return execSingle(QStringLiteral("insert into log(time,\"user\",log) values(?,?,?)"), {now(), user, text}) == 1;
+    return execOne(QStringLiteral("insert into log(time,\"user\",log) values(?,?,?)"), {now(), user, text},
                    QStringLiteral("日志未写入"));
 }
 

@@ -33,7 +33,7 @@ struct Members
 
     void read()
     {
-        LedgerSql::each(QStringLiteral("select ID, name, coalesce(login_time,''), coalesce(shengyujine,0) from huiyuan"),
+        LedgerSql::each(QStringLiteral("select ID, name, coalesce(login_time,''), coalesce(shengyujine,0) from huiyuan order by rowid"),
                         {}, [this](const QVariantList &r) {
                             list << Member{r.value(0).toString(), r.value(1).toString(), r.value(2).toString(),
                                            yuanToCents(r.value(3).toDouble())};
@@ -89,13 +89,13 @@ struct Pricing
     {
         rows.resize(members.size());
         priced.resize(members.size());
-        LedgerSql::each(QStringLiteral("select ID, coalesce(xiaoshoujiage,0) from fuwuxiangmu"), {},
+        LedgerSql::each(QStringLiteral("select ID, coalesce(xiaoshoujiage,0) from fuwuxiangmu order by rowid"), {},
                         [this](const QVariantList &r) { price.insert(r.value(0).toString(), r.value(1).toDouble()); });
         // Few rows put uses on a card; read as they are, they cost less than
         // grouped by the server.
         LedgerSql::each(QStringLiteral("select ID, huiyuanid, coalesce(xiangmumingchen,''), coalesce(beizhu,''), CASE WHEN "
                                        "biandongleixing in ('会员办卡','会员套餐充值') THEN 1 ELSE 0 END, biandongriqi, "
-                                       "cishuzengjia from huiyuanyuebiandong where cishuzengjia>0"),
+                                       "cishuzengjia from huiyuanyuebiandong where cishuzengjia>0 order by ID"),
                         {}, [&](const QVariantList &r) {
                             const int m = members.of(r.value(1).toString());
                             if (m >= 0)
@@ -110,7 +110,7 @@ struct Pricing
         payments.reserve(members.size());
         LedgerSql::each(QStringLiteral("select ID, CASE WHEN jiaofeileixing='套餐交费' THEN 1 ELSE 0 END, "
                                        "coalesce(yingjiaojine,0), coalesce(kaneijine,0), coalesce(zengsongjine,0) from "
-                                       "huiyuanjiaofei where jiaofeileixing in ('办卡交费','套餐交费')"),
+                                       "huiyuanjiaofei where jiaofeileixing in ('办卡交费','套餐交费') order by rowid"),
                         {}, [this](const QVariantList &r) {
                             DocPayment &p = payments[r.value(0).toString()];
                             p.renewal = p.renewal || r.value(1).toInt() == 1;
@@ -391,7 +391,7 @@ Liability LiabilityRead::now()
         h.balanceCents[m] = members.list.at(m).balanceCents;
     // The rows as they lie (one per member and item, mostly), summed here: grouped
     // by the server, SQLite looks each row up through the member index.
-    LedgerSql::each(QStringLiteral("select huiyuanID, xiangmuID, shengyucishu from huiyuantaocan where shengyucishu<>0"),
+    LedgerSql::each(QStringLiteral("select huiyuanID, xiangmuID, shengyucishu from huiyuantaocan where shengyucishu<>0 order by rowid"),
                     {}, [&](const QVariantList &r) {
                         const int m = members.of(r.value(0).toString());
                         if (m >= 0)

@@ -298,7 +298,7 @@ struct ShopNow
     void load(ImportKind kind)
     {
         if (kind == ImportKind::Members) {
-            for (const QVariantList &r : LedgerSql::rows(QStringLiteral("select ID, coalesce(phone,'') from huiyuan"))) {
+            for (const QVariantList &r : LedgerSql::rows(QStringLiteral("select ID, coalesce(phone,'') from huiyuan order by rowid"))) {
                 members.insert(r.value(0).toString());
                 const QString phone = r.value(1).toString().trimmed();
                 if (!phone.isEmpty())
@@ -312,9 +312,9 @@ struct ShopNow
                                        QStringLiteral("select distinct huiyuanid from huiyuanjifen")})
                 for (const QVariantList &r : LedgerSql::rows(sql))
                     usedIds.insert(r.value(0).toString());
-            for (const QVariantList &r : LedgerSql::rows(QStringLiteral("select name from huiyuanka")))
+            for (const QVariantList &r : LedgerSql::rows(QStringLiteral("select name from huiyuanka order by ID")))
                 cardTypes.insert(r.value(0).toString());
-            for (const QVariantList &r : LedgerSql::rows(QStringLiteral("select ID, name from fuwuxiangmu"))) {
+            for (const QVariantList &r : LedgerSql::rows(QStringLiteral("select ID, name from fuwuxiangmu order by rowid"))) {
                 items.insert(r.value(0).toString());
                 itemByName.insert(r.value(0).toString(), r.value(0).toString());
                 if (!itemByName.contains(r.value(1).toString()))

@@ -10,7 +10,7 @@ LedgerResult storeOnce(const QString &name, const QString &stored, const QString
                        const QString &logText)
 {
     TransactionScope tx;
-    if (LedgerSql::execOne(QStringLiteral("update user set password=? where name=?"), {stored, name},
+    if (LedgerSql::execOne(QStringLiteral("update \"user\" set password=? where name=?"), {stored, name},
                            QStringLiteral("没有找到该操作员"))
         && !logText.isEmpty())
         LedgerSql::log(byOperator, logText);

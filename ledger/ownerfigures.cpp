@@ -354,7 +354,7 @@ QList<Reversal> OwnerFigures::reversals(const QString &from, const QString &to, 
             out << v;
     }
     QHash<QString, QString> authorisers;
-    for (const QVariantList &r : rows(QStringLiteral("select log from log where time>=? and time<=? and log like '会员退%'"),
+    for (const QVariantList &r : rows(QStringLiteral("select log from log where time>=? and time<=? and log like '会员退%' order by rowid"),
                                       {from, to}))
         authorisers.insert(tagged(r.value(0).toString(), QStringLiteral("单号：")),
                            tagged(r.value(0).toString(), QStringLiteral("确认人：")));

@@ -43,7 +43,7 @@ bool addPackage(const QString &memberId, const QString &packageId)
     // Package codes are typed by people ("A01"): compared as text.
     return execSingle(kColumns
                           + QStringLiteral("select ?,xiangmuID,name,yuanjia,fuwucishu,youhuijiage,heji,fuwucishu,zongjia,"
-                                           "fuwucishu,0 from taocanmingxi where taocanID=?"),
+                                           "fuwucishu,0 from taocanmingxi where taocanID=? order by rowid"),
                       {memberId, packageId})
            >= 0;
 }

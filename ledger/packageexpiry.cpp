@@ -91,7 +91,7 @@ int PackageExpiry::daysForItem(const QString &itemId)
 
 int PackageExpiry::daysForPackage(const QString &packageId)
 {
-    return daysOf(value(QStringLiteral("select youxiaoqi from taocanmingxi where taocanID=? LIMIT 1"), {packageId}).toString());
+    return daysOf(value(QStringLiteral("select youxiaoqi from taocanmingxi where taocanID=? order by rowid LIMIT 1"), {packageId}).toString());
 }
 
 bool PackageExpiry::extendInside(const QString &memberId, const QString &itemId, int days)

@@ -1,4 +1,5 @@
 #include "pickerfilter.h"
+#include "sqltext.h"
 
 #include "ledgersql.h"
 #include "pinyininitials.h"
@@ -41,8 +42,8 @@ ViewFilter PickerFilter::filter(const QString &typed)
     }
     // Bound, so a quote is only a quote; "%" and "_" stay wildcards, as in every
     // other search of the program, so the same typed text finds the same names.
-    terms << QStringLiteral("lower(%1%2) like lower(?)").arg(m_alias, m_nameColumn);
-    values << QLatin1Char('%') + t + QLatin1Char('%');
+    terms << QStringLiteral("lower(%1%2) like lower(?)").arg(m_alias, m_nameColumn) + QLatin1String(kLikeEscape);
+    values << likeContaining(t);
     const QStringList codes =
         initialsMatches(t, m_table == QLatin1String("huiyuan") ? kMemberLimit : kItemLimit);
     if (!codes.isEmpty()) {

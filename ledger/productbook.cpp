@@ -1,4 +1,5 @@
 #include "productbook.h"
+#include "enginedriver.h"
 #include "ledgersql.h"
 
 namespace ProductBook {
@@ -34,7 +35,7 @@ std::optional<double> stockLevel(const QString &productId)
 
 bool setStockLevel(const QString &productId, double level)
 {
-    if (!LedgerSql::value(QStringLiteral("select 1 from pragma_table_info('chanpin') where name='kucunxiaxian'")).isValid())
+    if (!EngineDriver::current().hasColumn(QStringLiteral("chanpin"), QStringLiteral("kucunxiaxian")))
         return true;
     return LedgerSql::exec(QStringLiteral("update chanpin set kucunxiaxian=? where ID=?"), {level, productId}) >= 0;
 }

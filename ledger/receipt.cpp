@@ -77,7 +77,7 @@ void Receipt::readSale(qint64 tenderedCents)
         {documentId});
     // The sale this void undid, or the void that undid this sale.
     QVariantList voided, voidedBy;
-    for (const QVariantList &v : rows(QStringLiteral("select ID,zuofeiID,yuanyin from xiaofeizuofei where zuofeiID=? or ID=?"),
+    for (const QVariantList &v : rows(QStringLiteral("select ID,zuofeiID,yuanyin from xiaofeizuofei where zuofeiID=? or ID=? order by ID"),
                                       {documentId, documentId})) {
         if (v.value(1).toString() == documentId)
             voided = {v.value(0), v.value(2)};

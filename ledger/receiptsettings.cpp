@@ -21,7 +21,7 @@ const QString kPackageLowUses = QStringLiteral("套餐将用完次数"); // read
 ReceiptSettings ReceiptSettings::load()
 {
     QMap<QString, QString> v;
-    for (const QVariantList &r : LedgerSql::rows(QStringLiteral("select mingcheng,zhi from dianpushezhi")))
+    for (const QVariantList &r : LedgerSql::rows(QStringLiteral("select mingcheng,zhi from dianpushezhi order by mingcheng")))
         v.insert(r.value(0).toString(), r.value(1).toString());
     ReceiptSettings s;
     s.shopName = v.value(kName);

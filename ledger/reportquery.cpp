@@ -1,4 +1,5 @@
 #include "reportquery.h"
+#include "sqltext.h"
 #include "takingsread.h"
 
 #include "ledgersql.h"
@@ -18,8 +19,8 @@ ViewFilter likeAny(const QString &text, const QStringList &columns)
     QStringList parts;
     QVariantList values;
     for (const QString &c : columns) {
-        parts << QStringLiteral("lower(") + c + QStringLiteral(") like lower(?)");
-        values << QStringLiteral("%") + text + QStringLiteral("%");
+        parts << QStringLiteral("lower(") + c + QStringLiteral(") like lower(?)") + QLatin1String(kLikeEscape);
+        values << likeContaining(text);
     }
     return ViewFilter(parts.join(QStringLiteral(" or ")), values);
 }
@@ -263,7 +264,7 @@ ViewFilter ReportQuery::shiftHistory(const QString &start, const QString &end, c
 {
     ViewFilter f = between(QStringLiteral("endtime"), start, end);
     if (!isAll(user))
-        f += equals(QStringLiteral("user"), user);
+        f += equals(QStringLiteral("\"user\""), user);
     return f;
 }
 

@@ -1,4 +1,5 @@
 #include "reportreads.h"
+#include "sqltext.h"
 
 #include "ledgersql.h"
 #include "viewdeclarations.h"
@@ -66,8 +67,8 @@ QString ReportReads::searched(const QString &listSql, const QStringList &columns
         return listSql;
     QStringList parts;
     for (const QString &c : columns) {
-        parts << QStringLiteral("lower(") + quotedName(c) + QStringLiteral(") like lower(?)");
-        *values << QStringLiteral("%") + t + QStringLiteral("%");
+        parts << QStringLiteral("lower(") + quotedName(c) + QStringLiteral(") like lower(?)") + QLatin1String(kLikeEscape);
+        *values << likeContaining(t);
     }
     return QStringLiteral("select * from (") + listSql + QStringLiteral(") t where ") + parts.join(QStringLiteral(" or "));
 }

@@ -30,7 +30,7 @@ void work(const QString &sql, const QVariantList &values, const char *failText)
 
 void createTemp(const QString &entry)
 {
-    SqlStatements::execSql(dbsetEntry<tempCreateTableinfo>(readDbset(), entry).SqlStr);
+    createWorkingTable(entry);
 }
 
 // The item is still in the catalogue: another desk may have deleted it while

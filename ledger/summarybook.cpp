@@ -1,12 +1,12 @@
 #include "summarybook.h"
 
+#include "enginedriver.h"
 #include "ledgersql.h"
 #include "sqltext.h"
 #include "transactionscope.h"
 
 #include <QDate>
 #include <QDateTime>
-#include <QRegularExpression>
 
 namespace {
 
@@ -82,15 +82,12 @@ QString SummaryBook::dailyTakings(const QString &fromDate, const QString &toDate
 
 bool SummaryBook::dropTriggers(const DbsetMap &map)
 {
-    static const QRegularExpression trigger(QStringLiteral("^\\s*CREATE\\s+TRIGGER\\s+(?:IF\\s+NOT\\s+EXISTS\\s+)?(\\w+)"),
-                                            QRegularExpression::CaseInsensitiveOption);
     bool ok = true;
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
-        if (!it.key().startsWith(QLatin1String("zzrihuizong_")) || it.value().userType() != qMetaTypeId<CreateTableinfo>())
+        if (!it.key().startsWith(QLatin1String("zzrihuizong_")) || it.value().userType() != qMetaTypeId<CreateTriggerinfo>())
             continue;
-        const QRegularExpressionMatch m = trigger.match(it.value().value<CreateTableinfo>().SqlStr);
-        if (m.hasMatch())
-            ok = LedgerSql::execSingle(QStringLiteral("DROP TRIGGER IF EXISTS ") + m.captured(1)) >= 0 && ok;
+        const CreateTriggerinfo t = it.value().value<CreateTriggerinfo>();
+        ok = LedgerSql::execSingle(EngineDriver::current().dropTrigger(t.trigger, t.table)) >= 0 && ok;
     }
     return ok;
 }

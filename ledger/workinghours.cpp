@@ -82,7 +82,7 @@ ShopHours WorkingHours::shopHours()
 {
     ShopHours h;
     for (const QVariantList &r : LedgerSql::rows(
-             QStringLiteral("select mingcheng,zhi from dianpushezhi where mingcheng in (?,?)"), {kOpensKey, kClosesKey})) {
+             QStringLiteral("select mingcheng,zhi from dianpushezhi where mingcheng in (?,?) order by mingcheng"), {kOpensKey, kClosesKey})) {
         const QString v = r.value(1).toString();
         if (!isTime(v))
             continue;
@@ -240,7 +240,7 @@ QList<QList<WorkingDay>> WorkingHours::days(const QDate &from, int count, const 
     QHash<QString, QStringList> changed;
     for (const QVariantList &r : LedgerSql::rows(
              QStringLiteral("select yuangongID,riqi,leixing,kaishi,jieshu from yuangongtiaoban where riqi>=? and riqi<?")
-                 + one,
+                 + one + QStringLiteral(" order by riqi, yuangongID"),
              QVariantList{from.toString(Qt::ISODate), from.addDays(count).toString(Qt::ISODate)} + who))
         changed.insert(r.value(0).toString() + QLatin1Char('|') + r.value(1).toString(),
                        {r.value(2).toString(), r.value(3).toString(), r.value(4).toString()});

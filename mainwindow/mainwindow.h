@@ -43,7 +43,8 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // Re-runs every list declared to show the table ("huiyuan", "user", ...).
+    // Re-runs every list declared to show the table ("huiyuan", "user", ...)
+    // that has been loaded (one not shown yet reads the change when it is).
     void refreshByTable(const QString &table);
     // The tables one document changed: each list that shows any of them re-runs once.
     void refreshByTable(const QStringList &tables);
@@ -64,6 +65,7 @@ public:
     private:
         MainWindow *m_window;
     };
+
     // The member ID in the member panel; empty while no member is chosen.
     QString currentMemberId() const;
     // "会员选择" of a list row whose first column is the member's ID.

@@ -3,16 +3,15 @@
 
 #include "bookingbook.h"
 #include "dbsetconfig.h"
+#include "listcounts.h"
 #include "operatorsession.h"
 #include "reportreads.h"
 
 #include <QHeaderView>
-#include <QSqlDatabase>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QTableView>
 
-#include <functional>
 
 namespace {
 struct ReminderList
@@ -68,31 +67,23 @@ QStringList meiritixingDlg::listNames()
     return names;
 }
 
-namespace {
-// How many rows each reminder list holds, counted by the caller's means.
-QList<QPair<QString, int>> countEach(const std::function<int(const QString &)> &count)
+QStringList meiritixingDlg::reminderLists()
 {
-    QList<QPair<QString, int>> out;
-    const DbsetMap map = readDbset();
-    for (const ReminderList &entry : kLists) {
-        if (!entry.unit)
-            continue;
-        const QString name = QString::fromUtf8(entry.name);
-        const QString sql = dbsetEntry<TableViewinfo>(map, name).SqlStr;
-        out << qMakePair(name, sql.isEmpty() ? 0 : count(sql));
-    }
-    return out;
+    QStringList names;
+    for (const ReminderList &entry : kLists)
+        if (entry.unit)
+            names << QString::fromUtf8(entry.name);
+    return names;
 }
-} // namespace
 
 QList<QPair<QString, int>> meiritixingDlg::counts(ctrlUiClass &)
 {
-    return countEach([](const QString &sql) { return ReportReads::rowCount(sql); });
-}
-
-QList<QPair<QString, int>> meiritixingDlg::counts(const QSqlDatabase &db)
-{
-    return countEach([&db](const QString &sql) { return ReportReads::rowCount(sql, db); });
+    const QStringList lists = reminderLists();
+    const QList<int> counted = ListCounts::now(lists);
+    QList<QPair<QString, int>> out;
+    for (int i = 0; i < lists.size(); ++i)
+        out << qMakePair(lists.at(i), counted.value(i));
+    return out;
 }
 
 QString meiritixingDlg::noticeText(ctrlUiClass &ctrl)
@@ -103,9 +94,13 @@ QString meiritixingDlg::noticeText(ctrlUiClass &ctrl)
 QString meiritixingDlg::noticeText(const QList<QPair<QString, int>> &all)
 {
     QStringList parts;
-    for (int i = 0; i < all.size(); ++i)
-        if (all.at(i).second > 0)
-            parts << QString::number(all.at(i).second) + QString::fromUtf8(kLists[i].unit);
+    for (const auto &count : all) {
+        if (count.second <= 0)
+            continue;
+        for (const ReminderList &entry : kLists)
+            if (entry.unit && count.first == QString::fromUtf8(entry.name))
+                parts << QString::number(count.second) + QString::fromUtf8(entry.unit);
+    }
     if (parts.isEmpty())
         return QString();
     return QStringLiteral("今日提醒：") + parts.join(QStringLiteral("，")) + QStringLiteral("。点击“每日提醒”查看。");

@@ -7,7 +7,6 @@
 
 #include "ctrluiclass.h"
 
-class QSqlDatabase;
 class QTableView;
 namespace Ui { class meiritixingDlg; }
 
@@ -26,10 +25,10 @@ public:
 
     // The list names, in tab order.
     static QStringList listNames();
-    // How many rows each list holds today (name -> count), for the notice after login.
+    // The lists that are reminders (the notice counts them), in tab order.
+    static QStringList reminderLists();
+    // How many rows each of them holds today (name -> count).
     static QList<QPair<QString, int>> counts(ctrlUiClass &ctrl);
-    // The same through a connection of the caller's own (a worker thread's).
-    static QList<QPair<QString, int>> counts(const QSqlDatabase &db);
     // "今日提醒：1位会员近期生日，…"; "" when every list is empty.
     static QString noticeText(ctrlUiClass &ctrl);
     static QString noticeText(const QList<QPair<QString, int>> &counts);

@@ -6,6 +6,7 @@
 #include "businesscharts.h"
 #include "jiaobandlg.h"
 #include "listcelldelegate.h"
+#include "listcounts.h"
 #include "meiritixingdlg.h"
 #include "operatorsession.h"
 #include "ownerreport.h"
@@ -16,19 +17,14 @@
 #include "totalsline.h"
 #include "viewdeclarations.h"
 
-#include <QApplication>
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QPointer>
 #include <QSplitter>
-#include <QSqlDatabase>
 #include <QStandardItemModel>
-#include <QThread>
 
 #include <functional>
 
@@ -154,41 +150,17 @@ void ReportPages::openDailyReminders()
 }
 
 // Said in the 每日提醒 button's tooltip and in the status bar, not in a box: the
-// first customer of the day should not wait behind a question.
-//
-// Counting them reads every member and every open debt (0.5 s at 50,000
-// members, 2 s at 200,000): on a shop file that is done on a read-only
-// connection of its own in a worker thread, so the window is at the cashier's
-// disposal at once and the notice follows when it is ready.
+// first customer of the day should not wait behind a question. The store counts
+// them beside the window, which is at the cashier's disposal at once.
 void ReportPages::noticeDailyReminders()
 {
-    const QSqlDatabase main = QSqlDatabase::database();
-    const QString file = main.databaseName();
-    if (main.driverName() != QLatin1String("QSQLITE") || file.isEmpty() || file == QLatin1String(":memory:")) {
-        showReminderNotice(this, meiritixingDlg::noticeText(*m_ctrl));
-        return;
-    }
-    const QString path = QFileInfo(file).absoluteFilePath();
-    QPointer<ReportPages> self(this);
-    QThread *worker = QThread::create([path, self]() {
-        QList<QPair<QString, int>> counts;
-        const QString name = QStringLiteral("mochen-reminders-%1").arg(quintptr(QThread::currentThreadId()));
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(path);
-            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-            if (db.open())
-                counts = meiritixingDlg::counts(db);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name);
-        const QString notice = meiritixingDlg::noticeText(counts);
-        QMetaObject::invokeMethod(
-            qApp, [self, notice]() { showReminderNotice(self, notice); }, Qt::QueuedConnection);
+    const QStringList lists = meiritixingDlg::reminderLists();
+    ListCounts::aside(lists, this, [this, lists](const QList<int> &counts) {
+        QList<QPair<QString, int>> named;
+        for (int i = 0; i < counts.size() && i < lists.size(); ++i)
+            named << qMakePair(lists.at(i), counts.at(i));
+        showReminderNotice(this, meiritixingDlg::noticeText(named));
     });
-    worker->setParent(m_window); // the window waits for it before it goes
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    worker->start(QThread::LowPriority);
 }
 
 void ReportPages::showReminderNotice(ReportPages *pages, const QString &notice)

@@ -168,12 +168,13 @@ void SettingsActions::deleteRow(int position)
         int minColumns;
         int shownColumn;
         Entry entry;
+        const char *table; // whose lists follow the deletion
     };
     static const Rule rules[] = {
-        {"服务项目列表", 1, 1, Entry::ServiceItem}, {"产品管理", 2, 1, Entry::Product},
-        {"套餐列表", 2, 1, Entry::Package},         {"会员卡信息", 1, 0, Entry::CardType},
-        {"用户管理", 1, 0, Entry::Operator},        {"员工管理", 2, 1, Entry::Employee},
-        {"产品库存", 2, 1, Entry::Product}, // writes the stock off, the product stays
+        {"服务项目列表", 1, 1, Entry::ServiceItem, "fuwuxiangmu"}, {"产品管理", 2, 1, Entry::Product, "chanpin"},
+        {"套餐列表", 2, 1, Entry::Package, "taocanmingxi"},         {"会员卡信息", 1, 0, Entry::CardType, "huiyuanka"},
+        {"用户管理", 1, 0, Entry::Operator, "user"},                {"员工管理", 2, 1, Entry::Employee, "yuangong"},
+        {"产品库存", 2, 1, Entry::Product, "chanpinrukumingxi"}, // writes the stock off, the product stays
     };
     const Rule &rule = rules[position];
     const bool stockOnly = position == 6;
@@ -201,8 +202,8 @@ void SettingsActions::deleteRow(int position)
     const LedgerResult r = CatalogueBook::remove(rule.entry, row.at(0), operatorSession().loginName);
     if (!r.ok)
         ctrlUiClass::showInfo(r.error, m_window);
-    for (const char *view : {"服务项目列表", "产品管理", "套餐列表", "会员卡信息", "用户管理", "员工管理"})
-        m_ctrl->showDefault(QString::fromUtf8(view));
+    // Refused or not, the list shows what is stored now (another desk may have deleted it first).
+    m_window->refreshByTable(QString::fromLatin1(rule.table));
 }
 
 void SettingsActions::clearProductStock(const QStringList &row)

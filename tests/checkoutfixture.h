@@ -50,7 +50,7 @@ inline void seedShop()
             "values('P01','洗发水','690001','洗护','瓶','500ml',20,50,30)");
     sqlExec("insert into chanpin(ID,name,tiaoma,leibie,danwei,guige,jinhuojiage,xiaoshoujiage,dijia) "
             "values('P02','护发素','690002','洗护','瓶','300ml',10,30,15)");
-    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu) "
+    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,\"user\",beizhu) "
             "values('入库ID: rk1','2026-01-01 09:00:00','入库明细','P01',20,10,200,'采购入库','admin','')");
     sqlExec("insert into yuangong(ID,name,type,phone,jinyong,beizhu) values('E01','张三','发型师','','否','')");
     sqlExec("insert into yuangong(ID,name,type,phone,jinyong,beizhu) values('E02','李四','助理','','否','')");
@@ -61,7 +61,7 @@ inline void seedShop()
     sqlExec("insert into huiyuantaocan(huiyuanID,xiangmuID,zongcishu,shengyucishu,xiaofeicishu) values('1001','S02',5,5,0)");
     // As in every shop after its first login: the default password authorises
     // nothing, so admin may allow refunds and voids only with one of its own.
-    sqlExec("update user set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
+    sqlExec("update \"user\" set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
     sqlExec("insert into huiyuanyuebiandong(huiyuanid,biandongriqi,biandongleixing,xiangmumingchen,yuezengjia,"
             "yuejianshao,cishuzengjia,cishujianshao,dangshikaneiyue,dangshikaneicishu,caozuoyuan,beizhu) "
             "values('1001','2026-01-01 10:00:00','会员办卡','S02',0,0,5,0,500,5,'admin','交费单：BK1')");

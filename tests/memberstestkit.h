@@ -80,7 +80,7 @@ inline bool ledgerAgrees(const QString &memberId)
 // Makes every insert into a table fail, to force a failure mid-operation.
 inline void breakTable(const QString &table)
 {
-    sqlExec(QStringLiteral("create trigger break_%1 before insert on %1 begin select raise(abort,'forced'); end").arg(table));
+    refuseRows(QStringLiteral("break_%1").arg(table), QStringLiteral("BEFORE INSERT"), table, QStringLiteral("forced"));
 }
 
 #endif

@@ -5,6 +5,7 @@
 #include "recordrequests.h"
 #include "tableregistry.h"
 #include "dbsetconfig.h"
+#include "enginedriver.h"
 #include "prompt.h"
 #include "sqldialect.h"
 
@@ -190,6 +191,31 @@ QList<QStringList> sqlRows(const QString &sql)
         rows << r;
     }
     return rows;
+}
+
+void refuseRows(const QString &trigger, const QString &event, const QString &table, const QString &message,
+                const QString &when)
+{
+    CreateTriggerinfo t;
+    t.trigger = trigger;
+    t.event = event;
+    t.table = table;
+    t.when = when;
+    t.refusal = message;
+    // The engine's own statements: nothing of them is translated.
+    for (const QString &sql : EngineDriver::current().createTrigger(t)) {
+        QSqlQuery q;
+        if (!q.exec(sql))
+            QTest::qFail(qPrintable(sql + QStringLiteral(" : ") + q.lastError().text()), __FILE__, __LINE__);
+    }
+}
+
+void dropTrigger(const QString &trigger, const QString &table)
+{
+    QSqlQuery q;
+    const QString sql = EngineDriver::current().dropTrigger(trigger, table);
+    if (!q.exec(sql))
+        QTest::qFail(qPrintable(sql + QStringLiteral(" : ") + q.lastError().text()), __FILE__, __LINE__);
 }
 
 void sqlExec(const QString &sql)

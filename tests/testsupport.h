@@ -85,6 +85,12 @@ void clickButton(QWidget *root, const QString &objectName);
 QString sqlValue(const QString &sql);          // first column of the first row, "" if none
 QList<QStringList> sqlRows(const QString &sql);
 void sqlExec(const QString &sql);              // fails the test when the statement fails
+// A trigger that refuses the rows it fires on with `message` (the words of a
+// full disk, a locked file…), written by the engine's driver; `event` is e.g.
+// "BEFORE INSERT", `when` an optional condition on NEW/OLD.
+void refuseRows(const QString &trigger, const QString &event, const QString &table, const QString &message,
+                const QString &when = QString());
+void dropTrigger(const QString &trigger, const QString &table);
 
 // The shop's books checked whole, with the statement scripts/check-db.sh runs:
 // every ledger chain, the members' figures against their ledgers, whole sales,

@@ -176,7 +176,7 @@ void TestBookingPages::hoursEditor()
     clickButton(w.bookingPage(), "bookingHours");
 
     // A cashier: the window does not open, and the writers refuse whatever reached them.
-    sqlExec("insert into user(name,password,zuidizekou,qiandanjine,xiugaixiaoshoudanjia,xiugaibankajiage,tupodijia,"
+    sqlExec("insert into \"user\"(name,password,zuidizekou,qiandanjine,xiugaixiaoshoudanjia,xiugaibankajiage,tupodijia,"
             "xiugaitaocanxiaofeicishu,xitongshezhi,jinyong) values('小王','',0,0,'否','否','否','否','否','否')");
     operatorSession().loginName = operatorSession().name = QStringLiteral("小王");
     operatorSession().xitongshezhi = QStringLiteral("否");
@@ -376,7 +376,7 @@ void TestBookingPages::utilisationList()
     QFile::remove(csv);
 
     // A cashier is refused the export and no file is written.
-    sqlExec("insert into user(name,password,zuidizekou,qiandanjine,xiugaixiaoshoudanjia,xiugaibankajiage,tupodijia,"
+    sqlExec("insert into \"user\"(name,password,zuidizekou,qiandanjine,xiugaixiaoshoudanjia,xiugaibankajiage,tupodijia,"
             "xiugaitaocanxiaofeicishu,xitongshezhi,jinyong) values('小王','',0,0,'否','否','否','否','否','否')");
     operatorSession().loginName = operatorSession().name = QStringLiteral("小王");
     prompts.clear();

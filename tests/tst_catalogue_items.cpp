@@ -147,7 +147,7 @@ private slots:
         QCOMPARE(sqlRows(QStringLiteral("select ID,name,xiaoshoujiage,shifouhuifan,shifouyouhulizhouqi,zhouqi,jinyong from fuwuxiangmu order by ID")),
                  (QList<QStringList>{{"A'01", "洗剪吹(长发)", "30.5", "否", "是", "30", "是"},
                                      {"A02", "精剪", "30.5", "是", "否", noCycle, "否"}}));
-        QCOMPARE(sqlRows(QStringLiteral("select user,log from log order by rowid")),
+        QCOMPARE(sqlRows(QStringLiteral("select \"user\",log from log order by rowid")),
                  (QList<QStringList>{{"admin", "增加服务项目  项目编号：A'01"},
                                      {"admin", "增加服务项目  项目编号：A02"},
                                      {"admin", "修改服务项目  项目编号：A'01"}}));
@@ -162,7 +162,7 @@ private slots:
         sqlExec(QStringLiteral("insert into fuwuxiangmu(ID,name) values('A1','洗发')"));
         sqlExec(QStringLiteral("insert into yuangong(ID,name) values('E1','小张')"));
         sqlExec(QStringLiteral("insert into taocanmingxi(taocanID,name,xiangmuID) values('T''1','护理套餐','A1')"));
-        sqlExec(QStringLiteral("insert into user(name,password,xitongshezhi,jinyong) values('收银员','','否','否')"));
+        sqlExec(QStringLiteral("insert into \"user\"(name,password,xitongshezhi,jinyong) values('收银员','','否','否')"));
         sqlExec(QStringLiteral("insert into chanpin(ID,name) values('P1','洗发水')"));
         Product product;
         product.id = QStringLiteral("P1");

@@ -214,8 +214,7 @@ private slots:
         PromptRecorder prompts;
         Dispatcher d;
         sqlExec(QStringLiteral("insert into taocanmingxi values('P1','旧套餐','半年',100,'F1',30,4,25,100,0,'')"));
-        sqlExec(QStringLiteral("create trigger refuse before insert on taocanmingxi when new.xiangmuID='F''2' "
-                               "begin select raise(abort,'refused'); end"));
+        refuseRows("refuse", "BEFORE INSERT", "taocanmingxi", "refused", "new.xiangmuID='F''2'");
         addtaocanDlg dlg;
         d.attach(&dlg);
         dlg.setData(2, {"P1", "旧套餐", "半年", "100", ""});

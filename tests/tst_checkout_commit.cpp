@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(sqlRows("select jifenzengjia,shengyujifen from huiyuanjifen where huiyuanid='1001' order by ID"),
                  (QList<QStringList>{{"40", "40"}, {"180", "220"}}));
         QCOMPARE(sqlValue("select jifen from huiyuan where ID='1001'"), QString("220")); // one total with its ledger
-        QCOMPARE(sqlRows("select rukuID,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user from chanpinrukumingxi "
+        QCOMPARE(sqlRows("select rukuID,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,\"user\" from chanpinrukumingxi "
                          "where rukutype='产品销售' order by chanpinID"),
                  (QList<QStringList>{{sale, "出库明细", "P01", "50", "-3", "-135", "产品销售", "admin"},
                                      {sale, "出库明细", "P02", "30", "-1", "-27", "产品销售", "admin"}}));
@@ -295,13 +295,13 @@ private slots:
                 clickButton(pay, boxes.at(i));
                 setText(pay, qPrintable(edits.at(i)), amounts.at(i));
             }
-            sqlExec("create trigger fail_points before insert on huiyuanjifen begin select raise(abort,'disk full'); end");
+            refuseRows("fail_points", "BEFORE INSERT", "huiyuanjifen", "disk full");
             m_prompts->answer("是");
             clickButton(pay, "toolButton_4"); // 50 left unpaid: the debt question is answered 是
             told = m_prompts->last();
             for (const QString &e : edits)
                 kept << (pay->isVisible() ? text(pay, qPrintable(e)) : QString());
-            sqlExec("drop trigger fail_points");
+            dropTrigger("fail_points", "huiyuanjifen");
             m_prompts->answer("是");
             clickButton(pay, "toolButton_4");
         });
@@ -376,7 +376,7 @@ private slots:
 
         // The points row is written late in the commit, after the balance, the
         // lines, the header and the package counts.
-        sqlExec("create trigger fail_points before insert on huiyuanjifen begin select raise(abort,'disk full'); end");
+        refuseRows("fail_points", "BEFORE INSERT", "huiyuanjifen", "disk full");
         const QString before = snapshot();
         const QList<QStringList> lines = sqlRows("select * from tempxiaofeimingxi order by rowid");
         clickButton(&dlg, "toolButton_10");
@@ -389,7 +389,7 @@ private slots:
         verifyLedger("1001");
 
         // Once the fault is gone the same checkout goes through.
-        sqlExec("drop trigger fail_points");
+        dropTrigger("fail_points", "huiyuanjifen");
         clickButton(&dlg, "toolButton_10");
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1001'"), QString("178"));

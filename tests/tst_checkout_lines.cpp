@@ -105,8 +105,7 @@ private slots:
         dlg.setHuiyuanInfo(memberInfo("1001"));
         dlg.show();
         // SQLite's own words for a full disk, on the working table of the lines.
-        sqlExec("create trigger full_disk before insert on tempxiaofeimingxi begin "
-                "select raise(abort,'database or disk is full'); end");
+        refuseRows("full_disk", "BEFORE INSERT", "tempxiaofeimingxi", "database or disk is full");
         addLine(dlg, "toolButton_3", "S01", "1", [](QWidget *editor) {
             clickButton(editor, "toolButton_4");
             QVERIFY(editor->isVisible());

@@ -110,7 +110,7 @@ void TestConfig::periods()
                           QDate(today.year(), 1, 1), QDate(today.year() - 1, 12, 31), QDate(today.year() - 1, 1, 1),
                           today.addDays(1)};
     for (int i = 0; i < dates.size(); ++i)
-        sqlExec(QString("insert into log(time,user,log) values('%1 %2','%3','')")
+        sqlExec(QString("insert into log(time,\"user\",log) values('%1 %2','%3','')")
                     .arg(dates[i].toString("yyyy-MM-dd"), i % 2 ? "23:59:59" : "00:00:00")
                     .arg(i));
 
@@ -136,8 +136,8 @@ void TestConfig::periods()
             if (it.value()(dates[i]))
                 want << QString::number(i);
         QStringList got;
-        for (const QStringList &r : sqlRows("select user from log" + SqlStatements::periodWhere(it.key(), "time")
-                                            + " order by user+0"))
+        for (const QStringList &r : sqlRows("select \"user\" from log" + SqlStatements::periodWhere(it.key(), "time")
+                                            + " order by \"user\"+0"))
             got << r[0];
         QCOMPARE(got.join(','), want.join(','));
     }

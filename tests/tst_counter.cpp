@@ -847,11 +847,11 @@ void TestCounter::aMorningFromTheKeysAlone()
     TestWorkdir wd;
     PromptRecorder prompts;
     seedShop();
-    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu) "
+    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,\"user\",beizhu) "
             "values('入库ID: rk2','2026-01-01 09:00:00','入库明细','P02',10,5,50,'采购入库','admin','')");
     operatorSession().xitongshezhi = QStringLiteral("是");
     operatorSession().loginName = QStringLiteral("admin");
-    sqlExec("update user set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
+    sqlExec("update \"user\" set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
     const QStringList before = figuresOf1001();
 
     MainWindow w;

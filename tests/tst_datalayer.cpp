@@ -40,7 +40,7 @@ static const QByteArray kSmallDbset =
     "<CreateTable name=\"create_t\" SqlStr=\"CREATE TABLE IF NOT EXISTS t (a TEXT, b TEXT, id TEXT)\"/>"
     "<Table name=\"t\" row_name=\"a、b、id\"/>"
     "<CreateTable name=\"create_user\" SqlStr=\"CREATE TABLE IF NOT EXISTS user (name TEXT, password TEXT, xitongshezhi TEXT, jinyong TEXT)\"/>"
-    "<CreateTable name=\"user_admin\" SqlStr=\"INSERT INTO user(name,xitongshezhi,jinyong) SELECT 'admin','是','否' WHERE NOT EXISTS (SELECT 1 FROM user)\"/>"
+    "<CreateTable name=\"user_admin\" SqlStr=\"INSERT INTO &quot;user&quot;(name,xitongshezhi,jinyong) SELECT 'admin','是','否' WHERE NOT EXISTS (SELECT 1 FROM &quot;user&quot;)\"/>"
     "<TableView name=\"v\" SqlStr=\"select a,b from t\" row_name=\"甲、乙\"/>"
     "<TableView name=\"raw\" SqlStr=\"select a,b from t\" row_name=\"\"/>"
     "<ComBox name=\"pay\" type=\"row_name\" row_name=\"现金、刷卡\"/>"
@@ -108,7 +108,7 @@ void TestDataLayer::writeLogKeepsQuotes()
     TestWorkdir wd;
     ctrlUiClass c;
     c.writeLog("张'三", "删除'会员'");
-    const auto rows = sqlRows("select user,log,time from log");
+    const auto rows = sqlRows("select \"user\",log,time from log");
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0][0], QString("张'三"));
     QCOMPARE(rows[0][1], QString("删除'会员'"));

@@ -7,6 +7,7 @@
 #include "amounts.h"
 #include "basket.h"
 #include "checkoutfixture.h"
+#include "enginedriver.h"
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
 #include "ledgersql.h"
@@ -405,7 +406,8 @@ void TestLedger::basketBelongsToItsConnection()
         other.setDatabaseName(m_wd->path() + "/mochenxinxi.db");
         QVERIFY(other.open());
         QSqlQuery q(other);
-        QVERIFY(q.exec(dbsetEntry<tempCreateTableinfo>(readDbset(), QStringLiteral("tempxiaofeimingxi_db")).SqlStr));
+        QVERIFY(q.exec(EngineDriver::sqlite().createTable(
+            dbsetEntry<tempCreateTableinfo>(readDbset(), QStringLiteral("tempxiaofeimingxi_db")).SqlStr)));
         QVERIFY(q.exec("select count(*) from tempxiaofeimingxi") && q.next());
         QCOMPARE(q.value(0).toInt(), 0);
         q.finish();
@@ -424,7 +426,7 @@ void TestLedger::writeWhileAListIsReading()
         QSKIP("the server's driver reads a list whole: no reader holds a snapshot");
     sqlExec("begin");
     for (int i = 0; i < 600; ++i)
-        sqlExec(QStringLiteral("insert into log(time,user,log) values('2026-01-01 10:00:00','admin','行%1')").arg(i));
+        sqlExec(QStringLiteral("insert into log(time,\"user\",log) values('2026-01-01 10:00:00','admin','行%1')").arg(i));
     sqlExec("commit");
     ctrlUiClass ctrl;
     QTableView view;
@@ -435,7 +437,7 @@ void TestLedger::writeWhileAListIsReading()
         other.setDatabaseName(m_wd->path() + "/mochenxinxi.db");
         QVERIFY(other.open());
         QSqlQuery q(other);
-        QVERIFY(q.exec("insert into log(time,user,log) values('2026-01-01 11:00:00','小王','另一台收银台')"));
+        QVERIFY(q.exec("insert into log(time,\"user\",log) values('2026-01-01 11:00:00','小王','另一台收银台')"));
         other.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("desk2"));

@@ -48,13 +48,13 @@ void TestLogin::outcomes()
 
     TestWorkdir wd;
     operatorSession() = OperatorSession();
-    const QString cols = "insert into user(name,password,zuidizekou,qiandanjine,xiugaixiaoshoudanjia,xiugaibankajiage,"
+    const QString cols = "insert into \"user\"(name,password,zuidizekou,qiandanjine,xiugaixiaoshoudanjia,xiugaibankajiage,"
                          "tupodijia,xiugaitaocanxiaofeicishu,xitongshezhi,jinyong) values(";
     sqlExec(cols + "'停用','" + encodePassword("1") + "',0,0,'否','否','否','否','否','是')");
     sqlExec(cols + "'空标志','" + encodePassword("1") + "',0,0,'否','否','否','否','否','')");
     sqlExec(cols + "'O''Brien','" + encodePassword("q'1").replace("'", "''") + "',0.8,100,'是','否','否','否','否','否')");
     sqlExec(cols + "'中文','" + encodePassword("密码") + "',0,0,'否','否','否','否','否','否')");
-    sqlExec("update user set password='" + encodePassword("admin864") + "' where name='admin'");
+    sqlExec("update \"user\" set password='" + encodePassword("admin864") + "' where name='admin'");
 
     PromptRecorder prompts;
     logDlg dlg;
@@ -67,7 +67,7 @@ void TestLogin::outcomes()
     clickButton(&dlg, "toolButton_3");
 
     QCOMPARE(prompts.last(), message);
-    const auto rows = sqlRows("select user,log from log");
+    const auto rows = sqlRows("select \"user\",log from log");
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0], QStringList({name, logText}));
     QCOMPARE(operatorSession().loginName, loggedIn ? name : QString());
@@ -88,7 +88,7 @@ void TestLogin::encodedForm()
 
     // Unknown user (an empty user table): the notice and the log row.
     TestWorkdir wd;
-    sqlExec("delete from user");
+    sqlExec("delete from \"user\"");
     operatorSession() = OperatorSession();
     PromptRecorder prompts;
     logDlg dlg;
@@ -119,7 +119,7 @@ void TestLogin::cancelledStartCreatesTablesAndExitsZero()
     QCOMPARE(code, 0);
     QVERIFY(QFile::exists("mochenxinxi.db"));
     QCOMPARE(sqlValue("select count(*) from sqlite_master where name='huiyuanxiaofei'"), QString("1"));
-    QCOMPARE(sqlValue("select name from user"), QString("admin"));
+    QCOMPARE(sqlValue("select name from \"user\""), QString("admin"));
     QCOMPARE(sqlValue("select count(*) from log"), QString("0"));
     QVERIFY(!QDir("backup").exists()); // the day's copy waits for the main window
 }

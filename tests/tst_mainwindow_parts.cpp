@@ -110,7 +110,7 @@ void TstMainWindowParts::logQuery()
              QString("'2026-01-05 23:59:59','admin','交班'"),
              QString("'2026-01-06 00:00:00','admin','系统登录失败'"),
              QString("'" + today + " 00:00:01','admin','今天的记录'")})
-        sqlExec("insert into log(time,user,log) values(" + row + ")");
+        sqlExec("insert into log(time,\"user\",log) values(" + row + ")");
 
     showLogDlg dlg;
     auto *view = dlg.findChild<QTableView *>("tableView");
@@ -144,7 +144,7 @@ void TstMainWindowParts::logQuery()
         QCOMPARE(logTexts(view), c.expected);
     }
     // A quote in the keyword is searched for, not run.
-    sqlExec("insert into log(time,user,log) values('2026-01-07 08:00:00','admin','备注：O''Neil')");
+    sqlExec("insert into log(time,\"user\",log) values('2026-01-07 08:00:00','admin','备注：O''Neil')");
     keyword->setText("O'Neil");
     clickButton(&dlg, "toolButton_139");
     QCOMPARE(logTexts(view), QStringList{"备注：O'Neil"});

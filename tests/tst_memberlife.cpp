@@ -121,7 +121,7 @@ void seedUpgradeShop()
     sqlExec(QStringLiteral("insert into huiyuanka(name,kaneijine,jiage,fuwuzekou,chanpinzekou,taocanzekou,beizhu) "
                            "values('钻石卡',2500,2000,0.7,0.8,0.9,'')"));
     // 店长 holds the settings right and a password of her own: she may authorise.
-    sqlExec(QStringLiteral("insert into user(name,password,xitongshezhi,jinyong) values('店长','%1','是','否'),('小王','','否','否')")
+    sqlExec(QStringLiteral("insert into \"user\"(name,password,xitongshezhi,jinyong) values('店长','%1','是','否'),('小王','','否','否')")
                 .arg(PasswordHash::legacyForm(QStringLiteral("boss-2026"))));
 }
 
@@ -212,7 +212,7 @@ void TestMemberLife::visitNoteWrittenChangedSearchedAndDeleted()
     QCOMPARE(first.size(), QSize(gukedangandlg::kPictureSide, gukedangandlg::kPictureSide / 2));
     QCOMPARE(s.notes(), 1);
     QCOMPARE(s.warnings(), QStringLiteral("注意：对PPD过敏"));
-    QCOMPARE(sqlRows(QStringLiteral("select user,log from log")),
+    QCOMPARE(sqlRows(QStringLiteral("select \"user\",log from log")),
              (QList<QStringList>{{"小王", QStringLiteral("增加顾客档案  会员号：1  档案号：") + id}}));
 
     // A second visit; the list shows the newest first, the warnings of both.
@@ -923,7 +923,7 @@ void seedPointsShop()
 {
     seedUpgradeShop();
     sqlExec(QStringLiteral("insert into chanpin(ID,name,xiaoshoujiage) values('P1','护发素',60)"));
-    sqlExec(QStringLiteral("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user) "
+    sqlExec(QStringLiteral("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,\"user\") "
                            "values('rk1','2026-01-01 09:00:00','入库明细','P1',60,10,600,'采购入库','admin')"));
     sqlExec(QStringLiteral("insert into huiyuanjifen(huiyuanid,biandongriqi,biandongleixing,jifenzengjia,jifenjianshao,shengyujifen,caozuoyuan) "
                            "values('1','2026-01-02 10:00:00','会员消费',1000,0,1000,'admin'),"

@@ -114,8 +114,8 @@ void TestCardType::failedSaveStaysOpen()
     DispatchStub main;
     seedShop();
     // SQLite's own words for a full disk, on every write of the table.
-    sqlExec(QStringLiteral("create trigger full_insert before insert on huiyuanka begin select raise(abort,'database or disk is full'); end"));
-    sqlExec(QStringLiteral("create trigger full_update before update on huiyuanka begin select raise(abort,'database or disk is full'); end"));
+    refuseRows("full_insert", "BEFORE INSERT", "huiyuanka", "database or disk is full");
+    refuseRows("full_update", "BEFORE UPDATE", "huiyuanka", "database or disk is full");
     const auto before = sqlRows(QStringLiteral("select * from huiyuanka order by name"));
     const QStringList row{QStringLiteral("金卡"), QStringLiteral("500"), QStringLiteral("400"),
                           QStringLiteral("0.8"), QStringLiteral("0.9"), QStringLiteral("1"),

@@ -111,6 +111,7 @@ void TestMembersMainWindow::cardIssueThroughTheWindow()
     PromptRecorder prompts;
     seedShop();
     MainWindow w;
+    w.loadDeferredViews(); // the member list loads when first shown
 
     onNextModal([](QWidget *d) {
         QCOMPARE(d->windowTitle(), QStringLiteral("会员编辑"));

@@ -189,7 +189,7 @@ void TestRenewal::combinedPaymentSharesOneDocument()
             told = prompts.last();
             kept = w->isVisible() && w->findChild<QCheckBox *>(QStringLiteral("checkBox_4"))->isChecked()
                    && w->findChild<QCheckBox *>(QStringLiteral("checkBox_3"))->isChecked();
-            sqlExec(QStringLiteral("drop trigger break_huiyuanjiaofei"));
+            dropTrigger("break_huiyuanjiaofei", "huiyuanjiaofei");
             clickButton(w, QStringLiteral("toolButton_4"));
         });
         clickButton(&dlg, QStringLiteral("toolButton_5"));
@@ -268,7 +268,7 @@ void TestRenewal::refusalsAndFailureWriteNothing()
     QCOMPARE(moneySnapshot(), before);
     QCOMPARE(edit(&dlg, "lineEdit")->text(), QStringLiteral("400.00"));
 
-    sqlExec(QStringLiteral("drop trigger break_huiyuanyuebiandong"));
+    dropTrigger("break_huiyuanyuebiandong", "huiyuanyuebiandong");
     clickButton(&dlg, QStringLiteral("toolButton_4"));
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QCOMPARE(sqlValue(QStringLiteral("select shengyucishu from huiyuantaocan where huiyuanID='1' and xiangmuID='X3'")), QStringLiteral("10"));

@@ -108,7 +108,7 @@ void TestTopUp::topUpWithBonusFirstAndLaterLedgerRows()
                                               QStringLiteral("现金"), QStringLiteral("李助理"), QStringLiteral("cashier"),
                                               QStringLiteral("会员卡充值:1200")}));
     QCOMPARE(sqlValue(QStringLiteral("select substr(beizhu,5) from huiyuanyuebiandong")), pay.first().at(0));
-    QCOMPARE(sqlRows(QStringLiteral("select user,log from log")),
+    QCOMPARE(sqlRows(QStringLiteral("select \"user\",log from log")),
              (QList<QStringList>{{QStringLiteral("cashier"), QStringLiteral("会员卡充值  会员号：1")}}));
     QVERIFY(main.keys.contains(QStringLiteral("刷新数据列表")));
     QVERIFY(ledgerAgrees(QStringLiteral("1")));

@@ -473,12 +473,11 @@ void TestOpeningImport::refusedWholeCancelledOrWithoutRight()
     QCOMPARE(sqlValue("select count(*) from danjuhao"), QStringLiteral("0"));
 
     // A statement that fails half way (here a trigger refusing one member's
-    // ledger row; the trigger is SQLite's) leaves nothing and names the row.
-    if (qEnvironmentVariableIsEmpty("MOCHEN_TEST_PG")) {
-        sqlExec("create trigger refuse_5300 before insert on huiyuanjifen when NEW.huiyuanid='5300' "
-                "begin select raise(abort, 'disk I/O error'); end");
+    // ledger row) leaves nothing and names the row.
+    {
+        refuseRows("refuse_5300", "BEFORE INSERT", "huiyuanjifen", "disk I/O error", "NEW.huiyuanid='5300'");
         const LedgerResult broken = OpeningImportWriter::write(im);
-        sqlExec("drop trigger refuse_5300");
+        dropTrigger("refuse_5300", "huiyuanjifen");
         QVERIFY(!broken.ok);
         QVERIFY2(broken.error.contains(QStringLiteral("第 302 行")), qPrintable(broken.error));
         QCOMPARE(sqlValue("select count(*) from huiyuan"), QStringLiteral("2"));

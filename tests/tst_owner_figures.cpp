@@ -114,7 +114,7 @@ void history()
             "values('1003','钱七','普通卡',0,0,'2026-03-10 09:00:00','13900000003')");
     sqlExec("update huiyuan set phone='13900000002' where ID='1002'");
     sqlExec("update fuwuxiangmu set shifouhuifan='是', huifangshijian=7 where ID='S03'");
-    sqlExec("insert into user(name,password,xitongshezhi,jinyong) values('小王','x','否','否')");
+    sqlExec("insert into \"user\"(name,password,xitongshezhi,jinyong) values('小王','x','否','否')");
     // a year ago and the month before
     sell("2025-03-10 10:00:00", "1001", {service("S01", 10000, {turn("E01")})});
     sell("2026-02-15 10:00:00", "1002", {service("S01", 10000, {turn("E02")})});

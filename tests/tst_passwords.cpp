@@ -49,12 +49,12 @@ void fillPasswords(QWidget *dlg, const QString &old, const QString &fresh, const
     clickButton(dlg, "saveButton");
 }
 
-QString storedOf(const QString &name) { return sqlValue("select password from user where name='" + name + "'"); }
+QString storedOf(const QString &name) { return sqlValue("select password from \"user\" where name='" + name + "'"); }
 
 void addOperator(const QString &name, const QString &stored, const QString &settings = "否",
                  const QString &disabled = "否")
 {
-    sqlExec("insert into user(name,password,xitongshezhi,jinyong) values('" + name + "','" + stored + "','" + settings
+    sqlExec("insert into \"user\"(name,password,xitongshezhi,jinyong) values('" + name + "','" + stored + "','" + settings
             + "','" + disabled + "')");
 }
 
@@ -106,7 +106,7 @@ void TestPasswords::firstLoginWithDefaultPasswordSetsANewOne()
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
     }
     QVERIFY(verifyPassword("店长的密码1", storedOf("admin")));
-    QCOMPARE(sqlRows("select user, log from log"),
+    QCOMPARE(sqlRows("select \"user\", log from log"),
              (QList<QStringList>{{"admin", "首次登录，设置新密码"}, {"admin", "系统登录成功"}}));
 
     // From now on the default is neither shown nor accepted.
@@ -137,7 +137,7 @@ void TestPasswords::changeFromTheMainWindow()
     QCOMPARE(prompts.texts(), (QStringList{"原密码错误，请重新输入", "新密码不能为空，也不能只有空格", "密码已修改，下次登录请使用新密码"}));
     QVERIFY(verifyPassword("newsecret", storedOf("小王")));
     QVERIFY(!verifyPassword("xiaowang1", storedOf("小王")));
-    QCOMPARE(sqlRows("select user, log from log"), (QList<QStringList>{{"小王", "修改密码"}}));
+    QCOMPARE(sqlRows("select \"user\", log from log"), (QList<QStringList>{{"小王", "修改密码"}}));
 }
 
 void TestPasswords::storedFormsThatProveNothing_data()
@@ -210,8 +210,8 @@ void TestPasswords::newOperatorsAndResets()
     });
     QCOMPARE(prompts.texts(), (QStringList{"保存成功", "保存成功"}));
     QVERIFY(verifyPassword("forgotten2", storedOf("小李")));
-    QCOMPARE(sqlValue("select xiugaixiaoshoudanjia from user where name='小李'"), QString("是"));
-    QCOMPARE(sqlRows("select user, log from log"), (QList<QStringList>{{"admin", "重置操作员密码：小李"}}));
+    QCOMPARE(sqlValue("select xiugaixiaoshoudanjia from \"user\" where name='小李'"), QString("是"));
+    QCOMPARE(sqlRows("select \"user\", log from log"), (QList<QStringList>{{"admin", "重置操作员密码：小李"}}));
 }
 
 void TestPasswords::lastSettingsOperatorStays()
@@ -223,7 +223,7 @@ void TestPasswords::lastSettingsOperatorStays()
     MainWindow w;
     w.loadDeferredViews();
     const QString keep = "至少要保留一个未禁用、有系统设置权限的操作员";
-    const QString rights = "select xitongshezhi||jinyong from user where name='admin'";
+    const QString rights = "select xitongshezhi||jinyong from \"user\" where name='admin'";
 
     editOperator(w, "admin", [](QWidget *dlg) {
         dlg->findChild<QCheckBox *>("checkBox_6")->setChecked(true); // disable
@@ -244,10 +244,10 @@ void TestPasswords::lastSettingsOperatorStays()
     // be the one at work, who stays.
     clickButton(&w, "toolButton_137");
     QCOMPARE(prompts.texts(), QStringList{"不能删除当前登录的操作员"});
-    QCOMPARE(sqlValue("select count(*) from user where name='admin'"), QString("1"));
+    QCOMPARE(sqlValue("select count(*) from \"user\" where name='admin'"), QString("1"));
 
     // With a second enabled settings operator, admin may lose the right.
-    sqlExec("update user set jinyong='否' where name='停用的店长'");
+    sqlExec("update \"user\" set jinyong='否' where name='停用的店长'");
     prompts.clear();
     editOperator(w, "admin", [](QWidget *dlg) {
         dlg->findChild<QCheckBox *>("checkBox_5")->setChecked(false);
@@ -262,7 +262,7 @@ void TestPasswords::failedUpdateIsAFailure()
     TestWorkdir wd;
     operatorSession().loginName = "admin";
     addOperator("小李", encodePassword("xiaoli1"));
-    sqlExec("create trigger no_update before update on user begin select raise(abort, 'refused'); end");
+    refuseRows("no_update", "BEFORE UPDATE", "user", "refused");
     PromptRecorder prompts;
     MainWindow w;
     w.loadDeferredViews();

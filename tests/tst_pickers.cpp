@@ -90,8 +90,12 @@ void tst_Pickers::typedTextIsBoundAndKeepsWildcards_data()
     // "%" and "_" are wildcards here as in the report searches: the same typed
     // text finds the same names wherever it is typed.
     QTest::newRow("a percent sign") << "100%" << QStringList{"4", "5"};
-    QTest::newRow("a lone percent sign") << "%" << QStringList{"1", "2", "3", "4", "5", "6", "7"};
+    QTest::newRow("a lone percent sign") << "%" << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9"};
     QTest::newRow("an underscore") << "a_b" << QStringList{"6", "7"};
+    // A backslash is only a backslash, on the server too (where LIKE takes it
+    // as its escape character unless told otherwise).
+    QTest::newRow("a backslash") << "C:\\" << QStringList{"8"};
+    QTest::newRow("a backslash before a letter") << "\\药" << QStringList{"8"};
     QTest::newRow("a phone prefix") << "13900" << QStringList{"2"};
 }
 
@@ -99,7 +103,8 @@ void tst_Pickers::typedTextIsBoundAndKeepsWildcards()
 {
     QFETCH(QString, typed);
     QFETCH(QStringList, found);
-    sqlExec("insert into huiyuan(ID,name) values('4','100%纯'),('5','100分'),('6','a_b'),('7','axb')");
+    sqlExec("insert into huiyuan(ID,name) values('4','100%纯'),('5','100分'),('6','a_b'),('7','axb'),"
+            "('8','C:\\药'),('9','C:药')");
     huiyuanDlg dlg;
     dlg.setData("会员选择", " where 1=0");
     auto *field = dlg.findChild<QLineEdit *>("lineEdit");

@@ -53,7 +53,7 @@ void TestReceipts::init()
 {
     m_wd = std::make_unique<TestWorkdir>();
     seedShop();
-    sqlExec("update user set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
+    sqlExec("update \"user\" set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
     ReceiptSettings s;
     s.shopName = QStringLiteral("墨辰美发");
     s.address = QStringLiteral("人民路18号");

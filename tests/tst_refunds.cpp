@@ -180,7 +180,7 @@ void TestRefunds::init()
     m_wd = std::make_unique<TestWorkdir>();
     seedShop();
     // As in every shop after its first login: the default password authorises nothing.
-    sqlExec("update user set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
+    sqlExec("update \"user\" set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
 }
 
 void TestRefunds::cleanup()
@@ -322,8 +322,8 @@ void TestRefunds::voidRefusals()
     s.lines = {line(QStringLiteral("服务项目"), QStringLiteral("S01"), 10000, 1)};
     s.payments = {PaymentPart{QStringLiteral("现金"), 10000}};
     const QString sale = commit(s);
-    sqlExec("insert into user(name,password,xitongshezhi,jinyong) values('小李','x','否','否')");
-    sqlExec("insert into user(name,password,xitongshezhi,jinyong) values('老板','x','是','是')");
+    sqlExec("insert into \"user\"(name,password,xitongshezhi,jinyong) values('小李','x','否','否')");
+    sqlExec("insert into \"user\"(name,password,xitongshezhi,jinyong) values('老板','x','是','是')");
     const int rows = sqlValue("select count(*) from huiyuanxiaofei").toInt();
 
     SaleVoid v = voidOf(sale);
@@ -423,7 +423,7 @@ void TestRefunds::dialogsAskForTheRight()
     s.lines = {line(QStringLiteral("服务项目"), QStringLiteral("S01"), 10000, 1)};
     s.payments = {PaymentPart{QStringLiteral("储蓄卡"), 10000}};
     const QString sale = commit(s);
-    sqlExec("insert into user(name,password,xitongshezhi,jinyong) values('老板','"
+    sqlExec("insert into \"user\"(name,password,xitongshezhi,jinyong) values('老板','"
             + PasswordHash::hash(QStringLiteral("boss-2026"), 1000) + "','是','否')");
     operatorSession().loginName = operatorSession().name = QStringLiteral("小李");
     operatorSession().xitongshezhi = QStringLiteral("否");
@@ -570,7 +570,7 @@ void TestRefunds::packageRefundIsPricedByTheUses()
     QVERIFY(!q.fromListPrice);
     QCOMPARE(q.limitCents(2), qint64(33333));
     QCOMPARE(RefundWriter::quotePackage(QStringLiteral("1001"), QStringLiteral("S01")).limitCents(2), qint64(16667));
-    sqlExec("insert into user(name,password,xitongshezhi,jinyong) values('小李','x','否','否')");
+    sqlExec("insert into \"user\"(name,password,xitongshezhi,jinyong) values('小李','x','否','否')");
 
     const int rows = sqlValue("select count(*) from huiyuanjiaofei").toInt();
     const QString limited =

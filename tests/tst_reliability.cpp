@@ -78,8 +78,8 @@ void TestReliability::legacyPasswordIsRewrittenAtLogin()
 {
     TestWorkdir wd;
     operatorSession() = OperatorSession();
-    QCOMPARE(sqlValue("select password from user where name='admin'"), QString("fhjlom"));
-    sqlExec("update user set password='" + PasswordHash::legacyForm("abc123") + "' where name='admin'");
+    QCOMPARE(sqlValue("select password from \"user\" where name='admin'"), QString("fhjlom"));
+    sqlExec("update \"user\" set password='" + PasswordHash::legacyForm("abc123") + "' where name='admin'");
     PromptRecorder prompts;
     {
         logDlg dlg;
@@ -87,7 +87,7 @@ void TestReliability::legacyPasswordIsRewrittenAtLogin()
         clickButton(&dlg, "toolButton_3");
     }
     QCOMPARE(operatorSession().loginName, QString("admin"));
-    const QString stored = sqlValue("select password from user where name='admin'");
+    const QString stored = sqlValue("select password from \"user\" where name='admin'");
     QVERIFY(stored.startsWith("pbkdf2-sha256$"));
     QVERIFY(verifyPassword("abc123", stored));
     QVERIFY(prompts.texts().isEmpty());
@@ -99,7 +99,7 @@ void TestReliability::legacyPasswordIsRewrittenAtLogin()
     again.findChild<QLineEdit *>("lineEdit")->setText("abc123");
     clickButton(&again, "toolButton_3");
     QCOMPARE(operatorSession().loginName, QString("admin"));
-    QCOMPARE(sqlValue("select password from user where name='admin'"), stored);
+    QCOMPARE(sqlValue("select password from \"user\" where name='admin'"), stored);
 }
 
 void TestReliability::brokenInstallation_data()
@@ -154,7 +154,7 @@ void TestReliability::durableConnection()
     QCOMPARE(sqlValue("pragma synchronous"), QString("2")); // FULL
     QVERIFY(sqlValue("pragma busy_timeout").toInt() >= 5000);
     QVERIFY(openDatabase()); // a second call keeps the connection
-    QCOMPARE(sqlValue("select count(*) from user"), QString("1"));
+    QCOMPARE(sqlValue("select count(*) from \"user\""), QString("1"));
 }
 
 void TestReliability::dailyBackupKeepsThirty()
@@ -203,7 +203,7 @@ void TestReliability::dailyBackupBesideTheCounter()
 {
     TestWorkdir wd;
     for (int i = 0; i < 2000; ++i)
-        sqlExec(QString("insert into log(time,user,log) values('2026-01-01','admin','%1')").arg(QString(200, 'x')));
+        sqlExec(QString("insert into log(time,\"user\",log) values('2026-01-01','admin','%1')").arg(QString(200, 'x')));
     // The outcome comes back to this thread, queued.
     QStringList outcomes;
     DailyBackup backup;
@@ -461,7 +461,7 @@ void TestReliability::busyShopKeepsTheRuleAndHandoverWindows()
 {
     TestWorkdir wd;
     checkout_fixture::seedShop();
-    sqlExec("insert into user(name,password,jinyong) values('小红','" + encodePassword("1") + "','否')");
+    sqlExec("insert into \"user\"(name,password,jinyong) values('小红','" + encodePassword("1") + "','否')");
     sqlExec("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,shouyintai) values('xf1','1001','"
             + LedgerSql::now() + "',50,'现金','" + LedgerSql::desk() + "')");
     operatorSession().loginName = operatorSession().name = QStringLiteral("admin");
@@ -521,9 +521,9 @@ void TestReliability::writesOutsideATransactionAreRefused()
 {
     TestWorkdir wd;
     QCOMPARE(LedgerSql::exec("insert into huiyuan(ID,name) values('9','甲')"), -1);
-    QVERIFY(!SqlStatements::execSql("update user set jinyong='是'"));
+    QVERIFY(!SqlStatements::execSql("update \"user\" set jinyong='是'"));
     QCOMPARE(sqlValue("select count(*) from huiyuan"), QString("0"));
-    QCOMPARE(sqlValue("select jinyong from user"), QString("否"));
+    QCOMPARE(sqlValue("select jinyong from \"user\""), QString("否"));
     QVERIFY(LedgerSql::exec("insert into tempxiaofeimingxi(ID) values('x')") == 1);
     QVERIFY(LedgerSql::log("admin", "单独一行"));
     SqlStatements::writeLog("admin", "也是单独一行");

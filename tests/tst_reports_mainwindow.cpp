@@ -126,7 +126,7 @@ void TestReportsMainWindow::seedDay()
     sqlExec(QString(tc) + "('A01','S1','洗剪吹','xf_3','点单提成','按比例提成',10,4,'消费提成','1')");
     sqlExec(QString(tc) + "('A01','1002','李''四','BK1','','按固定金额提成',10,10,'开卡提成','tc1')");
     const char *stock = "insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,"
-                        "user,beizhu) values";
+                        "\"user\",beizhu) values";
     sqlExec(QString(stock) + "('000000','" + at(400) + "','入库明细','P1',0,0,0,'','admin','')");
     sqlExec(QString(stock) + "('入库ID: rk1','" + at(390) + "','入库明细','P1',20,10,200,'采购入库','admin','')");
     sqlExec(QString(stock) + "('xf_1','" + at(300) + "','出库明细','P1',50,-1,-50,'产品销售','admin','')");
@@ -269,7 +269,7 @@ void TestReportsMainWindow::queryButtons()
 
     // stock on hand, products and service items: the category applies to every match
     sqlExec("insert into chanpin(ID,name,leibie,xiaoshoujiage) values('P2','洗发水旅行装','赠品',5)");
-    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu)"
+    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,\"user\",beizhu)"
             " values('000000','" + at(400) + "','入库明细','P2',0,0,0,'','admin','')");
     setText("lineEdit_25", "洗发水");
     clickButton(m_win, "toolButton_144");
@@ -364,9 +364,9 @@ void TestReportsMainWindow::statisticsAndCashDetail()
 void TestReportsMainWindow::shiftHistoryAndHandover()
 {
     PromptRecorder prompts;
-    sqlExec("insert into user(name,password,jinyong) values('小红','" + encodePassword("1") + "','否')");
-    sqlExec("insert into log(time,user,log) values('" + m_today + " 00:00:00','admin','系统登录成功')");
-    sqlExec("insert into jiaoban(jiaobanID,user,starttime,endtime,shijishouru,xunishouru) values('jb_old','admin','2001-01-01 08:00:00','2001-01-01 20:00:00',1,0)");
+    sqlExec("insert into \"user\"(name,password,jinyong) values('小红','" + encodePassword("1") + "','否')");
+    sqlExec("insert into log(time,\"user\",log) values('" + m_today + " 00:00:00','admin','系统登录成功')");
+    sqlExec("insert into jiaoban(jiaobanID,\"user\",starttime,endtime,shijishouru,xunishouru) values('jb_old','admin','2001-01-01 08:00:00','2001-01-01 20:00:00',1,0)");
     w<QDateEdit>("dateEdit_26")->setDate(QDate::currentDate());
     clickButton(m_win, "toolButton_66");
     QCOMPARE(rows("tableView_46"), 0);

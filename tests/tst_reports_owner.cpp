@@ -342,7 +342,7 @@ void TestReportsOwner::membersSortedByNumber()
 void TestReportsOwner::stockAtPurchasePrice()
 {
     sqlExec("insert into chanpin(ID,name,leibie,jinhuojiage,xiaoshoujiage) values('P1','洗发水','洗护',20,50)");
-    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu)"
+    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,\"user\",beizhu)"
             " values('000000','" + m_now + "','入库明细','P1',0,0,0,'0','0','0')");
     makeWindow();
     m_win->show();
@@ -367,7 +367,7 @@ void TestReportsOwner::stockAtPurchasePrice()
     QCOMPARE(sqlValue("select jine from chanpinrukumingxi where rukuID like '入库ID: rk%'"), QString("60"));
     QCOMPARE(rows("tableView_33"), 1); // listed without pressing 查询
     // 3 in, 1 sold: 2 on hand worth 2 x 20
-    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu)"
+    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,\"user\",beizhu)"
             " values('xf_1','" + m_now + "','出库明细','P1',50,-1,-50,'产品销售','admin','')");
     QVERIFY(m_win->navigateTo("库存管理"));
     // The totals line keeps the list in its place: stock above, its movements below.
@@ -390,7 +390,7 @@ void TestReportsOwner::catalogueChangesAreLogged()
     m_win->DlgRecv("添加数据", QVariant::fromValue(dbctrlstruct{
         "chanpinrukumingxi", {"出库ID: ck1", m_now, "出库明细", "P'9", "30", "-1", "-30", "报损", "admin", ""}}));
     QStringList logged;
-    for (const QStringList &r : sqlRows("select user, log from log order by rowid"))
+    for (const QStringList &r : sqlRows("select \"user\", log from log order by rowid"))
         logged << r.join("|");
     QCOMPARE(logged, QStringList({"admin|增加产品  产品编号：P'9", "admin|修改产品  产品编号：P'9",
                                   "admin|增加出库明细  单号：出库ID: ck1  产品编号：P'9"}));
@@ -620,10 +620,10 @@ void TestReportsOwner::listsShowWhatThePersonMustSee()
             "values('xf_1','ZF1','1','" + m_now + "','admin','admin',0,'点错')");
     sale("ZF1", "1", m_now, -36.1);
     sqlExec("update huiyuanxiaofei set beizhu='作废冲销' where ID='ZF1'");
-    sqlExec("insert into jiaoban(jiaobanID,user,starttime,endtime,shijishouru,xunishouru) values"
+    sqlExec("insert into jiaoban(jiaobanID,\"user\",starttime,endtime,shijishouru,xunishouru) values"
             "('jb_1','admin','" + earlier + "','" + earlier + "',1,0),('jb_2','admin','" + earlier + "','" + m_now
             + "',2,0)");
-    sqlExec("insert into jiaobanmingxi(jiaobanID,user,fukuanfangshi,jine) values('jb_1','admin','现金',1),"
+    sqlExec("insert into jiaobanmingxi(jiaobanID,\"user\",fukuanfangshi,jine) values('jb_1','admin','现金',1),"
             "('jb_2','admin','现金',2),('jb_2','admin','实际收入',2)");
     makeWindow();
     m_win->setWindowState(Qt::WindowNoState);

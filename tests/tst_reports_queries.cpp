@@ -794,8 +794,8 @@ void TestReportQueries::shiftHistoryEndDayInclusive()
 {
     const QString d1 = m_today.addDays(-2).toString("yyyy-MM-dd");
     const QString d2 = m_today.toString("yyyy-MM-dd");
-    sqlExec("insert into jiaoban(jiaobanID,user,starttime,endtime,shijishouru,xunishouru) values('jb1','admin','" + d1 + " 08:00:00','" + d1 + " 20:00:00',100,20)");
-    sqlExec("insert into jiaoban(jiaobanID,user,starttime,endtime,shijishouru,xunishouru) values('jb2','o''p','" + d2 + " 08:00:00','" + d2 + " 21:30:00',50,0)");
+    sqlExec("insert into jiaoban(jiaobanID,\"user\",starttime,endtime,shijishouru,xunishouru) values('jb1','admin','" + d1 + " 08:00:00','" + d1 + " 20:00:00',100,20)");
+    sqlExec("insert into jiaoban(jiaobanID,\"user\",starttime,endtime,shijishouru,xunishouru) values('jb2','o''p','" + d2 + " 08:00:00','" + d2 + " 21:30:00',50,0)");
     sqlExec("insert into jiaobanmingxi values('jb2','o''p','实际收入',50)");
     sqlExec("insert into jiaobanmingxi values('jb2','o''p','虚拟收入',0)");
     auto rows = run("交班查询", ReportQuery::shiftHistory(d1, d2, "所有"));
@@ -877,9 +877,9 @@ void TestReportQueries::searchesGroupTheirOr()
     sqlExec("insert into chanpin(ID,name,leibie) values('X''9','P1替换装','赠品')");
     for (const char *id : {"P1", "P2", "X'9"})
         sqlExec(QString("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,"
-                        "user,beizhu) values('000000','2026-01-01 08:00:00','入库明细','%1',0,0,0,'','admin','')")
+                        "\"user\",beizhu) values('000000','2026-01-01 08:00:00','入库明细','%1',0,0,0,'','admin','')")
                     .arg(QString(id).replace("'", "''")));
-    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu)"
+    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,\"user\",beizhu)"
             " values('rk1','2026-01-02 08:00:00','入库明细','P1',10,5,50,'采购入库','admin','')");
     auto rows = run("产品库存", ReportQuery::stockQuery("P1", "所有"));
     QStringList ids = column(rows, 0);
@@ -894,6 +894,14 @@ void TestReportQueries::searchesGroupTheirOr()
     QCOMPARE(column(rows, 0), QStringList({"X'9"}));
     rows = run("产品库存", ReportQuery::stockQuery("洗%装", "所有")); // "%" is a wildcard, as in the pickers
     QCOMPARE(column(rows, 0), QStringList({"P2"}));
+    // A backslash is a character of the name on both engines (the server would
+    // read "\精" as an escaped 精 and find 护发精华).
+    sqlExec("insert into chanpin(ID,name,leibie) values('B1','护发\\精华','护理'),('B2','护发精华','护理')");
+    rows = run("产品管理", ReportQuery::productSearch("发\\精", "护理"));
+    QCOMPARE(column(rows, 0), QStringList({"B1"}));
+    rows = run("产品管理", ReportQuery::productSearch("\\", "护理"));
+    QCOMPARE(column(rows, 0), QStringList({"B1"}));
+    sqlExec("delete from chanpin where leibie='护理'");
     rows = run("库存变动", ReportQuery::drillDown("产品库存", {{"chanpinID", "P1"}}));
     QCOMPARE(rows.size(), 1);
 
@@ -937,7 +945,7 @@ void TestReportQueries::stockDocumentsAndDetails()
     const QString d = m_today.toString("yyyy-MM-dd");
     auto move = [&](const QString &doc, const QString &day, const QString &type, double qty, const QString &why) {
         sqlExec(QString("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,"
-                        "user,beizhu) values('%1','%2 23:30:00','%3','P1',10,%4,%5,'%6','admin','')")
+                        "\"user\",beizhu) values('%1','%2 23:30:00','%3','P1',10,%4,%5,'%6','admin','')")
                     .arg(doc, day, type).arg(qty).arg(qty * 10).arg(why));
     };
     move("000000", d, "入库明细", 0, "");

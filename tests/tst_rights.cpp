@@ -35,7 +35,7 @@ void loginAs(const QString &name)
 {
     operatorSession() = OperatorSession();
     operatorSession().loginName = operatorSession().name = name;
-    operatorSession().xitongshezhi = sqlValue("select xitongshezhi from user where name='" + name + "'");
+    operatorSession().xitongshezhi = sqlValue("select xitongshezhi from \"user\" where name='" + name + "'");
 }
 
 // Clicks the button; the class of the modal dialog it opened (closed again at
@@ -66,7 +66,7 @@ void selectFirstRow(QWidget *w, const QString &view)
 QString shopState()
 {
     QStringList parts;
-    for (const char *sql : {"select count(*) from user", "select group_concat(xitongshezhi) from user",
+    for (const char *sql : {"select count(*) from \"user\"", "select group_concat(xitongshezhi) from \"user\"",
                             "select count(*) from huiyuanka", "select count(*) from fuwuxiangmu",
                             "select count(*) from chanpin", "select count(*) from taocanmingxi",
                             "select count(*) from yuangong", "select count(*) from chanpinrukumingxi",
@@ -78,14 +78,14 @@ QString shopState()
 
 void seedSettingsRows()
 {
-    sqlExec("insert into user(name,password,zuidizekou,qiandanjine,xiugaixiaoshoudanjia,xiugaibankajiage,tupodijia,"
+    sqlExec("insert into \"user\"(name,password,zuidizekou,qiandanjine,xiugaixiaoshoudanjia,xiugaibankajiage,tupodijia,"
             "xiugaitaocanxiaofeicishu,xitongshezhi,jinyong) values('小王','" + PasswordHash::legacyForm("wang-2026")
             + "',0,0,'是','是','是','是','否','否')");
-    sqlExec("update user set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
+    sqlExec("update \"user\" set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
     sqlExec("insert into huiyuanka(name,jiage) values('金卡',100)");
     sqlExec("insert into fuwuxiangmu(ID,name) values('S01','洗剪吹')");
     sqlExec("insert into chanpin(ID,name,jinhuojiage) values('P01','洗发水',10)");
-    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,user,beizhu) "
+    sqlExec("insert into chanpinrukumingxi(rukuID,time,type,chanpinID,xiaoshoujiage,shuliang,jine,rukutype,\"user\",beizhu) "
             "values('rk1','2026-01-01','入库明细','P01',10,5,50,'采购入库','admin','')");
     sqlExec("insert into taocanmingxi(taocanID,name,xiangmuID) values('TC1','护理套餐','S01')");
     sqlExec("insert into yuangong(ID,name) values('E01','小张')");
@@ -325,10 +325,10 @@ void TestRights::storeRefusesWithoutRight()
     QVERIFY(!settings.save("小王", &error));
     QCOMPARE(error, kNoRight);
     // A right taken away at another desk counts at once.
-    sqlExec("update user set jinyong='是' where name='admin'");
+    sqlExec("update \"user\" set jinyong='是' where name='admin'");
     QCOMPARE(StockWriter::clearStock("P01", "admin").error, kNoRight);
     QCOMPARE(shopState(), before);
-    sqlExec("update user set jinyong='否' where name='admin'");
+    sqlExec("update \"user\" set jinyong='否' where name='admin'");
     QVERIFY(StockWriter::clearStock("P01", "admin").ok);
     QCOMPARE(sqlValue("select count(*) from chanpinrukumingxi"), QString("2"));
 }
@@ -339,9 +339,9 @@ void TestRights::supervisorBoxRefusesDefaultAndBlank()
     sqlExec("insert into huiyuan(ID,name,shengyujine,jifen) values('1001','张三',500,0)");
     sqlExec("insert into huiyuanyuebiandong(huiyuanid,biandongriqi,biandongleixing,xiangmumingchen,yuezengjia,"
             "yuejianshao,dangshikaneiyue,caozuoyuan,beizhu) values('1001','2026-01-01','会员充值','',500,0,500,'admin','')");
-    sqlExec("insert into user(name,password,xitongshezhi,jinyong) values('小王','"
+    sqlExec("insert into \"user\"(name,password,xitongshezhi,jinyong) values('小王','"
             + PasswordHash::legacyForm("wang-2026") + "','否','否')");
-    sqlExec("insert into user(name,password,xitongshezhi,jinyong) values('店长','','是','否')");
+    sqlExec("insert into \"user\"(name,password,xitongshezhi,jinyong) values('店长','','是','否')");
     loginAs("小王");
     PromptRecorder prompts;
     const QString before = shopState();
@@ -373,7 +373,7 @@ void TestRights::supervisorBoxRefusesDefaultAndBlank()
     QCOMPARE(shopState(), before);
 
     // Once admin has a password of their own, it works.
-    sqlExec("update user set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
+    sqlExec("update \"user\" set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
     prompts.clear();
     onNextModal([](QWidget *box) {
         box->findChild<QLineEdit *>("lineEdit_name")->setText("admin");
@@ -395,17 +395,17 @@ void TestRights::heldBillDeletionNeedsAuthoriser()
     const QString logRows = sqlValue("select count(*) from log");
     QVERIFY(!HeldBills::discard(id, "小王", "小王").ok);
     QVERIFY(!HeldBills::discard(id, "小王", QString()).ok);
-    sqlExec("update user set password='fhjlom' where name='admin'"); // the default again
+    sqlExec("update \"user\" set password='fhjlom' where name='admin'"); // the default again
     QVERIFY(!HeldBills::discard(id, "小王", "admin").ok);
     QCOMPARE(HeldBills::count(), 1);
     QCOMPARE(sqlValue("select count(*) from log"), logRows);
 
-    sqlExec("update user set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
+    sqlExec("update \"user\" set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
 
     QVERIFY(HeldBills::discard(id, "小王", "admin").ok);
     QCOMPARE(HeldBills::count(), 0);
     QCOMPARE(sqlValue("select count(*) from guadanmingxi"), QString("0"));
-    QCOMPARE(sqlRows("select user, log from log where log like '删除挂单%'"),
+    QCOMPARE(sqlRows("select \"user\", log from log where log like '删除挂单%'"),
              (QList<QStringList>{{"小王", "删除挂单  挂单号：" + id
                                             + "  会员号：0000  会员：散客  金额：80  套餐次数：0  明细：洗剪吹×1 80  确认人：admin"}}));
 
@@ -458,7 +458,7 @@ void TestRights::blankPasswordsRefused()
         QCOMPARE(prompts.texts().size(), 1);
         QVERIFY2(prompts.last().startsWith("密码"), qPrintable(prompts.last()));
     }
-    QCOMPARE(sqlValue("select count(*) from user where name='甲'"), QString("0"));
+    QCOMPARE(sqlValue("select count(*) from \"user\" where name='甲'"), QString("0"));
     QVERIFY(!newPasswordProblem("      ", "      ").isEmpty());
     QVERIFY(newPasswordProblem("a b c d", "a b c d").isEmpty());
 }
@@ -485,7 +485,7 @@ void sqlDebugOn(QLoggingCategory *category)
 void TestRights::debugOutputHoldsNoPassword()
 {
     TestWorkdir wd;
-    sqlExec("update user set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
+    sqlExec("update \"user\" set password='" + PasswordHash::legacyForm("boss-2026") + "' where name='admin'");
     g_previousFilter = QLoggingCategory::installFilter(sqlDebugOn);
     g_output.clear();
     const QtMessageHandler old = qInstallMessageHandler(recordOutput);
@@ -510,7 +510,7 @@ void TestRights::debugOutputHoldsNoPassword()
     for (const QString &secret : {QString("pbkdf2"), PasswordHash::legacyForm("boss-2026"), QString("boss-202"),
                                   QString("jia-2026")})
         QVERIFY2(!all.contains(secret), qPrintable(secret));
-    for (const QStringList &row : sqlRows("select password from user"))
+    for (const QStringList &row : sqlRows("select password from \"user\""))
         QVERIFY2(!all.contains(row.value(0).mid(20, 16)), qPrintable(row.value(0)));
 }
 

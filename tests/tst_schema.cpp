@@ -16,6 +16,7 @@ private slots:
     void tablesAndColumns();
     void genericInsertOrders();
     void secondStartIsHarmless();
+    void moneyStaysRealInTheFile();
     void listsOfTheConfiguration();
 };
 
@@ -114,6 +115,22 @@ void TestSchema::genericInsertOrders()
     QCOMPARE(reg.find("huiyuan")->columns.mid(19), QStringList({"jiaofeijinE", reg.find("huiyuan")->columns.at(20), "shengyujine", "jifen"}));
 }
 
+// dbset.xml declares money as MONEY; the file keeps the REAL columns every
+// earlier version wrote, so that 5 is stored and compared as 5.0 there too.
+void TestSchema::moneyStaysRealInTheFile()
+{
+    TestWorkdir wd;
+    QCOMPARE(sqlValue("select count(*) from (select sql from sqlite_master union all select sql from sqlite_temp_master) "
+                      "where sql like '%MONEY%'"), QString("0"));
+    sqlExec("insert into huiyuan(ID,name,shengyujine,jifen) values('1001','甲',5,2)");
+    QCOMPARE(sqlRows("select typeof(shengyujine), typeof(jifen) from huiyuan"), (QList<QStringList>{{"real", "real"}}));
+    sqlExec("insert into tempxiaofeimingxi(ID,jine,shuliang) values('x',5,1)");
+    QCOMPARE(sqlValue("select typeof(jine) from tempxiaofeimingxi"), QString("real"));
+    // The triggers are there and keep the stock.
+    sqlExec("insert into chanpinrukumingxi(rukuID,chanpinID,shuliang,jine) values('rk1','P1',2,20)");
+    QCOMPARE(sqlRows("select shuliang, jine, typeof(jine) from chanpinkucun"), (QList<QStringList>{{"2", "20", "real"}}));
+}
+
 void TestSchema::secondStartIsHarmless()
 {
     TestWorkdir wd;
@@ -122,8 +139,8 @@ void TestSchema::secondStartIsHarmless()
     createTables();
     createTables();
     QCOMPARE(sqlValue("select count(*) from leibie"), QString("1"));
-    QCOMPARE(sqlValue("select count(*) from user"), QString("1")); // admin is added once
-    QCOMPARE(sqlValue("select password from user where name='admin'"), QString("fhjlom"));
+    QCOMPARE(sqlValue("select count(*) from \"user\""), QString("1")); // admin is added once
+    QCOMPARE(sqlValue("select password from \"user\" where name='admin'"), QString("fhjlom"));
     sqlExec("insert into huiyuanyuebiandong(huiyuanid,dangshikaneiyue) values('1001',50)");
     QCOMPARE(sqlValue("select dangshikaneiyue from huiyuanyuebiandong where huiyuanid='1001' order by ID desc LIMIT 1"),
              QString("50"));

@@ -265,7 +265,7 @@ void TestStartupChecks::olderTablesGetTheirColumns()
     sqlExec("create table huiyuan (ID TEXT PRIMARY KEY, name TEXT, shengyujine REAL)");
     sqlExec("create table user (ID INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT, password TEXT)");
     sqlExec("insert into huiyuan values('1001','甲',300)");
-    sqlExec("insert into user(name,password) values('admin','fhjlom')");
+    sqlExec("insert into \"user\"(name,password) values('admin','fhjlom')");
     closeDefault();
     QCOMPARE(installationProblem(), QString());
     const QString huiyuan = schemaOf("huiyuan");

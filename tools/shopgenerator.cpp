@@ -544,7 +544,7 @@ void Builder::catalogue()
     addPromo(14 % items.size(), endDate.addDays(-13), endDate.addDays(16));
 
     // Two cashiers beside the owner's admin account.
-    Stmt insUser(QStringLiteral("insert into user(name,password,zuidizekou,qiandanjine,xiugaixiaoshoudanjia,xiugaibankajiage,"
+    Stmt insUser(QStringLiteral("insert into \"user\"(name,password,zuidizekou,qiandanjine,xiugaixiaoshoudanjia,xiugaibankajiage,"
                                 "tupodijia,xiugaitaocanxiaofeicishu,xitongshezhi,jinyong) values(?,?,?,?,?,?,?,?,?,?)"));
     for (const QString &name : {QStringLiteral("小王"), QStringLiteral("小李")})
         insUser.run({name, PasswordHash::hash(QStringLiteral("123456")), 0.8, 0, QStringLiteral("否"),

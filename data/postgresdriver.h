@@ -1,0 +1,57 @@
+#ifndef POSTGRESDRIVER_H
+#define POSTGRESDRIVER_H
+
+#include "enginedriver.h"
+
+// A shop on a PostgreSQL server. Money is numeric(14,2) there, every other
+// number numeric, so that a value keeps what SQLite keeps (no point or rate
+// rounded to two places); every table carries a row number "rowid", which the
+// shop orders lines by; a trigger is a function and the trigger that calls it.
+class PostgresDriver : public EngineDriver
+{
+public:
+    bool isServer() const override { return true; }
+
+    QString columnType(const QString &declared) const override;
+    QString quotedName(const QString &name) const override;
+    QString createTable(const QString &declaredSql) const override;
+    // The identity column and the row number every table has here.
+    static QString identityColumn();
+    static QString rowNumberColumn();
+
+    QString createViewHead(const QString &name, bool temp) const override
+    {
+        return QStringLiteral("CREATE OR REPLACE %1VIEW %2 AS").arg(temp ? QStringLiteral("TEMP ") : QString(), name);
+    }
+
+    QStringList createTrigger(const CreateTriggerinfo &trigger) const override;
+    QString dropTrigger(const QString &name, const QString &table) const override;
+
+    QString beginWrite() const override { return QStringLiteral("BEGIN ISOLATION LEVEL SERIALIZABLE"); }
+
+    bool hasTable(const QSqlDatabase &db, const QString &name) const override;
+    bool hasView(const QSqlDatabase &db, const QString &name) const override;
+    bool hasIndex(const QSqlDatabase &db, const QString &name) const override;
+    bool hasTrigger(const QSqlDatabase &db, const QString &name) const override;
+    QStringList columns(const QSqlDatabase &db, const QString &table) const override;
+    using EngineDriver::hasIndex;
+    using EngineDriver::hasTable;
+    using EngineDriver::hasView;
+    // The server's own type of each column ("numeric(14,2)", "bigint", …), by lower-case name.
+    QMap<QString, QString> columnTypes(const QSqlDatabase &db, const QString &table) const;
+
+    // Whether the table carries the row number; asked of the catalogue once
+    // per connection and table, until forgetRowNumbers() (a new connection,
+    // tables created).
+    static bool hasRowNumber(const QSqlDatabase &db, const QString &table);
+    static void forgetRowNumbers();
+
+    bool isWorkingTableMissing(const QString &errorText) const override;
+
+    QStringList serverFunctions() const override;
+
+private:
+    bool inCatalogue(const QSqlDatabase &db, const QString &kinds, const QString &name) const;
+};
+
+#endif
