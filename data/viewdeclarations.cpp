@@ -1,6 +1,7 @@
 #include "viewdeclarations.h"
 
 #include <QDate>
+#include <QRegularExpression>
 
 namespace {
 
@@ -23,6 +24,7 @@ struct Row
     const char *periodList = "";  // the list from the sales per document and day (see the header)
     const char *memberYearList = "";  // the list from the sales per member and year (see the header)
     const char *memberYearTotals = "";
+    const char *summaryList = "";  // the list from its summary's rows gathered first (see the header)
 };
 
 const char *const kStockLines = "a.chanpinID=b.ID and a.rukuID!='000000'";
@@ -151,8 +153,22 @@ const Row kRows[] = {
      "s.yuangongid=?"},
     // The employee's documents in time order, each document's rows as they were written;
     // the 合计 from the summary's rows alone.
+    // The employee's documents are gathered first, so that no engine starts from the
+    // commission rows of the whole history (the server did, on a small shop, trusting
+    // its guess of how few rows an employee has).
     {"提成明细", "tableView_42", "", true, nullptr, "ORDER BY s.riqi, s.xiaofeiID, a.rowid", "", "", "",
-     "select coalesce(sum(s.hangshu),0), round(coalesce(sum(s.jine_fen),0)/100.0,2) from rihuizong_ticheng s where 1=1"},
+     "select coalesce(sum(s.hangshu),0), round(coalesce(sum(s.jine_fen),0)/100.0,2) from rihuizong_ticheng s where 1=1",
+     "", "", "", "", "", "", "",
+     "WITH s AS MATERIALIZED (SELECT s.xiaofeiID AS xiaofeiID, s.yuangongid AS yuangongid, s.riqi AS riqi "
+     "FROM rihuizong_ticheng s WHERE 1=1%1) "
+     "select a.yuangongID as 员工编号, b.name as 员工姓名, a.xiaofeiID as 单号, "
+     "coalesce((select min(h.xiaofeiriqi) from huiyuanxiaofei h where h.ID=a.xiaofeiID), "
+     "(select min(j.jiaofeiriqi) from huiyuanjiaofei j where j.ID=a.xiaofeiID)) as 时间, a.xiangmuID as 项目编号, "
+     "a.xiangmumingcheng as 项目名称, a.tichengfangshi as 提成方式, a.jisuanfangshi as 计算方式, "
+     "a.tichengbili as 提成比例, a.tichengjine as 提成金额, a.beizhu as 备注 "
+     "from s CROSS JOIN tichengmingxi a CROSS JOIN yuangong b "
+     "where a.xiaofeiID=s.xiaofeiID and coalesce(a.yuangongID,'')=s.yuangongid and b.ID=s.yuangongid "
+     "ORDER BY s.riqi, s.xiaofeiID, a.rowid"},
     // Empty until 查询 gives it a period (the 合计 of no period would be every day's).
     {"收银明细查询", "tableView_12", "", false, "1=0", "order by time", "", "", "",
      "select count(*), round(total(jine),2) from tempshouyinmingxi",
@@ -303,6 +319,7 @@ template <typename Rows> QVector<ViewDeclaration> build(const Rows &rows)
         d.periodList = QString::fromUtf8(r.periodList);
         d.memberYearList = QString::fromUtf8(r.memberYearList);
         d.memberYearTotals = QString::fromUtf8(r.memberYearTotals);
+        d.summaryList = QString::fromUtf8(r.summaryList);
         wire(d);
         all << d;
     }
@@ -385,12 +402,25 @@ static QString fromMemberSummary(const ViewDeclaration *d, QString text, const V
     return text.arg(period, member);
 }
 
+// Whether every column the filter names is the summary's (s.…).
+static bool onSummaryAlone(const ViewFilter &filter)
+{
+    static const QRegularExpression other(QStringLiteral("(?<![\\w.])(?!s\\.)[A-Za-z_]\\w*\\.\\w"));
+    for (const QString &c : filter.conditions)
+        if (other.match(c).hasMatch())
+            return false;
+    return true;
+}
+
 QString statement(const QString &base, const QString &name, const ViewFilter &filter)
 {
     const ViewDeclaration *d = find(name);
     const QString summary = fromMemberSummary(d, d ? d->memberList : QString(), filter, d ? d->memberYearList : QString());
     if (!summary.isEmpty())
         return summary;
+    // Conditions on the summary's rows alone: those rows first.
+    if (d && !d->summaryList.isEmpty() && d->fixed.isEmpty() && onSummaryAlone(filter))
+        return d->summaryList.arg(filter.isEmpty() ? QString() : QStringLiteral(" and ") + filter.text());
     // A period alone (whole days) of a list of documents: their day rows.
     if (d && !d->periodList.isEmpty() && d->fixed.isEmpty()
         && (filter.isEmpty() || (filter.periodOf == d->summaryDate && filter.conditions.size() == 1)))

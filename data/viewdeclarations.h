@@ -48,6 +48,10 @@ struct ViewDeclaration
     // A list of documents read from the sales per document and day, for a filter
     // that is a period of summaryDate alone (or none): %1 takes the period.
     QString periodList;
+    // A list read from its summary's rows chosen first, for conditions on those
+    // rows (s) alone: they are gathered in a WITH … AS MATERIALIZED, so that neither
+    // engine can start from the detail rows; %1 takes the conditions.
+    QString summaryList;
 
     // How a list gets its first rows.
     enum class FirstLoad {
