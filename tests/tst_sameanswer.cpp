@@ -10,6 +10,7 @@
 
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
+#include "enginedriver.h"
 #include "reportquery.h"
 #include "shopgenerator.h"
 #include "sqldialect.h"
@@ -270,7 +271,7 @@ QStringList summaryReadsMissTheirIndexes()
         {QStringLiteral("idx_rihuizong_huiyuan_nian_lists"), ViewDeclarations::statement(base("会员消费排行"), QStringLiteral("会员消费排行"), ranking), ranking.values, {}},
         {QStringLiteral("idx_rihuizong_huiyuan_nian_lists"), ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), ranking), ranking.values, {}},
     };
-    const bool server = SqlDialect::isPostgres();
+    const bool server = EngineDriver::current().isServer();
     QSqlQuery q;
     if (server)
         q.exec(QStringLiteral("SET enable_seqscan = off"));
@@ -284,7 +285,7 @@ QStringList summaryReadsMissTheirIndexes()
             QString sql = parts.first();
             for (int i = 1; i < parts.size(); ++i)
                 sql += sqlLiteral(r.values.value(i - 1).toString()) + parts.at(i);
-            ran = q.exec(SqlDialect::translate(QStringLiteral("EXPLAIN ") + sql));
+            ran = q.exec(QStringLiteral("EXPLAIN ") + sql);
         } else if (q.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + r.sql)) {
             for (int i = 0; i < r.values.size(); ++i)
                 q.bindValue(i, r.values.at(i));
