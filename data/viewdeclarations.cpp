@@ -1,5 +1,8 @@
 #include "viewdeclarations.h"
 
+#include <QDate>
+#include <QRegularExpression>
+
 namespace {
 
 struct Row
@@ -19,6 +22,9 @@ struct Row
     const char *memberList = "";  // the list from the sales per member and day (see the header)
     const char *memberTotals = "";
     const char *periodList = "";  // the list from the sales per document and day (see the header)
+    const char *memberYearList = "";  // the list from the sales per member and year (see the header)
+    const char *memberYearTotals = "";
+    const char *summaryList = "";  // the list from its summary's rows gathered first (see the header)
 };
 
 const char *const kStockLines = "a.chanpinID=b.ID and a.rukuID!='000000'";
@@ -123,7 +129,16 @@ const Row kRows[] = {
      "select count(*), coalesce(sum(t.n),0), round(coalesce(sum(t.xf),0)/100.0,2), round(coalesce(sum(t.ss),0)/100.0,2) "
      "from (select s.huiyuanid as huiyuanid, sum(s.danshu)-2*sum(s.zuofei) as n, sum(s.xiaofei_fen) as xf, "
      "sum(s.shishou_fen) as ss from rihuizong_huiyuan s where 1=1%1 group by s.huiyuanid) t "
-     "join huiyuan b on b.ID=t.huiyuanid%2"},
+     "join huiyuan b on b.ID=t.huiyuanid%2",
+     "",
+     // A whole year: its one row per member.
+     "select t.huiyuanid as 会员卡号, b.name as 会员姓名, b.type as 会员类别, b.phone as 电话, t.n as 消费次数, "
+     "ROUND(t.xf/100.0,3) as 消费金额, ROUND(t.ss/100.0,3) as 实收金额 "
+     "from (select s.huiyuanid as huiyuanid, s.danshu-2*s.zuofei as n, s.xiaofei_fen as xf, s.shishou_fen as ss "
+     "from rihuizong_huiyuan_nian s where 1=1%1) t join huiyuan b on b.ID=t.huiyuanid%2 ORDER BY 消费金额 DESC, t.huiyuanid",
+     "select count(*), coalesce(sum(t.n),0), round(coalesce(sum(t.xf),0)/100.0,2), round(coalesce(sum(t.ss),0)/100.0,2) "
+     "from (select s.huiyuanid as huiyuanid, s.danshu-2*s.zuofei as n, s.xiaofei_fen as xf, s.shishou_fen as ss "
+     "from rihuizong_huiyuan_nian s where 1=1%1) t join huiyuan b on b.ID=t.huiyuanid%2"},
     {"会员交费统计", "tableView_10", kMemberJoin, false, "", "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "会员卡号",
      "会员交费统计明细", "huiyuanid=?", kPaymentTotals},
     {"会员交费统计明细", "tableView_11", "", false, nullptr, "order by jiaofeiriqi", "", "", ""},
@@ -156,8 +171,22 @@ const Row kRows[] = {
      "s.yuangongid=?"},
     // The employee's documents in time order, each document's rows as they were written;
     // the 合计 from the summary's rows alone.
+    // The employee's documents are gathered first, so that no engine starts from the
+    // commission rows of the whole history (the server did, on a small shop, trusting
+    // its guess of how few rows an employee has).
     {"提成明细", "tableView_42", "", true, nullptr, "ORDER BY s.riqi, s.xiaofeiID, a.rowid", "", "", "",
-     "select coalesce(sum(s.hangshu),0), round(coalesce(sum(s.jine_fen),0)/100.0,2) from rihuizong_ticheng s where 1=1"},
+     "select coalesce(sum(s.hangshu),0), round(coalesce(sum(s.jine_fen),0)/100.0,2) from rihuizong_ticheng s where 1=1",
+     "", "", "", "", "", "", "",
+     "WITH s AS MATERIALIZED (SELECT s.xiaofeiID AS xiaofeiID, s.yuangongid AS yuangongid, s.riqi AS riqi "
+     "FROM rihuizong_ticheng s WHERE 1=1%1) "
+     "select a.yuangongID as 员工编号, b.name as 员工姓名, a.xiaofeiID as 单号, "
+     "coalesce((select min(h.xiaofeiriqi) from huiyuanxiaofei h where h.ID=a.xiaofeiID), "
+     "(select min(j.jiaofeiriqi) from huiyuanjiaofei j where j.ID=a.xiaofeiID)) as 时间, a.xiangmuID as 项目编号, "
+     "a.xiangmumingcheng as 项目名称, a.tichengfangshi as 提成方式, a.jisuanfangshi as 计算方式, "
+     "a.tichengbili as 提成比例, a.tichengjine as 提成金额, a.beizhu as 备注 "
+     "from s CROSS JOIN tichengmingxi a CROSS JOIN yuangong b "
+     "where a.xiaofeiID=s.xiaofeiID and coalesce(a.yuangongID,'')=s.yuangongid and b.ID=s.yuangongid "
+     "ORDER BY s.riqi, s.xiaofeiID, a.rowid"},
     // Empty until 查询 gives it a period (the 合计 of no period would be every day's).
     {"收银明细查询", "tableView_12", "", false, "1=0", "order by time", "", "", "",
      "select count(*), round(total(jine),2) from tempshouyinmingxi",
@@ -313,6 +342,9 @@ template <typename Rows> QVector<ViewDeclaration> build(const Rows &rows)
         d.memberList = QString::fromUtf8(r.memberList);
         d.memberTotals = QString::fromUtf8(r.memberTotals);
         d.periodList = QString::fromUtf8(r.periodList);
+        d.memberYearList = QString::fromUtf8(r.memberYearList);
+        d.memberYearTotals = QString::fromUtf8(r.memberYearTotals);
+        d.summaryList = QString::fromUtf8(r.summaryList);
         wire(d);
         all << d;
     }
@@ -356,14 +388,37 @@ const ViewDeclaration *find(const QString &name)
 // A filter with no condition at all is every day. Empty when the filter holds
 // anything else. The values stay in their order:
 // the period's come first in both.
-static QString fromMemberSummary(const ViewDeclaration *d, const QString &text, const ViewFilter &filter)
+// Whether the filter's period (its first two values: a first day, and the day
+// after the last or the last day's end) is one calendar year.
+static bool periodIsOneYear(const ViewFilter &filter)
+{
+    if (filter.memberPeriodOf.isEmpty() || filter.conditions.isEmpty() || filter.values.size() < 2)
+        return false;
+    const QString from = filter.values.at(0).toString(), to = filter.values.at(1).toString();
+    const QDate first = QDate::fromString(from.left(10), QStringLiteral("yyyy-MM-dd"));
+    if (!first.isValid() || first.month() != 1 || first.day() != 1
+        || (from.size() > 10 && from.mid(10) != QLatin1String(" 00:00:00")))
+        return false;
+    return to == first.addYears(1).toString(QStringLiteral("yyyy-MM-dd"))
+        || to == QString::number(first.year()) + QStringLiteral("-12-31 23:59:59");
+}
+
+static QString fromMemberSummary(const ViewDeclaration *d, QString text, const ViewFilter &filter,
+                                 const QString &yearText = QString())
 {
     if (!d || text.isEmpty() || (!filter.memberSummary && !filter.isEmpty())
         || (!filter.memberPeriodOf.isEmpty() && filter.memberPeriodOf != d->summaryDate))
         return QString();
     QStringList conditions = filter.conditions;
     QString period;
-    if (!filter.memberPeriodOf.isEmpty() && !conditions.isEmpty())
+    // A whole year is its rows per member and year: the same values, compared as years.
+    if (!yearText.isEmpty() && periodIsOneYear(filter)) {
+        text = yearText;
+        period = QStringLiteral(" and (")
+            + conditions.takeFirst().replace(d->summaryDate, QStringLiteral("s.nian")).replace(QLatin1Char('?'),
+                                                                                              QStringLiteral("substr(?,1,4)"))
+            + QStringLiteral(")");
+    } else if (!filter.memberPeriodOf.isEmpty() && !conditions.isEmpty())
         period = QStringLiteral(" and (") + conditions.takeFirst().replace(d->summaryDate, QStringLiteral("s.riqi"))
             + QStringLiteral(")");
     const QString member = conditions.isEmpty() ? QString()
@@ -372,12 +427,25 @@ static QString fromMemberSummary(const ViewDeclaration *d, const QString &text, 
     return text.arg(period, member);
 }
 
+// Whether every column the filter names is the summary's (s.…).
+static bool onSummaryAlone(const ViewFilter &filter)
+{
+    static const QRegularExpression other(QStringLiteral("(?<![\\w.])(?!s\\.)[A-Za-z_]\\w*\\.\\w"));
+    for (const QString &c : filter.conditions)
+        if (other.match(c).hasMatch())
+            return false;
+    return true;
+}
+
 QString statement(const QString &base, const QString &name, const ViewFilter &filter)
 {
     const ViewDeclaration *d = find(name);
-    const QString summary = fromMemberSummary(d, d ? d->memberList : QString(), filter);
+    const QString summary = fromMemberSummary(d, d ? d->memberList : QString(), filter, d ? d->memberYearList : QString());
     if (!summary.isEmpty())
         return summary;
+    // Conditions on the summary's rows alone: those rows first.
+    if (d && !d->summaryList.isEmpty() && d->fixed.isEmpty() && onSummaryAlone(filter))
+        return d->summaryList.arg(filter.isEmpty() ? QString() : QStringLiteral(" and ") + filter.text());
     // A period alone (whole days) of a list of documents: their day rows.
     if (d && !d->periodList.isEmpty() && d->fixed.isEmpty()
         && (filter.isEmpty() || (filter.periodOf == d->summaryDate && filter.conditions.size() == 1)))
@@ -402,7 +470,7 @@ QString totalsStatement(const QString &name, const ViewFilter &filter)
     const ViewDeclaration *d = find(name);
     if (!d || d->totals.isEmpty())
         return QString();
-    const QString members = fromMemberSummary(d, d->memberTotals, filter);
+    const QString members = fromMemberSummary(d, d->memberTotals, filter, d->memberYearTotals);
     if (!members.isEmpty())
         return members;
     // A period alone (a sale's header rows counted by their days, the document

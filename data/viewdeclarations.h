@@ -41,9 +41,17 @@ struct ViewDeclaration
     // %2 the member's conditions.
     QString memberList;
     QString memberTotals;
+    // The same for a period of one whole year, from the sales per member and year
+    // (one row per member, nothing grouped): %1 takes the year, %2 the member's conditions.
+    QString memberYearList;
+    QString memberYearTotals;
     // A list of documents read from the sales per document and day, for a filter
     // that is a period of summaryDate alone (or none): %1 takes the period.
     QString periodList;
+    // A list read from its summary's rows chosen first, for conditions on those
+    // rows (s) alone: they are gathered in a WITH … AS MATERIALIZED, so that neither
+    // engine can start from the detail rows; %1 takes the conditions.
+    QString summaryList;
 
     // How a list gets its first rows.
     enum class FirstLoad {

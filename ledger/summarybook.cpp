@@ -1,5 +1,6 @@
 #include "summarybook.h"
 
+#include "enginedriver.h"
 #include "ledgersql.h"
 #include "sqltext.h"
 #include "transactionscope.h"
@@ -79,6 +80,18 @@ QString SummaryBook::dailyTakings(const QString &fromDate, const QString &toDate
     return sql;
 }
 
+bool SummaryBook::dropTriggers(const DbsetMap &map)
+{
+    bool ok = true;
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        if (!it.key().startsWith(QLatin1String("zzrihuizong_")) || it.value().userType() != qMetaTypeId<CreateTriggerinfo>())
+            continue;
+        const CreateTriggerinfo t = it.value().value<CreateTriggerinfo>();
+        ok = LedgerSql::execSingle(EngineDriver::current().dropTrigger(t.trigger, t.table)) >= 0 && ok;
+    }
+    return ok;
+}
+
 LedgerResult SummaryBook::rebuild(const DbsetMap &map)
 {
     QStringList fills;
@@ -90,6 +103,9 @@ LedgerResult SummaryBook::rebuild(const DbsetMap &map)
     TransactionScope tx;
     LedgerSql::exec(QStringLiteral("delete from rihuizong_shouyin"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_xiaofei"));
+    // The years first: the members' days then go without work for their triggers
+    // (the days filled again fill the years through them).
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_huiyuan_nian"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_huiyuan"));
     // Every fill runs only into an empty summary: the per-document ones too.
     LedgerSql::exec(QStringLiteral("delete from rihuizong_danju"));

@@ -35,6 +35,12 @@ public:
     // transaction (the fill statements are those dbset.xml runs for a new table).
     static LedgerResult rebuild(const DbsetMap &map);
 
+    // For a bulk load into a new, empty shop (the generator): the summaries'
+    // triggers go, so that the rows are written without them; the next
+    // createTables() makes them again and fills the still empty summaries from
+    // the rows, each in one statement. False when one could not be dropped.
+    static bool dropTriggers(const DbsetMap &map);
+
     // Whether the period's text is whole days: "yyyy-MM-dd", or a start at 00:00:00
     // and an end at 23:59:59.
     static bool startsDay(const QString &from);

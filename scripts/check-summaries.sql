@@ -6,7 +6,8 @@
 -- no header row left has no summary row; per document and day, the day's first
 -- time, sums and whether the document has rows on other days; per document and
 -- employee, the commission rows on the day of the document's first header row
--- (a sale's, else a card payment's).
+-- (a sale's, else a card payment's); per member and year, the sums of the
+-- member's days.
 WITH
 takings_rows AS (
   SELECT coalesce(substr(xiaofeiriqi, 1, 10), '') AS riqi, '消费' AS laiyuan, coalesce(fukuanfangshi, '') AS fangshi,
@@ -74,6 +75,14 @@ documents AS (
   WHERE r.ID IS NULL OR s.ID IS NULL OR s.shijian <> r.shijian OR coalesce(s.huiyuanid, '') <> coalesce(r.huiyuanid, '')
      OR s.bishu <> r.bishu OR s.duori <> r.duori OR s.xiaofei_fen <> r.xf OR s.shishou_fen <> r.ss
      OR s.qiankuan_fen <> r.qk OR abs(s.jifen - r.jf) > 0.0005),
+member_years AS (
+  SELECT nian AS nian, huiyuanid AS huiyuanid, sum(s_t) AS s_t, sum(r_t) AS r_t, sum(n) AS n, sum(zf) AS zf,
+         sum(xf) AS xf, sum(ss) AS ss
+  FROM (SELECT nian, huiyuanid, tianshu AS s_t, 0 AS r_t, danshu AS n, zuofei AS zf, xiaofei_fen AS xf, shishou_fen AS ss
+        FROM rihuizong_huiyuan_nian
+        UNION ALL
+        SELECT substr(riqi, 1, 4), huiyuanid, 0, 1, -danshu, -zuofei, -xiaofei_fen, -shishou_fen FROM rihuizong_huiyuan) AS y
+  GROUP BY nian, huiyuanid),
 commissions_rows AS (
   SELECT t.xiaofeiID AS xiaofeiID, coalesce(t.yuangongID, '') AS yuangongid,
          coalesce((SELECT coalesce(substr(e.xiaofeiriqi, 1, 10), '') FROM huiyuanxiaofei e WHERE e.ID = t.xiaofeiID
@@ -125,6 +134,9 @@ SELECT '会员日汇总与记录不符', riqi || ' | ' || huiyuanid || ' | 汇�
   FROM members WHERE s_b <> r_b OR (s_n > 0 AND r_b = 0) OR n <> 0 OR zf <> 0 OR xf <> 0 OR ss <> 0
 UNION ALL
 SELECT '单据日汇总与记录不符', ID || ' | ' || riqi FROM documents
+UNION ALL
+SELECT '会员年汇总与日汇总不符', nian || ' | ' || huiyuanid || ' | 年 ' || s_t || ' 天 | 日汇总 ' || r_t || ' 天'
+  FROM member_years WHERE s_t <> r_t OR n <> 0 OR zf <> 0 OR xf <> 0 OR ss <> 0
 UNION ALL
 SELECT '提成汇总与记录不符', xiaofeiID || ' | ' || yuangongid FROM commissions
 UNION ALL

@@ -45,6 +45,7 @@ private slots:
     void commissionsReadTheirSummary();
     void cashDetailStreamsTheRecords();
     void documentsStreamFromTheirDays();
+    void rankingOfAYearGroupsNothing();
 
 private:
     QStringList plan(const QString &sql, const QVariantList &values = QVariantList());
@@ -106,6 +107,8 @@ const char *const kLargeShopStats[][3] = {
     {"rihuizong_danju", "idx_rihuizong_danju_shijian", "515797 1 1"},
     {"rihuizong_danju", "sqlite_autoindex_rihuizong_danju_1", "515797 1 1"},
     {"rihuizong_ticheng", "idx_rihuizong_ticheng_yuangong", "838316 41916 12 1 1 1"},
+    {"rihuizong_huiyuan_nian", "idx_rihuizong_huiyuan_nian_lists", "208312 18938 1 1 1 1 1"},
+    {"rihuizong_huiyuan_nian", "sqlite_autoindex_rihuizong_huiyuan_nian_1", "208312 18938 1"},
     {"rihuizong_ticheng", "sqlite_autoindex_rihuizong_ticheng_1", "838316 2 1"},
     {"rihuizong_xiangmu", "idx_rihuizong_xiangmu_fenxi", "263156 87719 24 1 1 1"},
     {"rihuizong_xiangmu", "sqlite_autoindex_rihuizong_xiangmu_1", "263156 72 24 1"},
@@ -118,7 +121,7 @@ const QStringList kHistoryTables = {
     QStringLiteral("huiyuanyuebiandong"), QStringLiteral("huiyuanjifen"), QStringLiteral("tichengmingxi"),
     QStringLiteral("chanpinrukumingxi"), QStringLiteral("huiyuan"), QStringLiteral("rihuizong_huiyuan"),
     QStringLiteral("rihuizong_danju"), QStringLiteral("rihuizong_ticheng"), QStringLiteral("rihuizong_xiangmu"),
-    QStringLiteral("rihuizong_danjuri")};
+    QStringLiteral("rihuizong_danjuri"), QStringLiteral("rihuizong_huiyuan_nian")};
 
 QString base(const QString &view)
 {
@@ -263,6 +266,7 @@ void TestPlans::indexServesStatement_data()
     row("会员消费排行", "会员消费排行", ReportQuery::consumptionRanking(y, s, e, "", "所有"));
     row("会员消费排行 其他 金卡", "会员消费排行", ReportQuery::consumptionRanking("其他", s, e, "", "金卡"));
     row("会员消费排行 member", "会员消费排行", ReportQuery::consumptionRanking(y, s, e, "王", "所有"));
+    row("会员消费排行 上月", "会员消费排行", ReportQuery::consumptionRanking("上月", s, e, "", "所有"));
     for (const QString &period : {y, QStringLiteral("其他")}) {
         const ViewFilter f = ReportQuery::consumptionRanking(period, s, e, "", "所有");
         const QString totals = ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), f);
@@ -366,6 +370,12 @@ void TestPlans::indexServesStatement()
     const QRegularExpression scan(QStringLiteral("^SCAN (\\w+)(?: USING (?:COVERING )?INDEX (\\w+))?$"));
     const QStringList partial = {QStringLiteral("idx_huiyuanxiaofei_repaid"), QStringLiteral("idx_huiyuanjiaofei_repaid"),
                                  QStringLiteral("idx_huiyuanxiaofei_debt"), QStringLiteral("idx_huiyuanjiaofei_debt")};
+    // Rows gathered first (WITH … AS MATERIALIZED, searched from their index) are
+    // read whole: they are the period's, not the history's.
+    static const QRegularExpression gathered(QStringLiteral("^MATERIALIZE (\\w+)$"));
+    for (const QString &line : lines)
+        if (const QRegularExpressionMatch g = gathered.match(line); g.hasMatch())
+            names.remove(g.captured(1));
     for (const QString &line : lines) {
         QRegularExpressionMatch m = scan.match(line);
         if (m.hasMatch() && partial.contains(m.captured(2)))
@@ -502,8 +512,10 @@ void TestPlans::summariesFollowRecords()
                                 "rihuizong_danju_insert", "rihuizong_danju_delete", "rihuizong_danju_update",
                                 "rihuizong_ticheng_insert", "rihuizong_ticheng_delete", "rihuizong_ticheng_update",
                                 "rihuizong_ticheng_xf_insert", "rihuizong_ticheng_xf_delete", "rihuizong_ticheng_xf_update",
-                                "rihuizong_ticheng_jf_insert", "rihuizong_ticheng_jf_delete", "rihuizong_ticheng_jf_update"})
+                                "rihuizong_ticheng_jf_insert", "rihuizong_ticheng_jf_delete", "rihuizong_ticheng_jf_update",
+                                "rihuizong_huiyuan_nian_insert", "rihuizong_huiyuan_nian_delete", "rihuizong_huiyuan_nian_update"})
         sqlExec(QStringLiteral("drop trigger %1").arg(trigger));
+    sqlExec("drop table rihuizong_huiyuan_nian");
     sqlExec("drop table rihuizong_ticheng");
     sqlExec("drop table rihuizong_danju");
     sqlExec("drop table rihuizong_shouyin");
@@ -542,6 +554,9 @@ void TestPlans::summariesFollowRecords()
     QCOMPARE(sqlRows(commissions), (QList<QStringList>{{"J1", "E2", "2026-03-01", "1", "1", "2501"},
                                                        {"X1", "E1", "2026-03-01", "2", "2", "475"},
                                                        {"X1", "E2", "2026-03-01", "1", "1", "300"}}));
+    // Per member and year, the member's days summed.
+    QCOMPARE(sqlRows("select nian, huiyuanid, tianshu, danshu, xiaofei_fen, shishou_fen from rihuizong_huiyuan_nian"),
+             (QList<QStringList>{{"2026", "M1", "2", "1", "10000", "10000"}}));
     createTables(); // a second start adds nothing
     verifySummaries();
     // The sale writer writes the commission rows before the header rows; a void
@@ -764,17 +779,19 @@ void TestPlans::commissionsReadTheirSummary()
                      && !lines.contains(QLatin1String("TEMP B-TREE")) && !lines.contains(QLatin1String("tichengmingxi")),
                  qPrintable(lines + "\n" + sql));
     }
-    // The detail: the employee's documents of the period from the same index, in
-    // time order, then their rows; its 合计 from the summary alone.
+    // The detail: the employee's documents of the period gathered first from the same
+    // index, then their rows (put in time order after: the server, too, must start
+    // from the summary); its 合计 from the summary alone.
     const ViewFilter f = ReportQuery::commissionLines(QStringLiteral("本年"), "", "")
                          + *ReportQuery::drillDown(QStringLiteral("员工提成"), {{QStringLiteral("员工编号"), QStringLiteral("E01")}});
     const QString sql = ViewDeclarations::statement(base(QStringLiteral("提成明细")), QStringLiteral("提成明细"), f);
     const QStringList lines = plan(sql, f.values);
+    const int gathered = lines.indexOf(QStringLiteral("MATERIALIZE s"));
     const int documents = lines.indexOf(
         QStringLiteral("SEARCH s USING COVERING INDEX idx_rihuizong_ticheng_yuangong (yuangongid=? AND riqi>? AND riqi<?)"));
     const int rows = lines.indexOf(QStringLiteral("SEARCH a USING INDEX idx_tichengmingxi_xiaofeiID (xiaofeiID=?)"));
-    // (A document's few rows are put in their order as they come: no sort of the list.)
-    QVERIFY2(documents >= 0 && rows > documents && !lines.contains(QLatin1String("USE TEMP B-TREE FOR ORDER BY")),
+    QVERIFY2(gathered >= 0 && documents == gathered + 1 && rows > documents
+                 && !lines.contains(QLatin1String("SCAN a")) && !lines.contains(QLatin1String("SCAN tichengmingxi")),
              qPrintable(lines.join('\n') + "\n" + sql));
     const QString totals = ViewDeclarations::totalsStatement(QStringLiteral("提成明细"), f);
     QVERIFY2(!totals.contains(QLatin1String("tichengmingxi")), qPrintable(totals));
@@ -783,6 +800,26 @@ void TestPlans::commissionsReadTheirSummary()
 
 // The documents of a period stream from the day rows' time index: the first screen
 // is read without grouping or sorting the period.
+// A year's ranking and its 合计 read the year's one row per member from the index,
+// grouping nothing; any other period groups its days.
+void TestPlans::rankingOfAYearGroupsNothing()
+{
+    for (const QString &period : {QStringLiteral("本年"), QStringLiteral("其他")}) {
+        const ViewFilter f = ReportQuery::consumptionRanking(period, QStringLiteral("2026-01-01"), QStringLiteral("2026-12-31"),
+                                                             "", QStringLiteral("所有"));
+        for (const QString &sql : {ViewDeclarations::statement(base(QStringLiteral("会员消费排行")), QStringLiteral("会员消费排行"), f),
+                                   ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), f)}) {
+            const QString lines = plan(sql, f.values).join('\n');
+            QVERIFY2(lines.contains(QLatin1String("SEARCH s USING COVERING INDEX idx_rihuizong_huiyuan_nian_lists (nian>? AND nian<"))
+                         && !lines.contains(QLatin1String("GROUP BY")),
+                     qPrintable(lines + "\n" + sql));
+        }
+    }
+    const ViewFilter month = ReportQuery::consumptionRanking(QStringLiteral("本月"), "", "", "", QStringLiteral("所有"));
+    QVERIFY(!ViewDeclarations::statement(base(QStringLiteral("会员消费排行")), QStringLiteral("会员消费排行"), month)
+                 .contains(QLatin1String("rihuizong_huiyuan_nian")));
+}
+
 void TestPlans::documentsStreamFromTheirDays()
 {
     for (const QString &period : {QStringLiteral("本年"), QStringLiteral("其他"), QString()}) {

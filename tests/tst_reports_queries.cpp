@@ -552,6 +552,20 @@ void TestReportQueries::rankingReadsTheMemberDays()
         QCOMPARE(fromSummary, run("会员消费排行", rows));
         QCOMPARE(compareDeclaredTotals("会员消费排行", summary), fromSummary.size());
     }
+    // A whole year, chosen or typed, is its rows per member and year; a day more is not.
+    const QString year = QString::number(m_today.year());
+    for (const ViewFilter &whole : {ReportQuery::consumptionRanking("本年", "", "", "", "所有"),
+                                    ReportQuery::consumptionRanking("其他", year + "-01-01", year + "-12-31", "四", "所有")}) {
+        QVERIFY(ViewDeclarations::statement("", "会员消费排行", whole).contains("rihuizong_huiyuan_nian"));
+        QVERIFY(ViewDeclarations::totalsStatement("会员消费排行", whole).contains("rihuizong_huiyuan_nian"));
+        QCOMPARE(run("会员消费排行", whole), run("会员消费排行", whole + ViewFilter("1=1")));
+        QCOMPARE(compareDeclaredTotals("会员消费排行", whole), run("会员消费排行", whole).size());
+    }
+    QVERIFY(!ViewDeclarations::statement("", "会员消费排行", ReportQuery::consumptionRanking(
+                                                             "其他", year + "-01-01", QString::number(m_today.year() + 1) + "-01-01", "", "所有"))
+                 .contains("rihuizong_huiyuan_nian"));
+    QVERIFY(!ViewDeclarations::statement("", "会员消费排行", ReportQuery::consumptionRanking("本月", "", "", "", "所有"))
+                 .contains("rihuizong_huiyuan_nian"));
     const QList<QStringList> today = run("会员消费排行", ReportQuery::consumptionRanking("今天", "", "", "", "所有"));
     QCOMPARE(column(today, 0), QStringList({"1002", "1003", "1001"}));
     QCOMPARE(column(today, 4), QStringList({"2", "1", "1"})); // the void and its reversal count for nothing

@@ -8,6 +8,7 @@
 #include "dbsetconfig.h"
 #include "importsamples.h"
 #include "shopgenerator.h"
+#include "summarybook.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -173,15 +174,30 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "mochen-gen: dbset.xml did not create the tables\n");
         return 1;
     }
+    // The history is written without the summaries' triggers (a sale's documents,
+    // days and commissions written again at every row); they come back after it,
+    // and the summaries are filled from the rows in one statement each.
+    if (!SummaryBook::dropTriggers(readDbset())) {
+        std::fprintf(stderr, "mochen-gen: cannot set the summaries aside\n");
+        return 1;
+    }
     // One big transaction; the file is new, so a crash only loses the generation.
     pragma(QStringLiteral("PRAGMA journal_mode=DELETE"));
     pragma(QStringLiteral("PRAGMA synchronous=OFF"));
     pragma(QStringLiteral("PRAGMA cache_size=-262144"));
 
+    const bool progress = qEnvironmentVariableIsSet("MOCHEN_GEN_PROGRESS");
     ShopGenerator gen(scale, seed, end);
     gen.setLastDayEndsAt(lastDayEnd);
     QString error;
     const bool ok = gen.run(&error);
+    if (ok) {
+        QElapsedTimer fill;
+        fill.start();
+        createTables(); // the summaries' triggers again, and their fills
+        if (progress)
+            std::fprintf(stderr, "summaries filled, %.1f s\n", fill.elapsed() / 1000.0);
+    }
     pragma(QStringLiteral("PRAGMA synchronous=FULL"));
     pragma(QStringLiteral("PRAGMA journal_mode=WAL"));
     if (!ok) {
