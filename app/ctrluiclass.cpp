@@ -226,6 +226,7 @@ void ctrlUiClass::runView(ViewBinding *b, QString sql, QVariantList values, std:
     b->pending = false;
     b->pendingSql.clear();
     b->pendingValues.clear();
+    b->pendingFilter.reset();
     b->lastSql = sql;
     b->lastValues = values;
     b->lastFilter = std::move(declared);
@@ -268,7 +269,7 @@ void ctrlUiClass::runView(ViewBinding *b, QString sql, QVariantList values, std:
 ViewBinding *ctrlUiClass::loaded(ViewBinding *b)
 {
     if (b && b->pending)
-        runView(b, b->pendingSql, b->pendingValues);
+        runView(b, b->pendingSql, b->pendingValues, b->pendingFilter);
     return b;
 }
 
@@ -293,6 +294,7 @@ void ctrlUiClass::setupDeclaredView(const DbsetMap &map, QTableView *view, const
     const ViewFilter filter = d->defaultFilter();
     b->pendingSql = ViewDeclarations::statement(b->baseSql, name, filter);
     b->pendingValues = filter.values;
+    b->pendingFilter = filter;
     b->pending = true;
     if (view->isVisible())
         loaded(b);
@@ -326,15 +328,24 @@ void ctrlUiClass::showDefault(const QString &name)
 
 void ctrlUiClass::showDefaultWhenShown(const QString &name)
 {
-    ViewBinding *b = m_views.value(name);
     const ViewDeclaration *d = ViewDeclarations::find(name);
-    if (!b || !d || !b->view || b->view->isVisible()) {
+    if (!d) {
         showDefault(name);
         return;
     }
-    const ViewFilter filter = d->defaultFilter();
+    refreshViewWhenShown(name, d->defaultFilter());
+}
+
+void ctrlUiClass::refreshViewWhenShown(const QString &name, const ViewFilter &filter)
+{
+    ViewBinding *b = m_views.value(name);
+    if (!b || !b->view || b->view->isVisible()) {
+        refreshView(name, filter);
+        return;
+    }
     b->pendingSql = ViewDeclarations::statement(b->baseSql, name, filter);
     b->pendingValues = filter.values;
+    b->pendingFilter = filter;
     b->pending = true;
 }
 
@@ -368,7 +379,7 @@ bool ctrlUiClass::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::Show) {
         for (ViewBinding *b : qAsConst(m_views)) {
             if (b->pending && b->view == watched) {
-                runView(b, b->pendingSql, b->pendingValues);
+                loaded(b);
                 break;
             }
         }
@@ -424,7 +435,9 @@ QStringList ctrlUiClass::rowValues(const QString &name, int row) const
 QStringList ctrlUiClass::currentRowValues(const QString &name) const
 {
     ViewBinding *b = m_views.value(name);
-    if (!b || !b->view)
+    // A list waiting for its next load shows rows of before (another member's):
+    // nothing of them is chosen.
+    if (!b || !b->view || b->pending)
         return {};
     const QModelIndex idx = b->view->currentIndex();
     if (!idx.isValid())

@@ -38,6 +38,7 @@ struct ViewBinding
     std::optional<ViewFilter> lastFilter; // when it was run as a declared list
     QString pendingSql;    // a first load waiting for the view to be shown
     QVariantList pendingValues;
+    std::optional<ViewFilter> pendingFilter; // the declared filter of that load, for its 合计
     bool pending = false;
     ctrlUiClass *owner = nullptr; // told when the list has been run again
     ListStatement prepared; // its bound statement, kept prepared
@@ -107,6 +108,9 @@ public:
     // Runs a list with its declared fixed conditions, the filter's (values bound)
     // and its grouping; an unknown name is said in the log and runs nothing.
     void refreshView(const QString &name, const ViewFilter &filter);
+    // The same when the list is on screen; otherwise it becomes the list's next
+    // load, run when its view is shown (a tab behind the one the cashier reads).
+    void refreshViewWhenShown(const QString &name, const ViewFilter &filter);
     void showDefault(const QString &name);          // the declared default condition
     // The same when the list is on screen; otherwise it becomes the list's next
     // load, run when its view is shown again.

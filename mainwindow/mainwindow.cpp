@@ -370,7 +370,18 @@ void MainWindow::refreshMemberViews(const QString &memberId)
 {
     for (const ViewDeclaration &d : ViewDeclarations::all())
         if (!d.memberColumn.isEmpty())
-            m_ctrl->refreshView(d.name, d.memberFilter(memberId));
+            refreshMemberView(d, memberId);
+}
+
+// The member's lists share one tab widget: the one on screen runs at once, the
+// others when their tab is chosen (on a shop server each is a round trip the
+// search waits for). A window not shown yet (one being set up) reads at once.
+void MainWindow::refreshMemberView(const ViewDeclaration &d, const QString &memberId)
+{
+    if (isVisible())
+        m_ctrl->refreshViewWhenShown(d.name, d.memberFilter(memberId));
+    else
+        m_ctrl->refreshView(d.name, d.memberFilter(memberId));
 }
 
 void MainWindow::refreshByTable(const QString &table)
@@ -397,7 +408,7 @@ void MainWindow::rerunLists(const QStringList &tables)
     bool memberLists = false;
     for (const ViewDeclaration *d : ViewDeclarations::refreshedBy(tables)) {
         if (!d->memberColumn.isEmpty()) {
-            m_ctrl->refreshView(d->name, d->memberFilter(currentMemberId()));
+            refreshMemberView(*d, currentMemberId());
             memberLists = true;
         } else if (d->firstLoad == ViewDeclaration::FirstLoad::PageQuery) {
             m_reports->requery(d->name); // listed at once once its page has been shown

@@ -14,6 +14,7 @@
 
 enum class ImportKind;
 struct MemberSummary;
+struct ViewDeclaration;
 
 namespace Ui {
 class MainWindow;
@@ -131,6 +132,7 @@ private:
     // After the member's lists were re-run for a changed table (member totals, reload).
     void afterMemberDataChanged();
     void rerunLists(const QStringList &tables);
+    void refreshMemberView(const ViewDeclaration &d, const QString &memberId);
 
     Ui::MainWindow *ui;
     ctrlUiClass *m_ctrl = nullptr;

@@ -238,7 +238,13 @@ void ReportPages::clearDetailOf(const QString &master)
     // A false condition inside the list's own conditions and grouping (every detail
     // list is declared): the bare statement of a grouped list, 库存变动's running
     // sum, is not valid on a shop server.
-    m_ctrl->refreshView(detail, ViewFilter(QStringLiteral("1=0")));
+    const ViewFilter none(QStringLiteral("1=0"));
+    // Empty already (the front desk's sale details at every member chosen):
+    // nothing to ask the shop's server again.
+    if (m_ctrl->currentSql(detail) == ViewDeclarations::statement(m_ctrl->baseSql(detail), detail, none)
+        && !m_ctrl->isPending(detail))
+        return;
+    m_ctrl->refreshView(detail, none);
 }
 
 // First load of a report list when its page is first shown: its page's query.
