@@ -35,6 +35,7 @@ struct ViewDeclaration
     // filter that is a period of summaryDate alone (or none): whole days, one row each.
     QString summaryTotals;
     QString summaryDate;
+    bool summaryHasFixed = false; // the summary stands for the fixed conditions too
     // A ranking per member read from the sales per member and day, and its 合计,
     // for a filter that is a period of summaryDate (or none) and conditions on the
     // member's row (b) alone (ViewFilter::memberSummary): %1 takes the period,
