@@ -207,8 +207,9 @@ const Row kDialogRows[] = {
 
 // How the main window wires a list besides its statement: its first load when
 // that is not its default condition's, its page's query buttons and its export
-// button, its 合计 line, the front desk's member column and the tables whose
-// changes re-run it (object names and tables with a space between several).
+// button, its 合计 line, the front desk's member column, the tables whose
+// changes re-run it (object names and tables with a space between several),
+// the navigation entry that shows its page and its page's 删除 button.
 // A list not named here loads by its default condition (or waits for its page,
 // its master or its member when it has none) and has no buttons of its own.
 enum class Load { ByDefault, AtOnce, PageQuery };
@@ -222,6 +223,8 @@ struct Wiring
     bool totalled;
     const char *memberColumn;
     const char *refreshedBy;
+    const char *page = "";
+    const char *deleteButton = "";
 };
 
 // A sale lands in huiyuanxiaofei, a card issue, top-up, renewal or refund in
@@ -236,37 +239,39 @@ const Wiring kWiring[] = {
     {"会员积分", Load::AtOnce, "", "", false, "huiyuanid", kMemberTables},
     {"会员余额变动", Load::AtOnce, "", "toolButton_24", false, "huiyuanid", kMemberTables},
     // members page: a top-up or refund changes the balance column
-    {"会员管理", Load::ByDefault, "toolButton_32", "", false, "", "huiyuan huiyuanjiaofei"},
+    {"会员管理", Load::ByDefault, "toolButton_32", "", false, "", "huiyuan huiyuanjiaofei", "会员管理"},
     // stock: the documents list a new one at once; their details follow their
     // masters (a re-run master empties its detail)
-    {"入库统计", Load::PageQuery, "toolButton_54", "", true, "", "chanpinrukumingxi"},
-    {"出库统计", Load::PageQuery, "toolButton_139", "", true, "", "chanpinrukumingxi"},
-    {"产品库存", Load::ByDefault, "toolButton_144", "", true, "", "chanpinrukumingxi"},
+    {"入库统计", Load::PageQuery, "toolButton_54", "", true, "", "chanpinrukumingxi", "入库查询"},
+    {"出库统计", Load::PageQuery, "toolButton_139", "", true, "", "chanpinrukumingxi", "出库查询"},
+    {"产品库存", Load::ByDefault, "toolButton_144", "", true, "", "chanpinrukumingxi", "库存管理", "toolButton_152"},
     // statistics: read for the page's period, never re-run behind the cashier's back
-    {"消费统计", Load::PageQuery, "toolButton_79", "toolButton_77", true, "", ""},
+    {"消费统计", Load::PageQuery, "toolButton_79", "toolButton_77", true, "", "", "会员消费统计"},
     {"会员统计消费明细", Load::ByDefault, "", "", true, "", ""},
     {"统计消费明细", Load::PageQuery, "toolButton_83", "toolButton_81", true, "", ""},
     {"会员消费排行", Load::PageQuery, "toolButton_91", "toolButton_89", true, "", ""},
-    {"会员交费统计", Load::PageQuery, "toolButton_48", "toolButton_93", true, "", ""},
+    {"会员交费统计", Load::PageQuery, "toolButton_48", "toolButton_93", true, "", "", "会员交费统计"},
     {"会员交费统计明细", Load::ByDefault, "", "", true, "", ""},
     {"会员套餐排行", Load::PageQuery, "toolButton_75", "toolButton_73", true, "", ""},
-    {"服务消费分析", Load::PageQuery, "toolButton_52", "toolButton_99", true, "", ""},
+    {"服务消费分析", Load::PageQuery, "toolButton_52", "toolButton_99", true, "", "", "消费分析"},
     {"服务消费分析明细", Load::ByDefault, "", "", true, "", ""},
     {"产品消费分析", Load::PageQuery, "toolButton_65", "toolButton_102", true, "", ""},
     {"产品消费分析明细", Load::ByDefault, "", "", true, "", ""},
-    {"交班查询", Load::PageQuery, "toolButton_66", "", true, "", ""},
-    {"余额变动", Load::PageQuery, "toolButton_123", "toolButton_121", true, "", ""},
+    {"交班查询", Load::PageQuery, "toolButton_66", "", true, "", "", "交班历史查询"},
+    {"余额变动", Load::PageQuery, "toolButton_123", "toolButton_121", true, "", "", "变动统计"},
     {"积分变动", Load::PageQuery, "toolButton_136", "toolButton_134", true, "", ""},
-    {"员工提成", Load::PageQuery, "toolButton_111", "toolButton_110", true, "", ""},
+    {"员工提成", Load::PageQuery, "toolButton_111", "toolButton_110", true, "", "", "员工提成查询"},
     {"提成明细", Load::ByDefault, "", "", true, "", ""},
-    {"收银明细查询", Load::ByDefault, "toolButton_86", "", true, "", ""},
+    {"收银明细查询", Load::ByDefault, "toolButton_86", "", true, "", "", "综合统计"},
     // settings
-    {"服务项目列表", Load::ByDefault, "toolButton_36", "toolButton_42", false, "", "fuwuxiangmu"},
-    {"产品管理", Load::ByDefault, "toolButton_55", "toolButton_51", false, "", "chanpin"},
-    {"套餐列表", Load::ByDefault, "", "toolButton_109", false, "", "taocanmingxi"},
-    {"会员卡信息", Load::ByDefault, "", "", false, "", "huiyuanka"},
-    {"用户管理", Load::ByDefault, "", "", false, "", "user"},
-    {"员工管理", Load::ByDefault, "", "", false, "", "yuangong"},
+    {"服务项目列表", Load::ByDefault, "toolButton_36", "toolButton_42", false, "", "fuwuxiangmu", "服务项目", "toolButton_39"},
+    {"产品管理", Load::ByDefault, "toolButton_55", "toolButton_51", false, "", "chanpin", "产品管理", "toolButton_46"},
+    {"套餐列表", Load::ByDefault, "", "toolButton_109", false, "", "taocanmingxi", "套餐设置", "toolButton_106"},
+    {"提成策略临时列表", Load::ByDefault, "", "", false, "", "", "提成策略"},
+    {"促销策略临时列表", Load::ByDefault, "", "", false, "", "", "促销方案"},
+    {"会员卡信息", Load::ByDefault, "", "", false, "", "huiyuanka", "会员卡设置", "toolButton_151"},
+    {"用户管理", Load::ByDefault, "", "", false, "", "user", "操作员设置", "toolButton_137"},
+    {"员工管理", Load::ByDefault, "", "", false, "", "yuangong", "员工管理", "toolButton_143"},
 };
 
 QStringList words(const char *text)
@@ -289,6 +294,8 @@ void wire(ViewDeclaration &d)
         d.totalled = w.totalled;
         d.memberColumn = QString::fromUtf8(w.memberColumn);
         d.refreshedBy = words(w.refreshedBy);
+        d.page = QString::fromUtf8(w.page);
+        d.deleteButton = QString::fromUtf8(w.deleteButton);
         return;
     }
 }

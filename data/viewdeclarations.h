@@ -59,6 +59,9 @@ struct ViewDeclaration
     // and the one that exports it.
     QStringList queryButtons;
     QString exportButton;
+    QString deleteButton; // the settings or stock page's 删除 of its chosen row
+    // The navigation entry that shows the list: its page, and the tabs above it.
+    QString page;
     bool totalled = false; // a 合计 line under the list
     // The front desk's lists of the member chosen: run for that member through
     // this column, whatever else changes.

@@ -458,46 +458,44 @@ void MainWindow::on_listView_pressed(const QModelIndex &index)
 
 bool MainWindow::navigateTo(const QString &text)
 {
-    const auto show = [this](int main, QTabWidget *inner, int page) {
-        ui->tabWidget->setCurrentIndex(main);
-        if (inner)
-            inner->setCurrentIndex(page);
-    };
-    if (m_booking->navigate(text)) {
+    if (m_booking->navigate(text))
         return true;
-    } else if (text == QStringLiteral("前台收银")) {
-        show(0, nullptr, 0);
-    } else if (text == QStringLiteral("会员管理")) {
-        m_ctrl->showDefault(QStringLiteral("会员管理")); // before the page shows: loaded once, afresh
-        show(1, ui->tabWidget_3, 0);
-    } else if (text == QStringLiteral("入库查询")) {
-        show(2, ui->tabWidget_11, 0);
-    } else if (text == QStringLiteral("出库查询")) {
-        show(2, ui->tabWidget_11, 1);
-    } else if (text == QStringLiteral("库存管理")) {
-        show(2, ui->tabWidget_11, 2);
-    } else {
-        static const char *const reports[] = {"会员消费统计", "会员交费统计", "消费分析", "交班历史查询",
-                                              "变动统计", nullptr, "员工提成查询", nullptr, "综合统计",
-                                              "经营分析", "经营指标"};
-        for (int i = 0; i < 11; ++i) {
-            if (reports[i] && text == QString::fromUtf8(reports[i])) {
-                show(3, ui->tabWidget_5, i);
-                afterNavigate(text);
-                return true;
-            }
-        }
-        if (!atWorkMayChangeSettings(this))
-            return false;
-        const int page = settingsPages().indexOf(text);
-        if (page < 0)
-            return false;
-        show(4, ui->tabWidget_6, page);
-        afterNavigate(text); // the rules pages refill their item lists here
+    if (text == QStringLiteral("前台收银")) {
+        ui->tabWidget->setCurrentIndex(0); // the desk's own tab stays as the cashier left it
+        afterNavigate(text);
         return true;
     }
+    QWidget *page = pageOf(text);
+    // A settings page, and the category rows above its entries, need the right.
+    if ((!page || ui->tab_shezhi->isAncestorOf(page)) && !atWorkMayChangeSettings(this))
+        return false;
+    if (!page)
+        return false;
+    if (text == QStringLiteral("会员管理"))
+        m_ctrl->showDefault(text); // before the page shows: loaded once, afresh
+    // Every tab above the page, outermost first.
+    QList<QPair<QTabWidget *, QWidget *>> tabs;
+    for (QWidget *w = page; w && w != this; w = w->parentWidget())
+        if (auto *t = qobject_cast<QTabWidget *>(w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr))
+            if (t->indexOf(w) >= 0)
+                tabs.prepend({t, w});
+    for (const auto &t : qAsConst(tabs))
+        t.first->setCurrentWidget(t.second);
     afterNavigate(text);
     return true;
+}
+
+// The page of a navigation entry: where the list declared for it is shown, or
+// a report page of no list of its own (经营分析, 经营指标) by its tab's title.
+QWidget *MainWindow::pageOf(const QString &text) const
+{
+    for (const ViewDeclaration &d : ViewDeclarations::all())
+        if (d.page == text)
+            return findChild<QWidget *>(d.widget);
+    for (int i = 0; i < ui->tabWidget_5->count(); ++i)
+        if (ui->tabWidget_5->tabText(i) == text)
+            return ui->tabWidget_5->widget(i);
+    return nullptr;
 }
 
 QStringList MainWindow::settingsPages()

@@ -73,8 +73,7 @@ public:
     // Selects the page of a navigation text, with the administrator check for
     // the settings pages. Returns whether the page changed.
     bool navigateTo(const QString &text);
-    // The navigation texts only an operator with the settings right may open,
-    // in the order of their pages.
+    // The navigation texts only an operator with the settings right may open.
     static QStringList settingsPages();
     // The delete and export buttons wherever they are: each asks for the
     // settings right at the press.
@@ -128,6 +127,7 @@ private:
     void afterConstruction();
     // After the navigation selected a page (the settings pages refill their lists).
     void afterNavigate(const QString &text);
+    QWidget *pageOf(const QString &text) const;
     // After the member's lists were re-run for a changed table (member totals, reload).
     void afterMemberDataChanged();
     void rerunLists(const QStringList &tables);

@@ -15,16 +15,13 @@
 #include "ruleslists.h"
 #include "shezhitichengdlg.h"
 #include "stockwriter.h"
+#include "viewdeclarations.h"
 
 #include <QAbstractButton>
 #include <QTableView>
+#include <algorithm>
 
 namespace {
-const char *const kDeleteButtons[] = {
-    "toolButton_39", "toolButton_46", "toolButton_106", "toolButton_151",
-    "toolButton_137", "toolButton_143", "toolButton_152",
-};
-
 const QString kTichengList = QStringLiteral("提成策略临时列表");
 const QString kTichengDetail = QStringLiteral("提成策略明细");
 const QString kCuxiaoList = QStringLiteral("促销策略临时列表");
@@ -72,10 +69,13 @@ void SettingsActions::setup()
     edits(ui->tableView_24, [this] { openServiceItemDlg(2); });
     edits(ui->tableView_25, [this] { openProductDlg(2); });
     edits(ui->tableView_26, [this] { openPackageDlg(2); });
-    for (int i = 0; i < int(sizeof kDeleteButtons / sizeof *kDeleteButtons); ++i) {
-        auto *button = m_window->findChild<QAbstractButton *>(QLatin1String(kDeleteButtons[i]));
+    // Each 删除 deletes the chosen row of the list declared with it.
+    for (const ViewDeclaration &d : ViewDeclarations::all()) {
+        if (d.deleteButton.isEmpty())
+            continue;
+        auto *button = m_window->findChild<QAbstractButton *>(d.deleteButton);
         m_deleteButtons.append(button);
-        on(button, [this, i] { deleteRow(i); });
+        on(button, [this, view = d.name] { deleteRow(view); });
     }
     // The rule pages: a click shows the item's rules, a double click edits them.
     connect(ui->tableView_39, &QTableView::clicked, this, [this](const QModelIndex &index) {
@@ -159,7 +159,7 @@ void SettingsActions::openStockDlg(const QString &kind)
     delete dlg;
 }
 
-void SettingsActions::deleteRow(int position)
+void SettingsActions::deleteRow(const QString &view)
 {
     using Entry = CatalogueBook::Entry;
     struct Rule
@@ -176,8 +176,12 @@ void SettingsActions::deleteRow(int position)
         {"用户管理", 1, 0, Entry::Operator, "user"},                {"员工管理", 2, 1, Entry::Employee, "yuangong"},
         {"产品库存", 2, 1, Entry::Product, "chanpinrukumingxi"}, // writes the stock off, the product stays
     };
-    const Rule &rule = rules[position];
-    const bool stockOnly = position == 6;
+    const auto found = std::find_if(std::begin(rules), std::end(rules),
+                                    [&view](const Rule &r) { return view == QString::fromUtf8(r.view); });
+    if (found == std::end(rules))
+        return;
+    const Rule &rule = *found;
+    const bool stockOnly = view == QStringLiteral("产品库存");
     const QStringList row = m_ctrl->currentRowValues(QString::fromUtf8(rule.view));
     if (row.size() < rule.minColumns || row.size() <= rule.shownColumn)
         return;

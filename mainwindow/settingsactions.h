@@ -34,14 +34,14 @@ private:
     void openOperatorDlg(int mode);
     void openStockDlg(const QString &kind);
     bool catalogueRow(const QString &view, int mode, const QString &what, QStringList *row);
-    void deleteRow(int position);
+    void deleteRow(const QString &view);
     // "删除" of the stock page: one correcting movement brings the product's
     // stock to zero; its history stays. row = a row of "产品库存".
     void clearProductStock(const QStringList &row);
     void showRuleDetail(const QString &detail, const QStringList &row);
     void editRules(const QString &list, int row);
 
-    QList<QAbstractButton *> m_deleteButtons; // deleteRow(), in this order
+    QList<QAbstractButton *> m_deleteButtons; // the declared lists' 删除
 };
 
 #endif

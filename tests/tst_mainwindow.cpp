@@ -135,6 +135,7 @@ private slots:
     void dispatchGenericKeys();
     void refreshByTableName();
     void declarationsWireTheButtons();
+    void declaredPagesAndDeletions();
     void declaredTablesRerunTheirLists();
     void memberListsRunOncePerDocument_data();
     void memberListsRunOncePerDocument();
@@ -288,6 +289,79 @@ void TstMainWindow::declarationsWireTheButtons()
         QVERIFY2(header.startsWith(view->model()->headerData(0, Qt::Horizontal).toString()),
                  qPrintable(d.name + ": " + header));
     }
+}
+
+// The page of the tab that holds a widget (the innermost), or null.
+static QWidget *tabPageOf(QWidget *w)
+{
+    for (; w; w = w->parentWidget())
+        if (auto *t = qobject_cast<QTabWidget *>(w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr))
+            if (t->indexOf(w) >= 0)
+                return w;
+    return nullptr;
+}
+
+// Every navigation entry opens a page, the page declared with a list shows that
+// list, and each declared 删除 sits beside its list and asks about the row
+// chosen there: a declaration out of step with the form fails here.
+void TstMainWindow::declaredPagesAndDeletions()
+{
+    TestWorkdir dir;
+    addMissingViews(dir);
+    for (const char *sql : {"insert into fuwuxiangmu(ID,name) values('A01','洗发')",
+                            "insert into fuwuxiangmu(ID,name) values('A02','护理')",
+                            "insert into chanpin(ID,name) values('P01','洗发水')",
+                            "insert into chanpinrukumingxi(rukuID,type,chanpinID,shuliang,jine) "
+                            "values('000000','入库明细','P01',0,0)",
+                            "insert into taocanmingxi(taocanID,name,xiangmuID) values('TC1','护理套餐','A01')",
+                            "insert into \"user\"(name,xitongshezhi) values('甲','否')",
+                            "insert into huiyuanka(name,jiage) values('金卡',100)",
+                            "insert into yuangong(ID,name) values('E01','小张')"})
+        sqlExec(sql);
+    PromptRecorder prompts;
+    MainWindow w;
+    w.show();
+    auto *nav = w.findChild<NavListView *>("listView");
+    QStringList entries;
+    for (int r = 0; r < nav->model()->rowCount(); ++r)
+        if (nav->navModel()->nodeAt(r)->level == 2)
+            entries << nav->navModel()->nodeAt(r)->text;
+    for (const QString &text : entries)
+        QVERIFY2(w.navigateTo(text), qPrintable(text));
+    int pages = 0, deletions = 0;
+    for (const ViewDeclaration &d : ViewDeclarations::all()) {
+        auto *list = w.findChild<QTableView *>(d.widget);
+        if (!d.page.isEmpty()) {
+            ++pages;
+            QVERIFY2(entries.contains(d.page), qPrintable(d.page));
+            w.navigateTo(entries.first() == d.page ? entries.last() : entries.first());
+            QVERIFY(w.navigateTo(d.page));
+            QVERIFY2(list->isVisible(), qPrintable(d.page + " → " + d.name));
+        }
+        if (d.deleteButton.isEmpty())
+            continue;
+        ++deletions;
+        auto *button = w.findChild<QAbstractButton *>(d.deleteButton);
+        QVERIFY2(button && button->text() == "删除", qPrintable(d.deleteButton));
+        QVERIFY2(tabPageOf(button) && tabPageOf(button) == tabPageOf(list), qPrintable(d.deleteButton + " " + d.name));
+        w.loadDeferredViews();
+        QVERIFY2(list->model()->rowCount() > 0, qPrintable(d.name));
+        const int last = list->model()->rowCount() - 1; // not the operator at work
+        list->setCurrentIndex(list->model()->index(last, 0));
+        QStringList row;
+        for (int c = 0; c < list->model()->columnCount(); ++c)
+            row << list->model()->index(last, c).data().toString();
+        prompts.clear();
+        prompts.answer("否");
+        button->click();
+        QCOMPARE(prompts.texts().size(), 1);
+        const QString asked = prompts.texts().first();
+        QVERIFY2(std::any_of(row.begin(), row.end(),
+                             [&](const QString &cell) { return asked == "你确定要删除'" + cell + "'吗?"; }),
+                 qPrintable(d.name + ": " + asked));
+    }
+    QCOMPARE(pages, 19);
+    QCOMPARE(deletions, 7);
 }
 
 // A changed table re-runs the lists declared to show it, each once, and no

@@ -14,6 +14,7 @@
 #include "openingimport.h"
 #include "refundwriter.h"
 #include "sheetreader.h"
+#include "sqltext.h"
 #include "testsupport.h"
 
 namespace {
@@ -43,6 +44,15 @@ void addSale(const QString &id, const QString &member, const QString &when, cons
                            "values('%1','%2','%3',%4,'%5',%4,%6,%6,0,%7,0,%8,'收银员','%9')")
                 .arg(id, member, when, paid, method, amount, debt, points,
                      debt == QLatin1String("0") ? QString() : QStringLiteral("会员欠费")));
+}
+
+// The text of a row's cell under the column captioned `caption` ("" when there is none).
+QString cellOf(QTableView *view, int row, const QString &caption)
+{
+    for (int c = 0; row >= 0 && c < view->model()->columnCount(); ++c)
+        if (view->model()->headerData(c, Qt::Horizontal).toString() == caption)
+            return view->model()->index(row, c).data().toString();
+    return QString();
 }
 
 int selectRowWith(QTableView *view, int column, const QString &text)
@@ -428,6 +438,21 @@ void tst_MemberPage::paidInFollowsTopUpsAndRefunds()
     QCOMPARE(labelText(m_main, "label_13"), QString("570.00"));
     QCOMPARE(BalanceBook::paidInCents("1"), qint64(57000));
     QCOMPARE(BalanceBook::paidInCents("2"), qint64(50000));
+
+    // The picker and the member list say 交费金额 too: the same figure.
+    QString picked;
+    onNextModal([&](QWidget *dlg) {
+        auto *view = dlg->findChild<QTableView *>("tableView");
+        picked = cellOf(view, selectRowWith(view, 0, "1"), "交费金额");
+        clickButton(dlg, "toolButton_2");
+    });
+    search("张三");
+    QCOMPARE(parseNumber(picked), 570.0);
+    QVERIFY(m_main->navigateTo("会员管理"));
+    auto *members = m_main->findChild<QTableView *>("tableView_9");
+    QCOMPARE(parseNumber(cellOf(members, selectRowWith(members, 0, "1"), "交费金额")), 570.0);
+    QCOMPARE(parseNumber(cellOf(members, selectRowWith(members, 0, "2"), "交费金额")), 500.0);
+    QVERIFY(m_main->navigateTo("前台收银"));
 }
 
 // A debt brought along by the opening import sits in no list: 还款 with no
