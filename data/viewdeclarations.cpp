@@ -25,6 +25,7 @@ struct Row
     const char *memberYearList = "";  // the list from the sales per member and year (see the header)
     const char *memberYearTotals = "";
     const char *summaryList = "";  // the list from its summary's rows gathered first (see the header)
+    bool summaryHasFixed = false; // the summary counts only the rows the fixed conditions keep
 };
 
 const char *const kStockLines = "a.chanpinID=b.ID and a.rukuID!='000000'";
@@ -111,8 +112,15 @@ const Row kRows[] = {
     // The first row is asked of each row of the period by its document's
     // index: "no earlier row" as an anti-join made the server hash every
     // header row of the shop's history, and then every line.
+    // Its 合计 of a period: the lines per day and item count a document's lines on
+    // its first header row's day, as the list does.
     {"统计消费明细", "tableView_16", "b.rowid=(select min(e.rowid) from huiyuanxiaofei e where e.ID=b.ID)",
-     false, "", "", "", "", ""},
+     false, "", "", "", "", "",
+     "select count(*), round(total(a.shuliang),2), round(total(a.jine),2) "
+     "from huiyuanxiaofei b join xiaofeimingxi a on a.ID=b.ID left join huiyuan c on c.ID=b.huiyuanid",
+     "select coalesce(sum(hangshu),0), round(coalesce(sum(shuliang),0),2), round(coalesce(sum(jine_fen),0)/100.0,2) "
+     "from rihuizong_xiangmu where 1=1",
+     "b.xiaofeiriqi", "", "", "", true},
     // Members with equal sums in the order of their numbers, however the list is read.
     {"会员消费排行", "tableView_19", kMemberJoin, false, "", "GROUP BY a.huiyuanid ORDER BY 消费金额 DESC, a.huiyuanid", "",
      "", "",
@@ -345,6 +353,7 @@ template <typename Rows> QVector<ViewDeclaration> build(const Rows &rows)
         d.memberYearList = QString::fromUtf8(r.memberYearList);
         d.memberYearTotals = QString::fromUtf8(r.memberYearTotals);
         d.summaryList = QString::fromUtf8(r.summaryList);
+        d.summaryHasFixed = r.summaryHasFixed;
         wire(d);
         all << d;
     }
@@ -475,8 +484,10 @@ QString totalsStatement(const QString &name, const ViewFilter &filter)
         return members;
     // A period alone (a sale's header rows counted by their days, the document
     // on its first row's day) is summed from one summary row a day.
-    if (!d->summaryTotals.isEmpty() && d->fixed.isEmpty()
-        && (filter.isEmpty() || filter.periodOf == d->summaryDate)) {
+    // A summary that stands for the fixed conditions too (a document's first
+    // header row) holds no day for the rows of none: it answers a period only.
+    const bool period = filter.isEmpty() ? !d->summaryHasFixed : filter.periodOf == d->summaryDate;
+    if (!d->summaryTotals.isEmpty() && (d->fixed.isEmpty() || d->summaryHasFixed) && period) {
         if (filter.isEmpty())
             return d->summaryTotals;
         return d->summaryTotals + QStringLiteral(" and ")

@@ -35,10 +35,12 @@ struct ViewDeclaration
     // filter that is a period of summaryDate alone (or none): whole days, one row each.
     QString summaryTotals;
     QString summaryDate;
+    bool summaryHasFixed = false; // the summary stands for the fixed conditions too
     // A ranking per member read from the sales per member and day, and its 合计,
     // for a filter that is a period of summaryDate (or none) and conditions on the
     // member's row (b) alone (ViewFilter::memberSummary): %1 takes the period,
-    // %2 the member's conditions.
+    // %2 the member's conditions. The analyses per item are read the same way
+    // from the lines per day and item, their conditions on the item's row (b).
     QString memberList;
     QString memberTotals;
     // The same for a period of one whole year, from the sales per member and year

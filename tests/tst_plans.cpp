@@ -192,6 +192,7 @@ void TestPlans::serverDetailFollowsThePeriod()
 // 服务消费分析 and 产品消费分析 of a year: the lines per day and item of the
 // period's days, through its index by kind and day; no line of the history is
 // read (the lines' own statement walked every product line on the server).
+// 消费明细's 合计 reads the same days.
 void TestPlans::serverAnalysesFollowThePeriod()
 {
     QSqlQuery q;
@@ -204,6 +205,13 @@ void TestPlans::serverAnalysesFollowThePeriod()
                      && !plan.contains(QLatin1String("xiaofeimingxi")),
                  qPrintable(plan));
     }
+    // 消费明细's 合计 of the year from the same cells, by day.
+    const ViewFilter lines = ReportQuery::consumptionDetail(QStringLiteral("本年"), QString(), QString(), QString(),
+                                                            QStringLiteral("所有"), QString());
+    const QString plan = serverPlan(ViewDeclarations::totalsStatement(QStringLiteral("统计消费明细"), lines), lines.values);
+    QVERIFY2(plan.contains(QLatin1String("rihuizong_xiangmu_pkey")) && plan.contains(QLatin1String("riqi >="))
+                 && !plan.contains(QLatin1String("xiaofeimingxi")),
+             qPrintable(plan));
     QVERIFY(q.exec(QStringLiteral("RESET enable_seqscan")));
 }
 
@@ -291,6 +299,12 @@ void TestPlans::indexServesStatement_data()
             QVERIFY2(sql.contains(QLatin1String("rihuizong_xiangmu")), qPrintable(sql));
             QTest::newRow(qPrintable(QString::fromUtf8(view) + QLatin1Char(' ') + period)) << sql << f.values;
         }
+    }
+    for (const QString &period : {y, QStringLiteral("其他")}) {
+        const ViewFilter f = ReportQuery::consumptionDetail(period, s, e, "", "所有", "");
+        const QString totals = ViewDeclarations::totalsStatement(QStringLiteral("统计消费明细"), f);
+        QVERIFY2(totals.contains(QLatin1String("rihuizong_xiangmu")), qPrintable(totals));
+        QTest::newRow(qPrintable(QStringLiteral("统计消费明细 合计 ") + period)) << totals << f.values;
     }
     row("服务消费分析→明细 本年", "服务消费分析明细",
         ReportQuery::documentsOfPeriod(y, s, e) + *ReportQuery::drillDown("服务消费分析", {{"项目编号", "S1"}}));

@@ -787,6 +787,10 @@ void TestReportQueries::analysisReadsTheItemDays()
             QVERIFY2(!dbsetStatement(l.first, rows).contains("rihuizong"), qPrintable(name));
             QCOMPARE(run(l.first, summary), run(l.first, rows));
         }
+        // 消费明细's 合计 of the period from the same cells: its list's lines.
+        const ViewFilter lines = ReportQuery::consumptionDetail(period, from, to, "", "所有", "");
+        QVERIFY(ViewDeclarations::totalsStatement("统计消费明细", lines).contains("rihuizong_xiangmu") == !period.isEmpty());
+        QVERIFY(compareDeclaredTotals("统计消费明细", lines) >= 0);
         // The details find the same documents by the day recorded for their lines.
         for (const char *item : {"S1", "S2", "P1"}) {
             const QString master = QByteArray(item).startsWith("P") ? "产品消费分析" : "服务消费分析";

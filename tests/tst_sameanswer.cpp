@@ -116,6 +116,11 @@ QStringList summaryAgainstRows(const QMap<QString, QStringList> &answers)
                 differ << key + QStringLiteral(": ") + answers.value(key).join(QLatin1Char(';')) + QStringLiteral(" / ")
                               + answers.value(key + QStringLiteral("/行")).join(QLatin1Char(';'));
         }
+    // 消费明细's 合计 of a month from the same cells.
+    const QStringList fromCells = answers.value(QStringLiteral("统计消费明细/本月/合计"));
+    if (fromCells.isEmpty() || fromCells != answers.value(QStringLiteral("统计消费明细/本月/行/合计")))
+        differ << QStringLiteral("统计消费明细/本月/合计: ") + fromCells.join(QLatin1Char(';')) + QStringLiteral(" / ")
+                      + answers.value(QStringLiteral("统计消费明细/本月/行/合计")).join(QLatin1Char(';'));
     return differ;
 }
 
@@ -152,8 +157,12 @@ QList<Asked> everything()
                                  ReportQuery::salesOfPeriod(QStringLiteral("其他"), monthStart, monthEnd)
                                      + ViewFilter(QStringLiteral("1=1")));
         } else if (!d->summaryDate.isEmpty()) {
-            filters << qMakePair(QStringLiteral("本月"),
-                                 ReportQuery::dateFilter(QStringLiteral("其他"), d->summaryDate, monthStart, monthEnd));
+            const ViewFilter month = ReportQuery::dateFilter(QStringLiteral("其他"), d->summaryDate, monthStart, monthEnd);
+            filters << qMakePair(QStringLiteral("本月"), month);
+            // A 合计 that a summary answers for the list's own first-row condition:
+            // the same from the rows.
+            if (d->summaryHasFixed)
+                filters << qMakePair(QStringLiteral("本月/行"), month + ViewFilter(QStringLiteral("1=1")));
         }
         if (memberLists.contains(name))
             filters << qMakePair(QStringLiteral("会员"),
