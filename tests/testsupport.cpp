@@ -14,6 +14,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -72,6 +73,40 @@ TestWorkdir::~TestWorkdir()
 }
 
 QString TestWorkdir::path() const { return m_dir.path(); }
+
+QString TestWorkdir::openFileShop(const QString &name)
+{
+    const QString folder = m_dir.filePath(name);
+    if (!QDir().mkpath(folder)
+        || !QFile::copy(QStringLiteral(MOCHEN_SOURCE_DIR "/dbset.xml"), folder + QStringLiteral("/dbset.xml"))) {
+        QTest::qFail("the file shop's folder cannot be made", __FILE__, __LINE__);
+        return QString();
+    }
+    QDir::setCurrent(folder);
+    if (!openDatabase() || SqlDialect::isPostgres()) {
+        QTest::qFail("the file shop cannot be opened", __FILE__, __LINE__);
+        return QString();
+    }
+    createTables();
+    return folder;
+}
+
+QString TestWorkdir::migrateToServer(const QString &folder)
+{
+    QProcess migrate;
+    migrate.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/mochen-migrate"),
+                  {folder, qEnvironmentVariable("MOCHEN_TEST_PG") + QStringLiteral(";schema=") + testSchema()});
+    const bool finished = migrate.waitForFinished(120000);
+    const QString told = QString::fromUtf8(migrate.readAllStandardOutput() + migrate.readAllStandardError());
+    if (!finished || migrate.exitCode() != 0) {
+        QTest::qFail(qPrintable(QStringLiteral("mochen-migrate: ") + told), __FILE__, __LINE__);
+        return told;
+    }
+    QDir::setCurrent(m_dir.path());
+    if (!openDatabase() || !SqlDialect::isPostgres())
+        QTest::qFail("the moved shop cannot be opened on the server", __FILE__, __LINE__);
+    return told;
+}
 
 void TestWorkdir::writeDbset(const QByteArray &xml)
 {
