@@ -24,6 +24,25 @@
 #include <QWidget>
 
 namespace {
+// The work folders of the TestWorkdirs alive. QtTest skips cleanup() after an
+// init() that failed, so one made there would never be deleted: what is left
+// goes when the program ends.
+struct LeftBehind
+{
+    QStringList paths;
+    ~LeftBehind()
+    {
+        for (const QString &p : qAsConst(paths))
+            QDir(p).removeRecursively();
+    }
+};
+
+LeftBehind &leftBehind()
+{
+    static LeftBehind folders;
+    return folders;
+}
+
 // Test programs run side by side against one test server: each has its own schema.
 QString testSchema()
 {
@@ -34,6 +53,7 @@ QString testSchema()
 TestWorkdir::TestWorkdir(bool createSchema)
 {
     registerRecordTypes();
+    leftBehind().paths << m_dir.path();
     m_oldCwd = QDir::currentPath();
     QFile::copy(QStringLiteral(MOCHEN_SOURCE_DIR "/dbset.xml"), m_dir.filePath(QStringLiteral("dbset.xml")));
     QDir::setCurrent(m_dir.path());
@@ -70,6 +90,7 @@ TestWorkdir::~TestWorkdir()
             db.close();
     }
     QDir::setCurrent(m_oldCwd);
+    leftBehind().paths.removeOne(m_dir.path());
 }
 
 QString TestWorkdir::path() const { return m_dir.path(); }
