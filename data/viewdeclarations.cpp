@@ -27,6 +27,20 @@ const char *const kMemberJoin = "a.huiyuanid=b.ID";
 const char *const kPaymentTotals =
     "select count(distinct a.huiyuanid), count(*), round(total(a.shifujine),2) from huiyuanjiaofei a, huiyuan b";
 
+// The analyses per item from the lines per day and item: the period's days
+// grouped by item first (%1 the period on the summary's days), then each item
+// named once (%2 the conditions on the item), in the order of the codes.
+const char *const kServiceDays =
+    "select b.ID as 项目编号, b.name as 项目名称, b.leibie as 项目类别, ROUND(t.sl,3) as 消费次数, "
+    "ROUND(t.fen/100.0,3) as 消费金额 from (select s.xiangmuid as xiangmuid, sum(s.shuliang) as sl, "
+    "sum(s.jine_fen) as fen from rihuizong_xiangmu s where s.leixing in ('服务项目','套餐消费')%1 "
+    "group by s.xiangmuid) t join fuwuxiangmu b on b.ID=t.xiangmuid%2 ORDER BY b.ID";
+const char *const kProductDays =
+    "select b.ID as 产品编号, b.name as 产品名称, b.leibie as 产品类别, ROUND(t.sl,3) as 销售数量, "
+    "ROUND(t.fen/100.0,3) as 销售金额 from (select s.xiangmuid as xiangmuid, sum(s.shuliang) as sl, "
+    "sum(s.jine_fen) as fen from rihuizong_xiangmu s where s.leixing='产品'%1 "
+    "group by s.xiangmuid) t join chanpin b on b.ID=t.xiangmuid%2 ORDER BY b.ID";
+
 // One row per list of the main window.
 const Row kRows[] = {
     // front desk: the current member's lists, run for a member at once
@@ -115,11 +129,15 @@ const Row kRows[] = {
     {"会员交费统计明细", "tableView_11", "", false, nullptr, "order by jiaofeiriqi", "", "", ""},
     {"会员套餐排行", "tableView_13", "a.huiyuanid=b.ID and jiaofeileixing='套餐交费'", false, "",
      "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "", "", "", kPaymentTotals},
-    {"服务消费分析", "tableView_20", "", true, "", "GROUP BY b.ID ORDER BY b.ID", "项目编号", "服务消费分析明细", "a.xiangmuID=?"},
+    // A period (or none) and conditions on the item (b) alone are read from the
+    // lines per day and item, as a ranking is from the sales per member and day.
+    {"服务消费分析", "tableView_20", "", true, "", "GROUP BY b.ID ORDER BY b.ID", "项目编号", "服务消费分析明细", "a.xiangmuID=?",
+     "", "", "xiaofeiriqi", kServiceDays},
     {"服务消费分析明细", "tableView_21", "", true, nullptr, "", "", "", "",
      "select count(*), round(total(a.shuliang),2), round(total(a.jine),2) from xiaofeimingxi a "
      "join fuwuxiangmu b on a.xiangmuID=b.ID where a.xiaofeileixing in ('服务项目','套餐消费')"},
-    {"产品消费分析", "tableView_22", "", true, "", "GROUP BY b.ID ORDER BY b.ID", "产品编号", "产品消费分析明细", "a.xiangmuID=?"},
+    {"产品消费分析", "tableView_22", "", true, "", "GROUP BY b.ID ORDER BY b.ID", "产品编号", "产品消费分析明细", "a.xiangmuID=?",
+     "", "", "xiaofeiriqi", kProductDays},
     {"产品消费分析明细", "tableView_23", "", true, nullptr, "", "", "", "",
      "select count(*), round(total(a.shuliang),2), round(total(a.jine),2) from xiaofeimingxi a "
      "join chanpin b on a.xiangmuID=b.ID where a.xiaofeileixing='产品'"},

@@ -149,7 +149,7 @@ ViewFilter ReportQuery::serviceAnalysis(const QString &itemName, const QString &
         f += equals(QStringLiteral("b.name"), itemName);
     if (!isAll(category))
         f += equals(QStringLiteral("b.leibie"), category);
-    return f;
+    return itemsOfPeriod(ViewFilter(), f);
 }
 
 ViewFilter ReportQuery::productAnalysis(const QString &text, const QString &category)
@@ -159,15 +159,38 @@ ViewFilter ReportQuery::productAnalysis(const QString &text, const QString &cate
         f += likeAny(text, {QStringLiteral("b.name"), QStringLiteral("b.ID")});
     if (!isAll(category))
         f += equals(QStringLiteral("b.leibie"), category);
+    return itemsOfPeriod(ViewFilter(), f);
+}
+
+ViewFilter ReportQuery::itemsOfPeriod(const ViewFilter &period, const ViewFilter &items)
+{
+    ViewFilter f = period + items;
+    f.memberSummary = true;
+    f.memberPeriodOf = period.periodOf;
     return f;
 }
 
+// A document's lines belong to the day of its first header row, as in the
+// daily summaries: a sale repaid on a later day is not counted again in the
+// period of the repayment, and the periods of a year add up to the year.
 ViewFilter ReportQuery::salesOfPeriod(const QString &period, const QString &start, const QString &end)
 {
-    const ViewFilter range = dateFilter(period, QStringLiteral("xiaofeiriqi"), start, end);
+    const ViewFilter range = dateFilter(period, QStringLiteral("e.xiaofeiriqi"), start, end);
     if (range.isEmpty())
         return ViewFilter();
-    return ViewFilter(QStringLiteral("a.ID in (select ID from huiyuanxiaofei where ") + range.text()
+    return ViewFilter(QStringLiteral("a.ID in (select e.ID from huiyuanxiaofei e where ") + range.text()
+                          + QStringLiteral(" and e.rowid=(select min(f.rowid) from huiyuanxiaofei f where f.ID=e.ID))"),
+                      range.values);
+}
+
+// The same documents from the day recorded for each (rihuizong_danjuri, which the
+// chain check compares with the first rows): one index range of the period.
+ViewFilter ReportQuery::documentsOfPeriod(const QString &period, const QString &start, const QString &end)
+{
+    const ViewFilter range = dateFilter(period, QStringLiteral("d.riqi"), start, end);
+    if (range.isEmpty())
+        return ViewFilter();
+    return ViewFilter(QStringLiteral("a.ID in (select d.ID from rihuizong_danjuri d where ") + range.text()
                           + QStringLiteral(")"),
                       range.values);
 }

@@ -73,8 +73,14 @@ public:
     // nothing when the row lacks a column the master hands on.
     static std::optional<ViewFilter> drillDown(const QString &masterView, const QVariantMap &row);
     static QString detailViewOf(const QString &masterView);
-    // The sales of a period, for the lines of the analysis pages (alias a).
+    // The sales of a period, for the lines of the analysis pages (alias a): the
+    // documents whose first header row lies in it.
     static ViewFilter salesOfPeriod(const QString &period, const QString &start, const QString &end);
+    // The same documents found by the day their lines count on (the details' read).
+    static ViewFilter documentsOfPeriod(const QString &period, const QString &start, const QString &end);
+    // An analysis of a period of xiaofeiriqi (dateFilter, or none) with conditions
+    // on the item (b) alone: read from the lines per day and item.
+    static ViewFilter itemsOfPeriod(const ViewFilter &period, const ViewFilter &items);
 
     // The member picker's filter for a typed name or phone number: those that
     // begin with it, else those that hold it anywhere.

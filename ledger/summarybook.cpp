@@ -94,6 +94,9 @@ LedgerResult SummaryBook::rebuild(const DbsetMap &map)
     // Every fill runs only into an empty summary: the per-document ones too.
     LedgerSql::exec(QStringLiteral("delete from rihuizong_danju"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_ticheng"));
+    // The lines per day and item, and the day each document's lines count on.
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_xiangmu"));
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_danjuri"));
     for (const QString &fill : fills)
         if (!tx.failed())
             LedgerSql::exec(fill);

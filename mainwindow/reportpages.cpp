@@ -216,15 +216,17 @@ void ReportPages::requery(const QString &list)
         query(list);
 }
 
-// The sales of the analysis pages' period: their lines are kept by document number.
-ViewFilter ReportPages::analysisPeriod(const QString &page) const
+// The analysis pages' period: whole days, a document on its first header row's day.
+ViewFilter ReportPages::analysisPeriod(const QString &page, bool lines) const
 {
     const auto *combo = m_window->findChild<QComboBox *>(QStringLiteral("comboBox_%1Period").arg(page));
     const auto *from = m_window->findChild<QDateEdit *>(QStringLiteral("dateEdit_%1From").arg(page));
     const auto *to = m_window->findChild<QDateEdit *>(QStringLiteral("dateEdit_%1To").arg(page));
     if (!combo || !from || !to || combo->currentText() == QStringLiteral("所有"))
         return ViewFilter();
-    return ReportQuery::salesOfPeriod(combo->currentText(), dateText(from), dateText(to));
+    if (lines)
+        return ReportQuery::documentsOfPeriod(combo->currentText(), dateText(from), dateText(to));
+    return ReportQuery::dateFilter(combo->currentText(), QStringLiteral("xiaofeiriqi"), dateText(from), dateText(to));
 }
 
 // The detail list of a master shows nothing until a row of the new result is clicked.
@@ -277,12 +279,12 @@ void ReportPages::setupQueries()
             dateText(u->dateEdit_10), u->comboBox_3->currentText());
     });
     add("服务消费分析", [this, u] { // service analysis
-        return analysisPeriod(QStringLiteral("service")) + ReportQuery::serviceAnalysis(typed(u->lineEdit_15),
-            u->comboBox_15->currentText());
+        return ReportQuery::itemsOfPeriod(analysisPeriod(QStringLiteral("service"), false),
+            ReportQuery::serviceAnalysis(typed(u->lineEdit_15), u->comboBox_15->currentText()));
     });
     add("产品消费分析", [this, u] { // product analysis
-        return analysisPeriod(QStringLiteral("product")) + ReportQuery::productAnalysis(typed(u->lineEdit_16),
-            u->comboBox_17->currentText());
+        return ReportQuery::itemsOfPeriod(analysisPeriod(QStringLiteral("product"), false),
+            ReportQuery::productAnalysis(typed(u->lineEdit_16), u->comboBox_17->currentText()));
     });
     add("余额变动", [u] { // balance changes
         return ReportQuery::balanceChanges(u->comboBox_29->currentText(), dateText(u->dateEdit_27),
@@ -361,9 +363,9 @@ void ReportPages::showDetail(const QString &master, int row)
     Ui::MainWindow *u = ui;
     ViewFilter extra;
     if (master == QStringLiteral("服务消费分析"))
-        extra = analysisPeriod(QStringLiteral("service"));
+        extra = analysisPeriod(QStringLiteral("service"), true);
     else if (master == QStringLiteral("产品消费分析"))
-        extra = analysisPeriod(QStringLiteral("product"));
+        extra = analysisPeriod(QStringLiteral("product"), true);
     else if (master == QStringLiteral("员工提成"))
         extra = ReportQuery::commissionLines(u->comboBox_27->currentText(), dateText(u->dateEdit_23),
                                              dateText(u->dateEdit_24));

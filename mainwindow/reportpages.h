@@ -55,7 +55,9 @@ private:
     void handOver();
     void followTheKeys();
     QComboBox *addPeriodControls(QWidget *queryButton, const QString &page);
-    ViewFilter analysisPeriod(const QString &page) const;
+    // The analysis page's period: of the summary's days, or (lines) the
+    // documents whose lines its detail lists.
+    ViewFilter analysisPeriod(const QString &page, bool lines) const;
     static void showReminderNotice(ReportPages *pages, const QString &notice);
     void clearDetailOf(const QString &master);
     void firstLoad(const QString &list);

@@ -90,7 +90,28 @@ commissions AS (
         FROM commissions_rows c WHERE c.riqi IS NOT NULL) r
        FULL OUTER JOIN rihuizong_ticheng s ON s.xiaofeiID = r.xiaofeiID AND s.yuangongid = r.yuangongid
   WHERE r.xiaofeiID IS NULL OR s.xiaofeiID IS NULL OR s.riqi <> r.riqi OR s.hangshu <> r.n OR s.bishu <> r.b
-     OR s.jine_fen <> r.f)
+     OR s.jine_fen <> r.f),
+-- The lines per day and item, on the day of their document's first header row
+-- ('' without one), and that day recorded for each document with header rows.
+first_rows AS (
+  SELECT a.ID AS ID, coalesce(substr(a.xiaofeiriqi, 1, 10), '') AS riqi
+  FROM huiyuanxiaofei a
+  WHERE a.ID IS NOT NULL AND a.rowid = (SELECT min(e.rowid) FROM huiyuanxiaofei e WHERE e.ID = a.ID)),
+item_rows AS (
+  SELECT coalesce(f.riqi, '') AS riqi, coalesce(m.xiaofeileixing, '') AS leixing, coalesce(m.xiangmuID, '') AS xiangmuid,
+         coalesce(m.shuliang, 0) AS sl, CAST(round(coalesce(m.jine, 0) * 100) AS INTEGER) AS fen
+  FROM xiaofeimingxi m LEFT JOIN first_rows f ON f.ID = m.ID),
+items AS (
+  SELECT riqi AS riqi, leixing AS leixing, xiangmuid AS xiangmuid, sum(s_r) AS s_r, sum(s_n) AS s_n, sum(r_n) AS r_n,
+         sum(sl) AS sl, sum(fen) AS fen
+  FROM (SELECT riqi, leixing, xiangmuid, 1 AS s_r, hangshu AS s_n, 0 AS r_n, shuliang AS sl, jine_fen AS fen FROM rihuizong_xiangmu
+        UNION ALL
+        SELECT riqi, leixing, xiangmuid, 0, 0, 1, -sl, -fen FROM item_rows) AS i
+  GROUP BY riqi, leixing, xiangmuid),
+line_days AS (
+  SELECT coalesce(r.ID, s.ID) AS ID
+  FROM first_rows r FULL OUTER JOIN rihuizong_danjuri s ON s.ID = r.ID
+  WHERE r.ID IS NULL OR s.ID IS NULL OR s.riqi <> r.riqi)
 SELECT '日汇总收银与记录不符', riqi || ' | ' || laiyuan || ' | ' || fangshi || ' | 汇总 ' || s_n || ' 笔 ' || s_fen
     || ' 分 | 记录 ' || r_n || ' 笔 ' || r_fen || ' 分'
   FROM takings WHERE s_fen <> r_fen OR s_n <> r_n
@@ -105,4 +126,10 @@ SELECT '会员日汇总与记录不符', riqi || ' | ' || huiyuanid || ' | 汇�
 UNION ALL
 SELECT '单据日汇总与记录不符', ID || ' | ' || riqi FROM documents
 UNION ALL
-SELECT '提成汇总与记录不符', xiaofeiID || ' | ' || yuangongid FROM commissions;
+SELECT '提成汇总与记录不符', xiaofeiID || ' | ' || yuangongid FROM commissions
+UNION ALL
+SELECT '项目日汇总与记录不符', riqi || ' | ' || leixing || ' | ' || xiangmuid || ' | 汇总 ' || s_n || ' 行 | 记录 ' || r_n
+    || ' 行 | 差 数量 ' || round(sl, 3) || ' 金额 ' || fen || ' 分'
+  FROM items WHERE s_n <> r_n OR (s_r > 0 AND r_n = 0) OR fen <> 0 OR abs(sl) > 0.0005
+UNION ALL
+SELECT '单据明细日期与记录不符', ID FROM line_days;

@@ -37,6 +37,7 @@ private slots:
     void rankingReadsTheMemberDays();
     void documentsReadTheirDays();
     void analysis();
+    void analysisReadsTheItemDays();
     void ledgers();
     void commissions();
     void shiftHistoryEndDayInclusive();
@@ -700,6 +701,101 @@ void TestReportQueries::analysis()
     QCOMPARE(compareDeclaredTotals("服务消费分析明细", today + *ReportQuery::drillDown("服务消费分析", {{"项目编号", "S1"}})), 1);
     QCOMPARE(compareDeclaredTotals("服务消费分析明细", *ReportQuery::drillDown("服务消费分析", {{"项目编号", "S1"}})), 2);
     QCOMPARE(compareDeclaredTotals("产品消费分析明细", *ReportQuery::drillDown("产品消费分析", {{"产品编号", "P1"}})), 1);
+}
+
+// The analyses of a period are read from the lines per day and item, kept by the
+// triggers through lines written before and after their header rows, a debt
+// repaid on a later day, a void, corrections, a first row moved and deleted: the
+// same rows as the lines of the documents whose first header row lies in the
+// period, whatever the period and the item's filters.
+void TestReportQueries::analysisReadsTheItemDays()
+{
+    const auto differences = [] { return summaryDifferences(); };
+    sqlExec("insert into fuwuxiangmu(ID,name,leibie,xiaoshoujiage) values('S1','洗剪吹','美发',40)");
+    sqlExec("insert into fuwuxiangmu(ID,name,leibie,xiaoshoujiage) values('S2','面部护理','美容',100)");
+    sqlExec("insert into chanpin(ID,name,leibie,xiaoshoujiage) values('P1','洗发水','洗护',50)");
+    const auto line = [](const QString &id, const QString &kind, const QString &item, double count, double amount) {
+        sqlExec(QString("insert into xiaofeimingxi(ID,xiaofeileixing,xiangmuID,name,shuliang,jine) values('%1','%2','%3','',%4,%5)")
+                    .arg(id, kind, item).arg(count).arg(amount));
+    };
+    const QDate before = m_today.addDays(-2);
+    // Lines written before their header rows, and after them.
+    line("a1", "服务项目", "S1", 1, 40);
+    line("a1", "产品", "P1", 2, 99.9);
+    addSale("a1", "1001", m_today, "09:00:00", 139.9, "现金", 139.9);
+    addSale("a2", "1002", m_today, "09:30:00", 100, "现金", 100);
+    line("a2", "套餐消费", "S2", 1, 0);
+    line("a2", "服务项目", "S2", 0.5, 50.05);
+    // A debt from two days ago repaid today: its lines count on its first day.
+    addSale("debt", "1001", before, "18:00:00", 0, "现金", 80);
+    line("debt", "服务项目", "S1", 2, 80);
+    addSale("debt", "1001", m_today, "08:00:00", 80, "现金", 0);
+    // A void: the reversing document's lines take the sale's back on its own day.
+    addSale("sold", "1002", m_today, "10:00:00", 50, "现金", 50);
+    line("sold", "产品", "P1", 1, 50);
+    addSale("ZFsold", "1002", m_today, "10:05:00", -50, "现金", -50);
+    line("ZFsold", "产品", "P1", -1, -50);
+    // Corrections: a line changed, one moved to another item, one deleted, a
+    // document's first row moved a day back, another's deleted (it counts on the
+    // day of the row that is left), a document whose header rows all go.
+    sqlExec("update xiaofeimingxi set shuliang=3, jine=120 where ID='a1' and xiangmuID='S1'");
+    sqlExec("update xiaofeimingxi set xiangmuID='S1' where ID='a2' and xiaofeileixing='服务项目'");
+    addSale("moved", "1001", m_today, "11:00:00", 30, "现金", 30);
+    line("moved", "服务项目", "S2", 1, 30);
+    sqlExec(QString("update huiyuanxiaofei set xiaofeiriqi='%1 11:00:00' where ID='moved'")
+                .arg(m_today.addDays(-1).toString("yyyy-MM-dd")));
+    addSale("split", "1002", before, "12:00:00", 5, "现金", 5);
+    addSale("split", "1002", m_today, "12:00:00", 5, "微信", 5);
+    line("split", "服务项目", "S1", 1, 10);
+    sqlExec(QString("delete from huiyuanxiaofei where ID='split' and xiaofeiriqi like '%1%'").arg(before.toString("yyyy-MM-dd")));
+    addSale("gone", "1001", m_today, "13:00:00", 7, "现金", 7);
+    line("gone", "产品", "P1", 7, 7);
+    sqlExec("delete from huiyuanxiaofei where ID='gone'");
+    line("gone2", "产品", "P1", 1, 1);
+    sqlExec("delete from xiaofeimingxi where ID='gone2'");
+    QVERIFY2(differences().isEmpty(), qPrintable(differences()));
+
+    const QString from = m_today.addDays(-45).toString("yyyy-MM-dd"), to = m_today.toString("yyyy-MM-dd");
+    const QStringList periods = {"今天", "昨天", "本月", "本年", "上年", "其他", ""};
+    for (const QString &period : periods) {
+        const ViewFilter days = ReportQuery::dateFilter(period, "xiaofeiriqi", from, to);
+        const ViewFilter sales = ReportQuery::salesOfPeriod(period, from, to);
+        const QList<QPair<QString, ViewFilter>> lists = {
+            {"服务消费分析", ReportQuery::serviceAnalysis("", "所有")},
+            {"服务消费分析", ReportQuery::serviceAnalysis("洗剪吹", "美发")},
+            {"产品消费分析", ReportQuery::productAnalysis("", "所有")},
+            {"产品消费分析", ReportQuery::productAnalysis("P", "洗护")}};
+        for (const auto &l : lists) {
+            const ViewFilter summary = ReportQuery::itemsOfPeriod(days, l.second);
+            const ViewFilter rows = sales + l.second + ViewFilter("1=1");
+            const QString name = l.first + "/" + period + "/" + l.second.values.value(0).toString();
+            QVERIFY2(ViewDeclarations::statement("", l.first, summary).contains("rihuizong_xiangmu"), qPrintable(name));
+            QVERIFY2(!dbsetStatement(l.first, rows).contains("rihuizong"), qPrintable(name));
+            QCOMPARE(run(l.first, summary), run(l.first, rows));
+        }
+        // The details find the same documents by the day recorded for their lines.
+        for (const char *item : {"S1", "S2", "P1"}) {
+            const QString master = QByteArray(item).startsWith("P") ? "产品消费分析" : "服务消费分析";
+            const ViewFilter click = *ReportQuery::drillDown(master, {{"项目编号", item}, {"产品编号", item}});
+            const QString detail = ReportQuery::detailViewOf(master);
+            QVERIFY(dbsetStatement(detail, ReportQuery::documentsOfPeriod(period, from, to) + click).contains("rihuizong_danjuri")
+                    || period.isEmpty());
+            QCOMPARE(run(detail, ReportQuery::documentsOfPeriod(period, from, to) + click),
+                     run(detail, ReportQuery::salesOfPeriod(period, from, to) + click));
+        }
+    }
+    // Today: a1, a2, the void and its reversal; the debt and the moved sale not.
+    const QList<QStringList> today = run("服务消费分析", ReportQuery::itemsOfPeriod(
+        ReportQuery::dateFilter("今天", "xiaofeiriqi", "", ""), ReportQuery::serviceAnalysis("", "所有")));
+    QCOMPARE(column(today, 0), QStringList({"S1", "S2"}));
+    QCOMPARE(column(today, 3), QStringList({"4.5", "1"})); // 3 of a1, 0.5 of a2, 1 of split
+    QCOMPARE(column(today, 4), QStringList({"180.05", "0"}));
+    const QList<QStringList> products = run("产品消费分析", ReportQuery::itemsOfPeriod(
+        ReportQuery::dateFilter("今天", "xiaofeiriqi", "", ""), ReportQuery::productAnalysis("", "所有")));
+    QCOMPARE(products, QList<QStringList>({{"P1", "洗发水", "洗护", "2", "99.9"}}));
+    // Every day (the page's 所有): the lines of a document without header rows too.
+    const QList<QStringList> all = run("产品消费分析", ReportQuery::productAnalysis("", "所有"));
+    QCOMPARE(column(all, 3), QStringList({"9"}));
 }
 
 // The two ledgers list every change, also several written in the same second, and

@@ -98,6 +98,24 @@ QString busiestMember()
     return q.next() ? q.value(0).toString() : QString();
 }
 
+// The analyses per item, read from the lines per day and item.
+const QStringList kAnalyses = {QStringLiteral("服务消费分析"), QStringLiteral("产品消费分析")};
+
+// Each analysis gives the same rows from its summary as from the lines, for
+// every day and for a month.
+QStringList summaryAgainstRows(const QMap<QString, QStringList> &answers)
+{
+    QStringList differ;
+    for (const QString &list : kAnalyses)
+        for (const QString &period : {QStringLiteral("全部"), QStringLiteral("本月")}) {
+            const QString key = list + QLatin1Char('/') + period;
+            if (answers.value(key).isEmpty() || answers.value(key) != answers.value(key + QStringLiteral("/行")))
+                differ << key + QStringLiteral(": ") + answers.value(key).join(QLatin1Char(';')) + QStringLiteral(" / ")
+                              + answers.value(key + QStringLiteral("/行")).join(QLatin1Char(';'));
+        }
+    return differ;
+}
+
 QList<Asked> everything()
 {
     const DbsetMap map = readDbset();
@@ -120,9 +138,20 @@ QList<Asked> everything()
         }
         QList<QPair<QString, ViewFilter>> filters = {{QStringLiteral("全部"), ViewFilter()},
                                                      {QStringLiteral("默认"), d->defaultFilter()}};
-        if (!d->summaryDate.isEmpty())
+        if (kAnalyses.contains(name)) {
+            // From the lines per day and item, and from the lines themselves.
+            filters << qMakePair(QStringLiteral("本月"),
+                                 ReportQuery::itemsOfPeriod(ReportQuery::dateFilter(QStringLiteral("其他"), d->summaryDate,
+                                                                                    monthStart, monthEnd),
+                                                            ViewFilter()))
+                    << qMakePair(QStringLiteral("全部/行"), ViewFilter(QStringLiteral("1=1")))
+                    << qMakePair(QStringLiteral("本月/行"),
+                                 ReportQuery::salesOfPeriod(QStringLiteral("其他"), monthStart, monthEnd)
+                                     + ViewFilter(QStringLiteral("1=1")));
+        } else if (!d->summaryDate.isEmpty()) {
             filters << qMakePair(QStringLiteral("本月"),
                                  ReportQuery::dateFilter(QStringLiteral("其他"), d->summaryDate, monthStart, monthEnd));
+        }
         if (memberLists.contains(name))
             filters << qMakePair(QStringLiteral("会员"),
                                  ViewFilter(name == QStringLiteral("会员套餐") ? QStringLiteral("a.huiyuanID=?")
@@ -251,6 +280,7 @@ void TestSameAnswer::listsTotalsAndTakings()
     for (const char *busy : {"消费统计/全部", "统计消费明细/全部", "会员消费/会员", "会员余额变动/会员", "消费统计/本月"})
         QVERIFY2(!file.value(QString::fromUtf8(busy)).isEmpty(), busy);
     QVERIFY(file.value(QStringLiteral("综合统计/全部")).join(QLatin1Char(' ')).contains(QStringLiteral("收银总计")));
+    QVERIFY2(summaryAgainstRows(file).isEmpty(), qPrintable(summaryAgainstRows(file).join(QLatin1Char('\n'))));
     QCOMPARE(file.value(QStringLiteral("消费统计/全部/合计")).value(0).section(QStringLiteral(" | "), 0, 0),
              cell(file.value(QStringLiteral("消费统计/全部")).size()));
     QMap<QString, int> fileFirst;
@@ -268,6 +298,7 @@ void TestSameAnswer::listsTotalsAndTakings()
         return;
     const Answers onServer = askAll(asked, &failures);
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    QVERIFY2(summaryAgainstRows(onServer).isEmpty(), qPrintable(summaryAgainstRows(onServer).join(QLatin1Char('\n'))));
     QMap<QString, int> serverFirst;
     const Answers serverShown = shownLists(&serverFirst);
     checkShown(serverShown, serverFirst, onServer);

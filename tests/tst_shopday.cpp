@@ -425,6 +425,17 @@ void TestShopDay::aDayAtTwoDesks()
     members.memberSummary = false;
     QCOMPARE(ranking, rows(QStringLiteral("会员消费排行"), members));
     QVERIFY(!ranking.isEmpty());
+    // The day's analyses per item, from the lines per day and item, show what the
+    // lines of the day's documents show (voids and refunds among them).
+    const ViewFilter today = ReportQuery::dateFilter(QStringLiteral("今天"), QStringLiteral("xiaofeiriqi"), "", "");
+    const ViewFilter todaysLines = ReportQuery::salesOfPeriod(QStringLiteral("今天"), "", "") + ViewFilter(QStringLiteral("1=1"));
+    for (const QString &view : {QStringLiteral("服务消费分析"), QStringLiteral("产品消费分析")}) {
+        const ViewFilter items = ReportQuery::itemsOfPeriod(today, ViewFilter());
+        QVERIFY(ViewDeclarations::statement(QString(), view, items).contains(QLatin1String("rihuizong_xiangmu")));
+        const QList<QStringList> fromItems = rows(view, items);
+        QVERIFY2(!fromItems.isEmpty(), qPrintable(view));
+        QCOMPARE(fromItems, rows(view, todaysLines));
+    }
 }
 
 QTEST_MAIN(TestShopDay)
