@@ -13,6 +13,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QRegularExpression>
@@ -23,6 +24,25 @@
 #include <QWidget>
 
 namespace {
+// The work folders of the TestWorkdirs alive. QtTest skips cleanup() after an
+// init() that failed, so one made there would never be deleted: what is left
+// goes when the program ends.
+struct LeftBehind
+{
+    QStringList paths;
+    ~LeftBehind()
+    {
+        for (const QString &p : qAsConst(paths))
+            QDir(p).removeRecursively();
+    }
+};
+
+LeftBehind &leftBehind()
+{
+    static LeftBehind folders;
+    return folders;
+}
+
 // Test programs run side by side against one test server: each has its own schema.
 QString testSchema()
 {
@@ -33,6 +53,7 @@ QString testSchema()
 TestWorkdir::TestWorkdir(bool createSchema)
 {
     registerRecordTypes();
+    leftBehind().paths << m_dir.path();
     m_oldCwd = QDir::currentPath();
     QFile::copy(QStringLiteral(MOCHEN_SOURCE_DIR "/dbset.xml"), m_dir.filePath(QStringLiteral("dbset.xml")));
     QDir::setCurrent(m_dir.path());
@@ -69,9 +90,44 @@ TestWorkdir::~TestWorkdir()
             db.close();
     }
     QDir::setCurrent(m_oldCwd);
+    leftBehind().paths.removeOne(m_dir.path());
 }
 
 QString TestWorkdir::path() const { return m_dir.path(); }
+
+QString TestWorkdir::openFileShop(const QString &name)
+{
+    const QString folder = m_dir.filePath(name);
+    if (!QDir().mkpath(folder)
+        || !QFile::copy(QStringLiteral(MOCHEN_SOURCE_DIR "/dbset.xml"), folder + QStringLiteral("/dbset.xml"))) {
+        QTest::qFail("the file shop's folder cannot be made", __FILE__, __LINE__);
+        return QString();
+    }
+    QDir::setCurrent(folder);
+    if (!openDatabase() || EngineDriver::current().isServer()) {
+        QTest::qFail("the file shop cannot be opened", __FILE__, __LINE__);
+        return QString();
+    }
+    createTables();
+    return folder;
+}
+
+QString TestWorkdir::migrateToServer(const QString &folder)
+{
+    QProcess migrate;
+    migrate.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/mochen-migrate"),
+                  {folder, qEnvironmentVariable("MOCHEN_TEST_PG") + QStringLiteral(";schema=") + testSchema()});
+    const bool finished = migrate.waitForFinished(120000);
+    const QString told = QString::fromUtf8(migrate.readAllStandardOutput() + migrate.readAllStandardError());
+    if (!finished || migrate.exitCode() != 0) {
+        QTest::qFail(qPrintable(QStringLiteral("mochen-migrate: ") + told), __FILE__, __LINE__);
+        return told;
+    }
+    QDir::setCurrent(m_dir.path());
+    if (!openDatabase() || !EngineDriver::current().isServer())
+        QTest::qFail("the moved shop cannot be opened on the server", __FILE__, __LINE__);
+    return told;
+}
 
 void TestWorkdir::writeDbset(const QByteArray &xml)
 {

@@ -24,6 +24,15 @@ public:
     QString path() const;
     // Writes a dbset.xml of the test's own into the directory.
     void writeDbset(const QByteArray &xml);
+    // A shop in its own SQLite file in the folder `name` under this directory,
+    // made current and opened, every table created: its path. Empty, and the
+    // test failed, when it cannot be made.
+    QString openFileShop(const QString &name = QStringLiteral("file-shop"));
+    // Moves the file shop in `folder` into this test's schema on the server
+    // (MOCHEN_TEST_PG) with the owner's command, mochen-migrate, then opens the
+    // server's shop from this directory. What the command said; the test failed
+    // when either did not work.
+    QString migrateToServer(const QString &folder);
 private:
     QTemporaryDir m_dir;
     QString m_oldCwd;
@@ -77,6 +86,16 @@ private:
 // Runs action on the next modal dialog that opens (polls until one is active),
 // typically to fill it in and click its buttons. Call before the code that opens it.
 void onNextModal(std::function<void(QWidget *dialog)> action, int timeoutMs = 5000);
+
+// The child of that type and object name under root; the test program stops
+// when there is none (a form out of step with its tests).
+template <typename T> T *widgetNamed(QObject *root, const char *name)
+{
+    T *found = root->findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("no widget %s", name);
+    return found;
+}
 
 // Clicks a button found by object name under the widget (fails the test when absent).
 void clickButton(QWidget *root, const QString &objectName);

@@ -20,10 +20,7 @@
 namespace {
 QString labelText(QWidget *w, const char *name)
 {
-    auto *label = w->findChild<QLabel *>(QString::fromLatin1(name));
-    if (!label)
-        qFatal("missing label %s", name);
-    return label->text();
+    return widgetNamed<QLabel>(w, name)->text();
 }
 
 void addMember(const QString &id, const QString &name, const QString &phone, const QString &balance,

@@ -1,4 +1,3 @@
-#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardItemModel>
@@ -62,13 +61,8 @@ void TestMigrate::movedShopShowsTheSameTakings()
     TestWorkdir wd(false); // the server's side: an empty schema of this test
 
     // The shop as it was: a demo shop in its own SQLite file.
-    const QString fileShop = wd.path() + QStringLiteral("/file-shop");
-    QVERIFY(QDir().mkpath(fileShop));
-    QVERIFY(QFile::copy(QStringLiteral(MOCHEN_SOURCE_DIR "/dbset.xml"), fileShop + QStringLiteral("/dbset.xml")));
-    QDir::setCurrent(fileShop);
-    QVERIFY(openDatabase());
-    QVERIFY(!EngineDriver::current().isServer());
-    createTables();
+    const QString fileShop = wd.openFileShop();
+    QVERIFY(!fileShop.isEmpty());
     ShopScale scale;
     QVERIFY(ShopScale::fromName(QStringLiteral("demo"), &scale));
     ShopGenerator gen(scale, 7, QDate(2026, 3, 31));
@@ -83,17 +77,10 @@ void TestMigrate::movedShopShowsTheSameTakings()
     QVERIFY(before.at(1).value(QStringLiteral("收银总计")).toDouble() > 0);
 
     // Moved with the owner's command into this test's schema.
-    QProcess migrate;
-    migrate.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/mochen-migrate"),
-                  {fileShop, server + QStringLiteral(";schema=t%1").arg(QCoreApplication::applicationPid())});
-    QVERIFY(migrate.waitForFinished(120000));
-    const QString told = QString::fromUtf8(migrate.readAllStandardOutput() + migrate.readAllStandardError());
-    QVERIFY2(migrate.exitCode() == 0, qPrintable(told));
+    const QString told = wd.migrateToServer(fileShop);
+    if (QTest::currentTestFailed())
+        return;
     QVERIFY2(told.contains(QStringLiteral("各表行数与金额合计一致")), qPrintable(told));
-
-    QDir::setCurrent(wd.path());
-    QVERIFY(openDatabase());
-    QVERIFY(EngineDriver::current().isServer());
     const QList<QMap<QString, QString>> after = takings(periods);
     for (int i = 0; i < periods.size(); ++i)
         QCOMPARE(after.at(i), before.at(i));

@@ -13,13 +13,6 @@
 #include "testsupport.h"
 
 namespace {
-template <typename T> T *child(QWidget *root, const char *name)
-{
-    T *w = root->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("missing widget %s", name);
-    return w;
-}
 
 redbctrlstruct lastAnswer(const QSignalSpy &spy)
 {
@@ -61,15 +54,15 @@ void tst_Payment::combinedCardCappedAtBalanceThenCash()
     dlg.setData({"300", "300", "会员卡号：12", "100"});
     QSignalSpy spy(&dlg, &lianhefukuanDlg::DlgSend);
 
-    QVERIFY(!child<QLineEdit>(&dlg, "lineEdit_4")->isEnabled());
-    child<QCheckBox>(&dlg, "checkBox_4")->click();
-    QVERIFY(child<QLineEdit>(&dlg, "lineEdit_4")->isEnabled());
-    QCOMPARE(child<QLineEdit>(&dlg, "lineEdit_4")->text(), QString("100"));
-    QCOMPARE(child<QLabel>(&dlg, "label_6")->text(), QString("200"));
+    QVERIFY(!widgetNamed<QLineEdit>(&dlg, "lineEdit_4")->isEnabled());
+    widgetNamed<QCheckBox>(&dlg, "checkBox_4")->click();
+    QVERIFY(widgetNamed<QLineEdit>(&dlg, "lineEdit_4")->isEnabled());
+    QCOMPARE(widgetNamed<QLineEdit>(&dlg, "lineEdit_4")->text(), QString("100"));
+    QCOMPARE(widgetNamed<QLabel>(&dlg, "label_6")->text(), QString("200"));
 
-    child<QCheckBox>(&dlg, "checkBox_3")->click();
-    QCOMPARE(child<QLineEdit>(&dlg, "lineEdit_3")->text(), QString("200"));
-    QCOMPARE(child<QLabel>(&dlg, "label_6")->text(), QString("0"));
+    widgetNamed<QCheckBox>(&dlg, "checkBox_3")->click();
+    QCOMPARE(widgetNamed<QLineEdit>(&dlg, "lineEdit_3")->text(), QString("200"));
+    QCOMPARE(widgetNamed<QLabel>(&dlg, "label_6")->text(), QString("0"));
 
     clickButton(&dlg, "toolButton_4");
     QVERIFY(prompts.texts().isEmpty()); // nothing owed, nothing asked
@@ -86,27 +79,27 @@ void tst_Payment::combinedCardCoversWholeDueWhenBalanceIsLarger()
 {
     lianhefukuanDlg dlg;
     dlg.setData({"300", "300", "会员卡号：12", "500"});
-    child<QCheckBox>(&dlg, "checkBox_4")->click();
-    QCOMPARE(child<QLineEdit>(&dlg, "lineEdit_4")->text(), QString("300"));
-    QCOMPARE(child<QLabel>(&dlg, "label_6")->text(), QString("0"));
+    widgetNamed<QCheckBox>(&dlg, "checkBox_4")->click();
+    QCOMPARE(widgetNamed<QLineEdit>(&dlg, "lineEdit_4")->text(), QString("300"));
+    QCOMPARE(widgetNamed<QLabel>(&dlg, "label_6")->text(), QString("0"));
 
     // A second method after the due is covered is proposed 0, never a negative amount.
-    child<QCheckBox>(&dlg, "checkBox")->click();
-    QCOMPARE(child<QLineEdit>(&dlg, "lineEdit")->text(), QString("0"));
+    widgetNamed<QCheckBox>(&dlg, "checkBox")->click();
+    QCOMPARE(widgetNamed<QLineEdit>(&dlg, "lineEdit")->text(), QString("0"));
 }
 
 void tst_Payment::combinedUntickGivesBackItsAmount()
 {
     lianhefukuanDlg dlg;
     dlg.setData({"120.5", "120.5", "会员卡号：12", "0"});
-    auto *cash = child<QCheckBox>(&dlg, "checkBox_3");
+    auto *cash = widgetNamed<QCheckBox>(&dlg, "checkBox_3");
     cash->click();
-    child<QLineEdit>(&dlg, "lineEdit_3")->setText("100");
-    QCOMPARE(child<QLabel>(&dlg, "label_6")->text(), QString("20.5"));
+    widgetNamed<QLineEdit>(&dlg, "lineEdit_3")->setText("100");
+    QCOMPARE(widgetNamed<QLabel>(&dlg, "label_6")->text(), QString("20.5"));
     cash->click();
-    QCOMPARE(child<QLineEdit>(&dlg, "lineEdit_3")->text(), QString("0"));
-    QVERIFY(!child<QLineEdit>(&dlg, "lineEdit_3")->isEnabled());
-    QCOMPARE(child<QLabel>(&dlg, "label_6")->text(), QString("120.5"));
+    QCOMPARE(widgetNamed<QLineEdit>(&dlg, "lineEdit_3")->text(), QString("0"));
+    QVERIFY(!widgetNamed<QLineEdit>(&dlg, "lineEdit_3")->isEnabled());
+    QCOMPARE(widgetNamed<QLabel>(&dlg, "label_6")->text(), QString("120.5"));
 }
 
 void tst_Payment::combinedTypedCardAboveBalance()
@@ -114,22 +107,22 @@ void tst_Payment::combinedTypedCardAboveBalance()
     PromptRecorder prompts;
     lianhefukuanDlg dlg;
     dlg.setData({"800", "800", "会员卡号：12", "500"});
-    child<QCheckBox>(&dlg, "checkBox_2")->click();           // 微信 takes all 800
-    child<QLineEdit>(&dlg, "lineEdit_2")->setText("650");    // leaves 150 for the card
-    child<QCheckBox>(&dlg, "checkBox_4")->click();
-    QCOMPARE(child<QLineEdit>(&dlg, "lineEdit_4")->text(), QString("150"));
+    widgetNamed<QCheckBox>(&dlg, "checkBox_2")->click();           // 微信 takes all 800
+    widgetNamed<QLineEdit>(&dlg, "lineEdit_2")->setText("650");    // leaves 150 for the card
+    widgetNamed<QCheckBox>(&dlg, "checkBox_4")->click();
+    QCOMPARE(widgetNamed<QLineEdit>(&dlg, "lineEdit_4")->text(), QString("150"));
 
-    child<QLineEdit>(&dlg, "lineEdit_4")->setText("600");
+    widgetNamed<QLineEdit>(&dlg, "lineEdit_4")->setText("600");
     QCOMPARE(prompts.texts(), QStringList({"会员卡中余额余额少于输入余额"}));
     // Reset to what the card can and needs to cover: min(balance 500, unpaid 150).
-    QCOMPARE(child<QLineEdit>(&dlg, "lineEdit_4")->text(), QString("150"));
-    QCOMPARE(child<QLabel>(&dlg, "label_6")->text(), QString("0"));
+    QCOMPARE(widgetNamed<QLineEdit>(&dlg, "lineEdit_4")->text(), QString("150"));
+    QCOMPARE(widgetNamed<QLabel>(&dlg, "label_6")->text(), QString("0"));
 
     // With more left to pay than the balance, the card is reset to the balance.
-    child<QLineEdit>(&dlg, "lineEdit_2")->setText("0");
-    child<QLineEdit>(&dlg, "lineEdit_4")->setText("900");
-    QCOMPARE(child<QLineEdit>(&dlg, "lineEdit_4")->text(), QString("500"));
-    QCOMPARE(child<QLabel>(&dlg, "label_6")->text(), QString("300"));
+    widgetNamed<QLineEdit>(&dlg, "lineEdit_2")->setText("0");
+    widgetNamed<QLineEdit>(&dlg, "lineEdit_4")->setText("900");
+    QCOMPARE(widgetNamed<QLineEdit>(&dlg, "lineEdit_4")->text(), QString("500"));
+    QCOMPARE(widgetNamed<QLabel>(&dlg, "label_6")->text(), QString("300"));
 }
 
 void tst_Payment::combinedDebtQuestion()
@@ -138,8 +131,8 @@ void tst_Payment::combinedDebtQuestion()
     lianhefukuanDlg dlg;
     dlg.setData({"150", "150", "会员卡号：12", "0"});
     QSignalSpy spy(&dlg, &lianhefukuanDlg::DlgSend);
-    child<QCheckBox>(&dlg, "checkBox")->click();
-    child<QLineEdit>(&dlg, "lineEdit")->setText("100");
+    widgetNamed<QCheckBox>(&dlg, "checkBox")->click();
+    widgetNamed<QLineEdit>(&dlg, "lineEdit")->setText("100");
 
     prompts.answer("否");
     clickButton(&dlg, "toolButton_4");
@@ -201,12 +194,12 @@ void tst_Payment::combinedThreeMethods()
     lianhefukuanDlg dlg;
     dlg.setData({"99.9", "99.9", "会员卡号：7", "30"});
     QSignalSpy spy(&dlg, &lianhefukuanDlg::DlgSend);
-    child<QCheckBox>(&dlg, "checkBox_4")->click();  // card: 30
-    child<QCheckBox>(&dlg, "checkBox")->click();    // 支付宝: 69.9
-    child<QLineEdit>(&dlg, "lineEdit")->setText("40.2");
-    child<QCheckBox>(&dlg, "checkBox_3")->click();  // 现金: the rest
-    QCOMPARE(child<QLineEdit>(&dlg, "lineEdit_3")->text(), QString("29.7"));
-    QCOMPARE(child<QLabel>(&dlg, "label_6")->text(), QString("0"));
+    widgetNamed<QCheckBox>(&dlg, "checkBox_4")->click();  // card: 30
+    widgetNamed<QCheckBox>(&dlg, "checkBox")->click();    // 支付宝: 69.9
+    widgetNamed<QLineEdit>(&dlg, "lineEdit")->setText("40.2");
+    widgetNamed<QCheckBox>(&dlg, "checkBox_3")->click();  // 现金: the rest
+    QCOMPARE(widgetNamed<QLineEdit>(&dlg, "lineEdit_3")->text(), QString("29.7"));
+    QCOMPARE(widgetNamed<QLabel>(&dlg, "label_6")->text(), QString("0"));
     clickButton(&dlg, "toolButton_4");
     QCOMPARE(spy.count(), 1);
     const redbctrlstruct a = lastAnswer(spy);
@@ -246,10 +239,10 @@ void tst_Payment::singlePayment()
         prompts.answer(answer);
     fukuanDlg dlg;
     dlg.setData({due});
-    QCOMPARE(child<QLabel>(&dlg, "label_4")->text(), due);
+    QCOMPARE(widgetNamed<QLabel>(&dlg, "label_4")->text(), due);
     QSignalSpy spy(&dlg, &fukuanDlg::DlgSend);
-    child<QLineEdit>(&dlg, "lineEdit")->setText(received);
-    auto *method = child<QComboBox>(&dlg, "comboBox");
+    widgetNamed<QLineEdit>(&dlg, "lineEdit")->setText(received);
+    auto *method = widgetNamed<QComboBox>(&dlg, "comboBox");
     QVERIFY(method->count() > 0);
     method->setCurrentIndex(method->count() - 1);
     clickButton(&dlg, "toolButton_3");
@@ -271,8 +264,8 @@ void tst_Payment::singleReplyCarriesDocument()
     fukuanDlg dlg;
     dlg.setData({"50", "xf_20260101101010123", "2026-01-01 10:10:10"});
     QSignalSpy spy(&dlg, &fukuanDlg::DlgSend);
-    QCOMPARE(child<QLineEdit>(&dlg, "lineEdit")->text(), QString("50")); // the due is proposed
-    child<QLineEdit>(&dlg, "lineEdit")->setText(" 50.00 ");
+    QCOMPARE(widgetNamed<QLineEdit>(&dlg, "lineEdit")->text(), QString("50")); // the due is proposed
+    widgetNamed<QLineEdit>(&dlg, "lineEdit")->setText(" 50.00 ");
     clickButton(&dlg, "toolButton_3");
     QCOMPARE(spy.count(), 1);
     const QStringList reply = spy.last().at(1).toStringList();
@@ -301,7 +294,7 @@ void tst_Payment::singleRefusesBadInput()
     fukuanDlg dlg;
     dlg.setData({"100"});
     QSignalSpy spy(&dlg, &fukuanDlg::DlgSend);
-    child<QLineEdit>(&dlg, "lineEdit")->setText(received);
+    widgetNamed<QLineEdit>(&dlg, "lineEdit")->setText(received);
     clickButton(&dlg, "toolButton_3");
     QCOMPARE(prompts.texts(), QStringList({message}));
     QCOMPARE(spy.count(), 0);

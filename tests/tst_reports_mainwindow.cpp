@@ -26,13 +26,7 @@ private slots:
     void shiftHistoryAndHandover();
 
 private:
-    template <typename T> T *w(const char *name)
-    {
-        T *found = m_win->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no widget %s", name);
-        return found;
-    }
+    template <typename T> T *w(const char *name) { return widgetNamed<T>(m_win, name); }
     void setText(const char *edit, const QString &text) { w<QLineEdit>(edit)->setText(text); }
     void choose(const char *combo, const QString &text)
     {

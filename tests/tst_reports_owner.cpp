@@ -57,13 +57,7 @@ private slots:
     void listsShowWhatThePersonMustSee();
 
 private:
-    template <typename T> T *w(const char *name)
-    {
-        T *found = m_win->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no widget %s", name);
-        return found;
-    }
+    template <typename T> T *w(const char *name) { return widgetNamed<T>(m_win, name); }
     void choose(const char *combo, const QString &text)
     {
         auto *box = w<QComboBox>(combo);

@@ -1,4 +1,3 @@
-#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -319,13 +318,8 @@ void TestSameAnswer::listsTotalsAndTakings()
     TestWorkdir wd(false);
 
     // The shop in its own SQLite file: a small generated history ending on kEnd.
-    const QString fileShop = wd.path() + QStringLiteral("/file-shop");
-    QVERIFY(QDir().mkpath(fileShop));
-    QVERIFY(QFile::copy(QStringLiteral(MOCHEN_SOURCE_DIR "/dbset.xml"), fileShop + QStringLiteral("/dbset.xml")));
-    QDir::setCurrent(fileShop);
-    QVERIFY(openDatabase());
-    QVERIFY(!EngineDriver::current().isServer());
-    createTables();
+    const QString fileShop = wd.openFileShop();
+    QVERIFY(!fileShop.isEmpty());
     ShopScale scale;
     scale.name = QStringLiteral("same-answer");
     scale.members = 80;
@@ -364,15 +358,9 @@ void TestSameAnswer::listsTotalsAndTakings()
         QSKIP("the server's answers need a server (MOCHEN_TEST_PG, see scripts/test-pg.sh)");
 
     // Moved with the owner's command into this test's schema, then asked again.
-    QProcess migrate;
-    migrate.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/mochen-migrate"),
-                  {fileShop, server + QStringLiteral(";schema=t%1").arg(QCoreApplication::applicationPid())});
-    QVERIFY(migrate.waitForFinished(120000));
-    const QString told = QString::fromUtf8(migrate.readAllStandardOutput() + migrate.readAllStandardError());
-    QVERIFY2(migrate.exitCode() == 0, qPrintable(told));
-    QDir::setCurrent(wd.path());
-    QVERIFY(openDatabase());
-    QVERIFY(EngineDriver::current().isServer());
+    wd.migrateToServer(fileShop);
+    if (QTest::currentTestFailed())
+        return;
     const Answers onServer = askAll(asked, &failures);
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
     QVERIFY2(summaryReadsMissTheirIndexes().isEmpty(), qPrintable(summaryReadsMissTheirIndexes().join(QLatin1Char('\n'))));
