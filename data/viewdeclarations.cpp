@@ -120,7 +120,7 @@ const Row kRows[] = {
      "from huiyuanxiaofei b join xiaofeimingxi a on a.ID=b.ID left join huiyuan c on c.ID=b.huiyuanid",
      "select coalesce(sum(hangshu),0), round(coalesce(sum(shuliang),0),2), round(coalesce(sum(jine_fen),0)/100.0,2) "
      "from rihuizong_xiangmu where 1=1",
-     "b.xiaofeiriqi", "", "", "", true},
+     "b.xiaofeiriqi", "", "", "", "", "", "", true},
     // Members with equal sums in the order of their numbers, however the list is read.
     {"会员消费排行", "tableView_19", kMemberJoin, false, "", "GROUP BY a.huiyuanid ORDER BY 消费金额 DESC, a.huiyuanid", "",
      "", "",
