@@ -9,6 +9,7 @@
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
 #include "ledgersql.h"
+#include "listmodel.h"
 #include "reportquery.h"
 #include "summarybook.h"
 #include "takingsread.h"
@@ -31,6 +32,8 @@ private slots:
     void init();
     void serverDetailFollowsThePeriod();
     void serverAnalysesFollowThePeriod();
+    void serverMembersFirstScreenFromTheirIndex();
+    void membersFirstScreenFromTheirIndex();
     void indexServesStatement_data();
     void indexServesStatement();
     void memberPickerTries();
@@ -67,6 +70,7 @@ const char *const kLargeShopStats[][3] = {
     {"huiyuan", "idx_huiyuan_name", "27071 3"},
     {"huiyuan", "idx_huiyuan_phone", "27248 1"},
     {"huiyuan", "idx_huiyuan_lists", "49104 1 1 1 1"},
+    {"huiyuan", "idx_huiyuan_bianhao", "49104 2 1"},
     {"huiyuan", "sqlite_autoindex_huiyuan_1", "49104 1"},
     {"huiyuanjiaofei", "idx_huiyuanjiaofei_credit", "95220 4 2 2 1 1"},
     {"huiyuanjiaofei", "idx_huiyuanjiaofei_ID", "95220 1"},
@@ -213,6 +217,36 @@ void TestPlans::serverAnalysesFollowThePeriod()
                  && !plan.contains(QLatin1String("xiaofeimingxi")),
              qPrintable(plan));
     QVERIFY(q.exec(QStringLiteral("RESET enable_seqscan")));
+}
+
+// 会员管理 in the order of the members' numbers: its first screen is read from
+// the index of that order, not sorted from every member (each row's paid-in
+// sum a look-up of its own). On the server the list asks for its first rows.
+QString membersStatement()
+{
+    const ViewDeclaration *d = ViewDeclarations::find(QStringLiteral("会员管理"));
+    return d ? ViewDeclarations::statement(base(d->name), d->name, d->defaultFilter()) : QString();
+}
+
+void TestPlans::serverMembersFirstScreenFromTheirIndex()
+{
+    QSqlQuery q;
+    QVERIFY(q.exec(QStringLiteral("SET enable_seqscan = off")));
+    QVERIFY(q.exec(QStringLiteral("SET enable_sort = off")));
+    const QString plan = serverPlan(ListModel::firstRowsOf(membersStatement()), {});
+    QVERIFY(q.exec(QStringLiteral("RESET enable_sort")));
+    QVERIFY(q.exec(QStringLiteral("RESET enable_seqscan")));
+    QVERIFY2(plan.contains(QLatin1String("idx_huiyuan_bianhao")) && !plan.contains(QLatin1String("Sort"))
+                 && plan.contains(QLatin1String("Limit")),
+             qPrintable(plan));
+}
+
+void TestPlans::membersFirstScreenFromTheirIndex()
+{
+    const QStringList lines = plan(membersStatement());
+    QVERIFY2(lines.contains(QStringLiteral("SCAN a USING INDEX idx_huiyuan_bianhao"))
+                 && !lines.join('\n').contains(QLatin1String("TEMP B-TREE")),
+             qPrintable(lines.join('\n')));
 }
 
 // The server's plan of a statement: EXPLAIN takes no parameters there, the

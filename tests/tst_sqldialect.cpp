@@ -144,6 +144,8 @@ void TestSqlDialect::sameAnswer_data()
     QTest::newRow("whole number of a sign") << "select mochen_int(' -3x')" << "-3";
     QTest::newRow("whole number of no number") << "select mochen_int('VIP01')" << "0";
     QTest::newRow("whole number of money") << "select mochen_int(12.75)" << "12";
+    QTest::newRow("whole number past the range") << "select mochen_int('99999999999999999999')" << "9223372036854775807";
+    QTest::newRow("whole number below the range") << "select mochen_int('-99999999999999999999x')" << "-9223372036854775808";
     QTest::newRow("whole number of nothing") << "select coalesce(cast(mochen_int(NULL) as text), 'none')" << "none";
     QTest::newRow("highest number") << "select max(mochen_int(v)) from (select '9' as v union all select '10') t" << "10";
     QTest::newRow("limit and offset") << "select v from (select 1 as v union all select 2 union all select 3) t order by v limit 1 offset 1" << "2";
