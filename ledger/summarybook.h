@@ -10,7 +10,8 @@
 // payment method (rihuizong_shouyin), and the sales' totals (rihuizong_xiaofei),
 // and the sales per member and day (rihuizong_huiyuan, for the rankings), per
 // document and day (rihuizong_danju) and the commission of each document and
-// employee on its first day (rihuizong_ticheng, for 员工提成), the sales lines
+// employee on its first day (rihuizong_ticheng, for 员工提成), the work of each
+// employee on each sale (rihuizong_yeji, for 员工业绩), the sales lines
 // per day and item (rihuizong_xiangmu, with the day of each document's lines in
 // rihuizong_danjuri, for 服务消费分析 and 产品消费分析), so that
 // the totals of a period read one row a day instead of every header row of the period. The triggers of dbset.xml keep them, in the same statement as

@@ -10,6 +10,7 @@
 #include "dbsetconfig.h"
 #include "ledgersql.h"
 #include "listmodel.h"
+#include "ownerfigures.h"
 #include "reportquery.h"
 #include "summarybook.h"
 #include "takingsread.h"
@@ -46,6 +47,8 @@ private slots:
     void periodListsNameTheirMembersFromAnIndex_data();
     void periodListsNameTheirMembersFromAnIndex();
     void commissionsReadTheirSummary();
+    void stylistsReadTheirSummary();
+    void serverStylistsReadTheirSummary();
     void cashDetailStreamsTheRecords();
     void documentsStreamFromTheirDays();
     void rankingOfAYearGroupsNothing();
@@ -118,6 +121,8 @@ const char *const kLargeShopStats[][3] = {
     {"rihuizong_xiangmu", "sqlite_autoindex_rihuizong_xiangmu_1", "263156 72 24 1"},
     {"rihuizong_danjuri", "idx_rihuizong_danjuri_riqi", "508019 140 1"},
     {"rihuizong_danjuri", "sqlite_autoindex_rihuizong_danjuri_1", "508019 1"},
+    {"rihuizong_yeji", "idx_rihuizong_yeji_riqi", "839808 134 10 2 2 2 1"},
+    {"rihuizong_yeji", "sqlite_autoindex_rihuizong_yeji_1", "835200 2 1"},
 };
 
 const QStringList kHistoryTables = {
@@ -125,7 +130,7 @@ const QStringList kHistoryTables = {
     QStringLiteral("huiyuanyuebiandong"), QStringLiteral("huiyuanjifen"), QStringLiteral("tichengmingxi"),
     QStringLiteral("chanpinrukumingxi"), QStringLiteral("huiyuan"), QStringLiteral("rihuizong_huiyuan"),
     QStringLiteral("rihuizong_danju"), QStringLiteral("rihuizong_ticheng"), QStringLiteral("rihuizong_xiangmu"),
-    QStringLiteral("rihuizong_danjuri"), QStringLiteral("rihuizong_huiyuan_nian")};
+    QStringLiteral("rihuizong_danjuri"), QStringLiteral("rihuizong_huiyuan_nian"), QStringLiteral("rihuizong_yeji")};
 
 QString base(const QString &view)
 {
@@ -381,6 +386,9 @@ void TestPlans::indexServesStatement_data()
         QVERIFY2(totals.contains(QLatin1String("rihuizong_xiaofei")), qPrintable(totals));
         QTest::newRow(qPrintable(QStringLiteral("消费统计 合计 ") + period)) << totals << f.values;
     }
+    // 员工业绩 of a year: the work per document and employee of the year's days.
+    QTest::newRow("员工业绩 本年") << OwnerFigures::stylistsStatement()
+                                 << OwnerFigures::stylistsValues(QDate(2026, 1, 1), QDate(2026, 12, 31));
     // The item summary's look-up of a document's cells when its day changes.
     plain("item days of a document", QStringLiteral("select hangshu from rihuizong_xiangmu where riqi=coalesce((select d.riqi "
                                                     "from rihuizong_danjuri d where d.ID='X1'),'') and exists (select 1 from "
@@ -844,6 +852,29 @@ void TestPlans::commissionsReadTheirSummary()
     const QString totals = ViewDeclarations::totalsStatement(QStringLiteral("提成明细"), f);
     QVERIFY2(!totals.contains(QLatin1String("tichengmingxi")), qPrintable(totals));
     QVERIFY2(plan(totals, f.values).join('\n').contains(QLatin1String("idx_rihuizong_ticheng_yuangong")), qPrintable(totals));
+}
+
+// 员工业绩 of a year: the year's work per document and employee from one range of
+// its index, no commission row of the history.
+void TestPlans::stylistsReadTheirSummary()
+{
+    const QString sql = OwnerFigures::stylistsStatement();
+    const QString lines = plan(sql, OwnerFigures::stylistsValues(QDate(2026, 1, 1), QDate(2026, 12, 31))).join('\n');
+    QVERIFY2(lines.contains(QLatin1String("SEARCH s USING COVERING INDEX idx_rihuizong_yeji_riqi (riqi>? AND riqi<?)"))
+                 && !lines.contains(QLatin1String("tichengmingxi")) && !lines.contains(QLatin1String("xiaofeimingxi")),
+             qPrintable(lines + "\n" + sql));
+}
+
+void TestPlans::serverStylistsReadTheirSummary()
+{
+    QSqlQuery q;
+    QVERIFY(q.exec(QStringLiteral("SET enable_seqscan = off")));
+    const QString plan = serverPlan(OwnerFigures::stylistsStatement(),
+                                    OwnerFigures::stylistsValues(QDate(2026, 1, 1), QDate(2026, 12, 31)));
+    QVERIFY2(plan.contains(QLatin1String("idx_rihuizong_yeji_riqi")) && plan.contains(QLatin1String("riqi >="))
+                 && !plan.contains(QLatin1String("tichengmingxi")),
+             qPrintable(plan));
+    QVERIFY(q.exec(QStringLiteral("RESET enable_seqscan")));
 }
 
 // The documents of a period stream from the day rows' time index: the first screen
