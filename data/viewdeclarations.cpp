@@ -33,6 +33,16 @@ const char *const kMemberJoin = "a.huiyuanid=b.ID";
 // The 合计 of the payment rankings: members, payments, amount paid.
 const char *const kPaymentTotals =
     "select count(distinct a.huiyuanid), count(*), round(total(a.shifujine),2) from huiyuanjiaofei a, huiyuan b";
+// The same from the payments per member, day and kind (%1 the period on the
+// summary's days, %2 the conditions on the member), the kinds the list keeps
+// given first: the members of the period grouped once, then found by their key.
+#define PAYMENT_DAYS_TOTALS(kinds)                                                                              \
+    "select count(*), coalesce(sum(t.n),0), round(coalesce(sum(t.fen),0)/100.0,2) "                             \
+    "from (select s.huiyuanid as huiyuanid, sum(s.bishu) as n, sum(s.shifu_fen) as fen from rihuizong_jiaofei s " \
+    "where " kinds "%1 group by s.huiyuanid) t join huiyuan b on b.ID=t.huiyuanid%2"
+const char *const kPaymentDaysTotals = PAYMENT_DAYS_TOTALS("1=1");
+const char *const kPackageDaysTotals = PAYMENT_DAYS_TOTALS("s.leixing='套餐交费'");
+#undef PAYMENT_DAYS_TOTALS
 
 // The analyses per item from the lines per day and item: the period's days
 // grouped by item first (%1 the period on the summary's days), then each item
@@ -148,10 +158,11 @@ const Row kRows[] = {
      "from (select s.huiyuanid as huiyuanid, s.danshu-2*s.zuofei as n, s.xiaofei_fen as xf, s.shishou_fen as ss "
      "from rihuizong_huiyuan_nian s where 1=1%1) t join huiyuan b on b.ID=t.huiyuanid%2"},
     {"会员交费统计", "tableView_10", kMemberJoin, false, "", "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "会员卡号",
-     "会员交费统计明细", "huiyuanid=?", kPaymentTotals},
+     "会员交费统计明细", "huiyuanid=?", kPaymentTotals, "", "jiaofeiriqi", "", kPaymentDaysTotals},
     {"会员交费统计明细", "tableView_11", "", false, nullptr, "order by jiaofeiriqi", "", "", ""},
     {"会员套餐排行", "tableView_13", "a.huiyuanid=b.ID and jiaofeileixing='套餐交费'", false, "",
-     "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "", "", "", kPaymentTotals},
+     "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "", "", "", kPaymentTotals, "", "jiaofeiriqi", "",
+     kPackageDaysTotals},
     // A period (or none) and conditions on the item (b) alone are read from the
     // lines per day and item, as a ranking is from the sales per member and day.
     {"服务消费分析", "tableView_20", "", true, "", "GROUP BY b.ID ORDER BY b.ID", "项目编号", "服务消费分析明细", "a.xiangmuID=?",
@@ -170,10 +181,18 @@ const Row kRows[] = {
     // order (the ID breaks the ties), so they stream.
     {"余额变动", "tableView_27", kMemberJoin, false, "", "order by a.biandongriqi, a.ID", "", "", "",
      "select count(*), round(total(a.cishuzengjia),2), round(total(a.cishujianshao),2), "
-     "round(total(a.dangshikaneicishu),2) from huiyuanyuebiandong a, huiyuan b"},
+     "round(total(a.dangshikaneicishu),2) from huiyuanyuebiandong a, huiyuan b",
+     // A period alone: one row a day, which counts only the rows of members on file.
+     "select coalesce(sum(bishu),0), round(coalesce(sum(cishu_zj),0),2), round(coalesce(sum(cishu_js),0),2), "
+     "round(coalesce(sum(cishu_sy),0),2) from rihuizong_biandong where 1=1",
+     "a.biandongriqi", "", "", "", "", "", "", true},
     {"积分变动", "tableView_28", kMemberJoin, false, "", "order by a.biandongriqi, a.ID", "", "", "",
      "select count(*), round(total(a.jifenzengjia),2), round(total(a.jifenjianshao),2), "
-     "round(total(a.shengyujifen),2) from huiyuanjifen a, huiyuan b"},
+     "round(total(a.shengyujifen),2) from huiyuanjifen a, huiyuan b",
+     // A period alone: one row a day, which counts only the rows of members on file.
+     "select coalesce(sum(bishu),0), round(coalesce(sum(zengjia),0),2), round(coalesce(sum(jianshao),0),2), "
+     "round(coalesce(sum(shengyu),0),2) from rihuizong_jifen where 1=1",
+     "a.biandongriqi", "", "", "", "", "", "", true},
     // Each employee in turn, their documents of the period from the summary's index.
     {"员工提成", "tableView_41", "s.yuangongid=b.ID", false, "", "GROUP BY b.ID ORDER BY b.ID", "员工编号", "提成明细",
      "s.yuangongid=?"},

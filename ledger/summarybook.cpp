@@ -113,6 +113,11 @@ LedgerResult SummaryBook::rebuild(const DbsetMap &map)
     // The lines per day and item, and the day each document's lines count on.
     LedgerSql::exec(QStringLiteral("delete from rihuizong_xiangmu"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_danjuri"));
+    // The payments per member, day and kind.
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_jiaofei"));
+    // The points and balance changes per day, of the members on file.
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_jifen"));
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_biandong"));
     for (const QString &fill : fills)
         if (!tx.failed())
             LedgerSql::exec(fill);

@@ -7,7 +7,8 @@
 -- time, sums and whether the document has rows on other days; per document and
 -- employee, the commission rows on the day of the document's first header row
 -- (a sale's, else a card payment's); per member and year, the sums of the
--- member's days.
+-- member's days; per member, day and payment kind, the payment rows of that day;
+-- per day, the points and balance rows of the members on file.
 WITH
 takings_rows AS (
   SELECT coalesce(substr(xiaofeiriqi, 1, 10), '') AS riqi, '消费' AS laiyuan, coalesce(fukuanfangshi, '') AS fangshi,
@@ -117,6 +118,33 @@ items AS (
         UNION ALL
         SELECT riqi, leixing, xiangmuid, 0, 0, 1, -sl, -fen FROM item_rows) AS i
   GROUP BY riqi, leixing, xiangmuid),
+payment_rows AS (
+  SELECT coalesce(substr(jiaofeiriqi, 1, 10), '') AS riqi, coalesce(huiyuanid, '') AS huiyuanid,
+         coalesce(jiaofeileixing, '') AS leixing, CAST(round(coalesce(shifujine, 0) * 100) AS INTEGER) AS fen
+  FROM huiyuanjiaofei),
+payments AS (
+  SELECT riqi AS riqi, huiyuanid AS huiyuanid, leixing AS leixing, sum(s_r) AS s_r, sum(s_n) AS s_n, sum(r_n) AS r_n,
+         sum(fen) AS fen
+  FROM (SELECT riqi, huiyuanid, leixing, 1 AS s_r, bishu AS s_n, 0 AS r_n, shifu_fen AS fen FROM rihuizong_jiaofei
+        UNION ALL
+        SELECT riqi, huiyuanid, leixing, 0, 0, 1, -fen FROM payment_rows) AS p
+  GROUP BY riqi, huiyuanid, leixing),
+points AS (
+  SELECT riqi AS riqi, sum(s_r) AS s_r, sum(n) AS n, sum(zj) AS zj, sum(js) AS js, sum(sy) AS sy
+  FROM (SELECT riqi, 1 AS s_r, bishu AS n, zengjia AS zj, jianshao AS js, shengyu AS sy FROM rihuizong_jifen
+        UNION ALL
+        SELECT coalesce(substr(a.biandongriqi, 1, 10), ''), 0, -1, -coalesce(a.jifenzengjia, 0), -coalesce(a.jifenjianshao, 0),
+               -coalesce(a.shengyujifen, 0)
+        FROM huiyuanjifen a JOIN huiyuan b ON b.ID = a.huiyuanid) AS j
+  GROUP BY riqi),
+balance_days AS (
+  SELECT riqi AS riqi, sum(s_r) AS s_r, sum(n) AS n, sum(zj) AS zj, sum(js) AS js, sum(sy) AS sy
+  FROM (SELECT riqi, 1 AS s_r, bishu AS n, cishu_zj AS zj, cishu_js AS js, cishu_sy AS sy FROM rihuizong_biandong
+        UNION ALL
+        SELECT coalesce(substr(a.biandongriqi, 1, 10), ''), 0, -1, -coalesce(a.cishuzengjia, 0), -coalesce(a.cishujianshao, 0),
+               -coalesce(a.dangshikaneicishu, 0)
+        FROM huiyuanyuebiandong a JOIN huiyuan b ON b.ID = a.huiyuanid) AS d
+  GROUP BY riqi),
 line_days AS (
   SELECT coalesce(r.ID, s.ID) AS ID
   FROM first_rows r FULL OUTER JOIN rihuizong_danjuri s ON s.ID = r.ID
@@ -144,4 +172,16 @@ SELECT '项目日汇总与记录不符', riqi || ' | ' || leixing || ' | ' || xi
     || ' 行 | 差 数量 ' || round(sl, 3) || ' 金额 ' || fen || ' 分'
   FROM items WHERE s_n <> r_n OR (s_r > 0 AND r_n = 0) OR fen <> 0 OR abs(sl) > 0.0005
 UNION ALL
-SELECT '单据明细日期与记录不符', ID FROM line_days;
+SELECT '单据明细日期与记录不符', ID FROM line_days
+UNION ALL
+SELECT '会员交费日汇总与记录不符', riqi || ' | ' || huiyuanid || ' | ' || leixing || ' | 汇总 ' || s_n || ' 笔 | 记录 ' || r_n
+    || ' 笔 | 差 ' || fen || ' 分'
+  FROM payments WHERE s_n <> r_n OR (s_r > 0 AND r_n = 0) OR fen <> 0
+UNION ALL
+SELECT '积分日汇总与记录不符', riqi || ' | 差 ' || n || ' 笔 增加 ' || round(zj, 3) || ' 减少 ' || round(js, 3)
+    || ' 剩余 ' || round(sy, 3)
+  FROM points WHERE n <> 0 OR abs(zj) > 0.005 OR abs(js) > 0.005 OR abs(sy) > 0.005
+UNION ALL
+SELECT '余额变动日汇总与记录不符', riqi || ' | 差 ' || n || ' 笔 次数增加 ' || round(zj, 3) || ' 次数减少 ' || round(js, 3)
+    || ' 当时剩余次数 ' || round(sy, 3)
+  FROM balance_days WHERE n <> 0 OR abs(zj) > 0.005 OR abs(js) > 0.005 OR abs(sy) > 0.005;

@@ -5,6 +5,7 @@
 #include <QSqlRecord>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <tuple>
 
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
@@ -114,6 +115,10 @@ const char *const kLargeShopStats[][3] = {
     {"rihuizong_xiangmu", "sqlite_autoindex_rihuizong_xiangmu_1", "263156 72 24 1"},
     {"rihuizong_danjuri", "idx_rihuizong_danjuri_riqi", "508019 140 1"},
     {"rihuizong_danjuri", "sqlite_autoindex_rihuizong_danjuri_1", "508019 1"},
+    {"rihuizong_jiaofei", "idx_rihuizong_jiaofei_lists", "115200 51 1 1 1 1"},
+    {"rihuizong_jiaofei", "sqlite_autoindex_rihuizong_jiaofei_1", "119340 51 1 1"},
+    {"rihuizong_jifen", "sqlite_autoindex_rihuizong_jifen_1", "3519 1"},
+    {"rihuizong_biandong", "sqlite_autoindex_rihuizong_biandong_1", "3519 1"},
 };
 
 const QStringList kHistoryTables = {
@@ -121,7 +126,8 @@ const QStringList kHistoryTables = {
     QStringLiteral("huiyuanyuebiandong"), QStringLiteral("huiyuanjifen"), QStringLiteral("tichengmingxi"),
     QStringLiteral("chanpinrukumingxi"), QStringLiteral("huiyuan"), QStringLiteral("rihuizong_huiyuan"),
     QStringLiteral("rihuizong_danju"), QStringLiteral("rihuizong_ticheng"), QStringLiteral("rihuizong_xiangmu"),
-    QStringLiteral("rihuizong_danjuri"), QStringLiteral("rihuizong_huiyuan_nian")};
+    QStringLiteral("rihuizong_danjuri"), QStringLiteral("rihuizong_huiyuan_nian"), QStringLiteral("rihuizong_jiaofei"),
+    QStringLiteral("rihuizong_jifen"), QStringLiteral("rihuizong_biandong")};
 
 QString base(const QString &view)
 {
@@ -285,6 +291,20 @@ void TestPlans::indexServesStatement_data()
     row("会员套餐排行", "会员套餐排行", ReportQuery::packageRanking(y, s, e, "所有"));
     row("余额变动", "余额变动", ReportQuery::balanceChanges(y, s, e, "", "所有"));
     row("积分变动", "积分变动", ReportQuery::pointsChanges(y, s, e, "", "所有"));
+    // Their 合计 of a period: the payments per member and day, the ledgers' days.
+    const QList<std::tuple<const char *, const char *, ViewFilter>> fromDays = {
+        {"会员交费统计", "rihuizong_jiaofei", ReportQuery::paymentStats(y, s, e, "", "", "所有", "所有")},
+        {"会员套餐排行", "rihuizong_jiaofei", ReportQuery::packageRanking("其他", s, e, "金卡")},
+        {"余额变动", "rihuizong_biandong", ReportQuery::balanceChanges(y, s, e, "", "所有")},
+        {"积分变动", "rihuizong_jifen", ReportQuery::pointsChanges("其他", s, e, "", "所有")}};
+    for (const auto &[view, summary, f] : fromDays) {
+        const QString totals = ViewDeclarations::totalsStatement(QString::fromUtf8(view), f);
+        QVERIFY2(totals.contains(QLatin1String(summary)), qPrintable(totals));
+        QTest::newRow(qPrintable(QString::fromUtf8(view) + QStringLiteral(" 合计"))) << totals << f.values;
+    }
+    // The members' triggers look up a member's ledger rows by the member.
+    plain("points of a member", QStringLiteral("select 1 from huiyuanjifen j where j.huiyuanid='M1'"));
+    plain("balance changes of a member", QStringLiteral("select 1 from huiyuanyuebiandong j where j.huiyuanid='M1'"));
     row("员工提成", "员工提成", ReportQuery::commissions(y, s, e, "所有"));
     row("员工提成 其他", "员工提成", ReportQuery::commissions("其他", s, e, "所有"));
     // The analyses read the period's days of the lines per day and item; their

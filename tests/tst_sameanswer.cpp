@@ -120,6 +120,16 @@ QStringList summaryAgainstRows(const QMap<QString, QStringList> &answers)
     if (fromCells.isEmpty() || fromCells != answers.value(QStringLiteral("统计消费明细/本月/行/合计")))
         differ << QStringLiteral("统计消费明细/本月/合计: ") + fromCells.join(QLatin1Char(';')) + QStringLiteral(" / ")
                       + answers.value(QStringLiteral("统计消费明细/本月/行/合计")).join(QLatin1Char(';'));
+    // The 合计 of a month from the payments per member and day and from the
+    // ledgers' days, as from the rows.
+    for (const char *list : {"会员交费统计/本月/汇总/合计|会员交费统计/本月/合计", "会员套餐排行/本月/汇总/合计|会员套餐排行/本月/合计",
+                             "积分变动/本月/合计|积分变动/本月/行/合计", "余额变动/本月/合计|余额变动/本月/行/合计"}) {
+        const QStringList keys = QString::fromUtf8(list).split(QLatin1Char('|'));
+        const QStringList summed = answers.value(keys.at(0)), rows = answers.value(keys.at(1));
+        if (summed.isEmpty() || summed.value(0).startsWith(QStringLiteral("0.0000")) || summed != rows)
+            differ << keys.at(0) + QStringLiteral(": ") + summed.join(QLatin1Char(';')) + QStringLiteral(" / ")
+                          + rows.join(QLatin1Char(';'));
+    }
     return differ;
 }
 
@@ -162,6 +172,13 @@ QList<Asked> everything()
             // the same from the rows.
             if (d->summaryHasFixed)
                 filters << qMakePair(QStringLiteral("本月/行"), month + ViewFilter(QStringLiteral("1=1")));
+            // A ranking's month as its page asks it: from the summary per member and day.
+            if (!d->memberTotals.isEmpty()) {
+                ViewFilter bySummary = month;
+                bySummary.memberSummary = true;
+                bySummary.memberPeriodOf = d->summaryDate;
+                filters << qMakePair(QStringLiteral("本月/汇总"), bySummary);
+            }
         }
         if (memberLists.contains(name))
             filters << qMakePair(QStringLiteral("会员"),
