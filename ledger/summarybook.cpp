@@ -107,6 +107,8 @@ LedgerResult SummaryBook::rebuild(const DbsetMap &map)
     // (the days filled again fill the years through them).
     LedgerSql::exec(QStringLiteral("delete from rihuizong_huiyuan_nian"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_huiyuan"));
+    // The years of the members on file, after the years their triggers follow.
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_nianheji"));
     // Every fill runs only into an empty summary: the per-document ones too.
     LedgerSql::exec(QStringLiteral("delete from rihuizong_danju"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_ticheng"));

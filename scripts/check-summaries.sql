@@ -7,8 +7,9 @@
 -- time, sums and whether the document has rows on other days; per document and
 -- employee, the commission rows on the day of the document's first header row
 -- (a sale's, else a card payment's); per member and year, the sums of the
--- member's days; per member, day and payment kind, the payment rows of that day;
--- per day, the points and balance rows of the members on file.
+-- member's days; per member on file, day and payment kind, the payment rows of that day;
+-- per day, the points and balance rows of the members on file; per year, the
+-- members' years of the members on file.
 WITH
 takings_rows AS (
   SELECT coalesce(substr(xiaofeiriqi, 1, 10), '') AS riqi, '消费' AS laiyuan, coalesce(fukuanfangshi, '') AS fangshi,
@@ -121,7 +122,7 @@ items AS (
 payment_rows AS (
   SELECT coalesce(substr(jiaofeiriqi, 1, 10), '') AS riqi, coalesce(huiyuanid, '') AS huiyuanid,
          coalesce(jiaofeileixing, '') AS leixing, CAST(round(coalesce(shifujine, 0) * 100) AS INTEGER) AS fen
-  FROM huiyuanjiaofei),
+  FROM huiyuanjiaofei a WHERE EXISTS (SELECT 1 FROM huiyuan b WHERE b.ID = a.huiyuanid)),
 payments AS (
   SELECT riqi AS riqi, huiyuanid AS huiyuanid, leixing AS leixing, sum(s_r) AS s_r, sum(s_n) AS s_n, sum(r_n) AS r_n,
          sum(fen) AS fen
@@ -145,6 +146,13 @@ balance_days AS (
                -coalesce(a.dangshikaneicishu, 0)
         FROM huiyuanyuebiandong a JOIN huiyuan b ON b.ID = a.huiyuanid) AS d
   GROUP BY riqi),
+year_totals AS (
+  SELECT nian AS nian, sum(n) AS n, sum(dn) AS dn, sum(zf) AS zf, sum(xf) AS xf, sum(ss) AS ss
+  FROM (SELECT nian, huiyuanshu AS n, danshu AS dn, zuofei AS zf, xiaofei_fen AS xf, shishou_fen AS ss FROM rihuizong_nianheji
+        UNION ALL
+        SELECT y.nian, -1, -y.danshu, -y.zuofei, -y.xiaofei_fen, -y.shishou_fen
+        FROM rihuizong_huiyuan_nian y JOIN huiyuan b ON b.ID = y.huiyuanid) AS y
+  GROUP BY nian),
 line_days AS (
   SELECT coalesce(r.ID, s.ID) AS ID
   FROM first_rows r FULL OUTER JOIN rihuizong_danjuri s ON s.ID = r.ID
@@ -184,4 +192,7 @@ SELECT '积分日汇总与记录不符', riqi || ' | 差 ' || n || ' 笔 增加 
 UNION ALL
 SELECT '余额变动日汇总与记录不符', riqi || ' | 差 ' || n || ' 笔 次数增加 ' || round(zj, 3) || ' 次数减少 ' || round(js, 3)
     || ' 当时剩余次数 ' || round(sy, 3)
-  FROM balance_days WHERE n <> 0 OR abs(zj) > 0.005 OR abs(js) > 0.005 OR abs(sy) > 0.005;
+  FROM balance_days WHERE n <> 0 OR abs(zj) > 0.005 OR abs(js) > 0.005 OR abs(sy) > 0.005
+UNION ALL
+SELECT '会员年合计与年汇总不符', nian || ' | 差 会员 ' || n || ' 单数 ' || dn || ' 作废单 ' || zf || ' 消费 ' || xf || ' 实收 ' || ss || ' 分'
+  FROM year_totals WHERE n <> 0 OR dn <> 0 OR zf <> 0 OR xf <> 0 OR ss <> 0;
