@@ -128,6 +128,17 @@ QStringList summaryAgainstRows(const QMap<QString, QStringList> &answers)
     if (fromCells.isEmpty() || fromCells != answers.value(QStringLiteral("统计消费明细/本月/行/合计")))
         differ << QStringLiteral("统计消费明细/本月/合计: ") + fromCells.join(QLatin1Char(';')) + QStringLiteral(" / ")
                       + answers.value(QStringLiteral("统计消费明细/本月/行/合计")).join(QLatin1Char(';'));
+    // The 合计 of a month from the payments per member and day and from the
+    // ledgers' days, as from the rows.
+    for (const char *list : {"会员交费统计/本月/汇总/合计|会员交费统计/本月/合计", "会员套餐排行/本月/汇总/合计|会员套餐排行/本月/合计",
+                             "积分变动/本月/合计|积分变动/本月/行/合计", "余额变动/本月/合计|余额变动/本月/行/合计",
+                             "会员消费排行/本年/汇总/合计|会员消费排行/本年/会员汇总/合计"}) {
+        const QStringList keys = QString::fromUtf8(list).split(QLatin1Char('|'));
+        const QStringList summed = answers.value(keys.at(0)), rows = answers.value(keys.at(1));
+        if (summed.isEmpty() || summed.value(0).startsWith(QStringLiteral("0.0000")) || summed != rows)
+            differ << keys.at(0) + QStringLiteral(": ") + summed.join(QLatin1Char(';')) + QStringLiteral(" / ")
+                          + rows.join(QLatin1Char(';'));
+    }
     return differ;
 }
 
@@ -209,6 +220,24 @@ QList<Asked> everything()
             // the same from the rows.
             if (d->summaryHasFixed)
                 filters << qMakePair(QStringLiteral("本月/行"), month + ViewFilter(QStringLiteral("1=1")));
+            // A ranking's month as its page asks it: from the summary per member and day.
+            if (!d->memberTotals.isEmpty()) {
+                ViewFilter bySummary = month;
+                bySummary.memberSummary = true;
+                bySummary.memberPeriodOf = d->summaryDate;
+                filters << qMakePair(QStringLiteral("本月/汇总"), bySummary);
+            }
+            // A year of every member from its one row, and from the members' years.
+            if (!d->yearTotals.isEmpty()) {
+                ViewFilter year = ReportQuery::dateFilter(QStringLiteral("其他"), d->summaryDate, QStringLiteral("2026-01-01"),
+                                                          QStringLiteral("2026-12-31"));
+                year.memberSummary = true;
+                year.memberPeriodOf = d->summaryDate;
+                ViewFilter members = year + ViewFilter(QStringLiteral("1=1"));
+                members.memberSummary = true;
+                members.memberPeriodOf = d->summaryDate;
+                filters << qMakePair(QStringLiteral("本年/汇总"), year) << qMakePair(QStringLiteral("本年/会员汇总"), members);
+            }
         }
         if (memberLists.contains(name))
             filters << qMakePair(QStringLiteral("会员"),
@@ -320,6 +349,8 @@ QStringList summaryReadsMissTheirIndexes()
                              + ViewFilter(QStringLiteral("s.yuangongid=?"), {QStringLiteral("E01")});
     const ViewFilter ranking = ReportQuery::consumptionRanking(QStringLiteral("其他"), year + QStringLiteral("-01-01"),
                                                                year + QStringLiteral("-12-31"), "", QStringLiteral("所有"));
+    const ViewFilter gold = ReportQuery::consumptionRanking(QStringLiteral("其他"), year + QStringLiteral("-01-01"),
+                                                            year + QStringLiteral("-12-31"), "", QStringLiteral("金卡"));
     const DbsetMap map = readDbset();
     const auto base = [&map](const char *list) {
         return dbsetEntry<TableViewinfo>(map, QString::fromUtf8(list)).SqlStr;
@@ -329,7 +360,8 @@ QStringList summaryReadsMissTheirIndexes()
         {QStringLiteral("idx_rihuizong_ticheng_yuangong"), ViewDeclarations::statement(base("提成明细"), QStringLiteral("提成明细"), lines), lines.values, {}},
         {QStringLiteral("idx_rihuizong_ticheng_yuangong"), ViewDeclarations::totalsStatement(QStringLiteral("提成明细"), lines), lines.values, {}},
         {QStringLiteral("idx_rihuizong_huiyuan_nian_lists"), ViewDeclarations::statement(base("会员消费排行"), QStringLiteral("会员消费排行"), ranking), ranking.values, {}},
-        {QStringLiteral("idx_rihuizong_huiyuan_nian_lists"), ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), ranking), ranking.values, {}},
+        {QStringLiteral("rihuizong_nianheji_"), ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), ranking), ranking.values, {}},
+        {QStringLiteral("idx_rihuizong_huiyuan_nian_lists"), ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), gold), gold.values, {}},
         {QStringLiteral("idx_rihuizong_yeji_riqi"), OwnerFigures::stylistsStatement(),
          OwnerFigures::stylistsValues(QDate(kEnd.year(), 1, 1), QDate(kEnd.year(), 12, 31)), {}},
     };
