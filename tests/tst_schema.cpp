@@ -1,4 +1,5 @@
 #include <QtTest>
+#include <QSqlDatabase>
 
 #include "ctrluiclass.h"
 #include "sqlstatements.h"
@@ -21,12 +22,10 @@ private slots:
     void listsOfTheConfiguration();
 };
 
+// In lower case: the server folds the names it was given unquoted.
 static QStringList columnsOf(const QString &table)
 {
-    QStringList cols;
-    for (const QStringList &r : sqlRows("pragma table_info(" + table + ")"))
-        cols << r[1];
-    return cols;
+    return EngineDriver::current().columns(QSqlDatabase::database(), table);
 }
 
 void TestSchema::tablesAndColumns_data()
@@ -81,7 +80,7 @@ void TestSchema::tablesAndColumns()
     TestWorkdir wd;
     const QStringList have = columnsOf(table);
     for (const QString &c : columns.split(','))
-        QVERIFY2(have.contains(c), qPrintable(table + " lacks " + c));
+        QVERIFY2(have.contains(c.toLower()), qPrintable(table + " lacks " + c));
 }
 
 void TestSchema::genericInsertOrders()
@@ -99,7 +98,7 @@ void TestSchema::genericInsertOrders()
         QCOMPARE(t->columns.size(), it.value());
         const QStringList have = columnsOf(it.key());
         for (const QString &c : t->columns)
-            QVERIFY2(have.contains(c), qPrintable(it.key() + "." + c));
+            QVERIFY2(have.contains(c.toLower()), qPrintable(it.key() + "." + c));
     }
     // The debt repayment record: thirteen values, the last is the remark.
     ctrlUiClass c;
@@ -120,6 +119,8 @@ void TestSchema::genericInsertOrders()
 // earlier version wrote, so that 5 is stored and compared as 5.0 there too.
 void TestSchema::moneyStaysRealInTheFile()
 {
+    if (EngineDriver::current().isServer())
+        QSKIP("the file's own affinity (typeof, sqlite_master); the server's money types are tst_migrate's");
     TestWorkdir wd;
     QCOMPARE(sqlValue("select count(*) from (select sql from sqlite_master union all select sql from sqlite_temp_master) t "
                       "where sql like '%MONEY%'"), QString("0"));
