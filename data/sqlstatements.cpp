@@ -219,6 +219,13 @@ bool SqlStatements::insertRecord(const TableEntry *table, const QStringList &val
                         + QStringLiteral("VALUES (") + marks.join(QLatin1Char(',')) + QStringLiteral(")");
     if (!TransactionScope::admits(sql))
         return false;
+    // Refused before the server sees it: a statement that fails there ends
+    // the whole transaction it was part of.
+    if (values.size() != table->columns.size()) {
+        qCWarning(lcSql).noquote() << QStringLiteral("插入数据错误，数据不对应") + table->name;
+        TransactionScope::noteFailure(sql, QStringLiteral("插入数据错误，数据不对应"));
+        return false;
+    }
     QSqlQuery q;
     if (!q.prepare(sql)) {
         qCWarning(lcSql).noquote() << sql << QStringLiteral("数据库操作出错") << q.lastError().text();
@@ -231,11 +238,6 @@ bool SqlStatements::insertRecord(const TableEntry *table, const QStringList &val
             q.bindValue(i, QVariant(QVariant::String));
         else
             q.bindValue(i, values.at(i));
-    }
-    if (values.size() != table->columns.size()) {
-        qCWarning(lcSql).noquote() << QStringLiteral("插入数据错误，数据不对应") + table->name;
-        TransactionScope::noteFailure(sql, QStringLiteral("插入数据错误，数据不对应"));
-        return false;
     }
     if (!q.exec()) {
         qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << q.lastError().text();

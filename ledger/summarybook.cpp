@@ -2,10 +2,13 @@
 
 #include "enginedriver.h"
 #include "ledgersql.h"
+#include "sqllog.h"
 #include "sqltext.h"
 #include "transactionscope.h"
 
 #include <QDate>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QDateTime>
 
 namespace {
@@ -87,7 +90,16 @@ bool SummaryBook::dropTriggers(const DbsetMap &map)
         if (!it.key().startsWith(QLatin1String("zzrihuizong_")) || it.value().userType() != qMetaTypeId<CreateTriggerinfo>())
             continue;
         const CreateTriggerinfo t = it.value().value<CreateTriggerinfo>();
-        ok = LedgerSql::execSingle(EngineDriver::current().dropTrigger(t.trigger, t.table)) >= 0 && ok;
+        // Run as it stands: the server prepares queries and writes only, and
+        // refuses a DROP as a prepared statement.
+        const QString sql = EngineDriver::current().dropTrigger(t.trigger, t.table);
+        QSqlQuery q;
+        if (q.exec(sql)) {
+            qCDebug(lcSql).noquote() << sql;
+        } else {
+            qCWarning(lcSql).noquote() << QStringLiteral("数据库操作错误：") + sql << EngineDriver::errorText(q.lastError());
+            ok = false;
+        }
     }
     return ok;
 }

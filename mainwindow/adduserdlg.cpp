@@ -125,12 +125,15 @@ void addUserDlg::on_toolButton_clicked()
         rec.whereCount = 1;
         emit DlgSend(QStringLiteral("修改数据"), QVariant::fromValue(rec));
     }
-    const bool there = OperatorStore::exists(name);
+    // A change that failed is told as a failure: on a server the failed
+    // statement ends the transaction, and the look-up after it finds no one.
+    const bool failed = tx.failed();
+    const bool there = !failed && OperatorStore::exists(name);
     if (there && resetPassword && m_mode == 2)
         m_ctrl.writeLog(operatorSession().loginName, QStringLiteral("重置操作员密码：") + name);
     // Not there: nothing to keep (the scope rolls back as it goes).
     if (!there || !tx.commit()) {
-        if (!there && m_mode == 2)
+        if (!failed && !there && m_mode == 2)
             ctrlUiClass::showInfo(QStringLiteral("没有找到该操作员，未作修改"), this);
         else
             ctrlUiClass::showInfo(saveFailureText(QStringLiteral("保存失败"), tx.firstError()), this);

@@ -15,6 +15,7 @@
 #include "sqltext.h"
 #include "tableregistry.h"
 #include "transactionscope.h"
+#include "enginedriver.h"
 #include "testsupport.h"
 
 // Statement builders, queries, the log, combos, views and export against a real file.
@@ -131,17 +132,22 @@ void TestDataLayer::statementsPreparedOnce()
         QCOMPARE(PreparedQueries::reused() - before, 2);
 
         // Reading one kind while the same statement is wanted for the other.
-        QSqlQuery outer;
-        QVERIFY(PreparedQueries::prepare(outer, byKind));
-        outer.bindValue(0, "项目类型");
-        QVERIFY(outer.exec());
-        QVERIFY(outer.next());
-        QCOMPARE(outer.value(0).toString(), QString("洗发"));
-        QCOMPARE(LedgerSql::rows(byKind, {"产品类型"}), QList<QVariantList>({{"洗发水"}}));
-        QVERIFY(outer.next());
-        QCOMPARE(outer.value(0).toString(), QString("剪发"));
-        QVERIFY(!outer.next());
-        outer.finish();
+        // (Qt's server driver streams a forward-only result, one at a time per
+        // connection: the next statement ends its read, so the store reads
+        // every result whole there.)
+        if (!EngineDriver::current().isServer()) {
+            QSqlQuery outer;
+            QVERIFY(PreparedQueries::prepare(outer, byKind));
+            outer.bindValue(0, "项目类型");
+            QVERIFY(outer.exec());
+            QVERIFY(outer.next());
+            QCOMPARE(outer.value(0).toString(), QString("洗发"));
+            QCOMPARE(LedgerSql::rows(byKind, {"产品类型"}), QList<QVariantList>({{"洗发水"}}));
+            QVERIFY(outer.next());
+            QCOMPARE(outer.value(0).toString(), QString("剪发"));
+            QVERIFY(!outer.next());
+            outer.finish();
+        }
 
         // A statement that fails is not kept.
         const int kept = PreparedQueries::size();
@@ -361,7 +367,10 @@ void TestDataLayer::transactionRollsBackEverything()
             QVERIFY(!SqlStatements::execSql("insert into nosuchtable values(1)"));
             QVERIFY(!inner.commit());
         }
-        QVERIFY(SqlStatements::execSql("insert into leibie(mingchen,leibiestr,beizhu) values('c','d','')"));
+        // SQLite runs what follows; the server refuses every statement after
+        // a failed one in its transaction. The commit is refused on both.
+        QCOMPARE(SqlStatements::execSql("insert into leibie(mingchen,leibiestr,beizhu) values('c','d','')"),
+                 !EngineDriver::current().isServer());
         QVERIFY(!tx.commit());
         QVERIFY(tx.firstError().contains("nosuchtable"));
     }

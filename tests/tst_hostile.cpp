@@ -16,6 +16,7 @@
 #include "visitnotes.h"
 #include "vouchers.h"
 #include "addyuangongdlg.h"
+#include "enginedriver.h"
 #include "mainwindow.h"
 #include "operatorsession.h"
 #include "testsupport.h"
@@ -195,11 +196,12 @@ void TestHostile::textsAreStoredAsTyped()
     QStringList texts = kHostile;
     texts << QString(28, QChar(0x957F)); // with a key's two digits, as long as a name may be
     int saved = 0;
+    const QString table = EngineDriver::current().quotedName(dc.table); // "user" on the server
     for (const Field &field : dc.texts) {
         // Far too long for any column: refused with a word, and nothing written.
         {
             prompts.clear();
-            const QString before = sqlValue("select count(*) from " + dc.table);
+            const QString before = sqlValue("select count(*) from " + table);
             std::unique_ptr<QDialog> dlg(dc.open(main));
             dlg->show();
             dc.baseline(dlg.get());
@@ -208,9 +210,9 @@ void TestHostile::textsAreStoredAsTyped()
             const QString where = QStringLiteral("%1 %2 = 5000 characters").arg(dialog, field.name);
             QVERIFY2(!prompts.texts().filter("不能超过").isEmpty(), qPrintable(where + " : " + prompts.texts().join(" | ")));
             QVERIFY2(prompts.texts().filter("保存成功").isEmpty(), qPrintable(where));
-            QCOMPARE(sqlValue("select count(*) from " + dc.table), before);
+            QCOMPARE(sqlValue("select count(*) from " + table), before);
             QSqlQuery q;
-            QVERIFY(q.exec("select * from " + dc.table));
+            QVERIFY(q.exec("select * from " + table));
             while (q.next())
                 for (int c = 0; c < q.record().count(); ++c)
                     QVERIFY2(q.value(c).toString().size() < 5000, qPrintable(where + " was written after all"));
@@ -230,7 +232,7 @@ void TestHostile::textsAreStoredAsTyped()
             QVERIFY2(said.isEmpty(), qPrintable(where + " : " + said.join(" | ")));
             // Some column of the table holds the text exactly as typed.
             QSqlQuery q;
-            QVERIFY(q.exec("select * from " + dc.table));
+            QVERIFY(q.exec("select * from " + table));
             bool found = false;
             while (q.next() && !found)
                 for (int c = 0; c < q.record().count() && !found; ++c)
@@ -239,7 +241,7 @@ void TestHostile::textsAreStoredAsTyped()
             QVERIFY2(found, qPrintable(where + " was not stored as typed"));
             ++saved;
             if (dc.table != "huiyuan")
-                sqlExec("delete from " + dc.table + " where rowid=(select max(rowid) from " + dc.table + ")");
+                sqlExec("delete from " + table + " where rowid=(select max(rowid) from " + table + ")");
         }
     }
     QCOMPARE(sqlValue("select count(*) from huiyuan"), QString("1")); // still there after every "drop table"

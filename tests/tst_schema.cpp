@@ -1,4 +1,5 @@
 #include <QtTest>
+#include <QSqlDatabase>
 
 #include "ctrluiclass.h"
 #include "sqlstatements.h"
@@ -21,12 +22,10 @@ private slots:
     void listsOfTheConfiguration();
 };
 
+// In lower case: the server folds the names it was given unquoted.
 static QStringList columnsOf(const QString &table)
 {
-    QStringList cols;
-    for (const QStringList &r : sqlRows("pragma table_info(" + table + ")"))
-        cols << r[1];
-    return cols;
+    return EngineDriver::current().columns(QSqlDatabase::database(), table);
 }
 
 void TestSchema::tablesAndColumns_data()
@@ -81,7 +80,7 @@ void TestSchema::tablesAndColumns()
     TestWorkdir wd;
     const QStringList have = columnsOf(table);
     for (const QString &c : columns.split(','))
-        QVERIFY2(have.contains(c), qPrintable(table + " lacks " + c));
+        QVERIFY2(have.contains(c.toLower()), qPrintable(table + " lacks " + c));
 }
 
 void TestSchema::genericInsertOrders()
@@ -99,7 +98,7 @@ void TestSchema::genericInsertOrders()
         QCOMPARE(t->columns.size(), it.value());
         const QStringList have = columnsOf(it.key());
         for (const QString &c : t->columns)
-            QVERIFY2(have.contains(c), qPrintable(it.key() + "." + c));
+            QVERIFY2(have.contains(c.toLower()), qPrintable(it.key() + "." + c));
     }
     // The debt repayment record: thirteen values, the last is the remark.
     ctrlUiClass c;
@@ -118,8 +117,11 @@ void TestSchema::genericInsertOrders()
 
 // dbset.xml declares money as MONEY; the file keeps the REAL columns every
 // earlier version wrote, so that 5 is stored and compared as 5.0 there too.
+// Its catalogue is plain SQLite, readable and writable without the program.
 void TestSchema::moneyStaysRealInTheFile()
 {
+    if (EngineDriver::current().isServer())
+        QSKIP("the file's own affinity (typeof, sqlite_master); the server's money types are tst_migrate's");
     TestWorkdir wd;
     QCOMPARE(sqlValue("select count(*) from (select sql from sqlite_master union all select sql from sqlite_temp_master) t "
                       "where sql like '%MONEY%'"), QString("0"));
@@ -127,6 +129,14 @@ void TestSchema::moneyStaysRealInTheFile()
     QCOMPARE(sqlRows("select typeof(shengyujine), typeof(jifen) from huiyuan order by rowid"), (QList<QStringList>{{"real", "real"}}));
     sqlExec("insert into tempxiaofeimingxi(ID,jine,shuliang) values('x',5,1)");
     QCOMPARE(sqlValue("select typeof(jine) from tempxiaofeimingxi order by rowid"), QString("real"));
+    // The sqlite3 command line (the owner's check, a member added by hand)
+    // knows none of the program's functions: no table, index or trigger of the
+    // file may call one (members' numbers are SQLite's own CAST there).
+    QCOMPARE(sqlValue("select coalesce(group_concat(name),'') from sqlite_master where type in ('table','index','trigger') "
+                      "and (sql like '%mochen\\_int(%' escape '\\' or sql like '%mochen\\_day\\_number(%' escape '\\' "
+                      "or sql like '%mochen\\_today(%' escape '\\')"),
+             QString());
+    QVERIFY(sqlValue("select sql from sqlite_master where name='huiyuan'").contains("GENERATED ALWAYS AS (CAST(ID AS INTEGER))"));
     // The triggers are there and keep the stock.
     sqlExec("insert into chanpinrukumingxi(rukuID,chanpinID,shuliang,jine) values('rk1','P1',2,20)");
     QCOMPARE(sqlRows("select shuliang, jine, typeof(jine) from chanpinkucun order by rowid"), (QList<QStringList>{{"2", "20", "real"}}));

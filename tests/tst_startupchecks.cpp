@@ -25,6 +25,7 @@ class TestStartupChecks : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void readOnlyFileStops();
     void walSwitchFailureStops();
     void damagedFileNamesNewestGoodBackup();
@@ -77,6 +78,13 @@ void runScript(const QString &path)
             sqlExec(sql);
 }
 } // namespace
+
+void TestStartupChecks::initTestCase()
+{
+    if (!qEnvironmentVariableIsEmpty("MOCHEN_TEST_PG"))
+        QSKIP("the start-up checks of a shop file (read-only, WAL, damage, full disk, the file's upgrade); "
+              "the server's upgrade is tst_migrate's");
+}
 
 void TestStartupChecks::readOnlyFileStops()
 {
