@@ -691,6 +691,10 @@ void TestPlans::summariesFollowRecords()
     // A summary changed behind the triggers' back is reported, and the rebuild mends it.
     sqlExec("update rihuizong_shouyin set jine_fen = jine_fen + 1 where laiyuan = '交费'");
     QVERIFY(differences().contains(QStringLiteral("日汇总收银与记录不符")));
+    sqlExec("insert into rihuizong_nianheji(nian, huiyuanshu) values ('2020', 1)");
+    sqlExec("insert into rihuizong_jifen(riqi, bishu) values ('2020-01-01', 1)");
+    QVERIFY(differences().contains(QStringLiteral("会员年合计与年汇总不符")));
+    QVERIFY(differences().contains(QStringLiteral("积分日汇总与记录不符")));
     QVERIFY(SummaryBook::rebuild(readDbset()).ok);
     verifySummaries();
 
