@@ -203,16 +203,19 @@ QString newDocumentId(const QString &prefix, const QString &kind, const QString 
     for (int attempt = 0; attempt < 50; ++attempt) {
         if (id.isEmpty())
             id = prefix + serialNow();
-        // Inside BEGIN IMMEDIATE no other desk can register between this look and the insert.
-        if (!value(QStringLiteral("select 1 from danjuhao where ID=?"), {id}).isValid()) {
-            if (exec(QStringLiteral("insert into danjuhao(ID,leixing,riqi,caozuoyuan,shouyintai) values(?,?,?,?,?)"),
-                     {id, kind, now(), operatorName, desk()}) == 1) {
-                // Known before the COMMIT: after a lost answer the document
-                // tells whether the operation landed.
-                TransactionScope::setOutcomeProbe(QStringLiteral("select 1 from danjuhao where ID=?"), {id});
-                return id;
-            }
+        // A number already registered (by this desk or another) inserts
+        // nothing and the next one is tried: one statement, not a look and
+        // then an insert.
+        const int n = exec(QStringLiteral("insert into danjuhao(ID,leixing,riqi,caozuoyuan,shouyintai) values(?,?,?,?,?) "
+                                          "ON CONFLICT DO NOTHING"),
+                           {id, kind, now(), operatorName, desk()});
+        if (n < 0)
             return QString();
+        if (n == 1) {
+            // Known before the COMMIT: after a lost answer the document
+            // tells whether the operation landed.
+            TransactionScope::setOutcomeProbe(QStringLiteral("select 1 from danjuhao where ID=?"), {id});
+            return id;
         }
         id.clear();
         QThread::msleep(1);

@@ -36,6 +36,8 @@ private slots:
     void memberSummaryIsWhatItsRowsAdd();
     void deletionsKeepPrepaidValue();
     void documentIdsAreUnique();
+    void bookRefusalsNameTheirCause_data();
+    void bookRefusalsNameTheirCause();
     void basketBelongsToItsConnection();
     void writeWhileAListIsReading();
 
@@ -386,6 +388,33 @@ void TestLedger::documentIdsAreUnique()
     // The table itself refuses a second row of one number.
     QSqlQuery q;
     QVERIFY(!q.exec("insert into danjuhao(ID) values('CZ20260101000000000')"));
+}
+
+// The books ask whether the member is there only after their guard refused:
+// the cashier still reads why, and nothing is written either way.
+void TestLedger::bookRefusalsNameTheirCause_data()
+{
+    QTest::addColumn<bool>("points");
+    QTest::addColumn<QString>("member");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("card, too little on it") << false << "1002" << "卡内余额不足请采用别的方式付款";
+    QTest::newRow("card, member gone") << false << "9999" << "找不到该会员";
+    QTest::newRow("points, too few") << true << "1002" << "积分不足";
+    QTest::newRow("points, member gone") << true << "9999" << "找不到该会员";
+}
+
+void TestLedger::bookRefusalsNameTheirCause()
+{
+    QFETCH(bool, points);
+    QFETCH(QString, member);
+    QFETCH(QString, why);
+    const int before = rowsOfMoney();
+    const Entry e{QStringLiteral("会员消费"), QStringLiteral("admin"), QStringLiteral("消费单：xf_x")};
+    TransactionScope tx;
+    QVERIFY(!(points ? PointsBook::change(member, -1e6, e) : BalanceBook::change(member, -100000000, e)));
+    QVERIFY(!tx.commit());
+    QCOMPARE(LedgerSql::failureText(QStringLiteral("保存失败"), tx.firstError()), why);
+    QCOMPARE(rowsOfMoney(), before);
 }
 
 void TestLedger::basketBelongsToItsConnection()
