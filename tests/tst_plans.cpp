@@ -43,6 +43,7 @@ private slots:
     void stockTableFollowsMovements();
     void summariesFollowRecords();
     void voidFindsItsPointsByKey();
+    void refundFindsCommissionSharesByLine();
     void bookCheckLooksUpByKey();
     void liabilityReadsOnlyItsIndexes();
     void periodListsNameTheirMembersFromAnIndex_data();
@@ -102,6 +103,7 @@ const char *const kLargeShopStats[][3] = {
     {"taocanmingxi", "idx_taocanmingxi_taocanID", "11 2"},
     {"tichengmingxi", "idx_tichengmingxi_xiaofeiID", "1034034 1"},
     {"tichengmingxi", "idx_tichengmingxi_yuangongID", "831900 401"},
+    {"tichengmingxi", "idx_tichengmingxi_titleID", "1034034 2 1"},
     {"tichengshezhi", "idx_tichengshezhi_xiangmuID", "300 5"},
     {"user", nullptr, "3"},
     {"xiaofeimingxi", "idx_xiaofeimingxi_ID", "1340640 3"},
@@ -751,6 +753,20 @@ void TestPlans::voidFindsItsPointsByKey()
 // each must find its rows by key. A scan there, or a skip-scan that walks
 // every member's part of an index (ANY(huiyuanid)), makes the check of a large
 // shop run for hours (the points of each sale looked up by document alone).
+// A balance refund takes back a share of each commission row, less the shares
+// taken before: those rows carry the line's key. By the employee instead, a
+// refund read every commission the employee ever earned, once per row.
+void TestPlans::refundFindsCommissionSharesByLine()
+{
+    const QStringList lines = plan(QStringLiteral("select yuangongID,xiangmuID,xiangmumingcheng,tichengfangshi,jisuanfangshi,"
+                                                  "tichengbili,tichengjine,titleID,(select sum(x.tichengjine) from tichengmingxi x "
+                                                  "where x.titleID=t.titleID and x.yuangongID=t.yuangongID) from tichengmingxi t "
+                                                  "where xiaofeiID=? and tichengjine>0 order by rowid"),
+                                   {QStringLiteral("CZ1")});
+    QVERIFY2(lines.join('\n').contains(QLatin1String("idx_tichengmingxi_titleID")), qPrintable(lines.join('\n')));
+    QVERIFY2(!lines.join('\n').contains(QLatin1String("idx_tichengmingxi_yuangongID")), qPrintable(lines.join('\n')));
+}
+
 void TestPlans::bookCheckLooksUpByKey()
 {
     for (const char *file : {"check-db.sql", "check-summaries.sql"}) {

@@ -555,7 +555,7 @@ void Builder::catalogue()
     // her own (the default authorises nothing), hashed with few rounds because
     // the generator has it checked at every one of thousands of refunds. A
     // demo shop's account, like the cashiers'.
-    insUser.run({kAuthorizer, PasswordHash::hash(QStringLiteral("654321"), 1000), 0, 0, QStringLiteral("是"),
+    insUser.run({kAuthorizer, PasswordHash::hash(QStringLiteral("654321"), 50), 0, 0, QStringLiteral("是"),
                  QStringLiteral("是"), QStringLiteral("是"), QStringLiteral("是"), QStringLiteral("是"),
                  QStringLiteral("否")});
 }
