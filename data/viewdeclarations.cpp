@@ -81,7 +81,9 @@ const Row kRows[] = {
     {"会员余额变动", "tableView_6", "a.xiangmumingchen=b.ID or xiangmumingchen = ''", false, "huiyuanid='0'",
      "ORDER BY a.ID", "", "", ""},
     // members page
-    {"会员管理", "tableView_9", "", false, "", "ORDER BY mochen_int(a.ID), a.ID", "会员编号",
+    // In the order of the numbers the cards begin with (9 before 10), from its
+    // index: bianhao_shu is the engine's mochen_int(ID).
+    {"会员管理", "tableView_9", "", false, "", "ORDER BY a.bianhao_shu, a.ID", "会员编号",
      "会员套餐管理", "huiyuanID=?"},
     {"会员套餐管理", "tableView_8", "", false, nullptr, "GROUP BY xiangmuID ORDER BY xiangmuID", "", "", ""},
     // stock

@@ -112,6 +112,7 @@ LedgerResult SummaryBook::rebuild(const DbsetMap &map)
     // Every fill runs only into an empty summary: the per-document ones too.
     LedgerSql::exec(QStringLiteral("delete from rihuizong_danju"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_ticheng"));
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_yeji"));
     // The lines per day and item, and the day each document's lines count on.
     LedgerSql::exec(QStringLiteral("delete from rihuizong_xiangmu"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_danjuri"));

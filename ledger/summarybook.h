@@ -10,7 +10,8 @@
 // payment method (rihuizong_shouyin), and the sales' totals (rihuizong_xiaofei),
 // and the sales per member and day (rihuizong_huiyuan, for the rankings), per
 // document and day (rihuizong_danju) and the commission of each document and
-// employee on its first day (rihuizong_ticheng, for 员工提成), the sales lines
+// employee on its first day (rihuizong_ticheng, for 员工提成), the work of each
+// employee on each sale (rihuizong_yeji, for 员工业绩), the sales lines
 // per day and item (rihuizong_xiangmu, with the day of each document's lines in
 // rihuizong_danjuri, for 服务消费分析 and 产品消费分析), the payments per member,
 // day and kind (rihuizong_jiaofei, for the 合计 of 会员交费统计 and 会员套餐排行; per

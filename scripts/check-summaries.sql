@@ -7,7 +7,11 @@
 -- time, sums and whether the document has rows on other days; per document and
 -- employee, the commission rows on the day of the document's first header row
 -- (a sale's, else a card payment's); per member and year, the sums of the
--- member's days; per member on file, day and payment kind, the payment rows of that day;
+-- member's days; per sale document and employee, the lines of their 消费提成 rows,
+-- the lines' money shared among the lines of the same item (thousandths of a
+-- cent), whether the customer asked for them, on the day and with the customer
+-- of the document's first header row, for a sale not voided and not a void.
+-- per member on file, day and payment kind, the payment rows of that day;
 -- per day, the points and balance rows of the members on file; per year, the
 -- members' years of the members on file; per member and year and per year, the
 -- members' payment days.
@@ -169,7 +173,34 @@ payment_year_totals AS (
 line_days AS (
   SELECT coalesce(r.ID, s.ID) AS ID
   FROM first_rows r FULL OUTER JOIN rihuizong_danjuri s ON s.ID = r.ID
-  WHERE r.ID IS NULL OR s.ID IS NULL OR s.riqi <> r.riqi)
+  WHERE r.ID IS NULL OR s.ID IS NULL OR s.riqi <> r.riqi),
+work_lines AS (
+  SELECT t.xiaofeiID AS xiaofeiID, coalesce(t.yuangongID, '') AS yuangongid, coalesce(max(t.xiangmuID), '') AS xiangmuid,
+         max(CASE WHEN t.tichengfangshi = '点单提成' THEN 1 ELSE 0 END) AS dd
+  FROM tichengmingxi t WHERE t.beizhu = '消费提成'
+  GROUP BY t.xiaofeiID, coalesce(t.yuangongID, ''), t.titleID),
+work_items AS (
+  SELECT m.ID AS ID, coalesce(m.xiangmuID, '') AS xiangmuid, sum(CAST(round(coalesce(m.jine, 0) * 100) AS INTEGER)) AS fen,
+         count(*) AS n
+  FROM xiaofeimingxi m GROUP BY m.ID, coalesce(m.xiangmuID, '')),
+work_first AS (
+  SELECT a.ID AS ID, coalesce(substr(a.xiaofeiriqi, 1, 10), '') AS riqi, coalesce(a.huiyuanid, '') AS huiyuanid
+  FROM huiyuanxiaofei a
+  WHERE a.ID IS NOT NULL AND a.rowid = (SELECT min(e.rowid) FROM huiyuanxiaofei e WHERE e.ID = a.ID)),
+work_rows AS (
+  SELECT l.xiaofeiID AS xiaofeiID, l.yuangongid AS yuangongid, max(f.riqi) AS riqi, max(f.huiyuanid) AS huiyuanid,
+         count(*) AS fuwu, sum(coalesce(CAST(round(i.fen * 1000.0 / i.n) AS BIGINT), 0)) AS li, max(l.dd) AS dd
+  FROM work_lines l JOIN work_first f ON f.ID = l.xiaofeiID
+       LEFT JOIN work_items i ON i.ID = l.xiaofeiID AND i.xiangmuid = l.xiangmuid
+  WHERE NOT EXISTS (SELECT 1 FROM xiaofeizuofei z WHERE z.ID = l.xiaofeiID OR z.zuofeiID = l.xiaofeiID)
+    AND EXISTS (SELECT 1 FROM huiyuanxiaofei e WHERE e.ID = l.xiaofeiID
+                AND NOT (coalesce(e.beizhu, '') = '会员还款' AND coalesce(e.xiaofeijine, 0) = 0))
+  GROUP BY l.xiaofeiID, l.yuangongid),
+work AS (
+  SELECT coalesce(r.xiaofeiID, s.xiaofeiID) AS xiaofeiID, coalesce(r.yuangongid, s.yuangongid) AS yuangongid
+  FROM work_rows r FULL OUTER JOIN rihuizong_yeji s ON s.xiaofeiID = r.xiaofeiID AND s.yuangongid = r.yuangongid
+  WHERE r.xiaofeiID IS NULL OR s.xiaofeiID IS NULL OR s.riqi <> r.riqi OR s.huiyuanid <> r.huiyuanid
+     OR s.fuwu <> r.fuwu OR s.jine_li <> r.li OR s.diandan <> r.dd)
 SELECT '日汇总收银与记录不符', riqi || ' | ' || laiyuan || ' | ' || fangshi || ' | 汇总 ' || s_n || ' 笔 ' || s_fen
     || ' 分 | 记录 ' || r_n || ' 笔 ' || r_fen || ' 分'
   FROM takings WHERE s_fen <> r_fen OR s_n <> r_n
@@ -194,6 +225,8 @@ SELECT '项目日汇总与记录不符', riqi || ' | ' || leixing || ' | ' || xi
   FROM items WHERE s_n <> r_n OR (s_r > 0 AND r_n = 0) OR fen <> 0 OR abs(sl) > 0.0005
 UNION ALL
 SELECT '单据明细日期与记录不符', ID FROM line_days
+UNION ALL
+SELECT '员工业绩汇总与记录不符', xiaofeiID || ' | ' || yuangongid FROM work
 UNION ALL
 SELECT '会员交费日汇总与记录不符', riqi || ' | ' || huiyuanid || ' | ' || leixing || ' | 汇总 ' || s_n || ' 笔 | 记录 ' || r_n
     || ' 笔 | 差 ' || fen || ' 分'

@@ -68,6 +68,7 @@ QString summaries()
                             "select ID, riqi, shijian, huiyuanid, bishu, duori, xiaofei_fen, shishou_fen, qiankuan_fen, jifen, fangshi, "
                             "caozuoyuan, beizhu from rihuizong_danju order by 1, 2",
                             "select xiaofeiID, yuangongid, riqi, hangshu, bishu, jine_fen from rihuizong_ticheng order by 1, 2",
+                            "select xiaofeiID, yuangongid, riqi, huiyuanid, fuwu, jine_li, diandan from rihuizong_yeji order by 1, 2",
                             "select nian, huiyuanid, tianshu, danshu, zuofei, xiaofei_fen, shishou_fen from rihuizong_huiyuan_nian order by 1, 2",
                             "select riqi, huiyuanid, leixing, bishu, shifu_fen from rihuizong_jiaofei order by 1, 2, 3",
                             "select nian, huiyuanid, tianshu, bishu, shifu_fen from rihuizong_jiaofei_nian order by 1, 2",
@@ -223,6 +224,7 @@ void TestDemoShop::sameSeedSameShop()
         QCOMPARE(sqlValue("select count(*) from sqlite_master where type='trigger' and name like 'rihuizong%'"), QString("0"));
         generateDemo(5);
         QCOMPARE(sqlValue("select count(*) from rihuizong_ticheng"), QString("0"));
+        QCOMPARE(sqlValue("select count(*) from rihuizong_yeji"), QString("0"));
         createTables();
         second = digest();
         QCOMPARE(summaries(), firstSummaries);

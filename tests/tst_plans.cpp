@@ -10,6 +10,8 @@
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
 #include "ledgersql.h"
+#include "listmodel.h"
+#include "ownerfigures.h"
 #include "reportquery.h"
 #include "summarybook.h"
 #include "takingsread.h"
@@ -32,6 +34,8 @@ private slots:
     void init();
     void serverDetailFollowsThePeriod();
     void serverAnalysesFollowThePeriod();
+    void serverMembersFirstScreenFromTheirIndex();
+    void membersFirstScreenFromTheirIndex();
     void indexServesStatement_data();
     void indexServesStatement();
     void memberPickerTries();
@@ -44,6 +48,8 @@ private slots:
     void periodListsNameTheirMembersFromAnIndex_data();
     void periodListsNameTheirMembersFromAnIndex();
     void commissionsReadTheirSummary();
+    void stylistsReadTheirSummary();
+    void serverStylistsReadTheirSummary();
     void cashDetailStreamsTheRecords();
     void documentsStreamFromTheirDays();
     void rankingOfAYearGroupsNothing();
@@ -68,6 +74,7 @@ const char *const kLargeShopStats[][3] = {
     {"huiyuan", "idx_huiyuan_name", "27071 3"},
     {"huiyuan", "idx_huiyuan_phone", "27248 1"},
     {"huiyuan", "idx_huiyuan_lists", "49104 1 1 1 1"},
+    {"huiyuan", "idx_huiyuan_bianhao", "49104 2 1"},
     {"huiyuan", "sqlite_autoindex_huiyuan_1", "49104 1"},
     {"huiyuanjiaofei", "idx_huiyuanjiaofei_credit", "95220 4 2 2 1 1"},
     {"huiyuanjiaofei", "idx_huiyuanjiaofei_ID", "95220 1"},
@@ -115,6 +122,8 @@ const char *const kLargeShopStats[][3] = {
     {"rihuizong_xiangmu", "sqlite_autoindex_rihuizong_xiangmu_1", "263156 72 24 1"},
     {"rihuizong_danjuri", "idx_rihuizong_danjuri_riqi", "508019 140 1"},
     {"rihuizong_danjuri", "sqlite_autoindex_rihuizong_danjuri_1", "508019 1"},
+    {"rihuizong_yeji", "idx_rihuizong_yeji_riqi", "839808 134 10 2 2 2 1"},
+    {"rihuizong_yeji", "sqlite_autoindex_rihuizong_yeji_1", "835200 2 1"},
     {"rihuizong_jiaofei", "idx_rihuizong_jiaofei_lists", "115200 51 1 1 1 1"},
     {"rihuizong_jiaofei", "sqlite_autoindex_rihuizong_jiaofei_1", "119340 51 1 1"},
     {"rihuizong_jifen", "sqlite_autoindex_rihuizong_jifen_1", "3519 1"},
@@ -131,7 +140,7 @@ const QStringList kHistoryTables = {
     QStringLiteral("rihuizong_danju"), QStringLiteral("rihuizong_ticheng"), QStringLiteral("rihuizong_xiangmu"),
     QStringLiteral("rihuizong_danjuri"), QStringLiteral("rihuizong_huiyuan_nian"), QStringLiteral("rihuizong_jiaofei"),
     QStringLiteral("rihuizong_jifen"), QStringLiteral("rihuizong_biandong"), QStringLiteral("rihuizong_nianheji"),
-    QStringLiteral("rihuizong_jiaofei_nian"), QStringLiteral("rihuizong_jiaofei_nianheji")};
+    QStringLiteral("rihuizong_jiaofei_nian"), QStringLiteral("rihuizong_jiaofei_nianheji"), QStringLiteral("rihuizong_yeji")};
 
 QString base(const QString &view)
 {
@@ -223,6 +232,36 @@ void TestPlans::serverAnalysesFollowThePeriod()
                  && !plan.contains(QLatin1String("xiaofeimingxi")),
              qPrintable(plan));
     QVERIFY(q.exec(QStringLiteral("RESET enable_seqscan")));
+}
+
+// 会员管理 in the order of the members' numbers: its first screen is read from
+// the index of that order, not sorted from every member (each row's paid-in
+// sum a look-up of its own). On the server the list asks for its first rows.
+QString membersStatement()
+{
+    const ViewDeclaration *d = ViewDeclarations::find(QStringLiteral("会员管理"));
+    return d ? ViewDeclarations::statement(base(d->name), d->name, d->defaultFilter()) : QString();
+}
+
+void TestPlans::serverMembersFirstScreenFromTheirIndex()
+{
+    QSqlQuery q;
+    QVERIFY(q.exec(QStringLiteral("SET enable_seqscan = off")));
+    QVERIFY(q.exec(QStringLiteral("SET enable_sort = off")));
+    const QString plan = serverPlan(ListModel::firstRowsOf(membersStatement()), {});
+    QVERIFY(q.exec(QStringLiteral("RESET enable_sort")));
+    QVERIFY(q.exec(QStringLiteral("RESET enable_seqscan")));
+    QVERIFY2(plan.contains(QLatin1String("idx_huiyuan_bianhao")) && !plan.contains(QLatin1String("Sort"))
+                 && plan.contains(QLatin1String("Limit")),
+             qPrintable(plan));
+}
+
+void TestPlans::membersFirstScreenFromTheirIndex()
+{
+    const QStringList lines = plan(membersStatement());
+    QVERIFY2(lines.contains(QStringLiteral("SCAN a USING INDEX idx_huiyuan_bianhao"))
+                 && !lines.join('\n').contains(QLatin1String("TEMP B-TREE")),
+             qPrintable(lines.join('\n')));
 }
 
 // The server's plan of a statement: EXPLAIN takes no parameters there, the
@@ -380,6 +419,9 @@ void TestPlans::indexServesStatement_data()
         QVERIFY2(totals.contains(QLatin1String("rihuizong_xiaofei")), qPrintable(totals));
         QTest::newRow(qPrintable(QStringLiteral("消费统计 合计 ") + period)) << totals << f.values;
     }
+    // 员工业绩 of a year: the work per document and employee of the year's days.
+    QTest::newRow("员工业绩 本年") << OwnerFigures::stylistsStatement()
+                                 << OwnerFigures::stylistsValues(QDate(2026, 1, 1), QDate(2026, 12, 31));
     // The item summary's look-up of a document's cells when its day changes.
     plain("item days of a document", QStringLiteral("select hangshu from rihuizong_xiangmu where riqi=coalesce((select d.riqi "
                                                     "from rihuizong_danjuri d where d.ID='X1'),'') and exists (select 1 from "
@@ -847,6 +889,29 @@ void TestPlans::commissionsReadTheirSummary()
     const QString totals = ViewDeclarations::totalsStatement(QStringLiteral("提成明细"), f);
     QVERIFY2(!totals.contains(QLatin1String("tichengmingxi")), qPrintable(totals));
     QVERIFY2(plan(totals, f.values).join('\n').contains(QLatin1String("idx_rihuizong_ticheng_yuangong")), qPrintable(totals));
+}
+
+// 员工业绩 of a year: the year's work per document and employee from one range of
+// its index, no commission row of the history.
+void TestPlans::stylistsReadTheirSummary()
+{
+    const QString sql = OwnerFigures::stylistsStatement();
+    const QString lines = plan(sql, OwnerFigures::stylistsValues(QDate(2026, 1, 1), QDate(2026, 12, 31))).join('\n');
+    QVERIFY2(lines.contains(QLatin1String("SEARCH s USING COVERING INDEX idx_rihuizong_yeji_riqi (riqi>? AND riqi<?)"))
+                 && !lines.contains(QLatin1String("tichengmingxi")) && !lines.contains(QLatin1String("xiaofeimingxi")),
+             qPrintable(lines + "\n" + sql));
+}
+
+void TestPlans::serverStylistsReadTheirSummary()
+{
+    QSqlQuery q;
+    QVERIFY(q.exec(QStringLiteral("SET enable_seqscan = off")));
+    const QString plan = serverPlan(OwnerFigures::stylistsStatement(),
+                                    OwnerFigures::stylistsValues(QDate(2026, 1, 1), QDate(2026, 12, 31)));
+    QVERIFY2(plan.contains(QLatin1String("idx_rihuizong_yeji_riqi")) && plan.contains(QLatin1String("riqi >="))
+                 && !plan.contains(QLatin1String("tichengmingxi")),
+             qPrintable(plan));
+    QVERIFY(q.exec(QStringLiteral("RESET enable_seqscan")));
 }
 
 // The documents of a period stream from the day rows' time index: the first screen

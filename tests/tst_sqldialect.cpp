@@ -21,6 +21,7 @@ private slots:
     void moneyKeepsItsCents();
     void numbersKeepWhatTheyHold();
     void summariesFollowRowsChangedTogether();
+    void summariesFollowANewDocumentId();
     void ledgerDaysCountTheMembersOnFile();
     void tablesAsEachEngineWritesThem_data();
     void tablesAsEachEngineWritesThem();
@@ -145,6 +146,8 @@ void TestSqlDialect::sameAnswer_data()
     QTest::newRow("whole number of a sign") << "select mochen_int(' -3x')" << "-3";
     QTest::newRow("whole number of no number") << "select mochen_int('VIP01')" << "0";
     QTest::newRow("whole number of money") << "select mochen_int(12.75)" << "12";
+    QTest::newRow("whole number past the range") << "select mochen_int('99999999999999999999')" << "9223372036854775807";
+    QTest::newRow("whole number below the range") << "select mochen_int('-99999999999999999999x')" << "-9223372036854775808";
     QTest::newRow("whole number of nothing") << "select coalesce(cast(mochen_int(NULL) as text), 'none')" << "none";
     QTest::newRow("highest number") << "select max(mochen_int(v)) from (select '9' as v union all select '10') t" << "10";
     QTest::newRow("limit and offset") << "select v from (select 1 as v union all select 2 union all select 3) t order by v limit 1 offset 1" << "2";
@@ -264,6 +267,46 @@ void TestSqlDialect::summariesFollowRowsChangedTogether()
     sqlExec("delete from huiyuanxiaofei where ID in ('x1','v1')");
     QCOMPARE(sqlRows(sales), (QList<QStringList>{{"2026-05-01", "0"}, {"2026-05-02", "0"}, {"2026-05-03", "0"}}));
     QCOMPARE(sqlValue("select count(*) from rihuizong_huiyuan"), QString("0"));
+    QCOMPARE(summaryDifferences(), QString());
+}
+
+// Header rows given another document's ID, one at a time and several in one
+// statement: the document they leave stands on its next first row, the one they
+// join on its first row's day, member and employees, on both engines.
+void TestSqlDialect::summariesFollowANewDocumentId()
+{
+    TestWorkdir wd;
+    sqlExec("insert into xiaofeimingxi(ID,xiaofeileixing,xiangmuID,shuliang,jine) values "
+            "('a','服务项目','S1',1,30), ('b','服务项目','S2',1,20)");
+    sqlExec("insert into tichengmingxi(yuangongID,xiangmuID,xiaofeiID,tichengfangshi,tichengjine,beizhu,titleID) values "
+            "('E1','S1','a','点单提成',3,'消费提成','1'), ('E2','S2','b','轮单提成',2,'消费提成','1')");
+    sqlExec("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,xiaofeijine,shishoujine,fukuanfangshi,beizhu) values "
+            "('a','m1','2026-05-01 10:00:00',30,30,'现金',''), ('a','m2','2026-05-02 10:00:00',0,10,'现金',''), "
+            "('b','m3','2026-05-03 10:00:00',20,20,'现金',''), ('b','m3','2026-05-04 10:00:00',0,5,'现金',''), "
+            "('v','m3','2026-05-04 11:00:00',-20,-20,'现金','作废冲销')");
+    const QString sales = QStringLiteral("select riqi, danshu from rihuizong_xiaofei order by riqi");
+    const QString members = QStringLiteral("select riqi, huiyuanid, danshu, zuofei from rihuizong_huiyuan order by riqi, huiyuanid");
+    const QString work = QStringLiteral("select xiaofeiID, yuangongid, riqi, huiyuanid from rihuizong_yeji order by xiaofeiID, yuangongid");
+    QCOMPARE(summaryDifferences(), QString());
+    // a's first row joins b ahead of b's own: b stands on 05-01 with m1, a on its repayment's day.
+    sqlExec("update huiyuanxiaofei set ID='b' where ID='a' and xiaofeiriqi='2026-05-01 10:00:00'");
+    QCOMPARE(sqlRows(sales), (QList<QStringList>{{"2026-05-01", "1"}, {"2026-05-02", "1"}, {"2026-05-03", "0"}, {"2026-05-04", "1"}}));
+    QCOMPARE(sqlRows(members), (QList<QStringList>{{"2026-05-01", "m1", "1", "0"}, {"2026-05-02", "m2", "1", "0"},
+                                                   {"2026-05-03", "m3", "0", "0"}, {"2026-05-04", "m3", "1", "1"}}));
+    QCOMPARE(sqlRows(work), (QList<QStringList>{{"a", "E1", "2026-05-02", "m2"}, {"b", "E2", "2026-05-01", "m1"}}));
+    QCOMPARE(summaryDifferences(), QString());
+    // Every row of b renamed in one statement, the void's row joined to a behind its first.
+    sqlExec("update huiyuanxiaofei set ID='c' where ID='b'");
+    QCOMPARE(summaryDifferences(), QString());
+    sqlExec("update huiyuanxiaofei set ID='a' where ID='v'");
+    QCOMPARE(sqlRows(members), (QList<QStringList>{{"2026-05-01", "m1", "1", "0"}, {"2026-05-02", "m2", "1", "0"},
+                                                   {"2026-05-03", "m3", "0", "0"}, {"2026-05-04", "m3", "0", "0"}}));
+    QCOMPARE(summaryDifferences(), QString());
+    // Two documents' IDs swapped in one statement.
+    sqlExec("update huiyuanxiaofei set ID=CASE WHEN ID='a' THEN 'c' ELSE 'a' END where ID in ('a','c')");
+    QCOMPARE(sqlRows(sales), (QList<QStringList>{{"2026-05-01", "1"}, {"2026-05-02", "1"}, {"2026-05-03", "0"}, {"2026-05-04", "0"}}));
+    // b's employee has no header row left to stand on.
+    QCOMPARE(sqlRows(work), (QList<QStringList>{{"a", "E1", "2026-05-01", "m1"}}));
     QCOMPARE(summaryDifferences(), QString());
 }
 
