@@ -175,7 +175,10 @@ const Row kRows[] = {
      "from rihuizong_nianheji s where 1=1%1%2"},
     {"会员交费统计", "tableView_10", kMemberJoin, false, "", "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "会员卡号",
      "会员交费统计明细", "huiyuanid=?", kPaymentTotals, "", "jiaofeiriqi", "", kPaymentDaysTotals, "", "", "", "", false,
-     "", kPaymentDaysEvery},
+     // A whole year of every member: one row.
+     "select coalesce(sum(s.huiyuanshu),0), coalesce(sum(s.bishu),0), round(coalesce(sum(s.shifu_fen),0)/100.0,2) "
+     "from rihuizong_jiaofei_nianheji s where 1=1%1%2",
+     kPaymentDaysEvery},
     {"会员交费统计明细", "tableView_11", "", false, nullptr, "order by jiaofeiriqi", "", "", ""},
     {"会员套餐排行", "tableView_13", "a.huiyuanid=b.ID and jiaofeileixing='套餐交费'", false, "",
      "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "", "", "", kPaymentTotals, "", "jiaofeiriqi", "",

@@ -128,8 +128,10 @@ LedgerResult SummaryBook::rebuild(const DbsetMap &map)
     // The lines per day and item, and the day each document's lines count on.
     LedgerSql::exec(QStringLiteral("delete from rihuizong_xiangmu"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_danjuri"));
-    // The payments per member, day and kind.
+    // The payments per member on file, day and kind; per member and year; per year.
     LedgerSql::exec(QStringLiteral("delete from rihuizong_jiaofei"));
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_jiaofei_nian"));
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_jiaofei_nianheji"));
     // The points and balance changes per day, of the members on file.
     LedgerSql::exec(QStringLiteral("delete from rihuizong_jifen"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_biandong"));

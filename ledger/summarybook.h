@@ -14,7 +14,8 @@
 // employee on each sale (rihuizong_yeji, for 员工业绩), the sales lines
 // per day and item (rihuizong_xiangmu, with the day of each document's lines in
 // rihuizong_danjuri, for 服务消费分析 and 产品消费分析), the payments per member,
-// day and kind (rihuizong_jiaofei, for the 合计 of 会员交费统计 and 会员套餐排行), the
+// day and kind (rihuizong_jiaofei, for the 合计 of 会员交费统计 and 会员套餐排行; per
+// member and year and per year in rihuizong_jiaofei_nian and _nianheji), the
 // points and balance changes per day of the members on file (rihuizong_jifen,
 // rihuizong_biandong, for 积分变动 and 余额变动) and the sales of a year of the
 // members on file (rihuizong_nianheji, for 会员消费排行's 合计 of a year), so that

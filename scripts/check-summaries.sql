@@ -13,7 +13,8 @@
 -- of the document's first header row, for a sale not voided and not a void.
 -- per member on file, day and payment kind, the payment rows of that day;
 -- per day, the points and balance rows of the members on file; per year, the
--- members' years of the members on file.
+-- members' years of the members on file; per member and year and per year, the
+-- members' payment days.
 WITH
 takings_rows AS (
   SELECT coalesce(substr(xiaofeiriqi, 1, 10), '') AS riqi, '消费' AS laiyuan, coalesce(fukuanfangshi, '') AS fangshi,
@@ -157,6 +158,18 @@ year_totals AS (
         SELECT y.nian, -1, -y.danshu, -y.zuofei, -y.xiaofei_fen, -y.shishou_fen
         FROM rihuizong_huiyuan_nian y JOIN huiyuan b ON b.ID = y.huiyuanid) AS y
   GROUP BY nian),
+payment_years AS (
+  SELECT nian AS nian, huiyuanid AS huiyuanid, sum(t) AS t, sum(n) AS n, sum(fen) AS fen
+  FROM (SELECT nian, huiyuanid, tianshu AS t, bishu AS n, shifu_fen AS fen FROM rihuizong_jiaofei_nian
+        UNION ALL
+        SELECT substr(riqi, 1, 4), huiyuanid, -1, -bishu, -shifu_fen FROM rihuizong_jiaofei) AS y
+  GROUP BY nian, huiyuanid),
+payment_year_totals AS (
+  SELECT nian AS nian, sum(m) AS m, sum(n) AS n, sum(fen) AS fen
+  FROM (SELECT nian, huiyuanshu AS m, bishu AS n, shifu_fen AS fen FROM rihuizong_jiaofei_nianheji
+        UNION ALL
+        SELECT nian, -1, -bishu, -shifu_fen FROM rihuizong_jiaofei_nian) AS y
+  GROUP BY nian),
 line_days AS (
   SELECT coalesce(r.ID, s.ID) AS ID
   FROM first_rows r FULL OUTER JOIN rihuizong_danjuri s ON s.ID = r.ID
@@ -228,4 +241,10 @@ SELECT '余额变动日汇总与记录不符', riqi || ' | 差 ' || n || ' 笔 �
   FROM balance_days WHERE n <> 0 OR abs(zj) > 0.005 OR abs(js) > 0.005 OR abs(sy) > 0.005
 UNION ALL
 SELECT '会员年合计与年汇总不符', nian || ' | 差 会员 ' || n || ' 单数 ' || dn || ' 作废单 ' || zf || ' 消费 ' || xf || ' 实收 ' || ss || ' 分'
-  FROM year_totals WHERE n <> 0 OR dn <> 0 OR zf <> 0 OR xf <> 0 OR ss <> 0;
+  FROM year_totals WHERE n <> 0 OR dn <> 0 OR zf <> 0 OR xf <> 0 OR ss <> 0
+UNION ALL
+SELECT '会员交费年汇总与日汇总不符', nian || ' | ' || huiyuanid || ' | 差 ' || t || ' 行 ' || n || ' 笔 ' || fen || ' 分'
+  FROM payment_years WHERE t <> 0 OR n <> 0 OR fen <> 0
+UNION ALL
+SELECT '交费年合计与年汇总不符', nian || ' | 差 会员 ' || m || ' 笔数 ' || n || ' 金额 ' || fen || ' 分'
+  FROM payment_year_totals WHERE m <> 0 OR n <> 0 OR fen <> 0;

@@ -82,6 +82,10 @@ QString summaries()
                             "select xiaofeiID, yuangongid, riqi, huiyuanid, fuwu, jine_li, diandan from rihuizong_yeji order by 1, 2",
                             "select nian, huiyuanid, tianshu, danshu, zuofei, xiaofei_fen, shishou_fen from rihuizong_huiyuan_nian order by 1, 2",
                             "select riqi, huiyuanid, leixing, bishu, shifu_fen from rihuizong_jiaofei order by 1, 2, 3",
+                            "select nian, huiyuanid, tianshu, bishu, shifu_fen from rihuizong_jiaofei_nian order by 1, 2",
+                            "select nian, huiyuanshu, bishu, shifu_fen from rihuizong_jiaofei_nianheji where huiyuanshu<>0 order by 1",
+                            "select nian, huiyuanshu, danshu, zuofei, xiaofei_fen, shishou_fen from rihuizong_nianheji "
+                            "where huiyuanshu<>0 order by 1",
                             "select riqi, bishu, round(zengjia, 4), round(jianshao, 4), round(shengyu, 4) from rihuizong_jifen "
                             "where bishu<>0 order by 1",
                             "select riqi, bishu, round(cishu_zj, 4), round(cishu_js, 4), round(cishu_sy, 4) from rihuizong_biandong "

@@ -131,6 +131,8 @@ const char *const kLargeShopStats[][3] = {
     {"rihuizong_jifen", "sqlite_autoindex_rihuizong_jifen_1", "3519 1"},
     {"rihuizong_biandong", "sqlite_autoindex_rihuizong_biandong_1", "3519 1"},
     {"rihuizong_nianheji", "sqlite_autoindex_rihuizong_nianheji_1", "11 1"},
+    {"rihuizong_jiaofei_nian", "sqlite_autoindex_rihuizong_jiaofei_nian_1", "105000 9545 1"},
+    {"rihuizong_jiaofei_nianheji", "sqlite_autoindex_rihuizong_jiaofei_nianheji_1", "11 1"},
 };
 
 const QStringList kHistoryTables = {
@@ -140,7 +142,7 @@ const QStringList kHistoryTables = {
     QStringLiteral("rihuizong_danju"), QStringLiteral("rihuizong_ticheng"), QStringLiteral("rihuizong_xiangmu"),
     QStringLiteral("rihuizong_danjuri"), QStringLiteral("rihuizong_huiyuan_nian"), QStringLiteral("rihuizong_jiaofei"),
     QStringLiteral("rihuizong_jifen"), QStringLiteral("rihuizong_biandong"), QStringLiteral("rihuizong_nianheji"),
-    QStringLiteral("rihuizong_yeji")};
+    QStringLiteral("rihuizong_jiaofei_nian"), QStringLiteral("rihuizong_jiaofei_nianheji"), QStringLiteral("rihuizong_yeji")};
 
 QString base(const QString &view)
 {
@@ -340,14 +342,15 @@ void TestPlans::indexServesStatement_data()
     row("积分变动", "积分变动", ReportQuery::pointsChanges(y, s, e, "", "所有"));
     // Their 合计 of a period: the payments per member and day, the ledgers' days.
     const QList<std::tuple<const char *, const char *, ViewFilter>> fromDays = {
-        {"会员交费统计", "rihuizong_jiaofei", ReportQuery::paymentStats(y, s, e, "", "", "所有", "所有")},
+        {"会员交费统计", "rihuizong_jiaofei_nianheji", ReportQuery::paymentStats(y, s, e, "", "", "所有", "所有")},
+        {"会员交费统计", "rihuizong_jiaofei ", ReportQuery::paymentStats("上月", s, e, "", "", "所有", "所有")},
         {"会员套餐排行", "rihuizong_jiaofei", ReportQuery::packageRanking("其他", s, e, "金卡")},
         {"余额变动", "rihuizong_biandong", ReportQuery::balanceChanges(y, s, e, "", "所有")},
         {"积分变动", "rihuizong_jifen", ReportQuery::pointsChanges("其他", s, e, "", "所有")}};
     for (const auto &[view, summary, f] : fromDays) {
         const QString totals = ViewDeclarations::totalsStatement(QString::fromUtf8(view), f);
         QVERIFY2(totals.contains(QLatin1String(summary)), qPrintable(totals));
-        QTest::newRow(qPrintable(QString::fromUtf8(view) + QStringLiteral(" 合计"))) << totals << f.values;
+        QTest::newRow(qPrintable(QString::fromUtf8(view) + QStringLiteral(" 合计 ") + QString::fromUtf8(summary).trimmed())) << totals << f.values;
     }
     // The members' triggers look up a member's ledger rows by the member.
     plain("points of a member", QStringLiteral("select 1 from huiyuanjifen j where j.huiyuanid='M1'"));

@@ -132,7 +132,8 @@ QStringList summaryAgainstRows(const QMap<QString, QStringList> &answers)
     // ledgers' days, as from the rows.
     for (const char *list : {"会员交费统计/本月/汇总/合计|会员交费统计/本月/合计", "会员套餐排行/本月/汇总/合计|会员套餐排行/本月/合计",
                              "积分变动/本月/合计|积分变动/本月/行/合计", "余额变动/本月/合计|余额变动/本月/行/合计",
-                             "会员消费排行/本年/汇总/合计|会员消费排行/本年/会员汇总/合计"}) {
+                             "会员消费排行/本年/汇总/合计|会员消费排行/本年/会员汇总/合计",
+                             "会员交费统计/本年/汇总/合计|会员交费统计/本年/会员汇总/合计"}) {
         const QStringList keys = QString::fromUtf8(list).split(QLatin1Char('|'));
         const QStringList summed = answers.value(keys.at(0)), rows = answers.value(keys.at(1));
         if (summed.isEmpty() || summed.value(0).startsWith(QStringLiteral("0.0000")) || summed != rows)

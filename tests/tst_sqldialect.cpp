@@ -334,6 +334,9 @@ void TestSqlDialect::ledgerDaysCountTheMembersOnFile()
     const QString years = QStringLiteral("select nian, huiyuanshu, danshu, xiaofei_fen from rihuizong_nianheji "
                                          "where huiyuanshu<>0 order by nian");
     QCOMPARE(sqlRows(years), (QList<QStringList>{{"2025", "1", "1", "3000"}, {"2026", "2", "2", "3000"}}));
+    const QString paidYears = QStringLiteral("select nian, huiyuanshu, bishu, shifu_fen from rihuizong_jiaofei_nianheji "
+                                             "where huiyuanshu<>0 order by nian");
+    QCOMPARE(sqlRows(paidYears), (QList<QStringList>{{"2026", "2", "3", "40015"}}));
     const QString points = QStringLiteral("select riqi, bishu, zengjia, jianshao, shengyu from rihuizong_jifen "
                                           "where bishu<>0 order by riqi");
     const QString balance = QStringLiteral("select riqi, bishu, cishu_zj, cishu_js, cishu_sy from rihuizong_biandong "
@@ -349,6 +352,7 @@ void TestSqlDialect::ledgerDaysCountTheMembersOnFile()
     sqlExec("delete from huiyuan where ID='m1'");
     QCOMPARE(sqlRows(points), (QList<QStringList>{{"2026-05-01", "1", "3", "0", "3"}}));
     QCOMPARE(sqlRows(years), (QList<QStringList>{{"2026", "1", "1", "1000"}}));
+    QCOMPARE(sqlRows(paidYears), (QList<QStringList>{{"2026", "1", "1", "30000"}}));
     QCOMPARE(summaryDifferences(), QString());
     sqlExec("update huiyuan set ID='0000' where ID='m2'");
     QCOMPARE(sqlRows(balance), (QList<QStringList>{{"2026-05-01", "1", "7", "0", "7"}}));
@@ -373,6 +377,7 @@ void TestSqlDialect::ledgerDaysCountTheMembersOnFile()
     QCOMPARE(sqlRows(points), (QList<QStringList>{{"2026-05-03", "1", "0", "2.5", "7.5"}}));
     QCOMPARE(sqlRows(balance), QList<QStringList>());
     QCOMPARE(sqlRows(payments), (QList<QStringList>{{"2026-05-02", "m2", "套餐交费", "1", "110"}}));
+    QCOMPARE(sqlRows(paidYears), (QList<QStringList>{{"2026", "1", "1", "110"}}));
     QCOMPARE(summaryDifferences(), QString());
 }
 
