@@ -31,11 +31,13 @@ const EngineDriver &EngineDriver::current()
 }
 
 QString EngineDriver::addColumn(const QString &table, const QString &column, const QString &declared, bool notNull,
-                                const QString &defaultValue) const
+                                const QString &defaultValue, const QString &generated) const
 {
     QString sql = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2%3 %4")
                       .arg(quotedName(table), isServer() ? QStringLiteral("IF NOT EXISTS ") : QString(),
                            quotedName(column), columnType(declared));
+    if (!generated.isEmpty())
+        return sql + QLatin1Char(' ') + generatedClause(generated);
     if (notNull)
         sql += QStringLiteral(" NOT NULL");
     if (!defaultValue.isEmpty())
@@ -164,6 +166,31 @@ bool EngineDriver::splitColumn(const QString &item, QString *name, QString *decl
     if (typeStart)
         *typeStart = m.capturedStart(2);
     return true;
+}
+
+QRegularExpressionMatch EngineDriver::generatedIn(const QString &rest)
+{
+    static const QRegularExpression clause(
+        QStringLiteral("\\bGENERATED\\s+ALWAYS\\s+AS\\s*\\((.*)\\)(?:\\s*(?:VIRTUAL|STORED))?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    return clause.match(rest);
+}
+
+QMap<QString, QString> EngineDriver::generatedColumns(const QString &createSql)
+{
+    QMap<QString, QString> out;
+    TableParts parts;
+    if (!splitCreateTable(createSql, &parts))
+        return out;
+    for (const QString &item : parts.items) {
+        QString name, declared, rest;
+        if (!splitColumn(item, &name, &declared, &rest))
+            continue;
+        const auto m = generatedIn(rest);
+        if (m.hasMatch())
+            out.insert(name.toLower(), m.captured(1).trimmed());
+    }
+    return out;
 }
 
 QStringList EngineDriver::triggerStatements(const QString &body)

@@ -1,9 +1,11 @@
 #ifndef ENGINEDRIVER_H
 #define ENGINEDRIVER_H
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
+class QRegularExpressionMatch;
 class QSqlDatabase;
 class QSqlError;
 struct CreateTriggerinfo;
@@ -20,7 +22,9 @@ struct CreateTriggerinfo;
 //            discounts, quantities, package uses, minutes
 //   INTEGER  a whole number (a count, cents)
 //   TEXT     text
-// and "INTEGER PRIMARY KEY AUTOINCREMENT" is the identity column.
+// and "INTEGER PRIMARY KEY AUTOINCREMENT" is the identity column. A column
+// declared "TYPE GENERATED ALWAYS AS (expression)" is kept by the engine from
+// the row's other columns (written with the shop's functions, as statements are).
 class EngineDriver
 {
 public:
@@ -53,8 +57,14 @@ public:
     virtual QString createViewHead(const QString &name, bool temp) const = 0;
     // "ALTER TABLE … ADD COLUMN …" for a column declared `declared` (NOT NULL
     // and DEFAULT as dbset.xml gives them).
+    // A computed column (generated: its expression) takes neither.
     QString addColumn(const QString &table, const QString &column, const QString &declared, bool notNull,
-                      const QString &defaultValue) const;
+                      const QString &defaultValue, const QString &generated = QString()) const;
+    // The clause after a computed column's type, for an expression written
+    // with the shop's functions.
+    virtual QString generatedClause(const QString &expression) const = 0;
+    // The computed columns of a CREATE TABLE statement: name in lower case → expression.
+    static QMap<QString, QString> generatedColumns(const QString &createSql);
 
     // ---- Triggers ----
     // The statements that create (or on the server replace) a trigger of dbset.xml.
@@ -126,6 +136,9 @@ protected:
     static bool splitColumn(const QString &item, QString *name, QString *declared, QString *rest, int *typeStart = nullptr);
     // The body of a trigger as its statements, each without its semicolon.
     static QStringList triggerStatements(const QString &body);
+    // "GENERATED ALWAYS AS (…) [VIRTUAL|STORED]" in a column's constraints:
+    // the clause (capturedStart() where it begins) and the expression (captured(1)).
+    static QRegularExpressionMatch generatedIn(const QString &rest);
 };
 
 #endif

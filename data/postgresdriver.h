@@ -15,6 +15,7 @@ public:
     QString columnType(const QString &declared) const override;
     QString quotedName(const QString &name) const override;
     QString createTable(const QString &declaredSql) const override;
+    QString generatedClause(const QString &expression) const override;
     // The identity column and the row number every table has here.
     static QString identityColumn();
     static QString rowNumberColumn();

@@ -22,16 +22,34 @@ struct Column
     bool notNull = false;
     QString defaultValue;
     bool primaryKey = false;
+    QString generated; // a computed column's expression, as dbset.xml writes it
 };
 
+// The columns of a table, computed ones among them (table_info leaves those out).
 QList<Column> columnsOf(QSqlDatabase &db, const QString &table, const QString &schema = QStringLiteral("main"))
 {
     QList<Column> out;
     QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("PRAGMA %1.table_info(%2)").arg(schema, sqlLiteral(table))))
+    if (!q.exec(QStringLiteral("PRAGMA %1.table_xinfo(%2)").arg(schema, sqlLiteral(table))))
         return out;
+    QMap<QString, QString> generated;
+    bool generatedRead = false;
     while (q.next()) {
+        const int hidden = q.value(6).toInt();
+        if (hidden == 1)
+            continue; // a virtual table's own
         Column c;
+        if (hidden != 0) {
+            if (!generatedRead) {
+                QSqlQuery s(db);
+                if (s.exec(QStringLiteral("select sql from %1.sqlite_master where type='table' and name=%2")
+                               .arg(schema, sqlLiteral(table)))
+                    && s.next())
+                    generated = EngineDriver::generatedColumns(s.value(0).toString());
+                generatedRead = true;
+            }
+            c.generated = generated.value(q.value(1).toString().toLower());
+        }
         c.name = q.value(1).toString();
         c.type = q.value(2).toString();
         c.notNull = q.value(3).toInt() != 0;
@@ -253,7 +271,7 @@ QString upgradeSchema(const DbsetMap &map, const QString &backupFolder)
                 || (want.notNull && want.defaultValue.isEmpty()))
                 return stopText(QStringLiteral("数据库中表 %1 缺少列 %2，而该列带有主键、唯一或非空约束，无法自动补上。")
                                     .arg(table, want.name));
-            alters << file.addColumn(table, want.name, want.type, want.notNull, want.defaultValue);
+            alters << file.addColumn(table, want.name, want.type, want.notNull, want.defaultValue, want.generated);
         }
     }
 
@@ -325,6 +343,7 @@ QString upgradeServerSchema(const DbsetMap &map)
     QString refusal;
     const PostgresDriver server;
     QStringList widened;
+    bool computed = false;
     for (const QString &table : tables) {
         const QMap<QString, QString> have = server.columnTypes(live, table);
         if (have.isEmpty())
@@ -347,13 +366,18 @@ QString upgradeServerSchema(const DbsetMap &map)
                 refusal = QStringLiteral("数据库中表 %1 缺少列 %2，而该列带有主键、唯一或非空约束，无法自动补上。").arg(table, want.name);
                 break;
             }
-            alters << server.addColumn(table, want.name, want.type, want.notNull, want.defaultValue);
+            computed = computed || !want.generated.isEmpty();
+            alters << server.addColumn(table, want.name, want.type, want.notNull, want.defaultValue, want.generated);
         }
         if (!refusal.isEmpty())
             break;
         if (!have.contains(QStringLiteral("rowid")))
             alters << QStringLiteral("ALTER TABLE %1 ADD COLUMN IF NOT EXISTS %2").arg(name, PostgresDriver::rowNumberColumn());
     }
+    // A computed column reads the shop's functions: they are in place before
+    // it (the start-up makes them again after the upgrade).
+    if (computed)
+        alters = server.serverFunctions() + alters;
     // A view stands in the way of a column's new type: the shop's views go
     // first and are made again by the start-up that follows.
     if (!widened.isEmpty()) {

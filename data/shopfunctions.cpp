@@ -95,8 +95,11 @@ QStringList serverDefinitions()
         // and rolls a day past the month's end over, as SQLite does.
         QStringLiteral("CREATE OR REPLACE FUNCTION mochen_day_number(t text) RETURNS integer LANGUAGE sql IMMUTABLE AS $mochen$ "
                        "select cast(mochen_timestamp(substr(trim(t),1,10)) as date) - date '1970-01-01' $mochen$"),
+        // A number past bigint's range reads as its nearest end, as SQLite's
+        // CAST does: a card code of twenty digits is a member like another.
         QStringLiteral("CREATE OR REPLACE FUNCTION mochen_int(t text) RETURNS bigint LANGUAGE sql IMMUTABLE STRICT AS "
-                       "$mochen$ select cast(coalesce(substring(t from '^\\s*[-+]?[0-9]+'),'0') as bigint) $mochen$"),
+                       "$mochen$ select cast(greatest(least(cast(coalesce(substring(t from '^\\s*[-+]?[0-9]+'),'0') as numeric), "
+                       "9223372036854775807), -9223372036854775808) as bigint) $mochen$"),
         QStringLiteral("CREATE OR REPLACE FUNCTION mochen_int(x numeric) RETURNS bigint LANGUAGE sql IMMUTABLE STRICT AS "
                        "$mochen$ select cast(trunc(x) as bigint) $mochen$"),
         QStringLiteral("CREATE OR REPLACE FUNCTION round(x double precision, n integer) RETURNS numeric LANGUAGE sql "

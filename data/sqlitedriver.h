@@ -14,6 +14,7 @@ public:
     QString columnType(const QString &declared) const override;
     QString quotedName(const QString &name) const override { return name; }
     QString createTable(const QString &declaredSql) const override;
+    QString generatedClause(const QString &expression) const override;
 
     QString createViewHead(const QString &name, bool temp) const override
     {

@@ -5,6 +5,7 @@
 #include "ledgersql.h"
 #include "ledgertypes.h"
 
+#include <limits>
 #include <QVariantList>
 #include <cmath>
 
@@ -107,8 +108,12 @@ std::optional<MemberFormFields> MemberSummary::formFields(const QString &memberI
 
 qlonglong MemberSummary::nextNumber()
 {
-    const QVariant highest = LedgerSql::value(QStringLiteral("select max(mochen_int(ID)) from huiyuan"));
-    return highest.isNull() ? 1 : static_cast<qlonglong>(highest.toDouble()) + 1;
+    // bianhao_shu is mochen_int(ID), kept by the engine: the highest is one index look-up.
+    const QVariant highest = LedgerSql::value(QStringLiteral("select max(bianhao_shu) from huiyuan"));
+    if (highest.isNull())
+        return 1;
+    const qlonglong h = highest.toLongLong();
+    return h < std::numeric_limits<qlonglong>::max() ? h + 1 : h;
 }
 
 QString MemberSummary::lastRegistered()

@@ -9,6 +9,7 @@ class TestCheckDb : public QObject
     Q_OBJECT
 private slots:
     void reportsDisagreements();
+    void checksTheSummariesThatExist();
 };
 
 static QPair<int, QString> runCheck(const QString &db)
@@ -58,6 +59,43 @@ void TestCheckDb::reportsDisagreements()
     QVERIFY(!r.second.contains("1002 | 记录"));
 
     QCOMPARE(runCheck(wd.path() + "/none.db").first, 2);
+}
+
+// A shop last opened by an older program lacks the summaries added since: the
+// check names them and still checks the others.
+void TestCheckDb::checksTheSummariesThatExist()
+{
+    TestWorkdir wd;
+    const QString db = wd.path() + "/mochenxinxi.db";
+    sqlExec("insert into huiyuan(ID,name,shengyujine,jifen) values('1001','甲',0,0)");
+    sqlExec("insert into danjuhao(ID,leixing) values('xf_1','会员消费')");
+    sqlExec("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,xiaofeijine,yingshoujine,suodejifen) "
+            "values('xf_1','1001','2026-03-02 10:00:00',30,'现金',30,30,0)");
+    sqlExec("insert into xiaofeimingxi(ID,xiaofeileixing,xiangmuID,shuliang,jine) values('xf_1','服务项目','S1',1,30)");
+    sqlExec("insert into huiyuanjifen(huiyuanid,jifenzengjia,jifenjianshao,shengyujifen,beizhu) values('1001',0,0,0,'消费单：xf_1')");
+    auto r = runCheck(db);
+    QVERIFY2(r.first == 0 && r.second.contains("日汇总检查: 每日收银与消费汇总与单据一致"), qPrintable(r.second));
+
+    sqlExec("drop table rihuizong_xiangmu");
+    sqlExec("drop table rihuizong_danjuri");
+    r = runCheck(db);
+    QVERIFY2(r.first == 0, qPrintable(r.second));
+    QVERIFY2(r.second.contains("日汇总检查: 已建立的汇总与单据一致"), qPrintable(r.second));
+    QVERIFY2(r.second.contains("rihuizong_xiangmu、rihuizong_danjuri 尚未建立（程序下次启动时建立）"), qPrintable(r.second));
+    QVERIFY2(!r.second.contains("no such table"), qPrintable(r.second));
+
+    // What is there is still checked: a day's sales summed wrong is found.
+    sqlExec("update rihuizong_xiaofei set xiaofei_fen=xiaofei_fen+100");
+    r = runCheck(db);
+    QCOMPARE(r.first, 1);
+    QVERIFY2(r.second.contains("日汇总消费与记录不符 | 2026-03-02"), qPrintable(r.second));
+    QVERIFY2(!r.second.contains("项目日汇总") && !r.second.contains("单据明细日期"), qPrintable(r.second));
+
+    // Every summary gone, whichever this version has: a shop from before the first of them.
+    for (const QStringList &t : sqlRows("select name from sqlite_master where type='table' and name like 'rihuizong%' order by name"))
+        sqlExec(QStringLiteral("drop table %1").arg(t.first()));
+    r = runCheck(db);
+    QVERIFY2(r.first == 0 && r.second.contains("日汇总检查: 尚未建立（程序下次启动时建立）"), qPrintable(r.second));
 }
 
 QTEST_MAIN(TestCheckDb)

@@ -150,6 +150,9 @@ void TestMigrate::olderServerTablesGetTheirColumns()
     sqlExec("update huiyuan set jifen = 5 where ID = '1001'");
     sqlExec("insert into huiyuan(ID, name) values('1003', '丙')");
     QCOMPARE(sqlValue("select group_concat(ID, ',') from (select ID from huiyuan order by rowid) t"), QString("1001,1002,1003"));
+    // The members' number for their list's order is the server's to keep, the new member's too.
+    QCOMPARE(sqlValue("select group_concat(cast(bianhao_shu as text), ',') from (select bianhao_shu from huiyuan order by rowid) t"),
+             QString("1001,1002,1003"));
     QCOMPARE(sqlValue("select name from \"user\" where name='admin'"), QString("admin"));
     // A second start finds nothing to do.
     const QStringList before = columns("huiyuan");

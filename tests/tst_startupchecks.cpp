@@ -1,4 +1,5 @@
 #include <QtTest>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QLineEdit>
 #include <QSqlDatabase>
@@ -290,6 +291,21 @@ void TestStartupChecks::olderTablesGetTheirColumns()
     // The program then runs on it: the columns are there for the indexes and lists.
     createTables();
     QVERIFY(EngineDriver::current().hasIndex("idx_huiyuan_phone"));
+
+    // The members' number, kept by SQLite itself with its own CAST: the
+    // sqlite3 command line still writes members and checks the file.
+    QVERIFY2(huiyuan.contains("bianhao_shu INTEGER GENERATED ALWAYS AS (CAST(ID AS INTEGER)) VIRTUAL"), qPrintable(huiyuan));
+    QVERIFY(EngineDriver::current().hasIndex("idx_huiyuan_bianhao"));
+    closeDefault();
+    QProcess cli;
+    cli.start("sqlite3", {"mochenxinxi.db", "insert into huiyuan(ID,name) values('12abc','乙'); pragma integrity_check;"});
+    QVERIFY(cli.waitForFinished(10000));
+    QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput() + cli.readAllStandardError()).trimmed(), QString("ok"));
+    // A second start finds the layout whole: nothing to add, no new copy.
+    QCOMPARE(installationProblem(), QString());
+    QCOMPARE(QDir("backup").entryList({"upgrade-v*.db"}).size(), 1);
+    QCOMPARE(sqlRows("select ID, bianhao_shu from huiyuan order by bianhao_shu"),
+             (QList<QStringList>{{"12abc", "12"}, {"1001", "1001"}}));
 }
 
 void TestStartupChecks::unfitLayoutStops_data()
