@@ -28,6 +28,7 @@
 #include "salewriter.h"
 #include "takingsread.h"
 #include "takingstree.h"
+#include "totalsline.h"
 #include "enginedriver.h"
 #include "startup.h"
 #include "viewdeclarations.h"
@@ -324,6 +325,8 @@ private slots:
     void statisticsQuery();
     void statisticsDrillDown_data();
     void statisticsDrillDown();
+    void totalsLineYear_data();
+    void totalsLineYear();
     void comprehensiveStatistics();
     void takingsTreeYear();
     void handoverDialogOpen();
@@ -865,6 +868,37 @@ void Bench::statisticsQuery()
         noted << viewName;
         noteRawStatement(w, QStringLiteral("statisticsQuery · ") + QString::fromUtf8(QTest::currentDataTag()), viewName);
     }
+}
+
+// The 合计 line under each statistics list alone, for 本年: the list is queried
+// first (not timed), then its line computed again as a refresh computes it.
+void Bench::totalsLineYear_data()
+{
+    statisticsQuery_data();
+}
+
+void Bench::totalsLineYear()
+{
+    QFETCH(QString, buttonName);
+    QFETCH(QString, periodCombo);
+    QFETCH(QString, viewName);
+    auto *b = w->findChild<QAbstractButton *>(buttonName);
+    const ViewDeclaration *d = ViewDeclarations::find(viewName);
+    if (!b || !ButtonPeek::listened(b) || !d)
+        QSKIP("page not there");
+    reveal(b);
+    QCoreApplication::processEvents();
+    if (auto *combo = periodCombo.isEmpty() ? nullptr : w->findChild<QComboBox *>(periodCombo)) {
+        const int i = combo->findText(QStringLiteral("本年"));
+        if (i >= 0)
+            combo->setCurrentIndex(i);
+    }
+    b->click();
+    QCoreApplication::processEvents();
+    auto *line = w->findChild<TotalsLine *>(QStringLiteral("totals_") + d->widget);
+    if (!line)
+        QSKIP("the list has no 合计 line");
+    timed([line] { line->recompute(); });
 }
 
 // Master view, the query button that fills it, its detail view.

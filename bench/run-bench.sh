@@ -78,8 +78,21 @@ for r in "${runs[@]}"; do
   du -k "$work/$r/mochenxinxi.db" | cut -f1 > "$work/$r.size"
   # The same statements, raw: first 256 rows (what a list fetches) and all rows.
   [ -f "$work/$r.raw" ] && nice python3 - "$work/$r/mochenxinxi.db" "$work/$r.raw" > "$work/$r.rawtimes" <<'PYEOF'
-import sqlite3, statistics, sys, time
+import datetime, re, sqlite3, statistics, sys, time
 db = sqlite3.connect(sys.argv[1])
+# The shop's own functions, as the program registers them on its handle: the
+# statements call them, and without them every one failed "no such function".
+lead = re.compile(r"\s*[-+]?\d+")
+def whole(v):  # CAST(x AS INTEGER)
+    if v is None or isinstance(v, int): return v
+    if isinstance(v, float): return int(v)
+    m = lead.match(str(v)); return int(m.group()) if m else 0
+def day_number(v):
+    try: return (datetime.date.fromisoformat(str(v).strip()[:10]) - datetime.date(1970, 1, 1)).days
+    except ValueError: return None
+db.create_function("mochen_int", 1, whole, deterministic=True)
+db.create_function("mochen_day_number", 1, day_number, deterministic=True)
+db.create_function("mochen_today", 1, lambda d: (datetime.date.today() + datetime.timedelta(days=d or 0)).isoformat())
 for line in open(sys.argv[2], encoding="utf-8"):
     label, sql = line.rstrip("\n").split("\t", 1)
     def timed(q, fetch):

@@ -51,6 +51,11 @@ public:
     // morning holds no sales from this afternoon); -1 = the whole day.
     void setLastDayEndsAt(int secondsOfDay) { m_lastDayEnd = secondsOfDay; }
 
+    // Drops the report indexes that no writer of the history reads by and whose
+    // keys come in no order, so that they are built once from the finished rows
+    // (by createTables(), as for any shop that lacks them) instead of row by row.
+    static bool setReportIndexesAside();
+
 private:
     ShopScale m_scale;
     quint64 m_seed;
