@@ -26,6 +26,8 @@ struct Row
     const char *memberYearTotals = "";
     const char *summaryList = "";  // the list from its summary's rows gathered first (see the header)
     bool summaryHasFixed = false; // the summary counts only the rows the fixed conditions keep
+    const char *yearTotals = "";  // the 合计 of a whole year of every member (see the header)
+    const char *everyTotals = ""; // the 合计 of a period of every member (see the header)
 };
 
 const char *const kStockLines = "a.chanpinID=b.ID and a.rukuID!='000000'";
@@ -33,6 +35,23 @@ const char *const kMemberJoin = "a.huiyuanid=b.ID";
 // The 合计 of the payment rankings: members, payments, amount paid.
 const char *const kPaymentTotals =
     "select count(distinct a.huiyuanid), count(*), round(total(a.shifujine),2) from huiyuanjiaofei a, huiyuan b";
+// The same from the payments per member, day and kind (%1 the period on the
+// summary's days, %2 the conditions on the member), the kinds the list keeps
+// given first: the members of the period grouped once, then found by their key.
+#define PAYMENT_DAYS_TOTALS(kinds)                                                                              \
+    "select count(*), coalesce(sum(t.n),0), round(coalesce(sum(t.fen),0)/100.0,2) "                             \
+    "from (select s.huiyuanid as huiyuanid, sum(s.bishu) as n, sum(s.shifu_fen) as fen from rihuizong_jiaofei s " \
+    "where " kinds "%1 group by s.huiyuanid) t join huiyuan b on b.ID=t.huiyuanid%2"
+const char *const kPaymentDaysTotals = PAYMENT_DAYS_TOTALS("1=1");
+const char *const kPackageDaysTotals = PAYMENT_DAYS_TOTALS("s.leixing='套餐交费'");
+#undef PAYMENT_DAYS_TOTALS
+// Of every member: the summary holds the members on file alone, so no row is joined.
+#define PAYMENT_DAYS_EVERY(kinds)                                                                               \
+    "select count(distinct s.huiyuanid), coalesce(sum(s.bishu),0), round(coalesce(sum(s.shifu_fen),0)/100.0,2) " \
+    "from rihuizong_jiaofei s where " kinds "%1%2"
+const char *const kPaymentDaysEvery = PAYMENT_DAYS_EVERY("1=1");
+const char *const kPackageDaysEvery = PAYMENT_DAYS_EVERY("s.leixing='套餐交费'");
+#undef PAYMENT_DAYS_EVERY
 
 // The analyses per item from the lines per day and item: the period's days
 // grouped by item first (%1 the period on the summary's days), then each item
@@ -148,12 +167,19 @@ const Row kRows[] = {
      "from rihuizong_huiyuan_nian s where 1=1%1) t join huiyuan b on b.ID=t.huiyuanid%2 ORDER BY 消费金额 DESC, t.huiyuanid",
      "select count(*), coalesce(sum(t.n),0), round(coalesce(sum(t.xf),0)/100.0,2), round(coalesce(sum(t.ss),0)/100.0,2) "
      "from (select s.huiyuanid as huiyuanid, s.danshu-2*s.zuofei as n, s.xiaofei_fen as xf, s.shishou_fen as ss "
-     "from rihuizong_huiyuan_nian s where 1=1%1) t join huiyuan b on b.ID=t.huiyuanid%2"},
+     "from rihuizong_huiyuan_nian s where 1=1%1) t join huiyuan b on b.ID=t.huiyuanid%2",
+     "", false,
+     // A whole year of every member: one row.
+     "select coalesce(sum(s.huiyuanshu),0), coalesce(sum(s.danshu),0)-2*coalesce(sum(s.zuofei),0), "
+     "round(coalesce(sum(s.xiaofei_fen),0)/100.0,2), round(coalesce(sum(s.shishou_fen),0)/100.0,2) "
+     "from rihuizong_nianheji s where 1=1%1%2"},
     {"会员交费统计", "tableView_10", kMemberJoin, false, "", "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "会员卡号",
-     "会员交费统计明细", "huiyuanid=?", kPaymentTotals},
+     "会员交费统计明细", "huiyuanid=?", kPaymentTotals, "", "jiaofeiriqi", "", kPaymentDaysTotals, "", "", "", "", false,
+     "", kPaymentDaysEvery},
     {"会员交费统计明细", "tableView_11", "", false, nullptr, "order by jiaofeiriqi", "", "", ""},
     {"会员套餐排行", "tableView_13", "a.huiyuanid=b.ID and jiaofeileixing='套餐交费'", false, "",
-     "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "", "", "", kPaymentTotals},
+     "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "", "", "", kPaymentTotals, "", "jiaofeiriqi", "",
+     kPackageDaysTotals, "", "", "", "", false, "", kPackageDaysEvery},
     // A period (or none) and conditions on the item (b) alone are read from the
     // lines per day and item, as a ranking is from the sales per member and day.
     {"服务消费分析", "tableView_20", "", true, "", "GROUP BY b.ID ORDER BY b.ID", "项目编号", "服务消费分析明细", "a.xiangmuID=?",
@@ -172,10 +198,18 @@ const Row kRows[] = {
     // order (the ID breaks the ties), so they stream.
     {"余额变动", "tableView_27", kMemberJoin, false, "", "order by a.biandongriqi, a.ID", "", "", "",
      "select count(*), round(total(a.cishuzengjia),2), round(total(a.cishujianshao),2), "
-     "round(total(a.dangshikaneicishu),2) from huiyuanyuebiandong a, huiyuan b"},
+     "round(total(a.dangshikaneicishu),2) from huiyuanyuebiandong a, huiyuan b",
+     // A period alone: one row a day, which counts only the rows of members on file.
+     "select coalesce(sum(bishu),0), round(coalesce(sum(cishu_zj),0),2), round(coalesce(sum(cishu_js),0),2), "
+     "round(coalesce(sum(cishu_sy),0),2) from rihuizong_biandong where 1=1",
+     "a.biandongriqi", "", "", "", "", "", "", true},
     {"积分变动", "tableView_28", kMemberJoin, false, "", "order by a.biandongriqi, a.ID", "", "", "",
      "select count(*), round(total(a.jifenzengjia),2), round(total(a.jifenjianshao),2), "
-     "round(total(a.shengyujifen),2) from huiyuanjifen a, huiyuan b"},
+     "round(total(a.shengyujifen),2) from huiyuanjifen a, huiyuan b",
+     // A period alone: one row a day, which counts only the rows of members on file.
+     "select coalesce(sum(bishu),0), round(coalesce(sum(zengjia),0),2), round(coalesce(sum(jianshao),0),2), "
+     "round(coalesce(sum(shengyu),0),2) from rihuizong_jifen where 1=1",
+     "a.biandongriqi", "", "", "", "", "", "", true},
     // Each employee in turn, their documents of the period from the summary's index.
     {"员工提成", "tableView_41", "s.yuangongid=b.ID", false, "", "GROUP BY b.ID ORDER BY b.ID", "员工编号", "提成明细",
      "s.yuangongid=?"},
@@ -356,6 +390,8 @@ template <typename Rows> QVector<ViewDeclaration> build(const Rows &rows)
         d.memberYearTotals = QString::fromUtf8(r.memberYearTotals);
         d.summaryList = QString::fromUtf8(r.summaryList);
         d.summaryHasFixed = r.summaryHasFixed;
+        d.yearTotals = QString::fromUtf8(r.yearTotals);
+        d.everyTotals = QString::fromUtf8(r.everyTotals);
         wire(d);
         all << d;
     }
@@ -481,7 +517,11 @@ QString totalsStatement(const QString &name, const ViewFilter &filter)
     const ViewDeclaration *d = find(name);
     if (!d || d->totals.isEmpty())
         return QString();
-    const QString members = fromMemberSummary(d, d->memberTotals, filter, d->memberYearTotals);
+    // No condition on the member: the members on file alone, when the list has them.
+    const bool everyMember = filter.conditions.size() == (filter.memberPeriodOf.isEmpty() ? 0 : 1);
+    const QString members = fromMemberSummary(
+        d, everyMember && !d->everyTotals.isEmpty() ? d->everyTotals : d->memberTotals, filter,
+        everyMember && !d->yearTotals.isEmpty() ? d->yearTotals : d->memberYearTotals);
     if (!members.isEmpty())
         return members;
     // A period alone (a sale's header rows counted by their days, the document

@@ -47,6 +47,11 @@ struct ViewDeclaration
     // (one row per member, nothing grouped): %1 takes the year, %2 the member's conditions.
     QString memberYearList;
     QString memberYearTotals;
+    // The 合计 with no condition on the member, from rows of the members on file
+    // alone, so that no row is joined to its member: of a period (%1 takes it on
+    // the summary's days) and of a whole year (%1 takes the year). Empty: as above.
+    QString everyTotals;
+    QString yearTotals;
     // A list of documents read from the sales per document and day, for a filter
     // that is a period of summaryDate alone (or none): %1 takes the period.
     QString periodList;

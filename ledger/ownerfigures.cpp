@@ -138,64 +138,40 @@ qint64 Liability::packageCents() const
     return sumOf(members, &MemberLiability::packageCents);
 }
 
+QString OwnerFigures::stylistsStatement()
+{
+    // A walk-in sale is a customer of its own: the walk-in rows count one each.
+    const QString walkIn = QStringLiteral("(s.huiyuanid=? OR s.huiyuanid='')");
+    return QStringLiteral("select s.yuangongid, coalesce((select max(y.name) from yuangong y where y.ID=s.yuangongid),''), "
+                          "sum(s.fuwu), sum(s.jine_li), "
+                          "count(DISTINCT CASE WHEN NOT %1 THEN s.huiyuanid END) + sum(CASE WHEN %1 THEN 1 ELSE 0 END), "
+                          "count(DISTINCT CASE WHEN s.diandan=1 AND NOT %1 THEN s.huiyuanid END) + "
+                          "sum(CASE WHEN s.diandan=1 AND %1 THEN 1 ELSE 0 END) "
+                          "from rihuizong_yeji s where s.riqi>=? and s.riqi<=? group by s.yuangongid order by s.yuangongid")
+        .arg(walkIn);
+}
+
+QVariantList OwnerFigures::stylistsValues(const QDate &from, const QDate &to)
+{
+    const QString walkIn = QString::fromUtf8(kWalkInId);
+    return {walkIn, walkIn, walkIn, walkIn, from.toString(QStringLiteral("yyyy-MM-dd")), to.toString(QStringLiteral("yyyy-MM-dd"))};
+}
+
 QList<StylistFigures> OwnerFigures::stylists(const QDate &from, const QDate &to)
 {
-    const QString start = dayStart(from), end = dayEnd(to);
-    QHash<QString, QString> memberOfBill;
-    for (const Bill &b : billsOf(start, end))
-        memberOfBill.insert(b.id, b.customer());
-    const QString periodSales =
-        QStringLiteral("select ID from huiyuanxiaofei where xiaofeiriqi>=? and xiaofeiriqi<=?");
-    // Money of each item on each sale, and how many lines it came in.
-    QHash<QString, QPair<qint64, int>> itemMoney;
-    for (const QVariantList &r :
-         rows(QStringLiteral("select m.ID, m.xiangmuID, sum(coalesce(m.jine,0)), count(*) from xiaofeimingxi m where "
-                             "m.ID in (") + periodSales + QStringLiteral(") group by m.ID, m.xiangmuID order by m.ID, m.xiangmuID"),
-              {start, end}))
-        itemMoney.insert(r.value(0).toString() + QLatin1Char('\n') + r.value(1).toString(),
-                         qMakePair(cents(r.value(2)), r.value(3).toInt()));
-
-    struct Work
-    {
-        StylistFigures f;
-        QSet<QString> lines, customers, requested;
-        qint64 moneyMilli = 0;
-    };
-    QMap<QString, Work> work;
-    for (const QVariantList &r :
-         rows(QStringLiteral("select t.yuangongID, max(y.name), t.xiaofeiID, t.titleID, max(t.xiangmuID), "
-                             "max(CASE WHEN t.tichengfangshi='点单提成' THEN 1 ELSE 0 END) from tichengmingxi t "
-                             "left join yuangong y on y.ID=t.yuangongID where t.beizhu='消费提成' and t.xiaofeiID in (")
-                  + periodSales + QStringLiteral(") group by t.yuangongID, t.xiaofeiID, t.titleID order by t.yuangongID, t.xiaofeiID, t.titleID"),
-              {start, end})) {
-        const QString sale = r.value(2).toString();
-        if (!memberOfBill.contains(sale))
-            continue;
-        const QString employee = r.value(0).toString();
-        Work &w = work[employee];
-        w.f.employeeId = employee;
-        if (w.f.name.isEmpty())
-            w.f.name = r.value(1).toString().isEmpty() ? employee : r.value(1).toString();
-        const QString line = sale + QLatin1Char('\n') + r.value(3).toString();
-        if (w.lines.contains(line))
-            continue;
-        w.lines.insert(line);
-        const auto m = itemMoney.value(sale + QLatin1Char('\n') + r.value(4).toString());
-        // An item sold on several lines of one sale: each line its share.
-        if (m.second > 0)
-            w.moneyMilli += qRound64(double(m.first) * 1000.0 / double(m.second));
-        const QString customer = memberOfBill.value(sale);
-        w.customers.insert(customer);
-        if (r.value(5).toInt() == 1)
-            w.requested.insert(customer);
-    }
+    // From the work per document and employee (rihuizong_yeji): a sale counts
+    // on the day of its first header row, as the other period figures count it.
     QList<StylistFigures> out;
-    for (Work &w : work) {
-        w.f.services = w.lines.size();
-        w.f.customers = w.customers.size();
-        w.f.requested = w.requested.size();
-        w.f.takingsCents = qRound64(double(w.moneyMilli) / 1000.0);
-        out << w.f;
+    for (const QVariantList &r : rows(stylistsStatement(), stylistsValues(from, to))) {
+        StylistFigures f;
+        f.employeeId = r.value(0).toString();
+        f.name = r.value(1).toString().isEmpty() ? f.employeeId : r.value(1).toString();
+        f.services = r.value(2).toLongLong();
+        // Thousandths of a cent: the shares of an item sold on several lines, rounded once.
+        f.takingsCents = qRound64(double(r.value(3).toLongLong()) / 1000.0);
+        f.customers = r.value(4).toLongLong();
+        f.requested = r.value(5).toLongLong();
+        out << f;
     }
     std::sort(out.begin(), out.end(), [](const StylistFigures &a, const StylistFigures &b) {
         return a.takingsCents != b.takingsCents ? a.takingsCents > b.takingsCents : a.employeeId < b.employeeId;

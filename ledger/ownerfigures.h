@@ -3,6 +3,7 @@
 
 #include <QDate>
 #include <QList>
+#include <QVariant>
 #include <QVector>
 #include <QString>
 
@@ -127,6 +128,9 @@ class OwnerFigures
 {
 public:
     static QList<StylistFigures> stylists(const QDate &from, const QDate &to);
+    // The statement stylists() reads, and its values for a period.
+    static QString stylistsStatement();
+    static QVariantList stylistsValues(const QDate &from, const QDate &to);
     static CustomerFigures customers(const QDate &from, const QDate &to);
     static PeriodComparison compare(const QDate &from, const QDate &to);
     // asOf: a date-time "yyyy-MM-dd hh:mm:ss"; empty for now.

@@ -130,6 +130,12 @@ ViewFilter ReportQuery::paymentStats(const QString &period, const QString &start
         f += equals(QStringLiteral("caozuoyuan"), operatorName);
     if (!isAll(paymentType))
         f += equals(QStringLiteral("jiaofeileixing"), paymentType);
+    // A period alone: its 合计 from the payments per member and day.
+    if (f.conditions.size() == (f.periodOf.isEmpty() ? 0 : 1)) {
+        const QString periodOf = f.periodOf;
+        f.memberSummary = true;
+        f.memberPeriodOf = periodOf;
+    }
     return f;
 }
 
@@ -137,8 +143,12 @@ ViewFilter ReportQuery::packageRanking(const QString &period, const QString &sta
                                        const QString &cardType)
 {
     ViewFilter f = dateFilter(period, QStringLiteral("jiaofeiriqi"), start, end);
+    const QString periodOf = f.periodOf;
     if (!isAll(cardType))
         f += equals(QStringLiteral("b.type"), cardType);
+    // The period, then the member's own column: the payments per member and day answer its 合计.
+    f.memberSummary = true;
+    f.memberPeriodOf = periodOf;
     return f;
 }
 

@@ -119,12 +119,20 @@ LedgerResult SummaryBook::rebuild(const DbsetMap &map)
     // (the days filled again fill the years through them).
     LedgerSql::exec(QStringLiteral("delete from rihuizong_huiyuan_nian"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_huiyuan"));
+    // The years of the members on file, after the years their triggers follow.
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_nianheji"));
     // Every fill runs only into an empty summary: the per-document ones too.
     LedgerSql::exec(QStringLiteral("delete from rihuizong_danju"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_ticheng"));
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_yeji"));
     // The lines per day and item, and the day each document's lines count on.
     LedgerSql::exec(QStringLiteral("delete from rihuizong_xiangmu"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_danjuri"));
+    // The payments per member, day and kind.
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_jiaofei"));
+    // The points and balance changes per day, of the members on file.
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_jifen"));
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_biandong"));
     for (const QString &fill : fills)
         if (!tx.failed())
             LedgerSql::exec(fill);

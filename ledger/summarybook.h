@@ -10,9 +10,14 @@
 // payment method (rihuizong_shouyin), and the sales' totals (rihuizong_xiaofei),
 // and the sales per member and day (rihuizong_huiyuan, for the rankings), per
 // document and day (rihuizong_danju) and the commission of each document and
-// employee on its first day (rihuizong_ticheng, for 员工提成), the sales lines
+// employee on its first day (rihuizong_ticheng, for 员工提成), the work of each
+// employee on each sale (rihuizong_yeji, for 员工业绩), the sales lines
 // per day and item (rihuizong_xiangmu, with the day of each document's lines in
-// rihuizong_danjuri, for 服务消费分析 and 产品消费分析), so that
+// rihuizong_danjuri, for 服务消费分析 and 产品消费分析), the payments per member,
+// day and kind (rihuizong_jiaofei, for the 合计 of 会员交费统计 and 会员套餐排行), the
+// points and balance changes per day of the members on file (rihuizong_jifen,
+// rihuizong_biandong, for 积分变动 and 余额变动) and the sales of a year of the
+// members on file (rihuizong_nianheji, for 会员消费排行's 合计 of a year), so that
 // the totals of a period read one row a day instead of every header row of the period. The triggers of dbset.xml keep them, in the same statement as
 // the rows they sum: a writer does nothing for them, whichever rows it writes,
 // updates or deletes. Money in cents.

@@ -161,7 +161,11 @@ void BookingDesk::showMemberBookings()
     label->setText(QStringLiteral("下次预约：%1　爽约：%2次")
                        .arg(m.nextText.isEmpty() ? QStringLiteral("无") : m.nextText)
                        .arg(m.noShows));
-    label->setStyleSheet(m.noShows > 0 ? QStringLiteral("color:rgb(192,80,77)") : QString());
+    // A style sheet set again, even the same one, polishes the label anew and lays
+    // out and repaints the whole front desk: most of a refresh after every sale.
+    const QString sheet = m.noShows > 0 ? QStringLiteral("color:rgb(192,80,77)") : QString();
+    if (label->styleSheet() != sheet)
+        label->setStyleSheet(sheet);
 }
 
 void BookingDesk::showStatus()

@@ -47,11 +47,16 @@ summaries='
 rihuizong_shouyin      日汇总收银与记录不符
 rihuizong_xiaofei      日汇总消费与记录不符
 rihuizong_huiyuan      会员日汇总与记录不符 会员年汇总与日汇总不符
-rihuizong_huiyuan_nian 会员年汇总与日汇总不符
+rihuizong_huiyuan_nian 会员年汇总与日汇总不符 会员年合计与年汇总不符
 rihuizong_danju        单据日汇总与记录不符
 rihuizong_ticheng      提成汇总与记录不符
 rihuizong_xiangmu      项目日汇总与记录不符
 rihuizong_danjuri      单据明细日期与记录不符
+rihuizong_yeji         员工业绩汇总与记录不符
+rihuizong_jiaofei      会员交费日汇总与记录不符
+rihuizong_jifen        积分日汇总与记录不符
+rihuizong_biandong     余额变动日汇总与记录不符
+rihuizong_nianheji     会员年合计与年汇总不符
 '
 summary_sql=$(cat "$here/check-summaries.sql")
 # The tables as this version defines them (the shop's own dbset.xml may be older).

@@ -7,7 +7,13 @@
 -- time, sums and whether the document has rows on other days; per document and
 -- employee, the commission rows on the day of the document's first header row
 -- (a sale's, else a card payment's); per member and year, the sums of the
--- member's days.
+-- member's days; per sale document and employee, the lines of their 消费提成 rows,
+-- the lines' money shared among the lines of the same item (thousandths of a
+-- cent), whether the customer asked for them, on the day and with the customer
+-- of the document's first header row, for a sale not voided and not a void.
+-- per member on file, day and payment kind, the payment rows of that day;
+-- per day, the points and balance rows of the members on file; per year, the
+-- members' years of the members on file.
 WITH
 takings_rows AS (
   SELECT coalesce(substr(xiaofeiriqi, 1, 10), '') AS riqi, '消费' AS laiyuan, coalesce(fukuanfangshi, '') AS fangshi,
@@ -117,10 +123,71 @@ items AS (
         UNION ALL
         SELECT riqi, leixing, xiangmuid, 0, 0, 1, -sl, -fen FROM item_rows) AS i
   GROUP BY riqi, leixing, xiangmuid),
+payment_rows AS (
+  SELECT coalesce(substr(jiaofeiriqi, 1, 10), '') AS riqi, coalesce(huiyuanid, '') AS huiyuanid,
+         coalesce(jiaofeileixing, '') AS leixing, CAST(round(coalesce(shifujine, 0) * 100) AS INTEGER) AS fen
+  FROM huiyuanjiaofei a WHERE EXISTS (SELECT 1 FROM huiyuan b WHERE b.ID = a.huiyuanid)),
+payments AS (
+  SELECT riqi AS riqi, huiyuanid AS huiyuanid, leixing AS leixing, sum(s_r) AS s_r, sum(s_n) AS s_n, sum(r_n) AS r_n,
+         sum(fen) AS fen
+  FROM (SELECT riqi, huiyuanid, leixing, 1 AS s_r, bishu AS s_n, 0 AS r_n, shifu_fen AS fen FROM rihuizong_jiaofei
+        UNION ALL
+        SELECT riqi, huiyuanid, leixing, 0, 0, 1, -fen FROM payment_rows) AS p
+  GROUP BY riqi, huiyuanid, leixing),
+points AS (
+  SELECT riqi AS riqi, sum(s_r) AS s_r, sum(n) AS n, sum(zj) AS zj, sum(js) AS js, sum(sy) AS sy
+  FROM (SELECT riqi, 1 AS s_r, bishu AS n, zengjia AS zj, jianshao AS js, shengyu AS sy FROM rihuizong_jifen
+        UNION ALL
+        SELECT coalesce(substr(a.biandongriqi, 1, 10), ''), 0, -1, -coalesce(a.jifenzengjia, 0), -coalesce(a.jifenjianshao, 0),
+               -coalesce(a.shengyujifen, 0)
+        FROM huiyuanjifen a JOIN huiyuan b ON b.ID = a.huiyuanid) AS j
+  GROUP BY riqi),
+balance_days AS (
+  SELECT riqi AS riqi, sum(s_r) AS s_r, sum(n) AS n, sum(zj) AS zj, sum(js) AS js, sum(sy) AS sy
+  FROM (SELECT riqi, 1 AS s_r, bishu AS n, cishu_zj AS zj, cishu_js AS js, cishu_sy AS sy FROM rihuizong_biandong
+        UNION ALL
+        SELECT coalesce(substr(a.biandongriqi, 1, 10), ''), 0, -1, -coalesce(a.cishuzengjia, 0), -coalesce(a.cishujianshao, 0),
+               -coalesce(a.dangshikaneicishu, 0)
+        FROM huiyuanyuebiandong a JOIN huiyuan b ON b.ID = a.huiyuanid) AS d
+  GROUP BY riqi),
+year_totals AS (
+  SELECT nian AS nian, sum(n) AS n, sum(dn) AS dn, sum(zf) AS zf, sum(xf) AS xf, sum(ss) AS ss
+  FROM (SELECT nian, huiyuanshu AS n, danshu AS dn, zuofei AS zf, xiaofei_fen AS xf, shishou_fen AS ss FROM rihuizong_nianheji
+        UNION ALL
+        SELECT y.nian, -1, -y.danshu, -y.zuofei, -y.xiaofei_fen, -y.shishou_fen
+        FROM rihuizong_huiyuan_nian y JOIN huiyuan b ON b.ID = y.huiyuanid) AS y
+  GROUP BY nian),
 line_days AS (
   SELECT coalesce(r.ID, s.ID) AS ID
   FROM first_rows r FULL OUTER JOIN rihuizong_danjuri s ON s.ID = r.ID
-  WHERE r.ID IS NULL OR s.ID IS NULL OR s.riqi <> r.riqi)
+  WHERE r.ID IS NULL OR s.ID IS NULL OR s.riqi <> r.riqi),
+work_lines AS (
+  SELECT t.xiaofeiID AS xiaofeiID, coalesce(t.yuangongID, '') AS yuangongid, coalesce(max(t.xiangmuID), '') AS xiangmuid,
+         max(CASE WHEN t.tichengfangshi = '点单提成' THEN 1 ELSE 0 END) AS dd
+  FROM tichengmingxi t WHERE t.beizhu = '消费提成'
+  GROUP BY t.xiaofeiID, coalesce(t.yuangongID, ''), t.titleID),
+work_items AS (
+  SELECT m.ID AS ID, coalesce(m.xiangmuID, '') AS xiangmuid, sum(CAST(round(coalesce(m.jine, 0) * 100) AS INTEGER)) AS fen,
+         count(*) AS n
+  FROM xiaofeimingxi m GROUP BY m.ID, coalesce(m.xiangmuID, '')),
+work_first AS (
+  SELECT a.ID AS ID, coalesce(substr(a.xiaofeiriqi, 1, 10), '') AS riqi, coalesce(a.huiyuanid, '') AS huiyuanid
+  FROM huiyuanxiaofei a
+  WHERE a.ID IS NOT NULL AND a.rowid = (SELECT min(e.rowid) FROM huiyuanxiaofei e WHERE e.ID = a.ID)),
+work_rows AS (
+  SELECT l.xiaofeiID AS xiaofeiID, l.yuangongid AS yuangongid, max(f.riqi) AS riqi, max(f.huiyuanid) AS huiyuanid,
+         count(*) AS fuwu, sum(coalesce(CAST(round(i.fen * 1000.0 / i.n) AS BIGINT), 0)) AS li, max(l.dd) AS dd
+  FROM work_lines l JOIN work_first f ON f.ID = l.xiaofeiID
+       LEFT JOIN work_items i ON i.ID = l.xiaofeiID AND i.xiangmuid = l.xiangmuid
+  WHERE NOT EXISTS (SELECT 1 FROM xiaofeizuofei z WHERE z.ID = l.xiaofeiID OR z.zuofeiID = l.xiaofeiID)
+    AND EXISTS (SELECT 1 FROM huiyuanxiaofei e WHERE e.ID = l.xiaofeiID
+                AND NOT (coalesce(e.beizhu, '') = '会员还款' AND coalesce(e.xiaofeijine, 0) = 0))
+  GROUP BY l.xiaofeiID, l.yuangongid),
+work AS (
+  SELECT coalesce(r.xiaofeiID, s.xiaofeiID) AS xiaofeiID, coalesce(r.yuangongid, s.yuangongid) AS yuangongid
+  FROM work_rows r FULL OUTER JOIN rihuizong_yeji s ON s.xiaofeiID = r.xiaofeiID AND s.yuangongid = r.yuangongid
+  WHERE r.xiaofeiID IS NULL OR s.xiaofeiID IS NULL OR s.riqi <> r.riqi OR s.huiyuanid <> r.huiyuanid
+     OR s.fuwu <> r.fuwu OR s.jine_li <> r.li OR s.diandan <> r.dd)
 SELECT '日汇总收银与记录不符', riqi || ' | ' || laiyuan || ' | ' || fangshi || ' | 汇总 ' || s_n || ' 笔 ' || s_fen
     || ' 分 | 记录 ' || r_n || ' 笔 ' || r_fen || ' 分'
   FROM takings WHERE s_fen <> r_fen OR s_n <> r_n
@@ -144,4 +211,21 @@ SELECT '项目日汇总与记录不符', riqi || ' | ' || leixing || ' | ' || xi
     || ' 行 | 差 数量 ' || round(sl, 3) || ' 金额 ' || fen || ' 分'
   FROM items WHERE s_n <> r_n OR (s_r > 0 AND r_n = 0) OR fen <> 0 OR abs(sl) > 0.0005
 UNION ALL
-SELECT '单据明细日期与记录不符', ID FROM line_days;
+SELECT '单据明细日期与记录不符', ID FROM line_days
+UNION ALL
+SELECT '员工业绩汇总与记录不符', xiaofeiID || ' | ' || yuangongid FROM work
+UNION ALL
+SELECT '会员交费日汇总与记录不符', riqi || ' | ' || huiyuanid || ' | ' || leixing || ' | 汇总 ' || s_n || ' 笔 | 记录 ' || r_n
+    || ' 笔 | 差 ' || fen || ' 分'
+  FROM payments WHERE s_n <> r_n OR (s_r > 0 AND r_n = 0) OR fen <> 0
+UNION ALL
+SELECT '积分日汇总与记录不符', riqi || ' | 差 ' || n || ' 笔 增加 ' || round(zj, 3) || ' 减少 ' || round(js, 3)
+    || ' 剩余 ' || round(sy, 3)
+  FROM points WHERE n <> 0 OR abs(zj) > 0.005 OR abs(js) > 0.005 OR abs(sy) > 0.005
+UNION ALL
+SELECT '余额变动日汇总与记录不符', riqi || ' | 差 ' || n || ' 笔 次数增加 ' || round(zj, 3) || ' 次数减少 ' || round(js, 3)
+    || ' 当时剩余次数 ' || round(sy, 3)
+  FROM balance_days WHERE n <> 0 OR abs(zj) > 0.005 OR abs(js) > 0.005 OR abs(sy) > 0.005
+UNION ALL
+SELECT '会员年合计与年汇总不符', nian || ' | 差 会员 ' || n || ' 单数 ' || dn || ' 作废单 ' || zf || ' 消费 ' || xf || ' 实收 ' || ss || ' 分'
+  FROM year_totals WHERE n <> 0 OR dn <> 0 OR zf <> 0 OR xf <> 0 OR ss <> 0;

@@ -136,7 +136,21 @@ void TestBookingWindow::bookMoveClashNoShow()
 
     // The member panel remembers it.
     w.DlgRecv("会员选择", QStringList{"1001", "王五", "金卡", "", "0", "500", "", "40", ""});
-    QCOMPARE(w.findChild<QLabel *>("label_memberBookings")->text(), QString("下次预约：无　爽约：1次"));
+    auto *bookings = w.findChild<QLabel *>("label_memberBookings");
+    QCOMPARE(bookings->text(), QString("下次预约：无　爽约：1次"));
+    // The refresh after a sale keeps the panel's look: its style set again would
+    // polish the label and lay out and repaint the whole front desk each time.
+    struct StyleChanges : QObject {
+        int n = 0;
+        bool eventFilter(QObject *, QEvent *e) override { n += e->type() == QEvent::StyleChange; return false; }
+    } restyled;
+    const QString red = bookings->styleSheet();
+    QVERIFY(!red.isEmpty());
+    bookings->installEventFilter(&restyled);
+    w.refreshByTable(QStringList{"huiyuanxiaofei", "huiyuanjiaofei"});
+    bookings->removeEventFilter(&restyled);
+    QCOMPARE(restyled.n, 0);
+    QCOMPARE(bookings->styleSheet(), red);
     // A panel emptied (the member deleted, or nobody found) keeps no other member's bookings.
     w.selectMember(QStringList{"9999"});
     QCOMPARE(w.currentMemberId(), QString());

@@ -5,11 +5,13 @@
 #include <QSqlRecord>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <tuple>
 
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
 #include "ledgersql.h"
 #include "listmodel.h"
+#include "ownerfigures.h"
 #include "reportquery.h"
 #include "summarybook.h"
 #include "takingsread.h"
@@ -46,6 +48,8 @@ private slots:
     void periodListsNameTheirMembersFromAnIndex_data();
     void periodListsNameTheirMembersFromAnIndex();
     void commissionsReadTheirSummary();
+    void stylistsReadTheirSummary();
+    void serverStylistsReadTheirSummary();
     void cashDetailStreamsTheRecords();
     void documentsStreamFromTheirDays();
     void rankingOfAYearGroupsNothing();
@@ -118,6 +122,13 @@ const char *const kLargeShopStats[][3] = {
     {"rihuizong_xiangmu", "sqlite_autoindex_rihuizong_xiangmu_1", "263156 72 24 1"},
     {"rihuizong_danjuri", "idx_rihuizong_danjuri_riqi", "508019 140 1"},
     {"rihuizong_danjuri", "sqlite_autoindex_rihuizong_danjuri_1", "508019 1"},
+    {"rihuizong_yeji", "idx_rihuizong_yeji_riqi", "839808 134 10 2 2 2 1"},
+    {"rihuizong_yeji", "sqlite_autoindex_rihuizong_yeji_1", "835200 2 1"},
+    {"rihuizong_jiaofei", "idx_rihuizong_jiaofei_lists", "115200 51 1 1 1 1"},
+    {"rihuizong_jiaofei", "sqlite_autoindex_rihuizong_jiaofei_1", "119340 51 1 1"},
+    {"rihuizong_jifen", "sqlite_autoindex_rihuizong_jifen_1", "3519 1"},
+    {"rihuizong_biandong", "sqlite_autoindex_rihuizong_biandong_1", "3519 1"},
+    {"rihuizong_nianheji", "sqlite_autoindex_rihuizong_nianheji_1", "11 1"},
 };
 
 const QStringList kHistoryTables = {
@@ -125,7 +136,9 @@ const QStringList kHistoryTables = {
     QStringLiteral("huiyuanyuebiandong"), QStringLiteral("huiyuanjifen"), QStringLiteral("tichengmingxi"),
     QStringLiteral("chanpinrukumingxi"), QStringLiteral("huiyuan"), QStringLiteral("rihuizong_huiyuan"),
     QStringLiteral("rihuizong_danju"), QStringLiteral("rihuizong_ticheng"), QStringLiteral("rihuizong_xiangmu"),
-    QStringLiteral("rihuizong_danjuri"), QStringLiteral("rihuizong_huiyuan_nian")};
+    QStringLiteral("rihuizong_danjuri"), QStringLiteral("rihuizong_huiyuan_nian"), QStringLiteral("rihuizong_jiaofei"),
+    QStringLiteral("rihuizong_jifen"), QStringLiteral("rihuizong_biandong"), QStringLiteral("rihuizong_nianheji"),
+    QStringLiteral("rihuizong_yeji")};
 
 QString base(const QString &view)
 {
@@ -312,13 +325,35 @@ void TestPlans::indexServesStatement_data()
     for (const QString &period : {y, QStringLiteral("其他")}) {
         const ViewFilter f = ReportQuery::consumptionRanking(period, s, e, "", "所有");
         const QString totals = ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), f);
-        QVERIFY2(totals.contains(QLatin1String("rihuizong_huiyuan")), qPrintable(totals));
+        QVERIFY2(totals.contains(QLatin1String("rihuizong_nianheji")), qPrintable(totals));
         QTest::newRow(qPrintable(QStringLiteral("会员消费排行 合计 ") + period)) << totals << f.values;
+        const ViewFilter gold = ReportQuery::consumptionRanking(period, s, e, "", "金卡");
+        const QString ofGold = ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), gold);
+        QVERIFY2(ofGold.contains(QLatin1String("rihuizong_huiyuan_nian ")), qPrintable(ofGold));
+        QTest::newRow(qPrintable(QStringLiteral("会员消费排行 合计 金卡 ") + period)) << ofGold << gold.values;
     }
     row("会员交费统计", "会员交费统计", ReportQuery::paymentStats(y, s, e, "", "", "所有", "所有"));
     row("会员套餐排行", "会员套餐排行", ReportQuery::packageRanking(y, s, e, "所有"));
     row("余额变动", "余额变动", ReportQuery::balanceChanges(y, s, e, "", "所有"));
     row("积分变动", "积分变动", ReportQuery::pointsChanges(y, s, e, "", "所有"));
+    // Their 合计 of a period: the payments per member and day, the ledgers' days.
+    const QList<std::tuple<const char *, const char *, ViewFilter>> fromDays = {
+        {"会员交费统计", "rihuizong_jiaofei", ReportQuery::paymentStats(y, s, e, "", "", "所有", "所有")},
+        {"会员套餐排行", "rihuizong_jiaofei", ReportQuery::packageRanking("其他", s, e, "金卡")},
+        {"余额变动", "rihuizong_biandong", ReportQuery::balanceChanges(y, s, e, "", "所有")},
+        {"积分变动", "rihuizong_jifen", ReportQuery::pointsChanges("其他", s, e, "", "所有")}};
+    for (const auto &[view, summary, f] : fromDays) {
+        const QString totals = ViewDeclarations::totalsStatement(QString::fromUtf8(view), f);
+        QVERIFY2(totals.contains(QLatin1String(summary)), qPrintable(totals));
+        QTest::newRow(qPrintable(QString::fromUtf8(view) + QStringLiteral(" 合计"))) << totals << f.values;
+    }
+    // The members' triggers look up a member's ledger rows by the member.
+    plain("points of a member", QStringLiteral("select 1 from huiyuanjifen j where j.huiyuanid='M1'"));
+    plain("balance changes of a member", QStringLiteral("select 1 from huiyuanyuebiandong j where j.huiyuanid='M1'"));
+    plain("payments of a member", QStringLiteral("select 1 from huiyuanjiaofei j where j.huiyuanid='M1'"));
+    plain("years of a member", QStringLiteral("select y.nian from rihuizong_huiyuan_nian y where y.huiyuanid='M1' and y.nian in "
+                                              "(select coalesce(substr(x.xiaofeiriqi,1,4),'') from huiyuanxiaofei x "
+                                              "where x.huiyuanid='M1')"));
     row("员工提成", "员工提成", ReportQuery::commissions(y, s, e, "所有"));
     row("员工提成 其他", "员工提成", ReportQuery::commissions("其他", s, e, "所有"));
     // The analyses read the period's days of the lines per day and item; their
@@ -381,6 +416,9 @@ void TestPlans::indexServesStatement_data()
         QVERIFY2(totals.contains(QLatin1String("rihuizong_xiaofei")), qPrintable(totals));
         QTest::newRow(qPrintable(QStringLiteral("消费统计 合计 ") + period)) << totals << f.values;
     }
+    // 员工业绩 of a year: the work per document and employee of the year's days.
+    QTest::newRow("员工业绩 本年") << OwnerFigures::stylistsStatement()
+                                 << OwnerFigures::stylistsValues(QDate(2026, 1, 1), QDate(2026, 12, 31));
     // The item summary's look-up of a document's cells when its day changes.
     plain("item days of a document", QStringLiteral("select hangshu from rihuizong_xiangmu where riqi=coalesce((select d.riqi "
                                                     "from rihuizong_danjuri d where d.ID='X1'),'') and exists (select 1 from "
@@ -846,18 +884,49 @@ void TestPlans::commissionsReadTheirSummary()
     QVERIFY2(plan(totals, f.values).join('\n').contains(QLatin1String("idx_rihuizong_ticheng_yuangong")), qPrintable(totals));
 }
 
+// 员工业绩 of a year: the year's work per document and employee from one range of
+// its index, no commission row of the history.
+void TestPlans::stylistsReadTheirSummary()
+{
+    const QString sql = OwnerFigures::stylistsStatement();
+    const QString lines = plan(sql, OwnerFigures::stylistsValues(QDate(2026, 1, 1), QDate(2026, 12, 31))).join('\n');
+    QVERIFY2(lines.contains(QLatin1String("SEARCH s USING COVERING INDEX idx_rihuizong_yeji_riqi (riqi>? AND riqi<?)"))
+                 && !lines.contains(QLatin1String("tichengmingxi")) && !lines.contains(QLatin1String("xiaofeimingxi")),
+             qPrintable(lines + "\n" + sql));
+}
+
+void TestPlans::serverStylistsReadTheirSummary()
+{
+    QSqlQuery q;
+    QVERIFY(q.exec(QStringLiteral("SET enable_seqscan = off")));
+    const QString plan = serverPlan(OwnerFigures::stylistsStatement(),
+                                    OwnerFigures::stylistsValues(QDate(2026, 1, 1), QDate(2026, 12, 31)));
+    QVERIFY2(plan.contains(QLatin1String("idx_rihuizong_yeji_riqi")) && plan.contains(QLatin1String("riqi >="))
+                 && !plan.contains(QLatin1String("tichengmingxi")),
+             qPrintable(plan));
+    QVERIFY(q.exec(QStringLiteral("RESET enable_seqscan")));
+}
+
 // The documents of a period stream from the day rows' time index: the first screen
 // is read without grouping or sorting the period.
-// A year's ranking and its 合计 read the year's one row per member from the index,
-// grouping nothing; any other period groups its days.
+// A year's ranking and its 合计 of a card type read the year's one row per member
+// from the index, grouping nothing; its 合计 of every member the year's one row;
+// any other period groups its days.
 void TestPlans::rankingOfAYearGroupsNothing()
 {
     for (const QString &period : {QStringLiteral("本年"), QStringLiteral("其他")}) {
         const ViewFilter f = ReportQuery::consumptionRanking(period, QStringLiteral("2026-01-01"), QStringLiteral("2026-12-31"),
                                                              "", QStringLiteral("所有"));
-        for (const QString &sql : {ViewDeclarations::statement(base(QStringLiteral("会员消费排行")), QStringLiteral("会员消费排行"), f),
-                                   ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), f)}) {
-            const QString lines = plan(sql, f.values).join('\n');
+        const ViewFilter gold = ReportQuery::consumptionRanking(period, QStringLiteral("2026-01-01"),
+                                                                QStringLiteral("2026-12-31"), "", QStringLiteral("金卡"));
+        const QString year = plan(ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), f), f.values).join('\n');
+        QVERIFY2(year.contains(QLatin1String("SEARCH s USING INDEX sqlite_autoindex_rihuizong_nianheji_1 (nian>? AND nian<")),
+                 qPrintable(year));
+        const QList<QPair<QString, QVariantList>> read = {
+            {ViewDeclarations::statement(base(QStringLiteral("会员消费排行")), QStringLiteral("会员消费排行"), f), f.values},
+            {ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), gold), gold.values}};
+        for (const auto &[sql, values] : read) {
+            const QString lines = plan(sql, values).join('\n');
             QVERIFY2(lines.contains(QLatin1String("SEARCH s USING COVERING INDEX idx_rihuizong_huiyuan_nian_lists (nian>? AND nian<"))
                          && !lines.contains(QLatin1String("GROUP BY")),
                      qPrintable(lines + "\n" + sql));

@@ -10,6 +10,7 @@
 #include "ctrluiclass.h"
 #include "dbsetconfig.h"
 #include "enginedriver.h"
+#include "ownerfigures.h"
 #include "reportquery.h"
 #include "shopgenerator.h"
 #include "enginedriver.h"
@@ -115,12 +116,69 @@ QStringList summaryAgainstRows(const QMap<QString, QStringList> &answers)
                 differ << key + QStringLiteral(": ") + answers.value(key).join(QLatin1Char(';')) + QStringLiteral(" / ")
                               + answers.value(key + QStringLiteral("/行")).join(QLatin1Char(';'));
         }
+    // 员工业绩 from the work per document and employee.
+    for (const QString &period : {QStringLiteral("全部"), QStringLiteral("本月")}) {
+        const QString key = QStringLiteral("员工业绩/") + period;
+        if (answers.value(key).isEmpty() || answers.value(key) != answers.value(key + QStringLiteral("/行")))
+            differ << key + QStringLiteral(": ") + answers.value(key).join(QLatin1Char(';')) + QStringLiteral(" / ")
+                          + answers.value(key + QStringLiteral("/行")).join(QLatin1Char(';'));
+    }
     // 消费明细's 合计 of a month from the same cells.
     const QStringList fromCells = answers.value(QStringLiteral("统计消费明细/本月/合计"));
     if (fromCells.isEmpty() || fromCells != answers.value(QStringLiteral("统计消费明细/本月/行/合计")))
         differ << QStringLiteral("统计消费明细/本月/合计: ") + fromCells.join(QLatin1Char(';')) + QStringLiteral(" / ")
                       + answers.value(QStringLiteral("统计消费明细/本月/行/合计")).join(QLatin1Char(';'));
+    // The 合计 of a month from the payments per member and day and from the
+    // ledgers' days, as from the rows.
+    for (const char *list : {"会员交费统计/本月/汇总/合计|会员交费统计/本月/合计", "会员套餐排行/本月/汇总/合计|会员套餐排行/本月/合计",
+                             "积分变动/本月/合计|积分变动/本月/行/合计", "余额变动/本月/合计|余额变动/本月/行/合计",
+                             "会员消费排行/本年/汇总/合计|会员消费排行/本年/会员汇总/合计"}) {
+        const QStringList keys = QString::fromUtf8(list).split(QLatin1Char('|'));
+        const QStringList summed = answers.value(keys.at(0)), rows = answers.value(keys.at(1));
+        if (summed.isEmpty() || summed.value(0).startsWith(QStringLiteral("0.0000")) || summed != rows)
+            differ << keys.at(0) + QStringLiteral(": ") + summed.join(QLatin1Char(';')) + QStringLiteral(" / ")
+                          + rows.join(QLatin1Char(';'));
+    }
     return differ;
+}
+
+// 员工业绩 of a period from the work per document and employee, and from the
+// records: each line credited once per employee, its item's money shared among
+// the item's lines, a walk-in sale a customer of its own, a sale on the day of
+// its first header row, no void and no voided sale.
+QStringList stylists(const QDate &from, const QDate &to)
+{
+    QStringList out;
+    for (const StylistFigures &f : OwnerFigures::stylists(from, to))
+        out << QStringLiteral("%1 | %2 | %3 | %4 | %5 | %6").arg(f.employeeId, f.name).arg(f.services).arg(f.takingsCents)
+                   .arg(f.customers).arg(f.requested);
+    out.sort();
+    return out;
+}
+
+QStringList stylistsFromRecords(const QDate &from, const QDate &to)
+{
+    const QString sql = QStringLiteral(
+        "WITH lines AS (SELECT t.xiaofeiID AS ID, coalesce(t.yuangongID,'') AS yg, coalesce(max(t.xiangmuID),'') AS xm, "
+        "max(CASE WHEN t.tichengfangshi='点单提成' THEN 1 ELSE 0 END) AS dd FROM tichengmingxi t WHERE t.beizhu='消费提成' "
+        "GROUP BY t.xiaofeiID, coalesce(t.yuangongID,''), t.titleID), "
+        "docs AS (SELECT a.ID AS ID, CASE WHEN coalesce(a.huiyuanid,'') IN ('','0000') THEN '散客:' || a.ID ELSE a.huiyuanid END AS kehu "
+        "FROM huiyuanxiaofei a WHERE a.rowid = (SELECT min(e.rowid) FROM huiyuanxiaofei e WHERE e.ID=a.ID) "
+        "AND a.xiaofeiriqi >= '%1 00:00:00' AND a.xiaofeiriqi <= '%2 23:59:59' "
+        "AND NOT EXISTS (SELECT 1 FROM xiaofeizuofei z WHERE z.ID=a.ID OR z.zuofeiID=a.ID) "
+        "AND EXISTS (SELECT 1 FROM huiyuanxiaofei e WHERE e.ID=a.ID AND NOT (coalesce(e.beizhu,'')='会员还款' AND coalesce(e.xiaofeijine,0)=0))), "
+        "money AS (SELECT m.ID AS ID, coalesce(m.xiangmuID,'') AS xm, sum(CAST(round(coalesce(m.jine,0)*100) AS INTEGER)) AS fen, "
+        "count(*) AS n FROM xiaofeimingxi m GROUP BY m.ID, coalesce(m.xiangmuID,'')) "
+        "SELECT l.yg, coalesce((SELECT max(y.name) FROM yuangong y WHERE y.ID=l.yg),''), count(*), "
+        "sum(coalesce(CAST(round(g.fen*1000.0/g.n) AS BIGINT),0)), count(DISTINCT d.kehu), count(DISTINCT CASE WHEN l.dd=1 THEN d.kehu END) "
+        "FROM lines l JOIN docs d ON d.ID=l.ID LEFT JOIN money g ON g.ID=l.ID AND g.xm=l.xm GROUP BY l.yg ORDER BY l.yg")
+                            .arg(from.toString(Qt::ISODate), to.toString(Qt::ISODate));
+    QStringList out;
+    for (const QStringList &r : sqlRows(sql))
+        out << QStringLiteral("%1 | %2 | %3 | %4 | %5 | %6").arg(r.value(0), r.value(1).isEmpty() ? r.value(0) : r.value(1), r.value(2))
+                   .arg(qRound64(r.value(3).toDouble() / 1000.0)).arg(r.value(4), r.value(5));
+    out.sort();
+    return out;
 }
 
 QList<Asked> everything()
@@ -162,6 +220,24 @@ QList<Asked> everything()
             // the same from the rows.
             if (d->summaryHasFixed)
                 filters << qMakePair(QStringLiteral("本月/行"), month + ViewFilter(QStringLiteral("1=1")));
+            // A ranking's month as its page asks it: from the summary per member and day.
+            if (!d->memberTotals.isEmpty()) {
+                ViewFilter bySummary = month;
+                bySummary.memberSummary = true;
+                bySummary.memberPeriodOf = d->summaryDate;
+                filters << qMakePair(QStringLiteral("本月/汇总"), bySummary);
+            }
+            // A year of every member from its one row, and from the members' years.
+            if (!d->yearTotals.isEmpty()) {
+                ViewFilter year = ReportQuery::dateFilter(QStringLiteral("其他"), d->summaryDate, QStringLiteral("2026-01-01"),
+                                                          QStringLiteral("2026-12-31"));
+                year.memberSummary = true;
+                year.memberPeriodOf = d->summaryDate;
+                ViewFilter members = year + ViewFilter(QStringLiteral("1=1"));
+                members.memberSummary = true;
+                members.memberPeriodOf = d->summaryDate;
+                filters << qMakePair(QStringLiteral("本年/汇总"), year) << qMakePair(QStringLiteral("本年/会员汇总"), members);
+            }
         }
         if (memberLists.contains(name))
             filters << qMakePair(QStringLiteral("会员"),
@@ -253,6 +329,11 @@ Answers askAll(const QList<Asked> &asked, QStringList *failures)
         out.insert(a.name, rows);
     }
     out.insert(QStringLiteral("综合统计/全部"), takings(QStringLiteral("2000-01-01"), QStringLiteral("2099-12-31 23:59:59")));
+    const QDate first(2000, 1, 1), last(2099, 12, 31), month(kEnd.year(), kEnd.month(), 1);
+    out.insert(QStringLiteral("员工业绩/全部"), stylists(first, last));
+    out.insert(QStringLiteral("员工业绩/全部/行"), stylistsFromRecords(first, last));
+    out.insert(QStringLiteral("员工业绩/本月"), stylists(month, kEnd));
+    out.insert(QStringLiteral("员工业绩/本月/行"), stylistsFromRecords(month, kEnd));
     out.insert(QStringLiteral("综合统计/一天"), takings(kEnd.toString(Qt::ISODate), kEnd.toString(Qt::ISODate) + QStringLiteral(" 23:59:59")));
     return out;
 }
@@ -268,6 +349,8 @@ QStringList summaryReadsMissTheirIndexes()
                              + ViewFilter(QStringLiteral("s.yuangongid=?"), {QStringLiteral("E01")});
     const ViewFilter ranking = ReportQuery::consumptionRanking(QStringLiteral("其他"), year + QStringLiteral("-01-01"),
                                                                year + QStringLiteral("-12-31"), "", QStringLiteral("所有"));
+    const ViewFilter gold = ReportQuery::consumptionRanking(QStringLiteral("其他"), year + QStringLiteral("-01-01"),
+                                                            year + QStringLiteral("-12-31"), "", QStringLiteral("金卡"));
     const DbsetMap map = readDbset();
     const auto base = [&map](const char *list) {
         return dbsetEntry<TableViewinfo>(map, QString::fromUtf8(list)).SqlStr;
@@ -277,7 +360,10 @@ QStringList summaryReadsMissTheirIndexes()
         {QStringLiteral("idx_rihuizong_ticheng_yuangong"), ViewDeclarations::statement(base("提成明细"), QStringLiteral("提成明细"), lines), lines.values, {}},
         {QStringLiteral("idx_rihuizong_ticheng_yuangong"), ViewDeclarations::totalsStatement(QStringLiteral("提成明细"), lines), lines.values, {}},
         {QStringLiteral("idx_rihuizong_huiyuan_nian_lists"), ViewDeclarations::statement(base("会员消费排行"), QStringLiteral("会员消费排行"), ranking), ranking.values, {}},
-        {QStringLiteral("idx_rihuizong_huiyuan_nian_lists"), ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), ranking), ranking.values, {}},
+        {QStringLiteral("rihuizong_nianheji_"), ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), ranking), ranking.values, {}},
+        {QStringLiteral("idx_rihuizong_huiyuan_nian_lists"), ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), gold), gold.values, {}},
+        {QStringLiteral("idx_rihuizong_yeji_riqi"), OwnerFigures::stylistsStatement(),
+         OwnerFigures::stylistsValues(QDate(kEnd.year(), 1, 1), QDate(kEnd.year(), 12, 31)), {}},
     };
     const bool server = EngineDriver::current().isServer();
     QSqlQuery q;
@@ -345,6 +431,7 @@ void TestSameAnswer::listsTotalsAndTakings()
         QVERIFY2(!file.value(QString::fromUtf8(busy)).isEmpty(), busy);
     QVERIFY(file.value(QStringLiteral("综合统计/全部")).join(QLatin1Char(' ')).contains(QStringLiteral("收银总计")));
     QVERIFY2(summaryAgainstRows(file).isEmpty(), qPrintable(summaryAgainstRows(file).join(QLatin1Char('\n'))));
+    QVERIFY2(summaryDifferences().isEmpty(), qPrintable(summaryDifferences()));
     QCOMPARE(file.value(QStringLiteral("消费统计/全部/合计")).value(0).section(QStringLiteral(" | "), 0, 0),
              cell(file.value(QStringLiteral("消费统计/全部")).size()));
     QVERIFY2(summaryReadsMissTheirIndexes().isEmpty(), qPrintable(summaryReadsMissTheirIndexes().join(QLatin1Char('\n'))));
@@ -365,6 +452,7 @@ void TestSameAnswer::listsTotalsAndTakings()
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
     QVERIFY2(summaryReadsMissTheirIndexes().isEmpty(), qPrintable(summaryReadsMissTheirIndexes().join(QLatin1Char('\n'))));
     QVERIFY2(summaryAgainstRows(onServer).isEmpty(), qPrintable(summaryAgainstRows(onServer).join(QLatin1Char('\n'))));
+    QVERIFY2(summaryDifferences().isEmpty(), qPrintable(summaryDifferences()));
     QMap<QString, int> serverFirst;
     const Answers serverShown = shownLists(&serverFirst);
     checkShown(serverShown, serverFirst, onServer);

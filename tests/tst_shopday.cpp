@@ -11,6 +11,7 @@
 #include "takingstree.h"
 #include "dbsetconfig.h"
 #include "enginedriver.h"
+#include "ownerfigures.h"
 #include "viewdeclarations.h"
 #include <QSqlError>
 #include <QSqlQuery>
@@ -436,6 +437,18 @@ void TestShopDay::aDayAtTwoDesks()
         QVERIFY2(!fromItems.isEmpty(), qPrintable(view));
         QCOMPARE(fromItems, rows(view, todaysLines));
     }
+    // 员工业绩 of the day, from the work per document and employee: every line
+    // credited on a sale the day kept, none of the two voided sales'.
+    const QDate first = QDate::fromString(day, QStringLiteral("yyyy-MM-dd"));
+    qint64 services = 0;
+    for (const StylistFigures &f : OwnerFigures::stylists(first, first))
+        services += f.services;
+    QVERIFY(services > 0);
+    QCOMPARE(QString::number(services),
+             sqlValue("select count(*) from (select distinct t.yuangongID, t.xiaofeiID, t.titleID from tichengmingxi t where "
+                      "t.beizhu='消费提成' and exists (select 1 from huiyuanxiaofei a where a.ID=t.xiaofeiID) and not exists "
+                      "(select 1 from xiaofeizuofei z where z.ID=t.xiaofeiID)) l"));
+    QCOMPARE(sqlValue("select count(*) from rihuizong_yeji s join xiaofeizuofei z on z.ID=s.xiaofeiID"), QString("0"));
 }
 
 QTEST_MAIN(TestShopDay)

@@ -21,6 +21,8 @@ private slots:
     void moneyKeepsItsCents();
     void numbersKeepWhatTheyHold();
     void summariesFollowRowsChangedTogether();
+    void summariesFollowANewDocumentId();
+    void ledgerDaysCountTheMembersOnFile();
     void tablesAsEachEngineWritesThem_data();
     void tablesAsEachEngineWritesThem();
     void rowsKeepTheirOrder();
@@ -265,6 +267,112 @@ void TestSqlDialect::summariesFollowRowsChangedTogether()
     sqlExec("delete from huiyuanxiaofei where ID in ('x1','v1')");
     QCOMPARE(sqlRows(sales), (QList<QStringList>{{"2026-05-01", "0"}, {"2026-05-02", "0"}, {"2026-05-03", "0"}}));
     QCOMPARE(sqlValue("select count(*) from rihuizong_huiyuan"), QString("0"));
+    QCOMPARE(summaryDifferences(), QString());
+}
+
+// Header rows given another document's ID, one at a time and several in one
+// statement: the document they leave stands on its next first row, the one they
+// join on its first row's day, member and employees, on both engines.
+void TestSqlDialect::summariesFollowANewDocumentId()
+{
+    TestWorkdir wd;
+    sqlExec("insert into xiaofeimingxi(ID,xiaofeileixing,xiangmuID,shuliang,jine) values "
+            "('a','服务项目','S1',1,30), ('b','服务项目','S2',1,20)");
+    sqlExec("insert into tichengmingxi(yuangongID,xiangmuID,xiaofeiID,tichengfangshi,tichengjine,beizhu,titleID) values "
+            "('E1','S1','a','点单提成',3,'消费提成','1'), ('E2','S2','b','轮单提成',2,'消费提成','1')");
+    sqlExec("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,xiaofeijine,shishoujine,fukuanfangshi,beizhu) values "
+            "('a','m1','2026-05-01 10:00:00',30,30,'现金',''), ('a','m2','2026-05-02 10:00:00',0,10,'现金',''), "
+            "('b','m3','2026-05-03 10:00:00',20,20,'现金',''), ('b','m3','2026-05-04 10:00:00',0,5,'现金',''), "
+            "('v','m3','2026-05-04 11:00:00',-20,-20,'现金','作废冲销')");
+    const QString sales = QStringLiteral("select riqi, danshu from rihuizong_xiaofei order by riqi");
+    const QString members = QStringLiteral("select riqi, huiyuanid, danshu, zuofei from rihuizong_huiyuan order by riqi, huiyuanid");
+    const QString work = QStringLiteral("select xiaofeiID, yuangongid, riqi, huiyuanid from rihuizong_yeji order by xiaofeiID, yuangongid");
+    QCOMPARE(summaryDifferences(), QString());
+    // a's first row joins b ahead of b's own: b stands on 05-01 with m1, a on its repayment's day.
+    sqlExec("update huiyuanxiaofei set ID='b' where ID='a' and xiaofeiriqi='2026-05-01 10:00:00'");
+    QCOMPARE(sqlRows(sales), (QList<QStringList>{{"2026-05-01", "1"}, {"2026-05-02", "1"}, {"2026-05-03", "0"}, {"2026-05-04", "1"}}));
+    QCOMPARE(sqlRows(members), (QList<QStringList>{{"2026-05-01", "m1", "1", "0"}, {"2026-05-02", "m2", "1", "0"},
+                                                   {"2026-05-03", "m3", "0", "0"}, {"2026-05-04", "m3", "1", "1"}}));
+    QCOMPARE(sqlRows(work), (QList<QStringList>{{"a", "E1", "2026-05-02", "m2"}, {"b", "E2", "2026-05-01", "m1"}}));
+    QCOMPARE(summaryDifferences(), QString());
+    // Every row of b renamed in one statement, the void's row joined to a behind its first.
+    sqlExec("update huiyuanxiaofei set ID='c' where ID='b'");
+    QCOMPARE(summaryDifferences(), QString());
+    sqlExec("update huiyuanxiaofei set ID='a' where ID='v'");
+    QCOMPARE(sqlRows(members), (QList<QStringList>{{"2026-05-01", "m1", "1", "0"}, {"2026-05-02", "m2", "1", "0"},
+                                                   {"2026-05-03", "m3", "0", "0"}, {"2026-05-04", "m3", "0", "0"}}));
+    QCOMPARE(summaryDifferences(), QString());
+    // Two documents' IDs swapped in one statement.
+    sqlExec("update huiyuanxiaofei set ID=CASE WHEN ID='a' THEN 'c' ELSE 'a' END where ID in ('a','c')");
+    QCOMPARE(sqlRows(sales), (QList<QStringList>{{"2026-05-01", "1"}, {"2026-05-02", "1"}, {"2026-05-03", "0"}, {"2026-05-04", "0"}}));
+    // b's employee has no header row left to stand on.
+    QCOMPARE(sqlRows(work), (QList<QStringList>{{"a", "E1", "2026-05-01", "m1"}}));
+    QCOMPARE(summaryDifferences(), QString());
+}
+
+// The points and balance changes per day count the rows of members on file, as
+// 积分变动 and 余额变动 join them to their member: not the walk-in customer's,
+// not those of a member deleted, again those of a number given to a member; the
+// payments per member, day and kind follow a payment moved to another member,
+// day or kind; the sales of a year likewise count the members on file. On each
+// engine, rows changed several at a time.
+void TestSqlDialect::ledgerDaysCountTheMembersOnFile()
+{
+    TestWorkdir wd;
+    sqlExec("insert into huiyuan(ID,name) values('m1','甲'), ('m2','乙')");
+    sqlExec("insert into huiyuanjifen(huiyuanid,biandongriqi,jifenzengjia,jifenjianshao,shengyujifen) values "
+            "('m1','2026-05-01 10:00:00',10,0,10), ('m1','2026-05-02 10:00:00',0,2.5,7.5), "
+            "('m2','2026-05-01 11:00:00',3,0,3), ('0000','2026-05-01 12:00:00',99,0,99)");
+    sqlExec("insert into huiyuanyuebiandong(huiyuanid,biandongriqi,yuezengjia,cishuzengjia,cishujianshao,dangshikaneicishu) values "
+            "('m1','2026-05-01 10:00:00',100,5,0,5), ('m2','2026-05-01 11:00:00',0,0,1,4), ('0000','2026-05-01 12:00:00',0,7,0,7)");
+    sqlExec("insert into huiyuanjiaofei(ID,huiyuanid,jiaofeiriqi,jiaofeileixing,shifujine) values "
+            "('J1','m1','2026-05-01 09:00:00','会员充值',100.05), ('J2','m1','2026-05-01 15:00:00','会员充值',0.1), "
+            "('J3','m2','2026-05-02 09:00:00','套餐交费',300)");
+    sqlExec("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,xiaofeijine,shishoujine,fukuanfangshi,beizhu) values "
+            "('x1','m1','2025-12-31 10:00:00',30,30,'现金',''), ('x2','m1','2026-05-01 10:00:00',20,20,'现金',''), "
+            "('x3','0000','2026-05-01 11:00:00',7,7,'现金',''), ('x4','m2','2026-05-02 09:00:00',10,10,'微信','')");
+    const QString years = QStringLiteral("select nian, huiyuanshu, danshu, xiaofei_fen from rihuizong_nianheji "
+                                         "where huiyuanshu<>0 order by nian");
+    QCOMPARE(sqlRows(years), (QList<QStringList>{{"2025", "1", "1", "3000"}, {"2026", "2", "2", "3000"}}));
+    const QString points = QStringLiteral("select riqi, bishu, zengjia, jianshao, shengyu from rihuizong_jifen "
+                                          "where bishu<>0 order by riqi");
+    const QString balance = QStringLiteral("select riqi, bishu, cishu_zj, cishu_js, cishu_sy from rihuizong_biandong "
+                                           "where bishu<>0 order by riqi");
+    const QString payments = QStringLiteral("select riqi, huiyuanid, leixing, bishu, shifu_fen from rihuizong_jiaofei "
+                                            "order by riqi, huiyuanid, leixing");
+    QCOMPARE(sqlRows(points), (QList<QStringList>{{"2026-05-01", "2", "13", "0", "13"}, {"2026-05-02", "1", "0", "2.5", "7.5"}}));
+    QCOMPARE(sqlRows(balance), (QList<QStringList>{{"2026-05-01", "2", "5", "1", "9"}}));
+    QCOMPARE(sqlRows(payments), (QList<QStringList>{{"2026-05-01", "m1", "会员充值", "2", "10015"},
+                                                    {"2026-05-02", "m2", "套餐交费", "1", "30000"}}));
+    QCOMPARE(summaryDifferences(), QString());
+    // A member deleted takes their rows out; given a number that has rows, they come in.
+    sqlExec("delete from huiyuan where ID='m1'");
+    QCOMPARE(sqlRows(points), (QList<QStringList>{{"2026-05-01", "1", "3", "0", "3"}}));
+    QCOMPARE(sqlRows(years), (QList<QStringList>{{"2026", "1", "1", "1000"}}));
+    QCOMPARE(summaryDifferences(), QString());
+    sqlExec("update huiyuan set ID='0000' where ID='m2'");
+    QCOMPARE(sqlRows(balance), (QList<QStringList>{{"2026-05-01", "1", "7", "0", "7"}}));
+    QCOMPARE(sqlRows(years), (QList<QStringList>{{"2026", "1", "1", "700"}}));
+    QCOMPARE(summaryDifferences(), QString());
+    sqlExec("insert into huiyuan(ID,name) values('m1','甲'), ('m2','乙')");
+    QCOMPARE(summaryDifferences(), QString());
+    // Rows moved to another member, day and kind, several in one statement, then deleted.
+    sqlExec("update huiyuanjifen set huiyuanid='m2', biandongriqi='2026-05-03 08:00:00' where huiyuanid in ('m1','0000')");
+    sqlExec("update huiyuanyuebiandong set huiyuanid=case when huiyuanid='m1' then 'nobody' else 'm1' end");
+    sqlExec("update huiyuanjiaofei set huiyuanid='m2', jiaofeileixing='套餐交费', jiaofeiriqi='2026-05-02 10:00:00', "
+            "shifujine=shifujine+1 where ID in ('J1','J2')");
+    sqlExec("update huiyuanxiaofei set huiyuanid='m2', xiaofeiriqi='2026-06-01 10:00:00' where ID in ('x1','x3')");
+    QCOMPARE(sqlRows(years), (QList<QStringList>{{"2026", "2", "4", "6700"}}));
+    QCOMPARE(sqlRows(payments), (QList<QStringList>{{"2026-05-02", "m2", "套餐交费", "3", "40215"}}));
+    QCOMPARE(summaryDifferences(), QString());
+    sqlExec("delete from huiyuanjifen where huiyuanid='m2' and jifenzengjia>0");
+    sqlExec("delete from huiyuanyuebiandong");
+    sqlExec("delete from huiyuanjiaofei where ID in ('J1','J3')");
+    sqlExec("delete from huiyuanxiaofei where huiyuanid='m2'");
+    QCOMPARE(sqlRows(years), (QList<QStringList>{{"2026", "1", "1", "2000"}}));
+    QCOMPARE(sqlRows(points), (QList<QStringList>{{"2026-05-03", "1", "0", "2.5", "7.5"}}));
+    QCOMPARE(sqlRows(balance), QList<QStringList>());
+    QCOMPARE(sqlRows(payments), (QList<QStringList>{{"2026-05-02", "m2", "套餐交费", "1", "110"}}));
     QCOMPARE(summaryDifferences(), QString());
 }
 
