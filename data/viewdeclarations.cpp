@@ -189,8 +189,13 @@ const Row kRows[] = {
      "select coalesce(sum(s.huiyuanshu),0), coalesce(sum(s.danshu),0)-2*coalesce(sum(s.zuofei),0), "
      "round(coalesce(sum(s.xiaofei_fen),0)/100.0,2), round(coalesce(sum(s.shishou_fen),0)/100.0,2) "
      "from rihuizong_nianheji s where 1=1%1%2"},
+    // A whole year: its one row per member on file (the list's join keeps no other).
     {"会员交费统计", "tableView_10", kMemberJoin, false, "", "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "会员卡号",
-     "会员交费统计明细", "huiyuanid=?", kPaymentTotals, "", "jiaofeiriqi", "", kPaymentDaysTotals, "", "", "", "", false,
+     "会员交费统计明细", "huiyuanid=?", kPaymentTotals, "", "jiaofeiriqi", "", kPaymentDaysTotals, "",
+     "select t.huiyuanid as 会员卡号, b.name as 会员姓名, b.type as 会员类别, t.n as 交费次数, ROUND(t.fen/100.0,3) as 实付金额 "
+     "from (select s.huiyuanid as huiyuanid, s.bishu as n, s.shifu_fen as fen from rihuizong_jiaofei_nian s where 1=1%1) t "
+     "join huiyuan b on b.ID=t.huiyuanid%2 ORDER BY 实付金额 DESC, t.huiyuanid",
+     "", "", false,
      // A whole year of every member: one row.
      "select coalesce(sum(s.huiyuanshu),0), coalesce(sum(s.bishu),0), round(coalesce(sum(s.shifu_fen),0)/100.0,2) "
      "from rihuizong_jiaofei_nianheji s where 1=1%1%2",
@@ -476,13 +481,17 @@ static bool periodIsOneYear(const ViewFilter &filter)
 static QString fromMemberSummary(const ViewDeclaration *d, QString text, const ViewFilter &filter,
                                  const QString &yearText = QString())
 {
-    if (!d || text.isEmpty() || (!filter.memberSummary && !filter.isEmpty())
+    if (!d || (text.isEmpty() && yearText.isEmpty()) || (!filter.memberSummary && !filter.isEmpty())
         || (!filter.memberPeriodOf.isEmpty() && filter.memberPeriodOf != d->summaryDate))
         return QString();
     QStringList conditions = filter.conditions;
     QString period;
+    // A list may be read from its years alone: any other period from its rows.
+    const bool year = !yearText.isEmpty() && periodIsOneYear(filter);
+    if (!year && text.isEmpty())
+        return QString();
     // A whole year is its rows per member and year: the same values, compared as years.
-    if (!yearText.isEmpty() && periodIsOneYear(filter)) {
+    if (year) {
         text = yearText;
         period = QStringLiteral(" and (")
             + conditions.takeFirst().replace(d->summaryDate, QStringLiteral("s.nian")).replace(QLatin1Char('?'),

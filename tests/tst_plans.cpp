@@ -54,6 +54,8 @@ private slots:
     void cashDetailStreamsTheRecords();
     void analysisDetailTotalsReadTheItemsDays();
     void serverAnalysisDetailTotalsReadTheItemsDays();
+    void paymentsOfAYearReadTheirYears();
+    void serverPaymentsOfAYearReadTheirYears();
     void documentsStreamFromTheirDays();
     void rankingOfAYearGroupsNothing();
 
@@ -1024,6 +1026,36 @@ void TestPlans::serverAnalysisDetailTotalsReadTheItemsDays()
                      && !plan.contains(QLatin1String("xiaofeimingxi")),
                  qPrintable(plan));
     }
+    QVERIFY(q.exec(QStringLiteral("RESET enable_seqscan")));
+}
+
+// 会员交费统计 of a year: the year's rows per member from their key, no payment row.
+static QString paymentsOfAYear(ViewFilter *f)
+{
+    *f = ReportQuery::paymentStats(QStringLiteral("本年"), QString(), QString(), QString(), QString(), QStringLiteral("所有"),
+                                   QStringLiteral("所有"));
+    return ViewDeclarations::statement(base(QStringLiteral("会员交费统计")), QStringLiteral("会员交费统计"), *f);
+}
+
+void TestPlans::paymentsOfAYearReadTheirYears()
+{
+    ViewFilter f;
+    const QString sql = paymentsOfAYear(&f);
+    const QString lines = plan(sql, f.values).join('\n');
+    QVERIFY2(lines.contains(QLatin1String("SEARCH s USING INDEX sqlite_autoindex_rihuizong_jiaofei_nian_1 (nian>? AND nian<?)"))
+                 && lines.contains(QLatin1String("SEARCH b USING")) && !sql.contains(QLatin1String("huiyuanjiaofei")),
+             qPrintable(lines + "\n" + sql));
+}
+
+void TestPlans::serverPaymentsOfAYearReadTheirYears()
+{
+    QSqlQuery q;
+    QVERIFY(q.exec(QStringLiteral("SET enable_seqscan = off")));
+    ViewFilter f;
+    const QString plan = serverPlan(paymentsOfAYear(&f), f.values);
+    QVERIFY2(plan.contains(QLatin1String("rihuizong_jiaofei_nian_pkey")) && plan.contains(QLatin1String("nian >="))
+                 && !plan.contains(QLatin1String("huiyuanjiaofei")),
+             qPrintable(plan));
     QVERIFY(q.exec(QStringLiteral("RESET enable_seqscan")));
 }
 
