@@ -74,6 +74,6 @@ int SessionWarmUp::run(const QString &operatorName)
                 ++written;
         tx.rollback();
     }
-    qCInfo(lcSql) << "会话预热：" << written << "笔销售已回滚，" << clock.elapsed() << "ms";
+    qCDebug(lcSql) << "会话预热：" << written << "笔销售已回滚，" << clock.elapsed() << "ms";
     return written;
 }
