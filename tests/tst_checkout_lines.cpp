@@ -283,6 +283,11 @@ private slots:
                                      {"E02", "S03", "其他提成", "", "5", "6", "消费提成"}}));
         const QList<QStringList> keys = sqlRows("select titleID from temptichengmingxi group by titleID");
         QCOMPARE(keys.size(), 2);
+        // The sale takes each line's rows with that line.
+        clickButton(&dlg, "toolButton_10");
+        QCOMPARE(sqlRows("select t.yuangongID,t.xiangmuID,t.tichengjine from tichengmingxi t order by t.rowid"),
+                 (QList<QStringList>{{"E01", "S01", "15"}, {"E01", "S03", "0"}, {"E02", "S03", "6"}}));
+        verifyLedger("1001");
     }
 
     // The checkout keeps its picker and the picker its line editor from one
