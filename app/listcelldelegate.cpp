@@ -33,6 +33,13 @@ QString ListCellDelegate::shownText(const QString &caption, const QVariant &valu
         if (number)
             return moneyShown(v);
     }
+    // A REAL column read back carries the binary remainder of its sums
+    // (348.65999999999997): points as their 合计 shows them, at most two
+    // decimals; any other number with its own digits, not the remainder's.
+    if (value.userType() == QMetaType::Double || value.userType() == QMetaType::Float) {
+        const double v = value.toDouble();
+        return caption.contains(QStringLiteral("积分")) ? moneyText(v) : QString::number(v, 'g', 15);
+    }
     if (text.contains(kOldVoucher)) {
         // "现金+代金卷": each method under its name of today.
         QStringList parts = text.split(QLatin1Char('+'));

@@ -102,6 +102,7 @@ AddXiaofeiDlg::~AddXiaofeiDlg()
     // offered again as it was held.
     if (!m_resumedFrom.isEmpty())
         HeldBills::release(m_resumedFrom, m_basket.saleId());
+    qDeleteAll(m_pickers);
     m_basket.close();
     m_db.clearViews();
     delete ui;
@@ -142,11 +143,15 @@ void AddXiaofeiDlg::setCustomer(const MemberSummary &c)
 
 void AddXiaofeiDlg::openPicker(const QString &mode, const QString &typed)
 {
-    auto *picker = new shangpinDlg;
-    connect(picker, &shangpinDlg::DlgSend, this, &AddXiaofeiDlg::DlgRecv);
+    // One picker per kind for the whole checkout: built, laid out and its
+    // list sized once, not at every line.
+    shangpinDlg *&picker = m_pickers[mode];
+    if (!picker) {
+        picker = new shangpinDlg;
+        connect(picker, &shangpinDlg::DlgSend, this, &AddXiaofeiDlg::DlgRecv);
+    }
     picker->setup(ui->label_8->text(), mode, m_saleId, typed);
     picker->exec();
-    delete picker;
 }
 
 // Enter in 项目编号或名称 / 产品编号或名称: a code or barcode of one item adds
@@ -284,7 +289,7 @@ void AddXiaofeiDlg::on_tableView_3_doubleClicked(const QModelIndex &)
 void AddXiaofeiDlg::DlgRecv(QString key, QVariant value)
 {
     if (key == QStringLiteral("刷新数据")) {
-        refreshLines();
+        refreshLines(value.toString());
     } else if (key == QStringLiteral("套餐消费刷新数据")) {
         refreshPackages();
     } else if (key == QStringLiteral("联合付款")) {
@@ -337,10 +342,13 @@ void AddXiaofeiDlg::hideLineKeys()
     ui->tableView_2->setColumnHidden(kLineKeyColumn, true);
 }
 
-void AddXiaofeiDlg::refreshLines()
+// A line of one kind changes only its own list; without a kind, both.
+void AddXiaofeiDlg::refreshLines(const QString &type)
 {
-    m_db.refreshView(kServiceView, QString());
-    m_db.refreshView(kProductView, QString());
+    if (type != QStringLiteral("产品"))
+        m_db.refreshView(kServiceView, QString());
+    if (type != QStringLiteral("服务项目"))
+        m_db.refreshView(kProductView, QString());
     hideLineKeys();
     refreshTotals();
 }

@@ -2,6 +2,7 @@
 #define ADDXIAOFEIDLG_H
 
 #include <QDialog>
+#include <QHash>
 #include <QModelIndex>
 #include <QVariant>
 
@@ -11,6 +12,7 @@
 namespace Ui { class AddXiaofeiDlg; }
 class QLineEdit;
 class QTimer;
+class shangpinDlg;
 struct MemberSummary;
 
 // The cashier's checkout: one sale for one member or for a walk-in customer,
@@ -85,7 +87,7 @@ private:
     void deleteLine(const QString &viewName);
     void refreshAll();
     void hideLineKeys();
-    void refreshLines();
+    void refreshLines(const QString &type = QString());
     void refreshPackages();
     void refreshTotals();
     void updateButtons();
@@ -106,6 +108,7 @@ private:
     bool m_paidTyped = false;
     bool m_opened = false; // the basket opened for a customer (or for nobody, when shown without one)
     QString m_bookingId; // the booking this sale settles
+    QHash<QString, shangpinDlg *> m_pickers; // by kind, kept between lines
 };
 
 #endif

@@ -44,7 +44,6 @@ FuwuxiaofeiDlg::FuwuxiaofeiDlg(QWidget *parent)
     ui->setupUi(this);
     createWorkingTable(QStringLiteral("temptichengmingxi_db"));
     m_db.setupDeclaredView(readDbset(), ui->tableView, QStringLiteral("提成明细临时表"));
-    m_lineKey = uniqueSerial();
     // Enter in the price or the quantity saves the line, as 保存 does.
     connect(ui->lineEdit_3, &QLineEdit::returnPressed, this, &FuwuxiaofeiDlg::on_toolButton_4_clicked);
     connect(ui->lineEdit_4, &QLineEdit::returnPressed, this, &FuwuxiaofeiDlg::on_toolButton_4_clicked);
@@ -73,6 +72,10 @@ QString FuwuxiaofeiDlg::lineType() const
 
 void FuwuxiaofeiDlg::setup(const QStringList &row, const QString &mode, const QString &saleId)
 {
+    // Every setup begins a line of its own: a picker sets its editor up again
+    // for the next line, with a new key for its commission rows.
+    m_lineKey = uniqueSerial();
+    m_saved = false;
     m_mode = mode;
     m_saleId = saleId;
     m_basket = Basket(saleId);
@@ -306,7 +309,8 @@ void FuwuxiaofeiDlg::on_toolButton_4_clicked()
         return;
     }
     m_saved = true;
-    emit DlgSend(packageMode() ? QStringLiteral("套餐消费刷新数据") : QStringLiteral("刷新数据"), QVariant());
+    // The line's kind tells the checkout which of its lists changed.
+    emit DlgSend(packageMode() ? QStringLiteral("套餐消费刷新数据") : QStringLiteral("刷新数据"), line.type);
     accept();
 }
 

@@ -22,6 +22,7 @@ public:
 
     // row: the picked view row with the card name appended; mode: "服务项目选择",
     // "产品选择" or "套餐消费".
+    // Each call starts a new line (the editor may be set up again after a save).
     void setup(const QStringList &row, const QString &mode, const QString &saleId);
     QString lineKey() const { return m_lineKey; }
     // Stores the line as set up, quantity 1, without showing the editor (a

@@ -21,22 +21,29 @@ shangpinDlg::shangpinDlg(QWidget *parent)
 
 shangpinDlg::~shangpinDlg()
 {
+    delete m_editor;
     m_db.clearViews();
     delete ui;
 }
 
 void shangpinDlg::setup(const QString &cardName, const QString &mode, const QString &saleId, const QString &typed)
 {
+    // A checkout keeps its picker for the next line: the list is bound once
+    // and keeps its column widths; only its rows are read again.
+    const bool bound = m_mode == mode && m_db.boundView(mode) == ui->tableView;
+    m_typing->stop();
     m_cardName = cardName;
-    m_mode = mode;
     m_saleId = saleId;
-    m_search = PickerSearch(mode);
-    setWindowTitle(mode);
-    ui->lineEdit->setPlaceholderText(mode == QStringLiteral("产品选择")
-                                         ? QStringLiteral("产品编号、条码、名称或拼音首字母，回车选中")
-                                         : QStringLiteral("项目编号、名称或拼音首字母，回车选中"));
+    if (!bound) {
+        m_mode = mode;
+        m_search = PickerSearch(mode);
+        setWindowTitle(mode);
+        ui->lineEdit->setPlaceholderText(mode == QStringLiteral("产品选择")
+                                             ? QStringLiteral("产品编号、条码、名称或拼音首字母，回车选中")
+                                             : QStringLiteral("项目编号、名称或拼音首字母，回车选中"));
+        m_db.setupDeclaredView(readDbset(), ui->tableView, mode);
+    }
     ui->lineEdit->setText(typed);
-    m_db.setupDeclaredView(readDbset(), ui->tableView, mode);
     m_db.refreshView(mode, m_search.filter(typed));
     if (m_db.viewRowCount(mode) > 0)
         ui->tableView->selectRow(0);
@@ -76,10 +83,9 @@ bool shangpinDlg::addByCode(const QString &typed)
     if (row.isEmpty())
         return false; // a code the list does not offer (an item switched off)
     row << m_cardName;
-    FuwuxiaofeiDlg editor;
-    connect(&editor, &FuwuxiaofeiDlg::DlgSend, this, &shangpinDlg::DlgRecv);
-    editor.setup(row, m_mode, m_saleId);
-    editor.addAtOnce();
+    FuwuxiaofeiDlg *editor = lineEditor();
+    editor->setup(row, m_mode, m_saleId);
+    editor->addAtOnce();
     return true;
 }
 
@@ -138,10 +144,18 @@ void shangpinDlg::pickCurrent()
         return; // nothing chosen yet: stay open
     row << m_cardName;
 
-    auto *editor = new FuwuxiaofeiDlg;
-    connect(editor, &FuwuxiaofeiDlg::DlgSend, this, &shangpinDlg::DlgRecv);
+    FuwuxiaofeiDlg *editor = lineEditor();
     editor->setup(row, m_mode, m_saleId);
     editor->exec();
-    delete editor;
     accept();
+}
+
+// One line editor for every line picked here: built and styled once.
+FuwuxiaofeiDlg *shangpinDlg::lineEditor()
+{
+    if (!m_editor) {
+        m_editor = new FuwuxiaofeiDlg;
+        connect(m_editor, &FuwuxiaofeiDlg::DlgSend, this, &shangpinDlg::DlgRecv);
+    }
+    return m_editor;
 }

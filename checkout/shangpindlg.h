@@ -7,6 +7,7 @@
 #include "ctrluiclass.h"
 #include "pickersearch.h"
 
+class FuwuxiaofeiDlg;
 class QTimer;
 
 namespace Ui { class shangpinDlg; }
@@ -48,6 +49,7 @@ private slots:
 
 private:
     void pickCurrent();
+    FuwuxiaofeiDlg *lineEditor();
     void search();
     QStringList rowOf(const QString &code);
 
@@ -58,6 +60,7 @@ private:
     QString m_saleId;
     PickerSearch m_search{QString()};
     QTimer *m_typing = nullptr;
+    FuwuxiaofeiDlg *m_editor = nullptr; // kept for the next line
 };
 
 #endif

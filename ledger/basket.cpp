@@ -7,6 +7,7 @@
 #include "shopconnection.h"
 #include "enginedriver.h"
 
+#include <QHash>
 #include <QMap>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -345,6 +346,20 @@ void Basket::rescaleCommissions(const QString &lineKey, qint64 amountCents)
     keep();
 }
 
+namespace {
+// A commission row of the basket, its columns from the first one given on.
+CommissionRow commissionRow(const QVariantList &r, int first)
+{
+    CommissionRow c;
+    c.employeeId = r.value(first).toString();
+    c.orderMode = r.value(first + 1).toString();
+    c.method = r.value(first + 2).toString();
+    c.rate = r.value(first + 3).toDouble();
+    c.cents = yuanToCents(r.value(first + 4).toDouble());
+    return c;
+}
+} // namespace
+
 QList<CommissionRow> Basket::commissions(const QString &lineKey) const
 {
     QList<CommissionRow> out;
@@ -352,15 +367,8 @@ QList<CommissionRow> Basket::commissions(const QString &lineKey) const
         QStringLiteral("select yuangongID,tichengfangshi,jisuanfangshi,coalesce(tichengbili,0),coalesce(tichengjine,0) "
                        "from temptichengmingxi where xiaofeiID=? and titleID=? order by rowid"),
         {m_saleId, lineKey});
-    for (const QVariantList &r : rows) {
-        CommissionRow c;
-        c.employeeId = r.value(0).toString();
-        c.orderMode = r.value(1).toString();
-        c.method = r.value(2).toString();
-        c.rate = r.value(3).toDouble();
-        c.cents = yuanToCents(r.value(4).toDouble());
-        out << c;
-    }
+    for (const QVariantList &r : rows)
+        out << commissionRow(r, 0);
     return out;
 }
 
@@ -429,6 +437,15 @@ Sale Basket::toSale() const
         QStringLiteral("select hangID,xiaofeileixing,xiangmuID,name,xiaoshoujiage,youhuijiage,shuliang,jine,jifen,"
                        "tichengyuangongID,fuwugonghao from tempxiaofeimingxi where ID=? order by rowid"),
         {m_saleId});
+    // Every line's commission rows in one read, not one read per line (a
+    // round trip each on a server).
+    QHash<QString, QList<CommissionRow>> staff;
+    const QList<QVariantList> shares = LedgerSql::rows(
+        QStringLiteral("select titleID,yuangongID,tichengfangshi,jisuanfangshi,coalesce(tichengbili,0),"
+                       "coalesce(tichengjine,0) from temptichengmingxi where xiaofeiID=? order by rowid"),
+        {m_saleId});
+    for (const QVariantList &r : shares)
+        staff[r.value(0).toString()] << commissionRow(r, 1);
     for (const QVariantList &r : rows) {
         SaleLine l;
         l.key = r.value(0).toString();
@@ -442,7 +459,7 @@ Sale Basket::toSale() const
         l.points = r.value(8).toDouble();
         l.employeeId = r.value(9).toString();
         l.enteredBy = r.value(10).toString();
-        l.commissions = commissions(l.key);
+        l.commissions = staff.value(l.key);
         sale.lines << l;
     }
     return sale;

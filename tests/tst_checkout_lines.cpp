@@ -283,6 +283,67 @@ private slots:
                                      {"E02", "S03", "其他提成", "", "5", "6", "消费提成"}}));
         const QList<QStringList> keys = sqlRows("select titleID from temptichengmingxi group by titleID");
         QCOMPARE(keys.size(), 2);
+        // The sale takes each line's rows with that line.
+        clickButton(&dlg, "toolButton_10");
+        QCOMPARE(sqlRows("select t.yuangongID,t.xiangmuID,t.tichengjine from tichengmingxi t order by t.rowid"),
+                 (QList<QStringList>{{"E01", "S01", "15"}, {"E01", "S03", "0"}, {"E02", "S03", "6"}}));
+        verifyLedger("1001");
+    }
+
+    // The checkout keeps its picker and the picker its line editor from one
+    // line to the next: every line starts afresh, with the whole list, a key
+    // of its own and none of the last line's employees.
+    void keptPickerStartsEachLineAfresh()
+    {
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        addLine(dlg, "toolButton_3", "S01", "2", [](QWidget *editor) { addCommission(editor, "E01"); });
+        QPointer<QWidget> firstPicker, firstEditor;
+        int narrowed = 0;
+        onNextModal([&](QWidget *picker) {
+            firstPicker = picker;
+            // The list follows the typing; then the cashier changes her mind.
+            QTest::keyClicks(picker->findChild<QLineEdit *>("lineEdit"), "S03");
+            QAbstractItemModel *list = picker->findChild<QTableView *>("tableView")->model();
+            for (QDeadlineTimer wait(3000); list->rowCount() != 1 && !wait.hasExpired();)
+                QTest::qWait(20);
+            narrowed = list->rowCount();
+            clickButton(picker, "toolButton_2");
+        });
+        clickButton(&dlg, "toolButton_3");
+        QCOMPARE(narrowed, 1);
+        int listed = 0, employees = -1;
+        QString typed = "-", item, quantity;
+        addLine(dlg, "toolButton_3", "S02", "1", [&](QWidget *editor) {
+            firstEditor = editor;
+            employees = editor->findChild<QTableView *>("tableView")->model()->rowCount();
+            item = text(editor, "label_2");
+            quantity = text(editor, "lineEdit_5");
+        });
+        onNextModal([&](QWidget *picker) {
+            QCOMPARE(picker, firstPicker.data());
+            listed = picker->findChild<QTableView *>("tableView")->model()->rowCount();
+            typed = text(picker, "lineEdit");
+            QVERIFY(pickOrClose(picker, "S03"));
+            onNextModal([&](QWidget *editor) {
+                QCOMPARE(editor, firstEditor.data());
+                addCommission(editor, "E02");
+                clickButton(editor, "toolButton_5"); // 退出: this line only is abandoned
+            });
+            clickButton(picker, "toolButton");
+        });
+        clickButton(&dlg, "toolButton_3");
+        QCOMPARE(listed, 3);
+        QCOMPARE(typed, QString());
+        QCOMPARE(employees, 0);
+        QCOMPARE(item, QString("S02"));
+        QCOMPARE(quantity, QString("160.00"));
+        QCOMPARE(sqlRows("select count(distinct hangID),count(*) from tempxiaofeimingxi"), (QList<QStringList>{{"2", "2"}}));
+        QCOMPARE(sqlRows("select t.yuangongID,m.xiangmuID from temptichengmingxi t join tempxiaofeimingxi m on m.hangID=t.titleID "
+                         "order by t.rowid"),
+                 (QList<QStringList>{{"E01", "S01"}}));
+        QCOMPARE(sqlValue("select count(*) from temptichengmingxi"), QString("1"));
     }
 
     void commissionWithoutEmployeeOrLine()

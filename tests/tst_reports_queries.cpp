@@ -12,6 +12,7 @@
 #include "sqlstatements.h"
 #include "viewdeclarations.h"
 #include "enginedriver.h"
+#include "listcelldelegate.h"
 #include "testsupport.h"
 #include "totalsline.h"
 
@@ -890,6 +891,26 @@ void TestReportQueries::ledgers()
     // The walk-in customer's points row has no member: in neither the list nor its 合计.
     QCOMPARE(compareDeclaredTotals("积分变动", ReportQuery::pointsChanges("今天", "", "", "", "所有")), 2);
     QCOMPARE(compareDeclaredTotals("余额变动", ReportQuery::balanceChanges("今天", "", "", "张三", "所有")), 3);
+
+    // Sums kept in REAL columns come back with their binary remainder: the list
+    // shows the points as its 合计 does and other numbers without the remainder,
+    // while the rows keep what was stored.
+    sqlExec("delete from huiyuanjifen");
+    sqlExec(QString(jf) + "('1001','" + t + "','会员消费',0.30000000000000004,0,348.65999999999997,'admin','会员消费')");
+    sqlExec(QString(ins) + "('1002','" + t + "','会员套餐消费','S1',0,0,0,2.9999999999999996,180,1.0000000000000002,'admin','消费单：z')");
+    const auto shown = [this](int row, int column) {
+        const QAbstractItemModel *m = m_view->model();
+        return ListCellDelegate::shownText(m->headerData(column, Qt::Horizontal).toString(), m->index(row, column).data());
+    };
+    rows = run("积分变动", ReportQuery::pointsChanges("今天", "", "", "", "所有"));
+    QVERIFY(qobject_cast<ListCellDelegate *>(m_view->itemDelegate()));
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(QStringList({shown(0, 4), shown(0, 5), shown(0, 6)}), QStringList({"0.3", "0", "348.66"}));
+    rows = run("余额变动", ReportQuery::balanceChanges("今天", "", "", "", "会员套餐消费"));
+    QCOMPARE(column(rows, 0).indexOf("1002"), rows.size() - 1);
+    QCOMPARE(QStringList({shown(rows.size() - 1, 8), shown(rows.size() - 1, 9), shown(rows.size() - 1, 10)}),
+             QStringList({"3", "180.00", "1"}));
+    QCOMPARE(sqlValue("select shengyujifen from huiyuanjifen").toDouble(), 348.65999999999997);
 }
 
 // Commission per employee over sales and card issues: a sale paid in two ways
