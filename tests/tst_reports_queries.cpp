@@ -840,6 +840,10 @@ void TestReportQueries::analysisReadsTheItemDays()
                     || period.isEmpty());
             QCOMPARE(run(detail, ReportQuery::documentsOfPeriod(period, from, to) + click),
                      run(detail, ReportQuery::salesOfPeriod(period, from, to) + click));
+            // Its 合计 of a period from the item's days: the sums of the rows it lists.
+            const ViewFilter lines = ReportQuery::documentsOfPeriod(period, from, to) + click;
+            QVERIFY(ViewDeclarations::totalsStatement(detail, lines).contains("rihuizong_xiangmu") == !period.isEmpty());
+            QVERIFY(compareDeclaredTotals(detail, lines) >= 0);
         }
     }
     // Today: a1, a2, the void and its reversal; the debt and the moved sale not.
