@@ -210,7 +210,7 @@ work_rows AS (
   SELECT l.xiaofeiID AS xiaofeiID, l.yuangongid AS yuangongid, max(f.riqi) AS riqi, max(f.huiyuanid) AS huiyuanid,
          count(*) AS fuwu,
          -- The money of the document's lines of that item, looked up by the document
-         -- (grouping every line of the history and joining it cost a third of the check).
+         -- (every line of the history grouped by document and item, then joined, cost more).
          sum(coalesce((SELECT CAST(round(sum(CAST(round(coalesce(m.jine, 0) * 100) AS INTEGER)) * 1000.0 / count(*)) AS BIGINT)
                        FROM xiaofeimingxi m WHERE m.ID = l.xiaofeiID AND coalesce(m.xiangmuID, '') = l.xiangmuid), 0)) AS li,
          max(l.dd) AS dd
