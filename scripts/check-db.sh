@@ -51,7 +51,7 @@ rihuizong_huiyuan_nian 会员年汇总与日汇总不符 会员年合计与年�
 rihuizong_danju        单据日汇总与记录不符
 rihuizong_ticheng      提成汇总与记录不符
 rihuizong_xiangmu      项目日汇总与记录不符
-rihuizong_danjuri      单据明细日期与记录不符
+rihuizong_danjuri      单据明细日期与记录不符 项目日汇总与记录不符
 rihuizong_yeji         员工业绩汇总与记录不符
 rihuizong_jiaofei      会员交费日汇总与记录不符 会员交费年汇总与日汇总不符
 rihuizong_jiaofei_nian 会员交费年汇总与日汇总不符 交费年合计与年汇总不符

@@ -111,6 +111,8 @@ commissions AS (
      OR s.jine_fen <> r.f),
 -- The lines per day and item, on the day of their document's first header row
 -- ('' without one), and that day recorded for each document with header rows.
+-- The lines find their day by the day recorded (one look-up of the document),
+-- which line_days holds to the first header rows.
 first_rows AS (
   SELECT a.ID AS ID, coalesce(substr(a.xiaofeiriqi, 1, 10), '') AS riqi
   FROM huiyuanxiaofei a
@@ -118,7 +120,7 @@ first_rows AS (
 item_rows AS (
   SELECT coalesce(f.riqi, '') AS riqi, coalesce(m.xiaofeileixing, '') AS leixing, coalesce(m.xiangmuID, '') AS xiangmuid,
          coalesce(m.shuliang, 0) AS sl, CAST(round(coalesce(m.jine, 0) * 100) AS INTEGER) AS fen
-  FROM xiaofeimingxi m LEFT JOIN first_rows f ON f.ID = m.ID),
+  FROM xiaofeimingxi m LEFT JOIN rihuizong_danjuri f ON f.ID = m.ID),
 items AS (
   SELECT riqi AS riqi, leixing AS leixing, xiangmuid AS xiangmuid, sum(s_r) AS s_r, sum(s_n) AS s_n, sum(r_n) AS r_n,
          sum(sl) AS sl, sum(fen) AS fen
@@ -200,19 +202,19 @@ work_lines AS (
          max(CASE WHEN t.tichengfangshi = '点单提成' THEN 1 ELSE 0 END) AS dd
   FROM tichengmingxi t WHERE t.beizhu = '消费提成'
   GROUP BY t.xiaofeiID, coalesce(t.yuangongID, ''), t.titleID),
-work_items AS (
-  SELECT m.ID AS ID, coalesce(m.xiangmuID, '') AS xiangmuid, sum(CAST(round(coalesce(m.jine, 0) * 100) AS INTEGER)) AS fen,
-         count(*) AS n
-  FROM xiaofeimingxi m GROUP BY m.ID, coalesce(m.xiangmuID, '')),
 work_first AS (
   SELECT a.ID AS ID, coalesce(substr(a.xiaofeiriqi, 1, 10), '') AS riqi, coalesce(a.huiyuanid, '') AS huiyuanid
   FROM huiyuanxiaofei a
   WHERE a.ID IS NOT NULL AND a.rowid = (SELECT min(e.rowid) FROM huiyuanxiaofei e WHERE e.ID = a.ID)),
 work_rows AS (
   SELECT l.xiaofeiID AS xiaofeiID, l.yuangongid AS yuangongid, max(f.riqi) AS riqi, max(f.huiyuanid) AS huiyuanid,
-         count(*) AS fuwu, sum(coalesce(CAST(round(i.fen * 1000.0 / i.n) AS BIGINT), 0)) AS li, max(l.dd) AS dd
+         count(*) AS fuwu,
+         -- The money of the document's lines of that item, looked up by the document
+         -- (every line of the history grouped by document and item, then joined, cost more).
+         sum(coalesce((SELECT CAST(round(sum(CAST(round(coalesce(m.jine, 0) * 100) AS INTEGER)) * 1000.0 / count(*)) AS BIGINT)
+                       FROM xiaofeimingxi m WHERE m.ID = l.xiaofeiID AND coalesce(m.xiangmuID, '') = l.xiangmuid), 0)) AS li,
+         max(l.dd) AS dd
   FROM work_lines l JOIN work_first f ON f.ID = l.xiaofeiID
-       LEFT JOIN work_items i ON i.ID = l.xiaofeiID AND i.xiangmuid = l.xiangmuid
   WHERE NOT EXISTS (SELECT 1 FROM xiaofeizuofei z WHERE z.ID = l.xiaofeiID OR z.zuofeiID = l.xiaofeiID)
     AND EXISTS (SELECT 1 FROM huiyuanxiaofei e WHERE e.ID = l.xiaofeiID
                 AND NOT (coalesce(e.beizhu, '') = '会员还款' AND coalesce(e.xiaofeijine, 0) = 0))

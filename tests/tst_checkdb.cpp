@@ -2,6 +2,8 @@
 #include <QProcess>
 
 #include "testsupport.h"
+#include "summarybook.h"
+#include "dbsetconfig.h"
 
 // The database check that an owner can run on a shop file.
 class TestCheckDb : public QObject
@@ -12,6 +14,7 @@ private slots:
     void reportsDisagreements();
     void checksTheSummariesThatExist();
     void summaryListCoversTheStatement();
+    void findsAnEmployeesWorkOrAnItemSummedWrong();
 };
 
 static QPair<int, QString> runCheck(const QString &db)
@@ -134,6 +137,47 @@ void TestCheckDb::summaryListCoversTheStatement()
         QVERIFY2(listed.contains(table) && !listed.value(table).isEmpty(), qPrintable(table + " is not in check-db.sh's list"));
         for (const QString &label : listed.value(table))
             QVERIFY2(sql.contains("SELECT '" + label + "'"), qPrintable(table + ": no check " + label));
+    }
+}
+
+// The summaries of the lines, the days of their documents and each employee's
+// work are compared with the rows: one changed behind the triggers' back is
+// found, whichever it is, and named by its document or day.
+void TestCheckDb::findsAnEmployeesWorkOrAnItemSummedWrong()
+{
+    TestWorkdir wd;
+    const QString db = wd.path() + "/mochenxinxi.db";
+    sqlExec("insert into huiyuan(ID,name,shengyujine,jifen) values('1001','甲',0,0)");
+    sqlExec("insert into danjuhao(ID,leixing) values('xf_1','会员消费')");
+    sqlExec("insert into huiyuanxiaofei(ID,huiyuanid,xiaofeiriqi,shishoujine,fukuanfangshi,xiaofeijine,yingshoujine,suodejifen) "
+            "values('xf_1','1001','2026-03-02 10:00:00',50,'现金',50,50,0)");
+    // Two lines of one item and one of another, two employees' commissions on them.
+    sqlExec("insert into xiaofeimingxi(ID,xiaofeileixing,xiangmuID,shuliang,jine) values"
+            "('xf_1','服务项目','S1',1,20),('xf_1','服务项目','S1',1,10),('xf_1','服务项目','S2',1,20)");
+    sqlExec("insert into tichengmingxi(yuangongID,xiangmuID,xiaofeiID,tichengfangshi,tichengjine,beizhu,titleID) values"
+            "('E1','S1','xf_1','点单提成',2,'消费提成','L1'),('E2','S2','xf_1','轮牌提成',1,'消费提成','L2')");
+    sqlExec("insert into huiyuanjifen(huiyuanid,jifenzengjia,jifenjianshao,shengyujifen,beizhu) values('1001',0,0,0,'消费单：xf_1')");
+    QCOMPARE(sqlValue("select jine_li from rihuizong_yeji where xiaofeiID='xf_1' and yuangongid='E1'"), QString("1500000"));
+    auto r = runCheck(db);
+    QVERIFY2(r.first == 0, qPrintable(r.second));
+
+    const QList<QPair<const char *, const char *>> wrong = {
+        {"update rihuizong_yeji set jine_li=jine_li+1 where yuangongid='E1'", "员工业绩汇总与记录不符 | xf_1 | E1"},
+        {"update rihuizong_yeji set diandan=0 where yuangongid='E1'", "员工业绩汇总与记录不符 | xf_1 | E1"},
+        {"update rihuizong_xiangmu set jine_fen=jine_fen+1 where xiangmuid='S2'", "项目日汇总与记录不符 | 2026-03-02 | 服务项目 | S2"},
+        {"update rihuizong_xiangmu set hangshu=1 where xiangmuid='S1'", "项目日汇总与记录不符 | 2026-03-02 | 服务项目 | S1"},
+        {"update rihuizong_danjuri set riqi='2026-03-01'", "单据明细日期与记录不符 | xf_1"},
+    };
+    for (const auto &w : wrong) {
+        sqlExec("begin");
+        sqlExec(w.first);
+        sqlExec("commit");
+        r = runCheck(db);
+        QCOMPARE(r.first, 1);
+        QVERIFY2(r.second.contains(QString::fromUtf8(w.second)), qPrintable(QString::fromUtf8(w.first) + "\n" + r.second));
+        QVERIFY(SummaryBook::rebuild(readDbset()).ok);
+        r = runCheck(db);
+        QVERIFY2(r.first == 0, qPrintable(r.second));
     }
 }
 
