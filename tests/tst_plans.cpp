@@ -56,6 +56,7 @@ private slots:
     void rankingOfAYearGroupsNothing();
     void serverCashDetailStreamsTheRecords();
     void serverAnalysisDetailsTotalFromTheirDays();
+    void serverPackageRankingJoinsNoMember();
 
 private:
     QStringList plan(const QString &sql, const QVariantList &values = QVariantList());
@@ -1038,6 +1039,20 @@ void TestPlans::serverAnalysisDetailsTotalFromTheirDays()
                  qPrintable(plan));
     }
     QVERIFY(q.exec(QStringLiteral("RESET enable_seqscan")));
+}
+
+// 会员套餐排行 of a year of every member: the few hundred members who paid for
+// a package are named one by one, no member row is joined (the server hashed
+// every member of the shop for them).
+void TestPlans::serverPackageRankingJoinsNoMember()
+{
+    const ViewFilter f = ReportQuery::packageRanking(QStringLiteral("本年"), QString(), QString(), QStringLiteral("所有"));
+    const QString plan = serverPlan(ListModel::firstRowsOf(ViewDeclarations::statement(base(QStringLiteral("会员套餐排行")),
+                                                                                       QStringLiteral("会员套餐排行"), f)),
+                                    f.values);
+    QVERIFY2(plan.contains(QLatin1String("rihuizong_jiaofei")) && !plan.contains(QLatin1String("Join"))
+                 && !plan.contains(QLatin1String("huiyuanjiaofei")),
+             qPrintable(plan));
 }
 
 QTEST_MAIN(TestPlans)
