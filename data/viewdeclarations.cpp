@@ -28,7 +28,6 @@ struct Row
     bool summaryHasFixed = false; // the summary counts only the rows the fixed conditions keep
     const char *yearTotals = "";  // the 合计 of a whole year of every member (see the header)
     const char *everyTotals = ""; // the 合计 of a period of every member (see the header)
-    const char *documentsTotals = ""; // an item's 合计 of a period of documents (see the header)
     const char *everyList = "";   // the list of a period of every member (see the header)
 };
 
@@ -63,19 +62,6 @@ const char *const kServiceDays =
     "ROUND(t.fen/100.0,3) as 消费金额 from (select s.xiangmuid as xiangmuid, sum(s.shuliang) as sl, "
     "sum(s.jine_fen) as fen from rihuizong_xiangmu s where s.leixing in ('服务项目','套餐消费')%1 "
     "group by s.xiangmuid) t join fuwuxiangmu b on b.ID=t.xiangmuid%2 ORDER BY b.ID";
-// An item's lines of the period's documents, from the lines per day and item
-// (%1 the period on the summary's days; the item bound last).
-#define ITEM_DAYS_TOTALS(kinds)                                                                                  \
-    "select coalesce(sum(s.hangshu),0), round(coalesce(sum(s.shuliang),0),2), "                                  \
-    "round(coalesce(sum(s.jine_fen),0)/100.0,2) from rihuizong_xiangmu s where " kinds " and %1 and s.xiangmuid=?"
-const char *const kServiceItemDays = ITEM_DAYS_TOTALS("s.leixing in ('服务项目','套餐消费')");
-const char *const kProductItemDays = ITEM_DAYS_TOTALS("s.leixing='产品'");
-#undef ITEM_DAYS_TOTALS
-
-// The documents whose first header row is in a period (conditions on d.riqi),
-// by the day each one records.
-const QString kDocumentsHead = QStringLiteral("a.ID in (select d.ID from rihuizong_danjuri d where ");
-
 const char *const kProductDays =
     "select b.ID as 产品编号, b.name as 产品名称, b.leibie as 产品类别, ROUND(t.sl,3) as 销售数量, "
     "ROUND(t.fen/100.0,3) as 销售金额 from (select s.xiangmuid as xiangmuid, sum(s.shuliang) as sl, "
@@ -200,7 +186,7 @@ const Row kRows[] = {
     // of them for the few hundred who paid), each named as its row is listed.
     {"会员套餐排行", "tableView_13", "a.huiyuanid=b.ID and jiaofeileixing='套餐交费'", false, "",
      "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "", "", "", kPaymentTotals, "", "jiaofeiriqi", "",
-     kPackageDaysTotals, "", "", "", "", false, "", kPackageDaysEvery, "",
+     kPackageDaysTotals, "", "", "", "", false, "", kPackageDaysEvery,
      "select t.huiyuanid as 会员卡号, (select b.name from huiyuan b where b.ID=t.huiyuanid) as 会员姓名, "
      "(select b.type from huiyuan b where b.ID=t.huiyuanid) as 会员类别, t.n as 交费次数, ROUND(t.fen/100.0,3) as 实付金额 "
      "from (select s.huiyuanid as huiyuanid, sum(s.bishu) as n, sum(s.shifu_fen) as fen from rihuizong_jiaofei s "
@@ -211,14 +197,12 @@ const Row kRows[] = {
      "", "", "xiaofeiriqi", kServiceDays},
     {"服务消费分析明细", "tableView_21", "", true, nullptr, "", "", "", "",
      "select count(*), round(total(a.shuliang),2), round(total(a.jine),2) from xiaofeimingxi a "
-     "join fuwuxiangmu b on a.xiangmuID=b.ID where a.xiaofeileixing in ('服务项目','套餐消费')",
-     "", "", "", "", "", "", "", "", false, "", "", kServiceItemDays},
+     "join fuwuxiangmu b on a.xiangmuID=b.ID where a.xiaofeileixing in ('服务项目','套餐消费')"},
     {"产品消费分析", "tableView_22", "", true, "", "GROUP BY b.ID ORDER BY b.ID", "产品编号", "产品消费分析明细", "a.xiangmuID=?",
      "", "", "xiaofeiriqi", kProductDays},
     {"产品消费分析明细", "tableView_23", "", true, nullptr, "", "", "", "",
      "select count(*), round(total(a.shuliang),2), round(total(a.jine),2) from xiaofeimingxi a "
-     "join chanpin b on a.xiangmuID=b.ID where a.xiaofeileixing='产品'",
-     "", "", "", "", "", "", "", "", false, "", "", kProductItemDays},
+     "join chanpin b on a.xiangmuID=b.ID where a.xiaofeileixing='产品'"},
     {"交班查询", "tableView_46", "", false, "", "order by endtime", "交班单号", "交班明细查询", "jiaobanID=?"},
     {"交班明细查询", "tableView_47", "", false, nullptr, "ORDER BY rowid", "", "", ""},
     // The ledgers are listed one row per change: the date index gives them in
@@ -419,7 +403,6 @@ template <typename Rows> QVector<ViewDeclaration> build(const Rows &rows)
         d.summaryHasFixed = r.summaryHasFixed;
         d.yearTotals = QString::fromUtf8(r.yearTotals);
         d.everyTotals = QString::fromUtf8(r.everyTotals);
-        d.documentsTotals = QString::fromUtf8(r.documentsTotals);
         d.everyList = QString::fromUtf8(r.everyList);
         wire(d);
         all << d;
@@ -560,20 +543,6 @@ QString totalsStatement(const QString &name, const ViewFilter &filter)
         everyMember && !d->yearTotals.isEmpty() ? d->yearTotals : d->memberYearTotals);
     if (!members.isEmpty())
         return members;
-    // An item's lines of the period's documents (the drill-down of an analysis):
-    // the item's row of each day of the period. Read from the lines, the server
-    // walked every line of the item in the shop's history.
-    if (!d->documentsTotals.isEmpty() && filter.conditions.size() == 2) {
-        const QString &period = filter.conditions.first();
-        const ViewDeclaration *master = nullptr;
-        for (const ViewDeclaration &m : all())
-            if (m.detail == d->name)
-                master = &m;
-        if (master && filter.conditions.at(1) == master->detailCondition && period.startsWith(kDocumentsHead)
-            && period.endsWith(QLatin1Char(')')))
-            return d->documentsTotals.arg(period.mid(kDocumentsHead.size(), period.size() - kDocumentsHead.size() - 1)
-                                              .replace(QStringLiteral("d.riqi"), QStringLiteral("s.riqi")));
-    }
     // A period alone (a sale's header rows counted by their days, the document
     // on its first row's day) is summed from one summary row a day.
     // A summary that stands for the fixed conditions too (a document's first
@@ -591,13 +560,6 @@ QString totalsStatement(const QString &name, const ViewFilter &filter)
     if (all.isEmpty())
         return d->totals;
     return d->totals + (d->whereOpen ? QStringLiteral(" and ") : QStringLiteral(" where ")) + all.text();
-}
-
-ViewFilter documentsOfPeriod(const ViewFilter &range)
-{
-    if (range.isEmpty())
-        return ViewFilter();
-    return ViewFilter(kDocumentsHead + range.text() + QStringLiteral(")"), range.values);
 }
 
 std::optional<ViewFilter> detailFilter(const QString &master, const QVariantMap &row)

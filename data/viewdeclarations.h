@@ -62,10 +62,6 @@ struct ViewDeclaration
     // rows (s) alone: they are gathered in a WITH … AS MATERIALIZED, so that neither
     // engine can start from the detail rows; %1 takes the conditions.
     QString summaryList;
-    // The 合计 of a detail of an item for a period of documents (documentsOfPeriod,
-    // then its master's detail condition), from the lines per day and item: %1
-    // takes the period on the summary's days.
-    QString documentsTotals;
 
     // How a list gets its first rows.
     enum class FirstLoad {
@@ -112,9 +108,6 @@ QString statement(const QString &base, const QString &name, const ViewFilter &fi
 // The filter of the detail list for a row of the master, read by column name;
 // nothing when the master has no detail or the row lacks a key column.
 std::optional<ViewFilter> detailFilter(const QString &master, const QVariantMap &row);
-// The documents whose first header row (the day rihuizong_danjuri records for
-// each) is in the range, a period of d.riqi: "a.ID in (…)".
-ViewFilter documentsOfPeriod(const ViewFilter &range);
 // The declared totals statement for a filter; empty when the list has none.
 QString totalsStatement(const QString &name, const ViewFilter &filter);
 } // namespace ViewDeclarations

@@ -197,7 +197,12 @@ ViewFilter ReportQuery::salesOfPeriod(const QString &period, const QString &star
 // chain check compares with the first rows): one index range of the period.
 ViewFilter ReportQuery::documentsOfPeriod(const QString &period, const QString &start, const QString &end)
 {
-    return ViewDeclarations::documentsOfPeriod(dateFilter(period, QStringLiteral("d.riqi"), start, end));
+    const ViewFilter range = dateFilter(period, QStringLiteral("d.riqi"), start, end);
+    if (range.isEmpty())
+        return ViewFilter();
+    return ViewFilter(QStringLiteral("a.ID in (select d.ID from rihuizong_danjuri d where ") + range.text()
+                          + QStringLiteral(")"),
+                      range.values);
 }
 
 ViewFilter ReportQuery::ledgerChanges(const QString &period, const QString &start, const QString &end,

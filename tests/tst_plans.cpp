@@ -55,7 +55,6 @@ private slots:
     void documentsStreamFromTheirDays();
     void rankingOfAYearGroupsNothing();
     void serverCashDetailStreamsTheRecords();
-    void serverAnalysisDetailsTotalFromTheirDays();
     void serverPackageRankingJoinsNoMember();
 
 private:
@@ -387,16 +386,6 @@ void TestPlans::indexServesStatement_data()
         ReportQuery::documentsOfPeriod(y, s, e) + *ReportQuery::drillDown("服务消费分析", {{"项目编号", "S1"}}));
     row("产品消费分析→明细 本年", "产品消费分析明细",
         ReportQuery::documentsOfPeriod(y, s, e) + *ReportQuery::drillDown("产品消费分析", {{"产品编号", "P1"}}));
-    // Their 合计: the item's lines per day of the period.
-    for (const auto &[name, master, key, item] :
-         {std::tuple<const char *, const char *, const char *, const char *>{"服务消费分析→明细 合计", "服务消费分析", "项目编号", "S1"},
-          {"产品消费分析→明细 合计", "产品消费分析", "产品编号", "P1"}}) {
-        const ViewFilter f = ReportQuery::documentsOfPeriod(y, s, e)
-                             + *ReportQuery::drillDown(QString::fromUtf8(master), {{QString::fromUtf8(key), QString::fromLatin1(item)}});
-        const QString totals = ViewDeclarations::totalsStatement(ReportQuery::detailViewOf(QString::fromUtf8(master)), f);
-        QVERIFY2(totals.contains(QLatin1String("rihuizong_xiangmu")), qPrintable(totals));
-        QTest::newRow(name) << totals << f.values;
-    }
     row("入库统计", "入库统计", ReportQuery::stockDocuments("入库明细", s, e, "所有类型", ""));
     row("交班查询", "交班查询", ReportQuery::shiftHistory(s, e, "所有"));
     detail("消费统计→明细", "消费统计", {{"消费单号", "X1"}});
@@ -1020,25 +1009,6 @@ void TestPlans::serverCashDetailStreamsTheRecords()
                  && plan.contains(QLatin1String("idx_huiyuanjiaofei_jiaofeiriqi"))
                  && plan.contains(QLatin1String("idx_huiyuanxiaofei_xiaofeiriqi")),
              qPrintable(plan));
-}
-
-// The 合计 of an analysis's detail (an item's lines of the period's documents):
-// from the item's row of each day; read from the lines, the server walked every
-// line of the item in the shop's history and hashed the period's documents.
-void TestPlans::serverAnalysisDetailsTotalFromTheirDays()
-{
-    QSqlQuery q;
-    QVERIFY(q.exec(QStringLiteral("SET enable_seqscan = off")));
-    for (const auto &[master, key] : {std::pair<const char *, const char *>{"服务消费分析", "项目编号"}, {"产品消费分析", "产品编号"}}) {
-        const ViewFilter f = ReportQuery::documentsOfPeriod(QStringLiteral("本年"), QString(), QString())
-                             + *ReportQuery::drillDown(QString::fromUtf8(master), {{QString::fromUtf8(key), QStringLiteral("S1")}});
-        const QString plan =
-            serverPlan(ViewDeclarations::totalsStatement(ReportQuery::detailViewOf(QString::fromUtf8(master)), f), f.values);
-        QVERIFY2(plan.contains(QLatin1String("rihuizong_xiangmu")) && plan.contains(QLatin1String("riqi >="))
-                     && !plan.contains(QLatin1String("xiaofeimingxi")),
-                 qPrintable(plan));
-    }
-    QVERIFY(q.exec(QStringLiteral("RESET enable_seqscan")));
 }
 
 // 会员套餐排行 of a year of every member: the few hundred members who paid for

@@ -803,11 +803,6 @@ void TestReportQueries::analysisReadsTheItemDays()
                     || period.isEmpty());
             QCOMPARE(run(detail, ReportQuery::documentsOfPeriod(period, from, to) + click),
                      run(detail, ReportQuery::salesOfPeriod(period, from, to) + click));
-            // Its 合计 from the item's lines per day, as its rows sum.
-            QCOMPARE(ViewDeclarations::totalsStatement(detail, ReportQuery::documentsOfPeriod(period, from, to) + click)
-                         .contains("rihuizong_xiangmu"),
-                     !period.isEmpty());
-            QVERIFY(compareDeclaredTotals(detail, ReportQuery::documentsOfPeriod(period, from, to) + click) >= 0);
         }
     }
     // Today: a1, a2, the void and its reversal; the debt and the moved sale not.
