@@ -62,6 +62,11 @@ struct ViewDeclaration
     // rows (s) alone: they are gathered in a WITH … AS MATERIALIZED, so that neither
     // engine can start from the detail rows; %1 takes the conditions.
     QString summaryList;
+    // The 合计 of an analysis detail (the lines of one item on the period's
+    // documents, found by the days recorded for them: documentsOnDays, then the
+    // master's click) from the lines per day and item, ending inside its WHERE
+    // with the summary as a (its days a.riqi, its item a.xiangmuID).
+    QString linesTotals;
 
     // How a list gets its first rows.
     enum class FirstLoad {
@@ -108,6 +113,9 @@ QString statement(const QString &base, const QString &name, const ViewFilter &fi
 // The filter of the detail list for a row of the master, read by column name;
 // nothing when the master has no detail or the row lacks a key column.
 std::optional<ViewFilter> detailFilter(const QString &master, const QVariantMap &row);
+// The condition on the lines (a) of the documents whose recorded day (d.riqi)
+// meets dayCondition: the analysis details' period.
+QString documentsOnDays(const QString &dayCondition);
 // The declared totals statement for a filter; empty when the list has none.
 QString totalsStatement(const QString &name, const ViewFilter &filter);
 } // namespace ViewDeclarations

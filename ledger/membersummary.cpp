@@ -10,43 +10,26 @@
 #include <cmath>
 
 namespace {
-// One row: the card's columns, then each sum by its own key lookup.
-const char *kRead =
-    "select h.ID,h.name,h.type,h.birthday,h.phone,h.guwenrenyuan,h.jifen,coalesce(h.shengyujine,0),"
-    "(select name from yuangong where ID=h.guwenrenyuan),"
-    "coalesce(h.jiaofeijinE,0)+coalesce((select sum(yingjiaojine) from huiyuanjiaofei where huiyuanid=h.ID and "
-    "jiaofeileixing in ('会员充值','会员卡升级','退储值')),0),"
-    "coalesce((select ROUND(sum(jine),3) from huiyuanxiaofei where huiyuanid=h.ID),0),"
-    "(select shengyujifen from huiyuanjifen where huiyuanid=h.ID order by ID desc LIMIT 1),"
-    "(select coalesce(sum(qiankuanjine),0) from huiyuanxiaofei where huiyuanid=h.ID)+(select coalesce(sum(qiankuanjine),0) "
-    "from huiyuanjiaofei where huiyuanid=h.ID)+(select coalesce(sum(qiankuanweihuan),0) from qichudaorumingxi where "
-    "duixiang=h.ID and qiankuandanhao is not null),"
-    "(select coalesce(sum(shengyucishu),0) from huiyuantaocan where huiyuanID=h.ID) "
-    "from huiyuan h where h.ID=?";
+// The card's columns, the adviser's name, the member's running totals (kept
+// by the writers' triggers beside every row they sum, so that a member found
+// at the desk costs one row instead of their whole history) and the last
+// points balance: the columns of huiyuan h and rihuizong_huiyuanleiji s.
+const char kColumns[] =
+    "h.ID,h.name,h.type,h.birthday,h.phone,h.guwenrenyuan,h.jifen,coalesce(h.shengyujine,0),"
+    "(select name from yuangong where ID=h.guwenrenyuan),coalesce(h.jiaofeijinE,0),coalesce(s.jiaofei_fen,0),"
+    "coalesce(s.xiaofei_fen,0),(select shengyujifen from huiyuanjifen where huiyuanid=h.ID order by ID desc LIMIT 1),"
+    "coalesce(s.qiankuan_fen,0),coalesce(s.shengyucishu,0)";
 
-QStringList ids(const QList<QVariantList> &rows)
+// select <the columns> from huiyuan h, the totals joined, then `rest`.
+QString memberSelect(const QString &extraColumns, const QString &from, const QString &rest)
 {
-    QStringList out;
-    for (const QVariantList &r : rows)
-        out << r.value(0).toString();
-    return out;
-}
-} // namespace
-
-QString MemberSummary::birthdayShown() const
-{
-    return birthday.size() >= 10 ? birthday.mid(5, 5) : birthday;
+    return QStringLiteral("select ") + QLatin1String(kColumns) + extraColumns + QStringLiteral(" from ") + from
+           + QStringLiteral(" left join rihuizong_huiyuanleiji s on s.huiyuanid=h.ID ") + rest;
 }
 
-MemberSummary MemberSummary::read(const QString &memberId)
+MemberSummary fromRow(const QVariantList &r)
 {
     MemberSummary m;
-    if (memberId.isEmpty())
-        return m;
-    const QList<QVariantList> rows = LedgerSql::rows(QString::fromUtf8(kRead), {memberId});
-    if (rows.isEmpty())
-        return m;
-    const QVariantList &r = rows.first();
     m.id = r.value(0).toString();
     m.name = r.value(1).toString();
     m.cardType = r.value(2).toString();
@@ -58,13 +41,30 @@ MemberSummary MemberSummary::read(const QString &memberId)
     m.adviserName = r.value(8).toString();
     if (m.adviserName.isEmpty())
         m.adviserName = m.adviserId;
-    m.paidInCents = yuanToCents(r.value(9).toDouble());
-    m.spentCents = yuanToCents(r.value(10).toDouble());
-    m.points = r.value(11).isNull() ? m.cardPoints : r.value(11).toDouble();
-    m.debtCents = qRound64(r.value(12).toDouble() * 100);
-    m.usesLeft = r.value(13).toDouble();
+    // The card's own price as stored, then the payments into it, already in cents.
+    m.paidInCents = yuanToCents(r.value(9).toDouble()) + r.value(10).toLongLong();
+    m.spentCents = r.value(11).toLongLong();
+    m.points = r.value(12).isNull() ? m.cardPoints : r.value(12).toDouble();
+    m.debtCents = r.value(13).toLongLong();
+    m.usesLeft = r.value(14).toDouble();
     m.walkIn = m.id == QLatin1String(kWalkInId);
     return m;
+}
+
+} // namespace
+
+QString MemberSummary::birthdayShown() const
+{
+    return birthday.size() >= 10 ? birthday.mid(5, 5) : birthday;
+}
+
+MemberSummary MemberSummary::read(const QString &memberId)
+{
+    if (memberId.isEmpty())
+        return MemberSummary();
+    static const QString sql = memberSelect(QString(), QStringLiteral("huiyuan h"), QStringLiteral("where h.ID=?"));
+    const QList<QVariantList> rows = LedgerSql::rows(sql, {memberId});
+    return rows.isEmpty() ? MemberSummary() : fromRow(rows.first());
 }
 
 MemberSummary MemberSummary::walkInCustomer()
@@ -123,30 +123,48 @@ QString MemberSummary::lastRegistered()
 
 QStringList MemberSummary::search(const QString &text, int limit)
 {
+    QStringList out;
+    for (const MemberSummary &m : find(text, limit))
+        out << m.id;
+    return out;
+}
+
+QList<MemberSummary> MemberSummary::find(const QString &text, int limit)
+{
+    QList<MemberSummary> found;
     if (!text.isEmpty()) {
         // The card number and the names and phones that begin with the text in
-        // one statement (one round trip to a server instead of two). Every
-        // text that begins with `text` sorts from it up to it followed by the
-        // last code point: both columns' indexes serve the range.
+        // one statement, each member read with them (one round trip to a server
+        // instead of three). Every text that begins with `text` sorts from it up
+        // to it followed by the last code point: both columns' indexes serve the range.
         const QString upTo = text + QString::fromUcs4(U"\U0010FFFF");
         // After the card number, the first by name and the first by phone, each in
         // its index's order, so that both engines pick the same members when more
         // than `limit` match ("王"), without sorting every match.
-        const QList<QVariantList> rows = LedgerSql::rows(
-            QStringLiteral("select ID, 0 from huiyuan where ID=? union all select ID, 1 from (select ID from "
+        static const QString prefixes = memberSelect(
+            QStringLiteral(", f.k"),
+            QStringLiteral("(select ID as ID, 0 as k from huiyuan where ID=? union all select ID, 1 from (select ID from "
                            "(select ID from huiyuan where name >= ? and name < ? order by name, ID LIMIT ?) n union "
                            "select ID from (select ID from huiyuan where phone >= ? and phone < ? order by phone, ID "
-                           "LIMIT ?) p order by ID LIMIT ?) b order by 2, 1"),
+                           "LIMIT ?) p order by ID LIMIT ?) b) f join huiyuan h on h.ID=f.ID"),
+            QStringLiteral("order by f.k, h.ID"));
+        const QList<QVariantList> rows = LedgerSql::rows(prefixes,
             {text, text, upTo, limit, text, upTo, limit, limit});
         // A card number names one member: it wins over names and phones.
         for (const QVariantList &r : rows)
-            if (r.value(1).toInt() == 0)
-                return {r.value(0).toString()};
-        if (!rows.isEmpty())
-            return ids(rows);
+            if (r.value(15).toInt() == 0)
+                return {fromRow(r)};
+        for (const QVariantList &r : rows)
+            found << fromRow(r);
+        if (!found.isEmpty())
+            return found;
     }
     const QString contains = likeContaining(text);
-    return ids(LedgerSql::rows(QStringLiteral("select ID from huiyuan where lower(name) like lower(?) escape '\\' "
-                                              "or lower(phone) like lower(?) escape '\\' order by ID LIMIT ?"),
-                               {contains, contains, limit}));
+    static const QString containing = memberSelect(
+        QString(), QStringLiteral("huiyuan h"),
+        QStringLiteral("where lower(h.name) like lower(?) escape '\\' or lower(h.phone) like lower(?) escape '\\' "
+                       "order by h.ID LIMIT ?"));
+    for (const QVariantList &r : LedgerSql::rows(containing, {contains, contains, limit}))
+        found << fromRow(r);
+    return found;
 }

@@ -61,6 +61,8 @@ struct MemberSummary
     // one member; else names and phones that begin with the text; else those
     // that contain it (LIKE wildcards kept).
     static QStringList search(const QString &text, int limit);
+    // The same members, each read as read() reads it, in one statement.
+    static QList<MemberSummary> find(const QString &text, int limit);
 };
 
 #endif

@@ -200,9 +200,7 @@ ViewFilter ReportQuery::documentsOfPeriod(const QString &period, const QString &
     const ViewFilter range = dateFilter(period, QStringLiteral("d.riqi"), start, end);
     if (range.isEmpty())
         return ViewFilter();
-    return ViewFilter(QStringLiteral("a.ID in (select d.ID from rihuizong_danjuri d where ") + range.text()
-                          + QStringLiteral(")"),
-                      range.values);
+    return ViewFilter(ViewDeclarations::documentsOnDays(range.text()), range.values);
 }
 
 ViewFilter ReportQuery::ledgerChanges(const QString &period, const QString &start, const QString &end,

@@ -135,6 +135,8 @@ LedgerResult SummaryBook::rebuild(const DbsetMap &map)
     // The points and balance changes per day, of the members on file.
     LedgerSql::exec(QStringLiteral("delete from rihuizong_jifen"));
     LedgerSql::exec(QStringLiteral("delete from rihuizong_biandong"));
+    // Each member's running totals of the panel.
+    LedgerSql::exec(QStringLiteral("delete from rihuizong_huiyuanleiji"));
     for (const QString &fill : fills)
         if (!tx.failed())
             LedgerSql::exec(fill);

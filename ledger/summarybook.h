@@ -17,8 +17,9 @@
 // day and kind (rihuizong_jiaofei, for the 合计 of 会员交费统计 and 会员套餐排行; per
 // member and year and per year in rihuizong_jiaofei_nian and _nianheji), the
 // points and balance changes per day of the members on file (rihuizong_jifen,
-// rihuizong_biandong, for 积分变动 and 余额变动) and the sales of a year of the
-// members on file (rihuizong_nianheji, for 会员消费排行's 合计 of a year), so that
+// rihuizong_biandong, for 积分变动 and 余额变动), the sales of a year of the
+// members on file (rihuizong_nianheji, for 会员消费排行's 合计 of a year) and each
+// member's running totals (rihuizong_huiyuanleiji, for the counter's panel), so that
 // the totals of a period read one row a day instead of every header row of the period. The triggers of dbset.xml keep them, in the same statement as
 // the rows they sum: a writer does nothing for them, whichever rows it writes,
 // updates or deletes. Money in cents.

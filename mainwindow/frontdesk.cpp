@@ -91,7 +91,7 @@ void FrontDesk::search()
 {
     const QString text = ui->lineEdit->text();
     // Two matches are enough to tell one from several, however many members the shop has.
-    const QStringList found = MemberSummary::search(text, 2);
+    const QList<MemberSummary> found = MemberSummary::find(text, 2);
     if (found.isEmpty()) {
         ctrlUiClass::showInfo(text.trimmed().isEmpty() ? QStringLiteral("请输入会员姓名、电话或卡号再查询")
                                                        : QStringLiteral("没有找到与“%1”相符的会员").arg(text),
@@ -99,7 +99,7 @@ void FrontDesk::search()
         return;
     }
     if (found.size() == 1) {
-        selectMember(MemberSummary::read(found.first()));
+        selectMember(found.first());
         return;
     }
     huiyuanDlg picker;
@@ -123,6 +123,7 @@ void FrontDesk::reloadCurrentMember()
     if (!again.found())
         return;
     m_member = again;
+    ++m_memberReads;
     fillMemberPanel(m_member);
     showMemberTotals();
 }
@@ -190,6 +191,7 @@ void FrontDesk::repayDebt(const QStringList &reply, QObject *from)
     r.documentId = reply.at(3);
     r.operatorName = operatorSession().name;
     const LedgerResult done = MemberWriter::repay(r);
+    const quint64 reads = m_memberReads;
     if (!done.ok) {
         // The payment dialog stays open with what the cashier typed.
         ctrlUiClass::showInfo(done.error, m_window);
@@ -199,7 +201,7 @@ void FrontDesk::repayDebt(const QStringList &reply, QObject *from)
     }
     // A repaid sale or payment: the member's lists once, the member page's balance too.
     m_window->refreshByTable(QStringList{QStringLiteral("huiyuanxiaofei"), QStringLiteral("huiyuanjiaofei")});
-    showCounterStatus(counterFeedback(QStringLiteral("还款"), done.documentId, currentMemberId()), done.documentId);
+    showCounterStatus(counterFeedback(QStringLiteral("还款"), done.documentId, currentMemberId(), reads), done.documentId);
     ReceiptPrinter::afterDocument(m_window, done.documentId);
 }
 
@@ -239,9 +241,12 @@ void FrontDesk::runCheckout(const QString &heldId, const QString &bookingId)
             return;
         }
     }
+    quint64 reads = kNoRead;
     {
         const MainWindow::RefreshHold once(m_window);
         dlg->exec();
+        // The held refresh that follows reads the member again, with the sale.
+        reads = m_memberReads;
     }
     const QString sale = dlg->committedSaleId();
     const QString held = dlg->heldBillId();
@@ -257,7 +262,7 @@ void FrontDesk::runCheckout(const QString &heldId, const QString &bookingId)
     if (!bookingId.isEmpty())
         emit bookingCheckedOut(); // the page and the status bar show the booking settled
     if (!sale.isEmpty()) {
-        showCounterStatus(counterFeedback(QStringLiteral("消费"), sale, currentMemberId()), sale);
+        showCounterStatus(counterFeedback(QStringLiteral("消费"), sale, currentMemberId(), reads), sale);
         ReceiptPrinter::afterDocument(m_window, sale, tendered);
     } else if (!held.isEmpty())
         showCounterStatus(QStringLiteral("已挂单  挂单号：%1  （%2 解挂可取回）").arg(held, QStringLiteral("F8")));
@@ -320,12 +325,14 @@ void FrontDesk::showCounterStatus(const QString &text, const QString &documentId
     label->setText(text);
 }
 
-QString FrontDesk::counterFeedback(const QString &what, const QString &documentId, const QString &memberId) const
+QString FrontDesk::counterFeedback(const QString &what, const QString &documentId, const QString &memberId,
+                                   quint64 readsAfterDocument) const
 {
     QString text = what + QStringLiteral("成功  单号：") + documentId;
     if (memberId.isEmpty() || memberId == QLatin1String(kWalkInId))
         return text;
-    const MemberSummary m = MemberSummary::read(memberId);
+    const bool panelFresh = readsAfterDocument != kNoRead && m_memberReads != readsAfterDocument && memberId == m_member.id;
+    const MemberSummary m = panelFresh ? m_member : MemberSummary::read(memberId);
     text += QStringLiteral("  会员：%1  卡内余额：%2  套餐剩余次数：%3  欠款：%4")
                 .arg(m.name, centsShown(m.balanceCents), numberText(m.usesLeft), centsShown(m.debtCents));
     return text;

@@ -40,8 +40,17 @@ public:
     // The counter's feedback line in the status bar (document, balance, uses,
     // debt); the document becomes the one F9 prints.
     void showCounterStatus(const QString &text, const QString &documentId = QString());
-    // "单号 … 余额 … 剩余次数 … 欠款 …" of a member after an operation on it.
-    QString counterFeedback(const QString &what, const QString &documentId, const QString &memberId) const;
+    // How often the panel's member has been read again (reloadCurrentMember).
+    // Taken once a document is written and handed to counterFeedback, it lets
+    // the feedback use the figures the refresh after the document read,
+    // instead of reading the member a second time.
+    quint64 memberReads() const { return m_memberReads; }
+    static constexpr quint64 kNoRead = ~quint64(0);
+    // "单号 … 余额 … 剩余次数 … 欠款 …" of a member after an operation on it:
+    // the panel's figures when it is the current member read again since
+    // `readsAfterDocument`, else read now.
+    QString counterFeedback(const QString &what, const QString &documentId, const QString &memberId,
+                            quint64 readsAfterDocument = kNoRead) const;
     // The latest document of this desk.
     QString lastDocument() const { return m_lastDocument; }
 
@@ -62,6 +71,7 @@ private:
     void setupCounterKeys();
 
     MemberSummary m_member;
+    quint64 m_memberReads = 0;
     QString m_lastDocument; // the latest document of this desk, for F9
 };
 

@@ -107,14 +107,16 @@ template <typename Dlg> void MemberActions::openPayment(const MemberSummary &mem
     auto *dlg = new Dlg;
     sendsToWindow(dlg);
     dlg->setMember(member);
+    quint64 reads = FrontDesk::kNoRead;
     {
         const MainWindow::RefreshHold once(m_window);
         dlg->exec();
+        reads = m_desk->memberReads(); // the held refresh reads the member again
     }
     const QString done = dlg->documentId();
     delete dlg;
     if (!done.isEmpty()) {
-        m_desk->showCounterStatus(m_desk->counterFeedback(what, done, member.id), done);
+        m_desk->showCounterStatus(m_desk->counterFeedback(what, done, member.id, reads), done);
         ReceiptPrinter::afterDocument(m_window, done);
     }
 }

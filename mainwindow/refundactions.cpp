@@ -112,9 +112,10 @@ void RefundActions::refundPackage()
 // balance from before), in the status bar and on the member panel.
 void RefundActions::showRefundDone(const QString &what, const QString &documentId, const QString &memberId)
 {
+    const quint64 reads = m_desk->memberReads();
     if (memberId == m_desk->currentMemberId())
         m_desk->reloadCurrentMember();
-    m_desk->showCounterStatus(m_desk->counterFeedback(what, documentId, memberId), documentId);
+    m_desk->showCounterStatus(m_desk->counterFeedback(what, documentId, memberId, reads), documentId);
 }
 
 bool RefundActions::openVoidSale(const QString &saleId)
@@ -130,6 +131,7 @@ bool RefundActions::openVoidSale(const QString &saleId)
         return false;
     }
     sendsToWindow(&dlg);
+    quint64 reads = FrontDesk::kNoRead;
     {
         // The dialog names the sale's table; every list the void touched runs
         // once: the member's, the statistics, stock and commission.
@@ -137,10 +139,11 @@ bool RefundActions::openVoidSale(const QString &saleId)
         dlg.exec();
         if (dlg.documentId().isEmpty())
             return false;
+        reads = m_desk->memberReads(); // the held refresh reads the member again
         m_window->refreshByTable(QStringList{QStringLiteral("huiyuanjiaofei"), QStringLiteral("chanpinrukumingxi"),
                                              QStringLiteral("tichengmingxi")});
     }
-    m_desk->showCounterStatus(m_desk->counterFeedback(QStringLiteral("作废"), dlg.documentId(), dlg.memberId()),
+    m_desk->showCounterStatus(m_desk->counterFeedback(QStringLiteral("作废"), dlg.documentId(), dlg.memberId(), reads),
                               dlg.documentId());
     ReceiptPrinter::afterDocument(m_window, dlg.documentId());
     return true;

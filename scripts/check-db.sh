@@ -59,6 +59,7 @@ rihuizong_jiaofei_nianheji 交费年合计与年汇总不符
 rihuizong_jifen        积分日汇总与记录不符
 rihuizong_biandong     余额变动日汇总与记录不符
 rihuizong_nianheji     会员年合计与年汇总不符
+rihuizong_huiyuanleiji 会员累计与记录不符
 '
 summary_sql=$(cat "$here/check-summaries.sql")
 # The tables as this version defines them (the shop's own dbset.xml may be older).

@@ -14,7 +14,9 @@
 -- per member on file, day and payment kind, the payment rows of that day;
 -- per day, the points and balance rows of the members on file; per year, the
 -- members' years of the members on file; per member and year and per year, the
--- members' payment days.
+-- members' payment days; per member (as the rows name them), the payments into
+-- the card (充值, 升级, 退储值), the sales, the open debts of every source and
+-- the package uses left.
 WITH
 takings_rows AS (
   SELECT coalesce(substr(xiaofeiriqi, 1, 10), '') AS riqi, '消费' AS laiyuan, coalesce(fukuanfangshi, '') AS fangshi,
@@ -170,6 +172,25 @@ payment_year_totals AS (
         UNION ALL
         SELECT nian, -1, -bishu, -shifu_fen FROM rihuizong_jiaofei_nian) AS y
   GROUP BY nian),
+member_totals AS (
+  SELECT huiyuanid AS huiyuanid, sum(jf) AS jf, sum(xf) AS xf, sum(qk) AS qk, sum(cs) AS cs
+  FROM (SELECT huiyuanid, jiaofei_fen AS jf, xiaofei_fen AS xf, qiankuan_fen AS qk, shengyucishu AS cs FROM rihuizong_huiyuanleiji
+        UNION ALL
+        SELECT coalesce(a.huiyuanid, ''), 0, -CAST(round(coalesce(a.jine, 0) * 100) AS BIGINT),
+               -CAST(round(coalesce(a.qiankuanjine, 0) * 100) AS BIGINT), 0
+        FROM huiyuanxiaofei a
+        UNION ALL
+        SELECT coalesce(b.huiyuanid, ''),
+               CASE WHEN b.jiaofeileixing IN ('会员充值', '会员卡升级', '退储值')
+                    THEN -CAST(round(coalesce(b.yingjiaojine, 0) * 100) AS BIGINT) ELSE 0 END,
+               0, -CAST(round(coalesce(b.qiankuanjine, 0) * 100) AS BIGINT), 0
+        FROM huiyuanjiaofei b
+        UNION ALL
+        SELECT coalesce(m.duixiang, ''), 0, 0, -CAST(round(coalesce(m.qiankuanweihuan, 0) * 100) AS BIGINT), 0
+        FROM qichudaorumingxi m WHERE m.qiankuandanhao IS NOT NULL
+        UNION ALL
+        SELECT coalesce(t.huiyuanID, ''), 0, 0, 0, -coalesce(t.shengyucishu, 0) FROM huiyuantaocan t) AS t
+  GROUP BY huiyuanid),
 line_days AS (
   SELECT coalesce(r.ID, s.ID) AS ID
   FROM first_rows r FULL OUTER JOIN rihuizong_danjuri s ON s.ID = r.ID
@@ -247,4 +268,7 @@ SELECT '会员交费年汇总与日汇总不符', nian || ' | ' || huiyuanid || 
   FROM payment_years WHERE t <> 0 OR n <> 0 OR fen <> 0
 UNION ALL
 SELECT '交费年合计与年汇总不符', nian || ' | 差 会员 ' || m || ' 笔数 ' || n || ' 金额 ' || fen || ' 分'
-  FROM payment_year_totals WHERE m <> 0 OR n <> 0 OR fen <> 0;
+  FROM payment_year_totals WHERE m <> 0 OR n <> 0 OR fen <> 0
+UNION ALL
+SELECT '会员累计与记录不符', huiyuanid || ' | 差 交费 ' || jf || ' 消费 ' || xf || ' 欠款 ' || qk || ' 分 套餐剩余次数 ' || round(cs, 3)
+  FROM member_totals WHERE jf <> 0 OR xf <> 0 OR qk <> 0 OR abs(cs) > 0.0005;

@@ -18,6 +18,7 @@
 #include "ledgersql.h"
 #include "transactionscope.h"
 #include "shopconnection.h"
+#include "sqllog.h"
 #include "operatorsession.h"
 #include "passwordhash.h"
 #include "huiyuandlg.h"
@@ -49,6 +50,7 @@ private slots:
     void priceGuards();
     void expiredCardIsToldBeforePaying();
     void memberSearchWithoutMatchSaysSo();
+    void aSaleReadsItsMemberOnce();
     void memberPickerAtALargeShop();
     void stockDocumentFindsProducts();
     void aMorningFromTheKeysAlone();
@@ -773,6 +775,70 @@ void TestCounter::memberSearchWithoutMatchSaysSo()
     clickButton(&w, "toolButton_27");
     QCOMPARE(prompts.last(), QString("没有找到与“不存在的人”相符的会员"));
     QVERIFY(w.currentMemberId().isEmpty());
+}
+
+namespace {
+// The member reads (MemberSummary::read and the search's own) the store writes
+// to its debug output while it lives.
+struct MemberReads
+{
+    MemberReads()
+    {
+        // On the category itself: the test's environment switches its debug output off.
+        wasOn = lcSql().isDebugEnabled();
+        const_cast<QLoggingCategory &>(lcSql()).setEnabled(QtDebugMsg, true);
+        previous = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+                if (type != QtDebugMsg || qstrcmp(context.category, "mochen.sql") != 0)
+                    previous(type, context, message);
+                else if (message.contains(QLatin1String("left join rihuizong_huiyuanleiji s on s.huiyuanid=h.ID")))
+                    ++count;
+            });
+    }
+    ~MemberReads()
+    {
+        qInstallMessageHandler(previous);
+        const_cast<QLoggingCategory &>(lcSql()).setEnabled(QtDebugMsg, wasOn);
+    }
+    bool wasOn = false;
+    static inline QtMessageHandler previous = nullptr;
+    static inline int count = 0;
+};
+} // namespace
+
+// Found by its phone, the member is read once (with the search); after a sale
+// once (the panel), and the status line shows those figures of after the sale.
+void TestCounter::aSaleReadsItsMemberOnce()
+{
+    TestWorkdir wd;
+    PromptRecorder prompts;
+    seedShop();
+    sqlExec("update huiyuan set phone='13800001111' where ID='1001'");
+    MainWindow w;
+    w.show();
+    const MemberReads reads;
+    w.findChild<QLineEdit *>("lineEdit")->setText("1380000");
+    MemberReads::count = 0;
+    clickButton(&w, "toolButton_27");
+    QCOMPARE(w.currentMemberId(), QString("1001"));
+    QCOMPARE(MemberReads::count, 1);
+    QCOMPARE(text(&w, "label_11"), QString("500.00"));
+
+    onNextModal([](QWidget *dialog) {
+        auto *checkout = qobject_cast<AddXiaofeiDlg *>(dialog);
+        QVERIFY(checkout);
+        addLine(*checkout, "toolButton_3", "S01", "1");
+        setMethod(*checkout, "储蓄卡");
+        setText(checkout, "lineEdit_4", "80");
+        MemberReads::count = 0;
+        clickButton(checkout, "toolButton_10");
+    });
+    clickButton(&w, "toolButton_12");
+    QCOMPARE(MemberReads::count, 1);
+    QCOMPARE(text(&w, "label_11"), QString("420.00"));
+    const QString status = w.statusBar()->findChild<QLabel *>("counterStatusLabel")->text();
+    QVERIFY2(status.startsWith("消费成功") && status.contains("卡内余额：420.00"), qPrintable(status));
+    verifyLedger("1001");
 }
 
 // Fifty thousand members: the picker shows the first matches of a search by

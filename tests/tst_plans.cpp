@@ -52,6 +52,10 @@ private slots:
     void stylistsReadTheirSummary();
     void serverStylistsReadTheirSummary();
     void cashDetailStreamsTheRecords();
+    void analysisDetailTotalsReadTheItemsDays();
+    void serverAnalysisDetailTotalsReadTheItemsDays();
+    void paymentsOfAYearReadTheirYears();
+    void serverPaymentsOfAYearReadTheirYears();
     void documentsStreamFromTheirDays();
     void rankingOfAYearGroupsNothing();
     void serverCashDetailStreamsTheRecords();
@@ -1023,6 +1027,74 @@ void TestPlans::serverPackageRankingJoinsNoMember()
     QVERIFY2(plan.contains(QLatin1String("rihuizong_jiaofei")) && !plan.contains(QLatin1String("Join"))
                  && !plan.contains(QLatin1String("huiyuanjiaofei")),
              qPrintable(plan));
+}
+
+// 服务消费分析→明细's 合计 of a period: the item's days from the lines per day and
+// item, not every line of the period's documents read to find the item's.
+static QList<QPair<QString, ViewFilter>> analysisDetailTotals()
+{
+    QList<QPair<QString, ViewFilter>> read;
+    for (const QString &period : {QStringLiteral("本年"), QStringLiteral("其他")})
+        for (const char *master : {"服务消费分析", "产品消费分析"}) {
+            const ViewFilter f = ReportQuery::documentsOfPeriod(period, QStringLiteral("2026-01-01"), QStringLiteral("2026-12-31"))
+                                 + *ReportQuery::drillDown(QString::fromUtf8(master), {{QStringLiteral("项目编号"), QStringLiteral("S1")},
+                                                                                      {QStringLiteral("产品编号"), QStringLiteral("P1")}});
+            read << qMakePair(ViewDeclarations::totalsStatement(ReportQuery::detailViewOf(QString::fromUtf8(master)), f), f);
+        }
+    return read;
+}
+
+void TestPlans::analysisDetailTotalsReadTheItemsDays()
+{
+    for (const auto &[sql, f] : analysisDetailTotals()) {
+        const QString lines = plan(sql, f.values).join('\n');
+        QVERIFY2(lines.contains(QLatin1String("SEARCH a USING INDEX idx_rihuizong_xiangmu_fenxi (leixing=? AND riqi>? AND riqi<"))
+                     && !sql.contains(QLatin1String("xiaofeimingxi")),
+                 qPrintable(lines + "\n" + sql));
+    }
+}
+
+void TestPlans::serverAnalysisDetailTotalsReadTheItemsDays()
+{
+    QSqlQuery q;
+    QVERIFY(q.exec(QStringLiteral("SET enable_seqscan = off")));
+    for (const auto &[sql, f] : analysisDetailTotals()) {
+        const QString plan = serverPlan(sql, f.values);
+        QVERIFY2(plan.contains(QLatin1String("rihuizong_xiangmu")) && plan.contains(QLatin1String("riqi >="))
+                     && !plan.contains(QLatin1String("xiaofeimingxi")),
+                 qPrintable(plan));
+    }
+    QVERIFY(q.exec(QStringLiteral("RESET enable_seqscan")));
+}
+
+// 会员交费统计 of a year: the year's rows per member from their key, no payment row.
+static QString paymentsOfAYear(ViewFilter *f)
+{
+    *f = ReportQuery::paymentStats(QStringLiteral("本年"), QString(), QString(), QString(), QString(), QStringLiteral("所有"),
+                                   QStringLiteral("所有"));
+    return ViewDeclarations::statement(base(QStringLiteral("会员交费统计")), QStringLiteral("会员交费统计"), *f);
+}
+
+void TestPlans::paymentsOfAYearReadTheirYears()
+{
+    ViewFilter f;
+    const QString sql = paymentsOfAYear(&f);
+    const QString lines = plan(sql, f.values).join('\n');
+    QVERIFY2(lines.contains(QLatin1String("SEARCH s USING INDEX sqlite_autoindex_rihuizong_jiaofei_nian_1 (nian>? AND nian<?)"))
+                 && lines.contains(QLatin1String("SEARCH b USING")) && !sql.contains(QLatin1String("huiyuanjiaofei")),
+             qPrintable(lines + "\n" + sql));
+}
+
+void TestPlans::serverPaymentsOfAYearReadTheirYears()
+{
+    QSqlQuery q;
+    QVERIFY(q.exec(QStringLiteral("SET enable_seqscan = off")));
+    ViewFilter f;
+    const QString plan = serverPlan(paymentsOfAYear(&f), f.values);
+    QVERIFY2(plan.contains(QLatin1String("rihuizong_jiaofei_nian_pkey")) && plan.contains(QLatin1String("nian >="))
+                 && !plan.contains(QLatin1String("huiyuanjiaofei")),
+             qPrintable(plan));
+    QVERIFY(q.exec(QStringLiteral("RESET enable_seqscan")));
 }
 
 QTEST_MAIN(TestPlans)

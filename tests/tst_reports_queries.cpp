@@ -35,6 +35,7 @@ private slots:
     void consumptionDetail();
     void rankingAndPayments();
     void rankingReadsTheMemberDays();
+    void paymentsOfAYearReadTheirYears();
     void documentsReadTheirDays();
     void analysis();
     void analysisReadsTheItemDays();
@@ -512,6 +513,42 @@ void TestReportQueries::rankingAndPayments()
     QCOMPARE(compareDeclaredTotals("会员套餐排行", ReportQuery::packageRanking("今天", "", "", "所有")), 2);
 }
 
+// 会员交费统计 of a whole year is its one row per member and year: the same
+// members, counts, sums and order (equal sums by card number) as the year's
+// payment rows, the payments of no member on file and of the days around the
+// year left out; any other period, or another condition, stays on the rows.
+void TestReportQueries::paymentsOfAYearReadTheirYears()
+{
+    const int y = m_today.year();
+    auto pay = [](const QString &id, const QString &member, const QString &when, const QString &type, const char *amount) {
+        sqlExec(QString("insert into huiyuanjiaofei(ID,huiyuanid,jiaofeiriqi,jiaofeileixing,shifujine,fukuanleixing,"
+                        "caozuoyuan) values('%1','%2','%3','%4',%5,'现金','admin')")
+                    .arg(id, member, when, type, amount));
+    };
+    sqlExec("insert into huiyuan(ID,name,type,phone,shengyujine,jifen) values('1003','王五','金卡','137',0,0)");
+    pay("P1", "1001", QString("%1-01-01 00:00:00").arg(y), "会员充值", "300.1");
+    pay("P2", "1001", m_today.toString("yyyy-MM-dd") + " 09:00:00", "套餐交费", "0.2");
+    pay("P3", "1002", m_today.toString("yyyy-MM-dd") + " 10:00:00", "办卡交费", "300.3"); // as much as 1001
+    pay("P4", "1003", QString("%1-12-31 23:59:59").arg(y - 1), "会员充值", "999");      // last year
+    pay("P5", "1003", m_today.toString("yyyy-MM-dd") + " 11:00:00", "会员充值", "12.5");
+    pay("P6", "9999", m_today.toString("yyyy-MM-dd") + " 12:00:00", "会员充值", "5000"); // no such member
+    const QString year = QString::number(y);
+    for (const ViewFilter &whole : {ReportQuery::paymentStats("本年", "", "", "", "", "所有", "所有"),
+                                    ReportQuery::paymentStats("其他", year + "-01-01", year + "-12-31", "", "", "所有", "所有")}) {
+        QVERIFY(ViewDeclarations::statement("", "会员交费统计", whole).contains("rihuizong_jiaofei_nian"));
+        const QList<QStringList> rows = run("会员交费统计", whole);
+        QCOMPARE(rows, run("会员交费统计", whole + ViewFilter("1=1")));
+        QCOMPARE(column(rows, 0), QStringList({"1001", "1002", "1003"}));
+        QCOMPARE(column(rows, 3), QStringList({"2", "1", "1"}));
+        QCOMPARE(column(rows, 4), QStringList({"300.3", "300.3", "12.5"}));
+        QCOMPARE(compareDeclaredTotals("会员交费统计", whole), 3);
+    }
+    for (const ViewFilter &other : {ReportQuery::paymentStats("本月", "", "", "", "", "所有", "所有"),
+                                    ReportQuery::paymentStats("本年", "", "", "", "", "所有", "会员充值"),
+                                    ReportQuery::paymentStats("", "", "", "", "", "所有", "所有")})
+        QVERIFY(!ViewDeclarations::statement("", "会员交费统计", other).contains("rihuizong"));
+}
+
 // The ranking of a period is read from the sales per member and day, kept by the
 // triggers through every write; it shows what the header rows show, row for row,
 // whatever the period and the member's filters, and its 合计 sums its rows.
@@ -803,6 +840,10 @@ void TestReportQueries::analysisReadsTheItemDays()
                     || period.isEmpty());
             QCOMPARE(run(detail, ReportQuery::documentsOfPeriod(period, from, to) + click),
                      run(detail, ReportQuery::salesOfPeriod(period, from, to) + click));
+            // Its 合计 of a period from the item's days: the sums of the rows it lists.
+            const ViewFilter lines = ReportQuery::documentsOfPeriod(period, from, to) + click;
+            QVERIFY(ViewDeclarations::totalsStatement(detail, lines).contains("rihuizong_xiangmu") == !period.isEmpty());
+            QVERIFY(compareDeclaredTotals(detail, lines) >= 0);
         }
     }
     // Today: a1, a2, the void and its reversal; the debt and the moved sale not.
