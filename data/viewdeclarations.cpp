@@ -29,6 +29,7 @@ struct Row
     const char *yearTotals = "";  // the 合计 of a whole year of every member (see the header)
     const char *everyTotals = ""; // the 合计 of a period of every member (see the header)
     const char *linesTotals = ""; // the 合计 of an item's lines of a period (see the header)
+    const char *everyList = "";   // the list of a period of every member (see the header)
 };
 
 const char *const kStockLines = "a.chanpinID=b.ID and a.rukuID!='000000'";
@@ -201,9 +202,16 @@ const Row kRows[] = {
      "from rihuizong_jiaofei_nianheji s where 1=1%1%2",
      kPaymentDaysEvery},
     {"会员交费统计明细", "tableView_11", "", false, nullptr, "order by jiaofeiriqi", "", "", ""},
+    // Of every member, from the package payments per member and day: the summary
+    // holds the members on file alone, so none is joined (the server hashed all
+    // of them for the few hundred who paid), each named as its row is listed.
     {"会员套餐排行", "tableView_13", "a.huiyuanid=b.ID and jiaofeileixing='套餐交费'", false, "",
      "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "", "", "", kPaymentTotals, "", "jiaofeiriqi", "",
-     kPackageDaysTotals, "", "", "", "", false, "", kPackageDaysEvery},
+     kPackageDaysTotals, "", "", "", "", false, "", kPackageDaysEvery, "",
+     "select t.huiyuanid as 会员卡号, (select b.name from huiyuan b where b.ID=t.huiyuanid) as 会员姓名, "
+     "(select b.type from huiyuan b where b.ID=t.huiyuanid) as 会员类别, t.n as 交费次数, ROUND(t.fen/100.0,3) as 实付金额 "
+     "from (select s.huiyuanid as huiyuanid, sum(s.bishu) as n, sum(s.shifu_fen) as fen from rihuizong_jiaofei s "
+     "where s.leixing='套餐交费'%1 group by s.huiyuanid) t%2 ORDER BY 实付金额 DESC, t.huiyuanid"},
     // A period (or none) and conditions on the item (b) alone are read from the
     // lines per day and item, as a ranking is from the sales per member and day.
     {"服务消费分析", "tableView_20", "", true, "", "GROUP BY b.ID ORDER BY b.ID", "项目编号", "服务消费分析明细", "a.xiangmuID=?",
@@ -420,6 +428,7 @@ template <typename Rows> QVector<ViewDeclaration> build(const Rows &rows)
         d.yearTotals = QString::fromUtf8(r.yearTotals);
         d.everyTotals = QString::fromUtf8(r.everyTotals);
         d.linesTotals = QString::fromUtf8(r.linesTotals);
+        d.everyList = QString::fromUtf8(r.everyList);
         wire(d);
         all << d;
     }
@@ -519,6 +528,13 @@ static bool onSummaryAlone(const ViewFilter &filter)
 QString statement(const QString &base, const QString &name, const ViewFilter &filter)
 {
     const ViewDeclaration *d = find(name);
+    // No condition on the member: from the summary's rows of the members on file.
+    if (d && !d->everyList.isEmpty() && (filter.memberSummary || filter.isEmpty())
+        && filter.conditions.size() == (filter.memberPeriodOf.isEmpty() ? 0 : 1)) {
+        const QString every = fromMemberSummary(d, d->everyList, filter);
+        if (!every.isEmpty())
+            return every;
+    }
     const QString summary = fromMemberSummary(d, d ? d->memberList : QString(), filter, d ? d->memberYearList : QString());
     if (!summary.isEmpty())
         return summary;

@@ -52,6 +52,9 @@ struct ViewDeclaration
     // the summary's days) and of a whole year (%1 takes the year). Empty: as above.
     QString everyTotals;
     QString yearTotals;
+    // The list itself with no condition on the member, of a period (%1) or none,
+    // from the same rows of the members on file (%2 stays empty).
+    QString everyList;
     // A list of documents read from the sales per document and day, for a filter
     // that is a period of summaryDate alone (or none): %1 takes the period.
     QString periodList;

@@ -140,6 +140,11 @@ QStringList summaryAgainstRows(const QMap<QString, QStringList> &answers)
             differ << keys.at(0) + QStringLiteral(": ") + summed.join(QLatin1Char(';')) + QStringLiteral(" / ")
                           + rows.join(QLatin1Char(';'));
     }
+    // 会员套餐排行 of a month of every member, from the same days: the same rows.
+    const QStringList packages = answers.value(QStringLiteral("会员套餐排行/本月/汇总"));
+    if (packages.isEmpty() || packages != answers.value(QStringLiteral("会员套餐排行/本月")))
+        differ << QStringLiteral("会员套餐排行/本月/汇总: ") + packages.join(QLatin1Char(';')) + QStringLiteral(" / ")
+                      + answers.value(QStringLiteral("会员套餐排行/本月")).join(QLatin1Char(';'));
     return differ;
 }
 
