@@ -360,6 +360,20 @@ void TestLedger::memberSummaryIsWhatItsRowsAdd()
 // The panel's running totals are kept beside the rows; after every kind of
 // document they must be what the rows add up to, summed here from the rows
 // themselves as the counter once did at every search.
+// A service line of one at its list price, entered by admin.
+static SaleLine serviceLine(const QString &key, const QString &itemId, const QString &name, qint64 cents)
+{
+    SaleLine l;
+    l.key = key;
+    l.type = QStringLiteral("服务项目");
+    l.itemId = itemId;
+    l.name = name;
+    l.listCents = l.unitCents = l.amountCents = cents;
+    l.quantity = 1;
+    l.enteredBy = QStringLiteral("admin");
+    return l;
+}
+
 void TestLedger::memberTotalsFollowEveryDocument()
 {
     const QString id = QStringLiteral("1001");
@@ -401,14 +415,7 @@ void TestLedger::memberTotalsFollowEveryDocument()
     sale.memberId = id;
     sale.operatorName = QStringLiteral("admin");
     sale.lineMethod = QStringLiteral("储蓄卡");
-    SaleLine cut;
-    cut.key = QStringLiteral("s1");
-    cut.type = QStringLiteral("服务项目");
-    cut.itemId = QStringLiteral("S01");
-    cut.name = QStringLiteral("洗剪吹");
-    cut.listCents = cut.unitCents = cut.amountCents = 8000;
-    cut.quantity = 1;
-    cut.enteredBy = sale.operatorName;
+    const SaleLine cut = serviceLine(QStringLiteral("s1"), QStringLiteral("S01"), QStringLiteral("洗剪吹"), 8000);
     SaleLine use = cut;
     use.key = QStringLiteral("s2");
     use.type = QStringLiteral("套餐消费");
@@ -504,14 +511,7 @@ void TestLedger::warmUpLeavesNothing()
     s.memberId = QStringLiteral("1001");
     s.operatorName = QStringLiteral("admin");
     s.lineMethod = QStringLiteral("现金");
-    SaleLine l;
-    l.key = QStringLiteral("k");
-    l.type = QStringLiteral("服务项目");
-    l.itemId = QStringLiteral("S01");
-    l.name = QStringLiteral("洗剪吹");
-    l.listCents = l.unitCents = l.amountCents = 10000;
-    l.quantity = 1;
-    s.lines << l;
+    s.lines << serviceLine(QStringLiteral("k"), QStringLiteral("S01"), QStringLiteral("洗剪吹"), 10000);
     s.payments << PaymentPart{QStringLiteral("现金"), 10000};
     const LedgerResult sold = SaleWriter::commit(s);
     QVERIFY2(sold.ok, qPrintable(sold.error));
