@@ -327,7 +327,11 @@ QString MemberWriter::cardTypeUser(const QString &name, bool withHistory)
 // got in its way.
 LedgerResult MemberWriter::issueCard(const CardIssue &c)
 {
-    return retryOnConflict([&] { return issueCardOnce(c); });
+    // A card issued at a try whose answer was lost is answered saved, not
+    // refused as a member number already taken.
+    const QStringList key{QStringLiteral("card"), c.memberId, c.cardType, c.packageId, QString::number(c.priceCents),
+                          QString::number(c.receivedCents), c.method, c.employeeId, c.operatorName};
+    return UnsettledOutcomes::run(key.join(QChar(0x1f)), QStringLiteral("会员办卡保存失败"), [&] { return issueCardOnce(c); });
 }
 
 // A top-up, renewal or repayment whose answer was lost is the same one again

@@ -14,6 +14,7 @@
 #include "lockholder.h"
 #include "memberwriter.h"
 #include "preparedqueries.h"
+#include "refundwriter.h"
 #include "salewriter.h"
 #include "shopconnection.h"
 #include "transactionscope.h"
@@ -713,23 +714,10 @@ void TestFaults::answerLostWhileTheServerStaysDown()
     {
         const char *name;
         std::function<LedgerResult()> run;
-        QString count; // how many times it is in the books
+        QString count;      // how many times it is in the books
+        bool twice = true;  // the same value may be saved a second time
     };
-    const QList<Operation> operations{
-        {"top-up",
-         [] { return MemberWriter::topUp(TopUp{"1002", kTopUpCents, 0, kTopUpCents, QStringLiteral("现金"), QString(), "admin", {}}); },
-         "select count(*) from huiyuanjiaofei where jiaofeileixing='会员充值' and shifujine=100"},
-        {"renewal",
-         [] {
-             return MemberWriter::renew(Renewal{"1001", {PackageItem{"S02", 3}}, 30000, {PaymentPart{QStringLiteral("现金"), 30000}},
-                                                0, QString(), QStringLiteral("会员套餐交费:300 烫发:3"), "admin"});
-         },
-         "select count(*) from huiyuanjiaofei where jiaofeileixing='套餐交费'"},
-        {"repayment",
-         [&owed] { return MemberWriter::repay(Repayment{owed.documentId, 1000, QStringLiteral("微信"), "admin"}); },
-         "select count(*) from huiyuanjiaofei where jiaofeileixing='会员还款'"},
-    };
-    for (const Operation &op : operations) {
+    const auto settlesOnce = [&](const Operation &op) {
         TransactionScope::setCommitFault(TransactionScope::CommitFault(fault));
         const LedgerResult first = op.run();
         QVERIFY2(!first.ok && unknown(first.error), op.name);
@@ -738,14 +726,64 @@ void TestFaults::answerLostWhileTheServerStaysDown()
         QCOMPARE(again.notice.isEmpty(), !landed);
         QCOMPARE(sqlValue(op.count), QString("1"));
         QCOMPARE(sqlValue("select count(*) from danjuhao where ID='" + again.documentId + "'"), QString("1"));
+        if (!op.twice)
+            return;
         // Settled: the same again is a new operation.
         const LedgerResult next = op.run();
         QVERIFY2(next.ok && next.notice.isEmpty(), qPrintable(next.error));
         QCOMPARE(sqlValue(op.count), QString("2"));
+    };
+    const QString cash = QStringLiteral("现金");
+    const QList<Operation> moneyIn{
+        {"top-up", [&] { return MemberWriter::topUp(TopUp{"1002", kTopUpCents, 0, kTopUpCents, cash, QString(), "admin", {}}); },
+         "select count(*) from huiyuanjiaofei where jiaofeileixing='会员充值' and shifujine=100"},
+        {"renewal",
+         [&] {
+             return MemberWriter::renew(Renewal{"1001", {PackageItem{"S02", 3}}, 30000, {PaymentPart{cash, 30000}}, 0, QString(),
+                                                QStringLiteral("会员套餐交费:300 烫发:3"), "admin"});
+         },
+         "select count(*) from huiyuanjiaofei where jiaofeileixing='套餐交费'"},
+        {"repayment", [&] { return MemberWriter::repay(Repayment{owed.documentId, 1000, QStringLiteral("微信"), "admin"}); },
+         "select count(*) from huiyuanjiaofei where jiaofeileixing='会员还款'"},
+    };
+    for (const Operation &op : moneyIn) {
+        settlesOnce(op);
+        if (QTest::currentTestFailed())
+            return;
     }
     QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1002'"), QString("330"));
     QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001' and xiangmuID='S02'"), QString("11"));
     QCOMPARE(sqlValue("select round(sum(qiankuanjine),2) from huiyuanjiaofei where ID='" + owed.documentId + "'"), QString("10"));
+
+    // Money going back once, and a card issued once.
+    CardIssue card;
+    card.memberId = "2001";
+    card.name = QStringLiteral("新客");
+    card.cardType = QStringLiteral("金卡");
+    card.priceCents = card.receivedCents = 50000;
+    card.method = cash;
+    card.operatorName = "admin";
+    const QList<Operation> moneyBack{
+        {"balance refund",
+         [&] { return RefundWriter::refundBalance(BalanceRefund{"1002", 3000, 1000, cash, QStringLiteral("会员退卡"), "admin", "admin"}); },
+         "select count(*) from danjuhao where leixing='退储值'"},
+        {"package refund",
+         [&] {
+             return RefundWriter::refundPackage(
+                 PackageRefund{"1001", "S02", 1, 1000, cash, QStringLiteral("不做了"), "admin", "admin", QString()});
+         },
+         "select count(*) from danjuhao where leixing='退套餐'"},
+        {"void", [&] { return RefundWriter::voidSale(SaleVoid{sold, QStringLiteral("收银员点错了项目"), "admin", "admin"}); },
+         "select count(*) from danjuhao where leixing='消费作废'", false},
+        {"card issue", [&] { return MemberWriter::issueCard(card); }, "select count(*) from huiyuan where ID='2001'", false},
+    };
+    for (const Operation &op : moneyBack) {
+        settlesOnce(op);
+        if (QTest::currentTestFailed())
+            return;
+    }
+    QCOMPARE(sqlValue("select shengyujine from huiyuan where ID='1001'"), QString("500"));
+    QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001' and xiangmuID='S02'"), QString("9"));
     ShopLink::setNotice({});
     verifyBooks();
     QCOMPARE(summaryDifferences(), QString());
