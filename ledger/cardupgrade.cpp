@@ -5,6 +5,7 @@
 #include "commissionrules.h"
 #include "conflictretry.h"
 #include "ledgersql.h"
+#include "unsettledoutcomes.h"
 #include "settingsright.h"
 #include "textlimits.h"
 #include "transactionscope.h"
@@ -170,7 +171,11 @@ LedgerResult CardUpgrades::upgrade(const CardUpgrade &u)
     const QString tooLong = TextLimits::refusal(QStringLiteral("备注"), u.remark, TextLimits::kRemark);
     if (!tooLong.isEmpty())
         return LedgerResult::failure(tooLong + QStringLiteral("，本次操作未保存"));
-    return retryOnConflict([&] { return upgradeOnce(u); });
+    // An upgrade saved at a try whose answer was lost is answered saved, not
+    // refused because the card's type has changed meanwhile (see UnsettledOutcomes).
+    const QStringList key{QStringLiteral("upgrade"), u.memberId, u.fromType, u.newType, QString::number(u.dueCents),
+                          QString::number(u.receivedCents), u.method, u.employee, u.remark, u.operatorName};
+    return UnsettledOutcomes::run(key.join(QChar(0x1f)), QStringLiteral("会员卡升级失败"), [&] { return upgradeOnce(u); });
 }
 
 QList<CardUpgrades::Change> CardUpgrades::history(const QString &memberId)

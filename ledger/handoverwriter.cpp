@@ -3,6 +3,7 @@
 #include "amounts.h"
 #include "conflictretry.h"
 #include "ledgersql.h"
+#include "unsettledoutcomes.h"
 #include "transactionscope.h"
 
 #include <QDateTime>
@@ -119,5 +120,9 @@ QString HandoverWriter::shiftStart(const QString &desk)
 // makes the whole handover run again, its takings read again.
 LedgerResult HandoverWriter::write(const Handover &h)
 {
-    return retryOnConflict([&] { return writeOnce(h); });
+    // A handover saved at a try whose answer was lost is not written a second
+    // time (see UnsettledOutcomes); the moment it was made may differ.
+    const QStringList key{QStringLiteral("handover"), h.desk, h.operatorName, h.from, QString::number(h.cashCounted),
+                          QString::number(h.countedCashCents)};
+    return UnsettledOutcomes::run(key.join(QChar(0x1f)), QStringLiteral("交班记录保存失败"), [&] { return writeOnce(h); });
 }

@@ -4,6 +4,7 @@
 #include "amounts.h"
 #include "conflictretry.h"
 #include "ledgersql.h"
+#include "unsettledoutcomes.h"
 #include "settingsright.h"
 #include "textlimits.h"
 #include "transactionscope.h"
@@ -211,7 +212,10 @@ LedgerResult PointsRedemption::removeReward(const QString &id, const QString &op
 
 LedgerResult PointsRedemption::redeem(const QString &memberId, const QString &rewardId, int quantity, const QString &op)
 {
-    return retryOnConflict([&] { return redeemOnce(memberId, rewardId, quantity, op); });
+    // Points taken at a try whose answer was lost are taken once (see UnsettledOutcomes).
+    const QStringList key{QStringLiteral("redeem"), memberId, rewardId, QString::number(quantity), op};
+    return UnsettledOutcomes::run(key.join(QChar(0x1f)), QStringLiteral("积分兑换失败"),
+                                  [&] { return redeemOnce(memberId, rewardId, quantity, op); });
 }
 
 LedgerResult PointsRedemption::voidRedemption(const QString &id, const QString &authoriser, const QString &op)

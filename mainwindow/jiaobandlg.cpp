@@ -126,6 +126,9 @@ void jiaobanDlg::on_toolButton_84_clicked()
         ctrlUiClass::showInfo(done.error, this);
         return;
     }
+    // Handed over at an earlier try whose answer was lost, not again.
+    if (!done.notice.isEmpty())
+        ctrlUiClass::showInfo(done.notice, this);
     requery();
     ctrlUiClass::showInfo(QStringLiteral("交班成功，当前操作员：") + operatorSession().loginName, this);
     accept();

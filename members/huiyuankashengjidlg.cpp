@@ -117,6 +117,9 @@ void huiyuankashengjidlg::on_toolButton_ok_clicked()
         ctrlUiClass::showInfo(r.error, this);
         return;
     }
+    // Saved at an earlier try whose answer was lost, not again.
+    if (!r.notice.isEmpty())
+        ctrlUiClass::showInfo(r.notice, this);
     m_documentId = r.documentId;
     accept();
 }

@@ -103,6 +103,9 @@ void jifenduihuandlg::on_toolButton_redeem_clicked()
         ctrlUiClass::showInfo(done.error, this);
         return;
     }
+    // Saved at an earlier try whose answer was lost, not again.
+    if (!done.notice.isEmpty())
+        ctrlUiClass::showInfo(done.notice, this);
     m_last = done.documentId;
     m_lastAction = QStringLiteral("积分兑换");
     reload();

@@ -6,13 +6,16 @@
 #include <atomic>
 
 #include "basket.h"
+#include "cardupgrade.h"
 #include "checkoutfixture.h"
 #include "enginedriver.h"
+#include "handoverwriter.h"
 #include "huiyuankachongchi.h"
 #include "ledgersql.h"
 #include "liststatement.h"
 #include "lockholder.h"
 #include "memberwriter.h"
+#include "pointsredemption.h"
 #include "preparedqueries.h"
 #include "refundwriter.h"
 #include "salewriter.h"
@@ -755,7 +758,7 @@ void TestFaults::answerLostWhileTheServerStaysDown()
     QCOMPARE(sqlValue("select shengyucishu from huiyuantaocan where huiyuanID='1001' and xiangmuID='S02'"), QString("11"));
     QCOMPARE(sqlValue("select round(sum(qiankuanjine),2) from huiyuanjiaofei where ID='" + owed.documentId + "'"), QString("10"));
 
-    // Money going back once, and a card issued once.
+    // Money and points going back or out once; a card issued, upgraded and a shift handed over once.
     CardIssue card;
     card.memberId = "2001";
     card.name = QStringLiteral("新客");
@@ -763,6 +766,23 @@ void TestFaults::answerLostWhileTheServerStaysDown()
     card.priceCents = card.receivedCents = 50000;
     card.method = cash;
     card.operatorName = "admin";
+    Reward wash;
+    wash.id = "R1";
+    wash.name = QStringLiteral("洗剪吹一次");
+    wash.kind = QString::fromUtf8(kRewardService);
+    wash.itemId = "S01";
+    wash.amount = 1;
+    wash.points = 10;
+    QVERIFY(PointsRedemption::saveReward(wash, "admin").ok);
+    const CardUpgradeQuote quote = CardUpgrades::quote("1002", QStringLiteral("金卡"));
+    QVERIFY2(quote.ok, qPrintable(quote.error));
+    const CardUpgrade upgrade{"1002", QStringLiteral("普通卡"), QStringLiteral("金卡"), quote.dueCents, quote.dueCents, cash,
+                              QString(), QString(), "admin"};
+    Handover handover;
+    handover.desk = LedgerSql::desk();
+    handover.operatorName = "admin";
+    handover.from = HandoverWriter::shiftStart(handover.desk);
+    handover.to = LedgerSql::now();
     const QList<Operation> moneyBack{
         {"balance refund",
          [&] { return RefundWriter::refundBalance(BalanceRefund{"1002", 3000, 1000, cash, QStringLiteral("会员退卡"), "admin", "admin"}); },
@@ -776,6 +796,11 @@ void TestFaults::answerLostWhileTheServerStaysDown()
         {"void", [&] { return RefundWriter::voidSale(SaleVoid{sold, QStringLiteral("收银员点错了项目"), "admin", "admin"}); },
          "select count(*) from danjuhao where leixing='消费作废'", false},
         {"card issue", [&] { return MemberWriter::issueCard(card); }, "select count(*) from huiyuan where ID='2001'", false},
+        {"points redemption", [&] { return PointsRedemption::redeem("1001", "R1", 1, "admin"); },
+         "select count(*) from danjuhao where leixing='积分兑换'"},
+        {"card upgrade", [&] { return CardUpgrades::upgrade(upgrade); },
+         "select count(*) from danjuhao where leixing='会员卡升级'", false},
+        {"handover", [&] { return HandoverWriter::write(handover); }, "select count(*) from jiaoban", false},
     };
     for (const Operation &op : moneyBack) {
         settlesOnce(op);
