@@ -97,10 +97,17 @@ static LedgerResult commitOnce(const Sale &s)
             bookingId = HeldBills::bookingOf(s.heldBillId);
         HeldBills::removeSold(s.heldBillId, s.basketId);
     }
+    const QString wanted = s.documentId.isEmpty() ? s.basketId : s.documentId;
     const QString id = tx.failed() ? QString()
                                    : LedgerSql::newDocumentId(QStringLiteral("xf_"), QStringLiteral("会员消费"),
-                                                              s.operatorName,
-                                                              s.documentId.isEmpty() ? s.basketId : s.documentId);
+                                                              s.operatorName, wanted);
+    // The basket's own number taken, by this desk: the basket is sold already,
+    // by an earlier try whose COMMIT was still on its way when the books were
+    // asked. The number just given instead would sell it a second time.
+    const bool soldBefore = !tx.failed() && !wanted.isEmpty() && id != wanted
+                            && LedgerSql::value(LedgerSql::documentProbe(), {wanted, LedgerSql::desk()}).isValid();
+    if (soldBefore)
+        refuse(QStringLiteral("本单已经保存"));
     const QString bill = QStringLiteral("消费单：") + id;
     const QString now = LedgerSql::now();
 
@@ -182,8 +189,16 @@ static LedgerResult commitOnce(const Sale &s)
         BookingWriter::completeWithSale(bookingId, id, s.operatorName);
     if (!tx.failed())
         LedgerSql::log(s.operatorName, QStringLiteral("增加会员消费  会员号：") + s.memberId);
-    if (!tx.commit())
+    if (!tx.commit()) {
+        if (soldBefore) {
+            if (!s.basketId.isEmpty())
+                Basket(s.basketId).clear();
+            LedgerResult saved = LedgerResult::success(wanted);
+            saved.notice = UnsettledOutcomes::landedNotice(wanted);
+            return saved;
+        }
         return LedgerResult::failure(LedgerSql::failureText(QStringLiteral("保存消费记录失败"), tx.firstError()));
+    }
     return LedgerResult::success(id);
 }
 
