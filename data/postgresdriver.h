@@ -29,6 +29,10 @@ public:
     QString dropTrigger(const QString &name, const QString &table) const override;
 
     QString beginWrite() const override { return QStringLiteral("BEGIN ISOLATION LEVEL SERIALIZABLE"); }
+    // A lock on a table nobody writes: it queues the writers and nothing else
+    // (lists read past it), and as a statement that takes no snapshot it holds
+    // the transaction's snapshot back until the desk's turn has come.
+    QString writeLock() const override { return QStringLiteral("LOCK TABLE mochen_writelock IN EXCLUSIVE MODE"); }
 
     bool hasTable(const QSqlDatabase &db, const QString &name) const override;
     bool hasView(const QSqlDatabase &db, const QString &name) const override;
