@@ -1,5 +1,7 @@
 #include "viewdeclarations.h"
 
+#include "enginedriver.h"
+
 #include <QDate>
 #include <QRegularExpression>
 
@@ -250,13 +252,15 @@ const Row kRows[] = {
      "s.yuangongid=?"},
     // The employee's documents in time order, each document's rows as they were written;
     // the 合计 from the summary's rows alone.
-    // The employee's documents are gathered first, so that no engine starts from the
-    // commission rows of the whole history (the server did, on a small shop, trusting
-    // its guess of how few rows an employee has).
+    // The employee's documents lead, so that no engine starts from the commission
+    // rows of the whole history (the server did, trusting its guess of how few rows
+    // an employee has). Gathered first, the file sorted the whole period for the
+    // first screen (every 时间 looked up before the sort); in line, it walks the
+    // documents' index in the list's order and orders only each document's rows.
     {"提成明细", "tableView_42", "", true, nullptr, "ORDER BY s.riqi, s.xiaofeiID, a.rowid", "", "", "",
      "select coalesce(sum(s.hangshu),0), round(coalesce(sum(s.jine_fen),0)/100.0,2) from rihuizong_ticheng s where 1=1",
      "", "", "", "", "", "", "",
-     "WITH s AS MATERIALIZED (SELECT s.xiaofeiID AS xiaofeiID, s.yuangongid AS yuangongid, s.riqi AS riqi "
+     "WITH s AS %2 (SELECT s.xiaofeiID AS xiaofeiID, s.yuangongid AS yuangongid, s.riqi AS riqi "
      "FROM rihuizong_ticheng s WHERE 1=1%1) "
      "select a.yuangongID as 员工编号, b.name as 员工姓名, a.xiaofeiID as 单号, "
      "coalesce((select min(h.xiaofeiriqi) from huiyuanxiaofei h where h.ID=a.xiaofeiID), "
@@ -540,7 +544,8 @@ QString statement(const QString &base, const QString &name, const ViewFilter &fi
         return summary;
     // Conditions on the summary's rows alone: those rows first.
     if (d && !d->summaryList.isEmpty() && d->fixed.isEmpty() && onSummaryAlone(filter))
-        return d->summaryList.arg(filter.isEmpty() ? QString() : QStringLiteral(" and ") + filter.text());
+        return d->summaryList.arg(filter.isEmpty() ? QString() : QStringLiteral(" and ") + filter.text(),
+                                  EngineDriver::current().drivingRowsFirst());
     // A period alone (whole days) of a list of documents: their day rows.
     if (d && !d->periodList.isEmpty() && d->fixed.isEmpty()
         && (filter.isEmpty() || (filter.periodOf == d->summaryDate && filter.conditions.size() == 1)))

@@ -51,6 +51,7 @@ private slots:
     void commissionsReadTheirSummary();
     void stylistsReadTheirSummary();
     void serverStylistsReadTheirSummary();
+    void serverCommissionLinesGatherTheDocumentsFirst();
     void cashDetailStreamsTheRecords();
     void analysisDetailTotalsReadTheItemsDays();
     void serverAnalysisDetailTotalsReadTheItemsDays();
@@ -879,6 +880,13 @@ void TestPlans::periodListsNameTheirMembersFromAnIndex()
              qPrintable(lines + "\n" + sql));
 }
 
+// 员工提成→明细 of E01 for this year, as the drill-down asks it.
+static ViewFilter commissionLinesOfE01()
+{
+    return ReportQuery::commissionLines(QStringLiteral("本年"), "", "")
+           + *ReportQuery::drillDown(QStringLiteral("员工提成"), {{QStringLiteral("员工编号"), QStringLiteral("E01")}});
+}
+
 // 员工提成 looks each commission row of the period's documents up once: an OR of
 // two document lists was tested again against both on every row it found.
 void TestPlans::commissionsReadTheirSummary()
@@ -894,23 +902,42 @@ void TestPlans::commissionsReadTheirSummary()
                      && !lines.contains(QLatin1String("TEMP B-TREE")) && !lines.contains(QLatin1String("tichengmingxi")),
                  qPrintable(lines + "\n" + sql));
     }
-    // The detail: the employee's documents of the period gathered first from the same
-    // index, then their rows (put in time order after: the server, too, must start
-    // from the summary); its 合计 from the summary alone.
-    const ViewFilter f = ReportQuery::commissionLines(QStringLiteral("本年"), "", "")
-                         + *ReportQuery::drillDown(QStringLiteral("员工提成"), {{QStringLiteral("员工编号"), QStringLiteral("E01")}});
+    // The detail: the employee's documents of the period from the same index, in
+    // the list's order, then their rows; only each document's rows are put in order
+    // (sorting the whole period first looked up every row's 时间 before the first
+    // screen). Its 合计 from the summary alone.
+    const ViewFilter f = commissionLinesOfE01();
     const QString sql = ViewDeclarations::statement(base(QStringLiteral("提成明细")), QStringLiteral("提成明细"), f);
     const QStringList lines = plan(sql, f.values);
-    const int gathered = lines.indexOf(QStringLiteral("MATERIALIZE s"));
     const int documents = lines.indexOf(
         QStringLiteral("SEARCH s USING COVERING INDEX idx_rihuizong_ticheng_yuangong (yuangongid=? AND riqi>? AND riqi<?)"));
     const int rows = lines.indexOf(QStringLiteral("SEARCH a USING INDEX idx_tichengmingxi_xiaofeiID (xiaofeiID=?)"));
-    QVERIFY2(gathered >= 0 && documents == gathered + 1 && rows > documents
-                 && !lines.contains(QLatin1String("SCAN a")) && !lines.contains(QLatin1String("SCAN tichengmingxi")),
+    QVERIFY2(documents == 0 && rows > documents && lines.contains(QLatin1String("USE TEMP B-TREE FOR RIGHT PART OF ORDER BY"))
+                 && !lines.contains(QLatin1String("USE TEMP B-TREE FOR ORDER BY")) && !lines.contains(QLatin1String("SCAN a"))
+                 && !lines.contains(QLatin1String("SCAN tichengmingxi")),
              qPrintable(lines.join('\n') + "\n" + sql));
     const QString totals = ViewDeclarations::totalsStatement(QStringLiteral("提成明细"), f);
     QVERIFY2(!totals.contains(QLatin1String("tichengmingxi")), qPrintable(totals));
     QVERIFY2(plan(totals, f.values).join('\n').contains(QLatin1String("idx_rihuizong_ticheng_yuangong")), qPrintable(totals));
+}
+
+// On the server the employee's documents are gathered before their rows are read:
+// taking them in line, it hashed every commission row of the history against them
+// (a year of E01 at the large shop: 213 ms against 78), trusting its guess of how
+// few rows match the employee.
+void TestPlans::serverCommissionLinesGatherTheDocumentsFirst()
+{
+    const ViewFilter f = commissionLinesOfE01();
+    QSqlQuery q;
+    QVERIFY(q.exec(QStringLiteral("SET enable_seqscan = off"))); // the test shop is small
+    const QString plan = serverPlan(
+        ListModel::firstRowsOf(ViewDeclarations::statement(base(QStringLiteral("提成明细")), QStringLiteral("提成明细"), f)),
+        f.values);
+    QVERIFY(q.exec(QStringLiteral("RESET enable_seqscan")));
+    QVERIFY2(plan.contains(QLatin1String("CTE s")) && plan.contains(QLatin1String("CTE Scan on s"))
+                 && plan.contains(QLatin1String("idx_rihuizong_ticheng_yuangong"))
+                 && !plan.contains(QLatin1String("Seq Scan on tichengmingxi")),
+             qPrintable(plan));
 }
 
 // 员工业绩 of a year: the year's work per document and employee from one range of
