@@ -81,6 +81,7 @@ private:
     };
 
     void openPicker(const QString &mode, const QString &typed = QString());
+    void preparePickers();
     void scanned(const QString &mode, QLineEdit *field);
     void setupKeys();
     bool cardExpiredRefused(qint64 cardCents);
@@ -110,6 +111,10 @@ private:
     bool m_opened = false; // the basket opened for a customer (or for nobody, when shown without one)
     QString m_bookingId; // the booking this sale settles
     QHash<QString, shangpinDlg *> m_pickers; // by kind, kept between lines
+    bool m_preparing = false;                // the pickers' building is on its way
+    // How long the checkout stands shown before it builds the pickers: after its
+    // own first paint, and long before a person's first click.
+    static constexpr int kPrepareAfterMs = 120;
 };
 
 #endif

@@ -3,6 +3,7 @@
 
 #include "fuwuxiaofeidlg.h"
 
+#include <QLayout>
 #include <QTimer>
 
 shangpinDlg::shangpinDlg(QWidget *parent)
@@ -26,23 +27,40 @@ shangpinDlg::~shangpinDlg()
     delete ui;
 }
 
-void shangpinDlg::setup(const QString &cardName, const QString &mode, const QString &saleId, const QString &typed)
+void shangpinDlg::bind(const QString &mode)
 {
     // A checkout keeps its picker for the next line: the list is bound once
     // and keeps its column widths; only its rows are read again.
-    const bool bound = m_mode == mode && m_db.boundView(mode) == ui->tableView;
+    if (m_mode == mode && m_db.boundView(mode) == ui->tableView)
+        return;
+    m_mode = mode;
+    m_search = PickerSearch(mode);
+    setWindowTitle(mode);
+    ui->lineEdit->setPlaceholderText(mode == QStringLiteral("产品选择")
+                                         ? QStringLiteral("产品编号、条码、名称或拼音首字母，回车选中")
+                                         : QStringLiteral("项目编号、名称或拼音首字母，回车选中"));
+    m_db.setupDeclaredView(readDbset(), ui->tableView, mode);
+}
+
+void shangpinDlg::prepare(const QString &mode)
+{
+    bind(mode);
+    // The whole list, its columns sized from its rows, as its first setup reads it.
+    m_db.refreshView(mode, m_search.filter(QString()));
+    FuwuxiaofeiDlg *editor = lineEditor();
+    for (QDialog *d : {static_cast<QDialog *>(this), static_cast<QDialog *>(editor)}) {
+        d->ensurePolished();
+        if (d->layout())
+            d->layout()->activate();
+    }
+}
+
+void shangpinDlg::setup(const QString &cardName, const QString &mode, const QString &saleId, const QString &typed)
+{
     m_typing->stop();
     m_cardName = cardName;
     m_saleId = saleId;
-    if (!bound) {
-        m_mode = mode;
-        m_search = PickerSearch(mode);
-        setWindowTitle(mode);
-        ui->lineEdit->setPlaceholderText(mode == QStringLiteral("产品选择")
-                                             ? QStringLiteral("产品编号、条码、名称或拼音首字母，回车选中")
-                                             : QStringLiteral("项目编号、名称或拼音首字母，回车选中"));
-        m_db.setupDeclaredView(readDbset(), ui->tableView, mode);
-    }
+    bind(mode);
     ui->lineEdit->setText(typed);
     m_db.refreshView(mode, m_search.filter(typed));
     if (m_db.viewRowCount(mode) > 0)

@@ -30,6 +30,9 @@ public:
     // when no single item has that code; true when one has (the line was
     // added, or refused with its message).
     bool addByCode(const QString &typed);
+    // Built ahead of its first use, while the checkout waits for the cashier: its
+    // list bound and read for `mode`, its line editor made, both styled and laid out.
+    void prepare(const QString &mode);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -48,6 +51,7 @@ private slots:
     void on_lineEdit_returnPressed();
 
 private:
+    void bind(const QString &mode);
     void pickCurrent();
     FuwuxiaofeiDlg *lineEditor();
     void search();

@@ -83,6 +83,15 @@ public:
     // the one ahead of it committed. Empty where BEGIN takes the lock itself.
     virtual QString writeLock() const { return QString(); }
 
+    // ---- Plans ----
+    // How a WITH keeps a list's driving rows (an employee's documents of a period)
+    // ahead of the rows they fetch: "WITH s AS <this> (…)". SQLite keeps the order
+    // of a CROSS JOIN, and taking the rows in line lets it walk their index in the
+    // list's order, so the first screen is read without sorting the period; the
+    // server chooses its join order by its estimates (on the commission rows, a
+    // guess), and only rows gathered first leave it no start from the history.
+    virtual QString drivingRowsFirst() const = 0;
+
     // ---- Catalogue ----
     // Whether the connection sees a table (its own temporary ones included),
     // a view or an index of that name; names compare without case.

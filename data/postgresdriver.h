@@ -40,6 +40,7 @@ public:
     // (lists read past it), and as a statement that takes no snapshot it holds
     // the transaction's snapshot back until the desk's turn has come.
     QString writeLock() const override { return QStringLiteral("LOCK TABLE mochen_writelock IN EXCLUSIVE MODE"); }
+    QString drivingRowsFirst() const override { return QStringLiteral("MATERIALIZED"); }
 
     bool hasTable(const QSqlDatabase &db, const QString &name) const override;
     bool hasView(const QSqlDatabase &db, const QString &name) const override;

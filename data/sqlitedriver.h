@@ -25,6 +25,7 @@ public:
     QString dropTrigger(const QString &name, const QString &table) const override;
 
     QString beginWrite() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+    QString drivingRowsFirst() const override { return QStringLiteral("NOT MATERIALIZED"); }
 
     bool hasTable(const QSqlDatabase &db, const QString &name) const override;
     bool hasView(const QSqlDatabase &db, const QString &name) const override;

@@ -1,5 +1,7 @@
 #include "viewdeclarations.h"
 
+#include "enginedriver.h"
+
 #include <QDate>
 #include <QRegularExpression>
 
@@ -177,11 +179,12 @@ const Row kRows[] = {
      "sum(s.shishou_fen) as ss from rihuizong_huiyuan s where 1=1%1 group by s.huiyuanid) t "
      "join huiyuan b on b.ID=t.huiyuanid%2",
      "",
-     // A whole year: its one row per member.
+     // A whole year: its one row per member, in the order of the year's index by amount
+     // (cents sort as the rounded yuan do), so the first screen is read without sorting.
      "select t.huiyuanid as 会员卡号, b.name as 会员姓名, b.type as 会员类别, b.phone as 电话, t.n as 消费次数, "
      "ROUND(t.xf/100.0,3) as 消费金额, ROUND(t.ss/100.0,3) as 实收金额 "
      "from (select s.huiyuanid as huiyuanid, s.danshu-2*s.zuofei as n, s.xiaofei_fen as xf, s.shishou_fen as ss "
-     "from rihuizong_huiyuan_nian s where 1=1%1) t join huiyuan b on b.ID=t.huiyuanid%2 ORDER BY 消费金额 DESC, t.huiyuanid",
+     "from rihuizong_huiyuan_nian s where 1=1%1) t join huiyuan b on b.ID=t.huiyuanid%2 ORDER BY t.xf DESC, t.huiyuanid",
      "select count(*), coalesce(sum(t.n),0), round(coalesce(sum(t.xf),0)/100.0,2), round(coalesce(sum(t.ss),0)/100.0,2) "
      "from (select s.huiyuanid as huiyuanid, s.danshu-2*s.zuofei as n, s.xiaofei_fen as xf, s.shishou_fen as ss "
      "from rihuizong_huiyuan_nian s where 1=1%1) t join huiyuan b on b.ID=t.huiyuanid%2",
@@ -190,12 +193,13 @@ const Row kRows[] = {
      "select coalesce(sum(s.huiyuanshu),0), coalesce(sum(s.danshu),0)-2*coalesce(sum(s.zuofei),0), "
      "round(coalesce(sum(s.xiaofei_fen),0)/100.0,2), round(coalesce(sum(s.shishou_fen),0)/100.0,2) "
      "from rihuizong_nianheji s where 1=1%1%2"},
-    // A whole year: its one row per member on file (the list's join keeps no other).
+    // A whole year: its one row per member on file (the list's join keeps no other),
+    // read in the order of the year's index by amount.
     {"会员交费统计", "tableView_10", kMemberJoin, false, "", "GROUP BY huiyuanid ORDER BY 实付金额 DESC, huiyuanid", "会员卡号",
      "会员交费统计明细", "huiyuanid=?", kPaymentTotals, "", "jiaofeiriqi", "", kPaymentDaysTotals, "",
      "select t.huiyuanid as 会员卡号, b.name as 会员姓名, b.type as 会员类别, t.n as 交费次数, ROUND(t.fen/100.0,3) as 实付金额 "
      "from (select s.huiyuanid as huiyuanid, s.bishu as n, s.shifu_fen as fen from rihuizong_jiaofei_nian s where 1=1%1) t "
-     "join huiyuan b on b.ID=t.huiyuanid%2 ORDER BY 实付金额 DESC, t.huiyuanid",
+     "join huiyuan b on b.ID=t.huiyuanid%2 ORDER BY t.fen DESC, t.huiyuanid",
      "", "", false,
      // A whole year of every member: one row.
      "select coalesce(sum(s.huiyuanshu),0), coalesce(sum(s.bishu),0), round(coalesce(sum(s.shifu_fen),0)/100.0,2) "
@@ -250,13 +254,15 @@ const Row kRows[] = {
      "s.yuangongid=?"},
     // The employee's documents in time order, each document's rows as they were written;
     // the 合计 from the summary's rows alone.
-    // The employee's documents are gathered first, so that no engine starts from the
-    // commission rows of the whole history (the server did, on a small shop, trusting
-    // its guess of how few rows an employee has).
+    // The employee's documents lead, so that no engine starts from the commission
+    // rows of the whole history (the server did, trusting its guess of how few rows
+    // an employee has). Gathered first, the file sorted the whole period for the
+    // first screen (every 时间 looked up before the sort); in line, it walks the
+    // documents' index in the list's order and orders only each document's rows.
     {"提成明细", "tableView_42", "", true, nullptr, "ORDER BY s.riqi, s.xiaofeiID, a.rowid", "", "", "",
      "select coalesce(sum(s.hangshu),0), round(coalesce(sum(s.jine_fen),0)/100.0,2) from rihuizong_ticheng s where 1=1",
      "", "", "", "", "", "", "",
-     "WITH s AS MATERIALIZED (SELECT s.xiaofeiID AS xiaofeiID, s.yuangongid AS yuangongid, s.riqi AS riqi "
+     "WITH s AS %2 (SELECT s.xiaofeiID AS xiaofeiID, s.yuangongid AS yuangongid, s.riqi AS riqi "
      "FROM rihuizong_ticheng s WHERE 1=1%1) "
      "select a.yuangongID as 员工编号, b.name as 员工姓名, a.xiaofeiID as 单号, "
      "coalesce((select min(h.xiaofeiriqi) from huiyuanxiaofei h where h.ID=a.xiaofeiID), "
@@ -487,8 +493,10 @@ static bool periodIsOneYear(const ViewFilter &filter)
         || to == QString::number(first.year()) + QStringLiteral("-12-31 23:59:59");
 }
 
+enum class YearRows { AnyOrder, InIndexOrder };
+
 static QString fromMemberSummary(const ViewDeclaration *d, QString text, const ViewFilter &filter,
-                                 const QString &yearText = QString())
+                                 const QString &yearText = QString(), YearRows order = YearRows::AnyOrder)
 {
     if (!d || (text.isEmpty() && yearText.isEmpty()) || (!filter.memberSummary && !filter.isEmpty())
         || (!filter.memberPeriodOf.isEmpty() && filter.memberPeriodOf != d->summaryDate))
@@ -500,12 +508,19 @@ static QString fromMemberSummary(const ViewDeclaration *d, QString text, const V
     if (!year && text.isEmpty())
         return QString();
     // A whole year is its rows per member and year: the same values, compared as years.
+    // A list asks its first bound, the year itself, as equal: the year's index then gives
+    // its rows in the order of its next columns (a ranking by amount sorts nothing). A
+    // 合计 keeps the range, which leaves the planner its start from the year's rows
+    // (asked as equal, a card type's 合计 was planned from every member).
     if (year) {
+        static const QRegularExpression from(QStringLiteral("^s\\.nian\\s*>=\\s*"));
         text = yearText;
-        period = QStringLiteral(" and (")
-            + conditions.takeFirst().replace(d->summaryDate, QStringLiteral("s.nian")).replace(QLatin1Char('?'),
-                                                                                              QStringLiteral("substr(?,1,4)"))
-            + QStringLiteral(")");
+        QString years = conditions.takeFirst()
+                            .replace(d->summaryDate, QStringLiteral("s.nian"))
+                            .replace(QLatin1Char('?'), QStringLiteral("substr(?,1,4)"));
+        if (order == YearRows::InIndexOrder)
+            years.replace(from, QStringLiteral("s.nian = "));
+        period = QStringLiteral(" and (") + years + QStringLiteral(")");
     } else if (!filter.memberPeriodOf.isEmpty() && !conditions.isEmpty())
         period = QStringLiteral(" and (") + conditions.takeFirst().replace(d->summaryDate, QStringLiteral("s.riqi"))
             + QStringLiteral(")");
@@ -535,12 +550,14 @@ QString statement(const QString &base, const QString &name, const ViewFilter &fi
         if (!every.isEmpty())
             return every;
     }
-    const QString summary = fromMemberSummary(d, d ? d->memberList : QString(), filter, d ? d->memberYearList : QString());
+    const QString summary = fromMemberSummary(d, d ? d->memberList : QString(), filter, d ? d->memberYearList : QString(),
+                                              YearRows::InIndexOrder);
     if (!summary.isEmpty())
         return summary;
     // Conditions on the summary's rows alone: those rows first.
     if (d && !d->summaryList.isEmpty() && d->fixed.isEmpty() && onSummaryAlone(filter))
-        return d->summaryList.arg(filter.isEmpty() ? QString() : QStringLiteral(" and ") + filter.text());
+        return d->summaryList.arg(filter.isEmpty() ? QString() : QStringLiteral(" and ") + filter.text(),
+                                  EngineDriver::current().drivingRowsFirst());
     // A period alone (whole days) of a list of documents: their day rows.
     if (d && !d->periodList.isEmpty() && d->fixed.isEmpty()
         && (filter.isEmpty() || (filter.periodOf == d->summaryDate && filter.conditions.size() == 1)))

@@ -59,8 +59,8 @@ struct ViewDeclaration
     // that is a period of summaryDate alone (or none): %1 takes the period.
     QString periodList;
     // A list read from its summary's rows chosen first, for conditions on those
-    // rows (s) alone: they are gathered in a WITH … AS MATERIALIZED, so that neither
-    // engine can start from the detail rows; %1 takes the conditions.
+    // rows (s) alone: they lead in a WITH s AS %2 (EngineDriver::drivingRowsFirst),
+    // so that neither engine can start from the detail rows; %1 takes the conditions.
     QString summaryList;
     // The 合计 of an analysis detail (the lines of one item on the period's
     // documents, found by the days recorded for them: documentsOnDays, then the

@@ -346,6 +346,50 @@ private slots:
         QCOMPARE(sqlValue("select count(*) from temptichengmingxi"), QString("1"));
     }
 
+    // A checkout left waiting builds both pickers (and their line editors) before
+    // the first choice; the first line of each kind then takes the built picker,
+    // with the whole list, the member's prices and the sale's own key.
+    void pickersBuiltWhileTheCheckoutWaits()
+    {
+        const auto pickers = [] {
+            QList<QWidget *> built;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->inherits("shangpinDlg"))
+                    built << w;
+            return built;
+        };
+        AddXiaofeiDlg dlg;
+        dlg.setHuiyuanInfo(memberInfo("1001"));
+        dlg.show();
+        QVERIFY(pickers().isEmpty());
+        for (QDeadlineTimer wait(3000); pickers().size() < 2 && !wait.hasExpired();)
+            QTest::qWait(20);
+        const QList<QWidget *> built = pickers();
+        QCOMPARE(built.size(), 2);
+        for (QWidget *picker : built)
+            QVERIFY(!picker->isVisible());
+        QStringList seen;
+        for (const auto &[button, item] : {std::pair{"toolButton_3", "S01"}, std::pair{"toolButton_6", "P01"}}) {
+            onNextModal([&, item = QString::fromLatin1(item)](QWidget *picker) {
+                seen << QString::number(built.contains(picker))
+                     << QString::number(picker->findChild<QTableView *>("tableView")->model()->rowCount())
+                     << text(picker, "lineEdit");
+                if (!pickOrClose(picker, item))
+                    return;
+                onNextModal([&](QWidget *editor) {
+                    setText(editor, "lineEdit_4", "3");
+                    seen << text(editor, "lineEdit_2") << text(editor, "lineEdit_5");
+                    clickButton(editor, "toolButton_4");
+                });
+                clickButton(picker, "toolButton");
+            });
+            clickButton(&dlg, button);
+        }
+        QCOMPARE(seen, (QStringList{"1", "3", "", "0.8", "240.00", "1", "2", "", "0.9", "135.00"}));
+        QCOMPARE(sqlRows("select ID, xiangmuID, shuliang from tempxiaofeimingxi order by rowid"),
+                 (QList<QStringList>{{dlg.saleId(), "S01", "3"}, {dlg.saleId(), "P01", "3"}}));
+    }
+
     void commissionWithoutEmployeeOrLine()
     {
         AddXiaofeiDlg dlg;

@@ -365,9 +365,10 @@ QStringList summaryReadsMissTheirIndexes()
         {QStringLiteral("idx_rihuizong_ticheng_yuangong"), ViewDeclarations::statement(base("员工提成"), QStringLiteral("员工提成"), commissions), commissions.values, {}},
         {QStringLiteral("idx_rihuizong_ticheng_yuangong"), ViewDeclarations::statement(base("提成明细"), QStringLiteral("提成明细"), lines), lines.values, {}},
         {QStringLiteral("idx_rihuizong_ticheng_yuangong"), ViewDeclarations::totalsStatement(QStringLiteral("提成明细"), lines), lines.values, {}},
-        {QStringLiteral("idx_rihuizong_huiyuan_nian_lists"), ViewDeclarations::statement(base("会员消费排行"), QStringLiteral("会员消费排行"), ranking), ranking.values, {}},
+        // (In which of the year's indexes: tst_plans, by the size of the shop.)
+        {QStringLiteral("idx_rihuizong_huiyuan_nian_"), ViewDeclarations::statement(base("会员消费排行"), QStringLiteral("会员消费排行"), ranking), ranking.values, {}},
         {QStringLiteral("rihuizong_nianheji_"), ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), ranking), ranking.values, {}},
-        {QStringLiteral("idx_rihuizong_huiyuan_nian_lists"), ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), gold), gold.values, {}},
+        {QStringLiteral("idx_rihuizong_huiyuan_nian_"), ViewDeclarations::totalsStatement(QStringLiteral("会员消费排行"), gold), gold.values, {}},
         {QStringLiteral("idx_rihuizong_yeji_riqi"), OwnerFigures::stylistsStatement(),
          OwnerFigures::stylistsValues(QDate(kEnd.year(), 1, 1), QDate(kEnd.year(), 12, 31)), {}},
     };
