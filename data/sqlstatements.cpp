@@ -163,11 +163,12 @@ int SqlStatements::countRows(const QString &sql)
 void SqlStatements::writeLog(const QString &user, const QString &text)
 {
     // A log row is whole by itself; inside an operation it joins its transaction.
-    const QString sql = QStringLiteral("insert into log(time,\"user\",log) values('") + nowText() + QStringLiteral("','")
-                        + sqlEsc(user) + QStringLiteral("','") + sqlEsc(text) + QStringLiteral("')");
+    static const QString sql = QStringLiteral("insert into log(time,\"user\",log) values(?,?,?)");
+    const QVariantList values{nowText(), user, text};
     QSqlQuery q;
-    if (run(q, sql, true))
-        qCDebug(lcSql).noquote() << sql;
+    if (runBound(q, sql, values, true))
+        qCDebug(lcSql).noquote() << sql << SqlLog::shown(sql, values);
+    q.finish();
 }
 
 int SqlStatements::rowCountOf(QSqlQuery &query)

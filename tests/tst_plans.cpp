@@ -414,15 +414,20 @@ void TestPlans::indexServesStatement_data()
     QTest::newRow("收银明细查询 合计") << ViewDeclarations::totalsStatement(QStringLiteral("收银明细查询"), cash) << cash.values;
     // What the totals read from the daily summaries: the takings of whole days (综合统计,
     // the charts), a handover's hours around them, the 合计 of 消费统计 for a period.
-    auto source = [&plain](const char *name, const QString &from, const QString &to) {
-        plain(name, QStringLiteral("select fangshi, ROUND(SUM(jine),3) from (") + SummaryBook::takingsSource(from, to)
-                        + QStringLiteral(") s WHERE laiyuan='消费' GROUP BY fangshi"));
+    auto source = [](const char *name, const QString &from, const QString &to) {
+        QVariantList bounds;
+        QTest::newRow(name) << QStringLiteral("select fangshi, ROUND(SUM(jine),3) from (") + SummaryBook::takingsSource(from, to, &bounds)
+                                   + QStringLiteral(") s WHERE laiyuan='消费' GROUP BY fangshi")
+                            << bounds;
     };
     source("takings 本年", s, e + QStringLiteral(" 23:59:59"));
     source("takings handover", QStringLiteral("2026-03-01 09:12:00"), QStringLiteral("2026-03-04 18:00:00"));
     source("takings within a day", QStringLiteral("2026-03-01 09:12:00"), QStringLiteral("2026-03-01 18:00:00"));
-    plain("charts per day", QStringLiteral("select day, ROUND(SUM(amount),2) from (") + SummaryBook::dailyTakings(s, e)
-                                + QStringLiteral(") where method<>'储蓄卡' group by day order by day"));
+    QVariantList days;
+    const QString perDay = SummaryBook::dailyTakings(s, e, &days);
+    QTest::newRow("charts per day") << QStringLiteral("select day, ROUND(SUM(amount),2) from (") + perDay
+                                           + QStringLiteral(") d where method<>'储蓄卡' group by day order by day")
+                                    << days;
     for (const QString &period : {y, QStringLiteral("其他")}) {
         const ViewFilter f = ReportQuery::consumptionStats(period, s, e, "", "", "所有");
         const QString totals = ViewDeclarations::totalsStatement(QStringLiteral("消费统计"), f);
