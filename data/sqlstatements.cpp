@@ -380,14 +380,13 @@ bool SqlStatements::periodRange(const QString &period, const QDate &today, QStri
     return true;
 }
 
-QString SqlStatements::periodWhere(const QString &period, const QString &c)
+QString SqlStatements::periodWhere(const QString &period, const QString &c, QVariantList *values)
 {
     if (period == QStringLiteral("其他"))
         return QStringLiteral(" where ");
     QString from, to;
     if (!periodRange(period, QDate::currentDate(), &from, &to))
         return QString();
-    // The bounds are the program's own day texts, never typed ones.
-    return QStringLiteral(" where ") + c + QStringLiteral(" >= '") + from + QStringLiteral("' and ") + c
-           + QStringLiteral(" < '") + to + QStringLiteral("'");
+    *values << from << to;
+    return QStringLiteral(" where ") + c + QStringLiteral(" >= ? and ") + c + QStringLiteral(" < ?");
 }
