@@ -114,16 +114,6 @@ QStringList PostgresDriver::createTrigger(const CreateTriggerinfo &t) const
             QStringLiteral("CREATE TRIGGER %1 %2 ON %3 FOR EACH ROW EXECUTE FUNCTION %1_fn()").arg(t.trigger, t.event, table)};
 }
 
-bool PostgresDriver::setSessionValue(QSqlQuery &q, const QString &name, const QString &value)
-{
-    static const QString sql = QStringLiteral("select set_config(?, ?, false)");
-    if (q.lastQuery() != sql && !q.prepare(sql))
-        return false;
-    q.bindValue(0, name);
-    q.bindValue(1, value);
-    return q.exec();
-}
-
 QString PostgresDriver::dropTrigger(const QString &name, const QString &) const
 {
     // Dropping the function drops the trigger that calls it.

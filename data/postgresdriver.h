@@ -7,8 +7,6 @@
 // number numeric, so that a value keeps what SQLite keeps (no point or rate
 // rounded to two places); every table carries a row number "rowid", which the
 // shop orders lines by; a trigger is a function and the trigger that calls it.
-class QSqlQuery;
-
 class PostgresDriver : public EngineDriver
 {
 public:
@@ -21,10 +19,6 @@ public:
     // The identity column and the row number every table has here.
     static QString identityColumn();
     static QString rowNumberColumn();
-    // SET name = value for the session, the value bound (set_config is SET as a
-    // function): a desk's name may hold a quote. q is prepared at its first use
-    // and serves the next ones.
-    static bool setSessionValue(QSqlQuery &q, const QString &name, const QString &value);
 
     QString createViewHead(const QString &name, bool temp) const override
     {

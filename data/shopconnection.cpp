@@ -1,5 +1,4 @@
 #include "shopconnection.h"
-#include "postgresdriver.h"
 
 #include "dbsetconfig.h"
 #include "preparedqueries.h"
@@ -167,17 +166,12 @@ bool ShopConnection::openServer(const QString &connectionName, QString *error) c
         return false;
     }
     QSqlQuery q(db);
-    // The settings that carry a value of this desk take it bound.
-    QSqlQuery set(db);
-    const auto setting = [&set](const QString &name, const QString &value) {
-        return PostgresDriver::setSessionValue(set, name, value);
-    };
     // Dates are text written by the desks in local time; the server's own
     // "now" must be the same clock.
     const QString zone = QString::fromUtf8(QTimeZone::systemTimeZoneId());
-    if (!zone.isEmpty() && !setting(QStringLiteral("TimeZone"), zone))
-        qCWarning(lcSql) << "SET TIME ZONE" << set.lastError().text();
-    setting(QStringLiteral("application_name"), QStringLiteral("mochen ") + desk);
+    if (!zone.isEmpty() && !q.exec(QStringLiteral("SET TIME ZONE '%1'").arg(zone)))
+        qCWarning(lcSql) << "SET TIME ZONE" << q.lastError().text();
+    q.exec(QStringLiteral("SET application_name = 'mochen %1'").arg(QString(desk).replace(QLatin1Char('\''), QString())));
     q.exec(QStringLiteral("SET client_min_messages = warning"));
     // A counter never waits without end: a row or table another session holds
     // fails the statement after a few seconds (the operation is then rolled
@@ -185,9 +179,8 @@ bool ShopConnection::openServer(const QString &connectionName, QString *error) c
     for (const QString &limit : serverTimeouts())
         if (!q.exec(limit))
             qCWarning(lcSql) << limit << q.lastError().text();
-    if (!schema.isEmpty() && !setting(QStringLiteral("search_path"), schema)) {
-        *error = set.lastError().text();
-        set.clear(); // its statement is freed while the session is there
+    if (!schema.isEmpty() && !q.exec(QStringLiteral("SET search_path TO %1").arg(schema))) {
+        *error = q.lastError().text();
         db.close();
         return false;
     }
