@@ -3,7 +3,6 @@
 #include "dbhealth.h"
 #include "dbsetconfig.h"
 #include "sqllog.h"
-#include "sqltext.h"
 
 #include <QDate>
 #include <QDir>
@@ -26,7 +25,13 @@ QString backupDatabaseDaily(const QString &folder, int keep, const QString &conn
     QFile::remove(partial);
     // VACUUM INTO writes a consistent snapshot even while the WAL holds recent commits.
     QSqlQuery q(connection.isEmpty() ? QSqlDatabase::database() : QSqlDatabase::database(connection));
-    if (!q.exec(QStringLiteral("VACUUM INTO ") + sqlLiteral(partial))) {
+    // The file's name is bound: a folder may hold a quote.
+    bool copied = q.prepare(QStringLiteral("VACUUM INTO ?"));
+    if (copied) {
+        q.addBindValue(partial);
+        copied = q.exec();
+    }
+    if (!copied) {
         QFile::remove(partial);
         qCWarning(lcSql) << "备份失败" << q.lastError().text();
         const QString cause = dbFailureCause(q.lastError().text());

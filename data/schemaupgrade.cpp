@@ -30,7 +30,12 @@ QList<Column> columnsOf(QSqlDatabase &db, const QString &table, const QString &s
 {
     QList<Column> out;
     QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("PRAGMA %1.table_xinfo(%2)").arg(schema, sqlLiteral(table))))
+    // The pragma as a table: the table's and the schema's names are bound.
+    if (!q.prepare(QStringLiteral("select cid, name, type, \"notnull\", dflt_value, pk, hidden from pragma_table_xinfo(?, ?)")))
+        return out;
+    q.addBindValue(table);
+    q.addBindValue(schema);
+    if (!q.exec())
         return out;
     QMap<QString, QString> generated;
     bool generatedRead = false;
@@ -42,9 +47,9 @@ QList<Column> columnsOf(QSqlDatabase &db, const QString &table, const QString &s
         if (hidden != 0) {
             if (!generatedRead) {
                 QSqlQuery s(db);
-                if (s.exec(QStringLiteral("select sql from %1.sqlite_master where type='table' and name=%2")
-                               .arg(schema, sqlLiteral(table)))
-                    && s.next())
+                s.prepare(QStringLiteral("select sql from %1.sqlite_master where type='table' and name=?").arg(schema));
+                s.addBindValue(table);
+                if (s.exec() && s.next())
                     generated = EngineDriver::generatedColumns(s.value(0).toString());
                 generatedRead = true;
             }
@@ -65,7 +70,10 @@ QStringList uniqueColumns(QSqlDatabase &db, const QString &table)
 {
     QStringList out;
     QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("PRAGMA index_list(%1)").arg(sqlLiteral(table))))
+    if (!q.prepare(QStringLiteral("select seq, name, \"unique\", origin from pragma_index_list(?)")))
+        return out;
+    q.addBindValue(table);
+    if (!q.exec())
         return out;
     QStringList indexes;
     while (q.next())
@@ -73,7 +81,9 @@ QStringList uniqueColumns(QSqlDatabase &db, const QString &table)
             indexes << q.value(1).toString();
     for (const QString &index : indexes) {
         QSqlQuery c(db);
-        if (c.exec(QStringLiteral("PRAGMA index_info(%1)").arg(sqlLiteral(index))))
+        c.prepare(QStringLiteral("select seqno, cid, name from pragma_index_info(?)"));
+        c.addBindValue(index);
+        if (c.exec())
             while (c.next())
                 out << c.value(2).toString().toLower();
     }
@@ -165,6 +175,25 @@ const QList<DataStep> &dataSteps()
 }
 
 const QString kServerVersionKey = QStringLiteral("数据结构版本");
+
+// The server's version line of the shop settings, in the upgrade's transaction;
+// empty when written, else the failure.
+QString writeServerVersion(QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    for (const auto &[sql, values] : {std::pair<QString, QVariantList>{QStringLiteral("delete from dianpushezhi where mingcheng=?"),
+                                                                      {kServerVersionKey}},
+                                      {QStringLiteral("insert into dianpushezhi(mingcheng,zhi) values(?,?)"),
+                                       {kServerVersionKey, QString::number(kSchemaVersion)}}}) {
+        bool ok = q.prepare(sql);
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        if (!ok || !q.exec())
+            return sql + QStringLiteral(" : ") + q.lastError().text();
+        qCDebug(lcSql).noquote() << sql;
+    }
+    return QString();
+}
 
 // The steps a database of `version` still needs that have rows to change.
 QStringList pendingDataSteps(QSqlDatabase &db, int version)
@@ -294,7 +323,12 @@ QString upgradeSchema(const DbsetMap &map, const QString &backupFolder)
     QString copy = stem + QStringLiteral(".db");
     for (int n = 2; QFile::exists(copy); ++n)
         copy = stem + QStringLiteral("-%1.db").arg(n);
-    if (!q.exec(QStringLiteral("VACUUM INTO ") + sqlLiteral(copy)))
+    bool copied = q.prepare(QStringLiteral("VACUUM INTO ?"));
+    if (copied) {
+        q.addBindValue(copy);
+        copied = q.exec();
+    }
+    if (!copied)
         return stopText(QStringLiteral("数据库需要升级，但升级前的备份失败：%1\n%2")
                             .arg(q.lastError().text(), dbFailureCause(q.lastError().text())));
 
@@ -396,18 +430,18 @@ QString upgradeServerSchema(const DbsetMap &map)
     // The server keeps no user_version: the version its rows were last
     // corrected to is a line of the shop settings, written with the corrections.
     QStringList steps;
+    bool newVersion = false;
     if (refusal.isEmpty() && tables.contains(QStringLiteral("dianpushezhi"))) {
         QSqlQuery v(live);
         int version = 0;
-        const bool settings = v.exec(QStringLiteral("select zhi from dianpushezhi where mingcheng='%1'").arg(kServerVersionKey));
+        bool settings = v.prepare(QStringLiteral("select zhi from dianpushezhi where mingcheng=?"));
+        v.addBindValue(kServerVersionKey);
+        settings = settings && v.exec();
         if (settings && v.next())
             version = v.value(0).toInt();
         if (settings && version < kSchemaVersion) {
             steps = pendingDataSteps(live, version);
-            steps << QStringLiteral("delete from dianpushezhi where mingcheng='%1'").arg(kServerVersionKey)
-                  << QStringLiteral("insert into dianpushezhi(mingcheng,zhi) values('%1','%2')")
-                         .arg(kServerVersionKey)
-                         .arg(kSchemaVersion);
+            newVersion = true;
         }
     }
     const int added = alters.size();
@@ -418,6 +452,8 @@ QString upgradeServerSchema(const DbsetMap &map)
             failed = q.lastError().text();
         } else {
             failed = runAlters(q, alters);
+            if (failed.isEmpty() && newVersion)
+                failed = writeServerVersion(live);
             if (failed.isEmpty() && !q.exec(QStringLiteral("COMMIT")))
                 failed = q.lastError().text();
             if (!failed.isEmpty())

@@ -163,11 +163,12 @@ int SqlStatements::countRows(const QString &sql)
 void SqlStatements::writeLog(const QString &user, const QString &text)
 {
     // A log row is whole by itself; inside an operation it joins its transaction.
-    const QString sql = QStringLiteral("insert into log(time,\"user\",log) values('") + nowText() + QStringLiteral("','")
-                        + sqlEsc(user) + QStringLiteral("','") + sqlEsc(text) + QStringLiteral("')");
+    static const QString sql = QStringLiteral("insert into log(time,\"user\",log) values(?,?,?)");
+    const QVariantList values{nowText(), user, text};
     QSqlQuery q;
-    if (run(q, sql, true))
-        qCDebug(lcSql).noquote() << sql;
+    if (runBound(q, sql, values, true))
+        qCDebug(lcSql).noquote() << sql << SqlLog::shown(sql, values);
+    q.finish();
 }
 
 int SqlStatements::rowCountOf(QSqlQuery &query)
@@ -379,14 +380,13 @@ bool SqlStatements::periodRange(const QString &period, const QDate &today, QStri
     return true;
 }
 
-QString SqlStatements::periodWhere(const QString &period, const QString &c)
+QString SqlStatements::periodWhere(const QString &period, const QString &c, QVariantList *values)
 {
     if (period == QStringLiteral("其他"))
         return QStringLiteral(" where ");
     QString from, to;
     if (!periodRange(period, QDate::currentDate(), &from, &to))
         return QString();
-    // The bounds are the program's own day texts, never typed ones.
-    return QStringLiteral(" where ") + c + QStringLiteral(" >= '") + from + QStringLiteral("' and ") + c
-           + QStringLiteral(" < '") + to + QStringLiteral("'");
+    *values << from << to;
+    return QStringLiteral(" where ") + c + QStringLiteral(" >= ? and ") + c + QStringLiteral(" < ?");
 }

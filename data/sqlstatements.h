@@ -39,8 +39,9 @@ public:
     static bool deleteRecord(const TableEntry *table, const QStringList &fields,
                              const QStringList &values);
 
-    // WHERE fragment for a named period ("今天" … "上年", "其他"), local time.
-    static QString periodWhere(const QString &period, const QString &column);
+    // WHERE fragment for a named period ("今天" … "上年", "其他"), local time;
+    // its bounds are appended to *values.
+    static QString periodWhere(const QString &period, const QString &column, QVariantList *values);
     // The period's half-open range of days [from, to) for `today`; false for
     // "其他" and for a period not known.
     static bool periodRange(const QString &period, const QDate &today, QString *from, QString *to);

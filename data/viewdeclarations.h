@@ -93,9 +93,13 @@ struct ViewDeclaration
     QStringList refreshedBy;
 
     ViewFilter defaultFilter() const { return ViewFilter(defaultCondition); }
+    // The member comes in through a subquery the server cannot look into when
+    // it plans, so the list has one plan for every member and the server keeps
+    // it instead of planning the list anew at every member chosen; SQLite
+    // searches the column's index for it as for a bound value.
     ViewFilter memberFilter(const QString &memberId) const
     {
-        return ViewFilter(memberColumn + QStringLiteral("=?"), {memberId});
+        return ViewFilter(memberColumn + QStringLiteral("=(select cast(? as text))"), {memberId});
     }
 };
 

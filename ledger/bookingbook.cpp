@@ -145,6 +145,22 @@ MemberBookings BookingBook::member(const QString &memberId, const QDateTime &now
     return m;
 }
 
+QString BookingBook::memberColumns()
+{
+    // nextText as member() writes it: the line's start without its year, the
+    // stylist, the item.
+    return QStringLiteral(
+        "(select count(*) from yuyue where huiyuanid=h.ID and zhuangtai=?),"
+        "(select substr(coalesce(m.kaishi,''),6) || ' ' || coalesce(e.name,'') || ' ' || coalesce(m.xiangmumingcheng,'') "
+        "from yuyue y join yuyuemingxi m on m.yuyueID=y.ID left join yuangong e on e.ID=m.yuangongID "
+        "where y.huiyuanid=h.ID and y.kaishi>=? and y.zhuangtai in (?,?) order by y.kaishi,m.kaishi LIMIT 1)");
+}
+
+QVariantList BookingBook::memberColumnValues(const QDateTime &now)
+{
+    return {text(kNoShow), stamp(now.addSecs(-3600)), text(kBooked), text(kArrived)};
+}
+
 QList<StylistUse> BookingBook::utilisation(const QDate &from, const QDate &to)
 {
     QList<StylistUse> out;

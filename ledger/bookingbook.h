@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QVariantList>
 
 // What the appointment book holds, read as values: a day of the shop, a week
 // of one stylist, a member's bookings, what comes up next.
@@ -55,6 +56,11 @@ public:
     // Still to come (已预约 or 已到店), starting in [from, to).
     static QList<BookingBlock> upcoming(const QDateTime &from, const QDateTime &to);
     static MemberBookings member(const QString &memberId, const QDateTime &now);
+    // The same two figures as columns of a statement over the member h (the
+    // no-shows, then nextText or NULL), with their values in the order they
+    // are bound: the front desk reads them with the member, in one statement.
+    static QString memberColumns();
+    static QVariantList memberColumnValues(const QDateTime &now);
     static QList<StylistUse> utilisation(const QDate &from, const QDate &to);
     // The booking's log, oldest first: time, operator, action, state, text.
     static QList<QStringList> history(const QString &bookingId);

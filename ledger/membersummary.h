@@ -38,6 +38,12 @@ struct MemberSummary
     double points = 0;         // the points ledger's last balance; cardPoints when it has none
     double usesLeft = 0;       // package uses left over all items
     bool walkIn = false;
+    // What the panel shows beside the card, read with it by find() and
+    // readWithNotes() (notesRead): the booking line and the visit warnings.
+    bool notesRead = false;
+    int noShows = 0;
+    QString nextBooking;   // BookingBook::member's nextText
+    QStringList warnings;  // VisitNotes::warnings
 
     bool found() const { return !id.isEmpty(); }
     // "MM-dd" of the birthday, as the panel shows it.
@@ -45,6 +51,8 @@ struct MemberSummary
 
     // The member as stored now; found() is false when there is no such member.
     static MemberSummary read(const QString &memberId);
+    // read() with the panel's notes, in the same statement.
+    static MemberSummary readWithNotes(const QString &memberId);
     // The walk-in customer: everybody who is not a member, with nothing of its own.
     static MemberSummary walkInCustomer();
     // The walk-in customer for "0000", else read().
@@ -61,7 +69,7 @@ struct MemberSummary
     // one member; else names and phones that begin with the text; else those
     // that contain it (LIKE wildcards kept).
     static QStringList search(const QString &text, int limit);
-    // The same members, each read as read() reads it, in one statement.
+    // The same members, each read as readWithNotes() reads it, in one statement.
     static QList<MemberSummary> find(const QString &text, int limit);
 };
 

@@ -8,6 +8,14 @@ namespace {
 
 const QString kColumns = QStringLiteral("(xiangmuID,xiangmuming,xiaoshoujiage,chengbenjiage,type,beizhu) ");
 
+// The service items, each under the kind the list gives them (bound).
+QString serviceItemsInto(const QString &table)
+{
+    return QStringLiteral("INSERT INTO ") + table + kColumns
+           + QStringLiteral("SELECT ID as 项目ID , name as 项目名称,xiaoshoujiage as 销售价格,chengbenjiage  as  成本价格, "
+                            "cast(? as text) as 类型, beizhu as 备注  from fuwuxiangmu ORDER BY ID");
+}
+
 // Issuing a card earns a commission too; its rules are kept per card type.
 QString cardTypesInto(const QString &table)
 {
@@ -28,14 +36,13 @@ void refillList(const QString &table, const QString &serviceType, bool withCards
         QStringLiteral("INSERT INTO ") + table + kColumns
             + QStringLiteral("SELECT ID as 项目ID , name as 项目名称,xiaoshoujiage as 销售价格,jinhuojiage  as  成本价格, "
                              "'产品'  as 类型, beizhu as 备注  from chanpin  ORDER BY ID"),
-        QStringLiteral("INSERT INTO ") + table + kColumns
-            + QStringLiteral("SELECT ID as 项目ID , name as 项目名称,xiaoshoujiage as 销售价格,chengbenjiage  as  成本价格, '")
-            + serviceType + QStringLiteral("'  as 类型, beizhu as 备注  from fuwuxiangmu ORDER BY ID"),
     };
     for (const QString &sql : inserts) {
         if (!SqlStatements::execSql(sql))
             qCWarning(lcSql).noquote() << failText;
     }
+    if (!SqlStatements::execSql(serviceItemsInto(table), {serviceType}))
+        qCWarning(lcSql).noquote() << failText;
     if (withCards && !SqlStatements::execSql(cardTypesInto(table)))
         qCWarning(lcSql).noquote() << failText;
 }
@@ -67,9 +74,7 @@ void fillItemList2(const QString &table, const QString &serviceType, const QStri
                     + QStringLiteral("SELECT ID as 项目ID , name as 项目名称,xiaoshoujiage as 销售价格,jinhuojiage  as  成本价格, "
                                      "'产品'  as 类型, beizhu as 备注  from chanpin  ORDER BY ID")))
         qCWarning(lcSql).noquote() << failText + QStringLiteral(" chanpin");
-    if (!SqlStatements::execSql(QStringLiteral("INSERT INTO ") + table + kColumns
-                    + QStringLiteral("SELECT ID as 项目ID , name as 项目名称,xiaoshoujiage as 销售价格,chengbenjiage  as  成本价格, '")
-                    + serviceType + QStringLiteral("'  as 类型, beizhu as 备注  from fuwuxiangmu  ORDER BY ID")))
+    if (!SqlStatements::execSql(serviceItemsInto(table), {serviceType}))
         qCWarning(lcSql).noquote() << failText + QStringLiteral(" fuwuxiangmu");
     if (table == QLatin1String("temptichengliebiao2") && !SqlStatements::execSql(cardTypesInto(table)))
         qCWarning(lcSql).noquote() << failText + QStringLiteral(" huiyuanka");

@@ -3,7 +3,6 @@
 #include "enginedriver.h"
 #include "ledgersql.h"
 #include "sqllog.h"
-#include "sqltext.h"
 #include "transactionscope.h"
 
 #include <QDate>
@@ -26,15 +25,13 @@ QString dayText(const QDate &d)
 }
 
 // The records of [lo, hi] (inclusive texts) as (laiyuan, fangshi, jine).
-QString recordsBetween(const QString &lo, const QString &hi)
+QString recordsBetween(const QString &lo, const QString &hi, QVariantList *values)
 {
-    const QString l = sqlLiteral(lo);
-    const QString h = sqlLiteral(hi);
+    *values << lo << hi << lo << hi;
     return QStringLiteral("select '交费' as laiyuan, coalesce(fukuanleixing,'') as fangshi, shifujine as jine "
-                          "from huiyuanjiaofei where jiaofeiriqi>=%1 and jiaofeiriqi<=%2 "
+                          "from huiyuanjiaofei where jiaofeiriqi>=? and jiaofeiriqi<=? "
                           "union all select '消费', coalesce(fukuanfangshi,''), shishoujine "
-                          "from huiyuanxiaofei where xiaofeiriqi>=%1 and xiaofeiriqi<=%2")
-        .arg(l, h);
+                          "from huiyuanxiaofei where xiaofeiriqi>=? and xiaofeiriqi<=?");
 }
 
 } // namespace
@@ -51,35 +48,39 @@ bool SummaryBook::endsDay(const QString &to)
     return dayOf(t).isValid() && (t.size() == 10 || t.mid(10).trimmed() == QLatin1String("23:59:59"));
 }
 
-QString SummaryBook::takingsSource(const QString &from, const QString &to)
+QString SummaryBook::takingsSource(const QString &from, const QString &to, QVariantList *values)
 {
     const QDate a = dayOf(from.trimmed());
     const QDate b = dayOf(to.trimmed());
     if (!a.isValid() || !b.isValid())
-        return recordsBetween(from, to);
+        return recordsBetween(from, to, values);
     // The whole days inside the period; the hours around them come from the records.
     const QDate first = startsDay(from) ? a : a.addDays(1);
     const QDate last = endsDay(to) ? b : b.addDays(-1);
     if (first > last)
-        return recordsBetween(from, to);
+        return recordsBetween(from, to, values);
+    *values << dayText(first) << dayText(last);
     QString sql = QStringLiteral("select laiyuan, fangshi, jine_fen/100.0 as jine from rihuizong_shouyin "
-                                 "where riqi>=%1 and riqi<=%2 and bishu<>0")
-                      .arg(sqlLiteral(dayText(first)), sqlLiteral(dayText(last)));
+                                 "where riqi>=? and riqi<=? and bishu<>0");
     if (first != a)
-        sql += QStringLiteral(" union all ") + recordsBetween(from, dayText(a) + QStringLiteral(" 23:59:59"));
+        sql += QStringLiteral(" union all ") + recordsBetween(from, dayText(a) + QStringLiteral(" 23:59:59"), values);
     if (last != b)
-        sql += QStringLiteral(" union all ") + recordsBetween(dayText(b), to);
+        sql += QStringLiteral(" union all ") + recordsBetween(dayText(b), to, values);
     return sql;
 }
 
-QString SummaryBook::dailyTakings(const QString &fromDate, const QString &toDate)
+QString SummaryBook::dailyTakings(const QString &fromDate, const QString &toDate, QVariantList *values)
 {
     QString sql = QStringLiteral("select riqi as day, fangshi as method, jine_fen/100.0 as amount "
                                  "from rihuizong_shouyin where 1=1");
-    if (!fromDate.isEmpty())
-        sql += QStringLiteral(" and riqi>=") + sqlLiteral(fromDate.left(10));
-    if (!toDate.isEmpty())
-        sql += QStringLiteral(" and riqi<=") + sqlLiteral(toDate.left(10));
+    if (!fromDate.isEmpty()) {
+        sql += QStringLiteral(" and riqi>=?");
+        *values << fromDate.left(10);
+    }
+    if (!toDate.isEmpty()) {
+        sql += QStringLiteral(" and riqi<=?");
+        *values << toDate.left(10);
+    }
     return sql;
 }
 

@@ -5,6 +5,7 @@
 #include "ledgertypes.h"
 
 #include <QString>
+#include <QVariantList>
 
 // The daily summaries: per day the takings of each source (消费 / 交费) and
 // payment method (rihuizong_shouyin), and the sales' totals (rihuizong_xiaofei),
@@ -33,10 +34,11 @@ public:
     // both ends inclusive) as a statement giving (laiyuan, fangshi, jine), one
     // row per day and method or per record: whole days from the summary, the
     // hours before the first and after the last whole day from the records.
-    static QString takingsSource(const QString &from, const QString &to);
+    // The bounds are appended to *values, in the order of the statement's marks.
+    static QString takingsSource(const QString &from, const QString &to, QVariantList *values);
     // (day, method, amount) of the days from fromDate to toDate (dates; an empty
-    // text sets no limit on that side).
-    static QString dailyTakings(const QString &fromDate, const QString &toDate);
+    // text sets no limit on that side), the bounds appended to *values.
+    static QString dailyTakings(const QString &fromDate, const QString &toDate, QVariantList *values);
 
     // Empties the summaries and fills them again from the records, in one
     // transaction (the fill statements are those dbset.xml runs for a new table).

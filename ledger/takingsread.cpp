@@ -124,10 +124,12 @@ Takings TakingsRead::period(const QString &from, const QString &to, const QStrin
     if (desk.isEmpty()) {
         // The whole shop: whole days from the daily summaries, the hours around
         // them from the records, so a year reads a row a day and method.
+        QVariantList bounds;
         const QString sql = QStringLiteral("select laiyuan, fangshi, CAST(ROUND(coalesce(sum(jine),0)*100) AS BIGINT) "
                                            "from (")
-                            + SummaryBook::takingsSource(from, to) + QStringLiteral(") s group by laiyuan, fangshi order by laiyuan, fangshi");
-        for (const QVariantList &r : LedgerSql::rows(sql)) {
+                            + SummaryBook::takingsSource(from, to, &bounds)
+                            + QStringLiteral(") s group by laiyuan, fangshi order by laiyuan, fangshi");
+        for (const QVariantList &r : LedgerSql::rows(sql, bounds)) {
             const MethodTakings line{r.value(1).toString(), r.value(2).toLongLong()};
             if (r.value(0).toString() == QStringLiteral("交费"))
                 t.payments << line;

@@ -200,12 +200,16 @@ QStringList VisitNotes::warnings(const QString &memberId)
     for (const QVariantList &r :
          LedgerSql::rows(QStringLiteral("select jinggao from gukedangan where huiyuanid=? and jinggao<>'' "
                                         "order by riqi desc, jianlishijian desc"),
-                         {memberId})) {
-        const QString w = r.value(0).toString().trimmed();
-        if (!w.isEmpty() && !out.contains(w))
-            out << w;
-    }
+                         {memberId}))
+        addWarning(out, r.value(0).toString());
     return out;
+}
+
+void VisitNotes::addWarning(QStringList &warnings, const QString &text)
+{
+    const QString w = text.trimmed();
+    if (!w.isEmpty() && !warnings.contains(w))
+        warnings << w;
 }
 
 QString VisitNotes::saleStylist(const QString &saleId)

@@ -63,6 +63,8 @@ public:
     static QList<VisitPicture> pictures(const QString &noteId);
     // The member's warnings, newest first, each once; empty when there are none.
     static QStringList warnings(const QString &memberId);
+    // Adds one note's warning as warnings() lists them: trimmed, each once.
+    static void addWarning(QStringList &warnings, const QString &text);
     // The stylist of a sale's first service line (the one a note from that
     // sale proposes); empty when it has none.
     static QString saleStylist(const QString &saleId);

@@ -157,7 +157,15 @@ void BookingDesk::showMemberBookings()
         label->clear();
         return;
     }
-    const MemberBookings m = BookingBook::member(id, QDateTime::currentDateTime());
+    // Read with the member when it was just chosen or read again.
+    const MemberSummary &member = m_desk->member();
+    MemberBookings m;
+    if (member.notesRead) {
+        m.nextText = member.nextBooking;
+        m.noShows = member.noShows;
+    } else {
+        m = BookingBook::member(id, QDateTime::currentDateTime());
+    }
     label->setText(QStringLiteral("下次预约：%1　爽约：%2次")
                        .arg(m.nextText.isEmpty() ? QStringLiteral("无") : m.nextText)
                        .arg(m.noShows));

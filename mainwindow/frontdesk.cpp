@@ -64,12 +64,21 @@ void FrontDesk::clearMember()
                           ui->label_17, ui->label_14, ui->label_12, ui->label_20})
         label->clear();
     ui->label_19->setText(QStringLiteral("累计消费："));
+    announceMember();
+}
+
+void FrontDesk::announceMember()
+{
     emit memberChanged();
+    // Notes read with the member were for this moment: whoever looks later
+    // (a booking moved, a visit note written) reads them anew.
+    m_member.notesRead = false;
 }
 
 void FrontDesk::selectMember(const QStringList &record)
 {
-    selectMember(MemberSummary::of(record.value(0)));
+    const QString id = record.value(0);
+    selectMember(id == QLatin1String(kWalkInId) ? MemberSummary::walkInCustomer() : MemberSummary::readWithNotes(id));
 }
 
 void FrontDesk::selectMember(const MemberSummary &member)
@@ -84,7 +93,7 @@ void FrontDesk::selectMember(const MemberSummary &member)
     // The walk-in customer's lists are nobody's: the previous member's sales,
     // payments and packages must not stay on screen.
     m_window->refreshMemberViews(member.walkIn ? QStringLiteral("卿") : member.id);
-    emit memberChanged(); // the booking and the visit notes' warnings in the panel
+    announceMember(); // the booking and the visit notes' warnings in the panel
 }
 
 void FrontDesk::search()
@@ -119,7 +128,7 @@ void FrontDesk::reloadCurrentMember()
 {
     if (m_member.walkIn || !m_member.found())
         return;
-    const MemberSummary again = MemberSummary::read(m_member.id);
+    const MemberSummary again = MemberSummary::readWithNotes(m_member.id);
     if (!again.found())
         return;
     m_member = again;
@@ -133,7 +142,7 @@ void FrontDesk::memberDataChanged()
     // Debt of every source: a top-up, card issue or renewal may leave one too.
     showMemberTotals();
     reloadCurrentMember();
-    emit memberChanged();
+    announceMember();
 }
 
 void FrontDesk::showMemberTotals()
@@ -302,7 +311,7 @@ void FrontDesk::takeUpHeldBill()
     if (bill.memberId == QLatin1String(kWalkInId)) {
         selectWalkIn();
     } else {
-        const MemberSummary member = MemberSummary::read(bill.memberId);
+        const MemberSummary member = MemberSummary::readWithNotes(bill.memberId);
         if (!member.found()) {
             ctrlUiClass::showInfo(QStringLiteral("找不到挂单的会员（%1），该会员可能已被删除").arg(bill.memberId), m_window);
             return;

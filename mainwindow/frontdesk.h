@@ -55,7 +55,9 @@ public:
     QString lastDocument() const { return m_lastDocument; }
 
 signals:
-    // The panel shows another member, or the same one read again.
+    // The panel shows another member, or the same one read again. While it is
+    // emitted, member().notesRead tells that the booking line and the visit
+    // warnings were read with the member; later they may be out of date.
     void memberChanged();
     // A checkout of a booking ended (committed, held or given up).
     void bookingCheckedOut();
@@ -66,6 +68,7 @@ private:
     void takeUpHeldBill();
     void askRepayment();
     void fillMemberPanel(const MemberSummary &member);
+    void announceMember();
     void showMemberTotals();
     MemberSummary checkoutCustomer() const;
     void setupCounterKeys();

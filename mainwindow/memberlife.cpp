@@ -109,8 +109,14 @@ void MemberLife::openVisitNotes()
 
 void MemberLife::showMemberWarnings()
 {
-    if (auto *label = ui->groupBox->findChild<VisitWarningLabel *>(QStringLiteral("label_visitWarnings")))
-        label->showFor(m_desk->currentMemberId());
+    auto *label = ui->groupBox->findChild<VisitWarningLabel *>(QStringLiteral("label_visitWarnings"));
+    if (!label)
+        return;
+    const MemberSummary &m = m_desk->member();
+    if (m.notesRead && !m.walkIn)
+        label->showWarnings(m.warnings);
+    else
+        label->showFor(m.id);
 }
 
 void MemberLife::openCardUpgrade()

@@ -12,7 +12,11 @@ VisitWarningLabel::VisitWarningLabel(QWidget *parent) : QLabel(parent)
 
 void VisitWarningLabel::showFor(const QString &memberId)
 {
-    const QStringList w = VisitNotes::warnings(memberId);
+    showWarnings(VisitNotes::warnings(memberId));
+}
+
+void VisitWarningLabel::showWarnings(const QStringList &w)
+{
     setText(w.isEmpty() ? QString() : QStringLiteral("⚠ 注意：") + w.join(QStringLiteral("；")));
     setToolTip(w.join(QLatin1Char('\n')));
     setVisible(!w.isEmpty());

@@ -12,6 +12,8 @@ class VisitWarningLabel : public QLabel
 public:
     explicit VisitWarningLabel(QWidget *parent = nullptr);
     void showFor(const QString &memberId);
+    // The warnings already read (VisitNotes::warnings' list).
+    void showWarnings(const QStringList &warnings);
 };
 
 #endif

@@ -230,9 +230,19 @@ QString sqlValue(const QString &sql)
 
 QList<QStringList> sqlRows(const QString &sql)
 {
+    return sqlRows(sql, {});
+}
+
+QList<QStringList> sqlRows(const QString &sql, const QVariantList &values)
+{
     QList<QStringList> rows;
     QSqlQuery q;
-    if (!q.exec(sql)) {
+    bool ran = values.isEmpty() ? q.exec(sql) : q.prepare(sql);
+    for (int i = 0; ran && i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (ran && !values.isEmpty())
+        ran = q.exec();
+    if (!ran) {
         QTest::qFail(qPrintable(sql + QStringLiteral(" : ") + q.lastError().text()), __FILE__, __LINE__);
         return rows;
     }

@@ -103,6 +103,7 @@ void clickButton(QWidget *root, const QString &objectName);
 // Plain SQL on the default connection, for assertions.
 QString sqlValue(const QString &sql);          // first column of the first row, "" if none
 QList<QStringList> sqlRows(const QString &sql);
+QList<QStringList> sqlRows(const QString &sql, const QVariantList &values); // values bound to its ? marks
 void sqlExec(const QString &sql);              // fails the test when the statement fails
 // A trigger that refuses the rows it fires on with `message` (the words of a
 // full disk, a locked file…), written by the engine's driver; `event` is e.g.

@@ -12,8 +12,10 @@
 #include "dbsetconfig.h"
 #include "heldbills.h"
 #include "ledgersql.h"
+#include "membersummary.h"
 #include "refundwriter.h"
 #include "salewriter.h"
+#include "visitnotes.h"
 #include "workinghours.h"
 
 using namespace checkout_fixture;
@@ -123,6 +125,31 @@ void TestBooking::bookingRowsAndStates()
     QCOMPARE(m.noShows, 1);
     QCOMPARE(m.nextId, kept);
     QCOMPARE(m.nextText, at("10:00").toString("MM-dd HH:mm") + " 张三 洗剪吹");
+
+    // The front desk reads the same line with the member, and the visit notes'
+    // warnings (one warning twice, a note without one): still one member each time.
+    for (const char *warning : {"对PPD过敏", "", "头皮敏感", "对PPD过敏"}) {
+        VisitNote n;
+        n.memberId = QStringLiteral("1001");
+        n.date = QDate::currentDate().toString("yyyy-MM-dd");
+        n.service = QStringLiteral("洗剪吹");
+        n.warning = QString::fromUtf8(warning);
+        n.operatorName = QStringLiteral("admin");
+        QVERIFY(VisitNotes::save(n).ok);
+    }
+    const QString name = MemberSummary::read("1001").name;
+    const QList<MemberSummary> byName = MemberSummary::find(name, 2);
+    const QList<MemberSummary> byCard = MemberSummary::find("1001", 2);
+    QCOMPARE(byName.size(), 1);
+    QCOMPARE(byCard.size(), 1);
+    for (const MemberSummary &desk : {MemberSummary::readWithNotes("1001"), byName.first(), byCard.first()}) {
+        QVERIFY(desk.notesRead);
+        QCOMPARE(desk.id, QString("1001"));
+        QCOMPARE(desk.noShows, m.noShows);
+        QCOMPARE(desk.nextBooking, m.nextText);
+        QCOMPARE(desk.warnings, VisitNotes::warnings("1001"));
+        QCOMPARE(desk.warnings.size(), 2);
+    }
 }
 
 void TestBooking::clashes_data()

@@ -136,14 +136,17 @@ void TestConfig::periods()
             if (it.value()(dates[i]))
                 want << QString::number(i);
         QStringList got;
-        for (const QStringList &r : sqlRows("select \"user\" from log" + SqlStatements::periodWhere(it.key(), "time")
-                                            + " order by mochen_int(\"user\")"))
+        QVariantList bounds;
+        const QString where = SqlStatements::periodWhere(it.key(), "time", &bounds);
+        for (const QStringList &r : sqlRows("select \"user\" from log" + where + " order by mochen_int(\"user\")", bounds))
             got << r[0];
         QCOMPARE(got.join(','), want.join(','));
     }
-    QCOMPARE(SqlStatements::periodWhere("其他", "time"), QString(" where "));
-    QCOMPARE(SqlStatements::periodWhere("明天", "time"), QString());
-    QVERIFY(SqlStatements::periodWhere("今天", "a.time").startsWith(" where "));
+    QVariantList none;
+    QCOMPARE(SqlStatements::periodWhere("其他", "time", &none), QString(" where "));
+    QCOMPARE(SqlStatements::periodWhere("明天", "time", &none), QString());
+    QVERIFY(none.isEmpty());
+    QVERIFY(SqlStatements::periodWhere("今天", "a.time", &none).startsWith(" where "));
 }
 
 QTEST_MAIN(TestConfig)

@@ -11,6 +11,7 @@
 #include "dbsetconfig.h"
 #include "ledgersql.h"
 #include "listmodel.h"
+#include "membersummary.h"
 #include "ownerfigures.h"
 #include "reportquery.h"
 #include "summarybook.h"
@@ -61,6 +62,7 @@ private slots:
     void rankingOfAYearGroupsNothing();
     void serverCashDetailStreamsTheRecords();
     void serverPackageRankingJoinsNoMember();
+    void serverDeskReadsKeepOnePlan();
 
 private:
     QStringList plan(const QString &sql, const QVariantList &values = QVariantList());
@@ -407,7 +409,7 @@ void TestPlans::indexServesStatement_data()
     plain("产品选择", base("产品选择"));
     plain("欠款提醒", base("欠款提醒"));
     for (const char *view : {"会员消费", "会员交费", "会员积分", "会员套餐", "会员余额变动"})
-        row(view, view, ViewFilter(QStringLiteral("huiyuanid=?"), {QStringLiteral("M1")}));
+        row(view, view, ViewDeclarations::find(QString::fromUtf8(view))->memberFilter(QStringLiteral("M1")));
     // The cash-register detail of a year and its 合计 (from the daily summaries).
     const ViewFilter cash = ReportQuery::cashDetail(s, e, QStringLiteral("所有"));
     row("收银明细查询", "收银明细查询", cash);
@@ -415,15 +417,20 @@ void TestPlans::indexServesStatement_data()
     QTest::newRow("收银明细查询 合计") << ViewDeclarations::totalsStatement(QStringLiteral("收银明细查询"), cash) << cash.values;
     // What the totals read from the daily summaries: the takings of whole days (综合统计,
     // the charts), a handover's hours around them, the 合计 of 消费统计 for a period.
-    auto source = [&plain](const char *name, const QString &from, const QString &to) {
-        plain(name, QStringLiteral("select fangshi, ROUND(SUM(jine),3) from (") + SummaryBook::takingsSource(from, to)
-                        + QStringLiteral(") s WHERE laiyuan='消费' GROUP BY fangshi"));
+    auto source = [](const char *name, const QString &from, const QString &to) {
+        QVariantList bounds;
+        QTest::newRow(name) << QStringLiteral("select fangshi, ROUND(SUM(jine),3) from (") + SummaryBook::takingsSource(from, to, &bounds)
+                                   + QStringLiteral(") s WHERE laiyuan='消费' GROUP BY fangshi")
+                            << bounds;
     };
     source("takings 本年", s, e + QStringLiteral(" 23:59:59"));
     source("takings handover", QStringLiteral("2026-03-01 09:12:00"), QStringLiteral("2026-03-04 18:00:00"));
     source("takings within a day", QStringLiteral("2026-03-01 09:12:00"), QStringLiteral("2026-03-01 18:00:00"));
-    plain("charts per day", QStringLiteral("select day, ROUND(SUM(amount),2) from (") + SummaryBook::dailyTakings(s, e)
-                                + QStringLiteral(") where method<>'储蓄卡' group by day order by day"));
+    QVariantList days;
+    const QString perDay = SummaryBook::dailyTakings(s, e, &days);
+    QTest::newRow("charts per day") << QStringLiteral("select day, ROUND(SUM(amount),2) from (") + perDay
+                                           + QStringLiteral(") d where method<>'储蓄卡' group by day order by day")
+                                    << days;
     for (const QString &period : {y, QStringLiteral("其他")}) {
         const ViewFilter f = ReportQuery::consumptionStats(period, s, e, "", "", "所有");
         const QString totals = ViewDeclarations::totalsStatement(QStringLiteral("消费统计"), f);
@@ -1143,4 +1150,39 @@ void TestPlans::serverPaymentsOfAYearReadTheirYears()
 }
 
 QTEST_MAIN(TestPlans)
+// The front desk's reads of a member (the search with the panel's booking line
+// and warnings, the member's sales list) keep one plan on the server. Values
+// the server sees when it plans (a phone number's range, the limit, the
+// member) made it plan them anew at every search: most of their time there.
+void TestPlans::serverDeskReadsKeepOnePlan()
+{
+    sqlExec(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i<2000) "
+                           "insert into huiyuan(ID,name,phone,shengyujine,jifen) select 'M'||substr(cast(100000+i as text),2), "
+                           "substr('王李张刘陈',i%5+1,1)||substr('伟芳娜敏静丽强磊军洋',i/5%10+1,1), "
+                           "'139'||substr(cast(100000000+i as text),2), 0, 0 from n"));
+    sqlExec(QStringLiteral("ANALYZE"));
+    const ViewDeclaration *sales = ViewDeclarations::find(QStringLiteral("会员消费"));
+    QVERIFY(sales);
+    const ViewFilter f = sales->memberFilter(QStringLiteral("M00042"));
+    const QString list = ListModel::firstRowsOf(ViewDeclarations::statement(base(sales->name), sales->name, f));
+    for (int i = 0; i < 8; ++i) {
+        const QList<MemberSummary> found = MemberSummary::find(QStringLiteral("13900000042"), 2);
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.first().id, QStringLiteral("M00042"));
+        LedgerSql::rows(list, f.values);
+    }
+    // The server's own count of the plans it used for each kept statement of this session.
+    int searched = 0;
+    int listed = 0;
+    for (const QStringList &r : sqlRows(QStringLiteral("select statement, generic_plans from pg_prepared_statements order by name"))) {
+        const QString text = r.value(0);
+        if (text.contains(QLatin1String("with v(t, upto, lim)")))
+            searched = r.value(1).toInt();
+        else if (text.contains(QLatin1String("from huiyuanxiaofei where")) && text.contains(QLatin1String("(select cast($1 as text))")))
+            listed = r.value(1).toInt();
+    }
+    QVERIFY2(searched >= 2, qPrintable(QString::number(searched)));
+    QVERIFY2(listed >= 2, qPrintable(QString::number(listed)));
+}
+
 #include "tst_plans.moc"

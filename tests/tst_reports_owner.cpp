@@ -143,7 +143,9 @@ void TestReportsOwner::periodRangeMatchesTheListFilter()
     const QStringList inside = {from.toString("yyyy-MM-dd") + " 00:00:00", from.toString("yyyy-MM-dd") + " 23:59:59",
                                 to.toString("yyyy-MM-dd") + " 00:00:00", to.toString("yyyy-MM-dd") + " 23:59:59"};
     QStringList selected;
-    for (const QStringList &r : sqlRows("select distinct t from d" + SqlStatements::periodWhere(period, "t") + " order by t"))
+    QVariantList bounds;
+    const QString where = SqlStatements::periodWhere(period, "t", &bounds);
+    for (const QStringList &r : sqlRows("select distinct t from d" + where + " order by t", bounds))
         selected << r.value(0);
     QStringList expected = inside;
     expected.removeDuplicates();

@@ -187,8 +187,10 @@ void TestSchema::listsOfTheConfiguration()
     const DbsetMap map = readDbset();
     QCOMPARE(dbsetEntry<ComBoxinfo>(map, "时间选择").row_name,
              QStringList({"今天", "昨天", "本周", "上周", "本月", "上月", "本季", "上季", "本年", "上年", "其他"}));
-    for (const QString &period : dbsetEntry<ComBoxinfo>(map, "时间选择").row_name)
-        QVERIFY(!SqlStatements::periodWhere(period, "time").isEmpty());
+    for (const QString &period : dbsetEntry<ComBoxinfo>(map, "时间选择").row_name) {
+        QVariantList bounds;
+        QVERIFY(!SqlStatements::periodWhere(period, "time", &bounds).isEmpty());
+    }
     const QStringList pay = dbsetEntry<ComBoxinfo>(map, "付款方式").row_name;
     for (const char *m : {"现金", "支付宝", "微信", "刷卡", "储蓄卡", "代金券"})
         QVERIFY(pay.contains(m));
