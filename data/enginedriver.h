@@ -73,9 +73,15 @@ public:
 
     // ---- Transactions ----
     // The statement that opens a writing transaction: on SQLite it takes the
-    // write lock at once (two desks queue up); on the server it asks for
-    // serialisable isolation, and a conflict makes the whole operation run again.
+    // write lock at once (two desks queue up); on the server it opens a
+    // snapshot transaction that writeLock() queues, and a conflict makes the
+    // whole operation run again.
     virtual QString beginWrite() const = 0;
+    // The statement run right after beginWrite(), before anything reads: on
+    // the server the desks queue here one behind the other, as SQLite's BEGIN
+    // IMMEDIATE makes them, so that each transaction's snapshot is taken after
+    // the one ahead of it committed. Empty where BEGIN takes the lock itself.
+    virtual QString writeLock() const { return QString(); }
 
     // ---- Plans ----
     // How a WITH keeps a list's driving rows (an employee's documents of a period)
@@ -123,9 +129,9 @@ public:
     virtual bool isWorkingTableMissing(const QString &errorText) const = 0;
 
     // ---- Functions ----
-    // The functions the shop's statements call that the engine lacks, created
-    // before any table, view or trigger; empty where they are registered on
-    // the connection itself.
+    // The functions the shop's statements call that the engine lacks (and on
+    // the server the table writeLock() queues on), created before any table,
+    // view or trigger; empty where they are registered on the connection itself.
     virtual QStringList serverFunctions() const = 0;
 
 protected:

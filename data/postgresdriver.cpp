@@ -202,7 +202,9 @@ QStringList PostgresDriver::serverFunctions() const
     // statement instead, so one member's odd birthday would empty a list.
     // The shop's own functions follow: they must be there before any view or
     // trigger that calls them.
-    return QStringList{QStringLiteral(
+    // First of all the table the writers queue on (see writeLock()).
+    return QStringList{QStringLiteral("CREATE TABLE IF NOT EXISTS mochen_writelock (ID INTEGER)"),
+                       QStringLiteral(
         "CREATE OR REPLACE FUNCTION mochen_timestamp(t text) RETURNS timestamp LANGUAGE sql IMMUTABLE AS $mochen$ "
         "select case when t ~ '^\\s*[0-9]{4}-[0-9]{2}-[0-9]{2}([ T][0-9]{2}:[0-9]{2}(:[0-9]{2}([.][0-9]+)?)?)?\\s*$' "
         "and substr(trim(t),1,4) > '0000' and substr(trim(t),6,2) between '01' and '12' "

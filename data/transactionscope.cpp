@@ -21,6 +21,10 @@ struct State
     QString firstError;
     QString probeSql;
     QVariantList probeValues;
+    // The last outermost commit whose outcome stayed unknown, and its probe.
+    bool unknown = false;
+    QString unknownProbeSql;
+    QVariantList unknownProbeValues;
 };
 State &state()
 {
@@ -69,6 +73,20 @@ bool serverConnectionClosed()
     return EngineDriver::of(db).isServer() && !db.isOpen();
 }
 
+// BEGIN, then (on a server) the desks' queue. A lock that is refused (the
+// lock timeout) ends the transaction at once: the session would otherwise
+// stay in a failed one and refuse every later statement. `q` keeps the error.
+bool beginWork(QSqlQuery &q, const QString &beginSql)
+{
+    if (!q.exec(beginSql))
+        return false;
+    const QString lock = EngineDriver::current().writeLock();
+    if (lock.isEmpty() || q.exec(lock))
+        return true;
+    QSqlQuery(QSqlDatabase::database(QSqlDatabase::defaultConnection, false)).exec(QStringLiteral("ROLLBACK"));
+    return false;
+}
+
 // The connection breaks under the test's fault: as the network would do it.
 QString breakConnection()
 {
@@ -107,6 +125,7 @@ TransactionScope::TransactionScope()
         s.firstError.clear();
         s.probeSql.clear();
         s.probeValues.clear();
+        s.unknown = false; // a mark nobody took belongs to an operation before this one
         // A connection lost since the last statement is made anew first.
         if (serverConnectionClosed())
             ShopLink::noteLost(QStringLiteral("no connection to the server"));
@@ -115,20 +134,22 @@ TransactionScope::TransactionScope()
         // IMMEDIATE takes the write lock at once: two desks on one shop file
         // queue up here (within the busy budget) instead of both reading a
         // balance and then colliding on their first write.
-        // On the server the same effect comes from serialisable isolation: a
-        // conflict fails the operation, which the rules layer runs again.
+        // On the server the desks queue on the write lock table the same way
+        // (within the lock timeout); serialisable isolation stays as the
+        // guard, and a conflict it finds makes the rules layer run the whole
+        // operation again.
         const QString beginSql = EngineDriver::current().beginWrite();
         QElapsedTimer waited;
         waited.start();
         QSqlQuery begin(QSqlDatabase::database());
-        bool begun = begin.exec(beginSql);
+        bool begun = beginWork(begin, beginSql);
         // A second try after the reads are ended, within what is left of the
         // one budget: a desk never waits twice for the same lock.
         const int left = budgetMs() - int(waited.elapsed());
         if (!begun && releaseReads() && !EngineDriver::isConnectionLost(begin.lastError()) && left > 0) {
             releaseReads()();
             setBusyTimeout(left);
-            begun = begin.exec(beginSql);
+            begun = beginWork(begin, beginSql);
             setBusyTimeout(budgetMs());
         }
         if (!begun && EngineDriver::isConnectionLost(begin.lastError())) {
@@ -137,7 +158,7 @@ TransactionScope::TransactionScope()
             ShopLink::noteLost(EngineDriver::errorText(begin.lastError()));
             if (ShopLink::reopen()) {
                 begin = QSqlQuery(QSqlDatabase::database());
-                begun = begin.exec(beginSql);
+                begun = beginWork(begin, beginSql);
             }
         }
         if (!begun) {
@@ -181,15 +202,16 @@ bool TransactionScope::commit()
     }
     const CommitFault fault = commitFault();
     commitFault() = CommitFault::None;
+    const bool serverDown = fault == CommitFault::LoseRequestServerDown || fault == CommitFault::LoseAnswerServerDown;
     QString error;
     bool committed = false;
-    if (fault == CommitFault::LoseRequest) {
+    if (fault == CommitFault::LoseRequest || fault == CommitFault::LoseRequestServerDown) {
         error = breakConnection();
     } else {
         committed = db.commit();
         if (!committed)
             error = EngineDriver::errorText(db.lastError());
-        else if (fault == CommitFault::LoseAnswer) {
+        else if (fault == CommitFault::LoseAnswer || fault == CommitFault::LoseAnswerServerDown) {
             committed = false;
             error = breakConnection();
         }
@@ -205,7 +227,7 @@ bool TransactionScope::commit()
         // The desk connects again at once, whatever the outcome (on a new
         // driver: this handle to the old one goes first).
         db = QSqlDatabase();
-        const bool back = ShopLink::reopen();
+        const bool back = !serverDown && ShopLink::reopen();
         if (back && !s.probeSql.isEmpty()) {
             QSqlQuery probe(QSqlDatabase::database());
             probe.setForwardOnly(true);
@@ -225,6 +247,9 @@ bool TransactionScope::commit()
             }
         }
         s.firstError = kUnknownOutcome + error;
+        s.unknown = true;
+        s.unknownProbeSql = s.probeSql;
+        s.unknownProbeValues = s.probeValues;
         return false;
     }
     s.firstError = QStringLiteral("COMMIT: ") + error;
@@ -360,6 +385,20 @@ bool TransactionScope::isOutcomeUnknown(const QString &error)
 void TransactionScope::setCommitFault(CommitFault fault)
 {
     commitFault() = fault;
+}
+
+bool TransactionScope::takeUnknownOutcome(QString *probeSql, QVariantList *probeValues)
+{
+    State &s = state();
+    const bool unknown = s.unknown;
+    if (probeSql)
+        *probeSql = s.unknownProbeSql;
+    if (probeValues)
+        *probeValues = s.unknownProbeValues;
+    s.unknown = false;
+    s.unknownProbeSql.clear();
+    s.unknownProbeValues.clear();
+    return unknown;
 }
 
 bool TransactionScope::takeConflict()

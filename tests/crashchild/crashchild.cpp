@@ -45,7 +45,9 @@ QTextStream out(stdout);
 
 void say(const QString &line)
 {
-    out << line << Qt::endl; // flushed: the parent reads it after the kill
+    // One answer, one line: a refusal's cause (its own line in the message
+    // box) stays with it instead of passing for the next answer.
+    out << QString(line).replace(QLatin1Char('\n'), QLatin1Char(' ')) << Qt::endl; // flushed: the parent reads it after the kill
 }
 
 bool sale(MainWindow &main, const QString &member, bool usePackageToo)
