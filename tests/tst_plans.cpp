@@ -63,6 +63,7 @@ private slots:
     void serverCashDetailStreamsTheRecords();
     void serverPackageRankingJoinsNoMember();
     void serverDeskReadsKeepOnePlan();
+    void packageRankingReadsItsKindsDays();
 
 private:
     QStringList plan(const QString &sql, const QVariantList &values = QVariantList());
@@ -137,6 +138,7 @@ const char *const kLargeShopStats[][3] = {
     {"rihuizong_yeji", "idx_rihuizong_yeji_riqi", "839808 134 10 2 2 2 1"},
     {"rihuizong_yeji", "sqlite_autoindex_rihuizong_yeji_1", "835200 2 1"},
     {"rihuizong_jiaofei", "idx_rihuizong_jiaofei_lists", "115200 51 1 1 1 1"},
+    {"rihuizong_jiaofei", "idx_rihuizong_jiaofei_leixing", "115200 28800 51 1 1 1"},
     {"rihuizong_jiaofei", "sqlite_autoindex_rihuizong_jiaofei_1", "119340 51 1 1"},
     {"rihuizong_jifen", "sqlite_autoindex_rihuizong_jifen_1", "3519 1"},
     {"rihuizong_biandong", "sqlite_autoindex_rihuizong_biandong_1", "3519 1"},
@@ -1053,6 +1055,21 @@ void TestPlans::serverCashDetailStreamsTheRecords()
                  && plan.contains(QLatin1String("idx_huiyuanjiaofei_jiaofeiriqi"))
                  && plan.contains(QLatin1String("idx_huiyuanxiaofei_xiaofeiriqi")),
              qPrintable(plan));
+}
+
+// 会员套餐排行 of a period and its 合计 read the package payments' days alone, from
+// the index by kind (the period's days of every kind were read to keep a few hundred).
+void TestPlans::packageRankingReadsItsKindsDays()
+{
+    for (const QString &period : {QStringLiteral("本年"), QStringLiteral("本月")}) {
+        const ViewFilter f = ReportQuery::packageRanking(period, QString(), QString(), QStringLiteral("所有"));
+        for (const QString &sql : {ViewDeclarations::statement(base(QStringLiteral("会员套餐排行")), QStringLiteral("会员套餐排行"), f),
+                                   ViewDeclarations::totalsStatement(QStringLiteral("会员套餐排行"), f)}) {
+            const QString lines = plan(sql, f.values).join('\n');
+            QVERIFY2(lines.contains(QLatin1String("SEARCH s USING COVERING INDEX idx_rihuizong_jiaofei_leixing (leixing=? AND riqi>? AND riqi<?)")),
+                     qPrintable(lines + "\n" + sql));
+        }
+    }
 }
 
 // 会员套餐排行 of a year of every member: the few hundred members who paid for
