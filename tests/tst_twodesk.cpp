@@ -638,7 +638,7 @@ void TestTwoDesk::serverDeskWaitsForItsTurn()
         other.start();
         QElapsedTimer waited;
         waited.start();
-        while (!other.isFinished() && waited.elapsed() < 3000
+        while (!other.isFinished() && waited.elapsed() < 10000
                && LedgerSql::value(QStringLiteral("select count(*) from pg_locks where not granted")).toInt() == 0)
             QThread::msleep(10);
         QVERIFY2(!landed, "the other desk wrote in the middle of this desk's operation");
