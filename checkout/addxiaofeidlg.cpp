@@ -386,7 +386,9 @@ void AddXiaofeiDlg::refreshTotals()
 void AddXiaofeiDlg::updateButtons()
 {
     const bool any = !m_basket.isEmpty();
-    ui->toolButton_10->setEnabled(any);
+    // A sale whose answer was lost took its lines with it if it landed: 结账
+    // is how the cashier learns which.
+    ui->toolButton_10->setEnabled(any || SaleWriter::awaitsOutcome(m_basket.saleId()));
     ui->toolButton_11->setEnabled(any);
     ui->toolButton->setEnabled(any);
 }
@@ -582,6 +584,15 @@ bool AddXiaofeiDlg::commitSale(const Payment &payment)
     const QString id = ui->label_12->text();
     const bool walkIn = id == QLatin1String(kWalkInId) || ui->label_10->text() == QStringLiteral("散客");
 
+    // A sale whose last answer was lost is settled before the basket is
+    // looked at: one that landed took its lines with it.
+    if (const std::optional<LedgerResult> earlier = SaleWriter::settle(m_basket.saleId())) {
+        if (!earlier->ok) {
+            ctrlUiClass::showInfo(earlier->error, this);
+            return false;
+        }
+        return saleSaved(*earlier);
+    }
     Sale sale = m_basket.toSale();
     // The lines could not be read: the basket is kept, not empty.
     const QString unreachable = LedgerSql::unreachableText(QStringLiteral("保存消费记录失败"));
@@ -660,6 +671,15 @@ bool AddXiaofeiDlg::commitSale(const Payment &payment)
         updateButtons();
         return false;
     }
+    return saleSaved(result);
+}
+
+bool AddXiaofeiDlg::saleSaved(const LedgerResult &result)
+{
+    // Saved at an earlier try whose answer was lost: the cashier hears it
+    // before the checkout closes as after any sale.
+    if (!result.notice.isEmpty())
+        ctrlUiClass::showInfo(result.notice, this);
     m_saleId = result.documentId;
     m_resumedFrom.clear(); // sold with the sale
     dbctrlstruct refresh;

@@ -92,6 +92,7 @@ private:
     void refreshTotals();
     void updateButtons();
     bool commitSale(const Payment &payment);
+    bool saleSaved(const LedgerResult &result);
     bool holdBill();
 
     Ui::AddXiaofeiDlg *ui;

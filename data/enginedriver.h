@@ -73,9 +73,9 @@ public:
 
     // ---- Transactions ----
     // The statement that opens a writing transaction: on SQLite it takes the
-    // write lock at once (two desks queue up); on the server it asks for
-    // serialisable isolation (the desks queue at writeLock()), and a conflict
-    // it still finds makes the whole operation run again.
+    // write lock at once (two desks queue up); on the server it opens a
+    // snapshot transaction that writeLock() queues, and a conflict makes the
+    // whole operation run again.
     virtual QString beginWrite() const = 0;
     // The statement run right after beginWrite(), before anything reads: on
     // the server the desks queue here one behind the other, as SQLite's BEGIN

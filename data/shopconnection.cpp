@@ -154,7 +154,8 @@ bool ShopConnection::openServer(const QString &connectionName, QString *error) c
     // list's plan is costed high enough for it, and compiling it took longer
     // than the list (员工提成's detail of a year at a large shop: 1.5 s with,
     // 0.7 s without).
-    QString options = QStringLiteral("-c lock_timeout=5s -c statement_timeout=20s -c jit=off");
+    QString options = QStringLiteral("-c lock_timeout=5s -c statement_timeout=20s "
+                                     "-c idle_in_transaction_session_timeout=30s -c jit=off");
     if (!schema.isEmpty())
         options += QStringLiteral(" -c search_path=") + schema;
     db.setConnectOptions(QStringLiteral("connect_timeout=5;options='%1'").arg(options));
@@ -190,7 +191,12 @@ bool ShopConnection::openServer(const QString &connectionName, QString *error) c
 
 QStringList ShopConnection::serverTimeouts()
 {
-    return {QStringLiteral("SET lock_timeout = '5s'"), QStringLiteral("SET statement_timeout = '20s'")};
+    // A desk that stops in the middle of a transaction (its program hung, its
+    // network gone) would hold the desks' write lock until the server noticed
+    // the dead connection, which can take hours: the server ends its session
+    // after half a minute instead, and the operation was never confirmed.
+    return {QStringLiteral("SET lock_timeout = '5s'"), QStringLiteral("SET statement_timeout = '20s'"),
+            QStringLiteral("SET idle_in_transaction_session_timeout = '30s'")};
 }
 
 namespace {

@@ -21,6 +21,10 @@ struct State
     QString firstError;
     QString probeSql;
     QVariantList probeValues;
+    // The last outermost commit whose outcome stayed unknown, and its probe.
+    bool unknown = false;
+    QString unknownProbeSql;
+    QVariantList unknownProbeValues;
 };
 State &state()
 {
@@ -121,6 +125,7 @@ TransactionScope::TransactionScope()
         s.firstError.clear();
         s.probeSql.clear();
         s.probeValues.clear();
+        s.unknown = false; // a mark nobody took belongs to an operation before this one
         // A connection lost since the last statement is made anew first.
         if (serverConnectionClosed())
             ShopLink::noteLost(QStringLiteral("no connection to the server"));
@@ -130,7 +135,7 @@ TransactionScope::TransactionScope()
         // queue up here (within the busy budget) instead of both reading a
         // balance and then colliding on their first write.
         // On the server the desks queue on the write lock table the same way
-        // (within the lock timeout); serialisable isolation stays as the
+        // (within the lock timeout); the snapshot isolation stays as the
         // guard, and a conflict it finds makes the rules layer run the whole
         // operation again.
         const QString beginSql = EngineDriver::current().beginWrite();
@@ -197,15 +202,16 @@ bool TransactionScope::commit()
     }
     const CommitFault fault = commitFault();
     commitFault() = CommitFault::None;
+    const bool serverDown = fault == CommitFault::LoseRequestServerDown || fault == CommitFault::LoseAnswerServerDown;
     QString error;
     bool committed = false;
-    if (fault == CommitFault::LoseRequest) {
+    if (fault == CommitFault::LoseRequest || fault == CommitFault::LoseRequestServerDown) {
         error = breakConnection();
     } else {
         committed = db.commit();
         if (!committed)
             error = EngineDriver::errorText(db.lastError());
-        else if (fault == CommitFault::LoseAnswer) {
+        else if (fault == CommitFault::LoseAnswer || fault == CommitFault::LoseAnswerServerDown) {
             committed = false;
             error = breakConnection();
         }
@@ -221,7 +227,7 @@ bool TransactionScope::commit()
         // The desk connects again at once, whatever the outcome (on a new
         // driver: this handle to the old one goes first).
         db = QSqlDatabase();
-        const bool back = ShopLink::reopen();
+        const bool back = !serverDown && ShopLink::reopen();
         if (back && !s.probeSql.isEmpty()) {
             QSqlQuery probe(QSqlDatabase::database());
             probe.setForwardOnly(true);
@@ -241,6 +247,9 @@ bool TransactionScope::commit()
             }
         }
         s.firstError = kUnknownOutcome + error;
+        s.unknown = true;
+        s.unknownProbeSql = s.probeSql;
+        s.unknownProbeValues = s.probeValues;
         return false;
     }
     s.firstError = QStringLiteral("COMMIT: ") + error;
@@ -376,6 +385,20 @@ bool TransactionScope::isOutcomeUnknown(const QString &error)
 void TransactionScope::setCommitFault(CommitFault fault)
 {
     commitFault() = fault;
+}
+
+bool TransactionScope::takeUnknownOutcome(QString *probeSql, QVariantList *probeValues)
+{
+    State &s = state();
+    const bool unknown = s.unknown;
+    if (probeSql)
+        *probeSql = s.unknownProbeSql;
+    if (probeValues)
+        *probeValues = s.unknownProbeValues;
+    s.unknown = false;
+    s.unknownProbeSql.clear();
+    s.unknownProbeValues.clear();
+    return unknown;
 }
 
 bool TransactionScope::takeConflict()

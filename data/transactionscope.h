@@ -83,10 +83,19 @@ public:
     // whole operation again is then the cure (see ledger/conflictretry.h).
     static bool takeConflict();
 
+    // Whether the last outermost commit ended with an unknown outcome (the
+    // answer lost, and the books could not be asked); clears the mark. The
+    // probe is the statement that will tell later, once the shop can be
+    // reached again: the writer keeps it for the cashier's next try.
+    static bool takeUnknownOutcome(QString *probeSql, QVariantList *probeValues);
+
     // Test-only fault at the next outermost COMMIT, inert until set: the
     // connection breaks just before the COMMIT is sent (nothing lands), or just
-    // after it landed (its answer never arrives). Cleared once used.
-    enum class CommitFault { None, LoseRequest, LoseAnswer };
+    // after it landed (its answer never arrives). The ...ServerDown kinds keep
+    // the shop unreachable past the reconnect inside the commit, as a server
+    // still restarting does: the next statement connects again. Cleared once
+    // used.
+    enum class CommitFault { None, LoseRequest, LoseAnswer, LoseRequestServerDown, LoseAnswerServerDown };
     static void setCommitFault(CommitFault fault);
 
 private:

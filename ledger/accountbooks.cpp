@@ -2,6 +2,7 @@
 
 #include "amounts.h"
 #include "ledgersql.h"
+#include "transactionscope.h"
 
 #include <QHash>
 #include <QVariantList>
@@ -548,6 +549,15 @@ bool DebtBook::repay(const Repayment &r)
         refuse(QStringLiteral("欠款已被修改，请重试"));
         return false;
     }
+    // A repayment has no document of its own: after a lost COMMIT answer the
+    // books tell whether it landed by one more row of this desk under the
+    // debt's document.
+    const QString mine = QStringLiteral(" where ID=? and shouyintai=?");
+    const qint64 before =
+        LedgerSql::value(QStringLiteral("select count(*) from ") + table + mine, {r.documentId, LedgerSql::desk()}).toLongLong();
+    TransactionScope::setOutcomeProbe(QStringLiteral("select 1 from (select count(*) as n from ") + table + mine
+                                          + QStringLiteral(") c where c.n>?"),
+                                      {r.documentId, LedgerSql::desk(), before});
     const double paid = centsToYuan(r.cents);
     // The repayment is takings of its own day and method, under the debt's document.
     if (o.sale)

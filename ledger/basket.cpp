@@ -127,7 +127,7 @@ void refillAfterReconnect()
     for (auto it = kept().cbegin(); it != kept().cend(); ++it) {
         // A sale whose COMMIT landed before the connection broke took its
         // basket with it: nothing to give back.
-        if (value(QStringLiteral("select 1 from danjuhao where ID=?"), {it.key()}).isValid())
+        if (value(LedgerSql::documentProbe(), {it.key(), LedgerSql::desk()}).isValid())
             continue;
         writeRows(QStringLiteral("tempxiaofeimingxi"), it->lines);
         writeRows(QStringLiteral("temptichengmingxi"), it->commissions);

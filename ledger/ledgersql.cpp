@@ -196,6 +196,11 @@ LedgerResult committed(TransactionScope &tx, const QString &what, const QString 
     return LedgerResult::success(id);
 }
 
+QString documentProbe()
+{
+    return QStringLiteral("select 1 from danjuhao where ID=? and shouyintai=?");
+}
+
 QString newDocumentId(const QString &prefix, const QString &kind, const QString &operatorName,
                       const QString &wanted)
 {
@@ -213,8 +218,10 @@ QString newDocumentId(const QString &prefix, const QString &kind, const QString 
             return QString();
         if (n == 1) {
             // Known before the COMMIT: after a lost answer the document
-            // tells whether the operation landed.
-            TransactionScope::setOutcomeProbe(QStringLiteral("select 1 from danjuhao where ID=?"), {id});
+            // tells whether the operation landed. This desk's: another desk
+            // waiting for the same number takes it once this transaction is
+            // gone, and its row says nothing of this operation.
+            TransactionScope::setOutcomeProbe(documentProbe(), {id, desk()});
             return id;
         }
         id.clear();

@@ -55,6 +55,10 @@ QString unreachableText(const QString &what);
 // landed, the cashier's sentence of `failureText` when it did not.
 LedgerResult committed(TransactionScope &tx, const QString &what, const QString &id);
 
+// The statement (values: the ID, desk()) that finds a document this desk
+// registered: a row exactly when the operation that registered it landed.
+QString documentProbe();
+
 // A document ID of the form prefix + yyyyMMddhhmmsszzz that no desk has used:
 // registered in the document table inside the open transaction.
 QString newDocumentId(const QString &prefix, const QString &kind, const QString &operatorName,

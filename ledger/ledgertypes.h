@@ -19,6 +19,9 @@ struct LedgerResult
     bool ok = false;
     QString documentId;
     QString error;
+    // Saved, with a sentence the cashier must still hear: the document had
+    // landed at an earlier try whose answer was lost, and was not written again.
+    QString notice;
 
     static LedgerResult success(const QString &id)
     {

@@ -11,6 +11,7 @@
 #include "topupoffers.h"
 #include "vouchers.h"
 #include "transactionscope.h"
+#include "unsettledoutcomes.h"
 
 #include <QMap>
 
@@ -326,22 +327,40 @@ QString MemberWriter::cardTypeUser(const QString &name, bool withHistory)
 // got in its way.
 LedgerResult MemberWriter::issueCard(const CardIssue &c)
 {
-    return retryOnConflict([&] { return issueCardOnce(c); });
+    // A card issued at a try whose answer was lost is answered saved, not
+    // refused as a member number already taken.
+    const QStringList key{QStringLiteral("card"), c.memberId, c.cardType, c.packageId, QString::number(c.priceCents),
+                          QString::number(c.receivedCents), c.method, c.employeeId, c.operatorName};
+    return UnsettledOutcomes::run(key.join(QChar(0x1f)), QStringLiteral("会员办卡保存失败"), [&] { return issueCardOnce(c); });
 }
 
+// A top-up, renewal or repayment whose answer was lost is the same one again
+// when the cashier sends the same value from the same window: it is settled
+// from the books before anything is written (see UnsettledOutcomes).
 LedgerResult MemberWriter::topUp(const TopUp &t)
 {
-    return retryOnConflict([&] { return topUpOnce(t); });
+    QStringList key{QStringLiteral("topup"), t.memberId, QString::number(t.paidInCents), QString::number(t.bonusCents),
+                    QString::number(t.receivedCents), t.method, t.employee, t.operatorName};
+    for (const PaymentPart &p : t.payments)
+        key << p.method << QString::number(p.cents) << p.voucherNo;
+    return UnsettledOutcomes::run(key.join(QChar(0x1f)), QStringLiteral("会员充值保存失败"), [&] { return topUpOnce(t); });
 }
 
 LedgerResult MemberWriter::renew(const Renewal &r)
 {
-    return retryOnConflict([&] { return renewOnce(r); });
+    QStringList key{QStringLiteral("renewal"), r.memberId, QString::number(r.dueCents), QString::number(r.debtCents),
+                    r.employee, r.remark, r.operatorName};
+    for (const PackageItem &item : r.items)
+        key << item.itemId << QString::number(item.uses);
+    for (const PaymentPart &p : r.payments)
+        key << p.method << QString::number(p.cents) << p.voucherNo;
+    return UnsettledOutcomes::run(key.join(QChar(0x1f)), QStringLiteral("套餐续费保存失败"), [&] { return renewOnce(r); });
 }
 
 LedgerResult MemberWriter::repay(const Repayment &r)
 {
-    return retryOnConflict([&] { return repayOnce(r); });
+    const QStringList key{QStringLiteral("repay"), r.documentId, QString::number(r.cents), r.method, r.operatorName};
+    return UnsettledOutcomes::run(key.join(QChar(0x1f)), QStringLiteral("还款保存失败"), [&] { return repayOnce(r); });
 }
 
 LedgerResult MemberWriter::deleteMember(const QString &memberId, const QString &operatorName)

@@ -8,6 +8,7 @@
 #include "operatorstore.h"
 #include "textlimits.h"
 #include "transactionscope.h"
+#include "unsettledoutcomes.h"
 #include "vouchers.h"
 
 #include <QMap>
@@ -551,18 +552,28 @@ static LedgerResult voidSaleOnce(const SaleVoid &v)
 }
 
 // Each runs again from the start when another desk's transaction got in its
-// way on a shop server.
+// way on a shop server. One whose answer was lost is the same one again when
+// the same value comes from the same window: settled from the books before
+// anything is written (see UnsettledOutcomes), so money goes back once.
 LedgerResult RefundWriter::refundBalance(const BalanceRefund &r)
 {
-    return retryOnConflict([&] { return refundBalanceOnce(r); });
+    const QStringList key{QStringLiteral("balance-refund"), r.memberId, QString::number(r.takenCents),
+                          QString::number(r.paidBackCents), r.method, r.reason, r.operatorName, r.authorizedBy};
+    return UnsettledOutcomes::run(key.join(QChar(0x1f)), QStringLiteral("退储值保存失败"),
+                                  [&] { return refundBalanceOnce(r); });
 }
 
 LedgerResult RefundWriter::refundPackage(const PackageRefund &r)
 {
-    return retryOnConflict([&] { return refundPackageOnce(r); });
+    const QStringList key{QStringLiteral("package-refund"), r.memberId, r.itemId, QString::number(r.uses),
+                          QString::number(r.paidBackCents), r.method, r.reason, r.operatorName, r.authorizedBy,
+                          r.aboveLimitBy};
+    return UnsettledOutcomes::run(key.join(QChar(0x1f)), QStringLiteral("退套餐保存失败"),
+                                  [&] { return refundPackageOnce(r); });
 }
 
 LedgerResult RefundWriter::voidSale(const SaleVoid &v)
 {
-    return retryOnConflict([&] { return voidSaleOnce(v); });
+    const QStringList key{QStringLiteral("void"), v.saleId, v.reason, v.operatorName, v.authorizedBy};
+    return UnsettledOutcomes::run(key.join(QChar(0x1f)), QStringLiteral("作废消费单失败"), [&] { return voidSaleOnce(v); });
 }

@@ -1,6 +1,7 @@
 #include "salewriter.h"
 
 #include "accountbooks.h"
+#include "basket.h"
 #include "bookingwriter.h"
 #include "amounts.h"
 #include "conflictretry.h"
@@ -9,6 +10,7 @@
 #include "packageexpiry.h"
 #include "vouchers.h"
 #include "transactionscope.h"
+#include "unsettledoutcomes.h"
 
 #include <QMap>
 
@@ -185,9 +187,42 @@ static LedgerResult commitOnce(const Sale &s)
     return LedgerResult::success(id);
 }
 
+namespace {
+const QString kSaveFailed = QStringLiteral("保存消费记录失败");
+
+// A sale is the same sale again by its basket (or the document it asks for).
+QString saleKey(const QString &document)
+{
+    return document.isEmpty() ? QString() : QStringLiteral("sale|") + document;
+}
+
+std::optional<LedgerResult> settleSale(const QString &key, const QString &basketId)
+{
+    std::optional<LedgerResult> earlier = UnsettledOutcomes::settle(key, kSaveFailed);
+    // Landed: the sale took its basket with it; whatever a reconnect gave back
+    // is gone as after any sale.
+    if (earlier && earlier->ok && !basketId.isEmpty())
+        Basket(basketId).clear();
+    return earlier;
+}
+} // namespace
+
 // Each operation runs again from the start when another desk's transaction
 // got in its way.
 LedgerResult SaleWriter::commit(const Sale &s)
 {
-    return retryOnConflict([&] { return commitOnce(s); });
+    const QString key = saleKey(s.documentId.isEmpty() ? s.basketId : s.documentId);
+    if (const std::optional<LedgerResult> earlier = settleSale(key, s.basketId))
+        return *earlier;
+    return UnsettledOutcomes::run(key, kSaveFailed, [&] { return commitOnce(s); });
+}
+
+std::optional<LedgerResult> SaleWriter::settle(const QString &basketId)
+{
+    return settleSale(saleKey(basketId), basketId);
+}
+
+bool SaleWriter::awaitsOutcome(const QString &basketId)
+{
+    return UnsettledOutcomes::pending(saleKey(basketId));
 }

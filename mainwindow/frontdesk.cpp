@@ -199,6 +199,9 @@ void FrontDesk::repayDebt(const QStringList &reply, QObject *from)
             pay->keepOpen();
         return;
     }
+    // Saved at an earlier try whose answer was lost, not again.
+    if (!done.notice.isEmpty())
+        ctrlUiClass::showInfo(done.notice, m_window);
     // A repaid sale or payment: the member's lists once, the member page's balance too.
     m_window->refreshByTable(QStringList{QStringLiteral("huiyuanxiaofei"), QStringLiteral("huiyuanjiaofei")});
     showCounterStatus(counterFeedback(QStringLiteral("还款"), done.documentId, currentMemberId(), reads), done.documentId);

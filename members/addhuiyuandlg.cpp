@@ -362,6 +362,9 @@ bool addhuiyuandlg::issueCard()
         ctrlUiClass::showInfo(r.error, this);
         return false;
     }
+    // Saved at an earlier try whose answer was lost, not again.
+    if (!r.notice.isEmpty())
+        ctrlUiClass::showInfo(r.notice, this);
     m_issued = true;
     m_documentId = r.documentId;
     return true;

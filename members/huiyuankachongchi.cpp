@@ -183,6 +183,9 @@ bool huiyuankachongchi::save(const QList<PaymentPart> &payments)
         ctrlUiClass::showInfo(r.error, this);
         return false;
     }
+    // Saved at an earlier try whose answer was lost, not again.
+    if (!r.notice.isEmpty())
+        ctrlUiClass::showInfo(r.notice, this);
     m_documentId = r.documentId;
     dbctrlstruct refresh;
     refresh.table = QStringLiteral("huiyuanjiaofei");

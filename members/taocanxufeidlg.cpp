@@ -274,6 +274,9 @@ bool taocanxufeidlg::commit(const QList<Payment> &payments, qint64 debtCents)
         ctrlUiClass::showInfo(result.error, this);
         return false;
     }
+    // Saved at an earlier try whose answer was lost, not again.
+    if (!result.notice.isEmpty())
+        ctrlUiClass::showInfo(result.notice, this);
     m_documentId = result.documentId;
     dbctrlstruct refresh;
     refresh.table = QStringLiteral("huiyuanjiaofei");

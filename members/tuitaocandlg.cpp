@@ -122,6 +122,9 @@ void tuitaocandlg::on_toolButton_ok_clicked()
         ctrlUiClass::showInfo(done.error, this);
         return;
     }
+    // Saved at an earlier try whose answer was lost, not again.
+    if (!done.notice.isEmpty())
+        ctrlUiClass::showInfo(done.notice, this);
     m_documentId = done.documentId;
     emit DlgSend(QStringLiteral("刷新数据列表"), QVariant::fromValue(dbctrlstruct{QStringLiteral("huiyuanjiaofei"), {}}));
     accept();

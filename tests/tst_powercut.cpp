@@ -22,7 +22,9 @@ private:
     QStringList m_confirmed[2];
     int m_cuts = 0;
     int m_operations = 0;
+    int m_cutsAfterWork = 0; // cuts of a child that had confirmed something first
     int m_stalled = 0;
+    int m_starts = 0;
 };
 
 using namespace crash_checks;
@@ -51,8 +53,12 @@ void TestPowerCut::cutAgainAndAgain()
             p[i].setProcessEnvironment(env);
             // Into a file: a child never waits for this process to read its pipe.
             p[i].setStandardOutputFile(m_dirs[i].filePath("child.out"));
-            // The writes and syncs of a few operations, sometimes of many.
-            const int at = rng->bounded(8) == 0 ? rng->bounded(1, 400) : rng->bounded(1, 80);
+            // Mostly within the first operation's commit, where a cut finds the
+            // most half-written pages; every fifth child after a few operations
+            // (one sale with its summaries and a checkpoint is ~200 writes and
+            // syncs), so that what was confirmed before a cut is checked too.
+            const int at = ++m_starts % 5 == 0 ? rng->bounded(400, 1200)
+                           : rng->bounded(8) == 0 ? rng->bounded(1, 400) : rng->bounded(1, 80);
             p[i].start(child, {m_dirs[i].path(), "cut", QString::number(at), QString::number(rng->generate())});
         }
         for (int i = 0; i < 2; ++i) {
@@ -60,10 +66,12 @@ void TestPowerCut::cutAgainAndAgain()
             // A child that stalls (on a loaded machine a scripted dialog can be
             // missed) is killed instead; its file is checked all the same, but
             // only real cuts count.
+            bool cut = false;
             if (p[i].waitForFinished(90000)) {
                 QCOMPARE(p[i].exitStatus(), QProcess::NormalExit);
                 ++m_cuts;
                 ++done;
+                cut = true;
             } else {
                 p[i].kill();
                 p[i].waitForFinished(10000);
@@ -71,7 +79,10 @@ void TestPowerCut::cutAgainAndAgain()
             }
             QFile out(m_dirs[i].filePath("child.out"));
             QVERIFY(out.open(QIODevice::ReadOnly));
-            m_operations += readConfirmed(out.readAll(), &m_confirmed[i]);
+            const int confirmed = readConfirmed(out.readAll(), &m_confirmed[i]);
+            m_operations += confirmed;
+            if (cut && confirmed > 0)
+                ++m_cutsAfterWork;
             const QStringList bad = problems(m_dirs[i].filePath("mochenxinxi.db"), m_confirmed[i]);
             QVERIFY2(bad.isEmpty(), qPrintable(QStringLiteral("after cut %1: ").arg(m_cuts) + bad.join("; ")));
         }
@@ -80,10 +91,14 @@ void TestPowerCut::cutAgainAndAgain()
 
 void TestPowerCut::cleanupTestCase()
 {
-    qInfo("%d power cuts, %d operations confirmed before their cut, nothing lost, every check whole "
-          "(%d stalled children killed instead)",
-          m_cuts, m_operations, m_stalled);
-    QVERIFY(m_operations > m_cuts / 4);
+    qInfo("%d power cuts, %d of them after confirmed work, %d operations confirmed before their cut, "
+          "nothing lost, every check whole (%d stalled children killed instead)",
+          m_cuts, m_cutsAfterWork, m_operations, m_stalled);
+    // The run means something only if some cuts came after confirmed work. A
+    // starved child confirms fewer operations, so this counts the cuts that
+    // found any, not how many operations the machine's load allowed.
+    QVERIFY2(m_cutsAfterWork >= m_cuts / 10,
+             qPrintable(QStringLiteral("only %1 of %2 cuts came after confirmed work").arg(m_cutsAfterWork).arg(m_cuts)));
 }
 
 int main(int argc, char *argv[])

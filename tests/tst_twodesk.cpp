@@ -614,7 +614,7 @@ void TestTwoDesk::aDeskSellsWhileAnotherOpensTheShop()
 // A desk that begins while another desk's operation is open waits for its
 // turn instead of working on what is about to change. Had both gone ahead,
 // the one that wrote second would be refused as a collision (the server's
-// serialisable isolation), a refusal that only another try could cure, and
+// snapshot isolation), a refusal that only another try could cure, and
 // one that four busy desks can keep meeting until the tries run out.
 void TestTwoDesk::serverDeskWaitsForItsTurn()
 {
