@@ -135,7 +135,7 @@ TransactionScope::TransactionScope()
         // queue up here (within the busy budget) instead of both reading a
         // balance and then colliding on their first write.
         // On the server the desks queue on the write lock table the same way
-        // (within the lock timeout); serialisable isolation stays as the
+        // (within the lock timeout); the snapshot isolation stays as the
         // guard, and a conflict it finds makes the rules layer run the whole
         // operation again.
         const QString beginSql = EngineDriver::current().beginWrite();
