@@ -101,10 +101,14 @@ static LedgerResult commitOnce(const Sale &s)
     const QString id = tx.failed() ? QString()
                                    : LedgerSql::newDocumentId(QStringLiteral("xf_"), QStringLiteral("会员消费"),
                                                               s.operatorName, wanted);
-    // The basket's own number taken, by this desk: the basket is sold already,
-    // by an earlier try whose COMMIT was still on its way when the books were
-    // asked. The number just given instead would sell it a second time.
+    // The basket's own number taken, by this desk, after a try of this basket
+    // whose outcome stayed unknown: the basket is sold already, by that try,
+    // whose COMMIT was still on its way when the books were asked. The number
+    // just given instead would sell it a second time. Without such a try the
+    // number is another sale's (another program under the same desk name took
+    // it), and this basket is sold under the new number as before.
     const bool soldBefore = !tx.failed() && !wanted.isEmpty() && id != wanted
+                            && UnsettledOutcomes::wasUnknown(QStringLiteral("sale|") + wanted)
                             && LedgerSql::value(LedgerSql::documentProbe(), {wanted, LedgerSql::desk()}).isValid();
     if (soldBefore)
         refuse(QStringLiteral("本单已经保存"));

@@ -6,6 +6,7 @@
 #include "transactionscope.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace {
 struct Unsettled
@@ -18,6 +19,12 @@ struct Unsettled
 QHash<QString, Unsettled> &unsettled()
 {
     static QHash<QString, Unsettled> all;
+    return all;
+}
+
+QSet<QString> &onceUnknown()
+{
+    static QSet<QString> all;
     return all;
 }
 } // namespace
@@ -43,6 +50,11 @@ QString UnsettledOutcomes::stillUnknownText(const QString &what)
 bool UnsettledOutcomes::pending(const QString &key)
 {
     return !key.isEmpty() && unsettled().contains(key);
+}
+
+bool UnsettledOutcomes::wasUnknown(const QString &key)
+{
+    return !key.isEmpty() && onceUnknown().contains(key);
 }
 
 QString UnsettledOutcomes::documentOf(const QString &key)
@@ -79,12 +91,15 @@ LedgerResult UnsettledOutcomes::run(const QString &key, const QString &what, con
     if (const std::optional<LedgerResult> earlier = settle(key, what))
         return *earlier;
     LedgerResult r = retryOnConflict(operation);
+    if (r.ok)
+        onceUnknown().remove(key);
     QString probeSql;
     QVariantList probeValues;
     // Inside an open scope the outermost operation commits, and settles.
     if (!r.ok && !TransactionScope::active() && TransactionScope::takeUnknownOutcome(&probeSql, &probeValues)
         && !key.isEmpty() && !probeSql.isEmpty()) {
         unsettled().insert(key, Unsettled{probeValues.value(0).toString(), probeSql, probeValues});
+        onceUnknown().insert(key);
         r.error = unknownText(what);
     }
     return r;

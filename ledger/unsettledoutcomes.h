@@ -28,6 +28,9 @@ public:
     static std::optional<LedgerResult> settle(const QString &key, const QString &what);
 
     static bool pending(const QString &key);
+    // Whether a try of `key` in this program ended with its outcome unknown
+    // (settled since or not): only such a try can land behind the books' back.
+    static bool wasUnknown(const QString &key);
     // The document the unsettled try of `key` wrote, if it landed.
     static QString documentOf(const QString &key);
 
